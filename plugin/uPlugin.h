@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/MidiState.h"
 #include "plugin/AudioEffectX.h"
 
 class uEditor;
@@ -96,9 +97,13 @@ public:
     const TRates& rates() const { return rate; }
 
 protected:
+    // Tells the editor which control the host is recording (-1: none).
+    void editTagChanged(int32 tag);
+
     THostFlags host;
     TRates rate;
     THandOffFlags flags;
+    TMidiState midi;
 
 private:
     void detectHost();

@@ -1,0 +1,250 @@
+// APlugin as the host sees it: entry functions, construction, host detection
+// and the operations that belong to the plug-in as a whole.
+#include "plugin/uPlugin.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "plugin/TextCopy.h"
+
+using namespace vst;
+
+namespace {
+
+constexpr const char* PRODUCT_NAME = "Kolbri";
+constexpr const char* VENDOR_NAME = "Orventa";
+// The maker's own host names itself with these nine characters.
+constexpr const char* SIBLING_HOST_PRODUCT = "ORVSTUDIO";
+
+void upperCase(char* text) {
+    for (; *text; ++text)
+        if (*text >= 'a' && *text <= 'z') *text = static_cast<char>(*text - 'a' + 'A');
+}
+
+bool beginsWith(const char* text, const char* prefix) { return std::strncmp(text, prefix, std::strlen(prefix)) == 0; }
+
+}  // namespace
+
+// ---------------------------------------------------------------- entry
+
+AudioEffect* createEffectInstance(audioMasterCallback audioMaster) { return new APlugin(audioMaster); }
+
+extern "C" {
+
+__attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback audioMaster) {
+    if (!audioMaster || audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0) == 0) return nullptr;
+    AudioEffect* effect = createEffectInstance(audioMaster);
+    return effect ? effect->getAeffect() : nullptr;
+}
+
+// Hosts that look for the older entry name find the same behaviour here.
+__attribute__((visibility("default"))) AEffect* main_macho(audioMasterCallback audioMaster) {
+    if (!audioMaster || audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0) == 0) return nullptr;
+    auto* effect = new APlugin(audioMaster);
+    return effect->getAeffect();
+}
+
+}  // extern "C"
+
+// ---------------------------------------------------------------- construction
+
+APlugin::APlugin(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, NUM_PROGRAMS, NUM_PARAMS) {
+    isSynth(true);
+    flags.editorOpening = false;
+    flags.editorOpened = false;
+    suspend();
+    // No editor object until the editor is built: effFlagsHasEditor stays clear.
+    midi.numMidiEvents = 0;
+    setNumInputs(2);
+    setNumOutputs(2);
+    canProcessReplacing(true);
+
+    detectHost();
+    programsAreChunks(host.hostIsSibling || host.hostIsProp || host.hostIsNKS || host.hostIsKore ||
+                      host.hostIsReaper);
+    setUniqueID(fourCharCode('k', 'l', 'b', 'r'));
+
+    for (VstMidiEvent& event : midi.midiEvents) {
+        event = VstMidiEvent{};
+        event.type = kVstMidiType;
+        event.byteSize = sizeof(VstMidiEvent);
+        event.deltaFrames = MIDI_SLOT_FREE;
+        event.reserved1 = 99;
+    }
+
+    // The rate members are derived from the rate in one place, so they always agree.
+    rate.curSampleRate = 0;
+    setSampleRate(START_SAMPLE_RATE);
+
+    flags.presetPending = false;
+    flags.settingPreset = false;
+    flags.previewPlaying = false;
+}
+
+APlugin::~APlugin() = default;
+
+void APlugin::detectHost() {
+    char product[256] = {};
+    char vendor[256] = {};
+    getHostProductString(product);
+    getHostVendorString(vendor);
+    // A host may not terminate within the buffer; the text ends where the buffer does.
+    product[sizeof product - 1] = 0;
+    vendor[sizeof vendor - 1] = 0;
+    upperCase(product);
+    upperCase(vendor);
+
+    host = THostFlags{};
+    host.hostIsKore = beginsWith(product, "KORE");
+    host.hostIsNKS = beginsWith(product, "KOMPLETE") || beginsWith(product, "MASCHINE");
+    host.hostIsReaper = std::strcmp(product, "REAPER") == 0;
+    host.hostIsSibling = std::strcmp(product, SIBLING_HOST_PRODUCT) == 0;
+    host.hostIsProp = beginsWith(vendor, "PROP");
+}
+
+// ---------------------------------------------------------------- dispatcher and identity
+
+intptr APlugin::dispatcher(int32 opcode, int32 index, intptr value, void* ptr, float opt) {
+    if (opcode == effCanDo && ptr && std::strcmp(static_cast<const char*>(ptr), "NKSCallbacks") == 0) return 1;
+    return AudioEffectX::dispatcher(opcode, index, value, ptr, opt);
+}
+
+int32 APlugin::canDo(char* text) {
+    if (!text) return 0;
+    for (const char* capability : {"receiveVstEvents", "receiveVstMidiEvent", "receiveVstTimeInfo"})
+        if (std::strcmp(text, capability) == 0) return 1;
+    return 0;
+}
+
+bool APlugin::getOutputProperties(int32 index, VstPinProperties* properties) {
+    if (index < 0 || index >= 2 || !properties) return false;
+    std::snprintf(properties->label, sizeof properties->label, "%s %d", PRODUCT_NAME, index + 1);
+    properties->flags = kVstPinIsActive | kVstPinIsStereo;
+    return true;
+}
+
+bool APlugin::getEffectName(char* name) {
+    kolbri::copyHostText(name, PRODUCT_NAME);
+    return true;
+}
+
+bool APlugin::getProductString(char* text) {
+    kolbri::copyHostText(text, PRODUCT_NAME);
+    return true;
+}
+
+bool APlugin::getVendorString(char* text) {
+    kolbri::copyHostText(text, VENDOR_NAME);
+    return true;
+}
+
+bool APlugin::beginEdit(int32 index) {
+    editTagChanged(index);
+    return AudioEffectX::beginEdit(index);
+}
+
+bool APlugin::endEdit(int32 index) {
+    editTagChanged(-1);
+    return AudioEffectX::endEdit(index);
+}
+
+void APlugin::editTagChanged(int32 tag) {
+    // The editor learns which control is being edited; there is no editor yet.
+    (void)tag;
+}
+
+// ---------------------------------------------------------------- vendor-specific requests
+
+intptr APlugin::vendorSpecific(int32 index, intptr value, void* ptr, float opt) {
+    if (!host.hostIsNKS) {
+        if (index == fourCharCode('s', 't', 'C', 'A') && value == fourCharCode('W', 'h', 'e', 'e') && editor)
+            return editor->onWheel(opt) ? 1 : 0;
+        return 0;
+    }
+    auto request = static_cast<std::uint32_t>(index) >> 16;
+    int32 id = index & 0xffff;
+    if (request == 0x4E49) return getVendorSpecificProperty(id, ptr);
+    if (request == 0x4E69) return getVendorSpecificPropertyInfo(id, ptr);
+    return 0;
+}
+
+namespace {
+
+struct TNKSProperty {
+    int32 id;
+    std::uint64_t size;
+    unsigned char flag;
+    std::int64_t value;
+};
+
+// What NKS hosts are told about the plug-in's properties.
+constexpr TNKSProperty NKS_PROPERTIES[] = {
+    {12, 4, 0, 3},
+    {13, 4, 1, 0},
+    {28, 1, 0, 0},  // answered, but nothing is written
+    {32, 8, 1, 1},
+};
+
+const TNKSProperty* findNKSProperty(int32 id) {
+    for (const TNKSProperty& property : NKS_PROPERTIES)
+        if (property.id == id) return &property;
+    return nullptr;
+}
+
+}  // namespace
+
+intptr APlugin::getVendorSpecificProperty(int32 id, void* ptr) {
+    const TNKSProperty* property = findNKSProperty(id);
+    if (!property) return 0;
+    if (id == 28) return 1;
+    if (!ptr) return 0;
+    if (property->size == 4) {
+        auto value = static_cast<std::int32_t>(property->value);
+        std::memcpy(ptr, &value, sizeof value);
+    } else {
+        std::memcpy(ptr, &property->value, sizeof property->value);
+    }
+    return 1;
+}
+
+intptr APlugin::getVendorSpecificPropertyInfo(int32 id, void* ptr) {
+    const TNKSProperty* property = findNKSProperty(id);
+    if (!property) return 0;
+    if (ptr) {
+        auto* bytes = static_cast<unsigned char*>(ptr);
+        std::memcpy(bytes, &property->size, sizeof property->size);
+        bytes[sizeof property->size] = property->flag;
+    }
+    return 1;
+}
+
+bool APlugin::notifyNKSHost(int32 propertyIndex, void* data, intptr size) {
+    char callbacks[] = "NIMKPIVendorSpecificCallbacks";
+    if (!canHostDo(callbacks)) return false;
+    int32 index = static_cast<int32>((static_cast<std::uint32_t>('K') << 24) | (static_cast<std::uint32_t>('I') << 16) |
+                                     (static_cast<std::uint32_t>(propertyIndex) & 0xffff));
+    return callHost(audioMasterVendorSpecific, index, size, data) == 1;
+}
+
+// ---------------------------------------------------------------- sample rate
+
+void APlugin::setSampleRate(float newRate) {
+    if (!(newRate >= 5.0f && newRate <= 500000.0f)) return;  // NaN fails too
+    if (std::fabs(newRate - rate.curSampleRate) < 0.00001f) return;
+
+    rate.curSampleRate = newRate;
+    rate.curSampleRateD = newRate;
+    rate.invSampleRate = 1.0f / newRate;
+    rate.dcCoef = 30.0f / (2.0f * newRate);
+    rate.overSampleRate = 2.0f * newRate;
+    rate.invOverSampleRate = 1.0f / (2.0f * newRate);
+    rate.lfoBaseInc = (1.71875 / newRate) * 0.00390625;
+    rate.barFactor = 240.0f * newRate;
+    rate.rateOverTempo = newRate / rate.tempo;
+    rate.samplesPerBar = 240.0f * newRate / rate.tempo;
+    // The base note, the Gator, the voices, the filters and the effects follow
+    // the new rate from here as the engine grows.
+}
