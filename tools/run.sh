@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Sets a Debian 12 machine up for Kolbri, builds it and runs one job:
+#   tools/run.sh demo   build the plug-in and render the demo phrase to demo.wav
+#   tools/run.sh test   build the test suite with the sanitizers and run every test
+#   tools/run.sh bench  build optimised and run the benchmarks
+set -euo pipefail
+
+job=${1:-demo}
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+jobs=$(nproc)
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libcairo2-dev libpango1.0-dev libxcb1-dev fonts-liberation2
+)
+
+install_packages() {
+  local missing=()
+  for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+  done
+  if ((${#missing[@]})); then
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+configure_and_build() {  # folder, then cmake options
+  local folder=$1
+  shift
+  cmake -S "$root" -B "$folder" -G Ninja "$@" >/dev/null
+  cmake --build "$folder" -j "$jobs"
+}
+
+install_packages
+case "$job" in
+  demo)
+    configure_and_build "$root/build" -DCMAKE_BUILD_TYPE=Release -DKOLBRI_TESTS=OFF -DKOLBRI_BENCHMARKS=OFF
+    "$root/build/tools/vsthost" demo "$root/build/Kolbri.vst/Contents/x86_64-linux/Kolbri.so" "$root/demo.wav"
+    ;;
+  test)
+    # Values shared between the audio thread and the others are checked under ThreadSanitizer.
+    configure_and_build "$root/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLBRI_SANITIZE=thread \
+      -DKOLBRI_BENCHMARKS=OFF
+    (cd "$root/build-tsan" && ctest --output-on-failure -j "$jobs" -R 'Threads')
+    # Then every test under AddressSanitizer and UndefinedBehaviorSanitizer.
+    configure_and_build "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DKOLBRI_SANITIZE=address,undefined \
+      -DKOLBRI_BENCHMARKS=OFF
+    (cd "$root/build-asan" && ctest --output-on-failure -j "$jobs")
+    ;;
+  bench)
+    configure_and_build "$root/build" -DCMAKE_BUILD_TYPE=Release -DKOLBRI_TESTS=OFF
+    "$root/build/bench/kolbri_bench"
+    ;;
+  *)
+    echo "usage: $0 demo|test|bench" >&2
+    exit 2
+    ;;
+esac
