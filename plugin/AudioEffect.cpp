@@ -174,7 +174,9 @@ void AudioEffect::ms2string(float samples, char* text, int32 maxLen) {
 }
 
 void AudioEffect::float2string(float value, char* text, int32 maxLen) {
-    if (!(value <= 99999999.0f && value >= -9999999.0f)) {  // NaN reads as huge too
+    // Compared in double: 99999999 has no exact float and would round up to 1e8.
+    double wide = value;
+    if (!(wide <= 99999999.0 && wide >= -9999999.0)) {  // NaN reads as huge too
         copyBounded("Huge!", text, maxLen);
         return;
     }

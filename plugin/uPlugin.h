@@ -111,3 +111,8 @@ private:
 
 // Built by VSTPluginMain; kept separate so tests can build the object directly.
 AudioEffect* createEffectInstance(vst::audioMasterCallback audioMaster);
+
+// The library's two exported entry functions; both ask the host for its version
+// first and build nothing for a host that answers 0.
+extern "C" vst::AEffect* VSTPluginMain(vst::audioMasterCallback audioMaster);
+extern "C" vst::AEffect* main_macho(vst::audioMasterCallback audioMaster);

@@ -1,0 +1,150 @@
+// The plug-in object built directly: entry functions, start state, rate
+// members and the base layer's value-to-text helpers.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "plugin/uPlugin.h"
+
+using namespace vst;
+
+namespace {
+
+// A host whose answers a test sets, recording which opcodes it was asked.
+struct ScriptedHost {
+    intptr versionAnswer = 2400;
+    std::vector<int32> opcodes;
+};
+ScriptedHost* scripted = nullptr;
+
+intptr scriptedCallback(AEffect*, int32 opcode, int32, intptr, void*, float) {
+    scripted->opcodes.push_back(opcode);
+    return opcode == audioMasterVersion ? scripted->versionAnswer : 0;
+}
+
+TEST(PluginCore, EntryFunctionsBuildNothingForAHostThatRefuses) {
+    for (auto entry : {&VSTPluginMain, &main_macho}) {
+        ScriptedHost host;
+        host.versionAnswer = 0;
+        scripted = &host;
+        EXPECT_EQ(entry(scriptedCallback), nullptr);
+        EXPECT_EQ(host.opcodes, std::vector<int32>{audioMasterVersion}) << "only the version is asked";
+    }
+    EXPECT_EQ(VSTPluginMain(nullptr), nullptr);
+}
+
+TEST(PluginCore, EntryFunctionsHandTheHostAWorkingRecord) {
+    for (auto entry : {&VSTPluginMain, &main_macho}) {
+        ScriptedHost host;
+        scripted = &host;
+        AEffect* effect = entry(scriptedCallback);
+        ASSERT_NE(effect, nullptr);
+        EXPECT_EQ(effect->magic, kEffectMagic);
+        EXPECT_EQ(effect->dispatcher(effect, effGetProgram, 0, 0, nullptr, 0), 0);
+        EXPECT_EQ(effect->dispatcher(effect, effClose, 0, 0, nullptr, 0), 1);
+    }
+}
+
+TEST(PluginCore, StartStateRunsAt44099WithConsistentRates) {
+    APlugin plugin(nullptr);
+    const TRates& r = plugin.rates();
+    EXPECT_FLOAT_EQ(r.curSampleRate, 44099.0f);
+    EXPECT_DOUBLE_EQ(r.curSampleRateD, 44099.0);
+    EXPECT_FLOAT_EQ(r.invSampleRate, 1.0f / 44099.0f);
+    EXPECT_FLOAT_EQ(r.overSampleRate, 88198.0f);
+    EXPECT_FLOAT_EQ(r.tempo, 120.0f);
+    EXPECT_FLOAT_EQ(r.samplesPerBar, 240.0f * 44099.0f / 120.0f);
+    EXPECT_EQ(plugin.getProgram(), 0);
+    EXPECT_FALSE(plugin.hostFlags().hostIsReaper || plugin.hostFlags().hostIsNKS || plugin.hostFlags().hostIsProp ||
+                 plugin.hostFlags().hostIsKore || plugin.hostFlags().hostIsSibling);
+}
+
+TEST(PluginCore, SampleRateChangesFollowTheirRules) {
+    APlugin plugin(nullptr);
+    struct Case {
+        float requested;
+        float expected;
+        const char* why;
+    } cases[] = {
+        {48000.0f, 48000.0f, "a new rate is taken"},
+        {48000.0f, 48000.0f, "the same rate again changes nothing"},
+        {4.0f, 48000.0f, "below 5 Hz is ignored"},
+        {600000.0f, 48000.0f, "above 500 kHz is ignored"},
+        {NAN, 48000.0f, "not a number is ignored"},
+        {INFINITY, 48000.0f, "infinity is ignored"},
+        {5.0f, 5.0f, "5 Hz is the lowest rate"},
+        {500000.0f, 500000.0f, "500 kHz is the highest rate"},
+        {22050.0f, 22050.0f, "a low studio rate"},
+    };
+    for (const Case& c : cases) {
+        plugin.dispatcher(effSetSampleRate, 0, 0, nullptr, c.requested);
+        const TRates& r = plugin.rates();
+        EXPECT_FLOAT_EQ(r.curSampleRate, c.expected) << c.why;
+        // Every derived member agrees with the rate in force.
+        EXPECT_FLOAT_EQ(r.invSampleRate, 1.0f / c.expected) << c.why;
+        EXPECT_FLOAT_EQ(r.overSampleRate, 2.0f * c.expected) << c.why;
+        EXPECT_FLOAT_EQ(r.invOverSampleRate, 1.0f / (2.0f * c.expected)) << c.why;
+        EXPECT_FLOAT_EQ(r.dcCoef, 30.0f / (2.0f * c.expected)) << c.why;
+        EXPECT_NEAR(r.lfoBaseInc, 1.71875 / c.expected / 256.0, 1e-12) << c.why;
+        EXPECT_FLOAT_EQ(r.barFactor, 240.0f * c.expected) << c.why;
+        EXPECT_FLOAT_EQ(r.rateOverTempo, c.expected / 120.0f) << c.why;
+    }
+    EXPECT_FLOAT_EQ(plugin.getSampleRate(), 44100.0f) << "the base layer's own rate is not touched";
+}
+
+TEST(PluginCore, ValueToTextHelpers) {
+    APlugin plugin(nullptr);
+    char text[64];
+    struct FloatCase {
+        float value;
+        const char* expected;
+    } floats[] = {
+        {1.5f, "1.500000"},  {-1.5f, "-1.50000"},      {0.0f, "0.000000"},    {123.25f, "123.2500"},
+        {12345678.0f, "2345678."},                     {100000000.0f, "Huge!"}, {-10000000.0f, "Huge!"},
+        {NAN, "Huge!"},
+    };
+    for (const FloatCase& c : floats) {
+        plugin.float2string(c.value, text, 63);
+        EXPECT_STREQ(text, c.expected) << c.value;
+    }
+    struct IntCase {
+        int32 value;
+        const char* expected;
+    } ints[] = {{0, "0"}, {-5, "-5"}, {42, "42"}, {99999999, "99999999"}, {100000000, "Huge!"}};
+    for (const IntCase& c : ints) {
+        plugin.int2string(c.value, text, 63);
+        EXPECT_STREQ(text, c.expected) << c.value;
+    }
+    plugin.dB2string(0.0f, text, 63);
+    EXPECT_STREQ(text, "-oo");
+    plugin.dB2string(1.0f, text, 63);
+    EXPECT_STREQ(text, "0.000000");
+    plugin.Hz2string(0.0f, text, 63);
+    EXPECT_STREQ(text, "0.000000");
+    plugin.float2string(1.5f, text, 3);
+    EXPECT_STREQ(text, "1.5") << "maxLen bounds the text";
+}
+
+TEST(PluginCore, SpeakerArrangementHelpers) {
+    APlugin plugin(nullptr);
+    VstSpeakerArrangement* arrangement = nullptr;
+    ASSERT_TRUE(plugin.allocateArrangement(&arrangement, 2));
+    ASSERT_NE(arrangement, nullptr);
+    EXPECT_EQ(arrangement->numChannels, 2);
+    std::snprintf(arrangement->speakers[0].name, sizeof arrangement->speakers[0].name, "Left");
+    arrangement->type = 1;
+    VstSpeakerArrangement* copy = nullptr;
+    EXPECT_TRUE(plugin.matchArrangement(&copy, arrangement));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->type, 1);
+    EXPECT_STREQ(copy->speakers[0].name, "Left");
+    EXPECT_FALSE(plugin.matchArrangement(&copy, nullptr));
+    EXPECT_TRUE(plugin.deallocateArrangement(&arrangement));
+    EXPECT_EQ(arrangement, nullptr);
+    EXPECT_TRUE(plugin.deallocateArrangement(&copy));
+    EXPECT_TRUE(plugin.deallocateArrangement(&copy)) << "deallocating nothing is fine";
+}
+
+}  // namespace
