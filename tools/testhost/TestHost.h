@@ -43,7 +43,7 @@ struct Stereo {
 };
 
 class Host;
-struct LoadedLibrary;
+struct PluginState;  // the host's side of one instance, private to the library
 
 // One plug-in instance, created by Host::load. Not copyable; destroying it
 // sends effMainsChanged(0) if started, then effClose, as hosts do.
@@ -120,9 +120,8 @@ public:
 
 private:
     friend class Host;
-    struct Impl;
-    explicit Plugin(std::unique_ptr<Impl> impl);
-    std::unique_ptr<Impl> impl;
+    explicit Plugin(std::unique_ptr<PluginState> state);
+    std::unique_ptr<PluginState> impl;
 };
 
 class Host {

@@ -1,0 +1,390 @@
+// vsthost: loads any VST 2.4 plug-in library and prints its identity, renders
+// MIDI to a WAV file, plays a demo phrase, measures processing time or scans.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tools/testhost/TestHost.h"
+
+namespace {
+
+using testhost::Host;
+using testhost::HostConfig;
+using testhost::Plugin;
+using testhost::Stereo;
+
+void printUsage() {
+    std::fputs(
+        "usage:\n"
+        "  vsthost info PLUGIN.so\n"
+        "  vsthost render PLUGIN.so OUT.wav [--rate R] [--block N] [--seconds S]\n"
+        "          [--note FRAME:NOTE:VEL:LENGTHFRAMES]... [--cc FRAME:CC:VALUE]...\n"
+        "          [--param FRAME:INDEX:VALUE]... [--tempo BPM] [--product TEXT] [--vendor TEXT]\n"
+        "  vsthost demo PLUGIN.so OUT.wav [--rate R] [--block N]\n"
+        "  vsthost time PLUGIN.so [--notes N] [--seconds S] [--rate R] [--block N] [--param INDEX:VALUE]...\n"
+        "  vsthost scan PLUGIN.so [--times N]\n",
+        stderr);
+}
+
+// Options after the positional arguments: "--name value", possibly repeated.
+struct Options {
+    std::vector<std::pair<std::string, std::string>> values;
+    std::string error;
+
+    std::optional<std::string> last(const std::string& name) const {
+        std::optional<std::string> found;
+        for (const auto& [key, value] : values)
+            if (key == name) found = value;
+        return found;
+    }
+    std::vector<std::string> all(const std::string& name) const {
+        std::vector<std::string> found;
+        for (const auto& [key, value] : values)
+            if (key == name) found.push_back(value);
+        return found;
+    }
+};
+
+Options parseOptions(int argc, char** argv, int first, const std::vector<std::string>& known) {
+    Options options;
+    for (int i = first; i < argc; ++i) {
+        const std::string arg = argv[i];
+        bool isKnown = false;
+        for (const auto& name : known) isKnown = isKnown || arg == "--" + name;
+        if (!isKnown) {
+            options.error = "unknown option " + arg;
+            return options;
+        }
+        if (i + 1 >= argc) {
+            options.error = arg + " needs a value";
+            return options;
+        }
+        options.values.emplace_back(arg.substr(2), argv[++i]);
+    }
+    return options;
+}
+
+bool parseNumber(const std::string& text, double& out) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    out = std::strtod(text.c_str(), &end);
+    return end && *end == '\0' && std::isfinite(out);
+}
+
+// "a:b:c" into exactly `count` numbers.
+bool parseFields(const std::string& text, std::size_t count, std::vector<double>& out) {
+    out.clear();
+    std::stringstream stream(text);
+    std::string field;
+    while (std::getline(stream, field, ':')) {
+        double value;
+        if (!parseNumber(field, value)) return false;
+        out.push_back(value);
+    }
+    return out.size() == count;
+}
+
+bool applyHostOptions(const Options& options, HostConfig& config) {
+    double value;
+    if (auto rate = options.last("rate")) {
+        if (!parseNumber(*rate, value) || value < 1000 || value > 768000) return false;
+        config.sampleRate = value;
+    }
+    if (auto block = options.last("block")) {
+        if (!parseNumber(*block, value) || value < 1 || value > 65536) return false;
+        config.blockSize = static_cast<int>(value);
+    }
+    if (auto tempo = options.last("tempo")) {
+        if (!parseNumber(*tempo, value) || value <= 0 || value > 1000) return false;
+        config.tempo = value;
+    }
+    if (auto product = options.last("product")) config.productString = *product;
+    if (auto vendor = options.last("vendor")) config.vendorString = *vendor;
+    return true;
+}
+
+double decibels(double level) { return level > 0 ? 20.0 * std::log10(level) : -INFINITY; }
+
+void printSummary(const std::string& path, const Stereo& audio) {
+    const testhost::Levels levels = testhost::measure(audio);
+    std::printf("%s: %.2f s at %.0f Hz, peak %.4f (%.1f dBFS), RMS %.4f (%.1f dBFS)%s\n", path.c_str(),
+                static_cast<double>(audio.frames()) / audio.sampleRate, audio.sampleRate,
+                static_cast<double>(levels.peak), decibels(levels.peak), levels.rms, decibels(levels.rms),
+                levels.finite ? "" : ", NOT FINITE");
+}
+
+std::unique_ptr<Plugin> loadOrComplain(Host& host, const std::string& path) {
+    std::unique_ptr<Plugin> plugin = host.load(path);
+    if (!plugin) std::fprintf(stderr, "vsthost: %s\n", Host::lastError().c_str());
+    return plugin;
+}
+
+const char* categoryName(vst::intptr category) {
+    static constexpr const char* kNames[] = {"unknown",    "effect",         "synth",       "analysis",
+                                             "mastering",  "spatializer",    "room effect", "surround effect",
+                                             "restoration", "offline process", "shell",       "generator"};
+    if (category < 0 || category >= static_cast<vst::intptr>(std::size(kNames))) return "invalid";
+    return kNames[category];
+}
+
+std::string flagNames(vst::int32 flags) {
+    static constexpr std::pair<vst::int32, const char*> kFlags[] = {
+        {vst::effFlagsHasEditor, "HasEditor"},
+        {vst::effFlagsHasClip, "HasClip"},
+        {vst::effFlagsHasVu, "HasVu"},
+        {vst::effFlagsCanMono, "CanMono"},
+        {vst::effFlagsCanReplacing, "CanReplacing"},
+        {vst::effFlagsProgramChunks, "ProgramChunks"},
+        {vst::effFlagsIsSynth, "IsSynth"},
+        {vst::effFlagsNoSoundInStop, "NoSoundInStop"},
+        {vst::effFlagsExtIsAsync, "ExtIsAsync"},
+        {vst::effFlagsExtHasBuffer, "ExtHasBuffer"},
+        {vst::effFlagsCanDoubleReplacing, "CanDoubleReplacing"},
+    };
+    std::string names;
+    vst::int32 known = 0;
+    for (const auto& [bit, name] : kFlags) {
+        known |= bit;
+        if (flags & bit) names += std::string(names.empty() ? "" : " ") + name;
+    }
+    if (flags & ~known) {
+        char rest[32];
+        std::snprintf(rest, sizeof rest, "%s0x%x", names.empty() ? "" : " ", static_cast<unsigned>(flags & ~known));
+        names += rest;
+    }
+    return names.empty() ? "(none)" : names;
+}
+
+int commandInfo(const std::string& path, const Options& options) {
+    HostConfig config;
+    if (!applyHostOptions(options, config)) return 2;
+    Host host(config);
+    auto plugin = loadOrComplain(host, path);
+    if (!plugin) return 1;
+    plugin->dispatch(vst::effOpen);
+    vst::AEffect* e = plugin->effect();
+    std::printf("magic:          %s\n", e->magic == vst::kEffectMagic ? "ok" : "WRONG");
+    std::printf("unique ID:      %s (0x%08x)\n", testhost::fourCharText(e->uniqueID).c_str(),
+                static_cast<unsigned>(e->uniqueID));
+    std::printf("version:        %d\n", e->version);
+    std::printf("programs:       %d\n", e->numPrograms);
+    std::printf("parameters:     %d\n", e->numParams);
+    std::printf("inputs:         %d\n", e->numInputs);
+    std::printf("outputs:        %d\n", e->numOutputs);
+    std::printf("initial delay:  %d\n", e->initialDelay);
+    std::printf("flags:          %s\n", flagNames(e->flags).c_str());
+    std::printf("effect name:    \"%s\"\n", plugin->effectName().c_str());
+    std::printf("product:        \"%s\"\n", plugin->productString().c_str());
+    std::printf("vendor:         \"%s\"\n", plugin->vendorString().c_str());
+    std::printf("vendor version: %d\n", plugin->vendorVersion());
+    std::printf("VST version:    %ld\n", static_cast<long>(plugin->dispatch(vst::effGetVstVersion)));
+    const vst::intptr category = plugin->dispatch(vst::effGetPlugCategory);
+    std::printf("category:       %ld (%s)\n", static_cast<long>(category), categoryName(category));
+    if (e->numPrograms > 0) std::printf("program:        \"%s\"\n", plugin->programName().c_str());
+    for (int output = 0; output < e->numOutputs && output < 8; ++output) {
+        vst::VstPinProperties pin{};
+        if (plugin->dispatch(vst::effGetOutputProperties, output, 0, &pin)) {
+            pin.label[sizeof pin.label - 1] = '\0';
+            std::printf("output %d:       \"%s\"%s\n", output, pin.label,
+                        (pin.flags & vst::kVstPinIsStereo) ? " (stereo)" : "");
+        }
+    }
+    static constexpr const char* kCanDo[] = {
+        "sendVstEvents",     "sendVstMidiEvent", "receiveVstEvents", "receiveVstMidiEvent",
+        "receiveVstTimeInfo", "offline",          "midiProgramNames", "bypass",
+        "NKSCallbacks",      "1in2out",          "2in2out",          "0in2out"};
+    std::printf("canDo:         ");
+    for (const char* text : kCanDo) {
+        const vst::intptr answer = plugin->dispatch(vst::effCanDo, 0, 0, const_cast<char*>(text));
+        std::printf(" %s=%s", text, answer > 0 ? "yes" : (answer < 0 ? "no" : "?"));
+    }
+    std::printf("\n");
+    if (plugin->textOverruns() > 0)
+        std::printf("warning:        %d text answers overran their buffer limit\n", plugin->textOverruns());
+    return 0;
+}
+
+int commandRender(const std::string& path, const std::string& out, const Options& options) {
+    HostConfig config;
+    if (!applyHostOptions(options, config)) {
+        std::fprintf(stderr, "vsthost: bad --rate, --block or --tempo\n");
+        return 2;
+    }
+    double seconds = 4;
+    if (auto text = options.last("seconds")) {
+        if (!parseNumber(*text, seconds) || seconds < 0 || seconds > 3600) {
+            std::fprintf(stderr, "vsthost: bad --seconds\n");
+            return 2;
+        }
+    }
+    Host host(config);
+    auto plugin = loadOrComplain(host, path);
+    if (!plugin) return 1;
+    std::vector<double> f;
+    for (const auto& note : options.all("note")) {
+        if (!parseFields(note, 4, f) || f[0] < 0 || f[3] < 0) {
+            std::fprintf(stderr, "vsthost: bad --note %s (FRAME:NOTE:VEL:LENGTHFRAMES)\n", note.c_str());
+            return 2;
+        }
+        plugin->noteOn(static_cast<long>(f[0]), static_cast<int>(f[1]), static_cast<int>(f[2]));
+        plugin->noteOff(static_cast<long>(f[0] + f[3]), static_cast<int>(f[1]));
+    }
+    for (const auto& cc : options.all("cc")) {
+        if (!parseFields(cc, 3, f) || f[0] < 0) {
+            std::fprintf(stderr, "vsthost: bad --cc %s (FRAME:CC:VALUE)\n", cc.c_str());
+            return 2;
+        }
+        plugin->controller(static_cast<long>(f[0]), static_cast<int>(f[1]), static_cast<int>(f[2]));
+    }
+    for (const auto& param : options.all("param")) {
+        if (!parseFields(param, 3, f) || f[0] < 0 || f[1] < 0) {
+            std::fprintf(stderr, "vsthost: bad --param %s (FRAME:INDEX:VALUE)\n", param.c_str());
+            return 2;
+        }
+        plugin->parameterAt(static_cast<long>(f[0]), static_cast<int>(f[1]), static_cast<float>(f[2]));
+    }
+    const Stereo audio = plugin->render(std::lround(seconds * config.sampleRate));
+    if (!testhost::writeWav(out, audio)) {
+        std::fprintf(stderr, "vsthost: cannot write %s\n", out.c_str());
+        return 1;
+    }
+    printSummary(out, audio);
+    return 0;
+}
+
+// A short phrase that exercises pitch, length, velocity, the mod wheel and
+// pitch bend: what a listener needs to hear that the instrument plays.
+int commandDemo(const std::string& path, const std::string& out, const Options& options) {
+    HostConfig config;
+    if (!applyHostOptions(options, config)) return 2;
+    Host host(config);
+    auto plugin = loadOrComplain(host, path);
+    if (!plugin) return 1;
+    const double rate = config.sampleRate;
+    auto at = [rate](double seconds) { return std::lround(seconds * rate); };
+    struct Note {
+        double start, length;
+        int note, velocity;
+    };
+    static constexpr Note kPhrase[] = {
+        {0.00, 0.90, 48, 100}, {0.50, 0.40, 60, 70},  {1.00, 1.40, 64, 115}, {1.25, 0.20, 67, 50},
+        {2.00, 1.00, 72, 127}, {2.60, 0.80, 43, 90},  {3.50, 0.60, 55, 80},
+    };
+    for (const Note& n : kPhrase) {
+        plugin->noteOn(at(n.start), n.note, n.velocity);
+        plugin->noteOff(at(n.start + n.length), n.note);
+    }
+    // Mod wheel up over 1.0..2.5 s and back to rest at 3.0 s.
+    for (int step = 0; step <= 64; ++step)
+        plugin->controller(at(1.0 + 1.5 * step / 64.0), 1, step * 127 / 64);
+    plugin->controller(at(3.0), 1, 0);
+    // Pitch bend up a little over 2.0..2.5 s, down to the centre by 3.2 s.
+    for (int step = 0; step <= 32; ++step) {
+        const double bend = step <= 16 ? step / 16.0 : (32 - step) / 16.0;
+        plugin->pitchBend(at(2.0 + 1.2 * step / 32.0), 8192 + static_cast<int>(bend * 4096));
+    }
+    const Stereo audio = plugin->render(at(4.5));
+    if (!testhost::writeWav(out, audio)) {
+        std::fprintf(stderr, "vsthost: cannot write %s\n", out.c_str());
+        return 1;
+    }
+    printSummary(out, audio);
+    return 0;
+}
+
+int commandTime(const std::string& path, const Options& options) {
+    testhost::TimingOptions timing;
+    double value;
+    if (auto text = options.last("notes")) {
+        if (!parseNumber(*text, value) || value < 0 || value > 128) return 2;
+        timing.notes = static_cast<int>(value);
+    }
+    if (auto text = options.last("seconds")) {
+        if (!parseNumber(*text, value) || value <= 0 || value > 3600) return 2;
+        timing.seconds = value;
+    }
+    HostConfig config;
+    if (!applyHostOptions(options, config)) return 2;
+    timing.sampleRate = config.sampleRate;
+    timing.blockSize = config.blockSize;
+    std::vector<double> f;
+    for (const auto& param : options.all("param")) {
+        if (!parseFields(param, 2, f) || f[0] < 0) {
+            std::fprintf(stderr, "vsthost: bad --param %s (INDEX:VALUE)\n", param.c_str());
+            return 2;
+        }
+        timing.parameters.emplace_back(static_cast<int>(f[0]), static_cast<float>(f[1]));
+    }
+    Host host(config);
+    auto plugin = loadOrComplain(host, path);
+    if (!plugin) return 1;
+    const testhost::TimingResult result = testhost::measureTiming(*plugin, timing);
+    std::printf("%d notes, %.1f s of audio at %.0f Hz in blocks of %d: %.4f CPU s per audio s, real-time factor %.1f, "
+                "peak %.3f, RMS %.4f%s\n",
+                timing.notes, result.audioSeconds, timing.sampleRate, timing.blockSize,
+                result.cpuSecondsPerAudioSecond, result.realTimeFactor, static_cast<double>(result.levels.peak),
+                result.levels.rms, result.levels.finite ? "" : ", NOT FINITE");
+    return 0;
+}
+
+int commandScan(const std::string& path, const Options& options) {
+    int times = 1;
+    double value;
+    if (auto text = options.last("times")) {
+        if (!parseNumber(*text, value) || value < 1 || value > 1000000) return 2;
+        times = static_cast<int>(value);
+    }
+    HostConfig config;
+    if (!applyHostOptions(options, config)) return 2;
+    const testhost::ScanResult result = testhost::scanRepeatedly(path, times, config);
+    std::printf("%d scans (%d loaded, %d failed) in %.4f s, %.3f ms each\n", times, result.loaded, result.failed,
+                result.seconds, 1000.0 * result.seconds / times);
+    if (result.failed > 0) std::fprintf(stderr, "vsthost: %s\n", Host::lastError().c_str());
+    return result.failed > 0 ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        printUsage();
+        return 2;
+    }
+    const std::string command = argv[1];
+    const std::string plugin = argv[2];
+    const bool hasOutput = command == "render" || command == "demo";
+    if (hasOutput && argc < 4) {
+        printUsage();
+        return 2;
+    }
+    const int first = hasOutput ? 4 : 3;
+    std::vector<std::string> known;
+    if (command == "info") known = {"product", "vendor"};
+    else if (command == "render") known = {"rate", "block", "seconds", "note", "cc", "param", "tempo", "product", "vendor"};
+    else if (command == "demo") known = {"rate", "block", "product", "vendor"};
+    else if (command == "time") known = {"notes", "seconds", "rate", "block", "param"};
+    else if (command == "scan") known = {"times", "product", "vendor"};
+    else {
+        printUsage();
+        return 2;
+    }
+    const Options options = parseOptions(argc, argv, first, known);
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "vsthost: %s\n", options.error.c_str());
+        printUsage();
+        return 2;
+    }
+    int status = 2;
+    if (command == "info") status = commandInfo(plugin, options);
+    else if (command == "render") status = commandRender(plugin, argv[3], options);
+    else if (command == "demo") status = commandDemo(plugin, argv[3], options);
+    else if (command == "time") status = commandTime(plugin, options);
+    else if (command == "scan") status = commandScan(plugin, options);
+    if (status == 2) std::fprintf(stderr, "vsthost: bad arguments\n");
+    return status;
+}
