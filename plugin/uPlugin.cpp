@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "plugin/EditorServices.h"
 #include "plugin/TextCopy.h"
 
 using namespace vst;
@@ -152,8 +153,7 @@ bool APlugin::endEdit(int32 index) {
 }
 
 void APlugin::editTagChanged(int32 tag) {
-    // The editor learns which control is being edited; there is no editor yet.
-    (void)tag;
+    if (TEditorServices* services = editorServicesOf(editor)) services->setEditTag(tag);
 }
 
 // ---------------------------------------------------------------- vendor-specific requests

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin/EditorServices.h"
 #include "plugin/uPlugin.h"
 
 using namespace vst;
@@ -125,6 +126,42 @@ TEST(PluginCore, ValueToTextHelpers) {
     EXPECT_STREQ(text, "0.000000");
     plugin.float2string(1.5f, text, 3);
     EXPECT_STREQ(text, "1.5") << "maxLen bounds the text";
+}
+
+// An editor that only records what the plug-in tells it.
+struct RecordingEditor : AEffEditor, TEditorServices {
+    explicit RecordingEditor(AudioEffect* effect, std::vector<int>& tags) : AEffEditor(effect), tags(tags) {}
+    void setEditTag(int tag) override { tags.push_back(tag); }
+    void setParameter(int, float) override {}
+    void updateIdleVars() override {}
+    void updateModFX() override {}
+    void clearUndos() override {}
+    std::vector<int>& tags;
+};
+
+intptr answerEdits(AEffect*, int32 opcode, int32 index, intptr, void*, float) {
+    scripted->opcodes.push_back(opcode);
+    if (opcode == audioMasterVersion) return scripted->versionAnswer;
+    return (opcode == audioMasterBeginEdit || opcode == audioMasterEndEdit) && index == 7 ? 1 : 0;
+}
+
+TEST(PluginCore, EditBracketsTellTheEditorAndTheHost) {
+    ScriptedHost host;
+    scripted = &host;
+    APlugin plugin(answerEdits);
+    std::vector<int> tags;
+    plugin.setEditor(new RecordingEditor(&plugin, tags));
+    EXPECT_NE(plugin.getAeffect()->flags & effFlagsHasEditor, 0);
+
+    host.opcodes.clear();
+    EXPECT_TRUE(plugin.beginEdit(7));
+    EXPECT_TRUE(plugin.endEdit(7));
+    EXPECT_FALSE(plugin.beginEdit(8)) << "the host's answer is passed on";
+    EXPECT_EQ(tags, (std::vector<int>{7, -1, 8}));
+    EXPECT_EQ(host.opcodes, (std::vector<int32>{audioMasterBeginEdit, audioMasterEndEdit, audioMasterBeginEdit}));
+
+    APlugin hostless(nullptr);
+    EXPECT_FALSE(hostless.beginEdit(7)) << "without a host nothing is recorded";
 }
 
 TEST(PluginCore, SpeakerArrangementHelpers) {
