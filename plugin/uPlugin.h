@@ -93,6 +93,9 @@ public:
     // ==== engine: begin
     // ==== engine: end
 
+    // ==== modulation: begin
+    // ==== modulation: end
+
     const THostFlags& hostFlags() const { return host; }
     const TRates& rates() const { return rate; }
 
