@@ -1,0 +1,55 @@
+// The engine's random seed and the per-voice pink-noise generator.
+#pragma once
+
+#include <cstdint>
+
+// The engine's 32-bit linear congruential generator: one step multiplies the
+// seed by 16807 with wrap-around, the product read as signed gives the value,
+// and the seed becomes product + 1. Plain state, used on one thread at a time.
+struct TRandSeed {
+    uint32_t RandSeed = 1;
+
+    // One step: the product, read as a signed 32-bit integer.
+    int32_t step() {
+        const uint32_t product = RandSeed * 16807u;
+        RandSeed = product + 1u;
+        return static_cast<int32_t>(product);
+    }
+    // One step as a uniform value in 0..1.
+    float uniform() { return (static_cast<float>(step()) * 4.656613e-10f + 1.0f) * 0.5f; }
+    // One step as a bipolar value in -1..1.
+    float bipolar() { return 2.0f * uniform() - 1.0f; }
+
+    // The seed for a new plug-in instance: 1 for the first instance in the
+    // process, a different start for every further one, so that two instances
+    // playing the same noise program do not play the same noise. Thread-safe.
+    static TRandSeed forNewInstance();
+};
+
+constexpr int PINK_NOISE_VOICES = 16;
+constexpr int PINK_NOISE_ROWS = 7;
+
+// Voss row-refresh pink noise: seven random rows per voice, row r refreshed
+// about every 2^(r+1) calls, plus a slow extra term renewed every 256 calls.
+// The sum of rows with such halving refresh rates falls about 3 dB per octave.
+class TPinkNoise {
+public:
+    // One sample in -1..1 for voice 0..15; another index gives 0. Audio thread
+    // (and start-up, which fills the pink-noise table from voice 0).
+    float doPinkNoise(int voice, TRandSeed& seed);
+
+    // Note start: row 4 of the voice restarts at 0. The running sum drops the
+    // old row value with it, so the output stays within -1..1.
+    void resetRow4(int voice);
+
+    // Back to the state of a new plug-in: every row, sum and counter zero.
+    void reset();
+
+    float row(int voice, int rowIndex) const { return pinkRows[voice][rowIndex]; }
+    uint32_t counter(int voice) const { return pinkCounter[voice]; }
+
+private:
+    uint32_t pinkCounter[PINK_NOISE_VOICES] = {};
+    float pinkRows[PINK_NOISE_VOICES][PINK_NOISE_ROWS] = {};
+    float pinkSum[PINK_NOISE_VOICES] = {};
+};
