@@ -1,0 +1,252 @@
+#include "engine/dsp/Distortion.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr float DENORMAL_GUARD = 1e-15f;
+constexpr float PI = 3.1415925f;
+// Below this drive the shaped signal is blended with the dry one, so that the
+// distortion fades in instead of switching on.
+constexpr float BLEND_RANGE = 0.05f;
+
+float sign(float x) { return x > 0.0f ? 1.0f : (x < 0.0f ? -1.0f : 0.0f); }
+
+float clamp01(float x) {
+    if (!(x > 0.0f)) return 0.0f;
+    return x < 1.0f ? x : 1.0f;
+}
+
+float finiteOrZero(float x) { return std::isfinite(x) ? x : 0.0f; }
+
+bool isSubnormal(float x) { return std::fpclassify(x) == FP_SUBNORMAL; }
+
+// Everything a kind derives from the drive, once per voice and frame.
+struct Shape {
+    float d;   // drive 0..1
+    float c;   // 0.99 d
+    float k;   // the kind's main constant
+    float g;   // a second constant where the kind has one
+};
+
+template <int K>
+Shape makeShape(float d) {
+    Shape s{d, 0.99f * d, 0.0f, 0.0f};
+    const float c = s.c;
+    switch (K) {
+    case TDistortion::ATAN:
+        s.k = std::exp2(5.0f * c) - 0.99f;
+        s.g = 1.0f / std::atan(s.k);
+        break;
+    case TDistortion::BITS:
+        s.k = std::exp2(16.5f - 16.0f * d);  // steps per unit: 2^16.5 at no drive, 2^0.5 at full
+        break;
+    case TDistortion::COS:
+        s.k = (std::exp2(5.0f * c) - 1.0f) * PI;
+        break;
+    case TDistortion::CROSS:
+        s.k = 0.2f * c;
+        break;
+    case TDistortion::FOLD:
+        s.k = 1.0f - 0.99f * c;
+        break;
+    case TDistortion::LIMIT:
+        s.k = std::exp2(-6.0f * c);
+        break;
+    case TDistortion::NOISE:
+        s.k = d * d * d;
+        break;
+    case TDistortion::OCTAVE:
+        s.k = 1.0f - 0.99f * d;
+        break;
+    case TDistortion::OVER:
+        s.k = std::exp2(6.0f * c) - 1.0f;
+        break;
+    case TDistortion::POWER:
+        s.k = 2.0f * c / (1.0f - c);
+        break;
+    case TDistortion::RATE:
+        s.k = std::exp2(5.0f * d);  // hold period in frames
+        break;
+    case TDistortion::RECTIFY:
+        s.k = 1.0f - 2.0f * c;
+        break;
+    case TDistortion::SATURATE:
+        s.k = std::exp2(4.0f * c);
+        break;
+    case TDistortion::VALVE:
+        s.k = std::exp2(5.0f * c) - 0.99f;
+        break;
+    default:
+        break;
+    }
+    return s;
+}
+
+// One float through kind K. r is the noise value of the lane (kind 7 only);
+// memory the lane's remembered sign (kind 14 only).
+template <int K>
+float shapeValue(float x, const Shape& s, float r, float& memory) {
+    switch (K) {
+    case TDistortion::ATAN:
+        return std::fabs(x) > 0.001f ? std::atan(s.k * x) * s.g + DENORMAL_GUARD : x;
+    case TDistortion::BITS:
+        return sign(x) * std::floor(std::fabs(x) * s.k) / s.k;
+    case TDistortion::COS:
+        return x * std::cos(s.k * x);
+    case TDistortion::CROSS: {
+        const float v = std::fabs(x) - s.k;
+        return v >= 0.0f ? sign(x) * v : sign(x) * 2.0f * v;
+    }
+    case TDistortion::FOLD: {
+        const float t = s.k;
+        const float period = 4.0f * t;
+        const float u = x - t;
+        return (std::fabs(std::fabs(u - std::floor(u / period) * period) - 2.0f * t) - t) / t;
+    }
+    case TDistortion::LIMIT: {
+        const float y = x / s.k;
+        return y > 1.0f ? 1.0f : (y < -1.0f ? -1.0f : y);
+    }
+    case TDistortion::NOISE:
+        return x * ((1.0f - s.k) + s.k * r);
+    case TDistortion::OCTAVE: {
+        const float w = 2.0f * std::fabs(x);
+        const float folded = w > 1.0f ? 2.0f - w : w;
+        return s.k * x - (1.0f - s.k) * folded;
+    }
+    case TDistortion::OVER: {
+        const float a = std::fabs(x);
+        return (s.k + a) * x / (x * x + (s.k - 1.0f) * a + 1.0f);
+    }
+    case TDistortion::POWER:
+        return (s.k + 1.0f) * x / (s.k * std::fabs(x) + 1.0f);
+    case TDistortion::RECTIFY:
+        return x < 0.0f ? x * s.k : x;
+    case TDistortion::SATURATE: {
+        const float z = s.k * x + DENORMAL_GUARD;
+        return (x + z) / (std::fabs(z) + 1.0f) + DENORMAL_GUARD;
+    }
+    case TDistortion::SQUARE: {
+        if (std::fabs(x) > 0.001f) memory = sign(x);
+        return x * (1.0f - s.c) + s.c * memory;
+    }
+    case TDistortion::VALVE: {
+        const float a = std::fabs(x);
+        const float m = (s.k + a) * a;
+        const float level = m / (m + 1.0f);
+        return sign(x) * (level > 1.0f ? 1.0f : (level < 0.0f ? 0.0f : level));
+    }
+    default:
+        return x;
+    }
+}
+
+}  // namespace
+
+void TDistortion::init(float sampleRate) {
+    setSampleRate(sampleRate);
+    for (int v = 0; v < NUM_VOICES; ++v) {
+        smoothedDrive[v] = lastDrive[v] = rateCounter[v] = 0.0f;
+        rateHold[v] = stereoOverStruct{};
+        dcState[v][0] = dcState[v][1] = 0.0f;
+        for (float& s : squareSign[v]) s = 0.0f;
+    }
+}
+
+void TDistortion::setSampleRate(float sampleRate) {
+    const float rate = (sampleRate >= 1.0f && std::isfinite(sampleRate)) ? sampleRate : 44100.0f;
+    dcCoef = 30.0f / (2.0f * rate);
+}
+
+void TDistortion::setType(int kind) { distortType = (kind > OFF && kind < NUM_KINDS) ? kind : OFF; }
+
+template <int K>
+void TDistortion::processKind(stereoOverStruct frames[NUM_VOICES], const bool voiceOn[NUM_VOICES],
+                              const bool voiceJustStarted[NUM_VOICES], float amount,
+                              const float destAmount[NUM_VOICES], TRandSeed& seed) {
+    for (int v = 0; v < NUM_VOICES; ++v) {
+        if (!voiceOn[v]) continue;
+        smoothedDrive[v] = voiceJustStarted[v] ? amount : 0.9f * smoothedDrive[v] + (1.0f - 0.9f) * amount;
+        // A drive decaying towards 0 would end as a subnormal; 1e-12 is far below audibility.
+        if (std::fabs(smoothedDrive[v]) < 1e-12f) smoothedDrive[v] = 0.0f;
+        const float d = clamp01(smoothedDrive[v] + finiteOrZero(destAmount[v]));
+        lastDrive[v] = d;
+
+        stereoOverStruct& frame = frames[v];
+        float dry[4];
+        for (int i = 0; i < 4; ++i) {
+            const float x = frame.lane[i];
+            dry[i] = std::fabs(x) <= 1e30f ? x : 0.0f;  // a non-number enters as silence
+        }
+
+        const Shape shape = makeShape<K>(d);
+        float y[4];
+        if constexpr (K == RATE) {
+            // Sample-and-hold of the whole frame once per period of 2^(5d) frames.
+            rateCounter[v] += 1.0f;
+            if (rateCounter[v] > shape.k) {
+                rateCounter[v] -= shape.k;
+                for (int i = 0; i < 4; ++i) rateHold[v].lane[i] = dry[i];
+            }
+            for (int i = 0; i < 4; ++i) y[i] = rateHold[v].lane[i];
+        } else {
+            float noise[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+            if constexpr (K == NOISE)
+                for (float& r : noise) r = (static_cast<float>(seed.step()) * 4.656613e-10f + 1.0f) * 0.5f;
+            for (int i = 0; i < 4; ++i) y[i] = shapeValue<K>(dry[i], shape, noise[i], squareSign[v][i]);
+        }
+
+        // Shaping can add DC (rectification above all); a one-pole high-pass per
+        // channel takes it out, first sub-sample then second.
+        for (int c = 0; c < 2; ++c) {
+            float& s = dcState[v][c];
+            s = s + (y[c] - s) * dcCoef + DENORMAL_GUARD;
+            y[c] -= s;
+            s = s + (y[c + 2] - s) * dcCoef + DENORMAL_GUARD;
+            y[c + 2] -= s;
+        }
+
+        if (d <= 0.0f) {
+            for (int i = 0; i < 4; ++i) frame.lane[i] = dry[i];
+        } else if (d < BLEND_RANGE) {
+            const float wet = d / BLEND_RANGE;
+            for (int i = 0; i < 4; ++i) frame.lane[i] = (1.0f - wet) * dry[i] + wet * y[i];
+        } else {
+            for (int i = 0; i < 4; ++i) frame.lane[i] = y[i];
+        }
+    }
+}
+
+void TDistortion::process(stereoOverStruct frames[NUM_VOICES], const bool voiceOn[NUM_VOICES],
+                          const bool voiceJustStarted[NUM_VOICES], float amount,
+                          const float destAmount[NUM_VOICES], TRandSeed& seed) {
+    amount = finiteOrZero(amount);
+    switch (distortType) {
+    case ATAN: processKind<ATAN>(frames, voiceOn, voiceJustStarted, amount, destAmount, seed); break;
+    case BITS: processKind<BITS>(frames, voiceOn, voiceJustStarted, amount, destAmount, seed); break;
+    case COS: processKind<COS>(frames, voiceOn, voiceJustStarted, amount, destAmount, seed); break;
+    case CROSS: processKind<CROSS>(frames, voiceOn, voiceJustStarted, amount, destAmount, seed); break;
+    case FOLD: processKind<FOLD>(frames, voiceOn, voiceJustStarted, amount, destAmount, seed); break;
+    case LIMIT: processKind<LIMIT>(frames, voiceOn, voiceJustStarted, amount, destAmount, seed); break;
+    case NOISE: processKind<NOISE>(frames, voiceOn, voiceJustStarted, amount, destAmount, seed); break;
+    case OCTAVE: processKind<OCTAVE>(frames, voiceOn, voiceJustStarted, amount, destAmount, seed); break;
+    case OVER: processKind<OVER>(frames, voiceOn, voiceJustStarted, amount, destAmount, seed); break;
+    case POWER: processKind<POWER>(frames, voiceOn, voiceJustStarted, amount, destAmount, seed); break;
+    case RATE: processKind<RATE>(frames, voiceOn, voiceJustStarted, amount, destAmount, seed); break;
+    case RECTIFY: processKind<RECTIFY>(frames, voiceOn, voiceJustStarted, amount, destAmount, seed); break;
+    case SATURATE: processKind<SATURATE>(frames, voiceOn, voiceJustStarted, amount, destAmount, seed); break;
+    case SQUARE: processKind<SQUARE>(frames, voiceOn, voiceJustStarted, amount, destAmount, seed); break;
+    case VALVE: processKind<VALVE>(frames, voiceOn, voiceJustStarted, amount, destAmount, seed); break;
+    default: break;  // Off: the frames pass untouched, without the DC blocker
+    }
+}
+
+bool TDistortion::hasSubnormalState() const {
+    for (int v = 0; v < NUM_VOICES; ++v) {
+        if (isSubnormal(smoothedDrive[v]) || isSubnormal(dcState[v][0]) || isSubnormal(dcState[v][1])) return true;
+        for (float x : rateHold[v].lane)
+            if (isSubnormal(x)) return true;
+    }
+    return false;
+}

@@ -1,0 +1,58 @@
+// The voice distortion: 15 waveshaping kinds applied to every sounding voice's
+// frame (two sub-samples at twice the host rate), followed by a DC blocker and
+// faded in over the lowest twentieth of the amount. Plain class; init() before
+// use; no allocation. Audio thread only.
+#pragma once
+
+#include "engine/dsp/PinkNoise.h"
+#include "engine/dsp/StereoTypes.h"
+
+class TDistortion {
+public:
+    static constexpr int NUM_VOICES = 16;
+
+    // Filter Distortion Mode, in the order of its menu.
+    enum Kind : int {
+        OFF = 0, ATAN, BITS, COS, CROSS, FOLD, LIMIT, NOISE, OCTAVE, OVER, POWER, RATE, RECTIFY,
+        SATURATE, SQUARE, VALVE,
+        NUM_KINDS
+    };
+
+    // Sets the DC blocker's rate and clears every voice's state.
+    void init(float sampleRate);
+    // Changes the DC blocker's rate only (30 Hz corner at the doubled rate).
+    void setSampleRate(float sampleRate);
+
+    // The kind, refreshed at the global control steps; outside 0..15 is Off.
+    void setType(int kind);
+    int getType() const { return distortType; }
+
+    // doDistort over the 16 voice frames, in place. amount is Filter Distortion
+    // Amount (0..1), destAmount[v] the voice's Filter Distort Amount
+    // modulation; voiceOn and voiceJustStarted hold 16 flags each. Noise draws
+    // from the engine's shared random seed.
+    void process(stereoOverStruct frames[NUM_VOICES], const bool voiceOn[NUM_VOICES],
+                 const bool voiceJustStarted[NUM_VOICES], float amount, const float destAmount[NUM_VOICES],
+                 TRandSeed& seed);
+
+    // The drive a voice used in its last frame, after smoothing and modulation.
+    float getDrive(int voice) const { return lastDrive[voice & (NUM_VOICES - 1)]; }
+    bool hasSubnormalState() const;
+
+private:
+    template <int K>
+    void processKind(stereoOverStruct frames[NUM_VOICES], const bool voiceOn[NUM_VOICES],
+                     const bool voiceJustStarted[NUM_VOICES], float amount, const float destAmount[NUM_VOICES],
+                     TRandSeed& seed);
+
+    int distortType = OFF;
+    float dcCoef = 30.0f / 88200.0f;
+    float smoothedDrive[NUM_VOICES] = {};
+    float lastDrive[NUM_VOICES] = {};
+    float rateCounter[NUM_VOICES] = {};
+    stereoOverStruct rateHold[NUM_VOICES] = {};
+    float dcState[NUM_VOICES][2] = {};
+    // Kind 14 keeps the last sign it used per voice and lane, so a quiet
+    // voice holds its own square level rather than another voice's.
+    float squareSign[NUM_VOICES][4] = {};
+};

@@ -1,0 +1,718 @@
+#include "engine/dsp/TFilter.h"
+
+#include "engine/dsp/FilterTables.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// Saturation constants of the four-pole cascade. The channels differ in the
+// last digit, so a cascade driven into saturation differs very slightly
+// between left and right; neither is exactly 1/6.
+constexpr float CASCADE_SATURATION[2] = {0.166666f, 0.16666f};
+// The cascade's saturator x - c x^3 turns over at x = sqrt(1 / (3c)) and runs
+// off to infinity beyond it; its argument is held at the turning point.
+const float CASCADE_TURN[2] = {static_cast<float>(std::sqrt(1.0 / (3.0 * 0.166666f))),
+                               static_cast<float>(std::sqrt(1.0 / (3.0 * 0.16666f)))};
+// Soft saturation of the 12 dB state-variable band state: band - k band^3.
+constexpr float BAND_SATURATION = 0.001f;
+// ...which turns over at sqrt(1 / (3k)); beyond it the curve would diverge.
+const float BAND_TURN = static_cast<float>(std::sqrt(1.0 / (3.0 * 0.001f)));
+
+constexpr float DENORMAL_GUARD = 1e-15f;
+constexpr float HISTORY_LIMIT = 2.0f;     // biquad and formant histories, scaled domain
+constexpr float COMB_LIMIT = 100.0f;
+constexpr float INPUT_SCALE = 0.1f;       // the recursions run at a tenth of the level
+constexpr float OUTPUT_SCALE = 10.0f;
+
+constexpr float SQRT2 = 1.41421354f;
+constexpr float TWO_SQRT2 = 2.82842708f;
+
+// Formant frequencies in Hz of the vowels A, E, I, O, U (four formants each).
+constexpr float FORMANTS[5][4] = {
+    {650.0f, 1080.0f, 2650.0f, 2900.0f},
+    {400.0f, 1700.0f, 2600.0f, 3200.0f},
+    {290.0f, 1870.0f, 2800.0f, 3250.0f},
+    {400.0f, 800.0f, 2800.0f, 3000.0f},
+    {350.0f, 600.0f, 2700.0f, 2900.0f},
+};
+
+// The ring of three history slots: the index steps 0 -> 1 -> 2 -> 0, and at
+// each index these are the slots of n, n-1 and n-2.
+constexpr int ntempf[3] = {1, 2, 0};
+constexpr int nf0[3] = {2, 1, 0};
+constexpr int nf1[3] = {0, 2, 1};
+constexpr int nf2[3] = {1, 0, 2};
+
+constexpr int TABLE_LAST = FILTER_TABLE_SIZE - 1;
+// Table index of a normalised frequency of 0.4, the highest a formant section uses.
+constexpr int FORMANT_LIMIT_INDEX = 104857;
+constexpr float COMB_DELAY_MIN = 513.0f;          // 3 entries
+constexpr float COMB_DELAY_MAX = 2097151.0f;      // the whole 21-bit line
+constexpr int COMB_POSITION_MASK = (1 << 21) - 1;
+// Cutoffs are kept finite and far above any usable rate's limit.
+constexpr float CUTOFF_CEILING = 1e7f;
+
+// A float clamped in float before it becomes an index; NaN gives 0.
+int tableIndex(float x, int last) {
+    if (!(x > 0.0f)) return 0;
+    if (x >= static_cast<float>(last)) return last;
+    return static_cast<int>(x);
+}
+
+// Clamp that maps NaN to the lower bound, so a bad value cannot stay in a history.
+float clampTo(float x, float lo, float hi) {
+    if (!(x > lo)) return lo;
+    return x < hi ? x : hi;
+}
+
+float sanitizeCutoff(float hz) {
+    if (!(hz > 0.0f)) return 0.0f;
+    return hz < CUTOFF_CEILING ? hz : CUTOFF_CEILING;
+}
+
+// The 0..1 cutoff scale spans ten octaves; the power of two is taken in double.
+float octavePower(float x) {
+    float e = 0.0f;
+    if (x > 0.0f) e = x > 1.0f ? 10.0f : 10.0f * x;
+    return static_cast<float>(std::exp2(static_cast<double>(e)));
+}
+
+float finiteOrZero(float x) { return std::isfinite(x) ? x : 0.0f; }
+
+// The comb output: held to +-100, otherwise lifted by the denormal guard.
+float limitComb(float v) {
+    if (v > COMB_LIMIT) return COMB_LIMIT;
+    if (v < -COMB_LIMIT) return -COMB_LIMIT;
+    return v == v ? v + DENORMAL_GUARD : 0.0f;
+}
+
+bool isSubnormal(float x) { return std::fpclassify(x) == FP_SUBNORMAL; }
+
+}  // namespace
+
+void TFilter::init(float sampleRate) {
+    rate = (sampleRate >= 1000.0f && std::isfinite(sampleRate)) ? sampleRate : 44100.0f;
+    maxCutoff = 0.4f * rate;
+    invOverRate = 1.0f / (2.0f * rate);
+    direct = false;
+    type = 0;
+    prevType = -1;
+    spread = 1.0f;
+    smoothFreq = 0.5f;
+    track = 1.0f;
+    q = prevQ = prevVowel = vowel = 0.0f;
+    offset[0] = offset[1] = 0.0f;
+    smoothPair[0] = smoothPair[1] = 0.0f;
+    prevCutoff[0] = prevCutoff[1] = cutoff[0] = cutoff[1] = 0.0f;
+    vel = mod = env = lfo = 0.0f;
+    distort = distortGain = 0.0f;
+    ringIndex = 0;
+    ringPos[0] = 0;
+    ringPos[1] = 1;
+    ringPos[2] = 2;
+    coef[0] = coef[1] = ChannelCoefficients{};
+    state[0] = state[1] = ChannelState{};
+    weightLow = weightBand = weightHigh = 0.0f;
+    combFeedback = 0.0f;
+    carrierPhase = 0.0f;
+    std::memset(combIn, 0, sizeof(combIn));
+    std::memset(combOut, 0, sizeof(combOut));
+    combPosition = 0;
+    combWritten = 0;
+    bpFreq = -1.0f;
+    bpWidth = -1.0f;
+    bpGain = 1.0f;
+    bpB0 = bpA1 = bpA2 = 0.0f;
+    for (int i = 0; i < 3; ++i) bpIn[i] = bpOut[i] = 0.0f;
+}
+
+void TFilter::reset() {
+    state[0] = state[1] = ChannelState{};
+    clearCombLines();
+    carrierPhase = 0.0f;
+    ringPos[0] = 0;
+    ringPos[1] = 1;
+    ringPos[2] = 2;
+    prevType = -1;
+    bpFreq = -1.0f;
+    bpGain = 1.0f;
+    for (int i = 0; i < 3; ++i) bpIn[i] = bpOut[i] = 0.0f;
+}
+
+void TFilter::clearCombLines() {
+    // Entries not written since the last clear are still zero; only the
+    // written span, which ends at the current write entry, needs clearing.
+    if (combWritten <= 0) return;
+    const int entry = (combPosition & COMB_POSITION_MASK) >> 8;
+    int first = entry - combWritten + 1;
+    if (first < 0) first += COMB_LENGTH;
+    const int firstRun = combWritten < COMB_LENGTH - first ? combWritten : COMB_LENGTH - first;
+    const int secondRun = combWritten - firstRun;
+    for (int channel = 0; channel < 2; ++channel) {
+        std::memset(&combIn[channel][first], 0, sizeof(float) * static_cast<size_t>(firstRun));
+        std::memset(&combOut[channel][first], 0, sizeof(float) * static_cast<size_t>(firstRun));
+        if (secondRun > 0) {
+            std::memset(&combIn[channel][0], 0, sizeof(float) * static_cast<size_t>(secondRun));
+            std::memset(&combOut[channel][0], 0, sizeof(float) * static_cast<size_t>(secondRun));
+        }
+    }
+    combWritten = 0;
+}
+
+void TFilter::setType(int newType, bool resetOnChange) {
+    if (newType != type && resetOnChange) reset();
+    type = newType;
+}
+
+void TFilter::setTrack(float amount, float note) {
+    // Held to +-64 octaves so that the factor stays a finite, non-zero float.
+    const float octaves = clampTo(finiteOrZero(amount * note), -64.0f, 64.0f);
+    track = std::exp2(octaves);
+}
+
+void TFilter::setVel(float amount, float velocity) { vel = finiteOrZero((velocity - 0.5f) * amount); }
+void TFilter::setMod(float amount, float value) { mod = finiteOrZero(amount * value); }
+void TFilter::setLFO(float amount, float value) { lfo = finiteOrZero(amount * value); }
+void TFilter::setEnv(float amount) { env = finiteOrZero(amount); }
+
+void TFilter::setDistort(float d) {
+    distort = clampTo(d, 0.0f, 1.0f);
+    distortGain = std::exp2(6.0f * d) - 1.0f;
+}
+
+void TFilter::process(float freq, float spreadFactor, stereoStruct cutoffOffset, float resonance,
+                      float vowelMix, const stereoOverStruct& in, stereoOverStruct& out) {
+    spread = spreadFactor;
+    offset[0] = cutoffOffset.left;
+    offset[1] = cutoffOffset.right;
+    q = resonance < 0.0f ? 0.0f : (resonance > 1.0f ? 0.95f : resonance * 0.95f);
+    if (!(q >= 0.0f)) q = 0.0f;
+    vowel = clampTo(vowelMix, 0.0f, 1.0f);
+
+    if (!std::isfinite(freq)) freq = smoothFreq;  // a bad value must not stick in the smoother
+    smoothFreq = direct ? freq : freq * 0.01f + smoothFreq * 0.99f;
+    direct = false;
+
+    for (int c = 0; c < 2; ++c) {
+        const float x = ((((offset[c] + env) + lfo) + vel) + mod) + smoothFreq;
+        const float power = octavePower(x);
+        cutoff[c] = c == 0 ? power * track / spread * 20.0f : track * power * spread * 20.0f;
+        cutoff[c] = sanitizeCutoff(cutoff[c]);
+    }
+    if (type == TYPE_OFF) {
+        out = in;
+        return;
+    }
+    process(in, out);
+}
+
+void TFilter::process(stereoStruct freq, stereoStruct cutoffOffset, float resonance, float vowelMix,
+                      const stereoOverStruct& in, stereoOverStruct& out) {
+    offset[0] = cutoffOffset.left;
+    offset[1] = cutoffOffset.right;
+    q = resonance < 0.0f ? 0.0f : (resonance > 1.0f ? 0.95f : resonance * 0.95f);
+    if (!(q >= 0.0f)) q = 0.0f;
+    vowel = clampTo(vowelMix, 0.0f, 1.0f);
+
+    const float target[2] = {std::isfinite(freq.left) ? freq.left : smoothPair[0],
+                             std::isfinite(freq.right) ? freq.right : smoothPair[1]};
+    for (int c = 0; c < 2; ++c)
+        smoothPair[c] = direct ? target[c] : target[c] * 0.01f + smoothPair[c] * 0.99f;
+    direct = false;
+    smoothFreq = smoothPair[0];
+
+    for (int c = 0; c < 2; ++c) {
+        const float x = ((((offset[c] + env) + lfo) + vel) + mod) + smoothPair[c];
+        cutoff[c] = sanitizeCutoff(track * octavePower(x) * 20.0f);
+    }
+    if (type == TYPE_OFF) {
+        out = in;
+        return;
+    }
+    process(in, out);
+}
+
+void TFilter::advanceRing() {
+    ringIndex = ntempf[ringIndex];
+    ringPos[0] = nf0[ringIndex];
+    ringPos[1] = nf1[ringIndex];
+    ringPos[2] = nf2[ringIndex];
+}
+
+void TFilter::updateCoefficients() {
+    float w[2];
+    int index[2];
+    for (int c = 0; c < 2; ++c) {
+        const float limited = cutoff[c] < maxCutoff ? cutoff[c] : maxCutoff;
+        w[c] = (limited + 0.001f) * invOverRate + DENORMAL_GUARD;
+        index[c] = tableIndex(w[c] * 262143.0f, TABLE_LAST);
+    }
+    const float m = prevVowel;
+
+    // Mix weights of the morphing types, shared by the 12 and 24 dB families.
+    if (type == 11 || type == 23) {
+        weightLow = 1.0f - m;
+        weightBand = 0.0f;
+        weightHigh = m;
+    } else if (type == 12 || type == 24) {
+        if (m < 0.5f) {
+            weightLow = 1.0f - 2.0f * m;
+            weightBand = 2.0f * m;
+            weightHigh = 0.0f;
+        } else {
+            weightLow = 0.0f;
+            weightBand = 2.0f - 2.0f * m;
+            weightHigh = 2.0f * m - 1.0f;
+        }
+    }
+
+    for (int c = 0; c < 2; ++c) {
+        ChannelCoefficients& k = coef[c];
+        const int i = index[c];
+
+        // Family A, alone (1, 2) or ahead of family B (13, 14).
+        k.onePoleA = 2.0f * w[c];
+        k.onePoleB = 1.0f - 2.0f * w[c];
+
+        // Family B (3-6, 13-16).
+        k.svfF = FilterSine[i];
+        k.svfD = 1.0f - prevQ + DENORMAL_GUARD;
+
+        // Families C (7-12) and F (19-24).
+        {
+            const float g = FilterZTan[i];
+            float r;
+            if (type >= 19 && type <= 24)
+                r = 0.5f * static_cast<float>(std::exp2(static_cast<double>(-3.0f * 0.995f * prevQ)));
+            else
+                r = FilterZQ[tableIndex(prevQ * 0.995f * 131071.0f, TABLE_LAST)];
+            k.zdfG = g;
+            k.zdfRG = 2.0f * r + g;
+            k.zdfH = 1.0f / (1.0f + 2.0f * r * g + g * g);
+        }
+
+        // The fixed biquad of families D (15, 16) and G (25, 26).
+        if (type == 15 || type == 25) {
+            const float K = Filter12Lo2[i];
+            const float a0 = 1.0f / (K * K + TWO_SQRT2 * K + 1.001f);
+            k.biquadB0 = a0;
+            k.biquadB1 = 2.0f * a0;
+            k.biquadB2 = a0;
+            k.biquadA1 = 2.0f * (1.0f - K * K) * a0;
+            k.biquadA2 = (1.0f - TWO_SQRT2 * K + K * K) * a0;
+        } else if (type == 16 || type == 26) {
+            const float K = Filter12Hi2[i];
+            const float a0 = 1.0f / (K * K + TWO_SQRT2 * K + 1.0001f);
+            k.biquadB0 = a0;
+            k.biquadB1 = -2.0f * a0;
+            k.biquadB2 = a0;
+            k.biquadA1 = 2.0f * (K * K - 1.0f) * a0;
+            k.biquadA2 = (1.0f - TWO_SQRT2 * K + K * K) * a0;
+        }
+
+        // The four-pole cascade of families E (17, 18) and G (25, 26).
+        k.cascadeP = FilterMFP[i];
+        k.cascadeF = FilterMFF[i];
+        k.cascadeK = prevQ * FilterMFQ[i];
+
+        if (type == TYPE_VOCAL) {
+            // Vowel position 0..4.99 over A E I O U, wrapping from U back to A.
+            float position = std::fmod(vowel * 4.99f + 1996.0f, 4.99f);
+            if (!(position >= 0.0f)) position = 0.0f;
+            const int row = tableIndex(position, 4);
+            const float fraction = position - std::floor(position);
+            const int nextRow = (row + 1) % 5;
+            const float r = prevQ * 0.399f + 0.2f;
+            for (int s = 0; s < 4; ++s) {
+                const float formant = FORMANTS[row][s] * (1.0f - fraction) + FORMANTS[nextRow][s] * fraction;
+                // The cutoff transposes the formant set; 440 Hz leaves it in place.
+                float ws = formant * (cutoff[c] / 440.0f) * invOverRate;
+                if (!(ws < 0.4f)) ws = 0.4f;
+                const float C = FilterVoxC[tableIndex(r * 262143.0f * ws, TABLE_LAST)];
+                const float g = 1.0f / (C + 1.0f);
+                const float D = FilterVoxD[tableIndex(ws * 262143.0f, TABLE_LAST)];
+                k.formantB0[s] = g;
+                k.formantA1[s] = -D * C * g;
+                k.formantA2[s] = (C - 1.0f) * g;
+            }
+        } else if (type == 28 || type == 29) {
+            const int qIndex = tableIndex(prevQ * 131071.0f, TABLE_LAST);
+            const float qi = FilterInvTmpq[qIndex];
+            const float qs = FilterTmpqs[qIndex];
+            for (int s = 0; s < 4; ++s) {
+                float ws;
+                if (type == 29) {
+                    const float octaves = 2.0f * (static_cast<float>(s) * 0.6666667f * m - m);
+                    ws = std::exp2(octaves) * (cutoff[c] + 0.001f) * invOverRate + DENORMAL_GUARD;
+                } else {
+                    // Two sections two octaves (at full mix) below the cutoff, two above.
+                    const float octaves = s < 2 ? -2.0f * m : 2.0f * m;
+                    ws = (cutoff[c] + 0.001f) * std::exp2(octaves) * invOverRate;
+                }
+                const int wi = ws > 0.4f ? FORMANT_LIMIT_INDEX : tableIndex(ws * 262143.0f, TABLE_LAST);
+                const float t = qi * Filter2Sine[wi];
+                const float n = 1.0f + t;
+                k.formantB0[s] = qs * 2.0f * t / n + DENORMAL_GUARD;
+                k.formantA1[s] = DENORMAL_GUARD - 2.0f * Filter2Cos[wi] / n;
+                k.formantA2[s] = (1.0f - t) / n + DENORMAL_GUARD;
+            }
+        } else if (type >= TYPE_POSITIVE_COMB && type <= TYPE_PING_PONG_COMB) {
+            // One period of the cutoff at the doubled rate, in 1/256 sub-sample.
+            // A cutoff of 0 (or below a fraction of a hertz) takes the longest line.
+            const float limited = cutoff[c] < maxCutoff ? cutoff[c] : maxCutoff;
+            float delay = limited > 0.0f ? rate * 512.0f / limited : COMB_DELAY_MAX;
+            delay = clampTo(delay, COMB_DELAY_MIN, COMB_DELAY_MAX);
+            k.combDelay = static_cast<int>(delay);
+        }
+    }
+
+    if (type >= TYPE_POSITIVE_COMB && type <= TYPE_PING_PONG_COMB) {
+        combFeedback = static_cast<float>(std::sqrt(std::sqrt(static_cast<double>(prevQ)))) + DENORMAL_GUARD;
+        if (type == TYPE_NEGATIVE_COMB) combFeedback = -combFeedback;
+    }
+}
+
+float TFilter::saturateBand(float band) const {
+    const float b = clampTo(band, -BAND_TURN, BAND_TURN);
+    return b - BAND_SATURATION * b * b * b;
+}
+
+// Family B: one step of the saturating state-variable filter; returns low.
+float TFilter::runStateVariable(ChannelState& s, const ChannelCoefficients& k, float x, float& high,
+                                float& band) const {
+    const float saturated = saturateBand(s.svfBand);
+    high = x - s.svfLow - k.svfD * saturated;
+    band = high * k.svfF + saturated + DENORMAL_GUARD;
+    const float low = band * k.svfF + s.svfLow + DENORMAL_GUARD;
+    s.svfBand = band;
+    s.svfLow = low;
+    return low;
+}
+
+// Families D and G: one step of the biquad on the ring; the history keeps the
+// clamped value, the unclamped one is returned.
+float TFilter::runBiquad(ChannelState& s, const ChannelCoefficients& k, float x) const {
+    const int n = ringPos[0], n1 = ringPos[1], n2 = ringPos[2];
+    s.biquadIn[n] = x;
+    const float y = k.biquadB0 * x + k.biquadB1 * s.biquadIn[n1] + k.biquadB2 * s.biquadIn[n2] -
+                    k.biquadA1 * s.biquadOut[n1] - k.biquadA2 * s.biquadOut[n2] + DENORMAL_GUARD;
+    s.biquadOut[n] = clampTo(y, -HISTORY_LIMIT, HISTORY_LIMIT);
+    return y;
+}
+
+// Families E and G: one step of the four-pole cascade with feedback; the last
+// stage saturates. Returns the new b4; b3 stays readable in the state.
+float TFilter::runCascade(ChannelState& s, const ChannelCoefficients& k, int channel, float v) const {
+    float* b = s.cascade;
+    const float u = v - k.cascadeK * b[4];
+    const float b1 = (u + b[0]) * k.cascadeP - b[1] * k.cascadeF + DENORMAL_GUARD;
+    const float b2 = (b1 + b[1]) * k.cascadeP - b[2] * k.cascadeF + DENORMAL_GUARD;
+    const float b3 = (b2 + b[2]) * k.cascadeP - b[3] * k.cascadeF + DENORMAL_GUARD;
+    float b4 = (b3 + b[3]) * k.cascadeP - b[4] * k.cascadeF;
+    b4 = clampTo(b4, -CASCADE_TURN[channel], CASCADE_TURN[channel]);
+    b4 = (1.0f - b4 * b4 * CASCADE_SATURATION[channel]) * b4 + DENORMAL_GUARD;
+    b[0] = u;
+    b[1] = b1;
+    b[2] = b2;
+    b[3] = b3;
+    b[4] = b4;
+    return b4;
+}
+
+// Types 27-29: four band-pass sections in parallel on the ring.
+float TFilter::runFormants(ChannelState& s, const ChannelCoefficients& k, float x) const {
+    const int n = ringPos[0], n1 = ringPos[1], n2 = ringPos[2];
+    s.formantIn[n] = x;
+    const float difference = x - s.formantIn[n2];
+    float sum = 0.0f;
+    for (int section = 0; section < 4; ++section) {
+        float* y = s.formantOut[section];
+        const float value = k.formantB0[section] * difference - k.formantA1[section] * y[n1] -
+                            k.formantA2[section] * y[n2];
+        y[n] = clampTo(value, -HISTORY_LIMIT, HISTORY_LIMIT);
+        sum += y[n];
+    }
+    return sum;
+}
+
+void TFilter::runCombs(float x[2][2], float y[2][2]) {
+    const float g = combFeedback;
+    for (int sub = 0; sub < 2; ++sub) {
+        combPosition = (combPosition + 256) & COMB_POSITION_MASK;
+        const int entry = combPosition >> 8;
+        int read[2];
+        for (int c = 0; c < 2; ++c) read[c] = ((combPosition - coef[c].combDelay) & COMB_POSITION_MASK) >> 8;
+        for (int c = 0; c < 2; ++c) combIn[c][entry] = x[sub][c] + DENORMAL_GUARD;
+        if (type == TYPE_PING_PONG_COMB) {
+            // Each channel feeds back the other's output: the echo alternates sides.
+            const float left = limitComb(combIn[0][read[0]] - g * combOut[1][read[0]]);
+            combOut[0][entry] = left;
+            const float right = limitComb(combIn[1][read[1]] + g * combOut[0][read[1]]);
+            combOut[1][entry] = right;
+            y[sub][0] = left;
+            y[sub][1] = right;
+        } else {
+            for (int c = 0; c < 2; ++c) {
+                const float v = limitComb(combIn[c][read[c]] + g * combOut[c][read[c]]);
+                combOut[c][entry] = v;
+                y[sub][c] = v;
+            }
+        }
+        if (combWritten < COMB_LENGTH) ++combWritten;
+    }
+}
+
+void TFilter::process(const stereoOverStruct& in, stereoOverStruct& out) {
+    if (std::fabs(cutoff[0] - prevCutoff[0]) > 0.00001f || std::fabs(cutoff[1] - prevCutoff[1]) > 0.00001f ||
+        std::fabs(q - prevQ) > 0.00001f || std::fabs(vowel - prevVowel) > 0.00001f || type != prevType) {
+        prevType = type;
+        prevVowel = vowel;
+        prevQ = q;
+        prevCutoff[0] = cutoff[0];
+        prevCutoff[1] = cutoff[1];
+        updateCoefficients();
+    }
+
+    // x[sub-sample][channel], scaled into the recursions' range. A value that
+    // is not a finite number enters as silence rather than poisoning the state.
+    float x[2][2];
+    for (int sub = 0; sub < 2; ++sub)
+        for (int c = 0; c < 2; ++c) {
+            const float v = in.lane[2 * sub + c];
+            x[sub][c] = (std::fabs(v) <= 1e30f ? v : 0.0f) * INPUT_SCALE;
+        }
+    float y[2][2] = {{x[0][0], x[0][1]}, {x[1][0], x[1][1]}};
+
+    switch (type) {
+    case 1:
+    case 2:
+        for (int sub = 0; sub < 2; ++sub)
+            for (int c = 0; c < 2; ++c) {
+                ChannelState& s = state[c];
+                const float low = coef[c].onePoleA * x[sub][c] + coef[c].onePoleB * s.onePole + DENORMAL_GUARD;
+                s.onePole = low;
+                y[sub][c] = type == 1 ? low : x[sub][c] - low;
+            }
+        break;
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+        for (int sub = 0; sub < 2; ++sub)
+            for (int c = 0; c < 2; ++c) {
+                float high, band;
+                const float low = runStateVariable(state[c], coef[c], x[sub][c], high, band);
+                if (type == 3) y[sub][c] = low * SQRT2;
+                else if (type == 4) y[sub][c] = high * SQRT2;
+                else if (type == 5) y[sub][c] = band * 2.0f;
+                else y[sub][c] = (low - high) * SQRT2;
+            }
+        break;
+    case 7:
+    case 8:
+    case 9:
+    case 10:
+    case 11:
+    case 12:
+        for (int sub = 0; sub < 2; ++sub)
+            for (int c = 0; c < 2; ++c) {
+                const ChannelCoefficients& k = coef[c];
+                float* s = state[c].zdf1;
+                const float high = (x[sub][c] - k.zdfRG * s[0] - s[1]) * k.zdfH;
+                const float p = k.zdfG * high;
+                const float band = s[0] + p;
+                const float r = k.zdfG * band;
+                const float low = s[1] + r;
+                s[0] = band + p + DENORMAL_GUARD;
+                s[1] = low + r + DENORMAL_GUARD;
+                float v;
+                switch (type) {
+                case 7: v = low; break;
+                case 8: v = high; break;
+                case 9: v = 2.0f * band; break;
+                case 10: v = high + low; break;
+                default: v = low * weightLow + 2.0f * band * weightBand + high * weightHigh; break;
+                }
+                y[sub][c] = v;
+            }
+        break;
+    case 13:
+    case 14:
+        for (int sub = 0; sub < 2; ++sub)
+            for (int c = 0; c < 2; ++c) {
+                ChannelState& s = state[c];
+                const float onePole = coef[c].onePoleA * x[sub][c] + coef[c].onePoleB * s.onePole + DENORMAL_GUARD;
+                s.onePole = onePole;
+                float high, band;
+                const float low = runStateVariable(s, coef[c], type == 13 ? onePole : x[sub][c] - onePole, high, band);
+                y[sub][c] = (type == 13 ? low : high) * SQRT2;
+            }
+        break;
+    case 15:
+    case 16:
+        for (int sub = 0; sub < 2; ++sub) {
+            advanceRing();
+            for (int c = 0; c < 2; ++c) {
+                ChannelState& s = state[c];
+                runBiquad(s, coef[c], x[sub][c]);
+                float high, band;
+                const float low = runStateVariable(s, coef[c], s.biquadOut[ringPos[0]], high, band);
+                y[sub][c] = (type == 15 ? low : high) * SQRT2;
+            }
+        }
+        break;
+    case 17:
+    case 18:
+        for (int sub = 0; sub < 2; ++sub)
+            for (int c = 0; c < 2; ++c) {
+                ChannelState& s = state[c];
+                runCascade(s, coef[c], c, x[sub][c]);
+                const float band = s.cascade[3] - s.cascade[4];
+                y[sub][c] = type == 17 ? band * 6.0f : (x[sub][c] - band * 3.0f) * 1.0f;
+            }
+        break;
+    case 19:
+    case 20:
+    case 21:
+    case 22:
+    case 23:
+    case 24:
+        for (int sub = 0; sub < 2; ++sub)
+            for (int c = 0; c < 2; ++c) {
+                const ChannelCoefficients& k = coef[c];
+                float v = x[sub][c];
+                for (int section = 0; section < 2; ++section) {
+                    float* s = section == 0 ? state[c].zdf1 : state[c].zdf2;
+                    const float high = (v - k.zdfRG * s[0] - s[1]) * k.zdfH;
+                    const float p = k.zdfG * high;
+                    const float band = s[0] + p;
+                    const float r = k.zdfG * band;
+                    const float low = s[1] + r;
+                    s[0] = band + p + DENORMAL_GUARD;
+                    s[1] = low + r + DENORMAL_GUARD;
+                    // The first section passes its band on once, the second doubles it.
+                    const float bandGain = section == 0 ? 1.0f : 2.0f;
+                    switch (type) {
+                    case 19: v = low; break;
+                    case 20: v = high; break;
+                    case 21: v = bandGain * band; break;
+                    case 22: v = high + low; break;
+                    default: v = low * weightLow + bandGain * band * weightBand + high * weightHigh; break;
+                    }
+                }
+                y[sub][c] = v;
+            }
+        break;
+    case 25:
+    case 26:
+        for (int sub = 0; sub < 2; ++sub) {
+            advanceRing();
+            for (int c = 0; c < 2; ++c) {
+                ChannelState& s = state[c];
+                const float unclamped = runBiquad(s, coef[c], x[sub][c]);
+                const float clamped = s.biquadOut[ringPos[0]];
+                // The low-pass cascade takes the raw biquad value, the high-pass
+                // the clamped one that also enters the history.
+                const float b4 = runCascade(s, coef[c], c, type == 25 ? unclamped : clamped);
+                y[sub][c] = (type == 25 ? b4 * 2.0f : (clamped - b4) * 1.0f) + DENORMAL_GUARD;
+            }
+        }
+        break;
+    case 27:
+    case 28:
+    case 29:
+        for (int sub = 0; sub < 2; ++sub) {
+            advanceRing();
+            for (int c = 0; c < 2; ++c) y[sub][c] = runFormants(state[c], coef[c], x[sub][c]);
+        }
+        break;
+    case 30:
+    case 31:
+    case 32:
+        runCombs(x, y);
+        break;
+    case 33:
+    case 34: {
+        float increment = cutoff[0] * invOverRate;
+        increment -= std::floor(increment);
+        const float m = prevQ + DENORMAL_GUARD;
+        for (int sub = 0; sub < 2; ++sub) {
+            const float sine = std::sin(6.2831853f * carrierPhase);
+            const float carrier = type == 33 ? sine : 0.5f * sine + 0.5f;
+            const float gain = (1.0f - m) + m * carrier;
+            for (int c = 0; c < 2; ++c) y[sub][c] = x[sub][c] * gain + DENORMAL_GUARD;
+            carrierPhase += increment;
+            carrierPhase -= std::floor(carrierPhase);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+
+    for (int sub = 0; sub < 2; ++sub)
+        for (int c = 0; c < 2; ++c) out.lane[2 * sub + c] = y[sub][c] * OUTPUT_SCALE;
+}
+
+void TFilter::setBP(float freq, float width, float gain, bool directFreq) {
+    width = clampTo(width, 0.0f, 0.99f);
+    if (!std::isfinite(freq)) freq = bpFreq;  // hold the last frequency
+    bool changed;
+    if (directFreq) {
+        changed = std::fabs(bpFreq - freq) > 0.00001f;
+        bpFreq = freq;
+    } else {
+        bpFreq = 0.1f * freq + 0.9f * bpFreq;
+        changed = std::fabs(bpFreq - freq) > 0.00001f;
+    }
+    const bool widthMoved = std::fabs(width - bpWidth) > 0.00001f;
+    bpWidth = width;
+    bpGain = std::isfinite(gain) ? gain : 0.0f;
+    if (!changed && !widthMoved) return;
+
+    bpFreq = clampTo(bpFreq, 0.0001f, maxCutoff);
+    const float w = (bpFreq + 0.001f) * invOverRate + DENORMAL_GUARD;
+    // The width narrows the bandwidth by up to ten octaves below the centre.
+    const float bandwidth = static_cast<float>(std::exp2(-10.0 * static_cast<double>(width)));
+    const float t = FilterTanBP[tableIndex(bandwidth * w * 262143.98f, TABLE_LAST)];
+    const float c = Filter2Cos[tableIndex(w * 262143.98f, TABLE_LAST)];
+    bpB0 = 1.0f / (t + 1.0f);
+    bpA1 = -2.0f * c * t * bpB0;
+    bpA2 = (t - 1.0f) * bpB0;
+}
+
+void TFilter::processBP(float in0, float in1, float& out0, float& out1) {
+    const float inputs[2] = {in0, in1};
+    float outputs[2];
+    for (int i = 0; i < 2; ++i) {
+        advanceRing();
+        const int n = ringPos[0], n1 = ringPos[1], n2 = ringPos[2];
+        const float x = (std::fabs(inputs[i]) <= 1e30f ? inputs[i] : 0.0f) * INPUT_SCALE;
+        bpIn[n] = x + DENORMAL_GUARD;
+        const float y = clampTo((x - bpIn[n2]) * bpB0 - bpOut[n1] * bpA1 - bpOut[n2] * bpA2 + DENORMAL_GUARD,
+                                -HISTORY_LIMIT, HISTORY_LIMIT);
+        bpOut[n] = y;
+        outputs[i] = clampTo(bpGain * OUTPUT_SCALE * y, -1.0f, 1.0f);
+    }
+    out0 = outputs[0];
+    out1 = outputs[1];
+}
+
+bool TFilter::hasSubnormalState() const {
+    for (const ChannelState& s : state) {
+        float values[sizeof(ChannelState) / sizeof(float)];
+        static_assert(sizeof(ChannelState) % sizeof(float) == 0, "ChannelState holds floats only");
+        std::memcpy(values, &s, sizeof(ChannelState));
+        for (float v : values)
+            if (isSubnormal(v)) return true;
+    }
+    for (int c = 0; c < 2; ++c)
+        for (int i = 0; i < COMB_LENGTH; ++i)
+            if (isSubnormal(combIn[c][i]) || isSubnormal(combOut[c][i])) return true;
+    for (int i = 0; i < 3; ++i)
+        if (isSubnormal(bpIn[i]) || isSubnormal(bpOut[i])) return true;
+    return isSubnormal(carrierPhase) || isSubnormal(smoothFreq) || isSubnormal(smoothPair[0]) ||
+           isSubnormal(smoothPair[1]);
+}

@@ -1,0 +1,140 @@
+// The engine's multimode stereo filter: 35 types run at twice the host rate on
+// the two sub-samples of a voice frame, plus an independent band-pass section
+// for the tuned noise source. Plain class: call init() before anything else;
+// nothing allocates after that. Audio thread only.
+#pragma once
+
+#include "engine/dsp/StereoTypes.h"
+
+class TFilter {
+public:
+    static constexpr int NUM_TYPES = 35;          // 0 is the bypass
+    static constexpr int COMB_LENGTH = 8192;      // entries per comb line
+
+    // Type numbers the engine refers to by name.
+    enum : int {
+        TYPE_OFF = 0,
+        TYPE_ZERO_DELAY_LOWPASS_12 = 7,
+        TYPE_ZERO_DELAY_HIGHPASS_12 = 8,
+        TYPE_VOCAL = 27,
+        TYPE_POSITIVE_COMB = 30,
+        TYPE_NEGATIVE_COMB = 31,
+        TYPE_PING_PONG_COMB = 32,
+        TYPE_RING_MODULATION = 33,
+        TYPE_AMP_MODULATION = 34,
+    };
+
+    void init(float sampleRate);
+    void reset();
+    void setType(int newType, bool resetOnChange);
+    int getType() const { return type; }
+
+    // Cutoff offsets on the 0..1 scale (one unit = ten octaves), refreshed by
+    // the block loop at the voice's control steps.
+    void setTrack(float amount, float note);
+    void setVel(float amount, float velocity);
+    void setMod(float amount, float value);
+    void setLFO(float amount, float value);
+    void setEnv(float amount);
+    void setDistort(float d);
+    void setDirect() { direct = true; }
+
+    // Smoothed cutoff on the 0..1 scale plus the left offset, without the
+    // tracking and the vel/mod/env/lfo offsets: a modulation source.
+    float getFreq() const { return smoothFreq + offset[0]; }
+
+    // Single-cutoff call: one host frame (two sub-samples).
+    void process(float freq, float spreadFactor, stereoStruct cutoffOffset, float resonance,
+                 float vowelMix, const stereoOverStruct& in, stereoOverStruct& out);
+    // Cutoff-pair call: separate left and right cutoffs, no spread.
+    void process(stereoStruct freq, stereoStruct cutoffOffset, float resonance, float vowelMix,
+                 const stereoOverStruct& in, stereoOverStruct& out);
+    // The per-type core with the cutoffs, q and vowel already stored.
+    void process(const stereoOverStruct& in, stereoOverStruct& out);
+
+    // Band-pass section: freq in Hz, width 0..0.99 (0 is the narrowest).
+    void setBP(float freq, float width, float gain, bool directFreq);
+    void processBP(float in0, float in1, float& out0, float& out1);
+
+    // Cutoff in Hz of the last call, channel 0 left, 1 right.
+    float getCutoff(int channel) const { return cutoff[channel & 1]; }
+    float getSampleRate() const { return rate; }
+    // True when any recursive state holds a subnormal number (the recursions
+    // add 1e-15 so that a silent input never leaves them there).
+    bool hasSubnormalState() const;
+
+private:
+    // Per-channel recursion state of every type family. Only floats, so that
+    // it can be cleared and inspected as a whole.
+    struct ChannelState {
+        float onePole;                  // family A
+        float svfLow, svfBand;          // family B
+        float zdf1[2], zdf2[2];         // families C and F: the two sections' s1, s2
+        float biquadIn[3], biquadOut[3];// families D and G, on the ring
+        float cascade[5];               // families E and G: last input, then b1..b4
+        float formantIn[3];             // types 27-29, on the ring
+        float formantOut[4][3];         // the four sections' outputs, on the ring
+    };
+    struct ChannelCoefficients {
+        float onePoleA, onePoleB;
+        float svfF, svfD;
+        float zdfG, zdfRG, zdfH;        // g, 2R + g, 1 / (1 + 2Rg + g^2)
+        float biquadB0, biquadB1, biquadB2, biquadA1, biquadA2;
+        float cascadeP, cascadeF, cascadeK;
+        float formantB0[4], formantA1[4], formantA2[4];
+        int combDelay;                  // in 1/256 of a sub-sample
+    };
+
+    void updateCoefficients();
+    void advanceRing();
+    void clearCombLines();
+    float saturateBand(float band) const;
+    float runStateVariable(ChannelState& s, const ChannelCoefficients& k, float x, float& high,
+                           float& band) const;
+    float runBiquad(ChannelState& s, const ChannelCoefficients& k, float x) const;
+    float runCascade(ChannelState& s, const ChannelCoefficients& k, int channel, float v) const;
+    float runFormants(ChannelState& s, const ChannelCoefficients& k, float x) const;
+    void runCombs(float x[2][2], float y[2][2]);
+
+    float smoothFreq = 0.5f;
+    float spread = 1.0f;
+    float offset[2] = {0.0f, 0.0f};
+    float smoothPair[2] = {0.0f, 0.0f};
+    float prevCutoff[2] = {0.0f, 0.0f};
+    float cutoff[2] = {0.0f, 0.0f};
+    bool direct = false;
+    int type = 0;
+    int prevType = -1;
+    float rate = 44100.0f;
+    float invOverRate = 1.0f / 88200.0f;
+    float maxCutoff = 17640.0f;
+    float q = 0.0f;
+    float prevVowel = 0.0f;
+    float prevQ = 0.0f;
+    float track = 1.0f;
+    float vel = 0.0f, mod = 0.0f, env = 0.0f, lfo = 0.0f;
+    float distort = 0.0f, distortGain = 0.0f;
+    int ringIndex = 0;
+    int ringPos[3] = {0, 1, 2};         // positions of n, n-1, n-2
+    float vowel = 0.0f;
+
+    ChannelCoefficients coef[2] = {};
+    ChannelState state[2] = {};
+    // Mix weights of low, band and high for the morphing types 11, 12, 23, 24.
+    float weightLow = 0.0f, weightBand = 0.0f, weightHigh = 0.0f;
+    float combFeedback = 0.0f;
+    float carrierPhase = 0.0f;
+
+    // Comb lines per channel: inputs and outputs. combWritten counts the
+    // entries written since they were last cleared, ending at the write entry,
+    // so that a reset clears only what a comb type could read back.
+    float combIn[2][COMB_LENGTH] = {};
+    float combOut[2][COMB_LENGTH] = {};
+    int combPosition = 0;               // fixed point, 256 per entry, 21 bits
+    int combWritten = 0;
+
+    float bpFreq = -1.0f, bpWidth = -1.0f, bpGain = 1.0f;
+    float bpB0 = 0.0f, bpA1 = 0.0f, bpA2 = 0.0f;
+    float bpIn[3] = {0.0f, 0.0f, 0.0f};
+    float bpOut[3] = {0.0f, 0.0f, 0.0f};
+};
