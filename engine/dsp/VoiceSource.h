@@ -1,0 +1,92 @@
+// The raw source of one voice, rendered per host frame as two sub-samples at
+// twice the host rate: noise, tuned noise, synced noise, the four-shape wave
+// morph or the voice's sample, then the wave/sample noise blend, the wave
+// fold and the sub oscillator. Audio thread only; nothing allocates.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/dsp/EngineTables.h"
+#include "engine/dsp/PinkNoise.h"
+#include "engine/dsp/StereoTypes.h"
+#include "engine/dsp/TFilter.h"
+
+constexpr int VOICE_SOURCE_VOICES = 16;
+
+// Source modes in the order of the source-mode names.
+enum SourceMode {
+    SOURCE_NOISE,
+    SOURCE_TUNED_NOISE,
+    SOURCE_SYNCED_NOISE,
+    SOURCE_WAVE,
+    SOURCE_SAMPLE,
+};
+
+// The source's own state per voice (struct of arrays). The pitch increments
+// and table indices are the voice's, set every frame by the block loop, and
+// come in with TVoiceSourceInput.
+struct TVoiceSourceState {
+    float voicePhase[VOICE_SOURCE_VOICES] = {};  // 0..1: wave and synced-noise cycle
+    float voiceLevel[VOICE_SOURCE_VOICES] = {};  // wave feedback: lane 0 x lane 2 x 0.5 of the last frame
+    int32_t syncStart[VOICE_SOURCE_VOICES] = {};  // synced noise: segment start in the noise tables
+    int32_t syncPos[VOICE_SOURCE_VOICES] = {};    // synced noise: read position, always 0..65535
+    float subPhase[VOICE_SOURCE_VOICES] = {};     // 0..1: sub-oscillator cycle
+};
+
+// What one frame of one voice needs besides the state. The fields named after
+// a parameter are its current value (curValue); the fields named after a
+// destination are the voice's destination value (voiceModDest[v]). The
+// defaults are the neutral values: no modulation, full sub volume ratio.
+struct TVoiceSourceInput {
+    int sourceMode = SOURCE_NOISE;  // stepped "Source Mode"
+    float sampleRate = 44100.0f;    // host rate
+    float voiceInc = 0.0f;          // cycles per sub-sample
+    float subInc = 0.0f;            // cycles per sub-sample
+    int waveIndex = 0;              // 0..127, band choice of the wave
+    int subIndex = 0;               // 0..115, band choice of the sub oscillator
+
+    // Parameter values.
+    float noiseMix = 0.0f;            // 14 "Noise Mix"
+    float waveMix = 0.0f;             // 15 "Wave Mix"
+    float waveSampleNoiseMix = 0.5f;  // 16 "Wave/Sample Noise Mix" (0.5: no noise)
+    float waveSymmetry = 0.5f;        // 17 "Wave Symmetry" (0.5: unwarped)
+    float waveFeedback = 0.0f;        // 18 "Wave Feedback"
+
+    // Destination values of the voice.
+    float sourceMix = 0.0f;              // 10 "Source Mix"
+    float sourceBandWidth = 0.0f;        // 11 "Source Band Width"
+    float sourceWaveSampleNoise = 0.0f;  // 12 "Source Wave/Sample Noise"
+    float sourceSymmetry = 0.0f;         // 13 "Source Symmetry"
+    float sourceFeedback = 0.0f;         // 14 "Source Feedback"
+    float sourcePhase = 0.0f;            // 15 "Source Phase"
+    float sourceWrap = 0.0f;             // 16 "Source Wrap"
+    float subVolume = 1.0f;              // 21 "Sub Volume" (a ratio)
+    float subPan = 0.0f;                 // 22 "Sub Pan"
+    float subWaveMix = 0.0f;             // 23 "Sub Wave Mix"
+    float subSymmetry = 0.0f;            // 26 "Sub Symmetry"
+    float subPhaseOffset = 0.0f;         // 27 "Sub Phase"
+
+    // Sub volume of the output stage: the smoothed value gates the sub
+    // oscillator, the gain scales it.
+    float subVolumeSmoothed = 0.0f;
+    float subVolumeGain = 0.0f;
+
+    // "Sample" mode plays these lanes, rendered by the sample playback
+    // (silence until it is wired).
+    stereoOverStruct sampleFrame;
+};
+
+// Renders one frame of voice v (0..15; another index renders silence and
+// touches nothing). Draws two white values from `seed` and two pink values
+// of voice v from `pinkNoise` every frame, whatever the mode. `bandPass` is
+// the voice's band-pass filter, used by "Tuned Noise". When `noiseAmount` is
+// given, the wave/sample noise amount of modes 3 and 4 is stored there (the
+// display of the current voice). Never returns NaN or infinity.
+stereoOverStruct renderVoiceSource(int v, const TVoiceSourceInput& input, TVoiceSourceState& state,
+                                   const TEngineTables& tables, TPinkNoise& pinkNoise, TRandSeed& seed,
+                                   TFilter& bandPass, float* noiseAmount = nullptr);
+
+// Note start: the wave phase and feedback level restart at 0, row 4 of the
+// voice's pink noise is cleared, and the synced noise starts its segment at a
+// random place (one step of `seed`). The sub oscillator runs on.
+void startVoiceSource(int v, TVoiceSourceState& state, TPinkNoise& pinkNoise, TRandSeed& seed);
