@@ -1,0 +1,425 @@
+// Message boxes, the text-input window and the file dialogs: headless
+// answers, answers scripted through the seam, and the zenity command lines
+// as a stand-in zenity sees them.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "TestFolders.h"
+#include "platform/Desktop.h"
+#include "platform/Dialogs.h"
+#include "platform/MessageBox.h"
+
+namespace {
+
+using platform::TDesktopAnswer;
+using platform::TDesktopButton;
+using platform::TDesktopKind;
+using platform::TDesktopRequest;
+
+class Dialogs : public platform_test::PlatformTest {
+protected:
+    // Answers every request with the given answer and records the requests.
+    void script(TDesktopAnswer answer) {
+        platform::setDesktopScript([this, answer](const TDesktopRequest& request) {
+            requests.push_back(request);
+            return answer;
+        });
+    }
+    static TDesktopAnswer button(TDesktopButton which) {
+        TDesktopAnswer answer;
+        answer.button = which;
+        return answer;
+    }
+    static TDesktopAnswer typed(const std::string& text) {
+        TDesktopAnswer answer = button(TDesktopButton::ok);
+        answer.text = text;
+        return answer;
+    }
+    static TDesktopAnswer chosen(std::vector<std::string> paths) {
+        TDesktopAnswer answer = button(TDesktopButton::ok);
+        answer.paths = std::move(paths);
+        return answer;
+    }
+    std::vector<TDesktopRequest> requests;
+};
+
+// Without a display (and without a script) every box answers at once as a
+// closed window: no answer, an empty entry, unchanged outputs.
+TEST_F(Dialogs, HeadlessAnswersAtOnceAsAClosedWindow) {
+    for (bool zenityOnPath : {false, true}) {
+        // Even with zenity installed, no display means no window.
+        std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+        if (!zenityOnPath) setenv("PATH", "/nonexistent", 1);
+        auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(messageBox("Problem with Kolbri.raw file", 2), 0);
+        EXPECT_EQ(messageBox(std::string("Sure?"), 1), 0);
+        EXPECT_EQ(messageBoxCancel("Sure?"), 0);
+        char buffer[PLATFORM_TEXT_SIZE] = "440";
+        inputBox("A4 Tuning: 220 to 880Hz, 440Hz Default", "220 to 880", buffer);
+        EXPECT_STREQ(buffer, "");
+        std::string result = "stale";
+        int value = 5;
+        EXPECT_FALSE(inputBoxNumStr("text", "MIDI Channel", result, 0, 16, value));
+        EXPECT_EQ(value, -1);
+        EXPECT_EQ(result, "");
+        std::string spare, folder = "/keep/", path = "/keep/a.ecs";
+        fileSelectLoadDirStr("Load ECS", "/x", "Load", "*.ecs", spare, folder, path);
+        fileSelectSaveDirStr("Save ECS", "/x", "Save", "Kolbri.ecs", folder, path);
+        EXPECT_EQ(folder, "/keep/");
+        EXPECT_EQ(path, "/keep/a.ecs");
+        EXPECT_FALSE(BrowseFolder("/x", folder));
+        EXPECT_EQ(folder, "/keep/");
+        EXPECT_TRUE(platform::chooseFilesToOpen("Sample Loader", "/x", "*.wav").empty());
+        EXPECT_FALSE(platform::openWithDesktop("/tmp"));
+        EXPECT_FALSE(platform::desktopDialogsAvailable());
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+        setenv("PATH", savedPath.c_str(), 1);
+    }
+}
+
+TEST_F(Dialogs, MessageBoxResults) {
+    struct Case {
+        const char* what;
+        int type;
+        TDesktopButton pressed;
+        int expected;
+    };
+    const Case cases[] = {
+        {"OK and Cancel, Cancel pressed", 1, TDesktopButton::cancel, 2},
+        {"OK and Cancel, OK pressed", 1, TDesktopButton::ok, 1},
+        {"OK only, OK pressed", 2, TDesktopButton::ok, 1},
+        {"window closed", 1, TDesktopButton::closed, 0},
+        {"any other type is OK only", 7, TDesktopButton::ok, 1},
+    };
+    for (const Case& c : cases) {
+        requests.clear();
+        script(button(c.pressed));
+        EXPECT_EQ(messageBox(std::string("Problem with ECS File"), c.type), c.expected) << c.what;
+        ASSERT_EQ(requests.size(), 1u);
+        EXPECT_EQ(requests[0].kind, TDesktopKind::messageBox);
+        EXPECT_EQ(requests[0].text, "Problem with ECS File");
+        EXPECT_EQ(requests[0].okCancel, c.type == 1) << c.what;
+    }
+    requests.clear();
+    script(button(TDesktopButton::ok));
+    EXPECT_EQ(messageBox(static_cast<const char*>(nullptr), 2), 0);
+    EXPECT_EQ(messageBox2("", 2), 0);
+    EXPECT_TRUE(requests.empty()) << "nothing is shown for a null or empty text";
+    EXPECT_EQ(messageBox(std::string(), 2), 1) << "an empty header still shows the box";
+    EXPECT_EQ(messageBoxCancel("Sure?"), 1);
+    EXPECT_TRUE(requests.back().okCancel);
+}
+
+TEST_F(Dialogs, TextInputStartsWithTheBufferAndReturnsTheEntry) {
+    script(typed("523"));
+    char buffer[PLATFORM_TEXT_SIZE] = "440";
+    inputBox(std::string("A4 Tuning: 220 to 880Hz, 440Hz Default"), std::string("220 to 880"), buffer);
+    EXPECT_STREQ(buffer, "523");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].kind, TDesktopKind::textInput);
+    EXPECT_EQ(requests[0].initialText, "440");
+    EXPECT_EQ(requests[0].headline, "220 to 880");  // the second argument is the headline
+    EXPECT_EQ(requests[0].text, "A4 Tuning: 220 to 880Hz, 440Hz Default");
+
+    script(button(TDesktopButton::cancel));
+    std::strcpy(buffer, "440");
+    inputBox("text", "headline", buffer);
+    EXPECT_STREQ(buffer, "") << "Cancel empties the buffer";
+
+    // UTF-8 passes through unchanged.
+    script(typed("Kl\xC3\xA4nge"));
+    EXPECT_EQ(inputBoxStr("New Sample Folder Name", "Create Sample Folder"), "Kl\xC3\xA4nge");
+    EXPECT_EQ(requests.back().initialText, "") << "the string form starts empty";
+
+    // An entry longer than the buffer is cut at a whole character.
+    std::string longEntry = std::string(254, 'a') + "\xC3\xA4" + std::string(1000, 'b');
+    script(typed(longEntry));
+    std::memset(buffer, 0, sizeof buffer);
+    inputBox("t", "h", buffer);
+    EXPECT_EQ(std::string(buffer), std::string(254, 'a'));
+    // A 1,000-character buffer content without a terminator inside 256 bytes
+    // is read only as far as the buffer reaches.
+    char unterminated[PLATFORM_TEXT_SIZE];
+    std::memset(unterminated, 'q', sizeof unterminated);
+    script(button(TDesktopButton::ok));
+    inputBox("t", "h", unterminated);
+    EXPECT_EQ(requests.back().initialText.size(), 255u);
+    EXPECT_STREQ(unterminated, "");
+}
+
+TEST_F(Dialogs, NumberEntryIsStrict) {
+    struct Case {
+        const char* entry;
+        const char* filtered;
+        int value;
+        bool result;  // for the range 0..127
+        const char* why;
+    };
+    const Case cases[] = {
+        {"abc", "", -1, false, "no number at all"},
+        {" -12 dB", "-12", -12, false, "units dropped; out of range below"},
+        {"64", "64", 64, true, "plain"},
+        {"1e3", "13", 13, true, "the exponent letter is dropped"},
+        {"-", "-", -1, false, "a lone minus sign"},
+        {"128", "128", 128, false, "out of range above, value kept"},
+        {"12.5", "12.5", 12, true, "stops at the point"},
+        {"3-4", "3-4", 3, true, "stops at the second sign"},
+        {".5", ".5", -1, false, "starts with a point"},
+        {"+7", "+7", 7, true, "explicit plus"},
+        {"-.5", "-.5", -1, false, "sign followed by a point"},
+        {"99999999999", "99999999999", -1, false, "beyond int"},
+        {"-2147483648", "-2147483648", INT32_MIN, false, "the smallest int"},
+    };
+    for (const Case& c : cases) {
+        script(typed(c.entry));
+        std::string result;
+        int value = 99;
+        EXPECT_EQ(inputBoxNumStr("MIDI CC", "MIDI CC (0 - 127)", result, 0, 127, value), c.result) << c.why;
+        EXPECT_EQ(result, c.filtered) << c.why;
+        EXPECT_EQ(value, c.value) << c.why;
+        int plainValue = 99;
+        bool plain = inputBoxNumStr("MIDI CC", "MIDI CC (0 - 127)", result, plainValue);
+        EXPECT_EQ(plain, c.value != -1 || std::string(c.filtered) == "-1") << c.why;
+        EXPECT_EQ(plainValue, c.value) << c.why;
+    }
+}
+
+TEST_F(Dialogs, OpenDialogFiltersAndFolders) {
+    struct FilterCase {
+        const char* filter;
+        std::vector<std::string> extensions;  // the last is the default
+    };
+    const FilterCase filters[] = {
+        {"*.wav;*.aif;*.aiff", {"wav", "aif", "aiff"}},
+        {"*.ecs", {"ecs"}},
+        {"*.", {}},
+        {"*.;*.tun", {"tun"}},
+        {"*.tar.gz", {"tar.gz", "gz"}},
+        {"", {}},
+    };
+    for (const FilterCase& c : filters) {
+        requests.clear();
+        script(chosen({"/Users/x/ECS/a.ecs"}));
+        std::string spare = "spare", folder, path;
+        fileSelectLoadDirStr("Load ECS", "/Users/x/ECS", "Load", c.filter, spare, folder, path);
+        ASSERT_EQ(requests.size(), 1u) << c.filter;
+        EXPECT_EQ(requests[0].extensions, c.extensions) << c.filter;
+        EXPECT_EQ(requests[0].title, "Load ECS");
+        EXPECT_EQ(requests[0].startFolder, "/Users/x/ECS");
+        EXPECT_EQ(path, "/Users/x/ECS/a.ecs");
+        EXPECT_EQ(folder, "/Users/x/ECS/") << "the folder keeps its trailing slash";
+        EXPECT_EQ(spare, "spare");
+    }
+
+    struct ChoiceCase {
+        const char* what;
+        TDesktopAnswer answer;
+        std::string folder, path;
+    };
+    const std::string tooLong = "/" + std::string(300, 'p') + ".ecs";
+    const ChoiceCase choices[] = {
+        {"cancel keeps both", button(TDesktopButton::cancel), "/old/", "/old/f.ecs"},
+        {"two files are no choice", chosen({"/a/1.ecs", "/a/2.ecs"}), "/old/", "/old/f.ecs"},
+        {"a path too long to hold is a cancel", chosen({tooLong}), "/old/", "/old/f.ecs"},
+        {"a path without a slash is its own folder", chosen({"a.ecs"}), "a.ecs", "a.ecs"},
+        {"an empty choice empties only the path", chosen({""}), "/old/", ""},
+    };
+    for (const ChoiceCase& c : choices) {
+        script(c.answer);
+        std::string spare, folder = "/old/", path = "/old/f.ecs";
+        fileSelectLoadDirStr("Load ECS", "/x", "Load", "*.ecs", spare, folder, path);
+        EXPECT_EQ(folder, c.folder) << c.what;
+        EXPECT_EQ(path, c.path) << c.what;
+        char folderOut[PLATFORM_TEXT_SIZE] = "/old/", pathOut[PLATFORM_TEXT_SIZE] = "/old/f.ecs";
+        fileSelectLoadDir("Load ECS", nullptr, "Load", "*.ecs", nullptr, folderOut, pathOut);
+        EXPECT_EQ(std::string(folderOut), c.folder) << c.what;
+        EXPECT_EQ(std::string(pathOut), c.path) << c.what;
+    }
+    // A filter too long for its buffer opens nothing.
+    requests.clear();
+    script(chosen({"/a/b.wav"}));
+    std::string spare, folder = "/old/", path = "/old/f";
+    fileSelectLoadDirStr("t", "/x", "Load", std::string(300, '*'), spare, folder, path);
+    EXPECT_TRUE(requests.empty());
+    EXPECT_EQ(path, "/old/f");
+}
+
+TEST_F(Dialogs, SaveDialogForcesTheDefaultExtension) {
+    struct Case {
+        const char* defaultName;
+        const char* chosenPath;
+        const char* path;
+        const char* folder;
+    };
+    const Case cases[] = {
+        {"Kolbri.ecs", "/Users/x/b", "/Users/x/b.ecs", "/Users/x"},
+        {"Kolbri.ecs", "/Users/x/b.txt", "/Users/x/b.ecs", "/Users/x"},
+        {"Kolbri.ecs", "/Users/x/my.song.wav", "/Users/x/my.ecs", "/Users/x"},
+        {"Kolbri.ecs", "/Users/x.y/b", "/Users/x.y/b.ecs", "/Users/x.y"},
+        {"Kolbri.wave", "/Users/x/b.txt", "/Users/x/b.txt", "/Users/x"},
+        {"Kolbri", "/Users/x/b", "/Users/x/b", "/Users/x"},
+        {"Kolbri.ecs", "b", "b.ecs", "b.ecs"},
+    };
+    for (const Case& c : cases) {
+        requests.clear();
+        script(chosen({c.chosenPath}));
+        std::string folder = "/old", path = "/old/f.ecs";
+        fileSelectSaveDirStr("Save ECS", "/Users/x", "Save", c.defaultName, folder, path);
+        EXPECT_EQ(path, c.path) << c.chosenPath;
+        EXPECT_EQ(folder, c.folder) << c.chosenPath;
+        ASSERT_EQ(requests.size(), 1u);
+        EXPECT_EQ(requests[0].kind, TDesktopKind::saveFile);
+        EXPECT_EQ(requests[0].defaultName, c.defaultName);
+    }
+    // Forcing the extension onto a 253-character path would exceed 255: a cancel.
+    script(chosen({"/" + std::string(252, 'n')}));
+    char folder[PLATFORM_TEXT_SIZE] = "/old", path[PLATFORM_TEXT_SIZE] = "/old/f.ecs";
+    fileSelectSaveDir("Save ECS", "/x", "Save", "Kolbri.ecs", folder, path);
+    EXPECT_STREQ(path, "/old/f.ecs");
+    EXPECT_STREQ(folder, "/old");
+}
+
+TEST_F(Dialogs, FolderDialog) {
+    script(chosen({"/home/u/Samples"}));
+    std::string folder = "/old";
+    EXPECT_TRUE(BrowseFolder("", folder));
+    EXPECT_EQ(folder, "/home/u/Samples");
+    EXPECT_EQ(requests.back().title, "Choose Folder");
+    EXPECT_EQ(requests.back().kind, TDesktopKind::chooseFolder);
+    EXPECT_EQ(requests.back().startFolder, "");
+    char out[PLATFORM_TEXT_SIZE] = "/old";
+    EXPECT_TRUE(BrowseFolder("/start", out));
+    EXPECT_STREQ(out, "/home/u/Samples");
+    EXPECT_EQ(requests.back().startFolder, "/start");
+
+    script(chosen({"/a", "/b"}));
+    folder = "/old";
+    EXPECT_FALSE(BrowseFolder("/start", folder));
+    EXPECT_EQ(folder, "/old");
+    script(chosen({"/" + std::string(400, 'f')}));
+    EXPECT_FALSE(BrowseFolder("/start", out));
+    EXPECT_STREQ(out, "/home/u/Samples");
+
+    // The multi-select open dialog keeps what fits and no more than asked.
+    script(chosen({"/a/1.wav", "/" + std::string(300, 'x'), "/a/2.aif", "/a/3.wav"}));
+    std::vector<std::string> files = platform::chooseFilesToOpen("Sample Loader", "/a", "*.wav;*.aif;*.aiff", 2);
+    EXPECT_EQ(files, (std::vector<std::string>{"/a/1.wav", "/a/2.aif"}));
+    EXPECT_TRUE(requests.back().multiple);
+}
+
+// A stand-in zenity on PATH, with a display variable set, shows what the
+// real one would be asked and answers as the test tells it.
+class FakeZenity : public Dialogs {
+protected:
+    void SetUp() override {
+        Dialogs::SetUp();
+        bin = root + "/bin";
+        mkdir(bin.c_str(), 0700);
+        std::string fake = bin + "/zenity";
+        platform_test::writeFile(fake,
+                                 "#!/bin/sh\n"
+                                 "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$FAKE_ZENITY_ARGS\"\n"
+                                 "printf '%s' \"$FAKE_ZENITY_OUTPUT\"\n"
+                                 "exit \"$FAKE_ZENITY_EXIT\"\n");
+        chmod(fake.c_str(), 0700);
+        savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+        setenv("PATH", (bin + ":/usr/bin:/bin").c_str(), 1);
+        setenv("DISPLAY", ":77", 1);
+        setenv("FAKE_ZENITY_ARGS", (root + "/args").c_str(), 1);
+    }
+    void TearDown() override {
+        setenv("PATH", savedPath.c_str(), 1);
+        unsetenv("DISPLAY");
+        Dialogs::TearDown();
+    }
+    void answer(const std::string& output, int exitCode) {
+        setenv("FAKE_ZENITY_OUTPUT", output.c_str(), 1);
+        setenv("FAKE_ZENITY_EXIT", std::to_string(exitCode).c_str(), 1);
+    }
+    std::string args() const { return platform_test::readFile(root + "/args"); }
+
+    std::string bin, savedPath;
+};
+
+TEST_F(FakeZenity, MessageBoxes) {
+    EXPECT_TRUE(platform::desktopDialogsAvailable());
+    struct Case {
+        int type;
+        int exitCode;
+        int expected;
+        const char* firstArgument;
+    };
+    const Case cases[] = {
+        {1, 0, 1, "--question"}, {1, 1, 2, "--question"}, {2, 0, 1, "--info"},
+        {2, 1, 0, "--info"},     {1, 5, 0, "--question"}, {2, 255, 0, "--info"},
+    };
+    for (const Case& c : cases) {
+        answer("", c.exitCode);
+        EXPECT_EQ(messageBox(std::string("Problem with ECS File"), c.type), c.expected)
+            << "type " << c.type << " exit " << c.exitCode;
+        std::string seen = args();
+        EXPECT_EQ(seen.rfind(std::string(c.firstArgument) + "\n", 0), 0u) << seen;
+        EXPECT_NE(seen.find("--text=Problem with ECS File\n"), std::string::npos) << seen;
+        EXPECT_NE(seen.find("--no-markup\n"), std::string::npos) << seen;
+        EXPECT_EQ(seen.find("--cancel-label=Cancel\n") != std::string::npos, c.type == 1) << seen;
+    }
+}
+
+TEST_F(FakeZenity, TextInputAndChoosers) {
+    answer("523\n", 0);
+    char buffer[PLATFORM_TEXT_SIZE] = "440";
+    inputBox("A4 Tuning: 220 to 880Hz, 440Hz Default", "220 to 880", buffer);
+    EXPECT_STREQ(buffer, "523");
+    std::string seen = args();
+    EXPECT_NE(seen.find("--entry\n"), std::string::npos);
+    EXPECT_NE(seen.find("--entry-text=440\n"), std::string::npos);
+    EXPECT_NE(seen.find("--text=220 to 880\nA4 Tuning: 220 to 880Hz, 440Hz Default\n"), std::string::npos) << seen;
+
+    answer("", 1);
+    std::strcpy(buffer, "440");
+    inputBox("t", "h", buffer);
+    EXPECT_STREQ(buffer, "");
+
+    answer("/home/u/Kolbri/a b.ecs\n", 0);
+    std::string spare, folder, path;
+    fileSelectLoadDirStr("Load ECS", "/home/u/Kolbri", "Load", "*.ecs;*.tun", spare, folder, path);
+    EXPECT_EQ(path, "/home/u/Kolbri/a b.ecs");
+    EXPECT_EQ(folder, "/home/u/Kolbri/");
+    seen = args();
+    EXPECT_NE(seen.find("--file-selection\n"), std::string::npos);
+    EXPECT_NE(seen.find("--title=Load ECS\n"), std::string::npos);
+    EXPECT_NE(seen.find("--filename=/home/u/Kolbri/\n"), std::string::npos);
+    EXPECT_NE(seen.find("--file-filter=ecs tun | *.ecs *.ECS *.tun *.TUN\n"), std::string::npos) << seen;
+
+    answer("/home/u/x\n", 0);
+    fileSelectSaveDirStr("Save ECS", "/home/u", "Save", "Kolbri.ecs", folder, path);
+    EXPECT_EQ(path, "/home/u/x.ecs");
+    EXPECT_NE(args().find("--save\n"), std::string::npos);
+    EXPECT_NE(args().find("--filename=/home/u/Kolbri.ecs\n"), std::string::npos);
+
+    answer("/home/u/Samples\n", 0);
+    EXPECT_TRUE(BrowseFolder("/home", folder));
+    EXPECT_EQ(folder, "/home/u/Samples");
+    EXPECT_NE(args().find("--directory\n"), std::string::npos);
+    EXPECT_NE(args().find("--title=Choose Folder\n"), std::string::npos);
+
+    answer("/a/1.wav\n/a/2.wav\n", 0);
+    EXPECT_EQ(platform::chooseFilesToOpen("Sample Loader", "/a", "*.wav"),
+              (std::vector<std::string>{"/a/1.wav", "/a/2.wav"}));
+    EXPECT_NE(args().find("--multiple\n"), std::string::npos);
+
+    answer("", 1);
+    EXPECT_FALSE(BrowseFolder("/home", folder));
+    EXPECT_EQ(folder, "/home/u/Samples");
+
+    // A zenity that cannot run is a closed window, not a hang.
+    chmod((bin + "/zenity").c_str(), 0600);
+    EXPECT_EQ(messageBox("x", 1), 0);
+}
+
+}  // namespace
