@@ -10,6 +10,7 @@
 
 #include "engine/MidiState.h"
 #include "plugin/AudioEffectX.h"
+#include "plugin/ParameterModel.h"
 
 class uEditor;
 
@@ -88,6 +89,102 @@ public:
     void processReplacing(float** inputs, float** outputs, int32 sampleFrames) override;
 
     // ==== parameters: begin
+    // ---- parameter table (ParameterTable.cpp)
+    static bool isValidTag(int32 tag) { return static_cast<std::uint32_t>(tag) < static_cast<std::uint32_t>(NUM_PARAMS); }
+    void setParameterVars(int32 tag, float defaultValue, bool isOnOff, float steppedRange, int32 steppedNum,
+                          int32 tagDest, int32 paramType, const std::string& name, float zeroValue);
+    // Start-up: zeroes the value arrays, fills every attribute of the 1024 tags,
+    // the editor's has-control flags and the modulation type tables.
+    void initParameters();
+    int32 getTagDest(int32 tag) const;
+    int32 getParamType(int32 tag) const;
+
+    // ---- parameter store (uPluginParameters.cpp)
+    void setParameter(int32 index, float value) override;
+    float getParameter(int32 index) override;
+
+    // The stepped getters and setters take exactly the types below: a call
+    // with any other argument types (a double value or range, a float tag)
+    // would be converted silently, so it is refused at compile time.
+    int getSteppedValue(float value, float range, int num) const;
+    int getSteppedValue(int tag) const;
+    int getSteppedValue(int tag, float value) const;
+    int getSteppedValue(int tag, float range, int num) const;
+    template <typename... Arguments>
+    int getSteppedValue(Arguments...) const = delete;
+    void setSteppedValue(int tag, int step);
+    void setSteppedValue(int tag, int step, float range, int num);
+    template <typename... Arguments>
+    void setSteppedValue(Arguments...) = delete;
+    void setSteppedValueMax(int tag);
+    float getSteppedRange(int tag) const;
+    int getSteppedNum(int tag) const;
+
+    bool getOnOff(float value) const { return value >= 0.5f; }
+    bool getOnOff(int tag) const;
+    bool getOnOff(double) const = delete;
+    void setOnOff(int tag, bool on);
+    void setOn(int tag);
+    void setOff(int tag);
+    void toggleValue(int tag);
+    void setToDefault(int tag);
+    void setToDefaultRange(int first, int last);
+    float getDefaultValue(int tag) const;
+    float getOrigValue(int tag) const;
+    void setToOrig(int tag);
+    void setZeroValue(int tag);
+
+    void copyParameter(int from, int to);
+    void copyParameterRange(int from, int to, int count);
+    void copyParameterToRange(int from, int first, int last);
+    void swapParameter(int a, int b);
+    void swapParameterRange(int a, int b, int count);
+
+    // Text kept one character per parameter. This reader skips empty slots.
+    std::string getStringFromParamStr(int firstTag, int count, bool fromCurrent, bool fromSpare) const;
+    void setStringFromParam(const std::string& text, int firstTag, int count, bool toSpare);
+    // The program-name reader: stops at the first empty slot, characters
+    // saturated to a signed byte, as the built-in names are compared.
+    static std::string getPresetNameFromProgram(const TProgram& program);
+
+    bool isEditorOpen();
+    void updateEditorScreen();
+    bool getEditChanged() const { return values.editChanged.load(std::memory_order_relaxed); }
+
+    // ---- display texts (uPluginDisplay.cpp)
+    void getParameterDisplay(int32 index, char* text) override;  // bounded for the host
+    void getParameterName(int32 index, char* text) override;     // bounded for the host
+    void getParameterLabel(int32 index, char* text) override;
+    std::string getParameterDisplayStr(int32 tag);  // whole text, for the editor
+    std::string getParameterNameStr(int32 tag);     // whole text, for the editor
+
+    std::string getFloatStr(float x, int places) const;
+    std::string getDBStr(int tag, float mul, float offset, bool offBelow) const;
+    std::string getFilterFreqStr(float x);
+    std::string getFilterFreqStr(int tag);
+    std::string getFilterFreqStr(double) = delete;
+    std::string getLFOSpeedStr(float x, bool synced, bool asPeriod) const;
+    std::string getLFOSpeedStr(float x, float divisor, float exponent, bool offAtZero, bool asPeriod) const;
+    std::string getEnvLenStr(float x, bool exact) const;
+
+    TParameterAttributes attr;
+    TParameterValues values;
+
+private:
+    // Fills the parameter table as the members are built, so that nothing in
+    // the constructor's body can meet an unnamed, unstepped parameter.
+    struct TParameterSetUp {
+        explicit TParameterSetUp(APlugin& plugin) { plugin.initParameters(); }
+    } parameterSetUp{*this};
+
+    std::string displayByTag(int32 tag, float v);
+    // Values of the Movement lock and of sample playback as the display texts
+    // need them; each answers the owner's start state until the owner is built.
+    float lockedValueForDisplay(int32 tag);
+    int32 sampleLengthForDisplay(int32 sample) const;
+    double userSamplePointForDisplay(int32 tag);
+
+public:
     // ==== parameters: end
 
     // ==== engine: begin

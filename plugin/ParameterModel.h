@@ -1,0 +1,95 @@
+// The plain structs behind the 1024 host parameters: their fixed attributes
+// (written once during construction, read-only afterwards) and their values
+// (written from the host's threads, the editor's thread and the audio thread).
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+constexpr int PARAMETER_COUNT = 1024;
+constexpr int MOD_SOURCE_COUNT = 63;
+constexpr int MOD_DEST_COUNT = 126;
+
+// Tags with a fixed meaning.
+constexpr int PRESET_NAME_PARAM = 208;    // 28 slots: the program's name, one character per tag
+constexpr int PRESET_NAME_SLOTS = 28;
+constexpr int SAMPLE_PATH_PARAM = 251;    // 64 slots: the user sample's path, two characters per tag
+constexpr int SAMPLE_PATH_SLOTS = 64;
+constexpr int TUNING_NAME_PARAM = 960;    // 40 slots: the tuning's name, one character per tag
+constexpr int TUNING_NAME_SLOTS = 40;
+constexpr int NEVER_COPIED_TAG = 1021;    // left out of every copy and swap
+constexpr int PRESET_APPLY_TAG = 1022;    // any write asks the audio thread to apply the program
+
+// A parameter value shared between threads. Every load and store is a relaxed
+// atomic access: a reader sees either the old or the new value, never a torn
+// one, and pays nothing on x86-64. No ordering between different values is
+// promised (a reader may see a multi-parameter change half done).
+class TSharedFloat {
+public:
+    TSharedFloat() = default;
+    TSharedFloat(float value) : stored(value) {}
+    TSharedFloat(const TSharedFloat& other) : stored(other.load()) {}
+    TSharedFloat& operator=(const TSharedFloat& other) {
+        store(other.load());
+        return *this;
+    }
+    TSharedFloat& operator=(float value) {
+        store(value);
+        return *this;
+    }
+    operator float() const { return load(); }
+
+    float load() const { return std::atomic_ref<float>(const_cast<float&>(stored)).load(std::memory_order_relaxed); }
+    void store(float value) { std::atomic_ref<float>(stored).store(value, std::memory_order_relaxed); }
+
+private:
+    alignas(std::atomic_ref<float>::required_alignment) float stored = 0;
+};
+static_assert(sizeof(TSharedFloat) == sizeof(float));
+
+// The program record: what the host saves as a chunk (4,128 bytes, no header):
+// 1024 values in the machine's byte order, then a NUL-terminated name.
+struct TProgram {
+    std::array<TSharedFloat, PARAMETER_COUNT> values{};
+    char name[32] = {};
+};
+static_assert(sizeof(TProgram) == 4128);
+static_assert(offsetof(TProgram, name) == 4096);
+
+// Fixed attributes of every tag, and the two per-number tables of the
+// modulation numbering that the tags' destinations use.
+struct TParameterAttributes {
+    std::array<float, PARAMETER_COUNT> defaultValue{};
+    std::array<std::int32_t, PARAMETER_COUNT> paramType{};
+    std::array<std::int32_t, PARAMETER_COUNT> steppedNum{};  // -1: continuous
+    std::array<float, PARAMETER_COUNT> steppedRange{};       // divisor of the stepped encoding
+    std::array<float, PARAMETER_COUNT> zeroValue{};
+    std::array<bool, PARAMETER_COUNT> isOnOff{};
+    std::array<std::int32_t, PARAMETER_COUNT> tagDest{};     // modulation destination fed, 0 = none
+    std::array<std::string, PARAMETER_COUNT> paramName;
+    std::array<bool, PARAMETER_COUNT> hasControl{};          // the editor has a control for the tag
+
+    // How a modulation of each destination number acts: 1 added, 2 rate
+    // (exponential ratio), 3 added in semitones, 4 added in octaves, 5 level (scaled).
+    std::array<std::int32_t, MOD_DEST_COUNT> destType{};
+    // Sources whose value runs from -1 to 1. Sized like the destination table;
+    // only the first MOD_SOURCE_COUNT entries name sources.
+    std::array<bool, MOD_DEST_COUNT> srcIsBipolar{};
+};
+
+// The values of every tag. curValue is what the engine, the displays and the
+// editor read; programs[curProgram] is what the host reads back.
+struct TParameterValues {
+    std::array<TSharedFloat, PARAMETER_COUNT> curValue{};
+    TProgram programs[1];
+    std::array<TSharedFloat, PARAMETER_COUNT> editValue{};     // the edited program
+    std::array<TSharedFloat, PARAMETER_COUNT> origValue{};     // the program as applied
+    std::array<TSharedFloat, PARAMETER_COUNT> lastValue{};     // last value that counted as a change
+    std::array<TSharedFloat, PARAMETER_COUNT> captureValue{};  // MIDI soft-takeover reference
+    std::array<std::atomic<bool>, PARAMETER_COUNT> captured{};
+    std::atomic<bool> editChanged{false};
+    TProgram spareProgram;  // addressed only by the text helpers when asked to
+};

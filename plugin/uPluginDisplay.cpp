@@ -1,0 +1,327 @@
+// What the user reads of a parameter: its name, and its value as text in the
+// parameter's own unit. The host gets bounded copies; the editor gets the whole
+// texts through the std::string forms.
+//
+// Called from the host's threads and the editor's thread while the audio thread
+// may change values; everything here only reads.
+#include <cmath>
+#include <cstdio>
+
+#include "plugin/StringTables.h"
+#include "plugin/TextCopy.h"
+#include "plugin/uPlugin.h"
+
+namespace {
+
+constexpr int SOURCE_MODE_TAG = 10;
+constexpr int SAMPLE_TAG = 19;
+constexpr int FILTER_MODE_TAG = 27;
+constexpr int MOVEMENT_SPEED_TAG = 41;
+constexpr int MOVEMENT_SYNC_TAG = 42;
+constexpr int FREE_LFO_SYNC_TAG = 64;
+constexpr int MOD_FX_MODE_TAG = 82;
+constexpr int MOD_FX_SYNC_TAG = 83;
+constexpr int MOD_FX_FIRST_VARIABLE_TAG = 85;
+constexpr int DELAY_SYNC_TAG = 91;
+constexpr int SAMPLE_SOURCE_MODE = 4;
+
+// Mod FX modes whose variables read differently.
+enum ModFxMode { CHORUS = 0, FLANGER, ENSEMBLE, PHASER, WAH_WAH, TALKBOX, TREMOLO, AUTOPAN, RING, GATOR };
+
+std::string integerText(int value) { return std::to_string(value); }
+
+// Truncation toward zero, as every integer in the texts is shown; a value
+// outside int's range (only reachable through a broken rule) is held at its end.
+int truncated(double value) {
+    if (!(value > -2147483648.0)) return value != value ? 0 : -2147483647 - 1;
+    if (value >= 2147483647.0) return 2147483647;
+    return static_cast<int>(value);
+}
+
+// "Pink- 70%, White- 30%": a crossfade between two named things at n percent.
+std::string crossfadeText(const std::string& first, const std::string& second, int secondPercent) {
+    return first + "- " + integerText(100 - secondPercent) + "%, " + second + "- " + integerText(secondPercent) + "%";
+}
+
+// Two names, all of the first below 1% and all of the second above 99%.
+std::string twoWayMix(float v, const std::string& first, const std::string& second) {
+    if (v < 0.01f) return first;
+    if (v > 0.99f) return second;
+    return crossfadeText(first, second, truncated(100.0f * v));
+}
+
+// A position x between neighbouring names: the integer part picks the pair.
+template <typename Table>
+std::string neighbourMix(float x, const Table& names, bool wrap) {
+    const int count = static_cast<int>(names.size());
+    int i = truncated(x);
+    if (i < 0) i = 0;
+    if (i > count - 1) i = count - 1;
+    const float fraction = x - static_cast<float>(i);
+    int j = i + 1;
+    if (wrap) j %= count;
+    if (j > count - 1) j = count - 1;
+    if (fraction < 0.01f) return names[i];
+    if (fraction > 0.99f) return names[j];
+    return crossfadeText(names[i], names[j], truncated(100.0f * fraction));
+}
+
+// The destination parameter whose kind decides how an amount reads.
+int amountDestinationTag(int tag) {
+    switch (tag) {
+    case 57: return 59;
+    case 58: return 60;
+    case 71: return 73;
+    case 72: return 74;
+    case 119: return 115;
+    case 120: return 116;
+    case 121: return 117;
+    case 122: return 118;
+    default: return 59;
+    }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- formatters
+
+std::string APlugin::getFloatStr(float x, int places) const {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", places, static_cast<double>(x));
+    return text;
+}
+
+std::string APlugin::getDBStr(int tag, float mul, float offset, bool offBelow) const {
+    const float c = isValidTag(tag) ? values.curValue[tag].load() : 0.0f;
+    if (c < 0.0001f && offBelow) return "Off";
+    return getFloatStr(c * mul - offset, 1) + " dB";
+}
+
+std::string APlugin::getFilterFreqStr(float x) {
+    const float hertz = 20.0f * std::pow(2.0f, 10.0f * x);
+    if (hertz < 1000.0f) return integerText(truncated(hertz)) + " Hz";
+    return getFloatStr(hertz / 1000.0f, 1) + " KHz";
+}
+
+std::string APlugin::getFilterFreqStr(int tag) { return getFilterFreqStr(getParameter(tag)); }
+
+std::string APlugin::getLFOSpeedStr(float x, bool synced, bool asPeriod) const {
+    if (synced) return LFO_PERIOD_STR[getSteppedValue(x, 33.99f, 34)];
+    return getLFOSpeedStr(x, 4096.0f, 14.0f, false, asPeriod);
+}
+
+std::string APlugin::getLFOSpeedStr(float x, float divisor, float exponent, bool offAtZero, bool asPeriod) const {
+    if (x < 0.00001f && offAtZero) return "Off";
+    const float hertz = std::pow(2.0f, x * exponent) * 55.0f / divisor;
+    if (asPeriod) {
+        const float seconds = 1.0f / hertz;
+        if (seconds < 1.0f) return getFloatStr(1000.0f / hertz, 0) + " ms";
+        return getFloatStr(seconds, 2) + " sec";
+    }
+    if (hertz < 1000.0f) return getFloatStr(hertz, 2) + " Hz";
+    return getFloatStr(hertz / 1000.0f, 2) + " KHz";
+}
+
+std::string APlugin::getEnvLenStr(float x, bool exact) const {
+    const double milliseconds = std::floor(std::pow(2.0, 14.0 * static_cast<double>(x)));
+    if (exact) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%f ms", milliseconds);
+        return text;
+    }
+    if (milliseconds < 1000.0) return integerText(truncated(milliseconds)) + " ms";
+    return getFloatStr(static_cast<float>(milliseconds / 1000.0), 2) + " sec";
+}
+
+// ---------------------------------------------------------------- names and labels
+
+std::string APlugin::getParameterNameStr(int32 tag) {
+    if (!isValidTag(tag)) return "";
+    // The five Mod FX knobs mean different things in each mode; the host sees
+    // the name the current mode gives them.
+    if (tag >= MOD_FX_FIRST_VARIABLE_TAG && tag < MOD_FX_FIRST_VARIABLE_TAG + 5)
+        return MOD_FX_VAR_STR[getSteppedValue(MOD_FX_MODE_TAG) * 5 + (tag - MOD_FX_FIRST_VARIABLE_TAG)];
+    return attr.paramName[tag];
+}
+
+void APlugin::getParameterName(int32 index, char* text) {
+    if (!text) return;
+    kolbri::copyHostText(text, getParameterNameStr(index));
+}
+
+// The units are part of the display texts.
+void APlugin::getParameterLabel(int32, char* text) {
+    if (text) kolbri::copyHostText(text, " ");
+}
+
+// ---------------------------------------------------------------- display texts
+
+void APlugin::getParameterDisplay(int32 index, char* text) {
+    if (!text) return;
+    kolbri::copyHostText(text, getParameterDisplayStr(index));
+}
+
+std::string APlugin::getParameterDisplayStr(int32 tag) {
+    if (!isValidTag(tag)) return " ";
+    const float v = getParameter(tag);
+
+    switch (attr.paramType[tag]) {
+    case 1: return OFF_ON_STR[getOnOff(tag) ? 1 : 0];
+    case 2: return integerText(truncated(v * 100.0f)) + "%";
+    case 3: return integerText(truncated(v * 200.0f) - 100) + "%";
+    case 4: return getDBStr(tag, 80.0f, 60.0f, true);
+    case 5: return getDBStr(tag, 80.0f, 80.0f, true);
+    case 6:
+        if (v > 0.501f) return integerText(truncated(200.0f - 200.0f * v)) + "% L / 100% R";
+        if (v < 0.499f) return "100% L / " + integerText(truncated(200.0f * v)) + "% R";
+        return "Center";
+    case 7:
+        if (v > 0.501f) return integerText(truncated(200.0f - 200.0f * v)) + "% D / 100% W";
+        if (v < 0.499f) return "100% D / " + integerText(truncated(200.0f * v)) + "% W";
+        return "Equal";
+    case 8:
+        if (v < 0.499f) return integerText(truncated(100.0f - 200.0f * v)) + "% Pink Noise";
+        if (v > 0.501f) return integerText(truncated(200.0f * v - 100.0f)) + "% White Noise";
+        return "Off";
+    case 9: return integerText(truncated(v * 96.99f) - 48) + " Semi";
+    case 10: return integerText(truncated(v * 200.0f) - 100) + " Cents";
+    case 11: return getFilterFreqStr(v);
+    case 12: return getLFOSpeedStr(values.curValue[tag].load(), getOnOff(FREE_LFO_SYNC_TAG), false);
+    case 13: return SRC_STR[getSteppedValue(tag)];
+    case 14: return DEST_STR[getSteppedValue(tag)];
+    case 15: {
+        const int kind = attr.destType[getSteppedValue(amountDestinationTag(tag))];
+        switch (kind) {
+        case 2: return "x " + getFloatStr(std::pow(2.0f, 8.0f * v - 4.0f), 2);
+        case 3: return getFloatStr(static_cast<float>(truncated(720.0f * v + 0.1f)) * 0.1f - 36.0f, 2) + " Semi";
+        case 4: return integerText(truncated((2.0f * v - 1.0f) * 8.0f + 0.1f)) + " Octave";
+        default: return integerText(truncated(200.0f * v - 100.0f)) + "%";
+        }
+    }
+    case 16: return "INTERNAL";
+    default: break;
+    }
+    return displayByTag(tag, v);
+}
+
+// The parameters whose text follows a rule of their own.
+std::string APlugin::displayByTag(int32 tag, float v) {
+    const int modFxMode = getSteppedValue(MOD_FX_MODE_TAG);
+    switch (tag) {
+    case 5: return PLAY_MODE_STR[getSteppedValue(tag)];
+    case 6: return PORT_MODE_STR[getSteppedValue(tag)];
+    case 8:
+    case 9: {
+        const std::string& semitones = PITCH_BEND_STR[getSteppedValue(tag)];
+        return semitones == "Off" ? semitones : semitones + " Semi";
+    }
+    case 10: return SOURCE_MODE_STR[getSteppedValue(tag)];
+    case 14: return twoWayMix(v, NOISE_STR[0], NOISE_STR[1]);
+    case 15: return neighbourMix(3.0f * v, WAVE_STR, true);
+    case 19:
+        if (getSteppedValue(SOURCE_MODE_TAG) != SAMPLE_SOURCE_MODE) return "N/A";
+        return SAMPLE_STR[getSteppedValue(tag)];
+    case 21: return integerText(truncated(static_cast<double>(v) * sampleLengthForDisplay(getSteppedValue(SAMPLE_TAG))));
+    case 23: return integerText(truncated(std::pow(2.0f, 8.0f * v - 4.0f) * 100.0f)) + " %";
+    case 27: return FILTER_MODE_STR[getSteppedValue(tag)];
+    case 31: {
+        const int filterMode = getSteppedValue(FILTER_MODE_TAG);
+        if (filterMode == 11 || filterMode == 23) return twoWayMix(v, FILTER_MULTI_1_STR[0], FILTER_MULTI_1_STR[1]);
+        if (filterMode == 12 || filterMode == 24) return neighbourMix(1.999f * v, FILTER_MULTI_2_STR, false);
+        if (filterMode == 28 || filterMode == 29) return integerText(truncated(100.0f * v)) + "%";
+        return FILTER_VOWEL_STR[getSteppedValue(tag, 4.99f, 5)];
+    }
+    case 32: return FILTER_DISTORT_TYPE_STR[getSteppedValue(tag)];
+    case 34: return v < 0.5f ? "Pre-Filter Distortion" : "Post-Filter Distortion";
+    case 39:
+    case 61: return LFO_WAVE_STR[getSteppedValue(tag)];
+    case 41:
+        // As the speed lock sees them, so a locked speed shows what plays.
+        return getLFOSpeedStr(lockedValueForDisplay(MOVEMENT_SPEED_TAG), getOnOff(lockedValueForDisplay(MOVEMENT_SYNC_TAG)),
+                              true);
+    case 51: return getFloatStr((8.0f * v - 4.0f) * 12.0f, 1) + " Semi";
+    case 54: return PAN_MOVE_MODE_STR[getSteppedValue(tag)];
+    case 62: return LFO_MODE_STR[getSteppedValue(tag)];
+    case 75: return FX_PATH_STR[getSteppedValue(tag)];
+    case 79: return integerText(truncated(44100.0f / std::pow(2.0f, 5.0f * v))) + " Samples";
+    case 80: return getFloatStr(16.0f - 15.99f * v, 1) + " Bits";
+    case 82: return MOD_FX_MODE_STR[getSteppedValue(tag)];
+    case 85:
+        if (modFxMode == GATOR) return GATER_PERIOD_STR[getSteppedValue(v, 33.99f, 34)];
+        if (modFxMode == RING) return getFilterFreqStr(v);
+        return getLFOSpeedStr(values.curValue[tag].load(), getOnOff(MOD_FX_SYNC_TAG), false);
+    case 86:
+        switch (modFxMode) {
+        case PHASER:
+        case TALKBOX: return getFilterFreqStr(v);
+        case TREMOLO:
+        case AUTOPAN: return LFO_WAVE_STR[getSteppedValue(v, 9.99f, 9)];
+        case GATOR: return integerText(truncated(100.0f * v)) + "%";
+        case RING: return integerText(truncated(200.0f * v - 100.0f)) + "%";
+        case WAH_WAH: {
+            int type = truncated(2.99f * v);
+            if (type < 0) type = 0;
+            if (type > 2) type = 2;
+            return FILTER_MULTI_2_STR[type];
+        }
+        default: return getFloatStr(50.0f * v, 1) + " ms";
+        }
+    case 87:
+        if (modFxMode == WAH_WAH) return getFilterFreqStr(v);
+        return integerText(truncated(100.0f * v)) + "%";
+    case 88:
+        if (modFxMode == GATOR) return "Left Gator";
+        if (modFxMode == WAH_WAH) return getFilterFreqStr(v);
+        return integerText(truncated(100.0f * v)) + "%";
+    case 89:
+        if (modFxMode == CHORUS || modFxMode == RING) return getFilterFreqStr(v);
+        if (modFxMode == GATOR) return "Right Gator";
+        return integerText(truncated(100.0f * v)) + "%";
+    case 94:
+    case 95:
+        if (getOnOff(DELAY_SYNC_TAG)) {
+            int length = truncated(14.99f * v);
+            if (length < 0) length = 0;
+            if (length > 14) length = 14;
+            return DELAY_LEN_STR[length];
+        }
+        return getFloatStr(std::pow(2.0f, 12.0f * v), 1) + "ms";
+    case 102: return getFloatStr((std::pow(2.0f, 10.0f * v) - 1.0f) * 0.5f, 1) + " ms";
+    case 103: return getFloatStr(std::floor(30.75f * v + 1.0f) * 0.25f, 1) + " m3";
+    case 104: return integerText(truncated(std::pow(2.0f, 8.0f * v - 6.0f) * 100.0f)) + "%";
+    case 125: return RIBBON_SPRING_TIME_STR[getSteppedValue(tag)];
+    case 126: return RIBBON_QUANT_STR[getSteppedValue(tag)];
+    case 127:
+    case 957: return getEnvLenStr(v, false);
+    case 244: return SAMPLE_LOOP_MODE_STR[getSteppedValue(tag)];
+    case 245: return getDBStr(tag, 80.0f, 40.0f, true);
+    case 246: return "Sample " + integerText(truncated(userSamplePointForDisplay(246)));
+    case 247: return "Sample " + integerText(truncated(userSamplePointForDisplay(247)));
+    case 248: return "Sample " + integerText(truncated(userSamplePointForDisplay(248)));
+    case 958: return MOVE_SNAP_STR[getSteppedValue(tag)];
+    case 1017: return integerText(truncated(440.0f * std::pow(2.0f, 2.0f * v - 1.0f))) + " Hz";
+    case 1019: return integerText(truncated(20.0f * std::pow(2.0f, 12.0f * v) / 1000.0f + 0.1f)) + " KHz";
+    default: return "----";
+    }
+}
+
+// ---------------------------------------------------------------- read-outs of later subsystems
+//
+// The Movement lock and sample playback own these values. Until they are
+// built, the readers below give what those subsystems hold at start: no lock
+// (the program's own value), and no sample frames (built-in lengths arrive
+// with the sample bank, and no user sample is loaded).
+
+float APlugin::lockedValueForDisplay(int32 tag) {
+    return isValidTag(tag) ? values.programs[curProgram].values[tag].load() : 0.0f;
+}
+
+int32 APlugin::sampleLengthForDisplay(int32 sample) const {
+    (void)sample;
+    return 0;
+}
+
+double APlugin::userSamplePointForDisplay(int32 tag) {
+    (void)tag;
+    return 0.0;
+}

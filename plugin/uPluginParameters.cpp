@@ -1,0 +1,268 @@
+// The parameter store: the one path by which values enter (setParameter), the
+// host's read-back, the stepped and on/off encodings, copy and swap, text kept
+// in parameters, and the editor's open state.
+//
+// Callers: the host's threads (automation, audio), the editor's thread and the
+// audio thread while a program is applied. Nothing here locks: every value is a
+// relaxed atomic (TSharedFloat), every flag an atomic.
+#include <algorithm>
+#include <cmath>
+
+#include "plugin/EditorServices.h"
+#include "plugin/uPlugin.h"
+
+namespace {
+
+// A change smaller than this is not counted as an edit.
+constexpr float CHANGE_THRESHOLD = 0.0001f;
+
+// Text is kept as (c + 0.5) / 255.99 per slot and read back as
+// int(v * 255.99 + 0.1); the extra 0.1 keeps float rounding from losing a code.
+constexpr double CHARACTER_SCALE = 255.99;
+
+float clampUnit(float value) { return value < 0.0f ? 0.0f : (value > 1.0f ? 1.0f : value); }
+
+// The character code kept in one slot, before it is narrowed. Values outside
+// 0..1 (a foreign chunk) are clamped and a non-finite value reads as empty, so
+// the conversion to int is always defined.
+int characterCode(float value) {
+    if (!std::isfinite(value)) return 0;
+    return static_cast<int>(static_cast<double>(clampUnit(value)) * CHARACTER_SCALE + 0.1);
+}
+
+// What the text helper may store: printable 7-bit characters, with those that
+// cannot stand in a file name replaced (the names end up as file names).
+int storableCharacter(unsigned char c) {
+    if (c < 32 || c > 127) return 0;
+    switch (c) {
+    case ':':
+        return '-';
+    case '?':
+    case '|':
+    case '<':
+    case '>':
+    case '"':
+    case '*':
+    case '/':
+    case '\\':
+        return ' ';
+    default:
+        return c;
+    }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- host-facing
+
+void APlugin::setParameter(int32 index, float value) {
+    if (!isValidTag(index)) return;
+    // A non-finite value would pass the clamp below (every comparison with NaN
+    // is false) and poison later float-to-index conversions: it changes nothing.
+    if (!std::isfinite(value)) return;
+    value = clampUnit(value);
+    if (attr.isOnOff[index]) value = value < 0.5f ? 0.0f : 1.0f;
+
+    if (index == PRESET_APPLY_TAG && !flags.settingPreset.load()) flags.presetPending = true;
+
+    values.curValue[index] = value;
+    values.programs[curProgram].values[index] = value;
+    values.editValue[index] = value;
+
+    if (std::fabs(value - values.lastValue[index]) > CHANGE_THRESHOLD) {
+        values.lastValue[index] = value;
+        const float original = values.origValue[index];
+        // An original below -0.5 marks a tag that takes no part in edit tracking.
+        if (std::fabs(value - original) > CHANGE_THRESHOLD && original > -0.5f)
+            values.editChanged.store(true, std::memory_order_relaxed);
+    }
+
+    // The control follows the value; the echo runs on the calling thread.
+    if (attr.hasControl[index] && isEditorOpen())
+        if (TEditorServices* services = editorServicesOf(editor)) services->setParameter(index, value);
+}
+
+float APlugin::getParameter(int32 index) {
+    if (!isValidTag(index)) return 0.0f;
+    const float value = values.programs[curProgram].values[index];
+    // A foreign chunk may have left anything in the record; the host only ever sees 0..1.
+    if (!std::isfinite(value)) return 0.0f;
+    return clampUnit(value);
+}
+
+// ---------------------------------------------------------------- stepped values
+
+int APlugin::getSteppedValue(float value, float range, int num) const {
+    if (!std::isfinite(value) || !std::isfinite(range) || num < 1) return 0;
+    const double scaled = static_cast<double>(value) * range + 0.1;
+    if (scaled < 0.0) return 0;
+    if (scaled >= static_cast<double>(num)) return num - 1;
+    return static_cast<int>(scaled);
+}
+
+int APlugin::getSteppedValue(int tag) const {
+    if (!isValidTag(tag) || attr.steppedNum[tag] == -1) return 0;
+    return getSteppedValue(values.curValue[tag].load(), attr.steppedRange[tag], attr.steppedNum[tag]);
+}
+
+int APlugin::getSteppedValue(int tag, float value) const {
+    if (!isValidTag(tag) || attr.steppedNum[tag] == -1) return 0;
+    return getSteppedValue(value, attr.steppedRange[tag], attr.steppedNum[tag]);
+}
+
+int APlugin::getSteppedValue(int tag, float range, int num) const {
+    if (!isValidTag(tag)) return 0;
+    return getSteppedValue(values.curValue[tag].load(), range, num);
+}
+
+void APlugin::setSteppedValue(int tag, int step) {
+    if (!isValidTag(tag) || attr.steppedNum[tag] == -1) return;
+    step = std::clamp(step, 0, std::max(attr.steppedNum[tag] - 1, 0));
+    setParameterAutomated(tag, static_cast<float>((step + 0.1) / attr.steppedRange[tag]));
+}
+
+void APlugin::setSteppedValue(int tag, int step, float range, int num) {
+    if (!isValidTag(tag) || num < 1 || !(range > 0.0f)) return;
+    step = std::clamp(step, 0, num - 1);
+    setParameterAutomated(tag, static_cast<float>((step + 0.1) / range));
+}
+
+void APlugin::setSteppedValueMax(int tag) {
+    if (!isValidTag(tag)) return;
+    setSteppedValue(tag, attr.steppedNum[tag] < 2 ? 0 : attr.steppedNum[tag] - 1);
+}
+
+float APlugin::getSteppedRange(int tag) const { return isValidTag(tag) ? attr.steppedRange[tag] : 1.0f; }
+
+int APlugin::getSteppedNum(int tag) const { return isValidTag(tag) ? attr.steppedNum[tag] : -1; }
+
+// ---------------------------------------------------------------- on/off and single values
+
+bool APlugin::getOnOff(int tag) const { return isValidTag(tag) && values.curValue[tag] >= 0.5f; }
+
+void APlugin::setOnOff(int tag, bool on) {
+    if (isValidTag(tag)) setParameterAutomated(tag, on ? 1.0f : 0.0f);
+}
+
+void APlugin::setOn(int tag) { setOnOff(tag, true); }
+
+void APlugin::setOff(int tag) { setOnOff(tag, false); }
+
+void APlugin::toggleValue(int tag) {
+    if (isValidTag(tag)) setParameterAutomated(tag, values.curValue[tag] < 0.5f ? 1.0f : 0.0f);
+}
+
+void APlugin::setToDefault(int tag) {
+    if (isValidTag(tag)) setParameterAutomated(tag, attr.defaultValue[tag]);
+}
+
+void APlugin::setToDefaultRange(int first, int last) {
+    if (!isValidTag(first) || !isValidTag(last) || first > last) return;
+    for (int tag = first; tag <= last; ++tag) setToDefault(tag);
+}
+
+float APlugin::getDefaultValue(int tag) const { return isValidTag(tag) ? attr.defaultValue[tag] : 0.0f; }
+
+float APlugin::getOrigValue(int tag) const { return isValidTag(tag) ? values.origValue[tag].load() : 0.0f; }
+
+void APlugin::setToOrig(int tag) {
+    if (isValidTag(tag)) setParameterAutomated(tag, values.origValue[tag]);
+}
+
+void APlugin::setZeroValue(int tag) {
+    if (isValidTag(tag)) setParameter(tag, attr.zeroValue[tag]);
+}
+
+// ---------------------------------------------------------------- copy and swap
+
+namespace {
+
+bool copyable(int tag) { return APlugin::isValidTag(tag) && tag != NEVER_COPIED_TAG; }
+
+}  // namespace
+
+void APlugin::copyParameter(int from, int to) {
+    if (copyable(from) && copyable(to)) setParameter(to, getParameter(from));
+}
+
+void APlugin::copyParameterRange(int from, int to, int count) {
+    for (int i = 0; i < count; ++i) copyParameter(from + i, to + i);
+}
+
+void APlugin::copyParameterToRange(int from, int first, int last) {
+    if (!copyable(from) || first > last) return;
+    for (int to = first; to <= last; ++to) copyParameter(from, to);
+}
+
+void APlugin::swapParameter(int a, int b) {
+    if (!copyable(a) || !copyable(b)) return;
+    const float valueA = getParameter(a);
+    const float valueB = getParameter(b);
+    setParameter(a, valueB);
+    setParameter(b, valueA);
+}
+
+void APlugin::swapParameterRange(int a, int b, int count) {
+    for (int i = 0; i < count; ++i) swapParameter(a + i, b + i);
+}
+
+// ---------------------------------------------------------------- text in parameters
+
+std::string APlugin::getStringFromParamStr(int firstTag, int count, bool fromCurrent, bool fromSpare) const {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        const int tag = firstTag + i;
+        if (!isValidTag(tag)) continue;
+        const float value = fromSpare     ? values.spareProgram.values[tag].load()
+                            : fromCurrent ? values.curValue[tag].load()
+                                          : values.programs[curProgram].values[tag].load();
+        const char c = static_cast<char>(characterCode(value) & 0xff);
+        if (c != 0) text += c;
+    }
+    return text;
+}
+
+void APlugin::setStringFromParam(const std::string& text, int firstTag, int count, bool toSpare) {
+    if (count < 1) return;
+    auto store = [&](int tag, float value) {
+        if (!isValidTag(tag)) return;
+        if (toSpare) {
+            values.spareProgram.values[tag] = value;
+        } else {
+            values.programs[curProgram].values[tag] = value;
+            values.curValue[tag] = value;
+            values.editValue[tag] = value;
+        }
+    };
+    for (int i = 0; i < count; ++i) store(firstTag + i, 0.0f);
+    // The last slot always stays empty, so a reader that stops at 0 finds an end.
+    const int length = std::min(static_cast<int>(text.size()), count - 1);
+    for (int i = 0; i < length; ++i) {
+        const int c = storableCharacter(static_cast<unsigned char>(text[i]));
+        store(firstTag + i, c == 0 ? 0.0f : static_cast<float>((c + 0.5) / CHARACTER_SCALE));
+    }
+}
+
+std::string APlugin::getPresetNameFromProgram(const TProgram& program) {
+    std::string name;
+    for (int i = 0; i < PRESET_NAME_SLOTS; ++i) {
+        const int code = characterCode(program.values[PRESET_NAME_PARAM + i]);
+        // Codes above 127 stand for no character that a built-in name uses; they
+        // are held at the largest signed byte so they never match by accident.
+        const char c = static_cast<char>(std::clamp(code, -128, 127));
+        if (c == 0) break;
+        name += c;
+    }
+    return name;
+}
+
+// ---------------------------------------------------------------- editor
+
+bool APlugin::isEditorOpen() {
+    return editor != nullptr && flags.editorOpened.load() && !flags.editorOpening.load() && editor->isOpen();
+}
+
+void APlugin::updateEditorScreen() {
+    flags.screenUpdatePending = false;
+    if (isEditorOpen()) flags.editorRedraw = true;
+}

@@ -1,0 +1,301 @@
+// The string tables, the shared font descriptions and the parameter table's
+// attributes, checked against the design's listings.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "plugin/FontDescriptions.h"
+#include "plugin/ParameterTable.h"
+#include "plugin/StringTables.h"
+#include "plugin/uPlugin.h"
+
+namespace {
+
+struct EntryCase {
+    const std::string& actual;
+    const char* expected;
+    const char* why;
+};
+
+// Entries that a rule generates, or whose exact spelling (spaces, odd
+// capitals, historic typos) is easy to lose.
+TEST(ParamsStringTables, EntriesThatAreEasyToGetWrong) {
+    const EntryCase cases[] = {
+        {SAMPLE_STR[0], "FX Percussive 01", "numbers have two digits"},
+        {SAMPLE_STR[98], "FX Percussive 99", "last percussive sample"},
+        {SAMPLE_STR[99], "Instrument 01", "second group starts at 99"},
+        {SAMPLE_STR[114], "Instrument 16", "end of the instruments"},
+        {SAMPLE_STR[115], "FX Loop 01", "loops start at 115"},
+        {SAMPLE_STR[140], "Vox 01", "voices start at 140"},
+        {SAMPLE_STR[170], "Cymbal 01", "cymbals start at 170"},
+        {SAMPLE_STR[193], "Cymbal 24", "last built-in sample"},
+        {SAMPLE_STR[194], "User", "the user's own sample"},
+        {MIDI_IN_CHANNEL_STR[0], "Omni", "all channels"},
+        {MIDI_IN_CHANNEL_STR[1], "CH 01", "two-digit channel"},
+        {MIDI_IN_CHANNEL_STR[16], "CH 16", "last channel"},
+        {SRC_SHORT_STR[19], "CC2 ", "trailing space is part of the text"},
+        {MOD_FX_VAR_SHORT_STR[42], "Mod FX Ring ", "trailing space is part of the text"},
+        {MOD_FX_VAR_SHORT_STR[37], "Mod FX Autopan", "lower-case p in the amount"},
+        {MOD_FX_VAR_STR[48], "Mod FX Gator L", "Gator mode, variable 4"},
+        {MOD_FX_VAR_STR[44], "Mod FX Ring Mod Low Pass Frequency", "longest variable name"},
+        {LFO_PERIOD_STR[0], "Off", "no period"},
+        {LFO_PERIOD_STR[1], "32/1* QB", "dotted first"},
+        {LFO_PERIOD_STR[31], "1/32* QB", "dotted 1/32"},
+        {LFO_PERIOD_STR[32], "1/32", "plain 1/32 has no unit"},
+        {LFO_PERIOD_STR[33], "1/32T QB", "triplet last"},
+        {GATER_PERIOD_STR[1], "16/1* QB", "Gator periods start at 16/1"},
+        {GATER_PERIOD_STR[17], "1/2 QB", "plain half"},
+        {GATER_PERIOD_STR[33], "1/64T QB", "Gator periods end at 1/64 triplet"},
+        {DELAY_LEN_STR[0], "1/32T QB", "delays run triplet, plain, dotted"},
+        {DELAY_LEN_STR[10], "1/4 QB", "plain quarter"},
+        {DELAY_LEN_STR[14], "1/2* QB", "dotted half last"},
+        {RIBBON_SPRING_TIME_STR[1], "Instant", "second spring entry"},
+        {RIBBON_SPRING_TIME_STR[2], "1/32T QB", "then note values"},
+        {RIBBON_SPRING_TIME_STR[16], "1/2* QB", "dotted half"},
+        {RIBBON_SPRING_TIME_STR[17], "1 QB", "one beat last"},
+        {GATER_LEN_STR[8], "9 Step", "singular as stored"},
+        {GATER_LEN_STR[9], "10 Steps", "plural again"},
+        {PRESET_SUB_HEADER_STR[7], "Preset 225 - 256", "spaces round the last dash"},
+        {DEST_STR[57], "Mod FX S&H", "long form is the short one"},
+        {DEST_SHORT_STR[57], "Mod FX Sample and Hold", "short form is the long one"},
+        {SRC_SHORT_STR[6], "Centre Note", "British spelling in the short form"},
+        {SRC_STR[6], "Center Note", "American spelling in the long form"},
+        {FILTER_MODE_STR[12], "12dB Zero Low/Band/High Pass", "longest filter name"},
+        {FILTER_MODE_STR[34], "Amp Modulation", "last filter type"},
+        {FILTER_DISTORT_TYPE_STR[15], "Valve", "last distortion"},
+        {MOVE_SNAP_STR[1], "02", "leading zero"},
+        {PITCH_BEND_STR[13], "24", "ranges jump after 12"},
+        {REG_SCREEN_SIZE[2], "Big150", "preference key of 150%"},
+        {REG_GATER_DISPLAY_POS_STR, "DisplayGaterPos", "preference key"},
+        {REG_MIDI_IN_CHANNEL_STR, "MIDIChannel", "preference key"},
+        {REG_DIAL_ANIMATION_STR, "Animation", "preference key"},
+        {DONT_WRITE_FILE_NAME_STR, "DONT_WRITE_FILE_NAME", "single text"},
+    };
+    for (const EntryCase& c : cases) EXPECT_EQ(c.actual, c.expected) << c.why;
+}
+
+// A table written with too few entries compiles (the rest are empty strings);
+// only the three blank Gator captions may be empty.
+template <std::size_t N>
+void expectNoEmptyEntry(const std::array<std::string, N>& table, const char* name) {
+    for (std::size_t i = 0; i < N; ++i) EXPECT_FALSE(table[i].empty()) << name << "[" << i << "] is empty";
+}
+
+TEST(ParamsStringTables, EveryEntryIsFilled) {
+#define CHECK_TABLE(table) expectNoEmptyEntry(table, #table)
+    CHECK_TABLE(REG_SCREEN_SIZE);
+    CHECK_TABLE(SET_SCREEN_SIZE_STR);
+    CHECK_TABLE(SCREEN_SIZE_STR);
+    CHECK_TABLE(SCREEN_SIZE_SHORT_STR);
+    CHECK_TABLE(MIDI_IN_CHANNEL_STR);
+    CHECK_TABLE(OFF_ON_STR);
+    CHECK_TABLE(PRESET_SUB_HEADER_STR);
+    CHECK_TABLE(PRESET_COMMAND_STR);
+    CHECK_TABLE(PLAY_MODE_STR);
+    CHECK_TABLE(PORT_MODE_STR);
+    CHECK_TABLE(PITCH_BEND_STR);
+    CHECK_TABLE(SOURCE_MODE_STR);
+    CHECK_TABLE(NOISE_STR);
+    CHECK_TABLE(WAVE_STR);
+    CHECK_TABLE(SAMPLE_LOOP_MODE_STR);
+    CHECK_TABLE(SAMPLE_SUB_STR);
+    CHECK_TABLE(SAMPLE_STR);
+    CHECK_TABLE(FILTER_MODE_STR);
+    CHECK_TABLE(FILTER_MODE_SUB_STR);
+    CHECK_TABLE(FILTER_VOWEL_STR);
+    CHECK_TABLE(FILTER_MULTI_1_STR);
+    CHECK_TABLE(FILTER_MULTI_2_STR);
+    CHECK_TABLE(FILTER_DISTORT_TYPE_STR);
+    CHECK_TABLE(FX_PATH_STR);
+    CHECK_TABLE(MOD_FX_MODE_STR);
+    CHECK_TABLE(MOD_FX_VAR_STR);
+    CHECK_TABLE(MOD_FX_VAR_SHORT_STR);
+    CHECK_TABLE(GATER_LEN_STR);
+    CHECK_TABLE(GATER_PERIOD_STR);
+    CHECK_TABLE(DELAY_LEN_STR);
+    CHECK_TABLE(LFO_WAVE_STR);
+    CHECK_TABLE(LFO_MODE_STR);
+    CHECK_TABLE(PAN_MOVE_MODE_STR);
+    CHECK_TABLE(MOVE_SNAP_STR);
+    CHECK_TABLE(LOCK_STR);
+    CHECK_TABLE(LFO_PERIOD_STR);
+    CHECK_TABLE(RIBBON_QUANT_STR);
+    CHECK_TABLE(RIBBON_SPRING_TIME_STR);
+    CHECK_TABLE(SRC_SUB_STR);
+    CHECK_TABLE(SRC_STR);
+    CHECK_TABLE(SRC_SHORT_STR);
+    CHECK_TABLE(DEST_SUB_STR);
+    CHECK_TABLE(DEST_STR);
+    CHECK_TABLE(DEST_SHORT_STR);
+#undef CHECK_TABLE
+    for (int i = 0; i < 50; ++i)
+        EXPECT_EQ(MOD_FX_LABEL_STR[i].empty(), i >= 47) << "MOD_FX_LABEL_STR[" << i << "]";
+}
+
+TEST(ParamsStringTables, MenuSeparatorsAndScreenSizeCommands) {
+    for (int i = 0; i < 24; ++i) {
+        const bool separator = i == 10 || i == 16 || i == 19;
+        EXPECT_EQ(PRESET_COMMAND_STR[i] == "-", separator) << "entry " << i;
+    }
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(PRESET_COMMAND_STR[20 + i], SET_SCREEN_SIZE_STR[i]);
+}
+
+// The generated effect orders against the design's listing.
+TEST(ParamsStringTables, EffectOrdersInLexicographicOrder) {
+    const char* expected[24] = {
+        "Low-Fi > Mod FX > Delay > Reverb", "Low-Fi > Mod FX > Reverb > Delay", "Low-Fi > Delay > Mod FX > Reverb",
+        "Low-Fi > Delay > Reverb > Mod FX", "Low-Fi > Reverb > Mod FX > Delay", "Low-Fi > Reverb > Delay > Mod FX",
+        "Mod FX > Low-Fi > Delay > Reverb", "Mod FX > Low-Fi > Reverb > Delay", "Mod FX > Delay > Low-Fi > Reverb",
+        "Mod FX > Delay > Reverb > Low-Fi", "Mod FX > Reverb > Low-Fi > Delay", "Mod FX > Reverb > Delay > Low-Fi",
+        "Delay > Low-Fi > Mod FX > Reverb", "Delay > Low-Fi > Reverb > Mod FX", "Delay > Mod FX > Low-Fi > Reverb",
+        "Delay > Mod FX > Reverb > Low-Fi", "Delay > Reverb > Low-Fi > Mod FX", "Delay > Reverb > Mod FX > Low-Fi",
+        "Reverb > Low-Fi > Mod FX > Delay", "Reverb > Low-Fi > Delay > Mod FX", "Reverb > Mod FX > Low-Fi > Delay",
+        "Reverb > Mod FX > Delay > Low-Fi", "Reverb > Delay > Low-Fi > Mod FX", "Reverb > Delay > Mod FX > Low-Fi",
+    };
+    for (int i = 0; i < 24; ++i) EXPECT_EQ(FX_PATH_STR[i], expected[i]) << "order " << i;
+}
+
+TEST(ParamsStringTables, SharedFontsInTheirDeclaredOrder) {
+    const struct {
+        const char* name;
+        float size;
+    } expected[8] = {{"Verdana", 10}, {"Verdana", 14},    {"Verdana", 9},     {"Verdanaial", 12},
+                     {"Verdana", 10}, {"Verdanaial", 13}, {"Verdanaial", 18}, {"Verdanaial", 22}};
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(SHARED_FONT_DESCRIPTIONS[i].name, expected[i].name) << "font " << i;
+        EXPECT_EQ(SHARED_FONT_DESCRIPTIONS[i].size, expected[i].size) << "font " << i;
+        EXPECT_EQ(SHARED_FONT_DESCRIPTIONS[i].style, 0) << "font " << i;
+    }
+    EXPECT_EQ(gNormalFontManagerVeryBiggest.size, 22);
+}
+
+// ---------------------------------------------------------------- parameter table
+
+TEST(ParamsTable, GeneratedNamesAndAttributes) {
+    APlugin plugin(nullptr);
+    const TParameterAttributes& a = plugin.attr;
+    const struct {
+        int tag;
+        const char* name;
+        float steppedRange;
+    } cases[] = {
+        {0, "NONE", -1.0f},
+        {243, "Unused Parameter 244 N/A", 1.0f},
+        {315, "Unused Parameter 316 N/A", 1.0f},
+        {1000, "Unused Parameter 1001 N/A", 1.0f},
+        {1023, "Unused Parameter 1024 N/A", 1.0f},
+        {128, "Preset Parameter 129 N/A", -1.0f},
+        {242, "Preset Parameter 243 N/A", -1.0f},
+        {251, "Sample Parameter 1 N/A", -1.0f},
+        {314, "Sample Parameter 64 N/A", -1.0f},
+        {960, "Tuning Name Parameter 961 N/A", -1.0f},
+        {999, "Tuning Name Parameter 1000 N/A", -1.0f},
+        {107, "Modulation Slot 1 Bypass On/Off", -1.0f},
+        {114, "Modulation Slot 4 Source", 199.99f},
+        {117, "Modulation Slot 3 Destination", 199.99f},
+        {120, "Modulation Slot 2 Amount", -1.0f},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(a.paramName[c.tag], c.name) << "tag " << c.tag;
+        EXPECT_FLOAT_EQ(a.steppedRange[c.tag], c.steppedRange) << "tag " << c.tag;
+    }
+    for (int tag : {0, 243, 128, 251, 960, 1023}) {
+        EXPECT_EQ(a.paramType[tag], 16) << "tag " << tag;
+        EXPECT_EQ(a.steppedNum[tag], -1) << "tag " << tag;
+        EXPECT_FALSE(a.isOnOff[tag]) << "tag " << tag;
+        EXPECT_EQ(a.tagDest[tag], 0) << "tag " << tag;
+    }
+    for (int slot = 1; slot <= 4; ++slot) {
+        EXPECT_TRUE(a.isOnOff[106 + slot]);
+        EXPECT_EQ(a.steppedNum[110 + slot], 63) << "a source per SRC_STR entry";
+        EXPECT_EQ(a.steppedNum[114 + slot], 126) << "a destination per DEST_STR entry";
+        EXPECT_EQ(a.tagDest[118 + slot], 118 + slot);
+        EXPECT_EQ(DEST_STR[a.tagDest[118 + slot]], "Mod Slot Amount " + std::to_string(slot));
+        EXPECT_EQ(a.paramType[118 + slot], 15);
+    }
+}
+
+TEST(ParamsTable, AttributesTheDesignSingsOut) {
+    APlugin plugin(nullptr);
+    const TParameterAttributes& a = plugin.attr;
+    EXPECT_FLOAT_EQ(a.defaultValue[1], 0.6872f);
+    EXPECT_FLOAT_EQ(a.zeroValue[1], 0.75f) << "Main Volume zeroes to 0 dB";
+    EXPECT_FLOAT_EQ(a.zeroValue[3], 0.5f) << "Pan zeroes to its default";
+    EXPECT_TRUE(a.isOnOff[34]) << "Pre / Post-Filter Distortion is a switch";
+    EXPECT_EQ(a.paramType[34], 0) << "with a text of its own";
+    EXPECT_FLOAT_EQ(a.defaultValue[64], 1.0f);
+    EXPECT_FLOAT_EQ(a.zeroValue[64], 0.0f) << "Free LFO Tempo Sync: default on, zero off";
+    EXPECT_EQ(a.tagDest[14], 10);
+    EXPECT_EQ(a.tagDest[15], 10) << "Noise Mix and Wave Mix feed the same destination";
+    for (int tag : {246, 247, 248, 123}) EXPECT_EQ(a.tagDest[tag], 125) << "tag " << tag;
+    EXPECT_EQ(a.tagDest[957], 94);
+    EXPECT_EQ(a.tagDest[127], 95);
+    EXPECT_EQ(a.steppedNum[19], 195);
+    EXPECT_FLOAT_EQ(a.steppedRange[19], 199.99f);
+    EXPECT_FLOAT_EQ(a.defaultValue[125], 0.839355f);
+
+    // The editor follows exactly the tags it has controls for.
+    std::set<int> controlled;
+    for (int tag = 0; tag < 1024; ++tag)
+        if (a.hasControl[tag]) controlled.insert(tag);
+    std::set<int> expected;
+    for (int tag = 1; tag <= 126; ++tag) expected.insert(tag);
+    for (int tag = 244; tag <= 250; ++tag) expected.insert(tag);
+    for (int tag : {958, 959, 1017, 1018, 1019}) expected.insert(tag);
+    EXPECT_EQ(controlled, expected);
+
+    // Modulation kinds and bipolar sources.
+    for (int dest = 0; dest < 126; ++dest) {
+        int kind = 1;
+        if (dest == 1 || dest == 21) kind = 5;
+        if (dest == 6 || dest == 81 || dest == 105 || dest == 123) kind = 2;
+        if (dest == 8 || dest == 24) kind = 3;
+        if (dest == 7) kind = 4;
+        EXPECT_EQ(a.destType[dest], kind) << DEST_STR[dest];
+    }
+    const std::set<int> bipolar = {6, 7, 9, 11, 13, 15, 18, 47, 49, 50, 51, 52, 53, 54, 55, 56, 58};
+    for (int source = 0; source < 126; ++source)
+        EXPECT_EQ(a.srcIsBipolar[source], bipolar.count(source) == 1) << "source " << source;
+}
+
+TEST(ParamsTable, SetParameterVarsRefusesInvalidTagsAndDefaultsNegativeZeros) {
+    APlugin plugin(nullptr);
+    const std::vector<std::string> namesBefore(plugin.attr.paramName.begin(), plugin.attr.paramName.end());
+    const auto defaultsBefore = plugin.attr.defaultValue;
+    plugin.setParameterVars(1024, 0.3f, true, 2.0f, 2, 5, 1, "bad", 0.1f);
+    plugin.setParameterVars(-1, 0.3f, true, 2.0f, 2, 5, 1, "bad", 0.1f);
+    EXPECT_EQ(std::vector<std::string>(plugin.attr.paramName.begin(), plugin.attr.paramName.end()), namesBefore);
+    EXPECT_EQ(plugin.attr.defaultValue, defaultsBefore);
+
+    plugin.setParameterVars(500, 0.3f, false, -1.0f, -1, 0, 2, "probe", -1.0f);
+    EXPECT_FLOAT_EQ(plugin.attr.zeroValue[500], 0.3f) << "a negative zero value takes the default";
+    EXPECT_EQ(plugin.attr.paramName[500], "probe");
+}
+
+// Every stepped parameter's steps fit the table its text is read from; only
+// Movement Wave uses fewer entries than its table has.
+TEST(ParamsTable, StepCountsMatchTheirTables) {
+    APlugin plugin(nullptr);
+    const struct {
+        int tag;
+        std::size_t tableSize;
+    } cases[] = {
+        {5, PLAY_MODE_STR.size()},      {6, PORT_MODE_STR.size()},         {8, PITCH_BEND_STR.size()},
+        {9, PITCH_BEND_STR.size()},     {10, SOURCE_MODE_STR.size()},      {19, SAMPLE_STR.size()},
+        {27, FILTER_MODE_STR.size()},   {32, FILTER_DISTORT_TYPE_STR.size()}, {39, LFO_WAVE_STR.size()},
+        {49, SRC_STR.size()},           {54, PAN_MOVE_MODE_STR.size()},    {59, DEST_STR.size()},
+        {61, LFO_WAVE_STR.size()},      {62, LFO_MODE_STR.size()},         {75, FX_PATH_STR.size()},
+        {82, MOD_FX_MODE_STR.size()},   {111, SRC_STR.size()},             {115, DEST_STR.size()},
+        {125, RIBBON_SPRING_TIME_STR.size()}, {126, RIBBON_QUANT_STR.size()}, {244, SAMPLE_LOOP_MODE_STR.size()},
+        {958, MOVE_SNAP_STR.size()},
+    };
+    for (const auto& c : cases) {
+        EXPECT_GE(plugin.attr.steppedNum[c.tag], 2) << plugin.attr.paramName[c.tag];
+        EXPECT_LE(static_cast<std::size_t>(plugin.attr.steppedNum[c.tag]), c.tableSize) << plugin.attr.paramName[c.tag];
+    }
+    EXPECT_EQ(plugin.attr.steppedNum[39], 4) << "Movement offers the first four LFO waves";
+}
+
+}  // namespace
