@@ -186,14 +186,21 @@ int commandInfo(const std::string& path, const Options& options) {
     const vst::intptr category = plugin->dispatch(vst::effGetPlugCategory);
     std::printf("category:       %ld (%s)\n", static_cast<long>(category), categoryName(category));
     if (e->numPrograms > 0) std::printf("program:        \"%s\"\n", plugin->programName().c_str());
-    for (int output = 0; output < e->numOutputs && output < 8; ++output) {
-        vst::VstPinProperties pin{};
-        if (plugin->dispatch(vst::effGetOutputProperties, output, 0, &pin)) {
+    for (const bool input : {true, false}) {
+        const int count = input ? e->numInputs : e->numOutputs;
+        for (int pinIndex = 0; pinIndex < count && pinIndex < 8; ++pinIndex) {
+            vst::VstPinProperties pin{};
+            const auto opcode = input ? vst::effGetInputProperties : vst::effGetOutputProperties;
+            if (!plugin->dispatch(opcode, pinIndex, 0, &pin)) continue;
             pin.label[sizeof pin.label - 1] = '\0';
-            std::printf("output %d:       \"%s\"%s\n", output, pin.label,
-                        (pin.flags & vst::kVstPinIsStereo) ? " (stereo)" : "");
+            std::printf("%s %d:%s\"%s\"%s%s\n", input ? "input" : "output", pinIndex, input ? "        " : "       ",
+                        pin.label, (pin.flags & vst::kVstPinIsActive) ? " active" : "",
+                        (pin.flags & vst::kVstPinIsStereo) ? " stereo" : "");
         }
     }
+    const vst::intptr identify = plugin->dispatch(vst::__effIdentifyDeprecated);
+    std::printf("identify:       %s\n",
+                identify ? testhost::fourCharText(static_cast<vst::int32>(identify)).c_str() : "0");
     static constexpr const char* kCanDo[] = {
         "sendVstEvents",     "sendVstMidiEvent", "receiveVstEvents", "receiveVstMidiEvent",
         "receiveVstTimeInfo", "offline",          "midiProgramNames", "bypass",

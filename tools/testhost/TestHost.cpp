@@ -95,6 +95,7 @@ struct PluginState {
     bool lastBlockPlaying = false;
     bool anyBlockRendered = false;
     vst::VstTimeInfo timeInfo{};
+    std::mutex callsMutex;
     std::vector<HostCall> calls;
     std::vector<DeliveredEvent> delivered;
     std::vector<QueuedEvent> events;          // sorted by frame, stable
@@ -140,7 +141,11 @@ vst::intptr hostCallback(vst::AEffect* effect, vst::int32 opcode, vst::int32 ind
     const HostConfig& config = instance ? instance->config : (loadingConfig ? *loadingConfig : defaultConfig);
 
     auto record = [&](vst::intptr answer) -> vst::intptr {
-        if (instance) instance->calls.push_back(HostCall{opcode, index, value, opt});
+        if (instance) {
+            // Plug-ins may call from a thread of their own (an editor, a worker).
+            std::lock_guard<std::mutex> lock(instance->callsMutex);
+            instance->calls.push_back(HostCall{opcode, index, value, opt});
+        }
         return answer;
     };
 
@@ -427,7 +432,10 @@ Stereo Plugin::render(long frames) {
 }
 
 const std::vector<HostCall>& Plugin::calls() const { return impl->calls; }
-void Plugin::clearCalls() { impl->calls.clear(); }
+void Plugin::clearCalls() {
+    std::lock_guard<std::mutex> lock(impl->callsMutex);
+    impl->calls.clear();
+}
 const std::vector<Plugin::DeliveredEvent>& Plugin::delivered() const { return impl->delivered; }
 HostConfig& Plugin::config() { return impl->config; }
 long Plugin::framesRendered() const { return impl->framesRendered; }
