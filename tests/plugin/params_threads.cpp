@@ -26,12 +26,16 @@ TEST(ParamsThreads, WritesDuringRenderingAndTextReadsAreClean) {
     plugin.setBlockSize(256);
     plugin.resume();
 
-    constexpr int ROUNDS = 300;
+    // The host automates until the audio thread has rendered enough blocks for
+    // the three threads to overlap many times over.
+    constexpr int BLOCKS = 200;
     std::atomic<bool> writing{true};
+    std::atomic<int> lastRound{-1};
     std::thread automation([&] {
-        for (int round = 0; round < ROUNDS; ++round)
+        for (int round = 0; writing.load(); ++round) {
             for (int tag : WRITTEN_TAGS) plugin.setParameter(tag, valueFor(round, tag));
-        writing = false;
+            lastRound = round;
+        }
     });
 
     std::atomic<bool> reading{true};
@@ -51,20 +55,20 @@ TEST(ParamsThreads, WritesDuringRenderingAndTextReadsAreClean) {
     std::vector<float> left(256), right(256), inLeft(256), inRight(256);
     float* outputs[2] = {left.data(), right.data()};
     float* inputs[2] = {inLeft.data(), inRight.data()};
-    int blocks = 0;
-    while (writing.load() || blocks < 8) {
+    for (int block = 0; block < BLOCKS; ++block) {
         plugin.processReplacing(inputs, outputs, 256);
         for (int i = 0; i < 256; ++i) ASSERT_TRUE(std::isfinite(left[i]) && std::isfinite(right[i]));
-        ++blocks;
     }
+    writing = false;
     automation.join();
     reading = false;
     editor.join();
 
+    ASSERT_GE(lastRound.load(), 0);
     EXPECT_GT(textsRead.load(), 0);
     // Every tag holds the last value written to it, in every array.
     for (int tag : WRITTEN_TAGS) {
-        float expected = valueFor(ROUNDS - 1, tag);
+        float expected = valueFor(lastRound.load(), tag);
         if (plugin.attr.isOnOff[tag]) expected = expected < 0.5f ? 0.0f : 1.0f;
         EXPECT_FLOAT_EQ(plugin.getParameter(tag), expected) << tag;
         EXPECT_FLOAT_EQ(plugin.values.curValue[tag], expected) << tag;
