@@ -49,7 +49,9 @@ constexpr int TABLE_LAST = FILTER_TABLE_SIZE - 1;
 // Table index of a normalised frequency of 0.4, the highest a formant section uses.
 constexpr int FORMANT_LIMIT_INDEX = 104857;
 constexpr float COMB_DELAY_MIN = 513.0f;          // 3 entries
-constexpr float COMB_DELAY_MAX = 2097151.0f;      // the whole 21-bit line
+// 8191 entries: the longest delay whose read entry still trails the write
+// entry; one entry more would read back the input just written, undelayed.
+constexpr float COMB_DELAY_MAX = 8191.0f * 256.0f;
 constexpr int COMB_POSITION_MASK = (1 << 21) - 1;
 // Cutoffs are kept finite and far above any usable rate's limit.
 constexpr float CUTOFF_CEILING = 1e7f;
@@ -185,14 +187,15 @@ void TFilter::setDistort(float d) {
 void TFilter::process(float freq, float spreadFactor, stereoStruct cutoffOffset, float resonance,
                       float vowelMix, const stereoOverStruct& in, stereoOverStruct& out) {
     spread = spreadFactor;
-    offset[0] = cutoffOffset.left;
-    offset[1] = cutoffOffset.right;
+    offset[0] = finiteOrZero(cutoffOffset.left);
+    offset[1] = finiteOrZero(cutoffOffset.right);
     q = resonance < 0.0f ? 0.0f : (resonance > 1.0f ? 0.95f : resonance * 0.95f);
     if (!(q >= 0.0f)) q = 0.0f;
     vowel = clampTo(vowelMix, 0.0f, 1.0f);
 
     if (!std::isfinite(freq)) freq = smoothFreq;  // a bad value must not stick in the smoother
-    smoothFreq = direct ? freq : freq * 0.01f + smoothFreq * 0.99f;
+    // The guard keeps a smoother gliding towards 0 out of the subnormal range.
+    smoothFreq = direct ? freq : freq * 0.01f + smoothFreq * 0.99f + DENORMAL_GUARD;
     direct = false;
 
     for (int c = 0; c < 2; ++c) {
@@ -210,8 +213,8 @@ void TFilter::process(float freq, float spreadFactor, stereoStruct cutoffOffset,
 
 void TFilter::process(stereoStruct freq, stereoStruct cutoffOffset, float resonance, float vowelMix,
                       const stereoOverStruct& in, stereoOverStruct& out) {
-    offset[0] = cutoffOffset.left;
-    offset[1] = cutoffOffset.right;
+    offset[0] = finiteOrZero(cutoffOffset.left);
+    offset[1] = finiteOrZero(cutoffOffset.right);
     q = resonance < 0.0f ? 0.0f : (resonance > 1.0f ? 0.95f : resonance * 0.95f);
     if (!(q >= 0.0f)) q = 0.0f;
     vowel = clampTo(vowelMix, 0.0f, 1.0f);
@@ -219,7 +222,7 @@ void TFilter::process(stereoStruct freq, stereoStruct cutoffOffset, float resona
     const float target[2] = {std::isfinite(freq.left) ? freq.left : smoothPair[0],
                              std::isfinite(freq.right) ? freq.right : smoothPair[1]};
     for (int c = 0; c < 2; ++c)
-        smoothPair[c] = direct ? target[c] : target[c] * 0.01f + smoothPair[c] * 0.99f;
+        smoothPair[c] = direct ? target[c] : target[c] * 0.01f + smoothPair[c] * 0.99f + DENORMAL_GUARD;
     direct = false;
     smoothFreq = smoothPair[0];
 
@@ -430,7 +433,7 @@ float TFilter::runFormants(ChannelState& s, const ChannelCoefficients& k, float 
     for (int section = 0; section < 4; ++section) {
         float* y = s.formantOut[section];
         const float value = k.formantB0[section] * difference - k.formantA1[section] * y[n1] -
-                            k.formantA2[section] * y[n2];
+                            k.formantA2[section] * y[n2] + DENORMAL_GUARD;
         y[n] = clampTo(value, -HISTORY_LIMIT, HISTORY_LIMIT);
         sum += y[n];
     }

@@ -185,7 +185,7 @@ cd response(const FilterSetting& s, double hz) {
     case 30:
     case 31: {
         const double limited = std::min(static_cast<double>(s.cutoffHz), 0.4 * HOST_RATE);
-        const double delay = std::clamp(std::floor(HOST_RATE * 512.0 / limited), 513.0, 2097151.0);
+        const double delay = std::clamp(std::floor(HOST_RATE * 512.0 / limited), 513.0, 8191.0 * 256.0);
         const int entries = static_cast<int>(std::ceil(delay / 256.0));
         const double g = (s.type == 31 ? -1.0 : 1.0) * std::sqrt(std::sqrt(prevQ));
         const cd zn = std::pow(zinv, entries);
