@@ -559,11 +559,15 @@ TPreferenceStore& mainStore() {
     return *store;
 }
 
+std::mutex otherStoresMutex;
+std::map<std::string, TPreferenceStore*>& otherStores() {
+    static auto* stores = new std::map<std::string, TPreferenceStore*>;
+    return *stores;
+}
+
 TPreferenceStore& otherStore(const char* domain) {
-    static std::mutex mutex;
-    static std::map<std::string, TPreferenceStore*>* stores = new std::map<std::string, TPreferenceStore*>;
-    std::lock_guard<std::mutex> lock(mutex);
-    TPreferenceStore*& store = (*stores)[domain];
+    std::lock_guard<std::mutex> lock(otherStoresMutex);
+    TPreferenceStore*& store = otherStores()[domain];
     if (!store) store = new TPreferenceStore(domain, false);
     return *store;
 }
@@ -625,7 +629,11 @@ void loadString(std::string_view key, char* output, int maxLen) {
 
 void flushPreferences() { mainStore().persistDeferred(); }
 
-void reopenPreferences() { mainStore().reopen(); }
+void reopenPreferences() {
+    mainStore().reopen();
+    std::lock_guard<std::mutex> lock(otherStoresMutex);
+    for (auto& [domain, store] : otherStores()) store->reopen();
+}
 
 std::string preferencesFilePath() { return mainStore().path(); }
 
@@ -689,6 +697,14 @@ void setMIDICC(int controller, int tag) {
     // There are only 128 controllers; a number outside them names nothing to store.
     if (controller < 0 || controller >= platform::MIDI_CONTROLLERS) return;
     platform::mainStore().deferController(controller, tag);
+}
+
+std::string loadFolderFromPrefs(const std::string& key, int limit, const std::string& defaultValue, bool writeBack) {
+    std::string folder;
+    loadStringFromPrefs(key, folder, limit);
+    if (!folder.empty()) return folder;
+    if (writeBack) saveStringToPrefs(key, defaultValue);
+    return defaultValue;
 }
 
 void getResourcePath(char* output, int maxLen) {

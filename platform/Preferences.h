@@ -49,6 +49,11 @@ bool getRegisterIsOn(const std::string& key, bool defaultValue);
 // The MIDI-learn map: the parameter tag bound to controller 0..127 (0 none).
 int getMIDICC(int controller);
 void setMIDICC(int controller, int tag);
+// A folder setting as start-up reads it: the stored text when it fits
+// limit - 1 bytes and is not empty, else defaultValue, which is then stored
+// under the key when writeBack is set. Editor thread or start-up only.
+std::string loadFolderFromPrefs(const std::string& key, int limit, const std::string& defaultValue, bool writeBack);
+
 // The bundle's resources folder without a trailing '/': <folder of
 // Kolbri.so>/../Resources, resolved. Empty when it cannot be had or needs
 // more than maxLen - 1 bytes.
@@ -68,8 +73,9 @@ namespace platform {
 
 // Writes every pending audio-thread write now (editor thread or unload).
 void flushPreferences();
-// Flushes, then reads the store again from the current $XDG_CONFIG_HOME and
-// $XDG_CONFIG_DIRS (tests point them at temporary folders).
+// Flushes, then reads the store (and the other products' stores) again from
+// the current $XDG_CONFIG_HOME and $XDG_CONFIG_DIRS (tests point them at
+// temporary folders).
 void reopenPreferences();
 // Where the store lives now.
 std::string preferencesFilePath();

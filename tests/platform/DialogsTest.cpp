@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -113,6 +114,24 @@ TEST_F(Dialogs, MessageBoxResults) {
     EXPECT_EQ(messageBox(std::string(), 2), 1) << "an empty header still shows the box";
     EXPECT_EQ(messageBoxCancel("Sure?"), 1);
     EXPECT_TRUE(requests.back().okCancel);
+
+    // The number notices show an OK-only box with the decimal text.
+    struct NumberCase {
+        void (*show)();
+        const char* text;
+    };
+    const NumberCase numbers[] = {
+        {[] { outInt(-17); }, "-17"},
+        {[] { outFloat(1.25f); }, "12500"},
+        {[] { outFloat(-0.00005f); }, "0"},
+        {[] { outFloat(std::numeric_limits<float>::quiet_NaN()); }, "0"},
+        {[] { outFloat(1e30f); }, "2147483647"},
+    };
+    for (const NumberCase& n : numbers) {
+        n.show();
+        EXPECT_EQ(requests.back().text, n.text);
+        EXPECT_FALSE(requests.back().okCancel);
+    }
 }
 
 TEST_F(Dialogs, TextInputStartsWithTheBufferAndReturnsTheEntry) {
@@ -420,6 +439,43 @@ TEST_F(FakeZenity, TextInputAndChoosers) {
     // A zenity that cannot run is a closed window, not a hang.
     chmod((bin + "/zenity").c_str(), 0600);
     EXPECT_EQ(messageBox("x", 1), 0);
+}
+
+}  // namespace
+
+namespace {
+
+constexpr const char* HEADLESS_VARIABLE = "KOLBRI_HEADLESS_CHILD";
+
+// Child side: a process with no display and no zenity on PATH uses every
+// kind of box and the store, then exits; the parent times it.
+TEST(HeadlessChild, Run) {
+    if (!std::getenv(HEADLESS_VARIABLE)) GTEST_SKIP() << "runs only as a child of the test below";
+    platform::reopenPreferences();
+    char buffer[PLATFORM_TEXT_SIZE] = "15";
+    if (messageBox("Problem with Kolbri.raw file", 2) != 0) std::exit(3);
+    inputBox("Brick Filter Freq: 10 KHz - 40 KHz, 15 KHz Default", "KHz", buffer);
+    if (buffer[0] != 0) std::exit(4);
+    std::string folder = "/f", path = "/f/p", spare;
+    fileSelectLoadDirStr("Load ECS", "/x", "Load", "*.ecs", spare, folder, path);
+    if (BrowseFolder("/x", folder) || path != "/f/p") std::exit(5);
+    saveBoolToPrefs("MIDICapture", true);
+    setMIDICC(1, 42);  // left for the writer to persist on the way out
+}
+
+TEST_F(Dialogs, AProcessWithoutDisplayOrZenityNeverWaits) {
+    std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", "/nonexistent", 1);
+    auto start = std::chrono::steady_clock::now();
+    pid_t child = platform_test::spawnChildTest("HeadlessChild.Run", HEADLESS_VARIABLE, "1");
+    setenv("PATH", savedPath.c_str(), 1);
+    EXPECT_EQ(platform_test::waitChild(child, std::chrono::seconds(60)), 0);
+    // The child's start-up under the sanitizers dominates; a box that waited
+    // for an answer would never return at all.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+    platform::reopenPreferences();
+    EXPECT_TRUE(getRegisterIsOn("MIDICapture", false));
+    EXPECT_EQ(getMIDICC(1), 42) << "the binding made on the way out was persisted at exit";
 }
 
 }  // namespace
