@@ -251,6 +251,38 @@ TEST(HostLifecycle, StartsStopsAndClosesInTheOrderHostsUse) {
                                                      vst::effClose}));
 }
 
+TEST(HostLifecycle, ANewBlockSizeOrRateIsSentBeforeTheNextRender) {
+    EchoLibrary library;
+    ASSERT_TRUE(library.ok());
+    const int mainsOn = 1001, mainsOff = 1000;
+    HostConfig config;
+    config.blockSize = 64;
+    Host host(config);
+    auto plugin = host.load(echotest::echoPath());
+    ASSERT_NE(plugin, nullptr);
+    plugin->render(128);
+    plugin->config().tempo = 90;  // the transport changes nothing for the plug-in's set-up
+    plugin->render(128);
+    library.lifecycle();
+    plugin->config().blockSize = 256;
+    plugin->render(512);
+    plugin->config().sampleRate = 96000;
+    plugin->render(256);
+    const std::vector<int> restart = {vst::effStopProcess, mainsOff,  vst::effSetSampleRate, vst::effSetBlockSize,
+                                      mainsOn,             vst::effStartProcess};
+    std::vector<int> twice = restart;
+    twice.insert(twice.end(), restart.begin(), restart.end());
+    EXPECT_EQ(library.lifecycle(), twice);
+
+    const std::vector<echo::SeenTime> blocks = echotest::seenTimes(*plugin);
+    ASSERT_EQ(blocks.size(), 2u + 2u + 2u + 1u);
+    EXPECT_EQ(blocks[3].blockFrames, 64);
+    EXPECT_EQ(blocks[4].blockFrames, 256);
+    EXPECT_DOUBLE_EQ(blocks[5].info.sampleRate, 48000);
+    EXPECT_DOUBLE_EQ(blocks[6].info.sampleRate, 96000);
+    EXPECT_EQ(plugin->framesRendered(), 1024);
+}
+
 TEST(HostLifecycle, InstancesOfOneLibraryOutliveEachOther) {
     Host host;
     auto first = host.load(echotest::echoPath());

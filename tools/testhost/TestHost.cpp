@@ -90,6 +90,8 @@ struct PluginState {
     HostConfig config;
     bool opened = false;
     bool started = false;
+    double startedSampleRate = 0;  // what the plug-in was told at start
+    int startedBlockSize = 0;
     long framesRendered = 0;
     double ppqPosition = 0;  // advances block by block at the tempo of each block
     bool lastBlockPlaying = false;
@@ -313,6 +315,8 @@ void Plugin::start() {
     dispatch(vst::effMainsChanged, 0, 1);
     dispatch(vst::effStartProcess);
     impl->started = true;
+    impl->startedSampleRate = impl->config.sampleRate;
+    impl->startedBlockSize = impl->config.blockSize;
 }
 
 void Plugin::stop() {
@@ -384,6 +388,9 @@ Stereo Plugin::render(long frames) {
     Stereo out;
     out.sampleRate = s.config.sampleRate;
     if (frames <= 0) return out;
+    // A new rate or block size reaches the plug-in as hosts send it: suspended,
+    // set, resumed. A block is never longer than the plug-in was told.
+    if (s.started && (s.config.sampleRate != s.startedSampleRate || s.config.blockSize != s.startedBlockSize)) stop();
     if (!s.started) start();
     out.left.assign(static_cast<std::size_t>(frames), 0.0f);
     out.right.assign(static_cast<std::size_t>(frames), 0.0f);

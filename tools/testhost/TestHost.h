@@ -111,7 +111,11 @@ public:
     };
     const std::vector<DeliveredEvent>& delivered() const;
 
-    HostConfig& config();  // tempo/playing may change between renders; time info advances with rendering
+    // Tempo, transport and time signature may change between renders. A new
+    // sample rate or block size is sent before the next render with a
+    // suspend/resume around it, as hosts do. The time info advances with the
+    // rendered frames whether the transport plays or not.
+    HostConfig& config();
     long framesRendered() const;
     // The time info the host answers now (what audioMasterGetTime returns).
     const vst::VstTimeInfo& timeInfo();
