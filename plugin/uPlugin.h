@@ -147,6 +147,16 @@ public:
     // saturated to a signed byte, as the built-in names are compared.
     static std::string getPresetNameFromProgram(const TProgram& program);
 
+    // The host-visible program record. There is one program, so any other
+    // program number (the base layer stores whatever a host sends) still
+    // addresses it rather than memory beyond it.
+    TProgram& programRecord() {
+        return values.programs[static_cast<std::uint32_t>(curProgram) < std::size(values.programs) ? curProgram : 0];
+    }
+    const TProgram& programRecord() const {
+        return values.programs[static_cast<std::uint32_t>(curProgram) < std::size(values.programs) ? curProgram : 0];
+    }
+
     bool isEditorOpen();
     void updateEditorScreen();
     bool getEditChanged() const { return values.editChanged.load(std::memory_order_relaxed); }

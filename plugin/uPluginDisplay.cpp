@@ -313,7 +313,7 @@ std::string APlugin::displayByTag(int32 tag, float v) {
 // with the sample bank, and no user sample is loaded).
 
 float APlugin::lockedValueForDisplay(int32 tag) {
-    return isValidTag(tag) ? values.programs[curProgram].values[tag].load() : 0.0f;
+    return isValidTag(tag) ? programRecord().values[tag].load() : 0.0f;
 }
 
 int32 APlugin::sampleLengthForDisplay(int32 sample) const {

@@ -66,7 +66,7 @@ void APlugin::setParameter(int32 index, float value) {
     if (index == PRESET_APPLY_TAG && !flags.settingPreset.load()) flags.presetPending = true;
 
     values.curValue[index] = value;
-    values.programs[curProgram].values[index] = value;
+    programRecord().values[index] = value;
     values.editValue[index] = value;
 
     if (std::fabs(value - values.lastValue[index]) > CHANGE_THRESHOLD) {
@@ -84,7 +84,7 @@ void APlugin::setParameter(int32 index, float value) {
 
 float APlugin::getParameter(int32 index) {
     if (!isValidTag(index)) return 0.0f;
-    const float value = values.programs[curProgram].values[index];
+    const float value = programRecord().values[index];
     // A foreign chunk may have left anything in the record; the host only ever sees 0..1.
     if (!std::isfinite(value)) return 0.0f;
     return clampUnit(value);
@@ -215,7 +215,7 @@ std::string APlugin::getStringFromParamStr(int firstTag, int count, bool fromCur
         if (!isValidTag(tag)) continue;
         const float value = fromSpare     ? values.spareProgram.values[tag].load()
                             : fromCurrent ? values.curValue[tag].load()
-                                          : values.programs[curProgram].values[tag].load();
+                                          : programRecord().values[tag].load();
         const char c = static_cast<char>(characterCode(value) & 0xff);
         if (c != 0) text += c;
     }
@@ -229,7 +229,7 @@ void APlugin::setStringFromParam(const std::string& text, int firstTag, int coun
         if (toSpare) {
             values.spareProgram.values[tag] = value;
         } else {
-            values.programs[curProgram].values[tag] = value;
+            programRecord().values[tag] = value;
             values.curValue[tag] = value;
             values.editValue[tag] = value;
         }

@@ -71,6 +71,17 @@ TEST(ParamsStore, InvalidTagsAreIgnoredOrNeutral) {
     EXPECT_FALSE(p.getEditChanged()) << "no write to an invalid tag counts as an edit";
 }
 
+// There is one program: a host that selects another still reaches the one record.
+TEST(ParamsStore, AnyProgramNumberAddressesTheOneRecord) {
+    for (int program : {5, -1, 1}) {
+        TestPlugin p;
+        p.setProgram(program);
+        p.setParameter(7, 0.3f);
+        EXPECT_FLOAT_EQ(p.getParameter(7), 0.3f) << "program " << program;
+        EXPECT_FLOAT_EQ(p.values.programs[0].values[7], 0.3f) << "program " << program;
+    }
+}
+
 // A foreign chunk may leave anything in the program record; the host reads 0..1.
 TEST(ParamsStore, HostReadBackIsAlwaysInRange) {
     TestPlugin p;
