@@ -38,7 +38,6 @@ struct TDesktopRequest {
     std::string initialText;
     std::string startFolder;
     std::string defaultName;
-    std::string buttonText;
     // Extensions without the dot; the last one is the default.
     std::vector<std::string> extensions;
     bool okCancel = false;

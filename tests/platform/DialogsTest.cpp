@@ -436,6 +436,19 @@ TEST_F(FakeZenity, TextInputAndChoosers) {
     EXPECT_FALSE(BrowseFolder("/home", folder));
     EXPECT_EQ(folder, "/home/u/Samples");
 
+    // The desktop's viewer gets the path as one argument, and we do not wait for it.
+    std::string opener = bin + "/xdg-open";
+    platform_test::writeFile(opener, "#!/bin/sh\nsleep 1\nprintf '%s' \"$1\" > \"$FAKE_ZENITY_ARGS.open\"\n");
+    chmod(opener.c_str(), 0700);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(platform::openWithDesktop("/home/u/Manual/Orventa Kolbri; rm -rf x.pdf"));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
+    auto deadline = start + std::chrono::seconds(10);
+    while (!platform_test::fileExists(root + "/args.open") && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(platform_test::readFile(root + "/args.open"), "/home/u/Manual/Orventa Kolbri; rm -rf x.pdf");
+
     // A zenity that cannot run is a closed window, not a hang.
     chmod((bin + "/zenity").c_str(), 0600);
     EXPECT_EQ(messageBox("x", 1), 0);
