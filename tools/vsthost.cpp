@@ -108,6 +108,11 @@ bool applyHostOptions(const Options& options, HostConfig& config) {
     return true;
 }
 
+int badArguments(const char* what) {
+    std::fprintf(stderr, "vsthost: bad %s\n", what);
+    return 2;
+}
+
 double decibels(double level) { return level > 0 ? 20.0 * std::log10(level) : -INFINITY; }
 
 void printSummary(const std::string& path, const Stereo& audio) {
@@ -162,7 +167,7 @@ std::string flagNames(vst::int32 flags) {
 
 int commandInfo(const std::string& path, const Options& options) {
     HostConfig config;
-    if (!applyHostOptions(options, config)) return 2;
+    if (!applyHostOptions(options, config)) return badArguments("options");
     Host host(config);
     auto plugin = loadOrComplain(host, path);
     if (!plugin) return 1;
@@ -218,16 +223,10 @@ int commandInfo(const std::string& path, const Options& options) {
 
 int commandRender(const std::string& path, const std::string& out, const Options& options) {
     HostConfig config;
-    if (!applyHostOptions(options, config)) {
-        std::fprintf(stderr, "vsthost: bad --rate, --block or --tempo\n");
-        return 2;
-    }
+    if (!applyHostOptions(options, config)) return badArguments("--rate, --block or --tempo");
     double seconds = 4;
     if (auto text = options.last("seconds")) {
-        if (!parseNumber(*text, seconds) || seconds < 0 || seconds > 3600) {
-            std::fprintf(stderr, "vsthost: bad --seconds\n");
-            return 2;
-        }
+        if (!parseNumber(*text, seconds) || seconds < 0 || seconds > 3600) return badArguments("--seconds");
     }
     Host host(config);
     auto plugin = loadOrComplain(host, path);
@@ -268,7 +267,7 @@ int commandRender(const std::string& path, const std::string& out, const Options
 // pitch bend: what a listener needs to hear that the instrument plays.
 int commandDemo(const std::string& path, const std::string& out, const Options& options) {
     HostConfig config;
-    if (!applyHostOptions(options, config)) return 2;
+    if (!applyHostOptions(options, config)) return badArguments("--rate or --block");
     Host host(config);
     auto plugin = loadOrComplain(host, path);
     if (!plugin) return 1;
@@ -308,15 +307,15 @@ int commandTime(const std::string& path, const Options& options) {
     testhost::TimingOptions timing;
     double value;
     if (auto text = options.last("notes")) {
-        if (!parseNumber(*text, value) || value < 0 || value > 128) return 2;
+        if (!parseNumber(*text, value) || value < 0 || value > 128) return badArguments("--notes (0 to 128)");
         timing.notes = static_cast<int>(value);
     }
     if (auto text = options.last("seconds")) {
-        if (!parseNumber(*text, value) || value <= 0 || value > 3600) return 2;
+        if (!parseNumber(*text, value) || value <= 0 || value > 3600) return badArguments("--seconds");
         timing.seconds = value;
     }
     HostConfig config;
-    if (!applyHostOptions(options, config)) return 2;
+    if (!applyHostOptions(options, config)) return badArguments("--rate or --block");
     timing.sampleRate = config.sampleRate;
     timing.blockSize = config.blockSize;
     std::vector<double> f;
@@ -343,11 +342,11 @@ int commandScan(const std::string& path, const Options& options) {
     int times = 1;
     double value;
     if (auto text = options.last("times")) {
-        if (!parseNumber(*text, value) || value < 1 || value > 1000000) return 2;
+        if (!parseNumber(*text, value) || value < 1 || value > 1000000) return badArguments("--times");
         times = static_cast<int>(value);
     }
     HostConfig config;
-    if (!applyHostOptions(options, config)) return 2;
+    if (!applyHostOptions(options, config)) return badArguments("options");
     const testhost::ScanResult result = testhost::scanRepeatedly(path, times, config);
     std::printf("%d scans (%d loaded, %d failed) in %.4f s, %.3f ms each\n", times, result.loaded, result.failed,
                 result.seconds, 1000.0 * result.seconds / times);
@@ -392,6 +391,5 @@ int main(int argc, char** argv) {
     else if (command == "demo") status = commandDemo(plugin, argv[3], options);
     else if (command == "time") status = commandTime(plugin, options);
     else if (command == "scan") status = commandScan(plugin, options);
-    if (status == 2) std::fprintf(stderr, "vsthost: bad arguments\n");
     return status;
 }

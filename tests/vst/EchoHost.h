@@ -4,6 +4,10 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "tools/testhost/TestHost.h"
