@@ -201,6 +201,53 @@ public:
     // ==== engine: end
 
     // ==== modulation: begin
+    // ---- modulation engine (engine/uPluginMod.cpp; setModSrc, setEnvs,
+    // buildRoutes and applyVoiceRoutes, declared in the engine section, are
+    // defined there too).
+    // Start-up: the neutral row, the routes, the LFOs and the ribbon spring.
+    void initModulation();
+    int getModSrc(int tag);
+    int getModDest(int tag);
+    int getModSlotDest(int slot);
+    std::string getModSrcByModStr(int route);
+    void setModSlotVar(int slot, bool bypass, float amount, int src, int dest);
+    bool isValidModSlot(int slot) const { return slot >= 0 && slot < 4; }
+    bool isValidSrc(int src) const { return src >= 1 && src <= 62; }
+    // A voice's destinations back to neutral (note start, everything off).
+    void resetVoiceModDest(int voice);
+    // Editor read-outs (user-interface thread; they only read).
+    float getModValue(int tag);
+    void getWaveDisplay(int points, float zoom, float* out);
+    // Movement lock (user-interface thread).
+    void setLockState(int state);
+    int getLockState() const;
+    bool getIsLocked() const;
+    float getLockVar(int tag);
+
+    // ---- Movement and Free LFO (engine/uPluginMovement.cpp; also setGlobalLFOS,
+    // setVoiceLFOS, initGlobalLFO and initVoiceLFO, declared in the engine section).
+    void initLFOs();
+    float getMovementValue(int mode, float x);
+    float getMovementPos();
+    float getPan();
+
+    // ---- ribbon (engine/uPluginRibbon.cpp)
+    int getRibbonQuant();
+    int getRibbonSpringTime();
+    void setRibbbonSpringOff();
+    void setRibbonSpringOn();
+    // One frame of the ribbon (settings at the control step, spring, source 49).
+    void updateRibbon();
+
+    TMovementState movement;
+
+private:
+    void refreshLFOSettings(TLfoState& lfo, int which, const TModState::Row& dest, float centerNote, float velocity);
+    void refreshMovementCurves(int voice);
+    double lfoIncrement(int which);
+    void wrapLFO(TLfoState& lfo, float humanizeDest);
+
+public:
     // ==== modulation: end
 
     const THostFlags& hostFlags() const { return host; }

@@ -1,0 +1,46 @@
+// Small numeric helpers of the modulation engine.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+// 2^x that is recomputed only when its argument changes: the modulation
+// arguments hold still for long stretches, the exponentials cost more than a
+// compare. The first call always computes (the argument starts as NaN).
+struct TCachedExp2 {
+    float argument = std::numeric_limits<float>::quiet_NaN();
+    double value = 1.0;
+    double operator()(float x) {
+        if (x != argument) {
+            argument = x;
+            value = std::exp2(static_cast<double>(x));
+        }
+        return value;
+    }
+};
+
+// Clamp that also takes NaN to the lower bound, so a bad value can never
+// travel on into an index or a divisor.
+inline float clampFinite(float x, float lo, float hi) {
+    if (!(x >= lo)) return lo;
+    return x > hi ? hi : x;
+}
+inline double clampFinite(double x, double lo, double hi) {
+    if (!(x >= lo)) return lo;
+    return x > hi ? hi : x;
+}
+
+// The engine's linear congruential generator (seed = seed * 16807 + 1, 32-bit
+// wrap-around; the value is read from the product before the + 1), one per
+// use, so the audio thread never touches the C library's shared generator.
+struct TModRandom {
+    std::uint32_t seed = 1;
+    float uniform() {
+        seed *= 16807u;
+        const float u = (static_cast<float>(static_cast<std::int32_t>(seed)) * 4.656613e-10f + 1.0f) * 0.5f;
+        seed += 1u;
+        return u;
+    }
+};

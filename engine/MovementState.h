@@ -1,0 +1,71 @@
+// State of the two low-frequency modulators: the per-voice Movement (with its
+// pan channel) and the Free LFO, each once globally and once per voice.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "engine/ModMath.h"
+
+// One LFO instance: phase, the sample-and-hold and smoothing stages, and the
+// settings its control step refreshes.
+struct TLfoState {
+    double phase = 0;            // 0..1
+    float randomValue = 0;       // -1..1, new each cycle (wave "Sample and Hold")
+    double holdAccumulator = 0;  // sample and hold
+    float held = -1.0f;
+    double humanize = 1.0;
+    float smoothed = 0;
+
+    // Refreshed at control steps.
+    float smoothAbove = 0, smoothBelow = 0;  // smoothing coefficients while rising / falling
+    std::array<float, 3> lfoBiasScale{1.0f, 1.0f, 1.0f};  // for negative, zero and positive values
+    double keyFactor = 1.0, velocityFactor = 1.0;
+    float upExponent = 1.0f, downExponent = 1.0f;
+    bool curveOn = false;
+
+    // The sample-and-hold rate and bit depth follow destinations that rarely move.
+    TCachedExp2 holdRate, holdSteps;
+};
+
+// The pan channel the Movement carries per voice.
+struct TPanLfoState {
+    float held = -1.0f;
+    float smoothed = 0;
+    float upExponent = 1.0f, downExponent = 1.0f;
+    bool curveOn = false;
+};
+
+struct TMovementState {
+    static constexpr int MOVEMENT = 0;
+    static constexpr int FREE_LFO = 1;
+
+    // The instance's LFO wave tables (nine rows of one cycle each, in the order
+    // of the LFO wave names); set at start-up. While unset the LFOs rest.
+    static constexpr int WAVE_ROWS = 9;
+    static constexpr int WAVE_SIZE = 65536;
+    const float (*lfoWaveTables)[WAVE_SIZE] = nullptr;
+
+    // Global instances: index 0 carries the Movement settings, index 1 is the
+    // Free LFO that modes "Free" and "Mono" share among the voices.
+    std::array<TLfoState, 2> globalLFO{};
+    std::array<double, 2> globalLFOInc{};
+    std::array<int, 2> globalLFOWave{};
+    int freeLFOMode = 0;
+    int moveSpeedCtlSrc = 0;
+    int panMoveMode = 0;
+    int panWave = 0;
+
+    // Per voice: [voice][0 Movement, 1 Free LFO], the pan channel, and the
+    // smoothed outputs the mix reads.
+    std::array<std::array<TLfoState, 2>, 16> voiceLFO{};
+    std::array<TPanLfoState, 16> voicePanLFO{};
+    std::array<float, 16> movementSmoothed{};
+    std::array<float, 16> panSmoothed{};
+    // Speed control factor per voice.
+    std::array<TCachedExp2, 16> speedControl{};
+
+    // Random values of the LFOs: the cycle's random value and the humanize draw.
+    TModRandom randomSeed{};
+    TModRandom humanizeSeed{};
+};

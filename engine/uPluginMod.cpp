@@ -1,0 +1,364 @@
+// The modulation engine: source values, the eight routes and how they combine
+// into the destination rows, the amplitude envelope, the Movement lock and the
+// editor's read-outs of modulated values.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "engine/ModMath.h"
+#include "engine/ModTables.h"
+#include "plugin/StringTables.h"
+#include "plugin/uPlugin.h"
+
+namespace {
+
+constexpr int SOURCE_FIRST = 1;
+constexpr int SOURCE_LAST = SRC_LAST;
+
+// An amount modulated by its own destination can feed back on itself through
+// two slots and grow without end; beyond this nothing changes audibly, and
+// the rows stay finite.
+constexpr float AMOUNT_LIMIT = 16.0f;
+// 2^±60 is far past anything a rate consumer can use, and far from overflow.
+constexpr float RATE_EXPONENT_LIMIT = 60.0f;
+// int(s * 3600) must stay inside an int.
+constexpr float SEMITONE_SOURCE_LIMIT = 500000.0f;
+
+bool validSource(int src) { return src >= SOURCE_FIRST && src <= SOURCE_LAST; }
+
+// Effective amount of a route: the amount parameter mapped to -1..1 plus the
+// modulation of its amount destination.
+float routeAmount(float amountParameter, float amountModulation) {
+    return clampFinite(2.0f * amountParameter - 1.0f + amountModulation, -AMOUNT_LIMIT, AMOUNT_LIMIT);
+}
+
+// One route on one destination value. `perVoice` selects the semitone rule of
+// type 3, which the global pass treats as added.
+template <typename Exp2>
+float applyRoute(float d, int destType, float s, float a, bool bipolarSource, bool perVoice, Exp2&& exp2) {
+    switch (destType) {
+    case DEST_TYPE_RATE:
+        return d * static_cast<float>(exp2(clampFinite(4.0f * a * s, -RATE_EXPONENT_LIMIT, RATE_EXPONENT_LIMIT)));
+    case DEST_TYPE_SEMITONES:
+        if (perVoice) {
+            const int cents = static_cast<int>(clampFinite(s, -SEMITONE_SOURCE_LIMIT, SEMITONE_SOURCE_LIMIT) * 3600.0f);
+            return d + (static_cast<float>(cents) * 0.01f * a) / 12.0f;
+        }
+        return d + a * s;
+    case DEST_TYPE_LEVEL: {
+        if (bipolarSource) s = s * 0.5f + 0.5f;
+        if (a <= 1e-6f) return d * ((1.0f - std::fabs(s)) * std::fabs(a) + (1.0f - std::fabs(a)));
+        return d * (s * a + (1.0f - a));
+    }
+    default:
+        return d + a * s;
+    }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- start-up
+
+void APlugin::initModulation() {
+    for (auto& row : mod.channelModSrc) row.fill(0.0f);
+    for (auto& row : mod.modValues) row.fill(0.0f);
+    mod.globalModDest.fill(0.0f);
+
+    auto& neutral = mod.neutralModDest();
+    for (int dest : NEUTRAL_ONE_DESTS) neutral[dest] = 1.0f;
+    mod.globalModDest = neutral;
+    for (int v = 0; v < NUM_VOICES; ++v) mod.voiceModDest(v) = neutral;
+
+    mod.modRoute = {};
+    for (int r = 0; r < NUM_MOD_ROUTES; ++r) mod.modRoute[r].src = ROUTE_FIXED_SRC[r];
+    mod.numActiveRoutes = 0;
+    mod.globalTouchedCount = 0;
+    mod.voiceTouchedCount.fill(0);
+
+    mod.globalModSrc()[SRC_OFFSET] = 1.0f;
+    for (int v = 0; v < NUM_VOICES; ++v) mod.voiceModSrc(v)[SRC_OFFSET] = 1.0f;
+
+    mod.lockState = 0;
+
+    initLFOs();
+
+    engine.ribbonSpringOn = false;
+    engine.ribbonSpringStep = 0;
+}
+
+// ---------------------------------------------------------------- sources
+
+void APlugin::setModSrc(int src, float value) {
+    if (!validSource(src)) return;
+    mod.globalModSrc()[src] = value;
+    for (int v = 0; v < NUM_VOICES; ++v) mod.voiceModSrc(v)[src] = value;
+}
+
+void APlugin::setModSrc(int src, float value, int channel) {
+    if (!validSource(src)) return;
+    if (voices.playMode == 1) {
+        // "Poly MPE": a controller belongs to the voices of its channel.
+        if (channel < 0 || channel >= TMidiState::NUM_CHANNELS) return;
+        for (int v = 0; v < NUM_VOICES; ++v)
+            if (voices.voiceChannel[v] == channel) mod.voiceMidiModSrc(v)[src] = value;
+        mod.channelModSrc[channel][src] = value;
+        return;
+    }
+    for (int v = 0; v < NUM_VOICES; ++v) mod.voiceMidiModSrc(v)[src] = value;
+}
+
+int APlugin::getModSrc(int tag) { return isValidTag(tag) ? getSteppedValue(tag) : 0; }
+
+int APlugin::getModDest(int tag) { return isValidTag(tag) ? getSteppedValue(tag) : 0; }
+
+int APlugin::getModSlotDest(int slot) {
+    if (!isValidModSlot(slot)) return 0;
+    return getSteppedValue(MOD_SLOT_DEST_TAGS[slot]);
+}
+
+std::string APlugin::getModSrcByModStr(int route) {
+    static const char* const FIXED_ROUTE_NAMES[4] = {"Movement Destination 1", "Movement Destination 2",
+                                                      "Free LFO Destination 1", "Free LFO Destination 2"};
+    if (route < 0 || route >= NUM_MOD_ROUTES) return std::string();
+    if (route >= NUM_MOD_SLOTS) return FIXED_ROUTE_NAMES[route - NUM_MOD_SLOTS];
+    const int src = getSteppedValue(MOD_SLOT_SRC_TAGS[route]);
+    if (src < 0 || static_cast<size_t>(src) >= SRC_STR.size()) return std::string();
+    return SRC_STR[src];
+}
+
+void APlugin::setModSlotVar(int slot, bool bypass, float amount, int src, int dest) {
+    if (!isValidModSlot(slot)) return;
+    setOnOff(MOD_SLOT_BY_TAGS[slot], bypass);
+    setParameter(MOD_SLOT_AMT_TAGS[slot], amount);
+    setSteppedValue(MOD_SLOT_SRC_TAGS[slot], src);
+    setSteppedValue(MOD_SLOT_DEST_TAGS[slot], dest);
+}
+
+// ---------------------------------------------------------------- routes
+
+void APlugin::buildRoutes() {
+    // Sources that cost work per frame are computed only while a slot reads them.
+    mod.inputInUse = mod.voiceOutputInUse = mod.lowFiOutputInUse = mod.modFXOutputInUse = false;
+    mod.delayOutputInUse = mod.reverbOutputInUse = mod.outputInUse = mod.whiteNoiseInUse = false;
+    for (int slot = 0; slot < NUM_MOD_SLOTS; ++slot) {
+        const int src = getSteppedValue(MOD_SLOT_SRC_TAGS[slot]);
+        mod.modRoute[slot].src = src;
+        switch (src) {
+        case 50: mod.inputInUse = true; break;
+        case 51: mod.voiceOutputInUse = true; break;
+        case 52: mod.lowFiOutputInUse = true; break;
+        case 53: mod.modFXOutputInUse = true; break;
+        case 54: mod.delayOutputInUse = true; break;
+        case 55: mod.reverbOutputInUse = true; break;
+        case 56: mod.outputInUse = true; break;
+        case 58:
+        case 59: mod.whiteNoiseInUse = true; break;
+        default: break;
+        }
+    }
+    // The effect outputs are written afresh by the effects after this step.
+    for (int src = 52; src <= 55; ++src) setModSrc(src, 0.0f);
+
+    // Amount modulation as the previous step left it.
+    std::array<float, NUM_MOD_ROUTES> amountModulation{};
+    for (int r = 0; r < NUM_MOD_ROUTES; ++r) amountModulation[r] = mod.globalModDest[ROUTE_AMOUNT_DEST[r]];
+
+    mod.numActiveRoutes = 0;
+    for (int r = 0; r < NUM_MOD_ROUTES; ++r) {
+        TModRoute& route = mod.modRoute[r];
+        if (r >= NUM_MOD_SLOTS) route.src = ROUTE_FIXED_SRC[r];
+        route.dest = std::clamp(getSteppedValue(MOD_DEST_TAGS[r]), 0, static_cast<int>(DEST_LAST));
+        route.destType = attr.destType[route.dest];
+        route.bypass = getOnOff(MOD_BYPASS_TAGS[r]);
+        if (route.dest != 0 && !route.bypass) mod.activeRoutes[mod.numActiveRoutes++] = r;
+    }
+
+    // Only destinations the last pass wrote differ from the neutral row.
+    const auto& neutral = mod.neutralModDest();
+    for (int k = 0; k < mod.globalTouchedCount; ++k) {
+        const int dest = mod.globalTouchedDest[k];
+        mod.globalModDest[dest] = neutral[dest];
+    }
+    mod.globalTouchedCount = 0;
+
+    const auto& sources = mod.globalModSrc();
+    for (int k = 0; k < mod.numActiveRoutes; ++k) {
+        const int r = mod.activeRoutes[k];
+        const TModRoute& route = mod.modRoute[r];
+        const float s = sources[route.src];
+        const float a = routeAmount(values.curValue[MOD_AMT_TAGS[r]], amountModulation[r]);
+        float& d = mod.globalModDest[route.dest];
+        d = applyRoute(d, route.destType, s, a, attr.srcIsBipolar[route.src], false,
+                       [](float x) { return std::exp2(static_cast<double>(x)); });
+        mod.globalTouchedDest[mod.globalTouchedCount++] = static_cast<std::uint8_t>(route.dest);
+    }
+}
+
+void APlugin::applyVoiceRoutes(int voice) {
+    if (!isValidVoice(voice)) return;
+    auto& dest = mod.voiceModDest(voice);
+    const auto& sources = mod.voiceModSrc(voice);
+    const auto& neutral = mod.neutralModDest();
+    auto& touched = mod.voiceTouchedDest[voice];
+    int& touchedCount = mod.voiceTouchedCount[voice];
+
+    // Amount modulation as the previous frame left it, before the reset.
+    std::array<float, NUM_MOD_ROUTES> amountModulation{};
+    for (int k = 0; k < mod.numActiveRoutes; ++k) {
+        const int r = mod.activeRoutes[k];
+        amountModulation[r] = dest[ROUTE_AMOUNT_DEST[r]];
+    }
+
+    for (int k = 0; k < touchedCount; ++k) dest[touched[k]] = neutral[touched[k]];
+    touchedCount = 0;
+
+    auto& ratio = mod.voiceRatio[voice];
+    for (int k = 0; k < mod.numActiveRoutes; ++k) {
+        const int r = mod.activeRoutes[k];
+        const TModRoute& route = mod.modRoute[r];
+        const float s = sources[route.src];
+        const float a = routeAmount(values.curValue[MOD_AMT_TAGS[r]], amountModulation[r]);
+        float& d = dest[route.dest];
+        d = applyRoute(d, route.destType, s, a, attr.srcIsBipolar[route.src], true, ratio[r]);
+        touched[touchedCount++] = static_cast<std::uint8_t>(route.dest);
+    }
+}
+
+void APlugin::resetVoiceModDest(int voice) {
+    if (!isValidVoice(voice)) return;
+    mod.voiceModDest(voice) = mod.neutralModDest();
+    mod.voiceTouchedCount[voice] = 0;
+}
+
+// ---------------------------------------------------------------- envelope
+
+void APlugin::setEnvs(int voice) {
+    if (!isValidVoice(voice)) return;
+    auto& vs = voices;
+    const auto& dest = mod.voiceModDest(voice);
+    const double sampleRate = rate.curSampleRate > 0 ? rate.curSampleRate : START_SAMPLE_RATE;
+
+    const double prev = vs.envValue[voice];
+    // The block loop ramps from here to the new level over the next 16 frames.
+    vs.envRamp[voice] = prev;
+
+    // Fade-in after the note start: Attack plus "Movement Attack", 0.5 ms .. 8.2 s.
+    const float fadeArgument = std::max(0.0f, values.curValue[957] + dest[DEST_MOVEMENT_ATTACK]) * 14.0f - 1.0f;
+    const double fadeMs = mod.fadeTime[voice](fadeArgument);
+    vs.fadeStep[voice] = 1.0 / (fadeMs * sampleRate / 1000.0);
+
+    double level = vs.envLevel[voice];
+    if (vs.voiceRelease[voice]) {
+        if (vs.voiceFastRelease[voice]) {
+            level -= 0.2;
+        } else {
+            // Release plus "Movement Release": 0.5 ms at 0, 8192 ms at 1.
+            const float releaseArgument =
+                std::max(0.0f, values.curValue[127] + dest[DEST_MOVEMENT_RELEASE]) * 14.0f - 1.0f;
+            const double releaseMs = mod.releaseTime[voice](releaseArgument);
+            level -= 16.0 / (sampleRate * releaseMs / 1000.0);
+        }
+        level = clampFinite(level, 0.0, 1.0);
+        vs.envLevel[voice] = level;
+        if (prev < 0.0001 && level < 0.0001) {
+            vs.voiceOn[voice] = false;
+            vs.voiceRelease[voice] = false;
+            vs.voiceFastRelease[voice] = false;
+        }
+    } else if (vs.envStage[voice] == 0) {
+        // 4.8 ms without modulation, 0.8 .. 102.4 ms with "Movement Attack".
+        const float attackArgument = clampFinite(dest[DEST_MOVEMENT_ATTACK] + 0.37f, 0.0f, 1.0f) * 7.0f + 3.0f;
+        const double attackMs = mod.attackTime[voice](attackArgument) / 10.0;
+        level += 16.0 / (sampleRate * attackMs / 1000.0);
+        if (level > 1.0) {
+            level = 1.0;
+            vs.envStage[voice] = 2;
+        }
+        vs.envLevel[voice] = level;
+    }
+
+    vs.envValue[voice] = level;
+    vs.envStep[voice] = (level - prev) * 0.0625;
+}
+
+// ---------------------------------------------------------------- lock
+
+void APlugin::setLockState(int state) {
+    const int old = mod.lockState.exchange(state);
+    if (old == state) return;
+    if (state == 1) {
+        mod.lockMoveSpeed = getParameter(LFO_SPEED_TAGS[0]);
+        mod.lockMoveSync = getParameter(LFO_SYNC_ON_TAGS[0]);
+    } else if (state == 2) {
+        setParameter(LFO_SPEED_TAGS[0], mod.lockMoveSpeed);
+        setParameter(LFO_SYNC_ON_TAGS[0], mod.lockMoveSync);
+    }
+    flags.screenUpdatePending = true;
+}
+
+int APlugin::getLockState() const { return mod.lockState; }
+
+bool APlugin::getIsLocked() const { return mod.lockState != 0; }
+
+float APlugin::getLockVar(int tag) {
+    if (mod.lockState != 0) {
+        if (tag == LFO_SYNC_ON_TAGS[0]) return mod.lockMoveSync;
+        if (tag == LFO_SPEED_TAGS[0]) return mod.lockMoveSpeed;
+    }
+    return getParameter(tag);
+}
+
+// ---------------------------------------------------------------- read-outs
+
+float APlugin::getModValue(int tag) {
+    if (!isValidTag(tag)) return 0.0f;
+    const float value = values.curValue[tag];
+    const int dest = attr.tagDest[tag];
+    if (dest < 1 || dest > DEST_LAST || getNotesOn() == 0) return value;
+
+    const int voice = std::clamp(voices.curVoice, 0, NUM_VOICES - 1);
+    const auto& row = mod.voiceModDest(voice);
+    const float modulated = clampFinite(value + row[dest], 0.0f, 1.0f);
+    constexpr float LN_SPEED_RANGE = 9.704061f;  // 14 ln 2: the inverse of the 2^(14 x) speed law
+    switch (tag) {
+    case 1: {
+        const float gain = std::fabs(row[DEST_VOLUME]) * output.mainVolumeGain;
+        if (!(gain >= 0.001f)) return 0.0f;
+        return clampFinite((20.0f * std::log10(gain) + 60.0f) / 80.0f, 0.0f, 1.0f);
+    }
+    case 26: {
+        const float gain = std::fabs(row[DEST_SUB_VOLUME]) * output.subVolumeGain;
+        if (!(gain >= 0.001f)) return 0.0f;
+        return clampFinite((20.0f * std::log10(gain) + 80.0f) / 80.0f, 0.0f, 1.0f);
+    }
+    case 41: {
+        const float ratio = row[DEST_MOVEMENT_SPEED];
+        if (!(ratio > 0.0f)) return 0.0f;
+        return clampFinite(std::log(ratio) / LN_SPEED_RANGE + getLockVar(41), 0.0f, 1.0f);
+    }
+    case 63: {
+        const float ratio = row[DEST_FREE_LFO_SPEED];
+        if (!(ratio > 0.0f)) return 0.0f;
+        return clampFinite(value + std::log(ratio) / LN_SPEED_RANGE, 0.0f, 1.0f);
+    }
+    default:
+        return modulated;
+    }
+}
+
+void APlugin::getWaveDisplay(int points, float zoom, float* out) {
+    if (!out || points < 50 || points > 5000) return;
+    if (!(zoom >= 0.0f)) zoom = 0.0f;
+    zoom = std::min(zoom, 1.0e4f);
+    const std::int64_t newest = static_cast<std::int64_t>(engine.frameCount) - 1;
+    for (int i = 0; i < points; ++i) {
+        const double t = static_cast<double>(i) / (points - 1);
+        const std::int64_t k = newest - static_cast<std::int64_t>((1.0 - t) * 8.0 * 2048.0 * zoom);
+        if (k < 0) {
+            out[i] = 0.5f;
+            continue;
+        }
+        const float sample = output.scopeRing[static_cast<std::uint32_t>(k) & TOutputState::SCOPE_RING_MASK];
+        out[i] = clampFinite(2.0f * sample + 0.5f, 0.0f, 1.0f);
+    }
+}

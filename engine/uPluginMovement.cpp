@@ -1,0 +1,420 @@
+// The Movement (a per-voice shaped modulator whose cycle can end the voice)
+// and the Free LFO. Both run one chain: phase -> symmetry warp -> wave table ->
+// bias -> sample and hold with bit reduction -> asymmetric smoothing -> curve.
+// Settings are refreshed at control steps; the chain runs every frame.
+#include <algorithm>
+#include <cmath>
+
+#include "engine/ModMath.h"
+#include "engine/ModTables.h"
+#include "plugin/uPlugin.h"
+
+namespace {
+
+constexpr int MOVEMENT = TMovementState::MOVEMENT;
+constexpr int FREE_LFO = TMovementState::FREE_LFO;
+constexpr int MOVEMENT_LOOP_TAG = 40;
+constexpr int MOVEMENT_VELOCITY_TRACK_TAG = 47;
+constexpr int MOVEMENT_SPEED_CONTROL_AMOUNT_TAG = 48;
+constexpr int MOVEMENT_SPEED_CONTROL_SOURCE_TAG = 49;
+constexpr int PAN_SINGLE_MODE_TAG = 54;
+constexpr int FREE_LFO_MODE_TAG = 62;
+constexpr int FREE_LFO_SHAPE_TAG = 66;
+constexpr int FREE_LFO_SMOOTH_TAG = 67;
+constexpr int SAMPLE_AND_HOLD_WAVE = 8;
+constexpr int TABLE_LAST = TMovementState::WAVE_SIZE - 1;
+constexpr int LFO_WAVE_ROWS = TMovementState::WAVE_ROWS;
+
+// Table index of a 0..1 position (NaN reads as 0).
+int tableIndex(double x) {
+    const double scaled = x * 65535.99;
+    if (!(scaled >= 0.0)) return 0;
+    return scaled >= TABLE_LAST ? TABLE_LAST : static_cast<int>(scaled);
+}
+
+// Position in the cycle with the first half of the table stretched over
+// [0, sym) and the second over [sym, 1).
+double warp(double p, double sym) { return p < sym ? p * 0.5 / sym : (p - sym) * 0.5 / (1.0 - sym) + 0.5; }
+
+double symmetryOf(float destination, float parameter) {
+    return clampFinite(destination * 0.5f + parameter, 0.0f, 1.0f) * 0.998 + 0.001;
+}
+
+double fraction(double x) {
+    const double f = x - std::floor(x);
+    return (f >= 0.0 && f < 1.0) ? f : 0.0;
+}
+
+float curveExponent(float shape) { return static_cast<float>(std::exp2(4.0 - 8.0 * shape)); }
+
+bool curveDiffers(float shape) { return std::fabs(shape - 0.5f) > 0.00001f; }
+
+float biasScaleFor(const TLfoState& lfo, float value) {
+    return value < 0.0f ? lfo.lfoBiasScale[0] : (value > 0.0f ? lfo.lfoBiasScale[2] : lfo.lfoBiasScale[1]);
+}
+
+// Sample and hold with bit reduction: the accumulator fires at a rate set by
+// its destination; each firing quantises the biased value to 2^(17 - 17 bits)
+// steps. Returns true when it fired.
+bool sampleAndHold(TLfoState& lfo, float value, float holdDest, float bitsDest, double& steps) {
+    lfo.holdAccumulator += 4.0 * lfo.holdRate(-16.0f * clampFinite(holdDest, 0.0f, 1.0f));
+    if (!(lfo.holdAccumulator >= 1.0)) return false;
+    steps = lfo.holdSteps(17.0f - 17.0f * clampFinite(bitsDest, 0.0f, 1.0f));
+    const double biased = value * biasScaleFor(lfo, value);
+    lfo.held = static_cast<float>(clampFinite(std::floor((biased + 1.0) * (steps + 0.999)) / steps - 1.0, -1.0, 1.0));
+    lfo.holdAccumulator -= std::floor(lfo.holdAccumulator);
+    if (!(lfo.holdAccumulator >= 0.0 && lfo.holdAccumulator < 1.0)) lfo.holdAccumulator = 0.0;
+    return true;
+}
+
+float smoothToward(float y, float target, float above, float below) {
+    const float k = y > target ? above : below;
+    return y * k + (1.0f - k) * target + 1e-15f;
+}
+
+// Advances the phase; answers true when it passed the end of the cycle.
+bool advancePhase(TLfoState& lfo, double increment) {
+    lfo.phase += increment;
+    if (!std::isfinite(lfo.phase) || lfo.phase < 0.0) lfo.phase = 0.0;
+    return lfo.phase >= 1.0;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- start and restart
+
+void APlugin::initLFOs() {
+    initGlobalLFO(MOVEMENT);
+    initGlobalLFO(FREE_LFO);
+    for (int v = 0; v < NUM_VOICES; ++v) {
+        initVoiceLFO(v, MOVEMENT);
+        initVoiceLFO(v, FREE_LFO);
+        movement.movementSmoothed[v] = 0.0f;
+        movement.panSmoothed[v] = 0.0f;
+    }
+}
+
+namespace {
+void resetLFO(TLfoState& lfo) {
+    lfo.phase = 0.0;
+    lfo.randomValue = 0.0f;
+    lfo.holdAccumulator = 0.0;
+    lfo.held = -1.0f;
+    lfo.humanize = 1.0;
+    lfo.smoothed = 0.0f;
+}
+}  // namespace
+
+void APlugin::initGlobalLFO(int lfo) {
+    if (lfo != MOVEMENT && lfo != FREE_LFO) return;
+    resetLFO(movement.globalLFO[lfo]);
+}
+
+void APlugin::initVoiceLFO(int voice, int lfo) {
+    if (!isValidVoice(voice) || (lfo != MOVEMENT && lfo != FREE_LFO)) return;
+    resetLFO(movement.voiceLFO[voice][lfo]);
+    movement.voicePanLFO[voice].held = -1.0f;
+    movement.voicePanLFO[voice].smoothed = 0.0f;
+    if (lfo == MOVEMENT) {
+        voices.movementLevel[voice] = 1.0f;
+        voices.movementPan[voice] = 0.5f;
+    }
+}
+
+// ---------------------------------------------------------------- settings
+
+// Steps 3-6 of a settings refresh, shared by the global and the voice instances.
+void APlugin::refreshLFOSettings(TLfoState& lfo, int which, const TModState::Row& dest, float centerNote,
+                                 float velocity) {
+    const float bias = clampFinite(dest[DEST_LFO_BIAS[which]], -1.0f, 1.0f);
+    lfo.lfoBiasScale = {1.0f, 1.0f, 1.0f};
+    if (bias > 0.0f)
+        lfo.lfoBiasScale[0] = 1.0f - std::fabs(bias);
+    else
+        lfo.lfoBiasScale[2] = 1.0f - std::fabs(bias);
+
+    float smooth = dest[DEST_LFO_SMOOTH[which]];
+    if (which == FREE_LFO) smooth += values.curValue[FREE_LFO_SMOOTH_TAG];
+    lfo.smoothAbove = static_cast<float>(
+        1.0 - std::exp2(-13.0 * clampFinite(smooth + dest[DEST_LFO_SMOOTH_ATT[which]], 0.0f, 1.0f)));
+    lfo.smoothBelow = static_cast<float>(
+        1.0 - std::exp2(-13.0 * clampFinite(smooth + dest[DEST_LFO_SMOOTH_DEC[which]], 0.0f, 1.0f)));
+
+    const float keyTrack = values.curValue[LFO_KEY_TRACK_TAGS[which]] + dest[DEST_LFO_KEY_TRACK[which]];
+    lfo.keyFactor = std::exp2(clampFinite((2.0f * keyTrack - 1.0f) * centerNote, -60.0f, 60.0f));
+    lfo.velocityFactor = 1.0;
+    if (which == MOVEMENT) {
+        const float track = values.curValue[MOVEMENT_VELOCITY_TRACK_TAG] + dest[97];
+        lfo.velocityFactor = std::exp2(clampFinite((1.0f - velocity) * (track * 4.0f - 2.0f), -60.0f, 60.0f));
+    } else {
+        const float shape = clampFinite(values.curValue[FREE_LFO_SHAPE_TAG] + dest[DEST_FREE_LFO_SHAPE], 0.0f, 1.0f);
+        lfo.curveOn = curveDiffers(shape);
+        lfo.upExponent = lfo.downExponent = curveExponent(shape);
+    }
+}
+
+// Step 7 and 8 of the voice refresh: the Movement and pan curves and the pan wave.
+void APlugin::refreshMovementCurves(int voice) {
+    const auto& dest = mod.voiceModDest(voice);
+    TLfoState& lfo = movement.voiceLFO[voice][MOVEMENT];
+    TPanLfoState& pan = movement.voicePanLFO[voice];
+    const int wave = std::clamp(movement.globalLFOWave[MOVEMENT], 0, 3);
+
+    movement.panMoveMode = getSteppedValue(PAN_SINGLE_MODE_TAG);
+    movement.panWave =
+        (movement.panMoveMode >= 1 && movement.panMoveMode <= 10) ? PAN_MOVE_TABLE[movement.panMoveMode - 1] : wave;
+
+    const float shapeMod = dest[DEST_MOVEMENT_SHAPE];
+    const float up =
+        clampFinite(values.curValue[MOVE_SHAPE_UP_TAGS[wave]] + dest[DEST_MOVE_SHAPE_UP[wave]] + shapeMod, 0.0f, 1.0f);
+    const float down = clampFinite(
+        values.curValue[MOVE_SHAPE_DOWN_TAGS[wave]] + dest[DEST_MOVE_SHAPE_DOWN[wave]] + shapeMod, 0.0f, 1.0f);
+    lfo.curveOn = curveDiffers(up) || curveDiffers(down);
+    lfo.upExponent = curveExponent(up);
+    lfo.downExponent = curveExponent(down);
+
+    const int panWave = movement.panWave;
+    const float panUp = clampFinite(
+        values.curValue[PAN_SHAPE_UP_TAGS[panWave]] + dest[DEST_PAN_SHAPE_UP[panWave]] + shapeMod, 0.0f, 1.0f);
+    const float panDown = clampFinite(
+        values.curValue[PAN_SHAPE_DOWN_TAGS[panWave]] + dest[DEST_PAN_SHAPE_DOWN[panWave]] + shapeMod, 0.0f, 1.0f);
+    pan.curveOn = curveDiffers(panUp) || curveDiffers(panDown);
+    pan.upExponent = curveExponent(panUp);
+    pan.downExponent = curveExponent(panDown);
+}
+
+// The LFO's speed as a phase increment per frame: free (0.0067 Hz .. 110 Hz)
+// or one cycle per synced period in bars at the host tempo.
+double APlugin::lfoIncrement(int which) {
+    float sync, speed;
+    if (which == MOVEMENT) {
+        sync = getLockVar(LFO_SYNC_ON_TAGS[MOVEMENT]);
+        speed = getLockVar(LFO_SPEED_TAGS[MOVEMENT]);
+    } else {
+        sync = getParameter(LFO_SYNC_ON_TAGS[FREE_LFO]);
+        speed = getParameter(LFO_SPEED_TAGS[FREE_LFO]);
+    }
+    speed = clampFinite(speed, 0.0f, 1.0f);
+    if (sync >= 0.5f) {
+        const int k = std::clamp(static_cast<int>(speed * 33.99f), 0, static_cast<int>(LFO_TEMPO_SYNCED_PERIOD_D.size()) - 1);
+        const double sampleRate = rate.curSampleRate > 0 ? rate.curSampleRate : START_SAMPLE_RATE;
+        const double tempo = rate.tempo > 0 ? rate.tempo : 120.0;
+        return 1.0 / (LFO_TEMPO_SYNCED_PERIOD_D[k] * 15.0 * sampleRate / tempo * 16.0);
+    }
+    return std::exp2(14.0 * speed) * rate.lfoBaseInc;
+}
+
+// ---------------------------------------------------------------- per frame
+
+void APlugin::setGlobalLFOS() {
+    const auto* tables = movement.lfoWaveTables;
+    TLfoState& lfo = movement.globalLFO[FREE_LFO];
+    const auto& dest = mod.globalModDest;
+    const auto& sources = mod.globalModSrc();
+
+    if ((engine.frameCount & TEngineState::CONTROL_STEP_MASK) == 0) {
+        movement.moveSpeedCtlSrc = getSteppedValue(MOVEMENT_SPEED_CONTROL_SOURCE_TAG);
+        movement.freeLFOMode = getSteppedValue(FREE_LFO_MODE_TAG);
+        for (int which = MOVEMENT; which <= FREE_LFO; ++which) {
+            movement.globalLFOWave[which] = getSteppedValue(LFO_WAVE_TAGS[which]);
+            movement.globalLFOInc[which] = lfoIncrement(which);
+            refreshLFOSettings(movement.globalLFO[which], which, dest, sources[SRC_CENTER_NOTE],
+                               sources[SRC_VELOCITY]);
+        }
+    }
+    if (!tables) return;
+
+    const int wave = std::clamp(movement.globalLFOWave[FREE_LFO], 0, LFO_WAVE_ROWS - 1);
+    const double p = fraction(lfo.phase + dest[DEST_LFO_PHASE[FREE_LFO]] + 10.0);
+    const double sym = symmetryOf(dest[DEST_LFO_SYMMETRY[FREE_LFO]], values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]]);
+    const double x = warp(p, sym);
+    const float a = wave == SAMPLE_AND_HOLD_WAVE ? lfo.randomValue : tables[wave][tableIndex(x)];
+    double steps = 0;
+    sampleAndHold(lfo, a, dest[DEST_LFO_SAMPLE_HOLD[FREE_LFO]], dest[DEST_LFO_BITS[FREE_LFO]], steps);
+    lfo.smoothed = smoothToward(lfo.smoothed, lfo.held, lfo.smoothAbove, lfo.smoothBelow);
+
+    const double increment = movement.globalLFOInc[FREE_LFO] * lfo.humanize * dest[DEST_GLOBAL_SPEED] *
+                             dest[DEST_FREE_LFO_SPEED] * lfo.keyFactor * lfo.velocityFactor;
+    if (advancePhase(lfo, increment)) wrapLFO(lfo, dest[DEST_LFO_HUMANIZE[FREE_LFO]]);
+
+    float bipolar = lfo.smoothed, unipolar = lfo.smoothed * 0.5f + 0.5f;
+    if (lfo.curveOn) {
+        bipolar = std::copysign(std::pow(std::fabs(bipolar), lfo.upExponent), bipolar);
+        unipolar = std::pow(std::fabs(unipolar), lfo.upExponent);
+    }
+    mod.globalModSrc()[SRC_FREE_LFO] = bipolar;
+    mod.globalModSrc()[SRC_FREE_LFO_UNIPOLAR] = unipolar;
+}
+
+// A new cycle: the phase wraps, the random value and the humanize factor are drawn.
+void APlugin::wrapLFO(TLfoState& lfo, float humanizeDest) {
+    lfo.phase -= std::floor(lfo.phase);
+    if (!(lfo.phase >= 0.0 && lfo.phase < 1.0)) lfo.phase = 0.0;
+    lfo.randomValue = 2.0f * movement.randomSeed.uniform() - 1.0f;
+    const float u = movement.humanizeSeed.uniform();
+    lfo.humanize = std::exp2(clampFinite((4.0f * u - 2.0f) * humanizeDest, -60.0f, 60.0f));
+}
+
+void APlugin::setVoiceLFOS(int voice) {
+    if (!isValidVoice(voice)) return;
+    const auto* tables = movement.lfoWaveTables;
+    const auto& dest = mod.voiceModDest(voice);
+    auto& sources = mod.voiceModSrc(voice);
+    const bool controlStep = (voices.voiceFrameCount[voice] & TEngineState::CONTROL_STEP_MASK) == 0;
+    const bool justStarted = voices.voiceJustStarted[voice];
+    const bool released = voices.voiceRelease[voice];
+
+    if (controlStep) {
+        const float center = sources[SRC_CENTER_NOTE], velocity = sources[SRC_VELOCITY];
+        if (!released) {
+            refreshLFOSettings(movement.voiceLFO[voice][MOVEMENT], MOVEMENT, dest, center, velocity);
+            refreshMovementCurves(voice);
+        }
+        refreshLFOSettings(movement.voiceLFO[voice][FREE_LFO], FREE_LFO, dest, center, velocity);
+    }
+    if (justStarted) {
+        // The per-note humanize draws of the block loop start both cycles.
+        movement.voiceLFO[voice][MOVEMENT].humanize = voices.voiceRandFactor[voice][0];
+        movement.voiceLFO[voice][FREE_LFO].humanize = voices.voiceRandFactor[voice][1];
+    }
+    if (!tables) {
+        // No wave tables: the Movement rests at full level and centre pan and,
+        // like a cycle that ends at once, lets the voice go when its key is up.
+        voices.movementLevel[voice] = 1.0f;
+        voices.movementPan[voice] = 0.5f;
+        if (voices.voiceKeyUp[voice] && !released) setVoiceOff(voice);
+        return;
+    }
+
+    // ---- Movement: a released voice keeps its last Movement values.
+    if (!released) {
+        TLfoState& lfo = movement.voiceLFO[voice][MOVEMENT];
+        TPanLfoState& pan = movement.voicePanLFO[voice];
+        const int wave = std::clamp(movement.globalLFOWave[MOVEMENT], 0, 3);
+        const int panWave = std::clamp(movement.panWave, 0, 5);
+        const double p = fraction(lfo.phase + dest[DEST_LFO_PHASE[MOVEMENT]] + 10.0);
+        const double sym =
+            symmetryOf(dest[DEST_LFO_SYMMETRY[MOVEMENT]], values.curValue[LFO_SYMMETRY_TAGS[MOVEMENT]]);
+        const double x = warp(p, sym);
+        const int index = tableIndex(x);
+        const float a = tables[wave][index];
+        double steps = 0;
+        if (sampleAndHold(lfo, a, dest[DEST_LFO_SAMPLE_HOLD[MOVEMENT]], dest[DEST_LFO_BITS[MOVEMENT]], steps)) {
+            const float b = tables[panWave][index];
+            const double scaled = b * biasScaleFor(lfo, b);
+            const double levels = steps + 0.999;
+            pan.held = static_cast<float>(std::copysign(std::floor(std::fabs(scaled) * levels) / levels, scaled));
+        }
+        if (justStarted) {
+            lfo.smoothed = lfo.held;
+            pan.smoothed = pan.held;
+        } else {
+            lfo.smoothed = smoothToward(lfo.smoothed, lfo.held, lfo.smoothAbove, lfo.smoothBelow);
+            pan.smoothed = smoothToward(pan.smoothed, pan.held, lfo.smoothAbove, lfo.smoothBelow);
+        }
+
+        const float speedControl =
+            (2.0f * (values.curValue[MOVEMENT_SPEED_CONTROL_AMOUNT_TAG] + dest[DEST_MOVEMENT_SPEED_CONTROL]) - 1.0f) *
+            2.0f * sources[std::clamp(movement.moveSpeedCtlSrc, 0, static_cast<int>(SRC_LAST))];
+        const double increment = movement.globalLFOInc[MOVEMENT] * lfo.humanize * dest[DEST_GLOBAL_SPEED] *
+                                 dest[DEST_MOVEMENT_SPEED] * lfo.keyFactor * lfo.velocityFactor *
+                                 movement.speedControl[voice](clampFinite(speedControl, -60.0f, 60.0f));
+        if (advancePhase(lfo, increment)) {
+            if (!getOnOff(MOVEMENT_LOOP_TAG) || voices.voiceKeyUp[voice]) {
+                // One cycle is the sound's time line: hold at the end and release.
+                lfo.phase = 0.9999;
+                setVoiceOff(voice);
+            } else {
+                wrapLFO(lfo, dest[DEST_LFO_HUMANIZE[MOVEMENT]]);
+            }
+        }
+
+        float u = lfo.smoothed * 0.5f + 0.5f;
+        if (lfo.curveOn) u = std::pow(std::fabs(u), p < sym ? lfo.upExponent : lfo.downExponent);
+        float q = pan.smoothed * 0.5f + 0.5f;
+        if (pan.curveOn) q = std::pow(std::fabs(q), p < sym ? pan.upExponent : pan.downExponent);
+        if (movement.panMoveMode == 5 || movement.panMoveMode == 7) q = 0.5f - 0.5f * q;
+        else if (movement.panMoveMode == 6 || movement.panMoveMode == 8) q = 0.5f + 0.5f * q;
+
+        float& smoothedLevel = movement.movementSmoothed[voice];
+        float& smoothedPan = movement.panSmoothed[voice];
+        if (justStarted) {
+            smoothedLevel = u;
+            smoothedPan = q;
+        } else {
+            smoothedLevel = 0.9f * smoothedLevel + (1.0f - 0.9f) * u;
+            smoothedPan = 0.9f * smoothedPan + (1.0f - 0.9f) * q;
+        }
+        sources[SRC_MOVEMENT] = u;
+        sources[SRC_MOVEMENT_SMOOTH] = smoothedLevel;
+        sources[SRC_MOVEMENT_INVERSE] = 1.0f - u;
+        sources[SRC_MOVEMENT_SMOOTH_INVERSE] = 1.0f - smoothedLevel;
+        sources[SRC_PAN_MOVEMENT] = q;
+        sources[SRC_PAN_MOVEMENT_SMOOTH] = smoothedPan;
+        sources[SRC_PAN_MOVEMENT_INVERSE] = 1.0f - q;
+        sources[SRC_PAN_MOVEMENT_SMOOTH_INVERSE] = 1.0f - smoothedPan;
+        if (voice == voices.curVoice)
+            for (int src = SRC_MOVEMENT; src <= SRC_MOVEMENT_SMOOTH_INVERSE; ++src)
+                mod.globalModSrc()[src] = sources[src];
+        // What the mix reads for "Movement > Volume" and "Movement > Pan".
+        voices.movementLevel[voice] = smoothedLevel;
+        voices.movementPan[voice] = smoothedPan;
+    }
+
+    // ---- Free LFO: runs after release too and never ends the voice.
+    if (movement.freeLFOMode != 0) {
+        // "Free" and "Mono": every voice follows the one global LFO.
+        sources[SRC_FREE_LFO] = mod.globalModSrc()[SRC_FREE_LFO];
+        sources[SRC_FREE_LFO_UNIPOLAR] = mod.globalModSrc()[SRC_FREE_LFO_UNIPOLAR];
+        return;
+    }
+    TLfoState& lfo = movement.voiceLFO[voice][FREE_LFO];
+    const int wave = std::clamp(movement.globalLFOWave[FREE_LFO], 0, LFO_WAVE_ROWS - 1);
+    const double p = fraction(lfo.phase + dest[DEST_LFO_PHASE[FREE_LFO]] + 10.0);
+    const double sym = symmetryOf(dest[DEST_LFO_SYMMETRY[FREE_LFO]], values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]]);
+    const double x = warp(p, sym);
+    const float a = wave == SAMPLE_AND_HOLD_WAVE ? lfo.randomValue : tables[wave][tableIndex(x)];
+    double steps = 0;
+    sampleAndHold(lfo, a, dest[DEST_LFO_SAMPLE_HOLD[FREE_LFO]], dest[DEST_LFO_BITS[FREE_LFO]], steps);
+    lfo.smoothed = smoothToward(lfo.smoothed, lfo.held, lfo.smoothAbove, lfo.smoothBelow);
+    const double increment = movement.globalLFOInc[FREE_LFO] * lfo.humanize * dest[DEST_GLOBAL_SPEED] *
+                             dest[DEST_FREE_LFO_SPEED] * lfo.keyFactor * lfo.velocityFactor;
+    if (advancePhase(lfo, increment)) wrapLFO(lfo, dest[DEST_LFO_HUMANIZE[FREE_LFO]]);
+
+    float bipolar = lfo.smoothed, unipolar = lfo.smoothed * 0.5f + 0.5f;
+    if (lfo.curveOn) {
+        bipolar = std::copysign(std::pow(std::fabs(bipolar), lfo.upExponent), bipolar);
+        unipolar = std::pow(std::fabs(unipolar), lfo.upExponent);
+    }
+    sources[SRC_FREE_LFO] = bipolar;
+    sources[SRC_FREE_LFO_UNIPOLAR] = unipolar;
+}
+
+// ---------------------------------------------------------------- editor read-outs
+
+float APlugin::getMovementValue(int mode, float x) {
+    if (!movement.lfoWaveTables) return 0.0f;
+    mode = std::clamp(mode, 0, 3);
+    const double position = clampFinite(x, 0.0f, 1.0f);
+    const double sym = clampFinite(static_cast<float>(values.curValue[LFO_SYMMETRY_TAGS[MOVEMENT]]), 0.0f, 1.0f) * 0.998 + 0.001;
+    const bool firstHalf = position < sym;
+    const double warped = firstHalf ? 0.5 / sym * position : (position - sym) * 0.5 / (1.0 - sym) + 0.5;
+    const float curve = values.curValue[firstHalf ? MOVE_SHAPE_UP_TAGS[mode] : MOVE_SHAPE_DOWN_TAGS[mode]];
+    const float base = movement.lfoWaveTables[mode][tableIndex(warped)] * 0.5f + 0.5f;
+    return std::pow(std::max(base, 0.0f), curveExponent(clampFinite(curve, 0.0f, 1.0f)));
+}
+
+float APlugin::getMovementPos() {
+    bool anyOn = false;
+    for (int v = 0; v < NUM_VOICES; ++v) anyOn = anyOn || voices.voiceOn[v];
+    if (!anyOn) return -1.0f;
+    const int voice = std::clamp(voices.lastVoice, 0, NUM_VOICES - 1);
+    return static_cast<float>(movement.voiceLFO[voice][MOVEMENT].phase);
+}
+
+float APlugin::getPan() {
+    bool anyOn = false;
+    for (int v = 0; v < NUM_VOICES; ++v) anyOn = anyOn || voices.voiceOn[v];
+    if (anyOn) voices.lastPan = voices.voicePan[std::clamp(voices.lastVoice, 0, NUM_VOICES - 1)];
+    return voices.lastPan;
+}
