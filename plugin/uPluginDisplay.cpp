@@ -221,7 +221,10 @@ std::string APlugin::displayByTag(int32 tag, float v) {
     case 19:
         if (getSteppedValue(SOURCE_MODE_TAG) != SAMPLE_SOURCE_MODE) return "N/A";
         return SAMPLE_STR[getSteppedValue(tag)];
-    case 21: return integerText(truncated(static_cast<double>(v) * sampleLengthForDisplay(getSteppedValue(SAMPLE_TAG))));
+    case 21: {
+        const int32 frames = sampleLengthForDisplay(getSteppedValue(SAMPLE_TAG));
+        return integerText(truncated(static_cast<double>(v) * frames));
+    }
     case 23: return integerText(truncated(std::pow(2.0f, 8.0f * v - 4.0f) * 100.0f)) + " %";
     case 27: return FILTER_MODE_STR[getSteppedValue(tag)];
     case 31: {
@@ -237,8 +240,8 @@ std::string APlugin::displayByTag(int32 tag, float v) {
     case 61: return LFO_WAVE_STR[getSteppedValue(tag)];
     case 41:
         // As the speed lock sees them, so a locked speed shows what plays.
-        return getLFOSpeedStr(lockedValueForDisplay(MOVEMENT_SPEED_TAG), getOnOff(lockedValueForDisplay(MOVEMENT_SYNC_TAG)),
-                              true);
+        return getLFOSpeedStr(lockedValueForDisplay(MOVEMENT_SPEED_TAG),
+                              getOnOff(lockedValueForDisplay(MOVEMENT_SYNC_TAG)), true);
     case 51: return getFloatStr((8.0f * v - 4.0f) * 12.0f, 1) + " Semi";
     case 54: return PAN_MOVE_MODE_STR[getSteppedValue(tag)];
     case 62: return LFO_MODE_STR[getSteppedValue(tag)];

@@ -229,7 +229,8 @@ std::string renderAllTexts(testhost::Plugin& plugin) {
         for (float value : {0.0f, 0.5f, 1.0f}) show(tag, value);
         for (const SteppedParameter& p : STEPPED)
             if (p.tag == tag)
-                for (int step = 0; step < p.num; ++step) show(tag, stepValue(tag, step), "step " + std::to_string(step));
+                for (int step = 0; step < p.num; ++step)
+                    show(tag, stepValue(tag, step), "step " + std::to_string(step));
         plugin.setParameter(tag, 0.0f);
     }
 
@@ -296,7 +297,8 @@ TEST(ParamsDisplay, AllNamesAndTextsMatchTheGoldenFile) {
         const bool moreExpected = static_cast<bool>(std::getline(expectedLines, e));
         if (!moreActual && !moreExpected) break;
         ++line;
-        if (a != e && ++differences <= 20) ADD_FAILURE() << "line " << line << "\n  golden: " << e << "\n  now:    " << a;
+        if (a != e && ++differences <= 20)
+            ADD_FAILURE() << "line " << line << "\n  golden: " << e << "\n  now:    " << a;
     }
     EXPECT_EQ(differences, 0);
 }

@@ -412,3 +412,25 @@ TEST(ParamsStore, EditorEchoAndRedrawFollowTheOpenState) {
 }
 
 }  // namespace
+
+namespace {
+
+// A host that passes no buffer gets nothing written; the editor's forms keep
+// texts whole and answer neutrally for invalid tags.
+TEST(ParamsStore, TextCallsWithoutABufferOrWithInvalidTags) {
+    TestPlugin p;
+    p.getParameterDisplay(1, nullptr);
+    p.getParameterName(1, nullptr);
+    p.getParameterLabel(1, nullptr);
+    char text[64] = "untouched";
+    p.getParameterDisplay(-1, text);
+    EXPECT_STREQ(text, " ");
+    p.getParameterName(5000, text);
+    EXPECT_STREQ(text, "");
+    EXPECT_EQ(p.getParameterDisplayStr(1024), " ");
+    EXPECT_EQ(p.getParameterNameStr(-3), "");
+    EXPECT_EQ(p.getParamType(1024), 16) << "an invalid tag reads as an internal slot";
+    EXPECT_EQ(p.getParamType(28), 11);
+}
+
+}  // namespace
