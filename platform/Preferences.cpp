@@ -315,7 +315,9 @@ public:
     }
 
     // Leaves a reader holding a snapshot that no writer modifies until it is
-    // released. Wait-free for the writer's side, lock-free for readers.
+    // released. A reader never waits for the writer (it retries only when a
+    // new snapshot was published in between); the writer waits only for a
+    // reader still holding the copy it wants to reuse.
     int acquire() const {
         for (;;) {
             int slot = current.load();
@@ -368,9 +370,12 @@ public:
     void writeNow(std::string_view key, TPrefValue value) {
         std::lock_guard<std::mutex> lock(writeMutex);
         int controller = controllerOfKey(key);
-        // A direct write wins over an audio-thread write still waiting.
-        if (controller >= 0) midiSlots[controller].fetch_and(~SLOT_PENDING);
+        uint64_t waiting = controller >= 0 ? midiSlots[controller].load() : 0;
         persistLocked([&](TPrefMap& user) { user[std::string(key)] = std::move(value); });
+        // A direct write wins over an audio-thread write that was waiting
+        // before it; the pending value stays visible until the snapshot holds
+        // the new one. One made meanwhile is newer and stays pending.
+        if (waiting & SLOT_PENDING) midiSlots[controller].compare_exchange_strong(waiting, waiting & ~SLOT_PENDING);
     }
 
     void persistDeferred() {
