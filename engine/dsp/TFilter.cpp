@@ -75,10 +75,9 @@ float sanitizeCutoff(float hz) {
 }
 
 // The 0..1 cutoff scale spans ten octaves; the power of two is taken in double.
-float octavePower(float x) {
-    float e = 0.0f;
-    if (x > 0.0f) e = x > 1.0f ? 10.0f : 10.0f * x;
-    return static_cast<float>(std::exp2(static_cast<double>(e)));
+float octaveExponent(float x) {
+    if (x > 0.0f) return x > 1.0f ? 10.0f : 10.0f * x;
+    return 0.0f;
 }
 
 float finiteOrZero(float x) { return std::isfinite(x) ? x : 0.0f; }
@@ -106,6 +105,8 @@ void TFilter::init(float sampleRate) {
     track = 1.0f;
     q = prevQ = prevVowel = vowel = 0.0f;
     offset[0] = offset[1] = 0.0f;
+    powerExponent[0] = powerExponent[1] = 0.0f;
+    powerValue[0] = powerValue[1] = 1.0f;
     smoothPair[0] = smoothPair[1] = 0.0f;
     prevCutoff[0] = prevCutoff[1] = cutoff[0] = cutoff[1] = 0.0f;
     vel = mod = env = lfo = 0.0f;
@@ -184,6 +185,20 @@ void TFilter::setDistort(float d) {
     distortGain = std::exp2(6.0f * d) - 1.0f;
 }
 
+float TFilter::octavePower(int channel, float position) {
+    // The double-precision power is the costliest step of a call; a held
+    // cutoff, or equal positions on both channels, reuse the last result.
+    const float e = octaveExponent(position);
+    if (e != powerExponent[channel]) {
+        powerExponent[channel] = e;
+        if (channel == 1 && e == powerExponent[0])
+            powerValue[1] = powerValue[0];
+        else
+            powerValue[channel] = static_cast<float>(std::exp2(static_cast<double>(e)));
+    }
+    return powerValue[channel];
+}
+
 void TFilter::process(float freq, float spreadFactor, stereoStruct cutoffOffset, float resonance,
                       float vowelMix, const stereoOverStruct& in, stereoOverStruct& out) {
     spread = spreadFactor;
@@ -200,7 +215,7 @@ void TFilter::process(float freq, float spreadFactor, stereoStruct cutoffOffset,
 
     for (int c = 0; c < 2; ++c) {
         const float x = ((((offset[c] + env) + lfo) + vel) + mod) + smoothFreq;
-        const float power = octavePower(x);
+        const float power = octavePower(c, x);
         cutoff[c] = c == 0 ? power * track / spread * 20.0f : track * power * spread * 20.0f;
         cutoff[c] = sanitizeCutoff(cutoff[c]);
     }
@@ -228,7 +243,7 @@ void TFilter::process(stereoStruct freq, stereoStruct cutoffOffset, float resona
 
     for (int c = 0; c < 2; ++c) {
         const float x = ((((offset[c] + env) + lfo) + vel) + mod) + smoothPair[c];
-        cutoff[c] = sanitizeCutoff(track * octavePower(x) * 20.0f);
+        cutoff[c] = sanitizeCutoff(track * octavePower(c, x) * 20.0f);
     }
     if (type == TYPE_OFF) {
         out = in;
@@ -271,29 +286,34 @@ void TFilter::updateCoefficients() {
         }
     }
 
+    // Only the families the type runs are computed (types 13-16 and 25-26
+    // chain two families).
+    const bool onePole = (type >= 1 && type <= 2) || (type >= 13 && type <= 14);
+    const bool stateVariable = (type >= 3 && type <= 6) || (type >= 13 && type <= 16);
+    const bool zeroDelay = type >= 7 && type <= 12;
+    const bool zeroDelayPair = type >= 19 && type <= 24;
+    const bool cascadeStages = (type >= 17 && type <= 18) || (type >= 25 && type <= 26);
+    float damping = 0.0f;
+    if (zeroDelay) damping = FilterZQ[tableIndex(prevQ * 0.995f * 131071.0f, TABLE_LAST)];
+    if (zeroDelayPair) damping = 0.5f * static_cast<float>(std::exp2(static_cast<double>(-3.0f * 0.995f * prevQ)));
+
     for (int c = 0; c < 2; ++c) {
         ChannelCoefficients& k = coef[c];
         const int i = index[c];
 
-        // Family A, alone (1, 2) or ahead of family B (13, 14).
-        k.onePoleA = 2.0f * w[c];
-        k.onePoleB = 1.0f - 2.0f * w[c];
-
-        // Family B (3-6, 13-16).
-        k.svfF = FilterSine[i];
-        k.svfD = 1.0f - prevQ + DENORMAL_GUARD;
-
-        // Families C (7-12) and F (19-24).
-        {
+        if (onePole) {
+            k.onePoleA = 2.0f * w[c];
+            k.onePoleB = 1.0f - 2.0f * w[c];
+        }
+        if (stateVariable) {
+            k.svfF = FilterSine[i];
+            k.svfD = 1.0f - prevQ + DENORMAL_GUARD;
+        }
+        if (zeroDelay || zeroDelayPair) {
             const float g = FilterZTan[i];
-            float r;
-            if (type >= 19 && type <= 24)
-                r = 0.5f * static_cast<float>(std::exp2(static_cast<double>(-3.0f * 0.995f * prevQ)));
-            else
-                r = FilterZQ[tableIndex(prevQ * 0.995f * 131071.0f, TABLE_LAST)];
             k.zdfG = g;
-            k.zdfRG = 2.0f * r + g;
-            k.zdfH = 1.0f / (1.0f + 2.0f * r * g + g * g);
+            k.zdfRG = 2.0f * damping + g;
+            k.zdfH = 1.0f / (1.0f + 2.0f * damping * g + g * g);
         }
 
         // The fixed biquad of families D (15, 16) and G (25, 26).
@@ -315,14 +335,15 @@ void TFilter::updateCoefficients() {
             k.biquadA2 = (1.0f - TWO_SQRT2 * K + K * K) * a0;
         }
 
-        // The four-pole cascade of families E (17, 18) and G (25, 26).
-        k.cascadeP = FilterMFP[i];
-        k.cascadeF = FilterMFF[i];
-        k.cascadeK = prevQ * FilterMFQ[i];
+        if (cascadeStages) {
+            k.cascadeP = FilterMFP[i];
+            k.cascadeF = FilterMFF[i];
+            k.cascadeK = prevQ * FilterMFQ[i];
+        }
 
         if (type == TYPE_VOCAL) {
             // Vowel position 0..4.99 over A E I O U, wrapping from U back to A.
-            float position = std::fmod(vowel * 4.99f + 1996.0f, 4.99f);
+            float position = std::fmod(prevVowel * 4.99f + 1996.0f, 4.99f);
             if (!(position >= 0.0f)) position = 0.0f;
             const int row = tableIndex(position, 4);
             const float fraction = position - std::floor(position);

@@ -85,6 +85,7 @@ private:
         int combDelay;                  // in 1/256 of a sub-sample
     };
 
+    float octavePower(int channel, float position);
     void updateCoefficients();
     void advanceRing();
     void clearCombLines();
@@ -117,6 +118,8 @@ private:
     int ringIndex = 0;
     int ringPos[3] = {0, 1, 2};         // positions of n, n-1, n-2
     float vowel = 0.0f;
+    float powerExponent[2] = {0.0f, 0.0f};  // last exponent of each channel's cutoff
+    float powerValue[2] = {1.0f, 1.0f};     // and its power of two
 
     ChannelCoefficients coef[2] = {};
     ChannelState state[2] = {};
