@@ -37,10 +37,14 @@ constexpr const char* E12_PATH_STR = "com.OVTA.Vistamo12";
 constexpr int MIDI_CONTROLLERS = 128;
 // A store file larger than this is not ours; only its beginning is read.
 constexpr size_t MAX_STORE_FILE_SIZE = 16u << 20;
-// How often the writer looks for audio-thread writes, and how many of those
-// looks pass between checks for changes made by other processes.
-constexpr auto WRITER_PERIOD = std::chrono::milliseconds(20);
-constexpr int WRITER_TICKS_PER_DISK_CHECK = 50;
+// The audio thread cannot wake the writer (that would be a system call), so
+// the writer looks for its writes: often while MIDI learn is busy, seldom
+// when nothing has come for a while. Changes made by other processes are
+// looked for once a second.
+constexpr auto WRITER_BUSY_PERIOD = std::chrono::milliseconds(20);
+constexpr auto WRITER_IDLE_PERIOD = std::chrono::milliseconds(200);
+constexpr auto WRITER_BUSY_SPAN = std::chrono::seconds(5);
+constexpr auto DISK_CHECK_PERIOD = std::chrono::seconds(1);
 
 // ---------------------------------------------------------------- values and the file format
 
@@ -512,15 +516,20 @@ private:
     }
 
     void writerLoop() {
-        int ticks = 0;
+        using Clock = std::chrono::steady_clock;
+        Clock::time_point lastWrite = Clock::now(), lastDiskCheck = Clock::now();
         std::unique_lock<std::mutex> lock(wakeMutex);
         while (!stopping) {
-            wake.wait_for(lock, WRITER_PERIOD);
+            bool busy = Clock::now() - lastWrite < WRITER_BUSY_SPAN;
+            wake.wait_for(lock, busy ? WRITER_BUSY_PERIOD : WRITER_IDLE_PERIOD);
             if (stopping) break;
             lock.unlock();
-            if (deferredPending.exchange(false)) persistDeferred();
-            if (++ticks >= WRITER_TICKS_PER_DISK_CHECK) {
-                ticks = 0;
+            if (deferredPending.exchange(false)) {
+                persistDeferred();
+                lastWrite = Clock::now();
+            }
+            if (Clock::now() - lastDiskCheck >= DISK_CHECK_PERIOD) {
+                lastDiskCheck = Clock::now();
                 reloadIfChangedOnDisk();
             }
             lock.lock();

@@ -13,8 +13,8 @@
 //   allocation or file access, so the audio thread may call them. Keys of up
 //   to 15 characters make no allocation when given as std::string temporaries.
 // - setMIDICC is audio-thread safe too: it puts the binding into one of 128
-//   atomic slots that the store's writer thread persists within a few tens of
-//   milliseconds, and at the latest when the plug-in library is unloaded or
+//   atomic slots that the store's writer thread persists within a fifth of a
+//   second, and at the latest when the plug-in library is unloaded or
 //   flushPreferences is called. Reads see the binding at once.
 // - saveStringToPrefs, saveIntToPrefs and saveBoolToPrefs write the file
 //   before they return (temporary file, fsync, rename): call them from the
