@@ -90,7 +90,8 @@ public:
 
     // ==== parameters: begin
     // ---- parameter table (ParameterTable.cpp)
-    static bool isValidTag(int32 tag) { return static_cast<std::uint32_t>(tag) < static_cast<std::uint32_t>(NUM_PARAMS); }
+    // One unsigned comparison: negative tags wrap to large values and fail too.
+    static bool isValidTag(int32 tag) { return static_cast<std::uint32_t>(tag) < std::uint32_t{NUM_PARAMS}; }
     void setParameterVars(int32 tag, float defaultValue, bool isOnOff, float steppedRange, int32 steppedNum,
                           int32 tagDest, int32 paramType, const std::string& name, float zeroValue);
     // Start-up: zeroes the value arrays, fills every attribute of the 1024 tags,
