@@ -26,8 +26,20 @@ bool AEffGUIEditor::getRect(vst::ERect** outRect) {
 }
 
 bool AEffGUIEditor::open(void* ptr) {
+    releaseOrphanedFrame();
     systemWindow = ptr;
     return true;
+}
+
+// A subclass whose close() empties its frame and drops its pointer without
+// calling ours leaves the frame (and its window) behind; the next opening
+// releases it.
+void AEffGUIEditor::releaseOrphanedFrame() {
+    if (ownedFrame && ownedFrame != frame) {
+        CFrame* old = ownedFrame;
+        ownedFrame = nullptr;
+        old->close();
+    }
 }
 
 void AEffGUIEditor::close() {
@@ -93,8 +105,14 @@ void AEffGUIEditor::endEdit(int32 index) {
 }
 
 void AEffGUIEditor::frameCreated(CFrame* newFrame) {
-    if (!ownedFrame)
-        ownedFrame = newFrame;
+    if (ownedFrame && ownedFrame != newFrame) {
+        CFrame* old = ownedFrame;
+        ownedFrame = nullptr;
+        if (frame == old)
+            frame = nullptr;
+        old->close();
+    }
+    ownedFrame = newFrame;
 }
 
 void AEffGUIEditor::frameDestroyed(CFrame* oldFrame) {

@@ -68,6 +68,8 @@ protected:
     vst::ERect rect{};
 
 private:
+    void releaseOrphanedFrame();
+
     CFrame* ownedFrame = nullptr;
 };
 

@@ -126,12 +126,11 @@ struct CRect {
     }
     CRect& extend(double dx, double dy) { return inset(-dx, -dy); }
 
-    // The right and bottom edges belong to the next rectangle, as pixels do.
-    bool pointInside(const CPoint& p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
-    // Both edges included: what a control means by "the pointer is on me".
-    bool pointInsideInclusive(const CPoint& p) const {
-        return p.x >= left && p.x <= right && p.y >= top && p.y <= bottom;
-    }
+    // All four edges included: what a control means by "the pointer is on me".
+    bool pointInside(const CPoint& p) const { return p.x >= left && p.x <= right && p.y >= top && p.y <= bottom; }
+    // The right and bottom edges belong to the neighbouring rectangle, as
+    // pixels do: hit testing, so that views side by side never both claim a point.
+    bool containsPixel(const CPoint& p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
     bool rectOverlap(const CRect& r) const {
         return r.left < right && r.right > left && r.top < bottom && r.bottom > top;
     }

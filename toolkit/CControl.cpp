@@ -172,7 +172,7 @@ CMouseEventResult CKickButton::onMouseDown(CPoint& where, const CButtonState& bu
 CMouseEventResult CKickButton::onMouseMoved(CPoint& where, const CButtonState& buttons) {
     if (!(buttons & kLButton))
         return kMouseEventHandled;
-    float newValue = size.pointInsideInclusive(where) ? maxValue : minValue;
+    float newValue = size.pointInside(where) ? maxValue : minValue;
     if (newValue != value) {
         value = newValue;
         valueChanged();

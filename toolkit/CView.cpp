@@ -31,7 +31,7 @@ bool CView::onWheel(const CPoint&, const float&, const CButtonState&) { return f
 int32 CView::onKeyDown(VstKeyCode&) { return -1; }
 int32 CView::onKeyUp(VstKeyCode&) { return -1; }
 
-bool CView::hitTest(const CPoint& where, const CButtonState&) { return size.pointInside(where); }
+bool CView::hitTest(const CPoint& where, const CButtonState&) { return size.containsPixel(where); }
 
 void CView::setViewSize(const CRect& rect, bool invalidate) {
     if (invalidate)
@@ -200,7 +200,7 @@ CView* CViewContainer::getViewAt(const CPoint& where, const GetViewOptions& opti
     CPoint local = where - getChildOrigin();
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
         CView* child = *it;
-        if (!child->isVisible() || !child->getViewSize().pointInside(local))
+        if (!child->isVisible() || !child->getViewSize().containsPixel(local))
             continue;
         if (options.mouseEnabledFlag && !child->getMouseEnabled())
             continue;
