@@ -1,0 +1,372 @@
+// The Movement and the Free LFO through the real block loop: free and synced
+// rates, the one-shot and looping Movement and its release, tracking, sample
+// and hold, the curve, and the read-outs the editor draws.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+#include <vector>
+
+#include "mod_support.h"
+
+namespace {
+
+constexpr int MOVE_WAVE = 39, MOVE_LOOP = 40, MOVE_SPEED = 41, MOVE_SYNC = 42, MOVE_SYMMETRY = 43;
+constexpr int MOVE_SHAPE_UP = 44, MOVE_SHAPE_DOWN = 45, MOVE_KEY_TRACK = 46, MOVE_VELOCITY_TRACK = 47;
+constexpr int FREE_WAVE = 61, FREE_MODE = 62, FREE_SPEED = 63, FREE_SYNC = 64, FREE_SYMMETRY = 65, FREE_SHAPE = 66;
+constexpr int SINE_WAVE = 4, SAMPLE_AND_HOLD_WAVE = 8;
+
+// Frequency of a free-running LFO at a speed value: 0.0067 Hz .. 110 Hz.
+double freeHz(double speed) { return std::exp2(14.0 * speed) * 1.71875 * 0.00390625; }
+
+// Upward zero crossings of the global Free LFO over the frames.
+int countCycles(ModRig& rig, long frames) {
+    int crossings = 0;
+    float last = rig->mod.globalModSrc()[47];
+    for (long i = 0; i < frames; ++i) {
+        rig.render(1);
+        const float now = rig->mod.globalModSrc()[47];
+        if (last < 0.0f && now >= 0.0f) ++crossings;
+        last = now;
+    }
+    return crossings;
+}
+
+TEST(MovementLfo, FreeLfoRunsAtItsFreeRate) {
+    struct Case {
+        const char* why;
+        float speed;
+        double seconds;
+    } cases[] = {
+        {"speed 1 is 110 Hz", 1.0f, 0.5},
+        {"speed 0.75 is 9.7 Hz", 0.75f, 2.0},
+        {"speed 0.5 is 0.86 Hz", 0.5f, 7.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        ModRig rig(48000.0f);
+        rig.setStep(FREE_WAVE, SINE_WAVE);
+        rig.set(FREE_SYNC, 0.0f);
+        rig.set(FREE_SPEED, c.speed);
+        const long frames = static_cast<long>(c.seconds * 48000.0);
+        const int cycles = countCycles(rig, frames);
+        EXPECT_NEAR(cycles, freeHz(c.speed) * c.seconds, 1.01);
+        EXPECT_NEAR(rig->movement.globalLFOInc[1] * 48000.0, freeHz(c.speed), freeHz(c.speed) * 1e-6);
+    }
+}
+
+TEST(MovementLfo, TempoSyncFollowsTheHostTempo) {
+    struct Case {
+        const char* why;
+        int step;
+        double tempo;
+        double periodSeconds;
+    } cases[] = {
+        {"1 bar at 120 BPM is 2 s", 17, 120.0, 2.0},
+        {"1/4 bar at 120 BPM is 0.5 s", 23, 120.0, 0.5},
+        {"1/4 bar at 90 BPM", 23, 90.0, 0.5 * 120.0 / 90.0},
+        {"3/8 bar at 120 BPM (dotted quarter... of a bar)", 22, 120.0, 0.75},
+        {"step 0 is 96 bars", 0, 120.0, 192.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        ModRig rig(48000.0f, c.tempo);
+        rig.set(FREE_SYNC, 1.0f);
+        rig.set(FREE_SPEED, static_cast<float>((c.step + 0.1) / 33.99));
+        rig.render(64);
+        EXPECT_NEAR(1.0 / (rig->movement.globalLFOInc[1] * 48000.0), c.periodSeconds, c.periodSeconds * 1e-5);
+        if (c.periodSeconds <= 2.0) {
+            rig.setStep(FREE_WAVE, SINE_WAVE);
+            const double seconds = 4.0 * c.periodSeconds;
+            EXPECT_NEAR(countCycles(rig, static_cast<long>(seconds * 48000.0)), 4.0, 1.01);
+        }
+    }
+}
+
+TEST(MovementLfo, TransportStartRestartsTheGlobalLfo) {
+    ModRig rig;
+    rig.set(FREE_SYNC, 1.0f);
+    rig.set(FREE_SPEED, static_cast<float>((17 + 0.1) / 33.99));
+    rig.render(30000);
+    EXPECT_GT(rig->movement.globalLFO[1].phase, 0.2);
+    rig.setTransportPlaying(true);
+    rig.render(17);  // the next control step sees the transport start
+    EXPECT_LT(rig->movement.globalLFO[1].phase, 17.0 / 96000.0 + 1e-9);
+    rig.render(20000);
+    const double running = rig->movement.globalLFO[1].phase;
+    rig.setTransportPlaying(false);
+    rig.render(17);  // stopping does not restart it
+    EXPECT_GT(rig->movement.globalLFO[1].phase, running);
+}
+
+// A free Movement at speed 0.75: one cycle in 4937 frames at 48 kHz.
+void fastMovement(ModRig& rig, bool loop) {
+    rig.set(MOVE_SYNC, 0.0f);
+    rig.set(MOVE_SPEED, 0.75f);
+    rig.set(MOVE_LOOP, loop ? 1.0f : 0.0f);
+}
+
+TEST(MovementLfo, OneShotMovementReleasesAtTheEndOfItsCycle) {
+    ModRig rig;
+    fastMovement(rig, false);
+    rig.noteOn(60);
+    rig.render(1);
+    const int v = rig.voice();
+    const double period = 48000.0 / freeHz(0.75);
+    const long frames = rig.renderUntil(20000, [&] { return rig->voices.voiceRelease[v]; });
+    EXPECT_NEAR(static_cast<double>(frames), period, 3.0);
+    EXPECT_TRUE(rig->voices.voiceOn[v]);  // now the envelope's release runs
+    EXPECT_NEAR(rig->movement.voiceLFO[v][0].phase, 0.9999, 1e-9);
+}
+
+TEST(MovementLfo, LoopingMovementRepeatsUntilTheKeyIsUp) {
+    ModRig rig;
+    fastMovement(rig, true);
+    rig.setStep(MOVE_WAVE, 2);  // saw up: the source climbs through each cycle
+    rig.noteOn(60);
+    rig.render(1);
+    const int v = rig.voice();
+    const double period = 48000.0 / freeHz(0.75);
+    rig.render(static_cast<long>(period * 3.5));
+    EXPECT_FALSE(rig->voices.voiceRelease[v]);
+    EXPECT_NEAR(rig->movement.voiceLFO[v][0].phase, 0.5, 0.01);
+
+    // The key goes up mid-cycle: the Movement finishes the cycle, then releases.
+    rig.noteOff(60);
+    const long frames = rig.renderUntil(20000, [&] { return rig->voices.voiceRelease[v]; });
+    EXPECT_NEAR(static_cast<double>(frames), period * 0.5, period * 0.02);
+
+    // A released voice keeps its last Movement values.
+    const float held = rig->mod.voiceModSrc(v)[39];
+    const double phase = rig->movement.voiceLFO[v][0].phase;
+    rig.render(500);
+    EXPECT_FLOAT_EQ(rig->mod.voiceModSrc(v)[39], held);
+    EXPECT_DOUBLE_EQ(rig->movement.voiceLFO[v][0].phase, phase);
+}
+
+TEST(MovementLfo, MovementSourcesFollowTheShape) {
+    ModRig rig;
+    fastMovement(rig, true);
+    rig.setStep(MOVE_WAVE, 2);  // saw up
+    rig.noteOn(60);
+    rig.render(1);
+    const int v = rig.voice();
+    const double period = 48000.0 / freeHz(0.75);
+    rig.render(static_cast<long>(period * 0.25));
+    const auto& src = rig->mod.voiceModSrc(v);
+    // Saw up at a quarter of the cycle: -0.5 in the table, 0.25 as a source.
+    EXPECT_NEAR(src[39], 0.25f, 0.01f);
+    EXPECT_NEAR(src[41], 1.0f - src[39], 1e-6f);
+    EXPECT_NEAR(src[40], src[39], 0.01f);  // the smoothed copy lags by a few frames
+    EXPECT_NEAR(src[42], 1.0f - src[40], 1e-6f);
+    EXPECT_NEAR(src[45], 1.0f - src[43], 1e-6f);
+    // The global row carries the current voice's Movement.
+    EXPECT_FLOAT_EQ(rig->mod.globalModSrc()[39], src[39]);
+    // The mix reads the smoothed level.
+    EXPECT_FLOAT_EQ(rig->voices.movementLevel[v], src[40]);
+}
+
+TEST(MovementLfo, KeyAndVelocityTrackingScaleTheMovementRate) {
+    struct Case {
+        const char* why;
+        int tag;
+        float value;
+        int note;
+        int velocity;
+        double factor;
+    } cases[] = {
+        {"key tracking full: an octave up doubles the rate", MOVE_KEY_TRACK, 1.0f, 69, 127, 2.0},
+        {"key tracking full: an octave down halves it", MOVE_KEY_TRACK, 1.0f, 45, 127, 0.5},
+        {"key tracking neutral: every note alike", MOVE_KEY_TRACK, 0.5f, 81, 127, 1.0},
+        {"velocity tracking full: velocity 0 runs 4x", MOVE_VELOCITY_TRACK, 1.0f, 57, 0, 4.0},
+        {"velocity tracking off: velocity 0 runs 1/4x", MOVE_VELOCITY_TRACK, 0.0f, 57, 0, 0.25},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        ModRig rig;
+        fastMovement(rig, true);
+        rig.set(c.tag, c.value);
+        rig.noteOn(c.note, c.velocity == 0 ? 1 : c.velocity);
+        if (c.velocity == 0) {
+            // Velocity 0 is a note-off in MIDI; set the voice's source directly.
+            rig.render(1);
+            rig->mod.voiceModSrc(rig.voice())[17] = 0.0f;
+        }
+        rig.render(1);
+        const int v = rig.voice();
+        const double start = rig->movement.voiceLFO[v][0].phase;
+        rig.render(1000);
+        const double perFrame = (rig->movement.voiceLFO[v][0].phase - start) / 1000.0;
+        const double velocityFactor =
+            c.velocity == 0 ? 1.0 : std::exp2((1.0 - c.velocity / 127.0) * (rig->getParameter(47) * 4.0 - 2.0));
+        EXPECT_NEAR(perFrame / (freeHz(0.75) / 48000.0), c.factor * velocityFactor, 0.02 * c.factor);
+    }
+}
+
+TEST(MovementLfo, SampleAndHoldWithFullBitReductionGivesThreeLevels) {
+    ModRig rig;
+    rig.setStep(FREE_WAVE, SINE_WAVE);
+    rig.set(FREE_SYNC, 0.0f);
+    rig.set(FREE_SPEED, 0.9f);
+    rig.setStep(111, 57);   // Offset
+    rig.setStep(115, 113);  // Free LFO Bits
+    rig.set(119, 1.0f);
+    std::set<float> seen;
+    for (int i = 0; i < 20000; ++i) {
+        rig.render(1);
+        const float value = rig->mod.globalModSrc()[47];
+        // The smoother's 1e-15 denormal guard rides on the held level.
+        if (i > 32) {
+            EXPECT_NEAR(value, std::round(value), 1e-9f);
+            seen.insert(std::round(value));
+        }
+    }
+    EXPECT_EQ(seen, (std::set<float>{-1.0f, 0.0f, 1.0f}));
+}
+
+TEST(MovementLfo, SampleAndHoldWaveDrawsANewValueEachCycle) {
+    ModRig rig;
+    rig.setStep(FREE_WAVE, SAMPLE_AND_HOLD_WAVE);
+    rig.set(FREE_SYNC, 0.0f);
+    rig.set(FREE_SPEED, 0.75f);  // 9.7 Hz
+    std::set<float> seen;
+    float previous = rig->mod.globalModSrc()[47];
+    int changes = 0;
+    for (int i = 0; i < 48000; ++i) {
+        rig.render(1);
+        const float now = rig->mod.globalModSrc()[47];
+        if (now != previous) ++changes;
+        previous = now;
+        seen.insert(now);
+    }
+    EXPECT_NEAR(changes, freeHz(0.75), 1.5);
+    EXPECT_GE(seen.size(), 8u);
+    for (float x : seen) EXPECT_LE(std::fabs(x), 1.0f);
+}
+
+TEST(MovementLfo, FreeModeSharesOneLfoAmongTheVoices) {
+    ModRig rig;
+    rig.setStep(FREE_MODE, 1);
+    rig.set(FREE_SYNC, 0.0f);
+    rig.set(FREE_SPEED, 0.8f);
+    rig.set(MOVE_LOOP, 1.0f);
+    rig.noteOn(60);
+    rig.render(700);
+    rig.noteOn(67);
+    rig.render(333);
+    int sounding = 0;
+    for (int v = 0; v < 16; ++v) {
+        if (!rig->voices.voiceOn[v]) continue;
+        ++sounding;
+        EXPECT_FLOAT_EQ(rig->mod.voiceModSrc(v)[47], rig->mod.globalModSrc()[47]);
+        EXPECT_FLOAT_EQ(rig->mod.voiceModSrc(v)[48], rig->mod.globalModSrc()[48]);
+    }
+    EXPECT_EQ(sounding, 2);
+
+    // In "Poly" each voice runs its own LFO from its own note start.
+    ModRig poly;
+    poly.setStep(FREE_MODE, 0);
+    poly.set(FREE_SYNC, 0.0f);
+    poly.set(FREE_SPEED, 0.8f);
+    poly.set(MOVE_LOOP, 1.0f);
+    poly.noteOn(60);
+    poly.render(700);
+    const int first = poly.voice();
+    poly.noteOn(67);
+    poly.render(333);
+    EXPECT_NE(poly->mod.voiceModSrc(first)[47], poly->mod.voiceModSrc(poly.voice())[47]);
+}
+
+TEST(MovementLfo, SymmetryAndCurveExtremesStayFinite) {
+    for (float symmetry : {0.0f, 1.0f}) {
+        for (float shape : {0.0f, 1.0f}) {
+            ModRig rig;
+            rig.set(FREE_SYMMETRY, symmetry);
+            rig.set(MOVE_SYMMETRY, symmetry);
+            rig.set(FREE_SHAPE, shape);
+            rig.set(MOVE_SHAPE_UP, shape);
+            rig.set(MOVE_SHAPE_DOWN, 1.0f - shape);
+            rig.set(FREE_SYNC, 0.0f);
+            rig.set(FREE_SPEED, 1.0f);
+            fastMovement(rig, true);
+            rig.noteOn(60);
+            for (int i = 0; i < 4000; ++i) {
+                rig.render(1);
+                for (int src = 39; src <= 48; ++src) {
+                    ASSERT_TRUE(std::isfinite(rig->mod.voiceModSrc(rig.voice())[src])) << src;
+                    ASSERT_LE(std::fabs(rig->mod.voiceModSrc(rig.voice())[src]), 1.0f) << src;
+                }
+            }
+        }
+    }
+}
+
+TEST(MovementLfo, MovementShapeReadOut) {
+    ModRig rig;
+    struct Case {
+        const char* why;
+        int mode;
+        float x;
+        float shapeUp;
+        float shapeDown;
+        float expected;
+    } cases[] = {
+        {"triangle up at its peak", 0, 0.5f, 0.5f, 0.5f, 1.0f},
+        {"saw up, no curve: linear", 2, 0.25f, 0.5f, 0.5f, 0.25f},
+        {"shape 0 gives exponent 16", 2, 0.25f, 0.0f, 0.5f, std::pow(0.25f, 16.0f)},
+        {"shape 1 gives exponent 1/16", 2, 0.25f, 1.0f, 0.5f, std::pow(0.25f, 1.0f / 16.0f)},
+        {"triangle up's second half uses Shape Down", 0, 0.75f, 0.5f, 0.0f, std::pow(0.5f, 16.0f)},
+        {"saw up curves both halves with Shape Up", 2, 0.75f, 0.0f, 0.5f, std::pow(0.75f, 16.0f)},
+        {"a mode beyond the waves reads the last", 9, 0.25f, 0.5f, 0.5f, 0.75f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        rig.set(MOVE_SYMMETRY, 0.5f);
+        rig.set(MOVE_SHAPE_UP, c.shapeUp);
+        rig.set(MOVE_SHAPE_DOWN, c.shapeDown);
+        EXPECT_NEAR(rig->getMovementValue(c.mode, c.x), c.expected, 2e-3f);
+    }
+    EXPECT_TRUE(std::isfinite(rig->getMovementValue(0, std::nanf(""))));
+}
+
+TEST(MovementLfo, PositionAndPanReadOuts) {
+    ModRig rig;
+    EXPECT_FLOAT_EQ(rig->getMovementPos(), -1.0f);
+    EXPECT_FLOAT_EQ(rig->getPan(), 0.5f);
+    fastMovement(rig, true);
+    rig.set(3, 0.8f);  // pan
+    rig.noteOn(60);
+    rig.render(2000);
+    EXPECT_GT(rig->getMovementPos(), 0.3f);
+    EXPECT_LT(rig->getMovementPos(), 0.5f);
+    EXPECT_NEAR(rig->getPan(), 0.8f, 1e-3f);
+    rig->setEverythingOff(true);
+    EXPECT_FLOAT_EQ(rig->getMovementPos(), -1.0f);
+    EXPECT_NEAR(rig->getPan(), 0.8f, 1e-3f);  // the last pan stays shown
+}
+
+TEST(MovementLfo, LockKeepsTheMovementSpeed) {
+    ModRig rig;
+    rig.set(MOVE_SPEED, 0.3f);
+    rig.set(MOVE_SYNC, 0.0f);
+    rig->setLockState(1);
+    EXPECT_TRUE(rig->getIsLocked());
+    rig.set(MOVE_SPEED, 0.9f);
+    rig.set(MOVE_SYNC, 1.0f);
+    EXPECT_FLOAT_EQ(rig->getLockVar(MOVE_SPEED), 0.3f);
+    EXPECT_FLOAT_EQ(rig->getLockVar(MOVE_SYNC), 0.0f);
+    EXPECT_FLOAT_EQ(rig->getLockVar(FREE_SPEED), rig->getParameter(FREE_SPEED));
+    rig.render(32);
+    // The locked speed drives the Movement, free-running.
+    EXPECT_NEAR(rig->movement.globalLFOInc[0] * 48000.0, freeHz(0.3), 1e-6);
+    rig->setLockState(2);
+    EXPECT_FLOAT_EQ(rig->getParameter(MOVE_SPEED), 0.3f);
+    EXPECT_FLOAT_EQ(rig->getParameter(MOVE_SYNC), 0.0f);
+    EXPECT_FLOAT_EQ(rig->getLockVar(MOVE_SPEED), 0.3f);
+    rig->setLockState(0);
+    EXPECT_FALSE(rig->getIsLocked());
+    rig.set(MOVE_SPEED, 0.6f);
+    EXPECT_FLOAT_EQ(rig->getLockVar(MOVE_SPEED), 0.6f);
+}
+
+}  // namespace

@@ -1,0 +1,194 @@
+// The ribbon: spring-back time and rest position, instant and off springs,
+// quantisation steps and the bipolar mapping of the "Ribbon" source. The
+// ribbon's frame step is run here as the block loop runs it.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "mod_support.h"
+
+namespace {
+
+constexpr int RIBBON_VALUE = 123, RIBBON_BIPOLAR = 124, RIBBON_SPRING_TIME = 125, RIBBON_QUANT = 126;
+constexpr int SPRING_OFF = 0, SPRING_INSTANT = 1, SPRING_ONE_BAR = 17;
+
+void ribbonFrames(APlugin& plugin, long frames) {
+    for (long i = 0; i < frames; ++i) {
+        plugin.updateRibbon();
+        ++plugin.engine.frameCount;
+    }
+}
+
+long framesUntilRest(APlugin& plugin, long limit) {
+    for (long frame = 0; frame <= limit; ++frame) {
+        if (!plugin.engine.ribbonSpringOn) return frame;
+        plugin.updateRibbon();
+        ++plugin.engine.frameCount;
+    }
+    return limit + 1;
+}
+
+TEST(Ribbon, SpringReturnsToRestInTheChosenNoteLength) {
+    struct Case {
+        const char* why;
+        float rate;
+        double tempo;
+        int springStep;
+        bool bipolar;
+        float from;
+        float rest;
+        double frames;
+    } cases[] = {
+        {"one bar at 120 BPM, 44.1 kHz: 88,200 frames", 44100.0f, 120.0, SPRING_ONE_BAR, false, 1.0f, 0.0f, 88200.0},
+        {"bipolar rests at the centre: half the way in one bar", 44100.0f, 120.0, SPRING_ONE_BAR, true, 1.0f, 0.5f,
+         88200.0},
+        {"bipolar from below moves up", 48000.0f, 120.0, 12, true, 0.0f, 0.5f, 96000.0 / 4.0},
+        {"1/48 bar at 120 BPM", 48000.0f, 120.0, 2, false, 0.6f, 0.0f, 96000.0 / 48.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        ModRig rig(c.rate, c.tempo);
+        APlugin& plugin = rig.plugin();
+        rig.set(RIBBON_BIPOLAR, c.bipolar ? 1.0f : 0.0f);
+        rig.setStep(RIBBON_SPRING_TIME, c.springStep);
+        rig.set(RIBBON_VALUE, c.from);
+        plugin.setRibbonSpringOn();
+        ASSERT_TRUE(plugin.engine.ribbonSpringOn);
+        // Half way through, the ribbon is half way home.
+        ribbonFrames(plugin, static_cast<long>(c.frames / 2));
+        EXPECT_NEAR(plugin.getParameter(RIBBON_VALUE), (c.from + c.rest) / 2.0f, 1e-3f);
+        const long frames = static_cast<long>(c.frames / 2) + framesUntilRest(plugin, static_cast<long>(c.frames));
+        EXPECT_NEAR(static_cast<double>(frames), c.frames, 2.0);
+        EXPECT_FLOAT_EQ(plugin.getParameter(RIBBON_VALUE), c.rest);
+    }
+}
+
+TEST(Ribbon, SpringsThatDoNotMove) {
+    struct Case {
+        const char* why;
+        int springStep;
+        float value;
+        bool bipolar;
+    } cases[] = {
+        {"spring Off leaves the ribbon where it is", SPRING_OFF, 0.8f, false},
+        {"released at the rest: no spring", SPRING_ONE_BAR, 0.00005f, false},
+        {"released at the bipolar rest: no spring", SPRING_ONE_BAR, 0.50005f, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        ModRig rig;
+        APlugin& plugin = rig.plugin();
+        rig.set(RIBBON_BIPOLAR, c.bipolar ? 1.0f : 0.0f);
+        rig.setStep(RIBBON_SPRING_TIME, c.springStep);
+        rig.set(RIBBON_VALUE, c.value);
+        plugin.setRibbonSpringOn();
+        EXPECT_FALSE(plugin.engine.ribbonSpringOn);
+        EXPECT_EQ(plugin.engine.ribbonSpringStep, 0.0);
+        ribbonFrames(plugin, 1000);
+        EXPECT_FLOAT_EQ(plugin.getParameter(RIBBON_VALUE), c.value);
+    }
+}
+
+TEST(Ribbon, InstantSpringArrivesAtTheNextFrame) {
+    for (bool bipolar : {false, true}) {
+        ModRig rig;
+        APlugin& plugin = rig.plugin();
+        rig.set(RIBBON_BIPOLAR, bipolar ? 1.0f : 0.0f);
+        rig.setStep(RIBBON_SPRING_TIME, SPRING_INSTANT);
+        rig.set(RIBBON_VALUE, 0.9f);
+        plugin.setRibbonSpringOn();
+        ribbonFrames(plugin, 1);
+        EXPECT_FALSE(plugin.engine.ribbonSpringOn);
+        EXPECT_FLOAT_EQ(plugin.getParameter(RIBBON_VALUE), bipolar ? 0.5f : 0.0f);
+    }
+}
+
+TEST(Ribbon, SpringStopsWhereItIsAndFollowsTheSpeedDestinations) {
+    ModRig rig(48000.0f);
+    APlugin& plugin = rig.plugin();
+    rig.set(RIBBON_BIPOLAR, 0.0f);
+    rig.setStep(RIBBON_SPRING_TIME, SPRING_ONE_BAR);
+    rig.set(RIBBON_VALUE, 1.0f);
+    plugin.setRibbonSpringOn();
+    ribbonFrames(plugin, 24000);
+    plugin.setRibbbonSpringOff();
+    const float stopped = plugin.getParameter(RIBBON_VALUE);
+    EXPECT_NEAR(stopped, 0.75f, 1e-3f);
+    ribbonFrames(plugin, 1000);
+    EXPECT_FLOAT_EQ(plugin.getParameter(RIBBON_VALUE), stopped);
+
+    // "Ribbon Speed" x "Global Speed" scale the spring.
+    plugin.setRibbonSpringOn();
+    plugin.mod.globalModDest[123] = 2.0f;
+    plugin.mod.globalModDest[6] = 1.5f;
+    const long frames = framesUntilRest(plugin, 100000);
+    // The spring covers whatever distance is left in the chosen time.
+    EXPECT_NEAR(static_cast<double>(frames), 96000.0 / 3.0, 2.0);
+}
+
+TEST(Ribbon, QuantisationAndBipolarMapping) {
+    struct Case {
+        const char* why;
+        int quant;
+        bool bipolar;
+        float value;
+        float source;
+    } cases[] = {
+        {"unquantised, unipolar: the value itself", 0, false, 0.37f, 0.37f},
+        {"unquantised, bipolar: 2v - 1", 0, true, 0.8f, 0.6f},
+        {"2 steps, unipolar: 0 below the middle", 12, false, 0.49f, 0.0f},
+        {"2 steps, unipolar: 1 from the middle", 12, false, 0.5f, 1.0f},
+        {"2 steps, bipolar: -1", 12, true, 0.2f, -1.0f},
+        {"2 steps, bipolar: 0", 12, true, 0.6f, 0.0f},
+        {"2 steps, bipolar: 1", 12, true, 0.9f, 1.0f},
+        {"32 steps: nearest 31st", 1, false, 0.5f, 16.0f / 31.0f},
+        {"5 steps: nearest quarter", 9, false, 0.6f, 0.5f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        ModRig rig;
+        APlugin& plugin = rig.plugin();
+        rig.setStep(RIBBON_QUANT, c.quant);
+        rig.set(RIBBON_BIPOLAR, c.bipolar ? 1.0f : 0.0f);
+        rig.set(RIBBON_VALUE, c.value);
+        EXPECT_EQ(plugin.getRibbonQuant(), c.quant);
+        ribbonFrames(plugin, 3000);  // the source is smoothed; let it settle
+        EXPECT_NEAR(plugin.mod.globalModSrc()[49], c.source, 1e-4f);
+        EXPECT_NEAR(plugin.mod.voiceModSrc(5)[49], c.source, 1e-4f);
+    }
+}
+
+TEST(Ribbon, SmoothingFollowsRibbonSmoothAndValueAdds) {
+    ModRig rig;
+    APlugin& plugin = rig.plugin();
+    rig.set(RIBBON_BIPOLAR, 0.0f);
+    rig.set(RIBBON_VALUE, 1.0f);
+    ribbonFrames(plugin, 10);
+    // Smoothing 0.9 per frame: 1 - 0.9^10 after ten frames.
+    EXPECT_NEAR(plugin.mod.globalModSrc()[49], 1.0f - std::pow(0.9f, 10.0f), 1e-4f);
+
+    // "Ribbon Value" adds after the smoothing; the source stays within -1..1.
+    plugin.mod.globalModDest[125] = -0.25f;
+    ribbonFrames(plugin, 2000);
+    EXPECT_NEAR(plugin.mod.globalModSrc()[49], 0.75f, 1e-4f);
+    plugin.mod.globalModDest[125] = 5.0f;
+    ribbonFrames(plugin, 1);
+    EXPECT_FLOAT_EQ(plugin.mod.globalModSrc()[49], 1.0f);
+
+    // "Ribbon Smooth" slows it: 1 - 2^-10 more of the old value per frame.
+    plugin.mod.globalModDest[125] = 0.0f;
+    plugin.mod.globalModDest[124] = 1.0f;
+    rig.set(RIBBON_VALUE, 0.0f);
+    plugin.engine.frameCount = 0;
+    ribbonFrames(plugin, 100);
+    const double coefficient = (1.0 - std::exp2(-10.0)) * 0.1 + 0.9;
+    EXPECT_NEAR(plugin.mod.globalModSrc()[49], std::pow(coefficient, 100.0), 1e-3);
+    // A negative smoothing never makes the source run away.
+    plugin.mod.globalModDest[124] = -3.0f;
+    plugin.engine.frameCount = 0;
+    rig.set(RIBBON_VALUE, 1.0f);
+    ribbonFrames(plugin, 5000);
+    EXPECT_NEAR(plugin.mod.globalModSrc()[49], 1.0f, 1e-4f);
+}
+
+}  // namespace
