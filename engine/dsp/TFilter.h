@@ -29,11 +29,15 @@ public:
     void setType(int newType, bool resetOnChange);
     int getType() const { return type; }
 
-    // Cutoff offsets on the 0..1 scale (one unit = ten octaves), refreshed by
-    // the block loop at the voice's control steps.
+    // Cutoff terms, refreshed by the block loop at the voice's control steps;
+    // vel, mod and lfo are offsets on the 0..1 scale (one unit = ten octaves).
+    // note: octaves from the centre note 57, (note - 57) / 12, as the engine's "Center Note" source.
     void setTrack(float amount, float note);
+    // velocity: the voice's note-on velocity / 127, as the engine's "Velocity" source.
     void setVel(float amount, float velocity);
+    // value: the voice's smoothed mod wheel 0..1, as the engine's per-voice "Mod Wheel" source.
     void setMod(float amount, float value);
+    // value: the voice's Free LFO output -1..1.
     void setLFO(float amount, float value);
     void setEnv(float amount);
     void setDistort(float d);
@@ -43,7 +47,8 @@ public:
     // tracking and the vel/mod/env/lfo offsets: a modulation source.
     float getFreq() const { return smoothFreq + offset[0]; }
 
-    // Single-cutoff call: one host frame (two sub-samples).
+    // Single-cutoff call: one host frame (two sub-samples). In all three
+    // process calls `in` and `out` may be the same frame.
     void process(float freq, float spreadFactor, stereoStruct cutoffOffset, float resonance,
                  float vowelMix, const stereoOverStruct& in, stereoOverStruct& out);
     // Cutoff-pair call: separate left and right cutoffs, no spread.
