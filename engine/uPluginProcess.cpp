@@ -1,10 +1,609 @@
-// The audio block loop.
+// The audio block loop. Every block takes one of three paths: silence while a
+// program is being applied, the sample preview, or the normal path that
+// renders frame by frame: MIDI at its frame, housekeeping every 4096 frames,
+// the global control step every 16 frames, the 16 voices at twice the host
+// rate, the mix, the effects gate and the output stage.
+#include <xmmintrin.h>
+
+#include <algorithm>
+#include <cmath>
+
 #include "plugin/uPlugin.h"
 
-#include <cstring>
+using namespace vst;
 
-void APlugin::processReplacing(float** /*inputs*/, float** outputs, int32 sampleFrames) {
-    if (!outputs || sampleFrames <= 0) return;
-    for (int channel = 0; channel < 2; ++channel)
-        if (outputs[channel]) std::memset(outputs[channel], 0, sizeof(float) * static_cast<size_t>(sampleFrames));
+namespace {
+
+namespace destination {
+constexpr int SOURCE_MIX = 10;
+constexpr int SOURCE_BAND_WIDTH = 11;
+constexpr int SOURCE_WAVE_SAMPLE_NOISE = 12;
+constexpr int SOURCE_SYMMETRY = 13;
+constexpr int SOURCE_FEEDBACK = 14;
+constexpr int SOURCE_PHASE = 15;
+constexpr int SOURCE_WRAP = 16;
+constexpr int SUB_VOLUME = 21;
+constexpr int SUB_PAN = 22;
+constexpr int SUB_WAVE_MIX = 23;
+constexpr int SUB_SYMMETRY = 26;
+constexpr int SUB_PHASE = 27;
+constexpr int FILTER_FREQUENCY = 28;
+constexpr int FILTER_SPREAD = 29;
+constexpr int FILTER_RESONANCE = 30;
+constexpr int FILTER_VOWEL = 31;
+constexpr int FILTER_DISTORT_AMOUNT = 32;
+constexpr int FILTER_KEY_TRACK = 33;
+constexpr int FILTER_VELOCITY = 34;
+constexpr int FILTER_MOD_WHEEL = 35;
+constexpr int FILTER_LFO = 36;
+constexpr int MOVEMENT_TO_FILTER = 99;
+constexpr int VOLUME = 1;
+constexpr int PAN = 4;
+constexpr int SOURCE_OCTAVE = 7;
+constexpr int SOURCE_SEMI = 8;
+constexpr int SOURCE_FINE = 9;
+constexpr int GRAIN_LENGTH = 18;
+constexpr int GRAIN_SIZE = 19;
+constexpr int GRAIN_RANDOM = 20;
+constexpr int SUB_SEMI = 24;
+constexpr int SUB_FINE = 25;
+constexpr int MOVEMENT_HUMANIZE = 93;
+constexpr int MOVEMENT_TO_PITCH = 100;
+constexpr int MOVEMENT_TO_LEVEL = 101;
+constexpr int MOVEMENT_TO_PAN = 102;
+constexpr int FREE_LFO_HUMANIZE = 115;
+constexpr int RIBBON_SMOOTH = 124;
+constexpr int RIBBON_VALUE = 125;
+}  // namespace destination
+
+namespace tag {
+constexpr int NOISE_MIX = 14;
+constexpr int WAVE_MIX = 15;
+constexpr int WAVE_SAMPLE_NOISE_MIX = 16;
+constexpr int WAVE_SYMMETRY = 17;
+constexpr int WAVE_FEEDBACK = 18;
+constexpr int FILTER_FREQUENCY = 28;
+constexpr int FILTER_SPREAD = 29;
+constexpr int FILTER_RESONANCE = 30;
+constexpr int FILTER_VOWEL = 31;
+constexpr int FILTER_DISTORTION_AMOUNT = 33;
+constexpr int FILTER_KEY_TRACK = 35;
+constexpr int FILTER_VELOCITY = 36;
+constexpr int FILTER_MOD_WHEEL = 37;
+constexpr int FILTER_LFO = 38;
+constexpr int MOVEMENT_TO_FILTER = 50;
+constexpr int STEREO_PAN = 3;
+constexpr int PLAY_MODE = 5;
+constexpr int PORTAMENTO_MODE = 6;
+constexpr int SOURCE_MODE = 10;
+constexpr int KEY_TRACK = 11;
+constexpr int SOURCE_SEMI = 12;
+constexpr int SOURCE_FINE = 13;
+constexpr int SAMPLE_CHOICE = 19;
+constexpr int SAMPLE_REVERSE = 20;
+constexpr int SAMPLE_OFFSET = 21;
+constexpr int GRAIN_ON = 22;
+constexpr int GRAIN_LENGTH = 23;
+constexpr int GRAIN_SIZE = 24;
+constexpr int GRAIN_RANDOM = 25;
+constexpr int FILTER_MODE = 27;
+constexpr int FILTER_DISTORTION_MODE = 32;
+constexpr int DISTORT_POST_FILTER = 34;
+constexpr int MOVEMENT_TO_PITCH = 51;
+constexpr int MOVEMENT_TO_LEVEL = 52;
+constexpr int MOVEMENT_TO_PAN = 53;
+constexpr int BYPASS_ALL_FX = 76;
+constexpr int LOW_FI_ON = 77;
+constexpr int MOD_FX_ON = 81;
+constexpr int MOD_FX_MODE = 82;
+constexpr int GATOR_STEPS_1 = 88;
+constexpr int GATOR_STEPS_2 = 89;
+constexpr int DELAY_ON = 90;
+constexpr int REVERB_ON = 100;
+constexpr int RIBBON_VALUE = 123;
+constexpr int RIBBON_BIPOLAR = 124;
+constexpr int USER_SAMPLE_GAIN = 245;
+constexpr int GLOBAL_TUNING = 1017;
+constexpr int BRICK_ON = 1018;
+constexpr int MAIN_VOLUME = 1;
+}  // namespace tag
+
+
+constexpr int USER_SAMPLE = 194;
+
+
+constexpr float SMOOTH_KEEP = 0.99f;
+constexpr float SMOOTH_TAKE = 0.00999999f;
+constexpr float PAN_TAKE = 0.100000024f;
+
+// Flushes denormal numbers to zero for the block and restores the host's mode.
+class TDenormalGuard {
+public:
+    TDenormalGuard() : saved(_mm_getcsr()) { _mm_setcsr(saved | 0x8040u); }
+    ~TDenormalGuard() { _mm_setcsr(saved); }
+    TDenormalGuard(const TDenormalGuard&) = delete;
+    TDenormalGuard& operator=(const TDenormalGuard&) = delete;
+
+private:
+    unsigned saved;
+};
+
+float finiteOrZero(float x) { return std::isfinite(x) ? x : 0.0f; }
+
+// int() of a float that may be NaN or huge: limited to the given range first.
+int toIndex(float x, int low, int high) {
+    if (!(x >= static_cast<float>(low))) return low;
+    if (!(x <= static_cast<float>(high))) return high;
+    return static_cast<int>(x);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- entries
+
+void APlugin::processReplacing(float** inputs, float** outputs, int32 sampleFrames) {
+    TDenormalGuard denormals;
+    takeBlockRequests();
+    if (sampleFrames > 0 && (!outputs || !outputs[0] || !outputs[1])) return;
+    if (sampleFrames < 0) sampleFrames = 0;
+
+    if (flags.settingPreset) {
+        for (int32 i = 0; i < sampleFrames; ++i) renderSilentFrame(i, outputs);
+        return;
+    }
+    if (engine.previewFileOn || engine.previewUserOn) {
+        renderPreview(outputs, sampleFrames);
+        return;
+    }
+    renderNormal(inputs, outputs, sampleFrames);
+}
+
+// The accumulating entry adds nothing to the host's buffers; queued MIDI is
+// consumed as on the silent path so that no event waits for ever.
+void APlugin::__processDeprecated(float** /*inputs*/, float** /*outputs*/, int32 sampleFrames) {
+    for (int32 i = 0; i < sampleFrames && midi.numMidiEvents > 0; ++i) processMidi(i);
+}
+
+// Requests made by other threads since the last block, taken here so that the
+// voice arrays are written by the audio thread only.
+void APlugin::takeBlockRequests() {
+    if (engine.resetRequested.exchange(false, std::memory_order_acquire)) reset();
+    if (engine.previewNoteOffRequested.exchange(false, std::memory_order_acquire)) releasePreviewNoteNow();
+    if (engine.previewNoteOnRequested.exchange(false, std::memory_order_acquire)) startPreviewNoteNow();
+}
+
+void APlugin::renderSilentFrame(int frame, float** outputs) {
+    if (midi.numMidiEvents > 0) processMidi(frame);
+    ++engine.fxFrameCount;
+    outputs[0][frame] = 0;
+    outputs[1][frame] = 0;
+}
+
+void APlugin::renderPreview(float** outputs, int32 sampleFrames) {
+    for (int32 i = 0; i < sampleFrames; ++i) {
+        float left = 0, right = 0;
+        const bool fileOn = engine.previewFileOn;
+        const bool userOn = engine.previewUserOn;
+        if (fileOn || userOn) {
+            // The previewed sample plays here once the sample player is part of
+            // the engine; until then a preview has no frames and ends at once.
+            engine.previewPos += 1.0;
+            constexpr int previewLength = 0;
+            if (static_cast<int>(engine.previewPos) >= previewLength) {
+                if (!userOn)
+                    engine.previewFileOn = false;
+                else
+                    engine.previewUserOn = false;
+            }
+        }
+        outputs[0][i] = left;
+        outputs[1][i] = right;
+    }
+}
+
+// ---------------------------------------------------------------- the normal path
+
+void APlugin::renderNormal(float** inputs, float** outputs, int32 sampleFrames) {
+    midi.timeInfo = getTimeInfo(kVstPpqPosValid | kVstTempoValid);
+    if (!(flags.settingPreset || flags.presetPending || flags.screenUpdatePending)) {
+        // Program requests queued by the editor; nothing raises them yet, so
+        // they are only cleared here.
+        engine.waitingProgramFromNo = false;
+        engine.waitingProgramFromName = false;
+        engine.waitingPreviewFromName = false;
+    }
+
+    const float* inputLeft = inputs ? inputs[0] : nullptr;
+    const float* inputRight = inputs ? inputs[1] : nullptr;
+
+    for (int32 i = 0; i < sampleFrames; ++i) {
+        engine.outFrame = {0, 0};
+        if (midi.numMidiEvents > 0) processMidi(i);
+
+        engine.inputFrame = {inputLeft ? finiteOrZero(inputLeft[i]) : 0.0f,
+                             inputRight ? finiteOrZero(inputRight[i]) : 0.0f};
+        if (mod.inputInUse) setModSrc(50, (engine.inputFrame[0] + engine.inputFrame[1]) * 4.0f);
+
+        if ((engine.fxFrameCount & TEngineState::HOUSEKEEPING_MASK) == 0) runHousekeeping();
+
+        if (!flags.settingPreset && !flags.presetPending) {
+            engine.voiceMix = {0, 0, 0, 0};
+            if (mod.whiteNoiseInUse) {
+                const float u = engine.randSeed.uniform();
+                setModSrc(58, 2.0f * u - 1.0f);
+                setModSrc(59, u);
+            }
+            updateRibbon();
+            setGlobalLFOS();
+            if ((engine.frameCount & TEngineState::CONTROL_STEP_MASK) == 0 || engine.forceControlStep)
+                runGlobalControlStep();
+
+            for (int v = 0; v < NUM_VOICES; ++v) {
+                voices.voiceFrame[v] = stereoOverStruct{};
+                if (voices.voiceOn[v]) runVoice(v);
+            }
+            if (engine.distortPostFilter) {
+                doFilter();
+                doDistort();
+            } else {
+                doDistort();
+                doFilter();
+            }
+            for (int v = 0; v < NUM_VOICES; ++v)
+                if (voices.voiceOn[v]) mixVoice(v);
+
+            engine.fxInput = {(engine.voiceMix[0] + engine.voiceMix[2]) * 0.5f + 1e-15f,
+                              (engine.voiceMix[1] + engine.voiceMix[3]) * 0.5f + 1e-15f};
+            applyFX();
+        }
+
+        runOutputStage();
+
+        engine.forceControlStep = false;
+        output.scopeRing[engine.frameCount & TOutputState::SCOPE_RING_MASK] =
+            (engine.outFrame[0] + engine.outFrame[1]) * 0.5f;
+        ++engine.frameCount;
+        ++engine.fxFrameCount;
+        outputs[0][i] = engine.outFrame[0];
+        outputs[1][i] = engine.outFrame[1];
+    }
+}
+
+void APlugin::runHousekeeping() {
+    if (engine.ribbonSpringCountdown >= 0) {
+        --engine.ribbonSpringCountdown;
+        if (engine.ribbonSpringCountdown == 0) setRibbonSpringOn();
+    }
+    if (output.brickOn) updateBrickFilter();
+    if (flags.screenUpdatePending) updateEditorScreen();
+    if (flags.presetPending) applyPendingProgram();
+}
+
+// The program waiting in the program record becomes the sound. The block is
+// silent meanwhile (settingPreset), and MIDI arriving now is discarded.
+void APlugin::applyPendingProgram() {
+    if (flags.settingPreset) return;
+    flags.presetPending = false;
+    flags.settingPreset = true;
+    // TODO(programs): the program code's setPresetParameters takes this place;
+    // until then the record's values are taken as they are.
+    for (int tag = 0; tag < NUM_PARAMS; ++tag) {
+        setParameter(tag, values.programs[0].values[static_cast<std::size_t>(tag)]);
+        values.captured[static_cast<std::size_t>(tag)].store(false, std::memory_order_relaxed);
+    }
+    applyProgramToEngine();
+    flags.settingPreset = false;
+    flags.screenUpdatePending = true;
+}
+
+// What the engine does when a program has been applied: no gliding into it.
+void APlugin::applyProgramToEngine() {
+    updateBaseNote();
+    voices.noteCycle = 0;
+    engine.forceControlStep = true;
+    mod.globalModDest = mod.neutralModDest();
+    output.mainVolumeSmoothed = paramValue(tag::MAIN_VOLUME);
+    output.mainVolumeGain = outputstage::mainVolumeGain(output.mainVolumeSmoothed);
+    voices.curVoice = 0;
+    voices.lastVoice = 0;
+    engine.sourceMode = paramStep(tag::SOURCE_MODE);
+    voices.playMode = paramStep(tag::PLAY_MODE);
+    voices.portamentoMode = paramStep(tag::PORTAMENTO_MODE);
+    engine.modFXMode = paramStep(tag::MOD_FX_MODE);
+    voices.noteStackTop = -1;
+    voices.monoHeld = false;
+    engine.previewPos = 0;
+    engine.previewFileOn = false;
+    engine.previewUserOn = false;
+    engine.ribbonSpringOn = false;
+    engine.ribbonPos = engine.ribbonSmoothed = paramValue(tag::RIBBON_VALUE);
+    engine.ribbonSpringStep = 0;
+    reset();
+}
+
+// ---------------------------------------------------------------- global control step
+
+void APlugin::runGlobalControlStep() {
+    setLastVoice();
+
+    midi.modWheelSmoothed = SMOOTH_KEEP * midi.modWheelSmoothed + SMOOTH_TAKE * midi.modWheel + 1e-15f;
+    mod.globalModSrc()[1] = midi.modWheelSmoothed;
+    setModSrc(57, 1.0f);
+
+    // Route sources in use, the sources the effects write afresh, the routes.
+    buildRoutes();
+
+    // Tempo and transport. A host tempo that is not a number keeps the last one.
+    if (const VstTimeInfo* time = midi.timeInfo) {
+        if ((time->flags & kVstTempoValid) && std::isfinite(time->tempo)) {
+            engine.tempoD = std::clamp(time->tempo, 1.0, 30000.0);
+            rate.tempo = static_cast<float>(engine.tempoD);
+        }
+        rate.rateOverTempo = rate.curSampleRate / rate.tempo;
+        rate.samplesPerBar = rate.barFactor / rate.tempo;
+        engine.lastTransportPlaying = engine.transportPlaying;
+        engine.transportPlaying = time->flags & kVstTransportPlaying;
+        if (engine.transportPlaying && !engine.lastTransportPlaying) {
+            initGlobalLFO(0);
+            initGlobalLFO(1);
+            // The Mod FX phases and the Gator restart here with the effects chain.
+            setRibbbonSpringOff();
+        } else if (!engine.transportPlaying && engine.lastTransportPlaying) {
+            setRibbbonSpringOff();
+        }
+    }
+
+    updateVolumes();
+    engine.tuneInc = std::exp2(2.0f * paramValue(tag::GLOBAL_TUNING) - 1.0f) * voices.baseNoteInc;
+
+    const int sourceMode = paramStep(tag::SOURCE_MODE);
+    const int playMode = paramStep(tag::PLAY_MODE);
+    const int portamentoMode = paramStep(tag::PORTAMENTO_MODE);
+    const int modFXMode = paramStep(tag::MOD_FX_MODE);
+    // A change of the way notes are played lets every sounding voice go.
+    if (engine.controlStepsStarted &&
+        (playMode != voices.playMode || portamentoMode != voices.portamentoMode || sourceMode != engine.sourceMode))
+        releasePreviewNoteNow();
+    engine.sourceMode = sourceMode;
+    voices.playMode = playMode;
+    voices.portamentoMode = portamentoMode;
+    // A Mod FX mode change restarts the Mod FX with the effects chain.
+    engine.modFXMode = modFXMode;
+    engine.controlStepsStarted = true;
+
+    engine.filterDistortionMode = paramStep(tag::FILTER_DISTORTION_MODE);
+    units.distortion.setType(engine.filterDistortionMode);
+    engine.filterMode = paramStep(tag::FILTER_MODE);
+    for (TFilter& filter : units.voiceFilter) filter.setType(engine.filterMode, true);
+
+    float semi = static_cast<float>(static_cast<int>(paramValue(tag::SOURCE_SEMI) * 96.99f) - 48) / 12.0f;
+    if (engine.sourceMode > 2) semi += (2.0f * paramValue(tag::SOURCE_FINE) - 1.0f) / 12.0f;
+    engine.sourceSemi = semi;
+    engine.sourceRatio = std::exp2(semi);
+    engine.sourceInc = engine.tuneInc * engine.sourceRatio;
+
+    engine.sampleOffset = paramStep(tag::SAMPLE_CHOICE) == USER_SAMPLE ? 0.0f : paramValue(tag::SAMPLE_OFFSET);
+
+    engine.keyTrackOn = paramOn(tag::KEY_TRACK);
+    engine.sampleReverseOn = paramOn(tag::SAMPLE_REVERSE);
+    engine.grainOn = paramOn(tag::GRAIN_ON);
+    engine.distortPostFilter = paramOn(tag::DISTORT_POST_FILTER);
+    output.brickOn = paramOn(tag::BRICK_ON);
+    engine.bypassAllFX = paramOn(tag::BYPASS_ALL_FX);
+    engine.lowFiOn = paramOn(tag::LOW_FI_ON);
+    engine.modFXOn = paramOn(tag::MOD_FX_ON);
+    engine.delayOn = paramOn(tag::DELAY_ON);
+    engine.reverbOn = paramOn(tag::REVERB_ON);
+
+    engine.userSampleGain = static_cast<float>(std::pow(10.0, (80.0 * paramValue(tag::USER_SAMPLE_GAIN) - 40.0) / 20.0));
+
+    const auto gatorMask1 = static_cast<unsigned>(paramValue(tag::GATOR_STEPS_1) * 65535.9f) & 0xFFFFu;
+    const auto gatorMask2 = static_cast<unsigned>(paramValue(tag::GATOR_STEPS_2) * 65535.9f) & 0xFFFFu;
+    for (int step = 0; step < 16; ++step) {
+        engine.gatorStepGain[step] = (gatorMask1 >> step) & 1u ? 1.0f : 0.0f;
+        engine.gatorStepGain[16 + step] = (gatorMask2 >> step) & 1u ? 1.0f : 0.0f;
+    }
+}
+
+// ---------------------------------------------------------------- voices
+
+void APlugin::runVoiceControlStep(int v) {
+    setEnvs(v);
+
+    const bool justStarted = voices.voiceJustStarted[v];
+    auto smooth = [justStarted](float& smoothed, float target) {
+        smoothed = justStarted ? target : SMOOTH_KEEP * smoothed + SMOOTH_TAKE * target;
+    };
+    smooth(midi.voiceModWheelSmoothed[v], midi.voiceModWheel[v]);
+    smooth(midi.polyAftertouchSmoothed[v], midi.polyAftertouch[v]);
+    smooth(midi.voicePressureSmoothed[v], midi.voicePressure[v]);
+    auto& voiceSrc = mod.voiceModSrc(v);
+    auto& voiceMidiSrc = mod.voiceMidiModSrc(v);
+    voiceSrc[1] = midi.voiceModWheelSmoothed[v];
+    voiceSrc[2] = std::max(midi.voiceModWheelSmoothed[v], midi.voicePressureSmoothed[v]);
+    voiceSrc[3] = midi.voicePressureSmoothed[v];
+    voiceSrc[4] = midi.polyAftertouchSmoothed[v];
+    const bool isCurrent = v == voices.curVoice;
+    if (isCurrent) {
+        auto& global = mod.globalModSrc();
+        global[2] = voiceSrc[2];
+        global[3] = voiceSrc[3];
+        global[4] = voiceSrc[4];
+    }
+    for (int s = 19; s <= 38; ++s) {
+        voiceSrc[s] = justStarted ? voiceMidiSrc[s] : SMOOTH_KEEP * voiceSrc[s] + SMOOTH_TAKE * voiceMidiSrc[s];
+        if (isCurrent) mod.globalModSrc()[s] = voiceMidiSrc[s];
+    }
+
+    const float bend = voiceSrc[18] * 0.5f + 0.5f;
+    voices.voiceBend[v] = bend > 0.5f ? getPitchBendValue(9, bend) : -getPitchBendValue(8, 1.0f - bend);
+
+    const auto& dest = mod.voiceModDest(v);
+    voices.voiceGrainLen[v] = std::clamp(paramValue(tag::GRAIN_LENGTH) + dest[destination::GRAIN_LENGTH], 0.0f, 1.0f);
+    voices.voiceGrainSize[v] = std::exp2(9.0f * std::clamp(paramValue(tag::GRAIN_SIZE) + dest[destination::GRAIN_SIZE], 0.0f, 1.0f)) *
+                               rate.curSampleRate / 1000.0f;
+    voices.voiceGrainRandom[v] = std::clamp(paramValue(tag::GRAIN_RANDOM) + dest[destination::GRAIN_RANDOM], 0.0f, 1.0f);
+    TFilter& filter = units.voiceFilter[v];
+    filter.setMod(2.0f * paramValue(tag::FILTER_MOD_WHEEL) - 1.0f + dest[destination::FILTER_MOD_WHEEL], voiceSrc[1]);
+    filter.setTrack(2.0f * paramValue(tag::FILTER_KEY_TRACK) - 1.0f + dest[destination::FILTER_KEY_TRACK], voiceSrc[6]);
+    filter.setVel(2.0f * paramValue(tag::FILTER_VELOCITY) - 1.0f + dest[destination::FILTER_VELOCITY],
+                  voices.voiceVelocity[v]);
+}
+
+void APlugin::runVoice(int v) {
+    if ((voices.voiceFrameCount[v] & TEngineState::CONTROL_STEP_MASK) == 0) runVoiceControlStep(v);
+    if (!voices.voiceOn[v]) return;  // the envelope step may have ended it
+
+    const auto& dest = mod.voiceModDest(v);
+    if (voices.voiceJustStarted[v]) {
+        const float u1 = engine.randSeed.uniform();
+        const float u2 = engine.randSeed.uniform();
+        voices.voiceRandFactor[v] = {std::exp2(double(dest[destination::MOVEMENT_HUMANIZE]) * (4.0 * u1 - 2.0)),
+                                     std::exp2(double(dest[destination::FREE_LFO_HUMANIZE]) * (4.0 * u2 - 2.0))};
+    }
+    setVoiceLFOS(v);
+    applyVoiceRoutes(v);
+
+    // Portamento.
+    const int portamento = voices.portamentoMode;
+    const bool gliding = portamento == 1 || portamento == 2 || ((portamento == 3 || portamento == 4) && getNotesPlaying() > 1);
+    if (gliding) {
+        voices.glidePos[v] += voices.glideStep[v];
+        if ((voices.glideDir[v] < 0 && voices.glidePos[v] < voices.voicePitch[v]) ||
+            (voices.glideDir[v] > 0 && voices.glidePos[v] > voices.voicePitch[v]))
+            voices.glidePos[v] = voices.voicePitch[v];
+    } else {
+        voices.glidePos[v] = voices.voicePitch[v];
+    }
+
+    // Pitch in octaves.
+    const float octave = static_cast<float>(toIndex(dest[destination::SOURCE_OCTAVE] * 8.0f + 0.1f, -64, 64));
+    const float pitch = dest[destination::SOURCE_FINE] / 12.0f + octave +
+                        ((paramValue(tag::MOVEMENT_TO_PITCH) + dest[destination::MOVEMENT_TO_PITCH]) * 8.0f - 4.0f) *
+                            mod.voiceModSrc(v)[39] +
+                        dest[destination::SOURCE_SEMI] + voices.voiceBend[v];
+    const float key = engine.keyTrackOn ? voices.glidePos[v] : 0.0f;
+    const float ratio = std::exp2(pitch + key);
+    voices.voiceInc[v] = engine.sourceInc * ratio * 0.5f;
+    voices.voiceSamplePitch[v] = double(engine.sourceRatio) * ratio * 0.5;
+    voices.subInc[v] = std::exp2(dest[destination::SUB_SEMI] + dest[destination::SUB_FINE] / 12.0f) * voices.voiceInc[v] * 0.5f;
+    const int tableNote = toIndex(12.0f * (pitch + engine.sourceSemi + key), -100000, 100000);
+    voices.waveIndex[v] = std::min(std::max(tableNote, -57), 70) + 57;
+    voices.subIndex[v] = std::max(std::min(tableNote, 70), -45) + 45;
+
+    renderSource(v);
+}
+
+void APlugin::renderSource(int v) {
+    const auto& dest = mod.voiceModDest(v);
+    TVoiceSourceInput input;
+    input.sourceMode = engine.sourceMode;
+    input.sampleRate = rate.curSampleRate;
+    input.voiceInc = voices.voiceInc[v];
+    input.subInc = voices.subInc[v];
+    input.waveIndex = voices.waveIndex[v];
+    input.subIndex = voices.subIndex[v];
+    input.noiseMix = paramValue(tag::NOISE_MIX);
+    input.waveMix = paramValue(tag::WAVE_MIX);
+    input.waveSampleNoiseMix = paramValue(tag::WAVE_SAMPLE_NOISE_MIX);
+    input.waveSymmetry = paramValue(tag::WAVE_SYMMETRY);
+    input.waveFeedback = paramValue(tag::WAVE_FEEDBACK);
+    input.sourceMix = dest[destination::SOURCE_MIX];
+    input.sourceBandWidth = dest[destination::SOURCE_BAND_WIDTH];
+    input.sourceWaveSampleNoise = dest[destination::SOURCE_WAVE_SAMPLE_NOISE];
+    input.sourceSymmetry = dest[destination::SOURCE_SYMMETRY];
+    input.sourceFeedback = dest[destination::SOURCE_FEEDBACK];
+    input.sourcePhase = dest[destination::SOURCE_PHASE];
+    input.sourceWrap = dest[destination::SOURCE_WRAP];
+    input.subVolume = dest[destination::SUB_VOLUME];
+    input.subPan = dest[destination::SUB_PAN];
+    input.subWaveMix = dest[destination::SUB_WAVE_MIX];
+    input.subSymmetry = dest[destination::SUB_SYMMETRY];
+    input.subPhaseOffset = dest[destination::SUB_PHASE];
+    input.subVolumeSmoothed = output.subVolumeSmoothed;
+    input.subVolumeGain = output.subVolumeGain;
+    // "Sample" plays silence until the sample player is part of the voice.
+    voices.voiceFrame[v] =
+        renderVoiceSource(v, input, units.source, units.engineTables, units.pinkNoise, units.noiseSeed,
+                          units.voiceBPFilter[v], v == voices.curVoice ? &units.noiseAmountShown : nullptr);
+}
+
+// Distortion over the 16 voice frames (kind 0 passes them unchanged).
+void APlugin::doDistort() {
+    for (int v = 0; v < NUM_VOICES; ++v)
+        units.distortAmountDest[v] = mod.voiceModDest(v)[destination::FILTER_DISTORT_AMOUNT];
+    units.distortion.process(voices.voiceFrame.data(), voices.voiceOn.data(), voices.voiceJustStarted.data(),
+                             paramValue(tag::FILTER_DISTORTION_AMOUNT), units.distortAmountDest.data(),
+                             units.noiseSeed);
+}
+
+// The voice filter of every sounding voice (type 0 passes the frame).
+void APlugin::doFilter() {
+    const float frequency = paramValue(tag::FILTER_FREQUENCY);
+    const float spreadParameter = paramValue(tag::FILTER_SPREAD);
+    const float resonance = paramValue(tag::FILTER_RESONANCE);
+    const float vowel = paramValue(tag::FILTER_VOWEL);
+    const float lfoAmount = 2.0f * paramValue(tag::FILTER_LFO) - 1.0f;
+    const float movementAmount = paramValue(tag::MOVEMENT_TO_FILTER);
+    for (int v = 0; v < NUM_VOICES; ++v) {
+        if (!voices.voiceOn[v]) continue;
+        const auto& dest = mod.voiceModDest(v);
+        TFilter& filter = units.voiceFilter[v];
+        filter.setLFO(lfoAmount + dest[destination::FILTER_LFO], mod.voiceModSrc(v)[47]);
+        const float offset =
+            (2.0f * (movementAmount + dest[destination::MOVEMENT_TO_FILTER]) - 1.0f) * movement.movementSmoothed[v] +
+            dest[destination::FILTER_FREQUENCY];
+        const stereoOverStruct in = voices.voiceFrame[v];
+        filter.process(frequency, std::exp2(spreadParameter + dest[destination::FILTER_SPREAD]), {offset, offset},
+                       std::clamp(resonance + dest[destination::FILTER_RESONANCE], 0.0f, 1.0f),
+                       std::clamp(vowel + dest[destination::FILTER_VOWEL], 0.0f, 1.0f), in, voices.voiceFrame[v]);
+    }
+}
+
+void APlugin::mixVoice(int v) {
+    auto& lanes = voices.voiceFrame[v].lane;
+    auto& dc = voices.dcState[v];
+    const float k = rate.dcCoef;
+    for (int sub = 0; sub < 2; ++sub)
+        for (int channel = 0; channel < 2; ++channel) {
+            float& x = lanes[sub * 2 + channel];
+            dc[channel] = dc[channel] + (x - dc[channel]) * k + 1e-15f;
+            x = x - dc[channel];
+        }
+
+    const auto& dest = mod.voiceModDest(v);
+    const float panTarget = std::clamp(paramValue(tag::STEREO_PAN) + dest[destination::PAN] +
+                                           (voices.movementPan[v] - 0.5f) *
+                                               (paramValue(tag::MOVEMENT_TO_PAN) + dest[destination::MOVEMENT_TO_PAN]),
+                                       0.0f, 1.0f);
+    voices.voicePan[v] =
+        voices.voiceJustStarted[v] ? panTarget : 0.9f * voices.voicePan[v] + PAN_TAKE * panTarget;
+
+    const float levelAmount = std::clamp(paramValue(tag::MOVEMENT_TO_LEVEL) + dest[destination::MOVEMENT_TO_LEVEL], 0.0f, 1.0f);
+    const float gain = static_cast<float>(voices.envRamp[v]) * voices.voiceVelGain[v] *
+                       (voices.movementLevel[v] * levelAmount + (1.0f - levelAmount)) * dest[destination::VOLUME] *
+                       static_cast<float>(voices.fadeGain[v]);
+    voices.fadeGain[v] = std::min(voices.fadeGain[v] + voices.fadeStep[v], 1.0);
+
+    float leftGain, rightGain;
+    outputstage::panGains(voices.voicePan[v], leftGain, rightGain);
+    engine.voiceMix[0] += leftGain * gain * lanes[0] + 1e-15f;
+    engine.voiceMix[1] += rightGain * gain * lanes[1] + 1e-15f;
+    engine.voiceMix[2] += leftGain * gain * lanes[2] + 1e-15f;
+    engine.voiceMix[3] += rightGain * gain * lanes[3] + 1e-15f;
+
+    if (mod.voiceOutputInUse) {
+        const float sum = lanes[0] + lanes[1] + lanes[2] + lanes[3];
+        mod.voiceModSrc(v)[51] = sum;
+        if (v == voices.curVoice) mod.globalModSrc()[51] = sum;
+    }
+
+    voices.envRamp[v] += voices.envStep[v];
+    voices.voiceJustStarted[v] = false;
+    ++voices.voiceFrameCount[v];
+}
+
+void APlugin::initFX() {
+    engine.fxFrameCount = 0;
+    // The effects chain's delay lines, reverb and Mod FX clear here with the chain.
 }

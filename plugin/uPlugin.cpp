@@ -247,4 +247,8 @@ void APlugin::setSampleRate(float newRate) {
     rate.samplesPerBar = 240.0f * newRate / rate.tempo;
     // The base note, the Gator, the voices, the filters and the effects follow
     // the new rate from here as the engine grows.
+    if (!units.tablesBuilt) initEngineUnits();
+    updateBaseNote();
+    turnAllVoicesOff();
+    initFilters();
 }

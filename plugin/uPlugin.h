@@ -199,6 +199,104 @@ public:
     // ==== parameters: end
 
     // ==== engine: begin
+    // ---- MIDI input (engine/uPluginMidi.cpp)
+    int32 processEvents(vst::VstEvents* events) override;
+    // Hands every event due in this frame to the engine (audio thread).
+    void processMidi(long frame);
+    void setMIDILatch(int tag, bool arm);
+    void setMIDICCNum(int tag);
+    void resetMIDI();
+    void resetMIDICapture();
+    void updateMIDIChannel(bool force);
+    // Reads the controller map and the MIDI switches from the preferences
+    // (start-up and whenever the settings change; never the audio thread).
+    void loadMIDIPreferences();
+
+    // ---- block loop (engine/uPluginProcess.cpp)
+    void __processDeprecated(float** inputs, float** outputs, int32 sampleFrames) override;
+
+    // ---- notes and voices (engine/uPluginVoices.cpp)
+    void midiNoteDown(int note, int velocity, int channel);
+    void midiNoteRelease(int note, int channel);
+    void setNotePressed(int voice, int note, int velocity, bool retrigger);
+    void getNextCurVoice();
+    void setVoiceOn(int voice);
+    void setVoiceOff(int voice);
+    void setVoiceTotallyOff(int voice);
+    void turnAllVoicesOff();
+    void setEverythingOff(bool hard);
+    bool isValidVoice(int voice) const { return static_cast<unsigned>(voice) < NUM_VOICES; }
+    bool getIsVoicePlaying(int voice) const { return isValidVoice(voice) && voices.voiceOn[voice]; }
+    int getNotesOn() const;
+    int getNotesPlaying() const;
+    void setLastVoice();
+    float getPitchBendValue(int tag, float x);
+    void updateBaseNote();
+    // Editor thread: the request is taken by the audio thread at its next block.
+    void previewNoteOn();
+    void previewNoteReleased();
+    void requestReset();
+    // Audio thread (program application and the block start).
+    void reset();
+
+    // ---- modulation sources and envelopes (the modulation engine, engine/uPluginMod.cpp)
+    void setModSrc(int src, float value);
+    void setModSrc(int src, float value, int channel);
+    void setEnvs(int voice);
+
+    // ---- output stage and the voices' filters (engine/uPluginOutput.cpp)
+    // Builds the per-instance engine tables and the process-wide tables the
+    // voices read (start-up, before the audio thread runs; once).
+    void initEngineUnits();
+    void initFilters();
+    void updateBrickFilter();
+    void updateVolumes();
+    float getMainVolumeGain() const { return output.mainVolumeGain; }
+
+    TEngineState engine;
+    TVoiceState voices;
+    TModState mod;
+    TOutputState output;
+    TVoiceUnits units;
+
+protected:
+    // Block loop pieces (engine/uPluginProcess.cpp).
+    void takeBlockRequests();
+    void renderSilentFrame(int frame, float** outputs);
+    void renderPreview(float** outputs, int32 sampleFrames);
+    void renderNormal(float** inputs, float** outputs, int32 sampleFrames);
+    void runHousekeeping();
+    void runGlobalControlStep();
+    void runVoice(int voice);
+    void runVoiceControlStep(int voice);
+    void renderSource(int voice);
+    void mixVoice(int voice);
+    void doDistort();
+    void doFilter();
+    void applyFX();
+    void runOutputStage();
+    void handleMidiEvent(const vst::VstMidiEvent& event);
+    void handleController(int controller, int value, int channel);
+    void releasePreviewNoteNow();
+    void startPreviewNoteNow();
+    void stopAllForPreview();
+    void initFX();
+    // Modulation steps the loop calls (engine/uPluginMod.cpp, engine/uPluginMovement.cpp).
+    void buildRoutes();
+    void applyVoiceRoutes(int voice);
+    void setGlobalLFOS();
+    void setVoiceLFOS(int voice);
+    void initVoiceLFO(int voice, int lfo);
+    void initGlobalLFO(int lfo);
+    // Parameter reads of the engine, in one place.
+    float paramValue(int tag) const { return values.curValue[static_cast<std::size_t>(tag)]; }
+    int paramStep(int tag) const { return getSteppedValue(tag); }
+    bool paramOn(int tag) const { return getOnOff(tag); }
+    void applyPendingProgram();
+    void applyProgramToEngine();
+    float silenceGateLimit() const;
+
+public:
     // ==== engine: end
 
     // ==== modulation: begin

@@ -1,0 +1,51 @@
+// The output stage: the brick-wall low-pass, main and sub volume, the clamp,
+// the stereo spread, the scope ring and the silence gate's count.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+// A state-variable low-pass with damping 1, run four times per frame on a held
+// input, one two-pole section per channel.
+struct TBrickFilter {
+    float g = 0, h = 0;
+    float d = 2.0f, c = 0;
+    std::array<float, 2> s1{}, s2{};
+
+    // Sets the coefficients for a cut-off in Hz at the given host rate. The
+    // normalised frequency is kept below the Nyquist limit of the four-times
+    // rate, where sin/cos of the prewarp would turn the filter unstable.
+    void setFrequency(double cutoffHz, double sampleRate);
+    // Clears the coefficients and the states (silence until setFrequency).
+    void clear();
+    float process(int channel, float x);
+};
+
+struct TOutputState {
+    static constexpr int SCOPE_RING_SIZE = 131072;
+    static constexpr std::uint32_t SCOPE_RING_MASK = SCOPE_RING_SIZE - 1;
+
+    std::int32_t silentFrames = 0;
+    float mainVolumeSmoothed = 0;
+    float mainVolumeGain = 0;
+    float subVolumeSmoothed = 0;
+    float subVolumeGain = 0;
+    bool brickOn = false;
+    TBrickFilter brickFilter;
+    std::array<float, SCOPE_RING_SIZE> scopeRing{};
+};
+
+// The pure per-frame arithmetic of the output stage, shared by the block loop
+// and its tests.
+namespace outputstage {
+// 10^((80 v - 60) / 20): -60 dB at 0, +20 dB at 1.
+float mainVolumeGain(float smoothed);
+// 10^((80 v - 80) / 20): -80 dB at 0, 0 dB at 1.
+float subVolumeGain(float smoothed);
+// Hard limit of both channels to -0.99..0.99 (NaN reads as 0).
+float clampOutput(float x);
+// s = 1 keeps the image, s = 0 sums to mono.
+void stereoSpread(float spread, float& left, float& right);
+// Voice pan law: left min(2 - 2p, 1), right min(2p, 1), neither below 0.
+void panGains(float pan, float& left, float& right);
+}  // namespace outputstage

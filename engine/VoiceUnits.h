@@ -1,0 +1,30 @@
+// The DSP units every voice runs through, owned by APlugin: the per-instance
+// engine tables the sources and LFOs read, the pink-noise rows, the source
+// state, the tuned-noise band-pass and the main filter of each voice, and the
+// voice distortion.
+#pragma once
+
+#include <array>
+
+#include "engine/dsp/Distortion.h"
+#include "engine/dsp/EngineTables.h"
+#include "engine/dsp/PinkNoise.h"
+#include "engine/dsp/TFilter.h"
+#include "engine/dsp/VoiceSource.h"
+
+struct TVoiceUnits {
+    TEngineTables engineTables;
+    TPinkNoise pinkNoise;
+    // The noise module's seed: draws of the sources, the band-pass and the
+    // distortion's noise kind.
+    TRandSeed noiseSeed;
+    TVoiceSourceState source;
+    std::array<TFilter, 16> voiceBPFilter;
+    std::array<TFilter, 16> voiceFilter;
+    TDistortion distortion;
+    // "Filter Distort Amount" of each voice for the distortion pass.
+    std::array<float, 16> distortAmountDest{};
+    // The wave/sample noise amount of the current voice, for the editor.
+    float noiseAmountShown = 0;
+    bool tablesBuilt = false;
+};

@@ -1,0 +1,291 @@
+// MIDI input: the event queue, dispatch at each event's frame, the controllers
+// that feed modulation sources, sustain, the all-off controllers, and MIDI learn
+// with soft takeover.
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "engine/EnginePreferences.h"
+#include "platform/MessageBox.h"
+#include "plugin/uPlugin.h"
+
+using namespace vst;
+
+namespace {
+
+constexpr int FIRST_SLOT = 1;
+constexpr int LAST_SLOT = 250;
+
+// Controllers whose value becomes a modulation source, and the source each feeds.
+struct TControllerSource {
+    int controller;
+    int source;
+};
+constexpr TControllerSource CONTROLLER_SOURCES[] = {
+    {2, 19},  {3, 20},  {4, 21},  {11, 22}, {16, 23}, {17, 24}, {18, 25}, {19, 26}, {20, 27}, {21, 28},
+    {74, 29}, {84, 30}, {85, 31}, {86, 32}, {87, 33}, {88, 34}, {89, 35}, {90, 36}, {113, 37}, {114, 38},
+};
+
+constexpr int RIBBON_VALUE_TAG = 123;
+constexpr int PLAY_MODE_POLY_MPE = 1;
+
+bool isAllOffController(int controller) { return controller == 120 || controller == 121 || controller == 123; }
+
+bool isNoteOff(const VstMidiEvent& event) {
+    auto status = static_cast<unsigned char>(event.midiData[0]) & 0xF0;
+    return status == 0x80 || (status == 0x90 && (event.midiData[2] & 127) == 0);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- queue
+
+int32 APlugin::processEvents(VstEvents* events) {
+    if (!events || events->numEvents <= 0) return 1;
+    for (int32 i = 0; i < events->numEvents; ++i) {
+        const VstEvent* event = events->events[i];
+        if (!event || event->type != kVstMidiType) continue;
+        VstMidiEvent incoming;
+        std::memcpy(&incoming, event, sizeof incoming);
+        // A negative offset (other than a host's mistake) would never count down
+        // to zero and would hold its slot for ever; it means "now".
+        incoming.deltaFrames = std::max(incoming.deltaFrames, 0);
+
+        int freeSlot = 0;
+        if (midi.numMidiEvents < MIDI_QUEUE_SIZE)
+            for (int slot = FIRST_SLOT; slot <= LAST_SLOT; ++slot)
+                if (midi.midiEvents[slot].deltaFrames == MIDI_SLOT_FREE) {
+                    freeSlot = slot;
+                    break;
+                }
+        if (freeSlot) {
+            midi.midiEvents[freeSlot] = incoming;
+            ++midi.numMidiEvents;
+            continue;
+        }
+        // Full queue. A lost note-off leaves a note hanging, so a note-off takes
+        // the place of the queued event that is furthest away and is not a note-off.
+        if (!isNoteOff(incoming)) continue;
+        int victim = 0;
+        for (int slot = FIRST_SLOT; slot <= LAST_SLOT; ++slot) {
+            const VstMidiEvent& queued = midi.midiEvents[slot];
+            if (queued.deltaFrames == MIDI_SLOT_FREE || isNoteOff(queued)) continue;
+            if (!victim || queued.deltaFrames >= midi.midiEvents[victim].deltaFrames) victim = slot;
+        }
+        if (victim) midi.midiEvents[victim] = incoming;
+    }
+    return 1;
+}
+
+// An event queued with offset d is handled in frame d of the block: each frame
+// counts the pending offsets down by one, and an offset of 0 is due now.
+void APlugin::processMidi(long /*frame*/) {
+    for (int slot = FIRST_SLOT; slot <= LAST_SLOT; ++slot) {
+        VstMidiEvent& event = midi.midiEvents[slot];
+        if (event.deltaFrames == MIDI_SLOT_FREE) continue;
+        if (event.deltaFrames > 0) {
+            --event.deltaFrames;
+            continue;
+        }
+        if (midi.numMidiEvents > 0) --midi.numMidiEvents;
+        midi.timeInfo = getTimeInfo(kVstPpqPosValid | kVstTempoValid);
+        handleMidiEvent(event);
+        event.deltaFrames = MIDI_SLOT_FREE;
+    }
+}
+
+// ---------------------------------------------------------------- dispatch
+
+void APlugin::handleMidiEvent(const VstMidiEvent& event) {
+    const int status = static_cast<unsigned char>(event.midiData[0]);
+    const int channel = status & 15;
+    const int kind = status & 0xF0;
+    const int note = event.midiData[1] & 127;
+    const int value = event.midiData[2] & 127;
+
+    const int receiveChannel = midi.midiChannel.load(std::memory_order_relaxed);
+    if (receiveChannel != -1 && channel != receiveChannel) return;
+    // While a program is applied every event is discarded, note-offs included
+    // (the program's reset ends every voice anyway).
+    if (flags.settingPreset) return;
+
+    const bool mpe = voices.playMode == PLAY_MODE_POLY_MPE;
+    switch (kind) {
+        case 0x90:
+            if (value > 0)
+                midiNoteDown(note, value, channel);
+            else
+                midiNoteRelease(note, channel);
+            break;
+        case 0x80: midiNoteRelease(note, channel); break;
+        case 0xA0: {
+            const float amount = value / 127.0f;
+            if (mpe) {
+                for (int v = 0; v < NUM_VOICES; ++v)
+                    if (voices.voiceChannel[v] == channel) midi.polyAftertouch[v] = amount;
+                midi.channelPolyAftertouch[channel] = amount;
+            } else {
+                bool found = false;
+                for (int v = 0; v < NUM_VOICES; ++v)
+                    if (voices.voiceOn[v] && voices.voiceNote[v] == note) {
+                        midi.polyAftertouch[v] = amount;
+                        found = true;
+                    }
+                if (!found) midi.polyAftertouch.fill(amount);
+            }
+            break;
+        }
+        case 0xD0: {
+            const float pressure = note / 127.0f;
+            if (mpe) {
+                for (int v = 0; v < NUM_VOICES; ++v)
+                    if (voices.voiceChannel[v] == channel) midi.voicePressure[v] = pressure;
+                midi.channelPressure[channel] = pressure;
+            } else {
+                midi.voicePressure.fill(pressure);
+            }
+            break;
+        }
+        case 0xE0: {
+            // -1 at 0x0000, 0 at 0x2000, just under +1 at 0x3FFF.
+            const float bend = ((note * 0.0078125f + value) * 0.0078125f - 0.5f) * 2.0f;
+            if (mpe) {
+                for (int v = 0; v < NUM_VOICES; ++v)
+                    if (voices.voiceChannel[v] == channel) mod.voiceModSrc(v)[18] = bend;
+                mod.channelModSrc[channel][18] = bend;
+            } else {
+                for (int v = 0; v < NUM_VOICES; ++v) mod.voiceModSrc(v)[18] = bend;
+            }
+            midi.pitchBend = bend;
+            mod.globalModSrc()[18] = bend;
+            break;
+        }
+        case 0xB0: handleController(note, value, channel); break;
+        default: break;  // program change, system messages: not used
+    }
+}
+
+void APlugin::handleController(int controller, int value, int channel) {
+    const float v = value / 127.0f;
+    const bool mpe = voices.playMode == PLAY_MODE_POLY_MPE;
+
+    if (controller == 1) {
+        if (mpe) {
+            for (int voice = 0; voice < NUM_VOICES; ++voice)
+                if (voices.voiceChannel[voice] == channel) midi.voiceModWheel[voice] = v;
+            midi.channelModWheel[channel] = v;
+        } else {
+            midi.voiceModWheel.fill(v);
+        }
+        midi.modWheel = v;
+    } else if (controller == 64) {
+        const bool wasOn = midi.sustainOn;
+        midi.sustainOn = v > 0.5f;
+        if (wasOn && !midi.sustainOn) {
+            // Pedal up: the releases held back while it was down happen now, and
+            // the held-back flags are spent so a later note on the voice starts clean.
+            for (int voice = 0; voice < NUM_VOICES; ++voice) {
+                voices.voiceKeyUp[voice] = voices.voiceKeyUp[voice] || voices.voiceSustainKeyUp[voice];
+                voices.voiceRelease[voice] = voices.voiceRelease[voice] || voices.voiceSustainRelease[voice];
+                voices.voiceSustainKeyUp[voice] = false;
+                voices.voiceSustainRelease[voice] = false;
+            }
+        }
+    } else if (isAllOffController(controller)) {
+        setEverythingOff(true);
+        return;  // these can be neither learned nor mapped
+    } else {
+        for (const TControllerSource& entry : CONTROLLER_SOURCES)
+            if (entry.controller == controller) {
+                setModSrc(entry.source, v, channel);
+                break;
+            }
+    }
+
+    // MIDI learn: the next controller takes the armed tag.
+    if (midi.midiLearnArmed.load(std::memory_order_relaxed)) {
+        const int tag = midi.midiLearnTag.load(std::memory_order_relaxed);
+        if (isValidTag(tag)) {
+            midi.midiCCTag[controller].store(tag, std::memory_order_relaxed);
+            values.captureValue[tag] = getParameter(tag);
+            values.captured[tag].store(false, std::memory_order_relaxed);
+            enginepreferences::storeControllerBinding(controller, tag);
+        }
+        midi.midiLearnArmed.store(false, std::memory_order_relaxed);
+    }
+
+    const int tag = midi.midiCCTag[controller].load(std::memory_order_relaxed);
+    if (tag == 0 || !isValidTag(tag)) return;
+    if (enginepreferences::captureModeSetting() && !values.captured[tag].load(std::memory_order_relaxed)) {
+        // Soft takeover: the controller moves the parameter only once it has
+        // come close to the value the parameter had when it was captured.
+        if (std::abs(v - values.captureValue[tag]) >= TMidiState::CAPTURE_WINDOW) {
+            flags.screenUpdatePending = true;
+            return;
+        }
+        values.captured[tag].store(true, std::memory_order_relaxed);
+    }
+    setParameter(tag, v);
+    flags.screenUpdatePending = true;
+    if (tag == RIBBON_VALUE_TAG && enginepreferences::springModeSetting())
+        engine.ribbonSpringCountdown = TMidiState::RIBBON_SPRING_COUNTDOWN;
+}
+
+// ---------------------------------------------------------------- learn and bindings
+
+void APlugin::setMIDILatch(int tag, bool arm) {
+    if (!isValidTag(tag)) return;
+    midi.midiLearnTag.store(tag, std::memory_order_relaxed);
+    if (arm) {
+        midi.midiLearnArmed.store(true, std::memory_order_relaxed);
+        return;
+    }
+    for (int controller = 0; controller < TMidiState::NUM_CONTROLLERS; ++controller)
+        if (midi.midiCCTag[controller].load(std::memory_order_relaxed) == tag) {
+            midi.midiCCTag[controller].store(0, std::memory_order_relaxed);
+            enginepreferences::storeControllerBinding(controller, 0);
+        }
+    values.captureValue[tag] = 0;
+    values.captured[tag].store(false, std::memory_order_relaxed);
+}
+
+void APlugin::setMIDICCNum(int tag) {
+    if (!isValidTag(tag)) return;
+    const std::string answer = inputBoxStr("MIDI CC (0 - 127)", "MIDI CC: " + getParameterNameStr(tag));
+    if (answer.empty()) return;
+    // Text that is not a number binds controller 0, as atoi reads it.
+    const int controller = std::clamp(std::atoi(answer.c_str()), 0, 127);
+    midi.midiCCTag[controller].store(tag, std::memory_order_relaxed);
+    enginepreferences::storeControllerBinding(controller, tag);
+}
+
+void APlugin::resetMIDI() {
+    for (int controller = 0; controller < TMidiState::NUM_CONTROLLERS; ++controller) {
+        midi.midiCCTag[controller].store(0, std::memory_order_relaxed);
+        enginepreferences::storeControllerBinding(controller, 0);
+    }
+    resetMIDICapture();
+}
+
+void APlugin::resetMIDICapture() {
+    for (int tag = 0; tag < NUM_PARAMS; ++tag) {
+        values.captureValue[tag] = getParameter(tag);
+        values.captured[tag].store(false, std::memory_order_relaxed);
+    }
+}
+
+void APlugin::loadMIDIPreferences() {
+    for (int controller = 0; controller < TMidiState::NUM_CONTROLLERS; ++controller) {
+        const int tag = enginepreferences::controllerBinding(controller);
+        midi.midiCCTag[controller].store(isValidTag(tag) ? tag : 0, std::memory_order_relaxed);
+    }
+    updateMIDIChannel(false);
+}
+
+void APlugin::updateMIDIChannel(bool force) {
+    const int channel = enginepreferences::receiveChannel();
+    const int previous = midi.midiChannel.exchange(channel, std::memory_order_relaxed);
+    if (channel != previous || force) requestReset();
+}

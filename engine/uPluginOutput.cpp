@@ -1,0 +1,171 @@
+// The output stage: the silence gate in front of the effects chain, the
+// brick-wall low-pass, main volume, the clamp, the stereo spread and the scope
+// ring; and the control-rate smoothing of the main and sub volumes.
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "engine/dsp/FilterTables.h"
+#include "engine/dsp/WaveTables.h"
+#include "plugin/uPlugin.h"
+
+namespace {
+
+namespace destination {
+constexpr int STEREO_SPREAD = 3;
+}  // namespace destination
+
+namespace tag {
+constexpr int MAIN_VOLUME = 1;
+constexpr int STEREO_SPREAD = 4;
+constexpr int SUB_VOLUME = 26;
+constexpr int BRICK_FREQUENCY = 1019;
+}  // namespace tag
+
+
+// |L| + |R| at or below this counts as silence for the effects gate.
+constexpr float GATE_THRESHOLD = 0.0001f;
+constexpr float OUTPUT_LIMIT = 0.99f;
+// Slightly above the nearest float to 0.1, so that 0.9 + this reaches the target.
+constexpr float SMOOTHING_GAIN = 0.100000024f;
+
+}  // namespace
+
+// ---------------------------------------------------------------- arithmetic
+
+namespace outputstage {
+
+float mainVolumeGain(float smoothed) { return static_cast<float>(std::pow(10.0, (80.0 * smoothed - 60.0) / 20.0)); }
+
+float subVolumeGain(float smoothed) { return static_cast<float>(std::pow(10.0, (80.0 * smoothed - 80.0) / 20.0)); }
+
+float clampOutput(float x) {
+    if (!(x == x)) return 0;
+    return std::clamp(x, -OUTPUT_LIMIT, OUTPUT_LIMIT);
+}
+
+void stereoSpread(float spread, float& left, float& right) {
+    const float mono = (left + right) * 0.5f * (1.0f - spread);
+    left = spread * left + mono;
+    right = spread * right + mono;
+}
+
+void panGains(float pan, float& left, float& right) {
+    left = std::max(0.0f, std::min(2.0f - 2.0f * pan, 1.0f));
+    right = std::max(0.0f, std::min(2.0f * pan, 1.0f));
+}
+
+}  // namespace outputstage
+
+// ---------------------------------------------------------------- brick filter
+
+void TBrickFilter::setFrequency(double cutoffHz, double sampleRate) {
+    if (!(sampleRate > 0)) return;
+    // The filter runs at four times the host rate; its prewarped frequency must
+    // stay below a quarter turn, the Nyquist limit of that rate, or the
+    // coefficients change sign and the filter runs away.
+    constexpr double MAX_W = 0.49 * std::numbers::pi;
+    double w = std::numbers::pi * cutoffHz / (4.0 * sampleRate);
+    if (!(w > 0)) w = 0;
+    w = std::min(w, MAX_W);
+    g = static_cast<float>(std::sin(w) / (std::cos(w) + 0.0015));
+    h = 1.0f / (g * g + g + 1.0f);
+    c = 0.5f;
+}
+
+void TBrickFilter::clear() {
+    d = 2.0f;
+    g = h = c = 0;
+    s1 = {0, 0};
+    s2 = {0, 0};
+}
+
+float TBrickFilter::process(int channel, float x) {
+    float& state1 = s1[channel];
+    float& state2 = s2[channel];
+    float sum = 0;
+    for (int pass = 0; pass < 4; ++pass) {
+        const float hp = (x - (c * d + g) * state1 - state2) * h;
+        const float a = g * hp;
+        const float bp = state1 + a;
+        state1 = bp + a;
+        const float b = g * bp;
+        const float lp = state2 + b;
+        state2 = lp + b;
+        sum += lp;
+    }
+    if (!std::isfinite(sum)) {
+        // A non-finite input would otherwise stay in the states for good.
+        state1 = state2 = 0;
+        return 0;
+    }
+    return sum * 0.25f + 1e-15f;
+}
+
+// ---------------------------------------------------------------- APlugin
+
+void APlugin::initEngineUnits() {
+    buildFilterTables();
+    buildWaveTables();
+    units.noiseSeed = TRandSeed::forNewInstance();
+    buildEngineTables(units.engineTables, units.pinkNoise, units.noiseSeed);
+    movement.lfoWaveTables = units.engineTables.lfoWaveTables;
+    units.tablesBuilt = true;
+}
+
+void APlugin::initFilters() {
+    for (TFilter& filter : units.voiceFilter) filter.init(rate.curSampleRate);
+    for (TFilter& filter : units.voiceBPFilter) filter.init(rate.curSampleRate);
+    units.distortion.init(rate.curSampleRate);
+    output.brickFilter.clear();
+    // Coefficients follow at once, so a program applied with the brick filter
+    // on is not silent until the next housekeeping tick.
+    updateBrickFilter();
+}
+
+void APlugin::updateBrickFilter() {
+    const double v = std::clamp(paramValue(tag::BRICK_FREQUENCY), 0.0f, 1.0f);
+    output.brickFilter.setFrequency(20.0 * std::exp2(12.0 * v), rate.curSampleRate);
+}
+
+void APlugin::updateVolumes() {
+    output.mainVolumeSmoothed = 0.9f * output.mainVolumeSmoothed + SMOOTHING_GAIN * paramValue(tag::MAIN_VOLUME);
+    output.mainVolumeGain = outputstage::mainVolumeGain(output.mainVolumeSmoothed);
+    output.subVolumeSmoothed = 0.9f * output.subVolumeSmoothed + SMOOTHING_GAIN * paramValue(tag::SUB_VOLUME);
+    output.subVolumeGain = outputstage::subVolumeGain(output.subVolumeSmoothed);
+}
+
+float APlugin::silenceGateLimit() const { return 8.0f * rate.curSampleRate; }
+
+// Frame step 15: the effects chain runs while its input or output was audible
+// within the last eight seconds and "Bypass All FX" is off.
+void APlugin::applyFX() {
+    const auto& input = engine.fxInput;
+    if (std::fabs(input[0]) + std::fabs(input[1]) > GATE_THRESHOLD) output.silentFrames = 0;
+    std::array<float, 2> result = input;
+    if (output.silentFrames < static_cast<std::int32_t>(silenceGateLimit()) && !engine.bypassAllFX) {
+        // The effects chain takes the frame here; while it is not part of the
+        // engine every effect is bypassed and the frame passes unchanged.
+        result = input;
+    }
+    if (std::fabs(result[0]) + std::fabs(result[1]) < GATE_THRESHOLD && output.silentFrames < INT32_MAX)
+        ++output.silentFrames;
+    engine.outFrame = result;
+}
+
+// Frame step 16, on engine.outFrame.
+void APlugin::runOutputStage() {
+    float left = engine.outFrame[0];
+    float right = engine.outFrame[1];
+    if (output.brickOn) {
+        left = output.brickFilter.process(0, left);
+        right = output.brickFilter.process(1, right);
+    }
+    left = outputstage::clampOutput(left * output.mainVolumeGain);
+    right = outputstage::clampOutput(right * output.mainVolumeGain);
+    float spread = paramValue(tag::STEREO_SPREAD) + mod.globalModDest[destination::STEREO_SPREAD];
+    spread = spread == spread ? std::clamp(spread, 0.0f, 1.0f) : 1.0f;
+    outputstage::stereoSpread(spread, left, right);
+    if (mod.outputInUse) setModSrc(56, (left + right) * 4.0f);
+    engine.outFrame = {left, right};
+}

@@ -1,0 +1,529 @@
+// Notes and voices: allocation and stealing, the eight play modes with the note
+// stack of the mono and legato modes, portamento, sustain-aware release, the
+// preview note and the reset of the whole voice state. All of it runs on the
+// audio thread; the editor's requests arrive as flags (see takeBlockRequests).
+#include <algorithm>
+#include <cmath>
+
+#include "engine/EnginePreferences.h"
+#include "plugin/uPlugin.h"
+
+namespace {
+
+namespace destination {
+constexpr int VELOCITY_TO_VOLUME = 2;
+constexpr int PORTAMENTO = 5;
+}  // namespace destination
+
+namespace tag {
+constexpr int VELOCITY_TO_VOLUME = 2;
+constexpr int PLAY_MODE = 5;
+constexpr int PORTAMENTO_MODE = 6;
+constexpr int PORTAMENTO_AMOUNT = 7;
+constexpr int GATOR_STEPS_1 = 88;
+constexpr int GATOR_STEPS_2 = 89;
+constexpr int ATTACK = 957;
+}  // namespace tag
+
+enum PlayMode {
+    PLAY_POLY = 0,
+    PLAY_POLY_MPE = 1,
+    PLAY_MONO = 2,
+    PLAY_MONO_HI = 3,
+    PLAY_MONO_LO = 4,
+    PLAY_LEGATO = 5,
+    PLAY_LEGATO_HI = 6,
+    PLAY_LEGATO_LO = 7,
+};
+
+enum PortamentoMode { PORTA_OFF = 0, PORTA_CONST_RATE = 1, PORTA_CONST_TIME = 2, PORTA_HELD_RATE = 3, PORTA_HELD_TIME = 4 };
+
+// Pitch bend ranges in octaves, indexed like the "Pitch Bend" menus
+// ("Off", "1" .. "12", "24", "36", "48").
+constexpr float BEND_RANGE[16] = {0,         1.0f / 12, 2.0f / 12, 3.0f / 12, 4.0f / 12,  5.0f / 12,  6.0f / 12, 7.0f / 12,
+                                  8.0f / 12, 9.0f / 12, 10.0f / 12, 11.0f / 12, 1, 2, 3, 4};
+constexpr float ALT4[4] = {-1, 0, 1, 0};
+
+
+
+bool isMonoMode(int mode) { return mode >= PLAY_MONO && mode <= PLAY_MONO_LO; }
+bool isLegatoMode(int mode) { return mode >= PLAY_LEGATO && mode <= PLAY_LEGATO_LO; }
+bool isValidNote(int note) { return note >= 0 && note < 128; }
+
+float sign(float x) { return x > 0 ? 1.0f : (x < 0 ? -1.0f : 0.0f); }
+
+}  // namespace
+
+// ---------------------------------------------------------------- voice flags
+
+void APlugin::setVoiceOn(int v) {
+    if (!isValidVoice(v)) return;
+    voices.voiceOn[v] = true;
+    voices.voiceKeyUp[v] = false;
+    voices.voiceRelease[v] = false;
+    voices.voiceFastRelease[v] = false;
+    // Releases held back for an earlier note on this voice belong to that note.
+    voices.voiceSustainKeyUp[v] = false;
+    voices.voiceSustainRelease[v] = false;
+}
+
+void APlugin::setVoiceOff(int v) {
+    if (!isValidVoice(v)) return;
+    if (midi.sustainOn) {
+        voices.voiceSustainKeyUp[v] = true;
+        voices.voiceSustainRelease[v] = true;
+    } else {
+        voices.voiceKeyUp[v] = true;
+        voices.voiceRelease[v] = true;
+    }
+}
+
+namespace {
+void clearEnvelope(TVoiceState& voices, int v) {
+    voices.envStage[v] = 0;
+    voices.envLevel[v] = 0;
+    voices.envValue[v] = 0;
+    voices.envStep[v] = 0;
+    voices.envRamp[v] = 0;
+}
+}  // namespace
+
+void APlugin::setVoiceTotallyOff(int v) {
+    if (!isValidVoice(v)) return;
+    voices.voiceOn[v] = false;
+    voices.voiceRelease[v] = false;
+    voices.voiceFastRelease[v] = false;
+    clearEnvelope(voices, v);
+}
+
+void APlugin::turnAllVoicesOff() {
+    for (int v = 0; v < NUM_VOICES; ++v) {
+        voices.voiceOn[v] = false;
+        voices.voiceRelease[v] = false;
+        voices.voiceFastRelease[v] = false;
+        voices.voiceChannel[v] = -1;
+        clearEnvelope(voices, v);
+    }
+    voices.noteStack.fill(-1);
+    voices.noteStackTop = -1;
+    voices.monoHeld = false;
+}
+
+void APlugin::setEverythingOff(bool hard) {
+    for (int v = 0; v < NUM_VOICES; ++v) {
+        voices.voiceOn[v] = false;
+        voices.voiceRelease[v] = false;
+        voices.voiceFastRelease[v] = false;
+        voices.voiceSustainKeyUp[v] = false;
+        voices.voiceSustainRelease[v] = false;
+        voices.voiceChannel[v] = -1;
+        clearEnvelope(voices, v);
+    }
+    voices.curVoice = 0;
+    voices.keyDown.fill(false);
+    voices.noteStack.fill(-1);
+    voices.noteStackTop = -1;
+    voices.monoHeld = false;
+    if (hard) voices.lastPitch = -10.0f;
+    for (int v = 0; v < NUM_VOICES; ++v) mod.voiceModDest(v) = mod.neutralModDest();
+}
+
+int APlugin::getNotesOn() const {
+    if (voices.monoHeld) return 2;
+    return static_cast<int>(std::count(voices.voiceOn.begin(), voices.voiceOn.end(), true));
+}
+
+int APlugin::getNotesPlaying() const {
+    return static_cast<int>(std::count(voices.keyDown.begin(), voices.keyDown.end(), true));
+}
+
+// ---------------------------------------------------------------- allocation
+
+void APlugin::getNextCurVoice() {
+    const int voicesOn = static_cast<int>(std::count(voices.voiceOn.begin(), voices.voiceOn.end(), true));
+    if (!voices.monoHeld && voicesOn == NUM_VOICES - 1) {
+        // One voice is always kept free for the next note: take the free one and
+        // cut the quietest voice now, preferring voices already in release.
+        const int freeVoice = static_cast<int>(std::find(voices.voiceOn.begin(), voices.voiceOn.end(), false) -
+                                               voices.voiceOn.begin());
+        voices.curVoice = freeVoice;
+        setVoiceOn(freeVoice);
+        int victim = -1;
+        for (int v = 0; v < NUM_VOICES; ++v) {
+            if (v == freeVoice || !voices.voiceOn[v] || !voices.voiceRelease[v] || !(voices.envRamp[v] < 100.0)) continue;
+            if (victim < 0 || voices.envRamp[v] < voices.envRamp[victim]) victim = v;
+        }
+        if (victim < 0)
+            for (int v = 0; v < NUM_VOICES; ++v) {
+                if (v == freeVoice) continue;
+                if (victim < 0 || voices.envRamp[v] < voices.envRamp[victim]) victim = v;
+            }
+        if (victim >= 0) setVoiceTotallyOff(victim);
+    } else {
+        int chosen = -1;
+        for (int v = 0; v < NUM_VOICES && chosen < 0; ++v)
+            if (!voices.voiceOn[v]) chosen = v;
+        if (chosen < 0) {
+            chosen = 0;
+            for (int v = 1; v < NUM_VOICES; ++v)
+                if (voices.envRamp[v] < voices.envRamp[chosen]) chosen = v;
+        }
+        voices.curVoice = chosen;
+    }
+    voices.voiceStartFrame[voices.curVoice] = engine.frameCount;
+}
+
+void APlugin::setLastVoice() {
+    int best = -1;
+    if (voices.voiceOn[voices.curVoice]) best = voices.curVoice;
+    // The voice started most recently wins; ages are compared rather than start
+    // frames so that the choice stays right when frameCount wraps.
+    for (int v = 0; v < NUM_VOICES; ++v) {
+        if (!voices.voiceOn[v]) continue;
+        if (best < 0 || engine.frameCount - voices.voiceStartFrame[v] < engine.frameCount - voices.voiceStartFrame[best])
+            best = v;
+    }
+    if (best >= 0) voices.lastVoice = best;
+}
+
+// ---------------------------------------------------------------- the note stack
+
+namespace {
+
+bool stackHolds(const TVoiceState& voices, int note) {
+    for (int i = 0; i <= voices.noteStackTop; ++i)
+        if (voices.noteStack[i] == note) return true;
+    return false;
+}
+
+// Keeps the held notes in order without `note`; with dropLow the entries below 1
+// go too. Returns how many notes are left.
+int removeFromStack(TVoiceState& voices, int note, bool dropLow) {
+    int count = 0;
+    for (int i = 0; i <= voices.noteStackTop; ++i) {
+        const int held = voices.noteStack[i];
+        if (held == note || held < 0 || (dropLow && held < 1)) continue;
+        voices.noteStack[count++] = held;
+    }
+    for (int i = count; i < 128; ++i) voices.noteStack[i] = -1;
+    voices.noteStackTop = count - 1;
+    return count;
+}
+
+void emptyStack(TVoiceState& voices) {
+    voices.noteStack.fill(-1);
+    voices.noteStackTop = -1;
+    voices.monoHeld = false;
+}
+
+// A key pressed again moves to the top instead of being stacked twice.
+void pushNote(TVoiceState& voices, int note) {
+    if (stackHolds(voices, note)) removeFromStack(voices, note, false);
+    voices.noteStackTop = std::min(voices.noteStackTop + 1, 127);
+    voices.noteStack[voices.noteStackTop] = note;
+}
+
+// Mono Hi takes only notes above the newest held note, Mono Lo only notes below.
+bool acceptsNote(const TVoiceState& voices, int mode, int note) {
+    if (voices.noteStackTop < 0) return true;
+    const int newest = voices.noteStack[voices.noteStackTop];
+    switch (mode) {
+        case PLAY_MONO_HI:
+        case PLAY_LEGATO_HI: return newest < note;
+        case PLAY_MONO_LO:
+        case PLAY_LEGATO_LO: return newest > note;
+        default: return true;
+    }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- note on and off
+
+void APlugin::midiNoteDown(int note, int velocity, int channel) {
+    if (!isValidNote(note)) return;
+    velocity = std::clamp(velocity, 0, 127);
+    channel = std::clamp(channel, 0, 15);
+    voices.keyDown[note] = true;
+
+    if (!voices.monoHeld && getNotesOn() == 0) {
+        auto& global = mod.globalModSrc();
+        global[17] = velocity / 127.0f;
+        global[5] = note / 127.0f;
+        global[6] = (note - 57) / 12.0f;
+        global[7] = 2.0f * engine.noteRandom.uniform() - 1.0f;
+        global[8] = global[7] * 0.5f + 0.5f;
+        global[9] = 2.0f * engine.noteRandom.uniform() - 1.0f;
+        global[10] = global[9] * 0.5f + 0.5f;
+    }
+
+    if (voices.previewNoteIsOn) {
+        voices.previewNoteIsOn = false;
+        stopAllForPreview();
+    }
+
+    const int mode = voices.playMode;
+    if (mode == PLAY_POLY || mode == PLAY_POLY_MPE) {
+        getNextCurVoice();
+        const int v = voices.curVoice;
+        setVoiceOn(v);
+        if (mode == PLAY_POLY_MPE) voices.voiceChannel[v] = channel;
+        setNotePressed(v, note, velocity, true);
+    } else if (isMonoMode(mode)) {
+        if (!acceptsNote(voices, mode, note)) return;
+        pushNote(voices, note);
+        setVoiceOff(voices.curVoice);
+        getNextCurVoice();
+        if (voices.noteStackTop > 0)
+            voices.monoHeld = true;
+        else
+            voices.monoVelocity = velocity;
+        setVoiceOn(voices.curVoice);
+        setNotePressed(voices.curVoice, note, voices.monoVelocity, true);
+    } else if (isLegatoMode(mode)) {
+        if (!acceptsNote(voices, mode, note)) return;
+        pushNote(voices, note);
+        // The sounding voice glides to the new note; if it has ended meanwhile
+        // (its Movement ran out), the phrase starts afresh.
+        if (voices.noteStackTop > 0 && voices.voiceOn[voices.curVoice]) {
+            voices.monoHeld = true;
+            setNotePressed(voices.curVoice, note, voices.monoVelocity, false);
+        } else {
+            voices.monoHeld = voices.noteStackTop > 0;
+            setVoiceOff(voices.curVoice);
+            voices.monoVelocity = velocity;
+            getNextCurVoice();
+            setVoiceOn(voices.curVoice);
+            setNotePressed(voices.curVoice, note, voices.monoVelocity, true);
+        }
+    }
+}
+
+void APlugin::midiNoteRelease(int note, int channel) {
+    if (!isValidNote(note)) return;
+    voices.keyDown[note] = false;
+    const int mode = voices.playMode;
+
+    if (mode == PLAY_POLY || mode == PLAY_POLY_MPE) {
+        for (int v = 0; v < NUM_VOICES; ++v) {
+            if (voices.voiceNote[v] != note) continue;
+            if (mode == PLAY_POLY_MPE && voices.voiceChannel[v] != channel) continue;
+            voices.voiceNote[v] = 0;
+            voices.voiceKeyUp[v] = true;
+        }
+        return;
+    }
+    if (!isMonoMode(mode) && !isLegatoMode(mode)) return;
+    if (voices.noteStackTop < 0 || !stackHolds(voices, note)) return;
+
+    const int newest = voices.noteStack[voices.noteStackTop];
+    // An empty stack after the rebuild means the last key went up (a held note 0
+    // is dropped by the rebuild): the phrase ends instead of restarting on a
+    // note that is not held.
+    if (removeFromStack(voices, note, true) == 0) {
+        voices.voiceKeyUp[voices.curVoice] = true;
+        emptyStack(voices);
+        return;
+    }
+    voices.monoHeld = voices.noteStackTop > 0;
+    const int resumed = voices.noteStack[voices.noteStackTop];
+
+    if (isMonoMode(mode)) {
+        if (newest != note) return;
+        setVoiceOff(voices.curVoice);
+        voices.voiceFastRelease[voices.curVoice] = true;
+        getNextCurVoice();
+        setVoiceOn(voices.curVoice);
+        setNotePressed(voices.curVoice, resumed, voices.monoVelocity, true);
+    } else {
+        setNotePressed(voices.curVoice, resumed, voices.monoVelocity, false);
+    }
+}
+
+// ---------------------------------------------------------------- note start
+
+void APlugin::setNotePressed(int v, int note, int velocity, bool retrigger) {
+    if (!isValidVoice(v) || !isValidNote(note)) return;
+    voices.voiceOn[v] = true;
+    voices.voiceRelease[v] = false;
+    voices.voiceNote[v] = note;
+
+    // Equal temperament until a tuning table is chosen.
+    const float tuned = static_cast<float>(note);
+    voices.voicePitch[v] = (tuned - 57.0f) / 12.0f;
+
+    voices.voiceVelocity[v] = velocity / 127.0f;
+    const float velocityAmount =
+        std::clamp(paramValue(tag::VELOCITY_TO_VOLUME) + mod.globalModDest[destination::VELOCITY_TO_VOLUME], 0.0f, 1.0f);
+    voices.voiceVelGain[v] = velocityAmount * velocity / 127.0f + (1.0f - velocityAmount);
+
+    // Portamento from the previous note's pitch.
+    if (std::fabs(voices.lastPitch + 10.0f) < 0.0001f) voices.lastPitch = voices.voicePitch[v];
+    float start = voices.lastPitch;
+    const float glideTime = std::exp2(
+        12.0f * std::clamp(paramValue(tag::PORTAMENTO_AMOUNT) + mod.globalModDest[destination::PORTAMENTO], 0.0f, 1.0f));
+    float step = 0;
+    switch (voices.portamentoMode) {
+        case PORTA_CONST_RATE:
+        case PORTA_HELD_RATE: step = sign(voices.voicePitch[v] - start) / (16.0f * glideTime); break;
+        case PORTA_CONST_TIME:
+        case PORTA_HELD_TIME: step = (voices.voicePitch[v] - start) / (16.0f * glideTime); break;
+        default: start = voices.voicePitch[v]; break;
+    }
+    voices.glideStep[v] = step;
+    voices.glideDir[v] = sign(step);
+    voices.glidePos[v] = start;
+    voices.lastPitch = voices.voicePitch[v];
+
+    if (!retrigger) return;
+
+    auto& voiceSrc = mod.voiceModSrc(v);
+    auto& global = mod.globalModSrc();
+
+    voices.voiceFrameCount[v] = 0;
+    mod.voiceModDest(v) = mod.neutralModDest();
+    voices.fadeGain[v] = paramValue(tag::ATTACK) < 0.0001f ? 1.0 : 0.0;
+    voices.fadeStep[v] = 0;
+    startVoiceSource(v, units.source, units.pinkNoise, units.noiseSeed);
+    // The tuned-noise band-pass starts settled at a neutral setting.
+    TFilter& bandPass = units.voiceBPFilter[v];
+    bandPass.reset();
+    bandPass.setBP(300.0f, 0.6f, 1.0f, true);
+    for (int i = 0; i < 30; ++i) {
+        float out0, out1;
+        bandPass.processBP(0.0f, 0.0f, out0, out1);
+    }
+    // The sample position and the grains start here once the sample player is
+    // part of the voice.
+    units.voiceFilter[v].reset();
+    voices.dcState[v] = {0, 0};
+    voiceSrc[51] = 0;
+    clearEnvelope(voices, v);
+    initVoiceLFO(v, 0);
+    initVoiceLFO(v, 1);
+    setVoiceLFOS(v);
+    voices.voiceJustStarted[v] = true;
+
+    // Alternating sources from the note counter.
+    const int n = voices.noteCycle;
+    setModSrc(11, 2.0f * (n % 2) - 1.0f);
+    setModSrc(12, static_cast<float>(n % 2));
+    setModSrc(13, static_cast<float>(n % 3) - 1.0f);
+    setModSrc(14, (n % 3) * 0.5f);
+    setModSrc(15, ALT4[n % 4]);
+    setModSrc(16, ALT4[n % 4] * 0.5f + 0.5f);
+    voices.noteCycle = (n + 1) % 12;
+
+    voiceSrc[17] = velocity / 127.0f;
+    voiceSrc[5] = note / 127.0f;
+    voiceSrc[6] = (note - 57) / 12.0f;
+    voiceSrc[7] = 2.0f * engine.noteRandom.uniform() - 1.0f;
+    voiceSrc[8] = voiceSrc[7] * 0.5f + 0.5f;
+    voiceSrc[9] = 2.0f * engine.noteRandom.uniform() - 1.0f;
+    voiceSrc[10] = voiceSrc[9] * 0.5f + 0.5f;
+
+    // Controllers jump to their targets: a new note does not glide in from the
+    // previous note's smoothed values.
+    const bool mpe = voices.playMode == PLAY_POLY_MPE;
+    const int channel = std::clamp(voices.voiceChannel[v], 0, 15);
+    if (mpe) {
+        midi.voiceModWheel[v] = midi.channelModWheel[channel];
+        midi.polyAftertouch[v] = midi.channelPolyAftertouch[channel];
+        midi.voicePressure[v] = midi.channelPressure[channel];
+    }
+    midi.voiceModWheelSmoothed[v] = midi.voiceModWheel[v];
+    midi.polyAftertouchSmoothed[v] = midi.polyAftertouch[v];
+    midi.voicePressureSmoothed[v] = midi.voicePressure[v];
+    voiceSrc[1] = midi.voiceModWheelSmoothed[v];
+    voiceSrc[2] = std::max(midi.voiceModWheelSmoothed[v], midi.voicePressureSmoothed[v]);
+    voiceSrc[3] = midi.voicePressureSmoothed[v];
+    voiceSrc[4] = midi.polyAftertouchSmoothed[v];
+    global[2] = voiceSrc[2];
+    global[3] = voiceSrc[3];
+    global[4] = voiceSrc[4];
+
+    auto& voiceMidiSrc = mod.voiceMidiModSrc(v);
+    if (mpe) {
+        for (int s = 18; s <= 38; ++s) voiceSrc[s] = voiceMidiSrc[s] = mod.channelModSrc[channel][s];
+    } else {
+        for (int s = 19; s <= 38; ++s) voiceSrc[s] = voiceMidiSrc[s];
+        voiceSrc[18] = midi.pitchBend;
+    }
+    for (int s = 19; s <= 38; ++s) global[s] = voiceSrc[s];
+
+    const float bend = global[18] * 0.5f + 0.5f;
+    voices.voiceBend[v] = bend > 0.5f ? getPitchBendValue(9, bend) : -getPitchBendValue(8, 1.0f - bend);
+}
+
+float APlugin::getPitchBendValue(int tag, float x) {
+    if (!isValidTag(tag)) return 0;
+    const float value = paramValue(tag);
+    const int range = std::clamp(static_cast<int>(value * 15.99f), 0, 15);  // NaN converts outside and clamps
+    return (x - 0.5f) * BEND_RANGE[range] * 24.99f / 12.0f;
+}
+
+void APlugin::updateBaseNote() {
+    voices.baseNoteInc = 110.0f / rate.curSampleRate;
+}
+
+// ---------------------------------------------------------------- preview note and reset
+
+void APlugin::previewNoteOn() { engine.previewNoteOnRequested.store(true, std::memory_order_release); }
+
+void APlugin::previewNoteReleased() { engine.previewNoteOffRequested.store(true, std::memory_order_release); }
+
+void APlugin::requestReset() { engine.resetRequested.store(true, std::memory_order_release); }
+
+void APlugin::startPreviewNoteNow() {
+    if (voices.previewNoteIsOn) return;
+    midiNoteDown(60, 100, 0);
+    voices.previewNoteIsOn = true;
+}
+
+void APlugin::releasePreviewNoteNow() {
+    voices.previewNoteIsOn = false;
+    stopAllForPreview();
+}
+
+void APlugin::stopAllForPreview() {
+    for (int v = 0; v < NUM_VOICES; ++v) {
+        if (midi.sustainOn) {
+            voices.voiceSustainKeyUp[v] = true;
+            voices.voiceSustainRelease[v] = true;
+        } else {
+            voices.voiceKeyUp[v] = true;
+            voices.voiceRelease[v] = true;
+        }
+        voices.voiceChannel[v] = -1;
+    }
+    initFX();
+}
+
+void APlugin::reset() {
+    output.scopeRing.fill(0);
+    engine.previewFileOn = false;
+    voices.previewNoteIsOn = false;
+    voices.lastPan = 0.5f;
+
+    // The Gator restarts at its first step with the program's step pattern.
+    const auto gatorMask1 = static_cast<unsigned>(std::clamp(paramValue(tag::GATOR_STEPS_1), 0.0f, 1.0f) * 65535.9f);
+    const auto gatorMask2 = static_cast<unsigned>(std::clamp(paramValue(tag::GATOR_STEPS_2), 0.0f, 1.0f) * 65535.9f);
+    for (int step = 0; step < 16; ++step) {
+        engine.gatorStepGain[step] = (gatorMask1 >> step) & 1u ? 1.0f : 0.0f;
+        engine.gatorStepGain[16 + step] = (gatorMask2 >> step) & 1u ? 1.0f : 0.0f;
+    }
+
+    // The receive channel as the preferences have it; this reset already is the
+    // hard reset a channel change asks for.
+    midi.midiChannel.store(enginepreferences::receiveChannel(), std::memory_order_relaxed);
+
+    setEverythingOff(true);
+    voices.playMode = paramStep(tag::PLAY_MODE);
+    voices.portamentoMode = paramStep(tag::PORTAMENTO_MODE);
+    midi.modWheelSmoothed = midi.modWheel;
+    initFilters();
+    initGlobalLFO(0);
+    initGlobalLFO(1);
+    initFX();
+    flags.screenUpdatePending = true;
+}

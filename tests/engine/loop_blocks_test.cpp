@@ -1,0 +1,189 @@
+// The block loop: its paths, the housekeeping and control grids, program
+// application timing, counters across their wrap, host input and tempo that
+// are not numbers, and block sizes and rates at their extremes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "engine_test_support.h"
+#include "tools/testhost/TestHost.h"
+
+using enginetest::EnginePlugin;
+using enginetest::hostClock;
+
+namespace {
+
+constexpr int TAG_MAIN_VOLUME = 1;
+constexpr int TAG_SUB_VOLUME = 26;
+constexpr int TAG_MOVEMENT_LOOP = 40;
+constexpr int TAG_SLOT1_SOURCE = 111;
+
+}  // namespace
+
+// A program is applied at the next multiple of 4096 frames; until then the
+// old values hold, and while it waits the voices stand still.
+TEST(BlockLoop, ProgramAppliedAtTheNextHousekeepingTick) {
+    auto owner = std::make_unique<EnginePlugin>();
+    EnginePlugin& plugin = *owner;
+    plugin.setParameter(TAG_MOVEMENT_LOOP, 1.0f);
+    plugin.render(1000, 256);
+    plugin.noteOn(60);
+    plugin.render(100);
+    const int v = plugin.voices.curVoice;
+    ASSERT_TRUE(plugin.voices.voiceOn[v]);
+
+    const auto fxFrames = plugin.engine.fxFrameCount;
+    const long untilTick = 4096 - static_cast<long>(fxFrames % 4096);
+    plugin.values.programs[0].values[TAG_SUB_VOLUME] = 0.77f;
+    plugin.flags.presetPending = true;
+    const auto voiceFrames = plugin.voices.voiceFrameCount[v];
+    plugin.render(untilTick, 128);
+    EXPECT_NE(static_cast<float>(plugin.values.curValue[TAG_SUB_VOLUME]), 0.77f) << "not before the tick";
+    EXPECT_EQ(plugin.voices.voiceFrameCount[v], voiceFrames) << "voices wait while a program is pending";
+    for (long i = 0; i < untilTick; ++i) ASSERT_EQ(plugin.outLeft[plugin.outLeft.size() - 1 - i], 0.0f);
+    plugin.render(1);
+    EXPECT_FLOAT_EQ(plugin.values.curValue[TAG_SUB_VOLUME], 0.77f) << "applied at the tick";
+    EXPECT_FALSE(plugin.flags.presetPending);
+    EXPECT_FALSE(plugin.flags.settingPreset);
+    EXPECT_EQ(plugin.voicesOn(), 0) << "the program's reset ends every voice";
+    EXPECT_TRUE(plugin.flags.screenUpdatePending);
+}
+
+// The global control step runs every 16 frames on frameCount's grid, and the
+// housekeeping every 4096 frames on fxFrameCount's grid; both survive the
+// counters' wrap, and the rings they index stay inside their bounds.
+TEST(BlockLoop, CountersRenderAcrossTheirWrap) {
+    auto owner = std::make_unique<EnginePlugin>();
+    EnginePlugin& plugin = *owner;
+    plugin.setParameter(TAG_MOVEMENT_LOOP, 1.0f);
+    plugin.setParameter(TAG_MAIN_VOLUME, 0.9f);
+    plugin.engine.frameCount = std::numeric_limits<std::uint32_t>::max() - 200;  // a multiple of 16 minus 9
+    plugin.engine.fxFrameCount = std::numeric_limits<std::uint32_t>::max() - 300;
+    plugin.noteOn(60);
+    plugin.noteOn(64, 100, 50);
+    plugin.render(160, 37);
+    const int v = plugin.voices.curVoice;
+    plugin.voices.voiceFrameCount[v] = std::numeric_limits<std::uint32_t>::max() - 20;
+
+    // Housekeeping at the wrap of fxFrameCount: the ribbon countdown moves once.
+    plugin.engine.ribbonSpringCountdown = 3;
+    const long toWrap = static_cast<long>(std::numeric_limits<std::uint32_t>::max() - plugin.engine.fxFrameCount) + 1;
+    plugin.render(toWrap, 64);
+    EXPECT_EQ(plugin.engine.ribbonSpringCountdown, 3);
+    plugin.render(1);
+    EXPECT_EQ(plugin.engine.ribbonSpringCountdown, 2) << "the tick at fxFrameCount 0 after the wrap";
+
+    // The global control step keeps its 16-frame grid across frameCount's wrap.
+    plugin.render(static_cast<long>((16 - plugin.engine.frameCount % 16) % 16) + 1);
+    const float smoothed = plugin.output.mainVolumeSmoothed;
+    plugin.render(15);
+    EXPECT_EQ(plugin.output.mainVolumeSmoothed, smoothed);
+    plugin.render(1);
+    EXPECT_NE(plugin.output.mainVolumeSmoothed, smoothed);
+
+    EXPECT_LT(plugin.engine.frameCount, 1000u);
+    EXPECT_TRUE(plugin.voices.voiceOn[v]);
+    EXPECT_EQ(plugin.voices.envStage[v], 2) << "the envelope kept stepping across the voice's wrap";
+    EXPECT_TRUE(enginetest::allFinite(plugin.outLeft));
+    EXPECT_EQ(plugin.output.scopeRing[(plugin.engine.frameCount - 1) & TOutputState::SCOPE_RING_MASK],
+              (plugin.outLeft.back() + plugin.outRight.back()) * 0.5f);
+}
+
+// Host input that is not a number reads as 0; a host tempo that is not a
+// number keeps the last one; tempos are limited to 1..30000.
+TEST(BlockLoop, HostInputAndTempoAreChecked) {
+    auto owner = std::make_unique<EnginePlugin>();
+    EnginePlugin& plugin = *owner;
+    plugin.setStep(TAG_SLOT1_SOURCE, 50);  // a route reads "Input"
+    plugin.render(16);
+    ASSERT_TRUE(plugin.mod.inputInUse);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const float left[4] = {nan, inf, 0.1f, -inf};
+    const float right[4] = {0.0f, 0.0f, 0.05f, 0.0f};
+    for (int i = 0; i < 4; ++i) {
+        plugin.render(1, 1, left + i, right + i);
+        const float expected = std::isfinite(left[i]) ? (left[i] + right[i]) * 4.0f : 0.0f;
+        EXPECT_FLOAT_EQ(plugin.mod.globalModSrc()[50], expected) << i;
+    }
+
+    struct TempoCase {
+        double hostTempo;
+        bool valid;
+        float expected;
+    };
+    const TempoCase tempos[] = {
+        {90, true, 90},  {std::nan(""), true, 90}, {INFINITY, true, 90}, {1e9, true, 30000},
+        {0.2, true, 1},  {140, false, 1},          {-5, true, 1},        {133, true, 133},
+    };
+    for (const TempoCase& c : tempos) {
+        hostClock().timeInfo.tempo = c.hostTempo;
+        hostClock().timeInfo.flags = c.valid ? vst::kVstTempoValid : 0;
+        plugin.render(16);
+        EXPECT_FLOAT_EQ(plugin.rates().tempo, c.expected) << c.hostTempo;
+        EXPECT_TRUE(std::isfinite(plugin.rates().rateOverTempo));
+        EXPECT_TRUE(std::isfinite(plugin.rates().samplesPerBar));
+    }
+    hostClock().answerTimeInfo = false;
+    plugin.render(16);
+    EXPECT_FLOAT_EQ(plugin.rates().tempo, 133) << "no time information: the last tempo";
+}
+
+// Requests from the editor's thread wait for the next block.
+TEST(BlockLoop, EditorRequestsAreTakenAtTheBlockStart) {
+    auto owner = std::make_unique<EnginePlugin>();
+    EnginePlugin& plugin = *owner;
+    plugin.setParameter(TAG_MOVEMENT_LOOP, 1.0f);
+    plugin.previewNoteOn();
+    EXPECT_EQ(plugin.voicesOn(), 0) << "nothing changes on the editor's thread";
+    plugin.render(1);
+    EXPECT_EQ(plugin.voicesOn(), 1);
+    EXPECT_TRUE(plugin.voices.previewNoteIsOn);
+    EXPECT_EQ(plugin.voices.voiceNote[plugin.voices.curVoice], 60);
+
+    plugin.previewNoteReleased();
+    EXPECT_FALSE(plugin.voices.voiceRelease[plugin.voices.curVoice]);
+    plugin.render(1);
+    EXPECT_FALSE(plugin.voices.previewNoteIsOn);
+    EXPECT_TRUE(plugin.voices.voiceRelease[plugin.voices.curVoice]);
+
+    plugin.noteOn(64);
+    plugin.render(8);
+    plugin.requestReset();
+    EXPECT_GT(plugin.voicesOn(), 0);
+    plugin.render(1);
+    EXPECT_EQ(plugin.voicesOn(), 0);
+}
+
+// A block of 0 frames writes nothing; blocks of 1, 17 and 4096 frames at rates
+// from 22,050 to 192,000 Hz render finite output within the clamp.
+TEST(BlockLoop, BlockSizesAndRates) {
+    {
+        auto owner = std::make_unique<EnginePlugin>();
+        EnginePlugin& plugin = *owner;
+        const auto fxFrames = plugin.engine.fxFrameCount;
+        plugin.processReplacing(nullptr, nullptr, 0);
+        plugin.processReplacing(nullptr, nullptr, -5);
+        EXPECT_EQ(plugin.engine.fxFrameCount, fxFrames);
+    }
+    for (double rate : {22050.0, 44100.0, 48000.0, 96000.0, 192000.0}) {
+        for (int block : {1, 17, 4096}) {
+            testhost::HostConfig config;
+            config.sampleRate = rate;
+            config.blockSize = block;
+            testhost::Host host(config);
+            auto plugin = host.load(KOLBRI_SO_PATH);
+            ASSERT_TRUE(plugin) << testhost::Host::lastError();
+            plugin->setParameter(TAG_MAIN_VOLUME, 1.0f);
+            for (int i = 0; i < 20; ++i) plugin->noteOn(i * 700, 36 + 3 * i, 40 + 4 * i);
+            for (int i = 0; i < 20; ++i) plugin->noteOff(i * 700 + 3000, 36 + 3 * i);
+            plugin->pitchBend(5000, 16383);
+            plugin->controller(6000, 1, 127);
+            const testhost::Stereo out = plugin->render(static_cast<long>(rate * 0.4));
+            const testhost::Levels levels = testhost::measure(out);
+            EXPECT_TRUE(levels.finite) << rate << " Hz, block " << block;
+            EXPECT_LE(levels.peak, 0.99f) << rate << " Hz, block " << block;
+        }
+    }
+}

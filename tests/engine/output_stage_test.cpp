@@ -1,0 +1,201 @@
+// The output stage: volume law and smoothing, the clamp, the stereo spread,
+// the voice pan law, the brick-wall filter and the silence gate's count.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <numbers>
+
+#include "engine/OutputState.h"
+#include "engine_test_support.h"
+
+using enginetest::EnginePlugin;
+
+namespace {
+
+constexpr int TAG_MAIN_VOLUME = 1;
+constexpr int TAG_STEREO_SPREAD = 4;
+constexpr int TAG_SUB_VOLUME = 26;
+constexpr int TAG_BRICK_ON = 1018;
+constexpr int TAG_BRICK_FREQUENCY = 1019;
+
+// Runs a sine through the output stage alone and returns its gain (RMS ratio)
+// over the second half of the frames.
+double outputStageGain(EnginePlugin& plugin, double frequency, int frames) {
+    const double rate = plugin.rates().curSampleRate;
+    double in = 0, out = 0;
+    for (int i = 0; i < frames; ++i) {
+        const float x = static_cast<float>(0.5 * std::sin(2 * std::numbers::pi * frequency * i / rate));
+        plugin.engine.outFrame = {x, x};
+        plugin.runOutputStage();
+        if (i >= frames / 2) {
+            in += double(x) * x;
+            out += double(plugin.engine.outFrame[0]) * plugin.engine.outFrame[0];
+        }
+    }
+    return std::sqrt(out / in);
+}
+
+}  // namespace
+
+TEST(OutputStage, VolumeLaws) {
+    struct Case {
+        float value;
+        float mainGain;  // -60 dB at 0, 0 dB at 0.75, +20 dB at 1
+        float subGain;   // -80 dB at 0, 0 dB at 1
+    };
+    const Case cases[] = {{0.0f, 0.001f, 0.0001f}, {0.75f, 1.0f, 0.1f}, {1.0f, 10.0f, 1.0f}, {0.5f, 0.1f, 0.01f}};
+    for (const Case& c : cases) {
+        EXPECT_NEAR(outputstage::mainVolumeGain(c.value), c.mainGain, c.mainGain * 1e-5f) << c.value;
+        EXPECT_NEAR(outputstage::subVolumeGain(c.value), c.subGain, c.subGain * 1e-5f) << c.value;
+
+        // Through the plug-in: the smoothed value reaches the parameter over
+        // the control steps, and the gain follows it.
+        auto owner = std::make_unique<EnginePlugin>();
+        EnginePlugin& plugin = *owner;
+        plugin.setParameter(TAG_MAIN_VOLUME, c.value);
+        plugin.setParameter(TAG_SUB_VOLUME, c.value);
+        plugin.render(16 * 300);
+        EXPECT_NEAR(plugin.getMainVolumeGain(), c.mainGain, c.mainGain * 1e-4f);
+        EXPECT_NEAR(plugin.output.subVolumeGain, c.subGain, c.subGain * 1e-4f);
+    }
+}
+
+// The main volume moves towards its parameter by a tenth of the way per
+// control step, not per frame and not at once.
+TEST(OutputStage, VolumeSmoothingPerControlStep) {
+    auto owner = std::make_unique<EnginePlugin>();
+    EnginePlugin& plugin = *owner;
+    plugin.render(16);
+    const float start = plugin.output.mainVolumeSmoothed;
+    plugin.setParameter(TAG_MAIN_VOLUME, 1.0f);
+    plugin.render(1);  // frame 16: a control step
+    const float afterOne = plugin.output.mainVolumeSmoothed;
+    EXPECT_NEAR(afterOne, 0.9f * start + 0.100000024f, 1e-6f);
+    plugin.render(15);
+    EXPECT_EQ(plugin.output.mainVolumeSmoothed, afterOne) << "nothing between the steps";
+}
+
+TEST(OutputStage, ClampSpreadAndPan) {
+    struct ClampCase {
+        float in, out;
+    };
+    for (const ClampCase& c : {ClampCase{2.0f, 0.99f}, ClampCase{-3.0f, -0.99f}, ClampCase{0.5f, 0.5f},
+                               ClampCase{0.99f, 0.99f}, ClampCase{NAN, 0.0f}, ClampCase{INFINITY, 0.99f}})
+        EXPECT_EQ(outputstage::clampOutput(c.in), c.out) << c.in;
+
+    struct SpreadCase {
+        float spread, left, right, outLeft, outRight;
+    };
+    for (const SpreadCase& c : {SpreadCase{1.0f, 0.8f, -0.2f, 0.8f, -0.2f}, SpreadCase{0.0f, 0.8f, -0.2f, 0.3f, 0.3f},
+                                SpreadCase{0.5f, 0.8f, -0.2f, 0.55f, 0.05f}}) {
+        float l = c.left, r = c.right;
+        outputstage::stereoSpread(c.spread, l, r);
+        EXPECT_NEAR(l, c.outLeft, 1e-6f);
+        EXPECT_NEAR(r, c.outRight, 1e-6f);
+    }
+
+    struct PanCase {
+        float pan, left, right;
+    };
+    for (const PanCase& c : {PanCase{0.0f, 1.0f, 0.0f}, PanCase{0.5f, 1.0f, 1.0f}, PanCase{1.0f, 0.0f, 1.0f},
+                             PanCase{0.25f, 1.0f, 0.5f}, PanCase{0.9f, 0.2f, 1.0f}}) {
+        float l, r;
+        outputstage::panGains(c.pan, l, r);
+        EXPECT_NEAR(l, c.left, 1e-6f) << c.pan;
+        EXPECT_NEAR(r, c.right, 1e-6f) << c.pan;
+    }
+}
+
+// The whole stage on one frame: volume, then the clamp, then the spread.
+TEST(OutputStage, FrameThroughTheStage) {
+    auto owner = std::make_unique<EnginePlugin>();
+    EnginePlugin& plugin = *owner;
+    plugin.setParameter(TAG_MAIN_VOLUME, 0.75f);  // 0 dB
+    plugin.setParameter(TAG_STEREO_SPREAD, 0.0f);
+    plugin.render(16 * 300);
+    plugin.engine.outFrame = {3.0f, -0.5f};  // full scale and beyond: cut, not scaled
+    plugin.runOutputStage();
+    EXPECT_NEAR(plugin.engine.outFrame[0], (0.99f - 0.5f) / 2, 1e-4f) << "mono sum after the clamp";
+    EXPECT_NEAR(plugin.engine.outFrame[1], (0.99f - 0.5f) / 2, 1e-4f);
+
+    plugin.setParameter(TAG_STEREO_SPREAD, 1.0f);
+    plugin.engine.outFrame = {NAN, 0.25f};
+    plugin.runOutputStage();
+    EXPECT_EQ(plugin.engine.outFrame[0], 0.0f);
+    EXPECT_NEAR(plugin.engine.outFrame[1], 0.25f, 1e-4f);
+}
+
+// The brick filter passes the band below its frequency and cuts above; at any
+// rate and any setting its coefficients stay those of a stable filter.
+TEST(OutputStage, BrickFilterResponse) {
+    struct Case {
+        float rate;
+        float parameter;  // cut-off 20 x 2^(12 p) Hz
+        double frequency;
+        double minGain, maxGain;
+        const char* why;
+    };
+    const float at1k = static_cast<float>(std::log2(1000.0 / 20.0) / 12.0);
+    const Case cases[] = {
+        {48000, at1k, 100, 0.93, 1.05, "passband"},
+        {48000, at1k, 10000, 0.0, 0.03, "a decade above: two poles, about -40 dB"},
+        {48000, 1.0f, 5000, 0.93, 1.05, "fully open"},
+        {22050, 1.0f, 100, 0.93, 1.1, "81.9 kHz at 22.05 kHz: limited below Nyquist, still passes"},
+        {32000, 1.0f, 3000, 0.9, 1.2, "the same at 32 kHz"},
+        {192000, at1k, 100, 0.93, 1.05, "passband at 192 kHz"},
+        {192000, at1k, 10000, 0.0, 0.03, "stopband at 192 kHz"},
+    };
+    for (const Case& c : cases) {
+        auto owner = std::make_unique<EnginePlugin>(c.rate);
+        EnginePlugin& plugin = *owner;
+        plugin.setParameter(TAG_MAIN_VOLUME, 0.75f);
+        plugin.setParameter(TAG_BRICK_ON, 1.0f);
+        plugin.setParameter(TAG_BRICK_FREQUENCY, c.parameter);
+        plugin.render(16 * 300);
+        ASSERT_TRUE(plugin.output.brickOn);
+        plugin.updateBrickFilter();
+        EXPECT_GT(plugin.output.brickFilter.g, 0.0f) << c.why;
+        EXPECT_TRUE(std::isfinite(plugin.output.brickFilter.h)) << c.why;
+        const double gain = outputStageGain(plugin, c.frequency, static_cast<int>(c.rate / 2));
+        EXPECT_GE(gain, c.minGain) << c.why;
+        EXPECT_LE(gain, c.maxGain) << c.why;
+    }
+}
+
+// Resetting the filters recomputes the coefficients, so a program applied with
+// the brick filter on sounds at once instead of after the next housekeeping.
+TEST(OutputStage, BrickFilterSoundsRightAfterAReset) {
+    auto owner = std::make_unique<EnginePlugin>();
+    EnginePlugin& plugin = *owner;
+    plugin.setParameter(TAG_MAIN_VOLUME, 0.75f);
+    plugin.setParameter(TAG_BRICK_ON, 1.0f);
+    plugin.setParameter(TAG_BRICK_FREQUENCY, 0.8f);
+    plugin.render(16 * 300);
+    plugin.initFilters();
+    EXPECT_GT(plugin.output.brickFilter.g, 0.0f);
+    EXPECT_GT(outputStageGain(plugin, 200, 2000), 0.9);
+}
+
+TEST(OutputStage, SilenceGateCount) {
+    auto owner = std::make_unique<EnginePlugin>();
+    EnginePlugin& plugin = *owner;
+    const auto start = plugin.output.silentFrames;
+    plugin.render(1000, 100);
+    EXPECT_EQ(plugin.output.silentFrames, start + 1000) << "every quiet frame counts";
+
+    // An audible effects input resets the count; the frame itself is not quiet.
+    plugin.engine.fxInput = {0.0002f, 0.0f};
+    plugin.applyFX();
+    EXPECT_EQ(plugin.output.silentFrames, 0);
+    plugin.engine.fxInput = {0.00004f, -0.00004f};  // |L| + |R| below the threshold
+    plugin.applyFX();
+    EXPECT_EQ(plugin.output.silentFrames, 1);
+
+    // The count saturates instead of wrapping into a negative number that
+    // would reopen the gate.
+    plugin.output.silentFrames = INT32_MAX;
+    plugin.engine.fxInput = {0, 0};
+    plugin.applyFX();
+    EXPECT_EQ(plugin.output.silentFrames, INT32_MAX);
+}

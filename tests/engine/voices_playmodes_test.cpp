@@ -1,0 +1,204 @@
+// The eight play modes: which voice a note takes, what happens to the note
+// before it, the note stack of the mono and legato modes, and sustain.
+#include <gtest/gtest.h>
+
+#include "engine_test_support.h"
+
+using enginetest::EnginePlugin;
+
+namespace {
+
+enum { POLY, POLY_MPE, MONO, MONO_HI, MONO_LO, LEGATO, LEGATO_HI, LEGATO_LO };
+constexpr int TAG_PLAY_MODE = 5;
+
+std::unique_ptr<EnginePlugin> pluginInMode(int mode) {
+    auto plugin = std::make_unique<EnginePlugin>();
+    plugin->setStep(TAG_PLAY_MODE, mode);
+    plugin->render(16);  // the mode is read at the next control step
+    EXPECT_EQ(plugin->voices.playMode, mode);
+    return plugin;
+}
+
+}  // namespace
+
+// A step of a scenario: a key goes down (velocity > 0) or up (velocity 0).
+struct Key {
+    int note;
+    int velocity;
+};
+
+TEST(PlayModes, MonoStack) {
+    struct Case {
+        int mode;
+        std::vector<Key> keys;
+        int soundingNote;   // note of the current voice at the end, -1 = phrase ended
+        int voicesStarted;  // note starts seen (retriggers)
+        const char* why;
+    };
+    const Case cases[] = {
+        {MONO, {{60, 100}, {62, 100}, {64, 100}}, 64, 3, "every key restarts the voice"},
+        {MONO, {{60, 100}, {62, 100}, {64, 100}, {64, 0}}, 62, 4, "releasing the newest resumes the previous key"},
+        {MONO, {{60, 100}, {62, 100}, {64, 100}, {62, 0}}, 64, 3, "releasing a key below the newest changes nothing"},
+        {MONO_HI, {{60, 100}, {48, 100}}, 60, 1, "Mono Hi ignores a lower key"},
+        {MONO_HI, {{60, 100}, {48, 100}, {60, 0}}, -1, 1, "and releasing the upper key ends the phrase"},
+        {MONO_HI, {{60, 100}, {72, 100}}, 72, 2, "Mono Hi takes a higher key"},
+        {MONO_LO, {{60, 100}, {72, 100}}, 60, 1, "Mono Lo ignores a higher key"},
+        {MONO_LO, {{60, 100}, {48, 100}}, 48, 2, "Mono Lo takes a lower key"},
+        {MONO, {{0, 100}, {5, 100}, {5, 0}}, -1, 2, "a held note 0 is dropped: the phrase ends, no note -1"},
+        {MONO, {{60, 100}, {60, 100}, {60, 0}}, -1, 2, "the same key twice and up once: the phrase ends"},
+        {MONO, {{60, 100}, {62, 100}, {60, 100}, {60, 0}}, 62, 4, "a key pressed again moves to the top"},
+    };
+    for (const Case& c : cases) {
+        auto plugin = pluginInMode(c.mode);
+        int starts = 0;
+        for (const Key& key : c.keys) {
+            const int before = plugin->voices.noteCycle;
+            if (key.velocity > 0)
+                plugin->midiNoteDown(key.note, key.velocity, 0);
+            else
+                plugin->midiNoteRelease(key.note, 0);
+            starts += plugin->voices.noteCycle != before;
+        }
+        EXPECT_EQ(starts, c.voicesStarted) << c.why;
+        const int v = plugin->voices.curVoice;
+        if (c.soundingNote < 0) {
+            EXPECT_TRUE(plugin->voices.voiceKeyUp[v]) << c.why;
+            EXPECT_EQ(plugin->voices.noteStackTop, -1) << c.why;
+            EXPECT_FALSE(plugin->voices.monoHeld) << c.why;
+        } else {
+            EXPECT_TRUE(plugin->voices.voiceOn[v]) << c.why;
+            EXPECT_FALSE(plugin->voices.voiceKeyUp[v]) << c.why;
+            EXPECT_EQ(plugin->voices.voiceNote[v], c.soundingNote) << c.why;
+        }
+        for (int i = 0; i <= plugin->voices.noteStackTop; ++i) EXPECT_GE(plugin->voices.noteStack[i], 0) << c.why;
+    }
+}
+
+// Releasing the newest key in "Mono" restarts on the previous key and lets
+// the old voice fall fast.
+TEST(PlayModes, MonoReleaseFastReleasesTheOldVoice) {
+    auto plugin = pluginInMode(MONO);
+    plugin->midiNoteDown(60, 100, 0);
+    plugin->midiNoteDown(64, 100, 0);
+    const int old = plugin->voices.curVoice;
+    plugin->midiNoteRelease(64, 0);
+    EXPECT_NE(plugin->voices.curVoice, old);
+    EXPECT_TRUE(plugin->voices.voiceRelease[old]);
+    EXPECT_TRUE(plugin->voices.voiceFastRelease[old]);
+    EXPECT_EQ(plugin->voices.voiceNote[plugin->voices.curVoice], 60);
+}
+
+// "Legato": a second key glides the sounding voice without a restart, at the
+// first note's velocity; releasing it glides back.
+TEST(PlayModes, LegatoGlidesWithoutRestart) {
+    for (int mode : {LEGATO, LEGATO_HI}) {
+        auto plugin = pluginInMode(mode);
+        plugin->noteOn(60, 50);
+        plugin->render(100);
+        const int v = plugin->voices.curVoice;
+        const auto framesBefore = plugin->voices.voiceFrameCount[v];
+        plugin->noteOn(64, 120);
+        plugin->render(1);
+        EXPECT_EQ(plugin->voices.curVoice, v);
+        EXPECT_EQ(plugin->voices.voiceNote[v], 64);
+        EXPECT_EQ(plugin->voices.voiceFrameCount[v], framesBefore + 1) << "not restarted";
+        EXPECT_FLOAT_EQ(plugin->voices.voiceVelocity[v], 50 / 127.0f) << "the first note's velocity";
+        EXPECT_EQ(plugin->voicesOn(), 1);
+        plugin->noteOff(64);
+        plugin->render(1);
+        EXPECT_EQ(plugin->voices.voiceNote[v], 60) << "glides back";
+        EXPECT_TRUE(plugin->voices.voiceOn[v]);
+        EXPECT_FALSE(plugin->voices.voiceKeyUp[v]);
+        plugin->noteOff(60);
+        plugin->render(1);
+        EXPECT_TRUE(plugin->voices.voiceKeyUp[v]) << "the last key ends the phrase";
+    }
+}
+
+TEST(PlayModes, LegatoLoIgnoresHigherKeys) {
+    auto plugin = pluginInMode(LEGATO_LO);
+    plugin->midiNoteDown(60, 100, 0);
+    plugin->midiNoteDown(67, 100, 0);
+    EXPECT_EQ(plugin->voices.voiceNote[plugin->voices.curVoice], 60);
+    plugin->midiNoteDown(55, 100, 0);
+    EXPECT_EQ(plugin->voices.voiceNote[plugin->voices.curVoice], 55);
+}
+
+TEST(PlayModes, PolyMpeKeepsChannels) {
+    auto plugin = pluginInMode(POLY_MPE);
+    plugin->noteOn(60, 100, 0, 2);
+    plugin->noteOn(60, 100, 0, 5);
+    plugin->render(4);
+    ASSERT_EQ(plugin->voicesOn(), 2);
+    EXPECT_EQ(plugin->voices.voiceChannel[0], 2);
+    EXPECT_EQ(plugin->voices.voiceChannel[1], 5);
+    // Pitch bend on channel 5 moves only that voice.
+    plugin->send(0, 0xE5, 127, 127);
+    plugin->noteOff(60, 0, 2);
+    plugin->render(1);
+    EXPECT_TRUE(plugin->voices.voiceKeyUp[0]);
+    EXPECT_FALSE(plugin->voices.voiceKeyUp[1]) << "the same note on another channel still sounds";
+    EXPECT_NEAR(plugin->mod.voiceModSrc(1)[18], 1.0f, 0.001f);
+    EXPECT_EQ(plugin->mod.voiceModSrc(0)[18], 0.0f);
+}
+
+// Changing the play mode lets every sounding voice go at the next control step.
+TEST(PlayModes, ModeChangeReleasesVoices) {
+    auto plugin = pluginInMode(POLY);
+    plugin->noteOn(60);
+    plugin->noteOn(64);
+    plugin->render(32);
+    plugin->setStep(TAG_PLAY_MODE, MONO);
+    plugin->render(16);
+    for (int v = 0; v < 2; ++v) EXPECT_TRUE(plugin->voices.voiceRelease[v]);
+}
+
+// Sustain: releases wait for the pedal; the held-back flags are spent when the
+// pedal goes up and do not release a later note.
+TEST(Sustain, PedalHoldsAndReleases) {
+    auto owner = std::make_unique<EnginePlugin>();
+    EnginePlugin& plugin = *owner;
+    plugin.controller(64, 127);
+    plugin.noteOn(60);
+    plugin.render(32);
+    plugin.noteOff(60);
+    plugin.render(32);
+    plugin.setVoiceOff(0);  // what the Movement does at the end of its cycle once the key is up
+    plugin.render(32);
+    EXPECT_TRUE(plugin.voices.voiceOn[0]);
+    EXPECT_FALSE(plugin.voices.voiceRelease[0]) << "held by the pedal";
+    EXPECT_TRUE(plugin.voices.voiceSustainRelease[0]);
+
+    plugin.controller(64, 0);
+    plugin.render(1);
+    EXPECT_TRUE(plugin.voices.voiceRelease[0]) << "released with the pedal";
+    EXPECT_FALSE(plugin.voices.voiceSustainRelease[0]) << "the held-back release is spent";
+    EXPECT_FALSE(plugin.voices.voiceSustainKeyUp[0]);
+
+    // Pedal down again with a new note held: lifting the pedal must not
+    // release it through flags left from the first note.
+    plugin.render(20000);
+    plugin.controller(64, 127);
+    plugin.noteOn(62);
+    plugin.render(32);
+    plugin.controller(64, 0);
+    plugin.render(32);
+    const int v = plugin.voices.curVoice;
+    EXPECT_EQ(plugin.voices.voiceNote[v], 62);
+    EXPECT_TRUE(plugin.voices.voiceOn[v]);
+    EXPECT_FALSE(plugin.voices.voiceRelease[v]) << "a held key is not released by the pedal";
+    EXPECT_FALSE(plugin.voices.voiceKeyUp[v]);
+}
+
+// A voice restarted while it carried a held-back release starts clean.
+TEST(Sustain, VoiceStartClearsHeldBackRelease) {
+    auto owner = std::make_unique<EnginePlugin>();
+    EnginePlugin& plugin = *owner;
+    plugin.controller(64, 127);
+    plugin.render(1);
+    plugin.setVoiceOff(0);
+    ASSERT_TRUE(plugin.voices.voiceSustainRelease[0]);
+    plugin.setVoiceOn(0);
+    EXPECT_FALSE(plugin.voices.voiceSustainRelease[0]);
+    EXPECT_FALSE(plugin.voices.voiceSustainKeyUp[0]);
+}
