@@ -331,6 +331,14 @@ float APlugin::getModValue(int tag) {
         if (!(gain >= 0.001f)) return 0.0f;
         return clampFinite((20.0f * std::log10(gain) + 80.0f) / 80.0f, 0.0f, 1.0f);
     }
+    case 28:
+        return clampFinite(units.voiceFilter[voice].getFreq(), 0.0f, 1.0f);
+    case 16: {
+        // The noise level shown on the noise-mix knob: the fourth root of a
+        // slow pink-noise row (its size; the row itself swings both ways).
+        const float q = std::sqrt(std::sqrt(std::fabs(units.pinkNoise.row(0, 4))));
+        return clampFinite(value < 0.5f ? (1.0f - q) / 2.0f : (1.0f + q) / 2.0f, 0.0f, 1.0f);
+    }
     case 41: {
         const float ratio = row[DEST_MOVEMENT_SPEED];
         if (!(ratio > 0.0f)) return 0.0f;

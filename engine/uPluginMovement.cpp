@@ -23,7 +23,7 @@ constexpr int FREE_LFO_SHAPE_TAG = 66;
 constexpr int FREE_LFO_SMOOTH_TAG = 67;
 constexpr int SAMPLE_AND_HOLD_WAVE = 8;
 constexpr int TABLE_LAST = TMovementState::WAVE_SIZE - 1;
-constexpr int LFO_WAVE_ROWS = TMovementState::WAVE_ROWS;
+constexpr int LAST_WAVE = TMovementState::WAVE_ROWS - 1;
 
 // Table index of a 0..1 position (NaN reads as 0).
 int tableIndex(double x) {
@@ -224,7 +224,7 @@ void APlugin::setGlobalLFOS() {
     }
     if (!tables) return;
 
-    const int wave = std::clamp(movement.globalLFOWave[FREE_LFO], 0, LFO_WAVE_ROWS - 1);
+    const int wave = std::clamp(movement.globalLFOWave[FREE_LFO], 0, LAST_WAVE);
     const double p = fraction(lfo.phase + dest[DEST_LFO_PHASE[FREE_LFO]] + 10.0);
     const double sym = symmetryOf(dest[DEST_LFO_SYMMETRY[FREE_LFO]], values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]]);
     const double x = warp(p, sym);
@@ -369,7 +369,7 @@ void APlugin::setVoiceLFOS(int voice) {
         return;
     }
     TLfoState& lfo = movement.voiceLFO[voice][FREE_LFO];
-    const int wave = std::clamp(movement.globalLFOWave[FREE_LFO], 0, LFO_WAVE_ROWS - 1);
+    const int wave = std::clamp(movement.globalLFOWave[FREE_LFO], 0, LAST_WAVE);
     const double p = fraction(lfo.phase + dest[DEST_LFO_PHASE[FREE_LFO]] + 10.0);
     const double sym = symmetryOf(dest[DEST_LFO_SYMMETRY[FREE_LFO]], values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]]);
     const double x = warp(p, sym);
