@@ -121,10 +121,13 @@ void CFrame::drawRegion(const std::vector<CRect>& rects) {
     platform->present(rects);
 }
 
+void CFrame::drawAll() {
+    invalidRegion.clear();
+    drawRegion({CRect(0, 0, size.getWidth(), size.getHeight())});
+}
+
 bool CFrame::renderToPNG(const std::string& path) {
     drawAll();
-    invalidRegion.clear();
-    dirty = false;
     if (!platform || !platform->getSurface())
         return false;
     return cairo_surface_write_to_png(platform->getSurface(), path.c_str()) == CAIRO_STATUS_SUCCESS;

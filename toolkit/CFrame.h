@@ -48,7 +48,8 @@ public:
     void idle();
     // Redraws the given region (frame coordinates) now, or the whole frame.
     void drawRegion(const std::vector<CRect>& rects);
-    void drawAll() { drawRegion({CRect(0, 0, size.getWidth(), size.getHeight())}); }
+    // Redraws everything; nothing stays pending.
+    void drawAll();
     // Full redraw into a PNG file (or of a region, with the rest as it was).
     bool renderToPNG(const std::string& path);
     bool renderToPNG(const std::string& path, const CRect& region);
