@@ -1,0 +1,163 @@
+// What a listener hears from the block loop: a note sounds from its frame at
+// its pitch, and the main volume, voice pan, stereo spread and clamp shape the
+// output as their laws say. Rendered through the plug-in object with a sine
+// wave source.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "engine_test_support.h"
+
+using enginetest::EnginePlugin;
+
+namespace {
+
+constexpr int TAG_MAIN_VOLUME = 1;
+constexpr int TAG_PAN = 3;
+constexpr int TAG_STEREO_SPREAD = 4;
+constexpr int TAG_SOURCE_MODE = 10;
+constexpr int TAG_KEY_TRACK = 11;
+constexpr int TAG_SOURCE_SEMI = 12;
+constexpr int TAG_SOURCE_FINE = 13;
+constexpr int TAG_WAVE_NOISE_MIX = 16;
+constexpr int TAG_WAVE_SYMMETRY = 17;
+constexpr int TAG_MOVEMENT_LOOP = 40;
+constexpr int TAG_MOVEMENT_TO_PITCH = 51;
+constexpr int TAG_GLOBAL_TUNING = 1017;
+constexpr int SOURCE_WAVE = 3;
+
+// A plug-in playing an unwarped sine at the base pitch, centred, without
+// modulation, noise or effects; a held key keeps its voice.
+std::unique_ptr<EnginePlugin> sinePlugin(float rate = 48000.0f, float mainVolume = 0.6f) {
+    auto plugin = std::make_unique<EnginePlugin>(rate);
+    plugin->setStep(TAG_SOURCE_MODE, SOURCE_WAVE);
+    plugin->setParameter(TAG_KEY_TRACK, 1.0f);
+    plugin->setParameter(TAG_SOURCE_SEMI, 0.5f);
+    plugin->setParameter(TAG_SOURCE_FINE, 0.5f);
+    plugin->setParameter(TAG_WAVE_NOISE_MIX, 0.5f);
+    plugin->setParameter(TAG_WAVE_SYMMETRY, 0.5f);
+    plugin->setParameter(TAG_MOVEMENT_LOOP, 1.0f);
+    plugin->setParameter(TAG_MOVEMENT_TO_PITCH, 0.5f);  // the Movement leaves the pitch alone
+    plugin->setParameter(TAG_GLOBAL_TUNING, 0.5f);
+    plugin->setParameter(TAG_PAN, 0.5f);
+    plugin->setParameter(TAG_STEREO_SPREAD, 1.0f);
+    plugin->setParameter(TAG_MAIN_VOLUME, mainVolume);
+    plugin->render(16 * 400, 256);  // the volume settles
+    plugin->outLeft.clear();
+    plugin->outRight.clear();
+    return plugin;
+}
+
+double frequencyOf(const std::vector<float>& x, size_t first, double rate) {
+    int crossings = 0;
+    size_t firstCrossing = 0, lastCrossing = 0;
+    for (size_t i = first + 1; i < x.size(); ++i)
+        if (x[i - 1] <= 0 && x[i] > 0) {
+            if (crossings == 0) firstCrossing = i;
+            lastCrossing = i;
+            ++crossings;
+        }
+    if (crossings < 2) return 0;
+    return (crossings - 1) * rate / double(lastCrossing - firstCrossing);
+}
+
+double rms(const std::vector<float>& x, size_t first) {
+    double sum = 0;
+    for (size_t i = first; i < x.size(); ++i) sum += double(x[i]) * x[i];
+    return std::sqrt(sum / double(x.size() - first));
+}
+
+}  // namespace
+
+TEST(LoopAudio, NotesSoundFromTheirFrame) {
+    for (int delta : {0, 1, 37, 700}) {
+        auto plugin = sinePlugin();
+        plugin->noteOn(69, 100, delta);
+        plugin->render(2000, 64);
+        size_t first = 0;
+        while (first < plugin->outLeft.size() && std::fabs(plugin->outLeft[first]) < 1e-7f) ++first;
+        // The envelope starts from zero in the note's own frame.
+        EXPECT_GE(first, static_cast<size_t>(delta)) << delta;
+        EXPECT_LE(first, static_cast<size_t>(delta) + 1) << delta;
+    }
+}
+
+TEST(LoopAudio, PitchFollowsTheKeyAndTheRate) {
+    struct Case {
+        float rate;
+        int note;
+        bool keyTrack;
+        double hertz;
+    };
+    const Case cases[] = {
+        {48000, 69, true, 220.0},     {48000, 57, true, 110.0}, {44100, 81, true, 440.0},
+        {96000, 45, true, 55.0},      {22050, 64, true, 110.0 * std::pow(2.0, 7 / 12.0)},
+        {48000, 81, false, 110.0},    {192000, 69, true, 220.0},
+    };
+    for (const Case& c : cases) {
+        auto plugin = sinePlugin(c.rate);
+        plugin->setParameter(TAG_KEY_TRACK, c.keyTrack ? 1.0f : 0.0f);
+        plugin->render(16);
+        plugin->noteOn(c.note);
+        plugin->render(static_cast<long>(c.rate), 512);
+        const double measured = frequencyOf(plugin->outLeft, static_cast<size_t>(c.rate / 10), c.rate);
+        // One cent.
+        EXPECT_NEAR(measured, c.hertz, c.hertz * 0.000578) << c.rate << " Hz, note " << c.note;
+    }
+}
+
+// Main volume: 80 dB over the knob, 0 dB at 0.75; every 0.25 is 20 dB.
+TEST(LoopAudio, MainVolumeLaw) {
+    double level[3];
+    const float settings[3] = {0.25f, 0.5f, 0.6f};
+    for (int i = 0; i < 3; ++i) {
+        auto plugin = sinePlugin(48000, settings[i]);
+        plugin->noteOn(69);
+        plugin->render(24000, 256);
+        level[i] = rms(plugin->outLeft, 4800);
+    }
+    EXPECT_NEAR(20 * std::log10(level[1] / level[0]), 20.0, 0.05);
+    EXPECT_NEAR(20 * std::log10(level[2] / level[1]), 8.0, 0.05);
+}
+
+TEST(LoopAudio, PanAndSpread) {
+    struct Case {
+        float pan, spread;
+        double rightOverLeft;  // RMS ratio
+        const char* why;
+    };
+    const Case cases[] = {
+        {0.5f, 1.0f, 1.0, "centre"},
+        {0.25f, 1.0f, 0.5, "left of centre: right at 2p"},
+        {0.0f, 1.0f, 0.0, "hard left"},
+        {0.75f, 1.0f, 2.0, "right of centre: left at 2 - 2p"},
+        {0.0f, 0.0f, 1.0, "spread 0 sums to mono"},
+        {0.0f, 0.5f, 0.25 / 0.75, "half spread: (L + R) / 4 added to each side"},
+    };
+    for (const Case& c : cases) {
+        auto plugin = sinePlugin();
+        plugin->setParameter(TAG_PAN, c.pan);
+        plugin->setParameter(TAG_STEREO_SPREAD, c.spread);
+        plugin->render(16);
+        plugin->noteOn(69);
+        plugin->render(12000, 256);
+        const double left = rms(plugin->outLeft, 2400);
+        const double right = rms(plugin->outRight, 2400);
+        ASSERT_GT(left + right, 0.01) << c.why;
+        if (c.rightOverLeft == 0.0)
+            EXPECT_LT(right, left * 1e-4) << c.why;
+        else
+            EXPECT_NEAR(right / left, c.rightOverLeft, c.rightOverLeft * 0.01) << c.why;
+    }
+}
+
+// Far too loud leaves the plug-in at exactly ±0.99.
+TEST(LoopAudio, OutputClamp) {
+    auto plugin = sinePlugin(48000, 1.0f);  // +20 dB
+    for (int note : {57, 60, 64, 67}) plugin->noteOn(note);
+    plugin->render(24000, 512);
+    float peak = 0;
+    for (size_t i = 0; i < plugin->outLeft.size(); ++i)
+        peak = std::max({peak, std::fabs(plugin->outLeft[i]), std::fabs(plugin->outRight[i])});
+    EXPECT_FLOAT_EQ(peak, 0.99f);
+}
