@@ -1,0 +1,182 @@
+// Controllers: the fixed controllers that become modulation sources, pressure,
+// MIDI learn through the controller map, and soft takeover in capture mode.
+#include <gtest/gtest.h>
+
+#include "engine_test_support.h"
+
+using enginetest::EnginePlugin;
+
+namespace {
+
+constexpr int TAG_FILTER_FREQUENCY = 28;
+constexpr int TAG_RIBBON_VALUE = 123;
+
+std::unique_ptr<EnginePlugin> freshPlugin() {
+    enginepreferences::setCaptureModeSetting(true);
+    enginepreferences::setSpringModeSetting(true);
+    auto plugin = std::make_unique<EnginePlugin>();
+    plugin->resetMIDI();
+    return plugin;
+}
+
+}  // namespace
+
+TEST(MidiControllers, FixedControllersFeedSources) {
+    struct Case {
+        int controller, source;
+    };
+    const Case cases[] = {{2, 19},  {3, 20},  {4, 21},  {11, 22}, {16, 23}, {21, 28}, {74, 29},
+                          {84, 30}, {90, 36}, {113, 37}, {114, 38}};
+    auto plugin = freshPlugin();
+    int value = 10;
+    for (const Case& c : cases) {
+        plugin->controller(c.controller, value);
+        plugin->render(1);
+        for (int v : {0, 9, 15})
+            EXPECT_FLOAT_EQ(plugin->mod.voiceMidiModSrc(v)[c.source], value / 127.0f) << "controller " << c.controller;
+        value += 9;
+    }
+    // A controller without a fixed role feeds no source.
+    const auto before = plugin->mod.voiceMidiModSrc(3);
+    plugin->controller(7, 99);
+    plugin->render(1);
+    EXPECT_EQ(plugin->mod.voiceMidiModSrc(3), before);
+}
+
+TEST(MidiControllers, ModWheelAndPressure) {
+    auto plugin = freshPlugin();
+    plugin->noteOn(60);
+    plugin->noteOn(64);
+    plugin->render(4);
+    plugin->controller(1, 127);
+    plugin->send(0, 0xD0, 64, 0);       // channel pressure
+    plugin->send(0, 0xA0, 64, 127);     // poly aftertouch on the note 64
+    plugin->render(1);
+    EXPECT_FLOAT_EQ(plugin->midi.modWheel, 1.0f);
+    for (int v = 0; v < NUM_VOICES; ++v) {
+        EXPECT_FLOAT_EQ(plugin->midi.voiceModWheel[v], 1.0f);
+        EXPECT_FLOAT_EQ(plugin->midi.voicePressure[v], 64 / 127.0f);
+    }
+    const int voiceOf64 = plugin->voices.voiceNote[0] == 64 ? 0 : 1;
+    EXPECT_FLOAT_EQ(plugin->midi.polyAftertouch[voiceOf64], 1.0f);
+    EXPECT_FLOAT_EQ(plugin->midi.polyAftertouch[1 - voiceOf64], 0.0f);
+    // Aftertouch on a note nobody plays reaches every voice.
+    plugin->send(0, 0xA0, 90, 32);
+    plugin->render(1);
+    for (int v = 0; v < NUM_VOICES; ++v) EXPECT_FLOAT_EQ(plugin->midi.polyAftertouch[v], 32 / 127.0f);
+
+    // The global mod wheel approaches the wheel by 1 % per control step.
+    plugin->render(16 * 600, 256);
+    EXPECT_NEAR(plugin->mod.globalModSrc()[1], 1.0f, 0.01f);
+}
+
+// Learning binds the next controller; with capture on the controller moves the
+// parameter only once it comes within 0.025 of the value it had at learning.
+TEST(MidiControllers, LearnAndSoftTakeover) {
+    auto plugin = freshPlugin();
+    plugin->setParameter(TAG_FILTER_FREQUENCY, 0.2f);
+    plugin->setMIDILatch(TAG_FILTER_FREQUENCY, true);
+    plugin->controller(7, 100);
+    plugin->render(1);
+    EXPECT_EQ(plugin->midi.midiCCTag[7], TAG_FILTER_FREQUENCY);
+    EXPECT_EQ(enginepreferences::controllerBinding(7), TAG_FILTER_FREQUENCY) << "kept in the preferences";
+    EXPECT_FALSE(plugin->midi.midiLearnArmed);
+
+    struct Step {
+        int value;
+        float expected;
+        const char* why;
+    };
+    const Step steps[] = {
+        {100, 0.2f, "learning does not move the parameter"},
+        {127, 0.2f, "far from the reference: nothing"},
+        {29, 0.2f, "0.228 is 0.028 away: still nothing"},
+        {28, 28 / 127.0f, "0.2205 is within 0.025: caught"},
+        {127, 1.0f, "caught: follows everywhere"},
+        {0, 0.0f, "and back"},
+    };
+    for (const Step& s : steps) {
+        plugin->controller(7, s.value);
+        plugin->render(1);
+        EXPECT_FLOAT_EQ(plugin->getParameter(TAG_FILTER_FREQUENCY), s.expected) << s.why;
+    }
+
+    // Without capture mode a bound controller jumps at once.
+    enginepreferences::setCaptureModeSetting(false);
+    auto jumping = freshPlugin();
+    enginepreferences::setCaptureModeSetting(false);
+    jumping->setParameter(TAG_FILTER_FREQUENCY, 0.2f);
+    jumping->setMIDILatch(TAG_FILTER_FREQUENCY, true);
+    jumping->controller(7, 127);
+    jumping->render(1);
+    EXPECT_FLOAT_EQ(jumping->getParameter(TAG_FILTER_FREQUENCY), 1.0f);
+    enginepreferences::setCaptureModeSetting(true);
+}
+
+TEST(MidiControllers, AllOffControllersCannotBeLearned) {
+    auto plugin = freshPlugin();
+    plugin->setMIDILatch(TAG_FILTER_FREQUENCY, true);
+    plugin->controller(123, 0);
+    plugin->render(1);
+    EXPECT_EQ(plugin->midi.midiCCTag[123], 0);
+    EXPECT_TRUE(plugin->midi.midiLearnArmed) << "still waiting for a controller it can take";
+    plugin->controller(20, 64);
+    plugin->render(1);
+    EXPECT_EQ(plugin->midi.midiCCTag[20], TAG_FILTER_FREQUENCY);
+
+    // Arming with a tag outside the parameters changes nothing.
+    plugin->setMIDILatch(5000, true);
+    EXPECT_FALSE(plugin->midi.midiLearnArmed);
+}
+
+TEST(MidiControllers, UnlearnAndReset) {
+    auto plugin = freshPlugin();
+    for (int cc : {7, 8}) {
+        plugin->setMIDILatch(TAG_FILTER_FREQUENCY, true);
+        plugin->controller(cc, 1);
+        plugin->render(1);
+    }
+    ASSERT_EQ(plugin->midi.midiCCTag[8], TAG_FILTER_FREQUENCY);
+    plugin->setMIDILatch(TAG_FILTER_FREQUENCY, false);
+    EXPECT_EQ(plugin->midi.midiCCTag[7], 0);
+    EXPECT_EQ(plugin->midi.midiCCTag[8], 0);
+    EXPECT_EQ(enginepreferences::controllerBinding(8), 0);
+
+    plugin->setMIDILatch(30, true);
+    plugin->controller(9, 1);
+    plugin->render(1);
+    plugin->setParameter(30, 0.6f);
+    plugin->resetMIDI();
+    EXPECT_EQ(plugin->midi.midiCCTag[9], 0);
+    EXPECT_FLOAT_EQ(plugin->values.captureValue[30], 0.6f);
+    EXPECT_FALSE(plugin->values.captured[30]);
+}
+
+// One controller both drives its source and, when bound, a parameter; a
+// controller bound to "Ribbon Value" starts the spring countdown.
+TEST(MidiControllers, BoundControllersKeepTheirFixedRole) {
+    enginepreferences::setCaptureModeSetting(false);
+    auto plugin = freshPlugin();
+    enginepreferences::setCaptureModeSetting(false);
+    plugin->setMIDILatch(TAG_FILTER_FREQUENCY, true);
+    plugin->controller(1, 0);
+    plugin->render(1);
+    plugin->controller(1, 127);
+    plugin->render(1);
+    EXPECT_FLOAT_EQ(plugin->midi.modWheel, 1.0f);
+    EXPECT_FLOAT_EQ(plugin->getParameter(TAG_FILTER_FREQUENCY), 1.0f);
+
+    plugin->setMIDILatch(TAG_RIBBON_VALUE, true);
+    plugin->controller(16, 0);
+    plugin->render(1);
+    plugin->controller(16, 90);
+    plugin->render(1);
+    EXPECT_EQ(plugin->engine.ribbonSpringCountdown, 4);
+    enginepreferences::setSpringModeSetting(false);
+    plugin->engine.ribbonSpringCountdown = -1;
+    plugin->controller(16, 91);
+    plugin->render(1);
+    EXPECT_EQ(plugin->engine.ribbonSpringCountdown, -1) << "no spring while \"MIDISpring\" is off";
+    enginepreferences::setSpringModeSetting(true);
+    enginepreferences::setCaptureModeSetting(true);
+}
