@@ -11,6 +11,8 @@
 #include "engine/MidiState.h"
 #include "plugin/AudioEffectX.h"
 #include "plugin/ParameterModel.h"
+#include "engine/ModState.h"
+#include "engine/MovementState.h"
 
 class uEditor;
 
@@ -189,9 +191,8 @@ private:
     } parameterSetUp{*this};
 
     std::string displayByTag(int32 tag, float v);
-    // Values of the Movement lock and of sample playback as the display texts
-    // need them; each answers the owner's start state until the owner is built.
-    float lockedValueForDisplay(int32 tag);
+    // Values of sample playback as the display texts need them; each answers
+    // the sample playback's start state until it is built.
     int32 sampleLengthForDisplay(int32 sample) const;
     double userSamplePointForDisplay(int32 tag);
 

@@ -240,8 +240,7 @@ std::string APlugin::displayByTag(int32 tag, float v) {
     case 61: return LFO_WAVE_STR[getSteppedValue(tag)];
     case 41:
         // As the speed lock sees them, so a locked speed shows what plays.
-        return getLFOSpeedStr(lockedValueForDisplay(MOVEMENT_SPEED_TAG),
-                              getOnOff(lockedValueForDisplay(MOVEMENT_SYNC_TAG)), true);
+        return getLFOSpeedStr(getLockVar(MOVEMENT_SPEED_TAG), getOnOff(getLockVar(MOVEMENT_SYNC_TAG)), true);
     case 51: return getFloatStr((8.0f * v - 4.0f) * 12.0f, 1) + " Semi";
     case 54: return PAN_MOVE_MODE_STR[getSteppedValue(tag)];
     case 62: return LFO_MODE_STR[getSteppedValue(tag)];
@@ -310,14 +309,9 @@ std::string APlugin::displayByTag(int32 tag, float v) {
 
 // ---------------------------------------------------------------- read-outs of later subsystems
 //
-// The Movement lock and sample playback own these values. Until they are
-// built, the readers below give what those subsystems hold at start: no lock
-// (the program's own value), and no sample frames (built-in lengths arrive
-// with the sample bank, and no user sample is loaded).
-
-float APlugin::lockedValueForDisplay(int32 tag) {
-    return isValidTag(tag) ? programRecord().values[tag].load() : 0.0f;
-}
+// Sample playback owns these values. Until it is built, the readers below give
+// what it holds at start: no sample frames (built-in lengths arrive with the
+// sample bank, and no user sample is loaded).
 
 int32 APlugin::sampleLengthForDisplay(int32 sample) const {
     (void)sample;

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -48,7 +49,8 @@ TEST(ParamsStore, ClampsSnapsAndRefusesNonFiniteValues) {
         {11, 1.0f, nan, 1.0f, "NaN on a switch changes nothing"},
     };
     for (const auto& c : cases) {
-        TestPlugin p;
+        auto pOwner = std::make_unique<TestPlugin>();
+        TestPlugin& p = *pOwner;
         p.setParameter(c.tag, c.before);
         p.setParameter(c.tag, c.written);
         expectStoredEverywhere(p, c.tag, c.expected, c.why);
@@ -56,7 +58,8 @@ TEST(ParamsStore, ClampsSnapsAndRefusesNonFiniteValues) {
 }
 
 TEST(ParamsStore, InvalidTagsAreIgnoredOrNeutral) {
-    TestPlugin p;
+    auto pOwner = std::make_unique<TestPlugin>();
+    TestPlugin& p = *pOwner;
     p.setParameter(1024, 0.7f);
     p.setParameter(-1, 0.7f);
     EXPECT_FLOAT_EQ(p.getParameter(2000), 0.0f);
@@ -74,7 +77,8 @@ TEST(ParamsStore, InvalidTagsAreIgnoredOrNeutral) {
 // There is one program: a host that selects another still reaches the one record.
 TEST(ParamsStore, AnyProgramNumberAddressesTheOneRecord) {
     for (int program : {5, -1, 1}) {
-        TestPlugin p;
+        auto pOwner = std::make_unique<TestPlugin>();
+        TestPlugin& p = *pOwner;
         p.setProgram(program);
         p.setParameter(7, 0.3f);
         EXPECT_FLOAT_EQ(p.getParameter(7), 0.3f) << "program " << program;
@@ -84,7 +88,8 @@ TEST(ParamsStore, AnyProgramNumberAddressesTheOneRecord) {
 
 // A foreign chunk may leave anything in the program record; the host reads 0..1.
 TEST(ParamsStore, HostReadBackIsAlwaysInRange) {
-    TestPlugin p;
+    auto pOwner = std::make_unique<TestPlugin>();
+    TestPlugin& p = *pOwner;
     p.values.programs[0].values[7] = 3.0f;
     EXPECT_FLOAT_EQ(p.getParameter(7), 1.0f);
     p.values.programs[0].values[7] = -2.0f;
@@ -95,16 +100,20 @@ TEST(ParamsStore, HostReadBackIsAlwaysInRange) {
 
 TEST(ParamsStore, WritingTheApplyTagRequestsTheProgram) {
     for (float value : {0.0f, 0.5f, 1.0f}) {
-        TestPlugin p;
+        auto pOwner = std::make_unique<TestPlugin>();
+        TestPlugin& p = *pOwner;
         p.setParameter(PRESET_APPLY_TAG, value);
         EXPECT_TRUE(p.flags.presetPending.load()) << "any value asks, " << value;
     }
-    TestPlugin applying;
+    auto applyingOwner = std::make_unique<TestPlugin>();
+    TestPlugin& applying = *applyingOwner;
     applying.flags.settingPreset = true;
     applying.setParameter(PRESET_APPLY_TAG, 1.0f);
     EXPECT_FALSE(applying.flags.presetPending.load()) << "no request while a program is being applied";
 
-    TestPlugin other;
+    auto otherOwner = std::make_unique<TestPlugin>();
+
+    TestPlugin& other = *otherOwner;
     other.setParameter(1021, 1.0f);
     other.setParameter(1023, 1.0f);
     EXPECT_FALSE(other.flags.presetPending.load()) << "neighbouring tags ask nothing";
@@ -123,14 +132,17 @@ TEST(ParamsStore, EditTracking) {
         {0.2f, 0.6f, 0.6f, false, false, "writing the last value again changes nothing"},
     };
     for (const auto& c : cases) {
-        TestPlugin p;  // Movement Symmetry: a continuous parameter
+        auto pOwner = std::make_unique<TestPlugin>();
+        TestPlugin& p = *pOwner;
+        // Movement Symmetry: a continuous parameter.
         p.values.origValue[43] = c.orig;
         p.values.lastValue[43] = c.last;
         p.setParameter(43, c.written);
         EXPECT_FLOAT_EQ(p.values.lastValue[43], c.lastMoves ? c.written : c.last) << c.why;
         EXPECT_EQ(p.getEditChanged(), c.editChanged) << c.why;
     }
-    TestPlugin p;
+    auto pOwner = std::make_unique<TestPlugin>();
+    TestPlugin& p = *pOwner;
     p.setParameter(43, 1.0f);
     ASSERT_TRUE(p.getEditChanged());
     p.setParameter(43, 0.0f);
@@ -140,7 +152,8 @@ TEST(ParamsStore, EditTracking) {
 // Every step of every stepped parameter reads back as itself, through the
 // setter and through the stored encoding.
 TEST(ParamsStore, SteppedRoundTripsForEveryStep) {
-    TestPlugin p;
+    auto pOwner = std::make_unique<TestPlugin>();
+    TestPlugin& p = *pOwner;
     int steppedTags = 0;
     for (int tag = 0; tag < 1024; ++tag) {
         const int num = p.getSteppedNum(tag);
@@ -167,7 +180,8 @@ TEST(ParamsStore, SteppedRoundTripsForEveryStep) {
 }
 
 TEST(ParamsStore, SteppedEncodingEdgeCases) {
-    TestPlugin p;
+    auto pOwner = std::make_unique<TestPlugin>();
+    TestPlugin& p = *pOwner;
     // A parameter of 4 steps over a divisor of 4.
     p.setParameterVars(500, 0.0f, false, 4.0f, 4, 0, 0, "probe", 0.0f);
     p.setSteppedValue(500, 2);
@@ -226,7 +240,8 @@ static_assert(!acceptsDoubleOnOff<APlugin>);
 static_assert(acceptsRightCalls<APlugin>);
 
 TEST(ParamsStore, OnOffAndSingleValueSetters) {
-    TestPlugin p;
+    auto pOwner = std::make_unique<TestPlugin>();
+    TestPlugin& p = *pOwner;
     p.setOn(77);
     EXPECT_TRUE(p.getOnOff(77));
     EXPECT_FLOAT_EQ(p.getParameter(77), 1.0f);
@@ -264,7 +279,8 @@ TEST(ParamsStore, OnOffAndSingleValueSetters) {
 }
 
 TEST(ParamsStore, CopyAndSwapLeaveTag1021Alone) {
-    TestPlugin p;
+    auto pOwner = std::make_unique<TestPlugin>();
+    TestPlugin& p = *pOwner;
     p.setParameter(1021, 0.9f);
     p.setParameter(7, 0.2f);
     p.copyParameter(1021, 7);
@@ -317,7 +333,8 @@ TEST(ParamsStore, TextInParameters) {
         {"", "", "", "an empty text clears the run"},
     };
     for (const auto& c : cases) {
-        TestPlugin p;
+        auto pOwner = std::make_unique<TestPlugin>();
+        TestPlugin& p = *pOwner;
         for (int i = 0; i < PRESET_NAME_SLOTS; ++i) p.setParameter(PRESET_NAME_PARAM + i, 0.5f);
         p.setStringFromParam(c.written, PRESET_NAME_PARAM, PRESET_NAME_SLOTS, false);
         EXPECT_EQ(p.getStringFromParamStr(PRESET_NAME_PARAM, PRESET_NAME_SLOTS, false, false), c.readBack) << c.why;
@@ -326,7 +343,9 @@ TEST(ParamsStore, TextInParameters) {
         EXPECT_FLOAT_EQ(p.values.curValue[PRESET_NAME_PARAM + 27], 0.0f) << "the last slot stays empty";
     }
 
-    TestPlugin p;
+    auto pOwner = std::make_unique<TestPlugin>();
+
+    TestPlugin& p = *pOwner;
     p.setStringFromParam("a:b?", PRESET_NAME_PARAM, PRESET_NAME_SLOTS, false);
     EXPECT_FLOAT_EQ(p.values.curValue[208], static_cast<float>(('a' + 0.5) / 255.99));
     EXPECT_FLOAT_EQ(p.values.editValue[210], static_cast<float>(('b' + 0.5) / 255.99));
@@ -345,7 +364,8 @@ TEST(ParamsStore, TextInParameters) {
 // The two readers differ on purpose: one skips empty slots, the program-name
 // reader stops at the first one and holds codes to a signed byte.
 TEST(ParamsStore, TheTwoTextReadersDiffer) {
-    TestPlugin p;
+    auto pOwner = std::make_unique<TestPlugin>();
+    TestPlugin& p = *pOwner;
     auto code = [](int c) { return static_cast<float>((c + 0.5) / 255.99); };
     const float slots[] = {code('a'), code('b'), 0.0f, code('c'), 1.0f, std::numeric_limits<float>::quiet_NaN(),
                            code('d')};
@@ -375,7 +395,8 @@ struct EchoEditor : AEffEditor, TEditorServices {
 };
 
 TEST(ParamsStore, EditorEchoAndRedrawFollowTheOpenState) {
-    TestPlugin p;
+    auto pOwner = std::make_unique<TestPlugin>();
+    TestPlugin& p = *pOwner;
     EXPECT_FALSE(p.isEditorOpen()) << "no editor object";
     p.flags.screenUpdatePending = true;
     p.updateEditorScreen();
@@ -418,7 +439,8 @@ namespace {
 // A host that passes no buffer gets nothing written; the editor's forms keep
 // texts whole and answer neutrally for invalid tags.
 TEST(ParamsStore, TextCallsWithoutABufferOrWithInvalidTags) {
-    TestPlugin p;
+    auto pOwner = std::make_unique<TestPlugin>();
+    TestPlugin& p = *pOwner;
     p.getParameterDisplay(1, nullptr);
     p.getParameterName(1, nullptr);
     p.getParameterLabel(1, nullptr);

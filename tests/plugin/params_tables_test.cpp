@@ -2,6 +2,7 @@
 // attributes, checked against the design's listings.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -174,7 +175,8 @@ TEST(ParamsStringTables, SharedFontsInTheirDeclaredOrder) {
 // ---------------------------------------------------------------- parameter table
 
 TEST(ParamsTable, GeneratedNamesAndAttributes) {
-    APlugin plugin(nullptr);
+    auto pluginOwner = std::make_unique<APlugin>(nullptr);
+    APlugin& plugin = *pluginOwner;
     const TParameterAttributes& a = plugin.attr;
     const struct {
         int tag;
@@ -218,7 +220,8 @@ TEST(ParamsTable, GeneratedNamesAndAttributes) {
 }
 
 TEST(ParamsTable, AttributesTheDesignSingsOut) {
-    APlugin plugin(nullptr);
+    auto pluginOwner = std::make_unique<APlugin>(nullptr);
+    APlugin& plugin = *pluginOwner;
     const TParameterAttributes& a = plugin.attr;
     EXPECT_FLOAT_EQ(a.defaultValue[1], 0.6872f);
     EXPECT_FLOAT_EQ(a.zeroValue[1], 0.75f) << "Main Volume zeroes to 0 dB";
@@ -261,7 +264,8 @@ TEST(ParamsTable, AttributesTheDesignSingsOut) {
 }
 
 TEST(ParamsTable, SetParameterVarsRefusesInvalidTagsAndDefaultsNegativeZeros) {
-    APlugin plugin(nullptr);
+    auto pluginOwner = std::make_unique<APlugin>(nullptr);
+    APlugin& plugin = *pluginOwner;
     const std::vector<std::string> namesBefore(plugin.attr.paramName.begin(), plugin.attr.paramName.end());
     const auto defaultsBefore = plugin.attr.defaultValue;
     plugin.setParameterVars(1024, 0.3f, true, 2.0f, 2, 5, 1, "bad", 0.1f);
@@ -277,7 +281,8 @@ TEST(ParamsTable, SetParameterVarsRefusesInvalidTagsAndDefaultsNegativeZeros) {
 // Every stepped parameter's steps fit the table its text is read from; only
 // Movement Wave uses fewer entries than its table has.
 TEST(ParamsTable, StepCountsMatchTheirTables) {
-    APlugin plugin(nullptr);
+    auto pluginOwner = std::make_unique<APlugin>(nullptr);
+    APlugin& plugin = *pluginOwner;
     const struct {
         int tag;
         std::size_t tableSize;

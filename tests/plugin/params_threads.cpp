@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,7 +22,8 @@ constexpr int WRITTEN_TAGS[] = {1, 3, 5, 11, 14, 15, 19, 27, 28, 31, 41, 42, 63,
 float valueFor(int round, int tag) { return static_cast<float>((round * 37 + tag * 11) % 101) / 100.0f; }
 
 TEST(ParamsThreads, WritesDuringRenderingAndTextReadsAreClean) {
-    APlugin plugin(nullptr);
+    auto pluginOwner = std::make_unique<APlugin>(nullptr);
+    APlugin& plugin = *pluginOwner;
     plugin.setSampleRate(48000.0f);
     plugin.setBlockSize(256);
     plugin.resume();
