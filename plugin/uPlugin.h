@@ -11,8 +11,6 @@
 #include "engine/MidiState.h"
 #include "plugin/AudioEffectX.h"
 #include "plugin/ParameterModel.h"
-#include "engine/ModState.h"
-#include "engine/MovementState.h"
 
 class uEditor;
 
