@@ -32,16 +32,6 @@ struct TModState {
 
     using Row = std::array<float, ROW_SIZE>;
 
-    // The multiplicative destinations (volume, sub volume, the speeds) are
-    // neutral at 1.0, every other destination at 0.0.
-    static constexpr int NEUTRAL_AT_ONE[] = {1, 6, 21, 81, 105, 123};
-
-    TModState() {
-        for (int destination : NEUTRAL_AT_ONE) modValues[NEUTRAL_DEST_ROW][destination] = 1.0f;
-        globalModDest = modValues[NEUTRAL_DEST_ROW];
-        for (int voice = 0; voice < 16; ++voice) modValues[VOICE_DEST_ROW + voice] = modValues[NEUTRAL_DEST_ROW];
-    }
-
     std::array<Row, 51> modValues{};
     Row globalModDest{};
     std::array<Row, 16> channelModSrc{};
@@ -80,6 +70,27 @@ struct TModState {
     std::atomic<int> lockState{0};
     std::atomic<float> lockMoveSpeed{0.0f};
     std::atomic<float> lockMoveSync{0.0f};
+
+    // The state of a new plug-in: every row clear except the neutral row (1.0
+    // at the levels and rates), the destination sums neutral, the "Offset"
+    // source at 1.0, and no route acting.
+    TModState() { startState(); }
+    void startState() {
+        for (auto& row : channelModSrc) row.fill(0.0f);
+        for (auto& row : modValues) row.fill(0.0f);
+        Row& neutral = modValues[NEUTRAL_DEST_ROW];
+        for (int dest : NEUTRAL_ONE_DESTS) neutral[dest] = 1.0f;
+        globalModDest = neutral;
+        for (int v = 0; v < 16; ++v) modValues[VOICE_DEST_ROW + v] = neutral;
+        modValues[GLOBAL_SRC_ROW][SRC_OFFSET] = 1.0f;
+        for (int v = 0; v < 16; ++v) modValues[VOICE_SRC_ROW + v][SRC_OFFSET] = 1.0f;
+        modRoute = {};
+        for (int r = 0; r < NUM_MOD_ROUTES; ++r) modRoute[r].src = ROUTE_FIXED_SRC[r];
+        numActiveRoutes = 0;
+        globalTouchedCount = 0;
+        voiceTouchedCount.fill(0);
+        lockState = 0;
+    }
 
     Row& globalModSrc() { return modValues[GLOBAL_SRC_ROW]; }
     Row& neutralModDest() { return modValues[NEUTRAL_DEST_ROW]; }

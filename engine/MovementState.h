@@ -24,8 +24,10 @@ struct TLfoState {
     float upExponent = 1.0f, downExponent = 1.0f;
     bool curveOn = false;
 
-    // The sample-and-hold rate and bit depth follow destinations that rarely move.
+    // The exponentials of the settings follow parameters and destinations that
+    // rarely move: each is recomputed only when its argument changed.
     TCachedExp2 holdRate, holdSteps;
+    TCachedExp2 smoothAboveExp, smoothBelowExp, keyExp, velocityExp, upCurve, downCurve;
 };
 
 // The pan channel the Movement carries per voice.
@@ -34,6 +36,7 @@ struct TPanLfoState {
     float smoothed = 0;
     float upExponent = 1.0f, downExponent = 1.0f;
     bool curveOn = false;
+    TCachedExp2 upCurve, downCurve;
 };
 
 struct TMovementState {

@@ -60,26 +60,7 @@ float applyRoute(float d, int destType, float s, float a, bool bipolarSource, bo
 // ---------------------------------------------------------------- start-up
 
 void APlugin::initModulation() {
-    for (auto& row : mod.channelModSrc) row.fill(0.0f);
-    for (auto& row : mod.modValues) row.fill(0.0f);
-    mod.globalModDest.fill(0.0f);
-
-    auto& neutral = mod.neutralModDest();
-    for (int dest : NEUTRAL_ONE_DESTS) neutral[dest] = 1.0f;
-    mod.globalModDest = neutral;
-    for (int v = 0; v < NUM_VOICES; ++v) mod.voiceModDest(v) = neutral;
-
-    mod.modRoute = {};
-    for (int r = 0; r < NUM_MOD_ROUTES; ++r) mod.modRoute[r].src = ROUTE_FIXED_SRC[r];
-    mod.numActiveRoutes = 0;
-    mod.globalTouchedCount = 0;
-    mod.voiceTouchedCount.fill(0);
-
-    mod.globalModSrc()[SRC_OFFSET] = 1.0f;
-    for (int v = 0; v < NUM_VOICES; ++v) mod.voiceModSrc(v)[SRC_OFFSET] = 1.0f;
-
-    mod.lockState = 0;
-
+    mod.startState();
     initLFOs();
 
     engine.ribbonSpringOn = false;

@@ -4,6 +4,7 @@
 // Settings are refreshed at control steps; the chain runs every frame.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "engine/ModMath.h"
 #include "engine/ModTables.h"
@@ -40,11 +41,20 @@ double symmetryOf(float destination, float parameter) {
     return clampFinite(destination * 0.5f + parameter, 0.0f, 1.0f) * 0.998 + 0.001;
 }
 
+// Largest value whose whole part the integer conversion below can hold.
+constexpr double WHOLE_LIMIT = 4.0e15;
+
+// The whole part of a value that is known to be at least 0 (NaN gives 0).
+double wholePart(double x) { return (x >= 0.0 && x < WHOLE_LIMIT) ? static_cast<double>(static_cast<std::int64_t>(x)) : 0.0; }
+
 double fraction(double x) {
+    if (x >= 0.0 && x < WHOLE_LIMIT) return x - wholePart(x);
     const double f = x - std::floor(x);
     return (f >= 0.0 && f < 1.0) ? f : 0.0;
 }
 
+// Curve exponent 2^(4 - 8 shape): 16 at shape 0, 1 at 0.5, 1/16 at 1.
+float curveExponent(TCachedExp2& curve, float shape) { return static_cast<float>(curve(4.0f - 8.0f * shape)); }
 float curveExponent(float shape) { return static_cast<float>(std::exp2(4.0 - 8.0 * shape)); }
 
 bool curveDiffers(float shape) { return std::fabs(shape - 0.5f) > 0.00001f; }
@@ -60,9 +70,10 @@ bool sampleAndHold(TLfoState& lfo, float value, float holdDest, float bitsDest, 
     lfo.holdAccumulator += 4.0 * lfo.holdRate(-16.0f * clampFinite(holdDest, 0.0f, 1.0f));
     if (!(lfo.holdAccumulator >= 1.0)) return false;
     steps = lfo.holdSteps(17.0f - 17.0f * clampFinite(bitsDest, 0.0f, 1.0f));
+    // The biased value lies in -1..1, so the level is never negative.
     const double biased = value * biasScaleFor(lfo, value);
-    lfo.held = static_cast<float>(clampFinite(std::floor((biased + 1.0) * (steps + 0.999)) / steps - 1.0, -1.0, 1.0));
-    lfo.holdAccumulator -= std::floor(lfo.holdAccumulator);
+    lfo.held = static_cast<float>(clampFinite(wholePart((biased + 1.0) * (steps + 0.999)) / steps - 1.0, -1.0, 1.0));
+    lfo.holdAccumulator -= wholePart(lfo.holdAccumulator);
     if (!(lfo.holdAccumulator >= 0.0 && lfo.holdAccumulator < 1.0)) lfo.holdAccumulator = 0.0;
     return true;
 }
@@ -136,20 +147,20 @@ void APlugin::refreshLFOSettings(TLfoState& lfo, int which, const TModState::Row
     float smooth = dest[DEST_LFO_SMOOTH[which]];
     if (which == FREE_LFO) smooth += values.curValue[FREE_LFO_SMOOTH_TAG];
     lfo.smoothAbove = static_cast<float>(
-        1.0 - std::exp2(-13.0 * clampFinite(smooth + dest[DEST_LFO_SMOOTH_ATT[which]], 0.0f, 1.0f)));
+        1.0 - lfo.smoothAboveExp(-13.0f * clampFinite(smooth + dest[DEST_LFO_SMOOTH_ATT[which]], 0.0f, 1.0f)));
     lfo.smoothBelow = static_cast<float>(
-        1.0 - std::exp2(-13.0 * clampFinite(smooth + dest[DEST_LFO_SMOOTH_DEC[which]], 0.0f, 1.0f)));
+        1.0 - lfo.smoothBelowExp(-13.0f * clampFinite(smooth + dest[DEST_LFO_SMOOTH_DEC[which]], 0.0f, 1.0f)));
 
     const float keyTrack = values.curValue[LFO_KEY_TRACK_TAGS[which]] + dest[DEST_LFO_KEY_TRACK[which]];
-    lfo.keyFactor = std::exp2(clampFinite((2.0f * keyTrack - 1.0f) * centerNote, -60.0f, 60.0f));
+    lfo.keyFactor = lfo.keyExp(clampFinite((2.0f * keyTrack - 1.0f) * centerNote, -60.0f, 60.0f));
     lfo.velocityFactor = 1.0;
     if (which == MOVEMENT) {
         const float track = values.curValue[MOVEMENT_VELOCITY_TRACK_TAG] + dest[97];
-        lfo.velocityFactor = std::exp2(clampFinite((1.0f - velocity) * (track * 4.0f - 2.0f), -60.0f, 60.0f));
+        lfo.velocityFactor = lfo.velocityExp(clampFinite((1.0f - velocity) * (track * 4.0f - 2.0f), -60.0f, 60.0f));
     } else {
         const float shape = clampFinite(values.curValue[FREE_LFO_SHAPE_TAG] + dest[DEST_FREE_LFO_SHAPE], 0.0f, 1.0f);
         lfo.curveOn = curveDiffers(shape);
-        lfo.upExponent = lfo.downExponent = curveExponent(shape);
+        lfo.upExponent = lfo.downExponent = curveExponent(lfo.upCurve, shape);
     }
 }
 
@@ -170,8 +181,8 @@ void APlugin::refreshMovementCurves(int voice) {
     const float down = clampFinite(
         values.curValue[MOVE_SHAPE_DOWN_TAGS[wave]] + dest[DEST_MOVE_SHAPE_DOWN[wave]] + shapeMod, 0.0f, 1.0f);
     lfo.curveOn = curveDiffers(up) || curveDiffers(down);
-    lfo.upExponent = curveExponent(up);
-    lfo.downExponent = curveExponent(down);
+    lfo.upExponent = curveExponent(lfo.upCurve, up);
+    lfo.downExponent = curveExponent(lfo.downCurve, down);
 
     const int panWave = movement.panWave;
     const float panUp = clampFinite(
@@ -179,8 +190,8 @@ void APlugin::refreshMovementCurves(int voice) {
     const float panDown = clampFinite(
         values.curValue[PAN_SHAPE_DOWN_TAGS[panWave]] + dest[DEST_PAN_SHAPE_DOWN[panWave]] + shapeMod, 0.0f, 1.0f);
     pan.curveOn = curveDiffers(panUp) || curveDiffers(panDown);
-    pan.upExponent = curveExponent(panUp);
-    pan.downExponent = curveExponent(panDown);
+    pan.upExponent = curveExponent(pan.upCurve, panUp);
+    pan.downExponent = curveExponent(pan.downCurve, panDown);
 }
 
 // The LFO's speed as a phase increment per frame: free (0.0067 Hz .. 110 Hz)
@@ -248,7 +259,7 @@ void APlugin::setGlobalLFOS() {
 
 // A new cycle: the phase wraps, the random value and the humanize factor are drawn.
 void APlugin::wrapLFO(TLfoState& lfo, float humanizeDest) {
-    lfo.phase -= std::floor(lfo.phase);
+    lfo.phase = fraction(lfo.phase);
     if (!(lfo.phase >= 0.0 && lfo.phase < 1.0)) lfo.phase = 0.0;
     lfo.randomValue = 2.0f * movement.randomSeed.uniform() - 1.0f;
     const float u = movement.humanizeSeed.uniform();
@@ -303,7 +314,7 @@ void APlugin::setVoiceLFOS(int voice) {
             const float b = tables[panWave][index];
             const double scaled = b * biasScaleFor(lfo, b);
             const double levels = steps + 0.999;
-            pan.held = static_cast<float>(std::copysign(std::floor(std::fabs(scaled) * levels) / levels, scaled));
+            pan.held = static_cast<float>(std::copysign(wholePart(std::fabs(scaled) * levels) / levels, scaled));
         }
         if (justStarted) {
             lfo.smoothed = lfo.held;

@@ -47,8 +47,9 @@ TEST(ModEnvelope, AttackTimeFollowsMovementAttack) {
         for (double level = firstStep; level <= 1.0; level += laterStep) ++steps;
         EXPECT_NEAR(static_cast<double>(frames), 16.0 * (steps - 1), 1.0);
         // Unmodulated, against the attack time itself: within one control step.
-        if (c.movementAttack == 0.0f)
+        if (c.movementAttack == 0.0f) {
             EXPECT_NEAR(static_cast<double>(frames), c.attackMs * rig.sampleRate() / 1000.0, 17.0);
+        }
         // The ramp the mix reads reaches full level one control step later.
         rig.render(16);
         EXPECT_NEAR(rig->voices.envRamp[v], 1.0, 1e-9);

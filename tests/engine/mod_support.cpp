@@ -1,6 +1,9 @@
 #include "mod_support.h"
 
 #include <algorithm>
+#include <cstdlib>
+
+#include "platform/Preferences.h"
 
 namespace {
 
@@ -16,6 +19,15 @@ vst::intptr rigHost(vst::AEffect*, vst::int32 opcode, vst::int32, vst::intptr, v
 }  // namespace
 
 ModRig::ModRig(float sampleRate, double tempo) : rate(sampleRate) {
+    // The plug-in reads its settings at construction: from a folder of the
+    // tests' own, never the user's.
+    static const bool privatePreferences = [] {
+        char folder[] = "/tmp/kolbri-mod-tests-XXXXXX";
+        if (mkdtemp(folder)) setenv("XDG_CONFIG_HOME", folder, 1);
+        platform::reopenPreferences();
+        return true;
+    }();
+    (void)privatePreferences;
     hostTime = vst::VstTimeInfo{};
     hostTime.sampleRate = sampleRate;
     hostTime.tempo = tempo;
