@@ -44,6 +44,9 @@ constexpr float BEND_RANGE[16] = {0,         1.0f / 12, 2.0f / 12, 3.0f / 12, 4.
                                   8.0f / 12, 9.0f / 12, 10.0f / 12, 11.0f / 12, 1, 2, 3, 4};
 constexpr float ALT4[4] = {-1, 0, 1, 0};
 
+// "Free LFO Mode" step in which one Free LFO serves every voice and restarts with each note.
+constexpr int FREE_LFO_MODE_MONO = 2;
+
 
 
 bool isMonoMode(int mode) { return mode >= PLAY_MONO && mode <= PLAY_MONO_LO; }
@@ -125,7 +128,7 @@ void APlugin::setEverythingOff(bool hard) {
     voices.noteStackTop = -1;
     voices.monoHeld = false;
     if (hard) voices.lastPitch = -10.0f;
-    for (int v = 0; v < NUM_VOICES; ++v) mod.voiceModDest(v) = mod.neutralModDest();
+    for (int v = 0; v < NUM_VOICES; ++v) resetVoiceModDest(v);
 }
 
 int APlugin::getNotesOn() const {
@@ -381,7 +384,7 @@ void APlugin::setNotePressed(int v, int note, int velocity, bool retrigger) {
     auto& global = mod.globalModSrc();
 
     voices.voiceFrameCount[v] = 0;
-    mod.voiceModDest(v) = mod.neutralModDest();
+    resetVoiceModDest(v);
     voices.fadeGain[v] = paramValue(tag::ATTACK) < 0.0001f ? 1.0 : 0.0;
     voices.fadeStep[v] = 0;
     startVoiceSource(v, units.source, units.pinkNoise, units.noiseSeed);
@@ -403,6 +406,8 @@ void APlugin::setNotePressed(int v, int note, int velocity, bool retrigger) {
     initVoiceLFO(v, 1);
     setVoiceLFOS(v);
     voices.voiceJustStarted[v] = true;
+    // A Free LFO shared by all voices in "Mono" mode restarts with every note.
+    if (movement.freeLFOMode == FREE_LFO_MODE_MONO) initGlobalLFO(1);
 
     // Alternating sources from the note counter.
     const int n = voices.noteCycle;
