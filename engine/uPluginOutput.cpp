@@ -22,7 +22,6 @@ constexpr int SUB_VOLUME = 26;
 constexpr int BRICK_FREQUENCY = 1019;
 }  // namespace tag
 
-
 // |L| + |R| at or below this counts as silence for the effects gate.
 constexpr float GATE_THRESHOLD = 0.0001f;
 constexpr float OUTPUT_LIMIT = 0.99f;

@@ -108,9 +108,7 @@ constexpr int BRICK_ON = 1018;
 constexpr int MAIN_VOLUME = 1;
 }  // namespace tag
 
-
 constexpr int USER_SAMPLE = 194;
-
 
 constexpr float SMOOTH_KEEP = 0.99f;
 constexpr float SMOOTH_TAKE = 0.00999999f;

@@ -47,8 +47,6 @@ constexpr float ALT4[4] = {-1, 0, 1, 0};
 // "Free LFO Mode" step in which one Free LFO serves every voice and restarts with each note.
 constexpr int FREE_LFO_MODE_MONO = 2;
 
-
-
 bool isMonoMode(int mode) { return mode >= PLAY_MONO && mode <= PLAY_MONO_LO; }
 bool isLegatoMode(int mode) { return mode >= PLAY_LEGATO && mode <= PLAY_LEGATO_LO; }
 bool isValidNote(int note) { return note >= 0 && note < 128; }

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "engine_test_support.h"
+#include "tools/testhost/TestHost.h"
 
 using enginetest::EnginePlugin;
 
@@ -160,4 +161,25 @@ TEST(LoopAudio, OutputClamp) {
     for (size_t i = 0; i < plugin->outLeft.size(); ++i)
         peak = std::max({peak, std::fabs(plugin->outLeft[i]), std::fabs(plugin->outRight[i])});
     EXPECT_FLOAT_EQ(peak, 0.99f);
+}
+
+// Through the binary interface as a host drives it: a note sent at an absolute
+// frame sounds from that frame, also at and across the host's block edges.
+TEST(LoopAudio, NotesSoundFromTheirFrameThroughTheHost) {
+    for (long frame : {0L, 1L, 511L, 512L, 513L, 1500L}) {
+        testhost::HostConfig config;
+        config.blockSize = 512;
+        testhost::Host host(config);
+        auto plugin = host.load(KOLBRI_SO_PATH);
+        ASSERT_TRUE(plugin) << testhost::Host::lastError();
+        plugin->setParameter(TAG_MAIN_VOLUME, 0.75f);
+        plugin->noteOn(frame, 60, 127);
+        const testhost::Stereo out = plugin->render(4096);
+        long first = 0;
+        while (first < out.frames() && std::fabs(out.left[first]) < 1e-9f && std::fabs(out.right[first]) < 1e-9f)
+            ++first;
+        EXPECT_GE(first, frame);
+        EXPECT_LE(first, frame + 1) << "the envelope starts from zero in the note's frame";
+        EXPECT_LT(first, out.frames()) << "the note sounds";
+    }
 }
