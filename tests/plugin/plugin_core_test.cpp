@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,7 +50,8 @@ TEST(PluginCore, EntryFunctionsHandTheHostAWorkingRecord) {
 }
 
 TEST(PluginCore, StartStateRunsAt44099WithConsistentRates) {
-    APlugin plugin(nullptr);
+    auto pluginObject = std::make_unique<APlugin>(nullptr);
+    APlugin& plugin = *pluginObject;
     const TRates& r = plugin.rates();
     EXPECT_FLOAT_EQ(r.curSampleRate, 44099.0f);
     EXPECT_DOUBLE_EQ(r.curSampleRateD, 44099.0);
@@ -63,7 +65,8 @@ TEST(PluginCore, StartStateRunsAt44099WithConsistentRates) {
 }
 
 TEST(PluginCore, SampleRateChangesFollowTheirRules) {
-    APlugin plugin(nullptr);
+    auto pluginObject = std::make_unique<APlugin>(nullptr);
+    APlugin& plugin = *pluginObject;
     struct Case {
         float requested;
         float expected;
@@ -96,7 +99,8 @@ TEST(PluginCore, SampleRateChangesFollowTheirRules) {
 }
 
 TEST(PluginCore, ValueToTextHelpers) {
-    APlugin plugin(nullptr);
+    auto pluginObject = std::make_unique<APlugin>(nullptr);
+    APlugin& plugin = *pluginObject;
     char text[64];
     struct FloatCase {
         float value;
@@ -128,6 +132,9 @@ TEST(PluginCore, ValueToTextHelpers) {
     EXPECT_STREQ(text, "1.5") << "maxLen bounds the text";
 }
 
+// The plug-in object holds all its state inline (several megabytes), so tests
+// build it on the heap as the entry function does.
+
 // An editor that only records what the plug-in tells it.
 struct RecordingEditor : AEffEditor, TEditorServices {
     explicit RecordingEditor(AudioEffect* effect, std::vector<int>& tags) : AEffEditor(effect), tags(tags) {}
@@ -148,7 +155,8 @@ intptr answerEdits(AEffect*, int32 opcode, int32 index, intptr, void*, float) {
 TEST(PluginCore, EditBracketsTellTheEditorAndTheHost) {
     ScriptedHost host;
     scripted = &host;
-    APlugin plugin(answerEdits);
+    auto pluginObject = std::make_unique<APlugin>(answerEdits);
+    APlugin& plugin = *pluginObject;
     std::vector<int> tags;
     plugin.setEditor(new RecordingEditor(&plugin, tags));
     EXPECT_NE(plugin.getAeffect()->flags & effFlagsHasEditor, 0);
@@ -160,12 +168,14 @@ TEST(PluginCore, EditBracketsTellTheEditorAndTheHost) {
     EXPECT_EQ(tags, (std::vector<int>{7, -1, 8}));
     EXPECT_EQ(host.opcodes, (std::vector<int32>{audioMasterBeginEdit, audioMasterEndEdit, audioMasterBeginEdit}));
 
-    APlugin hostless(nullptr);
+    auto hostlessObject = std::make_unique<APlugin>(nullptr);
+    APlugin& hostless = *hostlessObject;
     EXPECT_FALSE(hostless.beginEdit(7)) << "without a host nothing is recorded";
 }
 
 TEST(PluginCore, SpeakerArrangementHelpers) {
-    APlugin plugin(nullptr);
+    auto pluginObject = std::make_unique<APlugin>(nullptr);
+    APlugin& plugin = *pluginObject;
     VstSpeakerArrangement* arrangement = nullptr;
     ASSERT_TRUE(plugin.allocateArrangement(&arrangement, 2));
     ASSERT_NE(arrangement, nullptr);
