@@ -163,3 +163,32 @@ TEST(MidiQueue, DeprecatedEntryConsumesEvents) {
     EXPECT_EQ(left[3], 0.25f);
     EXPECT_EQ(right[15], -0.25f);
 }
+
+// Bytes a host or a broken controller may send: data bytes without a status,
+// system messages, program changes and data bytes with the top bit set.
+TEST(MidiQueue, MalformedMessagesAreHarmless) {
+    struct Case {
+        int status, data1, data2;
+        int voicesAfter;
+        const char* why;
+    };
+    const Case cases[] = {
+        {0x00, 60, 100, 0, "a data byte in the status place"},
+        {0x7F, 60, 100, 0, "another data byte"},
+        {0xF0, 0x7E, 0x7F, 0, "system exclusive start"},
+        {0xFF, 0xFF, 0xFF, 0, "system reset"},
+        {0xC0, 5, 0, 0, "program change is not used"},
+        {0x90, 0xC8, 0xE4, 1, "data bytes keep their low seven bits: note 72, velocity 100"},
+        {0xB0, 0xFF, 0xFF, 0, "controller 127 with value 127"},
+        {0xE3, 0xFF, 0xFF, 0, "pitch bend with stray top bits"},
+    };
+    for (const Case& c : cases) {
+        auto owner = std::make_unique<EnginePlugin>();
+        EnginePlugin& plugin = *owner;
+        plugin.send(3, c.status, c.data1, c.data2);
+        plugin.render(64);
+        EXPECT_EQ(plugin.voicesOn(), c.voicesAfter) << c.why;
+        EXPECT_TRUE(enginetest::allFinite(plugin.outLeft)) << c.why;
+        EXPECT_LE(std::fabs(plugin.mod.globalModSrc()[18]), 1.0f) << c.why;
+    }
+}
