@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "mod_support.h"
@@ -367,6 +368,126 @@ TEST(MovementLfo, LockKeepsTheMovementSpeed) {
     EXPECT_FALSE(rig->getIsLocked());
     rig.set(MOVE_SPEED, 0.6f);
     EXPECT_FLOAT_EQ(rig->getLockVar(MOVE_SPEED), 0.6f);
+}
+
+TEST(MovementLfo, PanSingleModesShapeThePanMovement) {
+    struct Case {
+        const char* why;
+        int mode;
+        float expected;  // source 43 a quarter into a saw-up Movement
+    } cases[] = {
+        {"mode 0 follows the Movement wave (saw up)", 0, 0.25f},
+        {"L>R: saw up", 1, 0.25f},
+        {"R>L: saw down", 2, 0.75f},
+        {"C>L: folded into the left half", 5, 0.375f},
+        {"C>R: folded into the right half", 6, 0.625f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        ModRig rig;
+        fastMovement(rig, true);
+        rig.setStep(MOVE_WAVE, 2);
+        rig.setStep(54, c.mode);
+        rig.noteOn(60);
+        rig.render(1);
+        const int v = rig.voice();
+        const double period = 48000.0 / freeHz(0.75);
+        rig.render(static_cast<long>(period * 0.25) - 1);
+        EXPECT_NEAR(rig->mod.voiceModSrc(v)[43], c.expected, 2e-3f);
+        EXPECT_NEAR(rig->mod.voiceModSrc(v)[45], 1.0f - c.expected, 2e-3f);
+    }
+}
+
+TEST(MovementLfo, SpeedControlPhaseAndHumanizeDestinations) {
+    struct Case {
+        const char* why;
+        std::vector<std::pair<int, float>> settings;
+        double rate;        // of the free rate; 0: not checked
+        float startSource;  // source 39 on the first frame; < 0: not checked
+    } cases[] = {
+        {"speed control: Offset at full amount runs 4x", {{49, -57.0f}, {48, 1.0f}}, 4.0, -1.0f},
+        {"speed control: Offset at amount 0 runs 1/4x", {{49, -57.0f}, {48, 0.0f}}, 0.25, -1.0f},
+        {"speed control without a source changes nothing", {{48, 1.0f}}, 1.0, -1.0f},
+        {"Movement Speed destination: a rate of 2", {{111, -57.0f}, {115, -81.0f}, {119, 0.625f}}, 2.0, -1.0f},
+        {"phase destination: a quarter cycle ahead", {{111, -57.0f}, {115, -82.0f}, {119, 0.625f}}, 0.0, 0.25f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        ModRig rig;
+        fastMovement(rig, true);
+        rig.setStep(MOVE_WAVE, 2);
+        // Negative values in the table name a step of a menu parameter.
+        for (const auto& [tag, value] : c.settings) {
+            if (value < 0.0f)
+                rig.setStep(tag, static_cast<int>(-value));
+            else
+                rig.set(tag, value);
+        }
+        rig.noteOn(60);
+        rig.render(2);
+        const int v = rig.voice();
+        if (c.startSource >= 0.0f) {
+            EXPECT_NEAR(rig->mod.voiceModSrc(v)[39], c.startSource, 2e-3f);
+        }
+        if (c.rate > 0.0) {
+            const double start = rig->movement.voiceLFO[v][0].phase;
+            rig.render(100);
+            const double perFrame = (rig->movement.voiceLFO[v][0].phase - start) / 100.0;
+            EXPECT_NEAR(perFrame / (freeHz(0.75) / 48000.0), c.rate, 0.01 * c.rate);
+        }
+    }
+
+    // Humanize: each new cycle draws its own speed factor between 2^-2d and 2^2d.
+    ModRig rig;
+    fastMovement(rig, true);
+    rig.setStep(111, 57);
+    rig.setStep(115, 93);
+    rig.set(119, 0.75f);  // d = 0.5: factors 0.5 .. 2
+    rig.noteOn(60);
+    rig.render(1);
+    const int v = rig.voice();
+    const double period = 48000.0 / freeHz(0.75);
+    std::vector<double> cycles;
+    double last = rig->movement.voiceLFO[v][0].phase;
+    long since = 0;
+    for (long frame = 0; frame < static_cast<long>(period * 40) && cycles.size() < 12; ++frame) {
+        rig.render(1);
+        ++since;
+        const double phase = rig->movement.voiceLFO[v][0].phase;
+        if (phase < last) {
+            cycles.push_back(static_cast<double>(since) / period);
+            since = 0;
+        }
+        last = phase;
+    }
+    ASSERT_GE(cycles.size(), 8u);
+    std::set<long> distinct;
+    for (std::size_t i = 1; i < cycles.size(); ++i) {  // the first cycle runs at the note's own factor
+        EXPECT_GE(cycles[i], 0.5 - 0.01);
+        EXPECT_LE(cycles[i], 2.0 + 0.01);
+        distinct.insert(std::lround(cycles[i] * 100.0));
+    }
+    EXPECT_GE(distinct.size(), 4u);
+}
+
+TEST(MovementLfo, PolyMpeControllersReachTheirChannelsVoices) {
+    ModRig rig;
+    rig.setStep(5, 1);  // Play Mode: Poly MPE
+    rig.set(40, 1.0f);
+    rig.render(32);
+    rig.noteOn(60, 100, 2);
+    rig.render(1);
+    const int onTwo = rig.voice();
+    rig.noteOn(64, 100, 5);
+    rig.render(1);
+    const int onFive = rig.voice();
+    rig->setModSrc(30, 0.75f, 5);
+    EXPECT_FLOAT_EQ(rig->mod.voiceMidiModSrc(onFive)[30], 0.75f);
+    EXPECT_FLOAT_EQ(rig->mod.voiceMidiModSrc(onTwo)[30], 0.0f);
+    EXPECT_FLOAT_EQ(rig->mod.channelModSrc[5][30], 0.75f);
+    rig->setModSrc(30, 0.5f, 16);  // no such channel: ignored
+    rig->setModSrc(30, 0.5f, -1);
+    EXPECT_FLOAT_EQ(rig->mod.voiceMidiModSrc(onFive)[30], 0.75f);
 }
 
 }  // namespace
