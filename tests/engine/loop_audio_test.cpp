@@ -183,3 +183,25 @@ TEST(LoopAudio, NotesSoundFromTheirFrameThroughTheHost) {
         EXPECT_LT(first, out.frames()) << "the note sounds";
     }
 }
+
+// A program requested at frame 1000 (parameter 1022, as the host's program
+// change does) silences the output until the next multiple of 4096 frames,
+// where it is applied and every voice ends; notes after it sound again.
+TEST(LoopAudio, ProgramChangeThroughTheHost) {
+    testhost::HostConfig config;
+    config.blockSize = 256;
+    testhost::Host host(config);
+    auto plugin = host.load(KOLBRI_SO_PATH);
+    ASSERT_TRUE(plugin) << testhost::Host::lastError();
+    plugin->setParameter(TAG_MAIN_VOLUME, 0.75f);
+    plugin->render(4096);  // any program the host set at start-up is applied by now
+    plugin->noteOn(4096 + 10, 60, 127);
+    plugin->parameterAt(4096 + 1000, 1022, 0.0f);
+    plugin->noteOn(8192 + 300, 64, 127);
+    const testhost::Stereo out = plugin->render(8192);
+    EXPECT_GT(testhost::measure(out, 100, 1000).peak, 1e-4f) << "the note sounds before the request";
+    EXPECT_EQ(testhost::measure(out, 1000, 4096).peak, 0.0f) << "silent while the program waits";
+    EXPECT_LT(testhost::measure(out, 4096, 4096 + 300).peak, 1e-9f) << "applied at the tick: the voices ended";
+    EXPECT_GT(testhost::measure(out, 4096 + 302, 8192).peak, 1e-4f) << "a new note sounds";
+    EXPECT_TRUE(testhost::measure(out).finite);
+}
