@@ -49,8 +49,8 @@ int32 APlugin::processEvents(VstEvents* events) {
         if (!event || event->type != kVstMidiType) continue;
         VstMidiEvent incoming;
         std::memcpy(&incoming, event, sizeof incoming);
-        // A negative offset (other than a host's mistake) would never count down
-        // to zero and would hold its slot for ever; it means "now".
+        // A negative offset is a host's mistake: counted down it would never
+        // reach zero and would hold its slot for ever. It is taken as "now".
         incoming.deltaFrames = std::max(incoming.deltaFrames, 0);
 
         int freeSlot = 0;
