@@ -1,6 +1,6 @@
 // Fixed tables of the modulation engine: which parameters make up each of the
 // eight routes, which destinations are neutral at 1.0, and the tables the
-// Movement, the Free LFO and the ribbon read. Rows follow the design's order.
+// Movement, the Free LFO and the ribbon read.
 #pragma once
 
 #include <array>
