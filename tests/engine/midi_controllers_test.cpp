@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine_test_support.h"
+#include "platform/Desktop.h"
 
 using enginetest::EnginePlugin;
 
@@ -179,4 +180,43 @@ TEST(MidiControllers, BoundControllersKeepTheirFixedRole) {
     EXPECT_EQ(plugin->engine.ribbonSpringCountdown, -1) << "no spring while \"MIDISpring\" is off";
     enginepreferences::setSpringModeSetting(true);
     enginepreferences::setCaptureModeSetting(true);
+}
+
+// Typing a controller number binds it; the window's title names the parameter.
+TEST(MidiControllers, TypedControllerNumber) {
+    struct Case {
+        platform::TDesktopButton button;
+        std::string typed;
+        int boundController;  // -1: nothing bound
+        const char* why;
+    };
+    const Case cases[] = {
+        {platform::TDesktopButton::ok, "74", 74, "a number"},
+        {platform::TDesktopButton::ok, "300", 127, "above the range: the last controller"},
+        {platform::TDesktopButton::ok, "-4", 0, "below the range: controller 0"},
+        {platform::TDesktopButton::ok, "abc", 0, "not a number reads as 0"},
+        {platform::TDesktopButton::ok, "12 knobs", 12, "the leading number"},
+        {platform::TDesktopButton::cancel, "", -1, "cancelled: nothing changes"},
+    };
+    for (const Case& c : cases) {
+        auto plugin = freshPlugin();
+        platform::TDesktopRequest asked;
+        platform::setDesktopScript([&](const platform::TDesktopRequest& request) {
+            asked = request;
+            platform::TDesktopAnswer answer;
+            answer.button = c.button;
+            answer.text = c.typed;
+            return answer;
+        });
+        plugin->setMIDICCNum(TAG_FILTER_FREQUENCY);
+        platform::setDesktopScript(nullptr);
+        EXPECT_EQ(asked.kind, platform::TDesktopKind::textInput) << c.why;
+        EXPECT_EQ(asked.text, "MIDI CC (0 - 127)") << c.why;
+        EXPECT_EQ(asked.headline, "MIDI CC: " + plugin->getParameterNameStr(TAG_FILTER_FREQUENCY)) << c.why;
+        int bound = -1;
+        for (int cc = 0; cc < 128; ++cc)
+            if (plugin->midi.midiCCTag[cc] == TAG_FILTER_FREQUENCY) bound = cc;
+        EXPECT_EQ(bound, c.boundController) << c.why;
+        if (bound >= 0) EXPECT_EQ(enginepreferences::controllerBinding(bound), TAG_FILTER_FREQUENCY) << c.why;
+    }
 }
