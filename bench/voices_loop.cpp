@@ -78,3 +78,17 @@ void BM_BlockLoop(benchmark::State& state) {
 BENCHMARK(BM_BlockLoop)->Args({0, 3})->Args({1, 3})->Args({16, 3})->Args({16, 0})->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+namespace {
+
+// The whole voice state reset that a program change or an all-off request
+// costs the audio thread once.
+void BM_VoiceReset(benchmark::State& state) {
+    auto plugin = std::make_unique<LoopPlugin>(3);
+    plugin->play(8);
+    for (auto _ : state) plugin->reset();
+}
+
+BENCHMARK(BM_VoiceReset)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
