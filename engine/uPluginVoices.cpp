@@ -349,8 +349,7 @@ void APlugin::setNotePressed(int v, int note, int velocity, bool retrigger) {
     voices.voiceRelease[v] = false;
     voices.voiceNote[v] = note;
 
-    // Equal temperament until a tuning table is chosen.
-    const float tuned = static_cast<float>(note);
+    const float tuned = getTuning(note);
     voices.voicePitch[v] = (tuned - 57.0f) / 12.0f;
 
     voices.voiceVelocity[v] = velocity / 127.0f;

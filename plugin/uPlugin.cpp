@@ -80,9 +80,13 @@ APlugin::APlugin(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, NU
     rate.curSampleRate = 0;
     setSampleRate(START_SAMPLE_RATE);
 
+    initVariables();
+    updateEditorScreen();
     flags.presetPending = false;
     flags.settingPreset = false;
+    loadStartProgram();
     flags.previewPlaying = false;
+    setProgram(0);
 }
 
 APlugin::~APlugin() = default;
@@ -247,7 +251,6 @@ void APlugin::setSampleRate(float newRate) {
     rate.samplesPerBar = 240.0f * newRate / rate.tempo;
     // The base note, the Gator, the voices, the filters and the effects follow
     // the new rate from here as the engine grows.
-    if (!units.tablesBuilt) initEngineUnits();
     updateBaseNote();
     turnAllVoicesOff();
     initFilters();

@@ -11,6 +11,7 @@
 #include "engine/MidiState.h"
 #include "plugin/AudioEffectX.h"
 #include "plugin/ParameterModel.h"
+#include "plugin/StartupState.h"
 
 class uEditor;
 
@@ -84,6 +85,12 @@ public:
     intptr getVendorSpecificProperty(int32 id, void* ptr);
     intptr setVendorSpecificProperty(int32, void*) { return 0; }
     bool notifyNKSHost(int32 propertyIndex, void* data, intptr size);
+
+    // ---- start-up and the program (plugin/uPluginInit.cpp)
+    void initVariables();
+    void setProgram(int32 program) override;
+    // Pitch of a MIDI note in semitones, through the tuning table when one is on.
+    float getTuning(int note) const;
 
     // ---- block loop (engine/uPluginProcess.cpp)
     void processReplacing(float** inputs, float** outputs, int32 sampleFrames) override;
@@ -184,9 +191,6 @@ public:
 private:
     // Fills the parameter table as the members are built, so that nothing in
     // the constructor's body can meet an unnamed, unstepped parameter.
-    struct TParameterSetUp {
-        explicit TParameterSetUp(APlugin& plugin) { plugin.initParameters(); }
-    } parameterSetUp{*this};
 
     std::string displayByTag(int32 tag, float v);
     // Values of sample playback as the display texts need them; each answers
@@ -352,6 +356,8 @@ public:
     const TRates& rates() const { return rate; }
 
 protected:
+    void loadStartProgram();
+
     // Tells the editor which control the host is recording (-1: none).
     void editTagChanged(int32 tag);
 
@@ -359,6 +365,8 @@ protected:
     TRates rate;
     THandOffFlags flags;
     TMidiState midi;
+    TFolders folders;
+    TTuningState tuning;
 
 private:
     void detectHost();

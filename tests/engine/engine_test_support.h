@@ -60,6 +60,9 @@ public:
         reset();
         // The reset asks for an editor refresh; nothing here waits for one.
         flags.screenUpdatePending = false;
+        // The tests set their own values: the start program the constructor
+        // queued must not replace them at the first block.
+        flags.presetPending = false;
     }
 
     using APlugin::applyFX;

@@ -173,13 +173,18 @@ TEST(LoopAudio, NotesSoundFromTheirFrameThroughTheHost) {
         auto plugin = host.load(KOLBRI_SO_PATH);
         ASSERT_TRUE(plugin) << testhost::Host::lastError();
         plugin->setParameter(TAG_MAIN_VOLUME, 0.75f);
-        plugin->noteOn(frame, 60, 127);
+        // Noise, so that the first frame of the note cannot be a zero crossing.
+        plugin->setParameter(TAG_SOURCE_MODE, 0.0f);
+        plugin->render(4096);  // the start program is applied by now
+        plugin->noteOn(4096 + frame, 60, 127);
         const testhost::Stereo out = plugin->render(4096);
         long first = 0;
         while (first < out.frames() && std::fabs(out.left[first]) < 1e-9f && std::fabs(out.right[first]) < 1e-9f)
             ++first;
         EXPECT_GE(first, frame);
-        EXPECT_LE(first, frame + 1) << "the envelope starts from zero in the note's frame";
+        // The envelope starts from zero in the note's frame and the start
+        // program's filter opens within a few frames: never a block late.
+        EXPECT_LE(first, frame + 4) << "the note starts in its own frame";
         EXPECT_LT(first, out.frames()) << "the note sounds";
     }
 }
@@ -200,7 +205,8 @@ TEST(LoopAudio, ProgramChangeThroughTheHost) {
     plugin->noteOn(8192 + 300, 64, 127);
     const testhost::Stereo out = plugin->render(8192);
     EXPECT_GT(testhost::measure(out, 100, 1000).peak, 1e-4f) << "the note sounds before the request";
-    EXPECT_EQ(testhost::measure(out, 1000, 4096).peak, 0.0f) << "silent while the program waits";
+    // The voices stop at the request; only the output filter's short tail is left.
+    EXPECT_LT(testhost::measure(out, 1000 + 256, 4096).peak, 1e-6f) << "silent while the program waits";
     EXPECT_LT(testhost::measure(out, 4096, 4096 + 300).peak, 1e-9f) << "applied at the tick: the voices ended";
     EXPECT_GT(testhost::measure(out, 4096 + 302, 8192).peak, 1e-4f) << "a new note sounds";
     EXPECT_TRUE(testhost::measure(out).finite);

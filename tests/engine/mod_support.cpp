@@ -18,6 +18,14 @@ vst::intptr rigHost(vst::AEffect*, vst::int32 opcode, vst::int32, vst::intptr, v
 
 }  // namespace
 
+namespace {
+// Opens the hand-off flags to the rig.
+struct RigPlugin : APlugin {
+    using APlugin::APlugin;
+    using APlugin::flags;
+};
+}  // namespace
+
 ModRig::ModRig(float sampleRate, double tempo) : rate(sampleRate) {
     // The plug-in reads its settings at construction: from a folder of the
     // tests' own, never the user's.
@@ -32,7 +40,11 @@ ModRig::ModRig(float sampleRate, double tempo) : rate(sampleRate) {
     hostTime.sampleRate = sampleRate;
     hostTime.tempo = tempo;
     hostTime.flags = vst::kVstTempoValid | vst::kVstPpqPosValid;
-    object = std::make_unique<APlugin>(rigHost);
+    auto rigObject = std::make_unique<RigPlugin>(rigHost);
+    // The rig sets its own values: the start program the constructor queued
+    // must not reset the engine at the first block of a test.
+    rigObject->flags.presetPending = false;
+    object = std::move(rigObject);
     object->setSampleRate(sampleRate);
     object->setBlockSize(64);
     for (int tag = 0; tag < APlugin::NUM_PARAMS; ++tag)

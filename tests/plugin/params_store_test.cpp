@@ -102,11 +102,13 @@ TEST(ParamsStore, WritingTheApplyTagRequestsTheProgram) {
     for (float value : {0.0f, 0.5f, 1.0f}) {
         auto pOwner = std::make_unique<TestPlugin>();
         TestPlugin& p = *pOwner;
+        p.flags.presetPending = false;  // the constructor queued the start program
         p.setParameter(PRESET_APPLY_TAG, value);
         EXPECT_TRUE(p.flags.presetPending.load()) << "any value asks, " << value;
     }
     auto applyingOwner = std::make_unique<TestPlugin>();
     TestPlugin& applying = *applyingOwner;
+    applying.flags.presetPending = false;
     applying.flags.settingPreset = true;
     applying.setParameter(PRESET_APPLY_TAG, 1.0f);
     EXPECT_FALSE(applying.flags.presetPending.load()) << "no request while a program is being applied";
@@ -114,6 +116,7 @@ TEST(ParamsStore, WritingTheApplyTagRequestsTheProgram) {
     auto otherOwner = std::make_unique<TestPlugin>();
 
     TestPlugin& other = *otherOwner;
+    other.flags.presetPending = false;
     other.setParameter(1021, 1.0f);
     other.setParameter(1023, 1.0f);
     EXPECT_FALSE(other.flags.presetPending.load()) << "neighbouring tags ask nothing";

@@ -1,0 +1,81 @@
+// Start-up: brings a freshly constructed APlugin into a playable state.
+#include <algorithm>
+
+#include "platform/Paths.h"
+#include "platform/Preferences.h"
+#include "plugin/uPlugin.h"
+
+namespace {
+
+// Folder keys of the preference store; the MIDI controller map lives beside
+// them under "0" to "127".
+const std::string SAMPLE_DIR_KEY = "SampleDir";
+const std::string EXTERNAL_SAMPLE_DIR_KEY = "ExternalSampleDir";
+const std::string ECS_DIR_KEY = "ECSDir";
+const std::string HELP_KEY = "Help";
+const std::string TUNING_KEY = "Tuning";
+
+constexpr int LONG_FOLDER_LIMIT = 255;
+constexpr int SHORT_FOLDER_LIMIT = 127;
+
+constexpr int32 HAS_TUNING_TAG = 959;
+
+}  // namespace
+
+void APlugin::initVariables() {
+    // The value arrays and every attribute of the 1024 tags.
+    initParameters();
+
+    // Folders. The three that write back are in the store after the first start.
+    const std::string samples = platform::getDefaultFolderPath(platform::TDefaultFolder::samples);
+    folders.homeSampleDir = loadFolderFromPrefs(SAMPLE_DIR_KEY, LONG_FOLDER_LIMIT, samples, true);
+    folders.importSampleDir = folders.homeSampleDir;
+    folders.externalSampleDir = loadFolderFromPrefs(EXTERNAL_SAMPLE_DIR_KEY, LONG_FOLDER_LIMIT, samples, true);
+    folders.ecsDirStr = loadFolderFromPrefs(ECS_DIR_KEY, SHORT_FOLDER_LIMIT,
+                                            platform::getDefaultFolderPath(platform::TDefaultFolder::ecs), true);
+    // A stored manual path never takes effect: the manual is where the product puts it.
+    folders.helpPath = platform::getDefaultFolderPath(platform::TDefaultFolder::manual);
+    folders.tuningFileStr = loadFolderFromPrefs(TUNING_KEY, SHORT_FOLDER_LIMIT,
+                                                platform::getDefaultFolderPath(platform::TDefaultFolder::tuning), false);
+
+    tuning.setIdentity();
+
+    flags.previewPlaying = false;
+    flags.popupActive = false;
+
+    // The MIDI controller map and the receive channel from the preferences;
+    // initParameters has already cleared every soft-takeover reference.
+    loadMIDIPreferences();
+
+    // Lookup tables, voice units, filters, modulation and LFOs.
+    initEngineUnits();
+    initFilters();
+    initModulation();
+    reset();
+}
+
+float APlugin::getTuning(int note) const {
+    const int clamped = std::clamp(note, 0, 127);
+    return getOnOff(HAS_TUNING_TAG) ? tuning.tuningTable[static_cast<std::size_t>(clamped)]
+                                    : static_cast<float>(note);
+}
+
+void APlugin::loadStartProgram() {
+    // Until the built-in program bank exists the start program is every
+    // parameter at its default value.
+    for (int32 tag = 0; tag < NUM_PARAMS; ++tag) {
+        const float value = getDefaultValue(tag);
+        values.editValue[static_cast<std::size_t>(tag)] = value;
+        values.curValue[static_cast<std::size_t>(tag)] = value;
+        values.programs[0].values[static_cast<std::size_t>(tag)] = value;
+    }
+}
+
+void APlugin::setProgram(int32 program) {
+    // There is one program; asking for it again re-applies it on the audio thread.
+    if (program != 0 || flags.editorOpening) return;
+    curProgram = 0;
+    // MIDI soft takeover starts afresh with the program.
+    for (auto& reference : values.captureValue) reference = 0.0f;
+    setParameter(PRESET_APPLY_TAG, 0.0f);
+}
