@@ -217,6 +217,8 @@ TEST(MidiControllers, TypedControllerNumber) {
         for (int cc = 0; cc < 128; ++cc)
             if (plugin->midi.midiCCTag[cc] == TAG_FILTER_FREQUENCY) bound = cc;
         EXPECT_EQ(bound, c.boundController) << c.why;
-        if (bound >= 0) EXPECT_EQ(enginepreferences::controllerBinding(bound), TAG_FILTER_FREQUENCY) << c.why;
+        if (bound >= 0) {
+            EXPECT_EQ(enginepreferences::controllerBinding(bound), TAG_FILTER_FREQUENCY) << c.why;
+        }
     }
 }
