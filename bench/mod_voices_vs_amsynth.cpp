@@ -71,6 +71,12 @@ void ModVoicesAgainstAmsynth(benchmark::State& state) {
             state.SkipWithError("a plug-in failed to load");
             return;
         }
+        // The patch and one block before the notes: the start program is applied
+        // in the first block and a change of "Source Mode" at the next control
+        // step, and each lets go of the notes sounding then.
+        for (const auto& [tag, value] : patch) kolbri->setParameter(tag, value);
+        kolbri->render(options.blockSize);
+        amsynth->render(options.blockSize);
         options.parameters = patch;
         const testhost::TimingResult ours = testhost::measureTiming(*kolbri, options);
         options.parameters.clear();
