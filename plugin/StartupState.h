@@ -4,6 +4,8 @@
 #include <array>
 #include <string>
 
+#include "plugin/ParameterModel.h"
+
 struct TFolders {
     std::string homeSampleDir;      // the product's sample folder ("SampleDir")
     std::string importSampleDir;    // start folder of the sample import dialog
@@ -21,4 +23,10 @@ struct TTuningState {
     void setIdentity() {
         for (int note = 0; note < 128; ++note) tuningTable[static_cast<std::size_t>(note)] = static_cast<float>(note);
     }
+};
+
+// Buffers handed to chunk hosts; each stays valid until the next chunk call.
+struct TChunkBuffers {
+    TProgram chunkData;     // bank chunks of the first program
+    TProgram nksChunkData;  // bank chunks of NKS hosts, program chunks of the vendor-flag hosts
 };

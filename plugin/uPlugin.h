@@ -86,6 +86,10 @@ public:
     intptr setVendorSpecificProperty(int32, void*) { return 0; }
     bool notifyNKSHost(int32 propertyIndex, void* data, intptr size);
 
+    // ---- state chunk (plugin/uPluginChunk.cpp)
+    int32 getChunk(void** data, bool isPreset = false) override;
+    int32 setChunk(void* data, int32 byteSize, bool isPreset = false) override;
+
     // ---- start-up and the program (plugin/uPluginInit.cpp)
     void initVariables();
     void setProgram(int32 program) override;
@@ -357,6 +361,8 @@ public:
 
 protected:
     void loadStartProgram();
+    TProgram* chunkBufferFor(bool isPreset);
+    TProgram& chunkProgramFor(bool isPreset);
 
     // Tells the editor which control the host is recording (-1: none).
     void editTagChanged(int32 tag);
@@ -367,6 +373,7 @@ protected:
     TMidiState midi;
     TFolders folders;
     TTuningState tuning;
+    TChunkBuffers chunks;
 
 private:
     void detectHost();
