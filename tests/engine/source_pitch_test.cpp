@@ -1,0 +1,223 @@
+// The pitch of every source as a host hears it: the four waves from the
+// bottom of the keyboard to the top at three sample rates, the source
+// transposition and global tuning, key track off, the tuned-noise band and
+// the synced-noise period, and the sub oscillator where its semitone and fine
+// settings put it. The pitch law: 110 Hz at note 57, twelve notes an octave.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "audio_measure.h"
+
+namespace am = audiomeasure;
+
+namespace {
+
+constexpr double RATES[] = {44100.0, 48000.0, 96000.0};
+constexpr int SOURCE_BAND_WIDTH = 11, SUB_SEMI = 24, SUB_FINE = 25;
+
+testhost::Host hostAt(double rate) {
+    testhost::HostConfig config;
+    config.sampleRate = rate;
+    return testhost::Host(config);
+}
+
+am::Patch mode(int sourceMode) { return {{am::tag::SOURCE_MODE, am::stepValue(am::tag::SOURCE_MODE, sourceMode)}}; }
+
+// A sine voice; "Wave Mix" 0 is the sine.
+am::Patch sine() { return am::join({mode(am::SOURCE_WAVE), {{am::tag::WAVE_MIX, 0.0f}}}); }
+
+// "Source Semi" steps: int(v x 96.99) - 48 semitones.
+float semiValue(int semitones) { return static_cast<float>((semitones + 48 + 0.5) / 96.99); }
+
+// Pitch of the strongest partial of a held note, skipping the first 0.1 s.
+double heldPitch(testhost::Plugin& plugin, int note, double seconds, double lowHz, double highHz) {
+    const double rate = plugin.config().sampleRate;
+    const auto left = am::holdNote(plugin, note, seconds + 0.1);
+    return am::peakFrequency(am::slice(left, rate, 0.1, seconds + 0.1), rate, lowHz, highHz);
+}
+
+// Long enough for a dozen periods of the lowest notes in the window.
+double secondsFor(double hz) { return hz < 60.0 ? 1.6 : 0.6; }
+
+}  // namespace
+
+TEST(SourcePitch, WavesAcrossTheKeyboardAndRates) {
+    struct Shape {
+        const char* name;
+        float waveMix;  // "Wave Mix": a third per shape
+    } shapes[] = {{"sine", 0.0f}, {"saw", 1.0f / 3.0f}, {"square", 2.0f / 3.0f}, {"triangle", 1.0f}};
+    // Both ends of the band table: the plain shapes below note 60 and the
+    // shapes with fewest harmonics from note 124.
+    const int notes[] = {21, 45, 69, 93, 117, 127};
+    for (double rate : RATES) {
+        for (const auto& shape : shapes) {
+            for (int note : notes) {
+                SCOPED_TRACE(std::string(shape.name) + " note " + std::to_string(note) + " at " + std::to_string(rate));
+                auto host = hostAt(rate);
+                auto plugin = am::loadVoice(host, am::join({mode(am::SOURCE_WAVE), {{am::tag::WAVE_MIX, shape.waveMix}}}));
+                ASSERT_TRUE(plugin);
+                const double expected = am::noteHz(note);
+                const double hz = heldPitch(*plugin, note, secondsFor(expected), 10.0, rate / 2);
+                EXPECT_NEAR(am::cents(hz, expected), 0.0, 1.0) << hz << " Hz, expected " << expected;
+            }
+        }
+    }
+}
+
+TEST(SourcePitch, TranspositionAndTuning) {
+    struct Case {
+        const char* why;
+        am::Patch settings;
+        double semitones;  // from the note's own pitch
+    } cases[] = {
+        {"Source Semi +7", {{am::tag::SOURCE_SEMI, semiValue(7)}}, 7.0},
+        {"Source Semi -12", {{am::tag::SOURCE_SEMI, semiValue(-12)}}, -12.0},
+        {"Source Semi at its top: +48", {{am::tag::SOURCE_SEMI, 1.0f}}, 48.0},
+        {"Source Fine 0.75: half a semitone up", {{am::tag::SOURCE_FINE, 0.75f}}, 0.5},
+        {"Source Fine 0: one semitone down", {{am::tag::SOURCE_FINE, 0.0f}}, -1.0},
+        {"Semi and fine add", {{am::tag::SOURCE_SEMI, semiValue(-5)}, {am::tag::SOURCE_FINE, 0.625f}}, -4.75},
+        {"Global Tuning 0.75: half an octave up", {{am::tag::GLOBAL_TUNING, 0.75f}}, 6.0},
+        {"Global Tuning 0: an octave down", {{am::tag::GLOBAL_TUNING, 0.0f}}, -12.0},
+    };
+    for (double rate : {44100.0, 96000.0}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.why) + " at " + std::to_string(rate));
+            auto host = hostAt(rate);
+            auto plugin = am::loadVoice(host, am::join({sine(), c.settings}));
+            ASSERT_TRUE(plugin);
+            const double expected = am::noteHz(60 + c.semitones);
+            const double hz = heldPitch(*plugin, 60, secondsFor(expected), 10.0, rate / 2);
+            EXPECT_NEAR(am::cents(hz, expected), 0.0, 1.0) << hz << " Hz, expected " << expected;
+        }
+    }
+}
+
+TEST(SourcePitch, KeyTrackOffPlaysEveryNoteAtTheBasePitch) {
+    struct Case {
+        const char* why;
+        am::Patch settings;
+        double hz;
+    } cases[] = {
+        {"plain: 110 Hz", {}, 110.0},
+        {"the transposition still applies", {{am::tag::SOURCE_SEMI, semiValue(12)}}, 220.0},
+    };
+    for (const Case& c : cases) {
+        for (int note : {24, 57, 80, 108}) {
+            SCOPED_TRACE(std::string(c.why) + ", note " + std::to_string(note));
+            auto host = hostAt(48000);
+            auto plugin = am::loadVoice(host, am::join({sine(), {{am::tag::KEY_TRACK, 0.0f}}, c.settings}));
+            ASSERT_TRUE(plugin);
+            const double hz = heldPitch(*plugin, note, 0.6, 10.0, 24000);
+            EXPECT_NEAR(am::cents(hz, c.hz), 0.0, 1.0) << hz << " Hz";
+        }
+    }
+}
+
+// The tuned noise is white noise through a band-pass centred at
+// 4 x rate x (phase increment per sub-sample), which is twice the note's pitch.
+// At its narrowest band (Q about 100) the centre is fitted in an averaged
+// spectrum. Noise limits how well any estimate can know the centre: the
+// standard error is about sqrt(bandwidth / (4 pi T)) Hz for T seconds, a
+// fraction of a cent here; the tolerance is four of those, and never below one cent.
+TEST(SourcePitch, TunedNoiseBandSitsAtTwiceTheNotePitch) {
+    struct Case {
+        const char* why;
+        int note;
+        am::Patch settings;
+        double semitones;
+    } cases[] = {
+        {"note 93", 93, {}, 0.0},
+        {"note 105", 105, {}, 0.0},
+        {"note 117", 117, {}, 0.0},
+        {"Source Semi -12 moves the band an octave down", 105, {{am::tag::SOURCE_SEMI, semiValue(-12)}}, -12.0},
+        {"Source Fine does not move a noise source", 105, {{am::tag::SOURCE_FINE, 1.0f}}, 0.0},
+    };
+    const double seconds = 3.0;
+    for (double rate : RATES) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.why) + " at " + std::to_string(rate));
+            auto host = hostAt(rate);
+            auto plugin = am::loadVoice(
+                host, am::join({mode(am::SOURCE_TUNED_NOISE), am::offsetRoute(0, SOURCE_BAND_WIDTH, 0.5f), c.settings}));
+            ASSERT_TRUE(plugin);
+            const double expected = 2.0 * am::noteHz(c.note + c.semitones);
+            const auto left = am::holdNote(*plugin, c.note, seconds + 0.2);
+            const auto spectrum = am::averagedSpectrum(am::slice(left, rate, 0.2, seconds + 0.2), rate, 65536);
+            const double bandwidth = expected * std::exp2(-10.0 * 0.666);
+            const double centre = am::bandCentre(spectrum, expected, 1.2 * std::numbers::pi * bandwidth / expected);
+            ASSERT_GT(centre, 0.0) << "no band near " << expected << " Hz";
+            const double standardError = 1200.0 / std::numbers::ln2 * std::sqrt(bandwidth / (4 * std::numbers::pi * seconds)) / expected;
+            EXPECT_NEAR(am::cents(centre, expected), 0.0, std::max(1.0, 4.0 * standardError))
+                << centre << " Hz, expected " << expected;
+        }
+    }
+}
+
+// Synced noise replays one noise segment per pitch period: the output
+// matches itself one period later (and two), and not half a period later,
+// while free noise matches itself nowhere.
+TEST(SourcePitch, SyncedNoiseRepeatsOncePerPeriod) {
+    for (double rate : RATES) {
+        for (int note : {45, 69, 93}) {
+            SCOPED_TRACE("note " + std::to_string(note) + " at " + std::to_string(rate));
+            const double period = rate / am::noteHz(note);
+            const auto lag = [&](double periods) { return static_cast<std::size_t>(std::lround(periods * period)); };
+            auto host = hostAt(rate);
+            auto synced = am::loadVoice(host, mode(am::SOURCE_SYNCED_NOISE));
+            ASSERT_TRUE(synced);
+            const auto x = am::slice(am::holdNote(*synced, note, 1.2), rate, 0.2, 1.2);
+            const std::size_t best = am::bestPeriod(x, lag(0.5), lag(1.5));
+            EXPECT_NEAR(static_cast<double>(best), period, 1.0);
+            EXPECT_GT(am::autocorrelation(x, best), 0.4);
+            EXPECT_GT(std::max({am::autocorrelation(x, lag(2.0) - 1), am::autocorrelation(x, lag(2.0)),
+                                am::autocorrelation(x, lag(2.0) + 1)}),
+                      0.4);
+            EXPECT_LT(std::fabs(am::autocorrelation(x, lag(0.5))), 0.3);
+
+            auto free = am::loadVoice(host, mode(am::SOURCE_NOISE));
+            ASSERT_TRUE(free);
+            const auto y = am::slice(am::holdNote(*free, note, 1.2), rate, 0.2, 1.2);
+            EXPECT_LT(std::fabs(am::autocorrelation(y, best)), 0.1);
+        }
+    }
+}
+
+// The sub oscillator plays a sine an octave below the voice, moved by "Sub
+// Semi" (a route of amount a moves it 3a octaves) and "Sub Fine" (a
+// semitones), at full "Sub Volume" as loud as the voice's own sine.
+TEST(SourcePitch, SubOscillatorFollowsItsSemitoneAndFine) {
+    struct Case {
+        const char* why;
+        am::Patch routes;
+        double semitones;  // from an octave below the voice
+    } cases[] = {
+        {"no modulation: an octave below", {}, 0.0},
+        {"Sub Semi a = -1/3: another octave down", am::offsetRoute(0, SUB_SEMI, -1.0f / 3.0f), -12.0},
+        {"Sub Semi a = 1/9: four semitones up", am::offsetRoute(0, SUB_SEMI, 1.0f / 9.0f), 4.0},
+        {"Sub Fine a = 0.5: half a semitone up", am::offsetRoute(0, SUB_FINE, 0.5f), 0.5},
+        {"Sub Fine a = -1: a semitone down", am::offsetRoute(0, SUB_FINE, -1.0f), -1.0},
+        {"semi and fine add", am::join({am::offsetRoute(0, SUB_SEMI, 1.0f / 9.0f), am::offsetRoute(1, SUB_FINE, -0.75f)}),
+         3.25},
+    };
+    const int note = 69;  // the voice at 220 Hz
+    for (double rate : {44100.0, 96000.0}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.why) + " at " + std::to_string(rate));
+            auto host = hostAt(rate);
+            auto plugin = am::loadVoice(host, am::join({sine(), {{am::tag::SUB_VOLUME, 1.0f}}, c.routes}));
+            ASSERT_TRUE(plugin);
+            const double voiceHz = am::noteHz(note), expected = voiceHz / 2.0 * std::exp2(c.semitones / 12.0);
+            const auto left = am::holdNote(*plugin, note, 1.0);
+            const auto x = am::slice(left, rate, 0.2, 1.0);
+            // The voice's own sine is the only partial above 0.9 x its pitch.
+            const double hz = am::peakFrequency(x, rate, 20.0, 0.9 * voiceHz);
+            EXPECT_NEAR(am::cents(hz, expected), 0.0, 1.0) << hz << " Hz, expected " << expected;
+            EXPECT_NEAR(am::peakFrequency(x, rate, 0.9 * voiceHz, rate / 2) / voiceHz, 1.0, 0.0006);
+            const double subLevel = am::toneAmplitude(x, rate, hz), voiceLevel = am::toneAmplitude(x, rate, voiceHz);
+            ASSERT_GT(voiceLevel, 0.01);
+            EXPECT_NEAR(subLevel / voiceLevel, 1.0, 0.05);
+        }
+    }
+}
