@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 
 #include "engine/ModMath.h"
 
@@ -27,6 +28,14 @@ struct TLfoState {
     // The exponentials of the settings follow parameters and destinations that
     // rarely move: each is recomputed only when its argument changed.
     TCachedExp2 holdRate, holdSteps;
+    // 1 / steps while the step count is a power of two (the usual whole bit
+    // depths), where multiplying by it equals dividing, bit for bit; 0 otherwise.
+    double holdStepsSeen = 0, holdStepsInverse = 0;
+    // The symmetry point and the destination and parameter it was computed from
+    // (NaN: not yet computed).
+    float symmetryDest = std::numeric_limits<float>::quiet_NaN();
+    float symmetryParameter = std::numeric_limits<float>::quiet_NaN();
+    double symmetry = 0.5;
     TCachedExp2 smoothAboveExp, smoothBelowExp, keyExp, velocityExp, upCurve, downCurve;
 };
 

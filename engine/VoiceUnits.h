@@ -8,6 +8,7 @@
 
 #include "engine/dsp/Distortion.h"
 #include "engine/dsp/EngineTables.h"
+#include "engine/dsp/FastMath.h"
 #include "engine/dsp/PinkNoise.h"
 #include "engine/dsp/TFilter.h"
 #include "engine/dsp/VoiceSource.h"
@@ -27,4 +28,11 @@ struct TVoiceUnits {
     // The wave/sample noise amount of the current voice, for the editor.
     float noiseAmountShown = 0;
     bool tablesBuilt = false;
+    // Per voice: 2^x of the filter spread and of the sub oscillator's pitch,
+    // whose arguments hold still while their destinations are not modulated.
+    std::array<TCachedExp2f, 16> filterSpread{};
+    std::array<TCachedExp2f, 16> subRatio{};
+    // The source input of the voice being rendered: the frame's common part
+    // is set once before the voices, the voice's own part per voice.
+    TVoiceSourceInput sourceInput;
 };

@@ -41,6 +41,16 @@ double symmetryOf(float destination, float parameter) {
     return clampFinite(destination * 0.5f + parameter, 0.0f, 1.0f) * 0.998 + 0.001;
 }
 
+// The same, kept with the LFO: both inputs usually hold still for the note.
+double symmetryOf(TLfoState& lfo, float destination, float parameter) {
+    if (destination != lfo.symmetryDest || parameter != lfo.symmetryParameter) {
+        lfo.symmetryDest = destination;
+        lfo.symmetryParameter = parameter;
+        lfo.symmetry = symmetryOf(destination, parameter);
+    }
+    return lfo.symmetry;
+}
+
 // Largest value whose whole part the integer conversion below can hold.
 constexpr double WHOLE_LIMIT = 4.0e15;
 
@@ -72,7 +82,14 @@ bool sampleAndHold(TLfoState& lfo, float value, float holdDest, float bitsDest, 
     steps = lfo.holdSteps(17.0f - 17.0f * clampFinite(bitsDest, 0.0f, 1.0f));
     // The biased value lies in -1..1, so the level is never negative.
     const double biased = value * biasScaleFor(lfo, value);
-    lfo.held = static_cast<float>(clampFinite(wholePart((biased + 1.0) * (steps + 0.999)) / steps - 1.0, -1.0, 1.0));
+    if (steps != lfo.holdStepsSeen) {
+        lfo.holdStepsSeen = steps;
+        int exponent = 0;
+        lfo.holdStepsInverse = std::frexp(steps, &exponent) == 0.5 ? 1.0 / steps : 0.0;
+    }
+    const double whole = wholePart((biased + 1.0) * (steps + 0.999));
+    const double level = lfo.holdStepsInverse != 0.0 ? whole * lfo.holdStepsInverse : whole / steps;
+    lfo.held = static_cast<float>(clampFinite(level - 1.0, -1.0, 1.0));
     lfo.holdAccumulator -= wholePart(lfo.holdAccumulator);
     if (!(lfo.holdAccumulator >= 0.0 && lfo.holdAccumulator < 1.0)) lfo.holdAccumulator = 0.0;
     return true;
@@ -237,7 +254,7 @@ void APlugin::setGlobalLFOS() {
 
     const int wave = std::clamp(movement.globalLFOWave[FREE_LFO], 0, LAST_WAVE);
     const double p = fraction(lfo.phase + dest[DEST_LFO_PHASE[FREE_LFO]] + 10.0);
-    const double sym = symmetryOf(dest[DEST_LFO_SYMMETRY[FREE_LFO]], values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]]);
+    const double sym = symmetryOf(lfo, dest[DEST_LFO_SYMMETRY[FREE_LFO]], values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]]);
     const double x = warp(p, sym);
     const float a = wave == SAMPLE_AND_HOLD_WAVE ? lfo.randomValue : tables[wave][tableIndex(x)];
     double steps = 0;
@@ -305,7 +322,7 @@ void APlugin::setVoiceLFOS(int voice) {
         const int panWave = std::clamp(movement.panWave, 0, 5);
         const double p = fraction(lfo.phase + dest[DEST_LFO_PHASE[MOVEMENT]] + 10.0);
         const double sym =
-            symmetryOf(dest[DEST_LFO_SYMMETRY[MOVEMENT]], values.curValue[LFO_SYMMETRY_TAGS[MOVEMENT]]);
+            symmetryOf(lfo, dest[DEST_LFO_SYMMETRY[MOVEMENT]], values.curValue[LFO_SYMMETRY_TAGS[MOVEMENT]]);
         const double x = warp(p, sym);
         const int index = tableIndex(x);
         const float a = tables[wave][index];
@@ -382,7 +399,7 @@ void APlugin::setVoiceLFOS(int voice) {
     TLfoState& lfo = movement.voiceLFO[voice][FREE_LFO];
     const int wave = std::clamp(movement.globalLFOWave[FREE_LFO], 0, LAST_WAVE);
     const double p = fraction(lfo.phase + dest[DEST_LFO_PHASE[FREE_LFO]] + 10.0);
-    const double sym = symmetryOf(dest[DEST_LFO_SYMMETRY[FREE_LFO]], values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]]);
+    const double sym = symmetryOf(lfo, dest[DEST_LFO_SYMMETRY[FREE_LFO]], values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]]);
     const double x = warp(p, sym);
     const float a = wave == SAMPLE_AND_HOLD_WAVE ? lfo.randomValue : tables[wave][tableIndex(x)];
     double steps = 0;

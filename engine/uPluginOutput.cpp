@@ -49,11 +49,6 @@ void stereoSpread(float spread, float& left, float& right) {
     right = spread * right + mono;
 }
 
-void panGains(float pan, float& left, float& right) {
-    left = std::max(0.0f, std::min(2.0f - 2.0f * pan, 1.0f));
-    right = std::max(0.0f, std::min(2.0f * pan, 1.0f));
-}
-
 }  // namespace outputstage
 
 // ---------------------------------------------------------------- brick filter

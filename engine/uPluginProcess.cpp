@@ -236,6 +236,7 @@ void APlugin::renderNormal(float** inputs, float** outputs, int32 sampleFrames) 
             if ((engine.frameCount & TEngineState::CONTROL_STEP_MASK) == 0 || engine.forceControlStep)
                 runGlobalControlStep();
 
+            setSourceFrameInput();
             for (int v = 0; v < NUM_VOICES; ++v) {
                 voices.voiceFrame[v] = stereoOverStruct{};
                 if (voices.voiceOn[v]) runVoice(v);
@@ -484,7 +485,7 @@ void APlugin::runVoice(int v) {
     const float ratio = std::exp2(pitch + key);
     voices.voiceInc[v] = engine.sourceInc * ratio * 0.5f;
     voices.voiceSamplePitch[v] = double(engine.sourceRatio) * ratio * 0.5;
-    voices.subInc[v] = std::exp2(dest[destination::SUB_SEMI] + dest[destination::SUB_FINE] / 12.0f) * voices.voiceInc[v] * 0.5f;
+    voices.subInc[v] = units.subRatio[v](dest[destination::SUB_SEMI] + dest[destination::SUB_FINE] / 12.0f) * voices.voiceInc[v] * 0.5f;
     const int tableNote = toIndex(12.0f * (pitch + engine.sourceSemi + key), -100000, 100000);
     voices.waveIndex[v] = std::min(std::max(tableNote, -57), 70) + 57;
     voices.subIndex[v] = std::max(std::min(tableNote, 70), -45) + 45;
@@ -492,20 +493,29 @@ void APlugin::runVoice(int v) {
     renderSource(v);
 }
 
-void APlugin::renderSource(int v) {
-    const auto& dest = mod.voiceModDest(v);
-    TVoiceSourceInput input;
+// What every voice's source reads alike in this frame, set once before the voices.
+void APlugin::setSourceFrameInput() {
+    TVoiceSourceInput& input = units.sourceInput;
     input.sourceMode = engine.sourceMode;
     input.sampleRate = rate.curSampleRate;
-    input.voiceInc = voices.voiceInc[v];
-    input.subInc = voices.subInc[v];
-    input.waveIndex = voices.waveIndex[v];
-    input.subIndex = voices.subIndex[v];
     input.noiseMix = paramValue(tag::NOISE_MIX);
     input.waveMix = paramValue(tag::WAVE_MIX);
     input.waveSampleNoiseMix = paramValue(tag::WAVE_SAMPLE_NOISE_MIX);
     input.waveSymmetry = paramValue(tag::WAVE_SYMMETRY);
     input.waveFeedback = paramValue(tag::WAVE_FEEDBACK);
+    input.subVolumeSmoothed = output.subVolumeSmoothed;
+    input.subVolumeGain = output.subVolumeGain;
+    // "Sample" plays silence until the sample player is part of the voice.
+    input.sampleFrame = stereoOverStruct{};
+}
+
+void APlugin::renderSource(int v) {
+    const auto& dest = mod.voiceModDest(v);
+    TVoiceSourceInput& input = units.sourceInput;
+    input.voiceInc = voices.voiceInc[v];
+    input.subInc = voices.subInc[v];
+    input.waveIndex = voices.waveIndex[v];
+    input.subIndex = voices.subIndex[v];
     input.sourceMix = dest[destination::SOURCE_MIX];
     input.sourceBandWidth = dest[destination::SOURCE_BAND_WIDTH];
     input.sourceWaveSampleNoise = dest[destination::SOURCE_WAVE_SAMPLE_NOISE];
@@ -518,9 +528,6 @@ void APlugin::renderSource(int v) {
     input.subWaveMix = dest[destination::SUB_WAVE_MIX];
     input.subSymmetry = dest[destination::SUB_SYMMETRY];
     input.subPhaseOffset = dest[destination::SUB_PHASE];
-    input.subVolumeSmoothed = output.subVolumeSmoothed;
-    input.subVolumeGain = output.subVolumeGain;
-    // "Sample" plays silence until the sample player is part of the voice.
     voices.voiceFrame[v] =
         renderVoiceSource(v, input, units.source, units.engineTables, units.pinkNoise, units.noiseSeed,
                           units.voiceBPFilter[v], v == voices.curVoice ? &units.noiseAmountShown : nullptr);
@@ -552,7 +559,7 @@ void APlugin::doFilter() {
             (2.0f * (movementAmount + dest[destination::MOVEMENT_TO_FILTER]) - 1.0f) * movement.movementSmoothed[v] +
             dest[destination::FILTER_FREQUENCY];
         const stereoOverStruct in = voices.voiceFrame[v];
-        filter.process(frequency, std::exp2(spreadParameter + dest[destination::FILTER_SPREAD]), {offset, offset},
+        filter.process(frequency, units.filterSpread[v](spreadParameter + dest[destination::FILTER_SPREAD]), {offset, offset},
                        std::clamp(resonance + dest[destination::FILTER_RESONANCE], 0.0f, 1.0f),
                        std::clamp(vowel + dest[destination::FILTER_VOWEL], 0.0f, 1.0f), in, voices.voiceFrame[v]);
     }

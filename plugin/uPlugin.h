@@ -277,6 +277,7 @@ protected:
     void runVoice(int voice);
     void runVoiceControlStep(int voice);
     void renderSource(int voice);
+    void setSourceFrameInput();
     void mixVoice(int voice);
     void doDistort();
     void doFilter();

@@ -21,13 +21,7 @@ float finiteOrZero(float x) { return std::isfinite(x) ? x : 0.0f; }
 
 bool isSubnormal(float x) { return std::fpclassify(x) == FP_SUBNORMAL; }
 
-// Everything a kind derives from the drive, once per voice and frame.
-struct Shape {
-    float d;   // drive 0..1
-    float c;   // 0.99 d
-    float k;   // the kind's main constant
-    float g;   // a second constant where the kind has one
-};
+using Shape = TDistortion::Shape;
 
 template <int K>
 Shape makeShape(float d) {
@@ -180,7 +174,12 @@ void TDistortion::processKind(stereoOverStruct frames[NUM_VOICES], const bool vo
             dry[i] = std::fabs(x) <= 1e30f ? x : 0.0f;  // a non-number enters as silence
         }
 
-        const Shape shape = makeShape<K>(d);
+        if (shapeKind[v] != K || shapeDrive[v] != d) {
+            shapeOf[v] = makeShape<K>(d);
+            shapeDrive[v] = d;
+            shapeKind[v] = K;
+        }
+        const Shape& shape = shapeOf[v];
         float y[4];
         if constexpr (K == RATE) {
             // Sample-and-hold of the whole frame once per period of 2^(5d) frames.

@@ -39,6 +39,15 @@ public:
     float getDrive(int voice) const { return lastDrive[voice & (NUM_VOICES - 1)]; }
     bool hasSubnormalState() const;
 
+    // Everything a kind derives from the drive: computed when the drive or the
+    // kind changed, kept per voice (the drive settles and holds still).
+    struct Shape {
+        float d;   // drive 0..1
+        float c;   // 0.99 d
+        float k;   // the kind's main constant
+        float g;   // a second constant where the kind has one
+    };
+
 private:
     template <int K>
     void processKind(stereoOverStruct frames[NUM_VOICES], const bool voiceOn[NUM_VOICES],
@@ -55,4 +64,7 @@ private:
     // Kind 14 keeps the last sign it used per voice and lane, so a quiet
     // voice holds its own square level rather than another voice's.
     float squareSign[NUM_VOICES][4] = {};
+    Shape shapeOf[NUM_VOICES] = {};
+    float shapeDrive[NUM_VOICES] = {};
+    int shapeKind[NUM_VOICES] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 };

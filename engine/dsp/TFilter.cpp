@@ -267,6 +267,15 @@ void TFilter::updateCoefficients() {
         w[c] = (limited + 0.001f) * invOverRate + DENORMAL_GUARD;
         index[c] = tableIndex(w[c] * 262143.0f, TABLE_LAST);
     }
+    // The plain state-variable types need two numbers per channel; a swept
+    // cutoff updates them every frame, so they skip the family sorting below.
+    if (type >= 3 && type <= 6) {
+        for (int c = 0; c < 2; ++c) {
+            coef[c].svfF = FilterSine[index[c]];
+            coef[c].svfD = 1.0f - prevQ + DENORMAL_GUARD;
+        }
+        return;
+    }
     const float m = prevVowel;
 
     // Mix weights of the morphing types, shared by the 12 and 24 dB families.
@@ -295,7 +304,15 @@ void TFilter::updateCoefficients() {
     const bool cascadeStages = (type >= 17 && type <= 18) || (type >= 25 && type <= 26);
     float damping = 0.0f;
     if (zeroDelay) damping = FilterZQ[tableIndex(prevQ * 0.995f * 131071.0f, TABLE_LAST)];
-    if (zeroDelayPair) damping = 0.5f * static_cast<float>(std::exp2(static_cast<double>(-3.0f * 0.995f * prevQ)));
+    if (zeroDelayPair) {
+        // Follows the resonance only, which holds still while the cutoff sweeps.
+        const float exponent = -3.0f * 0.995f * prevQ;
+        if (exponent != pairDampingExponent) {
+            pairDampingExponent = exponent;
+            pairDamping = 0.5f * static_cast<float>(std::exp2(static_cast<double>(exponent)));
+        }
+        damping = pairDamping;
+    }
 
     for (int c = 0; c < 2; ++c) {
         ChannelCoefficients& k = coef[c];

@@ -4,6 +4,8 @@
 // nothing allocates after that. Audio thread only.
 #pragma once
 
+#include <limits>
+
 #include "engine/dsp/StereoTypes.h"
 
 class TFilter {
@@ -131,6 +133,10 @@ private:
     // Mix weights of low, band and high for the morphing types 11, 12, 23, 24.
     float weightLow = 0.0f, weightBand = 0.0f, weightHigh = 0.0f;
     float combFeedback = 0.0f;
+    // The 24 dB zero-delay pair's damping and the exponent it was computed for
+    // (NaN: not yet computed).
+    float pairDampingExponent = std::numeric_limits<float>::quiet_NaN();
+    float pairDamping = 0.5f;
     float carrierPhase = 0.0f;
 
     // Comb lines per channel: inputs and outputs. combWritten counts the

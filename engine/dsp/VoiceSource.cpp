@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
+#include "engine/dsp/FastMath.h"
 #include "engine/dsp/WaveTables.h"
 
 namespace {
@@ -17,13 +19,13 @@ float clamp01(float x) {
 // Fractional part in 0..1; NaN and infinity give 0 so that no phase can be
 // poisoned for the rest of the note.
 float fraction(float x) {
-    const float f = x - std::floor(x);
+    const float f = x - exactFloor(x);
     return (f >= 0.0f && f < 1.0f) ? f : 0.0f;
 }
 
 // A triangle fold of x into 0..1: 0 at even x, 1 at odd x.
 float triangleFold(float x) {
-    const float folded = 1.0f - std::fabs(x - 2.0f * std::floor(x * 0.5f) - 1.0f);
+    const float folded = 1.0f - std::fabs(x - 2.0f * exactFloor(x * 0.5f) - 1.0f);
     return (folded >= 0.0f && folded <= 1.0f) ? folded : 0.0f;
 }
 
@@ -38,7 +40,7 @@ struct ShapeBlend {
 
 ShapeBlend shapeBlend(float m) {
     if (!std::isfinite(m)) m = 0.0f;
-    float reduced = m - 4.0f * std::floor(m * 0.25f);
+    float reduced = m - 4.0f * exactFloor(m * 0.25f);
     if (!(reduced >= 0.0f && reduced < 4.0f)) reduced = 0.0f;
     const int whole = static_cast<int>(reduced);
     return {whole & 3, (whole + 1) & 3, reduced - static_cast<float>(whole)};
@@ -73,6 +75,12 @@ void readMorph(const ShapeBlend& morph, int band, float x1, float x2, float symm
     out2 = keep * t[e2] + morph.blend * u[e2];
 }
 
+// Every lane that is not a finite number becomes 0; written as a select so
+// that the four lanes are tested together.
+void keepFinite(stereoOverStruct& frame) {
+    for (float& x : frame.lane) x = std::fabs(x) <= std::numeric_limits<float>::max() ? x : 0.0f;
+}
+
 void setLanes(stereoOverStruct& frame, float first, float second) {
     frame.lane[0] = first;
     frame.lane[1] = first;
@@ -90,7 +98,7 @@ void readSyncedNoise(int v, float inc, TVoiceSourceState& state, const TEngineTa
     if (t <= 1.0f) {
         second = (first + 1) & NOISE_TABLE_MASK;
     } else {
-        t -= std::floor(t);
+        t -= exactFloor(t);
         second = state.syncStart[v] & NOISE_TABLE_MASK;
     }
     pink[0] = tables.pinkNoiseTable[first];
@@ -102,7 +110,7 @@ void readSyncedNoise(int v, float inc, TVoiceSourceState& state, const TEngineTa
     state.syncPos[v] = (second + 1) & NOISE_TABLE_MASK;
     float phase = t + inc;
     if (phase > 1.0f) {
-        phase -= std::floor(phase);
+        phase -= exactFloor(phase);
         state.syncPos[v] = state.syncStart[v] & NOISE_TABLE_MASK;
     }
     state.voicePhase[v] = std::isfinite(phase) ? phase : 0.0f;
@@ -116,7 +124,7 @@ void applyWaveFold(stereoOverStruct& frame, float wrap) {
     for (float& x : frame.lane) {
         if (x == 0.0f) continue;
         const float y = gain * std::fabs(x);
-        const float folded = 1.0f - std::fabs(y - 2.0f * std::floor(y * 0.5f) - 1.0f);
+        const float folded = 1.0f - std::fabs(y - 2.0f * exactFloor(y * 0.5f) - 1.0f);
         x = x > 0.0f ? folded : -folded;
     }
 }
@@ -211,16 +219,12 @@ stereoOverStruct renderVoiceSource(int v, const TVoiceSourceInput& input, TVoice
 
     // A NaN from a sample or a parameter must not reach the filters or the
     // feedback path, where it would stay for the rest of the note.
-    for (float& x : frame.lane) {
-        if (!std::isfinite(x)) x = 0.0f;
-    }
+    keepFinite(frame);
 
     state.voiceLevel[v] = frame.lane[0] * frame.lane[2] * 0.5f;
 
     addSubOscillator(v, input, state, frame);
-    for (float& x : frame.lane) {
-        if (!std::isfinite(x)) x = 0.0f;
-    }
+    keepFinite(frame);
     return frame;
 }
 

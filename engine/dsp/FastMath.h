@@ -1,0 +1,43 @@
+// Exact replacements for library calls on the per-frame paths, where the
+// target's baseline instruction set has no rounding instruction and the
+// library call costs more than the arithmetic around it. Each returns what
+// the library function returns, bit for bit.
+#pragma once
+
+#include <cmath>
+#include <limits>
+
+// floor(x): through the integer conversion where it is exact (|x| < 2^23,
+// where every float with a fraction lives), the library elsewhere (NaN,
+// infinities, huge values). copysign keeps floor(-0) at -0.
+inline float exactFloor(float x) {
+    if (std::fabs(x) < 8388608.0f) {
+        float whole = static_cast<float>(static_cast<int>(x));
+        if (whole > x) whole -= 1.0f;
+        return std::copysign(whole, x);
+    }
+    return std::floor(x);
+}
+
+inline double exactFloor(double x) {
+    if (std::fabs(x) < 4503599627370496.0) {  // 2^52
+        double whole = static_cast<double>(static_cast<long long>(x));
+        if (whole > x) whole -= 1.0;
+        return std::copysign(whole, x);
+    }
+    return std::floor(x);
+}
+
+// 2^x recomputed only when its argument changes (float). The first call always
+// computes: the argument starts as NaN, which never equals anything.
+struct TCachedExp2f {
+    float argument = std::numeric_limits<float>::quiet_NaN();
+    float value = 1.0f;
+    float operator()(float x) {
+        if (x != argument) {
+            argument = x;
+            value = std::exp2(x);
+        }
+        return value;
+    }
+};
