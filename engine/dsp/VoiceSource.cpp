@@ -46,6 +46,17 @@ ShapeBlend shapeBlend(float m) {
     return {whole & 3, (whole + 1) & 3, reduced - static_cast<float>(whole)};
 }
 
+ShapeBlend shapeBlend(TShapeBlendCache& cache, float m) {
+    if (!(m == cache.argument)) {
+        const ShapeBlend fresh = shapeBlend(m);
+        cache.argument = m;
+        cache.shape = fresh.shape;
+        cache.nextShape = fresh.nextShape;
+        cache.blend = fresh.blend;
+    }
+    return {cache.shape, cache.nextShape, cache.blend};
+}
+
 // Symmetry s (0.01..0.99) moves the half-cycle point: the first half of the
 // table is read in the first s of the cycle.
 int warpedEntry(float x, float s) {
@@ -131,7 +142,7 @@ void applyWaveFold(stereoOverStruct& frame, float wrap) {
 
 void addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState& state, stereoOverStruct& frame) {
     if (!(input.subVolumeSmoothed > 0.001f)) return;
-    const ShapeBlend morph = shapeBlend((input.subWaveMix + 40.0f) * 3.0f);
+    const ShapeBlend morph = shapeBlend(state.subMorph[v], (input.subWaveMix + 40.0f) * 3.0f);
     const float x1 = fraction(input.subPhaseOffset + 16.0f + state.subPhase[v]);
     const float x2 = fraction(input.subInc + x1);
     float first = 0.0f;
@@ -183,7 +194,7 @@ stereoOverStruct renderVoiceSource(int v, const TVoiceSourceInput& input, TVoice
             break;
         }
         case SOURCE_WAVE: {
-            const ShapeBlend morph = shapeBlend((input.waveMix + input.sourceMix + 40.0f) * 3.0f);
+            const ShapeBlend morph = shapeBlend(state.waveMorph[v], (input.waveMix + input.sourceMix + 40.0f) * 3.0f);
             const float feedback = (input.waveFeedback + input.sourceFeedback) * 0.75f * state.voiceLevel[v];
             const float x1 = fraction(feedback + input.sourcePhase + 16.0f + state.voicePhase[v]);
             const float x2 = fraction(inc + x1);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 
 #include "engine/dsp/EngineTables.h"
 #include "engine/dsp/PinkNoise.h"
@@ -22,6 +23,15 @@ enum SourceMode {
     SOURCE_SAMPLE,
 };
 
+// The morph between two of the four wave shapes for one morph position, kept
+// while the position holds still (argument NaN: nothing kept yet).
+struct TShapeBlendCache {
+    float argument = std::numeric_limits<float>::quiet_NaN();
+    int shape = 0;
+    int nextShape = 1;
+    float blend = 0.0f;
+};
+
 // The source's own state per voice (struct of arrays). The pitch increments
 // and table indices are the voice's, set every frame by the block loop, and
 // come in with TVoiceSourceInput.
@@ -31,6 +41,8 @@ struct TVoiceSourceState {
     int32_t syncStart[VOICE_SOURCE_VOICES] = {};  // synced noise: segment start in the noise tables
     int32_t syncPos[VOICE_SOURCE_VOICES] = {};    // synced noise: read position, always 0..65535
     float subPhase[VOICE_SOURCE_VOICES] = {};     // 0..1: sub-oscillator cycle
+    TShapeBlendCache waveMorph[VOICE_SOURCE_VOICES] = {};
+    TShapeBlendCache subMorph[VOICE_SOURCE_VOICES] = {};
 };
 
 // What one frame of one voice needs besides the state. The fields named after
