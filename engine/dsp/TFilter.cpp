@@ -540,17 +540,22 @@ void TFilter::process(const stereoOverStruct& in, stereoOverStruct& out) {
     case 3:
     case 4:
     case 5:
-    case 6:
-        for (int sub = 0; sub < 2; ++sub)
-            for (int c = 0; c < 2; ++c) {
-                float high, band;
-                const float low = runStateVariable(state[c], coef[c], x[sub][c], high, band);
-                if (type == 3) y[sub][c] = low * SQRT2;
-                else if (type == 4) y[sub][c] = high * SQRT2;
-                else if (type == 5) y[sub][c] = band * 2.0f;
-                else y[sub][c] = (low - high) * SQRT2;
-            }
+    case 6: {
+        // One loop per output, so the type is not tested per sample.
+        const auto runStateVariableAs = [&](auto output) {
+            for (int sub = 0; sub < 2; ++sub)
+                for (int c = 0; c < 2; ++c) {
+                    float high, band;
+                    const float low = runStateVariable(state[c], coef[c], x[sub][c], high, band);
+                    y[sub][c] = output(low, high, band);
+                }
+        };
+        if (type == 3) runStateVariableAs([](float low, float, float) { return low * SQRT2; });
+        else if (type == 4) runStateVariableAs([](float, float high, float) { return high * SQRT2; });
+        else if (type == 5) runStateVariableAs([](float, float, float band) { return band * 2.0f; });
+        else runStateVariableAs([](float low, float high, float) { return (low - high) * SQRT2; });
         break;
+    }
     case 7:
     case 8:
     case 9:
