@@ -76,7 +76,7 @@ float biasScaleFor(const TLfoState& lfo, float value) {
 // Sample and hold with bit reduction: the accumulator fires at a rate set by
 // its destination; each firing quantises the biased value to 2^(17 - 17 bits)
 // steps. Returns true when it fired.
-bool sampleAndHold(TLfoState& lfo, float value, float holdDest, float bitsDest, double& steps) {
+[[gnu::always_inline]] inline bool sampleAndHold(TLfoState& lfo, float value, float holdDest, float bitsDest, double& steps) {
     lfo.holdAccumulator += 4.0 * lfo.holdRate(-16.0f * clampFinite(holdDest, 0.0f, 1.0f));
     if (!(lfo.holdAccumulator >= 1.0)) return false;
     steps = lfo.holdSteps(17.0f - 17.0f * clampFinite(bitsDest, 0.0f, 1.0f));

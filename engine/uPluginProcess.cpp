@@ -237,6 +237,8 @@ void APlugin::renderNormal(float** inputs, float** outputs, int32 sampleFrames) 
                 runGlobalControlStep();
 
             setSourceFrameInput();
+            // Held keys change only with MIDI, which comes before the voices.
+            if (voices.portamentoMode == 3 || voices.portamentoMode == 4) engine.notesPlaying = getNotesPlaying();
             for (int v = 0; v < NUM_VOICES; ++v) {
                 voices.voiceFrame[v] = stereoOverStruct{};
                 if (voices.voiceOn[v]) runVoice(v);
@@ -465,7 +467,7 @@ void APlugin::runVoice(int v) {
 
     // Portamento.
     const int portamento = voices.portamentoMode;
-    const bool gliding = portamento == 1 || portamento == 2 || ((portamento == 3 || portamento == 4) && getNotesPlaying() > 1);
+    const bool gliding = portamento == 1 || portamento == 2 || ((portamento == 3 || portamento == 4) && engine.notesPlaying > 1);
     if (gliding) {
         voices.glidePos[v] += voices.glideStep[v];
         if ((voices.glideDir[v] < 0 && voices.glidePos[v] < voices.voicePitch[v]) ||

@@ -53,3 +53,51 @@ private:
     float pinkRows[PINK_NOISE_VOICES][PINK_NOISE_ROWS] = {};
     float pinkSum[PINK_NOISE_VOICES] = {};
 };
+
+namespace pinknoise {
+// A row value uniform in 0..0.25, so that seven rows and the extra term sum to 0..2.
+inline float randomRowValue(TRandSeed& seed) {
+    return (static_cast<float>(seed.step()) * 4.656613e-10f + 1.0f) * 0.5f * 0.25f;
+}
+
+// How many rows (from row 0 up) a call with the even count c refreshes. The
+// 0x2F mask is deliberate: it makes the refresh pattern over 64 calls uneven,
+// which is part of the generator's colour.
+inline int rowsToRefresh(uint32_t c) {
+    if ((c & 0x3F) == 0) return 7;
+    if ((c & 0x2F) == 0) return 6;
+    if ((c & 0x1F) == 0) return 5;
+    if ((c & 0x0F) == 0) return 4;
+    if ((c & 0x07) == 0) return 3;
+    if ((c & 0x03) == 0) return 2;
+    return 1;
+}
+}  // namespace pinknoise
+
+// Defined here so the sources, which draw two values per voice and frame,
+// can inline it.
+inline float TPinkNoise::doPinkNoise(int voice, TRandSeed& seed) {
+    if (voice < 0 || voice >= PINK_NOISE_VOICES) return 0.0f;
+    const uint32_t c = ++pinkCounter[voice];
+    float* rows = pinkRows[voice];
+    if ((c & 1u) == 0u) {
+        if ((c & 0xFFu) == 0u) {
+            // Recomputing from scratch every 256 calls removes rounding drift of the running sum.
+            float sum = 0.0f;
+            for (int r = 0; r < PINK_NOISE_ROWS; ++r) {
+                rows[r] = pinknoise::randomRowValue(seed);
+                sum += rows[r];
+            }
+            const float extra = pinknoise::randomRowValue(seed);
+            pinkSum[voice] = extra + sum;
+        } else {
+            const int count = pinknoise::rowsToRefresh(c);
+            for (int r = 0; r < count; ++r) {
+                const float fresh = pinknoise::randomRowValue(seed);
+                pinkSum[voice] = pinkSum[voice] - rows[r] + fresh;
+                rows[r] = fresh;
+            }
+        }
+    }
+    return pinkSum[voice] - 1.0f;
+}

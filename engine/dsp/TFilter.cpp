@@ -177,7 +177,6 @@ void TFilter::setTrack(float amount, float note) {
 
 void TFilter::setVel(float amount, float velocity) { vel = finiteOrZero((velocity - 0.5f) * amount); }
 void TFilter::setMod(float amount, float value) { mod = finiteOrZero(amount * value); }
-void TFilter::setLFO(float amount, float value) { lfo = finiteOrZero(amount * value); }
 void TFilter::setEnv(float amount) { env = finiteOrZero(amount); }
 
 void TFilter::setDistort(float d) {

@@ -4,6 +4,7 @@
 // nothing allocates after that. Audio thread only.
 #pragma once
 
+#include <cmath>
 #include <limits>
 
 #include "engine/dsp/StereoTypes.h"
@@ -39,8 +40,12 @@ public:
     void setVel(float amount, float velocity);
     // value: the voice's smoothed mod wheel 0..1, as the engine's per-voice "Mod Wheel" source.
     void setMod(float amount, float value);
-    // value: the voice's Free LFO output -1..1.
-    void setLFO(float amount, float value);
+    // value: the voice's Free LFO output -1..1. Inline: the block loop sets it
+    // for every voice and frame.
+    void setLFO(float amount, float value) {
+        const float product = amount * value;
+        lfo = std::isfinite(product) ? product : 0.0f;
+    }
     void setEnv(float amount);
     void setDistort(float d);
     void setDirect() { direct = true; }

@@ -46,7 +46,7 @@ ShapeBlend shapeBlend(float m) {
     return {whole & 3, (whole + 1) & 3, reduced - static_cast<float>(whole)};
 }
 
-ShapeBlend shapeBlend(TShapeBlendCache& cache, float m) {
+[[gnu::always_inline]] inline ShapeBlend shapeBlend(TShapeBlendCache& cache, float m) {
     if (!(m == cache.argument)) {
         const ShapeBlend fresh = shapeBlend(m);
         cache.argument = m;
@@ -76,7 +76,7 @@ int bandOf(int index, int highest) {
 
 // Two sub-samples of a morph between two shapes at phases x1 and x2. Both
 // shapes are read at the phase of their own sub-sample.
-void readMorph(const ShapeBlend& morph, int band, float x1, float x2, float symmetry, float& out1, float& out2) {
+[[gnu::always_inline]] inline void readMorph(const ShapeBlend& morph, int band, float x1, float x2, float symmetry, float& out1, float& out2) {
     const float* t = waveTables[morph.shape][band];
     const float* u = waveTables[morph.nextShape][band];
     const int e1 = warpedEntry(x1, symmetry);
