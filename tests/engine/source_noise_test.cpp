@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <numeric>
 #include <string>
@@ -126,5 +127,26 @@ TEST(SourceNoise, PinkFallsAboutThreeDecibelsPerOctave) {
         const double offset = mean(levels, 0, levels.size()) - mean(expected, 0, expected.size());
         for (std::size_t band = 0; band < levels.size(); ++band)
             EXPECT_NEAR(levels[band] - offset, expected[band], 0.75) << "octave " << band << " from " << rate / 512 << " Hz";
+    }
+}
+
+// "Noise Mix" m crossfades the two noises sample by sample: (1 - m) pink
+// plus m white, which being independent add in power.
+TEST(SourceNoise, NoiseMixCrossfadesPinkAndWhite) {
+    const double rate = 48000;
+    const auto pink = octaveLevels(heldNoise(rate, 0.0f, 4.0), rate);
+    const auto white = octaveLevels(heldNoise(rate, 1.0f, 4.0), rate);
+    for (float mix : {0.25f, 0.5f, 0.8f}) {
+        SCOPED_TRACE(mix);
+        const auto x = heldNoise(rate, mix, 4.0);
+        ASSERT_FALSE(x.empty());
+        const auto levels = octaveLevels(x, rate);
+        ASSERT_EQ(levels.size(), pink.size());
+        for (std::size_t band = 0; band < levels.size(); ++band) {
+            const double expected = am::decibels((1 - mix) * (1 - mix) * std::pow(10.0, pink[band] / 10) +
+                                                 mix * mix * std::pow(10.0, white[band] / 10));
+            // The lowest octaves hold few bins and the pink noise's slow rows: wider.
+            EXPECT_NEAR(levels[band], expected, band < 2 ? 0.8 : 0.4) << "octave " << band << " from " << rate / 512 << " Hz";
+        }
     }
 }
