@@ -115,9 +115,10 @@ TEST(SourceNoise, PinkFallsAboutThreeDecibelsPerOctave) {
         for (std::size_t band = first; band < last; ++band)
             EXPECT_LT(levels[band + 1], levels[band] - 1.5) << "octave " << band;
 
-        // Its shape matches the generator's own, rendered the same way.
+        // Its shape matches the generator's own, rendered the same way (and
+        // four times as long, so the reference adds little scatter of its own).
         ReferencePink reference;
-        am::Samples y(x.size());
+        am::Samples y(4 * x.size());
         for (float& frame : y) {
             const float a = reference.next(), b = reference.next();
             frame = (a + b) * 0.5f;
@@ -126,7 +127,9 @@ TEST(SourceNoise, PinkFallsAboutThreeDecibelsPerOctave) {
         ASSERT_EQ(expected.size(), levels.size());
         const double offset = mean(levels, 0, levels.size()) - mean(expected, 0, expected.size());
         for (std::size_t band = 0; band < levels.size(); ++band)
-            EXPECT_NEAR(levels[band] - offset, expected[band], 0.75) << "octave " << band << " from " << rate / 512 << " Hz";
+            // The lowest octaves hold few bins and the slow rows: wider.
+            EXPECT_NEAR(levels[band] - offset, expected[band], band < 2 ? 0.8 : 0.5)
+                << "octave " << band << " from " << rate / 512 << " Hz";
     }
 }
 
