@@ -1,5 +1,7 @@
 #include "engine/dsp/Distortion.h"
 
+#include <xmmintrin.h>
+
 #include <cmath>
 
 namespace {
@@ -159,6 +161,7 @@ template <int K>
 void TDistortion::processKind(stereoOverStruct frames[NUM_VOICES], const bool voiceOn[NUM_VOICES],
                               const bool voiceJustStarted[NUM_VOICES], float amount,
                               const float destAmount[NUM_VOICES], TRandSeed& seed) {
+    const float coef = dcCoef;
     for (int v = 0; v < NUM_VOICES; ++v) {
         if (!voiceOn[v]) continue;
         smoothedDrive[v] = voiceJustStarted[v] ? amount : 0.9f * smoothedDrive[v] + (1.0f - 0.9f) * amount;
@@ -168,18 +171,21 @@ void TDistortion::processKind(stereoOverStruct frames[NUM_VOICES], const bool vo
         lastDrive[v] = d;
 
         stereoOverStruct& frame = frames[v];
+        // A non-number enters as silence. The four lanes go through the same
+        // operations as one vector, which gives every lane its scalar result.
         float dry[4];
-        for (int i = 0; i < 4; ++i) {
-            const float x = frame.lane[i];
-            dry[i] = std::fabs(x) <= 1e30f ? x : 0.0f;  // a non-number enters as silence
-        }
+        const __m128 input = _mm_loadu_ps(frame.lane);
+        const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), input);
+        _mm_storeu_ps(dry, _mm_and_ps(input, _mm_cmple_ps(magnitude, _mm_set1_ps(1e30f))));
 
         if (shapeKind[v] != K || shapeDrive[v] != d) {
             shapeOf[v] = makeShape<K>(d);
             shapeDrive[v] = d;
             shapeKind[v] = K;
         }
-        const Shape& shape = shapeOf[v];
+        // Copies: the frames are written through a pointer the compiler cannot
+        // tell apart from these members, which it would otherwise reload.
+        const Shape shape = shapeOf[v];
         float y[4];
         if constexpr (K == RATE) {
             // Sample-and-hold of the whole frame once per period of 2^(5d) frames.
@@ -189,6 +195,13 @@ void TDistortion::processKind(stereoOverStruct frames[NUM_VOICES], const bool vo
                 for (int i = 0; i < 4; ++i) rateHold[v].lane[i] = dry[i];
             }
             for (int i = 0; i < 4; ++i) y[i] = rateHold[v].lane[i];
+        } else if constexpr (K == SATURATE) {
+            // (x + z) / (|z| + 1) with z = k x, lane by lane as shapeValue has it.
+            const __m128 guard = _mm_set1_ps(DENORMAL_GUARD);
+            const __m128 x = _mm_loadu_ps(dry);
+            const __m128 z = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(shape.k), x), guard);
+            const __m128 denominator = _mm_add_ps(_mm_andnot_ps(_mm_set1_ps(-0.0f), z), _mm_set1_ps(1.0f));
+            _mm_storeu_ps(y, _mm_add_ps(_mm_div_ps(_mm_add_ps(x, z), denominator), guard));
         } else {
             float noise[4] = {0.0f, 0.0f, 0.0f, 0.0f};
             if constexpr (K == NOISE)
@@ -199,11 +212,12 @@ void TDistortion::processKind(stereoOverStruct frames[NUM_VOICES], const bool vo
         // Shaping can add DC (rectification above all); a one-pole high-pass per
         // channel takes it out, first sub-sample then second.
         for (int c = 0; c < 2; ++c) {
-            float& s = dcState[v][c];
-            s = s + (y[c] - s) * dcCoef + DENORMAL_GUARD;
+            float s = dcState[v][c];
+            s = s + (y[c] - s) * coef + DENORMAL_GUARD;
             y[c] -= s;
-            s = s + (y[c + 2] - s) * dcCoef + DENORMAL_GUARD;
+            s = s + (y[c + 2] - s) * coef + DENORMAL_GUARD;
             y[c + 2] -= s;
+            dcState[v][c] = s;
         }
 
         if (d <= 0.0f) {

@@ -2,6 +2,8 @@
 
 #include "engine/dsp/FilterTables.h"
 
+#include <xmmintrin.h>
+
 #include <cmath>
 #include <cstring>
 
@@ -517,12 +519,12 @@ void TFilter::process(const stereoOverStruct& in, stereoOverStruct& out) {
 
     // x[sub-sample][channel], scaled into the recursions' range. A value that
     // is not a finite number enters as silence rather than poisoning the state.
+    // The lanes are in the order x[sub][c]; the four go through the same
+    // operations as one vector, which gives each its scalar result.
     float x[2][2];
-    for (int sub = 0; sub < 2; ++sub)
-        for (int c = 0; c < 2; ++c) {
-            const float v = in.lane[2 * sub + c];
-            x[sub][c] = (std::fabs(v) <= 1e30f ? v : 0.0f) * INPUT_SCALE;
-        }
+    const __m128 input = _mm_loadu_ps(in.lane);
+    const __m128 finite = _mm_cmple_ps(_mm_andnot_ps(_mm_set1_ps(-0.0f), input), _mm_set1_ps(1e30f));
+    _mm_storeu_ps(&x[0][0], _mm_mul_ps(_mm_and_ps(input, finite), _mm_set1_ps(INPUT_SCALE)));
     float y[2][2] = {{x[0][0], x[0][1]}, {x[1][0], x[1][1]}};
 
     switch (type) {
@@ -697,8 +699,7 @@ void TFilter::process(const stereoOverStruct& in, stereoOverStruct& out) {
         break;
     }
 
-    for (int sub = 0; sub < 2; ++sub)
-        for (int c = 0; c < 2; ++c) out.lane[2 * sub + c] = y[sub][c] * OUTPUT_SCALE;
+    _mm_storeu_ps(out.lane, _mm_mul_ps(_mm_loadu_ps(&y[0][0]), _mm_set1_ps(OUTPUT_SCALE)));
 }
 
 void TFilter::setBP(float freq, float width, float gain, bool directFreq) {
