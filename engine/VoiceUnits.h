@@ -28,9 +28,10 @@ struct TVoiceUnits {
     // The wave/sample noise amount of the current voice, for the editor.
     float noiseAmountShown = 0;
     bool tablesBuilt = false;
-    // Per voice: 2^x of the filter spread and of the sub oscillator's pitch,
-    // whose arguments hold still while their destinations are not modulated.
+    // Per voice: 2^x of the filter spread, the source pitch and the sub
+    // oscillator's pitch, whose arguments hold still while nothing modulates them.
     std::array<TCachedExp2f, 16> filterSpread{};
+    std::array<TCachedExp2f, 16> pitchRatio{};
     std::array<TCachedExp2f, 16> subRatio{};
     // The source input of the voice being rendered: the frame's common part
     // is set once before the voices, the voice's own part per voice.

@@ -484,7 +484,7 @@ void APlugin::runVoice(int v) {
                             mod.voiceModSrc(v)[39] +
                         dest[destination::SOURCE_SEMI] + voices.voiceBend[v];
     const float key = engine.keyTrackOn ? voices.glidePos[v] : 0.0f;
-    const float ratio = std::exp2(pitch + key);
+    const float ratio = units.pitchRatio[v](pitch + key);
     voices.voiceInc[v] = engine.sourceInc * ratio * 0.5f;
     voices.voiceSamplePitch[v] = double(engine.sourceRatio) * ratio * 0.5;
     voices.subInc[v] = units.subRatio[v](dest[destination::SUB_SEMI] + dest[destination::SUB_FINE] / 12.0f) * voices.voiceInc[v] * 0.5f;
@@ -569,7 +569,9 @@ void APlugin::doFilter() {
 
 void APlugin::mixVoice(int v) {
     auto& lanes = voices.voiceFrame[v].lane;
-    auto& dc = voices.dcState[v];
+    // The blocker state in locals: the lanes are written through references
+    // the compiler cannot tell apart from it.
+    std::array<float, 2> dc = voices.dcState[v];
     const float k = rate.dcCoef;
     for (int sub = 0; sub < 2; ++sub)
         for (int channel = 0; channel < 2; ++channel) {
@@ -577,6 +579,7 @@ void APlugin::mixVoice(int v) {
             dc[channel] = dc[channel] + (x - dc[channel]) * k + 1e-15f;
             x = x - dc[channel];
         }
+    voices.dcState[v] = dc;
 
     const auto& dest = mod.voiceModDest(v);
     const float panTarget = std::clamp(paramValue(tag::STEREO_PAN) + dest[destination::PAN] +
