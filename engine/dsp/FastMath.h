@@ -19,15 +19,6 @@ inline float exactFloor(float x) {
     return std::floor(x);
 }
 
-inline double exactFloor(double x) {
-    if (std::fabs(x) < 4503599627370496.0) {  // 2^52
-        double whole = static_cast<double>(static_cast<long long>(x));
-        if (whole > x) whole -= 1.0;
-        return std::copysign(whole, x);
-    }
-    return std::floor(x);
-}
-
 // 2^x recomputed only when its argument changes (float). The first call always
 // computes: the argument starts as NaN, which never equals anything.
 struct TCachedExp2f {
