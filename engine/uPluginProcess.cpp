@@ -216,13 +216,20 @@ void APlugin::renderNormal(float** inputs, float** outputs, int32 sampleFrames) 
 
     for (int32 i = 0; i < sampleFrames; ++i) {
         engine.outFrame = {0, 0};
+        const bool housekeepingFrame = (engine.fxFrameCount & TEngineState::HOUSEKEEPING_MASK) == 0;
+        // A program waiting at this frame is applied before the frame's MIDI:
+        // applied after it, its voice reset would cut the notes played at the
+        // same moment (every note of the first block after loading). The
+        // editor still hears of it at the next tick, as before.
+        const bool screenUpdateWasPending = flags.screenUpdatePending;
+        if (housekeepingFrame && flags.presetPending) applyPendingProgram();
         if (midi.numMidiEvents > 0) processMidi(i);
 
         engine.inputFrame = {inputLeft ? finiteOrZero(inputLeft[i]) : 0.0f,
                              inputRight ? finiteOrZero(inputRight[i]) : 0.0f};
         if (mod.inputInUse) setModSrc(50, (engine.inputFrame[0] + engine.inputFrame[1]) * 4.0f);
 
-        if ((engine.fxFrameCount & TEngineState::HOUSEKEEPING_MASK) == 0) runHousekeeping();
+        if (housekeepingFrame) runHousekeeping(screenUpdateWasPending);
 
         if (!flags.settingPreset && !flags.presetPending) {
             engine.voiceMix = {0, 0, 0, 0};
@@ -270,13 +277,13 @@ void APlugin::renderNormal(float** inputs, float** outputs, int32 sampleFrames) 
     }
 }
 
-void APlugin::runHousekeeping() {
+void APlugin::runHousekeeping(bool screenUpdateWasPending) {
     if (engine.ribbonSpringCountdown >= 0) {
         --engine.ribbonSpringCountdown;
         if (engine.ribbonSpringCountdown == 0) setRibbonSpringOn();
     }
     if (output.brickOn) updateBrickFilter();
-    if (flags.screenUpdatePending) updateEditorScreen();
+    if (screenUpdateWasPending) updateEditorScreen();
     if (flags.presetPending) applyPendingProgram();
 }
 

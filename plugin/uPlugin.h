@@ -272,7 +272,7 @@ protected:
     void renderSilentFrame(int frame, float** outputs);
     void renderPreview(float** outputs, int32 sampleFrames);
     void renderNormal(float** inputs, float** outputs, int32 sampleFrames);
-    void runHousekeeping();
+    void runHousekeeping(bool screenUpdateWasPending);
     void runGlobalControlStep();
     void runVoice(int voice);
     void runVoiceControlStep(int voice);

@@ -47,7 +47,22 @@ TEST(BlockLoop, ProgramAppliedAtTheNextHousekeepingTick) {
     EXPECT_FALSE(plugin.flags.presetPending);
     EXPECT_FALSE(plugin.flags.settingPreset);
     EXPECT_EQ(plugin.voicesOn(), 0) << "the program's reset ends every voice";
-    EXPECT_TRUE(plugin.flags.screenUpdatePending);
+    EXPECT_TRUE(plugin.flags.screenUpdatePending) << "the editor hears of it at the next tick";
+}
+
+// A note played in the frame where a waiting program is applied sounds with
+// that program instead of being cut by its reset: the first block after
+// loading plays its notes.
+TEST(BlockLoop, NotesAtTheProgramTickAreKept) {
+    auto owner = std::make_unique<EnginePlugin>();
+    EnginePlugin& plugin = *owner;
+    plugin.setParameter(TAG_MOVEMENT_LOOP, 1.0f);
+    plugin.render(4096 - static_cast<long>(plugin.engine.fxFrameCount % 4096), 256);  // up to a tick
+    plugin.flags.presetPending = true;
+    plugin.noteOn(60);
+    plugin.render(64);
+    EXPECT_FALSE(plugin.flags.presetPending);
+    EXPECT_EQ(plugin.voicesOn(), 1) << "the note of the program's frame sounds";
 }
 
 // The global control step runs every 16 frames on frameCount's grid, and the
