@@ -7,20 +7,10 @@
 
 #include "engine/dsp/FilterTables.h"
 #include "engine/dsp/WaveTables.h"
+#include "engine/EngineTags.h"
 #include "plugin/uPlugin.h"
 
 namespace {
-
-namespace destination {
-constexpr int STEREO_SPREAD = 3;
-}  // namespace destination
-
-namespace tag {
-constexpr int MAIN_VOLUME = 1;
-constexpr int STEREO_SPREAD = 4;
-constexpr int SUB_VOLUME = 26;
-constexpr int BRICK_FREQUENCY = 1019;
-}  // namespace tag
 
 // |L| + |R| at or below this counts as silence for the effects gate.
 constexpr float GATE_THRESHOLD = 0.0001f;

@@ -8,105 +8,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/EngineTags.h"
 #include "plugin/uPlugin.h"
 
 using namespace vst;
 
 namespace {
-
-namespace destination {
-constexpr int SOURCE_MIX = 10;
-constexpr int SOURCE_BAND_WIDTH = 11;
-constexpr int SOURCE_WAVE_SAMPLE_NOISE = 12;
-constexpr int SOURCE_SYMMETRY = 13;
-constexpr int SOURCE_FEEDBACK = 14;
-constexpr int SOURCE_PHASE = 15;
-constexpr int SOURCE_WRAP = 16;
-constexpr int SUB_VOLUME = 21;
-constexpr int SUB_PAN = 22;
-constexpr int SUB_WAVE_MIX = 23;
-constexpr int SUB_SYMMETRY = 26;
-constexpr int SUB_PHASE = 27;
-constexpr int FILTER_FREQUENCY = 28;
-constexpr int FILTER_SPREAD = 29;
-constexpr int FILTER_RESONANCE = 30;
-constexpr int FILTER_VOWEL = 31;
-constexpr int FILTER_DISTORT_AMOUNT = 32;
-constexpr int FILTER_KEY_TRACK = 33;
-constexpr int FILTER_VELOCITY = 34;
-constexpr int FILTER_MOD_WHEEL = 35;
-constexpr int FILTER_LFO = 36;
-constexpr int MOVEMENT_TO_FILTER = 99;
-constexpr int VOLUME = 1;
-constexpr int PAN = 4;
-constexpr int SOURCE_OCTAVE = 7;
-constexpr int SOURCE_SEMI = 8;
-constexpr int SOURCE_FINE = 9;
-constexpr int GRAIN_LENGTH = 18;
-constexpr int GRAIN_SIZE = 19;
-constexpr int GRAIN_RANDOM = 20;
-constexpr int SUB_SEMI = 24;
-constexpr int SUB_FINE = 25;
-constexpr int MOVEMENT_HUMANIZE = 93;
-constexpr int MOVEMENT_TO_PITCH = 100;
-constexpr int MOVEMENT_TO_LEVEL = 101;
-constexpr int MOVEMENT_TO_PAN = 102;
-constexpr int FREE_LFO_HUMANIZE = 115;
-constexpr int RIBBON_SMOOTH = 124;
-constexpr int RIBBON_VALUE = 125;
-}  // namespace destination
-
-namespace tag {
-constexpr int NOISE_MIX = 14;
-constexpr int WAVE_MIX = 15;
-constexpr int WAVE_SAMPLE_NOISE_MIX = 16;
-constexpr int WAVE_SYMMETRY = 17;
-constexpr int WAVE_FEEDBACK = 18;
-constexpr int FILTER_FREQUENCY = 28;
-constexpr int FILTER_SPREAD = 29;
-constexpr int FILTER_RESONANCE = 30;
-constexpr int FILTER_VOWEL = 31;
-constexpr int FILTER_DISTORTION_AMOUNT = 33;
-constexpr int FILTER_KEY_TRACK = 35;
-constexpr int FILTER_VELOCITY = 36;
-constexpr int FILTER_MOD_WHEEL = 37;
-constexpr int FILTER_LFO = 38;
-constexpr int MOVEMENT_TO_FILTER = 50;
-constexpr int STEREO_PAN = 3;
-constexpr int PLAY_MODE = 5;
-constexpr int PORTAMENTO_MODE = 6;
-constexpr int SOURCE_MODE = 10;
-constexpr int KEY_TRACK = 11;
-constexpr int SOURCE_SEMI = 12;
-constexpr int SOURCE_FINE = 13;
-constexpr int SAMPLE_CHOICE = 19;
-constexpr int SAMPLE_REVERSE = 20;
-constexpr int SAMPLE_OFFSET = 21;
-constexpr int GRAIN_ON = 22;
-constexpr int GRAIN_LENGTH = 23;
-constexpr int GRAIN_SIZE = 24;
-constexpr int GRAIN_RANDOM = 25;
-constexpr int FILTER_MODE = 27;
-constexpr int FILTER_DISTORTION_MODE = 32;
-constexpr int DISTORT_POST_FILTER = 34;
-constexpr int MOVEMENT_TO_PITCH = 51;
-constexpr int MOVEMENT_TO_LEVEL = 52;
-constexpr int MOVEMENT_TO_PAN = 53;
-constexpr int BYPASS_ALL_FX = 76;
-constexpr int LOW_FI_ON = 77;
-constexpr int MOD_FX_ON = 81;
-constexpr int MOD_FX_MODE = 82;
-constexpr int GATOR_STEPS_1 = 88;
-constexpr int GATOR_STEPS_2 = 89;
-constexpr int DELAY_ON = 90;
-constexpr int REVERB_ON = 100;
-constexpr int RIBBON_VALUE = 123;
-constexpr int RIBBON_BIPOLAR = 124;
-constexpr int USER_SAMPLE_GAIN = 245;
-constexpr int GLOBAL_TUNING = 1017;
-constexpr int BRICK_ON = 1018;
-constexpr int MAIN_VOLUME = 1;
-}  // namespace tag
 
 constexpr int USER_SAMPLE = 194;
 

@@ -6,24 +6,10 @@
 #include <cmath>
 
 #include "engine/EnginePreferences.h"
+#include "engine/EngineTags.h"
 #include "plugin/uPlugin.h"
 
 namespace {
-
-namespace destination {
-constexpr int VELOCITY_TO_VOLUME = 2;
-constexpr int PORTAMENTO = 5;
-}  // namespace destination
-
-namespace tag {
-constexpr int VELOCITY_TO_VOLUME = 2;
-constexpr int PLAY_MODE = 5;
-constexpr int PORTAMENTO_MODE = 6;
-constexpr int PORTAMENTO_AMOUNT = 7;
-constexpr int GATOR_STEPS_1 = 88;
-constexpr int GATOR_STEPS_2 = 89;
-constexpr int ATTACK = 957;
-}  // namespace tag
 
 enum PlayMode {
     PLAY_POLY = 0,
