@@ -252,6 +252,13 @@ void APlugin::setGlobalLFOS() {
     }
     if (!tables) return;
 
+    stepFreeLFO(lfo, dest, mod.globalModSrc()[SRC_FREE_LFO], mod.globalModSrc()[SRC_FREE_LFO_UNIPOLAR]);
+}
+
+// One frame of a Free LFO, global or a voice's own: its value, bipolar and
+// unipolar, then the step of its phase.
+void APlugin::stepFreeLFO(TLfoState& lfo, const TModState::Row& dest, float& bipolar, float& unipolar) {
+    const auto* tables = movement.lfoWaveTables;
     const int wave = std::clamp(movement.globalLFOWave[FREE_LFO], 0, LAST_WAVE);
     const double p = fraction(lfo.phase + dest[DEST_LFO_PHASE[FREE_LFO]] + 10.0);
     const double sym = symmetryOf(lfo, dest[DEST_LFO_SYMMETRY[FREE_LFO]], values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]]);
@@ -265,13 +272,12 @@ void APlugin::setGlobalLFOS() {
                              dest[DEST_FREE_LFO_SPEED] * lfo.keyFactor * lfo.velocityFactor;
     if (advancePhase(lfo, increment)) wrapLFO(lfo, dest[DEST_LFO_HUMANIZE[FREE_LFO]]);
 
-    float bipolar = lfo.smoothed, unipolar = lfo.smoothed * 0.5f + 0.5f;
+    bipolar = lfo.smoothed;
+    unipolar = lfo.smoothed * 0.5f + 0.5f;
     if (lfo.curveOn) {
         bipolar = std::copysign(std::pow(std::fabs(bipolar), lfo.upExponent), bipolar);
         unipolar = std::pow(std::fabs(unipolar), lfo.upExponent);
     }
-    mod.globalModSrc()[SRC_FREE_LFO] = bipolar;
-    mod.globalModSrc()[SRC_FREE_LFO_UNIPOLAR] = unipolar;
 }
 
 // A new cycle: the phase wraps, the random value and the humanize factor are drawn.
@@ -396,26 +402,7 @@ void APlugin::setVoiceLFOS(int voice) {
         sources[SRC_FREE_LFO_UNIPOLAR] = mod.globalModSrc()[SRC_FREE_LFO_UNIPOLAR];
         return;
     }
-    TLfoState& lfo = movement.voiceLFO[voice][FREE_LFO];
-    const int wave = std::clamp(movement.globalLFOWave[FREE_LFO], 0, LAST_WAVE);
-    const double p = fraction(lfo.phase + dest[DEST_LFO_PHASE[FREE_LFO]] + 10.0);
-    const double sym = symmetryOf(lfo, dest[DEST_LFO_SYMMETRY[FREE_LFO]], values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]]);
-    const double x = warp(p, sym);
-    const float a = wave == SAMPLE_AND_HOLD_WAVE ? lfo.randomValue : tables[wave][tableIndex(x)];
-    double steps = 0;
-    sampleAndHold(lfo, a, dest[DEST_LFO_SAMPLE_HOLD[FREE_LFO]], dest[DEST_LFO_BITS[FREE_LFO]], steps);
-    lfo.smoothed = smoothToward(lfo.smoothed, lfo.held, lfo.smoothAbove, lfo.smoothBelow);
-    const double increment = movement.globalLFOInc[FREE_LFO] * lfo.humanize * dest[DEST_GLOBAL_SPEED] *
-                             dest[DEST_FREE_LFO_SPEED] * lfo.keyFactor * lfo.velocityFactor;
-    if (advancePhase(lfo, increment)) wrapLFO(lfo, dest[DEST_LFO_HUMANIZE[FREE_LFO]]);
-
-    float bipolar = lfo.smoothed, unipolar = lfo.smoothed * 0.5f + 0.5f;
-    if (lfo.curveOn) {
-        bipolar = std::copysign(std::pow(std::fabs(bipolar), lfo.upExponent), bipolar);
-        unipolar = std::pow(std::fabs(unipolar), lfo.upExponent);
-    }
-    sources[SRC_FREE_LFO] = bipolar;
-    sources[SRC_FREE_LFO_UNIPOLAR] = unipolar;
+    stepFreeLFO(movement.voiceLFO[voice][FREE_LFO], dest, sources[SRC_FREE_LFO], sources[SRC_FREE_LFO_UNIPOLAR]);
 }
 
 // ---------------------------------------------------------------- editor read-outs

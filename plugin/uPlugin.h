@@ -349,6 +349,7 @@ public:
     TMovementState movement;
 
 private:
+    void stepFreeLFO(TLfoState& lfo, const TModState::Row& dest, float& bipolar, float& unipolar);
     void refreshLFOSettings(TLfoState& lfo, int which, const TModState::Row& dest, float centerNote, float velocity);
     void refreshMovementCurves(int voice);
     double lfoIncrement(int which);
