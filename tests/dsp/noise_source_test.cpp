@@ -5,44 +5,11 @@
 #include <memory>
 #include <vector>
 
-#include "engine/dsp/EngineTables.h"
-#include "engine/dsp/FilterTables.h"
-#include "engine/dsp/VoiceSource.h"
-#include "engine/dsp/WaveTables.h"
+#include "dsp/source_test_support.h"
 
 namespace {
 
-class NoiseSourceTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        buildFilterTables();
-        buildWaveTables();
-        tables = std::make_unique<TEngineTables>();
-        TPinkNoise pink;
-        TRandSeed seed;
-        buildEngineTables(*tables, pink, seed);
-    }
-    static void TearDownTestSuite() { tables.reset(); }
-
-    void SetUp() override {
-        state = std::make_unique<TVoiceSourceState>();
-        pink = std::make_unique<TPinkNoise>();
-        bandPass = std::make_unique<TFilter>();
-        bandPass->init(48000.0f);
-        seed = TRandSeed{};
-    }
-
-    stereoOverStruct render(const TVoiceSourceInput& input, int voice = 0) {
-        return renderVoiceSource(voice, input, *state, *tables, *pink, seed, *bandPass);
-    }
-
-    static std::unique_ptr<TEngineTables> tables;
-    std::unique_ptr<TVoiceSourceState> state;
-    std::unique_ptr<TPinkNoise> pink;
-    std::unique_ptr<TFilter> bandPass;
-    TRandSeed seed;
-};
-std::unique_ptr<TEngineTables> NoiseSourceTest::tables;
+using NoiseSourceTest = VoiceSourceTest;
 
 TEST_F(NoiseSourceTest, NoiseMixBlendsPinkAndWhite) {
     struct Case {

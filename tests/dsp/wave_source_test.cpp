@@ -5,36 +5,12 @@
 #include <memory>
 #include <vector>
 
-#include "engine/dsp/EngineTables.h"
-#include "engine/dsp/FilterTables.h"
-#include "engine/dsp/VoiceSource.h"
-#include "engine/dsp/WaveTables.h"
+#include "dsp/source_test_support.h"
 
 namespace {
 
-class WaveSourceTest : public ::testing::Test {
+class WaveSourceTest : public VoiceSourceTest {
 protected:
-    static void SetUpTestSuite() {
-        buildFilterTables();
-        buildWaveTables();
-        tables = std::make_unique<TEngineTables>();
-        TPinkNoise pink;
-        TRandSeed seed;
-        buildEngineTables(*tables, pink, seed);
-    }
-    static void TearDownTestSuite() { tables.reset(); }
-
-    void SetUp() override {
-        state = std::make_unique<TVoiceSourceState>();
-        pink = std::make_unique<TPinkNoise>();
-        bandPass = std::make_unique<TFilter>();
-        bandPass->init(48000.0f);
-    }
-
-    stereoOverStruct render(const TVoiceSourceInput& input, int voice = 0, float* noiseAmount = nullptr) {
-        return renderVoiceSource(voice, input, *state, *tables, *pink, seed, *bandPass, noiseAmount);
-    }
-
     // Frequency in Hz of the first lane, from the first and last rising zero
     // crossings, located between frames by linear interpolation.
     double measureFrequency(const TVoiceSourceInput& input, int frames, int lane = 0) {
@@ -54,14 +30,7 @@ protected:
         if (crossings < 2) return 0.0;
         return (crossings - 1) / (last - first) * input.sampleRate;
     }
-
-    static std::unique_ptr<TEngineTables> tables;
-    std::unique_ptr<TVoiceSourceState> state;
-    std::unique_ptr<TPinkNoise> pink;
-    std::unique_ptr<TFilter> bandPass;
-    TRandSeed seed;
 };
-std::unique_ptr<TEngineTables> WaveSourceTest::tables;
 
 double cents(double measured, double expected) {
     return 1200.0 * std::log2(measured / expected);

@@ -1,0 +1,43 @@
+// A voice source rendered on its own, with the tables it reads built once per
+// test suite and fresh voice state for every test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "engine/dsp/EngineTables.h"
+#include "engine/dsp/FilterTables.h"
+#include "engine/dsp/VoiceSource.h"
+#include "engine/dsp/WaveTables.h"
+
+class VoiceSourceTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        buildFilterTables();
+        buildWaveTables();
+        tables = std::make_unique<TEngineTables>();
+        TPinkNoise pink;
+        TRandSeed seed;
+        buildEngineTables(*tables, pink, seed);
+    }
+    static void TearDownTestSuite() { tables.reset(); }
+
+    void SetUp() override {
+        state = std::make_unique<TVoiceSourceState>();
+        pink = std::make_unique<TPinkNoise>();
+        bandPass = std::make_unique<TFilter>();
+        bandPass->init(48000.0f);
+        seed = TRandSeed{};
+    }
+
+    stereoOverStruct render(const TVoiceSourceInput& input, int voice = 0, float* noiseAmount = nullptr) {
+        return renderVoiceSource(voice, input, *state, *tables, *pink, seed, *bandPass, noiseAmount);
+    }
+
+    static inline std::unique_ptr<TEngineTables> tables;
+    std::unique_ptr<TVoiceSourceState> state;
+    std::unique_ptr<TPinkNoise> pink;
+    std::unique_ptr<TFilter> bandPass;
+    TRandSeed seed;
+};
