@@ -218,17 +218,19 @@ void APlugin::handleController(int controller, int value, int channel) {
 
     const int tag = midi.midiCCTag[controller].load(std::memory_order_relaxed);
     if (tag == 0 || !isValidTag(tag)) return;
+    bool takesOver = true;
     if (enginepreferences::captureModeSetting() && !values.captured[tag].load(std::memory_order_relaxed)) {
         // Soft takeover: the controller moves the parameter only once it has
         // come close to the value the parameter had when it was captured.
-        if (std::abs(v - values.captureValue[tag]) >= TMidiState::CAPTURE_WINDOW) {
-            flags.screenUpdatePending = true;
-            return;
-        }
-        values.captured[tag].store(true, std::memory_order_relaxed);
+        if (std::abs(v - values.captureValue[tag]) >= TMidiState::CAPTURE_WINDOW)
+            takesOver = false;
+        else
+            values.captured[tag].store(true, std::memory_order_relaxed);
     }
-    setParameter(tag, v);
+    if (takesOver) setParameter(tag, v);
     flags.screenUpdatePending = true;
+    // Any message of a controller bound to the ribbon restarts the spring's
+    // countdown, also one that has not yet caught up with the ribbon.
     if (tag == RIBBON_VALUE_TAG && enginepreferences::springModeSetting())
         engine.ribbonSpringCountdown = TMidiState::RIBBON_SPRING_COUNTDOWN;
 }

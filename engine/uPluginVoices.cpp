@@ -161,12 +161,13 @@ void APlugin::getNextCurVoice() {
 }
 
 void APlugin::setLastVoice() {
+    if (voices.voiceOn[voices.curVoice]) voices.lastVoice = voices.curVoice;
+    // The voice started most recently wins, the lower voice of those started in
+    // the same frame; a start at frame 0 counts as no start. Ages are compared
+    // rather than start frames so that the choice stays right when frameCount wraps.
     int best = -1;
-    if (voices.voiceOn[voices.curVoice]) best = voices.curVoice;
-    // The voice started most recently wins; ages are compared rather than start
-    // frames so that the choice stays right when frameCount wraps.
     for (int v = 0; v < NUM_VOICES; ++v) {
-        if (!voices.voiceOn[v]) continue;
+        if (!voices.voiceOn[v] || voices.voiceStartFrame[v] == 0) continue;
         if (best < 0 || engine.frameCount - voices.voiceStartFrame[v] < engine.frameCount - voices.voiceStartFrame[best])
             best = v;
     }
@@ -312,7 +313,7 @@ void APlugin::midiNoteRelease(int note, int channel) {
         emptyStack(voices);
         return;
     }
-    voices.monoHeld = voices.noteStackTop > 0;
+    // The phrase stays held (monoHeld) until its last key goes up.
     const int resumed = voices.noteStack[voices.noteStackTop];
 
     if (isMonoMode(mode)) {

@@ -222,3 +222,38 @@ TEST(MidiControllers, TypedControllerNumber) {
         }
     }
 }
+
+// Every message of a controller bound to "Ribbon Value" restarts the spring's
+// countdown, also one that soft takeover keeps from moving the ribbon.
+TEST(MidiControllers, RibbonControllerRestartsTheSpring) {
+    struct Case {
+        bool capture, spring;
+        int value;              // the ribbon is at 0.5 when the controller is learned
+        float expectedRibbon;
+        int expectedCountdown;  // -1: the spring is not restarted
+        const char* why;
+    };
+    const Case cases[] = {
+        {true, true, 127, 0.5f, 4, "not caught yet: the ribbon stays, the countdown restarts"},
+        {true, true, 64, 64 / 127.0f, 4, "caught: the ribbon moves and the countdown restarts"},
+        {false, true, 127, 1.0f, 4, "capture off: the ribbon jumps"},
+        {true, false, 127, 0.5f, -1, "\"MIDISpring\" off: no countdown"},
+    };
+    for (const Case& c : cases) {
+        auto plugin = freshPlugin();
+        enginepreferences::setCaptureModeSetting(c.capture);
+        enginepreferences::setSpringModeSetting(c.spring);
+        plugin->setParameter(TAG_RIBBON_VALUE, 0.5f);
+        plugin->setMIDILatch(TAG_RIBBON_VALUE, true);
+        plugin->controller(16, 0);  // learned; 0 is far from 0.5, so it moves nothing
+        plugin->render(1);
+        ASSERT_EQ(plugin->midi.midiCCTag[16], TAG_RIBBON_VALUE) << c.why;
+        plugin->engine.ribbonSpringCountdown = -1;
+        plugin->controller(16, c.value);
+        plugin->render(1);
+        EXPECT_FLOAT_EQ(plugin->getParameter(TAG_RIBBON_VALUE), c.expectedRibbon) << c.why;
+        EXPECT_EQ(plugin->engine.ribbonSpringCountdown, c.expectedCountdown) << c.why;
+    }
+    enginepreferences::setCaptureModeSetting(true);
+    enginepreferences::setSpringModeSetting(true);
+}

@@ -3,6 +3,10 @@
 // all-off controllers.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <utility>
+#include <vector>
+
 #include "engine_test_support.h"
 
 using enginetest::EnginePlugin;
@@ -135,4 +139,38 @@ TEST(VoiceAllocation, VoiceSettersIgnoreBadVoices) {
     plugin.midiNoteDown(128, 100, 0);
     plugin.midiNoteRelease(200, 0);
     EXPECT_EQ(plugin.voicesOn(), 0);
+}
+
+// The voice shown as the latest: the sounding voice started last, the lower
+// one of a chord started in one frame; a start at frame 0 counts as none, and
+// the current voice stands when no other voice counts.
+TEST(VoiceAllocation, LastVoiceChoice) {
+    struct Case {
+        std::vector<std::pair<int, std::uint32_t>> sounding;  // voice, start frame
+        int curVoice;
+        int expected;
+        const char* why;
+    };
+    const Case cases[] = {
+        {{{0, 100}, {1, 100}, {2, 100}}, 2, 0, "a chord in one frame: the lowest voice of it"},
+        {{{0, 100}, {1, 200}, {2, 150}}, 0, 1, "the voice started last"},
+        {{{4, 300}, {9, 300}, {3, 120}}, 9, 4, "the tie goes to the lower voice, not the current one"},
+        {{{0, 0}, {1, 0}, {2, 0}}, 2, 2, "starts at frame 0 do not count: the current voice"},
+        {{{0, 0}, {5, 40}}, 0, 5, "a voice started later than frame 0 wins over it"},
+        {{{3, 50}, {7, 80}}, 12, 7, "the current voice is silent"},
+        {{}, 6, 11, "nothing sounds: the last choice stays"},
+    };
+    for (const Case& c : cases) {
+        auto owner = std::make_unique<EnginePlugin>();
+        EnginePlugin& plugin = *owner;
+        plugin.engine.frameCount = 1000;
+        plugin.voices.lastVoice = 11;
+        for (const auto& [voice, start] : c.sounding) {
+            plugin.voices.voiceOn[voice] = true;
+            plugin.voices.voiceStartFrame[voice] = start;
+        }
+        plugin.voices.curVoice = c.curVoice;
+        plugin.setLastVoice();
+        EXPECT_EQ(plugin.voices.lastVoice, c.expected) << c.why;
+    }
 }

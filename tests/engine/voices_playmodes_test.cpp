@@ -202,3 +202,36 @@ TEST(Sustain, VoiceStartClearsHeldBackRelease) {
     EXPECT_FALSE(plugin.voices.voiceSustainRelease[0]);
     EXPECT_FALSE(plugin.voices.voiceSustainKeyUp[0]);
 }
+
+// A mono or legato phrase that has held two keys stays held until its last key
+// goes up, also when only one key is left.
+TEST(PlayModes, PhraseStaysHeldUntilTheLastKey) {
+    struct Case {
+        int mode;
+        std::vector<Key> keys;
+        bool held;
+        const char* why;
+    };
+    const Case cases[] = {
+        {MONO, {{60, 100}}, false, "one key: not held"},
+        {MONO, {{60, 100}, {62, 100}}, true, "two keys"},
+        {MONO, {{60, 100}, {62, 100}, {62, 0}}, true, "back to one key: still held"},
+        {MONO, {{60, 100}, {62, 100}, {60, 0}}, true, "the older key up: still held"},
+        {MONO, {{60, 100}, {62, 100}, {62, 0}, {60, 0}}, false, "the last key up ends it"},
+        {LEGATO, {{60, 100}, {62, 100}, {62, 0}}, true, "Legato: back to one key, still held"},
+        {LEGATO, {{60, 100}, {62, 100}, {62, 0}, {60, 0}}, false, "Legato: the last key up ends it"},
+    };
+    for (const Case& c : cases) {
+        auto plugin = pluginInMode(c.mode);
+        for (const Key& key : c.keys) {
+            if (key.velocity > 0)
+                plugin->midiNoteDown(key.note, key.velocity, 0);
+            else
+                plugin->midiNoteRelease(key.note, 0);
+        }
+        EXPECT_EQ(plugin->voices.monoHeld, c.held) << c.why;
+        if (c.held) {
+            EXPECT_EQ(plugin->getNotesOn(), 2) << c.why;
+        }
+    }
+}
