@@ -239,7 +239,7 @@ void APlugin::setStringFromParam(const std::string& text, int firstTag, int coun
     const int length = std::min(static_cast<int>(text.size()), count - 1);
     for (int i = 0; i < length; ++i) {
         const int c = storableCharacter(static_cast<unsigned char>(text[i]));
-        store(firstTag + i, c == 0 ? 0.0f : static_cast<float>((c + 0.5) / CHARACTER_SCALE));
+        store(firstTag + i, static_cast<float>((c + 0.5) / CHARACTER_SCALE));
     }
 }
 

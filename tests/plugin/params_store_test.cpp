@@ -355,6 +355,26 @@ TEST(ParamsStore, TextInParameters) {
     for (int tag = 212; tag <= 235; ++tag) EXPECT_FLOAT_EQ(p.getParameter(tag), 0.0f) << tag;
     EXPECT_FALSE(p.getEditChanged()) << "text is written around the edit tracking";
 
+    // Every written character goes through the same encoding, a refused one as
+    // code 0; only the slots past the text keep the cleared 0.0.
+    const struct {
+        std::string written;
+        int slot;
+        float stored;
+        const char* why;
+    } encodings[] = {
+        {"a\tb", 1, static_cast<float>(0.5 / 255.99), "a control character is written as code 0"},
+        {"a\xe9" "b", 1, static_cast<float>(0.5 / 255.99), "a code above 127 is written as code 0"},
+        {"a\tb", 2, static_cast<float>(('b' + 0.5) / 255.99), "the characters after it keep their places"},
+        {"a\tb", 3, 0.0f, "a slot past the text stays cleared"},
+    };
+    for (const auto& e : encodings) {
+        auto ownerE = std::make_unique<TestPlugin>();
+        ownerE->setStringFromParam(e.written, PRESET_NAME_PARAM, PRESET_NAME_SLOTS, false);
+        expectStoredEverywhere(*ownerE, PRESET_NAME_PARAM + e.slot, e.stored, e.why);
+        EXPECT_EQ(ownerE->getStringFromParamStr(PRESET_NAME_PARAM, PRESET_NAME_SLOTS, false, false), "ab") << e.why;
+    }
+
     p.setStringFromParam("spare", 300, 8, true);
     EXPECT_EQ(p.getStringFromParamStr(300, 8, true, true), "spare");
     EXPECT_EQ(p.getStringFromParamStr(300, 8, true, false), "") << "the spare block is apart";
