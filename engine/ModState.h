@@ -66,6 +66,10 @@ struct TModState {
     // Envelope times follow one modulated parameter each, per voice.
     std::array<TCachedExp2, 16> fadeTime{}, releaseTime{}, attackTime{};
 
+    // Rest position of the ribbon spring (0 or 0.5), fixed when the spring
+    // starts: a "Ribbon BiPolar" change while it moves does not retarget it.
+    double ribbonSpringRest = 0;
+
     // Movement lock: 0 not locked; the editor sets 1 (capture) and 2 (restore).
     std::atomic<int> lockState{0};
     std::atomic<float> lockMoveSpeed{0.0f};

@@ -37,6 +37,7 @@ void APlugin::setRibbonSpringOn() {
         return;
     }
     const double rest = getOnOff(RIBBON_BIPOLAR_TAG) ? 0.5 : 0.0;
+    mod.ribbonSpringRest = rest;
     const double v = getParameter(RIBBON_VALUE_TAG);
     if (std::fabs(v - rest) < 0.0001) {
         engine.ribbonSpringOn = false;
@@ -74,7 +75,7 @@ void APlugin::updateRibbon() {
     if (std::fabs(engine.ribbonSpringStep) < SPRING_STILL) {
         engine.ribbonSpringOn = false;
     } else if (engine.ribbonSpringOn) {
-        const double target = getOnOff(RIBBON_BIPOLAR_TAG) ? 0.5 : 0.0;
+        const double target = mod.ribbonSpringRest;
         const double speed = static_cast<double>(mod.globalModDest[DEST_RIBBON_SPEED]) * mod.globalModDest[DEST_GLOBAL_SPEED];
         double next = engine.ribbonPos + speed * engine.ribbonSpringStep;
         if (!std::isfinite(next)) next = target;

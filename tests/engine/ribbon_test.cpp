@@ -63,6 +63,40 @@ TEST(Ribbon, SpringReturnsToRestInTheChosenNoteLength) {
     }
 }
 
+// The rest is the one "Ribbon BiPolar" named when the spring started: switching
+// it while the ribbon moves neither makes the ribbon jump to the other rest nor
+// changes where it stops.
+TEST(Ribbon, BipolarChangeDuringTheSpringKeepsItsRest) {
+    struct Case {
+        const char* why;
+        bool bipolarAtStart;
+        float from;
+        float rest;
+    } cases[] = {
+        {"unipolar spring down to 0, bipolar switched on", false, 0.2f, 0.0f},
+        {"bipolar spring up to 0.5, bipolar switched off", true, 0.2f, 0.5f},
+        {"bipolar spring down to 0.5, bipolar switched off", true, 0.9f, 0.5f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        ModRig rig(48000.0f, 120.0);
+        APlugin& plugin = rig.plugin();
+        rig.set(RIBBON_BIPOLAR, c.bipolarAtStart ? 1.0f : 0.0f);
+        rig.setStep(RIBBON_SPRING_TIME, SPRING_ONE_BAR);
+        rig.set(RIBBON_VALUE, c.from);
+        plugin.setRibbonSpringOn();
+        ASSERT_TRUE(plugin.engine.ribbonSpringOn);
+        ribbonFrames(plugin, 24000);  // a quarter of the bar
+        rig.set(RIBBON_BIPOLAR, c.bipolarAtStart ? 0.0f : 1.0f);
+        ribbonFrames(plugin, 1);
+        EXPECT_TRUE(plugin.engine.ribbonSpringOn);
+        EXPECT_NEAR(plugin.getParameter(RIBBON_VALUE), c.from + (c.rest - c.from) * 24001.0f / 96000.0f, 1e-3f);
+        const long frames = 24001 + framesUntilRest(plugin, 96000);
+        EXPECT_NEAR(static_cast<double>(frames), 96000.0, 2.0);
+        EXPECT_FLOAT_EQ(plugin.getParameter(RIBBON_VALUE), c.rest);
+    }
+}
+
 TEST(Ribbon, SpringsThatDoNotMove) {
     struct Case {
         const char* why;
