@@ -459,7 +459,12 @@ void APlugin::updateBaseNote() {
 
 void APlugin::previewNoteOn() { engine.previewNoteOnRequested.store(true, std::memory_order_release); }
 
-void APlugin::previewNoteReleased() { engine.previewNoteOffRequested.store(true, std::memory_order_release); }
+// The audio thread takes a release before a start; a press not yet taken is
+// withdrawn, or a press and release between two blocks would leave the note hanging.
+void APlugin::previewNoteReleased() {
+    engine.previewNoteOnRequested.store(false, std::memory_order_relaxed);
+    engine.previewNoteOffRequested.store(true, std::memory_order_release);
+}
 
 void APlugin::requestReset() { engine.resetRequested.store(true, std::memory_order_release); }
 

@@ -235,3 +235,36 @@ TEST(PlayModes, PhraseStaysHeldUntilTheLastKey) {
         }
     }
 }
+
+// The preview note is asked for and let go on the editor's thread and played on
+// the audio thread; however the requests fall between two blocks, the note the
+// button asked for last is what sounds, and a released preview never hangs.
+TEST(PreviewNote, RequestsBetweenBlocks) {
+    struct Case {
+        std::vector<bool> requests;  // true: pressed, false: let go
+        bool sounding;
+        const char* why;
+    };
+    const Case cases[] = {
+        {{true}, true, "pressed"},
+        {{true, false}, false, "pressed and let go before the block: no hanging note"},
+        {{true, false, true}, true, "pressed again: it sounds"},
+        {{false}, false, "let go with nothing pressed"},
+    };
+    for (const Case& c : cases) {
+        auto owner = std::make_unique<EnginePlugin>();
+        EnginePlugin& plugin = *owner;
+        plugin.setParameter(40, 1.0f);  // "Movement Loop": only a key-up ends the voice
+        for (bool pressed : c.requests) {
+            if (pressed)
+                plugin.previewNoteOn();
+            else
+                plugin.previewNoteReleased();
+        }
+        plugin.render(64);
+        EXPECT_EQ(plugin.voices.previewNoteIsOn, c.sounding) << c.why;
+        int held = 0;
+        for (int v = 0; v < NUM_VOICES; ++v) held += plugin.voices.voiceOn[v] && !plugin.voices.voiceKeyUp[v];
+        EXPECT_EQ(held, c.sounding ? 1 : 0) << c.why;
+    }
+}
