@@ -387,8 +387,11 @@ void APlugin::setVoiceLFOS(int voice) {
         sources[SRC_PAN_MOVEMENT_SMOOTH] = smoothedPan;
         sources[SRC_PAN_MOVEMENT_INVERSE] = 1.0f - q;
         sources[SRC_PAN_MOVEMENT_SMOOTH_INVERSE] = 1.0f - smoothedPan;
+        // The current voice's Movement, pan channel included, also feeds the
+        // global routes: a global destination on "Pan Movement" would otherwise
+        // never move.
         if (voice == voices.curVoice)
-            for (int src = SRC_MOVEMENT; src <= SRC_MOVEMENT_SMOOTH_INVERSE; ++src)
+            for (int src = SRC_MOVEMENT; src <= SRC_PAN_MOVEMENT_SMOOTH_INVERSE; ++src)
                 mod.globalModSrc()[src] = sources[src];
         // What the mix reads for "Movement > Volume" and "Movement > Pan".
         voices.movementLevel[voice] = smoothedLevel;

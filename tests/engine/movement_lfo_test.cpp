@@ -149,6 +149,11 @@ TEST(MovementLfo, MovementSourcesFollowTheShape) {
     ModRig rig;
     fastMovement(rig, true);
     rig.setStep(MOVE_WAVE, 2);  // saw up
+    // Slot 1: "Pan Movement" on an added destination, at full amount.
+    constexpr int PAN_DEST = 28;
+    rig.setStep(111, 43);
+    rig.setStep(115, PAN_DEST);
+    rig.set(119, 1.0f);
     rig.noteOn(60);
     rig.render(1);
     const int v = rig.voice();
@@ -161,8 +166,14 @@ TEST(MovementLfo, MovementSourcesFollowTheShape) {
     EXPECT_NEAR(src[40], src[39], 0.01f);  // the smoothed copy lags by a few frames
     EXPECT_NEAR(src[42], 1.0f - src[40], 1e-6f);
     EXPECT_NEAR(src[45], 1.0f - src[43], 1e-6f);
-    // The global row carries the current voice's Movement.
-    EXPECT_FLOAT_EQ(rig->mod.globalModSrc()[39], src[39]);
+    // The global row carries the current voice's Movement and its pan channel.
+    for (int source = 39; source <= 46; ++source) {
+        SCOPED_TRACE(source);
+        EXPECT_FLOAT_EQ(rig->mod.globalModSrc()[source], src[source]);
+    }
+    EXPECT_GT(src[43], 0.1f);  // a quarter into the pan's saw up: not a row left at 0
+    // ... and so a global route from it moves its destination (one control step behind).
+    EXPECT_NEAR(rig->mod.globalModDest[PAN_DEST], src[43], 0.01f);
     // The mix reads the smoothed level.
     EXPECT_FLOAT_EQ(rig->voices.movementLevel[v], src[40]);
 }
