@@ -55,8 +55,8 @@ struct TEngineState {
     bool bypassAllFX = false, lowFiOn = false, modFXOn = false, delayOn = false, reverbOn = false;
     float userSampleGain = 1;
     std::array<float, 32> gatorStepGain{};
-    bool controlStepsStarted = false;
-    int notesPlaying = 0;  // keys held, counted once a frame for the glide modes that depend on it  // the first control step has no previous modes to compare
+    bool controlStepsStarted = false;  // the first control step has no previous modes to compare
+    int notesPlaying = 0;              // keys held, counted once a frame for the glide modes that depend on it
 
     TRandSeed randSeed;  // RandSeed of the block loop and the note start
     // The per-note random values; the C library's generator would take a lock.

@@ -129,14 +129,22 @@ void APlugin::renderNormal(float** inputs, float** outputs, int32 sampleFrames) 
         // same moment (every note of the first block after loading). The
         // editor still hears of it at the next tick, as before.
         const bool screenUpdateWasPending = flags.screenUpdatePending;
-        if (housekeepingFrame && flags.presetPending) applyPendingProgram();
+        const bool programBeforeMidi = housekeepingFrame && flags.presetPending;
+        if (programBeforeMidi) applyPendingProgram();
         if (midi.numMidiEvents > 0) processMidi(i);
 
         engine.inputFrame = {inputLeft ? finiteOrZero(inputLeft[i]) : 0.0f,
                              inputRight ? finiteOrZero(inputRight[i]) : 0.0f};
         if (mod.inputInUse) setModSrc(50, (engine.inputFrame[0] + engine.inputFrame[1]) * 4.0f);
 
-        if (housekeepingFrame) runHousekeeping(screenUpdateWasPending);
+        // The grid is read again after the MIDI: a note that ends a preview
+        // note restarts the effects and their frame count, and the housekeeping
+        // then runs at once. A screen update raised by the MIDI is delivered
+        // here too, unless it is the applied program's own.
+        if ((engine.fxFrameCount & TEngineState::HOUSEKEEPING_MASK) == 0)
+            runHousekeeping(programBeforeMidi ? screenUpdateWasPending : flags.screenUpdatePending.load());
+        // The applied program's own update reaches the editor at the next tick.
+        if (programBeforeMidi) flags.screenUpdatePending = true;
 
         if (!flags.settingPreset && !flags.presetPending) {
             engine.voiceMix = {0, 0, 0, 0};

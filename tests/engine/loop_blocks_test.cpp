@@ -202,3 +202,51 @@ TEST(BlockLoop, BlockSizesAndRates) {
         }
     }
 }
+
+// The housekeeping follows the MIDI of its frame: a note that ends a preview
+// note restarts the effects' frame count and the housekeeping runs in that
+// very frame; a controller's screen update at a tick is delivered at that
+// tick; and the update a program raises waits for the next tick even when
+// another one was pending before it.
+TEST(BlockLoop, HousekeepingFollowsTheMidiOfItsFrame) {
+    constexpr int CONTROLLER = 20;
+    constexpr int TAG_STEREO_PAN = 3;
+    struct Case {
+        const char* why;
+        long startOffset;  // fxFrameCount mod 4096 at the block start
+        bool previewNote;  // a preview note sounds when the block starts
+        int noteFrame;     // a note at this frame, or -1
+        int controllerFrame;  // a mapped controller at this frame, or -1
+        bool screenPendingBefore, programPending;
+        int expectedCountdown;  // the ribbon countdown starts at 3
+        bool expectedScreenPending;
+    };
+    const Case cases[] = {
+        {"a note ending a preview note off the grid: housekeeping at its frame", 100, true, 50, -1, false, false, 2, false},
+        {"the same note without a preview note: no housekeeping off the grid", 100, false, 50, -1, false, false, 3, false},
+        {"a controller at the tick: its screen update is delivered there", 0, false, -1, 0, false, false, 2, false},
+        {"a program at the tick with an update pending: the program's own waits", 0, false, -1, -1, true, true, 2, true},
+    };
+    for (const Case& c : cases) {
+        auto owner = std::make_unique<EnginePlugin>();
+        EnginePlugin& plugin = *owner;
+        plugin.midi.midiCCTag[CONTROLLER].store(TAG_STEREO_PAN);
+        const long toStart = (c.startOffset - static_cast<long>(plugin.engine.fxFrameCount % 4096) + 4096) % 4096;
+        plugin.render(toStart + 4096, 256);
+        ASSERT_EQ(plugin.engine.fxFrameCount % 4096, static_cast<std::uint32_t>(c.startOffset)) << c.why;
+        if (c.previewNote) {
+            plugin.previewNoteOn();
+            plugin.render(0);
+            ASSERT_TRUE(plugin.voices.previewNoteIsOn) << c.why;
+        }
+        plugin.flags.screenUpdatePending = c.screenPendingBefore;
+        plugin.flags.presetPending = c.programPending;
+        plugin.engine.ribbonSpringCountdown = 3;
+        if (c.noteFrame >= 0) plugin.noteOn(64, 100, c.noteFrame);
+        if (c.controllerFrame >= 0) plugin.controller(CONTROLLER, 90, c.controllerFrame);
+        plugin.render(60);
+        EXPECT_EQ(plugin.engine.ribbonSpringCountdown, c.expectedCountdown) << c.why;
+        EXPECT_EQ(plugin.flags.screenUpdatePending.load(), c.expectedScreenPending) << c.why;
+        EXPECT_FALSE(plugin.flags.presetPending) << c.why;
+    }
+}
