@@ -32,7 +32,9 @@ void add32(std::vector<unsigned char>& b, std::uint32_t v) {
     add16(b, v & 0xffff);
     add16(b, v >> 16);
 }
-void addTag(std::vector<unsigned char>& b, const char* tag) { b.insert(b.end(), tag, tag + 4); }
+void addTag(std::vector<unsigned char>& b, const char* tag) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<unsigned char>(tag[i]));
+}
 
 struct WavSpec {
     std::uint16_t format = 1;
