@@ -36,7 +36,7 @@ void addTag(std::vector<unsigned char>& b, const char* tag) {
     for (int i = 0; i < 4; ++i) b.push_back(static_cast<unsigned char>(tag[i]));
 }
 
-struct WavSpec {
+struct WavLayout {
     std::uint16_t format = 1;
     std::uint16_t channels = 2;
     std::uint32_t rate = 44100;
@@ -45,41 +45,41 @@ struct WavSpec {
     std::vector<unsigned char> extraChunk;  // a whole chunk placed between fmt and data
 };
 
-WavSpec wavSpec(std::uint16_t format, std::uint16_t channels, std::uint32_t rate, std::uint16_t bits,
+WavLayout wavLayout(std::uint16_t format, std::uint16_t channels, std::uint32_t rate, std::uint16_t bits,
                 bool extensible = false) {
-    WavSpec spec;
-    spec.format = format;
-    spec.channels = channels;
-    spec.rate = rate;
-    spec.bits = bits;
-    spec.extensible = extensible;
-    return spec;
+    WavLayout layout;
+    layout.format = format;
+    layout.channels = channels;
+    layout.rate = rate;
+    layout.bits = bits;
+    layout.extensible = extensible;
+    return layout;
 }
 
 // A WAV file from its parts; the data bytes are given already encoded.
-std::vector<unsigned char> makeWav(const WavSpec& spec, const std::vector<unsigned char>& data) {
+std::vector<unsigned char> makeWav(const WavLayout& layout, const std::vector<unsigned char>& data) {
     std::vector<unsigned char> b;
     addTag(b, "RIFF");
     add32(b, 0);  // patched below
     addTag(b, "WAVE");
     addTag(b, "fmt ");
-    add32(b, spec.extensible ? 40 : 16);
-    add16(b, spec.extensible ? 0xfffe : spec.format);
-    add16(b, spec.channels);
-    add32(b, spec.rate);
-    add32(b, spec.rate * spec.channels * spec.bits / 8);
-    add16(b, static_cast<std::uint16_t>(spec.channels * spec.bits / 8));
-    add16(b, spec.bits);
-    if (spec.extensible) {
+    add32(b, layout.extensible ? 40 : 16);
+    add16(b, layout.extensible ? 0xfffe : layout.format);
+    add16(b, layout.channels);
+    add32(b, layout.rate);
+    add32(b, layout.rate * layout.channels * layout.bits / 8);
+    add16(b, static_cast<std::uint16_t>(layout.channels * layout.bits / 8));
+    add16(b, layout.bits);
+    if (layout.extensible) {
         add16(b, 22);
-        add16(b, spec.bits);
+        add16(b, layout.bits);
         add32(b, 3);  // speaker mask
-        add16(b, spec.format);
+        add16(b, layout.format);
         const unsigned char guidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
                                             0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71};
         b.insert(b.end(), guidTail, guidTail + 14);
     }
-    b.insert(b.end(), spec.extraChunk.begin(), spec.extraChunk.end());
+    b.insert(b.end(), layout.extraChunk.begin(), layout.extraChunk.end());
     addTag(b, "data");
     add32(b, static_cast<std::uint32_t>(data.size()));
     b.insert(b.end(), data.begin(), data.end());
@@ -147,34 +147,34 @@ TEST(Wav, ReadsTheCommonEncodings) {
     }
     std::vector<unsigned char> pcm32;
     for (std::int64_t v : {0LL, 1073741824LL, -2147483648LL, 2147483647LL}) add32(pcm32, static_cast<std::uint32_t>(v));
-    WavSpec padded;
+    WavLayout padded;
     padded.extraChunk = {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};  // odd size plus its pad byte
 
     struct Case {
         const char* why;
-        WavSpec spec;
+        WavLayout layout;
         std::vector<unsigned char> data;
         std::vector<float> left, right;
     };
     const std::vector<Case> cases = {
-        {"16-bit stereo", wavSpec(1, 2, 44100, 16), pcm16({0, 16384, -32768, 32767}), {0.0f, -1.0f}, {0.5f, 32767 / 32768.0f}},
-        {"16-bit mono goes to both channels", wavSpec(1, 1, 22050, 16), pcm16({16384, -8192}), {0.5f, -0.25f}, {0.5f, -0.25f}},
-        {"24-bit stereo", wavSpec(1, 2, 48000, 24), pcm24({4194304, -8388608, 0, 8388607}), {0.5f, 0.0f},
+        {"16-bit stereo", wavLayout(1, 2, 44100, 16), pcm16({0, 16384, -32768, 32767}), {0.0f, -1.0f}, {0.5f, 32767 / 32768.0f}},
+        {"16-bit mono goes to both channels", wavLayout(1, 1, 22050, 16), pcm16({16384, -8192}), {0.5f, -0.25f}, {0.5f, -0.25f}},
+        {"24-bit stereo", wavLayout(1, 2, 48000, 24), pcm24({4194304, -8388608, 0, 8388607}), {0.5f, 0.0f},
          {-1.0f, 8388607 / 8388608.0f}},
-        {"32-bit PCM", wavSpec(1, 2, 48000, 32), pcm32, {0.0f, -1.0f}, {0.5f, 2147483647 / 2147483648.0f}},
-        {"8-bit unsigned", wavSpec(1, 2, 8000, 8), {128, 192, 0, 255}, {0.0f, -1.0f}, {0.5f, 127 / 128.0f}},
-        {"64-bit float", wavSpec(3, 2, 48000, 64), float64, {0.5f, 1.0f}, {-0.25f, -1.0f}},
-        {"extensible 24-bit", wavSpec(1, 2, 48000, 24, true), pcm24({4194304, 0}), {0.5f}, {0.0f}},
+        {"32-bit PCM", wavLayout(1, 2, 48000, 32), pcm32, {0.0f, -1.0f}, {0.5f, 2147483647 / 2147483648.0f}},
+        {"8-bit unsigned", wavLayout(1, 2, 8000, 8), {128, 192, 0, 255}, {0.0f, -1.0f}, {0.5f, 127 / 128.0f}},
+        {"64-bit float", wavLayout(3, 2, 48000, 64), float64, {0.5f, 1.0f}, {-0.25f, -1.0f}},
+        {"extensible 24-bit", wavLayout(1, 2, 48000, 24, true), pcm24({4194304, 0}), {0.5f}, {0.0f}},
         {"an unknown chunk with a pad byte is skipped", padded, pcm16({16384, 8192}), {0.5f}, {0.25f}},
-        {"a partial last frame is dropped", wavSpec(1, 2, 44100, 16), pcm16({16384, 8192, 4096}), {0.5f}, {0.25f}},
+        {"a partial last frame is dropped", wavLayout(1, 2, 44100, 16), pcm16({16384, 8192, 4096}), {0.5f}, {0.25f}},
     };
     const std::string path = temporaryPath("encodings.wav");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
-        writeBytes(path, makeWav(c.spec, c.data));
+        writeBytes(path, makeWav(c.layout, c.data));
         testhost::Stereo audio;
         ASSERT_TRUE(testhost::readWav(path, audio));
-        EXPECT_EQ(audio.sampleRate, c.spec.rate);
+        EXPECT_EQ(audio.sampleRate, c.layout.rate);
         ASSERT_EQ(audio.left.size(), c.left.size());
         ASSERT_EQ(audio.right.size(), c.right.size());
         for (std::size_t i = 0; i < c.left.size(); ++i) {
@@ -195,15 +195,15 @@ TEST(Wav, RefusesMalformedFiles) {
     };
     std::vector<unsigned char> noFormat = good;
     std::memcpy(noFormat.data() + 12, "junk", 4);  // the fmt chunk renamed: data without a format
-    WavSpec zeroChannels;
+    WavLayout zeroChannels;
     zeroChannels.channels = 0;
-    WavSpec compressed;
+    WavLayout compressed;
     compressed.format = 2;
-    WavSpec oddBits;
+    WavLayout oddBits;
     oddBits.bits = 12;
-    WavSpec zeroRate;
+    WavLayout zeroRate;
     zeroRate.rate = 0;
-    WavSpec hugeChunk;
+    WavLayout hugeChunk;
     hugeChunk.extraChunk = {'L', 'I', 'S', 'T', 0xff, 0xff, 0xff, 0x7f};
 
     struct Case {
