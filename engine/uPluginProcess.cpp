@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/dsp/SampleMath.h"
 #include "engine/EngineTags.h"
 #include "plugin/uPlugin.h"
 
@@ -33,7 +34,6 @@ private:
     unsigned saved;
 };
 
-float finiteOrZero(float x) { return std::isfinite(x) ? x : 0.0f; }
 
 // int() of a float that may be NaN or huge: limited to the given range first.
 int toIndex(float x, int low, int high) {

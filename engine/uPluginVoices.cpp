@@ -7,6 +7,7 @@
 
 #include "engine/EnginePreferences.h"
 #include "engine/EngineTags.h"
+#include "engine/dsp/SampleMath.h"
 #include "plugin/uPlugin.h"
 
 namespace {
@@ -36,8 +37,6 @@ constexpr int FREE_LFO_MODE_MONO = 2;
 bool isMonoMode(int mode) { return mode >= PLAY_MONO && mode <= PLAY_MONO_LO; }
 bool isLegatoMode(int mode) { return mode >= PLAY_LEGATO && mode <= PLAY_LEGATO_LO; }
 bool isValidNote(int note) { return note >= 0 && note < 128; }
-
-float sign(float x) { return x > 0 ? 1.0f : (x < 0 ? -1.0f : 0.0f); }
 
 }  // namespace
 
@@ -85,11 +84,8 @@ void APlugin::setVoiceTotallyOff(int v) {
 
 void APlugin::turnAllVoicesOff() {
     for (int v = 0; v < NUM_VOICES; ++v) {
-        voices.voiceOn[v] = false;
-        voices.voiceRelease[v] = false;
-        voices.voiceFastRelease[v] = false;
+        setVoiceTotallyOff(v);
         voices.voiceChannel[v] = -1;
-        clearEnvelope(voices, v);
     }
     voices.noteStack.fill(-1);
     voices.noteStackTop = -1;

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "plugin/TextCopy.h"
+
 using namespace vst;
 
 AudioEffect::AudioEffect(audioMasterCallback audioMaster, int32 numPrograms, int32 numParams)
@@ -146,14 +148,9 @@ bool AudioEffect::isOutputConnected(int32 output) {
 
 namespace {
 
-// Writes at most maxLen characters of source and always the terminator at text[maxLen]
-// (or earlier, at the end of the source).
+// At most maxLen characters, then the terminator (at text[maxLen] at the latest).
 void copyBounded(const char* source, char* text, int32 maxLen) {
-    if (!text || maxLen < 0) return;
-    size_t length = std::strlen(source);
-    if (length > static_cast<size_t>(maxLen)) length = static_cast<size_t>(maxLen);
-    std::memcpy(text, source, length);
-    text[length] = 0;
+    if (maxLen >= 0) kolbri::copyText(text, source, static_cast<size_t>(maxLen) + 1);
 }
 
 }  // namespace

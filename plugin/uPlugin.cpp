@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/Paths.h"
 #include "plugin/EditorServices.h"
 #include "plugin/TextCopy.h"
 
@@ -19,11 +20,6 @@ constexpr const char* PRODUCT_NAME = "Kolbri";
 constexpr const char* VENDOR_NAME = "Orventa";
 // The maker's own host names itself with these nine characters.
 constexpr const char* SIBLING_HOST_PRODUCT = "ORVSTUDIO";
-
-void upperCase(char* text) {
-    for (; *text; ++text)
-        if (*text >= 'a' && *text <= 'z') *text = static_cast<char>(*text - 'a' + 'A');
-}
 
 bool beginsWith(const char* text, const char* prefix) { return std::strncmp(text, prefix, std::strlen(prefix)) == 0; }
 

@@ -47,9 +47,9 @@ void APlugin::initVariables() {
     // initParameters has already cleared every soft-takeover reference.
     loadMIDIPreferences();
 
-    // Lookup tables, voice units, filters, modulation and LFOs.
+    // Lookup tables, voice units, modulation and LFOs; the reset sets the
+    // filters and effects up.
     initEngineUnits();
-    initFilters();
     initModulation();
     reset();
 }

@@ -259,27 +259,48 @@ void CDrawContext::fillPolygon(const CPoint* points, long count) {
     drawPolygon(list, kDrawFilled);
 }
 
-void CDrawContext::drawString(const UTF8String& text, const CRect& rect, CHoriTxtAlign align, bool antialias) {
-    if (recorder) {
-        DrawOp op = makeOp(DrawOp::kText);
-        op.rect = CRect(rect).offset(state.offset);
-        op.text = text;
-        op.align = align;
-        op.antialias = antialias;
-        op.fontName = state.font.getName();
-        op.fontSize = state.font.getSize();
-        op.fontStyle = state.font.getStyle();
-        recorder->ops.push_back(op);
-    }
-    if (text.empty())
-        return;
+// One line of text laid out in the current font; the caller releases it.
+PangoLayout* CDrawContext::newTextLayout(const UTF8String& text, bool antialias) {
     setTextOptions(pango, antialias);
     PangoLayout* layout = pango_layout_new(pango);
     PangoFontDescription* desc = makeFontDescription(state.font);
-    pango_layout_set_font_description(layout, desc);
+    pango_layout_set_font_description(layout, desc);  // the layout keeps its own copy
+    pango_font_description_free(desc);
     pango_layout_set_text(layout, text.c_str(), static_cast<int>(text.size()));
+    return layout;
+}
 
-    PangoFontMetrics* metrics = pango_context_get_metrics(pango, desc, nullptr);
+void CDrawContext::recordText(const UTF8String& text, const CRect& rect, CHoriTxtAlign align, bool antialias) {
+    DrawOp op = makeOp(DrawOp::kText);
+    op.rect = CRect(rect).offset(state.offset);
+    op.text = text;
+    op.align = align;
+    op.antialias = antialias;
+    op.fontName = state.font.getName();
+    op.fontSize = state.font.getSize();
+    op.fontStyle = state.font.getStyle();
+    recorder->ops.push_back(op);
+}
+
+// Draws the laid-out text with its baseline at y.
+void CDrawContext::showTextLayout(PangoLayout* layout, double x, double baseline) {
+    applyColor(state.fontColor);
+    cairo_new_path(cr);
+    cairo_move_to(cr, x, baseline - pango_layout_get_baseline(layout) / double(PANGO_SCALE));
+    pango_cairo_update_layout(cr, layout);
+    pango_cairo_show_layout(cr, layout);
+    g_object_unref(layout);
+}
+
+void CDrawContext::drawString(const UTF8String& text, const CRect& rect, CHoriTxtAlign align, bool antialias) {
+    if (recorder)
+        recordText(text, rect, align, antialias);
+    if (text.empty())
+        return;
+    PangoLayout* layout = newTextLayout(text, antialias);
+
+    PangoFontMetrics* metrics =
+        pango_context_get_metrics(pango, pango_layout_get_font_description(layout), nullptr);
     double ascent = pango_font_metrics_get_ascent(metrics) / double(PANGO_SCALE);
     double descent = pango_font_metrics_get_descent(metrics) / double(PANGO_SCALE);
     pango_font_metrics_unref(metrics);
@@ -292,60 +313,27 @@ void CDrawContext::drawString(const UTF8String& text, const CRect& rect, CHoriTx
         x = rect.left + (rect.getWidth() - width) / 2;
     else if (align == kRightText)
         x = rect.right - width;
-    double baseline = (rect.top + rect.bottom) / 2 + (ascent - descent) / 2;
-    double layoutBaseline = pango_layout_get_baseline(layout) / double(PANGO_SCALE);
-
-    applyColor(state.fontColor);
-    cairo_new_path(cr);
-    cairo_move_to(cr, x, baseline - layoutBaseline);
-    pango_cairo_update_layout(cr, layout);
-    pango_cairo_show_layout(cr, layout);
-    pango_font_description_free(desc);
-    g_object_unref(layout);
+    showTextLayout(layout, x, (rect.top + rect.bottom) / 2 + (ascent - descent) / 2);
 }
 
 void CDrawContext::drawString(const UTF8String& text, const CPoint& baselineStart, bool antialias) {
+    if (text.empty())
+        return;
     double width = getStringWidth(text);
     double size = state.font.getSize() > 0 ? state.font.getSize() : 12;
     // A rectangle centred on the baseline's cap line reproduces the baseline.
-    CRect rect(baselineStart.x, baselineStart.y - size, baselineStart.x + width, baselineStart.y);
-    if (text.empty())
-        return;
-    setTextOptions(pango, antialias);
-    PangoLayout* layout = pango_layout_new(pango);
-    PangoFontDescription* desc = makeFontDescription(state.font);
-    pango_layout_set_font_description(layout, desc);
-    pango_layout_set_text(layout, text.c_str(), static_cast<int>(text.size()));
-    if (recorder) {
-        DrawOp op = makeOp(DrawOp::kText);
-        op.rect = rect.offset(state.offset);
-        op.text = text;
-        op.antialias = antialias;
-        op.fontName = state.font.getName();
-        op.fontSize = state.font.getSize();
-        op.fontStyle = state.font.getStyle();
-        recorder->ops.push_back(op);
-    }
-    applyColor(state.fontColor);
-    cairo_new_path(cr);
-    cairo_move_to(cr, baselineStart.x, baselineStart.y - pango_layout_get_baseline(layout) / double(PANGO_SCALE));
-    pango_cairo_update_layout(cr, layout);
-    pango_cairo_show_layout(cr, layout);
-    pango_font_description_free(desc);
-    g_object_unref(layout);
+    if (recorder)
+        recordText(text, CRect(baselineStart.x, baselineStart.y - size, baselineStart.x + width, baselineStart.y),
+                   kLeftText, antialias);
+    showTextLayout(newTextLayout(text, antialias), baselineStart.x, baselineStart.y);
 }
 
 double CDrawContext::getStringWidth(const UTF8String& text) {
     if (text.empty())
         return 0;
-    setTextOptions(pango, true);
-    PangoLayout* layout = pango_layout_new(pango);
-    PangoFontDescription* desc = makeFontDescription(state.font);
-    pango_layout_set_font_description(layout, desc);
-    pango_layout_set_text(layout, text.c_str(), static_cast<int>(text.size()));
+    PangoLayout* layout = newTextLayout(text, true);
     PangoRectangle logical;
     pango_layout_get_extents(layout, nullptr, &logical);
-    pango_font_description_free(desc);
     g_object_unref(layout);
     return logical.width / double(PANGO_SCALE);
 }

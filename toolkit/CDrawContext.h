@@ -10,6 +10,7 @@
 
 typedef struct _cairo cairo_t;
 typedef struct _PangoContext PangoContext;
+typedef struct _PangoLayout PangoLayout;
 
 namespace kgui {
 
@@ -137,6 +138,9 @@ private:
     // Half-pixel shift that puts odd-width strokes on pixel centres.
     double strokeShift() const;
     DrawOp makeOp(DrawOp::Kind kind) const;
+    PangoLayout* newTextLayout(const UTF8String& text, bool antialias);
+    void recordText(const UTF8String& text, const CRect& rect, CHoriTxtAlign align, bool antialias);
+    void showTextLayout(PangoLayout* layout, double x, double baseline);
 
     cairo_t* cr;
     CRect surfaceRect;

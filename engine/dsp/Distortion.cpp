@@ -1,5 +1,7 @@
 #include "engine/dsp/Distortion.h"
 
+#include "engine/dsp/SampleMath.h"
+
 #include <xmmintrin.h>
 
 #include <cmath>
@@ -12,14 +14,10 @@ constexpr float PI = 3.1415925f;
 // distortion fades in instead of switching on.
 constexpr float BLEND_RANGE = 0.05f;
 
-float sign(float x) { return x > 0.0f ? 1.0f : (x < 0.0f ? -1.0f : 0.0f); }
-
 float clamp01(float x) {
     if (!(x > 0.0f)) return 0.0f;
     return x < 1.0f ? x : 1.0f;
 }
-
-float finiteOrZero(float x) { return std::isfinite(x) ? x : 0.0f; }
 
 bool isSubnormal(float x) { return std::fpclassify(x) == FP_SUBNORMAL; }
 

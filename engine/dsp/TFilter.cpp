@@ -1,6 +1,7 @@
 #include "engine/dsp/TFilter.h"
 
 #include "engine/dsp/FilterTables.h"
+#include "engine/dsp/SampleMath.h"
 
 #include <xmmintrin.h>
 
@@ -81,8 +82,6 @@ float octaveExponent(float x) {
     if (x > 0.0f) return x > 1.0f ? 10.0f : 10.0f * x;
     return 0.0f;
 }
-
-float finiteOrZero(float x) { return std::isfinite(x) ? x : 0.0f; }
 
 // The comb output: held to +-100, otherwise lifted by the denormal guard.
 float limitComb(float v) {
