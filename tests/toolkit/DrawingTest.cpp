@@ -13,18 +13,6 @@ using namespace kgui;
 using namespace kgui::test;
 
 namespace {
-// A view that draws whatever the test asks for.
-class PaintView : public CView {
-public:
-    PaintView(const CRect& size, std::function<void(CDrawContext*, const CRect&)> paint)
-        : CView(size), paint(std::move(paint)) {}
-    void draw(CDrawContext* context) override {
-        paint(context, size);
-        setDirty(false);
-    }
-    std::function<void(CDrawContext*, const CRect&)> paint;
-};
-
 const CColor kInk(255, 255, 255, 255);
 const CColor kNone(0, 0, 0, 255);
 

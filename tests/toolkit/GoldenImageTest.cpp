@@ -21,17 +21,6 @@ namespace {
 constexpr double kScale[4] = {1.0, 1.25, 1.5, 2.0};
 constexpr int kPercent[4] = {100, 125, 150, 200};
 
-class PaintView : public CView {
-public:
-    PaintView(const CRect& size, std::function<void(CDrawContext*, const CRect&)> paint)
-        : CView(size), paint(std::move(paint)) {}
-    void draw(CDrawContext* context) override {
-        paint(context, size);
-        setDirty(false);
-    }
-    std::function<void(CDrawContext*, const CRect&)> paint;
-};
-
 // A background: a diagonal gradient with a 10-unit grid, so misplaced or
 // scaled drawing shows.
 void writeBackground(const std::filesystem::path& file, int width, int height, double scale) {

@@ -106,6 +106,18 @@ public:
 };
 
 // A frame of the given size open on an off-screen target.
+// A view that draws whatever the test asks for.
+class PaintView : public CView {
+public:
+    PaintView(const CRect& size, std::function<void(CDrawContext*, const CRect&)> paint)
+        : CView(size), paint(std::move(paint)) {}
+    void draw(CDrawContext* context) override {
+        paint(context, size);
+        setDirty(false);
+    }
+    std::function<void(CDrawContext*, const CRect&)> paint;
+};
+
 struct OffscreenFrame {
     explicit OffscreenFrame(const CRect& rect = CRect(0, 0, 200, 150), VSTGUIEditorInterface* editor = nullptr) {
         frame = new CFrame(rect, editor);
