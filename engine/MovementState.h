@@ -30,13 +30,39 @@ struct TLfoState {
     TCachedExp2 holdRate, holdSteps;
     // 1 / steps while the step count is a power of two (the usual whole bit
     // depths), where multiplying by it equals dividing, bit for bit; 0 otherwise.
-    double holdStepsSeen = 0, holdStepsInverse = 0;
+    double holdStepsInverse = 0;
     // The symmetry point and the destination and parameter it was computed from
     // (NaN: not yet computed).
     float symmetryDest = std::numeric_limits<float>::quiet_NaN();
     float symmetryParameter = std::numeric_limits<float>::quiet_NaN();
     double symmetry = 0.5;
     TCachedExp2 smoothAboveExp, smoothBelowExp, keyExp, velocityExp, upCurve, downCurve;
+    // 1 - symmetry, the divisor of the warp's second half, kept with the symmetry.
+    double symmetryRest = 0.5;
+
+    // The per-frame chain keeps what follows only from its raw inputs with
+    // them: the same inputs give the same values, so a frame whose inputs did
+    // not move skips the work. A NaN key never compares equal and recomputes.
+    // Sample and hold: the accumulator's step 4 * 2^(-16 dest), and whether it
+    // is a whole number of at least 1 (from 0 the accumulator then fires and
+    // returns to exactly 0 every frame).
+    float holdRateDest = std::numeric_limits<float>::quiet_NaN();
+    double holdIncrement = 0;
+    bool holdIncrementWhole = false;
+    // The quantiser's step count and its steps + 0.999 levels.
+    float holdBitsDest = std::numeric_limits<float>::quiet_NaN();
+    double holdStepCount = 0, holdLevels = 0;
+    // All three bias scales are 1: a value times its scale is the value.
+    bool biasNeutral = true;
+    // Both smoothing coefficients are 0: y k + (1 - k) held + 1e-15 is held + 1e-15
+    // for every finite y, and y is always finite.
+    bool smoothingOff = true;
+    // The phase increment and the destination bits it was computed from; the
+    // other factors (rate, humanize, key and velocity factors) clear
+    // incrementValid where they change.
+    bool incrementValid = false;
+    std::uint32_t incrementGlobalSpeedBits = 0, incrementSpeedBits = 0, incrementSpeedControlBits = 0;
+    double increment = 0;
 };
 
 // The pan channel the Movement carries per voice.
@@ -67,6 +93,12 @@ struct TMovementState {
     int moveSpeedCtlSrc = 0;
     int panMoveMode = 0;
     int panWave = 0;
+    // The table rows of the waves in use (the wave settings clamped to their
+    // ranges) and the fold of the pan modes: 1 for "C>L" and "C>L>C"
+    // (q -> 0.5 - 0.5 q), 2 for "C>R" and "C>R>C" (q -> 0.5 + 0.5 q), else 0.
+    int movementWaveRow = 0;
+    int freeWaveRow = 0;
+    int panFold = 0;
 
     // Per voice: [voice][0 Movement, 1 Free LFO], the pan channel, and the
     // smoothed outputs the mix reads.

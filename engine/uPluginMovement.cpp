@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+
+#include <emmintrin.h>
 
 #include "engine/ModMath.h"
 #include "engine/ModTables.h"
@@ -33,34 +36,75 @@ int tableIndex(double x) {
     return scaled >= TABLE_LAST ? TABLE_LAST : static_cast<int>(scaled);
 }
 
+// The same for a warped position of the running chain, which is never NaN
+// or negative: its phase comes from fraction() and its symmetry is clamped.
+inline int warpedTableIndex(double x) {
+    const double scaled = x * 65535.99;
+    return scaled < TABLE_LAST ? static_cast<int>(scaled) : TABLE_LAST;
+}
+
 // Position in the cycle with the first half of the table stretched over
-// [0, sym) and the second over [sym, 1).
-double warp(double p, double sym) { return p < sym ? p * 0.5 / sym : (p - sym) * 0.5 / (1.0 - sym) + 0.5; }
+// [0, sym) and the second over [sym, 1); 1 - sym is kept with the symmetry.
+inline double warp(const TLfoState& lfo, double p) {
+    return p < lfo.symmetry ? p * 0.5 / lfo.symmetry : (p - lfo.symmetry) * 0.5 / lfo.symmetryRest + 0.5;
+}
 
 double symmetryOf(float destination, float parameter) {
     return clampFinite(destination * 0.5f + parameter, 0.0f, 1.0f) * 0.998 + 0.001;
 }
 
 // The same, kept with the LFO: both inputs usually hold still for the note.
-double symmetryOf(TLfoState& lfo, float destination, float parameter) {
-    if (destination != lfo.symmetryDest || parameter != lfo.symmetryParameter) {
+inline double symmetryOf(TLfoState& lfo, float destination, float parameter) {
+    if (destination != lfo.symmetryDest || parameter != lfo.symmetryParameter) [[unlikely]] {
         lfo.symmetryDest = destination;
         lfo.symmetryParameter = parameter;
         lfo.symmetry = symmetryOf(destination, parameter);
+        lfo.symmetryRest = 1.0 - lfo.symmetry;
     }
     return lfo.symmetry;
 }
 
+// Caches compare their keys bit for bit: 0 and -0 may give different results.
+inline std::uint32_t bitsOf(float x) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &x, sizeof bits);
+    return bits;
+}
+inline std::uint64_t bitsOf(double x) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &x, sizeof bits);
+    return bits;
+}
+
 // Largest value whose whole part the integer conversion below can hold.
 constexpr double WHOLE_LIMIT = 4.0e15;
+constexpr std::uint64_t WHOLE_LIMIT_INTEGER = 4000000000000000ull;
+
+// Truncation as the processor does it: NaN and values outside the 64-bit
+// range give INT64_MIN, which the callers' range tests turn away.
+inline std::int64_t truncated(double x) { return _mm_cvttsd_si64(_mm_set_sd(x)); }
 
 // The whole part of a value that is known to be at least 0 (NaN gives 0).
-double wholePart(double x) { return (x >= 0.0 && x < WHOLE_LIMIT) ? static_cast<double>(static_cast<std::int64_t>(x)) : 0.0; }
+// Values below 0, from the limit on, and NaN all truncate outside [0, limit),
+// and a value in (-1, 0) truncates to 0 as it should.
+inline double wholePart(double x) {
+    const std::int64_t whole = truncated(x);
+    return static_cast<std::uint64_t>(whole) < WHOLE_LIMIT_INTEGER ? static_cast<double>(whole) : 0.0;
+}
 
-double fraction(double x) {
+[[gnu::noinline]] double fractionOutsideRange(double x) {
     if (x >= 0.0 && x < WHOLE_LIMIT) return x - wholePart(x);
     const double f = x - std::floor(x);
     return (f >= 0.0 && f < 1.0) ? f : 0.0;
+}
+
+// A whole part in [1, limit) means x itself lies in [1, limit), where x minus
+// it is the fraction; the rest (values below 1 among them) takes the long way.
+inline double fraction(double x) {
+    const std::int64_t whole = truncated(x);
+    if (static_cast<std::uint64_t>(whole) - 1u < WHOLE_LIMIT_INTEGER - 1u) [[likely]]
+        return x - static_cast<double>(whole);
+    return fractionOutsideRange(x);
 }
 
 // Curve exponent 2^(4 - 8 shape): 16 at shape 0, 1 at 0.5, 1/16 at 1.
@@ -73,25 +117,47 @@ float biasScaleFor(const TLfoState& lfo, float value) {
     return value < 0.0f ? lfo.lfoBiasScale[0] : (value > 0.0f ? lfo.lfoBiasScale[2] : lfo.lfoBiasScale[1]);
 }
 
+// A value times the bias scale for its sign, widened.
+inline double biasedValue(const TLfoState& lfo, float value) {
+    if (lfo.biasNeutral) [[likely]]
+        return static_cast<double>(value);
+    return value * biasScaleFor(lfo, value);
+}
+
 // Sample and hold with bit reduction: the accumulator fires at a rate set by
 // its destination; each firing quantises the biased value to 2^(17 - 17 bits)
-// steps. Returns true when it fired.
-[[gnu::always_inline]] inline bool sampleAndHold(TLfoState& lfo, float value, float holdDest, float bitsDest, double& steps) {
-    lfo.holdAccumulator += 4.0 * lfo.holdRate(-16.0f * clampFinite(holdDest, 0.0f, 1.0f));
-    if (!(lfo.holdAccumulator >= 1.0)) return false;
-    steps = lfo.holdSteps(17.0f - 17.0f * clampFinite(bitsDest, 0.0f, 1.0f));
-    // The biased value lies in -1..1, so the level is never negative.
-    const double biased = value * biasScaleFor(lfo, value);
-    if (steps != lfo.holdStepsSeen) {
-        lfo.holdStepsSeen = steps;
+// steps (lfo.holdLevels is steps + 0.999). Returns true when it fired.
+[[gnu::always_inline]] inline bool sampleAndHold(TLfoState& lfo, float value, float holdDest, float bitsDest) {
+    if (bitsOf(holdDest) != bitsOf(lfo.holdRateDest)) [[unlikely]] {
+        lfo.holdRateDest = holdDest;
+        lfo.holdIncrement = 4.0 * lfo.holdRate(-16.0f * clampFinite(holdDest, 0.0f, 1.0f));
+        lfo.holdIncrementWhole = lfo.holdIncrement >= 1.0 && lfo.holdIncrement == std::floor(lfo.holdIncrement);
+    }
+    // From exactly 0 a whole step fires and leaves exactly 0 behind.
+    if (!(lfo.holdAccumulator == 0.0 && lfo.holdIncrementWhole)) {
+        double accumulator = lfo.holdAccumulator + lfo.holdIncrement;
+        if (!(accumulator >= 1.0)) {
+            lfo.holdAccumulator = accumulator;
+            return false;
+        }
+        accumulator -= wholePart(accumulator);
+        if (!(accumulator >= 0.0 && accumulator < 1.0)) accumulator = 0.0;
+        lfo.holdAccumulator = accumulator;
+    }
+    if (bitsOf(bitsDest) != bitsOf(lfo.holdBitsDest)) [[unlikely]] {
+        lfo.holdBitsDest = bitsDest;
+        const double steps = lfo.holdSteps(17.0f - 17.0f * clampFinite(bitsDest, 0.0f, 1.0f));
+        lfo.holdStepCount = steps;
+        lfo.holdLevels = steps + 0.999;
+        // While the step count is a power of two (the usual whole bit depths),
+        // multiplying by its inverse equals dividing, bit for bit.
         int exponent = 0;
         lfo.holdStepsInverse = std::frexp(steps, &exponent) == 0.5 ? 1.0 / steps : 0.0;
     }
-    const double whole = wholePart((biased + 1.0) * (steps + 0.999));
-    const double level = lfo.holdStepsInverse != 0.0 ? whole * lfo.holdStepsInverse : whole / steps;
+    // The biased value lies in -1..1, so the level is never negative.
+    const double whole = wholePart((biasedValue(lfo, value) + 1.0) * lfo.holdLevels);
+    const double level = lfo.holdStepsInverse != 0.0 ? whole * lfo.holdStepsInverse : whole / lfo.holdStepCount;
     lfo.held = static_cast<float>(clampFinite(level - 1.0, -1.0, 1.0));
-    lfo.holdAccumulator -= wholePart(lfo.holdAccumulator);
-    if (!(lfo.holdAccumulator >= 0.0 && lfo.holdAccumulator < 1.0)) lfo.holdAccumulator = 0.0;
     return true;
 }
 
@@ -100,10 +166,20 @@ float smoothToward(float y, float target, float above, float below) {
     return y * k + (1.0f - k) * target + 1e-15f;
 }
 
+inline float smoothToward(const TLfoState& lfo, float y, float target) {
+    if (lfo.smoothingOff) [[likely]]
+        return target + 1e-15f;
+    return smoothToward(y, target, lfo.smoothAbove, lfo.smoothBelow);
+}
+
 // Advances the phase; answers true when it passed the end of the cycle.
-bool advancePhase(TLfoState& lfo, double increment) {
-    lfo.phase += increment;
-    if (!std::isfinite(lfo.phase) || lfo.phase < 0.0) lfo.phase = 0.0;
+inline bool advancePhase(TLfoState& lfo, double increment) {
+    const double phase = lfo.phase + increment;
+    if (phase >= 0.0 && phase < 1.0) [[likely]] {
+        lfo.phase = phase;
+        return false;
+    }
+    lfo.phase = (!std::isfinite(phase) || phase < 0.0) ? 0.0 : phase;
     return lfo.phase >= 1.0;
 }
 
@@ -130,6 +206,7 @@ void resetLFO(TLfoState& lfo) {
     lfo.held = -1.0f;
     lfo.humanize = 1.0;
     lfo.smoothed = 0.0f;
+    lfo.incrementValid = false;
 }
 }  // namespace
 
@@ -160,6 +237,7 @@ void APlugin::refreshLFOSettings(TLfoState& lfo, int which, const TModState::Row
         lfo.lfoBiasScale[0] = 1.0f - std::fabs(bias);
     else
         lfo.lfoBiasScale[2] = 1.0f - std::fabs(bias);
+    lfo.biasNeutral = lfo.lfoBiasScale[0] == 1.0f && lfo.lfoBiasScale[2] == 1.0f;
 
     float smooth = dest[DEST_LFO_SMOOTH[which]];
     if (which == FREE_LFO) smooth += values.curValue[FREE_LFO_SMOOTH_TAG];
@@ -167,6 +245,7 @@ void APlugin::refreshLFOSettings(TLfoState& lfo, int which, const TModState::Row
         1.0 - lfo.smoothAboveExp(-13.0f * clampFinite(smooth + dest[DEST_LFO_SMOOTH_ATT[which]], 0.0f, 1.0f)));
     lfo.smoothBelow = static_cast<float>(
         1.0 - lfo.smoothBelowExp(-13.0f * clampFinite(smooth + dest[DEST_LFO_SMOOTH_DEC[which]], 0.0f, 1.0f)));
+    lfo.smoothingOff = lfo.smoothAbove == 0.0f && lfo.smoothBelow == 0.0f;
 
     const float keyTrack = values.curValue[LFO_KEY_TRACK_TAGS[which]] + dest[DEST_LFO_KEY_TRACK[which]];
     lfo.keyFactor = lfo.keyExp(clampFinite((2.0f * keyTrack - 1.0f) * centerNote, -60.0f, 60.0f));
@@ -179,6 +258,8 @@ void APlugin::refreshLFOSettings(TLfoState& lfo, int which, const TModState::Row
         lfo.curveOn = curveDiffers(shape);
         lfo.upExponent = lfo.downExponent = curveExponent(lfo.upCurve, shape);
     }
+    // The key and velocity factors are factors of the phase increment.
+    lfo.incrementValid = false;
 }
 
 // Step 7 and 8 of the voice refresh: the Movement and pan curves and the pan wave.
@@ -191,6 +272,9 @@ void APlugin::refreshMovementCurves(int voice) {
     movement.panMoveMode = getSteppedValue(PAN_SINGLE_MODE_TAG);
     movement.panWave =
         (movement.panMoveMode >= 1 && movement.panMoveMode <= 10) ? PAN_MOVE_TABLE[movement.panMoveMode - 1] : wave;
+    movement.panFold = (movement.panMoveMode == 5 || movement.panMoveMode == 7)   ? 1
+                       : (movement.panMoveMode == 6 || movement.panMoveMode == 8) ? 2
+                                                                                  : 0;
 
     const float shapeMod = dest[DEST_MOVEMENT_SHAPE];
     const float up =
@@ -234,60 +318,90 @@ double APlugin::lfoIncrement(int which) {
 
 // ---------------------------------------------------------------- per frame
 
-void APlugin::setGlobalLFOS() {
-    const auto* tables = movement.lfoWaveTables;
-    TLfoState& lfo = movement.globalLFO[FREE_LFO];
-    const auto& dest = mod.globalModDest;
-    const auto& sources = mod.globalModSrc();
-
-    if ((engine.frameCount & TEngineState::CONTROL_STEP_MASK) == 0) {
-        movement.moveSpeedCtlSrc = getSteppedValue(MOVEMENT_SPEED_CONTROL_SOURCE_TAG);
-        movement.freeLFOMode = getSteppedValue(FREE_LFO_MODE_TAG);
-        for (int which = MOVEMENT; which <= FREE_LFO; ++which) {
-            movement.globalLFOWave[which] = getSteppedValue(LFO_WAVE_TAGS[which]);
-            movement.globalLFOInc[which] = lfoIncrement(which);
-            refreshLFOSettings(movement.globalLFO[which], which, dest, sources[SRC_CENTER_NOTE],
-                               sources[SRC_VELOCITY]);
-        }
-    }
-    if (!tables) return;
-
-    stepFreeLFO(lfo, dest, mod.globalModSrc()[SRC_FREE_LFO], mod.globalModSrc()[SRC_FREE_LFO_UNIPOLAR]);
-}
-
-// One frame of a Free LFO, global or a voice's own: its value, bipolar and
-// unipolar, then the step of its phase.
-void APlugin::stepFreeLFO(TLfoState& lfo, const TModState::Row& dest, float& bipolar, float& unipolar) {
-    const auto* tables = movement.lfoWaveTables;
-    const int wave = std::clamp(movement.globalLFOWave[FREE_LFO], 0, LAST_WAVE);
-    const double p = fraction(lfo.phase + dest[DEST_LFO_PHASE[FREE_LFO]] + 10.0);
-    const double sym = symmetryOf(lfo, dest[DEST_LFO_SYMMETRY[FREE_LFO]], values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]]);
-    const double x = warp(p, sym);
-    const float a = wave == SAMPLE_AND_HOLD_WAVE ? lfo.randomValue : tables[wave][tableIndex(x)];
-    double steps = 0;
-    sampleAndHold(lfo, a, dest[DEST_LFO_SAMPLE_HOLD[FREE_LFO]], dest[DEST_LFO_BITS[FREE_LFO]], steps);
-    lfo.smoothed = smoothToward(lfo.smoothed, lfo.held, lfo.smoothAbove, lfo.smoothBelow);
-
-    const double increment = movement.globalLFOInc[FREE_LFO] * lfo.humanize * dest[DEST_GLOBAL_SPEED] *
-                             dest[DEST_FREE_LFO_SPEED] * lfo.keyFactor * lfo.velocityFactor;
-    if (advancePhase(lfo, increment)) wrapLFO(lfo, dest[DEST_LFO_HUMANIZE[FREE_LFO]]);
-
-    bipolar = lfo.smoothed;
-    unipolar = lfo.smoothed * 0.5f + 0.5f;
-    if (lfo.curveOn) {
-        bipolar = std::copysign(std::pow(std::fabs(bipolar), lfo.upExponent), bipolar);
-        unipolar = std::pow(std::fabs(unipolar), lfo.upExponent);
-    }
-}
+namespace {
 
 // A new cycle: the phase wraps, the random value and the humanize factor are drawn.
-void APlugin::wrapLFO(TLfoState& lfo, float humanizeDest) {
+void wrapCycle(TMovementState& movement, TLfoState& lfo, float humanizeDest) {
     lfo.phase = fraction(lfo.phase);
     if (!(lfo.phase >= 0.0 && lfo.phase < 1.0)) lfo.phase = 0.0;
     lfo.randomValue = 2.0f * movement.randomSeed.uniform() - 1.0f;
     const float u = movement.humanizeSeed.uniform();
     lfo.humanize = std::exp2(clampFinite((4.0f * u - 2.0f) * humanizeDest, -60.0f, 60.0f));
+    lfo.incrementValid = false;
 }
+
+// One frame of a Free LFO, global or a voice's own: its value, bipolar and
+// unipolar, then the step of its phase.
+[[gnu::always_inline]] inline void runFreeLFO(TMovementState& movement, TLfoState& lfo, const TModState::Row& dest,
+                                              float symmetryParameter, float& bipolar, float& unipolar) {
+    const double p = fraction(lfo.phase + dest[DEST_LFO_PHASE[FREE_LFO]] + 10.0);
+    symmetryOf(lfo, dest[DEST_LFO_SYMMETRY[FREE_LFO]], symmetryParameter);
+    const int wave = movement.freeWaveRow;
+    const float a =
+        wave == SAMPLE_AND_HOLD_WAVE ? lfo.randomValue : movement.lfoWaveTables[wave][warpedTableIndex(warp(lfo, p))];
+    sampleAndHold(lfo, a, dest[DEST_LFO_SAMPLE_HOLD[FREE_LFO]], dest[DEST_LFO_BITS[FREE_LFO]]);
+    const float smoothed = smoothToward(lfo, lfo.smoothed, lfo.held);
+    lfo.smoothed = smoothed;
+
+    const float globalSpeed = dest[DEST_GLOBAL_SPEED];
+    const float speed = dest[DEST_FREE_LFO_SPEED];
+    if (!lfo.incrementValid || bitsOf(globalSpeed) != lfo.incrementGlobalSpeedBits ||
+        bitsOf(speed) != lfo.incrementSpeedBits) [[unlikely]] {
+        lfo.increment = movement.globalLFOInc[FREE_LFO] * lfo.humanize * globalSpeed * speed * lfo.keyFactor *
+                        lfo.velocityFactor;
+        lfo.incrementGlobalSpeedBits = bitsOf(globalSpeed);
+        lfo.incrementSpeedBits = bitsOf(speed);
+        lfo.incrementValid = true;
+    }
+    if (advancePhase(lfo, lfo.increment)) [[unlikely]]
+        wrapCycle(movement, lfo, dest[DEST_LFO_HUMANIZE[FREE_LFO]]);
+
+    if (lfo.curveOn) [[unlikely]] {
+        bipolar = std::copysign(std::pow(std::fabs(smoothed), lfo.upExponent), smoothed);
+        unipolar = std::pow(std::fabs(smoothed * 0.5f + 0.5f), lfo.upExponent);
+    } else {
+        bipolar = smoothed;
+        unipolar = smoothed * 0.5f + 0.5f;
+    }
+}
+
+}  // namespace
+
+void APlugin::setGlobalLFOS() {
+    TLfoState& lfo = movement.globalLFO[FREE_LFO];
+    const auto& dest = mod.globalModDest;
+    auto& sources = mod.globalModSrc();
+
+    if ((engine.frameCount & TEngineState::CONTROL_STEP_MASK) == 0) {
+        movement.moveSpeedCtlSrc =
+            std::clamp(getSteppedValue(MOVEMENT_SPEED_CONTROL_SOURCE_TAG), 0, static_cast<int>(SRC_LAST));
+        movement.freeLFOMode = getSteppedValue(FREE_LFO_MODE_TAG);
+        for (int which = MOVEMENT; which <= FREE_LFO; ++which) {
+            movement.globalLFOWave[which] = getSteppedValue(LFO_WAVE_TAGS[which]);
+            const double increment = lfoIncrement(which);
+            if (bitsOf(increment) != bitsOf(movement.globalLFOInc[which])) {
+                movement.globalLFOInc[which] = increment;
+                movement.globalLFO[which].incrementValid = false;
+                for (auto& voice : movement.voiceLFO) voice[which].incrementValid = false;
+            }
+            refreshLFOSettings(movement.globalLFO[which], which, dest, sources[SRC_CENTER_NOTE],
+                               sources[SRC_VELOCITY]);
+        }
+        movement.movementWaveRow = std::clamp(movement.globalLFOWave[MOVEMENT], 0, 3);
+        movement.freeWaveRow = std::clamp(movement.globalLFOWave[FREE_LFO], 0, LAST_WAVE);
+    }
+    if (!movement.lfoWaveTables) return;
+
+    runFreeLFO(movement, lfo, dest, values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]], sources[SRC_FREE_LFO],
+               sources[SRC_FREE_LFO_UNIPOLAR]);
+}
+
+void APlugin::stepFreeLFO(TLfoState& lfo, const TModState::Row& dest, float& bipolar, float& unipolar) {
+    if (!movement.lfoWaveTables) return;
+    runFreeLFO(movement, lfo, dest, values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]], bipolar, unipolar);
+}
+
+void APlugin::wrapLFO(TLfoState& lfo, float humanizeDest) { wrapCycle(movement, lfo, humanizeDest); }
 
 void APlugin::setVoiceLFOS(int voice) {
     if (!isValidVoice(voice)) return;
@@ -310,6 +424,8 @@ void APlugin::setVoiceLFOS(int voice) {
         // The per-note humanize draws of the block loop start both cycles.
         movement.voiceLFO[voice][MOVEMENT].humanize = voices.voiceRandFactor[voice][0];
         movement.voiceLFO[voice][FREE_LFO].humanize = voices.voiceRandFactor[voice][1];
+        movement.voiceLFO[voice][MOVEMENT].incrementValid = false;
+        movement.voiceLFO[voice][FREE_LFO].incrementValid = false;
     }
     if (!tables) {
         // No wave tables: the Movement rests at full level and centre pan and,
@@ -324,51 +440,61 @@ void APlugin::setVoiceLFOS(int voice) {
     if (!released) {
         TLfoState& lfo = movement.voiceLFO[voice][MOVEMENT];
         TPanLfoState& pan = movement.voicePanLFO[voice];
-        const int wave = std::clamp(movement.globalLFOWave[MOVEMENT], 0, 3);
-        const int panWave = std::clamp(movement.panWave, 0, 5);
         const double p = fraction(lfo.phase + dest[DEST_LFO_PHASE[MOVEMENT]] + 10.0);
         const double sym =
             symmetryOf(lfo, dest[DEST_LFO_SYMMETRY[MOVEMENT]], values.curValue[LFO_SYMMETRY_TAGS[MOVEMENT]]);
-        const double x = warp(p, sym);
-        const int index = tableIndex(x);
-        const float a = tables[wave][index];
-        double steps = 0;
-        if (sampleAndHold(lfo, a, dest[DEST_LFO_SAMPLE_HOLD[MOVEMENT]], dest[DEST_LFO_BITS[MOVEMENT]], steps)) {
-            const float b = tables[panWave][index];
-            const double scaled = b * biasScaleFor(lfo, b);
-            const double levels = steps + 0.999;
+        const int index = warpedTableIndex(warp(lfo, p));
+        const float a = tables[movement.movementWaveRow][index];
+        if (sampleAndHold(lfo, a, dest[DEST_LFO_SAMPLE_HOLD[MOVEMENT]], dest[DEST_LFO_BITS[MOVEMENT]])) {
+            const float b = tables[movement.panWave][index];
+            const double scaled = biasedValue(lfo, b);
+            const double levels = lfo.holdLevels;
             pan.held = static_cast<float>(std::copysign(wholePart(std::fabs(scaled) * levels) / levels, scaled));
         }
         if (justStarted) {
             lfo.smoothed = lfo.held;
             pan.smoothed = pan.held;
         } else {
-            lfo.smoothed = smoothToward(lfo.smoothed, lfo.held, lfo.smoothAbove, lfo.smoothBelow);
-            pan.smoothed = smoothToward(pan.smoothed, pan.held, lfo.smoothAbove, lfo.smoothBelow);
+            lfo.smoothed = smoothToward(lfo, lfo.smoothed, lfo.held);
+            pan.smoothed = smoothToward(lfo, pan.smoothed, pan.held);
         }
 
         const float speedControl =
             (2.0f * (values.curValue[MOVEMENT_SPEED_CONTROL_AMOUNT_TAG] + dest[DEST_MOVEMENT_SPEED_CONTROL]) - 1.0f) *
-            2.0f * sources[std::clamp(movement.moveSpeedCtlSrc, 0, static_cast<int>(SRC_LAST))];
-        const double increment = movement.globalLFOInc[MOVEMENT] * lfo.humanize * dest[DEST_GLOBAL_SPEED] *
-                                 dest[DEST_MOVEMENT_SPEED] * lfo.keyFactor * lfo.velocityFactor *
-                                 movement.speedControl[voice](clampFinite(speedControl, -60.0f, 60.0f));
-        if (advancePhase(lfo, increment)) {
+            2.0f * sources[movement.moveSpeedCtlSrc];
+        const float speedExponent = clampFinite(speedControl, -60.0f, 60.0f);
+        const float globalSpeed = dest[DEST_GLOBAL_SPEED];
+        const float speed = dest[DEST_MOVEMENT_SPEED];
+        if (!lfo.incrementValid || bitsOf(globalSpeed) != lfo.incrementGlobalSpeedBits ||
+            bitsOf(speed) != lfo.incrementSpeedBits || bitsOf(speedExponent) != lfo.incrementSpeedControlBits)
+            [[unlikely]] {
+            lfo.increment = movement.globalLFOInc[MOVEMENT] * lfo.humanize * globalSpeed * speed * lfo.keyFactor *
+                            lfo.velocityFactor * movement.speedControl[voice](speedExponent);
+            lfo.incrementGlobalSpeedBits = bitsOf(globalSpeed);
+            lfo.incrementSpeedBits = bitsOf(speed);
+            lfo.incrementSpeedControlBits = bitsOf(speedExponent);
+            lfo.incrementValid = true;
+        }
+        if (advancePhase(lfo, lfo.increment)) [[unlikely]] {
             if (!getOnOff(MOVEMENT_LOOP_TAG) || voices.voiceKeyUp[voice]) {
                 // One cycle is the sound's time line: hold at the end and release.
                 lfo.phase = 0.9999;
                 setVoiceOff(voice);
             } else {
-                wrapLFO(lfo, dest[DEST_LFO_HUMANIZE[MOVEMENT]]);
+                wrapCycle(movement, lfo, dest[DEST_LFO_HUMANIZE[MOVEMENT]]);
             }
         }
 
         float u = lfo.smoothed * 0.5f + 0.5f;
-        if (lfo.curveOn) u = std::pow(std::fabs(u), p < sym ? lfo.upExponent : lfo.downExponent);
+        if (lfo.curveOn) [[unlikely]]
+            u = std::pow(std::fabs(u), p < sym ? lfo.upExponent : lfo.downExponent);
         float q = pan.smoothed * 0.5f + 0.5f;
-        if (pan.curveOn) q = std::pow(std::fabs(q), p < sym ? pan.upExponent : pan.downExponent);
-        if (movement.panMoveMode == 5 || movement.panMoveMode == 7) q = 0.5f - 0.5f * q;
-        else if (movement.panMoveMode == 6 || movement.panMoveMode == 8) q = 0.5f + 0.5f * q;
+        if (pan.curveOn) [[unlikely]]
+            q = std::pow(std::fabs(q), p < sym ? pan.upExponent : pan.downExponent);
+        if (movement.panFold == 1)
+            q = 0.5f - 0.5f * q;
+        else if (movement.panFold == 2)
+            q = 0.5f + 0.5f * q;
 
         float& smoothedLevel = movement.movementSmoothed[voice];
         float& smoothedPan = movement.panSmoothed[voice];
@@ -405,7 +531,8 @@ void APlugin::setVoiceLFOS(int voice) {
         sources[SRC_FREE_LFO_UNIPOLAR] = mod.globalModSrc()[SRC_FREE_LFO_UNIPOLAR];
         return;
     }
-    stepFreeLFO(movement.voiceLFO[voice][FREE_LFO], dest, sources[SRC_FREE_LFO], sources[SRC_FREE_LFO_UNIPOLAR]);
+    runFreeLFO(movement, movement.voiceLFO[voice][FREE_LFO], dest, values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]],
+               sources[SRC_FREE_LFO], sources[SRC_FREE_LFO_UNIPOLAR]);
 }
 
 // ---------------------------------------------------------------- editor read-outs
