@@ -61,7 +61,11 @@ struct TLfoState {
     // other factors (rate, humanize, key and velocity factors) clear
     // incrementValid where they change.
     bool incrementValid = false;
-    std::uint32_t incrementGlobalSpeedBits = 0, incrementSpeedBits = 0, incrementSpeedControlBits = 0;
+    std::uint32_t incrementGlobalSpeedBits = 0, incrementSpeedBits = 0;
+    // The Movement's key instead: the global and own speed destinations, the
+    // speed control's amount parameter and destination, and its source value.
+    std::array<std::uint32_t, 4> incrementSpeedControlKey{};
+    std::uint32_t incrementSpeedControlSourceBits = 0;
     double increment = 0;
 };
 

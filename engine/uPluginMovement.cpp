@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include <emmintrin.h>
+#include <xmmintrin.h>
 
 #include "engine/ModMath.h"
 #include "engine/ModTables.h"
@@ -39,8 +40,20 @@ int tableIndex(double x) {
 // The same for a warped position of the running chain, which is never NaN
 // or negative: its phase comes from fraction() and its symmetry is clamped.
 inline int warpedTableIndex(double x) {
-    const double scaled = x * 65535.99;
-    return scaled < TABLE_LAST ? static_cast<int>(scaled) : TABLE_LAST;
+    // minsd answers its first operand when that is the smaller.
+    return _mm_cvttsd_si32(_mm_min_sd(_mm_set_sd(x * 65535.99), _mm_set_sd(TABLE_LAST)));
+}
+
+// Caches compare their keys bit for bit: 0 and -0 may give different results.
+inline std::uint32_t bitsOf(float x) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &x, sizeof bits);
+    return bits;
+}
+inline std::uint64_t bitsOf(double x) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &x, sizeof bits);
+    return bits;
 }
 
 // Position in the cycle with the first half of the table stretched over
@@ -55,25 +68,14 @@ double symmetryOf(float destination, float parameter) {
 
 // The same, kept with the LFO: both inputs usually hold still for the note.
 inline double symmetryOf(TLfoState& lfo, float destination, float parameter) {
-    if (destination != lfo.symmetryDest || parameter != lfo.symmetryParameter) [[unlikely]] {
+    if (bitsOf(destination) != bitsOf(lfo.symmetryDest) || bitsOf(parameter) != bitsOf(lfo.symmetryParameter))
+        [[unlikely]] {
         lfo.symmetryDest = destination;
         lfo.symmetryParameter = parameter;
         lfo.symmetry = symmetryOf(destination, parameter);
         lfo.symmetryRest = 1.0 - lfo.symmetry;
     }
     return lfo.symmetry;
-}
-
-// Caches compare their keys bit for bit: 0 and -0 may give different results.
-inline std::uint32_t bitsOf(float x) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &x, sizeof bits);
-    return bits;
-}
-inline std::uint64_t bitsOf(double x) {
-    std::uint64_t bits;
-    std::memcpy(&bits, &x, sizeof bits);
-    return bits;
 }
 
 // Largest value whose whole part the integer conversion below can hold.
@@ -133,8 +135,9 @@ inline double biasedValue(const TLfoState& lfo, float value) {
         lfo.holdIncrement = 4.0 * lfo.holdRate(-16.0f * clampFinite(holdDest, 0.0f, 1.0f));
         lfo.holdIncrementWhole = lfo.holdIncrement >= 1.0 && lfo.holdIncrement == std::floor(lfo.holdIncrement);
     }
-    // From exactly 0 a whole step fires and leaves exactly 0 behind.
-    if (!(lfo.holdAccumulator == 0.0 && lfo.holdIncrementWhole)) {
+    // From exactly 0 a whole step fires and leaves exactly 0 behind (the
+    // accumulator is never -0: it starts at 0 and a difference of equals is +0).
+    if (!(lfo.holdIncrementWhole && bitsOf(lfo.holdAccumulator) == 0)) {
         double accumulator = lfo.holdAccumulator + lfo.holdIncrement;
         if (!(accumulator >= 1.0)) {
             lfo.holdAccumulator = accumulator;
@@ -154,10 +157,11 @@ inline double biasedValue(const TLfoState& lfo, float value) {
         int exponent = 0;
         lfo.holdStepsInverse = std::frexp(steps, &exponent) == 0.5 ? 1.0 / steps : 0.0;
     }
-    // The biased value lies in -1..1, so the level is never negative.
+    // The biased value lies in -1..1, so the level is never negative; whole
+    // is finite and at least 0, so level - 1 is never NaN or below -1.
     const double whole = wholePart((biasedValue(lfo, value) + 1.0) * lfo.holdLevels);
     const double level = lfo.holdStepsInverse != 0.0 ? whole * lfo.holdStepsInverse : whole / lfo.holdStepCount;
-    lfo.held = static_cast<float>(clampFinite(level - 1.0, -1.0, 1.0));
+    lfo.held = static_cast<float>(std::min(level - 1.0, 1.0));
     return true;
 }
 
@@ -459,20 +463,21 @@ void APlugin::setVoiceLFOS(int voice) {
             pan.smoothed = smoothToward(lfo, pan.smoothed, pan.held);
         }
 
-        const float speedControl =
-            (2.0f * (values.curValue[MOVEMENT_SPEED_CONTROL_AMOUNT_TAG] + dest[DEST_MOVEMENT_SPEED_CONTROL]) - 1.0f) *
-            2.0f * sources[movement.moveSpeedCtlSrc];
-        const float speedExponent = clampFinite(speedControl, -60.0f, 60.0f);
+        const float speedControlAmount = values.curValue[MOVEMENT_SPEED_CONTROL_AMOUNT_TAG];
+        const float speedControlDest = dest[DEST_MOVEMENT_SPEED_CONTROL];
+        const float speedControlSource = sources[movement.moveSpeedCtlSrc];
         const float globalSpeed = dest[DEST_GLOBAL_SPEED];
         const float speed = dest[DEST_MOVEMENT_SPEED];
-        if (!lfo.incrementValid || bitsOf(globalSpeed) != lfo.incrementGlobalSpeedBits ||
-            bitsOf(speed) != lfo.incrementSpeedBits || bitsOf(speedExponent) != lfo.incrementSpeedControlBits)
-            [[unlikely]] {
+        // Four of the inputs compared at once, bit for bit.
+        const __m128i key = _mm_castps_si128(_mm_setr_ps(globalSpeed, speed, speedControlAmount, speedControlDest));
+        const __m128i keySeen = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lfo.incrementSpeedControlKey.data()));
+        if (!lfo.incrementValid || _mm_movemask_epi8(_mm_cmpeq_epi32(key, keySeen)) != 0xFFFF ||
+            bitsOf(speedControlSource) != lfo.incrementSpeedControlSourceBits) [[unlikely]] {
+            const float speedControl = (2.0f * (speedControlAmount + speedControlDest) - 1.0f) * 2.0f * speedControlSource;
             lfo.increment = movement.globalLFOInc[MOVEMENT] * lfo.humanize * globalSpeed * speed * lfo.keyFactor *
-                            lfo.velocityFactor * movement.speedControl[voice](speedExponent);
-            lfo.incrementGlobalSpeedBits = bitsOf(globalSpeed);
-            lfo.incrementSpeedBits = bitsOf(speed);
-            lfo.incrementSpeedControlBits = bitsOf(speedExponent);
+                            lfo.velocityFactor * movement.speedControl[voice](clampFinite(speedControl, -60.0f, 60.0f));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(lfo.incrementSpeedControlKey.data()), key);
+            lfo.incrementSpeedControlSourceBits = bitsOf(speedControlSource);
             lfo.incrementValid = true;
         }
         if (advancePhase(lfo, lfo.increment)) [[unlikely]] {
@@ -496,29 +501,33 @@ void APlugin::setVoiceLFOS(int voice) {
         else if (movement.panFold == 2)
             q = 0.5f + 0.5f * q;
 
-        float& smoothedLevel = movement.movementSmoothed[voice];
-        float& smoothedPan = movement.panSmoothed[voice];
-        if (justStarted) {
-            smoothedLevel = u;
-            smoothedPan = q;
-        } else {
-            smoothedLevel = 0.9f * smoothedLevel + (1.0f - 0.9f) * u;
-            smoothedPan = 0.9f * smoothedPan + (1.0f - 0.9f) * q;
+        float smoothedLevel = u, smoothedPan = q;
+        if (!justStarted) {
+            smoothedLevel = 0.9f * movement.movementSmoothed[voice] + (1.0f - 0.9f) * u;
+            smoothedPan = 0.9f * movement.panSmoothed[voice] + (1.0f - 0.9f) * q;
         }
-        sources[SRC_MOVEMENT] = u;
-        sources[SRC_MOVEMENT_SMOOTH] = smoothedLevel;
-        sources[SRC_MOVEMENT_INVERSE] = 1.0f - u;
-        sources[SRC_MOVEMENT_SMOOTH_INVERSE] = 1.0f - smoothedLevel;
-        sources[SRC_PAN_MOVEMENT] = q;
-        sources[SRC_PAN_MOVEMENT_SMOOTH] = smoothedPan;
-        sources[SRC_PAN_MOVEMENT_INVERSE] = 1.0f - q;
-        sources[SRC_PAN_MOVEMENT_SMOOTH_INVERSE] = 1.0f - smoothedPan;
+        movement.movementSmoothed[voice] = smoothedLevel;
+        movement.panSmoothed[voice] = smoothedPan;
+        // The eight sources in their row order: the level, its smoothing and
+        // their inverses, then the same for the pan channel (1 - x per lane is
+        // the scalar 1 - x).
+        static_assert(SRC_MOVEMENT_SMOOTH == SRC_MOVEMENT + 1 && SRC_MOVEMENT_INVERSE == SRC_MOVEMENT + 2 &&
+                      SRC_MOVEMENT_SMOOTH_INVERSE == SRC_MOVEMENT + 3 && SRC_PAN_MOVEMENT == SRC_MOVEMENT + 4 &&
+                      SRC_PAN_MOVEMENT_SMOOTH == SRC_MOVEMENT + 5 && SRC_PAN_MOVEMENT_INVERSE == SRC_MOVEMENT + 6 &&
+                      SRC_PAN_MOVEMENT_SMOOTH_INVERSE == SRC_MOVEMENT + 7);
+        const __m128 values4 = _mm_setr_ps(u, smoothedLevel, q, smoothedPan);
+        const __m128 inverses = _mm_sub_ps(_mm_set1_ps(1.0f), values4);
+        const __m128 levelSources = _mm_movelh_ps(values4, inverses);
+        const __m128 panSources = _mm_movehl_ps(inverses, values4);
+        _mm_storeu_ps(&sources[SRC_MOVEMENT], levelSources);
+        _mm_storeu_ps(&sources[SRC_PAN_MOVEMENT], panSources);
         // The current voice's Movement, pan channel included, also feeds the
         // global routes: a global destination on "Pan Movement" would otherwise
         // never move.
-        if (voice == voices.curVoice)
-            for (int src = SRC_MOVEMENT; src <= SRC_PAN_MOVEMENT_SMOOTH_INVERSE; ++src)
-                mod.globalModSrc()[src] = sources[src];
+        if (voice == voices.curVoice) {
+            _mm_storeu_ps(&mod.globalModSrc()[SRC_MOVEMENT], levelSources);
+            _mm_storeu_ps(&mod.globalModSrc()[SRC_PAN_MOVEMENT], panSources);
+        }
         // What the mix reads for "Movement > Volume" and "Movement > Pan".
         voices.movementLevel[voice] = smoothedLevel;
         voices.movementPan[voice] = smoothedPan;
