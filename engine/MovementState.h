@@ -37,6 +37,12 @@ struct TLfoState {
     float symmetryParameter = std::numeric_limits<float>::quiet_NaN();
     double symmetry = 0.5;
     TCachedExp2 smoothAboveExp, smoothBelowExp, keyExp, velocityExp, upCurve, downCurve;
+    // The inputs the last settings refresh read (destinations, parameters,
+    // note and velocity); the same inputs leave the settings as they are.
+    static constexpr int SETTINGS_INPUTS = 10;
+    std::array<float, SETTINGS_INPUTS> settingsInputs{};
+    bool settingsInputsValid = false;
+
     // 1 - symmetry, the divisor of the warp's second half, kept with the symmetry.
     double symmetryRest = 0.5;
 
@@ -76,6 +82,13 @@ struct TPanLfoState {
     float upExponent = 1.0f, downExponent = 1.0f;
     bool curveOn = false;
     TCachedExp2 upCurve, downCurve;
+    // The inputs both curves of the voice were last computed from: the
+    // Movement and pan waves, the shape parameters up and down, the shape
+    // destinations up and down and the common shape destination.
+    bool curveInputsValid = false;
+    std::array<int, 2> curveWaves{};
+    std::array<float, 2> curveParameters{};
+    std::array<float, 3> curveDests{};
 };
 
 struct TMovementState {

@@ -27,6 +27,21 @@ constexpr int FREE_LFO_MODE_TAG = 62;
 constexpr int FREE_LFO_SHAPE_TAG = 66;
 constexpr int FREE_LFO_SMOOTH_TAG = 67;
 constexpr int SAMPLE_AND_HOLD_WAVE = 8;
+// The Movement's shape parameters and destinations, up first.
+constexpr int SHAPE_UP_TAG = 44;
+constexpr int SHAPE_DOWN_TAG = 45;
+constexpr int DEST_SHAPE_UP = 85;
+constexpr int DEST_SHAPE_DOWN = 86;
+template <std::size_t N>
+constexpr bool onlyUpOrDown(const std::array<int, N>& table, int up) {
+    for (int entry : table)
+        if (entry != up && entry != up + 1) return false;
+    return true;
+}
+static_assert(onlyUpOrDown(MOVE_SHAPE_UP_TAGS, SHAPE_UP_TAG) && onlyUpOrDown(MOVE_SHAPE_DOWN_TAGS, SHAPE_UP_TAG) &&
+              onlyUpOrDown(PAN_SHAPE_UP_TAGS, SHAPE_UP_TAG) && onlyUpOrDown(PAN_SHAPE_DOWN_TAGS, SHAPE_UP_TAG) &&
+              onlyUpOrDown(DEST_MOVE_SHAPE_UP, DEST_SHAPE_UP) && onlyUpOrDown(DEST_MOVE_SHAPE_DOWN, DEST_SHAPE_UP) &&
+              onlyUpOrDown(DEST_PAN_SHAPE_UP, DEST_SHAPE_UP) && onlyUpOrDown(DEST_PAN_SHAPE_DOWN, DEST_SHAPE_UP));
 constexpr int TABLE_LAST = TMovementState::WAVE_SIZE - 1;
 constexpr int LAST_WAVE = TMovementState::WAVE_ROWS - 1;
 
@@ -235,7 +250,28 @@ void APlugin::initVoiceLFO(int voice, int lfo) {
 // Steps 3-6 of a settings refresh, shared by the global and the voice instances.
 void APlugin::refreshLFOSettings(TLfoState& lfo, int which, const TModState::Row& dest, float centerNote,
                                  float velocity) {
-    const float bias = clampFinite(dest[DEST_LFO_BIAS[which]], -1.0f, 1.0f);
+    // Every input, read once; the settings follow from them alone, so while
+    // they hold still (the usual case between two control steps) nothing is
+    // recomputed.
+    const bool isMovement = which == MOVEMENT;
+    const std::array<float, TLfoState::SETTINGS_INPUTS> inputs{
+        dest[DEST_LFO_BIAS[which]],
+        dest[DEST_LFO_SMOOTH[which]],
+        dest[DEST_LFO_SMOOTH_ATT[which]],
+        dest[DEST_LFO_SMOOTH_DEC[which]],
+        values.curValue[LFO_KEY_TRACK_TAGS[which]],
+        dest[DEST_LFO_KEY_TRACK[which]],
+        centerNote,
+        isMovement ? values.curValue[MOVEMENT_VELOCITY_TRACK_TAG].load() : values.curValue[FREE_LFO_SMOOTH_TAG].load(),
+        isMovement ? dest[97] : values.curValue[FREE_LFO_SHAPE_TAG].load(),
+        isMovement ? velocity : dest[DEST_FREE_LFO_SHAPE]};
+    if (lfo.settingsInputsValid && std::memcmp(inputs.data(), lfo.settingsInputs.data(), sizeof inputs) == 0) return;
+    lfo.settingsInputs = inputs;
+    lfo.settingsInputsValid = true;
+    const auto [biasDest, smoothDest, attackDest, decayDest, keyTrackParameter, keyTrackDest, note, third, fourth,
+                fifth] = inputs;
+
+    const float bias = clampFinite(biasDest, -1.0f, 1.0f);
     lfo.lfoBiasScale = {1.0f, 1.0f, 1.0f};
     if (bias > 0.0f)
         lfo.lfoBiasScale[0] = 1.0f - std::fabs(bias);
@@ -243,22 +279,22 @@ void APlugin::refreshLFOSettings(TLfoState& lfo, int which, const TModState::Row
         lfo.lfoBiasScale[2] = 1.0f - std::fabs(bias);
     lfo.biasNeutral = lfo.lfoBiasScale[0] == 1.0f && lfo.lfoBiasScale[2] == 1.0f;
 
-    float smooth = dest[DEST_LFO_SMOOTH[which]];
-    if (which == FREE_LFO) smooth += values.curValue[FREE_LFO_SMOOTH_TAG];
-    lfo.smoothAbove = static_cast<float>(
-        1.0 - lfo.smoothAboveExp(-13.0f * clampFinite(smooth + dest[DEST_LFO_SMOOTH_ATT[which]], 0.0f, 1.0f)));
-    lfo.smoothBelow = static_cast<float>(
-        1.0 - lfo.smoothBelowExp(-13.0f * clampFinite(smooth + dest[DEST_LFO_SMOOTH_DEC[which]], 0.0f, 1.0f)));
+    float smooth = smoothDest;
+    if (!isMovement) smooth += third;  // "Free LFO Smooth"
+    lfo.smoothAbove =
+        static_cast<float>(1.0 - lfo.smoothAboveExp(-13.0f * clampFinite(smooth + attackDest, 0.0f, 1.0f)));
+    lfo.smoothBelow =
+        static_cast<float>(1.0 - lfo.smoothBelowExp(-13.0f * clampFinite(smooth + decayDest, 0.0f, 1.0f)));
     lfo.smoothingOff = lfo.smoothAbove == 0.0f && lfo.smoothBelow == 0.0f;
 
-    const float keyTrack = values.curValue[LFO_KEY_TRACK_TAGS[which]] + dest[DEST_LFO_KEY_TRACK[which]];
-    lfo.keyFactor = lfo.keyExp(clampFinite((2.0f * keyTrack - 1.0f) * centerNote, -60.0f, 60.0f));
+    const float keyTrack = keyTrackParameter + keyTrackDest;
+    lfo.keyFactor = lfo.keyExp(clampFinite((2.0f * keyTrack - 1.0f) * note, -60.0f, 60.0f));
     lfo.velocityFactor = 1.0;
-    if (which == MOVEMENT) {
-        const float track = values.curValue[MOVEMENT_VELOCITY_TRACK_TAG] + dest[97];
-        lfo.velocityFactor = lfo.velocityExp(clampFinite((1.0f - velocity) * (track * 4.0f - 2.0f), -60.0f, 60.0f));
+    if (isMovement) {
+        const float track = third + fourth;  // velocity tracking parameter and destination
+        lfo.velocityFactor = lfo.velocityExp(clampFinite((1.0f - fifth) * (track * 4.0f - 2.0f), -60.0f, 60.0f));
     } else {
-        const float shape = clampFinite(values.curValue[FREE_LFO_SHAPE_TAG] + dest[DEST_FREE_LFO_SHAPE], 0.0f, 1.0f);
+        const float shape = clampFinite(fourth + fifth, 0.0f, 1.0f);  // "Free LFO Shape" and its destination
         lfo.curveOn = curveDiffers(shape);
         lfo.upExponent = lfo.downExponent = curveExponent(lfo.upCurve, shape);
     }
@@ -279,21 +315,37 @@ void APlugin::refreshMovementCurves(int voice) {
     movement.panFold = (movement.panMoveMode == 5 || movement.panMoveMode == 7)   ? 1
                        : (movement.panMoveMode == 6 || movement.panMoveMode == 8) ? 2
                                                                                   : 0;
+    const int panWave = movement.panWave;
 
-    const float shapeMod = dest[DEST_MOVEMENT_SHAPE];
+    // The curves read the two shape parameters, the two shape destinations
+    // and the common shape destination, chosen by the two waves.
+    static_assert(SHAPE_UP_TAG + 1 == SHAPE_DOWN_TAG && DEST_SHAPE_UP + 1 == DEST_SHAPE_DOWN);
+    const std::array<float, 2> shapeParameters{values.curValue[SHAPE_UP_TAG], values.curValue[SHAPE_DOWN_TAG]};
+    const std::array<float, 3> shapeDests{dest[DEST_SHAPE_UP], dest[DEST_SHAPE_DOWN], dest[DEST_MOVEMENT_SHAPE]};
+    if (pan.curveInputsValid && pan.curveWaves[0] == wave && pan.curveWaves[1] == panWave &&
+        std::memcmp(pan.curveParameters.data(), shapeParameters.data(), sizeof shapeParameters) == 0 &&
+        std::memcmp(pan.curveDests.data(), shapeDests.data(), sizeof shapeDests) == 0)
+        return;
+    pan.curveInputsValid = true;
+    pan.curveWaves = {wave, panWave};
+    pan.curveParameters = shapeParameters;
+    pan.curveDests = shapeDests;
+    auto parameter = [&](int tag) { return shapeParameters[static_cast<std::size_t>(tag - SHAPE_UP_TAG)]; };
+    auto shapeDest = [&](int destination) { return shapeDests[static_cast<std::size_t>(destination - DEST_SHAPE_UP)]; };
+
+    const float shapeMod = shapeDests[2];
     const float up =
-        clampFinite(values.curValue[MOVE_SHAPE_UP_TAGS[wave]] + dest[DEST_MOVE_SHAPE_UP[wave]] + shapeMod, 0.0f, 1.0f);
+        clampFinite(parameter(MOVE_SHAPE_UP_TAGS[wave]) + shapeDest(DEST_MOVE_SHAPE_UP[wave]) + shapeMod, 0.0f, 1.0f);
     const float down = clampFinite(
-        values.curValue[MOVE_SHAPE_DOWN_TAGS[wave]] + dest[DEST_MOVE_SHAPE_DOWN[wave]] + shapeMod, 0.0f, 1.0f);
+        parameter(MOVE_SHAPE_DOWN_TAGS[wave]) + shapeDest(DEST_MOVE_SHAPE_DOWN[wave]) + shapeMod, 0.0f, 1.0f);
     lfo.curveOn = curveDiffers(up) || curveDiffers(down);
     lfo.upExponent = curveExponent(lfo.upCurve, up);
     lfo.downExponent = curveExponent(lfo.downCurve, down);
 
-    const int panWave = movement.panWave;
     const float panUp = clampFinite(
-        values.curValue[PAN_SHAPE_UP_TAGS[panWave]] + dest[DEST_PAN_SHAPE_UP[panWave]] + shapeMod, 0.0f, 1.0f);
+        parameter(PAN_SHAPE_UP_TAGS[panWave]) + shapeDest(DEST_PAN_SHAPE_UP[panWave]) + shapeMod, 0.0f, 1.0f);
     const float panDown = clampFinite(
-        values.curValue[PAN_SHAPE_DOWN_TAGS[panWave]] + dest[DEST_PAN_SHAPE_DOWN[panWave]] + shapeMod, 0.0f, 1.0f);
+        parameter(PAN_SHAPE_DOWN_TAGS[panWave]) + shapeDest(DEST_PAN_SHAPE_DOWN[panWave]) + shapeMod, 0.0f, 1.0f);
     pan.curveOn = curveDiffers(panUp) || curveDiffers(panDown);
     pan.upExponent = curveExponent(pan.upCurve, panUp);
     pan.downExponent = curveExponent(pan.downCurve, panDown);
