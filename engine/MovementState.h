@@ -31,6 +31,7 @@ struct TLfoState {
     // 1 / steps while the step count is a power of two (the usual whole bit
     // depths), where multiplying by it equals dividing, bit for bit; 0 otherwise.
     double holdStepsInverse = 0;
+    bool holdStepsPowerOfTwo = false;
     // The symmetry point and the destination and parameter it was computed from
     // (NaN: not yet computed).
     float symmetryDest = std::numeric_limits<float>::quiet_NaN();
@@ -55,6 +56,9 @@ struct TLfoState {
     float holdRateDest = std::numeric_limits<float>::quiet_NaN();
     double holdIncrement = 0;
     bool holdIncrementWhole = false;
+    // ... and the accumulator is exactly 0 (never -0: it starts at 0, and a
+    // difference of equals is +0), so the next frame fires without a sum.
+    bool holdFiresEveryFrame = false;
     // The quantiser's step count and its steps + 0.999 levels.
     float holdBitsDest = std::numeric_limits<float>::quiet_NaN();
     double holdStepCount = 0, holdLevels = 0;

@@ -124,6 +124,14 @@ inline double fraction(double x) {
     return fractionOutsideRange(x);
 }
 
+// The fraction of phase + destination + 10, which lies in [10, 11) while the
+// phase destination rests: there the whole part is 10.
+inline double cyclePosition(double shifted) {
+    if (shifted >= 10.0 && shifted < 11.0) [[likely]]
+        return shifted - 10.0;
+    return fraction(shifted);
+}
+
 // Curve exponent 2^(4 - 8 shape): 16 at shape 0, 1 at 0.5, 1/16 at 1.
 float curveExponent(TCachedExp2& curve, float shape) { return static_cast<float>(curve(4.0f - 8.0f * shape)); }
 float curveExponent(float shape) { return static_cast<float>(std::exp2(4.0 - 8.0 * shape)); }
@@ -149,18 +157,18 @@ inline double biasedValue(const TLfoState& lfo, float value) {
         lfo.holdRateDest = holdDest;
         lfo.holdIncrement = 4.0 * lfo.holdRate(-16.0f * clampFinite(holdDest, 0.0f, 1.0f));
         lfo.holdIncrementWhole = lfo.holdIncrement >= 1.0 && lfo.holdIncrement == std::floor(lfo.holdIncrement);
+        lfo.holdFiresEveryFrame = lfo.holdIncrementWhole && bitsOf(lfo.holdAccumulator) == 0;
     }
-    // From exactly 0 a whole step fires and leaves exactly 0 behind (the
-    // accumulator is never -0: it starts at 0 and a difference of equals is +0).
-    if (!(lfo.holdIncrementWhole && bitsOf(lfo.holdAccumulator) == 0)) {
+    if (!lfo.holdFiresEveryFrame) {
         double accumulator = lfo.holdAccumulator + lfo.holdIncrement;
         if (!(accumulator >= 1.0)) {
-            lfo.holdAccumulator = accumulator;
+            lfo.holdAccumulator = accumulator;  // above 0, as the step is
             return false;
         }
         accumulator -= wholePart(accumulator);
         if (!(accumulator >= 0.0 && accumulator < 1.0)) accumulator = 0.0;
         lfo.holdAccumulator = accumulator;
+        lfo.holdFiresEveryFrame = lfo.holdIncrementWhole && bitsOf(accumulator) == 0;
     }
     if (bitsOf(bitsDest) != bitsOf(lfo.holdBitsDest)) [[unlikely]] {
         lfo.holdBitsDest = bitsDest;
@@ -171,11 +179,12 @@ inline double biasedValue(const TLfoState& lfo, float value) {
         // multiplying by its inverse equals dividing, bit for bit.
         int exponent = 0;
         lfo.holdStepsInverse = std::frexp(steps, &exponent) == 0.5 ? 1.0 / steps : 0.0;
+        lfo.holdStepsPowerOfTwo = lfo.holdStepsInverse != 0.0;
     }
     // The biased value lies in -1..1, so the level is never negative; whole
     // is finite and at least 0, so level - 1 is never NaN or below -1.
     const double whole = wholePart((biasedValue(lfo, value) + 1.0) * lfo.holdLevels);
-    const double level = lfo.holdStepsInverse != 0.0 ? whole * lfo.holdStepsInverse : whole / lfo.holdStepCount;
+    const double level = lfo.holdStepsPowerOfTwo ? whole * lfo.holdStepsInverse : whole / lfo.holdStepCount;
     lfo.held = static_cast<float>(std::min(level - 1.0, 1.0));
     return true;
 }
@@ -222,6 +231,7 @@ void resetLFO(TLfoState& lfo) {
     lfo.phase = 0.0;
     lfo.randomValue = 0.0f;
     lfo.holdAccumulator = 0.0;
+    lfo.holdFiresEveryFrame = lfo.holdIncrementWhole;
     lfo.held = -1.0f;
     lfo.humanize = 1.0;
     lfo.smoothed = 0.0f;
@@ -390,7 +400,7 @@ void wrapCycle(TMovementState& movement, TLfoState& lfo, float humanizeDest) {
 // unipolar, then the step of its phase.
 [[gnu::always_inline]] inline void runFreeLFO(TMovementState& movement, TLfoState& lfo, const TModState::Row& dest,
                                               float symmetryParameter, float& bipolar, float& unipolar) {
-    const double p = fraction(lfo.phase + dest[DEST_LFO_PHASE[FREE_LFO]] + 10.0);
+    const double p = cyclePosition(lfo.phase + dest[DEST_LFO_PHASE[FREE_LFO]] + 10.0);
     symmetryOf(lfo, dest[DEST_LFO_SYMMETRY[FREE_LFO]], symmetryParameter);
     const int wave = movement.freeWaveRow;
     const float a =
@@ -496,7 +506,7 @@ void APlugin::setVoiceLFOS(int voice) {
     if (!released) {
         TLfoState& lfo = movement.voiceLFO[voice][MOVEMENT];
         TPanLfoState& pan = movement.voicePanLFO[voice];
-        const double p = fraction(lfo.phase + dest[DEST_LFO_PHASE[MOVEMENT]] + 10.0);
+        const double p = cyclePosition(lfo.phase + dest[DEST_LFO_PHASE[MOVEMENT]] + 10.0);
         const double sym =
             symmetryOf(lfo, dest[DEST_LFO_SYMMETRY[MOVEMENT]], values.curValue[LFO_SYMMETRY_TAGS[MOVEMENT]]);
         const int index = warpedTableIndex(warp(lfo, p));
