@@ -11,6 +11,12 @@
 // One LFO instance: phase, the sample-and-hold and smoothing stages, and the
 // settings its control step refreshes.
 struct TLfoState {
+    // The per-frame chain keeps what follows only from its raw inputs with
+    // those inputs: the same inputs give the same values, so a frame whose
+    // inputs did not move skips the work. A key holds the bits of a float
+    // input, compared bit for bit (0 and -0 may give different results).
+    TLfoState();
+
     double phase = 0;            // 0..1
     float randomValue = 0;       // -1..1, new each cycle (wave "Sample and Hold")
     double holdAccumulator = 0;  // sample and hold
@@ -32,11 +38,10 @@ struct TLfoState {
     // depths), where multiplying by it equals dividing, bit for bit; 0 otherwise.
     double holdStepsInverse = 0;
     bool holdStepsPowerOfTwo = false;
-    // The symmetry point and the destination and parameter it was computed from
-    // (NaN: not yet computed).
-    float symmetryDest = std::numeric_limits<float>::quiet_NaN();
-    float symmetryParameter = std::numeric_limits<float>::quiet_NaN();
-    double symmetry = 0.5;
+    // The symmetry point, 1 - symmetry (the divisor of the warp's second half)
+    // and the bits of the destination and parameter they were computed from.
+    std::uint32_t symmetryDestKey = 0, symmetryParameterKey = 0;
+    double symmetry = 0.5, symmetryRest = 0.5;
     TCachedExp2 smoothAboveExp, smoothBelowExp, keyExp, velocityExp, upCurve, downCurve;
     // The inputs the last settings refresh read (destinations, parameters,
     // note and velocity); the same inputs leave the settings as they are.
@@ -44,23 +49,17 @@ struct TLfoState {
     std::array<float, SETTINGS_INPUTS> settingsInputs{};
     bool settingsInputsValid = false;
 
-    // 1 - symmetry, the divisor of the warp's second half, kept with the symmetry.
-    double symmetryRest = 0.5;
-
-    // The per-frame chain keeps what follows only from its raw inputs with
-    // them: the same inputs give the same values, so a frame whose inputs did
-    // not move skips the work. A NaN key never compares equal and recomputes.
     // Sample and hold: the accumulator's step 4 * 2^(-16 dest), and whether it
     // is a whole number of at least 1 (from 0 the accumulator then fires and
     // returns to exactly 0 every frame).
-    float holdRateDest = std::numeric_limits<float>::quiet_NaN();
+    std::uint32_t holdRateKey = 0;
     double holdIncrement = 0;
     bool holdIncrementWhole = false;
     // ... and the accumulator is exactly 0 (never -0: it starts at 0, and a
     // difference of equals is +0), so the next frame fires without a sum.
     bool holdFiresEveryFrame = false;
     // The quantiser's step count and its steps + 0.999 levels.
-    float holdBitsDest = std::numeric_limits<float>::quiet_NaN();
+    std::uint32_t holdBitsKey = 0;
     double holdStepCount = 0, holdLevels = 0;
     // All three bias scales are 1: a value times its scale is the value.
     bool biasNeutral = true;

@@ -59,7 +59,6 @@ inline int warpedTableIndex(double x) {
     return _mm_cvttsd_si32(_mm_min_sd(_mm_set_sd(x * 65535.99), _mm_set_sd(TABLE_LAST)));
 }
 
-// Caches compare their keys bit for bit: 0 and -0 may give different results.
 inline std::uint32_t bitsOf(float x) {
     std::uint32_t bits;
     std::memcpy(&bits, &x, sizeof bits);
@@ -82,14 +81,16 @@ double symmetryOf(float destination, float parameter) {
 }
 
 // The same, kept with the LFO: both inputs usually hold still for the note.
+void keepSymmetry(TLfoState& lfo, float destination, float parameter) {
+    lfo.symmetryDestKey = bitsOf(destination);
+    lfo.symmetryParameterKey = bitsOf(parameter);
+    lfo.symmetry = symmetryOf(destination, parameter);
+    lfo.symmetryRest = 1.0 - lfo.symmetry;
+}
+
 inline double symmetryOf(TLfoState& lfo, float destination, float parameter) {
-    if (bitsOf(destination) != bitsOf(lfo.symmetryDest) || bitsOf(parameter) != bitsOf(lfo.symmetryParameter))
-        [[unlikely]] {
-        lfo.symmetryDest = destination;
-        lfo.symmetryParameter = parameter;
-        lfo.symmetry = symmetryOf(destination, parameter);
-        lfo.symmetryRest = 1.0 - lfo.symmetry;
-    }
+    if (bitsOf(destination) != lfo.symmetryDestKey || bitsOf(parameter) != lfo.symmetryParameterKey) [[unlikely]]
+        keepSymmetry(lfo, destination, parameter);
     return lfo.symmetry;
 }
 
@@ -152,13 +153,28 @@ inline double biasedValue(const TLfoState& lfo, float value) {
 // Sample and hold with bit reduction: the accumulator fires at a rate set by
 // its destination; each firing quantises the biased value to 2^(17 - 17 bits)
 // steps (lfo.holdLevels is steps + 0.999). Returns true when it fired.
+void keepHoldRate(TLfoState& lfo, float holdDest) {
+    lfo.holdRateKey = bitsOf(holdDest);
+    lfo.holdIncrement = 4.0 * lfo.holdRate(-16.0f * clampFinite(holdDest, 0.0f, 1.0f));
+    lfo.holdIncrementWhole = lfo.holdIncrement >= 1.0 && lfo.holdIncrement == std::floor(lfo.holdIncrement);
+    lfo.holdFiresEveryFrame = lfo.holdIncrementWhole && bitsOf(lfo.holdAccumulator) == 0;
+}
+
+void keepHoldSteps(TLfoState& lfo, float bitsDest) {
+    lfo.holdBitsKey = bitsOf(bitsDest);
+    const double steps = lfo.holdSteps(17.0f - 17.0f * clampFinite(bitsDest, 0.0f, 1.0f));
+    lfo.holdStepCount = steps;
+    lfo.holdLevels = steps + 0.999;
+    // While the step count is a power of two (the usual whole bit depths),
+    // multiplying by its inverse equals dividing, bit for bit.
+    int exponent = 0;
+    lfo.holdStepsInverse = std::frexp(steps, &exponent) == 0.5 ? 1.0 / steps : 0.0;
+    lfo.holdStepsPowerOfTwo = lfo.holdStepsInverse != 0.0;
+}
+
 [[gnu::always_inline]] inline bool sampleAndHold(TLfoState& lfo, float value, float holdDest, float bitsDest) {
-    if (bitsOf(holdDest) != bitsOf(lfo.holdRateDest)) [[unlikely]] {
-        lfo.holdRateDest = holdDest;
-        lfo.holdIncrement = 4.0 * lfo.holdRate(-16.0f * clampFinite(holdDest, 0.0f, 1.0f));
-        lfo.holdIncrementWhole = lfo.holdIncrement >= 1.0 && lfo.holdIncrement == std::floor(lfo.holdIncrement);
-        lfo.holdFiresEveryFrame = lfo.holdIncrementWhole && bitsOf(lfo.holdAccumulator) == 0;
-    }
+    if (bitsOf(holdDest) != lfo.holdRateKey) [[unlikely]]
+        keepHoldRate(lfo, holdDest);
     if (!lfo.holdFiresEveryFrame) {
         double accumulator = lfo.holdAccumulator + lfo.holdIncrement;
         if (!(accumulator >= 1.0)) {
@@ -170,17 +186,8 @@ inline double biasedValue(const TLfoState& lfo, float value) {
         lfo.holdAccumulator = accumulator;
         lfo.holdFiresEveryFrame = lfo.holdIncrementWhole && bitsOf(accumulator) == 0;
     }
-    if (bitsOf(bitsDest) != bitsOf(lfo.holdBitsDest)) [[unlikely]] {
-        lfo.holdBitsDest = bitsDest;
-        const double steps = lfo.holdSteps(17.0f - 17.0f * clampFinite(bitsDest, 0.0f, 1.0f));
-        lfo.holdStepCount = steps;
-        lfo.holdLevels = steps + 0.999;
-        // While the step count is a power of two (the usual whole bit depths),
-        // multiplying by its inverse equals dividing, bit for bit.
-        int exponent = 0;
-        lfo.holdStepsInverse = std::frexp(steps, &exponent) == 0.5 ? 1.0 / steps : 0.0;
-        lfo.holdStepsPowerOfTwo = lfo.holdStepsInverse != 0.0;
-    }
+    if (bitsOf(bitsDest) != lfo.holdBitsKey) [[unlikely]]
+        keepHoldSteps(lfo, bitsDest);
     // The biased value lies in -1..1, so the level is never negative; whole
     // is finite and at least 0, so level - 1 is never NaN or below -1.
     const double whole = wholePart((biasedValue(lfo, value) + 1.0) * lfo.holdLevels);
@@ -212,6 +219,14 @@ inline bool advancePhase(TLfoState& lfo, double increment) {
 }
 
 }  // namespace
+
+// The keyed values start as computed from inputs of 0, so every key always
+// matches the values kept with it.
+TLfoState::TLfoState() {
+    keepSymmetry(*this, 0.0f, 0.0f);
+    keepHoldRate(*this, 0.0f);
+    keepHoldSteps(*this, 0.0f);
+}
 
 // ---------------------------------------------------------------- start and restart
 
