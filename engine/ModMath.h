@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -16,6 +17,26 @@ struct TCachedExp2 {
         if (x != argument) {
             argument = x;
             value = std::exp2(static_cast<double>(x));
+        }
+        return value;
+    }
+};
+
+// |base|^exponent kept with the bits of its two inputs: a held or settled
+// modulator feeds the same values frame after frame, and the power costs far
+// more than two compares.
+struct TCachedPower {
+    bool valid = false;
+    std::uint32_t baseBits = 0, exponentBits = 0;
+    float value = 0;
+    float operator()(float base, float exponent) {
+        const auto newBase = std::bit_cast<std::uint32_t>(base);
+        const auto newExponent = std::bit_cast<std::uint32_t>(exponent);
+        if (!valid || newBase != baseBits || newExponent != exponentBits) {
+            valid = true;
+            baseBits = newBase;
+            exponentBits = newExponent;
+            value = std::pow(std::fabs(base), exponent);
         }
         return value;
     }

@@ -43,6 +43,9 @@ struct TLfoState {
     std::uint32_t symmetryDestKey = 0, symmetryParameterKey = 0;
     double symmetry = 0.5, symmetryRest = 0.5;
     TCachedExp2 smoothAboveExp, smoothBelowExp, keyExp, velocityExp, upCurve, downCurve;
+    // The curve's powers: of the output (the Movement's level, the Free
+    // LFO's bipolar value) and of the Free LFO's unipolar value.
+    TCachedPower curvePower, unipolarCurvePower;
     // The inputs the last settings refresh read (destinations, parameters,
     // note and velocity); the same inputs leave the settings as they are.
     static constexpr int SETTINGS_INPUTS = 10;
@@ -85,6 +88,7 @@ struct TPanLfoState {
     float upExponent = 1.0f, downExponent = 1.0f;
     bool curveOn = false;
     TCachedExp2 upCurve, downCurve;
+    TCachedPower curvePower;
     // The inputs both curves of the voice were last computed from: the
     // Movement and pan waves, the shape parameters up and down, the shape
     // destinations up and down and the common shape destination.

@@ -438,8 +438,8 @@ void wrapCycle(TMovementState& movement, TLfoState& lfo, float humanizeDest) {
         wrapCycle(movement, lfo, dest[DEST_LFO_HUMANIZE[FREE_LFO]]);
 
     if (lfo.curveOn) [[unlikely]] {
-        bipolar = std::copysign(std::pow(std::fabs(smoothed), lfo.upExponent), smoothed);
-        unipolar = std::pow(std::fabs(smoothed * 0.5f + 0.5f), lfo.upExponent);
+        bipolar = std::copysign(lfo.curvePower(smoothed, lfo.upExponent), smoothed);
+        unipolar = lfo.unipolarCurvePower(smoothed * 0.5f + 0.5f, lfo.upExponent);
     } else {
         bipolar = smoothed;
         unipolar = smoothed * 0.5f + 0.5f;
@@ -569,10 +569,10 @@ void APlugin::setVoiceLFOS(int voice) {
 
         float u = lfo.smoothed * 0.5f + 0.5f;
         if (lfo.curveOn) [[unlikely]]
-            u = std::pow(std::fabs(u), p < sym ? lfo.upExponent : lfo.downExponent);
+            u = lfo.curvePower(u, p < sym ? lfo.upExponent : lfo.downExponent);
         float q = pan.smoothed * 0.5f + 0.5f;
         if (pan.curveOn) [[unlikely]]
-            q = std::pow(std::fabs(q), p < sym ? pan.upExponent : pan.downExponent);
+            q = pan.curvePower(q, p < sym ? pan.upExponent : pan.downExponent);
         if (movement.panFold == 1)
             q = 0.5f - 0.5f * q;
         else if (movement.panFold == 2)
