@@ -11,10 +11,11 @@
 // One LFO instance: phase, the sample-and-hold and smoothing stages, and the
 // settings its control step refreshes.
 struct TLfoState {
-    // The per-frame chain keeps what follows only from its raw inputs with
-    // those inputs: the same inputs give the same values, so a frame whose
-    // inputs did not move skips the work. A key holds the bits of a float
-    // input, compared bit for bit (0 and -0 may give different results).
+    // Values of the chain that follow from a few raw inputs alone are kept
+    // with those inputs, so a frame or refresh whose inputs did not move skips
+    // the work. A key holds the bits of a float input and is compared bit for
+    // bit (0 and -0 may give different results). The constructor computes the
+    // keyed values for inputs of 0, so a key always matches its values.
     TLfoState();
 
     double phase = 0;            // 0..1

@@ -3,6 +3,7 @@
 // bias -> sample and hold with bit reduction -> asymmetric smoothing -> curve.
 // Settings are refreshed at control steps; the chain runs every frame.
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -27,7 +28,8 @@ constexpr int FREE_LFO_MODE_TAG = 62;
 constexpr int FREE_LFO_SHAPE_TAG = 66;
 constexpr int FREE_LFO_SMOOTH_TAG = 67;
 constexpr int SAMPLE_AND_HOLD_WAVE = 8;
-// The Movement's shape parameters and destinations, up first.
+// The Movement's shape parameters and destinations, up first: every curve
+// table names one of the two, so the curves read both whatever the waves.
 constexpr int SHAPE_UP_TAG = 44;
 constexpr int SHAPE_DOWN_TAG = 45;
 constexpr int DEST_SHAPE_UP = 85;
@@ -59,16 +61,8 @@ inline int warpedTableIndex(double x) {
     return _mm_cvttsd_si32(_mm_min_sd(_mm_set_sd(x * 65535.99), _mm_set_sd(TABLE_LAST)));
 }
 
-inline std::uint32_t bitsOf(float x) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &x, sizeof bits);
-    return bits;
-}
-inline std::uint64_t bitsOf(double x) {
-    std::uint64_t bits;
-    std::memcpy(&bits, &x, sizeof bits);
-    return bits;
-}
+inline std::uint32_t bitsOf(float x) { return std::bit_cast<std::uint32_t>(x); }
+inline std::uint64_t bitsOf(double x) { return std::bit_cast<std::uint64_t>(x); }
 
 // Position in the cycle with the first half of the table stretched over
 // [0, sym) and the second over [sym, 1); 1 - sym is kept with the symmetry.
@@ -108,6 +102,17 @@ inline std::int64_t truncated(double x) { return _mm_cvttsd_si64(_mm_set_sd(x));
 inline double wholePart(double x) {
     const std::int64_t whole = truncated(x);
     return static_cast<std::uint64_t>(whole) < WHOLE_LIMIT_INTEGER ? static_cast<double>(whole) : 0.0;
+}
+
+// The same for the quantisers, whose levels stay far below 2^31: a 32-bit
+// truncation that comes out at 0 or above (NaN and values outside the range
+// come out negative) is the whole part, and a value in (-1, 0) gives 0 as it
+// should; anything else takes the general way.
+inline double quantisedLevel(double x) {
+    const int whole = _mm_cvttsd_si32(_mm_set_sd(x));
+    if (whole >= 0) [[likely]]
+        return static_cast<double>(whole);
+    return wholePart(x);
 }
 
 [[gnu::noinline]] double fractionOutsideRange(double x) {
@@ -190,7 +195,7 @@ void keepHoldSteps(TLfoState& lfo, float bitsDest) {
         keepHoldSteps(lfo, bitsDest);
     // The biased value lies in -1..1, so the level is never negative; whole
     // is finite and at least 0, so level - 1 is never NaN or below -1.
-    const double whole = wholePart((biasedValue(lfo, value) + 1.0) * lfo.holdLevels);
+    const double whole = quantisedLevel((biasedValue(lfo, value) + 1.0) * lfo.holdLevels);
     const double level = lfo.holdStepsPowerOfTwo ? whole * lfo.holdStepsInverse : whole / lfo.holdStepCount;
     lfo.held = static_cast<float>(std::min(level - 1.0, 1.0));
     return true;
@@ -530,7 +535,7 @@ void APlugin::setVoiceLFOS(int voice) {
             const float b = tables[movement.panWave][index];
             const double scaled = biasedValue(lfo, b);
             const double levels = lfo.holdLevels;
-            pan.held = static_cast<float>(std::copysign(wholePart(std::fabs(scaled) * levels) / levels, scaled));
+            pan.held = static_cast<float>(std::copysign(quantisedLevel(std::fabs(scaled) * levels) / levels, scaled));
         }
         if (justStarted) {
             lfo.smoothed = lfo.held;
