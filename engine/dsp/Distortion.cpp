@@ -2,7 +2,7 @@
 
 #include "engine/dsp/SampleMath.h"
 
-#include <xmmintrin.h>
+#include <emmintrin.h>
 
 #include <cmath>
 
@@ -159,7 +159,12 @@ template <int K>
 void TDistortion::processKind(stereoOverStruct frames[NUM_VOICES], const bool voiceOn[NUM_VOICES],
                               const bool voiceJustStarted[NUM_VOICES], float amount,
                               const float destAmount[NUM_VOICES], TRandSeed& seed) {
-    const float coef = dcCoef;
+    // Vector constants set up once for the 16 voices.
+    const __m128 signBit = _mm_set1_ps(-0.0f);
+    const __m128 huge = _mm_set1_ps(1e30f);
+    const __m128 one = _mm_set1_ps(1.0f);
+    const __m128 guard = _mm_set1_ps(DENORMAL_GUARD);
+    const __m128 k = _mm_set1_ps(dcCoef);
     for (int v = 0; v < NUM_VOICES; ++v) {
         if (!voiceOn[v]) continue;
         smoothedDrive[v] = voiceJustStarted[v] ? amount : 0.9f * smoothedDrive[v] + (1.0f - 0.9f) * amount;
@@ -171,10 +176,9 @@ void TDistortion::processKind(stereoOverStruct frames[NUM_VOICES], const bool vo
         stereoOverStruct& frame = frames[v];
         // A non-number enters as silence. The four lanes go through the same
         // operations as one vector, which gives every lane its scalar result.
-        float dry[4];
         const __m128 input = _mm_loadu_ps(frame.lane);
-        const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), input);
-        _mm_storeu_ps(dry, _mm_and_ps(input, _mm_cmple_ps(magnitude, _mm_set1_ps(1e30f))));
+        const __m128 magnitude = _mm_andnot_ps(signBit, input);
+        const __m128 dry = _mm_and_ps(input, _mm_cmple_ps(magnitude, huge));
 
         if (shapeKind[v] != K || shapeDrive[v] != d) {
             shapeOf[v] = makeShape<K>(d);
@@ -184,47 +188,51 @@ void TDistortion::processKind(stereoOverStruct frames[NUM_VOICES], const bool vo
         // Copies: the frames are written through a pointer the compiler cannot
         // tell apart from these members, which it would otherwise reload.
         const Shape shape = shapeOf[v];
-        float y[4];
+        __m128 y;
         if constexpr (K == RATE) {
             // Sample-and-hold of the whole frame once per period of 2^(5d) frames.
             rateCounter[v] += 1.0f;
             if (rateCounter[v] > shape.k) {
                 rateCounter[v] -= shape.k;
-                for (int i = 0; i < 4; ++i) rateHold[v].lane[i] = dry[i];
+                _mm_storeu_ps(rateHold[v].lane, dry);
             }
-            for (int i = 0; i < 4; ++i) y[i] = rateHold[v].lane[i];
+            y = _mm_loadu_ps(rateHold[v].lane);
         } else if constexpr (K == SATURATE) {
             // (x + z) / (|z| + 1) with z = k x, lane by lane as shapeValue has it.
-            const __m128 guard = _mm_set1_ps(DENORMAL_GUARD);
-            const __m128 x = _mm_loadu_ps(dry);
-            const __m128 z = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(shape.k), x), guard);
-            const __m128 denominator = _mm_add_ps(_mm_andnot_ps(_mm_set1_ps(-0.0f), z), _mm_set1_ps(1.0f));
-            _mm_storeu_ps(y, _mm_add_ps(_mm_div_ps(_mm_add_ps(x, z), denominator), guard));
+            const __m128 z = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(shape.k), dry), guard);
+            const __m128 denominator = _mm_add_ps(_mm_andnot_ps(signBit, z), one);
+            y = _mm_add_ps(_mm_div_ps(_mm_add_ps(dry, z), denominator), guard);
         } else {
+            float x[4];
+            _mm_storeu_ps(x, dry);
             float noise[4] = {0.0f, 0.0f, 0.0f, 0.0f};
             if constexpr (K == NOISE)
                 for (float& r : noise) r = (static_cast<float>(seed.step()) * 4.656613e-10f + 1.0f) * 0.5f;
-            for (int i = 0; i < 4; ++i) y[i] = shapeValue<K>(dry[i], shape, noise[i], squareSign[v][i]);
+            float shaped[4];
+            for (int i = 0; i < 4; ++i) shaped[i] = shapeValue<K>(x[i], shape, noise[i], squareSign[v][i]);
+            y = _mm_loadu_ps(shaped);
         }
 
         // Shaping can add DC (rectification above all); a one-pole high-pass per
-        // channel takes it out, first sub-sample then second.
-        for (int c = 0; c < 2; ++c) {
-            float s = dcState[v][c];
-            s = s + (y[c] - s) * coef + DENORMAL_GUARD;
-            y[c] -= s;
-            s = s + (y[c + 2] - s) * coef + DENORMAL_GUARD;
-            y[c + 2] -= s;
-            dcState[v][c] = s;
-        }
+        // channel takes it out, first sub-sample then second. Lanes 0 and 1
+        // carry the two channels through the blocker.
+        __m128 blocker = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(dcState[v]));
+        blocker = _mm_add_ps(_mm_add_ps(blocker, _mm_mul_ps(_mm_sub_ps(y, blocker), k)), guard);
+        const __m128 first = _mm_sub_ps(y, blocker);
+        const __m128 secondIn = _mm_movehl_ps(y, y);
+        blocker = _mm_add_ps(_mm_add_ps(blocker, _mm_mul_ps(_mm_sub_ps(secondIn, blocker), k)), guard);
+        const __m128 second = _mm_sub_ps(secondIn, blocker);
+        _mm_storel_pi(reinterpret_cast<__m64*>(dcState[v]), blocker);
+        const __m128 wetFrame = _mm_movelh_ps(first, second);
 
         if (d <= 0.0f) {
-            for (int i = 0; i < 4; ++i) frame.lane[i] = dry[i];
+            _mm_storeu_ps(frame.lane, dry);
         } else if (d < BLEND_RANGE) {
             const float wet = d / BLEND_RANGE;
-            for (int i = 0; i < 4; ++i) frame.lane[i] = (1.0f - wet) * dry[i] + wet * y[i];
+            _mm_storeu_ps(frame.lane, _mm_add_ps(_mm_mul_ps(_mm_set1_ps(1.0f - wet), dry),
+                                                 _mm_mul_ps(_mm_set1_ps(wet), wetFrame)));
         } else {
-            for (int i = 0; i < 4; ++i) frame.lane[i] = y[i];
+            _mm_storeu_ps(frame.lane, wetFrame);
         }
     }
 }

@@ -69,7 +69,7 @@ public:
     void processBP(float in0, float in1, float& out0, float& out1);
 
     // Cutoff in Hz of the last call, channel 0 left, 1 right.
-    float getCutoff(int channel) const { return cutoff[channel & 1]; }
+    float getCutoff(int channel) const { return inputs.cutoff[channel & 1]; }
     float getSampleRate() const { return rate; }
     // True when any recursive state holds a subnormal number (the recursions
     // add 1e-15 so that a silent input never leaves them there).
@@ -108,28 +108,38 @@ private:
     float runCascade(ChannelState& s, const ChannelCoefficients& k, int channel, float v) const;
     float runFormants(ChannelState& s, const ChannelCoefficients& k, float x) const;
     void runCombs(float x[2][2], float y[2][2]);
+    float exponentPower(int channel, float e);
+    void runFrame(const stereoOverStruct& in, stereoOverStruct& out);
+    void runFamilies(const stereoOverStruct& in, stereoOverStruct& out);
+    void updateStateVariableCoefficients();
+    template <int TYPE>
+    void runStateVariableFrame(const stereoOverStruct& in, stereoOverStruct& out);
+
+    // What the coefficients follow, and the values they were last computed
+    // for: laid out alike, so that one vector comparison finds a change.
+    struct CoefficientInputs {
+        float cutoff[2];    // Hz, left and right
+        float q;            // resonance 0..0.95
+        float vowel;        // 0..1
+    };
+    alignas(16) CoefficientInputs inputs = {};
+    alignas(16) CoefficientInputs applied = {};
 
     float smoothFreq = 0.5f;
     float spread = 1.0f;
     float offset[2] = {0.0f, 0.0f};
     float smoothPair[2] = {0.0f, 0.0f};
-    float prevCutoff[2] = {0.0f, 0.0f};
-    float cutoff[2] = {0.0f, 0.0f};
     bool direct = false;
     int type = 0;
     int prevType = -1;
     float rate = 44100.0f;
     float invOverRate = 1.0f / 88200.0f;
     float maxCutoff = 17640.0f;
-    float q = 0.0f;
-    float prevVowel = 0.0f;
-    float prevQ = 0.0f;
     float track = 1.0f;
     float vel = 0.0f, mod = 0.0f, env = 0.0f, lfo = 0.0f;
     float distort = 0.0f, distortGain = 0.0f;
     int ringIndex = 0;
     int ringPos[3] = {0, 1, 2};         // positions of n, n-1, n-2
-    float vowel = 0.0f;
     float powerExponent[2] = {0.0f, 0.0f};  // last exponent of each channel's cutoff
     float powerValue[2] = {1.0f, 1.0f};     // and its power of two
 
