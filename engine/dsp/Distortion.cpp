@@ -21,6 +21,21 @@ float clamp01(float x) {
 
 bool isSubnormal(float x) { return std::fpclassify(x) == FP_SUBNORMAL; }
 
+// Vector constants, one value in all four lanes. They are filled when the
+// library loads rather than written as constant expressions: a constant the
+// compiler can see it rebuilds from a scalar at every use (a load and a
+// shuffle), one it must read from memory folds into the instruction.
+struct alignas(16) Lanes {
+    float value[4];
+};
+Lanes allLanes(float x) { return {{x, x, x, x}}; }
+inline __m128 load(const Lanes& lanes) { return _mm_load_ps(lanes.value); }
+
+const Lanes SIGN_LANES = allLanes(-0.0f);
+const Lanes HUGE_LANES = allLanes(1e30f);
+const Lanes ONE_LANES = allLanes(1.0f);
+const Lanes GUARD_LANES = allLanes(DENORMAL_GUARD);
+
 using Shape = TDistortion::Shape;
 
 template <int K>
@@ -159,11 +174,10 @@ template <int K>
 void TDistortion::processKind(stereoOverStruct frames[NUM_VOICES], const bool voiceOn[NUM_VOICES],
                               const bool voiceJustStarted[NUM_VOICES], float amount,
                               const float destAmount[NUM_VOICES], TRandSeed& seed) {
-    // Vector constants set up once for the 16 voices.
-    const __m128 signBit = _mm_set1_ps(-0.0f);
-    const __m128 huge = _mm_set1_ps(1e30f);
-    const __m128 one = _mm_set1_ps(1.0f);
-    const __m128 guard = _mm_set1_ps(DENORMAL_GUARD);
+    const __m128 signBit = load(SIGN_LANES);
+    const __m128 huge = load(HUGE_LANES);
+    const __m128 one = load(ONE_LANES);
+    const __m128 guard = load(GUARD_LANES);
     const __m128 k = _mm_set1_ps(dcCoef);
     for (int v = 0; v < NUM_VOICES; ++v) {
         if (!voiceOn[v]) continue;

@@ -57,8 +57,6 @@ constexpr float COMB_DELAY_MIN = 513.0f;          // 3 entries
 // entry; one entry more would read back the input just written, undelayed.
 constexpr float COMB_DELAY_MAX = 8191.0f * 256.0f;
 constexpr int COMB_POSITION_MASK = (1 << 21) - 1;
-// Cutoffs are kept finite and far above any usable rate's limit.
-constexpr float CUTOFF_CEILING = 1e7f;
 
 // A float clamped in float before it becomes an index; NaN gives 0.
 int tableIndex(float x, int last) {
@@ -73,16 +71,6 @@ float clampTo(float x, float lo, float hi) {
     return x < hi ? x : hi;
 }
 
-float sanitizeCutoff(float hz) {
-    if (!(hz > 0.0f)) return 0.0f;
-    return hz < CUTOFF_CEILING ? hz : CUTOFF_CEILING;
-}
-
-// The 0..1 cutoff scale spans ten octaves; the power of two is taken in double.
-float octaveExponent(float x) {
-    if (x > 0.0f) return x > 1.0f ? 10.0f : 10.0f * x;
-    return 0.0f;
-}
 
 // The comb output: held to +-100, otherwise lifted by the denormal guard.
 float limitComb(float v) {
@@ -93,26 +81,28 @@ float limitComb(float v) {
 
 bool isSubnormal(float x) { return std::fpclassify(x) == FP_SUBNORMAL; }
 
-// A constant in all four lanes, kept in memory so that using it costs one
-// load rather than a load and a broadcast.
+// Vector constants, one value in all four lanes. They are filled when the
+// library loads rather than written as constant expressions: a constant the
+// compiler can see it rebuilds from a scalar at every use (a load and a
+// shuffle), one it must read from memory folds into the instruction.
 struct alignas(16) Lanes {
     float value[4];
 };
-constexpr Lanes allLanes(float x) { return {{x, x, x, x}}; }
+Lanes allLanes(float x) { return {{x, x, x, x}}; }
 inline __m128 load(const Lanes& lanes) { return _mm_load_ps(lanes.value); }
 
-constexpr Lanes SIGN_LANES = allLanes(-0.0f);
-constexpr Lanes HUGE_LANES = allLanes(1e30f);
-constexpr Lanes INPUT_SCALE_LANES = allLanes(INPUT_SCALE);
-constexpr Lanes OUTPUT_SCALE_LANES = allLanes(OUTPUT_SCALE);
-constexpr Lanes GUARD_LANES = allLanes(DENORMAL_GUARD);
-constexpr Lanes SQRT2_LANES = allLanes(SQRT2);
-constexpr Lanes TWO_LANES = allLanes(2.0f);
-constexpr Lanes BAND_SATURATION_LANES = allLanes(BAND_SATURATION);
-constexpr Lanes CUTOFF_BIAS_LANES = allLanes(0.001f);
-constexpr Lanes TABLE_SCALE_LANES = allLanes(262143.0f);
-constexpr Lanes TABLE_LAST_LANES = allLanes(static_cast<float>(TABLE_LAST));
-constexpr Lanes MOVE_THRESHOLD_LANES = allLanes(0.00001f);
+const Lanes SIGN_LANES = allLanes(-0.0f);
+const Lanes HUGE_LANES = allLanes(1e30f);
+const Lanes INPUT_SCALE_LANES = allLanes(INPUT_SCALE);
+const Lanes OUTPUT_SCALE_LANES = allLanes(OUTPUT_SCALE);
+const Lanes GUARD_LANES = allLanes(DENORMAL_GUARD);
+const Lanes SQRT2_LANES = allLanes(SQRT2);
+const Lanes TWO_LANES = allLanes(2.0f);
+const Lanes BAND_SATURATION_LANES = allLanes(BAND_SATURATION);
+const Lanes CUTOFF_BIAS_LANES = allLanes(0.001f);
+const Lanes TABLE_SCALE_LANES = allLanes(262143.0f);
+const Lanes TABLE_LAST_LANES = allLanes(static_cast<float>(TABLE_LAST));
+const Lanes MOVE_THRESHOLD_LANES = allLanes(0.00001f);
 const Lanes BAND_TURN_LANES = allLanes(BAND_TURN);
 const Lanes BAND_FLOOR_LANES = allLanes(-BAND_TURN);
 
@@ -234,57 +224,7 @@ void TFilter::setDistort(float d) {
     distortGain = std::exp2(6.0f * d) - 1.0f;
 }
 
-inline float TFilter::exponentPower(int channel, float e) {
-    // The double-precision power is the costliest step of a call; a held
-    // cutoff, or equal positions on both channels, reuse the last result.
-    if (e != powerExponent[channel]) {
-        powerExponent[channel] = e;
-        if (channel == 1 && e == powerExponent[0])
-            powerValue[1] = powerValue[0];
-        else
-            powerValue[channel] = static_cast<float>(std::exp2(static_cast<double>(e)));
-    }
-    return powerValue[channel];
-}
-
 float TFilter::octavePower(int channel, float position) { return exponentPower(channel, octaveExponent(position)); }
-
-void TFilter::process(float freq, float spreadFactor, stereoStruct cutoffOffset, float resonance,
-                      float vowelMix, const stereoOverStruct& in, stereoOverStruct& out) {
-    // Locals throughout: out may alias any member as far as the compiler
-    // knows, and the power's library call would force reloads.
-    const float offsetLeft = finiteOrZero(cutoffOffset.left);
-    const float offsetRight = finiteOrZero(cutoffOffset.right);
-    spread = spreadFactor;
-    offset[0] = offsetLeft;
-    offset[1] = offsetRight;
-    float resonanceQ = resonance < 0.0f ? 0.0f : (resonance > 1.0f ? 0.95f : resonance * 0.95f);
-    if (!(resonanceQ >= 0.0f)) resonanceQ = 0.0f;
-    inputs.q = resonanceQ;
-    inputs.vowel = clampTo(vowelMix, 0.0f, 1.0f);
-
-    if (!std::isfinite(freq)) freq = smoothFreq;  // a bad value must not stick in the smoother
-    // The guard keeps a smoother gliding towards 0 out of the subnormal range.
-    const float smoothed = direct ? freq : freq * 0.01f + smoothFreq * 0.99f + DENORMAL_GUARD;
-    smoothFreq = smoothed;
-    direct = false;
-
-    const float exponentLeft = octaveExponent(((((offsetLeft + env) + lfo) + vel) + mod) + smoothed);
-    // Equal offsets give equal positions (at most a zero's sign differs,
-    // which the exponent drops), so the right channel's sum is skipped.
-    const float exponentRight = offsetRight == offsetLeft
-                                    ? exponentLeft
-                                    : octaveExponent(((((offsetRight + env) + lfo) + vel) + mod) + smoothed);
-    const float powerLeft = exponentPower(0, exponentLeft);
-    const float powerRight = exponentPower(1, exponentRight);
-    inputs.cutoff[0] = sanitizeCutoff(powerLeft * track / spreadFactor * 20.0f);
-    inputs.cutoff[1] = sanitizeCutoff(track * powerRight * spreadFactor * 20.0f);
-    if (type == TYPE_OFF) {
-        out = in;
-        return;
-    }
-    runFrame(in, out);
-}
 
 void TFilter::process(stereoStruct freq, stereoStruct cutoffOffset, float resonance, float vowelMix,
                       const stereoOverStruct& in, stereoOverStruct& out) {
@@ -609,7 +549,7 @@ void TFilter::runStateVariableFrame(const stereoOverStruct& in, stereoOverStruct
     _mm_storeu_ps(out.lane, _mm_mul_ps(_mm_movelh_ps(first, second), load(OUTPUT_SCALE_LANES)));
 }
 
-inline void TFilter::runFrame(const stereoOverStruct& in, stereoOverStruct& out) {
+void TFilter::runFrame(const stereoOverStruct& in, stereoOverStruct& out) {
     // A cutoff, q or vowel that moved by more than 1e-5 (a lane each, as
     // |now - then| > 1e-5 per value), or a new type, recomputes the coefficients.
     static_assert(sizeof(CoefficientInputs) == 4 * sizeof(float));

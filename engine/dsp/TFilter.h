@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 
+#include "engine/dsp/SampleMath.h"
 #include "engine/dsp/StereoTypes.h"
 
 class TFilter {
@@ -55,7 +56,8 @@ public:
     float getFreq() const { return smoothFreq + offset[0]; }
 
     // Single-cutoff call: one host frame (two sub-samples). In all three
-    // process calls `in` and `out` may be the same frame.
+    // process calls `in` and `out` may be the same frame. Inline: the block
+    // loop calls it for every voice and frame.
     void process(float freq, float spreadFactor, stereoStruct cutoffOffset, float resonance,
                  float vowelMix, const stereoOverStruct& in, stereoOverStruct& out);
     // Cutoff-pair call: separate left and right cutoffs, no spread.
@@ -96,6 +98,26 @@ private:
         float formantB0[4], formantA1[4], formantA2[4];
         int combDelay;                  // in 1/256 of a sub-sample
     };
+
+    // Cutoffs are kept finite and far above any usable rate's limit.
+    static constexpr float CUTOFF_CEILING = 1e7f;
+    // Keeps a smoother gliding towards 0 out of the subnormal range.
+    static constexpr float SMOOTHER_GUARD = 1e-15f;
+
+    static float sanitizeCutoff(float hz) {
+        if (!(hz > 0.0f)) return 0.0f;
+        return hz < CUTOFF_CEILING ? hz : CUTOFF_CEILING;
+    }
+    // The 0..1 cutoff scale spans ten octaves; the power of two is taken in double.
+    static float octaveExponent(float x) {
+        if (x > 0.0f) return x > 1.0f ? 10.0f : 10.0f * x;
+        return 0.0f;
+    }
+    // 0..1, NaN to 0.
+    static float clampUnit(float x) {
+        if (!(x > 0.0f)) return 0.0f;
+        return x < 1.0f ? x : 1.0f;
+    }
 
     float octavePower(int channel, float position);
     void updateCoefficients();
@@ -167,3 +189,52 @@ private:
     float bpIn[3] = {0.0f, 0.0f, 0.0f};
     float bpOut[3] = {0.0f, 0.0f, 0.0f};
 };
+
+inline float TFilter::exponentPower(int channel, float e) {
+    // The double-precision power is the costliest step of a call; a held
+    // cutoff, or equal positions on both channels, reuse the last result.
+    if (e != powerExponent[channel]) {
+        powerExponent[channel] = e;
+        if (channel == 1 && e == powerExponent[0])
+            powerValue[1] = powerValue[0];
+        else
+            powerValue[channel] = static_cast<float>(std::exp2(static_cast<double>(e)));
+    }
+    return powerValue[channel];
+}
+
+inline void TFilter::process(float freq, float spreadFactor, stereoStruct cutoffOffset, float resonance,
+                             float vowelMix, const stereoOverStruct& in, stereoOverStruct& out) {
+    // Locals throughout: out may alias any member as far as the compiler
+    // knows, and the power's library call would force reloads.
+    const float offsetLeft = finiteOrZero(cutoffOffset.left);
+    const float offsetRight = finiteOrZero(cutoffOffset.right);
+    spread = spreadFactor;
+    offset[0] = offsetLeft;
+    offset[1] = offsetRight;
+    float resonanceQ = resonance < 0.0f ? 0.0f : (resonance > 1.0f ? 0.95f : resonance * 0.95f);
+    if (!(resonanceQ >= 0.0f)) resonanceQ = 0.0f;
+    inputs.q = resonanceQ;
+    inputs.vowel = clampUnit(vowelMix);
+
+    if (!std::isfinite(freq)) freq = smoothFreq;  // a bad value must not stick in the smoother
+    const float smoothed = direct ? freq : freq * 0.01f + smoothFreq * 0.99f + SMOOTHER_GUARD;
+    smoothFreq = smoothed;
+    direct = false;
+
+    const float exponentLeft = octaveExponent(((((offsetLeft + env) + lfo) + vel) + mod) + smoothed);
+    // Equal offsets give equal positions (at most a zero's sign differs,
+    // which the exponent drops), so the right channel's sum is skipped.
+    const float exponentRight = offsetRight == offsetLeft
+                                    ? exponentLeft
+                                    : octaveExponent(((((offsetRight + env) + lfo) + vel) + mod) + smoothed);
+    const float powerLeft = exponentPower(0, exponentLeft);
+    const float powerRight = exponentPower(1, exponentRight);
+    inputs.cutoff[0] = sanitizeCutoff(powerLeft * track / spreadFactor * 20.0f);
+    inputs.cutoff[1] = sanitizeCutoff(track * powerRight * spreadFactor * 20.0f);
+    if (type == TYPE_OFF) {
+        out = in;
+        return;
+    }
+    runFrame(in, out);
+}
