@@ -482,10 +482,11 @@ void APlugin::doFilter() {
         const float offset =
             (2.0f * (movementAmount + dest[destination::MOVEMENT_TO_FILTER]) - 1.0f) * movement.movementSmoothed[v] +
             dest[destination::FILTER_FREQUENCY];
-        const stereoOverStruct in = voices.voiceFrame[v];
+        // The filter reads its whole frame before it writes: in and out may be one frame.
+        stereoOverStruct& frame = voices.voiceFrame[v];
         filter.process(frequency, units.filterSpread[v](spreadParameter + dest[destination::FILTER_SPREAD]), {offset, offset},
                        std::clamp(resonance + dest[destination::FILTER_RESONANCE], 0.0f, 1.0f),
-                       std::clamp(vowel + dest[destination::FILTER_VOWEL], 0.0f, 1.0f), in, voices.voiceFrame[v]);
+                       std::clamp(vowel + dest[destination::FILTER_VOWEL], 0.0f, 1.0f), frame, frame);
     }
 }
 
