@@ -5,6 +5,9 @@
 #include <emmintrin.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
 
 namespace {
 
@@ -13,11 +16,6 @@ constexpr float PI = 3.1415925f;
 // Below this drive the shaped signal is blended with the dry one, so that the
 // distortion fades in instead of switching on.
 constexpr float BLEND_RANGE = 0.05f;
-
-float clamp01(float x) {
-    if (!(x > 0.0f)) return 0.0f;
-    return x < 1.0f ? x : 1.0f;
-}
 
 bool isSubnormal(float x) { return std::fpclassify(x) == FP_SUBNORMAL; }
 
@@ -35,6 +33,7 @@ const Lanes SIGN_LANES = allLanes(-0.0f);
 const Lanes HUGE_LANES = allLanes(1e30f);
 const Lanes ONE_LANES = allLanes(1.0f);
 const Lanes GUARD_LANES = allLanes(DENORMAL_GUARD);
+const Lanes FLOAT_MAX_LANES = allLanes(std::numeric_limits<float>::max());
 
 using Shape = TDistortion::Shape;
 
@@ -170,10 +169,52 @@ void TDistortion::setSampleRate(float sampleRate) {
 
 void TDistortion::setType(int kind) { distortType = (kind > OFF && kind < NUM_KINDS) ? kind : OFF; }
 
+namespace {
+
+// Four of the 16 voice flags as lane masks (all ones where the flag is set).
+__m128 flagMask(const bool flags[], int first) {
+    static_assert(sizeof(bool) == 1);
+    std::int32_t bytes;
+    std::memcpy(&bytes, flags + first, 4);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i words = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(bytes), zero), zero);
+    return _mm_castsi128_ps(_mm_cmpgt_epi32(words, zero));
+}
+
+}  // namespace
+
+void TDistortion::updateDrives(const bool voiceOn[NUM_VOICES], const bool voiceJustStarted[NUM_VOICES], float amount,
+                               const float destAmount[NUM_VOICES]) {
+    // Four voices at a time; every lane goes through the scalar steps in
+    // their order, and voices that are off keep both values.
+    const __m128 target = _mm_set1_ps(amount);
+    const __m128 takenPart = _mm_mul_ps(_mm_set1_ps(1.0f - 0.9f), target);
+    const __m128 signBit = load(SIGN_LANES);
+    for (int first = 0; first < NUM_VOICES; first += 4) {
+        const __m128 on = flagMask(voiceOn, first);
+        const __m128 started = flagMask(voiceJustStarted, first);
+        const __m128 previous = _mm_loadu_ps(&smoothedDrive[first]);
+        const __m128 glided = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(0.9f), previous), takenPart);
+        __m128 smoothed = _mm_or_ps(_mm_and_ps(started, target), _mm_andnot_ps(started, glided));
+        // A drive decaying towards 0 would end as a subnormal; 1e-12 is far below audibility.
+        const __m128 negligible = _mm_cmplt_ps(_mm_andnot_ps(signBit, smoothed), _mm_set1_ps(1e-12f));
+        smoothed = _mm_andnot_ps(negligible, smoothed);
+        const __m128 modulation = _mm_loadu_ps(&destAmount[first]);
+        const __m128 finite = _mm_cmple_ps(_mm_andnot_ps(signBit, modulation), load(FLOAT_MAX_LANES));
+        // max then min: NaN and anything not above 0 give 0, as clamp01.
+        const __m128 drive = _mm_min_ps(_mm_max_ps(_mm_add_ps(smoothed, _mm_and_ps(modulation, finite)), _mm_setzero_ps()),
+                                        load(ONE_LANES));
+        _mm_storeu_ps(&smoothedDrive[first], _mm_or_ps(_mm_and_ps(on, smoothed), _mm_andnot_ps(on, previous)));
+        _mm_storeu_ps(&lastDrive[first],
+                      _mm_or_ps(_mm_and_ps(on, drive), _mm_andnot_ps(on, _mm_loadu_ps(&lastDrive[first]))));
+    }
+}
+
 template <int K>
 void TDistortion::processKind(stereoOverStruct frames[NUM_VOICES], const bool voiceOn[NUM_VOICES],
                               const bool voiceJustStarted[NUM_VOICES], float amount,
                               const float destAmount[NUM_VOICES], TRandSeed& seed) {
+    updateDrives(voiceOn, voiceJustStarted, amount, destAmount);
     const __m128 signBit = load(SIGN_LANES);
     const __m128 huge = load(HUGE_LANES);
     const __m128 one = load(ONE_LANES);
@@ -181,11 +222,7 @@ void TDistortion::processKind(stereoOverStruct frames[NUM_VOICES], const bool vo
     const __m128 k = _mm_set1_ps(dcCoef);
     for (int v = 0; v < NUM_VOICES; ++v) {
         if (!voiceOn[v]) continue;
-        smoothedDrive[v] = voiceJustStarted[v] ? amount : 0.9f * smoothedDrive[v] + (1.0f - 0.9f) * amount;
-        // A drive decaying towards 0 would end as a subnormal; 1e-12 is far below audibility.
-        if (std::fabs(smoothedDrive[v]) < 1e-12f) smoothedDrive[v] = 0.0f;
-        const float d = clamp01(smoothedDrive[v] + finiteOrZero(destAmount[v]));
-        lastDrive[v] = d;
+        const float d = lastDrive[v];
 
         stereoOverStruct& frame = frames[v];
         // A non-number enters as silence. The four lanes go through the same
