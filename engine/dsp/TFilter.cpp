@@ -278,6 +278,31 @@ inline void TFilter::updateStateVariableCoefficients() {
     coef[1].svfD = damping;
 }
 
+// updateStateVariableCoefficients() of two filters at once, the first's
+// channels in lanes 0 and 1, the second's in lanes 2 and 3.
+void TFilter::updateStateVariableCoefficients(TFilter& a, TFilter& b) {
+    const __m128 cutoffs = _mm_loadh_pi(_mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(a.inputs.cutoff)),
+                                        reinterpret_cast<const __m64*>(b.inputs.cutoff));
+    const __m128 limited = _mm_min_ps(cutoffs, _mm_setr_ps(a.maxCutoff, a.maxCutoff, b.maxCutoff, b.maxCutoff));
+    const __m128 w = _mm_add_ps(_mm_mul_ps(_mm_add_ps(limited, load(CUTOFF_BIAS_LANES)),
+                                           _mm_setr_ps(a.invOverRate, a.invOverRate, b.invOverRate, b.invOverRate)),
+                                load(GUARD_LANES));
+    const __m128 position = _mm_min_ps(_mm_max_ps(_mm_mul_ps(w, load(TABLE_SCALE_LANES)), _mm_setzero_ps()),
+                                       load(TABLE_LAST_LANES));
+    alignas(16) int index[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(index), _mm_cvttps_epi32(position));
+    const float dampingA = 1.0f - a.applied.q + DENORMAL_GUARD;
+    const float dampingB = 1.0f - b.applied.q + DENORMAL_GUARD;
+    a.coef[0].svfF = FilterSine[index[0]];
+    a.coef[1].svfF = FilterSine[index[1]];
+    b.coef[0].svfF = FilterSine[index[2]];
+    b.coef[1].svfF = FilterSine[index[3]];
+    a.coef[0].svfD = dampingA;
+    a.coef[1].svfD = dampingA;
+    b.coef[0].svfD = dampingB;
+    b.coef[1].svfD = dampingB;
+}
+
 void TFilter::updateCoefficients() {
     float w[2];
     int index[2];
@@ -515,9 +540,25 @@ void TFilter::runCombs(float x[2][2], float y[2][2]) {
     }
 }
 
+// One sub-sample of types 3-6 on every lane: the lanes hold channels (of one
+// voice or two) side by side, and each goes through the operations of
+// runStateVariable in the same order. Returns the type's output.
+template <int TYPE>
+inline __m128 stateVariableStep(__m128 input, __m128 f, __m128 d, __m128& low, __m128& band) {
+    const __m128 guard = load(GUARD_LANES);
+    const __m128 b = _mm_min_ps(_mm_max_ps(band, load(BAND_FLOOR_LANES)), load(BAND_TURN_LANES));
+    const __m128 saturated = _mm_sub_ps(b, _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(load(BAND_SATURATION_LANES), b), b), b));
+    const __m128 high = _mm_sub_ps(_mm_sub_ps(input, low), _mm_mul_ps(d, saturated));
+    band = _mm_add_ps(_mm_add_ps(_mm_mul_ps(high, f), saturated), guard);
+    low = _mm_add_ps(_mm_add_ps(_mm_mul_ps(band, f), low), guard);
+    if constexpr (TYPE == 3) return _mm_mul_ps(low, load(SQRT2_LANES));
+    else if constexpr (TYPE == 4) return _mm_mul_ps(high, load(SQRT2_LANES));
+    else if constexpr (TYPE == 5) return _mm_mul_ps(band, load(TWO_LANES));
+    else return _mm_mul_ps(_mm_sub_ps(low, high), load(SQRT2_LANES));
+}
+
 // Types 3-6, both channels at once in lanes 0 and 1, the state held in
-// registers across the two sub-samples. Every lane goes through the
-// operations of runStateVariable in the same order.
+// registers across the two sub-samples.
 template <int TYPE>
 void TFilter::runStateVariableFrame(const stereoOverStruct& in, stereoOverStruct& out) {
     static_assert(offsetof(ChannelState, svfBand) == offsetof(ChannelState, svfLow) + sizeof(float));
@@ -529,48 +570,85 @@ void TFilter::runStateVariableFrame(const stereoOverStruct& in, stereoOverStruct
     const __m128 history = loadChannelPair(&state[0].svfLow, &state[1].svfLow);
     __m128 low = history;
     __m128 band = _mm_movehl_ps(history, history);
-    const __m128 guard = load(GUARD_LANES);
-    const __m128 sqrt2 = load(SQRT2_LANES);
-
-    const auto step = [&](__m128 input) {
-        const __m128 b = _mm_min_ps(_mm_max_ps(band, load(BAND_FLOOR_LANES)), load(BAND_TURN_LANES));
-        const __m128 saturated = _mm_sub_ps(b, _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(load(BAND_SATURATION_LANES), b), b), b));
-        const __m128 high = _mm_sub_ps(_mm_sub_ps(input, low), _mm_mul_ps(d, saturated));
-        band = _mm_add_ps(_mm_add_ps(_mm_mul_ps(high, f), saturated), guard);
-        low = _mm_add_ps(_mm_add_ps(_mm_mul_ps(band, f), low), guard);
-        if constexpr (TYPE == 3) return _mm_mul_ps(low, sqrt2);
-        else if constexpr (TYPE == 4) return _mm_mul_ps(high, sqrt2);
-        else if constexpr (TYPE == 5) return _mm_mul_ps(band, load(TWO_LANES));
-        else return _mm_mul_ps(_mm_sub_ps(low, high), sqrt2);
-    };
-    const __m128 first = step(x);
-    const __m128 second = step(_mm_movehl_ps(x, x));
+    const __m128 first = stateVariableStep<TYPE>(x, f, d, low, band);
+    const __m128 second = stateVariableStep<TYPE>(_mm_movehl_ps(x, x), f, d, low, band);
     storeChannelPair(low, band, &state[0].svfLow, &state[1].svfLow);
     _mm_storeu_ps(out.lane, _mm_mul_ps(_mm_movelh_ps(first, second), load(OUTPUT_SCALE_LANES)));
 }
 
-void TFilter::runFrame(const stereoOverStruct& in, stereoOverStruct& out) {
-    // A cutoff, q or vowel that moved by more than 1e-5 (a lane each, as
-    // |now - then| > 1e-5 per value), or a new type, recomputes the coefficients.
+// Types 3-6 for two voices: lanes 0 and 1 hold the first voice's channels,
+// lanes 2 and 3 the second's.
+template <int TYPE>
+void TFilter::runStateVariablePair(TFilter& a, stereoOverStruct& frameA, TFilter& b, stereoOverStruct& frameB) {
+    const __m128 xa = scaledInput(frameA);
+    const __m128 xb = scaledInput(frameB);
+    const __m128 coefficientsA = loadChannelPair(&a.coef[0].svfF, &a.coef[1].svfF);
+    const __m128 coefficientsB = loadChannelPair(&b.coef[0].svfF, &b.coef[1].svfF);
+    const __m128 f = _mm_movelh_ps(coefficientsA, coefficientsB);
+    const __m128 d = _mm_movehl_ps(coefficientsB, coefficientsA);
+    const __m128 historyA = loadChannelPair(&a.state[0].svfLow, &a.state[1].svfLow);
+    const __m128 historyB = loadChannelPair(&b.state[0].svfLow, &b.state[1].svfLow);
+    __m128 low = _mm_movelh_ps(historyA, historyB);
+    __m128 band = _mm_movehl_ps(historyB, historyA);
+    const __m128 scale = load(OUTPUT_SCALE_LANES);
+    const __m128 first = _mm_mul_ps(stateVariableStep<TYPE>(_mm_movelh_ps(xa, xb), f, d, low, band), scale);
+    const __m128 second = _mm_mul_ps(stateVariableStep<TYPE>(_mm_movehl_ps(xb, xa), f, d, low, band), scale);
+    storeChannelPair(low, band, &a.state[0].svfLow, &a.state[1].svfLow);
+    const __m128 historyOfB = _mm_unpackhi_ps(low, band);
+    _mm_storel_pi(reinterpret_cast<__m64*>(&b.state[0].svfLow), historyOfB);
+    _mm_storeh_pi(reinterpret_cast<__m64*>(&b.state[1].svfLow), historyOfB);
+    _mm_storeu_ps(frameA.lane, _mm_movelh_ps(first, second));
+    _mm_storeu_ps(frameB.lane, _mm_movehl_ps(second, first));
+}
+
+// True when a cutoff, q or vowel moved by more than 1e-5 (a lane each, as
+// |now - then| > 1e-5 per value), or the type changed, since the
+// coefficients were last computed; they are then taken as computed.
+inline bool TFilter::takeMovedInputs() {
     static_assert(sizeof(CoefficientInputs) == 4 * sizeof(float));
     const __m128 now = _mm_load_ps(&inputs.cutoff[0]);
     const __m128 then = _mm_load_ps(&applied.cutoff[0]);
     const __m128 moved = _mm_cmpgt_ps(_mm_andnot_ps(load(SIGN_LANES), _mm_sub_ps(now, then)), load(MOVE_THRESHOLD_LANES));
-    if (_mm_movemask_ps(moved) != 0 || type != prevType) {
-        prevType = type;
-        applied = inputs;
-        if (type >= 3 && type <= 6)
-            updateStateVariableCoefficients();
-        else
-            updateCoefficients();
-    }
+    if (_mm_movemask_ps(moved) == 0 && type == prevType) return false;
+    prevType = type;
+    applied = inputs;
+    return true;
+}
 
+inline void TFilter::updateIfMoved() {
+    if (!takeMovedInputs()) return;
+    if (isPlainStateVariable())
+        updateStateVariableCoefficients();
+    else
+        updateCoefficients();
+}
+
+void TFilter::runFrame(const stereoOverStruct& in, stereoOverStruct& out) {
+    updateIfMoved();
     switch (type) {
     case 3: runStateVariableFrame<3>(in, out); break;
     case 4: runStateVariableFrame<4>(in, out); break;
     case 5: runStateVariableFrame<5>(in, out); break;
     case 6: runStateVariableFrame<6>(in, out); break;
     default: runFamilies(in, out); break;
+    }
+}
+
+void TFilter::processStateVariablePair(TFilter& first, stereoOverStruct& firstFrame, TFilter& second,
+                                       stereoOverStruct& secondFrame) {
+    const bool firstMoved = first.takeMovedInputs();
+    const bool secondMoved = second.takeMovedInputs();
+    if (firstMoved && secondMoved) {
+        updateStateVariableCoefficients(first, second);
+    } else {
+        if (firstMoved) first.updateStateVariableCoefficients();
+        if (secondMoved) second.updateStateVariableCoefficients();
+    }
+    switch (first.type) {
+    case 3: runStateVariablePair<3>(first, firstFrame, second, secondFrame); break;
+    case 4: runStateVariablePair<4>(first, firstFrame, second, secondFrame); break;
+    case 5: runStateVariablePair<5>(first, firstFrame, second, secondFrame); break;
+    default: runStateVariablePair<6>(first, firstFrame, second, secondFrame); break;
     }
 }
 

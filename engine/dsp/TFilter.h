@@ -66,6 +66,18 @@ public:
     // The per-type core with the cutoffs, q and vowel already stored.
     void process(const stereoOverStruct& in, stereoOverStruct& out);
 
+    // The single-cutoff call in two steps, so that the block loop can run two
+    // voices' recursions side by side. prepare() takes the call's arguments
+    // and returns false when the type passes the frame unchanged; otherwise
+    // the frame goes through process(in, out) or, for two voices of one plain
+    // state-variable type, through processStateVariablePair().
+    bool prepare(float freq, float spreadFactor, stereoStruct cutoffOffset, float resonance, float vowelMix);
+    bool isPlainStateVariable() const { return type >= 3 && type <= 6; }
+    // Two prepared voices whose filters have the same type, 3 to 6; each
+    // frame is filtered in place, with the result process() would give.
+    static void processStateVariablePair(TFilter& first, stereoOverStruct& firstFrame, TFilter& second,
+                                         stereoOverStruct& secondFrame);
+
     // Band-pass section: freq in Hz, width 0..0.99 (0 is the narrowest).
     void setBP(float freq, float width, float gain, bool directFreq);
     void processBP(float in0, float in1, float& out0, float& out1);
@@ -132,6 +144,11 @@ private:
     void runCombs(float x[2][2], float y[2][2]);
     float exponentPower(int channel, float e);
     void runFrame(const stereoOverStruct& in, stereoOverStruct& out);
+    bool takeMovedInputs();
+    void updateIfMoved();
+    static void updateStateVariableCoefficients(TFilter& a, TFilter& b);
+    template <int TYPE>
+    static void runStateVariablePair(TFilter& a, stereoOverStruct& frameA, TFilter& b, stereoOverStruct& frameB);
     void runFamilies(const stereoOverStruct& in, stereoOverStruct& out);
     void updateStateVariableCoefficients();
     template <int TYPE>
@@ -203,10 +220,9 @@ inline float TFilter::exponentPower(int channel, float e) {
     return powerValue[channel];
 }
 
-inline void TFilter::process(float freq, float spreadFactor, stereoStruct cutoffOffset, float resonance,
-                             float vowelMix, const stereoOverStruct& in, stereoOverStruct& out) {
-    // Locals throughout: out may alias any member as far as the compiler
-    // knows, and the power's library call would force reloads.
+inline bool TFilter::prepare(float freq, float spreadFactor, stereoStruct cutoffOffset, float resonance,
+                             float vowelMix) {
+    // Locals throughout: after the power's library call, members would be reloaded.
     const float offsetLeft = finiteOrZero(cutoffOffset.left);
     const float offsetRight = finiteOrZero(cutoffOffset.right);
     spread = spreadFactor;
@@ -232,9 +248,13 @@ inline void TFilter::process(float freq, float spreadFactor, stereoStruct cutoff
     const float powerRight = exponentPower(1, exponentRight);
     inputs.cutoff[0] = sanitizeCutoff(powerLeft * track / spreadFactor * 20.0f);
     inputs.cutoff[1] = sanitizeCutoff(track * powerRight * spreadFactor * 20.0f);
-    if (type == TYPE_OFF) {
+    return type != TYPE_OFF;
+}
+
+inline void TFilter::process(float freq, float spreadFactor, stereoStruct cutoffOffset, float resonance,
+                             float vowelMix, const stereoOverStruct& in, stereoOverStruct& out) {
+    if (prepare(freq, spreadFactor, cutoffOffset, resonance, vowelMix))
+        runFrame(in, out);
+    else
         out = in;
-        return;
-    }
-    runFrame(in, out);
 }
