@@ -143,6 +143,7 @@ void TFilter::init(float sampleRate) {
     spread = 1.0f;
     smoothFreq = 0.5f;
     track = 1.0f;
+    trackOctaves = std::numeric_limits<float>::quiet_NaN();
     inputs.q = applied.q = applied.vowel = inputs.vowel = 0.0f;
     offset[0] = offset[1] = 0.0f;
     powerExponent[0] = powerExponent[1] = 0.0f;
@@ -212,7 +213,10 @@ void TFilter::setType(int newType, bool resetOnChange) {
 void TFilter::setTrack(float amount, float note) {
     // Held to +-64 octaves so that the factor stays a finite, non-zero float.
     const float octaves = clampTo(finiteOrZero(amount * note), -64.0f, 64.0f);
-    track = std::exp2(octaves);
+    if (octaves != trackOctaves) {
+        trackOctaves = octaves;
+        track = std::exp2(octaves);
+    }
 }
 
 void TFilter::setVel(float amount, float velocity) { vel = finiteOrZero((velocity - 0.5f) * amount); }

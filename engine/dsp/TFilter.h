@@ -175,6 +175,8 @@ private:
     float invOverRate = 1.0f / 88200.0f;
     float maxCutoff = 17640.0f;
     float track = 1.0f;
+    // The octaves track was last computed for (NaN: none yet); a held note keeps them.
+    float trackOctaves = std::numeric_limits<float>::quiet_NaN();
     float vel = 0.0f, mod = 0.0f, env = 0.0f, lfo = 0.0f;
     float distort = 0.0f, distortGain = 0.0f;
     int ringIndex = 0;
