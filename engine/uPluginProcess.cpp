@@ -478,6 +478,12 @@ void APlugin::doFilter() {
     // voice waits here for a partner of the same type. The voices' filters
     // share nothing, so the order in which they run does not matter.
     int waiting = -1;
+    // std::clamp(x, 0, 1) written as a min then a max, which compile to
+    // minss and maxss without a branch; a NaN passes through as it does there.
+    const auto clampUnit = [](float x) {
+        const float upper = 1.0f < x ? 1.0f : x;
+        return 0.0f > upper ? 0.0f : upper;
+    };
     for (int v = 0; v < NUM_VOICES; ++v) {
         if (!voices.voiceOn[v]) continue;
         const auto& dest = mod.voiceModDest(v);
@@ -488,8 +494,8 @@ void APlugin::doFilter() {
             dest[destination::FILTER_FREQUENCY];
         // Type 0 leaves the frame as it is.
         if (!filter.prepare(frequency, units.filterSpread[v](spreadParameter + dest[destination::FILTER_SPREAD]),
-                            {offset, offset}, std::clamp(resonance + dest[destination::FILTER_RESONANCE], 0.0f, 1.0f),
-                            std::clamp(vowel + dest[destination::FILTER_VOWEL], 0.0f, 1.0f)))
+                            {offset, offset}, clampUnit(resonance + dest[destination::FILTER_RESONANCE]),
+                            clampUnit(vowel + dest[destination::FILTER_VOWEL])))
             continue;
         // The filter reads its whole frame before it writes: in and out may be one frame.
         stereoOverStruct& frame = voices.voiceFrame[v];
