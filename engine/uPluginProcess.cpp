@@ -474,6 +474,16 @@ void APlugin::doFilter() {
     const float vowel = paramValue(tag::FILTER_VOWEL);
     const float lfoAmount = 2.0f * paramValue(tag::FILTER_LFO) - 1.0f;
     const float movementAmount = paramValue(tag::MOVEMENT_TO_FILTER);
+    // The plain state-variable types run two voices side by side: a prepared
+    // voice waits here for a partner of the same type. The voices' filters
+    // share nothing, so the order in which they run does not matter.
+    int waiting = -1;
+    // std::clamp(x, 0, 1) written as a min then a max, which compile to
+    // minss and maxss without a branch; a NaN passes through as it does there.
+    const auto clampUnit = [](float x) {
+        const float upper = 1.0f < x ? 1.0f : x;
+        return 0.0f > upper ? 0.0f : upper;
+    };
     for (int v = 0; v < NUM_VOICES; ++v) {
         if (!voices.voiceOn[v]) continue;
         const auto& dest = mod.voiceModDest(v);
@@ -482,11 +492,29 @@ void APlugin::doFilter() {
         const float offset =
             (2.0f * (movementAmount + dest[destination::MOVEMENT_TO_FILTER]) - 1.0f) * movement.movementSmoothed[v] +
             dest[destination::FILTER_FREQUENCY];
-        const stereoOverStruct in = voices.voiceFrame[v];
-        filter.process(frequency, units.filterSpread[v](spreadParameter + dest[destination::FILTER_SPREAD]), {offset, offset},
-                       std::clamp(resonance + dest[destination::FILTER_RESONANCE], 0.0f, 1.0f),
-                       std::clamp(vowel + dest[destination::FILTER_VOWEL], 0.0f, 1.0f), in, voices.voiceFrame[v]);
+        // Type 0 leaves the frame as it is.
+        if (!filter.prepare(frequency, units.filterSpread[v](spreadParameter + dest[destination::FILTER_SPREAD]),
+                            {offset, offset}, clampUnit(resonance + dest[destination::FILTER_RESONANCE]),
+                            clampUnit(vowel + dest[destination::FILTER_VOWEL])))
+            continue;
+        // The filter reads its whole frame before it writes: in and out may be one frame.
+        stereoOverStruct& frame = voices.voiceFrame[v];
+        if (!filter.isPlainStateVariable()) {
+            filter.process(frame, frame);
+        } else if (waiting < 0) {
+            waiting = v;
+        } else {
+            TFilter& partner = units.voiceFilter[waiting];
+            if (partner.getType() == filter.getType()) {
+                TFilter::processStateVariablePair(partner, voices.voiceFrame[waiting], filter, frame);
+                waiting = -1;
+            } else {
+                partner.process(voices.voiceFrame[waiting], voices.voiceFrame[waiting]);
+                waiting = v;
+            }
+        }
     }
+    if (waiting >= 0) units.voiceFilter[waiting].process(voices.voiceFrame[waiting], voices.voiceFrame[waiting]);
 }
 
 void APlugin::mixVoice(int v) {

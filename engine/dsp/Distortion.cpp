@@ -2,9 +2,12 @@
 
 #include "engine/dsp/SampleMath.h"
 
-#include <xmmintrin.h>
+#include <emmintrin.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
 
 namespace {
 
@@ -14,12 +17,23 @@ constexpr float PI = 3.1415925f;
 // distortion fades in instead of switching on.
 constexpr float BLEND_RANGE = 0.05f;
 
-float clamp01(float x) {
-    if (!(x > 0.0f)) return 0.0f;
-    return x < 1.0f ? x : 1.0f;
-}
-
 bool isSubnormal(float x) { return std::fpclassify(x) == FP_SUBNORMAL; }
+
+// Vector constants, one value in all four lanes. They are filled when the
+// library loads rather than written as constant expressions: a constant the
+// compiler can see it rebuilds from a scalar at every use (a load and a
+// shuffle), one it must read from memory folds into the instruction.
+struct alignas(16) Lanes {
+    float value[4];
+};
+Lanes allLanes(float x) { return {{x, x, x, x}}; }
+inline __m128 load(const Lanes& lanes) { return _mm_load_ps(lanes.value); }
+
+const Lanes SIGN_LANES = allLanes(-0.0f);
+const Lanes HUGE_LANES = allLanes(1e30f);
+const Lanes ONE_LANES = allLanes(1.0f);
+const Lanes GUARD_LANES = allLanes(DENORMAL_GUARD);
+const Lanes FLOAT_MAX_LANES = allLanes(std::numeric_limits<float>::max());
 
 using Shape = TDistortion::Shape;
 
@@ -155,26 +169,67 @@ void TDistortion::setSampleRate(float sampleRate) {
 
 void TDistortion::setType(int kind) { distortType = (kind > OFF && kind < NUM_KINDS) ? kind : OFF; }
 
+namespace {
+
+// Four of the 16 voice flags as lane masks (all ones where the flag is set).
+__m128 flagMask(const bool flags[], int first) {
+    static_assert(sizeof(bool) == 1);
+    std::int32_t bytes;
+    std::memcpy(&bytes, flags + first, 4);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i words = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(bytes), zero), zero);
+    return _mm_castsi128_ps(_mm_cmpgt_epi32(words, zero));
+}
+
+}  // namespace
+
+void TDistortion::updateDrives(const bool voiceOn[NUM_VOICES], const bool voiceJustStarted[NUM_VOICES], float amount,
+                               const float destAmount[NUM_VOICES]) {
+    // Four voices at a time; every lane goes through the scalar steps in
+    // their order, and voices that are off keep both values.
+    const __m128 target = _mm_set1_ps(amount);
+    const __m128 takenPart = _mm_mul_ps(_mm_set1_ps(1.0f - 0.9f), target);
+    const __m128 signBit = load(SIGN_LANES);
+    for (int first = 0; first < NUM_VOICES; first += 4) {
+        const __m128 on = flagMask(voiceOn, first);
+        const __m128 started = flagMask(voiceJustStarted, first);
+        const __m128 previous = _mm_loadu_ps(&smoothedDrive[first]);
+        const __m128 glided = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(0.9f), previous), takenPart);
+        __m128 smoothed = _mm_or_ps(_mm_and_ps(started, target), _mm_andnot_ps(started, glided));
+        // A drive decaying towards 0 would end as a subnormal; 1e-12 is far below audibility.
+        const __m128 negligible = _mm_cmplt_ps(_mm_andnot_ps(signBit, smoothed), _mm_set1_ps(1e-12f));
+        smoothed = _mm_andnot_ps(negligible, smoothed);
+        const __m128 modulation = _mm_loadu_ps(&destAmount[first]);
+        const __m128 finite = _mm_cmple_ps(_mm_andnot_ps(signBit, modulation), load(FLOAT_MAX_LANES));
+        // max then min: NaN and anything not above 0 give 0, as clamp01.
+        const __m128 drive = _mm_min_ps(_mm_max_ps(_mm_add_ps(smoothed, _mm_and_ps(modulation, finite)), _mm_setzero_ps()),
+                                        load(ONE_LANES));
+        _mm_storeu_ps(&smoothedDrive[first], _mm_or_ps(_mm_and_ps(on, smoothed), _mm_andnot_ps(on, previous)));
+        _mm_storeu_ps(&lastDrive[first],
+                      _mm_or_ps(_mm_and_ps(on, drive), _mm_andnot_ps(on, _mm_loadu_ps(&lastDrive[first]))));
+    }
+}
+
 template <int K>
 void TDistortion::processKind(stereoOverStruct frames[NUM_VOICES], const bool voiceOn[NUM_VOICES],
                               const bool voiceJustStarted[NUM_VOICES], float amount,
                               const float destAmount[NUM_VOICES], TRandSeed& seed) {
-    const float coef = dcCoef;
+    updateDrives(voiceOn, voiceJustStarted, amount, destAmount);
+    const __m128 signBit = load(SIGN_LANES);
+    const __m128 huge = load(HUGE_LANES);
+    const __m128 one = load(ONE_LANES);
+    const __m128 guard = load(GUARD_LANES);
+    const __m128 k = _mm_set1_ps(dcCoef);
     for (int v = 0; v < NUM_VOICES; ++v) {
         if (!voiceOn[v]) continue;
-        smoothedDrive[v] = voiceJustStarted[v] ? amount : 0.9f * smoothedDrive[v] + (1.0f - 0.9f) * amount;
-        // A drive decaying towards 0 would end as a subnormal; 1e-12 is far below audibility.
-        if (std::fabs(smoothedDrive[v]) < 1e-12f) smoothedDrive[v] = 0.0f;
-        const float d = clamp01(smoothedDrive[v] + finiteOrZero(destAmount[v]));
-        lastDrive[v] = d;
+        const float d = lastDrive[v];
 
         stereoOverStruct& frame = frames[v];
         // A non-number enters as silence. The four lanes go through the same
         // operations as one vector, which gives every lane its scalar result.
-        float dry[4];
         const __m128 input = _mm_loadu_ps(frame.lane);
-        const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), input);
-        _mm_storeu_ps(dry, _mm_and_ps(input, _mm_cmple_ps(magnitude, _mm_set1_ps(1e30f))));
+        const __m128 magnitude = _mm_andnot_ps(signBit, input);
+        const __m128 dry = _mm_and_ps(input, _mm_cmple_ps(magnitude, huge));
 
         if (shapeKind[v] != K || shapeDrive[v] != d) {
             shapeOf[v] = makeShape<K>(d);
@@ -184,47 +239,51 @@ void TDistortion::processKind(stereoOverStruct frames[NUM_VOICES], const bool vo
         // Copies: the frames are written through a pointer the compiler cannot
         // tell apart from these members, which it would otherwise reload.
         const Shape shape = shapeOf[v];
-        float y[4];
+        __m128 y;
         if constexpr (K == RATE) {
             // Sample-and-hold of the whole frame once per period of 2^(5d) frames.
             rateCounter[v] += 1.0f;
             if (rateCounter[v] > shape.k) {
                 rateCounter[v] -= shape.k;
-                for (int i = 0; i < 4; ++i) rateHold[v].lane[i] = dry[i];
+                _mm_storeu_ps(rateHold[v].lane, dry);
             }
-            for (int i = 0; i < 4; ++i) y[i] = rateHold[v].lane[i];
+            y = _mm_loadu_ps(rateHold[v].lane);
         } else if constexpr (K == SATURATE) {
             // (x + z) / (|z| + 1) with z = k x, lane by lane as shapeValue has it.
-            const __m128 guard = _mm_set1_ps(DENORMAL_GUARD);
-            const __m128 x = _mm_loadu_ps(dry);
-            const __m128 z = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(shape.k), x), guard);
-            const __m128 denominator = _mm_add_ps(_mm_andnot_ps(_mm_set1_ps(-0.0f), z), _mm_set1_ps(1.0f));
-            _mm_storeu_ps(y, _mm_add_ps(_mm_div_ps(_mm_add_ps(x, z), denominator), guard));
+            const __m128 z = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(shape.k), dry), guard);
+            const __m128 denominator = _mm_add_ps(_mm_andnot_ps(signBit, z), one);
+            y = _mm_add_ps(_mm_div_ps(_mm_add_ps(dry, z), denominator), guard);
         } else {
+            float x[4];
+            _mm_storeu_ps(x, dry);
             float noise[4] = {0.0f, 0.0f, 0.0f, 0.0f};
             if constexpr (K == NOISE)
                 for (float& r : noise) r = (static_cast<float>(seed.step()) * 4.656613e-10f + 1.0f) * 0.5f;
-            for (int i = 0; i < 4; ++i) y[i] = shapeValue<K>(dry[i], shape, noise[i], squareSign[v][i]);
+            float shaped[4];
+            for (int i = 0; i < 4; ++i) shaped[i] = shapeValue<K>(x[i], shape, noise[i], squareSign[v][i]);
+            y = _mm_loadu_ps(shaped);
         }
 
         // Shaping can add DC (rectification above all); a one-pole high-pass per
-        // channel takes it out, first sub-sample then second.
-        for (int c = 0; c < 2; ++c) {
-            float s = dcState[v][c];
-            s = s + (y[c] - s) * coef + DENORMAL_GUARD;
-            y[c] -= s;
-            s = s + (y[c + 2] - s) * coef + DENORMAL_GUARD;
-            y[c + 2] -= s;
-            dcState[v][c] = s;
-        }
+        // channel takes it out, first sub-sample then second. Lanes 0 and 1
+        // carry the two channels through the blocker.
+        __m128 blocker = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(dcState[v]));
+        blocker = _mm_add_ps(_mm_add_ps(blocker, _mm_mul_ps(_mm_sub_ps(y, blocker), k)), guard);
+        const __m128 first = _mm_sub_ps(y, blocker);
+        const __m128 secondIn = _mm_movehl_ps(y, y);
+        blocker = _mm_add_ps(_mm_add_ps(blocker, _mm_mul_ps(_mm_sub_ps(secondIn, blocker), k)), guard);
+        const __m128 second = _mm_sub_ps(secondIn, blocker);
+        _mm_storel_pi(reinterpret_cast<__m64*>(dcState[v]), blocker);
+        const __m128 wetFrame = _mm_movelh_ps(first, second);
 
         if (d <= 0.0f) {
-            for (int i = 0; i < 4; ++i) frame.lane[i] = dry[i];
+            _mm_storeu_ps(frame.lane, dry);
         } else if (d < BLEND_RANGE) {
             const float wet = d / BLEND_RANGE;
-            for (int i = 0; i < 4; ++i) frame.lane[i] = (1.0f - wet) * dry[i] + wet * y[i];
+            _mm_storeu_ps(frame.lane, _mm_add_ps(_mm_mul_ps(_mm_set1_ps(1.0f - wet), dry),
+                                                 _mm_mul_ps(_mm_set1_ps(wet), wetFrame)));
         } else {
-            for (int i = 0; i < 4; ++i) frame.lane[i] = y[i];
+            _mm_storeu_ps(frame.lane, wetFrame);
         }
     }
 }

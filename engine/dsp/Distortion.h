@@ -49,6 +49,10 @@ public:
     };
 
 private:
+    // Smooths every sounding voice's drive towards amount and adds its
+    // modulation: the drives of the frame, in lastDrive.
+    void updateDrives(const bool voiceOn[NUM_VOICES], const bool voiceJustStarted[NUM_VOICES], float amount,
+                      const float destAmount[NUM_VOICES]);
     template <int K>
     void processKind(stereoOverStruct frames[NUM_VOICES], const bool voiceOn[NUM_VOICES],
                      const bool voiceJustStarted[NUM_VOICES], float amount, const float destAmount[NUM_VOICES],

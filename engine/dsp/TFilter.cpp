@@ -3,9 +3,10 @@
 #include "engine/dsp/FilterTables.h"
 #include "engine/dsp/SampleMath.h"
 
-#include <xmmintrin.h>
+#include <emmintrin.h>
 
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 
 namespace {
@@ -56,8 +57,6 @@ constexpr float COMB_DELAY_MIN = 513.0f;          // 3 entries
 // entry; one entry more would read back the input just written, undelayed.
 constexpr float COMB_DELAY_MAX = 8191.0f * 256.0f;
 constexpr int COMB_POSITION_MASK = (1 << 21) - 1;
-// Cutoffs are kept finite and far above any usable rate's limit.
-constexpr float CUTOFF_CEILING = 1e7f;
 
 // A float clamped in float before it becomes an index; NaN gives 0.
 int tableIndex(float x, int last) {
@@ -72,16 +71,6 @@ float clampTo(float x, float lo, float hi) {
     return x < hi ? x : hi;
 }
 
-float sanitizeCutoff(float hz) {
-    if (!(hz > 0.0f)) return 0.0f;
-    return hz < CUTOFF_CEILING ? hz : CUTOFF_CEILING;
-}
-
-// The 0..1 cutoff scale spans ten octaves; the power of two is taken in double.
-float octaveExponent(float x) {
-    if (x > 0.0f) return x > 1.0f ? 10.0f : 10.0f * x;
-    return 0.0f;
-}
 
 // The comb output: held to +-100, otherwise lifted by the denormal guard.
 float limitComb(float v) {
@@ -91,6 +80,56 @@ float limitComb(float v) {
 }
 
 bool isSubnormal(float x) { return std::fpclassify(x) == FP_SUBNORMAL; }
+
+// Vector constants, one value in all four lanes. They are filled when the
+// library loads rather than written as constant expressions: a constant the
+// compiler can see it rebuilds from a scalar at every use (a load and a
+// shuffle), one it must read from memory folds into the instruction.
+struct alignas(16) Lanes {
+    float value[4];
+};
+Lanes allLanes(float x) { return {{x, x, x, x}}; }
+inline __m128 load(const Lanes& lanes) { return _mm_load_ps(lanes.value); }
+
+const Lanes SIGN_LANES = allLanes(-0.0f);
+const Lanes HUGE_LANES = allLanes(1e30f);
+const Lanes INPUT_SCALE_LANES = allLanes(INPUT_SCALE);
+const Lanes OUTPUT_SCALE_LANES = allLanes(OUTPUT_SCALE);
+const Lanes GUARD_LANES = allLanes(DENORMAL_GUARD);
+const Lanes SQRT2_LANES = allLanes(SQRT2);
+const Lanes TWO_LANES = allLanes(2.0f);
+const Lanes BAND_SATURATION_LANES = allLanes(BAND_SATURATION);
+const Lanes CUTOFF_BIAS_LANES = allLanes(0.001f);
+const Lanes TABLE_SCALE_LANES = allLanes(262143.0f);
+const Lanes TABLE_LAST_LANES = allLanes(static_cast<float>(TABLE_LAST));
+const Lanes MOVE_THRESHOLD_LANES = allLanes(0.00001f);
+const Lanes BAND_TURN_LANES = allLanes(BAND_TURN);
+const Lanes BAND_FLOOR_LANES = allLanes(-BAND_TURN);
+
+// The frame's four lanes scaled into the recursions' range; a value that is
+// not a finite number enters as silence rather than poisoning the state.
+// Packed operations give every lane its scalar result.
+inline __m128 scaledInput(const stereoOverStruct& in) {
+    const __m128 input = _mm_loadu_ps(in.lane);
+    const __m128 finite = _mm_cmple_ps(_mm_andnot_ps(load(SIGN_LANES), input), load(HUGE_LANES));
+    return _mm_mul_ps(_mm_and_ps(input, finite), load(INPUT_SCALE_LANES));
+}
+
+// Two adjacent floats a, b of the left channel's struct and the same two of
+// the right channel's, as {a left, a right, b left, b right}: the two
+// channels then run side by side in lanes 0 and 1.
+inline __m128 loadChannelPair(const float* left, const float* right) {
+    const __m128 v = _mm_loadh_pi(_mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(left)),
+                                  reinterpret_cast<const __m64*>(right));
+    return _mm_shuffle_ps(v, v, _MM_SHUFFLE(3, 1, 2, 0));
+}
+
+// The inverse of loadChannelPair: lanes 0 and 1 of a and b back to the two structs.
+inline void storeChannelPair(__m128 a, __m128 b, float* left, float* right) {
+    const __m128 v = _mm_unpacklo_ps(a, b);
+    _mm_storel_pi(reinterpret_cast<__m64*>(left), v);
+    _mm_storeh_pi(reinterpret_cast<__m64*>(right), v);
+}
 
 }  // namespace
 
@@ -104,12 +143,13 @@ void TFilter::init(float sampleRate) {
     spread = 1.0f;
     smoothFreq = 0.5f;
     track = 1.0f;
-    q = prevQ = prevVowel = vowel = 0.0f;
+    trackOctaves = std::numeric_limits<float>::quiet_NaN();
+    inputs.q = applied.q = applied.vowel = inputs.vowel = 0.0f;
     offset[0] = offset[1] = 0.0f;
     powerExponent[0] = powerExponent[1] = 0.0f;
     powerValue[0] = powerValue[1] = 1.0f;
     smoothPair[0] = smoothPair[1] = 0.0f;
-    prevCutoff[0] = prevCutoff[1] = cutoff[0] = cutoff[1] = 0.0f;
+    applied.cutoff[0] = applied.cutoff[1] = inputs.cutoff[0] = inputs.cutoff[1] = 0.0f;
     vel = mod = env = lfo = 0.0f;
     distort = distortGain = 0.0f;
     ringIndex = 0;
@@ -173,7 +213,10 @@ void TFilter::setType(int newType, bool resetOnChange) {
 void TFilter::setTrack(float amount, float note) {
     // Held to +-64 octaves so that the factor stays a finite, non-zero float.
     const float octaves = clampTo(finiteOrZero(amount * note), -64.0f, 64.0f);
-    track = std::exp2(octaves);
+    if (octaves != trackOctaves) {
+        trackOctaves = octaves;
+        track = std::exp2(octaves);
+    }
 }
 
 void TFilter::setVel(float amount, float velocity) { vel = finiteOrZero((velocity - 0.5f) * amount); }
@@ -185,54 +228,15 @@ void TFilter::setDistort(float d) {
     distortGain = std::exp2(6.0f * d) - 1.0f;
 }
 
-float TFilter::octavePower(int channel, float position) {
-    // The double-precision power is the costliest step of a call; a held
-    // cutoff, or equal positions on both channels, reuse the last result.
-    const float e = octaveExponent(position);
-    if (e != powerExponent[channel]) {
-        powerExponent[channel] = e;
-        if (channel == 1 && e == powerExponent[0])
-            powerValue[1] = powerValue[0];
-        else
-            powerValue[channel] = static_cast<float>(std::exp2(static_cast<double>(e)));
-    }
-    return powerValue[channel];
-}
-
-void TFilter::process(float freq, float spreadFactor, stereoStruct cutoffOffset, float resonance,
-                      float vowelMix, const stereoOverStruct& in, stereoOverStruct& out) {
-    spread = spreadFactor;
-    offset[0] = finiteOrZero(cutoffOffset.left);
-    offset[1] = finiteOrZero(cutoffOffset.right);
-    q = resonance < 0.0f ? 0.0f : (resonance > 1.0f ? 0.95f : resonance * 0.95f);
-    if (!(q >= 0.0f)) q = 0.0f;
-    vowel = clampTo(vowelMix, 0.0f, 1.0f);
-
-    if (!std::isfinite(freq)) freq = smoothFreq;  // a bad value must not stick in the smoother
-    // The guard keeps a smoother gliding towards 0 out of the subnormal range.
-    smoothFreq = direct ? freq : freq * 0.01f + smoothFreq * 0.99f + DENORMAL_GUARD;
-    direct = false;
-
-    for (int c = 0; c < 2; ++c) {
-        const float x = ((((offset[c] + env) + lfo) + vel) + mod) + smoothFreq;
-        const float power = octavePower(c, x);
-        cutoff[c] = c == 0 ? power * track / spread * 20.0f : track * power * spread * 20.0f;
-        cutoff[c] = sanitizeCutoff(cutoff[c]);
-    }
-    if (type == TYPE_OFF) {
-        out = in;
-        return;
-    }
-    process(in, out);
-}
+float TFilter::octavePower(int channel, float position) { return exponentPower(channel, octaveExponent(position)); }
 
 void TFilter::process(stereoStruct freq, stereoStruct cutoffOffset, float resonance, float vowelMix,
                       const stereoOverStruct& in, stereoOverStruct& out) {
     offset[0] = finiteOrZero(cutoffOffset.left);
     offset[1] = finiteOrZero(cutoffOffset.right);
-    q = resonance < 0.0f ? 0.0f : (resonance > 1.0f ? 0.95f : resonance * 0.95f);
-    if (!(q >= 0.0f)) q = 0.0f;
-    vowel = clampTo(vowelMix, 0.0f, 1.0f);
+    inputs.q = resonance < 0.0f ? 0.0f : (resonance > 1.0f ? 0.95f : resonance * 0.95f);
+    if (!(inputs.q >= 0.0f)) inputs.q = 0.0f;
+    inputs.vowel = clampTo(vowelMix, 0.0f, 1.0f);
 
     const float target[2] = {std::isfinite(freq.left) ? freq.left : smoothPair[0],
                              std::isfinite(freq.right) ? freq.right : smoothPair[1]};
@@ -243,13 +247,13 @@ void TFilter::process(stereoStruct freq, stereoStruct cutoffOffset, float resona
 
     for (int c = 0; c < 2; ++c) {
         const float x = ((((offset[c] + env) + lfo) + vel) + mod) + smoothPair[c];
-        cutoff[c] = sanitizeCutoff(track * octavePower(c, x) * 20.0f);
+        inputs.cutoff[c] = sanitizeCutoff(track * octavePower(c, x) * 20.0f);
     }
     if (type == TYPE_OFF) {
         out = in;
         return;
     }
-    process(in, out);
+    runFrame(in, out);
 }
 
 void TFilter::advanceRing() {
@@ -259,24 +263,59 @@ void TFilter::advanceRing() {
     ringPos[2] = nf2[ringIndex];
 }
 
+// The plain state-variable types need two numbers per channel; a swept
+// cutoff updates them every frame, so they skip the family sorting.
+inline void TFilter::updateStateVariableCoefficients() {
+    // Both channels at once: min and max give the scalar clamps' results lane
+    // by lane (a NaN position takes entry 0, as tableIndex does).
+    const __m128 cutoffs = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(inputs.cutoff));
+    const __m128 limited = _mm_min_ps(cutoffs, _mm_set1_ps(maxCutoff));
+    const __m128 w = _mm_add_ps(_mm_mul_ps(_mm_add_ps(limited, load(CUTOFF_BIAS_LANES)), _mm_set1_ps(invOverRate)),
+                                load(GUARD_LANES));
+    const __m128 position = _mm_min_ps(_mm_max_ps(_mm_mul_ps(w, load(TABLE_SCALE_LANES)), _mm_setzero_ps()),
+                                       load(TABLE_LAST_LANES));
+    const __m128i index = _mm_cvttps_epi32(position);
+    const float damping = 1.0f - applied.q + DENORMAL_GUARD;
+    coef[0].svfF = FilterSine[_mm_cvtsi128_si32(index)];
+    coef[1].svfF = FilterSine[_mm_cvtsi128_si32(_mm_srli_si128(index, 4))];
+    coef[0].svfD = damping;
+    coef[1].svfD = damping;
+}
+
+// updateStateVariableCoefficients() of two filters at once, the first's
+// channels in lanes 0 and 1, the second's in lanes 2 and 3.
+void TFilter::updateStateVariableCoefficients(TFilter& a, TFilter& b) {
+    const __m128 cutoffs = _mm_loadh_pi(_mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(a.inputs.cutoff)),
+                                        reinterpret_cast<const __m64*>(b.inputs.cutoff));
+    const __m128 limited = _mm_min_ps(cutoffs, _mm_setr_ps(a.maxCutoff, a.maxCutoff, b.maxCutoff, b.maxCutoff));
+    const __m128 w = _mm_add_ps(_mm_mul_ps(_mm_add_ps(limited, load(CUTOFF_BIAS_LANES)),
+                                           _mm_setr_ps(a.invOverRate, a.invOverRate, b.invOverRate, b.invOverRate)),
+                                load(GUARD_LANES));
+    const __m128 position = _mm_min_ps(_mm_max_ps(_mm_mul_ps(w, load(TABLE_SCALE_LANES)), _mm_setzero_ps()),
+                                       load(TABLE_LAST_LANES));
+    alignas(16) int index[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(index), _mm_cvttps_epi32(position));
+    const float dampingA = 1.0f - a.applied.q + DENORMAL_GUARD;
+    const float dampingB = 1.0f - b.applied.q + DENORMAL_GUARD;
+    a.coef[0].svfF = FilterSine[index[0]];
+    a.coef[1].svfF = FilterSine[index[1]];
+    b.coef[0].svfF = FilterSine[index[2]];
+    b.coef[1].svfF = FilterSine[index[3]];
+    a.coef[0].svfD = dampingA;
+    a.coef[1].svfD = dampingA;
+    b.coef[0].svfD = dampingB;
+    b.coef[1].svfD = dampingB;
+}
+
 void TFilter::updateCoefficients() {
     float w[2];
     int index[2];
     for (int c = 0; c < 2; ++c) {
-        const float limited = cutoff[c] < maxCutoff ? cutoff[c] : maxCutoff;
+        const float limited = inputs.cutoff[c] < maxCutoff ? inputs.cutoff[c] : maxCutoff;
         w[c] = (limited + 0.001f) * invOverRate + DENORMAL_GUARD;
         index[c] = tableIndex(w[c] * 262143.0f, TABLE_LAST);
     }
-    // The plain state-variable types need two numbers per channel; a swept
-    // cutoff updates them every frame, so they skip the family sorting below.
-    if (type >= 3 && type <= 6) {
-        for (int c = 0; c < 2; ++c) {
-            coef[c].svfF = FilterSine[index[c]];
-            coef[c].svfD = 1.0f - prevQ + DENORMAL_GUARD;
-        }
-        return;
-    }
-    const float m = prevVowel;
+    const float m = applied.vowel;
 
     // Mix weights of the morphing types, shared by the 12 and 24 dB families.
     if (type == 11 || type == 23) {
@@ -303,10 +342,10 @@ void TFilter::updateCoefficients() {
     const bool zeroDelayPair = type >= 19 && type <= 24;
     const bool cascadeStages = (type >= 17 && type <= 18) || (type >= 25 && type <= 26);
     float damping = 0.0f;
-    if (zeroDelay) damping = FilterZQ[tableIndex(prevQ * 0.995f * 131071.0f, TABLE_LAST)];
+    if (zeroDelay) damping = FilterZQ[tableIndex(applied.q * 0.995f * 131071.0f, TABLE_LAST)];
     if (zeroDelayPair) {
         // Follows the resonance only, which holds still while the cutoff sweeps.
-        const float exponent = -3.0f * 0.995f * prevQ;
+        const float exponent = -3.0f * 0.995f * applied.q;
         if (exponent != pairDampingExponent) {
             pairDampingExponent = exponent;
             pairDamping = 0.5f * static_cast<float>(std::exp2(static_cast<double>(exponent)));
@@ -324,7 +363,7 @@ void TFilter::updateCoefficients() {
         }
         if (stateVariable) {
             k.svfF = FilterSine[i];
-            k.svfD = 1.0f - prevQ + DENORMAL_GUARD;
+            k.svfD = 1.0f - applied.q + DENORMAL_GUARD;
         }
         if (zeroDelay || zeroDelayPair) {
             const float g = FilterZTan[i];
@@ -355,21 +394,21 @@ void TFilter::updateCoefficients() {
         if (cascadeStages) {
             k.cascadeP = FilterMFP[i];
             k.cascadeF = FilterMFF[i];
-            k.cascadeK = prevQ * FilterMFQ[i];
+            k.cascadeK = applied.q * FilterMFQ[i];
         }
 
         if (type == TYPE_VOCAL) {
             // Vowel position 0..4.99 over A E I O U, wrapping from U back to A.
-            float position = std::fmod(prevVowel * 4.99f + 1996.0f, 4.99f);
+            float position = std::fmod(applied.vowel * 4.99f + 1996.0f, 4.99f);
             if (!(position >= 0.0f)) position = 0.0f;
             const int row = tableIndex(position, 4);
             const float fraction = position - std::floor(position);
             const int nextRow = (row + 1) % 5;
-            const float r = prevQ * 0.399f + 0.2f;
+            const float r = applied.q * 0.399f + 0.2f;
             for (int s = 0; s < 4; ++s) {
                 const float formant = FORMANTS[row][s] * (1.0f - fraction) + FORMANTS[nextRow][s] * fraction;
                 // The cutoff transposes the formant set; 440 Hz leaves it in place.
-                float ws = formant * (cutoff[c] / 440.0f) * invOverRate;
+                float ws = formant * (inputs.cutoff[c] / 440.0f) * invOverRate;
                 if (!(ws < 0.4f)) ws = 0.4f;
                 const float C = FilterVoxC[tableIndex(r * 262143.0f * ws, TABLE_LAST)];
                 const float g = 1.0f / (C + 1.0f);
@@ -379,18 +418,18 @@ void TFilter::updateCoefficients() {
                 k.formantA2[s] = (C - 1.0f) * g;
             }
         } else if (type == 28 || type == 29) {
-            const int qIndex = tableIndex(prevQ * 131071.0f, TABLE_LAST);
+            const int qIndex = tableIndex(applied.q * 131071.0f, TABLE_LAST);
             const float qi = FilterInvTmpq[qIndex];
             const float qs = FilterTmpqs[qIndex];
             for (int s = 0; s < 4; ++s) {
                 float ws;
                 if (type == 29) {
                     const float octaves = 2.0f * (static_cast<float>(s) * 0.6666667f * m - m);
-                    ws = std::exp2(octaves) * (cutoff[c] + 0.001f) * invOverRate + DENORMAL_GUARD;
+                    ws = std::exp2(octaves) * (inputs.cutoff[c] + 0.001f) * invOverRate + DENORMAL_GUARD;
                 } else {
                     // Two sections two octaves (at full mix) below the cutoff, two above.
                     const float octaves = s < 2 ? -2.0f * m : 2.0f * m;
-                    ws = (cutoff[c] + 0.001f) * std::exp2(octaves) * invOverRate;
+                    ws = (inputs.cutoff[c] + 0.001f) * std::exp2(octaves) * invOverRate;
                 }
                 const int wi = ws > 0.4f ? FORMANT_LIMIT_INDEX : tableIndex(ws * 262143.0f, TABLE_LAST);
                 const float t = qi * Filter2Sine[wi];
@@ -402,7 +441,7 @@ void TFilter::updateCoefficients() {
         } else if (type >= TYPE_POSITIVE_COMB && type <= TYPE_PING_PONG_COMB) {
             // One period of the cutoff at the doubled rate, in 1/256 sub-sample.
             // A cutoff of 0 (or below a fraction of a hertz) takes the longest line.
-            const float limited = cutoff[c] < maxCutoff ? cutoff[c] : maxCutoff;
+            const float limited = inputs.cutoff[c] < maxCutoff ? inputs.cutoff[c] : maxCutoff;
             float delay = limited > 0.0f ? rate * 512.0f / limited : COMB_DELAY_MAX;
             delay = clampTo(delay, COMB_DELAY_MIN, COMB_DELAY_MAX);
             k.combDelay = static_cast<int>(delay);
@@ -410,7 +449,7 @@ void TFilter::updateCoefficients() {
     }
 
     if (type >= TYPE_POSITIVE_COMB && type <= TYPE_PING_PONG_COMB) {
-        combFeedback = static_cast<float>(std::sqrt(std::sqrt(static_cast<double>(prevQ)))) + DENORMAL_GUARD;
+        combFeedback = static_cast<float>(std::sqrt(std::sqrt(static_cast<double>(applied.q)))) + DENORMAL_GUARD;
         if (type == TYPE_NEGATIVE_COMB) combFeedback = -combFeedback;
     }
 }
@@ -505,25 +544,125 @@ void TFilter::runCombs(float x[2][2], float y[2][2]) {
     }
 }
 
-void TFilter::process(const stereoOverStruct& in, stereoOverStruct& out) {
-    if (std::fabs(cutoff[0] - prevCutoff[0]) > 0.00001f || std::fabs(cutoff[1] - prevCutoff[1]) > 0.00001f ||
-        std::fabs(q - prevQ) > 0.00001f || std::fabs(vowel - prevVowel) > 0.00001f || type != prevType) {
-        prevType = type;
-        prevVowel = vowel;
-        prevQ = q;
-        prevCutoff[0] = cutoff[0];
-        prevCutoff[1] = cutoff[1];
-        updateCoefficients();
-    }
+// One sub-sample of types 3-6 on every lane: the lanes hold channels (of one
+// voice or two) side by side, and each goes through the operations of
+// runStateVariable in the same order. Returns the type's output.
+template <int TYPE>
+inline __m128 stateVariableStep(__m128 input, __m128 f, __m128 d, __m128& low, __m128& band) {
+    const __m128 guard = load(GUARD_LANES);
+    const __m128 b = _mm_min_ps(_mm_max_ps(band, load(BAND_FLOOR_LANES)), load(BAND_TURN_LANES));
+    const __m128 saturated = _mm_sub_ps(b, _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(load(BAND_SATURATION_LANES), b), b), b));
+    const __m128 high = _mm_sub_ps(_mm_sub_ps(input, low), _mm_mul_ps(d, saturated));
+    band = _mm_add_ps(_mm_add_ps(_mm_mul_ps(high, f), saturated), guard);
+    low = _mm_add_ps(_mm_add_ps(_mm_mul_ps(band, f), low), guard);
+    if constexpr (TYPE == 3) return _mm_mul_ps(low, load(SQRT2_LANES));
+    else if constexpr (TYPE == 4) return _mm_mul_ps(high, load(SQRT2_LANES));
+    else if constexpr (TYPE == 5) return _mm_mul_ps(band, load(TWO_LANES));
+    else return _mm_mul_ps(_mm_sub_ps(low, high), load(SQRT2_LANES));
+}
 
-    // x[sub-sample][channel], scaled into the recursions' range. A value that
-    // is not a finite number enters as silence rather than poisoning the state.
-    // The lanes are in the order x[sub][c]; the four go through the same
-    // operations as one vector, which gives each its scalar result.
+// Types 3-6, both channels at once in lanes 0 and 1, the state held in
+// registers across the two sub-samples.
+template <int TYPE>
+void TFilter::runStateVariableFrame(const stereoOverStruct& in, stereoOverStruct& out) {
+    static_assert(offsetof(ChannelState, svfBand) == offsetof(ChannelState, svfLow) + sizeof(float));
+    static_assert(offsetof(ChannelCoefficients, svfD) == offsetof(ChannelCoefficients, svfF) + sizeof(float));
+    const __m128 x = scaledInput(in);
+    const __m128 coefficients = loadChannelPair(&coef[0].svfF, &coef[1].svfF);
+    const __m128 f = coefficients;
+    const __m128 d = _mm_movehl_ps(coefficients, coefficients);
+    const __m128 history = loadChannelPair(&state[0].svfLow, &state[1].svfLow);
+    __m128 low = history;
+    __m128 band = _mm_movehl_ps(history, history);
+    const __m128 first = stateVariableStep<TYPE>(x, f, d, low, band);
+    const __m128 second = stateVariableStep<TYPE>(_mm_movehl_ps(x, x), f, d, low, band);
+    storeChannelPair(low, band, &state[0].svfLow, &state[1].svfLow);
+    _mm_storeu_ps(out.lane, _mm_mul_ps(_mm_movelh_ps(first, second), load(OUTPUT_SCALE_LANES)));
+}
+
+// Types 3-6 for two voices: lanes 0 and 1 hold the first voice's channels,
+// lanes 2 and 3 the second's.
+template <int TYPE>
+void TFilter::runStateVariablePair(TFilter& a, stereoOverStruct& frameA, TFilter& b, stereoOverStruct& frameB) {
+    const __m128 xa = scaledInput(frameA);
+    const __m128 xb = scaledInput(frameB);
+    const __m128 coefficientsA = loadChannelPair(&a.coef[0].svfF, &a.coef[1].svfF);
+    const __m128 coefficientsB = loadChannelPair(&b.coef[0].svfF, &b.coef[1].svfF);
+    const __m128 f = _mm_movelh_ps(coefficientsA, coefficientsB);
+    const __m128 d = _mm_movehl_ps(coefficientsB, coefficientsA);
+    const __m128 historyA = loadChannelPair(&a.state[0].svfLow, &a.state[1].svfLow);
+    const __m128 historyB = loadChannelPair(&b.state[0].svfLow, &b.state[1].svfLow);
+    __m128 low = _mm_movelh_ps(historyA, historyB);
+    __m128 band = _mm_movehl_ps(historyB, historyA);
+    const __m128 scale = load(OUTPUT_SCALE_LANES);
+    const __m128 first = _mm_mul_ps(stateVariableStep<TYPE>(_mm_movelh_ps(xa, xb), f, d, low, band), scale);
+    const __m128 second = _mm_mul_ps(stateVariableStep<TYPE>(_mm_movehl_ps(xb, xa), f, d, low, band), scale);
+    storeChannelPair(low, band, &a.state[0].svfLow, &a.state[1].svfLow);
+    const __m128 historyOfB = _mm_unpackhi_ps(low, band);
+    _mm_storel_pi(reinterpret_cast<__m64*>(&b.state[0].svfLow), historyOfB);
+    _mm_storeh_pi(reinterpret_cast<__m64*>(&b.state[1].svfLow), historyOfB);
+    _mm_storeu_ps(frameA.lane, _mm_movelh_ps(first, second));
+    _mm_storeu_ps(frameB.lane, _mm_movehl_ps(second, first));
+}
+
+// True when a cutoff, q or vowel moved by more than 1e-5 (a lane each, as
+// |now - then| > 1e-5 per value), or the type changed, since the
+// coefficients were last computed; they are then taken as computed.
+inline bool TFilter::takeMovedInputs() {
+    static_assert(sizeof(CoefficientInputs) == 4 * sizeof(float));
+    const __m128 now = _mm_load_ps(&inputs.cutoff[0]);
+    const __m128 then = _mm_load_ps(&applied.cutoff[0]);
+    const __m128 moved = _mm_cmpgt_ps(_mm_andnot_ps(load(SIGN_LANES), _mm_sub_ps(now, then)), load(MOVE_THRESHOLD_LANES));
+    if (_mm_movemask_ps(moved) == 0 && type == prevType) return false;
+    prevType = type;
+    applied = inputs;
+    return true;
+}
+
+inline void TFilter::updateIfMoved() {
+    if (!takeMovedInputs()) return;
+    if (isPlainStateVariable())
+        updateStateVariableCoefficients();
+    else
+        updateCoefficients();
+}
+
+void TFilter::runFrame(const stereoOverStruct& in, stereoOverStruct& out) {
+    updateIfMoved();
+    switch (type) {
+    case 3: runStateVariableFrame<3>(in, out); break;
+    case 4: runStateVariableFrame<4>(in, out); break;
+    case 5: runStateVariableFrame<5>(in, out); break;
+    case 6: runStateVariableFrame<6>(in, out); break;
+    default: runFamilies(in, out); break;
+    }
+}
+
+void TFilter::processStateVariablePair(TFilter& first, stereoOverStruct& firstFrame, TFilter& second,
+                                       stereoOverStruct& secondFrame) {
+    const bool firstMoved = first.takeMovedInputs();
+    const bool secondMoved = second.takeMovedInputs();
+    if (firstMoved && secondMoved) {
+        updateStateVariableCoefficients(first, second);
+    } else {
+        if (firstMoved) first.updateStateVariableCoefficients();
+        if (secondMoved) second.updateStateVariableCoefficients();
+    }
+    switch (first.type) {
+    case 3: runStateVariablePair<3>(first, firstFrame, second, secondFrame); break;
+    case 4: runStateVariablePair<4>(first, firstFrame, second, secondFrame); break;
+    case 5: runStateVariablePair<5>(first, firstFrame, second, secondFrame); break;
+    default: runStateVariablePair<6>(first, firstFrame, second, secondFrame); break;
+    }
+}
+
+void TFilter::process(const stereoOverStruct& in, stereoOverStruct& out) { runFrame(in, out); }
+
+// Every type but the plain state-variable ones, with the coefficients current.
+void TFilter::runFamilies(const stereoOverStruct& in, stereoOverStruct& out) {
+    // x[sub-sample][channel], in the order of the frame's lanes.
     float x[2][2];
-    const __m128 input = _mm_loadu_ps(in.lane);
-    const __m128 finite = _mm_cmple_ps(_mm_andnot_ps(_mm_set1_ps(-0.0f), input), _mm_set1_ps(1e30f));
-    _mm_storeu_ps(&x[0][0], _mm_mul_ps(_mm_and_ps(input, finite), _mm_set1_ps(INPUT_SCALE)));
+    _mm_storeu_ps(&x[0][0], scaledInput(in));
     float y[2][2] = {{x[0][0], x[0][1]}, {x[1][0], x[1][1]}};
 
     switch (type) {
@@ -537,25 +676,6 @@ void TFilter::process(const stereoOverStruct& in, stereoOverStruct& out) {
                 y[sub][c] = type == 1 ? low : x[sub][c] - low;
             }
         break;
-    case 3:
-    case 4:
-    case 5:
-    case 6: {
-        // One loop per output, so the type is not tested per sample.
-        const auto runStateVariableAs = [&](auto output) {
-            for (int sub = 0; sub < 2; ++sub)
-                for (int c = 0; c < 2; ++c) {
-                    float high, band;
-                    const float low = runStateVariable(state[c], coef[c], x[sub][c], high, band);
-                    y[sub][c] = output(low, high, band);
-                }
-        };
-        if (type == 3) runStateVariableAs([](float low, float, float) { return low * SQRT2; });
-        else if (type == 4) runStateVariableAs([](float, float high, float) { return high * SQRT2; });
-        else if (type == 5) runStateVariableAs([](float, float, float band) { return band * 2.0f; });
-        else runStateVariableAs([](float low, float high, float) { return (low - high) * SQRT2; });
-        break;
-    }
     case 7:
     case 8:
     case 9:
@@ -681,9 +801,9 @@ void TFilter::process(const stereoOverStruct& in, stereoOverStruct& out) {
         break;
     case 33:
     case 34: {
-        float increment = cutoff[0] * invOverRate;
+        float increment = inputs.cutoff[0] * invOverRate;
         increment -= std::floor(increment);
-        const float m = prevQ + DENORMAL_GUARD;
+        const float m = applied.q + DENORMAL_GUARD;
         for (int sub = 0; sub < 2; ++sub) {
             const float sine = std::sin(6.2831853f * carrierPhase);
             const float carrier = type == 33 ? sine : 0.5f * sine + 0.5f;
@@ -698,7 +818,7 @@ void TFilter::process(const stereoOverStruct& in, stereoOverStruct& out) {
         break;
     }
 
-    _mm_storeu_ps(out.lane, _mm_mul_ps(_mm_loadu_ps(&y[0][0]), _mm_set1_ps(OUTPUT_SCALE)));
+    _mm_storeu_ps(out.lane, _mm_mul_ps(_mm_loadu_ps(&y[0][0]), load(OUTPUT_SCALE_LANES)));
 }
 
 void TFilter::setBP(float freq, float width, float gain, bool directFreq) {

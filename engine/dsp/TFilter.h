@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 
+#include "engine/dsp/SampleMath.h"
 #include "engine/dsp/StereoTypes.h"
 
 class TFilter {
@@ -55,7 +56,8 @@ public:
     float getFreq() const { return smoothFreq + offset[0]; }
 
     // Single-cutoff call: one host frame (two sub-samples). In all three
-    // process calls `in` and `out` may be the same frame.
+    // process calls `in` and `out` may be the same frame. Inline: the block
+    // loop calls it for every voice and frame.
     void process(float freq, float spreadFactor, stereoStruct cutoffOffset, float resonance,
                  float vowelMix, const stereoOverStruct& in, stereoOverStruct& out);
     // Cutoff-pair call: separate left and right cutoffs, no spread.
@@ -64,12 +66,24 @@ public:
     // The per-type core with the cutoffs, q and vowel already stored.
     void process(const stereoOverStruct& in, stereoOverStruct& out);
 
+    // The single-cutoff call in two steps, so that the block loop can run two
+    // voices' recursions side by side. prepare() takes the call's arguments
+    // and returns false when the type passes the frame unchanged; otherwise
+    // the frame goes through process(in, out) or, for two voices of one plain
+    // state-variable type, through processStateVariablePair().
+    bool prepare(float freq, float spreadFactor, stereoStruct cutoffOffset, float resonance, float vowelMix);
+    bool isPlainStateVariable() const { return type >= 3 && type <= 6; }
+    // Two prepared voices whose filters have the same type, 3 to 6; each
+    // frame is filtered in place, with the result process() would give.
+    static void processStateVariablePair(TFilter& first, stereoOverStruct& firstFrame, TFilter& second,
+                                         stereoOverStruct& secondFrame);
+
     // Band-pass section: freq in Hz, width 0..0.99 (0 is the narrowest).
     void setBP(float freq, float width, float gain, bool directFreq);
     void processBP(float in0, float in1, float& out0, float& out1);
 
     // Cutoff in Hz of the last call, channel 0 left, 1 right.
-    float getCutoff(int channel) const { return cutoff[channel & 1]; }
+    float getCutoff(int channel) const { return inputs.cutoff[channel & 1]; }
     float getSampleRate() const { return rate; }
     // True when any recursive state holds a subnormal number (the recursions
     // add 1e-15 so that a silent input never leaves them there).
@@ -97,6 +111,26 @@ private:
         int combDelay;                  // in 1/256 of a sub-sample
     };
 
+    // Cutoffs are kept finite and far above any usable rate's limit.
+    static constexpr float CUTOFF_CEILING = 1e7f;
+    // Keeps a smoother gliding towards 0 out of the subnormal range.
+    static constexpr float SMOOTHER_GUARD = 1e-15f;
+
+    static float sanitizeCutoff(float hz) {
+        if (!(hz > 0.0f)) return 0.0f;
+        return hz < CUTOFF_CEILING ? hz : CUTOFF_CEILING;
+    }
+    // The 0..1 cutoff scale spans ten octaves; the power of two is taken in double.
+    static float octaveExponent(float x) {
+        if (x > 0.0f) return x > 1.0f ? 10.0f : 10.0f * x;
+        return 0.0f;
+    }
+    // 0..1, NaN to 0.
+    static float clampUnit(float x) {
+        if (!(x > 0.0f)) return 0.0f;
+        return x < 1.0f ? x : 1.0f;
+    }
+
     float octavePower(int channel, float position);
     void updateCoefficients();
     void advanceRing();
@@ -108,28 +142,45 @@ private:
     float runCascade(ChannelState& s, const ChannelCoefficients& k, int channel, float v) const;
     float runFormants(ChannelState& s, const ChannelCoefficients& k, float x) const;
     void runCombs(float x[2][2], float y[2][2]);
+    float exponentPower(int channel, float e);
+    void runFrame(const stereoOverStruct& in, stereoOverStruct& out);
+    bool takeMovedInputs();
+    void updateIfMoved();
+    static void updateStateVariableCoefficients(TFilter& a, TFilter& b);
+    template <int TYPE>
+    static void runStateVariablePair(TFilter& a, stereoOverStruct& frameA, TFilter& b, stereoOverStruct& frameB);
+    void runFamilies(const stereoOverStruct& in, stereoOverStruct& out);
+    void updateStateVariableCoefficients();
+    template <int TYPE>
+    void runStateVariableFrame(const stereoOverStruct& in, stereoOverStruct& out);
+
+    // What the coefficients follow, and the values they were last computed
+    // for: laid out alike, so that one vector comparison finds a change.
+    struct CoefficientInputs {
+        float cutoff[2];    // Hz, left and right
+        float q;            // resonance 0..0.95
+        float vowel;        // 0..1
+    };
+    alignas(16) CoefficientInputs inputs = {};
+    alignas(16) CoefficientInputs applied = {};
 
     float smoothFreq = 0.5f;
     float spread = 1.0f;
     float offset[2] = {0.0f, 0.0f};
     float smoothPair[2] = {0.0f, 0.0f};
-    float prevCutoff[2] = {0.0f, 0.0f};
-    float cutoff[2] = {0.0f, 0.0f};
     bool direct = false;
     int type = 0;
     int prevType = -1;
     float rate = 44100.0f;
     float invOverRate = 1.0f / 88200.0f;
     float maxCutoff = 17640.0f;
-    float q = 0.0f;
-    float prevVowel = 0.0f;
-    float prevQ = 0.0f;
     float track = 1.0f;
+    // The octaves track was last computed for (NaN: none yet); a held note keeps them.
+    float trackOctaves = std::numeric_limits<float>::quiet_NaN();
     float vel = 0.0f, mod = 0.0f, env = 0.0f, lfo = 0.0f;
     float distort = 0.0f, distortGain = 0.0f;
     int ringIndex = 0;
     int ringPos[3] = {0, 1, 2};         // positions of n, n-1, n-2
-    float vowel = 0.0f;
     float powerExponent[2] = {0.0f, 0.0f};  // last exponent of each channel's cutoff
     float powerValue[2] = {1.0f, 1.0f};     // and its power of two
 
@@ -157,3 +208,55 @@ private:
     float bpIn[3] = {0.0f, 0.0f, 0.0f};
     float bpOut[3] = {0.0f, 0.0f, 0.0f};
 };
+
+inline float TFilter::exponentPower(int channel, float e) {
+    // The double-precision power is the costliest step of a call; a held
+    // cutoff, or equal positions on both channels, reuse the last result.
+    if (e != powerExponent[channel]) {
+        powerExponent[channel] = e;
+        if (channel == 1 && e == powerExponent[0])
+            powerValue[1] = powerValue[0];
+        else
+            powerValue[channel] = static_cast<float>(std::exp2(static_cast<double>(e)));
+    }
+    return powerValue[channel];
+}
+
+inline bool TFilter::prepare(float freq, float spreadFactor, stereoStruct cutoffOffset, float resonance,
+                             float vowelMix) {
+    // Locals throughout: after the power's library call, members would be reloaded.
+    const float offsetLeft = finiteOrZero(cutoffOffset.left);
+    const float offsetRight = finiteOrZero(cutoffOffset.right);
+    spread = spreadFactor;
+    offset[0] = offsetLeft;
+    offset[1] = offsetRight;
+    float resonanceQ = resonance < 0.0f ? 0.0f : (resonance > 1.0f ? 0.95f : resonance * 0.95f);
+    if (!(resonanceQ >= 0.0f)) resonanceQ = 0.0f;
+    inputs.q = resonanceQ;
+    inputs.vowel = clampUnit(vowelMix);
+
+    if (!std::isfinite(freq)) freq = smoothFreq;  // a bad value must not stick in the smoother
+    const float smoothed = direct ? freq : freq * 0.01f + smoothFreq * 0.99f + SMOOTHER_GUARD;
+    smoothFreq = smoothed;
+    direct = false;
+
+    const float exponentLeft = octaveExponent(((((offsetLeft + env) + lfo) + vel) + mod) + smoothed);
+    // Equal offsets give equal positions (at most a zero's sign differs,
+    // which the exponent drops), so the right channel's sum is skipped.
+    const float exponentRight = offsetRight == offsetLeft
+                                    ? exponentLeft
+                                    : octaveExponent(((((offsetRight + env) + lfo) + vel) + mod) + smoothed);
+    const float powerLeft = exponentPower(0, exponentLeft);
+    const float powerRight = exponentPower(1, exponentRight);
+    inputs.cutoff[0] = sanitizeCutoff(powerLeft * track / spreadFactor * 20.0f);
+    inputs.cutoff[1] = sanitizeCutoff(track * powerRight * spreadFactor * 20.0f);
+    return type != TYPE_OFF;
+}
+
+inline void TFilter::process(float freq, float spreadFactor, stereoStruct cutoffOffset, float resonance,
+                             float vowelMix, const stereoOverStruct& in, stereoOverStruct& out) {
+    if (prepare(freq, spreadFactor, cutoffOffset, resonance, vowelMix))
+        runFrame(in, out);
+    else
+        out = in;
+}
