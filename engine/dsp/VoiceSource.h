@@ -4,7 +4,9 @@
 // fold and the sub oscillator. Audio thread only; nothing allocates.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "engine/dsp/EngineTables.h"
@@ -23,12 +25,14 @@ enum SourceMode {
     SOURCE_SAMPLE,
 };
 
-// The morph between two of the four wave shapes for one morph position, kept
-// while the position holds still (argument NaN: nothing kept yet).
-struct TShapeBlendCache {
+// The two tables a morph reads and the blend between them, kept while the
+// morph position and the band index hold still (argument NaN: nothing kept
+// yet, so the first frame always looks them up).
+struct TWaveReadCache {
     float argument = std::numeric_limits<float>::quiet_NaN();
-    int shape = 0;
-    int nextShape = 1;
+    int bandIndex = -1;
+    const float* table = nullptr;
+    const float* nextTable = nullptr;
     float blend = 0.0f;
 };
 
@@ -41,8 +45,8 @@ struct TVoiceSourceState {
     int32_t syncStart[VOICE_SOURCE_VOICES] = {};  // synced noise: segment start in the noise tables
     int32_t syncPos[VOICE_SOURCE_VOICES] = {};    // synced noise: read position, always 0..65535
     float subPhase[VOICE_SOURCE_VOICES] = {};     // 0..1: sub-oscillator cycle
-    TShapeBlendCache waveMorph[VOICE_SOURCE_VOICES] = {};
-    TShapeBlendCache subMorph[VOICE_SOURCE_VOICES] = {};
+    TWaveReadCache waveRead[VOICE_SOURCE_VOICES] = {};
+    TWaveReadCache subRead[VOICE_SOURCE_VOICES] = {};
 };
 
 // What one frame of one voice needs besides the state. The fields named after
@@ -87,6 +91,26 @@ struct TVoiceSourceInput {
     // (silence until it is wired).
     stereoOverStruct sampleFrame;
 };
+
+// The voice's own part of the input in two copies: the seven destinations
+// "Source Mix" to "Source Wrap", which the modulation table keeps side by side
+// in the order of the fields, and the sub oscillator's "Sub Volume", "Sub Pan",
+// "Sub Wave Mix" (three side by side), "Sub Symmetry" and "Sub Phase" (two).
+inline void setSourceDestinations(TVoiceSourceInput& input, const float* sourceMixOnwards) {
+    static_assert(offsetof(TVoiceSourceInput, sourceWrap) - offsetof(TVoiceSourceInput, sourceMix) == 6 * sizeof(float));
+    std::memcpy(reinterpret_cast<char*>(&input) + offsetof(TVoiceSourceInput, sourceMix), sourceMixOnwards,
+                7 * sizeof(float));
+}
+inline void setSubDestinations(TVoiceSourceInput& input, const float* subVolumeOnwards,
+                               const float* subSymmetryOnwards) {
+    static_assert(offsetof(TVoiceSourceInput, subWaveMix) - offsetof(TVoiceSourceInput, subVolume) == 2 * sizeof(float));
+    static_assert(offsetof(TVoiceSourceInput, subPhaseOffset) - offsetof(TVoiceSourceInput, subSymmetry) ==
+                  sizeof(float));
+    std::memcpy(reinterpret_cast<char*>(&input) + offsetof(TVoiceSourceInput, subVolume), subVolumeOnwards,
+                3 * sizeof(float));
+    std::memcpy(reinterpret_cast<char*>(&input) + offsetof(TVoiceSourceInput, subSymmetry), subSymmetryOnwards,
+                2 * sizeof(float));
+}
 
 // Renders one frame of voice v (0..15; another index renders silence and
 // touches nothing). Draws two white values from `seed` and two pink values
