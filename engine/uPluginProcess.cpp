@@ -448,9 +448,11 @@ void APlugin::renderSource(int v) {
         input.subIndex = voices.subIndex[v];
         setSubDestinations(input, &dest[destination::SUB_VOLUME], &dest[destination::SUB_SYMMETRY]);
     }
-    voices.voiceFrame[v] =
-        renderVoiceSource(v, input, units.source, units.engineTables, units.pinkNoise, units.noiseSeed,
-                          units.voiceBPFilter[v], v == voices.curVoice ? &units.noiseAmountShown : nullptr);
+    // v is a sounding voice, 0..15.
+    _mm_storeu_ps(voices.voiceFrame[v].lane,
+                  voicesource::renderVoiceSourceFrame(v, input, units.source, units.engineTables, units.pinkNoise,
+                                                      units.noiseSeed, units.voiceBPFilter[v],
+                                                      v == voices.curVoice ? &units.noiseAmountShown : nullptr));
 }
 
 // Distortion over the 16 voice frames (kind 0 passes them unchanged).

@@ -36,6 +36,17 @@ struct TWaveReadCache {
     float blend = 0.0f;
 };
 
+// The wave/sample noise amount for one knob value and one modulation value,
+// kept while both hold still (NaN: nothing kept yet).
+struct TNoiseBlendCache {
+    float knob = std::numeric_limits<float>::quiet_NaN();
+    float modulation = std::numeric_limits<float>::quiet_NaN();
+    // The amount and 1 - amount, once for each lane of a frame.
+    alignas(16) float amountLanes[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    alignas(16) float keepLanes[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    bool useWhite = false;
+};
+
 // The source's own state per voice (struct of arrays). The pitch increments
 // and table indices are the voice's, set every frame by the block loop, and
 // come in with TVoiceSourceInput.
@@ -47,6 +58,7 @@ struct TVoiceSourceState {
     float subPhase[VOICE_SOURCE_VOICES] = {};     // 0..1: sub-oscillator cycle
     TWaveReadCache waveRead[VOICE_SOURCE_VOICES] = {};
     TWaveReadCache subRead[VOICE_SOURCE_VOICES] = {};
+    TNoiseBlendCache noiseBlend[VOICE_SOURCE_VOICES] = {};
 };
 
 // What one frame of one voice needs besides the state. The fields named after
@@ -118,11 +130,16 @@ inline void setSubDestinations(TVoiceSourceInput& input, const float* subVolumeO
 // the voice's band-pass filter, used by "Tuned Noise". When `noiseAmount` is
 // given, the wave/sample noise amount of modes 3 and 4 is stored there (the
 // display of the current voice). Never returns NaN or infinity.
-stereoOverStruct renderVoiceSource(int v, const TVoiceSourceInput& input, TVoiceSourceState& state,
-                                   const TEngineTables& tables, TPinkNoise& pinkNoise, TRandSeed& seed,
-                                   TFilter& bandPass, float* noiseAmount = nullptr);
+// Inline (defined in VoiceSourceFrame.h): it runs for every voice and frame.
+// The block loop calls voicesource::renderVoiceSourceFrame, the same without
+// the voice check, which hands the frame over as four lanes.
+inline stereoOverStruct renderVoiceSource(int v, const TVoiceSourceInput& input, TVoiceSourceState& state,
+                                          const TEngineTables& tables, TPinkNoise& pinkNoise, TRandSeed& seed,
+                                          TFilter& bandPass, float* noiseAmount = nullptr);
 
 // Note start: the wave phase and feedback level restart at 0, row 4 of the
 // voice's pink noise is cleared, and the synced noise starts its segment at a
 // random place (one step of `seed`). The sub oscillator runs on.
 void startVoiceSource(int v, TVoiceSourceState& state, TPinkNoise& pinkNoise, TRandSeed& seed);
+
+#include "engine/dsp/VoiceSourceFrame.h"

@@ -1,0 +1,170 @@
+// The per-frame path of the voice source, inline because it runs for every
+// voice and every frame: the noise draws, the "Wave" source and the
+// wave/sample noise blend. The rarer parts (the noise modes, the fold, the sub
+// oscillator and the look-ups behind the caches) stay in VoiceSource.cpp.
+#pragma once
+
+#include <emmintrin.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include "engine/dsp/VoiceSource.h"
+#include "engine/dsp/WaveTables.h"
+
+namespace voicesource {
+
+// 0..1 with NaN read as 0.
+inline float clamp01(float x) {
+    return x > 0.0f ? (x < 1.0f ? x : 1.0f) : 0.0f;
+}
+
+// Fractional part in 0..1; NaN and infinity give 0 so that no phase can be
+// poisoned for the rest of the note. The common case, 0 <= x < 2^23, is told
+// by the bits (a set sign bit reads as a large number): there truncation is
+// floor and x - floor(x) is exact. Otherwise: below 2^23 in size floor comes
+// from the truncation (adding +0 turns the -0 of x = -0 into the +0 that
+// floor's signed zero gives); at and above it every float is whole, so 0.
+[[gnu::always_inline]] inline float fraction(float x) {
+    uint32_t bits;
+    std::memcpy(&bits, &x, sizeof bits);
+    if (bits < 0x4B000000u) return x - static_cast<float>(static_cast<int>(x));
+    if (!(std::fabs(x) < 8388608.0f)) return 0.0f;
+    float whole = static_cast<float>(static_cast<int>(x));
+    if (whole > x) whole -= 1.0f;
+    return (x - whole) + 0.0f;
+}
+
+// One white value in -1..1: 2 x (y x 0.5) - 1, with y = product x 2^-31 + 1
+// a normal number in 0..2, is y - 1 exactly (halving and doubling it never
+// round).
+[[gnu::always_inline]] inline float whiteValue(TRandSeed& seed) {
+    return (static_cast<float>(seed.step()) * 4.656613e-10f + 1.0f) - 1.0f;
+}
+
+// Symmetry s (0.01..0.99) moves the half-cycle point: the first half of the
+// table is read in the first s of the cycle; `rest` is 1 - s. x is a phase in
+// 0..1 (from fraction), so the warped value stays in 0..1 and the entry in
+// 0..4095; the mask keeps the read inside the table whatever happens.
+[[gnu::always_inline]] inline int warpedEntry(float x, float s, float rest) {
+    const float warped = x < s ? x * 0.5f / s : (x - s) * 0.5f / rest + 0.5f;
+    return static_cast<int>(warped * 4095.99f) & WAVE_TABLE_MASK;
+}
+
+inline float symmetryOf(float amount) {
+    return clamp01(amount) * 0.98f + 0.01f;
+}
+
+// Out of line: the look-ups behind the caches, and the parts of a frame that
+// only some programs use.
+void refreshWaveRead(TWaveReadCache& cache, float m, int bandIndex, int highestIndex);
+void refreshNoiseBlend(TNoiseBlendCache& cache, float knob, float modulation);
+__m128 renderNoiseModes(int v, int mode, float inc, const TVoiceSourceInput& input, TVoiceSourceState& state,
+                        const TEngineTables& tables, TFilter& bandPass, float white0, float white1, float pink0,
+                        float pink1);
+__m128 applyWaveFold(__m128 frame, float wrap);
+__m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState& state, __m128 frame);
+
+// The tables and blend of a morph: looked up again only when the morph
+// position or the band index moved.
+[[gnu::always_inline]] inline const TWaveReadCache& waveRead(TWaveReadCache& cache, float m, int bandIndex,
+                                                             int highestIndex) {
+    if (!(m == cache.argument) || bandIndex != cache.bandIndex) refreshWaveRead(cache, m, bandIndex, highestIndex);
+    return cache;
+}
+
+// Two sub-samples of a morph between two shapes at phases x1 and x2. Both
+// shapes are read at the phase of their own sub-sample.
+[[gnu::always_inline]] inline void readMorph(const TWaveReadCache& morph, float x1, float x2, float symmetry,
+                                             float& out1, float& out2) {
+    const float rest = 1.0f - symmetry;
+    const int e1 = warpedEntry(x1, symmetry, rest);
+    const int e2 = warpedEntry(x2, symmetry, rest);
+    const float keep = 1.0f - morph.blend;
+    out1 = keep * morph.table[e1] + morph.blend * morph.nextTable[e1];
+    out2 = keep * morph.table[e2] + morph.blend * morph.nextTable[e2];
+}
+
+// (first, first, second, second): both channels of each sub-sample alike.
+[[gnu::always_inline]] inline __m128 subSamplePairs(float first, float second) {
+    const __m128 pair = _mm_unpacklo_ps(_mm_set_ss(first), _mm_set_ss(second));
+    return _mm_unpacklo_ps(pair, pair);
+}
+
+// Every lane that is not a finite number becomes 0, the four lanes tested
+// together.
+[[gnu::always_inline]] inline __m128 keepFinite(__m128 frame) {
+    const __m128 magnitude = _mm_and_ps(frame, _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF)));
+    return _mm_and_ps(frame, _mm_cmple_ps(magnitude, _mm_set1_ps(std::numeric_limits<float>::max())));
+}
+
+// The "Wave" source: a morph of two shapes, read at two phases a sub-sample
+// apart, with the feedback of the last frame moving the first phase.
+[[gnu::always_inline]] inline __m128 renderWave(int v, float inc, const TVoiceSourceInput& input,
+                                                TVoiceSourceState& state) {
+    const TWaveReadCache& morph = waveRead(state.waveRead[v], (input.waveMix + input.sourceMix + 40.0f) * 3.0f,
+                                           input.waveIndex, WAVE_BAND_TABLE_SIZE - 1);
+    const float phase = state.voicePhase[v];
+    const float feedback = (input.waveFeedback + input.sourceFeedback) * 0.75f * state.voiceLevel[v];
+    const float x1 = fraction(feedback + input.sourcePhase + 16.0f + phase);
+    const float x2 = fraction(inc + x1);
+    float first = 0.0f;
+    float second = 0.0f;
+    readMorph(morph, x1, x2, symmetryOf(input.waveSymmetry + input.sourceSymmetry), first, second);
+    state.voicePhase[v] = fraction(phase + 2.0f * inc);
+    return subSamplePairs(first, second);
+}
+
+// One frame of a valid voice (0..15) as four lanes; renderVoiceSource in
+// VoiceSource.h tells what it does.
+[[gnu::always_inline]] inline __m128 renderVoiceSourceFrame(int v, const TVoiceSourceInput& input,
+                                                            TVoiceSourceState& state, const TEngineTables& tables,
+                                                            TPinkNoise& pinkNoise, TRandSeed& seed,
+                                                            TFilter& bandPass, float* noiseAmount) {
+    // Fresh noise every frame, one value per sub-sample, drawn whatever the
+    // mode so that the seed and the pink rows run on alike.
+    const float white0 = whiteValue(seed);
+    const float white1 = whiteValue(seed);
+    float pink0;
+    float pink1;
+    pinkNoise.doPinkNoisePair(v, seed, pink0, pink1);
+
+    const float inc = std::isfinite(input.voiceInc) ? input.voiceInc : 0.0f;
+    const int mode = input.sourceMode;
+    __m128 frame;
+    if (mode == SOURCE_WAVE || mode == SOURCE_SAMPLE) {
+        frame = mode == SOURCE_WAVE ? renderWave(v, inc, input, state) : _mm_loadu_ps(input.sampleFrame.lane);
+        // Below 0.5 the knob fades pink noise in, above it white noise.
+        TNoiseBlendCache& blend = state.noiseBlend[v];
+        if (!(input.waveSampleNoiseMix == blend.knob && input.sourceWaveSampleNoise == blend.modulation))
+            refreshNoiseBlend(blend, input.waveSampleNoiseMix, input.sourceWaveSampleNoise);
+        const __m128 noise = blend.useWhite ? subSamplePairs(white0, white1) : subSamplePairs(pink0, pink1);
+        frame = _mm_add_ps(_mm_mul_ps(frame, _mm_load_ps(blend.keepLanes)), _mm_mul_ps(_mm_load_ps(blend.amountLanes), noise));
+        if (noiseAmount != nullptr) *noiseAmount = blend.amountLanes[0];
+    } else {
+        frame = renderNoiseModes(v, mode, inc, input, state, tables, bandPass, white0, white1, pink0, pink1);
+    }
+
+    if (clamp01(input.sourceWrap) > 0.001f) frame = applyWaveFold(frame, input.sourceWrap);
+    // A NaN from a sample or a parameter must not reach the filters or the
+    // feedback path, where it would stay for the rest of the note.
+    frame = keepFinite(frame);
+    state.voiceLevel[v] = _mm_cvtss_f32(frame) * _mm_cvtss_f32(_mm_movehl_ps(frame, frame)) * 0.5f;
+
+    if (input.subVolumeSmoothed > 0.001f) frame = addSubOscillator(v, input, state, frame);
+    return frame;
+}
+
+}  // namespace voicesource
+
+inline stereoOverStruct renderVoiceSource(int v, const TVoiceSourceInput& input, TVoiceSourceState& state,
+                                          const TEngineTables& tables, TPinkNoise& pinkNoise, TRandSeed& seed,
+                                          TFilter& bandPass, float* noiseAmount) {
+    stereoOverStruct out;
+    if (v < 0 || v >= VOICE_SOURCE_VOICES) return out;
+    _mm_storeu_ps(out.lane,
+                  voicesource::renderVoiceSourceFrame(v, input, state, tables, pinkNoise, seed, bandPass, noiseAmount));
+    return out;
+}
