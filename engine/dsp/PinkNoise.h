@@ -144,10 +144,22 @@ inline void TPinkNoise::doPinkNoisePair(int voice, TRandSeed& seed, float& first
         sum = extra + rowSum;
     } else {
         const int count = pinknoise::REFRESH_ROWS.rows[(refreshCount >> 1) & 31u];
-        for (int r = 0; r < count; ++r) {
+        auto refresh = [&](int r) {
             const float fresh = pinknoise::randomRowValue(randSeed);
             sum = sum - rows[r] + fresh;
             rows[r] = fresh;
+        };
+        // Row 0 every time, row 1 every other time, and so on: written out,
+        // since half of all refreshes stop after row 0.
+        refresh(0);
+        if (count > 1) {
+            refresh(1);
+            if (count > 2) {
+                refresh(2);
+                if (count > 3) {
+                    for (int r = 3; r < count; ++r) refresh(r);
+                }
+            }
         }
     }
     seed.RandSeed = randSeed;

@@ -37,11 +37,12 @@ inline float clamp01(float x) {
     return (x - whole) + 0.0f;
 }
 
-// One white value in -1..1: 2 x (y x 0.5) - 1, with y = product x 2^-31 + 1
-// a normal number in 0..2, is y - 1 exactly (halving and doubling it never
-// round).
-[[gnu::always_inline]] inline float whiteValue(TRandSeed& seed) {
-    return (static_cast<float>(seed.step()) * 4.656613e-10f + 1.0f) - 1.0f;
+// The white value in -1..1 of one step's product: 2 x (y x 0.5) - 1, with
+// y = product x 2^-31 + 1 a normal number in 0..2, is y - 1 exactly (halving
+// and doubling it never round). The step itself is taken every frame; the
+// value only where it is heard.
+[[gnu::always_inline]] inline float whiteValue(int32_t product) {
+    return (static_cast<float>(product) * 4.656613e-10f + 1.0f) - 1.0f;
 }
 
 // Symmetry s (0.01..0.99) moves the half-cycle point: the first half of the
@@ -89,8 +90,7 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
 
 // (first, first, second, second): both channels of each sub-sample alike.
 [[gnu::always_inline]] inline __m128 subSamplePairs(float first, float second) {
-    const __m128 pair = _mm_unpacklo_ps(_mm_set_ss(first), _mm_set_ss(second));
-    return _mm_unpacklo_ps(pair, pair);
+    return _mm_shuffle_ps(_mm_set1_ps(first), _mm_set1_ps(second), _MM_SHUFFLE(0, 0, 0, 0));
 }
 
 // Every lane that is not a finite number becomes 0, the four lanes tested
@@ -125,8 +125,8 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
                                                             TFilter& bandPass, float* noiseAmount) {
     // Fresh noise every frame, one value per sub-sample, drawn whatever the
     // mode so that the seed and the pink rows run on alike.
-    const float white0 = whiteValue(seed);
-    const float white1 = whiteValue(seed);
+    const int32_t whiteProduct0 = seed.step();
+    const int32_t whiteProduct1 = seed.step();
     float pink0;
     float pink1;
     pinkNoise.doPinkNoisePair(v, seed, pink0, pink1);
@@ -140,11 +140,13 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
         TNoiseBlendCache& blend = state.noiseBlend[v];
         if (!(input.waveSampleNoiseMix == blend.knob && input.sourceWaveSampleNoise == blend.modulation))
             refreshNoiseBlend(blend, input.waveSampleNoiseMix, input.sourceWaveSampleNoise);
-        const __m128 noise = blend.useWhite ? subSamplePairs(white0, white1) : subSamplePairs(pink0, pink1);
+        const __m128 noise = blend.useWhite ? subSamplePairs(whiteValue(whiteProduct0), whiteValue(whiteProduct1))
+                                            : subSamplePairs(pink0, pink1);
         frame = _mm_add_ps(_mm_mul_ps(frame, _mm_load_ps(blend.keepLanes)), _mm_mul_ps(_mm_load_ps(blend.amountLanes), noise));
         if (noiseAmount != nullptr) *noiseAmount = blend.amountLanes[0];
     } else {
-        frame = renderNoiseModes(v, mode, inc, input, state, tables, bandPass, white0, white1, pink0, pink1);
+        frame = renderNoiseModes(v, mode, inc, input, state, tables, bandPass, whiteValue(whiteProduct0),
+                                 whiteValue(whiteProduct1), pink0, pink1);
     }
 
     if (clamp01(input.sourceWrap) > 0.001f) frame = applyWaveFold(frame, input.sourceWrap);
