@@ -30,7 +30,8 @@ inline float clamp01(float x) {
 [[gnu::always_inline]] inline float fraction(float x) {
     uint32_t bits;
     std::memcpy(&bits, &x, sizeof bits);
-    if (bits < 0x4B000000u) return x - static_cast<float>(static_cast<int>(x));
+    if (bits < 0x4B000000u) [[likely]]
+        return x - static_cast<float>(static_cast<int>(x));
     if (!(std::fabs(x) < 8388608.0f)) return 0.0f;
     float whole = static_cast<float>(static_cast<int>(x));
     if (whole > x) whole -= 1.0f;
@@ -95,9 +96,16 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
 
 // Every lane that is not a finite number becomes 0, the four lanes tested
 // together.
+struct alignas(16) TLaneBits {
+    uint32_t lane[4];
+    __m128 load() const { return _mm_load_ps(reinterpret_cast<const float*>(lane)); }
+};
+inline constexpr TLaneBits MAGNITUDE_MASK = {{0x7FFFFFFFu, 0x7FFFFFFFu, 0x7FFFFFFFu, 0x7FFFFFFFu}};
+inline constexpr TLaneBits LARGEST_FLOAT = {{0x7F7FFFFFu, 0x7F7FFFFFu, 0x7F7FFFFFu, 0x7F7FFFFFu}};
+
 [[gnu::always_inline]] inline __m128 keepFinite(__m128 frame) {
-    const __m128 magnitude = _mm_and_ps(frame, _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF)));
-    return _mm_and_ps(frame, _mm_cmple_ps(magnitude, _mm_set1_ps(std::numeric_limits<float>::max())));
+    const __m128 magnitude = _mm_and_ps(frame, MAGNITUDE_MASK.load());
+    return _mm_and_ps(frame, _mm_cmple_ps(magnitude, LARGEST_FLOAT.load()));
 }
 
 // The "Wave" source: a morph of two shapes, read at two phases a sub-sample
@@ -149,13 +157,16 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
                                  whiteValue(whiteProduct1), pink0, pink1);
     }
 
-    if (clamp01(input.sourceWrap) > 0.001f) frame = applyWaveFold(frame, input.sourceWrap);
+    // clamp01(wrap) > 0.001 is wrap > 0.001.
+    if (input.sourceWrap > 0.001f) [[unlikely]]
+        frame = applyWaveFold(frame, input.sourceWrap);
     // A NaN from a sample or a parameter must not reach the filters or the
     // feedback path, where it would stay for the rest of the note.
     frame = keepFinite(frame);
     state.voiceLevel[v] = _mm_cvtss_f32(frame) * _mm_cvtss_f32(_mm_movehl_ps(frame, frame)) * 0.5f;
 
-    if (input.subVolumeSmoothed > 0.001f) frame = addSubOscillator(v, input, state, frame);
+    if (input.subVolumeSmoothed > 0.001f) [[unlikely]]
+        frame = addSubOscillator(v, input, state, frame);
     return frame;
 }
 
