@@ -81,9 +81,19 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
 // shapes are read at the phase of their own sub-sample.
 [[gnu::always_inline]] inline void readMorph(const TWaveReadCache& morph, float x1, float x2, float symmetry,
                                              float& out1, float& out2) {
-    const float rest = 1.0f - symmetry;
-    const int e1 = warpedEntry(x1, symmetry, rest);
-    const int e2 = warpedEntry(x2, symmetry, rest);
+    int e1;
+    int e2;
+    if (symmetry == 0.5f) {
+        // The unwarped default: x x 0.5 / 0.5 and (x - 0.5) x 0.5 / 0.5 + 0.5
+        // give x back exactly (halving is exact, and x - 0.5 is for x in
+        // 0.5..1), so the divisions can be left out.
+        e1 = static_cast<int>(x1 * 4095.99f) & WAVE_TABLE_MASK;
+        e2 = static_cast<int>(x2 * 4095.99f) & WAVE_TABLE_MASK;
+    } else {
+        const float rest = 1.0f - symmetry;
+        e1 = warpedEntry(x1, symmetry, rest);
+        e2 = warpedEntry(x2, symmetry, rest);
+    }
     const float keep = 1.0f - morph.blend;
     out1 = keep * morph.table[e1] + morph.blend * morph.nextTable[e1];
     out2 = keep * morph.table[e2] + morph.blend * morph.nextTable[e2];
