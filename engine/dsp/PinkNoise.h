@@ -65,12 +65,15 @@ inline float randomRowValue(TRandSeed& seed) {
     return (static_cast<float>(seed.step()) * 4.656613e-10f + 1.0f) * 0.5f * 0.25f;
 }
 
-// The same value from a seed kept in a register: (y x 0.5) x 0.25 is y x 0.125
-// exactly, y being a normal number in 0..2 (halving it never rounds).
+// The same value from a seed kept in a register. Scaling by 1/8 is exact
+// here (no value comes near the subnormal range) and commutes with rounding,
+// so ((a x k + 1) x 0.5) x 0.25 is a x (k / 8) + 1/8 to the bit, for every
+// 32-bit product a.
 inline float randomRowValue(uint32_t& randSeed) {
+    constexpr float scale = 4.656613e-10f * 0.125f;
     const uint32_t product = randSeed * 16807u;
     randSeed = product + 1u;
-    return (static_cast<float>(static_cast<int32_t>(product)) * 4.656613e-10f + 1.0f) * 0.125f;
+    return static_cast<float>(static_cast<int32_t>(product)) * scale + 0.125f;
 }
 
 // How many rows (from row 0 up) a call with the even count c refreshes. The

@@ -83,6 +83,7 @@ void refreshNoiseBlend(TNoiseBlendCache& cache, float knob, float modulation) {
     for (float& lane : cache.amountLanes) lane = amount;
     for (float& lane : cache.keepLanes) lane = 1.0f - amount;
     cache.useWhite = useWhite;
+    cache.noNoise = amount == 0.0f;
 }
 
 // "Noise", "Tuned Noise" and "Synced Noise": pink and white blended by the

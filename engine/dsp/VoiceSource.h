@@ -45,6 +45,7 @@ struct TNoiseBlendCache {
     alignas(16) float amountLanes[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     alignas(16) float keepLanes[4] = {1.0f, 1.0f, 1.0f, 1.0f};
     bool useWhite = false;
+    bool noNoise = true;  // amount 0
 };
 
 // The source's own state per voice (struct of arrays). The pitch increments

@@ -158,9 +158,18 @@ inline constexpr TLaneBits LARGEST_FLOAT = {{0x7F7FFFFFu, 0x7F7FFFFFu, 0x7F7FFFF
         TNoiseBlendCache& blend = state.noiseBlend[v];
         if (!(input.waveSampleNoiseMix == blend.knob && input.sourceWaveSampleNoise == blend.modulation))
             refreshNoiseBlend(blend, input.waveSampleNoiseMix, input.sourceWaveSampleNoise);
-        const __m128 noise = blend.useWhite ? subSamplePairs(whiteValue(whiteProduct0), whiteValue(whiteProduct1))
-                                            : subSamplePairs(pink0, pink1);
-        frame = _mm_add_ps(_mm_mul_ps(frame, _mm_load_ps(blend.keepLanes)), _mm_mul_ps(_mm_load_ps(blend.amountLanes), noise));
+        // With no noise, lane x 1 + 0 x noise is the lane itself (the noise is
+        // finite and never -0), except that a -0 lane meets a +0 where the
+        // noise is positive; so the blend is left out unless a lane is -0.
+        const __m128i negativeZero =
+            _mm_cmpeq_epi32(_mm_castps_si128(frame), _mm_set1_epi32(std::numeric_limits<int32_t>::min()));
+        if (!blend.noNoise || _mm_movemask_epi8(negativeZero) != 0) {
+            const __m128 noise = blend.useWhite
+                                     ? subSamplePairs(whiteValue(whiteProduct0), whiteValue(whiteProduct1))
+                                     : subSamplePairs(pink0, pink1);
+            frame = _mm_add_ps(_mm_mul_ps(frame, _mm_load_ps(blend.keepLanes)),
+                               _mm_mul_ps(_mm_load_ps(blend.amountLanes), noise));
+        }
         if (noiseAmount != nullptr) *noiseAmount = blend.amountLanes[0];
     } else {
         frame = renderNoiseModes(v, mode, inc, input, state, tables, bandPass, whiteValue(whiteProduct0),
