@@ -105,17 +105,9 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
 }
 
 // Every lane that is not a finite number becomes 0, the four lanes tested
-// together.
-struct alignas(16) TLaneBits {
-    uint32_t lane[4];
-    __m128 load() const { return _mm_load_ps(reinterpret_cast<const float*>(lane)); }
-};
-inline constexpr TLaneBits MAGNITUDE_MASK = {{0x7FFFFFFFu, 0x7FFFFFFFu, 0x7FFFFFFFu, 0x7FFFFFFFu}};
-inline constexpr TLaneBits LARGEST_FLOAT = {{0x7F7FFFFFu, 0x7F7FFFFFu, 0x7F7FFFFFu, 0x7F7FFFFFu}};
-
+// together: x - x is 0 exactly when x is finite, NaN otherwise.
 [[gnu::always_inline]] inline __m128 keepFinite(__m128 frame) {
-    const __m128 magnitude = _mm_and_ps(frame, MAGNITUDE_MASK.load());
-    return _mm_and_ps(frame, _mm_cmple_ps(magnitude, LARGEST_FLOAT.load()));
+    return _mm_and_ps(frame, _mm_cmpeq_ps(_mm_sub_ps(frame, frame), _mm_setzero_ps()));
 }
 
 // The "Wave" source: a morph of two shapes, read at two phases a sub-sample
@@ -149,7 +141,7 @@ inline constexpr TLaneBits LARGEST_FLOAT = {{0x7F7FFFFFu, 0x7F7FFFFFu, 0x7F7FFFF
     float pink1;
     pinkNoise.doPinkNoisePair(v, seed, pink0, pink1);
 
-    const float inc = std::isfinite(input.voiceInc) ? input.voiceInc : 0.0f;
+    const float inc = input.voiceInc - input.voiceInc == 0.0f ? input.voiceInc : 0.0f;  // finite or 0
     const int mode = input.sourceMode;
     __m128 frame;
     if (mode == SOURCE_WAVE || mode == SOURCE_SAMPLE) {
