@@ -10,9 +10,11 @@ struct TRandSeed {
     uint32_t RandSeed = 1;
 
     // One step: the product, read as a signed 32-bit integer.
-    int32_t step() {
-        const uint32_t product = RandSeed * 16807u;
-        RandSeed = product + 1u;
+    int32_t step() { return step(RandSeed); }
+    // The same step on a seed value held elsewhere.
+    static int32_t step(uint32_t& seedValue) {
+        const uint32_t product = seedValue * 16807u;
+        seedValue = product + 1u;
         return static_cast<int32_t>(product);
     }
     // One step as a uniform value in 0..1.
@@ -41,7 +43,11 @@ public:
     // Two calls of doPinkNoise for a valid voice (0..15) in one: a voice
     // frame takes one value per sub-sample. Of two consecutive counts exactly
     // one is even, so exactly one refresh happens.
-    void doPinkNoisePair(int voice, TRandSeed& seed, float& first, float& second);
+    void doPinkNoisePair(int voice, TRandSeed& seed, float& first, float& second) {
+        doPinkNoisePair(voice, seed.RandSeed, first, second);
+    }
+    // The same on the seed's value, held by the caller while it draws.
+    void doPinkNoisePair(int voice, uint32_t& randSeed, float& first, float& second);
 
     // Note start: row 4 of the voice restarts at 0. The running sum drops the
     // old row value with it, so the output stays within -1..1.
@@ -128,7 +134,7 @@ inline float TPinkNoise::doPinkNoise(int voice, TRandSeed& seed) {
     return pinkSum[voice] - 1.0f;
 }
 
-inline void TPinkNoise::doPinkNoisePair(int voice, TRandSeed& seed, float& first, float& second) {
+inline void TPinkNoise::doPinkNoisePair(int voice, uint32_t& seedValue, float& first, float& second) {
     const uint32_t c = pinkCounter[voice];
     pinkCounter[voice] = c + 2u;
     const uint32_t refreshCount = (c | 1u) + 1u;  // the even one of c + 1 and c + 2
@@ -136,7 +142,7 @@ inline void TPinkNoise::doPinkNoisePair(int voice, TRandSeed& seed, float& first
     const float before = pinkSum[voice];
     float sum = before;
     // The seed in a register for the draws: nothing else touches it meanwhile.
-    uint32_t randSeed = seed.RandSeed;
+    uint32_t randSeed = seedValue;
     if ((refreshCount & 0xFFu) == 0u) {
         float rowSum = 0.0f;
         for (int r = 0; r < PINK_NOISE_ROWS; ++r) {
@@ -165,7 +171,7 @@ inline void TPinkNoise::doPinkNoisePair(int voice, TRandSeed& seed, float& first
             }
         }
     }
-    seed.RandSeed = randSeed;
+    seedValue = randSeed;
     pinkSum[voice] = sum;
     // An odd c means the first call was the refreshing one.
     first = ((c & 1u) != 0u ? sum : before) - 1.0f;

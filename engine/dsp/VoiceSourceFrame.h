@@ -135,11 +135,15 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
                                                             TFilter& bandPass, float* noiseAmount) {
     // Fresh noise every frame, one value per sub-sample, drawn whatever the
     // mode so that the seed and the pink rows run on alike.
-    const int32_t whiteProduct0 = seed.step();
-    const int32_t whiteProduct1 = seed.step();
+    // The seed in a local while it is drawn from: the pink rows and counters
+    // are stored meanwhile, and the compiler cannot tell them apart from it.
+    uint32_t randSeed = seed.RandSeed;
+    const int32_t whiteProduct0 = TRandSeed::step(randSeed);
+    const int32_t whiteProduct1 = TRandSeed::step(randSeed);
     float pink0;
     float pink1;
-    pinkNoise.doPinkNoisePair(v, seed, pink0, pink1);
+    pinkNoise.doPinkNoisePair(v, randSeed, pink0, pink1);
+    seed.RandSeed = randSeed;
 
     const float inc = input.voiceInc - input.voiceInc == 0.0f ? input.voiceInc : 0.0f;  // finite or 0
     const int mode = input.sourceMode;
