@@ -40,14 +40,18 @@ public:
     // (and start-up, which fills the pink-noise table from voice 0).
     float doPinkNoise(int voice, TRandSeed& seed);
 
-    // Two calls of doPinkNoise for a valid voice (0..15) in one: a voice
-    // frame takes one value per sub-sample. Of two consecutive counts exactly
-    // one is even, so exactly one refresh happens.
-    void doPinkNoisePair(int voice, TRandSeed& seed, float& first, float& second) {
-        doPinkNoisePair(voice, seed.RandSeed, first, second);
-    }
-    // The same on the seed's value, held by the caller while it draws.
-    void doPinkNoisePair(int voice, uint32_t& randSeed, float& first, float& second);
+    // Two calls of doPinkNoise for a valid voice (0..15) in one, on the
+    // seed's value held by the caller: a voice frame takes one value per
+    // sub-sample. Of two consecutive counts exactly one is even, so exactly
+    // one refresh happens.
+    struct TPair {
+        float sumBefore;
+        float sumAfter;
+        bool firstRefreshes;
+        float first() const { return (firstRefreshes ? sumAfter : sumBefore) - 1.0f; }
+        float second() const { return sumAfter - 1.0f; }
+    };
+    TPair doPinkNoisePair(int voice, uint32_t& randSeed);
 
     // Note start: row 4 of the voice restarts at 0. The running sum drops the
     // old row value with it, so the output stays within -1..1.
@@ -134,7 +138,7 @@ inline float TPinkNoise::doPinkNoise(int voice, TRandSeed& seed) {
     return pinkSum[voice] - 1.0f;
 }
 
-inline void TPinkNoise::doPinkNoisePair(int voice, uint32_t& seedValue, float& first, float& second) {
+inline TPinkNoise::TPair TPinkNoise::doPinkNoisePair(int voice, uint32_t& seedValue) {
     const uint32_t c = pinkCounter[voice];
     pinkCounter[voice] = c + 2u;
     const uint32_t refreshCount = (c | 1u) + 1u;  // the even one of c + 1 and c + 2
@@ -174,6 +178,5 @@ inline void TPinkNoise::doPinkNoisePair(int voice, uint32_t& seedValue, float& f
     seedValue = randSeed;
     pinkSum[voice] = sum;
     // An odd c means the first call was the refreshing one.
-    first = ((c & 1u) != 0u ? sum : before) - 1.0f;
-    second = sum - 1.0f;
+    return {before, sum, (c & 1u) != 0u};
 }

@@ -129,7 +129,7 @@ __m128 applyWaveFold(__m128 frame, float wrap) {
 __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState& state, __m128 lanes) {
     stereoOverStruct frame;
     _mm_storeu_ps(frame.lane, lanes);
-    const TWaveReadCache& morph = waveRead(state.subRead[v], (input.subWaveMix + 40.0f) * 3.0f, input.subIndex, 115);
+    const TWaveReadCache& morph = waveRead(state.caches[v].subRead, (input.subWaveMix + 40.0f) * 3.0f, input.subIndex, 115);
     const float x1 = fraction(input.subPhaseOffset + 16.0f + state.subPhase[v]);
     const float x2 = fraction(input.subInc + x1);
     float first = 0.0f;

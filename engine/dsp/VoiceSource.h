@@ -57,9 +57,14 @@ struct TVoiceSourceState {
     int32_t syncStart[VOICE_SOURCE_VOICES] = {};  // synced noise: segment start in the noise tables
     int32_t syncPos[VOICE_SOURCE_VOICES] = {};    // synced noise: read position, always 0..65535
     float subPhase[VOICE_SOURCE_VOICES] = {};     // 0..1: sub-oscillator cycle
-    TWaveReadCache waveRead[VOICE_SOURCE_VOICES] = {};
-    TWaveReadCache subRead[VOICE_SOURCE_VOICES] = {};
-    TNoiseBlendCache noiseBlend[VOICE_SOURCE_VOICES] = {};
+    // What a voice keeps between frames, side by side so that one address
+    // serves all three.
+    struct TCaches {
+        TWaveReadCache waveRead;
+        TWaveReadCache subRead;
+        TNoiseBlendCache noiseBlend;
+    };
+    TCaches caches[VOICE_SOURCE_VOICES] = {};
 };
 
 // What one frame of one voice needs besides the state. The fields named after

@@ -114,7 +114,7 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
 // apart, with the feedback of the last frame moving the first phase.
 [[gnu::always_inline]] inline __m128 renderWave(int v, float inc, const TVoiceSourceInput& input,
                                                 TVoiceSourceState& state) {
-    const TWaveReadCache& morph = waveRead(state.waveRead[v], (input.waveMix + input.sourceMix + 40.0f) * 3.0f,
+    const TWaveReadCache& morph = waveRead(state.caches[v].waveRead, (input.waveMix + input.sourceMix + 40.0f) * 3.0f,
                                            input.waveIndex, WAVE_BAND_TABLE_SIZE - 1);
     const float phase = state.voicePhase[v];
     const float feedback = (input.waveFeedback + input.sourceFeedback) * 0.75f * state.voiceLevel[v];
@@ -140,9 +140,7 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
     uint32_t randSeed = seed.RandSeed;
     const int32_t whiteProduct0 = TRandSeed::step(randSeed);
     const int32_t whiteProduct1 = TRandSeed::step(randSeed);
-    float pink0;
-    float pink1;
-    pinkNoise.doPinkNoisePair(v, randSeed, pink0, pink1);
+    const TPinkNoise::TPair pink = pinkNoise.doPinkNoisePair(v, randSeed);
     seed.RandSeed = randSeed;
 
     const float inc = input.voiceInc - input.voiceInc == 0.0f ? input.voiceInc : 0.0f;  // finite or 0
@@ -151,7 +149,7 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
     if (mode == SOURCE_WAVE || mode == SOURCE_SAMPLE) {
         frame = mode == SOURCE_WAVE ? renderWave(v, inc, input, state) : _mm_loadu_ps(input.sampleFrame.lane);
         // Below 0.5 the knob fades pink noise in, above it white noise.
-        TNoiseBlendCache& blend = state.noiseBlend[v];
+        TNoiseBlendCache& blend = state.caches[v].noiseBlend;
         if (!(input.waveSampleNoiseMix == blend.knob && input.sourceWaveSampleNoise == blend.modulation))
             refreshNoiseBlend(blend, input.waveSampleNoiseMix, input.sourceWaveSampleNoise);
         // With no noise, lane x 1 + 0 x noise is the lane itself (the noise is
@@ -162,14 +160,14 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
         if (!blend.noNoise || _mm_movemask_epi8(negativeZero) != 0) {
             const __m128 noise = blend.useWhite
                                      ? subSamplePairs(whiteValue(whiteProduct0), whiteValue(whiteProduct1))
-                                     : subSamplePairs(pink0, pink1);
+                                     : subSamplePairs(pink.first(), pink.second());
             frame = _mm_add_ps(_mm_mul_ps(frame, _mm_load_ps(blend.keepLanes)),
                                _mm_mul_ps(_mm_load_ps(blend.amountLanes), noise));
         }
         if (noiseAmount != nullptr) *noiseAmount = blend.amountLanes[0];
     } else {
         frame = renderNoiseModes(v, mode, inc, input, state, tables, bandPass, whiteValue(whiteProduct0),
-                                 whiteValue(whiteProduct1), pink0, pink1);
+                                 whiteValue(whiteProduct1), pink.first(), pink.second());
     }
 
     // clamp01(wrap) > 0.001 is wrap > 0.001.
