@@ -134,9 +134,9 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
                                                             TPinkNoise& pinkNoise, TRandSeed& seed,
                                                             TFilter& bandPass, float* noiseAmount) {
     // Fresh noise every frame, one value per sub-sample, drawn whatever the
-    // mode so that the seed and the pink rows run on alike.
-    // The seed in a local while it is drawn from: the pink rows and counters
-    // are stored meanwhile, and the compiler cannot tell them apart from it.
+    // mode so that the seed and the pink rows run on alike. The seed stays in
+    // a local meanwhile: the pink rows and counters are stored as it is drawn
+    // from, and the compiler cannot tell them apart from it.
     uint32_t randSeed = seed.RandSeed;
     const int32_t whiteProduct0 = TRandSeed::step(randSeed);
     const int32_t whiteProduct1 = TRandSeed::step(randSeed);
