@@ -131,7 +131,7 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
     _mm_storeu_ps(frame.lane, lanes);
     const TWaveReadCache& morph = waveRead(state.caches[v].subRead, (input.subWaveMix + 40.0f) * 3.0f, input.subIndex, 115);
     const float x1 = fraction(input.subPhaseOffset + 16.0f + state.subPhase[v]);
-    const float x2 = fraction(input.subInc + x1);
+    const float x2 = fractionAfterStep(x1, input.subInc);
     float first = 0.0f;
     float second = 0.0f;
     readMorph(morph, x1, x2, symmetryOf(input.subSymmetry + 0.5f), first, second);

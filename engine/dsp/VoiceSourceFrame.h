@@ -38,6 +38,17 @@ inline float clamp01(float x) {
     return (x - whole) + 0.0f;
 }
 
+// fraction(x + step) for a phase x in 0..1. A step in 0..1 (any note below
+// the rate) keeps the sum below 2, where the whole part is 0 or 1.
+[[gnu::always_inline]] inline float fractionAfterStep(float x, float step) {
+    uint32_t bits;
+    std::memcpy(&bits, &step, sizeof bits);
+    const float sum = step + x;
+    if (bits < 0x3F800000u) [[likely]]
+        return sum >= 1.0f ? sum - 1.0f : sum;
+    return fraction(sum);
+}
+
 // The white value in -1..1 of one step's product: 2 x (y x 0.5) - 1, with
 // y = product x 2^-31 + 1 a normal number in 0..2, is y - 1 exactly (halving
 // and doubling it never round). The step itself is taken every frame; the
@@ -119,7 +130,7 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
     const float phase = state.voicePhase[v];
     const float feedback = (input.waveFeedback + input.sourceFeedback) * 0.75f * state.voiceLevel[v];
     const float x1 = fraction(feedback + input.sourcePhase + 16.0f + phase);
-    const float x2 = fraction(inc + x1);
+    const float x2 = fractionAfterStep(x1, inc);
     float first = 0.0f;
     float second = 0.0f;
     readMorph(morph, x1, x2, symmetryOf(input.waveSymmetry + input.sourceSymmetry), first, second);
