@@ -71,7 +71,8 @@ void refreshWaveRead(TWaveReadCache& cache, float m, int bandIndex, int highestI
     cache.bandIndex = bandIndex;
     cache.table = waveTables[fresh.shape][band];
     cache.nextTable = waveTables[fresh.nextShape][band];
-    cache.blend = fresh.blend;
+    for (float& lane : cache.blendLanes) lane = fresh.blend;
+    for (float& lane : cache.keepLanes) lane = 1.0f - fresh.blend;
 }
 
 void refreshNoiseBlend(TNoiseBlendCache& cache, float knob, float modulation) {
@@ -127,24 +128,18 @@ __m128 applyWaveFold(__m128 frame, float wrap) {
 // Called while the sub volume is above 0.001; adds the sub oscillator to the
 // frame and keeps the sum finite.
 __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState& state, __m128 lanes) {
-    stereoOverStruct frame;
-    _mm_storeu_ps(frame.lane, lanes);
     const TWaveReadCache& morph = waveRead(state.caches[v].subRead, (input.subWaveMix + 40.0f) * 3.0f, input.subIndex, 115);
     const float x1 = fraction(input.subPhaseOffset + 16.0f + state.subPhase[v]);
     const float x2 = fractionAfterStep(x1, input.subInc);
-    float first = 0.0f;
-    float second = 0.0f;
-    readMorph(morph, x1, x2, symmetryOf(input.subSymmetry + 0.5f), first, second);
+    const __m128 sub = readMorph(morph, x1, x2, symmetryOf(input.subSymmetry + 0.5f));
     const float pan = clamp01(input.subPan + 0.5f);
     const float leftGain = std::max(std::min(2.0f - 2.0f * pan, 1.0f), 0.0f);
     const float rightGain = std::max(std::min(2.0f * pan, 1.0f), 0.0f);
     const float level = input.subVolumeGain * input.subVolume;
-    frame.lane[0] += level * leftGain * first;
-    frame.lane[1] += level * rightGain * first;
-    frame.lane[2] += level * leftGain * second;
-    frame.lane[3] += level * rightGain * second;
+    const float left = level * leftGain;
+    const float right = level * rightGain;
     state.subPhase[v] = fraction(state.subPhase[v] + 2.0f * input.subInc);
-    return keepFinite(_mm_loadu_ps(frame.lane));
+    return keepFinite(_mm_add_ps(lanes, _mm_mul_ps(_mm_setr_ps(left, right, left, right), sub)));
 }
 
 }  // namespace voicesource

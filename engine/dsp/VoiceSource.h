@@ -33,7 +33,9 @@ struct TWaveReadCache {
     int bandIndex = -1;
     const float* table = nullptr;
     const float* nextTable = nullptr;
-    float blend = 0.0f;
+    // The blend and 1 - blend, once for each lane of a frame.
+    alignas(16) float blendLanes[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    alignas(16) float keepLanes[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 };
 
 // The wave/sample noise amount for one knob value and one modulation value,

@@ -88,10 +88,15 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
     return cache;
 }
 
-// Two sub-samples of a morph between two shapes at phases x1 and x2. Both
-// shapes are read at the phase of their own sub-sample.
-[[gnu::always_inline]] inline void readMorph(const TWaveReadCache& morph, float x1, float x2, float symmetry,
-                                             float& out1, float& out2) {
+// (first, first, second, second): both channels of each sub-sample alike.
+[[gnu::always_inline]] inline __m128 subSamplePairs(float first, float second) {
+    return _mm_shuffle_ps(_mm_set1_ps(first), _mm_set1_ps(second), _MM_SHUFFLE(0, 0, 0, 0));
+}
+
+// Two sub-samples of a morph between two shapes at phases x1 and x2, as the
+// four lanes of a frame. Both shapes are read at the phase of their own
+// sub-sample.
+[[gnu::always_inline]] inline __m128 readMorph(const TWaveReadCache& morph, float x1, float x2, float symmetry) {
     int e1;
     int e2;
     if (symmetry == 0.5f) {
@@ -105,14 +110,10 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
         e1 = warpedEntry(x1, symmetry, rest);
         e2 = warpedEntry(x2, symmetry, rest);
     }
-    const float keep = 1.0f - morph.blend;
-    out1 = keep * morph.table[e1] + morph.blend * morph.nextTable[e1];
-    out2 = keep * morph.table[e2] + morph.blend * morph.nextTable[e2];
-}
-
-// (first, first, second, second): both channels of each sub-sample alike.
-[[gnu::always_inline]] inline __m128 subSamplePairs(float first, float second) {
-    return _mm_shuffle_ps(_mm_set1_ps(first), _mm_set1_ps(second), _MM_SHUFFLE(0, 0, 0, 0));
+    const __m128 shape = subSamplePairs(morph.table[e1], morph.table[e2]);
+    const __m128 nextShape = subSamplePairs(morph.nextTable[e1], morph.nextTable[e2]);
+    return _mm_add_ps(_mm_mul_ps(_mm_load_ps(morph.keepLanes), shape),
+                      _mm_mul_ps(_mm_load_ps(morph.blendLanes), nextShape));
 }
 
 // Every lane that is not a finite number becomes 0, the four lanes tested
@@ -131,11 +132,8 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
     const float feedback = (input.waveFeedback + input.sourceFeedback) * 0.75f * state.voiceLevel[v];
     const float x1 = fraction(feedback + input.sourcePhase + 16.0f + phase);
     const float x2 = fractionAfterStep(x1, inc);
-    float first = 0.0f;
-    float second = 0.0f;
-    readMorph(morph, x1, x2, symmetryOf(input.waveSymmetry + input.sourceSymmetry), first, second);
     state.voicePhase[v] = fraction(phase + 2.0f * inc);
-    return subSamplePairs(first, second);
+    return readMorph(morph, x1, x2, symmetryOf(input.waveSymmetry + input.sourceSymmetry));
 }
 
 // One frame of a valid voice (0..15) as four lanes; renderVoiceSource in
