@@ -433,28 +433,28 @@ void APlugin::setSourceFrameInput() {
     input.sampleFrame = stereoOverStruct{};
 }
 
-void APlugin::renderSource(int v) {
+// Inline into the voice step, its only caller: one frame instead of two for
+// the registers the source needs.
+[[gnu::always_inline]] inline void APlugin::renderSource(int v) {
     const auto& dest = mod.voiceModDest(v);
     TVoiceSourceInput& input = units.sourceInput;
     input.voiceInc = voices.voiceInc[v];
-    input.subInc = voices.subInc[v];
     input.waveIndex = voices.waveIndex[v];
-    input.subIndex = voices.subIndex[v];
-    input.sourceMix = dest[destination::SOURCE_MIX];
-    input.sourceBandWidth = dest[destination::SOURCE_BAND_WIDTH];
-    input.sourceWaveSampleNoise = dest[destination::SOURCE_WAVE_SAMPLE_NOISE];
-    input.sourceSymmetry = dest[destination::SOURCE_SYMMETRY];
-    input.sourceFeedback = dest[destination::SOURCE_FEEDBACK];
-    input.sourcePhase = dest[destination::SOURCE_PHASE];
-    input.sourceWrap = dest[destination::SOURCE_WRAP];
-    input.subVolume = dest[destination::SUB_VOLUME];
-    input.subPan = dest[destination::SUB_PAN];
-    input.subWaveMix = dest[destination::SUB_WAVE_MIX];
-    input.subSymmetry = dest[destination::SUB_SYMMETRY];
-    input.subPhaseOffset = dest[destination::SUB_PHASE];
-    voices.voiceFrame[v] =
-        renderVoiceSource(v, input, units.source, units.engineTables, units.pinkNoise, units.noiseSeed,
-                          units.voiceBPFilter[v], v == voices.curVoice ? &units.noiseAmountShown : nullptr);
+    static_assert(destination::SOURCE_WRAP - destination::SOURCE_MIX == 6);
+    setSourceDestinations(input, &dest[destination::SOURCE_MIX]);
+    // The sub oscillator's part is read only while it sounds.
+    if (input.subVolumeSmoothed > 0.001f) {
+        static_assert(destination::SUB_WAVE_MIX - destination::SUB_VOLUME == 2 &&
+                      destination::SUB_PHASE - destination::SUB_SYMMETRY == 1);
+        input.subInc = voices.subInc[v];
+        input.subIndex = voices.subIndex[v];
+        setSubDestinations(input, &dest[destination::SUB_VOLUME], &dest[destination::SUB_SYMMETRY]);
+    }
+    // v is a sounding voice, 0..15.
+    _mm_storeu_ps(voices.voiceFrame[v].lane,
+                  voicesource::renderVoiceSourceFrame(v, input, units.source, units.engineTables, units.pinkNoise,
+                                                      units.noiseSeed, units.voiceBPFilter[v],
+                                                      v == voices.curVoice ? &units.noiseAmountShown : nullptr));
 }
 
 // Distortion over the 16 voice frames (kind 0 passes them unchanged).

@@ -10,9 +10,11 @@ struct TRandSeed {
     uint32_t RandSeed = 1;
 
     // One step: the product, read as a signed 32-bit integer.
-    int32_t step() {
-        const uint32_t product = RandSeed * 16807u;
-        RandSeed = product + 1u;
+    int32_t step() { return step(RandSeed); }
+    // The same step on a seed value held elsewhere.
+    static int32_t step(uint32_t& seedValue) {
+        const uint32_t product = seedValue * 16807u;
+        seedValue = product + 1u;
         return static_cast<int32_t>(product);
     }
     // One step as a uniform value in 0..1.
@@ -38,6 +40,19 @@ public:
     // (and start-up, which fills the pink-noise table from voice 0).
     float doPinkNoise(int voice, TRandSeed& seed);
 
+    // Two calls of doPinkNoise for a valid voice (0..15) in one, on the
+    // seed's value held by the caller: a voice frame takes one value per
+    // sub-sample. Of two consecutive counts exactly one is even, so exactly
+    // one refresh happens.
+    struct TPair {
+        float sumBefore;
+        float sumAfter;
+        bool firstRefreshes;
+        float first() const { return (firstRefreshes ? sumAfter : sumBefore) - 1.0f; }
+        float second() const { return sumAfter - 1.0f; }
+    };
+    TPair doPinkNoisePair(int voice, uint32_t& randSeed);
+
     // Note start: row 4 of the voice restarts at 0. The running sum drops the
     // old row value with it, so the output stays within -1..1.
     void resetRow4(int voice);
@@ -60,10 +75,21 @@ inline float randomRowValue(TRandSeed& seed) {
     return (static_cast<float>(seed.step()) * 4.656613e-10f + 1.0f) * 0.5f * 0.25f;
 }
 
+// The same value from a seed kept in a register. Scaling by 1/8 is exact
+// here (no value comes near the subnormal range) and commutes with rounding,
+// so ((a x k + 1) x 0.5) x 0.25 is a x (k / 8) + 1/8 to the bit, for every
+// 32-bit product a.
+inline float randomRowValue(uint32_t& randSeed) {
+    constexpr float scale = 4.656613e-10f * 0.125f;
+    const uint32_t product = randSeed * 16807u;
+    randSeed = product + 1u;
+    return static_cast<float>(static_cast<int32_t>(product)) * scale + 0.125f;
+}
+
 // How many rows (from row 0 up) a call with the even count c refreshes. The
 // 0x2F mask is deliberate: it makes the refresh pattern over 64 calls uneven,
 // which is part of the generator's colour.
-inline int rowsToRefresh(uint32_t c) {
+constexpr int rowsToRefresh(uint32_t c) {
     if ((c & 0x3F) == 0) return 7;
     if ((c & 0x2F) == 0) return 6;
     if ((c & 0x1F) == 0) return 5;
@@ -72,6 +98,16 @@ inline int rowsToRefresh(uint32_t c) {
     if ((c & 0x03) == 0) return 2;
     return 1;
 }
+
+// rowsToRefresh of the even count c, looked up by bits 1..5 of c (the only
+// bits its masks test).
+inline constexpr auto REFRESH_ROWS = [] {
+    struct {
+        uint8_t rows[32];
+    } table{};
+    for (uint32_t i = 0; i < 32; ++i) table.rows[i] = static_cast<uint8_t>(rowsToRefresh(2 * i));
+    return table;
+}();
 }  // namespace pinknoise
 
 // Defined here so the sources, which draw two values per voice and frame,
@@ -100,4 +136,47 @@ inline float TPinkNoise::doPinkNoise(int voice, TRandSeed& seed) {
         }
     }
     return pinkSum[voice] - 1.0f;
+}
+
+inline TPinkNoise::TPair TPinkNoise::doPinkNoisePair(int voice, uint32_t& seedValue) {
+    const uint32_t c = pinkCounter[voice];
+    pinkCounter[voice] = c + 2u;
+    const uint32_t refreshCount = (c | 1u) + 1u;  // the even one of c + 1 and c + 2
+    float* rows = pinkRows[voice];
+    const float before = pinkSum[voice];
+    float sum = before;
+    // The seed in a register for the draws: nothing else touches it meanwhile.
+    uint32_t randSeed = seedValue;
+    if ((refreshCount & 0xFFu) == 0u) {
+        float rowSum = 0.0f;
+        for (int r = 0; r < PINK_NOISE_ROWS; ++r) {
+            rows[r] = pinknoise::randomRowValue(randSeed);
+            rowSum += rows[r];
+        }
+        const float extra = pinknoise::randomRowValue(randSeed);
+        sum = extra + rowSum;
+    } else {
+        const int count = pinknoise::REFRESH_ROWS.rows[(refreshCount >> 1) & 31u];
+        auto refresh = [&](int r) {
+            const float fresh = pinknoise::randomRowValue(randSeed);
+            sum = sum - rows[r] + fresh;
+            rows[r] = fresh;
+        };
+        // Row 0 every time, row 1 every other time, and so on: written out,
+        // since half of all refreshes stop after row 0.
+        refresh(0);
+        if (count > 1) {
+            refresh(1);
+            if (count > 2) {
+                refresh(2);
+                if (count > 3) {
+                    for (int r = 3; r < count; ++r) refresh(r);
+                }
+            }
+        }
+    }
+    seedValue = randSeed;
+    pinkSum[voice] = sum;
+    // An odd c means the first call was the refreshing one.
+    return {before, sum, (c & 1u) != 0u};
 }

@@ -4,7 +4,9 @@
 // fold and the sub oscillator. Audio thread only; nothing allocates.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "engine/dsp/EngineTables.h"
@@ -23,13 +25,29 @@ enum SourceMode {
     SOURCE_SAMPLE,
 };
 
-// The morph between two of the four wave shapes for one morph position, kept
-// while the position holds still (argument NaN: nothing kept yet).
-struct TShapeBlendCache {
+// The two tables a morph reads and the blend between them, kept while the
+// morph position and the band index hold still (argument NaN: nothing kept
+// yet, so the first frame always looks them up).
+struct TWaveReadCache {
     float argument = std::numeric_limits<float>::quiet_NaN();
-    int shape = 0;
-    int nextShape = 1;
-    float blend = 0.0f;
+    int bandIndex = -1;
+    const float* table = nullptr;
+    const float* nextTable = nullptr;
+    // The blend and 1 - blend, once for each lane of a frame.
+    alignas(16) float blendLanes[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    alignas(16) float keepLanes[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+};
+
+// The wave/sample noise amount for one knob value and one modulation value,
+// kept while both hold still (NaN: nothing kept yet).
+struct TNoiseBlendCache {
+    float knob = std::numeric_limits<float>::quiet_NaN();
+    float modulation = std::numeric_limits<float>::quiet_NaN();
+    // The amount and 1 - amount, once for each lane of a frame.
+    alignas(16) float amountLanes[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    alignas(16) float keepLanes[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    bool useWhite = false;
+    bool noNoise = true;  // amount 0
 };
 
 // The source's own state per voice (struct of arrays). The pitch increments
@@ -41,8 +59,14 @@ struct TVoiceSourceState {
     int32_t syncStart[VOICE_SOURCE_VOICES] = {};  // synced noise: segment start in the noise tables
     int32_t syncPos[VOICE_SOURCE_VOICES] = {};    // synced noise: read position, always 0..65535
     float subPhase[VOICE_SOURCE_VOICES] = {};     // 0..1: sub-oscillator cycle
-    TShapeBlendCache waveMorph[VOICE_SOURCE_VOICES] = {};
-    TShapeBlendCache subMorph[VOICE_SOURCE_VOICES] = {};
+    // What a voice keeps between frames, side by side so that one address
+    // serves all three.
+    struct TCaches {
+        TWaveReadCache waveRead;
+        TWaveReadCache subRead;
+        TNoiseBlendCache noiseBlend;
+    };
+    TCaches caches[VOICE_SOURCE_VOICES] = {};
 };
 
 // What one frame of one voice needs besides the state. The fields named after
@@ -88,17 +112,42 @@ struct TVoiceSourceInput {
     stereoOverStruct sampleFrame;
 };
 
+// The voice's own part of the input in two copies: the seven destinations
+// "Source Mix" to "Source Wrap", which the modulation table keeps side by side
+// in the order of the fields, and the sub oscillator's "Sub Volume", "Sub Pan",
+// "Sub Wave Mix" (three side by side), "Sub Symmetry" and "Sub Phase" (two).
+inline void setSourceDestinations(TVoiceSourceInput& input, const float* sourceMixOnwards) {
+    static_assert(offsetof(TVoiceSourceInput, sourceWrap) - offsetof(TVoiceSourceInput, sourceMix) == 6 * sizeof(float));
+    std::memcpy(reinterpret_cast<char*>(&input) + offsetof(TVoiceSourceInput, sourceMix), sourceMixOnwards,
+                7 * sizeof(float));
+}
+inline void setSubDestinations(TVoiceSourceInput& input, const float* subVolumeOnwards,
+                               const float* subSymmetryOnwards) {
+    static_assert(offsetof(TVoiceSourceInput, subWaveMix) - offsetof(TVoiceSourceInput, subVolume) == 2 * sizeof(float));
+    static_assert(offsetof(TVoiceSourceInput, subPhaseOffset) - offsetof(TVoiceSourceInput, subSymmetry) ==
+                  sizeof(float));
+    std::memcpy(reinterpret_cast<char*>(&input) + offsetof(TVoiceSourceInput, subVolume), subVolumeOnwards,
+                3 * sizeof(float));
+    std::memcpy(reinterpret_cast<char*>(&input) + offsetof(TVoiceSourceInput, subSymmetry), subSymmetryOnwards,
+                2 * sizeof(float));
+}
+
 // Renders one frame of voice v (0..15; another index renders silence and
 // touches nothing). Draws two white values from `seed` and two pink values
 // of voice v from `pinkNoise` every frame, whatever the mode. `bandPass` is
 // the voice's band-pass filter, used by "Tuned Noise". When `noiseAmount` is
 // given, the wave/sample noise amount of modes 3 and 4 is stored there (the
 // display of the current voice). Never returns NaN or infinity.
-stereoOverStruct renderVoiceSource(int v, const TVoiceSourceInput& input, TVoiceSourceState& state,
-                                   const TEngineTables& tables, TPinkNoise& pinkNoise, TRandSeed& seed,
-                                   TFilter& bandPass, float* noiseAmount = nullptr);
+// Inline (defined in VoiceSourceFrame.h): it runs for every voice and frame.
+// The block loop calls voicesource::renderVoiceSourceFrame, the same without
+// the voice check, which hands the frame over as four lanes.
+inline stereoOverStruct renderVoiceSource(int v, const TVoiceSourceInput& input, TVoiceSourceState& state,
+                                          const TEngineTables& tables, TPinkNoise& pinkNoise, TRandSeed& seed,
+                                          TFilter& bandPass, float* noiseAmount = nullptr);
 
 // Note start: the wave phase and feedback level restart at 0, row 4 of the
 // voice's pink noise is cleared, and the synced noise starts its segment at a
 // random place (one step of `seed`). The sub oscillator runs on.
 void startVoiceSource(int v, TVoiceSourceState& state, TPinkNoise& pinkNoise, TRandSeed& seed);
+
+#include "engine/dsp/VoiceSourceFrame.h"
