@@ -655,9 +655,11 @@ std::string machinePreferencesFilePath() { return mainStore().machinePath(); }
 
 std::string resourcePathForLibrary(const std::string& libraryPath) {
     size_t slash = libraryPath.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : libraryPath.substr(0, slash);
-    if (folder.empty()) folder = "/";
-    std::string candidate = folder + "/../Resources";
+    // A library at the root keeps "/" as its folder.
+    std::string candidate = slash == std::string::npos ? std::string(".")
+                            : slash == 0                ? std::string("/")
+                                                        : libraryPath.substr(0, slash);
+    candidate.append("/../Resources");
     char resolved[PATH_MAX];
     if (!realpath(candidate.c_str(), resolved)) return {};
     struct stat info {};
