@@ -57,6 +57,7 @@ struct TEngineState {
     std::array<float, 32> gatorStepGain{};
     bool controlStepsStarted = false;  // the first control step has no previous modes to compare
     int notesPlaying = 0;              // keys held, counted once a frame for the glide modes that depend on it
+    bool voicesGlide = false;          // the portamento mode and the held keys let the voices glide this frame
 
     TRandSeed randSeed;  // RandSeed of the block loop and the note start
     // The per-note random values; the C library's generator would take a lock.

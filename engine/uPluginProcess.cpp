@@ -42,6 +42,76 @@ int toIndex(float x, int low, int high) {
     return static_cast<int>(x);
 }
 
+// What every voice's mix reads alike in a frame, read once for all voices.
+struct TVoiceMixInput {
+    float dcCoef;
+    float stereoPan;
+    float movementToPan;
+    float movementToLevel;
+    bool voiceOutputInUse;
+};
+
+TVoiceMixInput voiceMixInput(const APlugin& plugin) {
+    const auto& value = plugin.values.curValue;
+    return {plugin.rates().dcCoef, value[tag::STEREO_PAN], value[tag::MOVEMENT_TO_PAN], value[tag::MOVEMENT_TO_LEVEL],
+            plugin.mod.voiceOutputInUse};
+}
+
+// One voice into the frame's mix (left, right of both sub-samples, in
+// `mix`): the DC blocker, pan, gain, the fade-in and envelope steps. Kept
+// inline so that the block loop carries the mix in a register across voices.
+[[gnu::always_inline]] inline __m128 mixVoiceInto(APlugin& plugin, const TVoiceMixInput& input, int v, __m128 mix) {
+    TVoiceState& voices = plugin.voices;
+    const __m128 tiny = _mm_set1_ps(1e-15f);
+
+    // The DC blocker runs on left and right together, first sub-sample then
+    // second, as two lanes of a vector; the upper lanes are never stored.
+    float* const lanes = voices.voiceFrame[v].lane;
+    float* const dcState = voices.dcState[v].data();
+    const __m128 k = _mm_set1_ps(input.dcCoef);
+    const __m128 x = _mm_loadu_ps(lanes);
+    __m128 dc = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(dcState));
+    dc = _mm_add_ps(_mm_add_ps(dc, _mm_mul_ps(_mm_sub_ps(x, dc), k)), tiny);
+    const __m128 first = _mm_sub_ps(x, dc);
+    const __m128 x1 = _mm_movehl_ps(x, x);
+    dc = _mm_add_ps(_mm_add_ps(dc, _mm_mul_ps(_mm_sub_ps(x1, dc), k)), tiny);
+    const __m128 second = _mm_sub_ps(x1, dc);
+    _mm_storel_pi(reinterpret_cast<__m64*>(dcState), dc);
+    const __m128 y = _mm_movelh_ps(first, second);
+    _mm_storeu_ps(lanes, y);
+
+    const auto& dest = plugin.mod.voiceModDest(v);
+    const float panTarget =
+        std::clamp(input.stereoPan + dest[destination::PAN] +
+                       (voices.movementPan[v] - 0.5f) * (input.movementToPan + dest[destination::MOVEMENT_TO_PAN]),
+                   0.0f, 1.0f);
+    const float pan = voices.voiceJustStarted[v] ? panTarget : 0.9f * voices.voicePan[v] + PAN_TAKE * panTarget;
+    voices.voicePan[v] = pan;
+
+    const float levelAmount = std::clamp(input.movementToLevel + dest[destination::MOVEMENT_TO_LEVEL], 0.0f, 1.0f);
+    const double fade = voices.fadeGain[v];
+    const float gain = static_cast<float>(voices.envRamp[v]) * voices.voiceVelGain[v] *
+                       (voices.movementLevel[v] * levelAmount + (1.0f - levelAmount)) * dest[destination::VOLUME] *
+                       static_cast<float>(fade);
+    voices.fadeGain[v] = std::min(fade + voices.fadeStep[v], 1.0);
+
+    float leftGain, rightGain;
+    outputstage::panGains(pan, leftGain, rightGain);
+    const __m128 gains = _mm_mul_ps(_mm_set_ps(rightGain, leftGain, rightGain, leftGain), _mm_set1_ps(gain));
+    mix = _mm_add_ps(mix, _mm_add_ps(_mm_mul_ps(gains, y), tiny));
+
+    if (input.voiceOutputInUse) {
+        const float sum = lanes[0] + lanes[1] + lanes[2] + lanes[3];
+        plugin.mod.voiceModSrc(v)[51] = sum;
+        if (v == voices.curVoice) plugin.mod.globalModSrc()[51] = sum;
+    }
+
+    voices.envRamp[v] += voices.envStep[v];
+    voices.voiceJustStarted[v] = false;
+    ++voices.voiceFrameCount[v];
+    return mix;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- entries
@@ -157,10 +227,20 @@ void APlugin::renderNormal(float** inputs, float** outputs, int32 sampleFrames) 
             setGlobalLFOS();
             if ((engine.frameCount & TEngineState::CONTROL_STEP_MASK) == 0 || engine.forceControlStep)
                 runGlobalControlStep();
+            // The routes' amount parameters, read once for all voices of the frame.
+            for (int k = 0; k < mod.numActiveRoutes; ++k) {
+                const TVoiceRoute& route = mod.voiceRoutes[k];
+                const float base = 2.0f * paramValue(MOD_AMT_TAGS[route.route]) - 1.0f;
+                mod.voiceRouteAmountBase[k] = base;
+                mod.voiceRouteAmount[k] = routeAmountLimit(base + route.neutralAmountModulation);
+            }
 
             setSourceFrameInput();
             // Held keys change only with MIDI, which comes before the voices.
             if (voices.portamentoMode == 3 || voices.portamentoMode == 4) engine.notesPlaying = getNotesPlaying();
+            const int portamento = voices.portamentoMode;
+            engine.voicesGlide = portamento == 1 || portamento == 2 ||
+                                 ((portamento == 3 || portamento == 4) && engine.notesPlaying > 1);
             for (int v = 0; v < NUM_VOICES; ++v) {
                 voices.voiceFrame[v] = stereoOverStruct{};
                 if (voices.voiceOn[v]) runVoice(v);
@@ -172,8 +252,13 @@ void APlugin::renderNormal(float** inputs, float** outputs, int32 sampleFrames) 
                 doDistort();
                 doFilter();
             }
-            for (int v = 0; v < NUM_VOICES; ++v)
-                if (voices.voiceOn[v]) mixVoice(v);
+            {
+                const TVoiceMixInput mixInput = voiceMixInput(*this);
+                __m128 mix = _mm_loadu_ps(engine.voiceMix.data());
+                for (int v = 0; v < NUM_VOICES; ++v)
+                    if (voices.voiceOn[v]) mix = mixVoiceInto(*this, mixInput, v, mix);
+                _mm_storeu_ps(engine.voiceMix.data(), mix);
+            }
 
             engine.fxInput = {(engine.voiceMix[0] + engine.voiceMix[2]) * 0.5f + 1e-15f,
                               (engine.voiceMix[1] + engine.voiceMix[3]) * 0.5f + 1e-15f};
@@ -385,12 +470,10 @@ void APlugin::runVoice(int v) {
                                      std::exp2(double(dest[destination::FREE_LFO_HUMANIZE]) * (4.0 * u2 - 2.0))};
     }
     setVoiceLFOS(v);
-    applyVoiceRoutes(v);
+    if (!mod.applySteadyVoiceRoutes(v)) applyVoiceRoutes(v);
 
     // Portamento.
-    const int portamento = voices.portamentoMode;
-    const bool gliding = portamento == 1 || portamento == 2 || ((portamento == 3 || portamento == 4) && engine.notesPlaying > 1);
-    if (gliding) {
+    if (engine.voicesGlide) {
         voices.glidePos[v] += voices.glideStep[v];
         if ((voices.glideDir[v] < 0 && voices.glidePos[v] < voices.voicePitch[v]) ||
             (voices.glideDir[v] > 0 && voices.glidePos[v] > voices.voicePitch[v]))
@@ -400,7 +483,10 @@ void APlugin::runVoice(int v) {
     }
 
     // Pitch in octaves.
-    const float octave = static_cast<float>(toIndex(dest[destination::SOURCE_OCTAVE] * 8.0f + 0.1f, -64, 64));
+    // Unrouted, the octave destination is at its neutral 0, which is octave 0.
+    const float octave = mod.destRouted[destination::SOURCE_OCTAVE]
+                             ? static_cast<float>(toIndex(dest[destination::SOURCE_OCTAVE] * 8.0f + 0.1f, -64, 64))
+                             : 0.0f;
     const float pitch = dest[destination::SOURCE_FINE] / 12.0f + octave +
                         ((paramValue(tag::MOVEMENT_TO_PITCH) + dest[destination::MOVEMENT_TO_PITCH]) * 8.0f - 4.0f) *
                             mod.voiceModSrc(v)[39] +
@@ -490,49 +576,8 @@ void APlugin::doFilter() {
 }
 
 void APlugin::mixVoice(int v) {
-    auto& lanes = voices.voiceFrame[v].lane;
-    // The blocker state in locals: the lanes are written through references
-    // the compiler cannot tell apart from it.
-    std::array<float, 2> dc = voices.dcState[v];
-    const float k = rate.dcCoef;
-    for (int sub = 0; sub < 2; ++sub)
-        for (int channel = 0; channel < 2; ++channel) {
-            float& x = lanes[sub * 2 + channel];
-            dc[channel] = dc[channel] + (x - dc[channel]) * k + 1e-15f;
-            x = x - dc[channel];
-        }
-    voices.dcState[v] = dc;
-
-    const auto& dest = mod.voiceModDest(v);
-    const float panTarget = std::clamp(paramValue(tag::STEREO_PAN) + dest[destination::PAN] +
-                                           (voices.movementPan[v] - 0.5f) *
-                                               (paramValue(tag::MOVEMENT_TO_PAN) + dest[destination::MOVEMENT_TO_PAN]),
-                                       0.0f, 1.0f);
-    voices.voicePan[v] =
-        voices.voiceJustStarted[v] ? panTarget : 0.9f * voices.voicePan[v] + PAN_TAKE * panTarget;
-
-    const float levelAmount = std::clamp(paramValue(tag::MOVEMENT_TO_LEVEL) + dest[destination::MOVEMENT_TO_LEVEL], 0.0f, 1.0f);
-    const float gain = static_cast<float>(voices.envRamp[v]) * voices.voiceVelGain[v] *
-                       (voices.movementLevel[v] * levelAmount + (1.0f - levelAmount)) * dest[destination::VOLUME] *
-                       static_cast<float>(voices.fadeGain[v]);
-    voices.fadeGain[v] = std::min(voices.fadeGain[v] + voices.fadeStep[v], 1.0);
-
-    float leftGain, rightGain;
-    outputstage::panGains(voices.voicePan[v], leftGain, rightGain);
-    engine.voiceMix[0] += leftGain * gain * lanes[0] + 1e-15f;
-    engine.voiceMix[1] += rightGain * gain * lanes[1] + 1e-15f;
-    engine.voiceMix[2] += leftGain * gain * lanes[2] + 1e-15f;
-    engine.voiceMix[3] += rightGain * gain * lanes[3] + 1e-15f;
-
-    if (mod.voiceOutputInUse) {
-        const float sum = lanes[0] + lanes[1] + lanes[2] + lanes[3];
-        mod.voiceModSrc(v)[51] = sum;
-        if (v == voices.curVoice) mod.globalModSrc()[51] = sum;
-    }
-
-    voices.envRamp[v] += voices.envStep[v];
-    voices.voiceJustStarted[v] = false;
-    ++voices.voiceFrameCount[v];
+    const TVoiceMixInput input = voiceMixInput(*this);
+    _mm_storeu_ps(engine.voiceMix.data(), mixVoiceInto(*this, input, v, _mm_loadu_ps(engine.voiceMix.data())));
 }
 
 void APlugin::initFX() {
