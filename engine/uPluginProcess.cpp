@@ -3,10 +3,13 @@
 // renders frame by frame: MIDI at its frame, housekeeping every 4096 frames,
 // the global control step every 16 frames, the 16 voices at twice the host
 // rate, the mix, the effects gate and the output stage.
+#include <emmintrin.h>
 #include <xmmintrin.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "engine/dsp/SampleMath.h"
 #include "engine/EngineTags.h"
@@ -57,58 +60,170 @@ TVoiceMixInput voiceMixInput(const APlugin& plugin) {
             plugin.mod.voiceOutputInUse};
 }
 
-// One voice into the frame's mix (left, right of both sub-samples, in
-// `mix`): the DC blocker, pan, gain, the fade-in and envelope steps. Kept
-// inline so that the block loop carries the mix in a register across voices.
-[[gnu::always_inline]] inline __m128 mixVoiceInto(APlugin& plugin, const TVoiceMixInput& input, int v, __m128 mix) {
+static_assert(NUM_VOICES % 4 == 0, "the mix takes the voices four at a time");
+static_assert(sizeof(stereoOverStruct) == 4 * sizeof(float), "a voice frame is one vector");
+
+// Four flags of consecutive voices as lane masks (all bits set where true).
+inline __m128i laneMask(const bool* flags) {
+    std::uint32_t bytes;
+    std::memcpy(&bytes, flags, sizeof bytes);
+    __m128i x = _mm_cvtsi32_si128(static_cast<int>(bytes));
+    x = _mm_unpacklo_epi8(x, x);
+    x = _mm_unpacklo_epi16(x, x);
+    return _mm_cmpgt_epi32(x, _mm_setzero_si128());
+}
+
+inline __m128 select(__m128 mask, __m128 ifTrue, __m128 ifFalse) {
+    return _mm_or_ps(_mm_and_ps(mask, ifTrue), _mm_andnot_ps(mask, ifFalse));
+}
+
+inline __m128d select(__m128d mask, __m128d ifTrue, __m128d ifFalse) {
+    return _mm_or_pd(_mm_and_pd(mask, ifTrue), _mm_andnot_pd(mask, ifFalse));
+}
+
+// One destination of four consecutive voices, lane i for voice first + i. A
+// destination no route writes holds its neutral value in every voice whose
+// routes have run this frame.
+inline __m128 destOfFour(const TModState& mod, int first, int destination) {
+    if (!mod.destRouted[destination]) return _mm_set1_ps(mod.neutralModDest()[destination]);
+    return _mm_set_ps(mod.modValues[TModState::VOICE_DEST_ROW + first + 3][destination],
+                      mod.modValues[TModState::VOICE_DEST_ROW + first + 2][destination],
+                      mod.modValues[TModState::VOICE_DEST_ROW + first + 1][destination],
+                      mod.modValues[TModState::VOICE_DEST_ROW + first][destination]);
+}
+
+// Four consecutive doubles as floats.
+inline __m128 floatsOfFour(const double* x) {
+    return _mm_movelh_ps(_mm_cvtpd_ps(_mm_loadu_pd(x)), _mm_cvtpd_ps(_mm_loadu_pd(x + 2)));
+}
+
+// Four consecutive voices into the frame's mix (left, right of both
+// sub-samples): the DC blocker, pan, gain, the fade-in and envelope steps.
+// The per-voice arithmetic runs with a voice per lane, each lane doing the
+// scalar operations in their order (std::min, std::max and std::clamp map
+// onto minps/maxps with the operands in the order that keeps their answers
+// for NaN and signed zeros), and the contributions join the mix in voice
+// order. Voices that are off keep their state and add nothing.
+[[gnu::always_inline]] inline __m128 mixFourVoicesInto(APlugin& plugin, const TVoiceMixInput& input, int first,
+                                                      __m128 mix) {
     TVoiceState& voices = plugin.voices;
+    const __m128i onInt = laneMask(&voices.voiceOn[first]);
+    const int onBits = _mm_movemask_ps(_mm_castsi128_ps(onInt));
+    if (onBits == 0) return mix;
+    const __m128 on = _mm_castsi128_ps(onInt);
+    const __m128 started = _mm_castsi128_ps(laneMask(&voices.voiceJustStarted[first]));
+    const __m128 zero = _mm_setzero_ps();
+    const __m128 one = _mm_set1_ps(1.0f);
+    const __m128 two = _mm_set1_ps(2.0f);
     const __m128 tiny = _mm_set1_ps(1e-15f);
+    const TModState& mod = plugin.mod;
 
-    // The DC blocker runs on left and right together, first sub-sample then
-    // second, as two lanes of a vector; the upper lanes are never stored.
-    float* const lanes = voices.voiceFrame[v].lane;
-    float* const dcState = voices.dcState[v].data();
-    const __m128 k = _mm_set1_ps(input.dcCoef);
-    const __m128 x = _mm_loadu_ps(lanes);
-    __m128 dc = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(dcState));
-    dc = _mm_add_ps(_mm_add_ps(dc, _mm_mul_ps(_mm_sub_ps(x, dc), k)), tiny);
-    const __m128 first = _mm_sub_ps(x, dc);
-    const __m128 x1 = _mm_movehl_ps(x, x);
-    dc = _mm_add_ps(_mm_add_ps(dc, _mm_mul_ps(_mm_sub_ps(x1, dc), k)), tiny);
-    const __m128 second = _mm_sub_ps(x1, dc);
-    _mm_storel_pi(reinterpret_cast<__m64*>(dcState), dc);
-    const __m128 y = _mm_movelh_ps(first, second);
-    _mm_storeu_ps(lanes, y);
+    // Pan, smoothed unless the voice has just started.
+    const __m128 panSum = _mm_add_ps(_mm_set1_ps(input.stereoPan), destOfFour(mod, first, destination::PAN));
+    const __m128 panMovement =
+        _mm_mul_ps(_mm_sub_ps(_mm_loadu_ps(&voices.movementPan[first]), _mm_set1_ps(0.5f)),
+                   _mm_add_ps(_mm_set1_ps(input.movementToPan), destOfFour(mod, first, destination::MOVEMENT_TO_PAN)));
+    const __m128 panTarget = _mm_min_ps(one, _mm_max_ps(zero, _mm_add_ps(panSum, panMovement)));
+    const __m128 oldPan = _mm_loadu_ps(&voices.voicePan[first]);
+    const __m128 smoothedPan =
+        _mm_add_ps(_mm_mul_ps(_mm_set1_ps(0.9f), oldPan), _mm_mul_ps(_mm_set1_ps(PAN_TAKE), panTarget));
+    const __m128 pan = select(started, panTarget, smoothedPan);
+    _mm_storeu_ps(&voices.voicePan[first], select(on, pan, oldPan));
 
-    const auto& dest = plugin.mod.voiceModDest(v);
-    const float panTarget =
-        std::clamp(input.stereoPan + dest[destination::PAN] +
-                       (voices.movementPan[v] - 0.5f) * (input.movementToPan + dest[destination::MOVEMENT_TO_PAN]),
-                   0.0f, 1.0f);
-    const float pan = voices.voiceJustStarted[v] ? panTarget : 0.9f * voices.voicePan[v] + PAN_TAKE * panTarget;
-    voices.voicePan[v] = pan;
+    // Gain.
+    const __m128 levelAmount = _mm_min_ps(
+        one, _mm_max_ps(zero, _mm_add_ps(_mm_set1_ps(input.movementToLevel),
+                                         destOfFour(mod, first, destination::MOVEMENT_TO_LEVEL))));
+    const __m128 movementGain = _mm_add_ps(_mm_mul_ps(_mm_loadu_ps(&voices.movementLevel[first]), levelAmount),
+                                           _mm_sub_ps(one, levelAmount));
+    __m128 gain = _mm_mul_ps(floatsOfFour(&voices.envRamp[first]), _mm_loadu_ps(&voices.voiceVelGain[first]));
+    gain = _mm_mul_ps(_mm_mul_ps(gain, movementGain), destOfFour(mod, first, destination::VOLUME));
+    gain = _mm_mul_ps(gain, floatsOfFour(&voices.fadeGain[first]));
 
-    const float levelAmount = std::clamp(input.movementToLevel + dest[destination::MOVEMENT_TO_LEVEL], 0.0f, 1.0f);
-    const double fade = voices.fadeGain[v];
-    const float gain = static_cast<float>(voices.envRamp[v]) * voices.voiceVelGain[v] *
-                       (voices.movementLevel[v] * levelAmount + (1.0f - levelAmount)) * dest[destination::VOLUME] *
-                       static_cast<float>(fade);
-    voices.fadeGain[v] = std::min(fade + voices.fadeStep[v], 1.0);
-
-    float leftGain, rightGain;
-    outputstage::panGains(pan, leftGain, rightGain);
-    const __m128 gains = _mm_mul_ps(_mm_set_ps(rightGain, leftGain, rightGain, leftGain), _mm_set1_ps(gain));
-    mix = _mm_add_ps(mix, _mm_add_ps(_mm_mul_ps(gains, y), tiny));
-
-    if (input.voiceOutputInUse) {
-        const float sum = lanes[0] + lanes[1] + lanes[2] + lanes[3];
-        plugin.mod.voiceModSrc(v)[51] = sum;
-        if (v == voices.curVoice) plugin.mod.globalModSrc()[51] = sum;
+    // Fade-in and envelope steps (two voices per double vector).
+    const __m128d onLow = _mm_castsi128_pd(_mm_unpacklo_epi32(onInt, onInt));
+    const __m128d onHigh = _mm_castsi128_pd(_mm_unpackhi_epi32(onInt, onInt));
+    const __m128d oneDouble = _mm_set1_pd(1.0);
+    for (int half = 0; half < 2; ++half) {
+        const __m128d onHalf = half == 0 ? onLow : onHigh;
+        double* const fade = &voices.fadeGain[first + 2 * half];
+        double* const ramp = &voices.envRamp[first + 2 * half];
+        const __m128d oldFade = _mm_loadu_pd(fade);
+        const __m128d newFade = _mm_min_pd(oneDouble, _mm_add_pd(oldFade, _mm_loadu_pd(&voices.fadeStep[first + 2 * half])));
+        _mm_storeu_pd(fade, select(onHalf, newFade, oldFade));
+        const __m128d oldRamp = _mm_loadu_pd(ramp);
+        const __m128d newRamp = _mm_add_pd(oldRamp, _mm_loadu_pd(&voices.envStep[first + 2 * half]));
+        _mm_storeu_pd(ramp, select(onHalf, newRamp, oldRamp));
     }
 
-    voices.envRamp[v] += voices.envStep[v];
-    voices.voiceJustStarted[v] = false;
-    ++voices.voiceFrameCount[v];
+    // Pan law: left min(2 - 2p, 1), right min(2p, 1), neither below 0.
+    const __m128 twicePan = _mm_mul_ps(two, pan);
+    const __m128 leftGain = _mm_max_ps(_mm_min_ps(one, _mm_sub_ps(two, twicePan)), zero);
+    const __m128 rightGain = _mm_max_ps(_mm_min_ps(one, twicePan), zero);
+    const __m128 leftLevel = _mm_mul_ps(leftGain, gain);
+    const __m128 rightLevel = _mm_mul_ps(rightGain, gain);
+
+    // The DC blocker with a voice per lane: left and right of the first
+    // sub-sample, then of the second.
+    const float* const frames = voices.voiceFrame[first].lane;
+    __m128 left0 = _mm_loadu_ps(frames);
+    __m128 right0 = _mm_loadu_ps(frames + 4);
+    __m128 left1 = _mm_loadu_ps(frames + 8);
+    __m128 right1 = _mm_loadu_ps(frames + 12);
+    _MM_TRANSPOSE4_PS(left0, right0, left1, right1);
+    float* const dcState = voices.dcState[first].data();
+    const __m128 dcLow = _mm_loadu_ps(dcState);
+    const __m128 dcHigh = _mm_loadu_ps(dcState + 4);
+    const __m128 oldDCLeft = _mm_shuffle_ps(dcLow, dcHigh, _MM_SHUFFLE(2, 0, 2, 0));
+    const __m128 oldDCRight = _mm_shuffle_ps(dcLow, dcHigh, _MM_SHUFFLE(3, 1, 3, 1));
+    const __m128 k = _mm_set1_ps(input.dcCoef);
+    auto block = [k, tiny](__m128& dc, __m128 x) {
+        dc = _mm_add_ps(_mm_add_ps(dc, _mm_mul_ps(_mm_sub_ps(x, dc), k)), tiny);
+        return _mm_sub_ps(x, dc);
+    };
+    __m128 dcLeft = oldDCLeft, dcRight = oldDCRight;
+    const __m128 y0 = block(dcLeft, left0);
+    const __m128 y1 = block(dcRight, right0);
+    const __m128 y2 = block(dcLeft, left1);
+    const __m128 y3 = block(dcRight, right1);
+    dcLeft = select(on, dcLeft, oldDCLeft);
+    dcRight = select(on, dcRight, oldDCRight);
+    _mm_storeu_ps(dcState, _mm_unpacklo_ps(dcLeft, dcRight));
+    _mm_storeu_ps(dcState + 4, _mm_unpackhi_ps(dcLeft, dcRight));
+
+    // Each voice's contribution, then back to one row per voice. The blocked
+    // lanes are not stored: after the mix only the voice-output source reads
+    // them, and the frame is cleared before the next one.
+    __m128 t0 = _mm_add_ps(_mm_mul_ps(leftLevel, y0), tiny);
+    __m128 t1 = _mm_add_ps(_mm_mul_ps(rightLevel, y1), tiny);
+    __m128 t2 = _mm_add_ps(_mm_mul_ps(leftLevel, y2), tiny);
+    __m128 t3 = _mm_add_ps(_mm_mul_ps(rightLevel, y3), tiny);
+    _MM_TRANSPOSE4_PS(t0, t1, t2, t3);
+    if (onBits & 1) mix = _mm_add_ps(mix, t0);
+    if (onBits & 2) mix = _mm_add_ps(mix, t1);
+    if (onBits & 4) mix = _mm_add_ps(mix, t2);
+    if (onBits & 8) mix = _mm_add_ps(mix, t3);
+
+    if (input.voiceOutputInUse) {
+        alignas(16) float sums[4];
+        _mm_store_ps(sums, _mm_add_ps(_mm_add_ps(_mm_add_ps(y0, y1), y2), y3));
+        for (int i = 0; i < 4; ++i) {
+            if (!(onBits & (1 << i))) continue;
+            const int v = first + i;
+            plugin.mod.voiceModSrc(v)[51] = sums[i];
+            if (v == voices.curVoice) plugin.mod.globalModSrc()[51] = sums[i];
+        }
+    }
+
+    // Voice bytes stay 0 or 1, so clearing the started flags of the voices
+    // that are on is a byte-wise and-not.
+    std::uint32_t startedBytes, onBytes;
+    std::memcpy(&startedBytes, &voices.voiceJustStarted[first], sizeof startedBytes);
+    std::memcpy(&onBytes, &voices.voiceOn[first], sizeof onBytes);
+    startedBytes &= ~onBytes;
+    std::memcpy(&voices.voiceJustStarted[first], &startedBytes, sizeof startedBytes);
+    __m128i* const frameCounts = reinterpret_cast<__m128i*>(&voices.voiceFrameCount[first]);
+    _mm_storeu_si128(frameCounts, _mm_sub_epi32(_mm_loadu_si128(frameCounts), onInt));
     return mix;
 }
 
@@ -178,7 +293,7 @@ void APlugin::renderPreview(float** outputs, int32 sampleFrames) {
 
 // ---------------------------------------------------------------- the normal path
 
-void APlugin::renderNormal(float** inputs, float** outputs, int32 sampleFrames) {
+[[gnu::flatten]] void APlugin::renderNormal(float** inputs, float** outputs, int32 sampleFrames) {
     midi.timeInfo = getTimeInfo(kVstPpqPosValid | kVstTempoValid);
     if (!(flags.settingPreset || flags.presetPending || flags.screenUpdatePending)) {
         // Program requests queued by the editor; nothing raises them yet, so
@@ -255,8 +370,7 @@ void APlugin::renderNormal(float** inputs, float** outputs, int32 sampleFrames) 
             {
                 const TVoiceMixInput mixInput = voiceMixInput(*this);
                 __m128 mix = _mm_loadu_ps(engine.voiceMix.data());
-                for (int v = 0; v < NUM_VOICES; ++v)
-                    if (voices.voiceOn[v]) mix = mixVoiceInto(*this, mixInput, v, mix);
+                for (int first = 0; first < NUM_VOICES; first += 4) mix = mixFourVoicesInto(*this, mixInput, first, mix);
                 _mm_storeu_ps(engine.voiceMix.data(), mix);
             }
 
@@ -573,11 +687,6 @@ void APlugin::doFilter() {
                        std::clamp(resonance + dest[destination::FILTER_RESONANCE], 0.0f, 1.0f),
                        std::clamp(vowel + dest[destination::FILTER_VOWEL], 0.0f, 1.0f), in, voices.voiceFrame[v]);
     }
-}
-
-void APlugin::mixVoice(int v) {
-    const TVoiceMixInput input = voiceMixInput(*this);
-    _mm_storeu_ps(engine.voiceMix.data(), mixVoiceInto(*this, input, v, _mm_loadu_ps(engine.voiceMix.data())));
 }
 
 void APlugin::initFX() {
