@@ -19,7 +19,9 @@ struct TBrickFilter {
     void setFrequency(double cutoffHz, double sampleRate);
     // Clears the coefficients and the states (silence until setFrequency).
     void clear();
-    float process(int channel, float x);
+    // One frame of both channels, in place. A non-finite result clears its
+    // channel's states and gives silence: it would otherwise stay for good.
+    void processPair(float& left, float& right);
 };
 
 struct TOutputState {

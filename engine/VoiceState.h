@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "engine/dsp/FastMath.h"
 #include "engine/dsp/StereoTypes.h"
 
 constexpr int NUM_VOICES = 16;
@@ -44,6 +45,8 @@ struct TVoiceState {
     PerVoice<float> voicePan{};
     PerVoice<float> voiceBend{};  // octaves
     PerVoice<float> voiceGrainLen{}, voiceGrainSize{}, voiceGrainRandom{};
+    // 2^(9 x) of the grain size, whose argument holds still while nothing modulates it.
+    PerVoice<TCachedExp2f> grainSizeRatio{};
     PerVoice<std::array<double, 2>> voiceRandFactor{};
 
     // Pitch of the voice's source, set every frame from the note, glide and modulation.

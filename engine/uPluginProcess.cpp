@@ -562,8 +562,9 @@ void APlugin::runVoiceControlStep(int v) {
 
     const auto& dest = mod.voiceModDest(v);
     voices.voiceGrainLen[v] = std::clamp(paramValue(tag::GRAIN_LENGTH) + dest[destination::GRAIN_LENGTH], 0.0f, 1.0f);
-    voices.voiceGrainSize[v] = std::exp2(9.0f * std::clamp(paramValue(tag::GRAIN_SIZE) + dest[destination::GRAIN_SIZE], 0.0f, 1.0f)) *
-                               rate.curSampleRate / 1000.0f;
+    voices.voiceGrainSize[v] =
+        voices.grainSizeRatio[v](9.0f * std::clamp(paramValue(tag::GRAIN_SIZE) + dest[destination::GRAIN_SIZE], 0.0f, 1.0f)) *
+        rate.curSampleRate / 1000.0f;
     voices.voiceGrainRandom[v] = std::clamp(paramValue(tag::GRAIN_RANDOM) + dest[destination::GRAIN_RANDOM], 0.0f, 1.0f);
     TFilter& filter = units.voiceFilter[v];
     filter.setMod(2.0f * paramValue(tag::FILTER_MOD_WHEEL) - 1.0f + dest[destination::FILTER_MOD_WHEEL], voiceSrc[1]);
