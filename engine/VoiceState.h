@@ -21,7 +21,9 @@ struct TVoiceState {
         voicePan.fill(0.5f);
         movementLevel.fill(1.0f);
         movementPan.fill(0.5f);
+        waveIndexNote.fill(NO_TABLE_NOTE);
     }
+    static constexpr int NO_TABLE_NOTE = -2147483647 - 1;  // below any table note: the first one always counts
 
     PerVoice<bool> voiceOn{};
     PerVoice<bool> voiceKeyUp{};
@@ -53,6 +55,9 @@ struct TVoiceState {
     PerVoice<float> voiceInc{}, subInc{};
     PerVoice<double> voiceSamplePitch{};
     PerVoice<int> waveIndex{}, subIndex{};
+    // The table note that waveIndex and subIndex were last derived from; it
+    // moves only when the pitch crosses a semitone.
+    PerVoice<int> waveIndexNote{};
 
     // The voice's frame: left, right of the first sub-sample, then of the second.
     PerVoice<stereoOverStruct> voiceFrame{};

@@ -353,6 +353,15 @@ void APlugin::renderPreview(float** outputs, int32 sampleFrames) {
             setSourceFrameInput();
             // Held keys change only with MIDI, which comes before the voices.
             if (voices.portamentoMode == 3 || voices.portamentoMode == 4) engine.notesPlaying = getNotesPlaying();
+            // Per-frame parts of the voices' pitch. With no route on them the
+            // sub oscillator's and the Movement's pitch destinations hold their
+            // neutral values in every voice whose routes have run.
+            engine.movementToPitch = paramValue(tag::MOVEMENT_TO_PITCH);
+            engine.movementToPitchNeutral =
+                (engine.movementToPitch + mod.neutralModDest()[destination::MOVEMENT_TO_PITCH]) * 8.0f - 4.0f;
+            engine.subPitchRouted = mod.destRouted[destination::SUB_SEMI] || mod.destRouted[destination::SUB_FINE];
+            engine.subPitchNeutral = mod.neutralModDest()[destination::SUB_SEMI] +
+                                     mod.neutralModDest()[destination::SUB_FINE] / 12.0f;
             const int portamento = voices.portamentoMode;
             engine.voicesGlide = portamento == 1 || portamento == 2 ||
                                  ((portamento == 3 || portamento == 4) && engine.notesPlaying > 1);
@@ -602,18 +611,25 @@ void APlugin::runVoice(int v) {
     const float octave = mod.destRouted[destination::SOURCE_OCTAVE]
                              ? static_cast<float>(toIndex(dest[destination::SOURCE_OCTAVE] * 8.0f + 0.1f, -64, 64))
                              : 0.0f;
-    const float pitch = dest[destination::SOURCE_FINE] / 12.0f + octave +
-                        ((paramValue(tag::MOVEMENT_TO_PITCH) + dest[destination::MOVEMENT_TO_PITCH]) * 8.0f - 4.0f) *
-                            mod.voiceModSrc(v)[39] +
+    const float movementToPitch = mod.destRouted[destination::MOVEMENT_TO_PITCH]
+                                      ? (engine.movementToPitch + dest[destination::MOVEMENT_TO_PITCH]) * 8.0f - 4.0f
+                                      : engine.movementToPitchNeutral;
+    const float pitch = dest[destination::SOURCE_FINE] / 12.0f + octave + movementToPitch * mod.voiceModSrc(v)[39] +
                         dest[destination::SOURCE_SEMI] + voices.voiceBend[v];
     const float key = engine.keyTrackOn ? voices.glidePos[v] : 0.0f;
     const float ratio = units.pitchRatio[v](pitch + key);
     voices.voiceInc[v] = engine.sourceInc * ratio * 0.5f;
     voices.voiceSamplePitch[v] = double(engine.sourceRatio) * ratio * 0.5;
-    voices.subInc[v] = units.subRatio[v](dest[destination::SUB_SEMI] + dest[destination::SUB_FINE] / 12.0f) * voices.voiceInc[v] * 0.5f;
+    voices.subInc[v] = units.subRatio[v](engine.subPitchRouted
+                                             ? dest[destination::SUB_SEMI] + dest[destination::SUB_FINE] / 12.0f
+                                             : engine.subPitchNeutral) *
+                       voices.voiceInc[v] * 0.5f;
     const int tableNote = toIndex(12.0f * (pitch + engine.sourceSemi + key), -100000, 100000);
-    voices.waveIndex[v] = std::min(std::max(tableNote, -57), 70) + 57;
-    voices.subIndex[v] = std::max(std::min(tableNote, 70), -45) + 45;
+    if (tableNote != voices.waveIndexNote[v]) {
+        voices.waveIndexNote[v] = tableNote;
+        voices.waveIndex[v] = std::min(std::max(tableNote, -57), 70) + 57;
+        voices.subIndex[v] = std::max(std::min(tableNote, 70), -45) + 45;
+    }
 
     renderSource(v);
 }
