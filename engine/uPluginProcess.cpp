@@ -365,10 +365,9 @@ void APlugin::renderPreview(float** outputs, int32 sampleFrames) {
             const int portamento = voices.portamentoMode;
             engine.voicesGlide = portamento == 1 || portamento == 2 ||
                                  ((portamento == 3 || portamento == 4) && engine.notesPlaying > 1);
-            for (int v = 0; v < NUM_VOICES; ++v) {
-                voices.voiceFrame[v] = stereoOverStruct{};
+            voices.voiceFrame.fill(stereoOverStruct{});
+            for (int v = 0; v < NUM_VOICES; ++v)
                 if (voices.voiceOn[v]) runVoice(v);
-            }
             if (engine.distortPostFilter) {
                 doFilter();
                 doDistort();
