@@ -40,7 +40,9 @@ float applyGlobalRoute(float d, int destType, float s, float a, bool bipolarSour
     }
 }
 
-// The acting routes in the form the voices apply them every frame.
+// The acting routes in the form the voices apply them every frame. A change
+// of the destinations they write moves the route generation on, so that
+// every voice resets what the old routes left in its row.
 void compileVoiceRoutes(TModState& mod, const TParameterAttributes& attr) {
     bool changed = false;
     for (int k = 0; k < mod.numActiveRoutes; ++k) {
@@ -69,14 +71,15 @@ void compileVoiceRoutes(TModState& mod, const TParameterAttributes& attr) {
     }
     if (mod.numActiveRoutes != mod.voiceRouteCount) changed = true;
     mod.destRouted.fill(false);
-    for (int k = 0; k < mod.numActiveRoutes; ++k) mod.destRouted[mod.voiceRoutes[k].dest] = true;
-    mod.routesModulateAmounts = false;
     mod.routesAllAdded = true;
-    for (int k = 0; k < mod.numActiveRoutes; ++k)
-        if (mod.voiceRoutes[k].kind != VOICE_ROUTE_ADDED) mod.routesAllAdded = false;
-    for (int k = 0; k < mod.numActiveRoutes; ++k)
+    mod.routesModulateAmounts = false;
+    for (int k = 0; k < mod.numActiveRoutes; ++k) {
+        const TVoiceRoute& route = mod.voiceRoutes[k];
+        mod.destRouted[route.dest] = true;
+        if (route.kind != VOICE_ROUTE_ADDED) mod.routesAllAdded = false;
         for (int j = 0; j < mod.numActiveRoutes; ++j)
-            if (mod.voiceRoutes[k].dest == mod.voiceRoutes[j].amountDest) mod.routesModulateAmounts = true;
+            if (route.dest == mod.voiceRoutes[j].amountDest) mod.routesModulateAmounts = true;
+    }
     mod.voiceRouteCount = mod.numActiveRoutes;
     if (changed) ++mod.routeGeneration;
 }

@@ -45,19 +45,42 @@ int toIndex(float x, int low, int high) {
     return static_cast<int>(x);
 }
 
+// A destination of every voice as a vector, for a destination no route writes:
+// once a voice's routes have run, it holds the neutral value.
+inline __m128 neutralOfFour(const TModState& mod, int destination) {
+    return _mm_set1_ps(mod.neutralModDest()[destination]);
+}
+
 // What every voice's mix reads alike in a frame, read once for all voices.
+// The parts that combine a parameter with a destination no route writes are
+// complete here; the others are finished per voice.
 struct TVoiceMixInput {
-    float dcCoef;
-    float stereoPan;
-    float movementToPan;
-    float movementToLevel;
+    __m128 dcCoef, stereoPan, movementToPan, movementToLevel;
+    bool panRouted, movementToPanRouted, movementToLevelRouted, volumeRouted;
+    __m128 panSum, movementToPanSum, levelAmount, volume;  // while not routed
     bool voiceOutputInUse;
 };
 
+inline __m128 clampUnit(__m128 x) { return _mm_min_ps(_mm_set1_ps(1.0f), _mm_max_ps(_mm_setzero_ps(), x)); }
+
 TVoiceMixInput voiceMixInput(const APlugin& plugin) {
     const auto& value = plugin.values.curValue;
-    return {plugin.rates().dcCoef, value[tag::STEREO_PAN], value[tag::MOVEMENT_TO_PAN], value[tag::MOVEMENT_TO_LEVEL],
-            plugin.mod.voiceOutputInUse};
+    const TModState& mod = plugin.mod;
+    TVoiceMixInput input;
+    input.dcCoef = _mm_set1_ps(plugin.rates().dcCoef);
+    input.stereoPan = _mm_set1_ps(value[tag::STEREO_PAN]);
+    input.movementToPan = _mm_set1_ps(value[tag::MOVEMENT_TO_PAN]);
+    input.movementToLevel = _mm_set1_ps(value[tag::MOVEMENT_TO_LEVEL]);
+    input.panRouted = mod.destRouted[destination::PAN];
+    input.movementToPanRouted = mod.destRouted[destination::MOVEMENT_TO_PAN];
+    input.movementToLevelRouted = mod.destRouted[destination::MOVEMENT_TO_LEVEL];
+    input.volumeRouted = mod.destRouted[destination::VOLUME];
+    input.panSum = _mm_add_ps(input.stereoPan, neutralOfFour(mod, destination::PAN));
+    input.movementToPanSum = _mm_add_ps(input.movementToPan, neutralOfFour(mod, destination::MOVEMENT_TO_PAN));
+    input.levelAmount = clampUnit(_mm_add_ps(input.movementToLevel, neutralOfFour(mod, destination::MOVEMENT_TO_LEVEL)));
+    input.volume = neutralOfFour(mod, destination::VOLUME);
+    input.voiceOutputInUse = mod.voiceOutputInUse;
+    return input;
 }
 
 static_assert(NUM_VOICES % 4 == 0, "the mix takes the voices four at a time");
@@ -81,11 +104,8 @@ inline __m128d select(__m128d mask, __m128d ifTrue, __m128d ifFalse) {
     return _mm_or_pd(_mm_and_pd(mask, ifTrue), _mm_andnot_pd(mask, ifFalse));
 }
 
-// One destination of four consecutive voices, lane i for voice first + i. A
-// destination no route writes holds its neutral value in every voice whose
-// routes have run this frame.
+// One destination of four consecutive voices, lane i for voice first + i.
 inline __m128 destOfFour(const TModState& mod, int first, int destination) {
-    if (!mod.destRouted[destination]) return _mm_set1_ps(mod.neutralModDest()[destination]);
     return _mm_set_ps(mod.modValues[TModState::VOICE_DEST_ROW + first + 3][destination],
                       mod.modValues[TModState::VOICE_DEST_ROW + first + 2][destination],
                       mod.modValues[TModState::VOICE_DEST_ROW + first + 1][destination],
@@ -104,13 +124,14 @@ inline __m128 floatsOfFour(const double* x) {
 // onto minps/maxps with the operands in the order that keeps their answers
 // for NaN and signed zeros), and the contributions join the mix in voice
 // order. Voices that are off keep their state and add nothing.
-[[gnu::always_inline]] inline __m128 mixFourVoicesInto(APlugin& plugin, const TVoiceMixInput& input, int first,
-                                                      __m128 mix) {
+// ALL_ON: every one of the four voices is on, so no lane's state needs keeping.
+template <bool ALL_ON>
+[[gnu::always_inline]] inline __m128 mixFourOnVoicesInto(APlugin& plugin, const TVoiceMixInput& input, int first,
+                                                        __m128i onInt, int onBits, __m128 mix) {
     TVoiceState& voices = plugin.voices;
-    const __m128i onInt = laneMask(&voices.voiceOn[first]);
-    const int onBits = _mm_movemask_ps(_mm_castsi128_ps(onInt));
-    if (onBits == 0) return mix;
     const __m128 on = _mm_castsi128_ps(onInt);
+    // The new value where the voice is on, the old one where it is off.
+    const auto keep = [on](__m128 now, __m128 old) { return ALL_ON ? now : select(on, now, old); };
     const __m128 started = _mm_castsi128_ps(laneMask(&voices.voiceJustStarted[first]));
     const __m128 zero = _mm_setzero_ps();
     const __m128 one = _mm_set1_ps(1.0f);
@@ -119,25 +140,30 @@ inline __m128 floatsOfFour(const double* x) {
     const TModState& mod = plugin.mod;
 
     // Pan, smoothed unless the voice has just started.
-    const __m128 panSum = _mm_add_ps(_mm_set1_ps(input.stereoPan), destOfFour(mod, first, destination::PAN));
+    const __m128 panSum =
+        input.panRouted ? _mm_add_ps(input.stereoPan, destOfFour(mod, first, destination::PAN)) : input.panSum;
+    const __m128 movementToPan =
+        input.movementToPanRouted
+            ? _mm_add_ps(input.movementToPan, destOfFour(mod, first, destination::MOVEMENT_TO_PAN))
+            : input.movementToPanSum;
     const __m128 panMovement =
-        _mm_mul_ps(_mm_sub_ps(_mm_loadu_ps(&voices.movementPan[first]), _mm_set1_ps(0.5f)),
-                   _mm_add_ps(_mm_set1_ps(input.movementToPan), destOfFour(mod, first, destination::MOVEMENT_TO_PAN)));
-    const __m128 panTarget = _mm_min_ps(one, _mm_max_ps(zero, _mm_add_ps(panSum, panMovement)));
+        _mm_mul_ps(_mm_sub_ps(_mm_loadu_ps(&voices.movementPan[first]), _mm_set1_ps(0.5f)), movementToPan);
+    const __m128 panTarget = clampUnit(_mm_add_ps(panSum, panMovement));
     const __m128 oldPan = _mm_loadu_ps(&voices.voicePan[first]);
-    const __m128 smoothedPan =
-        _mm_add_ps(_mm_mul_ps(_mm_set1_ps(0.9f), oldPan), _mm_mul_ps(_mm_set1_ps(PAN_TAKE), panTarget));
-    const __m128 pan = select(started, panTarget, smoothedPan);
-    _mm_storeu_ps(&voices.voicePan[first], select(on, pan, oldPan));
+    __m128 pan = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(0.9f), oldPan), _mm_mul_ps(_mm_set1_ps(PAN_TAKE), panTarget));
+    if (_mm_movemask_ps(started) != 0) pan = select(started, panTarget, pan);
+    _mm_storeu_ps(&voices.voicePan[first], keep(pan, oldPan));
 
     // Gain.
-    const __m128 levelAmount = _mm_min_ps(
-        one, _mm_max_ps(zero, _mm_add_ps(_mm_set1_ps(input.movementToLevel),
-                                         destOfFour(mod, first, destination::MOVEMENT_TO_LEVEL))));
+    const __m128 levelAmount =
+        input.movementToLevelRouted
+            ? clampUnit(_mm_add_ps(input.movementToLevel, destOfFour(mod, first, destination::MOVEMENT_TO_LEVEL)))
+            : input.levelAmount;
     const __m128 movementGain = _mm_add_ps(_mm_mul_ps(_mm_loadu_ps(&voices.movementLevel[first]), levelAmount),
                                            _mm_sub_ps(one, levelAmount));
     __m128 gain = _mm_mul_ps(floatsOfFour(&voices.envRamp[first]), _mm_loadu_ps(&voices.voiceVelGain[first]));
-    gain = _mm_mul_ps(_mm_mul_ps(gain, movementGain), destOfFour(mod, first, destination::VOLUME));
+    gain = _mm_mul_ps(_mm_mul_ps(gain, movementGain),
+                      input.volumeRouted ? destOfFour(mod, first, destination::VOLUME) : input.volume);
     gain = _mm_mul_ps(gain, floatsOfFour(&voices.fadeGain[first]));
 
     // Fade-in and envelope steps (two voices per double vector).
@@ -150,10 +176,10 @@ inline __m128 floatsOfFour(const double* x) {
         double* const ramp = &voices.envRamp[first + 2 * half];
         const __m128d oldFade = _mm_loadu_pd(fade);
         const __m128d newFade = _mm_min_pd(oneDouble, _mm_add_pd(oldFade, _mm_loadu_pd(&voices.fadeStep[first + 2 * half])));
-        _mm_storeu_pd(fade, select(onHalf, newFade, oldFade));
+        _mm_storeu_pd(fade, ALL_ON ? newFade : select(onHalf, newFade, oldFade));
         const __m128d oldRamp = _mm_loadu_pd(ramp);
         const __m128d newRamp = _mm_add_pd(oldRamp, _mm_loadu_pd(&voices.envStep[first + 2 * half]));
-        _mm_storeu_pd(ramp, select(onHalf, newRamp, oldRamp));
+        _mm_storeu_pd(ramp, ALL_ON ? newRamp : select(onHalf, newRamp, oldRamp));
     }
 
     // Pan law: left min(2 - 2p, 1), right min(2p, 1), neither below 0.
@@ -176,7 +202,7 @@ inline __m128 floatsOfFour(const double* x) {
     const __m128 dcHigh = _mm_loadu_ps(dcState + 4);
     const __m128 oldDCLeft = _mm_shuffle_ps(dcLow, dcHigh, _MM_SHUFFLE(2, 0, 2, 0));
     const __m128 oldDCRight = _mm_shuffle_ps(dcLow, dcHigh, _MM_SHUFFLE(3, 1, 3, 1));
-    const __m128 k = _mm_set1_ps(input.dcCoef);
+    const __m128 k = input.dcCoef;
     auto block = [k, tiny](__m128& dc, __m128 x) {
         dc = _mm_add_ps(_mm_add_ps(dc, _mm_mul_ps(_mm_sub_ps(x, dc), k)), tiny);
         return _mm_sub_ps(x, dc);
@@ -186,8 +212,8 @@ inline __m128 floatsOfFour(const double* x) {
     const __m128 y1 = block(dcRight, right0);
     const __m128 y2 = block(dcLeft, left1);
     const __m128 y3 = block(dcRight, right1);
-    dcLeft = select(on, dcLeft, oldDCLeft);
-    dcRight = select(on, dcRight, oldDCRight);
+    dcLeft = keep(dcLeft, oldDCLeft);
+    dcRight = keep(dcRight, oldDCRight);
     _mm_storeu_ps(dcState, _mm_unpacklo_ps(dcLeft, dcRight));
     _mm_storeu_ps(dcState + 4, _mm_unpackhi_ps(dcLeft, dcRight));
 
@@ -199,10 +225,10 @@ inline __m128 floatsOfFour(const double* x) {
     __m128 t2 = _mm_add_ps(_mm_mul_ps(leftLevel, y2), tiny);
     __m128 t3 = _mm_add_ps(_mm_mul_ps(rightLevel, y3), tiny);
     _MM_TRANSPOSE4_PS(t0, t1, t2, t3);
-    if (onBits & 1) mix = _mm_add_ps(mix, t0);
-    if (onBits & 2) mix = _mm_add_ps(mix, t1);
-    if (onBits & 4) mix = _mm_add_ps(mix, t2);
-    if (onBits & 8) mix = _mm_add_ps(mix, t3);
+    if (ALL_ON || (onBits & 1)) mix = _mm_add_ps(mix, t0);
+    if (ALL_ON || (onBits & 2)) mix = _mm_add_ps(mix, t1);
+    if (ALL_ON || (onBits & 4)) mix = _mm_add_ps(mix, t2);
+    if (ALL_ON || (onBits & 8)) mix = _mm_add_ps(mix, t3);
 
     if (input.voiceOutputInUse) {
         alignas(16) float sums[4];
@@ -225,6 +251,15 @@ inline __m128 floatsOfFour(const double* x) {
     __m128i* const frameCounts = reinterpret_cast<__m128i*>(&voices.voiceFrameCount[first]);
     _mm_storeu_si128(frameCounts, _mm_sub_epi32(_mm_loadu_si128(frameCounts), onInt));
     return mix;
+}
+
+[[gnu::always_inline]] inline __m128 mixFourVoicesInto(APlugin& plugin, const TVoiceMixInput& input, int first,
+                                                      __m128 mix) {
+    const __m128i onInt = laneMask(&plugin.voices.voiceOn[first]);
+    const int onBits = _mm_movemask_ps(_mm_castsi128_ps(onInt));
+    if (onBits == 0) return mix;
+    if (onBits == 0xF) return mixFourOnVoicesInto<true>(plugin, input, first, onInt, onBits, mix);
+    return mixFourOnVoicesInto<false>(plugin, input, first, onInt, onBits, mix);
 }
 
 }  // namespace
