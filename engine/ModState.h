@@ -101,6 +101,12 @@ struct TModState {
     bool outputInUse = false;       // 56
     bool whiteNoiseInUse = false;   // 58 and 59
 
+    // The route parameters the routes were last worked out from: the four
+    // slot sources, then the eight destinations, then the eight bypasses.
+    using RouteParameters = std::array<float, NUM_MOD_SLOTS + 2 * NUM_MOD_ROUTES>;
+    RouteParameters routeParameters{};
+    bool routeParametersKnown = false;
+
     // The eight routes as the last global control step found them, and the
     // ones that act (destination set, bypass off), in route order.
     std::array<TModRoute, NUM_MOD_ROUTES> modRoute{};
@@ -166,6 +172,7 @@ struct TModState {
         for (int r = 0; r < NUM_MOD_ROUTES; ++r) modRoute[r].src = ROUTE_FIXED_SRC[r];
         numActiveRoutes = 0;
         voiceRouteCount = 0;
+        routeParametersKnown = false;
         ++routeGeneration;
         voiceRouteGeneration.fill(NO_ROUTE_GENERATION);
         globalTouchedCount = 0;

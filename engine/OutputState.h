@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 
 // A state-variable low-pass with damping 1, run four times per frame on a held
@@ -24,6 +25,23 @@ struct TBrickFilter {
     void processPair(float& left, float& right);
 };
 
+// A volume's gain, recomputed only when the smoothed volume it follows moves:
+// the smoothing settles once the parameter rests, and the power is costly.
+struct TVolumeGainCache {
+    std::uint32_t smoothedBits = 0;
+    bool known = false;
+    float gain = 0;
+    float operator()(float smoothed, float (*gainOf)(float)) {
+        const auto bits = std::bit_cast<std::uint32_t>(smoothed);
+        if (!known || bits != smoothedBits) {
+            smoothedBits = bits;
+            known = true;
+            gain = gainOf(smoothed);
+        }
+        return gain;
+    }
+};
+
 struct TOutputState {
     static constexpr int SCOPE_RING_SIZE = 131072;
     static constexpr std::uint32_t SCOPE_RING_MASK = SCOPE_RING_SIZE - 1;
@@ -33,6 +51,7 @@ struct TOutputState {
     float mainVolumeGain = 0;
     float subVolumeSmoothed = 0;
     float subVolumeGain = 0;
+    TVolumeGainCache mainVolumeGainCache, subVolumeGainCache;
     bool brickOn = false;
     TBrickFilter brickFilter;
     std::array<float, SCOPE_RING_SIZE> scopeRing{};

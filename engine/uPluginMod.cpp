@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "engine/ModMath.h"
 #include "engine/ModTables.h"
@@ -84,6 +85,43 @@ void compileVoiceRoutes(TModState& mod, const TParameterAttributes& attr) {
     if (changed) ++mod.routeGeneration;
 }
 
+// The eight routes from their parameters: the slots' sources and the sources
+// in use, every route's destination, type and bypass, the acting routes in
+// route order, and their form for the voices.
+void setRoutes(const APlugin& plugin, TModState& mod, const TModState::RouteParameters& parameters) {
+    // Sources that cost work per frame are computed only while a slot reads them.
+    mod.inputInUse = mod.voiceOutputInUse = mod.lowFiOutputInUse = mod.modFXOutputInUse = false;
+    mod.delayOutputInUse = mod.reverbOutputInUse = mod.outputInUse = mod.whiteNoiseInUse = false;
+    for (int slot = 0; slot < NUM_MOD_SLOTS; ++slot) {
+        const int src = plugin.getSteppedValue(MOD_SLOT_SRC_TAGS[slot], parameters[slot]);
+        mod.modRoute[slot].src = src;
+        switch (src) {
+        case 50: mod.inputInUse = true; break;
+        case 51: mod.voiceOutputInUse = true; break;
+        case 52: mod.lowFiOutputInUse = true; break;
+        case 53: mod.modFXOutputInUse = true; break;
+        case 54: mod.delayOutputInUse = true; break;
+        case 55: mod.reverbOutputInUse = true; break;
+        case 56: mod.outputInUse = true; break;
+        case 58:
+        case 59: mod.whiteNoiseInUse = true; break;
+        default: break;
+        }
+    }
+
+    mod.numActiveRoutes = 0;
+    for (int r = 0; r < NUM_MOD_ROUTES; ++r) {
+        TModRoute& route = mod.modRoute[r];
+        if (r >= NUM_MOD_SLOTS) route.src = ROUTE_FIXED_SRC[r];
+        route.dest = std::clamp(plugin.getSteppedValue(MOD_DEST_TAGS[r], parameters[NUM_MOD_SLOTS + r]), 0,
+                                static_cast<int>(DEST_LAST));
+        route.destType = plugin.attr.destType[route.dest];
+        route.bypass = parameters[NUM_MOD_SLOTS + NUM_MOD_ROUTES + r] >= 0.5f;
+        if (route.dest != 0 && !route.bypass) mod.activeRoutes[mod.numActiveRoutes++] = r;
+    }
+    compileVoiceRoutes(mod, plugin.attr);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- start-up
@@ -147,42 +185,27 @@ void APlugin::setModSlotVar(int slot, bool bypass, float amount, int src, int de
 // ---------------------------------------------------------------- routes
 
 void APlugin::buildRoutes() {
-    // Sources that cost work per frame are computed only while a slot reads them.
-    mod.inputInUse = mod.voiceOutputInUse = mod.lowFiOutputInUse = mod.modFXOutputInUse = false;
-    mod.delayOutputInUse = mod.reverbOutputInUse = mod.outputInUse = mod.whiteNoiseInUse = false;
-    for (int slot = 0; slot < NUM_MOD_SLOTS; ++slot) {
-        const int src = getSteppedValue(MOD_SLOT_SRC_TAGS[slot]);
-        mod.modRoute[slot].src = src;
-        switch (src) {
-        case 50: mod.inputInUse = true; break;
-        case 51: mod.voiceOutputInUse = true; break;
-        case 52: mod.lowFiOutputInUse = true; break;
-        case 53: mod.modFXOutputInUse = true; break;
-        case 54: mod.delayOutputInUse = true; break;
-        case 55: mod.reverbOutputInUse = true; break;
-        case 56: mod.outputInUse = true; break;
-        case 58:
-        case 59: mod.whiteNoiseInUse = true; break;
-        default: break;
-        }
+    // The routes follow their parameters (slot sources, destinations and
+    // bypasses); they are worked out again only when one of these moved.
+    TModState::RouteParameters parameters;
+    for (int slot = 0; slot < NUM_MOD_SLOTS; ++slot) parameters[slot] = values.curValue[MOD_SLOT_SRC_TAGS[slot]];
+    for (int r = 0; r < NUM_MOD_ROUTES; ++r) {
+        parameters[NUM_MOD_SLOTS + r] = values.curValue[MOD_DEST_TAGS[r]];
+        parameters[NUM_MOD_SLOTS + NUM_MOD_ROUTES + r] = values.curValue[MOD_BYPASS_TAGS[r]];
     }
+    if (!mod.routeParametersKnown ||
+        std::memcmp(parameters.data(), mod.routeParameters.data(), sizeof parameters) != 0) {
+        mod.routeParameters = parameters;
+        mod.routeParametersKnown = true;
+        setRoutes(*this, mod, parameters);
+    }
+
     // The effect outputs are written afresh by the effects after this step.
     for (int src = 52; src <= 55; ++src) setModSrc(src, 0.0f);
 
     // Amount modulation as the previous step left it.
     std::array<float, NUM_MOD_ROUTES> amountModulation{};
     for (int r = 0; r < NUM_MOD_ROUTES; ++r) amountModulation[r] = mod.globalModDest[ROUTE_AMOUNT_DEST[r]];
-
-    mod.numActiveRoutes = 0;
-    for (int r = 0; r < NUM_MOD_ROUTES; ++r) {
-        TModRoute& route = mod.modRoute[r];
-        if (r >= NUM_MOD_SLOTS) route.src = ROUTE_FIXED_SRC[r];
-        route.dest = std::clamp(getSteppedValue(MOD_DEST_TAGS[r]), 0, static_cast<int>(DEST_LAST));
-        route.destType = attr.destType[route.dest];
-        route.bypass = getOnOff(MOD_BYPASS_TAGS[r]);
-        if (route.dest != 0 && !route.bypass) mod.activeRoutes[mod.numActiveRoutes++] = r;
-    }
-    compileVoiceRoutes(mod, attr);
 
     // Only destinations the last pass wrote differ from the neutral row.
     const auto& neutral = mod.neutralModDest();

@@ -131,9 +131,9 @@ void APlugin::updateBrickFilter() {
 
 void APlugin::updateVolumes() {
     output.mainVolumeSmoothed = 0.9f * output.mainVolumeSmoothed + SMOOTHING_GAIN * paramValue(tag::MAIN_VOLUME);
-    output.mainVolumeGain = outputstage::mainVolumeGain(output.mainVolumeSmoothed);
+    output.mainVolumeGain = output.mainVolumeGainCache(output.mainVolumeSmoothed, outputstage::mainVolumeGain);
     output.subVolumeSmoothed = 0.9f * output.subVolumeSmoothed + SMOOTHING_GAIN * paramValue(tag::SUB_VOLUME);
-    output.subVolumeGain = outputstage::subVolumeGain(output.subVolumeSmoothed);
+    output.subVolumeGain = output.subVolumeGainCache(output.subVolumeSmoothed, outputstage::subVolumeGain);
 }
 
 float APlugin::silenceGateLimit() const { return 8.0f * rate.curSampleRate; }

@@ -519,7 +519,7 @@ void APlugin::runGlobalControlStep() {
     }
 
     updateVolumes();
-    engine.tuneInc = std::exp2(2.0f * paramValue(tag::GLOBAL_TUNING) - 1.0f) * voices.baseNoteInc;
+    engine.tuneInc = engine.tuneRatio(2.0f * paramValue(tag::GLOBAL_TUNING) - 1.0f) * voices.baseNoteInc;
 
     const int sourceMode = paramStep(tag::SOURCE_MODE);
     const int playMode = paramStep(tag::PLAY_MODE);
@@ -544,7 +544,7 @@ void APlugin::runGlobalControlStep() {
     float semi = static_cast<float>(static_cast<int>(paramValue(tag::SOURCE_SEMI) * 96.99f) - 48) / 12.0f;
     if (engine.sourceMode > 2) semi += (2.0f * paramValue(tag::SOURCE_FINE) - 1.0f) / 12.0f;
     engine.sourceSemi = semi;
-    engine.sourceRatio = std::exp2(semi);
+    engine.sourceRatio = engine.sourceTransposeRatio(semi);
     engine.sourceInc = engine.tuneInc * engine.sourceRatio;
 
     engine.sampleOffset = paramStep(tag::SAMPLE_CHOICE) == USER_SAMPLE ? 0.0f : paramValue(tag::SAMPLE_OFFSET);
