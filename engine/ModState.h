@@ -117,14 +117,20 @@ struct TModState {
     std::array<TVoiceRoute, NUM_MOD_ROUTES> voiceRoutes{};
     int voiceRouteCount = 0;
     std::array<float, NUM_MOD_ROUTES> voiceRouteAmountBase{};
-    // No acting route writes an amount destination: on a row in step with the
-    // routes every amount is then the frame's, voiceRouteAmount.
-    bool routesModulateAmounts = false;
-    bool routesAllAdded = true;  // every acting route adds (the common case, no dispatch)
+    // Each acting route's whole amount for the frame with its amount
+    // destination at neutral: what every voice uses while no acting route
+    // writes an amount destination.
+    std::array<float, NUM_MOD_ROUTES> voiceRouteAmount{};
+    // How a voice whose row is in step with the routes can take them.
+    enum TSteadyRoutes : std::uint8_t {
+        STEADY_ROUTES_NONE,   // a route writes an amount destination: the full pass, always
+        STEADY_ROUTES_ADDED,  // every route adds to a destination of its own (the common case)
+        STEADY_ROUTES_ANY,    // the frame's amounts, each route by its kind
+    };
+    TSteadyRoutes steadyRoutes = STEADY_ROUTES_ADDED;
     // Destinations some acting route writes. Once a voice's routes have run,
     // every other destination of its row holds the neutral value.
     std::array<bool, ROW_SIZE> destRouted{};
-    std::array<float, NUM_MOD_ROUTES> voiceRouteAmount{};
     // Counts changes of the acting routes' destinations. A voice whose row was
     // last written under the current count has exactly those destinations
     // away from neutral, so it can skip the reset and write them afresh.
@@ -185,16 +191,15 @@ struct TModState {
     // writes is then rebuilt from neutral with the frame's amounts, and the
     // others are neutral already. False when the full pass must run.
     bool applySteadyVoiceRoutes(int voice) {
-        if (voiceRouteGeneration[voice] != routeGeneration || routesModulateAmounts) return false;
+        if (voiceRouteGeneration[voice] != routeGeneration || steadyRoutes == STEADY_ROUTES_NONE) return false;
         Row& dest = voiceModDest(voice);
         const Row& sources = voiceModSrc(voice);
         auto& ratio = voiceRatio[voice];
         const int count = voiceRouteCount;
-        if (routesAllAdded) {
+        if (steadyRoutes == STEADY_ROUTES_ADDED) {
             for (int k = 0; k < count; ++k) {
                 const TVoiceRoute& route = voiceRoutes[k];
-                float& d = dest[route.dest];
-                d = (route.continuesDest ? d : route.neutral) + voiceRouteAmount[k] * sources[route.src];
+                dest[route.dest] = route.neutral + voiceRouteAmount[k] * sources[route.src];
             }
             return true;
         }

@@ -72,15 +72,17 @@ void compileVoiceRoutes(TModState& mod, const TParameterAttributes& attr) {
     }
     if (mod.numActiveRoutes != mod.voiceRouteCount) changed = true;
     mod.destRouted.fill(false);
-    mod.routesAllAdded = true;
-    mod.routesModulateAmounts = false;
+    bool allAddedAlone = true, modulateAmounts = false;
     for (int k = 0; k < mod.numActiveRoutes; ++k) {
         const TVoiceRoute& route = mod.voiceRoutes[k];
         mod.destRouted[route.dest] = true;
-        if (route.kind != VOICE_ROUTE_ADDED) mod.routesAllAdded = false;
+        if (route.kind != VOICE_ROUTE_ADDED || route.continuesDest) allAddedAlone = false;
         for (int j = 0; j < mod.numActiveRoutes; ++j)
-            if (route.dest == mod.voiceRoutes[j].amountDest) mod.routesModulateAmounts = true;
+            if (route.dest == mod.voiceRoutes[j].amountDest) modulateAmounts = true;
     }
+    mod.steadyRoutes = modulateAmounts  ? TModState::STEADY_ROUTES_NONE
+                       : allAddedAlone ? TModState::STEADY_ROUTES_ADDED
+                                       : TModState::STEADY_ROUTES_ANY;
     mod.voiceRouteCount = mod.numActiveRoutes;
     if (changed) ++mod.routeGeneration;
 }

@@ -61,6 +61,7 @@ struct TVoiceMixInput {
     bool voiceOutputInUse;
 };
 
+// std::clamp(x, 0, 1) lane by lane, with its answers for NaN and signed zeros.
 inline __m128 clampUnit(__m128 x) { return _mm_min_ps(_mm_set1_ps(1.0f), _mm_max_ps(_mm_setzero_ps(), x)); }
 
 TVoiceMixInput voiceMixInput(const APlugin& plugin) {
