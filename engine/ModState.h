@@ -20,6 +20,61 @@ struct TModRoute {
     int src = 0;
 };
 
+// How a route combines into a voice's destination, decided once when the
+// routes are rebuilt instead of per voice and frame.
+enum TVoiceRouteKind : std::uint8_t {
+    VOICE_ROUTE_ADDED,
+    VOICE_ROUTE_RATE,
+    VOICE_ROUTE_SEMITONES,
+    VOICE_ROUTE_LEVEL,
+    VOICE_ROUTE_LEVEL_BIPOLAR,  // a level route fed by a -1..1 source
+};
+
+// An acting route as the voices apply it, in route order.
+struct TVoiceRoute {
+    int src = 0;
+    int dest = 0;
+    int amountDest = 0;  // the destination that modulates this route's amount
+    int route = 0;       // index into the eight routes (amount tag, rate cache)
+    float neutral = 0;   // the destination's neutral value
+    float neutralAmountModulation = 0;
+    TVoiceRouteKind kind = VOICE_ROUTE_ADDED;
+    // An earlier acting route writes the same destination: this one builds on
+    // its result instead of starting from the neutral value.
+    bool continuesDest = false;
+};
+
+// An amount modulated by its own destination can feed back on itself through
+// two slots and grow without end; beyond this nothing changes audibly, and
+// the rows stay finite.
+constexpr float AMOUNT_LIMIT = 16.0f;
+// 2^±60 is far past anything a rate consumer can use, and far from overflow.
+constexpr float RATE_EXPONENT_LIMIT = 60.0f;
+// int(s * 3600) must stay inside an int.
+constexpr float SEMITONE_SOURCE_LIMIT = 500000.0f;
+
+inline float routeAmountLimit(float amount) { return clampFinite(amount, -AMOUNT_LIMIT, AMOUNT_LIMIT); }
+
+// One route on a voice's destination value d, from source value s at amount a.
+inline float applyVoiceRoute(float d, TVoiceRouteKind kind, float s, float a, TCachedExp2& ratio) {
+    switch (kind) {
+    case VOICE_ROUTE_RATE:
+        return d * static_cast<float>(ratio(clampFinite(4.0f * a * s, -RATE_EXPONENT_LIMIT, RATE_EXPONENT_LIMIT)));
+    case VOICE_ROUTE_SEMITONES: {
+        const int cents = static_cast<int>(clampFinite(s, -SEMITONE_SOURCE_LIMIT, SEMITONE_SOURCE_LIMIT) * 3600.0f);
+        return d + (static_cast<float>(cents) * 0.01f * a) / 12.0f;
+    }
+    case VOICE_ROUTE_LEVEL_BIPOLAR:
+        s = s * 0.5f + 0.5f;
+        [[fallthrough]];
+    case VOICE_ROUTE_LEVEL:
+        if (a <= 1e-6f) return d * ((1.0f - std::fabs(s)) * std::fabs(a) + (1.0f - std::fabs(a)));
+        return d * (s * a + (1.0f - a));
+    default:
+        return d + a * s;
+    }
+}
+
 struct TModState {
     static constexpr int ROW_SIZE = 256;
     static constexpr int NUM_SOURCES = 63;       // 0 = none, 1..62
@@ -46,11 +101,42 @@ struct TModState {
     bool outputInUse = false;       // 56
     bool whiteNoiseInUse = false;   // 58 and 59
 
+    // The route parameters the routes were last worked out from: the four
+    // slot sources, then the eight destinations, then the eight bypasses.
+    using RouteParameters = std::array<float, NUM_MOD_SLOTS + 2 * NUM_MOD_ROUTES>;
+    RouteParameters routeParameters{};
+    bool routeParametersKnown = false;
+
     // The eight routes as the last global control step found them, and the
     // ones that act (destination set, bypass off), in route order.
     std::array<TModRoute, NUM_MOD_ROUTES> modRoute{};
     std::array<int, NUM_MOD_ROUTES> activeRoutes{};
     int numActiveRoutes = 0;
+    // The acting routes compiled for the voices, and per frame the parameter
+    // part of their amounts (2 x amount - 1), read once for all voices.
+    std::array<TVoiceRoute, NUM_MOD_ROUTES> voiceRoutes{};
+    int voiceRouteCount = 0;
+    std::array<float, NUM_MOD_ROUTES> voiceRouteAmountBase{};
+    // Each acting route's whole amount for the frame with its amount
+    // destination at neutral: what every voice uses while no acting route
+    // writes an amount destination.
+    std::array<float, NUM_MOD_ROUTES> voiceRouteAmount{};
+    // How a voice whose row is in step with the routes can take them.
+    enum TSteadyRoutes : std::uint8_t {
+        STEADY_ROUTES_NONE,   // a route writes an amount destination: the full pass, always
+        STEADY_ROUTES_ADDED,  // every route adds to a destination of its own (the common case)
+        STEADY_ROUTES_ANY,    // the frame's amounts, each route by its kind
+    };
+    TSteadyRoutes steadyRoutes = STEADY_ROUTES_ADDED;
+    // Destinations some acting route writes. Once a voice's routes have run,
+    // every other destination of its row holds the neutral value.
+    std::array<bool, ROW_SIZE> destRouted{};
+    // Counts changes of the acting routes' destinations. A voice whose row was
+    // last written under the current count has exactly those destinations
+    // away from neutral, so it can skip the reset and write them afresh.
+    std::uint64_t routeGeneration = 0;
+    std::array<std::uint64_t, 16> voiceRouteGeneration{};
+    static constexpr std::uint64_t NO_ROUTE_GENERATION = ~std::uint64_t{0};
 
     // Destinations the last route pass wrote, globally and per voice. Only these
     // can differ from the neutral row, so only these are reset before the next
@@ -91,9 +177,39 @@ struct TModState {
         modRoute = {};
         for (int r = 0; r < NUM_MOD_ROUTES; ++r) modRoute[r].src = ROUTE_FIXED_SRC[r];
         numActiveRoutes = 0;
+        voiceRouteCount = 0;
+        routeParametersKnown = false;
+        ++routeGeneration;
+        voiceRouteGeneration.fill(NO_ROUTE_GENERATION);
         globalTouchedCount = 0;
         voiceTouchedCount.fill(0);
         lockState = 0;
+    }
+
+    // The routes of one voice when its row was last written under the current
+    // routes and no route modulates an amount: every destination a route
+    // writes is then rebuilt from neutral with the frame's amounts, and the
+    // others are neutral already. False when the full pass must run.
+    bool applySteadyVoiceRoutes(int voice) {
+        if (voiceRouteGeneration[voice] != routeGeneration || steadyRoutes == STEADY_ROUTES_NONE) return false;
+        Row& dest = voiceModDest(voice);
+        const Row& sources = voiceModSrc(voice);
+        auto& ratio = voiceRatio[voice];
+        const int count = voiceRouteCount;
+        if (steadyRoutes == STEADY_ROUTES_ADDED) {
+            for (int k = 0; k < count; ++k) {
+                const TVoiceRoute& route = voiceRoutes[k];
+                dest[route.dest] = route.neutral + voiceRouteAmount[k] * sources[route.src];
+            }
+            return true;
+        }
+        for (int k = 0; k < count; ++k) {
+            const TVoiceRoute& route = voiceRoutes[k];
+            float& d = dest[route.dest];
+            d = applyVoiceRoute(route.continuesDest ? d : route.neutral, route.kind, sources[route.src],
+                                voiceRouteAmount[k], ratio[route.route]);
+        }
+        return true;
     }
 
     Row& globalModSrc() { return modValues[GLOBAL_SRC_ROW]; }

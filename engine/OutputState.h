@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 
 // A state-variable low-pass with damping 1, run four times per frame on a held
@@ -19,7 +20,26 @@ struct TBrickFilter {
     void setFrequency(double cutoffHz, double sampleRate);
     // Clears the coefficients and the states (silence until setFrequency).
     void clear();
-    float process(int channel, float x);
+    // One frame of both channels, in place. A non-finite result clears its
+    // channel's states and gives silence: it would otherwise stay for good.
+    void processPair(float& left, float& right);
+};
+
+// A volume's gain, recomputed only when the smoothed volume it follows moves:
+// the smoothing settles once the parameter rests, and the power is costly.
+struct TVolumeGainCache {
+    std::uint32_t smoothedBits = 0;
+    bool known = false;
+    float gain = 0;
+    float operator()(float smoothed, float (*gainOf)(float)) {
+        const auto bits = std::bit_cast<std::uint32_t>(smoothed);
+        if (!known || bits != smoothedBits) {
+            smoothedBits = bits;
+            known = true;
+            gain = gainOf(smoothed);
+        }
+        return gain;
+    }
 };
 
 struct TOutputState {
@@ -31,6 +51,7 @@ struct TOutputState {
     float mainVolumeGain = 0;
     float subVolumeSmoothed = 0;
     float subVolumeGain = 0;
+    TVolumeGainCache mainVolumeGainCache, subVolumeGainCache;
     bool brickOn = false;
     TBrickFilter brickFilter;
     std::array<float, SCOPE_RING_SIZE> scopeRing{};

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "engine/dsp/FastMath.h"
 #include "engine/dsp/StereoTypes.h"
 
 constexpr int NUM_VOICES = 16;
@@ -20,7 +21,9 @@ struct TVoiceState {
         voicePan.fill(0.5f);
         movementLevel.fill(1.0f);
         movementPan.fill(0.5f);
+        waveIndexNote.fill(NO_TABLE_NOTE);
     }
+    static constexpr int NO_TABLE_NOTE = -2147483647 - 1;  // below any table note: the first one always counts
 
     PerVoice<bool> voiceOn{};
     PerVoice<bool> voiceKeyUp{};
@@ -44,12 +47,17 @@ struct TVoiceState {
     PerVoice<float> voicePan{};
     PerVoice<float> voiceBend{};  // octaves
     PerVoice<float> voiceGrainLen{}, voiceGrainSize{}, voiceGrainRandom{};
+    // 2^(9 x) of the grain size, whose argument holds still while nothing modulates it.
+    PerVoice<TCachedExp2f> grainSizeRatio{};
     PerVoice<std::array<double, 2>> voiceRandFactor{};
 
     // Pitch of the voice's source, set every frame from the note, glide and modulation.
     PerVoice<float> voiceInc{}, subInc{};
     PerVoice<double> voiceSamplePitch{};
     PerVoice<int> waveIndex{}, subIndex{};
+    // The table note that waveIndex and subIndex were last derived from; it
+    // moves only when the pitch crosses a semitone.
+    PerVoice<int> waveIndexNote{};
 
     // The voice's frame: left, right of the first sub-sample, then of the second.
     PerVoice<stereoOverStruct> voiceFrame{};

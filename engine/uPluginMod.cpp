@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "engine/ModMath.h"
 #include "engine/ModTables.h"
@@ -15,36 +16,21 @@ namespace {
 constexpr int SOURCE_FIRST = 1;
 constexpr int SOURCE_LAST = SRC_LAST;
 
-// An amount modulated by its own destination can feed back on itself through
-// two slots and grow without end; beyond this nothing changes audibly, and
-// the rows stay finite.
-constexpr float AMOUNT_LIMIT = 16.0f;
-// 2^±60 is far past anything a rate consumer can use, and far from overflow.
-constexpr float RATE_EXPONENT_LIMIT = 60.0f;
-// int(s * 3600) must stay inside an int.
-constexpr float SEMITONE_SOURCE_LIMIT = 500000.0f;
-
 bool validSource(int src) { return src >= SOURCE_FIRST && src <= SOURCE_LAST; }
 
 // Effective amount of a route: the amount parameter mapped to -1..1 plus the
 // modulation of its amount destination.
 float routeAmount(float amountParameter, float amountModulation) {
-    return clampFinite(2.0f * amountParameter - 1.0f + amountModulation, -AMOUNT_LIMIT, AMOUNT_LIMIT);
+    return routeAmountLimit(2.0f * amountParameter - 1.0f + amountModulation);
 }
 
-// One route on one destination value. `perVoice` selects the semitone rule of
-// type 3, which the global pass treats as added.
-template <typename Exp2>
-float applyRoute(float d, int destType, float s, float a, bool bipolarSource, bool perVoice, Exp2&& exp2) {
+// One route on one global destination value: the voice rules, except that
+// the semitone type adds as it stands.
+float applyGlobalRoute(float d, int destType, float s, float a, bool bipolarSource) {
     switch (destType) {
     case DEST_TYPE_RATE:
-        return d * static_cast<float>(exp2(clampFinite(4.0f * a * s, -RATE_EXPONENT_LIMIT, RATE_EXPONENT_LIMIT)));
-    case DEST_TYPE_SEMITONES:
-        if (perVoice) {
-            const int cents = static_cast<int>(clampFinite(s, -SEMITONE_SOURCE_LIMIT, SEMITONE_SOURCE_LIMIT) * 3600.0f);
-            return d + (static_cast<float>(cents) * 0.01f * a) / 12.0f;
-        }
-        return d + a * s;
+        return d * static_cast<float>(std::exp2(static_cast<double>(
+                       clampFinite(4.0f * a * s, -RATE_EXPONENT_LIMIT, RATE_EXPONENT_LIMIT))));
     case DEST_TYPE_LEVEL: {
         if (bipolarSource) s = s * 0.5f + 0.5f;
         if (a <= 1e-6f) return d * ((1.0f - std::fabs(s)) * std::fabs(a) + (1.0f - std::fabs(a)));
@@ -53,6 +39,89 @@ float applyRoute(float d, int destType, float s, float a, bool bipolarSource, bo
     default:
         return d + a * s;
     }
+}
+
+// The acting routes in the form the voices apply them every frame. A change
+// of the destinations they write moves the route generation on, so that
+// every voice resets what the old routes left in its row.
+void compileVoiceRoutes(TModState& mod, const TParameterAttributes& attr) {
+    bool changed = false;
+    for (int k = 0; k < mod.numActiveRoutes; ++k) {
+        const int r = mod.activeRoutes[k];
+        const TModRoute& route = mod.modRoute[r];
+        TVoiceRoute compiled;
+        compiled.src = route.src;
+        compiled.dest = route.dest;
+        compiled.amountDest = ROUTE_AMOUNT_DEST[r];
+        compiled.route = r;
+        compiled.neutral = mod.neutralModDest()[route.dest];
+        compiled.neutralAmountModulation = mod.neutralModDest()[compiled.amountDest];
+        switch (route.destType) {
+        case DEST_TYPE_RATE: compiled.kind = VOICE_ROUTE_RATE; break;
+        case DEST_TYPE_SEMITONES: compiled.kind = VOICE_ROUTE_SEMITONES; break;
+        case DEST_TYPE_LEVEL:
+            compiled.kind = attr.srcIsBipolar[route.src] ? VOICE_ROUTE_LEVEL_BIPOLAR : VOICE_ROUTE_LEVEL;
+            break;
+        default: compiled.kind = VOICE_ROUTE_ADDED; break;
+        }
+        compiled.continuesDest = false;
+        for (int j = 0; j < k; ++j)
+            if (mod.voiceRoutes[j].dest == route.dest) compiled.continuesDest = true;
+        if (k >= mod.voiceRouteCount || mod.voiceRoutes[k].dest != compiled.dest) changed = true;
+        mod.voiceRoutes[k] = compiled;
+    }
+    if (mod.numActiveRoutes != mod.voiceRouteCount) changed = true;
+    mod.destRouted.fill(false);
+    bool allAddedAlone = true, modulateAmounts = false;
+    for (int k = 0; k < mod.numActiveRoutes; ++k) {
+        const TVoiceRoute& route = mod.voiceRoutes[k];
+        mod.destRouted[route.dest] = true;
+        if (route.kind != VOICE_ROUTE_ADDED || route.continuesDest) allAddedAlone = false;
+        for (int j = 0; j < mod.numActiveRoutes; ++j)
+            if (route.dest == mod.voiceRoutes[j].amountDest) modulateAmounts = true;
+    }
+    mod.steadyRoutes = modulateAmounts  ? TModState::STEADY_ROUTES_NONE
+                       : allAddedAlone ? TModState::STEADY_ROUTES_ADDED
+                                       : TModState::STEADY_ROUTES_ANY;
+    mod.voiceRouteCount = mod.numActiveRoutes;
+    if (changed) ++mod.routeGeneration;
+}
+
+// The eight routes from their parameters: the slots' sources and the sources
+// in use, every route's destination, type and bypass, the acting routes in
+// route order, and their form for the voices.
+void setRoutes(const APlugin& plugin, TModState& mod, const TModState::RouteParameters& parameters) {
+    // Sources that cost work per frame are computed only while a slot reads them.
+    mod.inputInUse = mod.voiceOutputInUse = mod.lowFiOutputInUse = mod.modFXOutputInUse = false;
+    mod.delayOutputInUse = mod.reverbOutputInUse = mod.outputInUse = mod.whiteNoiseInUse = false;
+    for (int slot = 0; slot < NUM_MOD_SLOTS; ++slot) {
+        const int src = plugin.getSteppedValue(MOD_SLOT_SRC_TAGS[slot], parameters[slot]);
+        mod.modRoute[slot].src = src;
+        switch (src) {
+        case 50: mod.inputInUse = true; break;
+        case 51: mod.voiceOutputInUse = true; break;
+        case 52: mod.lowFiOutputInUse = true; break;
+        case 53: mod.modFXOutputInUse = true; break;
+        case 54: mod.delayOutputInUse = true; break;
+        case 55: mod.reverbOutputInUse = true; break;
+        case 56: mod.outputInUse = true; break;
+        case 58:
+        case 59: mod.whiteNoiseInUse = true; break;
+        default: break;
+        }
+    }
+
+    mod.numActiveRoutes = 0;
+    for (int r = 0; r < NUM_MOD_ROUTES; ++r) {
+        TModRoute& route = mod.modRoute[r];
+        if (r >= NUM_MOD_SLOTS) route.src = ROUTE_FIXED_SRC[r];
+        route.dest = std::clamp(plugin.getSteppedValue(MOD_DEST_TAGS[r], parameters[NUM_MOD_SLOTS + r]), 0,
+                                static_cast<int>(DEST_LAST));
+        route.destType = plugin.attr.destType[route.dest];
+        route.bypass = parameters[NUM_MOD_SLOTS + NUM_MOD_ROUTES + r] >= 0.5f;
+        if (route.dest != 0 && !route.bypass) mod.activeRoutes[mod.numActiveRoutes++] = r;
+    }
+    compileVoiceRoutes(mod, plugin.attr);
 }
 
 }  // namespace
@@ -118,41 +187,27 @@ void APlugin::setModSlotVar(int slot, bool bypass, float amount, int src, int de
 // ---------------------------------------------------------------- routes
 
 void APlugin::buildRoutes() {
-    // Sources that cost work per frame are computed only while a slot reads them.
-    mod.inputInUse = mod.voiceOutputInUse = mod.lowFiOutputInUse = mod.modFXOutputInUse = false;
-    mod.delayOutputInUse = mod.reverbOutputInUse = mod.outputInUse = mod.whiteNoiseInUse = false;
-    for (int slot = 0; slot < NUM_MOD_SLOTS; ++slot) {
-        const int src = getSteppedValue(MOD_SLOT_SRC_TAGS[slot]);
-        mod.modRoute[slot].src = src;
-        switch (src) {
-        case 50: mod.inputInUse = true; break;
-        case 51: mod.voiceOutputInUse = true; break;
-        case 52: mod.lowFiOutputInUse = true; break;
-        case 53: mod.modFXOutputInUse = true; break;
-        case 54: mod.delayOutputInUse = true; break;
-        case 55: mod.reverbOutputInUse = true; break;
-        case 56: mod.outputInUse = true; break;
-        case 58:
-        case 59: mod.whiteNoiseInUse = true; break;
-        default: break;
-        }
+    // The routes follow their parameters (slot sources, destinations and
+    // bypasses); they are worked out again only when one of these moved.
+    TModState::RouteParameters parameters;
+    for (int slot = 0; slot < NUM_MOD_SLOTS; ++slot) parameters[slot] = values.curValue[MOD_SLOT_SRC_TAGS[slot]];
+    for (int r = 0; r < NUM_MOD_ROUTES; ++r) {
+        parameters[NUM_MOD_SLOTS + r] = values.curValue[MOD_DEST_TAGS[r]];
+        parameters[NUM_MOD_SLOTS + NUM_MOD_ROUTES + r] = values.curValue[MOD_BYPASS_TAGS[r]];
     }
+    if (!mod.routeParametersKnown ||
+        std::memcmp(parameters.data(), mod.routeParameters.data(), sizeof parameters) != 0) {
+        mod.routeParameters = parameters;
+        mod.routeParametersKnown = true;
+        setRoutes(*this, mod, parameters);
+    }
+
     // The effect outputs are written afresh by the effects after this step.
     for (int src = 52; src <= 55; ++src) setModSrc(src, 0.0f);
 
     // Amount modulation as the previous step left it.
     std::array<float, NUM_MOD_ROUTES> amountModulation{};
     for (int r = 0; r < NUM_MOD_ROUTES; ++r) amountModulation[r] = mod.globalModDest[ROUTE_AMOUNT_DEST[r]];
-
-    mod.numActiveRoutes = 0;
-    for (int r = 0; r < NUM_MOD_ROUTES; ++r) {
-        TModRoute& route = mod.modRoute[r];
-        if (r >= NUM_MOD_SLOTS) route.src = ROUTE_FIXED_SRC[r];
-        route.dest = std::clamp(getSteppedValue(MOD_DEST_TAGS[r]), 0, static_cast<int>(DEST_LAST));
-        route.destType = attr.destType[route.dest];
-        route.bypass = getOnOff(MOD_BYPASS_TAGS[r]);
-        if (route.dest != 0 && !route.bypass) mod.activeRoutes[mod.numActiveRoutes++] = r;
-    }
 
     // Only destinations the last pass wrote differ from the neutral row.
     const auto& neutral = mod.neutralModDest();
@@ -169,8 +224,7 @@ void APlugin::buildRoutes() {
         const float s = sources[route.src];
         const float a = routeAmount(values.curValue[MOD_AMT_TAGS[r]], amountModulation[r]);
         float& d = mod.globalModDest[route.dest];
-        d = applyRoute(d, route.destType, s, a, attr.srcIsBipolar[route.src], false,
-                       [](float x) { return std::exp2(static_cast<double>(x)); });
+        d = applyGlobalRoute(d, route.destType, s, a, attr.srcIsBipolar[route.src]);
         mod.globalTouchedDest[mod.globalTouchedCount++] = static_cast<std::uint8_t>(route.dest);
     }
 }
@@ -179,29 +233,32 @@ void APlugin::applyVoiceRoutes(int voice) {
     if (!isValidVoice(voice)) return;
     auto& dest = mod.voiceModDest(voice);
     const auto& sources = mod.voiceModSrc(voice);
-    const auto& neutral = mod.neutralModDest();
-    auto& touched = mod.voiceTouchedDest[voice];
-    int& touchedCount = mod.voiceTouchedCount[voice];
+    const int count = mod.numActiveRoutes;
+    const TVoiceRoute* const routes = mod.voiceRoutes.data();
 
-    // Amount modulation as the previous frame left it, before the reset.
-    std::array<float, NUM_MOD_ROUTES> amountModulation{};
-    for (int k = 0; k < mod.numActiveRoutes; ++k) {
-        const int r = mod.activeRoutes[k];
-        amountModulation[r] = dest[ROUTE_AMOUNT_DEST[r]];
+    // Amount modulation as the previous frame left it, before anything is written.
+    std::array<float, NUM_MOD_ROUTES> amountModulation;
+    for (int k = 0; k < count; ++k) amountModulation[k] = dest[routes[k].amountDest];
+
+    if (mod.voiceRouteGeneration[voice] != mod.routeGeneration) {
+        // The row was written under other routes (or reset): what they left
+        // goes back to neutral, and the row now follows the current routes.
+        const auto& neutral = mod.neutralModDest();
+        auto& touched = mod.voiceTouchedDest[voice];
+        int& touchedCount = mod.voiceTouchedCount[voice];
+        for (int k = 0; k < touchedCount; ++k) dest[touched[k]] = neutral[touched[k]];
+        for (int k = 0; k < count; ++k) touched[k] = static_cast<std::uint8_t>(routes[k].dest);
+        touchedCount = count;
+        mod.voiceRouteGeneration[voice] = mod.routeGeneration;
     }
 
-    for (int k = 0; k < touchedCount; ++k) dest[touched[k]] = neutral[touched[k]];
-    touchedCount = 0;
-
     auto& ratio = mod.voiceRatio[voice];
-    for (int k = 0; k < mod.numActiveRoutes; ++k) {
-        const int r = mod.activeRoutes[k];
-        const TModRoute& route = mod.modRoute[r];
+    for (int k = 0; k < count; ++k) {
+        const TVoiceRoute& route = routes[k];
         const float s = sources[route.src];
-        const float a = routeAmount(values.curValue[MOD_AMT_TAGS[r]], amountModulation[r]);
+        const float a = routeAmountLimit(mod.voiceRouteAmountBase[k] + amountModulation[k]);
         float& d = dest[route.dest];
-        d = applyRoute(d, route.destType, s, a, attr.srcIsBipolar[route.src], true, ratio[r]);
-        touched[touchedCount++] = static_cast<std::uint8_t>(route.dest);
+        d = applyVoiceRoute(route.continuesDest ? d : route.neutral, route.kind, s, a, ratio[route.route]);
     }
 }
 
@@ -209,6 +266,7 @@ void APlugin::resetVoiceModDest(int voice) {
     if (!isValidVoice(voice)) return;
     mod.voiceModDest(voice) = mod.neutralModDest();
     mod.voiceTouchedCount[voice] = 0;
+    mod.voiceRouteGeneration[voice] = TModState::NO_ROUTE_GENERATION;
 }
 
 // ---------------------------------------------------------------- envelope

@@ -1,8 +1,11 @@
 // The output stage: the silence gate in front of the effects chain, the
 // brick-wall low-pass, main volume, the clamp, the stereo spread and the scope
 // ring; and the control-rate smoothing of the main and sub volumes.
+#include <xmmintrin.h>
+
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "engine/dsp/FilterTables.h"
@@ -64,26 +67,40 @@ void TBrickFilter::clear() {
     s2 = {0, 0};
 }
 
-float TBrickFilter::process(int channel, float x) {
-    float& state1 = s1[channel];
-    float& state2 = s2[channel];
-    float sum = 0;
+// The two channels run as the two low lanes of a vector, each lane doing
+// what a scalar pass per channel would do, in the same order.
+void TBrickFilter::processPair(float& left, float& right) {
+    const __m128 x = _mm_setr_ps(left, right, 0.0f, 0.0f);
+    const __m128 feedback = _mm_set1_ps(c * d + g);
+    const __m128 gain = _mm_set1_ps(g);
+    const __m128 norm = _mm_set1_ps(h);
+    __m128 state1 = _mm_setr_ps(s1[0], s1[1], 0.0f, 0.0f);
+    __m128 state2 = _mm_setr_ps(s2[0], s2[1], 0.0f, 0.0f);
+    __m128 sum = _mm_setzero_ps();
     for (int pass = 0; pass < 4; ++pass) {
-        const float hp = (x - (c * d + g) * state1 - state2) * h;
-        const float a = g * hp;
-        const float bp = state1 + a;
-        state1 = bp + a;
-        const float b = g * bp;
-        const float lp = state2 + b;
-        state2 = lp + b;
-        sum += lp;
+        const __m128 hp = _mm_mul_ps(_mm_sub_ps(_mm_sub_ps(x, _mm_mul_ps(feedback, state1)), state2), norm);
+        const __m128 a = _mm_mul_ps(gain, hp);
+        const __m128 bp = _mm_add_ps(state1, a);
+        state1 = _mm_add_ps(bp, a);
+        const __m128 b = _mm_mul_ps(gain, bp);
+        const __m128 lp = _mm_add_ps(state2, b);
+        state2 = _mm_add_ps(lp, b);
+        sum = _mm_add_ps(sum, lp);
     }
-    if (!std::isfinite(sum)) {
-        // A non-finite input would otherwise stay in the states for good.
-        state1 = state2 = 0;
-        return 0;
-    }
-    return sum * 0.25f + 1e-15f;
+    const __m128 finite =
+        _mm_cmple_ps(_mm_andnot_ps(_mm_set1_ps(-0.0f), sum), _mm_set1_ps(std::numeric_limits<float>::max()));
+    state1 = _mm_and_ps(state1, finite);
+    state2 = _mm_and_ps(state2, finite);
+    const __m128 out =
+        _mm_and_ps(_mm_add_ps(_mm_mul_ps(sum, _mm_set1_ps(0.25f)), _mm_set1_ps(1e-15f)), finite);
+    alignas(16) float lanes[4];
+    _mm_store_ps(lanes, state1);
+    s1 = {lanes[0], lanes[1]};
+    _mm_store_ps(lanes, state2);
+    s2 = {lanes[0], lanes[1]};
+    _mm_store_ps(lanes, out);
+    left = lanes[0];
+    right = lanes[1];
 }
 
 // ---------------------------------------------------------------- APlugin
@@ -114,9 +131,9 @@ void APlugin::updateBrickFilter() {
 
 void APlugin::updateVolumes() {
     output.mainVolumeSmoothed = 0.9f * output.mainVolumeSmoothed + SMOOTHING_GAIN * paramValue(tag::MAIN_VOLUME);
-    output.mainVolumeGain = outputstage::mainVolumeGain(output.mainVolumeSmoothed);
+    output.mainVolumeGain = output.mainVolumeGainCache(output.mainVolumeSmoothed, outputstage::mainVolumeGain);
     output.subVolumeSmoothed = 0.9f * output.subVolumeSmoothed + SMOOTHING_GAIN * paramValue(tag::SUB_VOLUME);
-    output.subVolumeGain = outputstage::subVolumeGain(output.subVolumeSmoothed);
+    output.subVolumeGain = output.subVolumeGainCache(output.subVolumeSmoothed, outputstage::subVolumeGain);
 }
 
 float APlugin::silenceGateLimit() const { return 8.0f * rate.curSampleRate; }
@@ -142,8 +159,7 @@ void APlugin::runOutputStage() {
     float left = engine.outFrame[0];
     float right = engine.outFrame[1];
     if (output.brickOn) {
-        left = output.brickFilter.process(0, left);
-        right = output.brickFilter.process(1, right);
+        output.brickFilter.processPair(left, right);
     }
     left = outputstage::clampOutput(left * output.mainVolumeGain);
     right = outputstage::clampOutput(right * output.mainVolumeGain);

@@ -3,10 +3,13 @@
 // renders frame by frame: MIDI at its frame, housekeeping every 4096 frames,
 // the global control step every 16 frames, the 16 voices at twice the host
 // rate, the mix, the effects gate and the output stage.
+#include <emmintrin.h>
 #include <xmmintrin.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "engine/dsp/SampleMath.h"
 #include "engine/EngineTags.h"
@@ -40,6 +43,224 @@ int toIndex(float x, int low, int high) {
     if (!(x >= static_cast<float>(low))) return low;
     if (!(x <= static_cast<float>(high))) return high;
     return static_cast<int>(x);
+}
+
+// A destination of every voice as a vector, for a destination no route writes:
+// once a voice's routes have run, it holds the neutral value.
+inline __m128 neutralOfFour(const TModState& mod, int destination) {
+    return _mm_set1_ps(mod.neutralModDest()[destination]);
+}
+
+// What every voice's mix reads alike in a frame, read once for all voices.
+// The parts that combine a parameter with a destination no route writes are
+// complete here; the others are finished per voice.
+struct TVoiceMixInput {
+    __m128 dcCoef, stereoPan, movementToPan, movementToLevel;
+    bool panRouted, movementToPanRouted, movementToLevelRouted, volumeRouted;
+    __m128 panSum, movementToPanSum, levelAmount, volume;  // while not routed
+    bool voiceOutputInUse;
+};
+
+// std::clamp(x, 0, 1) lane by lane, with its answers for NaN and signed zeros.
+inline __m128 clampUnit(__m128 x) { return _mm_min_ps(_mm_set1_ps(1.0f), _mm_max_ps(_mm_setzero_ps(), x)); }
+
+TVoiceMixInput voiceMixInput(const APlugin& plugin) {
+    const auto& value = plugin.values.curValue;
+    const TModState& mod = plugin.mod;
+    TVoiceMixInput input;
+    input.dcCoef = _mm_set1_ps(plugin.rates().dcCoef);
+    input.stereoPan = _mm_set1_ps(value[tag::STEREO_PAN]);
+    input.movementToPan = _mm_set1_ps(value[tag::MOVEMENT_TO_PAN]);
+    input.movementToLevel = _mm_set1_ps(value[tag::MOVEMENT_TO_LEVEL]);
+    input.panRouted = mod.destRouted[destination::PAN];
+    input.movementToPanRouted = mod.destRouted[destination::MOVEMENT_TO_PAN];
+    input.movementToLevelRouted = mod.destRouted[destination::MOVEMENT_TO_LEVEL];
+    input.volumeRouted = mod.destRouted[destination::VOLUME];
+    input.panSum = _mm_add_ps(input.stereoPan, neutralOfFour(mod, destination::PAN));
+    input.movementToPanSum = _mm_add_ps(input.movementToPan, neutralOfFour(mod, destination::MOVEMENT_TO_PAN));
+    input.levelAmount = clampUnit(_mm_add_ps(input.movementToLevel, neutralOfFour(mod, destination::MOVEMENT_TO_LEVEL)));
+    input.volume = neutralOfFour(mod, destination::VOLUME);
+    input.voiceOutputInUse = mod.voiceOutputInUse;
+    return input;
+}
+
+static_assert(NUM_VOICES % 4 == 0, "the mix takes the voices four at a time");
+static_assert(sizeof(stereoOverStruct) == 4 * sizeof(float), "a voice frame is one vector");
+
+// Four flags of consecutive voices as lane masks (all bits set where true).
+inline __m128i laneMask(const bool* flags) {
+    std::uint32_t bytes;
+    std::memcpy(&bytes, flags, sizeof bytes);
+    __m128i x = _mm_cvtsi32_si128(static_cast<int>(bytes));
+    x = _mm_unpacklo_epi8(x, x);
+    x = _mm_unpacklo_epi16(x, x);
+    return _mm_cmpgt_epi32(x, _mm_setzero_si128());
+}
+
+inline __m128 select(__m128 mask, __m128 ifTrue, __m128 ifFalse) {
+    return _mm_or_ps(_mm_and_ps(mask, ifTrue), _mm_andnot_ps(mask, ifFalse));
+}
+
+inline __m128d select(__m128d mask, __m128d ifTrue, __m128d ifFalse) {
+    return _mm_or_pd(_mm_and_pd(mask, ifTrue), _mm_andnot_pd(mask, ifFalse));
+}
+
+// One destination of four consecutive voices, lane i for voice first + i.
+inline __m128 destOfFour(const TModState& mod, int first, int destination) {
+    return _mm_set_ps(mod.modValues[TModState::VOICE_DEST_ROW + first + 3][destination],
+                      mod.modValues[TModState::VOICE_DEST_ROW + first + 2][destination],
+                      mod.modValues[TModState::VOICE_DEST_ROW + first + 1][destination],
+                      mod.modValues[TModState::VOICE_DEST_ROW + first][destination]);
+}
+
+// Four consecutive doubles as floats.
+inline __m128 floatsOfFour(const double* x) {
+    return _mm_movelh_ps(_mm_cvtpd_ps(_mm_loadu_pd(x)), _mm_cvtpd_ps(_mm_loadu_pd(x + 2)));
+}
+
+// Four consecutive voices into the frame's mix (left, right of both
+// sub-samples): the DC blocker, pan, gain, the fade-in and envelope steps.
+// The per-voice arithmetic runs with a voice per lane, each lane doing the
+// scalar operations in their order (std::min, std::max and std::clamp map
+// onto minps/maxps with the operands in the order that keeps their answers
+// for NaN and signed zeros), and the contributions join the mix in voice
+// order. Voices that are off keep their state and add nothing.
+// ALL_ON: every one of the four voices is on, so no lane's state needs keeping.
+template <bool ALL_ON>
+[[gnu::always_inline]] inline __m128 mixFourOnVoicesInto(APlugin& plugin, const TVoiceMixInput& input, int first,
+                                                        __m128i onInt, int onBits, __m128 mix) {
+    TVoiceState& voices = plugin.voices;
+    const __m128 on = _mm_castsi128_ps(onInt);
+    // The new value where the voice is on, the old one where it is off.
+    const auto keep = [on](__m128 now, __m128 old) { return ALL_ON ? now : select(on, now, old); };
+    const __m128 started = _mm_castsi128_ps(laneMask(&voices.voiceJustStarted[first]));
+    const __m128 zero = _mm_setzero_ps();
+    const __m128 one = _mm_set1_ps(1.0f);
+    const __m128 two = _mm_set1_ps(2.0f);
+    const __m128 tiny = _mm_set1_ps(1e-15f);
+    const TModState& mod = plugin.mod;
+
+    // Pan, smoothed unless the voice has just started.
+    const __m128 panSum =
+        input.panRouted ? _mm_add_ps(input.stereoPan, destOfFour(mod, first, destination::PAN)) : input.panSum;
+    const __m128 movementToPan =
+        input.movementToPanRouted
+            ? _mm_add_ps(input.movementToPan, destOfFour(mod, first, destination::MOVEMENT_TO_PAN))
+            : input.movementToPanSum;
+    const __m128 panMovement =
+        _mm_mul_ps(_mm_sub_ps(_mm_loadu_ps(&voices.movementPan[first]), _mm_set1_ps(0.5f)), movementToPan);
+    const __m128 panTarget = clampUnit(_mm_add_ps(panSum, panMovement));
+    const __m128 oldPan = _mm_loadu_ps(&voices.voicePan[first]);
+    __m128 pan = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(0.9f), oldPan), _mm_mul_ps(_mm_set1_ps(PAN_TAKE), panTarget));
+    if (_mm_movemask_ps(started) != 0) pan = select(started, panTarget, pan);
+    _mm_storeu_ps(&voices.voicePan[first], keep(pan, oldPan));
+
+    // Gain.
+    const __m128 levelAmount =
+        input.movementToLevelRouted
+            ? clampUnit(_mm_add_ps(input.movementToLevel, destOfFour(mod, first, destination::MOVEMENT_TO_LEVEL)))
+            : input.levelAmount;
+    const __m128 movementGain = _mm_add_ps(_mm_mul_ps(_mm_loadu_ps(&voices.movementLevel[first]), levelAmount),
+                                           _mm_sub_ps(one, levelAmount));
+    __m128 gain = _mm_mul_ps(floatsOfFour(&voices.envRamp[first]), _mm_loadu_ps(&voices.voiceVelGain[first]));
+    gain = _mm_mul_ps(_mm_mul_ps(gain, movementGain),
+                      input.volumeRouted ? destOfFour(mod, first, destination::VOLUME) : input.volume);
+    gain = _mm_mul_ps(gain, floatsOfFour(&voices.fadeGain[first]));
+
+    // Fade-in and envelope steps (two voices per double vector).
+    const __m128d onLow = _mm_castsi128_pd(_mm_unpacklo_epi32(onInt, onInt));
+    const __m128d onHigh = _mm_castsi128_pd(_mm_unpackhi_epi32(onInt, onInt));
+    const __m128d oneDouble = _mm_set1_pd(1.0);
+    for (int half = 0; half < 2; ++half) {
+        const __m128d onHalf = half == 0 ? onLow : onHigh;
+        double* const fade = &voices.fadeGain[first + 2 * half];
+        double* const ramp = &voices.envRamp[first + 2 * half];
+        const __m128d oldFade = _mm_loadu_pd(fade);
+        const __m128d newFade = _mm_min_pd(oneDouble, _mm_add_pd(oldFade, _mm_loadu_pd(&voices.fadeStep[first + 2 * half])));
+        _mm_storeu_pd(fade, ALL_ON ? newFade : select(onHalf, newFade, oldFade));
+        const __m128d oldRamp = _mm_loadu_pd(ramp);
+        const __m128d newRamp = _mm_add_pd(oldRamp, _mm_loadu_pd(&voices.envStep[first + 2 * half]));
+        _mm_storeu_pd(ramp, ALL_ON ? newRamp : select(onHalf, newRamp, oldRamp));
+    }
+
+    // Pan law: left min(2 - 2p, 1), right min(2p, 1), neither below 0.
+    const __m128 twicePan = _mm_mul_ps(two, pan);
+    const __m128 leftGain = _mm_max_ps(_mm_min_ps(one, _mm_sub_ps(two, twicePan)), zero);
+    const __m128 rightGain = _mm_max_ps(_mm_min_ps(one, twicePan), zero);
+    const __m128 leftLevel = _mm_mul_ps(leftGain, gain);
+    const __m128 rightLevel = _mm_mul_ps(rightGain, gain);
+
+    // The DC blocker with a voice per lane: left and right of the first
+    // sub-sample, then of the second.
+    const float* const frames = voices.voiceFrame[first].lane;
+    __m128 left0 = _mm_loadu_ps(frames);
+    __m128 right0 = _mm_loadu_ps(frames + 4);
+    __m128 left1 = _mm_loadu_ps(frames + 8);
+    __m128 right1 = _mm_loadu_ps(frames + 12);
+    _MM_TRANSPOSE4_PS(left0, right0, left1, right1);
+    float* const dcState = voices.dcState[first].data();
+    const __m128 dcLow = _mm_loadu_ps(dcState);
+    const __m128 dcHigh = _mm_loadu_ps(dcState + 4);
+    const __m128 oldDCLeft = _mm_shuffle_ps(dcLow, dcHigh, _MM_SHUFFLE(2, 0, 2, 0));
+    const __m128 oldDCRight = _mm_shuffle_ps(dcLow, dcHigh, _MM_SHUFFLE(3, 1, 3, 1));
+    const __m128 k = input.dcCoef;
+    auto block = [k, tiny](__m128& dc, __m128 x) {
+        dc = _mm_add_ps(_mm_add_ps(dc, _mm_mul_ps(_mm_sub_ps(x, dc), k)), tiny);
+        return _mm_sub_ps(x, dc);
+    };
+    __m128 dcLeft = oldDCLeft, dcRight = oldDCRight;
+    const __m128 y0 = block(dcLeft, left0);
+    const __m128 y1 = block(dcRight, right0);
+    const __m128 y2 = block(dcLeft, left1);
+    const __m128 y3 = block(dcRight, right1);
+    dcLeft = keep(dcLeft, oldDCLeft);
+    dcRight = keep(dcRight, oldDCRight);
+    _mm_storeu_ps(dcState, _mm_unpacklo_ps(dcLeft, dcRight));
+    _mm_storeu_ps(dcState + 4, _mm_unpackhi_ps(dcLeft, dcRight));
+
+    // Each voice's contribution, then back to one row per voice. The blocked
+    // lanes are not stored: after the mix only the voice-output source reads
+    // them, and the frame is cleared before the next one.
+    __m128 t0 = _mm_add_ps(_mm_mul_ps(leftLevel, y0), tiny);
+    __m128 t1 = _mm_add_ps(_mm_mul_ps(rightLevel, y1), tiny);
+    __m128 t2 = _mm_add_ps(_mm_mul_ps(leftLevel, y2), tiny);
+    __m128 t3 = _mm_add_ps(_mm_mul_ps(rightLevel, y3), tiny);
+    _MM_TRANSPOSE4_PS(t0, t1, t2, t3);
+    if (ALL_ON || (onBits & 1)) mix = _mm_add_ps(mix, t0);
+    if (ALL_ON || (onBits & 2)) mix = _mm_add_ps(mix, t1);
+    if (ALL_ON || (onBits & 4)) mix = _mm_add_ps(mix, t2);
+    if (ALL_ON || (onBits & 8)) mix = _mm_add_ps(mix, t3);
+
+    if (input.voiceOutputInUse) {
+        alignas(16) float sums[4];
+        _mm_store_ps(sums, _mm_add_ps(_mm_add_ps(_mm_add_ps(y0, y1), y2), y3));
+        for (int i = 0; i < 4; ++i) {
+            if (!(onBits & (1 << i))) continue;
+            const int v = first + i;
+            plugin.mod.voiceModSrc(v)[51] = sums[i];
+            if (v == voices.curVoice) plugin.mod.globalModSrc()[51] = sums[i];
+        }
+    }
+
+    // Voice bytes stay 0 or 1, so clearing the started flags of the voices
+    // that are on is a byte-wise and-not.
+    std::uint32_t startedBytes, onBytes;
+    std::memcpy(&startedBytes, &voices.voiceJustStarted[first], sizeof startedBytes);
+    std::memcpy(&onBytes, &voices.voiceOn[first], sizeof onBytes);
+    startedBytes &= ~onBytes;
+    std::memcpy(&voices.voiceJustStarted[first], &startedBytes, sizeof startedBytes);
+    __m128i* const frameCounts = reinterpret_cast<__m128i*>(&voices.voiceFrameCount[first]);
+    _mm_storeu_si128(frameCounts, _mm_sub_epi32(_mm_loadu_si128(frameCounts), onInt));
+    return mix;
+}
+
+[[gnu::always_inline]] inline __m128 mixFourVoicesInto(APlugin& plugin, const TVoiceMixInput& input, int first,
+                                                      __m128 mix) {
+    const __m128i onInt = laneMask(&plugin.voices.voiceOn[first]);
+    const int onBits = _mm_movemask_ps(_mm_castsi128_ps(onInt));
+    if (onBits == 0) return mix;
+    if (onBits == 0xF) return mixFourOnVoicesInto<true>(plugin, input, first, onInt, onBits, mix);
+    return mixFourOnVoicesInto<false>(plugin, input, first, onInt, onBits, mix);
 }
 
 }  // namespace
@@ -108,7 +329,7 @@ void APlugin::renderPreview(float** outputs, int32 sampleFrames) {
 
 // ---------------------------------------------------------------- the normal path
 
-void APlugin::renderNormal(float** inputs, float** outputs, int32 sampleFrames) {
+[[gnu::flatten]] void APlugin::renderNormal(float** inputs, float** outputs, int32 sampleFrames) {
     midi.timeInfo = getTimeInfo(kVstPpqPosValid | kVstTempoValid);
     if (!(flags.settingPreset || flags.presetPending || flags.screenUpdatePending)) {
         // Program requests queued by the editor; nothing raises them yet, so
@@ -157,14 +378,32 @@ void APlugin::renderNormal(float** inputs, float** outputs, int32 sampleFrames) 
             setGlobalLFOS();
             if ((engine.frameCount & TEngineState::CONTROL_STEP_MASK) == 0 || engine.forceControlStep)
                 runGlobalControlStep();
+            // The routes' amount parameters, read once for all voices of the frame.
+            for (int k = 0; k < mod.numActiveRoutes; ++k) {
+                const TVoiceRoute& route = mod.voiceRoutes[k];
+                const float base = 2.0f * paramValue(MOD_AMT_TAGS[route.route]) - 1.0f;
+                mod.voiceRouteAmountBase[k] = base;
+                mod.voiceRouteAmount[k] = routeAmountLimit(base + route.neutralAmountModulation);
+            }
 
             setSourceFrameInput();
             // Held keys change only with MIDI, which comes before the voices.
             if (voices.portamentoMode == 3 || voices.portamentoMode == 4) engine.notesPlaying = getNotesPlaying();
-            for (int v = 0; v < NUM_VOICES; ++v) {
-                voices.voiceFrame[v] = stereoOverStruct{};
+            // Per-frame parts of the voices' pitch. With no route on them the
+            // sub oscillator's and the Movement's pitch destinations hold their
+            // neutral values in every voice whose routes have run.
+            engine.movementToPitch = paramValue(tag::MOVEMENT_TO_PITCH);
+            engine.movementToPitchNeutral =
+                (engine.movementToPitch + mod.neutralModDest()[destination::MOVEMENT_TO_PITCH]) * 8.0f - 4.0f;
+            engine.subPitchRouted = mod.destRouted[destination::SUB_SEMI] || mod.destRouted[destination::SUB_FINE];
+            engine.subPitchNeutral = mod.neutralModDest()[destination::SUB_SEMI] +
+                                     mod.neutralModDest()[destination::SUB_FINE] / 12.0f;
+            const int portamento = voices.portamentoMode;
+            engine.voicesGlide = portamento == 1 || portamento == 2 ||
+                                 ((portamento == 3 || portamento == 4) && engine.notesPlaying > 1);
+            voices.voiceFrame.fill(stereoOverStruct{});
+            for (int v = 0; v < NUM_VOICES; ++v)
                 if (voices.voiceOn[v]) runVoice(v);
-            }
             if (engine.distortPostFilter) {
                 doFilter();
                 doDistort();
@@ -172,8 +411,12 @@ void APlugin::renderNormal(float** inputs, float** outputs, int32 sampleFrames) 
                 doDistort();
                 doFilter();
             }
-            for (int v = 0; v < NUM_VOICES; ++v)
-                if (voices.voiceOn[v]) mixVoice(v);
+            {
+                const TVoiceMixInput mixInput = voiceMixInput(*this);
+                __m128 mix = _mm_loadu_ps(engine.voiceMix.data());
+                for (int first = 0; first < NUM_VOICES; first += 4) mix = mixFourVoicesInto(*this, mixInput, first, mix);
+                _mm_storeu_ps(engine.voiceMix.data(), mix);
+            }
 
             engine.fxInput = {(engine.voiceMix[0] + engine.voiceMix[2]) * 0.5f + 1e-15f,
                               (engine.voiceMix[1] + engine.voiceMix[3]) * 0.5f + 1e-15f};
@@ -277,7 +520,7 @@ void APlugin::runGlobalControlStep() {
     }
 
     updateVolumes();
-    engine.tuneInc = std::exp2(2.0f * paramValue(tag::GLOBAL_TUNING) - 1.0f) * voices.baseNoteInc;
+    engine.tuneInc = engine.tuneRatio(2.0f * paramValue(tag::GLOBAL_TUNING) - 1.0f) * voices.baseNoteInc;
 
     const int sourceMode = paramStep(tag::SOURCE_MODE);
     const int playMode = paramStep(tag::PLAY_MODE);
@@ -302,7 +545,7 @@ void APlugin::runGlobalControlStep() {
     float semi = static_cast<float>(static_cast<int>(paramValue(tag::SOURCE_SEMI) * 96.99f) - 48) / 12.0f;
     if (engine.sourceMode > 2) semi += (2.0f * paramValue(tag::SOURCE_FINE) - 1.0f) / 12.0f;
     engine.sourceSemi = semi;
-    engine.sourceRatio = std::exp2(semi);
+    engine.sourceRatio = engine.sourceTransposeRatio(semi);
     engine.sourceInc = engine.tuneInc * engine.sourceRatio;
 
     engine.sampleOffset = paramStep(tag::SAMPLE_CHOICE) == USER_SAMPLE ? 0.0f : paramValue(tag::SAMPLE_OFFSET);
@@ -363,8 +606,9 @@ void APlugin::runVoiceControlStep(int v) {
 
     const auto& dest = mod.voiceModDest(v);
     voices.voiceGrainLen[v] = std::clamp(paramValue(tag::GRAIN_LENGTH) + dest[destination::GRAIN_LENGTH], 0.0f, 1.0f);
-    voices.voiceGrainSize[v] = std::exp2(9.0f * std::clamp(paramValue(tag::GRAIN_SIZE) + dest[destination::GRAIN_SIZE], 0.0f, 1.0f)) *
-                               rate.curSampleRate / 1000.0f;
+    voices.voiceGrainSize[v] =
+        voices.grainSizeRatio[v](9.0f * std::clamp(paramValue(tag::GRAIN_SIZE) + dest[destination::GRAIN_SIZE], 0.0f, 1.0f)) *
+        rate.curSampleRate / 1000.0f;
     voices.voiceGrainRandom[v] = std::clamp(paramValue(tag::GRAIN_RANDOM) + dest[destination::GRAIN_RANDOM], 0.0f, 1.0f);
     TFilter& filter = units.voiceFilter[v];
     filter.setMod(2.0f * paramValue(tag::FILTER_MOD_WHEEL) - 1.0f + dest[destination::FILTER_MOD_WHEEL], voiceSrc[1]);
@@ -385,12 +629,10 @@ void APlugin::runVoice(int v) {
                                      std::exp2(double(dest[destination::FREE_LFO_HUMANIZE]) * (4.0 * u2 - 2.0))};
     }
     setVoiceLFOS(v);
-    applyVoiceRoutes(v);
+    if (!mod.applySteadyVoiceRoutes(v)) applyVoiceRoutes(v);
 
     // Portamento.
-    const int portamento = voices.portamentoMode;
-    const bool gliding = portamento == 1 || portamento == 2 || ((portamento == 3 || portamento == 4) && engine.notesPlaying > 1);
-    if (gliding) {
+    if (engine.voicesGlide) {
         voices.glidePos[v] += voices.glideStep[v];
         if ((voices.glideDir[v] < 0 && voices.glidePos[v] < voices.voicePitch[v]) ||
             (voices.glideDir[v] > 0 && voices.glidePos[v] > voices.voicePitch[v]))
@@ -400,19 +642,29 @@ void APlugin::runVoice(int v) {
     }
 
     // Pitch in octaves.
-    const float octave = static_cast<float>(toIndex(dest[destination::SOURCE_OCTAVE] * 8.0f + 0.1f, -64, 64));
-    const float pitch = dest[destination::SOURCE_FINE] / 12.0f + octave +
-                        ((paramValue(tag::MOVEMENT_TO_PITCH) + dest[destination::MOVEMENT_TO_PITCH]) * 8.0f - 4.0f) *
-                            mod.voiceModSrc(v)[39] +
+    // Unrouted, the octave destination is at its neutral 0, which is octave 0.
+    const float octave = mod.destRouted[destination::SOURCE_OCTAVE]
+                             ? static_cast<float>(toIndex(dest[destination::SOURCE_OCTAVE] * 8.0f + 0.1f, -64, 64))
+                             : 0.0f;
+    const float movementToPitch = mod.destRouted[destination::MOVEMENT_TO_PITCH]
+                                      ? (engine.movementToPitch + dest[destination::MOVEMENT_TO_PITCH]) * 8.0f - 4.0f
+                                      : engine.movementToPitchNeutral;
+    const float pitch = dest[destination::SOURCE_FINE] / 12.0f + octave + movementToPitch * mod.voiceModSrc(v)[39] +
                         dest[destination::SOURCE_SEMI] + voices.voiceBend[v];
     const float key = engine.keyTrackOn ? voices.glidePos[v] : 0.0f;
     const float ratio = units.pitchRatio[v](pitch + key);
     voices.voiceInc[v] = engine.sourceInc * ratio * 0.5f;
     voices.voiceSamplePitch[v] = double(engine.sourceRatio) * ratio * 0.5;
-    voices.subInc[v] = units.subRatio[v](dest[destination::SUB_SEMI] + dest[destination::SUB_FINE] / 12.0f) * voices.voiceInc[v] * 0.5f;
+    voices.subInc[v] = units.subRatio[v](engine.subPitchRouted
+                                             ? dest[destination::SUB_SEMI] + dest[destination::SUB_FINE] / 12.0f
+                                             : engine.subPitchNeutral) *
+                       voices.voiceInc[v] * 0.5f;
     const int tableNote = toIndex(12.0f * (pitch + engine.sourceSemi + key), -100000, 100000);
-    voices.waveIndex[v] = std::min(std::max(tableNote, -57), 70) + 57;
-    voices.subIndex[v] = std::max(std::min(tableNote, 70), -45) + 45;
+    if (tableNote != voices.waveIndexNote[v]) {
+        voices.waveIndexNote[v] = tableNote;
+        voices.waveIndex[v] = std::min(std::max(tableNote, -57), 70) + 57;
+        voices.subIndex[v] = std::max(std::min(tableNote, 70), -45) + 45;
+    }
 
     renderSource(v);
 }
@@ -515,52 +767,6 @@ void APlugin::doFilter() {
         }
     }
     if (waiting >= 0) units.voiceFilter[waiting].process(voices.voiceFrame[waiting], voices.voiceFrame[waiting]);
-}
-
-void APlugin::mixVoice(int v) {
-    auto& lanes = voices.voiceFrame[v].lane;
-    // The blocker state in locals: the lanes are written through references
-    // the compiler cannot tell apart from it.
-    std::array<float, 2> dc = voices.dcState[v];
-    const float k = rate.dcCoef;
-    for (int sub = 0; sub < 2; ++sub)
-        for (int channel = 0; channel < 2; ++channel) {
-            float& x = lanes[sub * 2 + channel];
-            dc[channel] = dc[channel] + (x - dc[channel]) * k + 1e-15f;
-            x = x - dc[channel];
-        }
-    voices.dcState[v] = dc;
-
-    const auto& dest = mod.voiceModDest(v);
-    const float panTarget = std::clamp(paramValue(tag::STEREO_PAN) + dest[destination::PAN] +
-                                           (voices.movementPan[v] - 0.5f) *
-                                               (paramValue(tag::MOVEMENT_TO_PAN) + dest[destination::MOVEMENT_TO_PAN]),
-                                       0.0f, 1.0f);
-    voices.voicePan[v] =
-        voices.voiceJustStarted[v] ? panTarget : 0.9f * voices.voicePan[v] + PAN_TAKE * panTarget;
-
-    const float levelAmount = std::clamp(paramValue(tag::MOVEMENT_TO_LEVEL) + dest[destination::MOVEMENT_TO_LEVEL], 0.0f, 1.0f);
-    const float gain = static_cast<float>(voices.envRamp[v]) * voices.voiceVelGain[v] *
-                       (voices.movementLevel[v] * levelAmount + (1.0f - levelAmount)) * dest[destination::VOLUME] *
-                       static_cast<float>(voices.fadeGain[v]);
-    voices.fadeGain[v] = std::min(voices.fadeGain[v] + voices.fadeStep[v], 1.0);
-
-    float leftGain, rightGain;
-    outputstage::panGains(voices.voicePan[v], leftGain, rightGain);
-    engine.voiceMix[0] += leftGain * gain * lanes[0] + 1e-15f;
-    engine.voiceMix[1] += rightGain * gain * lanes[1] + 1e-15f;
-    engine.voiceMix[2] += leftGain * gain * lanes[2] + 1e-15f;
-    engine.voiceMix[3] += rightGain * gain * lanes[3] + 1e-15f;
-
-    if (mod.voiceOutputInUse) {
-        const float sum = lanes[0] + lanes[1] + lanes[2] + lanes[3];
-        mod.voiceModSrc(v)[51] = sum;
-        if (v == voices.curVoice) mod.globalModSrc()[51] = sum;
-    }
-
-    voices.envRamp[v] += voices.envStep[v];
-    voices.voiceJustStarted[v] = false;
-    ++voices.voiceFrameCount[v];
 }
 
 void APlugin::initFX() {

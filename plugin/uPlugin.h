@@ -278,7 +278,6 @@ protected:
     void runVoiceControlStep(int voice);
     void renderSource(int voice);
     void setSourceFrameInput();
-    void mixVoice(int voice);
     void doDistort();
     void doFilter();
     void applyFX();
