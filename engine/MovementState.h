@@ -80,6 +80,10 @@ struct TLfoState {
     std::array<std::uint32_t, 4> incrementSpeedControlKey{};
     std::uint32_t incrementSpeedControlSourceBits = 0;
     double increment = 0;
+    // Every destination key above (symmetry, hold rate and bits, the speeds
+    // and the speed control's destination) holds the neutral row's value, as
+    // the last frame that compared them left it.
+    bool destKeysNeutral = false;
 };
 
 // The pan channel the Movement carries per voice.
@@ -133,6 +137,11 @@ struct TMovementState {
     std::array<float, 16> panSmoothed{};
     // Speed control factor per voice.
     std::array<TCachedExp2, 16> speedControl{};
+
+    // Whether the routes of the route generation named here leave every
+    // destination the chains compare with their keys at neutral.
+    std::uint64_t keyedDestsGeneration = ~std::uint64_t{0};
+    bool keyedDestsUnrouted = false;
 
     // Random values of the LFOs: the cycle's random value and the humanize draw.
     TModRandom randomSeed{};

@@ -82,8 +82,13 @@ void keepSymmetry(TLfoState& lfo, float destination, float parameter) {
     lfo.symmetryRest = 1.0 - lfo.symmetry;
 }
 
-inline double symmetryOf(TLfoState& lfo, float destination, float parameter) {
-    if (bitsOf(destination) != lfo.symmetryDestKey || bitsOf(parameter) != lfo.symmetryParameterKey) [[unlikely]]
+// CheckDests false: the caller knows the destination equals its key (see
+// destKeysNeutral), so only the parameter is compared.
+template <bool CheckDests>
+inline double symmetryOf(TLfoState& lfo, const float& destination, float parameter) {
+    const bool moved = CheckDests ? (bitsOf(destination) != lfo.symmetryDestKey || bitsOf(parameter) != lfo.symmetryParameterKey)
+                                  : bitsOf(parameter) != lfo.symmetryParameterKey;
+    if (moved) [[unlikely]]
         keepSymmetry(lfo, destination, parameter);
     return lfo.symmetry;
 }
@@ -177,8 +182,9 @@ void keepHoldSteps(TLfoState& lfo, float bitsDest) {
     lfo.holdStepsPowerOfTwo = lfo.holdStepsInverse != 0.0;
 }
 
-[[gnu::always_inline]] inline bool sampleAndHold(TLfoState& lfo, float value, float holdDest, float bitsDest) {
-    if (bitsOf(holdDest) != lfo.holdRateKey) [[unlikely]]
+template <bool CheckDests>
+[[gnu::always_inline]] inline bool sampleAndHold(TLfoState& lfo, float value, const float& holdDest, const float& bitsDest) {
+    if (CheckDests && bitsOf(holdDest) != lfo.holdRateKey) [[unlikely]]
         keepHoldRate(lfo, holdDest);
     if (!lfo.holdFiresEveryFrame) {
         double accumulator = lfo.holdAccumulator + lfo.holdIncrement;
@@ -191,7 +197,7 @@ void keepHoldSteps(TLfoState& lfo, float bitsDest) {
         lfo.holdAccumulator = accumulator;
         lfo.holdFiresEveryFrame = lfo.holdIncrementWhole && bitsOf(accumulator) == 0;
     }
-    if (bitsOf(bitsDest) != lfo.holdBitsKey) [[unlikely]]
+    if (CheckDests && bitsOf(bitsDest) != lfo.holdBitsKey) [[unlikely]]
         keepHoldSteps(lfo, bitsDest);
     // The biased value lies in -1..1, so the level is never negative; whole
     // is finite and at least 0, so level - 1 is never NaN or below -1.
@@ -416,23 +422,65 @@ void wrapCycle(TMovementState& movement, TLfoState& lfo, float humanizeDest) {
     lfo.incrementValid = false;
 }
 
+// Whether every destination key of an LFO's chain holds the neutral row's
+// value. While it does and no route writes those destinations, a frame can
+// take the keys as matching without reading the destinations.
+bool destKeysAtNeutral(const TLfoState& lfo, int which, const TModState::Row& neutral) {
+    bool atNeutral = lfo.symmetryDestKey == bitsOf(neutral[DEST_LFO_SYMMETRY[which]]) &&
+                     lfo.holdRateKey == bitsOf(neutral[DEST_LFO_SAMPLE_HOLD[which]]) &&
+                     lfo.holdBitsKey == bitsOf(neutral[DEST_LFO_BITS[which]]);
+    if (which == MOVEMENT) {
+        atNeutral = atNeutral && lfo.incrementSpeedControlKey[0] == bitsOf(neutral[DEST_GLOBAL_SPEED]) &&
+                    lfo.incrementSpeedControlKey[1] == bitsOf(neutral[DEST_MOVEMENT_SPEED]) &&
+                    lfo.incrementSpeedControlKey[3] == bitsOf(neutral[DEST_MOVEMENT_SPEED_CONTROL]);
+    } else {
+        atNeutral = atNeutral && lfo.incrementGlobalSpeedBits == bitsOf(neutral[DEST_GLOBAL_SPEED]) &&
+                    lfo.incrementSpeedBits == bitsOf(neutral[DEST_FREE_LFO_SPEED]);
+    }
+    return atNeutral;
+}
+
+// The destinations the chains compare with their keys every frame.
+constexpr std::array<int, 10> KEYED_DESTS{DEST_GLOBAL_SPEED,        DEST_MOVEMENT_SPEED,
+                                          DEST_LFO_SYMMETRY[MOVEMENT], DEST_LFO_BITS[MOVEMENT],
+                                          DEST_LFO_SAMPLE_HOLD[MOVEMENT], DEST_MOVEMENT_SPEED_CONTROL,
+                                          DEST_FREE_LFO_SPEED,      DEST_LFO_SYMMETRY[FREE_LFO],
+                                          DEST_LFO_BITS[FREE_LFO],  DEST_LFO_SAMPLE_HOLD[FREE_LFO]};
+
+// A voice's keyed destinations hold the neutral row's values: its routes last
+// ran under the current routes (which leave every destination they do not
+// write at neutral) and none of those routes writes a keyed destination.
+inline bool keyedDestsNeutral(TMovementState& movement, const TModState& mod, int voice) {
+    const std::uint64_t generation = mod.routeGeneration;
+    if (movement.keyedDestsGeneration != generation) [[unlikely]] {
+        movement.keyedDestsGeneration = generation;
+        movement.keyedDestsUnrouted = true;
+        for (int d : KEYED_DESTS)
+            if (mod.destRouted[static_cast<std::size_t>(d)]) movement.keyedDestsUnrouted = false;
+    }
+    return mod.voiceRouteGeneration[static_cast<std::size_t>(voice)] == generation && movement.keyedDestsUnrouted;
+}
+
 // One frame of a Free LFO, global or a voice's own: its value, bipolar and
-// unipolar, then the step of its phase.
+// unipolar, then the step of its phase. CheckDests false: the keyed
+// destinations are known to equal their keys.
+template <bool CheckDests>
 [[gnu::always_inline]] inline void runFreeLFO(TMovementState& movement, TLfoState& lfo, const TModState::Row& dest,
                                               float symmetryParameter, float& bipolar, float& unipolar) {
     const double p = cyclePosition(lfo.phase + dest[DEST_LFO_PHASE[FREE_LFO]] + 10.0);
-    symmetryOf(lfo, dest[DEST_LFO_SYMMETRY[FREE_LFO]], symmetryParameter);
+    symmetryOf<CheckDests>(lfo, dest[DEST_LFO_SYMMETRY[FREE_LFO]], symmetryParameter);
     const int wave = movement.freeWaveRow;
     const float a =
         wave == SAMPLE_AND_HOLD_WAVE ? lfo.randomValue : movement.lfoWaveTables[wave][warpedTableIndex(warp(lfo, p))];
-    sampleAndHold(lfo, a, dest[DEST_LFO_SAMPLE_HOLD[FREE_LFO]], dest[DEST_LFO_BITS[FREE_LFO]]);
+    sampleAndHold<CheckDests>(lfo, a, dest[DEST_LFO_SAMPLE_HOLD[FREE_LFO]], dest[DEST_LFO_BITS[FREE_LFO]]);
     const float smoothed = smoothToward(lfo, lfo.smoothed, lfo.held);
     lfo.smoothed = smoothed;
 
-    const float globalSpeed = dest[DEST_GLOBAL_SPEED];
-    const float speed = dest[DEST_FREE_LFO_SPEED];
-    if (!lfo.incrementValid || bitsOf(globalSpeed) != lfo.incrementGlobalSpeedBits ||
-        bitsOf(speed) != lfo.incrementSpeedBits) [[unlikely]] {
+    const float& globalSpeed = dest[DEST_GLOBAL_SPEED];
+    const float& speed = dest[DEST_FREE_LFO_SPEED];
+    if (!lfo.incrementValid ||
+        (CheckDests && (bitsOf(globalSpeed) != lfo.incrementGlobalSpeedBits || bitsOf(speed) != lfo.incrementSpeedBits)))
+        [[unlikely]] {
         lfo.increment = movement.globalLFOInc[FREE_LFO] * lfo.humanize * globalSpeed * speed * lfo.keyFactor *
                         lfo.velocityFactor;
         lfo.incrementGlobalSpeedBits = bitsOf(globalSpeed);
@@ -478,20 +526,130 @@ void APlugin::setGlobalLFOS() {
     }
     if (!movement.lfoWaveTables) return;
 
-    runFreeLFO(movement, lfo, dest, values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]], sources[SRC_FREE_LFO],
-               sources[SRC_FREE_LFO_UNIPOLAR]);
+    runFreeLFO<true>(movement, lfo, dest, values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]], sources[SRC_FREE_LFO],
+                     sources[SRC_FREE_LFO_UNIPOLAR]);
 }
 
 void APlugin::stepFreeLFO(TLfoState& lfo, const TModState::Row& dest, float& bipolar, float& unipolar) {
     if (!movement.lfoWaveTables) return;
-    runFreeLFO(movement, lfo, dest, values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]], bipolar, unipolar);
+    runFreeLFO<true>(movement, lfo, dest, values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]], bipolar, unipolar);
 }
 
 void APlugin::wrapLFO(TLfoState& lfo, float humanizeDest) { wrapCycle(movement, lfo, humanizeDest); }
 
+namespace {
+
+// One frame of a voice's Movement with its pan channel (the voice is not
+// released). CheckDests false: the keyed destinations equal their keys.
+template <bool CheckDests>
+[[gnu::always_inline]] inline void runVoiceMovement(APlugin& plugin, int voice, const TModState::Row& dest,
+                                                    TModState::Row& sources, bool justStarted) {
+    TMovementState& movement = plugin.movement;
+    const auto* tables = movement.lfoWaveTables;
+    TLfoState& lfo = movement.voiceLFO[voice][MOVEMENT];
+    TPanLfoState& pan = movement.voicePanLFO[voice];
+    const double p = cyclePosition(lfo.phase + dest[DEST_LFO_PHASE[MOVEMENT]] + 10.0);
+    const double sym = symmetryOf<CheckDests>(lfo, dest[DEST_LFO_SYMMETRY[MOVEMENT]],
+                                              plugin.values.curValue[LFO_SYMMETRY_TAGS[MOVEMENT]]);
+    const int index = warpedTableIndex(warp(lfo, p));
+    const float a = tables[movement.movementWaveRow][index];
+    if (sampleAndHold<CheckDests>(lfo, a, dest[DEST_LFO_SAMPLE_HOLD[MOVEMENT]], dest[DEST_LFO_BITS[MOVEMENT]])) {
+        const float b = tables[movement.panWave][index];
+        const double scaled = biasedValue(lfo, b);
+        const double levels = lfo.holdLevels;
+        pan.held = static_cast<float>(std::copysign(quantisedLevel(std::fabs(scaled) * levels) / levels, scaled));
+    }
+    if (justStarted) {
+        lfo.smoothed = lfo.held;
+        pan.smoothed = pan.held;
+    } else {
+        lfo.smoothed = smoothToward(lfo, lfo.smoothed, lfo.held);
+        pan.smoothed = smoothToward(lfo, pan.smoothed, pan.held);
+    }
+
+    const float speedControlAmount = plugin.values.curValue[MOVEMENT_SPEED_CONTROL_AMOUNT_TAG];
+    const float speedControlSource = sources[movement.moveSpeedCtlSrc];
+    bool incrementMoved;
+    if constexpr (CheckDests) {
+        // Four of the inputs compared at once, bit for bit.
+        const __m128i key = _mm_castps_si128(_mm_setr_ps(dest[DEST_GLOBAL_SPEED], dest[DEST_MOVEMENT_SPEED],
+                                                         speedControlAmount, dest[DEST_MOVEMENT_SPEED_CONTROL]));
+        const __m128i keySeen = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lfo.incrementSpeedControlKey.data()));
+        incrementMoved = _mm_movemask_epi8(_mm_cmpeq_epi32(key, keySeen)) != 0xFFFF;
+    } else {
+        incrementMoved = bitsOf(speedControlAmount) != lfo.incrementSpeedControlKey[2];
+    }
+    if (!lfo.incrementValid || incrementMoved || bitsOf(speedControlSource) != lfo.incrementSpeedControlSourceBits)
+        [[unlikely]] {
+        const float globalSpeed = dest[DEST_GLOBAL_SPEED];
+        const float speed = dest[DEST_MOVEMENT_SPEED];
+        const float speedControlDest = dest[DEST_MOVEMENT_SPEED_CONTROL];
+        const float speedControl = (2.0f * (speedControlAmount + speedControlDest) - 1.0f) * 2.0f * speedControlSource;
+        lfo.increment = movement.globalLFOInc[MOVEMENT] * lfo.humanize * globalSpeed * speed * lfo.keyFactor *
+                        lfo.velocityFactor * movement.speedControl[voice](clampFinite(speedControl, -60.0f, 60.0f));
+        lfo.incrementSpeedControlKey = {bitsOf(globalSpeed), bitsOf(speed), bitsOf(speedControlAmount),
+                                        bitsOf(speedControlDest)};
+        lfo.incrementSpeedControlSourceBits = bitsOf(speedControlSource);
+        lfo.incrementValid = true;
+    }
+    if (advancePhase(lfo, lfo.increment)) [[unlikely]] {
+        if (!plugin.getOnOff(MOVEMENT_LOOP_TAG) || plugin.voices.voiceKeyUp[voice]) {
+            // One cycle is the sound's time line: hold at the end and release.
+            lfo.phase = 0.9999;
+            plugin.setVoiceOff(voice);
+        } else {
+            wrapCycle(movement, lfo, dest[DEST_LFO_HUMANIZE[MOVEMENT]]);
+        }
+    }
+
+    float u = lfo.smoothed * 0.5f + 0.5f;
+    if (lfo.curveOn) [[unlikely]]
+        u = lfo.curvePower(u, p < sym ? lfo.upExponent : lfo.downExponent);
+    float q = pan.smoothed * 0.5f + 0.5f;
+    if (pan.curveOn) [[unlikely]]
+        q = pan.curvePower(q, p < sym ? pan.upExponent : pan.downExponent);
+    if (movement.panFold == 1)
+        q = 0.5f - 0.5f * q;
+    else if (movement.panFold == 2)
+        q = 0.5f + 0.5f * q;
+
+    float smoothedLevel = u, smoothedPan = q;
+    if (!justStarted) {
+        smoothedLevel = 0.9f * movement.movementSmoothed[voice] + (1.0f - 0.9f) * u;
+        smoothedPan = 0.9f * movement.panSmoothed[voice] + (1.0f - 0.9f) * q;
+    }
+    movement.movementSmoothed[voice] = smoothedLevel;
+    movement.panSmoothed[voice] = smoothedPan;
+    // The eight sources in their row order: the level, its smoothing and
+    // their inverses, then the same for the pan channel (1 - x per lane is
+    // the scalar 1 - x).
+    static_assert(SRC_MOVEMENT_SMOOTH == SRC_MOVEMENT + 1 && SRC_MOVEMENT_INVERSE == SRC_MOVEMENT + 2 &&
+                  SRC_MOVEMENT_SMOOTH_INVERSE == SRC_MOVEMENT + 3 && SRC_PAN_MOVEMENT == SRC_MOVEMENT + 4 &&
+                  SRC_PAN_MOVEMENT_SMOOTH == SRC_MOVEMENT + 5 && SRC_PAN_MOVEMENT_INVERSE == SRC_MOVEMENT + 6 &&
+                  SRC_PAN_MOVEMENT_SMOOTH_INVERSE == SRC_MOVEMENT + 7);
+    const __m128 values4 = _mm_setr_ps(u, smoothedLevel, q, smoothedPan);
+    const __m128 inverses = _mm_sub_ps(_mm_set1_ps(1.0f), values4);
+    const __m128 levelSources = _mm_movelh_ps(values4, inverses);
+    const __m128 panSources = _mm_movehl_ps(inverses, values4);
+    _mm_storeu_ps(&sources[SRC_MOVEMENT], levelSources);
+    _mm_storeu_ps(&sources[SRC_PAN_MOVEMENT], panSources);
+    // The current voice's Movement, pan channel included, also feeds the
+    // global routes: a global destination on "Pan Movement" would otherwise
+    // never move.
+    if (voice == plugin.voices.curVoice) {
+        _mm_storeu_ps(&plugin.mod.globalModSrc()[SRC_MOVEMENT], levelSources);
+        _mm_storeu_ps(&plugin.mod.globalModSrc()[SRC_PAN_MOVEMENT], panSources);
+    }
+    // What the mix reads for "Movement > Volume" and "Movement > Pan".
+    plugin.voices.movementLevel[voice] = smoothedLevel;
+    plugin.voices.movementPan[voice] = smoothedPan;
+    if constexpr (CheckDests) lfo.destKeysNeutral = destKeysAtNeutral(lfo, MOVEMENT, plugin.mod.neutralModDest());
+}
+
+}  // namespace
+
 void APlugin::setVoiceLFOS(int voice) {
     if (!isValidVoice(voice)) return;
-    const auto* tables = movement.lfoWaveTables;
     const auto& dest = mod.voiceModDest(voice);
     auto& sources = mod.voiceModSrc(voice);
     const bool controlStep = (voices.voiceFrameCount[voice] & TEngineState::CONTROL_STEP_MASK) == 0;
@@ -513,7 +671,7 @@ void APlugin::setVoiceLFOS(int voice) {
         movement.voiceLFO[voice][MOVEMENT].incrementValid = false;
         movement.voiceLFO[voice][FREE_LFO].incrementValid = false;
     }
-    if (!tables) {
+    if (!movement.lfoWaveTables) {
         // No wave tables: the Movement rests at full level and centre pan and,
         // like a cycle that ends at once, lets the voice go when its key is up.
         voices.movementLevel[voice] = 1.0f;
@@ -521,98 +679,14 @@ void APlugin::setVoiceLFOS(int voice) {
         if (voices.voiceKeyUp[voice] && !released) setVoiceOff(voice);
         return;
     }
+    const bool destsNeutral = keyedDestsNeutral(movement, mod, voice);
 
     // ---- Movement: a released voice keeps its last Movement values.
     if (!released) {
-        TLfoState& lfo = movement.voiceLFO[voice][MOVEMENT];
-        TPanLfoState& pan = movement.voicePanLFO[voice];
-        const double p = cyclePosition(lfo.phase + dest[DEST_LFO_PHASE[MOVEMENT]] + 10.0);
-        const double sym =
-            symmetryOf(lfo, dest[DEST_LFO_SYMMETRY[MOVEMENT]], values.curValue[LFO_SYMMETRY_TAGS[MOVEMENT]]);
-        const int index = warpedTableIndex(warp(lfo, p));
-        const float a = tables[movement.movementWaveRow][index];
-        if (sampleAndHold(lfo, a, dest[DEST_LFO_SAMPLE_HOLD[MOVEMENT]], dest[DEST_LFO_BITS[MOVEMENT]])) {
-            const float b = tables[movement.panWave][index];
-            const double scaled = biasedValue(lfo, b);
-            const double levels = lfo.holdLevels;
-            pan.held = static_cast<float>(std::copysign(quantisedLevel(std::fabs(scaled) * levels) / levels, scaled));
-        }
-        if (justStarted) {
-            lfo.smoothed = lfo.held;
-            pan.smoothed = pan.held;
-        } else {
-            lfo.smoothed = smoothToward(lfo, lfo.smoothed, lfo.held);
-            pan.smoothed = smoothToward(lfo, pan.smoothed, pan.held);
-        }
-
-        const float speedControlAmount = values.curValue[MOVEMENT_SPEED_CONTROL_AMOUNT_TAG];
-        const float speedControlDest = dest[DEST_MOVEMENT_SPEED_CONTROL];
-        const float speedControlSource = sources[movement.moveSpeedCtlSrc];
-        const float globalSpeed = dest[DEST_GLOBAL_SPEED];
-        const float speed = dest[DEST_MOVEMENT_SPEED];
-        // Four of the inputs compared at once, bit for bit.
-        const __m128i key = _mm_castps_si128(_mm_setr_ps(globalSpeed, speed, speedControlAmount, speedControlDest));
-        const __m128i keySeen = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lfo.incrementSpeedControlKey.data()));
-        if (!lfo.incrementValid || _mm_movemask_epi8(_mm_cmpeq_epi32(key, keySeen)) != 0xFFFF ||
-            bitsOf(speedControlSource) != lfo.incrementSpeedControlSourceBits) [[unlikely]] {
-            const float speedControl = (2.0f * (speedControlAmount + speedControlDest) - 1.0f) * 2.0f * speedControlSource;
-            lfo.increment = movement.globalLFOInc[MOVEMENT] * lfo.humanize * globalSpeed * speed * lfo.keyFactor *
-                            lfo.velocityFactor * movement.speedControl[voice](clampFinite(speedControl, -60.0f, 60.0f));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(lfo.incrementSpeedControlKey.data()), key);
-            lfo.incrementSpeedControlSourceBits = bitsOf(speedControlSource);
-            lfo.incrementValid = true;
-        }
-        if (advancePhase(lfo, lfo.increment)) [[unlikely]] {
-            if (!getOnOff(MOVEMENT_LOOP_TAG) || voices.voiceKeyUp[voice]) {
-                // One cycle is the sound's time line: hold at the end and release.
-                lfo.phase = 0.9999;
-                setVoiceOff(voice);
-            } else {
-                wrapCycle(movement, lfo, dest[DEST_LFO_HUMANIZE[MOVEMENT]]);
-            }
-        }
-
-        float u = lfo.smoothed * 0.5f + 0.5f;
-        if (lfo.curveOn) [[unlikely]]
-            u = lfo.curvePower(u, p < sym ? lfo.upExponent : lfo.downExponent);
-        float q = pan.smoothed * 0.5f + 0.5f;
-        if (pan.curveOn) [[unlikely]]
-            q = pan.curvePower(q, p < sym ? pan.upExponent : pan.downExponent);
-        if (movement.panFold == 1)
-            q = 0.5f - 0.5f * q;
-        else if (movement.panFold == 2)
-            q = 0.5f + 0.5f * q;
-
-        float smoothedLevel = u, smoothedPan = q;
-        if (!justStarted) {
-            smoothedLevel = 0.9f * movement.movementSmoothed[voice] + (1.0f - 0.9f) * u;
-            smoothedPan = 0.9f * movement.panSmoothed[voice] + (1.0f - 0.9f) * q;
-        }
-        movement.movementSmoothed[voice] = smoothedLevel;
-        movement.panSmoothed[voice] = smoothedPan;
-        // The eight sources in their row order: the level, its smoothing and
-        // their inverses, then the same for the pan channel (1 - x per lane is
-        // the scalar 1 - x).
-        static_assert(SRC_MOVEMENT_SMOOTH == SRC_MOVEMENT + 1 && SRC_MOVEMENT_INVERSE == SRC_MOVEMENT + 2 &&
-                      SRC_MOVEMENT_SMOOTH_INVERSE == SRC_MOVEMENT + 3 && SRC_PAN_MOVEMENT == SRC_MOVEMENT + 4 &&
-                      SRC_PAN_MOVEMENT_SMOOTH == SRC_MOVEMENT + 5 && SRC_PAN_MOVEMENT_INVERSE == SRC_MOVEMENT + 6 &&
-                      SRC_PAN_MOVEMENT_SMOOTH_INVERSE == SRC_MOVEMENT + 7);
-        const __m128 values4 = _mm_setr_ps(u, smoothedLevel, q, smoothedPan);
-        const __m128 inverses = _mm_sub_ps(_mm_set1_ps(1.0f), values4);
-        const __m128 levelSources = _mm_movelh_ps(values4, inverses);
-        const __m128 panSources = _mm_movehl_ps(inverses, values4);
-        _mm_storeu_ps(&sources[SRC_MOVEMENT], levelSources);
-        _mm_storeu_ps(&sources[SRC_PAN_MOVEMENT], panSources);
-        // The current voice's Movement, pan channel included, also feeds the
-        // global routes: a global destination on "Pan Movement" would otherwise
-        // never move.
-        if (voice == voices.curVoice) {
-            _mm_storeu_ps(&mod.globalModSrc()[SRC_MOVEMENT], levelSources);
-            _mm_storeu_ps(&mod.globalModSrc()[SRC_PAN_MOVEMENT], panSources);
-        }
-        // What the mix reads for "Movement > Volume" and "Movement > Pan".
-        voices.movementLevel[voice] = smoothedLevel;
-        voices.movementPan[voice] = smoothedPan;
+        if (destsNeutral && movement.voiceLFO[voice][MOVEMENT].destKeysNeutral)
+            runVoiceMovement<false>(*this, voice, dest, sources, justStarted);
+        else
+            runVoiceMovement<true>(*this, voice, dest, sources, justStarted);
     }
 
     // ---- Free LFO: runs after release too and never ends the voice.
@@ -622,8 +696,16 @@ void APlugin::setVoiceLFOS(int voice) {
         sources[SRC_FREE_LFO_UNIPOLAR] = mod.globalModSrc()[SRC_FREE_LFO_UNIPOLAR];
         return;
     }
-    runFreeLFO(movement, movement.voiceLFO[voice][FREE_LFO], dest, values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]],
-               sources[SRC_FREE_LFO], sources[SRC_FREE_LFO_UNIPOLAR]);
+    TLfoState& freeLFO = movement.voiceLFO[voice][FREE_LFO];
+    const float symmetryParameter = values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]];
+    if (destsNeutral && freeLFO.destKeysNeutral) {
+        runFreeLFO<false>(movement, freeLFO, dest, symmetryParameter, sources[SRC_FREE_LFO],
+                          sources[SRC_FREE_LFO_UNIPOLAR]);
+    } else {
+        runFreeLFO<true>(movement, freeLFO, dest, symmetryParameter, sources[SRC_FREE_LFO],
+                         sources[SRC_FREE_LFO_UNIPOLAR]);
+        freeLFO.destKeysNeutral = destKeysAtNeutral(freeLFO, FREE_LFO, mod.neutralModDest());
+    }
 }
 
 // ---------------------------------------------------------------- editor read-outs
