@@ -70,6 +70,9 @@ struct TLfoState {
     // Both smoothing coefficients are 0: y k + (1 - k) held + 1e-15 is held + 1e-15
     // for every finite y, and y is always finite.
     bool smoothingOff = true;
+    // All four at once: the hold fires every frame, the bias is neutral, the
+    // step count is a power of two and there is no smoothing.
+    bool plainChain = false;
     // The phase increment and the destination bits it was computed from; the
     // other factors (rate, humanize, key and velocity factors) clear
     // incrementValid where they change.

@@ -160,6 +160,12 @@ inline double biasedValue(const TLfoState& lfo, float value) {
     return value * biasScaleFor(lfo, value);
 }
 
+// A chain whose hold fires every frame with neutral bias on a power-of-two
+// step count and without smoothing: see plainChain.
+inline void keepPlainChain(TLfoState& lfo) {
+    lfo.plainChain = lfo.holdFiresEveryFrame && lfo.holdStepsPowerOfTwo && lfo.biasNeutral && lfo.smoothingOff;
+}
+
 // Sample and hold with bit reduction: the accumulator fires at a rate set by
 // its destination; each firing quantises the biased value to 2^(17 - 17 bits)
 // steps (lfo.holdLevels is steps + 0.999). Returns true when it fired.
@@ -168,6 +174,7 @@ void keepHoldRate(TLfoState& lfo, float holdDest) {
     lfo.holdIncrement = 4.0 * lfo.holdRate(-16.0f * clampFinite(holdDest, 0.0f, 1.0f));
     lfo.holdIncrementWhole = lfo.holdIncrement >= 1.0 && lfo.holdIncrement == std::floor(lfo.holdIncrement);
     lfo.holdFiresEveryFrame = lfo.holdIncrementWhole && bitsOf(lfo.holdAccumulator) == 0;
+    keepPlainChain(lfo);
 }
 
 void keepHoldSteps(TLfoState& lfo, float bitsDest) {
@@ -180,6 +187,7 @@ void keepHoldSteps(TLfoState& lfo, float bitsDest) {
     int exponent = 0;
     lfo.holdStepsInverse = std::frexp(steps, &exponent) == 0.5 ? 1.0 / steps : 0.0;
     lfo.holdStepsPowerOfTwo = lfo.holdStepsInverse != 0.0;
+    keepPlainChain(lfo);
 }
 
 template <bool CheckDests>
@@ -196,6 +204,7 @@ template <bool CheckDests>
         if (!(accumulator >= 0.0 && accumulator < 1.0)) accumulator = 0.0;
         lfo.holdAccumulator = accumulator;
         lfo.holdFiresEveryFrame = lfo.holdIncrementWhole && bitsOf(accumulator) == 0;
+        keepPlainChain(lfo);
     }
     if (CheckDests && bitsOf(bitsDest) != lfo.holdBitsKey) [[unlikely]]
         keepHoldSteps(lfo, bitsDest);
@@ -205,6 +214,13 @@ template <bool CheckDests>
     const double level = lfo.holdStepsPowerOfTwo ? whole * lfo.holdStepsInverse : whole / lfo.holdStepCount;
     lfo.held = static_cast<float>(std::min(level - 1.0, 1.0));
     return true;
+}
+
+// The hold of a plain chain, with the same arithmetic: the biased value is the
+// value, and the level is the whole part times the steps' exact inverse.
+inline void plainHold(TLfoState& lfo, float value) {
+    const double whole = quantisedLevel((static_cast<double>(value) + 1.0) * lfo.holdLevels);
+    lfo.held = static_cast<float>(std::min(whole * lfo.holdStepsInverse - 1.0, 1.0));
 }
 
 float smoothToward(float y, float target, float above, float below) {
@@ -258,6 +274,7 @@ void resetLFO(TLfoState& lfo) {
     lfo.randomValue = 0.0f;
     lfo.holdAccumulator = 0.0;
     lfo.holdFiresEveryFrame = lfo.holdIncrementWhole;
+    keepPlainChain(lfo);
     lfo.held = -1.0f;
     lfo.humanize = 1.0;
     lfo.smoothed = 0.0f;
@@ -322,6 +339,7 @@ void APlugin::refreshLFOSettings(TLfoState& lfo, int which, const TModState::Row
     lfo.smoothBelow =
         static_cast<float>(1.0 - lfo.smoothBelowExp(-13.0f * clampFinite(smooth + decayDest, 0.0f, 1.0f)));
     lfo.smoothingOff = lfo.smoothAbove == 0.0f && lfo.smoothBelow == 0.0f;
+    keepPlainChain(lfo);
 
     const float keyTrack = keyTrackParameter + keyTrackDest;
     lfo.keyFactor = lfo.keyExp(clampFinite((2.0f * keyTrack - 1.0f) * note, -60.0f, 60.0f));
@@ -472,8 +490,14 @@ template <bool CheckDests>
     const int wave = movement.freeWaveRow;
     const float a =
         wave == SAMPLE_AND_HOLD_WAVE ? lfo.randomValue : movement.lfoWaveTables[wave][warpedTableIndex(warp(lfo, p))];
-    sampleAndHold<CheckDests>(lfo, a, dest[DEST_LFO_SAMPLE_HOLD[FREE_LFO]], dest[DEST_LFO_BITS[FREE_LFO]]);
-    const float smoothed = smoothToward(lfo, lfo.smoothed, lfo.held);
+    float smoothed;
+    if (!CheckDests && lfo.plainChain) {
+        plainHold(lfo, a);
+        smoothed = lfo.held + 1e-15f;
+    } else {
+        sampleAndHold<CheckDests>(lfo, a, dest[DEST_LFO_SAMPLE_HOLD[FREE_LFO]], dest[DEST_LFO_BITS[FREE_LFO]]);
+        smoothed = smoothToward(lfo, lfo.smoothed, lfo.held);
+    }
     lfo.smoothed = smoothed;
 
     const float& globalSpeed = dest[DEST_GLOBAL_SPEED];
@@ -540,10 +564,12 @@ void APlugin::wrapLFO(TLfoState& lfo, float humanizeDest) { wrapCycle(movement, 
 namespace {
 
 // One frame of a voice's Movement with its pan channel (the voice is not
-// released). CheckDests false: the keyed destinations equal their keys.
+// released). CheckDests false: the keyed destinations equal their keys, and
+// it is not the voice's first frame.
 template <bool CheckDests>
 [[gnu::always_inline]] inline void runVoiceMovement(APlugin& plugin, int voice, const TModState::Row& dest,
-                                                    TModState::Row& sources, bool justStarted) {
+                                                    TModState::Row& sources, bool firstFrame) {
+    const bool justStarted = CheckDests && firstFrame;
     TMovementState& movement = plugin.movement;
     const auto* tables = movement.lfoWaveTables;
     TLfoState& lfo = movement.voiceLFO[voice][MOVEMENT];
@@ -553,18 +579,27 @@ template <bool CheckDests>
                                               plugin.values.curValue[LFO_SYMMETRY_TAGS[MOVEMENT]]);
     const int index = warpedTableIndex(warp(lfo, p));
     const float a = tables[movement.movementWaveRow][index];
-    if (sampleAndHold<CheckDests>(lfo, a, dest[DEST_LFO_SAMPLE_HOLD[MOVEMENT]], dest[DEST_LFO_BITS[MOVEMENT]])) {
-        const float b = tables[movement.panWave][index];
-        const double scaled = biasedValue(lfo, b);
+    if (!CheckDests && lfo.plainChain) {
+        plainHold(lfo, a);
+        const double scaled = static_cast<double>(tables[movement.panWave][index]);
         const double levels = lfo.holdLevels;
         pan.held = static_cast<float>(std::copysign(quantisedLevel(std::fabs(scaled) * levels) / levels, scaled));
-    }
-    if (justStarted) {
-        lfo.smoothed = lfo.held;
-        pan.smoothed = pan.held;
+        lfo.smoothed = lfo.held + 1e-15f;
+        pan.smoothed = pan.held + 1e-15f;
     } else {
-        lfo.smoothed = smoothToward(lfo, lfo.smoothed, lfo.held);
-        pan.smoothed = smoothToward(lfo, pan.smoothed, pan.held);
+        if (sampleAndHold<CheckDests>(lfo, a, dest[DEST_LFO_SAMPLE_HOLD[MOVEMENT]], dest[DEST_LFO_BITS[MOVEMENT]])) {
+            const float b = tables[movement.panWave][index];
+            const double scaled = biasedValue(lfo, b);
+            const double levels = lfo.holdLevels;
+            pan.held = static_cast<float>(std::copysign(quantisedLevel(std::fabs(scaled) * levels) / levels, scaled));
+        }
+        if (justStarted) {
+            lfo.smoothed = lfo.held;
+            pan.smoothed = pan.held;
+        } else {
+            lfo.smoothed = smoothToward(lfo, lfo.smoothed, lfo.held);
+            pan.smoothed = smoothToward(lfo, pan.smoothed, pan.held);
+        }
     }
 
     const float speedControlAmount = plugin.values.curValue[MOVEMENT_SPEED_CONTROL_AMOUNT_TAG];
@@ -683,7 +718,7 @@ void APlugin::setVoiceLFOS(int voice) {
 
     // ---- Movement: a released voice keeps its last Movement values.
     if (!released) {
-        if (destsNeutral && movement.voiceLFO[voice][MOVEMENT].destKeysNeutral)
+        if (destsNeutral && movement.voiceLFO[voice][MOVEMENT].destKeysNeutral && !justStarted)
             runVoiceMovement<false>(*this, voice, dest, sources, justStarted);
         else
             runVoiceMovement<true>(*this, voice, dest, sources, justStarted);
