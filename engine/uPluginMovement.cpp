@@ -143,6 +143,13 @@ inline double cyclePosition(double shifted) {
     return fraction(shifted);
 }
 
+// The same for a phase destination of 0 (either sign): phase + 0 + 10 is
+// phase + 10 for every phase, -0 included.
+template <bool CheckDests>
+inline double cyclePosition(double phase, const float& phaseDest) {
+    return cyclePosition(CheckDests ? phase + phaseDest + 10.0 : phase + 10.0);
+}
+
 // Curve exponent 2^(4 - 8 shape): 16 at shape 0, 1 at 0.5, 1/16 at 1.
 float curveExponent(TCachedExp2& curve, float shape) { return static_cast<float>(curve(4.0f - 8.0f * shape)); }
 float curveExponent(float shape) { return static_cast<float>(std::exp2(4.0 - 8.0 * shape)); }
@@ -458,22 +465,26 @@ bool destKeysAtNeutral(const TLfoState& lfo, int which, const TModState::Row& ne
     return atNeutral;
 }
 
-// The destinations the chains compare with their keys every frame.
-constexpr std::array<int, 10> KEYED_DESTS{DEST_GLOBAL_SPEED,        DEST_MOVEMENT_SPEED,
+// The destinations the chains read every frame: the phase offsets and those
+// they compare with their keys.
+constexpr std::array<int, 12> FRAME_DESTS{DEST_LFO_PHASE[MOVEMENT],    DEST_LFO_PHASE[FREE_LFO],
+                                          DEST_GLOBAL_SPEED,           DEST_MOVEMENT_SPEED,
                                           DEST_LFO_SYMMETRY[MOVEMENT], DEST_LFO_BITS[MOVEMENT],
                                           DEST_LFO_SAMPLE_HOLD[MOVEMENT], DEST_MOVEMENT_SPEED_CONTROL,
-                                          DEST_FREE_LFO_SPEED,      DEST_LFO_SYMMETRY[FREE_LFO],
-                                          DEST_LFO_BITS[FREE_LFO],  DEST_LFO_SAMPLE_HOLD[FREE_LFO]};
+                                          DEST_FREE_LFO_SPEED,         DEST_LFO_SYMMETRY[FREE_LFO],
+                                          DEST_LFO_BITS[FREE_LFO],     DEST_LFO_SAMPLE_HOLD[FREE_LFO]};
 
-// A voice's keyed destinations hold the neutral row's values: its routes last
+// A voice's frame destinations hold the neutral row's values: its routes last
 // ran under the current routes (which leave every destination they do not
-// write at neutral) and none of those routes writes a keyed destination.
+// write at neutral) and none of those routes writes a frame destination.
+// The neutral phase offsets are 0 as well, or the answer is no.
 inline bool keyedDestsNeutral(TMovementState& movement, const TModState& mod, int voice) {
     const std::uint64_t generation = mod.routeGeneration;
     if (movement.keyedDestsGeneration != generation) [[unlikely]] {
         movement.keyedDestsGeneration = generation;
-        movement.keyedDestsUnrouted = true;
-        for (int d : KEYED_DESTS)
+        movement.keyedDestsUnrouted = mod.neutralModDest()[DEST_LFO_PHASE[MOVEMENT]] == 0.0f &&
+                                      mod.neutralModDest()[DEST_LFO_PHASE[FREE_LFO]] == 0.0f;
+        for (int d : FRAME_DESTS)
             if (mod.destRouted[static_cast<std::size_t>(d)]) movement.keyedDestsUnrouted = false;
     }
     return mod.voiceRouteGeneration[static_cast<std::size_t>(voice)] == generation && movement.keyedDestsUnrouted;
@@ -485,7 +496,7 @@ inline bool keyedDestsNeutral(TMovementState& movement, const TModState& mod, in
 template <bool CheckDests>
 [[gnu::always_inline]] inline void runFreeLFO(TMovementState& movement, TLfoState& lfo, const TModState::Row& dest,
                                               float symmetryParameter, float& bipolar, float& unipolar) {
-    const double p = cyclePosition(lfo.phase + dest[DEST_LFO_PHASE[FREE_LFO]] + 10.0);
+    const double p = cyclePosition<CheckDests>(lfo.phase, dest[DEST_LFO_PHASE[FREE_LFO]]);
     symmetryOf<CheckDests>(lfo, dest[DEST_LFO_SYMMETRY[FREE_LFO]], symmetryParameter);
     const int wave = movement.freeWaveRow;
     const float a =
@@ -574,7 +585,7 @@ template <bool CheckDests>
     const auto* tables = movement.lfoWaveTables;
     TLfoState& lfo = movement.voiceLFO[voice][MOVEMENT];
     TPanLfoState& pan = movement.voicePanLFO[voice];
-    const double p = cyclePosition(lfo.phase + dest[DEST_LFO_PHASE[MOVEMENT]] + 10.0);
+    const double p = cyclePosition<CheckDests>(lfo.phase, dest[DEST_LFO_PHASE[MOVEMENT]]);
     const double sym = symmetryOf<CheckDests>(lfo, dest[DEST_LFO_SYMMETRY[MOVEMENT]],
                                               plugin.values.curValue[LFO_SYMMETRY_TAGS[MOVEMENT]]);
     const int index = warpedTableIndex(warp(lfo, p));
