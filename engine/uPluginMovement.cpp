@@ -223,6 +223,15 @@ template <bool CheckDests>
     return true;
 }
 
+// The pan channel's held value: |scaled| quantised to the levels, with the
+// sign of scaled. The quotient is +0 or above, so copying the sign is setting
+// the sign bit of scaled into it.
+inline float quantisedPan(double scaled, double levels) {
+    const double magnitude = quantisedLevel(std::fabs(scaled) * levels) / levels;
+    const __m128d sign = _mm_and_pd(_mm_set_sd(scaled), _mm_set_sd(-0.0));
+    return static_cast<float>(_mm_cvtsd_f64(_mm_or_pd(_mm_set_sd(magnitude), sign)));
+}
+
 // The hold of a plain chain, with the same arithmetic: the biased value is the
 // value, and the level is the whole part times the steps' exact inverse.
 inline void plainHold(TLfoState& lfo, float value) {
@@ -590,28 +599,27 @@ template <bool CheckDests>
                                               plugin.values.curValue[LFO_SYMMETRY_TAGS[MOVEMENT]]);
     const int index = warpedTableIndex(warp(lfo, p));
     const float a = tables[movement.movementWaveRow][index];
+    // The smoothed level and pan, kept in locals for the outputs below.
+    float level, panLevel;
     if (!CheckDests && lfo.plainChain) {
         plainHold(lfo, a);
-        const double scaled = static_cast<double>(tables[movement.panWave][index]);
-        const double levels = lfo.holdLevels;
-        pan.held = static_cast<float>(std::copysign(quantisedLevel(std::fabs(scaled) * levels) / levels, scaled));
-        lfo.smoothed = lfo.held + 1e-15f;
-        pan.smoothed = pan.held + 1e-15f;
+        const float panHeld = quantisedPan(static_cast<double>(tables[movement.panWave][index]), lfo.holdLevels);
+        pan.held = panHeld;
+        level = lfo.held + 1e-15f;
+        panLevel = panHeld + 1e-15f;
     } else {
-        if (sampleAndHold<CheckDests>(lfo, a, dest[DEST_LFO_SAMPLE_HOLD[MOVEMENT]], dest[DEST_LFO_BITS[MOVEMENT]])) {
-            const float b = tables[movement.panWave][index];
-            const double scaled = biasedValue(lfo, b);
-            const double levels = lfo.holdLevels;
-            pan.held = static_cast<float>(std::copysign(quantisedLevel(std::fabs(scaled) * levels) / levels, scaled));
-        }
+        if (sampleAndHold<CheckDests>(lfo, a, dest[DEST_LFO_SAMPLE_HOLD[MOVEMENT]], dest[DEST_LFO_BITS[MOVEMENT]]))
+            pan.held = quantisedPan(biasedValue(lfo, tables[movement.panWave][index]), lfo.holdLevels);
         if (justStarted) {
-            lfo.smoothed = lfo.held;
-            pan.smoothed = pan.held;
+            level = lfo.held;
+            panLevel = pan.held;
         } else {
-            lfo.smoothed = smoothToward(lfo, lfo.smoothed, lfo.held);
-            pan.smoothed = smoothToward(lfo, pan.smoothed, pan.held);
+            level = smoothToward(lfo, lfo.smoothed, lfo.held);
+            panLevel = smoothToward(lfo, pan.smoothed, pan.held);
         }
     }
+    lfo.smoothed = level;
+    pan.smoothed = panLevel;
 
     const float speedControlAmount = plugin.values.curValue[MOVEMENT_SPEED_CONTROL_AMOUNT_TAG];
     const float speedControlSource = sources[movement.moveSpeedCtlSrc];
@@ -648,10 +656,10 @@ template <bool CheckDests>
         }
     }
 
-    float u = lfo.smoothed * 0.5f + 0.5f;
+    float u = level * 0.5f + 0.5f;
     if (lfo.curveOn) [[unlikely]]
         u = lfo.curvePower(u, p < sym ? lfo.upExponent : lfo.downExponent);
-    float q = pan.smoothed * 0.5f + 0.5f;
+    float q = panLevel * 0.5f + 0.5f;
     if (pan.curveOn) [[unlikely]]
         q = pan.curvePower(q, p < sym ? pan.upExponent : pan.downExponent);
     if (movement.panFold == 1)
