@@ -8,6 +8,23 @@
 
 #include "engine/ModMath.h"
 
+// The pan channel the Movement carries per voice.
+struct TPanLfoState {
+    float held = -1.0f;
+    float smoothed = 0;
+    float upExponent = 1.0f, downExponent = 1.0f;
+    bool curveOn = false;
+    TCachedExp2 upCurve, downCurve;
+    TCachedPower curvePower;
+    // The inputs both curves of the voice were last computed from: the
+    // Movement and pan waves, the shape parameters up and down, the shape
+    // destinations up and down and the common shape destination.
+    bool curveInputsValid = false;
+    std::array<int, 2> curveWaves{};
+    std::array<float, 2> curveParameters{};
+    std::array<float, 3> curveDests{};
+};
+
 // One LFO instance: phase, the sample-and-hold and smoothing stages, and the
 // settings its control step refreshes.
 struct TLfoState {
@@ -87,23 +104,11 @@ struct TLfoState {
     // and the speed control's destination) holds the neutral row's value, as
     // the last frame that compared them left it.
     bool destKeysNeutral = false;
-};
 
-// The pan channel the Movement carries per voice.
-struct TPanLfoState {
-    float held = -1.0f;
-    float smoothed = 0;
-    float upExponent = 1.0f, downExponent = 1.0f;
-    bool curveOn = false;
-    TCachedExp2 upCurve, downCurve;
-    TCachedPower curvePower;
-    // The inputs both curves of the voice were last computed from: the
-    // Movement and pan waves, the shape parameters up and down, the shape
-    // destinations up and down and the common shape destination.
-    bool curveInputsValid = false;
-    std::array<int, 2> curveWaves{};
-    std::array<float, 2> curveParameters{};
-    std::array<float, 3> curveDests{};
+    // The pan channel a voice's Movement carries beside it (the Free LFO and
+    // the global instances leave it unused), where the frame finds it with
+    // the rest of its chain.
+    TPanLfoState pan;
 };
 
 struct TMovementState {
@@ -132,10 +137,9 @@ struct TMovementState {
     int freeWaveRow = 0;
     int panFold = 0;
 
-    // Per voice: [voice][0 Movement, 1 Free LFO], the pan channel, and the
-    // smoothed outputs the mix reads.
+    // Per voice: [voice][0 Movement with its pan channel, 1 Free LFO], and
+    // the smoothed outputs the mix reads.
     std::array<std::array<TLfoState, 2>, 16> voiceLFO{};
-    std::array<TPanLfoState, 16> voicePanLFO{};
     std::array<float, 16> movementSmoothed{};
     std::array<float, 16> panSmoothed{};
     // Speed control factor per voice.

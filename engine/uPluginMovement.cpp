@@ -306,8 +306,8 @@ void APlugin::initGlobalLFO(int lfo) {
 void APlugin::initVoiceLFO(int voice, int lfo) {
     if (!isValidVoice(voice) || (lfo != MOVEMENT && lfo != FREE_LFO)) return;
     resetLFO(movement.voiceLFO[voice][lfo]);
-    movement.voicePanLFO[voice].held = -1.0f;
-    movement.voicePanLFO[voice].smoothed = 0.0f;
+    movement.voiceLFO[voice][MOVEMENT].pan.held = -1.0f;
+    movement.voiceLFO[voice][MOVEMENT].pan.smoothed = 0.0f;
     if (lfo == MOVEMENT) {
         voices.movementLevel[voice] = 1.0f;
         voices.movementPan[voice] = 0.5f;
@@ -376,7 +376,7 @@ void APlugin::refreshLFOSettings(TLfoState& lfo, int which, const TModState::Row
 void APlugin::refreshMovementCurves(int voice) {
     const auto& dest = mod.voiceModDest(voice);
     TLfoState& lfo = movement.voiceLFO[voice][MOVEMENT];
-    TPanLfoState& pan = movement.voicePanLFO[voice];
+    TPanLfoState& pan = lfo.pan;
     const int wave = std::clamp(movement.globalLFOWave[MOVEMENT], 0, 3);
 
     movement.panMoveMode = getSteppedValue(PAN_SINGLE_MODE_TAG);
@@ -593,7 +593,7 @@ template <bool CheckDests>
     TMovementState& movement = plugin.movement;
     const auto* tables = movement.lfoWaveTables;
     TLfoState& lfo = movement.voiceLFO[voice][MOVEMENT];
-    TPanLfoState& pan = movement.voicePanLFO[voice];
+    TPanLfoState& pan = lfo.pan;
     const double p = cyclePosition<CheckDests>(lfo.phase, dest[DEST_LFO_PHASE[MOVEMENT]]);
     const double sym = symmetryOf<CheckDests>(lfo, dest[DEST_LFO_SYMMETRY[MOVEMENT]],
                                               plugin.values.curValue[LFO_SYMMETRY_TAGS[MOVEMENT]]);
