@@ -131,11 +131,12 @@ struct TMovementState {
     int panMoveMode = 0;
     int panWave = 0;
     // The table rows of the waves in use (the wave settings clamped to their
-    // ranges) and the fold of the pan modes: 1 for "C>L" and "C>L>C"
-    // (q -> 0.5 - 0.5 q), 2 for "C>R" and "C>R>C" (q -> 0.5 + 0.5 q), else 0.
+    // ranges) and the fold of the pan modes as q -> offset + scale q:
+    // 0.5 - 0.5 q for "C>L" and "C>L>C", 0.5 + 0.5 q for "C>R" and "C>R>C",
+    // else 0 + 1 q, which is q itself (q is never -0).
     int movementWaveRow = 0;
     int freeWaveRow = 0;
-    int panFold = 0;
+    float panFoldOffset = 0.0f, panFoldScale = 1.0f;
 
     // Per voice: [voice][0 Movement with its pan channel, 1 Free LFO], and
     // the smoothed outputs the mix reads.

@@ -382,9 +382,11 @@ void APlugin::refreshMovementCurves(int voice) {
     movement.panMoveMode = getSteppedValue(PAN_SINGLE_MODE_TAG);
     movement.panWave =
         (movement.panMoveMode >= 1 && movement.panMoveMode <= 10) ? PAN_MOVE_TABLE[movement.panMoveMode - 1] : wave;
-    movement.panFold = (movement.panMoveMode == 5 || movement.panMoveMode == 7)   ? 1
-                       : (movement.panMoveMode == 6 || movement.panMoveMode == 8) ? 2
-                                                                                  : 0;
+    const bool foldLeft = movement.panMoveMode == 5 || movement.panMoveMode == 7;
+    const bool foldRight = movement.panMoveMode == 6 || movement.panMoveMode == 8;
+    // 0.5 + (-0.5 q) is 0.5 - 0.5 q, bit for bit.
+    movement.panFoldOffset = foldLeft || foldRight ? 0.5f : 0.0f;
+    movement.panFoldScale = foldLeft ? -0.5f : (foldRight ? 0.5f : 1.0f);
     const int panWave = movement.panWave;
 
     // The curves read the two shape parameters, the two shape destinations
@@ -662,10 +664,7 @@ template <bool CheckDests>
     float q = panLevel * 0.5f + 0.5f;
     if (pan.curveOn) [[unlikely]]
         q = pan.curvePower(q, p < sym ? pan.upExponent : pan.downExponent);
-    if (movement.panFold == 1)
-        q = 0.5f - 0.5f * q;
-    else if (movement.panFold == 2)
-        q = 0.5f + 0.5f * q;
+    q = movement.panFoldOffset + movement.panFoldScale * q;
 
     float smoothedLevel = u, smoothedPan = q;
     if (!justStarted) {
