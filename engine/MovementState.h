@@ -129,6 +129,9 @@ struct TMovementState {
     int freeLFOMode = 0;
     int moveSpeedCtlSrc = 0;
     int panMoveMode = 0;
+    // The bits of the "Pan Single Mode" value the mode and fold were set from.
+    bool panModeKnown = false;
+    std::uint32_t panModeKey = 0;
     int panWave = 0;
     // The table rows of the waves in use (the wave settings clamped to their
     // ranges) and the fold of the pan modes as q -> offset + scale q:

@@ -379,14 +379,21 @@ void APlugin::refreshMovementCurves(int voice) {
     TPanLfoState& pan = lfo.pan;
     const int wave = std::clamp(movement.globalLFOWave[MOVEMENT], 0, 3);
 
-    movement.panMoveMode = getSteppedValue(PAN_SINGLE_MODE_TAG);
+    // The pan mode follows its parameter's value alone: the same bits give
+    // the same mode and fold.
+    const float panModeValue = values.curValue[PAN_SINGLE_MODE_TAG];
+    if (!movement.panModeKnown || bitsOf(panModeValue) != movement.panModeKey) {
+        movement.panModeKnown = true;
+        movement.panModeKey = bitsOf(panModeValue);
+        movement.panMoveMode = getSteppedValue(PAN_SINGLE_MODE_TAG, panModeValue);
+        const bool foldLeft = movement.panMoveMode == 5 || movement.panMoveMode == 7;
+        const bool foldRight = movement.panMoveMode == 6 || movement.panMoveMode == 8;
+        // 0.5 + (-0.5 q) is 0.5 - 0.5 q, bit for bit.
+        movement.panFoldOffset = foldLeft || foldRight ? 0.5f : 0.0f;
+        movement.panFoldScale = foldLeft ? -0.5f : (foldRight ? 0.5f : 1.0f);
+    }
     movement.panWave =
         (movement.panMoveMode >= 1 && movement.panMoveMode <= 10) ? PAN_MOVE_TABLE[movement.panMoveMode - 1] : wave;
-    const bool foldLeft = movement.panMoveMode == 5 || movement.panMoveMode == 7;
-    const bool foldRight = movement.panMoveMode == 6 || movement.panMoveMode == 8;
-    // 0.5 + (-0.5 q) is 0.5 - 0.5 q, bit for bit.
-    movement.panFoldOffset = foldLeft || foldRight ? 0.5f : 0.0f;
-    movement.panFoldScale = foldLeft ? -0.5f : (foldRight ? 0.5f : 1.0f);
     const int panWave = movement.panWave;
 
     // The curves read the two shape parameters, the two shape destinations
