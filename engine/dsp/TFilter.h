@@ -73,6 +73,17 @@ public:
     // state-variable type, through processStateVariablePair().
     bool prepare(float freq, float spreadFactor, stereoStruct cutoffOffset, float resonance, float vowelMix);
     bool isPlainStateVariable() const { return type >= 3 && type <= 6; }
+    // prepare() as the block loop calls it, one cutoff offset for both
+    // channels, with the resonance and the vowel already turned into their
+    // coefficient inputs by coefficientQ() and coefficientVowel(): the voices
+    // of a frame mostly share them, so they are worked out once a frame.
+    bool prepareShared(float freq, float spreadFactor, float cutoffOffset, float q, float vowel);
+    // Resonance 0..1 as q 0..0.95; NaN gives 0.
+    static float coefficientQ(float resonance) {
+        const float q = resonance < 0.0f ? 0.0f : (resonance > 1.0f ? 0.95f : resonance * 0.95f);
+        return q >= 0.0f ? q : 0.0f;
+    }
+    static float coefficientVowel(float vowelMix) { return clampUnit(vowelMix); }
     // Two prepared voices whose filters have the same type, 3 to 6; each
     // frame is filtered in place, with the result process() would give.
     static void processStateVariablePair(TFilter& first, stereoOverStruct& firstFrame, TFilter& second,
@@ -250,6 +261,28 @@ inline bool TFilter::prepare(float freq, float spreadFactor, stereoStruct cutoff
     const float powerRight = exponentPower(1, exponentRight);
     inputs.cutoff[0] = sanitizeCutoff(powerLeft * track / spreadFactor * 20.0f);
     inputs.cutoff[1] = sanitizeCutoff(track * powerRight * spreadFactor * 20.0f);
+    return type != TYPE_OFF;
+}
+
+inline bool TFilter::prepareShared(float freq, float spreadFactor, float cutoffOffset, float q, float vowel) {
+    const float offsetBoth = finiteOrZero(cutoffOffset);
+    spread = spreadFactor;
+    offset[0] = offsetBoth;
+    offset[1] = offsetBoth;
+    inputs.q = q;
+    inputs.vowel = vowel;
+
+    if (!std::isfinite(freq)) freq = smoothFreq;  // a bad value must not stick in the smoother
+    const float smoothed = direct ? freq : freq * 0.01f + smoothFreq * 0.99f + SMOOTHER_GUARD;
+    smoothFreq = smoothed;
+    direct = false;
+
+    // Both channels sit at the same position, so the right channel's power
+    // is the left's; its own cache is left alone (it always holds the power
+    // of its exponent, so it stays right whenever it is read).
+    const float power = exponentPower(0, octaveExponent(((((offsetBoth + env) + lfo) + vel) + mod) + smoothed));
+    inputs.cutoff[0] = sanitizeCutoff(power * track / spreadFactor * 20.0f);
+    inputs.cutoff[1] = sanitizeCutoff(track * power * spreadFactor * 20.0f);
     return type != TYPE_OFF;
 }
 
