@@ -299,7 +299,6 @@ void TDistortion::processKind(stereoOverStruct frames[NUM_VOICES], const bool vo
     updateDrives(voiceOn, voiceJustStarted, amount, destAmount);
     const __m128 signBit = load(SIGN_LANES);
     const __m128 huge = load(HUGE_LANES);
-    const __m128 one = load(ONE_LANES);
     const __m128 guard = load(GUARD_LANES);
     const __m128 k = _mm_set1_ps(dcCoef);
     for (int v = 0; v < NUM_VOICES; ++v) {
