@@ -283,10 +283,13 @@ inline void TFilter::updateStateVariableCoefficients() {
 }
 
 // updateStateVariableCoefficients() of two filters at once, the first's
-// channels in lanes 0 and 1, the second's in lanes 2 and 3.
-void TFilter::updateStateVariableCoefficients(TFilter& a, TFilter& b) {
-    const __m128 cutoffs = _mm_loadh_pi(_mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(a.inputs.cutoff)),
-                                        reinterpret_cast<const __m64*>(b.inputs.cutoff));
+// channels in lanes 0 and 1, the second's in lanes 2 and 3; the new
+// coefficients are also handed back as f and d in those lanes.
+inline void TFilter::updateStateVariableCoefficients(TFilter& a, TFilter& b, __m128& f, __m128& d) {
+    static_assert(offsetof(CoefficientInputs, q) == 2 * sizeof(float));
+    const __m128 appliedA = _mm_load_ps(&a.applied.cutoff[0]);
+    const __m128 appliedB = _mm_load_ps(&b.applied.cutoff[0]);
+    const __m128 cutoffs = _mm_movelh_ps(appliedA, appliedB);
     const __m128 limited = _mm_min_ps(cutoffs, _mm_setr_ps(a.maxCutoff, a.maxCutoff, b.maxCutoff, b.maxCutoff));
     const __m128 w = _mm_add_ps(_mm_mul_ps(_mm_add_ps(limited, load(CUTOFF_BIAS_LANES)),
                                            _mm_setr_ps(a.invOverRate, a.invOverRate, b.invOverRate, b.invOverRate)),
@@ -295,16 +298,23 @@ void TFilter::updateStateVariableCoefficients(TFilter& a, TFilter& b) {
                                        load(TABLE_LAST_LANES));
     alignas(16) int index[4];
     _mm_store_si128(reinterpret_cast<__m128i*>(index), _mm_cvttps_epi32(position));
-    const float dampingA = 1.0f - a.applied.q + DENORMAL_GUARD;
-    const float dampingB = 1.0f - b.applied.q + DENORMAL_GUARD;
-    a.coef[0].svfF = FilterSine[index[0]];
-    a.coef[1].svfF = FilterSine[index[1]];
-    b.coef[0].svfF = FilterSine[index[2]];
-    b.coef[1].svfF = FilterSine[index[3]];
-    a.coef[0].svfD = dampingA;
-    a.coef[1].svfD = dampingA;
-    b.coef[0].svfD = dampingB;
-    b.coef[1].svfD = dampingB;
+    // 1 - q + guard for each filter, in both of its lanes.
+    const __m128 q = _mm_shuffle_ps(appliedA, appliedB, _MM_SHUFFLE(2, 2, 2, 2));
+    d = _mm_add_ps(_mm_sub_ps(_mm_set1_ps(1.0f), q), load(GUARD_LANES));
+    const float fLeftA = FilterSine[index[0]];
+    const float fRightA = FilterSine[index[1]];
+    const float fLeftB = FilterSine[index[2]];
+    const float fRightB = FilterSine[index[3]];
+    f = _mm_setr_ps(fLeftA, fRightA, fLeftB, fRightB);
+    a.coef[0].svfF = fLeftA;
+    a.coef[1].svfF = fRightA;
+    b.coef[0].svfF = fLeftB;
+    b.coef[1].svfF = fRightB;
+    _mm_store_ss(&a.coef[0].svfD, d);
+    _mm_store_ss(&a.coef[1].svfD, d);
+    const __m128 dampingB = _mm_movehl_ps(d, d);
+    _mm_store_ss(&b.coef[0].svfD, dampingB);
+    _mm_store_ss(&b.coef[1].svfD, dampingB);
 }
 
 void TFilter::updateCoefficients() {
@@ -581,15 +591,12 @@ void TFilter::runStateVariableFrame(const stereoOverStruct& in, stereoOverStruct
 }
 
 // Types 3-6 for two voices: lanes 0 and 1 hold the first voice's channels,
-// lanes 2 and 3 the second's.
+// lanes 2 and 3 the second's; f and d are their coefficients in those lanes.
 template <int TYPE>
-void TFilter::runStateVariablePair(TFilter& a, stereoOverStruct& frameA, TFilter& b, stereoOverStruct& frameB) {
+inline void TFilter::runStateVariablePair(TFilter& a, stereoOverStruct& frameA, TFilter& b, stereoOverStruct& frameB,
+                                          __m128 f, __m128 d) {
     const __m128 xa = scaledInput(frameA);
     const __m128 xb = scaledInput(frameB);
-    const __m128 coefficientsA = loadChannelPair(&a.coef[0].svfF, &a.coef[1].svfF);
-    const __m128 coefficientsB = loadChannelPair(&b.coef[0].svfF, &b.coef[1].svfF);
-    const __m128 f = _mm_movelh_ps(coefficientsA, coefficientsB);
-    const __m128 d = _mm_movehl_ps(coefficientsB, coefficientsA);
     const __m128 historyA = loadChannelPair(&a.state[0].svfLow, &a.state[1].svfLow);
     const __m128 historyB = loadChannelPair(&b.state[0].svfLow, &b.state[1].svfLow);
     __m128 low = _mm_movelh_ps(historyA, historyB);
@@ -642,17 +649,22 @@ void TFilter::processStateVariablePair(TFilter& first, stereoOverStruct& firstFr
                                        stereoOverStruct& secondFrame) {
     const bool firstMoved = first.takeMovedInputs();
     const bool secondMoved = second.takeMovedInputs();
+    __m128 f, d;
     if (firstMoved && secondMoved) {
-        updateStateVariableCoefficients(first, second);
+        updateStateVariableCoefficients(first, second, f, d);
     } else {
         if (firstMoved) first.updateStateVariableCoefficients();
         if (secondMoved) second.updateStateVariableCoefficients();
+        const __m128 coefficientsA = loadChannelPair(&first.coef[0].svfF, &first.coef[1].svfF);
+        const __m128 coefficientsB = loadChannelPair(&second.coef[0].svfF, &second.coef[1].svfF);
+        f = _mm_movelh_ps(coefficientsA, coefficientsB);
+        d = _mm_movehl_ps(coefficientsB, coefficientsA);
     }
     switch (first.type) {
-    case 3: runStateVariablePair<3>(first, firstFrame, second, secondFrame); break;
-    case 4: runStateVariablePair<4>(first, firstFrame, second, secondFrame); break;
-    case 5: runStateVariablePair<5>(first, firstFrame, second, secondFrame); break;
-    default: runStateVariablePair<6>(first, firstFrame, second, secondFrame); break;
+    case 3: runStateVariablePair<3>(first, firstFrame, second, secondFrame, f, d); break;
+    case 4: runStateVariablePair<4>(first, firstFrame, second, secondFrame, f, d); break;
+    case 5: runStateVariablePair<5>(first, firstFrame, second, secondFrame, f, d); break;
+    default: runStateVariablePair<6>(first, firstFrame, second, secondFrame, f, d); break;
     }
 }
 

@@ -4,6 +4,8 @@
 // nothing allocates after that. Audio thread only.
 #pragma once
 
+#include <xmmintrin.h>
+
 #include <cmath>
 #include <limits>
 
@@ -157,9 +159,10 @@ private:
     void runFrame(const stereoOverStruct& in, stereoOverStruct& out);
     bool takeMovedInputs();
     void updateIfMoved();
-    static void updateStateVariableCoefficients(TFilter& a, TFilter& b);
+    static void updateStateVariableCoefficients(TFilter& a, TFilter& b, __m128& f, __m128& d);
     template <int TYPE>
-    static void runStateVariablePair(TFilter& a, stereoOverStruct& frameA, TFilter& b, stereoOverStruct& frameB);
+    static void runStateVariablePair(TFilter& a, stereoOverStruct& frameA, TFilter& b, stereoOverStruct& frameB,
+                                     __m128 f, __m128 d);
     void runFamilies(const stereoOverStruct& in, stereoOverStruct& out);
     void updateStateVariableCoefficients();
     template <int TYPE>
