@@ -751,26 +751,9 @@ void APlugin::doFilter() {
     // voice waits here for a partner of the same type. The voices' filters
     // share nothing, so the order in which they run does not matter.
     int waiting = -1;
-    for (int v = 0; v < NUM_VOICES; ++v) {
-        if (!voices.voiceOn[v]) continue;
-        const auto& dest = mod.voiceModDest(v);
-        TFilter& filter = units.voiceFilter[v];
-        filter.setLFO(lfoRouted ? lfoAmount + dest[destination::FILTER_LFO] : lfoAmountShared, mod.voiceModSrc(v)[47]);
-        const float movementFactor = movementRouted
-                                         ? 2.0f * (movementAmount + dest[destination::MOVEMENT_TO_FILTER]) - 1.0f
-                                         : movementFactorShared;
-        const float offset = movementFactor * movement.movementSmoothed[v] + dest[destination::FILTER_FREQUENCY];
-        const float spread =
-            spreadRouted ? units.filterSpread[v](spreadParameter + dest[destination::FILTER_SPREAD]) : spreadShared;
-        const float q = resonanceRouted
-                            ? TFilter::coefficientQ(clampUnit(resonance + dest[destination::FILTER_RESONANCE]))
-                            : qShared;
-        const float vowelMix = vowelRouted
-                                   ? TFilter::coefficientVowel(clampUnit(vowel + dest[destination::FILTER_VOWEL]))
-                                   : vowelShared;
-        // Type 0 leaves the frame as it is.
-        if (!filter.prepareShared(frequency, spread, offset, q, vowelMix)) continue;
+    const auto filterPrepared = [this, &waiting](int v) {
         // The filter reads its whole frame before it writes: in and out may be one frame.
+        TFilter& filter = units.voiceFilter[v];
         stereoOverStruct& frame = voices.voiceFrame[v];
         if (!filter.isPlainStateVariable()) {
             filter.process(frame, frame);
@@ -785,6 +768,39 @@ void APlugin::doFilter() {
                 partner.process(voices.voiceFrame[waiting], voices.voiceFrame[waiting]);
                 waiting = v;
             }
+        }
+    };
+    if (!(lfoRouted || movementRouted || spreadRouted || resonanceRouted || vowelRouted)) {
+        // Only the cutoff offset differs between the voices.
+        for (int v = 0; v < NUM_VOICES; ++v) {
+            if (!voices.voiceOn[v]) continue;
+            TFilter& filter = units.voiceFilter[v];
+            filter.setLFO(lfoAmountShared, mod.voiceModSrc(v)[47]);
+            const float offset =
+                movementFactorShared * movement.movementSmoothed[v] + mod.voiceModDest(v)[destination::FILTER_FREQUENCY];
+            // Type 0 leaves the frame as it is.
+            if (filter.prepareShared(frequency, spreadShared, offset, qShared, vowelShared)) filterPrepared(v);
+        }
+    } else {
+        for (int v = 0; v < NUM_VOICES; ++v) {
+            if (!voices.voiceOn[v]) continue;
+            const auto& dest = mod.voiceModDest(v);
+            TFilter& filter = units.voiceFilter[v];
+            filter.setLFO(lfoRouted ? lfoAmount + dest[destination::FILTER_LFO] : lfoAmountShared,
+                          mod.voiceModSrc(v)[47]);
+            const float movementFactor = movementRouted
+                                             ? 2.0f * (movementAmount + dest[destination::MOVEMENT_TO_FILTER]) - 1.0f
+                                             : movementFactorShared;
+            const float offset = movementFactor * movement.movementSmoothed[v] + dest[destination::FILTER_FREQUENCY];
+            const float spread =
+                spreadRouted ? units.filterSpread[v](spreadParameter + dest[destination::FILTER_SPREAD]) : spreadShared;
+            const float q = resonanceRouted
+                                ? TFilter::coefficientQ(clampUnit(resonance + dest[destination::FILTER_RESONANCE]))
+                                : qShared;
+            const float vowelMix = vowelRouted
+                                       ? TFilter::coefficientVowel(clampUnit(vowel + dest[destination::FILTER_VOWEL]))
+                                       : vowelShared;
+            if (filter.prepareShared(frequency, spread, offset, q, vowelMix)) filterPrepared(v);
         }
     }
     if (waiting >= 0) units.voiceFilter[waiting].process(voices.voiceFrame[waiting], voices.voiceFrame[waiting]);

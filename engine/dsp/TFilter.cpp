@@ -140,7 +140,6 @@ void TFilter::init(float sampleRate) {
     direct = false;
     type = 0;
     prevType = -1;
-    spread = 1.0f;
     smoothFreq = 0.5f;
     track = 1.0f;
     trackOctaves = std::numeric_limits<float>::quiet_NaN();

@@ -46,8 +46,11 @@ public:
     // value: the voice's Free LFO output -1..1. Inline: the block loop sets it
     // for every voice and frame.
     void setLFO(float amount, float value) {
-        const float product = amount * value;
-        lfo = std::isfinite(product) ? product : 0.0f;
+        // |product| <= FLT_MAX as a mask: false for infinities and NaN, which give 0.
+        const __m128 product = _mm_mul_ss(_mm_set_ss(amount), _mm_set_ss(value));
+        const __m128 finite = _mm_cmple_ss(_mm_andnot_ps(_mm_set_ss(-0.0f), product),
+                                           _mm_set_ss(std::numeric_limits<float>::max()));
+        lfo = _mm_cvtss_f32(_mm_and_ps(product, finite));
     }
     void setEnv(float amount);
     void setDistort(float d);
@@ -179,7 +182,6 @@ private:
     alignas(16) CoefficientInputs applied = {};
 
     float smoothFreq = 0.5f;
-    float spread = 1.0f;
     float offset[2] = {0.0f, 0.0f};
     float smoothPair[2] = {0.0f, 0.0f};
     bool direct = false;
@@ -241,7 +243,6 @@ inline bool TFilter::prepare(float freq, float spreadFactor, stereoStruct cutoff
     // Locals throughout: after the power's library call, members would be reloaded.
     const float offsetLeft = finiteOrZero(cutoffOffset.left);
     const float offsetRight = finiteOrZero(cutoffOffset.right);
-    spread = spreadFactor;
     offset[0] = offsetLeft;
     offset[1] = offsetRight;
     float resonanceQ = resonance < 0.0f ? 0.0f : (resonance > 1.0f ? 0.95f : resonance * 0.95f);
@@ -268,10 +269,13 @@ inline bool TFilter::prepare(float freq, float spreadFactor, stereoStruct cutoff
 }
 
 inline bool TFilter::prepareShared(float freq, float spreadFactor, float cutoffOffset, float q, float vowel) {
+    // Scalar SSE min and max give the clamps without branches: max(x, 0)
+    // returns its second operand for a NaN and for two zeros, so NaN and -0
+    // become +0, as the comparisons in the helpers give.
+    const __m128 zero = _mm_setzero_ps();
     const float offsetBoth = finiteOrZero(cutoffOffset);
-    spread = spreadFactor;
+    // The right channel's offset is read only by the cutoff-pair call, which sets it first.
     offset[0] = offsetBoth;
-    offset[1] = offsetBoth;
     inputs.q = q;
     inputs.vowel = vowel;
 
@@ -280,12 +284,25 @@ inline bool TFilter::prepareShared(float freq, float spreadFactor, float cutoffO
     smoothFreq = smoothed;
     direct = false;
 
+    // octaveExponent(): 10 x held to 0..10 (x > 1 gives 10 x >= 10).
+    const float position = ((((offsetBoth + env) + lfo) + vel) + mod) + smoothed;
+    const float exponent = _mm_cvtss_f32(
+        _mm_min_ss(_mm_max_ss(_mm_set_ss(10.0f * position), zero), _mm_set_ss(10.0f)));
     // Both channels sit at the same position, so the right channel's power
     // is the left's; its own cache is left alone (it always holds the power
     // of its exponent, so it stays right whenever it is read).
-    const float power = exponentPower(0, octaveExponent(((((offsetBoth + env) + lfo) + vel) + mod) + smoothed));
-    inputs.cutoff[0] = sanitizeCutoff(power * track / spreadFactor * 20.0f);
-    inputs.cutoff[1] = sanitizeCutoff(track * power * spreadFactor * 20.0f);
+    const float power = exponentPower(0, exponent);
+    const float tracked = power * track;
+    const __m128 ceiling = _mm_set_ss(CUTOFF_CEILING);
+    if (spreadFactor == 1.0f) {
+        // Dividing and multiplying by 1 are exact: both channels get the same cutoff.
+        const float cutoff = _mm_cvtss_f32(_mm_min_ss(_mm_max_ss(_mm_set_ss(tracked * 20.0f), zero), ceiling));
+        inputs.cutoff[0] = cutoff;
+        inputs.cutoff[1] = cutoff;
+    } else {
+        inputs.cutoff[0] = _mm_cvtss_f32(_mm_min_ss(_mm_max_ss(_mm_set_ss(tracked / spreadFactor * 20.0f), zero), ceiling));
+        inputs.cutoff[1] = _mm_cvtss_f32(_mm_min_ss(_mm_max_ss(_mm_set_ss(tracked * spreadFactor * 20.0f), zero), ceiling));
+    }
     return type != TYPE_OFF;
 }
 
