@@ -751,6 +751,7 @@ void APlugin::doFilter() {
     // voice waits here for a partner of the same type. The voices' filters
     // share nothing, so the order in which they run does not matter.
     int waiting = -1;
+    TFilter::SharedPower lastPower;
     const auto filterPrepared = [this, &waiting](int v) {
         // The filter reads its whole frame before it writes: in and out may be one frame.
         TFilter& filter = units.voiceFilter[v];
@@ -779,7 +780,7 @@ void APlugin::doFilter() {
             const float offset =
                 movementFactorShared * movement.movementSmoothed[v] + mod.voiceModDest(v)[destination::FILTER_FREQUENCY];
             // Type 0 leaves the frame as it is.
-            if (filter.prepareShared(frequency, spreadShared, offset, qShared, vowelShared)) filterPrepared(v);
+            if (filter.prepareShared(frequency, spreadShared, offset, qShared, vowelShared, lastPower)) filterPrepared(v);
         }
     } else {
         for (int v = 0; v < NUM_VOICES; ++v) {
@@ -800,7 +801,7 @@ void APlugin::doFilter() {
             const float vowelMix = vowelRouted
                                        ? TFilter::coefficientVowel(clampUnit(vowel + dest[destination::FILTER_VOWEL]))
                                        : vowelShared;
-            if (filter.prepareShared(frequency, spread, offset, q, vowelMix)) filterPrepared(v);
+            if (filter.prepareShared(frequency, spread, offset, q, vowelMix, lastPower)) filterPrepared(v);
         }
     }
     if (waiting >= 0) units.voiceFilter[waiting].process(voices.voiceFrame[waiting], voices.voiceFrame[waiting]);

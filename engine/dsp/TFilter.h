@@ -78,11 +78,19 @@ public:
     // state-variable type, through processStateVariablePair().
     bool prepare(float freq, float spreadFactor, stereoStruct cutoffOffset, float resonance, float vowelMix);
     bool isPlainStateVariable() const { return type >= 3 && type <= 6; }
+    // The last cutoff power any voice of a frame computed, and its exponent:
+    // voices in step (notes started together, with the same modulation) find
+    // their power there instead of taking it again.
+    struct SharedPower {
+        float exponent = std::numeric_limits<float>::quiet_NaN();
+        float value = 1.0f;
+    };
     // prepare() as the block loop calls it, one cutoff offset for both
     // channels, with the resonance and the vowel already turned into their
     // coefficient inputs by coefficientQ() and coefficientVowel(): the voices
     // of a frame mostly share them, so they are worked out once a frame.
-    bool prepareShared(float freq, float spreadFactor, float cutoffOffset, float q, float vowel);
+    bool prepareShared(float freq, float spreadFactor, float cutoffOffset, float q, float vowel,
+                       SharedPower& lastPower);
     // Resonance 0..1 as q 0..0.95; NaN gives 0.
     static float coefficientQ(float resonance) {
         const float q = resonance < 0.0f ? 0.0f : (resonance > 1.0f ? 0.95f : resonance * 0.95f);
@@ -268,7 +276,8 @@ inline bool TFilter::prepare(float freq, float spreadFactor, stereoStruct cutoff
     return type != TYPE_OFF;
 }
 
-inline bool TFilter::prepareShared(float freq, float spreadFactor, float cutoffOffset, float q, float vowel) {
+inline bool TFilter::prepareShared(float freq, float spreadFactor, float cutoffOffset, float q, float vowel,
+                                   SharedPower& lastPower) {
     // Scalar SSE min and max give the clamps without branches: max(x, 0)
     // returns its second operand for a NaN and for two zeros, so NaN and -0
     // become +0, as the comparisons in the helpers give.
@@ -291,7 +300,15 @@ inline bool TFilter::prepareShared(float freq, float spreadFactor, float cutoffO
     // Both channels sit at the same position, so the right channel's power
     // is the left's; its own cache is left alone (it always holds the power
     // of its exponent, so it stays right whenever it is read).
-    const float power = exponentPower(0, exponent);
+    if (exponent != powerExponent[0]) {
+        powerExponent[0] = exponent;
+        if (exponent != lastPower.exponent) {
+            lastPower.exponent = exponent;
+            lastPower.value = static_cast<float>(std::exp2(static_cast<double>(exponent)));
+        }
+        powerValue[0] = lastPower.value;
+    }
+    const float power = powerValue[0];
     const float tracked = power * track;
     const __m128 ceiling = _mm_set_ss(CUTOFF_CEILING);
     if (spreadFactor == 1.0f) {
