@@ -771,8 +771,9 @@ void APlugin::doFilter() {
             }
         }
     };
-    if (!(lfoRouted || movementRouted || spreadRouted || resonanceRouted || vowelRouted)) {
+    if (!(lfoRouted || movementRouted || spreadRouted || resonanceRouted || vowelRouted) && std::isfinite(frequency)) {
         // Only the cutoff offset differs between the voices.
+        const float frequencyPart = frequency * 0.01f;
         for (int v = 0; v < NUM_VOICES; ++v) {
             if (!voices.voiceOn[v]) continue;
             TFilter& filter = units.voiceFilter[v];
@@ -780,7 +781,8 @@ void APlugin::doFilter() {
             const float offset =
                 movementFactorShared * movement.movementSmoothed[v] + mod.voiceModDest(v)[destination::FILTER_FREQUENCY];
             // Type 0 leaves the frame as it is.
-            if (filter.prepareShared(frequency, spreadShared, offset, qShared, vowelShared, lastPower)) filterPrepared(v);
+            if (filter.prepareSmoothed(frequency, frequencyPart, spreadShared, offset, qShared, vowelShared, lastPower))
+                filterPrepared(v);
         }
     } else {
         for (int v = 0; v < NUM_VOICES; ++v) {

@@ -90,7 +90,13 @@ public:
     // coefficient inputs by coefficientQ() and coefficientVowel(): the voices
     // of a frame mostly share them, so they are worked out once a frame.
     bool prepareShared(float freq, float spreadFactor, float cutoffOffset, float q, float vowel,
-                       SharedPower& lastPower);
+                       SharedPower& lastPower) {
+        if (!std::isfinite(freq)) freq = smoothFreq;  // a bad value must not stick in the smoother
+        return prepareSmoothed(freq, freq * 0.01f, spreadFactor, cutoffOffset, q, vowel, lastPower);
+    }
+    // prepareShared() for a finite freq, with freq * 0.01 taken once for all voices.
+    bool prepareSmoothed(float freq, float freqPart, float spreadFactor, float cutoffOffset, float q, float vowel,
+                         SharedPower& lastPower);
     // Resonance 0..1 as q 0..0.95; NaN gives 0.
     static float coefficientQ(float resonance) {
         const float q = resonance < 0.0f ? 0.0f : (resonance > 1.0f ? 0.95f : resonance * 0.95f);
@@ -276,8 +282,8 @@ inline bool TFilter::prepare(float freq, float spreadFactor, stereoStruct cutoff
     return type != TYPE_OFF;
 }
 
-inline bool TFilter::prepareShared(float freq, float spreadFactor, float cutoffOffset, float q, float vowel,
-                                   SharedPower& lastPower) {
+inline bool TFilter::prepareSmoothed(float freq, float freqPart, float spreadFactor, float cutoffOffset, float q,
+                                     float vowel, SharedPower& lastPower) {
     // Scalar SSE min and max give the clamps without branches: max(x, 0)
     // returns its second operand for a NaN and for two zeros, so NaN and -0
     // become +0, as the comparisons in the helpers give.
@@ -288,8 +294,7 @@ inline bool TFilter::prepareShared(float freq, float spreadFactor, float cutoffO
     inputs.q = q;
     inputs.vowel = vowel;
 
-    if (!std::isfinite(freq)) freq = smoothFreq;  // a bad value must not stick in the smoother
-    const float smoothed = direct ? freq : freq * 0.01f + smoothFreq * 0.99f + SMOOTHER_GUARD;
+    const float smoothed = direct ? freq : freqPart + smoothFreq * 0.99f + SMOOTHER_GUARD;
     smoothFreq = smoothed;
     direct = false;
 
