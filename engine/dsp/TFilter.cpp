@@ -156,6 +156,7 @@ void TFilter::init(float sampleRate) {
     ringPos[1] = 1;
     ringPos[2] = 2;
     coef[0] = coef[1] = ChannelCoefficients{};
+    for (float& k : plainStateVariable) k = 0.0f;
     state[0] = state[1] = ChannelState{};
     weightLow = weightBand = weightHigh = 0.0f;
     combFeedback = 0.0f;
@@ -275,10 +276,10 @@ inline void TFilter::updateStateVariableCoefficients() {
                                        load(TABLE_LAST_LANES));
     const __m128i index = _mm_cvttps_epi32(position);
     const float damping = 1.0f - applied.q + DENORMAL_GUARD;
-    coef[0].svfF = FilterSine[_mm_cvtsi128_si32(index)];
-    coef[1].svfF = FilterSine[_mm_cvtsi128_si32(_mm_srli_si128(index, 4))];
-    coef[0].svfD = damping;
-    coef[1].svfD = damping;
+    plainStateVariable[0] = FilterSine[_mm_cvtsi128_si32(index)];
+    plainStateVariable[1] = FilterSine[_mm_cvtsi128_si32(_mm_srli_si128(index, 4))];
+    plainStateVariable[2] = damping;
+    plainStateVariable[3] = damping;
 }
 
 // updateStateVariableCoefficients() of two filters at once, the first's
@@ -300,20 +301,9 @@ inline void TFilter::updateStateVariableCoefficients(TFilter& a, TFilter& b, __m
     // 1 - q + guard for each filter, in both of its lanes.
     const __m128 q = _mm_shuffle_ps(appliedA, appliedB, _MM_SHUFFLE(2, 2, 2, 2));
     d = _mm_add_ps(_mm_sub_ps(_mm_set1_ps(1.0f), q), load(GUARD_LANES));
-    const float fLeftA = FilterSine[index[0]];
-    const float fRightA = FilterSine[index[1]];
-    const float fLeftB = FilterSine[index[2]];
-    const float fRightB = FilterSine[index[3]];
-    f = _mm_setr_ps(fLeftA, fRightA, fLeftB, fRightB);
-    a.coef[0].svfF = fLeftA;
-    a.coef[1].svfF = fRightA;
-    b.coef[0].svfF = fLeftB;
-    b.coef[1].svfF = fRightB;
-    _mm_store_ss(&a.coef[0].svfD, d);
-    _mm_store_ss(&a.coef[1].svfD, d);
-    const __m128 dampingB = _mm_movehl_ps(d, d);
-    _mm_store_ss(&b.coef[0].svfD, dampingB);
-    _mm_store_ss(&b.coef[1].svfD, dampingB);
+    f = _mm_setr_ps(FilterSine[index[0]], FilterSine[index[1]], FilterSine[index[2]], FilterSine[index[3]]);
+    _mm_store_ps(a.plainStateVariable, _mm_movelh_ps(f, d));
+    _mm_store_ps(b.plainStateVariable, _mm_movehl_ps(d, f));
 }
 
 void TFilter::updateCoefficients() {
@@ -575,9 +565,8 @@ inline __m128 stateVariableStep(__m128 input, __m128 f, __m128 d, __m128& low, _
 template <int TYPE>
 void TFilter::runStateVariableFrame(const stereoOverStruct& in, stereoOverStruct& out) {
     static_assert(offsetof(ChannelState, svfBand) == offsetof(ChannelState, svfLow) + sizeof(float));
-    static_assert(offsetof(ChannelCoefficients, svfD) == offsetof(ChannelCoefficients, svfF) + sizeof(float));
     const __m128 x = scaledInput(in);
-    const __m128 coefficients = loadChannelPair(&coef[0].svfF, &coef[1].svfF);
+    const __m128 coefficients = _mm_load_ps(plainStateVariable);
     const __m128 f = coefficients;
     const __m128 d = _mm_movehl_ps(coefficients, coefficients);
     const __m128 history = loadChannelPair(&state[0].svfLow, &state[1].svfLow);
@@ -654,8 +643,8 @@ void TFilter::processStateVariablePair(TFilter& first, stereoOverStruct& firstFr
     } else {
         if (firstMoved) first.updateStateVariableCoefficients();
         if (secondMoved) second.updateStateVariableCoefficients();
-        const __m128 coefficientsA = loadChannelPair(&first.coef[0].svfF, &first.coef[1].svfF);
-        const __m128 coefficientsB = loadChannelPair(&second.coef[0].svfF, &second.coef[1].svfF);
+        const __m128 coefficientsA = _mm_load_ps(first.plainStateVariable);
+        const __m128 coefficientsB = _mm_load_ps(second.plainStateVariable);
         f = _mm_movelh_ps(coefficientsA, coefficientsB);
         d = _mm_movehl_ps(coefficientsB, coefficientsA);
     }

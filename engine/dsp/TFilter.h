@@ -215,6 +215,10 @@ private:
     float powerValue[2] = {1.0f, 1.0f};     // and its power of two
 
     ChannelCoefficients coef[2] = {};
+    // Types 3-6 keep f left, f right and the damping twice here instead, as
+    // one vector: they are computed only by updateStateVariableCoefficients(),
+    // which a change of type always runs before these types read them.
+    alignas(16) float plainStateVariable[4] = {};
     ChannelState state[2] = {};
     // Mix weights of low, band and high for the morphing types 11, 12, 23, 24.
     float weightLow = 0.0f, weightBand = 0.0f, weightHigh = 0.0f;
