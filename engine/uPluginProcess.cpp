@@ -711,8 +711,12 @@ void APlugin::setSourceFrameInput() {
 
 // Distortion over the 16 voice frames (kind 0 passes them unchanged).
 void APlugin::doDistort() {
-    for (int v = 0; v < NUM_VOICES; ++v)
-        units.distortAmountDest[v] = mod.voiceModDest(v)[destination::FILTER_DISTORT_AMOUNT];
+    // Unrouted, the destination holds its neutral value in every sounding voice.
+    if (mod.destRouted[destination::FILTER_DISTORT_AMOUNT])
+        for (int v = 0; v < NUM_VOICES; ++v)
+            units.distortAmountDest[v] = mod.voiceModDest(v)[destination::FILTER_DISTORT_AMOUNT];
+    else
+        units.distortAmountDest.fill(mod.neutralModDest()[destination::FILTER_DISTORT_AMOUNT]);
     units.distortion.process(voices.voiceFrame.data(), voices.voiceOn.data(), voices.voiceJustStarted.data(),
                              paramValue(tag::FILTER_DISTORTION_AMOUNT), units.distortAmountDest.data(),
                              units.noiseSeed);

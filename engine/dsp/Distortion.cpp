@@ -271,7 +271,9 @@ void TDistortion::processSaturate(stereoOverStruct frames[NUM_VOICES], const boo
         }
         for (int c = 0; c < 2; ++c)
             _mm_store_ps(&dcState[c][first],
-                         _mm_or_ps(_mm_and_ps(on, blocker[c]), _mm_andnot_ps(on, _mm_load_ps(&dcState[c][first]))));
+                         onBits == 0xF ? blocker[c]
+                                       : _mm_or_ps(_mm_and_ps(on, blocker[c]),
+                                                   _mm_andnot_ps(on, _mm_load_ps(&dcState[c][first]))));
 
         // Below the blend range the shaped frame fades in over the dry one.
         if (_mm_movemask_ps(_mm_cmpge_ps(drive, _mm_set1_ps(BLEND_RANGE))) != 0xF) {
