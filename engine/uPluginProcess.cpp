@@ -756,7 +756,8 @@ void APlugin::doFilter() {
     // share nothing, so the order in which they run does not matter.
     int waiting = -1;
     TFilter::SharedPower lastPower;
-    const auto filterPrepared = [this, &waiting](int v) {
+    TFilter::SharedCoefficients lastCoefficients;
+    const auto filterPrepared = [this, &waiting, &lastCoefficients](int v) {
         // The filter reads its whole frame before it writes: in and out may be one frame.
         TFilter& filter = units.voiceFilter[v];
         stereoOverStruct& frame = voices.voiceFrame[v];
@@ -767,7 +768,8 @@ void APlugin::doFilter() {
         } else {
             TFilter& partner = units.voiceFilter[waiting];
             if (partner.getType() == filter.getType()) {
-                TFilter::processStateVariablePair(partner, voices.voiceFrame[waiting], filter, frame);
+                TFilter::processStateVariablePair(partner, voices.voiceFrame[waiting], filter, frame,
+                                                  lastCoefficients);
                 waiting = -1;
             } else {
                 partner.process(voices.voiceFrame[waiting], voices.voiceFrame[waiting]);

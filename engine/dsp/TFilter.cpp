@@ -635,11 +635,41 @@ void TFilter::runFrame(const stereoOverStruct& in, stereoOverStruct& out) {
 
 void TFilter::processStateVariablePair(TFilter& first, stereoOverStruct& firstFrame, TFilter& second,
                                        stereoOverStruct& secondFrame) {
+    SharedCoefficients none;
+    processStateVariablePair(first, firstFrame, second, secondFrame, none);
+}
+
+// True when the filter's coefficients would come out as those last computed:
+// the same cutoffs and q (equal values, so a zero's sign, which they drop,
+// may differ) at the same rate.
+inline bool sharesCoefficients(__m128 applied, float maxCutoff, float invOverRate,
+                               const TFilter::SharedCoefficients& last) {
+    const int equal = _mm_movemask_ps(_mm_cmpeq_ps(applied, _mm_load_ps(&last.inputs.cutoff[0])));
+    return (equal & 7) == 7 && maxCutoff == last.maxCutoff && invOverRate == last.invOverRate;
+}
+
+void TFilter::processStateVariablePair(TFilter& first, stereoOverStruct& firstFrame, TFilter& second,
+                                       stereoOverStruct& secondFrame, SharedCoefficients& last) {
     const bool firstMoved = first.takeMovedInputs();
     const bool secondMoved = second.takeMovedInputs();
     __m128 f, d;
     if (firstMoved && secondMoved) {
-        updateStateVariableCoefficients(first, second, f, d);
+        const __m128 appliedFirst = _mm_load_ps(&first.applied.cutoff[0]);
+        const __m128 appliedSecond = _mm_load_ps(&second.applied.cutoff[0]);
+        if (sharesCoefficients(appliedFirst, first.maxCutoff, first.invOverRate, last) &&
+            sharesCoefficients(appliedSecond, second.maxCutoff, second.invOverRate, last)) {
+            const __m128 coefficients = _mm_load_ps(last.coefficients);
+            _mm_store_ps(first.plainStateVariable, coefficients);
+            _mm_store_ps(second.plainStateVariable, coefficients);
+            f = _mm_movelh_ps(coefficients, coefficients);
+            d = _mm_movehl_ps(coefficients, coefficients);
+        } else {
+            updateStateVariableCoefficients(first, second, f, d);
+            _mm_store_ps(&last.inputs.cutoff[0], appliedSecond);
+            _mm_store_ps(last.coefficients, _mm_load_ps(second.plainStateVariable));
+            last.maxCutoff = second.maxCutoff;
+            last.invOverRate = second.invOverRate;
+        }
     } else {
         if (firstMoved) first.updateStateVariableCoefficients();
         if (secondMoved) second.updateStateVariableCoefficients();

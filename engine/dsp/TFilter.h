@@ -15,6 +15,14 @@
 class TFilter {
 public:
     static constexpr int NUM_TYPES = 35;          // 0 is the bypass
+
+    // What the coefficients follow, and the values they were last computed
+    // for: laid out alike, so that one vector comparison finds a change.
+    struct CoefficientInputs {
+        float cutoff[2];    // Hz, left and right
+        float q;            // resonance 0..0.95
+        float vowel;        // 0..1
+    };
     static constexpr int COMB_LENGTH = 8192;      // entries per comb line
 
     // Type numbers the engine refers to by name.
@@ -107,6 +115,17 @@ public:
     // frame is filtered in place, with the result process() would give.
     static void processStateVariablePair(TFilter& first, stereoOverStruct& firstFrame, TFilter& second,
                                          stereoOverStruct& secondFrame);
+    // The last plain state-variable coefficients a pair computed and what
+    // they follow: voices whose cutoffs and q are those (notes in step, with
+    // no key tracking) take them instead of computing them again.
+    struct SharedCoefficients {
+        alignas(16) CoefficientInputs inputs = {{std::numeric_limits<float>::quiet_NaN(), 0.0f}, 0.0f, 0.0f};
+        alignas(16) float coefficients[4] = {};
+        float maxCutoff = 0.0f;
+        float invOverRate = 0.0f;
+    };
+    static void processStateVariablePair(TFilter& first, stereoOverStruct& firstFrame, TFilter& second,
+                                         stereoOverStruct& secondFrame, SharedCoefficients& last);
 
     // Band-pass section: freq in Hz, width 0..0.99 (0 is the narrowest).
     void setBP(float freq, float width, float gain, bool directFreq);
@@ -185,13 +204,6 @@ private:
     template <int TYPE>
     void runStateVariableFrame(const stereoOverStruct& in, stereoOverStruct& out);
 
-    // What the coefficients follow, and the values they were last computed
-    // for: laid out alike, so that one vector comparison finds a change.
-    struct CoefficientInputs {
-        float cutoff[2];    // Hz, left and right
-        float q;            // resonance 0..0.95
-        float vowel;        // 0..1
-    };
     alignas(16) CoefficientInputs inputs = {};
     alignas(16) CoefficientInputs applied = {};
 
