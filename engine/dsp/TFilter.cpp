@@ -639,14 +639,18 @@ void TFilter::processStateVariablePair(TFilter& first, stereoOverStruct& firstFr
     processStateVariablePair(first, firstFrame, second, secondFrame, none);
 }
 
+namespace {
+
 // True when the filter's coefficients would come out as those last computed:
 // the same cutoffs and q (equal values, so a zero's sign, which they drop,
 // may differ) at the same rate.
-inline bool sharesCoefficients(__m128 applied, float maxCutoff, float invOverRate,
+bool sharesCoefficients(__m128 applied, float maxCutoff, float invOverRate,
                                const TFilter::SharedCoefficients& last) {
     const int equal = _mm_movemask_ps(_mm_cmpeq_ps(applied, _mm_load_ps(&last.inputs.cutoff[0])));
     return (equal & 7) == 7 && maxCutoff == last.maxCutoff && invOverRate == last.invOverRate;
 }
+
+}  // namespace
 
 void TFilter::processStateVariablePair(TFilter& first, stereoOverStruct& firstFrame, TFilter& second,
                                        stereoOverStruct& secondFrame, SharedCoefficients& last) {

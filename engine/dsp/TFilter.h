@@ -15,6 +15,7 @@
 class TFilter {
 public:
     static constexpr int NUM_TYPES = 35;          // 0 is the bypass
+    static constexpr int COMB_LENGTH = 8192;      // entries per comb line
 
     // What the coefficients follow, and the values they were last computed
     // for: laid out alike, so that one vector comparison finds a change.
@@ -23,7 +24,6 @@ public:
         float q;            // resonance 0..0.95
         float vowel;        // 0..1
     };
-    static constexpr int COMB_LENGTH = 8192;      // entries per comb line
 
     // Type numbers the engine refers to by name.
     enum : int {
