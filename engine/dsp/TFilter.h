@@ -321,15 +321,14 @@ inline bool TFilter::prepareSmoothed(float freq, float freqPart, float spreadFac
     // Both channels sit at the same position, so the right channel's power
     // is the left's; its own cache is left alone (it always holds the power
     // of its exponent, so it stays right whenever it is read).
-    if (exponent != powerExponent[0]) {
-        powerExponent[0] = exponent;
-        if (exponent != lastPower.exponent) {
-            lastPower.exponent = exponent;
-            lastPower.value = static_cast<float>(std::exp2(static_cast<double>(exponent)));
-        }
-        powerValue[0] = lastPower.value;
+    if (exponent != lastPower.exponent) {
+        lastPower.value = exponent == powerExponent[0] ? powerValue[0]
+                                                       : static_cast<float>(std::exp2(static_cast<double>(exponent)));
+        lastPower.exponent = exponent;
     }
-    const float power = powerValue[0];
+    const float power = lastPower.value;
+    powerExponent[0] = exponent;
+    powerValue[0] = power;
     const float tracked = power * track;
     const __m128 ceiling = _mm_set_ss(CUTOFF_CEILING);
     if (spreadFactor == 1.0f) {
