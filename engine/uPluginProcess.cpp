@@ -748,7 +748,8 @@ void APlugin::doFilter() {
     const float lfoAmountShared = lfoAmount + neutral[destination::FILTER_LFO];
     const float movementFactorShared = 2.0f * (movementAmount + neutral[destination::MOVEMENT_TO_FILTER]) - 1.0f;
     // Any of the caches gives the same power; the first one keeps the shared argument.
-    const float spreadShared = spreadRouted ? 1.0f : units.filterSpread[0](spreadParameter + neutral[destination::FILTER_SPREAD]);
+    const float spreadShared =
+        spreadRouted ? 1.0f : units.filterSpread[0](spreadParameter + neutral[destination::FILTER_SPREAD]);
     const float qShared = TFilter::coefficientQ(clampUnit(resonance + neutral[destination::FILTER_RESONANCE]));
     const float vowelShared = TFilter::coefficientVowel(clampUnit(vowel + neutral[destination::FILTER_VOWEL]));
     // The plain state-variable types run two voices side by side: a prepared
@@ -784,8 +785,8 @@ void APlugin::doFilter() {
             if (!voices.voiceOn[v]) continue;
             TFilter& filter = units.voiceFilter[v];
             filter.setLFO(lfoAmountShared, mod.voiceModSrc(v)[47]);
-            const float offset =
-                movementFactorShared * movement.movementSmoothed[v] + mod.voiceModDest(v)[destination::FILTER_FREQUENCY];
+            const float offset = movementFactorShared * movement.movementSmoothed[v] +
+                                 mod.voiceModDest(v)[destination::FILTER_FREQUENCY];
             // Type 0 leaves the frame as it is.
             if (filter.prepareSmoothed(frequency, frequencyPart, spreadShared, offset, qShared, vowelShared, lastPower))
                 filterPrepared(v);

@@ -228,9 +228,8 @@ void TDistortion::processSaturate(stereoOverStruct frames[NUM_VOICES], const boo
         const __m128 drive = updateDriveGroup(first, on, flagMask(voiceJustStarted, first), amount, destAmount);
 
         // Shapes whose drive or kind moved, for the sounding voices.
-        const __m128i kindMoved = _mm_xor_si128(
-            _mm_cmpeq_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(&shapeKind[first])), _mm_set1_epi32(SATURATE)),
-            _mm_set1_epi32(-1));
+        const __m128i kinds = _mm_load_si128(reinterpret_cast<const __m128i*>(&shapeKind[first]));
+        const __m128i kindMoved = _mm_xor_si128(_mm_cmpeq_epi32(kinds, _mm_set1_epi32(SATURATE)), _mm_set1_epi32(-1));
         const int moved = _mm_movemask_ps(_mm_or_ps(_mm_castsi128_ps(kindMoved),
                                                     _mm_cmpneq_ps(drive, _mm_load_ps(&shapeDrive[first])))) &
                           onBits;

@@ -165,15 +165,16 @@ private:
     // Keeps a smoother gliding towards 0 out of the subnormal range.
     static constexpr float SMOOTHER_GUARD = 1e-15f;
 
-    static float sanitizeCutoff(float hz) {
-        if (!(hz > 0.0f)) return 0.0f;
-        return hz < CUTOFF_CEILING ? hz : CUTOFF_CEILING;
+    // Scalar SSE max and min clamp without branches: max(x, 0) returns its
+    // second operand for a NaN and for two zeros, so NaN and -0 become +0.
+    static float clampZeroTo(float x, float ceiling) {
+        return _mm_cvtss_f32(_mm_min_ss(_mm_max_ss(_mm_set_ss(x), _mm_setzero_ps()), _mm_set_ss(ceiling)));
     }
-    // The 0..1 cutoff scale spans ten octaves; the power of two is taken in double.
-    static float octaveExponent(float x) {
-        if (x > 0.0f) return x > 1.0f ? 10.0f : 10.0f * x;
-        return 0.0f;
-    }
+    // Not above 0 (or NaN) gives 0.
+    static float sanitizeCutoff(float hz) { return clampZeroTo(hz, CUTOFF_CEILING); }
+    // The 0..1 cutoff scale spans ten octaves; the power of two is taken in
+    // double. 0 for x not above 0, 10 for x above 1 (where 10 x >= 10).
+    static float octaveExponent(float x) { return clampZeroTo(10.0f * x, 10.0f); }
     // 0..1, NaN to 0.
     static float clampUnit(float x) {
         if (!(x > 0.0f)) return 0.0f;
@@ -300,10 +301,6 @@ inline bool TFilter::prepare(float freq, float spreadFactor, stereoStruct cutoff
 
 inline bool TFilter::prepareSmoothed(float freq, float freqPart, float spreadFactor, float cutoffOffset, float q,
                                      float vowel, SharedPower& lastPower) {
-    // Scalar SSE min and max give the clamps without branches: max(x, 0)
-    // returns its second operand for a NaN and for two zeros, so NaN and -0
-    // become +0, as the comparisons in the helpers give.
-    const __m128 zero = _mm_setzero_ps();
     const float offsetBoth = finiteOrZero(cutoffOffset);
     // The right channel's offset is read only by the cutoff-pair call, which sets it first.
     offset[0] = offsetBoth;
@@ -314,10 +311,7 @@ inline bool TFilter::prepareSmoothed(float freq, float freqPart, float spreadFac
     smoothFreq = smoothed;
     direct = false;
 
-    // octaveExponent(): 10 x held to 0..10 (x > 1 gives 10 x >= 10).
-    const float position = ((((offsetBoth + env) + lfo) + vel) + mod) + smoothed;
-    const float exponent = _mm_cvtss_f32(
-        _mm_min_ss(_mm_max_ss(_mm_set_ss(10.0f * position), zero), _mm_set_ss(10.0f)));
+    const float exponent = octaveExponent(((((offsetBoth + env) + lfo) + vel) + mod) + smoothed);
     // Both channels sit at the same position, so the right channel's power
     // is the left's; its own cache is left alone (it always holds the power
     // of its exponent, so it stays right whenever it is read).
@@ -330,15 +324,14 @@ inline bool TFilter::prepareSmoothed(float freq, float freqPart, float spreadFac
     powerExponent[0] = exponent;
     powerValue[0] = power;
     const float tracked = power * track;
-    const __m128 ceiling = _mm_set_ss(CUTOFF_CEILING);
     if (spreadFactor == 1.0f) {
         // Dividing and multiplying by 1 are exact: both channels get the same cutoff.
-        const float cutoff = _mm_cvtss_f32(_mm_min_ss(_mm_max_ss(_mm_set_ss(tracked * 20.0f), zero), ceiling));
+        const float cutoff = sanitizeCutoff(tracked * 20.0f);
         inputs.cutoff[0] = cutoff;
         inputs.cutoff[1] = cutoff;
     } else {
-        inputs.cutoff[0] = _mm_cvtss_f32(_mm_min_ss(_mm_max_ss(_mm_set_ss(tracked / spreadFactor * 20.0f), zero), ceiling));
-        inputs.cutoff[1] = _mm_cvtss_f32(_mm_min_ss(_mm_max_ss(_mm_set_ss(tracked * spreadFactor * 20.0f), zero), ceiling));
+        inputs.cutoff[0] = sanitizeCutoff(tracked / spreadFactor * 20.0f);
+        inputs.cutoff[1] = sanitizeCutoff(tracked * spreadFactor * 20.0f);
     }
     return type != TYPE_OFF;
 }
