@@ -711,8 +711,12 @@ void APlugin::setSourceFrameInput() {
 
 // Distortion over the 16 voice frames (kind 0 passes them unchanged).
 void APlugin::doDistort() {
-    for (int v = 0; v < NUM_VOICES; ++v)
-        units.distortAmountDest[v] = mod.voiceModDest(v)[destination::FILTER_DISTORT_AMOUNT];
+    // Unrouted, the destination holds its neutral value in every sounding voice.
+    if (mod.destRouted[destination::FILTER_DISTORT_AMOUNT])
+        for (int v = 0; v < NUM_VOICES; ++v)
+            units.distortAmountDest[v] = mod.voiceModDest(v)[destination::FILTER_DISTORT_AMOUNT];
+    else
+        units.distortAmountDest.fill(mod.neutralModDest()[destination::FILTER_DISTORT_AMOUNT]);
     units.distortion.process(voices.voiceFrame.data(), voices.voiceOn.data(), voices.voiceJustStarted.data(),
                              paramValue(tag::FILTER_DISTORTION_AMOUNT), units.distortAmountDest.data(),
                              units.noiseSeed);
@@ -726,30 +730,37 @@ void APlugin::doFilter() {
     const float vowel = paramValue(tag::FILTER_VOWEL);
     const float lfoAmount = 2.0f * paramValue(tag::FILTER_LFO) - 1.0f;
     const float movementAmount = paramValue(tag::MOVEMENT_TO_FILTER);
-    // The plain state-variable types run two voices side by side: a prepared
-    // voice waits here for a partner of the same type. The voices' filters
-    // share nothing, so the order in which they run does not matter.
-    int waiting = -1;
     // std::clamp(x, 0, 1) written as a min then a max, which compile to
     // minss and maxss without a branch; a NaN passes through as it does there.
     const auto clampUnit = [](float x) {
         const float upper = 1.0f < x ? 1.0f : x;
         return 0.0f > upper ? 0.0f : upper;
     };
-    for (int v = 0; v < NUM_VOICES; ++v) {
-        if (!voices.voiceOn[v]) continue;
-        const auto& dest = mod.voiceModDest(v);
-        TFilter& filter = units.voiceFilter[v];
-        filter.setLFO(lfoAmount + dest[destination::FILTER_LFO], mod.voiceModSrc(v)[47]);
-        const float offset =
-            (2.0f * (movementAmount + dest[destination::MOVEMENT_TO_FILTER]) - 1.0f) * movement.movementSmoothed[v] +
-            dest[destination::FILTER_FREQUENCY];
-        // Type 0 leaves the frame as it is.
-        if (!filter.prepare(frequency, units.filterSpread[v](spreadParameter + dest[destination::FILTER_SPREAD]),
-                            {offset, offset}, clampUnit(resonance + dest[destination::FILTER_RESONANCE]),
-                            clampUnit(vowel + dest[destination::FILTER_VOWEL])))
-            continue;
+    // A destination no route writes holds its neutral value in every voice
+    // whose routes have run (every sounding voice), so what the filter makes
+    // of it is the same for all voices and is worked out once here.
+    const auto& neutral = mod.neutralModDest();
+    const bool lfoRouted = mod.destRouted[destination::FILTER_LFO];
+    const bool movementRouted = mod.destRouted[destination::MOVEMENT_TO_FILTER];
+    const bool spreadRouted = mod.destRouted[destination::FILTER_SPREAD];
+    const bool resonanceRouted = mod.destRouted[destination::FILTER_RESONANCE];
+    const bool vowelRouted = mod.destRouted[destination::FILTER_VOWEL];
+    const float lfoAmountShared = lfoAmount + neutral[destination::FILTER_LFO];
+    const float movementFactorShared = 2.0f * (movementAmount + neutral[destination::MOVEMENT_TO_FILTER]) - 1.0f;
+    // Any of the caches gives the same power; the first one keeps the shared argument.
+    const float spreadShared =
+        spreadRouted ? 1.0f : units.filterSpread[0](spreadParameter + neutral[destination::FILTER_SPREAD]);
+    const float qShared = TFilter::coefficientQ(clampUnit(resonance + neutral[destination::FILTER_RESONANCE]));
+    const float vowelShared = TFilter::coefficientVowel(clampUnit(vowel + neutral[destination::FILTER_VOWEL]));
+    // The plain state-variable types run two voices side by side: a prepared
+    // voice waits here for a partner of the same type. The voices' filters
+    // share nothing, so the order in which they run does not matter.
+    int waiting = -1;
+    TFilter::SharedPower lastPower;
+    TFilter::SharedCoefficients lastCoefficients;
+    const auto filterPrepared = [this, &waiting, &lastCoefficients](int v) {
         // The filter reads its whole frame before it writes: in and out may be one frame.
+        TFilter& filter = units.voiceFilter[v];
         stereoOverStruct& frame = voices.voiceFrame[v];
         if (!filter.isPlainStateVariable()) {
             filter.process(frame, frame);
@@ -758,12 +769,48 @@ void APlugin::doFilter() {
         } else {
             TFilter& partner = units.voiceFilter[waiting];
             if (partner.getType() == filter.getType()) {
-                TFilter::processStateVariablePair(partner, voices.voiceFrame[waiting], filter, frame);
+                TFilter::processStateVariablePair(partner, voices.voiceFrame[waiting], filter, frame,
+                                                  lastCoefficients);
                 waiting = -1;
             } else {
                 partner.process(voices.voiceFrame[waiting], voices.voiceFrame[waiting]);
                 waiting = v;
             }
+        }
+    };
+    if (!(lfoRouted || movementRouted || spreadRouted || resonanceRouted || vowelRouted) && std::isfinite(frequency)) {
+        // Only the cutoff offset differs between the voices.
+        const float frequencyPart = frequency * 0.01f;
+        for (int v = 0; v < NUM_VOICES; ++v) {
+            if (!voices.voiceOn[v]) continue;
+            TFilter& filter = units.voiceFilter[v];
+            filter.setLFO(lfoAmountShared, mod.voiceModSrc(v)[47]);
+            const float offset = movementFactorShared * movement.movementSmoothed[v] +
+                                 mod.voiceModDest(v)[destination::FILTER_FREQUENCY];
+            // Type 0 leaves the frame as it is.
+            if (filter.prepareSmoothed(frequency, frequencyPart, spreadShared, offset, qShared, vowelShared, lastPower))
+                filterPrepared(v);
+        }
+    } else {
+        for (int v = 0; v < NUM_VOICES; ++v) {
+            if (!voices.voiceOn[v]) continue;
+            const auto& dest = mod.voiceModDest(v);
+            TFilter& filter = units.voiceFilter[v];
+            filter.setLFO(lfoRouted ? lfoAmount + dest[destination::FILTER_LFO] : lfoAmountShared,
+                          mod.voiceModSrc(v)[47]);
+            const float movementFactor = movementRouted
+                                             ? 2.0f * (movementAmount + dest[destination::MOVEMENT_TO_FILTER]) - 1.0f
+                                             : movementFactorShared;
+            const float offset = movementFactor * movement.movementSmoothed[v] + dest[destination::FILTER_FREQUENCY];
+            const float spread =
+                spreadRouted ? units.filterSpread[v](spreadParameter + dest[destination::FILTER_SPREAD]) : spreadShared;
+            const float q = resonanceRouted
+                                ? TFilter::coefficientQ(clampUnit(resonance + dest[destination::FILTER_RESONANCE]))
+                                : qShared;
+            const float vowelMix = vowelRouted
+                                       ? TFilter::coefficientVowel(clampUnit(vowel + dest[destination::FILTER_VOWEL]))
+                                       : vowelShared;
+            if (filter.prepareShared(frequency, spread, offset, q, vowelMix, lastPower)) filterPrepared(v);
         }
     }
     if (waiting >= 0) units.voiceFilter[waiting].process(voices.voiceFrame[waiting], voices.voiceFrame[waiting]);

@@ -157,7 +157,7 @@ void TDistortion::init(float sampleRate) {
     for (int v = 0; v < NUM_VOICES; ++v) {
         smoothedDrive[v] = lastDrive[v] = rateCounter[v] = 0.0f;
         rateHold[v] = stereoOverStruct{};
-        dcState[v][0] = dcState[v][1] = 0.0f;
+        dcState[0][v] = dcState[1][v] = 0.0f;
         for (float& s : squareSign[v]) s = 0.0f;
     }
 }
@@ -183,30 +183,113 @@ __m128 flagMask(const bool flags[], int first) {
 
 }  // namespace
 
-void TDistortion::updateDrives(const bool voiceOn[NUM_VOICES], const bool voiceJustStarted[NUM_VOICES], float amount,
-                               const float destAmount[NUM_VOICES]) {
-    // Four voices at a time; every lane goes through the scalar steps in
-    // their order, and voices that are off keep both values.
+inline __m128 TDistortion::updateDriveGroup(int first, __m128 on, __m128 started, float amount,
+                                            const float destAmount[NUM_VOICES]) {
+    // Every lane goes through the scalar steps in their order, and voices
+    // that are off keep both values.
+    const __m128 signBit = load(SIGN_LANES);
     const __m128 target = _mm_set1_ps(amount);
     const __m128 takenPart = _mm_mul_ps(_mm_set1_ps(1.0f - 0.9f), target);
+    const __m128 previous = _mm_load_ps(&smoothedDrive[first]);
+    const __m128 glided = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(0.9f), previous), takenPart);
+    __m128 smoothed = _mm_or_ps(_mm_and_ps(started, target), _mm_andnot_ps(started, glided));
+    // A drive decaying towards 0 would end as a subnormal; 1e-12 is far below audibility.
+    const __m128 negligible = _mm_cmplt_ps(_mm_andnot_ps(signBit, smoothed), _mm_set1_ps(1e-12f));
+    smoothed = _mm_andnot_ps(negligible, smoothed);
+    const __m128 modulation = _mm_loadu_ps(&destAmount[first]);
+    const __m128 finite = _mm_cmple_ps(_mm_andnot_ps(signBit, modulation), load(FLOAT_MAX_LANES));
+    // max then min: NaN and anything not above 0 give 0, as clamp01.
+    const __m128 drive = _mm_min_ps(_mm_max_ps(_mm_add_ps(smoothed, _mm_and_ps(modulation, finite)), _mm_setzero_ps()),
+                                    load(ONE_LANES));
+    _mm_store_ps(&smoothedDrive[first], _mm_or_ps(_mm_and_ps(on, smoothed), _mm_andnot_ps(on, previous)));
+    const __m128 lastOfFour = _mm_or_ps(_mm_and_ps(on, drive), _mm_andnot_ps(on, _mm_load_ps(&lastDrive[first])));
+    _mm_store_ps(&lastDrive[first], lastOfFour);
+    return lastOfFour;
+}
+
+void TDistortion::updateDrives(const bool voiceOn[NUM_VOICES], const bool voiceJustStarted[NUM_VOICES], float amount,
+                               const float destAmount[NUM_VOICES]) {
+    for (int first = 0; first < NUM_VOICES; first += 4)
+        updateDriveGroup(first, flagMask(voiceOn, first), flagMask(voiceJustStarted, first), amount, destAmount);
+}
+
+void TDistortion::processSaturate(stereoOverStruct frames[NUM_VOICES], const bool voiceOn[NUM_VOICES],
+                                  const bool voiceJustStarted[NUM_VOICES], float amount,
+                                  const float destAmount[NUM_VOICES]) {
     const __m128 signBit = load(SIGN_LANES);
+    const __m128 huge = load(HUGE_LANES);
+    const __m128 one = load(ONE_LANES);
+    const __m128 guard = load(GUARD_LANES);
+    const __m128 blockerCoef = _mm_set1_ps(dcCoef);
     for (int first = 0; first < NUM_VOICES; first += 4) {
         const __m128 on = flagMask(voiceOn, first);
-        const __m128 started = flagMask(voiceJustStarted, first);
-        const __m128 previous = _mm_loadu_ps(&smoothedDrive[first]);
-        const __m128 glided = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(0.9f), previous), takenPart);
-        __m128 smoothed = _mm_or_ps(_mm_and_ps(started, target), _mm_andnot_ps(started, glided));
-        // A drive decaying towards 0 would end as a subnormal; 1e-12 is far below audibility.
-        const __m128 negligible = _mm_cmplt_ps(_mm_andnot_ps(signBit, smoothed), _mm_set1_ps(1e-12f));
-        smoothed = _mm_andnot_ps(negligible, smoothed);
-        const __m128 modulation = _mm_loadu_ps(&destAmount[first]);
-        const __m128 finite = _mm_cmple_ps(_mm_andnot_ps(signBit, modulation), load(FLOAT_MAX_LANES));
-        // max then min: NaN and anything not above 0 give 0, as clamp01.
-        const __m128 drive = _mm_min_ps(_mm_max_ps(_mm_add_ps(smoothed, _mm_and_ps(modulation, finite)), _mm_setzero_ps()),
-                                        load(ONE_LANES));
-        _mm_storeu_ps(&smoothedDrive[first], _mm_or_ps(_mm_and_ps(on, smoothed), _mm_andnot_ps(on, previous)));
-        _mm_storeu_ps(&lastDrive[first],
-                      _mm_or_ps(_mm_and_ps(on, drive), _mm_andnot_ps(on, _mm_loadu_ps(&lastDrive[first]))));
+        const int onBits = _mm_movemask_ps(on);
+        if (onBits == 0) continue;  // silent voices keep their drives and state
+        const __m128 drive = updateDriveGroup(first, on, flagMask(voiceJustStarted, first), amount, destAmount);
+
+        // Shapes whose drive or kind moved, for the sounding voices.
+        const __m128i kinds = _mm_load_si128(reinterpret_cast<const __m128i*>(&shapeKind[first]));
+        const __m128i kindMoved = _mm_xor_si128(_mm_cmpeq_epi32(kinds, _mm_set1_epi32(SATURATE)), _mm_set1_epi32(-1));
+        const int moved = _mm_movemask_ps(_mm_or_ps(_mm_castsi128_ps(kindMoved),
+                                                    _mm_cmpneq_ps(drive, _mm_load_ps(&shapeDrive[first])))) &
+                          onBits;
+        if (moved != 0) {
+            for (int lane = 0; lane < 4; ++lane) {
+                if (!(moved & (1 << lane))) continue;
+                const int v = first + lane;
+                const float d = lastDrive[v];
+                shapeOf[v] = makeShape<SATURATE>(d);
+                shapeMain[v] = shapeOf[v].k;
+                shapeDrive[v] = d;
+                shapeKind[v] = SATURATE;
+            }
+        }
+
+        // One vector per frame lane (left and right of each sub-sample),
+        // four voices across. A non-number enters as silence.
+        __m128 left0 = _mm_loadu_ps(frames[first].lane);
+        __m128 right0 = _mm_loadu_ps(frames[first + 1].lane);
+        __m128 left1 = _mm_loadu_ps(frames[first + 2].lane);
+        __m128 right1 = _mm_loadu_ps(frames[first + 3].lane);
+        _MM_TRANSPOSE4_PS(left0, right0, left1, right1);
+        __m128 dry[4] = {left0, right0, left1, right1};
+        for (__m128& x : dry) x = _mm_and_ps(x, _mm_cmple_ps(_mm_andnot_ps(signBit, x), huge));
+
+        // (x + z) / (|z| + 1) with z = k x, lane by lane as shapeValue has it;
+        // then the DC blocker per channel, first sub-sample then second.
+        const __m128 k = _mm_load_ps(&shapeMain[first]);
+        __m128 blocker[2] = {_mm_load_ps(&dcState[0][first]), _mm_load_ps(&dcState[1][first])};
+        __m128 wet[4];
+        for (int i = 0; i < 4; ++i) {
+            const __m128 z = _mm_add_ps(_mm_mul_ps(k, dry[i]), guard);
+            const __m128 y = _mm_add_ps(_mm_div_ps(_mm_add_ps(dry[i], z), _mm_add_ps(_mm_andnot_ps(signBit, z), one)),
+                                        guard);
+            __m128& b = blocker[i & 1];
+            b = _mm_add_ps(_mm_add_ps(b, _mm_mul_ps(_mm_sub_ps(y, b), blockerCoef)), guard);
+            wet[i] = _mm_sub_ps(y, b);
+        }
+        for (int c = 0; c < 2; ++c)
+            _mm_store_ps(&dcState[c][first],
+                         onBits == 0xF ? blocker[c]
+                                       : _mm_or_ps(_mm_and_ps(on, blocker[c]),
+                                                   _mm_andnot_ps(on, _mm_load_ps(&dcState[c][first]))));
+
+        // Below the blend range the shaped frame fades in over the dry one.
+        if (_mm_movemask_ps(_mm_cmpge_ps(drive, _mm_set1_ps(BLEND_RANGE))) != 0xF) {
+            const __m128 none = _mm_cmple_ps(drive, _mm_setzero_ps());
+            const __m128 partial = _mm_cmplt_ps(drive, _mm_set1_ps(BLEND_RANGE));
+            const __m128 share = _mm_div_ps(drive, _mm_set1_ps(BLEND_RANGE));
+            const __m128 dryShare = _mm_sub_ps(one, share);
+            for (int i = 0; i < 4; ++i) {
+                const __m128 blend = _mm_add_ps(_mm_mul_ps(dryShare, dry[i]), _mm_mul_ps(share, wet[i]));
+                const __m128 faded = _mm_or_ps(_mm_and_ps(partial, blend), _mm_andnot_ps(partial, wet[i]));
+                wet[i] = _mm_or_ps(_mm_and_ps(none, dry[i]), _mm_andnot_ps(none, faded));
+            }
+        }
+
+        _MM_TRANSPOSE4_PS(wet[0], wet[1], wet[2], wet[3]);
+        for (int lane = 0; lane < 4; ++lane)
+            if (onBits & (1 << lane)) _mm_storeu_ps(frames[first + lane].lane, wet[lane]);
     }
 }
 
@@ -217,7 +300,6 @@ void TDistortion::processKind(stereoOverStruct frames[NUM_VOICES], const bool vo
     updateDrives(voiceOn, voiceJustStarted, amount, destAmount);
     const __m128 signBit = load(SIGN_LANES);
     const __m128 huge = load(HUGE_LANES);
-    const __m128 one = load(ONE_LANES);
     const __m128 guard = load(GUARD_LANES);
     const __m128 k = _mm_set1_ps(dcCoef);
     for (int v = 0; v < NUM_VOICES; ++v) {
@@ -233,6 +315,7 @@ void TDistortion::processKind(stereoOverStruct frames[NUM_VOICES], const bool vo
 
         if (shapeKind[v] != K || shapeDrive[v] != d) {
             shapeOf[v] = makeShape<K>(d);
+            shapeMain[v] = shapeOf[v].k;
             shapeDrive[v] = d;
             shapeKind[v] = K;
         }
@@ -248,11 +331,6 @@ void TDistortion::processKind(stereoOverStruct frames[NUM_VOICES], const bool vo
                 _mm_storeu_ps(rateHold[v].lane, dry);
             }
             y = _mm_loadu_ps(rateHold[v].lane);
-        } else if constexpr (K == SATURATE) {
-            // (x + z) / (|z| + 1) with z = k x, lane by lane as shapeValue has it.
-            const __m128 z = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(shape.k), dry), guard);
-            const __m128 denominator = _mm_add_ps(_mm_andnot_ps(signBit, z), one);
-            y = _mm_add_ps(_mm_div_ps(_mm_add_ps(dry, z), denominator), guard);
         } else {
             float x[4];
             _mm_storeu_ps(x, dry);
@@ -267,13 +345,14 @@ void TDistortion::processKind(stereoOverStruct frames[NUM_VOICES], const bool vo
         // Shaping can add DC (rectification above all); a one-pole high-pass per
         // channel takes it out, first sub-sample then second. Lanes 0 and 1
         // carry the two channels through the blocker.
-        __m128 blocker = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(dcState[v]));
+        __m128 blocker = _mm_setr_ps(dcState[0][v], dcState[1][v], 0.0f, 0.0f);
         blocker = _mm_add_ps(_mm_add_ps(blocker, _mm_mul_ps(_mm_sub_ps(y, blocker), k)), guard);
         const __m128 first = _mm_sub_ps(y, blocker);
         const __m128 secondIn = _mm_movehl_ps(y, y);
         blocker = _mm_add_ps(_mm_add_ps(blocker, _mm_mul_ps(_mm_sub_ps(secondIn, blocker), k)), guard);
         const __m128 second = _mm_sub_ps(secondIn, blocker);
-        _mm_storel_pi(reinterpret_cast<__m64*>(dcState[v]), blocker);
+        _mm_store_ss(&dcState[0][v], blocker);
+        _mm_store_ss(&dcState[1][v], _mm_shuffle_ps(blocker, blocker, _MM_SHUFFLE(1, 1, 1, 1)));
         const __m128 wetFrame = _mm_movelh_ps(first, second);
 
         if (d <= 0.0f) {
@@ -305,7 +384,7 @@ void TDistortion::process(stereoOverStruct frames[NUM_VOICES], const bool voiceO
     case POWER: processKind<POWER>(frames, voiceOn, voiceJustStarted, amount, destAmount, seed); break;
     case RATE: processKind<RATE>(frames, voiceOn, voiceJustStarted, amount, destAmount, seed); break;
     case RECTIFY: processKind<RECTIFY>(frames, voiceOn, voiceJustStarted, amount, destAmount, seed); break;
-    case SATURATE: processKind<SATURATE>(frames, voiceOn, voiceJustStarted, amount, destAmount, seed); break;
+    case SATURATE: processSaturate(frames, voiceOn, voiceJustStarted, amount, destAmount); break;
     case SQUARE: processKind<SQUARE>(frames, voiceOn, voiceJustStarted, amount, destAmount, seed); break;
     case VALVE: processKind<VALVE>(frames, voiceOn, voiceJustStarted, amount, destAmount, seed); break;
     default: break;  // Off: the frames pass untouched, without the DC blocker
@@ -314,7 +393,7 @@ void TDistortion::process(stereoOverStruct frames[NUM_VOICES], const bool voiceO
 
 bool TDistortion::hasSubnormalState() const {
     for (int v = 0; v < NUM_VOICES; ++v) {
-        if (isSubnormal(smoothedDrive[v]) || isSubnormal(dcState[v][0]) || isSubnormal(dcState[v][1])) return true;
+        if (isSubnormal(smoothedDrive[v]) || isSubnormal(dcState[0][v]) || isSubnormal(dcState[1][v])) return true;
         for (float x : rateHold[v].lane)
             if (isSubnormal(x)) return true;
     }

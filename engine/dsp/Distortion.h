@@ -7,6 +7,8 @@
 #include "engine/dsp/PinkNoise.h"
 #include "engine/dsp/StereoTypes.h"
 
+#include <xmmintrin.h>
+
 class TDistortion {
 public:
     static constexpr int NUM_VOICES = 16;
@@ -53,6 +55,12 @@ private:
     // modulation: the drives of the frame, in lastDrive.
     void updateDrives(const bool voiceOn[NUM_VOICES], const bool voiceJustStarted[NUM_VOICES], float amount,
                       const float destAmount[NUM_VOICES]);
+    // The drives of voices first..first+3 for this frame, as updateDrives()
+    // leaves them; on and started are the voices' flags as lane masks.
+    __m128 updateDriveGroup(int first, __m128 on, __m128 started, float amount, const float destAmount[NUM_VOICES]);
+    // Kind 13, four voices at a time with a voice in each lane.
+    void processSaturate(stereoOverStruct frames[NUM_VOICES], const bool voiceOn[NUM_VOICES],
+                         const bool voiceJustStarted[NUM_VOICES], float amount, const float destAmount[NUM_VOICES]);
     template <int K>
     void processKind(stereoOverStruct frames[NUM_VOICES], const bool voiceOn[NUM_VOICES],
                      const bool voiceJustStarted[NUM_VOICES], float amount, const float destAmount[NUM_VOICES],
@@ -60,15 +68,19 @@ private:
 
     int distortType = OFF;
     float dcCoef = 30.0f / 88200.0f;
-    float smoothedDrive[NUM_VOICES] = {};
-    float lastDrive[NUM_VOICES] = {};
+    alignas(16) float smoothedDrive[NUM_VOICES] = {};
+    alignas(16) float lastDrive[NUM_VOICES] = {};
     float rateCounter[NUM_VOICES] = {};
     stereoOverStruct rateHold[NUM_VOICES] = {};
-    float dcState[NUM_VOICES][2] = {};
+    // The DC blocker's state, left channel's row then right's: a row holds
+    // four voices' lanes side by side.
+    alignas(16) float dcState[2][NUM_VOICES] = {};
     // Kind 14 keeps the last sign it used per voice and lane, so a quiet
     // voice holds its own square level rather than another voice's.
     float squareSign[NUM_VOICES][4] = {};
     Shape shapeOf[NUM_VOICES] = {};
-    float shapeDrive[NUM_VOICES] = {};
-    int shapeKind[NUM_VOICES] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+    // Each voice's shape's main constant again, side by side for four-voice vectors.
+    alignas(16) float shapeMain[NUM_VOICES] = {};
+    alignas(16) float shapeDrive[NUM_VOICES] = {};
+    alignas(16) int shapeKind[NUM_VOICES] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 };

@@ -140,7 +140,6 @@ void TFilter::init(float sampleRate) {
     direct = false;
     type = 0;
     prevType = -1;
-    spread = 1.0f;
     smoothFreq = 0.5f;
     track = 1.0f;
     trackOctaves = std::numeric_limits<float>::quiet_NaN();
@@ -157,6 +156,7 @@ void TFilter::init(float sampleRate) {
     ringPos[1] = 1;
     ringPos[2] = 2;
     coef[0] = coef[1] = ChannelCoefficients{};
+    for (float& k : plainStateVariable) k = 0.0f;
     state[0] = state[1] = ChannelState{};
     weightLow = weightBand = weightHigh = 0.0f;
     combFeedback = 0.0f;
@@ -276,17 +276,20 @@ inline void TFilter::updateStateVariableCoefficients() {
                                        load(TABLE_LAST_LANES));
     const __m128i index = _mm_cvttps_epi32(position);
     const float damping = 1.0f - applied.q + DENORMAL_GUARD;
-    coef[0].svfF = FilterSine[_mm_cvtsi128_si32(index)];
-    coef[1].svfF = FilterSine[_mm_cvtsi128_si32(_mm_srli_si128(index, 4))];
-    coef[0].svfD = damping;
-    coef[1].svfD = damping;
+    plainStateVariable[0] = FilterSine[_mm_cvtsi128_si32(index)];
+    plainStateVariable[1] = FilterSine[_mm_cvtsi128_si32(_mm_srli_si128(index, 4))];
+    plainStateVariable[2] = damping;
+    plainStateVariable[3] = damping;
 }
 
 // updateStateVariableCoefficients() of two filters at once, the first's
-// channels in lanes 0 and 1, the second's in lanes 2 and 3.
-void TFilter::updateStateVariableCoefficients(TFilter& a, TFilter& b) {
-    const __m128 cutoffs = _mm_loadh_pi(_mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(a.inputs.cutoff)),
-                                        reinterpret_cast<const __m64*>(b.inputs.cutoff));
+// channels in lanes 0 and 1, the second's in lanes 2 and 3; the new
+// coefficients are also handed back as f and d in those lanes.
+inline void TFilter::updateStateVariableCoefficients(TFilter& a, TFilter& b, __m128& f, __m128& d) {
+    static_assert(offsetof(CoefficientInputs, q) == 2 * sizeof(float));
+    const __m128 appliedA = _mm_load_ps(&a.applied.cutoff[0]);
+    const __m128 appliedB = _mm_load_ps(&b.applied.cutoff[0]);
+    const __m128 cutoffs = _mm_movelh_ps(appliedA, appliedB);
     const __m128 limited = _mm_min_ps(cutoffs, _mm_setr_ps(a.maxCutoff, a.maxCutoff, b.maxCutoff, b.maxCutoff));
     const __m128 w = _mm_add_ps(_mm_mul_ps(_mm_add_ps(limited, load(CUTOFF_BIAS_LANES)),
                                            _mm_setr_ps(a.invOverRate, a.invOverRate, b.invOverRate, b.invOverRate)),
@@ -295,16 +298,12 @@ void TFilter::updateStateVariableCoefficients(TFilter& a, TFilter& b) {
                                        load(TABLE_LAST_LANES));
     alignas(16) int index[4];
     _mm_store_si128(reinterpret_cast<__m128i*>(index), _mm_cvttps_epi32(position));
-    const float dampingA = 1.0f - a.applied.q + DENORMAL_GUARD;
-    const float dampingB = 1.0f - b.applied.q + DENORMAL_GUARD;
-    a.coef[0].svfF = FilterSine[index[0]];
-    a.coef[1].svfF = FilterSine[index[1]];
-    b.coef[0].svfF = FilterSine[index[2]];
-    b.coef[1].svfF = FilterSine[index[3]];
-    a.coef[0].svfD = dampingA;
-    a.coef[1].svfD = dampingA;
-    b.coef[0].svfD = dampingB;
-    b.coef[1].svfD = dampingB;
+    // 1 - q + guard for each filter, in both of its lanes.
+    const __m128 q = _mm_shuffle_ps(appliedA, appliedB, _MM_SHUFFLE(2, 2, 2, 2));
+    d = _mm_add_ps(_mm_sub_ps(_mm_set1_ps(1.0f), q), load(GUARD_LANES));
+    f = _mm_setr_ps(FilterSine[index[0]], FilterSine[index[1]], FilterSine[index[2]], FilterSine[index[3]]);
+    _mm_store_ps(a.plainStateVariable, _mm_movelh_ps(f, d));
+    _mm_store_ps(b.plainStateVariable, _mm_movehl_ps(d, f));
 }
 
 void TFilter::updateCoefficients() {
@@ -566,9 +565,8 @@ inline __m128 stateVariableStep(__m128 input, __m128 f, __m128 d, __m128& low, _
 template <int TYPE>
 void TFilter::runStateVariableFrame(const stereoOverStruct& in, stereoOverStruct& out) {
     static_assert(offsetof(ChannelState, svfBand) == offsetof(ChannelState, svfLow) + sizeof(float));
-    static_assert(offsetof(ChannelCoefficients, svfD) == offsetof(ChannelCoefficients, svfF) + sizeof(float));
     const __m128 x = scaledInput(in);
-    const __m128 coefficients = loadChannelPair(&coef[0].svfF, &coef[1].svfF);
+    const __m128 coefficients = _mm_load_ps(plainStateVariable);
     const __m128 f = coefficients;
     const __m128 d = _mm_movehl_ps(coefficients, coefficients);
     const __m128 history = loadChannelPair(&state[0].svfLow, &state[1].svfLow);
@@ -581,15 +579,12 @@ void TFilter::runStateVariableFrame(const stereoOverStruct& in, stereoOverStruct
 }
 
 // Types 3-6 for two voices: lanes 0 and 1 hold the first voice's channels,
-// lanes 2 and 3 the second's.
+// lanes 2 and 3 the second's; f and d are their coefficients in those lanes.
 template <int TYPE>
-void TFilter::runStateVariablePair(TFilter& a, stereoOverStruct& frameA, TFilter& b, stereoOverStruct& frameB) {
+inline void TFilter::runStateVariablePair(TFilter& a, stereoOverStruct& frameA, TFilter& b, stereoOverStruct& frameB,
+                                          __m128 f, __m128 d) {
     const __m128 xa = scaledInput(frameA);
     const __m128 xb = scaledInput(frameB);
-    const __m128 coefficientsA = loadChannelPair(&a.coef[0].svfF, &a.coef[1].svfF);
-    const __m128 coefficientsB = loadChannelPair(&b.coef[0].svfF, &b.coef[1].svfF);
-    const __m128 f = _mm_movelh_ps(coefficientsA, coefficientsB);
-    const __m128 d = _mm_movehl_ps(coefficientsB, coefficientsA);
     const __m128 historyA = loadChannelPair(&a.state[0].svfLow, &a.state[1].svfLow);
     const __m128 historyB = loadChannelPair(&b.state[0].svfLow, &b.state[1].svfLow);
     __m128 low = _mm_movelh_ps(historyA, historyB);
@@ -640,19 +635,58 @@ void TFilter::runFrame(const stereoOverStruct& in, stereoOverStruct& out) {
 
 void TFilter::processStateVariablePair(TFilter& first, stereoOverStruct& firstFrame, TFilter& second,
                                        stereoOverStruct& secondFrame) {
+    SharedCoefficients none;
+    processStateVariablePair(first, firstFrame, second, secondFrame, none);
+}
+
+namespace {
+
+// True when the filter's coefficients would come out as those last computed:
+// the same cutoffs and q (equal values, so a zero's sign, which they drop,
+// may differ) at the same rate.
+bool sharesCoefficients(__m128 applied, float maxCutoff, float invOverRate,
+                               const TFilter::SharedCoefficients& last) {
+    const int equal = _mm_movemask_ps(_mm_cmpeq_ps(applied, _mm_load_ps(&last.inputs.cutoff[0])));
+    return (equal & 7) == 7 && maxCutoff == last.maxCutoff && invOverRate == last.invOverRate;
+}
+
+}  // namespace
+
+void TFilter::processStateVariablePair(TFilter& first, stereoOverStruct& firstFrame, TFilter& second,
+                                       stereoOverStruct& secondFrame, SharedCoefficients& last) {
     const bool firstMoved = first.takeMovedInputs();
     const bool secondMoved = second.takeMovedInputs();
+    __m128 f, d;
     if (firstMoved && secondMoved) {
-        updateStateVariableCoefficients(first, second);
+        const __m128 appliedFirst = _mm_load_ps(&first.applied.cutoff[0]);
+        const __m128 appliedSecond = _mm_load_ps(&second.applied.cutoff[0]);
+        if (sharesCoefficients(appliedFirst, first.maxCutoff, first.invOverRate, last) &&
+            sharesCoefficients(appliedSecond, second.maxCutoff, second.invOverRate, last)) {
+            const __m128 coefficients = _mm_load_ps(last.coefficients);
+            _mm_store_ps(first.plainStateVariable, coefficients);
+            _mm_store_ps(second.plainStateVariable, coefficients);
+            f = _mm_movelh_ps(coefficients, coefficients);
+            d = _mm_movehl_ps(coefficients, coefficients);
+        } else {
+            updateStateVariableCoefficients(first, second, f, d);
+            _mm_store_ps(&last.inputs.cutoff[0], appliedSecond);
+            _mm_store_ps(last.coefficients, _mm_load_ps(second.plainStateVariable));
+            last.maxCutoff = second.maxCutoff;
+            last.invOverRate = second.invOverRate;
+        }
     } else {
         if (firstMoved) first.updateStateVariableCoefficients();
         if (secondMoved) second.updateStateVariableCoefficients();
+        const __m128 coefficientsA = _mm_load_ps(first.plainStateVariable);
+        const __m128 coefficientsB = _mm_load_ps(second.plainStateVariable);
+        f = _mm_movelh_ps(coefficientsA, coefficientsB);
+        d = _mm_movehl_ps(coefficientsB, coefficientsA);
     }
     switch (first.type) {
-    case 3: runStateVariablePair<3>(first, firstFrame, second, secondFrame); break;
-    case 4: runStateVariablePair<4>(first, firstFrame, second, secondFrame); break;
-    case 5: runStateVariablePair<5>(first, firstFrame, second, secondFrame); break;
-    default: runStateVariablePair<6>(first, firstFrame, second, secondFrame); break;
+    case 3: runStateVariablePair<3>(first, firstFrame, second, secondFrame, f, d); break;
+    case 4: runStateVariablePair<4>(first, firstFrame, second, secondFrame, f, d); break;
+    case 5: runStateVariablePair<5>(first, firstFrame, second, secondFrame, f, d); break;
+    default: runStateVariablePair<6>(first, firstFrame, second, secondFrame, f, d); break;
     }
 }
 

@@ -4,6 +4,8 @@
 // nothing allocates after that. Audio thread only.
 #pragma once
 
+#include <xmmintrin.h>
+
 #include <cmath>
 #include <limits>
 
@@ -14,6 +16,14 @@ class TFilter {
 public:
     static constexpr int NUM_TYPES = 35;          // 0 is the bypass
     static constexpr int COMB_LENGTH = 8192;      // entries per comb line
+
+    // What the coefficients follow, and the values they were last computed
+    // for: laid out alike, so that one vector comparison finds a change.
+    struct CoefficientInputs {
+        float cutoff[2];    // Hz, left and right
+        float q;            // resonance 0..0.95
+        float vowel;        // 0..1
+    };
 
     // Type numbers the engine refers to by name.
     enum : int {
@@ -44,8 +54,11 @@ public:
     // value: the voice's Free LFO output -1..1. Inline: the block loop sets it
     // for every voice and frame.
     void setLFO(float amount, float value) {
-        const float product = amount * value;
-        lfo = std::isfinite(product) ? product : 0.0f;
+        // |product| <= FLT_MAX as a mask: false for infinities and NaN, which give 0.
+        const __m128 product = _mm_mul_ss(_mm_set_ss(amount), _mm_set_ss(value));
+        const __m128 finite = _mm_cmple_ss(_mm_andnot_ps(_mm_set_ss(-0.0f), product),
+                                           _mm_set_ss(std::numeric_limits<float>::max()));
+        lfo = _mm_cvtss_f32(_mm_and_ps(product, finite));
     }
     void setEnv(float amount);
     void setDistort(float d);
@@ -73,10 +86,46 @@ public:
     // state-variable type, through processStateVariablePair().
     bool prepare(float freq, float spreadFactor, stereoStruct cutoffOffset, float resonance, float vowelMix);
     bool isPlainStateVariable() const { return type >= 3 && type <= 6; }
+    // The last cutoff power any voice of a frame computed, and its exponent:
+    // voices in step (notes started together, with the same modulation) find
+    // their power there instead of taking it again.
+    struct SharedPower {
+        float exponent = std::numeric_limits<float>::quiet_NaN();
+        float value = 1.0f;
+    };
+    // prepare() as the block loop calls it, one cutoff offset for both
+    // channels, with the resonance and the vowel already turned into their
+    // coefficient inputs by coefficientQ() and coefficientVowel(): the voices
+    // of a frame mostly share them, so they are worked out once a frame.
+    bool prepareShared(float freq, float spreadFactor, float cutoffOffset, float q, float vowel,
+                       SharedPower& lastPower) {
+        if (!std::isfinite(freq)) freq = smoothFreq;  // a bad value must not stick in the smoother
+        return prepareSmoothed(freq, freq * 0.01f, spreadFactor, cutoffOffset, q, vowel, lastPower);
+    }
+    // prepareShared() for a finite freq, with freq * 0.01 taken once for all voices.
+    bool prepareSmoothed(float freq, float freqPart, float spreadFactor, float cutoffOffset, float q, float vowel,
+                         SharedPower& lastPower);
+    // Resonance 0..1 as q 0..0.95; NaN gives 0.
+    static float coefficientQ(float resonance) {
+        const float q = resonance < 0.0f ? 0.0f : (resonance > 1.0f ? 0.95f : resonance * 0.95f);
+        return q >= 0.0f ? q : 0.0f;
+    }
+    static float coefficientVowel(float vowelMix) { return clampUnit(vowelMix); }
     // Two prepared voices whose filters have the same type, 3 to 6; each
     // frame is filtered in place, with the result process() would give.
     static void processStateVariablePair(TFilter& first, stereoOverStruct& firstFrame, TFilter& second,
                                          stereoOverStruct& secondFrame);
+    // The last plain state-variable coefficients a pair computed and what
+    // they follow: voices whose cutoffs and q are those (notes in step, with
+    // no key tracking) take them instead of computing them again.
+    struct SharedCoefficients {
+        alignas(16) CoefficientInputs inputs = {{std::numeric_limits<float>::quiet_NaN(), 0.0f}, 0.0f, 0.0f};
+        alignas(16) float coefficients[4] = {};
+        float maxCutoff = 0.0f;
+        float invOverRate = 0.0f;
+    };
+    static void processStateVariablePair(TFilter& first, stereoOverStruct& firstFrame, TFilter& second,
+                                         stereoOverStruct& secondFrame, SharedCoefficients& last);
 
     // Band-pass section: freq in Hz, width 0..0.99 (0 is the narrowest).
     void setBP(float freq, float width, float gain, bool directFreq);
@@ -116,15 +165,16 @@ private:
     // Keeps a smoother gliding towards 0 out of the subnormal range.
     static constexpr float SMOOTHER_GUARD = 1e-15f;
 
-    static float sanitizeCutoff(float hz) {
-        if (!(hz > 0.0f)) return 0.0f;
-        return hz < CUTOFF_CEILING ? hz : CUTOFF_CEILING;
+    // Scalar SSE max and min clamp without branches: max(x, 0) returns its
+    // second operand for a NaN and for two zeros, so NaN and -0 become +0.
+    static float clampZeroTo(float x, float ceiling) {
+        return _mm_cvtss_f32(_mm_min_ss(_mm_max_ss(_mm_set_ss(x), _mm_setzero_ps()), _mm_set_ss(ceiling)));
     }
-    // The 0..1 cutoff scale spans ten octaves; the power of two is taken in double.
-    static float octaveExponent(float x) {
-        if (x > 0.0f) return x > 1.0f ? 10.0f : 10.0f * x;
-        return 0.0f;
-    }
+    // Not above 0 (or NaN) gives 0.
+    static float sanitizeCutoff(float hz) { return clampZeroTo(hz, CUTOFF_CEILING); }
+    // The 0..1 cutoff scale spans ten octaves; the power of two is taken in
+    // double. 0 for x not above 0, 10 for x above 1 (where 10 x >= 10).
+    static float octaveExponent(float x) { return clampZeroTo(10.0f * x, 10.0f); }
     // 0..1, NaN to 0.
     static float clampUnit(float x) {
         if (!(x > 0.0f)) return 0.0f;
@@ -146,26 +196,19 @@ private:
     void runFrame(const stereoOverStruct& in, stereoOverStruct& out);
     bool takeMovedInputs();
     void updateIfMoved();
-    static void updateStateVariableCoefficients(TFilter& a, TFilter& b);
+    static void updateStateVariableCoefficients(TFilter& a, TFilter& b, __m128& f, __m128& d);
     template <int TYPE>
-    static void runStateVariablePair(TFilter& a, stereoOverStruct& frameA, TFilter& b, stereoOverStruct& frameB);
+    static void runStateVariablePair(TFilter& a, stereoOverStruct& frameA, TFilter& b, stereoOverStruct& frameB,
+                                     __m128 f, __m128 d);
     void runFamilies(const stereoOverStruct& in, stereoOverStruct& out);
     void updateStateVariableCoefficients();
     template <int TYPE>
     void runStateVariableFrame(const stereoOverStruct& in, stereoOverStruct& out);
 
-    // What the coefficients follow, and the values they were last computed
-    // for: laid out alike, so that one vector comparison finds a change.
-    struct CoefficientInputs {
-        float cutoff[2];    // Hz, left and right
-        float q;            // resonance 0..0.95
-        float vowel;        // 0..1
-    };
     alignas(16) CoefficientInputs inputs = {};
     alignas(16) CoefficientInputs applied = {};
 
     float smoothFreq = 0.5f;
-    float spread = 1.0f;
     float offset[2] = {0.0f, 0.0f};
     float smoothPair[2] = {0.0f, 0.0f};
     bool direct = false;
@@ -185,6 +228,10 @@ private:
     float powerValue[2] = {1.0f, 1.0f};     // and its power of two
 
     ChannelCoefficients coef[2] = {};
+    // Types 3-6 keep f left, f right and the damping twice here instead, as
+    // one vector: they are computed only by updateStateVariableCoefficients(),
+    // which a change of type always runs before these types read them.
+    alignas(16) float plainStateVariable[4] = {};
     ChannelState state[2] = {};
     // Mix weights of low, band and high for the morphing types 11, 12, 23, 24.
     float weightLow = 0.0f, weightBand = 0.0f, weightHigh = 0.0f;
@@ -227,7 +274,6 @@ inline bool TFilter::prepare(float freq, float spreadFactor, stereoStruct cutoff
     // Locals throughout: after the power's library call, members would be reloaded.
     const float offsetLeft = finiteOrZero(cutoffOffset.left);
     const float offsetRight = finiteOrZero(cutoffOffset.right);
-    spread = spreadFactor;
     offset[0] = offsetLeft;
     offset[1] = offsetRight;
     float resonanceQ = resonance < 0.0f ? 0.0f : (resonance > 1.0f ? 0.95f : resonance * 0.95f);
@@ -250,6 +296,43 @@ inline bool TFilter::prepare(float freq, float spreadFactor, stereoStruct cutoff
     const float powerRight = exponentPower(1, exponentRight);
     inputs.cutoff[0] = sanitizeCutoff(powerLeft * track / spreadFactor * 20.0f);
     inputs.cutoff[1] = sanitizeCutoff(track * powerRight * spreadFactor * 20.0f);
+    return type != TYPE_OFF;
+}
+
+inline bool TFilter::prepareSmoothed(float freq, float freqPart, float spreadFactor, float cutoffOffset, float q,
+                                     float vowel, SharedPower& lastPower) {
+    const float offsetBoth = finiteOrZero(cutoffOffset);
+    // The right channel's offset is read only by the cutoff-pair call, which sets it first.
+    offset[0] = offsetBoth;
+    inputs.q = q;
+    inputs.vowel = vowel;
+
+    const float smoothed = direct ? freq : freqPart + smoothFreq * 0.99f + SMOOTHER_GUARD;
+    smoothFreq = smoothed;
+    direct = false;
+
+    const float exponent = octaveExponent(((((offsetBoth + env) + lfo) + vel) + mod) + smoothed);
+    // Both channels sit at the same position, so the right channel's power
+    // is the left's; its own cache is left alone (it always holds the power
+    // of its exponent, so it stays right whenever it is read).
+    if (exponent != lastPower.exponent) {
+        lastPower.value = exponent == powerExponent[0] ? powerValue[0]
+                                                       : static_cast<float>(std::exp2(static_cast<double>(exponent)));
+        lastPower.exponent = exponent;
+    }
+    const float power = lastPower.value;
+    powerExponent[0] = exponent;
+    powerValue[0] = power;
+    const float tracked = power * track;
+    if (spreadFactor == 1.0f) {
+        // Dividing and multiplying by 1 are exact: both channels get the same cutoff.
+        const float cutoff = sanitizeCutoff(tracked * 20.0f);
+        inputs.cutoff[0] = cutoff;
+        inputs.cutoff[1] = cutoff;
+    } else {
+        inputs.cutoff[0] = sanitizeCutoff(tracked / spreadFactor * 20.0f);
+        inputs.cutoff[1] = sanitizeCutoff(tracked * spreadFactor * 20.0f);
+    }
     return type != TYPE_OFF;
 }
 
