@@ -212,14 +212,25 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
     const TPinkNoise::TPair pink = pinkNoise.doPinkNoisePair(v, randSeed);
     seed.RandSeed = randSeed;
 
-    const float inc = voiceInc - voiceInc == 0.0f ? voiceInc : 0.0f;  // finite or 0
     const TWaveReadCache& morph =
         waveRead(state.caches[v].waveRead, steady.morphArgument, waveIndex, WAVE_BAND_TABLE_SIZE - 1);
     const float phase = state.voicePhase[v];
     const float feedback = steady.feedbackGain * state.voiceLevel[v];
     const float x1 = fraction(feedback + steady.sourcePhase + 16.0f + phase);
-    const float x2 = fractionAfterStep(x1, inc);
-    state.voicePhase[v] = fraction(phase + 2.0f * inc);
+    float x2;
+    uint32_t incBits;
+    std::memcpy(&incBits, &voiceInc, sizeof incBits);
+    if (incBits < 0x3F800000u) [[likely]] {
+        // An increment in 0..1 (every note below the rate) is finite, so it
+        // is taken as it stands, and fractionAfterStep's own test is this one.
+        const float sum = voiceInc + x1;
+        x2 = sum >= 1.0f ? sum - 1.0f : sum;
+        state.voicePhase[v] = fraction(phase + 2.0f * voiceInc);
+    } else {
+        const float inc = voiceInc - voiceInc == 0.0f ? voiceInc : 0.0f;  // finite or 0
+        x2 = fractionAfterStep(x1, inc);
+        state.voicePhase[v] = fraction(phase + 2.0f * inc);
+    }
     int e1;
     int e2;
     if (steady.unwarped) {
