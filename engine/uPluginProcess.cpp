@@ -701,14 +701,16 @@ void APlugin::setSourceFrameInput() {
 // the registers the source needs.
 [[gnu::always_inline]] inline void APlugin::renderSource(int v) {
     TVoiceSourceInput& input = units.sourceInput;
-    float* const noiseAmount = v == voices.curVoice ? &units.noiseAmountShown : nullptr;
     // v is a sounding voice, 0..15.
     if (input.steadyWave.active) {
         _mm_storeu_ps(voices.voiceFrame[v].lane,
                       voicesource::renderSteadyWaveFrame(v, voices.voiceInc[v], voices.waveIndex[v], input.steadyWave,
-                                                         units.source, units.pinkNoise, units.noiseSeed, noiseAmount));
+                                                         units.source, units.pinkNoise, units.noiseSeed));
+        // Every voice's noise amount is the frame's.
+        if (v == voices.curVoice) units.noiseAmountShown = input.steadyWave.amountLanes[0];
         return;
     }
+    float* const noiseAmount = v == voices.curVoice ? &units.noiseAmountShown : nullptr;
     const auto& dest = mod.voiceModDest(v);
     input.voiceInc = voices.voiceInc[v];
     input.waveIndex = voices.waveIndex[v];

@@ -201,11 +201,10 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
 // One frame of a valid voice (0..15) while input.steadyWave is active: what
 // renderVoiceSourceFrame gives for it, with the parts every voice shares
 // taken from the frame. Only the voice's pitch increment and band index are
-// its own.
+// its own; the noise amount is steady.amountLanes[0].
 [[gnu::always_inline]] inline __m128 renderSteadyWaveFrame(int v, float voiceInc, int waveIndex,
                                                            const TSteadyWaveFrame& steady, TVoiceSourceState& state,
-                                                           TPinkNoise& pinkNoise, TRandSeed& seed,
-                                                           float* noiseAmount) {
+                                                           TPinkNoise& pinkNoise, TRandSeed& seed) {
     uint32_t randSeed = seed.RandSeed;
     const int32_t whiteProduct0 = TRandSeed::step(randSeed);
     const int32_t whiteProduct1 = TRandSeed::step(randSeed);
@@ -252,7 +251,6 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
         frame = _mm_add_ps(_mm_mul_ps(frame, _mm_load_ps(steady.keepLanes)),
                            _mm_mul_ps(_mm_load_ps(steady.amountLanes), noise));
     }
-    if (noiseAmount != nullptr) *noiseAmount = steady.amountLanes[0];
 
     frame = keepFinite(frame);
     state.voiceLevel[v] = _mm_cvtss_f32(frame) * _mm_cvtss_f32(_mm_movehl_ps(frame, frame)) * 0.5f;
