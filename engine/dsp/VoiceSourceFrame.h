@@ -152,11 +152,12 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
     // mode so that the seed and the pink rows run on alike. The seed stays in
     // a local meanwhile: the pink rows and counters are stored as it is drawn
     // from, and the compiler cannot tell them apart from it.
+    // The pink draws follow the white ones; the rows behind them are worked
+    // out only when the frame hears them. Nothing else draws from the seed
+    // meanwhile.
     uint32_t randSeed = seed.RandSeed;
     const int32_t whiteProduct0 = TRandSeed::step(randSeed);
     const int32_t whiteProduct1 = TRandSeed::step(randSeed);
-    const TPinkNoise::TPair pink = pinkNoise.doPinkNoisePair(v, randSeed);
-    seed.RandSeed = randSeed;
 
     const float inc = input.voiceInc - input.voiceInc == 0.0f ? input.voiceInc : 0.0f;  // finite or 0
     const int mode = input.sourceMode;
@@ -173,14 +174,24 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
         const __m128i negativeZero =
             _mm_cmpeq_epi32(_mm_castps_si128(frame), _mm_set1_epi32(std::numeric_limits<int32_t>::min()));
         if (!blend.noNoise || _mm_movemask_epi8(negativeZero) != 0) {
-            const __m128 noise = blend.useWhite
-                                     ? subSamplePairs(whiteValue(whiteProduct0), whiteValue(whiteProduct1))
-                                     : subSamplePairs(pink.first(), pink.second());
+            __m128 noise;
+            if (blend.useWhite) {
+                pinkNoise.skipPinkNoisePair(v, randSeed);
+                noise = subSamplePairs(whiteValue(whiteProduct0), whiteValue(whiteProduct1));
+            } else {
+                const TPinkNoise::TPair pink = pinkNoise.doPinkNoisePair(v, randSeed);
+                noise = subSamplePairs(pink.first(), pink.second());
+            }
             frame = _mm_add_ps(_mm_mul_ps(frame, _mm_load_ps(blend.keepLanes)),
                                _mm_mul_ps(_mm_load_ps(blend.amountLanes), noise));
+        } else {
+            pinkNoise.skipPinkNoisePair(v, randSeed);
         }
+        seed.RandSeed = randSeed;
         if (noiseAmount != nullptr) *noiseAmount = blend.amountLanes[0];
     } else {
+        const TPinkNoise::TPair pink = pinkNoise.doPinkNoisePair(v, randSeed);
+        seed.RandSeed = randSeed;
         frame = renderNoiseModes(v, mode, inc, input, state, tables, bandPass, whiteValue(whiteProduct0),
                                  whiteValue(whiteProduct1), pink.first(), pink.second());
     }
@@ -205,11 +216,10 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
 [[gnu::always_inline]] inline __m128 renderSteadyWaveFrame(int v, float voiceInc, int waveIndex,
                                                            const TSteadyWaveFrame& steady, TVoiceSourceState& state,
                                                            TPinkNoise& pinkNoise, TRandSeed& seed) {
+    // The draws as in renderVoiceSourceFrame.
     uint32_t randSeed = seed.RandSeed;
     const int32_t whiteProduct0 = TRandSeed::step(randSeed);
     const int32_t whiteProduct1 = TRandSeed::step(randSeed);
-    const TPinkNoise::TPair pink = pinkNoise.doPinkNoisePair(v, randSeed);
-    seed.RandSeed = randSeed;
 
     const TWaveReadCache& morph =
         waveRead(state.caches[v].waveRead, steady.morphArgument, waveIndex, WAVE_BAND_TABLE_SIZE - 1);
@@ -246,11 +256,20 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
     const __m128i negativeZero =
         _mm_cmpeq_epi32(_mm_castps_si128(frame), _mm_set1_epi32(std::numeric_limits<int32_t>::min()));
     if (!steady.noNoise || _mm_movemask_epi8(negativeZero) != 0) {
-        const __m128 noise = steady.useWhite ? subSamplePairs(whiteValue(whiteProduct0), whiteValue(whiteProduct1))
-                                             : subSamplePairs(pink.first(), pink.second());
+        __m128 noise;
+        if (steady.useWhite) {
+            pinkNoise.skipPinkNoisePair(v, randSeed);
+            noise = subSamplePairs(whiteValue(whiteProduct0), whiteValue(whiteProduct1));
+        } else {
+            const TPinkNoise::TPair pink = pinkNoise.doPinkNoisePair(v, randSeed);
+            noise = subSamplePairs(pink.first(), pink.second());
+        }
         frame = _mm_add_ps(_mm_mul_ps(frame, _mm_load_ps(steady.keepLanes)),
                            _mm_mul_ps(_mm_load_ps(steady.amountLanes), noise));
+    } else {
+        pinkNoise.skipPinkNoisePair(v, randSeed);
     }
+    seed.RandSeed = randSeed;
 
     frame = keepFinite(frame);
     state.voiceLevel[v] = _mm_cvtss_f32(frame) * _mm_cvtss_f32(_mm_movehl_ps(frame, frame)) * 0.5f;
