@@ -86,9 +86,9 @@ private:
     float pinkRows[PINK_NOISE_VOICES][PINK_NOISE_ROWS] = {};
     float pinkSum[PINK_NOISE_VOICES] = {};
     // Frames skipped since the rows were last brought up to date: how many,
-    // the counter before the first, and the seed each one started with.
+    // and the seed each one started with. Only they moved the counter since,
+    // two a frame, so the first one's counter is the counter less two each.
     int skippedFrames[PINK_NOISE_VOICES] = {};
-    uint32_t skippedFromCounter[PINK_NOISE_VOICES] = {};
     uint32_t skippedSeeds[PINK_NOISE_VOICES][MAX_SKIPPED_FRAMES] = {};
 };
 
@@ -239,9 +239,8 @@ inline void TPinkNoise::skipPinkNoisePair(int voice, uint32_t& seedValue) {
         return;
     }
     pinkCounter[voice] = c + 2u;
-    int& skipped = skippedFrames[voice];
-    if (skipped == 0) skippedFromCounter[voice] = c;
     // Never more than 127: the 128th frame after a whole refresh is the next one.
+    int& skipped = skippedFrames[voice];
     skippedSeeds[voice][skipped] = seedValue;
     ++skipped;
     const uint32_t entry = (refreshCount >> 1) & 31u;
