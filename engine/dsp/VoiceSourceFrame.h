@@ -271,7 +271,8 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
     }
     seed.RandSeed = randSeed;
 
-    frame = keepFinite(frame);
+    // Finite already: table entries are within WAVE_ENTRY_LIMIT, the blend
+    // weights in 0..1 and the noise in -1..1, so no lane needs keepFinite.
     state.voiceLevel[v] = _mm_cvtss_f32(frame) * _mm_cvtss_f32(_mm_movehl_ps(frame, frame)) * 0.5f;
     return frame;
 }
