@@ -96,10 +96,12 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
 // Two sub-samples of a morph at table entries e1 and e2, as the four lanes of
 // a frame.
 [[gnu::always_inline]] inline __m128 readMorphEntries(const TWaveReadCache& morph, int e1, int e2) {
-    const __m128 shape = subSamplePairs(morph.table[e1], morph.table[e2]);
-    const __m128 nextShape = subSamplePairs(morph.nextTable[e1], morph.nextTable[e2]);
-    return _mm_add_ps(_mm_mul_ps(_mm_load_ps(morph.keepLanes), shape),
-                      _mm_mul_ps(_mm_load_ps(morph.blendLanes), nextShape));
+    // Blended as (first, second) in two lanes, then spread to the four.
+    const __m128 shape = _mm_unpacklo_ps(_mm_load_ss(&morph.table[e1]), _mm_load_ss(&morph.table[e2]));
+    const __m128 nextShape = _mm_unpacklo_ps(_mm_load_ss(&morph.nextTable[e1]), _mm_load_ss(&morph.nextTable[e2]));
+    const __m128 blended = _mm_add_ps(_mm_mul_ps(_mm_load_ps(morph.keepLanes), shape),
+                                      _mm_mul_ps(_mm_load_ps(morph.blendLanes), nextShape));
+    return _mm_unpacklo_ps(blended, blended);
 }
 
 // Two sub-samples of a morph between two shapes at phases x1 and x2, as the
