@@ -683,13 +683,35 @@ void APlugin::setSourceFrameInput() {
     input.subVolumeGain = output.subVolumeGain;
     // "Sample" plays silence until the sample player is part of the voice.
     input.sampleFrame = stereoOverStruct{};
+    // A destination no route writes holds its neutral value in every voice
+    // once the voice's routes have run, as they have before its source: with
+    // none of the source's own destinations routed, every voice reads alike.
+    static_assert(destination::SOURCE_WRAP - destination::SOURCE_MIX == 6);
+    bool sourceDestinationsRouted = false;
+    for (int d = destination::SOURCE_MIX; d <= destination::SOURCE_WRAP; ++d)
+        sourceDestinationsRouted = sourceDestinationsRouted || mod.destRouted[d];
+    input.steadyWave.active = false;
+    if (!sourceDestinationsRouted) {
+        setSourceDestinations(input, &mod.neutralModDest()[destination::SOURCE_MIX]);
+        prepareSteadyWaveFrame(input);
+    }
 }
 
 // Inline into the voice step, its only caller: one frame instead of two for
 // the registers the source needs.
 [[gnu::always_inline]] inline void APlugin::renderSource(int v) {
-    const auto& dest = mod.voiceModDest(v);
     TVoiceSourceInput& input = units.sourceInput;
+    // v is a sounding voice, 0..15.
+    if (input.steadyWave.active) {
+        _mm_storeu_ps(voices.voiceFrame[v].lane,
+                      voicesource::renderSteadyWaveFrame(v, voices.voiceInc[v], voices.waveIndex[v], input.steadyWave,
+                                                         units.source, units.pinkNoise, units.noiseSeed));
+        // Every voice's noise amount is the frame's.
+        if (v == voices.curVoice) units.noiseAmountShown = input.steadyWave.amountLanes[0];
+        return;
+    }
+    float* const noiseAmount = v == voices.curVoice ? &units.noiseAmountShown : nullptr;
+    const auto& dest = mod.voiceModDest(v);
     input.voiceInc = voices.voiceInc[v];
     input.waveIndex = voices.waveIndex[v];
     static_assert(destination::SOURCE_WRAP - destination::SOURCE_MIX == 6);
@@ -702,11 +724,9 @@ void APlugin::setSourceFrameInput() {
         input.subIndex = voices.subIndex[v];
         setSubDestinations(input, &dest[destination::SUB_VOLUME], &dest[destination::SUB_SYMMETRY]);
     }
-    // v is a sounding voice, 0..15.
     _mm_storeu_ps(voices.voiceFrame[v].lane,
                   voicesource::renderVoiceSourceFrame(v, input, units.source, units.engineTables, units.pinkNoise,
-                                                      units.noiseSeed, units.voiceBPFilter[v],
-                                                      v == voices.curVoice ? &units.noiseAmountShown : nullptr));
+                                                      units.noiseSeed, units.voiceBPFilter[v], noiseAmount));
 }
 
 // Distortion over the 16 voice frames (kind 0 passes them unchanged).

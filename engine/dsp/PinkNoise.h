@@ -53,6 +53,13 @@ public:
     };
     TPair doPinkNoisePair(int voice, uint32_t& randSeed);
 
+    // The same draws as doPinkNoisePair, for a frame whose values nobody
+    // reads: the seed and the counter advance alike, but the rows and the sum
+    // are brought up to date only when something reads them (the next
+    // doPinkNoisePair or doPinkNoise of the voice, resetRow4, row), by
+    // replaying the frame from the seed it started with.
+    void skipPinkNoisePair(int voice, uint32_t& randSeed);
+
     // Note start: row 4 of the voice restarts at 0. The running sum drops the
     // old row value with it, so the output stays within -1..1.
     void resetRow4(int voice);
@@ -60,13 +67,29 @@ public:
     // Back to the state of a new plug-in: every row, sum and counter zero.
     void reset();
 
-    float row(int voice, int rowIndex) const { return pinkRows[voice][rowIndex]; }
+    // The row as it stands after every frame drawn so far. Replays skipped
+    // frames into a copy, so a reader changes nothing.
+    float row(int voice, int rowIndex) const;
     uint32_t counter(int voice) const { return pinkCounter[voice]; }
 
+    // A voice skips at most the frames between two whole refreshes (every
+    // 128 frames), which skipPinkNoisePair takes at once.
+    static constexpr int MAX_SKIPPED_FRAMES = 128;
+
 private:
+    // The rows and sum after the skipped frames of the voice.
+    void catchUp(int voice);
+    // One frame's refresh (not a whole one) on rows and sum, counter c before it.
+    static void refreshFrame(float* rows, float& sum, uint32_t c, uint32_t randSeed);
+
     uint32_t pinkCounter[PINK_NOISE_VOICES] = {};
     float pinkRows[PINK_NOISE_VOICES][PINK_NOISE_ROWS] = {};
     float pinkSum[PINK_NOISE_VOICES] = {};
+    // Frames skipped since the rows were last brought up to date: how many,
+    // and the seed each one started with. Only they moved the counter since,
+    // two a frame, so the first one's counter is the counter less two each.
+    int skippedFrames[PINK_NOISE_VOICES] = {};
+    uint32_t skippedSeeds[PINK_NOISE_VOICES][MAX_SKIPPED_FRAMES] = {};
 };
 
 namespace pinknoise {
@@ -108,12 +131,34 @@ inline constexpr auto REFRESH_ROWS = [] {
     for (uint32_t i = 0; i < 32; ++i) table.rows[i] = static_cast<uint8_t>(rowsToRefresh(2 * i));
     return table;
 }();
+
+// The seed after n steps, n = rowsToRefresh of an even count, taken in one:
+// n steps of s -> s x 16807 + 1 are s x 16807^n + (16807^(n-1) + ... + 1),
+// wrapping alike. Looked up like REFRESH_ROWS.
+inline constexpr auto REFRESH_SEED_JUMP = [] {
+    struct {
+        uint32_t multiplier[32];
+        uint32_t increment[32];
+    } table{};
+    for (uint32_t i = 0; i < 32; ++i) {
+        uint32_t multiplier = 1u;
+        uint32_t increment = 0u;
+        for (int step = 0; step < rowsToRefresh(2 * i); ++step) {
+            multiplier *= 16807u;
+            increment = increment * 16807u + 1u;
+        }
+        table.multiplier[i] = multiplier;
+        table.increment[i] = increment;
+    }
+    return table;
+}();
 }  // namespace pinknoise
 
 // Defined here so the sources, which draw two values per voice and frame,
 // can inline it.
 inline float TPinkNoise::doPinkNoise(int voice, TRandSeed& seed) {
     if (voice < 0 || voice >= PINK_NOISE_VOICES) return 0.0f;
+    catchUp(voice);
     const uint32_t c = ++pinkCounter[voice];
     float* rows = pinkRows[voice];
     if ((c & 1u) == 0u) {
@@ -139,6 +184,8 @@ inline float TPinkNoise::doPinkNoise(int voice, TRandSeed& seed) {
 }
 
 inline TPinkNoise::TPair TPinkNoise::doPinkNoisePair(int voice, uint32_t& seedValue) {
+    if (skippedFrames[voice] != 0) [[unlikely]]
+        catchUp(voice);
     const uint32_t c = pinkCounter[voice];
     pinkCounter[voice] = c + 2u;
     const uint32_t refreshCount = (c | 1u) + 1u;  // the even one of c + 1 and c + 2
@@ -179,4 +226,23 @@ inline TPinkNoise::TPair TPinkNoise::doPinkNoisePair(int voice, uint32_t& seedVa
     pinkSum[voice] = sum;
     // An odd c means the first call was the refreshing one.
     return {before, sum, (c & 1u) != 0u};
+}
+
+inline void TPinkNoise::skipPinkNoisePair(int voice, uint32_t& seedValue) {
+    const uint32_t c = pinkCounter[voice];
+    const uint32_t refreshCount = (c | 1u) + 1u;
+    if ((refreshCount & 0xFFu) == 0u) [[unlikely]] {
+        // A whole refresh rewrites every row and the sum from its own draws
+        // alone: the skipped frames before it no longer matter.
+        skippedFrames[voice] = 0;
+        doPinkNoisePair(voice, seedValue);
+        return;
+    }
+    pinkCounter[voice] = c + 2u;
+    // Never more than 127: the 128th frame after a whole refresh is the next one.
+    int& skipped = skippedFrames[voice];
+    skippedSeeds[voice][skipped] = seedValue;
+    ++skipped;
+    const uint32_t entry = (refreshCount >> 1) & 31u;
+    seedValue = seedValue * pinknoise::REFRESH_SEED_JUMP.multiplier[entry] + pinknoise::REFRESH_SEED_JUMP.increment[entry];
 }

@@ -1,6 +1,7 @@
 #include "engine/dsp/VoiceSource.h"
 
 #include <algorithm>
+#include <iterator>
 #include <cmath>
 
 #include "engine/dsp/FastMath.h"
@@ -143,6 +144,27 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
 }
 
 }  // namespace voicesource
+
+void prepareSteadyWaveFrame(TVoiceSourceInput& input) {
+    TSteadyWaveFrame& steady = input.steadyWave;
+    steady.active = input.sourceMode == SOURCE_WAVE && !(input.sourceWrap > 0.001f) &&
+                    !(input.subVolumeSmoothed > 0.001f);
+    if (!steady.active) return;
+    // The same expressions as the frame's, in the same order, so every value
+    // is the one each voice would work out.
+    steady.morphArgument = (input.waveMix + input.sourceMix + 40.0f) * 3.0f;
+    steady.feedbackGain = (input.waveFeedback + input.sourceFeedback) * 0.75f;
+    steady.sourcePhase = input.sourcePhase;
+    steady.symmetry = voicesource::symmetryOf(input.waveSymmetry + input.sourceSymmetry);
+    steady.unwarped = steady.symmetry == 0.5f;
+    steady.symmetryRest = 1.0f - steady.symmetry;
+    TNoiseBlendCache blend;
+    voicesource::refreshNoiseBlend(blend, input.waveSampleNoiseMix, input.sourceWaveSampleNoise);
+    steady.useWhite = blend.useWhite;
+    steady.noNoise = blend.noNoise;
+    std::copy(std::begin(blend.amountLanes), std::end(blend.amountLanes), steady.amountLanes);
+    std::copy(std::begin(blend.keepLanes), std::end(blend.keepLanes), steady.keepLanes);
+}
 
 void startVoiceSource(int v, TVoiceSourceState& state, TPinkNoise& pinkNoise, TRandSeed& seed) {
     if (v < 0 || v >= VOICE_SOURCE_VOICES) return;

@@ -69,6 +69,25 @@ struct TVoiceSourceState {
     TCaches caches[VOICE_SOURCE_VOICES] = {};
 };
 
+// What every voice of a frame shares while the "Wave" source's own
+// destinations hold the same value in every voice (no route writes them), the
+// sub oscillator is silent and the fold is off: the sums of parameter and
+// destination, and what follows from them, are then taken once a frame.
+struct TSteadyWaveFrame {
+    bool active = false;
+    float morphArgument = 0.0f;  // (waveMix + sourceMix + 40) x 3
+    float feedbackGain = 0.0f;   // (waveFeedback + sourceFeedback) x 0.75
+    float sourcePhase = 0.0f;
+    bool unwarped = true;        // the symmetry is 0.5
+    float symmetry = 0.5f;
+    float symmetryRest = 0.5f;   // 1 - symmetry
+    // The wave/sample noise amount: as TNoiseBlendCache keeps it per voice.
+    bool useWhite = false;
+    bool noNoise = true;
+    alignas(16) float amountLanes[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    alignas(16) float keepLanes[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+};
+
 // What one frame of one voice needs besides the state. The fields named after
 // a parameter are its current value (curValue); the fields named after a
 // destination are the voice's destination value (voiceModDest[v]). The
@@ -110,6 +129,9 @@ struct TVoiceSourceInput {
     // "Sample" mode plays these lanes, rendered by the sample playback
     // (silence until it is wired).
     stereoOverStruct sampleFrame;
+
+    // Set by prepareSteadyWaveFrame; inactive by default.
+    TSteadyWaveFrame steadyWave;
 };
 
 // The voice's own part of the input in two copies: the seven destinations
@@ -131,6 +153,12 @@ inline void setSubDestinations(TVoiceSourceInput& input, const float* subVolumeO
     std::memcpy(reinterpret_cast<char*>(&input) + offsetof(TVoiceSourceInput, subSymmetry), subSymmetryOnwards,
                 2 * sizeof(float));
 }
+
+// Fills input.steadyWave from the input's parameter values and its
+// destination values, which must be those of every voice of the frame; it
+// stays inactive unless the source is "Wave", the fold is off and the sub
+// oscillator silent.
+void prepareSteadyWaveFrame(TVoiceSourceInput& input);
 
 // Renders one frame of voice v (0..15; another index renders silence and
 // touches nothing). Draws two white values from `seed` and two pink values

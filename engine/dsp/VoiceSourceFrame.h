@@ -93,6 +93,17 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
     return _mm_shuffle_ps(_mm_set1_ps(first), _mm_set1_ps(second), _MM_SHUFFLE(0, 0, 0, 0));
 }
 
+// Two sub-samples of a morph at table entries e1 and e2, as the four lanes of
+// a frame.
+[[gnu::always_inline]] inline __m128 readMorphEntries(const TWaveReadCache& morph, int e1, int e2) {
+    // Blended as (first, second) in two lanes, then spread to the four.
+    const __m128 shape = _mm_unpacklo_ps(_mm_load_ss(&morph.table[e1]), _mm_load_ss(&morph.table[e2]));
+    const __m128 nextShape = _mm_unpacklo_ps(_mm_load_ss(&morph.nextTable[e1]), _mm_load_ss(&morph.nextTable[e2]));
+    const __m128 blended = _mm_add_ps(_mm_mul_ps(_mm_load_ps(morph.keepLanes), shape),
+                                      _mm_mul_ps(_mm_load_ps(morph.blendLanes), nextShape));
+    return _mm_unpacklo_ps(blended, blended);
+}
+
 // Two sub-samples of a morph between two shapes at phases x1 and x2, as the
 // four lanes of a frame. Both shapes are read at the phase of their own
 // sub-sample.
@@ -110,10 +121,7 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
         e1 = warpedEntry(x1, symmetry, rest);
         e2 = warpedEntry(x2, symmetry, rest);
     }
-    const __m128 shape = subSamplePairs(morph.table[e1], morph.table[e2]);
-    const __m128 nextShape = subSamplePairs(morph.nextTable[e1], morph.nextTable[e2]);
-    return _mm_add_ps(_mm_mul_ps(_mm_load_ps(morph.keepLanes), shape),
-                      _mm_mul_ps(_mm_load_ps(morph.blendLanes), nextShape));
+    return readMorphEntries(morph, e1, e2);
 }
 
 // Every lane that is not a finite number becomes 0, the four lanes tested
@@ -146,11 +154,12 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
     // mode so that the seed and the pink rows run on alike. The seed stays in
     // a local meanwhile: the pink rows and counters are stored as it is drawn
     // from, and the compiler cannot tell them apart from it.
+    // The pink draws follow the white ones; the rows behind them are worked
+    // out only when the frame hears them. Nothing else draws from the seed
+    // meanwhile.
     uint32_t randSeed = seed.RandSeed;
     const int32_t whiteProduct0 = TRandSeed::step(randSeed);
     const int32_t whiteProduct1 = TRandSeed::step(randSeed);
-    const TPinkNoise::TPair pink = pinkNoise.doPinkNoisePair(v, randSeed);
-    seed.RandSeed = randSeed;
 
     const float inc = input.voiceInc - input.voiceInc == 0.0f ? input.voiceInc : 0.0f;  // finite or 0
     const int mode = input.sourceMode;
@@ -167,14 +176,24 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
         const __m128i negativeZero =
             _mm_cmpeq_epi32(_mm_castps_si128(frame), _mm_set1_epi32(std::numeric_limits<int32_t>::min()));
         if (!blend.noNoise || _mm_movemask_epi8(negativeZero) != 0) {
-            const __m128 noise = blend.useWhite
-                                     ? subSamplePairs(whiteValue(whiteProduct0), whiteValue(whiteProduct1))
-                                     : subSamplePairs(pink.first(), pink.second());
+            __m128 noise;
+            if (blend.useWhite) {
+                pinkNoise.skipPinkNoisePair(v, randSeed);
+                noise = subSamplePairs(whiteValue(whiteProduct0), whiteValue(whiteProduct1));
+            } else {
+                const TPinkNoise::TPair pink = pinkNoise.doPinkNoisePair(v, randSeed);
+                noise = subSamplePairs(pink.first(), pink.second());
+            }
             frame = _mm_add_ps(_mm_mul_ps(frame, _mm_load_ps(blend.keepLanes)),
                                _mm_mul_ps(_mm_load_ps(blend.amountLanes), noise));
+        } else {
+            pinkNoise.skipPinkNoisePair(v, randSeed);
         }
+        seed.RandSeed = randSeed;
         if (noiseAmount != nullptr) *noiseAmount = blend.amountLanes[0];
     } else {
+        const TPinkNoise::TPair pink = pinkNoise.doPinkNoisePair(v, randSeed);
+        seed.RandSeed = randSeed;
         frame = renderNoiseModes(v, mode, inc, input, state, tables, bandPass, whiteValue(whiteProduct0),
                                  whiteValue(whiteProduct1), pink.first(), pink.second());
     }
@@ -189,6 +208,74 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
 
     if (input.subVolumeSmoothed > 0.001f) [[unlikely]]
         frame = addSubOscillator(v, input, state, frame);
+    return frame;
+}
+
+// One frame of a valid voice (0..15) while input.steadyWave is active: what
+// renderVoiceSourceFrame gives for it, with the parts every voice shares
+// taken from the frame. Only the voice's pitch increment and band index are
+// its own; the noise amount is steady.amountLanes[0].
+[[gnu::always_inline]] inline __m128 renderSteadyWaveFrame(int v, float voiceInc, int waveIndex,
+                                                           const TSteadyWaveFrame& steady, TVoiceSourceState& state,
+                                                           TPinkNoise& pinkNoise, TRandSeed& seed) {
+    // The draws as in renderVoiceSourceFrame.
+    uint32_t randSeed = seed.RandSeed;
+    const int32_t whiteProduct0 = TRandSeed::step(randSeed);
+    const int32_t whiteProduct1 = TRandSeed::step(randSeed);
+
+    const TWaveReadCache& morph =
+        waveRead(state.caches[v].waveRead, steady.morphArgument, waveIndex, WAVE_BAND_TABLE_SIZE - 1);
+    const float phase = state.voicePhase[v];
+    const float feedback = steady.feedbackGain * state.voiceLevel[v];
+    const float x1 = fraction(feedback + steady.sourcePhase + 16.0f + phase);
+    float x2;
+    uint32_t incBits;
+    std::memcpy(&incBits, &voiceInc, sizeof incBits);
+    if (incBits < 0x3F800000u) [[likely]] {
+        // An increment in 0..1 (every note below the rate) is finite, so it
+        // is taken as it stands, and fractionAfterStep's own test is this one.
+        const float sum = voiceInc + x1;
+        x2 = sum >= 1.0f ? sum - 1.0f : sum;
+        state.voicePhase[v] = fraction(phase + 2.0f * voiceInc);
+    } else {
+        const float inc = voiceInc - voiceInc == 0.0f ? voiceInc : 0.0f;  // finite or 0
+        x2 = fractionAfterStep(x1, inc);
+        state.voicePhase[v] = fraction(phase + 2.0f * inc);
+    }
+    int e1;
+    int e2;
+    if (steady.unwarped) {
+        // As in readMorph: the unwarped entries need no division.
+        e1 = static_cast<int>(x1 * 4095.99f) & WAVE_TABLE_MASK;
+        e2 = static_cast<int>(x2 * 4095.99f) & WAVE_TABLE_MASK;
+    } else {
+        e1 = warpedEntry(x1, steady.symmetry, steady.symmetryRest);
+        e2 = warpedEntry(x2, steady.symmetry, steady.symmetryRest);
+    }
+    __m128 frame = readMorphEntries(morph, e1, e2);
+
+    // The noise blend as in renderVoiceSourceFrame.
+    const __m128i negativeZero =
+        _mm_cmpeq_epi32(_mm_castps_si128(frame), _mm_set1_epi32(std::numeric_limits<int32_t>::min()));
+    if (!steady.noNoise || _mm_movemask_epi8(negativeZero) != 0) {
+        __m128 noise;
+        if (steady.useWhite) {
+            pinkNoise.skipPinkNoisePair(v, randSeed);
+            noise = subSamplePairs(whiteValue(whiteProduct0), whiteValue(whiteProduct1));
+        } else {
+            const TPinkNoise::TPair pink = pinkNoise.doPinkNoisePair(v, randSeed);
+            noise = subSamplePairs(pink.first(), pink.second());
+        }
+        frame = _mm_add_ps(_mm_mul_ps(frame, _mm_load_ps(steady.keepLanes)),
+                           _mm_mul_ps(_mm_load_ps(steady.amountLanes), noise));
+    } else {
+        pinkNoise.skipPinkNoisePair(v, randSeed);
+    }
+    seed.RandSeed = randSeed;
+
+    // Finite already: table entries are within WAVE_ENTRY_LIMIT, the blend
+    // weights in 0..1 and the noise in -1..1, so no lane needs keepFinite.
+    state.voiceLevel[v] = _mm_cvtss_f32(frame) * _mm_cvtss_f32(_mm_movehl_ps(frame, frame)) * 0.5f;
     return frame;
 }
 

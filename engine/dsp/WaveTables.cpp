@@ -72,6 +72,14 @@ void fillWaveTables() {
             buildBandLimitedWave(transform, s, b, levelReference[s], waveTables[s][b]);
         }
     }
+    // The entries come out within a few units; this makes certain that no
+    // entry is outside +-WAVE_ENTRY_LIMIT, so that a morph of two entries
+    // (weights adding up to 1) plus noise in -1..1 is always a finite number,
+    // which the voice source relies on.
+    for (auto& shape : waveTables)
+        for (auto& band : shape)
+            for (float& entry : band)
+                if (!(std::fabs(entry) <= WAVE_ENTRY_LIMIT)) entry = 0.0f;
 }
 
 }  // namespace

@@ -14,6 +14,8 @@ constexpr int WAVE_TABLE_SIZE = 4096;
 constexpr int WAVE_TABLE_MASK = WAVE_TABLE_SIZE - 1;
 constexpr int WAVE_BAND_TABLE_SIZE = 128;
 constexpr int WAVE_HARMONIC_ROW = 2048;  // harmonics 0..2047 per shape
+// No built entry is larger in size (none comes anywhere near).
+constexpr float WAVE_ENTRY_LIMIT = 1.0e30f;
 
 // Shapes in the order of the wave names.
 enum WaveShape { WAVE_SINE, WAVE_SAW, WAVE_SQUARE, WAVE_TRIANGLE };
