@@ -654,11 +654,16 @@ void APlugin::runVoice(int v) {
     const float key = engine.keyTrackOn ? voices.glidePos[v] : 0.0f;
     const float ratio = units.pitchRatio[v](pitch + key);
     voices.voiceInc[v] = engine.sourceInc * ratio * 0.5f;
-    voices.voiceSamplePitch[v] = double(engine.sourceRatio) * ratio * 0.5;
-    voices.subInc[v] = units.subRatio[v](engine.subPitchRouted
-                                             ? dest[destination::SUB_SEMI] + dest[destination::SUB_FINE] / 12.0f
-                                             : engine.subPitchNeutral) *
-                       voices.voiceInc[v] * 0.5f;
+    // The sample pitch is read only by the "Sample" source, the sub
+    // oscillator's increment only while it sounds (the source takes it under
+    // the same test, in this frame).
+    if (engine.sourceMode == SOURCE_SAMPLE)
+        voices.voiceSamplePitch[v] = double(engine.sourceRatio) * ratio * 0.5;
+    if (output.subVolumeSmoothed > 0.001f)
+        voices.subInc[v] = units.subRatio[v](engine.subPitchRouted
+                                                 ? dest[destination::SUB_SEMI] + dest[destination::SUB_FINE] / 12.0f
+                                                 : engine.subPitchNeutral) *
+                           voices.voiceInc[v] * 0.5f;
     const int tableNote = toIndex(12.0f * (pitch + engine.sourceSemi + key), -100000, 100000);
     if (tableNote != voices.waveIndexNote[v]) {
         voices.waveIndexNote[v] = tableNote;
