@@ -38,11 +38,12 @@ private:
 };
 
 
-// int() of a float that may be NaN or huge: limited to the given range first.
-int toIndex(float x, int low, int high) {
-    if (!(x >= static_cast<float>(low))) return low;
-    if (!(x <= static_cast<float>(high))) return high;
-    return static_cast<int>(x);
+// int() of a float that may be NaN or huge: limited to the given range first,
+// NaN to the low end (maxss answers its second operand for a NaN). The ends
+// are floats exactly, so they convert back to themselves.
+inline int toIndex(float x, int low, int high) {
+    const __m128 atLeastLow = _mm_max_ss(_mm_set_ss(x), _mm_set_ss(static_cast<float>(low)));
+    return _mm_cvttss_si32(_mm_min_ss(atLeastLow, _mm_set_ss(static_cast<float>(high))));
 }
 
 // A destination of every voice as a vector, for a destination no route writes:
