@@ -38,13 +38,6 @@ private:
 };
 
 
-// int() of a float that may be NaN or huge: limited to the given range first,
-// NaN to the low end (maxss answers its second operand for a NaN). The ends
-// are floats exactly, so they convert back to themselves.
-inline int toIndex(float x, int low, int high) {
-    const __m128 atLeastLow = _mm_max_ss(_mm_set_ss(x), _mm_set_ss(static_cast<float>(low)));
-    return _mm_cvttss_si32(_mm_min_ss(atLeastLow, _mm_set_ss(static_cast<float>(high))));
-}
 
 // A destination of every voice as a vector, for a destination no route writes:
 // once a voice's routes have run, it holds the neutral value.
@@ -298,7 +291,9 @@ inline __m128 voiceSourceOfFour(const TModState& mod, int first, int source) {
                       mod.modValues[TModState::VOICE_SRC_ROW + first][source]);
 }
 
-// int() of four floats as toIndex takes each.
+// int() of four floats that may be NaN or huge: limited to the given range
+// first, NaN to the low end (maxps answers its second operand for a NaN). The
+// ends are floats exactly, so they convert back to themselves.
 inline __m128i toIndexOfFour(__m128 x, float low, float high) {
     return _mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(x, _mm_set1_ps(low)), _mm_set1_ps(high)));
 }
