@@ -347,6 +347,27 @@ inline __m128i toIndexOfFour(__m128 x, float low, float high) {
     pitch = _mm_add_ps(pitch, _mm_loadu_ps(&voices.voiceBend[first]));
     const __m128 key = engine.keyTrackOn ? glidePos : _mm_setzero_ps();
 
+    // The wave and sub table bands follow the table note when it moves.
+    const __m128i tableNote = toIndexOfFour(
+        _mm_mul_ps(_mm_set1_ps(12.0f), _mm_add_ps(_mm_add_ps(pitch, _mm_set1_ps(engine.sourceSemi)), key)),
+        -100000.0f, 100000.0f);
+    const __m128i sameNote =
+        _mm_cmpeq_epi32(tableNote, _mm_loadu_si128(reinterpret_cast<const __m128i*>(&voices.waveIndexNote[first])));
+    const int movedNotes = onBits & ~_mm_movemask_ps(_mm_castsi128_ps(sameNote));
+    if (movedNotes != 0) {
+        alignas(16) int notes[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(notes), tableNote);
+        for (int i = 0; i < 4; ++i) {
+            if (!(movedNotes & (1 << i))) continue;
+            const int v = first + i;
+            voices.waveIndexNote[v] = notes[i];
+            voices.waveIndex[v] = std::min(std::max(notes[i], -57), 70) + 57;
+            voices.subIndex[v] = std::max(std::min(notes[i], 70), -45) + 45;
+        }
+    }
+
+    // The exponentials come last: their calls would have to save what is
+    // still needed of the above.
     const __m128 ratio = cachedExp2OfFour(&plugin.units.pitchRatio[first], _mm_add_ps(pitch, key), onBits);
     const __m128 half = _mm_set1_ps(0.5f);
     const __m128 voiceInc = _mm_mul_ps(_mm_mul_ps(_mm_set1_ps(engine.sourceInc), ratio), half);
@@ -369,25 +390,6 @@ inline __m128i toIndexOfFour(__m128 x, float low, float high) {
         const __m128 subRatio = cachedExp2OfFour(&plugin.units.subRatio[first], subPitch, onBits);
         _mm_storeu_ps(&voices.subInc[first],
                       keep(_mm_mul_ps(_mm_mul_ps(subRatio, voiceInc), half), _mm_loadu_ps(&voices.subInc[first])));
-    }
-
-    // The wave and sub table bands follow the table note when it moves.
-    const __m128i tableNote = toIndexOfFour(
-        _mm_mul_ps(_mm_set1_ps(12.0f), _mm_add_ps(_mm_add_ps(pitch, _mm_set1_ps(engine.sourceSemi)), key)),
-        -100000.0f, 100000.0f);
-    const __m128i sameNote =
-        _mm_cmpeq_epi32(tableNote, _mm_loadu_si128(reinterpret_cast<const __m128i*>(&voices.waveIndexNote[first])));
-    const int movedNotes = onBits & ~_mm_movemask_ps(_mm_castsi128_ps(sameNote));
-    if (movedNotes != 0) {
-        alignas(16) int notes[4];
-        _mm_store_si128(reinterpret_cast<__m128i*>(notes), tableNote);
-        for (int i = 0; i < 4; ++i) {
-            if (!(movedNotes & (1 << i))) continue;
-            const int v = first + i;
-            voices.waveIndexNote[v] = notes[i];
-            voices.waveIndex[v] = std::min(std::max(notes[i], -57), 70) + 57;
-            voices.subIndex[v] = std::max(std::min(notes[i], 70), -45) + 45;
-        }
     }
 }
 
