@@ -159,19 +159,28 @@ template <bool ALL_ON>
     __m128 gain = _mm_mul_ps(floatsOfFour(&voices.envRamp[first]), _mm_loadu_ps(&voices.voiceVelGain[first]));
     gain = _mm_mul_ps(_mm_mul_ps(gain, movementGain),
                       input.volumeRouted ? destOfFour(mod, first, destination::VOLUME) : input.volume);
-    gain = _mm_mul_ps(gain, floatsOfFour(&voices.fadeGain[first]));
+    // A fade step is never negative nor NaN, so a fade that has reached 1
+    // stays there, and a gain times 1 is the gain: once all four voices have
+    // faded in, their fades are left alone.
+    const __m128d oneDouble = _mm_set1_pd(1.0);
+    const bool fadedIn =
+        _mm_movemask_pd(_mm_and_pd(_mm_cmpeq_pd(_mm_loadu_pd(&voices.fadeGain[first]), oneDouble),
+                                   _mm_cmpeq_pd(_mm_loadu_pd(&voices.fadeGain[first + 2]), oneDouble))) == 3;
+    if (!fadedIn) gain = _mm_mul_ps(gain, floatsOfFour(&voices.fadeGain[first]));
 
     // Fade-in and envelope steps (two voices per double vector).
     const __m128d onLow = _mm_castsi128_pd(_mm_unpacklo_epi32(onInt, onInt));
     const __m128d onHigh = _mm_castsi128_pd(_mm_unpackhi_epi32(onInt, onInt));
-    const __m128d oneDouble = _mm_set1_pd(1.0);
     for (int half = 0; half < 2; ++half) {
         const __m128d onHalf = half == 0 ? onLow : onHigh;
         double* const fade = &voices.fadeGain[first + 2 * half];
         double* const ramp = &voices.envRamp[first + 2 * half];
-        const __m128d oldFade = _mm_loadu_pd(fade);
-        const __m128d newFade = _mm_min_pd(oneDouble, _mm_add_pd(oldFade, _mm_loadu_pd(&voices.fadeStep[first + 2 * half])));
-        _mm_storeu_pd(fade, ALL_ON ? newFade : select(onHalf, newFade, oldFade));
+        if (!fadedIn) {
+            const __m128d oldFade = _mm_loadu_pd(fade);
+            const __m128d newFade =
+                _mm_min_pd(oneDouble, _mm_add_pd(oldFade, _mm_loadu_pd(&voices.fadeStep[first + 2 * half])));
+            _mm_storeu_pd(fade, ALL_ON ? newFade : select(onHalf, newFade, oldFade));
+        }
         const __m128d oldRamp = _mm_loadu_pd(ramp);
         const __m128d newRamp = _mm_add_pd(oldRamp, _mm_loadu_pd(&voices.envStep[first + 2 * half]));
         _mm_storeu_pd(ramp, ALL_ON ? newRamp : select(onHalf, newRamp, oldRamp));
