@@ -137,6 +137,13 @@ struct TModState {
     std::uint64_t routeGeneration = 0;
     std::array<std::uint64_t, 16> voiceRouteGeneration{};
     static constexpr std::uint64_t NO_ROUTE_GENERATION = ~std::uint64_t{0};
+    // routeGeneration while the steady passes may run, otherwise a count that
+    // no voice's row holds: one comparison tells a voice which pass it takes.
+    std::uint64_t steadyRouteGeneration = NO_STEADY_ROUTE_GENERATION;
+    static constexpr std::uint64_t NO_STEADY_ROUTE_GENERATION = ~std::uint64_t{1};
+    void updateSteadyRouteGeneration() {
+        steadyRouteGeneration = steadyRoutes == STEADY_ROUTES_NONE ? NO_STEADY_ROUTE_GENERATION : routeGeneration;
+    }
 
     // Destinations the last route pass wrote, globally and per voice. Only these
     // can differ from the neutral row, so only these are reset before the next
@@ -181,6 +188,7 @@ struct TModState {
         routeParametersKnown = false;
         ++routeGeneration;
         voiceRouteGeneration.fill(NO_ROUTE_GENERATION);
+        updateSteadyRouteGeneration();
         globalTouchedCount = 0;
         voiceTouchedCount.fill(0);
         lockState = 0;
@@ -191,7 +199,7 @@ struct TModState {
     // writes is then rebuilt from neutral with the frame's amounts, and the
     // others are neutral already. False when the full pass must run.
     bool applySteadyVoiceRoutes(int voice) {
-        if (voiceRouteGeneration[voice] != routeGeneration || steadyRoutes == STEADY_ROUTES_NONE) return false;
+        if (voiceRouteGeneration[voice] != steadyRouteGeneration) return false;
         Row& dest = voiceModDest(voice);
         const Row& sources = voiceModSrc(voice);
         auto& ratio = voiceRatio[voice];

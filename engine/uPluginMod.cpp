@@ -85,6 +85,7 @@ void compileVoiceRoutes(TModState& mod, const TParameterAttributes& attr) {
                                        : TModState::STEADY_ROUTES_ANY;
     mod.voiceRouteCount = mod.numActiveRoutes;
     if (changed) ++mod.routeGeneration;
+    mod.updateSteadyRouteGeneration();
 }
 
 // The eight routes from their parameters: the slots' sources and the sources

@@ -38,12 +38,6 @@ private:
 };
 
 
-// int() of a float that may be NaN or huge: limited to the given range first.
-int toIndex(float x, int low, int high) {
-    if (!(x >= static_cast<float>(low))) return low;
-    if (!(x <= static_cast<float>(high))) return high;
-    return static_cast<int>(x);
-}
 
 // A destination of every voice as a vector, for a destination no route writes:
 // once a voice's routes have run, it holds the neutral value.
@@ -165,19 +159,28 @@ template <bool ALL_ON>
     __m128 gain = _mm_mul_ps(floatsOfFour(&voices.envRamp[first]), _mm_loadu_ps(&voices.voiceVelGain[first]));
     gain = _mm_mul_ps(_mm_mul_ps(gain, movementGain),
                       input.volumeRouted ? destOfFour(mod, first, destination::VOLUME) : input.volume);
-    gain = _mm_mul_ps(gain, floatsOfFour(&voices.fadeGain[first]));
+    // A fade step is never negative nor NaN, so a fade that has reached 1
+    // stays there, and a gain times 1 is the gain: once all four voices have
+    // faded in, their fades are left alone.
+    const __m128d oneDouble = _mm_set1_pd(1.0);
+    const bool fadedIn =
+        _mm_movemask_pd(_mm_and_pd(_mm_cmpeq_pd(_mm_loadu_pd(&voices.fadeGain[first]), oneDouble),
+                                   _mm_cmpeq_pd(_mm_loadu_pd(&voices.fadeGain[first + 2]), oneDouble))) == 3;
+    if (!fadedIn) gain = _mm_mul_ps(gain, floatsOfFour(&voices.fadeGain[first]));
 
     // Fade-in and envelope steps (two voices per double vector).
     const __m128d onLow = _mm_castsi128_pd(_mm_unpacklo_epi32(onInt, onInt));
     const __m128d onHigh = _mm_castsi128_pd(_mm_unpackhi_epi32(onInt, onInt));
-    const __m128d oneDouble = _mm_set1_pd(1.0);
     for (int half = 0; half < 2; ++half) {
         const __m128d onHalf = half == 0 ? onLow : onHigh;
         double* const fade = &voices.fadeGain[first + 2 * half];
         double* const ramp = &voices.envRamp[first + 2 * half];
-        const __m128d oldFade = _mm_loadu_pd(fade);
-        const __m128d newFade = _mm_min_pd(oneDouble, _mm_add_pd(oldFade, _mm_loadu_pd(&voices.fadeStep[first + 2 * half])));
-        _mm_storeu_pd(fade, ALL_ON ? newFade : select(onHalf, newFade, oldFade));
+        if (!fadedIn) {
+            const __m128d oldFade = _mm_loadu_pd(fade);
+            const __m128d newFade =
+                _mm_min_pd(oneDouble, _mm_add_pd(oldFade, _mm_loadu_pd(&voices.fadeStep[first + 2 * half])));
+            _mm_storeu_pd(fade, ALL_ON ? newFade : select(onHalf, newFade, oldFade));
+        }
         const __m128d oldRamp = _mm_loadu_pd(ramp);
         const __m128d newRamp = _mm_add_pd(oldRamp, _mm_loadu_pd(&voices.envStep[first + 2 * half]));
         _mm_storeu_pd(ramp, ALL_ON ? newRamp : select(onHalf, newRamp, oldRamp));
@@ -261,6 +264,142 @@ template <bool ALL_ON>
     if (onBits == 0) return mix;
     if (onBits == 0xF) return mixFourOnVoicesInto<true>(plugin, input, first, onInt, onBits, mix);
     return mixFourOnVoicesInto<false>(plugin, input, first, onInt, onBits, mix);
+}
+
+// The 2^x caches of four consecutive voices (argument, value pairs) as one
+// vector of arguments and one of values.
+static_assert(sizeof(TCachedExp2f) == 2 * sizeof(float), "a cache is its argument and its value");
+inline void loadCachesOfFour(const TCachedExp2f* caches, __m128& arguments, __m128& values) {
+    const __m128 low = _mm_loadu_ps(&caches[0].argument);
+    const __m128 high = _mm_loadu_ps(&caches[2].argument);
+    arguments = _mm_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0));
+    values = _mm_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1));
+}
+
+// 2^x of four lanes through the caches of four consecutive voices: only the
+// voices in onBits whose argument moved compute it (a NaN argument always
+// does, as in the scalar cache).
+inline __m128 cachedExp2OfFour(TCachedExp2f* caches, __m128 x, int onBits) {
+    __m128 arguments, values;
+    loadCachesOfFour(caches, arguments, values);
+    const int moved = onBits & _mm_movemask_ps(_mm_cmpneq_ps(x, arguments));
+    if (moved == 0) return values;
+    alignas(16) float lanes[4];
+    _mm_store_ps(lanes, x);
+    for (int i = 0; i < 4; ++i)
+        if (moved & (1 << i)) caches[i](lanes[i]);
+    loadCachesOfFour(caches, arguments, values);
+    return values;
+}
+
+// One source row entry of four consecutive voices, lane i for voice first + i.
+inline __m128 voiceSourceOfFour(const TModState& mod, int first, int source) {
+    return _mm_set_ps(mod.modValues[TModState::VOICE_SRC_ROW + first + 3][source],
+                      mod.modValues[TModState::VOICE_SRC_ROW + first + 2][source],
+                      mod.modValues[TModState::VOICE_SRC_ROW + first + 1][source],
+                      mod.modValues[TModState::VOICE_SRC_ROW + first][source]);
+}
+
+// int() of four floats that may be NaN or huge: limited to the given range
+// first, NaN to the low end (maxps answers its second operand for a NaN). The
+// ends are floats exactly, so they convert back to themselves.
+inline __m128i toIndexOfFour(__m128 x, float low, float high) {
+    return _mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(x, _mm_set1_ps(low)), _mm_set1_ps(high)));
+}
+
+// The pitch of four consecutive voices for this frame, after their routes:
+// portamento, the note, bend and modulation, the tuning; the increments of
+// source and sub oscillator and the table bands. A voice per lane does the
+// scalar operations in their order. Voices not in onBits keep their state.
+[[gnu::always_inline]] inline void setPitchOfFourVoices(APlugin& plugin, int first, int onBits) {
+    TVoiceState& voices = plugin.voices;
+    const TModState& mod = plugin.mod;
+    const TEngineState& engine = plugin.engine;
+    const bool allOn = onBits == 0xF;
+    const __m128 on = _mm_castsi128_ps(laneMask(&voices.voiceOn[first]));
+    const auto keep = [on, allOn](__m128 now, __m128 old) { return allOn ? now : select(on, now, old); };
+
+    // Portamento.
+    const __m128 notePitch = _mm_loadu_ps(&voices.voicePitch[first]);
+    const __m128 oldGlide = _mm_loadu_ps(&voices.glidePos[first]);
+    __m128 glidePos = notePitch;
+    if (engine.voicesGlide) {
+        const __m128 moved = _mm_add_ps(oldGlide, _mm_loadu_ps(&voices.glideStep[first]));
+        const __m128 direction = _mm_loadu_ps(&voices.glideDir[first]);
+        const __m128 zero = _mm_setzero_ps();
+        const __m128 passed = _mm_or_ps(_mm_and_ps(_mm_cmplt_ps(direction, zero), _mm_cmplt_ps(moved, notePitch)),
+                                        _mm_and_ps(_mm_cmpgt_ps(direction, zero), _mm_cmpgt_ps(moved, notePitch)));
+        glidePos = select(passed, notePitch, moved);
+    }
+    _mm_storeu_ps(&voices.glidePos[first], keep(glidePos, oldGlide));
+
+    // Pitch in octaves.
+    // Unrouted, the octave destination is at its neutral 0, which is octave 0.
+    const __m128 octave =
+        mod.destRouted[destination::SOURCE_OCTAVE]
+            ? _mm_cvtepi32_ps(toIndexOfFour(_mm_add_ps(_mm_mul_ps(destOfFour(mod, first, destination::SOURCE_OCTAVE),
+                                                                  _mm_set1_ps(8.0f)),
+                                                       _mm_set1_ps(0.1f)),
+                                            -64.0f, 64.0f))
+            : _mm_setzero_ps();
+    const __m128 movementToPitch =
+        mod.destRouted[destination::MOVEMENT_TO_PITCH]
+            ? _mm_sub_ps(_mm_mul_ps(_mm_add_ps(_mm_set1_ps(engine.movementToPitch),
+                                               destOfFour(mod, first, destination::MOVEMENT_TO_PITCH)),
+                                    _mm_set1_ps(8.0f)),
+                         _mm_set1_ps(4.0f))
+            : _mm_set1_ps(engine.movementToPitchNeutral);
+    __m128 pitch = _mm_div_ps(destOfFour(mod, first, destination::SOURCE_FINE), _mm_set1_ps(12.0f));
+    pitch = _mm_add_ps(pitch, octave);
+    pitch = _mm_add_ps(pitch, _mm_mul_ps(movementToPitch, voiceSourceOfFour(mod, first, 39)));
+    pitch = _mm_add_ps(pitch, destOfFour(mod, first, destination::SOURCE_SEMI));
+    pitch = _mm_add_ps(pitch, _mm_loadu_ps(&voices.voiceBend[first]));
+    const __m128 key = engine.keyTrackOn ? glidePos : _mm_setzero_ps();
+
+    // The wave and sub table bands follow the table note when it moves.
+    const __m128i tableNote = toIndexOfFour(
+        _mm_mul_ps(_mm_set1_ps(12.0f), _mm_add_ps(_mm_add_ps(pitch, _mm_set1_ps(engine.sourceSemi)), key)),
+        -100000.0f, 100000.0f);
+    const __m128i sameNote =
+        _mm_cmpeq_epi32(tableNote, _mm_loadu_si128(reinterpret_cast<const __m128i*>(&voices.waveIndexNote[first])));
+    const int movedNotes = onBits & ~_mm_movemask_ps(_mm_castsi128_ps(sameNote));
+    if (movedNotes != 0) {
+        alignas(16) int notes[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(notes), tableNote);
+        for (int i = 0; i < 4; ++i) {
+            if (!(movedNotes & (1 << i))) continue;
+            const int v = first + i;
+            voices.waveIndexNote[v] = notes[i];
+            voices.waveIndex[v] = std::min(std::max(notes[i], -57), 70) + 57;
+            voices.subIndex[v] = std::max(std::min(notes[i], 70), -45) + 45;
+        }
+    }
+
+    // The exponentials come last: their calls would have to save what is
+    // still needed of the above.
+    const __m128 ratio = cachedExp2OfFour(&plugin.units.pitchRatio[first], _mm_add_ps(pitch, key), onBits);
+    const __m128 half = _mm_set1_ps(0.5f);
+    const __m128 voiceInc = _mm_mul_ps(_mm_mul_ps(_mm_set1_ps(engine.sourceInc), ratio), half);
+    _mm_storeu_ps(&voices.voiceInc[first], keep(voiceInc, _mm_loadu_ps(&voices.voiceInc[first])));
+    // The sample pitch is read only by the "Sample" source, the sub
+    // oscillator's increment only while it sounds (the source takes it under
+    // the same test, in this frame).
+    if (engine.sourceMode == SOURCE_SAMPLE) {
+        alignas(16) float ratios[4];
+        _mm_store_ps(ratios, ratio);
+        for (int i = 0; i < 4; ++i)
+            if (onBits & (1 << i)) voices.voiceSamplePitch[first + i] = double(engine.sourceRatio) * ratios[i] * 0.5;
+    }
+    if (plugin.output.subVolumeSmoothed > 0.001f) {
+        const __m128 subPitch =
+            engine.subPitchRouted
+                ? _mm_add_ps(destOfFour(mod, first, destination::SUB_SEMI),
+                             _mm_div_ps(destOfFour(mod, first, destination::SUB_FINE), _mm_set1_ps(12.0f)))
+                : _mm_set1_ps(engine.subPitchNeutral);
+        const __m128 subRatio = cachedExp2OfFour(&plugin.units.subRatio[first], subPitch, onBits);
+        _mm_storeu_ps(&voices.subInc[first],
+                      keep(_mm_mul_ps(_mm_mul_ps(subRatio, voiceInc), half), _mm_loadu_ps(&voices.subInc[first])));
+    }
 }
 
 }  // namespace
@@ -402,8 +541,19 @@ void APlugin::renderPreview(float** outputs, int32 sampleFrames) {
             engine.voicesGlide = portamento == 1 || portamento == 2 ||
                                  ((portamento == 3 || portamento == 4) && engine.notesPlaying > 1);
             voices.voiceFrame.fill(stereoOverStruct{});
+            // The voices in three passes: control steps, LFOs and routes; the
+            // pitch, four voices at a time; the sources. No voice's pitch or
+            // source reads what another voice's steps write, and each pass
+            // draws from its random seeds in voice order.
             for (int v = 0; v < NUM_VOICES; ++v)
                 if (voices.voiceOn[v]) runVoice(v);
+            for (int first = 0; first < NUM_VOICES; first += 4) {
+                // The envelope step may have ended a voice.
+                const int onBits = _mm_movemask_ps(_mm_castsi128_ps(laneMask(&voices.voiceOn[first])));
+                if (onBits != 0) setPitchOfFourVoices(*this, first, onBits);
+            }
+            for (int v = 0; v < NUM_VOICES; ++v)
+                if (voices.voiceOn[v]) renderSource(v);
             if (engine.distortPostFilter) {
                 doFilter();
                 doDistort();
@@ -630,43 +780,6 @@ void APlugin::runVoice(int v) {
     }
     setVoiceLFOS(v);
     if (!mod.applySteadyVoiceRoutes(v)) applyVoiceRoutes(v);
-
-    // Portamento.
-    if (engine.voicesGlide) {
-        voices.glidePos[v] += voices.glideStep[v];
-        if ((voices.glideDir[v] < 0 && voices.glidePos[v] < voices.voicePitch[v]) ||
-            (voices.glideDir[v] > 0 && voices.glidePos[v] > voices.voicePitch[v]))
-            voices.glidePos[v] = voices.voicePitch[v];
-    } else {
-        voices.glidePos[v] = voices.voicePitch[v];
-    }
-
-    // Pitch in octaves.
-    // Unrouted, the octave destination is at its neutral 0, which is octave 0.
-    const float octave = mod.destRouted[destination::SOURCE_OCTAVE]
-                             ? static_cast<float>(toIndex(dest[destination::SOURCE_OCTAVE] * 8.0f + 0.1f, -64, 64))
-                             : 0.0f;
-    const float movementToPitch = mod.destRouted[destination::MOVEMENT_TO_PITCH]
-                                      ? (engine.movementToPitch + dest[destination::MOVEMENT_TO_PITCH]) * 8.0f - 4.0f
-                                      : engine.movementToPitchNeutral;
-    const float pitch = dest[destination::SOURCE_FINE] / 12.0f + octave + movementToPitch * mod.voiceModSrc(v)[39] +
-                        dest[destination::SOURCE_SEMI] + voices.voiceBend[v];
-    const float key = engine.keyTrackOn ? voices.glidePos[v] : 0.0f;
-    const float ratio = units.pitchRatio[v](pitch + key);
-    voices.voiceInc[v] = engine.sourceInc * ratio * 0.5f;
-    voices.voiceSamplePitch[v] = double(engine.sourceRatio) * ratio * 0.5;
-    voices.subInc[v] = units.subRatio[v](engine.subPitchRouted
-                                             ? dest[destination::SUB_SEMI] + dest[destination::SUB_FINE] / 12.0f
-                                             : engine.subPitchNeutral) *
-                       voices.voiceInc[v] * 0.5f;
-    const int tableNote = toIndex(12.0f * (pitch + engine.sourceSemi + key), -100000, 100000);
-    if (tableNote != voices.waveIndexNote[v]) {
-        voices.waveIndexNote[v] = tableNote;
-        voices.waveIndex[v] = std::min(std::max(tableNote, -57), 70) + 57;
-        voices.subIndex[v] = std::max(std::min(tableNote, 70), -45) + 45;
-    }
-
-    renderSource(v);
 }
 
 // What every voice's source reads alike in this frame, set once before the voices.
