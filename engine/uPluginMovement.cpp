@@ -583,13 +583,6 @@ void APlugin::setGlobalLFOS() {
                      sources[SRC_FREE_LFO_UNIPOLAR]);
 }
 
-void APlugin::stepFreeLFO(TLfoState& lfo, const TModState::Row& dest, float& bipolar, float& unipolar) {
-    if (!movement.lfoWaveTables) return;
-    runFreeLFO<true>(movement, lfo, dest, values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]], bipolar, unipolar);
-}
-
-void APlugin::wrapLFO(TLfoState& lfo, float humanizeDest) { wrapCycle(movement, lfo, humanizeDest); }
-
 namespace {
 
 // One frame of a voice's Movement with its pan channel (the voice is not

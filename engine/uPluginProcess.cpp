@@ -517,57 +517,7 @@ void APlugin::renderPreview(float** outputs, int32 sampleFrames) {
             setGlobalLFOS();
             if ((engine.frameCount & TEngineState::CONTROL_STEP_MASK) == 0 || engine.forceControlStep)
                 runGlobalControlStep();
-            // The routes' amount parameters, read once for all voices of the frame.
-            for (int k = 0; k < mod.numActiveRoutes; ++k) {
-                const TVoiceRoute& route = mod.voiceRoutes[k];
-                const float base = 2.0f * paramValue(MOD_AMT_TAGS[route.route]) - 1.0f;
-                mod.voiceRouteAmountBase[k] = base;
-                mod.voiceRouteAmount[k] = routeAmountLimit(base + route.neutralAmountModulation);
-            }
-
-            setSourceFrameInput();
-            // Held keys change only with MIDI, which comes before the voices.
-            if (voices.portamentoMode == 3 || voices.portamentoMode == 4) engine.notesPlaying = getNotesPlaying();
-            // Per-frame parts of the voices' pitch. With no route on them the
-            // sub oscillator's and the Movement's pitch destinations hold their
-            // neutral values in every voice whose routes have run.
-            engine.movementToPitch = paramValue(tag::MOVEMENT_TO_PITCH);
-            engine.movementToPitchNeutral =
-                (engine.movementToPitch + mod.neutralModDest()[destination::MOVEMENT_TO_PITCH]) * 8.0f - 4.0f;
-            engine.subPitchRouted = mod.destRouted[destination::SUB_SEMI] || mod.destRouted[destination::SUB_FINE];
-            engine.subPitchNeutral = mod.neutralModDest()[destination::SUB_SEMI] +
-                                     mod.neutralModDest()[destination::SUB_FINE] / 12.0f;
-            const int portamento = voices.portamentoMode;
-            engine.voicesGlide = portamento == 1 || portamento == 2 ||
-                                 ((portamento == 3 || portamento == 4) && engine.notesPlaying > 1);
-            voices.voiceFrame.fill(stereoOverStruct{});
-            // The voices in three passes: control steps, LFOs and routes; the
-            // pitch, four voices at a time; the sources. No voice's pitch or
-            // source reads what another voice's steps write, and each pass
-            // draws from its random seeds in voice order.
-            for (int v = 0; v < NUM_VOICES; ++v)
-                if (voices.voiceOn[v]) runVoice(v);
-            for (int first = 0; first < NUM_VOICES; first += 4) {
-                // The envelope step may have ended a voice.
-                const int onBits = _mm_movemask_ps(_mm_castsi128_ps(laneMask(&voices.voiceOn[first])));
-                if (onBits != 0) setPitchOfFourVoices(*this, first, onBits);
-            }
-            for (int v = 0; v < NUM_VOICES; ++v)
-                if (voices.voiceOn[v]) renderSource(v);
-            if (engine.distortPostFilter) {
-                doFilter();
-                doDistort();
-            } else {
-                doDistort();
-                doFilter();
-            }
-            {
-                const TVoiceMixInput mixInput = voiceMixInput(*this);
-                __m128 mix = _mm_loadu_ps(engine.voiceMix.data());
-                for (int first = 0; first < NUM_VOICES; first += 4) mix = mixFourVoicesInto(*this, mixInput, first, mix);
-                _mm_storeu_ps(engine.voiceMix.data(), mix);
-            }
-
+            renderVoices();
             engine.fxInput = {(engine.voiceMix[0] + engine.voiceMix[2]) * 0.5f + 1e-15f,
                               (engine.voiceMix[1] + engine.voiceMix[3]) * 0.5f + 1e-15f};
             applyFX();
@@ -582,6 +532,60 @@ void APlugin::renderPreview(float** outputs, int32 sampleFrames) {
         ++engine.fxFrameCount;
         outputs[0][i] = engine.outFrame[0];
         outputs[1][i] = engine.outFrame[1];
+    }
+}
+
+// One frame of every sounding voice, mixed into engine.voiceMix.
+void APlugin::renderVoices() {
+    // The routes' amount parameters, read once for all voices of the frame.
+    for (int k = 0; k < mod.numActiveRoutes; ++k) {
+        const TVoiceRoute& route = mod.voiceRoutes[k];
+        const float base = 2.0f * paramValue(MOD_AMT_TAGS[route.route]) - 1.0f;
+        mod.voiceRouteAmountBase[k] = base;
+        mod.voiceRouteAmount[k] = routeAmountLimit(base + route.neutralAmountModulation);
+    }
+
+    setSourceFrameInput();
+    // Held keys change only with MIDI, which comes before the voices.
+    if (voices.portamentoMode == 3 || voices.portamentoMode == 4) engine.notesPlaying = getNotesPlaying();
+    // Per-frame parts of the voices' pitch. With no route on them the
+    // sub oscillator's and the Movement's pitch destinations hold their
+    // neutral values in every voice whose routes have run.
+    engine.movementToPitch = paramValue(tag::MOVEMENT_TO_PITCH);
+    engine.movementToPitchNeutral =
+        (engine.movementToPitch + mod.neutralModDest()[destination::MOVEMENT_TO_PITCH]) * 8.0f - 4.0f;
+    engine.subPitchRouted = mod.destRouted[destination::SUB_SEMI] || mod.destRouted[destination::SUB_FINE];
+    engine.subPitchNeutral = mod.neutralModDest()[destination::SUB_SEMI] +
+                             mod.neutralModDest()[destination::SUB_FINE] / 12.0f;
+    const int portamento = voices.portamentoMode;
+    engine.voicesGlide = portamento == 1 || portamento == 2 ||
+                         ((portamento == 3 || portamento == 4) && engine.notesPlaying > 1);
+    voices.voiceFrame.fill(stereoOverStruct{});
+    // The voices in three passes: control steps, LFOs and routes; the
+    // pitch, four voices at a time; the sources. No voice's pitch or
+    // source reads what another voice's steps write, and each pass
+    // draws from its random seeds in voice order.
+    for (int v = 0; v < NUM_VOICES; ++v)
+        if (voices.voiceOn[v]) runVoice(v);
+    for (int first = 0; first < NUM_VOICES; first += 4) {
+        // The envelope step may have ended a voice.
+        const int onBits = _mm_movemask_ps(_mm_castsi128_ps(laneMask(&voices.voiceOn[first])));
+        if (onBits != 0) setPitchOfFourVoices(*this, first, onBits);
+    }
+    for (int v = 0; v < NUM_VOICES; ++v)
+        if (voices.voiceOn[v]) renderSource(v);
+    if (engine.distortPostFilter) {
+        doFilter();
+        doDistort();
+    } else {
+        doDistort();
+        doFilter();
+    }
+    {
+        const TVoiceMixInput mixInput = voiceMixInput(*this);
+        __m128 mix = _mm_loadu_ps(engine.voiceMix.data());
+        for (int first = 0; first < NUM_VOICES; first += 4) mix = mixFourVoicesInto(*this, mixInput, first, mix);
+        _mm_storeu_ps(engine.voiceMix.data(), mix);
     }
 }
 
@@ -820,7 +824,7 @@ void APlugin::setSourceFrameInput() {
                       voicesource::renderSteadyWaveFrame(v, voices.voiceInc[v], voices.waveIndex[v], input.steadyWave,
                                                          units.source, units.pinkNoise, units.noiseSeed));
         // Every voice's noise amount is the frame's.
-        if (v == voices.curVoice) units.noiseAmountShown = input.steadyWave.amountLanes[0];
+        if (v == voices.curVoice) units.noiseAmountShown = input.steadyWave.noise.amountLanes[0];
         return;
     }
     float* const noiseAmount = v == voices.curVoice ? &units.noiseAmountShown : nullptr;

@@ -274,6 +274,7 @@ protected:
     void renderNormal(float** inputs, float** outputs, int32 sampleFrames);
     void runHousekeeping(bool screenUpdateWasPending);
     void runGlobalControlStep();
+    void renderVoices();
     void runVoice(int voice);
     void runVoiceControlStep(int voice);
     void renderSource(int voice);
@@ -348,11 +349,9 @@ public:
     TMovementState movement;
 
 private:
-    void stepFreeLFO(TLfoState& lfo, const TModState::Row& dest, float& bipolar, float& unipolar);
     void refreshLFOSettings(TLfoState& lfo, int which, const TModState::Row& dest, float centerNote, float velocity);
     void refreshMovementCurves(int voice);
     double lfoIncrement(int which);
-    void wrapLFO(TLfoState& lfo, float humanizeDest);
 
 public:
     // ==== modulation: end

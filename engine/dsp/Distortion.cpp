@@ -1,6 +1,7 @@
 #include "engine/dsp/Distortion.h"
 
 #include "engine/dsp/SampleMath.h"
+#include "engine/dsp/VectorLanes.h"
 
 #include <emmintrin.h>
 
@@ -16,18 +17,6 @@ constexpr float PI = 3.1415925f;
 // Below this drive the shaped signal is blended with the dry one, so that the
 // distortion fades in instead of switching on.
 constexpr float BLEND_RANGE = 0.05f;
-
-bool isSubnormal(float x) { return std::fpclassify(x) == FP_SUBNORMAL; }
-
-// Vector constants, one value in all four lanes. They are filled when the
-// library loads rather than written as constant expressions: a constant the
-// compiler can see it rebuilds from a scalar at every use (a load and a
-// shuffle), one it must read from memory folds into the instruction.
-struct alignas(16) Lanes {
-    float value[4];
-};
-Lanes allLanes(float x) { return {{x, x, x, x}}; }
-inline __m128 load(const Lanes& lanes) { return _mm_load_ps(lanes.value); }
 
 const Lanes SIGN_LANES = allLanes(-0.0f);
 const Lanes HUGE_LANES = allLanes(1e30f);

@@ -8,3 +8,5 @@
 inline float finiteOrZero(float x) { return std::isfinite(x) ? x : 0.0f; }
 
 inline float sign(float x) { return x > 0.0f ? 1.0f : (x < 0.0f ? -1.0f : 0.0f); }
+
+inline bool isSubnormal(float x) { return std::fpclassify(x) == FP_SUBNORMAL; }

@@ -2,6 +2,7 @@
 
 #include "engine/dsp/FilterTables.h"
 #include "engine/dsp/SampleMath.h"
+#include "engine/dsp/VectorLanes.h"
 
 #include <emmintrin.h>
 
@@ -79,17 +80,6 @@ float limitComb(float v) {
     return v == v ? v + DENORMAL_GUARD : 0.0f;
 }
 
-bool isSubnormal(float x) { return std::fpclassify(x) == FP_SUBNORMAL; }
-
-// Vector constants, one value in all four lanes. They are filled when the
-// library loads rather than written as constant expressions: a constant the
-// compiler can see it rebuilds from a scalar at every use (a load and a
-// shuffle), one it must read from memory folds into the instruction.
-struct alignas(16) Lanes {
-    float value[4];
-};
-Lanes allLanes(float x) { return {{x, x, x, x}}; }
-inline __m128 load(const Lanes& lanes) { return _mm_load_ps(lanes.value); }
 
 const Lanes SIGN_LANES = allLanes(-0.0f);
 const Lanes HUGE_LANES = allLanes(1e30f);

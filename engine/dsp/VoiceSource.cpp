@@ -82,10 +82,10 @@ void refreshNoiseBlend(TNoiseBlendCache& cache, float knob, float modulation) {
     const float amount = clamp01(d * d * d * d + modulation);
     cache.knob = knob;
     cache.modulation = modulation;
-    for (float& lane : cache.amountLanes) lane = amount;
-    for (float& lane : cache.keepLanes) lane = 1.0f - amount;
-    cache.useWhite = useWhite;
-    cache.noNoise = amount == 0.0f;
+    for (float& lane : cache.blend.amountLanes) lane = amount;
+    for (float& lane : cache.blend.keepLanes) lane = 1.0f - amount;
+    cache.blend.useWhite = useWhite;
+    cache.blend.noNoise = amount == 0.0f;
 }
 
 // "Noise", "Tuned Noise" and "Synced Noise": pink and white blended by the
@@ -160,10 +160,7 @@ void prepareSteadyWaveFrame(TVoiceSourceInput& input) {
     steady.symmetryRest = 1.0f - steady.symmetry;
     TNoiseBlendCache blend;
     voicesource::refreshNoiseBlend(blend, input.waveSampleNoiseMix, input.sourceWaveSampleNoise);
-    steady.useWhite = blend.useWhite;
-    steady.noNoise = blend.noNoise;
-    std::copy(std::begin(blend.amountLanes), std::end(blend.amountLanes), steady.amountLanes);
-    std::copy(std::begin(blend.keepLanes), std::end(blend.keepLanes), steady.keepLanes);
+    steady.noise = blend.blend;
 }
 
 void startVoiceSource(int v, TVoiceSourceState& state, TPinkNoise& pinkNoise, TRandSeed& seed) {

@@ -38,16 +38,21 @@ struct TWaveReadCache {
     alignas(16) float keepLanes[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 };
 
-// The wave/sample noise amount for one knob value and one modulation value,
-// kept while both hold still (NaN: nothing kept yet).
-struct TNoiseBlendCache {
-    float knob = std::numeric_limits<float>::quiet_NaN();
-    float modulation = std::numeric_limits<float>::quiet_NaN();
+// How much noise a wave or sample frame takes in, and which noise.
+struct TNoiseBlend {
     // The amount and 1 - amount, once for each lane of a frame.
     alignas(16) float amountLanes[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     alignas(16) float keepLanes[4] = {1.0f, 1.0f, 1.0f, 1.0f};
     bool useWhite = false;
     bool noNoise = true;  // amount 0
+};
+
+// The wave/sample noise amount for one knob value and one modulation value,
+// kept while both hold still (NaN: nothing kept yet).
+struct TNoiseBlendCache {
+    float knob = std::numeric_limits<float>::quiet_NaN();
+    float modulation = std::numeric_limits<float>::quiet_NaN();
+    TNoiseBlend blend;
 };
 
 // The source's own state per voice (struct of arrays). The pitch increments
@@ -81,11 +86,7 @@ struct TSteadyWaveFrame {
     bool unwarped = true;        // the symmetry is 0.5
     float symmetry = 0.5f;
     float symmetryRest = 0.5f;   // 1 - symmetry
-    // The wave/sample noise amount: as TNoiseBlendCache keeps it per voice.
-    bool useWhite = false;
-    bool noNoise = true;
-    alignas(16) float amountLanes[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-    alignas(16) float keepLanes[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    TNoiseBlend noise;
 };
 
 // What one frame of one voice needs besides the state. The fields named after

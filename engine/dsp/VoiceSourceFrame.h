@@ -130,6 +130,30 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
     return _mm_and_ps(frame, _mm_cmpeq_ps(_mm_sub_ps(frame, frame), _mm_setzero_ps()));
 }
 
+// The wave or sample frame with its noise blended in, drawing the pink rows
+// only when they are heard (the seed moves on alike either way). With no
+// noise, lane x 1 + 0 x noise is the lane itself (the noise is finite and
+// never -0), except that a -0 lane meets a +0 where the noise is positive; so
+// the blend is left out unless a lane is -0.
+[[gnu::always_inline]] inline __m128 blendNoise(__m128 frame, const TNoiseBlend& blend, int v, TPinkNoise& pinkNoise,
+                                                uint32_t& randSeed, int32_t whiteProduct0, int32_t whiteProduct1) {
+    const __m128i negativeZero =
+        _mm_cmpeq_epi32(_mm_castps_si128(frame), _mm_set1_epi32(std::numeric_limits<int32_t>::min()));
+    if (blend.noNoise && _mm_movemask_epi8(negativeZero) == 0) {
+        pinkNoise.skipPinkNoisePair(v, randSeed);
+        return frame;
+    }
+    __m128 noise;
+    if (blend.useWhite) {
+        pinkNoise.skipPinkNoisePair(v, randSeed);
+        noise = subSamplePairs(whiteValue(whiteProduct0), whiteValue(whiteProduct1));
+    } else {
+        const TPinkNoise::TPair pink = pinkNoise.doPinkNoisePair(v, randSeed);
+        noise = subSamplePairs(pink.first(), pink.second());
+    }
+    return _mm_add_ps(_mm_mul_ps(frame, _mm_load_ps(blend.keepLanes)), _mm_mul_ps(_mm_load_ps(blend.amountLanes), noise));
+}
+
 // The "Wave" source: a morph of two shapes, read at two phases a sub-sample
 // apart, with the feedback of the last frame moving the first phase.
 [[gnu::always_inline]] inline __m128 renderWave(int v, float inc, const TVoiceSourceInput& input,
@@ -167,30 +191,12 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
     if (mode == SOURCE_WAVE || mode == SOURCE_SAMPLE) {
         frame = mode == SOURCE_WAVE ? renderWave(v, inc, input, state) : _mm_loadu_ps(input.sampleFrame.lane);
         // Below 0.5 the knob fades pink noise in, above it white noise.
-        TNoiseBlendCache& blend = state.caches[v].noiseBlend;
-        if (!(input.waveSampleNoiseMix == blend.knob && input.sourceWaveSampleNoise == blend.modulation))
-            refreshNoiseBlend(blend, input.waveSampleNoiseMix, input.sourceWaveSampleNoise);
-        // With no noise, lane x 1 + 0 x noise is the lane itself (the noise is
-        // finite and never -0), except that a -0 lane meets a +0 where the
-        // noise is positive; so the blend is left out unless a lane is -0.
-        const __m128i negativeZero =
-            _mm_cmpeq_epi32(_mm_castps_si128(frame), _mm_set1_epi32(std::numeric_limits<int32_t>::min()));
-        if (!blend.noNoise || _mm_movemask_epi8(negativeZero) != 0) {
-            __m128 noise;
-            if (blend.useWhite) {
-                pinkNoise.skipPinkNoisePair(v, randSeed);
-                noise = subSamplePairs(whiteValue(whiteProduct0), whiteValue(whiteProduct1));
-            } else {
-                const TPinkNoise::TPair pink = pinkNoise.doPinkNoisePair(v, randSeed);
-                noise = subSamplePairs(pink.first(), pink.second());
-            }
-            frame = _mm_add_ps(_mm_mul_ps(frame, _mm_load_ps(blend.keepLanes)),
-                               _mm_mul_ps(_mm_load_ps(blend.amountLanes), noise));
-        } else {
-            pinkNoise.skipPinkNoisePair(v, randSeed);
-        }
+        TNoiseBlendCache& cache = state.caches[v].noiseBlend;
+        if (!(input.waveSampleNoiseMix == cache.knob && input.sourceWaveSampleNoise == cache.modulation))
+            refreshNoiseBlend(cache, input.waveSampleNoiseMix, input.sourceWaveSampleNoise);
+        frame = blendNoise(frame, cache.blend, v, pinkNoise, randSeed, whiteProduct0, whiteProduct1);
         seed.RandSeed = randSeed;
-        if (noiseAmount != nullptr) *noiseAmount = blend.amountLanes[0];
+        if (noiseAmount != nullptr) *noiseAmount = cache.blend.amountLanes[0];
     } else {
         const TPinkNoise::TPair pink = pinkNoise.doPinkNoisePair(v, randSeed);
         seed.RandSeed = randSeed;
@@ -214,7 +220,7 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
 // One frame of a valid voice (0..15) while input.steadyWave is active: what
 // renderVoiceSourceFrame gives for it, with the parts every voice shares
 // taken from the frame. Only the voice's pitch increment and band index are
-// its own; the noise amount is steady.amountLanes[0].
+// its own; the noise amount is steady.noise.amountLanes[0].
 [[gnu::always_inline]] inline __m128 renderSteadyWaveFrame(int v, float voiceInc, int waveIndex,
                                                            const TSteadyWaveFrame& steady, TVoiceSourceState& state,
                                                            TPinkNoise& pinkNoise, TRandSeed& seed) {
@@ -254,23 +260,7 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
     }
     __m128 frame = readMorphEntries(morph, e1, e2);
 
-    // The noise blend as in renderVoiceSourceFrame.
-    const __m128i negativeZero =
-        _mm_cmpeq_epi32(_mm_castps_si128(frame), _mm_set1_epi32(std::numeric_limits<int32_t>::min()));
-    if (!steady.noNoise || _mm_movemask_epi8(negativeZero) != 0) {
-        __m128 noise;
-        if (steady.useWhite) {
-            pinkNoise.skipPinkNoisePair(v, randSeed);
-            noise = subSamplePairs(whiteValue(whiteProduct0), whiteValue(whiteProduct1));
-        } else {
-            const TPinkNoise::TPair pink = pinkNoise.doPinkNoisePair(v, randSeed);
-            noise = subSamplePairs(pink.first(), pink.second());
-        }
-        frame = _mm_add_ps(_mm_mul_ps(frame, _mm_load_ps(steady.keepLanes)),
-                           _mm_mul_ps(_mm_load_ps(steady.amountLanes), noise));
-    } else {
-        pinkNoise.skipPinkNoisePair(v, randSeed);
-    }
+    frame = blendNoise(frame, steady.noise, v, pinkNoise, randSeed, whiteProduct0, whiteProduct1);
     seed.RandSeed = randSeed;
 
     // Finite already: table entries are within WAVE_ENTRY_LIMIT, the blend

@@ -80,7 +80,7 @@ TEST_F(WaveSteadyTest, SteadyFrameMatchesThePerVoiceFrame) {
             for (int lane = 0; lane < 4; ++lane)
                 ASSERT_TRUE(sameBits(expected.lane[lane], got.lane[lane]))
                     << "frame " << frame << " lane " << lane << ": " << expected.lane[lane] << " vs " << got.lane[lane];
-            ASSERT_TRUE(sameBits(shown, input.steadyWave.amountLanes[0])) << "frame " << frame;
+            ASSERT_TRUE(sameBits(shown, input.steadyWave.noise.amountLanes[0])) << "frame " << frame;
             ASSERT_TRUE(sameBits(state->voicePhase[voice], steadyState->voicePhase[voice])) << "frame " << frame;
             ASSERT_TRUE(sameBits(state->voiceLevel[voice], steadyState->voiceLevel[voice])) << "frame " << frame;
             ASSERT_EQ(seed.RandSeed, steadySeed.RandSeed) << "frame " << frame;
