@@ -7,20 +7,7 @@
 #include <cstdint>
 #include <limits>
 
-// 2^x that is recomputed only when its argument changes: the modulation
-// arguments hold still for long stretches, the exponentials cost more than a
-// compare. The first call always computes (the argument starts as NaN).
-struct TCachedExp2 {
-    float argument = std::numeric_limits<float>::quiet_NaN();
-    double value = 1.0;
-    double operator()(float x) {
-        if (x != argument) {
-            argument = x;
-            value = std::exp2(static_cast<double>(x));
-        }
-        return value;
-    }
-};
+#include "engine/dsp/FastMath.h"  // TCachedExp2
 
 // |base|^exponent kept with the bits of its two inputs: a held or settled
 // modulator feeds the same values frame after frame, and the power costs far

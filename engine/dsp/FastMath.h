@@ -19,16 +19,22 @@ inline float exactFloor(float x) {
     return std::floor(x);
 }
 
-// 2^x recomputed only when its argument changes (float). The first call always
-// computes: the argument starts as NaN, which never equals anything.
-struct TCachedExp2f {
+// 2^x recomputed only when its argument changes: the arguments hold still for
+// long stretches, and the exponential costs more than a compare. T is the
+// precision it is taken in (float: the float library call; double: the double
+// one, for results that must match a double computation). The first call
+// always computes: the argument starts as NaN, which never equals anything.
+template <typename T>
+struct TCachedExp2Of {
     float argument = std::numeric_limits<float>::quiet_NaN();
-    float value = 1.0f;
-    float operator()(float x) {
+    T value = 1;
+    T operator()(float x) {
         if (x != argument) {
             argument = x;
-            value = std::exp2(x);
+            value = std::exp2(static_cast<T>(x));
         }
         return value;
     }
 };
+using TCachedExp2f = TCachedExp2Of<float>;
+using TCachedExp2 = TCachedExp2Of<double>;

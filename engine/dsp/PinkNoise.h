@@ -94,19 +94,26 @@ private:
 
 namespace pinknoise {
 // A row value uniform in 0..0.25, so that seven rows and the extra term sum to 0..2.
-inline float randomRowValue(TRandSeed& seed) {
-    return (static_cast<float>(seed.step()) * 4.656613e-10f + 1.0f) * 0.5f * 0.25f;
-}
-
-// The same value from a seed kept in a register. Scaling by 1/8 is exact
-// here (no value comes near the subnormal range) and commutes with rounding,
-// so ((a x k + 1) x 0.5) x 0.25 is a x (k / 8) + 1/8 to the bit, for every
-// 32-bit product a.
+// Written as a x (k / 8) + 1/8 rather than ((a x k + 1) x 0.5) x 0.25: scaling
+// by 1/8 is exact here (no value comes near the subnormal range) and commutes
+// with rounding, so the two agree to the bit for every 32-bit product a.
 inline float randomRowValue(uint32_t& randSeed) {
     constexpr float scale = 4.656613e-10f * 0.125f;
     const uint32_t product = randSeed * 16807u;
     randSeed = product + 1u;
     return static_cast<float>(static_cast<int32_t>(product)) * scale + 0.125f;
+}
+
+// Every row drawn afresh, and the sum of them and an extra term: every 256
+// calls, which removes the rounding drift of the running sum.
+inline float redrawAllRows(float* rows, uint32_t& randSeed) {
+    float sum = 0.0f;
+    for (int r = 0; r < PINK_NOISE_ROWS; ++r) {
+        rows[r] = randomRowValue(randSeed);
+        sum += rows[r];
+    }
+    const float extra = randomRowValue(randSeed);
+    return extra + sum;
 }
 
 // How many rows (from row 0 up) a call with the even count c refreshes. The
@@ -163,18 +170,11 @@ inline float TPinkNoise::doPinkNoise(int voice, TRandSeed& seed) {
     float* rows = pinkRows[voice];
     if ((c & 1u) == 0u) {
         if ((c & 0xFFu) == 0u) {
-            // Recomputing from scratch every 256 calls removes rounding drift of the running sum.
-            float sum = 0.0f;
-            for (int r = 0; r < PINK_NOISE_ROWS; ++r) {
-                rows[r] = pinknoise::randomRowValue(seed);
-                sum += rows[r];
-            }
-            const float extra = pinknoise::randomRowValue(seed);
-            pinkSum[voice] = extra + sum;
+            pinkSum[voice] = pinknoise::redrawAllRows(rows, seed.RandSeed);
         } else {
             const int count = pinknoise::rowsToRefresh(c);
             for (int r = 0; r < count; ++r) {
-                const float fresh = pinknoise::randomRowValue(seed);
+                const float fresh = pinknoise::randomRowValue(seed.RandSeed);
                 pinkSum[voice] = pinkSum[voice] - rows[r] + fresh;
                 rows[r] = fresh;
             }
@@ -195,13 +195,7 @@ inline TPinkNoise::TPair TPinkNoise::doPinkNoisePair(int voice, uint32_t& seedVa
     // The seed in a register for the draws: nothing else touches it meanwhile.
     uint32_t randSeed = seedValue;
     if ((refreshCount & 0xFFu) == 0u) {
-        float rowSum = 0.0f;
-        for (int r = 0; r < PINK_NOISE_ROWS; ++r) {
-            rows[r] = pinknoise::randomRowValue(randSeed);
-            rowSum += rows[r];
-        }
-        const float extra = pinknoise::randomRowValue(randSeed);
-        sum = extra + rowSum;
+        sum = pinknoise::redrawAllRows(rows, randSeed);
     } else {
         const int count = pinknoise::REFRESH_ROWS.rows[(refreshCount >> 1) & 31u];
         auto refresh = [&](int r) {
