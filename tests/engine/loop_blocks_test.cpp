@@ -24,103 +24,99 @@ constexpr int TAG_SLOT1_SOURCE = 111;
 // A program is applied at the next multiple of 4096 frames; until then the
 // old values hold, and while it waits the voices stand still.
 TEST(BlockLoop, ProgramAppliedAtTheNextHousekeepingTick) {
-    auto owner = std::make_unique<EnginePlugin>();
-    EnginePlugin& plugin = *owner;
-    plugin.setParameter(TAG_MOVEMENT_LOOP, 1.0f);
-    plugin.render(1000, 256);
-    plugin.noteOn(60);
-    plugin.render(100);
-    const int v = plugin.voices.curVoice;
-    ASSERT_TRUE(plugin.voices.voiceOn[v]);
+    auto plugin = std::make_unique<EnginePlugin>();
+    plugin->setParameter(TAG_MOVEMENT_LOOP, 1.0f);
+    plugin->render(1000, 256);
+    plugin->noteOn(60);
+    plugin->render(100);
+    const int v = plugin->voices.curVoice;
+    ASSERT_TRUE(plugin->voices.voiceOn[v]);
 
-    const auto fxFrames = plugin.engine.fxFrameCount;
+    const auto fxFrames = plugin->engine.fxFrameCount;
     const long untilTick = 4096 - static_cast<long>(fxFrames % 4096);
-    plugin.values.programs[0].values[TAG_SUB_VOLUME] = 0.77f;
-    plugin.flags.presetPending = true;
-    const auto voiceFrames = plugin.voices.voiceFrameCount[v];
-    plugin.render(untilTick, 128);
-    EXPECT_NE(static_cast<float>(plugin.values.curValue[TAG_SUB_VOLUME]), 0.77f) << "not before the tick";
-    EXPECT_EQ(plugin.voices.voiceFrameCount[v], voiceFrames) << "voices wait while a program is pending";
-    for (long i = 0; i < untilTick; ++i) ASSERT_EQ(plugin.outLeft[plugin.outLeft.size() - 1 - i], 0.0f);
-    plugin.render(1);
-    EXPECT_FLOAT_EQ(plugin.values.curValue[TAG_SUB_VOLUME], 0.77f) << "applied at the tick";
-    EXPECT_FALSE(plugin.flags.presetPending);
-    EXPECT_FALSE(plugin.flags.settingPreset);
-    EXPECT_EQ(plugin.voicesOn(), 0) << "the program's reset ends every voice";
-    EXPECT_TRUE(plugin.flags.screenUpdatePending) << "the editor hears of it at the next tick";
+    plugin->values.programs[0].values[TAG_SUB_VOLUME] = 0.77f;
+    plugin->flags.presetPending = true;
+    const auto voiceFrames = plugin->voices.voiceFrameCount[v];
+    plugin->render(untilTick, 128);
+    EXPECT_NE(static_cast<float>(plugin->values.curValue[TAG_SUB_VOLUME]), 0.77f) << "not before the tick";
+    EXPECT_EQ(plugin->voices.voiceFrameCount[v], voiceFrames) << "voices wait while a program is pending";
+    for (long i = 0; i < untilTick; ++i) ASSERT_EQ(plugin->outLeft[plugin->outLeft.size() - 1 - i], 0.0f);
+    plugin->render(1);
+    EXPECT_FLOAT_EQ(plugin->values.curValue[TAG_SUB_VOLUME], 0.77f) << "applied at the tick";
+    EXPECT_FALSE(plugin->flags.presetPending);
+    EXPECT_FALSE(plugin->flags.settingPreset);
+    EXPECT_EQ(plugin->voicesOn(), 0) << "the program's reset ends every voice";
+    EXPECT_TRUE(plugin->flags.screenUpdatePending) << "the editor hears of it at the next tick";
 }
 
 // A note played in the frame where a waiting program is applied sounds with
 // that program instead of being cut by its reset: the first block after
 // loading plays its notes.
 TEST(BlockLoop, NotesAtTheProgramTickAreKept) {
-    auto owner = std::make_unique<EnginePlugin>();
-    EnginePlugin& plugin = *owner;
-    plugin.setParameter(TAG_MOVEMENT_LOOP, 1.0f);
-    plugin.render(4096 - static_cast<long>(plugin.engine.fxFrameCount % 4096), 256);  // up to a tick
-    plugin.flags.presetPending = true;
-    plugin.noteOn(60);
-    plugin.render(64);
-    EXPECT_FALSE(plugin.flags.presetPending);
-    EXPECT_EQ(plugin.voicesOn(), 1) << "the note of the program's frame sounds";
+    auto plugin = std::make_unique<EnginePlugin>();
+    plugin->setParameter(TAG_MOVEMENT_LOOP, 1.0f);
+    plugin->render(4096 - static_cast<long>(plugin->engine.fxFrameCount % 4096), 256);  // up to a tick
+    plugin->flags.presetPending = true;
+    plugin->noteOn(60);
+    plugin->render(64);
+    EXPECT_FALSE(plugin->flags.presetPending);
+    EXPECT_EQ(plugin->voicesOn(), 1) << "the note of the program's frame sounds";
 }
 
 // The global control step runs every 16 frames on frameCount's grid, and the
 // housekeeping every 4096 frames on fxFrameCount's grid; both survive the
 // counters' wrap, and the rings they index stay inside their bounds.
 TEST(BlockLoop, CountersRenderAcrossTheirWrap) {
-    auto owner = std::make_unique<EnginePlugin>();
-    EnginePlugin& plugin = *owner;
-    plugin.setParameter(TAG_MOVEMENT_LOOP, 1.0f);
-    plugin.setParameter(TAG_MAIN_VOLUME, 0.9f);
-    plugin.engine.frameCount = std::numeric_limits<std::uint32_t>::max() - 200;  // a multiple of 16 minus 9
-    plugin.engine.fxFrameCount = std::numeric_limits<std::uint32_t>::max() - 300;
-    plugin.noteOn(60);
-    plugin.noteOn(64, 100, 50);
-    plugin.render(160, 37);
-    const int v = plugin.voices.curVoice;
-    plugin.voices.voiceFrameCount[v] = std::numeric_limits<std::uint32_t>::max() - 20;
+    auto plugin = std::make_unique<EnginePlugin>();
+    plugin->setParameter(TAG_MOVEMENT_LOOP, 1.0f);
+    plugin->setParameter(TAG_MAIN_VOLUME, 0.9f);
+    plugin->engine.frameCount = std::numeric_limits<std::uint32_t>::max() - 200;  // a multiple of 16 minus 9
+    plugin->engine.fxFrameCount = std::numeric_limits<std::uint32_t>::max() - 300;
+    plugin->noteOn(60);
+    plugin->noteOn(64, 100, 50);
+    plugin->render(160, 37);
+    const int v = plugin->voices.curVoice;
+    plugin->voices.voiceFrameCount[v] = std::numeric_limits<std::uint32_t>::max() - 20;
 
     // Housekeeping at the wrap of fxFrameCount: the ribbon countdown moves once.
-    plugin.engine.ribbonSpringCountdown = 3;
-    const long toWrap = static_cast<long>(std::numeric_limits<std::uint32_t>::max() - plugin.engine.fxFrameCount) + 1;
-    plugin.render(toWrap, 64);
-    EXPECT_EQ(plugin.engine.ribbonSpringCountdown, 3);
-    plugin.render(1);
-    EXPECT_EQ(plugin.engine.ribbonSpringCountdown, 2) << "the tick at fxFrameCount 0 after the wrap";
+    plugin->engine.ribbonSpringCountdown = 3;
+    const long toWrap = static_cast<long>(std::numeric_limits<std::uint32_t>::max() - plugin->engine.fxFrameCount) + 1;
+    plugin->render(toWrap, 64);
+    EXPECT_EQ(plugin->engine.ribbonSpringCountdown, 3);
+    plugin->render(1);
+    EXPECT_EQ(plugin->engine.ribbonSpringCountdown, 2) << "the tick at fxFrameCount 0 after the wrap";
 
     // The global control step keeps its 16-frame grid across frameCount's wrap.
-    plugin.render(static_cast<long>((16 - plugin.engine.frameCount % 16) % 16) + 1);
-    const float smoothed = plugin.output.mainVolumeSmoothed;
-    plugin.render(15);
-    EXPECT_EQ(plugin.output.mainVolumeSmoothed, smoothed);
-    plugin.render(1);
-    EXPECT_NE(plugin.output.mainVolumeSmoothed, smoothed);
+    plugin->render(static_cast<long>((16 - plugin->engine.frameCount % 16) % 16) + 1);
+    const float smoothed = plugin->output.mainVolumeSmoothed;
+    plugin->render(15);
+    EXPECT_EQ(plugin->output.mainVolumeSmoothed, smoothed);
+    plugin->render(1);
+    EXPECT_NE(plugin->output.mainVolumeSmoothed, smoothed);
 
-    EXPECT_LT(plugin.engine.frameCount, 1000u);
-    EXPECT_TRUE(plugin.voices.voiceOn[v]);
-    EXPECT_EQ(plugin.voices.envStage[v], 2) << "the envelope kept stepping across the voice's wrap";
-    EXPECT_TRUE(enginetest::allFinite(plugin.outLeft));
-    EXPECT_EQ(plugin.output.scopeRing[(plugin.engine.frameCount - 1) & TOutputState::SCOPE_RING_MASK],
-              (plugin.outLeft.back() + plugin.outRight.back()) * 0.5f);
+    EXPECT_LT(plugin->engine.frameCount, 1000u);
+    EXPECT_TRUE(plugin->voices.voiceOn[v]);
+    EXPECT_EQ(plugin->voices.envStage[v], 2) << "the envelope kept stepping across the voice's wrap";
+    EXPECT_TRUE(enginetest::allFinite(plugin->outLeft));
+    EXPECT_EQ(plugin->output.scopeRing[(plugin->engine.frameCount - 1) & TOutputState::SCOPE_RING_MASK],
+              (plugin->outLeft.back() + plugin->outRight.back()) * 0.5f);
 }
 
 // Host input that is not a number reads as 0; a host tempo that is not a
 // number keeps the last one; tempos are limited to 1..30000.
 TEST(BlockLoop, HostInputAndTempoAreChecked) {
-    auto owner = std::make_unique<EnginePlugin>();
-    EnginePlugin& plugin = *owner;
-    plugin.setStep(TAG_SLOT1_SOURCE, 50);  // a route reads "Input"
-    plugin.render(16);
-    ASSERT_TRUE(plugin.mod.inputInUse);
+    auto plugin = std::make_unique<EnginePlugin>();
+    plugin->setStep(TAG_SLOT1_SOURCE, 50);  // a route reads "Input"
+    plugin->render(16);
+    ASSERT_TRUE(plugin->mod.inputInUse);
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     const float left[4] = {nan, inf, 0.1f, -inf};
     const float right[4] = {0.0f, 0.0f, 0.05f, 0.0f};
     for (int i = 0; i < 4; ++i) {
-        plugin.render(1, 1, left + i, right + i);
+        plugin->render(1, 1, left + i, right + i);
         const float expected = std::isfinite(left[i]) ? (left[i] + right[i]) * 4.0f : 0.0f;
-        EXPECT_FLOAT_EQ(plugin.mod.globalModSrc()[50], expected) << i;
+        EXPECT_FLOAT_EQ(plugin->mod.globalModSrc()[50], expected) << i;
     }
 
     struct TempoCase {
@@ -135,52 +131,50 @@ TEST(BlockLoop, HostInputAndTempoAreChecked) {
     for (const TempoCase& c : tempos) {
         hostClock().timeInfo.tempo = c.hostTempo;
         hostClock().timeInfo.flags = c.valid ? vst::kVstTempoValid : 0;
-        plugin.render(16);
-        EXPECT_FLOAT_EQ(plugin.rates().tempo, c.expected) << c.hostTempo;
-        EXPECT_TRUE(std::isfinite(plugin.rates().rateOverTempo));
-        EXPECT_TRUE(std::isfinite(plugin.rates().samplesPerBar));
+        plugin->render(16);
+        EXPECT_FLOAT_EQ(plugin->rates().tempo, c.expected) << c.hostTempo;
+        EXPECT_TRUE(std::isfinite(plugin->rates().rateOverTempo));
+        EXPECT_TRUE(std::isfinite(plugin->rates().samplesPerBar));
     }
     hostClock().answerTimeInfo = false;
-    plugin.render(16);
-    EXPECT_FLOAT_EQ(plugin.rates().tempo, 133) << "no time information: the last tempo";
+    plugin->render(16);
+    EXPECT_FLOAT_EQ(plugin->rates().tempo, 133) << "no time information: the last tempo";
 }
 
 // Requests from the editor's thread wait for the next block.
 TEST(BlockLoop, EditorRequestsAreTakenAtTheBlockStart) {
-    auto owner = std::make_unique<EnginePlugin>();
-    EnginePlugin& plugin = *owner;
-    plugin.setParameter(TAG_MOVEMENT_LOOP, 1.0f);
-    plugin.previewNoteOn();
-    EXPECT_EQ(plugin.voicesOn(), 0) << "nothing changes on the editor's thread";
-    plugin.render(1);
-    EXPECT_EQ(plugin.voicesOn(), 1);
-    EXPECT_TRUE(plugin.voices.previewNoteIsOn);
-    EXPECT_EQ(plugin.voices.voiceNote[plugin.voices.curVoice], 60);
+    auto plugin = std::make_unique<EnginePlugin>();
+    plugin->setParameter(TAG_MOVEMENT_LOOP, 1.0f);
+    plugin->previewNoteOn();
+    EXPECT_EQ(plugin->voicesOn(), 0) << "nothing changes on the editor's thread";
+    plugin->render(1);
+    EXPECT_EQ(plugin->voicesOn(), 1);
+    EXPECT_TRUE(plugin->voices.previewNoteIsOn);
+    EXPECT_EQ(plugin->voices.voiceNote[plugin->voices.curVoice], 60);
 
-    plugin.previewNoteReleased();
-    EXPECT_FALSE(plugin.voices.voiceRelease[plugin.voices.curVoice]);
-    plugin.render(1);
-    EXPECT_FALSE(plugin.voices.previewNoteIsOn);
-    EXPECT_TRUE(plugin.voices.voiceRelease[plugin.voices.curVoice]);
+    plugin->previewNoteReleased();
+    EXPECT_FALSE(plugin->voices.voiceRelease[plugin->voices.curVoice]);
+    plugin->render(1);
+    EXPECT_FALSE(plugin->voices.previewNoteIsOn);
+    EXPECT_TRUE(plugin->voices.voiceRelease[plugin->voices.curVoice]);
 
-    plugin.noteOn(64);
-    plugin.render(8);
-    plugin.requestReset();
-    EXPECT_GT(plugin.voicesOn(), 0);
-    plugin.render(1);
-    EXPECT_EQ(plugin.voicesOn(), 0);
+    plugin->noteOn(64);
+    plugin->render(8);
+    plugin->requestReset();
+    EXPECT_GT(plugin->voicesOn(), 0);
+    plugin->render(1);
+    EXPECT_EQ(plugin->voicesOn(), 0);
 }
 
 // A block of 0 frames writes nothing; blocks of 1, 17 and 4096 frames at rates
 // from 22,050 to 192,000 Hz render finite output within the clamp.
 TEST(BlockLoop, BlockSizesAndRates) {
     {
-        auto owner = std::make_unique<EnginePlugin>();
-        EnginePlugin& plugin = *owner;
-        const auto fxFrames = plugin.engine.fxFrameCount;
-        plugin.processReplacing(nullptr, nullptr, 0);
-        plugin.processReplacing(nullptr, nullptr, -5);
-        EXPECT_EQ(plugin.engine.fxFrameCount, fxFrames);
+        auto plugin = std::make_unique<EnginePlugin>();
+        const auto fxFrames = plugin->engine.fxFrameCount;
+        plugin->processReplacing(nullptr, nullptr, 0);
+        plugin->processReplacing(nullptr, nullptr, -5);
+        EXPECT_EQ(plugin->engine.fxFrameCount, fxFrames);
     }
     for (double rate : {22050.0, 44100.0, 48000.0, 96000.0, 192000.0}) {
         for (int block : {1, 17, 4096}) {
@@ -228,25 +222,24 @@ TEST(BlockLoop, HousekeepingFollowsTheMidiOfItsFrame) {
         {"a program at the tick with an update pending: the program's own waits", 0, false, -1, -1, true, true, 2, true},
     };
     for (const Case& c : cases) {
-        auto owner = std::make_unique<EnginePlugin>();
-        EnginePlugin& plugin = *owner;
-        plugin.midi.midiCCTag[CONTROLLER].store(TAG_STEREO_PAN);
-        const long toStart = (c.startOffset - static_cast<long>(plugin.engine.fxFrameCount % 4096) + 4096) % 4096;
-        plugin.render(toStart + 4096, 256);
-        ASSERT_EQ(plugin.engine.fxFrameCount % 4096, static_cast<std::uint32_t>(c.startOffset)) << c.why;
+        auto plugin = std::make_unique<EnginePlugin>();
+        plugin->midi.midiCCTag[CONTROLLER].store(TAG_STEREO_PAN);
+        const long toStart = (c.startOffset - static_cast<long>(plugin->engine.fxFrameCount % 4096) + 4096) % 4096;
+        plugin->render(toStart + 4096, 256);
+        ASSERT_EQ(plugin->engine.fxFrameCount % 4096, static_cast<std::uint32_t>(c.startOffset)) << c.why;
         if (c.previewNote) {
-            plugin.previewNoteOn();
-            plugin.render(0);
-            ASSERT_TRUE(plugin.voices.previewNoteIsOn) << c.why;
+            plugin->previewNoteOn();
+            plugin->render(0);
+            ASSERT_TRUE(plugin->voices.previewNoteIsOn) << c.why;
         }
-        plugin.flags.screenUpdatePending = c.screenPendingBefore;
-        plugin.flags.presetPending = c.programPending;
-        plugin.engine.ribbonSpringCountdown = 3;
-        if (c.noteFrame >= 0) plugin.noteOn(64, 100, c.noteFrame);
-        if (c.controllerFrame >= 0) plugin.controller(CONTROLLER, 90, c.controllerFrame);
-        plugin.render(60);
-        EXPECT_EQ(plugin.engine.ribbonSpringCountdown, c.expectedCountdown) << c.why;
-        EXPECT_EQ(plugin.flags.screenUpdatePending.load(), c.expectedScreenPending) << c.why;
-        EXPECT_FALSE(plugin.flags.presetPending) << c.why;
+        plugin->flags.screenUpdatePending = c.screenPendingBefore;
+        plugin->flags.presetPending = c.programPending;
+        plugin->engine.ribbonSpringCountdown = 3;
+        if (c.noteFrame >= 0) plugin->noteOn(64, 100, c.noteFrame);
+        if (c.controllerFrame >= 0) plugin->controller(CONTROLLER, 90, c.controllerFrame);
+        plugin->render(60);
+        EXPECT_EQ(plugin->engine.ribbonSpringCountdown, c.expectedCountdown) << c.why;
+        EXPECT_EQ(plugin->flags.screenUpdatePending.load(), c.expectedScreenPending) << c.why;
+        EXPECT_FALSE(plugin->flags.presetPending) << c.why;
     }
 }

@@ -13,9 +13,8 @@
 using enginetest::EnginePlugin;
 
 TEST(LoopThreads, EditorRequestsWhileRendering) {
-    auto owner = std::make_unique<EnginePlugin>();
-    EnginePlugin& plugin = *owner;
-    plugin.setParameter(40, 1.0f);
+    auto plugin = std::make_unique<EnginePlugin>();
+    plugin->setParameter(40, 1.0f);
     std::atomic<bool> rendering{true};
     std::atomic<int> blocks{0};
     std::atomic<int> badFrames{0};
@@ -24,10 +23,10 @@ TEST(LoopThreads, EditorRequestsWhileRendering) {
         std::vector<float> left(64), right(64);
         float* outputs[2] = {left.data(), right.data()};
         for (int block = 0; block < 3000; ++block) {
-            if (block % 7 == 0) plugin.noteOn(40 + block % 40, 100, block % 64);
-            if (block % 11 == 0) plugin.noteOff(40 + (block + 20) % 40, block % 64);
-            if (block % 13 == 0) plugin.controller(20, block % 128);
-            plugin.processReplacing(nullptr, outputs, 64);
+            if (block % 7 == 0) plugin->noteOn(40 + block % 40, 100, block % 64);
+            if (block % 11 == 0) plugin->noteOff(40 + (block + 20) % 40, block % 64);
+            if (block % 13 == 0) plugin->controller(20, block % 128);
+            plugin->processReplacing(nullptr, outputs, 64);
             for (int i = 0; i < 64; ++i)
                 if (!(std::fabs(left[i]) <= 0.99f && std::fabs(right[i]) <= 0.99f)) badFrames.fetch_add(1);
             blocks.fetch_add(1, std::memory_order_relaxed);
@@ -38,12 +37,12 @@ TEST(LoopThreads, EditorRequestsWhileRendering) {
     int requests = 0;
     while (rendering) {
         switch (requests++ % 6) {
-            case 0: plugin.previewNoteOn(); break;
-            case 1: plugin.previewNoteReleased(); break;
-            case 2: plugin.requestReset(); break;
-            case 3: plugin.setMIDILatch(28, true); break;
-            case 4: plugin.resetMIDICapture(); break;
-            case 5: plugin.setMIDILatch(28, false); break;
+            case 0: plugin->previewNoteOn(); break;
+            case 1: plugin->previewNoteReleased(); break;
+            case 2: plugin->requestReset(); break;
+            case 3: plugin->setMIDILatch(28, true); break;
+            case 4: plugin->resetMIDICapture(); break;
+            case 5: plugin->setMIDILatch(28, false); break;
         }
         std::this_thread::yield();
     }
@@ -51,6 +50,6 @@ TEST(LoopThreads, EditorRequestsWhileRendering) {
     EXPECT_EQ(blocks.load(), 3000);
     EXPECT_EQ(badFrames.load(), 0) << "frames that were not finite or beyond the clamp";
     EXPECT_GT(requests, 0);
-    EXPECT_LE(plugin.voicesOn(), NUM_VOICES);
-    EXPECT_LE(plugin.midi.numMidiEvents, 250);
+    EXPECT_LE(plugin->voicesOn(), NUM_VOICES);
+    EXPECT_LE(plugin->midi.numMidiEvents, 250);
 }

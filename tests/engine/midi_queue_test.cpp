@@ -38,69 +38,65 @@ TEST(MidiQueue, NoteStartsAtItsFrame) {
         {5000, 512, "beyond many blocks and a housekeeping tick"},
     };
     for (const Case& c : cases) {
-        auto owner = std::make_unique<EnginePlugin>();
-        EnginePlugin& plugin = *owner;
-        plugin.noteOn(60, 100, c.delta);
-        plugin.render(c.delta, c.blockSize);
-        EXPECT_EQ(plugin.voicesOn(), 0) << c.why << " (delta " << c.delta << ")";
-        plugin.render(1);
-        EXPECT_EQ(plugin.voicesOn(), 1) << c.why << " (delta " << c.delta << ")";
-        EXPECT_EQ(plugin.midi.numMidiEvents, 0);
+        auto plugin = std::make_unique<EnginePlugin>();
+        plugin->noteOn(60, 100, c.delta);
+        plugin->render(c.delta, c.blockSize);
+        EXPECT_EQ(plugin->voicesOn(), 0) << c.why << " (delta " << c.delta << ")";
+        plugin->render(1);
+        EXPECT_EQ(plugin->voicesOn(), 1) << c.why << " (delta " << c.delta << ")";
+        EXPECT_EQ(plugin->midi.numMidiEvents, 0);
     }
 }
 
 // Two events in one list at the same frame act in the order they were sent.
 TEST(MidiQueue, SameFrameKeepsOrder) {
-    auto owner = std::make_unique<EnginePlugin>();
-    EnginePlugin& plugin = *owner;
-    plugin.sendEvents({midiEvent(10, 0x90, 60, 100), midiEvent(10, 0x80, 60, 0), midiEvent(10, 0x90, 62, 90)});
-    plugin.render(11);
-    ASSERT_EQ(plugin.voicesOn(), 2);
+    auto plugin = std::make_unique<EnginePlugin>();
+    plugin->sendEvents({midiEvent(10, 0x90, 60, 100), midiEvent(10, 0x80, 60, 0), midiEvent(10, 0x90, 62, 90)});
+    plugin->render(11);
+    ASSERT_EQ(plugin->voicesOn(), 2);
     int keyUpVoices = 0;
-    for (int v = 0; v < NUM_VOICES; ++v) keyUpVoices += plugin.voices.voiceOn[v] && plugin.voices.voiceKeyUp[v];
+    for (int v = 0; v < NUM_VOICES; ++v) keyUpVoices += plugin->voices.voiceOn[v] && plugin->voices.voiceKeyUp[v];
     EXPECT_EQ(keyUpVoices, 1) << "the note-off of 60 came between the two note-ons";
-    EXPECT_TRUE(plugin.voices.keyDown[62]);
-    EXPECT_FALSE(plugin.voices.keyDown[60]);
+    EXPECT_TRUE(plugin->voices.keyDown[62]);
+    EXPECT_FALSE(plugin->voices.keyDown[60]);
 }
 
 TEST(MidiQueue, CapacityIs250AndANoteOffIsNeverLost) {
-    auto owner = std::make_unique<EnginePlugin>();
-    EnginePlugin& plugin = *owner;
+    auto plugin = std::make_unique<EnginePlugin>();
     std::vector<vst::VstMidiEvent> events;
     for (int i = 0; i < 251; ++i) events.push_back(midiEvent(1000 + i, 0xB0, 2, i & 127));
-    plugin.sendEvents(events);
-    EXPECT_EQ(plugin.midi.numMidiEvents, 250) << "the 251st event is dropped";
+    plugin->sendEvents(events);
+    EXPECT_EQ(plugin->midi.numMidiEvents, 250) << "the 251st event is dropped";
 
     // A full queue still takes a note-off, in place of the latest controller.
-    plugin.sendEvents({midiEvent(3, 0x80, 64, 0)});
-    EXPECT_EQ(plugin.midi.numMidiEvents, 250);
+    plugin->sendEvents({midiEvent(3, 0x80, 64, 0)});
+    EXPECT_EQ(plugin->midi.numMidiEvents, 250);
     bool queued = false;
     for (int slot = 1; slot <= 250; ++slot) {
-        const auto& e = plugin.midi.midiEvents[slot];
+        const auto& e = plugin->midi.midiEvents[slot];
         queued = queued || ((e.midiData[0] & 0xF0) == 0x80 && e.midiData[1] == 64 && e.deltaFrames == 3);
     }
     EXPECT_TRUE(queued);
 
     // A further note-on is refused while the queue is full.
-    plugin.sendEvents({midiEvent(3, 0x90, 65, 100)});
-    plugin.render(2000, 256);
-    EXPECT_EQ(plugin.voicesOn(), 0);
-    EXPECT_EQ(plugin.midi.numMidiEvents, 0) << "every queued event drained";
+    plugin->sendEvents({midiEvent(3, 0x90, 65, 100)});
+    plugin->render(2000, 256);
+    EXPECT_EQ(plugin->voicesOn(), 0);
+    EXPECT_EQ(plugin->midi.numMidiEvents, 0) << "every queued event drained";
 }
 
 // A negative offset other than the free marker would never reach 0 and would
 // hold its slot; after 250 of them every later event would be dropped.
 TEST(MidiQueue, NegativeOffsetsActAtOnceAndFreeTheirSlots) {
-    auto owner = std::make_unique<EnginePlugin>();
-    EnginePlugin& plugin = *owner;
+    auto plugin = std::make_unique<EnginePlugin>();
     for (int round = 0; round < 300; ++round) {
-        plugin.send(round % 2 ? -5 : -99, 0xB0, 2, round & 127);
-        plugin.render(1);
+        plugin->send(round % 2 ? -5 : -99, 0xB0, 2, round & 127);
+        plugin->render(1);
     }
-    EXPECT_EQ(plugin.midi.numMidiEvents, 0);
-    plugin.noteOn(60, 100, -7);
-    plugin.render(1);
-    EXPECT_EQ(plugin.voicesOn(), 1) << "the queue still accepts events";
+    EXPECT_EQ(plugin->midi.numMidiEvents, 0);
+    plugin->noteOn(60, 100, -7);
+    plugin->render(1);
+    EXPECT_EQ(plugin->voicesOn(), 1) << "the queue still accepts events";
 }
 
 TEST(MidiQueue, ReceiveChannelFilter) {
@@ -114,14 +110,13 @@ TEST(MidiQueue, ReceiveChannelFilter) {
     };
     for (const Case& c : cases) {
         enginepreferences::setMidiChannelSetting(c.setting);
-        auto owner = std::make_unique<EnginePlugin>();
-        EnginePlugin& plugin = *owner;
-        plugin.updateMIDIChannel(false);
-        plugin.render(1);  // the channel change resets the voices at the next block
-        plugin.noteOn(60, 100, 0, c.eventChannel);
-        plugin.render(4);
-        EXPECT_EQ(plugin.voicesOn(), c.heard ? 1 : 0) << "setting " << c.setting << ", channel " << c.eventChannel;
-        EXPECT_EQ(plugin.midi.numMidiEvents, 0) << "ignored events are consumed";
+        auto plugin = std::make_unique<EnginePlugin>();
+        plugin->updateMIDIChannel(false);
+        plugin->render(1);  // the channel change resets the voices at the next block
+        plugin->noteOn(60, 100, 0, c.eventChannel);
+        plugin->render(4);
+        EXPECT_EQ(plugin->voicesOn(), c.heard ? 1 : 0) << "setting " << c.setting << ", channel " << c.eventChannel;
+        EXPECT_EQ(plugin->midi.numMidiEvents, 0) << "ignored events are consumed";
     }
     enginepreferences::setMidiChannelSetting(0);
 }
@@ -129,37 +124,35 @@ TEST(MidiQueue, ReceiveChannelFilter) {
 // While a program is applied the block is silent and every due event is
 // discarded, note-offs included; the frames still count for housekeeping.
 TEST(MidiQueue, DiscardedWhileAProgramIsApplied) {
-    auto owner = std::make_unique<EnginePlugin>();
-    EnginePlugin& plugin = *owner;
-    plugin.noteOn(60);
-    plugin.render(8);
-    ASSERT_EQ(plugin.voicesOn(), 1);
-    plugin.flags.settingPreset = true;
-    const auto frameCount = plugin.engine.frameCount;
-    const auto fxFrameCount = plugin.engine.fxFrameCount;
-    plugin.noteOff(60, 2);
-    plugin.noteOn(64, 100, 3);
-    plugin.render(32);
-    EXPECT_EQ(plugin.midi.numMidiEvents, 0);
-    EXPECT_FALSE(plugin.voices.keyDown[64]);
-    EXPECT_TRUE(plugin.voices.keyDown[60]) << "the note-off was discarded too";
-    EXPECT_EQ(plugin.engine.frameCount, frameCount) << "the silent path does not move frameCount";
-    EXPECT_EQ(plugin.engine.fxFrameCount, fxFrameCount + 32);
-    for (size_t i = plugin.outLeft.size() - 32; i < plugin.outLeft.size(); ++i) {
-        EXPECT_EQ(plugin.outLeft[i], 0.0f);
-        EXPECT_EQ(plugin.outRight[i], 0.0f);
+    auto plugin = std::make_unique<EnginePlugin>();
+    plugin->noteOn(60);
+    plugin->render(8);
+    ASSERT_EQ(plugin->voicesOn(), 1);
+    plugin->flags.settingPreset = true;
+    const auto frameCount = plugin->engine.frameCount;
+    const auto fxFrameCount = plugin->engine.fxFrameCount;
+    plugin->noteOff(60, 2);
+    plugin->noteOn(64, 100, 3);
+    plugin->render(32);
+    EXPECT_EQ(plugin->midi.numMidiEvents, 0);
+    EXPECT_FALSE(plugin->voices.keyDown[64]);
+    EXPECT_TRUE(plugin->voices.keyDown[60]) << "the note-off was discarded too";
+    EXPECT_EQ(plugin->engine.frameCount, frameCount) << "the silent path does not move frameCount";
+    EXPECT_EQ(plugin->engine.fxFrameCount, fxFrameCount + 32);
+    for (size_t i = plugin->outLeft.size() - 32; i < plugin->outLeft.size(); ++i) {
+        EXPECT_EQ(plugin->outLeft[i], 0.0f);
+        EXPECT_EQ(plugin->outRight[i], 0.0f);
     }
 }
 
 // The accumulating entry consumes MIDI as the silent path does and adds nothing.
 TEST(MidiQueue, DeprecatedEntryConsumesEvents) {
-    auto owner = std::make_unique<EnginePlugin>();
-    EnginePlugin& plugin = *owner;
-    plugin.noteOn(60, 100, 5);
+    auto plugin = std::make_unique<EnginePlugin>();
+    plugin->noteOn(60, 100, 5);
     std::vector<float> left(16, 0.25f), right(16, -0.25f);
     float* outputs[2] = {left.data(), right.data()};
-    plugin.getAeffect()->process(plugin.getAeffect(), nullptr, outputs, 16);
-    EXPECT_EQ(plugin.midi.numMidiEvents, 0);
+    plugin->getAeffect()->process(plugin->getAeffect(), nullptr, outputs, 16);
+    EXPECT_EQ(plugin->midi.numMidiEvents, 0);
     EXPECT_EQ(left[3], 0.25f);
     EXPECT_EQ(right[15], -0.25f);
 }
@@ -183,12 +176,11 @@ TEST(MidiQueue, MalformedMessagesAreHarmless) {
         {0xE3, 0xFF, 0xFF, 0, "pitch bend with stray top bits"},
     };
     for (const Case& c : cases) {
-        auto owner = std::make_unique<EnginePlugin>();
-        EnginePlugin& plugin = *owner;
-        plugin.send(3, c.status, c.data1, c.data2);
-        plugin.render(64);
-        EXPECT_EQ(plugin.voicesOn(), c.voicesAfter) << c.why;
-        EXPECT_TRUE(enginetest::allFinite(plugin.outLeft)) << c.why;
-        EXPECT_LE(std::fabs(plugin.mod.globalModSrc()[18]), 1.0f) << c.why;
+        auto plugin = std::make_unique<EnginePlugin>();
+        plugin->send(3, c.status, c.data1, c.data2);
+        plugin->render(64);
+        EXPECT_EQ(plugin->voicesOn(), c.voicesAfter) << c.why;
+        EXPECT_TRUE(enginetest::allFinite(plugin->outLeft)) << c.why;
+        EXPECT_LE(std::fabs(plugin->mod.globalModSrc()[18]), 1.0f) << c.why;
     }
 }

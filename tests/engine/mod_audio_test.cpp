@@ -8,50 +8,26 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
-#include <memory>
 #include <numbers>
-#include <utility>
 #include <vector>
 
-#include "plugin/uPlugin.h"
-#include "tools/testhost/TestHost.h"
+#include "audio_measure.h"
 
 namespace {
 
+using audiomeasure::join;
+using audiomeasure::noteHz;
+using audiomeasure::Patch;
+
 constexpr double RATE = 48000.0;
-constexpr int OFFSET = 57, FREE_LFO = 47, RIBBON = 49;
+constexpr int OFFSET = audiomeasure::MOD_SOURCE_OFFSET, RIBBON = 49;
 constexpr int NOTE_220 = 69, NOTE_880 = 93;
 
-using Patch = std::vector<std::pair<int, float>>;
+float step(int tag, int value) { return audiomeasure::stepValue(tag, value); }
 
-float step(int tag, int value) {
-    static const auto attributes = std::make_unique<APlugin>(nullptr);
-    return static_cast<float>((value + 0.1) / attributes->getSteppedRange(tag));
-}
-
-// The default program, as a sine voice held at a steady level, then the test's settings.
+// The steady default voice as a plain sine, then the test's settings.
 std::unique_ptr<testhost::Plugin> loadVoice(testhost::Host& host, const Patch& settings) {
-    auto plugin = host.load(KOLBRI_SO_PATH);
-    if (!plugin) return plugin;
-    {
-        const auto defaults = std::make_unique<APlugin>(nullptr);
-        for (int tag = 0; tag < APlugin::NUM_PARAMS; ++tag)
-            if (tag != PRESET_APPLY_TAG) plugin->setParameter(tag, defaults->getDefaultValue(tag));
-    }
-    const Patch sine = {
-        {10, step(10, 3)},  // Source Mode: Wave
-        {15, 0.0f},         // Wave Mix: sine
-        {1, 0.75f},         // Main Volume: 0 dB
-        {40, 1.0f},         // Movement Loop: on
-        {52, 0.0f},         // Movement > Volume: none
-        {957, 0.0f},        // Attack: no fade-in
-    };
-    for (const auto& [tag, value] : sine) plugin->setParameter(tag, value);
-    for (const auto& [tag, value] : settings) plugin->setParameter(tag, value);
-    // The main volume glides to its value from the start; let it settle before
-    // any note, so levels measured later are the voice's own.
-    plugin->render(static_cast<long>(0.3 * RATE));
-    return plugin;
+    return audiomeasure::loadVoice(host, join({{{10, step(10, 3)}, {15, 0.0f}}, settings}));  // Wave, sine
 }
 
 // MIDI frames are absolute; the tests count from the end of the pre-roll.
@@ -59,12 +35,6 @@ long at(testhost::Plugin& plugin, long frame) { return plugin.framesRendered() +
 
 Patch slot(int slot, int source, int dest, float amount) {
     return {{111 + slot, step(111, source)}, {115 + slot, step(115, dest)}, {119 + slot, amount}};
-}
-
-Patch join(std::initializer_list<Patch> parts) {
-    Patch all;
-    for (const Patch& part : parts) all.insert(all.end(), part.begin(), part.end());
-    return all;
 }
 
 // Upward zero crossings of the left channel, interpolated between frames.
@@ -130,8 +100,6 @@ long passes(const testhost::Stereo& audio, double hz, long start, double level, 
     }
     return -1;
 }
-
-double noteHz(int note) { return 110.0 * std::exp2((note - 57) / 12.0); }
 
 TEST(ModAudio, SemitoneRouteTransposes) {
     struct Case {

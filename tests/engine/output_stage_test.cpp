@@ -51,29 +51,27 @@ TEST(OutputStage, VolumeLaws) {
 
         // Through the plug-in: the smoothed value reaches the parameter over
         // the control steps, and the gain follows it.
-        auto owner = std::make_unique<EnginePlugin>();
-        EnginePlugin& plugin = *owner;
-        plugin.setParameter(TAG_MAIN_VOLUME, c.value);
-        plugin.setParameter(TAG_SUB_VOLUME, c.value);
-        plugin.render(16 * 300);
-        EXPECT_NEAR(plugin.getMainVolumeGain(), c.mainGain, c.mainGain * 1e-4f);
-        EXPECT_NEAR(plugin.output.subVolumeGain, c.subGain, c.subGain * 1e-4f);
+        auto plugin = std::make_unique<EnginePlugin>();
+        plugin->setParameter(TAG_MAIN_VOLUME, c.value);
+        plugin->setParameter(TAG_SUB_VOLUME, c.value);
+        plugin->render(16 * 300);
+        EXPECT_NEAR(plugin->getMainVolumeGain(), c.mainGain, c.mainGain * 1e-4f);
+        EXPECT_NEAR(plugin->output.subVolumeGain, c.subGain, c.subGain * 1e-4f);
     }
 }
 
 // The main volume moves towards its parameter by a tenth of the way per
 // control step, not per frame and not at once.
 TEST(OutputStage, VolumeSmoothingPerControlStep) {
-    auto owner = std::make_unique<EnginePlugin>();
-    EnginePlugin& plugin = *owner;
-    plugin.render(16);
-    const float start = plugin.output.mainVolumeSmoothed;
-    plugin.setParameter(TAG_MAIN_VOLUME, 1.0f);
-    plugin.render(1);  // frame 16: a control step
-    const float afterOne = plugin.output.mainVolumeSmoothed;
+    auto plugin = std::make_unique<EnginePlugin>();
+    plugin->render(16);
+    const float start = plugin->output.mainVolumeSmoothed;
+    plugin->setParameter(TAG_MAIN_VOLUME, 1.0f);
+    plugin->render(1);  // frame 16: a control step
+    const float afterOne = plugin->output.mainVolumeSmoothed;
     EXPECT_NEAR(afterOne, 0.9f * start + 0.100000024f, 1e-6f);
-    plugin.render(15);
-    EXPECT_EQ(plugin.output.mainVolumeSmoothed, afterOne) << "nothing between the steps";
+    plugin->render(15);
+    EXPECT_EQ(plugin->output.mainVolumeSmoothed, afterOne) << "nothing between the steps";
 }
 
 TEST(OutputStage, ClampSpreadAndPan) {
@@ -109,21 +107,20 @@ TEST(OutputStage, ClampSpreadAndPan) {
 
 // The whole stage on one frame: volume, then the clamp, then the spread.
 TEST(OutputStage, FrameThroughTheStage) {
-    auto owner = std::make_unique<EnginePlugin>();
-    EnginePlugin& plugin = *owner;
-    plugin.setParameter(TAG_MAIN_VOLUME, 0.75f);  // 0 dB
-    plugin.setParameter(TAG_STEREO_SPREAD, 0.0f);
-    plugin.render(16 * 300);
-    plugin.engine.outFrame = {3.0f, -0.5f};  // full scale and beyond: cut, not scaled
-    plugin.runOutputStage();
-    EXPECT_NEAR(plugin.engine.outFrame[0], (0.99f - 0.5f) / 2, 1e-4f) << "mono sum after the clamp";
-    EXPECT_NEAR(plugin.engine.outFrame[1], (0.99f - 0.5f) / 2, 1e-4f);
+    auto plugin = std::make_unique<EnginePlugin>();
+    plugin->setParameter(TAG_MAIN_VOLUME, 0.75f);  // 0 dB
+    plugin->setParameter(TAG_STEREO_SPREAD, 0.0f);
+    plugin->render(16 * 300);
+    plugin->engine.outFrame = {3.0f, -0.5f};  // full scale and beyond: cut, not scaled
+    plugin->runOutputStage();
+    EXPECT_NEAR(plugin->engine.outFrame[0], (0.99f - 0.5f) / 2, 1e-4f) << "mono sum after the clamp";
+    EXPECT_NEAR(plugin->engine.outFrame[1], (0.99f - 0.5f) / 2, 1e-4f);
 
-    plugin.setParameter(TAG_STEREO_SPREAD, 1.0f);
-    plugin.engine.outFrame = {NAN, 0.25f};
-    plugin.runOutputStage();
-    EXPECT_EQ(plugin.engine.outFrame[0], 0.0f);
-    EXPECT_NEAR(plugin.engine.outFrame[1], 0.25f, 1e-4f);
+    plugin->setParameter(TAG_STEREO_SPREAD, 1.0f);
+    plugin->engine.outFrame = {NAN, 0.25f};
+    plugin->runOutputStage();
+    EXPECT_EQ(plugin->engine.outFrame[0], 0.0f);
+    EXPECT_NEAR(plugin->engine.outFrame[1], 0.25f, 1e-4f);
 }
 
 // The brick filter passes the band below its frequency and cuts above; at any
@@ -147,17 +144,16 @@ TEST(OutputStage, BrickFilterResponse) {
         {192000, at1k, 10000, 0.0, 0.03, "stopband at 192 kHz"},
     };
     for (const Case& c : cases) {
-        auto owner = std::make_unique<EnginePlugin>(c.rate);
-        EnginePlugin& plugin = *owner;
-        plugin.setParameter(TAG_MAIN_VOLUME, 0.75f);
-        plugin.setParameter(TAG_BRICK_ON, 1.0f);
-        plugin.setParameter(TAG_BRICK_FREQUENCY, c.parameter);
-        plugin.render(16 * 300);
-        ASSERT_TRUE(plugin.output.brickOn);
-        plugin.updateBrickFilter();
-        EXPECT_GT(plugin.output.brickFilter.g, 0.0f) << c.why;
-        EXPECT_TRUE(std::isfinite(plugin.output.brickFilter.h)) << c.why;
-        const double gain = outputStageGain(plugin, c.frequency, static_cast<int>(c.rate / 2));
+        auto plugin = std::make_unique<EnginePlugin>(c.rate);
+        plugin->setParameter(TAG_MAIN_VOLUME, 0.75f);
+        plugin->setParameter(TAG_BRICK_ON, 1.0f);
+        plugin->setParameter(TAG_BRICK_FREQUENCY, c.parameter);
+        plugin->render(16 * 300);
+        ASSERT_TRUE(plugin->output.brickOn);
+        plugin->updateBrickFilter();
+        EXPECT_GT(plugin->output.brickFilter.g, 0.0f) << c.why;
+        EXPECT_TRUE(std::isfinite(plugin->output.brickFilter.h)) << c.why;
+        const double gain = outputStageGain(*plugin, c.frequency, static_cast<int>(c.rate / 2));
         EXPECT_GE(gain, c.minGain) << c.why;
         EXPECT_LE(gain, c.maxGain) << c.why;
     }
@@ -166,36 +162,34 @@ TEST(OutputStage, BrickFilterResponse) {
 // Resetting the filters recomputes the coefficients, so a program applied with
 // the brick filter on sounds at once instead of after the next housekeeping.
 TEST(OutputStage, BrickFilterSoundsRightAfterAReset) {
-    auto owner = std::make_unique<EnginePlugin>();
-    EnginePlugin& plugin = *owner;
-    plugin.setParameter(TAG_MAIN_VOLUME, 0.75f);
-    plugin.setParameter(TAG_BRICK_ON, 1.0f);
-    plugin.setParameter(TAG_BRICK_FREQUENCY, 0.8f);
-    plugin.render(16 * 300);
-    plugin.initFilters();
-    EXPECT_GT(plugin.output.brickFilter.g, 0.0f);
-    EXPECT_GT(outputStageGain(plugin, 200, 2000), 0.9);
+    auto plugin = std::make_unique<EnginePlugin>();
+    plugin->setParameter(TAG_MAIN_VOLUME, 0.75f);
+    plugin->setParameter(TAG_BRICK_ON, 1.0f);
+    plugin->setParameter(TAG_BRICK_FREQUENCY, 0.8f);
+    plugin->render(16 * 300);
+    plugin->initFilters();
+    EXPECT_GT(plugin->output.brickFilter.g, 0.0f);
+    EXPECT_GT(outputStageGain(*plugin, 200, 2000), 0.9);
 }
 
 TEST(OutputStage, SilenceGateCount) {
-    auto owner = std::make_unique<EnginePlugin>();
-    EnginePlugin& plugin = *owner;
-    const auto start = plugin.output.silentFrames;
-    plugin.render(1000, 100);
-    EXPECT_EQ(plugin.output.silentFrames, start + 1000) << "every quiet frame counts";
+    auto plugin = std::make_unique<EnginePlugin>();
+    const auto start = plugin->output.silentFrames;
+    plugin->render(1000, 100);
+    EXPECT_EQ(plugin->output.silentFrames, start + 1000) << "every quiet frame counts";
 
     // An audible effects input resets the count; the frame itself is not quiet.
-    plugin.engine.fxInput = {0.0002f, 0.0f};
-    plugin.applyFX();
-    EXPECT_EQ(plugin.output.silentFrames, 0);
-    plugin.engine.fxInput = {0.00004f, -0.00004f};  // |L| + |R| below the threshold
-    plugin.applyFX();
-    EXPECT_EQ(plugin.output.silentFrames, 1);
+    plugin->engine.fxInput = {0.0002f, 0.0f};
+    plugin->applyFX();
+    EXPECT_EQ(plugin->output.silentFrames, 0);
+    plugin->engine.fxInput = {0.00004f, -0.00004f};  // |L| + |R| below the threshold
+    plugin->applyFX();
+    EXPECT_EQ(plugin->output.silentFrames, 1);
 
     // The count saturates instead of wrapping into a negative number that
     // would reopen the gate.
-    plugin.output.silentFrames = INT32_MAX;
-    plugin.engine.fxInput = {0, 0};
-    plugin.applyFX();
-    EXPECT_EQ(plugin.output.silentFrames, INT32_MAX);
+    plugin->output.silentFrames = INT32_MAX;
+    plugin->engine.fxInput = {0, 0};
+    plugin->applyFX();
+    EXPECT_EQ(plugin->output.silentFrames, INT32_MAX);
 }

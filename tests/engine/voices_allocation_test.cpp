@@ -54,91 +54,86 @@ TEST(VoiceAllocation, StealingOrder) {
         {with(with(flat, 4, 0.5), 12, 0.5), releasedAt({4, 12}), 4, "released tie: the lower voice"},
     };
     for (const Case& c : cases) {
-        auto owner = std::make_unique<EnginePlugin>();
-        EnginePlugin& plugin = *owner;
-        setVoices(plugin, c.ramps, c.released);
-        plugin.midiNoteDown(60, 100, 0);
-        EXPECT_EQ(plugin.voices.curVoice, 15) << c.why;
-        EXPECT_TRUE(plugin.voices.voiceOn[15]) << c.why;
-        EXPECT_FALSE(plugin.voices.voiceOn[c.expectedVictim]) << c.why;
-        EXPECT_EQ(plugin.voicesOn(), 15) << c.why << ": one voice stays free";
+        auto plugin = std::make_unique<EnginePlugin>();
+        setVoices(*plugin, c.ramps, c.released);
+        plugin->midiNoteDown(60, 100, 0);
+        EXPECT_EQ(plugin->voices.curVoice, 15) << c.why;
+        EXPECT_TRUE(plugin->voices.voiceOn[15]) << c.why;
+        EXPECT_FALSE(plugin->voices.voiceOn[c.expectedVictim]) << c.why;
+        EXPECT_EQ(plugin->voicesOn(), 15) << c.why << ": one voice stays free";
     }
 }
 
 // Sixteen notes in "Poly" sound as 15 voices; the 17th note takes the voice the
 // 16th freed, and again one voice is cut.
 TEST(VoiceAllocation, SixteenNotesKeepOneVoiceFree) {
-    auto owner = std::make_unique<EnginePlugin>();
-    EnginePlugin& plugin = *owner;
-    for (int i = 0; i < 15; ++i) plugin.noteOn(40 + i, 100, i * 20);
-    plugin.render(2000);  // every attack has finished: all voices at full level
-    ASSERT_EQ(plugin.voicesOn(), 15);
-    plugin.noteOn(70);
-    plugin.render(1);
-    EXPECT_EQ(plugin.voicesOn(), 15);
-    EXPECT_EQ(plugin.voices.curVoice, 15);
-    EXPECT_EQ(plugin.voices.voiceNote[15], 70);
-    EXPECT_FALSE(plugin.voices.voiceOn[0]) << "equal levels: the lowest voice is cut";
-    plugin.render(2000);
-    plugin.noteOn(71);
-    plugin.render(1);
-    EXPECT_EQ(plugin.voicesOn(), 15);
-    EXPECT_EQ(plugin.voices.curVoice, 0) << "the 17th note takes the voice freed by the cut";
-    EXPECT_FALSE(plugin.voices.voiceOn[1]);
-    EXPECT_TRUE(plugin.voices.voiceOn[15]);
+    auto plugin = std::make_unique<EnginePlugin>();
+    for (int i = 0; i < 15; ++i) plugin->noteOn(40 + i, 100, i * 20);
+    plugin->render(2000);  // every attack has finished: all voices at full level
+    ASSERT_EQ(plugin->voicesOn(), 15);
+    plugin->noteOn(70);
+    plugin->render(1);
+    EXPECT_EQ(plugin->voicesOn(), 15);
+    EXPECT_EQ(plugin->voices.curVoice, 15);
+    EXPECT_EQ(plugin->voices.voiceNote[15], 70);
+    EXPECT_FALSE(plugin->voices.voiceOn[0]) << "equal levels: the lowest voice is cut";
+    plugin->render(2000);
+    plugin->noteOn(71);
+    plugin->render(1);
+    EXPECT_EQ(plugin->voicesOn(), 15);
+    EXPECT_EQ(plugin->voices.curVoice, 0) << "the 17th note takes the voice freed by the cut";
+    EXPECT_FALSE(plugin->voices.voiceOn[1]);
+    EXPECT_TRUE(plugin->voices.voiceOn[15]);
 }
 
 // The voice shown as the latest is the one started last, also when the frame
 // counter wrapped between the two starts.
 TEST(VoiceAllocation, LastVoiceAcrossTheCounterWrap) {
-    auto owner = std::make_unique<EnginePlugin>();
-    EnginePlugin& plugin = *owner;
-    plugin.engine.frameCount = 0xFFFFFFFFu - 40;
-    plugin.noteOn(60);
-    plugin.render(20);
-    plugin.noteOn(64, 100, 30);  // started after the wrap
-    plugin.render(64);
-    ASSERT_LT(plugin.engine.frameCount, 100u);
-    ASSERT_EQ(plugin.voicesOn(), 2);
-    plugin.voices.curVoice = 0;
-    plugin.setLastVoice();
-    EXPECT_EQ(plugin.voices.lastVoice, 1);
+    auto plugin = std::make_unique<EnginePlugin>();
+    plugin->engine.frameCount = 0xFFFFFFFFu - 40;
+    plugin->noteOn(60);
+    plugin->render(20);
+    plugin->noteOn(64, 100, 30);  // started after the wrap
+    plugin->render(64);
+    ASSERT_LT(plugin->engine.frameCount, 100u);
+    ASSERT_EQ(plugin->voicesOn(), 2);
+    plugin->voices.curVoice = 0;
+    plugin->setLastVoice();
+    EXPECT_EQ(plugin->voices.lastVoice, 1);
 }
 
 TEST(VoiceAllocation, AllOffControllersSilenceAtOnce) {
     for (int cc : {120, 121, 123}) {
-        auto owner = std::make_unique<EnginePlugin>();
-        EnginePlugin& plugin = *owner;
-        plugin.midi.midiCCTag[cc] = 3;  // a binding cannot stop them
-        plugin.noteOn(60);
-        plugin.noteOn(64);
-        plugin.render(64);
-        plugin.voices.lastPitch = 0.25f;
-        ASSERT_EQ(plugin.voicesOn(), 2);
-        plugin.controller(cc, 0, 5);
-        plugin.render(6);
-        EXPECT_EQ(plugin.voicesOn(), 0) << "controller " << cc << ": no release tails";
-        EXPECT_EQ(plugin.voices.lastPitch, -10.0f) << "the next note does not glide";
-        EXPECT_FALSE(plugin.voices.keyDown[60]);
-        EXPECT_EQ(plugin.getNotesPlaying(), 0);
+        auto plugin = std::make_unique<EnginePlugin>();
+        plugin->midi.midiCCTag[cc] = 3;  // a binding cannot stop them
+        plugin->noteOn(60);
+        plugin->noteOn(64);
+        plugin->render(64);
+        plugin->voices.lastPitch = 0.25f;
+        ASSERT_EQ(plugin->voicesOn(), 2);
+        plugin->controller(cc, 0, 5);
+        plugin->render(6);
+        EXPECT_EQ(plugin->voicesOn(), 0) << "controller " << cc << ": no release tails";
+        EXPECT_EQ(plugin->voices.lastPitch, -10.0f) << "the next note does not glide";
+        EXPECT_FALSE(plugin->voices.keyDown[60]);
+        EXPECT_EQ(plugin->getNotesPlaying(), 0);
     }
 }
 
 TEST(VoiceAllocation, VoiceSettersIgnoreBadVoices) {
-    auto owner = std::make_unique<EnginePlugin>();
-    EnginePlugin& plugin = *owner;
+    auto plugin = std::make_unique<EnginePlugin>();
     for (int v : {-1, 16, 1000}) {
-        plugin.setVoiceOn(v);
-        plugin.setVoiceOff(v);
-        plugin.setVoiceTotallyOff(v);
-        plugin.setNotePressed(v, 60, 100, true);
-        EXPECT_FALSE(plugin.getIsVoicePlaying(v));
+        plugin->setVoiceOn(v);
+        plugin->setVoiceOff(v);
+        plugin->setVoiceTotallyOff(v);
+        plugin->setNotePressed(v, 60, 100, true);
+        EXPECT_FALSE(plugin->getIsVoicePlaying(v));
     }
-    EXPECT_EQ(plugin.voicesOn(), 0);
-    plugin.midiNoteDown(-3, 100, 0);
-    plugin.midiNoteDown(128, 100, 0);
-    plugin.midiNoteRelease(200, 0);
-    EXPECT_EQ(plugin.voicesOn(), 0);
+    EXPECT_EQ(plugin->voicesOn(), 0);
+    plugin->midiNoteDown(-3, 100, 0);
+    plugin->midiNoteDown(128, 100, 0);
+    plugin->midiNoteRelease(200, 0);
+    EXPECT_EQ(plugin->voicesOn(), 0);
 }
 
 // The voice shown as the latest: the sounding voice started last, the lower
@@ -161,16 +156,15 @@ TEST(VoiceAllocation, LastVoiceChoice) {
         {{}, 6, 11, "nothing sounds: the last choice stays"},
     };
     for (const Case& c : cases) {
-        auto owner = std::make_unique<EnginePlugin>();
-        EnginePlugin& plugin = *owner;
-        plugin.engine.frameCount = 1000;
-        plugin.voices.lastVoice = 11;
+        auto plugin = std::make_unique<EnginePlugin>();
+        plugin->engine.frameCount = 1000;
+        plugin->voices.lastVoice = 11;
         for (const auto& [voice, start] : c.sounding) {
-            plugin.voices.voiceOn[voice] = true;
-            plugin.voices.voiceStartFrame[voice] = start;
+            plugin->voices.voiceOn[voice] = true;
+            plugin->voices.voiceStartFrame[voice] = start;
         }
-        plugin.voices.curVoice = c.curVoice;
-        plugin.setLastVoice();
-        EXPECT_EQ(plugin.voices.lastVoice, c.expected) << c.why;
+        plugin->voices.curVoice = c.curVoice;
+        plugin->setLastVoice();
+        EXPECT_EQ(plugin->voices.lastVoice, c.expected) << c.why;
     }
 }

@@ -47,6 +47,8 @@ TEST(PlayModes, MonoStack) {
         {MONO, {{0, 100}, {5, 100}, {5, 0}}, -1, 2, "a held note 0 is dropped: the phrase ends, no note -1"},
         {MONO, {{60, 100}, {60, 100}, {60, 0}}, -1, 2, "the same key twice and up once: the phrase ends"},
         {MONO, {{60, 100}, {62, 100}, {60, 100}, {60, 0}}, 62, 4, "a key pressed again moves to the top"},
+        {LEGATO_LO, {{60, 100}, {67, 100}}, 60, 1, "Legato Lo ignores a higher key"},
+        {LEGATO_LO, {{60, 100}, {67, 100}, {55, 100}}, 55, 1, "and glides to a lower one without a restart"},
     };
     for (const Case& c : cases) {
         auto plugin = pluginInMode(c.mode);
@@ -115,15 +117,6 @@ TEST(PlayModes, LegatoGlidesWithoutRestart) {
     }
 }
 
-TEST(PlayModes, LegatoLoIgnoresHigherKeys) {
-    auto plugin = pluginInMode(LEGATO_LO);
-    plugin->midiNoteDown(60, 100, 0);
-    plugin->midiNoteDown(67, 100, 0);
-    EXPECT_EQ(plugin->voices.voiceNote[plugin->voices.curVoice], 60);
-    plugin->midiNoteDown(55, 100, 0);
-    EXPECT_EQ(plugin->voices.voiceNote[plugin->voices.curVoice], 55);
-}
-
 TEST(PlayModes, PolyMpeKeepsChannels) {
     auto plugin = pluginInMode(POLY_MPE);
     plugin->noteOn(60, 100, 0, 2);
@@ -156,51 +149,49 @@ TEST(PlayModes, ModeChangeReleasesVoices) {
 // Sustain: releases wait for the pedal; the held-back flags are spent when the
 // pedal goes up and do not release a later note.
 TEST(Sustain, PedalHoldsAndReleases) {
-    auto owner = std::make_unique<EnginePlugin>();
-    EnginePlugin& plugin = *owner;
-    plugin.controller(64, 127);
-    plugin.noteOn(60);
-    plugin.render(32);
-    plugin.noteOff(60);
-    plugin.render(32);
-    plugin.setVoiceOff(0);  // what the Movement does at the end of its cycle once the key is up
-    plugin.render(32);
-    EXPECT_TRUE(plugin.voices.voiceOn[0]);
-    EXPECT_FALSE(plugin.voices.voiceRelease[0]) << "held by the pedal";
-    EXPECT_TRUE(plugin.voices.voiceSustainRelease[0]);
+    auto plugin = std::make_unique<EnginePlugin>();
+    plugin->controller(64, 127);
+    plugin->noteOn(60);
+    plugin->render(32);
+    plugin->noteOff(60);
+    plugin->render(32);
+    plugin->setVoiceOff(0);  // what the Movement does at the end of its cycle once the key is up
+    plugin->render(32);
+    EXPECT_TRUE(plugin->voices.voiceOn[0]);
+    EXPECT_FALSE(plugin->voices.voiceRelease[0]) << "held by the pedal";
+    EXPECT_TRUE(plugin->voices.voiceSustainRelease[0]);
 
-    plugin.controller(64, 0);
-    plugin.render(1);
-    EXPECT_TRUE(plugin.voices.voiceRelease[0]) << "released with the pedal";
-    EXPECT_FALSE(plugin.voices.voiceSustainRelease[0]) << "the held-back release is spent";
-    EXPECT_FALSE(plugin.voices.voiceSustainKeyUp[0]);
+    plugin->controller(64, 0);
+    plugin->render(1);
+    EXPECT_TRUE(plugin->voices.voiceRelease[0]) << "released with the pedal";
+    EXPECT_FALSE(plugin->voices.voiceSustainRelease[0]) << "the held-back release is spent";
+    EXPECT_FALSE(plugin->voices.voiceSustainKeyUp[0]);
 
     // Pedal down again with a new note held: lifting the pedal must not
     // release it through flags left from the first note.
-    plugin.render(20000);
-    plugin.controller(64, 127);
-    plugin.noteOn(62);
-    plugin.render(32);
-    plugin.controller(64, 0);
-    plugin.render(32);
-    const int v = plugin.voices.curVoice;
-    EXPECT_EQ(plugin.voices.voiceNote[v], 62);
-    EXPECT_TRUE(plugin.voices.voiceOn[v]);
-    EXPECT_FALSE(plugin.voices.voiceRelease[v]) << "a held key is not released by the pedal";
-    EXPECT_FALSE(plugin.voices.voiceKeyUp[v]);
+    plugin->render(20000);
+    plugin->controller(64, 127);
+    plugin->noteOn(62);
+    plugin->render(32);
+    plugin->controller(64, 0);
+    plugin->render(32);
+    const int v = plugin->voices.curVoice;
+    EXPECT_EQ(plugin->voices.voiceNote[v], 62);
+    EXPECT_TRUE(plugin->voices.voiceOn[v]);
+    EXPECT_FALSE(plugin->voices.voiceRelease[v]) << "a held key is not released by the pedal";
+    EXPECT_FALSE(plugin->voices.voiceKeyUp[v]);
 }
 
 // A voice restarted while it carried a held-back release starts clean.
 TEST(Sustain, VoiceStartClearsHeldBackRelease) {
-    auto owner = std::make_unique<EnginePlugin>();
-    EnginePlugin& plugin = *owner;
-    plugin.controller(64, 127);
-    plugin.render(1);
-    plugin.setVoiceOff(0);
-    ASSERT_TRUE(plugin.voices.voiceSustainRelease[0]);
-    plugin.setVoiceOn(0);
-    EXPECT_FALSE(plugin.voices.voiceSustainRelease[0]);
-    EXPECT_FALSE(plugin.voices.voiceSustainKeyUp[0]);
+    auto plugin = std::make_unique<EnginePlugin>();
+    plugin->controller(64, 127);
+    plugin->render(1);
+    plugin->setVoiceOff(0);
+    ASSERT_TRUE(plugin->voices.voiceSustainRelease[0]);
+    plugin->setVoiceOn(0);
+    EXPECT_FALSE(plugin->voices.voiceSustainRelease[0]);
+    EXPECT_FALSE(plugin->voices.voiceSustainKeyUp[0]);
 }
 
 // A mono or legato phrase that has held two keys stays held until its last key
@@ -252,19 +243,18 @@ TEST(PreviewNote, RequestsBetweenBlocks) {
         {{false}, false, "let go with nothing pressed"},
     };
     for (const Case& c : cases) {
-        auto owner = std::make_unique<EnginePlugin>();
-        EnginePlugin& plugin = *owner;
-        plugin.setParameter(40, 1.0f);  // "Movement Loop": only a key-up ends the voice
+        auto plugin = std::make_unique<EnginePlugin>();
+        plugin->setParameter(40, 1.0f);  // "Movement Loop": only a key-up ends the voice
         for (bool pressed : c.requests) {
             if (pressed)
-                plugin.previewNoteOn();
+                plugin->previewNoteOn();
             else
-                plugin.previewNoteReleased();
+                plugin->previewNoteReleased();
         }
-        plugin.render(64);
-        EXPECT_EQ(plugin.voices.previewNoteIsOn, c.sounding) << c.why;
+        plugin->render(64);
+        EXPECT_EQ(plugin->voices.previewNoteIsOn, c.sounding) << c.why;
         int held = 0;
-        for (int v = 0; v < NUM_VOICES; ++v) held += plugin.voices.voiceOn[v] && !plugin.voices.voiceKeyUp[v];
+        for (int v = 0; v < NUM_VOICES; ++v) held += plugin->voices.voiceOn[v] && !plugin->voices.voiceKeyUp[v];
         EXPECT_EQ(held, c.sounding ? 1 : 0) << c.why;
     }
 }

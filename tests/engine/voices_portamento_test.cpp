@@ -46,41 +46,39 @@ TEST(Portamento, GlideByMode) {
         {HELD_TIME, 0.0f, 69, false, 1, 1.0f, "and jumps for a single key"},
     };
     for (const Case& c : cases) {
-        auto owner = std::make_unique<EnginePlugin>();
-        EnginePlugin& plugin = *owner;
-        plugin.setParameter(TAG_MOVEMENT_LOOP, 1.0f);  // a held key keeps its voice
-        plugin.setParameter(TAG_PORTAMENTO_AMOUNT, c.amount);
-        plugin.setStep(TAG_PORTAMENTO_MODE, c.mode);
-        plugin.render(16);
-        ASSERT_EQ(plugin.voices.portamentoMode, c.mode);
-        plugin.noteOn(57);
-        plugin.render(64);
+        auto plugin = std::make_unique<EnginePlugin>();
+        plugin->setParameter(TAG_MOVEMENT_LOOP, 1.0f);  // a held key keeps its voice
+        plugin->setParameter(TAG_PORTAMENTO_AMOUNT, c.amount);
+        plugin->setStep(TAG_PORTAMENTO_MODE, c.mode);
+        plugin->render(16);
+        ASSERT_EQ(plugin->voices.portamentoMode, c.mode);
+        plugin->noteOn(57);
+        plugin->render(64);
         if (!c.holdFirstKey) {
-            plugin.noteOff(57);
-            plugin.render(1);
+            plugin->noteOff(57);
+            plugin->render(1);
         }
-        plugin.noteOn(c.toNote);
-        plugin.render(c.frames);
-        const int v = plugin.voices.curVoice;
-        ASSERT_EQ(plugin.voices.voiceNote[v], c.toNote) << c.why;
-        EXPECT_NEAR(plugin.voices.glidePos[v], c.expectedPitch, 1e-4f) << c.why;
+        plugin->noteOn(c.toNote);
+        plugin->render(c.frames);
+        const int v = plugin->voices.curVoice;
+        ASSERT_EQ(plugin->voices.voiceNote[v], c.toNote) << c.why;
+        EXPECT_NEAR(plugin->voices.glidePos[v], c.expectedPitch, 1e-4f) << c.why;
     }
 }
 
 // After everything is turned off hard, the next note starts where it is,
 // without a glide from the last note.
 TEST(Portamento, NoGlideAfterAllNotesOff) {
-    auto owner = std::make_unique<EnginePlugin>();
-    EnginePlugin& plugin = *owner;
-    plugin.setParameter(TAG_MOVEMENT_LOOP, 1.0f);
-    plugin.setStep(TAG_PORTAMENTO_MODE, CONST_TIME);
-    plugin.render(16);
-    plugin.noteOn(45);
-    plugin.render(32);
-    plugin.controller(123, 0);
-    plugin.noteOn(69, 100, 1);
-    plugin.render(2);
-    EXPECT_FLOAT_EQ(plugin.voices.glidePos[plugin.voices.curVoice], 1.0f);
+    auto plugin = std::make_unique<EnginePlugin>();
+    plugin->setParameter(TAG_MOVEMENT_LOOP, 1.0f);
+    plugin->setStep(TAG_PORTAMENTO_MODE, CONST_TIME);
+    plugin->render(16);
+    plugin->noteOn(45);
+    plugin->render(32);
+    plugin->controller(123, 0);
+    plugin->noteOn(69, 100, 1);
+    plugin->render(2);
+    EXPECT_FLOAT_EQ(plugin->voices.glidePos[plugin->voices.curVoice], 1.0f);
 }
 
 TEST(PitchBend, RangeAndValues) {
@@ -95,15 +93,13 @@ TEST(PitchBend, RangeAndValues) {
         {8, 15, 1.0f, 0.5f * 4.0f * 24.99f / 12.0f}, {9, 12, 0.5f, 0.0f},
     };
     for (const Case& c : cases) {
-        auto owner = std::make_unique<EnginePlugin>();
-        EnginePlugin& plugin = *owner;
-        plugin.setParameter(c.tag, (c.step + 0.1f) / 15.99f);
-        EXPECT_NEAR(plugin.getPitchBendValue(c.tag, c.x), c.octaves, 1e-5f) << "tag " << c.tag << " step " << c.step;
+        auto plugin = std::make_unique<EnginePlugin>();
+        plugin->setParameter(c.tag, (c.step + 0.1f) / 15.99f);
+        EXPECT_NEAR(plugin->getPitchBendValue(c.tag, c.x), c.octaves, 1e-5f) << "tag " << c.tag << " step " << c.step;
     }
-    auto owner = std::make_unique<EnginePlugin>();
-    EnginePlugin& plugin = *owner;
-    EXPECT_EQ(plugin.getPitchBendValue(-1, 1.0f), 0.0f);
-    EXPECT_EQ(plugin.getPitchBendValue(4000, 1.0f), 0.0f);
+    auto plugin = std::make_unique<EnginePlugin>();
+    EXPECT_EQ(plugin->getPitchBendValue(-1, 1.0f), 0.0f);
+    EXPECT_EQ(plugin->getPitchBendValue(4000, 1.0f), 0.0f);
 }
 
 TEST(PitchBend, MessageValues) {
@@ -113,12 +109,11 @@ TEST(PitchBend, MessageValues) {
     };
     const Case cases[] = {{0, 0, -1.0f}, {0, 64, 0.0f}, {127, 127, 0.99988f}, {0, 96, 0.5f}};
     for (const Case& c : cases) {
-        auto owner = std::make_unique<EnginePlugin>();
-        EnginePlugin& plugin = *owner;
-        plugin.send(0, 0xE0, c.lsb, c.msb);
-        plugin.render(1);
-        EXPECT_NEAR(plugin.midi.pitchBend, c.value, 1e-4f);
-        EXPECT_NEAR(plugin.mod.globalModSrc()[18], c.value, 1e-4f);
-        EXPECT_NEAR(plugin.mod.voiceModSrc(7)[18], c.value, 1e-4f);
+        auto plugin = std::make_unique<EnginePlugin>();
+        plugin->send(0, 0xE0, c.lsb, c.msb);
+        plugin->render(1);
+        EXPECT_NEAR(plugin->midi.pitchBend, c.value, 1e-4f);
+        EXPECT_NEAR(plugin->mod.globalModSrc()[18], c.value, 1e-4f);
+        EXPECT_NEAR(plugin->mod.voiceModSrc(7)[18], c.value, 1e-4f);
     }
 }

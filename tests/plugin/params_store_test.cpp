@@ -49,77 +49,69 @@ TEST(ParamsStore, ClampsSnapsAndRefusesNonFiniteValues) {
         {11, 1.0f, nan, 1.0f, "NaN on a switch changes nothing"},
     };
     for (const auto& c : cases) {
-        auto pOwner = std::make_unique<TestPlugin>();
-        TestPlugin& p = *pOwner;
-        p.setParameter(c.tag, c.before);
-        p.setParameter(c.tag, c.written);
-        expectStoredEverywhere(p, c.tag, c.expected, c.why);
+        auto p = std::make_unique<TestPlugin>();
+        p->setParameter(c.tag, c.before);
+        p->setParameter(c.tag, c.written);
+        expectStoredEverywhere(*p, c.tag, c.expected, c.why);
     }
 }
 
 TEST(ParamsStore, InvalidTagsAreIgnoredOrNeutral) {
-    auto pOwner = std::make_unique<TestPlugin>();
-    TestPlugin& p = *pOwner;
-    p.setParameter(1024, 0.7f);
-    p.setParameter(-1, 0.7f);
-    EXPECT_FLOAT_EQ(p.getParameter(2000), 0.0f);
-    EXPECT_FLOAT_EQ(p.getParameter(-5), 0.0f);
-    EXPECT_FLOAT_EQ(p.getSteppedRange(1024), 1.0f);
-    EXPECT_EQ(p.getSteppedNum(-1), -1);
-    EXPECT_EQ(p.getSteppedValue(1024), 0);
-    EXPECT_FALSE(p.getOnOff(4096));
-    EXPECT_FLOAT_EQ(p.getDefaultValue(1024), 0.0f);
-    EXPECT_FLOAT_EQ(p.getOrigValue(-2), 0.0f);
-    EXPECT_EQ(p.getTagDest(1024), 0);
-    EXPECT_FALSE(p.getEditChanged()) << "no write to an invalid tag counts as an edit";
+    auto p = std::make_unique<TestPlugin>();
+    p->setParameter(1024, 0.7f);
+    p->setParameter(-1, 0.7f);
+    EXPECT_FLOAT_EQ(p->getParameter(2000), 0.0f);
+    EXPECT_FLOAT_EQ(p->getParameter(-5), 0.0f);
+    EXPECT_FLOAT_EQ(p->getSteppedRange(1024), 1.0f);
+    EXPECT_EQ(p->getSteppedNum(-1), -1);
+    EXPECT_EQ(p->getSteppedValue(1024), 0);
+    EXPECT_FALSE(p->getOnOff(4096));
+    EXPECT_FLOAT_EQ(p->getDefaultValue(1024), 0.0f);
+    EXPECT_FLOAT_EQ(p->getOrigValue(-2), 0.0f);
+    EXPECT_EQ(p->getTagDest(1024), 0);
+    EXPECT_FALSE(p->getEditChanged()) << "no write to an invalid tag counts as an edit";
 }
 
 // There is one program: a host that selects another still reaches the one record.
 TEST(ParamsStore, AnyProgramNumberAddressesTheOneRecord) {
     for (int program : {5, -1, 1}) {
-        auto pOwner = std::make_unique<TestPlugin>();
-        TestPlugin& p = *pOwner;
-        p.setProgram(program);
-        p.setParameter(7, 0.3f);
-        EXPECT_FLOAT_EQ(p.getParameter(7), 0.3f) << "program " << program;
-        EXPECT_FLOAT_EQ(p.values.programs[0].values[7], 0.3f) << "program " << program;
+        auto p = std::make_unique<TestPlugin>();
+        p->setProgram(program);
+        p->setParameter(7, 0.3f);
+        EXPECT_FLOAT_EQ(p->getParameter(7), 0.3f) << "program " << program;
+        EXPECT_FLOAT_EQ(p->values.programs[0].values[7], 0.3f) << "program " << program;
     }
 }
 
 // A foreign chunk may leave anything in the program record; the host reads 0..1.
 TEST(ParamsStore, HostReadBackIsAlwaysInRange) {
-    auto pOwner = std::make_unique<TestPlugin>();
-    TestPlugin& p = *pOwner;
-    p.values.programs[0].values[7] = 3.0f;
-    EXPECT_FLOAT_EQ(p.getParameter(7), 1.0f);
-    p.values.programs[0].values[7] = -2.0f;
-    EXPECT_FLOAT_EQ(p.getParameter(7), 0.0f);
-    p.values.programs[0].values[7] = std::numeric_limits<float>::quiet_NaN();
-    EXPECT_FLOAT_EQ(p.getParameter(7), 0.0f);
+    auto p = std::make_unique<TestPlugin>();
+    p->values.programs[0].values[7] = 3.0f;
+    EXPECT_FLOAT_EQ(p->getParameter(7), 1.0f);
+    p->values.programs[0].values[7] = -2.0f;
+    EXPECT_FLOAT_EQ(p->getParameter(7), 0.0f);
+    p->values.programs[0].values[7] = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_FLOAT_EQ(p->getParameter(7), 0.0f);
 }
 
 TEST(ParamsStore, WritingTheApplyTagRequestsTheProgram) {
     for (float value : {0.0f, 0.5f, 1.0f}) {
-        auto pOwner = std::make_unique<TestPlugin>();
-        TestPlugin& p = *pOwner;
-        p.flags.presetPending = false;  // the constructor queued the start program
-        p.setParameter(PRESET_APPLY_TAG, value);
-        EXPECT_TRUE(p.flags.presetPending.load()) << "any value asks, " << value;
+        auto p = std::make_unique<TestPlugin>();
+        p->flags.presetPending = false;  // the constructor queued the start program
+        p->setParameter(PRESET_APPLY_TAG, value);
+        EXPECT_TRUE(p->flags.presetPending.load()) << "any value asks, " << value;
     }
-    auto applyingOwner = std::make_unique<TestPlugin>();
-    TestPlugin& applying = *applyingOwner;
-    applying.flags.presetPending = false;
-    applying.flags.settingPreset = true;
-    applying.setParameter(PRESET_APPLY_TAG, 1.0f);
-    EXPECT_FALSE(applying.flags.presetPending.load()) << "no request while a program is being applied";
+    auto applying = std::make_unique<TestPlugin>();
+    applying->flags.presetPending = false;
+    applying->flags.settingPreset = true;
+    applying->setParameter(PRESET_APPLY_TAG, 1.0f);
+    EXPECT_FALSE(applying->flags.presetPending.load()) << "no request while a program is being applied";
 
-    auto otherOwner = std::make_unique<TestPlugin>();
-
-    TestPlugin& other = *otherOwner;
-    other.flags.presetPending = false;
-    other.setParameter(1021, 1.0f);
-    other.setParameter(1023, 1.0f);
-    EXPECT_FALSE(other.flags.presetPending.load()) << "neighbouring tags ask nothing";
+    auto other = std::make_unique<TestPlugin>();
+    other->flags.presetPending = false;
+    other->setParameter(1021, 1.0f);
+    other->setParameter(1023, 1.0f);
+    EXPECT_FALSE(other->flags.presetPending.load()) << "neighbouring tags ask nothing";
 }
 
 TEST(ParamsStore, EditTracking) {
@@ -135,77 +127,73 @@ TEST(ParamsStore, EditTracking) {
         {0.2f, 0.6f, 0.6f, false, false, "writing the last value again changes nothing"},
     };
     for (const auto& c : cases) {
-        auto pOwner = std::make_unique<TestPlugin>();
-        TestPlugin& p = *pOwner;
+        auto p = std::make_unique<TestPlugin>();
         // Movement Symmetry: a continuous parameter.
-        p.values.origValue[43] = c.orig;
-        p.values.lastValue[43] = c.last;
-        p.setParameter(43, c.written);
-        EXPECT_FLOAT_EQ(p.values.lastValue[43], c.lastMoves ? c.written : c.last) << c.why;
-        EXPECT_EQ(p.getEditChanged(), c.editChanged) << c.why;
+        p->values.origValue[43] = c.orig;
+        p->values.lastValue[43] = c.last;
+        p->setParameter(43, c.written);
+        EXPECT_FLOAT_EQ(p->values.lastValue[43], c.lastMoves ? c.written : c.last) << c.why;
+        EXPECT_EQ(p->getEditChanged(), c.editChanged) << c.why;
     }
-    auto pOwner = std::make_unique<TestPlugin>();
-    TestPlugin& p = *pOwner;
-    p.setParameter(43, 1.0f);
-    ASSERT_TRUE(p.getEditChanged());
-    p.setParameter(43, 0.0f);
-    EXPECT_TRUE(p.getEditChanged()) << "returning to the original never clears the flag";
+    auto p = std::make_unique<TestPlugin>();
+    p->setParameter(43, 1.0f);
+    ASSERT_TRUE(p->getEditChanged());
+    p->setParameter(43, 0.0f);
+    EXPECT_TRUE(p->getEditChanged()) << "returning to the original never clears the flag";
 }
 
 // Every step of every stepped parameter reads back as itself, through the
 // setter and through the stored encoding.
 TEST(ParamsStore, SteppedRoundTripsForEveryStep) {
-    auto pOwner = std::make_unique<TestPlugin>();
-    TestPlugin& p = *pOwner;
+    auto p = std::make_unique<TestPlugin>();
     int steppedTags = 0;
     for (int tag = 0; tag < 1024; ++tag) {
-        const int num = p.getSteppedNum(tag);
+        const int num = p->getSteppedNum(tag);
         if (num == -1) continue;
         ++steppedTags;
-        const float range = p.getSteppedRange(tag);
+        const float range = p->getSteppedRange(tag);
         for (int step = 0; step < num; ++step) {
-            p.setSteppedValue(tag, step);
-            ASSERT_EQ(p.getSteppedValue(tag), step) << p.getParameterNameStr(tag) << " step " << step;
-            const float stored = p.getParameter(tag);
-            EXPECT_EQ(p.getSteppedValue(tag, stored), step);
-            EXPECT_EQ(p.getSteppedValue(stored, range, num), step);
+            p->setSteppedValue(tag, step);
+            ASSERT_EQ(p->getSteppedValue(tag), step) << p->getParameterNameStr(tag) << " step " << step;
+            const float stored = p->getParameter(tag);
+            EXPECT_EQ(p->getSteppedValue(tag, stored), step);
+            EXPECT_EQ(p->getSteppedValue(stored, range, num), step);
         }
-        p.setSteppedValueMax(tag);
-        EXPECT_EQ(p.getSteppedValue(tag), num - 1) << p.getParameterNameStr(tag);
-        p.setSteppedValue(tag, num + 5);
-        EXPECT_EQ(p.getSteppedValue(tag), num - 1) << "steps above the count clamp";
-        p.setSteppedValue(tag, -3);
-        EXPECT_EQ(p.getSteppedValue(tag), 0) << "negative steps clamp";
-        p.setParameter(tag, 1.0f);
-        EXPECT_EQ(p.getSteppedValue(tag), num - 1) << "the top of the range is the last step";
+        p->setSteppedValueMax(tag);
+        EXPECT_EQ(p->getSteppedValue(tag), num - 1) << p->getParameterNameStr(tag);
+        p->setSteppedValue(tag, num + 5);
+        EXPECT_EQ(p->getSteppedValue(tag), num - 1) << "steps above the count clamp";
+        p->setSteppedValue(tag, -3);
+        EXPECT_EQ(p->getSteppedValue(tag), 0) << "negative steps clamp";
+        p->setParameter(tag, 1.0f);
+        EXPECT_EQ(p->getSteppedValue(tag), num - 1) << "the top of the range is the last step";
     }
     EXPECT_EQ(steppedTags, 39) << "stepped parameters in the table";
 }
 
 TEST(ParamsStore, SteppedEncodingEdgeCases) {
-    auto pOwner = std::make_unique<TestPlugin>();
-    TestPlugin& p = *pOwner;
+    auto p = std::make_unique<TestPlugin>();
     // A parameter of 4 steps over a divisor of 4.
-    p.setParameterVars(500, 0.0f, false, 4.0f, 4, 0, 0, "probe", 0.0f);
-    p.setSteppedValue(500, 2);
-    EXPECT_FLOAT_EQ(p.getParameter(500), 0.525f);
-    EXPECT_EQ(p.getSteppedValue(500), 2);
-    p.setParameter(500, 1.0f);
-    EXPECT_EQ(p.getSteppedValue(500), 3) << "int(4.1) = 4 clamps to the last step";
+    p->setParameterVars(500, 0.0f, false, 4.0f, 4, 0, 0, "probe", 0.0f);
+    p->setSteppedValue(500, 2);
+    EXPECT_FLOAT_EQ(p->getParameter(500), 0.525f);
+    EXPECT_EQ(p->getSteppedValue(500), 2);
+    p->setParameter(500, 1.0f);
+    EXPECT_EQ(p->getSteppedValue(500), 3) << "int(4.1) = 4 clamps to the last step";
 
     // Continuous parameters have no steps.
-    p.setParameter(7, 0.42f);
-    p.setSteppedValue(7, 3);
-    EXPECT_FLOAT_EQ(p.getParameter(7), 0.42f) << "setting a step of a continuous parameter does nothing";
-    EXPECT_EQ(p.getSteppedValue(7), 0);
+    p->setParameter(7, 0.42f);
+    p->setSteppedValue(7, 3);
+    EXPECT_FLOAT_EQ(p->getParameter(7), 0.42f) << "setting a step of a continuous parameter does nothing";
+    EXPECT_EQ(p->getSteppedValue(7), 0);
 
     // A caller-given range and count ignore the tag's own.
-    p.setSteppedValue(31, 3, 4.99f, 5);
-    EXPECT_NEAR(p.getParameter(31), 3.1f / 4.99f, 1e-6);
-    EXPECT_EQ(p.getSteppedValue(31, 4.99f, 5), 3);
-    EXPECT_EQ(p.getSteppedValue(0.999f, 33.99f, 34), 33);
-    EXPECT_EQ(p.getSteppedValue(std::numeric_limits<float>::quiet_NaN(), 33.99f, 34), 0) << "NaN reads as step 0";
-    EXPECT_EQ(p.getSteppedValue(-1.0f, 33.99f, 34), 0);
+    p->setSteppedValue(31, 3, 4.99f, 5);
+    EXPECT_NEAR(p->getParameter(31), 3.1f / 4.99f, 1e-6);
+    EXPECT_EQ(p->getSteppedValue(31, 4.99f, 5), 3);
+    EXPECT_EQ(p->getSteppedValue(0.999f, 33.99f, 34), 33);
+    EXPECT_EQ(p->getSteppedValue(std::numeric_limits<float>::quiet_NaN(), 33.99f, 34), 0) << "NaN reads as step 0";
+    EXPECT_EQ(p->getSteppedValue(-1.0f, 33.99f, 34), 0);
 }
 
 // Calls whose argument types would be converted silently do not compile.
@@ -243,83 +231,81 @@ static_assert(!acceptsDoubleOnOff<APlugin>);
 static_assert(acceptsRightCalls<APlugin>);
 
 TEST(ParamsStore, OnOffAndSingleValueSetters) {
-    auto pOwner = std::make_unique<TestPlugin>();
-    TestPlugin& p = *pOwner;
-    p.setOn(77);
-    EXPECT_TRUE(p.getOnOff(77));
-    EXPECT_FLOAT_EQ(p.getParameter(77), 1.0f);
-    p.toggleValue(77);
-    EXPECT_FLOAT_EQ(p.getParameter(77), 0.0f);
-    p.toggleValue(77);
-    EXPECT_FLOAT_EQ(p.getParameter(77), 1.0f);
-    p.setOff(77);
-    EXPECT_FALSE(p.getOnOff(77));
-    p.setOnOff(77, true);
-    EXPECT_TRUE(p.getOnOff(77));
-    EXPECT_TRUE(p.getOnOff(0.5f));
-    EXPECT_FALSE(p.getOnOff(0.4999f));
+    auto p = std::make_unique<TestPlugin>();
+    p->setOn(77);
+    EXPECT_TRUE(p->getOnOff(77));
+    EXPECT_FLOAT_EQ(p->getParameter(77), 1.0f);
+    p->toggleValue(77);
+    EXPECT_FLOAT_EQ(p->getParameter(77), 0.0f);
+    p->toggleValue(77);
+    EXPECT_FLOAT_EQ(p->getParameter(77), 1.0f);
+    p->setOff(77);
+    EXPECT_FALSE(p->getOnOff(77));
+    p->setOnOff(77, true);
+    EXPECT_TRUE(p->getOnOff(77));
+    EXPECT_TRUE(p->getOnOff(0.5f));
+    EXPECT_FALSE(p->getOnOff(0.4999f));
 
-    p.setToDefault(1);
-    EXPECT_FLOAT_EQ(p.getParameter(1), 0.6872f);
-    p.setZeroValue(1);
-    EXPECT_FLOAT_EQ(p.getParameter(1), 0.75f) << "Main Volume zeroes to 0 dB";
-    p.setParameter(3, 0.1f);
-    p.setZeroValue(3);
-    EXPECT_FLOAT_EQ(p.getParameter(3), 0.5f) << "Pan zeroes to the centre";
+    p->setToDefault(1);
+    EXPECT_FLOAT_EQ(p->getParameter(1), 0.6872f);
+    p->setZeroValue(1);
+    EXPECT_FLOAT_EQ(p->getParameter(1), 0.75f) << "Main Volume zeroes to 0 dB";
+    p->setParameter(3, 0.1f);
+    p->setZeroValue(3);
+    EXPECT_FLOAT_EQ(p->getParameter(3), 0.5f) << "Pan zeroes to the centre";
 
-    p.setToDefaultRange(93, 99);
-    EXPECT_FLOAT_EQ(p.getParameter(93), 0.167f);
-    EXPECT_FLOAT_EQ(p.getParameter(99), 0.185f);
-    p.setParameter(94, 0.1f);
-    p.setToDefaultRange(99, 93);
-    p.setToDefaultRange(94, 1024);
-    EXPECT_FLOAT_EQ(p.getParameter(94), 0.1f) << "reversed or invalid ranges do nothing";
+    p->setToDefaultRange(93, 99);
+    EXPECT_FLOAT_EQ(p->getParameter(93), 0.167f);
+    EXPECT_FLOAT_EQ(p->getParameter(99), 0.185f);
+    p->setParameter(94, 0.1f);
+    p->setToDefaultRange(99, 93);
+    p->setToDefaultRange(94, 1024);
+    EXPECT_FLOAT_EQ(p->getParameter(94), 0.1f) << "reversed or invalid ranges do nothing";
 
-    p.values.origValue[94] = 0.33f;
-    EXPECT_FLOAT_EQ(p.getOrigValue(94), 0.33f);
-    p.setToOrig(94);
-    EXPECT_FLOAT_EQ(p.getParameter(94), 0.33f);
+    p->values.origValue[94] = 0.33f;
+    EXPECT_FLOAT_EQ(p->getOrigValue(94), 0.33f);
+    p->setToOrig(94);
+    EXPECT_FLOAT_EQ(p->getParameter(94), 0.33f);
 }
 
 TEST(ParamsStore, CopyAndSwapLeaveTag1021Alone) {
-    auto pOwner = std::make_unique<TestPlugin>();
-    TestPlugin& p = *pOwner;
-    p.setParameter(1021, 0.9f);
-    p.setParameter(7, 0.2f);
-    p.copyParameter(1021, 7);
-    EXPECT_FLOAT_EQ(p.getParameter(7), 0.2f);
-    p.copyParameter(7, 1021);
-    EXPECT_FLOAT_EQ(p.getParameter(1021), 0.9f);
-    p.swapParameter(7, 1021);
-    EXPECT_FLOAT_EQ(p.getParameter(7), 0.2f);
-    EXPECT_FLOAT_EQ(p.getParameter(1021), 0.9f);
+    auto p = std::make_unique<TestPlugin>();
+    p->setParameter(1021, 0.9f);
+    p->setParameter(7, 0.2f);
+    p->copyParameter(1021, 7);
+    EXPECT_FLOAT_EQ(p->getParameter(7), 0.2f);
+    p->copyParameter(7, 1021);
+    EXPECT_FLOAT_EQ(p->getParameter(1021), 0.9f);
+    p->swapParameter(7, 1021);
+    EXPECT_FLOAT_EQ(p->getParameter(7), 0.2f);
+    EXPECT_FLOAT_EQ(p->getParameter(1021), 0.9f);
 
-    p.setParameter(8, 0.6f);
-    p.swapParameter(7, 8);
-    EXPECT_FLOAT_EQ(p.getParameter(7), 0.6f);
-    EXPECT_FLOAT_EQ(p.getParameter(8), 0.2f);
-    p.copyParameter(7, 2000);
-    p.copyParameter(-1, 7);
-    EXPECT_FLOAT_EQ(p.getParameter(7), 0.6f);
+    p->setParameter(8, 0.6f);
+    p->swapParameter(7, 8);
+    EXPECT_FLOAT_EQ(p->getParameter(7), 0.6f);
+    EXPECT_FLOAT_EQ(p->getParameter(8), 0.2f);
+    p->copyParameter(7, 2000);
+    p->copyParameter(-1, 7);
+    EXPECT_FLOAT_EQ(p->getParameter(7), 0.6f);
 
     // A range across 1021 skips only the bad pair.
-    for (int i = 0; i < 3; ++i) p.setParameter(1019 + i, 0.1f * (i + 1));
-    p.copyParameterRange(1019, 600, 3);
-    EXPECT_FLOAT_EQ(p.getParameter(600), p.getParameter(1019));
-    EXPECT_FLOAT_EQ(p.getParameter(601), p.getParameter(1020));
-    EXPECT_FLOAT_EQ(p.getParameter(602), 0.0f) << "1021 is not copied";
+    for (int i = 0; i < 3; ++i) p->setParameter(1019 + i, 0.1f * (i + 1));
+    p->copyParameterRange(1019, 600, 3);
+    EXPECT_FLOAT_EQ(p->getParameter(600), p->getParameter(1019));
+    EXPECT_FLOAT_EQ(p->getParameter(601), p->getParameter(1020));
+    EXPECT_FLOAT_EQ(p->getParameter(602), 0.0f) << "1021 is not copied";
 
-    p.copyParameterToRange(7, 700, 703);
-    for (int tag = 700; tag <= 703; ++tag) EXPECT_FLOAT_EQ(p.getParameter(tag), 0.6f);
-    p.copyParameterToRange(1021, 710, 712);
-    EXPECT_FLOAT_EQ(p.getParameter(710), 0.0f);
+    p->copyParameterToRange(7, 700, 703);
+    for (int tag = 700; tag <= 703; ++tag) EXPECT_FLOAT_EQ(p->getParameter(tag), 0.6f);
+    p->copyParameterToRange(1021, 710, 712);
+    EXPECT_FLOAT_EQ(p->getParameter(710), 0.0f);
 
-    p.setParameter(800, 0.25f);
-    p.setParameter(801, 0.75f);
-    p.swapParameterRange(800, 900, 2);
-    EXPECT_FLOAT_EQ(p.getParameter(900), 0.25f);
-    EXPECT_FLOAT_EQ(p.getParameter(901), 0.75f);
-    EXPECT_FLOAT_EQ(p.getParameter(800), 0.0f);
+    p->setParameter(800, 0.25f);
+    p->setParameter(801, 0.75f);
+    p->swapParameterRange(800, 900, 2);
+    EXPECT_FLOAT_EQ(p->getParameter(900), 0.25f);
+    EXPECT_FLOAT_EQ(p->getParameter(901), 0.75f);
+    EXPECT_FLOAT_EQ(p->getParameter(800), 0.0f);
 }
 
 TEST(ParamsStore, TextInParameters) {
@@ -336,24 +322,21 @@ TEST(ParamsStore, TextInParameters) {
         {"", "", "", "an empty text clears the run"},
     };
     for (const auto& c : cases) {
-        auto pOwner = std::make_unique<TestPlugin>();
-        TestPlugin& p = *pOwner;
-        for (int i = 0; i < PRESET_NAME_SLOTS; ++i) p.setParameter(PRESET_NAME_PARAM + i, 0.5f);
-        p.setStringFromParam(c.written, PRESET_NAME_PARAM, PRESET_NAME_SLOTS, false);
-        EXPECT_EQ(p.getStringFromParamStr(PRESET_NAME_PARAM, PRESET_NAME_SLOTS, false, false), c.readBack) << c.why;
-        EXPECT_EQ(p.getStringFromParamStr(PRESET_NAME_PARAM, PRESET_NAME_SLOTS, true, false), c.readBack) << c.why;
-        EXPECT_EQ(APlugin::getPresetNameFromProgram(p.values.programs[0]), c.presetName) << c.why;
-        EXPECT_FLOAT_EQ(p.values.curValue[PRESET_NAME_PARAM + 27], 0.0f) << "the last slot stays empty";
+        auto p = std::make_unique<TestPlugin>();
+        for (int i = 0; i < PRESET_NAME_SLOTS; ++i) p->setParameter(PRESET_NAME_PARAM + i, 0.5f);
+        p->setStringFromParam(c.written, PRESET_NAME_PARAM, PRESET_NAME_SLOTS, false);
+        EXPECT_EQ(p->getStringFromParamStr(PRESET_NAME_PARAM, PRESET_NAME_SLOTS, false, false), c.readBack) << c.why;
+        EXPECT_EQ(p->getStringFromParamStr(PRESET_NAME_PARAM, PRESET_NAME_SLOTS, true, false), c.readBack) << c.why;
+        EXPECT_EQ(APlugin::getPresetNameFromProgram(p->values.programs[0]), c.presetName) << c.why;
+        EXPECT_FLOAT_EQ(p->values.curValue[PRESET_NAME_PARAM + 27], 0.0f) << "the last slot stays empty";
     }
 
-    auto pOwner = std::make_unique<TestPlugin>();
-
-    TestPlugin& p = *pOwner;
-    p.setStringFromParam("a:b?", PRESET_NAME_PARAM, PRESET_NAME_SLOTS, false);
-    EXPECT_FLOAT_EQ(p.values.curValue[208], static_cast<float>(('a' + 0.5) / 255.99));
-    EXPECT_FLOAT_EQ(p.values.editValue[210], static_cast<float>(('b' + 0.5) / 255.99));
-    for (int tag = 212; tag <= 235; ++tag) EXPECT_FLOAT_EQ(p.getParameter(tag), 0.0f) << tag;
-    EXPECT_FALSE(p.getEditChanged()) << "text is written around the edit tracking";
+    auto p = std::make_unique<TestPlugin>();
+    p->setStringFromParam("a:b?", PRESET_NAME_PARAM, PRESET_NAME_SLOTS, false);
+    EXPECT_FLOAT_EQ(p->values.curValue[208], static_cast<float>(('a' + 0.5) / 255.99));
+    EXPECT_FLOAT_EQ(p->values.editValue[210], static_cast<float>(('b' + 0.5) / 255.99));
+    for (int tag = 212; tag <= 235; ++tag) EXPECT_FLOAT_EQ(p->getParameter(tag), 0.0f) << tag;
+    EXPECT_FALSE(p->getEditChanged()) << "text is written around the edit tracking";
 
     // Every written character goes through the same encoding, a refused one as
     // code 0; only the slots past the text keep the cleared 0.0.
@@ -375,35 +358,34 @@ TEST(ParamsStore, TextInParameters) {
         EXPECT_EQ(ownerE->getStringFromParamStr(PRESET_NAME_PARAM, PRESET_NAME_SLOTS, false, false), "ab") << e.why;
     }
 
-    p.setStringFromParam("spare", 300, 8, true);
-    EXPECT_EQ(p.getStringFromParamStr(300, 8, true, true), "spare");
-    EXPECT_EQ(p.getStringFromParamStr(300, 8, true, false), "") << "the spare block is apart";
+    p->setStringFromParam("spare", 300, 8, true);
+    EXPECT_EQ(p->getStringFromParamStr(300, 8, true, true), "spare");
+    EXPECT_EQ(p->getStringFromParamStr(300, 8, true, false), "") << "the spare block is apart";
 
-    p.setStringFromParam("overflowing", 1020, 10, false);
-    EXPECT_EQ(p.getStringFromParamStr(1020, 10, true, false), "over") << "slots past 1023 are skipped";
-    EXPECT_EQ(p.getStringFromParamStr(5, 0, true, false), "");
+    p->setStringFromParam("overflowing", 1020, 10, false);
+    EXPECT_EQ(p->getStringFromParamStr(1020, 10, true, false), "over") << "slots past 1023 are skipped";
+    EXPECT_EQ(p->getStringFromParamStr(5, 0, true, false), "");
 }
 
 // The two readers differ on purpose: one skips empty slots, the program-name
 // reader stops at the first one and holds codes to a signed byte.
 TEST(ParamsStore, TheTwoTextReadersDiffer) {
-    auto pOwner = std::make_unique<TestPlugin>();
-    TestPlugin& p = *pOwner;
+    auto p = std::make_unique<TestPlugin>();
     auto code = [](int c) { return static_cast<float>((c + 0.5) / 255.99); };
     const float slots[] = {code('a'), code('b'), 0.0f, code('c'), 1.0f, std::numeric_limits<float>::quiet_NaN(),
                            code('d')};
-    for (int i = 0; i < 7; ++i) p.values.programs[0].values[PRESET_NAME_PARAM + i] = slots[i];
-    EXPECT_EQ(p.getStringFromParamStr(PRESET_NAME_PARAM, PRESET_NAME_SLOTS, false, false), "abcd")
+    for (int i = 0; i < 7; ++i) p->values.programs[0].values[PRESET_NAME_PARAM + i] = slots[i];
+    EXPECT_EQ(p->getStringFromParamStr(PRESET_NAME_PARAM, PRESET_NAME_SLOTS, false, false), "abcd")
         << "empty, 256 (low byte 0) and NaN slots are skipped";
-    EXPECT_EQ(APlugin::getPresetNameFromProgram(p.values.programs[0]), "ab") << "stops at the first empty slot";
+    EXPECT_EQ(APlugin::getPresetNameFromProgram(p->values.programs[0]), "ab") << "stops at the first empty slot";
 
-    p.values.programs[0].values[PRESET_NAME_PARAM + 2] = 1.0f;
-    EXPECT_EQ(APlugin::getPresetNameFromProgram(p.values.programs[0]), std::string("ab\x7f") + "c\x7f")
+    p->values.programs[0].values[PRESET_NAME_PARAM + 2] = 1.0f;
+    EXPECT_EQ(APlugin::getPresetNameFromProgram(p->values.programs[0]), std::string("ab\x7f") + "c\x7f")
         << "code 256 saturates to 127; NaN ends the name";
 
     // A name in every slot: the reader stays within its 28 slots.
-    for (int i = 0; i < 40; ++i) p.values.programs[0].values[PRESET_NAME_PARAM + i] = code('z');
-    EXPECT_EQ(APlugin::getPresetNameFromProgram(p.values.programs[0]), std::string(28, 'z'));
+    for (int i = 0; i < 40; ++i) p->values.programs[0].values[PRESET_NAME_PARAM + i] = code('z');
+    EXPECT_EQ(APlugin::getPresetNameFromProgram(p->values.programs[0]), std::string(28, 'z'));
 }
 
 // An editor that records the values it is asked to show.
@@ -418,41 +400,40 @@ struct EchoEditor : AEffEditor, TEditorServices {
 };
 
 TEST(ParamsStore, EditorEchoAndRedrawFollowTheOpenState) {
-    auto pOwner = std::make_unique<TestPlugin>();
-    TestPlugin& p = *pOwner;
-    EXPECT_FALSE(p.isEditorOpen()) << "no editor object";
-    p.flags.screenUpdatePending = true;
-    p.updateEditorScreen();
-    EXPECT_FALSE(p.flags.screenUpdatePending.load());
-    EXPECT_FALSE(p.flags.editorRedraw.load()) << "no redraw without an open editor";
+    auto p = std::make_unique<TestPlugin>();
+    EXPECT_FALSE(p->isEditorOpen()) << "no editor object";
+    p->flags.screenUpdatePending = true;
+    p->updateEditorScreen();
+    EXPECT_FALSE(p->flags.screenUpdatePending.load());
+    EXPECT_FALSE(p->flags.editorRedraw.load()) << "no redraw without an open editor";
 
-    auto* editor = new EchoEditor(&p);
-    p.setEditor(editor);
+    auto* editor = new EchoEditor(p.get());
+    p->setEditor(editor);
     int window = 0;
     editor->open(&window);
-    EXPECT_FALSE(p.isEditorOpen()) << "not until the editor says it has opened";
-    p.flags.editorOpened = true;
-    p.flags.editorOpening = true;
-    EXPECT_FALSE(p.isEditorOpen()) << "still opening";
-    p.setParameter(28, 0.3f);
+    EXPECT_FALSE(p->isEditorOpen()) << "not until the editor says it has opened";
+    p->flags.editorOpened = true;
+    p->flags.editorOpening = true;
+    EXPECT_FALSE(p->isEditorOpen()) << "still opening";
+    p->setParameter(28, 0.3f);
     EXPECT_TRUE(editor->echoes.empty()) << "no echo while opening";
 
-    p.flags.editorOpening = false;
-    ASSERT_TRUE(p.isEditorOpen());
-    p.setParameter(28, 1.7f);
-    p.setParameter(127, 0.3f);  // Release has no control
-    p.setParameter(300, 0.3f);  // nor has a spare slot
+    p->flags.editorOpening = false;
+    ASSERT_TRUE(p->isEditorOpen());
+    p->setParameter(28, 1.7f);
+    p->setParameter(127, 0.3f);  // Release has no control
+    p->setParameter(300, 0.3f);  // nor has a spare slot
     ASSERT_EQ(editor->echoes.size(), 1u);
     EXPECT_EQ(editor->echoes[0].first, 28);
     EXPECT_FLOAT_EQ(editor->echoes[0].second, 1.0f) << "the editor sees the stored (clamped) value";
 
-    p.flags.screenUpdatePending = true;
-    p.updateEditorScreen();
-    EXPECT_TRUE(p.flags.editorRedraw.load());
-    EXPECT_FALSE(p.flags.screenUpdatePending.load());
+    p->flags.screenUpdatePending = true;
+    p->updateEditorScreen();
+    EXPECT_TRUE(p->flags.editorRedraw.load());
+    EXPECT_FALSE(p->flags.screenUpdatePending.load());
 
     editor->close();
-    EXPECT_FALSE(p.isEditorOpen()) << "a closed window is not open";
+    EXPECT_FALSE(p->isEditorOpen()) << "a closed window is not open";
 }
 
 }  // namespace
@@ -462,20 +443,19 @@ namespace {
 // A host that passes no buffer gets nothing written; the editor's forms keep
 // texts whole and answer neutrally for invalid tags.
 TEST(ParamsStore, TextCallsWithoutABufferOrWithInvalidTags) {
-    auto pOwner = std::make_unique<TestPlugin>();
-    TestPlugin& p = *pOwner;
-    p.getParameterDisplay(1, nullptr);
-    p.getParameterName(1, nullptr);
-    p.getParameterLabel(1, nullptr);
+    auto p = std::make_unique<TestPlugin>();
+    p->getParameterDisplay(1, nullptr);
+    p->getParameterName(1, nullptr);
+    p->getParameterLabel(1, nullptr);
     char text[64] = "untouched";
-    p.getParameterDisplay(-1, text);
+    p->getParameterDisplay(-1, text);
     EXPECT_STREQ(text, " ");
-    p.getParameterName(5000, text);
+    p->getParameterName(5000, text);
     EXPECT_STREQ(text, "");
-    EXPECT_EQ(p.getParameterDisplayStr(1024), " ");
-    EXPECT_EQ(p.getParameterNameStr(-3), "");
-    EXPECT_EQ(p.getParamType(1024), 16) << "an invalid tag reads as an internal slot";
-    EXPECT_EQ(p.getParamType(28), 11);
+    EXPECT_EQ(p->getParameterDisplayStr(1024), " ");
+    EXPECT_EQ(p->getParameterNameStr(-3), "");
+    EXPECT_EQ(p->getParamType(1024), 16) << "an invalid tag reads as an internal slot";
+    EXPECT_EQ(p->getParamType(28), 11);
 }
 
 }  // namespace

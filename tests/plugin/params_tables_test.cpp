@@ -2,6 +2,7 @@
 // attributes, checked against the design's listings.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <set>
 #include <string>
@@ -78,59 +79,31 @@ TEST(ParamsStringTables, EntriesThatAreEasyToGetWrong) {
 }
 
 // A table written with too few entries compiles (the rest are empty strings);
-// only the three blank Gator captions may be empty.
-template <std::size_t N>
-void expectNoEmptyEntry(const std::array<std::string, N>& table, const char* name) {
-    for (std::size_t i = 0; i < N; ++i) EXPECT_FALSE(table[i].empty()) << name << "[" << i << "] is empty";
+// only the three blank Gator captions may be empty. `names` lists the tables
+// as written, separated by commas.
+template <typename... Tables>
+void expectNoEmptyEntry(std::string names, const Tables&... tables) {
+    std::size_t start = 0;
+    const auto check = [&](const auto& table) {
+        const std::size_t end = names.find(',', start);
+        const std::string name = names.substr(start, end - start);
+        start = end + 2;
+        for (std::size_t i = 0; i < table.size(); ++i) EXPECT_FALSE(table[i].empty()) << name << "[" << i << "]";
+    };
+    (check(tables), ...);
 }
+#define EXPECT_NO_EMPTY_ENTRY(...) expectNoEmptyEntry(#__VA_ARGS__, __VA_ARGS__)
 
 TEST(ParamsStringTables, EveryEntryIsFilled) {
-#define CHECK_TABLE(table) expectNoEmptyEntry(table, #table)
-    CHECK_TABLE(REG_SCREEN_SIZE);
-    CHECK_TABLE(SET_SCREEN_SIZE_STR);
-    CHECK_TABLE(SCREEN_SIZE_STR);
-    CHECK_TABLE(SCREEN_SIZE_SHORT_STR);
-    CHECK_TABLE(MIDI_IN_CHANNEL_STR);
-    CHECK_TABLE(OFF_ON_STR);
-    CHECK_TABLE(PRESET_SUB_HEADER_STR);
-    CHECK_TABLE(PRESET_COMMAND_STR);
-    CHECK_TABLE(PLAY_MODE_STR);
-    CHECK_TABLE(PORT_MODE_STR);
-    CHECK_TABLE(PITCH_BEND_STR);
-    CHECK_TABLE(SOURCE_MODE_STR);
-    CHECK_TABLE(NOISE_STR);
-    CHECK_TABLE(WAVE_STR);
-    CHECK_TABLE(SAMPLE_LOOP_MODE_STR);
-    CHECK_TABLE(SAMPLE_SUB_STR);
-    CHECK_TABLE(SAMPLE_STR);
-    CHECK_TABLE(FILTER_MODE_STR);
-    CHECK_TABLE(FILTER_MODE_SUB_STR);
-    CHECK_TABLE(FILTER_VOWEL_STR);
-    CHECK_TABLE(FILTER_MULTI_1_STR);
-    CHECK_TABLE(FILTER_MULTI_2_STR);
-    CHECK_TABLE(FILTER_DISTORT_TYPE_STR);
-    CHECK_TABLE(FX_PATH_STR);
-    CHECK_TABLE(MOD_FX_MODE_STR);
-    CHECK_TABLE(MOD_FX_VAR_STR);
-    CHECK_TABLE(MOD_FX_VAR_SHORT_STR);
-    CHECK_TABLE(GATER_LEN_STR);
-    CHECK_TABLE(GATER_PERIOD_STR);
-    CHECK_TABLE(DELAY_LEN_STR);
-    CHECK_TABLE(LFO_WAVE_STR);
-    CHECK_TABLE(LFO_MODE_STR);
-    CHECK_TABLE(PAN_MOVE_MODE_STR);
-    CHECK_TABLE(MOVE_SNAP_STR);
-    CHECK_TABLE(LOCK_STR);
-    CHECK_TABLE(LFO_PERIOD_STR);
-    CHECK_TABLE(RIBBON_QUANT_STR);
-    CHECK_TABLE(RIBBON_SPRING_TIME_STR);
-    CHECK_TABLE(SRC_SUB_STR);
-    CHECK_TABLE(SRC_STR);
-    CHECK_TABLE(SRC_SHORT_STR);
-    CHECK_TABLE(DEST_SUB_STR);
-    CHECK_TABLE(DEST_STR);
-    CHECK_TABLE(DEST_SHORT_STR);
-#undef CHECK_TABLE
+    EXPECT_NO_EMPTY_ENTRY(REG_SCREEN_SIZE, SET_SCREEN_SIZE_STR, SCREEN_SIZE_STR, SCREEN_SIZE_SHORT_STR,
+                          MIDI_IN_CHANNEL_STR, OFF_ON_STR, PRESET_SUB_HEADER_STR, PRESET_COMMAND_STR, PLAY_MODE_STR,
+                          PORT_MODE_STR, PITCH_BEND_STR, SOURCE_MODE_STR, NOISE_STR, WAVE_STR, SAMPLE_LOOP_MODE_STR,
+                          SAMPLE_SUB_STR, SAMPLE_STR, FILTER_MODE_STR, FILTER_MODE_SUB_STR, FILTER_VOWEL_STR,
+                          FILTER_MULTI_1_STR, FILTER_MULTI_2_STR, FILTER_DISTORT_TYPE_STR, FX_PATH_STR,
+                          MOD_FX_MODE_STR, MOD_FX_VAR_STR, MOD_FX_VAR_SHORT_STR, GATER_LEN_STR, GATER_PERIOD_STR,
+                          DELAY_LEN_STR, LFO_WAVE_STR, LFO_MODE_STR, PAN_MOVE_MODE_STR, MOVE_SNAP_STR, LOCK_STR,
+                          LFO_PERIOD_STR, RIBBON_QUANT_STR, RIBBON_SPRING_TIME_STR, SRC_SUB_STR, SRC_STR,
+                          SRC_SHORT_STR, DEST_SUB_STR, DEST_STR, DEST_SHORT_STR);
     for (int i = 0; i < 50; ++i)
         EXPECT_EQ(MOD_FX_LABEL_STR[i].empty(), i >= 47) << "MOD_FX_LABEL_STR[" << i << "]";
 }
@@ -143,19 +116,17 @@ TEST(ParamsStringTables, MenuSeparatorsAndScreenSizeCommands) {
     for (int i = 0; i < 4; ++i) EXPECT_EQ(PRESET_COMMAND_STR[20 + i], SET_SCREEN_SIZE_STR[i]);
 }
 
-// The generated effect orders against the design's listing.
+// The 24 effect orders are the permutations of the four effects in
+// lexicographic order of their positions, written "A > B > C > D".
 TEST(ParamsStringTables, EffectOrdersInLexicographicOrder) {
-    const char* expected[24] = {
-        "Low-Fi > Mod FX > Delay > Reverb", "Low-Fi > Mod FX > Reverb > Delay", "Low-Fi > Delay > Mod FX > Reverb",
-        "Low-Fi > Delay > Reverb > Mod FX", "Low-Fi > Reverb > Mod FX > Delay", "Low-Fi > Reverb > Delay > Mod FX",
-        "Mod FX > Low-Fi > Delay > Reverb", "Mod FX > Low-Fi > Reverb > Delay", "Mod FX > Delay > Low-Fi > Reverb",
-        "Mod FX > Delay > Reverb > Low-Fi", "Mod FX > Reverb > Low-Fi > Delay", "Mod FX > Reverb > Delay > Low-Fi",
-        "Delay > Low-Fi > Mod FX > Reverb", "Delay > Low-Fi > Reverb > Mod FX", "Delay > Mod FX > Low-Fi > Reverb",
-        "Delay > Mod FX > Reverb > Low-Fi", "Delay > Reverb > Low-Fi > Mod FX", "Delay > Reverb > Mod FX > Low-Fi",
-        "Reverb > Low-Fi > Mod FX > Delay", "Reverb > Low-Fi > Delay > Mod FX", "Reverb > Mod FX > Low-Fi > Delay",
-        "Reverb > Mod FX > Delay > Low-Fi", "Reverb > Delay > Low-Fi > Mod FX", "Reverb > Delay > Mod FX > Low-Fi",
-    };
-    for (int i = 0; i < 24; ++i) EXPECT_EQ(FX_PATH_STR[i], expected[i]) << "order " << i;
+    const char* effects[4] = {"Low-Fi", "Mod FX", "Delay", "Reverb"};
+    int order[4] = {0, 1, 2, 3};
+    for (int i = 0; i < 24; ++i, std::next_permutation(order, order + 4)) {
+        const std::string expected = std::string(effects[order[0]]) + " > " + effects[order[1]] + " > " +
+                                     effects[order[2]] + " > " + effects[order[3]];
+        EXPECT_EQ(FX_PATH_STR[i], expected) << "order " << i;
+    }
+    EXPECT_EQ(FX_PATH_STR[23], "Reverb > Delay > Mod FX > Low-Fi");
 }
 
 TEST(ParamsStringTables, SharedFontsInTheirDeclaredOrder) {
@@ -175,9 +146,8 @@ TEST(ParamsStringTables, SharedFontsInTheirDeclaredOrder) {
 // ---------------------------------------------------------------- parameter table
 
 TEST(ParamsTable, GeneratedNamesAndAttributes) {
-    auto pluginOwner = std::make_unique<APlugin>(nullptr);
-    APlugin& plugin = *pluginOwner;
-    const TParameterAttributes& a = plugin.attr;
+    auto plugin = std::make_unique<APlugin>(nullptr);
+    const TParameterAttributes& a = plugin->attr;
     const struct {
         int tag;
         const char* name;
@@ -220,9 +190,8 @@ TEST(ParamsTable, GeneratedNamesAndAttributes) {
 }
 
 TEST(ParamsTable, AttributesTheDesignSingsOut) {
-    auto pluginOwner = std::make_unique<APlugin>(nullptr);
-    APlugin& plugin = *pluginOwner;
-    const TParameterAttributes& a = plugin.attr;
+    auto plugin = std::make_unique<APlugin>(nullptr);
+    const TParameterAttributes& a = plugin->attr;
     EXPECT_FLOAT_EQ(a.defaultValue[1], 0.6872f);
     EXPECT_FLOAT_EQ(a.zeroValue[1], 0.75f) << "Main Volume zeroes to 0 dB";
     EXPECT_FLOAT_EQ(a.zeroValue[3], 0.5f) << "Pan zeroes to its default";
@@ -264,25 +233,23 @@ TEST(ParamsTable, AttributesTheDesignSingsOut) {
 }
 
 TEST(ParamsTable, SetParameterVarsRefusesInvalidTagsAndDefaultsNegativeZeros) {
-    auto pluginOwner = std::make_unique<APlugin>(nullptr);
-    APlugin& plugin = *pluginOwner;
-    const std::vector<std::string> namesBefore(plugin.attr.paramName.begin(), plugin.attr.paramName.end());
-    const auto defaultsBefore = plugin.attr.defaultValue;
-    plugin.setParameterVars(1024, 0.3f, true, 2.0f, 2, 5, 1, "bad", 0.1f);
-    plugin.setParameterVars(-1, 0.3f, true, 2.0f, 2, 5, 1, "bad", 0.1f);
-    EXPECT_EQ(std::vector<std::string>(plugin.attr.paramName.begin(), plugin.attr.paramName.end()), namesBefore);
-    EXPECT_EQ(plugin.attr.defaultValue, defaultsBefore);
+    auto plugin = std::make_unique<APlugin>(nullptr);
+    const std::vector<std::string> namesBefore(plugin->attr.paramName.begin(), plugin->attr.paramName.end());
+    const auto defaultsBefore = plugin->attr.defaultValue;
+    plugin->setParameterVars(1024, 0.3f, true, 2.0f, 2, 5, 1, "bad", 0.1f);
+    plugin->setParameterVars(-1, 0.3f, true, 2.0f, 2, 5, 1, "bad", 0.1f);
+    EXPECT_EQ(std::vector<std::string>(plugin->attr.paramName.begin(), plugin->attr.paramName.end()), namesBefore);
+    EXPECT_EQ(plugin->attr.defaultValue, defaultsBefore);
 
-    plugin.setParameterVars(500, 0.3f, false, -1.0f, -1, 0, 2, "probe", -1.0f);
-    EXPECT_FLOAT_EQ(plugin.attr.zeroValue[500], 0.3f) << "a negative zero value takes the default";
-    EXPECT_EQ(plugin.attr.paramName[500], "probe");
+    plugin->setParameterVars(500, 0.3f, false, -1.0f, -1, 0, 2, "probe", -1.0f);
+    EXPECT_FLOAT_EQ(plugin->attr.zeroValue[500], 0.3f) << "a negative zero value takes the default";
+    EXPECT_EQ(plugin->attr.paramName[500], "probe");
 }
 
 // Every stepped parameter's steps fit the table its text is read from; only
 // Movement Wave uses fewer entries than its table has.
 TEST(ParamsTable, StepCountsMatchTheirTables) {
-    auto pluginOwner = std::make_unique<APlugin>(nullptr);
-    APlugin& plugin = *pluginOwner;
+    auto plugin = std::make_unique<APlugin>(nullptr);
     const struct {
         int tag;
         std::size_t tableSize;
@@ -297,10 +264,10 @@ TEST(ParamsTable, StepCountsMatchTheirTables) {
         {958, MOVE_SNAP_STR.size()},
     };
     for (const auto& c : cases) {
-        EXPECT_GE(plugin.attr.steppedNum[c.tag], 2) << plugin.attr.paramName[c.tag];
-        EXPECT_LE(static_cast<std::size_t>(plugin.attr.steppedNum[c.tag]), c.tableSize) << plugin.attr.paramName[c.tag];
+        EXPECT_GE(plugin->attr.steppedNum[c.tag], 2) << plugin->attr.paramName[c.tag];
+        EXPECT_LE(static_cast<std::size_t>(plugin->attr.steppedNum[c.tag]), c.tableSize) << plugin->attr.paramName[c.tag];
     }
-    EXPECT_EQ(plugin.attr.steppedNum[39], 4) << "Movement offers the first four LFO waves";
+    EXPECT_EQ(plugin->attr.steppedNum[39], 4) << "Movement offers the first four LFO waves";
 }
 
 }  // namespace

@@ -22,11 +22,10 @@ constexpr int WRITTEN_TAGS[] = {1, 3, 5, 11, 14, 15, 19, 27, 28, 31, 41, 42, 63,
 float valueFor(int round, int tag) { return static_cast<float>((round * 37 + tag * 11) % 101) / 100.0f; }
 
 TEST(ParamsThreads, WritesDuringRenderingAndTextReadsAreClean) {
-    auto pluginOwner = std::make_unique<APlugin>(nullptr);
-    APlugin& plugin = *pluginOwner;
-    plugin.setSampleRate(48000.0f);
-    plugin.setBlockSize(256);
-    plugin.resume();
+    auto plugin = std::make_unique<APlugin>(nullptr);
+    plugin->setSampleRate(48000.0f);
+    plugin->setBlockSize(256);
+    plugin->resume();
 
     // The host automates until the audio thread has rendered enough blocks for
     // the three threads to overlap many times over.
@@ -36,7 +35,7 @@ TEST(ParamsThreads, WritesDuringRenderingAndTextReadsAreClean) {
     std::atomic<int> lastRound{-1};
     std::thread automation([&] {
         for (int round = 0; writing.load(); ++round) {
-            for (int tag : WRITTEN_TAGS) plugin.setParameter(tag, valueFor(round, tag));
+            for (int tag : WRITTEN_TAGS) plugin->setParameter(tag, valueFor(round, tag));
             lastRound = round;
         }
     });
@@ -46,8 +45,8 @@ TEST(ParamsThreads, WritesDuringRenderingAndTextReadsAreClean) {
     std::thread editor([&] {
         while (reading.load()) {
             for (int tag : WRITTEN_TAGS) {
-                const std::string name = plugin.getParameterNameStr(tag);
-                const std::string text = plugin.getParameterDisplayStr(tag);
+                const std::string name = plugin->getParameterNameStr(tag);
+                const std::string text = plugin->getParameterDisplayStr(tag);
                 EXPECT_FALSE(name.empty()) << tag;
                 EXPECT_FALSE(text.empty()) << tag;
                 ++textsRead;
@@ -59,7 +58,7 @@ TEST(ParamsThreads, WritesDuringRenderingAndTextReadsAreClean) {
     float* outputs[2] = {left.data(), right.data()};
     float* inputs[2] = {inLeft.data(), inRight.data()};
     for (int block = 0; block < BLOCKS || lastRound.load() < ROUNDS || textsRead.load() < 1000; ++block) {
-        plugin.processReplacing(inputs, outputs, 256);
+        plugin->processReplacing(inputs, outputs, 256);
         for (int i = 0; i < 256; ++i) ASSERT_TRUE(std::isfinite(left[i]) && std::isfinite(right[i]));
     }
     writing = false;
@@ -72,10 +71,10 @@ TEST(ParamsThreads, WritesDuringRenderingAndTextReadsAreClean) {
     // Every tag holds the last value written to it, in every array.
     for (int tag : WRITTEN_TAGS) {
         float expected = valueFor(lastRound.load(), tag);
-        if (plugin.attr.isOnOff[tag]) expected = expected < 0.5f ? 0.0f : 1.0f;
-        EXPECT_FLOAT_EQ(plugin.getParameter(tag), expected) << tag;
-        EXPECT_FLOAT_EQ(plugin.values.curValue[tag], expected) << tag;
-        EXPECT_FLOAT_EQ(plugin.values.editValue[tag], expected) << tag;
+        if (plugin->attr.isOnOff[tag]) expected = expected < 0.5f ? 0.0f : 1.0f;
+        EXPECT_FLOAT_EQ(plugin->getParameter(tag), expected) << tag;
+        EXPECT_FLOAT_EQ(plugin->values.curValue[tag], expected) << tag;
+        EXPECT_FLOAT_EQ(plugin->values.editValue[tag], expected) << tag;
     }
 }
 

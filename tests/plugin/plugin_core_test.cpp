@@ -50,23 +50,21 @@ TEST(PluginCore, EntryFunctionsHandTheHostAWorkingRecord) {
 }
 
 TEST(PluginCore, StartStateRunsAt44099WithConsistentRates) {
-    auto pluginObject = std::make_unique<APlugin>(nullptr);
-    APlugin& plugin = *pluginObject;
-    const TRates& r = plugin.rates();
+    auto plugin = std::make_unique<APlugin>(nullptr);
+    const TRates& r = plugin->rates();
     EXPECT_FLOAT_EQ(r.curSampleRate, 44099.0f);
     EXPECT_DOUBLE_EQ(r.curSampleRateD, 44099.0);
     EXPECT_FLOAT_EQ(r.invSampleRate, 1.0f / 44099.0f);
     EXPECT_FLOAT_EQ(r.overSampleRate, 88198.0f);
     EXPECT_FLOAT_EQ(r.tempo, 120.0f);
     EXPECT_FLOAT_EQ(r.samplesPerBar, 240.0f * 44099.0f / 120.0f);
-    EXPECT_EQ(plugin.getProgram(), 0);
-    EXPECT_FALSE(plugin.hostFlags().hostIsReaper || plugin.hostFlags().hostIsNKS || plugin.hostFlags().hostIsProp ||
-                 plugin.hostFlags().hostIsKore || plugin.hostFlags().hostIsSibling);
+    EXPECT_EQ(plugin->getProgram(), 0);
+    EXPECT_FALSE(plugin->hostFlags().hostIsReaper || plugin->hostFlags().hostIsNKS || plugin->hostFlags().hostIsProp ||
+                 plugin->hostFlags().hostIsKore || plugin->hostFlags().hostIsSibling);
 }
 
 TEST(PluginCore, SampleRateChangesFollowTheirRules) {
-    auto pluginObject = std::make_unique<APlugin>(nullptr);
-    APlugin& plugin = *pluginObject;
+    auto plugin = std::make_unique<APlugin>(nullptr);
     struct Case {
         float requested;
         float expected;
@@ -83,8 +81,8 @@ TEST(PluginCore, SampleRateChangesFollowTheirRules) {
         {22050.0f, 22050.0f, "a low studio rate"},
     };
     for (const Case& c : cases) {
-        plugin.dispatcher(effSetSampleRate, 0, 0, nullptr, c.requested);
-        const TRates& r = plugin.rates();
+        plugin->dispatcher(effSetSampleRate, 0, 0, nullptr, c.requested);
+        const TRates& r = plugin->rates();
         EXPECT_FLOAT_EQ(r.curSampleRate, c.expected) << c.why;
         // Every derived member agrees with the rate in force.
         EXPECT_FLOAT_EQ(r.invSampleRate, 1.0f / c.expected) << c.why;
@@ -95,12 +93,11 @@ TEST(PluginCore, SampleRateChangesFollowTheirRules) {
         EXPECT_FLOAT_EQ(r.barFactor, 240.0f * c.expected) << c.why;
         EXPECT_FLOAT_EQ(r.rateOverTempo, c.expected / 120.0f) << c.why;
     }
-    EXPECT_FLOAT_EQ(plugin.getSampleRate(), 44100.0f) << "the base layer's own rate is not touched";
+    EXPECT_FLOAT_EQ(plugin->getSampleRate(), 44100.0f) << "the base layer's own rate is not touched";
 }
 
 TEST(PluginCore, ValueToTextHelpers) {
-    auto pluginObject = std::make_unique<APlugin>(nullptr);
-    APlugin& plugin = *pluginObject;
+    auto plugin = std::make_unique<APlugin>(nullptr);
     char text[64];
     struct FloatCase {
         float value;
@@ -111,7 +108,7 @@ TEST(PluginCore, ValueToTextHelpers) {
         {NAN, "Huge!"},
     };
     for (const FloatCase& c : floats) {
-        plugin.float2string(c.value, text, 63);
+        plugin->float2string(c.value, text, 63);
         EXPECT_STREQ(text, c.expected) << c.value;
     }
     struct IntCase {
@@ -119,16 +116,16 @@ TEST(PluginCore, ValueToTextHelpers) {
         const char* expected;
     } ints[] = {{0, "0"}, {-5, "-5"}, {42, "42"}, {99999999, "99999999"}, {100000000, "Huge!"}};
     for (const IntCase& c : ints) {
-        plugin.int2string(c.value, text, 63);
+        plugin->int2string(c.value, text, 63);
         EXPECT_STREQ(text, c.expected) << c.value;
     }
-    plugin.dB2string(0.0f, text, 63);
+    plugin->dB2string(0.0f, text, 63);
     EXPECT_STREQ(text, "-oo");
-    plugin.dB2string(1.0f, text, 63);
+    plugin->dB2string(1.0f, text, 63);
     EXPECT_STREQ(text, "0.000000");
-    plugin.Hz2string(0.0f, text, 63);
+    plugin->Hz2string(0.0f, text, 63);
     EXPECT_STREQ(text, "0.000000");
-    plugin.float2string(1.5f, text, 3);
+    plugin->float2string(1.5f, text, 3);
     EXPECT_STREQ(text, "1.5") << "maxLen bounds the text";
 }
 
@@ -155,43 +152,40 @@ intptr answerEdits(AEffect*, int32 opcode, int32 index, intptr, void*, float) {
 TEST(PluginCore, EditBracketsTellTheEditorAndTheHost) {
     ScriptedHost host;
     scripted = &host;
-    auto pluginObject = std::make_unique<APlugin>(answerEdits);
-    APlugin& plugin = *pluginObject;
+    auto plugin = std::make_unique<APlugin>(answerEdits);
     std::vector<int> tags;
-    plugin.setEditor(new RecordingEditor(&plugin, tags));
-    EXPECT_NE(plugin.getAeffect()->flags & effFlagsHasEditor, 0);
+    plugin->setEditor(new RecordingEditor(plugin.get(), tags));
+    EXPECT_NE(plugin->getAeffect()->flags & effFlagsHasEditor, 0);
 
     host.opcodes.clear();
-    EXPECT_TRUE(plugin.beginEdit(7));
-    EXPECT_TRUE(plugin.endEdit(7));
-    EXPECT_FALSE(plugin.beginEdit(8)) << "the host's answer is passed on";
+    EXPECT_TRUE(plugin->beginEdit(7));
+    EXPECT_TRUE(plugin->endEdit(7));
+    EXPECT_FALSE(plugin->beginEdit(8)) << "the host's answer is passed on";
     EXPECT_EQ(tags, (std::vector<int>{7, -1, 8}));
     EXPECT_EQ(host.opcodes, (std::vector<int32>{audioMasterBeginEdit, audioMasterEndEdit, audioMasterBeginEdit}));
 
-    auto hostlessObject = std::make_unique<APlugin>(nullptr);
-    APlugin& hostless = *hostlessObject;
-    EXPECT_FALSE(hostless.beginEdit(7)) << "without a host nothing is recorded";
+    auto hostless = std::make_unique<APlugin>(nullptr);
+    EXPECT_FALSE(hostless->beginEdit(7)) << "without a host nothing is recorded";
 }
 
 TEST(PluginCore, SpeakerArrangementHelpers) {
-    auto pluginObject = std::make_unique<APlugin>(nullptr);
-    APlugin& plugin = *pluginObject;
+    auto plugin = std::make_unique<APlugin>(nullptr);
     VstSpeakerArrangement* arrangement = nullptr;
-    ASSERT_TRUE(plugin.allocateArrangement(&arrangement, 2));
+    ASSERT_TRUE(plugin->allocateArrangement(&arrangement, 2));
     ASSERT_NE(arrangement, nullptr);
     EXPECT_EQ(arrangement->numChannels, 2);
     std::snprintf(arrangement->speakers[0].name, sizeof arrangement->speakers[0].name, "Left");
     arrangement->type = 1;
     VstSpeakerArrangement* copy = nullptr;
-    EXPECT_TRUE(plugin.matchArrangement(&copy, arrangement));
+    EXPECT_TRUE(plugin->matchArrangement(&copy, arrangement));
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(copy->type, 1);
     EXPECT_STREQ(copy->speakers[0].name, "Left");
-    EXPECT_FALSE(plugin.matchArrangement(&copy, nullptr));
-    EXPECT_TRUE(plugin.deallocateArrangement(&arrangement));
+    EXPECT_FALSE(plugin->matchArrangement(&copy, nullptr));
+    EXPECT_TRUE(plugin->deallocateArrangement(&arrangement));
     EXPECT_EQ(arrangement, nullptr);
-    EXPECT_TRUE(plugin.deallocateArrangement(&copy));
-    EXPECT_TRUE(plugin.deallocateArrangement(&copy)) << "deallocating nothing is fine";
+    EXPECT_TRUE(plugin->deallocateArrangement(&copy));
+    EXPECT_TRUE(plugin->deallocateArrangement(&copy)) << "deallocating nothing is fine";
 }
 
 }  // namespace
