@@ -101,54 +101,6 @@ TEST_F(NoiseSourceTest, SyncedNoiseReadPositionStaysInTheTable) {
     }
 }
 
-// Average power spectrum of the tuned-noise sub-sample stream (2 x rate).
-TEST_F(NoiseSourceTest, TunedNoiseCentresOnItsPitch) {
-    struct Case {
-        float rate;
-        float centreHz;  // 4 x rate x increment
-    } cases[] = {{48000.0f, 1000.0f}, {44100.0f, 3000.0f}, {96000.0f, 500.0f}};
-    for (const auto& c : cases) {
-        SetUp();
-        bandPass->init(c.rate);
-        TVoiceSourceInput input;
-        input.sourceMode = SOURCE_TUNED_NOISE;
-        input.sampleRate = c.rate;
-        input.voiceInc = c.centreHz / (4.0f * c.rate);
-        input.sourceBandWidth = 0.5f;  // narrowest band
-        input.noiseMix = 1.0f;         // white input, so the band-pass alone shapes the spectrum
-        constexpr int kBlock = 4096;
-        auto transform = std::make_unique<TFourierTransform>();
-        std::vector<double> power(kBlock / 2, 0.0);
-        std::vector<float> stream;
-        for (int i = 0; i < 40 * kBlock; ++i) {
-            const stereoOverStruct frame = render(input);
-            for (float x : frame.lane) ASSERT_LE(std::fabs(x), 1.0f);
-            stream.push_back(frame.lane[0]);
-            stream.push_back(frame.lane[2]);
-        }
-        for (size_t start = kBlock; start + kBlock <= stream.size(); start += kBlock) {
-            for (int n = 0; n < kBlock; ++n) {
-                transform->fftRealIn[n] = stream[start + n] * static_cast<float>(0.5 - 0.5 * std::cos(2 * M_PI * n / kBlock));
-                transform->fftImagIn[n] = 0.0f;
-            }
-            transform->fft(kBlock);
-            for (int m = 1; m < kBlock / 2; ++m) {
-                power[m] += transform->fftRealOut[m] * transform->fftRealOut[m] +
-                            transform->fftImagOut[m] * transform->fftImagOut[m];
-            }
-        }
-        int peak = 1;
-        for (int m = 1; m < kBlock / 2; ++m) {
-            if (power[m] > power[peak]) peak = m;
-        }
-        const double binHz = 2.0 * c.rate / kBlock;
-        EXPECT_NEAR(peak * binHz, c.centreHz, 3.0 * binHz) << c.rate;
-        // Far from the centre the band-pass has taken most of the energy away.
-        const int far = static_cast<int>(std::lround(c.centreHz * 4.0 / binHz));
-        EXPECT_LT(power[far] * 30.0, power[peak]) << c.rate;
-    }
-}
-
 TEST_F(NoiseSourceTest, BadValuesNeverReachTheOutput) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();

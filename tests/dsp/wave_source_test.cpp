@@ -36,23 +36,6 @@ double cents(double measured, double expected) {
     return 1200.0 * std::log2(measured / expected);
 }
 
-TEST_F(WaveSourceTest, WavePitchFollowsTheIncrement) {
-    const float rates[] = {44100.0f, 48000.0f, 96000.0f};
-    const double pitches[] = {27.5, 110.0, 440.0, 1760.0, 4186.0};
-    for (float rate : rates) {
-        for (double hz : pitches) {
-            SetUp();
-            TVoiceSourceInput input;
-            input.sourceMode = SOURCE_WAVE;
-            input.sampleRate = rate;
-            input.voiceInc = static_cast<float>(hz / (2.0 * rate));  // per sub-sample: the voice runs at twice the rate
-            input.waveIndex = 60;
-            const double measured = measureFrequency(input, static_cast<int>(rate));
-            EXPECT_NEAR(cents(measured, hz), 0.0, 1.0) << hz << " Hz at " << rate;
-        }
-    }
-}
-
 TEST_F(WaveSourceTest, MorphPicksShapesAndBlend) {
     struct Case {
         float waveMix;

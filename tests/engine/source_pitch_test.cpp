@@ -1,8 +1,8 @@
 // The pitch of every source as a host hears it: the four waves from the
 // bottom of the keyboard to the top at three sample rates, the source
-// transposition and global tuning, key track off, the tuned-noise band and
-// the synced-noise period, and the sub oscillator where its semitone and fine
-// settings put it. The pitch law: 110 Hz at note 57, twelve notes an octave.
+// transposition and global tuning from 22.05 to 192 kHz, key track off, the
+// tuned-noise band and the synced-noise period, and the sub oscillator where
+// its semitone and fine settings put it. The pitch law: 110 Hz at note 57, twelve notes an octave.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -86,7 +86,7 @@ TEST(SourcePitch, TranspositionAndTuning) {
         {"Wave Symmetry 0.15 keeps the pitch", {{am::tag::WAVE_SYMMETRY, 0.15f}}, 0.0},
         {"Wave Feedback 0.6 keeps the pitch", {{am::tag::WAVE_FEEDBACK, 0.6f}}, 0.0},
     };
-    for (double rate : {44100.0, 96000.0}) {
+    for (double rate : {22050.0, 44100.0, 96000.0, 192000.0}) {
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(c.why) + " at " + std::to_string(rate));
             auto host = hostAt(rate);
@@ -159,6 +159,9 @@ TEST(SourcePitch, TunedNoiseBandSitsAtTwiceTheNotePitch) {
         const double centre = am::bandCentre(spectrum, expected, 1.2 * std::numbers::pi * bandwidth / expected);
         ASSERT_GT(centre, 0.0) << "no band near " << expected << " Hz";
         EXPECT_NEAR(am::cents(centre, expected), 0.0, 4.0) << centre << " Hz, expected " << expected;
+        // Two octaves up the band has taken the white input's energy away.
+        EXPECT_GT(am::bandPower(spectrum, 0.99 * expected, 1.01 * expected),
+                  30.0 * am::bandPower(spectrum, 3.96 * expected, 4.04 * expected));
     }
 }
 
