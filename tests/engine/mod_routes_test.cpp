@@ -37,8 +37,10 @@ struct RouteCase {
     float amount;
     float expectedVoice;
     float expectedGlobal;
+    bool twoRoutes = false;  // the same route in slots 1 and 3
 };
 
+// Each destination type, alone and with two routes on it.
 TEST(ModRoutes, EachDestinationTypeCombinesSourceAndAmount) {
     const RouteCase cases[] = {
         {"added: filter frequency moves by amount x source", 28, TEST_SOURCE, 0.5f, 1.0f, 0.5f, 0.5f},
@@ -54,11 +56,15 @@ TEST(ModRoutes, EachDestinationTypeCombinesSourceAndAmount) {
         {"gain: full negative amount with source 1 mutes", 1, TEST_SOURCE, 1.0f, 0.0f, 0.0f, 0.0f},
         {"gain: negative amount scales by the distance from 1", 21, TEST_SOURCE, 0.25f, 0.25f, 0.875f, 0.875f},
         {"gain: a bipolar source is folded to 0..1 first", 1, 13, -1.0f, 1.0f, 0.0f, 0.0f},
+        {"two rate routes multiply: 2^2 x 2^2", 6, TEST_SOURCE, 0.5f, 1.0f, 16.0f, 16.0f, true},
+        {"two gain routes multiply: 0.5 x 0.5", 1, TEST_SOURCE, 0.5f, 1.0f, 0.25f, 0.25f, true},
+        {"two added routes sum", 28, TEST_SOURCE, 0.5f, 1.0f, 1.0f, 1.0f, true},
     };
     for (const RouteCase& c : cases) {
         SCOPED_TRACE(c.why);
         ModRig rig;
         setSlot(rig, 0, c.source, c.dest, c.amount);
+        if (c.twoRoutes) setSlot(rig, 2, c.source, c.dest, c.amount);
         startNote(rig);
         rig->setModSrc(c.source, c.sourceValue);
         rig.render(48);
@@ -66,29 +72,6 @@ TEST(ModRoutes, EachDestinationTypeCombinesSourceAndAmount) {
         ASSERT_TRUE(rig->voices.voiceOn[v]);
         EXPECT_NEAR(rig->mod.voiceModDest(v)[c.dest], c.expectedVoice, 1e-4f);
         EXPECT_NEAR(rig->mod.globalModDest[c.dest], c.expectedGlobal, 1e-4f);
-    }
-}
-
-TEST(ModRoutes, RoutesOnOneDestinationCompose) {
-    struct Case {
-        const char* why;
-        int dest;
-        float expected;
-    } cases[] = {
-        {"two rate routes multiply: 2^2 x 2^2", 6, 16.0f},
-        {"two gain routes multiply: 0.5 x 0.5", 1, 0.25f},
-        {"two added routes sum", 28, 1.0f},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.why);
-        ModRig rig;
-        setSlot(rig, 0, TEST_SOURCE, c.dest, 1.0f);
-        setSlot(rig, 2, TEST_SOURCE, c.dest, 1.0f);
-        startNote(rig);
-        rig->setModSrc(TEST_SOURCE, 0.5f);
-        rig.render(48);
-        EXPECT_NEAR(rig->mod.voiceModDest(rig.voice())[c.dest], c.expected, 1e-4f);
-        EXPECT_NEAR(rig->mod.globalModDest[c.dest], c.expected, 1e-4f);
     }
 }
 

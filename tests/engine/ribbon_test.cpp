@@ -97,16 +97,20 @@ TEST(Ribbon, BipolarChangeDuringTheSpringKeepsItsRest) {
     }
 }
 
-TEST(Ribbon, SpringsThatDoNotMove) {
+// Springs that never glide: off, released at the rest, or instant.
+TEST(Ribbon, SpringsThatDoNotGlide) {
     struct Case {
         const char* why;
         int springStep;
         float value;
         bool bipolar;
+        float settled;  // the value from the next frame on
     } cases[] = {
-        {"spring Off leaves the ribbon where it is", SPRING_OFF, 0.8f, false},
-        {"released at the rest: no spring", SPRING_ONE_BAR, 0.00005f, false},
-        {"released at the bipolar rest: no spring", SPRING_ONE_BAR, 0.50005f, true},
+        {"spring Off leaves the ribbon where it is", SPRING_OFF, 0.8f, false, 0.8f},
+        {"released at the rest: no spring", SPRING_ONE_BAR, 0.00005f, false, 0.00005f},
+        {"released at the bipolar rest: no spring", SPRING_ONE_BAR, 0.50005f, true, 0.50005f},
+        {"instant spring: at the rest the next frame", SPRING_INSTANT, 0.9f, false, 0.0f},
+        {"instant spring: at the bipolar rest the next frame", SPRING_INSTANT, 0.9f, true, 0.5f},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
@@ -116,24 +120,15 @@ TEST(Ribbon, SpringsThatDoNotMove) {
         rig.setStep(RIBBON_SPRING_TIME, c.springStep);
         rig.set(RIBBON_VALUE, c.value);
         plugin.setRibbonSpringOn();
-        EXPECT_FALSE(plugin.engine.ribbonSpringOn);
-        EXPECT_EQ(plugin.engine.ribbonSpringStep, 0.0);
-        ribbonFrames(plugin, 1000);
-        EXPECT_FLOAT_EQ(plugin.getParameter(RIBBON_VALUE), c.value);
-    }
-}
-
-TEST(Ribbon, InstantSpringArrivesAtTheNextFrame) {
-    for (bool bipolar : {false, true}) {
-        ModRig rig;
-        APlugin& plugin = rig.plugin();
-        rig.set(RIBBON_BIPOLAR, bipolar ? 1.0f : 0.0f);
-        rig.setStep(RIBBON_SPRING_TIME, SPRING_INSTANT);
-        rig.set(RIBBON_VALUE, 0.9f);
-        plugin.setRibbonSpringOn();
+        if (c.springStep != SPRING_INSTANT) {
+            EXPECT_FALSE(plugin.engine.ribbonSpringOn);
+            EXPECT_EQ(plugin.engine.ribbonSpringStep, 0.0);
+        }
         ribbonFrames(plugin, 1);
         EXPECT_FALSE(plugin.engine.ribbonSpringOn);
-        EXPECT_FLOAT_EQ(plugin.getParameter(RIBBON_VALUE), bipolar ? 0.5f : 0.0f);
+        EXPECT_FLOAT_EQ(plugin.getParameter(RIBBON_VALUE), c.settled);
+        ribbonFrames(plugin, 1000);
+        EXPECT_FLOAT_EQ(plugin.getParameter(RIBBON_VALUE), c.settled);
     }
 }
 

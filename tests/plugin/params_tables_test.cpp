@@ -1,4 +1,4 @@
-// The string tables, the shared font descriptions and the parameter table's
+// The string tables and the parameter table's
 // attributes, checked against the design's listings.
 #include <gtest/gtest.h>
 
@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "plugin/FontDescriptions.h"
 #include "plugin/ParameterTable.h"
 #include "plugin/StringTables.h"
 #include "plugin/uPlugin.h"
@@ -127,20 +126,6 @@ TEST(ParamsStringTables, EffectOrdersInLexicographicOrder) {
         EXPECT_EQ(FX_PATH_STR[i], expected) << "order " << i;
     }
     EXPECT_EQ(FX_PATH_STR[23], "Reverb > Delay > Mod FX > Low-Fi");
-}
-
-TEST(ParamsStringTables, SharedFontsInTheirDeclaredOrder) {
-    const struct {
-        const char* name;
-        float size;
-    } expected[8] = {{"Verdana", 10}, {"Verdana", 14},    {"Verdana", 9},     {"Verdanaial", 12},
-                     {"Verdana", 10}, {"Verdanaial", 13}, {"Verdanaial", 18}, {"Verdanaial", 22}};
-    for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(SHARED_FONT_DESCRIPTIONS[i].name, expected[i].name) << "font " << i;
-        EXPECT_EQ(SHARED_FONT_DESCRIPTIONS[i].size, expected[i].size) << "font " << i;
-        EXPECT_EQ(SHARED_FONT_DESCRIPTIONS[i].style, 0) << "font " << i;
-    }
-    EXPECT_EQ(gNormalFontManagerVeryBiggest.size, 22);
 }
 
 // ---------------------------------------------------------------- parameter table
