@@ -101,17 +101,6 @@ TEST(MidiControllers, LearnAndSoftTakeover) {
         plugin->render(1);
         EXPECT_FLOAT_EQ(plugin->getParameter(TAG_FILTER_FREQUENCY), s.expected) << s.why;
     }
-
-    // Without capture mode a bound controller jumps at once.
-    enginepreferences::setCaptureModeSetting(false);
-    auto jumping = freshPlugin();
-    enginepreferences::setCaptureModeSetting(false);
-    jumping->setParameter(TAG_FILTER_FREQUENCY, 0.2f);
-    jumping->setMIDILatch(TAG_FILTER_FREQUENCY, true);
-    jumping->controller(7, 127);
-    jumping->render(1);
-    EXPECT_FLOAT_EQ(jumping->getParameter(TAG_FILTER_FREQUENCY), 1.0f);
-    enginepreferences::setCaptureModeSetting(true);
 }
 
 TEST(MidiControllers, AllOffControllersCannotBeLearned) {
@@ -153,8 +142,8 @@ TEST(MidiControllers, UnlearnAndReset) {
     EXPECT_FALSE(plugin->values.captured[30]);
 }
 
-// One controller both drives its source and, when bound, a parameter; a
-// controller bound to "Ribbon Value" starts the spring countdown.
+// One controller both drives its source and, when bound, a parameter (at once,
+// with capture off).
 TEST(MidiControllers, BoundControllersKeepTheirFixedRole) {
     enginepreferences::setCaptureModeSetting(false);
     auto plugin = freshPlugin();
@@ -166,19 +155,6 @@ TEST(MidiControllers, BoundControllersKeepTheirFixedRole) {
     plugin->render(1);
     EXPECT_FLOAT_EQ(plugin->midi.modWheel, 1.0f);
     EXPECT_FLOAT_EQ(plugin->getParameter(TAG_FILTER_FREQUENCY), 1.0f);
-
-    plugin->setMIDILatch(TAG_RIBBON_VALUE, true);
-    plugin->controller(16, 0);
-    plugin->render(1);
-    plugin->controller(16, 90);
-    plugin->render(1);
-    EXPECT_EQ(plugin->engine.ribbonSpringCountdown, 4);
-    enginepreferences::setSpringModeSetting(false);
-    plugin->engine.ribbonSpringCountdown = -1;
-    plugin->controller(16, 91);
-    plugin->render(1);
-    EXPECT_EQ(plugin->engine.ribbonSpringCountdown, -1) << "no spring while \"MIDISpring\" is off";
-    enginepreferences::setSpringModeSetting(true);
     enginepreferences::setCaptureModeSetting(true);
 }
 
