@@ -337,41 +337,6 @@ TEST_F(Preferences, AStoreKilledMidWriteIsNeverLeftUnreadable) {
     EXPECT_GT(checked, 10) << "too few kills landed after the first write";
 }
 
-// The folder settings of a first start: three are written back with their
-// defaults, the manual and tuning folders are not.
-TEST_F(Preferences, FolderKeysOnAFirstStart) {
-    using platform::TDefaultFolder;
-    const std::string samples = platform::getDefaultFolderPath(TDefaultFolder::samples);
-    struct Case {
-        const char* key;
-        int limit;
-        std::string defaultValue;
-        bool writeBack;
-    };
-    const Case cases[] = {
-        {"SampleDir", 255, samples, true},
-        {"ExternalSampleDir", 255, samples, true},
-        {"ECSDir", 127, platform::getDefaultFolderPath(TDefaultFolder::ecs), true},
-        {"Help", 127, platform::getDefaultFolderPath(TDefaultFolder::manual), false},
-        {"Tuning", 127, platform::getDefaultFolderPath(TDefaultFolder::tuning), false},
-    };
-    EXPECT_EQ(samples, dataHome + "/Orventa/Kolbri/Samples/");
-    for (const Case& c : cases)
-        EXPECT_EQ(loadFolderFromPrefs(c.key, c.limit, c.defaultValue, c.writeBack), c.defaultValue) << c.key;
-    restart();
-    std::string stored = readFile(prefsFile());
-    for (const Case& c : cases) {
-        EXPECT_EQ(readString(c.key, c.limit), c.writeBack ? c.defaultValue : "") << c.key;
-        EXPECT_EQ(stored.find("\n" + std::string(c.key) + "=") != std::string::npos, c.writeBack) << c.key;
-    }
-    // A stored folder wins; one too long for its limit counts as missing.
-    saveStringToPrefs("ECSDir", "/mine/ECS/");
-    EXPECT_EQ(loadFolderFromPrefs("ECSDir", 127, "/default/", true), "/mine/ECS/");
-    saveStringToPrefs("Tuning", "/" + std::string(200, 't'));
-    EXPECT_EQ(loadFolderFromPrefs("Tuning", 127, "/default", false), "/default");
-    EXPECT_EQ(readString("Tuning", 256), "/" + std::string(200, 't')) << "not written back";
-}
-
 TEST_F(Preferences, OtherProductsIntegers) {
     saveIntToE9Prefs("Size", 9);
     saveIntToE12Prefs("Size", 12);

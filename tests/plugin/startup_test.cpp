@@ -73,9 +73,13 @@ TEST_F(Startup, StoredFoldersAreUsedExceptTheManual) {
 TEST_F(Startup, AFolderTooLongForItsLimitFallsBackToTheDefault) {
     saveStringToPrefs("ECSDir", "/" + std::string(130, 'e') + "/");  // the ECS folder holds 126 characters
     saveStringToPrefs("SampleDir", "/" + std::string(200, 's') + "/");  // fits in 254
+    saveStringToPrefs("Tuning", "/" + std::string(200, 't'));               // the tuning folder holds 126
     auto plugin = start();
     EXPECT_EQ(plugin->folders.ecsDirStr, dataHome + "/Orventa/Kolbri/ECS/");
+    EXPECT_EQ(stored("ECSDir"), dataHome + "/Orventa/Kolbri/ECS/") << "a folder that writes back does so";
     EXPECT_EQ(plugin->folders.homeSampleDir, "/" + std::string(200, 's') + "/");
+    EXPECT_EQ(plugin->folders.tuningFileStr, dataHome + "/Orventa/Kolbri/Tuning");
+    EXPECT_EQ(stored("Tuning"), "/" + std::string(200, 't')) << "one that never writes back leaves it";
 }
 
 TEST_F(Startup, TheControllerMapComesFromThePreferences) {
