@@ -20,6 +20,9 @@ constexpr int SINE_WAVE = 4, SAMPLE_AND_HOLD_WAVE = 8;
 // Frequency of a free-running LFO at a speed value: 0.0067 Hz .. 110 Hz.
 double freeHz(double speed) { return std::exp2(14.0 * speed) * 1.71875 * 0.00390625; }
 
+// The speed value of step `step` of the synced periods.
+float syncedSpeed(int step) { return static_cast<float>((step + 0.1) / 33.99); }
+
 // Upward zero crossings of the global Free LFO over the frames.
 int countCycles(ModRig& rig, long frames) {
     int crossings = 0;
@@ -33,53 +36,37 @@ int countCycles(ModRig& rig, long frames) {
     return crossings;
 }
 
-TEST(MovementLfo, FreeLfoRunsAtItsFreeRate) {
+// The Free LFO's rate, free-running from its speed or synced to the host
+// tempo: the increment it runs at, and the cycles a sine counts at that rate.
+TEST(MovementLfo, FreeLfoRunsAtItsFreeOrSyncedRate) {
     struct Case {
         const char* why;
+        bool sync;
         float speed;
-        double seconds;
-    } cases[] = {
-        {"speed 1 is 110 Hz", 1.0f, 0.5},
-        {"speed 0.75 is 9.7 Hz", 0.75f, 2.0},
-        {"speed 0.5 is 0.86 Hz", 0.5f, 7.0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.why);
-        ModRig rig(48000.0f);
-        rig.setStep(FREE_WAVE, SINE_WAVE);
-        rig.set(FREE_SYNC, 0.0f);
-        rig.set(FREE_SPEED, c.speed);
-        const long frames = static_cast<long>(c.seconds * 48000.0);
-        const int cycles = countCycles(rig, frames);
-        EXPECT_NEAR(cycles, freeHz(c.speed) * c.seconds, 1.01);
-        EXPECT_NEAR(rig->movement.globalLFOInc[1] * 48000.0, freeHz(c.speed), freeHz(c.speed) * 1e-6);
-    }
-}
-
-TEST(MovementLfo, TempoSyncFollowsTheHostTempo) {
-    struct Case {
-        const char* why;
-        int step;
         double tempo;
-        double periodSeconds;
+        double hz;
+        double tolerance;  // of the increment, relative
+        double seconds;    // counted; 0: too slow to count
     } cases[] = {
-        {"1 bar at 120 BPM is 2 s", 17, 120.0, 2.0},
-        {"1/4 bar at 120 BPM is 0.5 s", 23, 120.0, 0.5},
-        {"1/4 bar at 90 BPM", 23, 90.0, 0.5 * 120.0 / 90.0},
-        {"3/8 bar at 120 BPM (dotted quarter... of a bar)", 22, 120.0, 0.75},
-        {"step 0 is 96 bars", 0, 120.0, 192.0},
+        {"speed 1 is 110 Hz", false, 1.0f, 120.0, freeHz(1.0), 1e-6, 0.5},
+        {"speed 0.75 is 9.7 Hz", false, 0.75f, 120.0, freeHz(0.75), 1e-6, 2.0},
+        {"speed 0.5 is 0.86 Hz", false, 0.5f, 120.0, freeHz(0.5), 1e-6, 7.0},
+        {"1 bar at 120 BPM is 2 s", true, syncedSpeed(17), 120.0, 1.0 / 2.0, 1e-5, 8.0},
+        {"1/4 bar at 120 BPM is 0.5 s", true, syncedSpeed(23), 120.0, 1.0 / 0.5, 1e-5, 2.0},
+        {"1/4 bar at 90 BPM", true, syncedSpeed(23), 90.0, 90.0 / 60.0, 1e-5, 4.0 * 60.0 / 90.0},
+        {"3/8 bar at 120 BPM", true, syncedSpeed(22), 120.0, 1.0 / 0.75, 1e-5, 3.0},
+        {"step 0 is 96 bars", true, syncedSpeed(0), 120.0, 1.0 / 192.0, 1e-5, 0.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
         ModRig rig(48000.0f, c.tempo);
-        rig.set(FREE_SYNC, 1.0f);
-        rig.set(FREE_SPEED, static_cast<float>((c.step + 0.1) / 33.99));
+        rig.setStep(FREE_WAVE, SINE_WAVE);
+        rig.set(FREE_SYNC, c.sync ? 1.0f : 0.0f);
+        rig.set(FREE_SPEED, c.speed);
         rig.render(64);
-        EXPECT_NEAR(1.0 / (rig->movement.globalLFOInc[1] * 48000.0), c.periodSeconds, c.periodSeconds * 1e-5);
-        if (c.periodSeconds <= 2.0) {
-            rig.setStep(FREE_WAVE, SINE_WAVE);
-            const double seconds = 4.0 * c.periodSeconds;
-            EXPECT_NEAR(countCycles(rig, static_cast<long>(seconds * 48000.0)), 4.0, 1.01);
+        EXPECT_NEAR(rig->movement.globalLFOInc[1] * 48000.0, c.hz, c.hz * c.tolerance);
+        if (c.seconds > 0.0) {
+            EXPECT_NEAR(countCycles(rig, static_cast<long>(c.seconds * 48000.0)), c.hz * c.seconds, 1.01);
         }
     }
 }
@@ -87,7 +74,7 @@ TEST(MovementLfo, TempoSyncFollowsTheHostTempo) {
 TEST(MovementLfo, TransportStartRestartsTheGlobalLfo) {
     ModRig rig;
     rig.set(FREE_SYNC, 1.0f);
-    rig.set(FREE_SPEED, static_cast<float>((17 + 0.1) / 33.99));
+    rig.set(FREE_SPEED, syncedSpeed(17));
     rig.render(30000);
     EXPECT_GT(rig->movement.globalLFO[1].phase, 0.2);
     rig.setTransportPlaying(true);
