@@ -70,6 +70,21 @@ TEST(ParamsStore, InvalidTagsAreIgnoredOrNeutral) {
     EXPECT_FLOAT_EQ(p->getOrigValue(-2), 0.0f);
     EXPECT_EQ(p->getTagDest(1024), 0);
     EXPECT_FALSE(p->getEditChanged()) << "no write to an invalid tag counts as an edit";
+
+    // A host that passes no buffer gets nothing written; the editor's forms
+    // keep texts whole and answer neutrally for invalid tags.
+    p->getParameterDisplay(1, nullptr);
+    p->getParameterName(1, nullptr);
+    p->getParameterLabel(1, nullptr);
+    char text[64] = "untouched";
+    p->getParameterDisplay(-1, text);
+    EXPECT_STREQ(text, " ");
+    p->getParameterName(5000, text);
+    EXPECT_STREQ(text, "");
+    EXPECT_EQ(p->getParameterDisplayStr(1024), " ");
+    EXPECT_EQ(p->getParameterNameStr(-3), "");
+    EXPECT_EQ(p->getParamType(1024), 16) << "an invalid tag reads as an internal slot";
+    EXPECT_EQ(p->getParamType(28), 11);
 }
 
 // There is one program: a host that selects another still reaches the one record.
@@ -434,28 +449,6 @@ TEST(ParamsStore, EditorEchoAndRedrawFollowTheOpenState) {
 
     editor->close();
     EXPECT_FALSE(p->isEditorOpen()) << "a closed window is not open";
-}
-
-}  // namespace
-
-namespace {
-
-// A host that passes no buffer gets nothing written; the editor's forms keep
-// texts whole and answer neutrally for invalid tags.
-TEST(ParamsStore, TextCallsWithoutABufferOrWithInvalidTags) {
-    auto p = std::make_unique<TestPlugin>();
-    p->getParameterDisplay(1, nullptr);
-    p->getParameterName(1, nullptr);
-    p->getParameterLabel(1, nullptr);
-    char text[64] = "untouched";
-    p->getParameterDisplay(-1, text);
-    EXPECT_STREQ(text, " ");
-    p->getParameterName(5000, text);
-    EXPECT_STREQ(text, "");
-    EXPECT_EQ(p->getParameterDisplayStr(1024), " ");
-    EXPECT_EQ(p->getParameterNameStr(-3), "");
-    EXPECT_EQ(p->getParamType(1024), 16) << "an invalid tag reads as an internal slot";
-    EXPECT_EQ(p->getParamType(28), 11);
 }
 
 }  // namespace
