@@ -97,6 +97,8 @@ TEST(LoopAudio, PanAndSpread) {
         {0.75f, 1.0f, 2.0, "right of centre: left at 2 - 2p"},
         {0.0f, 0.0f, 1.0, "spread 0 sums to mono"},
         {0.0f, 0.5f, 0.25 / 0.75, "half spread: (L + R) / 4 added to each side"},
+        {0.9f, 1.0f, 1.0 / 0.2, "left at 2 - 2p, right full"},
+        {1.0f, 1.0f, INFINITY, "hard right"},
     };
     for (const Case& c : cases) {
         auto plugin = sinePlugin();
@@ -110,6 +112,8 @@ TEST(LoopAudio, PanAndSpread) {
         ASSERT_GT(left + right, 0.01) << c.why;
         if (c.rightOverLeft == 0.0)
             EXPECT_LT(right, left * 1e-4) << c.why;
+        else if (std::isinf(c.rightOverLeft))
+            EXPECT_LT(left, right * 1e-4) << c.why;
         else
             EXPECT_NEAR(right / left, c.rightOverLeft, c.rightOverLeft * 0.01) << c.why;
     }

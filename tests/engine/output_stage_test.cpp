@@ -74,35 +74,14 @@ TEST(OutputStage, VolumeSmoothingPerControlStep) {
     EXPECT_EQ(plugin->output.mainVolumeSmoothed, afterOne) << "nothing between the steps";
 }
 
-TEST(OutputStage, ClampSpreadAndPan) {
+// The clamp; the spread and pan laws are heard in the block loop's tests.
+TEST(OutputStage, Clamp) {
     struct ClampCase {
         float in, out;
     };
     for (const ClampCase& c : {ClampCase{2.0f, 0.99f}, ClampCase{-3.0f, -0.99f}, ClampCase{0.5f, 0.5f},
                                ClampCase{0.99f, 0.99f}, ClampCase{NAN, 0.0f}, ClampCase{INFINITY, 0.99f}})
         EXPECT_EQ(outputstage::clampOutput(c.in), c.out) << c.in;
-
-    struct SpreadCase {
-        float spread, left, right, outLeft, outRight;
-    };
-    for (const SpreadCase& c : {SpreadCase{1.0f, 0.8f, -0.2f, 0.8f, -0.2f}, SpreadCase{0.0f, 0.8f, -0.2f, 0.3f, 0.3f},
-                                SpreadCase{0.5f, 0.8f, -0.2f, 0.55f, 0.05f}}) {
-        float l = c.left, r = c.right;
-        outputstage::stereoSpread(c.spread, l, r);
-        EXPECT_NEAR(l, c.outLeft, 1e-6f);
-        EXPECT_NEAR(r, c.outRight, 1e-6f);
-    }
-
-    struct PanCase {
-        float pan, left, right;
-    };
-    for (const PanCase& c : {PanCase{0.0f, 1.0f, 0.0f}, PanCase{0.5f, 1.0f, 1.0f}, PanCase{1.0f, 0.0f, 1.0f},
-                             PanCase{0.25f, 1.0f, 0.5f}, PanCase{0.9f, 0.2f, 1.0f}}) {
-        float l, r;
-        outputstage::panGains(c.pan, l, r);
-        EXPECT_NEAR(l, c.left, 1e-6f) << c.pan;
-        EXPECT_NEAR(r, c.right, 1e-6f) << c.pan;
-    }
 }
 
 // The whole stage on one frame: volume, then the clamp, then the spread.
