@@ -21,10 +21,6 @@ TEST(Control, ValueIsClampedAndDirtyTracksTheLastDrawnValue) {
         control.setValue(c.in);
         EXPECT_EQ(control.getValue(), c.out) << c.in;
     }
-    EXPECT_EQ(control.getMin(), 0.0f);
-    EXPECT_EQ(control.getMax(), 1.0f);
-    control.setDefaultValue(0.7f);
-    EXPECT_EQ(control.getDefaultValue(), 0.7f);
 
     control.setDirty(false);
     EXPECT_FALSE(control.isDirty());

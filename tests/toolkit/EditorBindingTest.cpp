@@ -1,5 +1,5 @@
 // The editor binding: window rectangle, open and close, keys and wheel from
-// the host path, and the clock.
+// the host path.
 #include <gtest/gtest.h>
 
 #include "ToolkitTestSupport.h"
@@ -108,19 +108,6 @@ TEST(EditorBinding, HostKeysWheelAndEditsReachTheFrame) {
     EXPECT_EQ(CFrame::kDefaultKnobMode, kLinearMode);
     editor.getFrame()->unregisterKeyboardHook(&hook);
     editor.close();
-}
-
-TEST(EditorBinding, TicksFollowTheTestClock) {
-    TestEditor editor;
-    {
-        TestClock clock(123);
-        EXPECT_EQ(editor.getTicks(), 123u);
-        clock.advance(50);
-        EXPECT_EQ(editor.getTicks(), 173u);
-    }
-    uint32 a = editor.getTicks();
-    uint32 b = editor.getTicks();
-    EXPECT_GE(b, a) << "the real clock never runs backwards";
 }
 
 TEST(EditorBinding, FrameWithoutTargetStillDrawsOffScreen) {
