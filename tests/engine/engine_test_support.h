@@ -46,6 +46,17 @@ inline vst::intptr testAudioMaster(vst::AEffect*, vst::int32 opcode, vst::int32,
     return 0;
 }
 
+inline vst::VstMidiEvent midiEvent(int deltaFrames, int status, int data1, int data2) {
+    vst::VstMidiEvent event{};
+    event.type = vst::kVstMidiType;
+    event.byteSize = sizeof event;
+    event.deltaFrames = deltaFrames;
+    event.midiData[0] = static_cast<char>(status);
+    event.midiData[1] = static_cast<char>(data1);
+    event.midiData[2] = static_cast<char>(data2);
+    return event;
+}
+
 // Opens the engine's protected state and steps to the tests.
 class EnginePlugin : public APlugin {
 public:
@@ -73,14 +84,7 @@ public:
 
     // One MIDI message at a frame offset of the next block.
     void send(int deltaFrames, int status, int data1, int data2) {
-        vst::VstMidiEvent event{};
-        event.type = vst::kVstMidiType;
-        event.byteSize = sizeof event;
-        event.deltaFrames = deltaFrames;
-        event.midiData[0] = static_cast<char>(status);
-        event.midiData[1] = static_cast<char>(data1);
-        event.midiData[2] = static_cast<char>(data2);
-        sendEvents({event});
+        sendEvents({midiEvent(deltaFrames, status, data1, data2)});
     }
     void sendEvents(std::vector<vst::VstMidiEvent> events) {
         std::vector<char> buffer(sizeof(vst::VstEvents) + events.size() * sizeof(vst::VstEvent*));

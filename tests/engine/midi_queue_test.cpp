@@ -5,21 +5,7 @@
 #include "engine_test_support.h"
 
 using enginetest::EnginePlugin;
-
-namespace {
-
-vst::VstMidiEvent midiEvent(int delta, int status, int data1, int data2) {
-    vst::VstMidiEvent event{};
-    event.type = vst::kVstMidiType;
-    event.byteSize = sizeof event;
-    event.deltaFrames = delta;
-    event.midiData[0] = static_cast<char>(status);
-    event.midiData[1] = static_cast<char>(data1);
-    event.midiData[2] = static_cast<char>(data2);
-    return event;
-}
-
-}  // namespace
+using enginetest::midiEvent;
 
 // A note-on sent with offset d must start its voice in frame d: not one frame
 // early, and not lost when d lies beyond the block it came with.

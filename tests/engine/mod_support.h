@@ -53,7 +53,6 @@ public:
         auto& flags = enginetest::hostClock().timeInfo.flags;
         flags = playing ? flags | vst::kVstTransportPlaying : flags & ~vst::kVstTransportPlaying;
     }
-    void setTempo(double tempo) { enginetest::hostClock().timeInfo.tempo = tempo; }
     // The voice the latest note went to.
     int voice() const { return object->voices.curVoice; }
 
