@@ -2,6 +2,7 @@
 // signatures, the dry path at amount 0, the fade-in blend, the drive
 // smoothing, and bounded, subnormal-free output under harsh input.
 #include "engine/dsp/Distortion.h"
+#include "filter_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,7 @@
 
 namespace {
 
-constexpr double PI = 3.14159265358979323846;
+using filtertest::PI;
 constexpr int VOICE = 5;  // any voice; the others stay off
 
 struct Voices {
@@ -56,14 +57,7 @@ std::vector<float> sine(double hz, double amplitude, double overRate, int sample
 
 // Amplitude of the harmonic `h` of 1 kHz in the last 0.5 s of a 96 kHz signal.
 double harmonic(const std::vector<double>& signal, int h) {
-    const size_t start = signal.size() - 48000;
-    double a = 0.0, b = 0.0;
-    for (size_t n = start; n < signal.size(); ++n) {
-        const double phase = 2.0 * PI * std::fmod(1000.0 * h * static_cast<double>(n), 96000.0) / 96000.0;
-        a += signal[n] * std::sin(phase);
-        b += signal[n] * std::cos(phase);
-    }
-    return 2.0 * std::sqrt(a * a + b * b) / 48000.0;
+    return filtertest::toneAmplitude(std::vector<double>(signal.end() - 48000, signal.end()), 1000.0 * h, 96000.0);
 }
 
 double rms(const std::vector<double>& signal) {

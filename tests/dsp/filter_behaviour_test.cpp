@@ -13,23 +13,6 @@ using namespace filtertest;
 
 namespace {
 
-TFilter freshFilter(float rate, int type) {
-    buildFilterTables();
-    TFilter filter;
-    filter.init(rate);
-    filter.setType(type, true);
-    return filter;
-}
-
-stereoOverStruct frameOf(float l0, float r0, float l1, float r1) {
-    stereoOverStruct f;
-    f.lane[0] = l0;
-    f.lane[1] = r0;
-    f.lane[2] = l1;
-    f.lane[3] = r1;
-    return f;
-}
-
 TEST(FilterControls, BypassCopiesTheInputUnscaled) {
     TFilter filter = freshFilter(48000.0f, TFilter::TYPE_OFF);
     const stereoOverStruct in = frameOf(0.123456789f, -0.987654321f, 1e-7f, 3.5f);
@@ -304,9 +287,7 @@ TEST(FilterBadValues, NoNaNReachesTheOutput) {
 TEST(FilterBandPass, PeakAtCentreAndWidthNarrows) {
     float peak = 0.0f;
     auto gainAt = [&peak](double hz, float width, float gain) {
-        buildFilterTables();
-        TFilter filter;
-        filter.init(48000.0f);
+        TFilter filter = freshFilter(48000.0f, TFilter::TYPE_OFF);
         std::vector<double> signal;
         for (long n = 0; n < 96000; n += 2) {
             filter.setBP(1000.0f, width, gain, true);

@@ -55,10 +55,7 @@ struct RunResult {
 };
 
 RunResult run(int type, float hostRate, float cutoffPosition, float q, Input input) {
-    buildFilterTables();
-    TFilter filter;
-    filter.init(hostRate);
-    filter.setType(type, true);
+    TFilter filter = freshFilter(hostRate, type);
     const long signalFrames = static_cast<long>(0.15 * hostRate);
     const long silentFrames = static_cast<long>(0.5 * hostRate);
     Noise noise;
@@ -111,10 +108,7 @@ TEST(FilterStability, EveryTypeStaysFiniteAndBoundedAtTheExtremes) {
 // a finite, bounded output and leave the filter usable.
 TEST(FilterStability, SaturatorsSurviveInputsFarBeyondFullScale) {
     for (int type : {3, 4, 5, 6, 13, 14, 15, 16, 17, 18, 25, 26}) {
-        buildFilterTables();
-        TFilter filter;
-        filter.init(48000.0f);
-        filter.setType(type, true);
+        TFilter filter = freshFilter(48000.0f, type);
         Noise noise;
         float peak = 0.0f;
         bool finite = true;
@@ -150,9 +144,7 @@ TEST(FilterStability, BandPassSectionStaysWithinUnitRange) {
         for (float freq : {0.0f, 20.0f, 1000.0f, 1e6f})
             for (float width : {0.0f, 0.5f, 1.0f})
                 for (float gain : {1.0f, 27.0f}) {
-                    buildFilterTables();
-                    TFilter filter;
-                    filter.init(rate);
+                    TFilter filter = freshFilter(rate, TFilter::TYPE_OFF);
                     Noise noise;
                     float peak = 0.0f;
                     bool finite = true;

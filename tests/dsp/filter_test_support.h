@@ -22,10 +22,22 @@ struct FilterSetting {
     float vowel;  // 0..1
 };
 
-inline void prepare(TFilter& filter, float rate, const FilterSetting& s) {
+// A filter of `type` at `rate`, fresh from its reset, with the tables built.
+inline TFilter freshFilter(float rate, int type) {
     buildFilterTables();
+    TFilter filter;
     filter.init(rate);
-    filter.setType(s.type, true);
+    filter.setType(type, true);
+    return filter;
+}
+
+inline stereoOverStruct frameOf(float l0, float r0, float l1, float r1) {
+    stereoOverStruct f;
+    f.lane[0] = l0;
+    f.lane[1] = r0;
+    f.lane[2] = l1;
+    f.lane[3] = r1;
+    return f;
 }
 
 // Runs one host frame of the filter with its cutoff taken unsmoothed.
@@ -50,8 +62,7 @@ inline double toneAmplitude(const std::vector<double>& signal, double hz, double
 // rate. The sine is `amplitude` peak, small enough that no saturator acts.
 inline double measureGain(const FilterSetting& s, float hostRate, double hz, double amplitude = 0.1,
                           double settleSeconds = 0.6, double measureSeconds = 0.2) {
-    TFilter filter;
-    prepare(filter, hostRate, s);
+    TFilter filter = freshFilter(hostRate, s.type);
     const double overRate = 2.0 * hostRate;
     const int settleFrames = static_cast<int>(settleSeconds * hostRate);
     const int measureFrames = static_cast<int>(measureSeconds * hostRate);
