@@ -15,20 +15,6 @@ using namespace kgui;
 using namespace kgui::test;
 
 namespace {
-// An image of w x h whose upper half is `top` and lower half `bottom`.
-cairo_surface_t* twoStateImage(int w, int h, CColor top, CColor bottom) {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-    cairo_t* cr = cairo_create(surface);
-    cairo_set_source_rgba(cr, top.red / 255.0, top.green / 255.0, top.blue / 255.0, top.alpha / 255.0);
-    cairo_rectangle(cr, 0, 0, w, h / 2.0);
-    cairo_fill(cr);
-    cairo_set_source_rgba(cr, bottom.red / 255.0, bottom.green / 255.0, bottom.blue / 255.0, bottom.alpha / 255.0);
-    cairo_rectangle(cr, 0, h / 2.0, w, h / 2.0);
-    cairo_fill(cr);
-    cairo_destroy(cr);
-    return surface;
-}
-
 std::vector<unsigned char> encodePNG(cairo_surface_t* surface) {
     std::vector<unsigned char> bytes;
     cairo_surface_write_to_png_stream(

@@ -104,15 +104,7 @@ TEST(KickButton, PressDragOutDragBackAndRelease) {
 
 TEST(KickButton, DrawsTheHalfOfItsImageThatMatchesTheValue) {
     OffscreenFrame f;
-    cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 20, 40);
-    cairo_t* cr = cairo_create(image);
-    cairo_set_source_rgb(cr, 1, 0, 0);
-    cairo_rectangle(cr, 0, 0, 20, 20);
-    cairo_fill(cr);
-    cairo_set_source_rgb(cr, 0, 1, 0);
-    cairo_rectangle(cr, 0, 20, 20, 20);
-    cairo_fill(cr);
-    cairo_destroy(cr);
+    cairo_surface_t* image = twoStateImage(20, 40, kRedCColor, kGreenCColor);
     auto* bitmap = new CBitmap(image);
     cairo_surface_destroy(image);
 
