@@ -268,7 +268,8 @@ void TDistortion::processSaturate(stereoOverStruct frames[NUM_VOICES], const boo
                                                    _mm_andnot_ps(on, _mm_load_ps(&dcState[c][first]))));
 
         // Below the blend range the shaped frame fades in over the dry one.
-        if (_mm_movemask_ps(_mm_cmpge_ps(drive, load(BLEND_RANGE_LANES))) != 0xF) {
+        // Silent voices' lanes are not stored, so only the sounding ones count.
+        if ((_mm_movemask_ps(_mm_cmpge_ps(drive, load(BLEND_RANGE_LANES))) | (onBits ^ 0xF)) != 0xF) {
             const __m128 none = _mm_cmple_ps(drive, _mm_setzero_ps());
             const __m128 partial = _mm_cmplt_ps(drive, load(BLEND_RANGE_LANES));
             const __m128 share = _mm_div_ps(drive, load(BLEND_RANGE_LANES));

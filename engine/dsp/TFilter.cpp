@@ -565,8 +565,8 @@ void TFilter::runStateVariableFrame(const stereoOverStruct& in, stereoOverStruct
 // anything is stored, so that a filter sitting in two lanes is run once.
 template <int TYPE>
 [[gnu::always_inline]] inline void TFilter::runPlainGroup(TFilter* const filters[4],
-                                                          stereoOverStruct* const frames[4],
-                                                          const __m128 coefficients[4]) {
+                                                          stereoOverStruct* const frames[4], __m128 fFirst,
+                                                          __m128 dFirst, __m128 fSecond, __m128 dSecond) {
     __m128 x[4], history[4];
     for (int i = 0; i < 4; ++i) {
         x[i] = _mm_loadu_ps(frames[i]->lane);
@@ -576,8 +576,8 @@ template <int TYPE>
     __m128 out[4], newHistory[4];
     for (int a = 0; a < 4; a += 2) {
         const int b = a + 1;
-        const __m128 f = _mm_movelh_ps(coefficients[a], coefficients[b]);
-        const __m128 d = _mm_movehl_ps(coefficients[b], coefficients[a]);
+        const __m128 f = a == 0 ? fFirst : fSecond;
+        const __m128 d = a == 0 ? dFirst : dSecond;
         __m128 low = _mm_movelh_ps(history[a], history[b]);
         __m128 band = _mm_movehl_ps(history[b], history[a]);
         const __m128 first =
@@ -734,7 +734,7 @@ void TFilter::processPlainGroup(TFilter* const groupFilters[4], stereoOverStruct
             movedBits |= 1 << i;
         }
     }
-    __m128 coefficients[4];
+    __m128 c0, c1, c2, c3;
     if (movedBits != 0) {
         // updateStateVariableCoefficients() lane by lane, with each voice's
         // limits worked out from its rate as init() works them out.
@@ -751,11 +751,10 @@ void TFilter::processPlainGroup(TFilter* const groupFilters[4], stereoOverStruct
         const __m128 rateFirst = _mm_shuffle_ps(rate, rate, 0);
         const __m128 inStep = _mm_and_ps(_mm_and_ps(_mm_cmpeq_ps(cutoffLeft, leftFirst), _mm_cmpeq_ps(cutoffRight, rightFirst)),
                                          _mm_and_ps(_mm_cmpeq_ps(q, qFirst), _mm_cmpeq_ps(rate, rateFirst)));
-        __m128 computed[4];
         if (_mm_movemask_ps(inStep) == 0xF) {
             const __m128 sines = _mm_unpacklo_ps(_mm_load_ss(&FilterSine[_mm_cvtsi128_si32(left)]),
                                                  _mm_load_ss(&FilterSine[_mm_cvtsi128_si32(right)]));
-            computed[0] = computed[1] = computed[2] = computed[3] = _mm_movelh_ps(sines, _mm_unpacklo_ps(damping, damping));
+            c0 = c1 = c2 = c3 = _mm_movelh_ps(sines, _mm_unpacklo_ps(damping, damping));
         } else {
             alignas(16) int leftIndex[4], rightIndex[4];
             _mm_store_si128(reinterpret_cast<__m128i*>(leftIndex), left);
@@ -766,28 +765,43 @@ void TFilter::processPlainGroup(TFilter* const groupFilters[4], stereoOverStruct
                                                  FilterSine[leftIndex[3]], FilterSine[rightIndex[3]]);
             const __m128 dampingLow = _mm_unpacklo_ps(damping, damping);
             const __m128 dampingHigh = _mm_unpackhi_ps(damping, damping);
-            computed[0] = _mm_movelh_ps(sinesLow, dampingLow);
-            computed[1] = _mm_movehl_ps(dampingLow, sinesLow);
-            computed[2] = _mm_movelh_ps(sinesHigh, dampingHigh);
-            computed[3] = _mm_movehl_ps(dampingHigh, sinesHigh);
+            c0 = _mm_movelh_ps(sinesLow, dampingLow);
+            c1 = _mm_movehl_ps(dampingLow, sinesLow);
+            c2 = _mm_movelh_ps(sinesHigh, dampingHigh);
+            c3 = _mm_movehl_ps(dampingHigh, sinesHigh);
         }
-        for (int i = 0; i < 4; ++i)
-            if (movedBits & (1 << i)) _mm_store_ps(filters[i]->plainStateVariable, computed[i]);
         if (movedBits == 0xF) {
-            for (int i = 0; i < 4; ++i) coefficients[i] = computed[i];
+            _mm_store_ps(filters[0]->plainStateVariable, c0);
+            _mm_store_ps(filters[1]->plainStateVariable, c1);
+            _mm_store_ps(filters[2]->plainStateVariable, c2);
+            _mm_store_ps(filters[3]->plainStateVariable, c3);
         } else {
+            if (movedBits & 1) _mm_store_ps(filters[0]->plainStateVariable, c0);
+            if (movedBits & 2) _mm_store_ps(filters[1]->plainStateVariable, c1);
+            if (movedBits & 4) _mm_store_ps(filters[2]->plainStateVariable, c2);
+            if (movedBits & 8) _mm_store_ps(filters[3]->plainStateVariable, c3);
             // After the stores: a filter in two lanes may have been moved by the first.
-            for (int i = 0; i < 4; ++i)
-                coefficients[i] = (movedBits & (1 << i)) ? computed[i] : _mm_load_ps(filters[i]->plainStateVariable);
+            if (!(movedBits & 1)) c0 = _mm_load_ps(filters[0]->plainStateVariable);
+            if (!(movedBits & 2)) c1 = _mm_load_ps(filters[1]->plainStateVariable);
+            if (!(movedBits & 4)) c2 = _mm_load_ps(filters[2]->plainStateVariable);
+            if (!(movedBits & 8)) c3 = _mm_load_ps(filters[3]->plainStateVariable);
         }
     } else {
-        for (int i = 0; i < 4; ++i) coefficients[i] = _mm_load_ps(filters[i]->plainStateVariable);
+        c0 = _mm_load_ps(filters[0]->plainStateVariable);
+        c1 = _mm_load_ps(filters[1]->plainStateVariable);
+        c2 = _mm_load_ps(filters[2]->plainStateVariable);
+        c3 = _mm_load_ps(filters[3]->plainStateVariable);
     }
+    // f and d of each pair of voices: f left, f right of the first, then of the second.
+    const __m128 fFirst = _mm_movelh_ps(c0, c1);
+    const __m128 dFirst = _mm_movehl_ps(c1, c0);
+    const __m128 fSecond = _mm_movelh_ps(c2, c3);
+    const __m128 dSecond = _mm_movehl_ps(c3, c2);
     switch (type) {
-    case 3: runPlainGroup<3>(filters, frames, coefficients); break;
-    case 4: runPlainGroup<4>(filters, frames, coefficients); break;
-    case 5: runPlainGroup<5>(filters, frames, coefficients); break;
-    default: runPlainGroup<6>(filters, frames, coefficients); break;
+    case 3: runPlainGroup<3>(filters, frames, fFirst, dFirst, fSecond, dSecond); break;
+    case 4: runPlainGroup<4>(filters, frames, fFirst, dFirst, fSecond, dSecond); break;
+    case 5: runPlainGroup<5>(filters, frames, fFirst, dFirst, fSecond, dSecond); break;
+    default: runPlainGroup<6>(filters, frames, fFirst, dFirst, fSecond, dSecond); break;
     }
 }
 

@@ -202,7 +202,8 @@ private:
     bool takeMovedInputs();
     void updateIfMoved();
     template <int TYPE>
-    static void runPlainGroup(TFilter* const filters[4], stereoOverStruct* const frames[4], const __m128 coefficients[4]);
+    static void runPlainGroup(TFilter* const filters[4], stereoOverStruct* const frames[4], __m128 fFirst, __m128 dFirst,
+                              __m128 fSecond, __m128 dSecond);
     void runFamilies(const stereoOverStruct& in, stereoOverStruct& out);
     void updateStateVariableCoefficients();
     template <int TYPE>
