@@ -679,6 +679,16 @@ void TFilter::processPlainGroup(TFilter* const groupFilters[4], stereoOverStruct
     __m128 power;
     if (_mm_movemask_ps(_mm_cmpeq_ps(exponent, _mm_set1_ps(lastPower.exponent))) == 0xF) {
         power = _mm_set1_ps(lastPower.value);
+    } else if (_mm_movemask_ps(_mm_cmpeq_ps(exponent, _mm_shuffle_ps(exponent, exponent, 0))) == 0xF) {
+        // Voices in step share one position: one power for all.
+        const float e = _mm_cvtss_f32(exponent);
+        TFilter& filter = *filters[0];
+        lastPower.value = e == filter.powerExponent[0] ? filter.powerValue[0]
+                                                       : static_cast<float>(std::exp2(static_cast<double>(e)));
+        lastPower.exponent = e;
+        filter.powerExponent[0] = e;
+        filter.powerValue[0] = lastPower.value;
+        power = _mm_set1_ps(lastPower.value);
     } else {
         alignas(16) float exponents[4], powers[4];
         _mm_store_ps(exponents, exponent);
