@@ -80,11 +80,10 @@ public:
     // The per-type core with the cutoffs, q and vowel already stored.
     void process(const stereoOverStruct& in, stereoOverStruct& out);
 
-    // The single-cutoff call in two steps, so that the block loop can run two
-    // voices' recursions side by side. prepare() takes the call's arguments
-    // and returns false when the type passes the frame unchanged; otherwise
-    // the frame goes through process(in, out) or, for two voices of one plain
-    // state-variable type, through processStateVariablePair().
+    // The single-cutoff call in two steps. prepare() takes the call's
+    // arguments and returns false when the type passes the frame unchanged;
+    // otherwise the frame goes through process(in, out). (The block loop runs
+    // the plain state-variable types through processPlainGroup() instead.)
     bool prepare(float freq, float spreadFactor, stereoStruct cutoffOffset, float resonance, float vowelMix);
     bool isPlainStateVariable() const { return type >= 3 && type <= 6; }
     // The last cutoff power any voice of a frame computed, and its exponent:
@@ -128,9 +127,11 @@ public:
     };
     // setLFO() and prepareShared() of four voices whose filters share one type
     // of 3 to 6, then their frames filtered in place: per voice the result of
-    // those calls and process(). A filter may sit in more than one lane (with
-    // the same input and frame in each), as when fewer than four voices fill a
-    // group: the lanes then compute the same values and store them alike.
+    // those calls and process(). The LFO terms the filters keep are neither
+    // read nor set: the lanes' products stand in for them. A filter may sit in
+    // more than one lane (with the same input and frame in each), as when
+    // fewer than four voices fill a group: the lanes then compute the same
+    // values and store them alike.
     static void processPlainGroup(TFilter* const filters[4], stereoOverStruct* const frames[4], const GroupInput& input,
                                   SharedPower& lastPower);
 
@@ -248,8 +249,9 @@ private:
 
     ChannelCoefficients coef[2] = {};
     // Types 3-6 keep f left, f right and the damping twice here instead, as
-    // one vector: they are computed only by updateStateVariableCoefficients(),
-    // which a change of type always runs before these types read them.
+    // one vector: they are computed only by updateStateVariableCoefficients()
+    // and processPlainGroup(), one of which a change of type always runs
+    // before these types read them.
     alignas(16) float plainStateVariable[4] = {};
     // The state-variable recursion of types 3-6 and 13-16: low left, low
     // right, band left, band right, so that it loads as one vector.
@@ -325,7 +327,6 @@ inline bool TFilter::prepare(float freq, float spreadFactor, stereoStruct cutoff
 inline bool TFilter::prepareSmoothed(float freq, float freqPart, float spreadFactor, float cutoffOffset, float q,
                                      float vowel, SharedPower& lastPower) {
     const float offsetBoth = finiteOrZero(cutoffOffset);
-    // The right channel's offset is read only by the cutoff-pair call, which sets it first.
     terms.offsetLeft = offsetBoth;
     inputs.q = q;
     inputs.vowel = vowel;
