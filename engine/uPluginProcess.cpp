@@ -889,68 +889,112 @@ void APlugin::doFilter() {
         spreadRouted ? 1.0f : units.filterSpread[0](spreadParameter + neutral[destination::FILTER_SPREAD]);
     const float qShared = TFilter::coefficientQ(clampUnit(resonance + neutral[destination::FILTER_RESONANCE]));
     const float vowelShared = TFilter::coefficientVowel(clampUnit(vowel + neutral[destination::FILTER_VOWEL]));
-    // The plain state-variable types run two voices side by side: a prepared
-    // voice waits here for a partner of the same type. The voices' filters
-    // share nothing, so the order in which they run does not matter.
-    int waiting = -1;
+    // Voices of the frame's plain state-variable type run four at a time, a
+    // voice per lane; the other types one voice at a time. The voices'
+    // filters share nothing, so the order in which they run does not matter.
+    // A group short of four voices repeats its last voice, which then runs
+    // once with the same values in each of its lanes.
     TFilter::SharedPower lastPower;
-    TFilter::SharedCoefficients lastCoefficients;
-    const auto filterPrepared = [this, &waiting, &lastCoefficients](int v) {
-        // The filter reads its whole frame before it writes: in and out may be one frame.
-        TFilter& filter = units.voiceFilter[v];
-        stereoOverStruct& frame = voices.voiceFrame[v];
-        if (!filter.isPlainStateVariable()) {
-            filter.process(frame, frame);
-        } else if (waiting < 0) {
-            waiting = v;
-        } else {
-            TFilter& partner = units.voiceFilter[waiting];
-            if (partner.getType() == filter.getType()) {
-                TFilter::processStateVariablePair(partner, voices.voiceFrame[waiting], filter, frame,
-                                                  lastCoefficients);
-                waiting = -1;
-            } else {
-                partner.process(voices.voiceFrame[waiting], voices.voiceFrame[waiting]);
-                waiting = v;
-            }
-        }
+    const bool anyRouted = lfoRouted || movementRouted || spreadRouted || resonanceRouted || vowelRouted;
+    TFilter::GroupInput input;
+    input.freq = frequency;
+    input.freqPart = frequency * 0.01f;
+    input.spreadIsOne = !spreadRouted && spreadShared == 1.0f;
+    input.spread = _mm_set1_ps(spreadShared);
+    input.q = _mm_set1_ps(qShared);
+    input.vowel = _mm_set1_ps(vowelShared);
+    input.lfoAmount = _mm_set1_ps(lfoAmountShared);
+    const auto runGroup = [this, &input, &lastPower](const int* group) {
+        TFilter* const filters[4] = {&units.voiceFilter[group[0]], &units.voiceFilter[group[1]],
+                                     &units.voiceFilter[group[2]], &units.voiceFilter[group[3]]};
+        stereoOverStruct* const frames[4] = {&voices.voiceFrame[group[0]], &voices.voiceFrame[group[1]],
+                                             &voices.voiceFrame[group[2]], &voices.voiceFrame[group[3]]};
+        TFilter::processPlainGroup(filters, frames, input, lastPower);
     };
-    if (!(lfoRouted || movementRouted || spreadRouted || resonanceRouted || vowelRouted) && std::isfinite(frequency)) {
-        // Only the cutoff offset differs between the voices.
-        const float frequencyPart = frequency * 0.01f;
-        for (int v = 0; v < NUM_VOICES; ++v) {
-            if (!voices.voiceOn[v]) continue;
-            TFilter& filter = units.voiceFilter[v];
-            filter.setLFO(lfoAmountShared, mod.voiceModSrc(v)[47]);
-            const float offset = movementFactorShared * movement.movementSmoothed[v] +
-                                 mod.voiceModDest(v)[destination::FILTER_FREQUENCY];
-            // Type 0 leaves the frame as it is.
-            if (filter.prepareSmoothed(frequency, frequencyPart, spreadShared, offset, qShared, vowelShared, lastPower))
-                filterPrepared(v);
+    int groupVoices[NUM_VOICES];
+    // The filters all take the frame's type at the global control steps.
+    const int plainType = units.voiceFilter[0].getType();
+    bool oneType = units.voiceFilter[0].isPlainStateVariable();
+    int count = 0;
+    for (int v = 0; v < NUM_VOICES; ++v) {
+        groupVoices[count] = v;
+        count += voices.voiceOn[v] ? 1 : 0;
+        oneType = oneType && units.voiceFilter[v].getType() == plainType;
+    }
+    if (count == 0) return;
+    if (oneType && !anyRouted) {
+        for (int lane = count; lane % 4 != 0; ++lane) groupVoices[lane] = groupVoices[count - 1];
+        const __m128 movementFactor = _mm_set1_ps(movementFactorShared);
+        for (int first = 0; first < count; first += 4) {
+            const int* group = &groupVoices[first];
+            input.lfoValue = _mm_setr_ps(mod.voiceModSrc(group[0])[47], mod.voiceModSrc(group[1])[47],
+                                         mod.voiceModSrc(group[2])[47], mod.voiceModSrc(group[3])[47]);
+            const __m128 movementOf =
+                _mm_setr_ps(movement.movementSmoothed[group[0]], movement.movementSmoothed[group[1]],
+                            movement.movementSmoothed[group[2]], movement.movementSmoothed[group[3]]);
+            const __m128 destination = _mm_setr_ps(mod.voiceModDest(group[0])[destination::FILTER_FREQUENCY],
+                                                   mod.voiceModDest(group[1])[destination::FILTER_FREQUENCY],
+                                                   mod.voiceModDest(group[2])[destination::FILTER_FREQUENCY],
+                                                   mod.voiceModDest(group[3])[destination::FILTER_FREQUENCY]);
+            input.offset = _mm_add_ps(_mm_mul_ps(movementFactor, movementOf), destination);
+            runGroup(group);
         }
-    } else {
-        for (int v = 0; v < NUM_VOICES; ++v) {
-            if (!voices.voiceOn[v]) continue;
-            const auto& dest = mod.voiceModDest(v);
-            TFilter& filter = units.voiceFilter[v];
-            filter.setLFO(lfoRouted ? lfoAmount + dest[destination::FILTER_LFO] : lfoAmountShared,
-                          mod.voiceModSrc(v)[47]);
-            const float movementFactor = movementRouted
-                                             ? 2.0f * (movementAmount + dest[destination::MOVEMENT_TO_FILTER]) - 1.0f
-                                             : movementFactorShared;
-            const float offset = movementFactor * movement.movementSmoothed[v] + dest[destination::FILTER_FREQUENCY];
-            const float spread =
-                spreadRouted ? units.filterSpread[v](spreadParameter + dest[destination::FILTER_SPREAD]) : spreadShared;
-            const float q = resonanceRouted
-                                ? TFilter::coefficientQ(clampUnit(resonance + dest[destination::FILTER_RESONANCE]))
-                                : qShared;
-            const float vowelMix = vowelRouted
-                                       ? TFilter::coefficientVowel(clampUnit(vowel + dest[destination::FILTER_VOWEL]))
-                                       : vowelShared;
-            if (filter.prepareShared(frequency, spread, offset, q, vowelMix, lastPower)) filterPrepared(v);
+        return;
+    }
+    alignas(16) float lfoValue[NUM_VOICES], offset[NUM_VOICES];
+    alignas(16) float lfoAmountOf[NUM_VOICES], spreadOf[NUM_VOICES], qOf[NUM_VOICES], vowelOf[NUM_VOICES];
+    int grouped = 0;
+    for (int i = 0; i < count; ++i) {
+        const int v = groupVoices[i];
+        const auto& dest = mod.voiceModDest(v);
+        TFilter& filter = units.voiceFilter[v];
+        const float lfoAmountOfVoice = lfoRouted ? lfoAmount + dest[destination::FILTER_LFO] : lfoAmountShared;
+        const float movementFactor =
+            movementRouted ? 2.0f * (movementAmount + dest[destination::MOVEMENT_TO_FILTER]) - 1.0f
+                           : movementFactorShared;
+        const float spread =
+            spreadRouted ? units.filterSpread[v](spreadParameter + dest[destination::FILTER_SPREAD]) : spreadShared;
+        const float q =
+            resonanceRouted ? TFilter::coefficientQ(clampUnit(resonance + dest[destination::FILTER_RESONANCE])) : qShared;
+        const float vowelMix =
+            vowelRouted ? TFilter::coefficientVowel(clampUnit(vowel + dest[destination::FILTER_VOWEL])) : vowelShared;
+        const float offsetOfVoice = movementFactor * movement.movementSmoothed[v] + dest[destination::FILTER_FREQUENCY];
+        if (filter.isPlainStateVariable() && filter.getType() == plainType) {
+            // grouped <= i: the entry is free.
+            groupVoices[grouped] = v;
+            lfoValue[grouped] = mod.voiceModSrc(v)[47];
+            offset[grouped] = offsetOfVoice;
+            lfoAmountOf[grouped] = lfoAmountOfVoice;
+            spreadOf[grouped] = spread;
+            qOf[grouped] = q;
+            vowelOf[grouped] = vowelMix;
+            ++grouped;
+        } else {
+            filter.setLFO(lfoAmountOfVoice, mod.voiceModSrc(v)[47]);
+            // Type 0 leaves the frame as it is.
+            if (filter.prepareShared(frequency, spread, offsetOfVoice, q, vowelMix, lastPower))
+                filter.process(voices.voiceFrame[v], voices.voiceFrame[v]);
         }
     }
-    if (waiting >= 0) units.voiceFilter[waiting].process(voices.voiceFrame[waiting], voices.voiceFrame[waiting]);
+    if (grouped == 0) return;
+    for (int lane = grouped; lane % 4 != 0; ++lane) {
+        groupVoices[lane] = groupVoices[grouped - 1];
+        lfoValue[lane] = lfoValue[grouped - 1];
+        offset[lane] = offset[grouped - 1];
+        lfoAmountOf[lane] = lfoAmountOf[grouped - 1];
+        spreadOf[lane] = spreadOf[grouped - 1];
+        qOf[lane] = qOf[grouped - 1];
+        vowelOf[lane] = vowelOf[grouped - 1];
+    }
+    for (int first = 0; first < grouped; first += 4) {
+        input.lfoValue = _mm_load_ps(&lfoValue[first]);
+        input.offset = _mm_load_ps(&offset[first]);
+        input.lfoAmount = _mm_load_ps(&lfoAmountOf[first]);
+        input.spread = _mm_load_ps(&spreadOf[first]);
+        input.q = _mm_load_ps(&qOf[first]);
+        input.vowel = _mm_load_ps(&vowelOf[first]);
+        runGroup(&groupVoices[first]);
+    }
 }
 
 void APlugin::initFX() {

@@ -23,6 +23,10 @@ const Lanes HUGE_LANES = allLanes(1e30f);
 const Lanes ONE_LANES = allLanes(1.0f);
 const Lanes GUARD_LANES = allLanes(DENORMAL_GUARD);
 const Lanes FLOAT_MAX_LANES = allLanes(std::numeric_limits<float>::max());
+const Lanes GLIDE_KEEP_LANES = allLanes(0.9f);
+const Lanes GLIDE_TAKE_LANES = allLanes(1.0f - 0.9f);
+const Lanes NEGLIGIBLE_DRIVE_LANES = allLanes(1e-12f);
+const Lanes BLEND_RANGE_LANES = allLanes(BLEND_RANGE);
 
 using Shape = TDistortion::Shape;
 
@@ -178,12 +182,12 @@ inline __m128 TDistortion::updateDriveGroup(int first, __m128 on, __m128 started
     // that are off keep both values.
     const __m128 signBit = load(SIGN_LANES);
     const __m128 target = _mm_set1_ps(amount);
-    const __m128 takenPart = _mm_mul_ps(_mm_set1_ps(1.0f - 0.9f), target);
+    const __m128 takenPart = _mm_mul_ps(load(GLIDE_TAKE_LANES), target);
     const __m128 previous = _mm_load_ps(&smoothedDrive[first]);
-    const __m128 glided = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(0.9f), previous), takenPart);
+    const __m128 glided = _mm_add_ps(_mm_mul_ps(load(GLIDE_KEEP_LANES), previous), takenPart);
     __m128 smoothed = _mm_or_ps(_mm_and_ps(started, target), _mm_andnot_ps(started, glided));
     // A drive decaying towards 0 would end as a subnormal; 1e-12 is far below audibility.
-    const __m128 negligible = _mm_cmplt_ps(_mm_andnot_ps(signBit, smoothed), _mm_set1_ps(1e-12f));
+    const __m128 negligible = _mm_cmplt_ps(_mm_andnot_ps(signBit, smoothed), load(NEGLIGIBLE_DRIVE_LANES));
     smoothed = _mm_andnot_ps(negligible, smoothed);
     const __m128 modulation = _mm_loadu_ps(&destAmount[first]);
     const __m128 finite = _mm_cmple_ps(_mm_andnot_ps(signBit, modulation), load(FLOAT_MAX_LANES));
@@ -264,10 +268,11 @@ void TDistortion::processSaturate(stereoOverStruct frames[NUM_VOICES], const boo
                                                    _mm_andnot_ps(on, _mm_load_ps(&dcState[c][first]))));
 
         // Below the blend range the shaped frame fades in over the dry one.
-        if (_mm_movemask_ps(_mm_cmpge_ps(drive, _mm_set1_ps(BLEND_RANGE))) != 0xF) {
+        // Silent voices' lanes are not stored, so only the sounding ones count.
+        if ((_mm_movemask_ps(_mm_cmpge_ps(drive, load(BLEND_RANGE_LANES))) | (onBits ^ 0xF)) != 0xF) {
             const __m128 none = _mm_cmple_ps(drive, _mm_setzero_ps());
-            const __m128 partial = _mm_cmplt_ps(drive, _mm_set1_ps(BLEND_RANGE));
-            const __m128 share = _mm_div_ps(drive, _mm_set1_ps(BLEND_RANGE));
+            const __m128 partial = _mm_cmplt_ps(drive, load(BLEND_RANGE_LANES));
+            const __m128 share = _mm_div_ps(drive, load(BLEND_RANGE_LANES));
             const __m128 dryShare = _mm_sub_ps(one, share);
             for (int i = 0; i < 4; ++i) {
                 const __m128 blend = _mm_add_ps(_mm_mul_ps(dryShare, dry[i]), _mm_mul_ps(share, wet[i]));
@@ -277,8 +282,11 @@ void TDistortion::processSaturate(stereoOverStruct frames[NUM_VOICES], const boo
         }
 
         _MM_TRANSPOSE4_PS(wet[0], wet[1], wet[2], wet[3]);
-        for (int lane = 0; lane < 4; ++lane)
-            if (onBits & (1 << lane)) _mm_storeu_ps(frames[first + lane].lane, wet[lane]);
+        if (onBits == 0xF)
+            for (int lane = 0; lane < 4; ++lane) _mm_storeu_ps(frames[first + lane].lane, wet[lane]);
+        else
+            for (int lane = 0; lane < 4; ++lane)
+                if (onBits & (1 << lane)) _mm_storeu_ps(frames[first + lane].lane, wet[lane]);
     }
 }
 

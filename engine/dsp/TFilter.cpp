@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -95,51 +96,64 @@ const Lanes TABLE_LAST_LANES = allLanes(static_cast<float>(TABLE_LAST));
 const Lanes MOVE_THRESHOLD_LANES = allLanes(0.00001f);
 const Lanes BAND_TURN_LANES = allLanes(BAND_TURN);
 const Lanes BAND_FLOOR_LANES = allLanes(-BAND_TURN);
+const Lanes FLOAT_MAX_LANES = allLanes(std::numeric_limits<float>::max());
+const Lanes ONE_LANES = allLanes(1.0f);
+const Lanes TWENTY_LANES = allLanes(20.0f);
+const Lanes OCTAVES_LANES = allLanes(10.0f);
+const Lanes SMOOTHER_KEEP_LANES = allLanes(0.99f);
+const Lanes SMOOTHER_TAKE_LANES = allLanes(0.01f);
+const Lanes CUTOFF_CEILING_LANES = allLanes(1e7f);
+const Lanes MAX_CUTOFF_SHARE_LANES = allLanes(0.4f);
+
+// finiteOrZero() lane by lane: |x| <= FLT_MAX is false for infinities and NaN.
+inline __m128 finiteLanes(__m128 x) {
+    return _mm_cmple_ps(_mm_andnot_ps(load(SIGN_LANES), x), load(FLOAT_MAX_LANES));
+}
+
+// TFilter::sanitizeCutoff() lane by lane.
+inline __m128 sanitizedCutoffs(__m128 hz) {
+    return _mm_min_ps(_mm_max_ps(hz, _mm_setzero_ps()), load(CUTOFF_CEILING_LANES));
+}
 
 // The frame's four lanes scaled into the recursions' range; a value that is
 // not a finite number enters as silence rather than poisoning the state.
 // Packed operations give every lane its scalar result.
-inline __m128 scaledInput(const stereoOverStruct& in) {
-    const __m128 input = _mm_loadu_ps(in.lane);
+inline __m128 scaledLanes(__m128 input) {
     const __m128 finite = _mm_cmple_ps(_mm_andnot_ps(load(SIGN_LANES), input), load(HUGE_LANES));
     return _mm_mul_ps(_mm_and_ps(input, finite), load(INPUT_SCALE_LANES));
 }
 
-// Two adjacent floats a, b of the left channel's struct and the same two of
-// the right channel's, as {a left, a right, b left, b right}: the two
-// channels then run side by side in lanes 0 and 1.
-inline __m128 loadChannelPair(const float* left, const float* right) {
-    const __m128 v = _mm_loadh_pi(_mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(left)),
-                                  reinterpret_cast<const __m64*>(right));
-    return _mm_shuffle_ps(v, v, _MM_SHUFFLE(3, 1, 2, 0));
-}
+inline __m128 scaledInput(const stereoOverStruct& in) { return scaledLanes(_mm_loadu_ps(in.lane)); }
 
-// The inverse of loadChannelPair: lanes 0 and 1 of a and b back to the two structs.
-inline void storeChannelPair(__m128 a, __m128 b, float* left, float* right) {
-    const __m128 v = _mm_unpacklo_ps(a, b);
-    _mm_storel_pi(reinterpret_cast<__m64*>(left), v);
-    _mm_storeh_pi(reinterpret_cast<__m64*>(right), v);
+// The FilterSine entries of four cutoffs, as updateStateVariableCoefficients()
+// finds them: min and max give the scalar clamps' results lane by lane (a NaN
+// position takes entry 0, as tableIndex does).
+inline __m128i sineIndices(__m128 cutoffs, __m128 maxCutoffs, __m128 invOverRates) {
+    const __m128 limited = _mm_min_ps(cutoffs, maxCutoffs);
+    const __m128 w = _mm_add_ps(_mm_mul_ps(_mm_add_ps(limited, load(CUTOFF_BIAS_LANES)), invOverRates),
+                                load(GUARD_LANES));
+    const __m128 position = _mm_min_ps(_mm_max_ps(_mm_mul_ps(w, load(TABLE_SCALE_LANES)), _mm_setzero_ps()),
+                                       load(TABLE_LAST_LANES));
+    return _mm_cvttps_epi32(position);
 }
 
 }  // namespace
 
 void TFilter::init(float sampleRate) {
-    rate = (sampleRate >= 1000.0f && std::isfinite(sampleRate)) ? sampleRate : 44100.0f;
+    const float rate = (sampleRate >= 1000.0f && std::isfinite(sampleRate)) ? sampleRate : 44100.0f;
     maxCutoff = 0.4f * rate;
     invOverRate = 1.0f / (2.0f * rate);
-    direct = false;
+    terms = {0.5f, 0.0f, 0.0f, 0.0f};
+    control = {0.0f, 1.0f, rate, 0u};
     type = 0;
     prevType = -1;
-    smoothFreq = 0.5f;
-    track = 1.0f;
     trackOctaves = std::numeric_limits<float>::quiet_NaN();
     inputs.q = applied.q = applied.vowel = inputs.vowel = 0.0f;
-    offset[0] = offset[1] = 0.0f;
     powerExponent[0] = powerExponent[1] = 0.0f;
     powerValue[0] = powerValue[1] = 1.0f;
     smoothPair[0] = smoothPair[1] = 0.0f;
     applied.cutoff[0] = applied.cutoff[1] = inputs.cutoff[0] = inputs.cutoff[1] = 0.0f;
-    vel = mod = env = lfo = 0.0f;
+    lfo = 0.0f;
     distort = distortGain = 0.0f;
     ringIndex = 0;
     ringPos[0] = 0;
@@ -147,6 +161,7 @@ void TFilter::init(float sampleRate) {
     ringPos[2] = 2;
     coef[0] = coef[1] = ChannelCoefficients{};
     for (float& k : plainStateVariable) k = 0.0f;
+    for (float& s : stateVariable) s = 0.0f;
     state[0] = state[1] = ChannelState{};
     weightLow = weightBand = weightHigh = 0.0f;
     combFeedback = 0.0f;
@@ -163,6 +178,7 @@ void TFilter::init(float sampleRate) {
 }
 
 void TFilter::reset() {
+    for (float& s : stateVariable) s = 0.0f;
     state[0] = state[1] = ChannelState{};
     clearCombLines();
     carrierPhase = 0.0f;
@@ -205,13 +221,13 @@ void TFilter::setTrack(float amount, float note) {
     const float octaves = clampTo(finiteOrZero(amount * note), -64.0f, 64.0f);
     if (octaves != trackOctaves) {
         trackOctaves = octaves;
-        track = std::exp2(octaves);
+        control.track = std::exp2(octaves);
     }
 }
 
-void TFilter::setVel(float amount, float velocity) { vel = finiteOrZero((velocity - 0.5f) * amount); }
-void TFilter::setMod(float amount, float value) { mod = finiteOrZero(amount * value); }
-void TFilter::setEnv(float amount) { env = finiteOrZero(amount); }
+void TFilter::setVel(float amount, float velocity) { terms.vel = finiteOrZero((velocity - 0.5f) * amount); }
+void TFilter::setMod(float amount, float value) { control.mod = finiteOrZero(amount * value); }
+void TFilter::setEnv(float amount) { terms.env = finiteOrZero(amount); }
 
 void TFilter::setDistort(float d) {
     distort = clampTo(d, 0.0f, 1.0f);
@@ -222,8 +238,8 @@ float TFilter::octavePower(int channel, float position) { return exponentPower(c
 
 void TFilter::process(stereoStruct freq, stereoStruct cutoffOffset, float resonance, float vowelMix,
                       const stereoOverStruct& in, stereoOverStruct& out) {
-    offset[0] = finiteOrZero(cutoffOffset.left);
-    offset[1] = finiteOrZero(cutoffOffset.right);
+    const float offset[2] = {finiteOrZero(cutoffOffset.left), finiteOrZero(cutoffOffset.right)};
+    terms.offsetLeft = offset[0];
     inputs.q = resonance < 0.0f ? 0.0f : (resonance > 1.0f ? 0.95f : resonance * 0.95f);
     if (!(inputs.q >= 0.0f)) inputs.q = 0.0f;
     inputs.vowel = clampTo(vowelMix, 0.0f, 1.0f);
@@ -231,13 +247,13 @@ void TFilter::process(stereoStruct freq, stereoStruct cutoffOffset, float resona
     const float target[2] = {std::isfinite(freq.left) ? freq.left : smoothPair[0],
                              std::isfinite(freq.right) ? freq.right : smoothPair[1]};
     for (int c = 0; c < 2; ++c)
-        smoothPair[c] = direct ? target[c] : target[c] * 0.01f + smoothPair[c] * 0.99f + DENORMAL_GUARD;
-    direct = false;
-    smoothFreq = smoothPair[0];
+        smoothPair[c] = control.direct ? target[c] : target[c] * 0.01f + smoothPair[c] * 0.99f + DENORMAL_GUARD;
+    control.direct = 0u;
+    terms.smoothFreq = smoothPair[0];
 
     for (int c = 0; c < 2; ++c) {
-        const float x = ((((offset[c] + env) + lfo) + vel) + mod) + smoothPair[c];
-        inputs.cutoff[c] = sanitizeCutoff(track * octavePower(c, x) * 20.0f);
+        const float x = ((((offset[c] + terms.env) + lfo) + terms.vel) + control.mod) + smoothPair[c];
+        inputs.cutoff[c] = sanitizeCutoff(control.track * octavePower(c, x) * 20.0f);
     }
     if (type == TYPE_OFF) {
         out = in;
@@ -270,30 +286,6 @@ inline void TFilter::updateStateVariableCoefficients() {
     plainStateVariable[1] = FilterSine[_mm_cvtsi128_si32(_mm_srli_si128(index, 4))];
     plainStateVariable[2] = damping;
     plainStateVariable[3] = damping;
-}
-
-// updateStateVariableCoefficients() of two filters at once, the first's
-// channels in lanes 0 and 1, the second's in lanes 2 and 3; the new
-// coefficients are also handed back as f and d in those lanes.
-inline void TFilter::updateStateVariableCoefficients(TFilter& a, TFilter& b, __m128& f, __m128& d) {
-    static_assert(offsetof(CoefficientInputs, q) == 2 * sizeof(float));
-    const __m128 appliedA = _mm_load_ps(&a.applied.cutoff[0]);
-    const __m128 appliedB = _mm_load_ps(&b.applied.cutoff[0]);
-    const __m128 cutoffs = _mm_movelh_ps(appliedA, appliedB);
-    const __m128 limited = _mm_min_ps(cutoffs, _mm_setr_ps(a.maxCutoff, a.maxCutoff, b.maxCutoff, b.maxCutoff));
-    const __m128 w = _mm_add_ps(_mm_mul_ps(_mm_add_ps(limited, load(CUTOFF_BIAS_LANES)),
-                                           _mm_setr_ps(a.invOverRate, a.invOverRate, b.invOverRate, b.invOverRate)),
-                                load(GUARD_LANES));
-    const __m128 position = _mm_min_ps(_mm_max_ps(_mm_mul_ps(w, load(TABLE_SCALE_LANES)), _mm_setzero_ps()),
-                                       load(TABLE_LAST_LANES));
-    alignas(16) int index[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(index), _mm_cvttps_epi32(position));
-    // 1 - q + guard for each filter, in both of its lanes.
-    const __m128 q = _mm_shuffle_ps(appliedA, appliedB, _MM_SHUFFLE(2, 2, 2, 2));
-    d = _mm_add_ps(_mm_sub_ps(_mm_set1_ps(1.0f), q), load(GUARD_LANES));
-    f = _mm_setr_ps(FilterSine[index[0]], FilterSine[index[1]], FilterSine[index[2]], FilterSine[index[3]]);
-    _mm_store_ps(a.plainStateVariable, _mm_movelh_ps(f, d));
-    _mm_store_ps(b.plainStateVariable, _mm_movehl_ps(d, f));
 }
 
 void TFilter::updateCoefficients() {
@@ -431,7 +423,7 @@ void TFilter::updateCoefficients() {
             // One period of the cutoff at the doubled rate, in 1/256 sub-sample.
             // A cutoff of 0 (or below a fraction of a hertz) takes the longest line.
             const float limited = inputs.cutoff[c] < maxCutoff ? inputs.cutoff[c] : maxCutoff;
-            float delay = limited > 0.0f ? rate * 512.0f / limited : COMB_DELAY_MAX;
+            float delay = limited > 0.0f ? control.rate * 512.0f / limited : COMB_DELAY_MAX;
             delay = clampTo(delay, COMB_DELAY_MIN, COMB_DELAY_MAX);
             k.combDelay = static_cast<int>(delay);
         }
@@ -449,14 +441,15 @@ float TFilter::saturateBand(float band) const {
 }
 
 // Family B: one step of the saturating state-variable filter; returns low.
-float TFilter::runStateVariable(ChannelState& s, const ChannelCoefficients& k, float x, float& high,
-                                float& band) const {
-    const float saturated = saturateBand(s.svfBand);
-    high = x - s.svfLow - k.svfD * saturated;
+float TFilter::runStateVariable(int channel, const ChannelCoefficients& k, float x, float& high, float& band) {
+    float& lowState = stateVariable[channel];
+    float& bandState = stateVariable[2 + channel];
+    const float saturated = saturateBand(bandState);
+    high = x - lowState - k.svfD * saturated;
     band = high * k.svfF + saturated + DENORMAL_GUARD;
-    const float low = band * k.svfF + s.svfLow + DENORMAL_GUARD;
-    s.svfBand = band;
-    s.svfLow = low;
+    const float low = band * k.svfF + lowState + DENORMAL_GUARD;
+    bandState = band;
+    lowState = low;
     return low;
 }
 
@@ -554,40 +547,52 @@ inline __m128 stateVariableStep(__m128 input, __m128 f, __m128 d, __m128& low, _
 // registers across the two sub-samples.
 template <int TYPE>
 void TFilter::runStateVariableFrame(const stereoOverStruct& in, stereoOverStruct& out) {
-    static_assert(offsetof(ChannelState, svfBand) == offsetof(ChannelState, svfLow) + sizeof(float));
     const __m128 x = scaledInput(in);
     const __m128 coefficients = _mm_load_ps(plainStateVariable);
     const __m128 f = coefficients;
     const __m128 d = _mm_movehl_ps(coefficients, coefficients);
-    const __m128 history = loadChannelPair(&state[0].svfLow, &state[1].svfLow);
+    const __m128 history = _mm_load_ps(stateVariable);
     __m128 low = history;
     __m128 band = _mm_movehl_ps(history, history);
     const __m128 first = stateVariableStep<TYPE>(x, f, d, low, band);
     const __m128 second = stateVariableStep<TYPE>(_mm_movehl_ps(x, x), f, d, low, band);
-    storeChannelPair(low, band, &state[0].svfLow, &state[1].svfLow);
+    _mm_store_ps(stateVariable, _mm_movelh_ps(low, band));
     _mm_storeu_ps(out.lane, _mm_mul_ps(_mm_movelh_ps(first, second), load(OUTPUT_SCALE_LANES)));
 }
 
-// Types 3-6 for two voices: lanes 0 and 1 hold the first voice's channels,
-// lanes 2 and 3 the second's; f and d are their coefficients in those lanes.
+// Types 3-6 for four voices, two at a time: lanes 0 and 1 hold the first
+// voice's channels, lanes 2 and 3 the second's. Everything is loaded before
+// anything is stored, so that a filter sitting in two lanes is run once.
 template <int TYPE>
-inline void TFilter::runStateVariablePair(TFilter& a, stereoOverStruct& frameA, TFilter& b, stereoOverStruct& frameB,
-                                          __m128 f, __m128 d) {
-    const __m128 xa = scaledInput(frameA);
-    const __m128 xb = scaledInput(frameB);
-    const __m128 historyA = loadChannelPair(&a.state[0].svfLow, &a.state[1].svfLow);
-    const __m128 historyB = loadChannelPair(&b.state[0].svfLow, &b.state[1].svfLow);
-    __m128 low = _mm_movelh_ps(historyA, historyB);
-    __m128 band = _mm_movehl_ps(historyB, historyA);
+[[gnu::always_inline]] inline void TFilter::runPlainGroup(TFilter* const filters[4],
+                                                          stereoOverStruct* const frames[4], __m128 fFirst,
+                                                          __m128 dFirst, __m128 fSecond, __m128 dSecond) {
+    __m128 x[4], history[4];
+    for (int i = 0; i < 4; ++i) {
+        x[i] = _mm_loadu_ps(frames[i]->lane);
+        history[i] = _mm_load_ps(filters[i]->stateVariable);
+    }
     const __m128 scale = load(OUTPUT_SCALE_LANES);
-    const __m128 first = _mm_mul_ps(stateVariableStep<TYPE>(_mm_movelh_ps(xa, xb), f, d, low, band), scale);
-    const __m128 second = _mm_mul_ps(stateVariableStep<TYPE>(_mm_movehl_ps(xb, xa), f, d, low, band), scale);
-    storeChannelPair(low, band, &a.state[0].svfLow, &a.state[1].svfLow);
-    const __m128 historyOfB = _mm_unpackhi_ps(low, band);
-    _mm_storel_pi(reinterpret_cast<__m64*>(&b.state[0].svfLow), historyOfB);
-    _mm_storeh_pi(reinterpret_cast<__m64*>(&b.state[1].svfLow), historyOfB);
-    _mm_storeu_ps(frameA.lane, _mm_movelh_ps(first, second));
-    _mm_storeu_ps(frameB.lane, _mm_movehl_ps(second, first));
+    __m128 out[4], newHistory[4];
+    for (int a = 0; a < 4; a += 2) {
+        const int b = a + 1;
+        const __m128 f = a == 0 ? fFirst : fSecond;
+        const __m128 d = a == 0 ? dFirst : dSecond;
+        __m128 low = _mm_movelh_ps(history[a], history[b]);
+        __m128 band = _mm_movehl_ps(history[b], history[a]);
+        const __m128 first =
+            _mm_mul_ps(stateVariableStep<TYPE>(scaledLanes(_mm_movelh_ps(x[a], x[b])), f, d, low, band), scale);
+        const __m128 second =
+            _mm_mul_ps(stateVariableStep<TYPE>(scaledLanes(_mm_movehl_ps(x[b], x[a])), f, d, low, band), scale);
+        newHistory[a] = _mm_movelh_ps(low, band);
+        newHistory[b] = _mm_movehl_ps(band, low);
+        out[a] = _mm_movelh_ps(first, second);
+        out[b] = _mm_movehl_ps(second, first);
+    }
+    for (int i = 0; i < 4; ++i) {
+        _mm_store_ps(filters[i]->stateVariable, newHistory[i]);
+        _mm_storeu_ps(frames[i]->lane, out[i]);
+    }
 }
 
 // True when a cutoff, q or vowel moved by more than 1e-5 (a lane each, as
@@ -623,60 +628,190 @@ void TFilter::runFrame(const stereoOverStruct& in, stereoOverStruct& out) {
     }
 }
 
-void TFilter::processStateVariablePair(TFilter& first, stereoOverStruct& firstFrame, TFilter& second,
-                                       stereoOverStruct& secondFrame) {
-    SharedCoefficients none;
-    processStateVariablePair(first, firstFrame, second, secondFrame, none);
-}
+void TFilter::processPlainGroup(TFilter* const groupFilters[4], stereoOverStruct* const groupFrames[4],
+                                const GroupInput& input, SharedPower& lastPower) {
+    // Locals: the vector stores below may alias anything, and would otherwise
+    // make the compiler reload the pointers and the input after each one.
+    TFilter* const filters[4] = {groupFilters[0], groupFilters[1], groupFilters[2], groupFilters[3]};
+    stereoOverStruct* const frames[4] = {groupFrames[0], groupFrames[1], groupFrames[2], groupFrames[3]};
+    const float freq = input.freq;
+    const float freqPart = input.freqPart;
+    const bool spreadIsOne = input.spreadIsOne;
+    const __m128 spread = input.spread;
+    const __m128 q = input.q;
+    const __m128 vowel = input.vowel;
+    const int type = filters[0]->type;
 
-namespace {
+    // The voices' terms, a voice per lane.
+    __m128 smooth = _mm_load_ps(&filters[0]->terms.smoothFreq);
+    __m128 offsetBefore = _mm_load_ps(&filters[1]->terms.smoothFreq);
+    __m128 env = _mm_load_ps(&filters[2]->terms.smoothFreq);
+    __m128 vel = _mm_load_ps(&filters[3]->terms.smoothFreq);
+    _MM_TRANSPOSE4_PS(smooth, offsetBefore, env, vel);
+    static_assert(sizeof(ControlTerms) == 4 * sizeof(float));
+    __m128 mod = _mm_load_ps(&filters[0]->control.mod);
+    __m128 track = _mm_load_ps(&filters[1]->control.mod);
+    __m128 rate = _mm_load_ps(&filters[2]->control.mod);
+    __m128 direct = _mm_load_ps(&filters[3]->control.mod);
+    _MM_TRANSPOSE4_PS(mod, track, rate, direct);
 
-// True when the filter's coefficients would come out as those last computed:
-// the same cutoffs and q (equal values, so a zero's sign, which they drop,
-// may differ) at the same rate.
-bool sharesCoefficients(__m128 applied, float maxCutoff, float invOverRate,
-                               const TFilter::SharedCoefficients& last) {
-    const int equal = _mm_movemask_ps(_mm_cmpeq_ps(applied, _mm_load_ps(&last.inputs.cutoff[0])));
-    return (equal & 7) == 7 && maxCutoff == last.maxCutoff && invOverRate == last.invOverRate;
-}
+    // setLFO() and prepareShared(), lane by lane in their order.
+    const __m128 product = _mm_mul_ps(input.lfoAmount, input.lfoValue);
+    const __m128 lfo = _mm_and_ps(product, finiteLanes(product));
+    const __m128 offset = _mm_and_ps(input.offset, finiteLanes(input.offset));
+    __m128 target, part;
+    if (std::isfinite(freq)) {
+        target = _mm_set1_ps(freq);
+        part = _mm_set1_ps(freqPart);
+    } else {
+        target = smooth;
+        part = _mm_mul_ps(smooth, load(SMOOTHER_TAKE_LANES));
+    }
+    const __m128 glided =
+        _mm_add_ps(_mm_add_ps(part, _mm_mul_ps(smooth, load(SMOOTHER_KEEP_LANES))), load(GUARD_LANES));
+    const int directBits = _mm_movemask_ps(direct);
+    const __m128 smoothed =
+        directBits == 0 ? glided : _mm_or_ps(_mm_and_ps(direct, target), _mm_andnot_ps(direct, glided));
+    const __m128 position =
+        _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_add_ps(offset, env), lfo), vel), mod), smoothed);
+    const __m128 exponent =
+        _mm_min_ps(_mm_max_ps(_mm_mul_ps(load(OCTAVES_LANES), position), _mm_setzero_ps()), load(OCTAVES_LANES));
+    __m128 power;
+    if (_mm_movemask_ps(_mm_cmpeq_ps(exponent, _mm_set1_ps(lastPower.exponent))) == 0xF) {
+        power = _mm_set1_ps(lastPower.value);
+    } else if (_mm_movemask_ps(_mm_cmpeq_ps(exponent, _mm_shuffle_ps(exponent, exponent, 0))) == 0xF) {
+        // Voices in step share one position: one power for all.
+        const float e = _mm_cvtss_f32(exponent);
+        TFilter& filter = *filters[0];
+        lastPower.value = e == filter.powerExponent[0] ? filter.powerValue[0]
+                                                       : static_cast<float>(std::exp2(static_cast<double>(e)));
+        lastPower.exponent = e;
+        filter.powerExponent[0] = e;
+        filter.powerValue[0] = lastPower.value;
+        power = _mm_set1_ps(lastPower.value);
+    } else {
+        alignas(16) float exponents[4], powers[4];
+        _mm_store_ps(exponents, exponent);
+        for (int i = 0; i < 4; ++i) {
+            const float e = exponents[i];
+            if (e != lastPower.exponent) {
+                TFilter& filter = *filters[i];
+                lastPower.value = e == filter.powerExponent[0]
+                                      ? filter.powerValue[0]
+                                      : static_cast<float>(std::exp2(static_cast<double>(e)));
+                lastPower.exponent = e;
+                filter.powerExponent[0] = e;
+                filter.powerValue[0] = lastPower.value;
+            }
+            powers[i] = lastPower.value;
+        }
+        power = _mm_load_ps(powers);
+    }
+    const __m128 tracked = _mm_mul_ps(power, track);
+    __m128 cutoffLeft, cutoffRight;
+    if (spreadIsOne) {
+        // Dividing and multiplying by 1 are exact: both channels get the same cutoff.
+        cutoffLeft = cutoffRight = sanitizedCutoffs(_mm_mul_ps(tracked, load(TWENTY_LANES)));
+    } else {
+        cutoffLeft = sanitizedCutoffs(_mm_mul_ps(_mm_div_ps(tracked, spread), load(TWENTY_LANES)));
+        cutoffRight = sanitizedCutoffs(_mm_mul_ps(_mm_mul_ps(tracked, spread), load(TWENTY_LANES)));
+    }
 
-}  // namespace
+    // The smoothed frequency and the offset, side by side in each filter.
+    static_assert(offsetof(FrameTerms, offsetLeft) == sizeof(float));
+    const __m128 termsLow = _mm_unpacklo_ps(smoothed, offset);
+    const __m128 termsHigh = _mm_unpackhi_ps(smoothed, offset);
+    _mm_storel_pi(reinterpret_cast<__m64*>(&filters[0]->terms.smoothFreq), termsLow);
+    _mm_storeh_pi(reinterpret_cast<__m64*>(&filters[1]->terms.smoothFreq), termsLow);
+    _mm_storel_pi(reinterpret_cast<__m64*>(&filters[2]->terms.smoothFreq), termsHigh);
+    _mm_storeh_pi(reinterpret_cast<__m64*>(&filters[3]->terms.smoothFreq), termsHigh);
+    if (directBits != 0)
+        for (TFilter* filter : filters) filter->control.direct = 0u;
 
-void TFilter::processStateVariablePair(TFilter& first, stereoOverStruct& firstFrame, TFilter& second,
-                                       stereoOverStruct& secondFrame, SharedCoefficients& last) {
-    const bool firstMoved = first.takeMovedInputs();
-    const bool secondMoved = second.takeMovedInputs();
-    __m128 f, d;
-    if (firstMoved && secondMoved) {
-        const __m128 appliedFirst = _mm_load_ps(&first.applied.cutoff[0]);
-        const __m128 appliedSecond = _mm_load_ps(&second.applied.cutoff[0]);
-        if (sharesCoefficients(appliedFirst, first.maxCutoff, first.invOverRate, last) &&
-            sharesCoefficients(appliedSecond, second.maxCutoff, second.invOverRate, last)) {
-            const __m128 coefficients = _mm_load_ps(last.coefficients);
-            _mm_store_ps(first.plainStateVariable, coefficients);
-            _mm_store_ps(second.plainStateVariable, coefficients);
-            f = _mm_movelh_ps(coefficients, coefficients);
-            d = _mm_movehl_ps(coefficients, coefficients);
+    // Each voice's coefficient inputs as takeMovedInputs() compares them.
+    __m128 inputsOf[4] = {cutoffLeft, cutoffRight, q, vowel};
+    _MM_TRANSPOSE4_PS(inputsOf[0], inputsOf[1], inputsOf[2], inputsOf[3]);
+    int movedBits = 0;
+    for (int i = 0; i < 4; ++i) {
+        TFilter& filter = *filters[i];
+        _mm_store_ps(&filter.inputs.cutoff[0], inputsOf[i]);
+        const __m128 then = _mm_load_ps(&filter.applied.cutoff[0]);
+        const __m128 moved = _mm_cmpgt_ps(_mm_andnot_ps(load(SIGN_LANES), _mm_sub_ps(inputsOf[i], then)),
+                                          load(MOVE_THRESHOLD_LANES));
+        if (_mm_movemask_ps(moved) != 0 || filter.prevType != type) {
+            filter.prevType = type;
+            _mm_store_ps(&filter.applied.cutoff[0], inputsOf[i]);
+            movedBits |= 1 << i;
+        }
+    }
+    __m128 c0, c1, c2, c3;
+    if (movedBits != 0) {
+        // updateStateVariableCoefficients() lane by lane, with each voice's
+        // limits worked out from its rate as init() works them out.
+        const __m128 maxCutoffs = _mm_mul_ps(load(MAX_CUTOFF_SHARE_LANES), rate);
+        const __m128 invOverRates = _mm_div_ps(load(ONE_LANES), _mm_mul_ps(load(TWO_LANES), rate));
+        const __m128 damping = _mm_add_ps(_mm_sub_ps(load(ONE_LANES), q), load(GUARD_LANES));
+        const __m128i left = sineIndices(cutoffLeft, maxCutoffs, invOverRates);
+        const __m128i right = spreadIsOne ? left : sineIndices(cutoffRight, maxCutoffs, invOverRates);
+        // Voices in step (notes started together under the same modulation)
+        // share their cutoffs, q and rate: one voice's coefficients are all.
+        const __m128 leftFirst = _mm_shuffle_ps(cutoffLeft, cutoffLeft, 0);
+        const __m128 rightFirst = _mm_shuffle_ps(cutoffRight, cutoffRight, 0);
+        const __m128 qFirst = _mm_shuffle_ps(q, q, 0);
+        const __m128 rateFirst = _mm_shuffle_ps(rate, rate, 0);
+        const __m128 inStep = _mm_and_ps(_mm_and_ps(_mm_cmpeq_ps(cutoffLeft, leftFirst), _mm_cmpeq_ps(cutoffRight, rightFirst)),
+                                         _mm_and_ps(_mm_cmpeq_ps(q, qFirst), _mm_cmpeq_ps(rate, rateFirst)));
+        if (_mm_movemask_ps(inStep) == 0xF) {
+            const __m128 sines = _mm_unpacklo_ps(_mm_load_ss(&FilterSine[_mm_cvtsi128_si32(left)]),
+                                                 _mm_load_ss(&FilterSine[_mm_cvtsi128_si32(right)]));
+            c0 = c1 = c2 = c3 = _mm_movelh_ps(sines, _mm_unpacklo_ps(damping, damping));
         } else {
-            updateStateVariableCoefficients(first, second, f, d);
-            _mm_store_ps(&last.inputs.cutoff[0], appliedSecond);
-            _mm_store_ps(last.coefficients, _mm_load_ps(second.plainStateVariable));
-            last.maxCutoff = second.maxCutoff;
-            last.invOverRate = second.invOverRate;
+            alignas(16) int leftIndex[4], rightIndex[4];
+            _mm_store_si128(reinterpret_cast<__m128i*>(leftIndex), left);
+            _mm_store_si128(reinterpret_cast<__m128i*>(rightIndex), right);
+            const __m128 sinesLow = _mm_setr_ps(FilterSine[leftIndex[0]], FilterSine[rightIndex[0]],
+                                                FilterSine[leftIndex[1]], FilterSine[rightIndex[1]]);
+            const __m128 sinesHigh = _mm_setr_ps(FilterSine[leftIndex[2]], FilterSine[rightIndex[2]],
+                                                 FilterSine[leftIndex[3]], FilterSine[rightIndex[3]]);
+            const __m128 dampingLow = _mm_unpacklo_ps(damping, damping);
+            const __m128 dampingHigh = _mm_unpackhi_ps(damping, damping);
+            c0 = _mm_movelh_ps(sinesLow, dampingLow);
+            c1 = _mm_movehl_ps(dampingLow, sinesLow);
+            c2 = _mm_movelh_ps(sinesHigh, dampingHigh);
+            c3 = _mm_movehl_ps(dampingHigh, sinesHigh);
+        }
+        if (movedBits == 0xF) {
+            _mm_store_ps(filters[0]->plainStateVariable, c0);
+            _mm_store_ps(filters[1]->plainStateVariable, c1);
+            _mm_store_ps(filters[2]->plainStateVariable, c2);
+            _mm_store_ps(filters[3]->plainStateVariable, c3);
+        } else {
+            if (movedBits & 1) _mm_store_ps(filters[0]->plainStateVariable, c0);
+            if (movedBits & 2) _mm_store_ps(filters[1]->plainStateVariable, c1);
+            if (movedBits & 4) _mm_store_ps(filters[2]->plainStateVariable, c2);
+            if (movedBits & 8) _mm_store_ps(filters[3]->plainStateVariable, c3);
+            // After the stores: a filter in two lanes may have been moved by the first.
+            if (!(movedBits & 1)) c0 = _mm_load_ps(filters[0]->plainStateVariable);
+            if (!(movedBits & 2)) c1 = _mm_load_ps(filters[1]->plainStateVariable);
+            if (!(movedBits & 4)) c2 = _mm_load_ps(filters[2]->plainStateVariable);
+            if (!(movedBits & 8)) c3 = _mm_load_ps(filters[3]->plainStateVariable);
         }
     } else {
-        if (firstMoved) first.updateStateVariableCoefficients();
-        if (secondMoved) second.updateStateVariableCoefficients();
-        const __m128 coefficientsA = _mm_load_ps(first.plainStateVariable);
-        const __m128 coefficientsB = _mm_load_ps(second.plainStateVariable);
-        f = _mm_movelh_ps(coefficientsA, coefficientsB);
-        d = _mm_movehl_ps(coefficientsB, coefficientsA);
+        c0 = _mm_load_ps(filters[0]->plainStateVariable);
+        c1 = _mm_load_ps(filters[1]->plainStateVariable);
+        c2 = _mm_load_ps(filters[2]->plainStateVariable);
+        c3 = _mm_load_ps(filters[3]->plainStateVariable);
     }
-    switch (first.type) {
-    case 3: runStateVariablePair<3>(first, firstFrame, second, secondFrame, f, d); break;
-    case 4: runStateVariablePair<4>(first, firstFrame, second, secondFrame, f, d); break;
-    case 5: runStateVariablePair<5>(first, firstFrame, second, secondFrame, f, d); break;
-    default: runStateVariablePair<6>(first, firstFrame, second, secondFrame, f, d); break;
+    // f and d of each pair of voices: f left, f right of the first, then of the second.
+    const __m128 fFirst = _mm_movelh_ps(c0, c1);
+    const __m128 dFirst = _mm_movehl_ps(c1, c0);
+    const __m128 fSecond = _mm_movelh_ps(c2, c3);
+    const __m128 dSecond = _mm_movehl_ps(c3, c2);
+    switch (type) {
+    case 3: runPlainGroup<3>(filters, frames, fFirst, dFirst, fSecond, dSecond); break;
+    case 4: runPlainGroup<4>(filters, frames, fFirst, dFirst, fSecond, dSecond); break;
+    case 5: runPlainGroup<5>(filters, frames, fFirst, dFirst, fSecond, dSecond); break;
+    default: runPlainGroup<6>(filters, frames, fFirst, dFirst, fSecond, dSecond); break;
     }
 }
 
@@ -736,7 +871,7 @@ void TFilter::runFamilies(const stereoOverStruct& in, stereoOverStruct& out) {
                 const float onePole = coef[c].onePoleA * x[sub][c] + coef[c].onePoleB * s.onePole + DENORMAL_GUARD;
                 s.onePole = onePole;
                 float high, band;
-                const float low = runStateVariable(s, coef[c], type == 13 ? onePole : x[sub][c] - onePole, high, band);
+                const float low = runStateVariable(c, coef[c], type == 13 ? onePole : x[sub][c] - onePole, high, band);
                 y[sub][c] = (type == 13 ? low : high) * SQRT2;
             }
         break;
@@ -748,7 +883,7 @@ void TFilter::runFamilies(const stereoOverStruct& in, stereoOverStruct& out) {
                 ChannelState& s = state[c];
                 runBiquad(s, coef[c], x[sub][c]);
                 float high, band;
-                const float low = runStateVariable(s, coef[c], s.biquadOut[ringPos[0]], high, band);
+                const float low = runStateVariable(c, coef[c], s.biquadOut[ringPos[0]], high, band);
                 y[sub][c] = (type == 15 ? low : high) * SQRT2;
             }
         }
@@ -902,6 +1037,8 @@ bool TFilter::hasSubnormalState() const {
             if (isSubnormal(combIn[c][i]) || isSubnormal(combOut[c][i])) return true;
     for (int i = 0; i < 3; ++i)
         if (isSubnormal(bpIn[i]) || isSubnormal(bpOut[i])) return true;
-    return isSubnormal(carrierPhase) || isSubnormal(smoothFreq) || isSubnormal(smoothPair[0]) ||
+    for (float v : stateVariable)
+        if (isSubnormal(v)) return true;
+    return isSubnormal(carrierPhase) || isSubnormal(terms.smoothFreq) || isSubnormal(smoothPair[0]) ||
            isSubnormal(smoothPair[1]);
 }

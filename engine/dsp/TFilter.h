@@ -7,6 +7,7 @@
 #include <xmmintrin.h>
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "engine/dsp/SampleMath.h"
@@ -62,11 +63,11 @@ public:
     }
     void setEnv(float amount);
     void setDistort(float d);
-    void setDirect() { direct = true; }
+    void setDirect() { control.direct = ~0u; }
 
     // Smoothed cutoff on the 0..1 scale plus the left offset, without the
     // tracking and the vel/mod/env/lfo offsets: a modulation source.
-    float getFreq() const { return smoothFreq + offset[0]; }
+    float getFreq() const { return terms.smoothFreq + terms.offsetLeft; }
 
     // Single-cutoff call: one host frame (two sub-samples). In all three
     // process calls `in` and `out` may be the same frame. Inline: the block
@@ -79,11 +80,10 @@ public:
     // The per-type core with the cutoffs, q and vowel already stored.
     void process(const stereoOverStruct& in, stereoOverStruct& out);
 
-    // The single-cutoff call in two steps, so that the block loop can run two
-    // voices' recursions side by side. prepare() takes the call's arguments
-    // and returns false when the type passes the frame unchanged; otherwise
-    // the frame goes through process(in, out) or, for two voices of one plain
-    // state-variable type, through processStateVariablePair().
+    // The single-cutoff call in two steps. prepare() takes the call's
+    // arguments and returns false when the type passes the frame unchanged;
+    // otherwise the frame goes through process(in, out). (The block loop runs
+    // the plain state-variable types through processPlainGroup() instead.)
     bool prepare(float freq, float spreadFactor, stereoStruct cutoffOffset, float resonance, float vowelMix);
     bool isPlainStateVariable() const { return type >= 3 && type <= 6; }
     // The last cutoff power any voice of a frame computed, and its exponent:
@@ -99,7 +99,7 @@ public:
     // of a frame mostly share them, so they are worked out once a frame.
     bool prepareShared(float freq, float spreadFactor, float cutoffOffset, float q, float vowel,
                        SharedPower& lastPower) {
-        if (!std::isfinite(freq)) freq = smoothFreq;  // a bad value must not stick in the smoother
+        if (!std::isfinite(freq)) freq = terms.smoothFreq;  // a bad value must not stick in the smoother
         return prepareSmoothed(freq, freq * 0.01f, spreadFactor, cutoffOffset, q, vowel, lastPower);
     }
     // prepareShared() for a finite freq, with freq * 0.01 taken once for all voices.
@@ -111,21 +111,29 @@ public:
         return q >= 0.0f ? q : 0.0f;
     }
     static float coefficientVowel(float vowelMix) { return clampUnit(vowelMix); }
-    // Two prepared voices whose filters have the same type, 3 to 6; each
-    // frame is filtered in place, with the result process() would give.
-    static void processStateVariablePair(TFilter& first, stereoOverStruct& firstFrame, TFilter& second,
-                                         stereoOverStruct& secondFrame);
-    // The last plain state-variable coefficients a pair computed and what
-    // they follow: voices whose cutoffs and q are those (notes in step, with
-    // no key tracking) take them instead of computing them again.
-    struct SharedCoefficients {
-        alignas(16) CoefficientInputs inputs = {{std::numeric_limits<float>::quiet_NaN(), 0.0f}, 0.0f, 0.0f};
-        alignas(16) float coefficients[4] = {};
-        float maxCutoff = 0.0f;
-        float invOverRate = 0.0f;
+    // What a group of four voices of one plain state-variable type takes for
+    // a frame besides the frame itself, a voice per lane: the arguments
+    // prepareShared() takes, with setLFO()'s amount and value.
+    struct GroupInput {
+        float freq;           // as prepareShared(): a non-finite value holds each voice's smoother
+        float freqPart;       // freq * 0.01, when freq is finite
+        bool spreadIsOne;     // every lane's spread is 1
+        __m128 spread;
+        __m128 offset;
+        __m128 q;             // coefficientQ()
+        __m128 vowel;         // coefficientVowel()
+        __m128 lfoAmount;
+        __m128 lfoValue;
     };
-    static void processStateVariablePair(TFilter& first, stereoOverStruct& firstFrame, TFilter& second,
-                                         stereoOverStruct& secondFrame, SharedCoefficients& last);
+    // setLFO() and prepareShared() of four voices whose filters share one type
+    // of 3 to 6, then their frames filtered in place: per voice the result of
+    // those calls and process(). The LFO terms the filters keep are neither
+    // read nor set: the lanes' products stand in for them. A filter may sit in
+    // more than one lane (with the same input and frame in each), as when
+    // fewer than four voices fill a group: the lanes then compute the same
+    // values and store them alike.
+    static void processPlainGroup(TFilter* const filters[4], stereoOverStruct* const frames[4], const GroupInput& input,
+                                  SharedPower& lastPower);
 
     // Band-pass section: freq in Hz, width 0..0.99 (0 is the narrowest).
     void setBP(float freq, float width, float gain, bool directFreq);
@@ -133,7 +141,7 @@ public:
 
     // Cutoff in Hz of the last call, channel 0 left, 1 right.
     float getCutoff(int channel) const { return inputs.cutoff[channel & 1]; }
-    float getSampleRate() const { return rate; }
+    float getSampleRate() const { return control.rate; }
     // True when any recursive state holds a subnormal number (the recursions
     // add 1e-15 so that a silent input never leaves them there).
     bool hasSubnormalState() const;
@@ -143,7 +151,6 @@ private:
     // it can be cleared and inspected as a whole.
     struct ChannelState {
         float onePole;                  // family A
-        float svfLow, svfBand;          // family B
         float zdf1[2], zdf2[2];         // families C and F: the two sections' s1, s2
         float biquadIn[3], biquadOut[3];// families D and G, on the ring
         float cascade[5];               // families E and G: last input, then b1..b4
@@ -186,8 +193,7 @@ private:
     void advanceRing();
     void clearCombLines();
     float saturateBand(float band) const;
-    float runStateVariable(ChannelState& s, const ChannelCoefficients& k, float x, float& high,
-                           float& band) const;
+    float runStateVariable(int channel, const ChannelCoefficients& k, float x, float& high, float& band);
     float runBiquad(ChannelState& s, const ChannelCoefficients& k, float x) const;
     float runCascade(ChannelState& s, const ChannelCoefficients& k, int channel, float v) const;
     float runFormants(ChannelState& s, const ChannelCoefficients& k, float x) const;
@@ -196,10 +202,9 @@ private:
     void runFrame(const stereoOverStruct& in, stereoOverStruct& out);
     bool takeMovedInputs();
     void updateIfMoved();
-    static void updateStateVariableCoefficients(TFilter& a, TFilter& b, __m128& f, __m128& d);
     template <int TYPE>
-    static void runStateVariablePair(TFilter& a, stereoOverStruct& frameA, TFilter& b, stereoOverStruct& frameB,
-                                     __m128 f, __m128 d);
+    static void runPlainGroup(TFilter* const filters[4], stereoOverStruct* const frames[4], __m128 fFirst, __m128 dFirst,
+                              __m128 fSecond, __m128 dSecond);
     void runFamilies(const stereoOverStruct& in, stereoOverStruct& out);
     void updateStateVariableCoefficients();
     template <int TYPE>
@@ -208,19 +213,34 @@ private:
     alignas(16) CoefficientInputs inputs = {};
     alignas(16) CoefficientInputs applied = {};
 
-    float smoothFreq = 0.5f;
-    float offset[2] = {0.0f, 0.0f};
+    // The cutoff terms a frame reads, side by side, so that four voices'
+    // terms load as one vector each: the smoothed frequency and the left
+    // offset (written every frame, together), the envelope and velocity
+    // offsets; then the mod wheel offset, the key-tracking factor, the rate
+    // and the direct flag (all ones: the next frame takes its frequency
+    // unsmoothed).
+    struct alignas(16) FrameTerms {
+        float smoothFreq;
+        float offsetLeft;
+        float env;
+        float vel;
+    };
+    struct alignas(16) ControlTerms {
+        float mod;
+        float track;
+        float rate;
+        std::uint32_t direct;
+    };
+    FrameTerms terms = {0.5f, 0.0f, 0.0f, 0.0f};
+    ControlTerms control = {0.0f, 1.0f, 44100.0f, 0u};
     float smoothPair[2] = {0.0f, 0.0f};
-    bool direct = false;
     int type = 0;
     int prevType = -1;
-    float rate = 44100.0f;
     float invOverRate = 1.0f / 88200.0f;
     float maxCutoff = 17640.0f;
-    float track = 1.0f;
     // The octaves track was last computed for (NaN: none yet); a held note keeps them.
     float trackOctaves = std::numeric_limits<float>::quiet_NaN();
-    float vel = 0.0f, mod = 0.0f, env = 0.0f, lfo = 0.0f;
+    float lfo = 0.0f;
     float distort = 0.0f, distortGain = 0.0f;
     int ringIndex = 0;
     int ringPos[3] = {0, 1, 2};         // positions of n, n-1, n-2
@@ -229,9 +249,13 @@ private:
 
     ChannelCoefficients coef[2] = {};
     // Types 3-6 keep f left, f right and the damping twice here instead, as
-    // one vector: they are computed only by updateStateVariableCoefficients(),
-    // which a change of type always runs before these types read them.
+    // one vector: they are computed only by updateStateVariableCoefficients()
+    // and processPlainGroup(), one of which a change of type always runs
+    // before these types read them.
     alignas(16) float plainStateVariable[4] = {};
+    // The state-variable recursion of types 3-6 and 13-16: low left, low
+    // right, band left, band right, so that it loads as one vector.
+    alignas(16) float stateVariable[4] = {};
     ChannelState state[2] = {};
     // Mix weights of low, band and high for the morphing types 11, 12, 23, 24.
     float weightLow = 0.0f, weightBand = 0.0f, weightHigh = 0.0f;
@@ -274,18 +298,18 @@ inline bool TFilter::prepare(float freq, float spreadFactor, stereoStruct cutoff
     // Locals throughout: after the power's library call, members would be reloaded.
     const float offsetLeft = finiteOrZero(cutoffOffset.left);
     const float offsetRight = finiteOrZero(cutoffOffset.right);
-    offset[0] = offsetLeft;
-    offset[1] = offsetRight;
+    terms.offsetLeft = offsetLeft;
     float resonanceQ = resonance < 0.0f ? 0.0f : (resonance > 1.0f ? 0.95f : resonance * 0.95f);
     if (!(resonanceQ >= 0.0f)) resonanceQ = 0.0f;
     inputs.q = resonanceQ;
     inputs.vowel = clampUnit(vowelMix);
 
-    if (!std::isfinite(freq)) freq = smoothFreq;  // a bad value must not stick in the smoother
-    const float smoothed = direct ? freq : freq * 0.01f + smoothFreq * 0.99f + SMOOTHER_GUARD;
-    smoothFreq = smoothed;
-    direct = false;
+    if (!std::isfinite(freq)) freq = terms.smoothFreq;  // a bad value must not stick in the smoother
+    const float smoothed = control.direct ? freq : freq * 0.01f + terms.smoothFreq * 0.99f + SMOOTHER_GUARD;
+    terms.smoothFreq = smoothed;
+    control.direct = 0u;
 
+    const float env = terms.env, vel = terms.vel, mod = control.mod;
     const float exponentLeft = octaveExponent(((((offsetLeft + env) + lfo) + vel) + mod) + smoothed);
     // Equal offsets give equal positions (at most a zero's sign differs,
     // which the exponent drops), so the right channel's sum is skipped.
@@ -294,6 +318,7 @@ inline bool TFilter::prepare(float freq, float spreadFactor, stereoStruct cutoff
                                     : octaveExponent(((((offsetRight + env) + lfo) + vel) + mod) + smoothed);
     const float powerLeft = exponentPower(0, exponentLeft);
     const float powerRight = exponentPower(1, exponentRight);
+    const float track = control.track;
     inputs.cutoff[0] = sanitizeCutoff(powerLeft * track / spreadFactor * 20.0f);
     inputs.cutoff[1] = sanitizeCutoff(track * powerRight * spreadFactor * 20.0f);
     return type != TYPE_OFF;
@@ -302,16 +327,16 @@ inline bool TFilter::prepare(float freq, float spreadFactor, stereoStruct cutoff
 inline bool TFilter::prepareSmoothed(float freq, float freqPart, float spreadFactor, float cutoffOffset, float q,
                                      float vowel, SharedPower& lastPower) {
     const float offsetBoth = finiteOrZero(cutoffOffset);
-    // The right channel's offset is read only by the cutoff-pair call, which sets it first.
-    offset[0] = offsetBoth;
+    terms.offsetLeft = offsetBoth;
     inputs.q = q;
     inputs.vowel = vowel;
 
-    const float smoothed = direct ? freq : freqPart + smoothFreq * 0.99f + SMOOTHER_GUARD;
-    smoothFreq = smoothed;
-    direct = false;
+    const float smoothed = control.direct ? freq : freqPart + terms.smoothFreq * 0.99f + SMOOTHER_GUARD;
+    terms.smoothFreq = smoothed;
+    control.direct = 0u;
 
-    const float exponent = octaveExponent(((((offsetBoth + env) + lfo) + vel) + mod) + smoothed);
+    const float exponent =
+        octaveExponent(((((offsetBoth + terms.env) + lfo) + terms.vel) + control.mod) + smoothed);
     // Both channels sit at the same position, so the right channel's power
     // is the left's; its own cache is left alone (it always holds the power
     // of its exponent, so it stays right whenever it is read).
@@ -323,7 +348,7 @@ inline bool TFilter::prepareSmoothed(float freq, float freqPart, float spreadFac
     const float power = lastPower.value;
     powerExponent[0] = exponent;
     powerValue[0] = power;
-    const float tracked = power * track;
+    const float tracked = power * control.track;
     if (spreadFactor == 1.0f) {
         // Dividing and multiplying by 1 are exact: both channels get the same cutoff.
         const float cutoff = sanitizeCutoff(tracked * 20.0f);
