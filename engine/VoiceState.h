@@ -55,6 +55,9 @@ struct TVoiceState {
     PerVoice<float> voiceInc{}, subInc{};
     PerVoice<double> voiceSamplePitch{};
     PerVoice<int> waveIndex{}, subIndex{};
+    // Where waveIndex's band starts in a wave shape's tables (waveTableOffset
+    // of the source), moved with waveIndex.
+    PerVoice<int> waveTableOffset{};
     // The table note that waveIndex and subIndex were last derived from; it
     // moves only when the pitch crosses a semitone.
     PerVoice<int> waveIndexNote{};

@@ -311,7 +311,8 @@ inline __m128i toIndexOfFour(__m128 x, float low, float high) {
 // portamento, the note, bend and modulation, the tuning; the increments of
 // source and sub oscillator and the table bands. A voice per lane does the
 // scalar operations in their order. Voices not in onBits keep their state.
-[[gnu::always_inline]] inline void setPitchOfFourVoices(APlugin& plugin, int first, int onBits) {
+// Returns the four voices' source increments.
+[[gnu::always_inline]] inline __m128 setPitchOfFourVoices(APlugin& plugin, int first, int onBits) {
     TVoiceState& voices = plugin.voices;
     const TModState& mod = plugin.mod;
     const TEngineState& engine = plugin.engine;
@@ -371,6 +372,7 @@ inline __m128i toIndexOfFour(__m128 x, float low, float high) {
             const int v = first + i;
             voices.waveIndexNote[v] = notes[i];
             voices.waveIndex[v] = std::min(std::max(notes[i], -57), 70) + 57;
+            voices.waveTableOffset[v] = waveTableOffset(voices.waveIndex[v]);
             voices.subIndex[v] = std::max(std::min(notes[i], 70), -45) + 45;
         }
     }
@@ -380,7 +382,8 @@ inline __m128i toIndexOfFour(__m128 x, float low, float high) {
     const __m128 ratio = cachedExp2OfFour(&plugin.units.pitchRatio[first], _mm_add_ps(pitch, key), onBits);
     const __m128 half = _mm_set1_ps(0.5f);
     const __m128 voiceInc = _mm_mul_ps(_mm_mul_ps(_mm_set1_ps(engine.sourceInc), ratio), half);
-    _mm_storeu_ps(&voices.voiceInc[first], keep(voiceInc, _mm_loadu_ps(&voices.voiceInc[first])));
+    const __m128 keptInc = keep(voiceInc, _mm_loadu_ps(&voices.voiceInc[first]));
+    _mm_storeu_ps(&voices.voiceInc[first], keptInc);
     // The sample pitch is read only by the "Sample" source, the sub
     // oscillator's increment only while it sounds (the source takes it under
     // the same test, in this frame).
@@ -400,6 +403,7 @@ inline __m128i toIndexOfFour(__m128 x, float low, float high) {
         _mm_storeu_ps(&voices.subInc[first],
                       keep(_mm_mul_ps(_mm_mul_ps(subRatio, voiceInc), half), _mm_loadu_ps(&voices.subInc[first])));
     }
+    return keptInc;
 }
 
 }  // namespace
@@ -560,20 +564,32 @@ void APlugin::renderVoices() {
     const int portamento = voices.portamentoMode;
     engine.voicesGlide = portamento == 1 || portamento == 2 ||
                          ((portamento == 3 || portamento == 4) && engine.notesPlaying > 1);
-    voices.voiceFrame.fill(stereoOverStruct{});
-    // The voices in three passes: control steps, LFOs and routes; the
-    // pitch, four voices at a time; the sources. No voice's pitch or
-    // source reads what another voice's steps write, and each pass
-    // draws from its random seeds in voice order.
+    // The voices in two passes: control steps, LFOs and routes; then the
+    // pitch and the source, four voices at a time. No voice's pitch or source
+    // reads what another voice's steps write, the pitch draws nothing, and
+    // each pass draws from its random seeds in voice order. Only the frames
+    // of sounding voices are written, and only theirs are read: the
+    // distortion, the filter and the mix leave the silent ones alone.
     for (int v = 0; v < NUM_VOICES; ++v)
         if (voices.voiceOn[v]) runVoice(v);
+    const TSteadyWaveFrame& steadyWave = units.sourceInput.steadyWave;
     for (int first = 0; first < NUM_VOICES; first += 4) {
         // The envelope step may have ended a voice.
         const int onBits = _mm_movemask_ps(_mm_castsi128_ps(laneMask(&voices.voiceOn[first])));
-        if (onBits != 0) setPitchOfFourVoices(*this, first, onBits);
+        if (onBits == 0) continue;
+        const __m128 voiceInc = setPitchOfFourVoices(*this, first, onBits);
+        if (steadyWave.active) {
+            voicesource::renderSteadyWaveOfFour(first, onBits, voiceInc, &voices.waveTableOffset[first], steadyWave,
+                                                units.source, units.pinkNoise, units.noiseSeed,
+                                                &voices.voiceFrame[first]);
+        } else {
+            for (int i = 0; i < 4; ++i)
+                if (onBits & (1 << i)) renderSource(first + i);
+        }
     }
-    for (int v = 0; v < NUM_VOICES; ++v)
-        if (voices.voiceOn[v]) renderSource(v);
+    // Every voice's noise amount is the steady frame's.
+    if (steadyWave.active && voices.curVoice >= 0 && voices.curVoice < NUM_VOICES && voices.voiceOn[voices.curVoice])
+        units.noiseAmountShown = steadyWave.noise.amountLanes[0];
     if (engine.distortPostFilter) {
         doFilter();
         doDistort();
@@ -818,15 +834,7 @@ void APlugin::setSourceFrameInput() {
 // the registers the source needs.
 [[gnu::always_inline]] inline void APlugin::renderSource(int v) {
     TVoiceSourceInput& input = units.sourceInput;
-    // v is a sounding voice, 0..15.
-    if (input.steadyWave.active) {
-        _mm_storeu_ps(voices.voiceFrame[v].lane,
-                      voicesource::renderSteadyWaveFrame(v, voices.voiceInc[v], voices.waveIndex[v], input.steadyWave,
-                                                         units.source, units.pinkNoise, units.noiseSeed));
-        // Every voice's noise amount is the frame's.
-        if (v == voices.curVoice) units.noiseAmountShown = input.steadyWave.noise.amountLanes[0];
-        return;
-    }
+    // v is a sounding voice, 0..15, and the frame is not the steady wave's.
     float* const noiseAmount = v == voices.curVoice ? &units.noiseAmountShown : nullptr;
     const auto& dest = mod.voiceModDest(v);
     input.voiceInc = voices.voiceInc[v];

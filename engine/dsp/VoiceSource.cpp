@@ -153,14 +153,24 @@ void prepareSteadyWaveFrame(TVoiceSourceInput& input) {
     // The same expressions as the frame's, in the same order, so every value
     // is the one each voice would work out.
     steady.morphArgument = (input.waveMix + input.sourceMix + 40.0f) * 3.0f;
+    if (!(steady.morphArgument == steady.morph.argument)) voicesource::refreshWaveRead(steady.morph, steady.morphArgument, 0, 0);
     steady.feedbackGain = (input.waveFeedback + input.sourceFeedback) * 0.75f;
     steady.sourcePhase = input.sourcePhase;
     steady.symmetry = voicesource::symmetryOf(input.waveSymmetry + input.sourceSymmetry);
     steady.unwarped = steady.symmetry == 0.5f;
     steady.symmetryRest = 1.0f - steady.symmetry;
+    steady.feedbackGainLanes = allLanes(steady.feedbackGain);
+    steady.sourcePhaseLanes = allLanes(steady.sourcePhase);
+    steady.symmetryLanes = allLanes(steady.symmetry);
+    steady.symmetryRestLanes = allLanes(steady.symmetryRest);
     TNoiseBlendCache blend;
     voicesource::refreshNoiseBlend(blend, input.waveSampleNoiseMix, input.sourceWaveSampleNoise);
     steady.noise = blend.blend;
+}
+
+int waveTableOffset(int waveIndex) {
+    const int band = waveBandTable[static_cast<size_t>(std::clamp(waveIndex, 0, WAVE_BAND_TABLE_SIZE - 1))];
+    return band * WAVE_TABLE_SIZE;
 }
 
 void startVoiceSource(int v, TVoiceSourceState& state, TPinkNoise& pinkNoise, TRandSeed& seed) {

@@ -13,6 +13,7 @@
 #include "engine/dsp/PinkNoise.h"
 #include "engine/dsp/StereoTypes.h"
 #include "engine/dsp/TFilter.h"
+#include "engine/dsp/VectorLanes.h"
 
 constexpr int VOICE_SOURCE_VOICES = 16;
 
@@ -87,7 +88,18 @@ struct TSteadyWaveFrame {
     float symmetry = 0.5f;
     float symmetryRest = 0.5f;   // 1 - symmetry
     TNoiseBlend noise;
+    // The morph's two shapes at band 0 (a band's table lies waveTableOffset
+    // entries further on) and their blend, kept while morphArgument holds
+    // still (argument NaN: nothing kept yet).
+    TWaveReadCache morph;
+    // feedbackGain, sourcePhase, symmetry and symmetryRest in every lane,
+    // for four voices at once.
+    Lanes feedbackGainLanes{}, sourcePhaseLanes{}, symmetryLanes{}, symmetryRestLanes{};
 };
+
+// Where the band of a wave index (0..127, clamped) starts in the tables of a
+// wave shape, counted in entries from the shape's band 0.
+int waveTableOffset(int waveIndex);
 
 // What one frame of one voice needs besides the state. The fields named after
 // a parameter are its current value (curValue); the fields named after a
