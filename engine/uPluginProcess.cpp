@@ -819,14 +819,17 @@ void APlugin::setSourceFrameInput() {
     // A destination no route writes holds its neutral value in every voice
     // once the voice's routes have run, as they have before its source: with
     // none of the source's own destinations routed, every voice reads alike.
-    static_assert(destination::SOURCE_WRAP - destination::SOURCE_MIX == 6);
-    bool sourceDestinationsRouted = false;
-    for (int d = destination::SOURCE_MIX; d <= destination::SOURCE_WRAP; ++d)
-        sourceDestinationsRouted = sourceDestinationsRouted || mod.destRouted[d];
-    input.steadyWave.active = false;
-    if (!sourceDestinationsRouted) {
+    // The seven flags as two overlapping words: any flag set, any word nonzero.
+    static_assert(destination::SOURCE_WRAP - destination::SOURCE_MIX == 6 && sizeof(bool) == 1);
+    std::uint32_t lowFlags, highFlags;
+    std::memcpy(&lowFlags, &mod.destRouted[destination::SOURCE_MIX], sizeof lowFlags);
+    std::memcpy(&highFlags, &mod.destRouted[destination::SOURCE_MIX + 3], sizeof highFlags);
+    if ((lowFlags | highFlags) == 0) {
         setSourceDestinations(input, &mod.neutralModDest()[destination::SOURCE_MIX]);
         prepareSteadyWaveFrame(input);
+    } else {
+        input.steadyWave.active = false;
+        input.steadyWave.prepared = false;
     }
 }
 

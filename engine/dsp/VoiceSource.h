@@ -95,6 +95,16 @@ struct TSteadyWaveFrame {
     // feedbackGain, sourcePhase, symmetry and symmetryRest in every lane,
     // for four voices at once.
     Lanes feedbackGainLanes{}, sourcePhaseLanes{}, symmetryLanes{}, symmetryRestLanes{};
+    // The input values all of the above follow from, as last worked out (bit
+    // for bit): a frame whose values match them is not worked out again.
+    struct TInputs {
+        int32_t sourceMode = -1;
+        float subVolumeSmoothed = 0.0f;
+        float waveMix = 0.0f, waveSymmetry = 0.0f, waveFeedback = 0.0f, waveSampleNoiseMix = 0.0f;
+        float destinations[7] = {};  // "Source Mix" to "Source Wrap"
+    };
+    TInputs preparedFrom;
+    bool prepared = false;
 };
 
 // Where the band of a wave index (0..127, clamped) starts in the tables of a
@@ -170,7 +180,8 @@ inline void setSubDestinations(TVoiceSourceInput& input, const float* subVolumeO
 // Fills input.steadyWave from the input's parameter values and its
 // destination values, which must be those of every voice of the frame; it
 // stays inactive unless the source is "Wave", the fold is off and the sub
-// oscillator silent.
+// oscillator silent. Only values that moved since the last call are worked
+// out again.
 void prepareSteadyWaveFrame(TVoiceSourceInput& input);
 
 // Renders one frame of voice v (0..15; another index renders silence and
