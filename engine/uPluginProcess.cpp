@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "engine/dsp/SampleMath.h"
+#include "engine/dsp/VectorLanes.h"
 #include "engine/EngineTags.h"
 #include "plugin/uPlugin.h"
 
@@ -24,6 +25,14 @@ constexpr int USER_SAMPLE = 194;
 constexpr float SMOOTH_KEEP = 0.99f;
 constexpr float SMOOTH_TAKE = 0.00999999f;
 constexpr float PAN_TAKE = 0.100000024f;
+
+// The mix's constants (see VectorLanes.h).
+const Lanes ONE_LANES = allLanes(1.0f);
+const Lanes TWO_LANES = allLanes(2.0f);
+const Lanes HALF_LANES = allLanes(0.5f);
+const Lanes TINY_LANES = allLanes(1e-15f);
+const Lanes PAN_KEEP_LANES = allLanes(0.9f);
+const Lanes PAN_TAKE_LANES = allLanes(PAN_TAKE);
 
 // Flushes denormal numbers to zero for the block and restores the host's mode.
 class TDenormalGuard {
@@ -129,9 +138,9 @@ template <bool ALL_ON>
     const auto keep = [on](__m128 now, __m128 old) { return ALL_ON ? now : select(on, now, old); };
     const __m128 started = _mm_castsi128_ps(laneMask(&voices.voiceJustStarted[first]));
     const __m128 zero = _mm_setzero_ps();
-    const __m128 one = _mm_set1_ps(1.0f);
-    const __m128 two = _mm_set1_ps(2.0f);
-    const __m128 tiny = _mm_set1_ps(1e-15f);
+    const __m128 one = load(ONE_LANES);
+    const __m128 two = load(TWO_LANES);
+    const __m128 tiny = load(TINY_LANES);
     const TModState& mod = plugin.mod;
 
     // Pan, smoothed unless the voice has just started.
@@ -142,10 +151,10 @@ template <bool ALL_ON>
             ? _mm_add_ps(input.movementToPan, destOfFour(mod, first, destination::MOVEMENT_TO_PAN))
             : input.movementToPanSum;
     const __m128 panMovement =
-        _mm_mul_ps(_mm_sub_ps(_mm_loadu_ps(&voices.movementPan[first]), _mm_set1_ps(0.5f)), movementToPan);
+        _mm_mul_ps(_mm_sub_ps(_mm_loadu_ps(&voices.movementPan[first]), load(HALF_LANES)), movementToPan);
     const __m128 panTarget = clampUnit(_mm_add_ps(panSum, panMovement));
     const __m128 oldPan = _mm_loadu_ps(&voices.voicePan[first]);
-    __m128 pan = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(0.9f), oldPan), _mm_mul_ps(_mm_set1_ps(PAN_TAKE), panTarget));
+    __m128 pan = _mm_add_ps(_mm_mul_ps(load(PAN_KEEP_LANES), oldPan), _mm_mul_ps(load(PAN_TAKE_LANES), panTarget));
     if (_mm_movemask_ps(started) != 0) pan = select(started, panTarget, pan);
     _mm_storeu_ps(&voices.voicePan[first], keep(pan, oldPan));
 
@@ -193,55 +202,65 @@ template <bool ALL_ON>
     const __m128 leftLevel = _mm_mul_ps(leftGain, gain);
     const __m128 rightLevel = _mm_mul_ps(rightGain, gain);
 
-    // The DC blocker with a voice per lane: left and right of the first
-    // sub-sample, then of the second.
+    // The DC blocker two voices at a time, (left, right) of one voice then of
+    // the next, as the frames and the blocker state lie: the first sub-sample
+    // of both voices, then the second.
     const float* const frames = voices.voiceFrame[first].lane;
-    __m128 left0 = _mm_loadu_ps(frames);
-    __m128 right0 = _mm_loadu_ps(frames + 4);
-    __m128 left1 = _mm_loadu_ps(frames + 8);
-    __m128 right1 = _mm_loadu_ps(frames + 12);
-    _MM_TRANSPOSE4_PS(left0, right0, left1, right1);
+    const __m128 frame0 = _mm_loadu_ps(frames);
+    const __m128 frame1 = _mm_loadu_ps(frames + 4);
+    const __m128 frame2 = _mm_loadu_ps(frames + 8);
+    const __m128 frame3 = _mm_loadu_ps(frames + 12);
     float* const dcState = voices.dcState[first].data();
-    const __m128 dcLow = _mm_loadu_ps(dcState);
-    const __m128 dcHigh = _mm_loadu_ps(dcState + 4);
-    const __m128 oldDCLeft = _mm_shuffle_ps(dcLow, dcHigh, _MM_SHUFFLE(2, 0, 2, 0));
-    const __m128 oldDCRight = _mm_shuffle_ps(dcLow, dcHigh, _MM_SHUFFLE(3, 1, 3, 1));
+    const __m128 oldDCLow = _mm_loadu_ps(dcState);
+    const __m128 oldDCHigh = _mm_loadu_ps(dcState + 4);
     const __m128 k = input.dcCoef;
     auto block = [k, tiny](__m128& dc, __m128 x) {
         dc = _mm_add_ps(_mm_add_ps(dc, _mm_mul_ps(_mm_sub_ps(x, dc), k)), tiny);
         return _mm_sub_ps(x, dc);
     };
-    __m128 dcLeft = oldDCLeft, dcRight = oldDCRight;
-    const __m128 y0 = block(dcLeft, left0);
-    const __m128 y1 = block(dcRight, right0);
-    const __m128 y2 = block(dcLeft, left1);
-    const __m128 y3 = block(dcRight, right1);
-    dcLeft = keep(dcLeft, oldDCLeft);
-    dcRight = keep(dcRight, oldDCRight);
-    _mm_storeu_ps(dcState, _mm_unpacklo_ps(dcLeft, dcRight));
-    _mm_storeu_ps(dcState + 4, _mm_unpackhi_ps(dcLeft, dcRight));
+    __m128 dcLow = oldDCLow, dcHigh = oldDCHigh;
+    const __m128 firstLow = block(dcLow, _mm_movelh_ps(frame0, frame1));
+    const __m128 secondLow = block(dcLow, _mm_movehl_ps(frame1, frame0));
+    const __m128 firstHigh = block(dcHigh, _mm_movelh_ps(frame2, frame3));
+    const __m128 secondHigh = block(dcHigh, _mm_movehl_ps(frame3, frame2));
+    if constexpr (ALL_ON) {
+        _mm_storeu_ps(dcState, dcLow);
+        _mm_storeu_ps(dcState + 4, dcHigh);
+    } else {
+        _mm_storeu_ps(dcState, select(_mm_unpacklo_ps(on, on), dcLow, oldDCLow));
+        _mm_storeu_ps(dcState + 4, select(_mm_unpackhi_ps(on, on), dcHigh, oldDCHigh));
+    }
 
-    // Each voice's contribution, then back to one row per voice. The blocked
+    // Each voice's contribution, back to one vector per voice. The blocked
     // lanes are not stored: after the mix only the voice-output source reads
-    // them, and the frame is cleared before the next one.
-    __m128 t0 = _mm_add_ps(_mm_mul_ps(leftLevel, y0), tiny);
-    __m128 t1 = _mm_add_ps(_mm_mul_ps(rightLevel, y1), tiny);
-    __m128 t2 = _mm_add_ps(_mm_mul_ps(leftLevel, y2), tiny);
-    __m128 t3 = _mm_add_ps(_mm_mul_ps(rightLevel, y3), tiny);
-    _MM_TRANSPOSE4_PS(t0, t1, t2, t3);
-    if (ALL_ON || (onBits & 1)) mix = _mm_add_ps(mix, t0);
-    if (ALL_ON || (onBits & 2)) mix = _mm_add_ps(mix, t1);
-    if (ALL_ON || (onBits & 4)) mix = _mm_add_ps(mix, t2);
-    if (ALL_ON || (onBits & 8)) mix = _mm_add_ps(mix, t3);
+    // them, and the frame is written afresh before it is read again.
+    const __m128 levelLow = _mm_unpacklo_ps(leftLevel, rightLevel);
+    const __m128 levelHigh = _mm_unpackhi_ps(leftLevel, rightLevel);
+    const __m128 firstLowOut = _mm_add_ps(_mm_mul_ps(levelLow, firstLow), tiny);
+    const __m128 secondLowOut = _mm_add_ps(_mm_mul_ps(levelLow, secondLow), tiny);
+    const __m128 firstHighOut = _mm_add_ps(_mm_mul_ps(levelHigh, firstHigh), tiny);
+    const __m128 secondHighOut = _mm_add_ps(_mm_mul_ps(levelHigh, secondHigh), tiny);
+    if (ALL_ON || (onBits & 1)) mix = _mm_add_ps(mix, _mm_movelh_ps(firstLowOut, secondLowOut));
+    if (ALL_ON || (onBits & 2)) mix = _mm_add_ps(mix, _mm_movehl_ps(secondLowOut, firstLowOut));
+    if (ALL_ON || (onBits & 4)) mix = _mm_add_ps(mix, _mm_movelh_ps(firstHighOut, secondHighOut));
+    if (ALL_ON || (onBits & 8)) mix = _mm_add_ps(mix, _mm_movehl_ps(secondHighOut, firstHighOut));
 
     if (input.voiceOutputInUse) {
-        alignas(16) float sums[4];
-        _mm_store_ps(sums, _mm_add_ps(_mm_add_ps(_mm_add_ps(y0, y1), y2), y3));
+        // Each voice's blocked lanes summed in frame order: left and right of
+        // the first sub-sample, then of the second.
+        const auto sums = [](__m128 first, __m128 second) {
+            const __m128 firstPair = _mm_add_ps(first, _mm_shuffle_ps(first, first, _MM_SHUFFLE(2, 3, 0, 1)));
+            return _mm_add_ps(_mm_add_ps(firstPair, second), _mm_shuffle_ps(second, second, _MM_SHUFFLE(2, 3, 0, 1)));
+        };
+        // Voice i's sum in lane 2 i of its half.
+        alignas(16) float sumLanes[8];
+        _mm_store_ps(sumLanes, sums(firstLow, secondLow));
+        _mm_store_ps(sumLanes + 4, sums(firstHigh, secondHigh));
         for (int i = 0; i < 4; ++i) {
             if (!(onBits & (1 << i))) continue;
             const int v = first + i;
-            plugin.mod.voiceModSrc(v)[51] = sums[i];
-            if (v == voices.curVoice) plugin.mod.globalModSrc()[51] = sums[i];
+            plugin.mod.voiceModSrc(v)[51] = sumLanes[2 * i];
+            if (v == voices.curVoice) plugin.mod.globalModSrc()[51] = sumLanes[2 * i];
         }
     }
 
