@@ -305,8 +305,12 @@ inline __m128 cachedExp2OfFour(TCachedExp2f* caches, __m128 x, int onBits) {
     if (moved == 0) return values;
     alignas(16) float lanes[4];
     _mm_store_ps(lanes, x);
-    for (int i = 0; i < 4; ++i)
-        if (moved & (1 << i)) caches[i](lanes[i]);
+    // What each cache's own call does when its argument moved.
+    for (int bits = moved; bits != 0; bits &= bits - 1) {
+        const int i = __builtin_ctz(static_cast<unsigned>(bits));
+        caches[i].argument = lanes[i];
+        caches[i].value = std::exp2(lanes[i]);
+    }
     loadCachesOfFour(caches, arguments, values);
     return values;
 }
@@ -326,15 +330,58 @@ inline __m128i toIndexOfFour(__m128 x, float low, float high) {
     return _mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(x, _mm_set1_ps(low)), _mm_set1_ps(high)));
 }
 
+// What the pitch of every voice reads alike in a frame, read once for all
+// voices after their routes have run. A destination no route writes holds
+// its neutral value in every voice whose routes have run, and is taken from
+// the neutral row.
+struct TPitchFrameInput {
+    __m128 fineNeutral, semiNeutral, movementToPitch, sourceSemi, sourceInc, subPitchNeutral;
+    bool fineRouted, semiRouted, octaveRouted, movementToPitchRouted, subPitchRouted;
+    bool voicesGlide, keyTrackOn, samplePitch, subSounding;
+    float sourceRatio;
+};
+
+TPitchFrameInput pitchFrameInput(const APlugin& plugin) {
+    const TEngineState& engine = plugin.engine;
+    const TModState& mod = plugin.mod;
+    TPitchFrameInput input;
+    input.fineRouted = mod.destRouted[destination::SOURCE_FINE];
+    input.semiRouted = mod.destRouted[destination::SOURCE_SEMI];
+    input.octaveRouted = mod.destRouted[destination::SOURCE_OCTAVE];
+    input.movementToPitchRouted = mod.destRouted[destination::MOVEMENT_TO_PITCH];
+    input.subPitchRouted = engine.subPitchRouted;
+    input.fineNeutral = _mm_set1_ps(mod.neutralModDest()[destination::SOURCE_FINE]);
+    input.semiNeutral = _mm_set1_ps(mod.neutralModDest()[destination::SOURCE_SEMI]);
+    // The Movement's share, whole where unrouted.
+    input.movementToPitch = _mm_set1_ps(input.movementToPitchRouted ? engine.movementToPitch
+                                                                    : engine.movementToPitchNeutral);
+    input.sourceSemi = _mm_set1_ps(engine.sourceSemi);
+    input.sourceInc = _mm_set1_ps(engine.sourceInc);
+    input.subPitchNeutral = _mm_set1_ps(engine.subPitchNeutral);
+    input.voicesGlide = engine.voicesGlide;
+    input.keyTrackOn = engine.keyTrackOn;
+    input.samplePitch = engine.sourceMode == SOURCE_SAMPLE;
+    input.subSounding = plugin.output.subVolumeSmoothed > 0.001f;
+    input.sourceRatio = engine.sourceRatio;
+    return input;
+}
+
+const Lanes TWELVE_LANES = allLanes(12.0f);
+const Lanes EIGHT_LANES = allLanes(8.0f);
+const Lanes FOUR_LANES = allLanes(4.0f);
+const Lanes OCTAVE_ROUNDING_LANES = allLanes(0.1f);
+const Lanes NOTE_LOW_LANES = allLanes(-100000.0f);
+const Lanes NOTE_HIGH_LANES = allLanes(100000.0f);
+
 // The pitch of four consecutive voices for this frame, after their routes:
 // portamento, the note, bend and modulation, the tuning; the increments of
 // source and sub oscillator and the table bands. A voice per lane does the
 // scalar operations in their order. Voices not in onBits keep their state.
 // Returns the four voices' source increments.
-[[gnu::always_inline]] inline __m128 setPitchOfFourVoices(APlugin& plugin, int first, int onBits) {
+[[gnu::always_inline]] inline __m128 setPitchOfFourVoices(APlugin& plugin, const TPitchFrameInput& frame, int first,
+                                                         int onBits) {
     TVoiceState& voices = plugin.voices;
     const TModState& mod = plugin.mod;
-    const TEngineState& engine = plugin.engine;
     const bool allOn = onBits == 0xF;
     const __m128 on = _mm_castsi128_ps(laneMask(&voices.voiceOn[first]));
     const auto keep = [on, allOn](__m128 now, __m128 old) { return allOn ? now : select(on, now, old); };
@@ -343,7 +390,7 @@ inline __m128i toIndexOfFour(__m128 x, float low, float high) {
     const __m128 notePitch = _mm_loadu_ps(&voices.voicePitch[first]);
     const __m128 oldGlide = _mm_loadu_ps(&voices.glidePos[first]);
     __m128 glidePos = notePitch;
-    if (engine.voicesGlide) {
+    if (frame.voicesGlide) {
         const __m128 moved = _mm_add_ps(oldGlide, _mm_loadu_ps(&voices.glideStep[first]));
         const __m128 direction = _mm_loadu_ps(&voices.glideDir[first]);
         const __m128 zero = _mm_setzero_ps();
@@ -356,30 +403,35 @@ inline __m128i toIndexOfFour(__m128 x, float low, float high) {
     // Pitch in octaves.
     // Unrouted, the octave destination is at its neutral 0, which is octave 0.
     const __m128 octave =
-        mod.destRouted[destination::SOURCE_OCTAVE]
+        frame.octaveRouted
             ? _mm_cvtepi32_ps(toIndexOfFour(_mm_add_ps(_mm_mul_ps(destOfFour(mod, first, destination::SOURCE_OCTAVE),
-                                                                  _mm_set1_ps(8.0f)),
-                                                       _mm_set1_ps(0.1f)),
+                                                                  load(EIGHT_LANES)),
+                                                       load(OCTAVE_ROUNDING_LANES)),
                                             -64.0f, 64.0f))
             : _mm_setzero_ps();
     const __m128 movementToPitch =
-        mod.destRouted[destination::MOVEMENT_TO_PITCH]
-            ? _mm_sub_ps(_mm_mul_ps(_mm_add_ps(_mm_set1_ps(engine.movementToPitch),
+        frame.movementToPitchRouted
+            ? _mm_sub_ps(_mm_mul_ps(_mm_add_ps(frame.movementToPitch,
                                                destOfFour(mod, first, destination::MOVEMENT_TO_PITCH)),
-                                    _mm_set1_ps(8.0f)),
-                         _mm_set1_ps(4.0f))
-            : _mm_set1_ps(engine.movementToPitchNeutral);
-    __m128 pitch = _mm_div_ps(destOfFour(mod, first, destination::SOURCE_FINE), _mm_set1_ps(12.0f));
+                                    load(EIGHT_LANES)),
+                         load(FOUR_LANES))
+            : frame.movementToPitch;
+    const __m128 twelve = load(TWELVE_LANES);
+    __m128 pitch = _mm_div_ps(frame.fineRouted ? destOfFour(mod, first, destination::SOURCE_FINE)
+                                               : frame.fineNeutral,
+                              twelve);
     pitch = _mm_add_ps(pitch, octave);
     pitch = _mm_add_ps(pitch, _mm_mul_ps(movementToPitch, voiceSourceOfFour(mod, first, 39)));
-    pitch = _mm_add_ps(pitch, destOfFour(mod, first, destination::SOURCE_SEMI));
+    pitch = _mm_add_ps(pitch, frame.semiRouted ? destOfFour(mod, first, destination::SOURCE_SEMI)
+                                               : frame.semiNeutral);
     pitch = _mm_add_ps(pitch, _mm_loadu_ps(&voices.voiceBend[first]));
-    const __m128 key = engine.keyTrackOn ? glidePos : _mm_setzero_ps();
+    const __m128 key = frame.keyTrackOn ? glidePos : _mm_setzero_ps();
 
     // The wave and sub table bands follow the table note when it moves.
-    const __m128i tableNote = toIndexOfFour(
-        _mm_mul_ps(_mm_set1_ps(12.0f), _mm_add_ps(_mm_add_ps(pitch, _mm_set1_ps(engine.sourceSemi)), key)),
-        -100000.0f, 100000.0f);
+    const __m128i tableNote = _mm_cvttps_epi32(
+        _mm_min_ps(_mm_max_ps(_mm_mul_ps(twelve, _mm_add_ps(_mm_add_ps(pitch, frame.sourceSemi), key)),
+                              load(NOTE_LOW_LANES)),
+                   load(NOTE_HIGH_LANES)));
     const __m128i sameNote =
         _mm_cmpeq_epi32(tableNote, _mm_loadu_si128(reinterpret_cast<const __m128i*>(&voices.waveIndexNote[first])));
     const int movedNotes = onBits & ~_mm_movemask_ps(_mm_castsi128_ps(sameNote));
@@ -400,24 +452,24 @@ inline __m128i toIndexOfFour(__m128 x, float low, float high) {
     // still needed of the above.
     const __m128 ratio = cachedExp2OfFour(&plugin.units.pitchRatio[first], _mm_add_ps(pitch, key), onBits);
     const __m128 half = _mm_set1_ps(0.5f);
-    const __m128 voiceInc = _mm_mul_ps(_mm_mul_ps(_mm_set1_ps(engine.sourceInc), ratio), half);
+    const __m128 voiceInc = _mm_mul_ps(_mm_mul_ps(frame.sourceInc, ratio), half);
     const __m128 keptInc = keep(voiceInc, _mm_loadu_ps(&voices.voiceInc[first]));
     _mm_storeu_ps(&voices.voiceInc[first], keptInc);
     // The sample pitch is read only by the "Sample" source, the sub
     // oscillator's increment only while it sounds (the source takes it under
     // the same test, in this frame).
-    if (engine.sourceMode == SOURCE_SAMPLE) {
+    if (frame.samplePitch) {
         alignas(16) float ratios[4];
         _mm_store_ps(ratios, ratio);
         for (int i = 0; i < 4; ++i)
-            if (onBits & (1 << i)) voices.voiceSamplePitch[first + i] = double(engine.sourceRatio) * ratios[i] * 0.5;
+            if (onBits & (1 << i)) voices.voiceSamplePitch[first + i] = double(frame.sourceRatio) * ratios[i] * 0.5;
     }
-    if (plugin.output.subVolumeSmoothed > 0.001f) {
+    if (frame.subSounding) {
         const __m128 subPitch =
-            engine.subPitchRouted
+            frame.subPitchRouted
                 ? _mm_add_ps(destOfFour(mod, first, destination::SUB_SEMI),
-                             _mm_div_ps(destOfFour(mod, first, destination::SUB_FINE), _mm_set1_ps(12.0f)))
-                : _mm_set1_ps(engine.subPitchNeutral);
+                             _mm_div_ps(destOfFour(mod, first, destination::SUB_FINE), twelve))
+                : frame.subPitchNeutral;
         const __m128 subRatio = cachedExp2OfFour(&plugin.units.subRatio[first], subPitch, onBits);
         _mm_storeu_ps(&voices.subInc[first],
                       keep(_mm_mul_ps(_mm_mul_ps(subRatio, voiceInc), half), _mm_loadu_ps(&voices.subInc[first])));
@@ -583,20 +635,23 @@ void APlugin::renderVoices() {
     const int portamento = voices.portamentoMode;
     engine.voicesGlide = portamento == 1 || portamento == 2 ||
                          ((portamento == 3 || portamento == 4) && engine.notesPlaying > 1);
-    // The voices in two passes: control steps, LFOs and routes; then the
-    // pitch and the source, four voices at a time. No voice's pitch or source
-    // reads what another voice's steps write, the pitch draws nothing, and
-    // each pass draws from its random seeds in voice order. Only the frames
-    // of sounding voices are written, and only theirs are read: the
-    // distortion, the filter and the mix leave the silent ones alone.
+    // The voices in three passes: control steps, LFOs and routes; the
+    // pitch, four voices at a time; the sources. No voice's pitch or
+    // source reads what another voice's steps write, and each pass
+    // draws from its random seeds in voice order.
     for (int v = 0; v < NUM_VOICES; ++v)
         if (voices.voiceOn[v]) runVoice(v);
+    // The pitch draws nothing, so the pitch and the source of four voices
+    // run together, four voices at a time. Only the frames of sounding voices
+    // are written, and only theirs are read: the distortion, the filter and
+    // the mix leave the silent ones alone.
+    const TPitchFrameInput pitchFrame = pitchFrameInput(*this);
     const TSteadyWaveFrame& steadyWave = units.sourceInput.steadyWave;
     for (int first = 0; first < NUM_VOICES; first += 4) {
         // The envelope step may have ended a voice.
         const int onBits = _mm_movemask_ps(_mm_castsi128_ps(laneMask(&voices.voiceOn[first])));
         if (onBits == 0) continue;
-        const __m128 voiceInc = setPitchOfFourVoices(*this, first, onBits);
+        const __m128 voiceInc = setPitchOfFourVoices(*this, pitchFrame, first, onBits);
         if (steadyWave.active) {
             voicesource::renderSteadyWaveOfFour(first, onBits, voiceInc, &voices.waveTableOffset[first], steadyWave,
                                                 units.source, units.pinkNoise, units.noiseSeed,
