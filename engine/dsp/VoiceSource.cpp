@@ -147,21 +147,11 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
 
 }  // namespace voicesource
 
-void prepareSteadyWaveFrame(TVoiceSourceInput& input) {
+void refreshSteadyWaveFrame(TVoiceSourceInput& input) {
     TSteadyWaveFrame& steady = input.steadyWave;
-    TSteadyWaveFrame::TInputs now;
-    now.sourceMode = input.sourceMode;
-    now.subVolumeSmoothed = input.subVolumeSmoothed;
-    now.waveMix = input.waveMix;
-    now.waveSymmetry = input.waveSymmetry;
-    now.waveFeedback = input.waveFeedback;
-    now.waveSampleNoiseMix = input.waveSampleNoiseMix;
-    static_assert(offsetof(TVoiceSourceInput, sourceWrap) - offsetof(TVoiceSourceInput, sourceMix) == 6 * sizeof(float));
-    std::memcpy(now.destinations, &input.sourceMix, sizeof now.destinations);
-    // Compared as bits: equal bits give equal results, NaN included.
-    static_assert(sizeof(TSteadyWaveFrame::TInputs) == 13 * 4, "no padding between the compared values");
-    if (steady.prepared && std::memcmp(&now, &steady.preparedFrom, sizeof now) == 0) return;
-    steady.preparedFrom = now;
+    std::memcpy(steady.preparedFrom.values, &input.noiseMix, sizeof steady.preparedFrom.values);
+    steady.preparedFrom.sourceMode = input.sourceMode;
+    steady.preparedFrom.subVolumeSmoothed = input.subVolumeSmoothed;
     steady.prepared = true;
     steady.active = input.sourceMode == SOURCE_WAVE && !(input.sourceWrap > 0.001f) &&
                     !(input.subVolumeSmoothed > 0.001f);

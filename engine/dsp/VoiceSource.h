@@ -98,10 +98,10 @@ struct TSteadyWaveFrame {
     // The input values all of the above follow from, as last worked out (bit
     // for bit): a frame whose values match them is not worked out again.
     struct TInputs {
+        // TVoiceSourceInput's noiseMix to sourceWrap, which lie side by side.
+        alignas(16) float values[12] = {};
         int32_t sourceMode = -1;
         float subVolumeSmoothed = 0.0f;
-        float waveMix = 0.0f, waveSymmetry = 0.0f, waveFeedback = 0.0f, waveSampleNoiseMix = 0.0f;
-        float destinations[7] = {};  // "Source Mix" to "Source Wrap"
     };
     TInputs preparedFrom;
     bool prepared = false;
@@ -180,9 +180,11 @@ inline void setSubDestinations(TVoiceSourceInput& input, const float* subVolumeO
 // Fills input.steadyWave from the input's parameter values and its
 // destination values, which must be those of every voice of the frame; it
 // stays inactive unless the source is "Wave", the fold is off and the sub
-// oscillator silent. Only values that moved since the last call are worked
-// out again.
-void prepareSteadyWaveFrame(TVoiceSourceInput& input);
+// oscillator silent. It is worked out again only when one of the values it
+// follows from moved since the last call.
+inline void prepareSteadyWaveFrame(TVoiceSourceInput& input);
+// The same, worked out whatever moved.
+void refreshSteadyWaveFrame(TVoiceSourceInput& input);
 
 // Renders one frame of voice v (0..15; another index renders silence and
 // touches nothing). Draws two white values from `seed` and two pink values

@@ -335,8 +335,8 @@ inline const Lanes ENTRY_SCALE_LANES = allLanes(4095.99f);
     const __m128 lowSecond = _mm_unpacklo_ps(secondValue, secondValue);
     const __m128 highFirst = _mm_unpackhi_ps(firstValue, firstValue);
     const __m128 highSecond = _mm_unpackhi_ps(secondValue, secondValue);
-    __m128 frame[4] = {_mm_movelh_ps(lowFirst, lowSecond), _mm_movehl_ps(lowSecond, lowFirst),
-                       _mm_movelh_ps(highFirst, highSecond), _mm_movehl_ps(highSecond, highFirst)};
+    const __m128 frame[4] = {_mm_movelh_ps(lowFirst, lowSecond), _mm_movehl_ps(lowSecond, lowFirst),
+                             _mm_movelh_ps(highFirst, highSecond), _mm_movehl_ps(highSecond, highFirst)};
 
     // With no noise heard and no -0 lane (see blendNoise) the frames stand as
     // read, and the voices' draws only move the seed and the pink counters:
@@ -352,6 +352,8 @@ inline const Lanes ENTRY_SCALE_LANES = allLanes(4095.99f);
         // blend weights in 0..1, so no lane needs keepFinite.
         const __m128 nextLevel = _mm_mul_ps(_mm_mul_ps(firstValue, secondValue), load(HALF_LANES));
         _mm_storeu_ps(&state.voiceLevel[first], keep(nextLevel, level));
+        for (int i = 0; i < 4; ++i)
+            if (onBits == 0xF || (onBits & (1 << i))) _mm_storeu_ps(frames[i].lane, frame[i]);
     } else {
         // Voice by voice, in voice order for the seed.
         uint32_t randSeed = seed.RandSeed;
@@ -359,16 +361,15 @@ inline const Lanes ENTRY_SCALE_LANES = allLanes(4095.99f);
             if (!(onBits & (1 << i))) continue;
             const int32_t whiteProduct0 = TRandSeed::step(randSeed);
             const int32_t whiteProduct1 = TRandSeed::step(randSeed);
-            frame[i] = blendNoise(frame[i], steady.noise, first + i, pinkNoise, randSeed, whiteProduct0,
-                                  whiteProduct1);
+            const __m128 blended =
+                blendNoise(frame[i], steady.noise, first + i, pinkNoise, randSeed, whiteProduct0, whiteProduct1);
             // Finite: the noise is in -1..1 as well.
             state.voiceLevel[first + i] =
-                _mm_cvtss_f32(frame[i]) * _mm_cvtss_f32(_mm_movehl_ps(frame[i], frame[i])) * 0.5f;
+                _mm_cvtss_f32(blended) * _mm_cvtss_f32(_mm_movehl_ps(blended, blended)) * 0.5f;
+            _mm_storeu_ps(frames[i].lane, blended);
         }
         seed.RandSeed = randSeed;
     }
-    for (int i = 0; i < 4; ++i)
-        if (onBits == 0xF || (onBits & (1 << i))) _mm_storeu_ps(frames[i].lane, frame[i]);
 }
 
 // One frame of a valid voice (0..15) while input.steadyWave is active: what
@@ -387,6 +388,27 @@ inline __m128 renderSteadyWaveFrame(int v, float voiceInc, int waveIndex, const 
 }
 
 }  // namespace voicesource
+
+inline void prepareSteadyWaveFrame(TVoiceSourceInput& input) {
+    const TSteadyWaveFrame& steady = input.steadyWave;
+    static_assert(offsetof(TVoiceSourceInput, sourceWrap) - offsetof(TVoiceSourceInput, noiseMix) == 11 * sizeof(float),
+                  "noiseMix to sourceWrap side by side");
+    // Compared as bits: equal bits give equal results, NaN included.
+    const float* const values = &input.noiseMix;
+    const __m128i* const last = reinterpret_cast<const __m128i*>(steady.preparedFrom.values);
+    const __m128i same = _mm_and_si128(
+        _mm_and_si128(_mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(values)), _mm_load_si128(last)),
+                      _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(values + 4)),
+                                      _mm_load_si128(last + 1))),
+        _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(values + 8)), _mm_load_si128(last + 2)));
+    uint32_t subVolumeBits, lastSubVolumeBits;
+    std::memcpy(&subVolumeBits, &input.subVolumeSmoothed, sizeof subVolumeBits);
+    std::memcpy(&lastSubVolumeBits, &steady.preparedFrom.subVolumeSmoothed, sizeof lastSubVolumeBits);
+    if (steady.prepared && _mm_movemask_epi8(same) == 0xFFFF && input.sourceMode == steady.preparedFrom.sourceMode &&
+        subVolumeBits == lastSubVolumeBits)
+        return;
+    refreshSteadyWaveFrame(input);
+}
 
 inline stereoOverStruct renderVoiceSource(int v, const TVoiceSourceInput& input, TVoiceSourceState& state,
                                           const TEngineTables& tables, TPinkNoise& pinkNoise, TRandSeed& seed,
