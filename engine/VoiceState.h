@@ -62,7 +62,8 @@ struct TVoiceState {
     // moves only when the pitch crosses a semitone.
     PerVoice<int> waveIndexNote{};
 
-    // The voice's frame: left, right of the first sub-sample, then of the second.
+    // The voice's frame: left, right of the first sub-sample, then of the
+    // second. Written for the sounding voices only, each frame.
     PerVoice<stereoOverStruct> voiceFrame{};
     // DC blocker state per voice and channel.
     PerVoice<std::array<float, 2>> dcState{};

@@ -643,8 +643,8 @@ void APlugin::renderVoices() {
         if (voices.voiceOn[v]) runVoice(v);
     // The pitch draws nothing, so the pitch and the source of four voices
     // run together, four voices at a time. Only the frames of sounding voices
-    // are written, and only theirs are read: the distortion, the filter and
-    // the mix leave the silent ones alone.
+    // are written: the distortion, the filter and the mix use no other
+    // voice's frame (a silent lane of a vector is computed and dropped).
     const TPitchFrameInput pitchFrame = pitchFrameInput(*this);
     const TSteadyWaveFrame& steadyWave = units.sourceInput.steadyWave;
     for (int first = 0; first < NUM_VOICES; first += 4) {
