@@ -159,7 +159,9 @@ void refreshSteadyWaveFrame(TVoiceSourceInput& input) {
     // The same expressions as the frame's, in the same order, so every value
     // is the one each voice would work out.
     steady.morphArgument = (input.waveMix + input.sourceMix + 40.0f) * 3.0f;
-    if (!(steady.morphArgument == steady.morph.argument)) voicesource::refreshWaveRead(steady.morph, steady.morphArgument, 0, 0);
+    // The shapes at band 0: the lowest wave indices read band 0.
+    if (!(steady.morphArgument == steady.morph.argument))
+        voicesource::refreshWaveRead(steady.morph, steady.morphArgument, 0, 0);
     steady.feedbackGain = (input.waveFeedback + input.sourceFeedback) * 0.75f;
     steady.sourcePhase = input.sourcePhase;
     steady.symmetry = voicesource::symmetryOf(input.waveSymmetry + input.sourceSymmetry);

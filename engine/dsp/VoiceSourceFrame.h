@@ -255,7 +255,8 @@ inline const Lanes ENTRY_SCALE_LANES = allLanes(4095.99f);
         const __m128 below = _mm_cmplt_ps(x, s);
         warped = _mm_or_ps(_mm_and_ps(below, firstHalf), _mm_andnot_ps(below, secondHalf));
     }
-    return _mm_and_si128(_mm_cvttps_epi32(_mm_mul_ps(warped, load(ENTRY_SCALE_LANES))), _mm_set1_epi32(WAVE_TABLE_MASK));
+    return _mm_and_si128(_mm_cvttps_epi32(_mm_mul_ps(warped, load(ENTRY_SCALE_LANES))),
+                         _mm_set1_epi32(WAVE_TABLE_MASK));
 }
 
 // One frame of the voices first..first + 3 (first + 3 below 16) whose bit is
@@ -285,8 +286,9 @@ inline const Lanes ENTRY_SCALE_LANES = allLanes(4095.99f);
     const __m128 phaseSum = _mm_add_ps(phase, _mm_mul_ps(load(TWO_LANES), voiceInc));
     // Where both sums are in 0..2^23 and the increment in 0..1, fraction and
     // fractionAfterStep take their common case, which the lanes take here.
-    const __m128i common = _mm_and_si128(_mm_and_si128(bitsBelow(firstSum, 0x4B000000u), bitsBelow(phaseSum, 0x4B000000u)),
-                                         bitsBelow(voiceInc, 0x3F800000u));
+    const __m128i common =
+        _mm_and_si128(_mm_and_si128(bitsBelow(firstSum, 0x4B000000u), bitsBelow(phaseSum, 0x4B000000u)),
+                      bitsBelow(voiceInc, 0x3F800000u));
     __m128 x1 = fractionOfSmall(firstSum);
     const __m128 secondSum = _mm_add_ps(voiceInc, x1);
     // sum - 0 is the sum, -0 included.

@@ -24,7 +24,8 @@ struct FourCase {
 };
 
 const FourCase FOUR_CASES[] = {
-    {"four plain voices at different pitches", 0xF, 0.5f, 0.0f, 0.0f, 0.5f, {0.01f, 0.003f, 0.2f, 0.07f}, {10, 60, 90, 127}},
+    {"four plain voices at different pitches", 0xF, 0.5f, 0.0f, 0.0f, 0.5f, {0.01f, 0.003f, 0.2f, 0.07f},
+     {10, 60, 90, 127}},
     {"feedback and warped symmetry", 0xF, 0.3f, 0.7f, 0.25f, 0.5f, {0.02f, 0.011f, 0.005f, 0.3f}, {40, 64, 100, 70}},
     {"voices off in between", 0xB, 0.5f, 0.4f, 0.0f, 0.5f, {0.01f, 0.02f, 0.03f, 0.04f}, {60, 61, 62, 63}},
     {"one voice alone", 0x4, 0.6f, 0.0f, 0.1f, 0.5f, {0.02f, 0.02f, 0.02f, 0.02f}, {80, 80, 80, 80}},
