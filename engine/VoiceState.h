@@ -55,11 +55,15 @@ struct TVoiceState {
     PerVoice<float> voiceInc{}, subInc{};
     PerVoice<double> voiceSamplePitch{};
     PerVoice<int> waveIndex{}, subIndex{};
+    // Where waveIndex's band starts in a wave shape's tables (waveTableOffset
+    // of the source), moved with waveIndex.
+    PerVoice<int> waveTableOffset{};
     // The table note that waveIndex and subIndex were last derived from; it
     // moves only when the pitch crosses a semitone.
     PerVoice<int> waveIndexNote{};
 
-    // The voice's frame: left, right of the first sub-sample, then of the second.
+    // The voice's frame: left, right of the first sub-sample, then of the
+    // second. Written for the sounding voices only, each frame.
     PerVoice<stereoOverStruct> voiceFrame{};
     // DC blocker state per voice and channel.
     PerVoice<std::array<float, 2>> dcState{};

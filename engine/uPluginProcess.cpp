@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "engine/dsp/SampleMath.h"
+#include "engine/dsp/VectorLanes.h"
 #include "engine/EngineTags.h"
 #include "plugin/uPlugin.h"
 
@@ -24,6 +25,14 @@ constexpr int USER_SAMPLE = 194;
 constexpr float SMOOTH_KEEP = 0.99f;
 constexpr float SMOOTH_TAKE = 0.00999999f;
 constexpr float PAN_TAKE = 0.100000024f;
+
+// The mix's constants (see VectorLanes.h).
+const Lanes ONE_LANES = allLanes(1.0f);
+const Lanes TWO_LANES = allLanes(2.0f);
+const Lanes HALF_LANES = allLanes(0.5f);
+const Lanes TINY_LANES = allLanes(1e-15f);
+const Lanes PAN_KEEP_LANES = allLanes(0.9f);
+const Lanes PAN_TAKE_LANES = allLanes(PAN_TAKE);
 
 // Flushes denormal numbers to zero for the block and restores the host's mode.
 class TDenormalGuard {
@@ -129,9 +138,9 @@ template <bool ALL_ON>
     const auto keep = [on](__m128 now, __m128 old) { return ALL_ON ? now : select(on, now, old); };
     const __m128 started = _mm_castsi128_ps(laneMask(&voices.voiceJustStarted[first]));
     const __m128 zero = _mm_setzero_ps();
-    const __m128 one = _mm_set1_ps(1.0f);
-    const __m128 two = _mm_set1_ps(2.0f);
-    const __m128 tiny = _mm_set1_ps(1e-15f);
+    const __m128 one = load(ONE_LANES);
+    const __m128 two = load(TWO_LANES);
+    const __m128 tiny = load(TINY_LANES);
     const TModState& mod = plugin.mod;
 
     // Pan, smoothed unless the voice has just started.
@@ -142,10 +151,10 @@ template <bool ALL_ON>
             ? _mm_add_ps(input.movementToPan, destOfFour(mod, first, destination::MOVEMENT_TO_PAN))
             : input.movementToPanSum;
     const __m128 panMovement =
-        _mm_mul_ps(_mm_sub_ps(_mm_loadu_ps(&voices.movementPan[first]), _mm_set1_ps(0.5f)), movementToPan);
+        _mm_mul_ps(_mm_sub_ps(_mm_loadu_ps(&voices.movementPan[first]), load(HALF_LANES)), movementToPan);
     const __m128 panTarget = clampUnit(_mm_add_ps(panSum, panMovement));
     const __m128 oldPan = _mm_loadu_ps(&voices.voicePan[first]);
-    __m128 pan = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(0.9f), oldPan), _mm_mul_ps(_mm_set1_ps(PAN_TAKE), panTarget));
+    __m128 pan = _mm_add_ps(_mm_mul_ps(load(PAN_KEEP_LANES), oldPan), _mm_mul_ps(load(PAN_TAKE_LANES), panTarget));
     if (_mm_movemask_ps(started) != 0) pan = select(started, panTarget, pan);
     _mm_storeu_ps(&voices.voicePan[first], keep(pan, oldPan));
 
@@ -193,55 +202,65 @@ template <bool ALL_ON>
     const __m128 leftLevel = _mm_mul_ps(leftGain, gain);
     const __m128 rightLevel = _mm_mul_ps(rightGain, gain);
 
-    // The DC blocker with a voice per lane: left and right of the first
-    // sub-sample, then of the second.
+    // The DC blocker two voices at a time, (left, right) of one voice then of
+    // the next, as the frames and the blocker state lie: the first sub-sample
+    // of both voices, then the second.
     const float* const frames = voices.voiceFrame[first].lane;
-    __m128 left0 = _mm_loadu_ps(frames);
-    __m128 right0 = _mm_loadu_ps(frames + 4);
-    __m128 left1 = _mm_loadu_ps(frames + 8);
-    __m128 right1 = _mm_loadu_ps(frames + 12);
-    _MM_TRANSPOSE4_PS(left0, right0, left1, right1);
+    const __m128 frame0 = _mm_loadu_ps(frames);
+    const __m128 frame1 = _mm_loadu_ps(frames + 4);
+    const __m128 frame2 = _mm_loadu_ps(frames + 8);
+    const __m128 frame3 = _mm_loadu_ps(frames + 12);
     float* const dcState = voices.dcState[first].data();
-    const __m128 dcLow = _mm_loadu_ps(dcState);
-    const __m128 dcHigh = _mm_loadu_ps(dcState + 4);
-    const __m128 oldDCLeft = _mm_shuffle_ps(dcLow, dcHigh, _MM_SHUFFLE(2, 0, 2, 0));
-    const __m128 oldDCRight = _mm_shuffle_ps(dcLow, dcHigh, _MM_SHUFFLE(3, 1, 3, 1));
+    const __m128 oldDCLow = _mm_loadu_ps(dcState);
+    const __m128 oldDCHigh = _mm_loadu_ps(dcState + 4);
     const __m128 k = input.dcCoef;
     auto block = [k, tiny](__m128& dc, __m128 x) {
         dc = _mm_add_ps(_mm_add_ps(dc, _mm_mul_ps(_mm_sub_ps(x, dc), k)), tiny);
         return _mm_sub_ps(x, dc);
     };
-    __m128 dcLeft = oldDCLeft, dcRight = oldDCRight;
-    const __m128 y0 = block(dcLeft, left0);
-    const __m128 y1 = block(dcRight, right0);
-    const __m128 y2 = block(dcLeft, left1);
-    const __m128 y3 = block(dcRight, right1);
-    dcLeft = keep(dcLeft, oldDCLeft);
-    dcRight = keep(dcRight, oldDCRight);
-    _mm_storeu_ps(dcState, _mm_unpacklo_ps(dcLeft, dcRight));
-    _mm_storeu_ps(dcState + 4, _mm_unpackhi_ps(dcLeft, dcRight));
+    __m128 dcLow = oldDCLow, dcHigh = oldDCHigh;
+    const __m128 firstLow = block(dcLow, _mm_movelh_ps(frame0, frame1));
+    const __m128 secondLow = block(dcLow, _mm_movehl_ps(frame1, frame0));
+    const __m128 firstHigh = block(dcHigh, _mm_movelh_ps(frame2, frame3));
+    const __m128 secondHigh = block(dcHigh, _mm_movehl_ps(frame3, frame2));
+    if constexpr (ALL_ON) {
+        _mm_storeu_ps(dcState, dcLow);
+        _mm_storeu_ps(dcState + 4, dcHigh);
+    } else {
+        _mm_storeu_ps(dcState, select(_mm_unpacklo_ps(on, on), dcLow, oldDCLow));
+        _mm_storeu_ps(dcState + 4, select(_mm_unpackhi_ps(on, on), dcHigh, oldDCHigh));
+    }
 
-    // Each voice's contribution, then back to one row per voice. The blocked
+    // Each voice's contribution, back to one vector per voice. The blocked
     // lanes are not stored: after the mix only the voice-output source reads
-    // them, and the frame is cleared before the next one.
-    __m128 t0 = _mm_add_ps(_mm_mul_ps(leftLevel, y0), tiny);
-    __m128 t1 = _mm_add_ps(_mm_mul_ps(rightLevel, y1), tiny);
-    __m128 t2 = _mm_add_ps(_mm_mul_ps(leftLevel, y2), tiny);
-    __m128 t3 = _mm_add_ps(_mm_mul_ps(rightLevel, y3), tiny);
-    _MM_TRANSPOSE4_PS(t0, t1, t2, t3);
-    if (ALL_ON || (onBits & 1)) mix = _mm_add_ps(mix, t0);
-    if (ALL_ON || (onBits & 2)) mix = _mm_add_ps(mix, t1);
-    if (ALL_ON || (onBits & 4)) mix = _mm_add_ps(mix, t2);
-    if (ALL_ON || (onBits & 8)) mix = _mm_add_ps(mix, t3);
+    // them, and the frame is written afresh before it is read again.
+    const __m128 levelLow = _mm_unpacklo_ps(leftLevel, rightLevel);
+    const __m128 levelHigh = _mm_unpackhi_ps(leftLevel, rightLevel);
+    const __m128 firstLowOut = _mm_add_ps(_mm_mul_ps(levelLow, firstLow), tiny);
+    const __m128 secondLowOut = _mm_add_ps(_mm_mul_ps(levelLow, secondLow), tiny);
+    const __m128 firstHighOut = _mm_add_ps(_mm_mul_ps(levelHigh, firstHigh), tiny);
+    const __m128 secondHighOut = _mm_add_ps(_mm_mul_ps(levelHigh, secondHigh), tiny);
+    if (ALL_ON || (onBits & 1)) mix = _mm_add_ps(mix, _mm_movelh_ps(firstLowOut, secondLowOut));
+    if (ALL_ON || (onBits & 2)) mix = _mm_add_ps(mix, _mm_movehl_ps(secondLowOut, firstLowOut));
+    if (ALL_ON || (onBits & 4)) mix = _mm_add_ps(mix, _mm_movelh_ps(firstHighOut, secondHighOut));
+    if (ALL_ON || (onBits & 8)) mix = _mm_add_ps(mix, _mm_movehl_ps(secondHighOut, firstHighOut));
 
     if (input.voiceOutputInUse) {
-        alignas(16) float sums[4];
-        _mm_store_ps(sums, _mm_add_ps(_mm_add_ps(_mm_add_ps(y0, y1), y2), y3));
+        // Each voice's blocked lanes summed in frame order: left and right of
+        // the first sub-sample, then of the second.
+        const auto sums = [](__m128 first, __m128 second) {
+            const __m128 firstPair = _mm_add_ps(first, _mm_shuffle_ps(first, first, _MM_SHUFFLE(2, 3, 0, 1)));
+            return _mm_add_ps(_mm_add_ps(firstPair, second), _mm_shuffle_ps(second, second, _MM_SHUFFLE(2, 3, 0, 1)));
+        };
+        // Voice i's sum in lane 2 i of its half.
+        alignas(16) float sumLanes[8];
+        _mm_store_ps(sumLanes, sums(firstLow, secondLow));
+        _mm_store_ps(sumLanes + 4, sums(firstHigh, secondHigh));
         for (int i = 0; i < 4; ++i) {
             if (!(onBits & (1 << i))) continue;
             const int v = first + i;
-            plugin.mod.voiceModSrc(v)[51] = sums[i];
-            if (v == voices.curVoice) plugin.mod.globalModSrc()[51] = sums[i];
+            plugin.mod.voiceModSrc(v)[51] = sumLanes[2 * i];
+            if (v == voices.curVoice) plugin.mod.globalModSrc()[51] = sumLanes[2 * i];
         }
     }
 
@@ -286,8 +305,12 @@ inline __m128 cachedExp2OfFour(TCachedExp2f* caches, __m128 x, int onBits) {
     if (moved == 0) return values;
     alignas(16) float lanes[4];
     _mm_store_ps(lanes, x);
-    for (int i = 0; i < 4; ++i)
-        if (moved & (1 << i)) caches[i](lanes[i]);
+    // What each cache's own call does when its argument moved.
+    for (int bits = moved; bits != 0; bits &= bits - 1) {
+        const int i = __builtin_ctz(static_cast<unsigned>(bits));
+        caches[i].argument = lanes[i];
+        caches[i].value = std::exp2(lanes[i]);
+    }
     loadCachesOfFour(caches, arguments, values);
     return values;
 }
@@ -307,14 +330,58 @@ inline __m128i toIndexOfFour(__m128 x, float low, float high) {
     return _mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(x, _mm_set1_ps(low)), _mm_set1_ps(high)));
 }
 
+// What the pitch of every voice reads alike in a frame, read once for all
+// voices after their routes have run. A destination no route writes holds
+// its neutral value in every voice whose routes have run, and is taken from
+// the neutral row.
+struct TPitchFrameInput {
+    __m128 fineNeutral, semiNeutral, movementToPitch, sourceSemi, sourceInc, subPitchNeutral;
+    bool fineRouted, semiRouted, octaveRouted, movementToPitchRouted, subPitchRouted;
+    bool voicesGlide, keyTrackOn, samplePitch, subSounding;
+    float sourceRatio;
+};
+
+TPitchFrameInput pitchFrameInput(const APlugin& plugin) {
+    const TEngineState& engine = plugin.engine;
+    const TModState& mod = plugin.mod;
+    TPitchFrameInput input;
+    input.fineRouted = mod.destRouted[destination::SOURCE_FINE];
+    input.semiRouted = mod.destRouted[destination::SOURCE_SEMI];
+    input.octaveRouted = mod.destRouted[destination::SOURCE_OCTAVE];
+    input.movementToPitchRouted = mod.destRouted[destination::MOVEMENT_TO_PITCH];
+    input.subPitchRouted = engine.subPitchRouted;
+    input.fineNeutral = _mm_set1_ps(mod.neutralModDest()[destination::SOURCE_FINE]);
+    input.semiNeutral = _mm_set1_ps(mod.neutralModDest()[destination::SOURCE_SEMI]);
+    // The Movement's share, whole where unrouted.
+    input.movementToPitch = _mm_set1_ps(input.movementToPitchRouted ? engine.movementToPitch
+                                                                    : engine.movementToPitchNeutral);
+    input.sourceSemi = _mm_set1_ps(engine.sourceSemi);
+    input.sourceInc = _mm_set1_ps(engine.sourceInc);
+    input.subPitchNeutral = _mm_set1_ps(engine.subPitchNeutral);
+    input.voicesGlide = engine.voicesGlide;
+    input.keyTrackOn = engine.keyTrackOn;
+    input.samplePitch = engine.sourceMode == SOURCE_SAMPLE;
+    input.subSounding = plugin.output.subVolumeSmoothed > 0.001f;
+    input.sourceRatio = engine.sourceRatio;
+    return input;
+}
+
+const Lanes TWELVE_LANES = allLanes(12.0f);
+const Lanes EIGHT_LANES = allLanes(8.0f);
+const Lanes FOUR_LANES = allLanes(4.0f);
+const Lanes OCTAVE_ROUNDING_LANES = allLanes(0.1f);
+const Lanes NOTE_LOW_LANES = allLanes(-100000.0f);
+const Lanes NOTE_HIGH_LANES = allLanes(100000.0f);
+
 // The pitch of four consecutive voices for this frame, after their routes:
 // portamento, the note, bend and modulation, the tuning; the increments of
 // source and sub oscillator and the table bands. A voice per lane does the
 // scalar operations in their order. Voices not in onBits keep their state.
-[[gnu::always_inline]] inline void setPitchOfFourVoices(APlugin& plugin, int first, int onBits) {
+// Returns the four voices' source increments.
+[[gnu::always_inline]] inline __m128 setPitchOfFourVoices(APlugin& plugin, const TPitchFrameInput& frame, int first,
+                                                         int onBits) {
     TVoiceState& voices = plugin.voices;
     const TModState& mod = plugin.mod;
-    const TEngineState& engine = plugin.engine;
     const bool allOn = onBits == 0xF;
     const __m128 on = _mm_castsi128_ps(laneMask(&voices.voiceOn[first]));
     const auto keep = [on, allOn](__m128 now, __m128 old) { return allOn ? now : select(on, now, old); };
@@ -323,7 +390,7 @@ inline __m128i toIndexOfFour(__m128 x, float low, float high) {
     const __m128 notePitch = _mm_loadu_ps(&voices.voicePitch[first]);
     const __m128 oldGlide = _mm_loadu_ps(&voices.glidePos[first]);
     __m128 glidePos = notePitch;
-    if (engine.voicesGlide) {
+    if (frame.voicesGlide) {
         const __m128 moved = _mm_add_ps(oldGlide, _mm_loadu_ps(&voices.glideStep[first]));
         const __m128 direction = _mm_loadu_ps(&voices.glideDir[first]);
         const __m128 zero = _mm_setzero_ps();
@@ -336,30 +403,35 @@ inline __m128i toIndexOfFour(__m128 x, float low, float high) {
     // Pitch in octaves.
     // Unrouted, the octave destination is at its neutral 0, which is octave 0.
     const __m128 octave =
-        mod.destRouted[destination::SOURCE_OCTAVE]
+        frame.octaveRouted
             ? _mm_cvtepi32_ps(toIndexOfFour(_mm_add_ps(_mm_mul_ps(destOfFour(mod, first, destination::SOURCE_OCTAVE),
-                                                                  _mm_set1_ps(8.0f)),
-                                                       _mm_set1_ps(0.1f)),
+                                                                  load(EIGHT_LANES)),
+                                                       load(OCTAVE_ROUNDING_LANES)),
                                             -64.0f, 64.0f))
             : _mm_setzero_ps();
     const __m128 movementToPitch =
-        mod.destRouted[destination::MOVEMENT_TO_PITCH]
-            ? _mm_sub_ps(_mm_mul_ps(_mm_add_ps(_mm_set1_ps(engine.movementToPitch),
+        frame.movementToPitchRouted
+            ? _mm_sub_ps(_mm_mul_ps(_mm_add_ps(frame.movementToPitch,
                                                destOfFour(mod, first, destination::MOVEMENT_TO_PITCH)),
-                                    _mm_set1_ps(8.0f)),
-                         _mm_set1_ps(4.0f))
-            : _mm_set1_ps(engine.movementToPitchNeutral);
-    __m128 pitch = _mm_div_ps(destOfFour(mod, first, destination::SOURCE_FINE), _mm_set1_ps(12.0f));
+                                    load(EIGHT_LANES)),
+                         load(FOUR_LANES))
+            : frame.movementToPitch;
+    const __m128 twelve = load(TWELVE_LANES);
+    __m128 pitch = _mm_div_ps(frame.fineRouted ? destOfFour(mod, first, destination::SOURCE_FINE)
+                                               : frame.fineNeutral,
+                              twelve);
     pitch = _mm_add_ps(pitch, octave);
     pitch = _mm_add_ps(pitch, _mm_mul_ps(movementToPitch, voiceSourceOfFour(mod, first, 39)));
-    pitch = _mm_add_ps(pitch, destOfFour(mod, first, destination::SOURCE_SEMI));
+    pitch = _mm_add_ps(pitch, frame.semiRouted ? destOfFour(mod, first, destination::SOURCE_SEMI)
+                                               : frame.semiNeutral);
     pitch = _mm_add_ps(pitch, _mm_loadu_ps(&voices.voiceBend[first]));
-    const __m128 key = engine.keyTrackOn ? glidePos : _mm_setzero_ps();
+    const __m128 key = frame.keyTrackOn ? glidePos : _mm_setzero_ps();
 
     // The wave and sub table bands follow the table note when it moves.
-    const __m128i tableNote = toIndexOfFour(
-        _mm_mul_ps(_mm_set1_ps(12.0f), _mm_add_ps(_mm_add_ps(pitch, _mm_set1_ps(engine.sourceSemi)), key)),
-        -100000.0f, 100000.0f);
+    const __m128i tableNote = _mm_cvttps_epi32(
+        _mm_min_ps(_mm_max_ps(_mm_mul_ps(twelve, _mm_add_ps(_mm_add_ps(pitch, frame.sourceSemi), key)),
+                              load(NOTE_LOW_LANES)),
+                   load(NOTE_HIGH_LANES)));
     const __m128i sameNote =
         _mm_cmpeq_epi32(tableNote, _mm_loadu_si128(reinterpret_cast<const __m128i*>(&voices.waveIndexNote[first])));
     const int movedNotes = onBits & ~_mm_movemask_ps(_mm_castsi128_ps(sameNote));
@@ -371,6 +443,7 @@ inline __m128i toIndexOfFour(__m128 x, float low, float high) {
             const int v = first + i;
             voices.waveIndexNote[v] = notes[i];
             voices.waveIndex[v] = std::min(std::max(notes[i], -57), 70) + 57;
+            voices.waveTableOffset[v] = waveTableOffset(voices.waveIndex[v]);
             voices.subIndex[v] = std::max(std::min(notes[i], 70), -45) + 45;
         }
     }
@@ -379,27 +452,29 @@ inline __m128i toIndexOfFour(__m128 x, float low, float high) {
     // still needed of the above.
     const __m128 ratio = cachedExp2OfFour(&plugin.units.pitchRatio[first], _mm_add_ps(pitch, key), onBits);
     const __m128 half = _mm_set1_ps(0.5f);
-    const __m128 voiceInc = _mm_mul_ps(_mm_mul_ps(_mm_set1_ps(engine.sourceInc), ratio), half);
-    _mm_storeu_ps(&voices.voiceInc[first], keep(voiceInc, _mm_loadu_ps(&voices.voiceInc[first])));
+    const __m128 voiceInc = _mm_mul_ps(_mm_mul_ps(frame.sourceInc, ratio), half);
+    const __m128 keptInc = keep(voiceInc, _mm_loadu_ps(&voices.voiceInc[first]));
+    _mm_storeu_ps(&voices.voiceInc[first], keptInc);
     // The sample pitch is read only by the "Sample" source, the sub
     // oscillator's increment only while it sounds (the source takes it under
     // the same test, in this frame).
-    if (engine.sourceMode == SOURCE_SAMPLE) {
+    if (frame.samplePitch) {
         alignas(16) float ratios[4];
         _mm_store_ps(ratios, ratio);
         for (int i = 0; i < 4; ++i)
-            if (onBits & (1 << i)) voices.voiceSamplePitch[first + i] = double(engine.sourceRatio) * ratios[i] * 0.5;
+            if (onBits & (1 << i)) voices.voiceSamplePitch[first + i] = double(frame.sourceRatio) * ratios[i] * 0.5;
     }
-    if (plugin.output.subVolumeSmoothed > 0.001f) {
+    if (frame.subSounding) {
         const __m128 subPitch =
-            engine.subPitchRouted
+            frame.subPitchRouted
                 ? _mm_add_ps(destOfFour(mod, first, destination::SUB_SEMI),
-                             _mm_div_ps(destOfFour(mod, first, destination::SUB_FINE), _mm_set1_ps(12.0f)))
-                : _mm_set1_ps(engine.subPitchNeutral);
+                             _mm_div_ps(destOfFour(mod, first, destination::SUB_FINE), twelve))
+                : frame.subPitchNeutral;
         const __m128 subRatio = cachedExp2OfFour(&plugin.units.subRatio[first], subPitch, onBits);
         _mm_storeu_ps(&voices.subInc[first],
                       keep(_mm_mul_ps(_mm_mul_ps(subRatio, voiceInc), half), _mm_loadu_ps(&voices.subInc[first])));
     }
+    return keptInc;
 }
 
 }  // namespace
@@ -560,20 +635,35 @@ void APlugin::renderVoices() {
     const int portamento = voices.portamentoMode;
     engine.voicesGlide = portamento == 1 || portamento == 2 ||
                          ((portamento == 3 || portamento == 4) && engine.notesPlaying > 1);
-    voices.voiceFrame.fill(stereoOverStruct{});
     // The voices in three passes: control steps, LFOs and routes; the
     // pitch, four voices at a time; the sources. No voice's pitch or
     // source reads what another voice's steps write, and each pass
     // draws from its random seeds in voice order.
     for (int v = 0; v < NUM_VOICES; ++v)
         if (voices.voiceOn[v]) runVoice(v);
+    // The pitch draws nothing, so the pitch and the source of four voices
+    // run together, four voices at a time. Only the frames of sounding voices
+    // are written: the distortion, the filter and the mix use no other
+    // voice's frame (a silent lane of a vector is computed and dropped).
+    const TPitchFrameInput pitchFrame = pitchFrameInput(*this);
+    const TSteadyWaveFrame& steadyWave = units.sourceInput.steadyWave;
     for (int first = 0; first < NUM_VOICES; first += 4) {
         // The envelope step may have ended a voice.
         const int onBits = _mm_movemask_ps(_mm_castsi128_ps(laneMask(&voices.voiceOn[first])));
-        if (onBits != 0) setPitchOfFourVoices(*this, first, onBits);
+        if (onBits == 0) continue;
+        const __m128 voiceInc = setPitchOfFourVoices(*this, pitchFrame, first, onBits);
+        if (steadyWave.active) {
+            voicesource::renderSteadyWaveOfFour(first, onBits, voiceInc, &voices.waveTableOffset[first], steadyWave,
+                                                units.source, units.pinkNoise, units.noiseSeed,
+                                                &voices.voiceFrame[first]);
+        } else {
+            for (int i = 0; i < 4; ++i)
+                if (onBits & (1 << i)) renderSource(first + i);
+        }
     }
-    for (int v = 0; v < NUM_VOICES; ++v)
-        if (voices.voiceOn[v]) renderSource(v);
+    // Every voice's noise amount is the steady frame's.
+    if (steadyWave.active && voices.curVoice >= 0 && voices.curVoice < NUM_VOICES && voices.voiceOn[voices.curVoice])
+        units.noiseAmountShown = steadyWave.noise.amountLanes[0];
     if (engine.distortPostFilter) {
         doFilter();
         doDistort();
@@ -803,14 +893,17 @@ void APlugin::setSourceFrameInput() {
     // A destination no route writes holds its neutral value in every voice
     // once the voice's routes have run, as they have before its source: with
     // none of the source's own destinations routed, every voice reads alike.
-    static_assert(destination::SOURCE_WRAP - destination::SOURCE_MIX == 6);
-    bool sourceDestinationsRouted = false;
-    for (int d = destination::SOURCE_MIX; d <= destination::SOURCE_WRAP; ++d)
-        sourceDestinationsRouted = sourceDestinationsRouted || mod.destRouted[d];
-    input.steadyWave.active = false;
-    if (!sourceDestinationsRouted) {
+    // The seven flags as two overlapping words: any flag set, any word nonzero.
+    static_assert(destination::SOURCE_WRAP - destination::SOURCE_MIX == 6 && sizeof(bool) == 1);
+    std::uint32_t lowFlags, highFlags;
+    std::memcpy(&lowFlags, &mod.destRouted[destination::SOURCE_MIX], sizeof lowFlags);
+    std::memcpy(&highFlags, &mod.destRouted[destination::SOURCE_MIX + 3], sizeof highFlags);
+    if ((lowFlags | highFlags) == 0) {
         setSourceDestinations(input, &mod.neutralModDest()[destination::SOURCE_MIX]);
         prepareSteadyWaveFrame(input);
+    } else {
+        input.steadyWave.active = false;
+        input.steadyWave.prepared = false;
     }
 }
 
@@ -818,15 +911,7 @@ void APlugin::setSourceFrameInput() {
 // the registers the source needs.
 [[gnu::always_inline]] inline void APlugin::renderSource(int v) {
     TVoiceSourceInput& input = units.sourceInput;
-    // v is a sounding voice, 0..15.
-    if (input.steadyWave.active) {
-        _mm_storeu_ps(voices.voiceFrame[v].lane,
-                      voicesource::renderSteadyWaveFrame(v, voices.voiceInc[v], voices.waveIndex[v], input.steadyWave,
-                                                         units.source, units.pinkNoise, units.noiseSeed));
-        // Every voice's noise amount is the frame's.
-        if (v == voices.curVoice) units.noiseAmountShown = input.steadyWave.noise.amountLanes[0];
-        return;
-    }
+    // v is a sounding voice, 0..15, and the frame is not the steady wave's.
     float* const noiseAmount = v == voices.curVoice ? &units.noiseAmountShown : nullptr;
     const auto& dest = mod.voiceModDest(v);
     input.voiceInc = voices.voiceInc[v];

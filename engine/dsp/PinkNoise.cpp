@@ -32,7 +32,7 @@ void TPinkNoise::catchUp(int voice) {
     const int skipped = skippedFrames[voice];
     uint32_t c = pinkCounter[voice] - 2u * static_cast<uint32_t>(skipped);
     for (int frame = 0; frame < skipped; ++frame, c += 2u)
-        refreshFrame(pinkRows[voice], pinkSum[voice], c, skippedSeeds[voice][frame]);
+        refreshFrame(pinkRows[voice], pinkSum[voice], c, skippedSeeds[voice * MAX_SKIPPED_FRAMES + frame]);
     skippedFrames[voice] = 0;
 }
 
@@ -42,7 +42,7 @@ float TPinkNoise::row(int voice, int rowIndex) const {
     for (int r = 0; r < PINK_NOISE_ROWS; ++r) rows[r] = pinkRows[voice][r];
     uint32_t c = pinkCounter[voice] - 2u * static_cast<uint32_t>(skippedFrames[voice]);
     for (int frame = 0; frame < skippedFrames[voice]; ++frame, c += 2u)
-        refreshFrame(rows, sum, c, skippedSeeds[voice][frame]);
+        refreshFrame(rows, sum, c, skippedSeeds[voice * MAX_SKIPPED_FRAMES + frame]);
     return rows[rowIndex];
 }
 

@@ -1,6 +1,8 @@
 // The engine's random seed and the per-voice pink-noise generator.
 #pragma once
 
+#include <emmintrin.h>
+
 #include <cstdint>
 
 // The engine's 32-bit linear congruential generator: one step multiplies the
@@ -60,6 +62,20 @@ public:
     // replaying the frame from the seed it started with.
     void skipPinkNoisePair(int voice, uint32_t& randSeed);
 
+    // n steps of the seed taken in one: s x multiplier + increment.
+    struct TSeedJump {
+        uint32_t multiplier;
+        uint32_t increment;
+        uint32_t operator()(uint32_t seedValue) const { return seedValue * multiplier + increment; }
+    };
+
+    // skipPinkNoisePair for the voices of first..first + 3 whose bit is set
+    // in onBits (bit i: voice first + i), in voice order, each after `before`
+    // moved the seed on (the draws its frame takes ahead of the pink ones).
+    // Taken only when none of them reaches a whole refresh in this frame:
+    // returns false and changes nothing otherwise.
+    bool skipPinkNoisePairsOfFour(int first, int onBits, uint32_t& seedValue, TSeedJump before);
+
     // Note start: row 4 of the voice restarts at 0. The running sum drops the
     // old row value with it, so the output stays within -1..1.
     void resetRow4(int voice);
@@ -82,14 +98,15 @@ private:
     // One frame's refresh (not a whole one) on rows and sum, counter c before it.
     static void refreshFrame(float* rows, float& sum, uint32_t c, uint32_t randSeed);
 
-    uint32_t pinkCounter[PINK_NOISE_VOICES] = {};
+    alignas(16) uint32_t pinkCounter[PINK_NOISE_VOICES] = {};
     float pinkRows[PINK_NOISE_VOICES][PINK_NOISE_ROWS] = {};
     float pinkSum[PINK_NOISE_VOICES] = {};
     // Frames skipped since the rows were last brought up to date: how many,
     // and the seed each one started with. Only they moved the counter since,
     // two a frame, so the first one's counter is the counter less two each.
-    int skippedFrames[PINK_NOISE_VOICES] = {};
-    uint32_t skippedSeeds[PINK_NOISE_VOICES][MAX_SKIPPED_FRAMES] = {};
+    alignas(16) int32_t skippedFrames[PINK_NOISE_VOICES] = {};
+    // Voice v's at v x MAX_SKIPPED_FRAMES onwards.
+    uint32_t skippedSeeds[PINK_NOISE_VOICES * MAX_SKIPPED_FRAMES] = {};
 };
 
 namespace pinknoise {
@@ -235,8 +252,51 @@ inline void TPinkNoise::skipPinkNoisePair(int voice, uint32_t& seedValue) {
     pinkCounter[voice] = c + 2u;
     // Never more than 127: the 128th frame after a whole refresh is the next one.
     int& skipped = skippedFrames[voice];
-    skippedSeeds[voice][skipped] = seedValue;
+    skippedSeeds[voice * MAX_SKIPPED_FRAMES + skipped] = seedValue;
     ++skipped;
     const uint32_t entry = (refreshCount >> 1) & 31u;
     seedValue = seedValue * pinknoise::REFRESH_SEED_JUMP.multiplier[entry] + pinknoise::REFRESH_SEED_JUMP.increment[entry];
+}
+
+inline bool TPinkNoise::skipPinkNoisePairsOfFour(int first, int onBits, uint32_t& seedValue, TSeedJump before) {
+    // The counters of the four voices side by side, one per lane.
+    const __m128i laneBits = _mm_setr_epi32(1, 2, 4, 8);
+    const __m128i on = _mm_cmpeq_epi32(_mm_and_si128(_mm_set1_epi32(onBits), laneBits), laneBits);
+    __m128i* const counters = reinterpret_cast<__m128i*>(&pinkCounter[first]);
+    const __m128i c = _mm_loadu_si128(counters);
+    const __m128i one = _mm_set1_epi32(1);
+    const __m128i refreshCount = _mm_add_epi32(_mm_or_si128(c, one), one);
+    const __m128i whole = _mm_cmpeq_epi32(_mm_and_si128(refreshCount, _mm_set1_epi32(0xFF)), _mm_setzero_si128());
+    if ((_mm_movemask_ps(_mm_castsi128_ps(whole)) & onBits) != 0) return false;
+    _mm_storeu_si128(counters, _mm_add_epi32(c, _mm_and_si128(on, _mm_set1_epi32(2))));
+    __m128i* const skippedCounts = reinterpret_cast<__m128i*>(&skippedFrames[first]);
+    const __m128i skipped = _mm_loadu_si128(skippedCounts);
+    _mm_storeu_si128(skippedCounts, _mm_sub_epi32(skipped, on));
+    // Where each voice's seed goes, and its refresh's entry in the jump table.
+    alignas(16) uint32_t slot[4];
+    alignas(16) uint32_t entry[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(slot),
+                    _mm_add_epi32(skipped, _mm_setr_epi32(0, MAX_SKIPPED_FRAMES, 2 * MAX_SKIPPED_FRAMES,
+                                                          3 * MAX_SKIPPED_FRAMES)));
+    _mm_store_si128(reinterpret_cast<__m128i*>(entry),
+                    _mm_and_si128(_mm_srli_epi32(refreshCount, 1), _mm_set1_epi32(31)));
+    uint32_t* const seeds = &skippedSeeds[first * MAX_SKIPPED_FRAMES];
+    uint32_t randSeed = seedValue;
+    const auto skip = [&](int i) {
+        randSeed = before(randSeed);
+        seeds[slot[i]] = randSeed;
+        randSeed = randSeed * pinknoise::REFRESH_SEED_JUMP.multiplier[entry[i]] +
+                   pinknoise::REFRESH_SEED_JUMP.increment[entry[i]];
+    };
+    if (onBits == 0xF) {
+        skip(0);
+        skip(1);
+        skip(2);
+        skip(3);
+    } else {
+        for (int i = 0; i < 4; ++i)
+            if (onBits & (1 << i)) skip(i);
+    }
+    seedValue = randSeed;
+    return true;
 }

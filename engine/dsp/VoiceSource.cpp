@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 #include <cmath>
+#include <cstddef>
+#include <cstring>
 
 #include "engine/dsp/FastMath.h"
 
@@ -145,22 +147,38 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
 
 }  // namespace voicesource
 
-void prepareSteadyWaveFrame(TVoiceSourceInput& input) {
+void refreshSteadyWaveFrame(TVoiceSourceInput& input) {
     TSteadyWaveFrame& steady = input.steadyWave;
+    std::memcpy(steady.preparedFrom.values, &input.noiseMix, sizeof steady.preparedFrom.values);
+    steady.preparedFrom.sourceMode = input.sourceMode;
+    steady.preparedFrom.subVolumeSmoothed = input.subVolumeSmoothed;
+    steady.prepared = true;
     steady.active = input.sourceMode == SOURCE_WAVE && !(input.sourceWrap > 0.001f) &&
                     !(input.subVolumeSmoothed > 0.001f);
     if (!steady.active) return;
     // The same expressions as the frame's, in the same order, so every value
     // is the one each voice would work out.
     steady.morphArgument = (input.waveMix + input.sourceMix + 40.0f) * 3.0f;
+    // The shapes at band 0: the lowest wave indices read band 0.
+    if (!(steady.morphArgument == steady.morph.argument))
+        voicesource::refreshWaveRead(steady.morph, steady.morphArgument, 0, 0);
     steady.feedbackGain = (input.waveFeedback + input.sourceFeedback) * 0.75f;
     steady.sourcePhase = input.sourcePhase;
     steady.symmetry = voicesource::symmetryOf(input.waveSymmetry + input.sourceSymmetry);
     steady.unwarped = steady.symmetry == 0.5f;
     steady.symmetryRest = 1.0f - steady.symmetry;
+    steady.feedbackGainLanes = allLanes(steady.feedbackGain);
+    steady.sourcePhaseLanes = allLanes(steady.sourcePhase);
+    steady.symmetryLanes = allLanes(steady.symmetry);
+    steady.symmetryRestLanes = allLanes(steady.symmetryRest);
     TNoiseBlendCache blend;
     voicesource::refreshNoiseBlend(blend, input.waveSampleNoiseMix, input.sourceWaveSampleNoise);
     steady.noise = blend.blend;
+}
+
+int waveTableOffset(int waveIndex) {
+    const int band = waveBandTable[static_cast<size_t>(std::clamp(waveIndex, 0, WAVE_BAND_TABLE_SIZE - 1))];
+    return band * WAVE_TABLE_SIZE;
 }
 
 void startVoiceSource(int v, TVoiceSourceState& state, TPinkNoise& pinkNoise, TRandSeed& seed) {

@@ -13,6 +13,7 @@
 #include "engine/dsp/PinkNoise.h"
 #include "engine/dsp/StereoTypes.h"
 #include "engine/dsp/TFilter.h"
+#include "engine/dsp/VectorLanes.h"
 
 constexpr int VOICE_SOURCE_VOICES = 16;
 
@@ -87,7 +88,28 @@ struct TSteadyWaveFrame {
     float symmetry = 0.5f;
     float symmetryRest = 0.5f;   // 1 - symmetry
     TNoiseBlend noise;
+    // The morph's two shapes at band 0 (a band's table lies waveTableOffset
+    // entries further on) and their blend, kept while morphArgument holds
+    // still (argument NaN: nothing kept yet).
+    TWaveReadCache morph;
+    // feedbackGain, sourcePhase, symmetry and symmetryRest in every lane,
+    // for four voices at once.
+    Lanes feedbackGainLanes{}, sourcePhaseLanes{}, symmetryLanes{}, symmetryRestLanes{};
+    // The input values all of the above follow from, as last worked out (bit
+    // for bit): a frame whose values match them is not worked out again.
+    struct TInputs {
+        // TVoiceSourceInput's noiseMix to sourceWrap, which lie side by side.
+        alignas(16) float values[12] = {};
+        int32_t sourceMode = -1;
+        float subVolumeSmoothed = 0.0f;
+    };
+    TInputs preparedFrom;
+    bool prepared = false;
 };
+
+// Where the band of a wave index (0..127, clamped) starts in the tables of a
+// wave shape, counted in entries from the shape's band 0.
+int waveTableOffset(int waveIndex);
 
 // What one frame of one voice needs besides the state. The fields named after
 // a parameter are its current value (curValue); the fields named after a
@@ -158,8 +180,11 @@ inline void setSubDestinations(TVoiceSourceInput& input, const float* subVolumeO
 // Fills input.steadyWave from the input's parameter values and its
 // destination values, which must be those of every voice of the frame; it
 // stays inactive unless the source is "Wave", the fold is off and the sub
-// oscillator silent.
-void prepareSteadyWaveFrame(TVoiceSourceInput& input);
+// oscillator silent. It is worked out again only when one of the values it
+// follows from moved since the last call.
+inline void prepareSteadyWaveFrame(TVoiceSourceInput& input);
+// The same, worked out whatever moved.
+void refreshSteadyWaveFrame(TVoiceSourceInput& input);
 
 // Renders one frame of voice v (0..15; another index renders silence and
 // touches nothing). Draws two white values from `seed` and two pink values

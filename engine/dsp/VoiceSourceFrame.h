@@ -217,59 +217,200 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
     return frame;
 }
 
+// The four-voice frame's constants (see VectorLanes.h).
+inline const Lanes HALF_LANES = allLanes(0.5f);
+inline const Lanes ONE_LANES = allLanes(1.0f);
+inline const Lanes TWO_LANES = allLanes(2.0f);
+inline const Lanes SIXTEEN_LANES = allLanes(16.0f);
+inline const Lanes ENTRY_SCALE_LANES = allLanes(4095.99f);
+
+// Lane masks of the bits of a four-bit set: lane i all ones where bit i is set.
+[[gnu::always_inline]] inline __m128i laneMaskOfBits(int bits) {
+    const __m128i laneBits = _mm_setr_epi32(1, 2, 4, 8);
+    return _mm_cmpeq_epi32(_mm_and_si128(_mm_set1_epi32(bits), laneBits), laneBits);
+}
+
+// Lanes whose bits, read unsigned, are below `limit`: SSE2 compares signed,
+// so both sides have their top bit flipped first.
+[[gnu::always_inline]] inline __m128i bitsBelow(__m128 x, uint32_t limit) {
+    const __m128i flip = _mm_set1_epi32(std::numeric_limits<int32_t>::min());
+    return _mm_cmplt_epi32(_mm_xor_si128(_mm_castps_si128(x), flip),
+                           _mm_set1_epi32(static_cast<int32_t>(limit ^ 0x80000000u)));
+}
+
+// x - float(int(x)): fraction's answer where x is in 0..2^23.
+[[gnu::always_inline]] inline __m128 fractionOfSmall(__m128 x) {
+    return _mm_sub_ps(x, _mm_cvtepi32_ps(_mm_cvttps_epi32(x)));
+}
+
+// Table entries of four phases in 0..1 at one symmetry, as readMorph takes them.
+[[gnu::always_inline]] inline __m128i steadyEntries(__m128 x, const TSteadyWaveFrame& steady) {
+    __m128 warped = x;
+    if (!steady.unwarped) {
+        const __m128 half = load(HALF_LANES);
+        const __m128 s = load(steady.symmetryLanes);
+        const __m128 firstHalf = _mm_div_ps(_mm_mul_ps(x, half), s);
+        const __m128 secondHalf =
+            _mm_add_ps(_mm_div_ps(_mm_mul_ps(_mm_sub_ps(x, s), half), load(steady.symmetryRestLanes)), half);
+        const __m128 below = _mm_cmplt_ps(x, s);
+        warped = _mm_or_ps(_mm_and_ps(below, firstHalf), _mm_andnot_ps(below, secondHalf));
+    }
+    return _mm_and_si128(_mm_cvttps_epi32(_mm_mul_ps(warped, load(ENTRY_SCALE_LANES))),
+                         _mm_set1_epi32(WAVE_TABLE_MASK));
+}
+
+// One frame of the voices first..first + 3 (first + 3 below 16) whose bit is
+// set in onBits (bit i: voice first + i), while the frame's steady wave is
+// active: for each of them what renderVoiceSourceFrame gives, drawing from
+// the seed in voice order. Lane i of voiceInc and tableOffsets[i] (the
+// voice's waveTableOffset) are voice first + i's own; everything else is the
+// frame's. Writes the voices' frames to frames[0..3]; the other voices keep
+// their state and frames.
+[[gnu::always_inline]] inline void renderSteadyWaveOfFour(int first, int onBits, __m128 voiceInc,
+                                                          const int32_t* tableOffsets, const TSteadyWaveFrame& steady,
+                                                          TVoiceSourceState& state, TPinkNoise& pinkNoise,
+                                                          TRandSeed& seed, stereoOverStruct* frames) {
+    const __m128 on = _mm_castsi128_ps(laneMaskOfBits(onBits));
+    const auto keep = [on, onBits](__m128 now, __m128 old) {
+        return onBits == 0xF ? now : _mm_or_ps(_mm_and_ps(on, now), _mm_andnot_ps(on, old));
+    };
+    const __m128 one = load(ONE_LANES);
+
+    // The phases, a voice per lane, with renderVoiceSourceFrame's operations
+    // in their order.
+    const __m128 phase = _mm_loadu_ps(&state.voicePhase[first]);
+    const __m128 level = _mm_loadu_ps(&state.voiceLevel[first]);
+    const __m128 feedback = _mm_mul_ps(load(steady.feedbackGainLanes), level);
+    const __m128 firstSum =
+        _mm_add_ps(_mm_add_ps(_mm_add_ps(feedback, load(steady.sourcePhaseLanes)), load(SIXTEEN_LANES)), phase);
+    const __m128 phaseSum = _mm_add_ps(phase, _mm_mul_ps(load(TWO_LANES), voiceInc));
+    // Where both sums are in 0..2^23 and the increment in 0..1, fraction and
+    // fractionAfterStep take their common case, which the lanes take here.
+    const __m128i common =
+        _mm_and_si128(_mm_and_si128(bitsBelow(firstSum, 0x4B000000u), bitsBelow(phaseSum, 0x4B000000u)),
+                      bitsBelow(voiceInc, 0x3F800000u));
+    __m128 x1 = fractionOfSmall(firstSum);
+    const __m128 secondSum = _mm_add_ps(voiceInc, x1);
+    // sum - 0 is the sum, -0 included.
+    __m128 x2 = _mm_sub_ps(secondSum, _mm_and_ps(_mm_cmpge_ps(secondSum, one), one));
+    __m128 nextPhase = fractionOfSmall(phaseSum);
+    if ((_mm_movemask_ps(_mm_castsi128_ps(common)) & onBits) != onBits) [[unlikely]] {
+        // Some voice is off the common case: every lane the scalar way.
+        alignas(16) float feedbackLanes[4], phaseLanes[4], incLanes[4], x1Lanes[4], x2Lanes[4], nextLanes[4];
+        _mm_store_ps(feedbackLanes, feedback);
+        _mm_store_ps(phaseLanes, phase);
+        _mm_store_ps(incLanes, voiceInc);
+        for (int i = 0; i < 4; ++i) {
+            const float voiceIncLane = incLanes[i];
+            const float inc = voiceIncLane - voiceIncLane == 0.0f ? voiceIncLane : 0.0f;  // finite or 0
+            x1Lanes[i] = fraction(feedbackLanes[i] + steady.sourcePhase + 16.0f + phaseLanes[i]);
+            x2Lanes[i] = fractionAfterStep(x1Lanes[i], inc);
+            nextLanes[i] = fraction(phaseLanes[i] + 2.0f * inc);
+        }
+        x1 = _mm_load_ps(x1Lanes);
+        x2 = _mm_load_ps(x2Lanes);
+        nextPhase = _mm_load_ps(nextLanes);
+    }
+    _mm_storeu_ps(&state.voicePhase[first], keep(nextPhase, phase));
+
+    // The table reads: the morph's two shapes at each voice's band, a voice per lane.
+    const __m128i offsets = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tableOffsets));
+    // Unsigned, so that they index without a sign extension.
+    alignas(16) uint32_t firstEntry[4];
+    alignas(16) uint32_t secondEntry[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(firstEntry), _mm_add_epi32(offsets, steadyEntries(x1, steady)));
+    _mm_store_si128(reinterpret_cast<__m128i*>(secondEntry), _mm_add_epi32(offsets, steadyEntries(x2, steady)));
+    const float* const shape = steady.morph.table;
+    const float* const nextShape = steady.morph.nextTable;
+    const auto gather = [](const float* table, const uint32_t* entries) {
+        return _mm_setr_ps(table[entries[0]], table[entries[1]], table[entries[2]], table[entries[3]]);
+    };
+    const __m128 keepShare = _mm_load_ps(steady.morph.keepLanes);
+    const __m128 blendShare = _mm_load_ps(steady.morph.blendLanes);
+    const __m128 firstValue = _mm_add_ps(_mm_mul_ps(keepShare, gather(shape, firstEntry)),
+                                         _mm_mul_ps(blendShare, gather(nextShape, firstEntry)));
+    const __m128 secondValue = _mm_add_ps(_mm_mul_ps(keepShare, gather(shape, secondEntry)),
+                                          _mm_mul_ps(blendShare, gather(nextShape, secondEntry)));
+
+    // Each voice's frame: (first, first, second, second).
+    const __m128 lowFirst = _mm_unpacklo_ps(firstValue, firstValue);
+    const __m128 lowSecond = _mm_unpacklo_ps(secondValue, secondValue);
+    const __m128 highFirst = _mm_unpackhi_ps(firstValue, firstValue);
+    const __m128 highSecond = _mm_unpackhi_ps(secondValue, secondValue);
+    const __m128 frame[4] = {_mm_movelh_ps(lowFirst, lowSecond), _mm_movehl_ps(lowSecond, lowFirst),
+                             _mm_movelh_ps(highFirst, highSecond), _mm_movehl_ps(highSecond, highFirst)};
+
+    // With no noise heard and no -0 lane (see blendNoise) the frames stand as
+    // read, and the voices' draws only move the seed and the pink counters:
+    // the two white steps, then the pink skip.
+    const __m128i negativeZero = _mm_set1_epi32(std::numeric_limits<int32_t>::min());
+    const int negativeZeroLanes =
+        _mm_movemask_ps(_mm_castsi128_ps(_mm_or_si128(_mm_cmpeq_epi32(_mm_castps_si128(firstValue), negativeZero),
+                                                      _mm_cmpeq_epi32(_mm_castps_si128(secondValue), negativeZero))));
+    constexpr TPinkNoise::TSeedJump TWO_WHITE_STEPS = {16807u * 16807u, 16807u + 1u};
+    if (steady.noise.noNoise && (negativeZeroLanes & onBits) == 0 &&
+        pinkNoise.skipPinkNoisePairsOfFour(first, onBits, seed.RandSeed, TWO_WHITE_STEPS)) [[likely]] {
+        // Finite already: table entries are within WAVE_ENTRY_LIMIT and the
+        // blend weights in 0..1, so no lane needs keepFinite.
+        const __m128 nextLevel = _mm_mul_ps(_mm_mul_ps(firstValue, secondValue), load(HALF_LANES));
+        _mm_storeu_ps(&state.voiceLevel[first], keep(nextLevel, level));
+        for (int i = 0; i < 4; ++i)
+            if (onBits == 0xF || (onBits & (1 << i))) _mm_storeu_ps(frames[i].lane, frame[i]);
+    } else {
+        // Voice by voice, in voice order for the seed.
+        uint32_t randSeed = seed.RandSeed;
+        for (int i = 0; i < 4; ++i) {
+            if (!(onBits & (1 << i))) continue;
+            const int32_t whiteProduct0 = TRandSeed::step(randSeed);
+            const int32_t whiteProduct1 = TRandSeed::step(randSeed);
+            const __m128 blended =
+                blendNoise(frame[i], steady.noise, first + i, pinkNoise, randSeed, whiteProduct0, whiteProduct1);
+            // Finite: the noise is in -1..1 as well.
+            state.voiceLevel[first + i] =
+                _mm_cvtss_f32(blended) * _mm_cvtss_f32(_mm_movehl_ps(blended, blended)) * 0.5f;
+            _mm_storeu_ps(frames[i].lane, blended);
+        }
+        seed.RandSeed = randSeed;
+    }
+}
+
 // One frame of a valid voice (0..15) while input.steadyWave is active: what
 // renderVoiceSourceFrame gives for it, with the parts every voice shares
 // taken from the frame. Only the voice's pitch increment and band index are
 // its own; the noise amount is steady.noise.amountLanes[0].
-[[gnu::always_inline]] inline __m128 renderSteadyWaveFrame(int v, float voiceInc, int waveIndex,
-                                                           const TSteadyWaveFrame& steady, TVoiceSourceState& state,
-                                                           TPinkNoise& pinkNoise, TRandSeed& seed) {
-    // The draws as in renderVoiceSourceFrame.
-    uint32_t randSeed = seed.RandSeed;
-    const int32_t whiteProduct0 = TRandSeed::step(randSeed);
-    const int32_t whiteProduct1 = TRandSeed::step(randSeed);
-
-    const TWaveReadCache& morph =
-        waveRead(state.caches[v].waveRead, steady.morphArgument, waveIndex, WAVE_BAND_TABLE_SIZE - 1);
-    const float phase = state.voicePhase[v];
-    const float feedback = steady.feedbackGain * state.voiceLevel[v];
-    const float x1 = fraction(feedback + steady.sourcePhase + 16.0f + phase);
-    float x2;
-    uint32_t incBits;
-    std::memcpy(&incBits, &voiceInc, sizeof incBits);
-    if (incBits < 0x3F800000u) [[likely]] {
-        // An increment in 0..1 (every note below the rate) is finite, so it
-        // is taken as it stands, and fractionAfterStep's own test is this one.
-        const float sum = voiceInc + x1;
-        x2 = sum >= 1.0f ? sum - 1.0f : sum;
-        state.voicePhase[v] = fraction(phase + 2.0f * voiceInc);
-    } else {
-        const float inc = voiceInc - voiceInc == 0.0f ? voiceInc : 0.0f;  // finite or 0
-        x2 = fractionAfterStep(x1, inc);
-        state.voicePhase[v] = fraction(phase + 2.0f * inc);
-    }
-    int e1;
-    int e2;
-    if (steady.unwarped) {
-        // As in readMorph: the unwarped entries need no division.
-        e1 = static_cast<int>(x1 * 4095.99f) & WAVE_TABLE_MASK;
-        e2 = static_cast<int>(x2 * 4095.99f) & WAVE_TABLE_MASK;
-    } else {
-        e1 = warpedEntry(x1, steady.symmetry, steady.symmetryRest);
-        e2 = warpedEntry(x2, steady.symmetry, steady.symmetryRest);
-    }
-    __m128 frame = readMorphEntries(morph, e1, e2);
-
-    frame = blendNoise(frame, steady.noise, v, pinkNoise, randSeed, whiteProduct0, whiteProduct1);
-    seed.RandSeed = randSeed;
-
-    // Finite already: table entries are within WAVE_ENTRY_LIMIT, the blend
-    // weights in 0..1 and the noise in -1..1, so no lane needs keepFinite.
-    state.voiceLevel[v] = _mm_cvtss_f32(frame) * _mm_cvtss_f32(_mm_movehl_ps(frame, frame)) * 0.5f;
-    return frame;
+inline __m128 renderSteadyWaveFrame(int v, float voiceInc, int waveIndex, const TSteadyWaveFrame& steady,
+                                    TVoiceSourceState& state, TPinkNoise& pinkNoise, TRandSeed& seed) {
+    const int lane = v & 3;
+    alignas(16) int32_t tableOffsets[4] = {};
+    tableOffsets[lane] = waveTableOffset(waveIndex);
+    stereoOverStruct frames[4];
+    renderSteadyWaveOfFour(v - lane, 1 << lane, _mm_set1_ps(voiceInc), tableOffsets, steady, state, pinkNoise, seed,
+                           frames);
+    return _mm_loadu_ps(frames[lane].lane);
 }
 
 }  // namespace voicesource
+
+inline void prepareSteadyWaveFrame(TVoiceSourceInput& input) {
+    const TSteadyWaveFrame& steady = input.steadyWave;
+    static_assert(offsetof(TVoiceSourceInput, sourceWrap) - offsetof(TVoiceSourceInput, noiseMix) == 11 * sizeof(float),
+                  "noiseMix to sourceWrap side by side");
+    // Compared as bits: equal bits give equal results, NaN included.
+    const float* const values = &input.noiseMix;
+    const __m128i* const last = reinterpret_cast<const __m128i*>(steady.preparedFrom.values);
+    const __m128i same = _mm_and_si128(
+        _mm_and_si128(_mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(values)), _mm_load_si128(last)),
+                      _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(values + 4)),
+                                      _mm_load_si128(last + 1))),
+        _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(values + 8)), _mm_load_si128(last + 2)));
+    uint32_t subVolumeBits, lastSubVolumeBits;
+    std::memcpy(&subVolumeBits, &input.subVolumeSmoothed, sizeof subVolumeBits);
+    std::memcpy(&lastSubVolumeBits, &steady.preparedFrom.subVolumeSmoothed, sizeof lastSubVolumeBits);
+    if (steady.prepared && _mm_movemask_epi8(same) == 0xFFFF && input.sourceMode == steady.preparedFrom.sourceMode &&
+        subVolumeBits == lastSubVolumeBits)
+        return;
+    refreshSteadyWaveFrame(input);
+}
 
 inline stereoOverStruct renderVoiceSource(int v, const TVoiceSourceInput& input, TVoiceSourceState& state,
                                           const TEngineTables& tables, TPinkNoise& pinkNoise, TRandSeed& seed,
