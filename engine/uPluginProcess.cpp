@@ -7,6 +7,7 @@
 #include <xmmintrin.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -565,8 +566,7 @@ void APlugin::renderVoices() {
     // pitch, four voices at a time; the sources. No voice's pitch or
     // source reads what another voice's steps write, and each pass
     // draws from its random seeds in voice order.
-    for (int v = 0; v < NUM_VOICES; ++v)
-        if (voices.voiceOn[v]) runVoice(v);
+    runVoiceSteps();
     for (int first = 0; first < NUM_VOICES; first += 4) {
         // The envelope step may have ended a voice.
         const int onBits = _mm_movemask_ps(_mm_castsi128_ps(laneMask(&voices.voiceOn[first])));
@@ -784,6 +784,40 @@ void APlugin::runVoice(int v) {
     }
     setVoiceLFOS(v);
     if (!mod.applySteadyVoiceRoutes(v)) applyVoiceRoutes(v);
+}
+
+// runVoice for every sounding voice, in three passes: the control steps and
+// first-frame draws, the LFOs, the routes. A voice's steps read and write its
+// own rows and state (the current voice also writes global sources nothing
+// here reads), so each pass keeps the order within a voice and the draws from
+// the block loop's seed stay in voice order; the LFO pass keeps its own seeds'
+// order.
+void APlugin::runVoiceSteps() {
+    if (!movement.lfoWaveTables) {
+        for (int v = 0; v < NUM_VOICES; ++v)
+            if (voices.voiceOn[v]) runVoice(v);
+        return;
+    }
+    for (int v = 0; v < NUM_VOICES; ++v) {
+        if (!voices.voiceOn[v]) continue;
+        if ((voices.voiceFrameCount[v] & TEngineState::CONTROL_STEP_MASK) == 0) {
+            runVoiceControlStep(v);
+            if (!voices.voiceOn[v]) continue;  // the envelope step ended it
+        }
+        if (voices.voiceJustStarted[v]) {
+            const auto& dest = mod.voiceModDest(v);
+            const float u1 = engine.randSeed.uniform();
+            const float u2 = engine.randSeed.uniform();
+            voices.voiceRandFactor[v] = {std::exp2(double(dest[destination::MOVEMENT_HUMANIZE]) * (4.0 * u1 - 2.0)),
+                                         std::exp2(double(dest[destination::FREE_LFO_HUMANIZE]) * (4.0 * u2 - 2.0))};
+        }
+    }
+    runVoiceLFOs();
+    std::uint32_t sounding = 0;
+    for (int v = 0; v < NUM_VOICES; ++v)
+        if (voices.voiceOn[v]) sounding |= 1u << v;
+    for (std::uint32_t full = mod.applySteadyVoiceRoutes(sounding); full != 0; full &= full - 1)
+        applyVoiceRoutes(std::countr_zero(full));
 }
 
 // What every voice's source reads alike in this frame, set once before the voices.
