@@ -164,6 +164,7 @@ struct TMovementState {
     // hold still; the LFOs' restarts and a new rate clear every bit.
     struct LaneKey {
         std::uint32_t movementSymmetry = 0, freeSymmetry = 0, speedControlAmount = 0, freeLFOMode = 0;
+        std::uint32_t speedControlSource = 0;
         std::uint64_t routeGeneration = 0;
         bool operator==(const LaneKey&) const = default;
     };

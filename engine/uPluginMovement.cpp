@@ -810,34 +810,6 @@ inline __m128i warpedIndexOfTwo(__m128d p, __m128d symmetry, __m128d symmetryRes
     return _mm_cvttpd_epi32(_mm_min_pd(_mm_mul_pd(warped, _mm_set1_pd(65535.99)), _mm_set1_pd(TABLE_LAST)));
 }
 
-// quantisedLevel of two lanes; a lane whose 32-bit truncation is negative
-// takes the scalar way.
-inline __m128d quantisedLevelsOfTwo(__m128d x) {
-    const __m128i whole = _mm_cvttpd_epi32(x);
-    if ((_mm_movemask_ps(_mm_castsi128_ps(whole)) & 3) == 0) [[likely]]
-        return _mm_cvtepi32_pd(whole);
-    alignas(16) double lanes[2];
-    _mm_store_pd(lanes, x);
-    return _mm_setr_pd(quantisedLevel(lanes[0]), quantisedLevel(lanes[1]));
-}
-
-// plainHold of two chains, before the conversion to float. minpd answers its
-// first operand where that is the smaller, as std::min(x, 1.0) answers 1.0
-// only where 1.0 < x.
-inline __m128d plainHeldOfTwo(__m128d value, __m128d levels, __m128d inverse) {
-    const __m128d one = _mm_set1_pd(1.0);
-    const __m128d whole = quantisedLevelsOfTwo(_mm_mul_pd(_mm_add_pd(value, one), levels));
-    return _mm_min_pd(one, _mm_sub_pd(_mm_mul_pd(whole, inverse), one));
-}
-
-// quantisedPan of two lanes, before the conversion to float.
-inline __m128d quantisedPansOfTwo(__m128d scaled, __m128d levels) {
-    const __m128d signBit = _mm_set1_pd(-0.0);
-    const __m128d magnitude =
-        _mm_div_pd(quantisedLevelsOfTwo(_mm_mul_pd(_mm_andnot_pd(signBit, scaled), levels)), levels);
-    return _mm_or_pd(magnitude, _mm_and_pd(scaled, signBit));
-}
-
 // The voices of a mask, in voice order, with their two instances (the
 // Movement's; the Free LFO's follows it) and sources, padded to whole groups
 // of four by repeating the last voice, whose lanes then read the same state
@@ -1064,8 +1036,10 @@ std::uint32_t runMovementLanes(APlugin& plugin, const TLaneList& list, const TPa
     for (int first = 0; first < list.count; first += 4) {
         const TVoiceGroup group(list, first, MOVEMENT);
         // The speed control's source may move from frame to frame; it is read
-        // before the voice's chains write their sources.
-        for (int i = 0; i < 4; ++i) {
+        // before the voice's chains write their sources. Entry 0 of a source
+        // row (no source) is never written: with no source a ready chain's
+        // key holds (a new source clears the ready chains).
+        for (int i = 0; speedControlSource != SRC_NONE && i < 4; ++i) {
             TLfoState& lfo = *group.lfo[i];
             if (bitsOf(group.sources[i][speedControlSource]) != lfo.incrementSpeedControlSourceBits) [[unlikely]]
                 settleMovementIncrement<false>(movement, lfo, group.voice[i], mod.voiceModDest(group.voice[i]),
@@ -1236,8 +1210,12 @@ void APlugin::runVoiceLFOs() {
     const bool ownFreeLFOs = movement.freeLFOMode == 0;
     // What every voice's lane check compared with the frame's values: while
     // they hold still, a voice found ready stays ready (see laneReady).
-    const TMovementState::LaneKey laneKey{bitsOf(movementSymmetry), bitsOf(freeSymmetry), bitsOf(speedControlAmount),
-                                          static_cast<std::uint32_t>(movement.freeLFOMode), mod.routeGeneration};
+    const TMovementState::LaneKey laneKey{bitsOf(movementSymmetry),
+                                          bitsOf(freeSymmetry),
+                                          bitsOf(speedControlAmount),
+                                          static_cast<std::uint32_t>(movement.freeLFOMode),
+                                          static_cast<std::uint32_t>(movement.moveSpeedCtlSrc),
+                                          mod.routeGeneration};
     if (!(laneKey == movement.laneKey)) {
         movement.laneKey = laneKey;
         movement.laneReady = {};
@@ -1256,7 +1234,9 @@ void APlugin::runVoiceLFOs() {
     // runs alone too.
     std::uint32_t slowMovement = 0, slowFree = 0;
     TPanHistory pan(movement);
-    const std::uint32_t settled = (movementLanes | released) & (ownFreeLFOs ? freeLanes : ~0u);
+    // Voices that need nothing more here: no step falls due, and each chain
+    // runs in lanes, rests (a released Movement) or follows the global LFO.
+    const std::uint32_t settled = (movementLanes | released) & (ownFreeLFOs ? freeLanes : ~0u) & ~stepDue;
     for (std::uint32_t pending = on & ~settled; pending != 0; pending &= pending - 1) {
         const int v = std::countr_zero(pending);
         const std::uint32_t bit = 1u << v;

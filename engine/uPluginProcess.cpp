@@ -750,10 +750,21 @@ void APlugin::runVoiceControlStep(int v) {
         global[3] = voiceSrc[3];
         global[4] = voiceSrc[4];
     }
-    for (int s = 19; s <= 38; ++s) {
-        voiceSrc[s] = justStarted ? voiceMidiSrc[s] : SMOOTH_KEEP * voiceSrc[s] + SMOOTH_TAKE * voiceMidiSrc[s];
-        if (isCurrent) mod.globalModSrc()[s] = voiceMidiSrc[s];
+    // Sources 19..38, the controllers, smoothed four at a time (the rows are
+    // distinct, so the order of the entries does not matter).
+    constexpr int FIRST_CONTROLLER = 19, CONTROLLERS = 20;
+    static_assert(CONTROLLERS % 4 == 0);
+    float* const smoothed = &voiceSrc[FIRST_CONTROLLER];
+    const float* const controllers = &voiceMidiSrc[FIRST_CONTROLLER];
+    if (justStarted) {
+        std::memcpy(smoothed, controllers, CONTROLLERS * sizeof(float));
+    } else {
+        const __m128 keep = _mm_set1_ps(SMOOTH_KEEP), take = _mm_set1_ps(SMOOTH_TAKE);
+        for (int i = 0; i < CONTROLLERS; i += 4)
+            _mm_storeu_ps(smoothed + i, _mm_add_ps(_mm_mul_ps(keep, _mm_loadu_ps(smoothed + i)),
+                                                   _mm_mul_ps(take, _mm_loadu_ps(controllers + i))));
     }
+    if (isCurrent) std::memcpy(&mod.globalModSrc()[FIRST_CONTROLLER], controllers, CONTROLLERS * sizeof(float));
 
     const float bend = voiceSrc[18] * 0.5f + 0.5f;
     voices.voiceBend[v] = bend > 0.5f ? getPitchBendValue(9, bend) : -getPitchBendValue(8, 1.0f - bend);
