@@ -242,10 +242,10 @@ struct TModState {
         std::uint32_t full = 0;
         for (std::uint32_t pending = voices; pending != 0; pending &= pending - 1) {
             const int v = std::countr_zero(pending);
-            if (voiceRouteGeneration[static_cast<std::size_t>(v)] == steadyRouteGeneration)
-                rows[static_cast<std::size_t>(steadyCount++)] = voiceModDest(v).data();
-            else
-                full |= 1u << v;
+            const bool steady = voiceRouteGeneration[static_cast<std::size_t>(v)] == steadyRouteGeneration;
+            rows[static_cast<std::size_t>(steadyCount)] = voiceModDest(v).data();
+            steadyCount += steady ? 1 : 0;
+            full |= steady ? 0u : 1u << v;
         }
         for (int k = 0; k < voiceRouteCount; ++k) {
             const TVoiceRoute& route = voiceRoutes[static_cast<std::size_t>(k)];

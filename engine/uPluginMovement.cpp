@@ -1067,7 +1067,8 @@ std::uint32_t runMovementLanes(APlugin& plugin, const TLaneList& list, const TPa
         // quantisedPan: |scaled| levels quantised, over levels, with the sign of scaled.
         const __m128d signBit = _mm_set1_pd(-0.0);
         const __m128d scaled[2] = {_mm_cvtps_pd(panValues), _mm_cvtps_pd(_mm_movehl_ps(panValues, panValues))};
-        for (int h = 0; h < 2; ++h) quantiserInputs[2 + h] = _mm_mul_pd(_mm_andnot_pd(signBit, scaled[h]), chain.levels[h]);
+        for (int h = 0; h < 2; ++h)
+            quantiserInputs[2 + h] = _mm_mul_pd(_mm_andnot_pd(signBit, scaled[h]), chain.levels[h]);
         quantisedLevelsOf(quantiserInputs, wholes);
         const __m128 held = chain.held(wholes);
         __m128d pans[2];
@@ -1135,8 +1136,9 @@ std::uint32_t runFreeLanes(APlugin& plugin, const TLaneList& list) {
 }  // namespace
 
 // The steps of a voice's frame before its chains: the refreshes of its
-// control step and, on its first frame, the start of both cycles.
-void APlugin::prepareVoiceLFOs(int voice) {
+// control step and, on its first frame, the start of both cycles. The
+// refreshes are taken inline, where the kind of each is known.
+[[gnu::flatten]] void APlugin::prepareVoiceLFOs(int voice) {
     const auto& dest = mod.voiceModDest(voice);
     auto& sources = mod.voiceModSrc(voice);
     if ((voices.voiceFrameCount[voice] & TEngineState::CONTROL_STEP_MASK) == 0) {
@@ -1174,28 +1176,6 @@ void APlugin::setVoiceLFOS(int voice) {
     runVoiceFreeChain(*this, voice, destsNeutral);
 }
 
-namespace {
-
-// Sixteen voice flags as a mask, bit v for voice v.
-inline std::uint32_t flagMask(const std::array<bool, NUM_VOICES>& flags) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(flags.data()));
-    return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpgt_epi8(bytes, _mm_setzero_si128())));
-}
-
-// The voices whose control step falls in this frame.
-inline std::uint32_t controlStepMask(const std::array<std::uint32_t, NUM_VOICES>& frameCounts) {
-    const __m128i stepBits = _mm_set1_epi32(TEngineState::CONTROL_STEP_MASK);
-    const __m128i zero = _mm_setzero_si128();
-    __m128i due[4];
-    for (int i = 0; i < 4; ++i)
-        due[i] = _mm_cmpeq_epi32(
-            _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&frameCounts[4 * i])), stepBits), zero);
-    const __m128i bytes = _mm_packs_epi16(_mm_packs_epi32(due[0], due[1]), _mm_packs_epi32(due[2], due[3]));
-    return static_cast<std::uint32_t>(_mm_movemask_epi8(bytes));
-}
-
-}  // namespace
-
 // The Movement and Free LFO of every sounding voice, as setVoiceLFOS runs
 // them voice by voice (the wave tables are set). The plain chains, the usual
 // case, run four voices at a time; the others run voice by voice. Nothing a
@@ -1220,10 +1200,10 @@ void APlugin::runVoiceLFOs() {
         movement.laneKey = laneKey;
         movement.laneReady = {};
     }
-    const std::uint32_t on = flagMask(voices.voiceOn);
-    const std::uint32_t started = flagMask(voices.voiceJustStarted);
-    const std::uint32_t released = flagMask(voices.voiceRelease);
-    const std::uint32_t stepDue = started | controlStepMask(voices.voiceFrameCount);
+    const std::uint32_t on = voiceFlagMask(voices.voiceOn);
+    const std::uint32_t started = voiceFlagMask(voices.voiceJustStarted);
+    const std::uint32_t released = voiceFlagMask(voices.voiceRelease);
+    const std::uint32_t stepDue = started | controlStepMask(voices.voiceFrameCount, TEngineState::CONTROL_STEP_MASK);
     // The chains that run in lanes: first those still ready, then those the
     // checks below find fit.
     std::uint32_t movementLanes = movement.laneReady[MOVEMENT] & on & ~stepDue & ~released;

@@ -809,8 +809,11 @@ void APlugin::runVoiceSteps() {
             if (voices.voiceOn[v]) runVoice(v);
         return;
     }
-    for (int v = 0; v < NUM_VOICES; ++v) {
-        if (!voices.voiceOn[v]) continue;
+    // The voices with a control step or their first frame, in voice order.
+    const std::uint32_t stepDue = controlStepMask(voices.voiceFrameCount, TEngineState::CONTROL_STEP_MASK);
+    const std::uint32_t due = voiceFlagMask(voices.voiceOn) & (stepDue | voiceFlagMask(voices.voiceJustStarted));
+    for (std::uint32_t pending = due; pending != 0; pending &= pending - 1) {
+        const int v = std::countr_zero(pending);
         if ((voices.voiceFrameCount[v] & TEngineState::CONTROL_STEP_MASK) == 0) {
             runVoiceControlStep(v);
             if (!voices.voiceOn[v]) continue;  // the envelope step ended it
@@ -824,10 +827,7 @@ void APlugin::runVoiceSteps() {
         }
     }
     runVoiceLFOs();
-    std::uint32_t sounding = 0;
-    for (int v = 0; v < NUM_VOICES; ++v)
-        if (voices.voiceOn[v]) sounding |= 1u << v;
-    for (std::uint32_t full = mod.applySteadyVoiceRoutes(sounding); full != 0; full &= full - 1)
+    for (std::uint32_t full = mod.applySteadyVoiceRoutes(voiceFlagMask(voices.voiceOn)); full != 0; full &= full - 1)
         applyVoiceRoutes(std::countr_zero(full));
 }
 
