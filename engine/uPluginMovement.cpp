@@ -733,7 +733,7 @@ template <bool CheckDests>
 }
 
 // A voice's Movement after its preparation (the voice is not released).
-inline void runVoiceMovementChain(APlugin& plugin, int voice, bool destsNeutral) {
+[[gnu::always_inline]] inline void runVoiceMovementChain(APlugin& plugin, int voice, bool destsNeutral) {
     const bool justStarted = plugin.voices.voiceJustStarted[voice];
     const auto& dest = plugin.mod.voiceModDest(voice);
     auto& sources = plugin.mod.voiceModSrc(voice);
@@ -745,7 +745,7 @@ inline void runVoiceMovementChain(APlugin& plugin, int voice, bool destsNeutral)
 
 // A voice's Free LFO after its Movement: it runs after release too and never
 // ends the voice.
-inline void runVoiceFreeChain(APlugin& plugin, int voice, bool destsNeutral) {
+[[gnu::always_inline]] inline void runVoiceFreeChain(APlugin& plugin, int voice, bool destsNeutral) {
     TMovementState& movement = plugin.movement;
     TModState& mod = plugin.mod;
     auto& sources = mod.voiceModSrc(voice);
@@ -1177,13 +1177,20 @@ void APlugin::setVoiceLFOS(int voice) {
 }
 
 // The Movement and Free LFO of every sounding voice, as setVoiceLFOS runs
-// them voice by voice (the wave tables are set). The plain chains, the usual
+// them voice by voice (the wave tables are set), after the voices' control
+// steps; started and stepDue tell the voices on their first frame and those
+// with a step in this frame (either counts as a step due). The plain chains, the usual
 // case, run four voices at a time; the others run voice by voice. Nothing a
 // voice's chains read is written by another voice's chains or steps, but for
 // the pan shape (see TPanHistory) and the draws from the LFOs' random seeds
 // when a cycle wraps: the vector passes only step the phases, and the ends of
 // the cycles, like the chains that run alone, follow in voice order.
-void APlugin::runVoiceLFOs() {
+void APlugin::runVoiceLFOs(std::uint32_t started, std::uint32_t stepDue) {
+    const std::uint32_t on = voiceFlagMask(voices.voiceOn);
+    if (on == 0) {
+        movement.laneReady = {};
+        return;
+    }
     const float movementSymmetry = values.curValue[LFO_SYMMETRY_TAGS[MOVEMENT]];
     const float freeSymmetry = values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]];
     const float speedControlAmount = values.curValue[MOVEMENT_SPEED_CONTROL_AMOUNT_TAG];
@@ -1200,10 +1207,7 @@ void APlugin::runVoiceLFOs() {
         movement.laneKey = laneKey;
         movement.laneReady = {};
     }
-    const std::uint32_t on = voiceFlagMask(voices.voiceOn);
-    const std::uint32_t started = voiceFlagMask(voices.voiceJustStarted);
     const std::uint32_t released = voiceFlagMask(voices.voiceRelease);
-    const std::uint32_t stepDue = started | controlStepMask(voices.voiceFrameCount, TEngineState::CONTROL_STEP_MASK);
     // The chains that run in lanes: first those still ready, then those the
     // checks below find fit.
     std::uint32_t movementLanes = movement.laneReady[MOVEMENT] & on & ~stepDue & ~released;
@@ -1211,8 +1215,10 @@ void APlugin::runVoiceLFOs() {
         ownFreeLFOs ? movement.laneReady[FREE_LFO] & on & ~stepDue & (movementLanes | released) : 0;
     // The Movement reads the voice's sources (its speed control) before the
     // Free LFO writes them: behind a Movement that runs alone, the Free LFO
-    // runs alone too.
-    std::uint32_t slowMovement = 0, slowFree = 0;
+    // runs alone too. Chains that run alone wait for the lanes when a voice
+    // below theirs runs in lanes (its cycle may end and draw first), and run
+    // at once otherwise (doneAlone).
+    std::uint32_t slowMovement = 0, slowFree = 0, doneAlone = 0;
     TPanHistory pan(movement);
     // Voices that need nothing more here: no step falls due, and each chain
     // runs in lanes, rests (a released Movement) or follows the global LFO.
@@ -1230,11 +1236,17 @@ void APlugin::runVoiceLFOs() {
         auto& sources = mod.voiceModSrc(v);
         if (!(released & bit) && !(movementLanes & bit)) {
             TLfoState& lfo = movement.voiceLFO[v][MOVEMENT];
-            if (keyedDestsNeutral(movement, mod, v) && lfo.destKeysNeutral && !(started & bit) && lfo.plainChain &&
-                !lfo.curveOn && !lfo.pan.curveOn) {
+            if (lfo.plainChain && !lfo.curveOn && !lfo.pan.curveOn && lfo.destKeysNeutral && !(started & bit) &&
+                keyedDestsNeutral(movement, mod, v)) {
                 symmetryOf<false>(lfo, dest[DEST_LFO_SYMMETRY[MOVEMENT]], movementSymmetry);
                 settleMovementIncrement<false>(movement, lfo, v, dest, sources, speedControlAmount);
                 movementLanes |= bit;
+            } else if (((movementLanes | freeLanes) & (bit - 1)) == 0) {
+                const bool destsNeutral = keyedDestsNeutral(movement, mod, v);
+                runVoiceMovementChain(*this, v, destsNeutral);
+                runVoiceFreeChain(*this, v, destsNeutral);
+                doneAlone |= bit;
+                continue;
             } else {
                 slowMovement |= bit;
                 slowFree |= bit;
@@ -1243,26 +1255,33 @@ void APlugin::runVoiceLFOs() {
         }
         if (!ownFreeLFOs || (freeLanes & bit)) continue;
         TLfoState& freeLFO = movement.voiceLFO[v][FREE_LFO];
-        if (keyedDestsNeutral(movement, mod, v) && freeLFO.destKeysNeutral && freeLFO.plainChain && !freeLFO.curveOn) {
+        if (freeLFO.plainChain && !freeLFO.curveOn && freeLFO.destKeysNeutral && keyedDestsNeutral(movement, mod, v)) {
             symmetryOf<false>(freeLFO, dest[DEST_LFO_SYMMETRY[FREE_LFO]], freeSymmetry);
             settleFreeIncrement<false>(movement, freeLFO, dest);
             freeLanes |= bit;
+        } else if ((released & bit) && ((movementLanes | freeLanes) & (bit - 1)) == 0) {
+            runVoiceFreeChain(*this, v, keyedDestsNeutral(movement, mod, v));
+            doneAlone |= bit;
         } else {
             slowFree |= bit;
         }
     }
 
     // Usually the same voices run both chains in lanes: one list serves both.
-    const TLaneList movementList(movement, mod, movementLanes);
-    const std::uint32_t movementEnds = runMovementLanes(*this, movementList, pan);
-    const std::uint32_t freeEnds = freeLanes == movementLanes
-                                       ? runFreeLanes(*this, movementList)
-                                       : runFreeLanes(*this, TLaneList(movement, mod, freeLanes));
+    std::uint32_t movementEnds = 0, freeEnds = 0;
+    if ((movementLanes | freeLanes) != 0) {
+        const TLaneList movementList(movement, mod, movementLanes);
+        if (movementLanes != 0) movementEnds = runMovementLanes(*this, movementList, pan);
+        if (freeLanes == movementLanes)
+            freeEnds = runFreeLanes(*this, movementList);
+        else if (freeLanes != 0)
+            freeEnds = runFreeLanes(*this, TLaneList(movement, mod, freeLanes));
+    }
     if (!ownFreeLFOs) {
         // "Free" and "Mono": every voice follows the one global LFO (the
         // voices whose Movement runs alone take it after their Movement).
         const auto& global = mod.globalModSrc();
-        for (std::uint32_t copying = on & ~slowFree; copying != 0; copying &= copying - 1) {
+        for (std::uint32_t copying = on & ~slowFree & ~doneAlone; copying != 0; copying &= copying - 1) {
             auto& sources = mod.voiceModSrc(std::countr_zero(copying));
             sources[SRC_FREE_LFO] = global[SRC_FREE_LFO];
             sources[SRC_FREE_LFO_UNIPOLAR] = global[SRC_FREE_LFO_UNIPOLAR];
@@ -1283,17 +1302,22 @@ void APlugin::runVoiceLFOs() {
          pending &= pending - 1) {
         const int v = std::countr_zero(pending);
         const std::uint32_t bit = 1u << v;
+        const bool destsNeutral = ((slowMovement | slowFree) & bit) != 0 && keyedDestsNeutral(movement, mod, v);
         if (slowMovement & bit) {
-            const TPanShape now(movement);
-            pan.of(v).setInto(movement);
-            runVoiceMovementChain(*this, v, keyedDestsNeutral(movement, mod, v));
-            now.setInto(movement);
+            if (pan.changes == 0) [[likely]] {
+                runVoiceMovementChain(*this, v, destsNeutral);
+            } else {
+                const TPanShape now(movement);
+                pan.of(v).setInto(movement);
+                runVoiceMovementChain(*this, v, destsNeutral);
+                now.setInto(movement);
+            }
         } else if (movementEnds & bit) {
             TLfoState& lfo = movement.voiceLFO[v][MOVEMENT];
             if (settlePhase(lfo, lfo.phase)) endMovementCycle(*this, v, lfo, mod.voiceModDest(v));
         }
         if (slowFree & bit) {
-            runVoiceFreeChain(*this, v, keyedDestsNeutral(movement, mod, v));
+            runVoiceFreeChain(*this, v, destsNeutral);
         } else if (freeEnds & bit) {
             TLfoState& lfo = movement.voiceLFO[v][FREE_LFO];
             if (settlePhase(lfo, lfo.phase)) wrapCycle(movement, lfo, mod.voiceModDest(v)[DEST_LFO_HUMANIZE[FREE_LFO]]);

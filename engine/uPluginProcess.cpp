@@ -810,8 +810,9 @@ void APlugin::runVoiceSteps() {
         return;
     }
     // The voices with a control step or their first frame, in voice order.
-    const std::uint32_t stepDue = controlStepMask(voices.voiceFrameCount, TEngineState::CONTROL_STEP_MASK);
-    const std::uint32_t due = voiceFlagMask(voices.voiceOn) & (stepDue | voiceFlagMask(voices.voiceJustStarted));
+    const std::uint32_t started = voiceFlagMask(voices.voiceJustStarted);
+    const std::uint32_t stepDue = started | controlStepMask(voices.voiceFrameCount, TEngineState::CONTROL_STEP_MASK);
+    const std::uint32_t due = voiceFlagMask(voices.voiceOn) & stepDue;
     for (std::uint32_t pending = due; pending != 0; pending &= pending - 1) {
         const int v = std::countr_zero(pending);
         if ((voices.voiceFrameCount[v] & TEngineState::CONTROL_STEP_MASK) == 0) {
@@ -826,7 +827,7 @@ void APlugin::runVoiceSteps() {
                                          std::exp2(double(dest[destination::FREE_LFO_HUMANIZE]) * (4.0 * u2 - 2.0))};
         }
     }
-    runVoiceLFOs();
+    runVoiceLFOs(started, stepDue);
     for (std::uint32_t full = mod.applySteadyVoiceRoutes(voiceFlagMask(voices.voiceOn)); full != 0; full &= full - 1)
         applyVoiceRoutes(std::countr_zero(full));
 }

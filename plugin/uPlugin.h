@@ -296,7 +296,7 @@ protected:
     void setGlobalLFOS();
     void setVoiceLFOS(int voice);
     void prepareVoiceLFOs(int voice);
-    void runVoiceLFOs();
+    void runVoiceLFOs(std::uint32_t started, std::uint32_t stepDue);
     void initVoiceLFO(int voice, int lfo);
     void initGlobalLFO(int lfo);
     // Parameter reads of the engine, in one place.
