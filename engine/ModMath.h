@@ -1,7 +1,10 @@
 // Small numeric helpers of the modulation engine.
 #pragma once
 
+#include <emmintrin.h>
+
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -52,3 +55,23 @@ struct TModRandom {
         return u;
     }
 };
+
+// Sixteen per-voice flags (bytes 0 or 1) as a mask, bit v for voice v.
+inline std::uint32_t voiceFlagMask(const std::array<bool, 16>& flags) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(flags.data()));
+    return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpgt_epi8(bytes, _mm_setzero_si128())));
+}
+
+// The voices whose frame count has none of the step bits set: those whose
+// control step falls in this frame.
+inline std::uint32_t controlStepMask(const std::array<std::uint32_t, 16>& frameCounts, std::uint32_t stepBits) {
+    const __m128i bits = _mm_set1_epi32(static_cast<int>(stepBits));
+    const __m128i zero = _mm_setzero_si128();
+    __m128i due[4];
+    for (int i = 0; i < 4; ++i) {
+        const auto* counts = reinterpret_cast<const __m128i*>(&frameCounts[static_cast<std::size_t>(4 * i)]);
+        due[i] = _mm_cmpeq_epi32(_mm_and_si128(_mm_loadu_si128(counts), bits), zero);
+    }
+    const __m128i bytes = _mm_packs_epi16(_mm_packs_epi32(due[0], due[1]), _mm_packs_epi32(due[2], due[3]));
+    return static_cast<std::uint32_t>(_mm_movemask_epi8(bytes));
+}

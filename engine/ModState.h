@@ -6,6 +6,8 @@
 
 #include <array>
 #include <atomic>
+#include <bit>
+#include <cstddef>
 #include <cmath>
 #include <cstdint>
 
@@ -218,6 +220,43 @@ struct TModState {
                                 voiceRouteAmount[k], ratio[route.route]);
         }
         return true;
+    }
+
+    // applySteadyVoiceRoutes for the voices of a mask (bit v for voice v),
+    // route by route; answers the voices that need the full pass. Each
+    // voice's routes still run in route order, and no voice reads another's rows.
+    std::uint32_t applySteadyVoiceRoutes(std::uint32_t voices) {
+        if (steadyRoutes != STEADY_ROUTES_ADDED) {
+            std::uint32_t full = 0;
+            for (std::uint32_t pending = voices; pending != 0; pending &= pending - 1) {
+                const int v = std::countr_zero(pending);
+                if (!applySteadyVoiceRoutes(v)) full |= 1u << v;
+            }
+            return full;
+        }
+        // A voice's source row lies a fixed number of rows after its destination row.
+        static_assert(VOICE_SRC_ROW - VOICE_DEST_ROW == 16);
+        constexpr std::ptrdiff_t SOURCES = (VOICE_SRC_ROW - VOICE_DEST_ROW) * ROW_SIZE;
+        std::array<float*, 16> rows;
+        int steadyCount = 0;
+        std::uint32_t full = 0;
+        for (std::uint32_t pending = voices; pending != 0; pending &= pending - 1) {
+            const int v = std::countr_zero(pending);
+            const bool steady = voiceRouteGeneration[static_cast<std::size_t>(v)] == steadyRouteGeneration;
+            rows[static_cast<std::size_t>(steadyCount)] = voiceModDest(v).data();
+            steadyCount += steady ? 1 : 0;
+            full |= steady ? 0u : 1u << v;
+        }
+        for (int k = 0; k < voiceRouteCount; ++k) {
+            const TVoiceRoute& route = voiceRoutes[static_cast<std::size_t>(k)];
+            const float neutral = route.neutral, amount = voiceRouteAmount[static_cast<std::size_t>(k)];
+            const int dest = route.dest, src = route.src;
+            for (int i = 0; i < steadyCount; ++i) {
+                float* const row = rows[static_cast<std::size_t>(i)];
+                row[dest] = neutral + amount * row[SOURCES + src];
+            }
+        }
+        return full;
     }
 
     Row& globalModSrc() { return modValues[GLOBAL_SRC_ROW]; }

@@ -38,8 +38,10 @@ struct TLfoState {
     double phase = 0;            // 0..1
     float randomValue = 0;       // -1..1, new each cycle (wave "Sample and Hold")
     double holdAccumulator = 0;  // sample and hold
-    float held = -1.0f;
     double humanize = 1.0;
+    // The held value and its smoothing side by side: the voices' frames
+    // store the two with one write.
+    float held = -1.0f;
     float smoothed = 0;
 
     // Refreshed at control steps.
@@ -153,6 +155,21 @@ struct TMovementState {
     // destination the chains compare with their keys at neutral.
     std::uint64_t keyedDestsGeneration = ~std::uint64_t{0};
     bool keyedDestsUnrouted = false;
+
+    // The voices whose chains, one mask per kind, were last found fit to run
+    // four voices at a time (plain chains without curves, destinations and
+    // their keys at neutral, symmetry and increment settled). A bit holds
+    // while the voice is on and runs in the lanes with no control step, no
+    // first frame and no cycle end, and while the frame's values in laneKey
+    // hold still; the LFOs' restarts and a new rate clear every bit.
+    struct LaneKey {
+        std::uint32_t movementSymmetry = 0, freeSymmetry = 0, speedControlAmount = 0, freeLFOMode = 0;
+        std::uint32_t speedControlSource = 0;
+        std::uint64_t routeGeneration = 0;
+        bool operator==(const LaneKey&) const = default;
+    };
+    LaneKey laneKey{};
+    std::array<std::uint32_t, 2> laneReady{};
 
     // Random values of the LFOs: the cycle's random value and the humanize draw.
     TModRandom randomSeed{};

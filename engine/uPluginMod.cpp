@@ -268,6 +268,8 @@ void APlugin::resetVoiceModDest(int voice) {
     mod.voiceModDest(voice) = mod.neutralModDest();
     mod.voiceTouchedCount[voice] = 0;
     mod.voiceRouteGeneration[voice] = TModState::NO_ROUTE_GENERATION;
+    // The voice's chains take their checks again before they next run in lanes.
+    for (auto& ready : movement.laneReady) ready &= ~(1u << voice);
 }
 
 // ---------------------------------------------------------------- envelope

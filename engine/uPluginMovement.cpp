@@ -6,7 +6,9 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstddef>
 #include <cstring>
+#include <type_traits>
 
 #include <emmintrin.h>
 #include <xmmintrin.h>
@@ -250,6 +252,13 @@ inline float smoothToward(const TLfoState& lfo, float y, float target) {
     return smoothToward(y, target, lfo.smoothAbove, lfo.smoothBelow);
 }
 
+// A phase that left [0, 1): back to 0 when it is not a finite number of at
+// least 0; answers true when it passed the end of the cycle.
+inline bool settlePhase(TLfoState& lfo, double phase) {
+    lfo.phase = (!std::isfinite(phase) || phase < 0.0) ? 0.0 : phase;
+    return lfo.phase >= 1.0;
+}
+
 // Advances the phase; answers true when it passed the end of the cycle.
 inline bool advancePhase(TLfoState& lfo, double increment) {
     const double phase = lfo.phase + increment;
@@ -257,8 +266,7 @@ inline bool advancePhase(TLfoState& lfo, double increment) {
         lfo.phase = phase;
         return false;
     }
-    lfo.phase = (!std::isfinite(phase) || phase < 0.0) ? 0.0 : phase;
-    return lfo.phase >= 1.0;
+    return settlePhase(lfo, phase);
 }
 
 }  // namespace
@@ -274,6 +282,7 @@ TLfoState::TLfoState() {
 // ---------------------------------------------------------------- start and restart
 
 void APlugin::initLFOs() {
+    movement.laneReady = {};
     initGlobalLFO(MOVEMENT);
     initGlobalLFO(FREE_LFO);
     for (int v = 0; v < NUM_VOICES; ++v) {
@@ -306,6 +315,7 @@ void APlugin::initGlobalLFO(int lfo) {
 void APlugin::initVoiceLFO(int voice, int lfo) {
     if (!isValidVoice(voice) || (lfo != MOVEMENT && lfo != FREE_LFO)) return;
     resetLFO(movement.voiceLFO[voice][lfo]);
+    movement.laneReady = {};
     movement.voiceLFO[voice][MOVEMENT].pan.held = -1.0f;
     movement.voiceLFO[voice][MOVEMENT].pan.smoothed = 0.0f;
     if (lfo == MOVEMENT) {
@@ -508,6 +518,23 @@ inline bool keyedDestsNeutral(TMovementState& movement, const TModState& mod, in
     return mod.voiceRouteGeneration[static_cast<std::size_t>(voice)] == generation && movement.keyedDestsUnrouted;
 }
 
+// The Free LFO's phase increment, worked out again when a factor moved.
+template <bool CheckDests>
+[[gnu::always_inline]] inline void settleFreeIncrement(const TMovementState& movement, TLfoState& lfo,
+                                                       const TModState::Row& dest) {
+    const float& globalSpeed = dest[DEST_GLOBAL_SPEED];
+    const float& speed = dest[DEST_FREE_LFO_SPEED];
+    if (!lfo.incrementValid ||
+        (CheckDests && (bitsOf(globalSpeed) != lfo.incrementGlobalSpeedBits || bitsOf(speed) != lfo.incrementSpeedBits)))
+        [[unlikely]] {
+        lfo.increment = movement.globalLFOInc[FREE_LFO] * lfo.humanize * globalSpeed * speed * lfo.keyFactor *
+                        lfo.velocityFactor;
+        lfo.incrementGlobalSpeedBits = bitsOf(globalSpeed);
+        lfo.incrementSpeedBits = bitsOf(speed);
+        lfo.incrementValid = true;
+    }
+}
+
 // One frame of a Free LFO, global or a voice's own: its value, bipolar and
 // unipolar, then the step of its phase. CheckDests false: the keyed
 // destinations are known to equal their keys.
@@ -529,17 +556,7 @@ template <bool CheckDests>
     }
     lfo.smoothed = smoothed;
 
-    const float& globalSpeed = dest[DEST_GLOBAL_SPEED];
-    const float& speed = dest[DEST_FREE_LFO_SPEED];
-    if (!lfo.incrementValid ||
-        (CheckDests && (bitsOf(globalSpeed) != lfo.incrementGlobalSpeedBits || bitsOf(speed) != lfo.incrementSpeedBits)))
-        [[unlikely]] {
-        lfo.increment = movement.globalLFOInc[FREE_LFO] * lfo.humanize * globalSpeed * speed * lfo.keyFactor *
-                        lfo.velocityFactor;
-        lfo.incrementGlobalSpeedBits = bitsOf(globalSpeed);
-        lfo.incrementSpeedBits = bitsOf(speed);
-        lfo.incrementValid = true;
-    }
+    settleFreeIncrement<CheckDests>(movement, lfo, dest);
     if (advancePhase(lfo, lfo.increment)) [[unlikely]]
         wrapCycle(movement, lfo, dest[DEST_LFO_HUMANIZE[FREE_LFO]]);
 
@@ -570,6 +587,7 @@ void APlugin::setGlobalLFOS() {
                 movement.globalLFOInc[which] = increment;
                 movement.globalLFO[which].incrementValid = false;
                 for (auto& voice : movement.voiceLFO) voice[which].incrementValid = false;
+                movement.laneReady = {};
             }
             refreshLFOSettings(movement.globalLFO[which], which, dest, sources[SRC_CENTER_NOTE],
                                sources[SRC_VELOCITY]);
@@ -584,6 +602,51 @@ void APlugin::setGlobalLFOS() {
 }
 
 namespace {
+
+// The end of a voice's Movement cycle: a new cycle while it loops and the key
+// is held, else the end of the sound.
+void endMovementCycle(APlugin& plugin, int voice, TLfoState& lfo, const TModState::Row& dest) {
+    if (!plugin.getOnOff(MOVEMENT_LOOP_TAG) || plugin.voices.voiceKeyUp[voice]) {
+        // One cycle is the sound's time line: hold at the end and release.
+        lfo.phase = 0.9999;
+        plugin.setVoiceOff(voice);
+    } else {
+        wrapCycle(plugin.movement, lfo, dest[DEST_LFO_HUMANIZE[MOVEMENT]]);
+    }
+}
+
+// The Movement's phase increment, worked out again when a factor moved. The
+// speed control's source is read as the frame found it, before the voice's
+// Movement and Free LFO write their sources.
+template <bool CheckDests>
+[[gnu::always_inline]] inline void settleMovementIncrement(TMovementState& movement, TLfoState& lfo, int voice,
+                                                           const TModState::Row& dest, const TModState::Row& sources,
+                                                           float speedControlAmount) {
+    const float speedControlSource = sources[movement.moveSpeedCtlSrc];
+    bool incrementMoved;
+    if constexpr (CheckDests) {
+        // Four of the inputs compared at once, bit for bit.
+        const __m128i key = _mm_castps_si128(_mm_setr_ps(dest[DEST_GLOBAL_SPEED], dest[DEST_MOVEMENT_SPEED],
+                                                         speedControlAmount, dest[DEST_MOVEMENT_SPEED_CONTROL]));
+        const __m128i keySeen = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lfo.incrementSpeedControlKey.data()));
+        incrementMoved = _mm_movemask_epi8(_mm_cmpeq_epi32(key, keySeen)) != 0xFFFF;
+    } else {
+        incrementMoved = bitsOf(speedControlAmount) != lfo.incrementSpeedControlKey[2];
+    }
+    if (!lfo.incrementValid || incrementMoved || bitsOf(speedControlSource) != lfo.incrementSpeedControlSourceBits)
+        [[unlikely]] {
+        const float globalSpeed = dest[DEST_GLOBAL_SPEED];
+        const float speed = dest[DEST_MOVEMENT_SPEED];
+        const float speedControlDest = dest[DEST_MOVEMENT_SPEED_CONTROL];
+        const float speedControl = (2.0f * (speedControlAmount + speedControlDest) - 1.0f) * 2.0f * speedControlSource;
+        lfo.increment = movement.globalLFOInc[MOVEMENT] * lfo.humanize * globalSpeed * speed * lfo.keyFactor *
+                        lfo.velocityFactor * movement.speedControl[voice](clampFinite(speedControl, -60.0f, 60.0f));
+        lfo.incrementSpeedControlKey = {bitsOf(globalSpeed), bitsOf(speed), bitsOf(speedControlAmount),
+                                        bitsOf(speedControlDest)};
+        lfo.incrementSpeedControlSourceBits = bitsOf(speedControlSource);
+        lfo.incrementValid = true;
+    }
+}
 
 // One frame of a voice's Movement with its pan channel (the voice is not
 // released). CheckDests false: the keyed destinations equal their keys, and
@@ -623,40 +686,10 @@ template <bool CheckDests>
     lfo.smoothed = level;
     pan.smoothed = panLevel;
 
-    const float speedControlAmount = plugin.values.curValue[MOVEMENT_SPEED_CONTROL_AMOUNT_TAG];
-    const float speedControlSource = sources[movement.moveSpeedCtlSrc];
-    bool incrementMoved;
-    if constexpr (CheckDests) {
-        // Four of the inputs compared at once, bit for bit.
-        const __m128i key = _mm_castps_si128(_mm_setr_ps(dest[DEST_GLOBAL_SPEED], dest[DEST_MOVEMENT_SPEED],
-                                                         speedControlAmount, dest[DEST_MOVEMENT_SPEED_CONTROL]));
-        const __m128i keySeen = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lfo.incrementSpeedControlKey.data()));
-        incrementMoved = _mm_movemask_epi8(_mm_cmpeq_epi32(key, keySeen)) != 0xFFFF;
-    } else {
-        incrementMoved = bitsOf(speedControlAmount) != lfo.incrementSpeedControlKey[2];
-    }
-    if (!lfo.incrementValid || incrementMoved || bitsOf(speedControlSource) != lfo.incrementSpeedControlSourceBits)
-        [[unlikely]] {
-        const float globalSpeed = dest[DEST_GLOBAL_SPEED];
-        const float speed = dest[DEST_MOVEMENT_SPEED];
-        const float speedControlDest = dest[DEST_MOVEMENT_SPEED_CONTROL];
-        const float speedControl = (2.0f * (speedControlAmount + speedControlDest) - 1.0f) * 2.0f * speedControlSource;
-        lfo.increment = movement.globalLFOInc[MOVEMENT] * lfo.humanize * globalSpeed * speed * lfo.keyFactor *
-                        lfo.velocityFactor * movement.speedControl[voice](clampFinite(speedControl, -60.0f, 60.0f));
-        lfo.incrementSpeedControlKey = {bitsOf(globalSpeed), bitsOf(speed), bitsOf(speedControlAmount),
-                                        bitsOf(speedControlDest)};
-        lfo.incrementSpeedControlSourceBits = bitsOf(speedControlSource);
-        lfo.incrementValid = true;
-    }
-    if (advancePhase(lfo, lfo.increment)) [[unlikely]] {
-        if (!plugin.getOnOff(MOVEMENT_LOOP_TAG) || plugin.voices.voiceKeyUp[voice]) {
-            // One cycle is the sound's time line: hold at the end and release.
-            lfo.phase = 0.9999;
-            plugin.setVoiceOff(voice);
-        } else {
-            wrapCycle(movement, lfo, dest[DEST_LFO_HUMANIZE[MOVEMENT]]);
-        }
-    }
+    settleMovementIncrement<CheckDests>(movement, lfo, voice, dest, sources,
+                                        plugin.values.curValue[MOVEMENT_SPEED_CONTROL_AMOUNT_TAG]);
+    if (advancePhase(lfo, lfo.increment)) [[unlikely]]
+        endMovementCycle(plugin, voice, lfo, dest);
 
     float u = level * 0.5f + 0.5f;
     if (lfo.curveOn) [[unlikely]]
@@ -699,31 +732,436 @@ template <bool CheckDests>
     if constexpr (CheckDests) lfo.destKeysNeutral = destKeysAtNeutral(lfo, MOVEMENT, plugin.mod.neutralModDest());
 }
 
+// A voice's Movement after its preparation (the voice is not released).
+[[gnu::always_inline]] inline void runVoiceMovementChain(APlugin& plugin, int voice, bool destsNeutral) {
+    const bool justStarted = plugin.voices.voiceJustStarted[voice];
+    const auto& dest = plugin.mod.voiceModDest(voice);
+    auto& sources = plugin.mod.voiceModSrc(voice);
+    if (destsNeutral && plugin.movement.voiceLFO[voice][MOVEMENT].destKeysNeutral && !justStarted)
+        runVoiceMovement<false>(plugin, voice, dest, sources, justStarted);
+    else
+        runVoiceMovement<true>(plugin, voice, dest, sources, justStarted);
+}
+
+// A voice's Free LFO after its Movement: it runs after release too and never
+// ends the voice.
+[[gnu::always_inline]] inline void runVoiceFreeChain(APlugin& plugin, int voice, bool destsNeutral) {
+    TMovementState& movement = plugin.movement;
+    TModState& mod = plugin.mod;
+    auto& sources = mod.voiceModSrc(voice);
+    if (movement.freeLFOMode != 0) {
+        // "Free" and "Mono": every voice follows the one global LFO.
+        sources[SRC_FREE_LFO] = mod.globalModSrc()[SRC_FREE_LFO];
+        sources[SRC_FREE_LFO_UNIPOLAR] = mod.globalModSrc()[SRC_FREE_LFO_UNIPOLAR];
+        return;
+    }
+    const auto& dest = mod.voiceModDest(voice);
+    TLfoState& freeLFO = movement.voiceLFO[voice][FREE_LFO];
+    const float symmetryParameter = plugin.values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]];
+    if (destsNeutral && freeLFO.destKeysNeutral) {
+        runFreeLFO<false>(movement, freeLFO, dest, symmetryParameter, sources[SRC_FREE_LFO],
+                          sources[SRC_FREE_LFO_UNIPOLAR]);
+    } else {
+        runFreeLFO<true>(movement, freeLFO, dest, symmetryParameter, sources[SRC_FREE_LFO],
+                         sources[SRC_FREE_LFO_UNIPOLAR]);
+        freeLFO.destKeysNeutral = destKeysAtNeutral(freeLFO, FREE_LFO, mod.neutralModDest());
+    }
+}
+
+// ---- Several voices' chains at once. Two chains share the lanes of a double
+// vector and four voices those of a float vector; each lane does the scalar
+// chain's operations in their order, so every value is the scalar one.
+
+inline __m128d lanesOf(const double& low, const double& high) { return _mm_loadh_pd(_mm_load_sd(&low), &high); }
+
+inline void storeLanes(double& low, double& high, __m128d x) {
+    _mm_storel_pd(&low, x);
+    _mm_storeh_pd(&high, x);
+}
+
+inline __m128d selectLanes(__m128d mask, __m128d ifTrue, __m128d ifFalse) {
+    return _mm_or_pd(_mm_and_pd(mask, ifTrue), _mm_andnot_pd(mask, ifFalse));
+}
+
+// Two doubles as the low two floats of each of two vectors, joined.
+inline __m128 floatsOf(__m128d low, __m128d high) { return _mm_movelh_ps(_mm_cvtpd_ps(low), _mm_cvtpd_ps(high)); }
+
+// cyclePosition of two shifted phases; a lane outside [10, 11) (rare) takes
+// the scalar way.
+inline __m128d cyclePositionOfTwo(__m128d shifted) {
+    const __m128d ten = _mm_set1_pd(10.0);
+    const __m128d inside = _mm_and_pd(_mm_cmpge_pd(shifted, ten), _mm_cmplt_pd(shifted, _mm_set1_pd(11.0)));
+    if (_mm_movemask_pd(inside) == 3) [[likely]]
+        return _mm_sub_pd(shifted, ten);
+    alignas(16) double lanes[2];
+    _mm_store_pd(lanes, shifted);
+    return _mm_setr_pd(cyclePosition(lanes[0]), cyclePosition(lanes[1]));
+}
+
+// warpedTableIndex(warp(lfo, p)) of two chains. The half is chosen before the
+// one division: in the first half the numerator is (p - 0) 0.5, which is
+// p 0.5, and the quotient gains + 0, which leaves the index as it is.
+inline __m128i warpedIndexOfTwo(__m128d p, __m128d symmetry, __m128d symmetryRest) {
+    const __m128d half = _mm_set1_pd(0.5);
+    const __m128d firstHalf = _mm_cmplt_pd(p, symmetry);
+    const __m128d numerator = _mm_mul_pd(_mm_sub_pd(p, _mm_andnot_pd(firstHalf, symmetry)), half);
+    const __m128d divisor = selectLanes(firstHalf, symmetry, symmetryRest);
+    const __m128d warped = _mm_add_pd(_mm_div_pd(numerator, divisor), _mm_andnot_pd(firstHalf, half));
+    return _mm_cvttpd_epi32(_mm_min_pd(_mm_mul_pd(warped, _mm_set1_pd(65535.99)), _mm_set1_pd(TABLE_LAST)));
+}
+
+// The voices of a mask, in voice order, with their two instances (the
+// Movement's; the Free LFO's follows it) and sources, padded to whole groups
+// of four by repeating the last voice, whose lanes then read the same state
+// and store the same values.
+struct TLaneList {
+    std::array<int, NUM_VOICES + 3> voice;
+    std::array<TLfoState*, NUM_VOICES + 3> lfo;
+    std::array<float*, NUM_VOICES + 3> sources;
+    int count = 0;
+    TLaneList(TMovementState& movement, TModState& mod, std::uint32_t voices) {
+        static_assert(MOVEMENT == 0 && FREE_LFO == 1);
+        for (; voices != 0; voices &= voices - 1) {
+            const int v = std::countr_zero(voices);
+            const auto at = static_cast<std::size_t>(count);
+            voice[at] = v;
+            lfo[at] = movement.voiceLFO[static_cast<std::size_t>(v)].data();
+            sources[at] = mod.voiceModSrc(v).data();
+            ++count;
+        }
+        for (int i = count; count > 0 && i % 4 != 0; ++i) {
+            const auto padded = static_cast<std::size_t>(i), last = static_cast<std::size_t>(count - 1);
+            voice[padded] = voice[last];
+            lfo[padded] = lfo[last];
+            sources[padded] = sources[last];
+        }
+    }
+};
+
+// Four voices of a padded list.
+struct TVoiceGroup {
+    const int* voice;
+    TLfoState* lfo[4];
+    float* const* sources;
+    bool consecutive;  // voice[i] = voice[0] + i: the per-voice arrays are read as vectors
+    TVoiceGroup(const TLaneList& list, int first, int which)
+        : voice(&list.voice[static_cast<std::size_t>(first)]),
+          sources(&list.sources[static_cast<std::size_t>(first)]),
+          // The list rises but for the repeats that pad it.
+          consecutive(voice[3] - voice[0] == 3 && voice[3] != voice[2]) {
+        for (int i = 0; i < 4; ++i) lfo[i] = list.lfo[static_cast<std::size_t>(first + i)] + which;
+    }
+};
+
+// The Movement's pan wave and fold are shared by the voices and set by their
+// control steps; a voice's Movement takes them as the steps of the voices up
+// to it left them. The history holds them as the frame began and after each
+// step that moved them, with the voice of that step.
+struct TPanShape {
+    int wave;
+    float foldOffset, foldScale;
+    TPanShape() = default;
+    explicit TPanShape(const TMovementState& movement)
+        : wave(movement.panWave), foldOffset(movement.panFoldOffset), foldScale(movement.panFoldScale) {}
+    bool operator==(const TPanShape&) const = default;
+    void setInto(TMovementState& movement) const {
+        movement.panWave = wave;
+        movement.panFoldOffset = foldOffset;
+        movement.panFoldScale = foldScale;
+    }
+};
+
+struct TPanHistory {
+    TPanShape start;
+    int changes = 0;
+    std::array<int, NUM_VOICES> changedAt;
+    std::array<TPanShape, NUM_VOICES> after;
+    explicit TPanHistory(const TMovementState& movement) : start(movement) {}
+    void record(int voice, const TPanShape& shape) {
+        changedAt[static_cast<std::size_t>(changes)] = voice;
+        after[static_cast<std::size_t>(changes)] = shape;
+        ++changes;
+    }
+    const TPanShape& of(int voice) const {
+        const TPanShape* shape = &start;
+        for (int i = 0; i < changes && changedAt[static_cast<std::size_t>(i)] <= voice; ++i)
+            shape = &after[static_cast<std::size_t>(i)];
+        return *shape;
+    }
+};
+
+// The shared part of four plain chains: the phase steps (answered, stored by
+// the caller after every read of the group's state), the table indices and
+// the hold's levels and inverses; bit i of outside tells that lane i's phase
+// left [0, 1).
+struct TChainLanes {
+    __m128d advanced[2], levels[2], inverse[2];
+    alignas(16) std::array<int, 4> index;
+    int outside = 0;
+    explicit TChainLanes(const TVoiceGroup& group) {
+        const __m128d ten = _mm_set1_pd(10.0), eleven = _mm_set1_pd(11.0);
+        const __m128d zero = _mm_setzero_pd(), one = _mm_set1_pd(1.0);
+        __m128d shifted[2];
+        __m128d inside = _mm_castsi128_pd(_mm_set1_epi32(-1));
+        for (int h = 0; h < 2; ++h) {
+            const TLfoState& a = *group.lfo[2 * h];
+            const TLfoState& b = *group.lfo[2 * h + 1];
+            const __m128d phase = lanesOf(a.phase, b.phase);
+            shifted[h] = _mm_add_pd(phase, ten);
+            advanced[h] = _mm_add_pd(phase, lanesOf(a.increment, b.increment));
+            // cyclePosition's common case and advancePhase's, for the group at once.
+            inside = _mm_and_pd(inside, _mm_and_pd(_mm_cmpge_pd(shifted[h], ten), _mm_cmplt_pd(shifted[h], eleven)));
+            inside = _mm_and_pd(inside, _mm_and_pd(_mm_cmpge_pd(advanced[h], zero), _mm_cmplt_pd(advanced[h], one)));
+        }
+        __m128d position[2];
+        if (_mm_movemask_pd(inside) == 3) [[likely]] {
+            for (int h = 0; h < 2; ++h) position[h] = _mm_sub_pd(shifted[h], ten);
+        } else {
+            for (int h = 0; h < 2; ++h) {
+                position[h] = cyclePositionOfTwo(shifted[h]);
+                const __m128d phaseInside =
+                    _mm_and_pd(_mm_cmpge_pd(advanced[h], zero), _mm_cmplt_pd(advanced[h], one));
+                outside |= (~_mm_movemask_pd(phaseInside) & 3) << (2 * h);
+            }
+        }
+        __m128i indexPair[2];
+        for (int h = 0; h < 2; ++h) {
+            const TLfoState& a = *group.lfo[2 * h];
+            const TLfoState& b = *group.lfo[2 * h + 1];
+            indexPair[h] =
+                warpedIndexOfTwo(position[h], lanesOf(a.symmetry, b.symmetry), lanesOf(a.symmetryRest, b.symmetryRest));
+            levels[h] = lanesOf(a.holdLevels, b.holdLevels);
+            inverse[h] = lanesOf(a.holdStepsInverse, b.holdStepsInverse);
+        }
+        _mm_store_si128(reinterpret_cast<__m128i*>(index.data()), _mm_unpacklo_epi64(indexPair[0], indexPair[1]));
+    }
+    // The quantiser inputs of four table values, (value + 1) levels, by pairs.
+    void holdInputs(__m128 values, __m128d x[2]) const {
+        const __m128d one = _mm_set1_pd(1.0);
+        x[0] = _mm_mul_pd(_mm_add_pd(_mm_cvtps_pd(values), one), levels[0]);
+        x[1] = _mm_mul_pd(_mm_add_pd(_mm_cvtps_pd(_mm_movehl_ps(values, values)), one), levels[1]);
+    }
+    // The held values from the quantised levels (plainHold; minpd answers
+    // its first operand where that is the smaller, as std::min(x, 1.0)
+    // answers 1.0 only where 1.0 < x).
+    __m128 held(const __m128d whole[2]) const {
+        const __m128d one = _mm_set1_pd(1.0);
+        return floatsOf(_mm_min_pd(one, _mm_sub_pd(_mm_mul_pd(whole[0], inverse[0]), one)),
+                        _mm_min_pd(one, _mm_sub_pd(_mm_mul_pd(whole[1], inverse[1]), one)));
+    }
+    // The phases stored (raw: a phase that left [0, 1) is settled later, in
+    // voice order), and the voices whose phase left it.
+    std::uint32_t storePhases(const TVoiceGroup& group) const {
+        for (int h = 0; h < 2; ++h) storeLanes(group.lfo[2 * h]->phase, group.lfo[2 * h + 1]->phase, advanced[h]);
+        if (outside == 0) [[likely]]
+            return 0;
+        std::uint32_t voicesOutside = 0;
+        for (int i = 0; i < 4; ++i)
+            if (outside & (1 << i)) voicesOutside |= 1u << group.voice[i];
+        return voicesOutside;
+    }
+};
+
+// quantisedLevel of the pairs x[0 .. count), into whole: a 32-bit truncation
+// per lane, checked once for them all; a negative one (rare) sends them all
+// the scalar way.
+template <int Count>
+inline void quantisedLevelsOf(const __m128d (&x)[Count], __m128d (&whole)[Count]) {
+    __m128i truncated[Count];
+    __m128i signs = _mm_setzero_si128();
+    for (int i = 0; i < Count; ++i) {
+        truncated[i] = _mm_cvttpd_epi32(x[i]);
+        signs = _mm_or_si128(signs, truncated[i]);
+    }
+    if ((_mm_movemask_ps(_mm_castsi128_ps(signs)) & 3) == 0) [[likely]] {
+        for (int i = 0; i < Count; ++i) whole[i] = _mm_cvtepi32_pd(truncated[i]);
+        return;
+    }
+    for (int i = 0; i < Count; ++i) {
+        alignas(16) double lanes[2];
+        _mm_store_pd(lanes, x[i]);
+        whole[i] = _mm_setr_pd(quantisedLevel(lanes[0]), quantisedLevel(lanes[1]));
+    }
+}
+
+inline __m128 tableValuesOf(const float* row, const std::array<int, 4>& index) {
+    return _mm_setr_ps(row[index[0]], row[index[1]], row[index[2]], row[index[3]]);
+}
+
+// A float pair per voice (lanes i of x and y) into the two adjacent floats at
+// the given place of each voice's instance.
+template <typename At>
+inline void storePairs(__m128 x, __m128 y, At at) {
+    const __m128 low = _mm_unpacklo_ps(x, y), high = _mm_unpackhi_ps(x, y);
+    _mm_storel_pi(reinterpret_cast<__m64*>(at(0)), low);
+    _mm_storeh_pi(reinterpret_cast<__m64*>(at(1)), low);
+    _mm_storel_pi(reinterpret_cast<__m64*>(at(2)), high);
+    _mm_storeh_pi(reinterpret_cast<__m64*>(at(3)), high);
+}
+
+// One per-voice float array's values of the group's voices.
+inline __m128 perVoiceOf(const TVoiceGroup& group, const std::array<float, NUM_VOICES>& values) {
+    if (group.consecutive) return _mm_loadu_ps(&values[static_cast<std::size_t>(group.voice[0])]);
+    return _mm_setr_ps(values[group.voice[0]], values[group.voice[1]], values[group.voice[2]], values[group.voice[3]]);
+}
+
+inline void storePerVoice(const TVoiceGroup& group, std::array<float, NUM_VOICES>& values, __m128 x) {
+    if (group.consecutive) {
+        _mm_storeu_ps(&values[static_cast<std::size_t>(group.voice[0])], x);
+        return;
+    }
+    alignas(16) float lanes[4];
+    _mm_store_ps(lanes, x);
+    for (int i = 0; i < 4; ++i) values[static_cast<std::size_t>(group.voice[i])] = lanes[i];
+}
+
+static_assert(std::is_standard_layout_v<TLfoState> && std::is_standard_layout_v<TPanLfoState>);
+static_assert(offsetof(TLfoState, smoothed) == offsetof(TLfoState, held) + sizeof(float) &&
+              offsetof(TPanLfoState, smoothed) == offsetof(TPanLfoState, held) + sizeof(float));
+static_assert(SRC_FREE_LFO_UNIPOLAR == SRC_FREE_LFO + 1);
+
+// The plain Movement of the listed voices (runVoiceMovement<false> with a
+// plain chain and no curves), four at a time, up to the phase step; answers
+// the voices whose phase left [0, 1), for endMovementCycle in voice order.
+std::uint32_t runMovementLanes(APlugin& plugin, const TLaneList& list, const TPanHistory& pan) {
+    TMovementState& movement = plugin.movement;
+    TModState& mod = plugin.mod;
+    const auto* const tables = movement.lfoWaveTables;
+    const float* const levelRow = tables[movement.movementWaveRow];
+    const float speedControlAmount = plugin.values.curValue[MOVEMENT_SPEED_CONTROL_AMOUNT_TAG];
+    const int speedControlSource = movement.moveSpeedCtlSrc;
+    const __m128 tiny = _mm_set1_ps(1e-15f), half = _mm_set1_ps(0.5f), one = _mm_set1_ps(1.0f);
+    const __m128 keep = _mm_set1_ps(0.9f), take = _mm_set1_ps(1.0f - 0.9f);
+    std::uint32_t voicesOutside = 0;
+    for (int first = 0; first < list.count; first += 4) {
+        const TVoiceGroup group(list, first, MOVEMENT);
+        // The speed control's source may move from frame to frame; it is read
+        // before the voice's chains write their sources. Entry 0 of a source
+        // row (no source) is never written: with no source a ready chain's
+        // key holds (a new source clears the ready chains).
+        for (int i = 0; speedControlSource != SRC_NONE && i < 4; ++i) {
+            TLfoState& lfo = *group.lfo[i];
+            if (bitsOf(group.sources[i][speedControlSource]) != lfo.incrementSpeedControlSourceBits) [[unlikely]]
+                settleMovementIncrement<false>(movement, lfo, group.voice[i], mod.voiceModDest(group.voice[i]),
+                                               mod.voiceModSrc(group.voice[i]), speedControlAmount);
+        }
+        const TChainLanes chain(group);
+        __m128d quantiserInputs[4], wholes[4];
+        chain.holdInputs(tableValuesOf(levelRow, chain.index), quantiserInputs);
+        __m128 panValues, foldOffset, foldScale;
+        if (pan.changes == 0) [[likely]] {
+            panValues = tableValuesOf(tables[pan.start.wave], chain.index);
+            foldOffset = _mm_set1_ps(pan.start.foldOffset);
+            foldScale = _mm_set1_ps(pan.start.foldScale);
+        } else {
+            const TPanShape* shape[4];
+            for (int i = 0; i < 4; ++i) shape[i] = &pan.of(group.voice[i]);
+            const auto& index = chain.index;
+            panValues = _mm_setr_ps(tables[shape[0]->wave][index[0]], tables[shape[1]->wave][index[1]],
+                                    tables[shape[2]->wave][index[2]], tables[shape[3]->wave][index[3]]);
+            foldOffset = _mm_setr_ps(shape[0]->foldOffset, shape[1]->foldOffset, shape[2]->foldOffset,
+                                     shape[3]->foldOffset);
+            foldScale =
+                _mm_setr_ps(shape[0]->foldScale, shape[1]->foldScale, shape[2]->foldScale, shape[3]->foldScale);
+        }
+        // quantisedPan: |scaled| levels quantised, over levels, with the sign of scaled.
+        const __m128d signBit = _mm_set1_pd(-0.0);
+        const __m128d scaled[2] = {_mm_cvtps_pd(panValues), _mm_cvtps_pd(_mm_movehl_ps(panValues, panValues))};
+        for (int h = 0; h < 2; ++h)
+            quantiserInputs[2 + h] = _mm_mul_pd(_mm_andnot_pd(signBit, scaled[h]), chain.levels[h]);
+        quantisedLevelsOf(quantiserInputs, wholes);
+        const __m128 held = chain.held(wholes);
+        __m128d pans[2];
+        for (int h = 0; h < 2; ++h)
+            pans[h] = _mm_or_pd(_mm_div_pd(wholes[2 + h], chain.levels[h]), _mm_and_pd(scaled[h], signBit));
+        const __m128 panHeld = floatsOf(pans[0], pans[1]);
+        const __m128 level = _mm_add_ps(held, tiny);
+        const __m128 panLevel = _mm_add_ps(panHeld, tiny);
+        const __m128 u = _mm_add_ps(_mm_mul_ps(level, half), half);
+        const __m128 q = _mm_add_ps(foldOffset, _mm_mul_ps(foldScale, _mm_add_ps(_mm_mul_ps(panLevel, half), half)));
+        const __m128 smoothedLevel =
+            _mm_add_ps(_mm_mul_ps(keep, perVoiceOf(group, movement.movementSmoothed)), _mm_mul_ps(take, u));
+        const __m128 smoothedPan =
+            _mm_add_ps(_mm_mul_ps(keep, perVoiceOf(group, movement.panSmoothed)), _mm_mul_ps(take, q));
+
+        // Every read of the group's state is done: the stores.
+        storePairs(held, level, [&](int i) { return &group.lfo[i]->held; });
+        storePairs(panHeld, panLevel, [&](int i) { return &group.lfo[i]->pan.held; });
+        voicesOutside |= chain.storePhases(group);
+        storePerVoice(group, movement.movementSmoothed, smoothedLevel);
+        storePerVoice(group, movement.panSmoothed, smoothedPan);
+        storePerVoice(group, plugin.voices.movementLevel, smoothedLevel);
+        storePerVoice(group, plugin.voices.movementPan, smoothedPan);
+        // The eight sources per voice, as runVoiceMovement stores them.
+        __m128 rows[4] = {u, smoothedLevel, q, smoothedPan};
+        _MM_TRANSPOSE4_PS(rows[0], rows[1], rows[2], rows[3]);
+        for (int i = 0; i < 4; ++i) {
+            float* const sources = group.sources[i];
+            const __m128 inverses = _mm_sub_ps(one, rows[i]);
+            _mm_storeu_ps(&sources[SRC_MOVEMENT], _mm_movelh_ps(rows[i], inverses));
+            _mm_storeu_ps(&sources[SRC_PAN_MOVEMENT], _mm_movehl_ps(inverses, rows[i]));
+        }
+    }
+    return voicesOutside;
+}
+
+// The plain Free LFO of the listed voices (runFreeLFO<false> with a plain
+// chain and no curve), four at a time, up to the phase step; answers the
+// voices whose phase left [0, 1), for wrapCycle in voice order.
+std::uint32_t runFreeLanes(APlugin& plugin, const TLaneList& list) {
+    TMovementState& movement = plugin.movement;
+    const bool randomWave = movement.freeWaveRow == SAMPLE_AND_HOLD_WAVE;
+    const float* const row = movement.lfoWaveTables[movement.freeWaveRow];
+    const __m128 tiny = _mm_set1_ps(1e-15f), half = _mm_set1_ps(0.5f);
+    std::uint32_t voicesOutside = 0;
+    for (int first = 0; first < list.count; first += 4) {
+        const TVoiceGroup group(list, first, FREE_LFO);
+        const TChainLanes chain(group);
+        const __m128 values = randomWave ? _mm_setr_ps(group.lfo[0]->randomValue, group.lfo[1]->randomValue,
+                                                       group.lfo[2]->randomValue, group.lfo[3]->randomValue)
+                                         : tableValuesOf(row, chain.index);
+        __m128d quantiserInputs[2], wholes[2];
+        chain.holdInputs(values, quantiserInputs);
+        quantisedLevelsOf(quantiserInputs, wholes);
+        const __m128 held = chain.held(wholes);
+        const __m128 smoothed = _mm_add_ps(held, tiny);
+        const __m128 unipolar = _mm_add_ps(_mm_mul_ps(smoothed, half), half);
+        storePairs(held, smoothed, [&](int i) { return &group.lfo[i]->held; });
+        voicesOutside |= chain.storePhases(group);
+        storePairs(smoothed, unipolar, [&](int i) { return &group.sources[i][SRC_FREE_LFO]; });
+    }
+    return voicesOutside;
+}
+
 }  // namespace
 
-void APlugin::setVoiceLFOS(int voice) {
-    if (!isValidVoice(voice)) return;
+// The steps of a voice's frame before its chains: the refreshes of its
+// control step and, on its first frame, the start of both cycles. The
+// refreshes are taken inline, where the kind of each is known.
+[[gnu::flatten]] void APlugin::prepareVoiceLFOs(int voice) {
     const auto& dest = mod.voiceModDest(voice);
     auto& sources = mod.voiceModSrc(voice);
-    const bool controlStep = (voices.voiceFrameCount[voice] & TEngineState::CONTROL_STEP_MASK) == 0;
-    const bool justStarted = voices.voiceJustStarted[voice];
-    const bool released = voices.voiceRelease[voice];
-
-    if (controlStep) {
+    if ((voices.voiceFrameCount[voice] & TEngineState::CONTROL_STEP_MASK) == 0) {
         const float center = sources[SRC_CENTER_NOTE], velocity = sources[SRC_VELOCITY];
-        if (!released) {
+        if (!voices.voiceRelease[voice]) {
             refreshLFOSettings(movement.voiceLFO[voice][MOVEMENT], MOVEMENT, dest, center, velocity);
             refreshMovementCurves(voice);
         }
         refreshLFOSettings(movement.voiceLFO[voice][FREE_LFO], FREE_LFO, dest, center, velocity);
     }
-    if (justStarted) {
+    if (voices.voiceJustStarted[voice]) {
         // The per-note humanize draws of the block loop start both cycles.
         movement.voiceLFO[voice][MOVEMENT].humanize = voices.voiceRandFactor[voice][0];
         movement.voiceLFO[voice][FREE_LFO].humanize = voices.voiceRandFactor[voice][1];
         movement.voiceLFO[voice][MOVEMENT].incrementValid = false;
         movement.voiceLFO[voice][FREE_LFO].incrementValid = false;
     }
+}
+
+void APlugin::setVoiceLFOS(int voice) {
+    if (!isValidVoice(voice)) return;
+    const bool released = voices.voiceRelease[voice];
+    prepareVoiceLFOs(voice);
     if (!movement.lfoWaveTables) {
         // No wave tables: the Movement rests at full level and centre pan and,
         // like a cycle that ends at once, lets the voice go when its key is up.
@@ -733,31 +1171,157 @@ void APlugin::setVoiceLFOS(int voice) {
         return;
     }
     const bool destsNeutral = keyedDestsNeutral(movement, mod, voice);
+    // A released voice keeps its last Movement values.
+    if (!released) runVoiceMovementChain(*this, voice, destsNeutral);
+    runVoiceFreeChain(*this, voice, destsNeutral);
+}
 
-    // ---- Movement: a released voice keeps its last Movement values.
-    if (!released) {
-        if (destsNeutral && movement.voiceLFO[voice][MOVEMENT].destKeysNeutral && !justStarted)
-            runVoiceMovement<false>(*this, voice, dest, sources, justStarted);
-        else
-            runVoiceMovement<true>(*this, voice, dest, sources, justStarted);
-    }
-
-    // ---- Free LFO: runs after release too and never ends the voice.
-    if (movement.freeLFOMode != 0) {
-        // "Free" and "Mono": every voice follows the one global LFO.
-        sources[SRC_FREE_LFO] = mod.globalModSrc()[SRC_FREE_LFO];
-        sources[SRC_FREE_LFO_UNIPOLAR] = mod.globalModSrc()[SRC_FREE_LFO_UNIPOLAR];
+// The Movement and Free LFO of every sounding voice, as setVoiceLFOS runs
+// them voice by voice (the wave tables are set), after the voices' control
+// steps; started and stepDue tell the voices on their first frame and those
+// with a step in this frame (either counts as a step due). The plain chains, the usual
+// case, run four voices at a time; the others run voice by voice. Nothing a
+// voice's chains read is written by another voice's chains or steps, but for
+// the pan shape (see TPanHistory) and the draws from the LFOs' random seeds
+// when a cycle wraps: the vector passes only step the phases, and the ends of
+// the cycles, like the chains that run alone, follow in voice order.
+void APlugin::runVoiceLFOs(std::uint32_t started, std::uint32_t stepDue) {
+    const std::uint32_t on = voiceFlagMask(voices.voiceOn);
+    if (on == 0) {
+        movement.laneReady = {};
         return;
     }
-    TLfoState& freeLFO = movement.voiceLFO[voice][FREE_LFO];
-    const float symmetryParameter = values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]];
-    if (destsNeutral && freeLFO.destKeysNeutral) {
-        runFreeLFO<false>(movement, freeLFO, dest, symmetryParameter, sources[SRC_FREE_LFO],
-                          sources[SRC_FREE_LFO_UNIPOLAR]);
-    } else {
-        runFreeLFO<true>(movement, freeLFO, dest, symmetryParameter, sources[SRC_FREE_LFO],
-                         sources[SRC_FREE_LFO_UNIPOLAR]);
-        freeLFO.destKeysNeutral = destKeysAtNeutral(freeLFO, FREE_LFO, mod.neutralModDest());
+    const float movementSymmetry = values.curValue[LFO_SYMMETRY_TAGS[MOVEMENT]];
+    const float freeSymmetry = values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]];
+    const float speedControlAmount = values.curValue[MOVEMENT_SPEED_CONTROL_AMOUNT_TAG];
+    const bool ownFreeLFOs = movement.freeLFOMode == 0;
+    // What every voice's lane check compared with the frame's values: while
+    // they hold still, a voice found ready stays ready (see laneReady).
+    const TMovementState::LaneKey laneKey{bitsOf(movementSymmetry),
+                                          bitsOf(freeSymmetry),
+                                          bitsOf(speedControlAmount),
+                                          static_cast<std::uint32_t>(movement.freeLFOMode),
+                                          static_cast<std::uint32_t>(movement.moveSpeedCtlSrc),
+                                          mod.routeGeneration};
+    if (!(laneKey == movement.laneKey)) {
+        movement.laneKey = laneKey;
+        movement.laneReady = {};
+    }
+    const std::uint32_t released = voiceFlagMask(voices.voiceRelease);
+    // The chains that run in lanes: first those still ready, then those the
+    // checks below find fit.
+    std::uint32_t movementLanes = movement.laneReady[MOVEMENT] & on & ~stepDue & ~released;
+    std::uint32_t freeLanes =
+        ownFreeLFOs ? movement.laneReady[FREE_LFO] & on & ~stepDue & (movementLanes | released) : 0;
+    // The Movement reads the voice's sources (its speed control) before the
+    // Free LFO writes them: behind a Movement that runs alone, the Free LFO
+    // runs alone too. Chains that run alone wait for the lanes when a voice
+    // below theirs runs in lanes (its cycle may end and draw first), and run
+    // at once otherwise (doneAlone).
+    std::uint32_t slowMovement = 0, slowFree = 0, doneAlone = 0;
+    TPanHistory pan(movement);
+    // Voices that need nothing more here: no step falls due, and each chain
+    // runs in lanes, rests (a released Movement) or follows the global LFO.
+    const std::uint32_t settled = (movementLanes | released) & (ownFreeLFOs ? freeLanes : ~0u) & ~stepDue;
+    for (std::uint32_t pending = on & ~settled; pending != 0; pending &= pending - 1) {
+        const int v = std::countr_zero(pending);
+        const std::uint32_t bit = 1u << v;
+        if (stepDue & bit) {
+            prepareVoiceLFOs(v);
+            const TPanShape shape(movement);
+            if (!(shape == (pan.changes == 0 ? pan.start : pan.after[static_cast<std::size_t>(pan.changes - 1)])))
+                pan.record(v, shape);
+        }
+        const auto& dest = mod.voiceModDest(v);
+        auto& sources = mod.voiceModSrc(v);
+        if (!(released & bit) && !(movementLanes & bit)) {
+            TLfoState& lfo = movement.voiceLFO[v][MOVEMENT];
+            if (lfo.plainChain && !lfo.curveOn && !lfo.pan.curveOn && lfo.destKeysNeutral && !(started & bit) &&
+                keyedDestsNeutral(movement, mod, v)) {
+                symmetryOf<false>(lfo, dest[DEST_LFO_SYMMETRY[MOVEMENT]], movementSymmetry);
+                settleMovementIncrement<false>(movement, lfo, v, dest, sources, speedControlAmount);
+                movementLanes |= bit;
+            } else if (((movementLanes | freeLanes) & (bit - 1)) == 0) {
+                const bool destsNeutral = keyedDestsNeutral(movement, mod, v);
+                runVoiceMovementChain(*this, v, destsNeutral);
+                runVoiceFreeChain(*this, v, destsNeutral);
+                doneAlone |= bit;
+                continue;
+            } else {
+                slowMovement |= bit;
+                slowFree |= bit;
+                continue;
+            }
+        }
+        if (!ownFreeLFOs || (freeLanes & bit)) continue;
+        TLfoState& freeLFO = movement.voiceLFO[v][FREE_LFO];
+        if (freeLFO.plainChain && !freeLFO.curveOn && freeLFO.destKeysNeutral && keyedDestsNeutral(movement, mod, v)) {
+            symmetryOf<false>(freeLFO, dest[DEST_LFO_SYMMETRY[FREE_LFO]], freeSymmetry);
+            settleFreeIncrement<false>(movement, freeLFO, dest);
+            freeLanes |= bit;
+        } else if ((released & bit) && ((movementLanes | freeLanes) & (bit - 1)) == 0) {
+            runVoiceFreeChain(*this, v, keyedDestsNeutral(movement, mod, v));
+            doneAlone |= bit;
+        } else {
+            slowFree |= bit;
+        }
+    }
+
+    // Usually the same voices run both chains in lanes: one list serves both.
+    std::uint32_t movementEnds = 0, freeEnds = 0;
+    if ((movementLanes | freeLanes) != 0) {
+        const TLaneList movementList(movement, mod, movementLanes);
+        if (movementLanes != 0) movementEnds = runMovementLanes(*this, movementList, pan);
+        if (freeLanes == movementLanes)
+            freeEnds = runFreeLanes(*this, movementList);
+        else if (freeLanes != 0)
+            freeEnds = runFreeLanes(*this, TLaneList(movement, mod, freeLanes));
+    }
+    if (!ownFreeLFOs) {
+        // "Free" and "Mono": every voice follows the one global LFO (the
+        // voices whose Movement runs alone take it after their Movement).
+        const auto& global = mod.globalModSrc();
+        for (std::uint32_t copying = on & ~slowFree & ~doneAlone; copying != 0; copying &= copying - 1) {
+            auto& sources = mod.voiceModSrc(std::countr_zero(copying));
+            sources[SRC_FREE_LFO] = global[SRC_FREE_LFO];
+            sources[SRC_FREE_LFO_UNIPOLAR] = global[SRC_FREE_LFO_UNIPOLAR];
+        }
+    }
+    // The current voice's Movement, pan channel included, also feeds the
+    // global routes (see runVoiceMovement).
+    const int current = voices.curVoice;
+    if (isValidVoice(current) && (movementLanes & (1u << current)) != 0) {
+        const auto& sources = mod.voiceModSrc(current);
+        std::memcpy(&mod.globalModSrc()[SRC_MOVEMENT], &sources[SRC_MOVEMENT], 8 * sizeof(float));
+    }
+    // A new cycle draws a new humanize factor and so a new increment.
+    movement.laneReady = {movementLanes & ~movementEnds, freeLanes & ~freeEnds};
+
+    // In voice order: the chains that run alone and the ends of cycles.
+    for (std::uint32_t pending = slowMovement | slowFree | movementEnds | freeEnds; pending != 0;
+         pending &= pending - 1) {
+        const int v = std::countr_zero(pending);
+        const std::uint32_t bit = 1u << v;
+        const bool destsNeutral = ((slowMovement | slowFree) & bit) != 0 && keyedDestsNeutral(movement, mod, v);
+        if (slowMovement & bit) {
+            if (pan.changes == 0) [[likely]] {
+                runVoiceMovementChain(*this, v, destsNeutral);
+            } else {
+                const TPanShape now(movement);
+                pan.of(v).setInto(movement);
+                runVoiceMovementChain(*this, v, destsNeutral);
+                now.setInto(movement);
+            }
+        } else if (movementEnds & bit) {
+            TLfoState& lfo = movement.voiceLFO[v][MOVEMENT];
+            if (settlePhase(lfo, lfo.phase)) endMovementCycle(*this, v, lfo, mod.voiceModDest(v));
+        }
+        if (slowFree & bit) {
+            runVoiceFreeChain(*this, v, destsNeutral);
+        } else if (freeEnds & bit) {
+            TLfoState& lfo = movement.voiceLFO[v][FREE_LFO];
+            if (settlePhase(lfo, lfo.phase)) wrapCycle(movement, lfo, mod.voiceModDest(v)[DEST_LFO_HUMANIZE[FREE_LFO]]);
+        }
     }
 }
 

@@ -7,6 +7,7 @@
 #include <xmmintrin.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -639,8 +640,7 @@ void APlugin::renderVoices() {
     // pitch, four voices at a time; the sources. No voice's pitch or
     // source reads what another voice's steps write, and each pass
     // draws from its random seeds in voice order.
-    for (int v = 0; v < NUM_VOICES; ++v)
-        if (voices.voiceOn[v]) runVoice(v);
+    runVoiceSteps();
     // The pitch draws nothing, so the pitch and the source of four voices
     // run together, four voices at a time. Only the frames of sounding voices
     // are written: the distortion, the filter and the mix use no other
@@ -840,10 +840,21 @@ void APlugin::runVoiceControlStep(int v) {
         global[3] = voiceSrc[3];
         global[4] = voiceSrc[4];
     }
-    for (int s = 19; s <= 38; ++s) {
-        voiceSrc[s] = justStarted ? voiceMidiSrc[s] : SMOOTH_KEEP * voiceSrc[s] + SMOOTH_TAKE * voiceMidiSrc[s];
-        if (isCurrent) mod.globalModSrc()[s] = voiceMidiSrc[s];
+    // Sources 19..38, the controllers, smoothed four at a time (the rows are
+    // distinct, so the order of the entries does not matter).
+    constexpr int FIRST_CONTROLLER = 19, CONTROLLERS = 20;
+    static_assert(CONTROLLERS % 4 == 0);
+    float* const smoothed = &voiceSrc[FIRST_CONTROLLER];
+    const float* const controllers = &voiceMidiSrc[FIRST_CONTROLLER];
+    if (justStarted) {
+        std::memcpy(smoothed, controllers, CONTROLLERS * sizeof(float));
+    } else {
+        const __m128 keep = _mm_set1_ps(SMOOTH_KEEP), take = _mm_set1_ps(SMOOTH_TAKE);
+        for (int i = 0; i < CONTROLLERS; i += 4)
+            _mm_storeu_ps(smoothed + i, _mm_add_ps(_mm_mul_ps(keep, _mm_loadu_ps(smoothed + i)),
+                                                   _mm_mul_ps(take, _mm_loadu_ps(controllers + i))));
     }
+    if (isCurrent) std::memcpy(&mod.globalModSrc()[FIRST_CONTROLLER], controllers, CONTROLLERS * sizeof(float));
 
     const float bend = voiceSrc[18] * 0.5f + 0.5f;
     voices.voiceBend[v] = bend > 0.5f ? getPitchBendValue(9, bend) : -getPitchBendValue(8, 1.0f - bend);
@@ -874,6 +885,41 @@ void APlugin::runVoice(int v) {
     }
     setVoiceLFOS(v);
     if (!mod.applySteadyVoiceRoutes(v)) applyVoiceRoutes(v);
+}
+
+// runVoice for every sounding voice, in three passes: the control steps and
+// first-frame draws, the LFOs, the routes. A voice's steps read and write its
+// own rows and state (the current voice also writes global sources nothing
+// here reads), so each pass keeps the order within a voice and the draws from
+// the block loop's seed stay in voice order; the LFO pass keeps its own seeds'
+// order.
+void APlugin::runVoiceSteps() {
+    if (!movement.lfoWaveTables) {
+        for (int v = 0; v < NUM_VOICES; ++v)
+            if (voices.voiceOn[v]) runVoice(v);
+        return;
+    }
+    // The voices with a control step or their first frame, in voice order.
+    const std::uint32_t started = voiceFlagMask(voices.voiceJustStarted);
+    const std::uint32_t stepDue = started | controlStepMask(voices.voiceFrameCount, TEngineState::CONTROL_STEP_MASK);
+    const std::uint32_t due = voiceFlagMask(voices.voiceOn) & stepDue;
+    for (std::uint32_t pending = due; pending != 0; pending &= pending - 1) {
+        const int v = std::countr_zero(pending);
+        if ((voices.voiceFrameCount[v] & TEngineState::CONTROL_STEP_MASK) == 0) {
+            runVoiceControlStep(v);
+            if (!voices.voiceOn[v]) continue;  // the envelope step ended it
+        }
+        if (voices.voiceJustStarted[v]) {
+            const auto& dest = mod.voiceModDest(v);
+            const float u1 = engine.randSeed.uniform();
+            const float u2 = engine.randSeed.uniform();
+            voices.voiceRandFactor[v] = {std::exp2(double(dest[destination::MOVEMENT_HUMANIZE]) * (4.0 * u1 - 2.0)),
+                                         std::exp2(double(dest[destination::FREE_LFO_HUMANIZE]) * (4.0 * u2 - 2.0))};
+        }
+    }
+    runVoiceLFOs(started, stepDue);
+    for (std::uint32_t full = mod.applySteadyVoiceRoutes(voiceFlagMask(voices.voiceOn)); full != 0; full &= full - 1)
+        applyVoiceRoutes(std::countr_zero(full));
 }
 
 // What every voice's source reads alike in this frame, set once before the voices.

@@ -276,6 +276,7 @@ protected:
     void runGlobalControlStep();
     void renderVoices();
     void runVoice(int voice);
+    void runVoiceSteps();
     void runVoiceControlStep(int voice);
     void renderSource(int voice);
     void setSourceFrameInput();
@@ -294,6 +295,8 @@ protected:
     void applyVoiceRoutes(int voice);
     void setGlobalLFOS();
     void setVoiceLFOS(int voice);
+    void prepareVoiceLFOs(int voice);
+    void runVoiceLFOs(std::uint32_t started, std::uint32_t stepDue);
     void initVoiceLFO(int voice, int lfo);
     void initGlobalLFO(int lfo);
     // Parameter reads of the engine, in one place.
