@@ -990,11 +990,7 @@ void APlugin::doFilter() {
     input.vowel = _mm_set1_ps(vowelShared);
     input.lfoAmount = _mm_set1_ps(lfoAmountShared);
     const auto runGroup = [this, &input, &lastPower](const int* group) {
-        TFilter* const filters[4] = {&units.voiceFilter[group[0]], &units.voiceFilter[group[1]],
-                                     &units.voiceFilter[group[2]], &units.voiceFilter[group[3]]};
-        stereoOverStruct* const frames[4] = {&voices.voiceFrame[group[0]], &voices.voiceFrame[group[1]],
-                                             &voices.voiceFrame[group[2]], &voices.voiceFrame[group[3]]};
-        TFilter::processPlainGroup(filters, frames, input, lastPower);
+        TFilter::processPlainGroupOf(units.voiceFilter.data(), voices.voiceFrame.data(), group, input, lastPower);
     };
     int groupVoices[NUM_VOICES];
     // The filters all take the frame's type at the global control steps.

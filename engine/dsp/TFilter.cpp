@@ -628,8 +628,9 @@ void TFilter::runFrame(const stereoOverStruct& in, stereoOverStruct& out) {
     }
 }
 
-void TFilter::processPlainGroup(TFilter* const groupFilters[4], stereoOverStruct* const groupFrames[4],
-                                const GroupInput& input, SharedPower& lastPower) {
+[[gnu::always_inline]] inline void TFilter::runPlainGroupCall(TFilter* const groupFilters[4],
+                                                              stereoOverStruct* const groupFrames[4],
+                                                              const GroupInput& input, SharedPower& lastPower) {
     // Locals: the vector stores below may alias anything, and would otherwise
     // make the compiler reload the pointers and the input after each one.
     TFilter* const filters[4] = {groupFilters[0], groupFilters[1], groupFilters[2], groupFilters[3]};
@@ -813,6 +814,20 @@ void TFilter::processPlainGroup(TFilter* const groupFilters[4], stereoOverStruct
     case 5: runPlainGroup<5>(filters, frames, fFirst, dFirst, fSecond, dSecond); break;
     default: runPlainGroup<6>(filters, frames, fFirst, dFirst, fSecond, dSecond); break;
     }
+}
+
+void TFilter::processPlainGroup(TFilter* const groupFilters[4], stereoOverStruct* const groupFrames[4],
+                                const GroupInput& input, SharedPower& lastPower) {
+    runPlainGroupCall(groupFilters, groupFrames, input, lastPower);
+}
+
+void TFilter::processPlainGroupOf(TFilter* filtersByVoice, stereoOverStruct* framesByVoice, const int voices[4],
+                                  const GroupInput& input, SharedPower& lastPower) {
+    TFilter* const filters[4] = {&filtersByVoice[voices[0]], &filtersByVoice[voices[1]], &filtersByVoice[voices[2]],
+                                 &filtersByVoice[voices[3]]};
+    stereoOverStruct* const frames[4] = {&framesByVoice[voices[0]], &framesByVoice[voices[1]],
+                                         &framesByVoice[voices[2]], &framesByVoice[voices[3]]};
+    runPlainGroupCall(filters, frames, input, lastPower);
 }
 
 void TFilter::process(const stereoOverStruct& in, stereoOverStruct& out) { runFrame(in, out); }

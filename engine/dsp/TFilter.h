@@ -134,6 +134,11 @@ public:
     // values and store them alike.
     static void processPlainGroup(TFilter* const filters[4], stereoOverStruct* const frames[4], const GroupInput& input,
                                   SharedPower& lastPower);
+    // processPlainGroup() for the filters and frames of voices[0..3] in
+    // arrays indexed by voice: the block loop's call, which hands over four
+    // indices rather than eight pointers.
+    static void processPlainGroupOf(TFilter* filtersByVoice, stereoOverStruct* framesByVoice, const int voices[4],
+                                    const GroupInput& input, SharedPower& lastPower);
 
     // Band-pass section: freq in Hz, width 0..0.99 (0 is the narrowest).
     void setBP(float freq, float width, float gain, bool directFreq);
@@ -202,6 +207,8 @@ private:
     void runFrame(const stereoOverStruct& in, stereoOverStruct& out);
     bool takeMovedInputs();
     void updateIfMoved();
+    static void runPlainGroupCall(TFilter* const filters[4], stereoOverStruct* const frames[4], const GroupInput& input,
+                                  SharedPower& lastPower);
     template <int TYPE>
     static void runPlainGroup(TFilter* const filters[4], stereoOverStruct* const frames[4], __m128 fFirst, __m128 dFirst,
                               __m128 fSecond, __m128 dSecond);
