@@ -245,18 +245,43 @@ void TDistortion::processSaturate(stereoOverStruct frames[NUM_VOICES], const boo
         __m128 left1 = _mm_loadu_ps(frames[first + 2].lane);
         __m128 right1 = _mm_loadu_ps(frames[first + 3].lane);
         _MM_TRANSPOSE4_PS(left0, right0, left1, right1);
-        __m128 dry[4] = {left0, right0, left1, right1};
-        for (__m128& x : dry) x = _mm_and_ps(x, _mm_cmple_ps(_mm_andnot_ps(signBit, x), huge));
+        const auto finiteOnly = [signBit, huge](__m128 x) {
+            return _mm_and_ps(x, _mm_cmple_ps(_mm_andnot_ps(signBit, x), huge));
+        };
+        // A source that is the same on both channels (the wave source is)
+        // gives the same values on both up to the DC blocker: they are worked
+        // out once for the pair.
+        const __m128i sameChannels =
+            _mm_and_si128(_mm_cmpeq_epi32(_mm_castps_si128(left0), _mm_castps_si128(right0)),
+                          _mm_cmpeq_epi32(_mm_castps_si128(left1), _mm_castps_si128(right1)));
+        const bool channelsAlike = _mm_movemask_ps(_mm_castsi128_ps(sameChannels)) == 0xF;
+        __m128 dry[4];
+        dry[0] = finiteOnly(left0);
+        dry[2] = finiteOnly(left1);
+        dry[1] = channelsAlike ? dry[0] : finiteOnly(right0);
+        dry[3] = channelsAlike ? dry[2] : finiteOnly(right1);
 
         // (x + z) / (|z| + 1) with z = k x, lane by lane as shapeValue has it;
         // then the DC blocker per channel, first sub-sample then second.
         const __m128 k = _mm_load_ps(&shapeMain[first]);
         __m128 blocker[2] = {_mm_load_ps(&dcState[0][first]), _mm_load_ps(&dcState[1][first])};
+        const auto shape = [k, guard, signBit, one](__m128 x) {
+            const __m128 z = _mm_add_ps(_mm_mul_ps(k, x), guard);
+            return _mm_add_ps(_mm_div_ps(_mm_add_ps(x, z), _mm_add_ps(_mm_andnot_ps(signBit, z), one)), guard);
+        };
+        __m128 shaped[4];
+        shaped[0] = shape(dry[0]);
+        shaped[2] = shape(dry[2]);
+        if (channelsAlike) {
+            shaped[1] = shaped[0];
+            shaped[3] = shaped[2];
+        } else {
+            shaped[1] = shape(dry[1]);
+            shaped[3] = shape(dry[3]);
+        }
         __m128 wet[4];
         for (int i = 0; i < 4; ++i) {
-            const __m128 z = _mm_add_ps(_mm_mul_ps(k, dry[i]), guard);
-            const __m128 y = _mm_add_ps(_mm_div_ps(_mm_add_ps(dry[i], z), _mm_add_ps(_mm_andnot_ps(signBit, z), one)),
-                                        guard);
+            const __m128 y = shaped[i];
             __m128& b = blocker[i & 1];
             b = _mm_add_ps(_mm_add_ps(b, _mm_mul_ps(_mm_sub_ps(y, b), blockerCoef)), guard);
             wet[i] = _mm_sub_ps(y, b);
