@@ -561,17 +561,19 @@ void TFilter::runStateVariableFrame(const stereoOverStruct& in, stereoOverStruct
 }
 
 // Types 3-6 for four voices, two at a time: lanes 0 and 1 hold the first
-// voice's channels, lanes 2 and 3 the second's. Everything is loaded before
-// anything is stored, so that a filter sitting in two lanes is run once.
-template <int TYPE>
+// voice's channels, lanes 2 and 3 the second's. pairsOf() gives the frames so:
+// the first sub-sample of voices 0 and 1, their second sub-sample, then the
+// same of voices 2 and 3. Everything is loaded before anything is stored, so
+// that a filter sitting in two lanes is run once.
+template <int TYPE, class Pairs>
 [[gnu::always_inline]] inline void TFilter::runPlainGroup(TFilter* const filters[4],
-                                                          stereoOverStruct* const frames[4], __m128 fFirst,
-                                                          __m128 dFirst, __m128 fSecond, __m128 dSecond) {
-    __m128 x[4], history[4];
-    for (int i = 0; i < 4; ++i) {
-        x[i] = _mm_loadu_ps(frames[i]->lane);
-        history[i] = _mm_load_ps(filters[i]->stateVariable);
-    }
+                                                          stereoOverStruct* const frames[4], Pairs pairsOf,
+                                                          __m128 fFirst, __m128 dFirst, __m128 fSecond,
+                                                          __m128 dSecond) {
+    __m128 pairs[4];
+    pairsOf(pairs);
+    __m128 history[4];
+    for (int i = 0; i < 4; ++i) history[i] = _mm_load_ps(filters[i]->stateVariable);
     const __m128 scale = load(OUTPUT_SCALE_LANES);
     __m128 out[4], newHistory[4];
     for (int a = 0; a < 4; a += 2) {
@@ -580,10 +582,8 @@ template <int TYPE>
         const __m128 d = a == 0 ? dFirst : dSecond;
         __m128 low = _mm_movelh_ps(history[a], history[b]);
         __m128 band = _mm_movehl_ps(history[b], history[a]);
-        const __m128 first =
-            _mm_mul_ps(stateVariableStep<TYPE>(scaledLanes(_mm_movelh_ps(x[a], x[b])), f, d, low, band), scale);
-        const __m128 second =
-            _mm_mul_ps(stateVariableStep<TYPE>(scaledLanes(_mm_movehl_ps(x[b], x[a])), f, d, low, band), scale);
+        const __m128 first = _mm_mul_ps(stateVariableStep<TYPE>(scaledLanes(pairs[a]), f, d, low, band), scale);
+        const __m128 second = _mm_mul_ps(stateVariableStep<TYPE>(scaledLanes(pairs[b]), f, d, low, band), scale);
         newHistory[a] = _mm_movelh_ps(low, band);
         newHistory[b] = _mm_movehl_ps(band, low);
         out[a] = _mm_movelh_ps(first, second);
@@ -628,8 +628,9 @@ void TFilter::runFrame(const stereoOverStruct& in, stereoOverStruct& out) {
     }
 }
 
+template <class Pairs>
 [[gnu::always_inline]] inline void TFilter::runPlainGroupCall(TFilter* const groupFilters[4],
-                                                              stereoOverStruct* const groupFrames[4],
+                                                              stereoOverStruct* const groupFrames[4], Pairs pairs,
                                                               const GroupInput& input, SharedPower& lastPower) {
     // Locals: the vector stores below may alias anything, and would otherwise
     // make the compiler reload the pointers and the input after each one.
@@ -809,16 +810,44 @@ void TFilter::runFrame(const stereoOverStruct& in, stereoOverStruct& out) {
     const __m128 fSecond = _mm_movelh_ps(c2, c3);
     const __m128 dSecond = _mm_movehl_ps(c3, c2);
     switch (type) {
-    case 3: runPlainGroup<3>(filters, frames, fFirst, dFirst, fSecond, dSecond); break;
-    case 4: runPlainGroup<4>(filters, frames, fFirst, dFirst, fSecond, dSecond); break;
-    case 5: runPlainGroup<5>(filters, frames, fFirst, dFirst, fSecond, dSecond); break;
-    default: runPlainGroup<6>(filters, frames, fFirst, dFirst, fSecond, dSecond); break;
+    case 3: runPlainGroup<3>(filters, frames, pairs, fFirst, dFirst, fSecond, dSecond); break;
+    case 4: runPlainGroup<4>(filters, frames, pairs, fFirst, dFirst, fSecond, dSecond); break;
+    case 5: runPlainGroup<5>(filters, frames, pairs, fFirst, dFirst, fSecond, dSecond); break;
+    default: runPlainGroup<6>(filters, frames, pairs, fFirst, dFirst, fSecond, dSecond); break;
     }
 }
 
+namespace {
+
+// The four frames as runPlainGroup() takes them, read when it needs them.
+struct TPairsOfFrames {
+    stereoOverStruct* const* frames;
+    void operator()(__m128 pairs[4]) const {
+        __m128 x[4];
+        for (int i = 0; i < 4; ++i) x[i] = _mm_loadu_ps(frames[i]->lane);
+        pairs[0] = _mm_movelh_ps(x[0], x[1]);
+        pairs[1] = _mm_movehl_ps(x[1], x[0]);
+        pairs[2] = _mm_movelh_ps(x[2], x[3]);
+        pairs[3] = _mm_movehl_ps(x[3], x[2]);
+    }
+};
+
+// Four frames given as one vector per frame lane, a voice per lane.
+struct TPairsOfLanes {
+    const __m128* lanes;  // left 0, right 0, left 1, right 1
+    void operator()(__m128 pairs[4]) const {
+        pairs[0] = _mm_unpacklo_ps(lanes[0], lanes[1]);
+        pairs[1] = _mm_unpacklo_ps(lanes[2], lanes[3]);
+        pairs[2] = _mm_unpackhi_ps(lanes[0], lanes[1]);
+        pairs[3] = _mm_unpackhi_ps(lanes[2], lanes[3]);
+    }
+};
+
+}  // namespace
+
 void TFilter::processPlainGroup(TFilter* const groupFilters[4], stereoOverStruct* const groupFrames[4],
                                 const GroupInput& input, SharedPower& lastPower) {
-    runPlainGroupCall(groupFilters, groupFrames, input, lastPower);
+    runPlainGroupCall(groupFilters, groupFrames, TPairsOfFrames{groupFrames}, input, lastPower);
 }
 
 void TFilter::processPlainGroupOf(TFilter* filtersByVoice, stereoOverStruct* framesByVoice, const int voices[4],
@@ -827,7 +856,14 @@ void TFilter::processPlainGroupOf(TFilter* filtersByVoice, stereoOverStruct* fra
                                  &filtersByVoice[voices[3]]};
     stereoOverStruct* const frames[4] = {&framesByVoice[voices[0]], &framesByVoice[voices[1]],
                                          &framesByVoice[voices[2]], &framesByVoice[voices[3]]};
-    runPlainGroupCall(filters, frames, input, lastPower);
+    runPlainGroupCall(filters, frames, TPairsOfFrames{frames}, input, lastPower);
+}
+
+void TFilter::processPlainQuarter(TFilter* filters, stereoOverStruct* frames, const __m128 lanes[4],
+                                  const GroupInput& input, SharedPower& lastPower) {
+    TFilter* const groupFilters[4] = {&filters[0], &filters[1], &filters[2], &filters[3]};
+    stereoOverStruct* const groupFrames[4] = {&frames[0], &frames[1], &frames[2], &frames[3]};
+    runPlainGroupCall(groupFilters, groupFrames, TPairsOfLanes{lanes}, input, lastPower);
 }
 
 void TFilter::process(const stereoOverStruct& in, stereoOverStruct& out) { runFrame(in, out); }

@@ -139,6 +139,13 @@ public:
     // indices rather than eight pointers.
     static void processPlainGroupOf(TFilter* filtersByVoice, stereoOverStruct* framesByVoice, const int voices[4],
                                     const GroupInput& input, SharedPower& lastPower);
+    // processPlainGroup() for the four filters filters[0..3] and the frames
+    // frames[0..3], with the frames handed over in lanes[] as one vector per
+    // frame lane (left and right of the first sub-sample, then of the
+    // second), a voice per lane: they are read from there and written to
+    // frames[].
+    static void processPlainQuarter(TFilter* filters, stereoOverStruct* frames, const __m128 lanes[4],
+                                    const GroupInput& input, SharedPower& lastPower);
 
     // Band-pass section: freq in Hz, width 0..0.99 (0 is the narrowest).
     void setBP(float freq, float width, float gain, bool directFreq);
@@ -207,10 +214,12 @@ private:
     void runFrame(const stereoOverStruct& in, stereoOverStruct& out);
     bool takeMovedInputs();
     void updateIfMoved();
-    static void runPlainGroupCall(TFilter* const filters[4], stereoOverStruct* const frames[4], const GroupInput& input,
-                                  SharedPower& lastPower);
-    template <int TYPE>
-    static void runPlainGroup(TFilter* const filters[4], stereoOverStruct* const frames[4], __m128 fFirst, __m128 dFirst,
+    template <class Pairs>
+    static void runPlainGroupCall(TFilter* const filters[4], stereoOverStruct* const frames[4], Pairs pairs,
+                                  const GroupInput& input, SharedPower& lastPower);
+    template <int TYPE, class Pairs>
+    static void runPlainGroup(TFilter* const filters[4], stereoOverStruct* const frames[4], Pairs pairsOf,
+                              __m128 fFirst, __m128 dFirst,
                               __m128 fSecond, __m128 dSecond);
     void runFamilies(const stereoOverStruct& in, stereoOverStruct& out);
     void updateStateVariableCoefficients();
