@@ -580,14 +580,15 @@ void mixVoices(APlugin& plugin) {
     _mm_storeu_ps(plugin.engine.voiceMix.data(), mix);
 }
 
-// The pitch, the steady wave source, "Saturate" and the grouped plain
-// state-variable filter of every sounding voice, four voices at a time, the
-// frame handed from one to the next as one vector per frame lane: what the
-// passes of renderVoices() give, as the voices' own steps and the seed's
-// draws come in the same order. Four sounding voices side by side are
-// filtered as they lie; the voices of the other quarters are gathered into
-// groups after them, as many as gathering all voices makes.
-void renderSteadySaturatedVoices(APlugin& plugin, TFilterFrame& filter) {
+// The pitch, the steady wave source, "Saturate" (with SATURATE) and
+// the grouped plain state-variable filter of every sounding voice, four
+// voices at a time, the frame handed from one to the next as one vector per
+// frame lane: what the passes of renderVoices() give, as the voices' own
+// steps and the seed's draws come in the same order. Four sounding voices
+// side by side are filtered as they lie; the voices of the other quarters
+// are gathered into groups after them, as many as gathering all voices makes.
+template <bool SATURATE>
+[[gnu::noinline]] void renderSteadyVoiceFrames(APlugin& plugin, TFilterFrame& filter) {
     TVoiceState& voices = plugin.voices;
     TVoiceUnits& units = plugin.units;
     const TMovementState& movement = plugin.movement;
@@ -608,8 +609,9 @@ void renderSteadySaturatedVoices(APlugin& plugin, TFilterFrame& filter) {
         voicesource::renderSteadyWaveOfFour<true>(first, onBits, voiceInc, &voices.waveTableOffset[first], steadyWave,
                                                   units.source, units.pinkNoise, units.noiseSeed,
                                                   &voices.voiceFrame[first], lanes);
-        units.distortion.saturateLanes(first, voices.voiceOn.data(), voices.voiceJustStarted.data(), distortionAmount,
-                                       units.distortAmountDest.data(), lanes);
+        if constexpr (SATURATE)
+            units.distortion.saturateLanes(first, voices.voiceOn.data(), voices.voiceJustStarted.data(),
+                                           distortionAmount, units.distortAmountDest.data(), lanes);
         if (onBits == 0xF) {
             static constexpr int QUARTERS[NUM_VOICES] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
             setFilterGroupInput(plugin, filter, &QUARTERS[first], _mm_loadu_ps(&movement.movementSmoothed[first]));
@@ -808,10 +810,17 @@ void APlugin::renderVoices() {
     // voice's frame (a silent lane of a vector is computed and dropped).
     const TPitchFrameInput pitchFrame = pitchFrameInput(*this);
     const TSteadyWaveFrame& steadyWave = units.sourceInput.steadyWave;
-    if (steadyWave.active && !engine.distortPostFilter && units.distortion.getType() == TDistortion::SATURATE) {
+    // "Saturate" before the filter, or no distortion ("Off" leaves the
+    // frames as they are, wherever it stands).
+    const int distortionType = units.distortion.getType();
+    const bool saturate = distortionType == TDistortion::SATURATE && !engine.distortPostFilter;
+    if (steadyWave.active && (saturate || distortionType == TDistortion::OFF)) {
         TFilterFrame filter = filterFrame(*this);
         if (filter.grouped) {
-            renderSteadySaturatedVoices(*this, filter);
+            if (saturate)
+                renderSteadyVoiceFrames<true>(*this, filter);
+            else
+                renderSteadyVoiceFrames<false>(*this, filter);
             mixVoices(*this);
             return;
         }
