@@ -610,7 +610,7 @@ template <bool SATURATE>
                                                   units.source, units.pinkNoise, units.noiseSeed,
                                                   &voices.voiceFrame[first], lanes);
         if constexpr (SATURATE)
-            units.distortion.saturateLanes(first, voices.voiceOn.data(), voices.voiceJustStarted.data(),
+            units.distortion.saturateLanes(first, _mm_castsi128_ps(onInt), voices.voiceJustStarted.data(),
                                            distortionAmount, units.distortAmountDest.data(), lanes);
         if (onBits == 0xF) {
             static constexpr int QUARTERS[NUM_VOICES] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};

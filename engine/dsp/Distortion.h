@@ -73,10 +73,12 @@ public:
     // Kind 13 (Saturate) for the voices first..first + 3 (first a multiple of
     // 4) whose frames are given as one vector per frame lane (left and right
     // of the first sub-sample, then of the second), a voice per lane: what
-    // process() does to those of them that sound, in place. The lanes of
-    // voices that are off come back unspecified; their state is kept.
-    void saturateLanes(int first, const bool voiceOn[NUM_VOICES], const bool voiceJustStarted[NUM_VOICES],
-                       float amount, const float destAmount[NUM_VOICES], __m128 lanes[4]);
+    // process() does to those of them that sound, in place; on holds the
+    // four voices' on flags as lane masks (all ones where the voice sounds).
+    // The lanes of voices that are off come back unspecified; their state is
+    // kept.
+    void saturateLanes(int first, __m128 on, const bool voiceJustStarted[NUM_VOICES], float amount,
+                       const float destAmount[NUM_VOICES], __m128 lanes[4]);
 
     // The drive a voice used in its last frame, after smoothing and modulation.
     float getDrive(int voice) const { return lastDrive[voice & (NUM_VOICES - 1)]; }
@@ -242,11 +244,11 @@ private:
     for (int i = 0; i < 4; ++i) lanes[i] = wet[i];
 }
 
-[[gnu::always_inline]] inline void TDistortion::saturateLanes(int first, const bool voiceOn[NUM_VOICES],
+[[gnu::always_inline]] inline void TDistortion::saturateLanes(int first, __m128 on,
                                                               const bool voiceJustStarted[NUM_VOICES], float amount,
                                                               const float destAmount[NUM_VOICES], __m128 lanes[4]) {
-    const __m128 on = distortionlanes::flagMask(voiceOn, first);
     const int onBits = _mm_movemask_ps(on);
     if (onBits == 0) return;
-    saturateFour(first, on, onBits, distortionlanes::flagMask(voiceJustStarted, first), finiteOrZero(amount), destAmount, lanes);
+    saturateFour(first, on, onBits, distortionlanes::flagMask(voiceJustStarted, first), finiteOrZero(amount),
+                 destAmount, lanes);
 }
