@@ -222,8 +222,7 @@ private:
                                   const GroupInput& input, SharedPower& lastPower);
     template <int TYPE, class Pairs>
     static void runPlainGroup(TFilter* const filters[4], stereoOverStruct* const frames[4], Pairs pairsOf,
-                              __m128 fFirst, __m128 dFirst,
-                              __m128 fSecond, __m128 dSecond);
+                              __m128 fFirst, __m128 dFirst, __m128 fSecond, __m128 dSecond);
     void runFamilies(const stereoOverStruct& in, stereoOverStruct& out);
     void updateStateVariableCoefficients();
     template <int TYPE>
@@ -433,7 +432,6 @@ inline __m128 scaledLanes(__m128 input) {
     return _mm_mul_ps(_mm_and_ps(input, finite), load(INPUT_SCALE_LANES));
 }
 
-
 // The FilterSine entries of four cutoffs, as updateStateVariableCoefficients()
 // finds them: min and max give the scalar clamps' results lane by lane (a NaN
 // position takes entry 0, as tableIndex does).
@@ -462,10 +460,6 @@ template <int TYPE>
     else if constexpr (TYPE == 5) return _mm_mul_ps(band, load(TWO_LANES));
     else return _mm_mul_ps(_mm_sub_ps(low, high), load(SQRT2_LANES));
 }
-
-}  // namespace filterlanes
-
-namespace filterlanes {
 
 // The four frames as runPlainGroup() takes them, read when it needs them.
 struct TPairsOfFrames {
