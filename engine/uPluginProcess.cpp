@@ -478,6 +478,169 @@ const Lanes NOTE_HIGH_LANES = allLanes(100000.0f);
     return keptInc;
 }
 
+// std::clamp(x, 0, 1) written as a min then a max, which compile to minss
+// and maxss without a branch; a NaN passes through as it does there.
+inline float clampUnitScalar(float x) {
+    const float upper = 1.0f < x ? 1.0f : x;
+    return 0.0f > upper ? 0.0f : upper;
+}
+
+// "Filter Distort Amount" of every voice for the distortion.
+void setDistortAmountDest(APlugin& plugin) {
+    TModState& mod = plugin.mod;
+    // Unrouted, the destination holds its neutral value in every sounding voice.
+    if (mod.destRouted[destination::FILTER_DISTORT_AMOUNT])
+        for (int v = 0; v < NUM_VOICES; ++v)
+            plugin.units.distortAmountDest[v] = mod.voiceModDest(v)[destination::FILTER_DISTORT_AMOUNT];
+    else
+        plugin.units.distortAmountDest.fill(mod.neutralModDest()[destination::FILTER_DISTORT_AMOUNT]);
+}
+
+// What the voice filters of a frame take alike, worked out once per frame.
+struct TFilterFrame {
+    float frequency, spreadParameter, resonance, vowel, lfoAmount, movementAmount;
+    bool lfoRouted, movementRouted, spreadRouted, resonanceRouted, vowelRouted;
+    float lfoAmountShared, movementFactorShared, spreadShared, qShared, vowelShared;
+    int plainType;
+    // Every voice runs in groups of four with the shared values: the filters
+    // are of one plain state-variable type and none of their shared
+    // destinations is routed.
+    bool grouped;
+    TFilter::GroupInput input;
+};
+
+TFilterFrame filterFrame(APlugin& plugin) {
+    const auto& value = plugin.values.curValue;
+    const TModState& mod = plugin.mod;
+    TFilterFrame frame;
+    frame.frequency = value[tag::FILTER_FREQUENCY];
+    frame.spreadParameter = value[tag::FILTER_SPREAD];
+    frame.resonance = value[tag::FILTER_RESONANCE];
+    frame.vowel = value[tag::FILTER_VOWEL];
+    frame.lfoAmount = 2.0f * value[tag::FILTER_LFO] - 1.0f;
+    frame.movementAmount = value[tag::MOVEMENT_TO_FILTER];
+    // A destination no route writes holds its neutral value in every voice
+    // whose routes have run (every sounding voice), so what the filter makes
+    // of it is the same for all voices and is worked out once here.
+    const auto& neutral = mod.neutralModDest();
+    frame.lfoRouted = mod.destRouted[destination::FILTER_LFO];
+    frame.movementRouted = mod.destRouted[destination::MOVEMENT_TO_FILTER];
+    frame.spreadRouted = mod.destRouted[destination::FILTER_SPREAD];
+    frame.resonanceRouted = mod.destRouted[destination::FILTER_RESONANCE];
+    frame.vowelRouted = mod.destRouted[destination::FILTER_VOWEL];
+    frame.lfoAmountShared = frame.lfoAmount + neutral[destination::FILTER_LFO];
+    frame.movementFactorShared = 2.0f * (frame.movementAmount + neutral[destination::MOVEMENT_TO_FILTER]) - 1.0f;
+    // Any of the caches gives the same power; the first one keeps the shared argument.
+    frame.spreadShared = frame.spreadRouted ? 1.0f
+                                            : plugin.units.filterSpread[0](frame.spreadParameter +
+                                                                           neutral[destination::FILTER_SPREAD]);
+    frame.qShared = TFilter::coefficientQ(clampUnitScalar(frame.resonance + neutral[destination::FILTER_RESONANCE]));
+    frame.vowelShared = TFilter::coefficientVowel(clampUnitScalar(frame.vowel + neutral[destination::FILTER_VOWEL]));
+    // Voices of the frame's plain state-variable type run four at a time, a
+    // voice per lane; the other types one voice at a time. The voices'
+    // filters share nothing, so the order in which they run does not matter.
+    // A group short of four voices repeats its last voice, which then runs
+    // once with the same values in each of its lanes.
+    const bool anyRouted = frame.lfoRouted || frame.movementRouted || frame.spreadRouted || frame.resonanceRouted ||
+                           frame.vowelRouted;
+    TFilter::GroupInput& input = frame.input;
+    input.freq = frame.frequency;
+    input.freqPart = frame.frequency * 0.01f;
+    input.spreadIsOne = !frame.spreadRouted && frame.spreadShared == 1.0f;
+    input.spread = _mm_set1_ps(frame.spreadShared);
+    input.q = _mm_set1_ps(frame.qShared);
+    input.vowel = _mm_set1_ps(frame.vowelShared);
+    input.lfoAmount = _mm_set1_ps(frame.lfoAmountShared);
+    // The filters all take the frame's type at the global control steps.
+    const auto& filters = plugin.units.voiceFilter;
+    frame.plainType = filters[0].getType();
+    bool oneType = filters[0].isPlainStateVariable();
+    for (int v = 1; v < NUM_VOICES; ++v) oneType = oneType && filters[v].getType() == frame.plainType;
+    frame.grouped = oneType && !anyRouted;
+    return frame;
+}
+
+// The voices' own part of a group's filter input while frame.grouped:
+// movementOf holds the voices' smoothed Movement.
+[[gnu::always_inline]] inline void setFilterGroupInput(APlugin& plugin, TFilterFrame& frame, const int* group,
+                                                       __m128 movementOf) {
+    TModState& mod = plugin.mod;
+    frame.input.lfoValue = _mm_setr_ps(mod.voiceModSrc(group[0])[47], mod.voiceModSrc(group[1])[47],
+                                       mod.voiceModSrc(group[2])[47], mod.voiceModSrc(group[3])[47]);
+    const __m128 destination = _mm_setr_ps(mod.voiceModDest(group[0])[destination::FILTER_FREQUENCY],
+                                           mod.voiceModDest(group[1])[destination::FILTER_FREQUENCY],
+                                           mod.voiceModDest(group[2])[destination::FILTER_FREQUENCY],
+                                           mod.voiceModDest(group[3])[destination::FILTER_FREQUENCY]);
+    frame.input.offset = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(frame.movementFactorShared), movementOf), destination);
+}
+
+void mixVoices(APlugin& plugin) {
+    const TVoiceMixInput mixInput = voiceMixInput(plugin);
+    __m128 mix = _mm_loadu_ps(plugin.engine.voiceMix.data());
+    for (int first = 0; first < NUM_VOICES; first += 4) mix = mixFourVoicesInto(plugin, mixInput, first, mix);
+    _mm_storeu_ps(plugin.engine.voiceMix.data(), mix);
+}
+
+// The pitch, the steady wave source, "Saturate" (with SATURATE) and
+// the grouped plain state-variable filter of every sounding voice, four
+// voices at a time, the frame handed from one to the next as one vector per
+// frame lane: what the passes of renderVoices() give, as the voices' own
+// steps and the seed's draws come in the same order. Four sounding voices
+// side by side are filtered as they lie; the voices of the other quarters
+// are gathered into groups after them, as many as gathering all voices makes.
+template <bool SATURATE>
+[[gnu::noinline]] void renderSteadyVoiceFrames(APlugin& plugin, TFilterFrame& filter) {
+    TVoiceState& voices = plugin.voices;
+    TVoiceUnits& units = plugin.units;
+    const TMovementState& movement = plugin.movement;
+    const TPitchFrameInput pitchFrame = pitchFrameInput(plugin);
+    const TSteadyWaveFrame& steadyWave = units.sourceInput.steadyWave;
+    setDistortAmountDest(plugin);
+    const float distortionAmount = plugin.values.curValue[tag::FILTER_DISTORTION_AMOUNT];
+    TFilter::SharedPower lastPower;
+    int gathered[NUM_VOICES];
+    int count = 0;
+    for (int first = 0; first < NUM_VOICES; first += 4) {
+        // The envelope step may have ended a voice.
+        const __m128i onInt = laneMask(&voices.voiceOn[first]);
+        const int onBits = _mm_movemask_ps(_mm_castsi128_ps(onInt));
+        if (onBits == 0) continue;
+        const __m128 voiceInc = setPitchOfFourVoices(plugin, pitchFrame, first, onBits);
+        __m128 lanes[4];
+        voicesource::renderSteadyWaveOfFour<true>(first, onBits, voiceInc, &voices.waveTableOffset[first], steadyWave,
+                                                  units.source, units.pinkNoise, units.noiseSeed,
+                                                  &voices.voiceFrame[first], lanes);
+        if constexpr (SATURATE)
+            units.distortion.saturateLanes(first, _mm_castsi128_ps(onInt), voices.voiceJustStarted.data(),
+                                           distortionAmount, units.distortAmountDest.data(), lanes);
+        if (onBits == 0xF) {
+            static constexpr int QUARTERS[NUM_VOICES] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+            setFilterGroupInput(plugin, filter, &QUARTERS[first], _mm_loadu_ps(&movement.movementSmoothed[first]));
+            TFilter::processPlainQuarter(&units.voiceFilter[first], &voices.voiceFrame[first], lanes, filter.input,
+                                         lastPower);
+        } else {
+            _MM_TRANSPOSE4_PS(lanes[0], lanes[1], lanes[2], lanes[3]);
+            for (int i = 0; i < 4; ++i) {
+                if (!(onBits & (1 << i))) continue;
+                _mm_storeu_ps(voices.voiceFrame[first + i].lane, lanes[i]);
+                gathered[count++] = first + i;
+            }
+        }
+    }
+    if (steadyWave.active && voices.curVoice >= 0 && voices.curVoice < NUM_VOICES && voices.voiceOn[voices.curVoice])
+        units.noiseAmountShown = steadyWave.noise.amountLanes[0];
+    if (count == 0) return;
+    for (int lane = count; lane % 4 != 0; ++lane) gathered[lane] = gathered[count - 1];
+    for (int first = 0; first < count; first += 4) {
+        const int* group = &gathered[first];
+        setFilterGroupInput(plugin, filter, group,
+                            _mm_setr_ps(movement.movementSmoothed[group[0]], movement.movementSmoothed[group[1]],
+                                        movement.movementSmoothed[group[2]], movement.movementSmoothed[group[3]]));
+        TFilter::processPlainGroupOf(units.voiceFilter.data(), voices.voiceFrame.data(), group, filter.input,
+                                     lastPower);
+    }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- entries
@@ -647,6 +810,21 @@ void APlugin::renderVoices() {
     // voice's frame (a silent lane of a vector is computed and dropped).
     const TPitchFrameInput pitchFrame = pitchFrameInput(*this);
     const TSteadyWaveFrame& steadyWave = units.sourceInput.steadyWave;
+    // "Saturate" before the filter, or no distortion ("Off" leaves the
+    // frames as they are, wherever it stands).
+    const int distortionType = units.distortion.getType();
+    const bool saturate = distortionType == TDistortion::SATURATE && !engine.distortPostFilter;
+    if (steadyWave.active && (saturate || distortionType == TDistortion::OFF)) {
+        TFilterFrame filter = filterFrame(*this);
+        if (filter.grouped) {
+            if (saturate)
+                renderSteadyVoiceFrames<true>(*this, filter);
+            else
+                renderSteadyVoiceFrames<false>(*this, filter);
+            mixVoices(*this);
+            return;
+        }
+    }
     for (int first = 0; first < NUM_VOICES; first += 4) {
         // The envelope step may have ended a voice.
         const int onBits = _mm_movemask_ps(_mm_castsi128_ps(laneMask(&voices.voiceOn[first])));
@@ -671,12 +849,7 @@ void APlugin::renderVoices() {
         doDistort();
         doFilter();
     }
-    {
-        const TVoiceMixInput mixInput = voiceMixInput(*this);
-        __m128 mix = _mm_loadu_ps(engine.voiceMix.data());
-        for (int first = 0; first < NUM_VOICES; first += 4) mix = mixFourVoicesInto(*this, mixInput, first, mix);
-        _mm_storeu_ps(engine.voiceMix.data(), mix);
-    }
+    mixVoices(*this);
 }
 
 void APlugin::runHousekeeping(bool screenUpdateWasPending) {
@@ -979,12 +1152,7 @@ void APlugin::setSourceFrameInput() {
 
 // Distortion over the 16 voice frames (kind 0 passes them unchanged).
 void APlugin::doDistort() {
-    // Unrouted, the destination holds its neutral value in every sounding voice.
-    if (mod.destRouted[destination::FILTER_DISTORT_AMOUNT])
-        for (int v = 0; v < NUM_VOICES; ++v)
-            units.distortAmountDest[v] = mod.voiceModDest(v)[destination::FILTER_DISTORT_AMOUNT];
-    else
-        units.distortAmountDest.fill(mod.neutralModDest()[destination::FILTER_DISTORT_AMOUNT]);
+    setDistortAmountDest(*this);
     units.distortion.process(voices.voiceFrame.data(), voices.voiceOn.data(), voices.voiceJustStarted.data(),
                              paramValue(tag::FILTER_DISTORTION_AMOUNT), units.distortAmountDest.data(),
                              units.noiseSeed);
@@ -992,86 +1160,31 @@ void APlugin::doDistort() {
 
 // The voice filter of every sounding voice (type 0 passes the frame).
 void APlugin::doFilter() {
-    const float frequency = paramValue(tag::FILTER_FREQUENCY);
-    const float spreadParameter = paramValue(tag::FILTER_SPREAD);
-    const float resonance = paramValue(tag::FILTER_RESONANCE);
-    const float vowel = paramValue(tag::FILTER_VOWEL);
-    const float lfoAmount = 2.0f * paramValue(tag::FILTER_LFO) - 1.0f;
-    const float movementAmount = paramValue(tag::MOVEMENT_TO_FILTER);
-    // std::clamp(x, 0, 1) written as a min then a max, which compile to
-    // minss and maxss without a branch; a NaN passes through as it does there.
-    const auto clampUnit = [](float x) {
-        const float upper = 1.0f < x ? 1.0f : x;
-        return 0.0f > upper ? 0.0f : upper;
-    };
-    // A destination no route writes holds its neutral value in every voice
-    // whose routes have run (every sounding voice), so what the filter makes
-    // of it is the same for all voices and is worked out once here.
-    const auto& neutral = mod.neutralModDest();
-    const bool lfoRouted = mod.destRouted[destination::FILTER_LFO];
-    const bool movementRouted = mod.destRouted[destination::MOVEMENT_TO_FILTER];
-    const bool spreadRouted = mod.destRouted[destination::FILTER_SPREAD];
-    const bool resonanceRouted = mod.destRouted[destination::FILTER_RESONANCE];
-    const bool vowelRouted = mod.destRouted[destination::FILTER_VOWEL];
-    const float lfoAmountShared = lfoAmount + neutral[destination::FILTER_LFO];
-    const float movementFactorShared = 2.0f * (movementAmount + neutral[destination::MOVEMENT_TO_FILTER]) - 1.0f;
-    // Any of the caches gives the same power; the first one keeps the shared argument.
-    const float spreadShared =
-        spreadRouted ? 1.0f : units.filterSpread[0](spreadParameter + neutral[destination::FILTER_SPREAD]);
-    const float qShared = TFilter::coefficientQ(clampUnit(resonance + neutral[destination::FILTER_RESONANCE]));
-    const float vowelShared = TFilter::coefficientVowel(clampUnit(vowel + neutral[destination::FILTER_VOWEL]));
-    // Voices of the frame's plain state-variable type run four at a time, a
-    // voice per lane; the other types one voice at a time. The voices'
-    // filters share nothing, so the order in which they run does not matter.
-    // A group short of four voices repeats its last voice, which then runs
-    // once with the same values in each of its lanes.
+    TFilterFrame frame = filterFrame(*this);
+    TFilter::GroupInput& input = frame.input;
     TFilter::SharedPower lastPower;
-    const bool anyRouted = lfoRouted || movementRouted || spreadRouted || resonanceRouted || vowelRouted;
-    TFilter::GroupInput input;
-    input.freq = frequency;
-    input.freqPart = frequency * 0.01f;
-    input.spreadIsOne = !spreadRouted && spreadShared == 1.0f;
-    input.spread = _mm_set1_ps(spreadShared);
-    input.q = _mm_set1_ps(qShared);
-    input.vowel = _mm_set1_ps(vowelShared);
-    input.lfoAmount = _mm_set1_ps(lfoAmountShared);
     const auto runGroup = [this, &input, &lastPower](const int* group) {
-        TFilter* const filters[4] = {&units.voiceFilter[group[0]], &units.voiceFilter[group[1]],
-                                     &units.voiceFilter[group[2]], &units.voiceFilter[group[3]]};
-        stereoOverStruct* const frames[4] = {&voices.voiceFrame[group[0]], &voices.voiceFrame[group[1]],
-                                             &voices.voiceFrame[group[2]], &voices.voiceFrame[group[3]]};
-        TFilter::processPlainGroup(filters, frames, input, lastPower);
+        TFilter::processPlainGroupOf(units.voiceFilter.data(), voices.voiceFrame.data(), group, input, lastPower);
     };
     int groupVoices[NUM_VOICES];
-    // The filters all take the frame's type at the global control steps.
-    const int plainType = units.voiceFilter[0].getType();
-    bool oneType = units.voiceFilter[0].isPlainStateVariable();
     int count = 0;
     for (int v = 0; v < NUM_VOICES; ++v) {
         groupVoices[count] = v;
         count += voices.voiceOn[v] ? 1 : 0;
-        oneType = oneType && units.voiceFilter[v].getType() == plainType;
     }
     if (count == 0) return;
-    if (oneType && !anyRouted) {
+    if (frame.grouped) {
         for (int lane = count; lane % 4 != 0; ++lane) groupVoices[lane] = groupVoices[count - 1];
-        const __m128 movementFactor = _mm_set1_ps(movementFactorShared);
         for (int first = 0; first < count; first += 4) {
             const int* group = &groupVoices[first];
-            input.lfoValue = _mm_setr_ps(mod.voiceModSrc(group[0])[47], mod.voiceModSrc(group[1])[47],
-                                         mod.voiceModSrc(group[2])[47], mod.voiceModSrc(group[3])[47]);
-            const __m128 movementOf =
-                _mm_setr_ps(movement.movementSmoothed[group[0]], movement.movementSmoothed[group[1]],
-                            movement.movementSmoothed[group[2]], movement.movementSmoothed[group[3]]);
-            const __m128 destination = _mm_setr_ps(mod.voiceModDest(group[0])[destination::FILTER_FREQUENCY],
-                                                   mod.voiceModDest(group[1])[destination::FILTER_FREQUENCY],
-                                                   mod.voiceModDest(group[2])[destination::FILTER_FREQUENCY],
-                                                   mod.voiceModDest(group[3])[destination::FILTER_FREQUENCY]);
-            input.offset = _mm_add_ps(_mm_mul_ps(movementFactor, movementOf), destination);
+            setFilterGroupInput(*this, frame, group,
+                                _mm_setr_ps(movement.movementSmoothed[group[0]], movement.movementSmoothed[group[1]],
+                                            movement.movementSmoothed[group[2]], movement.movementSmoothed[group[3]]));
             runGroup(group);
         }
         return;
     }
+    const int plainType = frame.plainType;
     alignas(16) float lfoValue[NUM_VOICES], offset[NUM_VOICES];
     alignas(16) float lfoAmountOf[NUM_VOICES], spreadOf[NUM_VOICES], qOf[NUM_VOICES], vowelOf[NUM_VOICES];
     int grouped = 0;
@@ -1079,16 +1192,21 @@ void APlugin::doFilter() {
         const int v = groupVoices[i];
         const auto& dest = mod.voiceModDest(v);
         TFilter& filter = units.voiceFilter[v];
-        const float lfoAmountOfVoice = lfoRouted ? lfoAmount + dest[destination::FILTER_LFO] : lfoAmountShared;
+        const float lfoAmountOfVoice =
+            frame.lfoRouted ? frame.lfoAmount + dest[destination::FILTER_LFO] : frame.lfoAmountShared;
         const float movementFactor =
-            movementRouted ? 2.0f * (movementAmount + dest[destination::MOVEMENT_TO_FILTER]) - 1.0f
-                           : movementFactorShared;
-        const float spread =
-            spreadRouted ? units.filterSpread[v](spreadParameter + dest[destination::FILTER_SPREAD]) : spreadShared;
-        const float q =
-            resonanceRouted ? TFilter::coefficientQ(clampUnit(resonance + dest[destination::FILTER_RESONANCE])) : qShared;
+            frame.movementRouted ? 2.0f * (frame.movementAmount + dest[destination::MOVEMENT_TO_FILTER]) - 1.0f
+                                 : frame.movementFactorShared;
+        const float spread = frame.spreadRouted
+                                 ? units.filterSpread[v](frame.spreadParameter + dest[destination::FILTER_SPREAD])
+                                 : frame.spreadShared;
+        const float q = frame.resonanceRouted
+                            ? TFilter::coefficientQ(clampUnitScalar(frame.resonance + dest[destination::FILTER_RESONANCE]))
+                            : frame.qShared;
         const float vowelMix =
-            vowelRouted ? TFilter::coefficientVowel(clampUnit(vowel + dest[destination::FILTER_VOWEL])) : vowelShared;
+            frame.vowelRouted
+                ? TFilter::coefficientVowel(clampUnitScalar(frame.vowel + dest[destination::FILTER_VOWEL]))
+                : frame.vowelShared;
         const float offsetOfVoice = movementFactor * movement.movementSmoothed[v] + dest[destination::FILTER_FREQUENCY];
         if (filter.isPlainStateVariable() && filter.getType() == plainType) {
             // grouped <= i: the entry is free.
@@ -1103,7 +1221,7 @@ void APlugin::doFilter() {
         } else {
             filter.setLFO(lfoAmountOfVoice, mod.voiceModSrc(v)[47]);
             // Type 0 leaves the frame as it is.
-            if (filter.prepareShared(frequency, spread, offsetOfVoice, q, vowelMix, lastPower))
+            if (filter.prepareShared(frame.frequency, spread, offsetOfVoice, q, vowelMix, lastPower))
                 filter.process(voices.voiceFrame[v], voices.voiceFrame[v]);
         }
     }

@@ -18,15 +18,7 @@ constexpr float PI = 3.1415925f;
 // distortion fades in instead of switching on.
 constexpr float BLEND_RANGE = 0.05f;
 
-const Lanes SIGN_LANES = allLanes(-0.0f);
-const Lanes HUGE_LANES = allLanes(1e30f);
-const Lanes ONE_LANES = allLanes(1.0f);
-const Lanes GUARD_LANES = allLanes(DENORMAL_GUARD);
-const Lanes FLOAT_MAX_LANES = allLanes(std::numeric_limits<float>::max());
-const Lanes GLIDE_KEEP_LANES = allLanes(0.9f);
-const Lanes GLIDE_TAKE_LANES = allLanes(1.0f - 0.9f);
-const Lanes NEGLIGIBLE_DRIVE_LANES = allLanes(1e-12f);
-const Lanes BLEND_RANGE_LANES = allLanes(BLEND_RANGE);
+using namespace distortionlanes;
 
 using Shape = TDistortion::Shape;
 
@@ -162,43 +154,6 @@ void TDistortion::setSampleRate(float sampleRate) {
 
 void TDistortion::setType(int kind) { distortType = (kind > OFF && kind < NUM_KINDS) ? kind : OFF; }
 
-namespace {
-
-// Four of the 16 voice flags as lane masks (all ones where the flag is set).
-__m128 flagMask(const bool flags[], int first) {
-    static_assert(sizeof(bool) == 1);
-    std::int32_t bytes;
-    std::memcpy(&bytes, flags + first, 4);
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i words = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(bytes), zero), zero);
-    return _mm_castsi128_ps(_mm_cmpgt_epi32(words, zero));
-}
-
-}  // namespace
-
-inline __m128 TDistortion::updateDriveGroup(int first, __m128 on, __m128 started, float amount,
-                                            const float destAmount[NUM_VOICES]) {
-    // Every lane goes through the scalar steps in their order, and voices
-    // that are off keep both values.
-    const __m128 signBit = load(SIGN_LANES);
-    const __m128 target = _mm_set1_ps(amount);
-    const __m128 takenPart = _mm_mul_ps(load(GLIDE_TAKE_LANES), target);
-    const __m128 previous = _mm_load_ps(&smoothedDrive[first]);
-    const __m128 glided = _mm_add_ps(_mm_mul_ps(load(GLIDE_KEEP_LANES), previous), takenPart);
-    __m128 smoothed = _mm_or_ps(_mm_and_ps(started, target), _mm_andnot_ps(started, glided));
-    // A drive decaying towards 0 would end as a subnormal; 1e-12 is far below audibility.
-    const __m128 negligible = _mm_cmplt_ps(_mm_andnot_ps(signBit, smoothed), load(NEGLIGIBLE_DRIVE_LANES));
-    smoothed = _mm_andnot_ps(negligible, smoothed);
-    const __m128 modulation = _mm_loadu_ps(&destAmount[first]);
-    const __m128 finite = _mm_cmple_ps(_mm_andnot_ps(signBit, modulation), load(FLOAT_MAX_LANES));
-    // max then min: NaN and anything not above 0 give 0, as clamp01.
-    const __m128 drive = _mm_min_ps(_mm_max_ps(_mm_add_ps(smoothed, _mm_and_ps(modulation, finite)), _mm_setzero_ps()),
-                                    load(ONE_LANES));
-    _mm_store_ps(&smoothedDrive[first], _mm_or_ps(_mm_and_ps(on, smoothed), _mm_andnot_ps(on, previous)));
-    const __m128 lastOfFour = _mm_or_ps(_mm_and_ps(on, drive), _mm_andnot_ps(on, _mm_load_ps(&lastDrive[first])));
-    _mm_store_ps(&lastDrive[first], lastOfFour);
-    return lastOfFour;
-}
 
 void TDistortion::updateDrives(const bool voiceOn[NUM_VOICES], const bool voiceJustStarted[NUM_VOICES], float amount,
                                const float destAmount[NUM_VOICES]) {
@@ -206,87 +161,37 @@ void TDistortion::updateDrives(const bool voiceOn[NUM_VOICES], const bool voiceJ
         updateDriveGroup(first, flagMask(voiceOn, first), flagMask(voiceJustStarted, first), amount, destAmount);
 }
 
+void TDistortion::refreshSaturateShapes(int first, int moved) {
+    for (int lane = 0; lane < 4; ++lane) {
+        if (!(moved & (1 << lane))) continue;
+        const int v = first + lane;
+        const float d = lastDrive[v];
+        shapeOf[v] = makeShape<SATURATE>(d);
+        shapeMain[v] = shapeOf[v].k;
+        shapeDrive[v] = d;
+        shapeKind[v] = SATURATE;
+    }
+}
+
 void TDistortion::processSaturate(stereoOverStruct frames[NUM_VOICES], const bool voiceOn[NUM_VOICES],
                                   const bool voiceJustStarted[NUM_VOICES], float amount,
                                   const float destAmount[NUM_VOICES]) {
-    const __m128 signBit = load(SIGN_LANES);
-    const __m128 huge = load(HUGE_LANES);
-    const __m128 one = load(ONE_LANES);
-    const __m128 guard = load(GUARD_LANES);
-    const __m128 blockerCoef = _mm_set1_ps(dcCoef);
     for (int first = 0; first < NUM_VOICES; first += 4) {
         const __m128 on = flagMask(voiceOn, first);
         const int onBits = _mm_movemask_ps(on);
         if (onBits == 0) continue;  // silent voices keep their drives and state
-        const __m128 drive = updateDriveGroup(first, on, flagMask(voiceJustStarted, first), amount, destAmount);
-
-        // Shapes whose drive or kind moved, for the sounding voices.
-        const __m128i kinds = _mm_load_si128(reinterpret_cast<const __m128i*>(&shapeKind[first]));
-        const __m128i kindMoved = _mm_xor_si128(_mm_cmpeq_epi32(kinds, _mm_set1_epi32(SATURATE)), _mm_set1_epi32(-1));
-        const int moved = _mm_movemask_ps(_mm_or_ps(_mm_castsi128_ps(kindMoved),
-                                                    _mm_cmpneq_ps(drive, _mm_load_ps(&shapeDrive[first])))) &
-                          onBits;
-        if (moved != 0) {
-            for (int lane = 0; lane < 4; ++lane) {
-                if (!(moved & (1 << lane))) continue;
-                const int v = first + lane;
-                const float d = lastDrive[v];
-                shapeOf[v] = makeShape<SATURATE>(d);
-                shapeMain[v] = shapeOf[v].k;
-                shapeDrive[v] = d;
-                shapeKind[v] = SATURATE;
-            }
-        }
-
         // One vector per frame lane (left and right of each sub-sample),
-        // four voices across. A non-number enters as silence.
-        __m128 left0 = _mm_loadu_ps(frames[first].lane);
-        __m128 right0 = _mm_loadu_ps(frames[first + 1].lane);
-        __m128 left1 = _mm_loadu_ps(frames[first + 2].lane);
-        __m128 right1 = _mm_loadu_ps(frames[first + 3].lane);
-        _MM_TRANSPOSE4_PS(left0, right0, left1, right1);
-        __m128 dry[4] = {left0, right0, left1, right1};
-        for (__m128& x : dry) x = _mm_and_ps(x, _mm_cmple_ps(_mm_andnot_ps(signBit, x), huge));
-
-        // (x + z) / (|z| + 1) with z = k x, lane by lane as shapeValue has it;
-        // then the DC blocker per channel, first sub-sample then second.
-        const __m128 k = _mm_load_ps(&shapeMain[first]);
-        __m128 blocker[2] = {_mm_load_ps(&dcState[0][first]), _mm_load_ps(&dcState[1][first])};
-        __m128 wet[4];
-        for (int i = 0; i < 4; ++i) {
-            const __m128 z = _mm_add_ps(_mm_mul_ps(k, dry[i]), guard);
-            const __m128 y = _mm_add_ps(_mm_div_ps(_mm_add_ps(dry[i], z), _mm_add_ps(_mm_andnot_ps(signBit, z), one)),
-                                        guard);
-            __m128& b = blocker[i & 1];
-            b = _mm_add_ps(_mm_add_ps(b, _mm_mul_ps(_mm_sub_ps(y, b), blockerCoef)), guard);
-            wet[i] = _mm_sub_ps(y, b);
-        }
-        for (int c = 0; c < 2; ++c)
-            _mm_store_ps(&dcState[c][first],
-                         onBits == 0xF ? blocker[c]
-                                       : _mm_or_ps(_mm_and_ps(on, blocker[c]),
-                                                   _mm_andnot_ps(on, _mm_load_ps(&dcState[c][first]))));
-
-        // Below the blend range the shaped frame fades in over the dry one.
-        // Silent voices' lanes are not stored, so only the sounding ones count.
-        if ((_mm_movemask_ps(_mm_cmpge_ps(drive, load(BLEND_RANGE_LANES))) | (onBits ^ 0xF)) != 0xF) {
-            const __m128 none = _mm_cmple_ps(drive, _mm_setzero_ps());
-            const __m128 partial = _mm_cmplt_ps(drive, load(BLEND_RANGE_LANES));
-            const __m128 share = _mm_div_ps(drive, load(BLEND_RANGE_LANES));
-            const __m128 dryShare = _mm_sub_ps(one, share);
-            for (int i = 0; i < 4; ++i) {
-                const __m128 blend = _mm_add_ps(_mm_mul_ps(dryShare, dry[i]), _mm_mul_ps(share, wet[i]));
-                const __m128 faded = _mm_or_ps(_mm_and_ps(partial, blend), _mm_andnot_ps(partial, wet[i]));
-                wet[i] = _mm_or_ps(_mm_and_ps(none, dry[i]), _mm_andnot_ps(none, faded));
-            }
-        }
-
-        _MM_TRANSPOSE4_PS(wet[0], wet[1], wet[2], wet[3]);
+        // four voices across.
+        __m128 lanes[4];
+        for (int i = 0; i < 4; ++i) lanes[i] = _mm_loadu_ps(frames[first + i].lane);
+        _MM_TRANSPOSE4_PS(lanes[0], lanes[1], lanes[2], lanes[3]);
+        saturateFour(first, on, onBits, flagMask(voiceJustStarted, first), amount, destAmount, lanes);
+        _MM_TRANSPOSE4_PS(lanes[0], lanes[1], lanes[2], lanes[3]);
         if (onBits == 0xF)
-            for (int lane = 0; lane < 4; ++lane) _mm_storeu_ps(frames[first + lane].lane, wet[lane]);
+            for (int lane = 0; lane < 4; ++lane) _mm_storeu_ps(frames[first + lane].lane, lanes[lane]);
         else
             for (int lane = 0; lane < 4; ++lane)
-                if (onBits & (1 << lane)) _mm_storeu_ps(frames[first + lane].lane, wet[lane]);
+                if (onBits & (1 << lane)) _mm_storeu_ps(frames[first + lane].lane, lanes[lane]);
     }
 }
 

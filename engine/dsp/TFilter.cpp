@@ -11,6 +11,8 @@
 #include <cstring>
 #include <limits>
 
+using namespace filterlanes;
+
 namespace {
 
 // Saturation constants of the four-pole cascade. The channels differ in the
@@ -82,60 +84,7 @@ float limitComb(float v) {
 }
 
 
-const Lanes SIGN_LANES = allLanes(-0.0f);
-const Lanes HUGE_LANES = allLanes(1e30f);
-const Lanes INPUT_SCALE_LANES = allLanes(INPUT_SCALE);
-const Lanes OUTPUT_SCALE_LANES = allLanes(OUTPUT_SCALE);
-const Lanes GUARD_LANES = allLanes(DENORMAL_GUARD);
-const Lanes SQRT2_LANES = allLanes(SQRT2);
-const Lanes TWO_LANES = allLanes(2.0f);
-const Lanes BAND_SATURATION_LANES = allLanes(BAND_SATURATION);
-const Lanes CUTOFF_BIAS_LANES = allLanes(0.001f);
-const Lanes TABLE_SCALE_LANES = allLanes(262143.0f);
-const Lanes TABLE_LAST_LANES = allLanes(static_cast<float>(TABLE_LAST));
-const Lanes MOVE_THRESHOLD_LANES = allLanes(0.00001f);
-const Lanes BAND_TURN_LANES = allLanes(BAND_TURN);
-const Lanes BAND_FLOOR_LANES = allLanes(-BAND_TURN);
-const Lanes FLOAT_MAX_LANES = allLanes(std::numeric_limits<float>::max());
-const Lanes ONE_LANES = allLanes(1.0f);
-const Lanes TWENTY_LANES = allLanes(20.0f);
-const Lanes OCTAVES_LANES = allLanes(10.0f);
-const Lanes SMOOTHER_KEEP_LANES = allLanes(0.99f);
-const Lanes SMOOTHER_TAKE_LANES = allLanes(0.01f);
-const Lanes CUTOFF_CEILING_LANES = allLanes(1e7f);
-const Lanes MAX_CUTOFF_SHARE_LANES = allLanes(0.4f);
-
-// finiteOrZero() lane by lane: |x| <= FLT_MAX is false for infinities and NaN.
-inline __m128 finiteLanes(__m128 x) {
-    return _mm_cmple_ps(_mm_andnot_ps(load(SIGN_LANES), x), load(FLOAT_MAX_LANES));
-}
-
-// TFilter::sanitizeCutoff() lane by lane.
-inline __m128 sanitizedCutoffs(__m128 hz) {
-    return _mm_min_ps(_mm_max_ps(hz, _mm_setzero_ps()), load(CUTOFF_CEILING_LANES));
-}
-
-// The frame's four lanes scaled into the recursions' range; a value that is
-// not a finite number enters as silence rather than poisoning the state.
-// Packed operations give every lane its scalar result.
-inline __m128 scaledLanes(__m128 input) {
-    const __m128 finite = _mm_cmple_ps(_mm_andnot_ps(load(SIGN_LANES), input), load(HUGE_LANES));
-    return _mm_mul_ps(_mm_and_ps(input, finite), load(INPUT_SCALE_LANES));
-}
-
 inline __m128 scaledInput(const stereoOverStruct& in) { return scaledLanes(_mm_loadu_ps(in.lane)); }
-
-// The FilterSine entries of four cutoffs, as updateStateVariableCoefficients()
-// finds them: min and max give the scalar clamps' results lane by lane (a NaN
-// position takes entry 0, as tableIndex does).
-inline __m128i sineIndices(__m128 cutoffs, __m128 maxCutoffs, __m128 invOverRates) {
-    const __m128 limited = _mm_min_ps(cutoffs, maxCutoffs);
-    const __m128 w = _mm_add_ps(_mm_mul_ps(_mm_add_ps(limited, load(CUTOFF_BIAS_LANES)), invOverRates),
-                                load(GUARD_LANES));
-    const __m128 position = _mm_min_ps(_mm_max_ps(_mm_mul_ps(w, load(TABLE_SCALE_LANES)), _mm_setzero_ps()),
-                                       load(TABLE_LAST_LANES));
-    return _mm_cvttps_epi32(position);
-}
 
 }  // namespace
 
@@ -526,23 +475,6 @@ void TFilter::runCombs(float x[2][2], float y[2][2]) {
     }
 }
 
-// One sub-sample of types 3-6 on every lane: the lanes hold channels (of one
-// voice or two) side by side, and each goes through the operations of
-// runStateVariable in the same order. Returns the type's output.
-template <int TYPE>
-inline __m128 stateVariableStep(__m128 input, __m128 f, __m128 d, __m128& low, __m128& band) {
-    const __m128 guard = load(GUARD_LANES);
-    const __m128 b = _mm_min_ps(_mm_max_ps(band, load(BAND_FLOOR_LANES)), load(BAND_TURN_LANES));
-    const __m128 saturated = _mm_sub_ps(b, _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(load(BAND_SATURATION_LANES), b), b), b));
-    const __m128 high = _mm_sub_ps(_mm_sub_ps(input, low), _mm_mul_ps(d, saturated));
-    band = _mm_add_ps(_mm_add_ps(_mm_mul_ps(high, f), saturated), guard);
-    low = _mm_add_ps(_mm_add_ps(_mm_mul_ps(band, f), low), guard);
-    if constexpr (TYPE == 3) return _mm_mul_ps(low, load(SQRT2_LANES));
-    else if constexpr (TYPE == 4) return _mm_mul_ps(high, load(SQRT2_LANES));
-    else if constexpr (TYPE == 5) return _mm_mul_ps(band, load(TWO_LANES));
-    else return _mm_mul_ps(_mm_sub_ps(low, high), load(SQRT2_LANES));
-}
-
 // Types 3-6, both channels at once in lanes 0 and 1, the state held in
 // registers across the two sub-samples.
 template <int TYPE>
@@ -558,41 +490,6 @@ void TFilter::runStateVariableFrame(const stereoOverStruct& in, stereoOverStruct
     const __m128 second = stateVariableStep<TYPE>(_mm_movehl_ps(x, x), f, d, low, band);
     _mm_store_ps(stateVariable, _mm_movelh_ps(low, band));
     _mm_storeu_ps(out.lane, _mm_mul_ps(_mm_movelh_ps(first, second), load(OUTPUT_SCALE_LANES)));
-}
-
-// Types 3-6 for four voices, two at a time: lanes 0 and 1 hold the first
-// voice's channels, lanes 2 and 3 the second's. Everything is loaded before
-// anything is stored, so that a filter sitting in two lanes is run once.
-template <int TYPE>
-[[gnu::always_inline]] inline void TFilter::runPlainGroup(TFilter* const filters[4],
-                                                          stereoOverStruct* const frames[4], __m128 fFirst,
-                                                          __m128 dFirst, __m128 fSecond, __m128 dSecond) {
-    __m128 x[4], history[4];
-    for (int i = 0; i < 4; ++i) {
-        x[i] = _mm_loadu_ps(frames[i]->lane);
-        history[i] = _mm_load_ps(filters[i]->stateVariable);
-    }
-    const __m128 scale = load(OUTPUT_SCALE_LANES);
-    __m128 out[4], newHistory[4];
-    for (int a = 0; a < 4; a += 2) {
-        const int b = a + 1;
-        const __m128 f = a == 0 ? fFirst : fSecond;
-        const __m128 d = a == 0 ? dFirst : dSecond;
-        __m128 low = _mm_movelh_ps(history[a], history[b]);
-        __m128 band = _mm_movehl_ps(history[b], history[a]);
-        const __m128 first =
-            _mm_mul_ps(stateVariableStep<TYPE>(scaledLanes(_mm_movelh_ps(x[a], x[b])), f, d, low, band), scale);
-        const __m128 second =
-            _mm_mul_ps(stateVariableStep<TYPE>(scaledLanes(_mm_movehl_ps(x[b], x[a])), f, d, low, band), scale);
-        newHistory[a] = _mm_movelh_ps(low, band);
-        newHistory[b] = _mm_movehl_ps(band, low);
-        out[a] = _mm_movelh_ps(first, second);
-        out[b] = _mm_movehl_ps(second, first);
-    }
-    for (int i = 0; i < 4; ++i) {
-        _mm_store_ps(filters[i]->stateVariable, newHistory[i]);
-        _mm_storeu_ps(frames[i]->lane, out[i]);
-    }
 }
 
 // True when a cutoff, q or vowel moved by more than 1e-5 (a lane each, as
@@ -628,191 +525,19 @@ void TFilter::runFrame(const stereoOverStruct& in, stereoOverStruct& out) {
     }
 }
 
+
 void TFilter::processPlainGroup(TFilter* const groupFilters[4], stereoOverStruct* const groupFrames[4],
                                 const GroupInput& input, SharedPower& lastPower) {
-    // Locals: the vector stores below may alias anything, and would otherwise
-    // make the compiler reload the pointers and the input after each one.
-    TFilter* const filters[4] = {groupFilters[0], groupFilters[1], groupFilters[2], groupFilters[3]};
-    stereoOverStruct* const frames[4] = {groupFrames[0], groupFrames[1], groupFrames[2], groupFrames[3]};
-    const float freq = input.freq;
-    const float freqPart = input.freqPart;
-    const bool spreadIsOne = input.spreadIsOne;
-    const __m128 spread = input.spread;
-    const __m128 q = input.q;
-    const __m128 vowel = input.vowel;
-    const int type = filters[0]->type;
+    runPlainGroupCall(groupFilters, groupFrames, TPairsOfFrames{groupFrames}, input, lastPower);
+}
 
-    // The voices' terms, a voice per lane.
-    __m128 smooth = _mm_load_ps(&filters[0]->terms.smoothFreq);
-    __m128 offsetBefore = _mm_load_ps(&filters[1]->terms.smoothFreq);
-    __m128 env = _mm_load_ps(&filters[2]->terms.smoothFreq);
-    __m128 vel = _mm_load_ps(&filters[3]->terms.smoothFreq);
-    _MM_TRANSPOSE4_PS(smooth, offsetBefore, env, vel);
-    static_assert(sizeof(ControlTerms) == 4 * sizeof(float));
-    __m128 mod = _mm_load_ps(&filters[0]->control.mod);
-    __m128 track = _mm_load_ps(&filters[1]->control.mod);
-    __m128 rate = _mm_load_ps(&filters[2]->control.mod);
-    __m128 direct = _mm_load_ps(&filters[3]->control.mod);
-    _MM_TRANSPOSE4_PS(mod, track, rate, direct);
-
-    // setLFO() and prepareShared(), lane by lane in their order.
-    const __m128 product = _mm_mul_ps(input.lfoAmount, input.lfoValue);
-    const __m128 lfo = _mm_and_ps(product, finiteLanes(product));
-    const __m128 offset = _mm_and_ps(input.offset, finiteLanes(input.offset));
-    __m128 target, part;
-    if (std::isfinite(freq)) {
-        target = _mm_set1_ps(freq);
-        part = _mm_set1_ps(freqPart);
-    } else {
-        target = smooth;
-        part = _mm_mul_ps(smooth, load(SMOOTHER_TAKE_LANES));
-    }
-    const __m128 glided =
-        _mm_add_ps(_mm_add_ps(part, _mm_mul_ps(smooth, load(SMOOTHER_KEEP_LANES))), load(GUARD_LANES));
-    const int directBits = _mm_movemask_ps(direct);
-    const __m128 smoothed =
-        directBits == 0 ? glided : _mm_or_ps(_mm_and_ps(direct, target), _mm_andnot_ps(direct, glided));
-    const __m128 position =
-        _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_add_ps(offset, env), lfo), vel), mod), smoothed);
-    const __m128 exponent =
-        _mm_min_ps(_mm_max_ps(_mm_mul_ps(load(OCTAVES_LANES), position), _mm_setzero_ps()), load(OCTAVES_LANES));
-    __m128 power;
-    if (_mm_movemask_ps(_mm_cmpeq_ps(exponent, _mm_set1_ps(lastPower.exponent))) == 0xF) {
-        power = _mm_set1_ps(lastPower.value);
-    } else if (_mm_movemask_ps(_mm_cmpeq_ps(exponent, _mm_shuffle_ps(exponent, exponent, 0))) == 0xF) {
-        // Voices in step share one position: one power for all.
-        const float e = _mm_cvtss_f32(exponent);
-        TFilter& filter = *filters[0];
-        lastPower.value = e == filter.powerExponent[0] ? filter.powerValue[0]
-                                                       : static_cast<float>(std::exp2(static_cast<double>(e)));
-        lastPower.exponent = e;
-        filter.powerExponent[0] = e;
-        filter.powerValue[0] = lastPower.value;
-        power = _mm_set1_ps(lastPower.value);
-    } else {
-        alignas(16) float exponents[4], powers[4];
-        _mm_store_ps(exponents, exponent);
-        for (int i = 0; i < 4; ++i) {
-            const float e = exponents[i];
-            if (e != lastPower.exponent) {
-                TFilter& filter = *filters[i];
-                lastPower.value = e == filter.powerExponent[0]
-                                      ? filter.powerValue[0]
-                                      : static_cast<float>(std::exp2(static_cast<double>(e)));
-                lastPower.exponent = e;
-                filter.powerExponent[0] = e;
-                filter.powerValue[0] = lastPower.value;
-            }
-            powers[i] = lastPower.value;
-        }
-        power = _mm_load_ps(powers);
-    }
-    const __m128 tracked = _mm_mul_ps(power, track);
-    __m128 cutoffLeft, cutoffRight;
-    if (spreadIsOne) {
-        // Dividing and multiplying by 1 are exact: both channels get the same cutoff.
-        cutoffLeft = cutoffRight = sanitizedCutoffs(_mm_mul_ps(tracked, load(TWENTY_LANES)));
-    } else {
-        cutoffLeft = sanitizedCutoffs(_mm_mul_ps(_mm_div_ps(tracked, spread), load(TWENTY_LANES)));
-        cutoffRight = sanitizedCutoffs(_mm_mul_ps(_mm_mul_ps(tracked, spread), load(TWENTY_LANES)));
-    }
-
-    // The smoothed frequency and the offset, side by side in each filter.
-    static_assert(offsetof(FrameTerms, offsetLeft) == sizeof(float));
-    const __m128 termsLow = _mm_unpacklo_ps(smoothed, offset);
-    const __m128 termsHigh = _mm_unpackhi_ps(smoothed, offset);
-    _mm_storel_pi(reinterpret_cast<__m64*>(&filters[0]->terms.smoothFreq), termsLow);
-    _mm_storeh_pi(reinterpret_cast<__m64*>(&filters[1]->terms.smoothFreq), termsLow);
-    _mm_storel_pi(reinterpret_cast<__m64*>(&filters[2]->terms.smoothFreq), termsHigh);
-    _mm_storeh_pi(reinterpret_cast<__m64*>(&filters[3]->terms.smoothFreq), termsHigh);
-    if (directBits != 0)
-        for (TFilter* filter : filters) filter->control.direct = 0u;
-
-    // Each voice's coefficient inputs as takeMovedInputs() compares them.
-    __m128 inputsOf[4] = {cutoffLeft, cutoffRight, q, vowel};
-    _MM_TRANSPOSE4_PS(inputsOf[0], inputsOf[1], inputsOf[2], inputsOf[3]);
-    int movedBits = 0;
-    for (int i = 0; i < 4; ++i) {
-        TFilter& filter = *filters[i];
-        _mm_store_ps(&filter.inputs.cutoff[0], inputsOf[i]);
-        const __m128 then = _mm_load_ps(&filter.applied.cutoff[0]);
-        const __m128 moved = _mm_cmpgt_ps(_mm_andnot_ps(load(SIGN_LANES), _mm_sub_ps(inputsOf[i], then)),
-                                          load(MOVE_THRESHOLD_LANES));
-        if (_mm_movemask_ps(moved) != 0 || filter.prevType != type) {
-            filter.prevType = type;
-            _mm_store_ps(&filter.applied.cutoff[0], inputsOf[i]);
-            movedBits |= 1 << i;
-        }
-    }
-    __m128 c0, c1, c2, c3;
-    if (movedBits != 0) {
-        // updateStateVariableCoefficients() lane by lane, with each voice's
-        // limits worked out from its rate as init() works them out.
-        const __m128 maxCutoffs = _mm_mul_ps(load(MAX_CUTOFF_SHARE_LANES), rate);
-        const __m128 invOverRates = _mm_div_ps(load(ONE_LANES), _mm_mul_ps(load(TWO_LANES), rate));
-        const __m128 damping = _mm_add_ps(_mm_sub_ps(load(ONE_LANES), q), load(GUARD_LANES));
-        const __m128i left = sineIndices(cutoffLeft, maxCutoffs, invOverRates);
-        const __m128i right = spreadIsOne ? left : sineIndices(cutoffRight, maxCutoffs, invOverRates);
-        // Voices in step (notes started together under the same modulation)
-        // share their cutoffs, q and rate: one voice's coefficients are all.
-        const __m128 leftFirst = _mm_shuffle_ps(cutoffLeft, cutoffLeft, 0);
-        const __m128 rightFirst = _mm_shuffle_ps(cutoffRight, cutoffRight, 0);
-        const __m128 qFirst = _mm_shuffle_ps(q, q, 0);
-        const __m128 rateFirst = _mm_shuffle_ps(rate, rate, 0);
-        const __m128 inStep = _mm_and_ps(_mm_and_ps(_mm_cmpeq_ps(cutoffLeft, leftFirst), _mm_cmpeq_ps(cutoffRight, rightFirst)),
-                                         _mm_and_ps(_mm_cmpeq_ps(q, qFirst), _mm_cmpeq_ps(rate, rateFirst)));
-        if (_mm_movemask_ps(inStep) == 0xF) {
-            const __m128 sines = _mm_unpacklo_ps(_mm_load_ss(&FilterSine[_mm_cvtsi128_si32(left)]),
-                                                 _mm_load_ss(&FilterSine[_mm_cvtsi128_si32(right)]));
-            c0 = c1 = c2 = c3 = _mm_movelh_ps(sines, _mm_unpacklo_ps(damping, damping));
-        } else {
-            alignas(16) int leftIndex[4], rightIndex[4];
-            _mm_store_si128(reinterpret_cast<__m128i*>(leftIndex), left);
-            _mm_store_si128(reinterpret_cast<__m128i*>(rightIndex), right);
-            const __m128 sinesLow = _mm_setr_ps(FilterSine[leftIndex[0]], FilterSine[rightIndex[0]],
-                                                FilterSine[leftIndex[1]], FilterSine[rightIndex[1]]);
-            const __m128 sinesHigh = _mm_setr_ps(FilterSine[leftIndex[2]], FilterSine[rightIndex[2]],
-                                                 FilterSine[leftIndex[3]], FilterSine[rightIndex[3]]);
-            const __m128 dampingLow = _mm_unpacklo_ps(damping, damping);
-            const __m128 dampingHigh = _mm_unpackhi_ps(damping, damping);
-            c0 = _mm_movelh_ps(sinesLow, dampingLow);
-            c1 = _mm_movehl_ps(dampingLow, sinesLow);
-            c2 = _mm_movelh_ps(sinesHigh, dampingHigh);
-            c3 = _mm_movehl_ps(dampingHigh, sinesHigh);
-        }
-        if (movedBits == 0xF) {
-            _mm_store_ps(filters[0]->plainStateVariable, c0);
-            _mm_store_ps(filters[1]->plainStateVariable, c1);
-            _mm_store_ps(filters[2]->plainStateVariable, c2);
-            _mm_store_ps(filters[3]->plainStateVariable, c3);
-        } else {
-            if (movedBits & 1) _mm_store_ps(filters[0]->plainStateVariable, c0);
-            if (movedBits & 2) _mm_store_ps(filters[1]->plainStateVariable, c1);
-            if (movedBits & 4) _mm_store_ps(filters[2]->plainStateVariable, c2);
-            if (movedBits & 8) _mm_store_ps(filters[3]->plainStateVariable, c3);
-            // After the stores: a filter in two lanes may have been moved by the first.
-            if (!(movedBits & 1)) c0 = _mm_load_ps(filters[0]->plainStateVariable);
-            if (!(movedBits & 2)) c1 = _mm_load_ps(filters[1]->plainStateVariable);
-            if (!(movedBits & 4)) c2 = _mm_load_ps(filters[2]->plainStateVariable);
-            if (!(movedBits & 8)) c3 = _mm_load_ps(filters[3]->plainStateVariable);
-        }
-    } else {
-        c0 = _mm_load_ps(filters[0]->plainStateVariable);
-        c1 = _mm_load_ps(filters[1]->plainStateVariable);
-        c2 = _mm_load_ps(filters[2]->plainStateVariable);
-        c3 = _mm_load_ps(filters[3]->plainStateVariable);
-    }
-    // f and d of each pair of voices: f left, f right of the first, then of the second.
-    const __m128 fFirst = _mm_movelh_ps(c0, c1);
-    const __m128 dFirst = _mm_movehl_ps(c1, c0);
-    const __m128 fSecond = _mm_movelh_ps(c2, c3);
-    const __m128 dSecond = _mm_movehl_ps(c3, c2);
-    switch (type) {
-    case 3: runPlainGroup<3>(filters, frames, fFirst, dFirst, fSecond, dSecond); break;
-    case 4: runPlainGroup<4>(filters, frames, fFirst, dFirst, fSecond, dSecond); break;
-    case 5: runPlainGroup<5>(filters, frames, fFirst, dFirst, fSecond, dSecond); break;
-    default: runPlainGroup<6>(filters, frames, fFirst, dFirst, fSecond, dSecond); break;
-    }
+void TFilter::processPlainGroupOf(TFilter* filtersByVoice, stereoOverStruct* framesByVoice, const int voices[4],
+                                  const GroupInput& input, SharedPower& lastPower) {
+    TFilter* const filters[4] = {&filtersByVoice[voices[0]], &filtersByVoice[voices[1]], &filtersByVoice[voices[2]],
+                                 &filtersByVoice[voices[3]]};
+    stereoOverStruct* const frames[4] = {&framesByVoice[voices[0]], &framesByVoice[voices[1]],
+                                         &framesByVoice[voices[2]], &framesByVoice[voices[3]]};
+    runPlainGroupCall(filters, frames, TPairsOfFrames{frames}, input, lastPower);
 }
 
 void TFilter::process(const stereoOverStruct& in, stereoOverStruct& out) { runFrame(in, out); }

@@ -265,11 +265,16 @@ inline const Lanes ENTRY_SCALE_LANES = allLanes(4095.99f);
 // the seed in voice order. Lane i of voiceInc and tableOffsets[i] (the
 // voice's waveTableOffset) are voice first + i's own; everything else is the
 // frame's. Writes the voices' frames to frames[0..3]; the other voices keep
-// their state and frames.
+// their state and frames. With LANES the frames go to lanes[0..3] instead, as
+// one vector per frame lane (left and right of the first sub-sample, then of
+// the second), a voice per lane; frames[] may then be written too, and the
+// lanes of voices that are off are unspecified.
+template <bool LANES = false>
 [[gnu::always_inline]] inline void renderSteadyWaveOfFour(int first, int onBits, __m128 voiceInc,
                                                           const int32_t* tableOffsets, const TSteadyWaveFrame& steady,
                                                           TVoiceSourceState& state, TPinkNoise& pinkNoise,
-                                                          TRandSeed& seed, stereoOverStruct* frames) {
+                                                          TRandSeed& seed, stereoOverStruct* frames,
+                                                          __m128* lanes = nullptr) {
     const __m128 on = _mm_castsi128_ps(laneMaskOfBits(onBits));
     const auto keep = [on, onBits](__m128 now, __m128 old) {
         return onBits == 0xF ? now : _mm_or_ps(_mm_and_ps(on, now), _mm_andnot_ps(on, old));
@@ -333,12 +338,11 @@ inline const Lanes ENTRY_SCALE_LANES = allLanes(4095.99f);
                                           _mm_mul_ps(blendShare, gather(nextShape, secondEntry)));
 
     // Each voice's frame: (first, first, second, second).
-    const __m128 lowFirst = _mm_unpacklo_ps(firstValue, firstValue);
-    const __m128 lowSecond = _mm_unpacklo_ps(secondValue, secondValue);
-    const __m128 highFirst = _mm_unpackhi_ps(firstValue, firstValue);
-    const __m128 highSecond = _mm_unpackhi_ps(secondValue, secondValue);
-    const __m128 frame[4] = {_mm_movelh_ps(lowFirst, lowSecond), _mm_movehl_ps(lowSecond, lowFirst),
-                             _mm_movelh_ps(highFirst, highSecond), _mm_movehl_ps(highSecond, highFirst)};
+    const auto frameOf = [firstValue, secondValue](int i) {
+        // (first, second) of voices 0 and 1, or of 2 and 3.
+        const __m128 pair = i < 2 ? _mm_unpacklo_ps(firstValue, secondValue) : _mm_unpackhi_ps(firstValue, secondValue);
+        return i % 2 == 0 ? _mm_unpacklo_ps(pair, pair) : _mm_unpackhi_ps(pair, pair);
+    };
 
     // With no noise heard and no -0 lane (see blendNoise) the frames stand as
     // read, and the voices' draws only move the seed and the pink counters:
@@ -354,8 +358,13 @@ inline const Lanes ENTRY_SCALE_LANES = allLanes(4095.99f);
         // blend weights in 0..1, so no lane needs keepFinite.
         const __m128 nextLevel = _mm_mul_ps(_mm_mul_ps(firstValue, secondValue), load(HALF_LANES));
         _mm_storeu_ps(&state.voiceLevel[first], keep(nextLevel, level));
-        for (int i = 0; i < 4; ++i)
-            if (onBits == 0xF || (onBits & (1 << i))) _mm_storeu_ps(frames[i].lane, frame[i]);
+        if constexpr (LANES) {
+            lanes[0] = lanes[1] = firstValue;
+            lanes[2] = lanes[3] = secondValue;
+        } else {
+            for (int i = 0; i < 4; ++i)
+                if (onBits == 0xF || (onBits & (1 << i))) _mm_storeu_ps(frames[i].lane, frameOf(i));
+        }
     } else {
         // Voice by voice, in voice order for the seed.
         uint32_t randSeed = seed.RandSeed;
@@ -364,13 +373,17 @@ inline const Lanes ENTRY_SCALE_LANES = allLanes(4095.99f);
             const int32_t whiteProduct0 = TRandSeed::step(randSeed);
             const int32_t whiteProduct1 = TRandSeed::step(randSeed);
             const __m128 blended =
-                blendNoise(frame[i], steady.noise, first + i, pinkNoise, randSeed, whiteProduct0, whiteProduct1);
+                blendNoise(frameOf(i), steady.noise, first + i, pinkNoise, randSeed, whiteProduct0, whiteProduct1);
             // Finite: the noise is in -1..1 as well.
             state.voiceLevel[first + i] =
                 _mm_cvtss_f32(blended) * _mm_cvtss_f32(_mm_movehl_ps(blended, blended)) * 0.5f;
             _mm_storeu_ps(frames[i].lane, blended);
         }
         seed.RandSeed = randSeed;
+        if constexpr (LANES) {
+            for (int i = 0; i < 4; ++i) lanes[i] = _mm_loadu_ps(frames[i].lane);
+            _MM_TRANSPOSE4_PS(lanes[0], lanes[1], lanes[2], lanes[3]);
+        }
     }
 }
 
