@@ -799,10 +799,10 @@ void APlugin::renderVoices() {
     const int portamento = voices.portamentoMode;
     engine.voicesGlide = portamento == 1 || portamento == 2 ||
                          ((portamento == 3 || portamento == 4) && engine.notesPlaying > 1);
-    // The voices in three passes: control steps, LFOs and routes; the
-    // pitch, four voices at a time; the sources. No voice's pitch or
-    // source reads what another voice's steps write, and each pass
-    // draws from its random seeds in voice order.
+    // First every voice's steps (control step, LFOs, routes), then the
+    // sound, four voices at a time. No voice's pitch or source reads what
+    // another voice's steps write, and each pass draws from its random
+    // seeds in voice order.
     runVoiceSteps();
     // The pitch draws nothing, so the pitch and the source of four voices
     // run together, four voices at a time. Only the frames of sounding voices
