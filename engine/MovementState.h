@@ -171,6 +171,18 @@ struct TMovementState {
     LaneKey laneKey{};
     std::array<std::uint32_t, 2> laneReady{};
 
+    // The voices of a lane mask in voice order, padded to whole groups of four
+    // by repeating the last voice. The last mask's list is kept: the same
+    // voices usually run in lanes frame after frame.
+    struct LaneVoices {
+        static constexpr int CAPACITY = 16 + 3;
+        std::uint32_t mask = 0;
+        int count = 0;
+        std::array<int, CAPACITY> voice{};
+        void build(std::uint32_t voices);
+    };
+    LaneVoices laneVoices{};
+
     // Random values of the LFOs: the cycle's random value and the humanize draw.
     TModRandom randomSeed{};
     TModRandom humanizeSeed{};

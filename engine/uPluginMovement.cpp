@@ -810,46 +810,22 @@ inline __m128i warpedIndexOfTwo(__m128d p, __m128d symmetry, __m128d symmetryRes
     return _mm_cvttpd_epi32(_mm_min_pd(_mm_mul_pd(warped, _mm_set1_pd(65535.99)), _mm_set1_pd(TABLE_LAST)));
 }
 
-// The voices of a mask, in voice order, with their two instances (the
-// Movement's; the Free LFO's follows it) and sources, padded to whole groups
-// of four by repeating the last voice, whose lanes then read the same state
-// and store the same values.
-struct TLaneList {
-    std::array<int, NUM_VOICES + 3> voice;
-    std::array<TLfoState*, NUM_VOICES + 3> lfo;
-    std::array<float*, NUM_VOICES + 3> sources;
-    int count = 0;
-    TLaneList(TMovementState& movement, TModState& mod, std::uint32_t voices) {
-        static_assert(MOVEMENT == 0 && FREE_LFO == 1);
-        for (; voices != 0; voices &= voices - 1) {
-            const int v = std::countr_zero(voices);
-            const auto at = static_cast<std::size_t>(count);
-            voice[at] = v;
-            lfo[at] = movement.voiceLFO[static_cast<std::size_t>(v)].data();
-            sources[at] = mod.voiceModSrc(v).data();
-            ++count;
-        }
-        for (int i = count; count > 0 && i % 4 != 0; ++i) {
-            const auto padded = static_cast<std::size_t>(i), last = static_cast<std::size_t>(count - 1);
-            voice[padded] = voice[last];
-            lfo[padded] = lfo[last];
-            sources[padded] = sources[last];
-        }
-    }
-};
-
-// Four voices of a padded list.
+// Four voices of a padded lane list, with their instances of one kind and
+// their sources.
 struct TVoiceGroup {
     const int* voice;
     TLfoState* lfo[4];
-    float* const* sources;
+    float* sources[4];
     bool consecutive;  // voice[i] = voice[0] + i: the per-voice arrays are read as vectors
-    TVoiceGroup(const TLaneList& list, int first, int which)
+    TVoiceGroup(TMovementState& movement, TModState& mod, const TMovementState::LaneVoices& list, int first,
+                int which)
         : voice(&list.voice[static_cast<std::size_t>(first)]),
-          sources(&list.sources[static_cast<std::size_t>(first)]),
           // The list rises but for the repeats that pad it.
           consecutive(voice[3] - voice[0] == 3 && voice[3] != voice[2]) {
-        for (int i = 0; i < 4; ++i) lfo[i] = list.lfo[static_cast<std::size_t>(first + i)] + which;
+        for (int i = 0; i < 4; ++i) {
+            lfo[i] = &movement.voiceLFO[static_cast<std::size_t>(voice[i])][static_cast<std::size_t>(which)];
+            sources[i] = mod.voiceModSrc(voice[i]).data();
+        }
     }
 };
 
@@ -1023,7 +999,7 @@ static_assert(SRC_FREE_LFO_UNIPOLAR == SRC_FREE_LFO + 1);
 // The plain Movement of the listed voices (runVoiceMovement<false> with a
 // plain chain and no curves), four at a time, up to the phase step; answers
 // the voices whose phase left [0, 1), for endMovementCycle in voice order.
-std::uint32_t runMovementLanes(APlugin& plugin, const TLaneList& list, const TPanHistory& pan) {
+std::uint32_t runMovementLanes(APlugin& plugin, const TMovementState::LaneVoices& list, const TPanHistory& pan) {
     TMovementState& movement = plugin.movement;
     TModState& mod = plugin.mod;
     const auto* const tables = movement.lfoWaveTables;
@@ -1034,7 +1010,7 @@ std::uint32_t runMovementLanes(APlugin& plugin, const TLaneList& list, const TPa
     const __m128 keep = _mm_set1_ps(0.9f), take = _mm_set1_ps(1.0f - 0.9f);
     std::uint32_t voicesOutside = 0;
     for (int first = 0; first < list.count; first += 4) {
-        const TVoiceGroup group(list, first, MOVEMENT);
+        const TVoiceGroup group(movement, mod, list, first, MOVEMENT);
         // The speed control's source may move from frame to frame; it is read
         // before the voice's chains write their sources. Entry 0 of a source
         // row (no source) is never written: with no source a ready chain's
@@ -1108,14 +1084,14 @@ std::uint32_t runMovementLanes(APlugin& plugin, const TLaneList& list, const TPa
 // The plain Free LFO of the listed voices (runFreeLFO<false> with a plain
 // chain and no curve), four at a time, up to the phase step; answers the
 // voices whose phase left [0, 1), for wrapCycle in voice order.
-std::uint32_t runFreeLanes(APlugin& plugin, const TLaneList& list) {
+std::uint32_t runFreeLanes(APlugin& plugin, const TMovementState::LaneVoices& list) {
     TMovementState& movement = plugin.movement;
     const bool randomWave = movement.freeWaveRow == SAMPLE_AND_HOLD_WAVE;
     const float* const row = movement.lfoWaveTables[movement.freeWaveRow];
     const __m128 tiny = _mm_set1_ps(1e-15f), half = _mm_set1_ps(0.5f);
     std::uint32_t voicesOutside = 0;
     for (int first = 0; first < list.count; first += 4) {
-        const TVoiceGroup group(list, first, FREE_LFO);
+        const TVoiceGroup group(movement, plugin.mod, list, first, FREE_LFO);
         const TChainLanes chain(group);
         const __m128 values = randomWave ? _mm_setr_ps(group.lfo[0]->randomValue, group.lfo[1]->randomValue,
                                                        group.lfo[2]->randomValue, group.lfo[3]->randomValue)
@@ -1134,6 +1110,14 @@ std::uint32_t runFreeLanes(APlugin& plugin, const TLaneList& list) {
 }
 
 }  // namespace
+
+void TMovementState::LaneVoices::build(std::uint32_t voices) {
+    mask = voices;
+    count = 0;
+    for (; voices != 0; voices &= voices - 1) voice[static_cast<std::size_t>(count++)] = std::countr_zero(voices);
+    for (int i = count; count > 0 && i % 4 != 0; ++i)
+        voice[static_cast<std::size_t>(i)] = voice[static_cast<std::size_t>(count - 1)];
+}
 
 // The steps of a voice's frame before its chains: the refreshes of its
 // control step and, on its first frame, the start of both cycles. The
@@ -1270,12 +1254,16 @@ void APlugin::runVoiceLFOs(std::uint32_t started, std::uint32_t stepDue) {
     // Usually the same voices run both chains in lanes: one list serves both.
     std::uint32_t movementEnds = 0, freeEnds = 0;
     if ((movementLanes | freeLanes) != 0) {
-        const TLaneList movementList(movement, mod, movementLanes);
+        TMovementState::LaneVoices& movementList = movement.laneVoices;
+        if (movementList.mask != movementLanes) movementList.build(movementLanes);
         if (movementLanes != 0) movementEnds = runMovementLanes(*this, movementList, pan);
-        if (freeLanes == movementLanes)
+        if (freeLanes == movementLanes) {
             freeEnds = runFreeLanes(*this, movementList);
-        else if (freeLanes != 0)
-            freeEnds = runFreeLanes(*this, TLaneList(movement, mod, freeLanes));
+        } else if (freeLanes != 0) {
+            TMovementState::LaneVoices freeList;
+            freeList.build(freeLanes);
+            freeEnds = runFreeLanes(*this, freeList);
+        }
     }
     if (!ownFreeLFOs) {
         // "Free" and "Mono": every voice follows the one global LFO (the
