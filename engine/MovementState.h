@@ -171,15 +171,19 @@ struct TMovementState {
     LaneKey laneKey{};
     std::array<std::uint32_t, 2> laneReady{};
 
-    // The voices of a lane mask in voice order, padded to whole groups of four
-    // by repeating the last voice. The last mask's list is kept: the same
-    // voices usually run in lanes frame after frame.
+    // The voices of a lane mask in voice order, with their two instances (the
+    // Movement's; the Free LFO's follows it) and source rows, padded to whole
+    // groups of four by repeating the last voice. The last mask's list is
+    // kept: the same voices usually run in lanes frame after frame. The
+    // pointers lead into the state that built the list (owner).
     struct LaneVoices {
         static constexpr int CAPACITY = 16 + 3;
+        const void* owner = nullptr;
         std::uint32_t mask = 0;
         int count = 0;
         std::array<int, CAPACITY> voice{};
-        void build(std::uint32_t voices);
+        std::array<TLfoState*, CAPACITY> lfo{};
+        std::array<float*, CAPACITY> sources{};
     };
     LaneVoices laneVoices{};
 

@@ -810,22 +810,40 @@ inline __m128i warpedIndexOfTwo(__m128d p, __m128d symmetry, __m128d symmetryRes
     return _mm_cvttpd_epi32(_mm_min_pd(_mm_mul_pd(warped, _mm_set1_pd(65535.99)), _mm_set1_pd(TABLE_LAST)));
 }
 
-// Four voices of a padded lane list, with their instances of one kind and
-// their sources.
+// Fills a lane list with the voices of a mask.
+void buildLaneVoices(TMovementState::LaneVoices& list, TMovementState& movement, TModState& mod,
+                     std::uint32_t voices) {
+    static_assert(MOVEMENT == 0 && FREE_LFO == 1);
+    list.owner = &movement;
+    list.mask = voices;
+    list.count = 0;
+    for (; voices != 0; voices &= voices - 1) {
+        const int v = std::countr_zero(voices);
+        const auto at = static_cast<std::size_t>(list.count++);
+        list.voice[at] = v;
+        list.lfo[at] = movement.voiceLFO[static_cast<std::size_t>(v)].data();
+        list.sources[at] = mod.voiceModSrc(v).data();
+    }
+    for (int i = list.count; list.count > 0 && i % 4 != 0; ++i) {
+        const auto padded = static_cast<std::size_t>(i), last = static_cast<std::size_t>(list.count - 1);
+        list.voice[padded] = list.voice[last];
+        list.lfo[padded] = list.lfo[last];
+        list.sources[padded] = list.sources[last];
+    }
+}
+
+// Four voices of a padded lane list.
 struct TVoiceGroup {
     const int* voice;
     TLfoState* lfo[4];
-    float* sources[4];
+    float* const* sources;
     bool consecutive;  // voice[i] = voice[0] + i: the per-voice arrays are read as vectors
-    TVoiceGroup(TMovementState& movement, TModState& mod, const TMovementState::LaneVoices& list, int first,
-                int which)
+    TVoiceGroup(const TMovementState::LaneVoices& list, int first, int which)
         : voice(&list.voice[static_cast<std::size_t>(first)]),
+          sources(&list.sources[static_cast<std::size_t>(first)]),
           // The list rises but for the repeats that pad it.
           consecutive(voice[3] - voice[0] == 3 && voice[3] != voice[2]) {
-        for (int i = 0; i < 4; ++i) {
-            lfo[i] = &movement.voiceLFO[static_cast<std::size_t>(voice[i])][static_cast<std::size_t>(which)];
-            sources[i] = mod.voiceModSrc(voice[i]).data();
-        }
+        for (int i = 0; i < 4; ++i) lfo[i] = list.lfo[static_cast<std::size_t>(first + i)] + which;
     }
 };
 
@@ -1010,7 +1028,7 @@ std::uint32_t runMovementLanes(APlugin& plugin, const TMovementState::LaneVoices
     const __m128 keep = _mm_set1_ps(0.9f), take = _mm_set1_ps(1.0f - 0.9f);
     std::uint32_t voicesOutside = 0;
     for (int first = 0; first < list.count; first += 4) {
-        const TVoiceGroup group(movement, mod, list, first, MOVEMENT);
+        const TVoiceGroup group(list, first, MOVEMENT);
         // The speed control's source may move from frame to frame; it is read
         // before the voice's chains write their sources. Entry 0 of a source
         // row (no source) is never written: with no source a ready chain's
@@ -1091,7 +1109,7 @@ std::uint32_t runFreeLanes(APlugin& plugin, const TMovementState::LaneVoices& li
     const __m128 tiny = _mm_set1_ps(1e-15f), half = _mm_set1_ps(0.5f);
     std::uint32_t voicesOutside = 0;
     for (int first = 0; first < list.count; first += 4) {
-        const TVoiceGroup group(movement, plugin.mod, list, first, FREE_LFO);
+        const TVoiceGroup group(list, first, FREE_LFO);
         const TChainLanes chain(group);
         const __m128 values = randomWave ? _mm_setr_ps(group.lfo[0]->randomValue, group.lfo[1]->randomValue,
                                                        group.lfo[2]->randomValue, group.lfo[3]->randomValue)
@@ -1110,14 +1128,6 @@ std::uint32_t runFreeLanes(APlugin& plugin, const TMovementState::LaneVoices& li
 }
 
 }  // namespace
-
-void TMovementState::LaneVoices::build(std::uint32_t voices) {
-    mask = voices;
-    count = 0;
-    for (; voices != 0; voices &= voices - 1) voice[static_cast<std::size_t>(count++)] = std::countr_zero(voices);
-    for (int i = count; count > 0 && i % 4 != 0; ++i)
-        voice[static_cast<std::size_t>(i)] = voice[static_cast<std::size_t>(count - 1)];
-}
 
 // The steps of a voice's frame before its chains: the refreshes of its
 // control step and, on its first frame, the start of both cycles. The
@@ -1255,13 +1265,14 @@ void APlugin::runVoiceLFOs(std::uint32_t started, std::uint32_t stepDue) {
     std::uint32_t movementEnds = 0, freeEnds = 0;
     if ((movementLanes | freeLanes) != 0) {
         TMovementState::LaneVoices& movementList = movement.laneVoices;
-        if (movementList.mask != movementLanes) movementList.build(movementLanes);
+        if (movementList.mask != movementLanes || movementList.owner != &movement)
+            buildLaneVoices(movementList, movement, mod, movementLanes);
         if (movementLanes != 0) movementEnds = runMovementLanes(*this, movementList, pan);
         if (freeLanes == movementLanes) {
             freeEnds = runFreeLanes(*this, movementList);
         } else if (freeLanes != 0) {
             TMovementState::LaneVoices freeList;
-            freeList.build(freeLanes);
+            buildLaneVoices(freeList, movement, mod, freeLanes);
             freeEnds = runFreeLanes(*this, freeList);
         }
     }
