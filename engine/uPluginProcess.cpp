@@ -574,6 +574,16 @@ TFilterFrame filterFrame(APlugin& plugin) {
     frame.input.offset = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(frame.movementFactorShared), movementOf), destination);
 }
 
+// setFilterGroupInput() for the four voices from first on, whose rows lie at
+// fixed steps from the first one's.
+[[gnu::always_inline]] inline void setFilterQuarterInput(APlugin& plugin, TFilterFrame& frame, int first,
+                                                         __m128 movementOf) {
+    const TModState& mod = plugin.mod;
+    frame.input.lfoValue = voiceSourceOfFour(mod, first, 47);
+    frame.input.offset = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(frame.movementFactorShared), movementOf),
+                                    destOfFour(mod, first, destination::FILTER_FREQUENCY));
+}
+
 void mixVoices(APlugin& plugin) {
     const TVoiceMixInput mixInput = voiceMixInput(plugin);
     __m128 mix = _mm_loadu_ps(plugin.engine.voiceMix.data());
@@ -614,8 +624,7 @@ template <bool SATURATE>
             units.distortion.saturateLanes(first, _mm_castsi128_ps(onInt), voices.voiceJustStarted.data(),
                                            distortionAmount, units.distortAmountDest.data(), lanes);
         if (onBits == 0xF) {
-            static constexpr int QUARTERS[NUM_VOICES] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
-            setFilterGroupInput(plugin, filter, &QUARTERS[first], _mm_loadu_ps(&movement.movementSmoothed[first]));
+            setFilterQuarterInput(plugin, filter, first, _mm_loadu_ps(&movement.movementSmoothed[first]));
             TFilter::processPlainQuarter(&units.voiceFilter[first], &voices.voiceFrame[first], lanes, filter.input,
                                          lastPower);
         } else {

@@ -74,7 +74,8 @@ public:
     // moved the seed on (the draws its frame takes ahead of the pink ones).
     // Taken only when none of them reaches a whole refresh in this frame:
     // returns false and changes nothing otherwise.
-    bool skipPinkNoisePairsOfFour(int first, int onBits, uint32_t& seedValue, TSeedJump before);
+    template <TSeedJump BEFORE>
+    bool skipPinkNoisePairsOfFour(int first, int onBits, uint32_t& seedValue);
 
     // Note start: row 4 of the voice restarts at 0. The running sum drops the
     // old row value with it, so the output stays within -1..1.
@@ -176,6 +177,21 @@ inline constexpr auto REFRESH_SEED_JUMP = [] {
     }
     return table;
 }();
+
+// REFRESH_SEED_JUMP followed by the jump (multiplier, increment), entry by
+// entry, taken in one: (s m1 + i1) m2 + i2 = s (m1 m2) + (i1 m2 + i2), wrapping alike.
+template <uint32_t MULTIPLIER, uint32_t INCREMENT>
+inline constexpr auto REFRESH_SEED_JUMP_THEN = [] {
+    struct {
+        uint32_t multiplier[32];
+        uint32_t increment[32];
+    } table{};
+    for (uint32_t i = 0; i < 32; ++i) {
+        table.multiplier[i] = REFRESH_SEED_JUMP.multiplier[i] * MULTIPLIER;
+        table.increment[i] = REFRESH_SEED_JUMP.increment[i] * MULTIPLIER + INCREMENT;
+    }
+    return table;
+}();
 }  // namespace pinknoise
 
 // Defined here so the sources, which draw two values per voice and frame,
@@ -258,7 +274,8 @@ inline void TPinkNoise::skipPinkNoisePair(int voice, uint32_t& seedValue) {
     seedValue = seedValue * pinknoise::REFRESH_SEED_JUMP.multiplier[entry] + pinknoise::REFRESH_SEED_JUMP.increment[entry];
 }
 
-inline bool TPinkNoise::skipPinkNoisePairsOfFour(int first, int onBits, uint32_t& seedValue, TSeedJump before) {
+template <TPinkNoise::TSeedJump BEFORE>
+inline bool TPinkNoise::skipPinkNoisePairsOfFour(int first, int onBits, uint32_t& seedValue) {
     // The counters of the four voices side by side, one per lane.
     const __m128i laneBits = _mm_setr_epi32(1, 2, 4, 8);
     const __m128i on = _mm_cmpeq_epi32(_mm_and_si128(_mm_set1_epi32(onBits), laneBits), laneBits);
@@ -283,16 +300,22 @@ inline bool TPinkNoise::skipPinkNoisePairsOfFour(int first, int onBits, uint32_t
     uint32_t* const seeds = &skippedSeeds[first * MAX_SKIPPED_FRAMES];
     uint32_t randSeed = seedValue;
     const auto skip = [&](int i) {
-        randSeed = before(randSeed);
+        randSeed = BEFORE(randSeed);
         seeds[slot[i]] = randSeed;
         randSeed = randSeed * pinknoise::REFRESH_SEED_JUMP.multiplier[entry[i]] +
                    pinknoise::REFRESH_SEED_JUMP.increment[entry[i]];
     };
     if (onBits == 0xF) {
-        skip(0);
-        skip(1);
-        skip(2);
-        skip(3);
+        // A voice's refresh and the next voice's draws before its own are one jump.
+        constexpr auto& then = pinknoise::REFRESH_SEED_JUMP_THEN<BEFORE.multiplier, BEFORE.increment>;
+        randSeed = BEFORE(randSeed);
+        seeds[slot[0]] = randSeed;
+        for (int i = 1; i < 4; ++i) {
+            randSeed = randSeed * then.multiplier[entry[i - 1]] + then.increment[entry[i - 1]];
+            seeds[slot[i]] = randSeed;
+        }
+        randSeed = randSeed * pinknoise::REFRESH_SEED_JUMP.multiplier[entry[3]] +
+                   pinknoise::REFRESH_SEED_JUMP.increment[entry[3]];
     } else {
         for (int i = 0; i < 4; ++i)
             if (onBits & (1 << i)) skip(i);

@@ -353,7 +353,7 @@ template <bool LANES = false>
                                                       _mm_cmpeq_epi32(_mm_castps_si128(secondValue), negativeZero))));
     constexpr TPinkNoise::TSeedJump TWO_WHITE_STEPS = {16807u * 16807u, 16807u + 1u};
     if (steady.noise.noNoise && (negativeZeroLanes & onBits) == 0 &&
-        pinkNoise.skipPinkNoisePairsOfFour(first, onBits, seed.RandSeed, TWO_WHITE_STEPS)) [[likely]] {
+        pinkNoise.skipPinkNoisePairsOfFour<TWO_WHITE_STEPS>(first, onBits, seed.RandSeed)) [[likely]] {
         // Finite already: table entries are within WAVE_ENTRY_LIMIT and the
         // blend weights in 0..1, so no lane needs keepFinite.
         const __m128 nextLevel = _mm_mul_ps(_mm_mul_ps(firstValue, secondValue), load(HALF_LANES));
