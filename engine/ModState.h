@@ -138,6 +138,19 @@ struct TModState {
     // away from neutral, so it can skip the reset and write them afresh.
     std::uint64_t routeGeneration = 0;
     std::array<std::uint64_t, 16> voiceRouteGeneration{};
+    // Voices (bit v for voice v) whose row was found in step with the steady
+    // passes while steadyRouteGeneration was knownSteadyGeneration. A row
+    // leaves that step only when it is reset (forgetSteadyVoice) or the
+    // routes change (a new steadyRouteGeneration), so the voices' counts need
+    // not be compared every frame.
+    std::uint32_t knownSteadyVoices = 0;
+    std::uint64_t knownSteadyGeneration = NO_ROUTE_GENERATION;
+    void forgetSteadyVoice(int voice) { knownSteadyVoices &= ~(1u << voice); }
+    // The sounding voices' row offsets (from the first voice's row), in voice
+    // order, for the voices of steadyRowsVoices.
+    std::array<int, 16> steadyRowOffsets{};
+    int steadyRowsCount = 0;
+    std::uint32_t steadyRowsVoices = 0;
     static constexpr std::uint64_t NO_ROUTE_GENERATION = ~std::uint64_t{0};
     // routeGeneration while the steady passes may run, otherwise a count that
     // no voice's row holds: one comparison tells a voice which pass it takes.
@@ -190,6 +203,7 @@ struct TModState {
         routeParametersKnown = false;
         ++routeGeneration;
         voiceRouteGeneration.fill(NO_ROUTE_GENERATION);
+        knownSteadyVoices = 0;
         updateSteadyRouteGeneration();
         globalTouchedCount = 0;
         voiceTouchedCount.fill(0);
@@ -237,6 +251,30 @@ struct TModState {
         // A voice's source row lies a fixed number of rows after its destination row.
         static_assert(VOICE_SRC_ROW - VOICE_DEST_ROW == 16);
         constexpr std::ptrdiff_t SOURCES = (VOICE_SRC_ROW - VOICE_DEST_ROW) * ROW_SIZE;
+        if (knownSteadyGeneration == steadyRouteGeneration && (voices & ~knownSteadyVoices) == 0) {
+            // Every sounding voice is in step: the list of their rows is kept
+            // while the same voices sound, instead of being gathered each frame.
+            if (steadyRowsVoices != voices) {
+                steadyRowsVoices = voices;
+                steadyRowsCount = 0;
+                for (std::uint32_t pending = voices; pending != 0; pending &= pending - 1)
+                    steadyRowOffsets[static_cast<std::size_t>(steadyRowsCount++)] =
+                        std::countr_zero(pending) * ROW_SIZE;
+            }
+            float* const rows = voiceModDest(0).data();
+            const int rowCount = steadyRowsCount;
+            for (int k = 0; k < voiceRouteCount; ++k) {
+                const TVoiceRoute& route = voiceRoutes[static_cast<std::size_t>(k)];
+                const float neutral = route.neutral, amount = voiceRouteAmount[static_cast<std::size_t>(k)];
+                float* const dest = rows + route.dest;
+                const float* const src = rows + SOURCES + route.src;
+                for (int i = 0; i < rowCount; ++i) {
+                    const int offset = steadyRowOffsets[static_cast<std::size_t>(i)];
+                    dest[offset] = neutral + amount * src[offset];
+                }
+            }
+            return 0;
+        }
         std::array<float*, 16> rows;
         int steadyCount = 0;
         std::uint32_t full = 0;
@@ -247,6 +285,11 @@ struct TModState {
             steadyCount += steady ? 1 : 0;
             full |= steady ? 0u : 1u << v;
         }
+        if (knownSteadyGeneration != steadyRouteGeneration) {
+            knownSteadyGeneration = steadyRouteGeneration;
+            knownSteadyVoices = 0;
+        }
+        knownSteadyVoices |= voices & ~full;
         for (int k = 0; k < voiceRouteCount; ++k) {
             const TVoiceRoute& route = voiceRoutes[static_cast<std::size_t>(k)];
             const float neutral = route.neutral, amount = voiceRouteAmount[static_cast<std::size_t>(k)];

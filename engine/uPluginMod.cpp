@@ -268,6 +268,7 @@ void APlugin::resetVoiceModDest(int voice) {
     mod.voiceModDest(voice) = mod.neutralModDest();
     mod.voiceTouchedCount[voice] = 0;
     mod.voiceRouteGeneration[voice] = TModState::NO_ROUTE_GENERATION;
+    mod.forgetSteadyVoice(voice);
     // The voice's chains take their checks again before they next run in lanes.
     for (auto& ready : movement.laneReady) ready &= ~(1u << voice);
 }
