@@ -174,6 +174,12 @@ struct TModState {
     // Envelope times follow one modulated parameter each, per voice.
     std::array<TCachedExp2, 16> fadeTime{}, releaseTime{}, attackTime{};
 
+    // The "Ribbon" source as last written to every voice's row; while it holds
+    // still the voices' rows are left alone. Only the ribbon writes that
+    // entry of the voice rows.
+    float voiceRibbonSource = 0.0f;
+    bool voiceRibbonSourceKnown = false;
+
     // Rest position of the ribbon spring (0 or 0.5), fixed when the spring
     // starts: a "Ribbon BiPolar" change while it moves does not retarget it.
     double ribbonSpringRest = 0;
@@ -196,6 +202,7 @@ struct TModState {
         for (int v = 0; v < 16; ++v) modValues[VOICE_DEST_ROW + v] = neutral;
         modValues[GLOBAL_SRC_ROW][SRC_OFFSET] = 1.0f;
         for (int v = 0; v < 16; ++v) modValues[VOICE_SRC_ROW + v][SRC_OFFSET] = 1.0f;
+        voiceRibbonSourceKnown = false;
         modRoute = {};
         for (int r = 0; r < NUM_MOD_ROUTES; ++r) modRoute[r].src = ROUTE_FIXED_SRC[r];
         numActiveRoutes = 0;

@@ -143,6 +143,7 @@ void APlugin::setModSrc(int src, float value) {
     if (!validSource(src)) return;
     mod.globalModSrc()[src] = value;
     for (int v = 0; v < NUM_VOICES; ++v) mod.voiceModSrc(v)[src] = value;
+    if (src == SRC_RIBBON) mod.voiceRibbonSourceKnown = false;
 }
 
 void APlugin::setModSrc(int src, float value, int channel) {
