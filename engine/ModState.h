@@ -270,7 +270,28 @@ struct TModState {
             }
             float* const rows = voiceModDest(0).data();
             const int rowCount = steadyRowsCount;
-            for (int k = 0; k < voiceRouteCount; ++k) {
+            // Routes in pairs, each pair in one pass over the rows: a route
+            // writes a destination row and reads a source row, so the pair's
+            // writes never feed its reads, and each voice still takes its
+            // routes in order.
+            int k = 0;
+            for (; k + 1 < voiceRouteCount; k += 2) {
+                const TVoiceRoute& route0 = voiceRoutes[static_cast<std::size_t>(k)];
+                const TVoiceRoute& route1 = voiceRoutes[static_cast<std::size_t>(k + 1)];
+                const float neutral0 = route0.neutral, amount0 = voiceRouteAmount[static_cast<std::size_t>(k)];
+                const float neutral1 = route1.neutral, amount1 = voiceRouteAmount[static_cast<std::size_t>(k + 1)];
+                float* const dest0 = rows + route0.dest;
+                float* const dest1 = rows + route1.dest;
+                const float* const src0 = rows + SOURCES + route0.src;
+                const float* const src1 = rows + SOURCES + route1.src;
+                for (int i = 0; i < rowCount; ++i) {
+                    const int offset = steadyRowOffsets[static_cast<std::size_t>(i)];
+                    const float s0 = src0[offset], s1 = src1[offset];
+                    dest0[offset] = neutral0 + amount0 * s0;
+                    dest1[offset] = neutral1 + amount1 * s1;
+                }
+            }
+            for (; k < voiceRouteCount; ++k) {
                 const TVoiceRoute& route = voiceRoutes[static_cast<std::size_t>(k)];
                 const float neutral = route.neutral, amount = voiceRouteAmount[static_cast<std::size_t>(k)];
                 float* const dest = rows + route.dest;
