@@ -280,25 +280,22 @@ struct TModState {
                 const TVoiceRoute& route1 = voiceRoutes[static_cast<std::size_t>(k + 1)];
                 const float neutral0 = route0.neutral, amount0 = voiceRouteAmount[static_cast<std::size_t>(k)];
                 const float neutral1 = route1.neutral, amount1 = voiceRouteAmount[static_cast<std::size_t>(k + 1)];
-                float* const dest0 = rows + route0.dest;
-                float* const dest1 = rows + route1.dest;
-                const float* const src0 = rows + SOURCES + route0.src;
-                const float* const src1 = rows + SOURCES + route1.src;
+                const std::ptrdiff_t dest0 = route0.dest, dest1 = route1.dest;
+                const std::ptrdiff_t src0 = SOURCES + route0.src, src1 = SOURCES + route1.src;
                 for (int i = 0; i < rowCount; ++i) {
-                    const int offset = steadyRowOffsets[static_cast<std::size_t>(i)];
-                    const float s0 = src0[offset], s1 = src1[offset];
-                    dest0[offset] = neutral0 + amount0 * s0;
-                    dest1[offset] = neutral1 + amount1 * s1;
+                    float* const row = rows + steadyRowOffsets[static_cast<std::size_t>(i)];
+                    const float s0 = row[src0], s1 = row[src1];
+                    row[dest0] = neutral0 + amount0 * s0;
+                    row[dest1] = neutral1 + amount1 * s1;
                 }
             }
             for (; k < voiceRouteCount; ++k) {
                 const TVoiceRoute& route = voiceRoutes[static_cast<std::size_t>(k)];
                 const float neutral = route.neutral, amount = voiceRouteAmount[static_cast<std::size_t>(k)];
-                float* const dest = rows + route.dest;
-                const float* const src = rows + SOURCES + route.src;
+                const std::ptrdiff_t dest = route.dest, src = SOURCES + route.src;
                 for (int i = 0; i < rowCount; ++i) {
-                    const int offset = steadyRowOffsets[static_cast<std::size_t>(i)];
-                    dest[offset] = neutral + amount * src[offset];
+                    float* const row = rows + steadyRowOffsets[static_cast<std::size_t>(i)];
+                    row[dest] = neutral + amount * row[src];
                 }
             }
             return 0;
