@@ -282,6 +282,7 @@ struct TModState {
                 const float neutral1 = route1.neutral, amount1 = voiceRouteAmount[static_cast<std::size_t>(k + 1)];
                 const std::ptrdiff_t dest0 = route0.dest, dest1 = route1.dest;
                 const std::ptrdiff_t src0 = SOURCES + route0.src, src1 = SOURCES + route1.src;
+#pragma GCC unroll 4
                 for (int i = 0; i < rowCount; ++i) {
                     float* const row = rows + steadyRowOffsets[static_cast<std::size_t>(i)];
                     const float s0 = row[src0], s1 = row[src1];
