@@ -138,6 +138,19 @@ struct TModState {
     // away from neutral, so it can skip the reset and write them afresh.
     std::uint64_t routeGeneration = 0;
     std::array<std::uint64_t, 16> voiceRouteGeneration{};
+    // Voices (bit v for voice v) whose row was found in step with the steady
+    // passes while steadyRouteGeneration was knownSteadyGeneration. A row
+    // leaves that step only when it is reset (forgetSteadyVoice) or the
+    // routes change (a new steadyRouteGeneration), so the voices' counts need
+    // not be compared every frame.
+    std::uint32_t knownSteadyVoices = 0;
+    std::uint64_t knownSteadyGeneration = NO_ROUTE_GENERATION;
+    void forgetSteadyVoice(int voice) { knownSteadyVoices &= ~(1u << voice); }
+    // The sounding voices' row offsets (from the first voice's row), in voice
+    // order, for the voices of steadyRowsVoices.
+    std::array<int, 16> steadyRowOffsets{};
+    int steadyRowsCount = 0;
+    std::uint32_t steadyRowsVoices = 0;
     static constexpr std::uint64_t NO_ROUTE_GENERATION = ~std::uint64_t{0};
     // routeGeneration while the steady passes may run, otherwise a count that
     // no voice's row holds: one comparison tells a voice which pass it takes.
@@ -161,6 +174,12 @@ struct TModState {
     // Envelope times follow one modulated parameter each, per voice.
     std::array<TCachedExp2, 16> fadeTime{}, releaseTime{}, attackTime{};
 
+    // The "Ribbon" source as last written to every voice's row; while it holds
+    // still the voices' rows are left alone. Only the ribbon writes that
+    // entry of the voice rows.
+    float voiceRibbonSource = 0.0f;
+    bool voiceRibbonSourceKnown = false;
+
     // Rest position of the ribbon spring (0 or 0.5), fixed when the spring
     // starts: a "Ribbon BiPolar" change while it moves does not retarget it.
     double ribbonSpringRest = 0;
@@ -183,6 +202,7 @@ struct TModState {
         for (int v = 0; v < 16; ++v) modValues[VOICE_DEST_ROW + v] = neutral;
         modValues[GLOBAL_SRC_ROW][SRC_OFFSET] = 1.0f;
         for (int v = 0; v < 16; ++v) modValues[VOICE_SRC_ROW + v][SRC_OFFSET] = 1.0f;
+        voiceRibbonSourceKnown = false;
         modRoute = {};
         for (int r = 0; r < NUM_MOD_ROUTES; ++r) modRoute[r].src = ROUTE_FIXED_SRC[r];
         numActiveRoutes = 0;
@@ -190,6 +210,7 @@ struct TModState {
         routeParametersKnown = false;
         ++routeGeneration;
         voiceRouteGeneration.fill(NO_ROUTE_GENERATION);
+        knownSteadyVoices = 0;
         updateSteadyRouteGeneration();
         globalTouchedCount = 0;
         voiceTouchedCount.fill(0);
@@ -237,6 +258,49 @@ struct TModState {
         // A voice's source row lies a fixed number of rows after its destination row.
         static_assert(VOICE_SRC_ROW - VOICE_DEST_ROW == 16);
         constexpr std::ptrdiff_t SOURCES = (VOICE_SRC_ROW - VOICE_DEST_ROW) * ROW_SIZE;
+        if (knownSteadyGeneration == steadyRouteGeneration && (voices & ~knownSteadyVoices) == 0) {
+            // Every sounding voice is in step: the list of their rows is kept
+            // while the same voices sound, instead of being gathered each frame.
+            if (steadyRowsVoices != voices) {
+                steadyRowsVoices = voices;
+                steadyRowsCount = 0;
+                for (std::uint32_t pending = voices; pending != 0; pending &= pending - 1)
+                    steadyRowOffsets[static_cast<std::size_t>(steadyRowsCount++)] =
+                        std::countr_zero(pending) * ROW_SIZE;
+            }
+            float* const rows = voiceModDest(0).data();
+            const int rowCount = steadyRowsCount;
+            // Routes in pairs, each pair in one pass over the rows: a route
+            // writes a destination row and reads a source row, so the pair's
+            // writes never feed its reads, and each voice still takes its
+            // routes in order.
+            int k = 0;
+            for (; k + 1 < voiceRouteCount; k += 2) {
+                const TVoiceRoute& route0 = voiceRoutes[static_cast<std::size_t>(k)];
+                const TVoiceRoute& route1 = voiceRoutes[static_cast<std::size_t>(k + 1)];
+                const float neutral0 = route0.neutral, amount0 = voiceRouteAmount[static_cast<std::size_t>(k)];
+                const float neutral1 = route1.neutral, amount1 = voiceRouteAmount[static_cast<std::size_t>(k + 1)];
+                const std::ptrdiff_t dest0 = route0.dest, dest1 = route1.dest;
+                const std::ptrdiff_t src0 = SOURCES + route0.src, src1 = SOURCES + route1.src;
+#pragma GCC unroll 4
+                for (int i = 0; i < rowCount; ++i) {
+                    float* const row = rows + steadyRowOffsets[static_cast<std::size_t>(i)];
+                    const float s0 = row[src0], s1 = row[src1];
+                    row[dest0] = neutral0 + amount0 * s0;
+                    row[dest1] = neutral1 + amount1 * s1;
+                }
+            }
+            for (; k < voiceRouteCount; ++k) {
+                const TVoiceRoute& route = voiceRoutes[static_cast<std::size_t>(k)];
+                const float neutral = route.neutral, amount = voiceRouteAmount[static_cast<std::size_t>(k)];
+                const std::ptrdiff_t dest = route.dest, src = SOURCES + route.src;
+                for (int i = 0; i < rowCount; ++i) {
+                    float* const row = rows + steadyRowOffsets[static_cast<std::size_t>(i)];
+                    row[dest] = neutral + amount * row[src];
+                }
+            }
+            return 0;
+        }
         std::array<float*, 16> rows;
         int steadyCount = 0;
         std::uint32_t full = 0;
@@ -247,6 +311,11 @@ struct TModState {
             steadyCount += steady ? 1 : 0;
             full |= steady ? 0u : 1u << v;
         }
+        if (knownSteadyGeneration != steadyRouteGeneration) {
+            knownSteadyGeneration = steadyRouteGeneration;
+            knownSteadyVoices = 0;
+        }
+        knownSteadyVoices |= voices & ~full;
         for (int k = 0; k < voiceRouteCount; ++k) {
             const TVoiceRoute& route = voiceRoutes[static_cast<std::size_t>(k)];
             const float neutral = route.neutral, amount = voiceRouteAmount[static_cast<std::size_t>(k)];

@@ -12,7 +12,10 @@
 struct TBrickFilter {
     float g = 0, h = 0;
     float d = 2.0f, c = 0;
-    std::array<float, 2> s1{}, s2{};
+    // c d + g, worked out with the coefficients instead of every frame.
+    float feedback = 0;
+    // The states of both channels as one vector: s1 left, s1 right, s2 left, s2 right.
+    alignas(16) std::array<float, 4> state{};
 
     // Sets the coefficients for a cut-off in Hz at the given host rate. The
     // normalised frequency is kept below the Nyquist limit of the four-times

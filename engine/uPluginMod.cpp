@@ -143,6 +143,7 @@ void APlugin::setModSrc(int src, float value) {
     if (!validSource(src)) return;
     mod.globalModSrc()[src] = value;
     for (int v = 0; v < NUM_VOICES; ++v) mod.voiceModSrc(v)[src] = value;
+    if (src == SRC_RIBBON) mod.voiceRibbonSourceKnown = false;
 }
 
 void APlugin::setModSrc(int src, float value, int channel) {
@@ -268,6 +269,7 @@ void APlugin::resetVoiceModDest(int voice) {
     mod.voiceModDest(voice) = mod.neutralModDest();
     mod.voiceTouchedCount[voice] = 0;
     mod.voiceRouteGeneration[voice] = TModState::NO_ROUTE_GENERATION;
+    mod.forgetSteadyVoice(voice);
     // The voice's chains take their checks again before they next run in lanes.
     for (auto& ready : movement.laneReady) ready &= ~(1u << voice);
 }

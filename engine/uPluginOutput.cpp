@@ -58,27 +58,30 @@ void TBrickFilter::setFrequency(double cutoffHz, double sampleRate) {
     g = static_cast<float>(std::sin(w) / (std::cos(w) + 0.0015));
     h = 1.0f / (g * g + g + 1.0f);
     c = 0.5f;
+    feedback = c * d + g;
 }
 
 void TBrickFilter::clear() {
     d = 2.0f;
     g = h = c = 0;
-    s1 = {0, 0};
-    s2 = {0, 0};
+    feedback = c * d + g;
+    state = {0, 0, 0, 0};
 }
 
 // The two channels run as the two low lanes of a vector, each lane doing
 // what a scalar pass per channel would do, in the same order.
 void TBrickFilter::processPair(float& left, float& right) {
     const __m128 x = _mm_setr_ps(left, right, 0.0f, 0.0f);
-    const __m128 feedback = _mm_set1_ps(c * d + g);
+    const __m128 feedbackLanes = _mm_set1_ps(feedback);
     const __m128 gain = _mm_set1_ps(g);
     const __m128 norm = _mm_set1_ps(h);
-    __m128 state1 = _mm_setr_ps(s1[0], s1[1], 0.0f, 0.0f);
-    __m128 state2 = _mm_setr_ps(s2[0], s2[1], 0.0f, 0.0f);
+    const __m128 states = _mm_load_ps(state.data());
+    // The upper lanes of the states carry what they carry and are dropped.
+    __m128 state1 = states;
+    __m128 state2 = _mm_movehl_ps(states, states);
     __m128 sum = _mm_setzero_ps();
     for (int pass = 0; pass < 4; ++pass) {
-        const __m128 hp = _mm_mul_ps(_mm_sub_ps(_mm_sub_ps(x, _mm_mul_ps(feedback, state1)), state2), norm);
+        const __m128 hp = _mm_mul_ps(_mm_sub_ps(_mm_sub_ps(x, _mm_mul_ps(feedbackLanes, state1)), state2), norm);
         const __m128 a = _mm_mul_ps(gain, hp);
         const __m128 bp = _mm_add_ps(state1, a);
         state1 = _mm_add_ps(bp, a);
@@ -89,18 +92,11 @@ void TBrickFilter::processPair(float& left, float& right) {
     }
     const __m128 finite =
         _mm_cmple_ps(_mm_andnot_ps(_mm_set1_ps(-0.0f), sum), _mm_set1_ps(std::numeric_limits<float>::max()));
-    state1 = _mm_and_ps(state1, finite);
-    state2 = _mm_and_ps(state2, finite);
+    _mm_store_ps(state.data(), _mm_and_ps(_mm_movelh_ps(state1, state2), _mm_movelh_ps(finite, finite)));
     const __m128 out =
         _mm_and_ps(_mm_add_ps(_mm_mul_ps(sum, _mm_set1_ps(0.25f)), _mm_set1_ps(1e-15f)), finite);
-    alignas(16) float lanes[4];
-    _mm_store_ps(lanes, state1);
-    s1 = {lanes[0], lanes[1]};
-    _mm_store_ps(lanes, state2);
-    s2 = {lanes[0], lanes[1]};
-    _mm_store_ps(lanes, out);
-    left = lanes[0];
-    right = lanes[1];
+    left = _mm_cvtss_f32(out);
+    right = _mm_cvtss_f32(_mm_shuffle_ps(out, out, _MM_SHUFFLE(1, 1, 1, 1)));
 }
 
 // ---------------------------------------------------------------- APlugin

@@ -63,6 +63,9 @@ struct TVoiceMixInput {
     bool panRouted, movementToPanRouted, movementToLevelRouted, volumeRouted;
     __m128 panSum, movementToPanSum, levelAmount, volume;  // while not routed
     bool voiceOutputInUse;
+    // Some sounding voice has just started: only then do the started flags
+    // need reading and clearing (the flag of a voice that is off is left as it is).
+    bool anyStarted;
 };
 
 // std::clamp(x, 0, 1) lane by lane, with its answers for NaN and signed zeros.
@@ -85,6 +88,7 @@ TVoiceMixInput voiceMixInput(const APlugin& plugin) {
     input.levelAmount = clampUnit(_mm_add_ps(input.movementToLevel, neutralOfFour(mod, destination::MOVEMENT_TO_LEVEL)));
     input.volume = neutralOfFour(mod, destination::VOLUME);
     input.voiceOutputInUse = mod.voiceOutputInUse;
+    input.anyStarted = (voiceFlagMask(plugin.voices.voiceJustStarted) & voiceFlagMask(plugin.voices.voiceOn)) != 0;
     return input;
 }
 
@@ -137,7 +141,8 @@ template <bool ALL_ON>
     const __m128 on = _mm_castsi128_ps(onInt);
     // The new value where the voice is on, the old one where it is off.
     const auto keep = [on](__m128 now, __m128 old) { return ALL_ON ? now : select(on, now, old); };
-    const __m128 started = _mm_castsi128_ps(laneMask(&voices.voiceJustStarted[first]));
+    const __m128 started =
+        input.anyStarted ? _mm_castsi128_ps(laneMask(&voices.voiceJustStarted[first])) : _mm_setzero_ps();
     const __m128 zero = _mm_setzero_ps();
     const __m128 one = load(ONE_LANES);
     const __m128 two = load(TWO_LANES);
@@ -156,7 +161,7 @@ template <bool ALL_ON>
     const __m128 panTarget = clampUnit(_mm_add_ps(panSum, panMovement));
     const __m128 oldPan = _mm_loadu_ps(&voices.voicePan[first]);
     __m128 pan = _mm_add_ps(_mm_mul_ps(load(PAN_KEEP_LANES), oldPan), _mm_mul_ps(load(PAN_TAKE_LANES), panTarget));
-    if (_mm_movemask_ps(started) != 0) pan = select(started, panTarget, pan);
+    if (input.anyStarted && _mm_movemask_ps(started) != 0) pan = select(started, panTarget, pan);
     _mm_storeu_ps(&voices.voicePan[first], keep(pan, oldPan));
 
     // Gain.
@@ -267,11 +272,13 @@ template <bool ALL_ON>
 
     // Voice bytes stay 0 or 1, so clearing the started flags of the voices
     // that are on is a byte-wise and-not.
-    std::uint32_t startedBytes, onBytes;
-    std::memcpy(&startedBytes, &voices.voiceJustStarted[first], sizeof startedBytes);
-    std::memcpy(&onBytes, &voices.voiceOn[first], sizeof onBytes);
-    startedBytes &= ~onBytes;
-    std::memcpy(&voices.voiceJustStarted[first], &startedBytes, sizeof startedBytes);
+    if (input.anyStarted) {
+        std::uint32_t startedBytes, onBytes;
+        std::memcpy(&startedBytes, &voices.voiceJustStarted[first], sizeof startedBytes);
+        std::memcpy(&onBytes, &voices.voiceOn[first], sizeof onBytes);
+        startedBytes &= ~onBytes;
+        std::memcpy(&voices.voiceJustStarted[first], &startedBytes, sizeof startedBytes);
+    }
     __m128i* const frameCounts = reinterpret_cast<__m128i*>(&voices.voiceFrameCount[first]);
     _mm_storeu_si128(frameCounts, _mm_sub_epi32(_mm_loadu_si128(frameCounts), onInt));
     return mix;

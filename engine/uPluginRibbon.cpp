@@ -2,7 +2,9 @@
 // "Ribbon" source through quantisation and smoothing and can spring back to
 // its rest position in a note length at the host tempo.
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "engine/ModMath.h"
 #include "engine/ModTables.h"
@@ -93,6 +95,13 @@ void APlugin::updateRibbon() {
     if (engine.ribbonQuantIndex != 0 && engine.ribbonQuantDiv > 0)
         v = std::floor(v * engine.ribbonQuantDiv + 0.5) / engine.ribbonQuantDiv;
     engine.ribbonSmoothed = engine.ribbonSmoothCoef * engine.ribbonSmoothed + (1.0 - engine.ribbonSmoothCoef) * v;
-    setModSrc(SRC_RIBBON,
-              static_cast<float>(clampFinite(engine.ribbonSmoothed + mod.globalModDest[DEST_RIBBON_VALUE], -1.0, 1.0)));
+    const float source =
+        static_cast<float>(clampFinite(engine.ribbonSmoothed + mod.globalModDest[DEST_RIBBON_VALUE], -1.0, 1.0));
+    mod.globalModSrc()[SRC_RIBBON] = source;
+    if (!mod.voiceRibbonSourceKnown || std::bit_cast<std::uint32_t>(source) !=
+                                           std::bit_cast<std::uint32_t>(mod.voiceRibbonSource)) {
+        for (int v = 0; v < NUM_VOICES; ++v) mod.voiceModSrc(v)[SRC_RIBBON] = source;
+        mod.voiceRibbonSource = source;
+        mod.voiceRibbonSourceKnown = true;
+    }
 }
