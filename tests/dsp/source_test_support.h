@@ -4,12 +4,23 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <limits>
 #include <memory>
 
 #include "engine/dsp/EngineTables.h"
 #include "engine/dsp/FilterTables.h"
 #include "engine/dsp/VoiceSource.h"
 #include "engine/dsp/WaveTables.h"
+
+namespace sourcetest {
+inline constexpr float NaN = std::numeric_limits<float>::quiet_NaN();
+inline constexpr float Inf = std::numeric_limits<float>::infinity();
+
+// The fast paths must give the general path's exact bits, signed zeros and
+// NaN payloads included, so values are compared as bytes.
+inline bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+}  // namespace sourcetest
 
 class VoiceSourceTest : public ::testing::Test {
 protected:

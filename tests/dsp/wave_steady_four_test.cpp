@@ -3,16 +3,15 @@
 // bits in every lane, phase, feedback level, pink rows and seed; voices that
 // are off keep their state.
 #include <cmath>
-#include <cstring>
-#include <limits>
 #include <memory>
 
 #include "source_test_support.h"
 
 namespace {
 
-constexpr float NaN = std::numeric_limits<float>::quiet_NaN();
-constexpr float Inf = std::numeric_limits<float>::infinity();
+using sourcetest::Inf;
+using sourcetest::NaN;
+using sourcetest::sameBits;
 
 struct FourCase {
     const char* why;
@@ -34,10 +33,6 @@ const FourCase FOUR_CASES[] = {
     {"steps off the common case", 0xF, 0.5f, 0.3f, -0.4f, 0.5f, {NaN, Inf, 1.7f, -0.01f}, {60, 60, 60, 60}},
     {"one odd step among plain ones", 0xF, 0.5f, 0.0f, 0.0f, 0.5f, {0.01f, 0.02f, 2.5f, 0.04f}, {30, 60, 90, 120}},
 };
-
-bool sameBits(float a, float b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
 
 }  // namespace
 

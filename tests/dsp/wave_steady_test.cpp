@@ -2,13 +2,15 @@
 // must give exactly what the per-voice frame gives: the same bits in every
 // lane, the same phase, feedback level, pink rows and seed afterwards.
 #include <cmath>
-#include <cstring>
-#include <limits>
 #include <memory>
 
 #include "source_test_support.h"
 
 namespace {
+
+using sourcetest::Inf;
+using sourcetest::NaN;
+using sourcetest::sameBits;
 
 struct SteadyCase {
     const char* why;
@@ -20,9 +22,6 @@ struct SteadyCase {
     float voiceInc;
     int waveIndex;
 };
-
-constexpr float NaN = std::numeric_limits<float>::quiet_NaN();
-constexpr float Inf = std::numeric_limits<float>::infinity();
 
 const SteadyCase STEADY_CASES[] = {
     {"plain morph, no noise", 0.3f, 0.0f, 0.5f, 0.0f, 0.0f, 0.0f, 0.0f, 0.5f, 0.0f, 0.01f, 60},
@@ -37,10 +36,6 @@ const SteadyCase STEADY_CASES[] = {
     {"a negative step", 0.3f, 0.0f, 0.5f, 0.0f, 0.0f, 0.0f, 0.0f, 0.5f, 0.0f, -0.01f, 60},
     {"a NaN morph", NaN, 0.0f, 0.5f, 0.0f, 0.0f, 0.0f, 0.0f, 0.5f, 0.0f, 0.01f, 60},
 };
-
-bool sameBits(float a, float b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
 
 }  // namespace
 
