@@ -160,11 +160,14 @@ inline constexpr auto REFRESH_ROWS = [] {
 // The seed after n steps, n = rowsToRefresh of an even count, taken in one:
 // n steps of s -> s x 16807 + 1 are s x 16807^n + (16807^(n-1) + ... + 1),
 // wrapping alike. Looked up like REFRESH_ROWS.
-inline constexpr auto REFRESH_SEED_JUMP = [] {
-    struct {
-        uint32_t multiplier[32];
-        uint32_t increment[32];
-    } table{};
+// One affine seed jump s -> s x multiplier + increment per entry.
+struct TSeedJumps {
+    uint32_t multiplier[32];
+    uint32_t increment[32];
+};
+
+inline constexpr TSeedJumps REFRESH_SEED_JUMP = [] {
+    TSeedJumps table{};
     for (uint32_t i = 0; i < 32; ++i) {
         uint32_t multiplier = 1u;
         uint32_t increment = 0u;
@@ -181,11 +184,8 @@ inline constexpr auto REFRESH_SEED_JUMP = [] {
 // REFRESH_SEED_JUMP followed by the jump (multiplier, increment), entry by
 // entry, taken in one: (s m1 + i1) m2 + i2 = s (m1 m2) + (i1 m2 + i2), wrapping alike.
 template <uint32_t MULTIPLIER, uint32_t INCREMENT>
-inline constexpr auto REFRESH_SEED_JUMP_THEN = [] {
-    struct {
-        uint32_t multiplier[32];
-        uint32_t increment[32];
-    } table{};
+inline constexpr TSeedJumps REFRESH_SEED_JUMP_THEN = [] {
+    TSeedJumps table{};
     for (uint32_t i = 0; i < 32; ++i) {
         table.multiplier[i] = REFRESH_SEED_JUMP.multiplier[i] * MULTIPLIER;
         table.increment[i] = REFRESH_SEED_JUMP.increment[i] * MULTIPLIER + INCREMENT;
