@@ -46,6 +46,23 @@ protected:
         return renderVoiceSource(voice, input, *state, *tables, *pink, seed, *bandPass, noiseAmount);
     }
 
+    // Voice v's phase, feedback level, pink counter and (with rows) pink rows
+    // here and in another state, bit for bit.
+    ::testing::AssertionResult sameVoiceState(int v, const TVoiceSourceState& other, const TPinkNoise& otherPink,
+                                              bool rows) const {
+        using sourcetest::sameBits;
+        if (!sameBits(state->voicePhase[v], other.voicePhase[v]))
+            return ::testing::AssertionFailure() << "phase of voice " << v;
+        if (!sameBits(state->voiceLevel[v], other.voiceLevel[v]))
+            return ::testing::AssertionFailure() << "feedback level of voice " << v;
+        if (pink->counter(v) != otherPink.counter(v))
+            return ::testing::AssertionFailure() << "pink counter of voice " << v;
+        for (int row = 0; rows && row < PINK_NOISE_ROWS; ++row)
+            if (!sameBits(pink->row(v, row), otherPink.row(v, row)))
+                return ::testing::AssertionFailure() << "pink row " << row << " of voice " << v;
+        return ::testing::AssertionSuccess();
+    }
+
     static inline std::unique_ptr<TEngineTables> tables;
     std::unique_ptr<TVoiceSourceState> state;
     std::unique_ptr<TPinkNoise> pink;

@@ -88,14 +88,7 @@ TEST_F(WaveSteadyFourTest, FourVoicesMatchTheirOwnFrames) {
                         << "frame " << frame << " voice " << v << " lane " << lane << ": " << want << " vs "
                         << got[i].lane[lane];
                 }
-                ASSERT_TRUE(sameBits(state->voicePhase[v], fourState->voicePhase[v])) << "frame " << frame;
-                ASSERT_TRUE(sameBits(state->voiceLevel[v], fourState->voiceLevel[v])) << "frame " << frame;
-                ASSERT_EQ(pink->counter(v), fourPink->counter(v)) << "frame " << frame << " voice " << v;
-                if (frame % 13 == 0) {
-                    for (int row = 0; row < PINK_NOISE_ROWS; ++row)
-                        ASSERT_TRUE(sameBits(pink->row(v, row), fourPink->row(v, row)))
-                            << "frame " << frame << " voice " << v << " row " << row;
-                }
+                ASSERT_TRUE(sameVoiceState(v, *fourState, *fourPink, frame % 13 == 0)) << "frame " << frame;
             }
         }
         for (int i = 0; i < 4; ++i) {
