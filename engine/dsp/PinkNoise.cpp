@@ -28,11 +28,14 @@ void TPinkNoise::refreshFrame(float* rows, float& sum, uint32_t c, uint32_t rand
     }
 }
 
+void TPinkNoise::replaySkipped(int voice, float* rows, float& sum) const {
+    uint32_t c = pinkCounter[voice] - 2u * static_cast<uint32_t>(skippedFrames[voice]);
+    for (int frame = 0; frame < skippedFrames[voice]; ++frame, c += 2u)
+        refreshFrame(rows, sum, c, skippedSeeds[voice * MAX_SKIPPED_FRAMES + frame]);
+}
+
 void TPinkNoise::catchUp(int voice) {
-    const int skipped = skippedFrames[voice];
-    uint32_t c = pinkCounter[voice] - 2u * static_cast<uint32_t>(skipped);
-    for (int frame = 0; frame < skipped; ++frame, c += 2u)
-        refreshFrame(pinkRows[voice], pinkSum[voice], c, skippedSeeds[voice * MAX_SKIPPED_FRAMES + frame]);
+    replaySkipped(voice, pinkRows[voice], pinkSum[voice]);
     skippedFrames[voice] = 0;
 }
 
@@ -40,9 +43,7 @@ float TPinkNoise::row(int voice, int rowIndex) const {
     float rows[PINK_NOISE_ROWS];
     float sum = pinkSum[voice];
     for (int r = 0; r < PINK_NOISE_ROWS; ++r) rows[r] = pinkRows[voice][r];
-    uint32_t c = pinkCounter[voice] - 2u * static_cast<uint32_t>(skippedFrames[voice]);
-    for (int frame = 0; frame < skippedFrames[voice]; ++frame, c += 2u)
-        refreshFrame(rows, sum, c, skippedSeeds[voice * MAX_SKIPPED_FRAMES + frame]);
+    replaySkipped(voice, rows, sum);
     return rows[rowIndex];
 }
 

@@ -96,6 +96,8 @@ public:
 private:
     // The rows and sum after the skipped frames of the voice.
     void catchUp(int voice);
+    // The voice's skipped frames replayed onto the given rows and sum.
+    void replaySkipped(int voice, float* rows, float& sum) const;
     // One frame's refresh (not a whole one) on rows and sum, counter c before it.
     static void refreshFrame(float* rows, float& sum, uint32_t c, uint32_t randSeed);
 

@@ -160,8 +160,7 @@ void refreshSteadyWaveFrame(TVoiceSourceInput& input) {
     // is the one each voice would work out.
     steady.morphArgument = (input.waveMix + input.sourceMix + 40.0f) * 3.0f;
     // The shapes at band 0: the lowest wave indices read band 0.
-    if (!(steady.morphArgument == steady.morph.argument))
-        voicesource::refreshWaveRead(steady.morph, steady.morphArgument, 0, 0);
+    voicesource::waveRead(steady.morph, steady.morphArgument, 0, 0);
     steady.feedbackGain = (input.waveFeedback + input.sourceFeedback) * 0.75f;
     steady.sourcePhase = input.sourcePhase;
     steady.symmetry = voicesource::symmetryOf(input.waveSymmetry + input.sourceSymmetry);
