@@ -606,11 +606,11 @@ void mixVoices(APlugin& plugin) {
 // side by side are filtered as they lie; the voices of the other quarters
 // are gathered into groups after them, as many as gathering all voices makes.
 template <bool SATURATE>
-[[gnu::noinline]] void renderSteadyVoiceFrames(APlugin& plugin, TFilterFrame& filter) {
+[[gnu::noinline]] void renderSteadyVoiceFrames(APlugin& plugin, const TPitchFrameInput& pitchFrame,
+                                              TFilterFrame& filter) {
     TVoiceState& voices = plugin.voices;
     TVoiceUnits& units = plugin.units;
     const TMovementState& movement = plugin.movement;
-    const TPitchFrameInput pitchFrame = pitchFrameInput(plugin);
     const TSteadyWaveFrame& steadyWave = units.sourceInput.steadyWave;
     setDistortAmountDest(plugin);
     const float distortionAmount = plugin.values.curValue[tag::FILTER_DISTORTION_AMOUNT];
@@ -834,9 +834,9 @@ void APlugin::renderVoices() {
         TFilterFrame filter = filterFrame(*this);
         if (filter.grouped) {
             if (saturate)
-                renderSteadyVoiceFrames<true>(*this, filter);
+                renderSteadyVoiceFrames<true>(*this, pitchFrame, filter);
             else
-                renderSteadyVoiceFrames<false>(*this, filter);
+                renderSteadyVoiceFrames<false>(*this, pitchFrame, filter);
             mixVoices(*this);
             return;
         }
@@ -1061,17 +1061,21 @@ void APlugin::runVoiceControlStep(int v) {
                   voices.voiceVelocity[v]);
 }
 
+// A new voice's humanize factors for its Movement and Free LFO rates, drawn
+// from the block loop's seed at its first frame.
+void APlugin::drawVoiceRandFactors(int v) {
+    const auto& dest = mod.voiceModDest(v);
+    const float u1 = engine.randSeed.uniform();
+    const float u2 = engine.randSeed.uniform();
+    voices.voiceRandFactor[v] = {std::exp2(double(dest[destination::MOVEMENT_HUMANIZE]) * (4.0 * u1 - 2.0)),
+                                 std::exp2(double(dest[destination::FREE_LFO_HUMANIZE]) * (4.0 * u2 - 2.0))};
+}
+
 void APlugin::runVoice(int v) {
     if ((voices.voiceFrameCount[v] & TEngineState::CONTROL_STEP_MASK) == 0) runVoiceControlStep(v);
     if (!voices.voiceOn[v]) return;  // the envelope step may have ended it
 
-    const auto& dest = mod.voiceModDest(v);
-    if (voices.voiceJustStarted[v]) {
-        const float u1 = engine.randSeed.uniform();
-        const float u2 = engine.randSeed.uniform();
-        voices.voiceRandFactor[v] = {std::exp2(double(dest[destination::MOVEMENT_HUMANIZE]) * (4.0 * u1 - 2.0)),
-                                     std::exp2(double(dest[destination::FREE_LFO_HUMANIZE]) * (4.0 * u2 - 2.0))};
-    }
+    if (voices.voiceJustStarted[v]) drawVoiceRandFactors(v);
     setVoiceLFOS(v);
     if (!mod.applySteadyVoiceRoutes(v)) applyVoiceRoutes(v);
 }
@@ -1098,13 +1102,7 @@ void APlugin::runVoiceSteps() {
             runVoiceControlStep(v);
             if (!voices.voiceOn[v]) continue;  // the envelope step ended it
         }
-        if (voices.voiceJustStarted[v]) {
-            const auto& dest = mod.voiceModDest(v);
-            const float u1 = engine.randSeed.uniform();
-            const float u2 = engine.randSeed.uniform();
-            voices.voiceRandFactor[v] = {std::exp2(double(dest[destination::MOVEMENT_HUMANIZE]) * (4.0 * u1 - 2.0)),
-                                         std::exp2(double(dest[destination::FREE_LFO_HUMANIZE]) * (4.0 * u2 - 2.0))};
-        }
+        if (voices.voiceJustStarted[v]) drawVoiceRandFactors(v);
     }
     runVoiceLFOs(started, stepDue);
     for (std::uint32_t full = mod.applySteadyVoiceRoutes(voiceFlagMask(voices.voiceOn)); full != 0; full &= full - 1)
@@ -1142,8 +1140,8 @@ void APlugin::setSourceFrameInput() {
     }
 }
 
-// Inline into the voice step, its only caller: one frame instead of two for
-// the registers the source needs.
+// Inline into the four-voice source loop of renderVoices(), its only caller:
+// one frame instead of two for the registers the source needs.
 [[gnu::always_inline]] inline void APlugin::renderSource(int v) {
     TVoiceSourceInput& input = units.sourceInput;
     // v is a sounding voice, 0..15, and the frame is not the steady wave's.

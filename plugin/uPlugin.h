@@ -276,6 +276,7 @@ protected:
     void runGlobalControlStep();
     void renderVoices();
     void runVoice(int voice);
+    void drawVoiceRandFactors(int voice);
     void runVoiceSteps();
     void runVoiceControlStep(int voice);
     void renderSource(int voice);
