@@ -186,6 +186,8 @@ struct TMovementState {
         std::array<float*, CAPACITY> sources{};
     };
     LaneVoices laneVoices{};
+    // The Free LFO's, when its lane voices differ (voices in release).
+    LaneVoices freeLaneVoices{};
 
     // Random values of the LFOs: the cycle's random value and the humanize draw.
     TModRandom randomSeed{};

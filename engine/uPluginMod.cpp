@@ -119,7 +119,7 @@ void setRoutes(const APlugin& plugin, TModState& mod, const TModState::RoutePara
         route.dest = std::clamp(plugin.getSteppedValue(MOD_DEST_TAGS[r], parameters[NUM_MOD_SLOTS + r]), 0,
                                 static_cast<int>(DEST_LAST));
         route.destType = plugin.attr.destType[route.dest];
-        route.bypass = parameters[NUM_MOD_SLOTS + NUM_MOD_ROUTES + r] >= 0.5f;
+        route.bypass = plugin.getOnOff(parameters[NUM_MOD_SLOTS + NUM_MOD_ROUTES + r]);
         if (route.dest != 0 && !route.bypass) mod.activeRoutes[mod.numActiveRoutes++] = r;
     }
     compileVoiceRoutes(mod, plugin.attr);

@@ -1264,17 +1264,18 @@ void APlugin::runVoiceLFOs(std::uint32_t started, std::uint32_t stepDue) {
     // Usually the same voices run both chains in lanes: one list serves both.
     std::uint32_t movementEnds = 0, freeEnds = 0;
     if ((movementLanes | freeLanes) != 0) {
-        TMovementState::LaneVoices& movementList = movement.laneVoices;
-        if (movementList.mask != movementLanes || movementList.owner != &movement)
-            buildLaneVoices(movementList, movement, mod, movementLanes);
+        // Each kept list is rebuilt only when its voices change.
+        auto kept = [&](TMovementState::LaneVoices& list, std::uint32_t mask) -> const TMovementState::LaneVoices& {
+            if (list.mask != mask || list.owner != &movement) buildLaneVoices(list, movement, mod, mask);
+            return list;
+        };
+        const TMovementState::LaneVoices& movementList = kept(movement.laneVoices, movementLanes);
         if (movementLanes != 0) movementEnds = runMovementLanes(*this, movementList, pan);
-        if (freeLanes == movementLanes) {
+        // Released voices run only their Free LFO: their own list.
+        if (freeLanes == movementLanes)
             freeEnds = runFreeLanes(*this, movementList);
-        } else if (freeLanes != 0) {
-            TMovementState::LaneVoices freeList;
-            buildLaneVoices(freeList, movement, mod, freeLanes);
-            freeEnds = runFreeLanes(*this, freeList);
-        }
+        else if (freeLanes != 0)
+            freeEnds = runFreeLanes(*this, kept(movement.freeLaneVoices, freeLanes));
     }
     if (!ownFreeLFOs) {
         // "Free" and "Mono": every voice follows the one global LFO (the
