@@ -255,77 +255,67 @@ struct TModState {
             }
             return full;
         }
+        std::uint32_t full = 0;
+        if (knownSteadyGeneration != steadyRouteGeneration || (voices & ~knownSteadyVoices) != 0) {
+            // Some voice may have left step with the routes: find those that did.
+            for (std::uint32_t pending = voices; pending != 0; pending &= pending - 1) {
+                const int v = std::countr_zero(pending);
+                if (voiceRouteGeneration[static_cast<std::size_t>(v)] != steadyRouteGeneration) full |= 1u << v;
+            }
+            if (knownSteadyGeneration != steadyRouteGeneration) {
+                knownSteadyGeneration = steadyRouteGeneration;
+                knownSteadyVoices = 0;
+            }
+            knownSteadyVoices |= voices & ~full;
+        }
+        applyAddedRoutes(voices & ~full);
+        return full;
+    }
+
+    // The added steady routes on the voices of a mask, all in step with the
+    // routes. The list of their rows is kept while the same voices sound,
+    // instead of being gathered each frame.
+    void applyAddedRoutes(std::uint32_t voices) {
         // A voice's source row lies a fixed number of rows after its destination row.
         static_assert(VOICE_SRC_ROW - VOICE_DEST_ROW == 16);
         constexpr std::ptrdiff_t SOURCES = (VOICE_SRC_ROW - VOICE_DEST_ROW) * ROW_SIZE;
-        if (knownSteadyGeneration == steadyRouteGeneration && (voices & ~knownSteadyVoices) == 0) {
-            // Every sounding voice is in step: the list of their rows is kept
-            // while the same voices sound, instead of being gathered each frame.
-            if (steadyRowsVoices != voices) {
-                steadyRowsVoices = voices;
-                steadyRowsCount = 0;
-                for (std::uint32_t pending = voices; pending != 0; pending &= pending - 1)
-                    steadyRowOffsets[static_cast<std::size_t>(steadyRowsCount++)] =
-                        std::countr_zero(pending) * ROW_SIZE;
-            }
-            float* const rows = voiceModDest(0).data();
-            const int rowCount = steadyRowsCount;
-            // Routes in pairs, each pair in one pass over the rows: a route
-            // writes a destination row and reads a source row, so the pair's
-            // writes never feed its reads, and each voice still takes its
-            // routes in order.
-            int k = 0;
-            for (; k + 1 < voiceRouteCount; k += 2) {
-                const TVoiceRoute& route0 = voiceRoutes[static_cast<std::size_t>(k)];
-                const TVoiceRoute& route1 = voiceRoutes[static_cast<std::size_t>(k + 1)];
-                const float neutral0 = route0.neutral, amount0 = voiceRouteAmount[static_cast<std::size_t>(k)];
-                const float neutral1 = route1.neutral, amount1 = voiceRouteAmount[static_cast<std::size_t>(k + 1)];
-                const std::ptrdiff_t dest0 = route0.dest, dest1 = route1.dest;
-                const std::ptrdiff_t src0 = SOURCES + route0.src, src1 = SOURCES + route1.src;
+        if (steadyRowsVoices != voices) {
+            steadyRowsVoices = voices;
+            steadyRowsCount = 0;
+            for (std::uint32_t pending = voices; pending != 0; pending &= pending - 1)
+                steadyRowOffsets[static_cast<std::size_t>(steadyRowsCount++)] = std::countr_zero(pending) * ROW_SIZE;
+        }
+        float* const rows = voiceModDest(0).data();
+        const int rowCount = steadyRowsCount;
+        // Routes in pairs, each pair in one pass over the rows: a route
+        // writes a destination row and reads a source row, so the pair's
+        // writes never feed its reads, and each voice still takes its
+        // routes in order.
+        int k = 0;
+        for (; k + 1 < voiceRouteCount; k += 2) {
+            const TVoiceRoute& route0 = voiceRoutes[static_cast<std::size_t>(k)];
+            const TVoiceRoute& route1 = voiceRoutes[static_cast<std::size_t>(k + 1)];
+            const float neutral0 = route0.neutral, amount0 = voiceRouteAmount[static_cast<std::size_t>(k)];
+            const float neutral1 = route1.neutral, amount1 = voiceRouteAmount[static_cast<std::size_t>(k + 1)];
+            const std::ptrdiff_t dest0 = route0.dest, dest1 = route1.dest;
+            const std::ptrdiff_t src0 = SOURCES + route0.src, src1 = SOURCES + route1.src;
 #pragma GCC unroll 4
-                for (int i = 0; i < rowCount; ++i) {
-                    float* const row = rows + steadyRowOffsets[static_cast<std::size_t>(i)];
-                    const float s0 = row[src0], s1 = row[src1];
-                    row[dest0] = neutral0 + amount0 * s0;
-                    row[dest1] = neutral1 + amount1 * s1;
-                }
+            for (int i = 0; i < rowCount; ++i) {
+                float* const row = rows + steadyRowOffsets[static_cast<std::size_t>(i)];
+                const float s0 = row[src0], s1 = row[src1];
+                row[dest0] = neutral0 + amount0 * s0;
+                row[dest1] = neutral1 + amount1 * s1;
             }
-            for (; k < voiceRouteCount; ++k) {
-                const TVoiceRoute& route = voiceRoutes[static_cast<std::size_t>(k)];
-                const float neutral = route.neutral, amount = voiceRouteAmount[static_cast<std::size_t>(k)];
-                const std::ptrdiff_t dest = route.dest, src = SOURCES + route.src;
-                for (int i = 0; i < rowCount; ++i) {
-                    float* const row = rows + steadyRowOffsets[static_cast<std::size_t>(i)];
-                    row[dest] = neutral + amount * row[src];
-                }
-            }
-            return 0;
         }
-        std::array<float*, 16> rows;
-        int steadyCount = 0;
-        std::uint32_t full = 0;
-        for (std::uint32_t pending = voices; pending != 0; pending &= pending - 1) {
-            const int v = std::countr_zero(pending);
-            const bool steady = voiceRouteGeneration[static_cast<std::size_t>(v)] == steadyRouteGeneration;
-            rows[static_cast<std::size_t>(steadyCount)] = voiceModDest(v).data();
-            steadyCount += steady ? 1 : 0;
-            full |= steady ? 0u : 1u << v;
-        }
-        if (knownSteadyGeneration != steadyRouteGeneration) {
-            knownSteadyGeneration = steadyRouteGeneration;
-            knownSteadyVoices = 0;
-        }
-        knownSteadyVoices |= voices & ~full;
-        for (int k = 0; k < voiceRouteCount; ++k) {
+        for (; k < voiceRouteCount; ++k) {
             const TVoiceRoute& route = voiceRoutes[static_cast<std::size_t>(k)];
             const float neutral = route.neutral, amount = voiceRouteAmount[static_cast<std::size_t>(k)];
-            const int dest = route.dest, src = route.src;
-            for (int i = 0; i < steadyCount; ++i) {
-                float* const row = rows[static_cast<std::size_t>(i)];
-                row[dest] = neutral + amount * row[SOURCES + src];
+            const std::ptrdiff_t dest = route.dest, src = SOURCES + route.src;
+            for (int i = 0; i < rowCount; ++i) {
+                float* const row = rows + steadyRowOffsets[static_cast<std::size_t>(i)];
+                row[dest] = neutral + amount * row[src];
             }
         }
-        return full;
     }
 
     Row& globalModSrc() { return modValues[GLOBAL_SRC_ROW]; }
