@@ -170,6 +170,8 @@ struct TModState {
     // Per voice and route: the last exponent of a rate route and its 2^x, so the
     // exponential is recomputed only when a source or amount moved.
     std::array<std::array<TCachedExp2, NUM_MOD_ROUTES>, 16> voiceRatio{};
+    // The same for the global pass.
+    std::array<TCachedExp2, NUM_MOD_ROUTES> globalRatio{};
 
     // Envelope times follow one modulated parameter each, per voice.
     std::array<TCachedExp2, 16> fadeTime{}, releaseTime{}, attackTime{};

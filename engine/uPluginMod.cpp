@@ -24,23 +24,6 @@ float routeAmount(float amountParameter, float amountModulation) {
     return routeAmountLimit(2.0f * amountParameter - 1.0f + amountModulation);
 }
 
-// One route on one global destination value: the voice rules, except that
-// the semitone type adds as it stands.
-float applyGlobalRoute(float d, int destType, float s, float a, bool bipolarSource) {
-    switch (destType) {
-    case DEST_TYPE_RATE:
-        return d * static_cast<float>(std::exp2(static_cast<double>(
-                       clampFinite(4.0f * a * s, -RATE_EXPONENT_LIMIT, RATE_EXPONENT_LIMIT))));
-    case DEST_TYPE_LEVEL: {
-        if (bipolarSource) s = s * 0.5f + 0.5f;
-        if (a <= 1e-6f) return d * ((1.0f - std::fabs(s)) * std::fabs(a) + (1.0f - std::fabs(a)));
-        return d * (s * a + (1.0f - a));
-    }
-    default:
-        return d + a * s;
-    }
-}
-
 // The acting routes in the form the voices apply them every frame. A change
 // of the destinations they write moves the route generation on, so that
 // every voice resets what the old routes left in its row.
@@ -221,12 +204,15 @@ void APlugin::buildRoutes() {
 
     const auto& sources = mod.globalModSrc();
     for (int k = 0; k < mod.numActiveRoutes; ++k) {
-        const int r = mod.activeRoutes[k];
-        const TModRoute& route = mod.modRoute[r];
+        // The voices' form of the route, compiled from the same list in the same order.
+        const TVoiceRoute& route = mod.voiceRoutes[k];
+        const int r = route.route;
         const float s = sources[route.src];
         const float a = routeAmount(values.curValue[MOD_AMT_TAGS[r]], amountModulation[r]);
         float& d = mod.globalModDest[route.dest];
-        d = applyGlobalRoute(d, route.destType, s, a, attr.srcIsBipolar[route.src]);
+        // The voice rules, except that a semitone route adds as it stands.
+        const TVoiceRouteKind kind = route.kind == VOICE_ROUTE_SEMITONES ? VOICE_ROUTE_ADDED : route.kind;
+        d = applyVoiceRoute(d, kind, s, a, mod.globalRatio[static_cast<std::size_t>(r)]);
         mod.globalTouchedDest[mod.globalTouchedCount++] = static_cast<std::uint8_t>(route.dest);
     }
 }
