@@ -60,12 +60,6 @@ struct TEngineState {
     // parameters rest far more often than they move.
     TCachedExp2f tuneRatio, sourceTransposeRatio;
     bool controlStepsStarted = false;  // the first control step has no previous modes to compare
-    int notesPlaying = 0;              // keys held, counted once a frame for the glide modes that depend on it
-    bool voicesGlide = false;          // the portamento mode and the held keys let the voices glide this frame
-    // Read once a frame for all voices' pitch.
-    float movementToPitch = 0, movementToPitchNeutral = 0;
-    bool subPitchRouted = false;
-    float subPitchNeutral = 0;
 
     TRandSeed randSeed;  // RandSeed of the block loop and the note start
     // The per-note random values; the C library's generator would take a lock.

@@ -357,16 +357,23 @@ TPitchFrameInput pitchFrameInput(const APlugin& plugin) {
     input.semiRouted = mod.destRouted[destination::SOURCE_SEMI];
     input.octaveRouted = mod.destRouted[destination::SOURCE_OCTAVE];
     input.movementToPitchRouted = mod.destRouted[destination::MOVEMENT_TO_PITCH];
-    input.subPitchRouted = engine.subPitchRouted;
+    input.subPitchRouted = mod.destRouted[destination::SUB_SEMI] || mod.destRouted[destination::SUB_FINE];
     input.fineNeutral = _mm_set1_ps(mod.neutralModDest()[destination::SOURCE_FINE]);
     input.semiNeutral = _mm_set1_ps(mod.neutralModDest()[destination::SOURCE_SEMI]);
     // The Movement's share, whole where unrouted.
-    input.movementToPitch = _mm_set1_ps(input.movementToPitchRouted ? engine.movementToPitch
-                                                                    : engine.movementToPitchNeutral);
+    const float movementToPitch = plugin.values.curValue[tag::MOVEMENT_TO_PITCH];
+    input.movementToPitch = _mm_set1_ps(
+        input.movementToPitchRouted
+            ? movementToPitch
+            : (movementToPitch + mod.neutralModDest()[destination::MOVEMENT_TO_PITCH]) * 8.0f - 4.0f);
     input.sourceSemi = _mm_set1_ps(engine.sourceSemi);
     input.sourceInc = _mm_set1_ps(engine.sourceInc);
-    input.subPitchNeutral = _mm_set1_ps(engine.subPitchNeutral);
-    input.voicesGlide = engine.voicesGlide;
+    input.subPitchNeutral = _mm_set1_ps(mod.neutralModDest()[destination::SUB_SEMI] +
+                                        mod.neutralModDest()[destination::SUB_FINE] / 12.0f);
+    // Held keys change only with MIDI, which comes before the voices.
+    const int portamento = plugin.voices.portamentoMode;
+    input.voicesGlide = portamento == 1 || portamento == 2 ||
+                        ((portamento == 3 || portamento == 4) && plugin.getNotesPlaying() > 1);
     input.keyTrackOn = engine.keyTrackOn;
     input.samplePitch = engine.sourceMode == SOURCE_SAMPLE;
     input.subSounding = plugin.output.subVolumeSmoothed > 0.001f;
@@ -801,20 +808,6 @@ void APlugin::renderVoices() {
     }
 
     setSourceFrameInput();
-    // Held keys change only with MIDI, which comes before the voices.
-    if (voices.portamentoMode == 3 || voices.portamentoMode == 4) engine.notesPlaying = getNotesPlaying();
-    // Per-frame parts of the voices' pitch. With no route on them the
-    // sub oscillator's and the Movement's pitch destinations hold their
-    // neutral values in every voice whose routes have run.
-    engine.movementToPitch = paramValue(tag::MOVEMENT_TO_PITCH);
-    engine.movementToPitchNeutral =
-        (engine.movementToPitch + mod.neutralModDest()[destination::MOVEMENT_TO_PITCH]) * 8.0f - 4.0f;
-    engine.subPitchRouted = mod.destRouted[destination::SUB_SEMI] || mod.destRouted[destination::SUB_FINE];
-    engine.subPitchNeutral = mod.neutralModDest()[destination::SUB_SEMI] +
-                             mod.neutralModDest()[destination::SUB_FINE] / 12.0f;
-    const int portamento = voices.portamentoMode;
-    engine.voicesGlide = portamento == 1 || portamento == 2 ||
-                         ((portamento == 3 || portamento == 4) && engine.notesPlaying > 1);
     // First every voice's steps (control step, LFOs, routes), then the
     // sound, four voices at a time. No voice's pitch or source reads what
     // another voice's steps write, and each pass draws from its random
