@@ -65,6 +65,7 @@ Shape makeShape(float d) {
         s.k = 1.0f - 2.0f * c;
         break;
     case TDistortion::SATURATE:
+        // Shaped four voices at a time by saturateFour(): (x + z) / (|z| + 1) with z = k x.
         s.k = std::exp2(4.0f * c);
         break;
     case TDistortion::VALVE:
@@ -116,10 +117,6 @@ float shapeValue(float x, const Shape& s, float r, float& memory) {
         return (s.k + 1.0f) * x / (s.k * std::fabs(x) + 1.0f);
     case TDistortion::RECTIFY:
         return x < 0.0f ? x * s.k : x;
-    case TDistortion::SATURATE: {
-        const float z = s.k * x + DENORMAL_GUARD;
-        return (x + z) / (std::fabs(z) + 1.0f) + DENORMAL_GUARD;
-    }
     case TDistortion::SQUARE: {
         if (std::fabs(x) > 0.001f) memory = sign(x);
         return x * (1.0f - s.c) + s.c * memory;
@@ -166,8 +163,7 @@ void TDistortion::refreshSaturateShapes(int first, int moved) {
         if (!(moved & (1 << lane))) continue;
         const int v = first + lane;
         const float d = lastDrive[v];
-        shapeOf[v] = makeShape<SATURATE>(d);
-        shapeMain[v] = shapeOf[v].k;
+        shapeMain[v] = makeShape<SATURATE>(d).k;
         shapeDrive[v] = d;
         shapeKind[v] = SATURATE;
     }
@@ -217,7 +213,6 @@ void TDistortion::processKind(stereoOverStruct frames[NUM_VOICES], const bool vo
 
         if (shapeKind[v] != K || shapeDrive[v] != d) {
             shapeOf[v] = makeShape<K>(d);
-            shapeMain[v] = shapeOf[v].k;
             shapeDrive[v] = d;
             shapeKind[v] = K;
         }

@@ -127,8 +127,9 @@ private:
     // Kind 14 keeps the last sign it used per voice and lane, so a quiet
     // voice holds its own square level rather than another voice's.
     float squareSign[NUM_VOICES][4] = {};
+    // Saturate keeps only its main constant, in shapeMain; the other kinds the whole shape.
     Shape shapeOf[NUM_VOICES] = {};
-    // Each voice's shape's main constant again, side by side for four-voice vectors.
+    // Side by side for four-voice vectors.
     alignas(16) float shapeMain[NUM_VOICES] = {};
     alignas(16) float shapeDrive[NUM_VOICES] = {};
     alignas(16) int shapeKind[NUM_VOICES] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
@@ -196,7 +197,7 @@ private:
     dry[1] = channelsAlike ? dry[0] : finiteOnly(right0);
     dry[3] = channelsAlike ? dry[2] : finiteOnly(right1);
 
-    // (x + z) / (|z| + 1) with z = k x, lane by lane as shapeValue has it;
+    // (x + z) / (|z| + 1) with z = k x, each sum guarded against subnormals;
     // then the DC blocker per channel, first sub-sample then second.
     const __m128 k = _mm_load_ps(&shapeMain[first]);
     __m128 blocker[2] = {_mm_load_ps(&dcState[0][first]), _mm_load_ps(&dcState[1][first])};
