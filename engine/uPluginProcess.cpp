@@ -28,10 +28,6 @@ constexpr float SMOOTH_TAKE = 0.00999999f;
 constexpr float PAN_TAKE = 0.100000024f;
 
 // The mix's constants (see VectorLanes.h).
-const Lanes ONE_LANES = allLanes(1.0f);
-const Lanes TWO_LANES = allLanes(2.0f);
-const Lanes HALF_LANES = allLanes(0.5f);
-const Lanes TINY_LANES = allLanes(1e-15f);
 const Lanes PAN_KEEP_LANES = allLanes(0.9f);
 const Lanes PAN_TAKE_LANES = allLanes(PAN_TAKE);
 
@@ -95,24 +91,6 @@ TVoiceMixInput voiceMixInput(const APlugin& plugin) {
 static_assert(NUM_VOICES % 4 == 0, "the mix takes the voices four at a time");
 static_assert(sizeof(stereoOverStruct) == 4 * sizeof(float), "a voice frame is one vector");
 
-// Four flags of consecutive voices as lane masks (all bits set where true).
-inline __m128i laneMask(const bool* flags) {
-    std::uint32_t bytes;
-    std::memcpy(&bytes, flags, sizeof bytes);
-    __m128i x = _mm_cvtsi32_si128(static_cast<int>(bytes));
-    x = _mm_unpacklo_epi8(x, x);
-    x = _mm_unpacklo_epi16(x, x);
-    return _mm_cmpgt_epi32(x, _mm_setzero_si128());
-}
-
-inline __m128 select(__m128 mask, __m128 ifTrue, __m128 ifFalse) {
-    return _mm_or_ps(_mm_and_ps(mask, ifTrue), _mm_andnot_ps(mask, ifFalse));
-}
-
-inline __m128d select(__m128d mask, __m128d ifTrue, __m128d ifFalse) {
-    return _mm_or_pd(_mm_and_pd(mask, ifTrue), _mm_andnot_pd(mask, ifFalse));
-}
-
 // One destination of four consecutive voices, lane i for voice first + i.
 inline __m128 destOfFour(const TModState& mod, int first, int destination) {
     return _mm_set_ps(mod.modValues[TModState::VOICE_DEST_ROW + first + 3][destination],
@@ -146,7 +124,7 @@ template <bool ALL_ON>
     const __m128 zero = _mm_setzero_ps();
     const __m128 one = load(ONE_LANES);
     const __m128 two = load(TWO_LANES);
-    const __m128 tiny = load(TINY_LANES);
+    const __m128 tiny = load(GUARD_LANES);
     const TModState& mod = plugin.mod;
 
     // Pan, smoothed unless the voice has just started.

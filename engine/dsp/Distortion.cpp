@@ -6,9 +6,6 @@
 #include <emmintrin.h>
 
 #include <cmath>
-#include <cstdint>
-#include <cstring>
-#include <limits>
 
 namespace {
 
@@ -155,7 +152,8 @@ void TDistortion::setType(int kind) { distortType = (kind > OFF && kind < NUM_KI
 void TDistortion::updateDrives(const bool voiceOn[NUM_VOICES], const bool voiceJustStarted[NUM_VOICES], float amount,
                                const float destAmount[NUM_VOICES]) {
     for (int first = 0; first < NUM_VOICES; first += 4)
-        updateDriveGroup(first, flagMask(voiceOn, first), flagMask(voiceJustStarted, first), amount, destAmount);
+        updateDriveGroup(first, _mm_castsi128_ps(laneMask(voiceOn + first)),
+                         _mm_castsi128_ps(laneMask(voiceJustStarted + first)), amount, destAmount);
 }
 
 void TDistortion::refreshSaturateShapes(int first, int moved) {
@@ -173,7 +171,7 @@ void TDistortion::processSaturate(stereoOverStruct frames[NUM_VOICES], const boo
                                   const bool voiceJustStarted[NUM_VOICES], float amount,
                                   const float destAmount[NUM_VOICES]) {
     for (int first = 0; first < NUM_VOICES; first += 4) {
-        const __m128 on = flagMask(voiceOn, first);
+        const __m128 on = _mm_castsi128_ps(laneMask(voiceOn + first));
         const int onBits = _mm_movemask_ps(on);
         if (onBits == 0) continue;  // silent voices keep their drives and state
         // One vector per frame lane (left and right of each sub-sample),
@@ -181,7 +179,7 @@ void TDistortion::processSaturate(stereoOverStruct frames[NUM_VOICES], const boo
         __m128 lanes[4];
         for (int i = 0; i < 4; ++i) lanes[i] = _mm_loadu_ps(frames[first + i].lane);
         _MM_TRANSPOSE4_PS(lanes[0], lanes[1], lanes[2], lanes[3]);
-        saturateFour(first, on, onBits, flagMask(voiceJustStarted, first), amount, destAmount, lanes);
+        saturateFour(first, on, onBits, _mm_castsi128_ps(laneMask(voiceJustStarted + first)), amount, destAmount, lanes);
         _MM_TRANSPOSE4_PS(lanes[0], lanes[1], lanes[2], lanes[3]);
         if (onBits == 0xF)
             for (int lane = 0; lane < 4; ++lane) _mm_storeu_ps(frames[first + lane].lane, lanes[lane]);
@@ -196,8 +194,6 @@ void TDistortion::processKind(stereoOverStruct frames[NUM_VOICES], const bool vo
                               const bool voiceJustStarted[NUM_VOICES], float amount,
                               const float destAmount[NUM_VOICES], TRandSeed& seed) {
     updateDrives(voiceOn, voiceJustStarted, amount, destAmount);
-    const __m128 signBit = load(SIGN_LANES);
-    const __m128 huge = load(HUGE_LANES);
     const __m128 guard = load(GUARD_LANES);
     const __m128 k = _mm_set1_ps(dcCoef);
     for (int v = 0; v < NUM_VOICES; ++v) {
@@ -207,9 +203,7 @@ void TDistortion::processKind(stereoOverStruct frames[NUM_VOICES], const bool vo
         stereoOverStruct& frame = frames[v];
         // A non-number enters as silence. The four lanes go through the same
         // operations as one vector, which gives every lane its scalar result.
-        const __m128 input = _mm_loadu_ps(frame.lane);
-        const __m128 magnitude = _mm_andnot_ps(signBit, input);
-        const __m128 dry = _mm_and_ps(input, _mm_cmple_ps(magnitude, huge));
+        const __m128 dry = finiteOnly(_mm_loadu_ps(frame.lane));
 
         if (shapeKind[v] != K || shapeDrive[v] != d) {
             shapeOf[v] = makeShape<K>(d);

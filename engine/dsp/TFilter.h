@@ -391,13 +391,9 @@ inline void TFilter::process(float freq, float spreadFactor, stereoStruct cutoff
 // block loop's one-pass frame keeps its vectors in registers.
 namespace filterlanes {
 
-inline const Lanes SIGN_LANES = allLanes(-0.0f);
-inline const Lanes HUGE_LANES = allLanes(1e30f);
 inline const Lanes INPUT_SCALE_LANES = allLanes(0.1f);
 inline const Lanes OUTPUT_SCALE_LANES = allLanes(10.0f);
-inline const Lanes GUARD_LANES = allLanes(1e-15f);
 inline const Lanes SQRT2_LANES = allLanes(1.41421354f);
-inline const Lanes TWO_LANES = allLanes(2.0f);
 inline const Lanes BAND_SATURATION_LANES = allLanes(0.001f);
 inline const Lanes CUTOFF_BIAS_LANES = allLanes(0.001f);
 inline const Lanes TABLE_SCALE_LANES = allLanes(262143.0f);
@@ -405,19 +401,12 @@ inline const Lanes TABLE_LAST_LANES = allLanes(static_cast<float>(FILTER_TABLE_S
 inline const Lanes MOVE_THRESHOLD_LANES = allLanes(0.00001f);
 inline const Lanes BAND_TURN_LANES = allLanes(static_cast<float>(std::sqrt(1.0 / (3.0 * 0.001f))));
 inline const Lanes BAND_FLOOR_LANES = allLanes(-static_cast<float>(std::sqrt(1.0 / (3.0 * 0.001f))));
-inline const Lanes FLOAT_MAX_LANES = allLanes(std::numeric_limits<float>::max());
-inline const Lanes ONE_LANES = allLanes(1.0f);
 inline const Lanes TWENTY_LANES = allLanes(20.0f);
 inline const Lanes OCTAVES_LANES = allLanes(10.0f);
 inline const Lanes SMOOTHER_KEEP_LANES = allLanes(0.99f);
 inline const Lanes SMOOTHER_TAKE_LANES = allLanes(0.01f);
 inline const Lanes CUTOFF_CEILING_LANES = allLanes(1e7f);
 inline const Lanes MAX_CUTOFF_SHARE_LANES = allLanes(0.4f);
-
-// finiteOrZero() lane by lane: |x| <= FLT_MAX is false for infinities and NaN.
-inline __m128 finiteLanes(__m128 x) {
-    return _mm_cmple_ps(_mm_andnot_ps(load(SIGN_LANES), x), load(FLOAT_MAX_LANES));
-}
 
 // TFilter::sanitizeCutoff() lane by lane.
 inline __m128 sanitizedCutoffs(__m128 hz) {
@@ -428,8 +417,7 @@ inline __m128 sanitizedCutoffs(__m128 hz) {
 // not a finite number enters as silence rather than poisoning the state.
 // Packed operations give every lane its scalar result.
 inline __m128 scaledLanes(__m128 input) {
-    const __m128 finite = _mm_cmple_ps(_mm_andnot_ps(load(SIGN_LANES), input), load(HUGE_LANES));
-    return _mm_mul_ps(_mm_and_ps(input, finite), load(INPUT_SCALE_LANES));
+    return _mm_mul_ps(finiteOnly(input), load(INPUT_SCALE_LANES));
 }
 
 // The FilterSine entries of four cutoffs, as updateStateVariableCoefficients()
@@ -555,8 +543,8 @@ template <class Pairs>
 
     // setLFO() and prepareShared(), lane by lane in their order.
     const __m128 product = _mm_mul_ps(input.lfoAmount, input.lfoValue);
-    const __m128 lfo = _mm_and_ps(product, finiteLanes(product));
-    const __m128 offset = _mm_and_ps(input.offset, finiteLanes(input.offset));
+    const __m128 lfo = _mm_and_ps(product, finiteMask(product));
+    const __m128 offset = _mm_and_ps(input.offset, finiteMask(input.offset));
     __m128 target, part;
     if (std::isfinite(freq)) {
         target = _mm_set1_ps(freq);
@@ -569,7 +557,7 @@ template <class Pairs>
         _mm_add_ps(_mm_add_ps(part, _mm_mul_ps(smooth, load(SMOOTHER_KEEP_LANES))), load(GUARD_LANES));
     const int directBits = _mm_movemask_ps(direct);
     const __m128 smoothed =
-        directBits == 0 ? glided : _mm_or_ps(_mm_and_ps(direct, target), _mm_andnot_ps(direct, glided));
+        directBits == 0 ? glided : select(direct, target, glided);
     const __m128 position =
         _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_add_ps(offset, env), lfo), vel), mod), smoothed);
     const __m128 exponent =
