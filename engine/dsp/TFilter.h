@@ -216,6 +216,7 @@ private:
     float exponentPower(int channel, float e);
     void runFrame(const stereoOverStruct& in, stereoOverStruct& out);
     bool takeMovedInputs();
+    bool takeIfMoved(__m128 now, int currentType);
     void updateIfMoved();
     template <class Pairs>
     static void runPlainGroupCall(TFilter* const filters[4], stereoOverStruct* const frames[4], Pairs pairs,
@@ -475,6 +476,20 @@ struct TPairsOfLanes {
 
 }  // namespace filterlanes
 
+// True when a value of now (the coefficient inputs, laid out as
+// CoefficientInputs) moved by more than 1e-5 (|now - then| > 1e-5 per lane),
+// or currentType is not the type last computed for; now and currentType are
+// then taken as computed.
+[[gnu::always_inline]] inline bool TFilter::takeIfMoved(__m128 now, int currentType) {
+    const __m128 then = _mm_load_ps(&applied.cutoff[0]);
+    const __m128 moved = _mm_cmpgt_ps(_mm_andnot_ps(load(SIGN_LANES), _mm_sub_ps(now, then)),
+                                      load(filterlanes::MOVE_THRESHOLD_LANES));
+    if (_mm_movemask_ps(moved) == 0 && currentType == prevType) return false;
+    prevType = currentType;
+    _mm_store_ps(&applied.cutoff[0], now);
+    return true;
+}
+
 // Types 3-6 for four voices, two at a time: lanes 0 and 1 hold the first
 // voice's channels, lanes 2 and 3 the second's. pairsOf() gives the frames so:
 // the first sub-sample of voices 0 and 1, their second sub-sample, then the
@@ -621,14 +636,7 @@ template <class Pairs>
     for (int i = 0; i < 4; ++i) {
         TFilter& filter = *filters[i];
         _mm_store_ps(&filter.inputs.cutoff[0], inputsOf[i]);
-        const __m128 then = _mm_load_ps(&filter.applied.cutoff[0]);
-        const __m128 moved = _mm_cmpgt_ps(_mm_andnot_ps(load(SIGN_LANES), _mm_sub_ps(inputsOf[i], then)),
-                                          load(MOVE_THRESHOLD_LANES));
-        if (_mm_movemask_ps(moved) != 0 || filter.prevType != type) {
-            filter.prevType = type;
-            _mm_store_ps(&filter.applied.cutoff[0], inputsOf[i]);
-            movedBits |= 1 << i;
-        }
+        if (filter.takeIfMoved(inputsOf[i], type)) movedBits |= 1 << i;
     }
     __m128 c0, c1, c2, c3;
     if (movedBits != 0) {
