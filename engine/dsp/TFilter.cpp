@@ -189,9 +189,8 @@ void TFilter::process(stereoStruct freq, stereoStruct cutoffOffset, float resona
                       const stereoOverStruct& in, stereoOverStruct& out) {
     const float offset[2] = {finiteOrZero(cutoffOffset.left), finiteOrZero(cutoffOffset.right)};
     terms.offsetLeft = offset[0];
-    inputs.q = resonance < 0.0f ? 0.0f : (resonance > 1.0f ? 0.95f : resonance * 0.95f);
-    if (!(inputs.q >= 0.0f)) inputs.q = 0.0f;
-    inputs.vowel = clampTo(vowelMix, 0.0f, 1.0f);
+    inputs.q = coefficientQ(resonance);
+    inputs.vowel = coefficientVowel(vowelMix);
 
     const float target[2] = {std::isfinite(freq.left) ? freq.left : smoothPair[0],
                              std::isfinite(freq.right) ? freq.right : smoothPair[1]};

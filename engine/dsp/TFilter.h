@@ -318,10 +318,8 @@ inline bool TFilter::prepare(float freq, float spreadFactor, stereoStruct cutoff
     const float offsetLeft = finiteOrZero(cutoffOffset.left);
     const float offsetRight = finiteOrZero(cutoffOffset.right);
     terms.offsetLeft = offsetLeft;
-    float resonanceQ = resonance < 0.0f ? 0.0f : (resonance > 1.0f ? 0.95f : resonance * 0.95f);
-    if (!(resonanceQ >= 0.0f)) resonanceQ = 0.0f;
-    inputs.q = resonanceQ;
-    inputs.vowel = clampUnit(vowelMix);
+    inputs.q = coefficientQ(resonance);
+    inputs.vowel = coefficientVowel(vowelMix);
 
     if (!std::isfinite(freq)) freq = terms.smoothFreq;  // a bad value must not stick in the smoother
     const float smoothed = control.direct ? freq : freq * 0.01f + terms.smoothFreq * 0.99f + SMOOTHER_GUARD;
