@@ -405,7 +405,6 @@ inline const Lanes OCTAVES_LANES = allLanes(10.0f);
 inline const Lanes SMOOTHER_KEEP_LANES = allLanes(0.99f);
 inline const Lanes SMOOTHER_TAKE_LANES = allLanes(0.01f);
 inline const Lanes CUTOFF_CEILING_LANES = allLanes(1e7f);
-inline const Lanes MAX_CUTOFF_SHARE_LANES = allLanes(0.4f);
 
 // TFilter::sanitizeCutoff() lane by lane.
 inline __m128 sanitizedCutoffs(__m128 hz) {
@@ -639,9 +638,14 @@ template <class Pairs>
     __m128 c0, c1, c2, c3;
     if (movedBits != 0) {
         // updateStateVariableCoefficients() lane by lane, with each voice's
-        // limits worked out from its rate as init() works them out.
-        const __m128 maxCutoffs = _mm_mul_ps(load(MAX_CUTOFF_SHARE_LANES), rate);
-        const __m128 invOverRates = _mm_div_ps(load(ONE_LANES), _mm_mul_ps(load(TWO_LANES), rate));
+        // limits as init() kept them.
+        static_assert(offsetof(TFilter, maxCutoff) == offsetof(TFilter, invOverRate) + sizeof(float));
+        __m128 limitsLow = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(&filters[0]->invOverRate));
+        limitsLow = _mm_loadh_pi(limitsLow, reinterpret_cast<const __m64*>(&filters[1]->invOverRate));
+        __m128 limitsHigh = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(&filters[2]->invOverRate));
+        limitsHigh = _mm_loadh_pi(limitsHigh, reinterpret_cast<const __m64*>(&filters[3]->invOverRate));
+        const __m128 invOverRates = _mm_shuffle_ps(limitsLow, limitsHigh, _MM_SHUFFLE(2, 0, 2, 0));
+        const __m128 maxCutoffs = _mm_shuffle_ps(limitsLow, limitsHigh, _MM_SHUFFLE(3, 1, 3, 1));
         const __m128 damping = _mm_add_ps(_mm_sub_ps(load(ONE_LANES), q), load(GUARD_LANES));
         const __m128i left = sineIndices(cutoffLeft, maxCutoffs, invOverRates);
         const __m128i right = spreadIsOne ? left : sineIndices(cutoffRight, maxCutoffs, invOverRates);
