@@ -576,6 +576,23 @@ void mixVoices(APlugin& plugin) {
     _mm_storeu_ps(plugin.engine.voiceMix.data(), mix);
 }
 
+// The voices gathered[0..count) (count > 0) through the grouped filter, four
+// at a time; the last group is filled up with its last voice, which the
+// filter then runs once.
+[[gnu::always_inline]] inline void filterGathered(APlugin& plugin, TFilterFrame& filter, int gathered[NUM_VOICES],
+                                                  int count, TFilter::SharedPower& lastPower) {
+    const TMovementState& movement = plugin.movement;
+    for (int lane = count; lane % 4 != 0; ++lane) gathered[lane] = gathered[count - 1];
+    for (int first = 0; first < count; first += 4) {
+        const int* group = &gathered[first];
+        setFilterGroupInput(plugin, filter, group,
+                            _mm_setr_ps(movement.movementSmoothed[group[0]], movement.movementSmoothed[group[1]],
+                                        movement.movementSmoothed[group[2]], movement.movementSmoothed[group[3]]));
+        TFilter::processPlainGroupOf(plugin.units.voiceFilter.data(), plugin.voices.voiceFrame.data(), group,
+                                     filter.input, lastPower);
+    }
+}
+
 // The pitch, the steady wave source, "Saturate" (with SATURATE) and
 // the grouped plain state-variable filter of every sounding voice, four
 // voices at a time, the frame handed from one to the next as one vector per
@@ -623,16 +640,7 @@ template <bool SATURATE>
     }
     if (steadyWave.active && voices.curVoice >= 0 && voices.curVoice < NUM_VOICES && voices.voiceOn[voices.curVoice])
         units.noiseAmountShown = steadyWave.noise.amountLanes[0];
-    if (count == 0) return;
-    for (int lane = count; lane % 4 != 0; ++lane) gathered[lane] = gathered[count - 1];
-    for (int first = 0; first < count; first += 4) {
-        const int* group = &gathered[first];
-        setFilterGroupInput(plugin, filter, group,
-                            _mm_setr_ps(movement.movementSmoothed[group[0]], movement.movementSmoothed[group[1]],
-                                        movement.movementSmoothed[group[2]], movement.movementSmoothed[group[3]]));
-        TFilter::processPlainGroupOf(units.voiceFilter.data(), voices.voiceFrame.data(), group, filter.input,
-                                     lastPower);
-    }
+    if (count != 0) filterGathered(plugin, filter, gathered, count, lastPower);
 }
 
 }  // namespace
@@ -1168,14 +1176,7 @@ void APlugin::doFilter() {
     }
     if (count == 0) return;
     if (frame.grouped) {
-        for (int lane = count; lane % 4 != 0; ++lane) groupVoices[lane] = groupVoices[count - 1];
-        for (int first = 0; first < count; first += 4) {
-            const int* group = &groupVoices[first];
-            setFilterGroupInput(*this, frame, group,
-                                _mm_setr_ps(movement.movementSmoothed[group[0]], movement.movementSmoothed[group[1]],
-                                            movement.movementSmoothed[group[2]], movement.movementSmoothed[group[3]]));
-            runGroup(group);
-        }
+        filterGathered(*this, frame, groupVoices, count, lastPower);
         return;
     }
     const int plainType = frame.plainType;
