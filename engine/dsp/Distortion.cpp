@@ -11,9 +11,6 @@ namespace {
 
 constexpr float DENORMAL_GUARD = 1e-15f;
 constexpr float PI = 3.1415925f;
-// Below this drive the shaped signal is blended with the dry one, so that the
-// distortion fades in instead of switching on.
-constexpr float BLEND_RANGE = 0.05f;
 
 using namespace distortionlanes;
 

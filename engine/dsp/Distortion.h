@@ -17,8 +17,10 @@ namespace distortionlanes {
 inline const Lanes GLIDE_KEEP_LANES = allLanes(0.9f);
 inline const Lanes GLIDE_TAKE_LANES = allLanes(1.0f - 0.9f);
 inline const Lanes NEGLIGIBLE_DRIVE_LANES = allLanes(1e-12f);
-// Below this drive the shaped signal is blended with the dry one.
-inline const Lanes BLEND_RANGE_LANES = allLanes(0.05f);
+// Below this drive the shaped signal is blended with the dry one, so that the
+// distortion fades in instead of switching on.
+inline constexpr float BLEND_RANGE = 0.05f;
+inline const Lanes BLEND_RANGE_LANES = allLanes(BLEND_RANGE);
 
 }  // namespace distortionlanes
 

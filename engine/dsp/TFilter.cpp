@@ -23,18 +23,10 @@ constexpr float CASCADE_SATURATION[2] = {0.166666f, 0.16666f};
 // off to infinity beyond it; its argument is held at the turning point.
 const float CASCADE_TURN[2] = {static_cast<float>(std::sqrt(1.0 / (3.0 * 0.166666f))),
                                static_cast<float>(std::sqrt(1.0 / (3.0 * 0.16666f)))};
-// Soft saturation of the 12 dB state-variable band state: band - k band^3.
-constexpr float BAND_SATURATION = 0.001f;
-// ...which turns over at sqrt(1 / (3k)); beyond it the curve would diverge.
-const float BAND_TURN = static_cast<float>(std::sqrt(1.0 / (3.0 * 0.001f)));
-
 constexpr float DENORMAL_GUARD = 1e-15f;
 constexpr float HISTORY_LIMIT = 2.0f;     // biquad and formant histories, scaled domain
 constexpr float COMB_LIMIT = 100.0f;
-constexpr float INPUT_SCALE = 0.1f;       // the recursions run at a tenth of the level
-constexpr float OUTPUT_SCALE = 10.0f;
 
-constexpr float SQRT2 = 1.41421354f;
 constexpr float TWO_SQRT2 = 2.82842708f;
 
 // Formant frequencies in Hz of the vowels A, E, I, O, U (four formants each).

@@ -390,16 +390,25 @@ inline void TFilter::process(float freq, float spreadFactor, stereoStruct cutoff
 // block loop's one-pass frame keeps its vectors in registers.
 namespace filterlanes {
 
-inline const Lanes INPUT_SCALE_LANES = allLanes(0.1f);
-inline const Lanes OUTPUT_SCALE_LANES = allLanes(10.0f);
-inline const Lanes SQRT2_LANES = allLanes(1.41421354f);
-inline const Lanes BAND_SATURATION_LANES = allLanes(0.001f);
+inline constexpr float INPUT_SCALE = 0.1f;  // the recursions run at a tenth of the level
+inline constexpr float OUTPUT_SCALE = 10.0f;
+inline constexpr float SQRT2 = 1.41421354f;
+// Soft saturation of the 12 dB state-variable band state: band - k band^3.
+inline constexpr float BAND_SATURATION = 0.001f;
+// ...which turns over at sqrt(1 / (3k)); beyond it the curve would diverge.
+inline const float BAND_TURN = static_cast<float>(std::sqrt(1.0 / (3.0 * BAND_SATURATION)));
+
+inline const Lanes INPUT_SCALE_LANES = allLanes(INPUT_SCALE);
+inline const Lanes OUTPUT_SCALE_LANES = allLanes(OUTPUT_SCALE);
+inline const Lanes SQRT2_LANES = allLanes(SQRT2);
+inline const Lanes BAND_SATURATION_LANES = allLanes(BAND_SATURATION);
 inline const Lanes CUTOFF_BIAS_LANES = allLanes(0.001f);
 inline const Lanes TABLE_SCALE_LANES = allLanes(262143.0f);
 inline const Lanes TABLE_LAST_LANES = allLanes(static_cast<float>(FILTER_TABLE_SIZE - 1));
 inline const Lanes MOVE_THRESHOLD_LANES = allLanes(0.00001f);
-inline const Lanes BAND_TURN_LANES = allLanes(static_cast<float>(std::sqrt(1.0 / (3.0 * 0.001f))));
-inline const Lanes BAND_FLOOR_LANES = allLanes(-static_cast<float>(std::sqrt(1.0 / (3.0 * 0.001f))));
+// Defined after BAND_TURN in every unit, so initialised after it.
+inline const Lanes BAND_TURN_LANES = allLanes(BAND_TURN);
+inline const Lanes BAND_FLOOR_LANES = allLanes(-BAND_TURN);
 inline const Lanes TWENTY_LANES = allLanes(20.0f);
 inline const Lanes OCTAVES_LANES = allLanes(10.0f);
 inline const Lanes SMOOTHER_KEEP_LANES = allLanes(0.99f);
