@@ -5,10 +5,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <numbers>
 
 #include "engine/dsp/FilterTables.h"
+#include "engine/dsp/VectorLanes.h"
 #include "engine/dsp/WaveTables.h"
 #include "engine/EngineTags.h"
 #include "plugin/uPlugin.h"
@@ -90,8 +90,7 @@ void TBrickFilter::processPair(float& left, float& right) {
         state2 = _mm_add_ps(lp, b);
         sum = _mm_add_ps(sum, lp);
     }
-    const __m128 finite =
-        _mm_cmple_ps(_mm_andnot_ps(_mm_set1_ps(-0.0f), sum), _mm_set1_ps(std::numeric_limits<float>::max()));
+    const __m128 finite = finiteMask(sum);
     _mm_store_ps(state.data(), _mm_and_ps(_mm_movelh_ps(state1, state2), _mm_movelh_ps(finite, finite)));
     const __m128 out =
         _mm_and_ps(_mm_add_ps(_mm_mul_ps(sum, _mm_set1_ps(0.25f)), _mm_set1_ps(1e-15f)), finite);

@@ -28,10 +28,6 @@ constexpr float SMOOTH_TAKE = 0.00999999f;
 constexpr float PAN_TAKE = 0.100000024f;
 
 // The mix's constants (see VectorLanes.h).
-const Lanes ONE_LANES = allLanes(1.0f);
-const Lanes TWO_LANES = allLanes(2.0f);
-const Lanes HALF_LANES = allLanes(0.5f);
-const Lanes TINY_LANES = allLanes(1e-15f);
 const Lanes PAN_KEEP_LANES = allLanes(0.9f);
 const Lanes PAN_TAKE_LANES = allLanes(PAN_TAKE);
 
@@ -95,24 +91,6 @@ TVoiceMixInput voiceMixInput(const APlugin& plugin) {
 static_assert(NUM_VOICES % 4 == 0, "the mix takes the voices four at a time");
 static_assert(sizeof(stereoOverStruct) == 4 * sizeof(float), "a voice frame is one vector");
 
-// Four flags of consecutive voices as lane masks (all bits set where true).
-inline __m128i laneMask(const bool* flags) {
-    std::uint32_t bytes;
-    std::memcpy(&bytes, flags, sizeof bytes);
-    __m128i x = _mm_cvtsi32_si128(static_cast<int>(bytes));
-    x = _mm_unpacklo_epi8(x, x);
-    x = _mm_unpacklo_epi16(x, x);
-    return _mm_cmpgt_epi32(x, _mm_setzero_si128());
-}
-
-inline __m128 select(__m128 mask, __m128 ifTrue, __m128 ifFalse) {
-    return _mm_or_ps(_mm_and_ps(mask, ifTrue), _mm_andnot_ps(mask, ifFalse));
-}
-
-inline __m128d select(__m128d mask, __m128d ifTrue, __m128d ifFalse) {
-    return _mm_or_pd(_mm_and_pd(mask, ifTrue), _mm_andnot_pd(mask, ifFalse));
-}
-
 // One destination of four consecutive voices, lane i for voice first + i.
 inline __m128 destOfFour(const TModState& mod, int first, int destination) {
     return _mm_set_ps(mod.modValues[TModState::VOICE_DEST_ROW + first + 3][destination],
@@ -146,7 +124,7 @@ template <bool ALL_ON>
     const __m128 zero = _mm_setzero_ps();
     const __m128 one = load(ONE_LANES);
     const __m128 two = load(TWO_LANES);
-    const __m128 tiny = load(TINY_LANES);
+    const __m128 tiny = load(GUARD_LANES);
     const TModState& mod = plugin.mod;
 
     // Pan, smoothed unless the voice has just started.
@@ -605,6 +583,23 @@ void mixVoices(APlugin& plugin) {
     _mm_storeu_ps(plugin.engine.voiceMix.data(), mix);
 }
 
+// The voices gathered[0..count) (count > 0) through the grouped filter, four
+// at a time; the last group is filled up with its last voice, which the
+// filter then runs once.
+[[gnu::always_inline]] inline void filterGathered(APlugin& plugin, TFilterFrame& filter, int gathered[NUM_VOICES],
+                                                  int count, TFilter::SharedPower& lastPower) {
+    const TMovementState& movement = plugin.movement;
+    for (int lane = count; lane % 4 != 0; ++lane) gathered[lane] = gathered[count - 1];
+    for (int first = 0; first < count; first += 4) {
+        const int* group = &gathered[first];
+        setFilterGroupInput(plugin, filter, group,
+                            _mm_setr_ps(movement.movementSmoothed[group[0]], movement.movementSmoothed[group[1]],
+                                        movement.movementSmoothed[group[2]], movement.movementSmoothed[group[3]]));
+        TFilter::processPlainGroupOf(plugin.units.voiceFilter.data(), plugin.voices.voiceFrame.data(), group,
+                                     filter.input, lastPower);
+    }
+}
+
 // The pitch, the steady wave source, "Saturate" (with SATURATE) and
 // the grouped plain state-variable filter of every sounding voice, four
 // voices at a time, the frame handed from one to the next as one vector per
@@ -652,16 +647,7 @@ template <bool SATURATE>
     }
     if (steadyWave.active && voices.curVoice >= 0 && voices.curVoice < NUM_VOICES && voices.voiceOn[voices.curVoice])
         units.noiseAmountShown = steadyWave.noise.amountLanes[0];
-    if (count == 0) return;
-    for (int lane = count; lane % 4 != 0; ++lane) gathered[lane] = gathered[count - 1];
-    for (int first = 0; first < count; first += 4) {
-        const int* group = &gathered[first];
-        setFilterGroupInput(plugin, filter, group,
-                            _mm_setr_ps(movement.movementSmoothed[group[0]], movement.movementSmoothed[group[1]],
-                                        movement.movementSmoothed[group[2]], movement.movementSmoothed[group[3]]));
-        TFilter::processPlainGroupOf(units.voiceFilter.data(), voices.voiceFrame.data(), group, filter.input,
-                                     lastPower);
-    }
+    if (count != 0) filterGathered(plugin, filter, gathered, count, lastPower);
 }
 
 }  // namespace
@@ -1181,14 +1167,7 @@ void APlugin::doFilter() {
     }
     if (count == 0) return;
     if (frame.grouped) {
-        for (int lane = count; lane % 4 != 0; ++lane) groupVoices[lane] = groupVoices[count - 1];
-        for (int first = 0; first < count; first += 4) {
-            const int* group = &groupVoices[first];
-            setFilterGroupInput(*this, frame, group,
-                                _mm_setr_ps(movement.movementSmoothed[group[0]], movement.movementSmoothed[group[1]],
-                                            movement.movementSmoothed[group[2]], movement.movementSmoothed[group[3]]));
-            runGroup(group);
-        }
+        filterGathered(*this, frame, groupVoices, count, lastPower);
         return;
     }
     const int plainType = frame.plainType;

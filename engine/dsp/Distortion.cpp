@@ -6,17 +6,11 @@
 #include <emmintrin.h>
 
 #include <cmath>
-#include <cstdint>
-#include <cstring>
-#include <limits>
 
 namespace {
 
 constexpr float DENORMAL_GUARD = 1e-15f;
 constexpr float PI = 3.1415925f;
-// Below this drive the shaped signal is blended with the dry one, so that the
-// distortion fades in instead of switching on.
-constexpr float BLEND_RANGE = 0.05f;
 
 using namespace distortionlanes;
 
@@ -65,6 +59,7 @@ Shape makeShape(float d) {
         s.k = 1.0f - 2.0f * c;
         break;
     case TDistortion::SATURATE:
+        // Shaped four voices at a time by saturateFour(): (x + z) / (|z| + 1) with z = k x.
         s.k = std::exp2(4.0f * c);
         break;
     case TDistortion::VALVE:
@@ -116,10 +111,6 @@ float shapeValue(float x, const Shape& s, float r, float& memory) {
         return (s.k + 1.0f) * x / (s.k * std::fabs(x) + 1.0f);
     case TDistortion::RECTIFY:
         return x < 0.0f ? x * s.k : x;
-    case TDistortion::SATURATE: {
-        const float z = s.k * x + DENORMAL_GUARD;
-        return (x + z) / (std::fabs(z) + 1.0f) + DENORMAL_GUARD;
-    }
     case TDistortion::SQUARE: {
         if (std::fabs(x) > 0.001f) memory = sign(x);
         return x * (1.0f - s.c) + s.c * memory;
@@ -158,7 +149,8 @@ void TDistortion::setType(int kind) { distortType = (kind > OFF && kind < NUM_KI
 void TDistortion::updateDrives(const bool voiceOn[NUM_VOICES], const bool voiceJustStarted[NUM_VOICES], float amount,
                                const float destAmount[NUM_VOICES]) {
     for (int first = 0; first < NUM_VOICES; first += 4)
-        updateDriveGroup(first, flagMask(voiceOn, first), flagMask(voiceJustStarted, first), amount, destAmount);
+        updateDriveGroup(first, _mm_castsi128_ps(laneMask(voiceOn + first)),
+                         _mm_castsi128_ps(laneMask(voiceJustStarted + first)), amount, destAmount);
 }
 
 void TDistortion::refreshSaturateShapes(int first, int moved) {
@@ -166,8 +158,7 @@ void TDistortion::refreshSaturateShapes(int first, int moved) {
         if (!(moved & (1 << lane))) continue;
         const int v = first + lane;
         const float d = lastDrive[v];
-        shapeOf[v] = makeShape<SATURATE>(d);
-        shapeMain[v] = shapeOf[v].k;
+        shapeMain[v] = makeShape<SATURATE>(d).k;
         shapeDrive[v] = d;
         shapeKind[v] = SATURATE;
     }
@@ -177,7 +168,7 @@ void TDistortion::processSaturate(stereoOverStruct frames[NUM_VOICES], const boo
                                   const bool voiceJustStarted[NUM_VOICES], float amount,
                                   const float destAmount[NUM_VOICES]) {
     for (int first = 0; first < NUM_VOICES; first += 4) {
-        const __m128 on = flagMask(voiceOn, first);
+        const __m128 on = _mm_castsi128_ps(laneMask(voiceOn + first));
         const int onBits = _mm_movemask_ps(on);
         if (onBits == 0) continue;  // silent voices keep their drives and state
         // One vector per frame lane (left and right of each sub-sample),
@@ -185,7 +176,7 @@ void TDistortion::processSaturate(stereoOverStruct frames[NUM_VOICES], const boo
         __m128 lanes[4];
         for (int i = 0; i < 4; ++i) lanes[i] = _mm_loadu_ps(frames[first + i].lane);
         _MM_TRANSPOSE4_PS(lanes[0], lanes[1], lanes[2], lanes[3]);
-        saturateFour(first, on, onBits, flagMask(voiceJustStarted, first), amount, destAmount, lanes);
+        saturateFour(first, on, onBits, _mm_castsi128_ps(laneMask(voiceJustStarted + first)), amount, destAmount, lanes);
         _MM_TRANSPOSE4_PS(lanes[0], lanes[1], lanes[2], lanes[3]);
         if (onBits == 0xF)
             for (int lane = 0; lane < 4; ++lane) _mm_storeu_ps(frames[first + lane].lane, lanes[lane]);
@@ -200,8 +191,6 @@ void TDistortion::processKind(stereoOverStruct frames[NUM_VOICES], const bool vo
                               const bool voiceJustStarted[NUM_VOICES], float amount,
                               const float destAmount[NUM_VOICES], TRandSeed& seed) {
     updateDrives(voiceOn, voiceJustStarted, amount, destAmount);
-    const __m128 signBit = load(SIGN_LANES);
-    const __m128 huge = load(HUGE_LANES);
     const __m128 guard = load(GUARD_LANES);
     const __m128 k = _mm_set1_ps(dcCoef);
     for (int v = 0; v < NUM_VOICES; ++v) {
@@ -211,13 +200,10 @@ void TDistortion::processKind(stereoOverStruct frames[NUM_VOICES], const bool vo
         stereoOverStruct& frame = frames[v];
         // A non-number enters as silence. The four lanes go through the same
         // operations as one vector, which gives every lane its scalar result.
-        const __m128 input = _mm_loadu_ps(frame.lane);
-        const __m128 magnitude = _mm_andnot_ps(signBit, input);
-        const __m128 dry = _mm_and_ps(input, _mm_cmple_ps(magnitude, huge));
+        const __m128 dry = finiteOnly(_mm_loadu_ps(frame.lane));
 
         if (shapeKind[v] != K || shapeDrive[v] != d) {
             shapeOf[v] = makeShape<K>(d);
-            shapeMain[v] = shapeOf[v].k;
             shapeDrive[v] = d;
             shapeKind[v] = K;
         }

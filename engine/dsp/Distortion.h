@@ -11,34 +11,16 @@
 
 #include <emmintrin.h>
 
-#include <cstdint>
-#include <cstring>
-#include <limits>
-
-// The distortion's vector constants (see VectorLanes.h) and lane helpers,
-// shared by the inline four-voice steps below and Distortion.cpp.
+// The distortion's vector constants (see VectorLanes.h), shared by the inline four-voice steps below and Distortion.cpp.
 namespace distortionlanes {
 
-inline const Lanes SIGN_LANES = allLanes(-0.0f);
-inline const Lanes HUGE_LANES = allLanes(1e30f);
-inline const Lanes ONE_LANES = allLanes(1.0f);
-inline const Lanes GUARD_LANES = allLanes(1e-15f);
-inline const Lanes FLOAT_MAX_LANES = allLanes(std::numeric_limits<float>::max());
 inline const Lanes GLIDE_KEEP_LANES = allLanes(0.9f);
 inline const Lanes GLIDE_TAKE_LANES = allLanes(1.0f - 0.9f);
 inline const Lanes NEGLIGIBLE_DRIVE_LANES = allLanes(1e-12f);
-// Below this drive the shaped signal is blended with the dry one.
-inline const Lanes BLEND_RANGE_LANES = allLanes(0.05f);
-
-// Four of the 16 voice flags as lane masks (all ones where the flag is set).
-inline __m128 flagMask(const bool flags[], int first) {
-    static_assert(sizeof(bool) == 1);
-    std::int32_t bytes;
-    std::memcpy(&bytes, flags + first, 4);
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i words = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(bytes), zero), zero);
-    return _mm_castsi128_ps(_mm_cmpgt_epi32(words, zero));
-}
+// Below this drive the shaped signal is blended with the dry one, so that the
+// distortion fades in instead of switching on.
+inline constexpr float BLEND_RANGE = 0.05f;
+inline const Lanes BLEND_RANGE_LANES = allLanes(BLEND_RANGE);
 
 }  // namespace distortionlanes
 
@@ -127,8 +109,9 @@ private:
     // Kind 14 keeps the last sign it used per voice and lane, so a quiet
     // voice holds its own square level rather than another voice's.
     float squareSign[NUM_VOICES][4] = {};
+    // Saturate keeps only its main constant, in shapeMain; the other kinds the whole shape.
     Shape shapeOf[NUM_VOICES] = {};
-    // Each voice's shape's main constant again, side by side for four-voice vectors.
+    // Side by side for four-voice vectors.
     alignas(16) float shapeMain[NUM_VOICES] = {};
     alignas(16) float shapeDrive[NUM_VOICES] = {};
     alignas(16) int shapeKind[NUM_VOICES] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
@@ -144,17 +127,16 @@ private:
     const __m128 takenPart = _mm_mul_ps(load(GLIDE_TAKE_LANES), target);
     const __m128 previous = _mm_load_ps(&smoothedDrive[first]);
     const __m128 glided = _mm_add_ps(_mm_mul_ps(load(GLIDE_KEEP_LANES), previous), takenPart);
-    __m128 smoothed = _mm_or_ps(_mm_and_ps(started, target), _mm_andnot_ps(started, glided));
+    __m128 smoothed = select(started, target, glided);
     // A drive decaying towards 0 would end as a subnormal; 1e-12 is far below audibility.
     const __m128 negligible = _mm_cmplt_ps(_mm_andnot_ps(signBit, smoothed), load(NEGLIGIBLE_DRIVE_LANES));
     smoothed = _mm_andnot_ps(negligible, smoothed);
     const __m128 modulation = _mm_loadu_ps(&destAmount[first]);
-    const __m128 finite = _mm_cmple_ps(_mm_andnot_ps(signBit, modulation), load(FLOAT_MAX_LANES));
     // max then min: NaN and anything not above 0 give 0, as clamp01.
-    const __m128 drive = _mm_min_ps(_mm_max_ps(_mm_add_ps(smoothed, _mm_and_ps(modulation, finite)), _mm_setzero_ps()),
+    const __m128 drive = _mm_min_ps(_mm_max_ps(_mm_add_ps(smoothed, _mm_and_ps(modulation, finiteMask(modulation))), _mm_setzero_ps()),
                                     load(ONE_LANES));
-    _mm_store_ps(&smoothedDrive[first], _mm_or_ps(_mm_and_ps(on, smoothed), _mm_andnot_ps(on, previous)));
-    const __m128 lastOfFour = _mm_or_ps(_mm_and_ps(on, drive), _mm_andnot_ps(on, _mm_load_ps(&lastDrive[first])));
+    _mm_store_ps(&smoothedDrive[first], select(on, smoothed, previous));
+    const __m128 lastOfFour = select(on, drive, _mm_load_ps(&lastDrive[first]));
     _mm_store_ps(&lastDrive[first], lastOfFour);
     return lastOfFour;
 }
@@ -164,7 +146,6 @@ private:
                                                              __m128 lanes[4]) {
     using namespace distortionlanes;
     const __m128 signBit = load(SIGN_LANES);
-    const __m128 huge = load(HUGE_LANES);
     const __m128 one = load(ONE_LANES);
     const __m128 guard = load(GUARD_LANES);
     const __m128 blockerCoef = _mm_set1_ps(dcCoef);
@@ -180,9 +161,6 @@ private:
 
     // A non-number enters as silence.
     const __m128 left0 = lanes[0], right0 = lanes[1], left1 = lanes[2], right1 = lanes[3];
-    const auto finiteOnly = [signBit, huge](__m128 x) {
-        return _mm_and_ps(x, _mm_cmple_ps(_mm_andnot_ps(signBit, x), huge));
-    };
     // A source that is the same on both channels (the wave source is)
     // gives the same values on both up to the DC blocker: they are worked
     // out once for the pair.
@@ -196,7 +174,7 @@ private:
     dry[1] = channelsAlike ? dry[0] : finiteOnly(right0);
     dry[3] = channelsAlike ? dry[2] : finiteOnly(right1);
 
-    // (x + z) / (|z| + 1) with z = k x, lane by lane as shapeValue has it;
+    // (x + z) / (|z| + 1) with z = k x, each sum guarded against subnormals;
     // then the DC blocker per channel, first sub-sample then second.
     const __m128 k = _mm_load_ps(&shapeMain[first]);
     __m128 blocker[2] = {_mm_load_ps(&dcState[0][first]), _mm_load_ps(&dcState[1][first])};
@@ -224,8 +202,7 @@ private:
     for (int c = 0; c < 2; ++c)
         _mm_store_ps(&dcState[c][first],
                      onBits == 0xF ? blocker[c]
-                                   : _mm_or_ps(_mm_and_ps(on, blocker[c]),
-                                               _mm_andnot_ps(on, _mm_load_ps(&dcState[c][first]))));
+                                   : select(on, blocker[c], _mm_load_ps(&dcState[c][first])));
 
     // Below the blend range the shaped frame fades in over the dry one.
     // Silent voices' lanes are not stored, so only the sounding ones count.
@@ -236,8 +213,8 @@ private:
         const __m128 dryShare = _mm_sub_ps(one, share);
         for (int i = 0; i < 4; ++i) {
             const __m128 blend = _mm_add_ps(_mm_mul_ps(dryShare, dry[i]), _mm_mul_ps(share, wet[i]));
-            const __m128 faded = _mm_or_ps(_mm_and_ps(partial, blend), _mm_andnot_ps(partial, wet[i]));
-            wet[i] = _mm_or_ps(_mm_and_ps(none, dry[i]), _mm_andnot_ps(none, faded));
+            const __m128 faded = select(partial, blend, wet[i]);
+            wet[i] = select(none, dry[i], faded);
         }
     }
 
@@ -249,6 +226,6 @@ private:
                                                               const float destAmount[NUM_VOICES], __m128 lanes[4]) {
     const int onBits = _mm_movemask_ps(on);
     if (onBits == 0) return;
-    saturateFour(first, on, onBits, distortionlanes::flagMask(voiceJustStarted, first), finiteOrZero(amount),
+    saturateFour(first, on, onBits, _mm_castsi128_ps(laneMask(voiceJustStarted + first)), finiteOrZero(amount),
                  destAmount, lanes);
 }

@@ -23,18 +23,10 @@ constexpr float CASCADE_SATURATION[2] = {0.166666f, 0.16666f};
 // off to infinity beyond it; its argument is held at the turning point.
 const float CASCADE_TURN[2] = {static_cast<float>(std::sqrt(1.0 / (3.0 * 0.166666f))),
                                static_cast<float>(std::sqrt(1.0 / (3.0 * 0.16666f)))};
-// Soft saturation of the 12 dB state-variable band state: band - k band^3.
-constexpr float BAND_SATURATION = 0.001f;
-// ...which turns over at sqrt(1 / (3k)); beyond it the curve would diverge.
-const float BAND_TURN = static_cast<float>(std::sqrt(1.0 / (3.0 * 0.001f)));
-
 constexpr float DENORMAL_GUARD = 1e-15f;
 constexpr float HISTORY_LIMIT = 2.0f;     // biquad and formant histories, scaled domain
 constexpr float COMB_LIMIT = 100.0f;
-constexpr float INPUT_SCALE = 0.1f;       // the recursions run at a tenth of the level
-constexpr float OUTPUT_SCALE = 10.0f;
 
-constexpr float SQRT2 = 1.41421354f;
 constexpr float TWO_SQRT2 = 2.82842708f;
 
 // Formant frequencies in Hz of the vowels A, E, I, O, U (four formants each).
@@ -189,9 +181,8 @@ void TFilter::process(stereoStruct freq, stereoStruct cutoffOffset, float resona
                       const stereoOverStruct& in, stereoOverStruct& out) {
     const float offset[2] = {finiteOrZero(cutoffOffset.left), finiteOrZero(cutoffOffset.right)};
     terms.offsetLeft = offset[0];
-    inputs.q = resonance < 0.0f ? 0.0f : (resonance > 1.0f ? 0.95f : resonance * 0.95f);
-    if (!(inputs.q >= 0.0f)) inputs.q = 0.0f;
-    inputs.vowel = clampTo(vowelMix, 0.0f, 1.0f);
+    inputs.q = coefficientQ(resonance);
+    inputs.vowel = coefficientVowel(vowelMix);
 
     const float target[2] = {std::isfinite(freq.left) ? freq.left : smoothPair[0],
                              std::isfinite(freq.right) ? freq.right : smoothPair[1]};
@@ -221,15 +212,9 @@ void TFilter::advanceRing() {
 // The plain state-variable types need two numbers per channel; a swept
 // cutoff updates them every frame, so they skip the family sorting.
 inline void TFilter::updateStateVariableCoefficients() {
-    // Both channels at once: min and max give the scalar clamps' results lane
-    // by lane (a NaN position takes entry 0, as tableIndex does).
+    // Both channels at once, in the lower two lanes.
     const __m128 cutoffs = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(inputs.cutoff));
-    const __m128 limited = _mm_min_ps(cutoffs, _mm_set1_ps(maxCutoff));
-    const __m128 w = _mm_add_ps(_mm_mul_ps(_mm_add_ps(limited, load(CUTOFF_BIAS_LANES)), _mm_set1_ps(invOverRate)),
-                                load(GUARD_LANES));
-    const __m128 position = _mm_min_ps(_mm_max_ps(_mm_mul_ps(w, load(TABLE_SCALE_LANES)), _mm_setzero_ps()),
-                                       load(TABLE_LAST_LANES));
-    const __m128i index = _mm_cvttps_epi32(position);
+    const __m128i index = sineIndices(cutoffs, _mm_set1_ps(maxCutoff), _mm_set1_ps(invOverRate));
     const float damping = 1.0f - applied.q + DENORMAL_GUARD;
     plainStateVariable[0] = FilterSine[_mm_cvtsi128_si32(index)];
     plainStateVariable[1] = FilterSine[_mm_cvtsi128_si32(_mm_srli_si128(index, 4))];
@@ -492,18 +477,10 @@ void TFilter::runStateVariableFrame(const stereoOverStruct& in, stereoOverStruct
     _mm_storeu_ps(out.lane, _mm_mul_ps(_mm_movelh_ps(first, second), load(OUTPUT_SCALE_LANES)));
 }
 
-// True when a cutoff, q or vowel moved by more than 1e-5 (a lane each, as
-// |now - then| > 1e-5 per value), or the type changed, since the
-// coefficients were last computed; they are then taken as computed.
+// takeIfMoved() for the inputs prepare() stored last.
 inline bool TFilter::takeMovedInputs() {
     static_assert(sizeof(CoefficientInputs) == 4 * sizeof(float));
-    const __m128 now = _mm_load_ps(&inputs.cutoff[0]);
-    const __m128 then = _mm_load_ps(&applied.cutoff[0]);
-    const __m128 moved = _mm_cmpgt_ps(_mm_andnot_ps(load(SIGN_LANES), _mm_sub_ps(now, then)), load(MOVE_THRESHOLD_LANES));
-    if (_mm_movemask_ps(moved) == 0 && type == prevType) return false;
-    prevType = type;
-    applied = inputs;
-    return true;
+    return takeIfMoved(_mm_load_ps(&inputs.cutoff[0]), type);
 }
 
 inline void TFilter::updateIfMoved() {

@@ -216,6 +216,7 @@ private:
     float exponentPower(int channel, float e);
     void runFrame(const stereoOverStruct& in, stereoOverStruct& out);
     bool takeMovedInputs();
+    bool takeIfMoved(__m128 now, int currentType);
     void updateIfMoved();
     template <class Pairs>
     static void runPlainGroupCall(TFilter* const filters[4], stereoOverStruct* const frames[4], Pairs pairs,
@@ -317,10 +318,8 @@ inline bool TFilter::prepare(float freq, float spreadFactor, stereoStruct cutoff
     const float offsetLeft = finiteOrZero(cutoffOffset.left);
     const float offsetRight = finiteOrZero(cutoffOffset.right);
     terms.offsetLeft = offsetLeft;
-    float resonanceQ = resonance < 0.0f ? 0.0f : (resonance > 1.0f ? 0.95f : resonance * 0.95f);
-    if (!(resonanceQ >= 0.0f)) resonanceQ = 0.0f;
-    inputs.q = resonanceQ;
-    inputs.vowel = clampUnit(vowelMix);
+    inputs.q = coefficientQ(resonance);
+    inputs.vowel = coefficientVowel(vowelMix);
 
     if (!std::isfinite(freq)) freq = terms.smoothFreq;  // a bad value must not stick in the smoother
     const float smoothed = control.direct ? freq : freq * 0.01f + terms.smoothFreq * 0.99f + SMOOTHER_GUARD;
@@ -391,33 +390,30 @@ inline void TFilter::process(float freq, float spreadFactor, stereoStruct cutoff
 // block loop's one-pass frame keeps its vectors in registers.
 namespace filterlanes {
 
-inline const Lanes SIGN_LANES = allLanes(-0.0f);
-inline const Lanes HUGE_LANES = allLanes(1e30f);
-inline const Lanes INPUT_SCALE_LANES = allLanes(0.1f);
-inline const Lanes OUTPUT_SCALE_LANES = allLanes(10.0f);
-inline const Lanes GUARD_LANES = allLanes(1e-15f);
-inline const Lanes SQRT2_LANES = allLanes(1.41421354f);
-inline const Lanes TWO_LANES = allLanes(2.0f);
-inline const Lanes BAND_SATURATION_LANES = allLanes(0.001f);
+inline constexpr float INPUT_SCALE = 0.1f;  // the recursions run at a tenth of the level
+inline constexpr float OUTPUT_SCALE = 10.0f;
+inline constexpr float SQRT2 = 1.41421354f;
+// Soft saturation of the 12 dB state-variable band state: band - k band^3.
+inline constexpr float BAND_SATURATION = 0.001f;
+// ...which turns over at sqrt(1 / (3k)); beyond it the curve would diverge.
+inline const float BAND_TURN = static_cast<float>(std::sqrt(1.0 / (3.0 * BAND_SATURATION)));
+
+inline const Lanes INPUT_SCALE_LANES = allLanes(INPUT_SCALE);
+inline const Lanes OUTPUT_SCALE_LANES = allLanes(OUTPUT_SCALE);
+inline const Lanes SQRT2_LANES = allLanes(SQRT2);
+inline const Lanes BAND_SATURATION_LANES = allLanes(BAND_SATURATION);
 inline const Lanes CUTOFF_BIAS_LANES = allLanes(0.001f);
 inline const Lanes TABLE_SCALE_LANES = allLanes(262143.0f);
 inline const Lanes TABLE_LAST_LANES = allLanes(static_cast<float>(FILTER_TABLE_SIZE - 1));
 inline const Lanes MOVE_THRESHOLD_LANES = allLanes(0.00001f);
-inline const Lanes BAND_TURN_LANES = allLanes(static_cast<float>(std::sqrt(1.0 / (3.0 * 0.001f))));
-inline const Lanes BAND_FLOOR_LANES = allLanes(-static_cast<float>(std::sqrt(1.0 / (3.0 * 0.001f))));
-inline const Lanes FLOAT_MAX_LANES = allLanes(std::numeric_limits<float>::max());
-inline const Lanes ONE_LANES = allLanes(1.0f);
+// Defined after BAND_TURN in every unit, so initialised after it.
+inline const Lanes BAND_TURN_LANES = allLanes(BAND_TURN);
+inline const Lanes BAND_FLOOR_LANES = allLanes(-BAND_TURN);
 inline const Lanes TWENTY_LANES = allLanes(20.0f);
 inline const Lanes OCTAVES_LANES = allLanes(10.0f);
 inline const Lanes SMOOTHER_KEEP_LANES = allLanes(0.99f);
 inline const Lanes SMOOTHER_TAKE_LANES = allLanes(0.01f);
 inline const Lanes CUTOFF_CEILING_LANES = allLanes(1e7f);
-inline const Lanes MAX_CUTOFF_SHARE_LANES = allLanes(0.4f);
-
-// finiteOrZero() lane by lane: |x| <= FLT_MAX is false for infinities and NaN.
-inline __m128 finiteLanes(__m128 x) {
-    return _mm_cmple_ps(_mm_andnot_ps(load(SIGN_LANES), x), load(FLOAT_MAX_LANES));
-}
 
 // TFilter::sanitizeCutoff() lane by lane.
 inline __m128 sanitizedCutoffs(__m128 hz) {
@@ -428,8 +424,7 @@ inline __m128 sanitizedCutoffs(__m128 hz) {
 // not a finite number enters as silence rather than poisoning the state.
 // Packed operations give every lane its scalar result.
 inline __m128 scaledLanes(__m128 input) {
-    const __m128 finite = _mm_cmple_ps(_mm_andnot_ps(load(SIGN_LANES), input), load(HUGE_LANES));
-    return _mm_mul_ps(_mm_and_ps(input, finite), load(INPUT_SCALE_LANES));
+    return _mm_mul_ps(finiteOnly(input), load(INPUT_SCALE_LANES));
 }
 
 // The FilterSine entries of four cutoffs, as updateStateVariableCoefficients()
@@ -486,6 +481,20 @@ struct TPairsOfLanes {
 };
 
 }  // namespace filterlanes
+
+// True when a value of now (the coefficient inputs, laid out as
+// CoefficientInputs) moved by more than 1e-5 (|now - then| > 1e-5 per lane),
+// or currentType is not the type last computed for; now and currentType are
+// then taken as computed.
+[[gnu::always_inline]] inline bool TFilter::takeIfMoved(__m128 now, int currentType) {
+    const __m128 then = _mm_load_ps(&applied.cutoff[0]);
+    const __m128 moved = _mm_cmpgt_ps(_mm_andnot_ps(load(SIGN_LANES), _mm_sub_ps(now, then)),
+                                      load(filterlanes::MOVE_THRESHOLD_LANES));
+    if (_mm_movemask_ps(moved) == 0 && currentType == prevType) return false;
+    prevType = currentType;
+    _mm_store_ps(&applied.cutoff[0], now);
+    return true;
+}
 
 // Types 3-6 for four voices, two at a time: lanes 0 and 1 hold the first
 // voice's channels, lanes 2 and 3 the second's. pairsOf() gives the frames so:
@@ -555,8 +564,8 @@ template <class Pairs>
 
     // setLFO() and prepareShared(), lane by lane in their order.
     const __m128 product = _mm_mul_ps(input.lfoAmount, input.lfoValue);
-    const __m128 lfo = _mm_and_ps(product, finiteLanes(product));
-    const __m128 offset = _mm_and_ps(input.offset, finiteLanes(input.offset));
+    const __m128 lfo = _mm_and_ps(product, finiteMask(product));
+    const __m128 offset = _mm_and_ps(input.offset, finiteMask(input.offset));
     __m128 target, part;
     if (std::isfinite(freq)) {
         target = _mm_set1_ps(freq);
@@ -569,7 +578,7 @@ template <class Pairs>
         _mm_add_ps(_mm_add_ps(part, _mm_mul_ps(smooth, load(SMOOTHER_KEEP_LANES))), load(GUARD_LANES));
     const int directBits = _mm_movemask_ps(direct);
     const __m128 smoothed =
-        directBits == 0 ? glided : _mm_or_ps(_mm_and_ps(direct, target), _mm_andnot_ps(direct, glided));
+        directBits == 0 ? glided : select(direct, target, glided);
     const __m128 position =
         _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_add_ps(offset, env), lfo), vel), mod), smoothed);
     const __m128 exponent =
@@ -633,21 +642,19 @@ template <class Pairs>
     for (int i = 0; i < 4; ++i) {
         TFilter& filter = *filters[i];
         _mm_store_ps(&filter.inputs.cutoff[0], inputsOf[i]);
-        const __m128 then = _mm_load_ps(&filter.applied.cutoff[0]);
-        const __m128 moved = _mm_cmpgt_ps(_mm_andnot_ps(load(SIGN_LANES), _mm_sub_ps(inputsOf[i], then)),
-                                          load(MOVE_THRESHOLD_LANES));
-        if (_mm_movemask_ps(moved) != 0 || filter.prevType != type) {
-            filter.prevType = type;
-            _mm_store_ps(&filter.applied.cutoff[0], inputsOf[i]);
-            movedBits |= 1 << i;
-        }
+        if (filter.takeIfMoved(inputsOf[i], type)) movedBits |= 1 << i;
     }
     __m128 c0, c1, c2, c3;
     if (movedBits != 0) {
         // updateStateVariableCoefficients() lane by lane, with each voice's
-        // limits worked out from its rate as init() works them out.
-        const __m128 maxCutoffs = _mm_mul_ps(load(MAX_CUTOFF_SHARE_LANES), rate);
-        const __m128 invOverRates = _mm_div_ps(load(ONE_LANES), _mm_mul_ps(load(TWO_LANES), rate));
+        // limits as init() kept them.
+        static_assert(offsetof(TFilter, maxCutoff) == offsetof(TFilter, invOverRate) + sizeof(float));
+        __m128 limitsLow = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(&filters[0]->invOverRate));
+        limitsLow = _mm_loadh_pi(limitsLow, reinterpret_cast<const __m64*>(&filters[1]->invOverRate));
+        __m128 limitsHigh = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(&filters[2]->invOverRate));
+        limitsHigh = _mm_loadh_pi(limitsHigh, reinterpret_cast<const __m64*>(&filters[3]->invOverRate));
+        const __m128 invOverRates = _mm_shuffle_ps(limitsLow, limitsHigh, _MM_SHUFFLE(2, 0, 2, 0));
+        const __m128 maxCutoffs = _mm_shuffle_ps(limitsLow, limitsHigh, _MM_SHUFFLE(3, 1, 3, 1));
         const __m128 damping = _mm_add_ps(_mm_sub_ps(load(ONE_LANES), q), load(GUARD_LANES));
         const __m128i left = sineIndices(cutoffLeft, maxCutoffs, invOverRates);
         const __m128i right = spreadIsOne ? left : sineIndices(cutoffRight, maxCutoffs, invOverRates);

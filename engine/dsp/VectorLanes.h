@@ -1,7 +1,12 @@
-// Vector constants for the DSP units' four-lane code.
+// Vector constants and lane helpers for the DSP units' four-lane code.
 #pragma once
 
+#include <emmintrin.h>
 #include <xmmintrin.h>
+
+#include <cstdint>
+#include <cstring>
+#include <limits>
 
 // One value in all four lanes. The units keep these as data filled when the
 // library loads rather than as constant expressions: a constant the compiler
@@ -14,3 +19,39 @@ struct alignas(16) Lanes {
 inline Lanes allLanes(float x) { return {{x, x, x, x}}; }
 
 inline __m128 load(const Lanes& lanes) { return _mm_load_ps(lanes.value); }
+
+inline const Lanes SIGN_LANES = allLanes(-0.0f);
+// Beyond any level a sound reaches, below infinity.
+inline const Lanes HUGE_LANES = allLanes(1e30f);
+inline const Lanes HALF_LANES = allLanes(0.5f);
+inline const Lanes ONE_LANES = allLanes(1.0f);
+inline const Lanes TWO_LANES = allLanes(2.0f);
+// Added to recursions' states so that a decaying one never turns subnormal.
+inline const Lanes GUARD_LANES = allLanes(1e-15f);
+inline const Lanes FLOAT_MAX_LANES = allLanes(std::numeric_limits<float>::max());
+
+// Four flags of consecutive voices as lane masks (all bits set where true).
+inline __m128i laneMask(const bool* flags) {
+    static_assert(sizeof(bool) == 1);
+    std::uint32_t bytes;
+    std::memcpy(&bytes, flags, sizeof bytes);
+    __m128i x = _mm_cvtsi32_si128(static_cast<int>(bytes));
+    x = _mm_unpacklo_epi8(x, x);
+    x = _mm_unpacklo_epi16(x, x);
+    return _mm_cmpgt_epi32(x, _mm_setzero_si128());
+}
+
+inline __m128 select(__m128 mask, __m128 ifTrue, __m128 ifFalse) {
+    return _mm_or_ps(_mm_and_ps(mask, ifTrue), _mm_andnot_ps(mask, ifFalse));
+}
+
+inline __m128d select(__m128d mask, __m128d ifTrue, __m128d ifFalse) {
+    return _mm_or_pd(_mm_and_pd(mask, ifTrue), _mm_andnot_pd(mask, ifFalse));
+}
+
+// finiteOrZero()'s test lane by lane: |x| <= FLT_MAX is false for infinities and NaN.
+inline __m128 finiteMask(__m128 x) { return _mm_cmple_ps(_mm_andnot_ps(load(SIGN_LANES), x), load(FLOAT_MAX_LANES)); }
+
+// x where it is a number a sound can hold, 0 elsewhere (NaN and infinities
+// among them), so that it enters a recursion as silence rather than poisoning it.
+inline __m128 finiteOnly(__m128 x) { return _mm_and_ps(x, _mm_cmple_ps(_mm_andnot_ps(load(SIGN_LANES), x), load(HUGE_LANES))); }

@@ -218,9 +218,6 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
 }
 
 // The four-voice frame's constants (see VectorLanes.h).
-inline const Lanes HALF_LANES = allLanes(0.5f);
-inline const Lanes ONE_LANES = allLanes(1.0f);
-inline const Lanes TWO_LANES = allLanes(2.0f);
 inline const Lanes SIXTEEN_LANES = allLanes(16.0f);
 inline const Lanes ENTRY_SCALE_LANES = allLanes(4095.99f);
 
