@@ -14,6 +14,7 @@
 #include <xmmintrin.h>
 
 #include "engine/ModMath.h"
+#include "engine/dsp/VectorLanes.h"
 #include "engine/ModTables.h"
 #include "plugin/uPlugin.h"
 
@@ -779,10 +780,6 @@ inline void storeLanes(double& low, double& high, __m128d x) {
     _mm_storeh_pd(&high, x);
 }
 
-inline __m128d selectLanes(__m128d mask, __m128d ifTrue, __m128d ifFalse) {
-    return _mm_or_pd(_mm_and_pd(mask, ifTrue), _mm_andnot_pd(mask, ifFalse));
-}
-
 // Two doubles as the low two floats of each of two vectors, joined.
 inline __m128 floatsOf(__m128d low, __m128d high) { return _mm_movelh_ps(_mm_cvtpd_ps(low), _mm_cvtpd_ps(high)); }
 
@@ -805,7 +802,7 @@ inline __m128i warpedIndexOfTwo(__m128d p, __m128d symmetry, __m128d symmetryRes
     const __m128d half = _mm_set1_pd(0.5);
     const __m128d firstHalf = _mm_cmplt_pd(p, symmetry);
     const __m128d numerator = _mm_mul_pd(_mm_sub_pd(p, _mm_andnot_pd(firstHalf, symmetry)), half);
-    const __m128d divisor = selectLanes(firstHalf, symmetry, symmetryRest);
+    const __m128d divisor = select(firstHalf, symmetry, symmetryRest);
     const __m128d warped = _mm_add_pd(_mm_div_pd(numerator, divisor), _mm_andnot_pd(firstHalf, half));
     return _mm_cvttpd_epi32(_mm_min_pd(_mm_mul_pd(warped, _mm_set1_pd(65535.99)), _mm_set1_pd(TABLE_LAST)));
 }

@@ -645,8 +645,6 @@ template <bool SATURATE>
             }
         }
     }
-    if (steadyWave.active && voices.curVoice >= 0 && voices.curVoice < NUM_VOICES && voices.voiceOn[voices.curVoice])
-        units.noiseAmountShown = steadyWave.noise.amountLanes[0];
     if (count != 0) filterGathered(plugin, filter, gathered, count, lastPower);
 }
 
@@ -805,6 +803,9 @@ void APlugin::renderVoices() {
     // voice's frame (a silent lane of a vector is computed and dropped).
     const TPitchFrameInput pitchFrame = pitchFrameInput(*this);
     const TSteadyWaveFrame& steadyWave = units.sourceInput.steadyWave;
+    // Every voice's noise amount is the steady frame's.
+    if (steadyWave.active && voices.curVoice >= 0 && voices.curVoice < NUM_VOICES && voices.voiceOn[voices.curVoice])
+        units.noiseAmountShown = steadyWave.noise.amountLanes[0];
     // "Saturate" before the filter, or no distortion ("Off" leaves the
     // frames as they are, wherever it stands).
     const int distortionType = units.distortion.getType();
@@ -834,9 +835,6 @@ void APlugin::renderVoices() {
                 if (onBits & (1 << i)) renderSource(first + i);
         }
     }
-    // Every voice's noise amount is the steady frame's.
-    if (steadyWave.active && voices.curVoice >= 0 && voices.curVoice < NUM_VOICES && voices.voiceOn[voices.curVoice])
-        units.noiseAmountShown = steadyWave.noise.amountLanes[0];
     if (engine.distortPostFilter) {
         doFilter();
         doDistort();

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "engine/dsp/VectorLanes.h"
+
 // The engine's 32-bit linear congruential generator: one step multiplies the
 // seed by 16807 with wrap-around, the product read as signed gives the value,
 // and the seed becomes product + 1. Plain state, used on one thread at a time.
@@ -279,8 +281,7 @@ inline void TPinkNoise::skipPinkNoisePair(int voice, uint32_t& seedValue) {
 template <TPinkNoise::TSeedJump BEFORE>
 inline bool TPinkNoise::skipPinkNoisePairsOfFour(int first, int onBits, uint32_t& seedValue) {
     // The counters of the four voices side by side, one per lane.
-    const __m128i laneBits = _mm_setr_epi32(1, 2, 4, 8);
-    const __m128i on = _mm_cmpeq_epi32(_mm_and_si128(_mm_set1_epi32(onBits), laneBits), laneBits);
+    const __m128i on = laneMaskOfBits(onBits);
     __m128i* const counters = reinterpret_cast<__m128i*>(&pinkCounter[first]);
     const __m128i c = _mm_loadu_si128(counters);
     const __m128i one = _mm_set1_epi32(1);

@@ -41,6 +41,12 @@ inline __m128i laneMask(const bool* flags) {
     return _mm_cmpgt_epi32(x, _mm_setzero_si128());
 }
 
+// Lane masks of the bits of a four-bit set: lane i all ones where bit i is set.
+[[gnu::always_inline]] inline __m128i laneMaskOfBits(int bits) {
+    const __m128i laneBits = _mm_setr_epi32(1, 2, 4, 8);
+    return _mm_cmpeq_epi32(_mm_and_si128(_mm_set1_epi32(bits), laneBits), laneBits);
+}
+
 inline __m128 select(__m128 mask, __m128 ifTrue, __m128 ifFalse) {
     return _mm_or_ps(_mm_and_ps(mask, ifTrue), _mm_andnot_ps(mask, ifFalse));
 }

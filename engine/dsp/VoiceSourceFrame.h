@@ -221,12 +221,6 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
 inline const Lanes SIXTEEN_LANES = allLanes(16.0f);
 inline const Lanes ENTRY_SCALE_LANES = allLanes(4095.99f);
 
-// Lane masks of the bits of a four-bit set: lane i all ones where bit i is set.
-[[gnu::always_inline]] inline __m128i laneMaskOfBits(int bits) {
-    const __m128i laneBits = _mm_setr_epi32(1, 2, 4, 8);
-    return _mm_cmpeq_epi32(_mm_and_si128(_mm_set1_epi32(bits), laneBits), laneBits);
-}
-
 // Lanes whose bits, read unsigned, are below `limit`: SSE2 compares signed,
 // so both sides have their top bit flipped first.
 [[gnu::always_inline]] inline __m128i bitsBelow(__m128 x, uint32_t limit) {
@@ -250,7 +244,7 @@ inline const Lanes ENTRY_SCALE_LANES = allLanes(4095.99f);
         const __m128 secondHalf =
             _mm_add_ps(_mm_div_ps(_mm_mul_ps(_mm_sub_ps(x, s), half), load(steady.symmetryRestLanes)), half);
         const __m128 below = _mm_cmplt_ps(x, s);
-        warped = _mm_or_ps(_mm_and_ps(below, firstHalf), _mm_andnot_ps(below, secondHalf));
+        warped = select(below, firstHalf, secondHalf);
     }
     return _mm_and_si128(_mm_cvttps_epi32(_mm_mul_ps(warped, load(ENTRY_SCALE_LANES))),
                          _mm_set1_epi32(WAVE_TABLE_MASK));
@@ -274,7 +268,7 @@ template <bool LANES = false>
                                                           __m128* lanes = nullptr) {
     const __m128 on = _mm_castsi128_ps(laneMaskOfBits(onBits));
     const auto keep = [on, onBits](__m128 now, __m128 old) {
-        return onBits == 0xF ? now : _mm_or_ps(_mm_and_ps(on, now), _mm_andnot_ps(on, old));
+        return onBits == 0xF ? now : select(on, now, old);
     };
     const __m128 one = load(ONE_LANES);
 
