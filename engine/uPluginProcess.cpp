@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "engine/dsp/Exp2OfFour.h"
 #include "engine/dsp/SampleMath.h"
 #include "engine/dsp/VectorLanes.h"
 #include "engine/EngineTags.h"
@@ -282,22 +283,20 @@ inline void loadCachesOfFour(const TCachedExp2f* caches, __m128& arguments, __m1
 }
 
 // 2^x of four lanes through the caches of four consecutive voices: only the
-// voices in onBits whose argument moved compute it (a NaN argument always
-// does, as in the scalar cache).
+// voices in onBits whose argument moved take the new value (a NaN argument
+// always does, as in the scalar cache); the others keep their cache. The
+// caches are written back whole from registers, never read back after
+// single-lane stores, which would stall the load.
 inline __m128 cachedExp2OfFour(TCachedExp2f* caches, __m128 x, int onBits) {
     __m128 arguments, values;
     loadCachesOfFour(caches, arguments, values);
     const int moved = onBits & _mm_movemask_ps(_mm_cmpneq_ps(x, arguments));
     if (moved == 0) return values;
-    alignas(16) float lanes[4];
-    _mm_store_ps(lanes, x);
-    // What each cache's own call does when its argument moved.
-    for (int bits = moved; bits != 0; bits &= bits - 1) {
-        const int i = __builtin_ctz(static_cast<unsigned>(bits));
-        caches[i].argument = lanes[i];
-        caches[i].value = std::exp2(lanes[i]);
-    }
-    loadCachesOfFour(caches, arguments, values);
+    const __m128 movedLanes = _mm_castsi128_ps(laneMaskOfBits(moved));
+    arguments = select(movedLanes, x, arguments);
+    values = select(movedLanes, exp2OfFour(x), values);
+    _mm_storeu_ps(&caches[0].argument, _mm_unpacklo_ps(arguments, values));
+    _mm_storeu_ps(&caches[2].argument, _mm_unpackhi_ps(arguments, values));
     return values;
 }
 
