@@ -62,6 +62,9 @@ struct TLfoState {
     // and the bits of the destination and parameter they were computed from.
     std::uint32_t symmetryDestKey = 0, symmetryParameterKey = 0;
     double symmetry = 0.5, symmetryRest = 0.5;
+    // Both are exactly 0.5 (the centred symmetry): the warp then leaves the
+    // cycle's position as it is, and the lanes skip its division.
+    bool unwarped = false;
     TCachedExp2 smoothAboveExp, smoothBelowExp, keyExp, velocityExp, upCurve, downCurve;
     // The curve's powers: of the output (the Movement's level, the Free
     // LFO's bipolar value) and of the Free LFO's unipolar value.

@@ -1,0 +1,79 @@
+// The lane chains of the Movement and the Free LFO compiled for AVX2, four
+// doubles to a vector: the conversions between the four float lanes and the
+// doubles take one instruction each, and every double step is done once, not
+// once per pair. Nothing here runs unless the processor has AVX2 (see
+// movementLaneKernels), so the library still loads on the baseline.
+#include <emmintrin.h>
+#include <immintrin.h>
+#include <xmmintrin.h>
+
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+
+#include "engine/ModTables.h"
+#include "engine/MovementLanes.h"
+#include "engine/MovementState.h"
+#include "engine/VoiceState.h"
+
+// Every function defined from here on is compiled for AVX2; those of the
+// headers above keep the baseline. Without "fma": nothing may be contracted.
+// All of it has internal linkage but the one table of entry points, so the
+// linker cannot take a copy from here for the baseline's.
+#pragma GCC target("avx2")
+
+#include "engine/MovementLaneKernel.h"
+
+namespace {
+
+// Four doubles in one vector (see MovementLaneKernel.h for what the lanes ask
+// of them).
+struct TDoubleQuad {
+    __m256d value;
+    using Ints = __m128i;
+    static TDoubleQuad all(double x) { return {_mm256_set1_pd(x)}; }
+    // Four scattered doubles: broadcasts are loads alone, and the blends that
+    // join them run on any of the vector ports, where inserts would queue on one.
+    static TDoubleQuad of(const TVoiceGroup& group, double TLfoState::*member) {
+        __m256d x = _mm256_castpd128_pd256(_mm_load_sd(&(group.lfo[0]->*member)));
+        x = _mm256_blend_pd(x, _mm256_broadcast_sd(&(group.lfo[1]->*member)), 0b0010);
+        x = _mm256_blend_pd(x, _mm256_broadcast_sd(&(group.lfo[2]->*member)), 0b0100);
+        return {_mm256_blend_pd(x, _mm256_broadcast_sd(&(group.lfo[3]->*member)), 0b1000)};
+    }
+    void store(const TVoiceGroup& group, double TLfoState::*member) const {
+        const __m128d low = _mm256_castpd256_pd128(value), high = _mm256_extractf128_pd(value, 1);
+        _mm_storel_pd(&(group.lfo[0]->*member), low);
+        _mm_storeh_pd(&(group.lfo[1]->*member), low);
+        _mm_storel_pd(&(group.lfo[2]->*member), high);
+        _mm_storeh_pd(&(group.lfo[3]->*member), high);
+    }
+    static TDoubleQuad fromArray(const double* lanes) { return {_mm256_load_pd(lanes)}; }
+    void toArray(double* lanes) const { _mm256_store_pd(lanes, value); }
+    TDoubleQuad operator+(TDoubleQuad x) const { return {_mm256_add_pd(value, x.value)}; }
+    TDoubleQuad operator-(TDoubleQuad x) const { return {_mm256_sub_pd(value, x.value)}; }
+    TDoubleQuad operator*(TDoubleQuad x) const { return {_mm256_mul_pd(value, x.value)}; }
+    TDoubleQuad operator/(TDoubleQuad x) const { return {_mm256_div_pd(value, x.value)}; }
+    TDoubleQuad operator&(TDoubleQuad x) const { return {_mm256_and_pd(value, x.value)}; }
+    TDoubleQuad operator|(TDoubleQuad x) const { return {_mm256_or_pd(value, x.value)}; }
+    static TDoubleQuad andNot(TDoubleQuad mask, TDoubleQuad x) { return {_mm256_andnot_pd(mask.value, x.value)}; }
+    // The ordered predicates, false where either side is NaN, as cmpltpd and
+    // cmpnltpd with swapped operands (the baseline's cmpgepd) answer.
+    static TDoubleQuad less(TDoubleQuad a, TDoubleQuad b) { return {_mm256_cmp_pd(a.value, b.value, _CMP_LT_OS)}; }
+    static TDoubleQuad atLeast(TDoubleQuad a, TDoubleQuad b) {
+        return {_mm256_cmp_pd(a.value, b.value, _CMP_GE_OS)};
+    }
+    static TDoubleQuad min(TDoubleQuad a, TDoubleQuad b) { return {_mm256_min_pd(a.value, b.value)}; }
+    int mask() const { return _mm256_movemask_pd(value); }
+    static TDoubleQuad fromFloats(__m128 x) { return {_mm256_cvtps_pd(x)}; }
+    __m128 toFloats() const { return _mm256_cvtpd_ps(value); }
+    Ints truncated() const { return _mm256_cvttpd_epi32(value); }
+    static TDoubleQuad fromInts(Ints x) { return {_mm256_cvtepi32_pd(x)}; }
+    static bool anyNegative(Ints x) { return _mm_movemask_ps(_mm_castsi128_ps(x)) != 0; }
+    static void store(int* lanes, Ints x) { _mm_store_si128(reinterpret_cast<__m128i*>(lanes), x); }
+};
+
+}  // namespace
+
+const TMovementLaneKernels AVX2_MOVEMENT_LANES{movementLanesOf<TDoubleQuad>, freeLanesOf<TDoubleQuad>};
