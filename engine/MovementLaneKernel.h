@@ -9,7 +9,8 @@
 // D4::less / atLeast (lane masks), D4::min(a, b) (a where a < b, else b, as
 // minpd), mask() (four bits), D4::fromFloats(__m128) and toFloats(),
 // truncated() (to D4::Ints, four int32 as cvttpd gives them), D4::fromInts,
-// D4::anyNegative(Ints), D4::store(int*, Ints), toArray / fromArray.
+// D4::anyNegative(Ints), D4::store(int*, Ints), D4::lookUp(row, Ints) (the
+// floats of a table row at four indices), toArray / fromArray.
 //
 // Each lane does the scalar chain's operations in their order, so every value
 // is the scalar one.
@@ -98,7 +99,7 @@ inline void quantisedLevelsOf(const D4 (&x)[Count], D4 (&whole)[Count]) {
 template <class D4>
 struct TChainLanes {
     D4 advanced, levels, inverse;
-    alignas(16) std::array<int, 4> index;
+    typename D4::Ints index;
     int outside = 0;
     explicit TChainLanes(const TVoiceGroup& group) {
         const D4 ten = D4::all(10.0), eleven = D4::all(11.0);
@@ -109,22 +110,27 @@ struct TChainLanes {
         // cyclePosition's common case and advancePhase's, for the group at once.
         const D4 shiftedInside = D4::atLeast(shifted, ten) & D4::less(shifted, eleven);
         const D4 phaseInside = D4::atLeast(advanced, zero) & D4::less(advanced, one);
-        typename D4::Ints indices;
         if ((shiftedInside & phaseInside).mask() == 15) [[likely]] {
             const D4 position = shifted - ten;
             if (group.unwarped()) [[likely]]
-                indices = unwarpedIndicesOf(position);
+                index = unwarpedIndicesOf(position);
             else
-                indices = warpedIndicesOf(position, D4::of(group, &TLfoState::symmetry),
+                index = warpedIndicesOf(position, D4::of(group, &TLfoState::symmetry),
                                           D4::of(group, &TLfoState::symmetryRest));
         } else {
             outside = ~phaseInside.mask() & 15;
-            indices = warpedIndicesOf(cyclePositionsOf(shifted, shiftedInside), D4::of(group, &TLfoState::symmetry),
+            index = warpedIndicesOf(cyclePositionsOf(shifted, shiftedInside), D4::of(group, &TLfoState::symmetry),
                                       D4::of(group, &TLfoState::symmetryRest));
         }
-        D4::store(index.data(), indices);
         levels = D4::of(group, &TLfoState::holdLevels);
         inverse = D4::of(group, &TLfoState::holdStepsInverse);
+    }
+    // The four lanes' values of a table row.
+    __m128 valuesOf(const float* row) const { return D4::lookUp(row, index); }
+    std::array<int, 4> indices() const {
+        alignas(16) std::array<int, 4> lanes;
+        D4::store(lanes.data(), index);
+        return lanes;
     }
     // The quantiser input of four table values, (value + 1) levels.
     D4 holdInput(__m128 values) const { return (D4::fromFloats(values) + D4::all(1.0)) * levels; }
@@ -147,10 +153,6 @@ struct TChainLanes {
         return voicesOutside;
     }
 };
-
-inline __m128 tableValuesOf(const float* row, const std::array<int, 4>& index) {
-    return _mm_setr_ps(row[index[0]], row[index[1]], row[index[2]], row[index[3]]);
-}
 
 // A float pair per voice (lanes i of x and y) into the two adjacent floats at
 // the given place of each voice's instance.
@@ -202,13 +204,13 @@ std::uint32_t movementLanesOf(TMovementState& movement, TVoiceState& voices, con
         const TChainLanes<D4> chain(group);
         __m128 panValues, foldOffset, foldScale;
         if (pan.changes == 0) [[likely]] {
-            panValues = tableValuesOf(tables[pan.start.wave], chain.index);
+            panValues = chain.valuesOf(tables[pan.start.wave]);
             foldOffset = _mm_set1_ps(pan.start.foldOffset);
             foldScale = _mm_set1_ps(pan.start.foldScale);
         } else {
             const TPanShape* shape[4];
             for (int i = 0; i < 4; ++i) shape[i] = &pan.of(group.voice[i]);
-            const auto& index = chain.index;
+            const std::array<int, 4> index = chain.indices();
             panValues = _mm_setr_ps(tables[shape[0]->wave][index[0]], tables[shape[1]->wave][index[1]],
                                     tables[shape[2]->wave][index[2]], tables[shape[3]->wave][index[3]]);
             foldOffset = _mm_setr_ps(shape[0]->foldOffset, shape[1]->foldOffset, shape[2]->foldOffset,
@@ -220,7 +222,7 @@ std::uint32_t movementLanesOf(TMovementState& movement, TVoiceState& voices, con
         // quantised, over levels, with the sign of scaled.
         const D4 signBit = D4::all(-0.0);
         const D4 scaled = D4::fromFloats(panValues);
-        const D4 quantiserInputs[2] = {chain.holdInput(tableValuesOf(levelRow, chain.index)),
+        const D4 quantiserInputs[2] = {chain.holdInput(chain.valuesOf(levelRow)),
                                        D4::andNot(signBit, scaled) * chain.levels};
         D4 wholes[2];
         quantisedLevelsOf(quantiserInputs, wholes);
@@ -270,7 +272,7 @@ std::uint32_t freeLanesOf(TMovementState& movement, const TMovementState::LaneVo
         const TChainLanes<D4> chain(group);
         const __m128 values = randomWave ? _mm_setr_ps(group.lfo[0]->randomValue, group.lfo[1]->randomValue,
                                                        group.lfo[2]->randomValue, group.lfo[3]->randomValue)
-                                         : tableValuesOf(row, chain.index);
+                                         : chain.valuesOf(row);
         const D4 quantiserInputs[1] = {chain.holdInput(values)};
         D4 wholes[1];
         quantisedLevelsOf(quantiserInputs, wholes);

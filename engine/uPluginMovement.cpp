@@ -849,6 +849,11 @@ struct TDoublePairs {
         _mm_storel_epi64(reinterpret_cast<__m128i*>(lanes), x.low);
         _mm_storel_epi64(reinterpret_cast<__m128i*>(lanes + 2), x.high);
     }
+    static __m128 lookUp(const float* row, Ints x) {
+        alignas(16) int index[4];
+        store(index, x);
+        return _mm_setr_ps(row[index[0]], row[index[1]], row[index[2]], row[index[3]]);
+    }
 };
 
 // The lanes for this processor: the four-double vectors of AVX2 where it has

@@ -72,6 +72,8 @@ struct TDoubleQuad {
     static TDoubleQuad fromInts(Ints x) { return {_mm256_cvtepi32_pd(x)}; }
     static bool anyNegative(Ints x) { return _mm_movemask_ps(_mm_castsi128_ps(x)) != 0; }
     static void store(int* lanes, Ints x) { _mm_store_si128(reinterpret_cast<__m128i*>(lanes), x); }
+    // One gather: the indices need not leave the vector.
+    static __m128 lookUp(const float* row, Ints x) { return _mm_i32gather_ps(row, x, 4); }
 };
 
 }  // namespace
