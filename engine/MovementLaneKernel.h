@@ -10,7 +10,10 @@
 // minpd), mask() (four bits), D4::fromFloats(__m128) and toFloats(),
 // truncated() (to D4::Ints, four int32 as cvttpd gives them), D4::fromInts,
 // D4::anyNegative(Ints), D4::store(int*, Ints), D4::lookUp(row, Ints) (the
-// floats of a table row at four indices), toArray / fromArray.
+// floats of a table row at four indices), toArray / fromArray, and
+// D4::storeMovementSources (the Movement's eight sources of each voice from
+// four lanes of level, smoothed level, pan and smoothed pan; 1 - x per lane
+// is the scalar 1 - x).
 //
 // Each lane does the scalar chain's operations in their order, so every value
 // is the scalar one.
@@ -185,8 +188,12 @@ static_assert(std::is_standard_layout_v<TLfoState> && std::is_standard_layout_v<
 static_assert(offsetof(TLfoState, smoothed) == offsetof(TLfoState, held) + sizeof(float) &&
               offsetof(TPanLfoState, smoothed) == offsetof(TPanLfoState, held) + sizeof(float));
 static_assert(SRC_FREE_LFO_UNIPOLAR == SRC_FREE_LFO + 1);
+// The Movement's eight sources in their row order: the level, its smoothing
+// and their inverses, then the same for the pan channel.
 static_assert(SRC_MOVEMENT_SMOOTH == SRC_MOVEMENT + 1 && SRC_MOVEMENT_INVERSE == SRC_MOVEMENT + 2 &&
-              SRC_MOVEMENT_SMOOTH_INVERSE == SRC_MOVEMENT + 3 && SRC_PAN_MOVEMENT == SRC_MOVEMENT + 4);
+              SRC_MOVEMENT_SMOOTH_INVERSE == SRC_MOVEMENT + 3 && SRC_PAN_MOVEMENT == SRC_MOVEMENT + 4 &&
+              SRC_PAN_MOVEMENT_SMOOTH == SRC_MOVEMENT + 5 && SRC_PAN_MOVEMENT_INVERSE == SRC_MOVEMENT + 6 &&
+              SRC_PAN_MOVEMENT_SMOOTH_INVERSE == SRC_MOVEMENT + 7);
 
 // The plain Movement of the listed voices (runVoiceMovement<false> with a
 // plain chain and no curves), four at a time, up to the phase step; answers
@@ -196,7 +203,7 @@ std::uint32_t movementLanesOf(TMovementState& movement, TVoiceState& voices, con
                               const TPanHistory& pan) {
     const auto* const tables = movement.lfoWaveTables;
     const float* const levelRow = tables[movement.movementWaveRow];
-    const __m128 tiny = _mm_set1_ps(1e-15f), half = _mm_set1_ps(0.5f), one = _mm_set1_ps(1.0f);
+    const __m128 tiny = _mm_set1_ps(1e-15f), half = _mm_set1_ps(0.5f);
     const __m128 keep = _mm_set1_ps(0.9f), take = _mm_set1_ps(1.0f - 0.9f);
     std::uint32_t voicesOutside = 0;
     for (int first = 0; first < list.count; first += 4) {
@@ -245,15 +252,7 @@ std::uint32_t movementLanesOf(TMovementState& movement, TVoiceState& voices, con
         storePerVoice(group, movement.panSmoothed, smoothedPan);
         storePerVoice(group, voices.movementLevel, smoothedLevel);
         storePerVoice(group, voices.movementPan, smoothedPan);
-        // The eight sources per voice, as runVoiceMovement stores them.
-        __m128 rows[4] = {u, smoothedLevel, q, smoothedPan};
-        _MM_TRANSPOSE4_PS(rows[0], rows[1], rows[2], rows[3]);
-        for (int i = 0; i < 4; ++i) {
-            float* const sources = group.sources[i];
-            const __m128 inverses = _mm_sub_ps(one, rows[i]);
-            _mm_storeu_ps(&sources[SRC_MOVEMENT], _mm_movelh_ps(rows[i], inverses));
-            _mm_storeu_ps(&sources[SRC_PAN_MOVEMENT], _mm_movehl_ps(inverses, rows[i]));
-        }
+        D4::storeMovementSources(group, u, smoothedLevel, q, smoothedPan);
     }
     return voicesOutside;
 }

@@ -849,6 +849,18 @@ struct TDoublePairs {
         _mm_storel_epi64(reinterpret_cast<__m128i*>(lanes), x.low);
         _mm_storel_epi64(reinterpret_cast<__m128i*>(lanes + 2), x.high);
     }
+    static void storeMovementSources(const TVoiceGroup& group, __m128 u, __m128 smoothedLevel, __m128 q,
+                                     __m128 smoothedPan) {
+        __m128 rows[4] = {u, smoothedLevel, q, smoothedPan};
+        _MM_TRANSPOSE4_PS(rows[0], rows[1], rows[2], rows[3]);
+        const __m128 one = _mm_set1_ps(1.0f);
+        for (int i = 0; i < 4; ++i) {
+            float* const sources = group.sources[i];
+            const __m128 inverses = _mm_sub_ps(one, rows[i]);
+            _mm_storeu_ps(&sources[SRC_MOVEMENT], _mm_movelh_ps(rows[i], inverses));
+            _mm_storeu_ps(&sources[SRC_PAN_MOVEMENT], _mm_movehl_ps(inverses, rows[i]));
+        }
+    }
     static __m128 lookUp(const float* row, Ints x) {
         alignas(16) int index[4];
         store(index, x);

@@ -72,6 +72,24 @@ struct TDoubleQuad {
     static TDoubleQuad fromInts(Ints x) { return {_mm256_cvtepi32_pd(x)}; }
     static bool anyNegative(Ints x) { return _mm_movemask_ps(_mm_castsi128_ps(x)) != 0; }
     static void store(int* lanes, Ints x) { _mm_store_si128(reinterpret_cast<__m128i*>(lanes), x); }
+    // The level in the low half of a vector, the pan channel in the high: a
+    // row of the two halves' transposes is a voice's eight sources.
+    static void storeMovementSources(const TVoiceGroup& group, __m128 u, __m128 smoothedLevel, __m128 q,
+                                     __m128 smoothedPan) {
+        const __m256 values = _mm256_insertf128_ps(_mm256_castps128_ps256(u), q, 1);
+        const __m256 smoothed = _mm256_insertf128_ps(_mm256_castps128_ps256(smoothedLevel), smoothedPan, 1);
+        const __m256 one = _mm256_set1_ps(1.0f);
+        const __m256 inverses = _mm256_sub_ps(one, values), smoothedInverses = _mm256_sub_ps(one, smoothed);
+        const __m256 firstPairs = _mm256_unpacklo_ps(values, smoothed);
+        const __m256 lastPairs = _mm256_unpackhi_ps(values, smoothed);
+        const __m256 firstInversePairs = _mm256_unpacklo_ps(inverses, smoothedInverses);
+        const __m256 lastInversePairs = _mm256_unpackhi_ps(inverses, smoothedInverses);
+        const __m256 rows[4] = {_mm256_shuffle_ps(firstPairs, firstInversePairs, _MM_SHUFFLE(1, 0, 1, 0)),
+                                _mm256_shuffle_ps(firstPairs, firstInversePairs, _MM_SHUFFLE(3, 2, 3, 2)),
+                                _mm256_shuffle_ps(lastPairs, lastInversePairs, _MM_SHUFFLE(1, 0, 1, 0)),
+                                _mm256_shuffle_ps(lastPairs, lastInversePairs, _MM_SHUFFLE(3, 2, 3, 2))};
+        for (int i = 0; i < 4; ++i) _mm256_storeu_ps(&group.sources[i][SRC_MOVEMENT], rows[i]);
+    }
     // One gather: the indices need not leave the vector.
     static __m128 lookUp(const float* row, Ints x) { return _mm_i32gather_ps(row, x, 4); }
 };
