@@ -69,6 +69,18 @@ inline int warpedTableIndex(double x) {
 inline std::uint32_t bitsOf(float x) { return std::bit_cast<std::uint32_t>(x); }
 inline std::uint64_t bitsOf(double x) { return std::bit_cast<std::uint64_t>(x); }
 
+// Whether two arrays of floats hold the same bits, as memcmp tells, but
+// element by element, with a branch each (predicted: the inputs rarely move)
+// that keeps the compiler from reading them in wider pieces: an array just
+// built from single floats and read so would wait for its stores to reach
+// the cache.
+template <std::size_t N>
+inline bool sameBits(const std::array<float, N>& a, const std::array<float, N>& b) {
+    for (std::size_t i = 0; i < N; ++i)
+        if (bitsOf(a[i]) != bitsOf(b[i])) return false;
+    return true;
+}
+
 // Position in the cycle with the first half of the table stretched over
 // [0, sym) and the second over [sym, 1); 1 - sym is kept with the symmetry.
 inline double warp(const TLfoState& lfo, double p) {
@@ -348,7 +360,7 @@ void APlugin::refreshLFOSettings(TLfoState& lfo, int which, const TModState::Row
         isMovement ? values.curValue[MOVEMENT_VELOCITY_TRACK_TAG].load() : values.curValue[FREE_LFO_SMOOTH_TAG].load(),
         isMovement ? dest[97] : values.curValue[FREE_LFO_SHAPE_TAG].load(),
         isMovement ? velocity : dest[DEST_FREE_LFO_SHAPE]};
-    if (lfo.settingsInputsValid && std::memcmp(inputs.data(), lfo.settingsInputs.data(), sizeof inputs) == 0) return;
+    if (lfo.settingsInputsValid && sameBits(inputs, lfo.settingsInputs)) return;
     lfo.settingsInputs = inputs;
     lfo.settingsInputsValid = true;
     const auto [biasDest, smoothDest, attackDest, decayDest, keyTrackParameter, keyTrackDest, note, third, fourth,
@@ -416,8 +428,7 @@ void APlugin::refreshMovementCurves(int voice) {
     const std::array<float, 2> shapeParameters{values.curValue[SHAPE_UP_TAG], values.curValue[SHAPE_DOWN_TAG]};
     const std::array<float, 3> shapeDests{dest[DEST_SHAPE_UP], dest[DEST_SHAPE_DOWN], dest[DEST_MOVEMENT_SHAPE]};
     if (pan.curveInputsValid && pan.curveWaves[0] == wave && pan.curveWaves[1] == panWave &&
-        std::memcmp(pan.curveParameters.data(), shapeParameters.data(), sizeof shapeParameters) == 0 &&
-        std::memcmp(pan.curveDests.data(), shapeDests.data(), sizeof shapeDests) == 0)
+        sameBits(pan.curveParameters, shapeParameters) && sameBits(pan.curveDests, shapeDests))
         return;
     pan.curveInputsValid = true;
     pan.curveWaves = {wave, panWave};
