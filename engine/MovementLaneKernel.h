@@ -4,8 +4,9 @@
 // namespace keeps every function here to that file, so that no copy compiled
 // for AVX2 can stand in, at link time, for the baseline's.
 //
-// D4 offers: D4::all(x), D4::of(group, member) and store(group, member) (one
-// double of each of the group's four LFOs), + - * / & |, D4::andNot(mask, x),
+// D4 offers: D4::all(x), D4::ofPair(group, member, first, second) (a double
+// of each of the group's four LFOs and the double after it), store(group,
+// member) (one double of each), + - * / & |, D4::andNot(mask, x),
 // D4::less / atLeast (lane masks), D4::min(a, b) (a where a < b, else b, as
 // minpd), mask() (four bits), D4::fromFloats(__m128) and toFloats(),
 // truncated() (to D4::Ints, four int32 as cvttpd gives them), D4::fromInts,
@@ -52,7 +53,9 @@ inline D4 cyclePositionsOf(D4 shifted, D4 inside) {
 // the one division: in the first half the numerator is (p - 0) 0.5, which is
 // p 0.5, and the quotient gains + 0, which leaves the index as it is.
 template <class D4>
-inline typename D4::Ints warpedIndicesOf(D4 p, D4 symmetry, D4 symmetryRest) {
+inline typename D4::Ints warpedIndicesOf(D4 p, const TVoiceGroup& group) {
+    D4 symmetry, symmetryRest;
+    D4::ofPair(group, &TLfoState::symmetry, symmetry, symmetryRest);
     const D4 half = D4::all(0.5);
     const D4 firstHalf = D4::less(p, symmetry);
     const D4 numerator = (p - D4::andNot(firstHalf, symmetry)) * half;
@@ -107,9 +110,10 @@ struct TChainLanes {
     explicit TChainLanes(const TVoiceGroup& group) {
         const D4 ten = D4::all(10.0), eleven = D4::all(11.0);
         const D4 zero = D4::all(0.0), one = D4::all(1.0);
-        const D4 phase = D4::of(group, &TLfoState::phase);
+        D4 phase, increment;
+        D4::ofPair(group, &TLfoState::phase, phase, increment);
         const D4 shifted = phase + ten;
-        advanced = phase + D4::of(group, &TLfoState::increment);
+        advanced = phase + increment;
         // cyclePosition's common case and advancePhase's, for the group at once.
         const D4 shiftedInside = D4::atLeast(shifted, ten) & D4::less(shifted, eleven);
         const D4 phaseInside = D4::atLeast(advanced, zero) & D4::less(advanced, one);
@@ -118,15 +122,12 @@ struct TChainLanes {
             if (group.unwarped()) [[likely]]
                 index = unwarpedIndicesOf(position);
             else
-                index = warpedIndicesOf(position, D4::of(group, &TLfoState::symmetry),
-                                          D4::of(group, &TLfoState::symmetryRest));
+                index = warpedIndicesOf(position, group);
         } else {
             outside = ~phaseInside.mask() & 15;
-            index = warpedIndicesOf(cyclePositionsOf(shifted, shiftedInside), D4::of(group, &TLfoState::symmetry),
-                                      D4::of(group, &TLfoState::symmetryRest));
+            index = warpedIndicesOf(cyclePositionsOf(shifted, shiftedInside), group);
         }
-        levels = D4::of(group, &TLfoState::holdLevels);
-        inverse = D4::of(group, &TLfoState::holdStepsInverse);
+        D4::ofPair(group, &TLfoState::holdLevels, levels, inverse);
     }
     // The four lanes' values of a table row.
     __m128 valuesOf(const float* row) const { return D4::lookUp(row, index); }
@@ -185,6 +186,9 @@ inline void storePerVoice(const TVoiceGroup& group, std::array<float, NUM_VOICES
 }
 
 static_assert(std::is_standard_layout_v<TLfoState> && std::is_standard_layout_v<TPanLfoState>);
+static_assert(offsetof(TLfoState, increment) == offsetof(TLfoState, phase) + sizeof(double) &&
+              offsetof(TLfoState, symmetryRest) == offsetof(TLfoState, symmetry) + sizeof(double) &&
+              offsetof(TLfoState, holdStepsInverse) == offsetof(TLfoState, holdLevels) + sizeof(double));
 static_assert(offsetof(TLfoState, smoothed) == offsetof(TLfoState, held) + sizeof(float) &&
               offsetof(TPanLfoState, smoothed) == offsetof(TPanLfoState, held) + sizeof(float));
 static_assert(SRC_FREE_LFO_UNIPOLAR == SRC_FREE_LFO + 1);

@@ -817,9 +817,12 @@ struct TDoublePairs {
         Ints operator|(Ints x) const { return {_mm_or_si128(low, x.low), _mm_or_si128(high, x.high)}; }
     };
     static TDoublePairs all(double x) { return {_mm_set1_pd(x), _mm_set1_pd(x)}; }
-    static TDoublePairs of(const TVoiceGroup& group, double TLfoState::*member) {
-        return {_mm_loadh_pd(_mm_load_sd(&(group.lfo[0]->*member)), &(group.lfo[1]->*member)),
-                _mm_loadh_pd(_mm_load_sd(&(group.lfo[2]->*member)), &(group.lfo[3]->*member))};
+    static void ofPair(const TVoiceGroup& group, double TLfoState::*member, TDoublePairs& first,
+                       TDoublePairs& second) {
+        const __m128d a = _mm_loadu_pd(&(group.lfo[0]->*member)), b = _mm_loadu_pd(&(group.lfo[1]->*member));
+        const __m128d c = _mm_loadu_pd(&(group.lfo[2]->*member)), d = _mm_loadu_pd(&(group.lfo[3]->*member));
+        first = {_mm_unpacklo_pd(a, b), _mm_unpacklo_pd(c, d)};
+        second = {_mm_unpackhi_pd(a, b), _mm_unpackhi_pd(c, d)};
     }
     void store(const TVoiceGroup& group, double TLfoState::*member) const {
         _mm_storel_pd(&(group.lfo[0]->*member), low);

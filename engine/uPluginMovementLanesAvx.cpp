@@ -34,13 +34,16 @@ struct TDoubleQuad {
     __m256d value;
     using Ints = __m128i;
     static TDoubleQuad all(double x) { return {_mm256_set1_pd(x)}; }
-    // Four scattered doubles: broadcasts are loads alone, and the blends that
-    // join them run on any of the vector ports, where inserts would queue on one.
-    static TDoubleQuad of(const TVoiceGroup& group, double TLfoState::*member) {
-        __m256d x = _mm256_castpd128_pd256(_mm_load_sd(&(group.lfo[0]->*member)));
-        x = _mm256_blend_pd(x, _mm256_broadcast_sd(&(group.lfo[1]->*member)), 0b0010);
-        x = _mm256_blend_pd(x, _mm256_broadcast_sd(&(group.lfo[2]->*member)), 0b0100);
-        return {_mm256_blend_pd(x, _mm256_broadcast_sd(&(group.lfo[3]->*member)), 0b1000)};
+    // Two adjacent doubles of each: the halves of voices 0 and 2 and of 1 and
+    // 3 loaded together, then split by member.
+    static void ofPair(const TVoiceGroup& group, double TLfoState::*member, TDoubleQuad& first,
+                       TDoubleQuad& second) {
+        const __m256d even = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(&(group.lfo[0]->*member))),
+                                                  _mm_loadu_pd(&(group.lfo[2]->*member)), 1);
+        const __m256d odd = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(&(group.lfo[1]->*member))),
+                                                 _mm_loadu_pd(&(group.lfo[3]->*member)), 1);
+        first = {_mm256_unpacklo_pd(even, odd)};
+        second = {_mm256_unpackhi_pd(even, odd)};
     }
     void store(const TVoiceGroup& group, double TLfoState::*member) const {
         const __m128d low = _mm256_castpd256_pd128(value), high = _mm256_extractf128_pd(value, 1);

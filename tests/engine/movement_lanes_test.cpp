@@ -197,11 +197,12 @@ TEST(MovementLanes, BaselineAndAvx2LanesAgreeBitForBit) {
             EXPECT_EQ(bits(lfos[0].held), bits(scalarHeld(tables.data() + c.levelRow * WAVE_SIZE, lane.phase,
                                                           lane.symmetry, lane.steps)))
                 << "Movement of voice " << lane.voice;
-            if (c.freeRow != SAMPLE_AND_HOLD_ROW)
+            if (c.freeRow != SAMPLE_AND_HOLD_ROW) {
                 EXPECT_EQ(bits(lfos[1].held), bits(scalarHeld(tables.data() + c.freeRow * WAVE_SIZE,
                                                               std::min(lane.phase + 0.125, 0.9375), lane.symmetry,
                                                               lane.steps)))
                     << "Free LFO of voice " << lane.voice;
+            }
         }
         if (!haveAvx2) continue;
         LaneRig avx2(tables, c.lanes, c.levelRow, c.panWave, c.freeRow);
