@@ -83,7 +83,15 @@ inline bool sameBits(const std::array<float, N>& a, const std::array<float, N>& 
 
 // Position in the cycle with the first half of the table stretched over
 // [0, sym) and the second over [sym, 1); 1 - sym is kept with the symmetry.
+// An unwarped LFO (both 0.5) keeps p, bit for bit, for every p the chain
+// gives it: the fraction of (phase + destination) + 10, which lies in [0, 1)
+// and is 0 or a multiple of 2^-53 (a sum with 10 is a multiple of 2^-51 at
+// least). There p 0.5 and (p - 0.5) 0.5 are exact, far above the
+// subnormals, p - 0.5 is exact for p in [0.5, 1), dividing by 0.5 undoes the
+// halving, and adding 0.5 back gives p, a double.
 inline double warp(const TLfoState& lfo, double p) {
+    if (lfo.unwarped) [[likely]]
+        return p;
     return p < lfo.symmetry ? p * 0.5 / lfo.symmetry : (p - lfo.symmetry) * 0.5 / lfo.symmetryRest + 0.5;
 }
 
