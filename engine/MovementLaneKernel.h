@@ -1,7 +1,8 @@
-// The lane chains written once over a four-double vector type D4, which the
-// including file defines (with the instruction set it compiles for) before
-// it includes this. Each instantiating file includes it once; the anonymous
-// namespace keeps every function here to that file, so that no copy compiled
+// The lane chains written once over a four-double vector type D4. Each file
+// that instantiates them includes this (the AVX2 one after its target
+// pragma, so that all of it is compiled for AVX2 there) and instantiates
+// them with a vector type of its own. The anonymous namespace keeps every
+// function here, and so every instantiation, to that file: no copy compiled
 // for AVX2 can stand in, at link time, for the baseline's.
 //
 // D4 offers: D4::all(x), D4::ofPair(group, member, first, second) (a double

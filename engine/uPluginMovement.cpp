@@ -8,13 +8,11 @@
 #include <cstdint>
 #include <cstddef>
 #include <cstring>
-#include <type_traits>
 
 #include <emmintrin.h>
 #include <xmmintrin.h>
 
 #include "engine/ModMath.h"
-#include "engine/dsp/VectorLanes.h"
 #include "engine/ModTables.h"
 #include "engine/MovementLaneKernel.h"
 #include "engine/MovementLanes.h"
