@@ -168,9 +168,10 @@ TEST(MovementLanes, BaselineAndAvx2LanesAgreeBitForBit) {
          {{0, 0.2999, 1e-4, 0.3, sixteenBits}, {1, 0.3, 1e-4, 0.3, 1.0}, {2, 0.001, 1e-4, 0.999, 8.0},
           {3, 0.9989, 1e-4, 0.999, sixteenBits}, {4, 0.0005, 1e-4, 0.001, sixteenBits}},
          3, 0, 6, false},
-        {"phases that leave the cycle: past 1, below 0, infinite",
+        {"phases that leave the cycle: past 1, below 0, infinite, NaN",
          {{0, 0.99, 0.02, centred, sixteenBits}, {1, 0.01, -0.02, centred, sixteenBits},
-          {2, 0.4, INF, 0.3, sixteenBits}, {3, 0.5, 1e-4, centred, sixteenBits}},
+          {2, 0.4, INF, 0.3, sixteenBits}, {3, 0.5, 1e-4, centred, sixteenBits},
+          {4, 0.3, NaN, centred, sixteenBits}, {5, 0.7, -INF, centred, 2.0}},
          0, 2, 1, false},
         {"NaN, infinite, negative and huge table values in every quantiser",
          {{0, 0.1, 1e-4, centred, sixteenBits}, {1, 0.2, 1e-4, 0.3, sixteenBits},
@@ -190,10 +191,15 @@ TEST(MovementLanes, BaselineAndAvx2LanesAgreeBitForBit) {
         LaneRig baseline(tables, c.lanes, c.levelRow, c.panWave, c.freeRow);
         baseline.run(SSE2_MOVEMENT_LANES, c.panChanges);
 
-        // The held values are the scalar chain's, whichever way the index went.
+        // The phase steps (stored raw, the voices that left [0, 1) answered)
+        // and the held values are the scalar chain's, whichever way the index went.
         for (const LaneVoice& lane : c.lanes) {
-            if (!(lane.increment > 0.0 && lane.phase + lane.increment < 1.0)) continue;
             const auto& lfos = baseline.movement->voiceLFO[static_cast<std::size_t>(lane.voice)];
+            const double advanced = lane.phase + lane.increment;
+            const std::uint32_t leaves = advanced >= 0.0 && advanced < 1.0 ? 0u : 1u;
+            EXPECT_EQ(bits(lfos[0].phase), bits(advanced)) << "Movement phase of voice " << lane.voice;
+            EXPECT_EQ((baseline.movementEnds >> lane.voice) & 1u, leaves) << "Movement end of voice " << lane.voice;
+            if (leaves != 0u || !(lane.increment > 0.0)) continue;
             EXPECT_EQ(bits(lfos[0].held), bits(scalarHeld(tables.data() + c.levelRow * WAVE_SIZE, lane.phase,
                                                           lane.symmetry, lane.steps)))
                 << "Movement of voice " << lane.voice;
