@@ -11,8 +11,7 @@
 // D4::less / atLeast (lane masks), D4::min(a, b) (a where a < b, else b, as
 // minpd), mask() (four bits), D4::fromFloats(__m128) and toFloats(),
 // truncated() (to D4::Ints, four int32 as cvttpd gives them), D4::fromInts,
-// D4::anyNegative(Ints), D4::store(int*, Ints), D4::lookUp(row, Ints) (the
-// floats of a table row at four indices), toArray / fromArray, and
+// D4::anyNegative(Ints), D4::store(int*, Ints), toArray / fromArray, and
 // D4::storeMovementSources (the Movement's eight sources of each voice from
 // four lanes of level, smoothed level, pan and smoothed pan; 1 - x per lane
 // is the scalar 1 - x).
@@ -130,12 +129,17 @@ struct TChainLanes {
         }
         D4::ofPair(group, &TLfoState::holdLevels, levels, inverse);
     }
-    // The four lanes' values of a table row.
-    __m128 valuesOf(const float* row) const { return D4::lookUp(row, index); }
     std::array<int, 4> indices() const {
         alignas(16) std::array<int, 4> lanes;
         D4::store(lanes.data(), index);
         return lanes;
+    }
+    // The four lanes' values of a table row, read one by one: a gather would
+    // save instructions but not time here, and is slow on processors whose
+    // microcode guards it.
+    __m128 valuesOf(const float* row) const {
+        const std::array<int, 4> at = indices();
+        return _mm_setr_ps(row[at[0]], row[at[1]], row[at[2]], row[at[3]]);
     }
     // The quantiser input of four table values, (value + 1) levels.
     D4 holdInput(__m128 values) const { return (D4::fromFloats(values) + D4::all(1.0)) * levels; }

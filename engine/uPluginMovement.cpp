@@ -881,11 +881,6 @@ struct TDoublePairs {
             _mm_storeu_ps(&sources[SRC_PAN_MOVEMENT], _mm_movehl_ps(inverses, rows[i]));
         }
     }
-    static __m128 lookUp(const float* row, Ints x) {
-        alignas(16) int index[4];
-        store(index, x);
-        return _mm_setr_ps(row[index[0]], row[index[1]], row[index[2]], row[index[3]]);
-    }
 };
 
 // The lanes for this processor: the four-double vectors of AVX2 where it has

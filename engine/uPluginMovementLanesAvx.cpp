@@ -93,8 +93,6 @@ struct TDoubleQuad {
                                 _mm256_shuffle_ps(lastPairs, lastInversePairs, _MM_SHUFFLE(3, 2, 3, 2))};
         for (int i = 0; i < 4; ++i) _mm256_storeu_ps(&group.sources[i][SRC_MOVEMENT], rows[i]);
     }
-    // One gather: the indices need not leave the vector.
-    static __m128 lookUp(const float* row, Ints x) { return _mm_i32gather_ps(row, x, 4); }
 };
 
 }  // namespace
