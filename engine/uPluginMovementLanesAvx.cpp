@@ -8,7 +8,6 @@
 #include <xmmintrin.h>
 
 #include <array>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>

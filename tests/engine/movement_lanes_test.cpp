@@ -239,6 +239,8 @@ TEST(MovementLanes, BaselineAndAvx2LanesAgreeBitForBit) {
                     << "source " << source;
         }
     }
+    // The library runs the AVX2 lanes exactly where the processor has AVX2.
+    EXPECT_EQ(&movementLaneKernels(), haveAvx2 ? &AVX2_MOVEMENT_LANES : &SSE2_MOVEMENT_LANES);
     if (!haveAvx2) GTEST_SKIP() << "the processor has no AVX2: only the baseline lanes ran";
 }
 
