@@ -35,7 +35,11 @@ struct TLfoState {
     // keyed values for inputs of 0, so a key always matches its values.
     TLfoState();
 
-    double phase = 0;            // 0..1
+    // The phase (0..1) and its step per frame side by side, and so the
+    // quantiser's levels and the steps' inverse further down: the lanes read
+    // each pair with one load.
+    double phase = 0;
+    double increment = 0;
     float randomValue = 0;       // -1..1, new each cycle (wave "Sample and Hold")
     double holdAccumulator = 0;  // sample and hold
     double humanize = 1.0;
@@ -54,14 +58,14 @@ struct TLfoState {
     // The exponentials of the settings follow parameters and destinations that
     // rarely move: each is recomputed only when its argument changed.
     TCachedExp2 holdRate, holdSteps;
-    // 1 / steps while the step count is a power of two (the usual whole bit
-    // depths), where multiplying by it equals dividing, bit for bit; 0 otherwise.
-    double holdStepsInverse = 0;
     bool holdStepsPowerOfTwo = false;
     // The symmetry point, 1 - symmetry (the divisor of the warp's second half)
     // and the bits of the destination and parameter they were computed from.
     std::uint32_t symmetryDestKey = 0, symmetryParameterKey = 0;
     double symmetry = 0.5, symmetryRest = 0.5;
+    // Both are exactly 0.5 (the centred symmetry): the warp then leaves the
+    // cycle's position as it is, and the lanes skip its division.
+    bool unwarped = false;
     TCachedExp2 smoothAboveExp, smoothBelowExp, keyExp, velocityExp, upCurve, downCurve;
     // The curve's powers: of the output (the Movement's level, the Free
     // LFO's bipolar value) and of the Free LFO's unipolar value.
@@ -84,6 +88,9 @@ struct TLfoState {
     // The quantiser's step count and its steps + 0.999 levels.
     std::uint32_t holdBitsKey = 0;
     double holdStepCount = 0, holdLevels = 0;
+    // 1 / steps while the step count is a power of two (the usual whole bit
+    // depths), where multiplying by it equals dividing, bit for bit; 0 otherwise.
+    double holdStepsInverse = 0;
     // All three bias scales are 1: a value times its scale is the value.
     bool biasNeutral = true;
     // Both smoothing coefficients are 0: y k + (1 - k) held + 1e-15 is held + 1e-15
@@ -92,16 +99,15 @@ struct TLfoState {
     // All four at once: the hold fires every frame, the bias is neutral, the
     // step count is a power of two and there is no smoothing.
     bool plainChain = false;
-    // The phase increment and the destination bits it was computed from; the
-    // other factors (rate, humanize, key and velocity factors) clear
-    // incrementValid where they change.
+    // Whether the phase increment holds, and the destination bits it was
+    // computed from; the other factors (rate, humanize, key and velocity
+    // factors) clear incrementValid where they change.
     bool incrementValid = false;
     std::uint32_t incrementGlobalSpeedBits = 0, incrementSpeedBits = 0;
     // The Movement's key instead: the global and own speed destinations, the
     // speed control's amount parameter and destination, and its source value.
     std::array<std::uint32_t, 4> incrementSpeedControlKey{};
     std::uint32_t incrementSpeedControlSourceBits = 0;
-    double increment = 0;
     // Every destination key above (symmetry, hold rate and bits, the speeds
     // and the speed control's destination) holds the neutral row's value, as
     // the last frame that compared them left it.

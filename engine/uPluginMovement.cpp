@@ -8,14 +8,14 @@
 #include <cstdint>
 #include <cstddef>
 #include <cstring>
-#include <type_traits>
 
 #include <emmintrin.h>
 #include <xmmintrin.h>
 
 #include "engine/ModMath.h"
-#include "engine/dsp/VectorLanes.h"
 #include "engine/ModTables.h"
+#include "engine/MovementLaneKernel.h"
+#include "engine/MovementLanes.h"
 #include "plugin/uPlugin.h"
 
 namespace {
@@ -67,9 +67,29 @@ inline int warpedTableIndex(double x) {
 inline std::uint32_t bitsOf(float x) { return std::bit_cast<std::uint32_t>(x); }
 inline std::uint64_t bitsOf(double x) { return std::bit_cast<std::uint64_t>(x); }
 
+// Whether two arrays of floats hold the same bits, as memcmp tells, but
+// element by element, with a branch each (predicted: the inputs rarely move)
+// that keeps the compiler from reading them in wider pieces: an array just
+// built from single floats and read so would wait for its stores to reach
+// the cache.
+template <std::size_t N>
+inline bool sameBits(const std::array<float, N>& a, const std::array<float, N>& b) {
+    for (std::size_t i = 0; i < N; ++i)
+        if (bitsOf(a[i]) != bitsOf(b[i])) return false;
+    return true;
+}
+
 // Position in the cycle with the first half of the table stretched over
 // [0, sym) and the second over [sym, 1); 1 - sym is kept with the symmetry.
+// An unwarped LFO (both 0.5) keeps p, bit for bit, for every p the chain
+// gives it: the fraction of (phase + destination) + 10, which lies in [0, 1)
+// and is 0 or a multiple of 2^-53 (a sum with 10 is a multiple of 2^-51 at
+// least). There p 0.5 and (p - 0.5) 0.5 are exact, far above the
+// subnormals, p - 0.5 is exact for p in [0.5, 1), dividing by 0.5 undoes the
+// halving, and adding 0.5 back gives p, a double.
 inline double warp(const TLfoState& lfo, double p) {
+    if (lfo.unwarped) [[likely]]
+        return p;
     return p < lfo.symmetry ? p * 0.5 / lfo.symmetry : (p - lfo.symmetry) * 0.5 / lfo.symmetryRest + 0.5;
 }
 
@@ -83,6 +103,7 @@ void keepSymmetry(TLfoState& lfo, float destination, float parameter) {
     lfo.symmetryParameterKey = bitsOf(parameter);
     lfo.symmetry = symmetryOf(destination, parameter);
     lfo.symmetryRest = 1.0 - lfo.symmetry;
+    lfo.unwarped = lfo.symmetry == 0.5 && lfo.symmetryRest == 0.5;
 }
 
 // CheckDests false: the caller knows the destination equals its key (see
@@ -345,7 +366,7 @@ void APlugin::refreshLFOSettings(TLfoState& lfo, int which, const TModState::Row
         isMovement ? values.curValue[MOVEMENT_VELOCITY_TRACK_TAG].load() : values.curValue[FREE_LFO_SMOOTH_TAG].load(),
         isMovement ? dest[97] : values.curValue[FREE_LFO_SHAPE_TAG].load(),
         isMovement ? velocity : dest[DEST_FREE_LFO_SHAPE]};
-    if (lfo.settingsInputsValid && std::memcmp(inputs.data(), lfo.settingsInputs.data(), sizeof inputs) == 0) return;
+    if (lfo.settingsInputsValid && sameBits(inputs, lfo.settingsInputs)) return;
     lfo.settingsInputs = inputs;
     lfo.settingsInputsValid = true;
     const auto [biasDest, smoothDest, attackDest, decayDest, keyTrackParameter, keyTrackDest, note, third, fourth,
@@ -413,8 +434,7 @@ void APlugin::refreshMovementCurves(int voice) {
     const std::array<float, 2> shapeParameters{values.curValue[SHAPE_UP_TAG], values.curValue[SHAPE_DOWN_TAG]};
     const std::array<float, 3> shapeDests{dest[DEST_SHAPE_UP], dest[DEST_SHAPE_DOWN], dest[DEST_MOVEMENT_SHAPE]};
     if (pan.curveInputsValid && pan.curveWaves[0] == wave && pan.curveWaves[1] == panWave &&
-        std::memcmp(pan.curveParameters.data(), shapeParameters.data(), sizeof shapeParameters) == 0 &&
-        std::memcmp(pan.curveDests.data(), shapeDests.data(), sizeof shapeDests) == 0)
+        sameBits(pan.curveParameters, shapeParameters) && sameBits(pan.curveDests, shapeDests))
         return;
     pan.curveInputsValid = true;
     pan.curveWaves = {wave, panWave};
@@ -769,43 +789,7 @@ template <bool CheckDests>
     }
 }
 
-// ---- Several voices' chains at once. Two chains share the lanes of a double
-// vector and four voices those of a float vector; each lane does the scalar
-// chain's operations in their order, so every value is the scalar one.
-
-inline __m128d lanesOf(const double& low, const double& high) { return _mm_loadh_pd(_mm_load_sd(&low), &high); }
-
-inline void storeLanes(double& low, double& high, __m128d x) {
-    _mm_storel_pd(&low, x);
-    _mm_storeh_pd(&high, x);
-}
-
-// Two doubles as the low two floats of each of two vectors, joined.
-inline __m128 floatsOf(__m128d low, __m128d high) { return _mm_movelh_ps(_mm_cvtpd_ps(low), _mm_cvtpd_ps(high)); }
-
-// cyclePosition of two shifted phases; a lane outside [10, 11) (rare) takes
-// the scalar way.
-inline __m128d cyclePositionOfTwo(__m128d shifted) {
-    const __m128d ten = _mm_set1_pd(10.0);
-    const __m128d inside = _mm_and_pd(_mm_cmpge_pd(shifted, ten), _mm_cmplt_pd(shifted, _mm_set1_pd(11.0)));
-    if (_mm_movemask_pd(inside) == 3) [[likely]]
-        return _mm_sub_pd(shifted, ten);
-    alignas(16) double lanes[2];
-    _mm_store_pd(lanes, shifted);
-    return _mm_setr_pd(cyclePosition(lanes[0]), cyclePosition(lanes[1]));
-}
-
-// warpedTableIndex(warp(lfo, p)) of two chains. The half is chosen before the
-// one division: in the first half the numerator is (p - 0) 0.5, which is
-// p 0.5, and the quotient gains + 0, which leaves the index as it is.
-inline __m128i warpedIndexOfTwo(__m128d p, __m128d symmetry, __m128d symmetryRest) {
-    const __m128d half = _mm_set1_pd(0.5);
-    const __m128d firstHalf = _mm_cmplt_pd(p, symmetry);
-    const __m128d numerator = _mm_mul_pd(_mm_sub_pd(p, _mm_andnot_pd(firstHalf, symmetry)), half);
-    const __m128d divisor = select(firstHalf, symmetry, symmetryRest);
-    const __m128d warped = _mm_add_pd(_mm_div_pd(numerator, divisor), _mm_andnot_pd(firstHalf, half));
-    return _mm_cvttpd_epi32(_mm_min_pd(_mm_mul_pd(warped, _mm_set1_pd(65535.99)), _mm_set1_pd(TABLE_LAST)));
-}
+// ---- Several voices' chains at once: see MovementLanes.h.
 
 // Fills a lane list with the voices of a mask.
 void buildLaneVoices(TMovementState::LaneVoices& list, TMovementState& movement, TModState& mod,
@@ -829,263 +813,67 @@ void buildLaneVoices(TMovementState::LaneVoices& list, TMovementState& movement,
     }
 }
 
-// Four voices of a padded lane list.
-struct TVoiceGroup {
-    const int* voice;
-    TLfoState* lfo[4];
-    float* const* sources;
-    bool consecutive;  // voice[i] = voice[0] + i: the per-voice arrays are read as vectors
-    TVoiceGroup(const TMovementState::LaneVoices& list, int first, int which)
-        : voice(&list.voice[static_cast<std::size_t>(first)]),
-          sources(&list.sources[static_cast<std::size_t>(first)]),
-          // The list rises but for the repeats that pad it.
-          consecutive(voice[3] - voice[0] == 3 && voice[3] != voice[2]) {
-        for (int i = 0; i < 4; ++i) lfo[i] = list.lfo[static_cast<std::size_t>(first + i)] + which;
+// Four doubles as two pairs, the baseline processor's vectors (see
+// MovementLaneKernel.h for what the lanes ask of them).
+struct TDoublePairs {
+    __m128d low, high;
+    // Two int32 per pair, in the low half of each, as cvttpd gives them.
+    struct Ints {
+        __m128i low, high;
+        Ints operator|(Ints x) const { return {_mm_or_si128(low, x.low), _mm_or_si128(high, x.high)}; }
+    };
+    static TDoublePairs all(double x) { return {_mm_set1_pd(x), _mm_set1_pd(x)}; }
+    static void ofPair(const TVoiceGroup& group, double TLfoState::*member, TDoublePairs& first,
+                       TDoublePairs& second) {
+        const __m128d a = _mm_loadu_pd(&(group.lfo[0]->*member)), b = _mm_loadu_pd(&(group.lfo[1]->*member));
+        const __m128d c = _mm_loadu_pd(&(group.lfo[2]->*member)), d = _mm_loadu_pd(&(group.lfo[3]->*member));
+        first = {_mm_unpacklo_pd(a, b), _mm_unpacklo_pd(c, d)};
+        second = {_mm_unpackhi_pd(a, b), _mm_unpackhi_pd(c, d)};
     }
-};
-
-// The Movement's pan wave and fold are shared by the voices and set by their
-// control steps; a voice's Movement takes them as the steps of the voices up
-// to it left them. The history holds them as the frame began and after each
-// step that moved them, with the voice of that step.
-struct TPanShape {
-    int wave;
-    float foldOffset, foldScale;
-    TPanShape() = default;
-    explicit TPanShape(const TMovementState& movement)
-        : wave(movement.panWave), foldOffset(movement.panFoldOffset), foldScale(movement.panFoldScale) {}
-    bool operator==(const TPanShape&) const = default;
-    void setInto(TMovementState& movement) const {
-        movement.panWave = wave;
-        movement.panFoldOffset = foldOffset;
-        movement.panFoldScale = foldScale;
+    void store(const TVoiceGroup& group, double TLfoState::*member) const {
+        _mm_storel_pd(&(group.lfo[0]->*member), low);
+        _mm_storeh_pd(&(group.lfo[1]->*member), low);
+        _mm_storel_pd(&(group.lfo[2]->*member), high);
+        _mm_storeh_pd(&(group.lfo[3]->*member), high);
     }
-};
-
-struct TPanHistory {
-    TPanShape start;
-    int changes = 0;
-    std::array<int, NUM_VOICES> changedAt;
-    std::array<TPanShape, NUM_VOICES> after;
-    explicit TPanHistory(const TMovementState& movement) : start(movement) {}
-    void record(int voice, const TPanShape& shape) {
-        changedAt[static_cast<std::size_t>(changes)] = voice;
-        after[static_cast<std::size_t>(changes)] = shape;
-        ++changes;
+    static TDoublePairs fromArray(const double* lanes) { return {_mm_load_pd(lanes), _mm_load_pd(lanes + 2)}; }
+    void toArray(double* lanes) const {
+        _mm_store_pd(lanes, low);
+        _mm_store_pd(lanes + 2, high);
     }
-    const TPanShape& of(int voice) const {
-        const TPanShape* shape = &start;
-        for (int i = 0; i < changes && changedAt[static_cast<std::size_t>(i)] <= voice; ++i)
-            shape = &after[static_cast<std::size_t>(i)];
-        return *shape;
+    TDoublePairs operator+(TDoublePairs x) const { return {_mm_add_pd(low, x.low), _mm_add_pd(high, x.high)}; }
+    TDoublePairs operator-(TDoublePairs x) const { return {_mm_sub_pd(low, x.low), _mm_sub_pd(high, x.high)}; }
+    TDoublePairs operator*(TDoublePairs x) const { return {_mm_mul_pd(low, x.low), _mm_mul_pd(high, x.high)}; }
+    TDoublePairs operator/(TDoublePairs x) const { return {_mm_div_pd(low, x.low), _mm_div_pd(high, x.high)}; }
+    TDoublePairs operator&(TDoublePairs x) const { return {_mm_and_pd(low, x.low), _mm_and_pd(high, x.high)}; }
+    TDoublePairs operator|(TDoublePairs x) const { return {_mm_or_pd(low, x.low), _mm_or_pd(high, x.high)}; }
+    static TDoublePairs andNot(TDoublePairs mask, TDoublePairs x) {
+        return {_mm_andnot_pd(mask.low, x.low), _mm_andnot_pd(mask.high, x.high)};
     }
-};
-
-// The shared part of four plain chains: the phase steps (answered, stored by
-// the caller after every read of the group's state), the table indices and
-// the hold's levels and inverses; bit i of outside tells that lane i's phase
-// left [0, 1).
-struct TChainLanes {
-    __m128d advanced[2], levels[2], inverse[2];
-    alignas(16) std::array<int, 4> index;
-    int outside = 0;
-    explicit TChainLanes(const TVoiceGroup& group) {
-        const __m128d ten = _mm_set1_pd(10.0), eleven = _mm_set1_pd(11.0);
-        const __m128d zero = _mm_setzero_pd(), one = _mm_set1_pd(1.0);
-        __m128d shifted[2];
-        __m128d inside = _mm_castsi128_pd(_mm_set1_epi32(-1));
-        for (int h = 0; h < 2; ++h) {
-            const TLfoState& a = *group.lfo[2 * h];
-            const TLfoState& b = *group.lfo[2 * h + 1];
-            const __m128d phase = lanesOf(a.phase, b.phase);
-            shifted[h] = _mm_add_pd(phase, ten);
-            advanced[h] = _mm_add_pd(phase, lanesOf(a.increment, b.increment));
-            // cyclePosition's common case and advancePhase's, for the group at once.
-            inside = _mm_and_pd(inside, _mm_and_pd(_mm_cmpge_pd(shifted[h], ten), _mm_cmplt_pd(shifted[h], eleven)));
-            inside = _mm_and_pd(inside, _mm_and_pd(_mm_cmpge_pd(advanced[h], zero), _mm_cmplt_pd(advanced[h], one)));
-        }
-        __m128d position[2];
-        if (_mm_movemask_pd(inside) == 3) [[likely]] {
-            for (int h = 0; h < 2; ++h) position[h] = _mm_sub_pd(shifted[h], ten);
-        } else {
-            for (int h = 0; h < 2; ++h) {
-                position[h] = cyclePositionOfTwo(shifted[h]);
-                const __m128d phaseInside =
-                    _mm_and_pd(_mm_cmpge_pd(advanced[h], zero), _mm_cmplt_pd(advanced[h], one));
-                outside |= (~_mm_movemask_pd(phaseInside) & 3) << (2 * h);
-            }
-        }
-        __m128i indexPair[2];
-        for (int h = 0; h < 2; ++h) {
-            const TLfoState& a = *group.lfo[2 * h];
-            const TLfoState& b = *group.lfo[2 * h + 1];
-            indexPair[h] =
-                warpedIndexOfTwo(position[h], lanesOf(a.symmetry, b.symmetry), lanesOf(a.symmetryRest, b.symmetryRest));
-            levels[h] = lanesOf(a.holdLevels, b.holdLevels);
-            inverse[h] = lanesOf(a.holdStepsInverse, b.holdStepsInverse);
-        }
-        _mm_store_si128(reinterpret_cast<__m128i*>(index.data()), _mm_unpacklo_epi64(indexPair[0], indexPair[1]));
+    static TDoublePairs less(TDoublePairs a, TDoublePairs b) {
+        return {_mm_cmplt_pd(a.low, b.low), _mm_cmplt_pd(a.high, b.high)};
     }
-    // The quantiser inputs of four table values, (value + 1) levels, by pairs.
-    void holdInputs(__m128 values, __m128d x[2]) const {
-        const __m128d one = _mm_set1_pd(1.0);
-        x[0] = _mm_mul_pd(_mm_add_pd(_mm_cvtps_pd(values), one), levels[0]);
-        x[1] = _mm_mul_pd(_mm_add_pd(_mm_cvtps_pd(_mm_movehl_ps(values, values)), one), levels[1]);
+    static TDoublePairs atLeast(TDoublePairs a, TDoublePairs b) {
+        return {_mm_cmpge_pd(a.low, b.low), _mm_cmpge_pd(a.high, b.high)};
     }
-    // The held values from the quantised levels (plainHold; minpd answers
-    // its first operand where that is the smaller, as std::min(x, 1.0)
-    // answers 1.0 only where 1.0 < x).
-    __m128 held(const __m128d whole[2]) const {
-        const __m128d one = _mm_set1_pd(1.0);
-        return floatsOf(_mm_min_pd(one, _mm_sub_pd(_mm_mul_pd(whole[0], inverse[0]), one)),
-                        _mm_min_pd(one, _mm_sub_pd(_mm_mul_pd(whole[1], inverse[1]), one)));
+    static TDoublePairs min(TDoublePairs a, TDoublePairs b) {
+        return {_mm_min_pd(a.low, b.low), _mm_min_pd(a.high, b.high)};
     }
-    // The phases stored (raw: a phase that left [0, 1) is settled later, in
-    // voice order), and the voices whose phase left it.
-    std::uint32_t storePhases(const TVoiceGroup& group) const {
-        for (int h = 0; h < 2; ++h) storeLanes(group.lfo[2 * h]->phase, group.lfo[2 * h + 1]->phase, advanced[h]);
-        if (outside == 0) [[likely]]
-            return 0;
-        std::uint32_t voicesOutside = 0;
-        for (int i = 0; i < 4; ++i)
-            if (outside & (1 << i)) voicesOutside |= 1u << group.voice[i];
-        return voicesOutside;
+    int mask() const { return _mm_movemask_pd(low) | _mm_movemask_pd(high) << 2; }
+    static TDoublePairs fromFloats(__m128 x) { return {_mm_cvtps_pd(x), _mm_cvtps_pd(_mm_movehl_ps(x, x))}; }
+    __m128 toFloats() const { return _mm_movelh_ps(_mm_cvtpd_ps(low), _mm_cvtpd_ps(high)); }
+    Ints truncated() const { return {_mm_cvttpd_epi32(low), _mm_cvttpd_epi32(high)}; }
+    static TDoublePairs fromInts(Ints x) { return {_mm_cvtepi32_pd(x.low), _mm_cvtepi32_pd(x.high)}; }
+    static bool anyNegative(Ints x) { return (_mm_movemask_ps(_mm_castsi128_ps(_mm_or_si128(x.low, x.high))) & 3) != 0; }
+    static void store(int* lanes, Ints x) {
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(lanes), x.low);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(lanes + 2), x.high);
     }
-};
-
-// quantisedLevel of the pairs x[0 .. count), into whole: a 32-bit truncation
-// per lane, checked once for them all; a negative one (rare) sends them all
-// the scalar way.
-template <int Count>
-inline void quantisedLevelsOf(const __m128d (&x)[Count], __m128d (&whole)[Count]) {
-    __m128i truncated[Count];
-    __m128i signs = _mm_setzero_si128();
-    for (int i = 0; i < Count; ++i) {
-        truncated[i] = _mm_cvttpd_epi32(x[i]);
-        signs = _mm_or_si128(signs, truncated[i]);
-    }
-    if ((_mm_movemask_ps(_mm_castsi128_ps(signs)) & 3) == 0) [[likely]] {
-        for (int i = 0; i < Count; ++i) whole[i] = _mm_cvtepi32_pd(truncated[i]);
-        return;
-    }
-    for (int i = 0; i < Count; ++i) {
-        alignas(16) double lanes[2];
-        _mm_store_pd(lanes, x[i]);
-        whole[i] = _mm_setr_pd(quantisedLevel(lanes[0]), quantisedLevel(lanes[1]));
-    }
-}
-
-inline __m128 tableValuesOf(const float* row, const std::array<int, 4>& index) {
-    return _mm_setr_ps(row[index[0]], row[index[1]], row[index[2]], row[index[3]]);
-}
-
-// A float pair per voice (lanes i of x and y) into the two adjacent floats at
-// the given place of each voice's instance.
-template <typename At>
-inline void storePairs(__m128 x, __m128 y, At at) {
-    const __m128 low = _mm_unpacklo_ps(x, y), high = _mm_unpackhi_ps(x, y);
-    _mm_storel_pi(reinterpret_cast<__m64*>(at(0)), low);
-    _mm_storeh_pi(reinterpret_cast<__m64*>(at(1)), low);
-    _mm_storel_pi(reinterpret_cast<__m64*>(at(2)), high);
-    _mm_storeh_pi(reinterpret_cast<__m64*>(at(3)), high);
-}
-
-// One per-voice float array's values of the group's voices.
-inline __m128 perVoiceOf(const TVoiceGroup& group, const std::array<float, NUM_VOICES>& values) {
-    if (group.consecutive) return _mm_loadu_ps(&values[static_cast<std::size_t>(group.voice[0])]);
-    return _mm_setr_ps(values[group.voice[0]], values[group.voice[1]], values[group.voice[2]], values[group.voice[3]]);
-}
-
-inline void storePerVoice(const TVoiceGroup& group, std::array<float, NUM_VOICES>& values, __m128 x) {
-    if (group.consecutive) {
-        _mm_storeu_ps(&values[static_cast<std::size_t>(group.voice[0])], x);
-        return;
-    }
-    alignas(16) float lanes[4];
-    _mm_store_ps(lanes, x);
-    for (int i = 0; i < 4; ++i) values[static_cast<std::size_t>(group.voice[i])] = lanes[i];
-}
-
-static_assert(std::is_standard_layout_v<TLfoState> && std::is_standard_layout_v<TPanLfoState>);
-static_assert(offsetof(TLfoState, smoothed) == offsetof(TLfoState, held) + sizeof(float) &&
-              offsetof(TPanLfoState, smoothed) == offsetof(TPanLfoState, held) + sizeof(float));
-static_assert(SRC_FREE_LFO_UNIPOLAR == SRC_FREE_LFO + 1);
-
-// The plain Movement of the listed voices (runVoiceMovement<false> with a
-// plain chain and no curves), four at a time, up to the phase step; answers
-// the voices whose phase left [0, 1), for endMovementCycle in voice order.
-std::uint32_t runMovementLanes(APlugin& plugin, const TMovementState::LaneVoices& list, const TPanHistory& pan) {
-    TMovementState& movement = plugin.movement;
-    TModState& mod = plugin.mod;
-    const auto* const tables = movement.lfoWaveTables;
-    const float* const levelRow = tables[movement.movementWaveRow];
-    const float speedControlAmount = plugin.values.curValue[MOVEMENT_SPEED_CONTROL_AMOUNT_TAG];
-    const int speedControlSource = movement.moveSpeedCtlSrc;
-    const __m128 tiny = _mm_set1_ps(1e-15f), half = _mm_set1_ps(0.5f), one = _mm_set1_ps(1.0f);
-    const __m128 keep = _mm_set1_ps(0.9f), take = _mm_set1_ps(1.0f - 0.9f);
-    std::uint32_t voicesOutside = 0;
-    for (int first = 0; first < list.count; first += 4) {
-        const TVoiceGroup group(list, first, MOVEMENT);
-        // The speed control's source may move from frame to frame; it is read
-        // before the voice's chains write their sources. Entry 0 of a source
-        // row (no source) is never written: with no source a ready chain's
-        // key holds (a new source clears the ready chains).
-        for (int i = 0; speedControlSource != SRC_NONE && i < 4; ++i) {
-            TLfoState& lfo = *group.lfo[i];
-            if (bitsOf(group.sources[i][speedControlSource]) != lfo.incrementSpeedControlSourceBits) [[unlikely]]
-                settleMovementIncrement<false>(movement, lfo, group.voice[i], mod.voiceModDest(group.voice[i]),
-                                               mod.voiceModSrc(group.voice[i]), speedControlAmount);
-        }
-        const TChainLanes chain(group);
-        __m128d quantiserInputs[4], wholes[4];
-        chain.holdInputs(tableValuesOf(levelRow, chain.index), quantiserInputs);
-        __m128 panValues, foldOffset, foldScale;
-        if (pan.changes == 0) [[likely]] {
-            panValues = tableValuesOf(tables[pan.start.wave], chain.index);
-            foldOffset = _mm_set1_ps(pan.start.foldOffset);
-            foldScale = _mm_set1_ps(pan.start.foldScale);
-        } else {
-            const TPanShape* shape[4];
-            for (int i = 0; i < 4; ++i) shape[i] = &pan.of(group.voice[i]);
-            const auto& index = chain.index;
-            panValues = _mm_setr_ps(tables[shape[0]->wave][index[0]], tables[shape[1]->wave][index[1]],
-                                    tables[shape[2]->wave][index[2]], tables[shape[3]->wave][index[3]]);
-            foldOffset = _mm_setr_ps(shape[0]->foldOffset, shape[1]->foldOffset, shape[2]->foldOffset,
-                                     shape[3]->foldOffset);
-            foldScale =
-                _mm_setr_ps(shape[0]->foldScale, shape[1]->foldScale, shape[2]->foldScale, shape[3]->foldScale);
-        }
-        // quantisedPan: |scaled| levels quantised, over levels, with the sign of scaled.
-        const __m128d signBit = _mm_set1_pd(-0.0);
-        const __m128d scaled[2] = {_mm_cvtps_pd(panValues), _mm_cvtps_pd(_mm_movehl_ps(panValues, panValues))};
-        for (int h = 0; h < 2; ++h)
-            quantiserInputs[2 + h] = _mm_mul_pd(_mm_andnot_pd(signBit, scaled[h]), chain.levels[h]);
-        quantisedLevelsOf(quantiserInputs, wholes);
-        const __m128 held = chain.held(wholes);
-        __m128d pans[2];
-        for (int h = 0; h < 2; ++h)
-            pans[h] = _mm_or_pd(_mm_div_pd(wholes[2 + h], chain.levels[h]), _mm_and_pd(scaled[h], signBit));
-        const __m128 panHeld = floatsOf(pans[0], pans[1]);
-        const __m128 level = _mm_add_ps(held, tiny);
-        const __m128 panLevel = _mm_add_ps(panHeld, tiny);
-        const __m128 u = _mm_add_ps(_mm_mul_ps(level, half), half);
-        const __m128 q = _mm_add_ps(foldOffset, _mm_mul_ps(foldScale, _mm_add_ps(_mm_mul_ps(panLevel, half), half)));
-        const __m128 smoothedLevel =
-            _mm_add_ps(_mm_mul_ps(keep, perVoiceOf(group, movement.movementSmoothed)), _mm_mul_ps(take, u));
-        const __m128 smoothedPan =
-            _mm_add_ps(_mm_mul_ps(keep, perVoiceOf(group, movement.panSmoothed)), _mm_mul_ps(take, q));
-
-        // Every read of the group's state is done: the stores.
-        storePairs(held, level, [&](int i) { return &group.lfo[i]->held; });
-        storePairs(panHeld, panLevel, [&](int i) { return &group.lfo[i]->pan.held; });
-        voicesOutside |= chain.storePhases(group);
-        storePerVoice(group, movement.movementSmoothed, smoothedLevel);
-        storePerVoice(group, movement.panSmoothed, smoothedPan);
-        storePerVoice(group, plugin.voices.movementLevel, smoothedLevel);
-        storePerVoice(group, plugin.voices.movementPan, smoothedPan);
-        // The eight sources per voice, as runVoiceMovement stores them.
+    static void storeMovementSources(const TVoiceGroup& group, __m128 u, __m128 smoothedLevel, __m128 q,
+                                     __m128 smoothedPan) {
         __m128 rows[4] = {u, smoothedLevel, q, smoothedPan};
         _MM_TRANSPOSE4_PS(rows[0], rows[1], rows[2], rows[3]);
+        const __m128 one = _mm_set1_ps(1.0f);
         for (int i = 0; i < 4; ++i) {
             float* const sources = group.sources[i];
             const __m128 inverses = _mm_sub_ps(one, rows[i]);
@@ -1093,38 +881,52 @@ std::uint32_t runMovementLanes(APlugin& plugin, const TMovementState::LaneVoices
             _mm_storeu_ps(&sources[SRC_PAN_MOVEMENT], _mm_movehl_ps(inverses, rows[i]));
         }
     }
-    return voicesOutside;
+};
+
+// The lanes for this processor: the four-double vectors of AVX2 where it has
+// them, else the pairs. Asked once, when the library loads: code compiled
+// for AVX2 runs only after this answer.
+const TMovementLaneKernels& lanesForThisProcessor() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") ? AVX2_MOVEMENT_LANES : SSE2_MOVEMENT_LANES;
 }
 
-// The plain Free LFO of the listed voices (runFreeLFO<false> with a plain
-// chain and no curve), four at a time, up to the phase step; answers the
-// voices whose phase left [0, 1), for wrapCycle in voice order.
-std::uint32_t runFreeLanes(APlugin& plugin, const TMovementState::LaneVoices& list) {
+const TMovementLaneKernels& LANE_KERNELS = lanesForThisProcessor();
+
+// The plain Movement of the listed voices (see TMovementLaneKernels). The
+// speed control's source may move from frame to frame; it is read before the
+// voice's chains write their sources (each voice's lanes write only its own
+// row, so settling every voice first reads what the group would). Entry 0 of
+// a source row (no source) is never written: with no source a ready chain's
+// key holds (a new source clears the ready chains).
+std::uint32_t runMovementLanes(APlugin& plugin, const TMovementState::LaneVoices& list, const TPanHistory& pan) {
     TMovementState& movement = plugin.movement;
-    const bool randomWave = movement.freeWaveRow == SAMPLE_AND_HOLD_WAVE;
-    const float* const row = movement.lfoWaveTables[movement.freeWaveRow];
-    const __m128 tiny = _mm_set1_ps(1e-15f), half = _mm_set1_ps(0.5f);
-    std::uint32_t voicesOutside = 0;
-    for (int first = 0; first < list.count; first += 4) {
-        const TVoiceGroup group(list, first, FREE_LFO);
-        const TChainLanes chain(group);
-        const __m128 values = randomWave ? _mm_setr_ps(group.lfo[0]->randomValue, group.lfo[1]->randomValue,
-                                                       group.lfo[2]->randomValue, group.lfo[3]->randomValue)
-                                         : tableValuesOf(row, chain.index);
-        __m128d quantiserInputs[2], wholes[2];
-        chain.holdInputs(values, quantiserInputs);
-        quantisedLevelsOf(quantiserInputs, wholes);
-        const __m128 held = chain.held(wholes);
-        const __m128 smoothed = _mm_add_ps(held, tiny);
-        const __m128 unipolar = _mm_add_ps(_mm_mul_ps(smoothed, half), half);
-        storePairs(held, smoothed, [&](int i) { return &group.lfo[i]->held; });
-        voicesOutside |= chain.storePhases(group);
-        storePairs(smoothed, unipolar, [&](int i) { return &group.sources[i][SRC_FREE_LFO]; });
+    const float speedControlAmount = plugin.values.curValue[MOVEMENT_SPEED_CONTROL_AMOUNT_TAG];
+    const int speedControlSource = movement.moveSpeedCtlSrc;
+    for (int i = 0; speedControlSource != SRC_NONE && i < list.count; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        TLfoState& lfo = list.lfo[at][MOVEMENT];
+        const int voice = list.voice[at];
+        if (bitsOf(list.sources[at][speedControlSource]) != lfo.incrementSpeedControlSourceBits) [[unlikely]]
+            settleMovementIncrement<false>(movement, lfo, voice, plugin.mod.voiceModDest(voice),
+                                           plugin.mod.voiceModSrc(voice), speedControlAmount);
     }
-    return voicesOutside;
+    return LANE_KERNELS.movement(movement, plugin.voices, list, pan);
+}
+
+std::uint32_t runFreeLanes(APlugin& plugin, const TMovementState::LaneVoices& list) {
+    return LANE_KERNELS.freeLFO(plugin.movement, list);
 }
 
 }  // namespace
+
+const TMovementLaneKernels SSE2_MOVEMENT_LANES{movementLanesOf<TDoublePairs>, freeLanesOf<TDoublePairs>};
+
+const TMovementLaneKernels& movementLaneKernels() { return LANE_KERNELS; }
+
+double laneCyclePosition(double shifted) { return cyclePosition(shifted); }
+
+double laneQuantisedLevel(double x) { return quantisedLevel(x); }
 
 // The steps of a voice's frame before its chains: the refreshes of its
 // control step and, on its first frame, the start of both cycles. The
