@@ -536,8 +536,7 @@ TFilterFrame filterFrame(APlugin& plugin) {
     const bool anyRouted = frame.lfoRouted || frame.movementRouted || frame.spreadRouted || frame.resonanceRouted ||
                            frame.vowelRouted;
     TFilter::GroupInput& input = frame.input;
-    input.freq = frame.frequency;
-    input.freqPart = frame.frequency * 0.01f;
+    input.setFrequency(frame.frequency);
     input.spreadIsOne = !frame.spreadRouted && frame.spreadShared == 1.0f;
     input.spread = _mm_set1_ps(frame.spreadShared);
     input.q = _mm_set1_ps(frame.qShared);

@@ -169,7 +169,8 @@ public:
     // prepareShared() takes, with setLFO()'s amount and value.
     struct GroupInput {
         float freq;           // as prepareShared(): a non-finite value holds each voice's smoother
-        float freqPart;       // freq * 0.01, when freq is finite
+        __m128 freqLanes;     // freq in every lane
+        __m128 freqPartLanes; // freq * 0.01 in every lane, when freq is finite
         bool spreadIsOne;     // every lane's spread is 1
         __m128 spread;
         __m128 offset;
@@ -177,6 +178,11 @@ public:
         __m128 vowel;         // coefficientVowel()
         __m128 lfoAmount;
         __m128 lfoValue;
+        void setFrequency(float frequency) {
+            freq = frequency;
+            freqLanes = _mm_set1_ps(frequency);
+            freqPartLanes = _mm_set1_ps(frequency * 0.01f);
+        }
     };
     // setLFO() and prepareShared() of the filters bound to the lanes of
     // `filters` that lanesOn names (bit i: lane i), all of one type of 3 to
@@ -260,7 +266,8 @@ private:
     static void runPlainQuarter(TFilterQuarter& filters, int type, int lanesOn, stereoOverStruct* frames,
                                 const __m128 lanes[4], const GroupInput& input, SharedPower& lastPower);
     template <int TYPE, bool ALL_ON>
-    static void runPlainRecursion(TFilterQuarter& filters, __m128 on, const __m128 lanes[4], __m128 out[4]);
+    static void runPlainRecursion(TFilterQuarter& filters, int lanesOn, __m128 on, const __m128 lanes[4],
+                                  stereoOverStruct* frames);
     static void processPlainQuarterPart(TFilterQuarter& filters, int type, int lanesOn, stereoOverStruct* frames,
                                         const __m128 lanes[4], const GroupInput& input, SharedPower& lastPower);
     void runFamilies(const stereoOverStruct& in, stereoOverStruct& out);
@@ -487,6 +494,16 @@ inline void TFilterQuarter::copyLane(int to, const TFilterQuarter& source, int f
 
 namespace filterlanes {
 
+// Lane `lane` of x in every lane.
+[[gnu::always_inline]] inline __m128 laneInAll(__m128 x, int lane) {
+    switch (lane) {
+    case 0: return _mm_shuffle_ps(x, x, _MM_SHUFFLE(0, 0, 0, 0));
+    case 1: return _mm_shuffle_ps(x, x, _MM_SHUFFLE(1, 1, 1, 1));
+    case 2: return _mm_shuffle_ps(x, x, _MM_SHUFFLE(2, 2, 2, 2));
+    default: return _mm_shuffle_ps(x, x, _MM_SHUFFLE(3, 3, 3, 3));
+    }
+}
+
 // A quarter's row stored for the lanes `on`, the others left as they are:
 // with ALL_ON every lane is.
 template <bool ALL_ON>
@@ -505,9 +522,10 @@ template <bool ALL_ON>
 // the right channel's operations would repeat the left's on the same
 // numbers: the left's results stand for both. Lanes not `on` need not agree.
 template <int TYPE, bool ALL_ON>
-[[gnu::always_inline]] inline void TFilter::runPlainRecursion(TFilterQuarter& filters, __m128 on,
-                                                              const __m128 lanes[4], __m128 out[4]) {
+[[gnu::always_inline]] inline void TFilter::runPlainRecursion(TFilterQuarter& filters, int lanesOn, __m128 on,
+                                                              const __m128 lanes[4], stereoOverStruct* frames) {
     using namespace filterlanes;
+    __m128 out[4];  // left and right of the first sub-sample, then of the second
     const __m128 d = _mm_load_ps(filters.stateVariableD);
     __m128 f[2], low[2], band[2];
     for (int c = 0; c < 2; ++c) {
@@ -528,17 +546,25 @@ template <int TYPE, bool ALL_ON>
     if constexpr (!ALL_ON) alike = _mm_or_si128(alike, _mm_andnot_si128(_mm_castps_si128(on), _mm_set1_epi32(-1)));
     runChannel(0);
     if (_mm_movemask_epi8(alike) == 0xFFFF) {
-        out[1] = out[0];
-        out[3] = out[2];
         low[1] = low[0];
         band[1] = band[0];
+        // Each voice's frame is its left values twice: first, first, second, second.
+        const __m128 low01 = _mm_unpacklo_ps(out[0], out[2]);
+        const __m128 high01 = _mm_unpackhi_ps(out[0], out[2]);
+        out[0] = _mm_shuffle_ps(low01, low01, _MM_SHUFFLE(1, 1, 0, 0));
+        out[1] = _mm_shuffle_ps(low01, low01, _MM_SHUFFLE(3, 3, 2, 2));
+        out[2] = _mm_shuffle_ps(high01, high01, _MM_SHUFFLE(1, 1, 0, 0));
+        out[3] = _mm_shuffle_ps(high01, high01, _MM_SHUFFLE(3, 3, 2, 2));
     } else {
         runChannel(1);
+        _MM_TRANSPOSE4_PS(out[0], out[1], out[2], out[3]);
     }
     for (int c = 0; c < 2; ++c) {
         storeRow<ALL_ON>(filters.low[c], on, low[c]);
         storeRow<ALL_ON>(filters.band[c], on, band[c]);
     }
+    for (int i = 0; i < 4; ++i)
+        if (ALL_ON || (lanesOn >> i & 1)) _mm_storeu_ps(frames[i].lane, out[i]);
 }
 
 // setLFO(), prepareShared() and process() of the filters of a quarter, lane
@@ -553,7 +579,6 @@ template <bool ALL_ON>
     // Locals: the vector stores below may alias anything, and would otherwise
     // make the compiler reload the input after each one.
     const float freq = input.freq;
-    const float freqPart = input.freqPart;
     const bool spreadIsOne = input.spreadIsOne;
     const __m128 spread = input.spread;
     const __m128 q = input.q;
@@ -566,8 +591,8 @@ template <bool ALL_ON>
     const __m128 offset = _mm_and_ps(input.offset, finiteMask(input.offset));
     __m128 target, part;
     if (std::isfinite(freq)) {
-        target = _mm_set1_ps(freq);
-        part = _mm_set1_ps(freqPart);
+        target = input.freqLanes;
+        part = input.freqPartLanes;
     } else {
         target = smooth;
         part = _mm_mul_ps(smooth, load(SMOOTHER_TAKE_LANES));
@@ -584,14 +609,15 @@ template <bool ALL_ON>
     __m128 power;
     if ((_mm_movemask_ps(_mm_cmpeq_ps(exponent, _mm_set1_ps(lastPower.exponent))) & lanesOn) == lanesOn) {
         power = _mm_set1_ps(lastPower.value);
-    } else if (ALL_ON && _mm_movemask_ps(_mm_cmpeq_ps(exponent, _mm_shuffle_ps(exponent, exponent, 0))) == 0xF) {
+    } else if (const int first = ALL_ON ? 0 : __builtin_ctz(static_cast<unsigned>(lanesOn));
+               (_mm_movemask_ps(_mm_cmpeq_ps(exponent, laneInAll(exponent, first))) & lanesOn) == lanesOn) {
         // Voices in step share one position: one power for all.
-        const float e = _mm_cvtss_f32(exponent);
+        const float e = _mm_cvtss_f32(laneInAll(exponent, first));
         lastPower.value =
-            e == v.powerExponent[0] ? v.powerValue[0] : static_cast<float>(std::exp2(static_cast<double>(e)));
+            e == v.powerExponent[first] ? v.powerValue[first] : static_cast<float>(std::exp2(static_cast<double>(e)));
         lastPower.exponent = e;
-        v.powerExponent[0] = e;
-        v.powerValue[0] = lastPower.value;
+        v.powerExponent[first] = e;
+        v.powerValue[first] = lastPower.value;
         power = _mm_set1_ps(lastPower.value);
     } else {
         alignas(16) float exponents[4], powers[4];
@@ -645,9 +671,11 @@ template <bool ALL_ON>
     if (movedBits != 0) {
         // updateStateVariableCoefficients() lane by lane, with each voice's
         // limits as init() kept them. Lanes that did not move keep theirs.
-        const __m128 movedLanes = _mm_castsi128_ps(laneMaskOfBits(movedBits));
-        const auto store = [movedLanes, movedBits](float* row, __m128 computed) {
-            _mm_store_ps(row, movedBits == 0xF ? computed : select(movedLanes, computed, _mm_load_ps(row)));
+        const auto store = [movedBits](float* row, __m128 computed) {
+            if (movedBits == 0xF)
+                _mm_store_ps(row, computed);
+            else
+                _mm_store_ps(row, select(_mm_castsi128_ps(laneMaskOfBits(movedBits)), computed, _mm_load_ps(row)));
         };
         for (int k = 0; k < 4; ++k) store(applied[k], now[k]);
         // Lanes on that did not move hold the type already.
@@ -666,16 +694,12 @@ template <bool ALL_ON>
         store(v.stateVariableF[1], spreadIsOne ? fLeft : sines(cutoffRight));
         store(v.stateVariableD, _mm_add_ps(_mm_sub_ps(load(ONE_LANES), q), load(GUARD_LANES)));
     }
-    __m128 out[4];
     switch (type) {
-    case 3: runPlainRecursion<3, ALL_ON>(filters, on, lanes, out); break;
-    case 4: runPlainRecursion<4, ALL_ON>(filters, on, lanes, out); break;
-    case 5: runPlainRecursion<5, ALL_ON>(filters, on, lanes, out); break;
-    default: runPlainRecursion<6, ALL_ON>(filters, on, lanes, out); break;
+    case 3: runPlainRecursion<3, ALL_ON>(filters, lanesOn, on, lanes, frames); break;
+    case 4: runPlainRecursion<4, ALL_ON>(filters, lanesOn, on, lanes, frames); break;
+    case 5: runPlainRecursion<5, ALL_ON>(filters, lanesOn, on, lanes, frames); break;
+    default: runPlainRecursion<6, ALL_ON>(filters, lanesOn, on, lanes, frames); break;
     }
-    _MM_TRANSPOSE4_PS(out[0], out[1], out[2], out[3]);
-    for (int i = 0; i < 4; ++i)
-        if (ALL_ON || (lanesOn >> i & 1)) _mm_storeu_ps(frames[i].lane, out[i]);
 }
 
 // Inline for the block loop's quarters of four sounding voices; a quarter

@@ -171,8 +171,7 @@ TEST(FilterGroups, GroupedVoicesMatchTheirSingleCalls) {
                 }
             } else {
                 TFilter::GroupInput input;
-                input.freq = freq;
-                input.freqPart = freq * 0.01f;
+                input.setFrequency(freq);
                 input.spreadIsOne = !c.spreadPerVoice;
                 input.spread = _mm_loadu_ps(spread);
                 input.offset = _mm_loadu_ps(offset);
