@@ -487,8 +487,9 @@ inline void TFilterQuarter::copyLane(int to, const TFilterQuarter& source, int f
     auto* target = reinterpret_cast<unsigned char*>(this);
     const auto* origin = reinterpret_cast<const unsigned char*>(&source);
     constexpr int ROW_BYTES = 4 * sizeof(float);
+    // memmove: a lane may be copied onto itself.
     for (int row = 0; row < ROWS; ++row)
-        std::memcpy(target + row * ROW_BYTES + to * sizeof(float), origin + row * ROW_BYTES + from * sizeof(float),
+        std::memmove(target + row * ROW_BYTES + to * sizeof(float), origin + row * ROW_BYTES + from * sizeof(float),
                     sizeof(float));
 }
 
@@ -661,9 +662,10 @@ template <bool ALL_ON>
     const __m128 now[4] = {cutoffLeft, cutoffRight, q, vowel};
     float* const applied[4] = {v.appliedCutoff[0], v.appliedCutoff[1], v.appliedQ, v.appliedVowel};
     __m128 moved = _mm_setzero_ps();
-    for (int k = 0; k < 4; ++k)
-        moved = _mm_or_ps(moved, _mm_cmpgt_ps(_mm_andnot_ps(load(SIGN_LANES), _mm_sub_ps(now[k], _mm_load_ps(applied[k]))),
-                                              load(MOVE_THRESHOLD_LANES)));
+    for (int k = 0; k < 4; ++k) {
+        const __m128 change = _mm_andnot_ps(load(SIGN_LANES), _mm_sub_ps(now[k], _mm_load_ps(applied[k])));
+        moved = _mm_or_ps(moved, _mm_cmpgt_ps(change, load(MOVE_THRESHOLD_LANES)));
+    }
     const __m128i typeNow = _mm_set1_epi32(type);
     const __m128i appliedType = _mm_load_si128(reinterpret_cast<const __m128i*>(v.appliedType));
     const int sameTypeBits = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(appliedType, typeNow)));

@@ -67,9 +67,12 @@ TEST(FilterGroups, GroupedVoicesMatchTheirSingleCalls) {
     const float r441 = 44100.0f, r48 = 48000.0f, r96 = 96000.0f;
     const Channels unlike = Channels::UNLIKE, alike = Channels::ALIKE;
     const GroupCase cases[] = {
-        {3, {r441, r441, r441, r441}, 0xF, false, false, false, false, false, false, 3, unlike, "low-pass, voices apart"},
-        {3, {r441, r441, r441, r441}, 0xF, false, true, false, false, false, false, 3, unlike, "low-pass, voices in step"},
-        {4, {r48, r48, r48, r48}, 0xF, true, false, false, false, false, false, 4, unlike, "high-pass, spread per voice"},
+        {3, {r441, r441, r441, r441}, 0xF, false, false, false, false, false, false, 3, unlike,
+         "low-pass, voices apart"},
+        {3, {r441, r441, r441, r441}, 0xF, false, true, false, false, false, false, 3, unlike,
+         "low-pass, voices in step"},
+        {4, {r48, r48, r48, r48}, 0xF, true, false, false, false, false, false, 4, unlike,
+         "high-pass, spread per voice"},
         {5, {r441, r96, r48, r441}, 0xF, true, true, false, false, false, false, 5, unlike,
          "band-pass, each voice keeps its own rate limits"},
         {6, {r96, r441, r441, r441}, 0x7, false, false, false, false, false, false, 6, unlike,
@@ -194,6 +197,38 @@ TEST(FilterGroups, GroupedVoicesMatchTheirSingleCalls) {
                 for (int lane = 0; lane < 4; ++lane)
                     ASSERT_TRUE(std::isfinite(frame[v].lane[lane])) << "voice " << v << ", frame " << n;
             }
+        }
+    }
+}
+
+// A filter bound to a quarter in the middle of a sound goes on as if
+// nothing happened: its smoother, coefficients and recursions move with it.
+TEST(FilterGroups, BindingKeepsTheFiltersValues) {
+    buildFilterTables();
+    const int types[] = {3, 6, 13, 16, 7};
+    for (int type : types) {
+        SCOPED_TRACE(type);
+        auto quarter = std::make_unique<TFilterQuarter>();
+        auto moved = std::make_unique<TFilter>();
+        auto staying = std::make_unique<TFilter>();
+        for (TFilter* f : {moved.get(), staying.get()}) {
+            f->init(48000.0f);
+            f->setType(type, true);
+            f->setTrack(0.5f, 0.25f);
+            f->setEnv(0.1f);
+        }
+        for (int n = 0; n < 400; ++n) {
+            if (n == 200) moved->bind(*quarter, 2);
+            const float freq = 0.4f + 0.3f * std::sin(0.01f * static_cast<float>(n));
+            stereoOverStruct in;
+            for (int lane = 0; lane < 4; ++lane)
+                in.lane[lane] = 0.5f * std::sin(0.05f * static_cast<float>(n) + static_cast<float>(lane));
+            stereoOverStruct a, b;
+            moved->process(freq, 1.1f, stereoStruct{0.01f, -0.02f}, 0.7f, 0.2f, in, a);
+            staying->process(freq, 1.1f, stereoStruct{0.01f, -0.02f}, 0.7f, 0.2f, in, b);
+            ASSERT_TRUE(sameBits(a, b)) << "frame " << n;
+            ASSERT_EQ(moved->getCutoff(1), staying->getCutoff(1)) << "frame " << n;
+            ASSERT_EQ(moved->getFreq(), staying->getFreq()) << "frame " << n;
         }
     }
 }
