@@ -22,6 +22,9 @@ struct TVoiceUnits {
     TVoiceSourceState source;
     std::array<TFilter, 16> voiceBPFilter;
     std::array<TFilter, 16> voiceFilter;
+    // The voice filters' per-frame values, four voices to a quarter; each
+    // filter is bound to its lane by initFilters().
+    std::array<TFilterQuarter, 4> voiceFilterValues{};
     TDistortion distortion;
     // "Filter Distort Amount" of each voice for the distortion pass.
     std::array<float, 16> distortAmountDest{};

@@ -110,7 +110,12 @@ void APlugin::initEngineUnits() {
 }
 
 void APlugin::initFilters() {
-    for (TFilter& filter : units.voiceFilter) filter.init(rate.curSampleRate);
+    // Each quarter of the voices keeps its filters' per-frame values side by
+    // side, where the four-voice path reads them as vectors.
+    for (int v = 0; v < static_cast<int>(units.voiceFilter.size()); ++v) {
+        units.voiceFilter[v].bind(units.voiceFilterValues[v / 4], v % 4);
+        units.voiceFilter[v].init(rate.curSampleRate);
+    }
     for (TFilter& filter : units.voiceBPFilter) filter.init(rate.curSampleRate);
     units.distortion.init(rate.curSampleRate);
     output.brickFilter.clear();

@@ -535,8 +535,7 @@ TFilterFrame filterFrame(APlugin& plugin) {
     const bool anyRouted = frame.lfoRouted || frame.movementRouted || frame.spreadRouted || frame.resonanceRouted ||
                            frame.vowelRouted;
     TFilter::GroupInput& input = frame.input;
-    input.freq = frame.frequency;
-    input.freqPart = frame.frequency * 0.01f;
+    input.setFrequency(frame.frequency);
     input.spreadIsOne = !frame.spreadRouted && frame.spreadShared == 1.0f;
     input.spread = _mm_set1_ps(frame.spreadShared);
     input.q = _mm_set1_ps(frame.qShared);
@@ -551,22 +550,8 @@ TFilterFrame filterFrame(APlugin& plugin) {
     return frame;
 }
 
-// The voices' own part of a group's filter input while frame.grouped:
-// movementOf holds the voices' smoothed Movement.
-[[gnu::always_inline]] inline void setFilterGroupInput(APlugin& plugin, TFilterFrame& frame, const int* group,
-                                                       __m128 movementOf) {
-    TModState& mod = plugin.mod;
-    frame.input.lfoValue = _mm_setr_ps(mod.voiceModSrc(group[0])[47], mod.voiceModSrc(group[1])[47],
-                                       mod.voiceModSrc(group[2])[47], mod.voiceModSrc(group[3])[47]);
-    const __m128 destination = _mm_setr_ps(mod.voiceModDest(group[0])[destination::FILTER_FREQUENCY],
-                                           mod.voiceModDest(group[1])[destination::FILTER_FREQUENCY],
-                                           mod.voiceModDest(group[2])[destination::FILTER_FREQUENCY],
-                                           mod.voiceModDest(group[3])[destination::FILTER_FREQUENCY]);
-    frame.input.offset = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(frame.movementFactorShared), movementOf), destination);
-}
-
-// setFilterGroupInput() for the four voices from first on, whose rows lie at
-// fixed steps from the first one's.
+// The voices' own part of a quarter's filter input while frame.grouped, for
+// the four voices from first on: movementOf holds their smoothed Movement.
 [[gnu::always_inline]] inline void setFilterQuarterInput(APlugin& plugin, TFilterFrame& frame, int first,
                                                          __m128 movementOf) {
     const TModState& mod = plugin.mod;
@@ -582,30 +567,23 @@ void mixVoices(APlugin& plugin) {
     _mm_storeu_ps(plugin.engine.voiceMix.data(), mix);
 }
 
-// The voices gathered[0..count) (count > 0) through the grouped filter, four
-// at a time; the last group is filled up with its last voice, which the
-// filter then runs once.
-[[gnu::always_inline]] inline void filterGathered(APlugin& plugin, TFilterFrame& filter, int gathered[NUM_VOICES],
-                                                  int count, TFilter::SharedPower& lastPower) {
-    const TMovementState& movement = plugin.movement;
-    for (int lane = count; lane % 4 != 0; ++lane) gathered[lane] = gathered[count - 1];
-    for (int first = 0; first < count; first += 4) {
-        const int* group = &gathered[first];
-        setFilterGroupInput(plugin, filter, group,
-                            _mm_setr_ps(movement.movementSmoothed[group[0]], movement.movementSmoothed[group[1]],
-                                        movement.movementSmoothed[group[2]], movement.movementSmoothed[group[3]]));
-        TFilter::processPlainGroupOf(plugin.units.voiceFilter.data(), plugin.voices.voiceFrame.data(), group,
-                                     filter.input, lastPower);
-    }
+// The voices of lanesOn of the quarter from voice first on through the
+// grouped filter, their frames read from where the voices keep them.
+inline void filterQuarterOfFrames(APlugin& plugin, const TFilterFrame& filter, int first, int lanesOn,
+                                  TFilter::SharedPower& lastPower) {
+    stereoOverStruct* frames = &plugin.voices.voiceFrame[first];
+    __m128 lanes[4];
+    for (int i = 0; i < 4; ++i) lanes[i] = _mm_loadu_ps(frames[i].lane);
+    _MM_TRANSPOSE4_PS(lanes[0], lanes[1], lanes[2], lanes[3]);
+    TFilter::processPlainQuarter(plugin.units.voiceFilterValues[first / 4], filter.plainType, lanesOn, frames, lanes,
+                                 filter.input, lastPower);
 }
 
 // The pitch, the steady wave source, "Saturate" (with SATURATE) and
 // the grouped plain state-variable filter of every sounding voice, four
 // voices at a time, the frame handed from one to the next as one vector per
 // frame lane: what the passes of renderVoices() give, as the voices' own
-// steps and the seed's draws come in the same order. Four sounding voices
-// side by side are filtered as they lie; the voices of the other quarters
-// are gathered into groups after them, as many as gathering all voices makes.
+// steps and the seed's draws come in the same order.
 template <bool SATURATE>
 [[gnu::noinline]] void renderSteadyVoiceFrames(APlugin& plugin, const TPitchFrameInput& pitchFrame,
                                               TFilterFrame& filter) {
@@ -616,8 +594,6 @@ template <bool SATURATE>
     setDistortAmountDest(plugin);
     const float distortionAmount = plugin.values.curValue[tag::FILTER_DISTORTION_AMOUNT];
     TFilter::SharedPower lastPower;
-    int gathered[NUM_VOICES];
-    int count = 0;
     for (int first = 0; first < NUM_VOICES; first += 4) {
         // The envelope step may have ended a voice.
         const __m128i onInt = laneMask(&voices.voiceOn[first]);
@@ -631,20 +607,10 @@ template <bool SATURATE>
         if constexpr (SATURATE)
             units.distortion.saturateLanes(first, _mm_castsi128_ps(onInt), voices.voiceJustStarted.data(),
                                            distortionAmount, units.distortAmountDest.data(), lanes);
-        if (onBits == 0xF) {
-            setFilterQuarterInput(plugin, filter, first, _mm_loadu_ps(&movement.movementSmoothed[first]));
-            TFilter::processPlainQuarter(&units.voiceFilter[first], &voices.voiceFrame[first], lanes, filter.input,
-                                         lastPower);
-        } else {
-            _MM_TRANSPOSE4_PS(lanes[0], lanes[1], lanes[2], lanes[3]);
-            for (int i = 0; i < 4; ++i) {
-                if (!(onBits & (1 << i))) continue;
-                _mm_storeu_ps(voices.voiceFrame[first + i].lane, lanes[i]);
-                gathered[count++] = first + i;
-            }
-        }
+        setFilterQuarterInput(plugin, filter, first, _mm_loadu_ps(&movement.movementSmoothed[first]));
+        TFilter::processPlainQuarter(units.voiceFilterValues[first / 4], filter.plainType, onBits,
+                                     &voices.voiceFrame[first], lanes, filter.input, lastPower);
     }
-    if (count != 0) filterGathered(plugin, filter, gathered, count, lastPower);
 }
 
 }  // namespace
@@ -1156,26 +1122,24 @@ void APlugin::doFilter() {
     TFilterFrame frame = filterFrame(*this);
     TFilter::GroupInput& input = frame.input;
     TFilter::SharedPower lastPower;
-    const auto runGroup = [this, &input, &lastPower](const int* group) {
-        TFilter::processPlainGroupOf(units.voiceFilter.data(), voices.voiceFrame.data(), group, input, lastPower);
-    };
-    int groupVoices[NUM_VOICES];
-    int count = 0;
-    for (int v = 0; v < NUM_VOICES; ++v) {
-        groupVoices[count] = v;
-        count += voices.voiceOn[v] ? 1 : 0;
-    }
-    if (count == 0) return;
     if (frame.grouped) {
-        filterGathered(*this, frame, groupVoices, count, lastPower);
+        for (int first = 0; first < NUM_VOICES; first += 4) {
+            const int onBits = _mm_movemask_ps(_mm_castsi128_ps(laneMask(&voices.voiceOn[first])));
+            if (onBits == 0) continue;
+            setFilterQuarterInput(*this, frame, first, _mm_loadu_ps(&movement.movementSmoothed[first]));
+            filterQuarterOfFrames(*this, frame, first, onBits, lastPower);
+        }
         return;
     }
+    // Voices of the frame's plain type run four at a time with their own
+    // values; the others run one at a time as they come.
     const int plainType = frame.plainType;
-    alignas(16) float lfoValue[NUM_VOICES], offset[NUM_VOICES];
-    alignas(16) float lfoAmountOf[NUM_VOICES], spreadOf[NUM_VOICES], qOf[NUM_VOICES], vowelOf[NUM_VOICES];
-    int grouped = 0;
-    for (int i = 0; i < count; ++i) {
-        const int v = groupVoices[i];
+    alignas(16) float lfoValue[NUM_VOICES] = {}, offset[NUM_VOICES] = {};
+    alignas(16) float lfoAmountOf[NUM_VOICES] = {}, spreadOf[NUM_VOICES] = {}, qOf[NUM_VOICES] = {},
+                      vowelOf[NUM_VOICES] = {};
+    int plainBits = 0;
+    for (int v = 0; v < NUM_VOICES; ++v) {
+        if (!voices.voiceOn[v]) continue;
         const auto& dest = mod.voiceModDest(v);
         TFilter& filter = units.voiceFilter[v];
         const float lfoAmountOfVoice =
@@ -1195,15 +1159,13 @@ void APlugin::doFilter() {
                 : frame.vowelShared;
         const float offsetOfVoice = movementFactor * movement.movementSmoothed[v] + dest[destination::FILTER_FREQUENCY];
         if (filter.isPlainStateVariable() && filter.getType() == plainType) {
-            // grouped <= i: the entry is free.
-            groupVoices[grouped] = v;
-            lfoValue[grouped] = mod.voiceModSrc(v)[47];
-            offset[grouped] = offsetOfVoice;
-            lfoAmountOf[grouped] = lfoAmountOfVoice;
-            spreadOf[grouped] = spread;
-            qOf[grouped] = q;
-            vowelOf[grouped] = vowelMix;
-            ++grouped;
+            plainBits |= 1 << v;
+            lfoValue[v] = mod.voiceModSrc(v)[47];
+            offset[v] = offsetOfVoice;
+            lfoAmountOf[v] = lfoAmountOfVoice;
+            spreadOf[v] = spread;
+            qOf[v] = q;
+            vowelOf[v] = vowelMix;
         } else {
             filter.setLFO(lfoAmountOfVoice, mod.voiceModSrc(v)[47]);
             // Type 0 leaves the frame as it is.
@@ -1211,24 +1173,17 @@ void APlugin::doFilter() {
                 filter.process(voices.voiceFrame[v], voices.voiceFrame[v]);
         }
     }
-    if (grouped == 0) return;
-    for (int lane = grouped; lane % 4 != 0; ++lane) {
-        groupVoices[lane] = groupVoices[grouped - 1];
-        lfoValue[lane] = lfoValue[grouped - 1];
-        offset[lane] = offset[grouped - 1];
-        lfoAmountOf[lane] = lfoAmountOf[grouped - 1];
-        spreadOf[lane] = spreadOf[grouped - 1];
-        qOf[lane] = qOf[grouped - 1];
-        vowelOf[lane] = vowelOf[grouped - 1];
-    }
-    for (int first = 0; first < grouped; first += 4) {
+    for (int first = 0; first < NUM_VOICES; first += 4) {
+        const int lanesOn = (plainBits >> first) & 0xF;
+        if (lanesOn == 0) continue;
+        // The lanes of the other voices are computed and dropped.
         input.lfoValue = _mm_load_ps(&lfoValue[first]);
         input.offset = _mm_load_ps(&offset[first]);
         input.lfoAmount = _mm_load_ps(&lfoAmountOf[first]);
         input.spread = _mm_load_ps(&spreadOf[first]);
         input.q = _mm_load_ps(&qOf[first]);
         input.vowel = _mm_load_ps(&vowelOf[first]);
-        runGroup(&groupVoices[first]);
+        filterQuarterOfFrames(*this, frame, first, lanesOn, lastPower);
     }
 }
 

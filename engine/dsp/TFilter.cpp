@@ -80,20 +80,37 @@ inline __m128 scaledInput(const stereoOverStruct& in) { return scaledLanes(_mm_l
 
 }  // namespace
 
+void TFilter::bind(TFilterQuarter& quarter, int laneOfQuarter) {
+    quarter.copyLane(laneOfQuarter, *values, lane);
+    values = &quarter;
+    lane = laneOfQuarter;
+}
+
 void TFilter::init(float sampleRate) {
     const float rate = (sampleRate >= 1000.0f && std::isfinite(sampleRate)) ? sampleRate : 44100.0f;
-    maxCutoff = 0.4f * rate;
-    invOverRate = 1.0f / (2.0f * rate);
-    terms = {0.5f, 0.0f, 0.0f, 0.0f};
-    control = {0.0f, 1.0f, rate, 0u};
+    TFilterQuarter& v = *values;
+    const int i = lane;
+    v.maxCutoff[i] = 0.4f * rate;
+    v.invOverRate[i] = 1.0f / (2.0f * rate);
+    v.smoothFreq[i] = 0.5f;
+    v.offsetLeft[i] = v.env[i] = v.vel[i] = 0.0f;
+    v.mod[i] = 0.0f;
+    v.track[i] = 1.0f;
+    v.rate[i] = rate;
+    v.direct[i] = 0u;
     type = 0;
-    prevType = -1;
+    v.appliedType[i] = -1;
     trackOctaves = std::numeric_limits<float>::quiet_NaN();
-    inputs.q = applied.q = applied.vowel = inputs.vowel = 0.0f;
-    powerExponent[0] = powerExponent[1] = 0.0f;
-    powerValue[0] = powerValue[1] = 1.0f;
+    for (int c = 0; c < 2; ++c) {
+        v.cutoff[c][i] = v.appliedCutoff[c][i] = 0.0f;
+        v.stateVariableF[c][i] = 0.0f;
+        v.low[c][i] = v.band[c][i] = 0.0f;
+    }
+    v.q[i] = v.appliedQ[i] = v.vowel[i] = v.appliedVowel[i] = 0.0f;
+    v.powerExponent[i] = rightPowerExponent = 0.0f;
+    v.powerValue[i] = rightPowerValue = 1.0f;
+    v.stateVariableD[i] = 0.0f;
     smoothPair[0] = smoothPair[1] = 0.0f;
-    applied.cutoff[0] = applied.cutoff[1] = inputs.cutoff[0] = inputs.cutoff[1] = 0.0f;
     lfo = 0.0f;
     distort = distortGain = 0.0f;
     ringIndex = 0;
@@ -101,8 +118,6 @@ void TFilter::init(float sampleRate) {
     ringPos[1] = 1;
     ringPos[2] = 2;
     coef[0] = coef[1] = ChannelCoefficients{};
-    for (float& k : plainStateVariable) k = 0.0f;
-    for (float& s : stateVariable) s = 0.0f;
     state[0] = state[1] = ChannelState{};
     weightLow = weightBand = weightHigh = 0.0f;
     combFeedback = 0.0f;
@@ -115,18 +130,19 @@ void TFilter::init(float sampleRate) {
     bpWidth = -1.0f;
     bpGain = 1.0f;
     bpB0 = bpA1 = bpA2 = 0.0f;
-    for (int i = 0; i < 3; ++i) bpIn[i] = bpOut[i] = 0.0f;
+    for (int k = 0; k < 3; ++k) bpIn[k] = bpOut[k] = 0.0f;
 }
 
 void TFilter::reset() {
-    for (float& s : stateVariable) s = 0.0f;
+    TFilterQuarter& v = *values;
+    for (int c = 0; c < 2; ++c) v.low[c][lane] = v.band[c][lane] = 0.0f;
     state[0] = state[1] = ChannelState{};
     clearCombLines();
     carrierPhase = 0.0f;
     ringPos[0] = 0;
     ringPos[1] = 1;
     ringPos[2] = 2;
-    prevType = -1;
+    v.appliedType[lane] = -1;
     bpFreq = -1.0f;
     bpGain = 1.0f;
     for (int i = 0; i < 3; ++i) bpIn[i] = bpOut[i] = 0.0f;
@@ -162,13 +178,13 @@ void TFilter::setTrack(float amount, float note) {
     const float octaves = clampTo(finiteOrZero(amount * note), -64.0f, 64.0f);
     if (octaves != trackOctaves) {
         trackOctaves = octaves;
-        control.track = std::exp2(octaves);
+        values->track[lane] = std::exp2(octaves);
     }
 }
 
-void TFilter::setVel(float amount, float velocity) { terms.vel = finiteOrZero((velocity - 0.5f) * amount); }
-void TFilter::setMod(float amount, float value) { control.mod = finiteOrZero(amount * value); }
-void TFilter::setEnv(float amount) { terms.env = finiteOrZero(amount); }
+void TFilter::setVel(float amount, float velocity) { values->vel[lane] = finiteOrZero((velocity - 0.5f) * amount); }
+void TFilter::setMod(float amount, float value) { values->mod[lane] = finiteOrZero(amount * value); }
+void TFilter::setEnv(float amount) { values->env[lane] = finiteOrZero(amount); }
 
 void TFilter::setDistort(float d) {
     distort = clampTo(d, 0.0f, 1.0f);
@@ -179,21 +195,23 @@ float TFilter::octavePower(int channel, float position) { return exponentPower(c
 
 void TFilter::process(stereoStruct freq, stereoStruct cutoffOffset, float resonance, float vowelMix,
                       const stereoOverStruct& in, stereoOverStruct& out) {
+    TFilterQuarter& v = *values;
+    const int i = lane;
     const float offset[2] = {finiteOrZero(cutoffOffset.left), finiteOrZero(cutoffOffset.right)};
-    terms.offsetLeft = offset[0];
-    inputs.q = coefficientQ(resonance);
-    inputs.vowel = coefficientVowel(vowelMix);
+    v.offsetLeft[i] = offset[0];
+    v.q[i] = coefficientQ(resonance);
+    v.vowel[i] = coefficientVowel(vowelMix);
 
     const float target[2] = {std::isfinite(freq.left) ? freq.left : smoothPair[0],
                              std::isfinite(freq.right) ? freq.right : smoothPair[1]};
     for (int c = 0; c < 2; ++c)
-        smoothPair[c] = control.direct ? target[c] : target[c] * 0.01f + smoothPair[c] * 0.99f + DENORMAL_GUARD;
-    control.direct = 0u;
-    terms.smoothFreq = smoothPair[0];
+        smoothPair[c] = v.direct[i] ? target[c] : target[c] * 0.01f + smoothPair[c] * 0.99f + DENORMAL_GUARD;
+    v.direct[i] = 0u;
+    v.smoothFreq[i] = smoothPair[0];
 
     for (int c = 0; c < 2; ++c) {
-        const float x = ((((offset[c] + terms.env) + lfo) + terms.vel) + control.mod) + smoothPair[c];
-        inputs.cutoff[c] = sanitizeCutoff(control.track * octavePower(c, x) * 20.0f);
+        const float x = ((((offset[c] + v.env[i]) + lfo) + v.vel[i]) + v.mod[i]) + smoothPair[c];
+        v.cutoff[c][i] = sanitizeCutoff(v.track[i] * octavePower(c, x) * 20.0f);
     }
     if (type == TYPE_OFF) {
         out = in;
@@ -212,25 +230,30 @@ void TFilter::advanceRing() {
 // The plain state-variable types need two numbers per channel; a swept
 // cutoff updates them every frame, so they skip the family sorting.
 inline void TFilter::updateStateVariableCoefficients() {
+    TFilterQuarter& v = *values;
+    const int i = lane;
     // Both channels at once, in the lower two lanes.
-    const __m128 cutoffs = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(inputs.cutoff));
-    const __m128i index = sineIndices(cutoffs, _mm_set1_ps(maxCutoff), _mm_set1_ps(invOverRate));
-    const float damping = 1.0f - applied.q + DENORMAL_GUARD;
-    plainStateVariable[0] = FilterSine[_mm_cvtsi128_si32(index)];
-    plainStateVariable[1] = FilterSine[_mm_cvtsi128_si32(_mm_srli_si128(index, 4))];
-    plainStateVariable[2] = damping;
-    plainStateVariable[3] = damping;
+    const __m128 cutoffs = _mm_setr_ps(v.cutoff[0][i], v.cutoff[1][i], 0.0f, 0.0f);
+    const __m128i index = sineIndices(cutoffs, _mm_set1_ps(v.maxCutoff[i]), _mm_set1_ps(v.invOverRate[i]));
+    v.stateVariableF[0][i] = FilterSine[_mm_cvtsi128_si32(index)];
+    v.stateVariableF[1][i] = FilterSine[_mm_cvtsi128_si32(_mm_srli_si128(index, 4))];
+    v.stateVariableD[i] = 1.0f - v.appliedQ[i] + DENORMAL_GUARD;
 }
 
 void TFilter::updateCoefficients() {
+    const TFilterQuarter& v = *values;
+    const float maxCutoff = v.maxCutoff[lane];
+    const float invOverRate = v.invOverRate[lane];
+    const float appliedQ = v.appliedQ[lane];
+    const float cutoff[2] = {v.cutoff[0][lane], v.cutoff[1][lane]};
     float w[2];
     int index[2];
     for (int c = 0; c < 2; ++c) {
-        const float limited = inputs.cutoff[c] < maxCutoff ? inputs.cutoff[c] : maxCutoff;
+        const float limited = cutoff[c] < maxCutoff ? cutoff[c] : maxCutoff;
         w[c] = (limited + 0.001f) * invOverRate + DENORMAL_GUARD;
         index[c] = tableIndex(w[c] * 262143.0f, TABLE_LAST);
     }
-    const float m = applied.vowel;
+    const float m = v.appliedVowel[lane];
 
     // Mix weights of the morphing types, shared by the 12 and 24 dB families.
     if (type == 11 || type == 23) {
@@ -257,10 +280,10 @@ void TFilter::updateCoefficients() {
     const bool zeroDelayPair = type >= 19 && type <= 24;
     const bool cascadeStages = (type >= 17 && type <= 18) || (type >= 25 && type <= 26);
     float damping = 0.0f;
-    if (zeroDelay) damping = FilterZQ[tableIndex(applied.q * 0.995f * 131071.0f, TABLE_LAST)];
+    if (zeroDelay) damping = FilterZQ[tableIndex(appliedQ * 0.995f * 131071.0f, TABLE_LAST)];
     if (zeroDelayPair) {
         // Follows the resonance only, which holds still while the cutoff sweeps.
-        const float exponent = -3.0f * 0.995f * applied.q;
+        const float exponent = -3.0f * 0.995f * appliedQ;
         if (exponent != pairDampingExponent) {
             pairDampingExponent = exponent;
             pairDamping = 0.5f * static_cast<float>(std::exp2(static_cast<double>(exponent)));
@@ -278,7 +301,7 @@ void TFilter::updateCoefficients() {
         }
         if (stateVariable) {
             k.svfF = FilterSine[i];
-            k.svfD = 1.0f - applied.q + DENORMAL_GUARD;
+            k.svfD = 1.0f - appliedQ + DENORMAL_GUARD;
         }
         if (zeroDelay || zeroDelayPair) {
             const float g = FilterZTan[i];
@@ -309,21 +332,21 @@ void TFilter::updateCoefficients() {
         if (cascadeStages) {
             k.cascadeP = FilterMFP[i];
             k.cascadeF = FilterMFF[i];
-            k.cascadeK = applied.q * FilterMFQ[i];
+            k.cascadeK = appliedQ * FilterMFQ[i];
         }
 
         if (type == TYPE_VOCAL) {
             // Vowel position 0..4.99 over A E I O U, wrapping from U back to A.
-            float position = std::fmod(applied.vowel * 4.99f + 1996.0f, 4.99f);
+            float position = std::fmod(v.appliedVowel[lane] * 4.99f + 1996.0f, 4.99f);
             if (!(position >= 0.0f)) position = 0.0f;
             const int row = tableIndex(position, 4);
             const float fraction = position - std::floor(position);
             const int nextRow = (row + 1) % 5;
-            const float r = applied.q * 0.399f + 0.2f;
+            const float r = appliedQ * 0.399f + 0.2f;
             for (int s = 0; s < 4; ++s) {
                 const float formant = FORMANTS[row][s] * (1.0f - fraction) + FORMANTS[nextRow][s] * fraction;
                 // The cutoff transposes the formant set; 440 Hz leaves it in place.
-                float ws = formant * (inputs.cutoff[c] / 440.0f) * invOverRate;
+                float ws = formant * (cutoff[c] / 440.0f) * invOverRate;
                 if (!(ws < 0.4f)) ws = 0.4f;
                 const float C = FilterVoxC[tableIndex(r * 262143.0f * ws, TABLE_LAST)];
                 const float g = 1.0f / (C + 1.0f);
@@ -333,18 +356,18 @@ void TFilter::updateCoefficients() {
                 k.formantA2[s] = (C - 1.0f) * g;
             }
         } else if (type == 28 || type == 29) {
-            const int qIndex = tableIndex(applied.q * 131071.0f, TABLE_LAST);
+            const int qIndex = tableIndex(appliedQ * 131071.0f, TABLE_LAST);
             const float qi = FilterInvTmpq[qIndex];
             const float qs = FilterTmpqs[qIndex];
             for (int s = 0; s < 4; ++s) {
                 float ws;
                 if (type == 29) {
                     const float octaves = 2.0f * (static_cast<float>(s) * 0.6666667f * m - m);
-                    ws = std::exp2(octaves) * (inputs.cutoff[c] + 0.001f) * invOverRate + DENORMAL_GUARD;
+                    ws = std::exp2(octaves) * (cutoff[c] + 0.001f) * invOverRate + DENORMAL_GUARD;
                 } else {
                     // Two sections two octaves (at full mix) below the cutoff, two above.
                     const float octaves = s < 2 ? -2.0f * m : 2.0f * m;
-                    ws = (inputs.cutoff[c] + 0.001f) * std::exp2(octaves) * invOverRate;
+                    ws = (cutoff[c] + 0.001f) * std::exp2(octaves) * invOverRate;
                 }
                 const int wi = ws > 0.4f ? FORMANT_LIMIT_INDEX : tableIndex(ws * 262143.0f, TABLE_LAST);
                 const float t = qi * Filter2Sine[wi];
@@ -356,15 +379,15 @@ void TFilter::updateCoefficients() {
         } else if (type >= TYPE_POSITIVE_COMB && type <= TYPE_PING_PONG_COMB) {
             // One period of the cutoff at the doubled rate, in 1/256 sub-sample.
             // A cutoff of 0 (or below a fraction of a hertz) takes the longest line.
-            const float limited = inputs.cutoff[c] < maxCutoff ? inputs.cutoff[c] : maxCutoff;
-            float delay = limited > 0.0f ? control.rate * 512.0f / limited : COMB_DELAY_MAX;
+            const float limited = cutoff[c] < maxCutoff ? cutoff[c] : maxCutoff;
+            float delay = limited > 0.0f ? v.rate[lane] * 512.0f / limited : COMB_DELAY_MAX;
             delay = clampTo(delay, COMB_DELAY_MIN, COMB_DELAY_MAX);
             k.combDelay = static_cast<int>(delay);
         }
     }
 
     if (type >= TYPE_POSITIVE_COMB && type <= TYPE_PING_PONG_COMB) {
-        combFeedback = static_cast<float>(std::sqrt(std::sqrt(static_cast<double>(applied.q)))) + DENORMAL_GUARD;
+        combFeedback = static_cast<float>(std::sqrt(std::sqrt(static_cast<double>(appliedQ)))) + DENORMAL_GUARD;
         if (type == TYPE_NEGATIVE_COMB) combFeedback = -combFeedback;
     }
 }
@@ -376,8 +399,8 @@ float TFilter::saturateBand(float band) const {
 
 // Family B: one step of the saturating state-variable filter; returns low.
 float TFilter::runStateVariable(int channel, const ChannelCoefficients& k, float x, float& high, float& band) {
-    float& lowState = stateVariable[channel];
-    float& bandState = stateVariable[2 + channel];
+    float& lowState = values->low[channel][lane];
+    float& bandState = values->band[channel][lane];
     const float saturated = saturateBand(bandState);
     high = x - lowState - k.svfD * saturated;
     band = high * k.svfF + saturated + DENORMAL_GUARD;
@@ -464,23 +487,39 @@ void TFilter::runCombs(float x[2][2], float y[2][2]) {
 // registers across the two sub-samples.
 template <int TYPE>
 void TFilter::runStateVariableFrame(const stereoOverStruct& in, stereoOverStruct& out) {
+    TFilterQuarter& v = *values;
+    const int i = lane;
     const __m128 x = scaledInput(in);
-    const __m128 coefficients = _mm_load_ps(plainStateVariable);
-    const __m128 f = coefficients;
-    const __m128 d = _mm_movehl_ps(coefficients, coefficients);
-    const __m128 history = _mm_load_ps(stateVariable);
-    __m128 low = history;
-    __m128 band = _mm_movehl_ps(history, history);
+    const __m128 f = _mm_setr_ps(v.stateVariableF[0][i], v.stateVariableF[1][i], 0.0f, 0.0f);
+    const __m128 d = _mm_set1_ps(v.stateVariableD[i]);
+    __m128 low = _mm_setr_ps(v.low[0][i], v.low[1][i], 0.0f, 0.0f);
+    __m128 band = _mm_setr_ps(v.band[0][i], v.band[1][i], 0.0f, 0.0f);
     const __m128 first = stateVariableStep<TYPE>(x, f, d, low, band);
     const __m128 second = stateVariableStep<TYPE>(_mm_movehl_ps(x, x), f, d, low, band);
-    _mm_store_ps(stateVariable, _mm_movelh_ps(low, band));
+    alignas(16) float lowOut[4], bandOut[4];
+    _mm_store_ps(lowOut, low);
+    _mm_store_ps(bandOut, band);
+    for (int c = 0; c < 2; ++c) {
+        v.low[c][i] = lowOut[c];
+        v.band[c][i] = bandOut[c];
+    }
     _mm_storeu_ps(out.lane, _mm_mul_ps(_mm_movelh_ps(first, second), load(OUTPUT_SCALE_LANES)));
 }
 
-// takeIfMoved() for the inputs prepare() stored last.
+// Whether the coefficient inputs prepare() stored last, or the type, differ
+// from those the coefficients were computed for: a value by more than 1e-5.
+// They are then taken as computed.
 inline bool TFilter::takeMovedInputs() {
-    static_assert(sizeof(CoefficientInputs) == 4 * sizeof(float));
-    return takeIfMoved(_mm_load_ps(&inputs.cutoff[0]), type);
+    TFilterQuarter& v = *values;
+    const int i = lane;
+    const float now[4] = {v.cutoff[0][i], v.cutoff[1][i], v.q[i], v.vowel[i]};
+    float* const applied[4] = {&v.appliedCutoff[0][i], &v.appliedCutoff[1][i], &v.appliedQ[i], &v.appliedVowel[i]};
+    bool moved = v.appliedType[i] != type;
+    for (int k = 0; k < 4; ++k) moved = moved || std::fabs(now[k] - *applied[k]) > 0.00001f;
+    if (!moved) return false;
+    v.appliedType[i] = type;
+    for (int k = 0; k < 4; ++k) *applied[k] = now[k];
+    return true;
 }
 
 inline void TFilter::updateIfMoved() {
@@ -503,18 +542,9 @@ void TFilter::runFrame(const stereoOverStruct& in, stereoOverStruct& out) {
 }
 
 
-void TFilter::processPlainGroup(TFilter* const groupFilters[4], stereoOverStruct* const groupFrames[4],
-                                const GroupInput& input, SharedPower& lastPower) {
-    runPlainGroupCall(groupFilters, groupFrames, TPairsOfFrames{groupFrames}, input, lastPower);
-}
-
-void TFilter::processPlainGroupOf(TFilter* filtersByVoice, stereoOverStruct* framesByVoice, const int voices[4],
-                                  const GroupInput& input, SharedPower& lastPower) {
-    TFilter* const filters[4] = {&filtersByVoice[voices[0]], &filtersByVoice[voices[1]], &filtersByVoice[voices[2]],
-                                 &filtersByVoice[voices[3]]};
-    stereoOverStruct* const frames[4] = {&framesByVoice[voices[0]], &framesByVoice[voices[1]],
-                                         &framesByVoice[voices[2]], &framesByVoice[voices[3]]};
-    runPlainGroupCall(filters, frames, TPairsOfFrames{frames}, input, lastPower);
+void TFilter::processPlainQuarterPart(TFilterQuarter& filters, int type, int lanesOn, stereoOverStruct* frames,
+                                      const __m128 lanes[4], const GroupInput& input, SharedPower& lastPower) {
+    runPlainQuarter<false>(filters, type, lanesOn, frames, lanes, input, lastPower);
 }
 
 void TFilter::process(const stereoOverStruct& in, stereoOverStruct& out) { runFrame(in, out); }
@@ -662,9 +692,9 @@ void TFilter::runFamilies(const stereoOverStruct& in, stereoOverStruct& out) {
         break;
     case 33:
     case 34: {
-        float increment = inputs.cutoff[0] * invOverRate;
+        float increment = values->cutoff[0][lane] * values->invOverRate[lane];
         increment -= std::floor(increment);
-        const float m = applied.q + DENORMAL_GUARD;
+        const float m = values->appliedQ[lane] + DENORMAL_GUARD;
         for (int sub = 0; sub < 2; ++sub) {
             const float sine = std::sin(6.2831853f * carrierPhase);
             const float carrier = type == 33 ? sine : 0.5f * sine + 0.5f;
@@ -698,8 +728,8 @@ void TFilter::setBP(float freq, float width, float gain, bool directFreq) {
     bpGain = std::isfinite(gain) ? gain : 0.0f;
     if (!changed && !widthMoved) return;
 
-    bpFreq = clampTo(bpFreq, 0.0001f, maxCutoff);
-    const float w = (bpFreq + 0.001f) * invOverRate + DENORMAL_GUARD;
+    bpFreq = clampTo(bpFreq, 0.0001f, values->maxCutoff[lane]);
+    const float w = (bpFreq + 0.001f) * values->invOverRate[lane] + DENORMAL_GUARD;
     // The width narrows the bandwidth by up to ten octaves below the centre.
     const float bandwidth = static_cast<float>(std::exp2(-10.0 * static_cast<double>(width)));
     const float t = FilterTanBP[tableIndex(bandwidth * w * 262143.98f, TABLE_LAST)];
@@ -739,8 +769,8 @@ bool TFilter::hasSubnormalState() const {
             if (isSubnormal(combIn[c][i]) || isSubnormal(combOut[c][i])) return true;
     for (int i = 0; i < 3; ++i)
         if (isSubnormal(bpIn[i]) || isSubnormal(bpOut[i])) return true;
-    for (float v : stateVariable)
-        if (isSubnormal(v)) return true;
-    return isSubnormal(carrierPhase) || isSubnormal(terms.smoothFreq) || isSubnormal(smoothPair[0]) ||
+    for (int c = 0; c < 2; ++c)
+        if (isSubnormal(values->low[c][lane]) || isSubnormal(values->band[c][lane])) return true;
+    return isSubnormal(carrierPhase) || isSubnormal(values->smoothFreq[lane]) || isSubnormal(smoothPair[0]) ||
            isSubnormal(smoothPair[1]);
 }

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "engine/dsp/FilterTables.h"
@@ -16,18 +17,59 @@
 #include "engine/dsp/StereoTypes.h"
 #include "engine/dsp/VectorLanes.h"
 
+// What the four-voice path of the plain state-variable types reads and
+// writes every frame, for four filters side by side: each row holds one value
+// of the four, a filter per lane, so that a row loads and stores as one
+// vector. A filter keeps these values here and nowhere else: in a quarter of
+// the engine's bank it is bound to, or in its own.
+struct TFilterQuarter {
+    // The cutoff terms a frame reads: the smoothed frequency (0..1 scale), the
+    // left offset, the envelope and velocity offsets, the mod wheel offset,
+    // the key-tracking factor, the rate, and the direct flag (all ones: the
+    // next frame takes its frequency unsmoothed).
+    alignas(16) float smoothFreq[4];
+    alignas(16) float offsetLeft[4];
+    alignas(16) float env[4];
+    alignas(16) float vel[4];
+    alignas(16) float mod[4];
+    alignas(16) float track[4];
+    alignas(16) float rate[4];
+    alignas(16) std::uint32_t direct[4];
+    // What the coefficients follow (cutoffs in Hz, left and right; q 0..0.95;
+    // vowel 0..1), and the values and type they were last computed for (type
+    // -1: none yet).
+    alignas(16) float cutoff[2][4];
+    alignas(16) float q[4];
+    alignas(16) float vowel[4];
+    alignas(16) float appliedCutoff[2][4];
+    alignas(16) float appliedQ[4];
+    alignas(16) float appliedVowel[4];
+    alignas(16) std::int32_t appliedType[4];
+    // The left channel's last cutoff exponent and its power of two.
+    alignas(16) float powerExponent[4];
+    alignas(16) float powerValue[4];
+    // The limits of the rate init() was given: 1 / (2 rate), and 0.4 rate.
+    alignas(16) float invOverRate[4];
+    alignas(16) float maxCutoff[4];
+    // Types 3-6: f of each channel and the damping. They are computed only
+    // when the coefficients are, one of which a change of type always runs
+    // before these types read them.
+    alignas(16) float stateVariableF[2][4];
+    alignas(16) float stateVariableD[4];
+    // The state-variable recursion of types 3-6 and 13-16, per channel.
+    alignas(16) float low[2][4];
+    alignas(16) float band[2][4];
+
+    static constexpr int ROWS = 28;
+    // Every value of lane `from` of `source` into lane `to`.
+    void copyLane(int to, const TFilterQuarter& source, int from);
+};
+static_assert(sizeof(TFilterQuarter) == TFilterQuarter::ROWS * 4 * sizeof(float), "rows of four 32-bit values only");
+
 class TFilter {
 public:
     static constexpr int NUM_TYPES = 35;          // 0 is the bypass
     static constexpr int COMB_LENGTH = 8192;      // entries per comb line
-
-    // What the coefficients follow, and the values they were last computed
-    // for: laid out alike, so that one vector comparison finds a change.
-    struct CoefficientInputs {
-        float cutoff[2];    // Hz, left and right
-        float q;            // resonance 0..0.95
-        float vowel;        // 0..1
-    };
 
     // Type numbers the engine refers to by name.
     enum : int {
@@ -42,6 +84,14 @@ public:
         TYPE_AMP_MODULATION = 34,
     };
 
+    TFilter() = default;
+    // A filter's values live where it is bound: a copy would share them.
+    TFilter(const TFilter&) = delete;
+    TFilter& operator=(const TFilter&) = delete;
+
+    // Keeps the filter's per-frame values in lane `laneOfQuarter` of
+    // `quarter` from now on, taking over the values it holds.
+    void bind(TFilterQuarter& quarter, int laneOfQuarter);
     void init(float sampleRate);
     void reset();
     void setType(int newType, bool resetOnChange);
@@ -66,11 +116,11 @@ public:
     }
     void setEnv(float amount);
     void setDistort(float d);
-    void setDirect() { control.direct = ~0u; }
+    void setDirect() { values->direct[lane] = ~0u; }
 
     // Smoothed cutoff on the 0..1 scale plus the left offset, without the
     // tracking and the vel/mod/env/lfo offsets: a modulation source.
-    float getFreq() const { return terms.smoothFreq + terms.offsetLeft; }
+    float getFreq() const { return values->smoothFreq[lane] + values->offsetLeft[lane]; }
 
     // Single-cutoff call: one host frame (two sub-samples). In all three
     // process calls `in` and `out` may be the same frame. Inline: the block
@@ -86,7 +136,7 @@ public:
     // The single-cutoff call in two steps. prepare() takes the call's
     // arguments and returns false when the type passes the frame unchanged;
     // otherwise the frame goes through process(in, out). (The block loop runs
-    // the plain state-variable types through processPlainGroup() instead.)
+    // the plain state-variable types through processPlainQuarter() instead.)
     bool prepare(float freq, float spreadFactor, stereoStruct cutoffOffset, float resonance, float vowelMix);
     bool isPlainStateVariable() const { return type >= 3 && type <= 6; }
     // The last cutoff power any voice of a frame computed, and its exponent:
@@ -102,7 +152,7 @@ public:
     // of a frame mostly share them, so they are worked out once a frame.
     bool prepareShared(float freq, float spreadFactor, float cutoffOffset, float q, float vowel,
                        SharedPower& lastPower) {
-        if (!std::isfinite(freq)) freq = terms.smoothFreq;  // a bad value must not stick in the smoother
+        if (!std::isfinite(freq)) freq = values->smoothFreq[lane];  // a bad value must not stick in the smoother
         return prepareSmoothed(freq, freq * 0.01f, spreadFactor, cutoffOffset, q, vowel, lastPower);
     }
     // prepareShared() for a finite freq, with freq * 0.01 taken once for all voices.
@@ -119,7 +169,8 @@ public:
     // prepareShared() takes, with setLFO()'s amount and value.
     struct GroupInput {
         float freq;           // as prepareShared(): a non-finite value holds each voice's smoother
-        float freqPart;       // freq * 0.01, when freq is finite
+        __m128 freqLanes;     // freq in every lane
+        __m128 freqPartLanes; // freq * 0.01 in every lane, when freq is finite
         bool spreadIsOne;     // every lane's spread is 1
         __m128 spread;
         __m128 offset;
@@ -127,36 +178,30 @@ public:
         __m128 vowel;         // coefficientVowel()
         __m128 lfoAmount;
         __m128 lfoValue;
+        void setFrequency(float frequency) {
+            freq = frequency;
+            freqLanes = _mm_set1_ps(frequency);
+            freqPartLanes = _mm_set1_ps(frequency * 0.01f);
+        }
     };
-    // setLFO() and prepareShared() of four voices whose filters share one type
-    // of 3 to 6, then their frames filtered in place: per voice the result of
-    // those calls and process(). The LFO terms the filters keep are neither
-    // read nor set: the lanes' products stand in for them. A filter may sit in
-    // more than one lane (with the same input and frame in each), as when
-    // fewer than four voices fill a group: the lanes then compute the same
-    // values and store them alike.
-    static void processPlainGroup(TFilter* const filters[4], stereoOverStruct* const frames[4], const GroupInput& input,
-                                  SharedPower& lastPower);
-    // processPlainGroup() for the filters and frames of voices[0..3] in
-    // arrays indexed by voice: the block loop's call, which hands over four
-    // indices rather than eight pointers.
-    static void processPlainGroupOf(TFilter* filtersByVoice, stereoOverStruct* framesByVoice, const int voices[4],
-                                    const GroupInput& input, SharedPower& lastPower);
-    // processPlainGroup() for the four filters filters[0..3] and the frames
-    // frames[0..3], with the frames handed over in lanes[] as one vector per
-    // frame lane (left and right of the first sub-sample, then of the
-    // second), a voice per lane: they are read from there and written to
-    // frames[].
-    static void processPlainQuarter(TFilter* filters, stereoOverStruct* frames, const __m128 lanes[4],
-                                    const GroupInput& input, SharedPower& lastPower);
+    // setLFO() and prepareShared() of the filters bound to the lanes of
+    // `filters` that lanesOn names (bit i: lane i), all of one type of 3 to
+    // 6, then their frames filtered: per voice the result of those calls and
+    // process(). The frames come in lanes[] as one vector per frame lane
+    // (left and right of the first sub-sample, then of the second), a voice
+    // per lane, and go to frames[i] of each lane i named. The LFO terms the
+    // filters keep are neither read nor set: the lanes' products stand in for
+    // them. The other lanes' values and frames are left as they are.
+    static void processPlainQuarter(TFilterQuarter& filters, int type, int lanesOn, stereoOverStruct* frames,
+                                    const __m128 lanes[4], const GroupInput& input, SharedPower& lastPower);
 
     // Band-pass section: freq in Hz, width 0..0.99 (0 is the narrowest).
     void setBP(float freq, float width, float gain, bool directFreq);
     void processBP(float in0, float in1, float& out0, float& out1);
 
     // Cutoff in Hz of the last call, channel 0 left, 1 right.
-    float getCutoff(int channel) const { return inputs.cutoff[channel & 1]; }
-    float getSampleRate() const { return control.rate; }
+    float getCutoff(int channel) const { return values->cutoff[channel & 1][lane]; }
+    float getSampleRate() const { return values->rate[lane]; }
     // True when any recursive state holds a subnormal number (the recursions
     // add 1e-15 so that a silent input never leaves them there).
     bool hasSubnormalState() const;
@@ -216,65 +261,40 @@ private:
     float exponentPower(int channel, float e);
     void runFrame(const stereoOverStruct& in, stereoOverStruct& out);
     bool takeMovedInputs();
-    bool takeIfMoved(__m128 now, int currentType);
     void updateIfMoved();
-    template <class Pairs>
-    static void runPlainGroupCall(TFilter* const filters[4], stereoOverStruct* const frames[4], Pairs pairs,
-                                  const GroupInput& input, SharedPower& lastPower);
-    template <int TYPE, class Pairs>
-    static void runPlainGroup(TFilter* const filters[4], stereoOverStruct* const frames[4], Pairs pairsOf,
-                              __m128 fFirst, __m128 dFirst, __m128 fSecond, __m128 dSecond);
+    template <bool ALL_ON>
+    static void runPlainQuarter(TFilterQuarter& filters, int type, int lanesOn, stereoOverStruct* frames,
+                                const __m128 lanes[4], const GroupInput& input, SharedPower& lastPower);
+    template <int TYPE, bool ALL_ON>
+    static void runPlainRecursion(TFilterQuarter& filters, int lanesOn, __m128 on, const __m128 lanes[4],
+                                  stereoOverStruct* frames);
+    static void processPlainQuarterPart(TFilterQuarter& filters, int type, int lanesOn, stereoOverStruct* frames,
+                                        const __m128 lanes[4], const GroupInput& input, SharedPower& lastPower);
     void runFamilies(const stereoOverStruct& in, stereoOverStruct& out);
     void updateStateVariableCoefficients();
     template <int TYPE>
     void runStateVariableFrame(const stereoOverStruct& in, stereoOverStruct& out);
 
-    alignas(16) CoefficientInputs inputs = {};
-    alignas(16) CoefficientInputs applied = {};
+    // Where the per-frame values live: the filter's own quarter until it is bound.
+    TFilterQuarter* values = &ownValues;
+    int lane = 0;
+    TFilterQuarter ownValues = {};
 
-    // The cutoff terms a frame reads, side by side, so that four voices'
-    // terms load as one vector each: the smoothed frequency and the left
-    // offset (written every frame, together), the envelope and velocity
-    // offsets; then the mod wheel offset, the key-tracking factor, the rate
-    // and the direct flag (all ones: the next frame takes its frequency
-    // unsmoothed).
-    struct alignas(16) FrameTerms {
-        float smoothFreq;
-        float offsetLeft;
-        float env;
-        float vel;
-    };
-    struct alignas(16) ControlTerms {
-        float mod;
-        float track;
-        float rate;
-        std::uint32_t direct;
-    };
-    FrameTerms terms = {0.5f, 0.0f, 0.0f, 0.0f};
-    ControlTerms control = {0.0f, 1.0f, 44100.0f, 0u};
     float smoothPair[2] = {0.0f, 0.0f};
     int type = 0;
-    int prevType = -1;
-    float invOverRate = 1.0f / 88200.0f;
-    float maxCutoff = 17640.0f;
     // The octaves track was last computed for (NaN: none yet); a held note keeps them.
     float trackOctaves = std::numeric_limits<float>::quiet_NaN();
     float lfo = 0.0f;
     float distort = 0.0f, distortGain = 0.0f;
     int ringIndex = 0;
     int ringPos[3] = {0, 1, 2};         // positions of n, n-1, n-2
-    float powerExponent[2] = {0.0f, 0.0f};  // last exponent of each channel's cutoff
-    float powerValue[2] = {1.0f, 1.0f};     // and its power of two
+    // The right channel's last cutoff exponent and its power of two (the
+    // left channel's are among the per-frame values).
+    float rightPowerExponent = 0.0f;
+    float rightPowerValue = 1.0f;
 
+    // Types 3-6 keep theirs among the per-frame values instead.
     ChannelCoefficients coef[2] = {};
-    // Types 3-6 keep f left, f right and the damping twice here instead, as
-    // one vector: they are computed only by updateStateVariableCoefficients()
-    // and processPlainGroup(), one of which a change of type always runs
-    // before these types read them.
-    alignas(16) float plainStateVariable[4] = {};
-    // The state-variable recursion of types 3-6 and 13-16: low left, low
-    // right, band left, band right, so that it loads as one vector.
-    alignas(16) float stateVariable[4] = {};
     ChannelState state[2] = {};
     // Mix weights of low, band and high for the morphing types 11, 12, 23, 24.
     float weightLow = 0.0f, weightBand = 0.0f, weightHigh = 0.0f;
@@ -302,31 +322,35 @@ private:
 inline float TFilter::exponentPower(int channel, float e) {
     // The double-precision power is the costliest step of a call; a held
     // cutoff, or equal positions on both channels, reuse the last result.
-    if (e != powerExponent[channel]) {
-        powerExponent[channel] = e;
-        if (channel == 1 && e == powerExponent[0])
-            powerValue[1] = powerValue[0];
+    float& exponent = channel == 0 ? values->powerExponent[lane] : rightPowerExponent;
+    float& value = channel == 0 ? values->powerValue[lane] : rightPowerValue;
+    if (e != exponent) {
+        exponent = e;
+        if (channel == 1 && e == values->powerExponent[lane])
+            value = values->powerValue[lane];
         else
-            powerValue[channel] = static_cast<float>(std::exp2(static_cast<double>(e)));
+            value = static_cast<float>(std::exp2(static_cast<double>(e)));
     }
-    return powerValue[channel];
+    return value;
 }
 
 inline bool TFilter::prepare(float freq, float spreadFactor, stereoStruct cutoffOffset, float resonance,
                              float vowelMix) {
     // Locals throughout: after the power's library call, members would be reloaded.
+    TFilterQuarter& v = *values;
+    const int i = lane;
     const float offsetLeft = finiteOrZero(cutoffOffset.left);
     const float offsetRight = finiteOrZero(cutoffOffset.right);
-    terms.offsetLeft = offsetLeft;
-    inputs.q = coefficientQ(resonance);
-    inputs.vowel = coefficientVowel(vowelMix);
+    v.offsetLeft[i] = offsetLeft;
+    v.q[i] = coefficientQ(resonance);
+    v.vowel[i] = coefficientVowel(vowelMix);
 
-    if (!std::isfinite(freq)) freq = terms.smoothFreq;  // a bad value must not stick in the smoother
-    const float smoothed = control.direct ? freq : freq * 0.01f + terms.smoothFreq * 0.99f + SMOOTHER_GUARD;
-    terms.smoothFreq = smoothed;
-    control.direct = 0u;
+    if (!std::isfinite(freq)) freq = v.smoothFreq[i];  // a bad value must not stick in the smoother
+    const float smoothed = v.direct[i] ? freq : freq * 0.01f + v.smoothFreq[i] * 0.99f + SMOOTHER_GUARD;
+    v.smoothFreq[i] = smoothed;
+    v.direct[i] = 0u;
 
-    const float env = terms.env, vel = terms.vel, mod = control.mod;
+    const float env = v.env[i], vel = v.vel[i], mod = v.mod[i];
     const float exponentLeft = octaveExponent(((((offsetLeft + env) + lfo) + vel) + mod) + smoothed);
     // Equal offsets give equal positions (at most a zero's sign differs,
     // which the exponent drops), so the right channel's sum is skipped.
@@ -335,45 +359,46 @@ inline bool TFilter::prepare(float freq, float spreadFactor, stereoStruct cutoff
                                     : octaveExponent(((((offsetRight + env) + lfo) + vel) + mod) + smoothed);
     const float powerLeft = exponentPower(0, exponentLeft);
     const float powerRight = exponentPower(1, exponentRight);
-    const float track = control.track;
-    inputs.cutoff[0] = sanitizeCutoff(powerLeft * track / spreadFactor * 20.0f);
-    inputs.cutoff[1] = sanitizeCutoff(track * powerRight * spreadFactor * 20.0f);
+    const float track = v.track[i];
+    v.cutoff[0][i] = sanitizeCutoff(powerLeft * track / spreadFactor * 20.0f);
+    v.cutoff[1][i] = sanitizeCutoff(track * powerRight * spreadFactor * 20.0f);
     return type != TYPE_OFF;
 }
 
 inline bool TFilter::prepareSmoothed(float freq, float freqPart, float spreadFactor, float cutoffOffset, float q,
                                      float vowel, SharedPower& lastPower) {
+    TFilterQuarter& v = *values;
+    const int i = lane;
     const float offsetBoth = finiteOrZero(cutoffOffset);
-    terms.offsetLeft = offsetBoth;
-    inputs.q = q;
-    inputs.vowel = vowel;
+    v.offsetLeft[i] = offsetBoth;
+    v.q[i] = q;
+    v.vowel[i] = vowel;
 
-    const float smoothed = control.direct ? freq : freqPart + terms.smoothFreq * 0.99f + SMOOTHER_GUARD;
-    terms.smoothFreq = smoothed;
-    control.direct = 0u;
+    const float smoothed = v.direct[i] ? freq : freqPart + v.smoothFreq[i] * 0.99f + SMOOTHER_GUARD;
+    v.smoothFreq[i] = smoothed;
+    v.direct[i] = 0u;
 
-    const float exponent =
-        octaveExponent(((((offsetBoth + terms.env) + lfo) + terms.vel) + control.mod) + smoothed);
+    const float exponent = octaveExponent(((((offsetBoth + v.env[i]) + lfo) + v.vel[i]) + v.mod[i]) + smoothed);
     // Both channels sit at the same position, so the right channel's power
     // is the left's; its own cache is left alone (it always holds the power
     // of its exponent, so it stays right whenever it is read).
     if (exponent != lastPower.exponent) {
-        lastPower.value = exponent == powerExponent[0] ? powerValue[0]
-                                                       : static_cast<float>(std::exp2(static_cast<double>(exponent)));
+        lastPower.value = exponent == v.powerExponent[i] ? v.powerValue[i]
+                                                         : static_cast<float>(std::exp2(static_cast<double>(exponent)));
         lastPower.exponent = exponent;
     }
     const float power = lastPower.value;
-    powerExponent[0] = exponent;
-    powerValue[0] = power;
-    const float tracked = power * control.track;
+    v.powerExponent[i] = exponent;
+    v.powerValue[i] = power;
+    const float tracked = power * v.track[i];
     if (spreadFactor == 1.0f) {
         // Dividing and multiplying by 1 are exact: both channels get the same cutoff.
         const float cutoff = sanitizeCutoff(tracked * 20.0f);
-        inputs.cutoff[0] = cutoff;
-        inputs.cutoff[1] = cutoff;
+        v.cutoff[0][i] = cutoff;
+        v.cutoff[1][i] = cutoff;
     } else {
-        inputs.cutoff[0] = sanitizeCutoff(tracked / spreadFactor * 20.0f);
-        inputs.cutoff[1] = sanitizeCutoff(tracked * spreadFactor * 20.0f);
+        v.cutoff[0][i] = sanitizeCutoff(tracked / spreadFactor * 20.0f);
+        v.cutoff[1][i] = sanitizeCutoff(tracked * spreadFactor * 20.0f);
     }
     return type != TYPE_OFF;
 }
@@ -456,165 +481,162 @@ template <int TYPE>
     else return _mm_mul_ps(_mm_sub_ps(low, high), load(SQRT2_LANES));
 }
 
-// The four frames as runPlainGroup() takes them, read when it needs them.
-struct TPairsOfFrames {
-    stereoOverStruct* const* frames;
-    void operator()(__m128 pairs[4]) const {
-        __m128 x[4];
-        for (int i = 0; i < 4; ++i) x[i] = _mm_loadu_ps(frames[i]->lane);
-        pairs[0] = _mm_movelh_ps(x[0], x[1]);
-        pairs[1] = _mm_movehl_ps(x[1], x[0]);
-        pairs[2] = _mm_movelh_ps(x[2], x[3]);
-        pairs[3] = _mm_movehl_ps(x[3], x[2]);
-    }
-};
+}  // namespace filterlanes
 
-// Four frames given as one vector per frame lane, a voice per lane.
-struct TPairsOfLanes {
-    const __m128* lanes;  // left 0, right 0, left 1, right 1
-    void operator()(__m128 pairs[4]) const {
-        pairs[0] = _mm_unpacklo_ps(lanes[0], lanes[1]);
-        pairs[1] = _mm_unpacklo_ps(lanes[2], lanes[3]);
-        pairs[2] = _mm_unpackhi_ps(lanes[0], lanes[1]);
-        pairs[3] = _mm_unpackhi_ps(lanes[2], lanes[3]);
+inline void TFilterQuarter::copyLane(int to, const TFilterQuarter& source, int from) {
+    auto* target = reinterpret_cast<unsigned char*>(this);
+    const auto* origin = reinterpret_cast<const unsigned char*>(&source);
+    constexpr int ROW_BYTES = 4 * sizeof(float);
+    // memmove: a lane may be copied onto itself.
+    for (int row = 0; row < ROWS; ++row)
+        std::memmove(target + row * ROW_BYTES + to * sizeof(float), origin + row * ROW_BYTES + from * sizeof(float),
+                    sizeof(float));
+}
+
+namespace filterlanes {
+
+// Lane `lane` of x in every lane.
+[[gnu::always_inline]] inline __m128 laneInAll(__m128 x, int lane) {
+    switch (lane) {
+    case 0: return _mm_shuffle_ps(x, x, _MM_SHUFFLE(0, 0, 0, 0));
+    case 1: return _mm_shuffle_ps(x, x, _MM_SHUFFLE(1, 1, 1, 1));
+    case 2: return _mm_shuffle_ps(x, x, _MM_SHUFFLE(2, 2, 2, 2));
+    default: return _mm_shuffle_ps(x, x, _MM_SHUFFLE(3, 3, 3, 3));
     }
-};
+}
+
+// A quarter's row stored for the lanes `on`, the others left as they are:
+// with ALL_ON every lane is.
+template <bool ALL_ON>
+[[gnu::always_inline]] inline void storeRow(float* row, __m128 on, __m128 value) {
+    if constexpr (ALL_ON)
+        _mm_store_ps(row, value);
+    else
+        _mm_store_ps(row, select(on, value, _mm_load_ps(row)));
+}
 
 }  // namespace filterlanes
 
-// True when a value of now (the coefficient inputs, laid out as
-// CoefficientInputs) moved by more than 1e-5 (|now - then| > 1e-5 per lane),
-// or currentType is not the type last computed for; now and currentType are
-// then taken as computed.
-[[gnu::always_inline]] inline bool TFilter::takeIfMoved(__m128 now, int currentType) {
-    const __m128 then = _mm_load_ps(&applied.cutoff[0]);
-    const __m128 moved = _mm_cmpgt_ps(_mm_andnot_ps(load(SIGN_LANES), _mm_sub_ps(now, then)),
-                                      load(filterlanes::MOVE_THRESHOLD_LANES));
-    if (_mm_movemask_ps(moved) == 0 && currentType == prevType) return false;
-    prevType = currentType;
-    _mm_store_ps(&applied.cutoff[0], now);
-    return true;
+// One frame of the recursion of types 3-6 for the filters of a quarter, each
+// channel of the four voices in one vector. Where every voice's left and
+// right channels hold the same inputs, coefficients and states bit for bit,
+// the right channel's operations would repeat the left's on the same
+// numbers: the left's results stand for both. Lanes not `on` need not agree.
+template <int TYPE, bool ALL_ON>
+[[gnu::always_inline]] inline void TFilter::runPlainRecursion(TFilterQuarter& filters, int lanesOn, __m128 on,
+                                                              const __m128 lanes[4], stereoOverStruct* frames) {
+    using namespace filterlanes;
+    __m128 out[4];  // left and right of the first sub-sample, then of the second
+    const __m128 d = _mm_load_ps(filters.stateVariableD);
+    __m128 f[2], low[2], band[2];
+    for (int c = 0; c < 2; ++c) {
+        f[c] = _mm_load_ps(filters.stateVariableF[c]);
+        low[c] = _mm_load_ps(filters.low[c]);
+        band[c] = _mm_load_ps(filters.band[c]);
+    }
+    const auto runChannel = [&](int c) {
+        const __m128 scale = load(OUTPUT_SCALE_LANES);
+        out[c] = _mm_mul_ps(stateVariableStep<TYPE>(scaledLanes(lanes[c]), f[c], d, low[c], band[c]), scale);
+        out[2 + c] = _mm_mul_ps(stateVariableStep<TYPE>(scaledLanes(lanes[2 + c]), f[c], d, low[c], band[c]), scale);
+    };
+    const auto sameBits = [](__m128 a, __m128 b) { return _mm_cmpeq_epi32(_mm_castps_si128(a), _mm_castps_si128(b)); };
+    __m128i alike =
+        _mm_and_si128(_mm_and_si128(_mm_and_si128(sameBits(lanes[0], lanes[1]), sameBits(lanes[2], lanes[3])),
+                                    sameBits(f[0], f[1])),
+                      _mm_and_si128(sameBits(low[0], low[1]), sameBits(band[0], band[1])));
+    if constexpr (!ALL_ON) alike = _mm_or_si128(alike, _mm_andnot_si128(_mm_castps_si128(on), _mm_set1_epi32(-1)));
+    runChannel(0);
+    if (_mm_movemask_epi8(alike) == 0xFFFF) {
+        low[1] = low[0];
+        band[1] = band[0];
+        // Each voice's frame is its left values twice: first, first, second, second.
+        const __m128 low01 = _mm_unpacklo_ps(out[0], out[2]);
+        const __m128 high01 = _mm_unpackhi_ps(out[0], out[2]);
+        out[0] = _mm_shuffle_ps(low01, low01, _MM_SHUFFLE(1, 1, 0, 0));
+        out[1] = _mm_shuffle_ps(low01, low01, _MM_SHUFFLE(3, 3, 2, 2));
+        out[2] = _mm_shuffle_ps(high01, high01, _MM_SHUFFLE(1, 1, 0, 0));
+        out[3] = _mm_shuffle_ps(high01, high01, _MM_SHUFFLE(3, 3, 2, 2));
+    } else {
+        runChannel(1);
+        _MM_TRANSPOSE4_PS(out[0], out[1], out[2], out[3]);
+    }
+    for (int c = 0; c < 2; ++c) {
+        storeRow<ALL_ON>(filters.low[c], on, low[c]);
+        storeRow<ALL_ON>(filters.band[c], on, band[c]);
+    }
+    for (int i = 0; i < 4; ++i)
+        if (ALL_ON || (lanesOn >> i & 1)) _mm_storeu_ps(frames[i].lane, out[i]);
 }
 
-// Types 3-6 for four voices, two at a time: lanes 0 and 1 hold the first
-// voice's channels, lanes 2 and 3 the second's. pairsOf() gives the frames so:
-// the first sub-sample of voices 0 and 1, their second sub-sample, then the
-// same of voices 2 and 3. Everything is loaded before anything is stored, so
-// that a filter sitting in two lanes is run once.
-template <int TYPE, class Pairs>
-[[gnu::always_inline]] inline void TFilter::runPlainGroup(TFilter* const filters[4],
-                                                          stereoOverStruct* const frames[4], Pairs pairsOf,
-                                                          __m128 fFirst, __m128 dFirst, __m128 fSecond,
-                                                          __m128 dSecond) {
+// setLFO(), prepareShared() and process() of the filters of a quarter, lane
+// by lane in their order, as processPlainQuarter() describes.
+template <bool ALL_ON>
+[[gnu::always_inline]] inline void TFilter::runPlainQuarter(TFilterQuarter& filters, int type, int lanesOn,
+                                                            stereoOverStruct* frames, const __m128 lanes[4],
+                                                            const GroupInput& input, SharedPower& lastPower) {
     using namespace filterlanes;
-    __m128 pairs[4];
-    pairsOf(pairs);
-    __m128 history[4];
-    for (int i = 0; i < 4; ++i) history[i] = _mm_load_ps(filters[i]->stateVariable);
-    const __m128 scale = load(OUTPUT_SCALE_LANES);
-    __m128 out[4], newHistory[4];
-    for (int a = 0; a < 4; a += 2) {
-        const int b = a + 1;
-        const __m128 f = a == 0 ? fFirst : fSecond;
-        const __m128 d = a == 0 ? dFirst : dSecond;
-        __m128 low = _mm_movelh_ps(history[a], history[b]);
-        __m128 band = _mm_movehl_ps(history[b], history[a]);
-        const __m128 first = _mm_mul_ps(stateVariableStep<TYPE>(scaledLanes(pairs[a]), f, d, low, band), scale);
-        const __m128 second = _mm_mul_ps(stateVariableStep<TYPE>(scaledLanes(pairs[b]), f, d, low, band), scale);
-        newHistory[a] = _mm_movelh_ps(low, band);
-        newHistory[b] = _mm_movehl_ps(band, low);
-        out[a] = _mm_movelh_ps(first, second);
-        out[b] = _mm_movehl_ps(second, first);
-    }
-    for (int i = 0; i < 4; ++i) {
-        _mm_store_ps(filters[i]->stateVariable, newHistory[i]);
-        _mm_storeu_ps(frames[i]->lane, out[i]);
-    }
-}
-
-template <class Pairs>
-[[gnu::always_inline]] inline void TFilter::runPlainGroupCall(TFilter* const groupFilters[4],
-                                                              stereoOverStruct* const groupFrames[4], Pairs pairs,
-                                                              const GroupInput& input, SharedPower& lastPower) {
-    using namespace filterlanes;
+    TFilterQuarter& v = filters;
+    const __m128 on = ALL_ON ? _mm_setzero_ps() : _mm_castsi128_ps(laneMaskOfBits(lanesOn));
     // Locals: the vector stores below may alias anything, and would otherwise
-    // make the compiler reload the pointers and the input after each one.
-    TFilter* const filters[4] = {groupFilters[0], groupFilters[1], groupFilters[2], groupFilters[3]};
-    stereoOverStruct* const frames[4] = {groupFrames[0], groupFrames[1], groupFrames[2], groupFrames[3]};
+    // make the compiler reload the input after each one.
     const float freq = input.freq;
-    const float freqPart = input.freqPart;
     const bool spreadIsOne = input.spreadIsOne;
     const __m128 spread = input.spread;
     const __m128 q = input.q;
     const __m128 vowel = input.vowel;
-    const int type = filters[0]->type;
 
-    // The voices' terms, a voice per lane.
-    __m128 smooth = _mm_load_ps(&filters[0]->terms.smoothFreq);
-    __m128 offsetBefore = _mm_load_ps(&filters[1]->terms.smoothFreq);
-    __m128 env = _mm_load_ps(&filters[2]->terms.smoothFreq);
-    __m128 vel = _mm_load_ps(&filters[3]->terms.smoothFreq);
-    _MM_TRANSPOSE4_PS(smooth, offsetBefore, env, vel);
-    static_assert(sizeof(ControlTerms) == 4 * sizeof(float));
-    __m128 mod = _mm_load_ps(&filters[0]->control.mod);
-    __m128 track = _mm_load_ps(&filters[1]->control.mod);
-    __m128 rate = _mm_load_ps(&filters[2]->control.mod);
-    __m128 direct = _mm_load_ps(&filters[3]->control.mod);
-    _MM_TRANSPOSE4_PS(mod, track, rate, direct);
-
-    // setLFO() and prepareShared(), lane by lane in their order.
+    const __m128 smooth = _mm_load_ps(v.smoothFreq);
+    const __m128 direct = _mm_castsi128_ps(_mm_load_si128(reinterpret_cast<const __m128i*>(v.direct)));
     const __m128 product = _mm_mul_ps(input.lfoAmount, input.lfoValue);
     const __m128 lfo = _mm_and_ps(product, finiteMask(product));
     const __m128 offset = _mm_and_ps(input.offset, finiteMask(input.offset));
     __m128 target, part;
     if (std::isfinite(freq)) {
-        target = _mm_set1_ps(freq);
-        part = _mm_set1_ps(freqPart);
+        target = input.freqLanes;
+        part = input.freqPartLanes;
     } else {
         target = smooth;
         part = _mm_mul_ps(smooth, load(SMOOTHER_TAKE_LANES));
     }
     const __m128 glided =
         _mm_add_ps(_mm_add_ps(part, _mm_mul_ps(smooth, load(SMOOTHER_KEEP_LANES))), load(GUARD_LANES));
-    const int directBits = _mm_movemask_ps(direct);
-    const __m128 smoothed =
-        directBits == 0 ? glided : select(direct, target, glided);
-    const __m128 position =
-        _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_add_ps(offset, env), lfo), vel), mod), smoothed);
+    const __m128 smoothed = _mm_movemask_ps(direct) == 0 ? glided : select(direct, target, glided);
+    const __m128 position = _mm_add_ps(
+        _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_add_ps(offset, _mm_load_ps(v.env)), lfo), _mm_load_ps(v.vel)),
+                   _mm_load_ps(v.mod)),
+        smoothed);
     const __m128 exponent =
         _mm_min_ps(_mm_max_ps(_mm_mul_ps(load(OCTAVES_LANES), position), _mm_setzero_ps()), load(OCTAVES_LANES));
     __m128 power;
-    if (_mm_movemask_ps(_mm_cmpeq_ps(exponent, _mm_set1_ps(lastPower.exponent))) == 0xF) {
+    if ((_mm_movemask_ps(_mm_cmpeq_ps(exponent, _mm_set1_ps(lastPower.exponent))) & lanesOn) == lanesOn) {
         power = _mm_set1_ps(lastPower.value);
-    } else if (_mm_movemask_ps(_mm_cmpeq_ps(exponent, _mm_shuffle_ps(exponent, exponent, 0))) == 0xF) {
+    } else if (const int first = ALL_ON ? 0 : __builtin_ctz(static_cast<unsigned>(lanesOn));
+               (_mm_movemask_ps(_mm_cmpeq_ps(exponent, laneInAll(exponent, first))) & lanesOn) == lanesOn) {
         // Voices in step share one position: one power for all.
-        const float e = _mm_cvtss_f32(exponent);
-        TFilter& filter = *filters[0];
-        lastPower.value = e == filter.powerExponent[0] ? filter.powerValue[0]
-                                                       : static_cast<float>(std::exp2(static_cast<double>(e)));
+        const float e = _mm_cvtss_f32(laneInAll(exponent, first));
+        lastPower.value =
+            e == v.powerExponent[first] ? v.powerValue[first] : static_cast<float>(std::exp2(static_cast<double>(e)));
         lastPower.exponent = e;
-        filter.powerExponent[0] = e;
-        filter.powerValue[0] = lastPower.value;
+        v.powerExponent[first] = e;
+        v.powerValue[first] = lastPower.value;
         power = _mm_set1_ps(lastPower.value);
     } else {
         alignas(16) float exponents[4], powers[4];
         _mm_store_ps(exponents, exponent);
         for (int i = 0; i < 4; ++i) {
             const float e = exponents[i];
-            if (e != lastPower.exponent) {
-                TFilter& filter = *filters[i];
-                lastPower.value = e == filter.powerExponent[0]
-                                      ? filter.powerValue[0]
-                                      : static_cast<float>(std::exp2(static_cast<double>(e)));
+            if (e != lastPower.exponent && (ALL_ON || (lanesOn >> i & 1))) {
+                lastPower.value =
+                    e == v.powerExponent[i] ? v.powerValue[i] : static_cast<float>(std::exp2(static_cast<double>(e)));
                 lastPower.exponent = e;
-                filter.powerExponent[0] = e;
-                filter.powerValue[0] = lastPower.value;
+                v.powerExponent[i] = e;
+                v.powerValue[i] = lastPower.value;
             }
             powers[i] = lastPower.value;
         }
         power = _mm_load_ps(powers);
     }
-    const __m128 tracked = _mm_mul_ps(power, track);
+    const __m128 tracked = _mm_mul_ps(power, _mm_load_ps(v.track));
     __m128 cutoffLeft, cutoffRight;
     if (spreadIsOne) {
         // Dividing and multiplying by 1 are exact: both channels get the same cutoff.
@@ -623,107 +645,72 @@ template <class Pairs>
         cutoffLeft = sanitizedCutoffs(_mm_mul_ps(_mm_div_ps(tracked, spread), load(TWENTY_LANES)));
         cutoffRight = sanitizedCutoffs(_mm_mul_ps(_mm_mul_ps(tracked, spread), load(TWENTY_LANES)));
     }
+    storeRow<ALL_ON>(v.smoothFreq, on, smoothed);
+    storeRow<ALL_ON>(v.offsetLeft, on, offset);
+    // Every flag is cleared, as each filter's own call clears it.
+    if (ALL_ON)
+        _mm_store_si128(reinterpret_cast<__m128i*>(v.direct), _mm_setzero_si128());
+    else
+        _mm_store_ps(reinterpret_cast<float*>(v.direct), _mm_andnot_ps(on, direct));
+    storeRow<ALL_ON>(v.cutoff[0], on, cutoffLeft);
+    storeRow<ALL_ON>(v.cutoff[1], on, cutoffRight);
+    storeRow<ALL_ON>(v.q, on, q);
+    storeRow<ALL_ON>(v.vowel, on, vowel);
 
-    // The smoothed frequency and the offset, side by side in each filter.
-    static_assert(offsetof(FrameTerms, offsetLeft) == sizeof(float));
-    const __m128 termsLow = _mm_unpacklo_ps(smoothed, offset);
-    const __m128 termsHigh = _mm_unpackhi_ps(smoothed, offset);
-    _mm_storel_pi(reinterpret_cast<__m64*>(&filters[0]->terms.smoothFreq), termsLow);
-    _mm_storeh_pi(reinterpret_cast<__m64*>(&filters[1]->terms.smoothFreq), termsLow);
-    _mm_storel_pi(reinterpret_cast<__m64*>(&filters[2]->terms.smoothFreq), termsHigh);
-    _mm_storeh_pi(reinterpret_cast<__m64*>(&filters[3]->terms.smoothFreq), termsHigh);
-    if (directBits != 0)
-        for (TFilter* filter : filters) filter->control.direct = 0u;
-
-    // Each voice's coefficient inputs as takeMovedInputs() compares them.
-    __m128 inputsOf[4] = {cutoffLeft, cutoffRight, q, vowel};
-    _MM_TRANSPOSE4_PS(inputsOf[0], inputsOf[1], inputsOf[2], inputsOf[3]);
-    int movedBits = 0;
-    for (int i = 0; i < 4; ++i) {
-        TFilter& filter = *filters[i];
-        _mm_store_ps(&filter.inputs.cutoff[0], inputsOf[i]);
-        if (filter.takeIfMoved(inputsOf[i], type)) movedBits |= 1 << i;
+    // takeMovedInputs() lane by lane: a value moved by more than 1e-5, or a
+    // new type.
+    const __m128 now[4] = {cutoffLeft, cutoffRight, q, vowel};
+    float* const applied[4] = {v.appliedCutoff[0], v.appliedCutoff[1], v.appliedQ, v.appliedVowel};
+    __m128 moved = _mm_setzero_ps();
+    for (int k = 0; k < 4; ++k) {
+        const __m128 change = _mm_andnot_ps(load(SIGN_LANES), _mm_sub_ps(now[k], _mm_load_ps(applied[k])));
+        moved = _mm_or_ps(moved, _mm_cmpgt_ps(change, load(MOVE_THRESHOLD_LANES)));
     }
-    __m128 c0, c1, c2, c3;
+    const __m128i typeNow = _mm_set1_epi32(type);
+    const __m128i appliedType = _mm_load_si128(reinterpret_cast<const __m128i*>(v.appliedType));
+    const int sameTypeBits = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(appliedType, typeNow)));
+    const int movedBits = (_mm_movemask_ps(moved) | (sameTypeBits ^ 0xF)) & lanesOn;
     if (movedBits != 0) {
         // updateStateVariableCoefficients() lane by lane, with each voice's
-        // limits as init() kept them.
-        static_assert(offsetof(TFilter, maxCutoff) == offsetof(TFilter, invOverRate) + sizeof(float));
-        __m128 limitsLow = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(&filters[0]->invOverRate));
-        limitsLow = _mm_loadh_pi(limitsLow, reinterpret_cast<const __m64*>(&filters[1]->invOverRate));
-        __m128 limitsHigh = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(&filters[2]->invOverRate));
-        limitsHigh = _mm_loadh_pi(limitsHigh, reinterpret_cast<const __m64*>(&filters[3]->invOverRate));
-        const __m128 invOverRates = _mm_shuffle_ps(limitsLow, limitsHigh, _MM_SHUFFLE(2, 0, 2, 0));
-        const __m128 maxCutoffs = _mm_shuffle_ps(limitsLow, limitsHigh, _MM_SHUFFLE(3, 1, 3, 1));
-        const __m128 damping = _mm_add_ps(_mm_sub_ps(load(ONE_LANES), q), load(GUARD_LANES));
-        const __m128i left = sineIndices(cutoffLeft, maxCutoffs, invOverRates);
-        const __m128i right = spreadIsOne ? left : sineIndices(cutoffRight, maxCutoffs, invOverRates);
-        // Voices in step (notes started together under the same modulation)
-        // share their cutoffs, q and rate: one voice's coefficients are all.
-        const __m128 leftFirst = _mm_shuffle_ps(cutoffLeft, cutoffLeft, 0);
-        const __m128 rightFirst = _mm_shuffle_ps(cutoffRight, cutoffRight, 0);
-        const __m128 qFirst = _mm_shuffle_ps(q, q, 0);
-        const __m128 rateFirst = _mm_shuffle_ps(rate, rate, 0);
-        const __m128 inStep = _mm_and_ps(_mm_and_ps(_mm_cmpeq_ps(cutoffLeft, leftFirst), _mm_cmpeq_ps(cutoffRight, rightFirst)),
-                                         _mm_and_ps(_mm_cmpeq_ps(q, qFirst), _mm_cmpeq_ps(rate, rateFirst)));
-        if (_mm_movemask_ps(inStep) == 0xF) {
-            const __m128 sines = _mm_unpacklo_ps(_mm_load_ss(&FilterSine[_mm_cvtsi128_si32(left)]),
-                                                 _mm_load_ss(&FilterSine[_mm_cvtsi128_si32(right)]));
-            c0 = c1 = c2 = c3 = _mm_movelh_ps(sines, _mm_unpacklo_ps(damping, damping));
-        } else {
-            alignas(16) int leftIndex[4], rightIndex[4];
-            _mm_store_si128(reinterpret_cast<__m128i*>(leftIndex), left);
-            _mm_store_si128(reinterpret_cast<__m128i*>(rightIndex), right);
-            const __m128 sinesLow = _mm_setr_ps(FilterSine[leftIndex[0]], FilterSine[rightIndex[0]],
-                                                FilterSine[leftIndex[1]], FilterSine[rightIndex[1]]);
-            const __m128 sinesHigh = _mm_setr_ps(FilterSine[leftIndex[2]], FilterSine[rightIndex[2]],
-                                                 FilterSine[leftIndex[3]], FilterSine[rightIndex[3]]);
-            const __m128 dampingLow = _mm_unpacklo_ps(damping, damping);
-            const __m128 dampingHigh = _mm_unpackhi_ps(damping, damping);
-            c0 = _mm_movelh_ps(sinesLow, dampingLow);
-            c1 = _mm_movehl_ps(dampingLow, sinesLow);
-            c2 = _mm_movelh_ps(sinesHigh, dampingHigh);
-            c3 = _mm_movehl_ps(dampingHigh, sinesHigh);
-        }
-        if (movedBits == 0xF) {
-            _mm_store_ps(filters[0]->plainStateVariable, c0);
-            _mm_store_ps(filters[1]->plainStateVariable, c1);
-            _mm_store_ps(filters[2]->plainStateVariable, c2);
-            _mm_store_ps(filters[3]->plainStateVariable, c3);
-        } else {
-            if (movedBits & 1) _mm_store_ps(filters[0]->plainStateVariable, c0);
-            if (movedBits & 2) _mm_store_ps(filters[1]->plainStateVariable, c1);
-            if (movedBits & 4) _mm_store_ps(filters[2]->plainStateVariable, c2);
-            if (movedBits & 8) _mm_store_ps(filters[3]->plainStateVariable, c3);
-            // After the stores: a filter in two lanes may have been moved by the first.
-            if (!(movedBits & 1)) c0 = _mm_load_ps(filters[0]->plainStateVariable);
-            if (!(movedBits & 2)) c1 = _mm_load_ps(filters[1]->plainStateVariable);
-            if (!(movedBits & 4)) c2 = _mm_load_ps(filters[2]->plainStateVariable);
-            if (!(movedBits & 8)) c3 = _mm_load_ps(filters[3]->plainStateVariable);
-        }
-    } else {
-        c0 = _mm_load_ps(filters[0]->plainStateVariable);
-        c1 = _mm_load_ps(filters[1]->plainStateVariable);
-        c2 = _mm_load_ps(filters[2]->plainStateVariable);
-        c3 = _mm_load_ps(filters[3]->plainStateVariable);
+        // limits as init() kept them. Lanes that did not move keep theirs.
+        const auto store = [movedBits](float* row, __m128 computed) {
+            if (movedBits == 0xF)
+                _mm_store_ps(row, computed);
+            else
+                _mm_store_ps(row, select(_mm_castsi128_ps(laneMaskOfBits(movedBits)), computed, _mm_load_ps(row)));
+        };
+        for (int k = 0; k < 4; ++k) store(applied[k], now[k]);
+        // Lanes on that did not move hold the type already.
+        _mm_store_si128(reinterpret_cast<__m128i*>(v.appliedType),
+                        ALL_ON ? typeNow : _mm_castps_si128(select(on, _mm_castsi128_ps(typeNow),
+                                                                   _mm_castsi128_ps(appliedType))));
+        const __m128 maxCutoffs = _mm_load_ps(v.maxCutoff);
+        const __m128 invOverRates = _mm_load_ps(v.invOverRate);
+        const auto sines = [maxCutoffs, invOverRates](__m128 cutoffs) {
+            alignas(16) int index[4];
+            _mm_store_si128(reinterpret_cast<__m128i*>(index), sineIndices(cutoffs, maxCutoffs, invOverRates));
+            return _mm_setr_ps(FilterSine[index[0]], FilterSine[index[1]], FilterSine[index[2]], FilterSine[index[3]]);
+        };
+        const __m128 fLeft = sines(cutoffLeft);
+        store(v.stateVariableF[0], fLeft);
+        store(v.stateVariableF[1], spreadIsOne ? fLeft : sines(cutoffRight));
+        store(v.stateVariableD, _mm_add_ps(_mm_sub_ps(load(ONE_LANES), q), load(GUARD_LANES)));
     }
-    // f and d of each pair of voices: f left, f right of the first, then of the second.
-    const __m128 fFirst = _mm_movelh_ps(c0, c1);
-    const __m128 dFirst = _mm_movehl_ps(c1, c0);
-    const __m128 fSecond = _mm_movelh_ps(c2, c3);
-    const __m128 dSecond = _mm_movehl_ps(c3, c2);
     switch (type) {
-    case 3: runPlainGroup<3>(filters, frames, pairs, fFirst, dFirst, fSecond, dSecond); break;
-    case 4: runPlainGroup<4>(filters, frames, pairs, fFirst, dFirst, fSecond, dSecond); break;
-    case 5: runPlainGroup<5>(filters, frames, pairs, fFirst, dFirst, fSecond, dSecond); break;
-    default: runPlainGroup<6>(filters, frames, pairs, fFirst, dFirst, fSecond, dSecond); break;
+    case 3: runPlainRecursion<3, ALL_ON>(filters, lanesOn, on, lanes, frames); break;
+    case 4: runPlainRecursion<4, ALL_ON>(filters, lanesOn, on, lanes, frames); break;
+    case 5: runPlainRecursion<5, ALL_ON>(filters, lanesOn, on, lanes, frames); break;
+    default: runPlainRecursion<6, ALL_ON>(filters, lanesOn, on, lanes, frames); break;
     }
 }
 
-[[gnu::always_inline]] inline void TFilter::processPlainQuarter(TFilter* filters, stereoOverStruct* frames,
-                                                               const __m128 lanes[4], const GroupInput& input,
-                                                               SharedPower& lastPower) {
-    TFilter* const groupFilters[4] = {&filters[0], &filters[1], &filters[2], &filters[3]};
-    stereoOverStruct* const groupFrames[4] = {&frames[0], &frames[1], &frames[2], &frames[3]};
-    runPlainGroupCall(groupFilters, groupFrames, filterlanes::TPairsOfLanes{lanes}, input, lastPower);
+// Inline for the block loop's quarters of four sounding voices; a quarter
+// with voices off takes the call that keeps their lanes.
+[[gnu::always_inline]] inline void TFilter::processPlainQuarter(TFilterQuarter& filters, int type, int lanesOn,
+                                                               stereoOverStruct* frames, const __m128 lanes[4],
+                                                               const GroupInput& input, SharedPower& lastPower) {
+    if (lanesOn == 0xF)
+        runPlainQuarter<true>(filters, type, lanesOn, frames, lanes, input, lastPower);
+    else if (lanesOn != 0)
+        processPlainQuarterPart(filters, type, lanesOn, frames, lanes, input, lastPower);
 }

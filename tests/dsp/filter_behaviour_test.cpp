@@ -14,7 +14,8 @@ using namespace filtertest;
 namespace {
 
 TEST(FilterControls, BypassCopiesTheInputUnscaled) {
-    TFilter filter = freshFilter(48000.0f, TFilter::TYPE_OFF);
+    TFilter filter;
+    freshFilter(filter, 48000.0f, TFilter::TYPE_OFF);
     const stereoOverStruct in = frameOf(0.123456789f, -0.987654321f, 1e-7f, 3.5f);
     stereoOverStruct out;
     filter.process(0.3f, 1.7f, stereoStruct{0.1f, -0.1f}, 0.8f, 0.2f, in, out);
@@ -45,7 +46,8 @@ TEST(FilterControls, CutoffLaws) {
         {"LFO -0.1 lowers an octave", 0.5f, 1, 0, 0, 0, 0, 0.5f, 0, 0, 1, -0.1f, 320, 320},
     };
     for (const Case& c : cases) {
-        TFilter filter = freshFilter(48000.0f, 7);
+        TFilter filter;
+        freshFilter(filter, 48000.0f, 7);
         filter.setTrack(c.trackAmount, c.trackNote);
         filter.setVel(c.velAmount, c.velocity);
         filter.setMod(c.modAmount, c.modValue);
@@ -59,7 +61,8 @@ TEST(FilterControls, CutoffLaws) {
 }
 
 TEST(FilterControls, PairCallIgnoresTheStoredSpread) {
-    TFilter filter = freshFilter(48000.0f, 7);
+    TFilter filter;
+    freshFilter(filter, 48000.0f, 7);
     stereoOverStruct out;
     filter.setDirect();
     filter.process(0.5f, 2.0f, stereoStruct{}, 0.0f, 0.0f, stereoOverStruct{}, out);
@@ -71,7 +74,8 @@ TEST(FilterControls, PairCallIgnoresTheStoredSpread) {
 }
 
 TEST(FilterControls, CutoffSmoothingAndGetFreq) {
-    TFilter filter = freshFilter(48000.0f, 7);
+    TFilter filter;
+    freshFilter(filter, 48000.0f, 7);
     EXPECT_FLOAT_EQ(filter.getFreq(), 0.5f);
     stereoOverStruct out;
     filter.process(0.0f, 1.0f, stereoStruct{0.02f, 0.0f}, 0.0f, 0.0f, stereoOverStruct{}, out);
@@ -97,7 +101,8 @@ TEST(FilterControls, TypeChangesClearStateOnlyWhenAskedAndChanged) {
         {9, false, true, "a new type without reset keeps it"},
     };
     for (const Case& c : cases) {
-        TFilter filter = freshFilter(48000.0f, 7);
+        TFilter filter;
+        freshFilter(filter, 48000.0f, 7);
         stereoOverStruct out;
         for (int i = 0; i < 4000; ++i)
             filter.process(0.5f, 1.0f, stereoStruct{}, 0.0f, 0.0f, frameOf(0.5f, 0.5f, 0.5f, 0.5f), out);
@@ -111,8 +116,10 @@ TEST(FilterControls, TypeChangesClearStateOnlyWhenAskedAndChanged) {
 // doFilter runs each voice frame in place: the result must not depend on it.
 TEST(FilterControls, InPlaceProcessingEqualsSeparateFrames) {
     for (int type = 0; type < TFilter::NUM_TYPES; ++type) {
-        TFilter inPlace = freshFilter(48000.0f, type);
-        TFilter separate = freshFilter(48000.0f, type);
+        TFilter inPlace;
+        freshFilter(inPlace, 48000.0f, type);
+        TFilter separate;
+        freshFilter(separate, 48000.0f, type);
         for (int i = 0; i < 300; ++i) {
             const stereoOverStruct in = frameOf(std::sin(0.3f * i), std::cos(0.2f * i), std::sin(0.3f * i + 0.1f), 0.2f);
             stereoOverStruct frame = in, out;
@@ -124,8 +131,10 @@ TEST(FilterControls, InPlaceProcessingEqualsSeparateFrames) {
 }
 
 TEST(FilterControls, RatesBelow1000FallBackTo44100) {
-    TFilter low = freshFilter(500.0f, 3);
-    TFilter normal = freshFilter(44100.0f, 3);
+    TFilter low;
+    freshFilter(low, 500.0f, 3);
+    TFilter normal;
+    freshFilter(normal, 44100.0f, 3);
     EXPECT_EQ(low.getSampleRate(), 44100.0f);
     for (int i = 0; i < 200; ++i) {
         const stereoOverStruct in = frameOf(std::sin(0.1f * i), 0.5f, std::cos(0.1f * i), -0.5f);
@@ -151,7 +160,8 @@ TEST(FilterCombs, EchoesComeOncePerPeriodWithTheirSign) {
         {32, 1.0f, g, 0.0f, -g * g, "ping-pong comb sends the echo to the other side"},
     };
     for (const Case& c : cases) {
-        TFilter filter = freshFilter(48000.0f, c.type);
+        TFilter filter;
+        freshFilter(filter, 48000.0f, c.type);
         std::vector<float> left, right;
         for (int frame = 0; frame < 200; ++frame) {
             stereoOverStruct out;
@@ -175,7 +185,8 @@ TEST(FilterCombs, EchoesComeOncePerPeriodWithTheirSign) {
 // out delayed by it rather than at once.
 TEST(FilterCombs, VanishingCutoffTakesTheLongestDelay) {
     for (float trackAmount : {-1.0f, std::numeric_limits<float>::quiet_NaN()}) {
-        TFilter filter = freshFilter(44100.0f, 30);
+        TFilter filter;
+        freshFilter(filter, 44100.0f, 30);
         filter.setTrack(trackAmount, 64.0f);
         int firstOutput = -1;
         for (int n = 0; n < 20000; n += 2) {
@@ -202,14 +213,16 @@ TEST(FilterCombs, ResetLeavesNothingAudibleInTheLines) {
     for (const std::vector<int>& played : notes) {
         const int playedFrames = played.back();
         for (int type : {30, 32}) {
-            TFilter used = freshFilter(44100.0f, type);
+            TFilter used;
+            freshFilter(used, 44100.0f, type);
             const FilterSetting slow{type, 25.0f, 1.0f, 0.0f};
             stereoOverStruct out;
             for (int frames : played) {
                 for (int i = 0; i < frames; ++i) runFrame(used, slow, frameOf(0.7f, -0.7f, 0.3f, 0.2f), out);
                 used.reset();
             }
-            TFilter fresh = freshFilter(44100.0f, type);
+            TFilter fresh;
+            freshFilter(fresh, 44100.0f, type);
             for (int i = 0; i < 12000; ++i) {
                 const stereoOverStruct in = i == 5 ? frameOf(1.0f, 0.5f, 0.0f, 0.0f) : stereoOverStruct{};
                 stereoOverStruct a, b;
@@ -232,7 +245,8 @@ TEST(FilterModulators, SidebandsAtToneAndCarrierDistance) {
     };
     const Case cases[] = {{33, 0.05, 0.475, 0.475}, {34, 0.525, 0.2375, 0.2375}};
     for (const Case& c : cases) {
-        TFilter filter = freshFilter(48000.0f, c.type);
+        TFilter filter;
+        freshFilter(filter, 48000.0f, c.type);
         std::vector<double> left, right;
         for (long n = 0; n < 2 * 48000; n += 2) {
             stereoOverStruct in, out;
@@ -263,7 +277,8 @@ TEST(FilterBadValues, NoNaNReachesTheOutput) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     for (int type = 0; type < TFilter::NUM_TYPES; ++type) {
-        TFilter filter = freshFilter(48000.0f, type);
+        TFilter filter;
+        freshFilter(filter, 48000.0f, type);
         filter.setTrack(nan, 1.0f);
         filter.setVel(nan, 0.2f);
         filter.setMod(inf, 0.0f);
@@ -287,7 +302,8 @@ TEST(FilterBadValues, NoNaNReachesTheOutput) {
 TEST(FilterBandPass, PeakAtCentreAndWidthNarrows) {
     float peak = 0.0f;
     auto gainAt = [&peak](double hz, float width, float gain) {
-        TFilter filter = freshFilter(48000.0f, TFilter::TYPE_OFF);
+        TFilter filter;
+        freshFilter(filter, 48000.0f, TFilter::TYPE_OFF);
         std::vector<double> signal;
         for (long n = 0; n < 96000; n += 2) {
             filter.setBP(1000.0f, width, gain, true);

@@ -22,13 +22,11 @@ struct FilterSetting {
     float vowel;  // 0..1
 };
 
-// A filter of `type` at `rate`, fresh from its reset, with the tables built.
-inline TFilter freshFilter(float rate, int type) {
+// `filter` made a filter of `type` at `rate`, fresh from its reset, with the tables built.
+inline void freshFilter(TFilter& filter, float rate, int type) {
     buildFilterTables();
-    TFilter filter;
     filter.init(rate);
     filter.setType(type, true);
-    return filter;
 }
 
 inline stereoOverStruct frameOf(float l0, float r0, float l1, float r1) {
@@ -62,7 +60,8 @@ inline double toneAmplitude(const std::vector<double>& signal, double hz, double
 // rate. The sine is `amplitude` peak, small enough that no saturator acts.
 inline double measureGain(const FilterSetting& s, float hostRate, double hz, double amplitude = 0.1,
                           double settleSeconds = 0.6, double measureSeconds = 0.2) {
-    TFilter filter = freshFilter(hostRate, s.type);
+    TFilter filter;
+    freshFilter(filter, hostRate, s.type);
     const double overRate = 2.0 * hostRate;
     const int settleFrames = static_cast<int>(settleSeconds * hostRate);
     const int measureFrames = static_cast<int>(measureSeconds * hostRate);
