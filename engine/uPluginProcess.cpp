@@ -1074,10 +1074,7 @@ void APlugin::setSourceFrameInput() {
     std::memcpy(&lowFlags, &mod.destRouted[destination::SOURCE_MIX], sizeof lowFlags);
     std::memcpy(&highFlags, &mod.destRouted[destination::SOURCE_MIX + 3], sizeof highFlags);
     if ((lowFlags | highFlags) == 0) {
-        // Written only when they moved: the check below reads these fields as
-        // whole vectors, which would stall on stores that cover them in part.
-        const float* const neutral = &mod.neutralModDest()[destination::SOURCE_MIX];
-        if (!sameSourceDestinations(input, neutral)) setSourceDestinations(input, neutral);
+        setSourceDestinations(input, &mod.neutralModDest()[destination::SOURCE_MIX]);
         prepareSteadyWaveFrame(input);
     } else {
         input.steadyWave.active = false;

@@ -166,15 +166,6 @@ inline void setSourceDestinations(TVoiceSourceInput& input, const float* sourceM
     std::memcpy(reinterpret_cast<char*>(&input) + offsetof(TVoiceSourceInput, sourceMix), sourceMixOnwards,
                 7 * sizeof(float));
 }
-// The seven destinations as setSourceDestinations() would write them, bit for bit.
-inline bool sameSourceDestinations(const TVoiceSourceInput& input, const float* sourceMixOnwards) {
-    const float* const held = &input.sourceMix;
-    const __m128i low = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(held)),
-                                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(sourceMixOnwards)));
-    const __m128i high = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(held + 3)),
-                                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(sourceMixOnwards + 3)));
-    return _mm_movemask_epi8(_mm_and_si128(low, high)) == 0xFFFF;
-}
 inline void setSubDestinations(TVoiceSourceInput& input, const float* subVolumeOnwards,
                                const float* subSymmetryOnwards) {
     static_assert(offsetof(TVoiceSourceInput, subWaveMix) - offsetof(TVoiceSourceInput, subVolume) == 2 * sizeof(float));
