@@ -579,37 +579,75 @@ inline void filterQuarterOfFrames(APlugin& plugin, const TFilterFrame& filter, i
                                  filter.input, lastPower);
 }
 
+// The pitch, the steady wave source and "Saturate" (with SATURATE) of the
+// sounding voices of the quarter from voice first on (onBits of them), their
+// frame left as one vector per frame lane in lanes[], and their filter input.
+template <bool SATURATE>
+[[gnu::always_inline]] inline void renderSteadyQuarterSource(APlugin& plugin, const TPitchFrameInput& pitchFrame,
+                                                             TFilterFrame& filter, float distortionAmount, int first,
+                                                             int onBits, __m128 lanes[4]) {
+    TVoiceState& voices = plugin.voices;
+    TVoiceUnits& units = plugin.units;
+    const __m128 voiceInc = setPitchOfFourVoices(plugin, pitchFrame, first, onBits);
+    voicesource::renderSteadyWaveOfFour<true>(first, onBits, voiceInc, &voices.waveTableOffset[first],
+                                              units.sourceInput.steadyWave, units.source, units.pinkNoise,
+                                              units.noiseSeed, &voices.voiceFrame[first], lanes);
+    if constexpr (SATURATE)
+        units.distortion.saturateLanes(first, _mm_castsi128_ps(laneMaskOfBits(onBits)), voices.voiceJustStarted.data(),
+                                       distortionAmount, units.distortAmountDest.data(), lanes);
+    setFilterQuarterInput(plugin, filter, first, _mm_loadu_ps(&plugin.movement.movementSmoothed[first]));
+}
+
 // The pitch, the steady wave source, "Saturate" (with SATURATE) and
 // the grouped plain state-variable filter of every sounding voice, four
 // voices at a time, the frame handed from one to the next as one vector per
 // frame lane: what the passes of renderVoices() give, as the voices' own
-// steps and the seed's draws come in the same order.
-template <bool SATURATE>
+// steps and the seed's draws come in the same order. With PAIRS the filter
+// takes two quarters at once, after both quarters' sources: the source of
+// the second neither reads nor writes what the filter of the first does.
+template <bool SATURATE, bool PAIRS>
 [[gnu::noinline]] void renderSteadyVoiceFrames(APlugin& plugin, const TPitchFrameInput& pitchFrame,
                                               TFilterFrame& filter) {
     TVoiceState& voices = plugin.voices;
     TVoiceUnits& units = plugin.units;
-    const TMovementState& movement = plugin.movement;
-    const TSteadyWaveFrame& steadyWave = units.sourceInput.steadyWave;
     setDistortAmountDest(plugin);
     const float distortionAmount = plugin.values.curValue[tag::FILTER_DISTORTION_AMOUNT];
     TFilter::SharedPower lastPower;
-    for (int first = 0; first < NUM_VOICES; first += 4) {
-        // The envelope step may have ended a voice.
-        const __m128i onInt = laneMask(&voices.voiceOn[first]);
-        const int onBits = _mm_movemask_ps(_mm_castsi128_ps(onInt));
-        if (onBits == 0) continue;
-        const __m128 voiceInc = setPitchOfFourVoices(plugin, pitchFrame, first, onBits);
-        __m128 lanes[4];
-        voicesource::renderSteadyWaveOfFour<true>(first, onBits, voiceInc, &voices.waveTableOffset[first], steadyWave,
-                                                  units.source, units.pinkNoise, units.noiseSeed,
-                                                  &voices.voiceFrame[first], lanes);
-        if constexpr (SATURATE)
-            units.distortion.saturateLanes(first, _mm_castsi128_ps(onInt), voices.voiceJustStarted.data(),
-                                           distortionAmount, units.distortAmountDest.data(), lanes);
-        setFilterQuarterInput(plugin, filter, first, _mm_loadu_ps(&movement.movementSmoothed[first]));
-        TFilter::processPlainQuarter(units.voiceFilterValues[first / 4], filter.plainType, onBits,
-                                     &voices.voiceFrame[first], lanes, filter.input, lastPower);
+    if constexpr (PAIRS) {
+        // One loop over the quarters as below, the filter after every second.
+        // A quarter without a sounding voice leaves its lanes zero: the
+        // filter computes them and drops them.
+        __m128 lanes[8], lfoValues[2], offsets[2];
+        int pairBits = 0;
+        for (int first = 0; first < NUM_VOICES; first += 4) {
+            const int half = first >> 2 & 1;
+            // The envelope step may have ended a voice.
+            const int onBits = _mm_movemask_ps(_mm_castsi128_ps(laneMask(&voices.voiceOn[first])));
+            pairBits |= onBits << 4 * half;
+            if (onBits != 0) {
+                renderSteadyQuarterSource<SATURATE>(plugin, pitchFrame, filter, distortionAmount, first, onBits,
+                                                    &lanes[4 * half]);
+                lfoValues[half] = filter.input.lfoValue;
+                offsets[half] = filter.input.offset;
+            } else {
+                for (int k = 0; k < 4; ++k) lanes[4 * half + k] = _mm_setzero_ps();
+                lfoValues[half] = offsets[half] = _mm_setzero_ps();
+            }
+            if (half == 1 && pairBits != 0)
+                TFilter::plainPairKernel(&units.voiceFilterValues[first / 4 - 1], filter.plainType, pairBits,
+                                         &voices.voiceFrame[first - 4], lanes, filter.input, lfoValues, offsets,
+                                         lastPower);
+            if (half == 1) pairBits = 0;
+        }
+    } else {
+        for (int first = 0; first < NUM_VOICES; first += 4) {
+            const int onBits = _mm_movemask_ps(_mm_castsi128_ps(laneMask(&voices.voiceOn[first])));
+            if (onBits == 0) continue;
+            __m128 lanes[4];
+            renderSteadyQuarterSource<SATURATE>(plugin, pitchFrame, filter, distortionAmount, first, onBits, lanes);
+            TFilter::processPlainQuarter(units.voiceFilterValues[first / 4], filter.plainType, onBits,
+                                         &voices.voiceFrame[first], lanes, filter.input, lastPower);
+        }
     }
 }
 
@@ -778,10 +816,14 @@ void APlugin::renderVoices() {
     if (steadyWave.active && (saturate || distortionType == TDistortion::OFF)) {
         TFilterFrame filter = filterFrame(*this);
         if (filter.grouped) {
+            // Two quarters at a time only where the eight-voice filter serves.
+            const bool pairs = TFilter::plainPairKernel != nullptr;
             if (saturate)
-                renderSteadyVoiceFrames<true>(*this, pitchFrame, filter);
+                (pairs ? renderSteadyVoiceFrames<true, true> : renderSteadyVoiceFrames<true, false>)(*this, pitchFrame,
+                                                                                                     filter);
             else
-                renderSteadyVoiceFrames<false>(*this, pitchFrame, filter);
+                (pairs ? renderSteadyVoiceFrames<false, true> : renderSteadyVoiceFrames<false, false>)(
+                    *this, pitchFrame, filter);
             mixVoices(*this);
             return;
         }

@@ -194,6 +194,17 @@ public:
     // them. The other lanes' values and frames are left as they are.
     static void processPlainQuarter(TFilterQuarter& filters, int type, int lanesOn, stereoOverStruct* frames,
                                     const __m128 lanes[4], const GroupInput& input, SharedPower& lastPower);
+    // processPlainQuarter() of quarters[0] and then of quarters[1], which
+    // lie side by side, eight voices at once: lanesOn holds the first's bits
+    // and the second's above them, lanes[] the first's four frame lanes then
+    // the second's, and frames[] the eight voices' frames. The quarters take
+    // the input `shared` but for the LFO values and the offsets, which come
+    // per quarter in lfoValues[] and offsets[]. Every lane ends as its own
+    // call would leave it. Null where the processor lacks AVX2.
+    using PlainPairKernel = void (*)(TFilterQuarter* quarters, int type, int lanesOn, stereoOverStruct* frames,
+                                     const __m128 lanes[8], const GroupInput& shared, const __m128 lfoValues[2],
+                                     const __m128 offsets[2], SharedPower& lastPower);
+    static const PlainPairKernel plainPairKernel;
 
     // Band-pass section: freq in Hz, width 0..0.99 (0 is the narrowest).
     void setBP(float freq, float width, float gain, bool directFreq);
