@@ -580,12 +580,13 @@ inline void filterQuarterOfFrames(APlugin& plugin, const TFilterFrame& filter, i
 }
 
 // The pitch, the steady wave source and "Saturate" (with SATURATE) of the
-// sounding voices of the quarter from voice first on (onBits of them), their
-// frame left as one vector per frame lane in lanes[], and their filter input.
+// sounding voices of the quarter from voice first on (onBits of them, on as
+// lane masks), their frame left as one vector per frame lane in lanes[], and
+// their filter input.
 template <bool SATURATE>
 [[gnu::always_inline]] inline void renderSteadyQuarterSource(APlugin& plugin, const TPitchFrameInput& pitchFrame,
                                                              TFilterFrame& filter, float distortionAmount, int first,
-                                                             int onBits, __m128 lanes[4]) {
+                                                             __m128 on, int onBits, __m128 lanes[4]) {
     TVoiceState& voices = plugin.voices;
     TVoiceUnits& units = plugin.units;
     const __m128 voiceInc = setPitchOfFourVoices(plugin, pitchFrame, first, onBits);
@@ -593,8 +594,8 @@ template <bool SATURATE>
                                               units.sourceInput.steadyWave, units.source, units.pinkNoise,
                                               units.noiseSeed, &voices.voiceFrame[first], lanes);
     if constexpr (SATURATE)
-        units.distortion.saturateLanes(first, _mm_castsi128_ps(laneMaskOfBits(onBits)), voices.voiceJustStarted.data(),
-                                       distortionAmount, units.distortAmountDest.data(), lanes);
+        units.distortion.saturateLanes(first, on, voices.voiceJustStarted.data(), distortionAmount,
+                                       units.distortAmountDest.data(), lanes);
     setFilterQuarterInput(plugin, filter, first, _mm_loadu_ps(&plugin.movement.movementSmoothed[first]));
 }
 
@@ -622,10 +623,11 @@ template <bool SATURATE, bool PAIRS>
         for (int first = 0; first < NUM_VOICES; first += 4) {
             const int half = first >> 2 & 1;
             // The envelope step may have ended a voice.
-            const int onBits = _mm_movemask_ps(_mm_castsi128_ps(laneMask(&voices.voiceOn[first])));
+            const __m128 on = _mm_castsi128_ps(laneMask(&voices.voiceOn[first]));
+            const int onBits = _mm_movemask_ps(on);
             pairBits |= onBits << 4 * half;
             if (onBits != 0) {
-                renderSteadyQuarterSource<SATURATE>(plugin, pitchFrame, filter, distortionAmount, first, onBits,
+                renderSteadyQuarterSource<SATURATE>(plugin, pitchFrame, filter, distortionAmount, first, on, onBits,
                                                     &lanes[4 * half]);
                 lfoValues[half] = filter.input.lfoValue;
                 offsets[half] = filter.input.offset;
@@ -641,10 +643,12 @@ template <bool SATURATE, bool PAIRS>
         }
     } else {
         for (int first = 0; first < NUM_VOICES; first += 4) {
-            const int onBits = _mm_movemask_ps(_mm_castsi128_ps(laneMask(&voices.voiceOn[first])));
+            const __m128 on = _mm_castsi128_ps(laneMask(&voices.voiceOn[first]));
+            const int onBits = _mm_movemask_ps(on);
             if (onBits == 0) continue;
             __m128 lanes[4];
-            renderSteadyQuarterSource<SATURATE>(plugin, pitchFrame, filter, distortionAmount, first, onBits, lanes);
+            renderSteadyQuarterSource<SATURATE>(plugin, pitchFrame, filter, distortionAmount, first, on, onBits,
+                                                lanes);
             TFilter::processPlainQuarter(units.voiceFilterValues[first / 4], filter.plainType, onBits,
                                          &voices.voiceFrame[first], lanes, filter.input, lastPower);
         }
