@@ -579,6 +579,34 @@ inline void filterQuarterOfFrames(APlugin& plugin, const TFilterFrame& filter, i
                                  filter.input, lastPower);
 }
 
+// The sounding voices of the two quarters from voice first on through the
+// grouped filter at once (TFilter::plainPairKernel must serve), their frames
+// read from where the voices keep them. A quarter without a sounding voice
+// hands over zeros, which the filter computes and drops.
+void filterPairOfFrames(APlugin& plugin, TFilterFrame& filter, int first, TFilter::SharedPower& lastPower) {
+    __m128 lanes[8], lfoValues[2], offsets[2];
+    int pairBits = 0;
+    for (int half = 0; half < 2; ++half) {
+        const int quarter = first + 4 * half;
+        const int onBits = _mm_movemask_ps(_mm_castsi128_ps(laneMask(&plugin.voices.voiceOn[quarter])));
+        pairBits |= onBits << 4 * half;
+        __m128* const quarterLanes = &lanes[4 * half];
+        if (onBits != 0) {
+            setFilterQuarterInput(plugin, filter, quarter, _mm_loadu_ps(&plugin.movement.movementSmoothed[quarter]));
+            lfoValues[half] = filter.input.lfoValue;
+            offsets[half] = filter.input.offset;
+            for (int i = 0; i < 4; ++i) quarterLanes[i] = _mm_loadu_ps(plugin.voices.voiceFrame[quarter + i].lane);
+            _MM_TRANSPOSE4_PS(quarterLanes[0], quarterLanes[1], quarterLanes[2], quarterLanes[3]);
+        } else {
+            for (int i = 0; i < 4; ++i) quarterLanes[i] = _mm_setzero_ps();
+            lfoValues[half] = offsets[half] = _mm_setzero_ps();
+        }
+    }
+    if (pairBits != 0)
+        TFilter::plainPairKernel(&plugin.units.voiceFilterValues[first / 4], filter.plainType, pairBits,
+                                 &plugin.voices.voiceFrame[first], lanes, filter.input, lfoValues, offsets, lastPower);
+}
+
 // The pitch, the steady wave source and "Saturate" (with SATURATE) of the
 // sounding voices of the quarter from voice first on (onBits of them, on as
 // lane masks), their frame left as one vector per frame lane in lanes[], and
@@ -1165,6 +1193,10 @@ void APlugin::doFilter() {
     TFilterFrame frame = filterFrame(*this);
     TFilter::GroupInput& input = frame.input;
     TFilter::SharedPower lastPower;
+    if (frame.grouped && TFilter::plainPairKernel) {
+        for (int first = 0; first < NUM_VOICES; first += 8) filterPairOfFrames(*this, frame, first, lastPower);
+        return;
+    }
     if (frame.grouped) {
         for (int first = 0; first < NUM_VOICES; first += 4) {
             const int onBits = _mm_movemask_ps(_mm_castsi128_ps(laneMask(&voices.voiceOn[first])));
