@@ -23,7 +23,8 @@ struct TVoiceUnits {
     std::array<TFilter, 16> voiceBPFilter;
     std::array<TFilter, 16> voiceFilter;
     // The voice filters' per-frame values, four voices to a quarter; each
-    // filter is bound to its lane by initFilters().
+    // filter is bound to its lane by initFilters(). Neighbouring quarters lie
+    // side by side, so that two of them go through the filter together.
     std::array<TFilterQuarter, 4> voiceFilterValues{};
     TDistortion distortion;
     // "Filter Distort Amount" of each voice for the distortion pass.

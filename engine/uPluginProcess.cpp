@@ -663,11 +663,12 @@ template <bool SATURATE, bool PAIRS>
                 for (int k = 0; k < 4; ++k) lanes[4 * half + k] = _mm_setzero_ps();
                 lfoValues[half] = offsets[half] = _mm_setzero_ps();
             }
-            if (half == 1 && pairBits != 0)
+            if (half == 0) continue;
+            if (pairBits != 0)
                 TFilter::plainPairKernel(&units.voiceFilterValues[first / 4 - 1], filter.plainType, pairBits,
                                          &voices.voiceFrame[first - 4], lanes, filter.input, lfoValues, offsets,
                                          lastPower);
-            if (half == 1) pairBits = 0;
+            pairBits = 0;
         }
     } else {
         for (int first = 0; first < NUM_VOICES; first += 4) {
