@@ -306,17 +306,18 @@ std::uint32_t freeLanesOf(TMovementState& movement, const TMovementState::LaneVo
     return voicesOutside;
 }
 
-// Both chains of the same voices, a group's Movement and Free LFO together:
-// the two touch apart state and neither reads what the other writes, so the
-// processor overlaps one group's two chains, whose steps wait on each other
-// within a chain.
+// Both chains of the same voices, a group's Movement and Free LFO together.
+// Each step of a chain waits on the one before; with two chains in flight the
+// processor fills one's waits with the other's work. The two touch separate
+// state and neither reads what the other writes, so the order between them
+// changes nothing.
 template <class D4>
 TLaneEnds bothLanesOf(TMovementState& movement, TVoiceState& voices, const TMovementState::LaneVoices& list,
                       const TPanHistory& pan) {
     TLaneEnds ends;
     for (int first = 0; first < list.count; first += 4) {
-        // Both chains' phase steps and indices first: the table reads of
-        // each then wait on less.
+        // Both chains' phase steps and table indices first, so that the two
+        // chains' table reads are under way together.
         const TVoiceGroup movementGroup(list, first, TMovementState::MOVEMENT);
         const TVoiceGroup freeGroup(list, first, TMovementState::FREE_LFO);
         const TChainLanes<D4> movementChain(movementGroup), freeChain(freeGroup);

@@ -893,9 +893,9 @@ const TMovementLaneKernels& lanesForThisProcessor() {
 
 const TMovementLaneKernels& LANE_KERNELS = lanesForThisProcessor();
 
-// The plain Movement of the listed voices (see TMovementLaneKernels). The
-// speed control's source may move from frame to frame; it is read before the
-// voice's chains write their sources (each voice's lanes write only its own
+// The speed control of the listed voices' Movement, settled before their
+// lanes run (see TMovementLaneKernels). Its source may move from frame to
+// frame; it is read before the voice's chains write their sources (each voice's lanes write only its own
 // row, so settling every voice first reads what the group would). Entry 0 of
 // a source row (no source) is never written: with no source a ready chain's
 // key holds (a new source clears the ready chains).
