@@ -204,94 +204,127 @@ static_assert(SRC_MOVEMENT_SMOOTH == SRC_MOVEMENT + 1 && SRC_MOVEMENT_INVERSE ==
               SRC_PAN_MOVEMENT_SMOOTH == SRC_MOVEMENT + 5 && SRC_PAN_MOVEMENT_INVERSE == SRC_MOVEMENT + 6 &&
               SRC_PAN_MOVEMENT_SMOOTH_INVERSE == SRC_MOVEMENT + 7);
 
-// The plain Movement of the listed voices (runVoiceMovement<false> with a
-// plain chain and no curves), four at a time, up to the phase step; answers
+// The plain Movement of four listed voices from first on (runVoiceMovement
+// <false> with a plain chain and no curves), up to the phase step; answers
 // the voices whose phase left [0, 1), for endMovementCycle in voice order.
 template <class D4>
-std::uint32_t movementLanesOf(TMovementState& movement, TVoiceState& voices, const TMovementState::LaneVoices& list,
-                              const TPanHistory& pan) {
+[[gnu::always_inline]] inline std::uint32_t movementGroupOf(TMovementState& movement, TVoiceState& voices,
+                                                            const TVoiceGroup& group, const TChainLanes<D4>& chain,
+                                                            const TPanHistory& pan) {
     const auto* const tables = movement.lfoWaveTables;
     const float* const levelRow = tables[movement.movementWaveRow];
     const __m128 tiny = _mm_set1_ps(1e-15f), half = _mm_set1_ps(0.5f);
     const __m128 keep = _mm_set1_ps(0.9f), take = _mm_set1_ps(1.0f - 0.9f);
+    __m128 panValues, foldOffset, foldScale;
+    if (pan.changes == 0) [[likely]] {
+        panValues = chain.valuesOf(tables[pan.start.wave]);
+        foldOffset = _mm_set1_ps(pan.start.foldOffset);
+        foldScale = _mm_set1_ps(pan.start.foldScale);
+    } else {
+        const TPanShape* shape[4];
+        for (int i = 0; i < 4; ++i) shape[i] = &pan.of(group.voice[i]);
+        const std::array<int, 4> index = chain.indices();
+        panValues = _mm_setr_ps(tables[shape[0]->wave][index[0]], tables[shape[1]->wave][index[1]],
+                                tables[shape[2]->wave][index[2]], tables[shape[3]->wave][index[3]]);
+        foldOffset =
+            _mm_setr_ps(shape[0]->foldOffset, shape[1]->foldOffset, shape[2]->foldOffset, shape[3]->foldOffset);
+        foldScale = _mm_setr_ps(shape[0]->foldScale, shape[1]->foldScale, shape[2]->foldScale, shape[3]->foldScale);
+    }
+    // The level's quantiser input, then quantisedPan's: |scaled| levels,
+    // quantised, over levels, with the sign of scaled.
+    const D4 signBit = D4::all(-0.0);
+    const D4 scaled = D4::fromFloats(panValues);
+    const D4 quantiserInputs[2] = {chain.holdInput(chain.valuesOf(levelRow)),
+                                   D4::andNot(signBit, scaled) * chain.levels};
+    D4 wholes[2];
+    quantisedLevelsOf(quantiserInputs, wholes);
+    const __m128 held = chain.held(wholes[0]);
+    const __m128 panHeld = (wholes[1] / chain.levels | (scaled & signBit)).toFloats();
+    const __m128 level = _mm_add_ps(held, tiny);
+    const __m128 panLevel = _mm_add_ps(panHeld, tiny);
+    const __m128 u = _mm_add_ps(_mm_mul_ps(level, half), half);
+    const __m128 q = _mm_add_ps(foldOffset, _mm_mul_ps(foldScale, _mm_add_ps(_mm_mul_ps(panLevel, half), half)));
+    const __m128 smoothedLevel =
+        _mm_add_ps(_mm_mul_ps(keep, perVoiceOf(group, movement.movementSmoothed)), _mm_mul_ps(take, u));
+    const __m128 smoothedPan =
+        _mm_add_ps(_mm_mul_ps(keep, perVoiceOf(group, movement.panSmoothed)), _mm_mul_ps(take, q));
+
+    // Every read of the group's state is done: the stores.
+    storePairs(held, level, [&](int i) { return &group.lfo[i]->held; });
+    storePairs(panHeld, panLevel, [&](int i) { return &group.lfo[i]->pan.held; });
+    const std::uint32_t voicesOutside = chain.storePhases(group);
+    storePerVoice(group, movement.movementSmoothed, smoothedLevel);
+    storePerVoice(group, movement.panSmoothed, smoothedPan);
+    storePerVoice(group, voices.movementLevel, smoothedLevel);
+    storePerVoice(group, voices.movementPan, smoothedPan);
+    D4::storeMovementSources(group, u, smoothedLevel, q, smoothedPan);
+    return voicesOutside;
+}
+
+// The plain Free LFO of four listed voices from first on (runFreeLFO<false>
+// with a plain chain and no curve), up to the phase step; answers the voices
+// whose phase left [0, 1), for wrapCycle in voice order.
+template <class D4>
+[[gnu::always_inline]] inline std::uint32_t freeGroupOf(const TMovementState& movement, const TVoiceGroup& group,
+                                                        const TChainLanes<D4>& chain) {
+    const bool randomWave = movement.freeWaveRow == LANE_SAMPLE_AND_HOLD_WAVE;
+    const float* const row = movement.lfoWaveTables[movement.freeWaveRow];
+    const __m128 tiny = _mm_set1_ps(1e-15f), half = _mm_set1_ps(0.5f);
+    const __m128 values = randomWave ? _mm_setr_ps(group.lfo[0]->randomValue, group.lfo[1]->randomValue,
+                                                   group.lfo[2]->randomValue, group.lfo[3]->randomValue)
+                                     : chain.valuesOf(row);
+    const D4 quantiserInputs[1] = {chain.holdInput(values)};
+    D4 wholes[1];
+    quantisedLevelsOf(quantiserInputs, wholes);
+    const __m128 held = chain.held(wholes[0]);
+    const __m128 smoothed = _mm_add_ps(held, tiny);
+    const __m128 unipolar = _mm_add_ps(_mm_mul_ps(smoothed, half), half);
+    storePairs(held, smoothed, [&](int i) { return &group.lfo[i]->held; });
+    const std::uint32_t voicesOutside = chain.storePhases(group);
+    storePairs(smoothed, unipolar, [&](int i) { return &group.sources[i][SRC_FREE_LFO]; });
+    return voicesOutside;
+}
+
+template <class D4>
+std::uint32_t movementLanesOf(TMovementState& movement, TVoiceState& voices, const TMovementState::LaneVoices& list,
+                              const TPanHistory& pan) {
     std::uint32_t voicesOutside = 0;
     for (int first = 0; first < list.count; first += 4) {
         const TVoiceGroup group(list, first, TMovementState::MOVEMENT);
-        const TChainLanes<D4> chain(group);
-        __m128 panValues, foldOffset, foldScale;
-        if (pan.changes == 0) [[likely]] {
-            panValues = chain.valuesOf(tables[pan.start.wave]);
-            foldOffset = _mm_set1_ps(pan.start.foldOffset);
-            foldScale = _mm_set1_ps(pan.start.foldScale);
-        } else {
-            const TPanShape* shape[4];
-            for (int i = 0; i < 4; ++i) shape[i] = &pan.of(group.voice[i]);
-            const std::array<int, 4> index = chain.indices();
-            panValues = _mm_setr_ps(tables[shape[0]->wave][index[0]], tables[shape[1]->wave][index[1]],
-                                    tables[shape[2]->wave][index[2]], tables[shape[3]->wave][index[3]]);
-            foldOffset = _mm_setr_ps(shape[0]->foldOffset, shape[1]->foldOffset, shape[2]->foldOffset,
-                                     shape[3]->foldOffset);
-            foldScale =
-                _mm_setr_ps(shape[0]->foldScale, shape[1]->foldScale, shape[2]->foldScale, shape[3]->foldScale);
-        }
-        // The level's quantiser input, then quantisedPan's: |scaled| levels,
-        // quantised, over levels, with the sign of scaled.
-        const D4 signBit = D4::all(-0.0);
-        const D4 scaled = D4::fromFloats(panValues);
-        const D4 quantiserInputs[2] = {chain.holdInput(chain.valuesOf(levelRow)),
-                                       D4::andNot(signBit, scaled) * chain.levels};
-        D4 wholes[2];
-        quantisedLevelsOf(quantiserInputs, wholes);
-        const __m128 held = chain.held(wholes[0]);
-        const __m128 panHeld = (wholes[1] / chain.levels | (scaled & signBit)).toFloats();
-        const __m128 level = _mm_add_ps(held, tiny);
-        const __m128 panLevel = _mm_add_ps(panHeld, tiny);
-        const __m128 u = _mm_add_ps(_mm_mul_ps(level, half), half);
-        const __m128 q = _mm_add_ps(foldOffset, _mm_mul_ps(foldScale, _mm_add_ps(_mm_mul_ps(panLevel, half), half)));
-        const __m128 smoothedLevel =
-            _mm_add_ps(_mm_mul_ps(keep, perVoiceOf(group, movement.movementSmoothed)), _mm_mul_ps(take, u));
-        const __m128 smoothedPan =
-            _mm_add_ps(_mm_mul_ps(keep, perVoiceOf(group, movement.panSmoothed)), _mm_mul_ps(take, q));
-
-        // Every read of the group's state is done: the stores.
-        storePairs(held, level, [&](int i) { return &group.lfo[i]->held; });
-        storePairs(panHeld, panLevel, [&](int i) { return &group.lfo[i]->pan.held; });
-        voicesOutside |= chain.storePhases(group);
-        storePerVoice(group, movement.movementSmoothed, smoothedLevel);
-        storePerVoice(group, movement.panSmoothed, smoothedPan);
-        storePerVoice(group, voices.movementLevel, smoothedLevel);
-        storePerVoice(group, voices.movementPan, smoothedPan);
-        D4::storeMovementSources(group, u, smoothedLevel, q, smoothedPan);
+        voicesOutside |= movementGroupOf(movement, voices, group, TChainLanes<D4>(group), pan);
     }
     return voicesOutside;
 }
 
-// The plain Free LFO of the listed voices (runFreeLFO<false> with a plain
-// chain and no curve), four at a time, up to the phase step; answers the
-// voices whose phase left [0, 1), for wrapCycle in voice order.
 template <class D4>
 std::uint32_t freeLanesOf(TMovementState& movement, const TMovementState::LaneVoices& list) {
-    const bool randomWave = movement.freeWaveRow == LANE_SAMPLE_AND_HOLD_WAVE;
-    const float* const row = movement.lfoWaveTables[movement.freeWaveRow];
-    const __m128 tiny = _mm_set1_ps(1e-15f), half = _mm_set1_ps(0.5f);
     std::uint32_t voicesOutside = 0;
     for (int first = 0; first < list.count; first += 4) {
         const TVoiceGroup group(list, first, TMovementState::FREE_LFO);
-        const TChainLanes<D4> chain(group);
-        const __m128 values = randomWave ? _mm_setr_ps(group.lfo[0]->randomValue, group.lfo[1]->randomValue,
-                                                       group.lfo[2]->randomValue, group.lfo[3]->randomValue)
-                                         : chain.valuesOf(row);
-        const D4 quantiserInputs[1] = {chain.holdInput(values)};
-        D4 wholes[1];
-        quantisedLevelsOf(quantiserInputs, wholes);
-        const __m128 held = chain.held(wholes[0]);
-        const __m128 smoothed = _mm_add_ps(held, tiny);
-        const __m128 unipolar = _mm_add_ps(_mm_mul_ps(smoothed, half), half);
-        storePairs(held, smoothed, [&](int i) { return &group.lfo[i]->held; });
-        voicesOutside |= chain.storePhases(group);
-        storePairs(smoothed, unipolar, [&](int i) { return &group.sources[i][SRC_FREE_LFO]; });
+        voicesOutside |= freeGroupOf(movement, group, TChainLanes<D4>(group));
     }
     return voicesOutside;
+}
+
+// Both chains of the same voices, a group's Movement and Free LFO together.
+// Each step of a chain waits on the one before; with two chains in flight the
+// processor fills one's waits with the other's work. The two touch separate
+// state and neither reads what the other writes, so the order between them
+// changes nothing.
+template <class D4>
+TLaneEnds bothLanesOf(TMovementState& movement, TVoiceState& voices, const TMovementState::LaneVoices& list,
+                      const TPanHistory& pan) {
+    TLaneEnds ends;
+    for (int first = 0; first < list.count; first += 4) {
+        // Both chains' phase steps and table indices first, so that the two
+        // chains' table reads are under way together.
+        const TVoiceGroup movementGroup(list, first, TMovementState::MOVEMENT);
+        const TVoiceGroup freeGroup(list, first, TMovementState::FREE_LFO);
+        const TChainLanes<D4> movementChain(movementGroup), freeChain(freeGroup);
+        ends.movement |= movementGroupOf(movement, voices, movementGroup, movementChain, pan);
+        ends.freeLFO |= freeGroupOf(movement, freeGroup, freeChain);
+    }
+    return ends;
 }
 
 }  // namespace

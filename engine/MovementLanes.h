@@ -72,13 +72,21 @@ struct TPanHistory {
 double laneCyclePosition(double shifted);
 double laneQuantisedLevel(double x);
 
+// The voices whose Movement and whose Free LFO phase left [0, 1).
+struct TLaneEnds {
+    std::uint32_t movement = 0, freeLFO = 0;
+};
+
 // The lane chains of one instruction set, up to the phase step. The Movement
-// takes the voices' speed control as settled; both answer the voices whose
+// takes the voices' speed control as settled; all answer the voices whose
 // phase left [0, 1), for the ends of the cycles in voice order.
 struct TMovementLaneKernels {
     std::uint32_t (*movement)(TMovementState& movement, TVoiceState& voices, const TMovementState::LaneVoices& list,
                               const TPanHistory& pan);
     std::uint32_t (*freeLFO)(TMovementState& movement, const TMovementState::LaneVoices& list);
+    // Both chains of the listed voices, as movement then freeLFO would run them.
+    TLaneEnds (*both)(TMovementState& movement, TVoiceState& voices, const TMovementState::LaneVoices& list,
+                      const TPanHistory& pan);
 };
 
 extern const TMovementLaneKernels SSE2_MOVEMENT_LANES;

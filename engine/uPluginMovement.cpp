@@ -893,13 +893,13 @@ const TMovementLaneKernels& lanesForThisProcessor() {
 
 const TMovementLaneKernels& LANE_KERNELS = lanesForThisProcessor();
 
-// The plain Movement of the listed voices (see TMovementLaneKernels). The
-// speed control's source may move from frame to frame; it is read before the
-// voice's chains write their sources (each voice's lanes write only its own
+// The speed control of the listed voices' Movement, settled before their
+// lanes run (see TMovementLaneKernels). Its source may move from frame to
+// frame; it is read before the voice's chains write their sources (each voice's lanes write only its own
 // row, so settling every voice first reads what the group would). Entry 0 of
 // a source row (no source) is never written: with no source a ready chain's
 // key holds (a new source clears the ready chains).
-std::uint32_t runMovementLanes(APlugin& plugin, const TMovementState::LaneVoices& list, const TPanHistory& pan) {
+void settleLaneSpeedControl(APlugin& plugin, const TMovementState::LaneVoices& list) {
     TMovementState& movement = plugin.movement;
     const float speedControlAmount = plugin.values.curValue[MOVEMENT_SPEED_CONTROL_AMOUNT_TAG];
     const int speedControlSource = movement.moveSpeedCtlSrc;
@@ -911,7 +911,18 @@ std::uint32_t runMovementLanes(APlugin& plugin, const TMovementState::LaneVoices
             settleMovementIncrement<false>(movement, lfo, voice, plugin.mod.voiceModDest(voice),
                                            plugin.mod.voiceModSrc(voice), speedControlAmount);
     }
-    return LANE_KERNELS.movement(movement, plugin.voices, list, pan);
+}
+
+std::uint32_t runMovementLanes(APlugin& plugin, const TMovementState::LaneVoices& list, const TPanHistory& pan) {
+    settleLaneSpeedControl(plugin, list);
+    return LANE_KERNELS.movement(plugin.movement, plugin.voices, list, pan);
+}
+
+// Both chains of the same voices; the speed control is settled before
+// either chain writes a source, as runMovementLanes then runFreeLanes do.
+TLaneEnds runBothLanes(APlugin& plugin, const TMovementState::LaneVoices& list, const TPanHistory& pan) {
+    settleLaneSpeedControl(plugin, list);
+    return LANE_KERNELS.both(plugin.movement, plugin.voices, list, pan);
 }
 
 std::uint32_t runFreeLanes(APlugin& plugin, const TMovementState::LaneVoices& list) {
@@ -920,7 +931,8 @@ std::uint32_t runFreeLanes(APlugin& plugin, const TMovementState::LaneVoices& li
 
 }  // namespace
 
-const TMovementLaneKernels SSE2_MOVEMENT_LANES{movementLanesOf<TDoublePairs>, freeLanesOf<TDoublePairs>};
+const TMovementLaneKernels SSE2_MOVEMENT_LANES{movementLanesOf<TDoublePairs>, freeLanesOf<TDoublePairs>,
+                                               bothLanesOf<TDoublePairs>};
 
 const TMovementLaneKernels& movementLaneKernels() { return LANE_KERNELS; }
 
@@ -1069,12 +1081,15 @@ void APlugin::runVoiceLFOs(std::uint32_t started, std::uint32_t stepDue) {
             return list;
         };
         const TMovementState::LaneVoices& movementList = kept(movement.laneVoices, movementLanes);
-        if (movementLanes != 0) movementEnds = runMovementLanes(*this, movementList, pan);
-        // Released voices run only their Free LFO: their own list.
-        if (freeLanes == movementLanes)
-            freeEnds = runFreeLanes(*this, movementList);
-        else if (freeLanes != 0)
-            freeEnds = runFreeLanes(*this, kept(movement.freeLaneVoices, freeLanes));
+        if (freeLanes == movementLanes) {
+            const TLaneEnds ends = runBothLanes(*this, movementList, pan);
+            movementEnds = ends.movement;
+            freeEnds = ends.freeLFO;
+        } else {
+            if (movementLanes != 0) movementEnds = runMovementLanes(*this, movementList, pan);
+            // Released voices run only their Free LFO: their own list.
+            if (freeLanes != 0) freeEnds = runFreeLanes(*this, kept(movement.freeLaneVoices, freeLanes));
+        }
     }
     if (!ownFreeLFOs) {
         // "Free" and "Mono": every voice follows the one global LFO (the

@@ -96,4 +96,5 @@ struct TDoubleQuad {
 
 }  // namespace
 
-const TMovementLaneKernels AVX2_MOVEMENT_LANES{movementLanesOf<TDoubleQuad>, freeLanesOf<TDoubleQuad>};
+const TMovementLaneKernels AVX2_MOVEMENT_LANES{movementLanesOf<TDoubleQuad>, freeLanesOf<TDoubleQuad>,
+                                               bothLanesOf<TDoubleQuad>};

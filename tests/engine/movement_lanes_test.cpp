@@ -104,20 +104,32 @@ struct LaneRig {
         }
     }
 
-    void run(const TMovementLaneKernels& kernels, bool panChanges) {
+    // The pan shape a control step of a voice moves to.
+    TPanShape movedPanShape() const {
+        TPanShape shape(*movement);
+        shape.wave = (shape.wave + 3) % TMovementState::WAVE_ROWS;
+        shape.foldOffset = 0.5f;
+        shape.foldScale = -0.5f;
+        return shape;
+    }
+
+    // Runs the lanes, both chains in one pass or one after the other; the
+    // pan shape moves at the control step of the listed voice panChangeAt
+    // (none where it is negative).
+    void run(const TMovementLaneKernels& kernels, int panChangeAt, bool together = false) {
         TMovementState& m = *movement;
         TPanHistory pan(m);
-        if (panChanges) {
-            // A control step of the second voice moved the pan shape.
-            TPanShape shape(m);
-            shape.wave = (shape.wave + 3) % TMovementState::WAVE_ROWS;
-            shape.foldOffset = 0.5f;
-            shape.foldScale = -0.5f;
-            pan.record(m.laneVoices.voice[1], shape);
+        if (panChangeAt >= 0) pan.record(m.laneVoices.voice[static_cast<std::size_t>(panChangeAt)], movedPanShape());
+        if (together) {
+            const TLaneEnds ends = kernels.both(m, *voices, m.laneVoices, pan);
+            movementEnds = ends.movement;
+            freeEnds = ends.freeLFO;
+            return;
         }
         movementEnds = kernels.movement(m, *voices, m.laneVoices, pan);
         freeEnds = kernels.freeLFO(m, m.laneVoices);
     }
+    void run(const TMovementLaneKernels& kernels, bool panChanges) { run(kernels, panChanges ? 1 : -1); }
 };
 
 std::uint64_t bits(double x) { return std::bit_cast<std::uint64_t>(x); }
@@ -134,6 +146,60 @@ float scalarHeld(const float* row, double phase, double symmetry, double steps) 
     // The whole part of x, where it is a number from 0 up to the limit; 0 elsewhere.
     const double whole = x >= 0.0 && x < 4.0e15 ? std::trunc(x) : 0.0;
     return static_cast<float>(std::min(whole / steps - 1.0, 1.0));
+}
+
+// The phase steps (stored raw, the voices that left [0, 1) answered) and the
+// held values are the scalar chain's, whichever way the index went.
+void expectScalarChains(const LaneRig& rig, const std::vector<float>& tables, const std::vector<LaneVoice>& lanes,
+                        int levelRow, int freeRow) {
+    for (const LaneVoice& lane : lanes) {
+        const auto& lfos = rig.movement->voiceLFO[static_cast<std::size_t>(lane.voice)];
+        const double advanced = lane.phase + lane.increment;
+        const std::uint32_t leaves = advanced >= 0.0 && advanced < 1.0 ? 0u : 1u;
+        EXPECT_EQ(bits(lfos[0].phase), bits(advanced)) << "Movement phase of voice " << lane.voice;
+        EXPECT_EQ((rig.movementEnds >> lane.voice) & 1u, leaves) << "Movement end of voice " << lane.voice;
+        if (leaves != 0u || !(lane.increment > 0.0)) continue;
+        EXPECT_EQ(bits(lfos[0].held),
+                  bits(scalarHeld(tables.data() + levelRow * WAVE_SIZE, lane.phase, lane.symmetry, lane.steps)))
+            << "Movement of voice " << lane.voice;
+        if (freeRow != SAMPLE_AND_HOLD_ROW) {
+            EXPECT_EQ(bits(lfos[1].held), bits(scalarHeld(tables.data() + freeRow * WAVE_SIZE,
+                                                          std::min(lane.phase + 0.125, 0.9375), lane.symmetry,
+                                                          lane.steps)))
+                << "Free LFO of voice " << lane.voice;
+        }
+    }
+}
+
+// Every value the lanes write, of the listed voices, alike in both rigs:
+// the ends, both LFOs' phase and hold, the pan channel, the smoothing, the
+// voices' levels and the source rows.
+void expectSameLanes(const LaneRig& a, const LaneRig& b, const std::vector<LaneVoice>& lanes) {
+    EXPECT_EQ(a.movementEnds, b.movementEnds);
+    EXPECT_EQ(a.freeEnds, b.freeEnds);
+    for (const LaneVoice& lane : lanes) {
+        SCOPED_TRACE(lane.voice);
+        const auto v = static_cast<std::size_t>(lane.voice);
+        for (int which = 0; which < 2; ++which) {
+            const TLfoState& x = a.movement->voiceLFO[v][static_cast<std::size_t>(which)];
+            const TLfoState& y = b.movement->voiceLFO[v][static_cast<std::size_t>(which)];
+            EXPECT_EQ(bits(x.phase), bits(y.phase)) << "phase of LFO " << which;
+            EXPECT_EQ(bits(x.held), bits(y.held)) << "held value of LFO " << which;
+            EXPECT_EQ(bits(x.smoothed), bits(y.smoothed)) << "smoothed value of LFO " << which;
+        }
+        const TPanLfoState& panX = a.movement->voiceLFO[v][0].pan;
+        const TPanLfoState& panY = b.movement->voiceLFO[v][0].pan;
+        EXPECT_EQ(bits(panX.held), bits(panY.held));
+        EXPECT_EQ(bits(panX.smoothed), bits(panY.smoothed));
+        EXPECT_EQ(bits(a.movement->movementSmoothed[v]), bits(b.movement->movementSmoothed[v]));
+        EXPECT_EQ(bits(a.movement->panSmoothed[v]), bits(b.movement->panSmoothed[v]));
+        EXPECT_EQ(bits(a.voices->movementLevel[v]), bits(b.voices->movementLevel[v]));
+        EXPECT_EQ(bits(a.voices->movementPan[v]), bits(b.voices->movementPan[v]));
+        for (int source = SRC_MOVEMENT; source <= SRC_FREE_LFO_UNIPOLAR; ++source)
+            EXPECT_EQ(bits(a.sources[v][static_cast<std::size_t>(source)]),
+                      bits(b.sources[v][static_cast<std::size_t>(source)]))
+                << "source " << source;
+    }
 }
 
 TEST(MovementLanes, BaselineAndAvx2LanesAgreeBitForBit) {
@@ -191,56 +257,88 @@ TEST(MovementLanes, BaselineAndAvx2LanesAgreeBitForBit) {
         LaneRig baseline(tables, c.lanes, c.levelRow, c.panWave, c.freeRow);
         baseline.run(SSE2_MOVEMENT_LANES, c.panChanges);
 
-        // The phase steps (stored raw, the voices that left [0, 1) answered)
-        // and the held values are the scalar chain's, whichever way the index went.
-        for (const LaneVoice& lane : c.lanes) {
-            const auto& lfos = baseline.movement->voiceLFO[static_cast<std::size_t>(lane.voice)];
-            const double advanced = lane.phase + lane.increment;
-            const std::uint32_t leaves = advanced >= 0.0 && advanced < 1.0 ? 0u : 1u;
-            EXPECT_EQ(bits(lfos[0].phase), bits(advanced)) << "Movement phase of voice " << lane.voice;
-            EXPECT_EQ((baseline.movementEnds >> lane.voice) & 1u, leaves) << "Movement end of voice " << lane.voice;
-            if (leaves != 0u || !(lane.increment > 0.0)) continue;
-            EXPECT_EQ(bits(lfos[0].held), bits(scalarHeld(tables.data() + c.levelRow * WAVE_SIZE, lane.phase,
-                                                          lane.symmetry, lane.steps)))
-                << "Movement of voice " << lane.voice;
-            if (c.freeRow != SAMPLE_AND_HOLD_ROW) {
-                EXPECT_EQ(bits(lfos[1].held), bits(scalarHeld(tables.data() + c.freeRow * WAVE_SIZE,
-                                                              std::min(lane.phase + 0.125, 0.9375), lane.symmetry,
-                                                              lane.steps)))
-                    << "Free LFO of voice " << lane.voice;
-            }
-        }
+        expectScalarChains(baseline, tables, c.lanes, c.levelRow, c.freeRow);
         if (!haveAvx2) continue;
         LaneRig avx2(tables, c.lanes, c.levelRow, c.panWave, c.freeRow);
         avx2.run(AVX2_MOVEMENT_LANES, c.panChanges);
-        EXPECT_EQ(baseline.movementEnds, avx2.movementEnds);
-        EXPECT_EQ(baseline.freeEnds, avx2.freeEnds);
-        for (const LaneVoice& lane : c.lanes) {
-            SCOPED_TRACE(lane.voice);
-            const auto v = static_cast<std::size_t>(lane.voice);
-            for (int which = 0; which < 2; ++which) {
-                const TLfoState& a = baseline.movement->voiceLFO[v][static_cast<std::size_t>(which)];
-                const TLfoState& b = avx2.movement->voiceLFO[v][static_cast<std::size_t>(which)];
-                EXPECT_EQ(bits(a.phase), bits(b.phase)) << "phase of LFO " << which;
-                EXPECT_EQ(bits(a.held), bits(b.held)) << "held value of LFO " << which;
-                EXPECT_EQ(bits(a.smoothed), bits(b.smoothed)) << "smoothed value of LFO " << which;
-            }
-            const TPanLfoState& panA = baseline.movement->voiceLFO[v][0].pan;
-            const TPanLfoState& panB = avx2.movement->voiceLFO[v][0].pan;
-            EXPECT_EQ(bits(panA.held), bits(panB.held));
-            EXPECT_EQ(bits(panA.smoothed), bits(panB.smoothed));
-            EXPECT_EQ(bits(baseline.movement->movementSmoothed[v]), bits(avx2.movement->movementSmoothed[v]));
-            EXPECT_EQ(bits(baseline.movement->panSmoothed[v]), bits(avx2.movement->panSmoothed[v]));
-            EXPECT_EQ(bits(baseline.voices->movementLevel[v]), bits(avx2.voices->movementLevel[v]));
-            EXPECT_EQ(bits(baseline.voices->movementPan[v]), bits(avx2.voices->movementPan[v]));
-            for (int source = SRC_MOVEMENT; source <= SRC_FREE_LFO_UNIPOLAR; ++source)
-                EXPECT_EQ(bits(baseline.sources[v][static_cast<std::size_t>(source)]),
-                          bits(avx2.sources[v][static_cast<std::size_t>(source)]))
-                    << "source " << source;
-        }
+        expectSameLanes(baseline, avx2, c.lanes);
     }
     // The library runs the AVX2 lanes exactly where the processor has AVX2.
     EXPECT_EQ(&movementLaneKernels(), haveAvx2 ? &AVX2_MOVEMENT_LANES : &SSE2_MOVEMENT_LANES);
+    if (!haveAvx2) GTEST_SKIP() << "the processor has no AVX2: only the baseline lanes ran";
+}
+
+// The pan channel values of one voice alike in both rigs.
+void expectSamePan(const LaneRig& a, const LaneRig& b, int voice) {
+    const auto v = static_cast<std::size_t>(voice);
+    EXPECT_EQ(bits(a.movement->voiceLFO[v][0].pan.held), bits(b.movement->voiceLFO[v][0].pan.held));
+    EXPECT_EQ(bits(a.movement->voiceLFO[v][0].pan.smoothed), bits(b.movement->voiceLFO[v][0].pan.smoothed));
+    EXPECT_EQ(bits(a.movement->panSmoothed[v]), bits(b.movement->panSmoothed[v]));
+    EXPECT_EQ(bits(a.voices->movementPan[v]), bits(b.voices->movementPan[v]));
+    for (int source = SRC_PAN_MOVEMENT; source <= SRC_PAN_MOVEMENT_SMOOTH_INVERSE; ++source)
+        EXPECT_EQ(bits(a.sources[v][static_cast<std::size_t>(source)]),
+                  bits(b.sources[v][static_cast<std::size_t>(source)]))
+            << "source " << source;
+}
+
+// Lists of every length from 1 to 16 voices, consecutive and scattered (so
+// that groups are whole, padded, rising by one or not), with warped lanes and
+// phases that leave the cycle: each kernel set, running the chains one after
+// the other or together, writes what the baseline writes one after the other,
+// and that is the scalar chain's. A pan shape moved by the control step of a
+// voice inside a group reaches that voice and those after it, not those before.
+TEST(MovementLanes, EveryListLengthAndOrderAgreesWithTheScalarChain) {
+    const std::vector<float> tables = makeTables();
+    const bool haveAvx2 = __builtin_cpu_supports("avx2");
+    std::vector<const TMovementLaneKernels*> kernels{&SSE2_MOVEMENT_LANES};
+    if (haveAvx2) kernels.push_back(&AVX2_MOVEMENT_LANES);
+    for (int count = 1; count <= NUM_VOICES; ++count) {
+        for (const bool scattered : {false, true}) {
+            std::vector<LaneVoice> lanes;
+            for (int i = 0; i < count; ++i) {
+                // 7 is prime to 16: the scattered voices are distinct.
+                const int voice = scattered ? (i * 7 + 3) % NUM_VOICES : i;
+                const double phase = 0.03 + 0.0617 * i;
+                // Every fifth lane is warped, every seventh ends its cycle.
+                const double symmetry = i % 5 == 2 ? 0.3 : 0.5;
+                const double increment = i % 7 == 4 ? 1.0 - phase : 1e-4 * (i + 1);
+                lanes.push_back({voice, phase, increment, symmetry, i % 3 == 1 ? 4.0 : 65536.0});
+            }
+            std::sort(lanes.begin(), lanes.end(), [](const LaneVoice& a, const LaneVoice& b) { return a.voice < b.voice; });
+            SCOPED_TRACE(testing::Message() << count << (scattered ? " scattered" : " consecutive") << " voices");
+            const int levelRow = 1 + count % 3, panWave = 4, freeRow = 2 + count % 5;
+            LaneRig reference(tables, lanes, levelRow, panWave, freeRow);
+            reference.run(SSE2_MOVEMENT_LANES, -1);
+            expectScalarChains(reference, tables, lanes, levelRow, freeRow);
+            for (const TMovementLaneKernels* set : kernels) {
+                for (const bool together : {false, true}) {
+                    SCOPED_TRACE(testing::Message() << (set == &SSE2_MOVEMENT_LANES ? "baseline" : "AVX2")
+                                                    << (together ? ", together" : ", one after the other"));
+                    LaneRig rig(tables, lanes, levelRow, panWave, freeRow);
+                    rig.run(*set, -1, together);
+                    expectSameLanes(reference, rig, lanes);
+                }
+                if (count < 2) continue;
+                // The shape moves at the step of the listed voice in the
+                // middle (inside a group unless the list is two long).
+                const int changeAt = count / 2 + (count / 2 % 4 == 0 && count > 2 ? 1 : 0);
+                LaneRig moved(tables, lanes, levelRow, panWave, freeRow);
+                moved.run(*set, changeAt, true);
+                LaneRig after(tables, lanes, levelRow, panWave, freeRow);
+                after.movedPanShape().setInto(*after.movement);
+                after.run(SSE2_MOVEMENT_LANES, -1);
+                // The moved shape gives other pan values: else the checks
+                // below could not tell the shapes apart.
+                const auto lastVoice = static_cast<std::size_t>(lanes.back().voice);
+                EXPECT_NE(bits(reference.sources[lastVoice][SRC_PAN_MOVEMENT]),
+                          bits(after.sources[lastVoice][SRC_PAN_MOVEMENT]));
+                for (int i = 0; i < count; ++i) {
+                    SCOPED_TRACE(testing::Message() << "listed voice " << i << ", shape moved at " << changeAt);
+                    expectSamePan(i < changeAt ? reference : after, moved, lanes[static_cast<std::size_t>(i)].voice);
+                }
+            }
+        }
+    }
     if (!haveAvx2) GTEST_SKIP() << "the processor has no AVX2: only the baseline lanes ran";
 }
 
