@@ -14,6 +14,8 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libcairo2-dev libpango1.0-dev libxcb1-dev fonts-liberation2
 )
+# One benchmark weighs Kolbri's voices against another synth plug-in from Debian.
+if [[ $job == bench ]]; then packages+=(amsynth); fi
 
 install_packages() {
   local missing=()
