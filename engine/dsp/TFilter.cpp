@@ -76,7 +76,10 @@ float limitComb(float v) {
 }
 
 
-inline __m128 scaledInput(const stereoOverStruct& in) { return scaledLanes(_mm_loadu_ps(in.lane)); }
+// The kernel's scaledLanesOf() for one frame.
+inline __m128 scaledInput(const stereoOverStruct& in) {
+    return _mm_mul_ps(finiteOnly(_mm_loadu_ps(in.lane)), load(INPUT_SCALE_LANES));
+}
 
 }  // namespace
 
@@ -234,7 +237,8 @@ inline void TFilter::updateStateVariableCoefficients() {
     const int i = lane;
     // Both channels at once, in the lower two lanes.
     const __m128 cutoffs = _mm_setr_ps(v.cutoff[0][i], v.cutoff[1][i], 0.0f, 0.0f);
-    const __m128i index = sineIndices(cutoffs, _mm_set1_ps(v.maxCutoff[i]), _mm_set1_ps(v.invOverRate[i]));
+    const __m128i index = sineIndicesOf(TFourFloats{cutoffs}, TFourFloats{_mm_set1_ps(v.maxCutoff[i])},
+                                        TFourFloats{_mm_set1_ps(v.invOverRate[i])});
     v.stateVariableF[0][i] = FilterSine[_mm_cvtsi128_si32(index)];
     v.stateVariableF[1][i] = FilterSine[_mm_cvtsi128_si32(_mm_srli_si128(index, 4))];
     v.stateVariableD[i] = 1.0f - v.appliedQ[i] + DENORMAL_GUARD;
@@ -490,15 +494,15 @@ void TFilter::runStateVariableFrame(const stereoOverStruct& in, stereoOverStruct
     TFilterQuarter& v = *values;
     const int i = lane;
     const __m128 x = scaledInput(in);
-    const __m128 f = _mm_setr_ps(v.stateVariableF[0][i], v.stateVariableF[1][i], 0.0f, 0.0f);
-    const __m128 d = _mm_set1_ps(v.stateVariableD[i]);
-    __m128 low = _mm_setr_ps(v.low[0][i], v.low[1][i], 0.0f, 0.0f);
-    __m128 band = _mm_setr_ps(v.band[0][i], v.band[1][i], 0.0f, 0.0f);
-    const __m128 first = stateVariableStep<TYPE>(x, f, d, low, band);
-    const __m128 second = stateVariableStep<TYPE>(_mm_movehl_ps(x, x), f, d, low, band);
+    const TFourFloats f{_mm_setr_ps(v.stateVariableF[0][i], v.stateVariableF[1][i], 0.0f, 0.0f)};
+    const TFourFloats d{_mm_set1_ps(v.stateVariableD[i])};
+    TFourFloats low{_mm_setr_ps(v.low[0][i], v.low[1][i], 0.0f, 0.0f)};
+    TFourFloats band{_mm_setr_ps(v.band[0][i], v.band[1][i], 0.0f, 0.0f)};
+    const __m128 first = stateVariableStepOf<TYPE>(TFourFloats{x}, f, d, low, band).value;
+    const __m128 second = stateVariableStepOf<TYPE>(TFourFloats{_mm_movehl_ps(x, x)}, f, d, low, band).value;
     alignas(16) float lowOut[4], bandOut[4];
-    _mm_store_ps(lowOut, low);
-    _mm_store_ps(bandOut, band);
+    storeLanes(lowOut, low);
+    storeLanes(bandOut, band);
     for (int c = 0; c < 2; ++c) {
         v.low[c][i] = lowOut[c];
         v.band[c][i] = bandOut[c];
@@ -541,6 +545,12 @@ void TFilter::runFrame(const stereoOverStruct& in, stereoOverStruct& out) {
     }
 }
 
+
+// The eight-voice kernel where the processor has AVX2.
+const TFilter::PlainPairKernel TFilter::plainPairKernel = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") ? AVX2_PLAIN_PAIR_KERNEL : nullptr;
+}();
 
 void TFilter::processPlainQuarterPart(TFilterQuarter& filters, int type, int lanesOn, stereoOverStruct* frames,
                                       const __m128 lanes[4], const GroupInput& input, SharedPower& lastPower) {

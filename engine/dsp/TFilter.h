@@ -14,57 +14,10 @@
 
 #include "engine/dsp/FilterTables.h"
 #include "engine/dsp/SampleMath.h"
+#include "engine/dsp/PlainFilterKernel.h"
 #include "engine/dsp/StereoTypes.h"
+#include "engine/dsp/TFilterQuarter.h"
 #include "engine/dsp/VectorLanes.h"
-
-// What the four-voice path of the plain state-variable types reads and
-// writes every frame, for four filters side by side: each row holds one value
-// of the four, a filter per lane, so that a row loads and stores as one
-// vector. A filter keeps these values here and nowhere else: in a quarter of
-// the engine's bank it is bound to, or in its own.
-struct TFilterQuarter {
-    // The cutoff terms a frame reads: the smoothed frequency (0..1 scale), the
-    // left offset, the envelope and velocity offsets, the mod wheel offset,
-    // the key-tracking factor, the rate, and the direct flag (all ones: the
-    // next frame takes its frequency unsmoothed).
-    alignas(16) float smoothFreq[4];
-    alignas(16) float offsetLeft[4];
-    alignas(16) float env[4];
-    alignas(16) float vel[4];
-    alignas(16) float mod[4];
-    alignas(16) float track[4];
-    alignas(16) float rate[4];
-    alignas(16) std::uint32_t direct[4];
-    // What the coefficients follow (cutoffs in Hz, left and right; q 0..0.95;
-    // vowel 0..1), and the values and type they were last computed for (type
-    // -1: none yet).
-    alignas(16) float cutoff[2][4];
-    alignas(16) float q[4];
-    alignas(16) float vowel[4];
-    alignas(16) float appliedCutoff[2][4];
-    alignas(16) float appliedQ[4];
-    alignas(16) float appliedVowel[4];
-    alignas(16) std::int32_t appliedType[4];
-    // The left channel's last cutoff exponent and its power of two.
-    alignas(16) float powerExponent[4];
-    alignas(16) float powerValue[4];
-    // The limits of the rate init() was given: 1 / (2 rate), and 0.4 rate.
-    alignas(16) float invOverRate[4];
-    alignas(16) float maxCutoff[4];
-    // Types 3-6: f of each channel and the damping. They are computed only
-    // when the coefficients are, one of which a change of type always runs
-    // before these types read them.
-    alignas(16) float stateVariableF[2][4];
-    alignas(16) float stateVariableD[4];
-    // The state-variable recursion of types 3-6 and 13-16, per channel.
-    alignas(16) float low[2][4];
-    alignas(16) float band[2][4];
-
-    static constexpr int ROWS = 28;
-    // Every value of lane `from` of `source` into lane `to`.
-    void copyLane(int to, const TFilterQuarter& source, int from);
-};
-static_assert(sizeof(TFilterQuarter) == TFilterQuarter::ROWS * 4 * sizeof(float), "rows of four 32-bit values only");
 
 class TFilter {
 public:
@@ -142,10 +95,7 @@ public:
     // The last cutoff power any voice of a frame computed, and its exponent:
     // voices in step (notes started together, with the same modulation) find
     // their power there instead of taking it again.
-    struct SharedPower {
-        float exponent = std::numeric_limits<float>::quiet_NaN();
-        float value = 1.0f;
-    };
+    using SharedPower = TFilterSharedPower;
     // prepare() as the block loop calls it, one cutoff offset for both
     // channels, with the resonance and the vowel already turned into their
     // coefficient inputs by coefficientQ() and coefficientVowel(): the voices
@@ -167,23 +117,7 @@ public:
     // What a group of four voices of one plain state-variable type takes for
     // a frame besides the frame itself, a voice per lane: the arguments
     // prepareShared() takes, with setLFO()'s amount and value.
-    struct GroupInput {
-        float freq;           // as prepareShared(): a non-finite value holds each voice's smoother
-        __m128 freqLanes;     // freq in every lane
-        __m128 freqPartLanes; // freq * 0.01 in every lane, when freq is finite
-        bool spreadIsOne;     // every lane's spread is 1
-        __m128 spread;
-        __m128 offset;
-        __m128 q;             // coefficientQ()
-        __m128 vowel;         // coefficientVowel()
-        __m128 lfoAmount;
-        __m128 lfoValue;
-        void setFrequency(float frequency) {
-            freq = frequency;
-            freqLanes = _mm_set1_ps(frequency);
-            freqPartLanes = _mm_set1_ps(frequency * 0.01f);
-        }
-    };
+    using GroupInput = TFilterGroupInput;
     // setLFO() and prepareShared() of the filters bound to the lanes of
     // `filters` that lanesOn names (bit i: lane i), all of one type of 3 to
     // 6, then their frames filtered: per voice the result of those calls and
@@ -201,9 +135,7 @@ public:
     // the input `shared` but for the LFO values and the offsets, which come
     // per quarter in lfoValues[] and offsets[]. Every lane ends as its own
     // call would leave it. Null where the processor lacks AVX2.
-    using PlainPairKernel = void (*)(TFilterQuarter* quarters, int type, int lanesOn, stereoOverStruct* frames,
-                                     const __m128 lanes[8], const GroupInput& shared, const __m128 lfoValues[2],
-                                     const __m128 offsets[2], SharedPower& lastPower);
+    using PlainPairKernel = TFilterPlainPairKernel;
     static const PlainPairKernel plainPairKernel;
 
     // Band-pass section: freq in Hz, width 0..0.99 (0 is the narrowest).
@@ -276,9 +208,6 @@ private:
     template <bool ALL_ON>
     static void runPlainQuarter(TFilterQuarter& filters, int type, int lanesOn, stereoOverStruct* frames,
                                 const __m128 lanes[4], const GroupInput& input, SharedPower& lastPower);
-    template <int TYPE, bool ALL_ON>
-    static void runPlainRecursion(TFilterQuarter& filters, int lanesOn, __m128 on, const __m128 lanes[4],
-                                  stereoOverStruct* frames);
     static void processPlainQuarterPart(TFilterQuarter& filters, int type, int lanesOn, stereoOverStruct* frames,
                                         const __m128 lanes[4], const GroupInput& input, SharedPower& lastPower);
     void runFamilies(const stereoOverStruct& in, stereoOverStruct& out);
@@ -422,162 +351,71 @@ inline void TFilter::process(float freq, float spreadFactor, stereoStruct cutoff
         out = in;
 }
 
-// The four-voice path of the plain state-variable types, inline so that the
-// block loop's one-pass frame keeps its vectors in registers.
+// The plain state-variable kernel's vector type in the baseline's four lanes,
+// one quarter to a vector (see PlainFilterKernel.h for what the kernel asks
+// of it). Only baseline units include this header: the AVX2 unit has its own.
 namespace filterlanes {
 
-inline constexpr float INPUT_SCALE = 0.1f;  // the recursions run at a tenth of the level
-inline constexpr float OUTPUT_SCALE = 10.0f;
-inline constexpr float SQRT2 = 1.41421354f;
-// Soft saturation of the 12 dB state-variable band state: band - k band^3.
-inline constexpr float BAND_SATURATION = 0.001f;
-// ...which turns over at sqrt(1 / (3k)); beyond it the curve would diverge.
-inline const float BAND_TURN = static_cast<float>(std::sqrt(1.0 / (3.0 * BAND_SATURATION)));
+struct TFourFloats {
+    using Raw = __m128;
+    Raw value;
+    using Ints = __m128i;
 
-inline const Lanes INPUT_SCALE_LANES = allLanes(INPUT_SCALE);
-inline const Lanes OUTPUT_SCALE_LANES = allLanes(OUTPUT_SCALE);
-inline const Lanes SQRT2_LANES = allLanes(SQRT2);
-inline const Lanes BAND_SATURATION_LANES = allLanes(BAND_SATURATION);
-inline const Lanes CUTOFF_BIAS_LANES = allLanes(0.001f);
-inline const Lanes TABLE_SCALE_LANES = allLanes(262143.0f);
-inline const Lanes TABLE_LAST_LANES = allLanes(static_cast<float>(FILTER_TABLE_SIZE - 1));
-inline const Lanes MOVE_THRESHOLD_LANES = allLanes(0.00001f);
-// Defined after BAND_TURN in every unit, so initialised after it.
-inline const Lanes BAND_TURN_LANES = allLanes(BAND_TURN);
-inline const Lanes BAND_FLOOR_LANES = allLanes(-BAND_TURN);
-inline const Lanes TWENTY_LANES = allLanes(20.0f);
-inline const Lanes OCTAVES_LANES = allLanes(10.0f);
-inline const Lanes SMOOTHER_KEEP_LANES = allLanes(0.99f);
-inline const Lanes SMOOTHER_TAKE_LANES = allLanes(0.01f);
-inline const Lanes CUTOFF_CEILING_LANES = allLanes(1e7f);
+    static TFourFloats all(const Lanes& lanes) { return {load(lanes)}; }
+    static TFourFloats ofInt(int x) { return {_mm_castsi128_ps(_mm_set1_epi32(x))}; }
+    static TFourFloats row(const float* row) { return {_mm_load_ps(row)}; }
+    static TFourFloats row(const std::uint32_t* row) { return {_mm_load_ps(reinterpret_cast<const float*>(row))}; }
+    static TFourFloats row(const std::int32_t* row) { return {_mm_load_ps(reinterpret_cast<const float*>(row))}; }
+    static void storeRow(float* row, TFourFloats x) { _mm_store_ps(row, x.value); }
+    static void storeRow(std::uint32_t* row, TFourFloats x) { _mm_store_ps(reinterpret_cast<float*>(row), x.value); }
+    static void storeRow(std::int32_t* row, TFourFloats x) { _mm_store_ps(reinterpret_cast<float*>(row), x.value); }
+    static TFourFloats shared(__m128 x) { return {x}; }
+    static TFourFloats ofQuarters(const __m128* x, int) { return {x[0]}; }
+    __m128 quarter(int) const { return value; }
 
-// TFilter::sanitizeCutoff() lane by lane.
-inline __m128 sanitizedCutoffs(__m128 hz) {
-    return _mm_min_ps(_mm_max_ps(hz, _mm_setzero_ps()), load(CUTOFF_CEILING_LANES));
-}
-
-// The frame's four lanes scaled into the recursions' range; a value that is
-// not a finite number enters as silence rather than poisoning the state.
-// Packed operations give every lane its scalar result.
-inline __m128 scaledLanes(__m128 input) {
-    return _mm_mul_ps(finiteOnly(input), load(INPUT_SCALE_LANES));
-}
-
-// The FilterSine entries of four cutoffs, as updateStateVariableCoefficients()
-// finds them: min and max give the scalar clamps' results lane by lane (a NaN
-// position takes entry 0, as tableIndex does).
-inline __m128i sineIndices(__m128 cutoffs, __m128 maxCutoffs, __m128 invOverRates) {
-    const __m128 limited = _mm_min_ps(cutoffs, maxCutoffs);
-    const __m128 w = _mm_add_ps(_mm_mul_ps(_mm_add_ps(limited, load(CUTOFF_BIAS_LANES)), invOverRates),
-                                load(GUARD_LANES));
-    const __m128 position = _mm_min_ps(_mm_max_ps(_mm_mul_ps(w, load(TABLE_SCALE_LANES)), _mm_setzero_ps()),
-                                       load(TABLE_LAST_LANES));
-    return _mm_cvttps_epi32(position);
-}
-
-// One sub-sample of types 3-6 on every lane: the lanes hold channels (of one
-// voice or two) side by side, and each goes through the operations of
-// runStateVariable in the same order. Returns the type's output.
-template <int TYPE>
-[[gnu::always_inline]] inline __m128 stateVariableStep(__m128 input, __m128 f, __m128 d, __m128& low, __m128& band) {
-    const __m128 guard = load(GUARD_LANES);
-    const __m128 b = _mm_min_ps(_mm_max_ps(band, load(BAND_FLOOR_LANES)), load(BAND_TURN_LANES));
-    const __m128 saturated = _mm_sub_ps(b, _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(load(BAND_SATURATION_LANES), b), b), b));
-    const __m128 high = _mm_sub_ps(_mm_sub_ps(input, low), _mm_mul_ps(d, saturated));
-    band = _mm_add_ps(_mm_add_ps(_mm_mul_ps(high, f), saturated), guard);
-    low = _mm_add_ps(_mm_add_ps(_mm_mul_ps(band, f), low), guard);
-    if constexpr (TYPE == 3) return _mm_mul_ps(low, load(SQRT2_LANES));
-    else if constexpr (TYPE == 4) return _mm_mul_ps(high, load(SQRT2_LANES));
-    else if constexpr (TYPE == 5) return _mm_mul_ps(band, load(TWO_LANES));
-    else return _mm_mul_ps(_mm_sub_ps(low, high), load(SQRT2_LANES));
-}
+    TFourFloats operator&(TFourFloats x) const { return {_mm_and_ps(value, x.value)}; }
+    TFourFloats operator|(TFourFloats x) const { return {_mm_or_ps(value, x.value)}; }
+    static TFourFloats andNot(TFourFloats mask, TFourFloats x) { return {_mm_andnot_ps(mask.value, x.value)}; }
+    // maxps itself: the compiler would make a maximum with zero a mask and an and.
+    static TFourFloats max(TFourFloats a, TFourFloats b) { return {_mm_max_ps(a.value, b.value)}; }
+    // No blend below SSE4.1: the masks' bits pick.
+    static TFourFloats select(TFourFloats mask, TFourFloats ifTrue, TFourFloats ifFalse) {
+        return {::select(mask.value, ifTrue.value, ifFalse.value)};
+    }
+    int mask() const { return _mm_movemask_ps(value); }
+    static TFourFloats equal(TFourFloats a, TFourFloats b) { return {_mm_cmpeq_ps(a.value, b.value)}; }
+    static TFourFloats greater(TFourFloats a, TFourFloats b) { return {_mm_cmpgt_ps(a.value, b.value)}; }
+    static TFourFloats atMost(TFourFloats a, TFourFloats b) { return {_mm_cmple_ps(a.value, b.value)}; }
+    static Ints sameBits(TFourFloats a, TFourFloats b) {
+        return _mm_cmpeq_epi32(_mm_castps_si128(a.value), _mm_castps_si128(b.value));
+    }
+    static Ints offLanes(TFourFloats mask) {
+        return _mm_andnot_si128(_mm_castps_si128(mask.value), _mm_set1_epi32(-1));
+    }
+    static bool allSet(Ints x) { return _mm_movemask_epi8(x) == 0xFFFF; }
+    static int maskOf(Ints x) { return _mm_movemask_ps(_mm_castsi128_ps(x)); }
+    static TFourFloats laneMaskOfBits(int bits) { return {_mm_castsi128_ps(::laneMaskOfBits(bits))}; }
+    static TFourFloats laneInAll(TFourFloats x, int lane) {
+        switch (lane) {
+        case 0: return {_mm_shuffle_ps(x.value, x.value, _MM_SHUFFLE(0, 0, 0, 0))};
+        case 1: return {_mm_shuffle_ps(x.value, x.value, _MM_SHUFFLE(1, 1, 1, 1))};
+        case 2: return {_mm_shuffle_ps(x.value, x.value, _MM_SHUFFLE(2, 2, 2, 2))};
+        default: return {_mm_shuffle_ps(x.value, x.value, _MM_SHUFFLE(3, 3, 3, 3))};
+        }
+    }
+    Ints truncated() const { return _mm_cvttps_epi32(value); }
+    // No gather below AVX2: four reads.
+    static TFourFloats entries(const float* table, Ints indices) {
+        alignas(16) int index[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(index), indices);
+        return {_mm_setr_ps(table[index[0]], table[index[1]], table[index[2]], table[index[3]])};
+    }
+    static void transpose(TFourFloats (&rows)[4]) {
+        _MM_TRANSPOSE4_PS(rows[0].value, rows[1].value, rows[2].value, rows[3].value);
+    }
+};
 
 }  // namespace filterlanes
-
-inline void TFilterQuarter::copyLane(int to, const TFilterQuarter& source, int from) {
-    auto* target = reinterpret_cast<unsigned char*>(this);
-    const auto* origin = reinterpret_cast<const unsigned char*>(&source);
-    constexpr int ROW_BYTES = 4 * sizeof(float);
-    // memmove: a lane may be copied onto itself.
-    for (int row = 0; row < ROWS; ++row)
-        std::memmove(target + row * ROW_BYTES + to * sizeof(float), origin + row * ROW_BYTES + from * sizeof(float),
-                    sizeof(float));
-}
-
-namespace filterlanes {
-
-// Lane `lane` of x in every lane.
-[[gnu::always_inline]] inline __m128 laneInAll(__m128 x, int lane) {
-    switch (lane) {
-    case 0: return _mm_shuffle_ps(x, x, _MM_SHUFFLE(0, 0, 0, 0));
-    case 1: return _mm_shuffle_ps(x, x, _MM_SHUFFLE(1, 1, 1, 1));
-    case 2: return _mm_shuffle_ps(x, x, _MM_SHUFFLE(2, 2, 2, 2));
-    default: return _mm_shuffle_ps(x, x, _MM_SHUFFLE(3, 3, 3, 3));
-    }
-}
-
-// A quarter's row stored for the lanes `on`, the others left as they are:
-// with ALL_ON every lane is.
-template <bool ALL_ON>
-[[gnu::always_inline]] inline void storeRow(float* row, __m128 on, __m128 value) {
-    if constexpr (ALL_ON)
-        _mm_store_ps(row, value);
-    else
-        _mm_store_ps(row, select(on, value, _mm_load_ps(row)));
-}
-
-}  // namespace filterlanes
-
-// One frame of the recursion of types 3-6 for the filters of a quarter, each
-// channel of the four voices in one vector. Where every voice's left and
-// right channels hold the same inputs, coefficients and states bit for bit,
-// the right channel's operations would repeat the left's on the same
-// numbers: the left's results stand for both. Lanes not `on` need not agree.
-template <int TYPE, bool ALL_ON>
-[[gnu::always_inline]] inline void TFilter::runPlainRecursion(TFilterQuarter& filters, int lanesOn, __m128 on,
-                                                              const __m128 lanes[4], stereoOverStruct* frames) {
-    using namespace filterlanes;
-    __m128 out[4];  // left and right of the first sub-sample, then of the second
-    const __m128 d = _mm_load_ps(filters.stateVariableD);
-    __m128 f[2], low[2], band[2];
-    for (int c = 0; c < 2; ++c) {
-        f[c] = _mm_load_ps(filters.stateVariableF[c]);
-        low[c] = _mm_load_ps(filters.low[c]);
-        band[c] = _mm_load_ps(filters.band[c]);
-    }
-    const auto runChannel = [&](int c) {
-        const __m128 scale = load(OUTPUT_SCALE_LANES);
-        out[c] = _mm_mul_ps(stateVariableStep<TYPE>(scaledLanes(lanes[c]), f[c], d, low[c], band[c]), scale);
-        out[2 + c] = _mm_mul_ps(stateVariableStep<TYPE>(scaledLanes(lanes[2 + c]), f[c], d, low[c], band[c]), scale);
-    };
-    const auto sameBits = [](__m128 a, __m128 b) { return _mm_cmpeq_epi32(_mm_castps_si128(a), _mm_castps_si128(b)); };
-    __m128i alike =
-        _mm_and_si128(_mm_and_si128(_mm_and_si128(sameBits(lanes[0], lanes[1]), sameBits(lanes[2], lanes[3])),
-                                    sameBits(f[0], f[1])),
-                      _mm_and_si128(sameBits(low[0], low[1]), sameBits(band[0], band[1])));
-    if constexpr (!ALL_ON) alike = _mm_or_si128(alike, _mm_andnot_si128(_mm_castps_si128(on), _mm_set1_epi32(-1)));
-    runChannel(0);
-    if (_mm_movemask_epi8(alike) == 0xFFFF) {
-        low[1] = low[0];
-        band[1] = band[0];
-        // Each voice's frame is its left values twice: first, first, second, second.
-        const __m128 low01 = _mm_unpacklo_ps(out[0], out[2]);
-        const __m128 high01 = _mm_unpackhi_ps(out[0], out[2]);
-        out[0] = _mm_shuffle_ps(low01, low01, _MM_SHUFFLE(1, 1, 0, 0));
-        out[1] = _mm_shuffle_ps(low01, low01, _MM_SHUFFLE(3, 3, 2, 2));
-        out[2] = _mm_shuffle_ps(high01, high01, _MM_SHUFFLE(1, 1, 0, 0));
-        out[3] = _mm_shuffle_ps(high01, high01, _MM_SHUFFLE(3, 3, 2, 2));
-    } else {
-        runChannel(1);
-        _MM_TRANSPOSE4_PS(out[0], out[1], out[2], out[3]);
-    }
-    for (int c = 0; c < 2; ++c) {
-        storeRow<ALL_ON>(filters.low[c], on, low[c]);
-        storeRow<ALL_ON>(filters.band[c], on, band[c]);
-    }
-    for (int i = 0; i < 4; ++i)
-        if (ALL_ON || (lanesOn >> i & 1)) _mm_storeu_ps(frames[i].lane, out[i]);
-}
 
 // setLFO(), prepareShared() and process() of the filters of a quarter, lane
 // by lane in their order, as processPlainQuarter() describes.
@@ -585,134 +423,8 @@ template <bool ALL_ON>
 [[gnu::always_inline]] inline void TFilter::runPlainQuarter(TFilterQuarter& filters, int type, int lanesOn,
                                                             stereoOverStruct* frames, const __m128 lanes[4],
                                                             const GroupInput& input, SharedPower& lastPower) {
-    using namespace filterlanes;
-    TFilterQuarter& v = filters;
-    const __m128 on = ALL_ON ? _mm_setzero_ps() : _mm_castsi128_ps(laneMaskOfBits(lanesOn));
-    // Locals: the vector stores below may alias anything, and would otherwise
-    // make the compiler reload the input after each one.
-    const float freq = input.freq;
-    const bool spreadIsOne = input.spreadIsOne;
-    const __m128 spread = input.spread;
-    const __m128 q = input.q;
-    const __m128 vowel = input.vowel;
-
-    const __m128 smooth = _mm_load_ps(v.smoothFreq);
-    const __m128 direct = _mm_castsi128_ps(_mm_load_si128(reinterpret_cast<const __m128i*>(v.direct)));
-    const __m128 product = _mm_mul_ps(input.lfoAmount, input.lfoValue);
-    const __m128 lfo = _mm_and_ps(product, finiteMask(product));
-    const __m128 offset = _mm_and_ps(input.offset, finiteMask(input.offset));
-    __m128 target, part;
-    if (std::isfinite(freq)) {
-        target = input.freqLanes;
-        part = input.freqPartLanes;
-    } else {
-        target = smooth;
-        part = _mm_mul_ps(smooth, load(SMOOTHER_TAKE_LANES));
-    }
-    const __m128 glided =
-        _mm_add_ps(_mm_add_ps(part, _mm_mul_ps(smooth, load(SMOOTHER_KEEP_LANES))), load(GUARD_LANES));
-    const __m128 smoothed = _mm_movemask_ps(direct) == 0 ? glided : select(direct, target, glided);
-    const __m128 position = _mm_add_ps(
-        _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_add_ps(offset, _mm_load_ps(v.env)), lfo), _mm_load_ps(v.vel)),
-                   _mm_load_ps(v.mod)),
-        smoothed);
-    const __m128 exponent =
-        _mm_min_ps(_mm_max_ps(_mm_mul_ps(load(OCTAVES_LANES), position), _mm_setzero_ps()), load(OCTAVES_LANES));
-    __m128 power;
-    if ((_mm_movemask_ps(_mm_cmpeq_ps(exponent, _mm_set1_ps(lastPower.exponent))) & lanesOn) == lanesOn) {
-        power = _mm_set1_ps(lastPower.value);
-    } else if (const int first = ALL_ON ? 0 : __builtin_ctz(static_cast<unsigned>(lanesOn));
-               (_mm_movemask_ps(_mm_cmpeq_ps(exponent, laneInAll(exponent, first))) & lanesOn) == lanesOn) {
-        // Voices in step share one position: one power for all.
-        const float e = _mm_cvtss_f32(laneInAll(exponent, first));
-        lastPower.value =
-            e == v.powerExponent[first] ? v.powerValue[first] : static_cast<float>(std::exp2(static_cast<double>(e)));
-        lastPower.exponent = e;
-        v.powerExponent[first] = e;
-        v.powerValue[first] = lastPower.value;
-        power = _mm_set1_ps(lastPower.value);
-    } else {
-        alignas(16) float exponents[4], powers[4];
-        _mm_store_ps(exponents, exponent);
-        for (int i = 0; i < 4; ++i) {
-            const float e = exponents[i];
-            if (e != lastPower.exponent && (ALL_ON || (lanesOn >> i & 1))) {
-                lastPower.value =
-                    e == v.powerExponent[i] ? v.powerValue[i] : static_cast<float>(std::exp2(static_cast<double>(e)));
-                lastPower.exponent = e;
-                v.powerExponent[i] = e;
-                v.powerValue[i] = lastPower.value;
-            }
-            powers[i] = lastPower.value;
-        }
-        power = _mm_load_ps(powers);
-    }
-    const __m128 tracked = _mm_mul_ps(power, _mm_load_ps(v.track));
-    __m128 cutoffLeft, cutoffRight;
-    if (spreadIsOne) {
-        // Dividing and multiplying by 1 are exact: both channels get the same cutoff.
-        cutoffLeft = cutoffRight = sanitizedCutoffs(_mm_mul_ps(tracked, load(TWENTY_LANES)));
-    } else {
-        cutoffLeft = sanitizedCutoffs(_mm_mul_ps(_mm_div_ps(tracked, spread), load(TWENTY_LANES)));
-        cutoffRight = sanitizedCutoffs(_mm_mul_ps(_mm_mul_ps(tracked, spread), load(TWENTY_LANES)));
-    }
-    storeRow<ALL_ON>(v.smoothFreq, on, smoothed);
-    storeRow<ALL_ON>(v.offsetLeft, on, offset);
-    // Every flag is cleared, as each filter's own call clears it.
-    if (ALL_ON)
-        _mm_store_si128(reinterpret_cast<__m128i*>(v.direct), _mm_setzero_si128());
-    else
-        _mm_store_ps(reinterpret_cast<float*>(v.direct), _mm_andnot_ps(on, direct));
-    storeRow<ALL_ON>(v.cutoff[0], on, cutoffLeft);
-    storeRow<ALL_ON>(v.cutoff[1], on, cutoffRight);
-    storeRow<ALL_ON>(v.q, on, q);
-    storeRow<ALL_ON>(v.vowel, on, vowel);
-
-    // takeMovedInputs() lane by lane: a value moved by more than 1e-5, or a
-    // new type.
-    const __m128 now[4] = {cutoffLeft, cutoffRight, q, vowel};
-    float* const applied[4] = {v.appliedCutoff[0], v.appliedCutoff[1], v.appliedQ, v.appliedVowel};
-    __m128 moved = _mm_setzero_ps();
-    for (int k = 0; k < 4; ++k) {
-        const __m128 change = _mm_andnot_ps(load(SIGN_LANES), _mm_sub_ps(now[k], _mm_load_ps(applied[k])));
-        moved = _mm_or_ps(moved, _mm_cmpgt_ps(change, load(MOVE_THRESHOLD_LANES)));
-    }
-    const __m128i typeNow = _mm_set1_epi32(type);
-    const __m128i appliedType = _mm_load_si128(reinterpret_cast<const __m128i*>(v.appliedType));
-    const int sameTypeBits = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(appliedType, typeNow)));
-    const int movedBits = (_mm_movemask_ps(moved) | (sameTypeBits ^ 0xF)) & lanesOn;
-    if (movedBits != 0) {
-        // updateStateVariableCoefficients() lane by lane, with each voice's
-        // limits as init() kept them. Lanes that did not move keep theirs.
-        const auto store = [movedBits](float* row, __m128 computed) {
-            if (movedBits == 0xF)
-                _mm_store_ps(row, computed);
-            else
-                _mm_store_ps(row, select(_mm_castsi128_ps(laneMaskOfBits(movedBits)), computed, _mm_load_ps(row)));
-        };
-        for (int k = 0; k < 4; ++k) store(applied[k], now[k]);
-        // Lanes on that did not move hold the type already.
-        _mm_store_si128(reinterpret_cast<__m128i*>(v.appliedType),
-                        ALL_ON ? typeNow : _mm_castps_si128(select(on, _mm_castsi128_ps(typeNow),
-                                                                   _mm_castsi128_ps(appliedType))));
-        const __m128 maxCutoffs = _mm_load_ps(v.maxCutoff);
-        const __m128 invOverRates = _mm_load_ps(v.invOverRate);
-        const auto sines = [maxCutoffs, invOverRates](__m128 cutoffs) {
-            alignas(16) int index[4];
-            _mm_store_si128(reinterpret_cast<__m128i*>(index), sineIndices(cutoffs, maxCutoffs, invOverRates));
-            return _mm_setr_ps(FilterSine[index[0]], FilterSine[index[1]], FilterSine[index[2]], FilterSine[index[3]]);
-        };
-        const __m128 fLeft = sines(cutoffLeft);
-        store(v.stateVariableF[0], fLeft);
-        store(v.stateVariableF[1], spreadIsOne ? fLeft : sines(cutoffRight));
-        store(v.stateVariableD, _mm_add_ps(_mm_sub_ps(load(ONE_LANES), q), load(GUARD_LANES)));
-    }
-    switch (type) {
-    case 3: runPlainRecursion<3, ALL_ON>(filters, lanesOn, on, lanes, frames); break;
-    case 4: runPlainRecursion<4, ALL_ON>(filters, lanesOn, on, lanes, frames); break;
-    case 5: runPlainRecursion<5, ALL_ON>(filters, lanesOn, on, lanes, frames); break;
-    default: runPlainRecursion<6, ALL_ON>(filters, lanesOn, on, lanes, frames); break;
-    }
+    plainQuartersOf<filterlanes::TFourFloats, ALL_ON>(&filters, type, lanesOn, frames, lanes, input, &input.lfoValue,
+                                                      &input.offset, lastPower);
 }
 
 // Inline for the block loop's quarters of four sounding voices; a quarter
