@@ -29,8 +29,13 @@ std::string MenuSnapshot::describe() const {
         if (entry.checked)
             text += "*";
         text += entry.title;
-        if (entry.submenu)
-            text += "[" + entry.submenu->describe() + "]";
+        if (entry.submenu) {
+            // Appended piece by piece: "[" + a temporary string trips a false
+            // -Wrestrict in GCC 12's optimised builds.
+            text += '[';
+            text += entry.submenu->describe();
+            text += ']';
+        }
     }
     return text;
 }
