@@ -36,7 +36,6 @@
 namespace {
 
 constexpr int LANE_TABLE_LAST = TMovementState::WAVE_SIZE - 1;
-constexpr int LANE_SAMPLE_AND_HOLD_WAVE = 8;
 
 // cyclePosition of four shifted phases; unless all lie in [10, 11) (then the
 // whole part is 10), every lane takes the scalar way.
@@ -267,7 +266,7 @@ template <class D4>
 template <class D4>
 [[gnu::always_inline]] inline std::uint32_t freeGroupOf(const TMovementState& movement, const TVoiceGroup& group,
                                                         const TChainLanes<D4>& chain) {
-    const bool randomWave = movement.freeWaveRow == LANE_SAMPLE_AND_HOLD_WAVE;
+    const bool randomWave = movement.freeWaveRow == TMovementState::SAMPLE_AND_HOLD_ROW;
     const float* const row = movement.lfoWaveTables[movement.freeWaveRow];
     const __m128 tiny = _mm_set1_ps(1e-15f), half = _mm_set1_ps(0.5f);
     const __m128 values = randomWave ? _mm_setr_ps(group.lfo[0]->randomValue, group.lfo[1]->randomValue,

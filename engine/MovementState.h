@@ -127,6 +127,9 @@ struct TMovementState {
     // of the LFO wave names); set at start-up. While unset the LFOs rest.
     static constexpr int WAVE_ROWS = 9;
     static constexpr int WAVE_SIZE = 65536;
+    // The last row, "Sample and Hold", is never read: its chains draw their
+    // own random values.
+    static constexpr int SAMPLE_AND_HOLD_ROW = WAVE_ROWS - 1;
     const float (*lfoWaveTables)[WAVE_SIZE] = nullptr;
 
     // Global instances: index 0 carries the Movement settings, index 1 is the

@@ -12,6 +12,7 @@
 #include <emmintrin.h>
 #include <xmmintrin.h>
 
+#include "engine/dsp/EngineTables.h"
 #include "engine/ModMath.h"
 #include "engine/ModTables.h"
 #include "engine/MovementLaneKernel.h"
@@ -30,7 +31,6 @@ constexpr int PAN_SINGLE_MODE_TAG = 54;
 constexpr int FREE_LFO_MODE_TAG = 62;
 constexpr int FREE_LFO_SHAPE_TAG = 66;
 constexpr int FREE_LFO_SMOOTH_TAG = 67;
-constexpr int SAMPLE_AND_HOLD_WAVE = 8;
 // The Movement's shape parameters and destinations, up first: every curve
 // table names one of the two, so the curves read both whatever the waves.
 constexpr int SHAPE_UP_TAG = 44;
@@ -49,6 +49,7 @@ static_assert(onlyUpOrDown(MOVE_SHAPE_UP_TAGS, SHAPE_UP_TAG) && onlyUpOrDown(MOV
               onlyUpOrDown(DEST_PAN_SHAPE_UP, DEST_SHAPE_UP) && onlyUpOrDown(DEST_PAN_SHAPE_DOWN, DEST_SHAPE_UP));
 constexpr int TABLE_LAST = TMovementState::WAVE_SIZE - 1;
 constexpr int LAST_WAVE = TMovementState::WAVE_ROWS - 1;
+static_assert(TMovementState::WAVE_ROWS == LFO_WAVE_ROWS && TMovementState::SAMPLE_AND_HOLD_ROW == LFO_SAMPLE_AND_HOLD);
 
 // Table index of a 0..1 position (NaN reads as 0).
 int tableIndex(double x) {
@@ -565,8 +566,9 @@ template <bool CheckDests>
     const double p = cyclePosition<CheckDests>(lfo.phase, dest[DEST_LFO_PHASE[FREE_LFO]]);
     symmetryOf<CheckDests>(lfo, dest[DEST_LFO_SYMMETRY[FREE_LFO]], symmetryParameter);
     const int wave = movement.freeWaveRow;
-    const float a =
-        wave == SAMPLE_AND_HOLD_WAVE ? lfo.randomValue : movement.lfoWaveTables[wave][warpedTableIndex(warp(lfo, p))];
+    const float a = wave == TMovementState::SAMPLE_AND_HOLD_ROW
+                        ? lfo.randomValue
+                        : movement.lfoWaveTables[wave][warpedTableIndex(warp(lfo, p))];
     float smoothed;
     if (!CheckDests && lfo.plainChain) {
         plainHold(lfo, a);
