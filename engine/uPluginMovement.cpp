@@ -897,10 +897,11 @@ const TMovementLaneKernels& LANE_KERNELS = lanesForThisProcessor();
 
 // The speed control of the listed voices' Movement, settled before their
 // lanes run (see TMovementLaneKernels). Its source may move from frame to
-// frame; it is read before the voice's chains write their sources (each voice's lanes write only its own
-// row, so settling every voice first reads what the group would). Entry 0 of
-// a source row (no source) is never written: with no source a ready chain's
-// key holds (a new source clears the ready chains).
+// frame; it is read before the voice's chains write their sources (each
+// voice's lanes write only its own row, so settling every voice first reads
+// what the group would). Entry 0 of a source row (no source) is never
+// written: with no source a ready chain's key holds (a new source clears the
+// ready chains).
 void settleLaneSpeedControl(APlugin& plugin, const TMovementState::LaneVoices& list) {
     TMovementState& movement = plugin.movement;
     const float speedControlAmount = plugin.values.curValue[MOVEMENT_SPEED_CONTROL_AMOUNT_TAG];
