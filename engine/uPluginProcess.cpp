@@ -567,44 +567,57 @@ void mixVoices(APlugin& plugin) {
     _mm_storeu_ps(plugin.engine.voiceMix.data(), mix);
 }
 
+// The frame of the four voices from frames on, one vector per frame lane, as
+// the grouped filter takes it.
+inline void loadFrameLanes(const stereoOverStruct* frames, __m128 lanes[4]) {
+    for (int i = 0; i < 4; ++i) lanes[i] = _mm_loadu_ps(frames[i].lane);
+    _MM_TRANSPOSE4_PS(lanes[0], lanes[1], lanes[2], lanes[3]);
+}
+
 // The voices of lanesOn of the quarter from voice first on through the
 // grouped filter, their frames read from where the voices keep them.
 inline void filterQuarterOfFrames(APlugin& plugin, const TFilterFrame& filter, int first, int lanesOn,
                                   TFilter::SharedPower& lastPower) {
     stereoOverStruct* frames = &plugin.voices.voiceFrame[first];
     __m128 lanes[4];
-    for (int i = 0; i < 4; ++i) lanes[i] = _mm_loadu_ps(frames[i].lane);
-    _MM_TRANSPOSE4_PS(lanes[0], lanes[1], lanes[2], lanes[3]);
+    loadFrameLanes(frames, lanes);
     TFilter::processPlainQuarter(plugin.units.voiceFilterValues[first / 4], filter.plainType, lanesOn, frames, lanes,
                                  filter.input, lastPower);
 }
 
-// The sounding voices of the two quarters from voice first on through the
-// grouped filter at once (TFilter::plainPairKernel must serve), their frames
-// read from where the voices keep them. A quarter without a sounding voice
-// hands over zeros, which the filter computes and drops.
-void filterPairOfFrames(APlugin& plugin, TFilterFrame& filter, int first, TFilter::SharedPower& lastPower) {
+// The sounding voices through the grouped filter two quarters at a time,
+// once both are filled (TFilter::plainPairKernel must serve). For a quarter
+// with a sounding voice fillQuarter(first, on, onBits, lanes) leaves its
+// frame in lanes[], one vector per frame lane, and its own part of the
+// filter input in filter.input; a quarter without one hands over zeros,
+// which the filter computes and drops.
+template <class FillQuarter>
+[[gnu::always_inline]] inline void filterPairs(APlugin& plugin, TFilterFrame& filter, TFilter::SharedPower& lastPower,
+                                               FillQuarter&& fillQuarter) {
+    // One loop over the quarters, the filter after every second.
     __m128 lanes[8], lfoValues[2], offsets[2];
     int pairBits = 0;
-    for (int half = 0; half < 2; ++half) {
-        const int quarter = first + 4 * half;
-        const int onBits = _mm_movemask_ps(_mm_castsi128_ps(laneMask(&plugin.voices.voiceOn[quarter])));
+    for (int first = 0; first < NUM_VOICES; first += 4) {
+        const int half = first >> 2 & 1;
+        // The envelope step may have ended a voice.
+        const __m128 on = _mm_castsi128_ps(laneMask(&plugin.voices.voiceOn[first]));
+        const int onBits = _mm_movemask_ps(on);
         pairBits |= onBits << 4 * half;
-        __m128* const quarterLanes = &lanes[4 * half];
         if (onBits != 0) {
-            setFilterQuarterInput(plugin, filter, quarter, _mm_loadu_ps(&plugin.movement.movementSmoothed[quarter]));
+            fillQuarter(first, on, onBits, &lanes[4 * half]);
             lfoValues[half] = filter.input.lfoValue;
             offsets[half] = filter.input.offset;
-            for (int i = 0; i < 4; ++i) quarterLanes[i] = _mm_loadu_ps(plugin.voices.voiceFrame[quarter + i].lane);
-            _MM_TRANSPOSE4_PS(quarterLanes[0], quarterLanes[1], quarterLanes[2], quarterLanes[3]);
         } else {
-            for (int i = 0; i < 4; ++i) quarterLanes[i] = _mm_setzero_ps();
+            for (int k = 0; k < 4; ++k) lanes[4 * half + k] = _mm_setzero_ps();
             lfoValues[half] = offsets[half] = _mm_setzero_ps();
         }
+        if (half == 0) continue;
+        if (pairBits != 0)
+            TFilter::plainPairKernel(&plugin.units.voiceFilterValues[first / 4 - 1], filter.plainType, pairBits,
+                                     &plugin.voices.voiceFrame[first - 4], lanes, filter.input, lfoValues, offsets,
+                                     lastPower);
+        pairBits = 0;
     }
-    if (pairBits != 0)
-        TFilter::plainPairKernel(&plugin.units.voiceFilterValues[first / 4], filter.plainType, pairBits,
-                                 &plugin.voices.voiceFrame[first], lanes, filter.input, lfoValues, offsets, lastPower);
 }
 
 // The pitch, the steady wave source and "Saturate" (with SATURATE) of the
@@ -643,33 +656,10 @@ template <bool SATURATE, bool PAIRS>
     const float distortionAmount = plugin.values.curValue[tag::FILTER_DISTORTION_AMOUNT];
     TFilter::SharedPower lastPower;
     if constexpr (PAIRS) {
-        // One loop over the quarters as below, the filter after every second.
-        // A quarter without a sounding voice leaves its lanes zero: the
-        // filter computes them and drops them.
-        __m128 lanes[8], lfoValues[2], offsets[2];
-        int pairBits = 0;
-        for (int first = 0; first < NUM_VOICES; first += 4) {
-            const int half = first >> 2 & 1;
-            // The envelope step may have ended a voice.
-            const __m128 on = _mm_castsi128_ps(laneMask(&voices.voiceOn[first]));
-            const int onBits = _mm_movemask_ps(on);
-            pairBits |= onBits << 4 * half;
-            if (onBits != 0) {
-                renderSteadyQuarterSource<SATURATE>(plugin, pitchFrame, filter, distortionAmount, first, on, onBits,
-                                                    &lanes[4 * half]);
-                lfoValues[half] = filter.input.lfoValue;
-                offsets[half] = filter.input.offset;
-            } else {
-                for (int k = 0; k < 4; ++k) lanes[4 * half + k] = _mm_setzero_ps();
-                lfoValues[half] = offsets[half] = _mm_setzero_ps();
-            }
-            if (half == 0) continue;
-            if (pairBits != 0)
-                TFilter::plainPairKernel(&units.voiceFilterValues[first / 4 - 1], filter.plainType, pairBits,
-                                         &voices.voiceFrame[first - 4], lanes, filter.input, lfoValues, offsets,
-                                         lastPower);
-            pairBits = 0;
-        }
+        filterPairs(plugin, filter, lastPower, [&](int first, __m128 on, int onBits, __m128* lanes) {
+            renderSteadyQuarterSource<SATURATE>(plugin, pitchFrame, filter, distortionAmount, first, on, onBits,
+                                                lanes);
+        });
     } else {
         for (int first = 0; first < NUM_VOICES; first += 4) {
             const __m128 on = _mm_castsi128_ps(laneMask(&voices.voiceOn[first]));
@@ -1195,7 +1185,10 @@ void APlugin::doFilter() {
     TFilter::GroupInput& input = frame.input;
     TFilter::SharedPower lastPower;
     if (frame.grouped && TFilter::plainPairKernel) {
-        for (int first = 0; first < NUM_VOICES; first += 8) filterPairOfFrames(*this, frame, first, lastPower);
+        filterPairs(*this, frame, lastPower, [this, &frame](int first, __m128, int, __m128* lanes) {
+            setFilterQuarterInput(*this, frame, first, _mm_loadu_ps(&movement.movementSmoothed[first]));
+            loadFrameLanes(&voices.voiceFrame[first], lanes);
+        });
         return;
     }
     if (frame.grouped) {
