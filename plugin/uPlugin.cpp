@@ -9,7 +9,7 @@
 #include <ctime>
 
 #include "platform/Paths.h"
-#include "plugin/EditorServices.h"
+#include "plugin/EditorHooks.h"
 #include "plugin/TextCopy.h"
 
 using namespace vst;
@@ -153,7 +153,7 @@ bool APlugin::endEdit(int32 index) {
 }
 
 void APlugin::editTagChanged(int32 tag) {
-    if (TEditorServices* services = editorServicesOf(editor)) services->setEditTag(tag);
+    if (TEditorHooks* services = editorHooksOf(editor)) services->setEditTag(tag);
 }
 
 // ---------------------------------------------------------------- vendor-specific requests

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "plugin/EditorServices.h"
+#include "plugin/EditorHooks.h"
 #include "plugin/uPlugin.h"
 
 namespace {
@@ -79,7 +79,7 @@ void APlugin::setParameter(int32 index, float value) {
 
     // The control follows the value; the echo runs on the calling thread.
     if (attr.hasControl[index] && isEditorOpen())
-        if (TEditorServices* services = editorServicesOf(editor)) services->setParameter(index, value);
+        if (TEditorHooks* services = editorHooksOf(editor)) services->setParameter(index, value);
 }
 
 float APlugin::getParameter(int32 index) {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/EditorServices.h"
+#include "plugin/EditorHooks.h"
 #include "plugin/uPlugin.h"
 
 namespace {
@@ -403,7 +403,7 @@ TEST(ParamsStore, TheTwoTextReadersDiffer) {
 }
 
 // An editor that records the values it is asked to show.
-struct EchoEditor : AEffEditor, TEditorServices {
+struct EchoEditor : AEffEditor, TEditorHooks {
     explicit EchoEditor(AudioEffect* effect) : AEffEditor(effect) {}
     void setEditTag(int) override {}
     void setParameter(int tag, float value) override { echoes.push_back({tag, value}); }

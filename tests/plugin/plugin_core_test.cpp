@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/EditorServices.h"
+#include "plugin/EditorHooks.h"
 #include "plugin/uPlugin.h"
 
 using namespace vst;
@@ -128,7 +128,7 @@ TEST(PluginCore, ValueToTextHelpers) {
 // build it on the heap as the entry function does.
 
 // An editor that only records what the plug-in tells it.
-struct RecordingEditor : AEffEditor, TEditorServices {
+struct RecordingEditor : AEffEditor, TEditorHooks {
     explicit RecordingEditor(AudioEffect* effect, std::vector<int>& tags) : AEffEditor(effect), tags(tags) {}
     void setEditTag(int tag) override { tags.push_back(tag); }
     void setParameter(int, float) override {}
