@@ -85,9 +85,10 @@ void TArtCanvas::box(const CRect& r, double radius, const CColor& fill, const CC
     fillRoundedRect(CRect(r).inset(w, w), std::max(0.0, radius - w), fill);
 }
 
-void TArtCanvas::boxAround(const CRect& r, double radius, const CColor& fill, const CColor& border) {
+void TArtCanvas::boxAround(const CRect& r, const CColor& fill, const CColor& border) {
+    // Square: the control on top fills or frames exactly this rectangle.
     const double w = lineWidth();
-    box(CRect(r).inset(-w, -w), radius + w, fill, border);
+    box(CRect(r).inset(-w, -w), 0, fill, border);
 }
 
 void TArtCanvas::fillCircle(double cx, double cy, double radius, const CColor& color) {

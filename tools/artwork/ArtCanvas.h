@@ -43,8 +43,8 @@ public:
     void fillRoundedRect(const CRect& rect, double radius, const CColor& color);
     // A box with a border of lineWidth() drawn inside rect.
     void box(const CRect& rect, double radius, const CColor& fill, const CColor& border);
-    // A box whose border lies just outside rect, so rect itself keeps the fill.
-    void boxAround(const CRect& rect, double radius, const CColor& fill, const CColor& border);
+    // A square box whose border lies just outside rect, so rect itself keeps the fill.
+    void boxAround(const CRect& rect, const CColor& fill, const CColor& border);
     void fillCircle(double cx, double cy, double radius, const CColor& color);
     void fillPolygon(std::initializer_list<kgui::CPoint> points, const CColor& color);
     // Text in Liberation Sans at a 100 % size, aligned in rect, centred vertically.

@@ -160,7 +160,7 @@ void paintTopBar(TArtCanvas& c, bool onSampleScreen) {
     const double radius = c.unit(BOX_CORNER_RADIUS);
     // The program and folder menus draw only their text and arrows.
     for (const char* menu : {"presetMenu", "folderMenu"})
-        c.boxAround(c.boxOf(menu), radius, MENU_INNER_COLOR, DISPLAY_BORDER_COLOR);
+        c.boxAround(c.boxOf(menu), MENU_INNER_COLOR, DISPLAY_BORDER_COLOR);
     // One display holds both hint lines.
     CRect hint = unite(c.boxOf("hintReadout1"), c.boxOf("hintReadout2"));
     hint.inset(-c.scaled(5), -c.scaled(3));
@@ -171,7 +171,7 @@ void paintTopBar(TArtCanvas& c, bool onSampleScreen) {
 }
 
 void paintDisplay(TArtCanvas& c, const CRect& r) {
-    c.boxAround(r, c.unit(BOX_CORNER_RADIUS), DISPLAY_FILL_COLOR, DISPLAY_BORDER_COLOR);
+    c.boxAround(r, DISPLAY_FILL_COLOR, DISPLAY_BORDER_COLOR);
 }
 
 void paintMovementDisplays(TArtCanvas& c) {
@@ -312,7 +312,7 @@ constexpr std::array<TBackCaption, 4> BACK_GROUPS{{
     {"brickFilterSwitch", "OUTPUT"},
 }};
 // Lines between the groups, at 100 %.
-constexpr std::array<int, 3> BACK_GROUP_LINES{486, 557, 598};
+constexpr std::array<int, 3> BACK_GROUP_LINES{489, 557, 598};
 constexpr int BACK_CARD_LEFT = 24, BACK_CARD_TOP = 384, BACK_CARD_RIGHT = 608, BACK_CARD_BOTTOM = 648;
 constexpr int ABOUT_CARD_LEFT = 632, ABOUT_CARD_RIGHT = 1108;
 constexpr int CAPTION_GAP = 8;
@@ -340,7 +340,7 @@ void paintBackCard(TArtCanvas& c) {
         std::string_view member = row.member;
         const CRect r = c.boxOf(row);
         if (member.ends_with("Menu"))
-            c.boxAround(r, radius, MENU_INNER_COLOR, DISPLAY_BORDER_COLOR);
+            c.boxAround(r, MENU_INNER_COLOR, DISPLAY_BORDER_COLOR);
         else if (member.ends_with("Readout"))
             c.box(r, radius, MENU_INNER_COLOR, DISPLAY_BORDER_COLOR);
         else if (member != "backScreenCloseButton")

@@ -33,7 +33,7 @@ void paintSourcePanel(TArtCanvas& c, TSourceForm form) {
     c.fillRect(CRect(x, inset, x + c.lineWidth(), c.getHeight() - inset), PANEL_DIVIDER_COLOR);
     switch (form) {
     case TSourceForm::noise:
-        c.boxAround(c.boxOf("waveScreen"), c.unit(BOX_CORNER_RADIUS), DISPLAY_FILL_COLOR, DISPLAY_BORDER_COLOR);
+        c.boxAround(c.boxOf("waveScreen"), DISPLAY_FILL_COLOR, DISPLAY_BORDER_COLOR);
         c.socket(c.boxOf("onOffKeyTrackOnOff"));
         break;
     case TSourceForm::wave:
