@@ -55,6 +55,20 @@ TEST(ArtworkScaling, TruncatesAndCorrectsAsTheEditorDoes) {
     EXPECT_EQ(getScaledBitmap(10036, 3), 13036);
 }
 
+TEST(ArtworkLayout, EveryMemberHasOneRowThatTheLookupFinds) {
+    const std::span<const TLayoutRow> tables[] = {MAIN_CAPTIONS, MAIN_TOP_BAR, MAIN_KNOBS, MAIN_SWITCHES,
+                                                  MAIN_SOURCE_ROW, MAIN_MENUS, MAIN_MODULATION_MENUS,
+                                                  MAIN_MOVEMENT_AND_RIBBON, SOURCE_PANEL, MOD_FX_PANEL, SAMPLE_SCREEN};
+    std::set<std::string> members;
+    for (std::span<const TLayoutRow> table : tables)
+        for (const TLayoutRow& row : table) {
+            EXPECT_TRUE(members.insert(row.member).second) << row.member << " has two rows";
+            EXPECT_EQ(findLayoutRow(row.member), &row) << row.member;
+            EXPECT_TRUE(row.tag == NO_PARAM_TAG || (row.tag >= 0 && row.tag < 1024)) << row.member;
+        }
+    EXPECT_EQ(findLayoutRow("noSuchControl"), nullptr);
+}
+
 // Resources are read exactly as the editor will read them: by number, through
 // the toolkit, from the bundle the build made.
 class ArtworkBundle : public ::testing::Test {
