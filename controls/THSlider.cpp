@@ -69,8 +69,7 @@ void THSlider::setCurValue() {
     beginEdit();
     dragValue = v;
     setValue(v);
-    if (isDirty())
-        valueChanged();
+    valueChanged();
     endEdit();
 }
 
@@ -132,12 +131,15 @@ CMouseEventResult THSlider::onMouseDown(CPoint& where, const CButtonState& butto
         preset = look::wantsOriginalValue(buttons) ? services->getOrigValue(tag) : (centered ? 0.5f : 0.0f);
     if (preset > -0.5f || look::wantsTypedValue(buttons)) {
         beginEdit();
-        if (preset > -0.5f)
+        if (preset > -0.5f) {
+            // The user asked for this value: it goes out even when the
+            // handle already shows it, since the spring may have moved the
+            // parameter under it.
             setValue(preset);
-        else
-            services->setNumValue(tag);
-        if (isDirty())
             valueChanged();
+        } else {
+            services->setNumValue(tag);
+        }
         endEdit();
         return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
     }
@@ -158,8 +160,7 @@ CMouseEventResult THSlider::onMouseDown(CPoint& where, const CButtonState& butto
     const float v = std::clamp(static_cast<float>(where.x - trackLeft) / trackLength, 0.0f, 1.0f);
     dragValue = v;
     setValue(v);
-    if (isDirty())
-        valueChanged();
+    valueChanged();
     lastX = static_cast<float>(where.x);
     return onMouseMoved(where, buttons);
 }
@@ -171,10 +172,11 @@ CMouseEventResult THSlider::onMouseMoved(CPoint& where, const CButtonState& butt
     if (look::wantsFine(buttons))
         d /= FINE_DRAG_DIVISOR;
     const float v = std::clamp(dragValue + d, 0.0f, 1.0f);
+    const float before = value;
     dragValue = v;
     setValue(v);
     lastX = static_cast<float>(where.x);
-    if (isDirty())
+    if (value != before)
         valueChanged();
     setDirty(true);
     return kMouseEventHandled;
