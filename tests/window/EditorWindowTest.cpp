@@ -457,3 +457,103 @@ TEST_F(EditorWindowTest, KeysTypedInTheWindowAndKeysFromTheHostArriveAlike) {
     EXPECT_TRUE(same(keys.keyList[1], keys.keyList[3])) << "Ctrl+A differs between the window and the host";
     EXPECT_TRUE(same(keys.keyList[2], keys.keyList[4])) << "the up arrow differs between the window and the host";
 }
+
+TEST_F(EditorWindowTest, FiftyOpeningsAndClosingsLeaveNoWindowFileOrMemoryBehind) {
+    ui = std::make_unique<UiThread>();
+    const size_t rootWindowsBefore = driver->children(driver->rootWindow()).size();
+    auto cycle = [&] {
+        std::string error;
+        ui->run([&] {
+            testhost::EditorWindow::Options options;
+            auto shown = testhost::EditorWindow::open(*plugin, options, error);
+            if (!shown)
+                return;
+            // Drawn and idled, then closed and reopened at once, as hosts do.
+            for (int pass = 0; pass < 3; ++pass)
+                shown->idle();
+        });
+        ASSERT_TRUE(error.empty()) << error;
+    };
+    for (int i = 0; i < 5; ++i)
+        cycle();
+    const int filesAfterFive = openFileCount();
+    const size_t bytesAfterFive = allocatedBytes();
+    for (int i = 5; i < 50; ++i)
+        cycle();
+    EXPECT_EQ(driver->children(driver->rootWindow()).size(), rootWindowsBefore) << "a window stayed on the display";
+    EXPECT_EQ(openFileCount(), filesAfterFive) << "a connection or file stayed open";
+    // A frame with its views and images is far larger than this; what is left
+    // is the allocator's and the libraries' own bookkeeping.
+    const long grown = static_cast<long>(allocatedBytes()) - static_cast<long>(bytesAfterFive);
+    EXPECT_LT(grown, 64 * 1024) << "45 openings kept " << grown << " bytes";
+}
+
+TEST_F(EditorWindowTest, EditorClosedFromInsideItsOwnCallbackIsGoneAndOpensAgain) {
+    openEditor();
+    xcb_window_t first = editorWindow();
+    // The close button's handler has the host close the editor while the
+    // click is still being delivered.
+    clickFrame(showcase::kCloseRect.getCenter());
+    ASSERT_TRUE(waitFor([&] { return driver->children(parent).empty(); })) << "the window outlived the close";
+    EXPECT_FALSE(driver->state(first).exists);
+    // Later idle passes and a second close from the host find nothing to do.
+    ui->run([&] {
+        for (int pass = 0; pass < 3; ++pass)
+            plugin->dispatch(vst::effEditIdle);
+        window.reset();
+    });
+
+    openEditor();
+    clickFrame(showcase::kSwitchRect.getCenter());
+    EXPECT_TRUE(waitFor([&] { return plugin->getParameter(showcase::kSoundTag) == 1.f; }))
+        << "the reopened editor does not take clicks";
+}
+
+TEST_F(EditorWindowTest, ALostDisplayEndsTheEditorNotTheHost) {
+    openEditor();
+    ui->setIdle(nullptr);
+    xvfb.stop();
+    // The editor's idle passes and its closing return at once; the plug-in plays on.
+    bool returned = ui->run(
+        [&] {
+            for (int pass = 0; pass < 5; ++pass)
+                plugin->dispatch(vst::effEditIdle);
+            window.reset();
+        },
+        std::chrono::seconds(10));
+    ASSERT_TRUE(returned) << "the editor hung on the lost display";
+    plugin->setParameter(showcase::kSoundTag, 1);
+    testhost::Stereo audio = plugin->render(4800);
+    EXPECT_GT(testhost::measure(audio).rms, 0.1);
+}
+
+TEST(EditorWithoutDisplay, OpeningFailsCleanlyAndThePluginPlaysOn) {
+    struct Case {
+        const char* display;  // null: unset
+        const char* why;
+    };
+    const Case cases[] = {
+        {nullptr, "a host scanning without a display"},
+        {":4711", "a display that does not answer"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        if (c.display)
+            ::setenv("DISPLAY", c.display, 1);
+        else
+            ::unsetenv("DISPLAY");
+        testhost::Host host;
+        auto plugin = host.load(SHOWCASE_PLUGIN_PATH);
+        ASSERT_NE(plugin, nullptr);
+        plugin->dispatch(vst::effOpen);
+        vst::ERect* rect = nullptr;
+        EXPECT_EQ(plugin->dispatch(vst::effEditGetRect, 0, 0, &rect), 1);
+        EXPECT_EQ(plugin->dispatch(vst::effEditOpen, 0, 0, reinterpret_cast<void*>(uintptr_t{0x400001})), 0);
+        // A host may idle and close all the same.
+        plugin->dispatch(vst::effEditIdle);
+        plugin->dispatch(vst::effEditClose);
+        plugin->setParameter(showcase::kSoundTag, 1);
+        EXPECT_GT(testhost::measure(plugin->render(4800)).rms, 0.1);
+    }
+    ::unsetenv("DISPLAY");
+}
