@@ -162,6 +162,13 @@ void FrameWindow::processEvents() {
             break;
         events.push_back(event);
     }
+    uint32 now = getPlatformTicks();
+    for (xcb_generic_event_t* event : events) {
+        uint8_t type = event->response_type & 0x7f;
+        // Input events share the layout of a button press up to their time.
+        if (type >= XCB_KEY_PRESS && type <= XCB_LEAVE_NOTIFY)
+            clock.observe(reinterpret_cast<xcb_button_press_event_t*>(event)->time, now);
+    }
     for (size_t i = 0; i < events.size(); ++i) {
         xcb_generic_event_t* event = events[i];
         // A run of moves is one move to where the pointer ended.
@@ -203,7 +210,7 @@ void FrameWindow::dispatch(xcb_generic_event_t* event) {
             int32 button = x11::buttonFromDetail(press->detail);
             if (!button)
                 break;
-            uint32 ticks = clock.toTicks(press->time, getPlatformTicks());
+            uint32 ticks = clock.toTicks(press->time);
             frame->platformOnMouseDown(where, CButtonState(button | modifiers), ticks);
             // A view that edits text takes the keys: our window gets the focus.
             if (!closed && frame->getFocusView() && !display->broken())

@@ -164,13 +164,12 @@ bool keyCodeFromKeysym(uint32_t keysym, uint16_t state, vst::VstKeyCode& key) {
     return true;
 }
 
-uint32 ServerClock::toTicks(uint32 serverTime, uint32 nowTicks) {
+void ServerClock::observe(uint32 serverTime, uint32 nowTicks) {
     int32 lateness = static_cast<int32>(nowTicks - serverTime);
     if (!known || lateness < offset) {
         offset = lateness;
         known = true;
     }
-    return serverTime + static_cast<uint32>(offset);
 }
 
 }  // namespace kgui::x11

@@ -52,11 +52,13 @@ bool keyCodeFromKeysym(uint32_t keysym, uint16_t state, vst::VstKeyCode& key);
 
 // Display time (milliseconds of the server) to toolkit ticks. Events arrive in
 // batches at each idle pass, late by varying amounts; the smallest lateness
-// seen is the best estimate of the clocks' offset, so an event's ticks stay
-// as far apart as the events really were.
+// seen is the best estimate of the clocks' offset. A batch is observed whole
+// before any of its times is converted, so events keep the spacing they
+// really had.
 class ServerClock {
 public:
-    uint32 toTicks(uint32 serverTime, uint32 nowTicks);
+    void observe(uint32 serverTime, uint32 nowTicks);
+    uint32 toTicks(uint32 serverTime) const { return serverTime + static_cast<uint32>(offset); }
 
 private:
     bool known = false;
