@@ -65,7 +65,7 @@ bool internAtoms(xcb_connection_t* conn, Atoms& atoms) {
 }
 }  // namespace
 
-std::unique_ptr<Display> Display::connect() {
+std::unique_ptr<Display> Display::connect(bool withInput) {
     const char* name = std::getenv("DISPLAY");
     if (!name || !name[0])
         return nullptr;
@@ -82,6 +82,8 @@ std::unique_ptr<Display> Display::connect() {
     display->screen = screens.data;
     if (!internAtoms(display->conn, display->atoms))
         return nullptr;
+    if (!withInput)
+        return display;
 
     // Keys go through the server's own keyboard map; without the XKB
     // extension the frame still works, only without keys of its own.

@@ -399,7 +399,7 @@ bool canShowFrameIn(void* parentWindow) {
     xcb_window_t parent = windowFromHandle(parentWindow);
     if (!parent)
         return false;
-    std::unique_ptr<Display> display = Display::connect();
+    std::unique_ptr<Display> display = Display::connect(false);
     ParentInfo info;
     return display && queryParent(*display, parent, info);
 }

@@ -52,8 +52,10 @@ struct Atoms {
 // connection belongs to one frame; nothing here is shared between frames.
 class Display {
 public:
-    // Null when no display answers ($DISPLAY unset, server gone).
-    static std::unique_ptr<Display> connect();
+    // Null when no display answers ($DISPLAY unset, server gone). Without
+    // withInput the keyboard map and cursors are not fetched: enough to ask
+    // the display about a window.
+    static std::unique_ptr<Display> connect(bool withInput = true);
     ~Display();
     Display(const Display&) = delete;
     Display& operator=(const Display&) = delete;
