@@ -103,14 +103,6 @@ TEST(TuningFile, SectionsEntriesAndBadLines) {
     }
 }
 
-TEST(TuningFile, MegabyteLinesStayBounded) {
-    // One line of a megabyte: 512 pieces, then the reader stops.
-    const std::string text = "[Tuning]\n" + std::string(1 << 20, '9') + "\nnote 5=550\n";
-    const TTuningFileResult result = parseTuningText(text);
-    EXPECT_TRUE(result.sectionFound);
-    expectTable(result.table, identityWith({}));
-}
-
 TEST(TuningFile, ReadsFilesAndRefusesWhatIsNotOne) {
     const std::string folder = testing::TempDir();
     const std::string path = folder + "/kolbri_tuning_read_test.tun";
