@@ -91,7 +91,12 @@ protected:
             if (window)
                 window->idle();
         });
-        ASSERT_TRUE(waitFor([&] { return editorWindow() != 0; }));
+        // Viewable, not just created: pointer and keys reach only a window the
+        // server shows, and a loaded machine may lag behind the request.
+        ASSERT_TRUE(waitFor([&] {
+            xcb_window_t child = editorWindow();
+            return child != 0 && driver->state(child).mapped;
+        }));
     }
 
     void closeEditor() {
