@@ -13,7 +13,10 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libcairo2-dev libpango1.0-dev libxcb1-dev fonts-liberation2
+  libxcb-xkb-dev libxkbcommon-dev libxkbcommon-x11-dev libxcb-cursor-dev
 )
+# The windowed editor tests start their own Xvfb display and drive it through XTest.
+if [[ $job == test ]]; then packages+=(xvfb libxcb-xtest0-dev); fi
 # One benchmark weighs Kolbri's voices against another synth plug-in from Debian.
 if [[ $job == bench ]]; then packages+=(amsynth); fi
 
