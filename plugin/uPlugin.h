@@ -368,6 +368,7 @@ public:
     // uPluginEditorServices.cpp.
     float getZeroValue(int tag) const override;
     bool getHasControl(int tag) const override;
+    std::string getSrcShortStr(int source) const override;
     void changeDelta(int tag, int delta, bool fine, float amount) override;
     void setNumValue(int tag) override;
 
