@@ -11,19 +11,11 @@ namespace look {
 const std::array<float, SCREEN_SIZE_COUNT> SCALE{1.0f, 1.25f, 1.5f, 2.0f};
 
 const SizeTable MENU_DELTA_BUTTON_WIDTH{16, 20, 24, 32};
-const SizeTable SLIDER_WIDTH{32, 40, 48, 64};
 const SizeTable INDICATOR_SIZE{6, 7, 9, 12};
 const SizeTable INDICATOR_OFF{20, 25, 30, 40};
 const SizeTable SAMPLE_UP_START{50, 62, 75, 100};
 const SizeTable SAMPLE_REFRESH_START{100, 125, 150, 200};
 const SizeTable SAMPLE_MENU_START{158, 197, 237, 316};
-const SizeTable SAMPLE_ROW_HEIGHT{19, 23, 28, 38};
-const SizeTable SAMPLE_PREVIEW_OFF{4, 5, 6, 8};
-const SizeTable SAMPLE_ROW_OFF{24, 30, 36, 48};
-const SizeTable SAMPLE_SCROLL_WIDTH{10, 12, 15, 20};
-const SizeTable SAMPLE_FILE_START_X{233, 291, 349, 466};
-const SizeTable SAMPLE_FILE_COL_WIDTH{204, 255, 306, 408};
-const SizeTable SAMPLE_FILE_SCROLL_OFFSET{430, 537, 645, 860};
 
 // The toolkit's standard fonts are constant-initialised, so copying their
 // pointers here is safe in any order of static initialisation.

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "controls/ControlColours.h"
+#include "controls/PanelLook.h"
 #include "toolkit/CBase.h"
 #include "toolkit/CFont.h"
 
@@ -43,20 +44,15 @@ extern const std::array<float, SCREEN_SIZE_COUNT> SCALE;
 // v at 100 %, scaled to the size and truncated toward zero (4 gives 4, 5, 6, 8).
 int32 scaled(int32 v, int size);
 
+// Pixels per size. The ribbon's and the sample browser's other tables
+// (SLIDER_WIDTH, SAMPLE_ROW_HEIGHT, SAMPLE_FILE_START_X and the rest) live in
+// PanelLook.h, which the editor's images share.
 extern const SizeTable MENU_DELTA_BUTTON_WIDTH;
-extern const SizeTable SLIDER_WIDTH;
 extern const SizeTable INDICATOR_SIZE;
 extern const SizeTable INDICATOR_OFF;
 extern const SizeTable SAMPLE_UP_START;
 extern const SizeTable SAMPLE_REFRESH_START;
 extern const SizeTable SAMPLE_MENU_START;
-extern const SizeTable SAMPLE_ROW_HEIGHT;
-extern const SizeTable SAMPLE_PREVIEW_OFF;
-extern const SizeTable SAMPLE_ROW_OFF;
-extern const SizeTable SAMPLE_SCROLL_WIDTH;
-extern const SizeTable SAMPLE_FILE_START_X;
-extern const SizeTable SAMPLE_FILE_COL_WIDTH;
-extern const SizeTable SAMPLE_FILE_SCROLL_OFFSET;
 
 // Button texts, readouts and menus.
 extern const FontTable FONT_SIZES;

@@ -25,27 +25,11 @@ bool isSampleFile(const fs::path& file) {
     const std::string extension = lower(file.extension().string());
     return extension == ".wav" || extension == ".aif" || extension == ".aiff";
 }
-// Rows: tag, display type, default, steps, step divisor, on/off (as the plug-in has them).
-struct TRow {
-    int tag, type;
-    float defaultValue;
-    int steps;
-    float range;
-    bool onOff;
-};
-constexpr TRow DISPLAY_PARAMETERS[] = {
-    {39, 0, 0, 4, 3.99f, false},      {43, 2, 0.5f, -1, -1, false},     {44, 3, 0.5f, -1, -1, false},
-    {45, 3, 0.5f, -1, -1, false},     {87, 0, 0.44f, -1, -1, false},    {88, 0, 0.36f, -1, -1, false},
-    {89, 0, 1, -1, -1, false},        {123, 3, 0.5f, -1, -1, false},    {124, 1, 1, -1, -1, true},
-    {125, 0, 0, 18, 17.99f, false},   {126, 0, 0, 13, 12.99f, false},   {244, 0, 0, 4, 3.99f, false},
-    {245, 0, 0.5f, -1, -1, false},    {246, 0, 0, -1, -1, false},       {247, 0, 0, -1, -1, false},
-    {248, 0, 1, -1, -1, false},       {249, 1, 0, -1, -1, true},
-};
 }  // namespace
 
 // ---------------------------------------------------------------- host
 
-TDisplayHost::TDisplayHost(TEditorServices* services) : TTestHost(services) {
+TDisplayHost::TDisplayHost(TObservedPlugin* plugin) : TTestHost(plugin) {
     // The plug-in's library sits in Contents/x86_64-linux; its images in Contents/Resources.
     CBitmap::setResourceFolder((fs::path(KOLBRI_SO_PATH).parent_path().parent_path() / "Resources").string());
 }
@@ -68,9 +52,28 @@ bool TDisplayHost::logged(const std::string& entry) const {
 
 // ---------------------------------------------------------------- services
 
-TDisplayServices::TDisplayServices() {
-    for (const TRow& row : DISPLAY_PARAMETERS)
-        describe(row.tag, row.type, row.defaultValue, row.steps, row.range, row.onOff);
+std::vector<float> TDisplayServices::render(int blocks) {
+    std::vector<float> left(512), right(512), mono;
+    float* outputs[2] = {left.data(), right.data()};
+    for (int i = 0; i < blocks; ++i) {
+        processReplacing(nullptr, outputs, 512);
+        for (size_t k = 0; k < left.size(); ++k)
+            mono.push_back((left[k] + right[k]) / 2);
+    }
+    return mono;
+}
+
+void TDisplayServices::noteOn(int note) {
+    vst::VstMidiEvent event{};
+    event.type = vst::kVstMidiType;
+    event.byteSize = sizeof event;
+    event.midiData[0] = static_cast<char>(0x90);
+    event.midiData[1] = static_cast<char>(note);
+    event.midiData[2] = 100;
+    vst::VstEvents events{};
+    events.numEvents = 1;
+    events.events[0] = reinterpret_cast<vst::VstEvent*>(&event);
+    processEvents(&events);
 }
 
 bool TDisplayServices::called(const std::string& entry) const {
@@ -127,7 +130,7 @@ void TDisplayServices::setDefaultSamplePositions() {
     if (present) {
         put(247, 0);
         put(248, 1);
-        put(244, 0.1f / 3.99f);
+        setSteppedValue(244, 0);
     }
 }
 

@@ -1,12 +1,13 @@
 // What the display tests share: an editor stand-in that also serves the
-// editor's images from the bundle and records the display calls, a stand-in
-// of the plug-in that serves real data (a WAV file's frames as the user
-// sample, a folder on disk as the browser's folder, the Gator and ribbon
-// parameters as the plug-in keeps them), and a bench over both.
+// editor's images from the bundle and records the display calls, the plug-in
+// itself with the services it does not have yet served from real data (a WAV
+// file's frames as the user sample, a folder on disk as the browser's
+// folder, a Gator step), and a bench over both.
 #pragma once
 
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,7 @@
 // bundle's Resources folder that the build paints.
 class TDisplayHost : public TTestHost {
 public:
-    explicit TDisplayHost(TEditorServices* services);
+    explicit TDisplayHost(TObservedPlugin* plugin);
     ~TDisplayHost() override;
 
     kgui::CBitmap* getControlBitmap(int id) override;
@@ -39,17 +40,24 @@ private:
     std::map<int, kgui::CBitmap*> images;
 };
 
-// The plug-in as the displays use it, over real files: the browse tree
-// under root, the user sample read from a WAV file, the sample points and
-// the display parameters in the stand-in's store, with the plug-in's rules.
-class TDisplayServices : public TFakeServices {
+// The plug-in itself, with the services that it does not have yet (the user
+// sample, the sample folders, the Gator's step) served from real files: the
+// browse tree under root, the user sample read from a WAV file, the sample
+// points in the plug-in's own parameters, with the rules the plug-in is to
+// follow. The calls the displays make of those services are noted in calls.
+class TDisplayServices : public TObservedPlugin {
 public:
-    TDisplayServices();
-
     void setRoot(const std::filesystem::path& folder);
     // Loads a WAV file as the user sample; false (and the failure text) when it does not read.
     bool loadSample(const std::filesystem::path& file);
     bool called(const std::string& entry) const;
+    // A plain store, as the plug-in's own code stores (the host is not told).
+    void put(int tag, float value) { APlugin::setParameter(tag, value); }
+    // A value of the program as loaded (what Ctrl+Shift-clicks restore).
+    void setOrigValue(int tag, float value) { values.origValue[static_cast<size_t>(tag)] = value; }
+    // Renders blocks of 512 frames; the mono output (L + R) / 2.
+    std::vector<float> render(int blocks);
+    void noteOn(int note);
     int redrawRequests = 0;
     int gaterPos = 0;
 
@@ -66,6 +74,9 @@ public:
     float getSampleVol() override;
     std::string getLoadedSampleDisplayNameStr() override;
     std::string getBadSampleStr() override { return badSample; }
+    void updateLoadedSamples() override { calls.push_back("updateLoadedSamples"); }
+    void previewSample() override { calls.push_back("previewSample"); }
+    void releasePreviewSample() override { calls.push_back("releasePreviewSample"); }
     void previewSampleFromFile(int index) override;
 
     void gotoHomeSampleFolder() override;
@@ -84,8 +95,14 @@ public:
     void requestEditorRedraw() override { ++redrawRequests; }
 
     int getGaterPos() override { return gaterPos; }
-    int getRibbonQuant() override { return getSteppedValue(126); }
-    int getRibbonSpringTime() override { return getSteppedValue(125); }
+    void setRibbbonSpringOff() override {
+        calls.push_back("setRibbbonSpringOff");
+        APlugin::setRibbbonSpringOff();
+    }
+    void setRibbonSpringOn() override {
+        calls.push_back("setRibbonSpringOn");
+        APlugin::setRibbonSpringOn();
+    }
 
     std::filesystem::path root, folder, loadedFile;
     std::vector<std::string> subFolders, files;
@@ -109,14 +126,32 @@ struct TTempFolder {
 // A WAV file of the given frames: a decaying tone, its right channel a fifth above.
 void writeToneWav(const std::filesystem::path& file, long frames, bool stereo, double sampleRate = 48000);
 
-// A frame of the given size over a stand-in of the given kind, the toolkit
-// clock held still so that only the tests make double clicks.
-template <typename Services>
+// The plug-in (of the given kind) with the editor stand-in and an open frame
+// of the given size, the start program applied, the toolkit clock held still
+// so that only the tests make double clicks; hostLog holds what a host heard.
+template <typename Services = TDisplayServices>
 struct TDisplayBench {
-    explicit TDisplayBench(const kgui::CRect& rect = kgui::CRect(0, 0, 1200, 500), int big = 0) {
+    explicit TDisplayBench(const kgui::CRect& rect = kgui::CRect(0, 0, 1200, 500), int big = 0)
+        : owned(std::make_unique<Services>()), services(*owned), host(*new TDisplayHost(owned.get())) {
+        controls_test::heardByHost = &hostLog;
+        services.setEditor(&host);  // the plug-in owns its editor
         host.big = big;
         host.openFrame(rect);
+        // The start program, applied at the first housekeeping as a host's blocks apply it.
+        std::vector<float> left(512), right(512);
+        float* outputs[2] = {left.data(), right.data()};
+        for (int block = 0; block < 20; ++block)
+            services.processReplacing(nullptr, outputs, 512);
+        hostLog.clear();
     }
+    ~TDisplayBench() {
+        // The controls leave while the plug-in they report to still exists.
+        host.closeFrame();
+        controls_test::heardByHost = nullptr;
+    }
+    TDisplayBench(const TDisplayBench&) = delete;
+    TDisplayBench& operator=(const TDisplayBench&) = delete;
+
     void press(kgui::CPoint where, kgui::CButtonState buttons = kgui::kLButton) {
         clock.advance(1000);
         host.target.mouseDown(where, buttons);
@@ -142,8 +177,10 @@ struct TDisplayBench {
     }
 
     kgui::TestClock clock;
-    Services services;
-    TDisplayHost host{&services};
+    std::vector<std::string> hostLog;
+    std::unique_ptr<Services> owned;
+    Services& services;
+    TDisplayHost& host;
 };
 
 // Whether two PNG files agree but for text rasterisation; why not, in the message.

@@ -25,7 +25,6 @@
 #include "controls/THSlider.h"
 #include "controls/TLFOScreen.h"
 #include "controls/TWaveScreen.h"
-#include "plugin/uPlugin.h"
 
 #if defined(__SANITIZE_THREAD__)
 constexpr bool ENGINE_READOUTS_PUBLISHED = false;
@@ -40,7 +39,6 @@ namespace {
 // so the font libraries stay out of the picture.
 struct TDisplays {
     explicit TDisplays(TDisplayHost& host) {
-        host.openFrame(CRect(0, 0, 1200, 400));
         screen = host.add(new TLFOScreen(CRect(37, 119, 37 + 1057, 119 + 132), &host, true, true, false));
         ribbon = host.add(new THSlider(CRect(30, 300, 841, 320), &host, 123, 0, true));
         scope = host.add(new TWaveScreen(CRect(10, 330, 278, 395), &host, true));
@@ -51,19 +49,6 @@ struct TDisplays {
     TWaveScreen* scope;
     TGatorDisplay* gate;
 };
-
-void sendNote(APlugin& plugin, int status, int note) {
-    vst::VstMidiEvent event{};
-    event.type = vst::kVstMidiType;
-    event.byteSize = sizeof event;
-    event.midiData[0] = static_cast<char>(status);
-    event.midiData[1] = static_cast<char>(note);
-    event.midiData[2] = 100;
-    vst::VstEvents events{};
-    events.numEvents = 1;
-    events.events[0] = reinterpret_cast<vst::VstEvent*>(&event);
-    plugin.processEvents(&events);
-}
 
 // State published the way the audio thread is to publish it: every value a
 // relaxed atomic, the output history a ring of atomic floats behind an
@@ -96,9 +81,10 @@ struct TPublishingServices : TDisplayServices {
 }  // namespace
 
 TEST(DisplayThreads, ThePluginsPublishedStateWhileItRenders) {
-    auto plugin = std::make_unique<APlugin>(nullptr);
-    TestClock clock;
-    TDisplayHost host(plugin.get());
+    // The plug-in itself, without the stand-ins of the sample services.
+    TDisplayBench<TObservedPlugin> bench(CRect(0, 0, 1200, 400));
+    TObservedPlugin* plugin = &bench.services;
+    auto& host = bench.host;
     TDisplays displays(host);
     plugin->setParameter(40, 1.0f);
 
@@ -107,8 +93,18 @@ TEST(DisplayThreads, ThePluginsPublishedStateWhileItRenders) {
         std::vector<float> left(256), right(256);
         float* outputs[2] = {left.data(), right.data()};
         for (int block = 0; block < 600; ++block) {
-            if (block % 20 == 0)
-                sendNote(*plugin, block % 40 == 0 ? 0x90 : 0x80, 48 + block % 24);
+            if (block % 20 == 0) {
+                vst::VstMidiEvent event{};
+                event.type = vst::kVstMidiType;
+                event.byteSize = sizeof event;
+                event.midiData[0] = static_cast<char>(block % 40 == 0 ? 0x90 : 0x80);
+                event.midiData[1] = static_cast<char>(48 + block % 24);
+                event.midiData[2] = 100;
+                vst::VstEvents events{};
+                events.numEvents = 1;
+                events.events[0] = reinterpret_cast<vst::VstEvent*>(&event);
+                plugin->processEvents(&events);
+            }
             plugin->processReplacing(nullptr, outputs, 256);
         }
         rendering = false;
@@ -139,7 +135,6 @@ TEST(DisplayThreads, ThePluginsPublishedStateWhileItRenders) {
 
 TEST(DisplayThreads, StatePublishedAsTheEngineIsToPublishIt) {
     TDisplayBench<TPublishingServices> bench(CRect(0, 0, 1200, 400));
-    bench.host.closeFrame();
     TDisplays displays(bench.host);
     TPublishingServices& engine = bench.services;
 

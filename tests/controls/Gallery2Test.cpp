@@ -29,7 +29,6 @@
 #include "controls/TSampleFileDisplay.h"
 #include "controls/TWaveScreen.h"
 #include "editor/MainScreenLayout.h"
-#include "plugin/uPlugin.h"
 
 using namespace kgui;
 namespace fs = std::filesystem;
@@ -38,19 +37,12 @@ namespace {
 constexpr int PERCENT[4] = {100, 125, 150, 200};
 const CColor PANEL(9, 31, 38, 255);
 
-// Renders blocks of 512 frames.
-void renderBlocks(APlugin& plugin, int blocks) {
-    std::vector<float> left(512), right(512);
-    float* outputs[2] = {left.data(), right.data()};
-    for (int i = 0; i < blocks; ++i)
-        plugin.processReplacing(nullptr, outputs, 512);
-}
-
-// One part of a picture: its own host and frame over its own plug-in or stand-in.
+// One part of a picture: its own plug-in, host and frame.
 struct TPart {
-    TPart(TEditorServices* services, int size, int x, int y, int w, int h) : size(size), x(x), y(y), host(services) {
-        host.big = size;
-        host.openFrame(CRect(0, 0, g(w), g(h)))->setBackgroundColor(PANEL);
+    TPart(int size, int x, int y, int w, int h)
+        : size(size), x(x), y(y), bench(CRect(0, 0, look::scaled(w, size), look::scaled(h, size)), size),
+          plugin(bench.services), host(bench.host) {
+        host.getFrame()->setBackgroundColor(PANEL);
     }
     int g(int v) const { return look::scaled(v, size); }
     CRect at(int left, int top, int w, int h) const { return CRect(g(left), g(top), g(left) + g(w), g(top) + g(h)); }
@@ -70,8 +62,9 @@ struct TPart {
                             look::TEXT_COLOR, 0));
     }
     int size, x, y;
-    TestClock clock;
-    TDisplayHost host;
+    TDisplayBench<TDisplayServices> bench;
+    TDisplayServices& plugin;
+    TDisplayHost& host;
 };
 
 // Draws every part and puts them together at their places.
@@ -97,12 +90,6 @@ bool compose(std::vector<TPart*> parts, int size, int w, int h, const std::strin
     return drawn;
 }
 
-std::unique_ptr<APlugin> startedPlugin() {
-    auto plugin = std::make_unique<APlugin>(nullptr);
-    renderBlocks(*plugin, 20);  // the start program is applied
-    return plugin;
-}
-
 THSlider* ribbon(TPart& part, int top, bool centred, float value, float modulation) {
     const TPixelBox box = RIBBON_RECTS[static_cast<size_t>(part.size)];
     auto* slider = part.boxed(
@@ -114,12 +101,10 @@ THSlider* ribbon(TPart& part, int top, bool centred, float value, float modulati
 }
 
 bool drawDisplays(int size, const std::string& path) {
-    std::vector<std::unique_ptr<APlugin>> plugins;
     std::vector<std::unique_ptr<TPart>> parts;
     auto part = [&](int x, int y, int w, int h) {
-        plugins.push_back(startedPlugin());
-        parts.push_back(std::make_unique<TPart>(plugins.back().get(), size, x, y, w, h));
-        return std::make_pair(plugins.back().get(), parts.back().get());
+        parts.push_back(std::make_unique<TPart>(size, x, y, w, h));
+        return std::make_pair(&parts.back()->plugin, parts.back().get());
     };
 
     auto [ribbons, ribbonPart] = part(0, 0, 1100, 70);
@@ -137,8 +122,8 @@ bool drawDisplays(int size, const std::string& path) {
     for (int wave = 0; wave < 4; ++wave) {
         auto [plugin, movement] = part(545 * (wave % 2), 112 + 172 * (wave / 2), 545, 172);
         plugin->setSteppedValue(39, wave);
-        plugin->setParameter(43, symmetry[wave]);
-        plugin->setParameter(44, shapeUp[wave]);
+        plugin->put(43, symmetry[wave]);
+        plugin->put(44, shapeUp[wave]);
         movement->caption(10, 2, "MOVEMENT WAVE " + std::to_string(wave + 1) + (wave % 2 ? ", NO GRID" : ", GRID OF 4"));
         movement->boxed(new TLFOSelector(movement->at(10, 16, 304, 18), &movement->host));
         auto* screen = movement->boxed(
@@ -150,21 +135,11 @@ bool drawDisplays(int size, const std::string& path) {
     auto [output, outputPart] = part(0, 456, 1100, 92);
     outputPart->caption(10, 2, "SCOPE OF A TONE AT 1/16 AND AT 1; GATOR L/R WITH STEP 3 PLAYING, THEN BYPASSED");
     output->setSteppedValue(10, 3);
-    output->setParameter(40, 1);
-    output->setParameter(87, 0.7f);
-    renderBlocks(*output, 1);
-    output->setParameter(123, 0.5f);
-    vst::VstMidiEvent on{};
-    on.type = vst::kVstMidiType;
-    on.byteSize = sizeof on;
-    on.midiData[0] = static_cast<char>(0x90);
-    on.midiData[1] = 57;
-    on.midiData[2] = 100;
-    vst::VstEvents events{};
-    events.numEvents = 1;
-    events.events[0] = reinterpret_cast<vst::VstEvent*>(&on);
-    output->processEvents(&events);
-    renderBlocks(*output, 40);
+    output->put(40, 1);
+    output->put(87, 0.7f);
+    output->render(1);
+    output->noteOn(57);
+    output->render(40);
     outputPart->boxed(new TWaveScreen(outputPart->at(10, 18, 268, 65), &outputPart->host, true))->setZoom(0.0625f);
     outputPart->boxed(new TWaveScreen(outputPart->at(290, 18, 268, 65), &outputPart->host, true));
     const std::uint32_t patterns[2] = {0x5555, 0x0F0F};
@@ -194,7 +169,8 @@ bool drawSampleViews(int size, const std::string& path) {
     for (size_t i = 0; i < std::size(names); ++i)
         writeToneWav(effects / names[i], 2000 + 300 * static_cast<long>(i), i % 2 == 0);
     writeToneWav(effects / "Metal Hit.wav", 96000, true);
-    TDisplayServices services;
+    TPart part(size, 0, 0, 1100, 240);
+    TDisplayServices& services = part.plugin;
     services.setRoot(tree.path);
     services.setSampleCurFolder(0);
     services.loadSample(effects / "Metal Hit.wav");
@@ -203,7 +179,6 @@ bool drawSampleViews(int size, const std::string& path) {
     services.put(247, 0.3f);
     services.put(248, 0.8f);
 
-    TPart part(&services, size, 0, 0, 1100, 240);
     part.caption(10, 4, "SAMPLE BROWSER IN \"Effects\", \"Metal Hit.wav\" LOADED; WAVEFORM WITH ITS LOOP SHADED");
     part.boxed(new TSampleFileDisplay(part.at(10, 22, 439, 206), size));
     part.boxed(new TSampleDisplay(part.at(463, 22, 624, 206), size));

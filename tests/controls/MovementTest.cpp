@@ -61,7 +61,7 @@ TEST(Movement, ClicksAndDragsSetTheSymmetrySnappedToTheGrid) {
         bench.screen->setSnap(c.snap);
         bench.drag(CPoint(bench.atFraction(0.5), 180), CPoint(bench.atFraction(c.at), 180));
         EXPECT_NEAR(bench.services.getParameter(SYMMETRY), c.expected, 2e-3) << c.why;
-        EXPECT_EQ(bench.services.hostLog.front(), "begin 43") << "the host hears a gesture";
+        EXPECT_EQ(bench.hostLog.front(), "begin 43") << "the host hears a gesture";
     }
 }
 

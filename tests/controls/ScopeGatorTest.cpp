@@ -5,13 +5,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 
 #include "DisplayTestSupport.h"
 #include "controls/ControlLook.h"
 #include "controls/TGatorDisplay.h"
 #include "controls/TWaveScreen.h"
-#include "plugin/uPlugin.h"
 
 using namespace kgui;
 
@@ -38,33 +36,6 @@ std::vector<const DrawOp*> linesOf(const std::vector<DrawOp>& ops, const CColor&
     return lines;
 }
 
-// Renders blocks of 512 frames; returns the mono output (L + R) / 2.
-std::vector<float> renderBlocks(APlugin& plugin, int blocks) {
-    std::vector<float> left(512), right(512), mono;
-    float* outputs[2] = {left.data(), right.data()};
-    for (int i = 0; i < blocks; ++i) {
-        plugin.processReplacing(nullptr, outputs, 512);
-        for (size_t k = 0; k < left.size(); ++k)
-            mono.push_back((left[k] + right[k]) / 2);
-    }
-    return mono;
-}
-
-void playNote(APlugin& plugin, int note) {
-    vst::VstMidiEvent on{};
-    on.type = vst::kVstMidiType;
-    on.byteSize = sizeof on;
-    on.midiData[0] = static_cast<char>(0x90);
-    on.midiData[1] = static_cast<char>(note);
-    on.midiData[2] = 100;
-    struct {
-        vst::VstEvents list;
-        vst::VstEvent* more[1];
-    } events{};
-    events.list.numEvents = 1;
-    events.list.events[0] = reinterpret_cast<vst::VstEvent*>(&on);
-    plugin.processEvents(&events.list);
-}
 }  // namespace
 
 TEST(Scope, ZoomStaysWithinASixteenthAndSixteen) {
@@ -113,19 +84,17 @@ TEST(Scope, AWideScopeReadsNoMoreThanItsBuffer) {
 // The plug-in's own history: a narrow scope gets nothing and draws along its
 // bottom edge; a normal one follows the tone's cycles.
 TEST(Scope, TracesThePluginsOutput) {
-    auto plugin = std::make_unique<APlugin>(nullptr);
-    TestClock clock;
-    TDisplayHost host(plugin.get());
-    host.openFrame(CRect(0, 0, 500, 200));
+    TDisplayBench<TDisplayServices> bench(CRect(0, 0, 500, 200));
+    TDisplayServices& plugin = bench.services;
+    auto& host = bench.host;
     auto* scope = host.add(new TWaveScreen(SCOPE, &host, true));
     const CRect narrowRect(10, 100, 50, 140);
     host.add(new TWaveScreen(narrowRect, &host, true));
-    renderBlocks(*plugin, 20);  // the start program is applied at the first housekeeping
-    plugin->setSteppedValue(10, 3);  // "Source Mode": "Wave"
-    plugin->setParameter(40, 1);     // "Movement Loop On/Off": the Movement keeps the volume up
-    renderBlocks(*plugin, 1);        // a change of source lets sounding notes go: before the note
-    playNote(*plugin, 57);
-    const std::vector<float> output = renderBlocks(*plugin, 40);
+    plugin.setSteppedValue(10, 3);  // "Source Mode": "Wave"
+    plugin.put(40, 1);              // "Movement Loop On/Off": the Movement keeps the volume up
+    plugin.render(1);               // a change of source lets sounding notes go: before the note
+    plugin.noteOn(57);
+    const std::vector<float> output = plugin.render(40);
     scope->setZoom(0.0625f);  // the newest 1,024 frames across
     int cycles = 0;
     for (size_t i = output.size() - 1024; i < output.size(); ++i)
@@ -173,8 +142,8 @@ TEST(Gator, ClicksFlipTheStepUnderTheMouse) {
         gate->setValue(TGatorDisplay::valueOf(c.before));
         bench.click(CPoint(c.x, 10));
         EXPECT_EQ(TGatorDisplay::maskOf(bench.services.getParameter(PATTERN)), c.after) << std::hex << c.before;
-        EXPECT_EQ(bench.services.hostLog.front(), "begin 88");
-        EXPECT_EQ(bench.services.hostLog.back(), "end 88");
+        EXPECT_EQ(bench.hostLog.front(), "begin 88");
+        EXPECT_EQ(bench.hostLog.back(), "end 88");
         EXPECT_TRUE(bench.host.logged("setModFXUndo")) << "an undo image before the edit";
     }
     // The value encoding: step 0 of an empty pattern, then again.

@@ -17,13 +17,7 @@ constexpr int KEY_TRACK = 11;  // an on/off parameter
 const CRect LED_RECT(10, 10, 30, 30);
 const CPoint LED_CENTRE(20, 20);
 
-std::vector<DrawOp> ellipses(TControlBench& bench) {
-    std::vector<DrawOp> found;
-    for (const auto& op : bench.draw())
-        if (op.kind == DrawOp::kEllipse)
-            found.push_back(op);
-    return found;
-}
+std::vector<DrawOp> ellipses(TControlBench& bench) { return bench.drawn(DrawOp::kEllipse); }
 }  // namespace
 
 // Every click toggles, whatever the button or modifier; each is reported and
@@ -31,21 +25,21 @@ std::vector<DrawOp> ellipses(TControlBench& bench) {
 // ignores clicks, and a listener that claims a modifier click stops it.
 TEST(OnOff, ClicksToggle) {
     TControlBench bench;
-    auto* sw = bench.host.add(new TOnOff(LED_RECT, &bench.host, KEY_TRACK, nullptr, false, 0));
+    auto* sw = bench.host->add(new TOnOff(LED_RECT, bench.host, KEY_TRACK, nullptr, false, 0));
     sw->setValue(1);
     bench.click(LED_CENTRE);
     EXPECT_EQ(sw->getValue(), 0.0f);
     bench.click(LED_CENTRE, kRButton | kShift);
     EXPECT_EQ(sw->getValue(), 1.0f);
-    EXPECT_EQ(bench.host.values, (std::vector<float>{0, 1}));
-    EXPECT_EQ(bench.services.hostLog, (std::vector<std::string>{"begin 11", "automate 11 0", "end 11", "begin 11",
+    EXPECT_EQ(bench.host->values, (std::vector<float>{0, 1}));
+    EXPECT_EQ(bench.hostLog, (std::vector<std::string>{"begin 11", "automate 11 0", "end 11", "begin 11",
                                                                 "automate 11 1", "end 11"}));
-    EXPECT_EQ(bench.host.log, std::vector<std::string>{"modifierClick 16"}) << "the modifier click was offered first";
+    EXPECT_EQ(bench.host->log, std::vector<std::string>{"modifierClick 16"}) << "the modifier click was offered first";
 
-    bench.host.claimModifierClicks = 1;
+    bench.host->claimModifierClicks = 1;
     bench.click(LED_CENTRE, kLButton | kControl);
     EXPECT_EQ(sw->getValue(), 1.0f) << "a claimed modifier click does not toggle";
-    bench.host.claimModifierClicks = 0;
+    bench.host->claimModifierClicks = 0;
 
     sw->setBypassed(true);
     bench.click(LED_CENTRE);
@@ -54,13 +48,13 @@ TEST(OnOff, ClicksToggle) {
     sw->setInvisible(true);
     bench.click(LED_CENTRE);
     EXPECT_EQ(sw->getValue(), 1.0f);
-    EXPECT_EQ(bench.host.values.size(), 2u);
+    EXPECT_EQ(bench.host->values.size(), 2u);
 }
 
 // 0.5 counts as off for the setters; a setter that changes nothing asks for no redraw.
 TEST(OnOff, SettersCompareBeforeTheyRedraw) {
     TControlBench bench;
-    auto* sw = bench.host.add(new TOnOff(LED_RECT, &bench.host, KEY_TRACK, nullptr, false, 0));
+    auto* sw = bench.host->add(new TOnOff(LED_RECT, bench.host, KEY_TRACK, nullptr, false, 0));
     sw->setValue(0.5f);
     sw->setDirty(false);
     sw->setOff();
@@ -94,7 +88,7 @@ TEST(OnOff, LedLooks) {
     };
     for (const Case& c : cases) {
         TControlBench bench;
-        auto* sw = bench.host.add(new TOnOff(LED_RECT, &bench.host, KEY_TRACK, nullptr, false, 0));
+        auto* sw = bench.host->add(new TOnOff(LED_RECT, bench.host, KEY_TRACK, nullptr, false, 0));
         sw->setValue(c.value);
         if (c.inverted)
             sw->setInvert();
@@ -111,7 +105,7 @@ TEST(OnOff, LedLooks) {
         EXPECT_EQ(drawn[1].lineWidth, 1);
     }
     TControlBench bench;
-    auto* sw = bench.host.add(new TOnOff(LED_RECT, &bench.host, KEY_TRACK, nullptr, false, 0));
+    auto* sw = bench.host->add(new TOnOff(LED_RECT, bench.host, KEY_TRACK, nullptr, false, 0));
     sw->setInvert();
     sw->setBypassed(true);
     sw->setBypassed(false);
@@ -124,7 +118,7 @@ TEST(OnOff, BitmapSwitch) {
     auto* bitmap = new CBitmap(image);
     cairo_surface_destroy(image);
     TControlBench bench;
-    auto* sw = bench.host.add(new TOnOff(LED_RECT, &bench.host, KEY_TRACK, bitmap, true, 0));
+    auto* sw = bench.host->add(new TOnOff(LED_RECT, bench.host, KEY_TRACK, bitmap, true, 0));
     bitmap->forget();
     auto bitmapOp = [&] {
         for (const auto& op : bench.draw())
@@ -146,19 +140,19 @@ TEST(OnOff, BitmapSwitch) {
 // The wheel goes to the editor's radio groups and changes nothing here.
 TEST(RadioButton, ClickOnlySwitchesOn) {
     TControlBench bench;
-    auto* radio = bench.host.add(new TRadioButton(LED_RECT, &bench.host, 3, 1));
+    auto* radio = bench.host->add(new TRadioButton(LED_RECT, bench.host, 3, 1));
     EXPECT_EQ(radio->getTag(), look::NO_PARAM_TAG);
     bench.click(LED_CENTRE, kRButton);
     EXPECT_EQ(radio->getValue(), 1.0f);
     bench.click(LED_CENTRE);
     EXPECT_EQ(radio->getValue(), 1.0f);
-    EXPECT_EQ(bench.host.reports.size(), 1u);
-    EXPECT_TRUE(bench.host.target.wheel(LED_CENTRE, 1));
-    EXPECT_TRUE(bench.host.target.wheel(LED_CENTRE, -1));
-    EXPECT_EQ(bench.host.log, (std::vector<std::string>{"changeRadioDelta 3 -1", "changeRadioDelta 3 1"}));
+    EXPECT_EQ(bench.host->reports.size(), 1u);
+    EXPECT_TRUE(bench.host->target.wheel(LED_CENTRE, 1));
+    EXPECT_TRUE(bench.host->target.wheel(LED_CENTRE, -1));
+    EXPECT_EQ(bench.host->log, (std::vector<std::string>{"changeRadioDelta 3 -1", "changeRadioDelta 3 1"}));
     EXPECT_EQ(radio->getValue(), 1.0f);
     EXPECT_EQ(ellipses(bench)[1].fillColor, look::LED_ON.dot);
-    EXPECT_TRUE(bench.services.hostLog.empty()) << "a radio button stands for no parameter";
+    EXPECT_TRUE(bench.hostLog.empty()) << "a radio button stands for no parameter";
 }
 
 // Press, drag out, back in and release: 1 on the press, 0 on leaving, 1 on
@@ -166,46 +160,46 @@ TEST(RadioButton, ClickOnlySwitchesOn) {
 // without a parameter reaches the editor but never the host.
 TEST(KickButton, PressDragOutBackAndRelease) {
     TControlBench bench;
-    auto* button = bench.host.add(new TKickButton(CRect(10, 10, 40, 30), &bench.host, "GO", TKickButton::kText));
+    auto* button = bench.host->add(new TKickButton(CRect(10, 10, 40, 30), bench.host, "GO", TKickButton::kText));
     bench.press(CPoint(20, 20));
     bench.move(CPoint(40, 30));  // the edges belong to the button
     bench.move(CPoint(41, 20));
     bench.move(CPoint(60, 20));  // still outside: nothing new
     bench.move(CPoint(25, 15));
     bench.release(CPoint(25, 15));
-    EXPECT_EQ(bench.host.values, (std::vector<float>{1, 0, 1, 0}));
+    EXPECT_EQ(bench.host->values, (std::vector<float>{1, 0, 1, 0}));
 
-    bench.host.values.clear();
+    bench.host->values.clear();
     bench.press(CPoint(20, 20));
     bench.move(CPoint(80, 80));
     bench.release(CPoint(80, 80));
-    EXPECT_EQ(bench.host.values, (std::vector<float>{1, 0, 0}));
+    EXPECT_EQ(bench.host->values, (std::vector<float>{1, 0, 0}));
     EXPECT_EQ(button->getValue(), 0.0f);
 
-    EXPECT_TRUE(bench.services.hostLog.empty());
-    EXPECT_EQ(bench.services.editTags, (std::vector<int>{look::NO_PARAM_TAG, -1, look::NO_PARAM_TAG, -1}));
+    EXPECT_TRUE(bench.hostLog.empty());
+    EXPECT_EQ(bench.host->editTags, (std::vector<int>{look::NO_PARAM_TAG, -1, look::NO_PARAM_TAG, -1}));
 
     button->setBypassed(true);
-    bench.host.values.clear();
+    bench.host->values.clear();
     bench.click(CPoint(20, 20));
     bench.click(CPoint(20, 20), kRButton);
-    EXPECT_TRUE(bench.host.values.empty()) << "bypassed buttons ignore presses";
+    EXPECT_TRUE(bench.host->values.empty()) << "bypassed buttons ignore presses";
     button->setBypassed(false);
     bench.click(CPoint(20, 20), kRButton);
-    EXPECT_TRUE(bench.host.values.empty()) << "only the left button presses";
+    EXPECT_TRUE(bench.host->values.empty()) << "only the left button presses";
 }
 
 // What each kind draws: the LED lit by value or always-on, the label in the
 // size's font, the arrows as triangles; bypassed in the dimmed colours.
 TEST(KickButton, KindsDraw) {
     TControlBench bench;
-    auto* led = bench.host.add(new TKickButton(LED_RECT, &bench.host, "", TKickButton::kLed));
+    auto* led = bench.host->add(new TKickButton(LED_RECT, bench.host, "", TKickButton::kLed));
     led->setAlwaysOn(true);
-    auto* text = bench.host.add(new TKickButton(CRect(50, 10, 110, 30), &bench.host, "MANUAL", TKickButton::kText));
-    auto* left = bench.host.add(new TKickButton(CRect(120, 10, 140, 30), &bench.host, "", TKickButton::kLeftArrow));
-    bench.host.add(new TKickButton(CRect(150, 10, 170, 30), &bench.host, "", TKickButton::kDoubleLeftArrow));
-    bench.host.add(new TKickButton(CRect(180, 10, 200, 30), &bench.host, "", TKickButton::kRightArrow));
-    bench.host.add(new TKickButton(CRect(210, 10, 230, 30), &bench.host, "", TKickButton::kDoubleRightArrow));
+    auto* text = bench.host->add(new TKickButton(CRect(50, 10, 110, 30), bench.host, "MANUAL", TKickButton::kText));
+    auto* left = bench.host->add(new TKickButton(CRect(120, 10, 140, 30), bench.host, "", TKickButton::kLeftArrow));
+    bench.host->add(new TKickButton(CRect(150, 10, 170, 30), bench.host, "", TKickButton::kDoubleLeftArrow));
+    bench.host->add(new TKickButton(CRect(180, 10, 200, 30), bench.host, "", TKickButton::kRightArrow));
+    bench.host->add(new TKickButton(CRect(210, 10, 230, 30), bench.host, "", TKickButton::kDoubleRightArrow));
     std::vector<DrawOp> polygons;
     const DrawOp* label = nullptr;
     std::vector<DrawOp> leds;
@@ -224,17 +218,12 @@ TEST(KickButton, KindsDraw) {
     EXPECT_EQ(label->align, kCenterText);
     EXPECT_EQ(label->fontSize, 9);
     EXPECT_EQ(label->fontColor, look::TEXT_COLOR);
-    // 20 by 20: aw = int(20 / 2.5) = 8, ah = int(10 - 4) = 6, hw = 10, off = 5.
+    // 20 by 20: aw = int(20 / 2.5) = 8, ah = int(10 - 4) = 6, hw = 10, off = 5;
+    // each triangle its tip, then its base corners.
     ASSERT_EQ(polygons.size(), 6u);
-    auto triangle = [](double tipX, double baseX) {
-        return std::vector<CPoint>{{tipX, 20}, {baseX, 26}, {baseX, 14}};
-    };
-    EXPECT_EQ(polygons[0].points, triangle(125, 133));
-    EXPECT_EQ(polygons[1].points, triangle(152, 160));
-    EXPECT_EQ(polygons[2].points, triangle(161, 169));
-    EXPECT_EQ(polygons[3].points, triangle(195, 187));
-    EXPECT_EQ(polygons[4].points, triangle(228, 220));
-    EXPECT_EQ(polygons[5].points, triangle(218, 210));
+    EXPECT_EQ(polygons[0].points, (std::vector<CPoint>{{125, 20}, {133, 26}, {133, 14}}));
+    EXPECT_EQ(polygons[2].points, (std::vector<CPoint>{{161, 20}, {169, 26}, {169, 14}})) << "second of a double";
+    EXPECT_EQ(polygons[5].points, (std::vector<CPoint>{{218, 20}, {210, 26}, {210, 14}}));
     EXPECT_EQ(polygons[0].fillColor, look::TEXT_COLOR);
 
     text->setBypassed(true);

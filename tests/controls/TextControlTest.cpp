@@ -18,13 +18,7 @@
 using namespace kgui;
 
 namespace {
-std::vector<DrawOp> textOps(TControlBench& bench) {
-    std::vector<DrawOp> found;
-    for (const auto& op : bench.draw())
-        if (op.kind == DrawOp::kText)
-            found.push_back(op);
-    return found;
-}
+std::vector<DrawOp> textOps(TControlBench& bench) { return bench.drawn(DrawOp::kText); }
 }  // namespace
 
 // The text line is int(font + 2) / 2 above and below the middle, one pixel
@@ -44,8 +38,8 @@ TEST(Readout, TextLine) {
     };
     for (const Case& c : cases) {
         TControlBench bench;
-        bench.host.big = c.size;
-        auto* readout = bench.host.add(new TReadout(CRect(10, 20, 110, 36), &bench.host, "Preset", c.centered, true));
+        bench.host->big = c.size;
+        auto* readout = bench.host->add(new TReadout(CRect(10, 20, 110, 36), bench.host, "Preset", c.centered, true));
         if (c.bigFont)
             readout->setBigFont();
         const auto& ops = bench.draw();
@@ -63,7 +57,7 @@ TEST(Readout, TextLine) {
 // other never changes its value.
 TEST(Readout, StringsAndMouse) {
     TControlBench bench;
-    auto* readout = bench.host.add(new TReadout(CRect(10, 20, 110, 36), &bench.host, "A", true, true));
+    auto* readout = bench.host->add(new TReadout(CRect(10, 20, 110, 36), bench.host, "A", true, true));
     readout->setDirty(false);
     readout->setString("A");
     EXPECT_FALSE(readout->isDirty());
@@ -75,19 +69,19 @@ TEST(Readout, StringsAndMouse) {
     EXPECT_EQ(ops[1].text, "");
 
     bench.click(CPoint(50, 28));
-    EXPECT_TRUE(bench.host.values.empty());
+    EXPECT_TRUE(bench.host->values.empty());
     readout->setReactToMouse();
     bench.click(CPoint(50, 28), kRButton);
-    EXPECT_TRUE(bench.host.values.empty()) << "only the left button";
+    EXPECT_TRUE(bench.host->values.empty()) << "only the left button";
     bench.click(CPoint(50, 28));
-    EXPECT_EQ(bench.host.values, (std::vector<float>{1, 0}));
+    EXPECT_EQ(bench.host->values, (std::vector<float>{1, 0}));
 
-    auto* line = bench.host.add(new TReadoutString(CRect(10, 50, 110, 70), &bench.host, "440 Hz", true, false, true));
+    auto* line = bench.host->add(new TReadoutString(CRect(10, 50, 110, 70), bench.host, "440 Hz", true, false, true));
     bench.click(CPoint(50, 60));
-    EXPECT_EQ(bench.host.values, (std::vector<float>{1, 0, 1, 0}));
+    EXPECT_EQ(bench.host->values, (std::vector<float>{1, 0, 1, 0}));
     EXPECT_EQ(line->getString(), "440 Hz");
     bench.draw();
-    const DrawOp* text = bench.host.target.getRecorder().findText("440 Hz");
+    const DrawOp* text = bench.host->target.getRecorder().findText("440 Hz");
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(text->fontSize, 18);
     EXPECT_EQ(text->fontColor, kBlackCColor);
@@ -101,7 +95,7 @@ TEST(Readout, StringsAndMouse) {
 TEST(Label, LinesColoursAndIndicator) {
     TControlBench bench;
     const CColor white(255, 255, 255, 255);
-    auto* label = bench.host.add(new TLabel(CRect(10, 10, 90, 28), "MOVEMENT!>FILTER", kNormalFontVerySmall, white, 5));
+    auto* label = bench.host->add(new TLabel(CRect(10, 10, 90, 28), "MOVEMENT!>FILTER", kNormalFontVerySmall, white, 5));
     auto ops = textOps(bench);
     ASSERT_EQ(ops.size(), 2u);
     EXPECT_EQ(ops[0].text, "MOVEMENT");
@@ -145,27 +139,27 @@ TEST(Label, LinesColoursAndIndicator) {
 TEST(Controls, NothingBeforeTheEditorHasOpened) {
     for (int hostless = 0; hostless < 2; ++hostless) {
         TControlBench bench;
-        bench.host.finishedOpening = false;
-        CFrame* frame = bench.host.getFrame();
+        bench.host->finishedOpening = false;
+        CFrame* frame = bench.host->getFrame();
         OffscreenTarget bareTarget;
         if (hostless) {
             frame = new CFrame(CRect(0, 0, 400, 300), nullptr);
             frame->open(bareTarget.parentHandle());
         }
         CPoint offset;
-        auto* knob = new TKnob(CRect(0, 0, 30, 30), &bench.host, 12, offset, true, 30, 5);
+        auto* knob = new TKnob(CRect(0, 0, 30, 30), bench.host, 12, offset, true, 30, 5);
         frame->addView(knob);
-        frame->addView(new TOnOff(CRect(40, 0, 53, 13), &bench.host, 11, nullptr, false, 0));
-        frame->addView(new TRadioButton(CRect(60, 0, 73, 13), &bench.host, 0, 0));
-        frame->addView(new TKickButton(CRect(80, 0, 100, 20), &bench.host, "GO", 1));
-        auto* menu = new TOptionMenu(CRect(0, 40, 100, 57), &bench.host, 5, nullptr, nullptr, 256, true, true);
+        frame->addView(new TOnOff(CRect(40, 0, 53, 13), bench.host, 11, nullptr, false, 0));
+        frame->addView(new TRadioButton(CRect(60, 0, 73, 13), bench.host, 0, 0));
+        frame->addView(new TKickButton(CRect(80, 0, 100, 20), bench.host, "GO", 1));
+        auto* menu = new TOptionMenu(CRect(0, 40, 100, 57), bench.host, 5, nullptr, nullptr, 256, true, true);
         menu->addEntry("Poly");
         frame->addView(menu);
-        frame->addView(new TMenuButton(CRect(0, 60, 100, 77), &bench.host, "1/4", 2, true, true));
-        frame->addView(new TReadout(CRect(0, 80, 100, 97), &bench.host, "text", true, true));
-        frame->addView(new TReadoutString(CRect(0, 100, 100, 117), &bench.host, "text", false, true, false));
+        frame->addView(new TMenuButton(CRect(0, 60, 100, 77), bench.host, "1/4", 2, true, true));
+        frame->addView(new TReadout(CRect(0, 80, 100, 97), bench.host, "text", true, true));
+        frame->addView(new TReadoutString(CRect(0, 100, 100, 117), bench.host, "text", false, true, false));
         frame->addView(new TLabel(CRect(0, 120, 100, 137), "text", kNormalFont, look::TEXT_COLOR, 1));
-        OffscreenTarget& target = hostless ? bareTarget : bench.host.target;
+        OffscreenTarget& target = hostless ? bareTarget : bench.host->target;
         target.getRecorder().clear();
         target.renderAll();
         EXPECT_TRUE(target.getRecorder().ops.empty()) << hostless;
@@ -173,9 +167,9 @@ TEST(Controls, NothingBeforeTheEditorHasOpened) {
             target.click(CPoint(15, 15));
             target.click(CPoint(45, 5));
             EXPECT_FLOAT_EQ(knob->getValue(), 0);
-            EXPECT_TRUE(bench.host.values.empty());
+            EXPECT_TRUE(bench.host->values.empty());
             EXPECT_TRUE(target.wheel(CPoint(50, 48), 1)) << "a menu without an editor swallows the wheel";
-            EXPECT_TRUE(bench.services.calls.empty());
+            EXPECT_TRUE(bench.plugin->calls.empty());
             frame->close();
         }
     }
@@ -184,14 +178,14 @@ TEST(Controls, NothingBeforeTheEditorHasOpened) {
 // A screen size beyond 3 from the editor still reads the 200 % tables.
 TEST(Controls, ScreenSizeIsClampedForEveryLookup) {
     TControlBench bench;
-    bench.host.big = 9;
-    bench.host.add(new TOptionMenu(CRect(0, 0, 120, 30), &bench.host, 5, nullptr, nullptr, 256, true, true));
-    bench.host.add(new TReadout(CRect(0, 40, 100, 60), &bench.host, "x", true, false));
+    bench.host->big = 9;
+    bench.host->add(new TOptionMenu(CRect(0, 0, 120, 30), bench.host, 5, nullptr, nullptr, 256, true, true));
+    bench.host->add(new TReadout(CRect(0, 40, 100, 60), bench.host, "x", true, false));
     for (const auto& op : bench.draw()) {
         if (op.kind == DrawOp::kText) {
             EXPECT_EQ(op.fontSize, 18);
         }
     }
     bench.click(CPoint(30, 15));
-    EXPECT_EQ(bench.services.calls.front(), "changeDelta 5 -1") << "the 200 % button is 32 wide";
+    EXPECT_EQ(bench.plugin->calls.front(), "changeDelta 5 -1") << "the 200 % button is 32 wide";
 }
