@@ -73,6 +73,15 @@ TEST(SampleBrowser, ShowsTheFolderSortedAndItsFirstRows) {
     EXPECT_EQ(firstFiles.front(), "hit 10.wav");
     EXPECT_EQ(firstFiles[1], "Hit 11.wav");
     EXPECT_EQ(bench.services.files.size(), 12u) << "the text file is not a sample";
+
+    // A folder row shows the folder icon (image 10040), a file row the preview icon (10041).
+    int folderIcons = 0, fileIcons = 0;
+    for (const DrawOp& op : bench.draw()) {
+        folderIcons += op.kind == DrawOp::kBitmap && op.bitmapId == 10040;
+        fileIcons += op.kind == DrawOp::kBitmap && op.bitmapId == 10041;
+    }
+    EXPECT_EQ(folderIcons, 3);
+    EXPECT_EQ(fileIcons, 10);
 }
 
 TEST(SampleBrowser, FoldersAreEnteredAndLeft) {
