@@ -10,7 +10,6 @@
 #include <cstring>
 #include <new>
 
-#include "platform/Paths.h"
 
 namespace {
 

@@ -13,6 +13,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libcairo2-dev libpango1.0-dev libxcb1-dev fonts-liberation2
+  clang libclang-rt-14-dev
 )
 # One benchmark weighs Kolbri's voices against another synth plug-in from Debian.
 if [[ $job == bench ]]; then packages+=(amsynth); fi

@@ -14,10 +14,14 @@ constexpr float DC_OFFSET = 1e-15f;
 
 inline float word(std::uint8_t high, std::uint8_t low) { return sampleConvert[high * 256 + low]; }
 
+// Float files may go past full scale, but not without bound: a garbage value
+// near the float limit would overflow the interpolation into infinity.
+constexpr float FLOAT_SAMPLE_LIMIT = 16.0f;
+
 inline float floatAt(const std::uint8_t* p) {
     float value;
     std::memcpy(&value, p, sizeof value);
-    return std::isfinite(value) ? value : 0.0f;
+    return std::isfinite(value) ? std::clamp(value, -FLOAT_SAMPLE_LIMIT, FLOAT_SAMPLE_LIMIT) : 0.0f;
 }
 
 inline float int32At(const std::uint8_t* p) {

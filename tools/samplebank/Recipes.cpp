@@ -447,7 +447,7 @@ TSound instrument(int v, TRng& rng) {
     struct Row { double f0, seconds, slope, decayTop, inharmonic, attack, tremolo; bool loop; const char* kind; };
     static constexpr Row rows[] = {
         {220, 3.0, 1.1, 0.9, 0.0004, 0.002, 0, false, "piano"},
-        {220, 2.5, 1.8, 1.2, 0.0, 0.003, 0, false, "electric piano"},
+        {220, 2.5, 1.8, 0.85, 0.0, 0.003, 0, false, "electric piano"},
         {220, 2.2, 1.0, 0.6, 0.0001, 0.001, 0, false, "plucked guitar"},
         {440, 2.2, 1.6, 0.8, 0.0, 0.001, 0, false, "harp"},
         {440, 1.5, 0.0, 0.4, 0.0, 0.001, 0, false, "marimba"},
