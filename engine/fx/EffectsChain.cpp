@@ -1,5 +1,8 @@
 #include "engine/fx/EffectsChain.h"
 
+#include <xmmintrin.h>
+
+#include <bit>
 #include <cmath>
 
 #include "engine/dsp/FilterTables.h"
@@ -24,7 +27,6 @@ constexpr float DELAY_WET_FACTOR = 0.9f;
 TEffectsChain::TEffectsChain(const TEngineTables& engineTables, TRandSeed& randSeed)
     : seed(randSeed), modFX(engineTables) {
     buildFilterTables();
-    mix[FX_STAGE_DELAY].factor = DELAY_WET_FACTOR;
     initFX(TFxControls{});
 }
 
@@ -47,7 +49,7 @@ void TEffectsChain::initFX(const TFxControls& c) {
     combModPhase.fill(0.0);
     controlStep(c);
     modFX.gator().restart();
-    for (StageMix& stage : mix) stage.smooth = stage.parameter;
+    for (int s = 0; s < FX_STAGE_COUNT; ++s) mix.smooth[s] = mix.parameter[s];
 }
 
 void TEffectsChain::restartModulation() { modFX.restart(); }
@@ -62,14 +64,12 @@ void TEffectsChain::controlStep(const TFxControls& c) {
                                               fxtag::REVERB_MIX};
     constexpr int MIX_DESTS[FX_STAGE_COUNT] = {fxdest::LOW_FI_MIX, fxdest::MOD_FX_MIX, fxdest::DELAY_MIX,
                                                fxdest::REVERB_MIX};
-    for (int s = 0; s < FX_STAGE_COUNT; ++s) {
-        mix[s].parameter = c.param(MIX_TAGS[s]);
-        mix[s].mixModulation = c.mod(MIX_DESTS[s]);
-        mix[s].panModulation = c.mod(MIX_DESTS[s] + 1);
-    }
+    for (int s = 0; s < FX_STAGE_COUNT; ++s)
+        mix.setControls(s, stageOn[s], c.param(MIX_TAGS[s]), c.mod(MIX_DESTS[s]), c.mod(MIX_DESTS[s] + 1),
+                        s == FX_STAGE_DELAY ? DELAY_WET_FACTOR : 1.0f);
 
     lowFi.controlStep(c);
-    if (modFX.controlStep(c)) mix[FX_STAGE_MOD_FX].smooth = mix[FX_STAGE_MOD_FX].parameter;
+    if (modFX.controlStep(c)) mix.smooth[FX_STAGE_MOD_FX] = mix.parameter[FX_STAGE_MOD_FX];
     setDelaySettings(c);
     setReverbStageSettings(c);
 }
@@ -145,15 +145,31 @@ stereoStruct TEffectsChain::runReverb(stereoStruct x) {
     return stereoStruct{(o1 + o3) * REVERB_WET_GAIN + 1e-15f, (o2 + o4) * REVERB_WET_GAIN + 1e-15f};
 }
 
-stereoStruct TEffectsChain::StageMix::apply(stereoStruct x, stereoStruct w) {
-    smooth = smooth * 0.999f + parameter * 0.000999987f + 1e-15f;
-    const float m = clamp01(smooth + mixModulation);
-    const float q = clamp01(0.5f * panModulation + 0.5f);
+void TEffectsChain::StageMixes::setControls(int stage, bool on, float mixParameter, float mix, float pan,
+                                            float factor) {
+    running[stage] = on ? std::bit_cast<float>(~0u) : 0.0f;
+    parameter[stage] = mixParameter;
+    mixModulation[stage] = mix;
+    // Pan 0 leaves both sides whole; towards either end the other side fades.
+    const float q = clamp01(0.5f * pan + 0.5f);
+    wetLeft[stage] = clamp01(2.0f - 2.0f * q) * factor;
+    wetRight[stage] = clamp01(2.0f * q) * factor;
+}
+
+void TEffectsChain::StageMixes::advance() {
+    const __m128 on = _mm_load_ps(running);
+    const __m128 old = _mm_load_ps(smooth);
+    const __m128 moved = _mm_add_ps(_mm_add_ps(_mm_mul_ps(old, _mm_set1_ps(0.999f)),
+                                               _mm_mul_ps(_mm_load_ps(parameter), _mm_set1_ps(0.000999987f))),
+                                    _mm_set1_ps(1e-15f));
+    const __m128 now = _mm_or_ps(_mm_and_ps(on, moved), _mm_andnot_ps(on, old));
+    _mm_store_ps(smooth, now);
+    // clamp01 by max and min: max takes its second operand for a NaN, so a NaN gives 0.
+    const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f), two = _mm_set1_ps(2.0f);
+    const __m128 m = _mm_min_ps(_mm_max_ps(_mm_add_ps(now, _mm_load_ps(mixModulation)), zero), one);
     // At mix 0.5 dry and wet both pass whole; towards either end one fades.
-    const float dry = clamp01(2.0f - 2.0f * m);
-    const float wet = clamp01(2.0f * m) * factor;
-    return stereoStruct{x.left * dry + w.left * clamp01(2.0f - 2.0f * q) * wet,
-                        x.right * dry + w.right * clamp01(2.0f * q) * wet};
+    _mm_store_ps(dry, _mm_min_ps(_mm_max_ps(_mm_sub_ps(two, _mm_mul_ps(two, m)), zero), one));
+    _mm_store_ps(wet, _mm_min_ps(_mm_max_ps(_mm_mul_ps(two, m), zero), one));
 }
 
 stereoStruct TEffectsChain::runStage(int stage, stereoStruct x) {
@@ -170,7 +186,7 @@ stereoStruct TEffectsChain::runStage(int stage, stereoStruct x) {
     case FX_STAGE_DELAY: fxDelay.process(x, wet); break;
     default: wet = runReverb(x); break;
     }
-    const stereoStruct out = mix[stage].apply(x, wet);
+    const stereoStruct out = mix.apply(stage, x, wet);
     frameSources.stageOutput[stage] = (out.left + out.right) * 4.0f;
     frameSources.stagesRun |= 1u << stage;
     return out;
@@ -182,6 +198,7 @@ stereoStruct TEffectsChain::process(stereoStruct in) {
     if (bypassAll) return in;
     // A value that is not a number would stay in every recursion it reached.
     stereoStruct x{std::isfinite(in.left) ? in.left : 0.0f, std::isfinite(in.right) ? in.right : 0.0f};
+    mix.advance();
     for (int stage : FX_PATH_NO[static_cast<size_t>(path)])
         if (stageOn[static_cast<size_t>(stage)]) x = runStage(stage, x);
     ++frameCount;

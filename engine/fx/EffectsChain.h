@@ -89,14 +89,26 @@ public:
     const TLowFi& lowFiUnit() const { return lowFi; }
 
 private:
-    // The mix law every stage ends with.
-    struct StageMix {
-        float smooth = 0.0f;
-        float parameter = 0.0f;  // the stage's mix parameter
-        float mixModulation = 0.0f;
-        float panModulation = 0.0f;
-        float factor = 1.0f;     // the wet's share, 0.9 for the delay
-        stereoStruct apply(stereoStruct x, stereoStruct wet);
+    // The mix law every stage ends with, the four stages one lane each:
+    // the smoothers of the stages that are on move together, once a frame.
+    struct StageMixes {
+        alignas(16) float smooth[FX_STAGE_COUNT] = {};
+        alignas(16) float parameter[FX_STAGE_COUNT] = {};  // the stages' mix parameters
+        alignas(16) float mixModulation[FX_STAGE_COUNT] = {};
+        alignas(16) float running[FX_STAGE_COUNT] = {};     // all bits set for a stage that is on
+        // Pan gains of the wet, with the stage's share of it (0.9 for the delay).
+        alignas(16) float wetLeft[FX_STAGE_COUNT] = {};
+        alignas(16) float wetRight[FX_STAGE_COUNT] = {};
+        // This frame's gains.
+        alignas(16) float dry[FX_STAGE_COUNT] = {};
+        alignas(16) float wet[FX_STAGE_COUNT] = {};
+
+        void setControls(int stage, bool on, float mixParameter, float mix, float pan, float factor);
+        void advance();
+        stereoStruct apply(int stage, stereoStruct x, stereoStruct w) const {
+            return stereoStruct{x.left * dry[stage] + w.left * wetLeft[stage] * wet[stage],
+                                x.right * dry[stage] + w.right * wetRight[stage] * wet[stage]};
+        }
     };
 
     void setDelaySettings(const TFxControls& c);
@@ -114,7 +126,7 @@ private:
     bool bypassAll = false;
     std::array<bool, FX_STAGE_COUNT> stageOn{};
     int path = 0;
-    std::array<StageMix, FX_STAGE_COUNT> mix{};
+    StageMixes mix;
     // Reverb stage settings (read at its 16-frame updates).
     float reverbRoom = 0.0f, reverbDamp = 0.0f, reverbHighPass = 0.0f, reverbSize = 1.0f;
     std::array<double, 4> widenPhase{};

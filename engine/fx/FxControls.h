@@ -106,10 +106,15 @@ inline float clampTo(float x, float lo, float hi) {
     return x < hi ? x : hi;
 }
 
-// The fractional part, 0 <= result < 1, for any finite x; 0 for the rest.
+// The fractional part, 0 <= result < 1; 0 for values past 2^53 (which have
+// none), infinities and NaN. Through the integer conversion: on the baseline
+// instruction set the library floor is a call, and the phases of the
+// effects take several of these a frame.
 inline double fraction(double x) {
-    if (!std::isfinite(x)) return 0.0;
-    const double f = x - std::floor(x);
+    constexpr double WHOLE_ONLY = 9007199254740992.0;  // 2^53
+    if (!(x > -WHOLE_ONLY && x < WHOLE_ONLY)) return 0.0;
+    double f = x - static_cast<double>(static_cast<long long>(x));
+    if (f < 0.0) f += 1.0;
     return f < 1.0 ? f : 0.0;
 }
 

@@ -54,6 +54,14 @@ private:
     std::array<float, ENSEMBLE_TAPS> ensembleLength{};
     std::array<float, ENSEMBLE_TAPS> ensembleRate{};
     std::array<float, ENSEMBLE_TAPS> ensembleDepth{};
+    // Each tap's delay is rest + swing x the sine: length x (1 - depth) and length x depth.
+    std::array<float, ENSEMBLE_TAPS> ensembleRest{};
+    std::array<float, ENSEMBLE_TAPS> ensembleSwing{};
     std::array<double, ENSEMBLE_TAPS> ensemblePhase{};
-    std::array<std::array<stereoStruct, ENSEMBLE_RING_SIZE>, ENSEMBLE_TAPS> ensembleRing{};
+    // Padded by a cache line so that the six rings' lines do not share cache sets.
+    struct alignas(64) TEnsembleRing {
+        std::array<stereoStruct, ENSEMBLE_RING_SIZE> frame;
+        stereoStruct padding[8];
+    };
+    std::array<TEnsembleRing, ENSEMBLE_TAPS> ensembleRing{};
 };

@@ -21,6 +21,11 @@ public:
     // The sweep stays below this share of the rate, where the all-pass
     // coefficients stay finite.
     static constexpr float PHASER_HIGHEST_FREQUENCY = 0.45f;
+    // A moved cutoff or vowel makes the filter recompute its coefficients,
+    // its costliest work; a sweep of a few octaves a second needs them no
+    // more often than every few frames, so Wah-Wah and TalkBox hand theirs
+    // over every SWEEP_STEP frames.
+    static constexpr int SWEEP_STEP = 4;
 
     TModFXFilterModes();
     TModFXFilterModes(const TModFXFilterModes&) = delete;
@@ -33,17 +38,20 @@ public:
     stereoStruct wahWah(stereoStruct x, TModFXModulation m);
     stereoStruct talkBox(stereoStruct x, TModFXModulation m);
 
-    // The Phaser's frequency in Hz for a unipolar modulator value (0..1).
-    float phaserFrequency(float unipolar) const;
+    // The Phaser's frequencies in Hz for the modulator's unipolar values (0..1).
+    stereoStruct phaserFrequencies(float unipolarLeft, float unipolarRight) const;
 
 private:
-    // One channel's all-pass sections: last two inputs and outputs of each.
-    struct PhaserChannel {
-        std::array<float, PHASER_SECTIONS> in1{}, in2{}, out1{}, out2{};
-        float last = 0.0f;  // output of the last section, fed back
+    // The all-pass sections' last two inputs and outputs, left and right in
+    // the first two lanes of each row, so that both channels run as one.
+    struct PhaserState {
+        alignas(16) float in1[PHASER_SECTIONS][4];
+        alignas(16) float in2[PHASER_SECTIONS][4];
+        alignas(16) float out1[PHASER_SECTIONS][4];
+        alignas(16) float out2[PHASER_SECTIONS][4];
+        alignas(16) float last[4];  // output of the last section, fed back
     };
-    float phaserChannel(PhaserChannel& channel, float x, float unipolar);
-    stereoStruct sweptFilter(int type, stereoStruct cutoffs, float q, float vowel, stereoStruct x);
+    stereoStruct sweptFilter(int type, stereoStruct cutoffs, float vowel, stereoStruct x);
 
     TFilter filter;
     float sampleRate = 44100.0f;
@@ -52,6 +60,12 @@ private:
     float phaserDepth = 0.0f;
     float phaserFeed = 0.0f;
     std::uint32_t phaserWiden = 5;
-    std::array<PhaserChannel, 2> phaserState{};
+    PhaserState phaserState{};
+    // Wah-Wah and TalkBox: the cutoffs smoothed here each frame as the
+    // filter would smooth them, and what the filter was last handed.
+    stereoStruct sweepSmooth;
+    stereoStruct heldCutoff;
+    float heldVowel = 0.0f;
+    int sweepCountdown = 0;
     std::array<float, WIDEN_RING_SIZE> widenRing{};
 };

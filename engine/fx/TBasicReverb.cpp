@@ -1,6 +1,9 @@
 #include "engine/fx/TBasicReverb.h"
 
+#include <emmintrin.h>
+
 #include <cmath>
+#include <cstring>
 
 #include "engine/fx/FxControls.h"
 
@@ -53,15 +56,13 @@ void TBasicReverb::init() {
 }
 
 void TBasicReverb::mute() {
-    for (auto& lane : combRing)
-        for (auto& ring : lane) ring.fill(0.0f);
-    for (auto& lane : filterStore) lane.fill(0.0f);
+    for (TCombRing& ring : combRing) std::memset(ring.entry, 0, sizeof ring.entry);
+    for (auto& comb : filterStore) comb.fill(0.0f);
     outState1.fill(0.0f);
     outState2.fill(0.0f);
     for (auto& side : allpass)
         for (TAllpass& stage : side) {
-            stage.bufA.fill(0.0f);
-            stage.bufB.fill(0.0f);
+            std::memset(stage.buffer, 0, sizeof stage.buffer);
             stage.pos = 0;
         }
     widenPos = 0;
@@ -110,10 +111,10 @@ void TBasicReverb::setCombLengths(float size1, float size2) {
         const float right = left + static_cast<float>(REVERB_STEREO_SPREAD);
         const float first = size1 * s * combScale[0][comb];
         const float second = size2 * s * combScale[1][comb];
-        combLength[LA][comb] = heldLength(first * left + 0.5f, MAX_COMB_LENGTH);
-        combLength[RA][comb] = heldLength(first * right + 0.5f, MAX_COMB_LENGTH);
-        combLength[LB][comb] = heldLength(second * left + 0.5f, MAX_COMB_LENGTH);
-        combLength[RB][comb] = heldLength(second * right + 0.5f, MAX_COMB_LENGTH);
+        combLength[comb][LA] = heldLength(first * left + 0.5f, MAX_COMB_LENGTH);
+        combLength[comb][RA] = heldLength(first * right + 0.5f, MAX_COMB_LENGTH);
+        combLength[comb][LB] = heldLength(second * left + 0.5f, MAX_COMB_LENGTH);
+        combLength[comb][RB] = heldLength(second * right + 0.5f, MAX_COMB_LENGTH);
     }
 }
 
@@ -127,43 +128,56 @@ void TBasicReverb::process(float inL, float inR, float& o1, float& o2, float& o3
     const float d2 = widenRingL[(widenPos - 1 - widenLength[2]) & RING_MASK];
     const float d3 = widenRingR[(widenPos - 1 - widenLength[3]) & RING_MASK];
     // Inputs of the first, third, ... comb and of the second, fourth, ...
-    const float evenInput[LANES] = {inL, d1, inL, d3};
-    const float oddInput[LANES] = {d0, inR, d2, inR};
+    // comb, lanes LA, RA, LB, RB.
+    const __m128 evenInput = _mm_setr_ps(inL, d1, inL, d3);
+    const __m128 oddInput = _mm_setr_ps(d0, inR, d2, inR);
+    const __m128 dampVec = _mm_set1_ps(damp), undampVec = _mm_set1_ps(undamp), feedbackVec = _mm_set1_ps(roomSize);
 
     combPos = (combPos + 1) & RING_MASK;
-    float lane[LANES];
-    for (int l = 0; l < LANES; ++l) {
-        float sum = 0.0f;
-        for (int comb = 0; comb < REVERB_COMBS; ++comb) {
-            auto& ring = combRing[l][comb];
-            const float y = ring[(combPos - combLength[l][comb]) & RING_MASK];
-            float& store = filterStore[l][comb];
-            store = store * damp + y * undamp;
-            ring[combPos] = store * roomSize + (comb % 2 == 0 ? evenInput[l] : oddInput[l]);
-            sum += y;
-        }
-        outState1[l] = outState1[l] * (1.0f - outCoef[0]) + sum * outCoef[0];
-        outState2[l] = outState2[l] * (1.0f - outCoef[1]) + outState1[l] * outCoef[1];
-        lane[l] = outState1[l] - outState2[l];
+    __m128 sum = _mm_setzero_ps();
+    for (int comb = 0; comb < REVERB_COMBS; ++comb) {
+        float (*ring)[LANES] = combRing[comb].entry;
+        const int* length = combLength[comb].data();
+        // Each lane reads the value its comb wrote `length` frames ago.
+        const __m128 y = _mm_setr_ps(ring[(combPos - length[0]) & RING_MASK][0],
+                                     ring[(combPos - length[1]) & RING_MASK][1],
+                                     ring[(combPos - length[2]) & RING_MASK][2],
+                                     ring[(combPos - length[3]) & RING_MASK][3]);
+        float* store = filterStore[comb].data();
+        const __m128 filtered = _mm_add_ps(_mm_mul_ps(_mm_load_ps(store), dampVec), _mm_mul_ps(y, undampVec));
+        _mm_store_ps(store, filtered);
+        _mm_store_ps(ring[combPos], _mm_add_ps(_mm_mul_ps(filtered, feedbackVec), comb % 2 == 0 ? evenInput : oddInput));
+        sum = _mm_add_ps(sum, y);
     }
+    const __m128 c1 = _mm_set1_ps(outCoef[0]), c2 = _mm_set1_ps(outCoef[1]);
+    const __m128 one = _mm_set1_ps(1.0f);
+    const __m128 s1 = _mm_add_ps(_mm_mul_ps(_mm_load_ps(outState1.data()), _mm_sub_ps(one, c1)), _mm_mul_ps(sum, c1));
+    const __m128 s2 = _mm_add_ps(_mm_mul_ps(_mm_load_ps(outState2.data()), _mm_sub_ps(one, c2)), _mm_mul_ps(s1, c2));
+    _mm_store_ps(outState1.data(), s1);
+    _mm_store_ps(outState2.data(), s2);
 
+    // The all-passes take the lanes as LA, LB (left side), RA, RB (right side).
+    __m128 x = _mm_sub_ps(s1, s2);
+    x = _mm_shuffle_ps(x, x, _MM_SHUFFLE(3, 1, 2, 0));
+    const __m128 half = _mm_set1_ps(ALLPASS_FEEDBACK), guard = _mm_set1_ps(1e-8f);
     for (int k = 0; k < REVERB_ALLPASS_STAGES; ++k) {
-        for (int side = 0; side < 2; ++side) {
-            TAllpass& stage = allpass[side][k];
-            if (++stage.pos >= stage.size) stage.pos = 0;
-            // Left-fed lanes LA, LB on the left chain; RA, RB on the right.
-            float& a = lane[side == 0 ? LA : RA];
-            float& b = lane[side == 0 ? LB : RB];
-            const float bufferedA = stage.bufA[stage.pos];
-            stage.bufA[stage.pos] = ALLPASS_FEEDBACK * bufferedA + a + 1e-8f;
-            a = bufferedA - a;
-            const float bufferedB = stage.bufB[stage.pos];
-            stage.bufB[stage.pos] = ALLPASS_FEEDBACK * bufferedB + b + 1e-8f;
-            b = bufferedB - b;
-        }
+        TAllpass& left = allpass[0][k];
+        TAllpass& right = allpass[1][k];
+        if (++left.pos >= left.size) left.pos = 0;
+        if (++right.pos >= right.size) right.pos = 0;
+        float* leftEntry = left.buffer[left.pos];
+        float* rightEntry = right.buffer[right.pos];
+        const __m128 buffered = _mm_loadh_pi(_mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(leftEntry)),
+                                             reinterpret_cast<const __m64*>(rightEntry));
+        const __m128 written = _mm_add_ps(_mm_add_ps(_mm_mul_ps(half, buffered), x), guard);
+        _mm_storel_pi(reinterpret_cast<__m64*>(leftEntry), written);
+        _mm_storeh_pi(reinterpret_cast<__m64*>(rightEntry), written);
+        x = _mm_sub_ps(buffered, x);
     }
-    o1 = lane[LA] * OUTPUT_SCALE;
-    o2 = lane[RA] * OUTPUT_SCALE;
-    o3 = lane[LB] * OUTPUT_SCALE;
-    o4 = lane[RB] * OUTPUT_SCALE;
+    alignas(16) float out[LANES];
+    _mm_store_ps(out, _mm_mul_ps(x, _mm_set1_ps(OUTPUT_SCALE)));
+    o1 = out[0];  // LA
+    o2 = out[2];  // RA
+    o3 = out[1];  // LB
+    o4 = out[3];  // RB
 }

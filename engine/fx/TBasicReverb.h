@@ -59,18 +59,18 @@ public:
     float getSampleRate() const { return sampleRate; }
     float getRoomSize() const { return roomSize; }
     float getDamp() const { return damp; }
-    int getCombLength(int lane, int comb) const { return combLength[lane & 3][comb]; }
+    int getCombLength(int lane, int comb) const { return combLength[comb][lane & 3]; }
     int getAllpassSize(int leftOrRight, int stage) const { return allpass[leftOrRight & 1][stage & 3].size; }
     float getLowPassCoefficient() const { return outCoef[0]; }
     float getHighPassCoefficient() const { return outCoef[1]; }
 
 private:
-    // One all-pass length carrying two lanes (buffers A and B).
+    // One all-pass stage of one side: a length carrying two lanes, kept
+    // side by side in each entry (A, then B).
     struct TAllpass {
         int size = 1;
         int pos = 0;
-        std::array<float, ALLPASS_CAPACITY> bufA{};
-        std::array<float, ALLPASS_CAPACITY> bufB{};
+        alignas(16) float buffer[ALLPASS_CAPACITY][2];
     };
 
     void setCombLengths(float size1, float size2);
@@ -86,18 +86,24 @@ private:
     std::array<float, RING_SIZE> widenRingR{};
 
     std::array<std::array<float, REVERB_COMBS>, 2> combScale{};
-    // Each comb of each lane is its own ring, so that every comb reads and
-    // writes its memory in order: the 40 reads of a frame then fall on
-    // cache lines that the last frames already fetched.
+    // The comb bank: each ring entry holds one comb's four lanes (LA, RA,
+    // LB, RB), so the frame's writes are one vector per comb and the
+    // lanes' damping runs as one vector operation. A cache line of padding
+    // after each ring keeps the ten rings' lines from sharing cache sets,
+    // as rings a power of two apart would.
+    struct alignas(64) TCombRing {
+        float entry[RING_SIZE][LANES];
+        float padding[16];
+    };
     std::uint32_t combPos = 0;
-    std::array<std::array<int, REVERB_COMBS>, LANES> combLength{};
-    std::array<std::array<float, REVERB_COMBS>, LANES> filterStore{};
-    std::array<std::array<std::array<float, RING_SIZE>, REVERB_COMBS>, LANES> combRing{};
+    alignas(16) std::array<std::array<int, LANES>, REVERB_COMBS> combLength{};
+    alignas(16) std::array<std::array<float, LANES>, REVERB_COMBS> filterStore{};
+    std::array<TCombRing, REVERB_COMBS> combRing{};
     // The band-limiting filter on each lane's comb sum: c1 low-pass, c2 high-pass.
     float outCoef[2] = {1.0f, 0.0f};
-    std::array<float, LANES> outState1{};
-    std::array<float, LANES> outState2{};
+    alignas(16) std::array<float, LANES> outState1{};
+    alignas(16) std::array<float, LANES> outState2{};
 
-    // Stage k of allpassL carries LA (A) and LB (B), of allpassR RA and RB.
+    // Stage k of the left side carries LA (A) and LB (B), of the right side RA and RB.
     std::array<std::array<TAllpass, REVERB_ALLPASS_STAGES>, 2> allpass{};
 };

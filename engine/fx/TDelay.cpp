@@ -28,8 +28,7 @@ TDelay::TDelay(int longestLength) {
     longest = clampTo(static_cast<float>(longestLength), MIN_LENGTH, MAX_LENGTH);
     capacity = static_cast<int>(longest) + CAPACITY_SPARE;
     for (Line& l : line) {
-        l.stamp = std::make_unique<double[]>(static_cast<size_t>(capacity));
-        l.value = std::make_unique<float[]>(static_cast<size_t>(capacity));
+        l.entry = std::make_unique<Entry[]>(static_cast<size_t>(capacity));
     }
     init(44100.0f);
 }
@@ -59,11 +58,12 @@ void TDelay::init(float rate) {
 void TDelay::zero() {
     for (Line& l : line) {
         l.clockStep = 0.0;
+        l.inverseStep = 0.0f;
         l.writeClock = 0.0;
         l.reading = false;
         l.head = 0;
         l.size = 0;
-        for (int k = 0; k < ZERO_ENTRIES; ++k) append(l, 0.0, 0.0f);
+        for (int k = 0; k < ZERO_ENTRIES; ++k) append(l, 0.0, 0.0f, 0.0f);
     }
 }
 
@@ -95,16 +95,21 @@ void TDelay::setDelayLen(stereoStruct length, stereoStruct fine, float scale) {
             base = std::exp2(12.0f * clampTo(lengths[i], -10.0f, 10.0f)) * samplesPerMs;
         }
         baseLen[i] = clampLength(base + 1.0f, longest);
-        delayLen[i] = clampLength(scale * (fines[i] + baseLen[i]), longest);
-        line[i].clockStep = READ_DISTANCE / static_cast<double>(delayLen[i]);
+        setLength(i, scale * (fines[i] + baseLen[i]));
     }
+}
+
+void TDelay::setLength(int channel, float samples) {
+    delayLen[channel] = clampLength(samples, longest);
+    line[channel].clockStep = READ_DISTANCE / static_cast<double>(delayLen[channel]);
+    line[channel].inverseStep = delayLen[channel] / static_cast<float>(READ_DISTANCE);
 }
 
 void TDelay::setDelayLenDirect(stereoStruct samples) {
     const float lengths[2] = {samples.left, samples.right};
     for (int i = 0; i < 2; ++i) {
-        baseLen[i] = delayLen[i] = clampLength(lengths[i], longest);
-        line[i].clockStep = READ_DISTANCE / static_cast<double>(delayLen[i]);
+        setLength(i, lengths[i]);
+        baseLen[i] = delayLen[i];
     }
 }
 
@@ -167,19 +172,17 @@ void TDelay::dropFront(Line& l, int count) {
     l.size -= count;
 }
 
-void TDelay::append(Line& l, double stamp, float value) {
+void TDelay::append(Line& l, double stamp, float value, float inverseGap) {
     // Never reached while the clock runs at a length the line holds; it
     // keeps the ring safe whatever the clock does.
     if (l.size == capacity) dropFront(l, 1);
-    const int i = wrap(l.head + l.size);
-    l.stamp[i] = stamp;
-    l.value[i] = value;
+    l.entry[wrap(l.head + l.size)] = Entry{stamp, value, inverseGap};
     ++l.size;
 }
 
 void TDelay::rebase(Line& l, double units) {
     l.writeClock -= units;
-    for (int k = 0; k < l.size; ++k) l.stamp[wrap(l.head + k)] -= units;
+    for (int k = 0; k < l.size; ++k) l.entry[wrap(l.head + k)].stamp -= units;
 }
 
 void TDelay::advanceClocksForTest(double units) {
@@ -209,23 +212,31 @@ int TDelay::passedEntries(const Line& l, double target) const {
     return low;
 }
 
-// The value 100 clock units behind the write clock, dropping the entries the
-// read point has passed; 0 during the first 100 units after zero().
-float TDelay::readLine(Line& l) {
+// The clock's step, then the value 100 clock units behind it, dropping the
+// entries the read point has passed; 0 during the first 100 units after zero().
+inline float TDelay::advanceAndRead(Line& l) {
+    l.writeClock += l.clockStep;
+    if (l.writeClock >= CLOCK_REBASE) rebase(l, CLOCK_REBASE);
     if (!l.reading) {
         if (l.writeClock < READ_DISTANCE) return 0.0f;
         l.reading = true;
     }
     const double target = l.writeClock - READ_DISTANCE;
-    const int passed = passedEntries(l, target);
-    if (passed < 0) {
-        if (l.size > 2) dropFront(l, l.size - 2);
-        return 0.0f;
+    // While the length holds the read point passes one entry a frame.
+    if (l.size >= 4 && !(target < l.entry[wrap(l.head + 1)].stamp) && target < l.entry[wrap(l.head + 2)].stamp) {
+        dropFront(l, 1);
+    } else {
+        const int passed = passedEntries(l, target);
+        if (passed < 0) {
+            if (l.size > 2) dropFront(l, l.size - 2);
+            return 0.0f;
+        }
+        dropFront(l, passed);
     }
-    dropFront(l, passed);
-    const double s0 = stampAt(l, 0), s1 = stampAt(l, 1);
-    const double v0 = l.value[l.head], v1 = l.value[wrap(l.head + 1)];
-    return static_cast<float>(v0 + (target - s0) * (v1 - v0) / (s1 - s0));
+    const Entry& first = l.entry[l.head];
+    const Entry& second = l.entry[wrap(l.head + 1)];
+    const float part = static_cast<float>(target - first.stamp) * second.inverseGap;
+    return first.value + part * (second.value - first.value);
 }
 
 void TDelay::process(stereoStruct in, stereoStruct& out) {
@@ -233,22 +244,17 @@ void TDelay::process(stereoStruct in, stereoStruct& out) {
     // A line whose clock has not been started appends nothing: it holds its
     // silence until a length is set.
     if (line[0].clockStep == 0.0 && line[1].clockStep == 0.0) return;
-    float y[2];
-    for (int i = 0; i < 2; ++i) {
-        Line& l = line[i];
-        l.writeClock += l.clockStep;
-        if (l.writeClock >= CLOCK_REBASE) rebase(l, CLOCK_REBASE);
-        y[i] = readLine(l);
-    }
-    float w[2] = {in.left + feedDirect[0] * y[0] + feedCross[0] * y[1] + 1e-15f,
-                  in.right + feedDirect[1] * y[1] + feedCross[1] * y[0] + 1e-15f};
+    const float yLeft = advanceAndRead(line[0]);
+    const float yRight = advanceAndRead(line[1]);
+    float w[2] = {in.left + feedDirect[0] * yLeft + feedCross[0] * yRight + 1e-15f,
+                  in.right + feedDirect[1] * yRight + feedCross[1] * yLeft + 1e-15f};
     for (int i = 0; i < 2; ++i) {
         // Held inside the limits; a value that is not a number is stored as silence.
         if (!(w[i] > -VALUE_LIMIT && w[i] < VALUE_LIMIT))
             w[i] = w[i] != w[i] ? 0.0f : (w[i] < 0.0f ? -VALUE_LIMIT : VALUE_LIMIT);
         w[i] = doFeedFilter(i, w[i]);
-        if (line[i].clockStep != 0.0) append(line[i], line[i].writeClock, w[i]);
+        if (line[i].clockStep != 0.0) append(line[i], line[i].writeClock, w[i], line[i].inverseStep);
     }
-    out.left = y[0];
-    out.right = y[1];
+    out.left = yLeft;
+    out.right = yRight;
 }

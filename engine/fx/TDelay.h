@@ -65,25 +65,33 @@ public:
     void advanceClocksForTest(double units);
 
 private:
-    // One channel's line: a ring of entries, oldest at head. Stamps are kept
-    // in double so that the interpolation stays exact to a small fraction of
-    // a sample at the longest length; values are the floats written.
+    // One entry of a line. The stamp is kept in double so that the
+    // interpolation stays exact to a small fraction of a sample at the
+    // longest length. inverseGap is 1 / (the stamp less the last entry's),
+    // the length it was written at over 100, so that reading takes no division.
+    struct Entry {
+        double stamp;
+        float value;
+        float inverseGap;
+    };
+    // One channel's line: a ring of entries, oldest at head.
     struct Line {
-        std::unique_ptr<double[]> stamp;
-        std::unique_ptr<float[]> value;
+        std::unique_ptr<Entry[]> entry;
         int head = 0;
         int size = 0;
         double writeClock = 0.0;
         double clockStep = 0.0;
+        float inverseStep = 0.0f;  // delayLen / 100
         bool reading = false;  // the clock has passed its first 100 units since zero()
     };
 
     int wrap(int i) const { return i >= capacity ? i - capacity : i; }
-    double stampAt(const Line& l, int k) const { return l.stamp[wrap(l.head + k)]; }
+    double stampAt(const Line& l, int k) const { return l.entry[wrap(l.head + k)].stamp; }
     void dropFront(Line& l, int count);
-    void append(Line& l, double stamp, float value);
+    void append(Line& l, double stamp, float value, float inverseGap);
+    void setLength(int channel, float samples);
     int passedEntries(const Line& l, double target) const;
-    float readLine(Line& l);
+    float advanceAndRead(Line& l);
     void rebase(Line& l, double units);
     static float clampLength(float samples, float longest);
 

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "engine/dsp/FastMath.h"
+
 namespace {
 
 // The filters run while their cutoffs are this far inside the scale.
@@ -11,7 +13,7 @@ constexpr float HIGH_PASS_OFF = 0.01f;
 // Cuts the magnitude down to a whole number of steps, keeping the sign.
 float quantised(float h, float levels) {
     if (h == 0.0f) return 0.0f;
-    return std::copysign(std::floor(std::fabs(h) * levels) / levels, h);
+    return std::copysign(exactFloor(std::fabs(h) * levels) / levels, h);
 }
 
 }  // namespace
@@ -50,6 +52,7 @@ stereoStruct TLowFi::process(stereoStruct x, TRandSeed& seed) {
     const float left = quantised(hold.left, levels) * gainLeft;
     const float right = quantised(hold.right, levels) * gainRight;
 
+    if (!(lowPassCutoff < LOW_PASS_OPEN) && !(highPassCutoff > HIGH_PASS_OFF)) return stereoStruct{left, right};
     // The held value is the same on both sub-samples of the filters' frame.
     stereoOverStruct frame{{left, right, left, right}};
     if (lowPassCutoff < LOW_PASS_OPEN) lowPass.process(lowPassCutoff, 1.0f, stereoStruct{}, 0.0f, 0.0f, frame, frame);

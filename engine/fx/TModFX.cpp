@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "engine/dsp/FastMath.h"
 #include "engine/fx/FxTables.h"
 
 namespace {
@@ -105,6 +106,8 @@ void TModFX::readModulatorSettings(const TFxControls& c) {
     wave = shaped ? c.step(fxtag::MOD_FX_2, 9.99f, LFO_WAVE_ROWS) : LFO_SINE_UP;
     const float s = clamp01(c.mod(fxdest::MOD_FX_SYMMETRY) + (shaped ? values.f4 : 0.5f));
     symmetry = s * 0.998f + 0.001f;
+    firstHalfScale = 0.5f / symmetry;
+    secondHalfScale = 0.5f / (1.0f - symmetry);
     phaseOffset = c.mod(fxdest::MOD_FX_PHASE) + 10.0f;
     separation = c.mod(fxdest::MOD_FX_SEPARATION);
     spread = clamp01(c.mod(fxdest::MOD_FX_SPREAD)) * 3.0f + 1.0f;
@@ -122,7 +125,7 @@ void TModFX::readModulatorSettings(const TFxControls& c) {
 
 // Symmetry s: the first half of the wave takes the share s of the cycle.
 float TModFX::skewed(float x) const {
-    return x <= symmetry ? 0.5f * x / symmetry : 0.5f + 0.5f * (x - symmetry) / (1.0f - symmetry);
+    return x <= symmetry ? x * firstHalfScale : 0.5f + (x - symmetry) * secondHalfScale;
 }
 
 float TModFX::waveValue(float x) const {
@@ -135,7 +138,7 @@ float TModFX::waveValue(float x) const {
 float TModFX::shaped(float out) const {
     if (bias > 0.0f && out < 0.0f) out *= 1.0f - bias;
     if (bias < 0.0f && out > 0.0f) out *= 1.0f + bias;
-    if (bitsOn) out = clampTo(std::floor((out + 1.0f) * (bitLevels + 0.999f)) / bitLevels - 1.0f, -1.0f, 1.0f);
+    if (bitsOn) out = clampTo(exactFloor((out + 1.0f) * (bitLevels + 0.999f)) / bitLevels - 1.0f, -1.0f, 1.0f);
     return out;
 }
 
@@ -161,7 +164,7 @@ TModFXModulation TModFX::runModulator(TRandSeed& seed) {
     if (modHoldCounter >= 1.0f) {
         modHold[0] = out[0];
         modHold[1] = out[1];
-        modHoldCounter -= std::floor(modHoldCounter);
+        modHoldCounter -= exactFloor(modHoldCounter);
     }
     modOut = TModFXModulation{modHold[0], modHold[1]};
     return modOut;
@@ -192,6 +195,7 @@ stereoStruct TModFX::runMode(stereoStruct x, TModFXModulation m, std::uint32_t f
 stereoStruct TModFX::process(stereoStruct x, std::uint32_t frame, TRandSeed& seed) {
     const TModFXModulation m = runModulator(seed);
     const stereoStruct w = runMode(x, m, frame);
+    if (!(lowPassCutoff < LOW_PASS_OPEN) && !(highPassCutoff > HIGH_PASS_OFF)) return w;
     stereoOverStruct pair{{w.left, w.right, w.left, w.right}};
     if (lowPassCutoff < LOW_PASS_OPEN) lowPass.process(lowPassCutoff, 1.0f, stereoStruct{}, 0.0f, 0.0f, pair, pair);
     if (highPassCutoff > HIGH_PASS_OFF) highPass.process(highPassCutoff, 1.0f, stereoStruct{}, 0.0f, 0.0f, pair, pair);

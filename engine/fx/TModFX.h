@@ -72,6 +72,7 @@ private:
     // Modulator settings.
     int wave = LFO_SINE_UP;
     float symmetry = 0.5f;
+    float firstHalfScale = 1.0f, secondHalfScale = 1.0f;  // 0.5 / s, 0.5 / (1 - s)
     float phaseOffset = 10.0f;
     float separation = 0.0f;
     float spread = 1.0f;

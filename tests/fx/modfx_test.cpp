@@ -144,8 +144,9 @@ TEST(ModFXFilterModes, PhaserFrequency) {
         setParam(controls, fxtag::MOD_FX_2, c.pitch);
         setParam(controls, fxtag::MOD_FX_3, c.width);
         ModRig rig(controls, c.rate);
-        EXPECT_NEAR(rig.fx->filterModes().phaserFrequency(0.0f), c.atLow, c.atLow * 2e-3f) << c.why;
-        EXPECT_NEAR(rig.fx->filterModes().phaserFrequency(1.0f), c.atHigh, c.atHigh * 2e-3f) << c.why;
+        const stereoStruct hz = rig.fx->filterModes().phaserFrequencies(0.0f, 1.0f);
+        EXPECT_NEAR(hz.left, c.atLow, c.atLow * 2e-3f) << c.why;
+        EXPECT_NEAR(hz.right, c.atHigh, c.atHigh * 2e-3f) << c.why;
         // Full feedback and a loud input stay finite and bounded.
         setParam(rig.controls, fxtag::MOD_FX_5, 1.0f);
         for (const stereoStruct& y : rig.run(sine(20000, 3000, c.rate, 4.0f)))
