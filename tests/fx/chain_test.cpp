@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <atomic>
 #include <set>
+#include <thread>
 #include <vector>
 
 #include "fx_test_support.h"
@@ -217,6 +219,31 @@ TEST(Chain, RestartPutsTheGatorOnItsFirstStep) {
     EXPECT_EQ(rig.chain->getGaterPos(), 0);
     rig.chain->process(stereoStruct{1, 1});
     EXPECT_EQ(rig.chain->getGaterPos(), 0);
+}
+
+// The editor reads the Gator's step from its own thread while the audio
+// thread runs the chain: always a step of the pattern.
+TEST(ChainThreads, GaterPositionReadWhileTheChainRuns) {
+    TFxControls c = quietControls();
+    setParam(c, fxtag::MOD_FX_ON, 1.0f);
+    setMode(c, TModFX::GATOR);
+    setStep(c, fxtag::MOD_FX_1, 33, 33.99f);
+    setStep(c, fxtag::MOD_FX_3, 11, 15.99f);  // 12 steps
+    ChainRig rig(c);
+    std::atomic<bool> running{true};
+    std::atomic<int> outside{0}, reads{0};
+    std::thread editor([&] {
+        while (running.load()) {
+            const int step = rig.chain->getGaterPos();
+            if (step < 0 || step >= 12) ++outside;
+            ++reads;
+        }
+    });
+    rig.run(c, constant(100000, 1, 1));
+    running = false;
+    editor.join();
+    EXPECT_EQ(outside.load(), 0);
+    EXPECT_GT(reads.load(), 0);
 }
 
 }  // namespace

@@ -10,6 +10,24 @@ using namespace fxtest;
 
 namespace {
 
+// A Low-Fi at 44.1 kHz taking its settings, with its own random seed.
+struct LowFiRig {
+    TLowFi lowFi;
+    TRandSeed seed;
+    LowFiRig(float rate, float bits, float rateModulation = 0, float bitsModulation = 0, float noise = 0) {
+        engineTables();
+        TFxControls c = defaultControls();
+        setParam(c, fxtag::LOW_FI_SAMPLE_RATE, rate);
+        setParam(c, fxtag::LOW_FI_BITS, bits);
+        setMod(c, fxdest::LOW_FI_SAMPLE_RATE, rateModulation);
+        setMod(c, fxdest::LOW_FI_BITS, bitsModulation);
+        setMod(c, fxdest::LOW_FI_NOISE, noise);
+        lowFi.init(44100);
+        lowFi.controlStep(c);
+    }
+    stereoStruct step(float x) { return lowFi.process(stereoStruct{x, x}, seed); }
+};
+
 TEST(LowFi, HoldPeriod) {
     struct Case {
         const char* why;
@@ -23,21 +41,12 @@ TEST(LowFi, HoldPeriod) {
         {"a negative modulated rate holds 1 frame", -0.3f, {2, 3, 4, 5, 6, 7, 8, 9}},
     };
     for (const Case& c : cases) {
-        TFxControls controls = defaultControls();
-        setParam(controls, fxtag::LOW_FI_SAMPLE_RATE, c.rate < 0 ? 0.0f : c.rate);
-        setMod(controls, fxdest::LOW_FI_SAMPLE_RATE, c.rate < 0 ? c.rate : 0.0f);
-        setParam(controls, fxtag::LOW_FI_BITS, 0.0f);
-        engineTables();
-        TLowFi lowFi;
-        lowFi.init(44100);
-        lowFi.controlStep(controls);
-        TRandSeed seed;
+        LowFiRig rig(c.rate < 0 ? 0.0f : c.rate, 0.0f, c.rate < 0 ? c.rate : 0.0f);
         // Frame n carries n / 1000, so the output tells which frame was held.
         std::vector<int> sampled;
         int held = 0;
         for (int frame = 1; frame <= 9; ++frame) {
-            const float x = static_cast<float>(frame) / 1000.0f;
-            const stereoStruct y = lowFi.process(stereoStruct{x, x}, seed);
+            const stereoStruct y = rig.step(static_cast<float>(frame) / 1000.0f);
             const int now = static_cast<int>(y.left * 1000.0f + 0.5f);
             if (now != held) sampled.push_back(now);
             held = now;
@@ -60,17 +69,9 @@ TEST(LowFi, QuantisationLevels) {
         {"modulation adds to the bits", 0.5f, 0.5f, 0.9f, 0.70711f},
     };
     for (const Case& c : cases) {
-        TFxControls controls = defaultControls();
-        setParam(controls, fxtag::LOW_FI_SAMPLE_RATE, 0.0f);
-        setParam(controls, fxtag::LOW_FI_BITS, c.bits);
-        setMod(controls, fxdest::LOW_FI_BITS, c.modulation);
-        engineTables();
-        TLowFi lowFi;
-        lowFi.init(44100);
-        lowFi.controlStep(controls);
-        TRandSeed seed;
+        LowFiRig rig(0.0f, c.bits, 0.0f, c.modulation);
         stereoStruct y;
-        for (int i = 0; i < 3; ++i) y = lowFi.process(stereoStruct{c.input, c.input}, seed);
+        for (int i = 0; i < 3; ++i) y = rig.step(c.input);
         EXPECT_NEAR(y.left, c.expected, 2e-5f) << c.why;
         EXPECT_NEAR(y.right, c.expected, 2e-5f) << c.why;
     }
@@ -78,19 +79,11 @@ TEST(LowFi, QuantisationLevels) {
 
 // Noise amount 1 scales every frame by a fresh factor 0..1 per channel.
 TEST(LowFi, NoiseScalesEachFrame) {
-    TFxControls controls = defaultControls();
-    setParam(controls, fxtag::LOW_FI_SAMPLE_RATE, 0.0f);
-    setParam(controls, fxtag::LOW_FI_BITS, 0.0f);
-    setMod(controls, fxdest::LOW_FI_NOISE, 1.0f);
-    engineTables();
-    TLowFi lowFi;
-    lowFi.init(44100);
-    lowFi.controlStep(controls);
-    TRandSeed seed;
+    LowFiRig rig(0.0f, 0.0f, 0.0f, 0.0f, 1.0f);
     float low = 1, high = 0, sum = 0;
     int different = 0;
     for (int i = 0; i < 20000; ++i) {
-        const stereoStruct y = lowFi.process(stereoStruct{0.5f, 0.5f}, seed);
+        const stereoStruct y = rig.step(0.5f);
         if (i == 0) continue;
         low = std::min(low, y.left);
         high = std::max(high, y.left);

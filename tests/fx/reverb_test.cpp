@@ -1,5 +1,5 @@
-// TBasicReverb on its own: lengths at every rate, the filter switch, what a
-// rate change keeps, and the tail's length against the room size.
+// TBasicReverb on its own: lengths at every rate, what a rate change keeps,
+// and the tail's length against the room size.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -34,16 +34,6 @@ TEST(Reverb, LengthsFollowTheRate) {
                 EXPECT_LE(reverb->getCombLength(lane, comb), TBasicReverb::MAX_COMB_LENGTH) << c.why;
             }
     }
-}
-
-TEST(Reverb, FilterSwitch) {
-    auto reverb = std::make_unique<TBasicReverb>();
-    reverb->setFilter(1.0f, 0.0f);
-    EXPECT_EQ(reverb->getLowPassCoefficient(), 1.0f);   // open
-    EXPECT_EQ(reverb->getHighPassCoefficient(), 0.0f);  // off
-    reverb->setFilter(0.5f, 0.5f);
-    EXPECT_NEAR(reverb->getLowPassCoefficient(), 2.0f * 640.0f / 44100.0f, 1e-6f);
-    EXPECT_NEAR(reverb->getHighPassCoefficient(), 2.0f * 640.0f / 44100.0f, 1e-6f);
 }
 
 // Energy of the second half of a second of output, after an impulse or
