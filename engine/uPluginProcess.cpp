@@ -899,6 +899,9 @@ void APlugin::applyPendingProgram() {
     }
     applyProgramToEngine();
     flags.settingPreset = false;
+    // The editor takes the new Mod FX mode and forgets its undo steps at its
+    // next idle pass; the editor's code never runs here.
+    editorMarks.raise({.modFXModeTaken = true, .clearUndos = true});
     flags.screenUpdatePending = true;
 }
 

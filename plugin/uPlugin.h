@@ -10,6 +10,8 @@
 
 #include "engine/MidiState.h"
 #include "plugin/AudioEffectX.h"
+#include "plugin/EditorMarks.h"
+#include "plugin/EditorServices.h"
 #include "plugin/ParameterModel.h"
 #include "plugin/StartupState.h"
 
@@ -47,13 +49,12 @@ struct THandOffFlags {
     std::atomic<bool> settingPreset{false};
     std::atomic<bool> previewPlaying{false};
     std::atomic<bool> screenUpdatePending{false};
-    std::atomic<bool> editorRedraw{false};
     std::atomic<bool> editorOpening{false};
     std::atomic<bool> editorOpened{false};
     std::atomic<bool> popupActive{false};
 };
 
-class APlugin : public AudioEffectX {
+class APlugin : public AudioEffectX, public TEditorServices {
 public:
     static constexpr int32 NUM_PARAMS = 1024;
     static constexpr int32 NUM_PROGRAMS = 1;
@@ -78,6 +79,7 @@ public:
     int32 getVendorVersion() override { return 65536; }
     bool beginEdit(int32 index) override;
     bool endEdit(int32 index) override;
+    void setParameterAutomated(int32 index, float value) override { AudioEffectX::setParameterAutomated(index, value); }
     virtual float getVu() { return 0; }
 
     // NKS property queries, answered only to hosts recognised as NKS hosts.
@@ -360,6 +362,94 @@ private:
 public:
     // ==== modulation: end
 
+    // ==== editor services: begin
+    // What TEditorServices asks beyond the operations above. The parameter
+    // store's share is in uPluginParameters.cpp, the rest in
+    // uPluginEditorServices.cpp.
+    float getZeroValue(int tag) const override;
+    bool getHasControl(int tag) const override;
+    void changeDelta(int tag, int delta, bool fine, float amount) override;
+    void setNumValue(int tag) override;
+
+    int getNumBuiltinPrograms() const override;
+    int getCurBuiltinProgram() const override;
+    std::string getDemoName(int index) const override;
+    void setDemoProgram(int index) override;
+    void changeDemoProgramDelta(int delta) override;
+    bool getIsSettingPreset() const override;
+    void origProgram() override;
+    void editProgram() override;
+    void clearProgram() override;
+    void doHardReset() override;
+
+    void setEditorOpenState(bool opening, bool opened) override;
+    bool getPopupActive() const override;
+    void setPopupActive(bool active) override;
+    TEditorRequests takeEditorRequests() override;
+    void requestEditorRedraw() override;
+    void takeChangedTags(std::vector<int>& tags) override;
+    std::string getManualPath() const override;
+
+    bool getSampleLoaded() override;
+    double getSampleLength(int slot) override;
+    double getSampleStart(int slot) override;
+    double getSampleLoopStart(int slot) override;
+    double getSampleLoopEnd(int slot) override;
+    void setSampleStart(float fraction) override;
+    void setSampleLoopStart(float fraction) override;
+    void setSampleLoopEnd(float fraction) override;
+    void setSampleLoop(float start, float end) override;
+    void setSampleStartDelta(float delta) override;
+    void setSampleLoopStartDelta(float delta) override;
+    void setSampleLoopEndDelta(float delta) override;
+    void setSampleStartBySample(int frame) override;
+    void setSampleLoopStartBySample(int frame) override;
+    void setSampleLoopEndBySample(int frame) override;
+    void setSamplePositions(int which) override;
+    void setDefaultSamplePositions() override;
+    void setZeroCross(int which, float direction) override;
+    bool getSampleDisplayValue(float position, float& left, float& right) override;
+    float getSampleVol() override;
+    void normalizeSampleVol() override;
+    std::string getLoadedSampleDisplayNameStr() override;
+    std::string getLoadedSampleFolderNameStr() override;
+    std::string getBadSampleStr() override;
+    void reloadSample() override;
+    void updateLoadedSamples() override;
+    void previewSample() override;
+    void releasePreviewSample() override;
+
+    std::string getSampleFolderStr() override;
+    std::string getExternalSampleDirStr() override;
+    void setExternalSampleDir() override;
+    void showKolbriSample() override;
+    void showExternalSamples() override;
+    void gotoHomeSampleFolder() override;
+    void gotoSampleFolder() override;
+    void goUpAFolder() override;
+    void setSampleCurFolder(int index) override;
+    void createSampleFolder() override;
+    void scanSampleFolder() override;
+    int getNumOfSubFoldersInSampleFolder() override;
+    std::string getSampleSubFolderDisplayNameStr(int index) override;
+    std::string getCurSampleFolderDisplayNameStr() override;
+    int getNumOfSamplesInSampleFolder() override;
+    std::string getSampleNoDisplayNameStr(int index) override;
+    int getSampleNo() override;
+    void loadSelectedSample(int index) override;
+    void changeSampleDelta(int delta) override;
+    void previewSampleFromFile(int index) override;
+    void importSampleFromDrag(const std::string& path, int count) override;
+    void importSampleFromMenu() override;
+
+    void loadECS() override;
+    void saveECS() override;
+    void loadTuning() override;
+    void resetTuning() override;
+    std::string getTuningName() override;
+    int getGaterPos() override;
+    // ==== editor services: end
+
     const THostFlags& hostFlags() const { return host; }
     const TRates& rates() const { return rate; }
 
@@ -374,6 +464,7 @@ protected:
     THostFlags host;
     TRates rate;
     THandOffFlags flags;
+    TEditorMarks editorMarks;
     TMidiState midi;
     TFolders folders;
     TTuningState tuning;

@@ -1,5 +1,6 @@
 // Start-up: brings a freshly constructed APlugin into a playable state.
 #include <algorithm>
+#include <cmath>
 
 #include "platform/Paths.h"
 #include "platform/Preferences.h"
@@ -78,4 +79,35 @@ void APlugin::setProgram(int32 program) {
     // MIDI soft takeover starts afresh with the program.
     for (auto& reference : values.captureValue) reference = 0.0f;
     setParameter(PRESET_APPLY_TAG, 0.0f);
+}
+
+bool APlugin::getIsSettingPreset() const {
+    return flags.presetPending || flags.settingPreset || flags.screenUpdatePending;
+}
+
+// Editor thread: the preference is read here, the engine resets on the audio
+// thread at its next block and then raises the screen update.
+void APlugin::doHardReset() { updateMIDIChannel(true); }
+
+std::string APlugin::getManualPath() const { return folders.helpPath; }
+
+// The table goes back to the identity with the next tuning load; with the
+// switch off no note reads it.
+void APlugin::resetTuning() { setParameter(HAS_TUNING_TAG, 0.0f); }
+
+std::string APlugin::getTuningName() {
+    if (!getOnOff(HAS_TUNING_TAG)) return "Standard Tuning";
+    std::string name;
+    for (int i = 0; i < TUNING_NAME_SLOTS; ++i) {
+        const char c = static_cast<char>(static_cast<int>(getParameter(TUNING_NAME_PARAM + i) * 255.99f));
+        if (c == 0) break;
+        name += c;
+    }
+    return name;
+}
+
+// -40 to +40 dB over the parameter's range.
+float APlugin::getSampleVol() {
+    constexpr int SAMPLE_VOLUME_TAG = 245;
+    return std::pow(10.0f, (getParameter(SAMPLE_VOLUME_TAG) * 80.0f - 40.0f) / 20.0f);
 }

@@ -77,9 +77,9 @@ void APlugin::setParameter(int32 index, float value) {
             values.editChanged.store(true, std::memory_order_relaxed);
     }
 
-    // The control follows the value; the echo runs on the calling thread.
-    if (attr.hasControl[index] && isEditorOpen())
-        if (TEditorHooks* services = editorHooksOf(editor)) services->setParameter(index, value);
+    // The control follows the value at the editor's next idle pass, on its
+    // own thread: this may be the audio thread applying a program.
+    editorMarks.markTag(index);
 }
 
 float APlugin::getParameter(int32 index) {
@@ -164,6 +164,10 @@ void APlugin::setToDefaultRange(int first, int last) {
 float APlugin::getDefaultValue(int tag) const { return isValidTag(tag) ? attr.defaultValue[tag] : 0.0f; }
 
 float APlugin::getOrigValue(int tag) const { return isValidTag(tag) ? values.origValue[tag].load() : 0.0f; }
+
+float APlugin::getZeroValue(int tag) const { return isValidTag(tag) ? attr.zeroValue[tag] : 0.0f; }
+
+bool APlugin::getHasControl(int tag) const { return isValidTag(tag) && attr.hasControl[tag]; }
 
 void APlugin::setToOrig(int tag) {
     if (isValidTag(tag)) setParameterAutomated(tag, values.origValue[tag]);
@@ -262,7 +266,78 @@ bool APlugin::isEditorOpen() {
     return editor != nullptr && flags.editorOpened.load() && !flags.editorOpening.load() && editor->isOpen();
 }
 
+// Audio thread (housekeeping): the editor refreshes at its next idle pass. The
+// request is raised whether or not a window is open; an editor that opens
+// later draws everything anyway.
 void APlugin::updateEditorScreen() {
     flags.screenUpdatePending = false;
-    if (isEditorOpen()) flags.editorRedraw = true;
+    editorMarks.raise({.redraw = true});
+}
+
+void APlugin::setEditorOpenState(bool opening, bool opened) {
+    flags.editorOpening = opening;
+    flags.editorOpened = opened;
+}
+
+bool APlugin::getPopupActive() const { return flags.popupActive; }
+
+void APlugin::setPopupActive(bool active) { flags.popupActive = active; }
+
+TEditorRequests APlugin::takeEditorRequests() { return editorMarks.takeRequests(); }
+
+void APlugin::requestEditorRedraw() { editorMarks.raise({.redraw = true}); }
+
+void APlugin::takeChangedTags(std::vector<int>& tags) { editorMarks.takeTags(tags); }
+
+// ---------------------------------------------------------------- edits by step
+
+namespace {
+
+// The tempo-synced speed menus: their step is read and written with this
+// range and count, whatever the parameter's own stepping.
+constexpr float SYNCED_SPEED_RANGE = 33.99f;
+constexpr int SYNCED_SPEED_STEPS = 34;
+
+constexpr int MOVEMENT_WAVE_TAG = 39;
+constexpr int MOVEMENT_SPEED_TAG = 41, MOVEMENT_SYNC_TAG = 42;
+constexpr int FREE_LFO_SPEED_TAG = 63, FREE_LFO_SYNC_TAG = 64;
+constexpr int MOD_FX_MODE_TAG = 82;
+constexpr int SAMPLE_LOOP_MODE_TAG = 244, SAMPLE_REVERSE_TAG = 20;
+// The step of the sample loop mode that plays the sample backwards.
+constexpr int SAMPLE_LOOP_MODE_REVERSED = 3;
+
+}  // namespace
+
+void APlugin::changeDelta(int tag, int delta, bool fine, float amount) {
+    if (!isValidTag(tag)) return;
+    if (tag == MOVEMENT_WAVE_TAG) {
+        setSteppedValue(tag, getSteppedValue(tag) + delta);
+        return;
+    }
+    if ((tag == MOVEMENT_SPEED_TAG && getOnOff(MOVEMENT_SYNC_TAG)) ||
+        (tag == FREE_LFO_SPEED_TAG && getOnOff(FREE_LFO_SYNC_TAG))) {
+        const int step = getSteppedValue(tag, SYNCED_SPEED_RANGE, SYNCED_SPEED_STEPS);
+        setSteppedValue(tag, step + delta, SYNCED_SPEED_RANGE, SYNCED_SPEED_STEPS);
+        return;
+    }
+    if (tag == MOD_FX_MODE_TAG) {
+        setSteppedValue(tag, getSteppedValue(tag) + delta);
+        // The editor's own gesture: this runs on its thread.
+        if (isEditorOpen())
+            if (TEditorHooks* hooks = editorHooksOf(editor)) hooks->updateModFX();
+        return;
+    }
+    if (tag == SAMPLE_LOOP_MODE_TAG) {
+        setSteppedValue(tag, getSteppedValue(tag) + delta);
+        setOnOff(SAMPLE_REVERSE_TAG, getSteppedValue(tag) == SAMPLE_LOOP_MODE_REVERSED);
+        return;
+    }
+    if (attr.steppedNum[tag] != -1) {
+        setSteppedValue(tag, getSteppedValue(tag) + delta);
+    } else if (attr.isOnOff[tag]) {
+        setOnOff(tag, delta >= 0);
+    } else {
+        const float step = static_cast<float>(delta) * amount * (fine ? 0.001f : 0.01f);
+        setParameterAutomated(tag, clampUnit(getParameter(tag) + step));
+    }
 }

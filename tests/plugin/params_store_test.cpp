@@ -413,38 +413,45 @@ struct EchoEditor : AEffEditor, TEditorHooks {
     std::vector<std::pair<int, float>> echoes;
 };
 
-TEST(ParamsStore, EditorEchoAndRedrawFollowTheOpenState) {
+TEST(ParamsStore, StoresReachTheEditorAsMarksNeverAsCalls) {
     auto p = std::make_unique<TestPlugin>();
     EXPECT_FALSE(p->isEditorOpen()) << "no editor object";
     p->flags.screenUpdatePending = true;
     p->updateEditorScreen();
     EXPECT_FALSE(p->flags.screenUpdatePending.load());
-    EXPECT_FALSE(p->flags.editorRedraw.load()) << "no redraw without an open editor";
 
     auto* editor = new EchoEditor(p.get());
     p->setEditor(editor);
     int window = 0;
     editor->open(&window);
     EXPECT_FALSE(p->isEditorOpen()) << "not until the editor says it has opened";
-    p->flags.editorOpened = true;
-    p->flags.editorOpening = true;
+    p->setEditorOpenState(true, true);
     EXPECT_FALSE(p->isEditorOpen()) << "still opening";
-    p->setParameter(28, 0.3f);
-    EXPECT_TRUE(editor->echoes.empty()) << "no echo while opening";
-
-    p->flags.editorOpening = false;
+    p->setEditorOpenState(false, true);
     ASSERT_TRUE(p->isEditorOpen());
-    p->setParameter(28, 1.7f);
-    p->setParameter(127, 0.3f);  // Release has no control
-    p->setParameter(300, 0.3f);  // nor has a spare slot
-    ASSERT_EQ(editor->echoes.size(), 1u);
-    EXPECT_EQ(editor->echoes[0].first, 28);
-    EXPECT_FLOAT_EQ(editor->echoes[0].second, 1.0f) << "the editor sees the stored (clamped) value";
 
+    std::vector<int> tags;
+    p->takeChangedTags(tags);
+    tags.clear();
+    p->setParameter(28, 1.7f);
+    p->setParameter(300, 0.3f);
+    p->setParameter(127, 0.3f);
+    p->setParameter(28, 0.2f);   // marked once however often it is stored
+    p->setParameter(1024, 0.5f);  // no such tag
+    EXPECT_TRUE(editor->echoes.empty()) << "the store never calls into the editor";
+    p->takeChangedTags(tags);
+    EXPECT_EQ(tags, (std::vector<int>{28, 127, 300})) << "every stored tag, ascending";
+    tags.clear();
+    p->takeChangedTags(tags);
+    EXPECT_TRUE(tags.empty()) << "marks are taken once";
+
+    const TEditorRequests first = p->takeEditorRequests();
+    EXPECT_TRUE(first.redraw) << "the screen update above asked for a refresh";
     p->flags.screenUpdatePending = true;
     p->updateEditorScreen();
-    EXPECT_TRUE(p->flags.editorRedraw.load());
     EXPECT_FALSE(p->flags.screenUpdatePending.load());
+    EXPECT_TRUE(p->takeEditorRequests().redraw);
+    EXPECT_FALSE(p->takeEditorRequests().redraw) << "a request is taken once";
 
     editor->close();
     EXPECT_FALSE(p->isEditorOpen()) << "a closed window is not open";
