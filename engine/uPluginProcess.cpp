@@ -898,11 +898,14 @@ void APlugin::applyPendingProgram() {
         values.captured[static_cast<std::size_t>(tag)].store(false, std::memory_order_relaxed);
     }
     applyProgramToEngine();
-    flags.settingPreset = false;
     // The editor takes the new Mod FX mode and forgets its undo steps at its
-    // next idle pass; the editor's code never runs here.
+    // next idle pass; the editor's code never runs here. Both are raised
+    // before the program lets go of its flag, so that an editor that finds
+    // the flag down also finds the request, and never takes the program's
+    // Mod FX mode for one stepped by the user.
     editorMarks.raise({.modFXModeTaken = true, .clearUndos = true});
     flags.screenUpdatePending = true;
+    flags.settingPreset = false;
 }
 
 // What the engine does when a program has been applied: no gliding into it.
