@@ -326,12 +326,16 @@ void uEditor::valueChanged(CControl* control) {
 // ---------------------------------------------------------------- the plug-in's values to the controls
 
 void uEditor::setParameter(int tag, float) {
-    if (!frame || !services || !isValidTag(tag) || !editorFinishedOpening)
+    // From another thread only the mark is taken: nothing of the window is
+    // touched there, not even to see whether it is open.
+    if (!isValidTag(tag))
         return;
     if (!onUiThread()) {
         offThreadRequests.markTag(tag);
         return;
     }
+    if (!frame || !services || !editorFinishedOpening)
+        return;
     const float value = std::clamp(services->getParameter(tag), 0.0f, 1.0f);
 
     if (indexIn(STEPPED_MENU_TAGS, tag) >= 0) {
