@@ -10,7 +10,7 @@
 
 #include "platform/Paths.h"
 #include "plugin/EditorHooks.h"
-#include "plugin/TextCopy.h"
+#include "vst/TextCopy.h"
 
 using namespace vst;
 

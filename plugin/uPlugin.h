@@ -9,7 +9,7 @@
 #include <string>
 
 #include "engine/MidiState.h"
-#include "plugin/AudioEffectX.h"
+#include "vst/AudioEffectX.h"
 #include "plugin/EditorMarks.h"
 #include "plugin/EditorServices.h"
 #include "plugin/ParameterModel.h"

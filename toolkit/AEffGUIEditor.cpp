@@ -1,6 +1,6 @@
 #include "toolkit/AEffGUIEditor.h"
 
-#include "plugin/AudioEffectX.h"
+#include "vst/AudioEffectX.h"
 #include "toolkit/CFrame.h"
 
 namespace kgui {
