@@ -54,7 +54,6 @@ APlugin::APlugin(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, NU
     flags.editorOpened = false;
     suspend();
     // No editor object until the editor is built: effFlagsHasEditor stays clear.
-    midi.numMidiEvents = 0;
     setNumInputs(2);
     setNumOutputs(2);
     canProcessReplacing(true);
@@ -64,17 +63,8 @@ APlugin::APlugin(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, NU
                       host.hostIsReaper);
     setUniqueID(fourCharCode('k', 'l', 'b', 'r'));
 
-    for (VstMidiEvent& event : midi.midiEvents) {
-        event = VstMidiEvent{};
-        event.type = kVstMidiType;
-        event.byteSize = sizeof(VstMidiEvent);
-        event.deltaFrames = MIDI_SLOT_FREE;
-        event.reserved1 = 99;
-    }
-
     // The rate members are derived from the rate in one place, so they always agree.
-    rate.curSampleRate = 0;
-    setSampleRate(START_SAMPLE_RATE);
+    soundEngine.setSampleRate(START_SAMPLE_RATE);
 
     initVariables();
     updateEditorScreen();
@@ -229,25 +219,15 @@ bool APlugin::notifyNKSHost(int32 propertyIndex, void* data, intptr size) {
     return callHost(audioMasterVendorSpecific, index, size, data) == 1;
 }
 
-// ---------------------------------------------------------------- sample rate
+// ---------------------------------------------------------------- the block loop
 
-void APlugin::setSampleRate(float newRate) {
-    if (!(newRate >= 5.0f && newRate <= 500000.0f)) return;  // NaN fails too
-    if (std::fabs(newRate - rate.curSampleRate) < 0.00001f) return;
-
-    rate.curSampleRate = newRate;
-    rate.curSampleRateD = newRate;
-    rate.invSampleRate = 1.0f / newRate;
-    rate.dcCoef = 30.0f / (2.0f * newRate);
-    rate.overSampleRate = 2.0f * newRate;
-    rate.invOverSampleRate = 1.0f / (2.0f * newRate);
-    rate.lfoBaseInc = (1.71875 / newRate) * 0.00390625;
-    rate.barFactor = 240.0f * newRate;
-    rate.rateOverTempo = newRate / rate.tempo;
-    rate.samplesPerBar = 240.0f * newRate / rate.tempo;
-    // The base note, the Gator, the voices, the filters and the effects follow
-    // the new rate from here as the engine grows.
-    updateBaseNote();
-    turnAllVoicesOff();
-    initFilters();
+void APlugin::processReplacing(float** inputs, float** outputs, int32 sampleFrames) {
+    TBlockTime time;
+    if (const VstTimeInfo* info = getTimeInfo(kVstPpqPosValid | kVstTempoValid)) {
+        time.known = true;
+        time.tempoValid = (info->flags & kVstTempoValid) != 0;
+        time.tempo = info->tempo;
+        time.transportPlaying = (info->flags & kVstTransportPlaying) != 0;
+    }
+    soundEngine.processReplacing(inputs, outputs, sampleFrames, time);
 }

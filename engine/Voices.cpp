@@ -8,7 +8,7 @@
 #include "engine/EnginePreferences.h"
 #include "engine/EngineTags.h"
 #include "engine/dsp/SampleMath.h"
-#include "plugin/uPlugin.h"
+#include "engine/SoundEngine.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ bool isValidNote(int note) { return note >= 0 && note < 128; }
 
 // ---------------------------------------------------------------- voice flags
 
-void APlugin::setVoiceOn(int v) {
+void TSoundEngine::setVoiceOn(int v) {
     if (!isValidVoice(v)) return;
     voices.voiceOn[v] = true;
     voices.voiceKeyUp[v] = false;
@@ -53,7 +53,7 @@ void APlugin::setVoiceOn(int v) {
     voices.voiceSustainRelease[v] = false;
 }
 
-void APlugin::setVoiceOff(int v) {
+void TSoundEngine::setVoiceOff(int v) {
     if (!isValidVoice(v)) return;
     if (midi.sustainOn) {
         voices.voiceSustainKeyUp[v] = true;
@@ -74,7 +74,7 @@ void clearEnvelope(TVoiceState& voices, int v) {
 }
 }  // namespace
 
-void APlugin::setVoiceTotallyOff(int v) {
+void TSoundEngine::setVoiceTotallyOff(int v) {
     if (!isValidVoice(v)) return;
     voices.voiceOn[v] = false;
     voices.voiceRelease[v] = false;
@@ -82,7 +82,7 @@ void APlugin::setVoiceTotallyOff(int v) {
     clearEnvelope(voices, v);
 }
 
-void APlugin::turnAllVoicesOff() {
+void TSoundEngine::turnAllVoicesOff() {
     for (int v = 0; v < NUM_VOICES; ++v) {
         setVoiceTotallyOff(v);
         voices.voiceChannel[v] = -1;
@@ -92,7 +92,7 @@ void APlugin::turnAllVoicesOff() {
     voices.monoHeld = false;
 }
 
-void APlugin::setEverythingOff(bool hard) {
+void TSoundEngine::setEverythingOff(bool hard) {
     for (int v = 0; v < NUM_VOICES; ++v) {
         voices.voiceOn[v] = false;
         voices.voiceRelease[v] = false;
@@ -111,18 +111,18 @@ void APlugin::setEverythingOff(bool hard) {
     for (int v = 0; v < NUM_VOICES; ++v) resetVoiceModDest(v);
 }
 
-int APlugin::getNotesOn() const {
+int TSoundEngine::getNotesOn() const {
     if (voices.monoHeld) return 2;
     return static_cast<int>(std::count(voices.voiceOn.begin(), voices.voiceOn.end(), true));
 }
 
-int APlugin::getNotesPlaying() const {
+int TSoundEngine::getNotesPlaying() const {
     return static_cast<int>(std::count(voices.keyDown.begin(), voices.keyDown.end(), true));
 }
 
 // ---------------------------------------------------------------- allocation
 
-void APlugin::getNextCurVoice() {
+void TSoundEngine::getNextCurVoice() {
     const int voicesOn = static_cast<int>(std::count(voices.voiceOn.begin(), voices.voiceOn.end(), true));
     if (!voices.monoHeld && voicesOn == NUM_VOICES - 1) {
         // One voice is always kept free for the next note: take the free one and
@@ -156,7 +156,7 @@ void APlugin::getNextCurVoice() {
     voices.voiceStartFrame[voices.curVoice] = engine.frameCount;
 }
 
-void APlugin::setLastVoice() {
+void TSoundEngine::setLastVoice() {
     if (voices.voiceOn[voices.curVoice]) voices.lastVoice = voices.curVoice;
     // The voice started most recently wins, the lower voice of those started in
     // the same frame; a start at frame 0 counts as no start. Ages are compared
@@ -224,7 +224,7 @@ bool acceptsNote(const TVoiceState& voices, int mode, int note) {
 
 // ---------------------------------------------------------------- note on and off
 
-void APlugin::midiNoteDown(int note, int velocity, int channel) {
+void TSoundEngine::midiNoteDown(int note, int velocity, int channel) {
     if (!isValidNote(note)) return;
     velocity = std::clamp(velocity, 0, 127);
     channel = std::clamp(channel, 0, 15);
@@ -283,7 +283,7 @@ void APlugin::midiNoteDown(int note, int velocity, int channel) {
     }
 }
 
-void APlugin::midiNoteRelease(int note, int channel) {
+void TSoundEngine::midiNoteRelease(int note, int channel) {
     if (!isValidNote(note)) return;
     voices.keyDown[note] = false;
     const int mode = voices.playMode;
@@ -326,7 +326,7 @@ void APlugin::midiNoteRelease(int note, int channel) {
 
 // ---------------------------------------------------------------- note start
 
-void APlugin::setNotePressed(int v, int note, int velocity, bool retrigger) {
+void TSoundEngine::setNotePressed(int v, int note, int velocity, bool retrigger) {
     if (!isValidVoice(v) || !isValidNote(note)) return;
     voices.voiceOn[v] = true;
     voices.voiceRelease[v] = false;
@@ -440,42 +440,42 @@ void APlugin::setNotePressed(int v, int note, int velocity, bool retrigger) {
     voices.voiceBend[v] = bend > 0.5f ? getPitchBendValue(9, bend) : -getPitchBendValue(8, 1.0f - bend);
 }
 
-float APlugin::getPitchBendValue(int tag, float x) {
-    if (!isValidTag(tag)) return 0;
+float TSoundEngine::getPitchBendValue(int tag, float x) {
+    if (!isValidParameterTag(tag)) return 0;
     const float value = paramValue(tag);
     const int range = std::clamp(static_cast<int>(value * 15.99f), 0, 15);  // NaN converts outside and clamps
     return (x - 0.5f) * BEND_RANGE[range] * 24.99f / 12.0f;
 }
 
-void APlugin::updateBaseNote() {
+void TSoundEngine::updateBaseNote() {
     voices.baseNoteInc = 110.0f / rate.curSampleRate;
 }
 
 // ---------------------------------------------------------------- preview note and reset
 
-void APlugin::previewNoteOn() { engine.previewNoteOnRequested.store(true, std::memory_order_release); }
+void TSoundEngine::previewNoteOn() { engine.previewNoteOnRequested.store(true, std::memory_order_release); }
 
 // The audio thread takes a release before a start; a press not yet taken is
 // withdrawn, or a press and release between two blocks would leave the note hanging.
-void APlugin::previewNoteReleased() {
+void TSoundEngine::previewNoteReleased() {
     engine.previewNoteOnRequested.store(false, std::memory_order_relaxed);
     engine.previewNoteOffRequested.store(true, std::memory_order_release);
 }
 
-void APlugin::requestReset() { engine.resetRequested.store(true, std::memory_order_release); }
+void TSoundEngine::requestReset() { engine.resetRequested.store(true, std::memory_order_release); }
 
-void APlugin::startPreviewNoteNow() {
+void TSoundEngine::startPreviewNoteNow() {
     if (voices.previewNoteIsOn) return;
     midiNoteDown(60, 100, 0);
     voices.previewNoteIsOn = true;
 }
 
-void APlugin::releasePreviewNoteNow() {
+void TSoundEngine::releasePreviewNoteNow() {
     voices.previewNoteIsOn = false;
     stopAllForPreview();
 }
 
-void APlugin::stopAllForPreview() {
+void TSoundEngine::stopAllForPreview() {
     for (int v = 0; v < NUM_VOICES; ++v) {
         if (midi.sustainOn) {
             voices.voiceSustainKeyUp[v] = true;
@@ -489,7 +489,7 @@ void APlugin::stopAllForPreview() {
     initFX();
 }
 
-void APlugin::reset() {
+void TSoundEngine::reset() {
     output.scopeRing.fill(0);
     engine.previewFileOn = false;
     voices.previewNoteIsOn = false;
@@ -515,5 +515,10 @@ void APlugin::reset() {
     initGlobalLFO(0);
     initGlobalLFO(1);
     initFX();
-    flags.screenUpdatePending = true;
+    handOff.screenUpdatePending = true;
+}
+
+float TSoundEngine::getTuning(int note) const {
+    const int clamped = std::clamp(note, 0, 127);
+    return paramOn(tag::HAS_TUNING) ? tuning.tuningTable[static_cast<std::size_t>(clamped)] : static_cast<float>(note);
 }

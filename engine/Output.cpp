@@ -11,7 +11,7 @@
 #include "engine/dsp/VectorLanes.h"
 #include "engine/dsp/WaveTables.h"
 #include "engine/EngineTags.h"
-#include "plugin/uPlugin.h"
+#include "engine/SoundEngine.h"
 
 namespace {
 
@@ -98,9 +98,9 @@ void TBrickFilter::processPair(float& left, float& right) {
     right = _mm_cvtss_f32(_mm_shuffle_ps(out, out, _MM_SHUFFLE(1, 1, 1, 1)));
 }
 
-// ---------------------------------------------------------------- APlugin
+// ---------------------------------------------------------------- TSoundEngine
 
-void APlugin::initEngineUnits() {
+void TSoundEngine::initEngineUnits() {
     buildFilterTables();
     buildWaveTables();
     units.noiseSeed = TRandSeed::forNewInstance();
@@ -109,7 +109,7 @@ void APlugin::initEngineUnits() {
     units.tablesBuilt = true;
 }
 
-void APlugin::initFilters() {
+void TSoundEngine::initFilters() {
     // Each quarter of the voices keeps its filters' per-frame values side by
     // side, where the four-voice path reads them as vectors.
     for (int v = 0; v < static_cast<int>(units.voiceFilter.size()); ++v) {
@@ -124,23 +124,23 @@ void APlugin::initFilters() {
     updateBrickFilter();
 }
 
-void APlugin::updateBrickFilter() {
+void TSoundEngine::updateBrickFilter() {
     const double v = std::clamp(paramValue(tag::BRICK_FREQUENCY), 0.0f, 1.0f);
     output.brickFilter.setFrequency(20.0 * std::exp2(12.0 * v), rate.curSampleRate);
 }
 
-void APlugin::updateVolumes() {
+void TSoundEngine::updateVolumes() {
     output.mainVolumeSmoothed = 0.9f * output.mainVolumeSmoothed + SMOOTHING_GAIN * paramValue(tag::MAIN_VOLUME);
     output.mainVolumeGain = output.mainVolumeGainCache(output.mainVolumeSmoothed, outputstage::mainVolumeGain);
     output.subVolumeSmoothed = 0.9f * output.subVolumeSmoothed + SMOOTHING_GAIN * paramValue(tag::SUB_VOLUME);
     output.subVolumeGain = output.subVolumeGainCache(output.subVolumeSmoothed, outputstage::subVolumeGain);
 }
 
-float APlugin::silenceGateLimit() const { return 8.0f * rate.curSampleRate; }
+float TSoundEngine::silenceGateLimit() const { return 8.0f * rate.curSampleRate; }
 
 // Frame step 15: the effects chain runs while its input or output was audible
 // within the last eight seconds and "Bypass All FX" is off.
-void APlugin::applyFX() {
+void TSoundEngine::applyFX() {
     const auto& input = engine.fxInput;
     if (std::fabs(input[0]) + std::fabs(input[1]) > GATE_THRESHOLD) output.silentFrames = 0;
     std::array<float, 2> result = input;
@@ -155,7 +155,7 @@ void APlugin::applyFX() {
 }
 
 // Frame step 16, on engine.outFrame.
-void APlugin::runOutputStage() {
+void TSoundEngine::runOutputStage() {
     float left = engine.outFrame[0];
     float right = engine.outFrame[1];
     if (output.brickOn) {

@@ -16,7 +16,7 @@
 #include "engine/dsp/SampleMath.h"
 #include "engine/dsp/VectorLanes.h"
 #include "engine/EngineTags.h"
-#include "plugin/uPlugin.h"
+#include "engine/SoundEngine.h"
 
 using namespace vst;
 
@@ -68,14 +68,13 @@ struct TVoiceMixInput {
 // std::clamp(x, 0, 1) lane by lane, with its answers for NaN and signed zeros.
 inline __m128 clampUnit(__m128 x) { return _mm_min_ps(_mm_set1_ps(1.0f), _mm_max_ps(_mm_setzero_ps(), x)); }
 
-TVoiceMixInput voiceMixInput(const APlugin& plugin) {
-    const auto& value = plugin.values.curValue;
+TVoiceMixInput voiceMixInput(const TSoundEngine& plugin) {
     const TModState& mod = plugin.mod;
     TVoiceMixInput input;
     input.dcCoef = _mm_set1_ps(plugin.rates().dcCoef);
-    input.stereoPan = _mm_set1_ps(value[tag::STEREO_PAN]);
-    input.movementToPan = _mm_set1_ps(value[tag::MOVEMENT_TO_PAN]);
-    input.movementToLevel = _mm_set1_ps(value[tag::MOVEMENT_TO_LEVEL]);
+    input.stereoPan = _mm_set1_ps(plugin.paramValue(tag::STEREO_PAN));
+    input.movementToPan = _mm_set1_ps(plugin.paramValue(tag::MOVEMENT_TO_PAN));
+    input.movementToLevel = _mm_set1_ps(plugin.paramValue(tag::MOVEMENT_TO_LEVEL));
     input.panRouted = mod.destRouted[destination::PAN];
     input.movementToPanRouted = mod.destRouted[destination::MOVEMENT_TO_PAN];
     input.movementToLevelRouted = mod.destRouted[destination::MOVEMENT_TO_LEVEL];
@@ -114,7 +113,7 @@ inline __m128 floatsOfFour(const double* x) {
 // order. Voices that are off keep their state and add nothing.
 // ALL_ON: every one of the four voices is on, so no lane's state needs keeping.
 template <bool ALL_ON>
-[[gnu::always_inline]] inline __m128 mixFourOnVoicesInto(APlugin& plugin, const TVoiceMixInput& input, int first,
+[[gnu::always_inline]] inline __m128 mixFourOnVoicesInto(TSoundEngine& plugin, const TVoiceMixInput& input, int first,
                                                         __m128i onInt, int onBits, __m128 mix) {
     TVoiceState& voices = plugin.voices;
     const __m128 on = _mm_castsi128_ps(onInt);
@@ -263,7 +262,7 @@ template <bool ALL_ON>
     return mix;
 }
 
-[[gnu::always_inline]] inline __m128 mixFourVoicesInto(APlugin& plugin, const TVoiceMixInput& input, int first,
+[[gnu::always_inline]] inline __m128 mixFourVoicesInto(TSoundEngine& plugin, const TVoiceMixInput& input, int first,
                                                       __m128 mix) {
     const __m128i onInt = laneMask(&plugin.voices.voiceOn[first]);
     const int onBits = _mm_movemask_ps(_mm_castsi128_ps(onInt));
@@ -326,7 +325,7 @@ struct TPitchFrameInput {
     float sourceRatio;
 };
 
-TPitchFrameInput pitchFrameInput(const APlugin& plugin) {
+TPitchFrameInput pitchFrameInput(const TSoundEngine& plugin) {
     const TEngineState& engine = plugin.engine;
     const TModState& mod = plugin.mod;
     TPitchFrameInput input;
@@ -338,7 +337,7 @@ TPitchFrameInput pitchFrameInput(const APlugin& plugin) {
     input.fineNeutral = _mm_set1_ps(mod.neutralModDest()[destination::SOURCE_FINE]);
     input.semiNeutral = _mm_set1_ps(mod.neutralModDest()[destination::SOURCE_SEMI]);
     // The Movement's share, whole where unrouted.
-    const float movementToPitch = plugin.values.curValue[tag::MOVEMENT_TO_PITCH];
+    const float movementToPitch = plugin.paramValue(tag::MOVEMENT_TO_PITCH);
     input.movementToPitch = _mm_set1_ps(
         input.movementToPitchRouted
             ? movementToPitch
@@ -370,7 +369,7 @@ const Lanes NOTE_HIGH_LANES = allLanes(100000.0f);
 // source and sub oscillator and the table bands. A voice per lane does the
 // scalar operations in their order. Voices not in onBits keep their state.
 // Returns the four voices' source increments.
-[[gnu::always_inline]] inline __m128 setPitchOfFourVoices(APlugin& plugin, const TPitchFrameInput& frame, int first,
+[[gnu::always_inline]] inline __m128 setPitchOfFourVoices(TSoundEngine& plugin, const TPitchFrameInput& frame, int first,
                                                          int onBits) {
     TVoiceState& voices = plugin.voices;
     const TModState& mod = plugin.mod;
@@ -477,7 +476,7 @@ inline float clampUnitScalar(float x) {
 }
 
 // "Filter Distort Amount" of every voice for the distortion.
-void setDistortAmountDest(APlugin& plugin) {
+void setDistortAmountDest(TSoundEngine& plugin) {
     TModState& mod = plugin.mod;
     // Unrouted, the destination holds its neutral value in every sounding voice.
     if (mod.destRouted[destination::FILTER_DISTORT_AMOUNT])
@@ -500,16 +499,15 @@ struct TFilterFrame {
     TFilter::GroupInput input;
 };
 
-TFilterFrame filterFrame(APlugin& plugin) {
-    const auto& value = plugin.values.curValue;
+TFilterFrame filterFrame(TSoundEngine& plugin) {
     const TModState& mod = plugin.mod;
     TFilterFrame frame;
-    frame.frequency = value[tag::FILTER_FREQUENCY];
-    frame.spreadParameter = value[tag::FILTER_SPREAD];
-    frame.resonance = value[tag::FILTER_RESONANCE];
-    frame.vowel = value[tag::FILTER_VOWEL];
-    frame.lfoAmount = 2.0f * value[tag::FILTER_LFO] - 1.0f;
-    frame.movementAmount = value[tag::MOVEMENT_TO_FILTER];
+    frame.frequency = plugin.paramValue(tag::FILTER_FREQUENCY);
+    frame.spreadParameter = plugin.paramValue(tag::FILTER_SPREAD);
+    frame.resonance = plugin.paramValue(tag::FILTER_RESONANCE);
+    frame.vowel = plugin.paramValue(tag::FILTER_VOWEL);
+    frame.lfoAmount = 2.0f * plugin.paramValue(tag::FILTER_LFO) - 1.0f;
+    frame.movementAmount = plugin.paramValue(tag::MOVEMENT_TO_FILTER);
     // A destination no route writes holds its neutral value in every voice
     // whose routes have run (every sounding voice), so what the filter makes
     // of it is the same for all voices and is worked out once here.
@@ -552,7 +550,7 @@ TFilterFrame filterFrame(APlugin& plugin) {
 
 // The voices' own part of a quarter's filter input while frame.grouped, for
 // the four voices from first on: movementOf holds their smoothed Movement.
-[[gnu::always_inline]] inline void setFilterQuarterInput(APlugin& plugin, TFilterFrame& frame, int first,
+[[gnu::always_inline]] inline void setFilterQuarterInput(TSoundEngine& plugin, TFilterFrame& frame, int first,
                                                          __m128 movementOf) {
     const TModState& mod = plugin.mod;
     frame.input.lfoValue = voiceSourceOfFour(mod, first, 47);
@@ -560,7 +558,7 @@ TFilterFrame filterFrame(APlugin& plugin) {
                                     destOfFour(mod, first, destination::FILTER_FREQUENCY));
 }
 
-void mixVoices(APlugin& plugin) {
+void mixVoices(TSoundEngine& plugin) {
     const TVoiceMixInput mixInput = voiceMixInput(plugin);
     __m128 mix = _mm_loadu_ps(plugin.engine.voiceMix.data());
     for (int first = 0; first < NUM_VOICES; first += 4) mix = mixFourVoicesInto(plugin, mixInput, first, mix);
@@ -576,7 +574,7 @@ inline void loadFrameLanes(const stereoOverStruct* frames, __m128 lanes[4]) {
 
 // The voices of lanesOn of the quarter from voice first on through the
 // grouped filter, their frames read from where the voices keep them.
-inline void filterQuarterOfFrames(APlugin& plugin, const TFilterFrame& filter, int first, int lanesOn,
+inline void filterQuarterOfFrames(TSoundEngine& plugin, const TFilterFrame& filter, int first, int lanesOn,
                                   TFilter::SharedPower& lastPower) {
     stereoOverStruct* frames = &plugin.voices.voiceFrame[first];
     __m128 lanes[4];
@@ -592,7 +590,7 @@ inline void filterQuarterOfFrames(APlugin& plugin, const TFilterFrame& filter, i
 // filter input in filter.input; a quarter without one hands over zeros,
 // which the filter computes and drops.
 template <class FillQuarter>
-[[gnu::always_inline]] inline void filterPairs(APlugin& plugin, TFilterFrame& filter, TFilter::SharedPower& lastPower,
+[[gnu::always_inline]] inline void filterPairs(TSoundEngine& plugin, TFilterFrame& filter, TFilter::SharedPower& lastPower,
                                                FillQuarter&& fillQuarter) {
     // One loop over the quarters, the filter after every second.
     __m128 lanes[8], lfoValues[2], offsets[2];
@@ -625,7 +623,7 @@ template <class FillQuarter>
 // lane masks), their frame left as one vector per frame lane in lanes[], and
 // their filter input.
 template <bool SATURATE>
-[[gnu::always_inline]] inline void renderSteadyQuarterSource(APlugin& plugin, const TPitchFrameInput& pitchFrame,
+[[gnu::always_inline]] inline void renderSteadyQuarterSource(TSoundEngine& plugin, const TPitchFrameInput& pitchFrame,
                                                              TFilterFrame& filter, float distortionAmount, int first,
                                                              __m128 on, int onBits, __m128 lanes[4]) {
     TVoiceState& voices = plugin.voices;
@@ -648,12 +646,12 @@ template <bool SATURATE>
 // takes two quarters at once, after both quarters' sources: the source of
 // the second neither reads nor writes what the filter of the first does.
 template <bool SATURATE, bool PAIRS>
-[[gnu::noinline]] void renderSteadyVoiceFrames(APlugin& plugin, const TPitchFrameInput& pitchFrame,
+[[gnu::noinline]] void renderSteadyVoiceFrames(TSoundEngine& plugin, const TPitchFrameInput& pitchFrame,
                                               TFilterFrame& filter) {
     TVoiceState& voices = plugin.voices;
     TVoiceUnits& units = plugin.units;
     setDistortAmountDest(plugin);
-    const float distortionAmount = plugin.values.curValue[tag::FILTER_DISTORTION_AMOUNT];
+    const float distortionAmount = plugin.paramValue(tag::FILTER_DISTORTION_AMOUNT);
     TFilter::SharedPower lastPower;
     if constexpr (PAIRS) {
         filterPairs(plugin, filter, lastPower, [&](int first, __m128 on, int onBits, __m128* lanes) {
@@ -678,14 +676,16 @@ template <bool SATURATE, bool PAIRS>
 
 // ---------------------------------------------------------------- entries
 
-void APlugin::processReplacing(float** inputs, float** outputs, int32 sampleFrames) {
+void TSoundEngine::processReplacing(float** inputs, float** outputs, std::int32_t sampleFrames,
+                                    const TBlockTime& time) {
     TDenormalGuard denormals;
+    blockTime = time;
     takeBlockRequests();
     if (sampleFrames > 0 && (!outputs || !outputs[0] || !outputs[1])) return;
     if (sampleFrames < 0) sampleFrames = 0;
 
-    if (flags.settingPreset) {
-        for (int32 i = 0; i < sampleFrames; ++i) renderSilentFrame(i, outputs);
+    if (handOff.settingPreset) {
+        for (std::int32_t i = 0; i < sampleFrames; ++i) renderSilentFrame(i, outputs);
         return;
     }
     if (engine.previewFileOn || engine.previewUserOn) {
@@ -697,27 +697,27 @@ void APlugin::processReplacing(float** inputs, float** outputs, int32 sampleFram
 
 // The accumulating entry adds nothing to the host's buffers; queued MIDI is
 // consumed as on the silent path so that no event waits for ever.
-void APlugin::__processDeprecated(float** /*inputs*/, float** /*outputs*/, int32 sampleFrames) {
-    for (int32 i = 0; i < sampleFrames && midi.numMidiEvents > 0; ++i) processMidi(i);
+void TSoundEngine::processDeprecated(std::int32_t sampleFrames) {
+    for (std::int32_t i = 0; i < sampleFrames && midi.numMidiEvents > 0; ++i) processMidi(i);
 }
 
 // Requests made by other threads since the last block, taken here so that the
 // voice arrays are written by the audio thread only.
-void APlugin::takeBlockRequests() {
+void TSoundEngine::takeBlockRequests() {
     if (engine.resetRequested.exchange(false, std::memory_order_acquire)) reset();
     if (engine.previewNoteOffRequested.exchange(false, std::memory_order_acquire)) releasePreviewNoteNow();
     if (engine.previewNoteOnRequested.exchange(false, std::memory_order_acquire)) startPreviewNoteNow();
 }
 
-void APlugin::renderSilentFrame(int frame, float** outputs) {
+void TSoundEngine::renderSilentFrame(int frame, float** outputs) {
     if (midi.numMidiEvents > 0) processMidi(frame);
     ++engine.fxFrameCount;
     outputs[0][frame] = 0;
     outputs[1][frame] = 0;
 }
 
-void APlugin::renderPreview(float** outputs, int32 sampleFrames) {
-    for (int32 i = 0; i < sampleFrames; ++i) {
+void TSoundEngine::renderPreview(float** outputs, std::int32_t sampleFrames) {
+    for (std::int32_t i = 0; i < sampleFrames; ++i) {
         float left = 0, right = 0;
         const bool fileOn = engine.previewFileOn;
         const bool userOn = engine.previewUserOn;
@@ -740,9 +740,8 @@ void APlugin::renderPreview(float** outputs, int32 sampleFrames) {
 
 // ---------------------------------------------------------------- the normal path
 
-[[gnu::flatten]] void APlugin::renderNormal(float** inputs, float** outputs, int32 sampleFrames) {
-    midi.timeInfo = getTimeInfo(kVstPpqPosValid | kVstTempoValid);
-    if (!(flags.settingPreset || flags.presetPending || flags.screenUpdatePending)) {
+[[gnu::flatten]] void TSoundEngine::renderNormal(float** inputs, float** outputs, std::int32_t sampleFrames) {
+    if (!(handOff.settingPreset || handOff.presetPending || handOff.screenUpdatePending)) {
         // Program requests queued by the editor; nothing raises them yet, so
         // they are only cleared here.
         engine.waitingProgramFromNo = false;
@@ -753,15 +752,15 @@ void APlugin::renderPreview(float** outputs, int32 sampleFrames) {
     const float* inputLeft = inputs ? inputs[0] : nullptr;
     const float* inputRight = inputs ? inputs[1] : nullptr;
 
-    for (int32 i = 0; i < sampleFrames; ++i) {
+    for (std::int32_t i = 0; i < sampleFrames; ++i) {
         engine.outFrame = {0, 0};
         const bool housekeepingFrame = (engine.fxFrameCount & TEngineState::HOUSEKEEPING_MASK) == 0;
         // A program waiting at this frame is applied before the frame's MIDI:
         // applied after it, its voice reset would cut the notes played at the
         // same moment (every note of the first block after loading). The
         // editor still hears of it at the next tick, as before.
-        const bool screenUpdateWasPending = flags.screenUpdatePending;
-        const bool programBeforeMidi = housekeepingFrame && flags.presetPending;
+        const bool screenUpdateWasPending = handOff.screenUpdatePending;
+        const bool programBeforeMidi = housekeepingFrame && handOff.presetPending;
         if (programBeforeMidi) applyPendingProgram();
         if (midi.numMidiEvents > 0) processMidi(i);
 
@@ -774,11 +773,11 @@ void APlugin::renderPreview(float** outputs, int32 sampleFrames) {
         // then runs at once. A screen update raised by the MIDI is delivered
         // here too, unless it is the applied program's own.
         if ((engine.fxFrameCount & TEngineState::HOUSEKEEPING_MASK) == 0)
-            runHousekeeping(programBeforeMidi ? screenUpdateWasPending : flags.screenUpdatePending.load());
+            runHousekeeping(programBeforeMidi ? screenUpdateWasPending : handOff.screenUpdatePending.load());
         // The applied program's own update reaches the editor at the next tick.
-        if (programBeforeMidi) flags.screenUpdatePending = true;
+        if (programBeforeMidi) handOff.screenUpdatePending = true;
 
-        if (!flags.settingPreset && !flags.presetPending) {
+        if (!handOff.settingPreset && !handOff.presetPending) {
             engine.voiceMix = {0, 0, 0, 0};
             if (mod.whiteNoiseInUse) {
                 const float u = engine.randSeed.uniform();
@@ -808,7 +807,7 @@ void APlugin::renderPreview(float** outputs, int32 sampleFrames) {
 }
 
 // One frame of every sounding voice, mixed into engine.voiceMix.
-void APlugin::renderVoices() {
+void TSoundEngine::renderVoices() {
     // The routes' amount parameters, read once for all voices of the frame.
     for (int k = 0; k < mod.numActiveRoutes; ++k) {
         const TVoiceRoute& route = mod.voiceRoutes[k];
@@ -875,38 +874,30 @@ void APlugin::renderVoices() {
     mixVoices(*this);
 }
 
-void APlugin::runHousekeeping(bool screenUpdateWasPending) {
+void TSoundEngine::runHousekeeping(bool screenUpdateWasPending) {
     if (engine.ribbonSpringCountdown >= 0) {
         --engine.ribbonSpringCountdown;
         if (engine.ribbonSpringCountdown == 0) setRibbonSpringOn();
     }
     if (output.brickOn) updateBrickFilter();
-    if (screenUpdateWasPending) updateEditorScreen();
-    if (flags.presetPending) applyPendingProgram();
+    if (screenUpdateWasPending) upward.updateEditorScreen();
+    if (handOff.presetPending) applyPendingProgram();
 }
 
 // The program waiting in the program record becomes the sound. The block is
 // silent meanwhile (settingPreset), and MIDI arriving now is discarded.
-void APlugin::applyPendingProgram() {
-    if (flags.settingPreset) return;
-    flags.presetPending = false;
-    flags.settingPreset = true;
-    // TODO(programs): the program code's setPresetParameters takes this place;
-    // until then the record's values are taken as they are.
-    for (int tag = 0; tag < NUM_PARAMS; ++tag) {
-        setParameter(tag, values.programs[0].values[static_cast<std::size_t>(tag)]);
-        values.captured[static_cast<std::size_t>(tag)].store(false, std::memory_order_relaxed);
-    }
+void TSoundEngine::applyPendingProgram() {
+    if (handOff.settingPreset) return;
+    handOff.presetPending = false;
+    handOff.settingPreset = true;
+    upward.applyProgramValues();
     applyProgramToEngine();
-    flags.settingPreset = false;
-    // The editor takes the new Mod FX mode and forgets its undo steps at its
-    // next idle pass; the editor's code never runs here.
-    editorMarks.raise({.modFXModeTaken = true, .clearUndos = true});
-    flags.screenUpdatePending = true;
+    handOff.settingPreset = false;
+    handOff.screenUpdatePending = true;
 }
 
 // What the engine does when a program has been applied: no gliding into it.
-void APlugin::applyProgramToEngine() {
+void TSoundEngine::applyProgramToEngine() {
     updateBaseNote();
     voices.noteCycle = 0;
     engine.forceControlStep = true;
@@ -932,7 +923,7 @@ void APlugin::applyProgramToEngine() {
 
 // ---------------------------------------------------------------- global control step
 
-void APlugin::runGlobalControlStep() {
+void TSoundEngine::runGlobalControlStep() {
     setLastVoice();
 
     midi.modWheelSmoothed = SMOOTH_KEEP * midi.modWheelSmoothed + SMOOTH_TAKE * midi.modWheel + 1e-15f;
@@ -943,15 +934,15 @@ void APlugin::runGlobalControlStep() {
     buildRoutes();
 
     // Tempo and transport. A host tempo that is not a number keeps the last one.
-    if (const VstTimeInfo* time = midi.timeInfo) {
-        if ((time->flags & kVstTempoValid) && std::isfinite(time->tempo)) {
-            engine.tempoD = std::clamp(time->tempo, 1.0, 30000.0);
+    if (blockTime.known) {
+        if (blockTime.tempoValid && std::isfinite(blockTime.tempo)) {
+            engine.tempoD = std::clamp(blockTime.tempo, 1.0, 30000.0);
             rate.tempo = static_cast<float>(engine.tempoD);
         }
         rate.rateOverTempo = rate.curSampleRate / rate.tempo;
         rate.samplesPerBar = rate.barFactor / rate.tempo;
         engine.lastTransportPlaying = engine.transportPlaying;
-        engine.transportPlaying = time->flags & kVstTransportPlaying;
+        engine.transportPlaying = blockTime.transportPlaying ? 1 : 0;
         if (engine.transportPlaying && !engine.lastTransportPlaying) {
             initGlobalLFO(0);
             initGlobalLFO(1);
@@ -1016,7 +1007,7 @@ void APlugin::runGlobalControlStep() {
 
 // ---------------------------------------------------------------- voices
 
-void APlugin::runVoiceControlStep(int v) {
+void TSoundEngine::runVoiceControlStep(int v) {
     setEnvs(v);
 
     const bool justStarted = voices.voiceJustStarted[v];
@@ -1073,7 +1064,7 @@ void APlugin::runVoiceControlStep(int v) {
 
 // A new voice's humanize factors for its Movement and Free LFO rates, drawn
 // from the block loop's seed at its first frame.
-void APlugin::drawVoiceRandFactors(int v) {
+void TSoundEngine::drawVoiceRandFactors(int v) {
     const auto& dest = mod.voiceModDest(v);
     const float u1 = engine.randSeed.uniform();
     const float u2 = engine.randSeed.uniform();
@@ -1081,7 +1072,7 @@ void APlugin::drawVoiceRandFactors(int v) {
                                  std::exp2(double(dest[destination::FREE_LFO_HUMANIZE]) * (4.0 * u2 - 2.0))};
 }
 
-void APlugin::runVoice(int v) {
+void TSoundEngine::runVoice(int v) {
     if ((voices.voiceFrameCount[v] & TEngineState::CONTROL_STEP_MASK) == 0) runVoiceControlStep(v);
     if (!voices.voiceOn[v]) return;  // the envelope step may have ended it
 
@@ -1096,7 +1087,7 @@ void APlugin::runVoice(int v) {
 // here reads), so each pass keeps the order within a voice and the draws from
 // the block loop's seed stay in voice order; the LFO pass keeps its own seeds'
 // order.
-void APlugin::runVoiceSteps() {
+void TSoundEngine::runVoiceSteps() {
     if (!movement.lfoWaveTables) {
         for (int v = 0; v < NUM_VOICES; ++v)
             if (voices.voiceOn[v]) runVoice(v);
@@ -1120,7 +1111,7 @@ void APlugin::runVoiceSteps() {
 }
 
 // What every voice's source reads alike in this frame, set once before the voices.
-void APlugin::setSourceFrameInput() {
+void TSoundEngine::setSourceFrameInput() {
     TVoiceSourceInput& input = units.sourceInput;
     input.sourceMode = engine.sourceMode;
     input.sampleRate = rate.curSampleRate;
@@ -1152,7 +1143,7 @@ void APlugin::setSourceFrameInput() {
 
 // Inline into the four-voice source loop of renderVoices(), its only caller:
 // one frame instead of two for the registers the source needs.
-[[gnu::always_inline]] inline void APlugin::renderSource(int v) {
+[[gnu::always_inline]] inline void TSoundEngine::renderSource(int v) {
     TVoiceSourceInput& input = units.sourceInput;
     // v is a sounding voice, 0..15, and the frame is not the steady wave's.
     float* const noiseAmount = v == voices.curVoice ? &units.noiseAmountShown : nullptr;
@@ -1175,7 +1166,7 @@ void APlugin::setSourceFrameInput() {
 }
 
 // Distortion over the 16 voice frames (kind 0 passes them unchanged).
-void APlugin::doDistort() {
+void TSoundEngine::doDistort() {
     setDistortAmountDest(*this);
     units.distortion.process(voices.voiceFrame.data(), voices.voiceOn.data(), voices.voiceJustStarted.data(),
                              paramValue(tag::FILTER_DISTORTION_AMOUNT), units.distortAmountDest.data(),
@@ -1183,7 +1174,7 @@ void APlugin::doDistort() {
 }
 
 // The voice filter of every sounding voice (type 0 passes the frame).
-void APlugin::doFilter() {
+void TSoundEngine::doFilter() {
     TFilterFrame frame = filterFrame(*this);
     TFilter::GroupInput& input = frame.input;
     TFilter::SharedPower lastPower;
@@ -1259,7 +1250,7 @@ void APlugin::doFilter() {
     }
 }
 
-void APlugin::initFX() {
+void TSoundEngine::initFX() {
     engine.fxFrameCount = 0;
     // The effects chain's delay lines, reverb and Mod FX clear here with the chain.
 }
