@@ -9,6 +9,11 @@
 
 #include "vst/vst2_abi.h"
 
+// The controllers' smoothing at each control step: a first-order step of
+// about 1% toward the received value.
+constexpr float SMOOTH_KEEP = 0.99f;
+constexpr float SMOOTH_TAKE = 0.00999999f;
+
 struct TMidiState {
     static constexpr int NUM_CONTROLLERS = 128;
     static constexpr int NUM_CHANNELS = 16;

@@ -15,8 +15,6 @@
 
 namespace {
 
-// |L| + |R| at or below this counts as silence for the effects gate.
-constexpr float GATE_THRESHOLD = 0.0001f;
 constexpr float OUTPUT_LIMIT = 0.99f;
 // Slightly above the nearest float to 0.1, so that 0.9 + this reaches the target.
 constexpr float SMOOTHING_GAIN = 0.100000024f;
@@ -134,24 +132,6 @@ void TSoundEngine::updateVolumes() {
     output.mainVolumeGain = output.mainVolumeGainCache(output.mainVolumeSmoothed, outputstage::mainVolumeGain);
     output.subVolumeSmoothed = 0.9f * output.subVolumeSmoothed + SMOOTHING_GAIN * paramValue(tag::SUB_VOLUME);
     output.subVolumeGain = output.subVolumeGainCache(output.subVolumeSmoothed, outputstage::subVolumeGain);
-}
-
-float TSoundEngine::silenceGateLimit() const { return 8.0f * rate.curSampleRate; }
-
-// Frame step 15: the effects chain runs while its input or output was audible
-// within the last eight seconds and "Bypass All FX" is off.
-void TSoundEngine::applyFX() {
-    const auto& input = engine.fxInput;
-    if (std::fabs(input[0]) + std::fabs(input[1]) > GATE_THRESHOLD) output.silentFrames = 0;
-    std::array<float, 2> result = input;
-    if (output.silentFrames < static_cast<std::int32_t>(silenceGateLimit()) && !engine.bypassAllFX) {
-        // The effects chain takes the frame here; while it is not part of the
-        // engine every effect is bypassed and the frame passes unchanged.
-        result = input;
-    }
-    if (std::fabs(result[0]) + std::fabs(result[1]) < GATE_THRESHOLD && output.silentFrames < INT32_MAX)
-        ++output.silentFrames;
-    engine.outFrame = result;
 }
 
 // Frame step 16, on engine.outFrame.

@@ -6,10 +6,11 @@
 //
 // Where things happen, one source file each:
 //   engine/BlockLoop.cpp    the block loop: the three paths of a block, MIDI at
-//                           its frame, housekeeping, the global control step,
-//                           the effects' place (applyFX) and the output stage
+//                           its frame, housekeeping, the global control step
 //   engine/VoicePass.cpp    the voice pass: the sixteen voices of one frame,
 //                           pitch, source, distortion, filter and the mix
+//   engine/EffectsChain.cpp the effects' place: applyFX between the mix and
+//                           the output stage, initFX at every reset
 //   engine/Voices.cpp       notes, voice allocation, play and portamento modes
 //   engine/Modulation.cpp   sources, routes, envelope, the Movement lock
 //   engine/Movement.cpp     Movement and Free LFO (lanes: MovementLanes.h)
@@ -79,7 +80,8 @@ public:
     void processDeprecated(std::int32_t sampleFrames);
     void setSampleRate(float rate);
     const TRates& rates() const { return rate; }
-    // Block pieces that tests run one by one.
+    // Frame pieces that tests run one by one: the effects chain on the voice
+    // mix (engine/EffectsChain.cpp), then the output stage (engine/Output.cpp).
     void applyFX();
     void runOutputStage();
 
@@ -200,6 +202,7 @@ private:
     void runGlobalControlStep();
     void applyPendingProgram();
     void applyProgramToEngine();
+    // The effects' place (engine/EffectsChain.cpp).
     float silenceGateLimit() const;
     void initFX();
     // The voice pass (engine/VoicePass.cpp).
