@@ -16,6 +16,7 @@
 #include "engine/dsp/SampleMath.h"
 #include "engine/dsp/VectorLanes.h"
 #include "engine/EngineTags.h"
+#include "engine/ModTables.h"
 #include "engine/SoundEngine.h"
 
 using namespace vst;
@@ -130,7 +131,7 @@ void TSoundEngine::renderPreview(float** outputs, std::int32_t sampleFrames) {
 
         engine.inputFrame = {inputLeft ? finiteOrZero(inputLeft[i]) : 0.0f,
                              inputRight ? finiteOrZero(inputRight[i]) : 0.0f};
-        if (mod.inputInUse) setModSrc(50, (engine.inputFrame[0] + engine.inputFrame[1]) * 4.0f);
+        if (mod.inputInUse) setModSrc(SRC_INPUT, (engine.inputFrame[0] + engine.inputFrame[1]) * 4.0f);
 
         // The grid is read again after the MIDI: a note that ends a preview
         // note restarts the effects and their frame count, and the housekeeping
@@ -145,8 +146,8 @@ void TSoundEngine::renderPreview(float** outputs, std::int32_t sampleFrames) {
             engine.voiceMix = {0, 0, 0, 0};
             if (mod.whiteNoiseInUse) {
                 const float u = engine.randSeed.uniform();
-                setModSrc(58, 2.0f * u - 1.0f);
-                setModSrc(59, u);
+                setModSrc(SRC_WHITE_NOISE, 2.0f * u - 1.0f);
+                setModSrc(SRC_WHITE_UNIPOLAR_NOISE, u);
             }
             updateRibbon();
             setGlobalLFOS();
@@ -223,8 +224,8 @@ void TSoundEngine::runGlobalControlStep() {
     setLastVoice();
 
     midi.modWheelSmoothed = SMOOTH_KEEP * midi.modWheelSmoothed + SMOOTH_TAKE * midi.modWheel + 1e-15f;
-    mod.globalModSrc()[1] = midi.modWheelSmoothed;
-    setModSrc(57, 1.0f);
+    mod.globalModSrc()[SRC_MOD_WHEEL] = midi.modWheelSmoothed;
+    setModSrc(SRC_OFFSET, 1.0f);
 
     // Route sources in use, the sources the effects write afresh, the routes.
     buildRoutes();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/EnginePreferences.h"
+#include "engine/ModTables.h"
 #include "engine/SoundEngine.h"
 
 using namespace vst;
@@ -28,7 +29,6 @@ constexpr TControllerSource CONTROLLER_SOURCES[] = {
 };
 
 constexpr int RIBBON_VALUE_TAG = 123;
-constexpr int PLAY_MODE_POLY_MPE = 1;
 
 bool isAllOffController(int controller) { return controller == 120 || controller == 121 || controller == 123; }
 
@@ -109,7 +109,7 @@ void TSoundEngine::handleMidiEvent(const VstMidiEvent& event) {
     // (the program's reset ends every voice anyway).
     if (handOff.settingPreset) return;
 
-    const bool mpe = voices.playMode == PLAY_MODE_POLY_MPE;
+    const bool mpe = voices.playMode == PLAY_POLY_MPE;
     switch (kind) {
         case 0x90:
             if (value > 0)
@@ -151,13 +151,13 @@ void TSoundEngine::handleMidiEvent(const VstMidiEvent& event) {
             const float bend = ((note * 0.0078125f + value) * 0.0078125f - 0.5f) * 2.0f;
             if (mpe) {
                 for (int v = 0; v < NUM_VOICES; ++v)
-                    if (voices.voiceChannel[v] == channel) mod.voiceModSrc(v)[18] = bend;
+                    if (voices.voiceChannel[v] == channel) mod.voiceModSrc(v)[SRC_PITCHBEND] = bend;
                 mod.channelModSrc[channel][18] = bend;
             } else {
-                for (int v = 0; v < NUM_VOICES; ++v) mod.voiceModSrc(v)[18] = bend;
+                for (int v = 0; v < NUM_VOICES; ++v) mod.voiceModSrc(v)[SRC_PITCHBEND] = bend;
             }
             midi.pitchBend = bend;
-            mod.globalModSrc()[18] = bend;
+            mod.globalModSrc()[SRC_PITCHBEND] = bend;
             break;
         }
         case 0xB0: handleController(note, value, channel); break;
@@ -167,7 +167,7 @@ void TSoundEngine::handleMidiEvent(const VstMidiEvent& event) {
 
 void TSoundEngine::handleController(int controller, int value, int channel) {
     const float v = value / 127.0f;
-    const bool mpe = voices.playMode == PLAY_MODE_POLY_MPE;
+    const bool mpe = voices.playMode == PLAY_POLY_MPE;
 
     if (controller == 1) {
         if (mpe) {

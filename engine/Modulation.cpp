@@ -81,15 +81,15 @@ void setRoutes(const TSoundEngine& plugin, TModState& mod, const TModState::Rout
         const int src = plugin.paramStep(MOD_SLOT_SRC_TAGS[slot], parameters[slot]);
         mod.modRoute[slot].src = src;
         switch (src) {
-        case 50: mod.inputInUse = true; break;
-        case 51: mod.voiceOutputInUse = true; break;
-        case 52: mod.lowFiOutputInUse = true; break;
-        case 53: mod.modFXOutputInUse = true; break;
-        case 54: mod.delayOutputInUse = true; break;
-        case 55: mod.reverbOutputInUse = true; break;
-        case 56: mod.outputInUse = true; break;
-        case 58:
-        case 59: mod.whiteNoiseInUse = true; break;
+        case SRC_INPUT: mod.inputInUse = true; break;
+        case SRC_VOICE_OUTPUT: mod.voiceOutputInUse = true; break;
+        case SRC_LOW_FI_OUTPUT: mod.lowFiOutputInUse = true; break;
+        case SRC_MOD_FX_OUTPUT: mod.modFXOutputInUse = true; break;
+        case SRC_DELAY_OUTPUT: mod.delayOutputInUse = true; break;
+        case SRC_REVERB_OUTPUT: mod.reverbOutputInUse = true; break;
+        case SRC_OUTPUT: mod.outputInUse = true; break;
+        case SRC_WHITE_NOISE:
+        case SRC_WHITE_UNIPOLAR_NOISE: mod.whiteNoiseInUse = true; break;
         default: break;
         }
     }
@@ -130,7 +130,7 @@ void TSoundEngine::setModSrc(int src, float value) {
 
 void TSoundEngine::setModSrc(int src, float value, int channel) {
     if (!validSource(src)) return;
-    if (voices.playMode == 1) {
+    if (voices.playMode == PLAY_POLY_MPE) {
         // "Poly MPE": a controller belongs to the voices of its channel.
         if (channel < 0 || channel >= TMidiState::NUM_CHANNELS) return;
         for (int v = 0; v < NUM_VOICES; ++v)

@@ -11,6 +11,7 @@
 #include "engine/dsp/VectorLanes.h"
 #include "engine/dsp/WaveTables.h"
 #include "engine/EngineTags.h"
+#include "engine/ModTables.h"
 #include "engine/SoundEngine.h"
 
 namespace {
@@ -146,6 +147,6 @@ void TSoundEngine::runOutputStage() {
     float spread = paramValue(tag::STEREO_SPREAD) + mod.globalModDest[destination::STEREO_SPREAD];
     spread = spread == spread ? std::clamp(spread, 0.0f, 1.0f) : 1.0f;
     outputstage::stereoSpread(spread, left, right);
-    if (mod.outputInUse) setModSrc(56, (left + right) * 4.0f);
+    if (mod.outputInUse) setModSrc(SRC_OUTPUT, (left + right) * 4.0f);
     engine.outFrame = {left, right};
 }

@@ -71,10 +71,4 @@ float subVolumeGain(float smoothed);
 float clampOutput(float x);
 // s = 1 keeps the image, s = 0 sums to mono.
 void stereoSpread(float spread, float& left, float& right);
-// Voice pan law: left min(2 - 2p, 1), right min(2p, 1), neither below 0.
-// Inline: the mix calls it for every voice and frame.
-inline void panGains(float pan, float& left, float& right) {
-    left = std::max(0.0f, std::min(2.0f - 2.0f * pan, 1.0f));
-    right = std::max(0.0f, std::min(2.0f * pan, 1.0f));
-}
 }  // namespace outputstage

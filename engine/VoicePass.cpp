@@ -13,9 +13,11 @@
 #include <cstring>
 
 #include "engine/dsp/Exp2OfFour.h"
+#include "engine/dsp/PanLaw.h"
 #include "engine/dsp/SampleMath.h"
 #include "engine/dsp/VectorLanes.h"
 #include "engine/EngineTags.h"
+#include "engine/ModTables.h"
 #include "engine/SoundEngine.h"
 
 using namespace vst;
@@ -103,9 +105,7 @@ template <bool ALL_ON>
     const auto keep = [on](__m128 now, __m128 old) { return ALL_ON ? now : select(on, now, old); };
     const __m128 started =
         input.anyStarted ? _mm_castsi128_ps(laneMask(&voices.voiceJustStarted[first])) : _mm_setzero_ps();
-    const __m128 zero = _mm_setzero_ps();
     const __m128 one = load(ONE_LANES);
-    const __m128 two = load(TWO_LANES);
     const __m128 tiny = load(GUARD_LANES);
     const TModState& mod = plugin.mod;
 
@@ -161,10 +161,8 @@ template <bool ALL_ON>
         _mm_storeu_pd(ramp, ALL_ON ? newRamp : select(onHalf, newRamp, oldRamp));
     }
 
-    // Pan law: left min(2 - 2p, 1), right min(2p, 1), neither below 0.
-    const __m128 twicePan = _mm_mul_ps(two, pan);
-    const __m128 leftGain = _mm_max_ps(_mm_min_ps(one, _mm_sub_ps(two, twicePan)), zero);
-    const __m128 rightGain = _mm_max_ps(_mm_min_ps(one, twicePan), zero);
+    __m128 leftGain, rightGain;
+    panGains(pan, leftGain, rightGain);
     const __m128 leftLevel = _mm_mul_ps(leftGain, gain);
     const __m128 rightLevel = _mm_mul_ps(rightGain, gain);
 
@@ -225,8 +223,8 @@ template <bool ALL_ON>
         for (int i = 0; i < 4; ++i) {
             if (!(onBits & (1 << i))) continue;
             const int v = first + i;
-            plugin.mod.voiceModSrc(v)[51] = sumLanes[2 * i];
-            if (v == voices.curVoice) plugin.mod.globalModSrc()[51] = sumLanes[2 * i];
+            plugin.mod.voiceModSrc(v)[SRC_VOICE_OUTPUT] = sumLanes[2 * i];
+            if (v == voices.curVoice) plugin.mod.globalModSrc()[SRC_VOICE_OUTPUT] = sumLanes[2 * i];
         }
     }
 
@@ -330,8 +328,9 @@ TPitchFrameInput pitchFrameInput(const TSoundEngine& plugin) {
                                         mod.neutralModDest()[destination::SUB_FINE] / 12.0f);
     // Held keys change only with MIDI, which comes before the voices.
     const int portamento = plugin.voices.portamentoMode;
-    input.voicesGlide = portamento == 1 || portamento == 2 ||
-                        ((portamento == 3 || portamento == 4) && plugin.getNotesPlaying() > 1);
+    input.voicesGlide = portamento == PORTA_CONST_RATE || portamento == PORTA_CONST_TIME ||
+                        ((portamento == PORTA_HELD_RATE || portamento == PORTA_HELD_TIME) &&
+                         plugin.getNotesPlaying() > 1);
     input.keyTrackOn = engine.keyTrackOn;
     input.samplePitch = engine.sourceMode == SOURCE_SAMPLE;
     input.subSounding = plugin.output.subVolumeSmoothed > 0.001f;
@@ -942,14 +941,14 @@ void TSoundEngine::doFilter() {
         const float offsetOfVoice = movementFactor * movement.movementSmoothed[v] + dest[destination::FILTER_FREQUENCY];
         if (filter.isPlainStateVariable() && filter.getType() == plainType) {
             plainBits |= 1 << v;
-            lfoValue[v] = mod.voiceModSrc(v)[47];
+            lfoValue[v] = mod.voiceModSrc(v)[SRC_FREE_LFO];
             offset[v] = offsetOfVoice;
             lfoAmountOf[v] = lfoAmountOfVoice;
             spreadOf[v] = spread;
             qOf[v] = q;
             vowelOf[v] = vowelMix;
         } else {
-            filter.setLFO(lfoAmountOfVoice, mod.voiceModSrc(v)[47]);
+            filter.setLFO(lfoAmountOfVoice, mod.voiceModSrc(v)[SRC_FREE_LFO]);
             // Type 0 leaves the frame as it is.
             if (filter.prepareShared(frame.frequency, spread, offsetOfVoice, q, vowelMix, lastPower))
                 filter.process(voices.voiceFrame[v], voices.voiceFrame[v]);

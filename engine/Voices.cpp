@@ -7,23 +7,11 @@
 
 #include "engine/EnginePreferences.h"
 #include "engine/EngineTags.h"
+#include "engine/ModTables.h"
 #include "engine/dsp/SampleMath.h"
 #include "engine/SoundEngine.h"
 
 namespace {
-
-enum PlayMode {
-    PLAY_POLY = 0,
-    PLAY_POLY_MPE = 1,
-    PLAY_MONO = 2,
-    PLAY_MONO_HI = 3,
-    PLAY_MONO_LO = 4,
-    PLAY_LEGATO = 5,
-    PLAY_LEGATO_HI = 6,
-    PLAY_LEGATO_LO = 7,
-};
-
-enum PortamentoMode { PORTA_OFF = 0, PORTA_CONST_RATE = 1, PORTA_CONST_TIME = 2, PORTA_HELD_RATE = 3, PORTA_HELD_TIME = 4 };
 
 // Pitch bend ranges in octaves, indexed like the "Pitch Bend" menus
 // ("Off", "1" .. "12", "24", "36", "48").
@@ -391,12 +379,12 @@ void TSoundEngine::setNotePressed(int v, int note, int velocity, bool retrigger)
 
     // Alternating sources from the note counter.
     const int n = voices.noteCycle;
-    setModSrc(11, 2.0f * (n % 2) - 1.0f);
-    setModSrc(12, static_cast<float>(n % 2));
-    setModSrc(13, static_cast<float>(n % 3) - 1.0f);
-    setModSrc(14, (n % 3) * 0.5f);
-    setModSrc(15, ALT4[n % 4]);
-    setModSrc(16, ALT4[n % 4] * 0.5f + 0.5f);
+    setModSrc(SRC_ALTERNATE_2, 2.0f * (n % 2) - 1.0f);
+    setModSrc(SRC_UNIPOLAR_ALTERNATE_2, static_cast<float>(n % 2));
+    setModSrc(SRC_ALTERNATE_3, static_cast<float>(n % 3) - 1.0f);
+    setModSrc(SRC_UNIPOLAR_ALTERNATE_3, (n % 3) * 0.5f);
+    setModSrc(SRC_ALTERNATE_4, ALT4[n % 4]);
+    setModSrc(SRC_UNIPOLAR_ALTERNATE_4, ALT4[n % 4] * 0.5f + 0.5f);
     voices.noteCycle = (n + 1) % 12;
 
     voiceSrc[17] = velocity / 127.0f;
