@@ -68,6 +68,9 @@ public:
     // ---- texts
     virtual std::string getParameterDisplayStr(int tag) = 0;
     virtual std::string getParameterNameStr(int tag) = 0;
+    // Short name of modulation source 0..62 (as the source menus show it);
+    // empty for any other number.
+    virtual std::string getSrcShortStr(int source) const = 0;
 
     // ---- programs
     virtual int getNumBuiltinPrograms() const = 0;

@@ -132,14 +132,16 @@ bool APlugin::getVendorString(char* text) {
     return true;
 }
 
+// The editor learns of every gesture (a control without a parameter clears
+// its edited control); the host only of gestures on parameters.
 bool APlugin::beginEdit(int32 index) {
     editTagChanged(index);
-    return AudioEffectX::beginEdit(index);
+    return isValidTag(index) && AudioEffectX::beginEdit(index);
 }
 
 bool APlugin::endEdit(int32 index) {
     editTagChanged(-1);
-    return AudioEffectX::endEdit(index);
+    return isValidTag(index) && AudioEffectX::endEdit(index);
 }
 
 void APlugin::editTagChanged(int32 tag) {

@@ -13,12 +13,12 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/ParameterModel.h"
 #include "engine/SoundEngine.h"
-#include "vst/AudioEffectX.h"
 #include "plugin/EditorMarks.h"
 #include "plugin/EditorServices.h"
-#include "engine/ParameterModel.h"
 #include "plugin/StartupState.h"
+#include "vst/AudioEffectX.h"
 
 class uEditor;
 
@@ -154,7 +154,8 @@ public:
     }
 
     bool isEditorOpen();
-    void updateEditorScreen();
+    // Audio thread (housekeeping, through TEngineHost): asks the editor for a refresh.
+    void updateEditorScreen() override;
     bool getEditChanged() const { return values.editChanged.load(std::memory_order_relaxed); }
 
     // ---- display texts (uPluginDisplay.cpp)
@@ -243,6 +244,7 @@ public:
     // uPluginEditorServices.cpp.
     float getZeroValue(int tag) const override;
     bool getHasControl(int tag) const override;
+    std::string getSrcShortStr(int source) const override;
     void changeDelta(int tag, int delta, bool fine, float amount) override;
     void setNumValue(int tag) override;
 

@@ -144,6 +144,11 @@ std::string APlugin::getParameterNameStr(int32 tag) {
     return attr.paramName[tag];
 }
 
+std::string APlugin::getSrcShortStr(int source) const {
+    if (static_cast<std::uint32_t>(source) >= SRC_SHORT_STR.size()) return "";
+    return SRC_SHORT_STR[static_cast<std::size_t>(source)];
+}
+
 void APlugin::getParameterName(int32 index, char* text) {
     if (!text) return;
     kolbri::copyHostText(text, getParameterNameStr(index));

@@ -2,6 +2,8 @@
 
 #include "vst/AudioEffectX.h"
 #include "toolkit/CFrame.h"
+#include "toolkit/Offscreen.h"
+#include "toolkit/X11Frame.h"
 
 namespace kgui {
 
@@ -25,8 +27,14 @@ bool AEffGUIEditor::getRect(vst::ERect** outRect) {
     return true;
 }
 
+// The host's window must be one we can show a frame in: a window on a display
+// we can reach, or an off-screen target. Without one (a host scanning without
+// a display) the opening fails and the editor stays closed.
 bool AEffGUIEditor::open(void* ptr) {
     releaseOrphanedFrame();
+    systemWindow = nullptr;
+    if (!OffscreenTarget::isTarget(ptr) && !canShowFrameIn(ptr))
+        return false;
     systemWindow = ptr;
     return true;
 }

@@ -221,6 +221,10 @@ private:
     int32 state;
 };
 
+// The axis of a wheel turn: vertical wheels and the sideways tilt of a wheel
+// or a touchpad's horizontal scroll.
+enum CMouseWheelAxis : int32 { kMouseWheelAxisX = 0, kMouseWheelAxisY };
+
 enum CMouseEventResult : int32 {
     kMouseEventNotImplemented = 0,
     kMouseEventHandled = 1,

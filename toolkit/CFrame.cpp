@@ -9,6 +9,7 @@
 #include "toolkit/CBitmap.h"
 #include "toolkit/CDrawContext.h"
 #include "toolkit/Offscreen.h"
+#include "toolkit/X11Frame.h"
 
 namespace kgui {
 
@@ -48,7 +49,12 @@ bool CFrame::open(void* parent, PlatformType type) {
 }
 
 bool CFrame::setupPlatform(void* parent, PlatformType type) {
-    platform = makeOffscreenPlatform(this, parent, type == PlatformType::kOffscreen);
+    if (type != PlatformType::kOffscreen && parent && !OffscreenTarget::isTarget(parent))
+        platform = makeX11Platform(this, parent);
+    // Without a display, or without a window to sit in, the frame still draws:
+    // into a surface of its own.
+    if (!platform)
+        platform = makeOffscreenPlatform(this, parent, type == PlatformType::kOffscreen);
     invalid();
     return platform != nullptr;
 }
@@ -63,8 +69,13 @@ void CFrame::close() {
 }
 
 void CFrame::idle() {
+    // An event handler may close the frame (a host that closes the editor from
+    // a callback): it stays alive to the end of this pass and draws no more.
+    CBaseObjectGuard guard(this);
     if (platform)
         platform->processEvents();
+    if (!platform)
+        return;
     std::vector<CRect> rects;
     if (dirty)
         rects.push_back(CRect(0, 0, size.getWidth(), size.getHeight()));
@@ -233,6 +244,10 @@ void CFrame::viewWillLeave(CView* view) {
 }
 
 CMouseEventResult CFrame::platformOnMouseDown(CPoint where, CButtonState buttons) {
+    return platformOnMouseDown(where, buttons, getPlatformTicks());
+}
+
+CMouseEventResult CFrame::platformOnMouseDown(CPoint where, CButtonState buttons, uint32 pressTicks) {
     CBaseObjectGuard guard(this);
     mouseLocation = where;
     mouseInside = true;
@@ -241,7 +256,7 @@ CMouseEventResult CFrame::platformOnMouseDown(CPoint where, CButtonState buttons
     tooltipShown = false;
     tooltipSince = getPlatformTicks();
 
-    uint32 now = getPlatformTicks();
+    uint32 now = pressTicks;
     int32 button = pressedButton(buttons);
     buttons = CButtonState(buttons & ~kDoubleClick);
     if (!lastPressWasDouble && button == lastPressButton && now - lastPressTicks <= kDoubleClickTime &&
@@ -297,9 +312,13 @@ CMouseEventResult CFrame::platformOnMouseUp(CPoint where, CButtonState buttons) 
 }
 
 bool CFrame::platformOnWheel(CPoint where, float distance, CButtonState buttons) {
+    return platformOnWheel(where, kMouseWheelAxisY, distance, buttons);
+}
+
+bool CFrame::platformOnWheel(CPoint where, CMouseWheelAxis axis, float distance, CButtonState buttons) {
     CBaseObjectGuard guard(this);
     mouseLocation = where;
-    return CViewContainer::onWheel(where, distance, buttons);
+    return CViewContainer::onMouseWheel(where, axis, distance, buttons);
 }
 
 void CFrame::platformOnMouseExited() {

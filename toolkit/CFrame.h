@@ -82,9 +82,13 @@ public:
 
     // Input from the window system (or a test), in frame coordinates.
     CMouseEventResult platformOnMouseDown(CPoint where, CButtonState buttons);
+    // The same for a press that happened at pressTicks (toolkit clock): a window
+    // system that delivers events in batches keeps double clicks honest.
+    CMouseEventResult platformOnMouseDown(CPoint where, CButtonState buttons, uint32 pressTicks);
     CMouseEventResult platformOnMouseMoved(CPoint where, CButtonState buttons);
     CMouseEventResult platformOnMouseUp(CPoint where, CButtonState buttons);
     bool platformOnWheel(CPoint where, float distance, CButtonState buttons);
+    bool platformOnWheel(CPoint where, CMouseWheelAxis axis, float distance, CButtonState buttons);
     void platformOnMouseExited();
     int32 platformOnKeyDown(VstKeyCode& keyCode);
     int32 platformOnKeyUp(VstKeyCode& keyCode);

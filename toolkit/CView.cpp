@@ -28,6 +28,10 @@ CMouseEventResult CView::onMouseDown(CPoint&, const CButtonState&) { return kMou
 CMouseEventResult CView::onMouseUp(CPoint&, const CButtonState&) { return kMouseEventNotImplemented; }
 CMouseEventResult CView::onMouseMoved(CPoint&, const CButtonState&) { return kMouseEventNotImplemented; }
 bool CView::onWheel(const CPoint&, const float&, const CButtonState&) { return false; }
+bool CView::onMouseWheel(const CPoint& where, CMouseWheelAxis axis, const float& distance,
+                         const CButtonState& buttons) {
+    return axis == kMouseWheelAxisY && onWheel(where, distance, buttons);
+}
 int32 CView::onKeyDown(VstKeyCode&) { return -1; }
 int32 CView::onKeyUp(VstKeyCode&) { return -1; }
 
@@ -345,6 +349,22 @@ bool CViewContainer::onWheel(const CPoint& where, const float& distance, const C
             continue;
         CBaseObjectGuard guard(child);
         if (child->onWheel(local, distance, buttons))
+            return true;
+    }
+    return false;
+}
+
+bool CViewContainer::onMouseWheel(const CPoint& where, CMouseWheelAxis axis, const float& distance,
+                                  const CButtonState& buttons) {
+    CPoint local = where - getChildOrigin();
+    for (size_t i = children.size(); i-- > 0;) {
+        if (i >= children.size())
+            continue;
+        CView* child = children[i];
+        if (!child->isVisible() || !child->getMouseEnabled() || !child->hitTest(local, buttons))
+            continue;
+        CBaseObjectGuard guard(child);
+        if (child->onMouseWheel(local, axis, distance, buttons))
             return true;
     }
     return false;

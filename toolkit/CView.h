@@ -50,6 +50,10 @@ public:
     virtual CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons);
     // distance: +1 per notch, positive when the wheel turns up or away.
     virtual bool onWheel(const CPoint& where, const float& distance, const CButtonState& buttons);
+    // A turn on either axis: the vertical one goes to onWheel; a view that
+    // scrolls sideways takes kMouseWheelAxisX here (+1 per notch to the right).
+    virtual bool onMouseWheel(const CPoint& where, CMouseWheelAxis axis, const float& distance,
+                              const CButtonState& buttons);
     // 1 = used, -1 = not used.
     virtual int32 onKeyDown(VstKeyCode& keyCode);
     virtual int32 onKeyUp(VstKeyCode& keyCode);
@@ -149,6 +153,8 @@ public:
     CMouseEventResult onMouseUp(CPoint& where, const CButtonState& buttons) override;
     CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons) override;
     bool onWheel(const CPoint& where, const float& distance, const CButtonState& buttons) override;
+    bool onMouseWheel(const CPoint& where, CMouseWheelAxis axis, const float& distance,
+                      const CButtonState& buttons) override;
 
     void setDirty(bool state = true) override;
     bool isDirty() const override;

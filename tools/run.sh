@@ -13,7 +13,11 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libcairo2-dev libpango1.0-dev libxcb1-dev fonts-liberation2
+  libxcb-xkb-dev libxkbcommon-dev libxkbcommon-x11-dev libxcb-cursor-dev
+  clang libclang-rt-14-dev
 )
+# The windowed editor tests start their own Xvfb display and drive it through XTest.
+if [[ $job == test ]]; then packages+=(xvfb libxcb-xtest0-dev); fi
 # One benchmark weighs Kolbri's voices against another synth plug-in from Debian.
 if [[ $job == bench ]]; then packages+=(amsynth); fi
 
@@ -51,6 +55,11 @@ case "$job" in
     configure_and_build "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DKOLBRI_SANITIZE=address,undefined \
       -DKOLBRI_BENCHMARKS=OFF
     (cd "$root/build-asan" && ctest --output-on-failure -j "$jobs")
+    # The file readers' fuzz targets need clang's libFuzzer: a short run of each.
+    CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DKOLBRI_SANITIZE=address,undefined -DKOLBRI_BENCHMARKS=OFF >/dev/null
+    cmake --build "$root/build-fuzz" -j "$jobs" --target kolbri_fuzzers
+    (cd "$root/build-fuzz" && ctest --output-on-failure -j "$jobs" -L fuzz)
     ;;
   bench)
     configure_and_build "$root/build" -DCMAKE_BUILD_TYPE=Release -DKOLBRI_TESTS=OFF

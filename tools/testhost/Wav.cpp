@@ -73,16 +73,19 @@ bool writeWav(const std::string& path, const Stereo& audio) {
     std::vector<unsigned char> out;
     out.reserve(static_cast<std::size_t>(dataBytes) + 64);
     putTag(out, "RIFF");
-    put32(out, static_cast<std::uint32_t>(4 + (8 + 16) + (8 + 4) + (8 + dataBytes)));
+    put32(out, static_cast<std::uint32_t>(4 + (8 + 18) + (8 + 4) + (8 + dataBytes)));
     putTag(out, "WAVE");
+    // A format other than PCM carries the size of its (empty) extension;
+    // readers warn about a float header without it.
     putTag(out, "fmt ");
-    put32(out, 16);
+    put32(out, 18);
     put16(out, kFormatFloat);
     put16(out, 2);
     put32(out, rate);
     put32(out, rate * 2 * sizeof(float));
     put16(out, 2 * sizeof(float));
     put16(out, 32);
+    put16(out, 0);
     // Readers of float WAV expect the frame count.
     putTag(out, "fact");
     put32(out, 4);

@@ -1,0 +1,50 @@
+// The built-in sample bank: what the first instance in a process pays to
+// map it (and to read its pages in, off the audio thread), and what every
+// further instance pays to share it. Plus the per-voice cost of playing it.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "engine/sample/SampleBank.h"
+#include "engine/sample/SamplePlayback.h"
+
+namespace {
+
+void BM_SampleBankFirstInstance(benchmark::State& state) {
+    for (auto _ : state) {
+        auto bank = TSampleBank::acquire(KOLBRI_SAMPLE_BANK);
+        bank->prefault();
+        benchmark::DoNotOptimize(bank.get());
+    }
+}
+BENCHMARK(BM_SampleBankFirstInstance)->Unit(benchmark::kMillisecond);
+
+void BM_SampleBankFurtherInstance(benchmark::State& state) {
+    auto first = TSampleBank::acquire(KOLBRI_SAMPLE_BANK);
+    for (auto _ : state) {
+        auto shared = TSampleBank::acquire(KOLBRI_SAMPLE_BANK);
+        benchmark::DoNotOptimize(shared.get());
+    }
+    state.counters["banks_alive"] = TSampleBank::banksAlive();
+}
+BENCHMARK(BM_SampleBankFurtherInstance)->Unit(benchmark::kMicrosecond);
+
+// Sixteen voices of a looping built-in sample, per frame.
+void BM_SamplePlaybackSixteenVoices(benchmark::State& state) {
+    auto bank = TSampleBank::acquire(KOLBRI_SAMPLE_BANK);
+    const bool grains = state.range(0) != 0;
+    const TSampleSlotFrame slot = builtInSlotFrame(bank.get(), 120, false, 48000.0);
+    TSamplePlayback play;
+    for (int v = 0; v < SAMPLE_PLAYBACK_VOICES; ++v) play.startVoice(v, true, 0.0, 480.0f);
+    TSampleVoiceInput input{0.5, 0.0f, grains, 0.5f, 480.0f, 0.3f};
+    for (auto _ : state) {
+        for (int v = 0; v < SAMPLE_PLAYBACK_VOICES; ++v) {
+            input.pitchRatio = 0.5 + 0.01 * v;
+            benchmark::DoNotOptimize(play.renderVoice(v, slot, input));
+        }
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_SamplePlaybackSixteenVoices)->Arg(0)->Arg(1);
+
+}  // namespace

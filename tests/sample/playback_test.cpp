@@ -1,0 +1,221 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include "engine/sample/SamplePlayback.h"
+
+namespace {
+
+constexpr float UNIT = 1.0f / 32768.0f;
+
+// A mono 16-bit sample whose frame i holds i: a read gives back its position.
+std::unique_ptr<TSampleData> ramp(int frames, float rate = 48000.0f) {
+    std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[static_cast<std::size_t>(frames) * 2]);
+    for (int i = 0; i < frames; ++i) {
+        bytes[2 * i] = static_cast<std::uint8_t>(i & 0xFF);
+        bytes[2 * i + 1] = static_cast<std::uint8_t>((i >> 8) & 0x7F);
+    }
+    return std::make_unique<TSampleData>(std::move(bytes), SAMPLE_WAV_S16_MONO, frames, rate);
+}
+
+// The read positions (the first sub-sample of each frame) while the voice sounds.
+std::vector<double> playPositions(TSamplePlayback& play, const TSampleSlotFrame& slot, TSampleVoiceInput input,
+                                  int framesToPlay, double start = 0.0) {
+    play.startVoice(3, true, start, 1000.0f);
+    std::vector<double> reads;
+    for (int i = 0; i < framesToPlay && play.isSounding(3); ++i) {
+        const stereoOverStruct out = play.renderVoice(3, slot, input);
+        if (play.isSounding(3)) reads.push_back(out.lane[0] / UNIT);
+    }
+    return reads;
+}
+
+TSampleSlotFrame userSlot(const TSampleData* data, int mode, float loopStart, float loopEnd) {
+    TUserSampleSettings settings;
+    settings.usable = true;
+    settings.loopMode = mode;
+    settings.loopStart = loopStart;
+    settings.loopEnd = loopEnd;
+    return userSlotFrame(data, settings, data->getRate());
+}
+
+TEST(SamplePlayback, EachModeMovesWithItsPeriodAndDirection) {
+    const auto data = ramp(1001);  // length (last frame) 1000
+    struct Case {
+        const char* what;
+        int mode;
+        float loopStart, loopEnd;
+        double firstRead, secondRead;  // the first two frames' reads
+        double low, high;              // every read lies here
+        int period;                    // frames after which the reads repeat (0: none)
+        int soundingFrames;            // frames the voice sounds (-1: keeps sounding)
+    };
+    // One frame is two sub-samples of one frame each: the reads step by 2.
+    const Case cases[] = {
+        {"one-shot plays forwards to its end", SAMPLE_ONE_SHOT, 0, 1, 0, 2, 0, 1000, 0, 499},
+        {"loop wraps into its points", SAMPLE_LOOP, 0.25f, 0.75f, 0, 2, 0, 750, 250, -1},
+        {"ping-pong turns at both points", SAMPLE_PING_PONG, 0.25f, 0.75f, 0, 2, 0, 750, 500, -1},
+        // The reader holds a read at the last frame to the last pair: 999.
+        {"reverse plays backwards from the end", SAMPLE_REVERSE, 0, 1, 999, 998, 0, 1000, 0, 499},
+        {"reverse loop reads back from the loop end", SAMPLE_REVERSE_LOOP, 0.25f, 0.75f, 750, 748, 0, 750, 250, -1},
+    };
+    for (const Case& c : cases) {
+        TSamplePlayback play;
+        TSampleSlotFrame slot = userSlot(data.get(), c.mode == SAMPLE_REVERSE_LOOP ? SAMPLE_LOOP : c.mode, c.loopStart, c.loopEnd);
+        slot.mode = c.mode;
+        const std::vector<double> reads = playPositions(play, slot, TSampleVoiceInput{1.0}, 3000);
+        ASSERT_GE(reads.size(), 2u) << c.what;
+        EXPECT_NEAR(reads[0], c.firstRead, 1e-3) << c.what;
+        EXPECT_NEAR(reads[1], c.secondRead, 1e-3) << c.what;
+        for (double r : reads) {
+            EXPECT_GE(r, c.low - 1e-3) << c.what;
+            EXPECT_LE(r, c.high + 1e-3) << c.what;
+        }
+        const int expectedFrames = c.soundingFrames >= 0 ? c.soundingFrames : 3000;
+        EXPECT_EQ(static_cast<int>(reads.size()), expectedFrames) << c.what;
+        for (std::size_t i = 1000; c.period > 0 && i + c.period < reads.size(); i += 37) {
+            EXPECT_NEAR(reads[i], reads[i + c.period], 1e-3) << c.what << " at " << i;
+        }
+        if (c.mode == SAMPLE_PING_PONG) {
+            double lowest = 1e9, highest = 0;
+            for (std::size_t i = 400; i < reads.size(); ++i) {
+                lowest = std::min(lowest, reads[i]);
+                highest = std::max(highest, reads[i]);
+            }
+            EXPECT_LT(lowest, 252.0) << "the way down reaches the loop start";
+            EXPECT_GT(highest, 746.0) << "the way up reaches the loop end";
+        }
+    }
+}
+
+TEST(SamplePlayback, OffsetsStartWithinTheSample) {
+    const auto data = ramp(1001);
+    const TSampleSlotFrame slot = userSlot(data.get(), SAMPLE_ONE_SHOT, 0, 1);
+    struct Case { float offset; double firstRead; const char* why; };
+    const Case cases[] = {
+        {0.5f, 500, "half the length"},
+        {-0.7f, 0, "a negative offset reads from the start, not before the sample"},
+        {3.0f, 999, "past the end: one frame before the last"},
+        {std::numeric_limits<float>::quiet_NaN(), 0, "NaN modulation"},
+    };
+    for (const Case& c : cases) {
+        TSamplePlayback play;
+        TSampleVoiceInput input{1.0};
+        input.offset = c.offset;
+        play.startVoice(0, true, 0.0, 100.0f);
+        const stereoOverStruct out = play.renderVoice(0, slot, input);
+        EXPECT_NEAR(out.lane[0] / UNIT, c.firstRead, 1e-3) << c.why;
+    }
+}
+
+TEST(SamplePlayback, LoopsKeepSoundingAtExtremePitchAndEmptyLoopsPlayOnce) {
+    const auto data = ramp(1001);
+    for (int mode : {SAMPLE_LOOP, SAMPLE_PING_PONG, SAMPLE_REVERSE_LOOP}) {
+        TSampleSlotFrame slot = userSlot(data.get(), SAMPLE_LOOP, 0.3f, 0.6f);
+        slot.mode = mode;
+        TSamplePlayback play;
+        play.startVoice(1, true, 0.0, 100.0f);
+        for (double ratio : {1e3, 7777.7, 1e9}) {
+            TSampleVoiceInput input{ratio};
+            for (int i = 0; i < 200; ++i) {
+                const stereoOverStruct out = play.renderVoice(1, slot, input);
+                ASSERT_TRUE(play.isSounding(1)) << "mode " << mode << " ratio " << ratio;
+                ASSERT_GE(play.position(1), 0.0);
+                ASSERT_LE(play.position(1), 600.0 + 1e-6) << "mode " << mode << " ratio " << ratio;
+                for (float lane : out.lane) ASSERT_TRUE(std::isfinite(lane));
+            }
+        }
+    }
+    // Loop start and end on the same frame: there is no loop, the sample plays once.
+    TSamplePlayback play;
+    const TSampleSlotFrame empty = userSlot(data.get(), SAMPLE_LOOP, 0.5f, 0.5f);
+    const std::vector<double> once = playPositions(play, empty, TSampleVoiceInput{1.0}, 3000);
+    ASSERT_EQ(once.size(), 499u);
+    EXPECT_NEAR(once.back(), 996.0, 1e-3) << "to the end of the sample, not to the empty loop's point";
+}
+
+TEST(SamplePlayback, GrainsStayFiniteForAnySetting) {
+    const auto data = ramp(5000);
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    const float lengths[] = {0.0f, 0.5f, 1.0f, nan, -3.0f};
+    const float sizes[] = {1.0f, 480.0f, 24000.0f, 0.0f, inf, nan};
+    const float spreads[] = {0.0f, 1.0f, nan};
+    for (int mode : {SAMPLE_ONE_SHOT, SAMPLE_LOOP, SAMPLE_PING_PONG, SAMPLE_REVERSE, SAMPLE_REVERSE_LOOP}) {
+        for (float length : lengths) {
+            for (float size : sizes) {
+                for (float spread : spreads) {
+                    TSampleSlotFrame slot = userSlot(data.get(), SAMPLE_LOOP, 0.2f, 0.8f);
+                    slot.mode = mode;
+                    TSamplePlayback play;
+                    play.startVoice(15, true, 0.0, size);
+                    TSampleVoiceInput input{2.0, 0.3f, true, length, size, spread};
+                    float loudest = 0;
+                    for (int i = 0; i < 600; ++i) {
+                        const stereoOverStruct out = play.renderVoice(15, slot, input);
+                        for (float lane : out.lane) {
+                            ASSERT_TRUE(std::isfinite(lane)) << mode << " " << length << " " << size << " " << spread;
+                            loudest = std::max(loudest, std::fabs(lane));
+                        }
+                    }
+                    // Weighted by their envelopes the grains stay within the sample's range.
+                    EXPECT_LE(loudest, 5000 * UNIT * 1.5f + 1e-6f);
+                }
+            }
+        }
+    }
+    // Grains read the sample: a held note in a loop is not silent.
+    TSamplePlayback play;
+    const TSampleSlotFrame slot = userSlot(data.get(), SAMPLE_LOOP, 0.2f, 0.8f);
+    play.startVoice(2, true, 0.0, 480.0f);
+    TSampleVoiceInput input{1.0, 0.0f, true, 0.5f, 480.0f, 0.2f};
+    float energy = 0;
+    for (int i = 0; i < 4800; ++i) energy += std::fabs(play.renderVoice(2, slot, input).lane[0]);
+    EXPECT_GT(energy / 4800, 100 * UNIT);
+}
+
+TEST(SamplePlayback, UserSampleSettingsAndVolume) {
+    const auto longer = ramp(1001, 24000.0f), tooShort = ramp(99);
+    TUserSampleSettings settings;
+    settings.usable = true;
+    settings.loopMode = SAMPLE_ONE_SHOT;
+    settings.loopStart = 0.2f;
+    settings.loopEnd = 0.4f;
+    settings.gain = sampleVolumeGain(0.75f);
+    TSampleSlotFrame slot = userSlotFrame(longer.get(), settings, 48000.0);
+    EXPECT_EQ(slot.length, 1000.0);
+    EXPECT_EQ(slot.loopStart, 1000.0) << "one-shot: loop points are the end";
+    EXPECT_EQ(slot.loopEnd, 1000.0);
+    EXPECT_DOUBLE_EQ(slot.rateStep, 0.5) << "a 24 kHz file at a 48 kHz host";
+    settings.loopMode = SAMPLE_PING_PONG;
+    slot = userSlotFrame(longer.get(), settings, 48000.0);
+    EXPECT_NEAR(slot.loopStart, 200.0, 1e-4);
+    EXPECT_NEAR(slot.loopEnd, 400.0, 1e-4);
+    float left, right;
+    slot.read(100.0, left, right);
+    EXPECT_NEAR(left, 100 * UNIT * 10.0f, 1e-4f) << "0.75 is +20 dB";
+    EXPECT_EQ(userSlotFrame(tooShort.get(), settings, 48000.0).user, nullptr) << "under 100 frames: length 0";
+    settings.usable = false;
+    EXPECT_EQ(userSlotFrame(longer.get(), settings, 48000.0).user, nullptr);
+
+    EXPECT_NEAR(sampleVolumeGain(0.5f), 1.0f, 1e-6f);
+    EXPECT_NEAR(sampleVolumeGain(0.0f), 0.01f, 1e-7f);
+    EXPECT_NEAR(sampleVolumeGain(1.0f), 100.0f, 1e-3f);
+    EXPECT_NEAR(sampleVolumeGain(std::nanf("")), 1.0f, 1e-6f);
+}
+
+TEST(SamplePlayback, PreviewPlaysEveryFrameButTheLastOnce) {
+    const auto data = ramp(300);
+    double pos = 0;
+    int played = 0;
+    float left, right;
+    while (renderPreviewFrame(data.get(), 1.0f, pos, left, right)) ++played;
+    EXPECT_EQ(played + 1, 299) << "frames 0..298 read, the last returning false";
+    EXPECT_FALSE(renderPreviewFrame(data.get(), 1.0f, pos, left, right));
+    EXPECT_EQ(left, 0.0f);
+    EXPECT_FALSE(renderPreviewFrame(nullptr, 1.0f, pos, left, right));
+}
+
+}  // namespace
