@@ -5,6 +5,8 @@
 
 #include <xmmintrin.h>
 
+#include "engine/dsp/VectorLanes.h"
+
 namespace panlaw {
 
 // min and max with the operand order of minps and maxps (the second operand
@@ -14,23 +16,19 @@ inline float maxOf(float a, float b) { return a > b ? a : b; }
 inline __m128 minOf(__m128 a, __m128 b) { return _mm_min_ps(a, b); }
 inline __m128 maxOf(__m128 a, __m128 b) { return _mm_max_ps(a, b); }
 
+// The law itself; V is float or __m128, the constants come in its own form.
 template <class V>
-inline V splat(float x) {
-    if constexpr (sizeof(V) == sizeof(float))
-        return x;
-    else
-        return _mm_set1_ps(x);
+inline void gains(V pan, V one, V two, V zero, V& left, V& right) {
+    const V twicePan = two * pan;
+    left = maxOf(minOf(one, two - twicePan), zero);
+    right = maxOf(minOf(one, twicePan), zero);
 }
 
 }  // namespace panlaw
 
-// Gains of the left and right channel for pan position p (0 left, 1 right);
-// V is float or __m128.
-template <class V>
-inline void panGains(V pan, V& left, V& right) {
-    using namespace panlaw;
-    const V one = splat<V>(1.0f), two = splat<V>(2.0f), zero = splat<V>(0.0f);
-    const V twicePan = two * pan;
-    left = maxOf(minOf(one, two - twicePan), zero);
-    right = maxOf(minOf(one, twicePan), zero);
+// Gains of the left and right channel for pan position p (0 left, 1 right).
+inline void panGains(float pan, float& left, float& right) { panlaw::gains(pan, 1.0f, 2.0f, 0.0f, left, right); }
+// The same for four voices, lane by lane.
+inline void panGains(__m128 pan, __m128& left, __m128& right) {
+    panlaw::gains(pan, load(ONE_LANES), load(TWO_LANES), _mm_setzero_ps(), left, right);
 }
