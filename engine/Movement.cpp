@@ -928,8 +928,8 @@ TLaneEnds runBothLanes(TSoundEngine& plugin, const TMovementState::LaneVoices& l
     return LANE_KERNELS.both(plugin.movement, plugin.voices, list, pan);
 }
 
-std::uint32_t runFreeLanes(TSoundEngine& plugin, const TMovementState::LaneVoices& list) {
-    return LANE_KERNELS.freeLFO(plugin.movement, list);
+std::uint32_t runFreeLanes(TMovementState& movement, const TMovementState::LaneVoices& list) {
+    return LANE_KERNELS.freeLFO(movement, list);
 }
 
 }  // namespace
@@ -1091,7 +1091,7 @@ void TSoundEngine::runVoiceLFOs(std::uint32_t started, std::uint32_t stepDue) {
         } else {
             if (movementLanes != 0) movementEnds = runMovementLanes(*this, movementList, pan);
             // Released voices run only their Free LFO: their own list.
-            if (freeLanes != 0) freeEnds = runFreeLanes(*this, kept(movement.freeLaneVoices, freeLanes));
+            if (freeLanes != 0) freeEnds = runFreeLanes(movement, kept(movement.freeLaneVoices, freeLanes));
         }
     }
     if (!ownFreeLFOs) {

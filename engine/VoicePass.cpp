@@ -97,9 +97,9 @@ inline __m128 floatsOfFour(const double* x) {
 // order. Voices that are off keep their state and add nothing.
 // ALL_ON: every one of the four voices is on, so no lane's state needs keeping.
 template <bool ALL_ON>
-[[gnu::always_inline]] inline __m128 mixFourOnVoicesInto(TSoundEngine& plugin, const TVoiceMixInput& input, int first,
-                                                        __m128i onInt, int onBits, __m128 mix) {
-    TVoiceState& voices = plugin.voices;
+[[gnu::always_inline]] inline __m128 mixFourOnVoicesInto(TVoiceState& voices, TModState& mod,
+                                                        const TVoiceMixInput& input, int first, __m128i onInt,
+                                                        int onBits, __m128 mix) {
     const __m128 on = _mm_castsi128_ps(onInt);
     // The new value where the voice is on, the old one where it is off.
     const auto keep = [on](__m128 now, __m128 old) { return ALL_ON ? now : select(on, now, old); };
@@ -107,7 +107,6 @@ template <bool ALL_ON>
         input.anyStarted ? _mm_castsi128_ps(laneMask(&voices.voiceJustStarted[first])) : _mm_setzero_ps();
     const __m128 one = load(ONE_LANES);
     const __m128 tiny = load(GUARD_LANES);
-    const TModState& mod = plugin.mod;
 
     // Pan, smoothed unless the voice has just started.
     const __m128 panSum =
@@ -223,8 +222,8 @@ template <bool ALL_ON>
         for (int i = 0; i < 4; ++i) {
             if (!(onBits & (1 << i))) continue;
             const int v = first + i;
-            plugin.mod.voiceModSrc(v)[SRC_VOICE_OUTPUT] = sumLanes[2 * i];
-            if (v == voices.curVoice) plugin.mod.globalModSrc()[SRC_VOICE_OUTPUT] = sumLanes[2 * i];
+            mod.voiceModSrc(v)[SRC_VOICE_OUTPUT] = sumLanes[2 * i];
+            if (v == voices.curVoice) mod.globalModSrc()[SRC_VOICE_OUTPUT] = sumLanes[2 * i];
         }
     }
 
@@ -242,13 +241,13 @@ template <bool ALL_ON>
     return mix;
 }
 
-[[gnu::always_inline]] inline __m128 mixFourVoicesInto(TSoundEngine& plugin, const TVoiceMixInput& input, int first,
-                                                      __m128 mix) {
-    const __m128i onInt = laneMask(&plugin.voices.voiceOn[first]);
+[[gnu::always_inline]] inline __m128 mixFourVoicesInto(TVoiceState& voices, TModState& mod,
+                                                      const TVoiceMixInput& input, int first, __m128 mix) {
+    const __m128i onInt = laneMask(&voices.voiceOn[first]);
     const int onBits = _mm_movemask_ps(_mm_castsi128_ps(onInt));
     if (onBits == 0) return mix;
-    if (onBits == 0xF) return mixFourOnVoicesInto<true>(plugin, input, first, onInt, onBits, mix);
-    return mixFourOnVoicesInto<false>(plugin, input, first, onInt, onBits, mix);
+    if (onBits == 0xF) return mixFourOnVoicesInto<true>(voices, mod, input, first, onInt, onBits, mix);
+    return mixFourOnVoicesInto<false>(voices, mod, input, first, onInt, onBits, mix);
 }
 
 // The 2^x caches of four consecutive voices (argument, value pairs) as one
@@ -457,14 +456,13 @@ inline float clampUnitScalar(float x) {
 }
 
 // "Filter Distort Amount" of every voice for the distortion.
-void setDistortAmountDest(TSoundEngine& plugin) {
-    TModState& mod = plugin.mod;
+void setDistortAmountDest(TModState& mod, TVoiceUnits& units) {
     // Unrouted, the destination holds its neutral value in every sounding voice.
     if (mod.destRouted[destination::FILTER_DISTORT_AMOUNT])
         for (int v = 0; v < NUM_VOICES; ++v)
-            plugin.units.distortAmountDest[v] = mod.voiceModDest(v)[destination::FILTER_DISTORT_AMOUNT];
+            units.distortAmountDest[v] = mod.voiceModDest(v)[destination::FILTER_DISTORT_AMOUNT];
     else
-        plugin.units.distortAmountDest.fill(mod.neutralModDest()[destination::FILTER_DISTORT_AMOUNT]);
+        units.distortAmountDest.fill(mod.neutralModDest()[destination::FILTER_DISTORT_AMOUNT]);
 }
 
 // What the voice filters of a frame take alike, worked out once per frame.
@@ -531,10 +529,9 @@ TFilterFrame filterFrame(TSoundEngine& plugin) {
 
 // The voices' own part of a quarter's filter input while frame.grouped, for
 // the four voices from first on: movementOf holds their smoothed Movement.
-[[gnu::always_inline]] inline void setFilterQuarterInput(TSoundEngine& plugin, TFilterFrame& frame, int first,
+[[gnu::always_inline]] inline void setFilterQuarterInput(const TModState& mod, TFilterFrame& frame, int first,
                                                          __m128 movementOf) {
-    const TModState& mod = plugin.mod;
-    frame.input.lfoValue = voiceSourceOfFour(mod, first, 47);
+    frame.input.lfoValue = voiceSourceOfFour(mod, first, SRC_FREE_LFO);
     frame.input.offset = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(frame.movementFactorShared), movementOf),
                                     destOfFour(mod, first, destination::FILTER_FREQUENCY));
 }
@@ -542,7 +539,8 @@ TFilterFrame filterFrame(TSoundEngine& plugin) {
 void mixVoices(TSoundEngine& plugin) {
     const TVoiceMixInput mixInput = voiceMixInput(plugin);
     __m128 mix = _mm_loadu_ps(plugin.engine.voiceMix.data());
-    for (int first = 0; first < NUM_VOICES; first += 4) mix = mixFourVoicesInto(plugin, mixInput, first, mix);
+    for (int first = 0; first < NUM_VOICES; first += 4)
+        mix = mixFourVoicesInto(plugin.voices, plugin.mod, mixInput, first, mix);
     _mm_storeu_ps(plugin.engine.voiceMix.data(), mix);
 }
 
@@ -555,12 +553,12 @@ inline void loadFrameLanes(const stereoOverStruct* frames, __m128 lanes[4]) {
 
 // The voices of lanesOn of the quarter from voice first on through the
 // grouped filter, their frames read from where the voices keep them.
-inline void filterQuarterOfFrames(TSoundEngine& plugin, const TFilterFrame& filter, int first, int lanesOn,
-                                  TFilter::SharedPower& lastPower) {
-    stereoOverStruct* frames = &plugin.voices.voiceFrame[first];
+inline void filterQuarterOfFrames(TVoiceUnits& units, TVoiceState& voices, const TFilterFrame& filter, int first,
+                                  int lanesOn, TFilter::SharedPower& lastPower) {
+    stereoOverStruct* frames = &voices.voiceFrame[first];
     __m128 lanes[4];
     loadFrameLanes(frames, lanes);
-    TFilter::processPlainQuarter(plugin.units.voiceFilterValues[first / 4], filter.plainType, lanesOn, frames, lanes,
+    TFilter::processPlainQuarter(units.voiceFilterValues[first / 4], filter.plainType, lanesOn, frames, lanes,
                                  filter.input, lastPower);
 }
 
@@ -616,7 +614,7 @@ template <bool SATURATE>
     if constexpr (SATURATE)
         units.distortion.saturateLanes(first, on, voices.voiceJustStarted.data(), distortionAmount,
                                        units.distortAmountDest.data(), lanes);
-    setFilterQuarterInput(plugin, filter, first, _mm_loadu_ps(&plugin.movement.movementSmoothed[first]));
+    setFilterQuarterInput(plugin.mod, filter, first, _mm_loadu_ps(&plugin.movement.movementSmoothed[first]));
 }
 
 // The pitch, the steady wave source, "Saturate" (with SATURATE) and
@@ -631,7 +629,7 @@ template <bool SATURATE, bool PAIRS>
                                               TFilterFrame& filter) {
     TVoiceState& voices = plugin.voices;
     TVoiceUnits& units = plugin.units;
-    setDistortAmountDest(plugin);
+    setDistortAmountDest(plugin.mod, plugin.units);
     const float distortionAmount = plugin.paramValue(tag::FILTER_DISTORTION_AMOUNT);
     TFilter::SharedPower lastPower;
     if constexpr (PAIRS) {
@@ -885,7 +883,7 @@ void TSoundEngine::setSourceFrameInput() {
 
 // Distortion over the 16 voice frames (kind 0 passes them unchanged).
 void TSoundEngine::doDistort() {
-    setDistortAmountDest(*this);
+    setDistortAmountDest(mod, units);
     units.distortion.process(voices.voiceFrame.data(), voices.voiceOn.data(), voices.voiceJustStarted.data(),
                              paramValue(tag::FILTER_DISTORTION_AMOUNT), units.distortAmountDest.data(),
                              units.noiseSeed);
@@ -898,7 +896,7 @@ void TSoundEngine::doFilter() {
     TFilter::SharedPower lastPower;
     if (frame.grouped && TFilter::plainPairKernel) {
         filterPairs(*this, frame, lastPower, [this, &frame](int first, __m128, int, __m128* lanes) {
-            setFilterQuarterInput(*this, frame, first, _mm_loadu_ps(&movement.movementSmoothed[first]));
+            setFilterQuarterInput(mod, frame, first, _mm_loadu_ps(&movement.movementSmoothed[first]));
             loadFrameLanes(&voices.voiceFrame[first], lanes);
         });
         return;
@@ -907,8 +905,8 @@ void TSoundEngine::doFilter() {
         for (int first = 0; first < NUM_VOICES; first += 4) {
             const int onBits = _mm_movemask_ps(_mm_castsi128_ps(laneMask(&voices.voiceOn[first])));
             if (onBits == 0) continue;
-            setFilterQuarterInput(*this, frame, first, _mm_loadu_ps(&movement.movementSmoothed[first]));
-            filterQuarterOfFrames(*this, frame, first, onBits, lastPower);
+            setFilterQuarterInput(mod, frame, first, _mm_loadu_ps(&movement.movementSmoothed[first]));
+            filterQuarterOfFrames(units, voices, frame, first, onBits, lastPower);
         }
         return;
     }
@@ -964,6 +962,6 @@ void TSoundEngine::doFilter() {
         input.spread = _mm_load_ps(&spreadOf[first]);
         input.q = _mm_load_ps(&qOf[first]);
         input.vowel = _mm_load_ps(&vowelOf[first]);
-        filterQuarterOfFrames(*this, frame, first, lanesOn, lastPower);
+        filterQuarterOfFrames(units, voices, frame, first, lanesOn, lastPower);
     }
 }
