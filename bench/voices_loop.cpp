@@ -72,7 +72,7 @@ void BM_BlockLoop(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kRate);
 }
 
-BENCHMARK(BM_BlockLoop)->Args({0, 3})->Args({1, 3})->Args({16, 3})->Args({16, 0})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BlockLoop)->Args({0, 3})->Args({1, 3})->Args({4, 3})->Args({16, 3})->Args({16, 0})->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

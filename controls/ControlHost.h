@@ -65,6 +65,34 @@ public:
     // ---- texts that the editor keeps
     // Short name of modulation destination 0..125 as the current Mod FX mode names it.
     virtual std::string getDestShortStr(int destination) const = 0;
+
+    // ---- the displays: ribbon, Movement, output scope, Gator, the two sample views
+    // They do nothing by default so that hosts written before these controls
+    // keep building; the editor overrides every one of them.
+    //
+    // The editor's control image of a 100 % id (the ribbon's marks and handles,
+    // the browser's folder and file icons) at the window's size, or null. The
+    // editor keeps it while it is open; the caller takes no reference.
+    virtual kgui::CBitmap* getControlBitmap(int id) {
+        (void)id;
+        return nullptr;
+    }
+    // Pop-up menus of the Movement display, the output scope, a Gator display,
+    // the sample browser and the waveform view.
+    virtual void showMovementMenu() {}
+    virtual void showOutputMenu() {}
+    virtual void showModFXMenu() {}
+    virtual void showSampleFileMenu() {}
+    virtual void showSampleCommandMenu() {}
+    // Undo images taken before a click edits the Movement shape or a Gator pattern.
+    virtual void setMoveUndo() {}
+    virtual void setModFXUndo() {}
+    // The Movement display and selector are redrawn at the next idle pass.
+    virtual void setMainScreenDirty() {}
+    // The sample page refreshes its readouts and buttons at the next idle pass.
+    virtual void setSampleScreenDirty() {}
+    // The waveform view shows the whole sample again (a new file was loaded).
+    virtual void resetSampleScreen() {}
 };
 
 // The host of the editor that the view's frame belongs to, or null.

@@ -1,0 +1,155 @@
+// What the effects chain reads of the engine: the values of the effect
+// parameters (tags 75..106), the global modulation sums of the effect
+// destinations (37..80) and the tempo, copied by the engine at its control
+// step. Plus the numbers the chain shares with the engine and the helpers
+// its units use to read them.
+#pragma once
+
+#include <array>
+#include <cmath>
+
+namespace fxtag {
+constexpr int FX_PATH = 75;
+constexpr int BYPASS_ALL = 76;
+constexpr int LOW_FI_ON = 77;
+constexpr int LOW_FI_MIX = 78;
+constexpr int LOW_FI_SAMPLE_RATE = 79;
+constexpr int LOW_FI_BITS = 80;
+constexpr int MOD_FX_ON = 81;
+constexpr int MOD_FX_MODE = 82;
+constexpr int MOD_FX_TEMPO_SYNC = 83;
+constexpr int MOD_FX_MIX = 84;
+constexpr int MOD_FX_1 = 85;  // Mod FX 1 to 5 are 85 to 89
+constexpr int MOD_FX_2 = 86;
+constexpr int MOD_FX_3 = 87;
+constexpr int MOD_FX_4 = 88;
+constexpr int MOD_FX_5 = 89;
+constexpr int DELAY_ON = 90;
+constexpr int DELAY_TEMPO_SYNC = 91;
+constexpr int DELAY_EQUAL_FEEDBACK = 92;
+constexpr int DELAY_MIX = 93;
+constexpr int DELAY_LEFT = 94;
+constexpr int DELAY_RIGHT = 95;
+constexpr int DELAY_FEED = 96;
+constexpr int DELAY_CROSS = 97;
+constexpr int DELAY_LOW_PASS = 98;
+constexpr int DELAY_HIGH_PASS = 99;
+constexpr int REVERB_ON = 100;
+constexpr int REVERB_MIX = 101;
+constexpr int REVERB_PRE_DELAY = 102;
+constexpr int REVERB_SIZE = 103;
+constexpr int REVERB_LENGTH = 104;
+constexpr int REVERB_DAMP = 105;
+constexpr int REVERB_HIGH_PASS = 106;
+}  // namespace fxtag
+
+namespace fxdest {
+constexpr int LOW_FI_MIX = 37;
+constexpr int LOW_FI_PAN = 38;
+constexpr int LOW_FI_SAMPLE_RATE = 39;
+constexpr int LOW_FI_BITS = 40;
+constexpr int LOW_FI_NOISE = 41;
+constexpr int LOW_FI_LOW_PASS = 42;
+constexpr int LOW_FI_HIGH_PASS = 43;
+constexpr int MOD_FX_MIX = 44;
+constexpr int MOD_FX_PAN = 45;
+constexpr int MOD_FX_1 = 46;  // Mod FX 1 to 5 are 46 to 50
+constexpr int MOD_FX_SPREAD = 51;
+constexpr int MOD_FX_SEPARATION = 52;
+constexpr int MOD_FX_PHASE = 53;
+constexpr int MOD_FX_SYMMETRY = 54;
+constexpr int MOD_FX_BIAS = 55;
+constexpr int MOD_FX_BITS = 56;
+constexpr int MOD_FX_SAMPLE_HOLD = 57;
+constexpr int MOD_FX_HUMANIZE = 58;
+constexpr int MOD_FX_LOW_PASS = 59;
+constexpr int MOD_FX_HIGH_PASS = 60;
+constexpr int MOD_FX_Q = 61;
+constexpr int DELAY_MIX = 62;
+constexpr int DELAY_PAN = 63;
+constexpr int DELAY_LEFT = 64;
+constexpr int DELAY_RIGHT = 65;
+constexpr int DELAY_LENGTH = 66;
+constexpr int DELAY_FINE = 67;
+constexpr int DELAY_FEED = 68;
+constexpr int DELAY_CROSS = 69;
+constexpr int DELAY_LOW_PASS = 70;
+constexpr int DELAY_HIGH_PASS = 71;
+constexpr int REVERB_MIX = 72;
+constexpr int REVERB_PAN = 73;
+constexpr int REVERB_PRE_DELAY = 74;
+constexpr int REVERB_PRE_FEED = 75;
+constexpr int REVERB_PRE_WIDEN = 76;
+constexpr int REVERB_SIZE = 77;
+constexpr int REVERB_LENGTH = 78;
+constexpr int REVERB_DAMP = 79;
+constexpr int REVERB_HIGH_PASS = 80;
+}  // namespace fxdest
+
+// Modulation sources the chain feeds.
+namespace fxsource {
+constexpr int LOW_FI_OUTPUT = 52;  // then Mod FX, Delay and Reverb Output, one per stage number
+constexpr int GATOR_LEFT = 60;
+constexpr int GATOR_RIGHT = 61;
+constexpr int GATOR_AVERAGE = 62;
+}  // namespace fxsource
+
+// 0 below 0, 1 above 1; NaN gives 0.
+inline float clamp01(float x) {
+    if (!(x > 0.0f)) return 0.0f;
+    return x < 1.0f ? x : 1.0f;
+}
+
+// lo below lo, hi above hi; NaN gives lo.
+inline float clampTo(float x, float lo, float hi) {
+    if (!(x > lo)) return lo;
+    return x < hi ? x : hi;
+}
+
+// The fractional part, 0 <= result < 1; 0 for values past 2^53 (which have
+// none), infinities and NaN. Through the integer conversion: on the baseline
+// instruction set the library floor is a call, and the phases of the
+// effects take several of these a frame.
+inline double fraction(double x) {
+    constexpr double WHOLE_ONLY = 9007199254740992.0;  // 2^53
+    if (!(x > -WHOLE_ONLY && x < WHOLE_ONLY)) return 0.0;
+    double f = x - static_cast<double>(static_cast<long long>(x));
+    if (f < 0.0) f += 1.0;
+    return f < 1.0 ? f : 0.0;
+}
+
+// 2^x with x held where the power stays a normal, finite float.
+inline float exp2Limited(float x) { return std::exp2(clampTo(x, -100.0f, 100.0f)); }
+
+struct TFxControls {
+    static constexpr int FIRST_TAG = fxtag::FX_PATH;
+    static constexpr int TAG_COUNT = fxtag::REVERB_HIGH_PASS - FIRST_TAG + 1;
+    static constexpr int FIRST_DEST = fxdest::LOW_FI_MIX;
+    static constexpr int DEST_COUNT = fxdest::REVERB_HIGH_PASS - FIRST_DEST + 1;
+    // Modulation sums beyond this are far past any audible change, and every
+    // law the units compute from them stays finite below it.
+    static constexpr float MODULATION_LIMIT = 64.0f;
+
+    std::array<float, TAG_COUNT> parameters{};  // tags 75..106, 0..1 as the store holds them
+    std::array<float, DEST_COUNT> modulation{};  // destinations 37..80
+    float tempo = 120.0f;                        // beats per minute
+
+    // A value that is not a number reads as 0; parameters read as 0..1.
+    float param(int tag) const { return clamp01(parameters[static_cast<unsigned>(tag - FIRST_TAG)]); }
+    float mod(int dest) const {
+        const float m = modulation[static_cast<unsigned>(dest - FIRST_DEST)];
+        return m == m ? clampTo(m, -MODULATION_LIMIT, MODULATION_LIMIT) : 0.0f;
+    }
+    // A switch is on from 0.5.
+    bool on(int tag) const { return param(tag) >= 0.5f; }
+    // The stepped reading of a value: steps stored as (s + 0.1) / range.
+    static int steppedValue(float value, float range, int count) {
+        const int s = static_cast<int>(clamp01(value) * range + 0.1f);
+        return s < count ? s : count - 1;
+    }
+    int step(int tag, float range, int count) const { return steppedValue(param(tag), range, count); }
+    // A parameter with its modulation added, held to 0..1.
+    float clamped(int tag, int dest) const { return clamp01(param(tag) + mod(dest)); }
+    // Beats per minute as the engine holds it (1..30000); anything else reads as 120.
+    float beatsPerMinute() const { return tempo >= 1.0f && tempo <= 30000.0f ? tempo : 120.0f; }
+};

@@ -1,0 +1,27 @@
+// The Mod FX modes that only change gains: Tremolo (level), AutoPan (the
+// balance between the sides) and Ring (multiplication by a sine).
+//
+// Plain class; audio thread only.
+#pragma once
+
+#include "engine/dsp/StereoTypes.h"
+#include "engine/fx/ModFXValues.h"
+
+class TModFXGainModes {
+public:
+    void init();
+    // The smoothers of Tremolo and AutoPan and the Ring's phase back to their start.
+    void restart();
+    void controlStep(const TModFXValues& values);
+    stereoStruct tremolo(stereoStruct x, TModFXModulation m);
+    stereoStruct autoPan(stereoStruct x, TModFXModulation m);
+    stereoStruct ring(stereoStruct x);
+
+private:
+    TModFXValues values;
+    float smoothing = 1.0f;  // share of the modulator taken per frame
+    float ringIncrement = 0.0f;
+    stereoStruct tremoloSmooth;
+    stereoStruct autoPanSmooth;
+    double ringPhase = 0.0;
+};

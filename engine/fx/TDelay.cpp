@@ -1,0 +1,260 @@
+#include "engine/fx/TDelay.h"
+
+#include <cmath>
+
+#include "engine/fx/FxControls.h"
+#include "engine/fx/FxTables.h"
+
+namespace {
+
+// The read point trails the write clock by this many clock units: one
+// length's worth of frames at the current speed.
+constexpr double READ_DISTANCE = 100.0;
+// Entries an emptied line holds: silence stamped at clock 0.
+constexpr int ZERO_ENTRIES = 51;
+// Room beyond the longest length: the entries of the clock units being
+// read, the first pass's silence and rounding of the clock.
+constexpr int CAPACITY_SPARE = 1024;
+// The clocks are moved back by this much whenever they pass it, so that a
+// line running for days keeps the precision of its first minutes.
+constexpr double CLOCK_REBASE = 1048576.0;
+// Entries looked at one by one before the rest of a far-behind read point
+// is found by halving.
+constexpr int LINEAR_STEPS = 8;
+
+}  // namespace
+
+TDelay::TDelay(int longestLength) {
+    longest = clampTo(static_cast<float>(longestLength), MIN_LENGTH, MAX_LENGTH);
+    capacity = static_cast<int>(longest) + CAPACITY_SPARE;
+    for (Line& l : line) {
+        l.entry = std::make_unique<Entry[]>(static_cast<size_t>(capacity));
+    }
+    init(44100.0f);
+}
+
+float TDelay::clampLength(float samples, float longestLength) {
+    if (!(samples >= MIN_LENGTH)) return MIN_LENGTH;  // NaN too
+    return samples < longestLength ? samples : longestLength;
+}
+
+void TDelay::init(float rate) {
+    equalFeedback = timeSync = feedFilterOn = false;
+    sampleRate = rate >= 1.0f && std::isfinite(rate) ? rate : 44100.0f;
+    samplesPerMs = sampleRate / 1000.0f;
+    invSampleRate = 1.0f / sampleRate;
+    zero();
+    baseLen[0] = baseLen[1] = 100.0f;
+    delayLen[0] = delayLen[1] = 1.0f;
+    feedDirect[0] = feedDirect[1] = 0.0f;
+    feedCross[0] = feedCross[1] = 0.0f;
+    feedFilterState1[0] = feedFilterState1[1] = 0.0f;
+    feedFilterState2[0] = feedFilterState2[1] = 0.0f;
+    samplesPerBar = sampleRate * 240.0f / 120.0f;
+    feedFilterCoef[0] = feedFilterCoef[1] = 0.0f;
+    feedFilterKeep[0] = feedFilterKeep[1] = 1.0f;
+}
+
+void TDelay::zero() {
+    for (Line& l : line) {
+        l.clockStep = 0.0;
+        l.inverseStep = 0.0f;
+        l.writeClock = 0.0;
+        l.reading = false;
+        l.head = 0;
+        l.size = 0;
+        for (int k = 0; k < ZERO_ENTRIES; ++k) append(l, 0.0, 0.0f, 0.0f);
+    }
+}
+
+void TDelay::setTempo(float tempo) {
+    if (tempo > 0.0f && std::isfinite(tempo)) samplesPerBar = sampleRate * 240.0f / tempo;
+}
+
+bool TDelay::setTimeSync(float x) {
+    const bool was = timeSync;
+    timeSync = x > 0.5f;
+    return was != timeSync;
+}
+
+bool TDelay::setEqual(float x) {
+    const bool was = equalFeedback;
+    equalFeedback = x > 0.5f;
+    return was != equalFeedback;
+}
+
+void TDelay::setDelayLen(stereoStruct length, stereoStruct fine, float scale) {
+    const float lengths[2] = {length.left, length.right};
+    const float fines[2] = {fine.left, fine.right};
+    for (int i = 0; i < 2; ++i) {
+        float base;
+        if (timeSync) {
+            base = DELAY_LEN_ARRAY[static_cast<size_t>(clamp01(lengths[i]) * 14.99f)] * samplesPerBar;
+        } else {
+            // 1 ms at 0, 4,096 ms at 1.
+            base = std::exp2(12.0f * clampTo(lengths[i], -10.0f, 10.0f)) * samplesPerMs;
+        }
+        baseLen[i] = clampLength(base + 1.0f, longest);
+        setLength(i, scale * (fines[i] + baseLen[i]));
+    }
+}
+
+void TDelay::setLength(int channel, float samples) {
+    delayLen[channel] = clampLength(samples, longest);
+    line[channel].clockStep = READ_DISTANCE / static_cast<double>(delayLen[channel]);
+    line[channel].inverseStep = delayLen[channel] / static_cast<float>(READ_DISTANCE);
+}
+
+void TDelay::setDelayLenDirect(stereoStruct samples) {
+    const float lengths[2] = {samples.left, samples.right};
+    for (int i = 0; i < 2; ++i) {
+        setLength(i, lengths[i]);
+        baseLen[i] = delayLen[i];
+    }
+}
+
+void TDelay::setFeed(float direct, float cross) {
+    const float a = clampTo(direct, -FEED_LIMIT, FEED_LIMIT);
+    const float b = clampTo(cross, -FEED_LIMIT, FEED_LIMIT);
+    feedDirect[0] = feedDirect[1] = a;
+    if (std::fabs(b) <= 0.001f && equalFeedback) {
+        // Equal decay: the channel with the shorter line repeats more often,
+        // so its feedback is lowered until both echo trains fall by the same
+        // number of decibels per second.
+        feedCross[0] = feedCross[1] = 0.0f;
+        const float g = std::log(std::fabs(a) + 0.0001f);
+        const float s = a < 0.0f ? -1.0f : (a > 1e-15f ? 1.0f : 0.0f);
+        if (baseLen[0] <= baseLen[1])
+            feedDirect[0] = s * std::exp(g * baseLen[0] / (baseLen[1] + 1.0f));
+        else
+            feedDirect[1] = s * std::exp(g * baseLen[1] / (baseLen[0] + 1.0f));
+        return;
+    }
+    // Direct and cross together never feed back more than they take in.
+    const float n = std::fmax(1.0f, std::fabs(a) + std::fabs(b) + 0.0001f);
+    feedDirect[0] = feedDirect[1] = a / n + 1e-15f;
+    feedCross[0] = feedCross[1] = b / n + 1e-15f;
+}
+
+void TDelay::setFeed(float x) {
+    feedDirect[0] = feedDirect[1] = clampTo(x, -FEED_LIMIT, FEED_LIMIT);
+    feedCross[0] = feedCross[1] = 0.0f;
+}
+
+bool TDelay::setFeedFilter(float low, float high) {
+    if (low > 0.999f && high < 0.0001f) {
+        feedFilterOn = false;
+        return false;
+    }
+    const float xs[2] = {low, high};
+    for (int i = 0; i < 2; ++i) {
+        // 20 Hz to 20,480 Hz as a fraction of the rate, held to 20 Hz..0.2.
+        float f = 20.0f * std::exp2(10.0f * clampTo(xs[i], -1.0f, 2.0f)) * invSampleRate;
+        f = clampTo(f, 20.0f * invSampleRate, 0.2f);
+        feedFilterCoef[i] = 2.0f * f;
+        feedFilterKeep[i] = 1.0f - 2.0f * f;
+    }
+    feedFilterOn = true;
+    return true;
+}
+
+float TDelay::doFeedFilter(int channel, float x) {
+    if (!feedFilterOn) return x;
+    const int i = channel & 1;
+    // A low-pass less its own slower low-pass: a band-pass.
+    feedFilterState1[i] = x * feedFilterCoef[0] + feedFilterKeep[0] * feedFilterState1[i] + 1e-15f;
+    feedFilterState2[i] = feedFilterCoef[1] * feedFilterState1[i] + feedFilterKeep[1] * feedFilterState2[i] + 1e-15f;
+    return feedFilterState1[i] - feedFilterState2[i];
+}
+
+void TDelay::dropFront(Line& l, int count) {
+    l.head = wrap(l.head + count);
+    l.size -= count;
+}
+
+void TDelay::append(Line& l, double stamp, float value, float inverseGap) {
+    // Never reached while the clock runs at a length the line holds; it
+    // keeps the ring safe whatever the clock does.
+    if (l.size == capacity) dropFront(l, 1);
+    l.entry[wrap(l.head + l.size)] = Entry{stamp, value, inverseGap};
+    ++l.size;
+}
+
+void TDelay::rebase(Line& l, double units) {
+    l.writeClock -= units;
+    for (int k = 0; k < l.size; ++k) l.entry[wrap(l.head + k)].stamp -= units;
+}
+
+void TDelay::advanceClocksForTest(double units) {
+    for (Line& l : line) rebase(l, -units);
+}
+
+// How many entries the read point at target has passed: the entry at the
+// front must lie at or before it and the next one past it. -1 when that
+// would leave fewer than three entries (the read point has overtaken the
+// writes, which no length the line holds allows).
+int TDelay::passedEntries(const Line& l, double target) const {
+    if (l.size < 3) return -1;
+    // The read point normally passes zero or one entry a frame.
+    const int last = l.size - 3;
+    for (int k = 0; k <= last && k < LINEAR_STEPS; ++k)
+        if (target < stampAt(l, k + 1)) return k;
+    // Far behind, as after the length shrank a lot: halve the rest.
+    if (!(target < stampAt(l, last + 1))) return -1;
+    int low = LINEAR_STEPS < last ? LINEAR_STEPS : last, high = last;
+    while (low < high) {
+        const int middle = (low + high) / 2;
+        if (target < stampAt(l, middle + 1))
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    return low;
+}
+
+// The clock's step, then the value 100 clock units behind it, dropping the
+// entries the read point has passed; 0 during the first 100 units after zero().
+inline float TDelay::advanceAndRead(Line& l) {
+    l.writeClock += l.clockStep;
+    if (l.writeClock >= CLOCK_REBASE) rebase(l, CLOCK_REBASE);
+    if (!l.reading) {
+        if (l.writeClock < READ_DISTANCE) return 0.0f;
+        l.reading = true;
+    }
+    const double target = l.writeClock - READ_DISTANCE;
+    // While the length holds the read point passes one entry a frame.
+    if (l.size >= 4 && !(target < l.entry[wrap(l.head + 1)].stamp) && target < l.entry[wrap(l.head + 2)].stamp) {
+        dropFront(l, 1);
+    } else {
+        const int passed = passedEntries(l, target);
+        if (passed < 0) {
+            if (l.size > 2) dropFront(l, l.size - 2);
+            return 0.0f;
+        }
+        dropFront(l, passed);
+    }
+    const Entry& first = l.entry[l.head];
+    const Entry& second = l.entry[wrap(l.head + 1)];
+    const float part = static_cast<float>(target - first.stamp) * second.inverseGap;
+    return first.value + part * (second.value - first.value);
+}
+
+void TDelay::process(stereoStruct in, stereoStruct& out) {
+    out = stereoStruct{};
+    // A line whose clock has not been started appends nothing: it holds its
+    // silence until a length is set.
+    if (line[0].clockStep == 0.0 && line[1].clockStep == 0.0) return;
+    const float yLeft = advanceAndRead(line[0]);
+    const float yRight = advanceAndRead(line[1]);
+    float w[2] = {in.left + feedDirect[0] * yLeft + feedCross[0] * yRight + 1e-15f,
+                  in.right + feedDirect[1] * yRight + feedCross[1] * yLeft + 1e-15f};
+    for (int i = 0; i < 2; ++i) {
+        // Held inside the limits; a value that is not a number is stored as silence.
+        if (!(w[i] > -VALUE_LIMIT && w[i] < VALUE_LIMIT))
+            w[i] = w[i] != w[i] ? 0.0f : (w[i] < 0.0f ? -VALUE_LIMIT : VALUE_LIMIT);
+        w[i] = doFeedFilter(i, w[i]);
+        if (line[i].clockStep != 0.0) append(line[i], line[i].writeClock, w[i], line[i].inverseStep);
+    }
+    out.left = yLeft;
+    out.right = yRight;
+}

@@ -1,0 +1,39 @@
+#include "engine/fx/TGator.h"
+
+#include <cmath>
+
+#include "engine/fx/FxTables.h"
+
+void TGator::controlStep(const TFxControls& c, float sampleRate) {
+    const unsigned leftMask = static_cast<unsigned>(c.param(fxtag::MOD_FX_4) * 65535.9f);
+    const unsigned rightMask = static_cast<unsigned>(c.param(fxtag::MOD_FX_5) * 65535.9f);
+    for (int k = 0; k < MAX_STEPS; ++k)
+        level[k] = stereoStruct{(leftMask >> k) & 1u ? 1.0f : 0.0f, (rightMask >> k) & 1u ? 1.0f : 0.0f};
+    steps = c.step(fxtag::MOD_FX_3, 15.99f, MAX_STEPS) + 1;
+    // Speed entry i gives 2 x GATER_SPEED_TIME[i] steps per sixteenth note;
+    // "Mod FX 1" modulation scales it by up to 4 per unit.
+    const double stepTime = 2.0 * GATER_SPEED_TIME[static_cast<size_t>(c.step(fxtag::MOD_FX_1, 33.99f, 34))];
+    const double sixteenthsPerFrame = c.beatsPerMinute() / 15.0 / sampleRate;
+    increment = sixteenthsPerFrame * stepTime * exp2Limited(2.0f * c.mod(fxdest::MOD_FX_1));
+    smoothing = std::exp2(20.0f * c.clamped(fxtag::MOD_FX_2, fxdest::MOD_FX_1 + 1) - 8.0f);
+}
+
+void TGator::restart() {
+    phase = 0.0;
+    gain = level[0];
+    position.store(0, std::memory_order_relaxed);
+}
+
+int TGator::stepAt(double phase, int steps) {
+    return static_cast<int>(static_cast<long long>(phase) % (steps > 0 ? steps : 1));
+}
+
+stereoStruct TGator::process(stereoStruct x) {
+    const int k = stepAt(phase, steps);
+    position.store(k, std::memory_order_relaxed);
+    gain.left = (smoothing * gain.left + level[k].left) / (smoothing + 1.0f) + 1e-15f;
+    gain.right = (smoothing * gain.right + level[k].right) / (smoothing + 1.0f) + 1e-15f;
+    phase += increment;
+    if (phase >= PHASE_WRAP) phase = std::fmod(phase, PHASE_WRAP);
+    return stereoStruct{x.left * gain.left, x.right * gain.right};
+}

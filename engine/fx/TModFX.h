@@ -1,0 +1,101 @@
+// The Mod FX stage's wet path: a stereo modulator (an LFO with symmetry,
+// phase, separation, spread, humanize, bias, bits and sample-and-hold), one
+// of ten modes grouped by kind, the limiter of the Flanger and Phaser, and a
+// low-pass and high-pass on the result.
+//
+// Plain class; the constructor allocates the delay modes' memory. Audio
+// thread only, but for getGaterPos().
+#pragma once
+
+#include <cstdint>
+
+#include "engine/dsp/EngineTables.h"
+#include "engine/dsp/PinkNoise.h"
+#include "engine/dsp/StereoTypes.h"
+#include "engine/dsp/TFilter.h"
+#include "engine/fx/FxControls.h"
+#include "engine/fx/ModFXDelayModes.h"
+#include "engine/fx/ModFXFilterModes.h"
+#include "engine/fx/ModFXGainModes.h"
+#include "engine/fx/ModFXValues.h"
+#include "engine/fx/TGator.h"
+
+class TModFX {
+public:
+    // Mode numbers of "Mod FX Mode".
+    enum Mode { CHORUS, FLANGER, ENSEMBLE, PHASER, WAH_WAH, TALK_BOX, TREMOLO, AUTO_PAN, RING, GATOR, MODE_COUNT };
+    static constexpr float LIMITER_CEILING = 1.2f;
+
+    // tables: the LFO shapes and the unipolar sine, kept by the owner.
+    explicit TModFX(const TEngineTables& tables);
+    TModFX(const TModFX&) = delete;
+    TModFX& operator=(const TModFX&) = delete;
+
+    void setSampleRate(float rate) { sampleRate = rate; }
+    // The post-filters set up at the rate and the Mod FX state reset (the
+    // FX initialisation; the Gator restarts once its pattern is known).
+    void init();
+    // The state reset of a mode change: modulator, limiter and the modes' memory.
+    void initModFX();
+    // Transport start: the modulator and the Gator start again in time with the host.
+    void restart();
+    // Settings from the parameters and the modulation, at the control step.
+    // A changed mode resets the Mod FX state; the result says so.
+    bool controlStep(const TFxControls& controls);
+    // The wet frame for the input x. frame: the chain's frame counter.
+    stereoStruct process(stereoStruct x, std::uint32_t frame, TRandSeed& seed);
+
+    int getMode() const { return mode; }
+    TModFXModulation getModOut() const { return modOut; }
+    float getRate() const { return values.rate; }
+    float getLimiterEnv() const { return limiterEnv; }
+    const TGator& gator() const { return gatorUnit; }
+    TGator& gator() { return gatorUnit; }
+    const TModFXDelayModes& delayModes() const { return delayModeUnit; }
+    const TModFXFilterModes& filterModes() const { return filterModeUnit; }
+    // The Flanger and Phaser limiter on a frame (exposed for its own tests).
+    stereoStruct limit(stereoStruct w);
+
+private:
+    void readModulatorSettings(const TFxControls& c);
+    TModFXModulation runModulator(TRandSeed& seed);
+    float skewed(float x) const;
+    float waveValue(float x) const;
+    float shaped(float out) const;
+    stereoStruct runMode(stereoStruct x, TModFXModulation m, std::uint32_t frame);
+
+    const TEngineTables& tables;
+    float sampleRate = 44100.0f;
+    int mode = CHORUS;
+    TModFXValues values;
+
+    // Modulator settings.
+    int wave = LFO_SINE_UP;
+    float symmetry = 0.5f;
+    float firstHalfScale = 1.0f, secondHalfScale = 1.0f;  // 0.5 / s, 0.5 / (1 - s)
+    float phaseOffset = 10.0f;
+    float separation = 0.0f;
+    float spread = 1.0f;
+    float humanize = 0.0f;
+    float bias = 0.0f;
+    bool bitsOn = false;
+    float bitLevels = 1.0f;
+    float holdStep = 1.0f;
+    float lowPassCutoff = 1.0f;
+    float highPassCutoff = 0.0f;
+    // Modulator state.
+    double modPhase[2] = {0.0, 0.0};
+    float modRateMul[2] = {1.0f, 1.0f};
+    float modSH = 0.0f;
+    float modHold[2] = {0.0f, 0.0f};
+    float modHoldCounter = 0.0f;
+    TModFXModulation modOut;
+    float limiterEnv = 1.0f;
+
+    TModFXDelayModes delayModeUnit;
+    TModFXFilterModes filterModeUnit;
+    TModFXGainModes gainModeUnit;
+    TGator gatorUnit;
+    TFilter lowPass;
+    TFilter highPass;
+};

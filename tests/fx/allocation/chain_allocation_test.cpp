@@ -1,0 +1,83 @@
+// The effects chain's audio-thread operations never allocate: this
+// executable replaces the global allocation functions with counting ones
+// and runs every mode with every stage on, with the control steps, mode
+// changes, restarts and the FX initialisation a session brings.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <memory>
+#include <new>
+
+#include "../fx_test_support.h"
+
+namespace {
+
+std::atomic<bool> counting{false};
+std::atomic<long> allocations{0};
+
+void* allocate(std::size_t size, std::size_t alignment) {
+    if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
+    const std::size_t rounded = (size + alignment - 1) / alignment * alignment;
+    void* p = alignment > alignof(std::max_align_t) ? std::aligned_alloc(alignment, rounded ? rounded : alignment)
+                                                    : std::malloc(size ? size : 1);
+    if (!p) throw std::bad_alloc();
+    return p;
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) { return allocate(size, alignof(std::max_align_t)); }
+void* operator new[](std::size_t size) { return allocate(size, alignof(std::max_align_t)); }
+void* operator new(std::size_t size, std::align_val_t a) { return allocate(size, static_cast<std::size_t>(a)); }
+void* operator new[](std::size_t size, std::align_val_t a) { return allocate(size, static_cast<std::size_t>(a)); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+
+namespace {
+
+using namespace fxtest;
+
+TEST(ChainAllocation, AudioThreadOperationsNeverAllocate) {
+    TFxControls c = defaultControls();
+    for (int tag : {fxtag::LOW_FI_ON, fxtag::MOD_FX_ON, fxtag::DELAY_ON, fxtag::REVERB_ON}) setParam(c, tag, 1.0f);
+    setMod(c, fxdest::LOW_FI_LOW_PASS, -0.5f);
+    setMod(c, fxdest::LOW_FI_HIGH_PASS, 0.3f);
+    setMod(c, fxdest::MOD_FX_HIGH_PASS, 0.3f);
+    ChainRig rig(c);
+    TRandSeed noise;
+    // The counting functions are the ones in use.
+    counting = true;
+    auto probe = std::make_unique<float[]>(16);
+    counting = false;
+    ASSERT_EQ(allocations.load(), 1);
+    long perMode[TModFX::MODE_COUNT] = {};
+
+    for (int mode = 0; mode < TModFX::MODE_COUNT; ++mode) {
+        setMode(c, mode);
+        allocations = 0;
+        counting = true;
+        rig.chain->controlStep(c);
+        for (int frame = 0; frame < 24000; ++frame) {
+            if (frame % 16 == 0) rig.chain->controlStep(c);
+            if (frame == 8000) rig.chain->restartModulation();
+            if (frame == 16000) {
+                // A rate change taken at a block start, as the engine does it.
+                rig.chain->setSampleRate(mode % 2 ? 96000.0f : 44100.0f);
+                rig.chain->initFX(c);
+            }
+            rig.chain->process(stereoStruct{noise.bipolar(), noise.bipolar()});
+        }
+        counting = false;
+        perMode[mode] = allocations.load();
+    }
+    for (int mode = 0; mode < TModFX::MODE_COUNT; ++mode) EXPECT_EQ(perMode[mode], 0) << "mode " << mode;
+}
+
+}  // namespace
