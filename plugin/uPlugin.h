@@ -198,14 +198,26 @@ public:
     void resetMIDICapture() override { soundEngine.resetMIDICapture(); }
     void updateMIDIChannel(bool force) override { soundEngine.updateMIDIChannel(force); }
     void loadMIDIPreferences() { soundEngine.loadMIDIPreferences(); }
+    void processMidi(long frame) { soundEngine.processMidi(frame); }
 
     void midiNoteDown(int note, int velocity, int channel) { soundEngine.midiNoteDown(note, velocity, channel); }
     void midiNoteRelease(int note, int channel) { soundEngine.midiNoteRelease(note, channel); }
+    void setNotePressed(int voice, int note, int velocity, bool retrigger) {
+        soundEngine.setNotePressed(voice, note, velocity, retrigger);
+    }
+    void getNextCurVoice() { soundEngine.getNextCurVoice(); }
+    void setVoiceOn(int voice) { soundEngine.setVoiceOn(voice); }
+    void setVoiceOff(int voice) { soundEngine.setVoiceOff(voice); }
+    void setVoiceTotallyOff(int voice) { soundEngine.setVoiceTotallyOff(voice); }
     void turnAllVoicesOff() { soundEngine.turnAllVoicesOff(); }
     void setEverythingOff(bool hard) { soundEngine.setEverythingOff(hard); }
+    bool isValidVoice(int voice) const { return soundEngine.isValidVoice(voice); }
     bool getIsVoicePlaying(int voice) const { return soundEngine.getIsVoicePlaying(voice); }
     int getNotesOn() const { return soundEngine.getNotesOn(); }
     int getNotesPlaying() const { return soundEngine.getNotesPlaying(); }
+    void setLastVoice() { soundEngine.setLastVoice(); }
+    float getPitchBendValue(int tag, float x) { return soundEngine.getPitchBendValue(tag, x); }
+    void updateBaseNote() { soundEngine.updateBaseNote(); }
     void previewNoteOn() override { soundEngine.previewNoteOn(); }
     void previewNoteReleased() override { soundEngine.previewNoteReleased(); }
     void requestReset() { soundEngine.requestReset(); }
@@ -213,7 +225,17 @@ public:
 
     void setModSrc(int src, float value) { soundEngine.setModSrc(src, value); }
     void setModSrc(int src, float value, int channel) { soundEngine.setModSrc(src, value, channel); }
+    void setEnvs(int voice) { soundEngine.setEnvs(voice); }
     void initModulation() { soundEngine.initModulation(); }
+    bool isValidModSlot(int slot) const { return soundEngine.isValidModSlot(slot); }
+    bool isValidSrc(int src) const { return soundEngine.isValidSrc(src); }
+    void resetVoiceModDest(int voice) { soundEngine.resetVoiceModDest(voice); }
+    void initLFOs() { soundEngine.initLFOs(); }
+    void updateRibbon() { soundEngine.updateRibbon(); }
+    void initEngineUnits() { soundEngine.initEngineUnits(); }
+    void initFilters() { soundEngine.initFilters(); }
+    void updateBrickFilter() { soundEngine.updateBrickFilter(); }
+    void updateVolumes() { soundEngine.updateVolumes(); }
     float getMainVolumeGain() const { return soundEngine.getMainVolumeGain(); }
 
     // Modulation slots as the editor's menus use them (uPluginParameters.cpp).
