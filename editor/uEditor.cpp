@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "controls/TOptionMenu.h"
-#include "plugin/AudioEffect.h"
+#include "vst/AudioEffect.h"
 #include "editor/EditorBitmaps.h"
 #include "editor/EditorTables.h"
 #include "platform/MessageBox.h"

@@ -5,7 +5,10 @@
 #include "engine/EnginePreferences.h"
 
 #include "platform/Preferences.h"
-#include "plugin/StringTables.h"
+
+const std::string REG_MIDI_CAPTURE_STR = "MIDICapture";
+const std::string REG_MIDI_IN_CHANNEL_STR = "MIDIChannel";
+const std::string REG_MIDI_SPRING_CHANNEL_STR = "MIDISpring";
 
 namespace enginepreferences {
 

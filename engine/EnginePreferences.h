@@ -4,6 +4,13 @@
 // is the one the audio thread makes (MIDI learn) and neither blocks nor allocates.
 #pragma once
 
+#include <string>
+
+// The keys of the three MIDI settings; the settings page names them too.
+extern const std::string REG_MIDI_CAPTURE_STR;
+extern const std::string REG_MIDI_IN_CHANNEL_STR;  // integer: 0 all channels, 1..16 one channel
+extern const std::string REG_MIDI_SPRING_CHANNEL_STR;
+
 namespace enginepreferences {
 
 // "MIDIChannel": 0 all channels, 1..16 one channel, 17 none; 0 when missing.

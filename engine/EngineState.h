@@ -1,4 +1,4 @@
-// Block loop state of APlugin: the frame counters, the frame being built, the
+// Block loop state of the sound engine: the frame counters, the frame being built, the
 // values cached at the global control step, and the requests other threads
 // hand to the audio thread.
 #pragma once

@@ -55,6 +55,7 @@ constexpr int RIBBON_VALUE = 123;
 constexpr int RIBBON_BIPOLAR = 124;
 constexpr int USER_SAMPLE_GAIN = 245;
 constexpr int ATTACK = 957;
+constexpr int HAS_TUNING = 959;
 constexpr int GLOBAL_TUNING = 1017;
 constexpr int BRICK_ON = 1018;
 constexpr int BRICK_FREQUENCY = 1019;

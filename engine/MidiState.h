@@ -1,4 +1,4 @@
-// MIDI input state of APlugin: the event queue the host fills from
+// MIDI input state of the engine: the event queue the host fills from
 // processEvents and the block loop drains at each event's frame, the receive
 // channel, the controller map of MIDI learn with its soft takeover, and the
 // controller values that become modulation sources.
@@ -9,13 +9,10 @@
 
 #include "vst/vst2_abi.h"
 
-// The other engine member groups of APlugin come with this header, which is
-// the one plugin/uPlugin.h includes for the engine.
-#include "engine/EngineState.h"
-#include "engine/ModState.h"
-#include "engine/OutputState.h"
-#include "engine/VoiceState.h"
-#include "engine/VoiceUnits.h"
+// The controllers' smoothing at each control step: a first-order step of
+// about 1% toward the received value.
+constexpr float SMOOTH_KEEP = 0.99f;
+constexpr float SMOOTH_TAKE = 0.00999999f;
 
 struct TMidiState {
     static constexpr int NUM_CONTROLLERS = 128;
@@ -25,13 +22,22 @@ struct TMidiState {
     static constexpr float CAPTURE_WINDOW = 0.025f;
     // Housekeeping ticks after the last ribbon controller before the spring starts.
     static constexpr int RIBBON_SPRING_COUNTDOWN = 4;
+    static constexpr int QUEUE_SIZE = 250;
+    static constexpr int SLOT_FREE = -99;
+
+    TMidiState() {
+        for (vst::VstMidiEvent& event : midiEvents) {
+            event.type = vst::kVstMidiType;
+            event.byteSize = sizeof(vst::VstMidiEvent);
+            event.deltaFrames = SLOT_FREE;
+            event.reserved1 = 99;
+        }
+    }
 
     // 250 slots (1..250) are used as the queue; slot 0 never. A record is free
-    // while its deltaFrames is MIDI_SLOT_FREE. Held inline: nothing is allocated.
+    // while its deltaFrames is SLOT_FREE. Held inline: nothing is allocated.
     std::array<vst::VstMidiEvent, 251> midiEvents{};
     int numMidiEvents = 0;
-    // Host time information: refreshed once per block and for each handled event.
-    vst::VstTimeInfo* timeInfo = nullptr;
 
     // Receive channel 0..15, -1 for all channels; 16 matches no channel.
     // Written by the editor thread (updateMIDIChannel), read per event.

@@ -1,4 +1,4 @@
-// Modulation values of APlugin: one table of rows indexed by source or
+// Modulation values of the sound engine: one table of rows indexed by source or
 // destination number (global sources, the neutral destination row, per-voice
 // destination sums, per-voice sources, per-voice MIDI sources), the global
 // destination sums beside it, and the per-channel MIDI sources of "Poly MPE".

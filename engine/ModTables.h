@@ -43,6 +43,12 @@ enum ModSource {
     SRC_MOD_WHEEL = 1,
     SRC_NOTE = 5,
     SRC_CENTER_NOTE = 6,
+    SRC_ALTERNATE_2 = 11,
+    SRC_UNIPOLAR_ALTERNATE_2 = 12,
+    SRC_ALTERNATE_3 = 13,
+    SRC_UNIPOLAR_ALTERNATE_3 = 14,
+    SRC_ALTERNATE_4 = 15,
+    SRC_UNIPOLAR_ALTERNATE_4 = 16,
     SRC_VELOCITY = 17,
     SRC_PITCHBEND = 18,
     SRC_MOVEMENT = 39,
@@ -58,11 +64,35 @@ enum ModSource {
     SRC_RIBBON = 49,
     SRC_INPUT = 50,
     SRC_VOICE_OUTPUT = 51,
+    SRC_LOW_FI_OUTPUT = 52,
+    SRC_MOD_FX_OUTPUT = 53,
+    SRC_DELAY_OUTPUT = 54,
+    SRC_REVERB_OUTPUT = 55,
     SRC_OUTPUT = 56,
     SRC_OFFSET = 57,
     SRC_WHITE_NOISE = 58,
     SRC_WHITE_UNIPOLAR_NOISE = 59,
     SRC_LAST = 62,
+};
+
+// The steps of "Play Mode" and "Portamento Mode".
+enum PlayMode {
+    PLAY_POLY = 0,
+    PLAY_POLY_MPE = 1,
+    PLAY_MONO = 2,
+    PLAY_MONO_HI = 3,
+    PLAY_MONO_LO = 4,
+    PLAY_LEGATO = 5,
+    PLAY_LEGATO_HI = 6,
+    PLAY_LEGATO_LO = 7,
+};
+
+enum PortamentoMode {
+    PORTA_OFF = 0,
+    PORTA_CONST_RATE = 1,
+    PORTA_CONST_TIME = 2,
+    PORTA_HELD_RATE = 3,  // glides only while another key is held
+    PORTA_HELD_TIME = 4,
 };
 
 // Destinations the modulation engine itself reads.

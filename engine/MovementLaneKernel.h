@@ -48,9 +48,8 @@ inline D4 cyclePositionsOf(D4 shifted, D4 inside) {
     return D4::fromArray(lanes);
 }
 
-// warpedTableIndex(warp(lfo, p)) of four chains. The half is chosen before
-// the one division: in the first half the numerator is (p - 0) 0.5, which is
-// p 0.5, and the quotient gains + 0, which leaves the index as it is.
+// warpedTableIndex(warp(lfo, p)) of four chains, the half chosen before the
+// one division (MovementLanes.EveryListLengthAndOrderAgreesWithTheScalarChain).
 template <class D4>
 inline typename D4::Ints warpedIndicesOf(D4 p, const TVoiceGroup& group) {
     D4 symmetry, symmetryRest;
@@ -63,14 +62,8 @@ inline typename D4::Ints warpedIndicesOf(D4 p, const TVoiceGroup& group) {
     return D4::min(warped * D4::all(65535.99), D4::all(LANE_TABLE_LAST)).truncated();
 }
 
-// The same where symmetry and symmetryRest are exactly 0.5, for a p in
-// [0, 1) that is 0 or a multiple of 2^-49 (shifted - 10 for a shifted in
-// [10, 11), whose spacing is 2^-49): the warped position is p itself, bit for
-// bit. In the first half (p < 0.5), p 0.5 is exact (p is 0 or far above the
-// subnormals), so is the division by 0.5, which gives p back, and p + 0 is p.
-// In the second half p - 0.5 is exact (p lies in [0.5, 1)), and so are its
-// halving (a multiple of 2^-50, far above the subnormals), the division by
-// 0.5, which undoes it, and adding 0.5 back, which gives p, a double.
+// The same where symmetry and symmetryRest are exactly 0.5: the warp then gives
+// p back bit for bit (MovementLanes.BaselineAndAvx2LanesAgreeBitForBit).
 template <class D4>
 inline typename D4::Ints unwarpedIndicesOf(D4 p) {
     return D4::min(p * D4::all(65535.99), D4::all(LANE_TABLE_LAST)).truncated();

@@ -1,8 +1,8 @@
 // The output stage: the brick-wall low-pass, main and sub volume, the clamp,
-// the stereo spread, the scope ring and the silence gate's count.
+// the stereo spread and the scope ring; and the count of the effects' silence
+// gate (engine/EffectsChain.cpp), which the output stage's frames feed.
 #pragma once
 
-#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -60,8 +60,8 @@ struct TOutputState {
     std::array<float, SCOPE_RING_SIZE> scopeRing{};
 };
 
-// The pure per-frame arithmetic of the output stage, shared by the block loop
-// and its tests.
+// The pure per-frame arithmetic of the output stage (engine/Output.cpp), which
+// its tests check on their own. The voices' pan law is engine/dsp/PanLaw.h.
 namespace outputstage {
 // 10^((80 v - 60) / 20): -60 dB at 0, +20 dB at 1.
 float mainVolumeGain(float smoothed);
@@ -71,10 +71,4 @@ float subVolumeGain(float smoothed);
 float clampOutput(float x);
 // s = 1 keeps the image, s = 0 sums to mono.
 void stereoSpread(float spread, float& left, float& right);
-// Voice pan law: left min(2 - 2p, 1), right min(2p, 1), neither below 0.
-// Inline: the mix calls it for every voice and frame.
-inline void panGains(float pan, float& left, float& right) {
-    left = std::max(0.0f, std::min(2.0f - 2.0f * pan, 1.0f));
-    right = std::max(0.0f, std::min(2.0f * pan, 1.0f));
-}
 }  // namespace outputstage

@@ -1,4 +1,4 @@
-// Voice state of APlugin: the 16 voices as arrays indexed by voice (struct of
+// Voice state of the sound engine: the 16 voices as arrays indexed by voice (struct of
 // arrays), the note stack of the mono and legato modes, portamento, and the
 // per-voice amplitude envelope.
 #pragma once

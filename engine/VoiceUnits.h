@@ -1,4 +1,4 @@
-// The DSP units every voice runs through, owned by APlugin: the per-instance
+// The DSP units every voice runs through, owned by the sound engine: the per-instance
 // engine tables the sources and LFOs read, the pink-noise rows, the source
 // state, the tuned-noise band-pass and the main filter of each voice, and the
 // voice distortion.

@@ -3,7 +3,7 @@
 // it through editorHooksOf(), so the core never depends on the toolkit.
 #pragma once
 
-#include "plugin/AEffEditor.h"
+#include "vst/AEffEditor.h"
 
 class TEditorHooks {
 public:

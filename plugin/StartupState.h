@@ -1,10 +1,9 @@
-// Folders that start-up reads from the preferences and the tuning table.
+// Folders that start-up reads from the preferences, and the chunk buffers.
 #pragma once
 
-#include <array>
 #include <string>
 
-#include "plugin/ParameterModel.h"
+#include "engine/ParameterModel.h"
 
 struct TFolders {
     std::string homeSampleDir;      // the product's sample folder ("SampleDir")
@@ -13,16 +12,6 @@ struct TFolders {
     std::string ecsDirStr;          // default folder of the ECS file dialogs ("ECSDir")
     std::string helpPath;           // the manual the editor's help command opens
     std::string tuningFileStr;      // folder of the tuning files ("Tuning")
-};
-
-// Pitch of every MIDI note in semitones from note 0; the identity until a
-// tuning file is applied.
-struct TTuningState {
-    std::array<float, 128> tuningTable{};
-
-    void setIdentity() {
-        for (int note = 0; note < 128; ++note) tuningTable[static_cast<std::size_t>(note)] = static_cast<float>(note);
-    }
 };
 
 // Buffers handed to chunk hosts; each stays valid until the next chunk call.

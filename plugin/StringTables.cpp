@@ -27,9 +27,6 @@ std::string noteValue(const char* value, const char* kind) { return std::string(
 const std::string REG_PRESET_WARNING_STR = "PresetWarning";
 const std::string REG_MIDI_PRESET_STR = "MIDIPreset";
 const std::string REG_MIDI_BANK_STR = "MIDIBank";
-const std::string REG_MIDI_CAPTURE_STR = "MIDICapture";
-const std::string REG_MIDI_IN_CHANNEL_STR = "MIDIChannel";
-const std::string REG_MIDI_SPRING_CHANNEL_STR = "MIDISpring";
 const std::string REG_KEYBOARD_STR = "Keyboard";
 const std::string REG_DRAG_AND_DROP_STR = "DragAndDrop";
 const std::string REG_TOOL_TIP_STR = "ToolTip";

@@ -8,13 +8,12 @@
 #include <array>
 #include <string>
 
+#include "engine/EnginePreferences.h"  // the MIDI settings' keys
+
 // ---- preference keys (values "Y"/"N" unless noted)
 extern const std::string REG_PRESET_WARNING_STR;
 extern const std::string REG_MIDI_PRESET_STR;
 extern const std::string REG_MIDI_BANK_STR;
-extern const std::string REG_MIDI_CAPTURE_STR;
-extern const std::string REG_MIDI_IN_CHANNEL_STR;  // integer: 0 all channels, 1..16 one channel
-extern const std::string REG_MIDI_SPRING_CHANNEL_STR;
 extern const std::string REG_KEYBOARD_STR;
 extern const std::string REG_DRAG_AND_DROP_STR;
 extern const std::string REG_TOOL_TIP_STR;

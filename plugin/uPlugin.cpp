@@ -11,7 +11,7 @@
 #include "platform/Paths.h"
 #include "plugin/EditorFactory.h"
 #include "plugin/EditorHooks.h"
-#include "plugin/TextCopy.h"
+#include "vst/TextCopy.h"
 
 using namespace vst;
 
@@ -57,7 +57,6 @@ APlugin::APlugin(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, NU
     // The editor object exists from here on (effFlagsHasEditor); its window,
     // images and controls only while a host has it open.
     if (createEditorInstance) setEditor(createEditorInstance(this, this));
-    midi.numMidiEvents = 0;
     setNumInputs(2);
     setNumOutputs(2);
     canProcessReplacing(true);
@@ -67,17 +66,8 @@ APlugin::APlugin(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, NU
                       host.hostIsReaper);
     setUniqueID(fourCharCode('k', 'l', 'b', 'r'));
 
-    for (VstMidiEvent& event : midi.midiEvents) {
-        event = VstMidiEvent{};
-        event.type = kVstMidiType;
-        event.byteSize = sizeof(VstMidiEvent);
-        event.deltaFrames = MIDI_SLOT_FREE;
-        event.reserved1 = 99;
-    }
-
     // The rate members are derived from the rate in one place, so they always agree.
-    rate.curSampleRate = 0;
-    setSampleRate(START_SAMPLE_RATE);
+    soundEngine.setSampleRate(START_SAMPLE_RATE);
 
     initVariables();
     updateEditorScreen();
@@ -238,25 +228,15 @@ bool APlugin::notifyNKSHost(int32 propertyIndex, void* data, intptr size) {
     return callHost(audioMasterVendorSpecific, index, size, data) == 1;
 }
 
-// ---------------------------------------------------------------- sample rate
+// ---------------------------------------------------------------- the block loop
 
-void APlugin::setSampleRate(float newRate) {
-    if (!(newRate >= 5.0f && newRate <= 500000.0f)) return;  // NaN fails too
-    if (std::fabs(newRate - rate.curSampleRate) < 0.00001f) return;
-
-    rate.curSampleRate = newRate;
-    rate.curSampleRateD = newRate;
-    rate.invSampleRate = 1.0f / newRate;
-    rate.dcCoef = 30.0f / (2.0f * newRate);
-    rate.overSampleRate = 2.0f * newRate;
-    rate.invOverSampleRate = 1.0f / (2.0f * newRate);
-    rate.lfoBaseInc = (1.71875 / newRate) * 0.00390625;
-    rate.barFactor = 240.0f * newRate;
-    rate.rateOverTempo = newRate / rate.tempo;
-    rate.samplesPerBar = 240.0f * newRate / rate.tempo;
-    // The base note, the Gator, the voices, the filters and the effects follow
-    // the new rate from here as the engine grows.
-    updateBaseNote();
-    turnAllVoicesOff();
-    initFilters();
+void APlugin::processReplacing(float** inputs, float** outputs, int32 sampleFrames) {
+    TBlockTime time;
+    if (const VstTimeInfo* info = getTimeInfo(kVstPpqPosValid | kVstTempoValid)) {
+        time.known = true;
+        time.tempoValid = (info->flags & kVstTempoValid) != 0;
+        time.tempo = info->tempo;
+        time.transportPlaying = (info->flags & kVstTransportPlaying) != 0;
+    }
+    soundEngine.processReplacing(inputs, outputs, sampleFrames, time);
 }

@@ -1,6 +1,11 @@
-// APlugin: the one object that holds the whole instrument. Its state is grouped
-// per subsystem in plain structs held by value; its member functions are split
-// across one source file per subsystem (uPlugin*.cpp in plugin/, engine/).
+// APlugin: the one object that holds the whole instrument. It answers the host
+// (the VST base layers), keeps the parameter store, the programs and the state
+// chunk, and holds the sound engine (TSoundEngine, engine/SoundEngine.h) by
+// value, forwarding the host's calls to it in one line each. The controls and
+// the editor reach it only through TEditorServices; the engine only through
+// TEngineHost. Its state is grouped per subsystem in plain structs held by
+// value; its member functions are split across one source file per subsystem
+// (plugin/uPlugin*.cpp).
 #pragma once
 
 #include <array>
@@ -8,12 +13,12 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/MidiState.h"
-#include "plugin/AudioEffectX.h"
+#include "engine/ParameterModel.h"
+#include "engine/SoundEngine.h"
 #include "plugin/EditorMarks.h"
 #include "plugin/EditorServices.h"
-#include "plugin/ParameterModel.h"
 #include "plugin/StartupState.h"
+#include "vst/AudioEffectX.h"
 
 class uEditor;
 
@@ -27,41 +32,13 @@ struct THostFlags {
     bool hostIsNKS = false;
 };
 
-// Rate members: written only by setSampleRate, read by every engine unit.
-struct TRates {
-    float curSampleRate = 0;
-    double curSampleRateD = 0;
-    float invSampleRate = 0;
-    float overSampleRate = 0;  // voices run at twice the host rate
-    float invOverSampleRate = 0;
-    float dcCoef = 0;
-    double lfoBaseInc = 0;
-    float barFactor = 0;
-    float rateOverTempo = 0;
-    float samplesPerBar = 0;
-    float tempo = 120;  // host tempo in BPM; 120 until the host tells us otherwise
-};
-
-// Flags that pass work between the audio thread and the user-interface thread.
-// Each is written by one side and polled by the other, never locked.
-struct THandOffFlags {
-    std::atomic<bool> presetPending{false};
-    std::atomic<bool> settingPreset{false};
-    std::atomic<bool> previewPlaying{false};
-    std::atomic<bool> screenUpdatePending{false};
-    std::atomic<bool> editorOpening{false};
-    std::atomic<bool> editorOpened{false};
-    std::atomic<bool> popupActive{false};
-};
-
-class APlugin : public AudioEffectX, public TEditorServices {
+class APlugin : public AudioEffectX, public TEditorServices, private TEngineHost {
 public:
     static constexpr int32 NUM_PARAMS = 1024;
     static constexpr int32 NUM_PROGRAMS = 1;
-    static constexpr int32 MIDI_QUEUE_SIZE = 250;
-    static constexpr int32 MIDI_EVENT_RECORDS = 251;
-    static constexpr int32 MIDI_SLOT_FREE = -99;
-    static constexpr float START_SAMPLE_RATE = 44099.0f;
+    static constexpr int32 MIDI_QUEUE_SIZE = TMidiState::QUEUE_SIZE;
+    static constexpr int32 MIDI_SLOT_FREE = TMidiState::SLOT_FREE;
+    static constexpr float START_SAMPLE_RATE = TSoundEngine::START_SAMPLE_RATE;
 
     explicit APlugin(vst::audioMasterCallback audioMaster);
     ~APlugin() override;
@@ -69,7 +46,7 @@ public:
     // ---- host operations (uPlugin.cpp)
     intptr dispatcher(int32 opcode, int32 index, intptr value, void* ptr, float opt) override;
     void suspend() override {}
-    void setSampleRate(float rate) override;
+    void setSampleRate(float rate) override { soundEngine.setSampleRate(rate); }
     int32 canDo(char* text) override;
     intptr vendorSpecific(int32 index, intptr value, void* ptr, float opt) override;
     bool getOutputProperties(int32 index, vst::VstPinProperties* properties) override;
@@ -95,21 +72,26 @@ public:
     // ---- start-up and the program (plugin/uPluginInit.cpp)
     void initVariables();
     void setProgram(int32 program) override;
-    // Pitch of a MIDI note in semitones, through the tuning table when one is on.
-    float getTuning(int note) const;
+    float getTuning(int note) const { return soundEngine.getTuning(note); }
 
-    // ---- block loop (engine/uPluginProcess.cpp)
+    // ---- the block loop: the host's time for the block, then the engine (uPlugin.cpp)
     void processReplacing(float** inputs, float** outputs, int32 sampleFrames) override;
+    void __processDeprecated(float**, float**, int32 sampleFrames) override {
+        soundEngine.processDeprecated(sampleFrames);
+    }
 
     // ==== parameters: begin
     // ---- parameter table (ParameterTable.cpp)
     // One unsigned comparison: negative tags wrap to large values and fail too.
-    static bool isValidTag(int32 tag) { return static_cast<std::uint32_t>(tag) < std::uint32_t{NUM_PARAMS}; }
+    static bool isValidTag(int32 tag) { return isValidParameterTag(tag); }
     void setParameterVars(int32 tag, float defaultValue, bool isOnOff, float steppedRange, int32 steppedNum,
-                          int32 tagDest, int32 paramType, const std::string& name, float zeroValue);
+                          int32 tagDest, int32 paramType, const std::string& name, float zeroValue) {
+        setParameterAttributes(attr, tag, defaultValue, isOnOff, steppedRange, steppedNum, tagDest, paramType, name,
+                               zeroValue);
+    }
     // Start-up: zeroes the value arrays, fills every attribute of the 1024 tags,
     // the editor's has-control flags and the modulation type tables.
-    void initParameters();
+    void initParameters() { initParameterModel(attr, values); }
     int32 getTagDest(int32 tag) const;
     int32 getParamType(int32 tag) const;
 
@@ -172,7 +154,8 @@ public:
     }
 
     bool isEditorOpen();
-    void updateEditorScreen();
+    // Audio thread (housekeeping, through TEngineHost): asks the editor for a refresh.
+    void updateEditorScreen() override;
     bool getEditChanged() const { return values.editChanged.load(std::memory_order_relaxed); }
 
     // ---- display texts (uPluginDisplay.cpp)
@@ -191,8 +174,6 @@ public:
     std::string getLFOSpeedStr(float x, float divisor, float exponent, bool offAtZero, bool asPeriod) const;
     std::string getEnvLenStr(float x, bool exact) const;
 
-    TParameterAttributes attr;
-    TParameterValues values;
 
 private:
     // Fills the parameter table as the members are built, so that nothing in
@@ -208,159 +189,76 @@ public:
     // ==== parameters: end
 
     // ==== engine: begin
-    // ---- MIDI input (engine/uPluginMidi.cpp)
-    int32 processEvents(vst::VstEvents* events) override;
-    // Hands every event due in this frame to the engine (audio thread).
-    void processMidi(long frame);
-    void setMIDILatch(int tag, bool arm);
-    void setMIDICCNum(int tag);
-    void resetMIDI();
-    void resetMIDICapture();
-    void updateMIDIChannel(bool force);
-    // Reads the controller map and the MIDI switches from the preferences
-    // (start-up and whenever the settings change; never the audio thread).
-    void loadMIDIPreferences();
+    // The sound engine's operations under the names the host, the controls
+    // and the editor use (engine/SoundEngine.h says what each does).
+    int32 processEvents(vst::VstEvents* events) override { return soundEngine.processEvents(events); }
+    void setMIDILatch(int tag, bool arm) override { soundEngine.setMIDILatch(tag, arm); }
+    void setMIDICCNum(int tag) override;  // asks for the controller (uPluginParameters.cpp)
+    void resetMIDI() override { soundEngine.resetMIDI(); }
+    void resetMIDICapture() override { soundEngine.resetMIDICapture(); }
+    void updateMIDIChannel(bool force) override { soundEngine.updateMIDIChannel(force); }
+    void loadMIDIPreferences() { soundEngine.loadMIDIPreferences(); }
+    void processMidi(long frame) { soundEngine.processMidi(frame); }
 
-    // ---- block loop (engine/uPluginProcess.cpp)
-    void __processDeprecated(float** inputs, float** outputs, int32 sampleFrames) override;
+    void midiNoteDown(int note, int velocity, int channel) { soundEngine.midiNoteDown(note, velocity, channel); }
+    void midiNoteRelease(int note, int channel) { soundEngine.midiNoteRelease(note, channel); }
+    void setNotePressed(int voice, int note, int velocity, bool retrigger) {
+        soundEngine.setNotePressed(voice, note, velocity, retrigger);
+    }
+    void getNextCurVoice() { soundEngine.getNextCurVoice(); }
+    void setVoiceOn(int voice) { soundEngine.setVoiceOn(voice); }
+    void setVoiceOff(int voice) { soundEngine.setVoiceOff(voice); }
+    void setVoiceTotallyOff(int voice) { soundEngine.setVoiceTotallyOff(voice); }
+    void turnAllVoicesOff() { soundEngine.turnAllVoicesOff(); }
+    void setEverythingOff(bool hard) { soundEngine.setEverythingOff(hard); }
+    bool isValidVoice(int voice) const { return soundEngine.isValidVoice(voice); }
+    bool getIsVoicePlaying(int voice) const { return soundEngine.getIsVoicePlaying(voice); }
+    int getNotesOn() const { return soundEngine.getNotesOn(); }
+    int getNotesPlaying() const { return soundEngine.getNotesPlaying(); }
+    void setLastVoice() { soundEngine.setLastVoice(); }
+    float getPitchBendValue(int tag, float x) { return soundEngine.getPitchBendValue(tag, x); }
+    void updateBaseNote() { soundEngine.updateBaseNote(); }
+    void previewNoteOn() override { soundEngine.previewNoteOn(); }
+    void previewNoteReleased() override { soundEngine.previewNoteReleased(); }
+    void requestReset() { soundEngine.requestReset(); }
+    void reset() { soundEngine.reset(); }
 
-    // ---- notes and voices (engine/uPluginVoices.cpp)
-    void midiNoteDown(int note, int velocity, int channel);
-    void midiNoteRelease(int note, int channel);
-    void setNotePressed(int voice, int note, int velocity, bool retrigger);
-    void getNextCurVoice();
-    void setVoiceOn(int voice);
-    void setVoiceOff(int voice);
-    void setVoiceTotallyOff(int voice);
-    void turnAllVoicesOff();
-    void setEverythingOff(bool hard);
-    bool isValidVoice(int voice) const { return static_cast<unsigned>(voice) < NUM_VOICES; }
-    bool getIsVoicePlaying(int voice) const { return isValidVoice(voice) && voices.voiceOn[voice]; }
-    int getNotesOn() const;
-    int getNotesPlaying() const;
-    void setLastVoice();
-    float getPitchBendValue(int tag, float x);
-    void updateBaseNote();
-    // Editor thread: the request is taken by the audio thread at its next block.
-    void previewNoteOn();
-    void previewNoteReleased();
-    void requestReset();
-    // Audio thread (program application and the block start).
-    void reset();
+    void setModSrc(int src, float value) { soundEngine.setModSrc(src, value); }
+    void setModSrc(int src, float value, int channel) { soundEngine.setModSrc(src, value, channel); }
+    void setEnvs(int voice) { soundEngine.setEnvs(voice); }
+    void initModulation() { soundEngine.initModulation(); }
+    bool isValidModSlot(int slot) const { return soundEngine.isValidModSlot(slot); }
+    bool isValidSrc(int src) const { return soundEngine.isValidSrc(src); }
+    void resetVoiceModDest(int voice) { soundEngine.resetVoiceModDest(voice); }
+    void initLFOs() { soundEngine.initLFOs(); }
+    void updateRibbon() { soundEngine.updateRibbon(); }
+    void initEngineUnits() { soundEngine.initEngineUnits(); }
+    void initFilters() { soundEngine.initFilters(); }
+    void updateBrickFilter() { soundEngine.updateBrickFilter(); }
+    void updateVolumes() { soundEngine.updateVolumes(); }
+    float getMainVolumeGain() const { return soundEngine.getMainVolumeGain(); }
 
-    // ---- modulation sources and envelopes (the modulation engine, engine/uPluginMod.cpp)
-    void setModSrc(int src, float value);
-    void setModSrc(int src, float value, int channel);
-    void setEnvs(int voice);
-
-    // ---- output stage and the voices' filters (engine/uPluginOutput.cpp)
-    // Builds the per-instance engine tables and the process-wide tables the
-    // voices read (start-up, before the audio thread runs; once).
-    void initEngineUnits();
-    void initFilters();
-    void updateBrickFilter();
-    void updateVolumes();
-    float getMainVolumeGain() const { return output.mainVolumeGain; }
-
-    TEngineState engine;
-    TVoiceState voices;
-    TModState mod;
-    TOutputState output;
-    TVoiceUnits units;
-
-protected:
-    // Block loop pieces (engine/uPluginProcess.cpp).
-    void takeBlockRequests();
-    void renderSilentFrame(int frame, float** outputs);
-    void renderPreview(float** outputs, int32 sampleFrames);
-    void renderNormal(float** inputs, float** outputs, int32 sampleFrames);
-    void runHousekeeping(bool screenUpdateWasPending);
-    void runGlobalControlStep();
-    void renderVoices();
-    void runVoice(int voice);
-    void drawVoiceRandFactors(int voice);
-    void runVoiceSteps();
-    void runVoiceControlStep(int voice);
-    void renderSource(int voice);
-    void setSourceFrameInput();
-    void doDistort();
-    void doFilter();
-    void applyFX();
-    void runOutputStage();
-    void handleMidiEvent(const vst::VstMidiEvent& event);
-    void handleController(int controller, int value, int channel);
-    void releasePreviewNoteNow();
-    void startPreviewNoteNow();
-    void stopAllForPreview();
-    void initFX();
-    // Modulation steps the loop calls (engine/uPluginMod.cpp, engine/uPluginMovement.cpp).
-    void buildRoutes();
-    void applyVoiceRoutes(int voice);
-    void setGlobalLFOS();
-    void setVoiceLFOS(int voice);
-    void prepareVoiceLFOs(int voice);
-    void runVoiceLFOs(std::uint32_t started, std::uint32_t stepDue);
-    void initVoiceLFO(int voice, int lfo);
-    void initGlobalLFO(int lfo);
-    // Parameter reads of the engine, in one place.
-    float paramValue(int tag) const { return values.curValue[static_cast<std::size_t>(tag)]; }
-    int paramStep(int tag) const { return getSteppedValue(tag); }
-    bool paramOn(int tag) const { return getOnOff(tag); }
-    void applyPendingProgram();
-    void applyProgramToEngine();
-    float silenceGateLimit() const;
-
-public:
-    // ==== engine: end
-
-    // ==== modulation: begin
-    // ---- modulation engine (engine/uPluginMod.cpp; setModSrc, setEnvs,
-    // buildRoutes and applyVoiceRoutes, declared in the engine section, are
-    // defined there too).
-    // Start-up: the neutral row, the routes, the LFOs and the ribbon spring.
-    void initModulation();
+    // Modulation slots as the editor's menus use them (uPluginParameters.cpp).
     int getModSrc(int tag);
-    int getModDest(int tag);
-    int getModSlotDest(int slot);
-    std::string getModSrcByModStr(int route);
-    void setModSlotVar(int slot, bool bypass, float amount, int src, int dest);
-    bool isValidModSlot(int slot) const { return slot >= 0 && slot < 4; }
-    bool isValidSrc(int src) const { return src >= 1 && src <= 62; }
-    // A voice's destinations back to neutral (note start, everything off).
-    void resetVoiceModDest(int voice);
-    // Editor read-outs (user-interface thread; they only read).
-    float getModValue(int tag);
-    void getWaveDisplay(int points, float zoom, float* out);
-    // Movement lock (user-interface thread).
-    void setLockState(int state);
-    int getLockState() const;
-    bool getIsLocked() const;
-    float getLockVar(int tag);
+    int getModDest(int tag) override;
+    int getModSlotDest(int slot) override;
+    std::string getModSrcByModStr(int route) override;
+    void setModSlotVar(int slot, bool bypass, float amount, int src, int dest) override;
+    float getModValue(int tag) override { return soundEngine.getModValue(tag); }
+    void getWaveDisplay(int points, float zoom, float* out) override { soundEngine.getWaveDisplay(points, zoom, out); }
+    void setLockState(int state) override { soundEngine.setLockState(state); }
+    int getLockState() const override { return soundEngine.getLockState(); }
+    bool getIsLocked() const { return soundEngine.getIsLocked(); }
+    float getLockVar(int tag) override { return soundEngine.getLockVar(tag); }
+    float getMovementValue(int mode, float x) override { return soundEngine.getMovementValue(mode, x); }
+    float getMovementPos() override { return soundEngine.getMovementPos(); }
+    float getPan() override { return soundEngine.getPan(); }
 
-    // ---- Movement and Free LFO (engine/uPluginMovement.cpp; also setGlobalLFOS,
-    // setVoiceLFOS, initGlobalLFO and initVoiceLFO, declared in the engine section).
-    void initLFOs();
-    float getMovementValue(int mode, float x);
-    float getMovementPos();
-    float getPan();
-
-    // ---- ribbon (engine/uPluginRibbon.cpp)
-    int getRibbonQuant();
-    int getRibbonSpringTime();
-    void setRibbbonSpringOff();
-    void setRibbonSpringOn();
-    // One frame of the ribbon (settings at the control step, spring, source 49).
-    void updateRibbon();
-
-    TMovementState movement;
-
-private:
-    void refreshLFOSettings(TLfoState& lfo, int which, const TModState::Row& dest, float centerNote, float velocity);
-    void refreshMovementCurves(int voice);
-    double lfoIncrement(int which);
-
-public:
-    // ==== modulation: end
+    int getRibbonQuant() override { return soundEngine.getRibbonQuant(); }
+    int getRibbonSpringTime() override { return soundEngine.getRibbonSpringTime(); }
+    void setRibbbonSpringOff() override { soundEngine.setRibbbonSpringOff(); }
+    void setRibbonSpringOn() override { soundEngine.setRibbonSpringOn(); }
+    // ==== engine: end
 
     // ==== editor services: begin
     // What TEditorServices asks beyond the operations above. The parameter
@@ -452,27 +350,37 @@ public:
     // ==== editor services: end
 
     const THostFlags& hostFlags() const { return host; }
-    const TRates& rates() const { return rate; }
+    const TRates& rates() const { return soundEngine.rates(); }
+    // Read-only views for the display texts' neighbours, benchmarks and tests.
+    const TParameterAttributes& parameterAttributes() const { return attr; }
+    const TParameterValues& parameterValues() const { return values; }
+    const TSoundEngine& engine() const { return soundEngine; }
 
-protected:
+private:
+    friend struct TPluginTestAccess;  // tests reach the state through it
+
     void loadStartProgram();
     TProgram* chunkBufferFor(bool isPreset);
     TProgram& chunkProgramFor(bool isPreset);
+    void detectHost();
 
     // Tells the editor which control the host is recording (-1: none).
     void editTagChanged(int32 tag);
 
+    // What the engine asks of the plug-in (TEngineHost).
+    void applyProgramValues() override;
+    void setParameterFromEngine(int tag, float value) override { setParameter(tag, value); }
+
+    // The state, one plain struct per subsystem. The parameters come first:
+    // the engine is built with references to them.
     THostFlags host;
-    TRates rate;
+    TParameterAttributes attr;
+    TParameterValues values;
     THandOffFlags flags;
     TEditorMarks editorMarks;
-    TMidiState midi;
+    TSoundEngine soundEngine{attr, values, flags, *this};
     TFolders folders;
-    TTuningState tuning;
     TChunkBuffers chunks;
-
-private:
-    void detectHost();
 };
 
 // Built by VSTPluginMain; kept separate so tests can build the object directly.

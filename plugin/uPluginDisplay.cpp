@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "plugin/StringTables.h"
-#include "plugin/TextCopy.h"
+#include "vst/TextCopy.h"
 #include "plugin/uPlugin.h"
 
 namespace {

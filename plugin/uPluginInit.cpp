@@ -39,26 +39,12 @@ void APlugin::initVariables() {
     folders.tuningFileStr = loadFolderFromPrefs(TUNING_KEY, SHORT_FOLDER_LIMIT,
                                                 platform::getDefaultFolderPath(platform::TDefaultFolder::tuning), false);
 
-    tuning.setIdentity();
-
     flags.previewPlaying = false;
     flags.popupActive = false;
 
-    // The MIDI controller map and the receive channel from the preferences;
-    // initParameters has already cleared every soft-takeover reference.
-    loadMIDIPreferences();
-
-    // Lookup tables, voice units, modulation and LFOs; the reset sets the
-    // filters and effects up.
-    initEngineUnits();
-    initModulation();
-    reset();
-}
-
-float APlugin::getTuning(int note) const {
-    const int clamped = std::clamp(note, 0, 127);
-    return getOnOff(HAS_TUNING_TAG) ? tuning.tuningTable[static_cast<std::size_t>(clamped)]
-                                    : static_cast<float>(note);
+    // The tuning, the MIDI preferences, the engine's tables and units, the
+    // modulation engine and a reset.
+    soundEngine.start();
 }
 
 void APlugin::loadStartProgram() {

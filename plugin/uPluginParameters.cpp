@@ -7,8 +7,13 @@
 // relaxed atomic (TSharedFloat), every flag an atomic.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <string>
 
+#include "engine/ModTables.h"
+#include "platform/MessageBox.h"
 #include "plugin/EditorHooks.h"
+#include "plugin/StringTables.h"
 #include "plugin/uPlugin.h"
 
 namespace {
@@ -92,13 +97,7 @@ float APlugin::getParameter(int32 index) {
 
 // ---------------------------------------------------------------- stepped values
 
-int APlugin::getSteppedValue(float value, float range, int num) const {
-    if (!std::isfinite(value) || !std::isfinite(range) || num < 1) return 0;
-    const double scaled = static_cast<double>(value) * range + 0.1;
-    if (scaled < 0.0) return 0;
-    if (scaled >= static_cast<double>(num)) return num - 1;
-    return static_cast<int>(scaled);
-}
+int APlugin::getSteppedValue(float value, float range, int num) const { return steppedValueOf(value, range, num); }
 
 int APlugin::getSteppedValue(int tag) const {
     if (!isValidTag(tag) || attr.steppedNum[tag] == -1) return 0;
@@ -164,6 +163,12 @@ void APlugin::setToDefaultRange(int first, int last) {
 float APlugin::getDefaultValue(int tag) const { return isValidTag(tag) ? attr.defaultValue[tag] : 0.0f; }
 
 float APlugin::getOrigValue(int tag) const { return isValidTag(tag) ? values.origValue[tag].load() : 0.0f; }
+
+int32 APlugin::getTagDest(int32 tag) const { return isValidTag(tag) ? attr.tagDest[tag] : 0; }
+
+// Callers pass valid tags; an invalid one is answered as an internal slot
+// rather than read from outside the table.
+int32 APlugin::getParamType(int32 tag) const { return isValidTag(tag) ? attr.paramType[tag] : 16; }
 
 float APlugin::getZeroValue(int tag) const { return isValidTag(tag) ? attr.zeroValue[tag] : 0.0f; }
 
@@ -340,4 +345,59 @@ void APlugin::changeDelta(int tag, int delta, bool fine, float amount) {
         const float step = static_cast<float>(delta) * amount * (fine ? 0.001f : 0.01f);
         setParameterAutomated(tag, clampUnit(getParameter(tag) + step));
     }
+}
+
+// ---------------------------------------------------------------- the engine's requests
+
+// Audio thread, while settingPreset is set. The program's values become the
+// current ones; what the editor must learn of it waits for its idle pass.
+void APlugin::applyProgramValues() {
+    // TODO(programs): the program code's setPresetParameters takes this place;
+    // until then the record's values are taken as they are.
+    for (int tag = 0; tag < NUM_PARAMS; ++tag) {
+        setParameter(tag, values.programs[0].values[static_cast<std::size_t>(tag)]);
+        values.captured[static_cast<std::size_t>(tag)].store(false, std::memory_order_relaxed);
+    }
+    // The editor takes the new Mod FX mode and forgets its undo steps at its
+    // next idle pass; the editor's code never runs here.
+    editorMarks.raise({.modFXModeTaken = true, .clearUndos = true});
+}
+
+// ---------------------------------------------------------------- MIDI learn by number
+
+void APlugin::setMIDICCNum(int tag) {
+    if (!isValidTag(tag)) return;
+    const std::string answer = inputBoxStr("MIDI CC (0 - 127)", "MIDI CC: " + getParameterNameStr(tag));
+    if (answer.empty()) return;
+    // Text that is not a number binds controller 0, as atoi reads it.
+    soundEngine.bindController(std::clamp(std::atoi(answer.c_str()), 0, 127), tag);
+}
+
+// ---------------------------------------------------------------- modulation slots
+
+int APlugin::getModSrc(int tag) { return isValidTag(tag) ? getSteppedValue(tag) : 0; }
+
+int APlugin::getModDest(int tag) { return isValidTag(tag) ? getSteppedValue(tag) : 0; }
+
+int APlugin::getModSlotDest(int slot) {
+    if (!soundEngine.isValidModSlot(slot)) return 0;
+    return getSteppedValue(MOD_SLOT_DEST_TAGS[slot]);
+}
+
+std::string APlugin::getModSrcByModStr(int route) {
+    static const char* const FIXED_ROUTE_NAMES[4] = {"Movement Destination 1", "Movement Destination 2",
+                                                      "Free LFO Destination 1", "Free LFO Destination 2"};
+    if (route < 0 || route >= NUM_MOD_ROUTES) return std::string();
+    if (route >= NUM_MOD_SLOTS) return FIXED_ROUTE_NAMES[route - NUM_MOD_SLOTS];
+    const int src = getSteppedValue(MOD_SLOT_SRC_TAGS[route]);
+    if (src < 0 || static_cast<size_t>(src) >= SRC_STR.size()) return std::string();
+    return SRC_STR[src];
+}
+
+void APlugin::setModSlotVar(int slot, bool bypass, float amount, int src, int dest) {
+    if (!soundEngine.isValidModSlot(slot)) return;
+    setOnOff(MOD_SLOT_BY_TAGS[slot], bypass);
+    setParameter(MOD_SLOT_AMT_TAGS[slot], amount);
+    setSteppedValue(MOD_SLOT_SRC_TAGS[slot], src);
+    setSteppedValue(MOD_SLOT_DEST_TAGS[slot], dest);
 }

@@ -1,6 +1,6 @@
 #include "toolkit/AEffGUIEditor.h"
 
-#include "plugin/AudioEffectX.h"
+#include "vst/AudioEffectX.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/Offscreen.h"
 #include "toolkit/X11Frame.h"

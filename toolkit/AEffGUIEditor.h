@@ -2,7 +2,7 @@
 // holding the frame that its window shows.
 #pragma once
 
-#include "plugin/AEffEditor.h"
+#include "vst/AEffEditor.h"
 #include "toolkit/CBase.h"
 
 class AudioEffect;

@@ -217,7 +217,7 @@ enum AudioMasterOpcodes : int32 {
     __audioMasterGetInputSpeakerArrangementDeprecated,  // 49
 };
 
-// Text limits the interface names; hosts on Linux give more room (see plugin/TextCopy.h).
+// Text limits the interface names; hosts on Linux give more room (see vst/TextCopy.h).
 enum VstStringConstants : int32 {
     kVstMaxProgNameLen = 24,
     kVstMaxParamStrLen = 8,

@@ -1,4 +1,16 @@
 // Vector constants and lane helpers for the DSP units' four-lane code.
+//
+// The words of the lane code, here and in the voice pass:
+//   lane     one float (or double) of a vector; each lane serves one voice.
+//   quarter  four consecutive voices (0-3, 4-7, 8-11, 12-15) as one vector.
+//   pair     two neighbouring quarters, eight voices run together where the
+//            processor has eight-lane vectors (the filter's AVX2 kernel).
+//   steady   a frame in which what a source reads alike holds the same value
+//            in every voice (no route writes it), so it is taken once a frame.
+//   plain    the common case of a unit, without its rarer extras (a plain
+//            state-variable filter type, a plain LFO chain without curves).
+//   grouped  every sounding voice of a frame runs quarter by quarter with the
+//            shared values (one plain filter type, nothing routed per voice).
 #pragma once
 
 #include <emmintrin.h>

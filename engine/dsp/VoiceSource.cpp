@@ -1,5 +1,7 @@
 #include "engine/dsp/VoiceSource.h"
 
+#include "engine/dsp/PanLaw.h"
+
 #include <algorithm>
 #include <iterator>
 #include <cmath>
@@ -136,8 +138,8 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
     const float x2 = fractionAfterStep(x1, input.subInc);
     const __m128 sub = readMorph(morph, x1, x2, symmetryOf(input.subSymmetry + 0.5f));
     const float pan = clamp01(input.subPan + 0.5f);
-    const float leftGain = std::max(std::min(2.0f - 2.0f * pan, 1.0f), 0.0f);
-    const float rightGain = std::max(std::min(2.0f * pan, 1.0f), 0.0f);
+    float leftGain, rightGain;
+    panGains(pan, leftGain, rightGain);
     const float level = input.subVolumeGain * input.subVolume;
     const float left = level * leftGain;
     const float right = level * rightGain;

@@ -111,9 +111,8 @@ __m128 addSubOscillator(int v, const TVoiceSourceInput& input, TVoiceSourceState
     int e1;
     int e2;
     if (symmetry == 0.5f) {
-        // The unwarped default: x x 0.5 / 0.5 and (x - 0.5) x 0.5 / 0.5 + 0.5
-        // give x back exactly (halving is exact, and x - 0.5 is for x in
-        // 0.5..1), so the divisions can be left out.
+        // The unwarped default gives x back exactly, so the divisions are
+        // left out (WaveSourceTest.SymmetryWarpsThePhase).
         e1 = static_cast<int>(x1 * 4095.99f) & WAVE_TABLE_MASK;
         e2 = static_cast<int>(x2 * 4095.99f) & WAVE_TABLE_MASK;
     } else {

@@ -13,6 +13,7 @@
 
 #include "controls/ControlHost.h"
 #include "plugin/EditorHooks.h"
+#include "plugin/plugin_test_access.h"
 #include "plugin/uPlugin.h"
 #include "toolkit/kgui.h"
 
@@ -186,7 +187,9 @@ struct TControlBench {
     }
 
     // A value of the program as it was loaded (what Ctrl+Shift-clicks restore).
-    void setLoadedValue(int tag, float value) { plugin->values.origValue[static_cast<size_t>(tag)] = value; }
+    void setLoadedValue(int tag, float value) {
+        TPluginTestAccess::values(*plugin).origValue[static_cast<size_t>(tag)] = value;
+    }
 
     // A press and release at one point, long enough after the last press not
     // to count as a double click.

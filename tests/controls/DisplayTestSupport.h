@@ -54,7 +54,9 @@ public:
     // A plain store, as the plug-in's own code stores (the host is not told).
     void put(int tag, float value) { APlugin::setParameter(tag, value); }
     // A value of the program as loaded (what Ctrl+Shift-clicks restore).
-    void setOrigValue(int tag, float value) { values.origValue[static_cast<size_t>(tag)] = value; }
+    void setOrigValue(int tag, float value) {
+        TPluginTestAccess::values(*this).origValue[static_cast<size_t>(tag)] = value;
+    }
     // Renders blocks of 512 frames; the mono output (L + R) / 2.
     std::vector<float> render(int blocks);
     void noteOn(int note);

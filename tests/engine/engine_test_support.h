@@ -1,8 +1,9 @@
-// A plug-in object driven directly, block by block, for the engine's unit
-// tests: MIDI events at chosen offsets, parameters, a host clock whose tempo
-// and transport the test sets, and access to the engine's state.
+// The sound engine driven directly, block by block, for its unit tests: MIDI
+// events at chosen offsets, parameters in a plain store of their own, a host
+// clock whose tempo and transport the test sets, and the engine's state.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -12,7 +13,7 @@
 
 #include "engine/EnginePreferences.h"
 #include "platform/Preferences.h"
-#include "plugin/uPlugin.h"
+#include "engine/SoundEngine.h"
 
 namespace enginetest {
 
@@ -57,30 +58,83 @@ inline vst::VstMidiEvent midiEvent(int deltaFrames, int status, int data1, int d
     return event;
 }
 
-// Opens the engine's protected state and steps to the tests.
-class EnginePlugin : public APlugin {
+// The parameter model and the hand-off flags an engine reads, built before it.
+struct EngineParameters {
+    TParameterAttributes attr;
+    TParameterValues values;
+    THandOffFlags flags;
+};
+
+// The engine with what the plug-in would give it: the parameter store (the
+// plug-in's rules: clamped, switches snapped, non-finite values refused, the
+// program trigger), the program's application and the host's clock.
+class EnginePlugin : public EngineParameters, public TEngineHost, public TSoundEngine {
 public:
-    explicit EnginePlugin(float sampleRate = 48000.0f) : APlugin((usePrivatePreferences(), testAudioMaster)) {
+    explicit EnginePlugin(float sampleRate = 48000.0f) : TSoundEngine(attr, values, flags, *this) {
+        usePrivatePreferences();
         hostClock() = TestHostClock{};
         hostClock().timeInfo.tempo = 120;
         hostClock().timeInfo.sampleRate = sampleRate;
         hostClock().timeInfo.flags = vst::kVstTempoValid;
-        initParameters();
+        // As the plug-in starts: the model, the start rate, the engine, the
+        // default program in the record; then the values cleared again, so
+        // that every test sets what it relies on.
+        initParameterModel(attr, values);
+        TSoundEngine::setSampleRate(START_SAMPLE_RATE);
+        start();
+        for (int tag = 0; tag < PARAMETER_COUNT; ++tag) values.programs[0].values[tag] = attr.defaultValue[tag];
+        initParameterModel(attr, values);
         initModulation();
-        setSampleRate(sampleRate);
+        TSoundEngine::setSampleRate(sampleRate);
         reset();
         // The reset asks for an editor refresh; nothing here waits for one.
         flags.screenUpdatePending = false;
-        // The tests set their own values: the start program the constructor
-        // queued must not replace them at the first block.
         flags.presetPending = false;
     }
 
-    using APlugin::applyFX;
-    using APlugin::flags;
-    using APlugin::midi;
-    using APlugin::rate;
-    using APlugin::runOutputStage;
+    // ---- the plug-in's share, as TEngineHost and as the tests use it
+    void applyProgramValues() override {
+        for (int tag = 0; tag < PARAMETER_COUNT; ++tag) {
+            setParameter(tag, values.programs[0].values[tag]);
+            values.captured[tag].store(false, std::memory_order_relaxed);
+        }
+    }
+    void setParameterFromEngine(int tag, float value) override { setParameter(tag, value); }
+    void updateEditorScreen() override { flags.screenUpdatePending = false; }
+
+    void setParameter(int tag, float value) {
+        if (!isValidParameterTag(tag) || !std::isfinite(value)) return;
+        value = std::clamp(value, 0.0f, 1.0f);
+        if (attr.isOnOff[tag]) value = value < 0.5f ? 0.0f : 1.0f;
+        if (tag == PRESET_APPLY_TAG && !flags.settingPreset.load()) flags.presetPending = true;
+        values.curValue[tag] = value;
+        values.programs[0].values[tag] = value;
+        values.editValue[tag] = value;
+    }
+    float getParameter(int tag) const { return programValue(tag); }
+    float getDefaultValue(int tag) const { return isValidParameterTag(tag) ? attr.defaultValue[tag] : 0.0f; }
+    float getSteppedRange(int tag) const { return isValidParameterTag(tag) ? attr.steppedRange[tag] : 1.0f; }
+    bool getOnOff(int tag) const { return paramOn(tag); }
+    void setSteppedValue(int tag, int step) {
+        if (!isValidParameterTag(tag) || attr.steppedNum[tag] == -1) return;
+        step = std::clamp(step, 0, std::max(attr.steppedNum[tag] - 1, 0));
+        setParameter(tag, static_cast<float>((step + 0.1) / attr.steppedRange[tag]));
+    }
+    void setSampleRate(float rate) { TSoundEngine::setSampleRate(rate); }
+
+    // One block with the host's time for it, as the plug-in hands it over.
+    using TSoundEngine::processReplacing;
+    void processReplacing(float** inputs, float** outputs, int frames) {
+        TBlockTime time;
+        if (hostClock().answerTimeInfo) {
+            const vst::VstTimeInfo& info = hostClock().timeInfo;
+            time.known = true;
+            time.tempoValid = (info.flags & vst::kVstTempoValid) != 0;
+            time.tempo = info.tempo;
+            time.transportPlaying = (info.flags & vst::kVstTransportPlaying) != 0;
+        }
+        processReplacing(inputs, outputs, frames, time);
+    }
 
     // One MIDI message at a frame offset of the next block.
     void send(int deltaFrames, int status, int data1, int data2) {

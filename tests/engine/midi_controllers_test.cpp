@@ -4,6 +4,7 @@
 
 #include "engine_test_support.h"
 #include "platform/Desktop.h"
+#include "plugin/uPlugin.h"
 
 using enginetest::EnginePlugin;
 
@@ -175,7 +176,10 @@ TEST(MidiControllers, TypedControllerNumber) {
         {platform::TDesktopButton::cancel, "", -1, "cancelled: nothing changes"},
     };
     for (const Case& c : cases) {
-        auto plugin = freshPlugin();
+        // Asking for the number is the plug-in's (its dialog, the parameter's name).
+        enginetest::usePrivatePreferences();
+        auto plugin = std::make_unique<APlugin>(enginetest::testAudioMaster);
+        plugin->resetMIDI();
         platform::TDesktopRequest asked;
         platform::setDesktopScript([&](const platform::TDesktopRequest& request) {
             asked = request;
@@ -191,7 +195,7 @@ TEST(MidiControllers, TypedControllerNumber) {
         EXPECT_EQ(asked.headline, "MIDI CC: " + plugin->getParameterNameStr(TAG_FILTER_FREQUENCY)) << c.why;
         int bound = -1;
         for (int cc = 0; cc < 128; ++cc)
-            if (plugin->midi.midiCCTag[cc] == TAG_FILTER_FREQUENCY) bound = cc;
+            if (plugin->engine().midi.midiCCTag[cc] == TAG_FILTER_FREQUENCY) bound = cc;
         EXPECT_EQ(bound, c.boundController) << c.why;
         if (bound >= 0) {
             EXPECT_EQ(enginepreferences::controllerBinding(bound), TAG_FILTER_FREQUENCY) << c.why;

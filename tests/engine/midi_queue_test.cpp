@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine_test_support.h"
+#include "plugin/uPlugin.h"
 
 using enginetest::EnginePlugin;
 using enginetest::midiEvent;
@@ -133,12 +134,20 @@ TEST(MidiQueue, DiscardedWhileAProgramIsApplied) {
 
 // The accumulating entry consumes MIDI as the silent path does and adds nothing.
 TEST(MidiQueue, DeprecatedEntryConsumesEvents) {
-    auto plugin = std::make_unique<EnginePlugin>();
-    plugin->noteOn(60, 100, 5);
+    // Through the host's entry of the plug-in, which hands the block to the engine.
+    enginetest::usePrivatePreferences();
+    auto plugin = std::make_unique<APlugin>(enginetest::testAudioMaster);
+    std::vector<vst::VstMidiEvent> events{enginetest::midiEvent(5, 0x90, 60, 100)};
+    std::vector<char> buffer(sizeof(vst::VstEvents) + sizeof(vst::VstEvent*));
+    auto* list = reinterpret_cast<vst::VstEvents*>(buffer.data());
+    list->numEvents = 1;
+    list->events[0] = reinterpret_cast<vst::VstEvent*>(&events[0]);
+    plugin->processEvents(list);
+    ASSERT_EQ(plugin->engine().midi.numMidiEvents, 1);
     std::vector<float> left(16, 0.25f), right(16, -0.25f);
     float* outputs[2] = {left.data(), right.data()};
     plugin->getAeffect()->process(plugin->getAeffect(), nullptr, outputs, 16);
-    EXPECT_EQ(plugin->midi.numMidiEvents, 0);
+    EXPECT_EQ(plugin->engine().midi.numMidiEvents, 0);
     EXPECT_EQ(left[3], 0.25f);
     EXPECT_EQ(right[15], -0.25f);
 }

@@ -192,25 +192,6 @@ TEST(ModRoutes, ExtremeRoutesStayFinite) {
     }
 }
 
-TEST(ModRoutes, SlotQueriesAndSetters) {
-    ModRig rig;
-    rig->setModSlotVar(2, true, 0.3f, 17, 28);
-    EXPECT_TRUE(rig->getOnOff(SLOT_BYPASS + 2));
-    EXPECT_NEAR(rig->getParameter(SLOT_AMOUNT + 2), 0.3f, 1e-6f);
-    EXPECT_EQ(rig->getModSrc(SLOT_SOURCE + 2), 17);
-    EXPECT_EQ(rig->getModSlotDest(2), 28);
-    EXPECT_EQ(rig->getModDest(SLOT_DEST + 2), 28);
-    EXPECT_EQ(rig->getModSlotDest(4), 0);
-    EXPECT_EQ(rig->getModSlotDest(-1), 0);
-    EXPECT_EQ(rig->getModDest(1024), 0);
-    rig->setModSlotVar(4, true, 1.0f, 1, 1);  // no fifth slot: nothing changes
-    EXPECT_EQ(rig->getModSrcByModStr(2), "Velocity");
-    EXPECT_EQ(rig->getModSrcByModStr(4), "Movement Destination 1");
-    EXPECT_EQ(rig->getModSrcByModStr(7), "Free LFO Destination 2");
-    EXPECT_EQ(rig->getModSrcByModStr(8), "");
-    EXPECT_EQ(rig->getModSrcByModStr(-1), "");
-}
-
 TEST(ModRoutes, SourceWritesReachTheirRows) {
     ModRig rig;
     rig->setModSrc(TEST_SOURCE, 0.7f);

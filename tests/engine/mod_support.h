@@ -15,12 +15,12 @@ public:
         : object(std::make_unique<enginetest::EnginePlugin>(sampleRate)), rate(sampleRate) {
         enginetest::hostClock().timeInfo.tempo = tempo;
         enginetest::hostClock().timeInfo.flags |= vst::kVstPpqPosValid;
-        for (int tag = 0; tag < APlugin::NUM_PARAMS; ++tag)
+        for (int tag = 0; tag < PARAMETER_COUNT; ++tag)
             if (tag != PRESET_APPLY_TAG) object->setParameter(tag, object->getDefaultValue(tag));
         object->initModulation();
     }
 
-    APlugin& plugin() { return *object; }
+    enginetest::EnginePlugin& plugin() { return *object; }
     enginetest::EnginePlugin* operator->() { return object.get(); }
 
     void set(int tag, float value) { object->setParameter(tag, value); }

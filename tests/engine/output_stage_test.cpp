@@ -1,5 +1,5 @@
 // The output stage: volume law and smoothing, the clamp, the stereo spread,
-// the voice pan law, the brick-wall filter and the silence gate's count.
+// the brick-wall filter and the silence gate's count (the pan law: tests/dsp/pan_law_test.cpp).
 #include <gtest/gtest.h>
 
 #include <climits>

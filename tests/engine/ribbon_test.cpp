@@ -12,14 +12,14 @@ namespace {
 constexpr int RIBBON_VALUE = 123, RIBBON_BIPOLAR = 124, RIBBON_SPRING_TIME = 125, RIBBON_QUANT = 126;
 constexpr int SPRING_OFF = 0, SPRING_INSTANT = 1, SPRING_ONE_BAR = 17;
 
-void ribbonFrames(APlugin& plugin, long frames) {
+void ribbonFrames(TSoundEngine& plugin, long frames) {
     for (long i = 0; i < frames; ++i) {
         plugin.updateRibbon();
         ++plugin.engine.frameCount;
     }
 }
 
-long framesUntilRest(APlugin& plugin, long limit) {
+long framesUntilRest(TSoundEngine& plugin, long limit) {
     for (long frame = 0; frame <= limit; ++frame) {
         if (!plugin.engine.ribbonSpringOn) return frame;
         plugin.updateRibbon();
@@ -48,7 +48,7 @@ TEST(Ribbon, SpringReturnsToRestInTheChosenNoteLength) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
         ModRig rig(c.rate, c.tempo);
-        APlugin& plugin = rig.plugin();
+        auto& plugin = rig.plugin();
         rig.set(RIBBON_BIPOLAR, c.bipolar ? 1.0f : 0.0f);
         rig.setStep(RIBBON_SPRING_TIME, c.springStep);
         rig.set(RIBBON_VALUE, c.from);
@@ -80,7 +80,7 @@ TEST(Ribbon, BipolarChangeDuringTheSpringKeepsItsRest) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
         ModRig rig(48000.0f, 120.0);
-        APlugin& plugin = rig.plugin();
+        auto& plugin = rig.plugin();
         rig.set(RIBBON_BIPOLAR, c.bipolarAtStart ? 1.0f : 0.0f);
         rig.setStep(RIBBON_SPRING_TIME, SPRING_ONE_BAR);
         rig.set(RIBBON_VALUE, c.from);
@@ -115,7 +115,7 @@ TEST(Ribbon, SpringsThatDoNotGlide) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
         ModRig rig;
-        APlugin& plugin = rig.plugin();
+        auto& plugin = rig.plugin();
         rig.set(RIBBON_BIPOLAR, c.bipolar ? 1.0f : 0.0f);
         rig.setStep(RIBBON_SPRING_TIME, c.springStep);
         rig.set(RIBBON_VALUE, c.value);
@@ -134,7 +134,7 @@ TEST(Ribbon, SpringsThatDoNotGlide) {
 
 TEST(Ribbon, SpringStopsWhereItIsAndFollowsTheSpeedDestinations) {
     ModRig rig(48000.0f);
-    APlugin& plugin = rig.plugin();
+    auto& plugin = rig.plugin();
     rig.set(RIBBON_BIPOLAR, 0.0f);
     rig.setStep(RIBBON_SPRING_TIME, SPRING_ONE_BAR);
     rig.set(RIBBON_VALUE, 1.0f);
@@ -176,7 +176,7 @@ TEST(Ribbon, QuantisationAndBipolarMapping) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
         ModRig rig;
-        APlugin& plugin = rig.plugin();
+        auto& plugin = rig.plugin();
         rig.setStep(RIBBON_QUANT, c.quant);
         rig.set(RIBBON_BIPOLAR, c.bipolar ? 1.0f : 0.0f);
         rig.set(RIBBON_VALUE, c.value);
@@ -189,7 +189,7 @@ TEST(Ribbon, QuantisationAndBipolarMapping) {
 
 TEST(Ribbon, SmoothingFollowsRibbonSmoothAndValueAdds) {
     ModRig rig;
-    APlugin& plugin = rig.plugin();
+    auto& plugin = rig.plugin();
     rig.set(RIBBON_BIPOLAR, 0.0f);
     rig.set(RIBBON_VALUE, 1.0f);
     ribbonFrames(plugin, 10);

@@ -167,4 +167,26 @@ TEST(EditorServices, WhatIsNotBuiltYetAnswersNeutralValues) {
     EXPECT_NEAR(services.getSampleVol(), 1.0f, 1e-6f) << "Sample Volume's default is 0 dB";
 }
 
+// The modulation slots as the editor's menus use them (moved here from the
+// engine's route tests when the slot menus became the plug-in's operations).
+TEST(EditorServices, ModulationSlotQueriesAndSetters) {
+    constexpr int SLOT_BYPASS = 107, SLOT_SOURCE = 111, SLOT_DEST = 115, SLOT_AMOUNT = 119;
+    auto plugin = std::make_unique<APlugin>(nullptr);
+    plugin->setModSlotVar(2, true, 0.3f, 17, 28);
+    EXPECT_TRUE(plugin->getOnOff(SLOT_BYPASS + 2));
+    EXPECT_NEAR(plugin->getParameter(SLOT_AMOUNT + 2), 0.3f, 1e-6f);
+    EXPECT_EQ(plugin->getModSrc(SLOT_SOURCE + 2), 17);
+    EXPECT_EQ(plugin->getModSlotDest(2), 28);
+    EXPECT_EQ(plugin->getModDest(SLOT_DEST + 2), 28);
+    EXPECT_EQ(plugin->getModSlotDest(4), 0);
+    EXPECT_EQ(plugin->getModSlotDest(-1), 0);
+    EXPECT_EQ(plugin->getModDest(1024), 0);
+    plugin->setModSlotVar(4, true, 1.0f, 1, 1);  // no fifth slot: nothing changes
+    EXPECT_EQ(plugin->getModSrcByModStr(2), "Velocity");
+    EXPECT_EQ(plugin->getModSrcByModStr(4), "Movement Destination 1");
+    EXPECT_EQ(plugin->getModSrcByModStr(7), "Free LFO Destination 2");
+    EXPECT_EQ(plugin->getModSrcByModStr(8), "");
+    EXPECT_EQ(plugin->getModSrcByModStr(-1), "");
+}
+
 }  // namespace

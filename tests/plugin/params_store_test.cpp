@@ -11,21 +11,21 @@
 
 #include "plugin/EditorHooks.h"
 #include "plugin/uPlugin.h"
+#include "plugin_test_access.h"
 
 namespace {
 
 // The plug-in with its hand-off flags in reach of the tests.
 struct TestPlugin : APlugin {
     TestPlugin() : APlugin(nullptr) {}
-    using APlugin::flags;
 };
 
-float programValue(TestPlugin& p, int tag) { return p.values.programs[0].values[tag]; }
+float programValue(TestPlugin& p, int tag) { return TPluginTestAccess::values(p).programs[0].values[tag]; }
 
 void expectStoredEverywhere(TestPlugin& p, int tag, float expected, const char* why) {
-    EXPECT_FLOAT_EQ(p.values.curValue[tag], expected) << why;
+    EXPECT_FLOAT_EQ(TPluginTestAccess::values(p).curValue[tag], expected) << why;
     EXPECT_FLOAT_EQ(programValue(p, tag), expected) << why;
-    EXPECT_FLOAT_EQ(p.values.editValue[tag], expected) << why;
+    EXPECT_FLOAT_EQ(TPluginTestAccess::values(p).editValue[tag], expected) << why;
     EXPECT_FLOAT_EQ(p.getParameter(tag), expected) << why;
 }
 
@@ -94,39 +94,39 @@ TEST(ParamsStore, AnyProgramNumberAddressesTheOneRecord) {
         p->setProgram(program);
         p->setParameter(7, 0.3f);
         EXPECT_FLOAT_EQ(p->getParameter(7), 0.3f) << "program " << program;
-        EXPECT_FLOAT_EQ(p->values.programs[0].values[7], 0.3f) << "program " << program;
+        EXPECT_FLOAT_EQ(TPluginTestAccess::values(*p).programs[0].values[7], 0.3f) << "program " << program;
     }
 }
 
 // A foreign chunk may leave anything in the program record; the host reads 0..1.
 TEST(ParamsStore, HostReadBackIsAlwaysInRange) {
     auto p = std::make_unique<TestPlugin>();
-    p->values.programs[0].values[7] = 3.0f;
+    TPluginTestAccess::values(*p).programs[0].values[7] = 3.0f;
     EXPECT_FLOAT_EQ(p->getParameter(7), 1.0f);
-    p->values.programs[0].values[7] = -2.0f;
+    TPluginTestAccess::values(*p).programs[0].values[7] = -2.0f;
     EXPECT_FLOAT_EQ(p->getParameter(7), 0.0f);
-    p->values.programs[0].values[7] = std::numeric_limits<float>::quiet_NaN();
+    TPluginTestAccess::values(*p).programs[0].values[7] = std::numeric_limits<float>::quiet_NaN();
     EXPECT_FLOAT_EQ(p->getParameter(7), 0.0f);
 }
 
 TEST(ParamsStore, WritingTheApplyTagRequestsTheProgram) {
     for (float value : {0.0f, 0.5f, 1.0f}) {
         auto p = std::make_unique<TestPlugin>();
-        p->flags.presetPending = false;  // the constructor queued the start program
+        TPluginTestAccess::flags(*p).presetPending = false;  // the constructor queued the start program
         p->setParameter(PRESET_APPLY_TAG, value);
-        EXPECT_TRUE(p->flags.presetPending.load()) << "any value asks, " << value;
+        EXPECT_TRUE(TPluginTestAccess::flags(*p).presetPending.load()) << "any value asks, " << value;
     }
     auto applying = std::make_unique<TestPlugin>();
-    applying->flags.presetPending = false;
-    applying->flags.settingPreset = true;
+    TPluginTestAccess::flags(*applying).presetPending = false;
+    TPluginTestAccess::flags(*applying).settingPreset = true;
     applying->setParameter(PRESET_APPLY_TAG, 1.0f);
-    EXPECT_FALSE(applying->flags.presetPending.load()) << "no request while a program is being applied";
+    EXPECT_FALSE(TPluginTestAccess::flags(*applying).presetPending.load()) << "no request while a program is being applied";
 
     auto other = std::make_unique<TestPlugin>();
-    other->flags.presetPending = false;
+    TPluginTestAccess::flags(*other).presetPending = false;
     other->setParameter(1021, 1.0f);
     other->setParameter(1023, 1.0f);
-    EXPECT_FALSE(other->flags.presetPending.load()) << "neighbouring tags ask nothing";
+    EXPECT_FALSE(TPluginTestAccess::flags(*other).presetPending.load()) << "neighbouring tags ask nothing";
 }
 
 TEST(ParamsStore, EditTracking) {
@@ -144,10 +144,10 @@ TEST(ParamsStore, EditTracking) {
     for (const auto& c : cases) {
         auto p = std::make_unique<TestPlugin>();
         // Movement Symmetry: a continuous parameter.
-        p->values.origValue[43] = c.orig;
-        p->values.lastValue[43] = c.last;
+        TPluginTestAccess::values(*p).origValue[43] = c.orig;
+        TPluginTestAccess::values(*p).lastValue[43] = c.last;
         p->setParameter(43, c.written);
-        EXPECT_FLOAT_EQ(p->values.lastValue[43], c.lastMoves ? c.written : c.last) << c.why;
+        EXPECT_FLOAT_EQ(TPluginTestAccess::values(*p).lastValue[43], c.lastMoves ? c.written : c.last) << c.why;
         EXPECT_EQ(p->getEditChanged(), c.editChanged) << c.why;
     }
     auto p = std::make_unique<TestPlugin>();
@@ -277,7 +277,7 @@ TEST(ParamsStore, OnOffAndSingleValueSetters) {
     p->setToDefaultRange(94, 1024);
     EXPECT_FLOAT_EQ(p->getParameter(94), 0.1f) << "reversed or invalid ranges do nothing";
 
-    p->values.origValue[94] = 0.33f;
+    TPluginTestAccess::values(*p).origValue[94] = 0.33f;
     p->setToOrig(94);
     EXPECT_FLOAT_EQ(p->getParameter(94), 0.33f);
 }
@@ -341,14 +341,14 @@ TEST(ParamsStore, TextInParameters) {
         p->setStringFromParam(c.written, PRESET_NAME_PARAM, PRESET_NAME_SLOTS, false);
         EXPECT_EQ(p->getStringFromParamStr(PRESET_NAME_PARAM, PRESET_NAME_SLOTS, false, false), c.readBack) << c.why;
         EXPECT_EQ(p->getStringFromParamStr(PRESET_NAME_PARAM, PRESET_NAME_SLOTS, true, false), c.readBack) << c.why;
-        EXPECT_EQ(APlugin::getPresetNameFromProgram(p->values.programs[0]), c.presetName) << c.why;
-        EXPECT_FLOAT_EQ(p->values.curValue[PRESET_NAME_PARAM + 27], 0.0f) << "the last slot stays empty";
+        EXPECT_EQ(APlugin::getPresetNameFromProgram(TPluginTestAccess::values(*p).programs[0]), c.presetName) << c.why;
+        EXPECT_FLOAT_EQ(TPluginTestAccess::values(*p).curValue[PRESET_NAME_PARAM + 27], 0.0f) << "the last slot stays empty";
     }
 
     auto p = std::make_unique<TestPlugin>();
     p->setStringFromParam("a:b?", PRESET_NAME_PARAM, PRESET_NAME_SLOTS, false);
-    EXPECT_FLOAT_EQ(p->values.curValue[208], static_cast<float>(('a' + 0.5) / 255.99));
-    EXPECT_FLOAT_EQ(p->values.editValue[210], static_cast<float>(('b' + 0.5) / 255.99));
+    EXPECT_FLOAT_EQ(TPluginTestAccess::values(*p).curValue[208], static_cast<float>(('a' + 0.5) / 255.99));
+    EXPECT_FLOAT_EQ(TPluginTestAccess::values(*p).editValue[210], static_cast<float>(('b' + 0.5) / 255.99));
     for (int tag = 212; tag <= 235; ++tag) EXPECT_FLOAT_EQ(p->getParameter(tag), 0.0f) << tag;
     EXPECT_FALSE(p->getEditChanged()) << "text is written around the edit tracking";
 
@@ -388,18 +388,18 @@ TEST(ParamsStore, TheTwoTextReadersDiffer) {
     auto code = [](int c) { return static_cast<float>((c + 0.5) / 255.99); };
     const float slots[] = {code('a'), code('b'), 0.0f, code('c'), 1.0f, std::numeric_limits<float>::quiet_NaN(),
                            code('d')};
-    for (int i = 0; i < 7; ++i) p->values.programs[0].values[PRESET_NAME_PARAM + i] = slots[i];
+    for (int i = 0; i < 7; ++i) TPluginTestAccess::values(*p).programs[0].values[PRESET_NAME_PARAM + i] = slots[i];
     EXPECT_EQ(p->getStringFromParamStr(PRESET_NAME_PARAM, PRESET_NAME_SLOTS, false, false), "abcd")
         << "empty, 256 (low byte 0) and NaN slots are skipped";
-    EXPECT_EQ(APlugin::getPresetNameFromProgram(p->values.programs[0]), "ab") << "stops at the first empty slot";
+    EXPECT_EQ(APlugin::getPresetNameFromProgram(TPluginTestAccess::values(*p).programs[0]), "ab") << "stops at the first empty slot";
 
-    p->values.programs[0].values[PRESET_NAME_PARAM + 2] = 1.0f;
-    EXPECT_EQ(APlugin::getPresetNameFromProgram(p->values.programs[0]), std::string("ab\x7f") + "c\x7f")
+    TPluginTestAccess::values(*p).programs[0].values[PRESET_NAME_PARAM + 2] = 1.0f;
+    EXPECT_EQ(APlugin::getPresetNameFromProgram(TPluginTestAccess::values(*p).programs[0]), std::string("ab\x7f") + "c\x7f")
         << "code 256 saturates to 127; NaN ends the name";
 
     // A name in every slot: the reader stays within its 28 slots.
-    for (int i = 0; i < 40; ++i) p->values.programs[0].values[PRESET_NAME_PARAM + i] = code('z');
-    EXPECT_EQ(APlugin::getPresetNameFromProgram(p->values.programs[0]), std::string(28, 'z'));
+    for (int i = 0; i < 40; ++i) TPluginTestAccess::values(*p).programs[0].values[PRESET_NAME_PARAM + i] = code('z');
+    EXPECT_EQ(APlugin::getPresetNameFromProgram(TPluginTestAccess::values(*p).programs[0]), std::string(28, 'z'));
 }
 
 // An editor that records the values it is asked to show.
@@ -416,9 +416,9 @@ struct EchoEditor : AEffEditor, TEditorHooks {
 TEST(ParamsStore, StoresReachTheEditorAsMarksNeverAsCalls) {
     auto p = std::make_unique<TestPlugin>();
     EXPECT_FALSE(p->isEditorOpen()) << "no editor object";
-    p->flags.screenUpdatePending = true;
+    TPluginTestAccess::flags(*p).screenUpdatePending = true;
     p->updateEditorScreen();
-    EXPECT_FALSE(p->flags.screenUpdatePending.load());
+    EXPECT_FALSE(TPluginTestAccess::flags(*p).screenUpdatePending.load());
 
     auto* editor = new EchoEditor(p.get());
     p->setEditor(editor);
@@ -447,9 +447,9 @@ TEST(ParamsStore, StoresReachTheEditorAsMarksNeverAsCalls) {
 
     const TEditorRequests first = p->takeEditorRequests();
     EXPECT_TRUE(first.redraw) << "the screen update above asked for a refresh";
-    p->flags.screenUpdatePending = true;
+    TPluginTestAccess::flags(*p).screenUpdatePending = true;
     p->updateEditorScreen();
-    EXPECT_FALSE(p->flags.screenUpdatePending.load());
+    EXPECT_FALSE(TPluginTestAccess::flags(*p).screenUpdatePending.load());
     EXPECT_TRUE(p->takeEditorRequests().redraw);
     EXPECT_FALSE(p->takeEditorRequests().redraw) << "a request is taken once";
 

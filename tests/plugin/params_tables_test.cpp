@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "plugin/ParameterTable.h"
+#include "engine/ParameterTable.h"
 #include "plugin/StringTables.h"
 #include "plugin/uPlugin.h"
+#include "plugin_test_access.h"
 
 namespace {
 
@@ -132,7 +133,7 @@ TEST(ParamsStringTables, EffectOrdersInLexicographicOrder) {
 
 TEST(ParamsTable, GeneratedNamesAndAttributes) {
     auto plugin = std::make_unique<APlugin>(nullptr);
-    const TParameterAttributes& a = plugin->attr;
+    const TParameterAttributes& a = plugin->parameterAttributes();
     const struct {
         int tag;
         const char* name;
@@ -176,7 +177,7 @@ TEST(ParamsTable, GeneratedNamesAndAttributes) {
 
 TEST(ParamsTable, AttributesTheDesignSingsOut) {
     auto plugin = std::make_unique<APlugin>(nullptr);
-    const TParameterAttributes& a = plugin->attr;
+    const TParameterAttributes& a = plugin->parameterAttributes();
     EXPECT_FLOAT_EQ(a.defaultValue[1], 0.6872f);
     EXPECT_FLOAT_EQ(a.zeroValue[1], 0.75f) << "Main Volume zeroes to 0 dB";
     EXPECT_FLOAT_EQ(a.zeroValue[3], 0.5f) << "Pan zeroes to its default";
@@ -219,16 +220,16 @@ TEST(ParamsTable, AttributesTheDesignSingsOut) {
 
 TEST(ParamsTable, SetParameterVarsRefusesInvalidTagsAndDefaultsNegativeZeros) {
     auto plugin = std::make_unique<APlugin>(nullptr);
-    const std::vector<std::string> namesBefore(plugin->attr.paramName.begin(), plugin->attr.paramName.end());
-    const auto defaultsBefore = plugin->attr.defaultValue;
+    const std::vector<std::string> namesBefore(TPluginTestAccess::attr(*plugin).paramName.begin(), TPluginTestAccess::attr(*plugin).paramName.end());
+    const auto defaultsBefore = TPluginTestAccess::attr(*plugin).defaultValue;
     plugin->setParameterVars(1024, 0.3f, true, 2.0f, 2, 5, 1, "bad", 0.1f);
     plugin->setParameterVars(-1, 0.3f, true, 2.0f, 2, 5, 1, "bad", 0.1f);
-    EXPECT_EQ(std::vector<std::string>(plugin->attr.paramName.begin(), plugin->attr.paramName.end()), namesBefore);
-    EXPECT_EQ(plugin->attr.defaultValue, defaultsBefore);
+    EXPECT_EQ(std::vector<std::string>(TPluginTestAccess::attr(*plugin).paramName.begin(), TPluginTestAccess::attr(*plugin).paramName.end()), namesBefore);
+    EXPECT_EQ(TPluginTestAccess::attr(*plugin).defaultValue, defaultsBefore);
 
     plugin->setParameterVars(500, 0.3f, false, -1.0f, -1, 0, 2, "probe", -1.0f);
-    EXPECT_FLOAT_EQ(plugin->attr.zeroValue[500], 0.3f) << "a negative zero value takes the default";
-    EXPECT_EQ(plugin->attr.paramName[500], "probe");
+    EXPECT_FLOAT_EQ(TPluginTestAccess::attr(*plugin).zeroValue[500], 0.3f) << "a negative zero value takes the default";
+    EXPECT_EQ(TPluginTestAccess::attr(*plugin).paramName[500], "probe");
 }
 
 // Every stepped parameter's steps fit the table its text is read from; only
@@ -249,10 +250,10 @@ TEST(ParamsTable, StepCountsMatchTheirTables) {
         {958, MOVE_SNAP_STR.size()},
     };
     for (const auto& c : cases) {
-        EXPECT_GE(plugin->attr.steppedNum[c.tag], 2) << plugin->attr.paramName[c.tag];
-        EXPECT_LE(static_cast<std::size_t>(plugin->attr.steppedNum[c.tag]), c.tableSize) << plugin->attr.paramName[c.tag];
+        EXPECT_GE(TPluginTestAccess::attr(*plugin).steppedNum[c.tag], 2) << TPluginTestAccess::attr(*plugin).paramName[c.tag];
+        EXPECT_LE(static_cast<std::size_t>(TPluginTestAccess::attr(*plugin).steppedNum[c.tag]), c.tableSize) << TPluginTestAccess::attr(*plugin).paramName[c.tag];
     }
-    EXPECT_EQ(plugin->attr.steppedNum[39], 4) << "Movement offers the first four LFO waves";
+    EXPECT_EQ(TPluginTestAccess::attr(*plugin).steppedNum[39], 4) << "Movement offers the first four LFO waves";
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "plugin/uPlugin.h"
+#include "plugin_test_access.h"
 
 namespace {
 
@@ -71,10 +72,10 @@ TEST(ParamsThreads, WritesDuringRenderingAndTextReadsAreClean) {
     // Every tag holds the last value written to it, in every array.
     for (int tag : WRITTEN_TAGS) {
         float expected = valueFor(lastRound.load(), tag);
-        if (plugin->attr.isOnOff[tag]) expected = expected < 0.5f ? 0.0f : 1.0f;
+        if (TPluginTestAccess::attr(*plugin).isOnOff[tag]) expected = expected < 0.5f ? 0.0f : 1.0f;
         EXPECT_FLOAT_EQ(plugin->getParameter(tag), expected) << tag;
-        EXPECT_FLOAT_EQ(plugin->values.curValue[tag], expected) << tag;
-        EXPECT_FLOAT_EQ(plugin->values.editValue[tag], expected) << tag;
+        EXPECT_FLOAT_EQ(TPluginTestAccess::values(*plugin).curValue[tag], expected) << tag;
+        EXPECT_FLOAT_EQ(TPluginTestAccess::values(*plugin).editValue[tag], expected) << tag;
     }
 }
 

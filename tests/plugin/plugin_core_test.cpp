@@ -77,18 +77,55 @@ TEST(PluginCore, SampleRateChangesFollowTheirRules) {
     };
     for (const Case& c : cases) {
         plugin->dispatcher(effSetSampleRate, 0, 0, nullptr, c.requested);
-        const TRates& r = plugin->rates();
-        EXPECT_FLOAT_EQ(r.curSampleRate, c.expected) << c.why;
-        // Every derived member agrees with the rate in force.
-        EXPECT_FLOAT_EQ(r.invSampleRate, 1.0f / c.expected) << c.why;
-        EXPECT_FLOAT_EQ(r.overSampleRate, 2.0f * c.expected) << c.why;
-        EXPECT_FLOAT_EQ(r.invOverSampleRate, 1.0f / (2.0f * c.expected)) << c.why;
-        EXPECT_FLOAT_EQ(r.dcCoef, 30.0f / (2.0f * c.expected)) << c.why;
-        EXPECT_NEAR(r.lfoBaseInc, 1.71875 / c.expected / 256.0, 1e-12) << c.why;
-        EXPECT_FLOAT_EQ(r.barFactor, 240.0f * c.expected) << c.why;
-        EXPECT_FLOAT_EQ(r.rateOverTempo, c.expected / 120.0f) << c.why;
+        EXPECT_FLOAT_EQ(plugin->rates().curSampleRate, c.expected) << c.why;
     }
     EXPECT_FLOAT_EQ(plugin->getSampleRate(), 44100.0f) << "the base layer's own rate is not touched";
+}
+
+// What follows from the rate is heard: after a change, a held note 69 plays
+// 220 Hz at the new rate (the voices run at twice the host rate, the base note
+// follows the rate, and so does every member derived from it).
+TEST(PluginCore, ANoteKeepsItsPitchAcrossRateChanges) {
+    auto plugin = std::make_unique<APlugin>(nullptr);
+    plugin->setSteppedValue(10, 3);    // "Source Mode": Wave
+    plugin->setParameter(15, 0.0f);    // "Wave Mix": the sine
+    plugin->setParameter(40, 1.0f);    // "Movement Loop": the note holds its level
+    plugin->setParameter(52, 0.0f);    // the Movement leaves the level alone
+    plugin->setParameter(957, 0.0f);   // no attack
+    plugin->setParameter(1018, 0.0f);  // no brick-wall filter
+    for (const float rate : {48000.0f, 22050.0f, 96000.0f}) {
+        plugin->dispatcher(effSetSampleRate, 0, 0, nullptr, rate);
+        const auto frames = static_cast<int32>(rate / 2);
+        std::vector<float> left(static_cast<std::size_t>(frames)), right(left.size());
+        float* outputs[2] = {left.data(), right.data()};
+        plugin->processReplacing(nullptr, outputs, frames);  // the program and the settings are taken
+
+        VstMidiEvent noteOn{};
+        noteOn.type = kVstMidiType;
+        noteOn.byteSize = sizeof noteOn;
+        noteOn.midiData[0] = static_cast<char>(0x90);
+        noteOn.midiData[1] = 69;
+        noteOn.midiData[2] = 100;
+        VstEvents events{};
+        events.numEvents = 1;
+        events.events[0] = reinterpret_cast<VstEvent*>(&noteOn);
+        plugin->processEvents(&events);
+        plugin->processReplacing(nullptr, outputs, frames);
+        // Periods between the first and the last rising zero crossing of the
+        // last 0.4 s, each crossing placed between its two frames.
+        const auto first = static_cast<std::size_t>(rate / 10);
+        int rising = 0;
+        double firstCrossing = 0, lastCrossing = 0;
+        for (std::size_t i = first + 1; i < left.size(); ++i) {
+            if (!(left[i - 1] < 0.0f && left[i] >= 0.0f)) continue;
+            const double at = static_cast<double>(i - 1) + left[i - 1] / (left[i - 1] - left[i]);
+            if (rising++ == 0) firstCrossing = at;
+            lastCrossing = at;
+        }
+        ASSERT_GT(rising, 10) << "at " << rate << " Hz";
+        const double hz = (rising - 1) / ((lastCrossing - firstCrossing) / rate);
+        EXPECT_NEAR(hz, 220.0, 220.0 * 0.01) << "at " << rate << " Hz";
+    }
 }
 
 TEST(PluginCore, ValueToTextHelpers) {

@@ -9,14 +9,13 @@
 #include "platform/Preferences.h"
 #include "platform/TestFolders.h"
 #include "plugin/uPlugin.h"
+#include "plugin_test_access.h"
 
 namespace {
 
 // Opens the start-up state to the tests.
 struct StartedPlugin : APlugin {
     StartedPlugin() : APlugin(nullptr) {}
-    using APlugin::folders;
-    using APlugin::midi;
 };
 
 class Startup : public platform_test::PlatformTest {
@@ -46,11 +45,11 @@ TEST_F(Startup, AFirstStartWritesBackThreeFolderDefaults) {
     };
     for (const Case& c : cases) EXPECT_EQ(stored(c.key), c.expectedInPreferences) << c.key << ": " << c.why;
 
-    EXPECT_EQ(plugin->folders.homeSampleDir, samples);
-    EXPECT_EQ(plugin->folders.importSampleDir, samples);
-    EXPECT_EQ(plugin->folders.externalSampleDir, samples);
-    EXPECT_EQ(plugin->folders.helpPath, dataHome + "/Orventa/Kolbri/Manual/Orventa_Kolbri_Manual.pdf");
-    EXPECT_EQ(plugin->folders.tuningFileStr, dataHome + "/Orventa/Kolbri/Tuning") << "no closing slash";
+    EXPECT_EQ(TPluginTestAccess::folders(*plugin).homeSampleDir, samples);
+    EXPECT_EQ(TPluginTestAccess::folders(*plugin).importSampleDir, samples);
+    EXPECT_EQ(TPluginTestAccess::folders(*plugin).externalSampleDir, samples);
+    EXPECT_EQ(TPluginTestAccess::folders(*plugin).helpPath, dataHome + "/Orventa/Kolbri/Manual/Orventa_Kolbri_Manual.pdf");
+    EXPECT_EQ(TPluginTestAccess::folders(*plugin).tuningFileStr, dataHome + "/Orventa/Kolbri/Tuning") << "no closing slash";
 }
 
 TEST_F(Startup, StoredFoldersAreUsedExceptTheManual) {
@@ -60,13 +59,13 @@ TEST_F(Startup, StoredFoldersAreUsedExceptTheManual) {
     saveStringToPrefs("Help", "/somewhere/else.pdf");
     saveStringToPrefs("Tuning", "/home/me/tunings");
     auto plugin = start();
-    EXPECT_EQ(plugin->folders.homeSampleDir, "/srv/sounds/");
-    EXPECT_EQ(plugin->folders.importSampleDir, "/srv/sounds/");
-    EXPECT_EQ(plugin->folders.externalSampleDir, "/home/me/my samples/");
-    EXPECT_EQ(plugin->folders.ecsDirStr, "/home/me/ecs/");
-    EXPECT_EQ(plugin->folders.helpPath, dataHome + "/Orventa/Kolbri/Manual/Orventa_Kolbri_Manual.pdf")
+    EXPECT_EQ(TPluginTestAccess::folders(*plugin).homeSampleDir, "/srv/sounds/");
+    EXPECT_EQ(TPluginTestAccess::folders(*plugin).importSampleDir, "/srv/sounds/");
+    EXPECT_EQ(TPluginTestAccess::folders(*plugin).externalSampleDir, "/home/me/my samples/");
+    EXPECT_EQ(TPluginTestAccess::folders(*plugin).ecsDirStr, "/home/me/ecs/");
+    EXPECT_EQ(TPluginTestAccess::folders(*plugin).helpPath, dataHome + "/Orventa/Kolbri/Manual/Orventa_Kolbri_Manual.pdf")
         << "a stored manual path never takes effect";
-    EXPECT_EQ(plugin->folders.tuningFileStr, "/home/me/tunings") << "used unchanged, without a closing slash";
+    EXPECT_EQ(TPluginTestAccess::folders(*plugin).tuningFileStr, "/home/me/tunings") << "used unchanged, without a closing slash";
     EXPECT_EQ(stored("Help"), "/somewhere/else.pdf") << "and it is left as it was";
 }
 
@@ -75,10 +74,10 @@ TEST_F(Startup, AFolderTooLongForItsLimitFallsBackToTheDefault) {
     saveStringToPrefs("SampleDir", "/" + std::string(200, 's') + "/");  // fits in 254
     saveStringToPrefs("Tuning", "/" + std::string(200, 't'));               // the tuning folder holds 126
     auto plugin = start();
-    EXPECT_EQ(plugin->folders.ecsDirStr, dataHome + "/Orventa/Kolbri/ECS/");
+    EXPECT_EQ(TPluginTestAccess::folders(*plugin).ecsDirStr, dataHome + "/Orventa/Kolbri/ECS/");
     EXPECT_EQ(stored("ECSDir"), dataHome + "/Orventa/Kolbri/ECS/") << "a folder that writes back does so";
-    EXPECT_EQ(plugin->folders.homeSampleDir, "/" + std::string(200, 's') + "/");
-    EXPECT_EQ(plugin->folders.tuningFileStr, dataHome + "/Orventa/Kolbri/Tuning");
+    EXPECT_EQ(TPluginTestAccess::folders(*plugin).homeSampleDir, "/" + std::string(200, 's') + "/");
+    EXPECT_EQ(TPluginTestAccess::folders(*plugin).tuningFileStr, dataHome + "/Orventa/Kolbri/Tuning");
     EXPECT_EQ(stored("Tuning"), "/" + std::string(200, 't')) << "one that never writes back leaves it";
 }
 
@@ -103,7 +102,7 @@ TEST_F(Startup, TheControllerMapComesFromThePreferences) {
     platform::reopenPreferences();
     auto plugin = start();
     for (const Case& c : cases)
-        EXPECT_EQ(plugin->midi.midiCCTag[static_cast<std::size_t>(c.controller)].load(), c.expectedTag)
+        EXPECT_EQ(TPluginTestAccess::midi(*plugin).midiCCTag[static_cast<std::size_t>(c.controller)].load(), c.expectedTag)
             << "controller " << c.controller << ": " << c.why;
 }
 
@@ -116,8 +115,8 @@ TEST_F(Startup, TwoInstancesShareTheStoreAndNeitherWaitsWithoutADisplay) {
     auto first = start();
     saveStringToPrefs("ExternalSampleDir", "/mnt/library/");
     auto second = start();
-    EXPECT_EQ(second->folders.externalSampleDir, "/mnt/library/");
-    EXPECT_EQ(first->folders.externalSampleDir, dataHome + "/Orventa/Kolbri/Samples/")
+    EXPECT_EQ(TPluginTestAccess::folders(*second).externalSampleDir, "/mnt/library/");
+    EXPECT_EQ(TPluginTestAccess::folders(*first).externalSampleDir, dataHome + "/Orventa/Kolbri/Samples/")
         << "an instance keeps the folders it started with";
 }
 

@@ -12,7 +12,7 @@
 #include <numbers>
 
 #include "ShowcaseWindow.h"
-#include "plugin/AudioEffectX.h"
+#include "vst/AudioEffectX.h"
 #include "showcase_plugin/ShowcaseProtocol.h"
 #include "toolkit/Showcase.h"
 #include "toolkit/kgui.h"

@@ -1,10 +1,12 @@
 // The plain structs behind the 1024 host parameters: their fixed attributes
 // (written once during construction, read-only afterwards) and their values
 // (written from the host's threads, the editor's thread and the audio thread).
+// The plug-in's parameter store writes them; the sound engine reads them.
 #pragma once
 
 #include <array>
 #include <atomic>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -93,3 +95,34 @@ struct TParameterValues {
     std::atomic<bool> editChanged{false};
     TProgram spareProgram;  // addressed only by the text helpers when asked to
 };
+
+// One unsigned comparison: negative tags wrap to large values and fail too.
+inline bool isValidParameterTag(int tag) { return static_cast<std::uint32_t>(tag) < std::uint32_t{PARAMETER_COUNT}; }
+
+// The step a stepped value stands for: int(value x range + 0.1), held to
+// 0..num - 1; 0 for values that are not numbers.
+inline int steppedValueOf(float value, float range, int num) {
+    if (!std::isfinite(value) || !std::isfinite(range) || num < 1) return 0;
+    const double scaled = static_cast<double>(value) * range + 0.1;
+    if (scaled < 0.0) return 0;
+    if (scaled >= static_cast<double>(num)) return num - 1;
+    return static_cast<int>(scaled);
+}
+
+// The value the host reads back for a tag (the program record's), held to
+// 0..1; 0 for a value that is not a number (a foreign chunk may leave one).
+inline float programValueOf(const TParameterValues& values, int tag) {
+    if (!isValidParameterTag(tag)) return 0.0f;
+    const float value = values.programs[0].values[static_cast<std::size_t>(tag)];
+    if (!std::isfinite(value)) return 0.0f;
+    return value < 0.0f ? 0.0f : (value > 1.0f ? 1.0f : value);
+}
+
+// Start-up: zeroes the value arrays and fills every attribute of the 1024
+// tags, the editor's has-control flags and the modulation type tables
+// (engine/ParameterTable.cpp).
+void initParameterModel(TParameterAttributes& attr, TParameterValues& values);
+// Writes one tag's attributes; a zero value below 0 takes the default.
+void setParameterAttributes(TParameterAttributes& attr, int tag, float defaultValue, bool isOnOff,
+                            float steppedRange, int steppedNum, int tagDest, int paramType, const std::string& name,
+                            float zeroValue);

@@ -1,8 +1,8 @@
-// The audio block loop. Every block takes one of three paths: silence while a
-// program is being applied, the sample preview, or the normal path that
-// renders frame by frame: MIDI at its frame, housekeeping every 4096 frames,
-// the global control step every 16 frames, the 16 voices at twice the host
-// rate, the mix, the effects gate and the output stage.
+// The voice pass: one frame of the sixteen voices at twice the host rate.
+// Every voice's steps first (control step, LFOs, routes), then four voices at
+// a time: pitch, source, distortion and filter, and the mix into the frame.
+// The steady-frame paths group the voices by quarters (four lanes) and pairs
+// of quarters (eight lanes); see engine/dsp/VectorLanes.h for the words.
 #include <emmintrin.h>
 #include <xmmintrin.h>
 
@@ -13,38 +13,22 @@
 #include <cstring>
 
 #include "engine/dsp/Exp2OfFour.h"
+#include "engine/dsp/PanLaw.h"
 #include "engine/dsp/SampleMath.h"
 #include "engine/dsp/VectorLanes.h"
 #include "engine/EngineTags.h"
-#include "plugin/uPlugin.h"
+#include "engine/ModTables.h"
+#include "engine/SoundEngine.h"
 
 using namespace vst;
 
 namespace {
 
-constexpr int USER_SAMPLE = 194;
-
-constexpr float SMOOTH_KEEP = 0.99f;
-constexpr float SMOOTH_TAKE = 0.00999999f;
 constexpr float PAN_TAKE = 0.100000024f;
 
 // The mix's constants (see VectorLanes.h).
 const Lanes PAN_KEEP_LANES = allLanes(0.9f);
 const Lanes PAN_TAKE_LANES = allLanes(PAN_TAKE);
-
-// Flushes denormal numbers to zero for the block and restores the host's mode.
-class TDenormalGuard {
-public:
-    TDenormalGuard() : saved(_mm_getcsr()) { _mm_setcsr(saved | 0x8040u); }
-    ~TDenormalGuard() { _mm_setcsr(saved); }
-    TDenormalGuard(const TDenormalGuard&) = delete;
-    TDenormalGuard& operator=(const TDenormalGuard&) = delete;
-
-private:
-    unsigned saved;
-};
-
-
 
 // A destination of every voice as a vector, for a destination no route writes:
 // once a voice's routes have run, it holds the neutral value.
@@ -68,14 +52,13 @@ struct TVoiceMixInput {
 // std::clamp(x, 0, 1) lane by lane, with its answers for NaN and signed zeros.
 inline __m128 clampUnit(__m128 x) { return _mm_min_ps(_mm_set1_ps(1.0f), _mm_max_ps(_mm_setzero_ps(), x)); }
 
-TVoiceMixInput voiceMixInput(const APlugin& plugin) {
-    const auto& value = plugin.values.curValue;
+TVoiceMixInput voiceMixInput(const TSoundEngine& plugin) {
     const TModState& mod = plugin.mod;
     TVoiceMixInput input;
     input.dcCoef = _mm_set1_ps(plugin.rates().dcCoef);
-    input.stereoPan = _mm_set1_ps(value[tag::STEREO_PAN]);
-    input.movementToPan = _mm_set1_ps(value[tag::MOVEMENT_TO_PAN]);
-    input.movementToLevel = _mm_set1_ps(value[tag::MOVEMENT_TO_LEVEL]);
+    input.stereoPan = _mm_set1_ps(plugin.paramValue(tag::STEREO_PAN));
+    input.movementToPan = _mm_set1_ps(plugin.paramValue(tag::MOVEMENT_TO_PAN));
+    input.movementToLevel = _mm_set1_ps(plugin.paramValue(tag::MOVEMENT_TO_LEVEL));
     input.panRouted = mod.destRouted[destination::PAN];
     input.movementToPanRouted = mod.destRouted[destination::MOVEMENT_TO_PAN];
     input.movementToLevelRouted = mod.destRouted[destination::MOVEMENT_TO_LEVEL];
@@ -114,19 +97,16 @@ inline __m128 floatsOfFour(const double* x) {
 // order. Voices that are off keep their state and add nothing.
 // ALL_ON: every one of the four voices is on, so no lane's state needs keeping.
 template <bool ALL_ON>
-[[gnu::always_inline]] inline __m128 mixFourOnVoicesInto(APlugin& plugin, const TVoiceMixInput& input, int first,
-                                                        __m128i onInt, int onBits, __m128 mix) {
-    TVoiceState& voices = plugin.voices;
+[[gnu::always_inline]] inline __m128 mixFourOnVoicesInto(TVoiceState& voices, TModState& mod,
+                                                        const TVoiceMixInput& input, int first, __m128i onInt,
+                                                        int onBits, __m128 mix) {
     const __m128 on = _mm_castsi128_ps(onInt);
     // The new value where the voice is on, the old one where it is off.
     const auto keep = [on](__m128 now, __m128 old) { return ALL_ON ? now : select(on, now, old); };
     const __m128 started =
         input.anyStarted ? _mm_castsi128_ps(laneMask(&voices.voiceJustStarted[first])) : _mm_setzero_ps();
-    const __m128 zero = _mm_setzero_ps();
     const __m128 one = load(ONE_LANES);
-    const __m128 two = load(TWO_LANES);
     const __m128 tiny = load(GUARD_LANES);
-    const TModState& mod = plugin.mod;
 
     // Pan, smoothed unless the voice has just started.
     const __m128 panSum =
@@ -180,10 +160,8 @@ template <bool ALL_ON>
         _mm_storeu_pd(ramp, ALL_ON ? newRamp : select(onHalf, newRamp, oldRamp));
     }
 
-    // Pan law: left min(2 - 2p, 1), right min(2p, 1), neither below 0.
-    const __m128 twicePan = _mm_mul_ps(two, pan);
-    const __m128 leftGain = _mm_max_ps(_mm_min_ps(one, _mm_sub_ps(two, twicePan)), zero);
-    const __m128 rightGain = _mm_max_ps(_mm_min_ps(one, twicePan), zero);
+    __m128 leftGain, rightGain;
+    panGains(pan, leftGain, rightGain);
     const __m128 leftLevel = _mm_mul_ps(leftGain, gain);
     const __m128 rightLevel = _mm_mul_ps(rightGain, gain);
 
@@ -244,8 +222,8 @@ template <bool ALL_ON>
         for (int i = 0; i < 4; ++i) {
             if (!(onBits & (1 << i))) continue;
             const int v = first + i;
-            plugin.mod.voiceModSrc(v)[51] = sumLanes[2 * i];
-            if (v == voices.curVoice) plugin.mod.globalModSrc()[51] = sumLanes[2 * i];
+            mod.voiceModSrc(v)[SRC_VOICE_OUTPUT] = sumLanes[2 * i];
+            if (v == voices.curVoice) mod.globalModSrc()[SRC_VOICE_OUTPUT] = sumLanes[2 * i];
         }
     }
 
@@ -263,13 +241,13 @@ template <bool ALL_ON>
     return mix;
 }
 
-[[gnu::always_inline]] inline __m128 mixFourVoicesInto(APlugin& plugin, const TVoiceMixInput& input, int first,
-                                                      __m128 mix) {
-    const __m128i onInt = laneMask(&plugin.voices.voiceOn[first]);
+[[gnu::always_inline]] inline __m128 mixFourVoicesInto(TVoiceState& voices, TModState& mod,
+                                                      const TVoiceMixInput& input, int first, __m128 mix) {
+    const __m128i onInt = laneMask(&voices.voiceOn[first]);
     const int onBits = _mm_movemask_ps(_mm_castsi128_ps(onInt));
     if (onBits == 0) return mix;
-    if (onBits == 0xF) return mixFourOnVoicesInto<true>(plugin, input, first, onInt, onBits, mix);
-    return mixFourOnVoicesInto<false>(plugin, input, first, onInt, onBits, mix);
+    if (onBits == 0xF) return mixFourOnVoicesInto<true>(voices, mod, input, first, onInt, onBits, mix);
+    return mixFourOnVoicesInto<false>(voices, mod, input, first, onInt, onBits, mix);
 }
 
 // The 2^x caches of four consecutive voices (argument, value pairs) as one
@@ -326,7 +304,7 @@ struct TPitchFrameInput {
     float sourceRatio;
 };
 
-TPitchFrameInput pitchFrameInput(const APlugin& plugin) {
+TPitchFrameInput pitchFrameInput(const TSoundEngine& plugin) {
     const TEngineState& engine = plugin.engine;
     const TModState& mod = plugin.mod;
     TPitchFrameInput input;
@@ -338,7 +316,7 @@ TPitchFrameInput pitchFrameInput(const APlugin& plugin) {
     input.fineNeutral = _mm_set1_ps(mod.neutralModDest()[destination::SOURCE_FINE]);
     input.semiNeutral = _mm_set1_ps(mod.neutralModDest()[destination::SOURCE_SEMI]);
     // The Movement's share, whole where unrouted.
-    const float movementToPitch = plugin.values.curValue[tag::MOVEMENT_TO_PITCH];
+    const float movementToPitch = plugin.paramValue(tag::MOVEMENT_TO_PITCH);
     input.movementToPitch = _mm_set1_ps(
         input.movementToPitchRouted
             ? movementToPitch
@@ -349,8 +327,9 @@ TPitchFrameInput pitchFrameInput(const APlugin& plugin) {
                                         mod.neutralModDest()[destination::SUB_FINE] / 12.0f);
     // Held keys change only with MIDI, which comes before the voices.
     const int portamento = plugin.voices.portamentoMode;
-    input.voicesGlide = portamento == 1 || portamento == 2 ||
-                        ((portamento == 3 || portamento == 4) && plugin.getNotesPlaying() > 1);
+    input.voicesGlide = portamento == PORTA_CONST_RATE || portamento == PORTA_CONST_TIME ||
+                        ((portamento == PORTA_HELD_RATE || portamento == PORTA_HELD_TIME) &&
+                         plugin.getNotesPlaying() > 1);
     input.keyTrackOn = engine.keyTrackOn;
     input.samplePitch = engine.sourceMode == SOURCE_SAMPLE;
     input.subSounding = plugin.output.subVolumeSmoothed > 0.001f;
@@ -370,7 +349,7 @@ const Lanes NOTE_HIGH_LANES = allLanes(100000.0f);
 // source and sub oscillator and the table bands. A voice per lane does the
 // scalar operations in their order. Voices not in onBits keep their state.
 // Returns the four voices' source increments.
-[[gnu::always_inline]] inline __m128 setPitchOfFourVoices(APlugin& plugin, const TPitchFrameInput& frame, int first,
+[[gnu::always_inline]] inline __m128 setPitchOfFourVoices(TSoundEngine& plugin, const TPitchFrameInput& frame, int first,
                                                          int onBits) {
     TVoiceState& voices = plugin.voices;
     const TModState& mod = plugin.mod;
@@ -477,14 +456,13 @@ inline float clampUnitScalar(float x) {
 }
 
 // "Filter Distort Amount" of every voice for the distortion.
-void setDistortAmountDest(APlugin& plugin) {
-    TModState& mod = plugin.mod;
+void setDistortAmountDest(TModState& mod, TVoiceUnits& units) {
     // Unrouted, the destination holds its neutral value in every sounding voice.
     if (mod.destRouted[destination::FILTER_DISTORT_AMOUNT])
         for (int v = 0; v < NUM_VOICES; ++v)
-            plugin.units.distortAmountDest[v] = mod.voiceModDest(v)[destination::FILTER_DISTORT_AMOUNT];
+            units.distortAmountDest[v] = mod.voiceModDest(v)[destination::FILTER_DISTORT_AMOUNT];
     else
-        plugin.units.distortAmountDest.fill(mod.neutralModDest()[destination::FILTER_DISTORT_AMOUNT]);
+        units.distortAmountDest.fill(mod.neutralModDest()[destination::FILTER_DISTORT_AMOUNT]);
 }
 
 // What the voice filters of a frame take alike, worked out once per frame.
@@ -500,16 +478,15 @@ struct TFilterFrame {
     TFilter::GroupInput input;
 };
 
-TFilterFrame filterFrame(APlugin& plugin) {
-    const auto& value = plugin.values.curValue;
+TFilterFrame filterFrame(TSoundEngine& plugin) {
     const TModState& mod = plugin.mod;
     TFilterFrame frame;
-    frame.frequency = value[tag::FILTER_FREQUENCY];
-    frame.spreadParameter = value[tag::FILTER_SPREAD];
-    frame.resonance = value[tag::FILTER_RESONANCE];
-    frame.vowel = value[tag::FILTER_VOWEL];
-    frame.lfoAmount = 2.0f * value[tag::FILTER_LFO] - 1.0f;
-    frame.movementAmount = value[tag::MOVEMENT_TO_FILTER];
+    frame.frequency = plugin.paramValue(tag::FILTER_FREQUENCY);
+    frame.spreadParameter = plugin.paramValue(tag::FILTER_SPREAD);
+    frame.resonance = plugin.paramValue(tag::FILTER_RESONANCE);
+    frame.vowel = plugin.paramValue(tag::FILTER_VOWEL);
+    frame.lfoAmount = 2.0f * plugin.paramValue(tag::FILTER_LFO) - 1.0f;
+    frame.movementAmount = plugin.paramValue(tag::MOVEMENT_TO_FILTER);
     // A destination no route writes holds its neutral value in every voice
     // whose routes have run (every sounding voice), so what the filter makes
     // of it is the same for all voices and is worked out once here.
@@ -552,18 +529,18 @@ TFilterFrame filterFrame(APlugin& plugin) {
 
 // The voices' own part of a quarter's filter input while frame.grouped, for
 // the four voices from first on: movementOf holds their smoothed Movement.
-[[gnu::always_inline]] inline void setFilterQuarterInput(APlugin& plugin, TFilterFrame& frame, int first,
+[[gnu::always_inline]] inline void setFilterQuarterInput(const TModState& mod, TFilterFrame& frame, int first,
                                                          __m128 movementOf) {
-    const TModState& mod = plugin.mod;
-    frame.input.lfoValue = voiceSourceOfFour(mod, first, 47);
+    frame.input.lfoValue = voiceSourceOfFour(mod, first, SRC_FREE_LFO);
     frame.input.offset = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(frame.movementFactorShared), movementOf),
                                     destOfFour(mod, first, destination::FILTER_FREQUENCY));
 }
 
-void mixVoices(APlugin& plugin) {
+void mixVoices(TSoundEngine& plugin) {
     const TVoiceMixInput mixInput = voiceMixInput(plugin);
     __m128 mix = _mm_loadu_ps(plugin.engine.voiceMix.data());
-    for (int first = 0; first < NUM_VOICES; first += 4) mix = mixFourVoicesInto(plugin, mixInput, first, mix);
+    for (int first = 0; first < NUM_VOICES; first += 4)
+        mix = mixFourVoicesInto(plugin.voices, plugin.mod, mixInput, first, mix);
     _mm_storeu_ps(plugin.engine.voiceMix.data(), mix);
 }
 
@@ -576,12 +553,12 @@ inline void loadFrameLanes(const stereoOverStruct* frames, __m128 lanes[4]) {
 
 // The voices of lanesOn of the quarter from voice first on through the
 // grouped filter, their frames read from where the voices keep them.
-inline void filterQuarterOfFrames(APlugin& plugin, const TFilterFrame& filter, int first, int lanesOn,
-                                  TFilter::SharedPower& lastPower) {
-    stereoOverStruct* frames = &plugin.voices.voiceFrame[first];
+inline void filterQuarterOfFrames(TVoiceUnits& units, TVoiceState& voices, const TFilterFrame& filter, int first,
+                                  int lanesOn, TFilter::SharedPower& lastPower) {
+    stereoOverStruct* frames = &voices.voiceFrame[first];
     __m128 lanes[4];
     loadFrameLanes(frames, lanes);
-    TFilter::processPlainQuarter(plugin.units.voiceFilterValues[first / 4], filter.plainType, lanesOn, frames, lanes,
+    TFilter::processPlainQuarter(units.voiceFilterValues[first / 4], filter.plainType, lanesOn, frames, lanes,
                                  filter.input, lastPower);
 }
 
@@ -592,7 +569,7 @@ inline void filterQuarterOfFrames(APlugin& plugin, const TFilterFrame& filter, i
 // filter input in filter.input; a quarter without one hands over zeros,
 // which the filter computes and drops.
 template <class FillQuarter>
-[[gnu::always_inline]] inline void filterPairs(APlugin& plugin, TFilterFrame& filter, TFilter::SharedPower& lastPower,
+[[gnu::always_inline]] inline void filterPairs(TSoundEngine& plugin, TFilterFrame& filter, TFilter::SharedPower& lastPower,
                                                FillQuarter&& fillQuarter) {
     // One loop over the quarters, the filter after every second.
     __m128 lanes[8], lfoValues[2], offsets[2];
@@ -625,7 +602,7 @@ template <class FillQuarter>
 // lane masks), their frame left as one vector per frame lane in lanes[], and
 // their filter input.
 template <bool SATURATE>
-[[gnu::always_inline]] inline void renderSteadyQuarterSource(APlugin& plugin, const TPitchFrameInput& pitchFrame,
+[[gnu::always_inline]] inline void renderSteadyQuarterSource(TSoundEngine& plugin, const TPitchFrameInput& pitchFrame,
                                                              TFilterFrame& filter, float distortionAmount, int first,
                                                              __m128 on, int onBits, __m128 lanes[4]) {
     TVoiceState& voices = plugin.voices;
@@ -637,7 +614,7 @@ template <bool SATURATE>
     if constexpr (SATURATE)
         units.distortion.saturateLanes(first, on, voices.voiceJustStarted.data(), distortionAmount,
                                        units.distortAmountDest.data(), lanes);
-    setFilterQuarterInput(plugin, filter, first, _mm_loadu_ps(&plugin.movement.movementSmoothed[first]));
+    setFilterQuarterInput(plugin.mod, filter, first, _mm_loadu_ps(&plugin.movement.movementSmoothed[first]));
 }
 
 // The pitch, the steady wave source, "Saturate" (with SATURATE) and
@@ -648,12 +625,12 @@ template <bool SATURATE>
 // takes two quarters at once, after both quarters' sources: the source of
 // the second neither reads nor writes what the filter of the first does.
 template <bool SATURATE, bool PAIRS>
-[[gnu::noinline]] void renderSteadyVoiceFrames(APlugin& plugin, const TPitchFrameInput& pitchFrame,
+[[gnu::noinline]] void renderSteadyVoiceFrames(TSoundEngine& plugin, const TPitchFrameInput& pitchFrame,
                                               TFilterFrame& filter) {
     TVoiceState& voices = plugin.voices;
     TVoiceUnits& units = plugin.units;
-    setDistortAmountDest(plugin);
-    const float distortionAmount = plugin.values.curValue[tag::FILTER_DISTORTION_AMOUNT];
+    setDistortAmountDest(plugin.mod, plugin.units);
+    const float distortionAmount = plugin.paramValue(tag::FILTER_DISTORTION_AMOUNT);
     TFilter::SharedPower lastPower;
     if constexpr (PAIRS) {
         filterPairs(plugin, filter, lastPower, [&](int first, __m128 on, int onBits, __m128* lanes) {
@@ -676,139 +653,8 @@ template <bool SATURATE, bool PAIRS>
 
 }  // namespace
 
-// ---------------------------------------------------------------- entries
-
-void APlugin::processReplacing(float** inputs, float** outputs, int32 sampleFrames) {
-    TDenormalGuard denormals;
-    takeBlockRequests();
-    if (sampleFrames > 0 && (!outputs || !outputs[0] || !outputs[1])) return;
-    if (sampleFrames < 0) sampleFrames = 0;
-
-    if (flags.settingPreset) {
-        for (int32 i = 0; i < sampleFrames; ++i) renderSilentFrame(i, outputs);
-        return;
-    }
-    if (engine.previewFileOn || engine.previewUserOn) {
-        renderPreview(outputs, sampleFrames);
-        return;
-    }
-    renderNormal(inputs, outputs, sampleFrames);
-}
-
-// The accumulating entry adds nothing to the host's buffers; queued MIDI is
-// consumed as on the silent path so that no event waits for ever.
-void APlugin::__processDeprecated(float** /*inputs*/, float** /*outputs*/, int32 sampleFrames) {
-    for (int32 i = 0; i < sampleFrames && midi.numMidiEvents > 0; ++i) processMidi(i);
-}
-
-// Requests made by other threads since the last block, taken here so that the
-// voice arrays are written by the audio thread only.
-void APlugin::takeBlockRequests() {
-    if (engine.resetRequested.exchange(false, std::memory_order_acquire)) reset();
-    if (engine.previewNoteOffRequested.exchange(false, std::memory_order_acquire)) releasePreviewNoteNow();
-    if (engine.previewNoteOnRequested.exchange(false, std::memory_order_acquire)) startPreviewNoteNow();
-}
-
-void APlugin::renderSilentFrame(int frame, float** outputs) {
-    if (midi.numMidiEvents > 0) processMidi(frame);
-    ++engine.fxFrameCount;
-    outputs[0][frame] = 0;
-    outputs[1][frame] = 0;
-}
-
-void APlugin::renderPreview(float** outputs, int32 sampleFrames) {
-    for (int32 i = 0; i < sampleFrames; ++i) {
-        float left = 0, right = 0;
-        const bool fileOn = engine.previewFileOn;
-        const bool userOn = engine.previewUserOn;
-        if (fileOn || userOn) {
-            // The previewed sample plays here once the sample player is part of
-            // the engine; until then a preview has no frames and ends at once.
-            engine.previewPos += 1.0;
-            constexpr int previewLength = 0;
-            if (static_cast<int>(engine.previewPos) >= previewLength) {
-                if (!userOn)
-                    engine.previewFileOn = false;
-                else
-                    engine.previewUserOn = false;
-            }
-        }
-        outputs[0][i] = left;
-        outputs[1][i] = right;
-    }
-}
-
-// ---------------------------------------------------------------- the normal path
-
-[[gnu::flatten]] void APlugin::renderNormal(float** inputs, float** outputs, int32 sampleFrames) {
-    midi.timeInfo = getTimeInfo(kVstPpqPosValid | kVstTempoValid);
-    if (!(flags.settingPreset || flags.presetPending || flags.screenUpdatePending)) {
-        // Program requests queued by the editor; nothing raises them yet, so
-        // they are only cleared here.
-        engine.waitingProgramFromNo = false;
-        engine.waitingProgramFromName = false;
-        engine.waitingPreviewFromName = false;
-    }
-
-    const float* inputLeft = inputs ? inputs[0] : nullptr;
-    const float* inputRight = inputs ? inputs[1] : nullptr;
-
-    for (int32 i = 0; i < sampleFrames; ++i) {
-        engine.outFrame = {0, 0};
-        const bool housekeepingFrame = (engine.fxFrameCount & TEngineState::HOUSEKEEPING_MASK) == 0;
-        // A program waiting at this frame is applied before the frame's MIDI:
-        // applied after it, its voice reset would cut the notes played at the
-        // same moment (every note of the first block after loading). The
-        // editor still hears of it at the next tick, as before.
-        const bool screenUpdateWasPending = flags.screenUpdatePending;
-        const bool programBeforeMidi = housekeepingFrame && flags.presetPending;
-        if (programBeforeMidi) applyPendingProgram();
-        if (midi.numMidiEvents > 0) processMidi(i);
-
-        engine.inputFrame = {inputLeft ? finiteOrZero(inputLeft[i]) : 0.0f,
-                             inputRight ? finiteOrZero(inputRight[i]) : 0.0f};
-        if (mod.inputInUse) setModSrc(50, (engine.inputFrame[0] + engine.inputFrame[1]) * 4.0f);
-
-        // The grid is read again after the MIDI: a note that ends a preview
-        // note restarts the effects and their frame count, and the housekeeping
-        // then runs at once. A screen update raised by the MIDI is delivered
-        // here too, unless it is the applied program's own.
-        if ((engine.fxFrameCount & TEngineState::HOUSEKEEPING_MASK) == 0)
-            runHousekeeping(programBeforeMidi ? screenUpdateWasPending : flags.screenUpdatePending.load());
-        // The applied program's own update reaches the editor at the next tick.
-        if (programBeforeMidi) flags.screenUpdatePending = true;
-
-        if (!flags.settingPreset && !flags.presetPending) {
-            engine.voiceMix = {0, 0, 0, 0};
-            if (mod.whiteNoiseInUse) {
-                const float u = engine.randSeed.uniform();
-                setModSrc(58, 2.0f * u - 1.0f);
-                setModSrc(59, u);
-            }
-            updateRibbon();
-            setGlobalLFOS();
-            if ((engine.frameCount & TEngineState::CONTROL_STEP_MASK) == 0 || engine.forceControlStep)
-                runGlobalControlStep();
-            renderVoices();
-            engine.fxInput = {(engine.voiceMix[0] + engine.voiceMix[2]) * 0.5f + 1e-15f,
-                              (engine.voiceMix[1] + engine.voiceMix[3]) * 0.5f + 1e-15f};
-            applyFX();
-        }
-
-        runOutputStage();
-
-        engine.forceControlStep = false;
-        output.scopeRing[engine.frameCount & TOutputState::SCOPE_RING_MASK] =
-            (engine.outFrame[0] + engine.outFrame[1]) * 0.5f;
-        ++engine.frameCount;
-        ++engine.fxFrameCount;
-        outputs[0][i] = engine.outFrame[0];
-        outputs[1][i] = engine.outFrame[1];
-    }
-}
-
 // One frame of every sounding voice, mixed into engine.voiceMix.
-void APlugin::renderVoices() {
+[[gnu::flatten]] void TSoundEngine::renderVoices() {
     // The routes' amount parameters, read once for all voices of the frame.
     for (int k = 0; k < mod.numActiveRoutes; ++k) {
         const TVoiceRoute& route = mod.voiceRoutes[k];
@@ -875,151 +721,9 @@ void APlugin::renderVoices() {
     mixVoices(*this);
 }
 
-void APlugin::runHousekeeping(bool screenUpdateWasPending) {
-    if (engine.ribbonSpringCountdown >= 0) {
-        --engine.ribbonSpringCountdown;
-        if (engine.ribbonSpringCountdown == 0) setRibbonSpringOn();
-    }
-    if (output.brickOn) updateBrickFilter();
-    if (screenUpdateWasPending) updateEditorScreen();
-    if (flags.presetPending) applyPendingProgram();
-}
-
-// The program waiting in the program record becomes the sound. The block is
-// silent meanwhile (settingPreset), and MIDI arriving now is discarded.
-void APlugin::applyPendingProgram() {
-    if (flags.settingPreset) return;
-    flags.presetPending = false;
-    flags.settingPreset = true;
-    // TODO(programs): the program code's setPresetParameters takes this place;
-    // until then the record's values are taken as they are.
-    for (int tag = 0; tag < NUM_PARAMS; ++tag) {
-        setParameter(tag, values.programs[0].values[static_cast<std::size_t>(tag)]);
-        values.captured[static_cast<std::size_t>(tag)].store(false, std::memory_order_relaxed);
-    }
-    applyProgramToEngine();
-    // The editor takes the new Mod FX mode and forgets its undo steps at its
-    // next idle pass; the editor's code never runs here. Both are raised
-    // before the program lets go of its flag, so that an editor that finds
-    // the flag down also finds the request, and never takes the program's
-    // Mod FX mode for one stepped by the user.
-    editorMarks.raise({.modFXModeTaken = true, .clearUndos = true});
-    flags.screenUpdatePending = true;
-    flags.settingPreset = false;
-}
-
-// What the engine does when a program has been applied: no gliding into it.
-void APlugin::applyProgramToEngine() {
-    updateBaseNote();
-    voices.noteCycle = 0;
-    engine.forceControlStep = true;
-    mod.globalModDest = mod.neutralModDest();
-    output.mainVolumeSmoothed = paramValue(tag::MAIN_VOLUME);
-    output.mainVolumeGain = outputstage::mainVolumeGain(output.mainVolumeSmoothed);
-    voices.curVoice = 0;
-    voices.lastVoice = 0;
-    engine.sourceMode = paramStep(tag::SOURCE_MODE);
-    voices.playMode = paramStep(tag::PLAY_MODE);
-    voices.portamentoMode = paramStep(tag::PORTAMENTO_MODE);
-    engine.modFXMode = paramStep(tag::MOD_FX_MODE);
-    voices.noteStackTop = -1;
-    voices.monoHeld = false;
-    engine.previewPos = 0;
-    engine.previewFileOn = false;
-    engine.previewUserOn = false;
-    engine.ribbonSpringOn = false;
-    engine.ribbonPos = engine.ribbonSmoothed = paramValue(tag::RIBBON_VALUE);
-    engine.ribbonSpringStep = 0;
-    reset();
-}
-
-// ---------------------------------------------------------------- global control step
-
-void APlugin::runGlobalControlStep() {
-    setLastVoice();
-
-    midi.modWheelSmoothed = SMOOTH_KEEP * midi.modWheelSmoothed + SMOOTH_TAKE * midi.modWheel + 1e-15f;
-    mod.globalModSrc()[1] = midi.modWheelSmoothed;
-    setModSrc(57, 1.0f);
-
-    // Route sources in use, the sources the effects write afresh, the routes.
-    buildRoutes();
-
-    // Tempo and transport. A host tempo that is not a number keeps the last one.
-    if (const VstTimeInfo* time = midi.timeInfo) {
-        if ((time->flags & kVstTempoValid) && std::isfinite(time->tempo)) {
-            engine.tempoD = std::clamp(time->tempo, 1.0, 30000.0);
-            rate.tempo = static_cast<float>(engine.tempoD);
-        }
-        rate.rateOverTempo = rate.curSampleRate / rate.tempo;
-        rate.samplesPerBar = rate.barFactor / rate.tempo;
-        engine.lastTransportPlaying = engine.transportPlaying;
-        engine.transportPlaying = time->flags & kVstTransportPlaying;
-        if (engine.transportPlaying && !engine.lastTransportPlaying) {
-            initGlobalLFO(0);
-            initGlobalLFO(1);
-            // The Mod FX phases and the Gator restart here with the effects chain.
-            setRibbbonSpringOff();
-        } else if (!engine.transportPlaying && engine.lastTransportPlaying) {
-            setRibbbonSpringOff();
-        }
-    }
-
-    updateVolumes();
-    engine.tuneInc = engine.tuneRatio(2.0f * paramValue(tag::GLOBAL_TUNING) - 1.0f) * voices.baseNoteInc;
-
-    const int sourceMode = paramStep(tag::SOURCE_MODE);
-    const int playMode = paramStep(tag::PLAY_MODE);
-    const int portamentoMode = paramStep(tag::PORTAMENTO_MODE);
-    const int modFXMode = paramStep(tag::MOD_FX_MODE);
-    // A change of the way notes are played lets every sounding voice go.
-    if (engine.controlStepsStarted &&
-        (playMode != voices.playMode || portamentoMode != voices.portamentoMode || sourceMode != engine.sourceMode))
-        releasePreviewNoteNow();
-    engine.sourceMode = sourceMode;
-    voices.playMode = playMode;
-    voices.portamentoMode = portamentoMode;
-    // A Mod FX mode change restarts the Mod FX with the effects chain.
-    engine.modFXMode = modFXMode;
-    engine.controlStepsStarted = true;
-
-    engine.filterDistortionMode = paramStep(tag::FILTER_DISTORTION_MODE);
-    units.distortion.setType(engine.filterDistortionMode);
-    engine.filterMode = paramStep(tag::FILTER_MODE);
-    for (TFilter& filter : units.voiceFilter) filter.setType(engine.filterMode, true);
-
-    float semi = static_cast<float>(static_cast<int>(paramValue(tag::SOURCE_SEMI) * 96.99f) - 48) / 12.0f;
-    if (engine.sourceMode > 2) semi += (2.0f * paramValue(tag::SOURCE_FINE) - 1.0f) / 12.0f;
-    engine.sourceSemi = semi;
-    engine.sourceRatio = engine.sourceTransposeRatio(semi);
-    engine.sourceInc = engine.tuneInc * engine.sourceRatio;
-
-    engine.sampleOffset = paramStep(tag::SAMPLE_CHOICE) == USER_SAMPLE ? 0.0f : paramValue(tag::SAMPLE_OFFSET);
-
-    engine.keyTrackOn = paramOn(tag::KEY_TRACK);
-    engine.sampleReverseOn = paramOn(tag::SAMPLE_REVERSE);
-    engine.grainOn = paramOn(tag::GRAIN_ON);
-    engine.distortPostFilter = paramOn(tag::DISTORT_POST_FILTER);
-    output.brickOn = paramOn(tag::BRICK_ON);
-    engine.bypassAllFX = paramOn(tag::BYPASS_ALL_FX);
-    engine.lowFiOn = paramOn(tag::LOW_FI_ON);
-    engine.modFXOn = paramOn(tag::MOD_FX_ON);
-    engine.delayOn = paramOn(tag::DELAY_ON);
-    engine.reverbOn = paramOn(tag::REVERB_ON);
-
-    engine.userSampleGain = static_cast<float>(std::pow(10.0, (80.0 * paramValue(tag::USER_SAMPLE_GAIN) - 40.0) / 20.0));
-
-    const auto gatorMask1 = static_cast<unsigned>(paramValue(tag::GATOR_STEPS_1) * 65535.9f) & 0xFFFFu;
-    const auto gatorMask2 = static_cast<unsigned>(paramValue(tag::GATOR_STEPS_2) * 65535.9f) & 0xFFFFu;
-    for (int step = 0; step < 16; ++step) {
-        engine.gatorStepGain[step] = (gatorMask1 >> step) & 1u ? 1.0f : 0.0f;
-        engine.gatorStepGain[16 + step] = (gatorMask2 >> step) & 1u ? 1.0f : 0.0f;
-    }
-}
-
 // ---------------------------------------------------------------- voices
 
-void APlugin::runVoiceControlStep(int v) {
+void TSoundEngine::runVoiceControlStep(int v) {
     setEnvs(v);
 
     const bool justStarted = voices.voiceJustStarted[v];
@@ -1076,7 +780,7 @@ void APlugin::runVoiceControlStep(int v) {
 
 // A new voice's humanize factors for its Movement and Free LFO rates, drawn
 // from the block loop's seed at its first frame.
-void APlugin::drawVoiceRandFactors(int v) {
+void TSoundEngine::drawVoiceRandFactors(int v) {
     const auto& dest = mod.voiceModDest(v);
     const float u1 = engine.randSeed.uniform();
     const float u2 = engine.randSeed.uniform();
@@ -1084,7 +788,7 @@ void APlugin::drawVoiceRandFactors(int v) {
                                  std::exp2(double(dest[destination::FREE_LFO_HUMANIZE]) * (4.0 * u2 - 2.0))};
 }
 
-void APlugin::runVoice(int v) {
+void TSoundEngine::runVoice(int v) {
     if ((voices.voiceFrameCount[v] & TEngineState::CONTROL_STEP_MASK) == 0) runVoiceControlStep(v);
     if (!voices.voiceOn[v]) return;  // the envelope step may have ended it
 
@@ -1099,7 +803,7 @@ void APlugin::runVoice(int v) {
 // here reads), so each pass keeps the order within a voice and the draws from
 // the block loop's seed stay in voice order; the LFO pass keeps its own seeds'
 // order.
-void APlugin::runVoiceSteps() {
+void TSoundEngine::runVoiceSteps() {
     if (!movement.lfoWaveTables) {
         for (int v = 0; v < NUM_VOICES; ++v)
             if (voices.voiceOn[v]) runVoice(v);
@@ -1123,7 +827,7 @@ void APlugin::runVoiceSteps() {
 }
 
 // What every voice's source reads alike in this frame, set once before the voices.
-void APlugin::setSourceFrameInput() {
+void TSoundEngine::setSourceFrameInput() {
     TVoiceSourceInput& input = units.sourceInput;
     input.sourceMode = engine.sourceMode;
     input.sampleRate = rate.curSampleRate;
@@ -1155,7 +859,7 @@ void APlugin::setSourceFrameInput() {
 
 // Inline into the four-voice source loop of renderVoices(), its only caller:
 // one frame instead of two for the registers the source needs.
-[[gnu::always_inline]] inline void APlugin::renderSource(int v) {
+[[gnu::always_inline]] inline void TSoundEngine::renderSource(int v) {
     TVoiceSourceInput& input = units.sourceInput;
     // v is a sounding voice, 0..15, and the frame is not the steady wave's.
     float* const noiseAmount = v == voices.curVoice ? &units.noiseAmountShown : nullptr;
@@ -1178,21 +882,21 @@ void APlugin::setSourceFrameInput() {
 }
 
 // Distortion over the 16 voice frames (kind 0 passes them unchanged).
-void APlugin::doDistort() {
-    setDistortAmountDest(*this);
+void TSoundEngine::doDistort() {
+    setDistortAmountDest(mod, units);
     units.distortion.process(voices.voiceFrame.data(), voices.voiceOn.data(), voices.voiceJustStarted.data(),
                              paramValue(tag::FILTER_DISTORTION_AMOUNT), units.distortAmountDest.data(),
                              units.noiseSeed);
 }
 
 // The voice filter of every sounding voice (type 0 passes the frame).
-void APlugin::doFilter() {
+void TSoundEngine::doFilter() {
     TFilterFrame frame = filterFrame(*this);
     TFilter::GroupInput& input = frame.input;
     TFilter::SharedPower lastPower;
     if (frame.grouped && TFilter::plainPairKernel) {
         filterPairs(*this, frame, lastPower, [this, &frame](int first, __m128, int, __m128* lanes) {
-            setFilterQuarterInput(*this, frame, first, _mm_loadu_ps(&movement.movementSmoothed[first]));
+            setFilterQuarterInput(mod, frame, first, _mm_loadu_ps(&movement.movementSmoothed[first]));
             loadFrameLanes(&voices.voiceFrame[first], lanes);
         });
         return;
@@ -1201,8 +905,8 @@ void APlugin::doFilter() {
         for (int first = 0; first < NUM_VOICES; first += 4) {
             const int onBits = _mm_movemask_ps(_mm_castsi128_ps(laneMask(&voices.voiceOn[first])));
             if (onBits == 0) continue;
-            setFilterQuarterInput(*this, frame, first, _mm_loadu_ps(&movement.movementSmoothed[first]));
-            filterQuarterOfFrames(*this, frame, first, onBits, lastPower);
+            setFilterQuarterInput(mod, frame, first, _mm_loadu_ps(&movement.movementSmoothed[first]));
+            filterQuarterOfFrames(units, voices, frame, first, onBits, lastPower);
         }
         return;
     }
@@ -1235,14 +939,14 @@ void APlugin::doFilter() {
         const float offsetOfVoice = movementFactor * movement.movementSmoothed[v] + dest[destination::FILTER_FREQUENCY];
         if (filter.isPlainStateVariable() && filter.getType() == plainType) {
             plainBits |= 1 << v;
-            lfoValue[v] = mod.voiceModSrc(v)[47];
+            lfoValue[v] = mod.voiceModSrc(v)[SRC_FREE_LFO];
             offset[v] = offsetOfVoice;
             lfoAmountOf[v] = lfoAmountOfVoice;
             spreadOf[v] = spread;
             qOf[v] = q;
             vowelOf[v] = vowelMix;
         } else {
-            filter.setLFO(lfoAmountOfVoice, mod.voiceModSrc(v)[47]);
+            filter.setLFO(lfoAmountOfVoice, mod.voiceModSrc(v)[SRC_FREE_LFO]);
             // Type 0 leaves the frame as it is.
             if (filter.prepareShared(frame.frequency, spread, offsetOfVoice, q, vowelMix, lastPower))
                 filter.process(voices.voiceFrame[v], voices.voiceFrame[v]);
@@ -1258,11 +962,6 @@ void APlugin::doFilter() {
         input.spread = _mm_load_ps(&spreadOf[first]);
         input.q = _mm_load_ps(&qOf[first]);
         input.vowel = _mm_load_ps(&vowelOf[first]);
-        filterQuarterOfFrames(*this, frame, first, lanesOn, lastPower);
+        filterQuarterOfFrames(units, voices, frame, first, lanesOn, lastPower);
     }
-}
-
-void APlugin::initFX() {
-    engine.fxFrameCount = 0;
-    // The effects chain's delay lines, reverb and Mod FX clear here with the chain.
 }

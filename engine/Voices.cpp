@@ -7,23 +7,11 @@
 
 #include "engine/EnginePreferences.h"
 #include "engine/EngineTags.h"
+#include "engine/ModTables.h"
 #include "engine/dsp/SampleMath.h"
-#include "plugin/uPlugin.h"
+#include "engine/SoundEngine.h"
 
 namespace {
-
-enum PlayMode {
-    PLAY_POLY = 0,
-    PLAY_POLY_MPE = 1,
-    PLAY_MONO = 2,
-    PLAY_MONO_HI = 3,
-    PLAY_MONO_LO = 4,
-    PLAY_LEGATO = 5,
-    PLAY_LEGATO_HI = 6,
-    PLAY_LEGATO_LO = 7,
-};
-
-enum PortamentoMode { PORTA_OFF = 0, PORTA_CONST_RATE = 1, PORTA_CONST_TIME = 2, PORTA_HELD_RATE = 3, PORTA_HELD_TIME = 4 };
 
 // Pitch bend ranges in octaves, indexed like the "Pitch Bend" menus
 // ("Off", "1" .. "12", "24", "36", "48").
@@ -42,7 +30,7 @@ bool isValidNote(int note) { return note >= 0 && note < 128; }
 
 // ---------------------------------------------------------------- voice flags
 
-void APlugin::setVoiceOn(int v) {
+void TSoundEngine::setVoiceOn(int v) {
     if (!isValidVoice(v)) return;
     voices.voiceOn[v] = true;
     voices.voiceKeyUp[v] = false;
@@ -53,7 +41,7 @@ void APlugin::setVoiceOn(int v) {
     voices.voiceSustainRelease[v] = false;
 }
 
-void APlugin::setVoiceOff(int v) {
+void TSoundEngine::setVoiceOff(int v) {
     if (!isValidVoice(v)) return;
     if (midi.sustainOn) {
         voices.voiceSustainKeyUp[v] = true;
@@ -74,7 +62,7 @@ void clearEnvelope(TVoiceState& voices, int v) {
 }
 }  // namespace
 
-void APlugin::setVoiceTotallyOff(int v) {
+void TSoundEngine::setVoiceTotallyOff(int v) {
     if (!isValidVoice(v)) return;
     voices.voiceOn[v] = false;
     voices.voiceRelease[v] = false;
@@ -82,7 +70,7 @@ void APlugin::setVoiceTotallyOff(int v) {
     clearEnvelope(voices, v);
 }
 
-void APlugin::turnAllVoicesOff() {
+void TSoundEngine::turnAllVoicesOff() {
     for (int v = 0; v < NUM_VOICES; ++v) {
         setVoiceTotallyOff(v);
         voices.voiceChannel[v] = -1;
@@ -92,7 +80,7 @@ void APlugin::turnAllVoicesOff() {
     voices.monoHeld = false;
 }
 
-void APlugin::setEverythingOff(bool hard) {
+void TSoundEngine::setEverythingOff(bool hard) {
     for (int v = 0; v < NUM_VOICES; ++v) {
         voices.voiceOn[v] = false;
         voices.voiceRelease[v] = false;
@@ -111,18 +99,18 @@ void APlugin::setEverythingOff(bool hard) {
     for (int v = 0; v < NUM_VOICES; ++v) resetVoiceModDest(v);
 }
 
-int APlugin::getNotesOn() const {
+int TSoundEngine::getNotesOn() const {
     if (voices.monoHeld) return 2;
     return static_cast<int>(std::count(voices.voiceOn.begin(), voices.voiceOn.end(), true));
 }
 
-int APlugin::getNotesPlaying() const {
+int TSoundEngine::getNotesPlaying() const {
     return static_cast<int>(std::count(voices.keyDown.begin(), voices.keyDown.end(), true));
 }
 
 // ---------------------------------------------------------------- allocation
 
-void APlugin::getNextCurVoice() {
+void TSoundEngine::getNextCurVoice() {
     const int voicesOn = static_cast<int>(std::count(voices.voiceOn.begin(), voices.voiceOn.end(), true));
     if (!voices.monoHeld && voicesOn == NUM_VOICES - 1) {
         // One voice is always kept free for the next note: take the free one and
@@ -156,7 +144,7 @@ void APlugin::getNextCurVoice() {
     voices.voiceStartFrame[voices.curVoice] = engine.frameCount;
 }
 
-void APlugin::setLastVoice() {
+void TSoundEngine::setLastVoice() {
     if (voices.voiceOn[voices.curVoice]) voices.lastVoice = voices.curVoice;
     // The voice started most recently wins, the lower voice of those started in
     // the same frame; a start at frame 0 counts as no start. Ages are compared
@@ -224,7 +212,7 @@ bool acceptsNote(const TVoiceState& voices, int mode, int note) {
 
 // ---------------------------------------------------------------- note on and off
 
-void APlugin::midiNoteDown(int note, int velocity, int channel) {
+void TSoundEngine::midiNoteDown(int note, int velocity, int channel) {
     if (!isValidNote(note)) return;
     velocity = std::clamp(velocity, 0, 127);
     channel = std::clamp(channel, 0, 15);
@@ -283,7 +271,7 @@ void APlugin::midiNoteDown(int note, int velocity, int channel) {
     }
 }
 
-void APlugin::midiNoteRelease(int note, int channel) {
+void TSoundEngine::midiNoteRelease(int note, int channel) {
     if (!isValidNote(note)) return;
     voices.keyDown[note] = false;
     const int mode = voices.playMode;
@@ -326,7 +314,7 @@ void APlugin::midiNoteRelease(int note, int channel) {
 
 // ---------------------------------------------------------------- note start
 
-void APlugin::setNotePressed(int v, int note, int velocity, bool retrigger) {
+void TSoundEngine::setNotePressed(int v, int note, int velocity, bool retrigger) {
     if (!isValidVoice(v) || !isValidNote(note)) return;
     voices.voiceOn[v] = true;
     voices.voiceRelease[v] = false;
@@ -391,12 +379,12 @@ void APlugin::setNotePressed(int v, int note, int velocity, bool retrigger) {
 
     // Alternating sources from the note counter.
     const int n = voices.noteCycle;
-    setModSrc(11, 2.0f * (n % 2) - 1.0f);
-    setModSrc(12, static_cast<float>(n % 2));
-    setModSrc(13, static_cast<float>(n % 3) - 1.0f);
-    setModSrc(14, (n % 3) * 0.5f);
-    setModSrc(15, ALT4[n % 4]);
-    setModSrc(16, ALT4[n % 4] * 0.5f + 0.5f);
+    setModSrc(SRC_ALTERNATE_2, 2.0f * (n % 2) - 1.0f);
+    setModSrc(SRC_UNIPOLAR_ALTERNATE_2, static_cast<float>(n % 2));
+    setModSrc(SRC_ALTERNATE_3, static_cast<float>(n % 3) - 1.0f);
+    setModSrc(SRC_UNIPOLAR_ALTERNATE_3, (n % 3) * 0.5f);
+    setModSrc(SRC_ALTERNATE_4, ALT4[n % 4]);
+    setModSrc(SRC_UNIPOLAR_ALTERNATE_4, ALT4[n % 4] * 0.5f + 0.5f);
     voices.noteCycle = (n + 1) % 12;
 
     voiceSrc[17] = velocity / 127.0f;
@@ -440,42 +428,42 @@ void APlugin::setNotePressed(int v, int note, int velocity, bool retrigger) {
     voices.voiceBend[v] = bend > 0.5f ? getPitchBendValue(9, bend) : -getPitchBendValue(8, 1.0f - bend);
 }
 
-float APlugin::getPitchBendValue(int tag, float x) {
-    if (!isValidTag(tag)) return 0;
+float TSoundEngine::getPitchBendValue(int tag, float x) {
+    if (!isValidParameterTag(tag)) return 0;
     const float value = paramValue(tag);
     const int range = std::clamp(static_cast<int>(value * 15.99f), 0, 15);  // NaN converts outside and clamps
     return (x - 0.5f) * BEND_RANGE[range] * 24.99f / 12.0f;
 }
 
-void APlugin::updateBaseNote() {
+void TSoundEngine::updateBaseNote() {
     voices.baseNoteInc = 110.0f / rate.curSampleRate;
 }
 
 // ---------------------------------------------------------------- preview note and reset
 
-void APlugin::previewNoteOn() { engine.previewNoteOnRequested.store(true, std::memory_order_release); }
+void TSoundEngine::previewNoteOn() { engine.previewNoteOnRequested.store(true, std::memory_order_release); }
 
 // The audio thread takes a release before a start; a press not yet taken is
 // withdrawn, or a press and release between two blocks would leave the note hanging.
-void APlugin::previewNoteReleased() {
+void TSoundEngine::previewNoteReleased() {
     engine.previewNoteOnRequested.store(false, std::memory_order_relaxed);
     engine.previewNoteOffRequested.store(true, std::memory_order_release);
 }
 
-void APlugin::requestReset() { engine.resetRequested.store(true, std::memory_order_release); }
+void TSoundEngine::requestReset() { engine.resetRequested.store(true, std::memory_order_release); }
 
-void APlugin::startPreviewNoteNow() {
+void TSoundEngine::startPreviewNoteNow() {
     if (voices.previewNoteIsOn) return;
     midiNoteDown(60, 100, 0);
     voices.previewNoteIsOn = true;
 }
 
-void APlugin::releasePreviewNoteNow() {
+void TSoundEngine::releasePreviewNoteNow() {
     voices.previewNoteIsOn = false;
     stopAllForPreview();
 }
 
-void APlugin::stopAllForPreview() {
+void TSoundEngine::stopAllForPreview() {
     for (int v = 0; v < NUM_VOICES; ++v) {
         if (midi.sustainOn) {
             voices.voiceSustainKeyUp[v] = true;
@@ -489,7 +477,7 @@ void APlugin::stopAllForPreview() {
     initFX();
 }
 
-void APlugin::reset() {
+void TSoundEngine::reset() {
     output.scopeRing.fill(0);
     engine.previewFileOn = false;
     voices.previewNoteIsOn = false;
@@ -515,5 +503,10 @@ void APlugin::reset() {
     initGlobalLFO(0);
     initGlobalLFO(1);
     initFX();
-    flags.screenUpdatePending = true;
+    handOff.screenUpdatePending = true;
+}
+
+float TSoundEngine::getTuning(int note) const {
+    const int clamped = std::clamp(note, 0, 127);
+    return paramOn(tag::HAS_TUNING) ? tuning.tuningTable[static_cast<std::size_t>(clamped)] : static_cast<float>(note);
 }

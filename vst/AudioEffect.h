@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "plugin/AEffEditor.h"
+#include "vst/AEffEditor.h"
 #include "vst/vst2_abi.h"
 
 using vst::int32;

@@ -2,7 +2,7 @@
 // interface and the defaults of every extended operation.
 #pragma once
 
-#include "plugin/AudioEffect.h"
+#include "vst/AudioEffect.h"
 
 class AudioEffectX : public AudioEffect {
 public:

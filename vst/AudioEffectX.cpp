@@ -1,4 +1,4 @@
-#include "plugin/AudioEffectX.h"
+#include "vst/AudioEffectX.h"
 
 #include <cstdlib>
 #include <cstring>

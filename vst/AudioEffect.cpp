@@ -1,10 +1,10 @@
-#include "plugin/AudioEffect.h"
+#include "vst/AudioEffect.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
-#include "plugin/TextCopy.h"
+#include "vst/TextCopy.h"
 
 using namespace vst;
 

@@ -1,4 +1,4 @@
-// The fixed attributes of the named parameters, as data. APlugin::initParameters
+// The fixed attributes of the named parameters, as data. initParameterModel
 // writes them (and the generated attributes of the hidden and spare slots) into
 // its attribute arrays once, during construction.
 #pragma once

@@ -11,12 +11,11 @@
 #include "engine/dsp/VectorLanes.h"
 #include "engine/dsp/WaveTables.h"
 #include "engine/EngineTags.h"
-#include "plugin/uPlugin.h"
+#include "engine/ModTables.h"
+#include "engine/SoundEngine.h"
 
 namespace {
 
-// |L| + |R| at or below this counts as silence for the effects gate.
-constexpr float GATE_THRESHOLD = 0.0001f;
 constexpr float OUTPUT_LIMIT = 0.99f;
 // Slightly above the nearest float to 0.1, so that 0.9 + this reaches the target.
 constexpr float SMOOTHING_GAIN = 0.100000024f;
@@ -98,9 +97,9 @@ void TBrickFilter::processPair(float& left, float& right) {
     right = _mm_cvtss_f32(_mm_shuffle_ps(out, out, _MM_SHUFFLE(1, 1, 1, 1)));
 }
 
-// ---------------------------------------------------------------- APlugin
+// ---------------------------------------------------------------- TSoundEngine
 
-void APlugin::initEngineUnits() {
+void TSoundEngine::initEngineUnits() {
     buildFilterTables();
     buildWaveTables();
     units.noiseSeed = TRandSeed::forNewInstance();
@@ -109,7 +108,7 @@ void APlugin::initEngineUnits() {
     units.tablesBuilt = true;
 }
 
-void APlugin::initFilters() {
+void TSoundEngine::initFilters() {
     // Each quarter of the voices keeps its filters' per-frame values side by
     // side, where the four-voice path reads them as vectors.
     for (int v = 0; v < static_cast<int>(units.voiceFilter.size()); ++v) {
@@ -124,38 +123,20 @@ void APlugin::initFilters() {
     updateBrickFilter();
 }
 
-void APlugin::updateBrickFilter() {
+void TSoundEngine::updateBrickFilter() {
     const double v = std::clamp(paramValue(tag::BRICK_FREQUENCY), 0.0f, 1.0f);
     output.brickFilter.setFrequency(20.0 * std::exp2(12.0 * v), rate.curSampleRate);
 }
 
-void APlugin::updateVolumes() {
+void TSoundEngine::updateVolumes() {
     output.mainVolumeSmoothed = 0.9f * output.mainVolumeSmoothed + SMOOTHING_GAIN * paramValue(tag::MAIN_VOLUME);
     output.mainVolumeGain = output.mainVolumeGainCache(output.mainVolumeSmoothed, outputstage::mainVolumeGain);
     output.subVolumeSmoothed = 0.9f * output.subVolumeSmoothed + SMOOTHING_GAIN * paramValue(tag::SUB_VOLUME);
     output.subVolumeGain = output.subVolumeGainCache(output.subVolumeSmoothed, outputstage::subVolumeGain);
 }
 
-float APlugin::silenceGateLimit() const { return 8.0f * rate.curSampleRate; }
-
-// Frame step 15: the effects chain runs while its input or output was audible
-// within the last eight seconds and "Bypass All FX" is off.
-void APlugin::applyFX() {
-    const auto& input = engine.fxInput;
-    if (std::fabs(input[0]) + std::fabs(input[1]) > GATE_THRESHOLD) output.silentFrames = 0;
-    std::array<float, 2> result = input;
-    if (output.silentFrames < static_cast<std::int32_t>(silenceGateLimit()) && !engine.bypassAllFX) {
-        // The effects chain takes the frame here; while it is not part of the
-        // engine every effect is bypassed and the frame passes unchanged.
-        result = input;
-    }
-    if (std::fabs(result[0]) + std::fabs(result[1]) < GATE_THRESHOLD && output.silentFrames < INT32_MAX)
-        ++output.silentFrames;
-    engine.outFrame = result;
-}
-
 // Frame step 16, on engine.outFrame.
-void APlugin::runOutputStage() {
+void TSoundEngine::runOutputStage() {
     float left = engine.outFrame[0];
     float right = engine.outFrame[1];
     if (output.brickOn) {
@@ -166,6 +147,6 @@ void APlugin::runOutputStage() {
     float spread = paramValue(tag::STEREO_SPREAD) + mod.globalModDest[destination::STEREO_SPREAD];
     spread = spread == spread ? std::clamp(spread, 0.0f, 1.0f) : 1.0f;
     outputstage::stereoSpread(spread, left, right);
-    if (mod.outputInUse) setModSrc(56, (left + right) * 4.0f);
+    if (mod.outputInUse) setModSrc(SRC_OUTPUT, (left + right) * 4.0f);
     engine.outFrame = {left, right};
 }

@@ -8,8 +8,7 @@
 
 #include "engine/ModMath.h"
 #include "engine/ModTables.h"
-#include "plugin/StringTables.h"
-#include "plugin/uPlugin.h"
+#include "engine/SoundEngine.h"
 
 namespace {
 
@@ -74,23 +73,23 @@ void compileVoiceRoutes(TModState& mod, const TParameterAttributes& attr) {
 // The eight routes from their parameters: the slots' sources and the sources
 // in use, every route's destination, type and bypass, the acting routes in
 // route order, and their form for the voices.
-void setRoutes(const APlugin& plugin, TModState& mod, const TModState::RouteParameters& parameters) {
+void setRoutes(const TSoundEngine& plugin, TModState& mod, const TModState::RouteParameters& parameters) {
     // Sources that cost work per frame are computed only while a slot reads them.
     mod.inputInUse = mod.voiceOutputInUse = mod.lowFiOutputInUse = mod.modFXOutputInUse = false;
     mod.delayOutputInUse = mod.reverbOutputInUse = mod.outputInUse = mod.whiteNoiseInUse = false;
     for (int slot = 0; slot < NUM_MOD_SLOTS; ++slot) {
-        const int src = plugin.getSteppedValue(MOD_SLOT_SRC_TAGS[slot], parameters[slot]);
+        const int src = plugin.paramStep(MOD_SLOT_SRC_TAGS[slot], parameters[slot]);
         mod.modRoute[slot].src = src;
         switch (src) {
-        case 50: mod.inputInUse = true; break;
-        case 51: mod.voiceOutputInUse = true; break;
-        case 52: mod.lowFiOutputInUse = true; break;
-        case 53: mod.modFXOutputInUse = true; break;
-        case 54: mod.delayOutputInUse = true; break;
-        case 55: mod.reverbOutputInUse = true; break;
-        case 56: mod.outputInUse = true; break;
-        case 58:
-        case 59: mod.whiteNoiseInUse = true; break;
+        case SRC_INPUT: mod.inputInUse = true; break;
+        case SRC_VOICE_OUTPUT: mod.voiceOutputInUse = true; break;
+        case SRC_LOW_FI_OUTPUT: mod.lowFiOutputInUse = true; break;
+        case SRC_MOD_FX_OUTPUT: mod.modFXOutputInUse = true; break;
+        case SRC_DELAY_OUTPUT: mod.delayOutputInUse = true; break;
+        case SRC_REVERB_OUTPUT: mod.reverbOutputInUse = true; break;
+        case SRC_OUTPUT: mod.outputInUse = true; break;
+        case SRC_WHITE_NOISE:
+        case SRC_WHITE_UNIPOLAR_NOISE: mod.whiteNoiseInUse = true; break;
         default: break;
         }
     }
@@ -99,20 +98,20 @@ void setRoutes(const APlugin& plugin, TModState& mod, const TModState::RoutePara
     for (int r = 0; r < NUM_MOD_ROUTES; ++r) {
         TModRoute& route = mod.modRoute[r];
         if (r >= NUM_MOD_SLOTS) route.src = ROUTE_FIXED_SRC[r];
-        route.dest = std::clamp(plugin.getSteppedValue(MOD_DEST_TAGS[r], parameters[NUM_MOD_SLOTS + r]), 0,
+        route.dest = std::clamp(plugin.paramStep(MOD_DEST_TAGS[r], parameters[NUM_MOD_SLOTS + r]), 0,
                                 static_cast<int>(DEST_LAST));
-        route.destType = plugin.attr.destType[route.dest];
-        route.bypass = plugin.getOnOff(parameters[NUM_MOD_SLOTS + NUM_MOD_ROUTES + r]);
+        route.destType = plugin.attributes().destType[route.dest];
+        route.bypass = parameters[NUM_MOD_SLOTS + NUM_MOD_ROUTES + r] >= 0.5f;
         if (route.dest != 0 && !route.bypass) mod.activeRoutes[mod.numActiveRoutes++] = r;
     }
-    compileVoiceRoutes(mod, plugin.attr);
+    compileVoiceRoutes(mod, plugin.attributes());
 }
 
 }  // namespace
 
 // ---------------------------------------------------------------- start-up
 
-void APlugin::initModulation() {
+void TSoundEngine::initModulation() {
     mod.startState();
     initLFOs();
 
@@ -122,16 +121,16 @@ void APlugin::initModulation() {
 
 // ---------------------------------------------------------------- sources
 
-void APlugin::setModSrc(int src, float value) {
+void TSoundEngine::setModSrc(int src, float value) {
     if (!validSource(src)) return;
     mod.globalModSrc()[src] = value;
     for (int v = 0; v < NUM_VOICES; ++v) mod.voiceModSrc(v)[src] = value;
     if (src == SRC_RIBBON) mod.voiceRibbonSourceKnown = false;
 }
 
-void APlugin::setModSrc(int src, float value, int channel) {
+void TSoundEngine::setModSrc(int src, float value, int channel) {
     if (!validSource(src)) return;
-    if (voices.playMode == 1) {
+    if (voices.playMode == PLAY_POLY_MPE) {
         // "Poly MPE": a controller belongs to the voices of its channel.
         if (channel < 0 || channel >= TMidiState::NUM_CHANNELS) return;
         for (int v = 0; v < NUM_VOICES; ++v)
@@ -142,43 +141,16 @@ void APlugin::setModSrc(int src, float value, int channel) {
     for (int v = 0; v < NUM_VOICES; ++v) mod.voiceMidiModSrc(v)[src] = value;
 }
 
-int APlugin::getModSrc(int tag) { return isValidTag(tag) ? getSteppedValue(tag) : 0; }
-
-int APlugin::getModDest(int tag) { return isValidTag(tag) ? getSteppedValue(tag) : 0; }
-
-int APlugin::getModSlotDest(int slot) {
-    if (!isValidModSlot(slot)) return 0;
-    return getSteppedValue(MOD_SLOT_DEST_TAGS[slot]);
-}
-
-std::string APlugin::getModSrcByModStr(int route) {
-    static const char* const FIXED_ROUTE_NAMES[4] = {"Movement Destination 1", "Movement Destination 2",
-                                                      "Free LFO Destination 1", "Free LFO Destination 2"};
-    if (route < 0 || route >= NUM_MOD_ROUTES) return std::string();
-    if (route >= NUM_MOD_SLOTS) return FIXED_ROUTE_NAMES[route - NUM_MOD_SLOTS];
-    const int src = getSteppedValue(MOD_SLOT_SRC_TAGS[route]);
-    if (src < 0 || static_cast<size_t>(src) >= SRC_STR.size()) return std::string();
-    return SRC_STR[src];
-}
-
-void APlugin::setModSlotVar(int slot, bool bypass, float amount, int src, int dest) {
-    if (!isValidModSlot(slot)) return;
-    setOnOff(MOD_SLOT_BY_TAGS[slot], bypass);
-    setParameter(MOD_SLOT_AMT_TAGS[slot], amount);
-    setSteppedValue(MOD_SLOT_SRC_TAGS[slot], src);
-    setSteppedValue(MOD_SLOT_DEST_TAGS[slot], dest);
-}
-
 // ---------------------------------------------------------------- routes
 
-void APlugin::buildRoutes() {
+void TSoundEngine::buildRoutes() {
     // The routes follow their parameters (slot sources, destinations and
     // bypasses); they are worked out again only when one of these moved.
     TModState::RouteParameters parameters;
-    for (int slot = 0; slot < NUM_MOD_SLOTS; ++slot) parameters[slot] = values.curValue[MOD_SLOT_SRC_TAGS[slot]];
+    for (int slot = 0; slot < NUM_MOD_SLOTS; ++slot) parameters[slot] = paramValue(MOD_SLOT_SRC_TAGS[slot]);
     for (int r = 0; r < NUM_MOD_ROUTES; ++r) {
-        parameters[NUM_MOD_SLOTS + r] = values.curValue[MOD_DEST_TAGS[r]];
-        parameters[NUM_MOD_SLOTS + NUM_MOD_ROUTES + r] = values.curValue[MOD_BYPASS_TAGS[r]];
+        parameters[NUM_MOD_SLOTS + r] = paramValue(MOD_DEST_TAGS[r]);
+        parameters[NUM_MOD_SLOTS + NUM_MOD_ROUTES + r] = paramValue(MOD_BYPASS_TAGS[r]);
     }
     if (!mod.routeParametersKnown ||
         std::memcmp(parameters.data(), mod.routeParameters.data(), sizeof parameters) != 0) {
@@ -208,7 +180,7 @@ void APlugin::buildRoutes() {
         const TVoiceRoute& route = mod.voiceRoutes[k];
         const int r = route.route;
         const float s = sources[route.src];
-        const float a = routeAmount(values.curValue[MOD_AMT_TAGS[r]], amountModulation[r]);
+        const float a = routeAmount(paramValue(MOD_AMT_TAGS[r]), amountModulation[r]);
         float& d = mod.globalModDest[route.dest];
         // The voice rules, except that a semitone route adds as it stands.
         const TVoiceRouteKind kind = route.kind == VOICE_ROUTE_SEMITONES ? VOICE_ROUTE_ADDED : route.kind;
@@ -217,7 +189,7 @@ void APlugin::buildRoutes() {
     }
 }
 
-void APlugin::applyVoiceRoutes(int voice) {
+void TSoundEngine::applyVoiceRoutes(int voice) {
     if (!isValidVoice(voice)) return;
     auto& dest = mod.voiceModDest(voice);
     const auto& sources = mod.voiceModSrc(voice);
@@ -250,7 +222,7 @@ void APlugin::applyVoiceRoutes(int voice) {
     }
 }
 
-void APlugin::resetVoiceModDest(int voice) {
+void TSoundEngine::resetVoiceModDest(int voice) {
     if (!isValidVoice(voice)) return;
     mod.voiceModDest(voice) = mod.neutralModDest();
     mod.voiceTouchedCount[voice] = 0;
@@ -262,7 +234,7 @@ void APlugin::resetVoiceModDest(int voice) {
 
 // ---------------------------------------------------------------- envelope
 
-void APlugin::setEnvs(int voice) {
+void TSoundEngine::setEnvs(int voice) {
     if (!isValidVoice(voice)) return;
     auto& vs = voices;
     const auto& dest = mod.voiceModDest(voice);
@@ -273,7 +245,7 @@ void APlugin::setEnvs(int voice) {
     vs.envRamp[voice] = prev;
 
     // Fade-in after the note start: Attack plus "Movement Attack", 0.5 ms .. 8.2 s.
-    const float fadeArgument = std::max(0.0f, values.curValue[957] + dest[DEST_MOVEMENT_ATTACK]) * 14.0f - 1.0f;
+    const float fadeArgument = std::max(0.0f, paramValue(957) + dest[DEST_MOVEMENT_ATTACK]) * 14.0f - 1.0f;
     const double fadeMs = mod.fadeTime[voice](fadeArgument);
     vs.fadeStep[voice] = 1.0 / (fadeMs * sampleRate / 1000.0);
 
@@ -284,7 +256,7 @@ void APlugin::setEnvs(int voice) {
         } else {
             // Release plus "Movement Release": 0.5 ms at 0, 8192 ms at 1.
             const float releaseArgument =
-                std::max(0.0f, values.curValue[127] + dest[DEST_MOVEMENT_RELEASE]) * 14.0f - 1.0f;
+                std::max(0.0f, paramValue(127) + dest[DEST_MOVEMENT_RELEASE]) * 14.0f - 1.0f;
             const double releaseMs = mod.releaseTime[voice](releaseArgument);
             level -= 16.0 / (sampleRate * releaseMs / 1000.0);
         }
@@ -313,37 +285,37 @@ void APlugin::setEnvs(int voice) {
 
 // ---------------------------------------------------------------- lock
 
-void APlugin::setLockState(int state) {
+void TSoundEngine::setLockState(int state) {
     const int old = mod.lockState.exchange(state);
     if (old == state) return;
     if (state == 1) {
-        mod.lockMoveSpeed = getParameter(LFO_SPEED_TAGS[0]);
-        mod.lockMoveSync = getParameter(LFO_SYNC_ON_TAGS[0]);
+        mod.lockMoveSpeed = programValue(LFO_SPEED_TAGS[0]);
+        mod.lockMoveSync = programValue(LFO_SYNC_ON_TAGS[0]);
     } else if (state == 2) {
-        setParameter(LFO_SPEED_TAGS[0], mod.lockMoveSpeed);
-        setParameter(LFO_SYNC_ON_TAGS[0], mod.lockMoveSync);
+        upward.setParameterFromEngine(LFO_SPEED_TAGS[0], mod.lockMoveSpeed);
+        upward.setParameterFromEngine(LFO_SYNC_ON_TAGS[0], mod.lockMoveSync);
     }
-    flags.screenUpdatePending = true;
+    handOff.screenUpdatePending = true;
 }
 
-int APlugin::getLockState() const { return mod.lockState; }
+int TSoundEngine::getLockState() const { return mod.lockState; }
 
-bool APlugin::getIsLocked() const { return mod.lockState != 0; }
+bool TSoundEngine::getIsLocked() const { return mod.lockState != 0; }
 
-float APlugin::getLockVar(int tag) {
+float TSoundEngine::getLockVar(int tag) {
     if (mod.lockState != 0) {
         if (tag == LFO_SYNC_ON_TAGS[0]) return mod.lockMoveSync;
         if (tag == LFO_SPEED_TAGS[0]) return mod.lockMoveSpeed;
     }
-    return getParameter(tag);
+    return programValue(tag);
 }
 
 // ---------------------------------------------------------------- read-outs
 
-float APlugin::getModValue(int tag) {
-    if (!isValidTag(tag)) return 0.0f;
-    const float value = values.curValue[tag];
-    const int dest = attr.tagDest[tag];
+float TSoundEngine::getModValue(int tag) {
+    if (!isValidParameterTag(tag)) return 0.0f;
+    const float value = paramValue(tag);
+    const int dest = parameterAttributes.tagDest[tag];
     if (dest < 1 || dest > DEST_LAST || getNotesOn() == 0) return value;
 
     const int voice = std::clamp(voices.curVoice, 0, NUM_VOICES - 1);
@@ -384,7 +356,7 @@ float APlugin::getModValue(int tag) {
     }
 }
 
-void APlugin::getWaveDisplay(int points, float zoom, float* out) {
+void TSoundEngine::getWaveDisplay(int points, float zoom, float* out) {
     if (!out || points < 50 || points > 5000) return;
     if (!(zoom >= 0.0f)) zoom = 0.0f;
     zoom = std::min(zoom, 1.0e4f);

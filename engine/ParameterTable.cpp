@@ -1,10 +1,11 @@
 // The parameter table: every attribute of the 1024 tags, filled once during
 // construction and read-only afterwards, so every thread reads it without locks.
-#include "plugin/ParameterTable.h"
+#include "engine/ParameterTable.h"
+
+#include "engine/ParameterModel.h"
 
 #include <string>
 
-#include "plugin/uPlugin.h"
 
 // Columns: tag, name, display type, default, steps, step divisor, on/off,
 // modulation destination, zero value.
@@ -188,9 +189,10 @@ std::string generatedName(const char* prefix, std::int32_t number) {
 
 }  // namespace
 
-void APlugin::setParameterVars(int32 tag, float defaultValue, bool isOnOff, float steppedRange, int32 steppedNum,
-                               int32 tagDest, int32 paramType, const std::string& name, float zeroValue) {
-    if (!isValidTag(tag)) return;
+void setParameterAttributes(TParameterAttributes& attr, int tag, float defaultValue, bool isOnOff,
+                            float steppedRange, int steppedNum, int tagDest, int paramType, const std::string& name,
+                            float zeroValue) {
+    if (!isValidParameterTag(tag)) return;
     attr.defaultValue[tag] = defaultValue;
     attr.isOnOff[tag] = isOnOff;
     attr.steppedRange[tag] = steppedRange;
@@ -201,8 +203,14 @@ void APlugin::setParameterVars(int32 tag, float defaultValue, bool isOnOff, floa
     attr.zeroValue[tag] = zeroValue < 0.0f ? defaultValue : zeroValue;
 }
 
-void APlugin::initParameters() {
-    for (int32 tag = 0; tag < NUM_PARAMS; ++tag) {
+void initParameterModel(TParameterAttributes& attr, TParameterValues& values) {
+    const auto setParameterVars = [&attr](int tag, float defaultValue, bool isOnOff, float steppedRange,
+                                          int steppedNum, int tagDest, int paramType, const std::string& name,
+                                          float zeroValue) {
+        setParameterAttributes(attr, tag, defaultValue, isOnOff, steppedRange, steppedNum, tagDest, paramType, name,
+                               zeroValue);
+    };
+    for (int tag = 0; tag < PARAMETER_COUNT; ++tag) {
         values.curValue[tag] = 0.0f;
         values.editValue[tag] = 0.0f;
         values.origValue[tag] = 0.0f;
@@ -215,14 +223,14 @@ void APlugin::initParameters() {
 
     attr.isOnOff.fill(false);
     attr.tagDest.fill(0);
-    for (int32 tag = 0; tag < NUM_PARAMS; ++tag)
+    for (int tag = 0; tag < PARAMETER_COUNT; ++tag)
         setParameterVars(tag, 0.0f, false, 1.0f, -1, 0, 16, generatedName("Unused Parameter ", tag + 1), 0.0f);
 
     for (const TParameterRow& row : NAMED_PARAMETERS)
         setParameterVars(row.tag, row.defaultValue, row.isOnOff, row.steppedRange, row.steppedNum, row.tagDest,
                          row.paramType, std::string(row.name), row.zeroValue);
 
-    for (int32 slot = 1; slot <= MOD_SLOT_COUNT; ++slot) {
+    for (int slot = 1; slot <= MOD_SLOT_COUNT; ++slot) {
         const std::string prefix = "Modulation Slot " + std::to_string(slot) + " ";
         setParameterVars(MOD_SLOT_BYPASS_TAG + slot - 1, 0.0f, true, -1.0f, -1, 0, 1, prefix + "Bypass On/Off", 0.0f);
         setParameterVars(MOD_SLOT_SOURCE_TAG + slot - 1, 0.0f, false, 199.99f, 63, 0, 13, prefix + "Source", 0.0f);
@@ -232,22 +240,16 @@ void APlugin::initParameters() {
     }
 
     for (const TGeneratedRange& range : HIDDEN_SLOTS)
-        for (int32 tag = range.first; tag <= range.last; ++tag)
+        for (int tag = range.first; tag <= range.last; ++tag)
             setParameterVars(tag, 0.0f, false, range.steppedRange, -1, 0, 16,
                              generatedName(range.prefix, tag + range.numberOffset), 0.0f);
 
     attr.hasControl.fill(false);
     for (const auto& range : CONTROLLED_RANGES)
-        for (int32 tag = range[0]; tag <= range[1]; ++tag) attr.hasControl[tag] = true;
+        for (int tag = range[0]; tag <= range[1]; ++tag) attr.hasControl[tag] = true;
 
     attr.destType.fill(1);
     for (const TDestTypeRow& row : DEST_TYPE_EXCEPTIONS) attr.destType[row.dest] = row.destType;
     attr.srcIsBipolar.fill(false);
-    for (int32 source : BIPOLAR_SOURCES) attr.srcIsBipolar[source] = true;
+    for (int source : BIPOLAR_SOURCES) attr.srcIsBipolar[source] = true;
 }
-
-int32 APlugin::getTagDest(int32 tag) const { return isValidTag(tag) ? attr.tagDest[tag] : 0; }
-
-// Callers pass valid tags; an invalid one is answered as an internal slot
-// rather than read from outside the table.
-int32 APlugin::getParamType(int32 tag) const { return isValidTag(tag) ? attr.paramType[tag] : 16; }

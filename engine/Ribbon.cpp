@@ -8,7 +8,7 @@
 
 #include "engine/ModMath.h"
 #include "engine/ModTables.h"
-#include "plugin/uPlugin.h"
+#include "engine/SoundEngine.h"
 
 namespace {
 constexpr int RIBBON_VALUE_TAG = 123;
@@ -20,17 +20,17 @@ constexpr int SPRING_INSTANT = 1;
 constexpr double SPRING_STILL = 1e-10;
 }  // namespace
 
-int APlugin::getRibbonQuant() {
-    return std::clamp(getSteppedValue(RIBBON_QUANT_TAG), 0, static_cast<int>(RIBBON_QUANT_DIVIDE.size()) - 1);
+int TSoundEngine::getRibbonQuant() {
+    return std::clamp(paramStep(RIBBON_QUANT_TAG), 0, static_cast<int>(RIBBON_QUANT_DIVIDE.size()) - 1);
 }
 
-int APlugin::getRibbonSpringTime() {
-    return std::clamp(getSteppedValue(RIBBON_SPRING_TIME_TAG), 0, static_cast<int>(RIBBON_SPRING_TIME_ARRAY.size()) - 1);
+int TSoundEngine::getRibbonSpringTime() {
+    return std::clamp(paramStep(RIBBON_SPRING_TIME_TAG), 0, static_cast<int>(RIBBON_SPRING_TIME_ARRAY.size()) - 1);
 }
 
-void APlugin::setRibbbonSpringOff() { engine.ribbonSpringOn = false; }
+void TSoundEngine::setRibbbonSpringOff() { engine.ribbonSpringOn = false; }
 
-void APlugin::setRibbonSpringOn() {
+void TSoundEngine::setRibbonSpringOn() {
     engine.ribbonSpringOn = true;
     const int t = getRibbonSpringTime();
     if (t == SPRING_OFF) {
@@ -38,9 +38,9 @@ void APlugin::setRibbonSpringOn() {
         engine.ribbonSpringOn = false;
         return;
     }
-    const double rest = getOnOff(RIBBON_BIPOLAR_TAG) ? 0.5 : 0.0;
+    const double rest = paramOn(RIBBON_BIPOLAR_TAG) ? 0.5 : 0.0;
     mod.ribbonSpringRest = rest;
-    const double v = getParameter(RIBBON_VALUE_TAG);
+    const double v = programValue(RIBBON_VALUE_TAG);
     if (std::fabs(v - rest) < 0.0001) {
         engine.ribbonSpringOn = false;
         engine.ribbonSpringStep = 0;
@@ -62,9 +62,9 @@ void APlugin::setRibbonSpringOn() {
 
 // One frame of the ribbon: settings at the control step, the spring motion,
 // then the "Ribbon" source.
-void APlugin::updateRibbon() {
+void TSoundEngine::updateRibbon() {
     if ((engine.frameCount & TEngineState::CONTROL_STEP_MASK) == 0) {
-        engine.ribbonBipolar = getOnOff(RIBBON_BIPOLAR_TAG);
+        engine.ribbonBipolar = paramOn(RIBBON_BIPOLAR_TAG);
         const double smooth = mod.globalModDest[DEST_RIBBON_SMOOTH];
         // Kept inside 0..1: a negative "Ribbon Smooth" would otherwise give a
         // coefficient that alternates in sign or grows without bound.
@@ -87,10 +87,10 @@ void APlugin::updateRibbon() {
             engine.ribbonSpringOn = false;
         }
         engine.ribbonPos = next;
-        setParameter(RIBBON_VALUE_TAG, static_cast<float>(next));
+        upward.setParameterFromEngine(RIBBON_VALUE_TAG, static_cast<float>(next));
     }
 
-    double v = values.curValue[RIBBON_VALUE_TAG];
+    double v = paramValue(RIBBON_VALUE_TAG);
     if (engine.ribbonBipolar) v = clampFinite(2.0 * v - 1.0, -1.0, 1.0);
     if (engine.ribbonQuantIndex != 0 && engine.ribbonQuantDiv > 0)
         v = std::floor(v * engine.ribbonQuantDiv + 0.5) / engine.ribbonQuantDiv;

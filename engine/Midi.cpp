@@ -8,8 +8,8 @@
 #include <string>
 
 #include "engine/EnginePreferences.h"
-#include "platform/MessageBox.h"
-#include "plugin/uPlugin.h"
+#include "engine/ModTables.h"
+#include "engine/SoundEngine.h"
 
 using namespace vst;
 
@@ -29,7 +29,6 @@ constexpr TControllerSource CONTROLLER_SOURCES[] = {
 };
 
 constexpr int RIBBON_VALUE_TAG = 123;
-constexpr int PLAY_MODE_POLY_MPE = 1;
 
 bool isAllOffController(int controller) { return controller == 120 || controller == 121 || controller == 123; }
 
@@ -42,9 +41,9 @@ bool isNoteOff(const VstMidiEvent& event) {
 
 // ---------------------------------------------------------------- queue
 
-int32 APlugin::processEvents(VstEvents* events) {
+std::int32_t TSoundEngine::processEvents(const VstEvents* events) {
     if (!events || events->numEvents <= 0) return 1;
-    for (int32 i = 0; i < events->numEvents; ++i) {
+    for (std::int32_t i = 0; i < events->numEvents; ++i) {
         const VstEvent* event = events->events[i];
         if (!event || event->type != kVstMidiType) continue;
         VstMidiEvent incoming;
@@ -54,9 +53,9 @@ int32 APlugin::processEvents(VstEvents* events) {
         incoming.deltaFrames = std::max(incoming.deltaFrames, 0);
 
         int freeSlot = 0;
-        if (midi.numMidiEvents < MIDI_QUEUE_SIZE)
+        if (midi.numMidiEvents < TMidiState::QUEUE_SIZE)
             for (int slot = FIRST_SLOT; slot <= LAST_SLOT; ++slot)
-                if (midi.midiEvents[slot].deltaFrames == MIDI_SLOT_FREE) {
+                if (midi.midiEvents[slot].deltaFrames == TMidiState::SLOT_FREE) {
                     freeSlot = slot;
                     break;
                 }
@@ -71,7 +70,7 @@ int32 APlugin::processEvents(VstEvents* events) {
         int victim = 0;
         for (int slot = FIRST_SLOT; slot <= LAST_SLOT; ++slot) {
             const VstMidiEvent& queued = midi.midiEvents[slot];
-            if (queued.deltaFrames == MIDI_SLOT_FREE || isNoteOff(queued)) continue;
+            if (queued.deltaFrames == TMidiState::SLOT_FREE || isNoteOff(queued)) continue;
             if (!victim || queued.deltaFrames >= midi.midiEvents[victim].deltaFrames) victim = slot;
         }
         if (victim) midi.midiEvents[victim] = incoming;
@@ -81,24 +80,23 @@ int32 APlugin::processEvents(VstEvents* events) {
 
 // An event queued with offset d is handled in frame d of the block: each frame
 // counts the pending offsets down by one, and an offset of 0 is due now.
-void APlugin::processMidi(long /*frame*/) {
+void TSoundEngine::processMidi(long /*frame*/) {
     for (int slot = FIRST_SLOT; slot <= LAST_SLOT; ++slot) {
         VstMidiEvent& event = midi.midiEvents[slot];
-        if (event.deltaFrames == MIDI_SLOT_FREE) continue;
+        if (event.deltaFrames == TMidiState::SLOT_FREE) continue;
         if (event.deltaFrames > 0) {
             --event.deltaFrames;
             continue;
         }
         if (midi.numMidiEvents > 0) --midi.numMidiEvents;
-        midi.timeInfo = getTimeInfo(kVstPpqPosValid | kVstTempoValid);
         handleMidiEvent(event);
-        event.deltaFrames = MIDI_SLOT_FREE;
+        event.deltaFrames = TMidiState::SLOT_FREE;
     }
 }
 
 // ---------------------------------------------------------------- dispatch
 
-void APlugin::handleMidiEvent(const VstMidiEvent& event) {
+void TSoundEngine::handleMidiEvent(const VstMidiEvent& event) {
     const int status = static_cast<unsigned char>(event.midiData[0]);
     const int channel = status & 15;
     const int kind = status & 0xF0;
@@ -109,9 +107,9 @@ void APlugin::handleMidiEvent(const VstMidiEvent& event) {
     if (receiveChannel != -1 && channel != receiveChannel) return;
     // While a program is applied every event is discarded, note-offs included
     // (the program's reset ends every voice anyway).
-    if (flags.settingPreset) return;
+    if (handOff.settingPreset) return;
 
-    const bool mpe = voices.playMode == PLAY_MODE_POLY_MPE;
+    const bool mpe = voices.playMode == PLAY_POLY_MPE;
     switch (kind) {
         case 0x90:
             if (value > 0)
@@ -153,13 +151,13 @@ void APlugin::handleMidiEvent(const VstMidiEvent& event) {
             const float bend = ((note * 0.0078125f + value) * 0.0078125f - 0.5f) * 2.0f;
             if (mpe) {
                 for (int v = 0; v < NUM_VOICES; ++v)
-                    if (voices.voiceChannel[v] == channel) mod.voiceModSrc(v)[18] = bend;
+                    if (voices.voiceChannel[v] == channel) mod.voiceModSrc(v)[SRC_PITCHBEND] = bend;
                 mod.channelModSrc[channel][18] = bend;
             } else {
-                for (int v = 0; v < NUM_VOICES; ++v) mod.voiceModSrc(v)[18] = bend;
+                for (int v = 0; v < NUM_VOICES; ++v) mod.voiceModSrc(v)[SRC_PITCHBEND] = bend;
             }
             midi.pitchBend = bend;
-            mod.globalModSrc()[18] = bend;
+            mod.globalModSrc()[SRC_PITCHBEND] = bend;
             break;
         }
         case 0xB0: handleController(note, value, channel); break;
@@ -167,9 +165,9 @@ void APlugin::handleMidiEvent(const VstMidiEvent& event) {
     }
 }
 
-void APlugin::handleController(int controller, int value, int channel) {
+void TSoundEngine::handleController(int controller, int value, int channel) {
     const float v = value / 127.0f;
-    const bool mpe = voices.playMode == PLAY_MODE_POLY_MPE;
+    const bool mpe = voices.playMode == PLAY_POLY_MPE;
 
     if (controller == 1) {
         if (mpe) {
@@ -207,28 +205,28 @@ void APlugin::handleController(int controller, int value, int channel) {
     // MIDI learn: the next controller takes the armed tag.
     if (midi.midiLearnArmed.load(std::memory_order_relaxed)) {
         const int tag = midi.midiLearnTag.load(std::memory_order_relaxed);
-        if (isValidTag(tag)) {
+        if (isValidParameterTag(tag)) {
             midi.midiCCTag[controller].store(tag, std::memory_order_relaxed);
-            values.captureValue[tag] = getParameter(tag);
-            values.captured[tag].store(false, std::memory_order_relaxed);
+            parameterValues.captureValue[tag] = programValue(tag);
+            parameterValues.captured[tag].store(false, std::memory_order_relaxed);
             enginepreferences::storeControllerBinding(controller, tag);
         }
         midi.midiLearnArmed.store(false, std::memory_order_relaxed);
     }
 
     const int tag = midi.midiCCTag[controller].load(std::memory_order_relaxed);
-    if (tag == 0 || !isValidTag(tag)) return;
+    if (tag == 0 || !isValidParameterTag(tag)) return;
     bool takesOver = true;
-    if (enginepreferences::captureModeSetting() && !values.captured[tag].load(std::memory_order_relaxed)) {
+    if (enginepreferences::captureModeSetting() && !parameterValues.captured[tag].load(std::memory_order_relaxed)) {
         // Soft takeover: the controller moves the parameter only once it has
         // come close to the value the parameter had when it was captured.
-        if (std::abs(v - values.captureValue[tag]) >= TMidiState::CAPTURE_WINDOW)
+        if (std::abs(v - parameterValues.captureValue[tag]) >= TMidiState::CAPTURE_WINDOW)
             takesOver = false;
         else
-            values.captured[tag].store(true, std::memory_order_relaxed);
+            parameterValues.captured[tag].store(true, std::memory_order_relaxed);
     }
-    if (takesOver) setParameter(tag, v);
-    flags.screenUpdatePending = true;
+    if (takesOver) upward.setParameterFromEngine(tag, v);
+    handOff.screenUpdatePending = true;
     // Any message of a controller bound to the ribbon restarts the spring's
     // countdown, also one that has not yet caught up with the ribbon.
     if (tag == RIBBON_VALUE_TAG && enginepreferences::springModeSetting())
@@ -237,8 +235,8 @@ void APlugin::handleController(int controller, int value, int channel) {
 
 // ---------------------------------------------------------------- learn and bindings
 
-void APlugin::setMIDILatch(int tag, bool arm) {
-    if (!isValidTag(tag)) return;
+void TSoundEngine::setMIDILatch(int tag, bool arm) {
+    if (!isValidParameterTag(tag)) return;
     midi.midiLearnTag.store(tag, std::memory_order_relaxed);
     if (arm) {
         midi.midiLearnArmed.store(true, std::memory_order_relaxed);
@@ -249,21 +247,17 @@ void APlugin::setMIDILatch(int tag, bool arm) {
             midi.midiCCTag[controller].store(0, std::memory_order_relaxed);
             enginepreferences::storeControllerBinding(controller, 0);
         }
-    values.captureValue[tag] = 0;
-    values.captured[tag].store(false, std::memory_order_relaxed);
+    parameterValues.captureValue[tag] = 0;
+    parameterValues.captured[tag].store(false, std::memory_order_relaxed);
 }
 
-void APlugin::setMIDICCNum(int tag) {
-    if (!isValidTag(tag)) return;
-    const std::string answer = inputBoxStr("MIDI CC (0 - 127)", "MIDI CC: " + getParameterNameStr(tag));
-    if (answer.empty()) return;
-    // Text that is not a number binds controller 0, as atoi reads it.
-    const int controller = std::clamp(std::atoi(answer.c_str()), 0, 127);
+void TSoundEngine::bindController(int controller, int tag) {
+    if (!isValidParameterTag(tag) || controller < 0 || controller >= TMidiState::NUM_CONTROLLERS) return;
     midi.midiCCTag[controller].store(tag, std::memory_order_relaxed);
     enginepreferences::storeControllerBinding(controller, tag);
 }
 
-void APlugin::resetMIDI() {
+void TSoundEngine::resetMIDI() {
     for (int controller = 0; controller < TMidiState::NUM_CONTROLLERS; ++controller) {
         midi.midiCCTag[controller].store(0, std::memory_order_relaxed);
         enginepreferences::storeControllerBinding(controller, 0);
@@ -271,22 +265,22 @@ void APlugin::resetMIDI() {
     resetMIDICapture();
 }
 
-void APlugin::resetMIDICapture() {
-    for (int tag = 0; tag < NUM_PARAMS; ++tag) {
-        values.captureValue[tag] = getParameter(tag);
-        values.captured[tag].store(false, std::memory_order_relaxed);
+void TSoundEngine::resetMIDICapture() {
+    for (int tag = 0; tag < PARAMETER_COUNT; ++tag) {
+        parameterValues.captureValue[tag] = programValue(tag);
+        parameterValues.captured[tag].store(false, std::memory_order_relaxed);
     }
 }
 
-void APlugin::loadMIDIPreferences() {
+void TSoundEngine::loadMIDIPreferences() {
     for (int controller = 0; controller < TMidiState::NUM_CONTROLLERS; ++controller) {
         const int tag = enginepreferences::controllerBinding(controller);
-        midi.midiCCTag[controller].store(isValidTag(tag) ? tag : 0, std::memory_order_relaxed);
+        midi.midiCCTag[controller].store(isValidParameterTag(tag) ? tag : 0, std::memory_order_relaxed);
     }
     updateMIDIChannel(false);
 }
 
-void APlugin::updateMIDIChannel(bool force) {
+void TSoundEngine::updateMIDIChannel(bool force) {
     const int channel = enginepreferences::receiveChannel();
     const int previous = midi.midiChannel.exchange(channel, std::memory_order_relaxed);
     if (channel != previous || force) requestReset();

@@ -17,7 +17,7 @@
 #include "engine/ModTables.h"
 #include "engine/MovementLaneKernel.h"
 #include "engine/MovementLanes.h"
-#include "plugin/uPlugin.h"
+#include "engine/SoundEngine.h"
 
 namespace {
 
@@ -304,7 +304,7 @@ TLfoState::TLfoState() {
 
 // ---------------------------------------------------------------- start and restart
 
-void APlugin::initLFOs() {
+void TSoundEngine::initLFOs() {
     movement.laneReady = {};
     initGlobalLFO(MOVEMENT);
     initGlobalLFO(FREE_LFO);
@@ -330,12 +330,12 @@ void resetLFO(TLfoState& lfo) {
 }
 }  // namespace
 
-void APlugin::initGlobalLFO(int lfo) {
+void TSoundEngine::initGlobalLFO(int lfo) {
     if (lfo != MOVEMENT && lfo != FREE_LFO) return;
     resetLFO(movement.globalLFO[lfo]);
 }
 
-void APlugin::initVoiceLFO(int voice, int lfo) {
+void TSoundEngine::initVoiceLFO(int voice, int lfo) {
     if (!isValidVoice(voice) || (lfo != MOVEMENT && lfo != FREE_LFO)) return;
     resetLFO(movement.voiceLFO[voice][lfo]);
     movement.laneReady = {};
@@ -350,7 +350,7 @@ void APlugin::initVoiceLFO(int voice, int lfo) {
 // ---------------------------------------------------------------- settings
 
 // Steps 3-6 of a settings refresh, shared by the global and the voice instances.
-void APlugin::refreshLFOSettings(TLfoState& lfo, int which, const TModState::Row& dest, float centerNote,
+void TSoundEngine::refreshLFOSettings(TLfoState& lfo, int which, const TModState::Row& dest, float centerNote,
                                  float velocity) {
     // Every input, read once; the settings follow from them alone, so while
     // they hold still (the usual case between two control steps) nothing is
@@ -361,11 +361,11 @@ void APlugin::refreshLFOSettings(TLfoState& lfo, int which, const TModState::Row
         dest[DEST_LFO_SMOOTH[which]],
         dest[DEST_LFO_SMOOTH_ATT[which]],
         dest[DEST_LFO_SMOOTH_DEC[which]],
-        values.curValue[LFO_KEY_TRACK_TAGS[which]],
+        paramValue(LFO_KEY_TRACK_TAGS[which]),
         dest[DEST_LFO_KEY_TRACK[which]],
         centerNote,
-        isMovement ? values.curValue[MOVEMENT_VELOCITY_TRACK_TAG].load() : values.curValue[FREE_LFO_SMOOTH_TAG].load(),
-        isMovement ? dest[97] : values.curValue[FREE_LFO_SHAPE_TAG].load(),
+        isMovement ? paramValue(MOVEMENT_VELOCITY_TRACK_TAG) : paramValue(FREE_LFO_SMOOTH_TAG),
+        isMovement ? dest[97] : paramValue(FREE_LFO_SHAPE_TAG),
         isMovement ? velocity : dest[DEST_FREE_LFO_SHAPE]};
     if (lfo.settingsInputsValid && sameBits(inputs, lfo.settingsInputs)) return;
     lfo.settingsInputs = inputs;
@@ -406,7 +406,7 @@ void APlugin::refreshLFOSettings(TLfoState& lfo, int which, const TModState::Row
 }
 
 // Step 7 and 8 of the voice refresh: the Movement and pan curves and the pan wave.
-void APlugin::refreshMovementCurves(int voice) {
+void TSoundEngine::refreshMovementCurves(int voice) {
     const auto& dest = mod.voiceModDest(voice);
     TLfoState& lfo = movement.voiceLFO[voice][MOVEMENT];
     TPanLfoState& pan = lfo.pan;
@@ -414,11 +414,11 @@ void APlugin::refreshMovementCurves(int voice) {
 
     // The pan mode follows its parameter's value alone: the same bits give
     // the same mode and fold.
-    const float panModeValue = values.curValue[PAN_SINGLE_MODE_TAG];
+    const float panModeValue = paramValue(PAN_SINGLE_MODE_TAG);
     if (!movement.panModeKnown || bitsOf(panModeValue) != movement.panModeKey) {
         movement.panModeKnown = true;
         movement.panModeKey = bitsOf(panModeValue);
-        movement.panMoveMode = getSteppedValue(PAN_SINGLE_MODE_TAG, panModeValue);
+        movement.panMoveMode = paramStep(PAN_SINGLE_MODE_TAG, panModeValue);
         const bool foldLeft = movement.panMoveMode == 5 || movement.panMoveMode == 7;
         const bool foldRight = movement.panMoveMode == 6 || movement.panMoveMode == 8;
         // 0.5 + (-0.5 q) is 0.5 - 0.5 q, bit for bit.
@@ -432,7 +432,7 @@ void APlugin::refreshMovementCurves(int voice) {
     // The curves read the two shape parameters, the two shape destinations
     // and the common shape destination, chosen by the two waves.
     static_assert(SHAPE_UP_TAG + 1 == SHAPE_DOWN_TAG && DEST_SHAPE_UP + 1 == DEST_SHAPE_DOWN);
-    const std::array<float, 2> shapeParameters{values.curValue[SHAPE_UP_TAG], values.curValue[SHAPE_DOWN_TAG]};
+    const std::array<float, 2> shapeParameters{paramValue(SHAPE_UP_TAG), paramValue(SHAPE_DOWN_TAG)};
     const std::array<float, 3> shapeDests{dest[DEST_SHAPE_UP], dest[DEST_SHAPE_DOWN], dest[DEST_MOVEMENT_SHAPE]};
     if (pan.curveInputsValid && pan.curveWaves[0] == wave && pan.curveWaves[1] == panWave &&
         sameBits(pan.curveParameters, shapeParameters) && sameBits(pan.curveDests, shapeDests))
@@ -464,14 +464,14 @@ void APlugin::refreshMovementCurves(int voice) {
 
 // The LFO's speed as a phase increment per frame: free (0.0067 Hz .. 110 Hz)
 // or one cycle per synced period in bars at the host tempo.
-double APlugin::lfoIncrement(int which) {
+double TSoundEngine::lfoIncrement(int which) {
     float sync, speed;
     if (which == MOVEMENT) {
         sync = getLockVar(LFO_SYNC_ON_TAGS[MOVEMENT]);
         speed = getLockVar(LFO_SPEED_TAGS[MOVEMENT]);
     } else {
-        sync = getParameter(LFO_SYNC_ON_TAGS[FREE_LFO]);
-        speed = getParameter(LFO_SPEED_TAGS[FREE_LFO]);
+        sync = programValue(LFO_SYNC_ON_TAGS[FREE_LFO]);
+        speed = programValue(LFO_SPEED_TAGS[FREE_LFO]);
     }
     speed = clampFinite(speed, 0.0f, 1.0f);
     if (sync >= 0.5f) {
@@ -594,17 +594,17 @@ template <bool CheckDests>
 
 }  // namespace
 
-void APlugin::setGlobalLFOS() {
+void TSoundEngine::setGlobalLFOS() {
     TLfoState& lfo = movement.globalLFO[FREE_LFO];
     const auto& dest = mod.globalModDest;
     auto& sources = mod.globalModSrc();
 
     if ((engine.frameCount & TEngineState::CONTROL_STEP_MASK) == 0) {
         movement.moveSpeedCtlSrc =
-            std::clamp(getSteppedValue(MOVEMENT_SPEED_CONTROL_SOURCE_TAG), 0, static_cast<int>(SRC_LAST));
-        movement.freeLFOMode = getSteppedValue(FREE_LFO_MODE_TAG);
+            std::clamp(paramStep(MOVEMENT_SPEED_CONTROL_SOURCE_TAG), 0, static_cast<int>(SRC_LAST));
+        movement.freeLFOMode = paramStep(FREE_LFO_MODE_TAG);
         for (int which = MOVEMENT; which <= FREE_LFO; ++which) {
-            movement.globalLFOWave[which] = getSteppedValue(LFO_WAVE_TAGS[which]);
+            movement.globalLFOWave[which] = paramStep(LFO_WAVE_TAGS[which]);
             const double increment = lfoIncrement(which);
             if (bitsOf(increment) != bitsOf(movement.globalLFOInc[which])) {
                 movement.globalLFOInc[which] = increment;
@@ -620,7 +620,7 @@ void APlugin::setGlobalLFOS() {
     }
     if (!movement.lfoWaveTables) return;
 
-    runFreeLFO<true>(movement, lfo, dest, values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]], sources[SRC_FREE_LFO],
+    runFreeLFO<true>(movement, lfo, dest, paramValue(LFO_SYMMETRY_TAGS[FREE_LFO]), sources[SRC_FREE_LFO],
                      sources[SRC_FREE_LFO_UNIPOLAR]);
 }
 
@@ -628,8 +628,8 @@ namespace {
 
 // The end of a voice's Movement cycle: a new cycle while it loops and the key
 // is held, else the end of the sound.
-void endMovementCycle(APlugin& plugin, int voice, TLfoState& lfo, const TModState::Row& dest) {
-    if (!plugin.getOnOff(MOVEMENT_LOOP_TAG) || plugin.voices.voiceKeyUp[voice]) {
+void endMovementCycle(TSoundEngine& plugin, int voice, TLfoState& lfo, const TModState::Row& dest) {
+    if (!plugin.paramOn(MOVEMENT_LOOP_TAG) || plugin.voices.voiceKeyUp[voice]) {
         // One cycle is the sound's time line: hold at the end and release.
         lfo.phase = 0.9999;
         plugin.setVoiceOff(voice);
@@ -675,7 +675,7 @@ template <bool CheckDests>
 // released). CheckDests false: the keyed destinations equal their keys, and
 // it is not the voice's first frame.
 template <bool CheckDests>
-[[gnu::always_inline]] inline void runVoiceMovement(APlugin& plugin, int voice, const TModState::Row& dest,
+[[gnu::always_inline]] inline void runVoiceMovement(TSoundEngine& plugin, int voice, const TModState::Row& dest,
                                                     TModState::Row& sources, bool firstFrame) {
     const bool justStarted = CheckDests && firstFrame;
     TMovementState& movement = plugin.movement;
@@ -684,7 +684,7 @@ template <bool CheckDests>
     TPanLfoState& pan = lfo.pan;
     const double p = cyclePosition<CheckDests>(lfo.phase, dest[DEST_LFO_PHASE[MOVEMENT]]);
     const double sym = symmetryOf<CheckDests>(lfo, dest[DEST_LFO_SYMMETRY[MOVEMENT]],
-                                              plugin.values.curValue[LFO_SYMMETRY_TAGS[MOVEMENT]]);
+                                              plugin.paramValue(LFO_SYMMETRY_TAGS[MOVEMENT]));
     const int index = warpedTableIndex(warp(lfo, p));
     const float a = tables[movement.movementWaveRow][index];
     // The smoothed level and pan, kept in locals for the outputs below.
@@ -710,7 +710,7 @@ template <bool CheckDests>
     pan.smoothed = panLevel;
 
     settleMovementIncrement<CheckDests>(movement, lfo, voice, dest, sources,
-                                        plugin.values.curValue[MOVEMENT_SPEED_CONTROL_AMOUNT_TAG]);
+                                        plugin.paramValue(MOVEMENT_SPEED_CONTROL_AMOUNT_TAG));
     if (advancePhase(lfo, lfo.increment)) [[unlikely]]
         endMovementCycle(plugin, voice, lfo, dest);
 
@@ -756,7 +756,7 @@ template <bool CheckDests>
 }
 
 // A voice's Movement after its preparation (the voice is not released).
-[[gnu::always_inline]] inline void runVoiceMovementChain(APlugin& plugin, int voice, bool destsNeutral) {
+[[gnu::always_inline]] inline void runVoiceMovementChain(TSoundEngine& plugin, int voice, bool destsNeutral) {
     const bool justStarted = plugin.voices.voiceJustStarted[voice];
     const auto& dest = plugin.mod.voiceModDest(voice);
     auto& sources = plugin.mod.voiceModSrc(voice);
@@ -768,7 +768,7 @@ template <bool CheckDests>
 
 // A voice's Free LFO after its Movement: it runs after release too and never
 // ends the voice.
-[[gnu::always_inline]] inline void runVoiceFreeChain(APlugin& plugin, int voice, bool destsNeutral) {
+[[gnu::always_inline]] inline void runVoiceFreeChain(TSoundEngine& plugin, int voice, bool destsNeutral) {
     TMovementState& movement = plugin.movement;
     TModState& mod = plugin.mod;
     auto& sources = mod.voiceModSrc(voice);
@@ -780,7 +780,7 @@ template <bool CheckDests>
     }
     const auto& dest = mod.voiceModDest(voice);
     TLfoState& freeLFO = movement.voiceLFO[voice][FREE_LFO];
-    const float symmetryParameter = plugin.values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]];
+    const float symmetryParameter = plugin.paramValue(LFO_SYMMETRY_TAGS[FREE_LFO]);
     if (destsNeutral && freeLFO.destKeysNeutral) {
         runFreeLFO<false>(movement, freeLFO, dest, symmetryParameter, sources[SRC_FREE_LFO],
                           sources[SRC_FREE_LFO_UNIPOLAR]);
@@ -902,9 +902,9 @@ const TMovementLaneKernels& LANE_KERNELS = lanesForThisProcessor();
 // what the group would). Entry 0 of a source row (no source) is never
 // written: with no source a ready chain's key holds (a new source clears the
 // ready chains).
-void settleLaneSpeedControl(APlugin& plugin, const TMovementState::LaneVoices& list) {
+void settleLaneSpeedControl(TSoundEngine& plugin, const TMovementState::LaneVoices& list) {
     TMovementState& movement = plugin.movement;
-    const float speedControlAmount = plugin.values.curValue[MOVEMENT_SPEED_CONTROL_AMOUNT_TAG];
+    const float speedControlAmount = plugin.paramValue(MOVEMENT_SPEED_CONTROL_AMOUNT_TAG);
     const int speedControlSource = movement.moveSpeedCtlSrc;
     for (int i = 0; speedControlSource != SRC_NONE && i < list.count; ++i) {
         const auto at = static_cast<std::size_t>(i);
@@ -916,20 +916,20 @@ void settleLaneSpeedControl(APlugin& plugin, const TMovementState::LaneVoices& l
     }
 }
 
-std::uint32_t runMovementLanes(APlugin& plugin, const TMovementState::LaneVoices& list, const TPanHistory& pan) {
+std::uint32_t runMovementLanes(TSoundEngine& plugin, const TMovementState::LaneVoices& list, const TPanHistory& pan) {
     settleLaneSpeedControl(plugin, list);
     return LANE_KERNELS.movement(plugin.movement, plugin.voices, list, pan);
 }
 
 // Both chains of the same voices; the speed control is settled before
 // either chain writes a source, as runMovementLanes then runFreeLanes do.
-TLaneEnds runBothLanes(APlugin& plugin, const TMovementState::LaneVoices& list, const TPanHistory& pan) {
+TLaneEnds runBothLanes(TSoundEngine& plugin, const TMovementState::LaneVoices& list, const TPanHistory& pan) {
     settleLaneSpeedControl(plugin, list);
     return LANE_KERNELS.both(plugin.movement, plugin.voices, list, pan);
 }
 
-std::uint32_t runFreeLanes(APlugin& plugin, const TMovementState::LaneVoices& list) {
-    return LANE_KERNELS.freeLFO(plugin.movement, list);
+std::uint32_t runFreeLanes(TMovementState& movement, const TMovementState::LaneVoices& list) {
+    return LANE_KERNELS.freeLFO(movement, list);
 }
 
 }  // namespace
@@ -946,7 +946,7 @@ double laneQuantisedLevel(double x) { return quantisedLevel(x); }
 // The steps of a voice's frame before its chains: the refreshes of its
 // control step and, on its first frame, the start of both cycles. The
 // refreshes are taken inline, where the kind of each is known.
-[[gnu::flatten]] void APlugin::prepareVoiceLFOs(int voice) {
+[[gnu::flatten]] void TSoundEngine::prepareVoiceLFOs(int voice) {
     const auto& dest = mod.voiceModDest(voice);
     auto& sources = mod.voiceModSrc(voice);
     if ((voices.voiceFrameCount[voice] & TEngineState::CONTROL_STEP_MASK) == 0) {
@@ -966,7 +966,7 @@ double laneQuantisedLevel(double x) { return quantisedLevel(x); }
     }
 }
 
-void APlugin::setVoiceLFOS(int voice) {
+void TSoundEngine::setVoiceLFOS(int voice) {
     if (!isValidVoice(voice)) return;
     const bool released = voices.voiceRelease[voice];
     prepareVoiceLFOs(voice);
@@ -993,15 +993,15 @@ void APlugin::setVoiceLFOS(int voice) {
 // the pan shape (see TPanHistory) and the draws from the LFOs' random seeds
 // when a cycle wraps: the vector passes only step the phases, and the ends of
 // the cycles, like the chains that run alone, follow in voice order.
-void APlugin::runVoiceLFOs(std::uint32_t started, std::uint32_t stepDue) {
+void TSoundEngine::runVoiceLFOs(std::uint32_t started, std::uint32_t stepDue) {
     const std::uint32_t on = voiceFlagMask(voices.voiceOn);
     if (on == 0) {
         movement.laneReady = {};
         return;
     }
-    const float movementSymmetry = values.curValue[LFO_SYMMETRY_TAGS[MOVEMENT]];
-    const float freeSymmetry = values.curValue[LFO_SYMMETRY_TAGS[FREE_LFO]];
-    const float speedControlAmount = values.curValue[MOVEMENT_SPEED_CONTROL_AMOUNT_TAG];
+    const float movementSymmetry = paramValue(LFO_SYMMETRY_TAGS[MOVEMENT]);
+    const float freeSymmetry = paramValue(LFO_SYMMETRY_TAGS[FREE_LFO]);
+    const float speedControlAmount = paramValue(MOVEMENT_SPEED_CONTROL_AMOUNT_TAG);
     const bool ownFreeLFOs = movement.freeLFOMode == 0;
     // What every voice's lane check compared with the frame's values: while
     // they hold still, a voice found ready stays ready (see laneReady).
@@ -1091,7 +1091,7 @@ void APlugin::runVoiceLFOs(std::uint32_t started, std::uint32_t stepDue) {
         } else {
             if (movementLanes != 0) movementEnds = runMovementLanes(*this, movementList, pan);
             // Released voices run only their Free LFO: their own list.
-            if (freeLanes != 0) freeEnds = runFreeLanes(*this, kept(movement.freeLaneVoices, freeLanes));
+            if (freeLanes != 0) freeEnds = runFreeLanes(movement, kept(movement.freeLaneVoices, freeLanes));
         }
     }
     if (!ownFreeLFOs) {
@@ -1144,19 +1144,19 @@ void APlugin::runVoiceLFOs(std::uint32_t started, std::uint32_t stepDue) {
 
 // ---------------------------------------------------------------- editor read-outs
 
-float APlugin::getMovementValue(int mode, float x) {
+float TSoundEngine::getMovementValue(int mode, float x) {
     if (!movement.lfoWaveTables) return 0.0f;
     mode = std::clamp(mode, 0, 3);
     const double position = clampFinite(x, 0.0f, 1.0f);
-    const double sym = clampFinite(static_cast<float>(values.curValue[LFO_SYMMETRY_TAGS[MOVEMENT]]), 0.0f, 1.0f) * 0.998 + 0.001;
+    const double sym = clampFinite(static_cast<float>(paramValue(LFO_SYMMETRY_TAGS[MOVEMENT])), 0.0f, 1.0f) * 0.998 + 0.001;
     const bool firstHalf = position < sym;
     const double warped = firstHalf ? 0.5 / sym * position : (position - sym) * 0.5 / (1.0 - sym) + 0.5;
-    const float curve = values.curValue[firstHalf ? MOVE_SHAPE_UP_TAGS[mode] : MOVE_SHAPE_DOWN_TAGS[mode]];
+    const float curve = paramValue(firstHalf ? MOVE_SHAPE_UP_TAGS[mode] : MOVE_SHAPE_DOWN_TAGS[mode]);
     const float base = movement.lfoWaveTables[mode][tableIndex(warped)] * 0.5f + 0.5f;
     return std::pow(std::max(base, 0.0f), curveExponent(clampFinite(curve, 0.0f, 1.0f)));
 }
 
-float APlugin::getMovementPos() {
+float TSoundEngine::getMovementPos() {
     bool anyOn = false;
     for (int v = 0; v < NUM_VOICES; ++v) anyOn = anyOn || voices.voiceOn[v];
     if (!anyOn) return -1.0f;
@@ -1164,7 +1164,7 @@ float APlugin::getMovementPos() {
     return static_cast<float>(movement.voiceLFO[voice][MOVEMENT].phase);
 }
 
-float APlugin::getPan() {
+float TSoundEngine::getPan() {
     bool anyOn = false;
     for (int v = 0; v < NUM_VOICES; ++v) anyOn = anyOn || voices.voiceOn[v];
     if (anyOn) voices.lastPan = voices.voicePan[std::clamp(voices.lastVoice, 0, NUM_VOICES - 1)];

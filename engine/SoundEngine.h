@@ -1,0 +1,244 @@
+// TSoundEngine: the instrument's sound. It reads the parameter values, a time
+// record per block and the hand-off flags, asks the plug-in around it for
+// three things (TEngineHost), and knows nothing of the host or the editor.
+// APlugin holds one by value and forwards the host's calls to it; tests and
+// benchmarks build one directly.
+//
+// Where things happen, one source file each:
+//   engine/BlockLoop.cpp    the block loop: the three paths of a block, MIDI at
+//                           its frame, housekeeping, the global control step
+//   engine/VoicePass.cpp    the voice pass: the sixteen voices of one frame,
+//                           pitch, source, distortion, filter and the mix
+//   engine/EffectsChain.cpp the effects' place: applyFX between the mix and
+//                           the output stage, initFX at every reset
+//   engine/Voices.cpp       notes, voice allocation, play and portamento modes
+//   engine/Modulation.cpp   sources, routes, envelope, the Movement lock
+//   engine/Movement.cpp     Movement and Free LFO (lanes: MovementLanes.h)
+//   engine/Midi.cpp         the event queue, controllers, MIDI learn
+//   engine/Ribbon.cpp       the ribbon and its spring
+//   engine/Output.cpp       units, filters, volumes, the output stage's parts
+//   engine/dsp/             plain DSP units and tables; engine/fx/ the effects
+//                           units, engine/sample/ the sample players
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/EngineHost.h"
+#include "engine/EngineState.h"
+#include "engine/MidiState.h"
+#include "engine/ModState.h"
+#include "engine/MovementState.h"
+#include "engine/OutputState.h"
+#include "engine/ParameterModel.h"
+#include "engine/VoiceState.h"
+#include "engine/VoiceUnits.h"
+#include "vst/vst2_abi.h"
+
+// The host's sample rate and what follows from it and the tempo: written only
+// by setSampleRate and the control step, read by every engine unit.
+struct TRates {
+    float curSampleRate = 0;
+    double curSampleRateD = 0;
+    float invSampleRate = 0;
+    float overSampleRate = 0;  // voices run at twice the host rate
+    float invOverSampleRate = 0;
+    float dcCoef = 0;
+    double lfoBaseInc = 0;
+    float barFactor = 0;
+    float rateOverTempo = 0;
+    float samplesPerBar = 0;
+    float tempo = 120;  // host tempo in BPM; 120 until the host tells us otherwise
+};
+
+// Pitch of every MIDI note in semitones from note 0; the identity until a
+// tuning file is applied.
+struct TTuningState {
+    std::array<float, 128> tuningTable{};
+
+    void setIdentity() {
+        for (int note = 0; note < 128; ++note) tuningTable[static_cast<std::size_t>(note)] = static_cast<float>(note);
+    }
+};
+
+class TSoundEngine {
+public:
+    static constexpr float START_SAMPLE_RATE = 44099.0f;
+
+    TSoundEngine(const TParameterAttributes& attr, TParameterValues& values, THandOffFlags& flags,
+                 TEngineHost& host);
+    TSoundEngine(const TSoundEngine&) = delete;
+    TSoundEngine& operator=(const TSoundEngine&) = delete;
+
+    // Start-up: the tuning, the MIDI preferences, the tables and units, the
+    // modulation engine, and a reset (before the audio thread runs; once).
+    void start();
+
+    // ---- the block loop (engine/BlockLoop.cpp)
+    void processReplacing(float** inputs, float** outputs, std::int32_t sampleFrames, const TBlockTime& time);
+    // The accumulating entry renders nothing; it only drains the MIDI due.
+    void processDeprecated(std::int32_t sampleFrames);
+    void setSampleRate(float rate);
+    const TRates& rates() const { return rate; }
+    // Frame pieces that tests run one by one: the effects chain on the voice
+    // mix (engine/EffectsChain.cpp), then the output stage (engine/Output.cpp).
+    void applyFX();
+    void runOutputStage();
+
+    // ---- MIDI input (engine/Midi.cpp)
+    std::int32_t processEvents(const vst::VstEvents* events);
+    // Hands every event due in this frame to the engine (audio thread).
+    void processMidi(long frame);
+    void setMIDILatch(int tag, bool arm);
+    // Binds a controller 0..127 to a tag and keeps the binding (editor thread).
+    void bindController(int controller, int tag);
+    void resetMIDI();
+    void resetMIDICapture();
+    void updateMIDIChannel(bool force);
+    // Reads the controller map and the MIDI switches from the preferences
+    // (start-up and whenever the settings change; never the audio thread).
+    void loadMIDIPreferences();
+
+    // ---- notes and voices (engine/Voices.cpp)
+    void midiNoteDown(int note, int velocity, int channel);
+    void midiNoteRelease(int note, int channel);
+    void setNotePressed(int voice, int note, int velocity, bool retrigger);
+    void getNextCurVoice();
+    void setVoiceOn(int voice);
+    void setVoiceOff(int voice);
+    void setVoiceTotallyOff(int voice);
+    void turnAllVoicesOff();
+    void setEverythingOff(bool hard);
+    bool isValidVoice(int voice) const { return static_cast<unsigned>(voice) < NUM_VOICES; }
+    bool getIsVoicePlaying(int voice) const { return isValidVoice(voice) && voices.voiceOn[voice]; }
+    int getNotesOn() const;
+    int getNotesPlaying() const;
+    void setLastVoice();
+    float getPitchBendValue(int tag, float x);
+    void updateBaseNote();
+    // Pitch of a MIDI note in semitones, through the tuning table when one is on.
+    float getTuning(int note) const;
+    // Editor thread: the request is taken by the audio thread at its next block.
+    void previewNoteOn();
+    void previewNoteReleased();
+    void requestReset();
+    // Audio thread (program application and the block start).
+    void reset();
+
+    // ---- modulation (engine/Modulation.cpp)
+    // Start-up: the neutral row, the routes, the LFOs and the ribbon spring.
+    void initModulation();
+    void setModSrc(int src, float value);
+    void setModSrc(int src, float value, int channel);
+    void setEnvs(int voice);
+    bool isValidModSlot(int slot) const { return slot >= 0 && slot < 4; }
+    bool isValidSrc(int src) const { return src >= 1 && src <= 62; }
+    // A voice's destinations back to neutral (note start, everything off).
+    void resetVoiceModDest(int voice);
+    // Editor read-outs (user-interface thread; they only read).
+    float getModValue(int tag);
+    void getWaveDisplay(int points, float zoom, float* out);
+    // Movement lock (user-interface thread).
+    void setLockState(int state);
+    int getLockState() const;
+    bool getIsLocked() const;
+    float getLockVar(int tag);
+
+    // ---- Movement and Free LFO (engine/Movement.cpp)
+    void initLFOs();
+    float getMovementValue(int mode, float x);
+    float getMovementPos();
+    float getPan();
+
+    // ---- ribbon (engine/Ribbon.cpp)
+    int getRibbonQuant();
+    int getRibbonSpringTime();
+    void setRibbbonSpringOff();
+    void setRibbonSpringOn();
+    // One frame of the ribbon (settings at the control step, spring, source 49).
+    void updateRibbon();
+
+    // ---- units, filters and the output stage (engine/Output.cpp)
+    // Builds the per-instance engine tables and the process-wide tables the
+    // voices read (start-up, before the audio thread runs; once).
+    void initEngineUnits();
+    void initFilters();
+    void updateBrickFilter();
+    void updateVolumes();
+    float getMainVolumeGain() const { return output.mainVolumeGain; }
+
+    // ---- the parameters as the engine reads them: every read goes through
+    // these. The current value, its step, its switch, and the value the host
+    // reads back (held to 0..1).
+    float paramValue(int tag) const { return parameterValues.curValue[static_cast<std::size_t>(tag)]; }
+    int paramStep(int tag) const { return paramStep(tag, paramValue(tag)); }
+    int paramStep(int tag, float value) const {
+        if (!isValidParameterTag(tag) || parameterAttributes.steppedNum[static_cast<std::size_t>(tag)] == -1) return 0;
+        return steppedValueOf(value, parameterAttributes.steppedRange[static_cast<std::size_t>(tag)],
+                              parameterAttributes.steppedNum[static_cast<std::size_t>(tag)]);
+    }
+    bool paramOn(int tag) const { return isValidParameterTag(tag) && paramValue(tag) >= 0.5f; }
+    float programValue(int tag) const { return programValueOf(parameterValues, tag); }
+    const TParameterAttributes& attributes() const { return parameterAttributes; }
+
+    // The engine's state, one plain struct per subsystem. Public so that
+    // tests and benchmarks can set up and inspect a voice directly.
+    TEngineState engine;
+    TVoiceState voices;
+    TModState mod;
+    TOutputState output;
+    TVoiceUnits units;
+    TMovementState movement;
+    TMidiState midi;
+    TTuningState tuning;
+
+private:
+    // Block loop pieces (engine/BlockLoop.cpp).
+    void takeBlockRequests();
+    void renderSilentFrame(int frame, float** outputs);
+    void renderPreview(float** outputs, std::int32_t sampleFrames);
+    void renderNormal(float** inputs, float** outputs, std::int32_t sampleFrames);
+    void runHousekeeping(bool screenUpdateWasPending);
+    void runGlobalControlStep();
+    void applyPendingProgram();
+    void applyProgramToEngine();
+    // The effects' place (engine/EffectsChain.cpp).
+    float silenceGateLimit() const;
+    void initFX();
+    // The voice pass (engine/VoicePass.cpp).
+    void renderVoices();
+    void runVoice(int voice);
+    void drawVoiceRandFactors(int voice);
+    void runVoiceSteps();
+    void runVoiceControlStep(int voice);
+    void renderSource(int voice);
+    void setSourceFrameInput();
+    void doDistort();
+    void doFilter();
+    // MIDI and notes.
+    void handleMidiEvent(const vst::VstMidiEvent& event);
+    void handleController(int controller, int value, int channel);
+    void releasePreviewNoteNow();
+    void startPreviewNoteNow();
+    void stopAllForPreview();
+    // Modulation steps the loop calls (engine/Modulation.cpp, engine/Movement.cpp).
+    void buildRoutes();
+    void applyVoiceRoutes(int voice);
+    void setGlobalLFOS();
+    void setVoiceLFOS(int voice);
+    void prepareVoiceLFOs(int voice);
+    void runVoiceLFOs(std::uint32_t started, std::uint32_t stepDue);
+    void initVoiceLFO(int voice, int lfo);
+    void initGlobalLFO(int lfo);
+    void refreshLFOSettings(TLfoState& lfo, int which, const TModState::Row& dest, float centerNote, float velocity);
+    void refreshMovementCurves(int voice);
+    double lfoIncrement(int which);
+
+    // What the engine is built with (see the constructor).
+    const TParameterAttributes& parameterAttributes;
+    TParameterValues& parameterValues;
+    THandOffFlags& handOff;
+    TEngineHost& upward;
+    TRates rate;
+    TBlockTime blockTime;
+};
