@@ -100,9 +100,13 @@ TEST(EditorObject, ScreenSizeIsStoredForTheNextOpeningAndTheUserIsTold) {
     EXPECT_EQ(bench.settings.requests.size(), 1u);
 }
 
-TEST(EditorObject, TagsAreParametersOnly) {
+TEST(EditorObject, TagsAreParametersOnlyAndSomeKnobsNeverDragAsASource) {
     for (auto [tag, valid] : {std::pair{-1, false}, {1024, false}, {9999, false}, {1023, true}, {0, true}})
         EXPECT_EQ(uEditor::isValidTag(tag), valid) << tag;
+    TEditorBench bench(0, false);
+    for (auto [tag, allowed] : {std::pair{1, true}, {57, false}, {18, false}, {26, false}, {27, true}, {77, false},
+                                {106, false}, {107, true}, {1024, false}})
+        EXPECT_EQ(bench.editor->getDropAllowed(tag), allowed) << tag;
 }
 
 TEST(EditorObject, AHostThatNeverOpensTheEditorPaysForTheObjectAlone) {

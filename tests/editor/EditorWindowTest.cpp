@@ -140,7 +140,7 @@ TEST_P(KolbriWindowTest, ScreensInTheHostWindowAreTheOffscreenPictures) {
     // The window's pictures stay (to look at) when the test fails or
     // KOLBRI_KEEP_SCREENSHOTS is set.
     const std::string shots =
-        std::filesystem::temp_directory_path() / ("kolbri-window-" + std::to_string(::getpid()));
+        std::filesystem::temp_directory_path() / ("kolbri-editor-window-" + std::to_string(::getpid()));
     std::filesystem::create_directories(shots);
 
     kgui::test::ImageCompare main = shownAgainst(expectedMain, shots + "/main" + suffix);

@@ -211,6 +211,17 @@ TEST(Screens, BackScreenShowsAndStoresItsSettings) {
         bench.click(centreOf(e.brickFilterReadout));
         EXPECT_EQ(e.brickFilterReadout->getString(), expected);
     }
+    // Menus of the page: the choice is stored, the size only for the next opening.
+    bench.target.chooseNext({"125% Screen"});
+    bench.click(centreOf(e.screenSizeMenu));
+    EXPECT_EQ(e.screenSizeMenu->getString(), "125%");
+    EXPECT_TRUE(getRegisterIsOn(REG_SCREEN_SIZE[1], false));
+    bench.target.chooseNext({"CH 05"});
+    bench.click(centreOf(e.midiChannelMenu));
+    EXPECT_EQ(loadIntFromPrefs(REG_MIDI_IN_CHANNEL_STR), 5);
+    e.showBackScreen();
+    EXPECT_EQ(e.screenSizeMenu->getString(), "100% Screen") << "the size still in use";
+    EXPECT_EQ(e.midiChannelMenu->getString(), "CH 05");
     // The keyboard switch acts at once.
     bench.click(centreOf(e.keyboardSwitch));
     EXPECT_FALSE(e.getKeyboardOn());
