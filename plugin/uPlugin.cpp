@@ -240,3 +240,8 @@ void APlugin::processReplacing(float** inputs, float** outputs, int32 sampleFram
     }
     soundEngine.processReplacing(inputs, outputs, sampleFrames, time);
 }
+
+void APlugin::resume() {
+    AudioEffectX::resume();
+    worker.start();
+}

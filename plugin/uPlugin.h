@@ -17,6 +17,7 @@
 #include "engine/SoundEngine.h"
 #include "plugin/EditorMarks.h"
 #include "plugin/EditorServices.h"
+#include "plugin/PluginWorker.h"
 #include "plugin/StartupState.h"
 #include "vst/AudioEffectX.h"
 
@@ -46,6 +47,9 @@ public:
     // ---- host operations (uPlugin.cpp)
     intptr dispatcher(int32 opcode, int32 index, intptr value, void* ptr, float opt) override;
     void suspend() override {}
+    // The host is about to process: the file work that programs may ask for
+    // needs the background thread from now on (a scanning host never resumes).
+    void resume() override;
     void setSampleRate(float rate) override { soundEngine.setSampleRate(rate); }
     int32 canDo(char* text) override;
     intptr vendorSpecific(int32 index, intptr value, void* ptr, float opt) override;
@@ -381,6 +385,9 @@ private:
     TSoundEngine soundEngine{attr, values, flags, *this};
     TFolders folders;
     TChunkBuffers chunks;
+    // Last: it is stopped and joined first, while everything its jobs touch
+    // still exists.
+    TPluginWorker worker;
 };
 
 // Built by VSTPluginMain; kept separate so tests can build the object directly.

@@ -1,0 +1,56 @@
+#include "plugin/PluginWorker.h"
+
+void TPluginWorker::addJob(Job job) {
+    std::lock_guard lock(mutex);
+    jobs.push_back(std::move(job));
+}
+
+void TPluginWorker::start() {
+    std::lock_guard lock(mutex);
+    if (thread.joinable()) return;
+    stopping = false;
+    thread = std::thread([this] { run(); });
+}
+
+void TPluginWorker::stop() {
+    {
+        std::lock_guard lock(mutex);
+        if (!thread.joinable()) return;
+        stopping = true;
+    }
+    wakeUp.notify_all();
+    thread.join();
+    std::lock_guard lock(mutex);
+    thread = std::thread();
+}
+
+void TPluginWorker::wake() {
+    {
+        std::lock_guard lock(mutex);
+        woken = true;
+    }
+    wakeUp.notify_all();
+}
+
+bool TPluginWorker::isRunning() const {
+    std::lock_guard lock(mutex);
+    return thread.joinable() && !stopping;
+}
+
+void TPluginWorker::runPassNow() {
+    std::lock_guard pass(passMutex);
+    // Jobs are only added before start(), so the list is stable here.
+    for (const Job& job : jobs) job();
+}
+
+void TPluginWorker::run() {
+    for (;;) {
+        {
+            std::unique_lock lock(mutex);
+            wakeUp.wait_for(lock, POLL_PERIOD, [this] { return stopping || woken; });
+            if (stopping) return;
+            woken = false;
+        }
+        runPassNow();
+    }
+}
