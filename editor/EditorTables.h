@@ -35,3 +35,11 @@ constexpr int SRC_SUB_COUNT = 3;
 // source: the waveform feedback, the grain settings, the sub volume, the
 // Movement amounts and every effect parameter.
 extern const std::array<TRange, 4> NO_DROP_RANGES;
+
+// The mouse-over hints of the editor's own controls, in the order they are
+// tested (a later row that matches wins; the preview button is listed twice).
+struct THintText {
+    const char* member;  // the control's member, as the layout names it
+    const char* hint;
+};
+extern const std::array<THintText, 54> FIXED_HINT_TEXTS;

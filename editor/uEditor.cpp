@@ -202,6 +202,8 @@ bool uEditor::open(void* parentWindow) {
 
     controls.clear();
     controls.reserve(MAX_CONTROLS);
+    previousWithTag.clear();
+    previousWithTag.reserve(MAX_CONTROLS);
     createMainScreenControls();
     updateDestStr();
     createManagerScreenControls();
@@ -220,9 +222,16 @@ bool uEditor::open(void* parentWindow) {
     if (services->takeEditorRequests().clearUndos)
         clearUndos();
 
-    // The window opens on the main screen, where the sound is edited; the
-    // back screen (the settings) is one click on the logo away.
-    showMainScreen();
+    // The hints start afresh: the first pass over a control names it.
+    resolveFixedHints();
+    lastHintTick = lastIdleTicks / HINT_MILLISECONDS;
+    hintName = NO_HINT;
+    hintValue.clear();
+    lastToolTip.clear();
+
+    // The window opens on the back screen, the logo's page; a click anywhere
+    // outside its settings leads to the main screen.
+    showBackScreen();
 
     services->setEditorOpenState(false, true);
     editorFinishedOpening = true;
@@ -267,6 +276,8 @@ void uEditor::closeWindow(bool tellPlugin) {
 
     controls.clear();
     controls.shrink_to_fit();
+    previousWithTag.clear();
+    previousWithTag.shrink_to_fit();
     tagToControl.fill(-1);
     tagType.fill(GENERIC);
     editControl = nullptr;

@@ -23,6 +23,7 @@
 #include <span>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "controls/ControlHost.h"
@@ -667,6 +668,48 @@ public:
     TKickButton* tuningResetButton = nullptr;
     TOnOff* brickFilterSwitch = nullptr;
     TReadout* brickFilterReadout = nullptr;
+
+    // ==== the idle refresh (uEditorIdle.cpp) and the drop it completes
+    // Completes a knob's drag onto the destination menu of destTag
+    // (uEditorDragDrop.cpp).
+    void dropMod(int destTag);
+    // The view the idle pass takes as the one under the mouse: the control
+    // being edited, else the deepest view under the pointer.
+    kgui::CView* getViewUnderMouse() const;
+    const std::string& getHintName() const { return hintName; }
+    const std::string& getHintValue() const { return hintValue; }
+    // Milliseconds between two refreshes of the plug-in's state, and between
+    // two hint passes.
+    static constexpr kgui::uint32 IDLE_MILLISECONDS = 50;
+    static constexpr kgui::uint32 HINT_MILLISECONDS = 200;
+    // "No hint" in hintName.
+    static constexpr const char* NO_HINT = "None";
+
+    kgui::uint32 lastHintTick = 0;
+    std::string hintName = NO_HINT;
+    std::string hintValue;
+    std::string lastToolTip;
+    // Per control table entry: the entry registered before it for the same
+    // tag, or -1; tagToControl holds the last, this chain the others (the
+    // source layouts each have their own knob of 12, 13 and 16).
+    std::vector<int> previousWithTag;
+    // FIXED_HINT_TEXTS with each member's control, resolved when the window opens.
+    std::vector<std::pair<const kgui::CView*, const char*>> fixedHints;
+
+private:
+    void idleRefresh(kgui::CView* mouseView);
+    void idleRings();
+    void idleSlotLooks();
+    void idleMainScreen();
+    void idleSampleScreen();
+    void idleSourceType();
+    void idleFilterLooks();
+    void idleModFXMode();
+    void idleEffectLooks();
+    void idleHints(kgui::CView* mouseView);
+    // The fixed hint of one of the editor's own controls, or null.
+    const char* getFixedHint(const kgui::CView* view) const;
+    void resolveFixedHints();
 
 private:
     // The thread that opened the window; hooks from any other one are recorded.

@@ -47,6 +47,7 @@ void uEditor::registerControl(CControl* control, int type) {
         return;
     controls.push_back({control, type, type != GENERIC});
     const int tag = control->getTag();
+    previousWithTag.push_back(isValidTag(tag) ? tagToControl[static_cast<size_t>(tag)] : -1);
     if (isValidTag(tag)) {
         tagType[static_cast<size_t>(tag)] = type;
         tagToControl[static_cast<size_t>(tag)] = static_cast<int>(controls.size()) - 1;

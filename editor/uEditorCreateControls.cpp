@@ -35,7 +35,7 @@ constexpr int PROGRAMS_PER_GROUP = 32;
 constexpr int CLEAR_PRESET_COMMAND = 9;
 constexpr int FIRST_SCREEN_SIZE_COMMAND = 20;
 constexpr int USER_SAMPLE = 194;
-constexpr int MOVEMENT_WAVE_TAG = 39, MOD_FX_MODE_TAG = 82, SAMPLE_LOOP_MODE_TAG = 244, RIBBON_VALUE_TAG = 123;
+constexpr int MOD_FX_MODE_TAG = 82, SAMPLE_LOOP_MODE_TAG = 244, RIBBON_VALUE_TAG = 123;
 
 }  // namespace
 
@@ -273,7 +273,9 @@ void uEditor::createMainScreenControls() {
     createRows(MAIN_MENUS);
     createRows(MAIN_MODULATION_MENUS);
 
-    movementWaveShown = services->getSteppedValue(MOVEMENT_WAVE_TAG);
+    // Unlike the other caches, none of the wave's looks is set here: the
+    // first idle pass must find the wave changed and set them.
+    movementWaveShown = -1;
     lfoSelector = new TLFOSelector(rowRect(*findLayoutRow("lfoSelector")), this);
     lfoScreen =
         new TLFOScreen(rowRect(*findLayoutRow("lfoScreen")), this, displayMovePos, displayMoveMid, displayMovePan);

@@ -6,9 +6,11 @@
 #include "editor/uEditor.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
+#include <optional>
+#include <string_view>
 
 #include "controls/TGatorDisplay.h"
 #include "controls/THSlider.h"
@@ -39,7 +41,8 @@ constexpr int LOCK_SET = 2;
 // Program steps closer than this to the last one are dropped.
 constexpr uint32 PROGRAM_STEP_MILLISECONDS = 300;
 
-// Menus whose chosen entry is the parameter's step.
+// Menus whose chosen entry is the parameter's step (the first ten are set
+// from the menu alone; the ribbon and loop menus do more, below).
 constexpr std::array<int, 13> STEPPED_MENU_TAGS{54, 5, 6, 8, 9, 32, 61, 62, 75, 82, 125, 126, 244};
 constexpr std::array<int, 5> SOURCE_MENU_TAGS{49, 111, 112, 113, 114};
 
@@ -51,6 +54,46 @@ template <typename Array, typename T>
 int indexIn(const Array& array, const T& value) {
     const auto found = std::find(array.begin(), array.end(), value);
     return found == array.end() ? -1 : static_cast<int>(found - array.begin());
+}
+
+std::string_view trimmed(std::string_view text) {
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// A typed whole number: the whole text (blanks around it aside) must be one,
+// so "44O" or "1e3" is refused instead of read as far as it goes.
+std::optional<int> parseTypedInteger(std::string_view text) {
+    text = trimmed(text);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+// A typed frequency: a whole or decimal number, truncated to whole units as
+// the readouts show them; empty text (a cancelled box) reads as 0, which the
+// ranges turn into the default.
+std::optional<int> parseTypedFrequency(std::string_view text) {
+    text = trimmed(text);
+    if (text.empty())
+        return 0;
+    if (text.front() == '+')
+        text.remove_prefix(1);
+    double value = 0;
+    const auto [end, error] =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    // Anything this far out is out of every range; the clamp keeps the cast defined.
+    return static_cast<int>(std::clamp(value, -1.0e6, 1.0e6));
 }
 
 }  // namespace
@@ -112,11 +155,16 @@ void uEditor::valueChanged(CControl* control) {
         }
         return;
     }
+    // The screen buttons leave the frame while they are pressed, so their
+    // release never reaches them: they let go here, or the next press on
+    // them would change nothing and go unreported.
     if (control == backScreenButton && pressed) {
+        control->setValue(0);
         showBackScreen();
         return;
     }
     if (control == backScreenCloseButton && pressed) {
+        control->setValue(0);
         hideBackScreen();
         return;
     }
@@ -176,11 +224,13 @@ void uEditor::valueChanged(CControl* control) {
             services->setOff(SAMPLE_REVERSE_TAG);
         return;
     }
-    if (dynamic_cast<TOptionMenu*>(control) && control->getListener() == this &&
-        indexIn(STEPPED_MENU_TAGS, tag) >= 0) {
-        setStep(tag, chosen);
-        return;
-    }
+    for (TOptionMenu* menu : {menuMovementPanSingleMode, menuPlayMode, menuPortamentoMode, menuPitchBendDown,
+                              menuPitchBendUp, menuFilterDistortionMode, menuFreeLFOWave, menuFreeLFOMode, menuFXPath,
+                              menuModFXMode})
+        if (menu && control == menu) {
+            setStep(tag, chosen);
+            return;
+        }
     if (control == onOffSampleRevOnOff) {
         services->setParameterAutomated(SAMPLE_REVERSE_TAG, control->getValue());
         services->setSteppedValue(SAMPLE_LOOP_MODE_TAG,
@@ -207,13 +257,16 @@ void uEditor::valueChanged(CControl* control) {
         return;
     }
     if (const int field = indexIn(samplePositionFields, control); field >= 0) {
-        const int frameNumber = std::atoi(samplePositionFields[static_cast<size_t>(field)]->getText().c_str());
-        if (field == 0)
-            services->setSampleStartBySample(frameNumber);
-        else if (field == 1)
-            services->setSampleLoopStartBySample(frameNumber);
-        else
-            services->setSampleLoopEndBySample(frameNumber);
+        // A text that is not a frame number changes nothing; the refresh
+        // shows the position as it stands again.
+        if (const auto frameNumber = parseTypedInteger(samplePositionFields[static_cast<size_t>(field)]->getText())) {
+            if (field == 0)
+                services->setSampleStartBySample(*frameNumber);
+            else if (field == 1)
+                services->setSampleLoopStartBySample(*frameNumber);
+            else
+                services->setSampleLoopEndBySample(*frameNumber);
+        }
         sampleScreenDirty = true;
         return;
     }
@@ -247,6 +300,7 @@ void uEditor::valueChanged(CControl* control) {
         return;
     }
     if ((control == sampleScreenArea || control == sampleScreenButton) && pressed) {
+        control->setValue(0);
         if (screenMode != 1)
             showSampleScreenControls();
         else
@@ -289,11 +343,14 @@ void uEditor::valueChanged(CControl* control) {
     if (control == a4TuningReadout && pressed) {
         char answer[256] = "440";
         inputBox("A4 Tuning: 220 to 880Hz, 440Hz Default", "220 to 880", answer);
-        int hertz = std::atoi(answer);
-        if (hertz < 220 || hertz > 880)
-            hertz = 440;
-        const float value = (std::log(static_cast<float>(hertz) / 440.0f) / 0.6931472f + 1.0f) * 0.5f;
-        services->setParameterAutomated(A4_TAG, value);
+        // Text that is no number is refused; a number out of range (or a
+        // cancelled box) gives the default.
+        if (std::optional<int> hertz = parseTypedFrequency(answer)) {
+            if (*hertz < 220 || *hertz > 880)
+                hertz = 440;
+            const float value = (std::log(static_cast<float>(*hertz) / 440.0f) / 0.6931472f + 1.0f) * 0.5f;
+            services->setParameterAutomated(A4_TAG, value);
+        }
         showBackScreenReadouts();
         return;
     }
@@ -311,15 +368,18 @@ void uEditor::valueChanged(CControl* control) {
     if (control == brickFilterReadout && pressed) {
         char answer[256] = "15";
         inputBox("Brick Filter Freq: 10 KHz - 40 KHz, 15 KHz Default", "KHz", answer);
-        const int kiloHertz = std::atoi(answer);
-        const float x = kiloHertz >= 10 && kiloHertz <= 40 ? static_cast<float>(kiloHertz) * 1000.0f / 20.0f : 750.0f;
-        services->setParameterAutomated(BRICK_FILTER_FREQUENCY_TAG, std::log(x) / 8.317766f);
+        if (const std::optional<int> kiloHertz = parseTypedFrequency(answer)) {
+            // 750 is 15 kHz over the 20 Hz the parameter's scale starts from.
+            const float x =
+                *kiloHertz >= 10 && *kiloHertz <= 40 ? static_cast<float>(*kiloHertz) * 1000.0f / 20.0f : 750.0f;
+            services->setParameterAutomated(BRICK_FILTER_FREQUENCY_TAG, std::log(x) / 8.317766f);
+        }
         showBackScreenReadouts();
         return;
     }
 
-    // ---- every other parameter control
-    if (isValidTag(tag))
+    // ---- every other parameter control (never a value the plug-in could not store)
+    if (isValidTag(tag) && std::isfinite(control->getValue()))
         services->setParameterAutomated(tag, control->getValue());
 }
 
@@ -375,13 +435,16 @@ void uEditor::setParameter(int tag, float) {
         resumeDestMenu(destination);
         return;
     }
-    const int index = tagToControl[static_cast<size_t>(tag)];
-    if (index < 0 || index >= getControlCount())
-        return;
-    const TControlEntry& entry = controls[static_cast<size_t>(index)];
-    if (entry.type == OPTION_MENU || !entry.control || entry.control->getTag() != tag)
-        return;
-    entry.control->setValue(value);
+    // The control registered last for the tag, and the ones before it: the
+    // source layouts each hold their own knob of 11, 12, 13 and 16, and the
+    // one on screen must follow as well.
+    for (int index = tagToControl[static_cast<size_t>(tag)]; index >= 0 && index < getControlCount();
+         index = previousWithTag[static_cast<size_t>(index)]) {
+        const TControlEntry& entry = controls[static_cast<size_t>(index)];
+        if (entry.type == OPTION_MENU || !entry.control || entry.control->getTag() != tag)
+            return;
+        entry.control->setValue(value);
+    }
 }
 
 void uEditor::setEditTag(int tag) {

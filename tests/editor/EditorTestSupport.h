@@ -77,8 +77,10 @@ struct TEditorBench {
         plugin = std::make_unique<APlugin>(quietHost);
         editor = dynamic_cast<uEditor*>(plugin->getEditor());
         applyProgram();
-        if (openNow)
-            open();
+        // The window opens on the back screen; most tests start where a
+        // user's first click outside its settings leads, the main screen.
+        if (openNow && open())
+            editor->hideBackScreen();
     }
     ~TEditorBench() {
         if (editor)

@@ -152,7 +152,7 @@ TEST(Screens, EachModFXModeKeepsItsOwnSettingsButAProgramBringsItsOwn) {
 TEST(Screens, ButtonsSwitchBetweenTheMainTheSampleAndTheBackScreen) {
     TEditorBench bench;
     uEditor& e = *bench.editor;
-    EXPECT_EQ(e.getScreenMode(), 0) << "the window opens on the main screen";
+    EXPECT_EQ(e.getScreenMode(), 0) << "the bench leaves the opening page for the main screen";
     kgui::CFrame* frame = e.getFrame();
     EXPECT_TRUE(frame->isChild(e.knobMovementSpeed));
     EXPECT_FALSE(frame->isChild(e.sampleDisplay));
