@@ -30,6 +30,7 @@ public:
     const std::string& getLabel() const { return label; }
     int getKind() const { return kind; }
     bool isBypassed() const { return bypassed; }
+    bool isInvisible() const { return invisible; }
 
     void draw(kgui::CDrawContext* context) override;
     kgui::CMouseEventResult onMouseDown(kgui::CPoint& where, const kgui::CButtonState& buttons) override;

@@ -24,6 +24,8 @@ public:
     void setBypassed(bool state);
     void setOn(bool on) { setBypassed(!on); }
     void setInvisible(bool state);
+    bool isBypassed() const { return bypassed; }
+    bool isInvisible() const { return invisible; }
 
     void draw(kgui::CDrawContext* context) override;
 

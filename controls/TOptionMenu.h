@@ -40,6 +40,7 @@ public:
     bool isFolderMenu() const { return folderMenu; }
     bool hasDeltaButtons() const { return deltaButtons; }
     bool isBypassed() const { return bypassed; }
+    bool isInvisible() const { return invisible; }
 
     void draw(kgui::CDrawContext* context) override;
     kgui::CMouseEventResult onMouseDown(kgui::CPoint& where, const kgui::CButtonState& buttons) override;

@@ -289,7 +289,6 @@ private:
     kgui::CRect containerRect(kgui::CBitmap* bitmap, const TScaledValue& x, const TScaledValue& y, int width,
                               int height) const;
     void addToFrame(kgui::CView* view);
-    void addToContainer(kgui::CViewContainer* container, kgui::CView* view);
     void showBackScreenReadouts();
 
 public:

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <initializer_list>
+#include <vector>
 
 #include "controls/TGatorDisplay.h"
 #include "controls/THSlider.h"
@@ -51,9 +52,20 @@ void uEditor::addToFrame(CView* view) {
         frame->addView(view);
 }
 
-void uEditor::addToContainer(CViewContainer* container, CView* view) {
-    if (container && view && !view->isAttached())
-        container->addView(view);
+// Fills a panel with these views in this order. A panel that already holds
+// exactly them is left as it is: emptying it would redraw it for nothing and
+// take the mouse from a knob being dragged in it.
+static void fillPanel(CViewContainer* container, const std::vector<CView*>& views) {
+    bool same = container->getNbViews() == static_cast<int32>(views.size());
+    for (size_t i = 0; same && i < views.size(); ++i)
+        same = container->getView(static_cast<int32>(i)) == views[i];
+    if (same)
+        return;
+    container->removeAll(false);
+    for (CView* view : views)
+        if (!view->isAttached())
+            container->addView(view);
+    container->setDirty();
 }
 
 // ---------------------------------------------------------------- main and sample screens
@@ -181,10 +193,11 @@ void uEditor::redrawSourceViewContainer() {
         return;
     inRedrawSource = true;
     paramChangedSinceIdle = false;
-    sourceViewContainer->removeAll(false);
+    std::vector<CView*> panel;
     auto add = [&](std::initializer_list<CView*> views) {
         for (CView* view : views)
-            addToContainer(sourceViewContainer, view);
+            if (view && std::find(panel.begin(), panel.end(), view) == panel.end())
+                panel.push_back(view);
     };
     const int mode = services->getSteppedValue(SOURCE_MODE_TAG);
     if (mode < SOURCE_WAVE) {
@@ -213,7 +226,7 @@ void uEditor::redrawSourceViewContainer() {
                 label->setOn(grains);
     }
     add({knobSubVolume, labelSubVolume});
-    sourceViewContainer->setDirty();
+    fillPanel(sourceViewContainer, panel);
     inRedrawSource = false;
     updateDestStr();
 }
@@ -225,7 +238,11 @@ void uEditor::redrawModFXViewContainer() {
         return;
     inRedrawModFX = true;
     modFXChanged = false;
-    modFXViewContainer->removeAll(false);
+    std::vector<CView*> panel;
+    auto add = [&](CView* view) {
+        if (view && std::find(panel.begin(), panel.end(), view) == panel.end())
+            panel.push_back(view);
+    };
     modFXType = std::clamp(services->getSteppedValue(MOD_FX_MODE_TAG), 0, MOD_FX_MODE_COUNT - 1);
     const auto type = static_cast<size_t>(modFXType);
     // The Gator's two step patterns take the place of the last three knobs.
@@ -233,7 +250,7 @@ void uEditor::redrawModFXViewContainer() {
     const std::array<TKnob*, 6> knobs{knobModFXMix, knobModFX1, knobModFX2, knobModFX3, knobModFX4, knobModFX5};
     const std::array<TLabel*, 6> labels{labelModFXMix, labelModFX1, labelModFX2, labelModFX3, labelModFX4, labelModFX5};
     for (size_t i = 0; i < knobCount; ++i) {
-        addToContainer(modFXViewContainer, knobs[i]);
+        add(knobs[i]);
         if (knobs[i])
             knobs[i]->setDefaultValue(modFXDefaults[type][i]);
     }
@@ -241,17 +258,17 @@ void uEditor::redrawModFXViewContainer() {
         if (labels[i])
             labels[i]->setString(MOD_FX_LABEL_STR[5 * type + i - 1]);
     for (size_t i = 0; i < knobCount; ++i)
-        addToContainer(modFXViewContainer, labels[i]);
+        add(labels[i]);
     if (modFXType == MOD_FX_GATOR_MODE) {
-        addToContainer(modFXViewContainer, labelGatorLeft);
-        addToContainer(modFXViewContainer, labelGatorRight);
+        add(labelGatorLeft);
+        add(labelGatorRight);
         for (TGatorDisplay* display : gatorDisplays)
             if (display) {
                 display->setValue(services->getParameter(display->getTag()));
-                addToContainer(modFXViewContainer, display);
+                add(display);
             }
     }
-    modFXViewContainer->setDirty();
+    fillPanel(modFXViewContainer, panel);
     inRedrawModFX = false;
 }
 

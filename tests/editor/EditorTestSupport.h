@@ -71,10 +71,13 @@ public:
 
 // The plug-in (with its editor) and, when asked, the editor open off screen.
 struct TEditorBench {
-    explicit TEditorBench(int screenSize = 0, bool openNow = true) {
+    // makePlugin: the plug-in to test (one that notes what it is asked), made
+    // once the settings are in place; by default the plug-in itself.
+    explicit TEditorBench(int screenSize = 0, bool openNow = true,
+                          std::unique_ptr<APlugin> (*makePlugin)() = nullptr) {
         TEditorSettings::setScreenSize(screenSize);
         kgui::CBitmap::setResourceFolder(KOLBRI_RESOURCES_DIR);
-        plugin = std::make_unique<APlugin>(quietHost);
+        plugin = makePlugin ? makePlugin() : std::make_unique<APlugin>(quietHost);
         editor = dynamic_cast<uEditor*>(plugin->getEditor());
         applyProgram();
         // The window opens on the back screen; most tests start where a
