@@ -28,7 +28,8 @@ void TSoundEngine::publishEditorReadouts() {
 
     const bool anyOn = std::find(voices.voiceOn.begin(), voices.voiceOn.end(), true) != voices.voiceOn.end();
     const int last = std::clamp(voices.lastVoice, 0, NUM_VOICES - 1);
-    readouts.movementPos.store(anyOn ? static_cast<float>(movement.voiceLFO[last][TMovementState::MOVEMENT].phase) : -1.0f, RELAXED);
+    const double phase = movement.voiceLFO[last][TMovementState::MOVEMENT].phase;
+    readouts.movementPos.store(anyOn ? static_cast<float>(phase) : -1.0f, RELAXED);
     // The pan stays shown after the notes end.
     if (anyOn) voices.lastPan = voices.voicePan[last];
     readouts.pan.store(voices.lastPan, RELAXED);

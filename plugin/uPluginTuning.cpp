@@ -52,7 +52,8 @@ void APlugin::loadTuning() {
     // The table first: a note that sees the switch on finds the new table.
     soundEngine.tuning.publish(read.table);
     const auto spelled = spellTuningName(name);
-    for (int i = 0; i < TUNING_NAME_SLOTS; ++i) setParameter(TUNING_NAME_PARAM + i, spelled[static_cast<std::size_t>(i)]);
+    for (int i = 0; i < TUNING_NAME_SLOTS; ++i)
+        setParameter(TUNING_NAME_PARAM + i, spelled[static_cast<std::size_t>(i)]);
     setOn(tag::HAS_TUNING);
 }
 

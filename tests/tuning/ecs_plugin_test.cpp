@@ -22,13 +22,15 @@ protected:
     static TEcsMap mapOf(APlugin& plugin) { return TPluginTestAccess::engine(plugin).getControllerMap(); }
     static TEcsMap storedMap() {
         TEcsMap map{};
-        for (int controller = 0; controller < ECS_CONTROLLER_COUNT; ++controller) map[controller] = getMIDICC(controller);
+        for (int controller = 0; controller < ECS_CONTROLLER_COUNT; ++controller)
+            map[controller] = getMIDICC(controller);
         return map;
     }
     // A map with a binding on every fourth controller.
     static TEcsMap sampleMap() {
         TEcsMap map{};
-        for (int controller = 0; controller < ECS_CONTROLLER_COUNT; controller += 4) map[controller] = 1 + controller * 7;
+        for (int controller = 0; controller < ECS_CONTROLLER_COUNT; controller += 4)
+            map[controller] = 1 + controller * 7;
         return map;
     }
     static std::string ecsText(int count, const std::string& each) {

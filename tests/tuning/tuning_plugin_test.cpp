@@ -66,7 +66,8 @@ TEST_F(TuningPlugin, ANameThatLeavesTheFolderIsRefused) {
     const std::string names[] = {"../outside", ".hidden", "back\\slash", "tab\tbed"};
     platform_test::writeFile(dataHome + "/Orventa/Kolbri/outside.tun", "[Tuning]\nnote 69=7600\n");
     for (const std::string& name : names)
-        if (name != "../outside") platform_test::writeFile(tuningFolder + "/" + name + ".tun", "[Tuning]\nnote 69=7600\n");
+        if (name != "../outside")
+            platform_test::writeFile(tuningFolder + "/" + name + ".tun", "[Tuning]\nnote 69=7600\n");
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
         auto plugin = makePlugin();
