@@ -260,8 +260,9 @@ public:
     }
     static void removeBitmap(kgui::CBitmap*& bitmap) { removeControl(bitmap); }
 
-    // The default of "OutputDisplaySpeed" for every reader while the key is
-    // missing: off, the slow scope.
+    // "OutputDisplaySpeed": on is the fast scope (a new trace every 100 ms),
+    // off the slow one (every 200 ms), as the menus name them. The default
+    // for every reader while the key is missing: off, the slow scope.
     static constexpr bool OUTPUT_DISPLAY_SPEED_DEFAULT = false;
 
 private:

@@ -64,6 +64,7 @@ case "$job" in
   bench)
     configure_and_build "$root/build" -DCMAKE_BUILD_TYPE=Release -DKOLBRI_TESTS=OFF
     "$root/build/bench/kolbri_bench"
+    "$root/build/bench/kolbri_editor_bench"
     ;;
   *)
     echo "usage: $0 demo|test|bench" >&2

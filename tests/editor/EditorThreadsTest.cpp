@@ -101,3 +101,60 @@ TEST(EditorThreads, OtherThreadsOnlyLeaveMarksAndTheIdlePassShowsThem) {
             << "the last program's value of " << MOD_FX_MEMORY_TAGS[i] << " stands";
     EXPECT_NEAR(editor.knobModFXMix->getValue(), programModFXValue(k, 0), 1e-6);
 }
+
+// Host automation while the editor refreshes everything it shows (rings,
+// Movement markers, the scope of a noise source, hints) from a sounding
+// plug-in: a value the host sets from its audio thread or from the editor's
+// own thread is on its control after the next idle pass.
+TEST(EditorThreads, HostAutomationFromEitherThreadShowsAtTheNextIdleWhileTheIdleReadsTheSound) {
+    TEditorBench bench;
+    APlugin& plugin = *bench.plugin;
+    uEditor& editor = *bench.editor;
+    constexpr int PAN = 3, FILTER_FREQUENCY = 28, MOVEMENT_LOOP = 40;
+    plugin.setSteppedValue(SOURCE_MODE, 0);  // noise: the scope draws the output
+    plugin.setOn(MOVEMENT_LOOP);
+    bench.idle();
+    bench.target.mouseMoved(centreOf(editor.knobFilterFrequency));  // hints read the value text
+
+    std::atomic<bool> stop{false};
+    std::atomic<int> blocks{0};
+    std::thread audio([&] {
+        std::vector<float> left(256), right(256);
+        float* outputs[2] = {left.data(), right.data()};
+        vst::VstMidiEvent note{};
+        note.type = vst::kVstMidiType;
+        note.byteSize = sizeof note;
+        note.midiData[0] = static_cast<char>(0x90);
+        note.midiData[1] = 60;
+        note.midiData[2] = 100;
+        vst::VstEvents events{};
+        events.numEvents = 1;
+        events.events[0] = reinterpret_cast<vst::VstEvent*>(&note);
+        plugin.processEvents(&events);
+        for (int block = 0; !stop.load(); ++block) {
+            plugin.setParameterAutomated(FILTER_FREQUENCY, static_cast<float>(block % 97) / 96.0f);
+            plugin.processReplacing(nullptr, outputs, 256);
+            blocks = block + 1;
+        }
+    });
+    float panValue = 0;
+    for (int pass = 0; pass < 300 || blocks.load() < 50; ++pass) {
+        // The host's own thread for the editor automates too.
+        panValue = static_cast<float>(pass % 50) / 49.0f;
+        plugin.setParameterAutomated(PAN, panValue);
+        bench.idle();
+        if (pass % 100 == 60)
+            editor.showSampleScreenControls();
+        else if (pass % 100 == 90)
+            editor.showMainScreen();
+        std::this_thread::yield();
+    }
+    stop = true;
+    audio.join();
+    editor.showMainScreen();
+    bench.idle();
+    EXPECT_FLOAT_EQ(editor.knobPan->getValue(), panValue) << "set on the editor's thread";
+    EXPECT_FLOAT_EQ(editor.knobFilterFrequency->getValue(), plugin.getParameter(FILTER_FREQUENCY))
+        << "set on the audio thread";
+    EXPECT_EQ(editor.getHintName(), plugin.getParameterNameStr(FILTER_FREQUENCY));
+}
