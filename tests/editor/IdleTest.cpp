@@ -198,10 +198,13 @@ TEST(Idle, TheMainScreensDisplaysFollowThePlugIn) {
 
     // The Movement speed reads as the plug-in writes it.
     EXPECT_EQ(e.moveSpeedMenuButton->getString(), plugin.getParameterDisplayStr(41));
-    // The speed lock blinks on the lock menu while it is on.
+    // While the speed is locked its knob's ring shows the locked speed.
     plugin.setLockState(1);
+    plugin.setParameterAutomated(41, plugin.getLockVar(41) > 0.5f ? 0.1f : 0.9f);
+    bench.clock.advance(200);
     bench.idle();
-    EXPECT_EQ(plugin.getLockState(), 1);
+    EXPECT_NEAR(e.knobMovementSpeed->getModValue(), plugin.getLockVar(41), 0.01f);
+    EXPECT_GT(std::fabs(e.knobMovementSpeed->getModValue() - plugin.getParameter(41)), 0.3f);
 
     // The Edited Preset light follows the plug-in's edit state.
     plugin.setParameterAutomated(1, plugin.getParameter(1) > 0.5f ? 0.1f : 0.9f);
