@@ -247,6 +247,11 @@ public:
     bool getKeyboardOn() const { return keyboardOn; }
     bool getOutputDisplaySpeed() const { return outputDisplaySpeed; }
 
+    // ==== drag-and-drop modulation (uEditorDragDrop.cpp)
+    // Completes the knob's drop onto the destination menu of destTag: the
+    // idle pass calls it when the released mouse is over one of the eight.
+    void dropMod(int destTag);
+
     // ==== removal (uEditorRemove.cpp)
     void removeBitmaps();
     void removeControls();
