@@ -56,8 +56,13 @@ public:
         ecsCalls.push_back("save");
         APlugin::saveECS();
     }
+    void doHardReset() override {
+        ++hardResets;
+        APlugin::doHardReset();
+    }
     std::vector<int> typed;
     std::vector<std::string> ecsCalls;
+    int hardResets = 0;
 };
 
 struct TMenuBench : TEditorBench {
@@ -543,12 +548,14 @@ TEST(SettingsMenu, InputChannelTakesZeroToSixteenOnly) {
     }
 }
 
-TEST(SettingsMenu, AboutAndWebPage) {
+TEST(SettingsMenu, ResetAboutAndWebPage) {
     TMenuBench bench;
     kgui::CView* button = bench.editor->controlMenuButton;
     bench.settings.requests.clear();
-    for (const char* choice : {"About Kolbri", "Goto Orventa Website", "Download Latest"})
+    const int resets = bench.observed().hardResets;
+    for (const char* choice : {"About Kolbri", "Goto Orventa Website", "Download Latest", "Reset Everything"})
         bench.openMenu(button, {choice}, kgui::kLButton);
+    EXPECT_EQ(bench.observed().hardResets, resets + 1);
     ASSERT_EQ(bench.settings.requests.size(), 2u) << "Download Latest asks nothing";
     EXPECT_EQ(bench.settings.requests[0].kind, platform::TDesktopKind::messageBox);
     EXPECT_NE(bench.settings.requests[0].text.find("Kolbri"), std::string::npos);
