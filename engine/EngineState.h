@@ -75,6 +75,9 @@ struct TEngineState {
     std::atomic<bool> previewNoteOnRequested{false};
     std::atomic<bool> previewNoteOffRequested{false};
     std::atomic<bool> resetRequested{false};
+    // The ribbon's spring started or stopped by the editor: the last request counts.
+    static constexpr int SPRING_NOT_REQUESTED = 0, SPRING_ON_REQUESTED = 1, SPRING_OFF_REQUESTED = 2;
+    std::atomic<int> ribbonSpringRequest{SPRING_NOT_REQUESTED};
 
     // Program requests queued by the editor (nothing raises them yet).
     std::atomic<bool> waitingProgramFromNo{false};

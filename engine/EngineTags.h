@@ -53,6 +53,7 @@ constexpr int DELAY_ON = 90;
 constexpr int REVERB_ON = 100;
 constexpr int RIBBON_VALUE = 123;
 constexpr int RIBBON_BIPOLAR = 124;
+constexpr int RELEASE = 127;
 constexpr int USER_SAMPLE_GAIN = 245;
 constexpr int ATTACK = 957;
 constexpr int HAS_TUNING = 959;
