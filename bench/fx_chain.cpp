@@ -36,7 +36,7 @@ struct ChainBench {
             1, 0.15f, 0.61f, 0.645f, 0.81f, 0.285f, 0.1f,                 // 100-106
         };
         for (int i = 0; i < TFxControls::TAG_COUNT; ++i) controls.parameters[i] = DEFAULTS[i];
-        controls.parameters[fxtag::MOD_FX_MODE - TFxControls::FIRST_TAG] = (static_cast<float>(mode) + 0.1f) / 19.99f;
+        controls.modFXMode = mode;
         if (filters) {
             // The four filters that modulation switches on: Low-Fi and Mod FX low-pass and high-pass.
             for (int dest : {fxdest::LOW_FI_HIGH_PASS, fxdest::MOD_FX_LOW_PASS, fxdest::MOD_FX_HIGH_PASS})

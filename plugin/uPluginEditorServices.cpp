@@ -87,4 +87,4 @@ void APlugin::loadTuning() {}
 
 // ---------------------------------------------------------------- effects
 
-int APlugin::getGaterPos() { return 0; }
+int APlugin::getGaterPos() { return soundEngine.getGaterPos(); }

@@ -54,7 +54,7 @@ void TModFX::restart() {
 }
 
 bool TModFX::controlStep(const TFxControls& c) {
-    const int newMode = c.step(fxtag::MOD_FX_MODE, 19.99f, MODE_COUNT);
+    const int newMode = c.modFXMode >= 0 && c.modFXMode < MODE_COUNT ? c.modFXMode : CHORUS;
     const bool changed = newMode != mode;
     mode = newMode;
     if (changed) initModFX();
