@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "platform/Paths.h"
+#include "plugin/EditorFactory.h"
 #include "plugin/EditorHooks.h"
 #include "vst/TextCopy.h"
 
@@ -53,7 +54,9 @@ APlugin::APlugin(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, NU
     flags.editorOpening = false;
     flags.editorOpened = false;
     suspend();
-    // No editor object until the editor is built: effFlagsHasEditor stays clear.
+    // The editor object exists from here on (effFlagsHasEditor); its window,
+    // images and controls only while a host has it open.
+    if (createEditorInstance) setEditor(createEditorInstance(this, this));
     setNumInputs(2);
     setNumOutputs(2);
     canProcessReplacing(true);
@@ -75,7 +78,11 @@ APlugin::APlugin(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, NU
     setProgram(0);
 }
 
-APlugin::~APlugin() = default;
+// The editor goes first, while the plug-in it reaches is still whole.
+APlugin::~APlugin() {
+    delete editor;
+    editor = nullptr;
+}
 
 void APlugin::detectHost() {
     char product[256] = {};

@@ -32,7 +32,7 @@ TEST(HostIdentity, RecordAndNamesAreWhatTheHostExpects) {
     EXPECT_EQ(testhost::fourCharText(effect->uniqueID), "klbr");
     EXPECT_EQ(effect->flags & effFlagsIsSynth, effFlagsIsSynth);
     EXPECT_EQ(effect->flags & effFlagsCanReplacing, effFlagsCanReplacing);
-    EXPECT_EQ(effect->flags & effFlagsHasEditor, 0) << "no editor object exists yet";
+    EXPECT_EQ(effect->flags & effFlagsHasEditor, effFlagsHasEditor) << "the editor object exists, unopened";
     EXPECT_EQ(effect->flags & effFlagsProgramChunks, 0) << "the test host is not a chunk host";
     EXPECT_FLOAT_EQ(effect->ioRatio, 1.0f);
     EXPECT_NE(effect->processReplacing, nullptr);
@@ -99,10 +99,10 @@ TEST(HostIdentity, DefaultAnswersOfTheBaseLayers) {
         intptr expected;
     } cases[] = {
         {"program number", effGetProgram, 0, 0, 0},
-        {"editor rectangle without editor", effEditGetRect, 0, 0, 0},
-        {"editor open without editor", effEditOpen, 0, 0, 0},
-        {"key down without editor", effEditKeyDown, 'a', 0, 0},
-        {"knob mode without editor", effSetEditKnobMode, 0, 2, 0},
+        {"editor rectangle with nowhere to put it", effEditGetRect, 0, 0, 0},
+        {"editor open without a window", effEditOpen, 0, 0, 0},
+        {"key down while the editor is closed", effEditKeyDown, 'a', 0, 0},
+        {"knob mode, taken by the editor", effSetEditKnobMode, 0, 2, 1},
         {"copy program (retired)", __effCopyProgramDeprecated, 0, 0, 0},
         {"connect input (retired)", __effConnectInputDeprecated, 0, 0, 0},
         {"keys required (retired)", __effKeysRequiredDeprecated, 0, 0, 0},
@@ -208,7 +208,7 @@ TEST(HostIdentity, NksPropertiesAreAnsweredOnlyToNksHosts) {
     EXPECT_EQ(ordinary->dispatch(effVendorSpecific, fourCharCode('s', 't', 'C', 'A'), fourCharCode('W', 'h', 'e', 'e'),
                                  nullptr, 1.0f),
               0)
-        << "no editor, no wheel";
+        << "no open editor, no wheel";
 }
 
 TEST(HostIdentity, SilentBlocksOfEverySizeAreFinite) {

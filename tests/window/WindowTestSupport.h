@@ -39,7 +39,8 @@ public:
         return {};
     }
 
-    bool start(std::string& error) {
+    // screen: the screen's width x height x depth.
+    bool start(std::string& error, const std::string& screen = "1280x1024x24") {
         int fds[2];
         if (::pipe(fds) != 0) {
             error = "no pipe";
@@ -47,7 +48,7 @@ public:
         }
         std::string fdText = std::to_string(fds[1]);
         std::string path = binary();
-        std::vector<std::string> args = {path, "-displayfd", fdText, "-screen", "0", "1280x1024x24", "-nolisten",
+        std::vector<std::string> args = {path, "-displayfd", fdText, "-screen", "0", screen, "-nolisten",
                                          "tcp", "-noreset"};
         std::vector<char*> argv;
         for (std::string& arg : args)

@@ -47,7 +47,7 @@ void outline(cairo_t* cr, const TPixelBox& b, double dx, double dy) {
 // Controls on the sample screen: the sample screen's own, the top bar, and the
 // panels below the Movement band.
 bool onSampleScreen(const TLayoutRow& row) {
-    return row.y.value >= 360;
+    return isBelowMovementBand(row);
 }
 
 void outlineRows(cairo_t* cr, std::span<const TLayoutRow> rows, int screenSize, double x, double y,

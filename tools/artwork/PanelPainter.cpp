@@ -10,10 +10,10 @@ namespace artwork {
 using namespace look;
 
 namespace {
-// Panel sizes at 100 %: each ends inside its section, before the next section's
-// divider and above the next band.
-constexpr int SOURCE_PANEL_WIDTH = 544, SOURCE_PANEL_HEIGHT = 78;
-constexpr int MOD_FX_PANEL_WIDTH = 277, MOD_FX_PANEL_HEIGHT = 52;
+// Panel sizes at 100 % are the containers' (editor/MainScreenLayout.h): each
+// ends inside its section, before the next section's divider and above the next band.
+constexpr int SOURCE_PANEL_WIDTH = SOURCE_VIEW_CONTAINER_WIDTH, SOURCE_PANEL_HEIGHT = SOURCE_VIEW_CONTAINER_HEIGHT;
+constexpr int MOD_FX_PANEL_WIDTH = MOD_FX_VIEW_CONTAINER_WIDTH, MOD_FX_PANEL_HEIGHT = MOD_FX_VIEW_CONTAINER_HEIGHT;
 // The "SUB" knob belongs to every source form; a line sets it apart.
 constexpr int SUB_DIVIDER_X = 471;
 }  // namespace

@@ -1,0 +1,37 @@
+// The editor's constant tables: the defaults of the Mod FX knobs per mode, the
+// groups of the grouped menus and the parameters of the destination menus.
+#pragma once
+
+#include <array>
+
+// Mod FX modes in the order of "Mod FX Mode": Chorus, Flanger, Ensemble,
+// Phaser, Wah-Wah, TalkBox, Tremolo, AutoPan, Ring, Gator.
+constexpr int MOD_FX_MODE_COUNT = 10;
+constexpr int MOD_FX_GATOR_MODE = 9;
+// The Mod FX parameters a mode remembers, in this order: the mix, the five
+// variables, then the tempo sync.
+inline constexpr std::array<int, 7> MOD_FX_MEMORY_TAGS{84, 85, 86, 87, 88, 89, 83};
+extern const std::array<std::array<float, 7>, MOD_FX_MODE_COUNT> MOD_FX_DEFAULTS;
+
+// First destination of each of the eleven destination groups; the last value ends the list.
+extern const std::array<int, 12> DEST_SUB_START;
+// First sample of each of the eight sample groups; the last value is the user sample.
+extern const std::array<int, 9> SAMPLE_SUB_START;
+// First filter mode of each of the six filter groups (mode 0, "Bypass", stands alone).
+extern const std::array<int, 7> FILTER_SUB_START;
+// The parameters of the eight destination menus: the four slots, Movement, Free LFO.
+extern const std::array<int, 8> MOD_MENU_DEST_TAGS;
+
+// A run of numbers, both ends included.
+struct TRange {
+    int group;  // the submenu the run goes to (unused for NO_DROP_RANGES)
+    int first;
+    int last;
+};
+// The modulation sources of the three source submenus, run after run.
+extern const std::array<TRange, 4> SRC_SUB_RANGES;
+constexpr int SRC_SUB_COUNT = 3;
+// Parameters whose knobs cannot be dragged onto a destination as a modulation
+// source: the waveform feedback, the grain settings, the sub volume, the
+// Movement amounts and every effect parameter.
+extern const std::array<TRange, 4> NO_DROP_RANGES;

@@ -1,0 +1,438 @@
+// Controls to the plug-in and back. Every control reports to valueChanged:
+// a control that stands for a parameter passes its value to the plug-in and
+// the host; the editor's own controls (menus found by their text, buttons,
+// the back screen's settings) are told apart by identity. The plug-in's
+// stored values come back through setParameter. Keys step the programs.
+#include "editor/uEditor.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "controls/TGatorDisplay.h"
+#include "controls/THSlider.h"
+#include "controls/TKickButton.h"
+#include "controls/TLFOScreen.h"
+#include "controls/TOnOff.h"
+#include "controls/TOptionMenu.h"
+#include "controls/TReadout.h"
+#include "controls/TSampleDisplay.h"
+#include "editor/EditorTables.h"
+#include "platform/Desktop.h"
+#include "platform/MessageBox.h"
+#include "platform/Preferences.h"
+#include "plugin/StringTables.h"
+
+using namespace kgui;
+
+namespace {
+
+constexpr int SOURCE_MODE_TAG = 10, SAMPLE_TAG = 19, SAMPLE_REVERSE_TAG = 20, GRAIN_TAG = 22, FILTER_MODE_TAG = 27;
+constexpr int SHAPE_UP_TAG = 44, SHAPE_DOWN_TAG = 45;
+constexpr int RIBBON_VALUE_TAG = 123, RIBBON_BIPOLAR_TAG = 124, RIBBON_SPRING_TAG = 125, RIBBON_QUANT_TAG = 126;
+constexpr int SAMPLE_LOOP_MODE_TAG = 244, SAMPLE_LOOP_REVERSED = 3;
+constexpr int MOVE_SNAP_TAG = 958, A4_TAG = 1017, BRICK_FILTER_FREQUENCY_TAG = 1019;
+constexpr int PROGRAMS_PER_GROUP = 32;
+constexpr int CLEAR_PRESET_COMMAND = 9, FIRST_SCREEN_SIZE_COMMAND = 20;
+constexpr int LOCK_SET = 2;
+// Program steps closer than this to the last one are dropped.
+constexpr uint32 PROGRAM_STEP_MILLISECONDS = 300;
+
+// Menus whose chosen entry is the parameter's step.
+constexpr std::array<int, 13> STEPPED_MENU_TAGS{54, 5, 6, 8, 9, 32, 61, 62, 75, 82, 125, 126, 244};
+constexpr std::array<int, 5> SOURCE_MENU_TAGS{49, 111, 112, 113, 114};
+
+// Sample nudges by button index mod 4: coarse and fine, left and right.
+constexpr std::array<float, 4> NUDGE_DELTAS{-0.05f, -0.002f, 0.002f, 0.05f};
+constexpr std::array<float, 3> ZOOM_FACTORS{TSampleDisplay::ZOOM_IN, TSampleDisplay::ZOOM_OUT, -1.0f};
+
+template <typename Array, typename T>
+int indexIn(const Array& array, const T& value) {
+    const auto found = std::find(array.begin(), array.end(), value);
+    return found == array.end() ? -1 : static_cast<int>(found - array.begin());
+}
+
+}  // namespace
+
+void uEditor::valueChanged(CControl* control) {
+    if (!effect || !services || !frame || !editorFinishedOpening || !control)
+        return;
+    const int tag = control->getTag();
+    const bool pressed = control->getValue() > 0.5f;
+    int chosen = -1;
+    std::string chosenText;
+    if (auto* menu = dynamic_cast<COptionMenu*>(control)) {
+        char text[256] = {};
+        chosen = static_cast<int>(menu->getCurrent(text, false));
+        chosenText = text;
+    }
+    auto setStep = [&](int parameter, int step) {
+        if (step >= 0)
+            services->setSteppedValue(parameter, step);
+    };
+
+    // ---- the top bar
+    if (control == presetMenu) {
+        if (chosenText == PRESET_COMMAND_STR[CLEAR_PRESET_COMMAND])
+            services->clearProgram();
+        for (int size = 0; size < SCREEN_SIZE_COUNT; ++size)
+            if (chosenText == PRESET_COMMAND_STR[static_cast<size_t>(FIRST_SCREEN_SIZE_COMMAND + size)])
+                setScreenSize(size);
+        return;
+    }
+    if (const int group = indexIn(programMenus, control); group >= 0) {
+        if (chosen >= 0) {
+            services->setDemoProgram(chosen + PROGRAMS_PER_GROUP * group);
+            resume();
+        }
+        return;
+    }
+    if (control == previewButton) {
+        pressed ? services->previewNoteOn() : services->previewNoteReleased();
+        return;
+    }
+    if (control == previewStopButton) {
+        services->previewNoteReleased();
+        return;
+    }
+    if (control == revertOriginalButton && pressed) {
+        services->origProgram();
+        return;
+    }
+    if (control == revertEditedButton && pressed) {
+        services->editProgram();
+        return;
+    }
+    if (control == manualButton && pressed) {
+        const std::string path = services->getManualPath();
+        if (FILE* file = std::fopen(path.c_str(), "rb")) {
+            std::fclose(file);
+            platform::openWithDesktop(path);
+        }
+        return;
+    }
+    if (control == backScreenButton && pressed) {
+        showBackScreen();
+        return;
+    }
+    if (control == backScreenCloseButton && pressed) {
+        hideBackScreen();
+        return;
+    }
+
+    // ---- menus of the panels
+    if (control == menuMoveSnapTo) {
+        setStep(MOVE_SNAP_TAG, chosen);
+        if (lfoScreen)
+            lfoScreen->setSnap(services->getSteppedValue(MOVE_SNAP_TAG));
+        return;
+    }
+    if (control == lockMenu) {
+        if (chosen >= 0)
+            services->setLockState(chosen);
+        // "Set" writes the locked speed back once; the lock is then off.
+        if (chosen == LOCK_SET) {
+            lockMenu->setValue(0);
+            lockMenu->setDirty();
+            services->setLockState(0);
+        }
+        return;
+    }
+    if (control == sampleMenu || indexIn(sampleSubMenus, control) >= 0) {
+        if (const int sample = indexIn(SAMPLE_STR, chosenText); sample >= 0)
+            services->setSteppedValue(SAMPLE_TAG, sample);
+        return;
+    }
+    if (control == filterMenu || indexIn(filterSubMenus, control) >= 0) {
+        if (const int mode = indexIn(FILTER_MODE_STR, chosenText); mode >= 0)
+            services->setSteppedValue(FILTER_MODE_TAG, mode);
+        return;
+    }
+    if (control == menuSourceMode) {
+        setStep(SOURCE_MODE_TAG, chosen);
+        paramChangedSinceIdle = true;
+        return;
+    }
+    if (control == menuRibbonQuantization) {
+        setStep(RIBBON_QUANT_TAG, chosen);
+        if (ribbonSlider)
+            ribbonSlider->invalid();
+        return;
+    }
+    if (control == menuRibbonSpringTime) {
+        setStep(RIBBON_SPRING_TAG, chosen);
+        if (services->getSteppedValue(RIBBON_SPRING_TAG) != 0)
+            services->setRibbonSpringOn();
+        if (ribbonSlider)
+            ribbonSlider->invalid();
+        return;
+    }
+    if (control == menuSampleLoopMode) {
+        setStep(SAMPLE_LOOP_MODE_TAG, chosen);
+        if (services->getSteppedValue(SAMPLE_LOOP_MODE_TAG) == SAMPLE_LOOP_REVERSED)
+            services->setOn(SAMPLE_REVERSE_TAG);
+        else
+            services->setOff(SAMPLE_REVERSE_TAG);
+        return;
+    }
+    if (dynamic_cast<TOptionMenu*>(control) && control->getListener() == this &&
+        indexIn(STEPPED_MENU_TAGS, tag) >= 0) {
+        setStep(tag, chosen);
+        return;
+    }
+    if (control == onOffSampleRevOnOff) {
+        services->setParameterAutomated(SAMPLE_REVERSE_TAG, control->getValue());
+        services->setSteppedValue(SAMPLE_LOOP_MODE_TAG,
+                                  services->getOnOff(SAMPLE_REVERSE_TAG) ? SAMPLE_LOOP_REVERSED : 0);
+        return;
+    }
+
+    // ---- the sample screen
+    if (const int nudge = indexIn(sampleNudgeButtons, control); nudge >= 0 && pressed) {
+        const float delta = NUDGE_DELTAS[static_cast<size_t>(nudge % 4)];
+        if (nudge < 4)
+            services->setSampleStartDelta(delta);
+        else if (nudge < 8)
+            services->setSampleLoopStartDelta(delta);
+        else
+            services->setSampleLoopEndDelta(delta);
+        sampleScreenDirty = true;
+        return;
+    }
+    if (const int zoom = indexIn(sampleZoomButtons, control); zoom >= 0 && pressed) {
+        if (sampleDisplay)
+            sampleDisplay->setZoom(ZOOM_FACTORS[static_cast<size_t>(zoom)]);
+        sampleScreenDirty = true;
+        return;
+    }
+    if (const int field = indexIn(samplePositionFields, control); field >= 0) {
+        const int frameNumber = std::atoi(samplePositionFields[static_cast<size_t>(field)]->getText().c_str());
+        if (field == 0)
+            services->setSampleStartBySample(frameNumber);
+        else if (field == 1)
+            services->setSampleLoopStartBySample(frameNumber);
+        else
+            services->setSampleLoopEndBySample(frameNumber);
+        sampleScreenDirty = true;
+        return;
+    }
+
+    // ---- modulation menus, found by the chosen name (the last equal name wins)
+    const bool sourceMenu = indexIn(srcMenus, control) >= 0 ||
+                            std::any_of(srcSubMenus.begin(), srcSubMenus.end(),
+                                        [&](const auto& submenus) { return indexIn(submenus, control) >= 0; });
+    if (sourceMenu) {
+        for (int source = 0; source < static_cast<int>(SRC_STR.size()); ++source)
+            if (SRC_STR[static_cast<size_t>(source)] == chosenText)
+                services->setSteppedValue(tag, source);
+        return;
+    }
+    const bool destinationMenu = indexIn(destMenus, control) >= 0 ||
+                                 std::any_of(destSubMenus.begin(), destSubMenus.end(),
+                                             [&](const auto& submenus) { return indexIn(submenus, control) >= 0; });
+    if (destinationMenu) {
+        for (int destination = 0; destination < static_cast<int>(destStr.size()); ++destination)
+            if (destStr[static_cast<size_t>(destination)] == chosenText)
+                services->setSteppedValue(tag, destination);
+        return;
+    }
+    if (control == onOffRibbonBiPolarOnOff) {
+        services->setParameterAutomated(RIBBON_BIPOLAR_TAG, control->getValue());
+        services->setParameterAutomated(RIBBON_VALUE_TAG, services->getOnOff(RIBBON_BIPOLAR_TAG) ? 0.5f : 0.0f);
+        if (ribbonSlider) {
+            ribbonSlider->setValue(services->getParameter(RIBBON_VALUE_TAG));
+            ribbonSlider->setDirty();
+        }
+        return;
+    }
+    if ((control == sampleScreenArea || control == sampleScreenButton) && pressed) {
+        if (screenMode != 1)
+            showSampleScreenControls();
+        else
+            showMainScreen();
+        return;
+    }
+
+    // ---- the back screen
+    const std::pair<CControl*, const std::string*> preferenceSwitches[] = {
+        {presetWarningSwitch, &REG_PRESET_WARNING_STR},
+        {midiPresetSwitch, &REG_MIDI_PRESET_STR},
+        {midiBankSwitch, &REG_MIDI_BANK_STR},
+        {midiCaptureSwitch, &REG_MIDI_CAPTURE_STR},
+    };
+    for (auto [onOff, key] : preferenceSwitches)
+        if (control == onOff) {
+            saveBoolToPrefs(*key, pressed);
+            return;
+        }
+    if (control == keyboardSwitch) {
+        keyboardOn = control->getValue() >= 0.5f;
+        saveBoolToPrefs(REG_KEYBOARD_STR, keyboardOn);
+        return;
+    }
+    if (control == screenSizeMenu) {
+        if (chosen >= 0 && chosen < SCREEN_SIZE_COUNT) {
+            screenSizeMenu->setString(SCREEN_SIZE_SHORT_STR[static_cast<size_t>(chosen)]);
+            setScreenSize(chosen);
+        }
+        return;
+    }
+    if (control == midiChannelMenu) {
+        if (chosen >= 0 && chosen < static_cast<int>(MIDI_IN_CHANNEL_STR.size())) {
+            saveIntToPrefs(REG_MIDI_IN_CHANNEL_STR, chosen);
+            midiChannelMenu->setString(MIDI_IN_CHANNEL_STR[static_cast<size_t>(chosen)]);
+            services->updateMIDIChannel(false);
+        }
+        return;
+    }
+    if (control == a4TuningReadout && pressed) {
+        char answer[256] = "440";
+        inputBox("A4 Tuning: 220 to 880Hz, 440Hz Default", "220 to 880", answer);
+        int hertz = std::atoi(answer);
+        if (hertz < 220 || hertz > 880)
+            hertz = 440;
+        const float value = (std::log(static_cast<float>(hertz) / 440.0f) / 0.6931472f + 1.0f) * 0.5f;
+        services->setParameterAutomated(A4_TAG, value);
+        showBackScreenReadouts();
+        return;
+    }
+    if (control == tuningResetButton || (control == tuningReadout && pressed)) {
+        if (control == tuningResetButton && pressed)
+            services->resetTuning();
+        else if (control == tuningReadout)
+            services->loadTuning();
+        if (tuningReadout) {
+            tuningReadout->setString(services->getTuningName());
+            tuningReadout->setDirty();
+        }
+        return;
+    }
+    if (control == brickFilterReadout && pressed) {
+        char answer[256] = "15";
+        inputBox("Brick Filter Freq: 10 KHz - 40 KHz, 15 KHz Default", "KHz", answer);
+        const int kiloHertz = std::atoi(answer);
+        const float x = kiloHertz >= 10 && kiloHertz <= 40 ? static_cast<float>(kiloHertz) * 1000.0f / 20.0f : 750.0f;
+        services->setParameterAutomated(BRICK_FILTER_FREQUENCY_TAG, std::log(x) / 8.317766f);
+        showBackScreenReadouts();
+        return;
+    }
+
+    // ---- every other parameter control
+    if (isValidTag(tag))
+        services->setParameterAutomated(tag, control->getValue());
+}
+
+// ---------------------------------------------------------------- the plug-in's values to the controls
+
+void uEditor::setParameter(int tag, float) {
+    // From another thread only the mark is taken: nothing of the window is
+    // touched there, not even to see whether it is open.
+    if (!isValidTag(tag))
+        return;
+    if (!onUiThread()) {
+        offThreadRequests.markTag(tag);
+        return;
+    }
+    if (!frame || !services || !editorFinishedOpening)
+        return;
+    const float value = std::clamp(services->getParameter(tag), 0.0f, 1.0f);
+
+    if (indexIn(STEPPED_MENU_TAGS, tag) >= 0) {
+        for (TOptionMenu** menu : {&menuMovementPanSingleMode, &menuPlayMode, &menuPortamentoMode, &menuPitchBendDown,
+                                   &menuPitchBendUp, &menuFilterDistortionMode, &menuFreeLFOWave, &menuFreeLFOMode,
+                                   &menuFXPath, &menuModFXMode, &menuRibbonSpringTime, &menuRibbonQuantization,
+                                   &menuSampleLoopMode})
+            if (*menu && (*menu)->getTag() == tag)
+                resumeMenu(*menu);
+        return;
+    }
+    switch (tag) {
+        case MOVE_SNAP_TAG:
+            resumeMenu(menuMoveSnapTo);
+            if (lfoScreen)
+                lfoScreen->setSnap(services->getSteppedValue(MOVE_SNAP_TAG));
+            return;
+        case SOURCE_MODE_TAG:
+            resumeMenu(menuSourceMode);
+            paramChangedSinceIdle = true;
+            return;
+        case SAMPLE_TAG:
+            resumeSubMenu(sampleMenu, SAMPLE_TAG, SAMPLE_STR);
+            paramChangedSinceIdle = true;
+            return;
+        case FILTER_MODE_TAG: resumeSubMenu(filterMenu, FILTER_MODE_TAG, FILTER_MODE_STR); return;
+        case GRAIN_TAG: paramChangedSinceIdle = true; break;
+        case SHAPE_UP_TAG:
+        case SHAPE_DOWN_TAG: mainScreenDirty = true; break;
+        default: break;
+    }
+    if (const int source = indexIn(SOURCE_MENU_TAGS, tag); source >= 0) {
+        resumeSubMenu(srcMenus[static_cast<size_t>(source)], value, SRC_SHORT_STR);
+        return;
+    }
+    if (const int destination = indexIn(MOD_MENU_DEST_TAGS, tag); destination >= 0) {
+        resumeDestMenu(destination);
+        return;
+    }
+    const int index = tagToControl[static_cast<size_t>(tag)];
+    if (index < 0 || index >= getControlCount())
+        return;
+    const TControlEntry& entry = controls[static_cast<size_t>(index)];
+    if (entry.type == OPTION_MENU || !entry.control || entry.control->getTag() != tag)
+        return;
+    entry.control->setValue(value);
+}
+
+void uEditor::setEditTag(int tag) {
+    if (!isValidTag(tag)) {
+        editControl = nullptr;
+        return;
+    }
+    for (const TControlEntry& entry : controls)
+        if (entry.control && entry.control->getTag() == tag) {
+            editControl = entry.control;
+            return;
+        }
+}
+
+void uEditor::beginEdit(int32 index) {
+    if (services)
+        services->beginEdit(index);
+}
+
+void uEditor::endEdit(int32 index) {
+    if (services)
+        services->endEdit(index);
+}
+
+// ---------------------------------------------------------------- program steps by key
+
+void uEditor::changeProgramDelta(int delta, bool) {
+    if (!effect || !services || services->getIsSettingPreset())
+        return;
+    const uint32 now = getTicks();
+    keyTicks = now;
+    // A clock that went back must not lock the steps out.
+    if (now < lastProgramChangeTicks)
+        lastProgramChangeTicks = now - (PROGRAM_STEP_MILLISECONDS + 1);
+    if (now - lastProgramChangeTicks >= PROGRAM_STEP_MILLISECONDS) {
+        lastProgramChangeTicks = now;
+        services->changeDemoProgramDelta(delta);
+        resume();
+    }
+}
+
+int32 uEditor::onKeyDown(const VstKeyCode& key, CFrame*) {
+    if (!keyboardOn)
+        return -1;
+    switch (key.virt) {
+        case vst::VKEY_UP: changeProgramDelta(-1, true); return 1;
+        case vst::VKEY_DOWN: changeProgramDelta(1, true); return 1;
+        case vst::VKEY_PAGEUP:
+        case vst::VKEY_PAGEDOWN: return 1;
+        default: return -1;
+    }
+}
+
+int32 uEditor::onKeyUp(const VstKeyCode&, CFrame*) { return -1; }

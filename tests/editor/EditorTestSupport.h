@@ -1,0 +1,128 @@
+// The editor's world for tests: the plug-in itself with the editor it makes,
+// settings in a temporary folder of their own, the bundle's images, a clock
+// that moves only when told, and the window opened off screen.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editor/uEditor.h"
+#include "platform/Desktop.h"
+#include "platform/Preferences.h"
+#include "plugin/StringTables.h"
+#include "plugin/uPlugin.h"
+#include "toolkit/kgui.h"
+
+namespace editor_test {
+
+inline vst::intptr quietHost(vst::AEffect*, vst::int32 opcode, vst::int32, vst::intptr, void*, float) {
+    return opcode == vst::audioMasterVersion ? 2400 : 0;
+}
+
+// Settings of one test in a folder of its own; message boxes and input boxes
+// are answered by the test and noted.
+class TEditorSettings {
+public:
+    TEditorSettings() {
+        char pattern[] = "/tmp/kolbri-editor-XXXXXX";
+        root = ::mkdtemp(pattern);
+        for (const char* variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"}) {
+            const std::string folder = root + "/" + variable;
+            std::filesystem::create_directories(folder);
+            ::setenv(variable, folder.c_str(), 1);
+        }
+        platform::reopenPreferences();
+        platform::setDesktopScript([this](const platform::TDesktopRequest& request) {
+            requests.push_back(request);
+            platform::TDesktopAnswer answer;
+            if (request.kind == platform::TDesktopKind::textInput && !typedAnswers.empty()) {
+                answer.button = platform::TDesktopButton::ok;
+                answer.text = typedAnswers.front();
+                typedAnswers.erase(typedAnswers.begin());
+            }
+            return answer;
+        });
+    }
+    ~TEditorSettings() {
+        platform::setDesktopScript({});
+        platform::flushPreferences();
+        std::error_code ignored;
+        std::filesystem::remove_all(root, ignored);
+    }
+    TEditorSettings(const TEditorSettings&) = delete;
+    TEditorSettings& operator=(const TEditorSettings&) = delete;
+
+    // The screen size the next editor opens at: "Y" under that size's key.
+    static void setScreenSize(int size) {
+        for (int s = 0; s < 4; ++s)
+            saveStringToPrefs(REG_SCREEN_SIZE[static_cast<size_t>(s)], s == size ? "Y" : "N");
+    }
+
+    std::string root;
+    std::vector<platform::TDesktopRequest> requests;
+    std::vector<std::string> typedAnswers;
+};
+
+// The plug-in (with its editor) and, when asked, the editor open off screen.
+struct TEditorBench {
+    explicit TEditorBench(int screenSize = 0, bool openNow = true) {
+        TEditorSettings::setScreenSize(screenSize);
+        kgui::CBitmap::setResourceFolder(KOLBRI_RESOURCES_DIR);
+        plugin = std::make_unique<APlugin>(quietHost);
+        editor = dynamic_cast<uEditor*>(plugin->getEditor());
+        applyProgram();
+        if (openNow)
+            open();
+    }
+    ~TEditorBench() {
+        if (editor)
+            editor->close();
+        plugin.reset();
+        kgui::CBitmap::setResourceFolder("");
+    }
+    TEditorBench(const TEditorBench&) = delete;
+    TEditorBench& operator=(const TEditorBench&) = delete;
+
+    bool open() { return editor && editor->open(target.parentHandle()); }
+
+    // Renders blocks until the pending program is applied, as a host's audio thread does.
+    void applyProgram() {
+        std::vector<float> left(512), right(512);
+        float* outputs[2] = {left.data(), right.data()};
+        for (int block = 0; block < 40 && (block == 0 || plugin->getIsSettingPreset()); ++block)
+            plugin->processReplacing(nullptr, outputs, 512);
+    }
+
+    // One idle pass that does its work (the clock has moved past the 50 ms gate).
+    void idle() {
+        clock.advance(60);
+        editor->idle();
+    }
+
+    // A click on a point of the window, long after the last one.
+    void click(kgui::CPoint where) {
+        clock.advance(1000);
+        target.click(where);
+        idle();
+    }
+
+    // The members' controls drawn as a picture.
+    bool render(const std::string& path) { return target.renderToPNG(path); }
+
+    TEditorSettings settings;
+    kgui::TestClock clock;
+    kgui::OffscreenTarget target;
+    std::unique_ptr<APlugin> plugin;
+    uEditor* editor = nullptr;
+};
+
+// The window point at the centre of a control (its container's offset added).
+inline kgui::CPoint centreOf(const kgui::CView* view) { return view->getFrameRect().getCenter(); }
+
+}  // namespace editor_test

@@ -1,0 +1,173 @@
+// Kolbri's editor in a real window: the plug-in library loaded by the test
+// host, its editor opened through the VST interface in a host window on an
+// Xvfb display that the test starts, driven by XTest clicks from screen to
+// screen, and each screen compared with the off-screen picture of the same
+// screen drawn in this process.
+#include <chrono>
+#include <thread>
+
+#include "EditorTestSupport.h"
+#include "WindowTestSupport.h"
+#include "toolkit/Showcase.h"
+#include "tools/editorhost/EditorHost.h"
+#include "tools/testhost/TestHost.h"
+
+using namespace editor_test;
+using namespace windowtest;
+
+namespace {
+
+class KolbriWindowTest : public ::testing::TestWithParam<int> {
+protected:
+    void SetUp() override {
+        if (XvfbServer::binary().empty())
+            GTEST_SKIP() << "Xvfb is not installed (Debian: xvfb)";
+        size = GetParam();
+        std::string error;
+        ASSERT_TRUE(xvfb.start(error, "2400x1700x24")) << error;
+        ::setenv("DISPLAY", xvfb.display().c_str(), 1);
+        driver = std::make_unique<Driver>(xvfb.display());
+        ASSERT_TRUE(driver->ok());
+        // The library reads its settings (the screen size) when it is loaded.
+        settings = std::make_unique<TEditorSettings>();
+        TEditorSettings::setScreenSize(size);
+        platform::flushPreferences();
+        plugin = host.load(KOLBRI_SO_PATH);
+        ASSERT_NE(plugin, nullptr) << testhost::Host::lastError();
+        plugin->dispatch(vst::effOpen);
+        plugin->start();
+        plugin->render(20480);  // the start program is applied on the audio thread
+    }
+
+    void TearDown() override {
+        if (ui) {
+            ui->run([this] { window.reset(); });
+            ui.reset();
+        }
+        plugin.reset();
+        driver.reset();
+        xvfb.stop();
+        ::unsetenv("DISPLAY");
+        settings.reset();
+    }
+
+    void openEditor() {
+        if (!ui)
+            ui = std::make_unique<UiThread>();
+        std::string error;
+        ui->run([&] {
+            testhost::EditorWindow::Options options;
+            options.x = 20;
+            options.y = 20;
+            window = testhost::EditorWindow::open(*plugin, options, error);
+        });
+        ASSERT_NE(window, nullptr) << error;
+        parent = window->window();
+        ui->setIdle([this] {
+            if (window)
+                window->idle();
+        });
+        ASSERT_TRUE(waitFor([&] {
+            xcb_window_t child = editorWindow();
+            return child != 0 && driver->state(child).mapped;
+        }));
+    }
+
+    xcb_window_t editorWindow() {
+        auto children = driver->children(parent);
+        return children.size() == 1 ? children[0] : 0;
+    }
+
+    void clickMember(const char* member) {
+        const TPixelBox box = getScaledBox(*findLayoutRow(member), size);
+        int x = 0, y = 0;
+        ASSERT_TRUE(driver->toRoot(editorWindow(), box.x + box.width / 2, box.y + box.height / 2, x, y));
+        driver->click(x, y);
+    }
+
+    // The window's picture once it shows what the off-screen editor shows for
+    // the same screen (it may take a few idle passes to get there).
+    kgui::test::ImageCompare shownAgainst(const std::string& expected, const std::string& shown) {
+        kgui::test::ImageCompare result;
+        waitFor([&] {
+            if (!testhost::saveWindowImage(xvfb.display(), editorWindow(), shown))
+                return false;
+            result = kgui::test::compareImages(shown, expected);
+            return result.fractionDifferent == 0.0;
+        });
+        return result;
+    }
+
+    int size = 0;
+    std::unique_ptr<TEditorSettings> settings;
+    XvfbServer xvfb;
+    std::unique_ptr<Driver> driver;
+    testhost::Host host;
+    std::unique_ptr<testhost::Plugin> plugin;
+    std::unique_ptr<UiThread> ui;
+    std::unique_ptr<testhost::EditorWindow> window;  // touched on the UI thread only
+    xcb_window_t parent = 0;
+};
+
+// Draws a screen of an editor of this process at the same size.
+std::string offscreenScreen(TEditorBench& bench, int screen, const std::string& path) {
+    if (screen == 0)
+        bench.editor->showMainScreen();
+    else if (screen == 1)
+        bench.editor->showSampleScreenControls();
+    else
+        bench.editor->showBackScreen();
+    bench.idle();
+    bench.idle();
+    EXPECT_TRUE(bench.render(path));
+    return path;
+}
+
+}  // namespace
+
+TEST_P(KolbriWindowTest, ScreensInTheHostWindowAreTheOffscreenPictures) {
+    TEditorBench bench(size);
+    const std::string folder = bench.settings.root;
+    const std::string suffix = "_" + std::to_string(size) + ".png";
+    const std::string expectedMain = offscreenScreen(bench, 0, folder + "/main" + suffix);
+    const std::string expectedSample = offscreenScreen(bench, 1, folder + "/sample" + suffix);
+    const std::string expectedBack = offscreenScreen(bench, 3, folder + "/back" + suffix);
+
+    openEditor();
+    const int width = getScaled(EDITOR_WIDTH, size), height = getScaled(EDITOR_HEIGHT, size);
+    EXPECT_EQ(window->width(), width);
+    EXPECT_EQ(window->height(), height);
+    // The window's pictures stay (to look at) when the test fails or
+    // KOLBRI_KEEP_SCREENSHOTS is set.
+    const std::string shots =
+        std::filesystem::temp_directory_path() / ("kolbri-editor-window-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(shots);
+
+    kgui::test::ImageCompare main = shownAgainst(expectedMain, shots + "/main" + suffix);
+    EXPECT_EQ(main.width, width);
+    EXPECT_EQ(main.fractionDifferent, 0.0) << "main screen: " << shots;
+
+    clickMember("sampleScreenArea");
+    kgui::test::ImageCompare sample = shownAgainst(expectedSample, shots + "/sample" + suffix);
+    EXPECT_EQ(sample.fractionDifferent, 0.0) << "sample screen: " << shots;
+
+    clickMember("backScreenButton");
+    kgui::test::ImageCompare back = shownAgainst(expectedBack, shots + "/back" + suffix);
+    EXPECT_EQ(back.fractionDifferent, 0.0) << "back screen: " << shots;
+
+    // A click outside the page's controls returns; closing and opening
+    // again in the same instance shows the main screen again.
+    int x = 0, y = 0;
+    ASSERT_TRUE(driver->toRoot(editorWindow(), width - 10, height - 10, x, y));
+    driver->click(x, y);
+    EXPECT_EQ(shownAgainst(expectedMain, shots + "/main_again" + suffix).fractionDifferent, 0.0);
+    ui->run([this] { window.reset(); });
+    EXPECT_TRUE(driver->children(parent).empty());
+    openEditor();
+    EXPECT_EQ(shownAgainst(expectedMain, shots + "/main_reopened" + suffix).fractionDifferent, 0.0);
+    if (!HasFailure() && !std::getenv("KOLBRI_KEEP_SCREENSHOTS"))
+        std::filesystem::remove_all(shots);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, KolbriWindowTest, ::testing::Values(0, 2),
+                         [](const auto& info) { return info.param == 0 ? "At100" : "At150"; });
