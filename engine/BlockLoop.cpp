@@ -51,19 +51,19 @@ void TSoundEngine::processReplacing(float** inputs, float** outputs, std::int32_
 
     if (handOff.settingPreset) {
         for (std::int32_t i = 0; i < sampleFrames; ++i) renderSilentFrame(i, outputs);
-        return;
-    }
-    if (engine.previewFileOn || engine.previewUserOn) {
+    } else if (engine.previewFileOn || engine.previewUserOn) {
         renderPreview(outputs, sampleFrames);
-        return;
+    } else {
+        renderNormal(inputs, outputs, sampleFrames);
     }
-    renderNormal(inputs, outputs, sampleFrames);
+    publishEditorReadouts();
 }
 
 // The accumulating entry adds nothing to the host's buffers; queued MIDI is
 // consumed as on the silent path so that no event waits for ever.
 void TSoundEngine::processDeprecated(std::int32_t sampleFrames) {
     for (std::int32_t i = 0; i < sampleFrames && midi.numMidiEvents > 0; ++i) processMidi(i);
+    publishEditorReadouts();
 }
 
 // Requests made by other threads since the last block, taken here so that the
@@ -73,6 +73,11 @@ void TSoundEngine::takeBlockRequests() {
     if (engine.resetRequested.exchange(false, std::memory_order_acquire)) reset();
     if (engine.previewNoteOffRequested.exchange(false, std::memory_order_acquire)) releasePreviewNoteNow();
     if (engine.previewNoteOnRequested.exchange(false, std::memory_order_acquire)) startPreviewNoteNow();
+    switch (engine.ribbonSpringRequest.exchange(TEngineState::SPRING_NOT_REQUESTED, std::memory_order_acquire)) {
+    case TEngineState::SPRING_ON_REQUESTED: setRibbonSpringOn(); break;
+    case TEngineState::SPRING_OFF_REQUESTED: setRibbbonSpringOff(); break;
+    default: break;
+    }
 }
 
 void TSoundEngine::renderSilentFrame(int frame, float** outputs) {
@@ -197,6 +202,7 @@ void TSoundEngine::applyPendingProgram() {
 // What the engine does when a program has been applied: no gliding into it.
 void TSoundEngine::applyProgramToEngine() {
     updateBaseNote();
+    requestTuningForProgram();
     voices.noteCycle = 0;
     engine.forceControlStep = true;
     mod.globalModDest = mod.neutralModDest();

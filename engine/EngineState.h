@@ -77,6 +77,9 @@ struct TEngineState {
     // start, so that the voices, filters and effects are rebuilt on the
     // thread that reads them.
     std::atomic<float> sampleRateRequested{0.0f};
+    // The ribbon's spring started or stopped by the editor: the last request counts.
+    static constexpr int SPRING_NOT_REQUESTED = 0, SPRING_ON_REQUESTED = 1, SPRING_OFF_REQUESTED = 2;
+    std::atomic<int> ribbonSpringRequest{SPRING_NOT_REQUESTED};
 
     // Program requests queued by the editor (nothing raises them yet).
     std::atomic<bool> waitingProgramFromNo{false};

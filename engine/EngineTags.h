@@ -46,6 +46,7 @@ constexpr int MOVEMENT_TO_LEVEL = 52;
 constexpr int MOVEMENT_TO_PAN = 53;
 constexpr int RIBBON_VALUE = 123;
 constexpr int RIBBON_BIPOLAR = 124;
+constexpr int RELEASE = 127;
 constexpr int USER_SAMPLE_GAIN = 245;
 constexpr int ATTACK = 957;
 constexpr int HAS_TUNING = 959;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/EnginePreferences.h"
+#include "engine/EngineTags.h"
 #include "engine/ModTables.h"
 #include "engine/SoundEngine.h"
 
@@ -215,7 +216,7 @@ void TSoundEngine::handleController(int controller, int value, int channel) {
     }
 
     const int tag = midi.midiCCTag[controller].load(std::memory_order_relaxed);
-    if (tag == 0 || !isValidParameterTag(tag)) return;
+    if (tag == 0 || !isControllerTarget(tag)) return;
     bool takesOver = true;
     if (enginepreferences::captureModeSetting() && !parameterValues.captured[tag].load(std::memory_order_relaxed)) {
         // Soft takeover: the controller moves the parameter only once it has
@@ -270,6 +271,30 @@ void TSoundEngine::resetMIDICapture() {
         parameterValues.captureValue[tag] = programValue(tag);
         parameterValues.captured[tag].store(false, std::memory_order_relaxed);
     }
+}
+
+TEcsMap TSoundEngine::getControllerMap() const {
+    TEcsMap map{};
+    for (int controller = 0; controller < TMidiState::NUM_CONTROLLERS; ++controller)
+        map[static_cast<std::size_t>(controller)] = midi.midiCCTag[controller].load(std::memory_order_relaxed);
+    return map;
+}
+
+void TSoundEngine::setControllerMap(const TEcsMap& map) {
+    for (int controller = 0; controller < TMidiState::NUM_CONTROLLERS; ++controller) {
+        const int tag = map[static_cast<std::size_t>(controller)];
+        const int bound = isValidParameterTag(tag) ? tag : 0;
+        midi.midiCCTag[controller].store(bound, std::memory_order_relaxed);
+        enginepreferences::storeControllerBinding(controller, bound);
+    }
+    resetMIDICapture();
+}
+
+bool TSoundEngine::isControllerTarget(int tag) const {
+    if (!isValidParameterTag(tag)) return false;
+    // The attack and release knobs are controls that can be learned like any
+    // other, though the editor is not told of their changes (no has-control mark).
+    return parameterAttributes.hasControl[static_cast<std::size_t>(tag)] || tag == tag::ATTACK || tag == tag::RELEASE;
 }
 
 void TSoundEngine::loadMIDIPreferences() {

@@ -1,6 +1,5 @@
 // The modulation engine: source values, the eight routes and how they combine
-// into the destination rows, the amplitude envelope, the Movement lock and the
-// editor's read-outs of modulated values.
+// into the destination rows, the amplitude envelope and the Movement lock.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -302,73 +301,10 @@ int TSoundEngine::getLockState() const { return mod.lockState; }
 
 bool TSoundEngine::getIsLocked() const { return mod.lockState != 0; }
 
-float TSoundEngine::getLockVar(int tag) {
+float TSoundEngine::getLockVar(int tag) const {
     if (mod.lockState != 0) {
         if (tag == LFO_SYNC_ON_TAGS[0]) return mod.lockMoveSync;
         if (tag == LFO_SPEED_TAGS[0]) return mod.lockMoveSpeed;
     }
     return programValue(tag);
-}
-
-// ---------------------------------------------------------------- read-outs
-
-float TSoundEngine::getModValue(int tag) {
-    if (!isValidParameterTag(tag)) return 0.0f;
-    const float value = paramValue(tag);
-    const int dest = parameterAttributes.tagDest[tag];
-    if (dest < 1 || dest > DEST_LAST || getNotesOn() == 0) return value;
-
-    const int voice = std::clamp(voices.curVoice, 0, NUM_VOICES - 1);
-    const auto& row = mod.voiceModDest(voice);
-    const float modulated = clampFinite(value + row[dest], 0.0f, 1.0f);
-    constexpr float LN_SPEED_RANGE = 9.704061f;  // 14 ln 2: the inverse of the 2^(14 x) speed law
-    switch (tag) {
-    case 1: {
-        const float gain = std::fabs(row[DEST_VOLUME]) * output.mainVolumeGain;
-        if (!(gain >= 0.001f)) return 0.0f;
-        return clampFinite((20.0f * std::log10(gain) + 60.0f) / 80.0f, 0.0f, 1.0f);
-    }
-    case 26: {
-        const float gain = std::fabs(row[DEST_SUB_VOLUME]) * output.subVolumeGain;
-        if (!(gain >= 0.001f)) return 0.0f;
-        return clampFinite((20.0f * std::log10(gain) + 80.0f) / 80.0f, 0.0f, 1.0f);
-    }
-    case 28:
-        return clampFinite(units.voiceFilter[voice].getFreq(), 0.0f, 1.0f);
-    case 16: {
-        // The noise level shown on the noise-mix knob: the fourth root of a
-        // slow pink-noise row (its size; the row itself swings both ways).
-        const float q = std::sqrt(std::sqrt(std::fabs(units.pinkNoise.row(0, 4))));
-        return clampFinite(value < 0.5f ? (1.0f - q) / 2.0f : (1.0f + q) / 2.0f, 0.0f, 1.0f);
-    }
-    case 41: {
-        const float ratio = row[DEST_MOVEMENT_SPEED];
-        if (!(ratio > 0.0f)) return 0.0f;
-        return clampFinite(std::log(ratio) / LN_SPEED_RANGE + getLockVar(41), 0.0f, 1.0f);
-    }
-    case 63: {
-        const float ratio = row[DEST_FREE_LFO_SPEED];
-        if (!(ratio > 0.0f)) return 0.0f;
-        return clampFinite(value + std::log(ratio) / LN_SPEED_RANGE, 0.0f, 1.0f);
-    }
-    default:
-        return modulated;
-    }
-}
-
-void TSoundEngine::getWaveDisplay(int points, float zoom, float* out) {
-    if (!out || points < 50 || points > 5000) return;
-    if (!(zoom >= 0.0f)) zoom = 0.0f;
-    zoom = std::min(zoom, 1.0e4f);
-    const std::int64_t newest = static_cast<std::int64_t>(engine.frameCount) - 1;
-    for (int i = 0; i < points; ++i) {
-        const double t = static_cast<double>(i) / (points - 1);
-        const std::int64_t k = newest - static_cast<std::int64_t>((1.0 - t) * 8.0 * 2048.0 * zoom);
-        if (k < 0) {
-            out[i] = 0.5f;
-            continue;
-        }
-        const float sample = output.scopeRing[static_cast<std::uint32_t>(k) & TOutputState::SCOPE_RING_MASK];
-        out[i] = clampFinite(2.0f * sample + 0.5f, 0.0f, 1.0f);
-    }
 }

@@ -1155,18 +1155,3 @@ float TSoundEngine::getMovementValue(int mode, float x) {
     const float base = movement.lfoWaveTables[mode][tableIndex(warped)] * 0.5f + 0.5f;
     return std::pow(std::max(base, 0.0f), curveExponent(clampFinite(curve, 0.0f, 1.0f)));
 }
-
-float TSoundEngine::getMovementPos() {
-    bool anyOn = false;
-    for (int v = 0; v < NUM_VOICES; ++v) anyOn = anyOn || voices.voiceOn[v];
-    if (!anyOn) return -1.0f;
-    const int voice = std::clamp(voices.lastVoice, 0, NUM_VOICES - 1);
-    return static_cast<float>(movement.voiceLFO[voice][MOVEMENT].phase);
-}
-
-float TSoundEngine::getPan() {
-    bool anyOn = false;
-    for (int v = 0; v < NUM_VOICES; ++v) anyOn = anyOn || voices.voiceOn[v];
-    if (anyOn) voices.lastPan = voices.voicePan[std::clamp(voices.lastVoice, 0, NUM_VOICES - 1)];
-    return voices.lastPan;
-}

@@ -7,6 +7,8 @@
 #include <bit>
 #include <cstdint>
 
+#include "engine/ParameterModel.h"
+
 // A state-variable low-pass with damping 1, run four times per frame on a held
 // input, one two-pole section per channel.
 struct TBrickFilter {
@@ -57,7 +59,10 @@ struct TOutputState {
     TVolumeGainCache mainVolumeGainCache, subVolumeGainCache;
     bool brickOn = false;
     TBrickFilter brickFilter;
-    std::array<float, SCOPE_RING_SIZE> scopeRing{};
+    // (L + R) / 2 of every output frame at frameCount mod the size. The
+    // editor's scope reads it while the audio thread writes, so each value
+    // is a relaxed atomic (a plain store on x86-64).
+    std::array<TSharedFloat, SCOPE_RING_SIZE> scopeRing{};
 };
 
 // The pure per-frame arithmetic of the output stage (engine/Output.cpp), which

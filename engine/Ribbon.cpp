@@ -30,6 +30,14 @@ int TSoundEngine::getRibbonSpringTime() {
 
 void TSoundEngine::setRibbbonSpringOff() { engine.ribbonSpringOn = false; }
 
+void TSoundEngine::requestRibbonSpringOff() {
+    engine.ribbonSpringRequest.store(TEngineState::SPRING_OFF_REQUESTED, std::memory_order_release);
+}
+
+void TSoundEngine::requestRibbonSpringOn() {
+    engine.ribbonSpringRequest.store(TEngineState::SPRING_ON_REQUESTED, std::memory_order_release);
+}
+
 void TSoundEngine::setRibbonSpringOn() {
     engine.ribbonSpringOn = true;
     const int t = getRibbonSpringTime();

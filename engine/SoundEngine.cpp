@@ -9,7 +9,6 @@ TSoundEngine::TSoundEngine(const TParameterAttributes& attr, TParameterValues& v
     : parameterAttributes(attr), parameterValues(values), handOff(flags), upward(host) {}
 
 void TSoundEngine::start() {
-    tuning.setIdentity();
     // The MIDI controller map and the receive channel from the preferences;
     // the parameter model's start has already cleared every soft-takeover reference.
     loadMIDIPreferences();

@@ -15,6 +15,7 @@
 //   engine/Voices.cpp       notes, voice allocation, play and portamento modes
 //   engine/Modulation.cpp   sources, routes, envelope, the Movement lock
 //   engine/Movement.cpp     Movement and Free LFO (lanes: MovementLanes.h)
+//   engine/EditorReadouts.cpp  what the editor's displays read, published per block
 //   engine/Midi.cpp         the event queue, controllers, MIDI learn
 //   engine/Ribbon.cpp       the ribbon and its spring
 //   engine/Output.cpp       units, filters, volumes, the output stage's parts
@@ -25,6 +26,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/EcsFile.h"
+#include "engine/EditorReadouts.h"
 #include "engine/EngineHost.h"
 #include "engine/EngineState.h"
 #include "engine/MidiState.h"
@@ -32,6 +35,7 @@
 #include "engine/MovementState.h"
 #include "engine/OutputState.h"
 #include "engine/ParameterModel.h"
+#include "engine/TuningFile.h"
 #include "engine/VoiceState.h"
 #include "engine/VoiceUnits.h"
 #include "engine/fx/EffectsChain.h"
@@ -53,16 +57,6 @@ struct TRates {
     float tempo = 120;  // host tempo in BPM; 120 until the host tells us otherwise
 };
 
-// Pitch of every MIDI note in semitones from note 0; the identity until a
-// tuning file is applied.
-struct TTuningState {
-    std::array<float, 128> tuningTable{};
-
-    void setIdentity() {
-        for (int note = 0; note < 128; ++note) tuningTable[static_cast<std::size_t>(note)] = static_cast<float>(note);
-    }
-};
-
 class TSoundEngine {
 public:
     static constexpr float START_SAMPLE_RATE = 44099.0f;
@@ -72,8 +66,9 @@ public:
     TSoundEngine(const TSoundEngine&) = delete;
     TSoundEngine& operator=(const TSoundEngine&) = delete;
 
-    // Start-up: the tuning, the MIDI preferences, the tables and units, the
-    // modulation engine, and a reset (before the audio thread runs; once).
+    // Start-up: the MIDI preferences, the tables and units, the modulation
+    // engine, and a reset (before the audio thread runs; once). The tuning
+    // table starts as the identity.
     void start();
 
     // ---- the block loop (engine/BlockLoop.cpp)
@@ -104,6 +99,16 @@ public:
     // Reads the controller map and the MIDI switches from the preferences
     // (start-up and whenever the settings change; never the audio thread).
     void loadMIDIPreferences();
+    // The whole controller map, as an ECS file holds it (any thread).
+    TEcsMap getControllerMap() const;
+    // Editor thread: every entry into the map and the preferences, then soft
+    // takeover starts afresh, as after loading an ECS file.
+    void setControllerMap(const TEcsMap& map);
+    // Whether a controller bound to the tag moves it: only tags the editor
+    // shows a control for. A map may name any tag (a file, an old
+    // preference), but the program trigger or a character of a stored name
+    // must not be rewritten at every controller message.
+    bool isControllerTarget(int tag) const;
 
     // ---- notes and voices (engine/Voices.cpp)
     void midiNoteDown(int note, int velocity, int channel);
@@ -124,6 +129,10 @@ public:
     void updateBaseNote();
     // Pitch of a MIDI note in semitones, through the tuning table when one is on.
     float getTuning(int note) const;
+    // Audio thread, program application: the program names its tuning by
+    // file, which the audio thread must not read; a non-audio thread takes
+    // the request (tuning.takeRebuildRequest) and publishes the table.
+    void requestTuningForProgram() { tuning.requestRebuild(); }
     // Editor thread: the request is taken by the audio thread at its next block.
     void previewNoteOn();
     void previewNoteReleased();
@@ -141,26 +150,36 @@ public:
     bool isValidSrc(int src) const { return src >= 1 && src <= 62; }
     // A voice's destinations back to neutral (note start, everything off).
     void resetVoiceModDest(int voice);
-    // Editor read-outs (user-interface thread; they only read).
-    float getModValue(int tag);
-    void getWaveDisplay(int points, float zoom, float* out);
+    // Editor read-outs: any thread. They read only what the audio thread
+    // published at the end of its last block (readouts), never its working state.
+    float getModValue(int tag) const;
+    void getWaveDisplay(int points, float zoom, float* out) const;
+    // Audio thread, at the end of every block: publishes what the read-outs show.
+    void publishEditorReadouts();
     // Movement lock (user-interface thread).
     void setLockState(int state);
     int getLockState() const;
     bool getIsLocked() const;
-    float getLockVar(int tag);
+    float getLockVar(int tag) const;
 
     // ---- Movement and Free LFO (engine/Movement.cpp)
     void initLFOs();
     float getMovementValue(int mode, float x);
-    float getMovementPos();
-    float getPan();
+    // Read-outs (any thread): the Movement phase and pan of the voice started
+    // last, as published with the last block.
+    float getMovementPos() const;
+    float getPan() const;
 
     // ---- ribbon (engine/Ribbon.cpp)
     int getRibbonQuant();
     int getRibbonSpringTime();
+    // Audio thread (housekeeping, the control step, tests that drive the
+    // engine): stop or start the spring now.
     void setRibbbonSpringOff();
     void setRibbonSpringOn();
+    // Editor thread: the same, taken by the audio thread at its next block.
+    void requestRibbonSpringOff();
+    void requestRibbonSpringOn();
     // One frame of the ribbon (settings at the control step, spring, source 49).
     void updateRibbon();
 
@@ -196,7 +215,8 @@ public:
     TVoiceUnits units;
     TMovementState movement;
     TMidiState midi;
-    TTuningState tuning;
+    TTuningTableHolder tuning;
+    TEditorReadouts readouts;
     // The effects chain: it reads the engine's tables and draws from the
     // block loop's random seed, so it comes after both.
     TEffectsChain fx{units.engineTables, engine.randSeed};

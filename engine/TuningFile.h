@@ -19,6 +19,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/ParameterModel.h"
+
 inline constexpr int TUNING_NOTE_COUNT = 128;
 
 // The reader sees at most 512 lines of at most 127 bytes: a longer line
@@ -36,9 +38,8 @@ inline constexpr std::size_t TUNING_FILE_MAX_BYTES = 65536;
 inline constexpr double TUNING_MIN_CENTS = -12800.0;
 inline constexpr double TUNING_MAX_CENTS = 25600.0;
 
-// The name lives in 40 parameters, one character each; the last stays 0, so
-// a stored name has at most 39 characters.
-inline constexpr int TUNING_NAME_SLOTS = 40;
+// The name lives in 40 parameters (TUNING_NAME_SLOTS from TUNING_NAME_PARAM),
+// one character each; the last stays 0, so a stored name has at most 39 characters.
 inline constexpr int TUNING_NAME_LIMIT = TUNING_NAME_SLOTS - 1;
 
 // Pitch of every MIDI note in semitones above note 0.

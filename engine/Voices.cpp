@@ -500,6 +500,5 @@ void TSoundEngine::reset() {
 }
 
 float TSoundEngine::getTuning(int note) const {
-    const int clamped = std::clamp(note, 0, 127);
-    return paramOn(tag::HAS_TUNING) ? tuning.tuningTable[static_cast<std::size_t>(clamped)] : static_cast<float>(note);
+    return paramOn(tag::HAS_TUNING) ? tuning.getPitch(note) : static_cast<float>(note);
 }

@@ -70,6 +70,8 @@ APlugin::APlugin(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, NU
     soundEngine.setSampleRate(START_SAMPLE_RATE);
 
     initVariables();
+    // File work that program application asks for, on the background thread.
+    worker.addJob([this] { takeTuningRequest(); });
     updateEditorScreen();
     flags.presetPending = false;
     flags.settingPreset = false;

@@ -11,6 +11,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "engine/ParameterModel.h"
@@ -222,6 +223,7 @@ public:
     void setLastVoice() { soundEngine.setLastVoice(); }
     float getPitchBendValue(int tag, float x) { return soundEngine.getPitchBendValue(tag, x); }
     void updateBaseNote() { soundEngine.updateBaseNote(); }
+    void requestTuningForProgram() { soundEngine.requestTuningForProgram(); }
     void previewNoteOn() override { soundEngine.previewNoteOn(); }
     void previewNoteReleased() override { soundEngine.previewNoteReleased(); }
     void requestReset() { soundEngine.requestReset(); }
@@ -260,8 +262,9 @@ public:
 
     int getRibbonQuant() override { return soundEngine.getRibbonQuant(); }
     int getRibbonSpringTime() override { return soundEngine.getRibbonSpringTime(); }
-    void setRibbbonSpringOff() override { soundEngine.setRibbbonSpringOff(); }
-    void setRibbonSpringOn() override { soundEngine.setRibbonSpringOn(); }
+    // The editor's thread asks; the audio thread acts at its next block.
+    void setRibbbonSpringOff() override { soundEngine.requestRibbonSpringOff(); }
+    void setRibbonSpringOn() override { soundEngine.requestRibbonSpringOn(); }
     // ==== engine: end
 
     // ==== editor services: begin
@@ -345,6 +348,7 @@ public:
     void importSampleFromDrag(const std::string& path, int count) override;
     void importSampleFromMenu() override;
 
+    // ECS files (plugin/uPluginEcs.cpp) and tuning files (plugin/uPluginTuning.cpp).
     void loadECS() override;
     void saveECS() override;
     void loadTuning() override;
@@ -371,6 +375,12 @@ private:
     // Tells the editor which control the host is recording (-1: none).
     void editTagChanged(int32 tag);
 
+    // The worker's tuning job: the table of the program's tuning file, when
+    // program application asked for it (plugin/uPluginTuning.cpp).
+    void takeTuningRequest();
+    // The tuning's name as the 40 parameter values hold it.
+    std::array<float, TUNING_NAME_SLOTS> storedTuningName() const;
+
     // What the engine asks of the plug-in (TEngineHost).
     void applyProgramValues() override;
     void setParameterFromEngine(int tag, float value) override { setParameter(tag, value); }
@@ -385,6 +395,10 @@ private:
     TSoundEngine soundEngine{attr, values, flags, *this};
     TFolders folders;
     TChunkBuffers chunks;
+    // Held by whichever non-audio thread reads a tuning file and publishes its
+    // table (the worker for a program, the editor for a chosen file), so that
+    // an older file never replaces a newer one.
+    std::mutex tuningFileLoad;
     // Last: it is stopped and joined first, while everything its jobs touch
     // still exists.
     TPluginWorker worker;

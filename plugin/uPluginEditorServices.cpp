@@ -1,9 +1,9 @@
 // The editor services whose machinery is not part of the plug-in yet: the user
-// sample and the sample folders, ECS and tuning files, the built-in program
-// bank, compare and revert, typed value entry and the Gator's step. Each
-// answers a neutral value (0, false, an empty text, -1) or does nothing, so
-// that the controls and the editor can be built and driven against the real
-// plug-in meanwhile. They are kept together here to be replaced one by one.
+// sample and the sample folders, the built-in program bank, compare and
+// revert, typed value entry and the Gator's step. Each answers a neutral value
+// (0, false, an empty text, -1) or does nothing, so that the controls and the
+// editor can be built and driven against the real plug-in meanwhile. They are
+// kept together here to be replaced one by one.
 #include "plugin/uPlugin.h"
 
 // ---------------------------------------------------------------- typed value entry
@@ -78,12 +78,6 @@ void APlugin::changeSampleDelta(int) {}
 void APlugin::previewSampleFromFile(int) {}
 void APlugin::importSampleFromDrag(const std::string&, int) {}
 void APlugin::importSampleFromMenu() {}
-
-// ---------------------------------------------------------------- ECS and tuning files
-
-void APlugin::loadECS() {}
-void APlugin::saveECS() {}
-void APlugin::loadTuning() {}
 
 // ---------------------------------------------------------------- effects
 

@@ -19,8 +19,6 @@ const std::string TUNING_KEY = "Tuning";
 constexpr int LONG_FOLDER_LIMIT = 255;
 constexpr int SHORT_FOLDER_LIMIT = 127;
 
-constexpr int32 HAS_TUNING_TAG = 959;
-
 }  // namespace
 
 void APlugin::initVariables() {
@@ -76,21 +74,6 @@ bool APlugin::getIsSettingPreset() const {
 void APlugin::doHardReset() { updateMIDIChannel(true); }
 
 std::string APlugin::getManualPath() const { return folders.helpPath; }
-
-// The table goes back to the identity with the next tuning load; with the
-// switch off no note reads it.
-void APlugin::resetTuning() { setParameter(HAS_TUNING_TAG, 0.0f); }
-
-std::string APlugin::getTuningName() {
-    if (!getOnOff(HAS_TUNING_TAG)) return "Standard Tuning";
-    std::string name;
-    for (int i = 0; i < TUNING_NAME_SLOTS; ++i) {
-        const char c = static_cast<char>(static_cast<int>(getParameter(TUNING_NAME_PARAM + i) * 255.99f));
-        if (c == 0) break;
-        name += c;
-    }
-    return name;
-}
 
 // -40 to +40 dB over the parameter's range.
 float APlugin::getSampleVol() {

@@ -81,6 +81,7 @@ TEST(ModReadout, ScopeReadsTheNewestFramesOfTheRing) {
     auto& ring = rig->output.scopeRing;
     for (std::size_t i = 0; i < ring.size(); ++i) ring[i] = static_cast<float>(i % 7) * 0.05f - 0.15f;
     rig->engine.frameCount = 200000;
+    rig->publishEditorReadouts();  // as the audio thread does at the end of a block
     rig->getWaveDisplay(100, 0.5f, out.data());
     const auto ringAt = [&](long k) { return std::clamp(2.0f * ring[k % 131072] + 0.5f, 0.0f, 1.0f); };
     EXPECT_FLOAT_EQ(out[99], ringAt(199999));

@@ -11,4 +11,6 @@ struct TPluginTestAccess {
     static THandOffFlags& flags(APlugin& plugin) { return plugin.flags; }
     static const TFolders& folders(APlugin& plugin) { return plugin.folders; }
     static TMidiState& midi(APlugin& plugin) { return plugin.soundEngine.midi; }
+    static TSoundEngine& engine(APlugin& plugin) { return plugin.soundEngine; }
+    static TPluginWorker& worker(APlugin& plugin) { return plugin.worker; }
 };
