@@ -1,16 +1,22 @@
-// Cost of the effects chain with every stage on: one second of audio at
-// 48 kHz per iteration, a frame at a time with the control step every 16
-// frames, as the block loop runs it. "cpu_per_audio_second" is the share of
-// one core the chain needs; BM_BlockLoop/4 voices gives the voices' cost
-// beside it.
+// Cost of the effects chain with every stage on, in CPU seconds per second
+// of audio at 48 kHz ("cpu_per_audio_second", the share of one core):
+//   BM_EffectsChain      the chain alone, a frame at a time with the control
+//                        step every 16 frames, as the block loop runs it;
+//   BM_EngineEffects     the sound engine playing four voices with the chain
+//                        as it runs there (effects 0: every stage off).
+// The chain's cost in the engine is BM_EngineEffects less its effects:0 run;
+// four voices cost BM_EngineEffects/voices:4/effects:0 less voices:0.
 #include <benchmark/benchmark.h>
 
 #include <xmmintrin.h>
 
 #include <memory>
+#include <vector>
 
+#include "engine/ModTables.h"
 #include "engine/dsp/EngineTables.h"
 #include "engine/fx/EffectsChain.h"
+#include "tests/engine/engine_test_support.h"
 
 namespace {
 
@@ -36,7 +42,7 @@ struct ChainBench {
             1, 0.15f, 0.61f, 0.645f, 0.81f, 0.285f, 0.1f,                 // 100-106
         };
         for (int i = 0; i < TFxControls::TAG_COUNT; ++i) controls.parameters[i] = DEFAULTS[i];
-        controls.parameters[fxtag::MOD_FX_MODE - TFxControls::FIRST_TAG] = (static_cast<float>(mode) + 0.1f) / 19.99f;
+        controls.modFXMode = mode;
         if (filters) {
             // The four filters that modulation switches on: Low-Fi and Mod FX low-pass and high-pass.
             for (int dest : {fxdest::LOW_FI_HIGH_PASS, fxdest::MOD_FX_LOW_PASS, fxdest::MOD_FX_HIGH_PASS})
@@ -71,6 +77,69 @@ void BM_EffectsChain(benchmark::State& state) {
 BENCHMARK(BM_EffectsChain)
     ->ArgNames({"mode", "filters"})
     ->ArgsProduct({benchmark::CreateDenseRange(0, TModFX::MODE_COUNT - 1, 1), {0, 1}})
+    ->Unit(benchmark::kMillisecond);
+
+// The engine with sine voices, as BM_BlockLoop plays them, and the effects:
+// 0 every stage off, 1 every stage on at the parameters' defaults, 2 with the
+// Low-Fi and Mod FX filters that modulation switches on running as well.
+class EffectsPlugin : public enginetest::EnginePlugin {
+public:
+    EffectsPlugin(int effects, int mode) : EnginePlugin(static_cast<float>(kRate)) {
+        setSteppedValue(10, 3);  // "Source Mode": Wave
+        setParameter(1, 0.6f);   // "Main Volume"
+        setParameter(11, 1.0f);  // "Key Track"
+        setParameter(12, 0.5f);  // "Source Semi": no transposition
+        setParameter(17, 0.5f);  // "Wave Symmetry"
+        setParameter(40, 1.0f);  // "Movement Loop": held keys keep their voices
+        setParameter(1017, 0.5f);
+        setSteppedValue(27, 7);  // a 12 dB low-pass on the voices
+        setParameter(28, 0.6f);
+        setParameter(30, 0.5f);
+        for (int tag : {fxtag::LOW_FI_ON, fxtag::MOD_FX_ON, fxtag::DELAY_ON, fxtag::REVERB_ON})
+            setParameter(tag, effects > 0 ? 1.0f : 0.0f);
+        setSteppedValue(fxtag::MOD_FX_MODE, mode);
+        if (effects > 1) {
+            // The Offset source moves the four filters' cutoffs into their ranges.
+            const int dests[4] = {fxdest::LOW_FI_LOW_PASS, fxdest::LOW_FI_HIGH_PASS, fxdest::MOD_FX_LOW_PASS,
+                                  fxdest::MOD_FX_HIGH_PASS};
+            const float amounts[4] = {-0.2f, 0.2f, 0.2f, 0.2f};
+            for (int slot = 0; slot < 4; ++slot) {
+                setSteppedValue(111 + slot, SRC_OFFSET);
+                setSteppedValue(115 + slot, dests[slot]);
+                setParameter(119 + slot, (amounts[slot] + 1.0f) / 2.0f);
+            }
+        }
+        // The program record (the defaults with the settings above) becomes
+        // the sound at the first block, as in BM_BlockLoop.
+        reset();
+        flags.presetPending = true;
+    }
+};
+
+// range(0): voices; range(1): effects (0, 1, 2 as above); range(2): Mod FX mode.
+void BM_EngineEffects(benchmark::State& state) {
+    auto plugin = std::make_unique<EffectsPlugin>(static_cast<int>(state.range(1)), static_cast<int>(state.range(2)));
+    for (int i = 0; i < state.range(0); ++i) plugin->noteOn(40 + 3 * i);
+    constexpr int BLOCK = 512;
+    std::vector<float> left(BLOCK), right(BLOCK);
+    float* outputs[2] = {left.data(), right.data()};
+    float sink = 0;
+    for (auto _ : state) {
+        for (int frame = 0; frame < kRate; frame += BLOCK) {
+            plugin->processReplacing(nullptr, outputs, BLOCK);
+            sink += left[0];
+        }
+    }
+    benchmark::DoNotOptimize(sink);
+    state.counters["cpu_per_audio_second"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.SetItemsProcessed(state.iterations() * kRate);
+}
+BENCHMARK(BM_EngineEffects)
+    ->ArgNames({"voices", "effects", "mode"})
+    ->Args({0, 0, 0})
+    ->Args({4, 0, 0})
+    ->ArgsProduct({{4}, {1, 2}, benchmark::CreateDenseRange(0, TModFX::MODE_COUNT - 1, 1)})
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

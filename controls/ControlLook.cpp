@@ -42,34 +42,6 @@ const std::array<std::array<float, 3>, SCREEN_SIZE_COUNT> KNOB_ARC_FACTOR{{
     {0.86f, 0.87f, 0.82f},
 }};
 
-// Every order of the four stages, in lexicographic order.
-const std::array<std::array<int32, FX_STAGE_COUNT>, FX_PATH_ORDER_COUNT> FX_PATH_NO{{
-    {0, 1, 2, 3},
-    {0, 1, 3, 2},
-    {0, 2, 1, 3},
-    {0, 2, 3, 1},
-    {0, 3, 1, 2},
-    {0, 3, 2, 1},
-    {1, 0, 2, 3},
-    {1, 0, 3, 2},
-    {1, 2, 0, 3},
-    {1, 2, 3, 0},
-    {1, 3, 0, 2},
-    {1, 3, 2, 0},
-    {2, 0, 1, 3},
-    {2, 0, 3, 1},
-    {2, 1, 0, 3},
-    {2, 1, 3, 0},
-    {2, 3, 0, 1},
-    {2, 3, 1, 0},
-    {3, 0, 1, 2},
-    {3, 0, 2, 1},
-    {3, 1, 0, 2},
-    {3, 1, 2, 0},
-    {3, 2, 0, 1},
-    {3, 2, 1, 0},
-}};
-
 const std::array<const char*, FX_STAGE_COUNT> FX_STAGE_NAMES{"LOW-FI", "MOD FX", "DELAY", "REVERB"};
 
 // ---- helpers

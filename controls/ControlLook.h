@@ -10,6 +10,7 @@
 
 #include "controls/ControlColours.h"
 #include "controls/PanelLook.h"
+#include "engine/fx/FxPath.h"
 #include "toolkit/CBase.h"
 #include "toolkit/CFont.h"
 
@@ -93,11 +94,11 @@ constexpr float KNOB_FINE_DRAG_PIXELS = 10000;
 
 // ---- the effect order ("FX Path")
 constexpr int32 FX_PATH_TAG = 75;
-constexpr int FX_PATH_ORDER_COUNT = 24;
-constexpr int FX_STAGE_COUNT = 4;
 // Per step of "FX Path", the stages (0 Low-Fi, 1 Mod FX, 2 Delay, 3 Reverb) in
-// processing order.
-extern const std::array<std::array<int32, FX_STAGE_COUNT>, FX_PATH_ORDER_COUNT> FX_PATH_NO;
+// processing order: the effects chain's own table.
+constexpr int FX_PATH_ORDER_COUNT = ::FX_PATH_COUNT;
+using ::FX_PATH_NO;
+using ::FX_STAGE_COUNT;
 // The stage names as the "FX Path" field stacks them.
 extern const std::array<const char*, FX_STAGE_COUNT> FX_STAGE_NAMES;
 

@@ -248,6 +248,11 @@ public:
     bool getKeyboardOn() const { return keyboardOn; }
     bool getOutputDisplaySpeed() const { return outputDisplaySpeed; }
 
+    // ==== drag-and-drop modulation (uEditorDragDrop.cpp)
+    // Completes the knob's drop onto the destination menu of destTag: the
+    // idle pass calls it when the released mouse is over one of the eight.
+    void dropMod(int destTag);
+
     // ==== removal (uEditorRemove.cpp)
     void removeBitmaps();
     void removeControls();
@@ -669,10 +674,7 @@ public:
     TOnOff* brickFilterSwitch = nullptr;
     TReadout* brickFilterReadout = nullptr;
 
-    // ==== the idle refresh (uEditorIdle.cpp) and the drop it completes
-    // Completes a knob's drag onto the destination menu of destTag
-    // (uEditorDragDrop.cpp).
-    void dropMod(int destTag);
+    // ==== the idle refresh (uEditorIdle.cpp)
     // The view the idle pass takes as the one under the mouse: the control
     // being edited, else the deepest view under the pointer.
     kgui::CView* getViewUnderMouse() const;

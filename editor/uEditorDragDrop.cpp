@@ -1,7 +1,45 @@
-// The drag of a knob onto a modulation destination menu: the idle pass calls
-// dropMod when a dragged knob is let go over one of the eight menus. Until the
-// drop is built the gesture leaves no trace: the knob keeps the value it was
-// dragged to, as after any drag.
+// Dragging a knob onto a modulation destination menu makes the knob's
+// parameter that menu's destination. The knob starts the gesture as an
+// ordinary drag, so the editor remembers its value at the press; the idle
+// pass completes the drop when the mouse, released, is over a destination
+// menu, and the knob gets its old value back: the drag itself leaves no trace.
+// Released anywhere else, the knob keeps the value it was dragged to.
 #include "editor/uEditor.h"
 
-void uEditor::dropMod(int) {}
+#include <algorithm>
+
+#include "editor/EditorTables.h"
+
+bool uEditor::getDropAllowed(int tag) const { return isValidTag(tag) && dropAllowed[static_cast<size_t>(tag)]; }
+
+void uEditor::setDropTag(int tag) {
+    dropTag = tag;
+    if (tag != -1 && services) {
+        dropValue = services->getParameter(tag);
+        dropReleased = false;
+    }
+}
+
+void uEditor::releasedDropDial() { dropReleased = true; }
+
+void uEditor::dropMod(int destTag) {
+    if (dropTag == -1)
+        return;
+    // A gesture begun before the preference was switched off, or by a knob
+    // that may not be a source, ends here without effect.
+    if (!getDropAllowed(dropTag) || !dragAndDropOn) {
+        dropTag = -1;
+        return;
+    }
+    if (services) {
+        services->setParameterAutomated(dropTag, dropValue);
+        // Only the eight destination menus take a drop; any other tag would
+        // have a stepped value of some other meaning overwritten.
+        const int destination = services->getTagDest(dropTag);
+        const bool destinationMenu =
+            std::find(MOD_MENU_DEST_TAGS.begin(), MOD_MENU_DEST_TAGS.end(), destTag) != MOD_MENU_DEST_TAGS.end();
+        if (destination != 0 && destinationMenu)
+            services->setSteppedValue(destTag, destination);
+    }
+    dropTag = -1;
+}

@@ -1,17 +1,501 @@
-// The pop-up command menus the controls open (the parameter, settings, ECS,
-// Movement-speed, Movement, output, Gator and the two sample menus), their
-// undo rings, and the drag of a knob onto a destination menu. The menus and
-// rings are built by the editor's command-menu work; until then a control
-// that asks for one gets no menu, and the drag is remembered as it starts
-// and ends.
+// The command menus of the knobs, the ribbon and the top bar's menu buttons:
+// the parameter menu (values, musical lists, MIDI learn, modulation), the ECS
+// menu, the Movement speed menu and the settings menu. Each is built afresh
+// from the plug-in's state at every opening, shown at the mouse, recognised by
+// the title the user chose, and followed by resume, which brings the editor in
+// line with whatever the command changed. The Gator, Movement, output and
+// sample menus and their undo rings are the other command menus.
 #include "editor/uEditor.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+#include "controls/TWaveScreen.h"
+#include "editor/EditorTables.h"
+#include "editor/MenuTables.h"
+#include "editor/uEditorPopup.h"
+#include "platform/Desktop.h"
+#include "platform/MessageBox.h"
+#include "platform/Preferences.h"
+#include "plugin/StringTables.h"
 
 using namespace kgui;
 
-void uEditor::showMIDIMenu(CControl*, bool) {}
-void uEditor::showControlMenu() {}
-void uEditor::showECSMenu() {}
-void uEditor::showMoveSpeedMenu() {}
+namespace {
+
+// ---- parameters whose menu offers a list of their own
+constexpr int SOURCE_SEMI_TAG = 12, WAVE_MIX_TAG = 15, FILTER_MODE_TAG = 27, FILTER_MIX_TAG = 31;
+constexpr int MOVEMENT_SPEED_TAG = 41, MOVEMENT_SYNC_TAG = 42, FREE_LFO_SPEED_TAG = 63, FREE_LFO_SYNC_TAG = 64;
+constexpr int MOD_FX_MODE_TAG = 82, MOD_FX_SYNC_TAG = 83, MOD_FX_SPEED_TAG = 85;
+constexpr int DELAY_SYNC_TAG = 91, DELAY_LEFT_TAG = 94, DELAY_RIGHT_TAG = 95;
+constexpr int RIBBON_VALUE_TAG = 123;
+
+// Filter types whose "Filter Vowel/Mix" blends the zero filter's outputs, and
+// the one where it picks a vowel.
+constexpr int FILTER_ZERO_LP_HP_12 = 11, FILTER_ZERO_LP_BP_HP_12 = 12;
+constexpr int FILTER_ZERO_LP_HP_24 = 23, FILTER_ZERO_LP_BP_HP_24 = 24, FILTER_VOCAL = 27;
+// Chorus up to Tremolo run an LFO whose speed "Mod FX 1" sets; AutoPan and
+// Ring have no synced speed.
+constexpr int LAST_LFO_MOD_FX_MODE = 6;
+
+// Stepped lists store step s as (s + 0.1) / range.
+constexpr float SYNCED_SPEED_RANGE = 33.99f;
+constexpr int SYNCED_SPEED_STEPS = 34;
+constexpr float VOWEL_RANGE = 4.99f;
+constexpr float DELAY_LENGTH_RANGE = 14.99f;
+constexpr float STEP_OFFSET = 0.1f;
+
+// ---- the modulation matrix: four slots of bypass, source, destination, amount
+constexpr int MOD_SLOT_COUNT = 4;
+constexpr int MOD_SLOT_BYPASS_TAG = 107, MOD_SLOT_SOURCE_TAG = 111, MOD_SLOT_DEST_TAG = 115;
+constexpr int MOD_SLOT_AMOUNT_TAG = 119;
+constexpr int RIBBON_SOURCE = 49;
+constexpr int LAST_SOURCE = 62, LAST_DESTINATION = 125;
+// A route made from the menu starts halfway, where the slot's amount knob starts.
+constexpr float NEW_ROUTE_AMOUNT = 0.5f;
+
+constexpr int MIDI_CONTROLLERS = 128;
+constexpr int LAST_MIDI_CHANNEL = 16;
+
+// The one list of musical values a parameter's menu offers, if any.
+enum class TSpecialList { none, waveShapes, semitones, vowels, lpHp, lpBpHp, lfoPeriods, gatorPeriods };
+
+// What the parameter menu offered this time: a title such as "Off" or
+// "LP Filter" means something only in the list that holds it.
+struct TOfferedLists {
+    TSpecialList special = TSpecialList::none;
+    bool delayLengths = false;
+    bool ribbonDestinations = false;
+};
+
+TSpecialList specialListOf(TEditorServices& services, int tag) {
+    switch (tag) {
+        case WAVE_MIX_TAG: return TSpecialList::waveShapes;
+        case SOURCE_SEMI_TAG: return TSpecialList::semitones;
+        case FILTER_MIX_TAG:
+            switch (services.getSteppedValue(FILTER_MODE_TAG)) {
+                case FILTER_VOCAL: return TSpecialList::vowels;
+                case FILTER_ZERO_LP_HP_12:
+                case FILTER_ZERO_LP_HP_24: return TSpecialList::lpHp;
+                case FILTER_ZERO_LP_BP_HP_12:
+                case FILTER_ZERO_LP_BP_HP_24: return TSpecialList::lpBpHp;
+                default: return TSpecialList::none;
+            }
+        case MOVEMENT_SPEED_TAG:
+            return services.getOnOff(MOVEMENT_SYNC_TAG) ? TSpecialList::lfoPeriods : TSpecialList::none;
+        case FREE_LFO_SPEED_TAG:
+            return services.getOnOff(FREE_LFO_SYNC_TAG) ? TSpecialList::lfoPeriods : TSpecialList::none;
+        case MOD_FX_SPEED_TAG: {
+            // The Gator's speed is always a note length; the LFO modes' only while synced.
+            const int mode = services.getSteppedValue(MOD_FX_MODE_TAG);
+            if (mode == MOD_FX_GATOR_MODE)
+                return TSpecialList::gatorPeriods;
+            if (mode >= 0 && mode <= LAST_LFO_MOD_FX_MODE && services.getOnOff(MOD_FX_SYNC_TAG))
+                return TSpecialList::lfoPeriods;
+            return TSpecialList::none;
+        }
+        default: return TSpecialList::none;
+    }
+}
+
+template <typename Entries>
+std::vector<std::string> titlesOf(const Entries& entries) {
+    std::vector<std::string> titles;
+    for (const TValueEntry& entry : entries)
+        titles.emplace_back(entry.title);
+    return titles;
+}
+
+void addSpecialList(TPopupMenu& popup, TSpecialList list) {
+    COptionMenu& menu = popup.getMenu();
+    switch (list) {
+        case TSpecialList::none: break;
+        case TSpecialList::waveShapes:
+            popup.add("-");
+            popup.add(titlesOf(WAVE_SHAPE_ENTRIES));
+            break;
+        case TSpecialList::semitones:
+            popup.add("-");
+            for (const TSemitoneGroup& group : SEMITONE_GROUPS) {
+                if (group.first == group.last) {
+                    popup.add(semitoneTitle(group.first));
+                    continue;
+                }
+                std::vector<std::string> titles;
+                for (int semitones = group.first; semitones <= group.last; ++semitones)
+                    titles.push_back(semitoneTitle(semitones));
+                popup.addSubmenu(menu, group.title, titles);
+            }
+            break;
+        case TSpecialList::vowels: popup.addSubmenu(menu, "Set to Vowel", FILTER_VOWEL_STR); break;
+        case TSpecialList::lpHp: popup.addSubmenu(menu, "Set to LP/HP Filter", titlesOf(LP_HP_ENTRIES)); break;
+        case TSpecialList::lpBpHp:
+            popup.addSubmenu(menu, "Set to LP/BP/HP Filter", titlesOf(LP_BP_HP_ENTRIES));
+            break;
+        case TSpecialList::lfoPeriods: popup.addSubmenu(menu, "Set Speed", LFO_PERIOD_STR); break;
+        case TSpecialList::gatorPeriods: popup.addSubmenu(menu, "Set Speed", GATER_PERIOD_STR); break;
+    }
+}
+
+template <typename Table>
+int indexOf(const Table& table, const std::string& title) {
+    const auto found = std::find(table.begin(), table.end(), title);
+    return found == table.end() ? -1 : static_cast<int>(found - table.begin());
+}
+
+int findValueEntry(std::span<const TValueEntry> entries, const std::string& title) {
+    for (size_t i = 0; i < entries.size(); ++i)
+        if (title == entries[i].title)
+            return static_cast<int>(i);
+    return -1;
+}
+
+int firstFreeSlot(TEditorServices& services) {
+    for (int slot = 0; slot < MOD_SLOT_COUNT; ++slot)
+        if (services.getModSlotDest(slot) == 0)
+            return slot;
+    return -1;
+}
+
+// Value and MIDI commands, chosen at the top level: every value reaches the host.
+void runTopLevelCommand(TEditorServices& services, int tag, const std::string& title) {
+    switch (indexOf(VALUE_COMMAND_STR, title)) {
+        case SET_TO_DEFAULT: services.setToDefault(tag); break;
+        case SET_TO_ORIGINAL: services.setToOrig(tag); break;
+        case SET_TO_ZERO: services.setParameterAutomated(tag, services.getZeroValue(tag)); break;
+        case SET_TO_MINIMUM: services.setParameterAutomated(tag, 0.0f); break;
+        case SET_TO_MAXIMUM: services.setParameterAutomated(tag, 1.0f); break;
+        case SET_TO_MID: services.setParameterAutomated(tag, 0.5f); break;
+        case SET_TO_VALUE: services.setNumValue(tag); break;
+        case SET_TO_RANDOM:
+            services.setParameterAutomated(tag, static_cast<float>(std::rand() & 32767) / 32767.0f);
+            break;
+        case INCREASE_VALUE: services.changeDelta(tag, 1, false, 1.0f); break;
+        case DECREASE_VALUE: services.changeDelta(tag, -1, false, 1.0f); break;
+        default: break;
+    }
+    switch (indexOf(MIDI_COMMAND_STR, title)) {
+        case LATCH_TO_MIDI: services.setMIDILatch(tag, true); break;
+        case UNLATCH_MIDI: services.setMIDILatch(tag, false); break;
+        case SET_MIDI_CC: services.setMIDICCNum(tag); break;
+        case CLEAR_ALL_MIDI: services.resetMIDI(); break;
+        default: break;
+    }
+}
+
+// Modulation and list commands, chosen at any depth. The lists' values are
+// the parameter's own settings, stored without telling the host; the slots
+// change through the plug-in's matrix operations.
+void runListCommand(TEditorServices& services, int tag, int destination, const TOfferedLists& offered,
+                    const std::array<std::string, 126>& destStr, const std::string& title) {
+    if (title.empty())
+        return;
+    // A source for the parameter, from "Modulate by": the first free slot.
+    if (destination != 0)
+        if (const int source = indexOf(SRC_STR, title); source >= 1 && source <= LAST_SOURCE)
+            if (const int slot = firstFreeSlot(services); slot >= 0)
+                services.setModSlotVar(slot, false, NEW_ROUTE_AMOUNT, source, destination);
+
+    // The slots aimed at the parameter (destination 0 would be the free ones).
+    if (const int command = indexOf(MOD_COMMAND_STR, title); command >= 0 && destination != 0)
+        for (int slot = 0; slot < MOD_SLOT_COUNT; ++slot) {
+            if (services.getModSlotDest(slot) != destination)
+                continue;
+            switch (command) {
+                case CLEAR_MODULATION: services.setModSlotVar(slot, false, NEW_ROUTE_AMOUNT, 0, 0); break;
+                case DEFAULT_MODULATION_AMOUNT: services.setToDefault(MOD_SLOT_AMOUNT_TAG + slot); break;
+                case BYPASS_MODULATION: services.setOn(MOD_SLOT_BYPASS_TAG + slot); break;
+                case UNBYPASS_MODULATION: services.setOff(MOD_SLOT_BYPASS_TAG + slot); break;
+                default: break;
+            }
+        }
+
+    if (const int shape = findValueEntry(WAVE_SHAPE_ENTRIES, title); shape >= 0)
+        services.setParameter(WAVE_MIX_TAG, WAVE_SHAPE_ENTRIES[static_cast<size_t>(shape)].value);
+
+    switch (offered.special) {
+        case TSpecialList::semitones:
+            for (int semitones = -SEMITONE_LIMIT; semitones <= SEMITONE_LIMIT; ++semitones)
+                if (title == semitoneTitle(semitones))
+                    services.setParameter(tag, static_cast<float>(semitones) / SEMITONE_SPAN + 0.5f);
+            break;
+        case TSpecialList::vowels:
+            if (const int vowel = indexOf(FILTER_VOWEL_STR, title); vowel >= 0)
+                services.setParameter(tag, (static_cast<float>(vowel) + STEP_OFFSET) / VOWEL_RANGE);
+            break;
+        case TSpecialList::lpHp:
+            if (const int blend = findValueEntry(LP_HP_ENTRIES, title); blend >= 0)
+                services.setParameter(tag, LP_HP_ENTRIES[static_cast<size_t>(blend)].value);
+            break;
+        case TSpecialList::lpBpHp:
+            if (const int blend = findValueEntry(LP_BP_HP_ENTRIES, title); blend >= 0)
+                services.setParameter(tag, LP_BP_HP_ENTRIES[static_cast<size_t>(blend)].value);
+            break;
+        case TSpecialList::lfoPeriods:
+        case TSpecialList::gatorPeriods: {
+            const auto& periods = offered.special == TSpecialList::lfoPeriods ? LFO_PERIOD_STR : GATER_PERIOD_STR;
+            if (const int period = indexOf(periods, title); period >= 0)
+                services.setParameter(tag, (static_cast<float>(period) + STEP_OFFSET) / SYNCED_SPEED_RANGE);
+            break;
+        }
+        case TSpecialList::none:
+        case TSpecialList::waveShapes: break;
+    }
+
+    if (offered.delayLengths)
+        if (const int length = indexOf(DELAY_LEN_STR, title); length >= 0)
+            services.setParameter(tag, (static_cast<float>(length) + STEP_OFFSET) / DELAY_LENGTH_RANGE);
+
+    // The ribbon as the source of a new route. "None" sets up no route: a
+    // slot filled with it would modulate nothing and only use the slot up.
+    if (offered.ribbonDestinations)
+        if (const int target = indexOf(destStr, title); target >= 1 && target <= LAST_DESTINATION)
+            if (const int slot = firstFreeSlot(services); slot >= 0) {
+                services.setToDefault(MOD_SLOT_AMOUNT_TAG + slot);
+                services.setSteppedValue(MOD_SLOT_SOURCE_TAG + slot, RIBBON_SOURCE);
+                services.setSteppedValue(MOD_SLOT_DEST_TAG + slot, target);
+            }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- the parameter menu
+
+void uEditor::showMIDIMenu(CControl* control, bool ribbon) {
+    if (!frame || !services || !control)
+        return;
+    const int tag = control->getTag();
+    if (!isValidTag(tag))
+        return;
+    TEditorServices& plugin = *services;
+    const int destination = plugin.getTagDest(tag);
+
+    TPopupMenu popup(frame);
+    COptionMenu& menu = popup.getMenu();
+    popup.add("-GControl and MIDI Command Menu");
+    popup.add("-G" + plugin.getParameterNameStr(tag) + ": " + plugin.getParameterDisplayStr(tag));
+
+    // A stored 0 means an unbound controller, so no parameter 0 is latched.
+    std::string latch = "-GNot MIDI Latched";
+    for (int controller = 0; controller < MIDI_CONTROLLERS && tag != 0; ++controller)
+        if (getMIDICC(controller) == tag) {
+            latch = "-GLatched to MIDI CC: " + std::to_string(controller);
+            break;
+        }
+    popup.add(latch);
+
+    bool modulated = false;
+    if (destination != 0) {
+        for (size_t route = 0; route < MOD_MENU_DEST_TAGS.size(); ++route)
+            if (plugin.getModDest(MOD_MENU_DEST_TAGS[route]) == destination) {
+                popup.add("-GModulated by " + plugin.getModSrcByModStr(static_cast<int>(route)));
+                modulated = true;
+            }
+        if (!modulated)
+            popup.add("-GNot Modulated by Anything");
+        popup.add("-");
+    }
+
+    popup.addSubmenu(menu, ribbon ? "Slider Control Information" : "Dial Control Information", DIAL_INFO_STR);
+    popup.add("-");
+    popup.add(VALUE_COMMAND_STR);
+
+    TOfferedLists offered;
+    offered.special = specialListOf(plugin, tag);
+    addSpecialList(popup, offered.special);
+    offered.delayLengths = (tag == DELAY_LEFT_TAG || tag == DELAY_RIGHT_TAG) && plugin.getOnOff(DELAY_SYNC_TAG);
+    if (offered.delayLengths)
+        popup.addSubmenu(menu, "Set Length", DELAY_LEN_STR);
+    offered.ribbonDestinations = tag == RIBBON_VALUE_TAG;
+    if (offered.ribbonDestinations) {
+        COptionMenu* destinations = popup.makeSubmenu();
+        destinations->addEntry(destStr[0]);
+        for (size_t group = 0; group < DEST_SUB_STR.size(); ++group) {
+            const std::span<const std::string> names(destStr.begin() + DEST_SUB_START[group],
+                                                      destStr.begin() + DEST_SUB_START[group + 1]);
+            popup.addSubmenu(*destinations, DEST_SUB_STR[group], names);
+        }
+        TPopupMenu::attach(menu, destinations, "Set To Destination");
+    }
+
+    popup.add("-");
+    popup.add(MIDI_COMMAND_STR);
+
+    if (destination != 0 && firstFreeSlot(plugin) >= 0) {
+        popup.add("-");
+        for (int group = 0; group < static_cast<int>(SRC_SUB_STR.size()); ++group) {
+            std::vector<std::string> sources;
+            for (const TRange& range : SRC_SUB_RANGES)
+                if (range.group == group)
+                    for (int source = range.first; source <= range.last; ++source)
+                        sources.push_back(SRC_STR[static_cast<size_t>(source)]);
+            popup.addSubmenu(menu, "Modulate by " + SRC_SUB_STR[static_cast<size_t>(group)], sources);
+        }
+    }
+    if (destination != 0) {
+        popup.add("-");
+        for (const std::string& command : MOD_COMMAND_STR)
+            popup.add(modulated ? command : "-G" + command);
+    }
+
+    popup.popup();
+    runTopLevelCommand(plugin, tag, popup.getTopTitle());
+    runListCommand(plugin, tag, destination, offered, destStr, popup.getLastTitle());
+    popup.close();
+    resume();
+}
+
+// ---------------------------------------------------------------- the ECS and Movement speed menus
+
+void uEditor::showECSMenu() {
+    if (!frame || !services)
+        return;
+    TPopupMenu popup(frame);
+    popup.add(ECS_MENU_STR);
+    popup.popup();
+    switch (indexOf(ECS_MENU_STR, popup.getTopTitle())) {
+        case LOAD_ECS: services->loadECS(); break;
+        case SAVE_ECS: services->saveECS(); break;
+        case ECS_CLEAR_ALL_MIDI: services->resetMIDI(); break;
+        default: break;
+    }
+    popup.close();
+    resume();
+}
+
+void uEditor::showMoveSpeedMenu() {
+    if (!frame || !services)
+        return;
+    // Without tempo sync the speed is free: typed, not chosen from note lengths.
+    if (!services->getOnOff(MOVEMENT_SYNC_TAG)) {
+        services->setNumValue(MOVEMENT_SPEED_TAG);
+        return;
+    }
+    TPopupMenu popup(frame);
+    popup.add("-GMovement Speed Menu");
+    popup.addSubmenu(popup.getMenu(), "Movement Speed Menu Information", MOVE_SPEED_INFO_STR);
+    popup.add("-");
+    popup.add(LFO_PERIOD_STR);
+    popup.popup();
+    if (const int period = indexOf(LFO_PERIOD_STR, popup.getTopTitle()); period >= 0)
+        services->setSteppedValue(MOVEMENT_SPEED_TAG, period, SYNCED_SPEED_RANGE, SYNCED_SPEED_STEPS);
+    popup.close();
+    resume();
+}
+
+// ---------------------------------------------------------------- the settings menu
+
+void uEditor::showControlMenu() {
+    if (!frame || !services)
+        return;
+    // The editor's own switches: each is written back whenever the menu
+    // closes, chosen or not. Four show what the preferences hold, two the
+    // editor's state.
+    struct TEditorSwitch {
+        TSetting setting;
+        const std::string& key;
+        bool& member;
+        bool shown;
+    };
+    TEditorSwitch editorSwitches[] = {
+        {DIAL_ANIMATION, REG_DIAL_ANIMATION_STR, dialAnimationOn, getRegValue(REG_DIAL_ANIMATION_STR, true)},
+        {OUTPUT_DISPLAY, REG_OUTPUT_DISPLAY_STR, outputDisplayOn, getRegValue(REG_OUTPUT_DISPLAY_STR, true)},
+        {OUTPUT_DISPLAY_SPEED, REG_OUTPUT_DISPLAY_SPEED_STR, outputDisplaySpeed,
+         getRegValue(REG_OUTPUT_DISPLAY_SPEED_STR, OUTPUT_DISPLAY_SPEED_DEFAULT)},
+        {TOOL_TIPS, REG_TOOL_TIP_STR, toolTipOn, getRegValue(REG_TOOL_TIP_STR, true)},
+        {COMPUTER_KEYBOARD, REG_KEYBOARD_STR, keyboardOn, keyboardOn},
+        {DRAG_AND_DROP, REG_DRAG_AND_DROP_STR, dragAndDropOn, dragAndDropOn},
+    };
+    // The plug-in's MIDI switches live in the preferences alone.
+    struct TMIDISwitch {
+        TSetting setting;
+        const std::string& key;
+    };
+    const TMIDISwitch midiSwitches[] = {
+        {MIDI_PRESET, REG_MIDI_PRESET_STR},
+        {MIDI_BANK, REG_MIDI_BANK_STR},
+        {MIDI_CAPTURE, REG_MIDI_CAPTURE_STR},
+        {MIDI_SPRING_BACK, REG_MIDI_SPRING_CHANNEL_STR},
+    };
+    auto addSwitch = [](TPopupMenu& popup, TSetting setting, bool on) {
+        const TSettingTexts& texts = SETTING_TEXTS[static_cast<size_t>(setting)];
+        popup.add(texts.heading);
+        popup.add(on ? texts.onText : texts.offText);
+        popup.add("-");
+    };
+    auto addMIDISwitch = [&](TPopupMenu& popup, const TMIDISwitch& midiSwitch) {
+        addSwitch(popup, midiSwitch.setting, getRegisterIsOn(midiSwitch.key, true));
+    };
+
+    TPopupMenu popup(frame);
+    popup.add(CONTROL_MENU_TITLE_STR);
+    popup.add("-");
+    popup.add(SCREEN_SIZE_HEADING_STR + SCREEN_SIZE_STR[static_cast<size_t>(getBig())]);
+    popup.add(SET_SCREEN_SIZE_STR);
+    popup.add("-");
+    for (const TEditorSwitch& editorSwitch : editorSwitches)
+        addSwitch(popup, editorSwitch.setting, editorSwitch.shown);
+    addMIDISwitch(popup, midiSwitches[0]);
+    addMIDISwitch(popup, midiSwitches[1]);
+    // A channel stored by other means may lie outside the names.
+    const int channel = std::clamp(loadIntFromPrefs(REG_MIDI_IN_CHANNEL_STR), 0, LAST_MIDI_CHANNEL);
+    popup.add(MIDI_CHANNEL_HEADING_STR + MIDI_IN_CHANNEL_STR[static_cast<size_t>(channel)]);
+    popup.add(SET_MIDI_CHANNEL_STR);
+    popup.add("-");
+    addMIDISwitch(popup, midiSwitches[2]);
+    addMIDISwitch(popup, midiSwitches[3]);
+    popup.add(RESET_EVERYTHING_STR);
+    popup.add(ABOUT_STR);
+    popup.add(WEB_PAGE_STR);
+    popup.add(DOWNLOAD_LATEST_STR);
+
+    popup.popup();
+    const std::string& chosen = popup.getTopTitle();
+
+    if (const int size = indexOf(SET_SCREEN_SIZE_STR, chosen); size >= 0)
+        setScreenSize(size);
+    for (const TEditorSwitch& editorSwitch : editorSwitches) {
+        const TSettingTexts& texts = SETTING_TEXTS[static_cast<size_t>(editorSwitch.setting)];
+        if (chosen == texts.onText)
+            editorSwitch.member = false;
+        else if (chosen == texts.offText)
+            editorSwitch.member = true;
+        saveBoolToPrefs(editorSwitch.key, editorSwitch.member);
+        if (editorSwitch.setting == OUTPUT_DISPLAY && waveScreen)
+            waveScreen->setOn(outputDisplayOn);
+    }
+    for (const TMIDISwitch& midiSwitch : midiSwitches) {
+        const TSettingTexts& texts = SETTING_TEXTS[static_cast<size_t>(midiSwitch.setting)];
+        if (chosen != texts.onText && chosen != texts.offText)
+            continue;
+        saveBoolToPrefs(midiSwitch.key, chosen == texts.offText);
+        // Capture starts afresh from the values as they stand now.
+        if (midiSwitch.setting == MIDI_CAPTURE)
+            services->resetMIDICapture();
+    }
+    if (chosen == SET_MIDI_CHANNEL_STR) {
+        std::string answer;
+        int typed = -1;
+        if (inputBoxNumStr(MIDI_CHANNEL_PROMPT_STR, MIDI_CHANNEL_HEADLINE_STR, answer, 0, LAST_MIDI_CHANNEL, typed)) {
+            saveIntToPrefs(REG_MIDI_IN_CHANNEL_STR, typed);
+            services->updateMIDIChannel(false);
+        }
+    }
+    if (chosen == RESET_EVERYTHING_STR)
+        services->doHardReset();
+    if (chosen == WEB_PAGE_STR)
+        platform::openWithDesktop(WEB_PAGE_ADDRESS_STR);
+    if (chosen == ABOUT_STR)
+        messageBox(ABOUT_TEXT_STR, MESSAGE_BOX_OK_ONLY);
+    // "Download Latest" does nothing: there is no download to offer.
+
+    popup.close();
+    resume();
+}
+
+// ---------------------------------------------------------------- the other command menus
+
 void uEditor::showMovementMenu() {}
 void uEditor::showOutputMenu() {}
 void uEditor::showModFXMenu() {}
@@ -28,15 +512,3 @@ void uEditor::clearUndos() {
         return;
     }
 }
-
-bool uEditor::getDropAllowed(int tag) const { return isValidTag(tag) && dropAllowed[static_cast<size_t>(tag)]; }
-
-void uEditor::setDropTag(int tag) {
-    dropTag = tag;
-    if (tag != -1 && services) {
-        dropValue = services->getParameter(tag);
-        dropReleased = false;
-    }
-}
-
-void uEditor::releasedDropDial() { dropReleased = true; }

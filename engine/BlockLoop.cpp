@@ -69,6 +69,7 @@ void TSoundEngine::processDeprecated(std::int32_t sampleFrames) {
 // Requests made by other threads since the last block, taken here so that the
 // voice arrays are written by the audio thread only.
 void TSoundEngine::takeBlockRequests() {
+    takeSampleRate();
     if (engine.resetRequested.exchange(false, std::memory_order_acquire)) reset();
     if (engine.previewNoteOffRequested.exchange(false, std::memory_order_acquire)) releasePreviewNoteNow();
     if (engine.previewNoteOnRequested.exchange(false, std::memory_order_acquire)) startPreviewNoteNow();
@@ -212,7 +213,6 @@ void TSoundEngine::applyProgramToEngine() {
     engine.sourceMode = paramStep(tag::SOURCE_MODE);
     voices.playMode = paramStep(tag::PLAY_MODE);
     voices.portamentoMode = paramStep(tag::PORTAMENTO_MODE);
-    engine.modFXMode = paramStep(tag::MOD_FX_MODE);
     voices.noteStackTop = -1;
     voices.monoHeld = false;
     engine.previewPos = 0;
@@ -249,12 +249,17 @@ void TSoundEngine::runGlobalControlStep() {
         if (engine.transportPlaying && !engine.lastTransportPlaying) {
             initGlobalLFO(0);
             initGlobalLFO(1);
-            // The Mod FX phases and the Gator restart here with the effects chain.
+            // The Mod FX modulator and the Gator start in time with the host.
+            fx.restartModulation();
             setRibbbonSpringOff();
         } else if (!engine.transportPlaying && engine.lastTransportPlaying) {
             setRibbbonSpringOff();
         }
     }
+
+    // The effects take their switches, order, Mod FX mode (a changed mode
+    // resets the Mod FX), Gator pattern and settings from the values of now.
+    fx.controlStep(fxControls());
 
     updateVolumes();
     engine.tuneInc = engine.tuneRatio(2.0f * paramValue(tag::GLOBAL_TUNING) - 1.0f) * voices.baseNoteInc;
@@ -262,7 +267,6 @@ void TSoundEngine::runGlobalControlStep() {
     const int sourceMode = paramStep(tag::SOURCE_MODE);
     const int playMode = paramStep(tag::PLAY_MODE);
     const int portamentoMode = paramStep(tag::PORTAMENTO_MODE);
-    const int modFXMode = paramStep(tag::MOD_FX_MODE);
     // A change of the way notes are played lets every sounding voice go.
     if (engine.controlStepsStarted &&
         (playMode != voices.playMode || portamentoMode != voices.portamentoMode || sourceMode != engine.sourceMode))
@@ -270,8 +274,6 @@ void TSoundEngine::runGlobalControlStep() {
     engine.sourceMode = sourceMode;
     voices.playMode = playMode;
     voices.portamentoMode = portamentoMode;
-    // A Mod FX mode change restarts the Mod FX with the effects chain.
-    engine.modFXMode = modFXMode;
     engine.controlStepsStarted = true;
 
     engine.filterDistortionMode = paramStep(tag::FILTER_DISTORTION_MODE);
@@ -292,18 +294,6 @@ void TSoundEngine::runGlobalControlStep() {
     engine.grainOn = paramOn(tag::GRAIN_ON);
     engine.distortPostFilter = paramOn(tag::DISTORT_POST_FILTER);
     output.brickOn = paramOn(tag::BRICK_ON);
-    engine.bypassAllFX = paramOn(tag::BYPASS_ALL_FX);
-    engine.lowFiOn = paramOn(tag::LOW_FI_ON);
-    engine.modFXOn = paramOn(tag::MOD_FX_ON);
-    engine.delayOn = paramOn(tag::DELAY_ON);
-    engine.reverbOn = paramOn(tag::REVERB_ON);
 
     engine.userSampleGain = static_cast<float>(std::pow(10.0, (80.0 * paramValue(tag::USER_SAMPLE_GAIN) - 40.0) / 20.0));
-
-    const auto gatorMask1 = static_cast<unsigned>(paramValue(tag::GATOR_STEPS_1) * 65535.9f) & 0xFFFFu;
-    const auto gatorMask2 = static_cast<unsigned>(paramValue(tag::GATOR_STEPS_2) * 65535.9f) & 0xFFFFu;
-    for (int step = 0; step < 16; ++step) {
-        engine.gatorStepGain[step] = (gatorMask1 >> step) & 1u ? 1.0f : 0.0f;
-        engine.gatorStepGain[16 + step] = (gatorMask2 >> step) & 1u ? 1.0f : 0.0f;
-    }
 }

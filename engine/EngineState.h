@@ -46,16 +46,14 @@ struct TEngineState {
     double tempoD = 120;
 
     // Cached at the global control step.
-    int sourceMode = 0, modFXMode = 0;
+    int sourceMode = 0;
     int filterDistortionMode = 0, filterMode = 0;
     float tuneInc = 0;
     float sourceRatio = 1, sourceInc = 0;
     float sourceSemi = 0;  // octaves, from "Source Semi" (and "Source Fine" for waves and samples)
     float sampleOffset = 0;
     bool keyTrackOn = false, sampleReverseOn = false, grainOn = false, distortPostFilter = false;
-    bool bypassAllFX = false, lowFiOn = false, modFXOn = false, delayOn = false, reverbOn = false;
     float userSampleGain = 1;
-    std::array<float, 32> gatorStepGain{};
     // 2^x of the global tuning and of the source transposition: their
     // parameters rest far more often than they move.
     TCachedExp2f tuneRatio, sourceTransposeRatio;
@@ -75,6 +73,10 @@ struct TEngineState {
     std::atomic<bool> previewNoteOnRequested{false};
     std::atomic<bool> previewNoteOffRequested{false};
     std::atomic<bool> resetRequested{false};
+    // A sample rate the host set, 0 when none waits: taken at the next block
+    // start, so that the voices, filters and effects are rebuilt on the
+    // thread that reads them.
+    std::atomic<float> sampleRateRequested{0.0f};
     // The ribbon's spring started or stopped by the editor: the last request counts.
     static constexpr int SPRING_NOT_REQUESTED = 0, SPRING_ON_REQUESTED = 1, SPRING_OFF_REQUESTED = 2;
     std::atomic<int> ribbonSpringRequest{SPRING_NOT_REQUESTED};

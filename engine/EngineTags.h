@@ -1,5 +1,6 @@
 // Parameter tags and modulation destination numbers the engine reads by name;
 // the numbers are those of the parameter table and of the destination names.
+// The effects' own (75..106, 37..80) are in engine/fx/FxControls.h.
 #pragma once
 
 namespace tag {
@@ -43,14 +44,6 @@ constexpr int MOVEMENT_TO_FILTER = 50;
 constexpr int MOVEMENT_TO_PITCH = 51;
 constexpr int MOVEMENT_TO_LEVEL = 52;
 constexpr int MOVEMENT_TO_PAN = 53;
-constexpr int BYPASS_ALL_FX = 76;
-constexpr int LOW_FI_ON = 77;
-constexpr int MOD_FX_ON = 81;
-constexpr int MOD_FX_MODE = 82;
-constexpr int GATOR_STEPS_1 = 88;
-constexpr int GATOR_STEPS_2 = 89;
-constexpr int DELAY_ON = 90;
-constexpr int REVERB_ON = 100;
 constexpr int RIBBON_VALUE = 123;
 constexpr int RIBBON_BIPOLAR = 124;
 constexpr int RELEASE = 127;

@@ -5,6 +5,8 @@
 
 #include <array>
 
+#include "engine/dsp/SyncedPeriods.h"
+
 constexpr int NUM_MOD_ROUTES = 8;
 constexpr int NUM_MOD_SLOTS = 4;
 
@@ -72,6 +74,9 @@ enum ModSource {
     SRC_OFFSET = 57,
     SRC_WHITE_NOISE = 58,
     SRC_WHITE_UNIPOLAR_NOISE = 59,
+    SRC_GATOR_LEFT = 60,
+    SRC_GATOR_RIGHT = 61,
+    SRC_GATOR_AVERAGE = 62,
     SRC_LAST = 62,
 };
 
@@ -147,44 +152,6 @@ constexpr std::array<int, 6> DEST_PAN_SHAPE_DOWN = {86, 85, 85, 86, 85, 86};
 // Pan wave for Pan Single Mode 1..10 (L>R, R>L, L>R>L, R>L>R, C>L, C>R,
 // C>L>C, C>R>C, C>L>R>C, C>R>L>C); mode 0 follows the Movement Wave.
 constexpr std::array<int, 10> PAN_MOVE_TABLE = {2, 3, 0, 1, 2, 2, 0, 0, 5, 4};
-
-// Tempo-synced LFO period in bars, per synced speed step.
-constexpr std::array<double, 34> LFO_TEMPO_SYNCED_PERIOD_D = {
-    96.0,
-    48.0,
-    32.0,
-    64.0 / 3.0,
-    24.0,
-    16.0,
-    32.0 / 3.0,
-    12.0,
-    8.0,
-    16.0 / 3.0,
-    6.0,
-    4.0,
-    8.0 / 3.0,
-    3.0,
-    2.0,
-    4.0 / 3.0,
-    1.5,
-    1.0,
-    2.0 / 3.0,
-    0.75,
-    0.5,
-    1.0 / 3.0,
-    0.375,
-    0.25,
-    1.0 / 6.0,
-    0.1875,
-    0.125,
-    1.0 / 12.0,
-    0.09375,
-    0.0625,
-    1.0 / 24.0,
-    0.046875,
-    0.03125,
-    1.0 / 48.0,
-};
 
 // ---- Ribbon
 // Spring time in bars per Ribbon Spring Time step (Off, Instant, 1/48 ... 1 bar).

@@ -13,15 +13,26 @@ void TSoundEngine::start() {
     // the parameter model's start has already cleared every soft-takeover reference.
     loadMIDIPreferences();
     // Lookup tables, voice units, modulation and LFOs; the reset sets the
-    // filters and effects up.
+    // filters and effects up. No block runs yet, so the rate asked for
+    // before the start is taken here.
     initEngineUnits();
     initModulation();
+    takeSampleRate();
     reset();
 }
 
+// The host may set the rate from any thread, even while a block renders; the
+// delay lines, the reverb and the voices it resets are the audio thread's,
+// so only the request is kept here.
 void TSoundEngine::setSampleRate(float newRate) {
     if (!(newRate >= 5.0f && newRate <= 500000.0f)) return;  // NaN fails too
-    if (std::fabs(newRate - rate.curSampleRate) < 0.00001f) return;
+    engine.sampleRateRequested.store(newRate, std::memory_order_release);
+}
+
+// Block start (audio thread): the rate requested, and what follows from it.
+void TSoundEngine::takeSampleRate() {
+    const float newRate = engine.sampleRateRequested.exchange(0.0f, std::memory_order_acquire);
+    if (newRate == 0.0f || std::fabs(newRate - rate.curSampleRate) < 0.00001f) return;
 
     rate.curSampleRate = newRate;
     rate.curSampleRateD = newRate;
@@ -33,9 +44,11 @@ void TSoundEngine::setSampleRate(float newRate) {
     rate.barFactor = 240.0f * newRate;
     rate.rateOverTempo = newRate / rate.tempo;
     rate.samplesPerBar = 240.0f * newRate / rate.tempo;
-    // The base note, the Gator, the voices, the filters and the effects follow
-    // the new rate from here as the engine grows.
     updateBaseNote();
     turnAllVoicesOff();
     initFilters();
+    // The delay lines, the reverb, the effect filters and the Gator start
+    // afresh at the new rate.
+    fx.setSampleRate(newRate);
+    initFX();
 }

@@ -9,8 +9,9 @@
 //                           its frame, housekeeping, the global control step
 //   engine/VoicePass.cpp    the voice pass: the sixteen voices of one frame,
 //                           pitch, source, distortion, filter and the mix
-//   engine/EffectsChain.cpp the effects' place: applyFX between the mix and
-//                           the output stage, initFX at every reset
+//   engine/EffectsGate.cpp  the effects' place: the silence gate and the
+//                           chain (engine/fx/) between the mix and the output
+//                           stage, its controls, initFX at every reset
 //   engine/Voices.cpp       notes, voice allocation, play and portamento modes
 //   engine/Modulation.cpp   sources, routes, envelope, the Movement lock
 //   engine/Movement.cpp     Movement and Free LFO (lanes: MovementLanes.h)
@@ -37,6 +38,7 @@
 #include "engine/TuningFile.h"
 #include "engine/VoiceState.h"
 #include "engine/VoiceUnits.h"
+#include "engine/fx/EffectsChain.h"
 #include "vst/vst2_abi.h"
 
 // The host's sample rate and what follows from it and the tempo: written only
@@ -73,12 +75,16 @@ public:
     void processReplacing(float** inputs, float** outputs, std::int32_t sampleFrames, const TBlockTime& time);
     // The accumulating entry renders nothing; it only drains the MIDI due.
     void processDeprecated(std::int32_t sampleFrames);
+    // Any thread: the rate is taken, and everything that follows from it
+    // set up, by the audio thread at the start of its next block (or by start()).
     void setSampleRate(float rate);
     const TRates& rates() const { return rate; }
     // Frame pieces that tests run one by one: the effects chain on the voice
-    // mix (engine/EffectsChain.cpp), then the output stage (engine/Output.cpp).
+    // mix (engine/EffectsGate.cpp), then the output stage (engine/Output.cpp).
     void applyFX();
     void runOutputStage();
+    // The Gator's running step, 0..15, for the editor (any thread).
+    int getGaterPos() const { return fx.getGaterPos(); }
 
     // ---- MIDI input (engine/Midi.cpp)
     std::int32_t processEvents(const vst::VstEvents* events);
@@ -211,10 +217,14 @@ public:
     TMidiState midi;
     TTuningTableHolder tuning;
     TEditorReadouts readouts;
+    // The effects chain: it reads the engine's tables and draws from the
+    // block loop's random seed, so it comes after both.
+    TEffectsChain fx{units.engineTables, engine.randSeed};
 
 private:
     // Block loop pieces (engine/BlockLoop.cpp).
     void takeBlockRequests();
+    void takeSampleRate();
     void renderSilentFrame(int frame, float** outputs);
     void renderPreview(float** outputs, std::int32_t sampleFrames);
     void renderNormal(float** inputs, float** outputs, std::int32_t sampleFrames);
@@ -222,9 +232,11 @@ private:
     void runGlobalControlStep();
     void applyPendingProgram();
     void applyProgramToEngine();
-    // The effects' place (engine/EffectsChain.cpp).
+    // The effects' place (engine/EffectsGate.cpp).
     float silenceGateLimit() const;
     void initFX();
+    TFxControls fxControls() const;
+    void publishFXSources();
     // The voice pass (engine/VoicePass.cpp).
     void renderVoices();
     void runVoice(int voice);

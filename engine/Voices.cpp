@@ -483,14 +483,6 @@ void TSoundEngine::reset() {
     voices.previewNoteIsOn = false;
     voices.lastPan = 0.5f;
 
-    // The Gator restarts at its first step with the program's step pattern.
-    const auto gatorMask1 = static_cast<unsigned>(std::clamp(paramValue(tag::GATOR_STEPS_1), 0.0f, 1.0f) * 65535.9f);
-    const auto gatorMask2 = static_cast<unsigned>(std::clamp(paramValue(tag::GATOR_STEPS_2), 0.0f, 1.0f) * 65535.9f);
-    for (int step = 0; step < 16; ++step) {
-        engine.gatorStepGain[step] = (gatorMask1 >> step) & 1u ? 1.0f : 0.0f;
-        engine.gatorStepGain[16 + step] = (gatorMask2 >> step) & 1u ? 1.0f : 0.0f;
-    }
-
     // The receive channel as the preferences have it; this reset already is the
     // hard reset a channel change asks for.
     midi.midiChannel.store(enginepreferences::receiveChannel(), std::memory_order_relaxed);
@@ -502,6 +494,7 @@ void TSoundEngine::reset() {
     initFilters();
     initGlobalLFO(0);
     initGlobalLFO(1);
+    // The effects too, the Gator at the first step of the program's pattern.
     initFX();
     handOff.screenUpdatePending = true;
 }

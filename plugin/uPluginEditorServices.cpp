@@ -81,4 +81,4 @@ void APlugin::importSampleFromMenu() {}
 
 // ---------------------------------------------------------------- effects
 
-int APlugin::getGaterPos() { return 0; }
+int APlugin::getGaterPos() { return soundEngine.getGaterPos(); }

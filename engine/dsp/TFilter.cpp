@@ -559,6 +559,44 @@ void TFilter::processPlainQuarterPart(TFilterQuarter& filters, int type, int lan
 
 void TFilter::process(const stereoOverStruct& in, stereoOverStruct& out) { runFrame(in, out); }
 
+// Family C's step of runFamilies(), the left channel in lane 0 and the right
+// in lane 1, each lane doing what the scalar step does, in the same order.
+void TFilter::processZeroDelay(float freq, float resonance, const stereoOverStruct& in, stereoOverStruct& out) {
+    if (type != TYPE_ZERO_DELAY_LOWPASS_12 && type != TYPE_ZERO_DELAY_HIGHPASS_12) {
+        process(freq, 1.0f, stereoStruct{}, resonance, 0.0f, in, out);
+        return;
+    }
+    prepare(freq, 1.0f, stereoStruct{}, resonance, 0.0f);
+    updateIfMoved();
+    const __m128 x = scaledInput(in);
+    const __m128 g = _mm_setr_ps(coef[0].zdfG, coef[1].zdfG, 0.0f, 0.0f);
+    const __m128 rg = _mm_setr_ps(coef[0].zdfRG, coef[1].zdfRG, 0.0f, 0.0f);
+    const __m128 h = _mm_setr_ps(coef[0].zdfH, coef[1].zdfH, 0.0f, 0.0f);
+    const __m128 guard = _mm_set1_ps(DENORMAL_GUARD);
+    __m128 s0 = _mm_setr_ps(state[0].zdf1[0], state[1].zdf1[0], 0.0f, 0.0f);
+    __m128 s1 = _mm_setr_ps(state[0].zdf1[1], state[1].zdf1[1], 0.0f, 0.0f);
+    __m128 y[2];
+    for (int sub = 0; sub < 2; ++sub) {
+        const __m128 input = sub == 0 ? x : _mm_movehl_ps(x, x);
+        const __m128 high = _mm_mul_ps(_mm_sub_ps(_mm_sub_ps(input, _mm_mul_ps(rg, s0)), s1), h);
+        const __m128 p = _mm_mul_ps(g, high);
+        const __m128 band = _mm_add_ps(s0, p);
+        const __m128 r = _mm_mul_ps(g, band);
+        const __m128 low = _mm_add_ps(s1, r);
+        s0 = _mm_add_ps(_mm_add_ps(band, p), guard);
+        s1 = _mm_add_ps(_mm_add_ps(low, r), guard);
+        y[sub] = type == TYPE_ZERO_DELAY_LOWPASS_12 ? low : high;
+    }
+    alignas(16) float first[4], second[4];
+    _mm_store_ps(first, s0);
+    _mm_store_ps(second, s1);
+    for (int c = 0; c < 2; ++c) {
+        state[c].zdf1[0] = first[c];
+        state[c].zdf1[1] = second[c];
+    }
+    _mm_storeu_ps(out.lane, _mm_mul_ps(_mm_movelh_ps(y[0], y[1]), load(OUTPUT_SCALE_LANES)));
+}
+
 // Every type but the plain state-variable ones, with the coefficients current.
 void TFilter::runFamilies(const stereoOverStruct& in, stereoOverStruct& out) {
     // x[sub-sample][channel], in the order of the frame's lanes.

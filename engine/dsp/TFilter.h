@@ -85,6 +85,10 @@ public:
                  const stereoOverStruct& in, stereoOverStruct& out);
     // The per-type core with the cutoffs, q and vowel already stored.
     void process(const stereoOverStruct& in, stereoOverStruct& out);
+    // The effects' low-pass and high-pass: the single-cutoff call with spread
+    // 1, no offset and vowel 0, giving the same samples, with both channels
+    // of types 7 and 8 run as one vector. Any other type takes that call.
+    void processZeroDelay(float freq, float resonance, const stereoOverStruct& in, stereoOverStruct& out);
 
     // The single-cutoff call in two steps. prepare() takes the call's
     // arguments and returns false when the type passes the frame unchanged;

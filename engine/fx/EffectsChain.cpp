@@ -57,7 +57,7 @@ void TEffectsChain::restartModulation() { modFX.restart(); }
 void TEffectsChain::controlStep(const TFxControls& c) {
     bypassAll = c.on(fxtag::BYPASS_ALL);
     stageOn = {c.on(fxtag::LOW_FI_ON), c.on(fxtag::MOD_FX_ON), c.on(fxtag::DELAY_ON), c.on(fxtag::REVERB_ON)};
-    path = c.step(fxtag::FX_PATH, 23.99f, FX_PATH_COUNT);
+    path = c.path >= 0 && c.path < FX_PATH_COUNT ? c.path : 0;
 
     // Each stage's mix parameter, then its mix and pan destinations.
     constexpr int MIX_TAGS[FX_STAGE_COUNT] = {fxtag::LOW_FI_MIX, fxtag::MOD_FX_MIX, fxtag::DELAY_MIX,

@@ -1,8 +1,8 @@
 // What the effects chain reads of the engine: the values of the effect
 // parameters (tags 75..106), the global modulation sums of the effect
-// destinations (37..80) and the tempo, copied by the engine at its control
-// step. Plus the numbers the chain shares with the engine and the helpers
-// its units use to read them.
+// destinations (37..80), the tempo and the two menu steps, copied by the
+// engine at its control step. Plus the tag and destination numbers the
+// engine and the chain share, and the helpers the units read them with.
 #pragma once
 
 #include <array>
@@ -86,14 +86,6 @@ constexpr int REVERB_DAMP = 79;
 constexpr int REVERB_HIGH_PASS = 80;
 }  // namespace fxdest
 
-// Modulation sources the chain feeds.
-namespace fxsource {
-constexpr int LOW_FI_OUTPUT = 52;  // then Mod FX, Delay and Reverb Output, one per stage number
-constexpr int GATOR_LEFT = 60;
-constexpr int GATOR_RIGHT = 61;
-constexpr int GATOR_AVERAGE = 62;
-}  // namespace fxsource
-
 // 0 below 0, 1 above 1; NaN gives 0.
 inline float clamp01(float x) {
     if (!(x > 0.0f)) return 0.0f;
@@ -133,6 +125,10 @@ struct TFxControls {
     std::array<float, TAG_COUNT> parameters{};  // tags 75..106, 0..1 as the store holds them
     std::array<float, DEST_COUNT> modulation{};  // destinations 37..80
     float tempo = 120.0f;                        // beats per minute
+    // "FX Path" and "Mod FX Mode" as the parameter store steps them (its
+    // step ranges are the parameter table's, read by the engine).
+    int path = 0;
+    int modFXMode = 0;
 
     // A value that is not a number reads as 0; parameters read as 0..1.
     float param(int tag) const { return clamp01(parameters[static_cast<unsigned>(tag - FIRST_TAG)]); }

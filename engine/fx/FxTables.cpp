@@ -1,33 +1,5 @@
 #include "engine/fx/FxTables.h"
 
-// Column: the stages in running order (0 Low-Fi, 1 Mod FX, 2 Delay, 3 Reverb).
-const std::array<std::array<int, FX_STAGE_COUNT>, FX_PATH_COUNT> FX_PATH_NO = {{
-    {0, 1, 2, 3},
-    {0, 1, 3, 2},
-    {0, 2, 1, 3},
-    {0, 2, 3, 1},
-    {0, 3, 1, 2},
-    {0, 3, 2, 1},
-    {1, 0, 2, 3},
-    {1, 0, 3, 2},
-    {1, 2, 0, 3},
-    {1, 2, 3, 0},
-    {1, 3, 0, 2},
-    {1, 3, 2, 0},
-    {2, 0, 1, 3},
-    {2, 0, 3, 1},
-    {2, 1, 0, 3},
-    {2, 1, 3, 0},
-    {2, 3, 0, 1},
-    {2, 3, 1, 0},
-    {3, 0, 1, 2},
-    {3, 0, 2, 1},
-    {3, 1, 0, 2},
-    {3, 1, 2, 0},
-    {3, 2, 0, 1},
-    {3, 2, 1, 0},
-}};
-
 // 1/32 triplet, plain, dotted; then 1/16, 1/8, 1/4 and 1/2 the same way.
 const std::array<float, 15> DELAY_LEN_ARRAY = {
     1.0f / 48.0f,
@@ -45,44 +17,6 @@ const std::array<float, 15> DELAY_LEN_ARRAY = {
     1.0f / 3.0f,
     1.0f / 2.0f,
     3.0f / 4.0f,
-};
-
-// Off; then 32/1 dotted, plain, triplet, down to 1/32 the same way.
-const std::array<double, 34> LFO_PERIOD_ARRAY = {
-    0.0,
-    48.0,
-    32.0,
-    64.0 / 3.0,
-    24.0,
-    16.0,
-    32.0 / 3.0,
-    12.0,
-    8.0,
-    16.0 / 3.0,
-    6.0,
-    4.0,
-    8.0 / 3.0,
-    3.0,
-    2.0,
-    4.0 / 3.0,
-    1.5,
-    1.0,
-    2.0 / 3.0,
-    0.75,
-    0.5,
-    1.0 / 3.0,
-    0.375,
-    0.25,
-    1.0 / 6.0,
-    0.1875,
-    0.125,
-    1.0 / 12.0,
-    0.09375,
-    0.0625,
-    1.0 / 24.0,
-    0.046875,
-    0.03125,
-    1.0 / 48.0,
 };
 
 // Off; then 16/1 dotted, plain, triplet, down to 1/64 the same way (a

@@ -1,25 +1,15 @@
-// Constant tables of the effects chain: the 24 stage orders, the note values
-// of the tempo-synced delay, Mod FX and Gator speeds, and the reverb's tuning.
+// Constant tables of the effects chain: the note values of the tempo-synced
+// delay and Gator speeds and the reverb's tuning; with them the stage orders
+// and the synced LFO periods, which the chain shares with others.
 #pragma once
 
 #include <array>
 
-constexpr int FX_STAGE_COUNT = 4;
-constexpr int FX_PATH_COUNT = 24;
-
-// Stage numbers as FX_PATH_NO lists them.
-enum TFxStage { FX_STAGE_LOW_FI = 0, FX_STAGE_MOD_FX = 1, FX_STAGE_DELAY = 2, FX_STAGE_REVERB = 3 };
-
-// For each "FX Path" step, the stages in the order they run: every
-// permutation of the four, in lexicographic order.
-extern const std::array<std::array<int, FX_STAGE_COUNT>, FX_PATH_COUNT> FX_PATH_NO;
+#include "engine/dsp/SyncedPeriods.h"
+#include "engine/fx/FxPath.h"
 
 // Tempo-synced delay lengths in whole notes, one per "Delay Left/Right" step.
 extern const std::array<float, 15> DELAY_LEN_ARRAY;
-
-// Tempo-synced Mod FX modulator periods in whole notes, one per speed step;
-// step 0 ("Off") stops the modulator and its entry is never read.
-extern const std::array<double, 34> LFO_PERIOD_ARRAY;
 
 // Gator steps per sixteenth note is twice the entry; entry 0 stops the
 // pattern. The 35th entry is never read.

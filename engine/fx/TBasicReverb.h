@@ -86,14 +86,15 @@ private:
     std::array<float, RING_SIZE> widenRingR{};
 
     std::array<std::array<float, REVERB_COMBS>, 2> combScale{};
-    // The comb bank: each ring entry holds one comb's four lanes (LA, RA,
-    // LB, RB), so the frame's writes are one vector per comb and the
-    // lanes' damping runs as one vector operation. A cache line of padding
-    // after each ring keeps the ten rings' lines from sharing cache sets,
-    // as rings a power of two apart would.
+    // The comb bank: one ring per comb and lane, so that each of the forty
+    // reads of a frame walks its own ring and finds the next fifteen frames'
+    // values in the cache line it loaded (four lanes side by side, read at
+    // four lengths, would load four lines a comb every fourth frame). The
+    // lanes' damping still runs as one vector per comb. A cache line of
+    // padding after each ring keeps the rings' lines from sharing cache
+    // sets, as rings a power of two apart would.
     struct alignas(64) TCombRing {
-        float entry[RING_SIZE][LANES];
-        float padding[16];
+        float lane[LANES][RING_SIZE + 16];
     };
     std::uint32_t combPos = 0;
     alignas(16) std::array<std::array<int, LANES>, REVERB_COMBS> combLength{};

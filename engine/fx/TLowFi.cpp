@@ -55,7 +55,7 @@ stereoStruct TLowFi::process(stereoStruct x, TRandSeed& seed) {
     if (!(lowPassCutoff < LOW_PASS_OPEN) && !(highPassCutoff > HIGH_PASS_OFF)) return stereoStruct{left, right};
     // The held value is the same on both sub-samples of the filters' frame.
     stereoOverStruct frame{{left, right, left, right}};
-    if (lowPassCutoff < LOW_PASS_OPEN) lowPass.process(lowPassCutoff, 1.0f, stereoStruct{}, 0.0f, 0.0f, frame, frame);
-    if (highPassCutoff > HIGH_PASS_OFF) highPass.process(highPassCutoff, 1.0f, stereoStruct{}, 0.0f, 0.0f, frame, frame);
+    if (lowPassCutoff < LOW_PASS_OPEN) lowPass.processZeroDelay(lowPassCutoff, 0.0f, frame, frame);
+    if (highPassCutoff > HIGH_PASS_OFF) highPass.processZeroDelay(highPassCutoff, 0.0f, frame, frame);
     return stereoStruct{(frame.lane[0] + frame.lane[2]) * 0.5f, (frame.lane[1] + frame.lane[3]) * 0.5f};
 }

@@ -54,7 +54,7 @@ void TModFX::restart() {
 }
 
 bool TModFX::controlStep(const TFxControls& c) {
-    const int newMode = c.step(fxtag::MOD_FX_MODE, 19.99f, MODE_COUNT);
+    const int newMode = c.modFXMode >= 0 && c.modFXMode < MODE_COUNT ? c.modFXMode : CHORUS;
     const bool changed = newMode != mode;
     mode = newMode;
     if (changed) initModFX();
@@ -197,7 +197,7 @@ stereoStruct TModFX::process(stereoStruct x, std::uint32_t frame, TRandSeed& see
     const stereoStruct w = runMode(x, m, frame);
     if (!(lowPassCutoff < LOW_PASS_OPEN) && !(highPassCutoff > HIGH_PASS_OFF)) return w;
     stereoOverStruct pair{{w.left, w.right, w.left, w.right}};
-    if (lowPassCutoff < LOW_PASS_OPEN) lowPass.process(lowPassCutoff, 1.0f, stereoStruct{}, 0.0f, 0.0f, pair, pair);
-    if (highPassCutoff > HIGH_PASS_OFF) highPass.process(highPassCutoff, 1.0f, stereoStruct{}, 0.0f, 0.0f, pair, pair);
+    if (lowPassCutoff < LOW_PASS_OPEN) lowPass.processZeroDelay(lowPassCutoff, 0.0f, pair, pair);
+    if (highPassCutoff > HIGH_PASS_OFF) highPass.processZeroDelay(highPassCutoff, 0.0f, pair, pair);
     return stereoStruct{(pair.lane[0] + pair.lane[2]) * 0.5f, (pair.lane[1] + pair.lane[3]) * 0.5f};
 }

@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,6 +47,13 @@ public:
                 answer.text = typedAnswers.front();
                 typedAnswers.erase(typedAnswers.begin());
             }
+            const bool fileDialog = request.kind == platform::TDesktopKind::openFile ||
+                                    request.kind == platform::TDesktopKind::saveFile;
+            if (fileDialog && !chosenFiles.empty()) {
+                answer.button = platform::TDesktopButton::ok;
+                answer.paths = {chosenFiles.front()};
+                chosenFiles.erase(chosenFiles.begin());
+            }
             return answer;
         });
     }
@@ -67,14 +75,15 @@ public:
     std::string root;
     std::vector<platform::TDesktopRequest> requests;
     std::vector<std::string> typedAnswers;
+    // Answers of the file-open and file-save dialogs, in order.
+    std::vector<std::string> chosenFiles;
 };
 
 // The plug-in (with its editor) and, when asked, the editor open off screen.
 struct TEditorBench {
-    // makePlugin: the plug-in to test (one that notes what it is asked), made
-    // once the settings are in place; by default the plug-in itself.
+    // makePlugin: a plug-in of the test's own (made once the settings are in place).
     explicit TEditorBench(int screenSize = 0, bool openNow = true,
-                          std::unique_ptr<APlugin> (*makePlugin)() = nullptr) {
+                          const std::function<std::unique_ptr<APlugin>()>& makePlugin = {}) {
         TEditorSettings::setScreenSize(screenSize);
         kgui::CBitmap::setResourceFolder(KOLBRI_RESOURCES_DIR);
         plugin = makePlugin ? makePlugin() : std::make_unique<APlugin>(quietHost);

@@ -85,7 +85,7 @@ public:
         for (int tag = 0; tag < PARAMETER_COUNT; ++tag) values.programs[0].values[tag] = attr.defaultValue[tag];
         initParameterModel(attr, values);
         initModulation();
-        TSoundEngine::setSampleRate(sampleRate);
+        setSampleRate(sampleRate);
         reset();
         // The reset asks for an editor refresh; nothing here waits for one.
         flags.screenUpdatePending = false;
@@ -120,7 +120,11 @@ public:
         step = std::clamp(step, 0, std::max(attr.steppedNum[tag] - 1, 0));
         setParameter(tag, static_cast<float>((step + 0.1) / attr.steppedRange[tag]));
     }
-    void setSampleRate(float rate) { TSoundEngine::setSampleRate(rate); }
+    // The rate is taken at the start of a block, as with a host: an empty one.
+    void setSampleRate(float rate) {
+        TSoundEngine::setSampleRate(rate);
+        processReplacing(nullptr, nullptr, 0);
+    }
 
     // One block with the host's time for it, as the plug-in hands it over.
     using TSoundEngine::processReplacing;

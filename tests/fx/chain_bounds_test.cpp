@@ -35,6 +35,8 @@ TFxControls extremeControls(const Extreme& e, int mode) {
     setParam(c, fxtag::BYPASS_ALL, 0.0f);
     for (int tag : {fxtag::LOW_FI_ON, fxtag::MOD_FX_ON, fxtag::DELAY_ON, fxtag::REVERB_ON}) setParam(c, tag, 1.0f);
     setMode(c, mode);
+    // The orders vary with the case and the mode, as the filled parameters did.
+    setPath(c, (static_cast<int>(e.parameters * 23.0f) + 5 * mode) % FX_PATH_COUNT);
     return c;
 }
 

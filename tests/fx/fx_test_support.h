@@ -44,8 +44,9 @@ inline void setMod(TFxControls& c, int dest, float value) { c.modulation[dest - 
 inline void setStep(TFxControls& c, int tag, int step, float range) {
     setParam(c, tag, (static_cast<float>(step) + 0.1f) / range);
 }
-inline void setMode(TFxControls& c, int mode) { setStep(c, fxtag::MOD_FX_MODE, mode, 19.99f); }
-inline void setPath(TFxControls& c, int path) { setStep(c, fxtag::FX_PATH, path, 23.99f); }
+// The two menus the engine hands over as steps.
+inline void setMode(TFxControls& c, int mode) { c.modFXMode = mode; }
+inline void setPath(TFxControls& c, int path) { c.path = path; }
 
 // A chain at a rate, initialised with the controls.
 struct ChainRig {

@@ -1,0 +1,75 @@
+// The effects' place in the frame: the silence gate that lets the chain rest,
+// the chain itself (engine/fx/EffectsChain.h) between the voice mix and the
+// output stage, the values it hands the modulation engine, and what the chain
+// reads of the engine at each control step.
+#include <cmath>
+#include <cstdint>
+
+#include "engine/ModTables.h"
+#include "engine/SoundEngine.h"
+
+namespace {
+
+// |L| + |R| at or below this counts as silence for the effects gate.
+constexpr float GATE_THRESHOLD = 0.0001f;
+
+}  // namespace
+
+float TSoundEngine::silenceGateLimit() const { return 8.0f * rate.curSampleRate; }
+
+// Frame step 15: the effects chain runs while its input or output was audible
+// within the last eight seconds and "Bypass All FX" is off. A gate that opens
+// again finds the chain as it left it.
+void TSoundEngine::applyFX() {
+    const auto& input = engine.fxInput;
+    if (std::fabs(input[0]) + std::fabs(input[1]) > GATE_THRESHOLD) output.silentFrames = 0;
+    std::array<float, 2> result = input;
+    if (output.silentFrames < static_cast<std::int32_t>(silenceGateLimit()) && !fx.isBypassed()) {
+        const stereoStruct out = fx.process(stereoStruct{input[0], input[1]});
+        result = {out.left, out.right};
+        publishFXSources();
+    }
+    if (std::fabs(result[0]) + std::fabs(result[1]) < GATE_THRESHOLD && output.silentFrames < INT32_MAX)
+        ++output.silentFrames;
+    engine.outFrame = result;
+}
+
+// The stages' outputs reach the routes that read them; the Gator's gains are
+// sources whenever the Gator ran.
+void TSoundEngine::publishFXSources() {
+    const TFxSources& sources = fx.sources();
+    if (sources.stagesRun != 0) {
+        const bool inUse[FX_STAGE_COUNT] = {mod.lowFiOutputInUse, mod.modFXOutputInUse, mod.delayOutputInUse,
+                                            mod.reverbOutputInUse};
+        for (int stage = 0; stage < FX_STAGE_COUNT; ++stage)
+            if (inUse[stage] && sources.stageRan(stage))
+                setModSrc(SRC_LOW_FI_OUTPUT + stage, sources.stageOutput[static_cast<std::size_t>(stage)]);
+    }
+    if (sources.gatorRan) {
+        setModSrc(SRC_GATOR_LEFT, sources.gatorGain.left);
+        setModSrc(SRC_GATOR_RIGHT, sources.gatorGain.right);
+        setModSrc(SRC_GATOR_AVERAGE, (sources.gatorGain.left + sources.gatorGain.right) * 0.5f);
+    }
+}
+
+// What the chain reads at a control step: the effect parameters, the global
+// sums of the effect destinations, the tempo and the two menus' steps.
+TFxControls TSoundEngine::fxControls() const {
+    TFxControls controls;
+    for (int t = 0; t < TFxControls::TAG_COUNT; ++t)
+        controls.parameters[static_cast<std::size_t>(t)] = paramValue(TFxControls::FIRST_TAG + t);
+    for (int d = 0; d < TFxControls::DEST_COUNT; ++d)
+        controls.modulation[static_cast<std::size_t>(d)] = mod.globalModDest[TFxControls::FIRST_DEST + d];
+    controls.tempo = rate.tempo;
+    controls.path = paramStep(fxtag::FX_PATH);
+    controls.modFXMode = paramStep(fxtag::MOD_FX_MODE);
+    return controls;
+}
+
+// At start-up, a rate change, every reset and a preview note's end (audio
+// thread but for start-up): the chain starts afresh from the current
+// values, its frame count with it.
+void TSoundEngine::initFX() {
+    engine.fxFrameCount = 0;
+    fx.initFX(fxControls());
+}
