@@ -68,6 +68,12 @@ public:
 struct TMenuBench : TEditorBench {
     TMenuBench() : TEditorBench(0, true, [] { return std::make_unique<TMenuPlugin>(); }) {
         automations = &heard;
+        // A filter type and every effect on, so that their knobs take the
+        // mouse: the idle pass bypasses the knobs of a section that is off,
+        // and a bypassed knob ignores the mouse.
+        plugin->setSteppedValue(27, 1);
+        for (int section : {77, 81, 90, 100})
+            plugin->setOn(section);
         editor->showMainScreen();
         idle();
     }
@@ -243,7 +249,8 @@ TEST(ParameterMenu, CommandsAutomateTheirValueAndListEntriesStoreTheirsQuietly) 
         bench.setStepOrSwitch(MOD_FX_SYNC, sync);
         EXPECT_EQ(bench.openMenu(e.knobModFX1, {}).find({"Set Speed"}), nullptr) << "AutoPan and Ring";
     }
-    bench.setStepOrSwitch(FILTER_MODE, 1);
+    // (A mixing mode: in the plain modes the knob is bypassed and opens nothing.)
+    bench.setStepOrSwitch(FILTER_MODE, 11);
     EXPECT_EQ(bench.openMenu(e.knobFilterVowelMix, {}).find({"Set to Vowel"}), nullptr);
 
     // A random value lies in the range and differs from time to time.
