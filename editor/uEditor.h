@@ -292,6 +292,9 @@ private:
     void takeUndoClears();
     void pushUndo(TUndoRing& ring);
     void popUndo(TUndoRing& ring);
+    // A menu's outcome: its "Undo" pops the ring, anything else (a dismissal
+    // too) pushes a snapshot first. True for the "Undo".
+    bool undoOrPush(TUndoRing& ring, const std::string& chosen);
     // Registration of one made control, by the factories.
     void registerControl(kgui::CControl* control, int type);
     void makeCaption(TLabel*& label, const kgui::CRect& rect, const std::string& text, int align,

@@ -251,6 +251,12 @@ void uEditor::popUndo(TUndoRing& ring) {
     ring.pop(*services);
 }
 
+bool uEditor::undoOrPush(TUndoRing& ring, const std::string& chosen) {
+    const bool undo = chosen == UNDO_STR;
+    undo ? popUndo(ring) : pushUndo(ring);
+    return undo;
+}
+
 void uEditor::setModFXUndo() { pushUndo(gatorUndo); }
 void uEditor::setMoveUndo() { pushUndo(moveUndo); }
 void uEditor::setSampleUndo() { pushUndo(sampleUndo); }
@@ -290,10 +296,7 @@ void uEditor::showModFXMenu() {
     popup.popup();
     const std::string& chosen = popup.getTopTitle();
 
-    if (chosen == UNDO_STR)
-        popUndo(gatorUndo);
-    else
-        setModFXUndo();
+    undoOrPush(gatorUndo, chosen);
 
     for (size_t k = 0; k < gaterVar.size(); ++k)
         for (int side : {LEFT, RIGHT})
@@ -379,10 +382,7 @@ void uEditor::showMovementMenu() {
     popup.popup();
     const std::string& chosen = popup.getTopTitle();
 
-    if (chosen == UNDO_STR)
-        popUndo(moveUndo);
-    else
-        setMoveUndo();
+    undoOrPush(moveUndo, chosen);
 
     auto setToDefault = [&plugin](std::initializer_list<int> tags) {
         for (int tag : tags)
@@ -570,12 +570,10 @@ void uEditor::showSampleCommandMenu() {
     popup.popup();
     const std::string& chosen = popup.getTopTitle();
 
-    if (chosen == UNDO_STR) {
-        popUndo(sampleUndo);
+    if (undoOrPush(sampleUndo, chosen)) {
         // The path and the points written back take effect.
         plugin.updateLoadedSamples();
     } else {
-        setSampleUndo();
         runSampleCommand(plugin, titleIndex(SAMPLE_COMMAND_STR, chosen));
         if (const int zoom = findValueEntry(SAMPLE_ZOOM_ENTRIES, chosen); zoom >= 0 && sampleDisplay)
             sampleDisplay->setZoom(SAMPLE_ZOOM_ENTRIES[static_cast<size_t>(zoom)].value);
