@@ -141,6 +141,18 @@ TEST(UndoRings, AProgramAppliedBeforeTheNextPushOrPopEmptiesEveryRing) {
     bench.applyProgramWith({});
     bench.idle();
     EXPECT_FALSE(lastEntry(bench.movementMenu({})).enabled);
+
+    // Closed, the window keeps its rings through a program change: after
+    // reopening, "Undo" brings back the pattern from before it.
+    bench.setMask(GATOR_LEFT, 0x00FF);
+    bench.gatorMenu({"Set All Off"});
+    e.close();
+    bench.applyProgramWith({{GATOR_LEFT, TGatorDisplay::valueOf(0x0F0F)}});
+    ASSERT_TRUE(bench.open());
+    e.hideBackScreen();
+    bench.setStepOrSwitch(MOD_FX_MODE, MOD_FX_GATOR_MODE);
+    bench.gatorMenu({"Undo"});
+    EXPECT_EQ(bench.mask(GATOR_LEFT), 0x00FFu);
 }
 
 // The audio thread applies programs while the editor's thread pushes and
