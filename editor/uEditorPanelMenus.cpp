@@ -6,6 +6,7 @@
 // of their parameters, so that each one, and each dismissal, can be undone.
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
@@ -535,7 +536,10 @@ void uEditor::showSampleCommandMenu() {
     if (!loaded) {
         info.push_back(NO_SAMPLE_LOADED_STR);
     } else {
-        auto frames = [](double value) { return std::to_string(static_cast<long long>(value)); };
+        // Whole frames, truncated; a position that is no number reads as frame 0.
+        auto frames = [](double value) {
+            return std::to_string(std::isfinite(value) ? static_cast<long long>(std::clamp(value, -1e15, 1e15)) : 0);
+        };
         info = {
             "-GSample: " + plugin.getLoadedSampleDisplayNameStr(),
             "-GSample Folder  " + plugin.getLoadedSampleFolderNameStr(),

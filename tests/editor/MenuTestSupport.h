@@ -48,11 +48,15 @@ public:
 
     // The user sample and the folders: each call is noted ("setZeroCross 2 -1")
     // and then served by the plug-in. With pretendLoaded the menus see a
-    // loaded sample of sampleLength frames whatever the plug-in holds.
+    // loaded sample of sampleLength frames (starting at pretendStart, when
+    // given) whatever the plug-in holds.
 #define KOLBRI_NOTED(name, ...) noted(#name __VA_OPT__(, ) __VA_ARGS__)
     bool getSampleLoaded() override { return pretendLoaded || APlugin::getSampleLoaded(); }
     double getSampleLength(int slot) override {
         return pretendLoaded && slot == 194 ? sampleLength : APlugin::getSampleLength(slot);
+    }
+    double getSampleStart(int slot) override {
+        return pretendStart && slot == 194 ? *pretendStart : APlugin::getSampleStart(slot);
     }
     void setSampleStart(float f) override { KOLBRI_NOTED(setSampleStart, f); APlugin::setSampleStart(f); }
     void setSampleLoopStart(float f) override { KOLBRI_NOTED(setSampleLoopStart, f); APlugin::setSampleLoopStart(f); }
@@ -100,6 +104,7 @@ public:
     std::vector<std::string> sampleCalls;
     bool pretendLoaded = false;
     double sampleLength = 48000;
+    std::optional<double> pretendStart;
     std::optional<std::string> sampleFolder;
 
 private:

@@ -2,6 +2,7 @@
 // by script: the Gator patterns, the Movement display, the output scope, the
 // sample browser and the waveform view; and the undo rings behind them.
 #include <atomic>
+#include <cmath>
 #include <thread>
 
 #include "MenuTestSupport.h"
@@ -505,6 +506,10 @@ TEST(SampleCommandMenu, VolumeStepsStayInRangeAndUndoReloadsTheSample) {
     MenuSnapshot shown = bench.sampleCommandMenu({});
     ASSERT_EQ(shown.entries.size(), 26u);
     EXPECT_EQ(shown.find({"Sample Info"})->submenu->entries[3].title, "Sample Length: 48000");
+    bench.observed().pretendStart = std::nan("");
+    EXPECT_EQ(bench.sampleCommandMenu({}).find({"Sample Info"})->submenu->entries[2].title, "Sample Start: 0")
+        << "a start that is no number";
+    bench.observed().pretendStart.reset();
     EXPECT_EQ(shown.find({"Sample Start / Loop Start / Loop End"})->submenu->entries.size(), 26u);
     EXPECT_FALSE(lastEntry(shown).enabled) << "nothing to undo yet";
 
