@@ -462,15 +462,12 @@ TEST(SampleCommandMenu, PointCommandsAskThePlugInForThePointsTheyName) {
         std::vector<std::string> expected;
     } cases[] = {
         {{points, "Reset Sample Start"}, {}, {"setSampleStart 0"}},
-        {{points, "Reset Sample Loop Start"}, {}, {"setSampleLoopStart 0"}},
         {{points, "Reset Sample Loop End"}, {}, {"setSampleLoopEnd 1"}},
         // The sample start's loaded value is its first frame.
         {{points, "Reset Sample Start to Loaded Value"}, {}, {"setSampleStart 0"}},
         {{points, "Reset Sample Loop Start to Loaded Value"}, {}, {"setSamplePositions 1"}},
-        {{points, "Reset Sample Loop End to Loaded Value"}, {}, {"setSamplePositions 2"}},
         {{points, "Decrease Sample Start"}, {}, {"setSampleStartDelta -0.02"}},
         {{points, "Increase Sample Loop End"}, {}, {"setSampleLoopEndDelta 0.02"}},
-        {{points, "Previous Sample Loop Start Zero Cross"}, {}, {"setZeroCross 1 -1"}},
         {{points, "Next Sample Loop End Zero Cross"}, {}, {"setZeroCross 2 1"}},
         {{points, "Enter Sample Loop End"}, {"frame 1,234"}, {"setSampleLoopEndBySample 1234"}},
         {{points, "Enter Sample Start"}, {"12.7"}, {"setSampleStartBySample 12"}},
@@ -479,8 +476,6 @@ TEST(SampleCommandMenu, PointCommandsAskThePlugInForThePointsTheyName) {
         {{"Loop All"}, {}, {"setSampleLoop 0 1"}},
         {{"Reset Sample Positions"}, {}, {"setSampleStart 0", "setSampleLoop 0 1"}},
         {{"Reload Sample Positions"}, {}, {"setDefaultSamplePositions", "updateLoadedSamples"}},
-        {{"Reload Sample"}, {}, {"reloadSample"}},
-        {{"Normalize Sample Volume"}, {}, {"normalizeSampleVol"}},
     };
     for (const Case& c : cases) {
         bench.settings.typedAnswers = c.typed;
