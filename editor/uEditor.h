@@ -15,7 +15,8 @@
 // uEditorShowControls.cpp (screens and panels), uEditorBackside.cpp (back
 // screen), uEditorDispatch.cpp (controls to plug-in and back),
 // uEditorResume.cpp (menus and controls from the stored values), uEditorIdle.cpp,
-// uEditorMenu.cpp (the pop-up command menus), uEditorRemove.cpp.
+// uEditorMenu.cpp (the parameter, ECS, Movement speed and settings menus),
+// uEditorPanelMenus.cpp (the panels' menus and the undo rings), uEditorRemove.cpp.
 #pragma once
 
 #include <array>
@@ -223,7 +224,7 @@ public:
     // ==== idle (uEditorIdle.cpp)
     void idle() override;
 
-    // ==== pop-up command menus, drag-and-drop and undo (uEditorMenu.cpp)
+    // ==== pop-up command menus and drag-and-drop (uEditorMenu.cpp, uEditorPanelMenus.cpp)
     void showMIDIMenu(kgui::CControl* control, bool ribbon) override;
     void showControlMenu() override;
     void showECSMenu() override;
