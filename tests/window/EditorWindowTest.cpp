@@ -99,8 +99,9 @@ protected:
         }));
     }
 
+    // Closes the editor as a host does, its own window staying open.
     void closeEditor() {
-        ui->run([this] { window.reset(); });
+        ui->run([this] { window->closeEditor(); });
     }
 
     // The editor's own window: the child of the host's window.
@@ -157,8 +158,12 @@ TEST_F(EditorWindowTest, OpensAsAMappedChildOfTheHostWindowAtTheSizeItAskedFor) 
     EXPECT_EQ(driver->property32(child, "_XEMBED_INFO"), (std::vector<uint32_t>{0, 1}));
     EXPECT_EQ(driver->property32(child, "XdndAware"), (std::vector<uint32_t>{5}));
 
+    // The plug-in's requests reach the server on a connection of their own,
+    // which the server may serve after ours: wait for the child to go.
     closeEditor();
-    EXPECT_TRUE(driver->children(parent).empty());
+    EXPECT_TRUE(waitFor([&] { return driver->children(parent).empty(); })) << "the window outlived the close";
+    EXPECT_FALSE(driver->state(child).exists);
+    EXPECT_TRUE(driver->state(parent).exists) << "the host's window is the host's to close";
 }
 
 TEST_F(EditorWindowTest, WindowShowsWhatTheOffscreenRenderOfTheSameFrameShows) {
