@@ -250,8 +250,25 @@ TEST_F(EditorWindowTest, TooltipShowsItsTextAndShowsItAgainAfterBeingCovered) {
     EXPECT_TRUE(waitFor(showsItsText)) << "paper " << std::hex << look.paper << std::dec << ", " << look.darkPixels
                                        << " text pixels: " << path;
 
-    // Cover it with a window of the test's own, then take that away.
+    // The host's screenshot shows it too, as the screen does, not a black box.
     const Driver::WindowState shown = driver->state(tooltip);
+    int hostX = 0, hostY = 0;
+    ASSERT_TRUE(driver->toRoot(parent, 0, 0, hostX, hostY));
+    const std::string screenshot = (work / "screenshot.png").string();
+    bool taken = false;
+    ASSERT_TRUE(ui->run([&] { taken = window->screenshot(screenshot); }));
+    ASSERT_TRUE(taken);
+    cairo_surface_t* picture = cairo_image_surface_create_from_png(screenshot.c_str());
+    ASSERT_EQ(cairo_surface_status(picture), CAIRO_STATUS_SUCCESS);
+    uint32_t underPointer = 0;
+    std::memcpy(&underPointer,
+                cairo_image_surface_get_data(picture) +
+                    (shown.y - hostY + 2) * cairo_image_surface_get_stride(picture) + (shown.x - hostX + 2) * 4,
+                4);
+    cairo_surface_destroy(picture);
+    EXPECT_EQ(underPointer, kPaper) << screenshot;
+
+    // Cover it with a window of the test's own, then take that away.
     xcb_connection_t* conn = driver->connection();
     const xcb_window_t cover = xcb_generate_id(conn);
     const uint32_t values[] = {0x00ff00, 1};
