@@ -134,9 +134,7 @@ const std::array<TParameterRow, 125> NAMED_PARAMETERS{{
     {959, "Has Tuning On/Off", 1, 0, -1, -1, true, 0, 0},
     {1017, "Global Tuning", 0, 0.5f, -1, -1, false, 0, 0.5f},
     {1018, "Brick Filter On/Off", 1, 1, -1, -1, true, 0, 1},
-    // log2(15000 / 20) / 12: 15 kHz, the default that the settings' entry box
-    // names and falls back to (0.795 would be 14.886 kHz and read "14 KHz").
-    {1019, "Brick Filter Frequency", 0, 0.7958956f, -1, -1, false, 0, 0.7958956f},
+    {1019, "Brick Filter Frequency", 0, 0.795f, -1, -1, false, 0, 0.795f},
 }};
 
 namespace {

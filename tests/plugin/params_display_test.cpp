@@ -3,7 +3,6 @@
 // the setParameter/getParameter callbacks), never through the plug-in's classes.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <iomanip>
@@ -162,15 +161,6 @@ TEST(ParamsDisplay, TextsTheDesignSpellsOut) {
         EXPECT_EQ(plugin->parameterDisplay(c.tag), c.expected) << "tag " << c.tag << " at " << c.value;
     }
     EXPECT_EQ(plugin->textOverruns(), 0);
-}
-
-// The settings' entry box names 15 kHz as the brick filter's default and
-// falls back to it; a fresh plug-in must start there and say so.
-TEST(ParamsDisplay, BrickFilterStartsAtTheFifteenKilohertzItsEntryBoxNames) {
-    auto plugin = loadKolbriForTexts();
-    ASSERT_NE(plugin, nullptr);
-    EXPECT_EQ(plugin->parameterDisplay(1019), "15 KHz");
-    EXPECT_NEAR(plugin->getParameter(1019), std::log2(15000.0f / 20.0f) / 12.0f, 1e-6f);
 }
 
 TEST(ParamsDisplay, NamesFollowTheModFxModeLabelsAreBlankAndTextsBounded) {
