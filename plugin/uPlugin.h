@@ -19,6 +19,7 @@
 #include "plugin/EditorMarks.h"
 #include "plugin/EditorServices.h"
 #include "plugin/PluginWorker.h"
+#include "plugin/ProgramState.h"
 #include "plugin/StartupState.h"
 #include "vst/AudioEffectX.h"
 
@@ -74,9 +75,20 @@ public:
     int32 getChunk(void** data, bool isPreset = false) override;
     int32 setChunk(void* data, int32 byteSize, bool isPreset = false) override;
 
-    // ---- start-up and the program (plugin/uPluginInit.cpp)
+    // ---- start-up (plugin/uPluginInit.cpp)
     void initVariables();
+
+    // ---- programs (plugin/uPluginPrograms.cpp)
+    // The host sees one program; program 0 asks the audio thread to apply the
+    // record again, any other number is ignored.
     void setProgram(int32 program) override;
+    void getProgramName(char* name) override;
+    bool getProgramNameIndexed(int32 category, int32 index, char* text) override;
+    void setProgramName(char* name) override;
+    void unSelectThenSetProgram();
+    void reloadSamples();
+    void doFileCommands(int command);
+    static bool fileExists(const std::string& path);
     float getTuning(int note) const { return soundEngine.getTuning(note); }
 
     // ---- the block loop: the host's time for the block, then the engine (uPlugin.cpp)
@@ -367,7 +379,13 @@ public:
 private:
     friend struct TPluginTestAccess;  // tests reach the state through it
 
+    // Programs (plugin/uPluginPrograms.cpp).
     void loadStartProgram();
+    void loadBuiltinIntoRecord(int index);
+    static int findBuiltinProgram(const TProgram& program);
+    float applicableValue(int tag, float value) const;
+    void showProgramValues(const std::array<TSharedFloat, PARAMETER_COUNT>& from, bool edited);
+    void afterProgramCopy();
     TProgram* chunkBufferFor(bool isPreset);
     TProgram& chunkProgramFor(bool isPreset);
     void detectHost();
@@ -395,6 +413,7 @@ private:
     TSoundEngine soundEngine{attr, values, flags, *this};
     TFolders folders;
     TChunkBuffers chunks;
+    TProgramState programState;
     // Held by whichever non-audio thread reads a tuning file and publishes its
     // table (the worker for a program, the editor for a chosen file), so that
     // an older file never replaces a newer one.

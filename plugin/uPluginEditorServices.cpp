@@ -10,17 +10,6 @@
 
 void APlugin::setNumValue(int) {}
 
-// ---------------------------------------------------------------- built-in programs, compare and revert
-
-int APlugin::getNumBuiltinPrograms() const { return 0; }
-int APlugin::getCurBuiltinProgram() const { return 0; }
-std::string APlugin::getDemoName(int) const { return {}; }
-void APlugin::setDemoProgram(int) {}
-void APlugin::changeDemoProgramDelta(int) {}
-void APlugin::origProgram() {}
-void APlugin::editProgram() {}
-void APlugin::clearProgram() {}
-
 // ---------------------------------------------------------------- the user sample
 
 bool APlugin::getSampleLoaded() { return false; }
