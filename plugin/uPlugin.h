@@ -191,12 +191,33 @@ public:
     std::string getLFOSpeedStr(float x, float divisor, float exponent, bool offAtZero, bool asPeriod) const;
     std::string getEnvLenStr(float x, bool exact) const;
 
+    // ---- typed value entry (uPluginTypedEntry.cpp); setNumValue picks the form
+    void setNumPer(int tag, bool bipolar);
+    void setNumVol(int tag, float mul, float offset, std::string hint);
+    void setNumFilter(int tag);
+    void setNumSpeed(int tag, bool synced);
+    // table holds at least count names.
+    void setNumSteppedStr(int tag, float range, int count, const std::string* table);
+    void setNumStepped(int tag, float range, int count);
+    void setModValue(int tag, int slot);
+
 
 private:
     // Fills the parameter table as the members are built, so that nothing in
     // the constructor's body can meet an unnamed, unstepped parameter.
 
     std::string displayByTag(int32 tag, float v);
+
+    // How a typed text is read: stripped to digits, signs and dots first, and
+    // as a whole number.
+    struct TNumberRead {
+        bool stripped = false;
+        bool integer = false;
+    };
+    bool askNumber(int tag, const std::string& initial, const std::string& hint, TNumberRead read, double& x);
+    void storeTyped(int tag, double value);
+    bool setNumValueByTag(int tag);
+    void setNumValueByType(int tag);
     // Values of sample playback as the display texts need them; each answers
     // the sample playback's start state until it is built.
     int32 sampleLengthForDisplay(int32 sample) const;

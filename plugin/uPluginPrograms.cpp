@@ -5,6 +5,8 @@
 // fill the record and write tag 1022; the block loop's housekeeping then calls
 // applyProgramValues (through TEngineHost) while its output is silent.
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -143,6 +145,9 @@ bool APlugin::getIsSettingPreset() const {
 // brings back included) is one the engine can play.
 float APlugin::applicableValue(int tag, float value) const {
     if (!std::isfinite(value)) value = attr.defaultValue[static_cast<std::size_t>(tag)];
+    // Read by the bits: the audio thread compares a denormal as zero, so a
+    // negative one would pass the clamp below and reach other threads as it is.
+    if ((std::bit_cast<std::uint32_t>(value) & 0x7f800000u) == 0) value = 0.0f;
     value = std::clamp(value, 0.0f, 1.0f);
     if (attr.isOnOff[static_cast<std::size_t>(tag)]) value = value < 0.5f ? 0.0f : 1.0f;
     return value;

@@ -185,4 +185,64 @@ TEST(Programs, TheOutputIsSilentUntilTheNextTickAndThenPlaysTheNewProgram) {
     EXPECT_TRUE(testhost::measure(out).finite);
 }
 
+// Compare, revert and clear, from an applied program with two edits.
+TEST(Programs, CompareRevertAndClear) {
+    constexpr int EDITED = 28, LATE = 2, SOURCE_MODE = 10, NAME_SLOT = PRESET_NAME_PARAM;
+    constexpr float APPLIED = 0.8f, EDIT = 0.3f, LATE_EDIT = 0.9f, SOURCE_EDIT = 0.7f;
+    enum Step { ORIG, EDIT_BACK, CLEAR, SET_LATE, COMMAND_14 };
+    const struct {
+        const char* why;
+        std::vector<Step> steps;
+        float edited, late, sourceMode;  // < 0: the default
+        bool editChanged, resetAsked;
+    } cases[] = {
+        {"the applied program", {ORIG}, APPLIED, 0.5f, 0.0f, false, true},
+        {"back to the edits", {ORIG, EDIT_BACK}, EDIT, 0.5f, SOURCE_EDIT, true, true},
+        {"an edit while comparing joins the others", {ORIG, SET_LATE, EDIT_BACK}, EDIT, LATE_EDIT, SOURCE_EDIT, true, true},
+        {"initialised", {CLEAR}, -1, -1, -1, true, true},
+        {"the applied program after initialising", {CLEAR, ORIG}, APPLIED, 0.5f, 0.0f, false, true},
+        {"command 14 is nothing, not even a reset", {COMMAND_14}, EDIT, 0.5f, SOURCE_EDIT, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        auto plugin = std::make_unique<APlugin>(nullptr);
+        TParameterValues& values = TPluginTestAccess::values(*plugin);
+        values.programs[0].values[EDITED] = APPLIED;
+        values.programs[0].values[LATE] = 0.5f;
+        values.programs[0].values[SOURCE_MODE] = 0.0f;
+        plugin->setProgram(0);
+        applyPending(*plugin);
+        const float name = values.programs[0].values[NAME_SLOT];
+        ASSERT_GT(name, 0.0f) << "the program's name is spelled into its parameters";
+        plugin->setParameter(EDITED, EDIT);
+        plugin->setParameter(SOURCE_MODE, SOURCE_EDIT);
+        plugin->takeEditorRequests();
+        TPluginTestAccess::engine(*plugin).engine.resetRequested = false;
+        for (Step step : c.steps) {
+            switch (step) {
+            case ORIG: plugin->doFileCommands(11); break;
+            case EDIT_BACK: plugin->doFileCommands(12); break;
+            case CLEAR: plugin->doFileCommands(13); break;
+            case SET_LATE: plugin->setParameter(LATE, LATE_EDIT); break;
+            case COMMAND_14: plugin->doFileCommands(14); break;
+            }
+        }
+        const struct {
+            int tag;
+            float expected;
+        } checks[] = {{EDITED, c.edited}, {LATE, c.late}, {SOURCE_MODE, c.sourceMode}};
+        for (const auto& check : checks) {
+            const float expected = check.expected < 0 ? plugin->getDefaultValue(check.tag) : check.expected;
+            EXPECT_FLOAT_EQ(values.curValue[static_cast<std::size_t>(check.tag)], expected) << check.tag;
+            EXPECT_FLOAT_EQ(plugin->getParameter(check.tag), expected) << check.tag << ": the host reads it too";
+        }
+        EXPECT_FLOAT_EQ(values.origValue[EDITED], APPLIED) << "the applied program is never changed";
+        EXPECT_FLOAT_EQ(values.programs[0].values[NAME_SLOT], name) << "the name stays";
+        EXPECT_EQ(plugin->getEditChanged(), c.editChanged);
+        EXPECT_EQ(TPluginTestAccess::engine(*plugin).engine.resetRequested.load(), c.resetAsked);
+        EXPECT_FALSE(plugin->takeEditorRequests().redraw) << "no editor open, no redraw";
+        EXPECT_FALSE(TPluginTestAccess::flags(*plugin).presetPending.load()) << "no program is requested";
+    }
+}
+
 }  // namespace
