@@ -526,6 +526,11 @@ TEST(SampleCommandMenu, VolumeStepsStayInRangeAndUndoReloadsTheSample) {
         EXPECT_FALSE(bench.automated(SAMPLE_VOLUME)) << "the host is not told";
     }
 
+    bench.settings.typedAnswers = {"6"};
+    bench.sampleCommandMenu({"Set Sample Volume"});
+    EXPECT_EQ(bench.observed().typed, std::vector<int>{SAMPLE_VOLUME}) << "the volume's typed entry";
+    EXPECT_NEAR(plugin.getParameter(SAMPLE_VOLUME) * 80 - 40, 6.0, 0.01) << "6 dB typed";
+
     plugin.setParameter(SAMPLE_VOLUME, 0.5f);
     plugin.setParameter(SAMPLE_START, 0.25f);
     plugin.setParameter(SAMPLE_LOOP_END, 0.75f);
