@@ -72,6 +72,14 @@ std::vector<float> valuesOf(APlugin& plugin, int first, int last) {
     return values;
 }
 
+// The menu's calls to the plug-in come first, in order (the plug-in may make
+// further calls of its own while serving them); none when none are expected.
+bool callsBegin(const std::vector<std::string>& calls, const std::vector<std::string>& expected) {
+    if (expected.empty())
+        return calls.empty();
+    return calls.size() >= expected.size() && std::equal(expected.begin(), expected.end(), calls.begin());
+}
+
 // The last entry of a menu: where each ring's "Undo" stands.
 const MenuSnapshot::Entry& lastEntry(const MenuSnapshot& menu) { return menu.entries.back(); }
 
@@ -482,7 +490,7 @@ TEST(SampleCommandMenu, PointCommandsAskThePlugInForThePointsTheyName) {
         bench.settings.requests.clear();
         bench.sampleCalls().clear();
         bench.sampleCommandMenu(c.path);
-        EXPECT_EQ(bench.sampleCalls(), c.expected) << c.path.back();
+        EXPECT_TRUE(callsBegin(bench.sampleCalls(), c.expected)) << c.path.back();
     }
     // A cancelled entry asks and changes nothing.
     bench.settings.requests.clear();
@@ -578,9 +586,11 @@ TEST(SampleFileMenu, EachCommandReachesThePlugInAndEveryOutcomeRescans) {
         bench.editor->sampleScreenDirty = false;
         const MenuSnapshot shown =
             bench.sampleFileMenu(*c.command ? std::vector<std::string>{c.command} : std::vector<std::string>{});
-        std::vector<std::string> expected = c.expected;
-        expected.push_back("scanSampleFolder");
-        EXPECT_EQ(bench.sampleCalls(), expected) << c.command;
+        std::vector<std::string> calls = bench.sampleCalls();
+        ASSERT_FALSE(calls.empty()) << c.command;
+        EXPECT_EQ(calls.back(), "scanSampleFolder") << c.command << ": every outcome rescans";
+        calls.pop_back();
+        EXPECT_TRUE(callsBegin(calls, c.expected)) << c.command;
         EXPECT_EQ(shown.entries.size(), 19u);
         EXPECT_EQ(shown.entries[12].title, bench.plugin->getExternalSampleDirStr());
         EXPECT_FALSE(shown.entries[12].enabled);
