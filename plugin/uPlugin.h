@@ -11,6 +11,8 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -19,6 +21,7 @@
 #include "plugin/EditorMarks.h"
 #include "plugin/EditorServices.h"
 #include "plugin/PluginWorker.h"
+#include "plugin/SampleBrowser.h"
 #include "plugin/StartupState.h"
 #include "vst/AudioEffectX.h"
 
@@ -185,9 +188,9 @@ private:
     // the constructor's body can meet an unnamed, unstepped parameter.
 
     std::string displayByTag(int32 tag, float v);
-    // Values of sample playback as the display texts need them; each answers
-    // the sample playback's start state until it is built.
-    int32 sampleLengthForDisplay(int32 sample) const;
+    // Sample lengths and the user sample's points in frames, as the display
+    // texts show them (plugin/uPluginSamples.cpp has the rules).
+    int32 sampleLengthForDisplay(int32 sample);
     double userSamplePointForDisplay(int32 tag);
 
 public:
@@ -363,6 +366,8 @@ public:
     const TParameterAttributes& parameterAttributes() const { return attr; }
     const TParameterValues& parameterValues() const { return values; }
     const TSoundEngine& engine() const { return soundEngine; }
+    // "" while the built-in sample bank is whole; else the text the editor shows.
+    std::string getSampleBankProblemStr() const;
 
 private:
     friend struct TPluginTestAccess;  // tests reach the state through it
@@ -374,6 +379,32 @@ private:
 
     // Tells the editor which control the host is recording (-1: none).
     void editTagChanged(int32 tag);
+
+    // ---- the user sample and the sample folders (plugin/uPluginSamples.cpp)
+    // Construction: the process's sample bank, the browse folders at their roots.
+    void startSampleServices();
+    // The worker's sample job: the load a program asked for, the bank's
+    // pages read in once, replaced samples freed.
+    void takeUserSampleRequest();
+    // The user sample's data while it is usable (loaded from its folder,
+    // "Sample Loaded" on), else null; and its length (0 below 100 frames).
+    std::shared_ptr<const TSampleData> usableUserSample() const;
+    double userSampleFrames() const;
+    // The relative path the program keeps in 251..314.
+    std::string storedSamplePath() const;
+    // Under sampleBrowser.lock:
+    const std::string& sampleRootLocked() const;
+    std::string& browseFolderLocked();
+    void scanLocked();
+    void ensureScannedLocked();
+    void setSampleNoLocked();
+    void setSampleInProgram(const std::string& fullPath);
+    bool loadUserSampleLocked(const std::string& path);
+    void loadSelectedLocked(int index);
+    void loadSampleLocked();
+    void reloadSampleLocked();
+    // The current tree's browse folder moved (where(folder, root)), rescanned, reselected.
+    void browseTo(const std::function<std::string(const std::string& folder, const std::string& root)>& where);
 
     // The worker's tuning job: the table of the program's tuning file, when
     // program application asked for it (plugin/uPluginTuning.cpp).
@@ -394,6 +425,7 @@ private:
     TEditorMarks editorMarks;
     TSoundEngine soundEngine{attr, values, flags, *this};
     TFolders folders;
+    TSampleBrowser sampleBrowser;
     TChunkBuffers chunks;
     // Held by whichever non-audio thread reads a tuning file and publishes its
     // table (the worker for a program, the editor for a chosen file), so that
