@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "engine/ParameterModel.h"
@@ -397,6 +398,11 @@ private:
     std::string& browseFolderLocked();
     void scanLocked();
     void ensureScannedLocked();
+    // One of the last scan's lists (scanned first when none was made): its
+    // size, and entry index when 0 <= index < size.
+    using TSampleList = std::vector<std::string> TSampleFolderListing::*;
+    int listedCountLocked(TSampleList list);
+    std::optional<std::string> listedNameLocked(TSampleList list, int index);
     void setSampleNoLocked();
     void setSampleInProgram(const std::string& fullPath);
     bool loadUserSampleLocked(const std::string& path);

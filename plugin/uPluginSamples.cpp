@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 #include "engine/EngineTags.h"
 #include "engine/SampleState.h"
@@ -348,10 +349,9 @@ bool APlugin::loadUserSampleLocked(const std::string& path) {
 }
 
 void APlugin::loadSelectedLocked(int index) {
-    ensureScannedLocked();
-    const auto& files = sampleBrowser.listing.sampleFiles;
-    if (index < 0 || index >= static_cast<int>(files.size())) return;
-    const std::string path = joinSamplePath(browseFolderLocked(), files[static_cast<std::size_t>(index)]);
+    const auto name = listedNameLocked(&TSampleFolderListing::sampleFiles, index);
+    if (!name) return;
+    const std::string path = joinSamplePath(browseFolderLocked(), *name);
     if (!loadUserSampleLocked(path)) return;
     sampleBrowser.curSampleNo = index;
     soundEngine.samples.userSamplePresent = true;
@@ -451,15 +451,13 @@ void APlugin::gotoSampleFolder() {
 void APlugin::goUpAFolder() { browseTo(goUpSampleFolder); }
 
 void APlugin::setSampleCurFolder(int index) {
-    std::string name;
+    std::optional<std::string> name;
     {
         std::lock_guard lock(sampleBrowser.lock);
-        ensureScannedLocked();
-        const auto& subFolders = sampleBrowser.listing.subFolders;
-        if (index < 0 || index >= static_cast<int>(subFolders.size())) return;
-        name = subFolders[static_cast<std::size_t>(index)];
+        name = listedNameLocked(&TSampleFolderListing::subFolders, index);
     }
-    browseTo([&name](const std::string& folder, const std::string&) { return joinSamplePath(folder, name); });
+    if (!name) return;
+    browseTo([&name](const std::string& folder, const std::string&) { return joinSamplePath(folder, *name); });
 }
 
 void APlugin::createSampleFolder() {
@@ -477,17 +475,24 @@ void APlugin::scanSampleFolder() {
     scanLocked();
 }
 
+int APlugin::listedCountLocked(TSampleList list) {
+    ensureScannedLocked();
+    return static_cast<int>((sampleBrowser.listing.*list).size());
+}
+
+std::optional<std::string> APlugin::listedNameLocked(TSampleList list, int index) {
+    if (index < 0 || index >= listedCountLocked(list)) return std::nullopt;
+    return (sampleBrowser.listing.*list)[static_cast<std::size_t>(index)];
+}
+
 int APlugin::getNumOfSubFoldersInSampleFolder() {
     std::lock_guard lock(sampleBrowser.lock);
-    ensureScannedLocked();
-    return static_cast<int>(sampleBrowser.listing.subFolders.size());
+    return listedCountLocked(&TSampleFolderListing::subFolders);
 }
 
 std::string APlugin::getSampleSubFolderDisplayNameStr(int index) {
     std::lock_guard lock(sampleBrowser.lock);
-    ensureScannedLocked();
-    const auto& names = sampleBrowser.listing.subFolders;
-    return index >= 0 && index < static_cast<int>(names.size()) ? names[static_cast<std::size_t>(index)] : std::string();
+    return listedNameLocked(&TSampleFolderListing::subFolders, index).value_or(std::string());
 }
 
 std::string APlugin::getCurSampleFolderDisplayNameStr() {
@@ -498,15 +503,12 @@ std::string APlugin::getCurSampleFolderDisplayNameStr() {
 
 int APlugin::getNumOfSamplesInSampleFolder() {
     std::lock_guard lock(sampleBrowser.lock);
-    ensureScannedLocked();
-    return static_cast<int>(sampleBrowser.listing.sampleFiles.size());
+    return listedCountLocked(&TSampleFolderListing::sampleFiles);
 }
 
 std::string APlugin::getSampleNoDisplayNameStr(int index) {
     std::lock_guard lock(sampleBrowser.lock);
-    ensureScannedLocked();
-    const auto& names = sampleBrowser.listing.sampleFiles;
-    return index >= 0 && index < static_cast<int>(names.size()) ? names[static_cast<std::size_t>(index)] : std::string();
+    return listedNameLocked(&TSampleFolderListing::sampleFiles, index).value_or(std::string());
 }
 
 int APlugin::getSampleNo() {
@@ -522,8 +524,7 @@ void APlugin::loadSelectedSample(int index) {
 
 void APlugin::changeSampleDelta(int delta) {
     std::lock_guard lock(sampleBrowser.lock);
-    ensureScannedLocked();
-    const int count = static_cast<int>(sampleBrowser.listing.sampleFiles.size());
+    const int count = listedCountLocked(&TSampleFolderListing::sampleFiles);
     if (count == 0) return;
     loadSelectedLocked(std::clamp(sampleBrowser.curSampleNo + delta, 0, count - 1));
 }
@@ -532,10 +533,9 @@ void APlugin::previewSampleFromFile(int index) {
     std::string path;
     {
         std::lock_guard lock(sampleBrowser.lock);
-        ensureScannedLocked();
-        const auto& files = sampleBrowser.listing.sampleFiles;
-        if (index < 0 || index >= static_cast<int>(files.size())) return;
-        path = joinSamplePath(browseFolderLocked(), files[static_cast<std::size_t>(index)]);
+        const auto name = listedNameLocked(&TSampleFolderListing::sampleFiles, index);
+        if (!name) return;
+        path = joinSamplePath(browseFolderLocked(), *name);
     }
     std::string why;
     std::unique_ptr<TSampleData> data = readSampleFile(path, why);
