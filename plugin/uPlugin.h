@@ -228,6 +228,9 @@ public:
     float getPitchBendValue(int tag, float x) { return soundEngine.getPitchBendValue(tag, x); }
     void updateBaseNote() { soundEngine.updateBaseNote(); }
     void requestTuningForProgram() { soundEngine.requestTuningForProgram(); }
+    // Program application (audio thread): the user sample follows the program;
+    // the background thread loads it (already raised by every applied program).
+    void requestUserSampleForProgram() { soundEngine.requestUserSampleForProgram(); }
     void previewNoteOn() override { soundEngine.previewNoteOn(); }
     void previewNoteReleased() override { soundEngine.previewNoteReleased(); }
     void requestReset() { soundEngine.requestReset(); }
