@@ -197,9 +197,10 @@ public:
     // Loaded" is on (whether the slot holds data is asked of the slot).
     bool userSampleUsable() const;
     TUserSampleSettings userSampleSettings() const;
-    // Audio thread, program application: the user sample follows "Sample
-    // Loaded" and the path in the program; the slot is silent until a thread
-    // that may read files has loaded it (samples.userSample's load request).
+    // Program application (the audio thread, or the editor's for compare and
+    // revert): the user sample follows "Sample Loaded" and the path in the
+    // program; the slot is silent until a thread that may read files has
+    // loaded it (samples.userSample's load request). Two atomic steps.
     void requestUserSampleForProgram();
     // Editor thread: start a preview (TSampleState::PREVIEW_FILE or
     // PREVIEW_USER) at a frame, or stop it (PREVIEW_STOP); taken at the next block.

@@ -78,6 +78,22 @@ TEST_F(SamplePlugin, TheProgramsChunkBringsItsSampleBackOrRefusesIt) {
     }
 }
 
+// Revert brings back the applied program's values, and with them its sample.
+TEST_F(SamplePlugin, RevertingTheProgramBringsBackItsSample) {
+    writeBytes(sampleRoot + "/a.wav", chirpWav());
+    writeBytes(sampleRoot + "/b.wav", chirpWav(3000));
+    auto plugin = makeSamplePlugin("a.wav");
+    applyProgram(*plugin);  // a.wav is now the program's original
+    ASSERT_EQ(plugin->getLoadedSampleDisplayNameStr(), "a");
+    plugin->loadSelectedSample(1);
+    ASSERT_EQ(plugin->getLoadedSampleDisplayNameStr(), "b");
+    plugin->origProgram();
+    render(*plugin, 512);
+    TPluginTestAccess::worker(*plugin).runPassNow();
+    EXPECT_EQ(plugin->getLoadedSampleDisplayNameStr(), "a");
+    EXPECT_DOUBLE_EQ(plugin->getSampleLength(USER_SAMPLE), 9600.0);
+}
+
 TEST_F(SamplePlugin, ASampleInTheRootShowsEmptyFolderNamesAndTexts) {
     writeBytes(sampleRoot + "/chirp.wav", chirpWav());
     auto plugin = makeSamplePlugin();
