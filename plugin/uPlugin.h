@@ -422,6 +422,7 @@ private:
 
     // What the engine asks of the plug-in (TEngineHost).
     void applyProgramValues() override;
+    void setProgramAfterWaitingFromNo() override;
     void setParameterFromEngine(int tag, float value) override { setParameter(tag, value); }
 
     // The state, one plain struct per subsystem. The parameters come first:

@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr int SAMPLE_LOADED_TAG = 249;
-
 // The encoding of one character of a name kept in parameters, as the text
 // helpers of the parameter store write it.
 float characterValue(unsigned char c) { return static_cast<float>((c + 0.5) / 255.99); }
@@ -75,6 +73,13 @@ void APlugin::loadBuiltinIntoRecord(int index) {
 void APlugin::setDemoProgram(int index) {
     if (index < 0 || index >= BUILTIN_PROGRAM_COUNT) return;
     programState.curBuiltinProgram = index;
+    // The record is not rewritten under a running application: the audio
+    // thread loads the choice itself once it is done.
+    if (getIsSettingPreset()) {
+        programState.waitingProgramNo.store(index, std::memory_order_relaxed);
+        soundEngine.engine.waitingProgramFromNo.store(true, std::memory_order_release);
+        return;
+    }
     loadBuiltinIntoRecord(index);
     setProgram(0);
 }
@@ -82,7 +87,12 @@ void APlugin::setDemoProgram(int index) {
 // At either end of the bank a further step loads the end program again.
 void APlugin::changeDemoProgramDelta(int delta) {
     const long long wanted = static_cast<long long>(getCurBuiltinProgram()) + delta;
-    const int index = static_cast<int>(std::clamp<long long>(wanted, 0, BUILTIN_PROGRAM_COUNT - 1));
+    setDemoProgram(static_cast<int>(std::clamp<long long>(wanted, 0, BUILTIN_PROGRAM_COUNT - 1)));
+}
+
+// Audio thread, between blocks: the editor's choice made during an application.
+void APlugin::setProgramAfterWaitingFromNo() {
+    const int index = builtinIndex(programState.waitingProgramNo.load(std::memory_order_relaxed));
     programState.curBuiltinProgram = index;
     loadBuiltinIntoRecord(index);
     setProgram(0);
@@ -180,15 +190,12 @@ void APlugin::applyProgramValues() {
     editorMarks.raise({.modFXModeTaken = true, .clearUndos = true});
 }
 
-// The sample part of the application: the engine's sample state is reset by
-// the engine; the user sample named in the program (its path in tags
-// 251..314) is the sample code's to reload when "Sample Loaded" is on.
-void APlugin::reloadSamples() {
-    const bool userSampleWanted = values.curValue[SAMPLE_LOADED_TAG] >= 0.5f;
-    // USER SAMPLE RELOAD: the sample code's reload of the program's user
-    // sample is called here (off the audio thread, through the worker).
-    (void)userSampleWanted;
-}
+// The sample part of the application: the preview and the sample choice are
+// reset by the engine's half. The user sample the program names ("Sample
+// Loaded" on, its path in tags 251..314) is reloaded by the sample code,
+// whose request belongs here until the engine makes it itself; the file is
+// read off the audio thread.
+void APlugin::reloadSamples() {}
 
 // ---------------------------------------------------------------- compare, revert and clear
 

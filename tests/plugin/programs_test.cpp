@@ -28,8 +28,15 @@ void renderFrames(APlugin& plugin, int frames) {
     for (int done = 0; done < frames; done += BLOCK) plugin.processReplacing(nullptr, outputs, std::min(BLOCK, frames - done));
 }
 
-// Renders until the program waiting now has been applied and the editor told.
-void applyPending(APlugin& plugin) { renderFrames(plugin, 2 * HOUSEKEEPING + BLOCK); }
+// Renders until every program request has been applied and the editor told.
+void applyPending(APlugin& plugin) {
+    const TEngineState& engine = TPluginTestAccess::engine(plugin).engine;
+    for (int pass = 0; pass < 8; ++pass) {
+        renderFrames(plugin, HOUSEKEEPING);
+        if (!plugin.getIsSettingPreset() && !engine.waitingProgramFromNo) return;
+    }
+    ADD_FAILURE() << "the program requests never settle";
+}
 
 std::string hostProgramName(APlugin& plugin) {
     char name[64];
@@ -76,9 +83,11 @@ TEST(Programs, TheBankChoosesTheSoundAndNamesIt) {
 TEST(Programs, AHostsNameIsKeptWithinTwentyThreeCharacters) {
     auto plugin = std::make_unique<APlugin>(nullptr);
     char longName[] = "A host name that runs far past the twenty-four bytes";
+    applyPending(*plugin);
     plugin->dispatcher(effSetProgramName, 0, 0, longName, 0);
     EXPECT_EQ(hostProgramName(*plugin), std::string(longName).substr(0, 23));
     plugin->setDemoProgram(3);
+    applyPending(*plugin);
     EXPECT_EQ(hostProgramName(*plugin), std::string(builtinProgramName(3)).substr(0, 23))
         << "a program from the bank brings its own name";
 }
@@ -158,6 +167,22 @@ TEST(Programs, ARequestDuringTheApplicationIsAppliedAfterIt) {
     applyPending(*plugin);
     EXPECT_FLOAT_EQ(TPluginTestAccess::values(*plugin).curValue[1], 0.125f);
     EXPECT_FLOAT_EQ(TPluginTestAccess::values(*plugin).origValue[1], 0.125f);
+}
+
+// The editor's choice made while a program is being applied waits for the
+// audio thread, which loads it once the application is over.
+TEST(Programs, AChoiceDuringTheApplicationIsLoadedAfterIt) {
+    auto plugin = std::make_unique<APlugin>(nullptr);
+    applyPending(*plugin);
+    plugin->setParameter(1, 0.2f);
+    plugin->setProgram(0);  // an application is on its way
+    plugin->setDemoProgram(5);
+    EXPECT_FLOAT_EQ(TPluginTestAccess::values(*plugin).programs[0].values[1], 0.2f) << "the record is left alone";
+    EXPECT_TRUE(TPluginTestAccess::engine(*plugin).engine.waitingProgramFromNo.load());
+    applyPending(*plugin);
+    EXPECT_EQ(plugin->getCurBuiltinProgram(), 5);
+    EXPECT_FLOAT_EQ(plugin->getParameter(1), builtinProgramValues(5)[1]);
+    EXPECT_EQ(hostProgramName(*plugin), std::string(builtinProgramName(5)).substr(0, 23));
 }
 
 // Heard through the host: from the request the output is silent; the program
