@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 #include "engine/ParameterModel.h"
 #include "engine/SoundEngine.h"
@@ -159,6 +160,8 @@ public:
     // The program-name reader: stops at the first empty slot, characters
     // saturated to a signed byte, as the built-in names are compared.
     static std::string getPresetNameFromProgram(const TProgram& program);
+    using TPresetName = std::array<char, PRESET_NAME_SLOTS>;
+    static std::string_view presetNameOf(const TProgram& program, TPresetName& name);
 
     // The host-visible program record. There is one program, so any other
     // program number (the base layer stores whatever a host sends) still

@@ -39,7 +39,8 @@ std::string APlugin::getDemoName(int index) const {
 // The program named in tags 208..235 of the record: the last built-in program
 // of that name, or 0 when none has it.
 int APlugin::findBuiltinProgram(const TProgram& program) {
-    const std::string name = getPresetNameFromProgram(program);
+    TPresetName buffer;
+    const std::string_view name = presetNameOf(program, buffer);
     int found = 0;
     for (int n = 0; n < BUILTIN_PROGRAM_COUNT; ++n)
         if (builtinProgramName(n) == name) found = n;

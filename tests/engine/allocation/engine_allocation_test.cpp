@@ -200,3 +200,38 @@ TEST(EngineAllocation, ProcessReplacingWithEveryEffectOn) {
 }
 
 }  // namespace
+
+namespace {
+
+// Applying a program is the audio thread's work too: the name lookup, the
+// 1,024 values, the engine's half and the editor's marks.
+TEST(EngineAllocation, ProgramApplicationWithoutAllocationLockOrSystemCall) {
+    auto plugin = std::make_unique<APlugin>(nullptr);
+    plugin->setSampleRate(48000.0f);
+    plugin->resume();
+    CountingRender render(*plugin);
+    Counts warmUp{};
+    for (int b = 0; b < 40; ++b) render.block(warmUp);
+
+    Counts counts{};
+    for (int program : {1, 8, 37, 69, 0}) {
+        plugin->setDemoProgram(program);
+        render.note(0x90, 60);
+        // The request waits for the next tick; the application runs in it.
+        for (int b = 0; b < 40 && plugin->getIsSettingPreset(); ++b) render.block(counts);
+        ASSERT_FALSE(plugin->getIsSettingPreset()) << program;
+        ASSERT_EQ(plugin->getCurBuiltinProgram(), program);
+        render.note(0x80, 60);
+    }
+    // A choice made while an application runs is loaded by the audio thread.
+    plugin->setProgram(0);
+    plugin->setDemoProgram(12);
+    for (int b = 0; b < 60 && (plugin->getIsSettingPreset() || plugin->getCurBuiltinProgram() != 12); ++b)
+        render.block(counts);
+    EXPECT_EQ(plugin->getCurBuiltinProgram(), 12);
+    EXPECT_EQ(counts.allocations, 0);
+    EXPECT_EQ(counts.locks, 0);
+    EXPECT_EQ(counts.systemCalls, 0);
+}
+
+}  // namespace
