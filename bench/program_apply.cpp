@@ -21,7 +21,7 @@ struct TApplyBench {
         plugin->setSampleRate(48000.0f);
         for (int i = 0; i < 4 * TICK / BLOCK; ++i) plugin->processReplacing(nullptr, outputs, BLOCK);
     }
-    // The blocks up to the next tick, untimed; the tick's block is the caller's.
+    // From the end of a tick's block to the start of the next tick.
     void toTick() {
         for (int i = 0; i < TICK / BLOCK - 1; ++i) plugin->processReplacing(nullptr, outputs, BLOCK);
     }
@@ -29,13 +29,16 @@ struct TApplyBench {
 
 void TickBlock(benchmark::State& state, bool withProgram) {
     TApplyBench bench;
+    // Every timed block starts at a tick, where a pending program is applied.
     for (auto _ : state) {
         state.PauseTiming();
-        bench.toTick();
         if (withProgram) bench.plugin->setProgram(0);
         state.ResumeTiming();
         bench.plugin->processReplacing(nullptr, bench.outputs, BLOCK);
         benchmark::DoNotOptimize(bench.left.data());
+        state.PauseTiming();
+        bench.toTick();
+        state.ResumeTiming();
     }
 }
 
