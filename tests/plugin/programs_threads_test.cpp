@@ -10,18 +10,10 @@
 #include <vector>
 
 #include "plugin/uPlugin.h"
+#include "tests/plugin/reaper_host_callback.h"
 #include "plugin_test_access.h"
 
 namespace {
-
-vst::intptr reaperHost(vst::AEffect*, vst::int32 opcode, vst::int32, vst::intptr, void* ptr, float) {
-    if (opcode == vst::audioMasterVersion) return 2400;
-    if (opcode == vst::audioMasterGetProductString && ptr) {
-        std::strcpy(static_cast<char*>(ptr), "REAPER");
-        return 1;
-    }
-    return 0;
-}
 
 // Every tag holds the same value, so a record half of one chunk and half of
 // another shows at once.
@@ -32,7 +24,7 @@ std::vector<unsigned char> uniformChunk(float value) {
 }
 
 TEST(ProgramThreads, TheLastChunkIsTheSoundWhateverTheApplicationWasDoing) {
-    auto plugin = std::make_unique<APlugin>(reaperHost);
+    auto plugin = std::make_unique<APlugin>(reaperHostCallback);
     plugin->setSampleRate(48000.0f);
     plugin->resume();
     constexpr float FIRST = 0.25f, SECOND = 0.625f;
