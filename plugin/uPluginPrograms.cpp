@@ -67,13 +67,15 @@ void APlugin::loadBuiltinIntoRecord(int index) {
         record.values[PRESET_NAME_PARAM + slot] = value;
         values.curValue[PRESET_NAME_PARAM + slot] = value;
     }
-    // A name a host gave the program belonged to the sound being replaced.
-    record.name[0] = 0;
 }
 
 void APlugin::setDemoProgram(int index) {
     if (index < 0 || index >= BUILTIN_PROGRAM_COUNT) return;
     programState.curBuiltinProgram = index;
+    // A name a host gave the program belonged to the sound being replaced.
+    // (Cleared here, on the editor's thread: the audio thread never writes
+    // the text that a host may be reading.)
+    programRecord().name[0] = 0;
     // The record is not rewritten under a running application: the audio
     // thread loads the choice itself once it is done.
     if (getIsSettingPreset()) {
@@ -103,7 +105,7 @@ void APlugin::setProgramAfterWaitingFromNo() {
 void APlugin::loadStartProgram() {
     programState.curBuiltinProgram = 0;
     loadBuiltinIntoRecord(0);
-    for (int32 tag = 0; tag < NUM_PARAMS; ++tag) values.editValue[static_cast<std::size_t>(tag)] = values.curValue[static_cast<std::size_t>(tag)];
+    for (std::size_t tag = 0; tag < values.editValue.size(); ++tag) values.editValue[tag] = values.curValue[tag];
 }
 
 // ---------------------------------------------------------------- the host's program
