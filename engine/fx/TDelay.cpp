@@ -1,5 +1,7 @@
 #include "engine/fx/TDelay.h"
 
+#include <xmmintrin.h>
+
 #include <cmath>
 
 #include "engine/fx/FxControls.h"
@@ -21,6 +23,10 @@ constexpr double CLOCK_REBASE = 1048576.0;
 // Entries looked at one by one before the rest of a far-behind read point
 // is found by halving.
 constexpr int LINEAR_STEPS = 8;
+// Entries read and written are asked for this far ahead: a long line's
+// entries were written seconds ago, long gone from the nearer caches, and
+// the two ends of three lines are more streams than the processor follows.
+constexpr int PREFETCH_ENTRIES = 32;
 
 }  // namespace
 
@@ -233,6 +239,7 @@ inline float TDelay::advanceAndRead(Line& l) {
         }
         dropFront(l, passed);
     }
+    _mm_prefetch(reinterpret_cast<const char*>(&l.entry[wrap(l.head + PREFETCH_ENTRIES)]), _MM_HINT_T0);
     const Entry& first = l.entry[l.head];
     const Entry& second = l.entry[wrap(l.head + 1)];
     const float part = static_cast<float>(target - first.stamp) * second.inverseGap;
