@@ -184,45 +184,68 @@ void TBasicReverb::computeBlock() {
 
     // The lines the next block reads and writes are asked for now.
     const std::uint32_t ahead = start + static_cast<std::uint32_t>(frames) + 2 * PREFETCH_LINE;
+    // A whole block whose writes wrap nowhere reads and writes the rings in
+    // place; a lane whose reads wrap, or a short block, goes through copies.
+    const bool whole = frames == BLOCK_FRAMES && (start & RING_MASK) + BLOCK_FRAMES <= RING_SIZE;
     for (int comb = 0; comb < REVERB_COMBS; ++comb) {
-        alignas(16) float y[LANES][BLOCK_FRAMES];
-        if (frames < BLOCK_FRAMES) std::memset(y, 0, sizeof y);
+        alignas(16) float feedbackCopy[LANES][BLOCK_FRAMES];
+        alignas(16) float inputCopy[LANES][BLOCK_FRAMES];
+        alignas(16) float written[LANES][BLOCK_FRAMES];
+        const float* feedbackAt[LANES];
+        const float* inputAt[LANES];
+        float* writeAt[LANES];
         for (int lane = 0; lane < LANES; ++lane) {
-            const float* ring = combRing[comb].lane[lane];
+            float* ring = combRing[comb].lane[lane];
             const float* input = inputHistory(comb, lane);
-            const std::uint32_t from = start - static_cast<std::uint32_t>(combLength[comb][lane]);
-            alignas(16) float feedback[BLOCK_FRAMES];
-            if (frames < BLOCK_FRAMES) std::memset(feedback, 0, sizeof feedback);
-            readRing(ring, from, frames, feedback);
-            readRing(input, from, frames, y[lane]);
-            // What the comb wrote then: its feedback plus its input.
-            for (int k = 0; k < BLOCK_FRAMES; k += 4)
-                _mm_store_ps(y[lane] + k, _mm_add_ps(_mm_load_ps(feedback + k), _mm_load_ps(y[lane] + k)));
+            const std::uint32_t from = (start - static_cast<std::uint32_t>(combLength[comb][lane])) & RING_MASK;
+            if (whole && from + BLOCK_FRAMES <= static_cast<std::uint32_t>(RING_SIZE)) {
+                feedbackAt[lane] = ring + from;
+                inputAt[lane] = input + from;
+            } else {
+                if (frames < BLOCK_FRAMES) {
+                    std::memset(feedbackCopy[lane], 0, sizeof feedbackCopy[lane]);
+                    std::memset(inputCopy[lane], 0, sizeof inputCopy[lane]);
+                }
+                readRing(ring, from, frames, feedbackCopy[lane]);
+                readRing(input, from, frames, inputCopy[lane]);
+                feedbackAt[lane] = feedbackCopy[lane];
+                inputAt[lane] = inputCopy[lane];
+            }
+            writeAt[lane] = whole ? ring + (start & RING_MASK) : written[lane];
             _mm_prefetch(reinterpret_cast<const char*>(&ring[(ahead - combLength[comb][lane]) & RING_MASK]), _MM_HINT_T0);
             _mm_prefetch(reinterpret_cast<const char*>(&input[(ahead - combLength[comb][lane]) & RING_MASK]), _MM_HINT_T0);
             _mm_prefetch(reinterpret_cast<const char*>(&ring[ahead & RING_MASK]), _MM_HINT_T0);
         }
         // Frame by frame, the four lanes as one vector.
         __m128 store = _mm_load_ps(filterStore[comb].data());
-        alignas(16) float written[LANES][BLOCK_FRAMES];
+        // One frame: the damping, the feedback written and the sum.
+        auto frame = [&](int j, __m128 row) {
+            store = _mm_add_ps(_mm_mul_ps(store, dampVec), _mm_mul_ps(row, undampVec));
+            _mm_store_ps(blockStore[j][comb], store);
+            _mm_store_ps(blockSum[j], _mm_add_ps(_mm_load_ps(blockSum[j]), row));
+            return _mm_mul_ps(store, feedbackVec);
+        };
+        // What the comb wrote then: its feedback plus its input.
+        auto wrote = [&](int lane, int j0) {
+            return _mm_add_ps(_mm_loadu_ps(feedbackAt[lane] + j0), _mm_loadu_ps(inputAt[lane] + j0));
+        };
         for (int j0 = 0; j0 < frames; j0 += 4) {
-            __m128 rows[4] = {_mm_load_ps(y[0] + j0), _mm_load_ps(y[1] + j0), _mm_load_ps(y[2] + j0),
-                              _mm_load_ps(y[3] + j0)};
-            _MM_TRANSPOSE4_PS(rows[0], rows[1], rows[2], rows[3]);
-            __m128 out[4];
-            const int count = frames - j0 < 4 ? frames - j0 : 4;
-            for (int k = 0; k < count; ++k) {
-                const int j = j0 + k;
-                store = _mm_add_ps(_mm_mul_ps(store, dampVec), _mm_mul_ps(rows[k], undampVec));
-                _mm_store_ps(blockStore[j][comb], store);
-                out[k] = _mm_mul_ps(store, feedbackVec);
-                _mm_store_ps(blockSum[j], _mm_add_ps(_mm_load_ps(blockSum[j]), rows[k]));
-            }
-            for (int k = count; k < 4; ++k) out[k] = _mm_setzero_ps();
-            _MM_TRANSPOSE4_PS(out[0], out[1], out[2], out[3]);
-            for (int lane = 0; lane < LANES; ++lane) _mm_store_ps(written[lane] + j0, out[lane]);
+            __m128 r0 = wrote(0, j0), r1 = wrote(1, j0), r2 = wrote(2, j0), r3 = wrote(3, j0);
+            _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+            const __m128 zero = _mm_setzero_ps();
+            const int count = frames - j0;
+            __m128 w0 = frame(j0, r0);
+            __m128 w1 = count > 1 ? frame(j0 + 1, r1) : zero;
+            __m128 w2 = count > 2 ? frame(j0 + 2, r2) : zero;
+            __m128 w3 = count > 3 ? frame(j0 + 3, r3) : zero;
+            _MM_TRANSPOSE4_PS(w0, w1, w2, w3);
+            _mm_storeu_ps(writeAt[0] + j0, w0);
+            _mm_storeu_ps(writeAt[1] + j0, w1);
+            _mm_storeu_ps(writeAt[2] + j0, w2);
+            _mm_storeu_ps(writeAt[3] + j0, w3);
         }
-        for (int lane = 0; lane < LANES; ++lane) writeRing(combRing[comb].lane[lane], start, frames, written[lane]);
+        if (!whole)
+            for (int lane = 0; lane < LANES; ++lane) writeRing(combRing[comb].lane[lane], start, frames, written[lane]);
     }
     blockFrames = frames;
     blockTaken = 0;

@@ -23,7 +23,8 @@ const std::string HASH_FILE = std::string(KOLBRI_TEST_DATA_DIR) + "/fx/chain_has
 constexpr float RATES[] = {22050.0f, 44100.0f, 96000.0f, 192000.0f};
 // Frames between control steps, as blocks of different sizes space them.
 constexpr int CONTROL_SPACING[] = {16, 1, 7, 64, 33};
-constexpr int FRAMES = 9000;
+// Long enough for the reverb's and the delay lines' rings to wrap.
+constexpr int FRAMES = 20000;
 
 // A generator of our own, so the cases are the same with any standard library.
 struct Random {
