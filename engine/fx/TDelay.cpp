@@ -229,8 +229,18 @@ inline float TDelay::advanceAndRead(Line& l) {
     }
     const double target = l.writeClock - READ_DISTANCE;
     // While the length holds the read point passes one entry a frame.
-    if (l.size >= 4 && !(target < l.entry[wrap(l.head + 1)].stamp) && target < l.entry[wrap(l.head + 2)].stamp) {
-        dropFront(l, 1);
+    const int next = wrap(l.head + 1);
+    const int afterNext = wrap(next + 1);
+    int firstAt, secondAt;
+    if (l.size >= 4 && !(target < l.entry[next].stamp) && target < l.entry[afterNext].stamp) {
+        l.head = next;
+        --l.size;
+        firstAt = next;
+        secondAt = afterNext;
+    } else if (l.size >= 3 && target < l.entry[next].stamp) {
+        // A length growing: the read point stays between the same two entries.
+        firstAt = l.head;
+        secondAt = next;
     } else {
         const int passed = passedEntries(l, target);
         if (passed < 0) {
@@ -238,10 +248,12 @@ inline float TDelay::advanceAndRead(Line& l) {
             return 0.0f;
         }
         dropFront(l, passed);
+        firstAt = l.head;
+        secondAt = wrap(l.head + 1);
     }
     _mm_prefetch(reinterpret_cast<const char*>(&l.entry[wrap(l.head + PREFETCH_ENTRIES)]), _MM_HINT_T0);
-    const Entry& first = l.entry[l.head];
-    const Entry& second = l.entry[wrap(l.head + 1)];
+    const Entry& first = l.entry[firstAt];
+    const Entry& second = l.entry[secondAt];
     const float part = static_cast<float>(target - first.stamp) * second.inverseGap;
     return first.value + part * (second.value - first.value);
 }
