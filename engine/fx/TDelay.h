@@ -73,9 +73,10 @@ private:
     // The clocks are moved back by this much whenever they pass it, so that a
     // line running for days keeps the precision of its first minutes.
     static constexpr double CLOCK_REBASE = 1048576.0;
-    // Entries read are asked for this far ahead: a long line's entries were
-    // written seconds ago, long gone from the nearer caches, and the two ends
-    // of three lines are more streams than the processor follows.
+    // Entries read and written are asked for this far ahead: a long line's
+    // entries were written seconds ago and its slots last used a whole ring
+    // ago, long gone from the nearer caches, and the two ends of three lines
+    // are more streams than the processor follows.
     static constexpr int PREFETCH_ENTRIES = 32;
 
     // One entry of a line. The stamp is kept in double so that the
@@ -206,7 +207,13 @@ inline void TDelay::process(stereoStruct in, stereoStruct& out) {
         if (!(w[i] > -VALUE_LIMIT && w[i] < VALUE_LIMIT))
             w[i] = w[i] != w[i] ? 0.0f : (w[i] < 0.0f ? -VALUE_LIMIT : VALUE_LIMIT);
         w[i] = doFeedFilter(i, w[i]);
-        if (line[i].clockStep != 0.0) append(line[i], line[i].writeClock, w[i], line[i].inverseStep);
+        if (line[i].clockStep != 0.0) {
+            // The slots written next were last used a whole ring ago.
+            Line& l = line[i];
+            _mm_prefetch(reinterpret_cast<const char*>(&l.entry[wrap(wrap(l.head + l.size) + PREFETCH_ENTRIES)]),
+                         _MM_HINT_T0);
+            append(l, l.writeClock, w[i], l.inverseStep);
+        }
     }
     out.left = yLeft;
     out.right = yRight;
