@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -103,29 +104,40 @@ std::uint64_t renderCase(ChainRig& rig, int index, int mode, float rate, bool sh
     return hash;
 }
 
-TEST(ChainSamples, EveryModeAndRateGivesTheStoredSamples) {
+// Each case under its name, so that a file entry names what it renders.
+struct NamedCase {
+    std::string name;
+    std::uint64_t hash;
+};
+
+std::vector<NamedCase> renderAllCases() {
     ChainRig rig(defaultControls());
-    std::vector<std::uint64_t> hashes;
+    std::vector<NamedCase> cases;
     for (int mode = 0; mode < TModFX::MODE_COUNT; ++mode)
         for (int rateIndex = 0; rateIndex < 4; ++rateIndex)
-            hashes.push_back(renderCase(rig, mode * 4 + rateIndex, mode, RATES[rateIndex], false));
-    for (int k = 0; k < 4; ++k) hashes.push_back(renderCase(rig, 40 + k, 3 * k, SHORT_REVERB_RATES[k], true));
+            cases.push_back({"mode" + std::to_string(mode) + "@" + std::to_string(static_cast<int>(RATES[rateIndex])),
+                             renderCase(rig, mode * 4 + rateIndex, mode, RATES[rateIndex], false)});
+    for (int k = 0; k < 4; ++k)
+        cases.push_back({"short-reverb@" + std::to_string(static_cast<int>(SHORT_REVERB_RATES[k])),
+                         renderCase(rig, 40 + k, 3 * k, SHORT_REVERB_RATES[k], true)});
+    return cases;
+}
 
+TEST(ChainSamples, EveryModeAndRateGivesTheStoredSamples) {
+    const std::vector<NamedCase> cases = renderAllCases();
     if (std::getenv("KOLBRI_UPDATE_GOLDEN") != nullptr) {
-        std::ofstream out(HASH_FILE);
-        for (std::uint64_t hash : hashes) out << std::hex << hash << '\n';
+        std::ofstream file(HASH_FILE);
+        for (const NamedCase& c : cases) file << c.name << ' ' << std::hex << c.hash << std::dec << '\n';
         GTEST_SKIP() << "rewrote " << HASH_FILE;
     }
-    std::ifstream in(HASH_FILE);
-    ASSERT_TRUE(in) << HASH_FILE << " is missing; run with KOLBRI_UPDATE_GOLDEN=1";
-    std::vector<std::uint64_t> stored;
-    for (std::string line; std::getline(in, line);) stored.push_back(std::stoull(line, nullptr, 16));
-    ASSERT_EQ(stored.size(), hashes.size());
-    for (size_t i = 0; i < hashes.size(); ++i) {
-        if (i < 40)
-            EXPECT_EQ(hashes[i], stored[i]) << "mode " << i / 4 << " at " << RATES[i % 4] << " Hz";
-        else
-            EXPECT_EQ(hashes[i], stored[i]) << "short reverb at " << SHORT_REVERB_RATES[i - 40] << " Hz";
+    std::map<std::string, std::uint64_t> stored;
+    std::ifstream file(HASH_FILE);
+    for (std::string name, hex; file >> name >> hex;) stored[name] = std::stoull(hex, nullptr, 16);
+    ASSERT_EQ(stored.size(), cases.size()) << HASH_FILE << " lacks cases; KOLBRI_UPDATE_GOLDEN=1 rewrites it";
+    for (const NamedCase& c : cases) {
+        const auto entry = stored.find(c.name);
+        ASSERT_NE(entry, stored.end()) << c.name << " is not stored";
+        EXPECT_EQ(c.hash, entry->second) << c.name;
     }
 }
 
