@@ -46,6 +46,11 @@ public:
 
     float load() const { return std::atomic_ref<float>(const_cast<float&>(stored)).load(std::memory_order_relaxed); }
     void store(float value) { std::atomic_ref<float>(stored).store(value, std::memory_order_relaxed); }
+    // Stores value only while the entry still holds expected (compared bit by
+    // bit, so a NaN read back matches itself).
+    void replaceIf(float expected, float value) {
+        std::atomic_ref<float>(stored).compare_exchange_strong(expected, value, std::memory_order_relaxed);
+    }
 
 private:
     alignas(std::atomic_ref<float>::required_alignment) float stored = 0;

@@ -119,6 +119,9 @@ public:
 
     // ---- parameter store (uPluginParameters.cpp)
     void setParameter(int32 index, float value) override;
+    // setParameter for a value read from the record at recordRead: the record
+    // takes the new value only if no other thread wrote it meanwhile.
+    void setParameterFromRecord(int32 index, float value, float recordRead);
     float getParameter(int32 index) override;
 
     // The stepped getters and setters take exactly the types below: a call
@@ -411,6 +414,9 @@ public:
 
 private:
     friend struct TPluginTestAccess;  // tests reach the state through it
+
+    // setParameter's work; recordRead, when given, guards the record's entry.
+    void storeParameter(int32 index, float value, const float* recordRead);
 
     // Programs (plugin/uPluginPrograms.cpp).
     void loadStartProgram();

@@ -60,7 +60,13 @@ int storableCharacter(unsigned char c) {
 
 // ---------------------------------------------------------------- host-facing
 
-void APlugin::setParameter(int32 index, float value) {
+void APlugin::setParameter(int32 index, float value) { storeParameter(index, value, nullptr); }
+
+void APlugin::setParameterFromRecord(int32 index, float value, float recordRead) {
+    storeParameter(index, value, &recordRead);
+}
+
+void APlugin::storeParameter(int32 index, float value, const float* recordRead) {
     if (!isValidTag(index)) return;
     // A non-finite value would pass the clamp below (every comparison with NaN
     // is false) and poison later float-to-index conversions: it changes nothing.
@@ -74,7 +80,13 @@ void APlugin::setParameter(int32 index, float value) {
     if (index == PRESET_APPLY_TAG) flags.presetPending = true;
 
     values.curValue[index] = value;
-    programRecord().values[index] = value;
+    // A program being applied must not write back over a chunk that a host
+    // thread copied into the record since the value was read: that chunk's
+    // request applies the record again, and it must find the host's values.
+    if (recordRead)
+        programRecord().values[index].replaceIf(*recordRead, value);
+    else
+        programRecord().values[index] = value;
     values.editValue[index] = value;
 
     if (std::fabs(value - values.lastValue[index]) > CHANGE_THRESHOLD) {

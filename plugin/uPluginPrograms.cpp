@@ -174,7 +174,8 @@ void APlugin::applyProgramValues() {
     programState.curBuiltinProgram = findBuiltinProgram(record);
     for (int tag = 0; tag < NUM_PARAMS; ++tag) {
         const auto index = static_cast<std::size_t>(tag);
-        const float value = applicableValue(tag, record.values[index]);
+        const float read = record.values[index];
+        const float value = applicableValue(tag, read);
         values.curValue[index] = value;
         values.origValue[index] = value;
         values.editValue[index] = value;
@@ -183,7 +184,7 @@ void APlugin::applyProgramValues() {
             record.values[index] = value;
             values.lastValue[index] = value;
         } else {
-            setParameter(tag, value);
+            setParameterFromRecord(tag, value, read);
         }
         values.captured[index].store(false, std::memory_order_relaxed);
     }

@@ -49,10 +49,9 @@ TEST(ProgramThreads, TheLastChunkIsTheSoundWhateverTheApplicationWasDoing) {
     const TParameterValues& values = TPluginTestAccess::values(*plugin);
     // Tags the application holds (switches, the spring's ribbon) aside, every
     // current value is the last chunk's.
-    int fromTheFirst = 0;
     for (int tag = 0; tag < PARAMETER_COUNT; ++tag)
-        if (values.curValue[static_cast<std::size_t>(tag)] == FIRST) ++fromTheFirst;
-    EXPECT_EQ(fromTheFirst, 0) << "nothing of the chunk before the last stays";
+        EXPECT_NE(values.curValue[static_cast<std::size_t>(tag)], FIRST)
+            << "tag " << tag << " keeps the chunk before the last";
     EXPECT_FLOAT_EQ(values.curValue[1], SECOND);
     EXPECT_FLOAT_EQ(values.origValue[500], SECOND);
 }
