@@ -26,6 +26,8 @@ const float CASCADE_TURN[2] = {static_cast<float>(std::sqrt(1.0 / (3.0 * 0.16666
 constexpr float DENORMAL_GUARD = 1e-15f;
 constexpr float HISTORY_LIMIT = 2.0f;     // biquad and formant histories, scaled domain
 constexpr float COMB_LIMIT = 100.0f;
+const Lanes LOWEST_HISTORY_LANES = allLanes(-HISTORY_LIMIT);
+const Lanes HIGHEST_HISTORY_LANES = allLanes(HISTORY_LIMIT);
 
 constexpr float TWO_SQRT2 = 2.82842708f;
 
@@ -444,20 +446,59 @@ float TFilter::runCascade(ChannelState& s, const ChannelCoefficients& k, int cha
     return b4;
 }
 
-// Types 27-29: four band-pass sections in parallel on the ring.
-float TFilter::runFormants(ChannelState& s, const ChannelCoefficients& k, float x) const {
-    const int n = ringPos[0], n1 = ringPos[1], n2 = ringPos[2];
-    s.formantIn[n] = x;
-    const float difference = x - s.formantIn[n2];
-    float sum = 0.0f;
-    for (int section = 0; section < 4; ++section) {
-        float* y = s.formantOut[section];
-        const float value = k.formantB0[section] * difference - k.formantA1[section] * y[n1] -
-                            k.formantA2[section] * y[n2] + DENORMAL_GUARD;
-        y[n] = clampTo(value, -HISTORY_LIMIT, HISTORY_LIMIT);
-        sum += y[n];
+// Types 27-29: four band-pass sections in parallel on the ring, a channel's
+// sections as one vector, each lane doing the scalar section step in the same
+// order. The ring moves one place a sub-sample, so the second sub-sample's
+// histories are the first's output and the first's n-1.
+void TFilter::runFormantFrame(const float x[2][2], float y[2][2]) {
+    const __m128 guard = load(GUARD_LANES);
+    const __m128 lowest = load(LOWEST_HISTORY_LANES);
+    const __m128 highest = load(HIGHEST_HISTORY_LANES);
+    __m128 b0[2], a1[2], a2[2], older[2], old[2];
+    advanceRing();
+    const int first = ringPos[0];
+    for (int c = 0; c < 2; ++c) {
+        const ChannelState& s = state[c];
+        b0[c] = _mm_loadu_ps(coef[c].formantB0);
+        a1[c] = _mm_loadu_ps(coef[c].formantA1);
+        a2[c] = _mm_loadu_ps(coef[c].formantA2);
+        old[c] = _mm_loadu_ps(s.formantOut[ringPos[1]]);
+        older[c] = _mm_loadu_ps(s.formantOut[ringPos[2]]);
     }
-    return sum;
+    for (int sub = 0; sub < 2; ++sub) {
+        if (sub == 1) advanceRing();
+        const int n = ringPos[0], n2 = ringPos[2];
+        __m128 out[2];
+        for (int c = 0; c < 2; ++c) {
+            ChannelState& s = state[c];
+            s.formantIn[n] = x[sub][c];
+            const __m128 difference = _mm_set1_ps(x[sub][c] - s.formantIn[n2]);
+            const __m128 value = _mm_add_ps(_mm_sub_ps(_mm_sub_ps(_mm_mul_ps(b0[c], difference), _mm_mul_ps(a1[c], old[c])),
+                                                       _mm_mul_ps(a2[c], older[c])),
+                                            guard);
+            // max then min: a NaN takes the lower bound, as clampTo() gives it.
+            out[c] = _mm_min_ps(_mm_max_ps(value, lowest), highest);
+            older[c] = old[c];
+            old[c] = out[c];
+        }
+        // The sum section by section from 0, left in lane 0 and right in lane 1.
+        const __m128 sections01 = _mm_unpacklo_ps(out[0], out[1]);
+        const __m128 sections23 = _mm_unpackhi_ps(out[0], out[1]);
+        __m128 sum = _mm_add_ps(_mm_setzero_ps(), sections01);
+        sum = _mm_add_ps(sum, _mm_movehl_ps(sections01, sections01));
+        sum = _mm_add_ps(sum, sections23);
+        sum = _mm_add_ps(sum, _mm_movehl_ps(sections23, sections23));
+        alignas(16) float lanes[4];
+        _mm_store_ps(lanes, sum);
+        y[sub][0] = lanes[0];
+        y[sub][1] = lanes[1];
+    }
+    // The two outputs at their ring places, the first's where the ring stood before the second.
+    const int second = ringPos[0];
+    for (int c = 0; c < 2; ++c) {
+        _mm_storeu_ps(state[c].formantOut[first], older[c]);
+        _mm_storeu_ps(state[c].formantOut[second], old[c]);
+    }
 }
 
 void TFilter::runCombs(float x[2][2], float y[2][2]) {
@@ -728,10 +769,7 @@ void TFilter::runFamilies(const stereoOverStruct& in, stereoOverStruct& out) {
     case 27:
     case 28:
     case 29:
-        for (int sub = 0; sub < 2; ++sub) {
-            advanceRing();
-            for (int c = 0; c < 2; ++c) y[sub][c] = runFormants(state[c], coef[c], x[sub][c]);
-        }
+        runFormantFrame(x, y);
         break;
     case 30:
     case 31:

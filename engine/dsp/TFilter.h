@@ -162,7 +162,7 @@ private:
         float biquadIn[3], biquadOut[3];// families D and G, on the ring
         float cascade[5];               // families E and G: last input, then b1..b4
         float formantIn[3];             // types 27-29, on the ring
-        float formantOut[4][3];         // the four sections' outputs, on the ring
+        float formantOut[3][4];         // on the ring: the four sections' outputs
     };
     struct ChannelCoefficients {
         float onePoleA, onePoleB;
@@ -203,7 +203,7 @@ private:
     float runStateVariable(int channel, const ChannelCoefficients& k, float x, float& high, float& band);
     float runBiquad(ChannelState& s, const ChannelCoefficients& k, float x) const;
     float runCascade(ChannelState& s, const ChannelCoefficients& k, int channel, float v) const;
-    float runFormants(ChannelState& s, const ChannelCoefficients& k, float x) const;
+    void runFormantFrame(const float x[2][2], float y[2][2]);
     void runCombs(float x[2][2], float y[2][2]);
     float exponentPower(int channel, float e);
     void runFrame(const stereoOverStruct& in, stereoOverStruct& out);
