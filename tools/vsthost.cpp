@@ -29,9 +29,10 @@ void printUsage() {
         "  vsthost info PLUGIN.so\n"
         "  vsthost render PLUGIN.so OUT.wav [--rate R] [--block N] [--seconds S]\n"
         "          [--note FRAME:NOTE:VEL:LENGTHFRAMES]... [--cc FRAME:CC:VALUE]...\n"
-        "          [--param FRAME:INDEX:VALUE]... [--tempo BPM] [--product TEXT] [--vendor TEXT]\n"
+        "          [--param FRAME:INDEX:VALUE]... [--program N] [--tempo BPM] [--product TEXT] [--vendor TEXT]\n"
         "  vsthost demo PLUGIN.so OUT.wav [--rate R] [--block N]\n"
         "  vsthost time PLUGIN.so [--notes N] [--seconds S] [--rate R] [--block N] [--param INDEX:VALUE]...\n"
+        "          [--program N]\n"
         "  vsthost scan PLUGIN.so [--times N]\n"
         "  vsthost edit PLUGIN.so [--seconds S]          (the editor in a window on $DISPLAY)\n"
         "  vsthost snapshot PLUGIN.so OUT.png [--after S] (the editor's window as a picture)\n",
@@ -112,6 +113,17 @@ bool applyHostOptions(const Options& options, HostConfig& config) {
     }
     if (auto product = options.last("product")) config.productString = *product;
     if (auto vendor = options.last("vendor")) config.vendorString = *vendor;
+    return true;
+}
+
+// --program N: the plug-in's program N, selected before anything plays.
+bool programOption(const Options& options, int& program) {
+    program = -1;
+    auto text = options.last("program");
+    if (!text) return true;
+    double value;
+    if (!parseNumber(*text, value) || value < 0 || value > 100000 || value != std::floor(value)) return false;
+    program = static_cast<int>(value);
     return true;
 }
 
@@ -235,31 +247,39 @@ int commandRender(const std::string& path, const std::string& out, const Options
     if (auto text = options.last("seconds")) {
         if (!parseNumber(*text, seconds) || seconds < 0 || seconds > 3600) return badArguments("--seconds");
     }
+    int program;
+    if (!programOption(options, program)) return badArguments("--program");
     Host host(config);
     auto plugin = loadOrComplain(host, path);
     if (!plugin) return 1;
+    // Frames of the options count from the moment the program is in place.
+    long start = 0;
+    if (program >= 0) {
+        testhost::selectProgram(*plugin, program);
+        start = plugin->framesRendered();
+    }
     std::vector<double> f;
     for (const auto& note : options.all("note")) {
         if (!parseFields(note, 4, f) || f[0] < 0 || f[3] < 0) {
             std::fprintf(stderr, "vsthost: bad --note %s (FRAME:NOTE:VEL:LENGTHFRAMES)\n", note.c_str());
             return 2;
         }
-        plugin->noteOn(static_cast<long>(f[0]), static_cast<int>(f[1]), static_cast<int>(f[2]));
-        plugin->noteOff(static_cast<long>(f[0] + f[3]), static_cast<int>(f[1]));
+        plugin->noteOn(start + static_cast<long>(f[0]), static_cast<int>(f[1]), static_cast<int>(f[2]));
+        plugin->noteOff(start + static_cast<long>(f[0] + f[3]), static_cast<int>(f[1]));
     }
     for (const auto& cc : options.all("cc")) {
         if (!parseFields(cc, 3, f) || f[0] < 0) {
             std::fprintf(stderr, "vsthost: bad --cc %s (FRAME:CC:VALUE)\n", cc.c_str());
             return 2;
         }
-        plugin->controller(static_cast<long>(f[0]), static_cast<int>(f[1]), static_cast<int>(f[2]));
+        plugin->controller(start + static_cast<long>(f[0]), static_cast<int>(f[1]), static_cast<int>(f[2]));
     }
     for (const auto& param : options.all("param")) {
         if (!parseFields(param, 3, f) || f[0] < 0 || f[1] < 0) {
             std::fprintf(stderr, "vsthost: bad --param %s (FRAME:INDEX:VALUE)\n", param.c_str());
             return 2;
         }
-        plugin->parameterAt(static_cast<long>(f[0]), static_cast<int>(f[1]), static_cast<float>(f[2]));
+        plugin->parameterAt(start + static_cast<long>(f[0]), static_cast<int>(f[1]), static_cast<float>(f[2]));
     }
     const Stereo audio = plugin->render(std::lround(seconds * config.sampleRate));
     if (!testhost::writeWav(out, audio)) {
@@ -323,6 +343,7 @@ int commandTime(const std::string& path, const Options& options) {
     }
     HostConfig config;
     if (!applyHostOptions(options, config)) return badArguments("--rate or --block");
+    if (!programOption(options, timing.program)) return badArguments("--program");
     timing.sampleRate = config.sampleRate;
     timing.blockSize = config.blockSize;
     std::vector<double> f;
@@ -466,9 +487,9 @@ int main(int argc, char** argv) {
     const int first = hasOutput ? 4 : 3;
     std::vector<std::string> known;
     if (command == "info") known = {"product", "vendor"};
-    else if (command == "render") known = {"rate", "block", "seconds", "note", "cc", "param", "tempo", "product", "vendor"};
+    else if (command == "render") known = {"rate", "block", "seconds", "note", "cc", "param", "program", "tempo", "product", "vendor"};
     else if (command == "demo") known = {"rate", "block", "product", "vendor"};
-    else if (command == "time") known = {"notes", "seconds", "rate", "block", "param"};
+    else if (command == "time") known = {"notes", "seconds", "rate", "block", "param", "program"};
     else if (command == "scan") known = {"times", "product", "vendor"};
     else if (command == "edit") known = {"seconds"};
     else if (command == "snapshot") known = {"after"};

@@ -39,12 +39,22 @@ static int spreadNote(int i, int count) {
     return low + static_cast<int>(std::lround(static_cast<double>(i) * span / (count - 1)));
 }
 
+void selectProgram(Plugin& plugin, int program) {
+    plugin.start();
+    plugin.dispatch(vst::effSetProgram, 0, program);
+    // Kolbri applies a program in its housekeeping pass, once every 4096
+    // frames, and is silent while it does; two passes are certainly enough.
+    constexpr long SETTLE_FRAMES = 2 * 4096;
+    plugin.render(SETTLE_FRAMES);
+}
+
 TimingResult measureTiming(Plugin& plugin, const TimingOptions& options) {
     TimingResult result;
     plugin.config().sampleRate = options.sampleRate;
     plugin.config().blockSize = std::max(1, options.blockSize);
     for (const auto& [index, value] : options.parameters) plugin.setParameter(index, value);
     plugin.start();
+    if (options.program >= 0) selectProgram(plugin, options.program);
     for (int i = 0; i < options.notes; ++i) plugin.noteOn(plugin.framesRendered(), spreadNote(i, options.notes), 100);
 
     const double cpuBefore = plugin.processCpuSeconds();

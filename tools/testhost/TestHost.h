@@ -165,7 +165,14 @@ struct TimingOptions {
     double sampleRate = 48000;
     int blockSize = 512;
     std::vector<std::pair<int, float>> parameters;  // set before playing
+    int program = -1;                                // selected before playing when not negative
 };
+// Starts the plug-in if needed, selects the program with effSetProgram and
+// renders (and drops) the frames a plug-in that applies programs on its audio
+// thread, between blocks, needs before the program sounds; events queued
+// after this start in the program.
+void selectProgram(Plugin& plugin, int program);
+
 struct TimingResult {
     double audioSeconds = 0;
     double cpuSeconds = 0;

@@ -1,0 +1,147 @@
+// programbank: turns the built-in programs' text into the plug-in's table, and
+// a program back into that text.
+//
+//   programbank generate OUT.cpp BANK.txt...   check the bank and write its table
+//   programbank dump STATE                     a saved state (chunk or .fxp) as text
+//   programbank dump --bank N BANK.txt...      program N of the bank as text
+//   programbank args N BANK.txt...             program N as vsthost --param options
+//   programbank audition N BANK.txt...         its name, its audition as vsthost --note
+//                                              options at 48 kHz, and the seconds they last
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tools/programbank/ProgramBank.h"
+
+namespace {
+
+using programbank::TProgramText;
+
+bool readFile(const std::string& path, std::string& contents) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    contents.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+int complain(const std::string& message) {
+    std::fprintf(stderr, "programbank: %s\n", message.c_str());
+    return 1;
+}
+
+bool readBank(int argc, char** argv, int first, std::vector<TProgramText>& programs, std::string& error) {
+    for (int i = first; i < argc; ++i) {
+        std::string text;
+        if (!readFile(argv[i], text)) {
+            error = std::string("cannot read ") + argv[i];
+            return false;
+        }
+        if (!programbank::readBankText(text, argv[i], programs, error)) return false;
+    }
+    return programbank::checkBank(programs, error);
+}
+
+bool parseIndex(const char* text, int& index) {
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (!end || *end != '\0' || value < 0 || value >= programbank::BANK_SIZE) return false;
+    index = static_cast<int>(value);
+    return true;
+}
+
+int generate(int argc, char** argv) {
+    if (argc < 4) return complain("usage: programbank generate OUT.cpp BANK.txt...");
+    std::vector<TProgramText> programs;
+    std::string error;
+    if (!readBank(argc, argv, 3, programs, error)) return complain(error);
+    const std::string source = programbank::generatedSource(programs);
+    // Written only when it changes, so an edit of a comment rebuilds nothing.
+    std::string previous;
+    if (readFile(argv[2], previous) && previous == source) return 0;
+    std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
+    out << source;
+    out.close();
+    if (!out) return complain(std::string("cannot write ") + argv[2]);
+    return 0;
+}
+
+int dump(int argc, char** argv) {
+    if (argc >= 5 && std::string(argv[2]) == "--bank") {
+        int index = 0;
+        if (!parseIndex(argv[3], index)) return complain("the program number must be 0..69");
+        std::vector<TProgramText> programs;
+        std::string error;
+        if (!readBank(argc, argv, 4, programs, error)) return complain(error);
+        const TProgramText& p = programs[static_cast<std::size_t>(index)];
+        std::fputs(programbank::dumpProgram(p.name, p.values).c_str(), stdout);
+        return 0;
+    }
+    if (argc != 3) return complain("usage: programbank dump STATE | programbank dump --bank N BANK.txt...");
+    std::string bytes;
+    if (!readFile(argv[2], bytes)) return complain(std::string("cannot read ") + argv[2]);
+    programbank::TValues values{};
+    std::string name, error;
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    if (!programbank::readSavedState(std::span(data, bytes.size()), values, name, error))
+        return complain(std::string(argv[2]) + ": " + error);
+    std::fputs(programbank::dumpProgram(name, values).c_str(), stdout);
+    return 0;
+}
+
+int args(int argc, char** argv) {
+    int index = 0;
+    if (argc < 4 || !parseIndex(argv[2], index)) return complain("usage: programbank args N BANK.txt...");
+    std::vector<TProgramText> programs;
+    std::string error;
+    if (!readBank(argc, argv, 3, programs, error)) return complain(error);
+    const TProgramText& p = programs[static_cast<std::size_t>(index)];
+    for (int tag = 0; tag < PARAMETER_COUNT; ++tag) {
+        const float v = p.values[static_cast<std::size_t>(tag)];
+        if (v != programbank::tagInfo()[static_cast<std::size_t>(tag)].defaultValue)
+            std::printf(" --param 0:%d:%.9g", tag, static_cast<double>(v));
+    }
+    std::printf("\n");
+    return 0;
+}
+
+int audition(int argc, char** argv) {
+    int index = 0;
+    if (argc < 4 || !parseIndex(argv[2], index)) return complain("usage: programbank audition N BANK.txt...");
+    std::vector<TProgramText> programs;
+    std::string error;
+    if (!readBank(argc, argv, 3, programs, error)) return complain(error);
+    const TProgramText& p = programs[static_cast<std::size_t>(index)];
+    constexpr double RATE = 48000;
+    double start = 0;
+    std::string notes;
+    for (const programbank::TAuditionNote& n : p.audition) {
+        char option[96];
+        std::snprintf(option, sizeof option, " --note %ld:%d:100:%ld", std::lround(start * RATE), n.note,
+                      std::lround(n.seconds * RATE));
+        notes += option;
+        start += n.seconds;
+    }
+    std::printf("%s\t%s\t%.3f\n", p.name.c_str(), notes.c_str() + 1, start);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "generate") return generate(argc, argv);
+    if (command == "dump") return dump(argc, argv);
+    if (command == "args") return args(argc, argv);
+    if (command == "audition") return audition(argc, argv);
+    return complain(
+        "usage:\n"
+        "  programbank generate OUT.cpp BANK.txt...\n"
+        "  programbank dump STATE                  (a chunk or .fxp a host saved)\n"
+        "  programbank dump --bank N BANK.txt...\n"
+        "  programbank args N BANK.txt...          (vsthost --param options)\n"
+        "  programbank audition N BANK.txt...      (name, vsthost --note options, seconds)");
+}
