@@ -290,8 +290,49 @@ int commandRender(const std::string& path, const std::string& out, const Options
     return 0;
 }
 
+struct DemoNote {
+    double start, length;
+    int note, velocity;
+};
+
 // A short phrase that exercises pitch, length, velocity, the mod wheel and
 // pitch bend: what a listener needs to hear that the instrument plays.
+constexpr DemoNote DEMO_PHRASE[] = {
+    {0.00, 0.90, 48, 100}, {0.50, 0.40, 60, 70},  {1.00, 1.40, 64, 115}, {1.25, 0.20, 67, 50},
+    {2.00, 1.00, 72, 127}, {2.60, 0.80, 43, 90},  {3.50, 0.60, 55, 80},
+};
+
+// A plug-in with programs of these names plays each one's phrase in turn,
+// the sounds of its bank one after another.
+struct DemoProgram {
+    const char* name;
+    double seconds;  // the phrase and its tail
+    std::vector<DemoNote> phrase;
+};
+
+const std::vector<DemoProgram>& demoPrograms() {
+    static const std::vector<DemoProgram> programs = {
+        {"Abyss Impact", 2.6, {{0.0, 1.2, 36, 110}}},
+        {"Ray Gun Pew", 1.6, {{0.0, 0.25, 72, 100}, {0.3, 0.25, 76, 90}, {0.6, 0.4, 79, 120}}},
+        {"Tuned Noise Harp", 2.4, {{0.0, 0.3, 60, 90}, {0.3, 0.3, 64, 100}, {0.6, 0.3, 67, 110}, {0.9, 0.8, 72, 120}}},
+        {"Gate Stutter", 2.2, {{0.0, 1.6, 48, 100}, {0.0, 1.6, 55, 100}, {0.0, 1.6, 63, 100}}},
+        {"Falling Bomb", 3.0, {{0.0, 2.6, 84, 100}}},
+        {"Thunder Roll", 3.2, {{0.0, 1.5, 36, 127}}},
+    };
+    return programs;
+}
+
+int programIndex(Plugin& plugin, const std::string& name) {
+    for (int n = 0; n < plugin.effect()->numPrograms; ++n)
+        if (plugin.programNameIndexed(n) == name) return n;
+    return -1;
+}
+
+void append(Stereo& to, const Stereo& from) {
+    to.left.insert(to.left.end(), from.left.begin(), from.left.end());
+    to.right.insert(to.right.end(), from.right.begin(), from.right.end());
+}
+
 int commandDemo(const std::string& path, const std::string& out, const Options& options) {
     HostConfig config;
     if (!applyHostOptions(options, config)) return badArguments("--rate or --block");
@@ -300,28 +341,37 @@ int commandDemo(const std::string& path, const std::string& out, const Options& 
     if (!plugin) return 1;
     const double rate = config.sampleRate;
     auto at = [rate](double seconds) { return std::lround(seconds * rate); };
-    struct Note {
-        double start, length;
-        int note, velocity;
-    };
-    static constexpr Note kPhrase[] = {
-        {0.00, 0.90, 48, 100}, {0.50, 0.40, 60, 70},  {1.00, 1.40, 64, 115}, {1.25, 0.20, 67, 50},
-        {2.00, 1.00, 72, 127}, {2.60, 0.80, 43, 90},  {3.50, 0.60, 55, 80},
-    };
-    for (const Note& n : kPhrase) {
-        plugin->noteOn(at(n.start), n.note, n.velocity);
-        plugin->noteOff(at(n.start + n.length), n.note);
+    plugin->start();
+    Stereo audio;
+    audio.sampleRate = rate;
+    for (const DemoProgram& program : demoPrograms()) {
+        const int index = programIndex(*plugin, program.name);
+        if (index < 0) continue;
+        testhost::selectProgram(*plugin, index);
+        const long start = plugin->framesRendered();
+        for (const DemoNote& n : program.phrase) {
+            plugin->noteOn(start + at(n.start), n.note, n.velocity);
+            plugin->noteOff(start + at(n.start + n.length), n.note);
+        }
+        append(audio, plugin->render(at(program.seconds)));
     }
-    // Mod wheel up over 1.0..2.5 s and back to rest at 3.0 s.
-    for (int step = 0; step <= 64; ++step)
-        plugin->controller(at(1.0 + 1.5 * step / 64.0), 1, step * 127 / 64);
-    plugin->controller(at(3.0), 1, 0);
-    // Pitch bend up a little over 2.0..2.5 s, down to the centre by 3.2 s.
-    for (int step = 0; step <= 32; ++step) {
-        const double bend = step <= 16 ? step / 16.0 : (32 - step) / 16.0;
-        plugin->pitchBend(at(2.0 + 1.2 * step / 32.0), 8192 + static_cast<int>(bend * 4096));
+    if (audio.frames() == 0) {
+        const long start = plugin->framesRendered();
+        for (const DemoNote& n : DEMO_PHRASE) {
+            plugin->noteOn(start + at(n.start), n.note, n.velocity);
+            plugin->noteOff(start + at(n.start + n.length), n.note);
+        }
+        // Mod wheel up over 1.0..2.5 s and back to rest at 3.0 s.
+        for (int step = 0; step <= 64; ++step)
+            plugin->controller(start + at(1.0 + 1.5 * step / 64.0), 1, step * 127 / 64);
+        plugin->controller(start + at(3.0), 1, 0);
+        // Pitch bend up a little over 2.0..2.5 s, down to the centre by 3.2 s.
+        for (int step = 0; step <= 32; ++step) {
+            const double bend = step <= 16 ? step / 16.0 : (32 - step) / 16.0;
+            plugin->pitchBend(start + at(2.0 + 1.2 * step / 32.0), 8192 + static_cast<int>(bend * 4096));
+        }
+        audio = plugin->render(at(4.5));
     }
-    const Stereo audio = plugin->render(at(4.5));
     if (!testhost::writeWav(out, audio)) {
         std::fprintf(stderr, "vsthost: cannot write %s\n", out.c_str());
         return 1;
