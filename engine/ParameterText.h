@@ -9,15 +9,17 @@
 #include <span>
 #include <string_view>
 
-// Spells text into the slots; the last slot always stays empty (code 0), so a
-// stored text has at most slots - 1 characters and a reader finds its end. A
-// byte above 127 counts as negative: its value is held at 0, which ends the
-// text there.
+// Spells text into the slots exactly as the parameter store writes text: the
+// last slot always stays empty (0), so a stored text has at most slots - 1
+// characters and a reader finds its end. A byte above 127 counts as negative
+// and ends the text there.
 inline void spellParameterText(std::string_view text, std::span<float> slots) {
     if (slots.empty()) return;
     const std::size_t length = std::min(text.size(), slots.size() - 1);
+    bool ended = false;
     for (std::size_t i = 0; i < slots.size(); ++i) {
         const int c = i < length ? static_cast<signed char>(text[i]) : 0;
-        slots[i] = std::max((static_cast<float>(c) + 0.5f) / 255.99f, 0.0f);
+        ended = ended || c <= 0;
+        slots[i] = ended ? 0.0f : static_cast<float>((c + 0.5) / 255.99);
     }
 }

@@ -148,6 +148,14 @@ TEST(BuiltinPrograms, NamesOrderAndValues) {
             spelled += static_cast<char>(c);
         }
         EXPECT_EQ(spelled, name);
+        // Spelled exactly as the parameter store writes a name, so a program
+        // stored back by the plug-in compares equal to its built-in original.
+        for (int i = 0; i < PRESET_NAME_SLOTS; ++i) {
+            const float expected = static_cast<std::size_t>(i) < name.size()
+                                       ? static_cast<float>((static_cast<unsigned char>(name[static_cast<std::size_t>(i)]) + 0.5) / 255.99)
+                                       : 0.0f;
+            EXPECT_EQ(v[static_cast<std::size_t>(PRESET_NAME_PARAM + i)], expected) << name << ", slot " << i;
+        }
         for (int tag = 0; tag < PARAMETER_COUNT; ++tag) {
             const float value = v[static_cast<std::size_t>(tag)];
             EXPECT_TRUE(value >= 0.0f && value <= 1.0f) << name << ", tag " << tag << " = " << value;
