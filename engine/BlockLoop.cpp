@@ -191,7 +191,9 @@ void TSoundEngine::runHousekeeping(bool screenUpdateWasPending) {
 // silent meanwhile (settingPreset), and MIDI arriving now is discarded.
 void TSoundEngine::applyPendingProgram() {
     if (handOff.settingPreset) return;
-    handOff.presetPending = false;
+    // Taken in one step: a request raised from here on (a chunk arriving
+    // while the record is read) stays raised and is applied at the next pass.
+    if (!handOff.presetPending.exchange(false)) return;
     handOff.settingPreset = true;
     upward.applyProgramValues();
     applyProgramToEngine();
@@ -221,6 +223,20 @@ void TSoundEngine::applyProgramToEngine() {
     engine.ribbonSpringOn = false;
     engine.ribbonPos = engine.ribbonSmoothed = paramValue(tag::RIBBON_VALUE);
     engine.ribbonSpringStep = 0;
+    setRibbbonSpringOff();
+    if (getRibbonSpringTime() != 0) {
+        // A ribbon with a spring starts at rest, whatever the program stored.
+        const float rest = paramOn(tag::RIBBON_BIPOLAR) ? 0.5f : 0.0f;
+        const auto ribbon = static_cast<std::size_t>(tag::RIBBON_VALUE);
+        parameterValues.programs[0].values[ribbon] = rest;
+        parameterValues.curValue[ribbon] = rest;
+        parameterValues.lastValue[ribbon] = rest;
+        parameterValues.origValue[ribbon] = rest;
+        parameterValues.captureValue[ribbon] = rest;
+        engine.ribbonSpringOn = true;
+        engine.ribbonPos = engine.ribbonSmoothed = rest;
+        engine.ribbonSpringCountdown = -1;
+    }
     reset();
 }
 

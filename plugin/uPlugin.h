@@ -19,6 +19,7 @@
 #include "plugin/EditorMarks.h"
 #include "plugin/EditorServices.h"
 #include "plugin/PluginWorker.h"
+#include "plugin/ProgramState.h"
 #include "plugin/StartupState.h"
 #include "vst/AudioEffectX.h"
 
@@ -74,9 +75,20 @@ public:
     int32 getChunk(void** data, bool isPreset = false) override;
     int32 setChunk(void* data, int32 byteSize, bool isPreset = false) override;
 
-    // ---- start-up and the program (plugin/uPluginInit.cpp)
+    // ---- start-up (plugin/uPluginInit.cpp)
     void initVariables();
+
+    // ---- programs (plugin/uPluginPrograms.cpp)
+    // The host sees one program; program 0 asks the audio thread to apply the
+    // record again, any other number is ignored.
     void setProgram(int32 program) override;
+    void getProgramName(char* name) override;
+    bool getProgramNameIndexed(int32 category, int32 index, char* text) override;
+    void setProgramName(char* name) override;
+    void unSelectThenSetProgram();
+    void reloadSamples();
+    void doFileCommands(int command);
+    static bool fileExists(const std::string& path);
     float getTuning(int note) const { return soundEngine.getTuning(note); }
 
     // ---- the block loop: the host's time for the block, then the engine (uPlugin.cpp)
@@ -179,12 +191,33 @@ public:
     std::string getLFOSpeedStr(float x, float divisor, float exponent, bool offAtZero, bool asPeriod) const;
     std::string getEnvLenStr(float x, bool exact) const;
 
+    // ---- typed value entry (uPluginTypedEntry.cpp); setNumValue picks the form
+    void setNumPer(int tag, bool bipolar);
+    void setNumVol(int tag, float mul, float offset, std::string hint);
+    void setNumFilter(int tag);
+    void setNumSpeed(int tag, bool synced);
+    // table holds at least count names.
+    void setNumSteppedStr(int tag, float range, int count, const std::string* table);
+    void setNumStepped(int tag, float range, int count);
+    void setModValue(int tag, int slot);
+
 
 private:
     // Fills the parameter table as the members are built, so that nothing in
     // the constructor's body can meet an unnamed, unstepped parameter.
 
     std::string displayByTag(int32 tag, float v);
+
+    // How a typed text is read: stripped to digits, signs and dots first, and
+    // as a whole number.
+    struct TNumberRead {
+        bool stripped = false;
+        bool integer = false;
+    };
+    bool askNumber(int tag, const std::string& initial, const std::string& hint, TNumberRead read, double& x);
+    void storeTyped(int tag, double value);
+    bool setNumValueByTag(int tag);
+    void setNumValueByType(int tag);
     // Values of sample playback as the display texts need them; each answers
     // the sample playback's start state until it is built.
     int32 sampleLengthForDisplay(int32 sample) const;
@@ -367,7 +400,13 @@ public:
 private:
     friend struct TPluginTestAccess;  // tests reach the state through it
 
+    // Programs (plugin/uPluginPrograms.cpp).
     void loadStartProgram();
+    void loadBuiltinIntoRecord(int index);
+    static int findBuiltinProgram(const TProgram& program);
+    float applicableValue(int tag, float value) const;
+    void showProgramValues(const std::array<TSharedFloat, PARAMETER_COUNT>& from, bool edited);
+    void afterProgramCopy();
     TProgram* chunkBufferFor(bool isPreset);
     TProgram& chunkProgramFor(bool isPreset);
     void detectHost();
@@ -395,6 +434,7 @@ private:
     TSoundEngine soundEngine{attr, values, flags, *this};
     TFolders folders;
     TChunkBuffers chunks;
+    TProgramState programState;
     // Held by whichever non-audio thread reads a tuning file and publishes its
     // table (the worker for a program, the editor for a chosen file), so that
     // an older file never replaces a newer one.

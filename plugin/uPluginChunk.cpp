@@ -30,9 +30,12 @@ void readChunk(TProgram& to, const void* data) {
 }  // namespace
 
 // Which buffer serves a request, by the host flags; null: no chunk for this host.
+// A KORE host is told that programs are chunks, so it saves nothing else: it
+// is served bank chunks as REAPER is, or its sound would be lost on reload.
 TProgram* APlugin::chunkBufferFor(bool isPreset) {
     if (host.hostIsNKS) return isPreset ? nullptr : &chunks.nksChunkData;
-    if ((host.hostIsReaper || host.hostIsSibling) && !host.hostIsProp) return isPreset ? nullptr : &chunks.chunkData;
+    if ((host.hostIsReaper || host.hostIsSibling || host.hostIsKore) && !host.hostIsProp)
+        return isPreset ? nullptr : &chunks.chunkData;
     if (host.hostIsProp) return isPreset ? &chunks.nksChunkData : &chunks.chunkData;
     return nullptr;
 }
@@ -52,9 +55,10 @@ int32 APlugin::getChunk(void** data, bool isPreset) {
     return CHUNK_BYTES;
 }
 
+// Only the first 4,128 bytes of a longer chunk are read; a shorter one would
+// be read past its end and changes nothing.
 int32 APlugin::setChunk(void* data, int32 byteSize, bool isPreset) {
     TProgram* buffer = chunkBufferFor(isPreset);
-    // A chunk shorter than a record would be read past its end: it is ignored.
     if (!buffer || !data || byteSize < CHUNK_BYTES) return 1;
     readChunk(*buffer, data);
     copyProgram(chunkProgramFor(isPreset), *buffer);

@@ -45,34 +45,6 @@ void APlugin::initVariables() {
     soundEngine.start();
 }
 
-void APlugin::loadStartProgram() {
-    // Until the built-in program bank exists the start program is every
-    // parameter at its default value.
-    for (int32 tag = 0; tag < NUM_PARAMS; ++tag) {
-        const float value = getDefaultValue(tag);
-        values.editValue[static_cast<std::size_t>(tag)] = value;
-        values.curValue[static_cast<std::size_t>(tag)] = value;
-        values.programs[0].values[static_cast<std::size_t>(tag)] = value;
-    }
-}
-
-void APlugin::setProgram(int32 program) {
-    // There is one program; asking for it again re-applies it on the audio thread.
-    if (program != 0 || flags.editorOpening) return;
-    curProgram = 0;
-    // MIDI soft takeover starts afresh with the program.
-    for (auto& reference : values.captureValue) reference = 0.0f;
-    setParameter(PRESET_APPLY_TAG, 0.0f);
-}
-
-bool APlugin::getIsSettingPreset() const {
-    return flags.presetPending || flags.settingPreset || flags.screenUpdatePending;
-}
-
-// Editor thread: the preference is read here, the engine resets on the audio
-// thread at its next block and then raises the screen update.
-void APlugin::doHardReset() { updateMIDIChannel(true); }
-
 std::string APlugin::getManualPath() const { return folders.helpPath; }
 
 // -40 to +40 dB over the parameter's range.

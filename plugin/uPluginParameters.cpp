@@ -68,7 +68,10 @@ void APlugin::setParameter(int32 index, float value) {
     value = clampUnit(value);
     if (attr.isOnOff[index]) value = value < 0.5f ? 0.0f : 1.0f;
 
-    if (index == PRESET_APPLY_TAG && !flags.settingPreset.load()) flags.presetPending = true;
+    // A request that arrives while a program is being applied is kept: the
+    // block loop applies the record again once the running application ends,
+    // so the engine never keeps a mix of the old and the new values.
+    if (index == PRESET_APPLY_TAG) flags.presetPending = true;
 
     values.curValue[index] = value;
     programRecord().values[index] = value;
@@ -345,22 +348,6 @@ void APlugin::changeDelta(int tag, int delta, bool fine, float amount) {
         const float step = static_cast<float>(delta) * amount * (fine ? 0.001f : 0.01f);
         setParameterAutomated(tag, clampUnit(getParameter(tag) + step));
     }
-}
-
-// ---------------------------------------------------------------- the engine's requests
-
-// Audio thread, while settingPreset is set. The program's values become the
-// current ones; what the editor must learn of it waits for its idle pass.
-void APlugin::applyProgramValues() {
-    // TODO(programs): the program code's setPresetParameters takes this place;
-    // until then the record's values are taken as they are.
-    for (int tag = 0; tag < NUM_PARAMS; ++tag) {
-        setParameter(tag, values.programs[0].values[static_cast<std::size_t>(tag)]);
-        values.captured[static_cast<std::size_t>(tag)].store(false, std::memory_order_relaxed);
-    }
-    // The editor takes the new Mod FX mode and forgets its undo steps at its
-    // next idle pass; the editor's code never runs here.
-    editorMarks.raise({.modFXModeTaken = true, .clearUndos = true});
 }
 
 // ---------------------------------------------------------------- MIDI learn by number

@@ -214,6 +214,7 @@ TEST(ArtworkPages, BoxesAndSocketsLieUnderTheirControlsAtEverySize) {
         {SAMPLE_BACK_BITMAP, "samplePositionFields[1]", false, look::MENU_INNER_COLOR, "a transparent text field"},
         {SAMPLE_BACK_BITMAP, "sampleZoomButtons[2]", false, look::MENU_INNER_COLOR, "a text button"},
         {SAMPLE_BACK_BITMAP, "sampleDisplay", false, look::DISPLAY_FILL_COLOR, "the waveform paints no background"},
+        {SAMPLE_BACK_BITMAP, "sampleScreenButton", false, look::SOCKET_FILL_COLOR, "always shown on the sample screen"},
         {BACK_SCREEN_BITMAP, "screenSizeMenu", true, look::MENU_INNER_COLOR, "a menu box"},
         {BACK_SCREEN_BITMAP, "brickFilterReadout", false, look::MENU_INNER_COLOR, "a readout, corrected on y"},
         {BACK_SCREEN_BITMAP, "midiCaptureSwitch", false, look::SOCKET_FILL_COLOR, "a settings switch"},
@@ -234,6 +235,40 @@ TEST(ArtworkPages, BoxesAndSocketsLieUnderTheirControlsAtEverySize) {
                         << c.member << " bottom right, size " << s;
                 }
             }
+            cairo_surface_destroy(image);
+        }
+    }
+}
+
+// One image serves every state of its screen or panel, so nothing may be
+// painted under a control that some state hides: it would stay behind as an
+// empty socket or a stray block.
+TEST(ArtworkPages, NothingIsPaintedUnderControlsThatAModeHides) {
+    struct TBareCase {
+        int image;
+        const char* member;
+        const char* reason;
+    };
+    const TBareCase cases[] = {
+        {MAIN_BACK_BITMAP, "onOffSampleRevOnOff", "shown only while the source plays a sample"},
+        {MAIN_BACK_BITMAP, "sampleScreenButton", "shown on the main screen only for a sample source"},
+        {SAMPLE_BACK_BITMAP, "onOffSampleRevOnOff", "the sample screen hides it as the main screen does"},
+        {SOURCE_NOISE_BITMAP, "onOffKeyTrackOnOff", "the first noise source has no key tracking"},
+        {MOD_FX_BACK_BITMAP, "gatorDisplays[0]", "the other nine modes put knobs where the gates are"},
+        {MOD_FX_BACK_BITMAP, "gatorDisplays[1]", "the same for the right gate"},
+    };
+    for (int s = 0; s < SCREEN_SIZE_COUNT; ++s) {
+        for (const TBareCase& c : cases) {
+            cairo_surface_t* image = artwork::renderArtwork(c.image, s);
+            ASSERT_NE(image, nullptr);
+            const TPixelBox b = getScaledBox(anyRow(c.member), s);
+            // The centre and the corners, where a socket's rim or a well's edge would show.
+            const std::pair<int, int> probes[] = {{b.x + b.width / 2, b.y + b.height / 2},
+                                                  {b.x + 1, b.y + b.height / 2},
+                                                  {b.x + b.width / 2, b.y + b.height - 2}};
+            for (const auto& [x, y] : probes)
+                EXPECT_EQ(pixel(image, x, y), look::PANEL_FILL_COLOR)
+                    << c.member << " in image " << c.image << " at size " << s << ": " << c.reason;
             cairo_surface_destroy(image);
         }
     }

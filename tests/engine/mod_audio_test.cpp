@@ -283,7 +283,8 @@ TEST(ModAudio, OneShotAndLoopingMovement) {
 TEST(ModAudio, RibbonQuantisationStepsThePitch) {
     // Ribbon -> Source Semi at a third: -1, 0 and +1 octave for the bipolar
     // ribbon quantised to two steps.
-    const Patch ribbon = join({slot(0, RIBBON, 8, 2.0f / 3.0f), {{124, 1.0f}, {126, step(126, 12)}}});
+    // No spring: a springing ribbon starts every program at its rest position.
+    const Patch ribbon = join({slot(0, RIBBON, 8, 2.0f / 3.0f), {{124, 1.0f}, {125, 0.0f}, {126, step(126, 12)}}});
     struct Case {
         float value;
         double ratio;

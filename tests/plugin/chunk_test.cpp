@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/ParameterModel.h"
 #include "tools/testhost/TestHost.h"
 
 using namespace vst;
@@ -49,7 +50,7 @@ TEST(Chunk, WhichHostsGetWhichChunks) {
         const char* vendor;
         bool bank, program;
     } cases[] = {
-        {"Ardour", "", false, false},   {"Kore Player", "", false, false}, {"Maschine 2", "", true, false},
+        {"Ardour", "", false, false},   {"Kore Player", "", true, false}, {"Maschine 2", "", true, false},
         {"REAPER", "", true, false},    {"orvstudio", "", true, false},    {"Studio", "Propellerhead", true, true},
         {"REAPER", "Propellerhead", true, true},
     };
@@ -119,6 +120,165 @@ TEST(Chunk, BadChunksAreRefusedOrMadeSafe) {
     const std::vector<unsigned char> back = getChunk(*plugin, false);
     ASSERT_EQ(back.size(), size_t{CHUNK_BYTES});
     EXPECT_EQ(back[NAME_OFFSET + 31], 0) << "the name is terminated within its 32 bytes";
+}
+
+// The hosts as they name themselves, one of each kind the plug-in tells
+// apart, and whether they exchange program (rather than bank) chunks.
+const struct HostKind {
+    const char* kind;
+    const char* product;
+    const char* vendor;
+    bool programChunk;
+} HOST_KINDS[] = {
+    {"REAPER", "REAPER", "Cockos", false},
+    {"own host", "ORVSTUDIO", "Orventa", false},
+    {"PROP", "Reason", "Propellerhead Software", true},
+    {"PROP bank", "Reason", "Propellerhead Software", false},
+    {"NKS", "Komplete Kontrol", "Native Instruments", false},
+    {"NKS", "Maschine 2", "Native Instruments", false},
+    {"KORE", "Kore Player", "Native Instruments", false},
+};
+
+// A sound of the plug-in's own making: every parameter moved as a host or
+// the editor would, then applied (a springing ribbon goes to its rest), so
+// that what it hands out is what it plays.
+std::vector<unsigned char> madeChunk(const HostKind& kind, unsigned seed, char* name) {
+    auto maker = loadAs(kind.product, kind.vendor);
+    if (!maker) return {};
+    for (int tag = 0; tag < 1024; ++tag) {
+        if (tag == PRESET_APPLY_TAG) continue;
+        seed = seed * 1664525u + 1013904223u;
+        maker->setParameter(tag, static_cast<float>(seed >> 8) / 16777216.0f);
+    }
+    maker->dispatch(effSetProgramName, 0, 0, name);
+    maker->setParameter(PRESET_APPLY_TAG, 0.0f);
+    maker->render(2 * 4096 + 64);
+    return getChunk(*maker, kind.programChunk);
+}
+
+TEST(Chunk, RoundTripPerHostKind) {
+    for (const HostKind& kind : HOST_KINDS) {
+        SCOPED_TRACE(std::string(kind.kind) + ": " + kind.product);
+        char name[] = "Glass Riser 23";
+        const std::vector<unsigned char> saved = madeChunk(kind, 7u + static_cast<unsigned>(kind.programChunk), name);
+        ASSERT_EQ(saved.size(), size_t{CHUNK_BYTES});
+        EXPECT_STREQ(reinterpret_cast<const char*>(saved.data() + NAME_OFFSET), name);
+
+        auto plugin = loadAs(kind.product, kind.vendor);
+        ASSERT_TRUE(plugin);
+        plugin->render(4096);
+        EXPECT_EQ(plugin->dispatch(effSetChunk, kind.programChunk ? 1 : 0, CHUNK_BYTES,
+                                   const_cast<unsigned char*>(saved.data())),
+                  1);
+        plugin->render(2 * 4096 + 64);
+        const std::vector<unsigned char> back = getChunk(*plugin, kind.programChunk);
+        ASSERT_EQ(back.size(), saved.size());
+        int differing = 0;
+        for (int tag = 0; tag < 1024; ++tag) {
+            float expected, value;
+            std::memcpy(&expected, saved.data() + tag * 4, 4);
+            std::memcpy(&value, back.data() + tag * 4, 4);
+            if (value != expected || plugin->getParameter(tag) != expected) ++differing;
+        }
+        EXPECT_EQ(differing, 0) << "every parameter comes back exactly";
+        EXPECT_EQ(plugin->programName(), name);
+        EXPECT_EQ(back, saved);
+    }
+}
+
+// A host that is not told of chunks saves the parameters one by one.
+TEST(Chunk, AnOrdinaryHostRestoresTheSoundParameterByParameter) {
+    char name[] = "unused";
+    const std::vector<unsigned char> made = madeChunk(HOST_KINDS[0], 11u, name);
+    ASSERT_EQ(made.size(), size_t{CHUNK_BYTES});
+    auto plugin = loadAs("Ardour", "");
+    ASSERT_TRUE(plugin);
+    for (int tag = 0; tag < 1024; ++tag) {
+        float value;
+        std::memcpy(&value, made.data() + tag * 4, 4);
+        plugin->setParameter(tag, value);
+    }
+    plugin->render(2 * 4096 + 64);
+    for (int tag = 0; tag < 1024; ++tag) {
+        float value;
+        std::memcpy(&value, made.data() + tag * 4, 4);
+        ASSERT_EQ(plugin->getParameter(tag), value) << tag;
+    }
+}
+
+TEST(Chunk, ALongerChunkIsReadAsFarAsARecordGoes) {
+    auto plugin = loadAs("REAPER", "");
+    ASSERT_TRUE(plugin);
+    std::vector<unsigned char> longer = record(0.375f, "Longer");
+    longer.resize(5000, 0xff);
+    EXPECT_EQ(plugin->dispatch(effSetChunk, 0, static_cast<intptr>(longer.size()), longer.data()), 1);
+    const std::vector<unsigned char> back = getChunk(*plugin, false);
+    longer.resize(CHUNK_BYTES);
+    EXPECT_EQ(back, longer);
+    plugin->render(2 * 4096 + 64);
+    EXPECT_FLOAT_EQ(plugin->getParameter(1), 0.375f);
+    EXPECT_EQ(plugin->programName(), "Longer");
+}
+
+// Mutated chunks of every size the host could pass: the plug-in keeps
+// running, every parameter stays in 0..1 and the output finite. The long run
+// is the chunk fuzz target (tests/fuzz/).
+TEST(Chunk, MutatedChunksLeaveThePluginPlaying) {
+    constexpr int CHUNKS = 100000;
+    constexpr int APPLY_EVERY = 2500;  // a render that applies the last one, with a note
+    auto plugin = loadAs("REAPER", "");
+    ASSERT_TRUE(plugin);
+    std::vector<unsigned char> base = record(0.5f, "Base");
+    unsigned seed = 12345u;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    const float specials[] = {std::numeric_limits<float>::quiet_NaN(), -std::numeric_limits<float>::infinity(),
+                              std::numeric_limits<float>::infinity(), 1e30f, -1e30f, 1.0000001f, -0.0f,
+                              std::numeric_limits<float>::denorm_min()};
+    const std::size_t sizes[] = {0, 1, 4127, 4128, 5000};
+    std::vector<unsigned char> chunk;
+    for (int n = 0; n < CHUNKS; ++n) {
+        chunk = base;
+        chunk.resize(5000, static_cast<unsigned char>(n));
+        switch (next() % 4) {
+        case 0:  // random bytes anywhere
+            for (int k = next() % 64; k >= 0; --k) chunk[next() % chunk.size()] = static_cast<unsigned char>(next());
+            break;
+        case 1:  // values no parameter holds
+            for (int k = next() % 32; k >= 0; --k)
+                std::memcpy(chunk.data() + (next() % 1024) * 4, &specials[next() % std::size(specials)], 4);
+            break;
+        case 2:  // a name without its zero
+            std::memset(chunk.data() + NAME_OFFSET, 'A' + static_cast<int>(next() % 26), 32);
+            break;
+        default:  // all of it random
+            for (unsigned char& byte : chunk) byte = static_cast<unsigned char>(next());
+            break;
+        }
+        const std::size_t size = sizes[next() % std::size(sizes)];
+        plugin->dispatch(effSetChunk, 0, static_cast<intptr>(size), size ? chunk.data() : nullptr);
+        const std::vector<unsigned char> back = getChunk(*plugin, false);
+        ASSERT_EQ(back.size(), size_t{CHUNK_BYTES});
+        ASSERT_EQ(back[NAME_OFFSET + 31], 0) << "chunk " << n;
+        if (n % APPLY_EVERY == APPLY_EVERY - 1) {
+            plugin->noteOn(plugin->framesRendered() + 4200, 48 + n % 24, 100);
+            const testhost::Stereo out = plugin->render(3 * 4096);
+            ASSERT_TRUE(testhost::measure(out).finite) << "chunk " << n;
+            const std::vector<unsigned char> applied = getChunk(*plugin, false);
+            for (int tag = 0; tag < 1024; ++tag) {
+                float value;
+                std::memcpy(&value, applied.data() + tag * 4, 4);
+                ASSERT_TRUE(value >= 0.0f && value <= 1.0f) << "chunk " << n << ": the applied record holds " << value;
+            }
+            for (int tag = 0; tag < 1024; ++tag) {
+                const float value = plugin->getParameter(tag);
+                ASSERT_TRUE(value >= 0.0f && value <= 1.0f) << "chunk " << n << ", tag " << tag << " reads " << value;
+            }
+            ASSERT_LE(plugin->programName().size(), 23u);
+        }
+    }
 }
 
 }  // namespace

@@ -159,7 +159,7 @@ TEST(EditorServices, WhatIsNotBuiltYetAnswersNeutralValues) {
     EXPECT_EQ(services.getSampleNo(), -1);
     EXPECT_EQ(services.getNumOfSamplesInSampleFolder(), 0);
     EXPECT_EQ(services.getBadSampleStr(), "!") << "no failed load to report";
-    EXPECT_EQ(services.getNumBuiltinPrograms(), 0);
+    EXPECT_EQ(services.getNumBuiltinPrograms(), 70) << "the built-in bank is there";
     EXPECT_EQ(services.getTuningName(), "Standard Tuning");
     EXPECT_EQ(services.getZeroValue(1), 0.75f);
     EXPECT_TRUE(services.getHasControl(28));

@@ -120,7 +120,8 @@ TEST(ParamsStore, WritingTheApplyTagRequestsTheProgram) {
     TPluginTestAccess::flags(*applying).presetPending = false;
     TPluginTestAccess::flags(*applying).settingPreset = true;
     applying->setParameter(PRESET_APPLY_TAG, 1.0f);
-    EXPECT_FALSE(TPluginTestAccess::flags(*applying).presetPending.load()) << "no request while a program is being applied";
+    EXPECT_TRUE(TPluginTestAccess::flags(*applying).presetPending.load())
+        << "a request while a program is being applied is kept for after it";
 
     auto other = std::make_unique<TestPlugin>();
     TPluginTestAccess::flags(*other).presetPending = false;
@@ -388,7 +389,9 @@ TEST(ParamsStore, TheTwoTextReadersDiffer) {
     auto code = [](int c) { return static_cast<float>((c + 0.5) / 255.99); };
     const float slots[] = {code('a'), code('b'), 0.0f, code('c'), 1.0f, std::numeric_limits<float>::quiet_NaN(),
                            code('d')};
-    for (int i = 0; i < 7; ++i) TPluginTestAccess::values(*p).programs[0].values[PRESET_NAME_PARAM + i] = slots[i];
+    // The start program's own name is cleared first.
+    for (int i = 0; i < PRESET_NAME_SLOTS; ++i)
+        TPluginTestAccess::values(*p).programs[0].values[PRESET_NAME_PARAM + i] = i < 7 ? slots[i] : 0.0f;
     EXPECT_EQ(p->getStringFromParamStr(PRESET_NAME_PARAM, PRESET_NAME_SLOTS, false, false), "abcd")
         << "empty, 256 (low byte 0) and NaN slots are skipped";
     EXPECT_EQ(APlugin::getPresetNameFromProgram(TPluginTestAccess::values(*p).programs[0]), "ab") << "stops at the first empty slot";

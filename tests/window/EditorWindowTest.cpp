@@ -2,11 +2,14 @@
 // through the VST interface by the test host, in a window on an Xvfb display
 // that each test starts, driven by XTest and compared with the off-screen
 // render of the same frame.
+#include <cairo.h>
 #include <gtest/gtest.h>
 #include <malloc.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <memory>
@@ -99,8 +102,9 @@ protected:
         }));
     }
 
+    // Closes the editor as a host does, its own window staying open.
     void closeEditor() {
-        ui->run([this] { window.reset(); });
+        ui->run([this] { window->closeEditor(); });
     }
 
     // The editor's own window: the child of the host's window.
@@ -157,8 +161,12 @@ TEST_F(EditorWindowTest, OpensAsAMappedChildOfTheHostWindowAtTheSizeItAskedFor) 
     EXPECT_EQ(driver->property32(child, "_XEMBED_INFO"), (std::vector<uint32_t>{0, 1}));
     EXPECT_EQ(driver->property32(child, "XdndAware"), (std::vector<uint32_t>{5}));
 
+    // The plug-in's requests reach the server on a connection of their own,
+    // which the server may serve after ours: wait for the child to go.
     closeEditor();
-    EXPECT_TRUE(driver->children(parent).empty());
+    EXPECT_TRUE(waitFor([&] { return driver->children(parent).empty(); })) << "the window outlived the close";
+    EXPECT_FALSE(driver->state(child).exists);
+    EXPECT_TRUE(driver->state(parent).exists) << "the host's window is the host's to close";
 }
 
 TEST_F(EditorWindowTest, WindowShowsWhatTheOffscreenRenderOfTheSameFrameShows) {
@@ -189,6 +197,92 @@ TEST_F(EditorWindowTest, WindowShowsWhatTheOffscreenRenderOfTheSameFrameShows) {
     EXPECT_EQ(result.height, showcase::kHeight);
     EXPECT_EQ(result.fractionDifferent, 0.0) << "window: " << shown;
     EXPECT_LT(result.meanDifference, 0.01) << "window: " << shown;
+}
+
+// The top-left pixel inside the border of a window's picture, and how many of
+// its pixels are the tooltip's text (dark on its pale paper).
+struct TooltipLook {
+    bool read = false;
+    uint32_t paper = 0;
+    int darkPixels = 0;
+};
+
+TooltipLook lookAtTooltip(const std::string& display, xcb_window_t tooltip, const std::string& path) {
+    TooltipLook look;
+    if (!testhost::saveWindowImage(display, tooltip, path))
+        return look;
+    cairo_surface_t* image = cairo_image_surface_create_from_png(path.c_str());
+    if (cairo_surface_status(image) == CAIRO_STATUS_SUCCESS && cairo_image_surface_get_width(image) > 4) {
+        look.read = true;
+        const int stride = cairo_image_surface_get_stride(image);
+        const unsigned char* data = cairo_image_surface_get_data(image);
+        std::memcpy(&look.paper, data + 2 * stride + 2 * 4, 4);
+        for (int y = 0; y < cairo_image_surface_get_height(image); ++y)
+            for (int x = 0; x < cairo_image_surface_get_width(image); ++x) {
+                uint32_t pixel;
+                std::memcpy(&pixel, data + y * stride + x * 4, 4);
+                const int red = (pixel >> 16) & 0xff, green = (pixel >> 8) & 0xff, blue = pixel & 0xff;
+                // Text, not the black of a window that was never drawn.
+                look.darkPixels += std::max({red, green, blue}) < 96 && red + green + blue > 0;
+            }
+    }
+    cairo_surface_destroy(image);
+    return look;
+}
+
+// A tooltip is drawn when it is mapped, and drawn again when something that
+// covered it goes away: its window's background is black, so a missed picture
+// would show as a black box.
+TEST_F(EditorWindowTest, TooltipShowsItsTextAndShowsItAgainAfterBeingCovered) {
+    constexpr uint32_t kPaper = 0xffffffe1;  // the tooltip's pale yellow, opaque
+    openEditor();
+    int x = 0, y = 0;
+    rootPoint(showcase::kSwitchRect.getCenter(), x, y);
+    driver->moveTo(x, y);
+    ASSERT_TRUE(waitFor([&] { return driver->popups().size() == 1; })) << "no tooltip";
+    const xcb_window_t tooltip = driver->popups()[0];
+    const std::string path = (work / "tooltip.png").string();
+    TooltipLook look;
+    auto showsItsText = [&] {
+        look = lookAtTooltip(xvfb.display(), tooltip, path);
+        return look.read && look.paper == kPaper && look.darkPixels > 20;
+    };
+    EXPECT_TRUE(waitFor(showsItsText)) << "paper " << std::hex << look.paper << std::dec << ", " << look.darkPixels
+                                       << " text pixels: " << path;
+
+    // The host's screenshot shows it too, as the screen does, not a black box.
+    const Driver::WindowState shown = driver->state(tooltip);
+    int hostX = 0, hostY = 0;
+    ASSERT_TRUE(driver->toRoot(parent, 0, 0, hostX, hostY));
+    const std::string screenshot = (work / "screenshot.png").string();
+    bool taken = false;
+    ASSERT_TRUE(ui->run([&] { taken = window->screenshot(screenshot); }));
+    ASSERT_TRUE(taken);
+    cairo_surface_t* picture = cairo_image_surface_create_from_png(screenshot.c_str());
+    ASSERT_EQ(cairo_surface_status(picture), CAIRO_STATUS_SUCCESS);
+    uint32_t underPointer = 0;
+    std::memcpy(&underPointer,
+                cairo_image_surface_get_data(picture) +
+                    (shown.y - hostY + 2) * cairo_image_surface_get_stride(picture) + (shown.x - hostX + 2) * 4,
+                4);
+    cairo_surface_destroy(picture);
+    EXPECT_EQ(underPointer, kPaper) << screenshot;
+
+    // Cover it with a window of the test's own, then take that away.
+    xcb_connection_t* conn = driver->connection();
+    const xcb_window_t cover = xcb_generate_id(conn);
+    const uint32_t values[] = {0x00ff00, 1};
+    xcb_create_window(conn, XCB_COPY_FROM_PARENT, cover, driver->rootWindow(), static_cast<int16_t>(shown.x - 5),
+                      static_cast<int16_t>(shown.y - 5), static_cast<uint16_t>(shown.width + 10),
+                      static_cast<uint16_t>(shown.height + 10), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+                      XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
+    xcb_map_window(conn, cover);
+    driver->sync();
+    xcb_destroy_window(conn, cover);
+    driver->sync();
+    ASSERT_EQ(driver->popups().size(), 1u) << "the tooltip went away; nothing left to look at";
+    EXPECT_TRUE(waitFor(showsItsText)) << "after the cover: paper " << std::hex << look.paper << std::dec << ", "
+                                       << look.darkPixels << " text pixels: " << path;
 }
 
 TEST_F(EditorWindowTest, ClickOnTheSwitchChangesItsParameterAndATooltipShowsOnHover) {

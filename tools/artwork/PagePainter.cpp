@@ -41,10 +41,12 @@ const std::array<TBand, 6> MAIN_BANDS{{
 constexpr int TOP_BAR_BOTTOM = 74;
 constexpr int DIVIDER_INSET = 8;
 
-// LEDs of the main screen outside the switch table.
-constexpr std::array<const char*, 7> MAIN_LEDS{
-    "revertEditedButton", "revertOriginalButton", "ecsMenuButton", "manualButton",
-    "onOffSampleRevOnOff", "sampleScreenButton", "onOffRibbonBiPolarOnOff"};
+// LEDs of the main screen outside the switch table. The "Sample Rev" switch
+// and the sample screen's button are hidden unless the source plays a sample;
+// a socket under them would stay behind as an empty well, so the page carries
+// none (the sample page does carry the button's, which is always shown there).
+constexpr std::array<const char*, 5> MAIN_LEDS{"revertEditedButton", "revertOriginalButton", "ecsMenuButton",
+                                               "manualButton", "onOffRibbonBiPolarOnOff"};
 // Switches of the Movement panel, which the sample screen does not show.
 constexpr std::array<std::string_view, 2> MOVEMENT_SWITCHES{"onOffMovementLoopOnOff",
                                                             "onOffMovementTempoSyncOnOff"};
@@ -214,6 +216,8 @@ void paintSockets(TArtCanvas& c, bool onSampleScreen) {
     }
     for (const char* led : MAIN_LEDS)
         c.socket(c.boxOf(led));
+    if (onSampleScreen)
+        c.socket(c.boxOf("sampleScreenButton"));
 }
 
 void paintPanels(TArtCanvas& c, bool onSampleScreen) {

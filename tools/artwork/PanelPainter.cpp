@@ -33,8 +33,8 @@ void paintSourcePanel(TArtCanvas& c, TSourceForm form) {
     c.fillRect(CRect(x, inset, x + c.lineWidth(), c.getHeight() - inset), PANEL_DIVIDER_COLOR);
     switch (form) {
     case TSourceForm::noise:
+        // No socket for "TRK": the first noise source hides it on this same panel.
         c.boxAround(c.boxOf("waveScreen"), DISPLAY_FILL_COLOR, DISPLAY_BORDER_COLOR);
-        c.socket(c.boxOf("onOffKeyTrackOnOff"));
         break;
     case TSourceForm::wave:
         c.socket(c.boxOf("onOffKeyTrackOnOff2"));
@@ -55,12 +55,10 @@ void paintSourcePanel(TArtCanvas& c, TSourceForm form) {
     }
 }
 
+// One panel serves every Mod FX mode; the Gator's gate displays draw their own
+// cells, so nothing marks their place behind the other modes' knobs.
 void paintModFXPanel(TArtCanvas& c) {
     c.fillRect(CRect(0, 0, c.getWidth(), c.getHeight()), PANEL_FILL_COLOR);
-    // The gate displays draw their steps over these; in the other modes the
-    // last three knobs stand on them, so they stay quiet.
-    for (const char* gate : {"gatorDisplays[0]", "gatorDisplays[1]"})
-        c.fillRoundedRect(c.boxOf(gate), c.unit(2), WELL_FILL_COLOR);
 }
 
 }  // namespace artwork

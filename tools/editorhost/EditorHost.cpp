@@ -37,8 +37,26 @@ int shiftOf(uint32_t mask) {
 }
 
 // The window's pixels as an opaque image; null when it cannot be read (not
-// viewable, a depth other than 24 or 32 bits).
-cairo_surface_t* grabWindow(xcb_connection_t* conn, xcb_window_t window) {
+// viewable, a depth other than 24 or 32 bits). Where another top-level window
+// (a tooltip, a menu) lies over it, a window's own pixels are undefined (black
+// on Xvfb); asScreenShows reads the screen at the window's place instead, with
+// whatever lies over it.
+cairo_surface_t* grabWindow(xcb_connection_t* conn, xcb_window_t window, bool asScreenShows = false) {
+    int16_t left = 0, top = 0;
+    if (asScreenShows) {
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(conn)).data->root;
+        auto* origin =
+            xcb_translate_coordinates_reply(conn, xcb_translate_coordinates(conn, window, root, 0, 0), nullptr);
+        if (!origin)
+            return nullptr;
+        left = origin->dst_x;
+        top = origin->dst_y;
+        // Windows in a screen of their own are not on this root.
+        const bool onRoot = origin->same_screen;
+        std::free(origin);
+        if (!onRoot)
+            return nullptr;
+    }
     auto geometryCookie = xcb_get_geometry(conn, window);
     auto attributesCookie = xcb_get_window_attributes(conn, window);
     xcb_get_geometry_reply_t* geometry = xcb_get_geometry_reply(conn, geometryCookie, nullptr);
@@ -47,8 +65,10 @@ cairo_surface_t* grabWindow(xcb_connection_t* conn, xcb_window_t window) {
     xcb_visualtype_t* visual = attributes ? findVisual(conn, attributes->visual) : nullptr;
     if (geometry && visual && (geometry->depth == 24 || geometry->depth == 32)) {
         int width = geometry->width, height = geometry->height;
+        const xcb_drawable_t source =
+            asScreenShows ? xcb_setup_roots_iterator(xcb_get_setup(conn)).data->root : window;
         auto imageCookie =
-            xcb_get_image(conn, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, static_cast<uint16_t>(width),
+            xcb_get_image(conn, XCB_IMAGE_FORMAT_Z_PIXMAP, source, left, top, static_cast<uint16_t>(width),
                           static_cast<uint16_t>(height), ~0u);
         xcb_get_image_reply_t* image = xcb_get_image_reply(conn, imageCookie, nullptr);
         if (image && xcb_get_image_data_length(image) >= width * height * 4) {
@@ -198,7 +218,7 @@ bool EditorWindow::idle() {
 }
 
 bool EditorWindow::screenshot(const std::string& pngPath) {
-    return writeSurface(grabWindow(connection->conn, windowId), pngPath);
+    return writeSurface(grabWindow(connection->conn, windowId, true), pngPath);
 }
 
 bool saveWindowImage(const std::string& display, uint32_t window, const std::string& pngPath) {

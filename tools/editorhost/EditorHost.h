@@ -41,7 +41,8 @@ public:
     int width() const { return windowWidth; }
     int height() const { return windowHeight; }
 
-    // What the window shows now, with the editor in it, as a PNG file.
+    // What the screen shows at the window's place now, the editor in it and
+    // any tooltip or menu over it, as a PNG file.
     bool screenshot(const std::string& pngPath);
 
 private:

@@ -1,0 +1,11 @@
+// What the plug-in keeps about its programs beside the program record: which
+// built-in program the current sound is taken to be, and the name a host gave.
+#pragma once
+
+#include <atomic>
+
+struct TProgramState {
+    // Index into the built-in bank; written by the host's, the editor's and the
+    // audio thread (the name lookup), read by all.
+    std::atomic<int> curBuiltinProgram{0};
+};

@@ -1,0 +1,248 @@
+// Programs: the built-in bank behind the host's one program, its names, the
+// stepping through it, and the application of the program record on the
+// audio thread, heard through the plug-in.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "plugin/BuiltinPrograms.h"
+#include "plugin_test_access.h"
+#include "tools/testhost/TestHost.h"
+
+using namespace vst;
+
+namespace {
+
+constexpr int BLOCK = 512;
+constexpr int HOUSEKEEPING = 4096;
+
+void renderFrames(APlugin& plugin, int frames) {
+    std::vector<float> left(BLOCK), right(BLOCK);
+    float* outputs[2] = {left.data(), right.data()};
+    for (int done = 0; done < frames; done += BLOCK) plugin.processReplacing(nullptr, outputs, std::min(BLOCK, frames - done));
+}
+
+// Renders until the program waiting now has been applied and the editor told.
+void applyPending(APlugin& plugin) { renderFrames(plugin, 2 * HOUSEKEEPING + BLOCK); }
+
+std::string hostProgramName(APlugin& plugin) {
+    char name[64];
+    std::memset(name, 'x', sizeof name);
+    plugin.dispatcher(effGetProgramName, 0, 0, name, 0);
+    EXPECT_LT(std::strlen(name), 24u) << "23 characters and the zero at most";
+    return name;
+}
+
+TEST(Programs, TheBankChoosesTheSoundAndNamesIt) {
+    auto plugin = std::make_unique<APlugin>(nullptr);
+    applyPending(*plugin);
+    EXPECT_EQ(plugin->getNumBuiltinPrograms(), BUILTIN_PROGRAM_COUNT);
+    EXPECT_EQ(plugin->getCurBuiltinProgram(), 0) << "the start program";
+    EXPECT_EQ(hostProgramName(*plugin), std::string(builtinProgramName(0)).substr(0, 23));
+    EXPECT_EQ(plugin->getDemoName(-1), "");
+    EXPECT_EQ(plugin->getDemoName(BUILTIN_PROGRAM_COUNT), "");
+
+    for (int index : {1, 8, 37, BUILTIN_PROGRAM_COUNT - 1}) {
+        SCOPED_TRACE(index);
+        plugin->setDemoProgram(index);
+        EXPECT_TRUE(plugin->getIsSettingPreset()) << "queued for the audio thread";
+        applyPending(*plugin);
+        EXPECT_FALSE(plugin->getIsSettingPreset());
+        EXPECT_EQ(plugin->getCurBuiltinProgram(), index) << "the name lookup finds it again";
+        EXPECT_EQ(plugin->getDemoName(index), builtinProgramName(index));
+        EXPECT_EQ(hostProgramName(*plugin), std::string(builtinProgramName(index)).substr(0, 23));
+        const auto bank = builtinProgramValues(index);
+        for (int tag : {1, 10, 27, 500}) EXPECT_FLOAT_EQ(plugin->getParameter(tag), bank[static_cast<std::size_t>(tag)]) << tag;
+        EXPECT_EQ(APlugin::getPresetNameFromProgram(TPluginTestAccess::values(*plugin).programs[0]),
+                  builtinProgramName(index));
+    }
+    plugin->setDemoProgram(BUILTIN_PROGRAM_COUNT);
+    plugin->setDemoProgram(-1);
+    EXPECT_FALSE(plugin->getIsSettingPreset()) << "an index outside the bank is ignored";
+
+    char text[32] = "untouched";
+    EXPECT_EQ(plugin->dispatcher(effGetProgramNameIndexed, 1, 0, text, 0), 0);
+    EXPECT_STREQ(text, "untouched");
+    EXPECT_EQ(plugin->dispatcher(effGetProgramNameIndexed, 0, 0, text, 0), 1);
+    EXPECT_EQ(std::string(text), hostProgramName(*plugin));
+}
+
+TEST(Programs, AHostsNameIsKeptWithinTwentyThreeCharacters) {
+    auto plugin = std::make_unique<APlugin>(nullptr);
+    char longName[] = "A host name that runs far past the twenty-four bytes";
+    plugin->dispatcher(effSetProgramName, 0, 0, longName, 0);
+    EXPECT_EQ(hostProgramName(*plugin), std::string(longName).substr(0, 23));
+    plugin->setDemoProgram(3);
+    EXPECT_EQ(hostProgramName(*plugin), std::string(builtinProgramName(3)).substr(0, 23))
+        << "a program from the bank brings its own name";
+}
+
+TEST(Programs, SteppingIsClampedToTheBank) {
+    const struct {
+        int from, delta, expected;
+    } cases[] = {{2, -5, 0}, {69, 1, 69}, {8, 1, 9}, {0, -1, 0}, {5, INT_MAX, 69}, {5, INT_MIN, 0}, {30, 0, 30}};
+    for (const auto& c : cases) {
+        auto plugin = std::make_unique<APlugin>(nullptr);
+        plugin->setDemoProgram(c.from);
+        applyPending(*plugin);
+        plugin->changeDemoProgramDelta(c.delta);
+        EXPECT_TRUE(TPluginTestAccess::flags(*plugin).presetPending.load()) << "even the end program is loaded again";
+        applyPending(*plugin);
+        EXPECT_EQ(plugin->getCurBuiltinProgram(), c.expected) << c.from << " + " << c.delta;
+    }
+}
+
+TEST(Programs, RequestsThatTheHostOrTheEditorMayNotMakeAreIgnored) {
+    auto plugin = std::make_unique<APlugin>(nullptr);
+    applyPending(*plugin);
+    plugin->setProgram(1);
+    EXPECT_FALSE(plugin->getIsSettingPreset()) << "one program only";
+    plugin->setEditorOpenState(true, false);
+    plugin->setProgram(0);
+    EXPECT_FALSE(plugin->getIsSettingPreset()) << "not while the editor is being opened";
+    plugin->setEditorOpenState(false, false);
+    plugin->setProgram(0);
+    EXPECT_TRUE(plugin->getIsSettingPreset());
+}
+
+// What the application leaves in the store, for values a foreign record may hold.
+TEST(Programs, ApplicationStoresPlayableValuesEverywhere) {
+    constexpr float nan = std::numeric_limits<float>::quiet_NaN();
+    const struct {
+        int tag;
+        float recorded, applied;
+    } cases[] = {{1, 0.3f, 0.3f}, {2, 7.0f, 1.0f}, {3, -2.0f, 0.0f}, {11, nan, -1.0f /* the default */},
+                 {124, 0.7f, 1.0f /* a switch */}};
+    auto plugin = std::make_unique<APlugin>(nullptr);
+    applyPending(*plugin);
+    TParameterValues& values = TPluginTestAccess::values(*plugin);
+    for (const auto& c : cases) values.programs[0].values[static_cast<std::size_t>(c.tag)] = c.recorded;
+    values.captured[40] = true;
+    values.editChanged = true;
+    plugin->setProgram(0);
+    applyPending(*plugin);
+    for (const auto& c : cases) {
+        const float expected = c.applied < 0 ? plugin->getDefaultValue(c.tag) : c.applied;
+        const auto tag = static_cast<std::size_t>(c.tag);
+        EXPECT_FLOAT_EQ(values.curValue[tag], expected) << c.tag;
+        EXPECT_FLOAT_EQ(values.origValue[tag], expected) << c.tag << ": Compare brings back a playable value";
+        EXPECT_FLOAT_EQ(values.editValue[tag], expected) << c.tag;
+        EXPECT_FLOAT_EQ(values.programs[0].values[tag], expected) << c.tag;
+    }
+    EXPECT_FALSE(values.captured[40].load());
+    EXPECT_FALSE(plugin->getEditChanged());
+    const TEditorRequests requests = plugin->takeEditorRequests();
+    EXPECT_TRUE(requests.clearUndos);
+    EXPECT_TRUE(requests.modFXModeTaken);
+    EXPECT_TRUE(requests.redraw);
+}
+
+// A request made while a program is being applied is not lost: the record is
+// applied again after the running application.
+TEST(Programs, ARequestDuringTheApplicationIsAppliedAfterIt) {
+    auto plugin = std::make_unique<APlugin>(nullptr);
+    applyPending(*plugin);
+    THandOffFlags& flags = TPluginTestAccess::flags(*plugin);
+    flags.presetPending = false;
+    flags.settingPreset = true;  // as if the audio thread were applying now
+    TPluginTestAccess::values(*plugin).programs[0].values[1] = 0.125f;
+    plugin->setProgram(0);
+    flags.settingPreset = false;
+    EXPECT_TRUE(flags.presetPending.load());
+    applyPending(*plugin);
+    EXPECT_FLOAT_EQ(TPluginTestAccess::values(*plugin).curValue[1], 0.125f);
+    EXPECT_FLOAT_EQ(TPluginTestAccess::values(*plugin).origValue[1], 0.125f);
+}
+
+// Heard through the host: from the request the output is silent; the program
+// takes effect at the next 4096-frame tick and a new note then plays it.
+TEST(Programs, TheOutputIsSilentUntilTheNextTickAndThenPlaysTheNewProgram) {
+    testhost::Host host;
+    auto plugin = host.load(KOLBRI_SO_PATH);
+    ASSERT_TRUE(plugin) << testhost::Host::lastError();
+    plugin->render(2 * HOUSEKEEPING);
+    const long start = plugin->framesRendered();
+    ASSERT_EQ(start % HOUSEKEEPING, 0);
+    plugin->noteOn(start + 10, 60, 110);
+    const long request = start + 2 * HOUSEKEEPING + 1000;
+    plugin->parameterAt(request, PRESET_APPLY_TAG, 0.0f);
+    const long tick = start + 3 * HOUSEKEEPING;
+    plugin->noteOn(tick + 200, 60, 110);
+    const testhost::Stereo out = plugin->render(4 * HOUSEKEEPING);
+    const long relRequest = request - start, relTick = tick - start;
+    EXPECT_GT(testhost::measure(out, relRequest - 1000, relRequest - 1).peak, 0.01f) << "the note plays before";
+    // The output stage's filters ring out for a moment; nothing new is rendered.
+    EXPECT_LT(testhost::measure(out, relRequest + 1, relRequest + 64).peak, 0.05f) << "the voices stop at the request";
+    EXPECT_LT(testhost::measure(out, relRequest + 500, relTick - 1).peak, 1e-4f) << "silence while the program waits";
+    EXPECT_LT(testhost::measure(out, relTick, relTick + 199).peak, 1e-3f) << "the application ends every voice";
+    EXPECT_GT(testhost::measure(out, relTick + 1200, relTick + 3000).peak, 0.01f) << "the new program plays";
+    EXPECT_TRUE(testhost::measure(out).finite);
+}
+
+// Compare, revert and clear, from an applied program with two edits.
+TEST(Programs, CompareRevertAndClear) {
+    constexpr int EDITED = 28, LATE = 2, SOURCE_MODE = 10, NAME_SLOT = PRESET_NAME_PARAM;
+    constexpr float APPLIED = 0.8f, EDIT = 0.3f, LATE_EDIT = 0.9f, SOURCE_EDIT = 0.7f;
+    enum Step { ORIG, EDIT_BACK, CLEAR, SET_LATE, COMMAND_14 };
+    const struct {
+        const char* why;
+        std::vector<Step> steps;
+        float edited, late, sourceMode;  // < 0: the default
+        bool editChanged, resetAsked;
+    } cases[] = {
+        {"the applied program", {ORIG}, APPLIED, 0.5f, 0.0f, false, true},
+        {"back to the edits", {ORIG, EDIT_BACK}, EDIT, 0.5f, SOURCE_EDIT, true, true},
+        {"an edit while comparing joins the others", {ORIG, SET_LATE, EDIT_BACK}, EDIT, LATE_EDIT, SOURCE_EDIT, true, true},
+        {"initialised", {CLEAR}, -1, -1, -1, true, true},
+        {"the applied program after initialising", {CLEAR, ORIG}, APPLIED, 0.5f, 0.0f, false, true},
+        {"command 14 is nothing, not even a reset", {COMMAND_14}, EDIT, 0.5f, SOURCE_EDIT, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        auto plugin = std::make_unique<APlugin>(nullptr);
+        TParameterValues& values = TPluginTestAccess::values(*plugin);
+        values.programs[0].values[EDITED] = APPLIED;
+        values.programs[0].values[LATE] = 0.5f;
+        values.programs[0].values[SOURCE_MODE] = 0.0f;
+        plugin->setProgram(0);
+        applyPending(*plugin);
+        const float name = values.programs[0].values[NAME_SLOT];
+        ASSERT_GT(name, 0.0f) << "the program's name is spelled into its parameters";
+        plugin->setParameter(EDITED, EDIT);
+        plugin->setParameter(SOURCE_MODE, SOURCE_EDIT);
+        plugin->takeEditorRequests();
+        TPluginTestAccess::engine(*plugin).engine.resetRequested = false;
+        for (Step step : c.steps) {
+            switch (step) {
+            case ORIG: plugin->doFileCommands(11); break;
+            case EDIT_BACK: plugin->doFileCommands(12); break;
+            case CLEAR: plugin->doFileCommands(13); break;
+            case SET_LATE: plugin->setParameter(LATE, LATE_EDIT); break;
+            case COMMAND_14: plugin->doFileCommands(14); break;
+            }
+        }
+        const struct {
+            int tag;
+            float expected;
+        } checks[] = {{EDITED, c.edited}, {LATE, c.late}, {SOURCE_MODE, c.sourceMode}};
+        for (const auto& check : checks) {
+            const float expected = check.expected < 0 ? plugin->getDefaultValue(check.tag) : check.expected;
+            EXPECT_FLOAT_EQ(values.curValue[static_cast<std::size_t>(check.tag)], expected) << check.tag;
+            EXPECT_FLOAT_EQ(plugin->getParameter(check.tag), expected) << check.tag << ": the host reads it too";
+        }
+        EXPECT_FLOAT_EQ(values.origValue[EDITED], APPLIED) << "the applied program is never changed";
+        EXPECT_FLOAT_EQ(values.programs[0].values[NAME_SLOT], name) << "the name stays";
+        EXPECT_EQ(plugin->getEditChanged(), c.editChanged);
+        EXPECT_EQ(TPluginTestAccess::engine(*plugin).engine.resetRequested.load(), c.resetAsked);
+        EXPECT_FALSE(plugin->takeEditorRequests().redraw) << "no editor open, no redraw";
+        EXPECT_FALSE(TPluginTestAccess::flags(*plugin).presetPending.load()) << "no program is requested";
+    }
+}
+
+}  // namespace
