@@ -18,16 +18,15 @@ programbank="$build/tools/programbank/kolbri_programbank"
 tail_seconds=3
 
 mkdir -p "$out"
-# A plug-in whose host sees only one program still plays every built-in one
-# when its values arrive as parameters.
-if "$vsthost" info "$plugin" | grep -q '^programs: *70$'; then by_number=1; else by_number=0; fi
 
 numbers=("$@")
 if ((${#numbers[@]} == 0)); then numbers=($(seq 0 69)); fi
 for n in "${numbers[@]}"; do
   IFS=$'\t' read -r name notes seconds < <("$programbank" audition "$n" "${bank[@]}")
   file=$(printf '%s/%02d' "$out" "$n")
-  if ((by_number)); then select=(--program "$n"); else read -ra select < <("$programbank" args "$n" "${bank[@]}"); fi
+  # Each program reaches the plug-in as a host loads a program file.
+  "$programbank" fxp "$n" "$file.fxp" "${bank[@]}"
+  select=(--fxp "$file.fxp")
   read -ra note_options <<<"$notes"
   summary=$("$vsthost" render "$plugin" "$file.wav" "${select[@]}" "${note_options[@]}" \
     --seconds "$(awk -v a="$seconds" -v b="$tail_seconds" 'BEGIN { print a + b }')")

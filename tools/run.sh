@@ -47,7 +47,15 @@ install_packages
 case "$job" in
   demo)
     configure_and_build "$root/build" -DCMAKE_BUILD_TYPE=Release -DKOLBRI_TESTS=OFF -DKOLBRI_BENCHMARKS=OFF
-    "$root/build/tools/vsthost" demo "$root/build/Kolbri.vst/Contents/x86_64-linux/Kolbri.so" "$root/demo.wav"
+    # A phrase through a handful of the built-in programs, each loaded as a host loads a program file.
+    demo_programs=("Abyss Impact" "Ray Gun Pew" "Tuned Noise Harp" "Gate Stutter" "Falling Bomb" "Thunder Roll")
+    fxp_options=()
+    mkdir -p "$root/build/demo"
+    for name in "${demo_programs[@]}"; do
+      "$root/build/tools/programbank/kolbri_programbank" fxp "$name" "$root/build/demo/$name.fxp" "$root"/plugin/programs/*.txt
+      fxp_options+=(--fxp "$root/build/demo/$name.fxp")
+    done
+    "$root/build/tools/vsthost" demo "$root/build/Kolbri.vst/Contents/x86_64-linux/Kolbri.so" "$root/demo.wav" "${fxp_options[@]}"
     ;;
   test)
     # Values shared between the audio thread and the others are checked under ThreadSanitizer.

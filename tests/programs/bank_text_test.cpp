@@ -129,7 +129,9 @@ TEST(ProgramBankText, SavedStatesOfAHostDumpToTheSameValues) {
     put32(static_cast<std::uint32_t>(chunk.size()));
     fxp.insert(fxp.end(), chunk.begin(), chunk.end());
 
-    for (const auto* bytes : {&chunk, &fxp}) {
+    // The program file the generator writes for hosts: plain parameters.
+    std::vector<std::uint8_t> plain = programbank::programFile(p.name, p.values);
+    for (const auto* bytes : {&chunk, &fxp, &plain}) {
         programbank::TValues values{};
         std::string name, error;
         ASSERT_TRUE(programbank::readSavedState(*bytes, values, name, error)) << error;

@@ -62,7 +62,8 @@ double releaseSeconds(std::span<const float> v) { return std::pow(2.0, 14.0 * v[
 
 struct Take {
     testhost::Stereo audio;
-    long keyUpFrame = 0;  // from the start of `audio`
+    long keyUpFrame = 0;     // from the start of `audio`
+    std::string hostName;    // the program's name as the host reads it
 };
 
 // Sets the program's values as a host sets parameters, lets the smoothing
@@ -81,6 +82,7 @@ Take play(int program, double seconds, bool effects, double heldSeconds) {
         if (tag != NEVER_COPIED && tag != APPLY) plugin->setParameter(tag, values[static_cast<std::size_t>(tag)]);
     if (!effects) plugin->setParameter(BYPASS_ALL_FX, 1.0f);
     plugin->render(2 * 4096);
+    take.hostName = plugin->programName();
     const long start = plugin->framesRendered();
     const int note = bank()[static_cast<std::size_t>(program)].audition.front().note;
     take.keyUpFrame = std::lround(heldSeconds * RATE);
@@ -103,6 +105,7 @@ TEST_P(BuiltinProgramSound, SoundsUnderFullScaleWithoutNaN) {
     const Take take = play(n, held + 0.5, true, held);
     const testhost::Levels levels = testhost::measure(take.audio);
     const std::string name(builtinProgramName(n));
+    EXPECT_EQ(take.hostName, name) << "the plug-in knows the program by the name in its parameters";
     EXPECT_TRUE(levels.finite) << name;
     EXPECT_LT(dBFS(levels.peak), -0.3) << name << " clips at its own volume";
     EXPECT_GT(dBFS(levels.peak), -30.0) << name << " is nearly silent";

@@ -386,6 +386,35 @@ std::string generatedSource(const std::vector<TProgramText>& programs) {
     return out;
 }
 
+std::vector<std::uint8_t> programFile(std::string_view name, std::span<const float> values) {
+    const std::uint32_t count = PARAMETER_COUNT;
+    std::vector<std::uint8_t> bytes(FXP_HEADER_BYTES + 4 * count, 0);
+    std::size_t at = 0;
+    auto put32 = [&bytes, &at](std::uint32_t v) {
+        for (int shift = 24; shift >= 0; shift -= 8) bytes[at++] = static_cast<std::uint8_t>(v >> shift);
+    };
+    auto putTag = [&put32](const char* four) {
+        put32((std::uint32_t{static_cast<std::uint8_t>(four[0])} << 24) | (std::uint32_t{static_cast<std::uint8_t>(four[1])} << 16) |
+              (std::uint32_t{static_cast<std::uint8_t>(four[2])} << 8) | static_cast<std::uint8_t>(four[3]));
+    };
+    putTag("CcnK");
+    put32(static_cast<std::uint32_t>(bytes.size() - 8));  // the bytes after this field
+    putTag("FxCk");
+    put32(1);        // format version
+    putTag("klbr");  // the plug-in's unique ID
+    put32(1);        // its version
+    put32(count);
+    std::memcpy(bytes.data() + at, name.data(), std::min<std::size_t>(name.size(), 27));
+    at += 28;
+    for (std::uint32_t tag = 0; tag < count; ++tag) {
+        std::uint32_t bits = 0;
+        const float v = tag < values.size() ? values[tag] : 0.0f;
+        std::memcpy(&bits, &v, sizeof bits);
+        put32(bits);
+    }
+    return bytes;
+}
+
 bool readSavedState(std::span<const std::uint8_t> bytes, TValues& values, std::string& name, std::string& error) {
     std::string fileName;
     std::span<const std::uint8_t> chunk;

@@ -73,6 +73,10 @@ std::string generatedSource(const std::vector<TProgramText>& programs);
 // or a program file of plain parameters. Fills the values and the name.
 bool readSavedState(std::span<const std::uint8_t> bytes, TValues& values, std::string& name, std::string& error);
 
+// A program file (.fxp) of plain parameters, as hosts save and load a program
+// of a plug-in whose state is its parameters: every tag's value, and the name.
+std::vector<std::uint8_t> programFile(std::string_view name, std::span<const float> values);
+
 // Case-insensitive order of names, as the bank is sorted.
 bool nameBefore(std::string_view a, std::string_view b);
 

@@ -5,6 +5,7 @@
 //   programbank dump STATE                     a saved state (chunk or .fxp) as text
 //   programbank dump --bank N BANK.txt...      program N of the bank as text
 //   programbank args N BANK.txt...             program N as vsthost --param options
+//   programbank fxp N|NAME OUT.fxp BANK.txt... program N (or the one of that name) as a program file
 //   programbank audition N BANK.txt...         its name, its audition as vsthost --note
 //                                              options at 48 kHz, and the seconds they last
 #include <cmath>
@@ -108,6 +109,27 @@ int args(int argc, char** argv) {
     return 0;
 }
 
+int programFile(int argc, char** argv) {
+    if (argc < 5) return complain("usage: programbank fxp N|NAME OUT.fxp BANK.txt...");
+    std::vector<TProgramText> programs;
+    std::string error;
+    if (!readBank(argc, argv, 4, programs, error)) return complain(error);
+    int index = -1;
+    if (!parseIndex(argv[2], index)) {
+        index = -1;
+        for (std::size_t n = 0; n < programs.size(); ++n)
+            if (programs[n].name == argv[2]) index = static_cast<int>(n);
+    }
+    if (index < 0) return complain(std::string("no program is numbered or called ") + argv[2]);
+    const TProgramText& p = programs[static_cast<std::size_t>(index)];
+    const std::vector<std::uint8_t> bytes = programbank::programFile(p.name, p.values);
+    std::ofstream out(argv[3], std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) return complain(std::string("cannot write ") + argv[3]);
+    return 0;
+}
+
 int audition(int argc, char** argv) {
     int index = 0;
     if (argc < 4 || !parseIndex(argv[2], index)) return complain("usage: programbank audition N BANK.txt...");
@@ -137,11 +159,13 @@ int main(int argc, char** argv) {
     if (command == "dump") return dump(argc, argv);
     if (command == "args") return args(argc, argv);
     if (command == "audition") return audition(argc, argv);
+    if (command == "fxp") return programFile(argc, argv);
     return complain(
         "usage:\n"
         "  programbank generate OUT.cpp BANK.txt...\n"
         "  programbank dump STATE                  (a chunk or .fxp a host saved)\n"
         "  programbank dump --bank N BANK.txt...\n"
         "  programbank args N BANK.txt...          (vsthost --param options)\n"
-        "  programbank audition N BANK.txt...      (name, vsthost --note options, seconds)");
+        "  programbank audition N BANK.txt...      (name, vsthost --note options, seconds)\n"
+        "  programbank fxp N|NAME OUT.fxp BANK.txt...");
 }
