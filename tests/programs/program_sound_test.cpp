@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/EngineTags.h"
+#include "engine/audio_measure.h"
 #include "plugin/BuiltinPrograms.h"
 #include "tools/programbank/ProgramBank.h"
 #include "tools/testhost/TestHost.h"
@@ -25,11 +27,8 @@ constexpr int VELOCITY = 100;
 // Long enough to hear what a program does, short enough for 70 of them under
 // the sanitizers: the audition's first note, held at most this long.
 constexpr double MOST_HELD_SECONDS = 1.5;
-// Tags a host leaves alone when it sets a program's values one by one: 1021
-// is never copied and a write of 1022 asks for the program record to be applied.
-constexpr int NEVER_COPIED = 1021, APPLY = 1022;
-constexpr int BYPASS_ALL_FX = 76, RELEASE = 127;
-constexpr int MOVEMENT_SPEED = 41, MOVEMENT_SYNC = 42, MOVEMENT_LOOP = 40;
+constexpr int BYPASS_ALL_FX = 76;
+constexpr int MOVEMENT_SPEED = 41, MOVEMENT_SYNC = 42;
 constexpr double HOST_TEMPO = 120;
 
 const std::vector<TProgramText>& bank() {
@@ -58,7 +57,7 @@ double movementSeconds(std::span<const float> v) {
     return BARS[k] * 4.0 * 60.0 / HOST_TEMPO;
 }
 
-double releaseSeconds(std::span<const float> v) { return std::pow(2.0, 14.0 * v[RELEASE]) / 1000.0; }
+double releaseSeconds(std::span<const float> v) { return std::pow(2.0, 14.0 * v[tag::RELEASE]) / 1000.0; }
 
 struct Take {
     testhost::Stereo audio;
@@ -79,7 +78,8 @@ Take play(int program, double seconds, bool effects, double heldSeconds) {
     plugin->start();
     const std::span<const float> values = builtinProgramValues(program);
     for (int tag = 0; tag < PARAMETER_COUNT; ++tag)
-        if (tag != NEVER_COPIED && tag != APPLY) plugin->setParameter(tag, values[static_cast<std::size_t>(tag)]);
+        // A host sets every value it can; a write of the apply tag asks for the program record.
+        if (tag != NEVER_COPIED_TAG && tag != PRESET_APPLY_TAG) plugin->setParameter(tag, values[static_cast<std::size_t>(tag)]);
     if (!effects) plugin->setParameter(BYPASS_ALL_FX, 1.0f);
     plugin->render(2 * 4096);
     take.hostName = plugin->programName();
@@ -171,29 +171,6 @@ TEST(BuiltinPrograms, NamesOrderAndValues) {
 
 // ---------------------------------------------------------------- distinctness
 
-void fft(std::vector<std::complex<double>>& x) {
-    const std::size_t n = x.size();
-    for (std::size_t i = 1, j = 0; i < n; ++i) {
-        std::size_t bit = n >> 1;
-        for (; j & bit; bit >>= 1) j ^= bit;
-        j ^= bit;
-        if (i < j) std::swap(x[i], x[j]);
-    }
-    for (std::size_t length = 2; length <= n; length <<= 1) {
-        const double angle = -2.0 * std::numbers::pi / static_cast<double>(length);
-        const std::complex<double> step(std::cos(angle), std::sin(angle));
-        for (std::size_t i = 0; i < n; i += length) {
-            std::complex<double> w(1.0);
-            for (std::size_t k = 0; k < length / 2; ++k) {
-                const std::complex<double> a = x[i + k], b = x[i + k + length / 2] * w;
-                x[i + k] = a + b;
-                x[i + k + length / 2] = a - b;
-                w *= step;
-            }
-        }
-    }
-}
-
 // The spectrum's envelope over time: the level in octave-wide bands from 47 Hz
 // to 24 kHz in slices of a quarter second, in dB under the loudest cell, so
 // that two programs that differ only in volume look the same.
@@ -212,7 +189,7 @@ TEnvelope spectrumEnvelope(const testhost::Stereo& audio) {
                 const double hann = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * i / WINDOW);
                 x[static_cast<std::size_t>(i)] = hann * (audio.left[f] + audio.right[f]);
             }
-            fft(x);
+            audiomeasure::fft(x);
             // Bin 2 is 47 Hz; band b covers bins 2^(b+1) .. 2^(b+2) - 1.
             for (int b = 0; b < BANDS; ++b)
                 for (int bin = 2 << b; bin < (4 << b) && bin < WINDOW / 2; ++bin) energy[b] += std::norm(x[bin]);

@@ -3,8 +3,8 @@
 //
 //   programbank generate OUT.cpp BANK.txt...   check the bank and write its table
 //   programbank dump STATE                     a saved state (chunk or .fxp) as text
-//   programbank dump --bank N BANK.txt...      program N of the bank as text
-//   programbank args N BANK.txt...             program N as vsthost --param options
+//   programbank dump --bank N BANK.txt...      program N (or NAME) of the bank as text
+//   programbank args N BANK.txt...             program N (or NAME) as vsthost --param options
 //   programbank fxp N|NAME OUT.fxp BANK.txt... program N (or the one of that name) as a program file
 //   programbank audition N BANK.txt...         its name, its audition as vsthost --note
 //                                              options at 48 kHz, and the seconds they last
@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -54,6 +55,30 @@ bool parseIndex(const char* text, int& index) {
     return true;
 }
 
+// The program argv[selector] names, by number or by name, from the bank in
+// argv[firstBank...]; complains and gives nothing when there is none.
+std::optional<TProgramText> oneProgram(int argc, char** argv, int selector, int firstBank, const char* usage) {
+    if (argc <= firstBank) {
+        complain(usage);
+        return std::nullopt;
+    }
+    std::vector<TProgramText> programs;
+    std::string error;
+    if (!readBank(argc, argv, firstBank, programs, error)) {
+        complain(error);
+        return std::nullopt;
+    }
+    int index = -1;
+    if (!parseIndex(argv[selector], index))
+        for (std::size_t n = 0; n < programs.size(); ++n)
+            if (programs[n].name == argv[selector]) index = static_cast<int>(n);
+    if (index < 0) {
+        complain(std::string("no program is numbered or called ") + argv[selector]);
+        return std::nullopt;
+    }
+    return programs[static_cast<std::size_t>(index)];
+}
+
 int generate(int argc, char** argv) {
     if (argc < 4) return complain("usage: programbank generate OUT.cpp BANK.txt...");
     std::vector<TProgramText> programs;
@@ -71,14 +96,10 @@ int generate(int argc, char** argv) {
 }
 
 int dump(int argc, char** argv) {
-    if (argc >= 5 && std::string(argv[2]) == "--bank") {
-        int index = 0;
-        if (!parseIndex(argv[3], index)) return complain("the program number must be 0..69");
-        std::vector<TProgramText> programs;
-        std::string error;
-        if (!readBank(argc, argv, 4, programs, error)) return complain(error);
-        const TProgramText& p = programs[static_cast<std::size_t>(index)];
-        std::fputs(programbank::dumpProgram(p.name, p.values).c_str(), stdout);
+    if (argc >= 4 && std::string(argv[2]) == "--bank") {
+        const auto p = oneProgram(argc, argv, 3, 4, "usage: programbank dump --bank N|NAME BANK.txt...");
+        if (!p) return 1;
+        std::fputs(programbank::dumpProgram(p->name, p->values).c_str(), stdout);
         return 0;
     }
     if (argc != 3) return complain("usage: programbank dump STATE | programbank dump --bank N BANK.txt...");
@@ -94,14 +115,10 @@ int dump(int argc, char** argv) {
 }
 
 int args(int argc, char** argv) {
-    int index = 0;
-    if (argc < 4 || !parseIndex(argv[2], index)) return complain("usage: programbank args N BANK.txt...");
-    std::vector<TProgramText> programs;
-    std::string error;
-    if (!readBank(argc, argv, 3, programs, error)) return complain(error);
-    const TProgramText& p = programs[static_cast<std::size_t>(index)];
+    const auto p = oneProgram(argc, argv, 2, 3, "usage: programbank args N|NAME BANK.txt...");
+    if (!p) return 1;
     for (int tag = 0; tag < PARAMETER_COUNT; ++tag) {
-        const float v = p.values[static_cast<std::size_t>(tag)];
+        const float v = p->values[static_cast<std::size_t>(tag)];
         if (v != programbank::tagInfo()[static_cast<std::size_t>(tag)].defaultValue)
             std::printf(" --param 0:%d:%.9g", tag, static_cast<double>(v));
     }
@@ -110,19 +127,9 @@ int args(int argc, char** argv) {
 }
 
 int programFile(int argc, char** argv) {
-    if (argc < 5) return complain("usage: programbank fxp N|NAME OUT.fxp BANK.txt...");
-    std::vector<TProgramText> programs;
-    std::string error;
-    if (!readBank(argc, argv, 4, programs, error)) return complain(error);
-    int index = -1;
-    if (!parseIndex(argv[2], index)) {
-        index = -1;
-        for (std::size_t n = 0; n < programs.size(); ++n)
-            if (programs[n].name == argv[2]) index = static_cast<int>(n);
-    }
-    if (index < 0) return complain(std::string("no program is numbered or called ") + argv[2]);
-    const TProgramText& p = programs[static_cast<std::size_t>(index)];
-    const std::vector<std::uint8_t> bytes = programbank::programFile(p.name, p.values);
+    const auto p = oneProgram(argc, argv, 2, 4, "usage: programbank fxp N|NAME OUT.fxp BANK.txt...");
+    if (!p) return 1;
+    const std::vector<std::uint8_t> bytes = programbank::programFile(p->name, p->values);
     std::ofstream out(argv[3], std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     out.close();
@@ -131,12 +138,9 @@ int programFile(int argc, char** argv) {
 }
 
 int audition(int argc, char** argv) {
-    int index = 0;
-    if (argc < 4 || !parseIndex(argv[2], index)) return complain("usage: programbank audition N BANK.txt...");
-    std::vector<TProgramText> programs;
-    std::string error;
-    if (!readBank(argc, argv, 3, programs, error)) return complain(error);
-    const TProgramText& p = programs[static_cast<std::size_t>(index)];
+    const auto found = oneProgram(argc, argv, 2, 3, "usage: programbank audition N|NAME BANK.txt...");
+    if (!found) return 1;
+    const TProgramText& p = *found;
     constexpr double RATE = 48000;
     double start = 0;
     std::string notes;
