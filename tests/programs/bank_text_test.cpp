@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "plugin/BuiltinPrograms.h"
 #include "tools/programbank/ProgramBank.h"
+#include "tools/testhost/TestHost.h"
 
 using programbank::TProgramText;
 
@@ -179,6 +181,63 @@ TEST(ProgramBankText, ThePluginsTableIsTheText) {
             ASSERT_EQ(values[static_cast<std::size_t>(tag)], p.values[static_cast<std::size_t>(tag)])
                 << p.name << ", tag " << tag;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A program file as the generator writes it reaches the plug-in as a host
+// loads it: every value arrives, and the plug-in knows the program by name.
+TEST(ProgramBankText, AHostLoadsAProgramFileIntoThePlugin) {
+    const std::string folder = testing::TempDir() + "/program-files";
+    std::filesystem::create_directories(folder);
+    auto write = [&folder](const std::string& file, const std::vector<std::uint8_t>& bytes) {
+        std::ofstream out(folder + "/" + file, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        return folder + "/" + file;
+    };
+    for (const int n : {0, 8, 37, BUILTIN_PROGRAM_COUNT - 1}) {
+        auto plugin = testhost::Host().load(KOLBRI_SO_PATH);
+        ASSERT_TRUE(plugin) << testhost::Host::lastError();
+        plugin->start();
+        const std::string name(builtinProgramName(n));
+        const std::string path = write("p.fxp", programbank::programFile(name, builtinProgramValues(n)));
+        std::string loadedName, error;
+        ASSERT_TRUE(testhost::loadProgramFile(*plugin, path, loadedName, error)) << error;
+        plugin->render(2 * 4096);
+        EXPECT_EQ(loadedName, name);
+        EXPECT_EQ(plugin->programName(), name);
+        for (int tag = 0; tag < PARAMETER_COUNT; ++tag) {
+            if (tag == PRESET_APPLY_TAG) continue;
+            ASSERT_EQ(plugin->getParameter(tag), builtinProgramValues(n)[static_cast<std::size_t>(tag)])
+                << name << ", tag " << tag;
+        }
+    }
+
+    std::vector<std::uint8_t> good = programbank::programFile("X", builtinProgramValues(0));
+    std::vector<std::uint8_t> otherPlugin = good, bank = good;
+    otherPlugin[16] = 'z';
+    std::memcpy(bank.data() + 8, "FxBk", 4);
+    struct Bad {
+        std::vector<std::uint8_t> bytes;
+        const char* why;
+    } bad[] = {
+        {std::vector<std::uint8_t>(good.begin(), good.begin() + 30), "a header cut short"},
+        {std::vector<std::uint8_t>(good.begin(), good.end() - 4), "one value missing"},
+        {otherPlugin, "a program of another plug-in"},
+        {bank, "a bank, not a program"},
+    };
+    auto plugin = testhost::Host().load(KOLBRI_SO_PATH);
+    ASSERT_TRUE(plugin);
+    plugin->start();
+    const float before = plugin->getParameter(28);
+    for (const Bad& b : bad) {
+        std::string loadedName, error;
+        EXPECT_FALSE(testhost::loadProgramFile(*plugin, write("bad.fxp", b.bytes), loadedName, error)) << b.why;
+        EXPECT_FALSE(error.empty()) << b.why;
+    }
+    EXPECT_EQ(plugin->getParameter(28), before) << "a refused file changes nothing";
 }
 
 }  // namespace
