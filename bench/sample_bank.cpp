@@ -3,10 +3,13 @@
 // further instance pays to share it. Plus the per-voice cost of playing it.
 #include <benchmark/benchmark.h>
 
+#include <fstream>
 #include <memory>
+#include <string>
 
 #include "engine/sample/SampleBank.h"
 #include "engine/sample/SamplePlayback.h"
+#include "tools/testhost/TestHost.h"
 
 namespace {
 
@@ -28,6 +31,39 @@ void BM_SampleBankFurtherInstance(benchmark::State& state) {
     state.counters["banks_alive"] = TSampleBank::banksAlive();
 }
 BENCHMARK(BM_SampleBankFurtherInstance)->Unit(benchmark::kMicrosecond);
+
+// How many times the bank file is mapped into this process: once, however
+// many instances share it.
+int bankMappings() {
+    std::ifstream maps("/proc/self/maps");
+    int count = 0;
+    for (std::string line; std::getline(maps, line);)
+        if (line.find(SAMPLE_BANK_FILE_NAME) != std::string::npos) ++count;
+    return count;
+}
+
+// A host opening a second instance of the library while the first holds the
+// bank: load, open, rate, block size and resume, then close again. Should
+// stay well under 20 ms.
+void BM_SecondPluginInstanceStarts(benchmark::State& state) {
+    testhost::Host host;
+    auto first = host.load(KOLBRI_SO_PATH);
+    if (!first) {
+        state.SkipWithError("the plug-in does not load");
+        return;
+    }
+    first->render(512);
+    int mappingsWhileTwo = 0;
+    for (auto _ : state) {
+        auto second = host.load(KOLBRI_SO_PATH);
+        benchmark::DoNotOptimize(second.get());
+        state.PauseTiming();
+        mappingsWhileTwo = bankMappings();
+        state.ResumeTiming();
+    }
+    state.counters["bank_mappings_with_two_instances"] = mappingsWhileTwo;
+}
+BENCHMARK(BM_SecondPluginInstanceStarts)->Unit(benchmark::kMillisecond);
 
 // Sixteen voices of a looping built-in sample, per frame.
 void BM_SamplePlaybackSixteenVoices(benchmark::State& state) {

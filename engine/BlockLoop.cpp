@@ -18,12 +18,12 @@
 #include "engine/EngineTags.h"
 #include "engine/ModTables.h"
 #include "engine/SoundEngine.h"
+#include "engine/SampleState.h"
 
 using namespace vst;
 
 namespace {
 
-constexpr int USER_SAMPLE = 194;
 
 // Flushes denormal numbers to zero for the block and restores the host's mode.
 class TDenormalGuard {
@@ -45,8 +45,14 @@ void TSoundEngine::processReplacing(float** inputs, float** outputs, std::int32_
                                     const TBlockTime& time) {
     TDenormalGuard denormals;
     blockTime = time;
+    // The sample slots are read from here to the block's end; data replaced
+    // meanwhile is freed only after it.
+    beginSampleBlock();
     takeBlockRequests();
-    if (sampleFrames > 0 && (!outputs || !outputs[0] || !outputs[1])) return;
+    if (sampleFrames > 0 && (!outputs || !outputs[0] || !outputs[1])) {
+        endSampleBlock();
+        return;
+    }
     if (sampleFrames < 0) sampleFrames = 0;
 
     if (handOff.settingPreset) {
@@ -57,6 +63,7 @@ void TSoundEngine::processReplacing(float** inputs, float** outputs, std::int32_
         renderNormal(inputs, outputs, sampleFrames);
     }
     publishEditorReadouts();
+    endSampleBlock();
 }
 
 // The accumulating entry adds nothing to the host's buffers; queued MIDI is
@@ -73,6 +80,7 @@ void TSoundEngine::takeBlockRequests() {
     if (engine.resetRequested.exchange(false, std::memory_order_acquire)) reset();
     if (engine.previewNoteOffRequested.exchange(false, std::memory_order_acquire)) releasePreviewNoteNow();
     if (engine.previewNoteOnRequested.exchange(false, std::memory_order_acquire)) startPreviewNoteNow();
+    takePreviewRequest();
     switch (engine.ribbonSpringRequest.exchange(TEngineState::SPRING_NOT_REQUESTED, std::memory_order_acquire)) {
     case TEngineState::SPRING_ON_REQUESTED: setRibbonSpringOn(); break;
     case TEngineState::SPRING_OFF_REQUESTED: setRibbbonSpringOff(); break;
@@ -85,28 +93,6 @@ void TSoundEngine::renderSilentFrame(int frame, float** outputs) {
     ++engine.fxFrameCount;
     outputs[0][frame] = 0;
     outputs[1][frame] = 0;
-}
-
-void TSoundEngine::renderPreview(float** outputs, std::int32_t sampleFrames) {
-    for (std::int32_t i = 0; i < sampleFrames; ++i) {
-        float left = 0, right = 0;
-        const bool fileOn = engine.previewFileOn;
-        const bool userOn = engine.previewUserOn;
-        if (fileOn || userOn) {
-            // The previewed sample plays here once the sample player is part of
-            // the engine; until then a preview has no frames and ends at once.
-            engine.previewPos += 1.0;
-            constexpr int previewLength = 0;
-            if (static_cast<int>(engine.previewPos) >= previewLength) {
-                if (!userOn)
-                    engine.previewFileOn = false;
-                else
-                    engine.previewUserOn = false;
-            }
-        }
-        outputs[0][i] = left;
-        outputs[1][i] = right;
-    }
 }
 
 // ---------------------------------------------------------------- the normal path
@@ -303,7 +289,7 @@ void TSoundEngine::runGlobalControlStep() {
     engine.sourceRatio = engine.sourceTransposeRatio(semi);
     engine.sourceInc = engine.tuneInc * engine.sourceRatio;
 
-    engine.sampleOffset = paramStep(tag::SAMPLE_CHOICE) == USER_SAMPLE ? 0.0f : paramValue(tag::SAMPLE_OFFSET);
+    engine.sampleOffset = paramStep(tag::SAMPLE_CHOICE) == USER_SAMPLE_SLOT ? 0.0f : paramValue(tag::SAMPLE_OFFSET);
 
     engine.keyTrackOn = paramOn(tag::KEY_TRACK);
     engine.sampleReverseOn = paramOn(tag::SAMPLE_REVERSE);

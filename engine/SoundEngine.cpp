@@ -2,11 +2,20 @@
 // sample rate.
 #include "engine/SoundEngine.h"
 
+#include "engine/SampleState.h"
+
 #include <cmath>
 
 TSoundEngine::TSoundEngine(const TParameterAttributes& attr, TParameterValues& values, THandOffFlags& flags,
                            TEngineHost& host)
-    : parameterAttributes(attr), parameterValues(values), handOff(flags), upward(host) {}
+    : sampleState(std::make_unique<TSampleState>()),
+      samples(*sampleState),
+      parameterAttributes(attr),
+      parameterValues(values),
+      handOff(flags),
+      upward(host) {}
+
+TSoundEngine::~TSoundEngine() = default;
 
 void TSoundEngine::start() {
     // The MIDI controller map and the receive channel from the preferences;

@@ -25,6 +25,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "engine/EcsFile.h"
 #include "engine/EditorReadouts.h"
@@ -57,12 +58,18 @@ struct TRates {
     float tempo = 120;  // host tempo in BPM; 120 until the host tells us otherwise
 };
 
+class TSampleBank;
+class TSampleData;
+struct TSampleState;
+struct TUserSampleSettings;
+
 class TSoundEngine {
 public:
     static constexpr float START_SAMPLE_RATE = 44099.0f;
 
     TSoundEngine(const TParameterAttributes& attr, TParameterValues& values, THandOffFlags& flags,
                  TEngineHost& host);
+    ~TSoundEngine();
     TSoundEngine(const TSoundEngine&) = delete;
     TSoundEngine& operator=(const TSoundEngine&) = delete;
 
@@ -183,6 +190,22 @@ public:
     // One frame of the ribbon (settings at the control step, spring, source 49).
     void updateRibbon();
 
+    // ---- samples (engine/Samples.cpp)
+    // The process's built-in bank; before the audio thread runs.
+    void setSampleBank(std::shared_ptr<const TSampleBank> bank);
+    // Any thread: the user sample was loaded from its folder and "Sample
+    // Loaded" is on (whether the slot holds data is asked of the slot).
+    bool userSampleUsable() const;
+    TUserSampleSettings userSampleSettings() const;
+    // Program application (the audio thread, or the editor's for compare and
+    // revert): the user sample follows "Sample Loaded" and the path in the
+    // program; the slot is silent until a thread that may read files has
+    // loaded it (samples.userSample's load request). Two atomic steps.
+    void requestUserSampleForProgram();
+    // Editor thread: start a preview (TSampleState::PREVIEW_FILE or
+    // PREVIEW_USER) at a frame, or stop it (PREVIEW_STOP); taken at the next block.
+    void requestSamplePreview(int kind, double startPos);
+
     // ---- units, filters and the output stage (engine/Output.cpp)
     // Builds the per-instance engine tables and the process-wide tables the
     // voices read (start-up, before the audio thread runs; once).
@@ -216,6 +239,10 @@ public:
     TMovementState movement;
     TMidiState midi;
     TTuningTableHolder tuning;
+    // The "Sample" source's state (engine/SampleState.h, which its users
+    // include: its names stay out of every file that sees the engine).
+    std::unique_ptr<TSampleState> sampleState;
+    TSampleState& samples;
     TEditorReadouts readouts;
     // The effects chain: it reads the engine's tables and draws from the
     // block loop's random seed, so it comes after both.
@@ -227,6 +254,13 @@ private:
     void takeSampleRate();
     void renderSilentFrame(int frame, float** outputs);
     void renderPreview(float** outputs, std::int32_t sampleFrames);
+    // Samples (engine/Samples.cpp).
+    void beginSampleBlock();
+    void endSampleBlock();
+    void takePreviewRequest();
+    void setSampleSlotFrame();
+    void startVoiceSample(int voice);
+    stereoOverStruct renderVoiceSample(int voice);
     void renderNormal(float** inputs, float** outputs, std::int32_t sampleFrames);
     void runHousekeeping(bool screenUpdateWasPending);
     void runGlobalControlStep();

@@ -19,6 +19,7 @@
 #include "engine/EngineTags.h"
 #include "engine/ModTables.h"
 #include "engine/SoundEngine.h"
+#include "engine/SampleState.h"
 
 using namespace vst;
 
@@ -838,8 +839,9 @@ void TSoundEngine::setSourceFrameInput() {
     input.waveFeedback = paramValue(tag::WAVE_FEEDBACK);
     input.subVolumeSmoothed = output.subVolumeSmoothed;
     input.subVolumeGain = output.subVolumeGain;
-    // "Sample" plays silence until the sample player is part of the voice.
-    input.sampleFrame = stereoOverStruct{};
+    // The chosen sample as every voice reads it in this frame; each voice
+    // renders its own lanes in renderSource.
+    if (input.sourceMode == SOURCE_SAMPLE) setSampleSlotFrame();
     // A destination no route writes holds its neutral value in every voice
     // once the voice's routes have run, as they have before its source: with
     // none of the source's own destinations routed, every voice reads alike.
@@ -876,6 +878,7 @@ void TSoundEngine::setSourceFrameInput() {
         input.subIndex = voices.subIndex[v];
         setSubDestinations(input, &dest[destination::SUB_VOLUME], &dest[destination::SUB_SYMMETRY]);
     }
+    if (input.sourceMode == SOURCE_SAMPLE) input.sampleFrame = renderVoiceSample(v);
     _mm_storeu_ps(voices.voiceFrame[v].lane,
                   voicesource::renderVoiceSourceFrame(v, input, units.source, units.engineTables, units.pinkNoise,
                                                       units.noiseSeed, units.voiceBPFilter[v], noiseAmount));

@@ -10,6 +10,7 @@
 #include "engine/ModTables.h"
 #include "engine/dsp/SampleMath.h"
 #include "engine/SoundEngine.h"
+#include "engine/SampleState.h"
 
 namespace {
 
@@ -364,8 +365,7 @@ void TSoundEngine::setNotePressed(int v, int note, int velocity, bool retrigger)
         float out0, out1;
         bandPass.processBP(0.0f, 0.0f, out0, out1);
     }
-    // The sample position and the grains start here once the sample player is
-    // part of the voice.
+    startVoiceSample(v);
     units.voiceFilter[v].reset();
     voices.dcState[v] = {0, 0};
     voiceSrc[51] = 0;

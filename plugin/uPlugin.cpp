@@ -70,8 +70,10 @@ APlugin::APlugin(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, NU
     soundEngine.setSampleRate(START_SAMPLE_RATE);
 
     initVariables();
+    startSampleServices();
     // File work that program application asks for, on the background thread.
     worker.addJob([this] { takeTuningRequest(); });
+    worker.addJob([this] { takeUserSampleRequest(); });
     updateEditorScreen();
     flags.presetPending = false;
     flags.settingPreset = false;

@@ -11,7 +11,10 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "engine/ParameterModel.h"
@@ -20,6 +23,7 @@
 #include "plugin/EditorServices.h"
 #include "plugin/PluginWorker.h"
 #include "plugin/ProgramState.h"
+#include "plugin/SampleBrowser.h"
 #include "plugin/StartupState.h"
 #include "vst/AudioEffectX.h"
 
@@ -218,9 +222,9 @@ private:
     void storeTyped(int tag, double value);
     bool setNumValueByTag(int tag);
     void setNumValueByType(int tag);
-    // Values of sample playback as the display texts need them; each answers
-    // the sample playback's start state until it is built.
-    int32 sampleLengthForDisplay(int32 sample) const;
+    // Sample lengths and the user sample's points in frames, as the display
+    // texts show them (plugin/uPluginSamples.cpp has the rules).
+    int32 sampleLengthForDisplay(int32 sample);
     double userSamplePointForDisplay(int32 tag);
 
 public:
@@ -257,6 +261,9 @@ public:
     float getPitchBendValue(int tag, float x) { return soundEngine.getPitchBendValue(tag, x); }
     void updateBaseNote() { soundEngine.updateBaseNote(); }
     void requestTuningForProgram() { soundEngine.requestTuningForProgram(); }
+    // Program application (any thread): the user sample follows the program;
+    // the background thread loads it.
+    void requestUserSampleForProgram() { soundEngine.requestUserSampleForProgram(); }
     void previewNoteOn() override { soundEngine.previewNoteOn(); }
     void previewNoteReleased() override { soundEngine.previewNoteReleased(); }
     void requestReset() { soundEngine.requestReset(); }
@@ -396,6 +403,8 @@ public:
     const TParameterAttributes& parameterAttributes() const { return attr; }
     const TParameterValues& parameterValues() const { return values; }
     const TSoundEngine& engine() const { return soundEngine; }
+    // "" while the built-in sample bank is whole; else the text the editor shows.
+    std::string getSampleBankProblemStr() const;
 
 private:
     friend struct TPluginTestAccess;  // tests reach the state through it
@@ -413,6 +422,37 @@ private:
 
     // Tells the editor which control the host is recording (-1: none).
     void editTagChanged(int32 tag);
+
+    // ---- the user sample and the sample folders (plugin/uPluginSamples.cpp)
+    // Construction: the process's sample bank, the browse folders at their roots.
+    void startSampleServices();
+    // The worker's sample job: the load a program asked for, the bank's
+    // pages read in once, replaced samples freed.
+    void takeUserSampleRequest();
+    // The user sample's data while it is usable (loaded from its folder,
+    // "Sample Loaded" on), else null; and its length (0 below 100 frames).
+    std::shared_ptr<const TSampleData> usableUserSample() const;
+    double userSampleFrames() const;
+    // The relative path the program keeps in 251..314.
+    std::string storedSamplePath() const;
+    // Under sampleBrowser.lock:
+    const std::string& sampleRootLocked() const;
+    std::string& browseFolderLocked();
+    void scanLocked();
+    void ensureScannedLocked();
+    // One of the last scan's lists (scanned first when none was made): its
+    // size, and entry index when 0 <= index < size.
+    using TSampleList = std::vector<std::string> TSampleFolderListing::*;
+    int listedCountLocked(TSampleList list);
+    std::optional<std::string> listedNameLocked(TSampleList list, int index);
+    void setSampleNoLocked();
+    void setSampleInProgram(const std::string& fullPath);
+    bool loadUserSampleLocked(const std::string& path);
+    void loadSelectedLocked(int index);
+    void loadSampleLocked();
+    void reloadSampleLocked();
+    // The current tree's browse folder moved (where(folder, root)), rescanned, reselected.
+    void browseTo(const std::function<std::string(const std::string& folder, const std::string& root)>& where);
 
     // The worker's tuning job: the table of the program's tuning file, when
     // program application asked for it (plugin/uPluginTuning.cpp).
@@ -433,6 +473,7 @@ private:
     TEditorMarks editorMarks;
     TSoundEngine soundEngine{attr, values, flags, *this};
     TFolders folders;
+    TSampleBrowser sampleBrowser;
     TChunkBuffers chunks;
     TProgramState programState;
     // Held by whichever non-audio thread reads a tuning file and publishes its

@@ -7,9 +7,10 @@
 #include <cmath>
 #include <cstdio>
 
+#include "engine/sample/SampleBankTables.h"
 #include "plugin/StringTables.h"
-#include "vst/TextCopy.h"
 #include "plugin/uPlugin.h"
+#include "vst/TextCopy.h"
 
 namespace {
 
@@ -312,18 +313,15 @@ std::string APlugin::displayByTag(int32 tag, float v) {
     }
 }
 
-// ---------------------------------------------------------------- read-outs of later subsystems
-//
-// Sample playback owns these values. Until it is built, the readers below give
-// what it holds at start: no sample frames (built-in lengths arrive with the
-// sample bank, and no user sample is loaded).
+// ---------------------------------------------------------------- sample lengths and points
 
-int32 APlugin::sampleLengthForDisplay(int32 sample) const {
-    (void)sample;
-    return 0;
-}
+int32 APlugin::sampleLengthForDisplay(int32 sample) { return static_cast<int32>(getSampleLength(sample)); }
 
 double APlugin::userSamplePointForDisplay(int32 tag) {
-    (void)tag;
-    return 0.0;
+    switch (tag) {
+    case 246: return getSampleStart(USER_SAMPLE_SLOT);
+    case 247: return getSampleLoopStart(USER_SAMPLE_SLOT);
+    case 248: return getSampleLoopEnd(USER_SAMPLE_SLOT);
+    default: return 0.0;
+    }
 }

@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr int SAMPLE_LOADED_TAG = 249;
 
 // The encoding of one character of a name kept in parameters, as the text
 // helpers of the parameter store write it.
@@ -182,13 +181,9 @@ void APlugin::applyProgramValues() {
 
 // The sample part of the application: the engine's sample state is reset by
 // the engine; the user sample named in the program (its path in tags
-// 251..314) is the sample code's to reload when "Sample Loaded" is on.
-void APlugin::reloadSamples() {
-    const bool userSampleWanted = values.curValue[SAMPLE_LOADED_TAG] >= 0.5f;
-    // USER SAMPLE RELOAD: the sample code's reload of the program's user
-    // sample is called here (off the audio thread, through the worker).
-    (void)userSampleWanted;
-}
+// 251..314) is reloaded when "Sample Loaded" is on, by the background thread
+// (any thread may ask; the slot is silent until it is done).
+void APlugin::reloadSamples() { requestUserSampleForProgram(); }
 
 // ---------------------------------------------------------------- compare, revert and clear
 
@@ -209,6 +204,8 @@ void APlugin::showProgramValues(const std::array<TSharedFloat, PARAMETER_COUNT>&
 void APlugin::afterProgramCopy() {
     if (isEditorOpen()) editorMarks.raise({.redraw = true});
     requestReset();
+    // The copied values may name another user sample.
+    reloadSamples();
 }
 
 void APlugin::origProgram() { showProgramValues(values.origValue, false); }

@@ -46,6 +46,9 @@ public:
     // failed); later requests keep the slot silent until they are finished too.
     void finishLoad(std::uint32_t ticket);
     bool isLoadPending() const;
+    // The ticket of the newest request (a loader finishes it once it has
+    // loaded what was asked at the time it read this).
+    std::uint32_t latestLoadRequest() const { return loadsRequested.load(std::memory_order_acquire); }
 
     // Reads return silence while muted (any thread).
     void setMuted(bool on) { muted.store(on, std::memory_order_relaxed); }

@@ -97,7 +97,7 @@ TEST(ParamsDisplay, TextsTheDesignSpellsOut) {
         {{}, 19, stepValue(19, 194), "N/A"},
         {{{10, sampleMode}}, 19, stepValue(19, 194), "User"},
         {{{10, sampleMode}}, 19, stepValue(19, 0), "FX Percussive 01"},
-        {{}, 21, 0.5f, "0"},
+        {{{19, stepValue(19, 194)}}, 21, 0.5f, "0"},  // no user sample: no frames
         {{}, 23, 0.5f, "100 %"},
         {{{27, stepValue(27, 11)}}, 31, 0.3f, "LP- 70%, HP- 30%"},
         {{{27, stepValue(27, 12)}}, 31, 0.75f, "BP- 51%, HP- 49%"},

@@ -14,41 +14,10 @@
 #include <vector>
 
 #include "engine/sample/SampleBank.h"
+#include "sample/BankManifest.h"
 #include "engine/sample/SamplePlayback.h"
 
 namespace {
-
-struct ManifestRow {
-    int index;
-    std::string name, kind;
-    int frames;
-    bool loop;
-    double f0;
-};
-
-std::vector<ManifestRow> readManifest() {
-    std::ifstream in(KOLBRI_SAMPLE_MANIFEST);
-    std::vector<ManifestRow> rows;
-    std::string line;
-    std::getline(in, line);  // column names
-    while (std::getline(in, line)) {
-        std::stringstream fields(line);
-        ManifestRow row;
-        std::string cell;
-        std::getline(fields, cell, '\t');
-        row.index = std::stoi(cell);
-        std::getline(fields, row.name, '\t');
-        std::getline(fields, row.kind, '\t');
-        std::getline(fields, cell, '\t');
-        row.frames = std::stoi(cell);
-        std::getline(fields, cell, '\t');
-        row.loop = cell == "1";
-        std::getline(fields, cell, '\t');
-        row.f0 = std::stod(cell);
-        rows.push_back(row);
-    }
-    return rows;
-}
 
 std::string groupOf(const std::string& name) { return name.substr(0, name.find_last_of(' ')); }
 

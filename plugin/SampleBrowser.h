@@ -1,0 +1,28 @@
+// The plug-in's side of the user sample: the folder being browsed in each of
+// the two trees, the last scan's lists, the file in use and the text of the
+// last failed load. The editor's thread and the plug-in's background thread
+// both work on it, one at a time under its lock; the audio thread never
+// touches it (it only raises load requests on the engine's sample slot).
+#pragma once
+
+#include <mutex>
+#include <string>
+
+#include "platform/SampleFolders.h"
+
+// What getBadSampleStr answers after a load that succeeded.
+inline constexpr const char* SAMPLE_LOAD_OK_TEXT = "!";
+inline constexpr const char* SAMPLE_NOT_FOUND_TEXT = "Sample Not Found:";
+// The file loaded, but a path this long cannot be kept with the program.
+inline constexpr const char* SAMPLE_PATH_TOO_LONG_TEXT = "Sample Path Too Long To Save:";
+
+struct TSampleBrowser {
+    std::mutex lock;  // held by every operation below; never by the audio thread
+    std::string sampleFolder;          // browsed below the home root
+    std::string externalSampleFolder;  // browsed below the external root
+    TSampleFolderListing listing;      // the last scan of the current folder
+    bool scanned = false;              // the first scan waits until someone looks
+    int curSampleNo = -1;              // index in listing.sampleFiles of the user sample
+    std::string badSampleStr = SAMPLE_LOAD_OK_TEXT;
+    bool bankPrefaulted = false;       // the background thread read the bank's pages in
+};

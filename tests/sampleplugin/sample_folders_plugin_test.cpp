@@ -1,0 +1,286 @@
+// The user sample's file through the plug-in: its path travels with the
+// program's chunk and is reloaded (or refused) when the program is applied;
+// the browser's lists, bounds and folders; imports that never damage a file;
+// a new folder; the positions the editor sets; the display texts.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "engine/sample/SamplePathSlots.h"
+#include "sampleplugin/sample_plugin_support.h"
+
+namespace sampleplugin {
+namespace {
+
+// The program's relative path spelled into 251..314 by hand, as a host or an
+// old program could hold it.
+void storePath(APlugin& plugin, const std::string& relative) {
+    for (int k = 0; k < SAMPLE_NAME_SLOTS; ++k) {
+        const auto byte = [&](std::size_t i) {
+            return i < relative.size() ? static_cast<std::uint8_t>(relative[i]) : std::uint8_t{0};
+        };
+        plugin.setParameter(SAMPLE_NAME_PARAM + k, samplePathSlotValue(byte(2 * k), byte(2 * k + 1)));
+    }
+}
+
+std::string fileText(const std::string& path) { return platform_test::readFile(path); }
+
+TEST_F(SamplePlugin, TheProgramsChunkBringsItsSampleBackOrRefusesIt) {
+    std::filesystem::create_directories(sampleRoot + "/Drums");
+    writeBytes(sampleRoot + "/Drums/kick.wav", chirpWav());
+    writeBytes(dataHome + "/outside.wav", chirpWav());
+    struct Case {
+        const char* what;
+        std::string storedPath;  // empty: as the browser stored it
+        bool deleteFile;
+        bool loads;
+    } cases[] = {
+        {"the path the browser stored", "", false, true},
+        {"a file deleted since", "", true, false},
+        {"a path that climbs out of the root", "../../../outside.wav", false, false},
+        {"an absolute path", dataHome + "/outside.wav", false, false},
+        {"backslashes read as slashes", "Drums\\kick.wav", false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeBytes(sampleRoot + "/Drums/kick.wav", chirpWav());
+        auto source = makeSamplePlugin("");
+        ASSERT_EQ(source->getNumOfSubFoldersInSampleFolder(), 1);
+        source->setSampleCurFolder(0);
+        EXPECT_EQ(source->getCurSampleFolderDisplayNameStr(), "Drums");
+        source->loadSelectedSample(0);
+        ASSERT_TRUE(source->getSampleLoaded());
+        if (!c.storedPath.empty()) storePath(*source, c.storedPath);
+        void* data = nullptr;
+        const vst::int32 size = source->getChunk(&data, false);
+        ASSERT_GT(size, 0);
+        const std::vector<char> chunk(static_cast<char*>(data), static_cast<char*>(data) + size);
+        if (c.deleteFile) std::filesystem::remove(sampleRoot + "/Drums/kick.wav");
+
+        auto plugin = makeSamplePlugin("");
+        plugin->setChunk(const_cast<char*>(chunk.data()), size, false);
+        applyPendingProgram(*plugin);
+        render(*plugin, 512);  // the source mode of the program, before the note
+        EXPECT_EQ(plugin->getSampleLoaded(), c.loads);
+        EXPECT_TRUE(plugin->getOnOff(SAMPLE_LOADED)) << "the program keeps naming its sample";
+        const std::vector<float> out = playNote(*plugin, 57, 4800);
+        if (c.loads) {
+            EXPECT_EQ(plugin->getBadSampleStr(), "!");
+            EXPECT_EQ(plugin->getLoadedSampleDisplayNameStr(), "kick");
+            EXPECT_EQ(plugin->getCurSampleFolderDisplayNameStr(), "Drums") << "the browser shows the sample's folder";
+            EXPECT_EQ(plugin->getSampleNo(), 0);
+            EXPECT_GT(rms(out, 1000, 2000), 0.1);
+        } else {
+            EXPECT_EQ(plugin->getBadSampleStr().rfind("Sample Not Found:", 0), 0u) << plugin->getBadSampleStr();
+            EXPECT_EQ(plugin->getSampleNo(), -1);
+            EXPECT_LT(rms(out, 1000, 2000), 1e-6);
+        }
+    }
+}
+
+// Revert brings back the applied program's values, and with them its sample.
+TEST_F(SamplePlugin, RevertingTheProgramBringsBackItsSample) {
+    writeBytes(sampleRoot + "/a.wav", chirpWav());
+    writeBytes(sampleRoot + "/b.wav", chirpWav(3000));
+    auto plugin = makeSamplePlugin("a.wav");
+    applyProgram(*plugin);  // a.wav is now the program's original
+    ASSERT_EQ(plugin->getLoadedSampleDisplayNameStr(), "a");
+    plugin->loadSelectedSample(1);
+    ASSERT_EQ(plugin->getLoadedSampleDisplayNameStr(), "b");
+    plugin->origProgram();
+    render(*plugin, 512);
+    TPluginTestAccess::worker(*plugin).runPassNow();
+    EXPECT_EQ(plugin->getLoadedSampleDisplayNameStr(), "a");
+    EXPECT_DOUBLE_EQ(plugin->getSampleLength(USER_SAMPLE), 9600.0);
+}
+
+TEST_F(SamplePlugin, ASampleInTheRootShowsEmptyFolderNamesAndTexts) {
+    writeBytes(sampleRoot + "/chirp.wav", chirpWav());
+    auto plugin = makeSamplePlugin();
+    ASSERT_TRUE(plugin->getSampleLoaded());
+    EXPECT_EQ(plugin->getCurSampleFolderDisplayNameStr(), "");
+    EXPECT_EQ(plugin->getLoadedSampleFolderNameStr(), sampleRoot);
+    plugin->gotoSampleFolder();
+    plugin->goUpAFolder();
+    EXPECT_EQ(plugin->getCurSampleFolderDisplayNameStr(), "") << "never above the root";
+    EXPECT_EQ(plugin->getSampleNo(), 0);
+
+    // Length 9600: the points in frames.
+    plugin->setParameter(SAMPLE_START, 0.25f);
+    plugin->setParameter(LOOP_START, 0.5f);
+    plugin->setParameter(LOOP_END, 0.75f);
+    EXPECT_EQ(plugin->getParameterDisplayStr(SAMPLE_START), "Sample 2400");
+    EXPECT_EQ(plugin->getParameterDisplayStr(LOOP_START), "Sample 4800");
+    EXPECT_EQ(plugin->getParameterDisplayStr(LOOP_END), "Sample 7200");
+    EXPECT_DOUBLE_EQ(plugin->getSampleLength(USER_SAMPLE), 9600.0);
+    // "Sample Offset" counts the chosen sample's frames; the user sample takes none.
+    plugin->setParameter(SAMPLE_OFFSET, 0.5f);
+    EXPECT_EQ(plugin->getParameterDisplayStr(SAMPLE_OFFSET), "4800");
+    plugin->setParameter(249, 0.0f);
+    EXPECT_EQ(plugin->getParameterDisplayStr(SAMPLE_START), "Sample 0") << "no usable sample, no frames";
+    EXPECT_EQ(plugin->getLoadedSampleDisplayNameStr(), "");
+}
+
+TEST_F(SamplePlugin, TheBrowserListsSortedNamesWithinBounds) {
+    for (const char* name : {"b.wav", "A.WAV", "a.aif", ".hidden.wav", "x.aiff", "x.wave", "notes.txt"})
+        writeBytes(sampleRoot + "/" + name, chirpWav(200));
+    std::filesystem::create_directories(sampleRoot + "/Zeta");
+    std::filesystem::create_directories(sampleRoot + "/alpha");
+    auto plugin = makeSamplePlugin("");
+    ASSERT_EQ(plugin->getNumOfSamplesInSampleFolder(), 4);
+    const char* files[] = {"a.aif", "A.WAV", "b.wav", "x.aiff"};
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(plugin->getSampleNoDisplayNameStr(i), files[i]);
+    EXPECT_EQ(plugin->getSampleSubFolderDisplayNameStr(0), "alpha");
+    EXPECT_EQ(plugin->getSampleSubFolderDisplayNameStr(1), "Zeta");
+    for (int outside : {-1, 4, 511, 512, 1 << 30}) {
+        EXPECT_EQ(plugin->getSampleNoDisplayNameStr(outside), "");
+        EXPECT_EQ(plugin->getSampleSubFolderDisplayNameStr(outside), "");
+        plugin->loadSelectedSample(outside);
+        plugin->setSampleCurFolder(outside);
+        plugin->previewSampleFromFile(outside);
+    }
+    EXPECT_FALSE(plugin->getSampleLoaded());
+    EXPECT_EQ(plugin->getCurSampleFolderDisplayNameStr(), "");
+
+    // Stepping past the last file reloads the last one.
+    plugin->loadSelectedSample(3);
+    plugin->changeSampleDelta(1);
+    EXPECT_EQ(plugin->getSampleNo(), 3);
+    plugin->changeSampleDelta(-10);
+    EXPECT_EQ(plugin->getSampleNo(), 0);
+    EXPECT_EQ(plugin->getLoadedSampleDisplayNameStr(), "a");
+
+    // The external tree is browsed apart, and says so.
+    plugin->showExternalSamples();
+    EXPECT_EQ(plugin->getCurSampleFolderDisplayNameStr(), "EXT: ");
+    plugin->showKolbriSample();
+    EXPECT_EQ(plugin->getCurSampleFolderDisplayNameStr(), "");
+}
+
+TEST_F(SamplePlugin, ImportsNeverDamageAFile) {
+    const std::string inRoot = sampleRoot + "/chirp.wav";
+    const std::string outside = dataHome + "/new.wav";
+    writeBytes(inRoot, chirpWav());
+    writeBytes(outside, chirpWav(3000));
+    const std::string original = fileText(inRoot);
+    auto plugin = makeSamplePlugin("");
+
+    // The file itself, dropped or chosen again: left as it is.
+    plugin->importSampleFromDrag(inRoot, 1);
+    EXPECT_EQ(fileText(inRoot), original);
+    choose(inRoot);
+    plugin->importSampleFromMenu();
+    EXPECT_EQ(fileText(inRoot), original) << "a menu import of a browsed file once emptied it";
+    EXPECT_FALSE(plugin->getSampleLoaded());
+
+    // A new file dropped alone is copied and becomes the user sample.
+    plugin->importSampleFromDrag(outside, 1);
+    EXPECT_EQ(fileText(sampleRoot + "/new.wav"), fileText(outside));
+    EXPECT_TRUE(plugin->getSampleLoaded());
+    EXPECT_EQ(plugin->getLoadedSampleDisplayNameStr(), "new");
+    EXPECT_EQ(plugin->getNumOfSamplesInSampleFolder(), 2);
+
+    // A file of the same name elsewhere does not replace it.
+    std::filesystem::create_directories(dataHome + "/other");
+    writeBytes(dataHome + "/other/chirp.wav", chirpWav(500));
+    plugin->importSampleFromDrag(dataHome + "/other/chirp.wav", 2);
+    choose(dataHome + "/other/chirp.wav");
+    plugin->importSampleFromMenu();
+    EXPECT_EQ(fileText(inRoot), original);
+    EXPECT_TRUE(takeMessages().empty()) << "a name already there is no failure";
+
+    // A copy that cannot be made is reported.
+    plugin->importSampleFromDrag(dataHome + "/missing.wav", 1);
+    EXPECT_EQ(takeMessages().size(), 1u);
+    EXPECT_EQ(plugin->getLoadedSampleDisplayNameStr(), "new");
+}
+
+TEST_F(SamplePlugin, ANewFolderIsMadeInTheBrowsedFolder) {
+    auto plugin = makeSamplePlugin("");
+    struct Case {
+        const char* typed;
+        bool made;
+    } cases[] = {{"Hits", true}, {"", false}, {"../Escape", false}, {"a/b", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        platform::TDesktopAnswer answer;
+        answer.button = platform::TDesktopButton::ok;
+        answer.text = c.typed;
+        answers.push_back(answer);
+        plugin->createSampleFolder();
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(sampleRoot + "/Hits"));
+    EXPECT_FALSE(std::filesystem::exists(dataHome + "/Orventa/Kolbri/Escape"));
+    EXPECT_EQ(plugin->getNumOfSubFoldersInSampleFolder(), 1);
+}
+
+// A path longer than a program can keep: the sample plays for the session,
+// the program keeps no cut path, and the user is told.
+TEST_F(SamplePlugin, APathTooLongForTheProgramIsNotCut) {
+    std::string folder = sampleRoot;
+    std::string relative;
+    for (int i = 0; i < 6; ++i) {
+        const std::string part = "folder-with-a-long-name-" + std::to_string(i);
+        folder += "/" + part;
+        relative += part + "/";
+    }
+    std::filesystem::create_directories(folder);
+    writeBytes(folder + "/chirp.wav", chirpWav());
+    ASSERT_GT(relative.size() + 9, 128u);
+    auto plugin = makeSamplePlugin("");
+    for (int i = 0; i < 6; ++i) plugin->setSampleCurFolder(0);
+    plugin->loadSelectedSample(0);
+    EXPECT_TRUE(plugin->getSampleLoaded());
+    EXPECT_EQ(plugin->getBadSampleStr().rfind(SAMPLE_PATH_TOO_LONG_TEXT, 0), 0u);
+    for (int k = 0; k < SAMPLE_NAME_SLOTS; ++k) EXPECT_LT(plugin->getParameter(SAMPLE_NAME_PARAM + k), 1.0f / 65536);
+    EXPECT_GT(rms(playNote(*plugin, 57, 4800), 1000, 2000), 0.1);
+}
+
+// The editor's position commands on a file with a loop of its own.
+TEST_F(SamplePlugin, PositionsFollowTheFileAndTheEditorsCommands) {
+    // 1000 frames, a sine of 100 frames' period; the file loops 201..801.
+    samplefiles::Bytes data;
+    for (int i = 0; i < 1001; ++i)
+        samplefiles::le(data, static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(8000 * std::sin(i * 0.0628318)))), 2);
+    writeBytes(sampleRoot + "/loop.wav",
+               samplefiles::form(true, "WAVE", {samplefiles::fmtChunk(1, 1, 48000, 16), samplefiles::smplChunk(1, 201, 801),
+                                                samplefiles::TChunk{"data", data}}));
+    auto plugin = makeSamplePlugin("loop.wav");
+    ASSERT_TRUE(plugin->getSampleLoaded());
+    EXPECT_EQ(plugin->getSteppedValue(LOOP_MODE), LOOP) << "a file with a loop plays it";
+    EXPECT_NEAR(plugin->getSampleLoopStart(USER_SAMPLE), 200.0, 0.05);
+    EXPECT_NEAR(plugin->getSampleLoopEnd(USER_SAMPLE), 800.0, 0.05);
+
+    struct Step {
+        const char* what;
+        std::function<void(APlugin&)> act;
+        int tag;
+        float expected;
+    } steps[] = {
+        {"loop start held below the end", [](APlugin& p) { p.setSampleLoopStart(0.9f); }, LOOP_START, 0.8f},
+        {"loop end held above the start", [](APlugin& p) { p.setSampleLoopEnd(0.1f); }, LOOP_END, 0.8f},
+        {"start nudged past the end", [](APlugin& p) { p.setSampleStart(0.99f); p.setSampleStartDelta(0.02f); }, SAMPLE_START, 1.0f},
+        {"start by frame", [](APlugin& p) { p.setSampleStartBySample(250); }, SAMPLE_START, 0.25f},
+        {"loop start by frame, counted from 1", [](APlugin& p) { p.setSampleLoopStartBySample(101); }, LOOP_START, 0.1f},
+        {"zero crossing after frame 250", [](APlugin& p) { p.setZeroCross(0, 1.0f); }, SAMPLE_START, 0.3f},
+        {"a step of 0 finds nothing and ends", [](APlugin& p) { p.setZeroCross(0, 0.0f); }, SAMPLE_START, 0.3f},
+        {"zero crossing before", [](APlugin& p) { p.setSampleStartBySample(260); p.setZeroCross(0, -1.0f); }, SAMPLE_START, 0.25f},
+        {"the file's loop end back", [](APlugin& p) { p.setSamplePositions(2); }, LOOP_END, 0.8f},
+        {"normalised: a peak of 8000/32768 to 0 dB", [](APlugin& p) { p.normalizeSampleVol(); }, 245,
+         static_cast<float>((20 * std::log10(32768.0 / 8000.0) + 40) / 80)},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.what);
+        s.act(*plugin);
+        EXPECT_NEAR(plugin->getParameter(s.tag), s.expected, 0.0015f);
+    }
+    // Without a usable sample nothing moves.
+    plugin->setParameter(SAMPLE_LOADED, 0.0f);
+    plugin->setSampleStart(0.7f);
+    plugin->setZeroCross(0, 1.0f);
+    EXPECT_NEAR(plugin->getParameter(SAMPLE_START), 0.25f, 0.0015f);
+    EXPECT_DOUBLE_EQ(plugin->getSampleLength(USER_SAMPLE), 0.0);
+}
+
+}  // namespace
+}  // namespace sampleplugin

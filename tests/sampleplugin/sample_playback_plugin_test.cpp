@@ -1,0 +1,150 @@
+// The user sample as voices play it, measured in the plug-in's output: the
+// direction (the chirp's pitch rises forwards), the loop period, how long a
+// one-shot sounds, where a start or an offset begins it, grains, and loops
+// that stay sounding at pitches far above the loop's length.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "sampleplugin/sample_plugin_support.h"
+
+namespace sampleplugin {
+namespace {
+
+constexpr double RATE = pluginfiles::RATE;
+constexpr std::size_t WINDOW = 480;  // 10 ms
+
+TEST_F(SamplePlugin, EachModeHasItsDirectionPeriodAndLength) {
+    writeBytes(sampleRoot + "/chirp.wav", chirpWav());
+    struct Case {
+        const char* what;
+        int mode;
+        double loopStart, loopEnd;
+        bool risesFirst;       // the pitch of the first pass rises
+        std::size_t period;    // frames after which the sound repeats (0: it ends)
+        long soundingFrames;   // a one-shot's length
+    } cases[] = {
+        {"one-shot plays forwards once", ONE_SHOT, 0, 1, true, 0, 9600},
+        {"loop repeats its quarter-to-three-quarters", LOOP, 0.25, 0.75, true, 4800, 0},
+        {"ping-pong runs up and back down its loop", PING_PONG, 0.25, 0.75, true, 9600, 0},
+        {"reverse plays backwards once", REVERSE, 0, 1, false, 0, 9600},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto plugin = makeSamplePlugin();
+        ASSERT_TRUE(plugin->getSampleLoaded());
+        plugin->setSteppedValue(LOOP_MODE, c.mode);
+        plugin->setParameter(LOOP_START, static_cast<float>(c.loopStart));
+        plugin->setParameter(LOOP_END, static_cast<float>(c.loopEnd));
+        const std::vector<float> out = playNote(*plugin, 57, 40000);
+
+        const double early = crossingHz(out, 600, WINDOW, RATE), later = crossingHz(out, 2400, WINDOW, RATE);
+        EXPECT_EQ(later > early, c.risesFirst) << early << " Hz then " << later << " Hz";
+        // Note 57 plays a 48 kHz file at its own rate: the chirp's own pitch.
+        const double expectedEarly = c.risesFirst ? chirpHz(600 + WINDOW / 2.0) : chirpHz(9600 - 600 - WINDOW / 2.0);
+        EXPECT_NEAR(early, expectedEarly, 60.0);
+        if (c.period > 0) {
+            const std::vector<float> steady(out.begin() + 12000, out.begin() + 36000);
+            EXPECT_NEAR(double(audiomeasure::bestPeriod(steady, c.period - 400, c.period + 400)), double(c.period), 1.0);
+            EXPECT_GT(rms(out, 36000, 4000), 0.05) << "a loop keeps sounding";
+        } else {
+            EXPECT_GT(rms(out, c.soundingFrames - 1200, 1000), 0.05) << "still sounding near its end";
+            // Only the DC blocker's settling follows the last frame.
+            EXPECT_LT(rms(out, c.soundingFrames + 200, 4000), 0.01) << "silent after its end";
+        }
+    }
+}
+
+// "Sample Start" moves where a user sample begins; a modulated "Sample Offset"
+// shifts every read. A negative offset reads nothing before the sample.
+TEST_F(SamplePlugin, StartAndOffsetMoveTheFirstFrame) {
+    writeBytes(sampleRoot + "/chirp.wav", chirpWav());
+    struct Case {
+        const char* what;
+        float start;
+        float offsetAmount;  // modulation of "Sample Offset" by the constant source, -1..1
+        double firstFrame;   // the frame heard first
+    } cases[] = {
+        {"from the first frame", 0.0f, 0.0f, 0},
+        {"from the middle", 0.5f, 0.0f, 4800},
+        {"offset by a quarter", 0.0f, 0.25f, 2400},
+        {"a negative offset reads from the start", 0.0f, -0.5f, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto plugin = makeSamplePlugin();
+        ASSERT_TRUE(plugin->getSampleLoaded());
+        plugin->setParameter(SAMPLE_START, c.start);
+        if (c.offsetAmount != 0.0f)
+            for (const auto& [tag, value] : audiomeasure::offsetRoute(0, OFFSET_DESTINATION, c.offsetAmount))
+                plugin->setParameter(tag, value);
+        const std::vector<float> out = playNote(*plugin, 57, 20000);
+        // The first 10 ms after the routes have settled.
+        EXPECT_NEAR(crossingHz(out, 200, WINDOW, RATE), chirpHz(c.firstFrame + 200 + WINDOW / 2.0), 70.0);
+        for (float x : out) ASSERT_TRUE(std::isfinite(x));
+        const long heard = static_cast<long>(9600 - c.firstFrame);
+        EXPECT_GT(rms(out, static_cast<std::size_t>(heard - 1500), 1000), 0.05);
+        EXPECT_LT(rms(out, static_cast<std::size_t>(heard + 200), 3000), 0.01);
+    }
+}
+
+// A loop far shorter than one frame's step wraps by its remainder and keeps
+// sounding; grains read within the sample at any setting.
+TEST_F(SamplePlugin, ExtremePitchesAndGrainsStayFiniteAndSounding) {
+    writeBytes(sampleRoot + "/chirp.wav", chirpWav());
+    struct Case {
+        const char* what;
+        int mode;
+        bool grains;
+        int key;
+        float semi;  // "Source Semi" 0..1 (0.5: none)
+    } cases[] = {
+        {"loop of 96 frames, 900 frames a step", LOOP, false, 127, 1.0f},
+        {"ping-pong of 96 frames, 900 frames a step", PING_PONG, false, 127, 1.0f},
+        {"loop at the lowest pitch", LOOP, false, 0, 0.0f},
+        {"grains over a loop", LOOP, true, 57, 0.5f},
+        {"grains at the highest pitch", PING_PONG, true, 127, 1.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto plugin = makeSamplePlugin();
+        ASSERT_TRUE(plugin->getSampleLoaded());
+        plugin->setSteppedValue(LOOP_MODE, c.mode);
+        plugin->setParameter(LOOP_START, 0.5f);
+        plugin->setParameter(LOOP_END, 0.51f);
+        plugin->setParameter(GRAIN_ON, c.grains ? 1.0f : 0.0f);
+        plugin->setParameter(25, 1.0f);  // "Grain Random" at its most
+        plugin->setParameter(SOURCE_SEMI, c.semi);
+        const std::vector<float> out = playNote(*plugin, c.key, 24000);
+        for (float x : out) ASSERT_TRUE(std::isfinite(x));
+        EXPECT_GT(rms(out, 16000, 8000), 0.002) << "still sounding after a third of a second";
+    }
+}
+
+// The preview plays the user sample from its start at its own rate, then stops.
+TEST_F(SamplePlugin, ThePreviewPlaysTheUserSampleOnce) {
+    writeBytes(sampleRoot + "/chirp.wav", chirpWav());
+    auto plugin = makeSamplePlugin();
+    ASSERT_TRUE(plugin->getSampleLoaded());
+    plugin->setParameter(SAMPLE_START, 0.5f);
+    plugin->previewSample();
+    const std::vector<float> out = render(*plugin, 8192);
+    EXPECT_NEAR(crossingHz(out, 0, WINDOW, RATE), chirpHz(4800 + WINDOW / 2.0), 40.0);
+    EXPECT_GT(rms(out, 4000, 600), 0.1);
+    EXPECT_LT(rms(out, 4900, 3000), 1e-6) << "it ends with the sample";
+
+    // A file of the list plays without becoming the user sample.
+    writeBytes(sampleRoot + "/other.wav", chirpWav(2000));
+    plugin->scanSampleFolder();
+    plugin->previewSampleFromFile(1);
+    const std::vector<float> file = render(*plugin, 4096);
+    EXPECT_GT(rms(file, 0, 1800), 0.1);
+    EXPECT_LT(rms(file, 2100, 1900), 1e-6);
+    EXPECT_EQ(plugin->getLoadedSampleDisplayNameStr(), "chirp");
+    plugin->previewSample();
+    plugin->releasePreviewSample();
+    EXPECT_LT(rms(render(*plugin, 1024), 0, 1024), 1e-6) << "released: no preview and no note";
+}
+
+}  // namespace
+}  // namespace sampleplugin
