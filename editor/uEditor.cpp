@@ -214,13 +214,14 @@ bool uEditor::open(void* parentWindow) {
     dropValue = 0;
 
     // What the plug-in marked before the window opened is shown by the
-    // resume below; only an emptying of the undo rings is still owed.
+    // resume below. A program applied while the window was closed leaves the
+    // undo rings as they were: its request to empty them is dropped here
+    // (one applied while the window was open was honoured as it closed).
     takeOffThreadRequests();
     changedTags.clear();
     services->takeChangedTags(changedTags);
     changedTags.clear();
-    if (services->takeEditorRequests().clearUndos)
-        clearUndos();
+    services->takeEditorRequests();
 
     // The hints start afresh: the first pass over a control names it.
     resolveFixedHints();
@@ -251,8 +252,11 @@ void uEditor::close() {
 
 void uEditor::closeWindow(bool tellPlugin) {
     editorFinishedOpening = false;
-    if (tellPlugin && services)
+    if (tellPlugin && services) {
+        // A program applied while the window was open still empties the rings.
+        takeUndoClears();
         services->setEditorOpenState(false, false);
+    }
     if (frame)
         frame->unregisterKeyboardHook(this);
     removeBitmaps();

@@ -15,11 +15,13 @@
 // uEditorShowControls.cpp (screens and panels), uEditorBackside.cpp (back
 // screen), uEditorDispatch.cpp (controls to plug-in and back),
 // uEditorResume.cpp (menus and controls from the stored values), uEditorIdle.cpp,
-// uEditorMenu.cpp (the pop-up command menus), uEditorRemove.cpp.
+// uEditorMenu.cpp (the parameter, ECS, Movement speed and settings menus),
+// uEditorPanelMenus.cpp (the panels' menus and the undo rings), uEditorRemove.cpp.
 #pragma once
 
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <thread>
@@ -28,6 +30,7 @@
 
 #include "controls/ControlHost.h"
 #include "editor/MainScreenLayout.h"
+#include "editor/UndoRing.h"
 #include "plugin/EditorHooks.h"
 #include "plugin/EditorMarks.h"
 #include "toolkit/kgui.h"
@@ -221,7 +224,7 @@ public:
     // ==== idle (uEditorIdle.cpp)
     void idle() override;
 
-    // ==== pop-up command menus, drag-and-drop and undo (uEditorMenu.cpp)
+    // ==== pop-up command menus and drag-and-drop (uEditorMenu.cpp, uEditorPanelMenus.cpp)
     void showMIDIMenu(kgui::CControl* control, bool ribbon) override;
     void showControlMenu() override;
     void showECSMenu() override;
@@ -231,12 +234,19 @@ public:
     void showModFXMenu() override;
     void showSampleFileMenu() override;
     void showSampleCommandMenu() override;
-    void setMoveUndo() override;
-    void setModFXUndo() override;
     void setDropTag(int tag) override;
     void releasedDropDial() override;
-    // Hook: empties the three undo rings.
+
+    // ==== the Gator, Movement, output and sample menus and their undo rings (uEditorPanelMenus.cpp)
+    // A snapshot of the Gator's 84..89, the Movement's 39..60 or the user
+    // sample's 244..314 onto its ring, before a command or a click rewrites them.
+    void setModFXUndo() override;
+    void setMoveUndo() override;
+    void setSampleUndo();
+    // Hook: empties the three undo rings; from any other thread only asks for it.
     void clearUndos() override;
+    // The Gator's working buffer into "Mod FX 4" and "Mod FX 5" (plain store: the host is not told).
+    void setGaterVar();
 
     // ==== what the controls read of the editor's settings
     bool getDialAnimationOn() const override { return dialAnimationOn; }
@@ -278,6 +288,14 @@ private:
     // Leaves the window: with tellPlugin false (the plug-in is going away) the
     // plug-in is not touched.
     void closeWindow(bool tellPlugin);
+    // An emptying of the rings that a program asked for since the last idle
+    // pass, done before a ring is used; the other requests stay for the pass.
+    void takeUndoClears();
+    void pushUndo(TUndoRing& ring);
+    void popUndo(TUndoRing& ring);
+    // A menu's outcome: its "Undo" pops the ring, anything else (a dismissal
+    // too) pushes a snapshot first. True for the "Undo".
+    bool undoOrPush(TUndoRing& ring, const std::string& chosen);
     // Registration of one made control, by the factories.
     void registerControl(kgui::CControl* control, int type);
     void makeCaption(TLabel*& label, const kgui::CRect& rect, const std::string& text, int align,
@@ -352,6 +370,14 @@ public:
     bool displayGaterPos = true;
     bool keyboardOn = true;
     bool dragAndDropOn = true;
+
+    // The undo rings: made empty with the editor, kept while the window is
+    // closed and opened again, emptied by a program applied while it is open.
+    TUndoRing gatorUndo{84, 89};
+    TUndoRing moveUndo{39, 60};
+    TUndoRing sampleUndo{244, 314};
+    // The Gator menu's copy of the two patterns: per step, left then right, each 0 or 1.
+    std::array<std::array<std::int32_t, 2>, 16> gaterVar{};
 
     // ---- images, loaded at open in the order of EDITOR_BITMAP_LOAD_ORDER
     kgui::CBitmap* mainBackBitmap = nullptr;

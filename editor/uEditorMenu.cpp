@@ -3,8 +3,8 @@
 // menu, the Movement speed menu and the settings menu. Each is built afresh
 // from the plug-in's state at every opening, shown at the mouse, recognised by
 // the title the user chose, and followed by resume, which brings the editor in
-// line with whatever the command changed. The Gator, Movement, output and
-// sample menus and their undo rings are the other command menus.
+// line with whatever the command changed. The panels' menus and their undo
+// rings are in uEditorPanelMenus.cpp.
 #include "editor/uEditor.h"
 
 #include <algorithm>
@@ -40,8 +40,6 @@ constexpr int FILTER_ZERO_LP_HP_24 = 23, FILTER_ZERO_LP_BP_HP_24 = 24, FILTER_VO
 constexpr int LAST_LFO_MOD_FX_MODE = 6;
 
 // Stepped lists store step s as (s + 0.1) / range.
-constexpr float SYNCED_SPEED_RANGE = 33.99f;
-constexpr int SYNCED_SPEED_STEPS = 34;
 constexpr float VOWEL_RANGE = 4.99f;
 constexpr float DELAY_LENGTH_RANGE = 14.99f;
 constexpr float STEP_OFFSET = 0.1f;
@@ -138,19 +136,6 @@ void addSpecialList(TPopupMenu& popup, TSpecialList list) {
     }
 }
 
-template <typename Table>
-int indexOf(const Table& table, const std::string& title) {
-    const auto found = std::find(table.begin(), table.end(), title);
-    return found == table.end() ? -1 : static_cast<int>(found - table.begin());
-}
-
-int findValueEntry(std::span<const TValueEntry> entries, const std::string& title) {
-    for (size_t i = 0; i < entries.size(); ++i)
-        if (title == entries[i].title)
-            return static_cast<int>(i);
-    return -1;
-}
-
 int firstFreeSlot(TEditorServices& services) {
     for (int slot = 0; slot < MOD_SLOT_COUNT; ++slot)
         if (services.getModSlotDest(slot) == 0)
@@ -160,7 +145,7 @@ int firstFreeSlot(TEditorServices& services) {
 
 // Value and MIDI commands, chosen at the top level: every value reaches the host.
 void runTopLevelCommand(TEditorServices& services, int tag, const std::string& title) {
-    switch (indexOf(VALUE_COMMAND_STR, title)) {
+    switch (titleIndex(VALUE_COMMAND_STR, title)) {
         case SET_TO_DEFAULT: services.setToDefault(tag); break;
         case SET_TO_ORIGINAL: services.setToOrig(tag); break;
         case SET_TO_ZERO: services.setParameterAutomated(tag, services.getZeroValue(tag)); break;
@@ -175,7 +160,7 @@ void runTopLevelCommand(TEditorServices& services, int tag, const std::string& t
         case DECREASE_VALUE: services.changeDelta(tag, -1, false, 1.0f); break;
         default: break;
     }
-    switch (indexOf(MIDI_COMMAND_STR, title)) {
+    switch (titleIndex(MIDI_COMMAND_STR, title)) {
         case LATCH_TO_MIDI: services.setMIDILatch(tag, true); break;
         case UNLATCH_MIDI: services.setMIDILatch(tag, false); break;
         case SET_MIDI_CC: services.setMIDICCNum(tag); break;
@@ -193,12 +178,12 @@ void runListCommand(TEditorServices& services, int tag, int destination, const T
         return;
     // A source for the parameter, from "Modulate by": the first free slot.
     if (destination != 0)
-        if (const int source = indexOf(SRC_STR, title); source >= 1 && source <= LAST_SOURCE)
+        if (const int source = titleIndex(SRC_STR, title); source >= 1 && source <= LAST_SOURCE)
             if (const int slot = firstFreeSlot(services); slot >= 0)
                 services.setModSlotVar(slot, false, NEW_ROUTE_AMOUNT, source, destination);
 
     // The slots aimed at the parameter (destination 0 would be the free ones).
-    if (const int command = indexOf(MOD_COMMAND_STR, title); command >= 0 && destination != 0)
+    if (const int command = titleIndex(MOD_COMMAND_STR, title); command >= 0 && destination != 0)
         for (int slot = 0; slot < MOD_SLOT_COUNT; ++slot) {
             if (services.getModSlotDest(slot) != destination)
                 continue;
@@ -221,7 +206,7 @@ void runListCommand(TEditorServices& services, int tag, int destination, const T
                     services.setParameter(tag, static_cast<float>(semitones) / SEMITONE_SPAN + 0.5f);
             break;
         case TSpecialList::vowels:
-            if (const int vowel = indexOf(FILTER_VOWEL_STR, title); vowel >= 0)
+            if (const int vowel = titleIndex(FILTER_VOWEL_STR, title); vowel >= 0)
                 services.setParameter(tag, (static_cast<float>(vowel) + STEP_OFFSET) / VOWEL_RANGE);
             break;
         case TSpecialList::lpHp:
@@ -235,7 +220,7 @@ void runListCommand(TEditorServices& services, int tag, int destination, const T
         case TSpecialList::lfoPeriods:
         case TSpecialList::gatorPeriods: {
             const auto& periods = offered.special == TSpecialList::lfoPeriods ? LFO_PERIOD_STR : GATER_PERIOD_STR;
-            if (const int period = indexOf(periods, title); period >= 0)
+            if (const int period = titleIndex(periods, title); period >= 0)
                 services.setParameter(tag, (static_cast<float>(period) + STEP_OFFSET) / SYNCED_SPEED_RANGE);
             break;
         }
@@ -244,13 +229,13 @@ void runListCommand(TEditorServices& services, int tag, int destination, const T
     }
 
     if (offered.delayLengths)
-        if (const int length = indexOf(DELAY_LEN_STR, title); length >= 0)
+        if (const int length = titleIndex(DELAY_LEN_STR, title); length >= 0)
             services.setParameter(tag, (static_cast<float>(length) + STEP_OFFSET) / DELAY_LENGTH_RANGE);
 
     // The ribbon as the source of a new route. "None" sets up no route: a
     // slot filled with it would modulate nothing and only use the slot up.
     if (offered.ribbonDestinations)
-        if (const int target = indexOf(destStr, title); target >= 1 && target <= LAST_DESTINATION)
+        if (const int target = titleIndex(destStr, title); target >= 1 && target <= LAST_DESTINATION)
             if (const int slot = firstFreeSlot(services); slot >= 0) {
                 services.setToDefault(MOD_SLOT_AMOUNT_TAG + slot);
                 services.setSteppedValue(MOD_SLOT_SOURCE_TAG + slot, RIBBON_SOURCE);
@@ -354,7 +339,7 @@ void uEditor::showECSMenu() {
     TPopupMenu popup(frame);
     popup.add(ECS_MENU_STR);
     popup.popup();
-    switch (indexOf(ECS_MENU_STR, popup.getTopTitle())) {
+    switch (titleIndex(ECS_MENU_STR, popup.getTopTitle())) {
         case LOAD_ECS: services->loadECS(); break;
         case SAVE_ECS: services->saveECS(); break;
         case ECS_CLEAR_ALL_MIDI: services->resetMIDI(); break;
@@ -378,7 +363,7 @@ void uEditor::showMoveSpeedMenu() {
     popup.add("-");
     popup.add(LFO_PERIOD_STR);
     popup.popup();
-    if (const int period = indexOf(LFO_PERIOD_STR, popup.getTopTitle()); period >= 0)
+    if (const int period = titleIndex(LFO_PERIOD_STR, popup.getTopTitle()); period >= 0)
         services->setSteppedValue(MOVEMENT_SPEED_TAG, period, SYNCED_SPEED_RANGE, SYNCED_SPEED_STEPS);
     popup.close();
     resume();
@@ -419,9 +404,7 @@ void uEditor::showControlMenu() {
         {MIDI_SPRING_BACK, REG_MIDI_SPRING_CHANNEL_STR},
     };
     auto addSwitch = [](TPopupMenu& popup, TSetting setting, bool on) {
-        const TSettingTexts& texts = SETTING_TEXTS[static_cast<size_t>(setting)];
-        popup.add(texts.heading);
-        popup.add(on ? texts.onText : texts.offText);
+        popup.addSwitch(SETTING_TEXTS[static_cast<size_t>(setting)], on);
         popup.add("-");
     };
     auto addMIDISwitch = [&](TPopupMenu& popup, const TMIDISwitch& midiSwitch) {
@@ -453,14 +436,10 @@ void uEditor::showControlMenu() {
     popup.popup();
     const std::string& chosen = popup.getTopTitle();
 
-    if (const int size = indexOf(SET_SCREEN_SIZE_STR, chosen); size >= 0)
+    if (const int size = titleIndex(SET_SCREEN_SIZE_STR, chosen); size >= 0)
         setScreenSize(size);
     for (const TEditorSwitch& editorSwitch : editorSwitches) {
-        const TSettingTexts& texts = SETTING_TEXTS[static_cast<size_t>(editorSwitch.setting)];
-        if (chosen == texts.onText)
-            editorSwitch.member = false;
-        else if (chosen == texts.offText)
-            editorSwitch.member = true;
+        takeSwitchChoice(SETTING_TEXTS[static_cast<size_t>(editorSwitch.setting)], chosen, editorSwitch.member);
         saveBoolToPrefs(editorSwitch.key, editorSwitch.member);
         if (editorSwitch.setting == OUTPUT_DISPLAY && waveScreen)
             waveScreen->setOn(outputDisplayOn);
@@ -492,23 +471,4 @@ void uEditor::showControlMenu() {
 
     popup.close();
     resume();
-}
-
-// ---------------------------------------------------------------- the other command menus
-
-void uEditor::showMovementMenu() {}
-void uEditor::showOutputMenu() {}
-void uEditor::showModFXMenu() {}
-void uEditor::showSampleFileMenu() {}
-void uEditor::showSampleCommandMenu() {}
-void uEditor::setMoveUndo() {}
-void uEditor::setModFXUndo() {}
-
-// Any thread may ask (a program applied on the audio thread); the rings are
-// the editor's, so they are emptied on its own thread.
-void uEditor::clearUndos() {
-    if (!onUiThread()) {
-        offThreadRequests.raise({.clearUndos = true});
-        return;
-    }
 }

@@ -4,17 +4,15 @@ using namespace kgui;
 
 namespace {
 
-// Half the side of the square the menu stands on, around the mouse.
-constexpr double HALF_SQUARE = 8;
 constexpr int32 COMMAND_MENU_TAG = 9999;
 
 }  // namespace
 
-TPopupMenu::TPopupMenu(CFrame* frame) : frame(frame) {
+TPopupMenu::TPopupMenu(CFrame* frame, double halfSide) : frame(frame) {
     CPoint mouse;
     if (frame)
         frame->getCurrentMouseLocation(mouse);
-    square = CRect(mouse.x - HALF_SQUARE, mouse.y - HALF_SQUARE, mouse.x + HALF_SQUARE, mouse.y + HALF_SQUARE);
+    square = CRect(mouse.x - halfSide, mouse.y - halfSide, mouse.x + halfSide, mouse.y + halfSide);
     menu = new COptionMenu(square, nullptr, COMMAND_MENU_TAG);
 }
 
@@ -23,6 +21,30 @@ TPopupMenu::~TPopupMenu() { close(); }
 void TPopupMenu::add(std::span<const std::string> titles) {
     for (const std::string& title : titles)
         menu->addEntry(title);
+}
+
+void TPopupMenu::addSwitch(const TSettingTexts& texts, bool on) {
+    menu->addEntry(texts.heading);
+    menu->addEntry(on ? texts.onText : texts.offText);
+}
+
+bool takeSwitchChoice(const TSettingTexts& texts, const std::string& chosen, bool& state) {
+    if (chosen == texts.onText) {
+        state = false;
+        return true;
+    }
+    if (chosen == texts.offText) {
+        state = true;
+        return true;
+    }
+    return false;
+}
+
+int findValueEntry(std::span<const TValueEntry> entries, const std::string& title) {
+    for (size_t i = 0; i < entries.size(); ++i)
+        if (title == entries[i].title)
+            return static_cast<int>(i);
+    return -1;
 }
 
 COptionMenu* TPopupMenu::makeSubmenu() const { return new COptionMenu(square, nullptr, COMMAND_MENU_TAG); }

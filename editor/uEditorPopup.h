@@ -7,16 +7,18 @@
 // User-interface thread only; the pop-up blocks until the user has chosen.
 #pragma once
 
+#include <algorithm>
 #include <span>
 #include <string>
 
+#include "editor/MenuTables.h"
 #include "toolkit/kgui.h"
 
 class TPopupMenu {
 public:
     // frame: the editor's open frame. The menu is made at once; nothing is
-    // shown until popup().
-    explicit TPopupMenu(kgui::CFrame* frame);
+    // shown until popup(). halfSide: half the side of the square it stands on.
+    explicit TPopupMenu(kgui::CFrame* frame, double halfSide = 8);
     // Takes the menu down (close) when that has not happened yet.
     ~TPopupMenu();
     TPopupMenu(const TPopupMenu&) = delete;
@@ -26,6 +28,8 @@ public:
     // Appends an entry ("-" a separator, "-G..." a disabled line).
     void add(const std::string& title) { menu->addEntry(title); }
     void add(std::span<const std::string> titles);
+    // A switch: its heading, then the entry that shows its state.
+    void addSwitch(const TSettingTexts& texts, bool on);
 
     // A new, empty submenu made like the menu itself; attach hands it over.
     kgui::COptionMenu* makeSubmenu() const;
@@ -55,3 +59,17 @@ private:
     std::string topTitle;
     std::string lastTitle;
 };
+
+// Turns state the other way when chosen is the switch's entry (the entry
+// names the state as it was); true when it did.
+bool takeSwitchChoice(const TSettingTexts& texts, const std::string& chosen, bool& state);
+
+// The index of title in a table of titles, or -1.
+template <typename Table>
+int titleIndex(const Table& table, const std::string& title) {
+    const auto found = std::find(table.begin(), table.end(), title);
+    return found == table.end() ? -1 : static_cast<int>(found - table.begin());
+}
+
+// The index of the entry titled title, or -1.
+int findValueEntry(std::span<const TValueEntry> entries, const std::string& title);

@@ -99,11 +99,13 @@ void TSoundEngine::renderSilentFrame(int frame, float** outputs) {
 
 [[gnu::flatten]] void TSoundEngine::renderNormal(float** inputs, float** outputs, std::int32_t sampleFrames) {
     if (!(handOff.settingPreset || handOff.presetPending || handOff.screenUpdatePending)) {
-        // Program requests queued by the editor; nothing raises them yet, so
-        // they are only cleared here.
-        engine.waitingProgramFromNo = false;
-        engine.waitingProgramFromName = false;
-        engine.waitingPreviewFromName = false;
+        // Requests the editor queued while a program was being applied.
+        if (engine.waitingProgramFromNo.exchange(false, std::memory_order_acquire))
+            upward.setProgramAfterWaitingFromNo();
+        if (engine.waitingProgramFromName.exchange(false, std::memory_order_acquire))
+            upward.setProgramAfterWaitingFromName();
+        if (engine.waitingPreviewFromName.exchange(false, std::memory_order_acquire))
+            upward.setPreviewAfterWaitingFromName();
     }
 
     const float* inputLeft = inputs ? inputs[0] : nullptr;

@@ -42,4 +42,10 @@ public:
     virtual void setParameterFromEngine(int tag, float value) = 0;
     // Housekeeping found a screen update pending: the editor should refresh.
     virtual void updateEditorScreen() = 0;
+    // A program (by number, by name) or a preview that the editor chose while
+    // another program was being applied; called at the start of a block once
+    // no program is pending, after the matching waiting flag was cleared.
+    virtual void setProgramAfterWaitingFromNo() {}
+    virtual void setProgramAfterWaitingFromName() {}
+    virtual void setPreviewAfterWaitingFromName() {}
 };

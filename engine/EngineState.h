@@ -81,7 +81,7 @@ struct TEngineState {
     static constexpr int SPRING_NOT_REQUESTED = 0, SPRING_ON_REQUESTED = 1, SPRING_OFF_REQUESTED = 2;
     std::atomic<int> ribbonSpringRequest{SPRING_NOT_REQUESTED};
 
-    // Program requests queued by the editor (nothing raises them yet).
+    // Program requests queued by the editor while a program was being applied.
     std::atomic<bool> waitingProgramFromNo{false};
     std::atomic<bool> waitingProgramFromName{false};
     std::atomic<bool> waitingPreviewFromName{false};

@@ -8,4 +8,7 @@ struct TProgramState {
     // Index into the built-in bank; written by the host's, the editor's and the
     // audio thread (the name lookup), read by all.
     std::atomic<int> curBuiltinProgram{0};
+    // The built-in program the editor chose while another was being applied;
+    // written before its waiting flag is raised, read after it is taken.
+    std::atomic<int> waitingProgramNo{0};
 };

@@ -16,6 +16,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "engine/ParameterModel.h"
 #include "engine/SoundEngine.h"
@@ -163,6 +164,8 @@ public:
     // The program-name reader: stops at the first empty slot, characters
     // saturated to a signed byte, as the built-in names are compared.
     static std::string getPresetNameFromProgram(const TProgram& program);
+    using TPresetName = std::array<char, PRESET_NAME_SLOTS>;
+    static std::string_view presetNameOf(const TProgram& program, TPresetName& name);
 
     // The host-visible program record. There is one program, so any other
     // program number (the base layer stores whatever a host sends) still
@@ -462,6 +465,7 @@ private:
 
     // What the engine asks of the plug-in (TEngineHost).
     void applyProgramValues() override;
+    void setProgramAfterWaitingFromNo() override;
     void setParameterFromEngine(int tag, float value) override { setParameter(tag, value); }
 
     // The state, one plain struct per subsystem. The parameters come first:

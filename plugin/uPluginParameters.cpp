@@ -256,16 +256,22 @@ void APlugin::setStringFromParam(const std::string& text, int firstTag, int coun
 }
 
 std::string APlugin::getPresetNameFromProgram(const TProgram& program) {
-    std::string name;
+    TPresetName name;
+    return std::string(presetNameOf(program, name));
+}
+
+// Into the caller's buffer: the audio thread looks names up without allocating.
+std::string_view APlugin::presetNameOf(const TProgram& program, TPresetName& name) {
+    std::size_t length = 0;
     for (int i = 0; i < PRESET_NAME_SLOTS; ++i) {
         const int code = characterCode(program.values[PRESET_NAME_PARAM + i]);
         // Codes above 127 stand for no character that a built-in name uses; they
         // are held at the largest signed byte so they never match by accident.
         const char c = static_cast<char>(std::clamp(code, -128, 127));
         if (c == 0) break;
-        name += c;
+        name[length++] = c;
     }
-    return name;
+    return std::string_view(name.data(), length);
 }
 
 // ---------------------------------------------------------------- editor

@@ -40,7 +40,8 @@ std::string APlugin::getDemoName(int index) const {
 // The program named in tags 208..235 of the record: the last built-in program
 // of that name, or 0 when none has it.
 int APlugin::findBuiltinProgram(const TProgram& program) {
-    const std::string name = getPresetNameFromProgram(program);
+    TPresetName buffer;
+    const std::string_view name = presetNameOf(program, buffer);
     int found = 0;
     for (int n = 0; n < BUILTIN_PROGRAM_COUNT; ++n)
         if (builtinProgramName(n) == name) found = n;
@@ -67,13 +68,22 @@ void APlugin::loadBuiltinIntoRecord(int index) {
         record.values[PRESET_NAME_PARAM + slot] = value;
         values.curValue[PRESET_NAME_PARAM + slot] = value;
     }
-    // A name a host gave the program belonged to the sound being replaced.
-    record.name[0] = 0;
 }
 
 void APlugin::setDemoProgram(int index) {
     if (index < 0 || index >= BUILTIN_PROGRAM_COUNT) return;
     programState.curBuiltinProgram = index;
+    // A name a host gave the program belonged to the sound being replaced.
+    // (Cleared here, on the editor's thread: the audio thread never writes
+    // the text that a host may be reading.)
+    programRecord().name[0] = 0;
+    // The record is not rewritten under a running application: the audio
+    // thread loads the choice itself once it is done.
+    if (getIsSettingPreset()) {
+        programState.waitingProgramNo.store(index, std::memory_order_relaxed);
+        soundEngine.engine.waitingProgramFromNo.store(true, std::memory_order_release);
+        return;
+    }
     loadBuiltinIntoRecord(index);
     setProgram(0);
 }
@@ -81,7 +91,12 @@ void APlugin::setDemoProgram(int index) {
 // At either end of the bank a further step loads the end program again.
 void APlugin::changeDemoProgramDelta(int delta) {
     const long long wanted = static_cast<long long>(getCurBuiltinProgram()) + delta;
-    const int index = static_cast<int>(std::clamp<long long>(wanted, 0, BUILTIN_PROGRAM_COUNT - 1));
+    setDemoProgram(static_cast<int>(std::clamp<long long>(wanted, 0, BUILTIN_PROGRAM_COUNT - 1)));
+}
+
+// Audio thread, between blocks: the editor's choice made during an application.
+void APlugin::setProgramAfterWaitingFromNo() {
+    const int index = builtinIndex(programState.waitingProgramNo.load(std::memory_order_relaxed));
     programState.curBuiltinProgram = index;
     loadBuiltinIntoRecord(index);
     setProgram(0);
@@ -91,7 +106,7 @@ void APlugin::changeDemoProgramDelta(int delta) {
 void APlugin::loadStartProgram() {
     programState.curBuiltinProgram = 0;
     loadBuiltinIntoRecord(0);
-    for (int32 tag = 0; tag < NUM_PARAMS; ++tag) values.editValue[static_cast<std::size_t>(tag)] = values.curValue[static_cast<std::size_t>(tag)];
+    for (std::size_t tag = 0; tag < values.editValue.size(); ++tag) values.editValue[tag] = values.curValue[tag];
 }
 
 // ---------------------------------------------------------------- the host's program

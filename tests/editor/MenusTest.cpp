@@ -8,7 +8,7 @@
 #include <optional>
 #include <set>
 
-#include "EditorTestSupport.h"
+#include "MenuTestSupport.h"
 #include "controls/THSlider.h"
 #include "controls/TKnob.h"
 #include "controls/TMenuButton.h"
@@ -28,136 +28,6 @@ constexpr int FILTER_MIX = 31, MOVEMENT_SPEED = 41, MOVEMENT_SYNC = 42, MOD_FX_M
 constexpr int MOD_FX_SPEED = 85, DELAY_SYNC = 91, DELAY_LEFT = 94;
 constexpr int SLOT_BYPASS = 107, SLOT_SOURCE = 111, SLOT_DEST = 115, SLOT_AMOUNT = 119;
 constexpr int SAMPLE_VOLUME = 245;  // a parameter no route can reach
-
-// What the host heard of automation: tag and value.
-std::vector<std::pair<int, float>>* automations = nullptr;
-
-vst::intptr recordingHost(vst::AEffect*, vst::int32 opcode, vst::int32 index, vst::intptr, void*, float value) {
-    if (opcode == vst::audioMasterVersion)
-        return 2400;
-    if (opcode == vst::audioMasterAutomate && automations)
-        automations->push_back({index, value});
-    return 0;
-}
-
-// The plug-in, noting the requests whose work lies in modal windows.
-class TMenuPlugin : public APlugin {
-public:
-    TMenuPlugin() : APlugin(recordingHost) {}
-    void setNumValue(int tag) override {
-        typed.push_back(tag);
-        APlugin::setNumValue(tag);
-    }
-    void loadECS() override {
-        ecsCalls.push_back("load");
-        APlugin::loadECS();
-    }
-    void saveECS() override {
-        ecsCalls.push_back("save");
-        APlugin::saveECS();
-    }
-    void doHardReset() override {
-        ++hardResets;
-        APlugin::doHardReset();
-    }
-    std::vector<int> typed;
-    std::vector<std::string> ecsCalls;
-    int hardResets = 0;
-};
-
-struct TMenuBench : TEditorBench {
-    TMenuBench() : TEditorBench(0, true, [] { return std::make_unique<TMenuPlugin>(); }) {
-        automations = &heard;
-        // A filter type and every effect on, so that their knobs take the
-        // mouse: the idle pass bypasses the knobs of a section that is off,
-        // and a bypassed knob ignores the mouse.
-        plugin->setSteppedValue(27, 1);
-        for (int section : {77, 81, 90, 100})
-            plugin->setOn(section);
-        editor->showMainScreen();
-        idle();
-    }
-    ~TMenuBench() { automations = nullptr; }
-    TMenuBench(const TMenuBench&) = delete;
-    TMenuBench& operator=(const TMenuBench&) = delete;
-
-    TMenuPlugin& observed() { return static_cast<TMenuPlugin&>(*plugin); }
-
-    // Clicks the view (the right button opens a parameter's menu) and answers
-    // the menu it opens with path, or dismisses it. The menu as it was shown.
-    MenuSnapshot openMenu(kgui::CView* view, const std::vector<std::string>& path,
-                          kgui::CButtonState buttons = kgui::kRButton) {
-        const size_t shownBefore = target.getShownMenus().size();
-        path.empty() ? target.dismissNext() : target.chooseNext(path);
-        clock.advance(1000);
-        target.mouseDown(centreOf(view), buttons);
-        target.mouseUp(centreOf(view), buttons);
-        idle();
-        EXPECT_TRUE(target.getUnresolvedChoices().empty()) << "no entry " << path.back();
-        if (target.getShownMenus().size() == shownBefore) {
-            ADD_FAILURE() << "no menu was shown";
-            return {};
-        }
-        return target.getShownMenus().back();
-    }
-
-    // The host heard automation of tag (with value, when given).
-    bool automated(int tag, std::optional<float> value = {}) const {
-        return std::any_of(heard.begin(), heard.end(),
-                           [&](auto entry) { return entry.first == tag && (!value || entry.second == *value); });
-    }
-
-    void controller(int number, int value) {
-        std::vector<float> left(64), right(64);
-        float* outputs[2] = {left.data(), right.data()};
-        vst::VstMidiEvent event{};
-        event.type = vst::kVstMidiType;
-        event.byteSize = sizeof event;
-        event.midiData[0] = static_cast<char>(0xB0);
-        event.midiData[1] = static_cast<char>(number);
-        event.midiData[2] = static_cast<char>(value);
-        vst::VstEvents list{};
-        list.numEvents = 1;
-        list.events[0] = reinterpret_cast<vst::VstEvent*>(&event);
-        plugin->processEvents(&list);
-        plugin->processReplacing(nullptr, outputs, 64);
-    }
-
-    // No slot, Movement or Free LFO destination aims anywhere.
-    void clearRoutes() {
-        for (int slot = 0; slot < 4; ++slot)
-            plugin->setModSlotVar(slot, false, 0.5f, 0, 0);
-        for (int tag : {59, 60, 73, 74})
-            plugin->setSteppedValue(tag, 0);
-    }
-
-    // A menu parameter to a step, or a switch on (1) or off (0), then the idle
-    // passes that bring the panels in line.
-    void setStepOrSwitch(int tag, int value) {
-        if (plugin->getSteppedNum(tag) > 0)
-            plugin->setSteppedValue(tag, value);
-        else
-            plugin->setParameter(tag, static_cast<float>(value));
-        idle();
-        idle();
-    }
-
-    std::vector<std::pair<int, float>> heard;
-};
-
-// The entry after the one titled heading, or empty.
-std::string entryAfter(const MenuSnapshot& menu, const std::string& heading) {
-    for (size_t i = 0; i + 1 < menu.entries.size(); ++i)
-        if (menu.entries[i].title == heading)
-            return menu.entries[i + 1].title;
-    return {};
-}
-
-std::string storedText(const std::string& key) {
-    std::string value;
-    loadStringFromPrefs(key, value, 127);
-    return value;
-}
 
 }  // namespace
 
@@ -509,7 +379,7 @@ TEST(SettingsMenu, ScreenSizeIsStoredForTheNextOpening) {
     EXPECT_EQ(bench.settings.requests[0].text, "When you next open Kolbri, it'll open in 150% Screen Mode");
     EXPECT_EQ(bench.editor->getBig(), 0) << "the open window keeps its size";
 
-    auto next = std::make_unique<APlugin>(recordingHost);
+    auto next = std::make_unique<APlugin>(automationHost);
     auto* nextEditor = dynamic_cast<uEditor*>(next->getEditor());
     kgui::OffscreenTarget nextTarget;
     ASSERT_TRUE(nextEditor && nextEditor->open(nextTarget.parentHandle()));

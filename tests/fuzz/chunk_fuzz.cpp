@@ -9,21 +9,12 @@
 #include <vector>
 
 #include "plugin/uPlugin.h"
+#include "tests/plugin/reaper_host_callback.h"
 
 namespace {
 
 void check(bool condition) {
     if (!condition) __builtin_trap();
-}
-
-// A host that names itself as REAPER does and answers nothing else.
-vst::intptr reaperHost(vst::AEffect*, vst::int32 opcode, vst::int32, vst::intptr, void* ptr, float) {
-    if (opcode == vst::audioMasterVersion) return 2400;
-    if (opcode == vst::audioMasterGetProductString && ptr) {
-        std::strcpy(static_cast<char*>(ptr), "REAPER");
-        return 1;
-    }
-    return 0;
 }
 
 constexpr int RECORD = static_cast<int>(sizeof(TProgram));
@@ -33,7 +24,7 @@ constexpr int BLOCK = 512;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static std::unique_ptr<APlugin> plugin = [] {
-        auto made = std::make_unique<APlugin>(reaperHost);
+        auto made = std::make_unique<APlugin>(reaperHostCallback);
         made->setSampleRate(48000.0f);
         return made;
     }();

@@ -28,8 +28,15 @@ void renderFrames(APlugin& plugin, int frames) {
     for (int done = 0; done < frames; done += BLOCK) plugin.processReplacing(nullptr, outputs, std::min(BLOCK, frames - done));
 }
 
-// Renders until the program waiting now has been applied and the editor told.
-void applyPending(APlugin& plugin) { renderFrames(plugin, 2 * HOUSEKEEPING + BLOCK); }
+// Renders until every program request has been applied and the editor told.
+void applyPending(APlugin& plugin) {
+    const TEngineState& engine = TPluginTestAccess::engine(plugin).engine;
+    for (int pass = 0; pass < 8; ++pass) {
+        renderFrames(plugin, HOUSEKEEPING);
+        if (!plugin.getIsSettingPreset() && !engine.waitingProgramFromNo) return;
+    }
+    ADD_FAILURE() << "the program requests never settle";
+}
 
 std::string hostProgramName(APlugin& plugin) {
     char name[64];
@@ -76,9 +83,11 @@ TEST(Programs, TheBankChoosesTheSoundAndNamesIt) {
 TEST(Programs, AHostsNameIsKeptWithinTwentyThreeCharacters) {
     auto plugin = std::make_unique<APlugin>(nullptr);
     char longName[] = "A host name that runs far past the twenty-four bytes";
+    applyPending(*plugin);
     plugin->dispatcher(effSetProgramName, 0, 0, longName, 0);
     EXPECT_EQ(hostProgramName(*plugin), std::string(longName).substr(0, 23));
     plugin->setDemoProgram(3);
+    applyPending(*plugin);
     EXPECT_EQ(hostProgramName(*plugin), std::string(builtinProgramName(3)).substr(0, 23))
         << "a program from the bank brings its own name";
 }
@@ -160,29 +169,57 @@ TEST(Programs, ARequestDuringTheApplicationIsAppliedAfterIt) {
     EXPECT_FLOAT_EQ(TPluginTestAccess::values(*plugin).origValue[1], 0.125f);
 }
 
-// Heard through the host: from the request the output is silent; the program
-// takes effect at the next 4096-frame tick and a new note then plays it.
+// The editor's choice made while a program is being applied waits for the
+// audio thread, which loads it once the application is over.
+TEST(Programs, AChoiceDuringTheApplicationIsLoadedAfterIt) {
+    auto plugin = std::make_unique<APlugin>(nullptr);
+    applyPending(*plugin);
+    plugin->setParameter(1, 0.2f);
+    plugin->setProgram(0);  // an application is on its way
+    plugin->setDemoProgram(5);
+    EXPECT_FLOAT_EQ(TPluginTestAccess::values(*plugin).programs[0].values[1], 0.2f) << "the record is left alone";
+    EXPECT_TRUE(TPluginTestAccess::engine(*plugin).engine.waitingProgramFromNo.load());
+    applyPending(*plugin);
+    EXPECT_EQ(plugin->getCurBuiltinProgram(), 5);
+    EXPECT_FLOAT_EQ(plugin->getParameter(1), builtinProgramValues(5)[1]);
+    EXPECT_EQ(hostProgramName(*plugin), std::string(builtinProgramName(5)).substr(0, 23));
+}
+
+// Heard through a chunk host: from the moment a chunk arrives the output is
+// silent; the chunk's program takes effect at the next 4096-frame tick and a
+// new note then plays it (here 15 dB quieter: its Main Volume is -20 dB).
 TEST(Programs, TheOutputIsSilentUntilTheNextTickAndThenPlaysTheNewProgram) {
-    testhost::Host host;
-    auto plugin = host.load(KOLBRI_SO_PATH);
+    constexpr int MAIN_VOLUME = 1;
+    testhost::HostConfig config;
+    config.productString = "REAPER";
+    auto plugin = testhost::Host(config).load(KOLBRI_SO_PATH);
     ASSERT_TRUE(plugin) << testhost::Host::lastError();
     plugin->render(2 * HOUSEKEEPING);
-    const long start = plugin->framesRendered();
-    ASSERT_EQ(start % HOUSEKEEPING, 0);
-    plugin->noteOn(start + 10, 60, 110);
-    const long request = start + 2 * HOUSEKEEPING + 1000;
-    plugin->parameterAt(request, PRESET_APPLY_TAG, 0.0f);
-    const long tick = start + 3 * HOUSEKEEPING;
-    plugin->noteOn(tick + 200, 60, 110);
-    const testhost::Stereo out = plugin->render(4 * HOUSEKEEPING);
-    const long relRequest = request - start, relTick = tick - start;
-    EXPECT_GT(testhost::measure(out, relRequest - 1000, relRequest - 1).peak, 0.01f) << "the note plays before";
+    ASSERT_EQ(plugin->framesRendered() % HOUSEKEEPING, 0);
+    void* data = nullptr;
+    ASSERT_EQ(plugin->dispatch(effGetChunk, 0, 0, &data), intptr{sizeof(TProgram)});
+    std::vector<unsigned char> quieter(static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + sizeof(TProgram));
+    const float minus20dB = 40.0f / 80.0f;
+    std::memcpy(quieter.data() + MAIN_VOLUME * sizeof(float), &minus20dB, sizeof(float));
+
+    plugin->noteOn(plugin->framesRendered() + 10, 60, 110);
+    const testhost::Stereo before = plugin->render(2 * HOUSEKEEPING + 1000);
+    plugin->dispatch(effSetChunk, 0, static_cast<intptr>(quieter.size()), quieter.data());
+    const long toTick = HOUSEKEEPING - 1000;
+    plugin->noteOn(plugin->framesRendered() + toTick + 10, 60, 110);
+    const testhost::Stereo after = plugin->render(toTick + 2 * HOUSEKEEPING);
+
+    EXPECT_GT(testhost::measure(before, 2 * HOUSEKEEPING, 2 * HOUSEKEEPING + 999).peak, 0.01f) << "the note plays before";
     // The output stage's filters ring out for a moment; nothing new is rendered.
-    EXPECT_LT(testhost::measure(out, relRequest + 1, relRequest + 64).peak, 0.05f) << "the voices stop at the request";
-    EXPECT_LT(testhost::measure(out, relRequest + 500, relTick - 1).peak, 1e-4f) << "silence while the program waits";
-    EXPECT_LT(testhost::measure(out, relTick, relTick + 199).peak, 1e-3f) << "the application ends every voice";
-    EXPECT_GT(testhost::measure(out, relTick + 1200, relTick + 3000).peak, 0.01f) << "the new program plays";
-    EXPECT_TRUE(testhost::measure(out).finite);
+    EXPECT_LT(testhost::measure(after, 0, 63).peak, 0.05f) << "the voices stop at the chunk";
+    EXPECT_LT(testhost::measure(after, 500, toTick - 1).peak, 1e-4f) << "silence while the program waits";
+    EXPECT_LT(testhost::measure(after, toTick, toTick + 9).peak, 1e-3f) << "the application ends every voice";
+    // The same stretch of each note, from its onset.
+    const double oldLevel = testhost::measure(before, 2000, 6000).rms;
+    const double newLevel = testhost::measure(after, toTick + 2010, toTick + 6010).rms;
+    ASSERT_GT(oldLevel, 0.001);
+    EXPECT_NEAR(20.0 * std::log10(newLevel / oldLevel), -15.0, 1.5) << "the new program plays";
+    EXPECT_TRUE(testhost::measure(after).finite);
 }
 
 // Compare, revert and clear, from an applied program with two edits.

@@ -124,6 +124,8 @@ TEST(TypedEntry, UnitsByTag) {
         {"delay, free: milliseconds", {{91, 0.0f}}, 95, "500", static_cast<float>(std::log(500.0) / std::log(4096.0)),
          "0 to 1024ms"},
         {"delay, free: at the threshold", {{91, 0.0f}}, 94, "0.001", UNCHANGED},
+        {"delay, free: not a number", {{91, 0.0f}}, 94, "nan", UNCHANGED},
+        {"Low-Fi bits: an infinite number", {}, 80, "-inf", UNCHANGED},
         {"Movement speed, synced: 40 of 34 steps is the last", {}, 41, "40", 1.0f, "0 to 33"},
         {"Movement speed, free: a period in seconds", {{42, 0.0f}}, 41, "2",
          static_cast<float>(std::log(0.5 * 4096.0 / 55.0) / std::log(16384.0)), "0 to 40 seconds"},

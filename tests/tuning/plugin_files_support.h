@@ -19,6 +19,7 @@
 #include "plugin/plugin_test_access.h"
 #include "plugin/BuiltinPrograms.h"
 #include "plugin/uPlugin.h"
+#include "tests/plugin/reaper_host_callback.h"
 
 namespace pluginfiles {
 
@@ -26,14 +27,7 @@ constexpr double RATE = 48000.0;
 constexpr int HAS_TUNING = 959;
 
 // A host that calls itself "REAPER": one of those the plug-in exchanges chunks with.
-inline vst::intptr chunkHost(vst::AEffect*, vst::int32 opcode, vst::int32, vst::intptr, void* ptr, float) {
-    if (opcode == vst::audioMasterVersion) return 2400;
-    if (opcode == vst::audioMasterGetProductString && ptr) {
-        std::strcpy(static_cast<char*>(ptr), "REAPER");
-        return 1;
-    }
-    return 0;
-}
+inline constexpr auto chunkHost = reaperHostCallback;
 
 class PluginFiles : public platform_test::PlatformTest {
 protected:

@@ -153,6 +153,18 @@ private:
     std::vector<float> left, right;
 };
 
+// A plug-in at 48 kHz, resumed, its start program applied by blocks that are
+// not counted.
+std::unique_ptr<APlugin> startedPlugin() {
+    auto plugin = std::make_unique<APlugin>(nullptr);
+    plugin->setSampleRate(48000.0f);
+    plugin->resume();
+    CountingRender warm(*plugin);
+    Counts warmUp{};
+    for (int b = 0; b < 40; ++b) warm.block(warmUp);
+    return plugin;
+}
+
 TEST(EngineAllocation, ProcessReplacingWithEveryEffectOn) {
     // The counting functions are the ones in use.
     std::mutex mutex;
@@ -167,13 +179,8 @@ TEST(EngineAllocation, ProcessReplacingWithEveryEffectOn) {
     ASSERT_EQ(systemCalls.load(), 1);
     ASSERT_EQ(locks.load(), 1);
 
-    auto plugin = std::make_unique<APlugin>(nullptr);
-    plugin->setSampleRate(48000.0f);
-    plugin->resume();
+    auto plugin = startedPlugin();
     CountingRender render(*plugin);
-    // The start program is applied by the first blocks; the test starts after.
-    Counts warmUp{};
-    for (int b = 0; b < 40; ++b) render.block(warmUp);
 
     plugin->setParameter(fxtag::BYPASS_ALL, 0.0f);
     for (int tag : {fxtag::LOW_FI_ON, fxtag::MOD_FX_ON, fxtag::DELAY_ON, fxtag::REVERB_ON}) plugin->setParameter(tag, 1.0f);
@@ -194,6 +201,37 @@ TEST(EngineAllocation, ProcessReplacingWithEveryEffectOn) {
             render.block(counts);
         }
     }
+    EXPECT_EQ(counts.allocations, 0);
+    EXPECT_EQ(counts.locks, 0);
+    EXPECT_EQ(counts.systemCalls, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Applying a program is the audio thread's work too: the name lookup, the
+// 1,024 values, the engine's half and the editor's marks.
+TEST(EngineAllocation, ProgramApplicationWithoutAllocationLockOrSystemCall) {
+    auto plugin = startedPlugin();
+    CountingRender render(*plugin);
+
+    Counts counts{};
+    for (int program : {1, 8, 37, 69, 0}) {
+        plugin->setDemoProgram(program);
+        render.note(0x90, 60);
+        // The request waits for the next tick; the application runs in it.
+        for (int b = 0; b < 40 && plugin->getIsSettingPreset(); ++b) render.block(counts);
+        ASSERT_FALSE(plugin->getIsSettingPreset()) << program;
+        ASSERT_EQ(plugin->getCurBuiltinProgram(), program);
+        render.note(0x80, 60);
+    }
+    // A choice made while an application runs is loaded by the audio thread.
+    plugin->setProgram(0);
+    plugin->setDemoProgram(12);
+    for (int b = 0; b < 60 && (plugin->getIsSettingPreset() || plugin->getCurBuiltinProgram() != 12); ++b)
+        render.block(counts);
+    EXPECT_EQ(plugin->getCurBuiltinProgram(), 12);
     EXPECT_EQ(counts.allocations, 0);
     EXPECT_EQ(counts.locks, 0);
     EXPECT_EQ(counts.systemCalls, 0);
