@@ -14,7 +14,7 @@
 #include "controls/ControlHost.h"
 #include "plugin/EditorHooks.h"
 #include "plugin/plugin_test_access.h"
-#include "plugin/BuiltinPrograms.h"
+#include "plain_program.h"
 #include "plugin/uPlugin.h"
 #include "toolkit/kgui.h"
 
@@ -48,7 +48,7 @@ inline vst::intptr recordingHost(vst::AEffect*, vst::int32 opcode, vst::int32 in
 class TObservedPlugin : public APlugin {
 public:
     // The controls are drawn over the plain sound, whatever program 0 is.
-    TObservedPlugin() : APlugin(controls_test::recordingHost) { setDemoProgram(BUILTIN_DEFAULT_PROGRAM); }
+    TObservedPlugin() : APlugin(controls_test::recordingHost) { loadPlainProgram(*this); }
     void setNumValue(int tag) override {
         calls.push_back("typed " + std::to_string(tag));
         APlugin::setNumValue(tag);

@@ -17,7 +17,7 @@
 #include "platform/Desktop.h"
 #include "platform/Preferences.h"
 #include "plugin/StringTables.h"
-#include "plugin/BuiltinPrograms.h"
+#include "plain_program.h"
 #include "plugin/uPlugin.h"
 #include "toolkit/kgui.h"
 
@@ -89,7 +89,7 @@ struct TEditorBench {
         kgui::CBitmap::setResourceFolder(KOLBRI_RESOURCES_DIR);
         plugin = makePlugin ? makePlugin() : std::make_unique<APlugin>(quietHost);
         // The editor of the plain sound, whatever program 0 is.
-        plugin->APlugin::setDemoProgram(BUILTIN_DEFAULT_PROGRAM);
+        loadPlainProgram(*plugin);
         editor = dynamic_cast<uEditor*>(plugin->getEditor());
         applyProgram();
         // The window opens on the back screen; most tests start where a
