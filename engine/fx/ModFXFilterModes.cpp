@@ -2,6 +2,7 @@
 
 #include <xmmintrin.h>
 
+#include <bit>
 #include <cmath>
 
 #include "engine/dsp/Exp2OfFour.h"
@@ -26,6 +27,7 @@ void TModFXFilterModes::init(float rate) {
     sweepSmooth = heldCutoff = stereoStruct{};
     heldVowel = 0.0f;
     sweepCountdown = 0;
+    handedType = -1;
 }
 
 void TModFXFilterModes::controlStep(const TModFXValues& v) {
@@ -97,10 +99,22 @@ stereoStruct TModFXFilterModes::sweptFilter(int type, stereoStruct cutoffs, floa
         heldVowel = vowel;
     }
     filter.setType(type, true);
-    filter.setDirect();  // smoothed above
     const stereoOverStruct in{{x.left, x.right, x.left, x.right}};
     stereoOverStruct out;
-    filter.process(heldCutoff, stereoStruct{}, values.f5, heldVowel, in, out);
+    // Between hand-overs the filter would take the same cutoffs, resonance
+    // and vowel again and find its coefficients as they are: only its core runs.
+    const std::array<std::uint32_t, 4> handed = {std::bit_cast<std::uint32_t>(heldCutoff.left),
+                                                 std::bit_cast<std::uint32_t>(heldCutoff.right),
+                                                 std::bit_cast<std::uint32_t>(values.f5),
+                                                 std::bit_cast<std::uint32_t>(heldVowel)};
+    if (type == handedType && handed == handedBits) {
+        filter.process(in, out);
+    } else {
+        filter.setDirect();  // smoothed above
+        filter.process(heldCutoff, stereoStruct{}, values.f5, heldVowel, in, out);
+        handedType = type;
+        handedBits = handed;
+    }
     return stereoStruct{out.lane[0], out.lane[1]};
 }
 

@@ -67,5 +67,9 @@ private:
     stereoStruct heldCutoff;
     float heldVowel = 0.0f;
     int sweepCountdown = 0;
+    // The type and the bits of the cutoffs, resonance and vowel the filter
+    // was last handed (type -1: nothing since init()).
+    int handedType = -1;
+    std::array<std::uint32_t, 4> handedBits{};
     std::array<float, WIDEN_RING_SIZE> widenRing{};
 };

@@ -61,6 +61,11 @@ void TBasicReverb::init() {
 
 void TBasicReverb::mute() {
     for (TCombRing& ring : combRing) std::memset(ring.lane, 0, sizeof ring.lane);
+    std::memset(tapHistory.tap, 0, sizeof tapHistory.tap);
+    blockFrames = blockTaken = 0;
+    // The comb rings are indexed by the widen ring's position: the undelayed
+    // inputs' history is the widen rings.
+    combPos = 0;
     for (auto& comb : filterStore) comb.fill(0.0f);
     outState1.fill(0.0f);
     outState2.fill(0.0f);
@@ -75,11 +80,15 @@ void TBasicReverb::mute() {
 }
 
 void TBasicReverb::setRoomSize(float x) {
-    roomSize = std::log10(20.0f * clamp01(x) + 1.0f) * 0.249579f + 0.65f;
+    const float room = std::log10(20.0f * clamp01(x) + 1.0f) * 0.249579f + 0.65f;
+    if (room != roomSize) settleBlock();
+    roomSize = room;
 }
 
 void TBasicReverb::setDamp(float x) {
-    damp = 0.55f * clamp01(x);
+    const float newDamp = 0.55f * clamp01(x);
+    if (newDamp != damp) settleBlock();
+    damp = newDamp;
     undamp = 1.0f - damp;
 }
 
@@ -115,11 +124,131 @@ void TBasicReverb::setCombLengths(float size1, float size2) {
         const float right = left + static_cast<float>(REVERB_STEREO_SPREAD);
         const float first = size1 * s * combScale[0][comb];
         const float second = size2 * s * combScale[1][comb];
+        const std::array<int, LANES> was = combLength[comb];
         combLength[comb][LA] = heldLength(first * left + 0.5f, MAX_COMB_LENGTH);
         combLength[comb][RA] = heldLength(first * right + 0.5f, MAX_COMB_LENGTH);
         combLength[comb][LB] = heldLength(second * left + 0.5f, MAX_COMB_LENGTH);
         combLength[comb][RB] = heldLength(second * right + 0.5f, MAX_COMB_LENGTH);
+        if (combLength[comb] != was) settleBlock();
     }
+}
+
+void TBasicReverb::settleBlock() {
+    if (blockFrames == 0) return;
+    for (int comb = 0; comb < REVERB_COMBS; ++comb)
+        _mm_store_ps(filterStore[comb].data(), _mm_load_ps(blockStore[blockTaken - 1][comb]));
+    blockFrames = blockTaken = 0;
+}
+
+// Lanes LA, RA, LB, RB of the first, third, ... comb read the input, the
+// second tap's, the input and the fourth tap's; of the second, fourth, ...
+// comb the first tap's, the right input, the third tap's and the right input.
+const float* TBasicReverb::inputHistory(int comb, int lane) const {
+    if (comb % 2 == 0) return lane == LA || lane == LB ? widenRingL.data() : tapHistory.tap[lane];
+    return lane == RA || lane == RB ? widenRingR.data() : tapHistory.tap[lane];
+}
+
+namespace {
+
+// n floats of a ring from a position on (taken by the mask), into out.
+inline void readRing(const float* ring, std::uint32_t from, int n, float* out) {
+    from &= TBasicReverb::RING_MASK;
+    if (n == 16 && from + 16 <= static_cast<std::uint32_t>(TBasicReverb::RING_SIZE)) {
+        for (int k = 0; k < 16; k += 4) _mm_store_ps(out + k, _mm_loadu_ps(ring + from + k));
+        return;
+    }
+    for (int k = 0; k < n; ++k) out[k] = ring[(from + static_cast<std::uint32_t>(k)) & TBasicReverb::RING_MASK];
+}
+
+inline void writeRing(float* ring, std::uint32_t from, int n, const float* values) {
+    from &= TBasicReverb::RING_MASK;
+    if (n == 16 && from + 16 <= static_cast<std::uint32_t>(TBasicReverb::RING_SIZE)) {
+        for (int k = 0; k < 16; k += 4) _mm_storeu_ps(ring + from + k, _mm_load_ps(values + k));
+        return;
+    }
+    for (int k = 0; k < n; ++k) ring[(from + static_cast<std::uint32_t>(k)) & TBasicReverb::RING_MASK] = values[k];
+}
+
+}  // namespace
+
+// The comb bank for the frames from this one (combPos) on, as many as the
+// shortest comb allows: every read lies before this frame.
+void TBasicReverb::computeBlock() {
+    settleBlock();
+    int frames = BLOCK_FRAMES;
+    for (const auto& lengths : combLength)
+        for (int length : lengths) frames = length < frames ? length : frames;
+    const std::uint32_t start = combPos;
+    const __m128 dampVec = _mm_set1_ps(damp), undampVec = _mm_set1_ps(undamp), feedbackVec = _mm_set1_ps(roomSize);
+    for (int j = 0; j < BLOCK_FRAMES; ++j) _mm_store_ps(blockSum[j], _mm_setzero_ps());
+
+    // The lines the next block reads and writes are asked for now.
+    const std::uint32_t ahead = start + static_cast<std::uint32_t>(frames) + 2 * PREFETCH_LINE;
+    // A whole block whose writes wrap nowhere reads and writes the rings in
+    // place; a lane whose reads wrap, or a short block, goes through copies.
+    const bool whole = frames == BLOCK_FRAMES && (start & RING_MASK) + BLOCK_FRAMES <= RING_SIZE;
+    for (int comb = 0; comb < REVERB_COMBS; ++comb) {
+        alignas(16) float feedbackCopy[LANES][BLOCK_FRAMES];
+        alignas(16) float inputCopy[LANES][BLOCK_FRAMES];
+        alignas(16) float written[LANES][BLOCK_FRAMES];
+        const float* feedbackAt[LANES];
+        const float* inputAt[LANES];
+        float* writeAt[LANES];
+        for (int lane = 0; lane < LANES; ++lane) {
+            float* ring = combRing[comb].lane[lane];
+            const float* input = inputHistory(comb, lane);
+            const std::uint32_t from = (start - static_cast<std::uint32_t>(combLength[comb][lane])) & RING_MASK;
+            if (whole && from + BLOCK_FRAMES <= static_cast<std::uint32_t>(RING_SIZE)) {
+                feedbackAt[lane] = ring + from;
+                inputAt[lane] = input + from;
+            } else {
+                if (frames < BLOCK_FRAMES) {
+                    std::memset(feedbackCopy[lane], 0, sizeof feedbackCopy[lane]);
+                    std::memset(inputCopy[lane], 0, sizeof inputCopy[lane]);
+                }
+                readRing(ring, from, frames, feedbackCopy[lane]);
+                readRing(input, from, frames, inputCopy[lane]);
+                feedbackAt[lane] = feedbackCopy[lane];
+                inputAt[lane] = inputCopy[lane];
+            }
+            writeAt[lane] = whole ? ring + (start & RING_MASK) : written[lane];
+            _mm_prefetch(reinterpret_cast<const char*>(&ring[(ahead - combLength[comb][lane]) & RING_MASK]), _MM_HINT_T0);
+            _mm_prefetch(reinterpret_cast<const char*>(&input[(ahead - combLength[comb][lane]) & RING_MASK]), _MM_HINT_T0);
+            _mm_prefetch(reinterpret_cast<const char*>(&ring[ahead & RING_MASK]), _MM_HINT_T0);
+        }
+        // Frame by frame, the four lanes as one vector.
+        __m128 store = _mm_load_ps(filterStore[comb].data());
+        // One frame: the damping, the feedback written and the sum.
+        auto frame = [&](int j, __m128 row) {
+            store = _mm_add_ps(_mm_mul_ps(store, dampVec), _mm_mul_ps(row, undampVec));
+            _mm_store_ps(blockStore[j][comb], store);
+            _mm_store_ps(blockSum[j], _mm_add_ps(_mm_load_ps(blockSum[j]), row));
+            return _mm_mul_ps(store, feedbackVec);
+        };
+        // What the comb wrote then: its feedback plus its input.
+        auto wrote = [&](int lane, int j0) {
+            return _mm_add_ps(_mm_loadu_ps(feedbackAt[lane] + j0), _mm_loadu_ps(inputAt[lane] + j0));
+        };
+        for (int j0 = 0; j0 < frames; j0 += 4) {
+            __m128 r0 = wrote(0, j0), r1 = wrote(1, j0), r2 = wrote(2, j0), r3 = wrote(3, j0);
+            _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+            const __m128 zero = _mm_setzero_ps();
+            const int count = frames - j0;
+            __m128 w0 = frame(j0, r0);
+            __m128 w1 = count > 1 ? frame(j0 + 1, r1) : zero;
+            __m128 w2 = count > 2 ? frame(j0 + 2, r2) : zero;
+            __m128 w3 = count > 3 ? frame(j0 + 3, r3) : zero;
+            _MM_TRANSPOSE4_PS(w0, w1, w2, w3);
+            _mm_storeu_ps(writeAt[0] + j0, w0);
+            _mm_storeu_ps(writeAt[1] + j0, w1);
+            _mm_storeu_ps(writeAt[2] + j0, w2);
+            _mm_storeu_ps(writeAt[3] + j0, w3);
+        }
+        if (!whole)
+            for (int lane = 0; lane < LANES; ++lane) writeRing(combRing[comb].lane[lane], start, frames, written[lane]);
+    }
+    blockFrames = frames;
+    blockTaken = 0;
 }
 
 void TBasicReverb::process(float inL, float inR, float& o1, float& o2, float& o3, float& o4) {
@@ -131,40 +260,15 @@ void TBasicReverb::process(float inL, float inR, float& o1, float& o2, float& o3
     const float d1 = widenRingR[(widenPos - 1 - widenLength[1]) & RING_MASK];
     const float d2 = widenRingL[(widenPos - 1 - widenLength[2]) & RING_MASK];
     const float d3 = widenRingR[(widenPos - 1 - widenLength[3]) & RING_MASK];
-    // Inputs of the first, third, ... comb and of the second, fourth, ...
-    // comb, lanes LA, RA, LB, RB.
-    const __m128 evenInput = _mm_setr_ps(inL, d1, inL, d3);
-    const __m128 oddInput = _mm_setr_ps(d0, inR, d2, inR);
-    const __m128 dampVec = _mm_set1_ps(damp), undampVec = _mm_set1_ps(undamp), feedbackVec = _mm_set1_ps(roomSize);
-
-    combPos = (combPos + 1) & RING_MASK;
-    // Forty reads and forty writes walk their rings a float a frame, more
-    // streams than the processor follows by itself: every sixteen frames (a
-    // cache line) each ring's line two lines ahead is asked for.
-    if ((combPos & (PREFETCH_LINE - 1)) == 0) {
-        for (int comb = 0; comb < REVERB_COMBS; ++comb)
-            for (int lane = 0; lane < LANES; ++lane) {
-                float* ring = combRing[comb].lane[lane];
-                const std::uint32_t ahead = combPos + 2 * PREFETCH_LINE;
-                _mm_prefetch(reinterpret_cast<const char*>(&ring[(ahead - combLength[comb][lane]) & RING_MASK]), _MM_HINT_T0);
-                _mm_prefetch(reinterpret_cast<const char*>(&ring[ahead & RING_MASK]), _MM_HINT_T0);
-            }
-    }
-    __m128 sum = _mm_setzero_ps();
-    for (int comb = 0; comb < REVERB_COMBS; ++comb) {
-        float (*ring)[RING_SIZE + 16] = combRing[comb].lane;
-        const int* length = combLength[comb].data();
-        // Each lane reads the value its comb wrote `length` frames ago.
-        const __m128 y = _mm_setr_ps(ring[0][(combPos - length[0]) & RING_MASK], ring[1][(combPos - length[1]) & RING_MASK],
-                                     ring[2][(combPos - length[2]) & RING_MASK], ring[3][(combPos - length[3]) & RING_MASK]);
-        float* store = filterStore[comb].data();
-        const __m128 filtered = _mm_add_ps(_mm_mul_ps(_mm_load_ps(store), dampVec), _mm_mul_ps(y, undampVec));
-        _mm_store_ps(store, filtered);
-        alignas(16) float written[LANES];
-        _mm_store_ps(written, _mm_add_ps(_mm_mul_ps(filtered, feedbackVec), comb % 2 == 0 ? evenInput : oddInput));
-        for (int lane = 0; lane < LANES; ++lane) ring[lane][combPos] = written[lane];
-        sum = _mm_add_ps(sum, y);
-    }
+    // The comb rings and the tap history share the widen ring's position.
+    combPos = widenPos;
+    tapHistory.tap[0][combPos] = d0;
+    tapHistory.tap[1][combPos] = d1;
+    tapHistory.tap[2][combPos] = d2;
+    tapHistory.tap[3][combPos] = d3;
+    if (blockTaken == blockFrames) computeBlock();
+    const __m128 sum = _mm_load_ps(blockSum[blockTaken]);
+    ++blockTaken;
     const __m128 c1 = _mm_set1_ps(outCoef[0]), c2 = _mm_set1_ps(outCoef[1]);
     const __m128 one = _mm_set1_ps(1.0f);
     const __m128 s1 = _mm_add_ps(_mm_mul_ps(_mm_load_ps(outState1.data()), _mm_sub_ps(one, c1)), _mm_mul_ps(sum, c1));

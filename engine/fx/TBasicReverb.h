@@ -5,7 +5,7 @@
 // combs read a delayed copy of its input (a "widen" tap), which decorrelates
 // the four lanes.
 //
-// Plain class; every buffer lives inside the object (about 3.3 MB), so rate
+// Plain class; every buffer lives inside the object (about 3.6 MB), so rate
 // changes never allocate. Every operation runs on the audio thread.
 #pragma once
 
@@ -86,20 +86,41 @@ private:
     std::array<float, RING_SIZE> widenRingR{};
 
     std::array<std::array<float, REVERB_COMBS>, 2> combScale{};
-    // The comb bank: one ring per comb and lane, so that each of the forty
-    // reads of a frame walks its own ring and finds the next fifteen frames'
-    // values in the cache line it loaded (four lanes side by side, read at
-    // four lengths, would load four lines a comb every fourth frame). The
-    // lanes' damping still runs as one vector per comb. A cache line of
-    // padding after each ring keeps the rings' lines from sharing cache
-    // sets, as rings a power of two apart would.
+    // The comb bank runs ahead in blocks. A comb's output this frame was
+    // written at least its length ago, so the outputs, the damping and the
+    // feedback of the next frames, up to the shortest length (at most
+    // BLOCK_FRAMES), are known before their inputs are: they are worked out
+    // together, stream by stream, and each frame only stores its inputs and
+    // takes its sum. What a comb writes is held in two parts whose sum is
+    // the written value: the feedback in the comb's ring and the input in
+    // the input history its lane and parity read (the sum is taken when the
+    // value is read, the same addition of the same two numbers).
+    static constexpr int BLOCK_FRAMES = 16;
     struct alignas(64) TCombRing {
         float lane[LANES][RING_SIZE + 16];
     };
+    // The four delayed inputs (the widen taps' outputs) by frame; the
+    // undelayed inputs are the widen rings themselves.
+    struct alignas(64) TTapHistory {
+        float tap[LANES][RING_SIZE + 16];
+    };
+    void computeBlock();
+    // Ends the block at the frames taken so far: the damping state becomes
+    // that of the last frame taken, and the next frame starts a new block.
+    void settleBlock();
+    const float* inputHistory(int comb, int lane) const;
+
     std::uint32_t combPos = 0;
     alignas(16) std::array<std::array<int, LANES>, REVERB_COMBS> combLength{};
+    // The damping state at the start of the running block.
     alignas(16) std::array<std::array<float, LANES>, REVERB_COMBS> filterStore{};
     std::array<TCombRing, REVERB_COMBS> combRing{};
+    TTapHistory tapHistory{};
+    int blockFrames = 0;  // frames of the running block, 0 when none runs
+    int blockTaken = 0;   // of which this many frames have been taken
+    // Per frame of the block: every comb's damping state and the four lanes' comb sums.
+    alignas(16) float blockStore[BLOCK_FRAMES][REVERB_COMBS][LANES] = {};
+    alignas(16) float blockSum[BLOCK_FRAMES][LANES] = {};
     // The band-limiting filter on each lane's comb sum: c1 low-pass, c2 high-pass.
     float outCoef[2] = {1.0f, 0.0f};
     alignas(16) std::array<float, LANES> outState1{};

@@ -1,5 +1,7 @@
 #include "engine/fx/TDelay.h"
 
+#include <xmmintrin.h>
+
 #include <cmath>
 
 #include "engine/fx/FxControls.h"
@@ -7,17 +9,11 @@
 
 namespace {
 
-// The read point trails the write clock by this many clock units: one
-// length's worth of frames at the current speed.
-constexpr double READ_DISTANCE = 100.0;
 // Entries an emptied line holds: silence stamped at clock 0.
 constexpr int ZERO_ENTRIES = 51;
 // Room beyond the longest length: the entries of the clock units being
 // read, the first pass's silence and rounding of the clock.
 constexpr int CAPACITY_SPARE = 1024;
-// The clocks are moved back by this much whenever they pass it, so that a
-// line running for days keeps the precision of its first minutes.
-constexpr double CLOCK_REBASE = 1048576.0;
 // Entries looked at one by one before the rest of a far-behind read point
 // is found by halving.
 constexpr int LINEAR_STEPS = 8;
@@ -158,27 +154,8 @@ bool TDelay::setFeedFilter(float low, float high) {
     return true;
 }
 
-float TDelay::doFeedFilter(int channel, float x) {
-    if (!feedFilterOn) return x;
-    const int i = channel & 1;
-    // A low-pass less its own slower low-pass: a band-pass.
-    feedFilterState1[i] = x * feedFilterCoef[0] + feedFilterKeep[0] * feedFilterState1[i] + 1e-15f;
-    feedFilterState2[i] = feedFilterCoef[1] * feedFilterState1[i] + feedFilterKeep[1] * feedFilterState2[i] + 1e-15f;
-    return feedFilterState1[i] - feedFilterState2[i];
-}
 
-void TDelay::dropFront(Line& l, int count) {
-    l.head = wrap(l.head + count);
-    l.size -= count;
-}
 
-void TDelay::append(Line& l, double stamp, float value, float inverseGap) {
-    // Never reached while the clock runs at a length the line holds; it
-    // keeps the ring safe whatever the clock does.
-    if (l.size == capacity) dropFront(l, 1);
-    l.entry[wrap(l.head + l.size)] = Entry{stamp, value, inverseGap};
-    ++l.size;
-}
 
 void TDelay::rebase(Line& l, double units) {
     l.writeClock -= units;
@@ -212,49 +189,4 @@ int TDelay::passedEntries(const Line& l, double target) const {
     return low;
 }
 
-// The clock's step, then the value 100 clock units behind it, dropping the
-// entries the read point has passed; 0 during the first 100 units after zero().
-inline float TDelay::advanceAndRead(Line& l) {
-    l.writeClock += l.clockStep;
-    if (l.writeClock >= CLOCK_REBASE) rebase(l, CLOCK_REBASE);
-    if (!l.reading) {
-        if (l.writeClock < READ_DISTANCE) return 0.0f;
-        l.reading = true;
-    }
-    const double target = l.writeClock - READ_DISTANCE;
-    // While the length holds the read point passes one entry a frame.
-    if (l.size >= 4 && !(target < l.entry[wrap(l.head + 1)].stamp) && target < l.entry[wrap(l.head + 2)].stamp) {
-        dropFront(l, 1);
-    } else {
-        const int passed = passedEntries(l, target);
-        if (passed < 0) {
-            if (l.size > 2) dropFront(l, l.size - 2);
-            return 0.0f;
-        }
-        dropFront(l, passed);
-    }
-    const Entry& first = l.entry[l.head];
-    const Entry& second = l.entry[wrap(l.head + 1)];
-    const float part = static_cast<float>(target - first.stamp) * second.inverseGap;
-    return first.value + part * (second.value - first.value);
-}
 
-void TDelay::process(stereoStruct in, stereoStruct& out) {
-    out = stereoStruct{};
-    // A line whose clock has not been started appends nothing: it holds its
-    // silence until a length is set.
-    if (line[0].clockStep == 0.0 && line[1].clockStep == 0.0) return;
-    const float yLeft = advanceAndRead(line[0]);
-    const float yRight = advanceAndRead(line[1]);
-    float w[2] = {in.left + feedDirect[0] * yLeft + feedCross[0] * yRight + 1e-15f,
-                  in.right + feedDirect[1] * yRight + feedCross[1] * yLeft + 1e-15f};
-    for (int i = 0; i < 2; ++i) {
-        // Held inside the limits; a value that is not a number is stored as silence.
-        if (!(w[i] > -VALUE_LIMIT && w[i] < VALUE_LIMIT))
-            w[i] = w[i] != w[i] ? 0.0f : (w[i] < 0.0f ? -VALUE_LIMIT : VALUE_LIMIT);
-        w[i] = doFeedFilter(i, w[i]);
-        if (line[i].clockStep != 0.0) append(line[i], line[i].writeClock, w[i], line[i].inverseStep);
-    }
-    out.left = yLeft;
-    out.right = yRight;
-}

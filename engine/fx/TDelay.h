@@ -12,6 +12,8 @@
 // operation runs on the audio thread.
 #pragma once
 
+#include <xmmintrin.h>
+
 #include <memory>
 
 #include "engine/dsp/StereoTypes.h"
@@ -65,6 +67,18 @@ public:
     void advanceClocksForTest(double units);
 
 private:
+    // The read point trails the write clock by this many clock units: one
+    // length's worth of frames at the current speed.
+    static constexpr double READ_DISTANCE = 100.0;
+    // The clocks are moved back by this much whenever they pass it, so that a
+    // line running for days keeps the precision of its first minutes.
+    static constexpr double CLOCK_REBASE = 1048576.0;
+    // Entries read and written are asked for this far ahead: a long line's
+    // entries were written seconds ago and its slots last used a whole ring
+    // ago, long gone from the nearer caches, and the two ends of three lines
+    // are more streams than the processor follows.
+    static constexpr int PREFETCH_ENTRIES = 32;
+
     // One entry of a line. The stamp is kept in double so that the
     // interpolation stays exact to a small fraction of a sample at the
     // longest length. inverseGap is 1 / (the stamp less the last entry's),
@@ -114,3 +128,93 @@ private:
     float feedFilterState1[2] = {0.0f, 0.0f};
     float feedFilterState2[2] = {0.0f, 0.0f};
 };
+
+// The frame path, here so that the units calling it a frame can take it in.
+
+inline float TDelay::doFeedFilter(int channel, float x) {
+    if (!feedFilterOn) return x;
+    const int i = channel & 1;
+    // A low-pass less its own slower low-pass: a band-pass.
+    feedFilterState1[i] = x * feedFilterCoef[0] + feedFilterKeep[0] * feedFilterState1[i] + 1e-15f;
+    feedFilterState2[i] = feedFilterCoef[1] * feedFilterState1[i] + feedFilterKeep[1] * feedFilterState2[i] + 1e-15f;
+    return feedFilterState1[i] - feedFilterState2[i];
+}
+
+inline void TDelay::dropFront(Line& l, int count) {
+    l.head = wrap(l.head + count);
+    l.size -= count;
+}
+
+inline void TDelay::append(Line& l, double stamp, float value, float inverseGap) {
+    // Never reached while the clock runs at a length the line holds; it
+    // keeps the ring safe whatever the clock does.
+    if (l.size == capacity) dropFront(l, 1);
+    l.entry[wrap(l.head + l.size)] = Entry{stamp, value, inverseGap};
+    ++l.size;
+}
+
+// The clock's step, then the value 100 clock units behind it, dropping the
+// entries the read point has passed; 0 during the first 100 units after zero().
+inline float TDelay::advanceAndRead(Line& l) {
+    l.writeClock += l.clockStep;
+    if (l.writeClock >= CLOCK_REBASE) rebase(l, CLOCK_REBASE);
+    if (!l.reading) {
+        if (l.writeClock < READ_DISTANCE) return 0.0f;
+        l.reading = true;
+    }
+    const double target = l.writeClock - READ_DISTANCE;
+    // While the length holds the read point passes one entry a frame.
+    const int next = wrap(l.head + 1);
+    const int afterNext = wrap(next + 1);
+    int firstAt, secondAt;
+    if (l.size >= 4 && !(target < l.entry[next].stamp) && target < l.entry[afterNext].stamp) {
+        l.head = next;
+        --l.size;
+        firstAt = next;
+        secondAt = afterNext;
+    } else if (l.size >= 3 && target < l.entry[next].stamp) {
+        // A length growing: the read point stays between the same two entries.
+        firstAt = l.head;
+        secondAt = next;
+    } else {
+        const int passed = passedEntries(l, target);
+        if (passed < 0) {
+            if (l.size > 2) dropFront(l, l.size - 2);
+            return 0.0f;
+        }
+        dropFront(l, passed);
+        firstAt = l.head;
+        secondAt = wrap(l.head + 1);
+    }
+    _mm_prefetch(reinterpret_cast<const char*>(&l.entry[wrap(l.head + PREFETCH_ENTRIES)]), _MM_HINT_T0);
+    const Entry& first = l.entry[firstAt];
+    const Entry& second = l.entry[secondAt];
+    const float part = static_cast<float>(target - first.stamp) * second.inverseGap;
+    return first.value + part * (second.value - first.value);
+}
+
+inline void TDelay::process(stereoStruct in, stereoStruct& out) {
+    out = stereoStruct{};
+    // A line whose clock has not been started appends nothing: it holds its
+    // silence until a length is set.
+    if (line[0].clockStep == 0.0 && line[1].clockStep == 0.0) return;
+    const float yLeft = advanceAndRead(line[0]);
+    const float yRight = advanceAndRead(line[1]);
+    float w[2] = {in.left + feedDirect[0] * yLeft + feedCross[0] * yRight + 1e-15f,
+                  in.right + feedDirect[1] * yRight + feedCross[1] * yLeft + 1e-15f};
+    for (int i = 0; i < 2; ++i) {
+        // Held inside the limits; a value that is not a number is stored as silence.
+        if (!(w[i] > -VALUE_LIMIT && w[i] < VALUE_LIMIT))
+            w[i] = w[i] != w[i] ? 0.0f : (w[i] < 0.0f ? -VALUE_LIMIT : VALUE_LIMIT);
+        w[i] = doFeedFilter(i, w[i]);
+        if (line[i].clockStep != 0.0) {
+            // The slots written next were last used a whole ring ago.
+            Line& l = line[i];
+            _mm_prefetch(reinterpret_cast<const char*>(&l.entry[wrap(wrap(l.head + l.size) + PREFETCH_ENTRIES)]),
+                         _MM_HINT_T0);
+            append(l, l.writeClock, w[i], l.inverseStep);
+        }
+    }
+    out.left = yLeft;
+    out.right = yRight;
+}

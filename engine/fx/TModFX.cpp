@@ -171,7 +171,11 @@ TModFXModulation TModFX::runModulator(TRandSeed& seed) {
 }
 
 stereoStruct TModFX::limit(stereoStruct w) {
-    limiterEnv = limiterEnv * 0.999f + std::fmax(std::fabs(w.left), std::fabs(w.right)) * 0.000999987f + 1e-15f;
+    // The larger magnitude, a value that is not a number giving way to the
+    // other, as fmax does (the baseline makes that a library call).
+    const float a = std::fabs(w.left), b = std::fabs(w.right);
+    const float larger = a != a || b > a ? b : a;
+    limiterEnv = limiterEnv * 0.999f + larger * 0.000999987f + 1e-15f;
     if (limiterEnv < LIMITER_CEILING) return w;
     const float gain = LIMITER_CEILING / limiterEnv;
     return stereoStruct{w.left * gain + 1e-15f, w.right * gain + 1e-15f};
