@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/ParameterText.h"
 #include "platform/TextFiles.h"
 
 namespace {
@@ -147,11 +148,7 @@ std::string tuningFilePath(const std::string& folder, std::string_view name) {
 
 std::array<float, TUNING_NAME_SLOTS> spellTuningName(std::string_view name) {
     std::array<float, TUNING_NAME_SLOTS> values{};
-    const std::size_t length = std::min(name.size(), static_cast<std::size_t>(TUNING_NAME_LIMIT));
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const int c = i < length ? static_cast<signed char>(name[i]) : 0;
-        values[i] = std::max((static_cast<float>(c) + 0.5f) / 255.99f, 0.0f);
-    }
+    spellParameterText(name, values);
     return values;
 }
 

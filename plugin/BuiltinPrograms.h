@@ -6,6 +6,8 @@
 #include <string_view>
 
 constexpr int BUILTIN_PROGRAM_COUNT = 70;
+// "Default": the plain start sound, every parameter at its default value.
+constexpr int BUILTIN_DEFAULT_PROGRAM = 8;
 
 // Every tag's value (PARAMETER_COUNT of them) of built-in program `program`;
 // an index outside 0..BUILTIN_PROGRAM_COUNT - 1 reads program 0.

@@ -3,6 +3,7 @@
 #   tools/run.sh demo   build the plug-in and render the demo phrase to demo.wav
 #   tools/run.sh test   build the test suite with the sanitizers and run every test
 #   tools/run.sh bench  build optimised and run the benchmarks
+#   tools/run.sh programs  render every built-in program to WAV and spectrogram, and a contact sheet
 set -euo pipefail
 
 job=${1:-demo}
@@ -20,6 +21,8 @@ packages=(
 if [[ $job == test ]]; then packages+=(xvfb libxcb-xtest0-dev); fi
 # One benchmark weighs Kolbri's voices against another synth plug-in from Debian.
 if [[ $job == bench ]]; then packages+=(amsynth); fi
+# The programs' spectrograms are drawn by sox and gathered on one sheet by ImageMagick.
+if [[ $job == programs ]]; then packages+=(sox imagemagick); fi
 
 install_packages() {
   local missing=()
@@ -44,7 +47,15 @@ install_packages
 case "$job" in
   demo)
     configure_and_build "$root/build" -DCMAKE_BUILD_TYPE=Release -DKOLBRI_TESTS=OFF -DKOLBRI_BENCHMARKS=OFF
-    "$root/build/tools/vsthost" demo "$root/build/Kolbri.vst/Contents/x86_64-linux/Kolbri.so" "$root/demo.wav"
+    # A phrase through a handful of the built-in programs, each loaded as a host loads a program file.
+    demo_programs=("Abyss Impact" "Ray Gun Pew" "Tuned Noise Harp" "Gate Stutter" "Falling Bomb" "Thunder Roll")
+    fxp_options=()
+    mkdir -p "$root/build/demo"
+    for name in "${demo_programs[@]}"; do
+      "$root/build/tools/programbank/kolbri_programbank" fxp "$name" "$root/build/demo/$name.fxp" "$root"/plugin/programs/*.txt
+      fxp_options+=(--fxp "$root/build/demo/$name.fxp")
+    done
+    "$root/build/tools/vsthost" demo "$root/build/Kolbri.vst/Contents/x86_64-linux/Kolbri.so" "$root/demo.wav" "${fxp_options[@]}"
     ;;
   test)
     # Values shared between the audio thread and the others are checked under ThreadSanitizer.
@@ -66,8 +77,12 @@ case "$job" in
     "$root/build/bench/kolbri_bench"
     "$root/build/bench/kolbri_editor_bench"
     ;;
+  programs)
+    configure_and_build "$root/build" -DCMAKE_BUILD_TYPE=Release -DKOLBRI_TESTS=OFF -DKOLBRI_BENCHMARKS=OFF
+    "$root/tools/render-programs.sh" "$root/build" "$root/build/programs"
+    ;;
   *)
-    echo "usage: $0 demo|test|bench" >&2
+    echo "usage: $0 demo|test|bench|programs" >&2
     exit 2
     ;;
 esac

@@ -29,9 +29,10 @@ void printUsage() {
         "  vsthost info PLUGIN.so\n"
         "  vsthost render PLUGIN.so OUT.wav [--rate R] [--block N] [--seconds S]\n"
         "          [--note FRAME:NOTE:VEL:LENGTHFRAMES]... [--cc FRAME:CC:VALUE]...\n"
-        "          [--param FRAME:INDEX:VALUE]... [--tempo BPM] [--product TEXT] [--vendor TEXT]\n"
-        "  vsthost demo PLUGIN.so OUT.wav [--rate R] [--block N]\n"
+        "          [--param FRAME:INDEX:VALUE]... [--program N] [--fxp PROGRAM.fxp] [--tempo BPM] [--product TEXT] [--vendor TEXT]\n"
+        "  vsthost demo PLUGIN.so OUT.wav [--rate R] [--block N] [--fxp PROGRAM.fxp]...\n"
         "  vsthost time PLUGIN.so [--notes N] [--seconds S] [--rate R] [--block N] [--param INDEX:VALUE]...\n"
+        "          [--program N] [--fxp PROGRAM.fxp]\n"
         "  vsthost scan PLUGIN.so [--times N]\n"
         "  vsthost edit PLUGIN.so [--seconds S]          (the editor in a window on $DISPLAY)\n"
         "  vsthost snapshot PLUGIN.so OUT.png [--after S] (the editor's window as a picture)\n",
@@ -112,6 +113,30 @@ bool applyHostOptions(const Options& options, HostConfig& config) {
     }
     if (auto product = options.last("product")) config.productString = *product;
     if (auto vendor = options.last("vendor")) config.vendorString = *vendor;
+    return true;
+}
+
+// --program N: the plug-in's program N, selected before anything plays.
+bool programOption(const Options& options, int& program) {
+    program = -1;
+    auto text = options.last("program");
+    if (!text) return true;
+    double value;
+    if (!parseNumber(*text, value) || value < 0 || value > 100000 || value != std::floor(value)) return false;
+    program = static_cast<int>(value);
+    return true;
+}
+
+// Loads a program file and lets the plug-in apply it before anything plays.
+bool loadProgramOrComplain(Plugin& plugin, const std::string& path, std::string* name = nullptr) {
+    plugin.start();
+    std::string loadedName, error;
+    if (!testhost::loadProgramFile(plugin, path, loadedName, error)) {
+        std::fprintf(stderr, "vsthost: %s\n", error.c_str());
+        return false;
+    }
+    testhost::selectProgram(plugin, 0);
+    if (name) *name = loadedName;
     return true;
 }
 
@@ -235,31 +260,43 @@ int commandRender(const std::string& path, const std::string& out, const Options
     if (auto text = options.last("seconds")) {
         if (!parseNumber(*text, seconds) || seconds < 0 || seconds > 3600) return badArguments("--seconds");
     }
+    int program;
+    if (!programOption(options, program)) return badArguments("--program");
     Host host(config);
     auto plugin = loadOrComplain(host, path);
     if (!plugin) return 1;
+    // Frames of the options count from the moment the program is in place.
+    long start = 0;
+    if (program >= 0) {
+        testhost::selectProgram(*plugin, program);
+        start = plugin->framesRendered();
+    }
+    if (auto file = options.last("fxp")) {
+        if (!loadProgramOrComplain(*plugin, *file)) return 1;
+        start = plugin->framesRendered();
+    }
     std::vector<double> f;
     for (const auto& note : options.all("note")) {
         if (!parseFields(note, 4, f) || f[0] < 0 || f[3] < 0) {
             std::fprintf(stderr, "vsthost: bad --note %s (FRAME:NOTE:VEL:LENGTHFRAMES)\n", note.c_str());
             return 2;
         }
-        plugin->noteOn(static_cast<long>(f[0]), static_cast<int>(f[1]), static_cast<int>(f[2]));
-        plugin->noteOff(static_cast<long>(f[0] + f[3]), static_cast<int>(f[1]));
+        plugin->noteOn(start + static_cast<long>(f[0]), static_cast<int>(f[1]), static_cast<int>(f[2]));
+        plugin->noteOff(start + static_cast<long>(f[0] + f[3]), static_cast<int>(f[1]));
     }
     for (const auto& cc : options.all("cc")) {
         if (!parseFields(cc, 3, f) || f[0] < 0) {
             std::fprintf(stderr, "vsthost: bad --cc %s (FRAME:CC:VALUE)\n", cc.c_str());
             return 2;
         }
-        plugin->controller(static_cast<long>(f[0]), static_cast<int>(f[1]), static_cast<int>(f[2]));
+        plugin->controller(start + static_cast<long>(f[0]), static_cast<int>(f[1]), static_cast<int>(f[2]));
     }
     for (const auto& param : options.all("param")) {
         if (!parseFields(param, 3, f) || f[0] < 0 || f[1] < 0) {
             std::fprintf(stderr, "vsthost: bad --param %s (FRAME:INDEX:VALUE)\n", param.c_str());
             return 2;
         }
-        plugin->parameterAt(static_cast<long>(f[0]), static_cast<int>(f[1]), static_cast<float>(f[2]));
+        plugin->parameterAt(start + static_cast<long>(f[0]), static_cast<int>(f[1]), static_cast<float>(f[2]));
     }
     const Stereo audio = plugin->render(std::lround(seconds * config.sampleRate));
     if (!testhost::writeWav(out, audio)) {
@@ -270,8 +307,49 @@ int commandRender(const std::string& path, const std::string& out, const Options
     return 0;
 }
 
+struct DemoNote {
+    double start, length;
+    int note, velocity;
+};
+
 // A short phrase that exercises pitch, length, velocity, the mod wheel and
 // pitch bend: what a listener needs to hear that the instrument plays.
+constexpr DemoNote DEMO_PHRASE[] = {
+    {0.00, 0.90, 48, 100}, {0.50, 0.40, 60, 70},  {1.00, 1.40, 64, 115}, {1.25, 0.20, 67, 50},
+    {2.00, 1.00, 72, 127}, {2.60, 0.80, 43, 90},  {3.50, 0.60, 55, 80},
+};
+
+// A plug-in with programs of these names plays each one's phrase in turn,
+// the sounds of its bank one after another.
+struct DemoProgram {
+    const char* name;
+    double seconds;  // the phrase and its tail
+    std::vector<DemoNote> phrase;
+};
+
+const std::vector<DemoProgram>& demoPrograms() {
+    static const std::vector<DemoProgram> programs = {
+        {"Abyss Impact", 2.6, {{0.0, 1.2, 36, 110}}},
+        {"Ray Gun Pew", 1.6, {{0.0, 0.25, 72, 100}, {0.3, 0.25, 76, 90}, {0.6, 0.4, 79, 120}}},
+        {"Tuned Noise Harp", 2.4, {{0.0, 0.3, 60, 90}, {0.3, 0.3, 64, 100}, {0.6, 0.3, 67, 110}, {0.9, 0.8, 72, 120}}},
+        {"Gate Stutter", 2.2, {{0.0, 1.6, 48, 100}}},
+        {"Falling Bomb", 3.0, {{0.0, 2.6, 84, 100}}},
+        {"Thunder Roll", 3.2, {{0.0, 1.5, 36, 127}}},
+    };
+    return programs;
+}
+
+int programIndex(Plugin& plugin, const std::string& name) {
+    for (int n = 0; n < plugin.effect()->numPrograms; ++n)
+        if (plugin.programNameIndexed(n) == name) return n;
+    return -1;
+}
+
+void append(Stereo& to, const Stereo& from) {
+    to.left.insert(to.left.end(), from.left.begin(), from.left.end());
+    to.right.insert(to.right.end(), from.right.begin(), from.right.end());
+}
+
 int commandDemo(const std::string& path, const std::string& out, const Options& options) {
     HostConfig config;
     if (!applyHostOptions(options, config)) return badArguments("--rate or --block");
@@ -280,28 +358,59 @@ int commandDemo(const std::string& path, const std::string& out, const Options& 
     if (!plugin) return 1;
     const double rate = config.sampleRate;
     auto at = [rate](double seconds) { return std::lround(seconds * rate); };
-    struct Note {
-        double start, length;
-        int note, velocity;
-    };
-    static constexpr Note kPhrase[] = {
-        {0.00, 0.90, 48, 100}, {0.50, 0.40, 60, 70},  {1.00, 1.40, 64, 115}, {1.25, 0.20, 67, 50},
-        {2.00, 1.00, 72, 127}, {2.60, 0.80, 43, 90},  {3.50, 0.60, 55, 80},
-    };
-    for (const Note& n : kPhrase) {
-        plugin->noteOn(at(n.start), n.note, n.velocity);
-        plugin->noteOff(at(n.start + n.length), n.note);
+    plugin->start();
+    Stereo audio;
+    audio.sampleRate = rate;
+    // The programs come from program files when given, else from the plug-in's own list.
+    std::vector<std::string> files = options.all("fxp");
+    std::vector<const DemoProgram*> playing;
+    for (const DemoProgram& program : demoPrograms()) {
+        if (files.empty() && programIndex(*plugin, program.name) < 0) continue;
+        playing.push_back(&program);
     }
-    // Mod wheel up over 1.0..2.5 s and back to rest at 3.0 s.
-    for (int step = 0; step <= 64; ++step)
-        plugin->controller(at(1.0 + 1.5 * step / 64.0), 1, step * 127 / 64);
-    plugin->controller(at(3.0), 1, 0);
-    // Pitch bend up a little over 2.0..2.5 s, down to the centre by 3.2 s.
-    for (int step = 0; step <= 32; ++step) {
-        const double bend = step <= 16 ? step / 16.0 : (32 - step) / 16.0;
-        plugin->pitchBend(at(2.0 + 1.2 * step / 32.0), 8192 + static_cast<int>(bend * 4096));
+    if (!files.empty()) playing.clear();
+    for (const std::string& file : files) {
+        std::string name;
+        if (!loadProgramOrComplain(*plugin, file, &name)) return 1;
+        const DemoProgram* found = nullptr;
+        for (const DemoProgram& program : demoPrograms())
+            if (name == program.name) found = &program;
+        static const DemoProgram PLAIN{"", 2.5, {{0.0, 0.5, 60, 100}, {0.6, 0.5, 64, 100}, {1.2, 0.8, 67, 100}}};
+        const DemoProgram& program = found ? *found : PLAIN;
+        const long start = plugin->framesRendered();
+        for (const DemoNote& n : program.phrase) {
+            plugin->noteOn(start + at(n.start), n.note, n.velocity);
+            plugin->noteOff(start + at(n.start + n.length), n.note);
+        }
+        append(audio, plugin->render(at(program.seconds)));
     }
-    const Stereo audio = plugin->render(at(4.5));
+    for (const DemoProgram* each : playing) {
+        const DemoProgram& program = *each;
+        testhost::selectProgram(*plugin, programIndex(*plugin, program.name));
+        const long start = plugin->framesRendered();
+        for (const DemoNote& n : program.phrase) {
+            plugin->noteOn(start + at(n.start), n.note, n.velocity);
+            plugin->noteOff(start + at(n.start + n.length), n.note);
+        }
+        append(audio, plugin->render(at(program.seconds)));
+    }
+    if (audio.frames() == 0) {
+        const long start = plugin->framesRendered();
+        for (const DemoNote& n : DEMO_PHRASE) {
+            plugin->noteOn(start + at(n.start), n.note, n.velocity);
+            plugin->noteOff(start + at(n.start + n.length), n.note);
+        }
+        // Mod wheel up over 1.0..2.5 s and back to rest at 3.0 s.
+        for (int step = 0; step <= 64; ++step)
+            plugin->controller(start + at(1.0 + 1.5 * step / 64.0), 1, step * 127 / 64);
+        plugin->controller(start + at(3.0), 1, 0);
+        // Pitch bend up a little over 2.0..2.5 s, down to the centre by 3.2 s.
+        for (int step = 0; step <= 32; ++step) {
+            const double bend = step <= 16 ? step / 16.0 : (32 - step) / 16.0;
+            plugin->pitchBend(start + at(2.0 + 1.2 * step / 32.0), 8192 + static_cast<int>(bend * 4096));
+        }
+        audio = plugin->render(at(4.5));
+    }
     if (!testhost::writeWav(out, audio)) {
         std::fprintf(stderr, "vsthost: cannot write %s\n", out.c_str());
         return 1;
@@ -323,6 +432,8 @@ int commandTime(const std::string& path, const Options& options) {
     }
     HostConfig config;
     if (!applyHostOptions(options, config)) return badArguments("--rate or --block");
+    if (!programOption(options, timing.program)) return badArguments("--program");
+    if (auto file = options.last("fxp")) timing.programFile = *file;
     timing.sampleRate = config.sampleRate;
     timing.blockSize = config.blockSize;
     std::vector<double> f;
@@ -337,6 +448,10 @@ int commandTime(const std::string& path, const Options& options) {
     auto plugin = loadOrComplain(host, path);
     if (!plugin) return 1;
     const testhost::TimingResult result = testhost::measureTiming(*plugin, timing);
+    if (!result.error.empty()) {
+        std::fprintf(stderr, "vsthost: %s\n", result.error.c_str());
+        return 1;
+    }
     std::printf("%d notes, %.1f s of audio at %.0f Hz in blocks of %d: %.4f CPU s per audio s, real-time factor %.1f, "
                 "peak %.3f, RMS %.4f%s\n",
                 timing.notes, result.audioSeconds, timing.sampleRate, timing.blockSize,
@@ -466,9 +581,9 @@ int main(int argc, char** argv) {
     const int first = hasOutput ? 4 : 3;
     std::vector<std::string> known;
     if (command == "info") known = {"product", "vendor"};
-    else if (command == "render") known = {"rate", "block", "seconds", "note", "cc", "param", "tempo", "product", "vendor"};
-    else if (command == "demo") known = {"rate", "block", "product", "vendor"};
-    else if (command == "time") known = {"notes", "seconds", "rate", "block", "param"};
+    else if (command == "render") known = {"rate", "block", "seconds", "note", "cc", "param", "program", "fxp", "tempo", "product", "vendor"};
+    else if (command == "demo") known = {"rate", "block", "product", "vendor", "fxp"};
+    else if (command == "time") known = {"notes", "seconds", "rate", "block", "param", "program", "fxp"};
     else if (command == "scan") known = {"times", "product", "vendor"};
     else if (command == "edit") known = {"seconds"};
     else if (command == "snapshot") known = {"after"};

@@ -14,6 +14,7 @@
 #include "controls/ControlHost.h"
 #include "plugin/EditorHooks.h"
 #include "plugin/plugin_test_access.h"
+#include "plain_program.h"
 #include "plugin/uPlugin.h"
 #include "toolkit/kgui.h"
 
@@ -46,7 +47,8 @@ inline vst::intptr recordingHost(vst::AEffect*, vst::int32 opcode, vst::int32 in
 // store: typed entry (a modal window) and stepping.
 class TObservedPlugin : public APlugin {
 public:
-    TObservedPlugin() : APlugin(controls_test::recordingHost) {}
+    // The controls are drawn over the plain sound, whatever program 0 is.
+    TObservedPlugin() : APlugin(controls_test::recordingHost) { loadPlainProgram(*this); }
     void setNumValue(int tag) override {
         calls.push_back("typed " + std::to_string(tag));
         APlugin::setNumValue(tag);

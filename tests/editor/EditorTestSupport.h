@@ -17,6 +17,7 @@
 #include "platform/Desktop.h"
 #include "platform/Preferences.h"
 #include "plugin/StringTables.h"
+#include "plain_program.h"
 #include "plugin/uPlugin.h"
 #include "toolkit/kgui.h"
 
@@ -87,6 +88,8 @@ struct TEditorBench {
         TEditorSettings::setScreenSize(screenSize);
         kgui::CBitmap::setResourceFolder(KOLBRI_RESOURCES_DIR);
         plugin = makePlugin ? makePlugin() : std::make_unique<APlugin>(quietHost);
+        // The editor of the plain sound, whatever program 0 is.
+        loadPlainProgram(*plugin);
         editor = dynamic_cast<uEditor*>(plugin->getEditor());
         applyProgram();
         // The window opens on the back screen; most tests start where a

@@ -39,7 +39,12 @@ protected:
         ASSERT_NE(plugin, nullptr) << testhost::Host::lastError();
         plugin->dispatch(vst::effOpen);
         plugin->start();
-        plugin->render(20480);  // the start program is applied on the audio thread
+        // The plain sound, as the off-screen editor shows it, whatever program 0 is.
+        const std::span<const float> plain = builtinProgramValues(BUILTIN_DEFAULT_PROGRAM);
+        for (int tag = 0; tag < PARAMETER_COUNT; ++tag)
+            if (tag != PRESET_APPLY_TAG) plugin->setParameter(tag, plain[static_cast<std::size_t>(tag)]);
+        plugin->setParameter(PRESET_APPLY_TAG, 0.0f);
+        plugin->render(20480);  // the program is applied on the audio thread
     }
 
     void TearDown() override {

@@ -24,6 +24,9 @@ TEST(ProgramsEditor, StepsAndCompareReachTheSoundAndTheMenuShowsTheName) {
         bench.idle();
         bench.idle();
     };
+    // The bench plays the plain sound; stepping starts from the first program, as the plug-in does.
+    plugin.setDemoProgram(0);
+    settle();
     const struct {
         const char* what;
         std::function<void()> act;

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "engine_test_support.h"
+#include "plugin/BuiltinPrograms.h"
 #include "tools/testhost/TestHost.h"
 
 using enginetest::EnginePlugin;
@@ -139,6 +140,10 @@ TEST(LoopAudio, NotesSoundFromTheirFrameThroughTheHost) {
         testhost::Host host(config);
         auto plugin = host.load(KOLBRI_SO_PATH);
         ASSERT_TRUE(plugin) << testhost::Host::lastError();
+        // The plain sound, whatever program 0 is: its filter lets the first frame through.
+        const std::span<const float> plain = builtinProgramValues(BUILTIN_DEFAULT_PROGRAM);
+        for (int tag = 0; tag < PARAMETER_COUNT; ++tag)
+            if (tag != PRESET_APPLY_TAG) plugin->setParameter(tag, plain[static_cast<std::size_t>(tag)]);
         plugin->setParameter(TAG_MAIN_VOLUME, 0.75f);
         // Noise, so that the first frame of the note cannot be a zero crossing.
         plugin->setParameter(TAG_SOURCE_MODE, 0.0f);

@@ -75,6 +75,9 @@ std::uint64_t renderPatch(int patch, const APlugin& ranges, Random& random) {
     auto plugin = testhost::Host(config).load(KOLBRI_SO_PATH);
     EXPECT_TRUE(plugin) << testhost::Host::lastError();
     if (!plugin) return 0;
+    // Every patch starts from the defaults, whatever program 0 is.
+    for (int tag = 0; tag < APlugin::NUM_PARAMS; ++tag)
+        if (tag != PRESET_APPLY_TAG) plugin->setParameter(tag, ranges.getDefaultValue(tag));
     for (const auto& [tag, value] : patchValues(patch, ranges, random)) plugin->setParameter(tag, value);
     plugin->render(512);
     const long length = 12000;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "plugin/EditorHooks.h"
+#include "plain_program.h"
 #include "plugin/uPlugin.h"
 
 using namespace vst;
@@ -89,6 +90,7 @@ TEST(PluginCore, SampleRateChangesFollowTheirRules) {
 // follows the rate, and so does every member derived from it).
 TEST(PluginCore, ANoteKeepsItsPitchAcrossRateChanges) {
     auto plugin = std::make_unique<APlugin>(nullptr);
+    loadPlainProgram(*plugin);  // the plain sound, whatever program 0 is
     plugin->setSteppedValue(10, 3);    // "Source Mode": Wave
     plugin->setParameter(15, 0.0f);    // "Wave Mix": the sine
     plugin->setParameter(40, 1.0f);    // "Movement Loop": the note holds its level

@@ -194,6 +194,10 @@ TEST(Programs, TheOutputIsSilentUntilTheNextTickAndThenPlaysTheNewProgram) {
     config.productString = "REAPER";
     auto plugin = testhost::Host(config).load(KOLBRI_SO_PATH);
     ASSERT_TRUE(plugin) << testhost::Host::lastError();
+    // The plain sound, whatever program 0 is: its level is the default's, and it has no echo to ring on.
+    const std::span<const float> plain = builtinProgramValues(BUILTIN_DEFAULT_PROGRAM);
+    for (int tag = 0; tag < PARAMETER_COUNT; ++tag)
+        if (tag != PRESET_APPLY_TAG) plugin->setParameter(tag, plain[static_cast<std::size_t>(tag)]);
     plugin->render(2 * HOUSEKEEPING);
     ASSERT_EQ(plugin->framesRendered() % HOUSEKEEPING, 0);
     void* data = nullptr;

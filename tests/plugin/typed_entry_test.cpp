@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/Desktop.h"
+#include "plain_program.h"
 #include "plugin_test_access.h"
 
 namespace {
@@ -61,6 +62,7 @@ void runEntryCases(const std::vector<EntryCase>& cases) {
     for (const EntryCase& c : cases) {
         SCOPED_TRACE(c.why);
         auto plugin = std::make_unique<APlugin>(nullptr);
+        loadPlainProgram(*plugin);  // the defaults, whatever program 0 is
         for (const Setting& s : c.setup) plugin->setParameter(s.tag, s.value);
         const float before = plugin->getParameter(c.tag);
         ScriptedBox box;
@@ -161,6 +163,7 @@ TEST(TypedEntry, ModulationAmountsInTheirDestinationsUnit) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string("kind ") + std::to_string(c.kind) + ", " + c.typed);
         auto plugin = std::make_unique<APlugin>(nullptr);
+        loadPlainProgram(*plugin);  // the defaults, whatever program 0 is
         const auto& destType = TPluginTestAccess::attr(*plugin).destType;
         int destination = -1;
         for (int d = 1; d < plugin->getSteppedNum(SLOT_0_DEST) && destination < 0; ++d)
@@ -178,6 +181,7 @@ TEST(TypedEntry, ModulationAmountsInTheirDestinationsUnit) {
 
 TEST(TypedEntry, TheMenuButtonsLearnOfEntriesByType) {
     auto plugin = std::make_unique<APlugin>(nullptr);
+    loadPlainProgram(*plugin);  // the defaults, whatever program 0 is
     ScriptedBox box;
     box.answer = "5";
     plugin->setNumValue(79);
@@ -211,6 +215,7 @@ TEST(ValueStepping, WheelAndKeys) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
         auto plugin = std::make_unique<APlugin>(nullptr);
+        loadPlainProgram(*plugin);  // the defaults, whatever program 0 is
         for (const Setting& s : c.setup) plugin->setParameter(s.tag, s.value);
         plugin->changeDelta(c.tag, c.delta, c.fine, c.speed);
         if (c.expectedStep >= 0)
@@ -221,6 +226,7 @@ TEST(ValueStepping, WheelAndKeys) {
 
     // The synced speeds step through their 34 periods; the loop mode sets the reverse switch.
     auto plugin = std::make_unique<APlugin>(nullptr);
+    loadPlainProgram(*plugin);  // the defaults, whatever program 0 is
     plugin->setParameter(41, (33 + 0.1f) / 33.99f);
     plugin->changeDelta(41, 1, false, 1);
     EXPECT_EQ(plugin->getSteppedValue(41, 33.99f, 34), 33);

@@ -17,6 +17,7 @@
 #include "platform/Desktop.h"
 #include "platform/TestFolders.h"
 #include "plugin/plugin_test_access.h"
+#include "plain_program.h"
 #include "plugin/uPlugin.h"
 #include "tests/plugin/reaper_host_callback.h"
 
@@ -50,6 +51,7 @@ protected:
     // The plug-in as a host builds it, with a sine voice that holds its level.
     std::unique_ptr<APlugin> makePlugin() {
         auto plugin = std::make_unique<APlugin>(chunkHost);
+        loadPlainProgram(*plugin);  // the plain sound, whatever program 0 is
         plugin->setSampleRate(static_cast<float>(RATE));
         plugin->setParameter(audiomeasure::tag::MAIN_VOLUME, 0.75f);
         plugin->setParameter(audiomeasure::tag::MOVEMENT_LOOP, 1.0f);

@@ -165,13 +165,29 @@ struct TimingOptions {
     double sampleRate = 48000;
     int blockSize = 512;
     std::vector<std::pair<int, float>> parameters;  // set before playing
+    int program = -1;                                // selected before playing when not negative
+    std::string programFile;                         // loaded before playing when given
 };
+// Starts the plug-in if needed, selects the program with effSetProgram and
+// renders (and drops) the frames a plug-in that applies programs on its audio
+// thread, between blocks, needs before the program sounds; events queued
+// after this start in the program.
+void selectProgram(Plugin& plugin, int program);
+
+// Loads a program file (.fxp) into the plug-in as a host does: its values
+// through setParameter, or its chunk through effSetChunk. Gives the name the
+// file carries; false, with the reason, for a file that is not a program of
+// this plug-in. A plug-in that applies programs on its audio thread needs a
+// render before the program sounds (see selectProgram).
+bool loadProgramFile(Plugin& plugin, const std::string& path, std::string& name, std::string& error);
+
 struct TimingResult {
     double audioSeconds = 0;
     double cpuSeconds = 0;
     double cpuSecondsPerAudioSecond = 0;
     double realTimeFactor = 0;  // audio seconds per CPU second
     Levels levels;
+    std::string error;  // the program file could not be loaded
 };
 // `plugin` must be freshly loaded (not yet started); the options override its config.
 TimingResult measureTiming(Plugin& plugin, const TimingOptions& options);
