@@ -184,6 +184,7 @@ bool uEditor::open(void* parentWindow) {
     shownEditChanged = !services->getEditChanged();
 
     frame = new CFrame(frameRect(), this);
+    frame->setMenuScale(scale);
     frame->setBackground(mainBackBitmap);
     if (!frame->open(parentWindow)) {
         closeWindow(true);

@@ -449,7 +449,9 @@ PopupResult CFrame::runPopupMenu(const MenuSnapshot& menu) {
     if (!platform)
         return {};
     CBaseObjectGuard guard(this);
-    return platform->popupMenu(menu);
+    MenuSnapshot scaled = menu;
+    scaled.scale = menuScale;
+    return platform->popupMenu(scaled);
 }
 
 void CFrame::updateTooltip() {

@@ -99,6 +99,9 @@ public:
 
     // Modal pop-up menus: shows the menu through the platform and returns the choice.
     PopupResult runPopupMenu(const MenuSnapshot& menu);
+    // The editor's screen size factor; the frame's menus are drawn at it.
+    void setMenuScale(double factor) { menuScale = factor > 0 ? factor : 1; }
+    double getMenuScale() const { return menuScale; }
     // Counts modal loops run so far (a press that opened one holds no capture).
     uint32 getModalSessionCount() const { return modalSessions; }
 
@@ -127,6 +130,7 @@ private:
     CPoint mouseLocation{-1, -1};
     bool mouseInside = false;
     uint32 modalSessions = 0;
+    double menuScale = 1;
 
     // Double-click detection: the previous press.
     uint32 lastPressTicks = 0;

@@ -12,6 +12,23 @@ int MenuLayout::entryAt(const CPoint& where) const {
     return -1;
 }
 
+MenuMetrics scaledMenuMetrics(double factor) {
+    MenuMetrics metrics;
+    if (!(factor > 0) || factor == 1 || !std::isfinite(factor))
+        return metrics;
+    // Whole pixels keep the rows' edges and the highlight sharp at 125 %.
+    auto pixels = [factor](double value) { return std::round(value * factor); };
+    metrics.itemHeight = pixels(metrics.itemHeight);
+    metrics.separatorHeight = pixels(metrics.separatorHeight);
+    metrics.border = pixels(metrics.border);
+    metrics.checkColumn = pixels(metrics.checkColumn);
+    metrics.arrowColumn = pixels(metrics.arrowColumn);
+    metrics.minimumWidth = pixels(metrics.minimumWidth);
+    metrics.fontSize *= factor;
+    metrics.scale = factor;
+    return metrics;
+}
+
 MenuLayout layoutMenu(const MenuSnapshot& menu, const std::vector<double>& textWidths, const MenuMetrics& metrics,
                       double anchorWidth, double maxHeight) {
     MenuLayout layout;

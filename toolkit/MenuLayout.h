@@ -16,7 +16,13 @@ struct MenuMetrics {
     double checkColumn = 24;    // left of the title: the check mark
     double arrowColumn = 22;    // right of the title: the submenu arrow, or a margin
     double minimumWidth = 60;
+    double fontSize = 12;
+    double scale = 1;  // for what is drawn in the columns: check marks, arrows, insets
 };
+
+// The metrics at a screen size factor, in whole pixels; a factor of 1 (or
+// one that makes no sense) gives the metrics as they stand.
+MenuMetrics scaledMenuMetrics(double factor);
 
 struct MenuLayout {
     std::vector<CRect> entries;  // one per entry, separators included, in window coordinates

@@ -27,6 +27,9 @@ struct MenuSnapshot {
     };
     std::vector<Entry> entries;
     CRect anchor;  // the menu's view rectangle in frame coordinates
+    // The frame's screen size factor: a menu beside a panel drawn at 200 %
+    // is drawn at 200 % too.
+    double scale = 1;
 
     // Titles of the entries, separators as "-", submenus followed by their
     // entries in brackets: a compact form for test assertions.

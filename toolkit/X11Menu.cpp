@@ -101,13 +101,13 @@ private:
     Clock::time_point submenuDue;
 };
 
-std::vector<double> measureTitles(const MenuSnapshot& menu) {
+std::vector<double> measureTitles(const MenuSnapshot& menu, const MenuMetrics& metrics) {
     std::vector<double> widths;
     cairo_surface_t* scratch = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
     cairo_t* cr = cairo_create(scratch);
     {
         CDrawContext measure(cr, CRect(0, 0, 1, 1));
-        measure.setFont(kNormalFont);
+        measure.setFont(kNormalFont, metrics.fontSize);
         for (const MenuSnapshot::Entry& entry : menu.entries)
             widths.push_back(entry.separator ? 0 : measure.getStringWidth(entry.title));
     }
@@ -120,7 +120,7 @@ void MenuSession::openLevel(const MenuSnapshot& menu) {
     Level level;
     level.menu = &menu;
     double anchorWidth = levels.empty() ? anchor.getWidth() : 0;
-    level.layout = layoutMenu(menu, measureTitles(menu), metrics, anchorWidth, screenRect.getHeight());
+    level.layout = layoutMenu(menu, measureTitles(menu, metrics), metrics, anchorWidth, screenRect.getHeight());
     CPoint topLeft;
     if (levels.empty()) {
         topLeft = placeMenu(anchor, level.layout.width, level.layout.height, screenRect);
@@ -154,20 +154,21 @@ void MenuSession::draw(Level& level) {
         context.drawRect(CRect(0, 0, width, height), kDrawFilled);
         context.setFrameColor(kMenuBorder);
         context.drawRect(CRect(0, 0, width - 1, height - 1), kDrawStroked);
-        context.setFont(kNormalFont);
+        context.setFont(kNormalFont, metrics.fontSize);
+        const double k = metrics.scale;
         for (size_t i = 0; i < menu.entries.size(); ++i) {
             const MenuSnapshot::Entry& entry = menu.entries[i];
             const CRect& box = level.layout.entries[i];
             if (entry.separator) {
                 double y = std::floor((box.top + box.bottom) / 2);
                 context.setFrameColor(kMenuSeparator);
-                context.drawLine(CPoint(box.left + 6, y), CPoint(box.right - 7, y));
+                context.drawLine(CPoint(box.left + std::round(6 * k), y), CPoint(box.right - std::round(7 * k), y));
                 continue;
             }
             bool lit = static_cast<int>(i) == level.highlighted || static_cast<int>(i) == level.submenuFrom;
             if (lit && entry.enabled) {
                 context.setFillColor(kMenuHighlight);
-                context.drawRect(CRect(box).inset(2, 0), kDrawFilled);
+                context.drawRect(CRect(box).inset(std::round(2 * k), 0), kDrawFilled);
             }
             CColor textColor = !entry.enabled ? kMenuDisabledText : (lit ? kMenuHighlightText : kMenuText);
             context.setFontColor(textColor);
@@ -179,14 +180,14 @@ void MenuSession::draw(Level& level) {
             if (entry.checked) {
                 double cx = box.left + metrics.checkColumn / 2, cy = (box.top + box.bottom) / 2;
                 context.setFrameColor(textColor);
-                context.setLineWidth(2);
-                context.drawLine(CPoint(cx - 5, cy), CPoint(cx - 2, cy + 3));
-                context.drawLine(CPoint(cx - 2, cy + 3), CPoint(cx + 4, cy - 4));
+                context.setLineWidth(2 * k);
+                context.drawLine(CPoint(cx - 5 * k, cy), CPoint(cx - 2 * k, cy + 3 * k));
+                context.drawLine(CPoint(cx - 2 * k, cy + 3 * k), CPoint(cx + 4 * k, cy - 4 * k));
                 context.setLineWidth(1);
             }
             if (entry.submenu) {
                 double cx = box.right - metrics.arrowColumn / 2, cy = (box.top + box.bottom) / 2;
-                const CPoint arrow[] = {{cx - 2, cy - 4}, {cx + 3, cy}, {cx - 2, cy + 4}};
+                const CPoint arrow[] = {{cx - 2 * k, cy - 4 * k}, {cx + 3 * k, cy}, {cx - 2 * k, cy + 4 * k}};
                 context.setFillColor(textColor);
                 context.fillPolygon(arrow, 3);
             }
@@ -409,6 +410,7 @@ PopupResult MenuSession::run(const MenuSnapshot& menu) {
         startPoint = CPoint(pointer->root_x, pointer->root_y);
         std::free(pointer);
     }
+    metrics = scaledMenuMetrics(menu.scale);
     openLevel(menu);
     if (!grab())
         return {};

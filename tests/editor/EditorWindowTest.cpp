@@ -3,11 +3,15 @@
 // Xvfb display that the test starts, driven by XTest clicks from screen to
 // screen, and each screen compared with the off-screen picture of the same
 // screen drawn in this process.
+#include <cairo.h>
+
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
 #include "EditorTestSupport.h"
 #include "controls/TReadout.h"
+#include "editor/BackScreenLayout.h"
 #include "WindowTestSupport.h"
 #include "toolkit/Showcase.h"
 #include "tools/editorhost/EditorHost.h"
@@ -200,3 +204,87 @@ TEST_P(KolbriWindowTest, ScreensInTheHostWindowAreTheOffscreenPictures) {
 
 INSTANTIATE_TEST_SUITE_P(Sizes, KolbriWindowTest, ::testing::Values(0, 2),
                          [](const auto& info) { return info.param == 0 ? "At100" : "At150"; });
+
+namespace {
+
+class KolbriMenuWindowTest : public KolbriWindowTest {};
+
+// The rows of the picture's column range that hold dark (text) pixels, from
+// the first to the last; 0 when there are none.
+int inkHeight(const std::string& png, int left, int right, int top, int bottom) {
+    cairo_surface_t* image = cairo_image_surface_create_from_png(png.c_str());
+    int first = -1, last = -1;
+    if (cairo_surface_status(image) == CAIRO_STATUS_SUCCESS) {
+        const int stride = cairo_image_surface_get_stride(image);
+        const unsigned char* data = cairo_image_surface_get_data(image);
+        right = std::min(right, cairo_image_surface_get_width(image));
+        bottom = std::min(bottom, cairo_image_surface_get_height(image));
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x) {
+                const auto* pixel = reinterpret_cast<const uint32_t*>(data + y * stride) + x;
+                const uint32_t r = (*pixel >> 16) & 0xff, g = (*pixel >> 8) & 0xff, b = *pixel & 0xff;
+                if (r < 110 && g < 110 && b < 110) {
+                    if (first < 0)
+                        first = y;
+                    last = y;
+                }
+            }
+    }
+    cairo_surface_destroy(image);
+    return first < 0 ? 0 : last - first + 1;
+}
+
+}  // namespace
+
+TEST_P(KolbriMenuWindowTest, MenusOpenAtTheEditorsScreenSize) {
+    struct Expected {
+        int itemHeight, border, checkColumn;
+    };
+    // Four entries of 22 pixels between borders of 4 at 100 %, all of it
+    // twice as large at 200 %.
+    const Expected expected = size == 3 ? Expected{44, 8, 48} : Expected{22, 4, 24};
+    uint8_t escape = driver->keycodeOf(0xff1b);
+    ASSERT_TRUE(escape);
+    openEditor();
+    ASSERT_TRUE(driver->popups().empty());
+    // The window opens on the back screen, whose screen size menu lists the four sizes.
+    const TLayoutRow* row = nullptr;
+    for (const TLayoutRow& candidate : BACK_SCREEN)
+        if (std::string_view(candidate.member) == "screenSizeMenu")
+            row = &candidate;
+    ASSERT_NE(row, nullptr);
+    const TPixelBox anchor = getScaledBox(*row, size);
+    int x = 0, y = 0;
+    ASSERT_TRUE(driver->toRoot(editorWindow(), anchor.x + anchor.width / 2, anchor.y + anchor.height / 2, x, y));
+    // A large window may still be building its page when the first click comes.
+    bool opened = false;
+    for (int attempt = 0; attempt < 5 && !opened; ++attempt) {
+        driver->click(x, y);
+        opened = waitFor([&] { return driver->popups().size() == 1; }, std::chrono::milliseconds(2000));
+    }
+    ASSERT_TRUE(opened) << "the menu did not open";
+    const xcb_window_t menu = driver->popups()[0];
+    const Driver::WindowState shown = driver->state(menu);
+    EXPECT_EQ(shown.height, 2 * expected.border + 4 * expected.itemHeight);
+    EXPECT_GE(shown.width, anchor.width) << "at least as wide as the control it opens from";
+
+    // The titles are drawn in a font of the menu's size: the first row's
+    // text fills a like share of its row at every size.
+    const std::string shots =
+        std::filesystem::temp_directory_path() / ("kolbri-menu-window-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(shots);
+    const std::string picture = shots + "/screen_size_menu_" + std::to_string(size) + ".png";
+    ASSERT_TRUE(testhost::saveWindowImage(xvfb.display(), menu, picture));
+    const int ink = inkHeight(picture, expected.checkColumn, shown.width, expected.border,
+                              expected.border + expected.itemHeight);
+    EXPECT_GE(ink, expected.itemHeight * 3 / 10) << picture;
+    EXPECT_LT(ink, expected.itemHeight) << picture;
+
+    driver->keyDown(escape), driver->keyUp(escape);
+    EXPECT_TRUE(waitFor([&] { return driver->popups().empty(); })) << "the menu stayed";
+    if (!HasFailure() && !std::getenv("KOLBRI_KEEP_SCREENSHOTS"))
+        std::filesystem::remove_all(shots);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, KolbriMenuWindowTest, ::testing::Values(0, 3),
+                         [](const auto& info) { return info.param == 0 ? "At100" : "At200"; });

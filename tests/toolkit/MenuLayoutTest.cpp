@@ -2,6 +2,8 @@
 // and how the keyboard moves through it.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "toolkit/MenuLayout.h"
 
 using namespace kgui;
@@ -95,4 +97,57 @@ TEST(MenuLayout, KeysMoveOverSeparatorsAndDisabledEntriesAndWrap) {
     EXPECT_FALSE(isChoosable(menu, 4)) << "a submenu's title opens, never picks";
     EXPECT_FALSE(isChoosable(menu, 6));
     EXPECT_FALSE(isChoosable(menu, -1));
+}
+
+TEST(MenuLayout, RowsColumnsAndFontFollowTheEditorsScreenSize) {
+    MenuSnapshot menu = menuOf({"One", "-", "Three", "sub"});
+    struct Case {
+        double factor;
+        double itemHeight, separatorHeight, border, checkColumn, arrowColumn, fontSize;
+        const char* why;
+    };
+    const Case cases[] = {
+        {1.0, 22, 9, 4, 24, 22, 12, "100 % is the menu as it always was"},
+        {1.25, 28, 11, 5, 30, 28, 15, "125 %: whole pixels, rounded"},
+        {1.5, 33, 14, 6, 36, 33, 18, "150 %"},
+        {2.0, 44, 18, 8, 48, 44, 24, "200 %: twice everything"},
+        {0.0, 22, 9, 4, 24, 22, 12, "no factor: as at 100 %"},
+        {-2.0, 22, 9, 4, 24, 22, 12, "a negative factor: as at 100 %"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        const MenuMetrics metrics = scaledMenuMetrics(c.factor);
+        EXPECT_EQ(metrics.itemHeight, c.itemHeight);
+        EXPECT_EQ(metrics.separatorHeight, c.separatorHeight);
+        EXPECT_EQ(metrics.border, c.border);
+        EXPECT_EQ(metrics.checkColumn, c.checkColumn);
+        EXPECT_EQ(metrics.arrowColumn, c.arrowColumn);
+        EXPECT_DOUBLE_EQ(metrics.fontSize, c.fontSize);
+
+        // Titles are measured in the scaled font, so they widen by the factor too.
+        const double k = c.factor > 0 ? c.factor : 1;
+        const std::vector<double> widths = {30 * k, 0, 80 * k, 40 * k};
+        MenuLayout layout = layoutMenu(menu, widths, metrics, 0, 10000);
+        ASSERT_EQ(layout.entries.size(), 4u);
+        EXPECT_EQ(layout.columns, 1);
+        EXPECT_EQ(layout.entries[0], CRect(0, c.border, layout.width, c.border + c.itemHeight));
+        EXPECT_EQ(layout.entries[1].getHeight(), c.separatorHeight);
+        EXPECT_EQ(layout.height, 2 * c.border + 3 * c.itemHeight + c.separatorHeight);
+        EXPECT_EQ(layout.width, std::ceil(c.checkColumn + 80 * k + c.arrowColumn));
+    }
+
+    // At 200 % each row and column is twice that at 100 %, so a screen
+    // that holds the menu in one column at 100 % may need two.
+    const std::vector<double> widths = {30, 0, 80, 40}, doubled = {60, 0, 160, 80};
+    MenuLayout small = layoutMenu(menu, widths, scaledMenuMetrics(1), 0, 120);
+    MenuLayout large = layoutMenu(menu, doubled, scaledMenuMetrics(2), 0, 120);
+    EXPECT_EQ(small.columns, 1);
+    EXPECT_EQ(small.height, 83);
+    ASSERT_EQ(large.columns, 2);
+    const double column = 2 * small.width;
+    EXPECT_EQ(large.width, 2 * column);
+    EXPECT_EQ(large.entries[2], CRect(column, 8, 2 * column, 52)) << "the third entry opens the second column";
+    EXPECT_EQ(large.entryAt(CPoint(column + 10, 30)), 2) << "hit testing in scaled units";
+    EXPECT_EQ(large.entryAt(CPoint(10, 60)), 1);
+    EXPECT_EQ(small.entryAt(CPoint(10, 30)), 1);
 }

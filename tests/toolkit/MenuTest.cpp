@@ -291,3 +291,31 @@ TEST(OptionMenu, RemovingEntriesKeepsTheCurrentIndexOnItsEntry) {
     EXPECT_EQ(menu.getNbEntries(), 0);
     EXPECT_EQ(menu.getCurrentIndex(), -1);
 }
+
+TEST(OptionMenu, AMenuIsShownAtItsFramesScreenSize) {
+    struct Case {
+        double set;       // 0: never set
+        double expected;
+        const char* why;
+    };
+    const Case cases[] = {
+        {0, 1, "a frame that was never told draws its menus at 100 %"},
+        {1.25, 1.25, "125 %"},
+        {2, 2, "200 %"},
+        {-1, 1, "a factor that makes no sense is 100 %"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        OffscreenFrame f;
+        if (c.set != 0)
+            f.frame->setMenuScale(c.set);
+        auto* menu = new COptionMenu(CRect(10, 10, 90, 27), nullptr, 27);
+        menu->addEntry("Bypass");
+        f.frame->addView(menu);
+        f.target.dismissNext();
+        menu->popup();
+        ASSERT_EQ(f.target.getShownMenus().size(), 1u);
+        EXPECT_EQ(f.target.getShownMenus()[0].scale, c.expected);
+        EXPECT_EQ(f.frame->getMenuScale(), c.expected);
+    }
+}
