@@ -4,8 +4,6 @@
 
 #include <cairo.h>
 
-#include <cstdlib>
-
 #include "ControlTestSupport.h"
 #include "controls/ControlLook.h"
 #include "controls/TKickButton.h"
@@ -314,27 +312,4 @@ TEST(LedSocket, EveryLedPaintsItsSocketAtEverySize) {
         EXPECT_EQ(sockets[1].fillColor, look::SOCKET_FILL_COLOR) << c.why;
         EXPECT_EQ(view->getDrawArea(), c.rim) << c.why;
     }
-}
-
-// A switch made invisible takes its socket with it at the next redraw, and
-// brings it back when shown: the redraw covers the socket, not only the LED.
-TEST(LedSocket, AHiddenSwitchLeavesNoSocket) {
-    TControlBench bench;
-    auto* sw = bench.host->add(new TOnOff(LED_RECT, bench.host, KEY_TRACK, nullptr, false, 0));
-    bench.host->target.renderAll();
-    // Left of the LED's rectangle: the rim at x 8, the well at x 9, their
-    // edges smoothed by a few levels.
-    auto near = [](CColor a, CColor b) {
-        return std::abs(a.red - b.red) <= 8 && std::abs(a.green - b.green) <= 8 && std::abs(a.blue - b.blue) <= 8;
-    };
-    const CColor under = bench.host->target.getPixel(2, 2);
-    EXPECT_TRUE(near(bench.host->target.getPixel(8, 20), look::SOCKET_RIM_COLOR));
-    EXPECT_TRUE(near(bench.host->target.getPixel(9, 20), look::SOCKET_FILL_COLOR));
-    sw->setInvisible(true);
-    bench.host->target.idle();
-    EXPECT_TRUE(near(bench.host->target.getPixel(8, 20), under));
-    EXPECT_TRUE(near(bench.host->target.getPixel(9, 20), under));
-    sw->setInvisible(false);
-    bench.host->target.idle();
-    EXPECT_TRUE(near(bench.host->target.getPixel(9, 20), look::SOCKET_FILL_COLOR));
 }
