@@ -16,6 +16,7 @@
 
 namespace kgui {
 class CDrawContext;
+class CView;
 }
 
 namespace look {
@@ -108,6 +109,13 @@ TLedColours ledColours(bool on, bool inverted, bool bypassed);
 // Ring (line width 2) and dot of the LED in rect; the line width ends at 1.
 // The caller sets the draw mode.
 void drawLed(kgui::CDrawContext* context, const CRect& rect, const TLedColours& colours);
+// The socket (PanelLook.h) of an LED view at the window's size, sized within
+// the view's parent; an LED not yet in a window has none.
+bool ledSocket(const kgui::CView& led, TSocketCircle& socket);
+// The LED view's rectangle with its socket around it.
+CRect ledDrawArea(const kgui::CView& led);
+// The socket under an LED view, in the caller's draw mode.
+void drawLedSocket(kgui::CDrawContext* context, const kgui::CView& led);
 // A bypassed bitmap switch draws its image at this alpha (of 255).
 constexpr unsigned char BYPASSED_BITMAP_ALPHA = 64;
 constexpr CColor withBypassedAlpha(CColor colour) {

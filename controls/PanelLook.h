@@ -5,11 +5,14 @@
 // 100 % values that go through getScaled; the tables hold pixels per size.
 #pragma once
 
+#include <algorithm>
 #include <array>
 
 #include "controls/ControlColours.h"
 
 namespace look {
+
+using kgui::CRect;
 
 // Surfaces, darkest first: displays sit below the panels, the panels above the
 // window, so each level reads at a glance without any shading.
@@ -48,5 +51,31 @@ inline constexpr std::array<int, 4> SAMPLE_SCROLL_WIDTH{10, 12, 15, 20};
 inline constexpr std::array<int, 4> SAMPLE_FILE_START_X{233, 291, 349, 466};
 inline constexpr std::array<int, 4> SAMPLE_FILE_COL_WIDTH{204, 255, 306, 408};
 inline constexpr std::array<int, 4> SAMPLE_FILE_SCROLL_OFFSET{430, 537, 645, 860};
+
+// An LED's socket: a dark well inside a rim, reaching SOCKET_SPREAD pixels
+// past the LED on every side; SOCKET_MARGIN and LINE_WIDTH at each size.
+// The switches paint it themselves, so that one shown only in some modes
+// leaves plain panel when hidden and still matches the others when shown.
+inline constexpr std::array<int, 4> SOCKET_SPREAD{2, 2, 3, 4};
+inline constexpr std::array<int, 4> SOCKET_RIM_WIDTH{1, 1, 1, 2};
+
+struct TSocketCircle {
+    double cx;
+    double cy;
+    double rimRadius;   // the rim's outer edge
+    double wellRadius;  // the dark well inside the rim
+};
+
+// The socket of an LED at led in an area of areaWidth x areaHeight (the image
+// or container it sits in, whose origin is 0, 0): near the area's edge the rim
+// comes in rather than being cut off.
+inline TSocketCircle socketCircle(const CRect& led, int screenSize, double areaWidth, double areaHeight) {
+    const unsigned size = static_cast<unsigned>(std::clamp(screenSize, 0, 3));
+    const double spread = std::min({static_cast<double>(SOCKET_SPREAD[size]), led.left, led.top,
+                                    areaWidth - led.right, areaHeight - led.bottom});
+    const double left = led.left - spread, right = led.right + spread;
+    const double rim = (right - left) / 2;
+    return {(left + right) / 2, (led.top - spread + led.bottom + spread) / 2, rim, rim - SOCKET_RIM_WIDTH[size]};
+}
 
 }  // namespace look

@@ -25,6 +25,8 @@ void TMenuButton::setString(const std::string& newText) {
     setDirty(true);
 }
 
+CRect TMenuButton::getDrawArea() const { return ledLook ? look::ledDrawArea(*this) : size; }
+
 void TMenuButton::draw(CDrawContext* context) {
     TControlHost* host = controlHostOf(this);
     if (!host || !host->getEditorFinishedOpening())
@@ -32,6 +34,7 @@ void TMenuButton::draw(CDrawContext* context) {
     const int screen = look::clampScreenSize(host->getBig());
     if (ledLook) {
         context->setDrawMode(kAntiAliasing);
+        look::drawLedSocket(context, *this);
         look::drawLed(context, size, look::LED_ON);
         context->setDrawMode(kAliasing);
     }

@@ -48,7 +48,7 @@ void CView::setViewSize(const CRect& rect, bool invalidate) {
 void CView::invalid() {
     setDirty(false);
     if (parent)
-        parent->invalidRect(size);
+        parent->invalidRect(getDrawArea());
 }
 
 void CView::invalidRect(const CRect& rect) {
@@ -61,7 +61,7 @@ void CView::setVisible(bool state) {
         return;
     visible = state;
     if (parent)
-        parent->invalidRect(size);
+        parent->invalidRect(getDrawArea());
 }
 
 void CView::setBackground(CBitmap* bitmap) {
@@ -252,7 +252,7 @@ void CViewContainer::drawChildren(CDrawContext* context, const CPoint& origin, c
         CView* child = children[i];
         if (!child->isVisible())
             continue;
-        CRect area = CRect(child->getViewSize()).offset(origin);
+        CRect area = child->getDrawArea().offset(origin);
         if (!area.rectOverlap(clip))
             continue;
         CBaseObjectGuard guard(child);
@@ -275,7 +275,7 @@ void CViewContainer::collectDirty(const CPoint& origin, std::vector<CRect>& rect
                 rects.push_back(area);
             container->collectDirty(origin + container->getChildOrigin(), rects);
         } else if (child->isDirty()) {
-            rects.push_back(area);
+            rects.push_back(child->getDrawArea().offset(origin));
         }
     }
 }

@@ -65,6 +65,11 @@ public:
     double getWidth() const { return size.getWidth(); }
     double getHeight() const { return size.getHeight(); }
 
+    // What the view paints, in its parent's coordinates: its rectangle, or a
+    // little more for a view that draws a surround (a switch's socket). The
+    // clip, redraws and invalidation all follow it.
+    virtual CRect getDrawArea() const { return size; }
+
     virtual void setDirty(bool state = true) { dirty = state; }
     virtual bool isDirty() const { return dirty; }
     // Asks for a redraw of the view's area soon (at the next idle).

@@ -55,6 +55,17 @@ TEST(ArtworkScaling, TruncatesAndCorrectsAsTheEditorDoes) {
     EXPECT_EQ(getScaledBitmap(10036, 3), 13036);
 }
 
+// The socket the switches paint and the one the pages paint share one
+// geometry (socketCircle), with the margin and the line width scaled as the
+// editor scales them.
+TEST(ArtworkSockets, TheSwitchesSocketIsThePagesAtEverySize) {
+    for (int size = 0; size < SCREEN_SIZE_COUNT; ++size) {
+        const size_t i = static_cast<size_t>(size);
+        EXPECT_EQ(look::SOCKET_SPREAD[i], getScaled(look::SOCKET_MARGIN, size)) << size;
+        EXPECT_EQ(look::SOCKET_RIM_WIDTH[i], getScaled(look::LINE_WIDTH, size)) << size;
+    }
+}
+
 TEST(ArtworkLayout, EveryMemberHasOneRowThatTheLookupFinds) {
     const std::span<const TLayoutRow> tables[] = {MAIN_CAPTIONS, MAIN_TOP_BAR, MAIN_KNOBS, MAIN_SWITCHES,
                                                   MAIN_SOURCE_ROW, MAIN_MENUS, MAIN_MODULATION_MENUS,

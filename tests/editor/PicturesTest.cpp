@@ -3,6 +3,9 @@
 // Set KOLBRI_UPDATE_GOLDEN=1 to store new pictures after a deliberate change
 // (and look at them before committing).
 #include "EditorTestSupport.h"
+#include "controls/PanelLook.h"
+#include "controls/TKickButton.h"
+#include "controls/TOnOff.h"
 #include "toolkit/Showcase.h"
 
 using namespace editor_test;
@@ -58,4 +61,84 @@ TEST(EditorPictures, ScreensMatchTheStoredPictures) {
     }
     if (!::testing::Test::HasFailure())
         std::filesystem::remove_all(kept);
+}
+
+// The switches shown only in some source modes (REV and EDITOR with a sample,
+// TRK in every noise mode but the first) sit in the same socket as a switch
+// the page always shows, at every size, whether they appear through a redraw
+// of what changed or a full one; hidden, they leave plain panel.
+TEST(EditorPictures, SwitchesShownInSomeModesSitInTheSameSocketAsTheOthers) {
+    constexpr int SOURCE_MODE = 10, PLAIN_NOISE = 0, SYNCED_NOISE = 2, SAMPLE = 4;
+    auto near = [](kgui::CColor a, kgui::CColor b, int tolerance) {
+        return std::abs(a.red - b.red) <= tolerance && std::abs(a.green - b.green) <= tolerance &&
+               std::abs(a.blue - b.blue) <= tolerance;
+    };
+    for (int size = 0; size < SCREEN_SIZE_COUNT; ++size) {
+        TEditorBench bench(size);
+        uEditor& e = *bench.editor;
+        const int spread = look::SOCKET_SPREAD[static_cast<size_t>(size)];
+        // The pixels around an LED's rectangle that only its socket covers
+        // (a caption's letters may reach the corners of the square).
+        auto band = [&](const kgui::CRect& r) {
+            const double cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2, reach = r.getWidth() / 2 + spread;
+            std::vector<kgui::CColor> pixels;
+            for (int y = int(r.top) - spread; y < int(r.bottom) + spread; ++y)
+                for (int x = int(r.left) - spread; x < int(r.right) + spread; ++x) {
+                    const double dx = x + 0.5 - cx, dy = y + 0.5 - cy;
+                    if (!r.pointInside(kgui::CPoint(x + 0.5, y + 0.5)) && dx * dx + dy * dy <= reach * reach)
+                        pixels.push_back(bench.target.getPixel(x, y));
+                }
+            return pixels;
+        };
+        // TRK leaves the window with its panel, so its place is taken while shown.
+        bench.plugin->setSteppedValue(SOURCE_MODE, SYNCED_NOISE);
+        bench.idle();
+        bench.idle();
+        const kgui::CRect keyTrack = e.onOffKeyTrackOnOff->getFrameRect();
+        struct Switch {
+            kgui::CRect rect;
+            int shownIn;
+            int hiddenIn;  // the mode whose panel lies where the switch was
+            const char* name;
+        } switches[] = {{e.onOffSampleRevOnOff->getFrameRect(), SAMPLE, PLAIN_NOISE, "REV"},
+                        {e.sampleScreenButton->getFrameRect(), SAMPLE, PLAIN_NOISE, "EDITOR"},
+                        {keyTrack, SYNCED_NOISE, PLAIN_NOISE, "TRK"}};
+        struct Step {
+            int mode;
+            bool fullRedraw;
+        } steps[] = {{PLAIN_NOISE, true}, {SAMPLE, false}, {PLAIN_NOISE, false},
+                     {SYNCED_NOISE, false}, {SAMPLE, true}, {SYNCED_NOISE, true}};
+        for (const Step& step : steps) {
+            bench.plugin->setSteppedValue(SOURCE_MODE, step.mode);
+            bench.idle();
+            bench.idle();
+            if (step.fullRedraw)
+                bench.target.renderAll();
+            std::vector<std::vector<kgui::CColor>> seen;
+            for (const Switch& s : switches)
+                seen.push_back(band(s.rect));
+            // The reference: the socket the page paints under the reverb switch, alone.
+            e.onOffReverbOnOff->setVisible(false);
+            bench.target.renderAll();
+            const std::vector<kgui::CColor> reference = band(e.onOffReverbOnOff->getFrameRect());
+            e.onOffReverbOnOff->setVisible(true);
+            for (size_t k = 0; k < std::size(switches); ++k) {
+                const Switch& s = switches[k];
+                if (step.mode != s.shownIn && step.mode != s.hiddenIn)
+                    continue;
+                const bool shown = step.mode == s.shownIn;
+                const std::vector<kgui::CColor>& pixels = seen[k];
+                ASSERT_EQ(pixels.size(), reference.size());
+                int off = 0;
+                for (size_t i = 0; i < pixels.size(); ++i) {
+                    const bool same = shown ? near(pixels[i], reference[i], 2)
+                                            : near(pixels[i], look::PANEL_FILL_COLOR, 0);
+                    off += same ? 0 : 1;
+                }
+                EXPECT_EQ(off, 0) << s.name << " at size " << size << " in source mode " << step.mode
+                                  << (shown ? ", shown" : ", hidden")
+                                  << (step.fullRedraw ? ", drawn whole" : ", redrawn in part");
+            }
+        }
+    }
 }

@@ -133,16 +133,11 @@ void TArtCanvas::spacedText(const std::string& string, double left, const CRect&
 }
 
 void TArtCanvas::socket(const CRect& led) {
-    // The LED's ring is inset by a tenth of its width; the socket shows as a
-    // dark well with a rim just outside it.
-    // Near the image's edge the rim shrinks rather than being cut off.
-    const double margin = std::min({double(scaled(look::SOCKET_MARGIN)), led.left, led.top, width - led.right,
-                                    height - led.bottom});
-    const CRect outer = CRect(led).inset(-margin, -margin);
-    const double cx = (outer.left + outer.right) / 2, cy = (outer.top + outer.bottom) / 2;
-    const double radius = outer.getWidth() / 2;
-    fillCircle(cx, cy, radius, look::SOCKET_RIM_COLOR);
-    fillCircle(cx, cy, radius - lineWidth(), look::SOCKET_FILL_COLOR);
+    // The switches paint the same socket over this one; a page paints it too
+    // so that the LEDs sit in their wells before the controls first draw.
+    const look::TSocketCircle s = look::socketCircle(led, screenSize, width, height);
+    fillCircle(s.cx, s.cy, s.rimRadius, look::SOCKET_RIM_COLOR);
+    fillCircle(s.cx, s.cy, s.wellRadius, look::SOCKET_FILL_COLOR);
 }
 
 }  // namespace artwork
