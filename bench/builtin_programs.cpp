@@ -10,6 +10,7 @@
 
 #include "engine/ParameterModel.h"
 #include "plugin/BuiltinPrograms.h"
+#include "bench/HostedKolbri.h"
 #include "tools/testhost/TestHost.h"
 
 namespace {
@@ -19,14 +20,8 @@ void BM_BuiltinProgramSixteenVoices(benchmark::State& state) {
     constexpr double kRate = 48000;
     constexpr int kVoices = 16;
     constexpr int kBlocksBetweenStrikes = 47;  // half a second
-    testhost::HostConfig config;
-    config.sampleRate = kRate;
-    config.blockSize = kBlock;
-    auto plugin = testhost::Host(config).load(KOLBRI_SO_PATH);
-    if (!plugin) {
-        state.SkipWithError(testhost::Host::lastError().c_str());
-        return;
-    }
+    auto plugin = bench::loadHostedKolbri(state, kRate, kBlock);
+    if (!plugin) return;
     const int program = static_cast<int>(state.range(0));
     state.SetLabel(std::string(builtinProgramName(program)));
     plugin->start();

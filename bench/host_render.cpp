@@ -3,6 +3,7 @@
 // processReplacing takes per second of audio, as `vsthost time` does.
 #include <benchmark/benchmark.h>
 
+#include "bench/HostedKolbri.h"
 #include "tools/testhost/TestHost.h"
 
 namespace {
@@ -10,14 +11,8 @@ namespace {
 void BM_HostRenderHeldNotes(benchmark::State& state) {
     constexpr int kBlock = 512;
     constexpr double kRate = 48000;
-    testhost::HostConfig config;
-    config.sampleRate = kRate;
-    config.blockSize = kBlock;
-    auto plugin = testhost::Host(config).load(KOLBRI_SO_PATH);
-    if (!plugin) {
-        state.SkipWithError(testhost::Host::lastError().c_str());
-        return;
-    }
+    auto plugin = bench::loadHostedKolbri(state, kRate, kBlock);
+    if (!plugin) return;
     // Notes a tone apart in the middle of the keyboard, held throughout.
     const int notes = static_cast<int>(state.range(0));
     for (int i = 0; i < notes; ++i) plugin->noteOn(0, 48 + 2 * i, 100);
