@@ -300,6 +300,8 @@ private:
     void registerControl(kgui::CControl* control, int type);
     void makeCaption(TLabel*& label, const kgui::CRect& rect, const std::string& text, int align,
                      kgui::CColor color);
+    void captionSwitch(TLabel*& label, int x, int y, const std::string& text, int side, int labelWidth,
+                       int belowGap, int leftGap, kgui::CColor color);
     // The rows of a layout table made by their factories (rows made directly are skipped).
     void createRows(std::span<const TLayoutRow> rows);
     void createRow(const TLayoutRow& row);

@@ -99,14 +99,21 @@ void uEditor::createOnOff(TOnOff*& ctl, int tag, int x, int y, CBitmap* bitmap) 
 void uEditor::createOnOff(TOnOff*& ctl, int tag, int x, int y, TLabel*& label, const std::string& text, int side,
                           int labelWidth, int switchOffset) {
     createOnOff(ctl, tag, x + switchOffset, y);
-    const int s = getBig(), g13 = getScaled(13), w = labelWidth;
+    captionSwitch(label, x, y, text, side, labelWidth, perSize(getBig(), 2, 0, 0, 2), getScaled(2), look::TEXT_COLOR);
+}
+
+// The caption of a 13-point switch at (x, y): centred under it, belowGap
+// lower (side 0), or right-aligned to its left, leftGap away.
+void uEditor::captionSwitch(TLabel*& label, int x, int y, const std::string& text, int side, int labelWidth,
+                            int belowGap, int leftGap, CColor color) {
+    const int g13 = getScaled(13), w = labelWidth;
     const int h = isTwoLines(text) ? 2 * g13 : g13;
     if (side == 0)
-        makeCaption(label, CRect(CPoint(x - w, y + g13 + perSize(s, 2, 0, 0, 2)), CPoint(g13 + 2 * w, h)), text,
-                    kCenterText, look::TEXT_COLOR);
+        makeCaption(label, CRect(CPoint(x - w, y + g13 + belowGap), CPoint(g13 + 2 * w, h)), text, kCenterText,
+                    color);
     else
-        makeCaption(label, CRect(CPoint(x - getScaled(2) - w, y + perSize(s, 0, 1, 0, 1)), CPoint(w, h)), text,
-                    kRightText, look::TEXT_COLOR);
+        makeCaption(label, CRect(CPoint(x - leftGap - w, y + perSize(getBig(), 0, 1, 0, 1)), CPoint(w, h)), text,
+                    kRightText, color);
 }
 
 void uEditor::createKickButtonArea(CKickButton*& ctl, int x, int y, int w, int h) {
@@ -140,15 +147,9 @@ void uEditor::createOnOffKick(TKickButton*& ctl, int x, int y, bool invert) {
 
 void uEditor::createKickButtonLabel(TKickButton*& ctl, int x, int y, TLabel*& label, const std::string& text,
                                     int side, CColor color, int labelWidth) {
-    const int s = getBig(), g13 = getScaled(13), w = getScaled(labelWidth);
+    const int g13 = getScaled(13);
     createKickButton(ctl, x, y, g13, g13, "", TKickButton::kLed);
-    const int h = isTwoLines(text) ? 2 * g13 : g13;
-    if (side == 0)
-        makeCaption(label, CRect(CPoint(x - w, y + g13 + perSize(s, 0, 0, 0, 2)), CPoint(g13 + 2 * w, h)), text,
-                    kCenterText, color);
-    else
-        makeCaption(label, CRect(CPoint(x - getScaled(4) - w, y + perSize(s, 0, 1, 0, 1)), CPoint(w, h)), text,
-                    kRightText, color);
+    captionSwitch(label, x, y, text, side, getScaled(labelWidth), perSize(getBig(), 0, 0, 0, 2), getScaled(4), color);
 }
 
 void uEditor::createRadio(TRadioButton*& ctl, int x, int y, int group, int index) {
@@ -160,14 +161,9 @@ void uEditor::createRadio(TRadioButton*& ctl, int x, int y, int group, int index
 void uEditor::createRadioLabel(TRadioButton*& ctl, int x, int y, int index, TLabel*& label, const std::string& text,
                                int side, int labelWidth) {
     createRadio(ctl, x, y, 0, index);
-    const int s = getBig(), g13 = getScaled(13), w = labelWidth;
-    const int h = isTwoLines(text) ? 2 * g13 : g13;
-    if (side == 0)
-        makeCaption(label, CRect(CPoint(x - w, y + g13 + perSize(s, 2, 0, 0, 2)), CPoint(g13 + 2 * w, h)), text,
-                    kCenterText, look::TEXT_COLOR);
-    else
-        makeCaption(label, CRect(CPoint(x - perSize(s, 4, 1, 0, 1) - w, y + perSize(s, 0, 1, 0, 1)), CPoint(w, h)),
-                    text, kRightText, look::TEXT_COLOR);
+    const int s = getBig();
+    captionSwitch(label, x, y, text, side, labelWidth, perSize(s, 2, 0, 0, 2), perSize(s, 4, 1, 0, 1),
+                  look::TEXT_COLOR);
 }
 
 // ---------------------------------------------------------------- knobs and readouts
