@@ -27,22 +27,13 @@
 #include "engine/fx/FxControls.h"
 #include "engine/fx/FxPath.h"
 #include "plugin/uPlugin.h"
+#include "tests/counting_allocator.h"
 
 namespace {
 
 thread_local bool counting = false;
-std::atomic<long> allocations{0};
 std::atomic<long> locks{0};
 std::atomic<long> systemCalls{0};
-
-void* allocate(std::size_t size, std::size_t alignment) {
-    if (counting) allocations.fetch_add(1, std::memory_order_relaxed);
-    const std::size_t rounded = (size + alignment - 1) / alignment * alignment;
-    void* p = alignment > alignof(std::max_align_t) ? std::aligned_alloc(alignment, rounded ? rounded : alignment)
-                                                    : std::malloc(size ? size : 1);
-    if (!p) throw std::bad_alloc();
-    return p;
-}
 
 // The next definition of a function after this executable's own.
 template <typename Function>
@@ -52,18 +43,8 @@ Function next(const char* name) {
 
 }  // namespace
 
-void* operator new(std::size_t size) { return allocate(size, alignof(std::max_align_t)); }
-void* operator new[](std::size_t size) { return allocate(size, alignof(std::max_align_t)); }
-void* operator new(std::size_t size, std::align_val_t a) { return allocate(size, static_cast<std::size_t>(a)); }
-void* operator new[](std::size_t size, std::align_val_t a) { return allocate(size, static_cast<std::size_t>(a)); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+bool countingalloc::countsNow() { return counting; }
+using countingalloc::allocations;
 
 // Locks: what std::mutex, condition variables and semaphores come down to.
 #define KOLBRI_COUNTED(counter, result, name, parameters, arguments)                          \
