@@ -91,15 +91,19 @@ stereoOverStruct TSoundEngine::renderVoiceSample(int v) {
 }
 
 // The preview plays the file alone: no volume, no effects, no output stage.
+// The user sample plays for its user length, so a sample that is not usable
+// (a failed load keeps the last file's frames in the slot) plays nothing.
 void TSoundEngine::renderPreview(float** outputs, std::int32_t sampleFrames) {
     const float userGain = sampleVolumeGain(paramValue(tag::USER_SAMPLE_GAIN));
+    const double userLength = userSampleLength(samples.userData, userSampleUsable());
+    const double fileLength = samples.previewData ? samples.previewData->getLen() : 0.0;
     for (std::int32_t i = 0; i < sampleFrames; ++i) {
         float left = 0, right = 0;
         if (engine.previewUserOn) {
-            if (!renderPreviewFrame(samples.userData, userGain, engine.previewPos, left, right))
+            if (!renderPreviewFrame(samples.userData, userLength, userGain, engine.previewPos, left, right))
                 engine.previewUserOn = false;
         } else if (engine.previewFileOn) {
-            if (!renderPreviewFrame(samples.previewData, 1.0f, engine.previewPos, left, right))
+            if (!renderPreviewFrame(samples.previewData, fileLength, 1.0f, engine.previewPos, left, right))
                 engine.previewFileOn = false;
         }
         outputs[0][i] = left;

@@ -29,6 +29,7 @@
 #include "vst/AudioEffectX.h"
 
 class uEditor;
+struct TSampleBankTables;
 
 // What the host's product and vendor strings told us at construction; fixed
 // for the object's life.
@@ -393,6 +394,13 @@ public:
     void previewSampleFromFile(int index) override;
     void importSampleFromDrag(const std::string& path, int count) override;
     void importSampleFromMenu() override;
+    // Whether the chosen sample (parameter 19) loops by itself: a built-in
+    // sample with a loop of its own; never the user sample.
+    bool getSampleHasLoop();
+    // 0 <= index < the number of files of the last scan.
+    bool isValidSampleNo(int index);
+    // "Use External Sample Directory On/Off" (parameter 250).
+    bool getUsesExternalSample();
 
     // ECS files (plugin/uPluginEcs.cpp) and tuning files (plugin/uPluginTuning.cpp).
     void loadECS() override;
@@ -442,6 +450,8 @@ private:
     // "Sample Loaded" on), else null; and its length (0 below 100 frames).
     std::shared_ptr<const TSampleData> usableUserSample() const;
     double userSampleFrames() const;
+    // The bank's tables for a built-in sample number (0..193), else null.
+    const TSampleBankTables* builtInTables(int slot) const;
     // The relative path the program keeps in 251..314.
     std::string storedSamplePath() const;
     // Under sampleBrowser.lock:

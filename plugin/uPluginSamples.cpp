@@ -14,6 +14,7 @@
 
 #include "engine/EngineTags.h"
 #include "engine/SampleState.h"
+#include "engine/sample/SampleBank.h"
 #include "engine/sample/SampleFileParser.h"
 #include "engine/sample/SamplePathSlots.h"
 #include "platform/Dialogs.h"
@@ -105,20 +106,43 @@ void APlugin::takeUserSampleRequest() {
 
 bool APlugin::getSampleLoaded() { return usableUserSample() != nullptr; }
 
+// The tables of built-in sample slot; null for another number or without a bank.
+const TSampleBankTables* APlugin::builtInTables(int slot) const {
+    if (slot < 0 || slot >= BANK_SAMPLES || !soundEngine.samples.bank) return nullptr;
+    return &soundEngine.samples.bank->tables();
+}
+
 double APlugin::getSampleLength(int slot) {
     if (slot == USER_SAMPLE_SLOT) return userSampleFrames();
-    if (slot < 0 || slot >= BANK_SAMPLES || !soundEngine.samples.bank) return 0;
-    return soundEngine.samples.bank->tables().sampleLength[static_cast<std::size_t>(slot)];
+    const TSampleBankTables* tables = builtInTables(slot);
+    return tables ? tables->sampleLength[static_cast<std::size_t>(slot)] : 0.0;
 }
 
 double APlugin::getSampleStart(int slot) {
     return slot == USER_SAMPLE_SLOT ? getParameter(tag::USER_SAMPLE_START) * userSampleFrames() : 0.0;
 }
+// A built-in sample's loop points are its own (a sample without a loop ends
+// its loop at its last frame); the user sample's follow its loop mode.
 double APlugin::getSampleLoopStart(int slot) {
-    return slot == USER_SAMPLE_SLOT ? getParameter(tag::USER_SAMPLE_LOOP_START) * userSampleFrames() : 0.0;
+    if (slot == USER_SAMPLE_SLOT)
+        return userLoopPoint(getParameter(tag::USER_SAMPLE_LOOP_START), getSteppedValue(tag::USER_SAMPLE_LOOP_MODE),
+                             userSampleFrames());
+    const TSampleBankTables* tables = builtInTables(slot);
+    return tables ? tables->sampleLoopStart[static_cast<std::size_t>(slot)] : 0.0;
 }
 double APlugin::getSampleLoopEnd(int slot) {
-    return slot == USER_SAMPLE_SLOT ? getParameter(tag::USER_SAMPLE_LOOP_END) * userSampleFrames() : 0.0;
+    if (slot == USER_SAMPLE_SLOT)
+        return userLoopPoint(getParameter(tag::USER_SAMPLE_LOOP_END), getSteppedValue(tag::USER_SAMPLE_LOOP_MODE),
+                             userSampleFrames());
+    const TSampleBankTables* tables = builtInTables(slot);
+    return tables ? tables->sampleLoopEnd[static_cast<std::size_t>(slot)] : 0.0;
+}
+
+// The user sample loops only by its loop mode, never by itself.
+bool APlugin::getSampleHasLoop() {
+    const int n = getSteppedValue(tag::SAMPLE_CHOICE);
+    const TSampleBankTables* tables = n == USER_SAMPLE_SLOT ? nullptr : builtInTables(n);
+    return tables && tables->sampleHasLoop[static_cast<std::size_t>(n)] == 1;
 }
 
 void APlugin::setSampleStart(float fraction) {
@@ -166,7 +190,7 @@ void APlugin::setSampleLoopEndBySample(int frame) {
 }
 
 void APlugin::setSamplePositions(int which) {
-    const auto data = soundEngine.samples.userSample.snapshot();
+    const auto data = usableUserSample();
     if (!data || data->getLen() <= 0 || (which != 1 && which != 2)) return;
     const double n = data->getLen();
     if (which == 1)
@@ -235,11 +259,12 @@ bool APlugin::getSampleDisplayValue(float position, float& left, float& right) {
 }
 
 // The volume that brings the peak to 0 dB; a silent sample asks for the most.
+// The last frame is never heard (reads stop at the last pair), so it does not count.
 void APlugin::normalizeSampleVol() {
     const auto data = usableUserSample();
     if (!data) return;
     float peak = 0.001f;
-    for (int i = 0; i < data->getNumFrames(); ++i) {
+    for (int i = 0; i < data->getLen(); ++i) {
         float left, right;
         data->getFrame(i, left, right);
         peak = std::max({peak, std::fabs(left), std::fabs(right)});
@@ -461,7 +486,7 @@ void APlugin::setSampleCurFolder(int index) {
 }
 
 void APlugin::createSampleFolder() {
-    const std::string name = inputBoxStr("Create Sample Folder", "New Sample Folder Name");
+    const std::string name = inputBoxStr("New Sample Folder Name", "Create Sample Folder");
     if (name.empty()) return;
     std::lock_guard lock(sampleBrowser.lock);
     const std::string problem = createSampleSubFolder(browseFolderLocked(), name);
@@ -522,12 +547,28 @@ void APlugin::loadSelectedSample(int index) {
     loadSelectedLocked(index);
 }
 
+// The step is taken whether the file loads or not, so that stepping on
+// passes a file that does not load. An empty list has no file to step to:
+// the loaded sample (from another folder) keeps its points.
 void APlugin::changeSampleDelta(int delta) {
-    std::lock_guard lock(sampleBrowser.lock);
-    const int count = listedCountLocked(&TSampleFolderListing::sampleFiles);
-    if (count == 0) return;
-    loadSelectedLocked(std::clamp(sampleBrowser.curSampleNo + delta, 0, count - 1));
+    {
+        std::lock_guard lock(sampleBrowser.lock);
+        const int count = listedCountLocked(&TSampleFolderListing::sampleFiles);
+        if (count == 0) return;
+        const long long wanted = static_cast<long long>(sampleBrowser.curSampleNo) + delta;
+        const int index = static_cast<int>(std::clamp(wanted, 0LL, static_cast<long long>(count - 1)));
+        sampleBrowser.curSampleNo = index;
+        loadSelectedLocked(index);
+    }
+    setDefaultSamplePositions();
 }
+
+bool APlugin::isValidSampleNo(int index) {
+    std::lock_guard lock(sampleBrowser.lock);
+    return index >= 0 && index < listedCountLocked(&TSampleFolderListing::sampleFiles);
+}
+
+bool APlugin::getUsesExternalSample() { return getOnOff(tag::USE_EXTERNAL_SAMPLES); }
 
 void APlugin::previewSampleFromFile(int index) {
     std::string path;

@@ -18,6 +18,27 @@ bool loops(int mode) { return mode == SAMPLE_LOOP || mode == SAMPLE_PING_PONG ||
 
 double finiteStep(double step) { return step >= 0.0 ? std::min(step, MAX_STEP) : 0.0; }  // NaN gives 0
 
+bool reachesLoopPoint(double pos, double dir, double loopStart, double loopEnd) {
+    return (dir < 0.0 && pos <= loopStart) || (dir > 0.0 && pos >= loopEnd);
+}
+
+// Where a ping-pong move of step frames lands when it is folded into the
+// loop: the loop unfolded into a line twice its length on which the position
+// only rises, the first half the way up, the second the way down.
+double foldIntoPingPong(double pos, double& dir, double step, double loopStart, double loopEnd) {
+    const double span = loopEnd - loopStart;
+    const double period = 2.0 * span;
+    const double unfolded = (dir > 0.0 ? pos : 2.0 * loopEnd - pos) + step;
+    double t = std::fmod(unfolded - loopStart, period);
+    if (t < 0.0) t += period;
+    if (t < span) {
+        dir = 1.0;
+        return loopStart + t;
+    }
+    dir = -1.0;
+    return loopStart + period - t;
+}
+
 }  // namespace
 
 void TSampleSlotFrame::read(double pos, float& left, float& right) const {
@@ -70,16 +91,18 @@ TSampleSlotFrame userSlotFrame(const TSampleData* data, const TUserSampleSetting
     if (length <= 0.0 || !(hostRate > 0.0)) return slot;
     slot.mode = std::clamp(settings.loopMode, 0, 3);
     slot.length = length;
-    if (slot.mode == SAMPLE_LOOP || slot.mode == SAMPLE_PING_PONG) {
-        slot.loopStart = std::clamp(static_cast<double>(settings.loopStart), 0.0, 1.0) * length;
-        slot.loopEnd = std::clamp(static_cast<double>(settings.loopEnd), 0.0, 1.0) * length;
-    } else {
-        slot.loopStart = slot.loopEnd = length;
-    }
+    slot.loopStart = userLoopPoint(settings.loopStart, slot.mode, length);
+    slot.loopEnd = userLoopPoint(settings.loopEnd, slot.mode, length);
     slot.rateStep = data->getSamplePitch(hostRate);
     slot.user = data;
     slot.userGain = std::isfinite(settings.gain) ? settings.gain : 0.0f;
     return slot;
+}
+
+double userLoopPoint(float fraction, int loopMode, double length) {
+    if (loopMode != SAMPLE_LOOP && loopMode != SAMPLE_PING_PONG) return length;
+    const double f = std::isfinite(fraction) ? std::clamp(static_cast<double>(fraction), 0.0, 1.0) : 0.0;
+    return f * length;
 }
 
 float sampleVolumeGain(float value) {
@@ -104,23 +127,33 @@ double advanceSamplePosition(double pos, double& dir, double step, int mode, dou
         return pos;
     }
     if (mode == SAMPLE_PING_PONG) {
-        const double moved = pos + dir * step;
-        const bool turns = (dir < 0.0 && moved <= loopStart) || (dir > 0.0 && moved >= loopEnd);
-        if (!turns || !(span > 0.0)) return moved;
-        // Unfold the loop into a line twice its length on which the position
-        // only rises: the first half is the way up, the second the way down.
-        const double period = 2.0 * span;
-        const double unfolded = (dir > 0.0 ? pos : 2.0 * loopEnd - pos) + step;
-        double t = std::fmod(unfolded - loopStart, period);
-        if (t < 0.0) t += period;
-        if (t < span) {
-            dir = 1.0;
-            return loopStart + t;
-        }
-        dir = -1.0;
-        return loopStart + period - t;
+        if (!reachesLoopPoint(pos + dir * step, dir, loopStart, loopEnd)) return pos + dir * step;
+        dir = -dir;
+        return pos;
     }
     return pos + step;
+}
+
+void pingPongFrame(double p, double& dir, double step, double loopStart, double loopEnd, double& q, double& next) {
+    const double from = dir;
+    q = p + dir * step;
+    const bool turnedFirst = reachesLoopPoint(q, dir, loopStart, loopEnd);
+    if (turnedFirst) {
+        q = p - dir;
+        dir = -dir;
+    }
+    next = q + dir * step;
+    if (!reachesLoopPoint(next, dir, loopStart, loopEnd)) return;
+    next = q - dir * step;
+    dir = -dir;
+    // Turned at both points and still outside: the step is longer than the
+    // loop, and every further frame would carry the position further away
+    // (the voice silent for good). Folded, it keeps sounding at its pitch.
+    if (turnedFirst && (next < loopStart || next > loopEnd) && loopEnd - loopStart > 0.0) {
+        dir = from;
+        q = foldIntoPingPong(p, dir, step, loopStart, loopEnd);
+        next = foldIntoPingPong(q, dir, step, loopStart, loopEnd);
+    }
 }
 
 void TSamplePlayback::startVoice(int v, bool on, double startPos, float grainSize) {
@@ -154,8 +187,13 @@ stereoOverStruct TSamplePlayback::renderPlain(int v, const TSampleSlotFrame& slo
 
     double dir = voiceSampleDir[v];
     const double p = voiceSamplePos[v];
-    const double q = advanceSamplePosition(p, dir, step, mode, loopStart, loopEnd);
-    const double next = advanceSamplePosition(q, dir, step, mode, loopStart, loopEnd);
+    double q, next;
+    if (mode == SAMPLE_PING_PONG) {
+        pingPongFrame(p, dir, step, loopStart, loopEnd, q, next);
+    } else {
+        q = advanceSamplePosition(p, dir, step, mode, loopStart, loopEnd);
+        next = advanceSamplePosition(q, dir, step, mode, loopStart, loopEnd);
+    }
     if ((mode == SAMPLE_ONE_SHOT || mode == SAMPLE_REVERSE) && (q >= length || next >= length))
         voiceSampleOn[v] = false;
     voiceSamplePos[v] = next;
@@ -166,10 +204,8 @@ stereoOverStruct TSamplePlayback::renderPlain(int v, const TSampleSlotFrame& slo
     const double a = p + offset, b = q + offset;
     const double end = mode == SAMPLE_REVERSE ? length : loopEnd;
     const bool backwards = mode == SAMPLE_REVERSE || mode == SAMPLE_REVERSE_LOOP;
-    // Ping-pong may turn exactly on its end point, which it then reads.
-    const auto inside = [&](double x) { return x < loopEnd || (mode == SAMPLE_PING_PONG && x <= loopEnd); };
-    if (inside(a)) slot.read(backwards ? end - a : a, out.lane[0], out.lane[1]);
-    if (inside(b)) slot.read(backwards ? end - b : b, out.lane[2], out.lane[3]);
+    if (a < loopEnd) slot.read(backwards ? end - a : a, out.lane[0], out.lane[1]);
+    if (b < loopEnd) slot.read(backwards ? end - b : b, out.lane[2], out.lane[3]);
     return out;
 }
 
@@ -247,12 +283,12 @@ stereoOverStruct TSamplePlayback::renderGrains(int v, const TSampleSlotFrame& sl
     return out;
 }
 
-bool renderPreviewFrame(const TSampleData* data, float gain, double& pos, float& left, float& right) {
+bool renderPreviewFrame(const TSampleData* data, double length, float gain, double& pos, float& left, float& right) {
     left = right = 0.0f;
-    if (!data || !(pos >= 0.0) || pos >= data->getLen()) return false;
+    if (!data || !(pos >= 0.0) || !(pos < length)) return false;
     data->getSample(pos, left, right);
     left *= gain;
     right *= gain;
     pos += 1.0;
-    return pos < data->getLen();
+    return pos < length;
 }

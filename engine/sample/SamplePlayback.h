@@ -63,6 +63,10 @@ constexpr int MIN_USER_SAMPLE_FRAMES = 100;
 // The user length: the last frame's index when usable and long enough, else 0.
 double userSampleLength(const TSampleData* data, bool usable);
 TSampleSlotFrame userSlotFrame(const TSampleData* data, const TUserSampleSettings& settings, double hostRate);
+// A loop point of the user sample in frames: in Loop and Ping Pong its
+// fraction (0..1) of the user length; in One Shot and Reverse the sample
+// plays to its end, where both points then lie.
+double userLoopPoint(float fraction, int loopMode, double length);
 
 // "Sample Volume" (0..1) as a linear gain: -40..+40 dB, 0.5 is 0 dB.
 float sampleVolumeGain(float value);
@@ -109,15 +113,27 @@ private:
     stereoOverStruct renderGrains(int v, const TSampleSlotFrame& slot, int mode, const TSampleVoiceInput& input);
 };
 
-// Moves a position by step frames in direction dir under a loop mode:
-// loops wrap into loopStart..loopEnd by the remainder, ping-pong reflects
-// off both ends (turning dir), however far one step goes. One-shot modes only
-// move. A loop of no length is played as a one-shot by the caller.
+// Moves a position once by step frames in direction dir under a loop mode,
+// as a grain and the voice's own position in grain playback move: loops wrap
+// into loopStart..loopEnd by the remainder, however far one step goes;
+// ping-pong turns dir where the move would reach a loop point (down to the
+// start or up to the end) and stays where it was for this move. One-shot
+// modes only move. A loop of no length is played as a one-shot by the caller.
 double advanceSamplePosition(double pos, double& dir, double step, int mode, double loopStart, double loopEnd);
+
+// Plain playback's frame of two sub-samples in ping-pong: from p in
+// direction dir, the second sub-sample's position q and the next frame's
+// position. A move that reaches a loop point turns dir: the first move then
+// goes back one frame from p, the second back to q. A step so long that the
+// frame turns at both points and still leaves the loop folds both moves into
+// the loop instead, so that the voice keeps sounding at any pitch.
+void pingPongFrame(double p, double& dir, double step, double loopStart, double loopEnd, double& q, double& next);
 // The slot as it really plays: a loop without length plays as a one-shot
 // (forwards or backwards) to the sample's end.
 TSampleSlotFrame effectiveSlot(const TSampleSlotFrame& slot);
 
-// One frame of a preview: the data read at pos (times gain), pos moved on
-// by one frame. False, with silence, once pos has reached the last frame.
-bool renderPreviewFrame(const TSampleData* data, float gain, double& pos, float& left, float& right);
+// One frame of a preview of length frames (the user length for the user
+// sample, which is 0 while it is not usable): the data read at pos (times
+// gain), pos moved on by one frame. False, with silence, once pos has
+// reached the length; a preview of length 0 reads nothing at all.
+bool renderPreviewFrame(const TSampleData* data, double length, float gain, double& pos, float& left, float& right);

@@ -57,7 +57,8 @@ TEST(SamplePlayback, EachModeMovesWithItsPeriodAndDirection) {
     const Case cases[] = {
         {"one-shot plays forwards to its end", SAMPLE_ONE_SHOT, 0, 1, 0, 2, 0, 1000, 0, 499},
         {"loop wraps into its points", SAMPLE_LOOP, 0.25f, 0.75f, 0, 2, 0, 750, 250, -1},
-        {"ping-pong turns at both points", SAMPLE_PING_PONG, 0.25f, 0.75f, 0, 2, 0, 750, 500, -1},
+        // Each turn keeps the position a frame: up 252..748 and down again, 2 x 248 + 2 frames.
+        {"ping-pong turns at both points", SAMPLE_PING_PONG, 0.25f, 0.75f, 0, 2, 0, 750, 498, -1},
         // The reader holds a read at the last frame to the last pair: 999.
         {"reverse plays backwards from the end", SAMPLE_REVERSE, 0, 1, 999, 998, 0, 1000, 0, 499},
         {"reverse loop reads back from the loop end", SAMPLE_REVERSE_LOOP, 0.25f, 0.75f, 750, 748, 0, 750, 250, -1},
@@ -85,9 +86,40 @@ TEST(SamplePlayback, EachModeMovesWithItsPeriodAndDirection) {
                 lowest = std::min(lowest, reads[i]);
                 highest = std::max(highest, reads[i]);
             }
-            EXPECT_LT(lowest, 252.0) << "the way down reaches the loop start";
-            EXPECT_GT(highest, 746.0) << "the way up reaches the loop end";
+            // A move that would reach a loop point turns instead: neither point is read.
+            EXPECT_EQ(lowest, 252.0) << "the way down turns a move before the loop start";
+            EXPECT_EQ(highest, 748.0) << "the way up turns a move before the loop end";
         }
+    }
+}
+
+// One frame of ping-pong in the loop 2..10 from position p in direction dir:
+// the second sub-sample's position q, the next frame's position and direction.
+TEST(SamplePlayback, PingPongTurnsAsItsRuleSays) {
+    struct Case {
+        const char* what;
+        double p, dir, step, loopStart, loopEnd;
+        double q, next, nextDir;
+    } cases[] = {
+        {"no point reached", 5, 1, 0.75, 2, 10, 5.75, 6.5, 1},
+        {"q reaches the end: one frame back from p, then down", 9.5, 1, 0.75, 2, 10, 8.5, 7.75, -1},
+        {"next reaches the end: back to q", 8.8, 1, 0.75, 2, 10, 9.55, 8.8, -1},
+        {"next lands on the end itself: that turns too", 9, 1, 0.5, 2, 10, 9.5, 9, -1},
+        {"q reaches the start: one frame up from p", 2.5, -1, 0.75, 2, 10, 3.5, 4.25, 1},
+        {"next reaches the start: back to q", 3.2, -1, 0.75, 2, 10, 2.45, 3.2, 1},
+        {"next lands on the start itself", 3, -1, 0.5, 2, 10, 2.5, 3, 1},
+        {"a start past the loop end walks down to it", 12, 1, 0.75, 2, 10, 11, 10.25, -1},
+        {"both points in one frame, back inside the loop", 3, 1, 1.5, 2, 4, 2, 3.5, 1},
+        // The rule would give q 2, next 11 and every later frame further up.
+        {"a step longer than the loop bounces within it", 3, 1, 9, 2, 4, 4, 3, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        double dir = c.dir, q = 0, next = 0;
+        pingPongFrame(c.p, dir, c.step, c.loopStart, c.loopEnd, q, next);
+        EXPECT_NEAR(q, c.q, 1e-9);
+        EXPECT_NEAR(next, c.next, 1e-9);
+        EXPECT_EQ(dir, c.nextDir);
     }
 }
 
@@ -123,7 +155,7 @@ TEST(SamplePlayback, LoopsKeepSoundingAtExtremePitchAndEmptyLoopsPlayOnce) {
             for (int i = 0; i < 200; ++i) {
                 const stereoOverStruct out = play.renderVoice(1, slot, input);
                 ASSERT_TRUE(play.isSounding(1)) << "mode " << mode << " ratio " << ratio;
-                ASSERT_GE(play.position(1), 0.0);
+                ASSERT_GE(play.position(1), 300.0 - 1e-6) << "mode " << mode << " ratio " << ratio;
                 ASSERT_LE(play.position(1), 600.0 + 1e-6) << "mode " << mode << " ratio " << ratio;
                 for (float lane : out.lane) ASSERT_TRUE(std::isfinite(lane));
             }
@@ -206,16 +238,43 @@ TEST(SamplePlayback, UserSampleSettingsAndVolume) {
     EXPECT_NEAR(sampleVolumeGain(std::nanf("")), 1.0f, 1e-6f);
 }
 
-TEST(SamplePlayback, PreviewPlaysEveryFrameButTheLastOnce) {
+// A preview reads frames start .. length - 1 once each; a length of 0 (a user
+// sample that is not usable, whose slot still holds the last file) reads none.
+TEST(SamplePlayback, PreviewPlaysItsLengthOnce) {
     const auto data = ramp(300);
-    double pos = 0;
-    int played = 0;
-    float left, right;
-    while (renderPreviewFrame(data.get(), 1.0f, pos, left, right)) ++played;
-    EXPECT_EQ(played + 1, 299) << "frames 0..298 read, the last returning false";
-    EXPECT_FALSE(renderPreviewFrame(data.get(), 1.0f, pos, left, right));
-    EXPECT_EQ(left, 0.0f);
-    EXPECT_FALSE(renderPreviewFrame(nullptr, 1.0f, pos, left, right));
+    struct Case {
+        const char* what;
+        bool withData;
+        double length;
+        double start;
+        int framesRead;
+    } cases[] = {
+        {"the whole sample but its last frame", true, 299, 0, 299},
+        {"from a start", true, 299, 200, 99},
+        {"not usable: nothing, not the frames still held", true, 0, 5, 0},
+        {"a start at the end", true, 299, 299, 0},
+        {"no data", false, 299, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TSampleData* source = c.withData ? data.get() : nullptr;
+        double pos = c.start;
+        float left = -1.0f, right = -1.0f;
+        int read = 0;
+        for (bool more = true; more && read < 1000;) {
+            const double at = pos;
+            more = renderPreviewFrame(source, c.length, 2.0f, pos, left, right);
+            if (pos == at) {
+                EXPECT_EQ(left, 0.0f) << "nothing read is silence";
+                continue;
+            }
+            EXPECT_NEAR(left, 2.0f * static_cast<float>(at) * UNIT, 1e-6f) << "at " << at;
+            ++read;
+        }
+        EXPECT_EQ(read, c.framesRead);
+        EXPECT_FALSE(renderPreviewFrame(source, c.length, 2.0f, pos, left, right));
+        EXPECT_EQ(left, 0.0f) << "silent once ended";
+    }
 }
 
 }  // namespace

@@ -105,7 +105,8 @@ TEST_F(SamplePlugin, ASampleInTheRootShowsEmptyFolderNamesAndTexts) {
     EXPECT_EQ(plugin->getCurSampleFolderDisplayNameStr(), "") << "never above the root";
     EXPECT_EQ(plugin->getSampleNo(), 0);
 
-    // Length 9600: the points in frames.
+    // Length 9600: the points in frames (the loop points as a loop plays them).
+    plugin->setSteppedValue(LOOP_MODE, LOOP);
     plugin->setParameter(SAMPLE_START, 0.25f);
     plugin->setParameter(LOOP_START, 0.5f);
     plugin->setParameter(LOOP_END, 0.75f);
@@ -212,6 +213,73 @@ TEST_F(SamplePlugin, ANewFolderIsMadeInTheBrowsedFolder) {
     EXPECT_TRUE(std::filesystem::is_directory(sampleRoot + "/Hits"));
     EXPECT_FALSE(std::filesystem::exists(dataHome + "/Orventa/Kolbri/Escape"));
     EXPECT_EQ(plugin->getNumOfSubFoldersInSampleFolder(), 1);
+    ASSERT_FALSE(requests.empty());
+    EXPECT_EQ(requests.back().headline, "Create Sample Folder");
+    EXPECT_EQ(requests.back().text, "New Sample Folder Name");
+}
+
+// Stepping through the list loads file after file; one that does not load is
+// stepped past, and the positions are reset either way. An empty list has
+// nothing to step to and leaves the loaded sample as it is.
+TEST_F(SamplePlugin, SteppingThroughTheListPassesAFileThatDoesNotLoad) {
+    writeBytes(sampleRoot + "/a.wav", chirpWav());
+    writeBytes(sampleRoot + "/b.wav", samplefiles::Bytes(20, 7));
+    writeBytes(sampleRoot + "/c.wav", chirpWav(3000));
+    std::filesystem::create_directories(sampleRoot + "/Empty");
+    auto plugin = makeSamplePlugin("a.wav");
+    ASSERT_EQ(plugin->getSampleNo(), 0);
+    struct Step {
+        int delta;
+        bool loads;
+        int sampleNo;  // as the browser then shows it
+        const char* name;
+    } steps[] = {
+        {1, false, -1, ""},   // b.wav does not load
+        {1, true, 2, "c"},    // on from b.wav, not from a.wav again
+        {-1, false, -1, ""},  // back onto b.wav
+        {-1, true, 0, "a"},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.delta);
+        plugin->setParameter(SAMPLE_START, 0.4f);
+        plugin->changeSampleDelta(s.delta);
+        EXPECT_EQ(plugin->getSampleLoaded(), s.loads);
+        EXPECT_EQ(plugin->getSampleNo(), s.sampleNo);
+        EXPECT_EQ(plugin->getLoadedSampleDisplayNameStr(), s.name);
+        EXPECT_EQ(plugin->getParameter(SAMPLE_START), 0.0f) << "the default start";
+    }
+
+    plugin->setSteppedValue(LOOP_MODE, PING_PONG);
+    plugin->setParameter(SAMPLE_START, 0.4f);
+    plugin->setSampleCurFolder(0);
+    ASSERT_EQ(plugin->getCurSampleFolderDisplayNameStr(), "Empty");
+    plugin->changeSampleDelta(1);
+    EXPECT_EQ(plugin->getParameter(SAMPLE_START), 0.4f);
+    EXPECT_EQ(plugin->getSteppedValue(LOOP_MODE), PING_PONG);
+    EXPECT_EQ(plugin->getLoadedSampleDisplayNameStr(), "a");
+}
+
+TEST_F(SamplePlugin, ListedNumbersAndTheExternalTree) {
+    for (const char* name : {"a.wav", "b.wav", "c.wav"}) writeBytes(sampleRoot + "/" + name, chirpWav(200));
+    const std::string external = dataHome + "/External";
+    std::filesystem::create_directories(external);
+    writeBytes(external + "/x.wav", chirpWav(200));
+    auto plugin = makeSamplePlugin("");
+    choose(external);
+    plugin->setExternalSampleDir();
+    struct Case {
+        int index;
+        bool valid;
+    } cases[] = {{-1, false}, {0, true}, {2, true}, {3, false}, {511, false}, {1 << 30, false}};
+    for (const Case& c : cases) EXPECT_EQ(plugin->isValidSampleNo(c.index), c.valid) << c.index;
+    EXPECT_FALSE(plugin->getUsesExternalSample());
+    plugin->showExternalSamples();
+    EXPECT_TRUE(plugin->getUsesExternalSample());
+    EXPECT_TRUE(plugin->isValidSampleNo(0));
+    EXPECT_FALSE(plugin->isValidSampleNo(1)) << "the external folder holds one file";
+    plugin->showKolbriSample();
+    EXPECT_FALSE(plugin->getUsesExternalSample());
+    EXPECT_TRUE(plugin->isValidSampleNo(2));
 }
 
 // A path longer than a program can keep: the sample plays for the session,

@@ -26,7 +26,8 @@ TEST_F(SamplePlugin, EachModeHasItsDirectionPeriodAndLength) {
     } cases[] = {
         {"one-shot plays forwards once", ONE_SHOT, 0, 1, true, 0, 9600},
         {"loop repeats its quarter-to-three-quarters", LOOP, 0.25, 0.75, true, 4800, 0},
-        {"ping-pong runs up and back down its loop", PING_PONG, 0.25, 0.75, true, 9600, 0},
+        // Each turn holds the position for a frame: twice the loop, less two frames.
+        {"ping-pong runs up and back down its loop", PING_PONG, 0.25, 0.75, true, 9598, 0},
         {"reverse plays backwards once", REVERSE, 0, 1, false, 0, 9600},
     };
     for (const Case& c : cases) {
