@@ -126,9 +126,14 @@ public:
         processReplacing(nullptr, nullptr, 0);
     }
 
-    // One block with the host's time for it, as the plug-in hands it over.
+    // One block with the host's time for it, as the plug-in hands it over,
+    // and the time read again at each MIDI event.
     using TSoundEngine::processReplacing;
     void processReplacing(float** inputs, float** outputs, int frames) {
+        processReplacing(inputs, outputs, frames, hostTime());
+    }
+    void refreshHostTime(TBlockTime& time) override { time = hostTime(); }
+    static TBlockTime hostTime() {
         TBlockTime time;
         if (hostClock().answerTimeInfo) {
             const vst::VstTimeInfo& info = hostClock().timeInfo;
@@ -137,7 +142,7 @@ public:
             time.tempo = info.tempo;
             time.transportPlaying = (info.flags & vst::kVstTransportPlaying) != 0;
         }
-        processReplacing(inputs, outputs, frames, time);
+        return time;
     }
 
     // One MIDI message at a frame offset of the next block.
