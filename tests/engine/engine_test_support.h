@@ -118,7 +118,7 @@ public:
     void setSteppedValue(int tag, int step) {
         if (!isValidParameterTag(tag) || attr.steppedNum[tag] == -1) return;
         step = std::clamp(step, 0, std::max(attr.steppedNum[tag] - 1, 0));
-        setParameter(tag, static_cast<float>((step + 0.1) / attr.steppedRange[tag]));
+        setParameter(tag, steppedValueFor(step, attr.steppedRange[tag]));
     }
     // The rate is taken at the start of a block, as with a host: an empty one.
     void setSampleRate(float rate) {
