@@ -102,36 +102,6 @@ void drawLed(kgui::CDrawContext* context, const CRect& rect, const TLedColours& 
     context->drawEllipse(CRect(rect).inset(dotInset, dotInset), kgui::kDrawFilled);
 }
 
-bool ledSocket(const kgui::CView& led, TSocketCircle& socket) {
-    const TControlHost* host = controlHostOf(&led);
-    const kgui::CViewContainer* parent = led.getParentView();
-    if (!host || !parent)
-        return false;
-    socket = socketCircle(led.getViewSize(), host->getBig(), parent->getWidth(), parent->getHeight());
-    return true;
-}
-
-CRect ledDrawArea(const kgui::CView& led) {
-    TSocketCircle s{};
-    CRect area = led.getViewSize();
-    if (ledSocket(led, s))
-        area.unite(CRect(s.cx - s.rimRadius, s.cy - s.rimRadius, s.cx + s.rimRadius, s.cy + s.rimRadius));
-    // Whole pixels, so that a redraw of the area covers every pixel the rim touches.
-    return CRect(std::floor(area.left), std::floor(area.top), std::ceil(area.right), std::ceil(area.bottom));
-}
-
-void drawLedSocket(kgui::CDrawContext* context, const kgui::CView& led) {
-    TSocketCircle s{};
-    if (!ledSocket(led, s))
-        return;
-    auto disc = [&](double radius, const CColor& colour) {
-        context->setFillColor(colour);
-        context->drawEllipse(CRect(s.cx - radius, s.cy - radius, s.cx + radius, s.cy + radius), kgui::kDrawFilled);
-    };
-    disc(s.rimRadius, SOCKET_RIM_COLOR);
-    disc(s.wellRadius, SOCKET_FILL_COLOR);
-}
-
 CRect snapRounded(const CRect& rect) {
     // std::round takes halves away from zero.
     return CRect(std::round(rect.left), std::round(rect.top), std::round(rect.right), std::round(rect.bottom));

@@ -107,15 +107,10 @@ extern const std::array<const char*, FX_STAGE_COUNT> FX_STAGE_NAMES;
 // The LED colours for a state: inverted over plain, on over off, bypassed over all.
 TLedColours ledColours(bool on, bool inverted, bool bypassed);
 // Ring (line width 2) and dot of the LED in rect; the line width ends at 1.
+// Nothing is drawn outside rect: a socket under an LED belongs to the
+// background picture, which paints one only where the LED is always shown.
 // The caller sets the draw mode.
 void drawLed(kgui::CDrawContext* context, const CRect& rect, const TLedColours& colours);
-// The socket (PanelLook.h) of an LED view at the window's size, sized within
-// the view's parent; an LED not yet in a window has none.
-bool ledSocket(const kgui::CView& led, TSocketCircle& socket);
-// The LED view's rectangle with its socket around it.
-CRect ledDrawArea(const kgui::CView& led);
-// The socket under an LED view, in the caller's draw mode.
-void drawLedSocket(kgui::CDrawContext* context, const kgui::CView& led);
 // A bypassed bitmap switch draws its image at this alpha (of 255).
 constexpr unsigned char BYPASSED_BITMAP_ALPHA = 64;
 constexpr CColor withBypassedAlpha(CColor colour) {

@@ -54,8 +54,8 @@ inline constexpr std::array<int, 4> SAMPLE_FILE_SCROLL_OFFSET{430, 537, 645, 860
 
 // An LED's socket: a dark well inside a rim, reaching SOCKET_SPREAD pixels
 // past the LED on every side; SOCKET_MARGIN and LINE_WIDTH at each size.
-// The switches paint it themselves, so that one shown only in some modes
-// leaves plain panel when hidden and still matches the others when shown.
+// The pictures paint it under the LEDs they always show; the LEDs themselves
+// draw nothing beyond their rectangles.
 inline constexpr std::array<int, 4> SOCKET_SPREAD{2, 2, 3, 4};
 inline constexpr std::array<int, 4> SOCKET_RIM_WIDTH{1, 1, 1, 2};
 

@@ -37,15 +37,12 @@ void TKickButton::setLabel(const std::string& text) {
     setDirty(true);
 }
 
-CRect TKickButton::getDrawArea() const { return kind == kLed ? look::ledDrawArea(*this) : size; }
-
 void TKickButton::draw(CDrawContext* context) {
     TControlHost* host = controlHostOf(this);
     if (!host || !host->getEditorFinishedOpening() || invisible)
         return;
     context->setDrawMode(kAntiAliasing);
     if (kind == kLed) {
-        look::drawLedSocket(context, *this);
         look::drawLed(context, size, look::ledColours(static_cast<int>(value) == 1 || alwaysOn, inverted, bypassed));
     }
 

@@ -32,8 +32,6 @@ public:
     bool isBypassed() const { return bypassed; }
     bool isInvisible() const { return invisible; }
 
-    // An LED paints its socket around its rectangle.
-    kgui::CRect getDrawArea() const override;
     void draw(kgui::CDrawContext* context) override;
     kgui::CMouseEventResult onMouseDown(kgui::CPoint& where, const kgui::CButtonState& buttons) override;
     kgui::CMouseEventResult onMouseUp(kgui::CPoint& where, const kgui::CButtonState& buttons) override;

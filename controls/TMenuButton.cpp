@@ -25,8 +25,6 @@ void TMenuButton::setString(const std::string& newText) {
     setDirty(true);
 }
 
-CRect TMenuButton::getDrawArea() const { return ledLook ? look::ledDrawArea(*this) : size; }
-
 void TMenuButton::draw(CDrawContext* context) {
     TControlHost* host = controlHostOf(this);
     if (!host || !host->getEditorFinishedOpening())
@@ -34,7 +32,6 @@ void TMenuButton::draw(CDrawContext* context) {
     const int screen = look::clampScreenSize(host->getBig());
     if (ledLook) {
         context->setDrawMode(kAntiAliasing);
-        look::drawLedSocket(context, *this);
         look::drawLed(context, size, look::LED_ON);
         context->setDrawMode(kAliasing);
     }

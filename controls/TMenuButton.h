@@ -24,8 +24,6 @@ public:
     const std::string& getString() const { return text; }
     int getKind() const { return kind; }
 
-    // An LED paints its socket around its rectangle.
-    kgui::CRect getDrawArea() const override;
     void draw(kgui::CDrawContext* context) override;
     kgui::CMouseEventResult onMouseDown(kgui::CPoint& where, const kgui::CButtonState& buttons) override;
     kgui::CMouseEventResult onMouseUp(kgui::CPoint& where, const kgui::CButtonState& buttons) override;

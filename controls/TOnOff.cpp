@@ -47,8 +47,6 @@ void TOnOff::setInvisible(bool state) {
     setDirty(true);
 }
 
-CRect TOnOff::getDrawArea() const { return useBitmap ? size : look::ledDrawArea(*this); }
-
 void TOnOff::draw(CDrawContext* context) {
     TControlHost* host = controlHostOf(this);
     if (!host || !host->getEditorFinishedOpening() || invisible)
@@ -65,7 +63,6 @@ void TOnOff::draw(CDrawContext* context) {
         }
     } else {
         context->setDrawMode(kAntiAliasing);
-        look::drawLedSocket(context, *this);
         look::drawLed(context, size, look::ledColours(state == 1, inverted, bypassed));
         context->setDrawMode(kAliasing);
     }

@@ -24,8 +24,6 @@ public:
     bool isInverted() const { return inverted; }
     bool isInvisible() const { return invisible; }
 
-    // An LED paints its socket around its rectangle.
-    kgui::CRect getDrawArea() const override;
     void draw(kgui::CDrawContext* context) override;
     kgui::CMouseEventResult onMouseDown(kgui::CPoint& where, const kgui::CButtonState& buttons) override;
 

@@ -30,14 +30,11 @@ void TRadioButton::setOff() {
     setDirty(true);
 }
 
-CRect TRadioButton::getDrawArea() const { return look::ledDrawArea(*this); }
-
 void TRadioButton::draw(CDrawContext* context) {
     TControlHost* host = controlHostOf(this);
     if (!host || !host->getEditorFinishedOpening())
         return;
     context->setDrawMode(kAntiAliasing);
-    look::drawLedSocket(context, *this);
     look::drawLed(context, size, look::ledColours(static_cast<int>(value) == 1, false, false));
     context->setDrawMode(kAliasing);
     setDirty(false);

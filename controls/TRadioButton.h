@@ -14,8 +14,6 @@ public:
     int getGroup() const { return group; }
     int getIndex() const { return index; }
 
-    // An LED paints its socket around its rectangle.
-    kgui::CRect getDrawArea() const override;
     void draw(kgui::CDrawContext* context) override;
     kgui::CMouseEventResult onMouseDown(kgui::CPoint& where, const kgui::CButtonState& buttons) override;
     // Offers the step to the editor's radio groups; always handled.

@@ -134,6 +134,9 @@ const std::array<TLayoutRow, 18> MAIN_SWITCHES{{
     {"onOffModulationSlot4BypassOnOff", 110, {1079}, {679}, 13, 13, {}, onOff("labelModulationSlot4BypassOnOff", "BY", 0, 25)},
 }};
 
+const std::array<int, 18> MAIN_SWITCH_ATTACH_ORDER{40, 42, 34, 64, 69, 70, 77, 81, 83,
+                                                   90, 91, 92, 100, 76, 107, 108, 109, 110};
+
 const std::array<TLayoutRow, 9> MAIN_SOURCE_ROW{{
     {"menuMovementPanSingleMode", 54, {582}, {330}, 103, 15, {}, labelMenu(panMoveMode, "labelMovementPanSingleMode", "", 2, 60)},
     {"menuSourceMode", 10, {128}, {364}, 103, 15, {}, menu(sourceMode, true, true)},

@@ -177,8 +177,11 @@ extern const std::array<TLayoutRow, 23> MAIN_CAPTIONS;
 extern const std::array<TLayoutRow, 13> MAIN_TOP_BAR;
 // Knobs of the frame (the Mod FX knobs are in MOD_FX_PANEL).
 extern const std::array<TLayoutRow, 56> MAIN_KNOBS;
-// On/off switches of the panels.
+// On/off switches of the panels, in the order they are made.
 extern const std::array<TLayoutRow, 18> MAIN_SWITCHES;
+// The same switches by tag, in the order a screen attaches them (and so
+// draws them), which is not the order they are made in.
+extern const std::array<int, 18> MAIN_SWITCH_ATTACH_ORDER;
 // The source row above the source panel, with the sample and filter menus.
 extern const std::array<TLayoutRow, 9> MAIN_SOURCE_ROW;
 // Menus of the filter, LFO, main and effect panels.

@@ -131,9 +131,10 @@ void uEditor::showMainScreenControls() {
     for (const TLayoutRow& row : MAIN_KNOBS)
         if (row.make.factory == TFactory::knob && shown(row))
             addToFrame(findMember(row.member));
-    for (const TLayoutRow& row : MAIN_SWITCHES)
-        if (shown(row))
-            addToFrame(findMember(row.member));
+    for (int tag : MAIN_SWITCH_ATTACH_ORDER)
+        for (const TLayoutRow& row : MAIN_SWITCHES)
+            if (row.tag == tag && shown(row))
+                addToFrame(findMember(row.member));
 
     for (const char* member : {"menuMovementPanSingleMode", "menuPlayMode", "menuPortamentoMode", "menuPitchBendDown",
                                "menuPitchBendUp", "menuSourceMode", "sampleMenu", "sampleScreenButton",

@@ -5,8 +5,9 @@
 
 #include <atomic>
 
-// The host's time as the block loop reads it, filled once per block by the
-// plug-in from the host's time information.
+// The host's time as the block loop reads it: filled by the plug-in from the
+// host's time information at the start of each block and again for each MIDI
+// event handled; the control step takes the latest.
 struct TBlockTime {
     bool known = false;       // the host answered; nothing below holds otherwise
     bool tempoValid = false;  // tempo is the host's
@@ -42,6 +43,9 @@ public:
     virtual void setParameterFromEngine(int tag, float value) = 0;
     // Housekeeping found a screen update pending: the editor should refresh.
     virtual void updateEditorScreen() = 0;
+    // The host's time as it stands now, read for each MIDI event handled (one
+    // host call). An engine without a host keeps the block's time.
+    virtual void refreshHostTime(TBlockTime& time) { (void)time; }
     // A program (by number, by name) or a preview that the editor chose while
     // another program was being applied; called at the start of a block once
     // no program is pending, after the matching waiting flag was cleared.

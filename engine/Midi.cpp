@@ -90,6 +90,9 @@ void TSoundEngine::processMidi(long /*frame*/) {
             continue;
         }
         if (midi.numMidiEvents > 0) --midi.numMidiEvents;
+        // A host may move its tempo or transport between events of one
+        // block; the next control step takes what it says now.
+        upward.refreshHostTime(blockTime);
         handleMidiEvent(event);
         event.deltaFrames = TMidiState::SLOT_FREE;
     }

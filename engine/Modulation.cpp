@@ -140,6 +140,14 @@ void TSoundEngine::setModSrc(int src, float value, int channel) {
     for (int v = 0; v < NUM_VOICES; ++v) mod.voiceMidiModSrc(v)[src] = value;
 }
 
+void TSoundEngine::setModSrc(int voice, int src, float value) {
+    if (!validSource(src) || !isValidVoice(voice)) return;
+    mod.voiceModSrc(voice)[src] = value;
+    // The ribbon writes its source into the voices' rows only when it moves;
+    // a row changed behind its back is written again at its next frame.
+    if (src == SRC_RIBBON) mod.voiceRibbonSourceKnown = false;
+}
+
 // ---------------------------------------------------------------- routes
 
 void TSoundEngine::buildRoutes() {

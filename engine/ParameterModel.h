@@ -105,14 +105,20 @@ struct TParameterValues {
 inline bool isValidParameterTag(int tag) { return static_cast<std::uint32_t>(tag) < std::uint32_t{PARAMETER_COUNT}; }
 
 // The step a stepped value stands for: int(value x range + 0.1), held to
-// 0..num - 1; 0 for values that are not numbers.
+// 0..num - 1; 0 for values that are not numbers. Taken in float, product and
+// sum rounded each, as every stored program and menu reckons its steps: in
+// double a value near a step's edge can read as the neighbouring step.
 inline int steppedValueOf(float value, float range, int num) {
     if (!std::isfinite(value) || !std::isfinite(range) || num < 1) return 0;
-    const double scaled = static_cast<double>(value) * range + 0.1;
-    if (scaled < 0.0) return 0;
-    if (scaled >= static_cast<double>(num)) return num - 1;
+    const float product = value * range;
+    const float scaled = product + 0.1f;
+    if (scaled < 0.0f) return 0;
+    if (scaled >= static_cast<float>(num)) return num - 1;
     return static_cast<int>(scaled);
 }
+
+// The value that stores step s: (s + 0.1) / range, in float as it is read back.
+inline float steppedValueFor(int step, float range) { return (static_cast<float>(step) + 0.1f) / range; }
 
 // The value the host reads back for a tag (the program record's), held to
 // 0..1; 0 for a value that is not a number (a foreign chunk may leave one).

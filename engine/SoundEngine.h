@@ -152,6 +152,8 @@ public:
     void initModulation();
     void setModSrc(int src, float value);
     void setModSrc(int src, float value, int channel);
+    // One voice's row only (no caller in the instrument; tests set a voice apart).
+    void setModSrc(int voice, int src, float value);
     void setEnvs(int voice);
     bool isValidModSlot(int slot) const { return slot >= 0 && slot < 4; }
     bool isValidSrc(int src) const { return src >= 1 && src <= 62; }

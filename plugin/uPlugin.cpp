@@ -234,7 +234,9 @@ bool APlugin::notifyNKSHost(int32 propertyIndex, void* data, intptr size) {
 
 // ---------------------------------------------------------------- the block loop
 
-void APlugin::processReplacing(float** inputs, float** outputs, int32 sampleFrames) {
+// One call to the host; no answer leaves the time unknown, and the engine
+// keeps the tempo and transport it had.
+TBlockTime APlugin::readHostTime() {
     TBlockTime time;
     if (const VstTimeInfo* info = getTimeInfo(kVstPpqPosValid | kVstTempoValid)) {
         time.known = true;
@@ -242,7 +244,11 @@ void APlugin::processReplacing(float** inputs, float** outputs, int32 sampleFram
         time.tempo = info->tempo;
         time.transportPlaying = (info->flags & kVstTransportPlaying) != 0;
     }
-    soundEngine.processReplacing(inputs, outputs, sampleFrames, time);
+    return time;
+}
+
+void APlugin::processReplacing(float** inputs, float** outputs, int32 sampleFrames) {
+    soundEngine.processReplacing(inputs, outputs, sampleFrames, readHostTime());
 }
 
 void APlugin::resume() {

@@ -278,6 +278,7 @@ public:
 
     void setModSrc(int src, float value) { soundEngine.setModSrc(src, value); }
     void setModSrc(int src, float value, int channel) { soundEngine.setModSrc(src, value, channel); }
+    void setModSrc(int voice, int src, float value) { soundEngine.setModSrc(voice, src, value); }
     void setEnvs(int voice) { soundEngine.setEnvs(voice); }
     void initModulation() { soundEngine.initModulation(); }
     bool isValidModSlot(int slot) const { return soundEngine.isValidModSlot(slot); }
@@ -483,6 +484,9 @@ private:
     void applyProgramValues() override;
     void setProgramAfterWaitingFromNo() override;
     void setParameterFromEngine(int tag, float value) override { setParameter(tag, value); }
+    void refreshHostTime(TBlockTime& time) override { time = readHostTime(); }
+    // The host's time information as the engine takes it (audio thread).
+    TBlockTime readHostTime();
 
     // The state, one plain struct per subsystem. The parameters come first:
     // the engine is built with references to them.

@@ -44,10 +44,15 @@ std::string crossfadeText(const std::string& first, const std::string& second, i
     return first + "- " + integerText(100 - secondPercent) + "%, " + second + "- " + integerText(secondPercent) + "%";
 }
 
+// The texts' thresholds are decimals, and a value is compared with the
+// decimal itself: 0.01f (0.0099999998) lies below 0.01, 0.99f above 0.99.
+bool below(float v, double threshold) { return static_cast<double>(v) < threshold; }
+bool above(float v, double threshold) { return static_cast<double>(v) > threshold; }
+
 // Two names, all of the first below 1% and all of the second above 99%.
 std::string twoWayMix(float v, const std::string& first, const std::string& second) {
-    if (v < 0.01f) return first;
-    if (v > 0.99f) return second;
+    if (below(v, 0.01)) return first;
+    if (above(v, 0.99)) return second;
     return crossfadeText(first, second, truncated(100.0f * v));
 }
 
@@ -62,8 +67,8 @@ std::string neighbourMix(float x, const Table& names, bool wrap) {
     int j = i + 1;
     if (wrap) j %= count;
     if (j > count - 1) j = count - 1;
-    if (fraction < 0.01f) return names[i];
-    if (fraction > 0.99f) return names[j];
+    if (below(fraction, 0.01)) return names[i];
+    if (above(fraction, 0.99)) return names[j];
     return crossfadeText(names[i], names[j], truncated(100.0f * fraction));
 }
 
@@ -94,7 +99,7 @@ std::string APlugin::getFloatStr(float x, int places) const {
 
 std::string APlugin::getDBStr(int tag, float mul, float offset, bool offBelow) const {
     const float c = isValidTag(tag) ? values.curValue[tag].load() : 0.0f;
-    if (c < 0.0001f && offBelow) return "Off";
+    if (below(c, 0.0001) && offBelow) return "Off";
     return getFloatStr(c * mul - offset, 1) + " dB";
 }
 
@@ -112,7 +117,7 @@ std::string APlugin::getLFOSpeedStr(float x, bool synced, bool asPeriod) const {
 }
 
 std::string APlugin::getLFOSpeedStr(float x, float divisor, float exponent, bool offAtZero, bool asPeriod) const {
-    if (x < 0.00001f && offAtZero) return "Off";
+    if (below(x, 0.00001) && offAtZero) return "Off";
     const float hertz = std::pow(2.0f, x * exponent) * 55.0f / divisor;
     if (asPeriod) {
         const float seconds = 1.0f / hertz;
@@ -178,16 +183,16 @@ std::string APlugin::getParameterDisplayStr(int32 tag) {
     case 4: return getDBStr(tag, 80.0f, 60.0f, true);
     case 5: return getDBStr(tag, 80.0f, 80.0f, true);
     case 6:
-        if (v > 0.501f) return integerText(truncated(200.0f - 200.0f * v)) + "% L / 100% R";
-        if (v < 0.499f) return "100% L / " + integerText(truncated(200.0f * v)) + "% R";
+        if (above(v, 0.501)) return integerText(truncated(200.0f - 200.0f * v)) + "% L / 100% R";
+        if (below(v, 0.499)) return "100% L / " + integerText(truncated(200.0f * v)) + "% R";
         return "Center";
     case 7:
-        if (v > 0.501f) return integerText(truncated(200.0f - 200.0f * v)) + "% D / 100% W";
-        if (v < 0.499f) return "100% D / " + integerText(truncated(200.0f * v)) + "% W";
+        if (above(v, 0.501)) return integerText(truncated(200.0f - 200.0f * v)) + "% D / 100% W";
+        if (below(v, 0.499)) return "100% D / " + integerText(truncated(200.0f * v)) + "% W";
         return "Equal";
     case 8:
-        if (v < 0.499f) return integerText(truncated(100.0f - 200.0f * v)) + "% Pink Noise";
-        if (v > 0.501f) return integerText(truncated(200.0f * v - 100.0f)) + "% White Noise";
+        if (below(v, 0.499)) return integerText(truncated(100.0f - 200.0f * v)) + "% Pink Noise";
+        if (above(v, 0.501)) return integerText(truncated(200.0f * v - 100.0f)) + "% White Noise";
         return "Off";
     case 9: return integerText(truncated(v * 96.99f) - 48) + " Semi";
     case 10: return integerText(truncated(v * 200.0f) - 100) + " Cents";

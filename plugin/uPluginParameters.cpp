@@ -132,13 +132,13 @@ int APlugin::getSteppedValue(int tag, float range, int num) const {
 void APlugin::setSteppedValue(int tag, int step) {
     if (!isValidTag(tag) || attr.steppedNum[tag] == -1) return;
     step = std::clamp(step, 0, std::max(attr.steppedNum[tag] - 1, 0));
-    setParameterAutomated(tag, static_cast<float>((step + 0.1) / attr.steppedRange[tag]));
+    setParameterAutomated(tag, steppedValueFor(step, attr.steppedRange[tag]));
 }
 
 void APlugin::setSteppedValue(int tag, int step, float range, int num) {
     if (!isValidTag(tag) || num < 1 || !(range > 0.0f)) return;
     step = std::clamp(step, 0, num - 1);
-    setParameterAutomated(tag, static_cast<float>((step + 0.1) / range));
+    setParameterAutomated(tag, steppedValueFor(step, range));
 }
 
 void APlugin::setSteppedValueMax(int tag) {

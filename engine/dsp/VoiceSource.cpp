@@ -114,17 +114,20 @@ __m128 renderNoiseModes(int v, int mode, float inc, const TVoiceSourceInput& inp
     return subSamplePairs(first, second);
 }
 
-// Called when clamp01(wrap) > 0.001. 2^(4w) for w in 0..1: the fold
-// multiplies by up to 16.
+// Called when clamp01(wrap) > 0.001, so wrap is above 0.001 and a number.
+// The gain 2^(4w) takes "Source Wrap" as modulation leaves it (16 at 1, 256
+// at 2); only from w = 32 on would it overflow, so w stops just below.
 __m128 applyWaveFold(__m128 frame, float wrap) {
+    constexpr float LARGEST_FINITE_WRAP = 31.999998f;  // 2^(4w) < 2^128
     float lanes[4];
     _mm_storeu_ps(lanes, frame);
-    const float w = clamp01(wrap);
-    const float gain = std::exp2(4.0f * w);
+    const float gain = std::exp2(4.0f * std::min(wrap, LARGEST_FINITE_WRAP));
     for (float& x : lanes) {
         if (x == 0.0f) continue;
         const float y = gain * std::fabs(x);
-        const float folded = 1.0f - std::fabs(y - 2.0f * exactFloor(y * 0.5f) - 1.0f);
+        // Every float from 2^24 on is an even whole number, which folds to 0;
+        // a product that overflows is taken as one of them.
+        const float folded = std::isfinite(y) ? 1.0f - std::fabs(y - 2.0f * exactFloor(y * 0.5f) - 1.0f) : 0.0f;
         x = x > 0.0f ? folded : -folded;
     }
     return _mm_loadu_ps(lanes);

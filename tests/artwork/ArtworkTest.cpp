@@ -55,10 +55,9 @@ TEST(ArtworkScaling, TruncatesAndCorrectsAsTheEditorDoes) {
     EXPECT_EQ(getScaledBitmap(10036, 3), 13036);
 }
 
-// The socket the switches paint and the one the pages paint share one
-// geometry (socketCircle), with the margin and the line width scaled as the
-// editor scales them.
-TEST(ArtworkSockets, TheSwitchesSocketIsThePagesAtEverySize) {
+// The sockets the pictures paint under the LEDs have their margin and line
+// width scaled as the editor scales them.
+TEST(ArtworkSockets, SocketSizesFollowTheEditorsScalingAtEverySize) {
     for (int size = 0; size < SCREEN_SIZE_COUNT; ++size) {
         const size_t i = static_cast<size_t>(size);
         EXPECT_EQ(look::SOCKET_SPREAD[i], getScaled(look::SOCKET_MARGIN, size)) << size;

@@ -385,17 +385,15 @@ TEST(MenuButton, Looks) {
     bench.host->add(new TMenuButton(CRect(10, 10, 30, 30), bench.host, "", 1, true, false));
     bench.host->add(new TMenuButton(CRect(300, 10, 330, 30), bench.host, "", 0, false, false));
     const auto& ops = bench.draw();
-    // The LED draws its socket, two discs, under its ring and dot.
-    ASSERT_EQ(ops.size(), 10u);
+    // The LED is its ring and dot, nothing more.
+    ASSERT_EQ(ops.size(), 8u);
     EXPECT_EQ(ops[0].rect, MENU_RECT);
     EXPECT_EQ(ops[3].text, "-");
     EXPECT_EQ(ops[4].text, "+");
     EXPECT_EQ(ops[5].text, "1/4 QB");
     EXPECT_EQ(ops[5].rect, CRect(100, 54, 220, 64));
-    EXPECT_EQ(ops[6].fillColor, look::SOCKET_RIM_COLOR);
-    EXPECT_EQ(ops[7].fillColor, look::SOCKET_FILL_COLOR);
-    EXPECT_EQ(ops[8].frameColor, look::LED_ON.ring);
-    EXPECT_EQ(ops[9].fillColor, look::LED_ON.dot);
+    EXPECT_EQ(ops[6].frameColor, look::LED_ON.ring);
+    EXPECT_EQ(ops[7].fillColor, look::LED_ON.dot);
     field->setDirty(false);
     field->setString("1/4 QB");
     EXPECT_FALSE(field->isDirty());

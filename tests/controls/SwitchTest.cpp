@@ -19,8 +19,6 @@ const CRect LED_RECT(10, 10, 30, 30);
 const CPoint LED_CENTRE(20, 20);
 
 std::vector<DrawOp> ellipses(TControlBench& bench) { return bench.drawn(DrawOp::kEllipse); }
-// An LED draws its socket (rim, then well) before its ring and dot.
-constexpr size_t SOCKET_ELLIPSES = 2;
 }  // namespace
 
 // Every click toggles, whatever the button or modifier; each is reported and
@@ -97,8 +95,7 @@ TEST(OnOff, LedLooks) {
             sw->setInvert();
         sw->setBypassed(c.bypassed);
         auto drawn = ellipses(bench);
-        ASSERT_EQ(drawn.size(), SOCKET_ELLIPSES + 2) << c.why;
-        drawn.erase(drawn.begin(), drawn.begin() + SOCKET_ELLIPSES);
+        ASSERT_EQ(drawn.size(), 2u) << c.why;
         // Ring inset int(0.1 w) = 2 and stroked 2 wide, dot inset int(0.25 w) = 5.
         EXPECT_EQ(drawn[0].rect, CRect(12, 12, 28, 28)) << c.why;
         EXPECT_EQ(drawn[0].style, kDrawStroked);
@@ -113,7 +110,7 @@ TEST(OnOff, LedLooks) {
     sw->setInvert();
     sw->setBypassed(true);
     sw->setBypassed(false);
-    EXPECT_EQ(ellipses(bench)[SOCKET_ELLIPSES].frameColor, look::LED_OFF.ring);
+    EXPECT_EQ(ellipses(bench)[0].frameColor, look::LED_OFF.ring);
 }
 
 // A bitmap switch shows the lower half of its image when on, at alpha 64 when bypassed.
@@ -155,7 +152,7 @@ TEST(RadioButton, ClickOnlySwitchesOn) {
     EXPECT_TRUE(bench.host->target.wheel(LED_CENTRE, -1));
     EXPECT_EQ(bench.host->log, (std::vector<std::string>{"changeRadioDelta 3 -1", "changeRadioDelta 3 1"}));
     EXPECT_EQ(radio->getValue(), 1.0f);
-    EXPECT_EQ(ellipses(bench)[SOCKET_ELLIPSES + 1].fillColor, look::LED_ON.dot);
+    EXPECT_EQ(ellipses(bench)[1].fillColor, look::LED_ON.dot);
     EXPECT_TRUE(bench.hostLog.empty()) << "a radio button stands for no parameter";
 }
 
@@ -215,8 +212,8 @@ TEST(KickButton, KindsDraw) {
         if (op.kind == DrawOp::kText)
             label = &op;
     }
-    ASSERT_EQ(leds.size(), SOCKET_ELLIPSES + 2);
-    EXPECT_EQ(leds[SOCKET_ELLIPSES + 1].fillColor, look::LED_ON.dot) << "always on: lit at value 0";
+    ASSERT_EQ(leds.size(), 2u);
+    EXPECT_EQ(leds[1].fillColor, look::LED_ON.dot) << "always on: lit at value 0";
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->text, "MANUAL");
     EXPECT_EQ(label->align, kCenterText);
@@ -237,9 +234,7 @@ TEST(KickButton, KindsDraw) {
         if (op.kind == DrawOp::kText) {
             EXPECT_EQ(op.fontColor, look::TEXT_BYPASSED_COLOR);
         }
-        // The socket belongs to the panel, which no bypass dims.
-        const bool socket = op.fillColor == look::SOCKET_RIM_COLOR || op.fillColor == look::SOCKET_FILL_COLOR;
-        if (op.kind == DrawOp::kEllipse && !socket) {
+        if (op.kind == DrawOp::kEllipse) {
             EXPECT_EQ(op.fillColor, look::LED_BYPASSED.dot);
         }
     }
@@ -257,28 +252,28 @@ TEST(KickButton, KindsDraw) {
     EXPECT_TRUE(text->isDirty());
 }
 
-// Every LED paints the socket the page's artwork paints under a switch: a rim
-// two pixels (100 %) past the LED and a well inside it, scaled per size, the
-// rim coming in at its container's edge. What the switch paints is what its
-// redraws cover; a switch without an LED look paints only its rectangle.
-TEST(LedSocket, EveryLedPaintsItsSocketAtEverySize) {
+// Every LED is a ring and a dot inside its own rectangle, at every size: no
+// socket or other mark beyond it (the background picture paints a socket only
+// where an LED is always shown), and its redraws cover just that rectangle.
+// A control without the LED look draws no ellipse at all.
+TEST(LedLook, EveryLedDrawsOnlyItsRingAndDotInsideItsRectangle) {
     enum Kind { kOnOff, kRadio, kKick, kMenu, kBitmapOnOff, kTextKick, kBoxedMenu };
     struct Case {
         Kind kind;
         int screenSize;
-        CRect led;
-        CRect rim;   // empty: no socket
-        CRect well;
+        CRect rect;
+        CRect ring;  // empty: no LED
+        CRect dot;
         const char* why;
     } cases[] = {
-        {kOnOff, 0, CRect(10, 10, 23, 23), CRect(8, 8, 25, 25), CRect(9, 9, 24, 24), "100 %: 2 past, rim 1"},
-        {kOnOff, 1, CRect(10, 10, 26, 26), CRect(8, 8, 28, 28), CRect(9, 9, 27, 27), "125 %: 2 past, rim 1"},
-        {kOnOff, 2, CRect(10, 10, 29, 29), CRect(7, 7, 32, 32), CRect(8, 8, 31, 31), "150 %: 3 past, rim 1"},
-        {kOnOff, 3, CRect(10, 10, 36, 36), CRect(6, 6, 40, 40), CRect(8, 8, 38, 38), "200 %: 4 past, rim 2"},
-        {kOnOff, 3, CRect(1, 10, 27, 36), CRect(0, 9, 28, 37), CRect(2, 11, 26, 35), "1 from the edge: 1 past"},
-        {kRadio, 0, CRect(10, 10, 23, 23), CRect(8, 8, 25, 25), CRect(9, 9, 24, 24), "a radio button"},
-        {kKick, 2, CRect(10, 10, 29, 29), CRect(7, 7, 32, 32), CRect(8, 8, 31, 31), "an LED button"},
-        {kMenu, 1, CRect(10, 10, 26, 26), CRect(8, 8, 28, 28), CRect(9, 9, 27, 27), "an LED menu button"},
+        {kOnOff, 0, CRect(10, 10, 23, 23), CRect(11, 11, 22, 22), CRect(13, 13, 20, 20), "100 %: 13 wide, insets 1 and 3"},
+        {kOnOff, 1, CRect(10, 10, 26, 26), CRect(11, 11, 25, 25), CRect(14, 14, 22, 22), "125 %: 16 wide, insets 1 and 4"},
+        {kOnOff, 2, CRect(10, 10, 29, 29), CRect(11, 11, 28, 28), CRect(14, 14, 25, 25), "150 %: 19 wide, insets 1 and 4"},
+        {kOnOff, 3, CRect(10, 10, 36, 36), CRect(12, 12, 34, 34), CRect(16, 16, 30, 30), "200 %: 26 wide, insets 2 and 6"},
+        {kOnOff, 3, CRect(0, 10, 26, 36), CRect(2, 12, 24, 34), CRect(6, 16, 20, 30), "at its container's edge"},
+        {kRadio, 0, CRect(10, 10, 23, 23), CRect(11, 11, 22, 22), CRect(13, 13, 20, 20), "a radio button"},
+        {kKick, 2, CRect(10, 10, 29, 29), CRect(11, 11, 28, 28), CRect(14, 14, 25, 25), "an LED button"},
+        {kMenu, 1, CRect(10, 10, 26, 26), CRect(11, 11, 25, 25), CRect(14, 14, 22, 22), "an LED menu button"},
         {kBitmapOnOff, 0, CRect(10, 10, 23, 23), CRect(), CRect(), "a two-state image"},
         {kTextKick, 0, CRect(10, 10, 60, 23), CRect(), CRect(), "a text button"},
         {kBoxedMenu, 0, CRect(10, 10, 130, 23), CRect(), CRect(), "a field"},
@@ -288,28 +283,28 @@ TEST(LedSocket, EveryLedPaintsItsSocketAtEverySize) {
         bench.host->big = c.screenSize;
         CView* view = nullptr;
         switch (c.kind) {
-        case kOnOff: view = bench.host->add(new TOnOff(c.led, bench.host, KEY_TRACK, nullptr, false, 0)); break;
-        case kRadio: view = bench.host->add(new TRadioButton(c.led, bench.host, 0, 0)); break;
-        case kKick: view = bench.host->add(new TKickButton(c.led, bench.host, "", TKickButton::kLed)); break;
-        case kMenu: view = bench.host->add(new TMenuButton(c.led, bench.host, "", 1, true, false)); break;
-        case kBitmapOnOff: view = bench.host->add(new TOnOff(c.led, bench.host, KEY_TRACK, nullptr, true, 0)); break;
-        case kTextKick: view = bench.host->add(new TKickButton(c.led, bench.host, "ON", TKickButton::kText)); break;
-        case kBoxedMenu: view = bench.host->add(new TMenuButton(c.led, bench.host, "1/4", 2, false, true)); break;
+        case kOnOff: view = bench.host->add(new TOnOff(c.rect, bench.host, KEY_TRACK, nullptr, false, 0)); break;
+        case kRadio: view = bench.host->add(new TRadioButton(c.rect, bench.host, 0, 0)); break;
+        case kKick: view = bench.host->add(new TKickButton(c.rect, bench.host, "", TKickButton::kLed)); break;
+        case kMenu: view = bench.host->add(new TMenuButton(c.rect, bench.host, "", 1, true, false)); break;
+        case kBitmapOnOff: view = bench.host->add(new TOnOff(c.rect, bench.host, KEY_TRACK, nullptr, true, 0)); break;
+        case kTextKick: view = bench.host->add(new TKickButton(c.rect, bench.host, "ON", TKickButton::kText)); break;
+        case kBoxedMenu: view = bench.host->add(new TMenuButton(c.rect, bench.host, "1/4", 2, false, true)); break;
         }
-        std::vector<DrawOp> sockets;
-        for (const DrawOp& op : ellipses(bench))
-            if (op.fillColor == look::SOCKET_RIM_COLOR || op.fillColor == look::SOCKET_FILL_COLOR)
-                sockets.push_back(op);
-        if (c.rim.isEmpty()) {
-            EXPECT_TRUE(sockets.empty()) << c.why;
-            EXPECT_EQ(view->getDrawArea(), c.led) << c.why;
+        EXPECT_EQ(view->getDrawArea(), c.rect) << c.why;
+        const std::vector<DrawOp> drawn = ellipses(bench);
+        if (c.ring.isEmpty()) {
+            EXPECT_TRUE(drawn.empty()) << c.why;
             continue;
         }
-        ASSERT_EQ(sockets.size(), 2u) << c.why;
-        EXPECT_EQ(sockets[0].rect, c.rim) << c.why;
-        EXPECT_EQ(sockets[0].fillColor, look::SOCKET_RIM_COLOR) << c.why;
-        EXPECT_EQ(sockets[1].rect, c.well) << c.why;
-        EXPECT_EQ(sockets[1].fillColor, look::SOCKET_FILL_COLOR) << c.why;
-        EXPECT_EQ(view->getDrawArea(), c.rim) << c.why;
+        ASSERT_EQ(drawn.size(), 2u) << c.why;
+        EXPECT_EQ(drawn[0].rect, c.ring) << c.why;
+        EXPECT_EQ(drawn[0].style, kDrawStroked) << c.why;
+        EXPECT_EQ(drawn[1].rect, c.dot) << c.why;
+        EXPECT_EQ(drawn[1].style, kDrawFilled) << c.why;
+        for (const DrawOp& op : bench.draw())
+            EXPECT_TRUE(op.rect.isEmpty() || (op.rect.left >= c.rect.left && op.rect.top >= c.rect.top &&
+                                              op.rect.right <= c.rect.right && op.rect.bottom <= c.rect.bottom))
+                << c.why << ": something drawn beyond the LED's rectangle";
     }
 }

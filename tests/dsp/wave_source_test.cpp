@@ -121,7 +121,12 @@ TEST_F(WaveSourceTest, FoldAndNoiseBlendOnSampleLanes) {
         {0.0f, {0.1f, -0.1f, 0.7f, 0.0f}, {0.1f, -0.1f, 0.7f, 0.0f}, "wrap 0 leaves the source untouched"},
         {0.5f, {0.1f, -0.1f, 0.3f, 0.0f}, {0.4f, -0.4f, 0.8f, 0.0f}, "x4 before folding"},
         {1.0f, {0.1f, -0.1f, 0.7f, 0.0f}, {0.4f, -0.4f, 0.8f, 0.0f}, "x16 before folding, sign kept"},
-        {5.0f, {0.1f, -0.1f, 0.7f, 0.0f}, {0.4f, -0.4f, 0.8f, 0.0f}, "wrap beyond 1 folds as 1"},
+        // 0.1f x 2^20 = 104857.6015625 and 0.7f x 2^20 = 734003.1875, folded by hand.
+        {5.0f, {0.1f, -0.1f, 0.7f, 0.0f}, {0.3984375f, -0.3984375f, 0.8125f, 0.0f}, "wrap 5 multiplies by 2^20"},
+        {2.0f, {0.1f, -0.1f, 0.004f, 0.0f}, {0.4f, -0.4f, 0.976f, 0.0f}, "wrap 2 multiplies by 256"},
+        {40.0f, {0.1f, -0.7f, 4.0f, 0.0f}, {0.0f, 0.0f, 0.0f, 0.0f}, "past 2^128: held at the largest finite gain"},
+        {std::numeric_limits<float>::infinity(), {0.3f, -1.0f, 1e30f, 0.0f}, {0.0f, 0.0f, 0.0f, 0.0f},
+         "an infinite wrap folds like the largest, never to NaN"},
     };
     for (const auto& c : cases) {
         SetUp();

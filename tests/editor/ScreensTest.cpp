@@ -1,7 +1,9 @@
 // The screens and panels: the three source layouts, the Mod FX panel per mode
 // with the Gator's, the Mod FX memory across mode changes and program loads,
 // the screens switched by their buttons, and the back screen's values.
+#include <algorithm>
 #include <set>
+#include <vector>
 
 #include "EditorTestSupport.h"
 #include "controls/TGatorDisplay.h"
@@ -179,6 +181,36 @@ TEST(Screens, ButtonsSwitchBetweenTheMainTheSampleAndTheBackScreen) {
     bench.click(kgui::CPoint(900, 740));  // anywhere outside the page's controls
     EXPECT_EQ(e.getScreenMode(), 0);
     EXPECT_TRUE(frame->isChild(e.knobMovementSpeed));
+}
+
+// The panels' switches are attached, and so drawn, in their own order (not
+// the order they are made in): the main screen all eighteen, the sample
+// screen the same without the two of the Movement band it covers.
+TEST(Screens, SwitchesAreAttachedInTheirOrder) {
+    TEditorBench bench;
+    uEditor& e = *bench.editor;
+    const std::vector<kgui::CView*> mainOrder = {
+        e.onOffMovementLoopOnOff,          e.onOffMovementTempoSyncOnOff,     e.onOffPrePostFilterDistortion,
+        e.onOffFreeLFOTempoSyncOnOff,      e.onOffFreeLFOBypass1OnOff,        e.onOffFreeLFOBypass2OnOff,
+        e.onOffLowFiOnOff,                 e.onOffModFXOnOff,                 e.onOffModFXTempoSyncOnOff,
+        e.onOffDelayOnOff,                 e.onOffDelayTempoSyncOnOff,        e.onOffDelayEqualFeedbackOnOff,
+        e.onOffReverbOnOff,                e.onOffBypassAllFXOnOff,           e.onOffModulationSlot1BypassOnOff,
+        e.onOffModulationSlot2BypassOnOff, e.onOffModulationSlot3BypassOnOff, e.onOffModulationSlot4BypassOnOff};
+    const std::vector<kgui::CView*> sampleOrder(mainOrder.begin() + 2, mainOrder.end());
+    kgui::CFrame* frame = e.getFrame();
+    // The panel switches in the order the frame holds them.
+    auto attached = [&] {
+        std::vector<kgui::CView*> found;
+        for (int i = 0; i < frame->getNbViews(); ++i)
+            if (std::find(mainOrder.begin(), mainOrder.end(), frame->getView(i)) != mainOrder.end())
+                found.push_back(frame->getView(i));
+        return found;
+    };
+    EXPECT_EQ(attached(), mainOrder) << "the main screen";
+    e.showSampleScreenControls();
+    EXPECT_EQ(attached(), sampleOrder) << "the sample screen";
+    e.showMainScreen();
+    EXPECT_EQ(attached(), mainOrder) << "the main screen again";
 }
 
 TEST(Screens, BackScreenShowsAndStoresItsSettings) {

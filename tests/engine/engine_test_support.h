@@ -118,7 +118,7 @@ public:
     void setSteppedValue(int tag, int step) {
         if (!isValidParameterTag(tag) || attr.steppedNum[tag] == -1) return;
         step = std::clamp(step, 0, std::max(attr.steppedNum[tag] - 1, 0));
-        setParameter(tag, static_cast<float>((step + 0.1) / attr.steppedRange[tag]));
+        setParameter(tag, steppedValueFor(step, attr.steppedRange[tag]));
     }
     // The rate is taken at the start of a block, as with a host: an empty one.
     void setSampleRate(float rate) {
@@ -126,9 +126,14 @@ public:
         processReplacing(nullptr, nullptr, 0);
     }
 
-    // One block with the host's time for it, as the plug-in hands it over.
+    // One block with the host's time for it, as the plug-in hands it over,
+    // and the time read again at each MIDI event.
     using TSoundEngine::processReplacing;
     void processReplacing(float** inputs, float** outputs, int frames) {
+        processReplacing(inputs, outputs, frames, hostTime());
+    }
+    void refreshHostTime(TBlockTime& time) override { time = hostTime(); }
+    static TBlockTime hostTime() {
         TBlockTime time;
         if (hostClock().answerTimeInfo) {
             const vst::VstTimeInfo& info = hostClock().timeInfo;
@@ -137,7 +142,7 @@ public:
             time.tempo = info.tempo;
             time.transportPlaying = (info.flags & vst::kVstTransportPlaying) != 0;
         }
-        processReplacing(inputs, outputs, frames, time);
+        return time;
     }
 
     // One MIDI message at a frame offset of the next block.

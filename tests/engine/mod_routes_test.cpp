@@ -3,8 +3,10 @@
 // globally and per voice, and what leaves a route out.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "mod_support.h"
 
@@ -208,6 +210,46 @@ TEST(ModRoutes, SourceWritesReachTheirRows) {
     EXPECT_FLOAT_EQ(rig->mod.neutralModDest()[1], 1.0f);
     EXPECT_FLOAT_EQ(rig->mod.neutralModDest()[123], 1.0f);
     EXPECT_FLOAT_EQ(rig->mod.neutralModDest()[28], 0.0f);
+}
+
+// The voice form writes one voice's row and nothing else; numbers out of
+// range write nowhere.
+TEST(ModRoutes, VoiceSourceWritesReachOneRowOnly) {
+    const struct {
+        int voice, source;
+        bool written;
+        const char* why;
+    } cases[] = {
+        {3, TEST_SOURCE, true, "a voice in the middle"},
+        {0, 1, true, "first voice, first source"},
+        {15, 62, true, "last voice, last source"},
+        {16, TEST_SOURCE, false, "no voice 16"},
+        {-1, TEST_SOURCE, false, "no voice -1"},
+        {3, 0, false, "source 0 is none"},
+        {3, 63, false, "no source 63"},
+    };
+    for (const auto& c : cases) {
+        ModRig rig;
+        std::vector<TModState::Row> before;
+        for (int v = 0; v < 16; ++v) before.push_back(rig->mod.voiceModSrc(v));
+        const TModState::Row global = rig->mod.globalModSrc();
+        rig->setModSrc(c.voice, c.source, 0.625f);
+        for (int v = 0; v < 16; ++v)
+            for (int s = 0; s < TModState::ROW_SIZE; ++s) {
+                const bool target = c.written && v == c.voice && s == c.source;
+                EXPECT_FLOAT_EQ(rig->mod.voiceModSrc(v)[s], target ? 0.625f : before[v][s])
+                    << c.why << ": voice " << v << " source " << s;
+            }
+        EXPECT_EQ(rig->mod.globalModSrc(), global) << c.why << ": the global row stays";
+    }
+    // The ribbon writes its source into every row at its next frame, over a
+    // voice's own value, as it does after any other write.
+    ModRig rig;
+    rig.render(64);
+    const float ribbon = rig->mod.voiceModSrc(0)[49];
+    rig->setModSrc(2, 49, ribbon + 0.5f);
+    rig.render(1);
+    EXPECT_FLOAT_EQ(rig->mod.voiceModSrc(2)[49], ribbon);
 }
 
 }  // namespace

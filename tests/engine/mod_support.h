@@ -25,7 +25,7 @@ public:
 
     void set(int tag, float value) { object->setParameter(tag, value); }
     void setStep(int tag, int step) {
-        object->setParameter(tag, static_cast<float>((step + 0.1) / object->getSteppedRange(tag)));
+        object->setParameter(tag, steppedValueFor(step, object->getSteppedRange(tag)));
     }
     void noteOn(int note, int velocity = 100, int channel = 0) { object->noteOn(note, velocity, 0, channel); }
     void noteOff(int note, int channel = 0) { object->noteOff(note, 0, channel); }

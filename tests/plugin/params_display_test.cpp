@@ -41,7 +41,7 @@ constexpr SteppedParameter STEPPED[] = {
 
 float stepValue(int tag, int step) {
     for (const SteppedParameter& p : STEPPED)
-        if (p.tag == tag) return static_cast<float>((step + 0.1) / p.range);
+        if (p.tag == tag) return (static_cast<float>(step) + 0.1f) / p.range;
     ADD_FAILURE() << "tag " << tag << " is not stepped";
     return 0;
 }
@@ -84,6 +84,16 @@ TEST(ParamsDisplay, TextsTheDesignSpellsOut) {
         {{}, 16, 0.5f, "Off"},
         {{}, 14, 0.3f, "Pink- 70%, White- 30%"},
         {{}, 14, 0.005f, "Pink"},
+        // The decimal thresholds hold for the float nearest them: 0.01f lies
+        // below 0.01, 0.99f above 0.99, 0.0001f below 0.0001.
+        {{}, 14, 0.01f, "Pink"},
+        {{}, 14, 0.99f, "White"},
+        {{}, 14, 0.011f, "Pink- 99%, White- 1%"},
+        {{{27, stepValue(27, 11)}}, 31, 0.01f, "LP"},
+        {{{27, stepValue(27, 23)}}, 31, 0.99f, "HP"},
+        {{}, 1, 0.0001f, "Off"},
+        {{}, 245, 0.0001f, "Off"},
+        {{}, 26, 0.0001f, "Off"},
         {{}, 15, 1.0f, "Triangle"},
         {{}, 15, 0.5f, "Saw- 50%, Square- 50%"},
         {{}, 4, 1.0f, "100%"},

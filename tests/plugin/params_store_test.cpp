@@ -187,6 +187,36 @@ TEST(ParamsStore, SteppedRoundTripsForEveryStep) {
     EXPECT_EQ(steppedTags, 39) << "stepped parameters in the table";
 }
 
+// Steps are reckoned in float, the product and the sum each rounded: a step
+// is stored as that float, and a value near a step's edge reads as the step
+// float arithmetic gives (reckoned in double, each of these is one lower).
+TEST(ParamsStore, SteppedValuesAreReckonedInFloat) {
+    auto p = std::make_unique<TestPlugin>();
+    const struct {
+        int tag, step;
+        float stored;
+    } stores[] = {
+        {5, 0, 0.0125156455f}, {5, 5, 0.638297856f}, {6, 4, 0.821643293f}, {8, 8, 0.506566644f},
+    };
+    for (const auto& c : stores) {
+        p->setSteppedValue(c.tag, c.step);
+        EXPECT_EQ(p->getParameter(c.tag), c.stored) << p->getParameterNameStr(c.tag) << " step " << c.step;
+    }
+    const struct {
+        int tag;
+        float value;
+        int step;
+    } reads[] = {
+        {5, 0.112640798f, 1}, {8, 0.931832373f, 15}, {10, 0.195097551f, 4}, {19, 0.0495024696f, 10},
+    };
+    for (const auto& c : reads) {
+        EXPECT_EQ(p->getSteppedValue(c.tag, c.value), c.step) << p->getParameterNameStr(c.tag) << " at " << c.value;
+        p->setParameter(c.tag, c.value);
+        EXPECT_EQ(p->getSteppedValue(c.tag), c.step) << p->getParameterNameStr(c.tag) << " stored " << c.value;
+        EXPECT_EQ(p->getSteppedValue(c.value, p->getSteppedRange(c.tag), p->getSteppedNum(c.tag)), c.step);
+    }
+}
+
 TEST(ParamsStore, SteppedEncodingEdgeCases) {
     auto p = std::make_unique<TestPlugin>();
     // A parameter of 4 steps over a divisor of 4.

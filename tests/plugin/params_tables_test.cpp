@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <charconv>
+#include <fstream>
+#include <map>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,6 +18,30 @@
 #include "plugin_test_access.h"
 
 namespace {
+
+// The stored reference texts, without their comment lines.
+std::vector<std::string> referenceLines(const std::string& file) {
+    std::ifstream in(std::string(KOLBRI_TEST_DATA_DIR) + "/params/" + file);
+    EXPECT_TRUE(in) << "missing " << file;
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        if (line.empty() || line[0] != '#') lines.push_back(line);
+    while (!lines.empty() && lines.front().empty()) lines.erase(lines.begin());
+    while (!lines.empty() && lines.back().empty()) lines.pop_back();
+    return lines;
+}
+
+// Lines compared one by one, at most 20 differences reported.
+void expectSameLines(const std::vector<std::string>& actual, const std::vector<std::string>& expected,
+                     const std::string& what) {
+    int differences = 0;
+    for (std::size_t i = 0; i < std::max(actual.size(), expected.size()); ++i) {
+        const std::string a = i < actual.size() ? actual[i] : "(nothing)";
+        const std::string e = i < expected.size() ? expected[i] : "(nothing)";
+        if (a != e && ++differences <= 20) ADD_FAILURE() << what << ", line " << i + 1 << "\n  stored: " << e << "\n  now:    " << a;
+    }
+    EXPECT_EQ(differences, 0) << what;
+}
 
 struct EntryCase {
     const std::string& actual;
@@ -108,6 +136,75 @@ TEST(ParamsStringTables, EveryEntryIsFilled) {
         EXPECT_EQ(MOD_FX_LABEL_STR[i].empty(), i >= 47) << "MOD_FX_LABEL_STR[" << i << "]";
 }
 
+// Every entry of every table and every single text, against the stored
+// listing (tests/data/params/string_tables.txt). An entry stored as ? is one
+// whose text the listing leaves to the system; it must not be empty.
+TEST(ParamsStringTables, EveryEntryMatchesTheStoredListing) {
+    struct Listed {
+        bool single;
+        std::vector<std::string> texts;
+    };
+#define TABLE(t) {#t, {false, std::vector<std::string>(t.begin(), t.end())}}
+#define SINGLE(t) {#t, {true, {t}}}
+    const std::map<std::string, Listed> code = {
+        SINGLE(REG_PRESET_WARNING_STR), SINGLE(REG_MIDI_PRESET_STR), SINGLE(REG_MIDI_BANK_STR),
+        SINGLE(REG_MIDI_CAPTURE_STR), SINGLE(REG_MIDI_IN_CHANNEL_STR), SINGLE(REG_MIDI_SPRING_CHANNEL_STR),
+        SINGLE(REG_KEYBOARD_STR), SINGLE(REG_DRAG_AND_DROP_STR), SINGLE(REG_TOOL_TIP_STR),
+        SINGLE(REG_DIAL_ANIMATION_STR), SINGLE(REG_OUTPUT_DISPLAY_STR), SINGLE(REG_OUTPUT_DISPLAY_SPEED_STR),
+        SINGLE(REG_MOVE_DISPLAY_POS_STR), SINGLE(REG_MOVE_DISPLAY_MID_STR), SINGLE(REG_MOVE_DISPLAY_PAN_STR),
+        SINGLE(REG_GATER_DISPLAY_POS_STR), SINGLE(BAD_FOLDER_NAME_STR), SINGLE(BAD_PRESET_NAME_STR),
+        SINGLE(DONT_WRITE_FILE_NAME_STR),
+        TABLE(REG_SCREEN_SIZE), TABLE(SET_SCREEN_SIZE_STR), TABLE(SCREEN_SIZE_STR), TABLE(SCREEN_SIZE_SHORT_STR),
+        TABLE(MIDI_IN_CHANNEL_STR), TABLE(OFF_ON_STR), TABLE(PRESET_SUB_HEADER_STR), TABLE(PRESET_COMMAND_STR),
+        TABLE(PLAY_MODE_STR), TABLE(PORT_MODE_STR), TABLE(PITCH_BEND_STR), TABLE(SOURCE_MODE_STR), TABLE(NOISE_STR),
+        TABLE(WAVE_STR), TABLE(SAMPLE_LOOP_MODE_STR), TABLE(SAMPLE_SUB_STR), TABLE(SAMPLE_STR),
+        TABLE(FILTER_MODE_STR), TABLE(FILTER_MODE_SUB_STR), TABLE(FILTER_VOWEL_STR), TABLE(FILTER_MULTI_1_STR),
+        TABLE(FILTER_MULTI_2_STR), TABLE(FILTER_DISTORT_TYPE_STR), TABLE(FX_PATH_STR), TABLE(MOD_FX_MODE_STR),
+        TABLE(MOD_FX_VAR_STR), TABLE(MOD_FX_VAR_SHORT_STR), TABLE(MOD_FX_LABEL_STR), TABLE(GATER_LEN_STR),
+        TABLE(GATER_PERIOD_STR), TABLE(DELAY_LEN_STR), TABLE(LFO_WAVE_STR), TABLE(LFO_MODE_STR),
+        TABLE(PAN_MOVE_MODE_STR), TABLE(MOVE_SNAP_STR), TABLE(LOCK_STR), TABLE(LFO_PERIOD_STR),
+        TABLE(RIBBON_QUANT_STR), TABLE(RIBBON_SPRING_TIME_STR), TABLE(SRC_SUB_STR), TABLE(SRC_STR),
+        TABLE(SRC_SHORT_STR), TABLE(DEST_SUB_STR), TABLE(DEST_STR), TABLE(DEST_SHORT_STR),
+    };
+#undef TABLE
+#undef SINGLE
+    EXPECT_EQ(code.size(), 64u) << "45 tables and 19 single texts";
+
+    // The stored listing, section by section.
+    std::map<std::string, std::vector<std::string>> stored;
+    std::string section;
+    for (const std::string& line : referenceLines("string_tables.txt")) {
+        if (line.empty()) continue;
+        if (line[0] == '[') {
+            section = line.substr(1, line.find(']') - 1);
+            EXPECT_EQ(stored.count(section), 0u) << section << " is listed twice";
+        }
+        stored[section].push_back(line);
+    }
+    std::set<std::string> storedNames, codeNames;
+    for (const auto& [name, lines] : stored) storedNames.insert(name);
+    for (const auto& [name, listed] : code) codeNames.insert(name);
+    EXPECT_EQ(codeNames, storedNames);
+
+    for (const auto& [name, listed] : code) {
+        std::vector<std::string> lines;
+        if (listed.single) {
+            lines = {"[" + name + "]", "\"" + listed.texts[0] + "\""};
+        } else {
+            lines.push_back("[" + name + "] " + std::to_string(listed.texts.size()));
+            for (std::size_t i = 0; i < listed.texts.size(); ++i)
+                lines.push_back(std::to_string(i) + "\t\"" + listed.texts[i] + "\"");
+        }
+        std::vector<std::string> expected = stored[name];
+        for (std::size_t i = 0; i < expected.size() && i < lines.size(); ++i)
+            if (expected[i].ends_with("\t?")) {
+                EXPECT_NE(lines[i], expected[i].substr(0, expected[i].size() - 1) + "\"\"") << name << ": " << lines[i];
+                expected[i] = lines[i];
+            }
+        expectSameLines(lines, expected, name);
+    }
+}
+
 TEST(ParamsStringTables, MenuSeparatorsAndScreenSizeCommands) {
     for (int i = 0; i < 24; ++i) {
         const bool separator = i == 10 || i == 16 || i == 19;
@@ -173,6 +270,35 @@ TEST(ParamsTable, GeneratedNamesAndAttributes) {
         EXPECT_EQ(DEST_STR[a.tagDest[118 + slot]], "Mod Slot Amount " + std::to_string(slot));
         EXPECT_EQ(a.paramType[118 + slot], 15);
     }
+}
+
+// Every attribute of every tag, the destination kinds and the bipolar
+// sources, against the stored table (tests/data/params/attribute_table.txt).
+// Numbers are written as the shortest text that reads back as the same float.
+TEST(ParamsTable, EveryAttributeMatchesTheStoredTable) {
+    auto plugin = std::make_unique<APlugin>(nullptr);
+    const TParameterAttributes& a = plugin->parameterAttributes();
+    auto number = [](float value) {
+        char text[32];
+        const auto result = std::to_chars(text, text + sizeof text, value);
+        return std::string(text, result.ptr);
+    };
+    auto yesNo = [](bool value) { return std::string(value ? "yes" : "no"); };
+    std::vector<std::string> lines;
+    for (int tag = 0; tag < 1024; ++tag) {
+        std::ostringstream line;
+        line << tag << "\t\"" << a.paramName[tag] << "\"\t" << a.paramType[tag] << "\t" << number(a.defaultValue[tag])
+             << "\t" << a.steppedNum[tag] << "\t" << number(a.steppedRange[tag]) << "\t" << yesNo(a.isOnOff[tag]) << "\t"
+             << a.tagDest[tag] << "\t" << number(a.zeroValue[tag]) << "\t" << yesNo(a.hasControl[tag]);
+        lines.push_back(line.str());
+    }
+    lines.emplace_back();
+    for (int dest = 0; dest < 126; ++dest)
+        lines.push_back("dest\t" + std::to_string(dest) + "\t" + std::to_string(a.destType[dest]));
+    lines.emplace_back();
+    for (int source = 0; source < 126; ++source)
+        lines.push_back("bipolar\t" + std::to_string(source) + "\t" + yesNo(a.srcIsBipolar[source]));
+    expectSameLines(lines, referenceLines("attribute_table.txt"), "the parameter table");
 }
 
 TEST(ParamsTable, AttributesTheDesignSingsOut) {

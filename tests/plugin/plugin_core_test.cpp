@@ -2,6 +2,7 @@
 // members and the base layer's value-to-text helpers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -129,6 +130,76 @@ TEST(PluginCore, ANoteKeepsItsPitchAcrossRateChanges) {
         ASSERT_GT(rising, 10) << "at " << rate << " Hz";
         const double hz = (rising - 1) / ((lastCrossing - firstCrossing) / rate);
         EXPECT_NEAR(hz, 220.0, 220.0 * 0.01) << "at " << rate << " Hz";
+    }
+}
+
+// A host whose time information changes with every question: the answers
+// are taken in turn, the last one repeated; a tempo of 0 stands for no answer.
+struct ChangingClock {
+    std::vector<double> tempos;
+    std::size_t asked = 0;
+    VstTimeInfo info{};
+};
+ChangingClock* changingClock = nullptr;
+
+intptr answerChangingTime(AEffect*, int32 opcode, int32, intptr, void*, float) {
+    if (opcode == audioMasterVersion) return 2400;
+    if (opcode != audioMasterGetTime || !changingClock) return 0;
+    ChangingClock& clock = *changingClock;
+    const double tempo = clock.tempos[std::min(clock.asked++, clock.tempos.size() - 1)];
+    if (tempo == 0) return 0;
+    clock.info.tempo = tempo;
+    clock.info.flags = kVstTempoValid | kVstPpqPosValid;
+    return reinterpret_cast<intptr>(&clock.info);
+}
+
+// The host's time is read at the start of a block and again for each MIDI
+// event handled; the control steps (every 16 frames) take the latest answer.
+TEST(PluginCore, HostTimeIsReadAgainAtEachMidiEvent) {
+    const struct {
+        std::vector<int> eventFrames;
+        std::vector<double> tempos;  // the block's answer first
+        float tempo;                 // after a block of 64 frames
+        std::size_t asked;
+        const char* why;
+    } cases[] = {
+        {{}, {120, 90}, 120, 1, "no event: the block's answer only"},
+        {{3}, {120, 90}, 90, 2, "an event at frame 3 brings the tempo of frame 16 on"},
+        {{50}, {120, 90}, 120, 2, "after the block's last control step the new tempo waits"},
+        {{3, 20}, {120, 90, 60}, 60, 3, "each event asks again"},
+        {{3}, {120, 0}, 120, 2, "no answer at the event: the tempo stays"},
+    };
+    for (const auto& c : cases) {
+        ChangingClock clock;
+        clock.tempos = {120};
+        changingClock = &clock;
+        auto plugin = std::make_unique<APlugin>(answerChangingTime);
+        std::vector<float> left(64), right(64);
+        float* outputs[2] = {left.data(), right.data()};
+        plugin->processReplacing(nullptr, outputs, 64);  // the program is applied
+        std::vector<VstMidiEvent> controllers;
+        for (int frame : c.eventFrames) {
+            VstMidiEvent controller{};
+            controller.type = kVstMidiType;
+            controller.byteSize = sizeof controller;
+            controller.deltaFrames = frame;
+            controller.midiData[0] = static_cast<char>(0xB0);
+            controller.midiData[1] = 2;
+            controller.midiData[2] = 64;
+            controllers.push_back(controller);
+        }
+        std::vector<char> list(sizeof(VstEvents) + controllers.size() * sizeof(VstEvent*));
+        auto* events = reinterpret_cast<VstEvents*>(list.data());
+        events->numEvents = static_cast<int32>(controllers.size());
+        for (std::size_t i = 0; i < controllers.size(); ++i)
+            events->events[i] = reinterpret_cast<VstEvent*>(&controllers[i]);
+        plugin->processEvents(events);
+        clock.tempos = c.tempos;
+        clock.asked = 0;
+        plugin->processReplacing(nullptr, outputs, 64);
+        EXPECT_FLOAT_EQ(plugin->rates().tempo, c.tempo) << c.why;
+        EXPECT_EQ(clock.asked, c.asked) << c.why;
+        changingClock = nullptr;
     }
 }
 

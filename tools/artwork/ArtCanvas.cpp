@@ -133,8 +133,10 @@ void TArtCanvas::spacedText(const std::string& string, double left, const CRect&
 }
 
 void TArtCanvas::socket(const CRect& led) {
-    // The switches paint the same socket over this one; a page paints it too
-    // so that the LEDs sit in their wells before the controls first draw.
+    // Only the picture paints sockets: an LED draws its ring and dot inside
+    // its own rectangle. So a page or panel paints one only under an LED it
+    // always shows; under one that some state hides it would stay as an
+    // empty well.
     const look::TSocketCircle s = look::socketCircle(led, screenSize, width, height);
     fillCircle(s.cx, s.cy, s.rimRadius, look::SOCKET_RIM_COLOR);
     fillCircle(s.cx, s.cy, s.wellRadius, look::SOCKET_FILL_COLOR);
