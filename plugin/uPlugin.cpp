@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "engine/SampleState.h"
 #include "platform/Paths.h"
 #include "plugin/EditorFactory.h"
 #include "plugin/EditorHooks.h"
@@ -247,5 +248,8 @@ void APlugin::processReplacing(float** inputs, float** outputs, int32 sampleFram
 
 void APlugin::resume() {
     AudioEffectX::resume();
+    // The bank's frames are read here, not at construction: a host that only
+    // scans the plug-in never resumes it and so never pays for them.
+    if (soundEngine.samples.bank) soundEngine.samples.bank->readIn();
     worker.start();
 }
