@@ -33,17 +33,27 @@ AudioEffect* createEffectInstance(audioMasterCallback audioMaster) { return new 
 
 extern "C" {
 
+// The host is C: an exception that left these functions would end it. A
+// plug-in that cannot be built (no memory, no thread) is no plug-in.
 __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback audioMaster) {
-    if (!audioMaster || audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0) == 0) return nullptr;
-    AudioEffect* effect = createEffectInstance(audioMaster);
-    return effect ? effect->getAeffect() : nullptr;
+    try {
+        if (!audioMaster || audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0) == 0) return nullptr;
+        AudioEffect* effect = createEffectInstance(audioMaster);
+        return effect ? effect->getAeffect() : nullptr;
+    } catch (...) {
+        return nullptr;
+    }
 }
 
 // Hosts that look for the older entry name find the same behaviour here.
 __attribute__((visibility("default"))) AEffect* main_macho(audioMasterCallback audioMaster) {
-    if (!audioMaster || audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0) == 0) return nullptr;
-    auto* effect = new APlugin(audioMaster);
-    return effect->getAeffect();
+    try {
+        if (!audioMaster || audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0) == 0) return nullptr;
+        auto* effect = new APlugin(audioMaster);
+        return effect->getAeffect();
+    } catch (...) {
+        return nullptr;
+    }
 }
 
 }  // extern "C"
