@@ -230,6 +230,7 @@ bool uEditor::open(void* parentWindow) {
     hintName = NO_HINT;
     hintValue.clear();
     lastToolTip.clear();
+    showBankProblem();
 
     // The window opens on the back screen, the logo's page; a click anywhere
     // outside its settings leads to the main screen.

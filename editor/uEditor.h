@@ -726,8 +726,15 @@ public:
     // FIXED_HINT_TEXTS with each member's control, resolved when the window opens.
     std::vector<std::pair<const kgui::CView*, const char*>> fixedHints;
 
+    // The second line under a problem with the built-in sample bank.
+    static constexpr const char* BANK_PROBLEM_HINT = "Built-in samples may be silent";
+    // The bank's problem was put to the user in a box: once per instance.
+    bool bankProblemShown = false;
+
 private:
     void idleRefresh(kgui::CView* mouseView);
+    // The bank's problem, when it has one, in the hint readouts.
+    void showBankProblem();
     void idleRings();
     void idleSlotLooks();
     void idleMainScreen();

@@ -25,6 +25,7 @@
 #include "controls/TWaveScreen.h"
 #include "editor/EditorTables.h"
 #include "editor/uEditor.h"
+#include "platform/MessageBox.h"
 #include "plugin/StringTables.h"
 
 using namespace kgui;
@@ -217,6 +218,15 @@ CView* uEditor::getViewUnderMouse() const {
 }
 
 void uEditor::idleRefresh(CView* mouseView) {
+    // A missing or damaged bank is told when the user first opens the window,
+    // never while a host scans or loads the plug-in, where a box would hang it.
+    if (!bankProblemShown) {
+        const std::string problem = services->getSampleBankProblemStr();
+        if (!problem.empty()) {
+            bankProblemShown = true;
+            messageBox(problem, MESSAGE_BOX_OK_ONLY);
+        }
+    }
     // What the plug-in stored and asked since the last pass, taken at once.
     takeOffThreadRequests();
     const TEditorRequests requests = services->takeEditorRequests();
@@ -505,6 +515,16 @@ const char* uEditor::getFixedHint(const CView* view) const {
     return hint;
 }
 
+void uEditor::showBankProblem() {
+    const std::string problem = services->getSampleBankProblemStr();
+    if (problem.empty())
+        return;
+    if (hintReadout1)
+        hintReadout1->setString(problem);
+    if (hintReadout2)
+        hintReadout2->setString(BANK_PROBLEM_HINT);
+}
+
 void uEditor::idleHints(CView* mouseView) {
     const uint32 hintTick = lastIdleTicks / HINT_MILLISECONDS;
     if (hintTick == lastHintTick)
@@ -531,8 +551,12 @@ void uEditor::idleHints(CView* mouseView) {
                 }
         }
     }
-    if (hintName == NO_HINT)
+    if (hintName == NO_HINT) {
+        // Off the controls the readouts go back to the bank's problem, if any.
+        if (oldName != NO_HINT)
+            showBankProblem();
         return;
+    }
     if (hintName != oldName || hintValue != oldValue) {
         if (hintReadout1)
             hintReadout1->setString(hintName);

@@ -125,6 +125,8 @@ public:
     virtual std::string getLoadedSampleDisplayNameStr() = 0;
     virtual std::string getLoadedSampleFolderNameStr() = 0;
     virtual std::string getBadSampleStr() = 0;
+    // "" while the built-in sample bank is whole; else the text to show the user.
+    virtual std::string getSampleBankProblemStr() const = 0;
     virtual void reloadSample() = 0;
     virtual void updateLoadedSamples() = 0;
     virtual void previewSample() = 0;

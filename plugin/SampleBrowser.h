@@ -24,5 +24,4 @@ struct TSampleBrowser {
     bool scanned = false;              // the first scan waits until someone looks
     int curSampleNo = -1;              // index in listing.sampleFiles of the user sample
     std::string badSampleStr = SAMPLE_LOAD_OK_TEXT;
-    bool bankPrefaulted = false;       // the background thread read the bank's pages in
 };

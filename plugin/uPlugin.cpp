@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "engine/SampleState.h"
 #include "platform/Paths.h"
 #include "plugin/EditorFactory.h"
 #include "plugin/EditorHooks.h"
@@ -32,17 +33,27 @@ AudioEffect* createEffectInstance(audioMasterCallback audioMaster) { return new 
 
 extern "C" {
 
+// The host is C: an exception that left these functions would end it. A
+// plug-in that cannot be built (no memory, no thread) is no plug-in.
 __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback audioMaster) {
-    if (!audioMaster || audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0) == 0) return nullptr;
-    AudioEffect* effect = createEffectInstance(audioMaster);
-    return effect ? effect->getAeffect() : nullptr;
+    try {
+        if (!audioMaster || audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0) == 0) return nullptr;
+        AudioEffect* effect = createEffectInstance(audioMaster);
+        return effect ? effect->getAeffect() : nullptr;
+    } catch (...) {
+        return nullptr;
+    }
 }
 
 // Hosts that look for the older entry name find the same behaviour here.
 __attribute__((visibility("default"))) AEffect* main_macho(audioMasterCallback audioMaster) {
-    if (!audioMaster || audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0) == 0) return nullptr;
-    auto* effect = new APlugin(audioMaster);
-    return effect->getAeffect();
+    try {
+        if (!audioMaster || audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0) == 0) return nullptr;
+        auto* effect = new APlugin(audioMaster);
+        return effect->getAeffect();
+    } catch (...) {
+        return nullptr;
+    }
 }
 
 }  // extern "C"
@@ -253,5 +264,8 @@ void APlugin::processReplacing(float** inputs, float** outputs, int32 sampleFram
 
 void APlugin::resume() {
     AudioEffectX::resume();
+    // The bank's frames are read here, not at construction: a host that only
+    // scans the plug-in never resumes it and so never pays for them.
+    if (soundEngine.samples.bank) soundEngine.samples.bank->readIn();
     worker.start();
 }

@@ -419,7 +419,7 @@ public:
     const TParameterValues& parameterValues() const { return values; }
     const TSoundEngine& engine() const { return soundEngine; }
     // "" while the built-in sample bank is whole; else the text the editor shows.
-    std::string getSampleBankProblemStr() const;
+    std::string getSampleBankProblemStr() const override;
 
 private:
     friend struct TPluginTestAccess;  // tests reach the state through it
@@ -444,8 +444,8 @@ private:
     // ---- the user sample and the sample folders (plugin/uPluginSamples.cpp)
     // Construction: the process's sample bank, the browse folders at their roots.
     void startSampleServices();
-    // The worker's sample job: the load a program asked for, the bank's
-    // pages read in once, replaced samples freed.
+    // The worker's sample job: the load a program asked for, replaced
+    // samples freed.
     void takeUserSampleRequest();
     // The user sample's data while it is usable (loaded from its folder,
     // "Sample Loaded" on), else null; and its length (0 below 100 frames).

@@ -79,8 +79,8 @@ void APlugin::startSampleServices() {
     sampleBrowser.externalSampleFolder = folders.externalSampleDir;
 }
 
-// The background thread: the program's sample, the bank's pages, and the
-// frames of replaced samples that no block can read any more.
+// The background thread: the program's sample, and the frames of replaced
+// samples that no block can read any more.
 void APlugin::takeUserSampleRequest() {
     TSampleState& samples = soundEngine.samples;
     if (samples.userSample.isLoadPending()) {
@@ -91,13 +91,6 @@ void APlugin::takeUserSampleRequest() {
         }
         samples.userSample.finishLoad(ticket);
     }
-    bool prefault = false;
-    {
-        std::lock_guard lock(sampleBrowser.lock);
-        prefault = !sampleBrowser.bankPrefaulted;
-        sampleBrowser.bankPrefaulted = true;
-    }
-    if (prefault && samples.bank) samples.bank->prefault();
     samples.userSample.collectRetired();
     samples.previewSample.collectRetired();
 }

@@ -5,16 +5,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
-#include <new>
 
 namespace {
 
 constexpr std::int64_t BYTES_PER_FRAME = 4;
+// Reads go in pieces of this size, so that a signal or a short read costs little.
+constexpr std::size_t READ_PIECE = std::size_t{8} << 20;
 
 TSampleBankTables makeBuiltInTables() {
     TSampleBankTables t;
@@ -40,13 +40,12 @@ TSampleBankTables makeBuiltInTables() {
     return t;
 }
 
-const TSampleBankTables& silentTables() {
-    static const TSampleBankTables tables{};
-    return tables;
-}
-
 std::atomic<int> aliveBanks{0};
 std::atomic<bool> problemReported{false};
+
+void reportOnce(const std::string& detail) {
+    if (!problemReported.exchange(true)) std::fprintf(stderr, "Kolbri: %s (%s)\n", SAMPLE_BANK_PROBLEM_TEXT, detail.c_str());
+}
 
 std::mutex sharedBankMutex;
 std::weak_ptr<const TSampleBank> sharedBank;
@@ -59,86 +58,103 @@ const TSampleBankTables& builtInSampleTables() {
     return tables;
 }
 
+const TSampleBankTables& TSampleBank::silentTables() {
+    static const TSampleBankTables tables{};
+    return tables;
+}
+
 int TSampleBank::banksAlive() { return aliveBanks.load(); }
 
 std::shared_ptr<const TSampleBank> TSampleBank::acquire(const std::string& path) {
     std::lock_guard<std::mutex> lock(sharedBankMutex);
     if (auto bank = sharedBank.lock(); bank && bank->isLoaded() && sharedBankPath == path) return bank;
     std::shared_ptr<TSampleBank> bank(new TSampleBank());
-    bank->load(path);
-    if (!bank->problem.empty() && !problemReported.exchange(true))
-        std::fprintf(stderr, "Kolbri: %s (%s)\n", SAMPLE_BANK_PROBLEM_TEXT, bank->detail.c_str());
+    bank->open(path);
+    if (const std::string why = bank->problemDetail(); !why.empty()) reportOnce(why);
     sharedBank = bank;
     sharedBankPath = path;
     return bank;
 }
 
-void TSampleBank::load(const std::string& path) {
-    ++aliveBanks;
-    table = &silentTables();
-    const std::int64_t expectedBytes = SAMPLE_BANK_FRAMES * BYTES_PER_FRAME;
-    auto fail = [&](const char* why) {
-        problem = SAMPLE_BANK_PROBLEM_TEXT;
-        detail = path + ": " + why;
-    };
+void TSampleBank::fail(const std::string& why) const {
+    problem = SAMPLE_BANK_PROBLEM_TEXT;
+    detail = why;
+}
 
+void TSampleBank::open(const std::string& path) {
+    ++aliveBanks;
+    std::lock_guard lock(stateMutex);
     // Non-blocking, so that a path naming a pipe cannot stall start-up.
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (descriptor < 0) return fail(std::strerror(errno));
+    const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (file < 0) return fail(path + ": " + std::strerror(errno));
     struct stat info {};
-    if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(descriptor);
-        return fail("not a regular file");
+    if (fstat(file, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(file);
+        return fail(path + ": not a regular file");
     }
-    const std::int64_t fileBytes = info.st_size;
-    if (fileBytes >= expectedBytes && expectedBytes > 0) {
-        void* mapped = mmap(nullptr, static_cast<std::size_t>(expectedBytes), PROT_READ, MAP_PRIVATE, descriptor, 0);
+    const int flags = fcntl(file, F_GETFL);
+    if (flags >= 0) fcntl(file, F_SETFL, flags & ~O_NONBLOCK);
+    descriptor = file;
+    table = &builtInSampleTables();
+    // A longer file is read to the bank's length and is not a problem.
+    const std::int64_t bankBytes = SAMPLE_BANK_FRAMES * BYTES_PER_FRAME;
+    bytesToRead = std::min<std::int64_t>(info.st_size, bankBytes);
+    // A short file: the frames there are used, the rest of the bank is silent.
+    if (bytesToRead < bankBytes) fail(path + ": shorter than the bank's tables say");
+}
+
+void TSampleBank::readIn() const {
+    std::lock_guard lock(stateMutex);
+    if (readDone) return;
+    readDone = true;
+    if (descriptor < 0) return;
+    const std::int64_t bankBytes = SAMPLE_BANK_FRAMES * BYTES_PER_FRAME;
+    // Anonymous memory starts as zeros, so whatever the file lacks is silence.
+    copyBytes = static_cast<std::size_t>(bankBytes > 0 ? bankBytes : 1);
+    void* memory = mmap(nullptr, copyBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED) {
+        copyBytes = 0;
         ::close(descriptor);
-        if (mapped == MAP_FAILED) return fail(std::strerror(errno));
-        mapping = mapped;
-        mappedBytes = static_cast<std::size_t>(expectedBytes);
-        frameData = static_cast<const std::int16_t*>(mapped);
-        presentFrames = SAMPLE_BANK_FRAMES;
-        table = &builtInSampleTables();
-        // A longer file belongs to another bank than the tables describe.
-        if (fileBytes > expectedBytes) fail("longer than the bank's tables say");
+        descriptor = -1;
+        fail(std::string("no memory for the bank: ") + std::strerror(errno));
+        reportOnce(detail);
         return;
     }
-    // A short file: the frames there are used, the rest of the bank is silent.
-    copy.reset(new (std::nothrow) std::int16_t[static_cast<std::size_t>(SAMPLE_BANK_FRAMES) * 2]());
-    if (!copy) {
-        ::close(descriptor);
-        return fail("out of memory");
-    }
+    // Large pages make the first touch of 90 MB several times cheaper; a
+    // kernel without them just ignores the advice.
+    madvise(memory, copyBytes, MADV_HUGEPAGE);
+    auto* target = static_cast<char*>(memory);
     std::int64_t got = 0;
-    auto* target = reinterpret_cast<char*>(copy.get());
-    int flags = fcntl(descriptor, F_GETFL);
-    if (flags >= 0) fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK);
-    while (got < fileBytes) {
-        const ssize_t n = ::read(descriptor, target + got, static_cast<std::size_t>(fileBytes - got));
+    while (got < bytesToRead) {
+        const std::size_t piece = static_cast<std::size_t>(std::min<std::int64_t>(bytesToRead - got, READ_PIECE));
+        const ssize_t n = ::pread(descriptor, target + got, piece, got);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         got += n;
     }
     ::close(descriptor);
-    frameData = copy.get();
-    presentFrames = got / BYTES_PER_FRAME;
-    table = &builtInSampleTables();
-    fail("shorter than the bank's tables say");
+    descriptor = -1;
+    // The file was cut while it was read (an upgrade under way): what arrived plays.
+    if (got < bytesToRead && problem.empty()) {
+        fail(std::string(SAMPLE_BANK_FILE_NAME) + " became shorter while it was read");
+        reportOnce(detail);
+    }
+    frameData = static_cast<std::int16_t*>(memory);
+    presentFrames.store(got / BYTES_PER_FRAME, std::memory_order_release);
+}
+
+std::string TSampleBank::problemText() const {
+    std::lock_guard lock(stateMutex);
+    return problem;
+}
+
+std::string TSampleBank::problemDetail() const {
+    std::lock_guard lock(stateMutex);
+    return detail;
 }
 
 TSampleBank::~TSampleBank() {
-    if (mapping) munmap(mapping, mappedBytes);
+    if (descriptor >= 0) ::close(descriptor);
+    if (frameData) munmap(frameData, copyBytes);
     --aliveBanks;
-}
-
-void TSampleBank::prefault() const {
-    if (!mapping) return;
-    madvise(mapping, mappedBytes, MADV_WILLNEED);
-    const auto* bytes = static_cast<const volatile unsigned char*>(mapping);
-    const long page = sysconf(_SC_PAGESIZE);
-    const std::size_t step = page > 0 ? static_cast<std::size_t>(page) : 4096;
-    unsigned char sum = 0;
-    for (std::size_t i = 0; i < mappedBytes; i += step) sum ^= bytes[i];
-    (void)sum;
 }

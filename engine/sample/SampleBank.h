@@ -1,14 +1,18 @@
 // The built-in sample bank: "Kolbri.raw" from the bundle's resources, frames
 // of 16-bit little-endian left and right, the 194 samples back to back. One
-// read-only copy per process serves every plug-in instance: the file is
-// mapped, so its pages are shared (with other processes too) and counted
-// once. The per-sample tables that address it are built once per process.
+// copy per process serves every plug-in instance, read into the process's own
+// memory: an upgrade may rewrite or truncate the installed file while a host
+// plays, and memory that still maps the file would then lose its pages and
+// take the host down. The per-sample tables that address it are built once
+// per process.
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "engine/sample/SampleBankTables.h"
@@ -38,33 +42,40 @@ const TSampleBankTables& builtInSampleTables();
 class TSampleBank {
 public:
     // The process's bank for the file at path (normally the resources folder
-    // + "/Kolbri.raw"): loaded on the first call, shared afterwards while any
-    // instance holds it. A bank that could not be used is answered too (with
-    // its problem text), and the next call tries the file again. The first
-    // problem in the process is written once to standard error. Thread-safe;
-    // not for the audio thread.
+    // + "/Kolbri.raw"), shared while any instance holds it. Only opens the
+    // file and looks at its size, so that a host scanning the plug-in pays
+    // nothing for the frames; readIn() reads them. A bank that could not be
+    // opened is answered too (with its problem text), and the next call tries
+    // the file again. The first problem in the process is written once to
+    // standard error. Thread-safe; not for the audio thread.
     static std::shared_ptr<const TSampleBank> acquire(const std::string& path);
 
     ~TSampleBank();
     TSampleBank(const TSampleBank&) = delete;
     TSampleBank& operator=(const TSampleBank&) = delete;
 
-    // False when the file could not be opened or mapped: every built-in
-    // sample is silent, the user sample is unaffected.
-    bool isLoaded() const { return frameData != nullptr; }
+    // Reads the file's frames into memory of the process's own, on the first
+    // call; later calls (from any instance) return at once. Blocks for the
+    // read: call it before audio starts (the host's resume), never on the
+    // audio thread. Until it has run every built-in sample is silent.
+    void readIn() const;
+
+    // False when the file could not be opened: every built-in sample is
+    // silent, the user sample is unaffected.
+    bool isLoaded() const { return table != &silentTables(); }
     // "" when the bank is whole; else SAMPLE_BANK_PROBLEM_TEXT, for the editor.
-    const std::string& problemText() const { return problem; }
+    std::string problemText() const;
     // Why, in more words (the path and the system's reason), for logs and tests.
-    const std::string& problemDetail() const { return detail; }
+    std::string problemDetail() const;
     const TSampleBankTables& tables() const { return *table; }
 
-    // The frames the file really holds (a short file holds fewer than the
-    // tables address; the rest reads as silence).
-    std::int64_t framesPresent() const { return presentFrames; }
+    // The frames read so far (a short file holds fewer than the tables
+    // address; the rest reads as silence). Zero before readIn().
+    std::int64_t framesPresent() const { return presentFrames.load(std::memory_order_acquire); }
     // Frame f of the bank times 1/32768; silence outside the frames present.
     // Audio thread safe.
     void readFrame(std::int64_t frame, float& left, float& right) const {
-        if (frame < 0 || frame >= presentFrames) {
+        if (frame < 0 || frame >= presentFrames.load(std::memory_order_acquire)) {
             left = right = 0.0f;
             return;
         }
@@ -72,25 +83,23 @@ public:
         left = static_cast<float>(frameData[2 * frame]) * SCALE;
         right = static_cast<float>(frameData[2 * frame + 1]) * SCALE;
     }
-    const std::int16_t* frames() const { return frameData; }
-
-    // Reads every page of the mapping in, so that the first note of a sample
-    // does not wait for the disk on the audio thread. Call from a thread that
-    // may block (start-up's worker), once; cheap when already resident.
-    void prefault() const;
 
     // The number of banks alive in the process (for tests of the sharing).
     static int banksAlive();
 
 private:
     TSampleBank() = default;
-    void load(const std::string& path);
+    static const TSampleBankTables& silentTables();
+    void open(const std::string& path);
+    void fail(const std::string& why) const;  // under stateMutex
 
-    const std::int16_t* frameData = nullptr;
-    std::int64_t presentFrames = 0;
-    void* mapping = nullptr;  // the file's mapping, or null
-    std::size_t mappedBytes = 0;
-    std::unique_ptr<std::int16_t[]> copy;  // a short file's frames, zero-padded
-    const TSampleBankTables* table = nullptr;
-    std::string problem, detail;
+    const TSampleBankTables* table = &silentTables();
+    mutable std::mutex stateMutex;            // the fields below but presentFrames
+    mutable int descriptor = -1;              // open from acquire() until the read
+    mutable std::int64_t bytesToRead = 0;     // at most the bank's length
+    mutable bool readDone = false;
+    mutable std::int16_t* frameData = nullptr;  // the process's copy, or null
+    mutable std::size_t copyBytes = 0;
+    mutable std::atomic<std::int64_t> presentFrames{0};
+    mutable std::string problem, detail;
 };

@@ -14,9 +14,11 @@
 #include <vector>
 
 #include "editor/uEditor.h"
+#include "engine/sample/SampleBank.h"
 #include "platform/Desktop.h"
 #include "platform/Preferences.h"
 #include "plugin/StringTables.h"
+#include "plugin/plugin_test_access.h"
 #include "plain_program.h"
 #include "plugin/uPlugin.h"
 #include "toolkit/kgui.h"
@@ -88,6 +90,10 @@ struct TEditorBench {
         TEditorSettings::setScreenSize(screenSize);
         kgui::CBitmap::setResourceFolder(KOLBRI_RESOURCES_DIR);
         plugin = makePlugin ? makePlugin() : std::make_unique<APlugin>(quietHost);
+        // The bundle's bank, as a plug-in in a host has it: this test program
+        // has no bundle around it.
+        TPluginTestAccess::engine(*plugin).setSampleBank(
+            TSampleBank::acquire(std::string(KOLBRI_RESOURCES_DIR) + "/" + SAMPLE_BANK_FILE_NAME));
         // The editor of the plain sound, whatever program 0 is.
         loadPlainProgram(*plugin);
         editor = dynamic_cast<uEditor*>(plugin->getEditor());

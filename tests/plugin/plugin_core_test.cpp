@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -19,12 +20,14 @@ namespace {
 // A host whose answers a test sets, recording which opcodes it was asked.
 struct ScriptedHost {
     intptr versionAnswer = 2400;
+    int32 throwOn = -1;  // the opcode whose call throws
     std::vector<int32> opcodes;
 };
 ScriptedHost* scripted = nullptr;
 
 intptr scriptedCallback(AEffect*, int32 opcode, int32, intptr, void*, float) {
     scripted->opcodes.push_back(opcode);
+    if (opcode == scripted->throwOn) throw std::bad_alloc();
     return opcode == audioMasterVersion ? scripted->versionAnswer : 0;
 }
 
@@ -48,6 +51,31 @@ TEST(PluginCore, EntryFunctionsHandTheHostAWorkingRecord) {
         EXPECT_EQ(effect->magic, kEffectMagic);
         EXPECT_EQ(effect->dispatcher(effect, effGetProgram, 0, 0, nullptr, 0), 0);
         EXPECT_EQ(effect->dispatcher(effect, effClose, 0, 0, nullptr, 0), 1);
+    }
+}
+
+// Construction that throws (here the host's own answer, as a failed
+// allocation or thread would) ends in no plug-in, never in an exception
+// that crosses into the host.
+TEST(PluginCore, EntryFunctionsTurnAFailedConstructionIntoNoPlugin) {
+    struct Case {
+        const char* what;
+        int32 throwOn;
+    } cases[] = {
+        {"asked for the version", audioMasterVersion},
+        {"while the object is built", audioMasterGetProductString},
+    };
+    for (const Case& c : cases) {
+        for (auto entry : {&VSTPluginMain, &main_macho}) {
+            SCOPED_TRACE(c.what);
+            ScriptedHost host;
+            host.throwOn = c.throwOn;
+            scripted = &host;
+            AEffect* effect = reinterpret_cast<AEffect*>(1);
+            EXPECT_NO_THROW(effect = entry(scriptedCallback));
+            EXPECT_EQ(effect, nullptr);
+            EXPECT_EQ(host.opcodes.back(), c.throwOn) << "the failure came where it was meant to";
+        }
     }
 }
 

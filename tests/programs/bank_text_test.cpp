@@ -2,6 +2,7 @@
 // and that a program survives the trip to text and back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -143,10 +144,13 @@ TEST(ProgramBankText, SavedStatesOfAHostDumpToTheSameValues) {
         EXPECT_EQ(back.at(0).values, p.values);
     }
 
+    std::vector<std::uint8_t> emptyChunk = fxp;
+    std::fill(emptyChunk.begin() + 56, emptyChunk.begin() + 60, 0);  // the chunk's size
     struct Bad {
         std::vector<std::uint8_t> bytes;
         const char* why;
     } bad[] = {
+        {emptyChunk, "a program file whose chunk is 0 bytes long"},
         {std::vector<std::uint8_t>(chunk.begin(), chunk.begin() + 1000), "a chunk cut short"},
         {std::vector<std::uint8_t>(fxp.begin(), fxp.begin() + 40), "a program file that ends in its header"},
         {std::vector<std::uint8_t>(fxp.begin(), fxp.end() - 8), "a program file shorter than its chunk says"},

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <complex>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <numbers>
@@ -23,7 +25,10 @@ std::string groupOf(const std::string& name) { return name.substr(0, name.find_l
 
 class BuiltInBank : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { bank = TSampleBank::acquire(KOLBRI_SAMPLE_BANK); }
+    static void SetUpTestSuite() {
+        bank = TSampleBank::acquire(KOLBRI_SAMPLE_BANK);
+        bank->readIn();
+    }
     static void TearDownTestSuite() { bank.reset(); }
     static std::shared_ptr<const TSampleBank> bank;
 };
@@ -212,7 +217,7 @@ TEST_F(BuiltInBank, TonalSamplesPlay110HzAtNote57) {
     EXPECT_GT(tonal, 2 * 40) << "the instruments, voices and tuned hits";
 }
 
-TEST(SampleBank, SharedOncePerProcessAndSilentWhenMissingOrShort) {
+TEST(SampleBank, SharedOncePerProcessAndSilentWhenMissing) {
     {
         auto first = TSampleBank::acquire(KOLBRI_SAMPLE_BANK);
         auto second = TSampleBank::acquire(KOLBRI_SAMPLE_BANK);
@@ -222,8 +227,8 @@ TEST(SampleBank, SharedOncePerProcessAndSilentWhenMissingOrShort) {
     EXPECT_EQ(TSampleBank::banksAlive(), 0) << "released with the last instance";
 
     auto missing = TSampleBank::acquire("/nonexistent/folder/Kolbri.raw");
+    missing->readIn();
     EXPECT_FALSE(missing->isLoaded());
-    EXPECT_EQ(missing->problemText(), "Problem with Kolbri.raw file");
     EXPECT_EQ(missing->tables().sampleLength[5], 0);
     const TSampleSlotFrame silent = builtInSlotFrame(missing.get(), 5, false, 48000.0);
     TSamplePlayback play;
@@ -231,23 +236,67 @@ TEST(SampleBank, SharedOncePerProcessAndSilentWhenMissingOrShort) {
     for (int i = 0; i < 10; ++i) {
         EXPECT_EQ(play.renderVoice(0, silent, TSampleVoiceInput{}).lane[0], 0.0f);
     }
+}
 
-    char path[] = "/tmp/kolbri-shortbank-XXXXXX";
-    const int descriptor = mkstemp(path);
-    ASSERT_GE(descriptor, 0);
-    std::vector<std::int16_t> words(2000, 1000);
-    ASSERT_EQ(write(descriptor, words.data(), words.size() * 2), static_cast<ssize_t>(words.size() * 2));
-    close(descriptor);
-    auto shortBank = TSampleBank::acquire(path);
-    unlink(path);
-    EXPECT_TRUE(shortBank->isLoaded());
-    EXPECT_EQ(shortBank->problemText(), "Problem with Kolbri.raw file") << "a damaged bank is reported";
-    EXPECT_EQ(shortBank->framesPresent(), 1000);
-    float left, right;
-    shortBank->readFrame(999, left, right);
-    EXPECT_FLOAT_EQ(left, 1000.0f / 32768.0f);
-    shortBank->readFrame(1000, left, right);
-    EXPECT_EQ(left, 0.0f) << "past the frames read: silence";
+std::string readWhole(const std::string& path) {
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    std::string bytes(static_cast<std::size_t>(file.tellg()), '\0');
+    file.seekg(0);
+    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
+}
+
+void writeWhole(const std::string& path, const std::string& bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Frame f of the bank as the file's bytes give it, times 1/32768.
+float leftOf(const std::string& bytes, std::int64_t f) {
+    std::int16_t word = 0;
+    std::memcpy(&word, bytes.data() + 4 * f, 2);
+    return static_cast<float>(word) / 32768.0f;
+}
+
+// What the file on disk makes of the bank: the problem the editor shows and
+// the frames that play, read only by readIn.
+TEST(SampleBank, TheFileOnDiskDecidesTheProblemAndTheFramesThatPlay) {
+    const std::string whole = readWhole(KOLBRI_SAMPLE_BANK);
+    ASSERT_EQ(static_cast<std::int64_t>(whole.size()), SAMPLE_BANK_FRAMES * 4);
+    const std::string problem = SAMPLE_BANK_PROBLEM_TEXT;
+    struct Case {
+        const char* what;
+        std::string bytes;  // the file's contents
+        std::string problem;
+        std::int64_t frames;  // frames that play
+    } cases[] = {
+        {"empty", "", problem, 0},
+        {"short", whole.substr(0, 4001), problem, 1000},
+        {"longer: read to the bank's length, no message", whole + std::string(4096, '\x7f'), "", SAMPLE_BANK_FRAMES},
+        {"whole", whole, "", SAMPLE_BANK_FRAMES},
+    };
+    char folder[] = "/tmp/kolbri-bankfile-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = std::string(folder) + "/Kolbri.raw";
+        writeWhole(path, c.bytes);
+        auto bank = TSampleBank::acquire(path);
+        EXPECT_TRUE(bank->isLoaded());
+        EXPECT_EQ(bank->problemText(), c.problem);
+        EXPECT_EQ(bank->framesPresent(), 0) << "nothing is read before readIn";
+        bank->readIn();
+        EXPECT_EQ(bank->framesPresent(), c.frames);
+        float left = 0, right = 0;
+        for (std::int64_t f : {std::int64_t{0}, c.frames / 2, c.frames - 1}) {
+            if (f < 0 || f >= c.frames) continue;
+            bank->readFrame(f, left, right);
+            EXPECT_EQ(left, leftOf(whole, f)) << "frame " << f;
+        }
+        bank->readFrame(c.frames, left, right);
+        EXPECT_EQ(left, 0.0f) << "past the frames read: silence";
+    }
+    std::filesystem::remove_all(folder);
 }
 
 TEST(SampleBankGenerator, TwoRunsWriteTheSameBytesAsTheBuild) {

@@ -418,6 +418,8 @@ std::vector<std::uint8_t> programFile(std::string_view name, std::span<const flo
 bool readSavedState(std::span<const std::uint8_t> bytes, TValues& values, std::string& name, std::string& error) {
     std::string fileName;
     std::span<const std::uint8_t> chunk;
+    // A chunk of 0 bytes is a broken file, not a program of zeros.
+    bool holdsChunk = true;
     if (bytes.size() >= 4 && std::memcmp(bytes.data(), "CcnK", 4) == 0) {
         if (bytes.size() < FXP_HEADER_BYTES) {
             error = "the program file ends inside its header";
@@ -437,6 +439,7 @@ bool readSavedState(std::span<const std::uint8_t> bytes, TValues& values, std::s
             }
             chunk = bytes.subspan(FXP_HEADER_BYTES + 4, size);
         } else if (std::memcmp(kind, "FxCk", 4) == 0) {
+            holdsChunk = false;
             const std::uint32_t count = bigEndian32(bytes.data() + 24);
             if (count != PARAMETER_COUNT || bytes.size() < FXP_HEADER_BYTES + CHUNK_VALUES_BYTES) {
                 error = "the program file does not hold " + std::to_string(PARAMETER_COUNT) + " parameters";
@@ -451,7 +454,7 @@ bool readSavedState(std::span<const std::uint8_t> bytes, TValues& values, std::s
     } else {
         chunk = bytes;
     }
-    if (!chunk.empty() || bytes.empty()) {
+    if (holdsChunk) {
         if (chunk.size() != CHUNK_BYTES && chunk.size() != CHUNK_VALUES_BYTES) {
             error = "a saved state of " + std::to_string(chunk.size()) + " bytes; the plug-in's holds " +
                     std::to_string(CHUNK_BYTES);
