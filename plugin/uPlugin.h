@@ -166,17 +166,17 @@ public:
     void setStringFromParam(const std::string& text, int firstTag, int count, bool toSpare);
     // The program-name reader: stops at the first empty slot, characters
     // saturated to a signed byte, as the built-in names are compared.
-    static std::string getPresetNameFromProgram(const TProgram& program);
+    static std::string getPresetNameFromProgram(const TProgramRecord& program);
     using TPresetName = std::array<char, PRESET_NAME_SLOTS>;
-    static std::string_view presetNameOf(const TProgram& program, TPresetName& name);
+    static std::string_view presetNameOf(const TProgramRecord& program, TPresetName& name);
 
     // The host-visible program record. There is one program, so any other
     // program number (the base layer stores whatever a host sends) still
     // addresses it rather than memory beyond it.
-    TProgram& programRecord() {
+    TProgramRecord& programRecord() {
         return values.programs[static_cast<std::uint32_t>(curProgram) < std::size(values.programs) ? curProgram : 0];
     }
-    const TProgram& programRecord() const {
+    const TProgramRecord& programRecord() const {
         return values.programs[static_cast<std::uint32_t>(curProgram) < std::size(values.programs) ? curProgram : 0];
     }
 
@@ -421,12 +421,12 @@ private:
     // Programs (plugin/uPluginPrograms.cpp).
     void loadStartProgram();
     void loadBuiltinIntoRecord(int index);
-    static int findBuiltinProgram(const TProgram& program);
+    static int findBuiltinProgram(const TProgramRecord& program);
     float applicableValue(int tag, float value) const;
     void showProgramValues(const std::array<TSharedFloat, PARAMETER_COUNT>& from, bool edited);
     void afterProgramCopy();
     TProgram* chunkBufferFor(bool isPreset);
-    TProgram& chunkProgramFor(bool isPreset);
+    TProgramRecord& chunkProgramFor(bool isPreset);
     void detectHost();
 
     // Tells the editor which control the host is recording (-1: none).

@@ -267,13 +267,13 @@ void APlugin::setStringFromParam(const std::string& text, int firstTag, int coun
     }
 }
 
-std::string APlugin::getPresetNameFromProgram(const TProgram& program) {
+std::string APlugin::getPresetNameFromProgram(const TProgramRecord& program) {
     TPresetName name;
     return std::string(presetNameOf(program, name));
 }
 
 // Into the caller's buffer: the audio thread looks names up without allocating.
-std::string_view APlugin::presetNameOf(const TProgram& program, TPresetName& name) {
+std::string_view APlugin::presetNameOf(const TProgramRecord& program, TPresetName& name) {
     std::size_t length = 0;
     for (int i = 0; i < PRESET_NAME_SLOTS; ++i) {
         const int code = characterCode(program.values[PRESET_NAME_PARAM + i]);

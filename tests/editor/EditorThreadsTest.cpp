@@ -54,7 +54,7 @@ TEST(EditorThreads, OtherThreadsOnlyLeaveMarksAndTheIdlePassShowsThem) {
             plugin.setParameter(MAIN_VOLUME, static_cast<float>(block % 100) / 100.0f);
             if (block % 24 == 0 && !plugin.getIsSettingPreset()) {
                 const int k = block / 24;
-                TProgram& program = plugin.programRecord();
+                TProgramRecord& program = plugin.programRecord();
                 program.values[SOURCE_MODE] = waveSource;
                 program.values[MOD_FX_MODE] = (static_cast<float>(k % MOD_FX_MODE_COUNT) + 0.1f) /
                                               plugin.getSteppedRange(MOD_FX_MODE);
