@@ -85,7 +85,8 @@ public:
 
     // ---- programs (plugin/uPluginPrograms.cpp)
     // The host sees one program; program 0 asks the audio thread to apply the
-    // record again, any other number is ignored.
+    // record again (while the editor is being opened, as soon as it is open),
+    // any other number is ignored.
     void setProgram(int32 program) override;
     void getProgramName(char* name) override;
     bool getProgramNameIndexed(int32 category, int32 index, char* text) override;
@@ -420,6 +421,9 @@ private:
 
     // Programs (plugin/uPluginPrograms.cpp).
     void loadStartProgram();
+    // setProgram's work: the name lookup, soft takeover afresh, the request
+    // to the audio thread.
+    void requestProgram();
     void loadBuiltinIntoRecord(int index);
     static int findBuiltinProgram(const TProgramRecord& program);
     float applicableValue(int tag, float value) const;

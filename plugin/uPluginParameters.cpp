@@ -303,6 +303,8 @@ void APlugin::updateEditorScreen() {
 void APlugin::setEditorOpenState(bool opening, bool opened) {
     flags.editorOpening = opening;
     flags.editorOpened = opened;
+    // A program that arrived while the editor was being opened.
+    if (!opening && programState.programWaitsForEditor.exchange(false)) requestProgram();
 }
 
 bool APlugin::getPopupActive() const { return flags.popupActive; }

@@ -111,8 +111,18 @@ void APlugin::loadStartProgram() {
 
 // ---------------------------------------------------------------- the host's program
 
+// While the editor is being opened nothing is applied: the request waits,
+// and the end of the opening makes it (setEditorOpenState). Whichever of the
+// two threads takes the waiting mark asks for the program, so it is neither
+// lost nor asked for twice.
 void APlugin::setProgram(int32 program) {
-    if (program != 0 || flags.editorOpening) return;
+    if (program != 0) return;
+    programState.programWaitsForEditor.store(true);
+    if (flags.editorOpening.load()) return;
+    if (programState.programWaitsForEditor.exchange(false)) requestProgram();
+}
+
+void APlugin::requestProgram() {
     curProgram = 0;
     programState.curBuiltinProgram = findBuiltinProgram(programRecord());
     // MIDI soft takeover starts afresh with the program.
