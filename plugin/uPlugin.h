@@ -11,6 +11,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -50,6 +51,13 @@ public:
 
     explicit APlugin(vst::audioMasterCallback audioMaster);
     ~APlugin() override;
+
+    // The processor time that construction seeds the C library's random
+    // generator with ("Set to Random", the Gator's random pattern), so that
+    // each load draws other values. Tests put a clock of their own here; null
+    // restores the real one.
+    using TProcessorClock = std::clock_t (*)();
+    static void setProcessorClock(TProcessorClock clock);
 
     // ---- host operations (uPlugin.cpp)
     intptr dispatcher(int32 opcode, int32 index, intptr value, void* ptr, float opt) override;

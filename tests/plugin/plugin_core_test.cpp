@@ -2,7 +2,10 @@
 // members and the base layer's value-to-text helpers.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,6 +50,33 @@ TEST(PluginCore, EntryFunctionsHandTheHostAWorkingRecord) {
         EXPECT_EQ(effect->magic, kEffectMagic);
         EXPECT_EQ(effect->dispatcher(effect, effGetProgram, 0, 0, nullptr, 0), 0);
         EXPECT_EQ(effect->dispatcher(effect, effClose, 0, 0, nullptr, 0), 1);
+    }
+}
+
+// The processor time that a test hands the plug-in at construction.
+std::clock_t processorTimeNow = 0;
+std::clock_t testProcessorClock() { return processorTimeNow; }
+
+// "Set to Random" and the Gator's random pattern draw from the C library's
+// generator, which each instance seeds with the processor time at its
+// construction: a plug-in loaded at another moment draws other values, and
+// one loaded at the same moment the same values, whatever was drawn before.
+TEST(PluginCore, ConstructionSeedsTheRandomValuesWithTheProcessorTime) {
+    struct RealClockAfterwards {
+        ~RealClockAfterwards() { APlugin::setProcessorClock(nullptr); }
+    } restore;
+    APlugin::setProcessorClock(testProcessorClock);
+    std::vector<std::array<int, 2>> earlier;
+    for (std::clock_t clock : {1000, 250000, 7000000}) {
+        processorTimeNow = clock;
+        std::srand(12345);  // what the process drew before
+        auto plugin = std::make_unique<APlugin>(nullptr);
+        const std::array<int, 2> drawn{std::rand(), std::rand()};
+        std::srand(static_cast<unsigned>(clock));
+        const std::array<int, 2> seeded{std::rand(), std::rand()};
+        EXPECT_EQ(drawn, seeded) << "seeded with the processor time " << clock;
+        for (const auto& before : earlier) EXPECT_NE(drawn, before) << "a load at another time draws the same";
+        earlier.push_back(drawn);
     }
 }
 
