@@ -279,6 +279,9 @@ void uEditor::setGaterVar() {
 void uEditor::showModFXMenu() {
     if (!frame || !services)
         return;
+    // A program applied since the last idle pass has emptied the rings: its
+    // "Undo" is offered disabled at once.
+    takeUndoClears();
     TEditorServices& plugin = *services;
     TPopupMenu popup(frame);
     COptionMenu& menu = popup.getMenu();
@@ -347,6 +350,7 @@ void uEditor::showModFXMenu() {
 void uEditor::showMovementMenu() {
     if (!frame || !services)
         return;
+    takeUndoClears();  // as in the Gator menu
     TEditorServices& plugin = *services;
     // The display's three markers: each entry shows what the preference holds.
     struct TDisplaySwitch {
@@ -526,6 +530,7 @@ void uEditor::showSampleFileMenu() {
 void uEditor::showSampleCommandMenu() {
     if (!frame || !services)
         return;
+    takeUndoClears();  // as in the Gator menu
     TEditorServices& plugin = *services;
     const bool loaded = plugin.getSampleLoaded();
 

@@ -209,14 +209,17 @@ void TSoundEngine::applyProgramToEngine() {
     engine.previewFileOn = false;
     engine.previewUserOn = false;
     engine.ribbonSpringOn = false;
-    engine.ribbonPos = engine.ribbonSmoothed = paramValue(tag::RIBBON_VALUE);
+    const float storedRibbon = paramValue(tag::RIBBON_VALUE);
+    engine.ribbonPos = engine.ribbonSmoothed = storedRibbon;
     engine.ribbonSpringStep = 0;
     setRibbbonSpringOff();
     if (getRibbonSpringTime() != 0) {
         // A ribbon with a spring starts at rest, whatever the program stored.
         const float rest = paramOn(tag::RIBBON_BIPOLAR) ? 0.5f : 0.0f;
         const auto ribbon = static_cast<std::size_t>(tag::RIBBON_VALUE);
-        parameterValues.programs[0].values[ribbon] = rest;
+        // Not over a chunk that a host thread copied into the record since the
+        // values were taken: its own request applies it next.
+        parameterValues.programs[0].values[ribbon].replaceIf(storedRibbon, rest);
         parameterValues.curValue[ribbon] = rest;
         parameterValues.lastValue[ribbon] = rest;
         parameterValues.origValue[ribbon] = rest;

@@ -4,12 +4,16 @@
 // The plug-in's parameter store writes them; the sound engine reads them.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <string_view>
+#include <thread>
 
 constexpr int PARAMETER_COUNT = 1024;
 constexpr int MOD_SOURCE_COUNT = 63;
@@ -57,11 +61,72 @@ private:
 };
 static_assert(sizeof(TSharedFloat) == sizeof(float));
 
-// The program record: what the host saves as a chunk (4,128 bytes, no header):
-// 1024 values in the machine's byte order, then a NUL-terminated name.
+// A program's name shared between threads: the host's and the editor's
+// threads write it, the host's threads read it; the audio thread never
+// touches it. A reader never sees half of one name and half of another: the
+// version count is odd while a writer is at work and moves on when it is
+// done, and a reader that saw it move reads again. Writers take turns through
+// the same count. Nobody takes a lock.
+class TSharedProgramName {
+public:
+    static constexpr std::size_t BYTES = 32;  // 31 characters and the terminating zero
+
+    // The text up to its first zero, cut to 31 characters.
+    void store(std::string_view text) {
+        std::array<std::uint32_t, WORDS> bytes{};
+        const std::size_t length = std::min({text.size(), text.find('\0'), BYTES - 1});
+        if (length > 0) std::memcpy(bytes.data(), text.data(), length);
+        std::uint32_t version = sequence.load(std::memory_order_relaxed);
+        for (;;) {
+            if (version & 1u) {
+                std::this_thread::yield();
+                version = sequence.load(std::memory_order_relaxed);
+            } else if (sequence.compare_exchange_weak(version, version + 1, std::memory_order_acquire,
+                                                      std::memory_order_relaxed)) {
+                break;
+            }
+        }
+        // Released word by word: a reader that takes one of them also sees the
+        // odd count stored before it, and reads again.
+        for (std::size_t i = 0; i < WORDS; ++i) words[i].store(bytes[i], std::memory_order_release);
+        sequence.store(version + 2, std::memory_order_release);
+    }
+
+    // Copies the name and its zero into out (BYTES bytes); answers its length.
+    std::size_t load(char (&out)[BYTES]) const {
+        std::array<std::uint32_t, WORDS> bytes{};
+        for (;;) {
+            const std::uint32_t version = sequence.load(std::memory_order_acquire);
+            if (version & 1u) {
+                std::this_thread::yield();
+                continue;
+            }
+            for (std::size_t i = 0; i < WORDS; ++i) bytes[i] = words[i].load(std::memory_order_acquire);
+            if (sequence.load(std::memory_order_relaxed) == version) break;
+        }
+        std::memcpy(out, bytes.data(), BYTES);
+        out[BYTES - 1] = 0;
+        return std::strlen(out);
+    }
+
+private:
+    static constexpr std::size_t WORDS = BYTES / sizeof(std::uint32_t);
+    std::atomic<std::uint32_t> sequence{0};
+    std::array<std::atomic<std::uint32_t>, WORDS> words{};
+};
+
+// The program record: the 1024 values of the program the host sees, and the
+// name a host gave it.
+struct TProgramRecord {
+    std::array<TSharedFloat, PARAMETER_COUNT> values{};
+    TSharedProgramName name;
+};
+
+// A program as the host saves it in a chunk (4,128 bytes, no header): 1024
+// values in the machine's byte order, then a NUL-terminated name.
 struct TProgram {
     std::array<TSharedFloat, PARAMETER_COUNT> values{};
-    char name[32] = {};
+    char name[TSharedProgramName::BYTES] = {};
 };
 static_assert(sizeof(TProgram) == 4128);
 static_assert(offsetof(TProgram, name) == 4096);
@@ -91,14 +156,14 @@ struct TParameterAttributes {
 // editor read; programs[curProgram] is what the host reads back.
 struct TParameterValues {
     std::array<TSharedFloat, PARAMETER_COUNT> curValue{};
-    TProgram programs[1];
+    TProgramRecord programs[1];
     std::array<TSharedFloat, PARAMETER_COUNT> editValue{};     // the edited program
     std::array<TSharedFloat, PARAMETER_COUNT> origValue{};     // the program as applied
     std::array<TSharedFloat, PARAMETER_COUNT> lastValue{};     // last value that counted as a change
     std::array<TSharedFloat, PARAMETER_COUNT> captureValue{};  // MIDI soft-takeover reference
     std::array<std::atomic<bool>, PARAMETER_COUNT> captured{};
     std::atomic<bool> editChanged{false};
-    TProgram spareProgram;  // addressed only by the text helpers when asked to
+    TProgramRecord spareProgram;  // addressed only by the text helpers when asked to
 };
 
 // One unsigned comparison: negative tags wrap to large values and fail too.

@@ -11,4 +11,7 @@ struct TProgramState {
     // The built-in program the editor chose while another was being applied;
     // written before its waiting flag is raised, read after it is taken.
     std::atomic<int> waitingProgramNo{0};
+    // A program reached setProgram while the editor was being opened; it is
+    // applied once the opening ends.
+    std::atomic<bool> programWaitsForEditor{false};
 };

@@ -2,8 +2,10 @@
 // and the operations that belong to the plug-in as a whole.
 #include "plugin/uPlugin.h"
 
+#include <atomic>
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -24,6 +26,10 @@ constexpr const char* VENDOR_NAME = "Orventa";
 constexpr const char* SIBLING_HOST_PRODUCT = "ORVSTUDIO";
 
 bool beginsWith(const char* text, const char* prefix) { return std::strncmp(text, prefix, std::strlen(prefix)) == 0; }
+
+std::clock_t realProcessorClock() { return std::clock(); }
+
+std::atomic<APlugin::TProcessorClock> processorClock{realProcessorClock};
 
 }  // namespace
 
@@ -68,6 +74,7 @@ APlugin::APlugin(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, NU
     // The editor object exists from here on (effFlagsHasEditor); its window,
     // images and controls only while a host has it open.
     if (createEditorInstance) setEditor(createEditorInstance(this, this));
+    std::srand(static_cast<unsigned>(processorClock.load()()));
     setNumInputs(2);
     setNumOutputs(2);
     canProcessReplacing(true);
@@ -92,6 +99,8 @@ APlugin::APlugin(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, NU
     flags.previewPlaying = false;
     setProgram(0);
 }
+
+void APlugin::setProcessorClock(TProcessorClock clock) { processorClock = clock ? clock : realProcessorClock; }
 
 // The editor goes first, while the plug-in it reaches is still whole.
 APlugin::~APlugin() {

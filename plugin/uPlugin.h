@@ -11,6 +11,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -52,6 +53,13 @@ public:
     explicit APlugin(vst::audioMasterCallback audioMaster);
     ~APlugin() override;
 
+    // The processor time that construction seeds the C library's random
+    // generator with ("Set to Random", the Gator's random pattern), so that
+    // each load draws other values. Tests put a clock of their own here; null
+    // restores the real one.
+    using TProcessorClock = std::clock_t (*)();
+    static void setProcessorClock(TProcessorClock clock);
+
     // ---- host operations (uPlugin.cpp)
     intptr dispatcher(int32 opcode, int32 index, intptr value, void* ptr, float opt) override;
     void suspend() override {}
@@ -86,7 +94,8 @@ public:
 
     // ---- programs (plugin/uPluginPrograms.cpp)
     // The host sees one program; program 0 asks the audio thread to apply the
-    // record again, any other number is ignored.
+    // record again (while the editor is being opened, as soon as it is open),
+    // any other number is ignored.
     void setProgram(int32 program) override;
     void getProgramName(char* name) override;
     bool getProgramNameIndexed(int32 category, int32 index, char* text) override;
@@ -167,17 +176,17 @@ public:
     void setStringFromParam(const std::string& text, int firstTag, int count, bool toSpare);
     // The program-name reader: stops at the first empty slot, characters
     // saturated to a signed byte, as the built-in names are compared.
-    static std::string getPresetNameFromProgram(const TProgram& program);
+    static std::string getPresetNameFromProgram(const TProgramRecord& program);
     using TPresetName = std::array<char, PRESET_NAME_SLOTS>;
-    static std::string_view presetNameOf(const TProgram& program, TPresetName& name);
+    static std::string_view presetNameOf(const TProgramRecord& program, TPresetName& name);
 
     // The host-visible program record. There is one program, so any other
     // program number (the base layer stores whatever a host sends) still
     // addresses it rather than memory beyond it.
-    TProgram& programRecord() {
+    TProgramRecord& programRecord() {
         return values.programs[static_cast<std::uint32_t>(curProgram) < std::size(values.programs) ? curProgram : 0];
     }
-    const TProgram& programRecord() const {
+    const TProgramRecord& programRecord() const {
         return values.programs[static_cast<std::uint32_t>(curProgram) < std::size(values.programs) ? curProgram : 0];
     }
 
@@ -429,13 +438,16 @@ private:
 
     // Programs (plugin/uPluginPrograms.cpp).
     void loadStartProgram();
+    // setProgram's work: the name lookup, soft takeover afresh, the request
+    // to the audio thread.
+    void requestProgram();
     void loadBuiltinIntoRecord(int index);
-    static int findBuiltinProgram(const TProgram& program);
+    static int findBuiltinProgram(const TProgramRecord& program);
     float applicableValue(int tag, float value) const;
     void showProgramValues(const std::array<TSharedFloat, PARAMETER_COUNT>& from, bool edited);
     void afterProgramCopy();
     TProgram* chunkBufferFor(bool isPreset);
-    TProgram& chunkProgramFor(bool isPreset);
+    TProgramRecord& chunkProgramFor(bool isPreset);
     void detectHost();
 
     // Tells the editor which control the host is recording (-1: none).

@@ -8,23 +8,24 @@ namespace {
 
 constexpr int32 CHUNK_BYTES = static_cast<int32>(sizeof(TProgram));
 
-void copyProgram(TProgram& to, const TProgram& from) {
+void copyProgram(TProgram& to, const TProgramRecord& from) {
     for (std::size_t tag = 0; tag < from.values.size(); ++tag) to.values[tag] = from.values[tag].load();
-    std::memcpy(to.name, from.name, sizeof to.name);
-    to.name[sizeof to.name - 1] = 0;
+    from.name.load(to.name);
 }
 
-// Takes the host's bytes as a record; the name is cut at the record's end
+// Takes the host's bytes straight into the record: the buffer that getChunk
+// hands out is not touched, so a host thread still reading a chunk it was
+// given never sees it change under it. The name is cut at the record's end
 // when the host sent none within its 32 bytes.
-void readChunk(TProgram& to, const void* data) {
+void readChunk(TProgramRecord& to, const void* data) {
     const auto* bytes = static_cast<const unsigned char*>(data);
     for (std::size_t tag = 0; tag < to.values.size(); ++tag) {
         float value;
         std::memcpy(&value, bytes + tag * sizeof(float), sizeof value);
         to.values[tag] = value;
     }
-    std::memcpy(to.name, bytes + offsetof(TProgram, name), sizeof to.name);
-    to.name[sizeof to.name - 1] = 0;
+    const char* name = reinterpret_cast<const char*>(bytes + offsetof(TProgram, name));
+    to.name.store(std::string_view(name, strnlen(name, TSharedProgramName::BYTES - 1)));
 }
 
 }  // namespace
@@ -42,7 +43,7 @@ TProgram* APlugin::chunkBufferFor(bool isPreset) {
 
 // The program record a chunk request reads or writes: the current one, except
 // for bank chunks of the hosts that always exchange the first.
-TProgram& APlugin::chunkProgramFor(bool isPreset) {
+TProgramRecord& APlugin::chunkProgramFor(bool isPreset) {
     if (host.hostIsNKS || isPreset) return programRecord();
     return values.programs[0];
 }
@@ -58,10 +59,8 @@ int32 APlugin::getChunk(void** data, bool isPreset) {
 // Only the first 4,128 bytes of a longer chunk are read; a shorter one would
 // be read past its end and changes nothing.
 int32 APlugin::setChunk(void* data, int32 byteSize, bool isPreset) {
-    TProgram* buffer = chunkBufferFor(isPreset);
-    if (!buffer || !data || byteSize < CHUNK_BYTES) return 1;
-    readChunk(*buffer, data);
-    copyProgram(chunkProgramFor(isPreset), *buffer);
+    if (!chunkBufferFor(isPreset) || !data || byteSize < CHUNK_BYTES) return 1;
+    readChunk(chunkProgramFor(isPreset), data);
     setProgram(curProgram);
     return 1;
 }

@@ -267,13 +267,13 @@ void APlugin::setStringFromParam(const std::string& text, int firstTag, int coun
     }
 }
 
-std::string APlugin::getPresetNameFromProgram(const TProgram& program) {
+std::string APlugin::getPresetNameFromProgram(const TProgramRecord& program) {
     TPresetName name;
     return std::string(presetNameOf(program, name));
 }
 
 // Into the caller's buffer: the audio thread looks names up without allocating.
-std::string_view APlugin::presetNameOf(const TProgram& program, TPresetName& name) {
+std::string_view APlugin::presetNameOf(const TProgramRecord& program, TPresetName& name) {
     std::size_t length = 0;
     for (int i = 0; i < PRESET_NAME_SLOTS; ++i) {
         const int code = characterCode(program.values[PRESET_NAME_PARAM + i]);
@@ -303,6 +303,8 @@ void APlugin::updateEditorScreen() {
 void APlugin::setEditorOpenState(bool opening, bool opened) {
     flags.editorOpening = opening;
     flags.editorOpened = opened;
+    // A program that arrived while the editor was being opened.
+    if (!opening && programState.programWaitsForEditor.exchange(false)) requestProgram();
 }
 
 bool APlugin::getPopupActive() const { return flags.popupActive; }

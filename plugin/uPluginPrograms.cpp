@@ -39,7 +39,7 @@ std::string APlugin::getDemoName(int index) const {
 
 // The program named in tags 208..235 of the record: the last built-in program
 // of that name, or 0 when none has it.
-int APlugin::findBuiltinProgram(const TProgram& program) {
+int APlugin::findBuiltinProgram(const TProgramRecord& program) {
     TPresetName buffer;
     const std::string_view name = presetNameOf(program, buffer);
     int found = 0;
@@ -53,7 +53,7 @@ int APlugin::findBuiltinProgram(const TProgram& program) {
 // host or a chunk.
 void APlugin::loadBuiltinIntoRecord(int index) {
     const std::span<const float> source = builtinProgramValues(index);
-    TProgram& record = programRecord();
+    TProgramRecord& record = programRecord();
     const std::size_t count = std::min(source.size(), record.values.size());
     for (std::size_t tag = 0; tag < count; ++tag) {
         record.values[tag] = source[tag];
@@ -75,8 +75,8 @@ void APlugin::setDemoProgram(int index) {
     programState.curBuiltinProgram = index;
     // A name a host gave the program belonged to the sound being replaced.
     // (Cleared here, on the editor's thread: the audio thread never writes
-    // the text that a host may be reading.)
-    programRecord().name[0] = 0;
+    // the name.)
+    programRecord().name.store({});
     // The record is not rewritten under a running application: the audio
     // thread loads the choice itself once it is done.
     if (getIsSettingPreset()) {
@@ -111,8 +111,18 @@ void APlugin::loadStartProgram() {
 
 // ---------------------------------------------------------------- the host's program
 
+// While the editor is being opened nothing is applied: the request waits,
+// and the end of the opening makes it (setEditorOpenState). Whichever of the
+// two threads takes the waiting mark asks for the program, so it is neither
+// lost nor asked for twice.
 void APlugin::setProgram(int32 program) {
-    if (program != 0 || flags.editorOpening) return;
+    if (program != 0) return;
+    programState.programWaitsForEditor.store(true);
+    if (flags.editorOpening.load()) return;
+    if (programState.programWaitsForEditor.exchange(false)) requestProgram();
+}
+
+void APlugin::requestProgram() {
     curProgram = 0;
     programState.curBuiltinProgram = findBuiltinProgram(programRecord());
     // MIDI soft takeover starts afresh with the program.
@@ -126,10 +136,10 @@ void APlugin::unSelectThenSetProgram() { setProgram(0); }
 // taken to be names it. Hosts give 24 bytes for it.
 void APlugin::getProgramName(char* name) {
     if (!name) return;
-    const TProgram& record = programRecord();
-    const std::size_t length = strnlen(record.name, sizeof record.name);
+    char given[TSharedProgramName::BYTES];
+    const std::size_t length = programRecord().name.load(given);
     if (length > 0)
-        kolbri::copyProgramName(name, std::string_view(record.name, length));
+        kolbri::copyProgramName(name, std::string_view(given, length));
     else
         kolbri::copyProgramName(name, builtinProgramName(builtinIndex(getCurBuiltinProgram())));
 }
@@ -143,8 +153,7 @@ bool APlugin::getProgramNameIndexed(int32, int32 index, char* text) {
 // Kept with the record, so that it travels in the state chunk.
 void APlugin::setProgramName(char* name) {
     if (!name) return;
-    TProgram& record = programRecord();
-    kolbri::copyProgramName(record.name, std::string_view(name, strnlen(name, kolbri::HOST_PROGRAM_NAME_BYTES - 1)));
+    programRecord().name.store(std::string_view(name, strnlen(name, kolbri::HOST_PROGRAM_NAME_BYTES - 1)));
 }
 
 bool APlugin::getIsSettingPreset() const {
@@ -170,7 +179,7 @@ float APlugin::applicableValue(int tag, float value) const {
 // Audio thread, while settingPreset is set: the record's values become the
 // current, original and edited ones; the editor follows at its idle pass.
 void APlugin::applyProgramValues() {
-    TProgram& record = programRecord();
+    TProgramRecord& record = programRecord();
     programState.curBuiltinProgram = findBuiltinProgram(record);
     for (int tag = 0; tag < NUM_PARAMS; ++tag) {
         const auto index = static_cast<std::size_t>(tag);
@@ -207,7 +216,7 @@ void APlugin::reloadSamples() { requestUserSampleForProgram(); }
 // record, past setParameter: nothing is reported to the host and the editor
 // redraws everything at once. The voices restart on the audio thread.
 void APlugin::showProgramValues(const std::array<TSharedFloat, PARAMETER_COUNT>& from, bool edited) {
-    TProgram& record = programRecord();
+    TProgramRecord& record = programRecord();
     for (std::size_t tag = 0; tag < from.size(); ++tag) {
         const float value = from[tag];
         values.curValue[tag] = value;
@@ -232,7 +241,7 @@ void APlugin::editProgram() { showProgramValues(values.editValue, true); }
 // initialised program keeps them.
 void APlugin::clearProgram() {
     constexpr int FIRST_KEPT = 128, LAST_KEPT = 242;
-    TProgram& record = programRecord();
+    TProgramRecord& record = programRecord();
     for (int tag = 0; tag < NUM_PARAMS; ++tag) {
         if (tag >= FIRST_KEPT && tag <= LAST_KEPT) continue;
         const auto index = static_cast<std::size_t>(tag);

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -82,6 +83,18 @@ public:
     std::vector<std::string> chosenFiles;
 };
 
+// Construction seeds the random values the editor draws ("Set to Random",
+// the Gator's random pattern) with the processor time; the bench gives it a
+// fixed one, so that every run draws the same values.
+struct TFixedProcessorTime {
+    TFixedProcessorTime() {
+        APlugin::setProcessorClock([]() -> std::clock_t { return 1000; });
+    }
+    ~TFixedProcessorTime() { APlugin::setProcessorClock(nullptr); }
+    TFixedProcessorTime(const TFixedProcessorTime&) = delete;
+    TFixedProcessorTime& operator=(const TFixedProcessorTime&) = delete;
+};
+
 // The plug-in (with its editor) and, when asked, the editor open off screen.
 struct TEditorBench {
     // makePlugin: a plug-in of the test's own (made once the settings are in place).
@@ -139,6 +152,7 @@ struct TEditorBench {
     bool render(const std::string& path) { return target.renderToPNG(path); }
 
     TEditorSettings settings;
+    TFixedProcessorTime processorTime;
     kgui::TestClock clock;
     kgui::OffscreenTarget target;
     std::unique_ptr<APlugin> plugin;

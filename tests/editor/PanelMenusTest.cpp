@@ -134,11 +134,15 @@ TEST(UndoRings, AProgramAppliedBeforeTheNextPushOrPopEmptiesEveryRing) {
     e.setSampleUndo();
     ASSERT_FALSE(e.gatorUndo.empty() || e.moveUndo.empty() || e.sampleUndo.empty());
 
-    // The program lands while the menu is being opened: "Undo" was offered,
-    // but the snapshot belongs to the program before, so nothing is written.
-    bench.applyProgramWith({{GATOR_LEFT, TGatorDisplay::valueOf(0x0F0F)}});
-    bench.target.chooseNext({"Undo"});
+    // The program lands while the menu is open: "Undo" was offered and is
+    // chosen, but the snapshot belongs to the program before, so nothing is written.
+    bench.target.setPopupProvider([&](const MenuSnapshot& shown) {
+        bench.applyProgramWith({{GATOR_LEFT, TGatorDisplay::valueOf(0x0F0F)}});
+        EXPECT_TRUE(lastEntry(shown).enabled);
+        return kgui::PopupResult{{static_cast<kgui::int32>(shown.entries.size() - 1)}};
+    });
     e.showModFXMenu();
+    bench.target.setPopupProvider({});
     EXPECT_EQ(bench.mask(GATOR_LEFT), 0x0F0Fu) << "the program's pattern stands";
     EXPECT_TRUE(e.gatorUndo.empty() && e.moveUndo.empty() && e.sampleUndo.empty());
 
@@ -162,6 +166,32 @@ TEST(UndoRings, AProgramAppliedBeforeTheNextPushOrPopEmptiesEveryRing) {
     bench.setStepOrSwitch(MOD_FX_MODE, MOD_FX_GATOR_MODE);
     bench.gatorMenu({"Undo"});
     EXPECT_EQ(bench.mask(GATOR_LEFT), 0x00FFu);
+}
+
+// A program applied by the audio thread since the last idle pass has emptied
+// the rings: the next menu already shows "Undo" disabled.
+TEST(UndoRings, AMenuOpenedRightAfterAProgramChangeOffersNoUndo) {
+    TPanelBench bench;
+    bench.observed().pretendLoaded = true;
+    const struct {
+        const char* menu;
+        MenuSnapshot (TPanelBench::*open)(const std::vector<std::string>&);
+        std::vector<std::string> command;
+    } cases[] = {
+        {"Gator", &TPanelBench::gatorMenu, {"Set All On"}},
+        {"Movement", &TPanelBench::movementMenu, {"Reset Movement"}},
+        {"sample commands", &TPanelBench::sampleCommandMenu, {"Loop All"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.menu);
+        (bench.*c.open)(c.command);
+        ASSERT_TRUE(lastEntry((bench.*c.open)({})).enabled) << "a command was pushed";
+        bench.applyProgramWith({});
+        const MenuSnapshot shown = (bench.*c.open)({});
+        EXPECT_EQ(lastEntry(shown).title, "Undo");
+        EXPECT_FALSE(lastEntry(shown).enabled);
+        bench.editor->showMainScreen();
+    }
 }
 
 // The audio thread applies programs while the editor's thread pushes and

@@ -137,7 +137,7 @@ TEST(Screens, EachModFXModeKeepsItsOwnSettingsButAProgramBringsItsOwn) {
     EXPECT_NEAR(e.getModFXMemory(0)[1], chorus[1], 1e-6);
 
     // A program in another mode: applied on the audio thread, its values stand.
-    TProgram& program = plugin.programRecord();
+    TProgramRecord& program = plugin.programRecord();
     program.values[MOD_FX_MODE] = (3 + 0.1f) / plugin.getSteppedRange(MOD_FX_MODE);
     for (size_t i = 0; i < 7; ++i)
         program.values[MOD_FX_MEMORY_TAGS[i]] = 0.05f * static_cast<float>(i + 1);

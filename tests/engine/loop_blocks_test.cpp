@@ -49,6 +49,53 @@ TEST(BlockLoop, ProgramAppliedAtTheNextHousekeepingTick) {
     EXPECT_TRUE(plugin->flags.screenUpdatePending) << "the editor hears of it at the next tick";
 }
 
+// A ribbon with a spring starts a program at rest, and the rest is written
+// into the program record. A chunk that a host thread copies into the record
+// while a program is being applied keeps its own ribbon value there, and its
+// request then makes it the sound.
+TEST(BlockLoop, TheSpringsRestNeverOverwritesAChunkThatLandsDuringTheApplication) {
+    constexpr int RIBBON_VALUE = 123, RIBBON_BIPOLAR = 124, RIBBON_SPRING_TIME = 125;
+    constexpr int SPRING_OFF = 0, SPRING_ONE_BAR = 17;
+    constexpr float STORED = 0.3f, CHUNK = 0.8f;
+    // The chunk (no spring, the ribbon at CHUNK) lands after the program's
+    // values were taken, before the engine's share of the application.
+    struct ChunkDuringApplication : EnginePlugin {
+        bool chunkLands = false;
+        void applyProgramValues() override {
+            EnginePlugin::applyProgramValues();
+            if (!chunkLands) return;
+            chunkLands = false;
+            values.programs[0].values[RIBBON_SPRING_TIME] = (SPRING_OFF + 0.1f) / attr.steppedRange[RIBBON_SPRING_TIME];
+            values.programs[0].values[RIBBON_VALUE] = CHUNK;
+            flags.presetPending = true;
+        }
+    };
+    const struct {
+        const char* why;
+        int spring;
+        bool chunkLands;
+        float ribbon;  // in the record and in the engine once every request is applied
+    } cases[] = {
+        {"a spring: the program starts at rest", SPRING_ONE_BAR, false, 0.0f},
+        {"a spring, then a chunk without one: the chunk's ribbon", SPRING_ONE_BAR, true, CHUNK},
+        {"no spring: the stored value", SPRING_OFF, false, STORED},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        auto plugin = std::make_unique<ChunkDuringApplication>();
+        plugin->setParameter(RIBBON_BIPOLAR, 0.0f);  // the rest is 0
+        plugin->setStep(RIBBON_SPRING_TIME, c.spring);
+        plugin->setParameter(RIBBON_VALUE, STORED);
+        plugin->chunkLands = c.chunkLands;
+        plugin->flags.presetPending = true;
+        plugin->render(2 * 4096 + 1, 256);
+        EXPECT_FALSE(plugin->flags.presetPending);
+        EXPECT_FALSE(plugin->chunkLands);
+        EXPECT_FLOAT_EQ(plugin->values.programs[0].values[RIBBON_VALUE], c.ribbon);
+        EXPECT_FLOAT_EQ(plugin->values.curValue[RIBBON_VALUE], c.ribbon);
+    }
+}
+
 // A note played in the frame where a waiting program is applied sounds with
 // that program instead of being cut by its reset: the first block after
 // loading plays its notes.

@@ -158,13 +158,19 @@ TEST(EditorReadoutsThreads, EveryReadOutWhileNotesRibbonAndMovementRun) {
     TPluginTestAccess::engine(*plugin).bindController(RIBBON_CONTROLLER, RIBBON_VALUE);
     plugin->resume();
 
+    // The audio thread plays 600 blocks, and on until the editor's thread has
+    // made 30 passes and seen the sound move, however the two are scheduled;
+    // MAX_BLOCKS is plenty for that, and a bound if the sound never moves.
+    constexpr int MAX_BLOCKS = 20000;
     std::atomic<bool> rendering{true};
     std::atomic<int> uiPasses{0};
+    std::atomic<bool> soundSeen{false};
     std::atomic<int> badFrames{0};
     std::thread audio([&] {
         std::vector<float> left(BLOCK), right(BLOCK);
         float* outputs[2] = {left.data(), right.data()};
-        for (int block = 0; block < 600 || uiPasses.load() < 30; ++block) {
+        for (int block = 0; block < 600 || uiPasses.load() < 30 || (!soundSeen.load() && block < MAX_BLOCKS);
+             ++block) {
             if (block % 12 == 0) send(*plugin, midiMessage(0x90, 48 + block % 24, 100));
             if (block % 12 == 9) send(*plugin, midiMessage(0x80, 48 + (block - 9) % 24, 0));
             if (block % 20 == 5) send(*plugin, midiMessage(0xB0, RIBBON_CONTROLLER, block % 128));
@@ -179,6 +185,7 @@ TEST(EditorReadoutsThreads, EveryReadOutWhileNotesRibbonAndMovementRun) {
     while (rendering.load()) {
         readEveryReadOut(*plugin, seen.passes, seen);
         uiPasses.store(seen.passes);
+        soundSeen.store(seen.movementRunning && seen.scopeMoved && seen.modulatedKnob);
     }
     audio.join();
 

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <new>
 #include <string>
@@ -76,6 +79,33 @@ TEST(PluginCore, EntryFunctionsTurnAFailedConstructionIntoNoPlugin) {
             EXPECT_EQ(effect, nullptr);
             EXPECT_EQ(host.opcodes.back(), c.throwOn) << "the failure came where it was meant to";
         }
+    }
+}
+
+// The processor time that a test hands the plug-in at construction.
+std::clock_t processorTimeNow = 0;
+std::clock_t testProcessorClock() { return processorTimeNow; }
+
+// "Set to Random" and the Gator's random pattern draw from the C library's
+// generator, which each instance seeds with the processor time at its
+// construction: a plug-in loaded at another moment draws other values, and
+// one loaded at the same moment the same values, whatever was drawn before.
+TEST(PluginCore, ConstructionSeedsTheRandomValuesWithTheProcessorTime) {
+    struct RealClockAfterwards {
+        ~RealClockAfterwards() { APlugin::setProcessorClock(nullptr); }
+    } restore;
+    APlugin::setProcessorClock(testProcessorClock);
+    std::vector<std::array<int, 2>> earlier;
+    for (std::clock_t clock : {1000, 250000, 7000000}) {
+        processorTimeNow = clock;
+        std::srand(12345);  // what the process drew before
+        auto plugin = std::make_unique<APlugin>(nullptr);
+        const std::array<int, 2> drawn{std::rand(), std::rand()};
+        std::srand(static_cast<unsigned>(clock));
+        const std::array<int, 2> seeded{std::rand(), std::rand()};
+        EXPECT_EQ(drawn, seeded) << "seeded with the processor time " << clock;
+        for (const auto& before : earlier) EXPECT_NE(drawn, before) << "a load at another time draws the same";
+        earlier.push_back(drawn);
     }
 }
 

@@ -13,6 +13,7 @@
 
 #include "plugin/BuiltinPrograms.h"
 #include "plugin_test_access.h"
+#include "reaper_host_callback.h"
 #include "tools/testhost/TestHost.h"
 
 using namespace vst;
@@ -116,8 +117,68 @@ TEST(Programs, RequestsThatTheHostOrTheEditorMayNotMakeAreIgnored) {
     plugin->setProgram(0);
     EXPECT_FALSE(plugin->getIsSettingPreset()) << "not while the editor is being opened";
     plugin->setEditorOpenState(false, false);
-    plugin->setProgram(0);
-    EXPECT_TRUE(plugin->getIsSettingPreset());
+    EXPECT_TRUE(plugin->getIsSettingPreset()) << "but once it is";
+}
+
+// What reaches the program while the editor is being opened waits for the
+// opening to end and is applied then: the host reads back what it sent
+// meanwhile, and the engine must not keep the sound before.
+TEST(Programs, ProgramsArrivingWhileTheEditorOpensAreAppliedOnceItIsOpen) {
+    constexpr int MAIN_VOLUME = 1;
+    // A built-in program whose Main Volume differs from the start program's.
+    int builtin = 1;
+    while (builtin < BUILTIN_PROGRAM_COUNT &&
+           builtinProgramValues(builtin)[MAIN_VOLUME] == builtinProgramValues(0)[MAIN_VOLUME])
+        ++builtin;
+    ASSERT_LT(builtin, BUILTIN_PROGRAM_COUNT);
+
+    enum class Arrival { chunk, hostProgram, builtinOnTheAudioThread };
+    const struct {
+        const char* why;
+        Arrival arrival;
+        float expected;
+    } cases[] = {
+        {"a chunk the host loads", Arrival::chunk, 0.25f},
+        {"the host's program change after writing the record", Arrival::hostProgram, 0.375f},
+        {"a built-in program the editor chose while another was applied, loaded by the audio thread",
+         Arrival::builtinOnTheAudioThread, builtinProgramValues(builtin)[MAIN_VOLUME]},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        auto plugin = std::make_unique<APlugin>(reaperHostCallback);
+        applyPending(*plugin);
+        // The value as the last application left it: only an application writes it.
+        const TSharedFloat& applied = TPluginTestAccess::values(*plugin).origValue[MAIN_VOLUME];
+        const float before = applied;
+        ASSERT_NE(before, c.expected);
+        if (c.arrival == Arrival::builtinOnTheAudioThread) {
+            plugin->setProgram(0);
+            plugin->setDemoProgram(builtin);  // waits for the audio thread
+        }
+        plugin->setEditorOpenState(true, false);
+        if (c.arrival == Arrival::chunk) {
+            void* data = nullptr;
+            const int32 size = plugin->getChunk(&data, false);
+            ASSERT_EQ(size, 4128);
+            std::vector<unsigned char> chunk(static_cast<const unsigned char*>(data),
+                                             static_cast<const unsigned char*>(data) + size);
+            std::memcpy(chunk.data() + MAIN_VOLUME * sizeof(float), &c.expected, sizeof(float));
+            plugin->setChunk(chunk.data(), size, false);
+        } else if (c.arrival == Arrival::hostProgram) {
+            TPluginTestAccess::values(*plugin).programs[0].values[MAIN_VOLUME] = c.expected;
+            plugin->setProgram(0);
+        }
+        applyPending(*plugin);
+        EXPECT_FLOAT_EQ(plugin->getParameter(MAIN_VOLUME), c.expected) << "the record holds it";
+        EXPECT_FLOAT_EQ(applied, before) << "nothing is applied while the editor is being opened";
+
+        plugin->setEditorOpenState(false, true);
+        EXPECT_TRUE(plugin->getIsSettingPreset()) << "the program waits for the audio thread";
+        applyPending(*plugin);
+        EXPECT_FLOAT_EQ(applied, c.expected);
+        EXPECT_FLOAT_EQ(TPluginTestAccess::values(*plugin).curValue[MAIN_VOLUME], c.expected);
+        EXPECT_FLOAT_EQ(plugin->getParameter(MAIN_VOLUME), c.expected);
+    }
 }
 
 // What the application leaves in the store, for values a foreign record may hold.

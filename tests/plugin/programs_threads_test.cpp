@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -54,6 +55,47 @@ TEST(ProgramThreads, TheLastChunkIsTheSoundWhateverTheApplicationWasDoing) {
             << "tag " << tag << " keeps the chunk before the last";
     EXPECT_FLOAT_EQ(values.curValue[1], SECOND);
     EXPECT_FLOAT_EQ(values.origValue[500], SECOND);
+}
+
+// A host thread renames the program and another loads chunks with names of
+// their own while a third reads the name as hosts do: every name read is one
+// that was written, whole.
+TEST(ProgramThreads, TheProgramsNameIsReadWholeWhileOtherThreadsRenameIt) {
+    auto plugin = std::make_unique<APlugin>(reaperHostCallback);
+    const std::string renamed[] = {std::string(23, 'A'), "Bb"};
+    const std::string chunkName(31, 'C');
+    std::vector<unsigned char> chunk = uniformChunk(0.5f);
+    std::memcpy(chunk.data() + PARAMETER_COUNT * sizeof(float), chunkName.c_str(), chunkName.size() + 1);
+    plugin->dispatcher(vst::effSetProgramName, 0, 0, const_cast<char*>(renamed[0].c_str()), 0);
+
+    constexpr int READS = 3000;
+    std::atomic<bool> reading{true};
+    std::thread renaming([&] {
+        for (int n = 0; reading.load() || n < 200; ++n)
+            plugin->dispatcher(vst::effSetProgramName, 0, 0, const_cast<char*>(renamed[n % 2].c_str()), 0);
+    });
+    std::thread loading([&] {
+        for (int n = 0; reading.load() || n < 200; ++n)
+            plugin->dispatcher(vst::effSetChunk, 0, static_cast<vst::intptr>(chunk.size()), chunk.data(), 0);
+    });
+    int torn = 0;
+    for (int n = 0; n < READS; ++n) {
+        char name[64] = {};
+        plugin->dispatcher(vst::effGetProgramName, 0, 0, name, 0);
+        const std::string host = name;
+        if (host != renamed[0] && host != renamed[1] && host != chunkName.substr(0, 23)) ++torn;
+        void* data = nullptr;
+        if (plugin->dispatcher(vst::effGetChunk, 0, 0, &data, 0) != static_cast<vst::intptr>(sizeof(TProgram))) {
+            ++torn;
+            continue;
+        }
+        const std::string saved = static_cast<const char*>(data) + PARAMETER_COUNT * sizeof(float);
+        if (saved != renamed[0] && saved != renamed[1] && saved != chunkName) ++torn;
+    }
+    reading = false;
+    renaming.join();
+    loading.join();
+    EXPECT_EQ(torn, 0) << "names read half of one and half of another";
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ TEST(TuningTableThreads, ReaderSeesWholeTablesWhilePublishing) {
     EXPECT_EQ(holder.getPitch(500), 127.0f);
 
     std::atomic<bool> done{false};
-    std::atomic<int> torn{0}, backwards{0}, reads{0};
+    std::atomic<int> torn{0}, backwards{0}, lastSeen{0};
     std::thread reader([&] {
         int lastTable = -1;
         TTuningTable seen;
@@ -40,12 +40,12 @@ TEST(TuningTableThreads, ReaderSeesWholeTablesWhilePublishing) {
             lastTable = k;
             const float one = holder.getPitch(64);
             if (one < static_cast<float>(k)) backwards.fetch_add(1);
-            reads.fetch_add(1, std::memory_order_relaxed);
+            lastSeen.store(k, std::memory_order_relaxed);
         }
     });
     for (int k = 1; k <= TABLES; ++k) holder.publish(numberedTable(k));
-    // Let the reader see the last table before it stops.
-    while (reads.load() == 0) std::this_thread::yield();
+    // The reader stops once it has seen the last table.
+    while (lastSeen.load(std::memory_order_relaxed) != TABLES) std::this_thread::yield();
     done.store(true, std::memory_order_release);
     reader.join();
 
