@@ -36,6 +36,7 @@ struct XEvent {
     CPoint where;
     uint16_t state = 0;
     uint8_t mode = XCB_NOTIFY_MODE_NORMAL;  // crossings
+    uint8_t button = 1;                     // presses and releases
 };
 
 // What the window manager's grab and its release bring before a press there.
@@ -52,7 +53,8 @@ void deliver(CFrame& frame, const std::vector<XEvent>& events, uint32_t& time) {
         // Enter, leave, press, release and motion share this layout.
         xcb_enter_notify_event_t event{};
         event.response_type = e.type;
-        event.detail = (e.type == XCB_BUTTON_PRESS || e.type == XCB_BUTTON_RELEASE) ? 1 : XCB_NOTIFY_DETAIL_ANCESTOR;
+        event.detail =
+            (e.type == XCB_BUTTON_PRESS || e.type == XCB_BUTTON_RELEASE) ? e.button : static_cast<uint8_t>(XCB_NOTIFY_DETAIL_ANCESTOR);
         event.time = time += 1000;  // never a double click
         event.event = WINDOW;
         event.event_x = event.root_x = static_cast<int16_t>(e.where.x);
@@ -91,6 +93,15 @@ TEST(WindowManagerInput, CrossingsAreNoDragAndAGrabEndsTheGesture) {
            {XCB_ENTER_NOTIFY, KNOB - CPoint(0, 60), BUTTON_1, XCB_NOTIFY_MODE_UNGRAB},
            {XCB_MOTION_NOTIFY, KNOB - CPoint(0, 80), BUTTON_1},
            {XCB_BUTTON_RELEASE, KNOB - CPoint(0, 80), BUTTON_1}}},
+         0.4f,
+         0},
+        {"the right button pressed in mid-drag ends the drag",
+         {{{XCB_BUTTON_PRESS, KNOB},
+           {XCB_MOTION_NOTIFY, KNOB - CPoint(0, 20), BUTTON_1},
+           {XCB_BUTTON_PRESS, KNOB - CPoint(0, 20), BUTTON_1, XCB_NOTIFY_MODE_NORMAL, 3},
+           {XCB_MOTION_NOTIFY, KNOB - CPoint(0, 60), BUTTON_1},
+           {XCB_BUTTON_RELEASE, KNOB - CPoint(0, 60), BUTTON_1},
+           {XCB_BUTTON_RELEASE, KNOB - CPoint(0, 60), 0, XCB_NOTIFY_MODE_NORMAL, 3}}},
          0.4f,
          0},
     };
