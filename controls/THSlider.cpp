@@ -166,7 +166,7 @@ CMouseEventResult THSlider::onMouseDown(CPoint& where, const CButtonState& butto
 }
 
 CMouseEventResult THSlider::onMouseMoved(CPoint& where, const CButtonState& buttons) {
-    if (!buttons.isLeftButton() || where.x == static_cast<int>(lastX))
+    if (!dragging || !buttons.isLeftButton() || where.x == static_cast<int>(lastX))
         return kMouseEventHandled;
     float d = (static_cast<float>(where.x) - lastX) / trackLength;
     if (look::wantsFine(buttons))
@@ -183,13 +183,23 @@ CMouseEventResult THSlider::onMouseMoved(CPoint& where, const CButtonState& butt
 }
 
 CMouseEventResult THSlider::onMouseUp(CPoint&, const CButtonState&) {
-    if (TEditorServices* services = servicesOf(this)) {
+    // Only a drag lets go of the ribbon; the end of a press that opened the
+    // parameter menu leaves the spring as it was.
+    if (TEditorServices* services = servicesOf(this); services && dragging) {
         endGesture();
         services->setRibbonSpringOn();
     }
     dragging = false;
     setDirty(true);
     return kMouseEventHandled;
+}
+
+// Taken away mid-drag without the toolkit ending the drag (no capture held):
+// the host still hears the gesture end, and the spring takes the ribbon back.
+void THSlider::removed(CViewContainer* oldParent) {
+    CPoint away(size.left - 1, size.top - 1);
+    onMouseUp(away, kLButton);
+    CControl::removed(oldParent);
 }
 
 void THSlider::endGesture() {

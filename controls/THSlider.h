@@ -36,6 +36,7 @@ public:
     kgui::CMouseEventResult onMouseUp(kgui::CPoint& where, const kgui::CButtonState& buttons) override;
     kgui::CMouseEventResult onMouseMoved(kgui::CPoint& where, const kgui::CButtonState& buttons) override;
     bool onWheel(const kgui::CPoint& where, const float& distance, const kgui::CButtonState& buttons) override;
+    void removed(kgui::CViewContainer* oldParent) override;
 
     // Handle positions per step of "Ribbon Quantization" (0: none). The
     // engine quantises the ribbon source with the same dividers.

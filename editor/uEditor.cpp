@@ -253,6 +253,10 @@ void uEditor::close() {
 }
 
 void uEditor::closeWindow(bool tellPlugin) {
+    // A gesture still running ends while the editor listens: a held preview
+    // button lets its note go, a drag closes its edit for the host.
+    if (frame)
+        frame->platformOnMouseCancel();
     editorFinishedOpening = false;
     if (tellPlugin && services) {
         // A program applied while the window was open still empties the rings.

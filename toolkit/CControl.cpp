@@ -67,12 +67,25 @@ void CControl::draw(CDrawContext* context) {
     setDirty(false);
 }
 
-void CControl::removed(CViewContainer* oldParent) {
-    // A control taken away mid-gesture still closes its gesture for the host.
+CMouseEventResult CControl::onMouseCancel() {
+    // Every control's gesture is one of the left button; the point lies just
+    // outside the control, where a release ends a press without acting.
+    CPoint away(size.left - 1, size.top - 1);
+    onMouseUp(away, kLButton);
+    endOpenEdits();
+    return kMouseEventHandled;
+}
+
+void CControl::endOpenEdits() {
     if (editDepth > 0) {
         editDepth = 1;
         endEdit();
     }
+}
+
+void CControl::removed(CViewContainer* oldParent) {
+    // A control taken away mid-gesture still closes its gesture for the host.
+    endOpenEdits();
     CView::removed(oldParent);
 }
 

@@ -54,9 +54,15 @@ public:
     bool isDirty() const override;
     void draw(CDrawContext* context) override;
 
+    // A gesture cut short ends as its release would, away from the control;
+    // an edit still open after that is closed for the host.
+    CMouseEventResult onMouseCancel() override;
     void removed(CViewContainer* oldParent) override;
 
 protected:
+    // Closes the host's edit however deeply it is nested.
+    void endOpenEdits();
+
     IControlListener* listener;
     int32 tag;
     float value = 0;

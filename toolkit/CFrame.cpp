@@ -60,6 +60,7 @@ bool CFrame::setupPlatform(void* parent, PlatformType type) {
 }
 
 void CFrame::close() {
+    platformOnMouseCancel();
     setFocusView(nullptr);
     setDragTarget(nullptr);
     keyboardHooks.clear();
@@ -277,8 +278,8 @@ CMouseEventResult CFrame::platformOnMouseDown(CPoint where, CButtonState buttons
         if (hit != focusView)
             setFocusView(nullptr);
     }
-    // A press while an earlier one still holds the mouse ends that capture.
-    clearMouseDownView();
+    // A press while an earlier one still holds the mouse ends that gesture.
+    onMouseCancel();
 
     uint32 sessionsBefore = modalSessions;
     CPoint point = where;
@@ -286,7 +287,7 @@ CMouseEventResult CFrame::platformOnMouseDown(CPoint where, CButtonState buttons
     // A modal loop (pop-up menu, dialog) ran inside the handler: its own events
     // ended the gesture, so nothing keeps the mouse.
     if (modalSessions != sessionsBefore)
-        clearMouseDownView();
+        onMouseCancel();
     return result;
 }
 
@@ -319,6 +320,20 @@ bool CFrame::platformOnWheel(CPoint where, CMouseWheelAxis axis, float distance,
     CBaseObjectGuard guard(this);
     mouseLocation = where;
     return CViewContainer::onMouseWheel(where, axis, distance, buttons);
+}
+
+void CFrame::platformOnMouseEntered(CPoint where, CButtonState buttons) {
+    if (mouseDownView) {
+        mouseLocation = where;
+        mouseInside = true;
+        return;
+    }
+    platformOnMouseMoved(where, CButtonState(buttons.getModifierState()));
+}
+
+void CFrame::platformOnMouseCancel() {
+    CBaseObjectGuard guard(this);
+    onMouseCancel();
 }
 
 void CFrame::platformOnMouseExited() {

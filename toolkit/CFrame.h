@@ -89,7 +89,13 @@ public:
     CMouseEventResult platformOnMouseUp(CPoint where, CButtonState buttons);
     bool platformOnWheel(CPoint where, float distance, CButtonState buttons);
     bool platformOnWheel(CPoint where, CMouseWheelAxis axis, float distance, CButtonState buttons);
+    // The pointer came into the window (a crossing, never a drag): where it
+    // is now, a hover for the view under it unless a gesture holds the mouse.
+    void platformOnMouseEntered(CPoint where, CButtonState buttons);
     void platformOnMouseExited();
+    // Another client took the pointer (a grab): the running gesture ends,
+    // since its release will not come to us.
+    void platformOnMouseCancel();
     int32 platformOnKeyDown(VstKeyCode& keyCode);
     int32 platformOnKeyUp(VstKeyCode& keyCode);
     DragOperation platformOnDragEnter(IDataPackage* package, CPoint where, CButtonState buttons);

@@ -27,6 +27,7 @@ void CView::draw(CDrawContext* context) {
 CMouseEventResult CView::onMouseDown(CPoint&, const CButtonState&) { return kMouseEventNotImplemented; }
 CMouseEventResult CView::onMouseUp(CPoint&, const CButtonState&) { return kMouseEventNotImplemented; }
 CMouseEventResult CView::onMouseMoved(CPoint&, const CButtonState&) { return kMouseEventNotImplemented; }
+CMouseEventResult CView::onMouseCancel() { return kMouseEventNotImplemented; }
 bool CView::onWheel(const CPoint&, const float&, const CButtonState&) { return false; }
 bool CView::onMouseWheel(const CPoint& where, CMouseWheelAxis axis, const float& distance,
                          const CButtonState& buttons) {
@@ -164,8 +165,14 @@ bool CViewContainer::removeView(CView* view, bool withForget) {
     if (found == children.end())
         return false;
     CBaseObjectGuard guard(view);
-    if (mouseDownView == view)
-        clearMouseDownView();
+    // A view that leaves while its press holds the mouse ends its gesture
+    // first, while it still reaches the frame and through it the host.
+    if (mouseDownView == view) {
+        onMouseCancel();
+        // Its handler may have changed the tree, this view's place in it too.
+        if (std::find(children.begin(), children.end(), view) == children.end())
+            return true;
+    }
     if (CFrame* frame = getFrame())
         frame->viewWillLeave(view);
     CRect area = view->getViewSize();
@@ -329,14 +336,28 @@ CMouseEventResult CViewContainer::onMouseMoved(CPoint& where, const CButtonState
         CBaseObjectGuard guard(view);
         return view->onMouseMoved(local, buttons);
     }
+    // A button may be down without a press of ours: a window manager that
+    // grabbed the press, a press outside the window, a gesture that ended.
+    const CButtonState hover(buttons.getModifierState());
     for (size_t i = children.size(); i-- > 0;) {
         CView* child = children[i];
-        if (!child->isVisible() || !child->getMouseEnabled() || !child->hitTest(local, buttons))
+        if (!child->isVisible() || !child->getMouseEnabled() || !child->hitTest(local, hover))
             continue;
         CBaseObjectGuard guard(child);
-        return child->onMouseMoved(local, buttons);
+        return child->onMouseMoved(local, hover);
     }
     return kMouseEventNotHandled;
+}
+
+CMouseEventResult CViewContainer::onMouseCancel() {
+    if (!mouseDownView)
+        return kMouseEventNotHandled;
+    CView* view = mouseDownView;
+    CBaseObjectGuard guard(view);
+    // The capture goes first, so that a cancel reached again from the
+    // handler (the view removing itself) finds nothing to end.
+    setMouseDownView(nullptr);
+    return view->onMouseCancel();
 }
 
 bool CViewContainer::onWheel(const CPoint& where, const float& distance, const CButtonState& buttons) {
@@ -403,6 +424,8 @@ void CViewContainer::looseFocus() {
 }
 
 void CViewContainer::removed(CViewContainer* oldParent) {
+    // Still attached here: a gesture inside ends while the host can hear it.
+    onMouseCancel();
     clearMouseDownView();
     CView::removed(oldParent);
 }

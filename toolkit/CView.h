@@ -48,6 +48,11 @@ public:
     virtual CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons);
     virtual CMouseEventResult onMouseUp(CPoint& where, const CButtonState& buttons);
     virtual CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons);
+    // The gesture that this view's press began ends without its release: the
+    // pointer was grabbed away, the view is leaving the tree, another press
+    // came or the window is closing. What the press began (a host edit, a
+    // sounding preview) ends here as the release would end it.
+    virtual CMouseEventResult onMouseCancel();
     // distance: +1 per notch, positive when the wheel turns up or away.
     virtual bool onWheel(const CPoint& where, const float& distance, const CButtonState& buttons);
     // A turn on either axis: the vertical one goes to onWheel; a view that
@@ -156,7 +161,12 @@ public:
     void draw(CDrawContext* context) override;
     CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
     CMouseEventResult onMouseUp(CPoint& where, const CButtonState& buttons) override;
+    // A move reaches the view that holds the mouse; without one it is a hover,
+    // passed to the view under the pointer without the buttons: a button held
+    // down is a drag only for the view whose own press began it.
     CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons) override;
+    // Ends the gesture of the view that holds the mouse, at every level.
+    CMouseEventResult onMouseCancel() override;
     bool onWheel(const CPoint& where, const float& distance, const CButtonState& buttons) override;
     bool onMouseWheel(const CPoint& where, CMouseWheelAxis axis, const float& distance,
                       const CButtonState& buttons) override;
@@ -172,6 +182,7 @@ public:
 
     // The view that holds the mouse between a handled press and its release.
     CView* getMouseDownView() const { return mouseDownView; }
+    // Lets go of the mouse at every level without a word to the views.
     void clearMouseDownView();
 
 protected:

@@ -196,57 +196,18 @@ void FrameWindow::dispatch(xcb_generic_event_t* event) {
             frame->invalidRect(CRect(expose->x, expose->y, expose->x + expose->width, expose->y + expose->height));
             break;
         }
-        case XCB_BUTTON_PRESS: {
-            auto* press = reinterpret_cast<xcb_button_press_event_t*>(event);
-            if (press->event != window)
-                break;
-            CPoint where(press->event_x, press->event_y);
-            int32 modifiers = x11::modifiersFromState(press->state);
-            x11::WheelStep step;
-            if (x11::wheelFromDetail(press->detail, step)) {
-                frame->platformOnWheel(where, step.axis, step.distance, x11::buttonsFromState(press->state));
-                break;
-            }
-            int32 button = x11::buttonFromDetail(press->detail);
-            if (!button)
-                break;
-            uint32 ticks = clock.toTicks(press->time);
-            frame->platformOnMouseDown(where, CButtonState(button | modifiers), ticks);
-            // A view that edits text takes the keys: our window gets the focus.
-            if (!closed && frame->getFocusView() && !display->broken())
-                xcb_set_input_focus(display->connection(), XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
-            break;
-        }
-        case XCB_BUTTON_RELEASE: {
-            auto* release = reinterpret_cast<xcb_button_release_event_t*>(event);
-            int32 button = x11::buttonFromDetail(release->detail);
-            if (release->event != window || !button)
-                break;
-            frame->platformOnMouseUp(CPoint(release->event_x, release->event_y),
-                                     CButtonState(button | x11::modifiersFromState(release->state)));
-            break;
-        }
-        case XCB_MOTION_NOTIFY: {
-            auto* motion = reinterpret_cast<xcb_motion_notify_event_t*>(event);
-            if (motion->event != window)
-                break;
-            frame->platformOnMouseMoved(CPoint(motion->event_x, motion->event_y),
-                                        CButtonState(x11::buttonsFromState(motion->state)));
-            break;
-        }
-        case XCB_ENTER_NOTIFY: {
-            auto* enter = reinterpret_cast<xcb_enter_notify_event_t*>(event);
-            if (enter->event == window)
-                frame->platformOnMouseMoved(CPoint(enter->event_x, enter->event_y),
-                                            CButtonState(x11::buttonsFromState(enter->state)));
-            break;
-        }
+        case XCB_BUTTON_PRESS:
+        case XCB_BUTTON_RELEASE:
+        case XCB_MOTION_NOTIFY:
+        case XCB_ENTER_NOTIFY:
         case XCB_LEAVE_NOTIFY: {
-            auto* leave = reinterpret_cast<xcb_leave_notify_event_t*>(event);
-            // Leaving into one of our own children is no leaving; a grab (our
-            // menu) takes the pointer away for as long as it runs.
-            if (leave->event == window && leave->detail != XCB_NOTIFY_DETAIL_INFERIOR)
-                frame->platformOnMouseExited();
+            if (!x11::deliverPointerEvent(*frame, window, *event, clock))
+                break;
+            // A view that edits text takes the keys after a click: our window gets the focus.
+            const auto* press = reinterpret_cast<xcb_button_press_event_t*>(event);
+            if ((event->response_type & 0x7f) == XCB_BUTTON_PRESS && x11::buttonFromDetail(press->detail) &&
+                !closed && frame->getFocusView() && !display->broken())
+                xcb_set_input_focus(display->connection(), XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
             break;
         }
         case XCB_KEY_PRESS:

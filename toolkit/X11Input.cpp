@@ -3,6 +3,8 @@
 #include <xkbcommon/xkbcommon-keysyms.h>
 #include <xkbcommon/xkbcommon.h>
 
+#include "toolkit/CFrame.h"
+
 namespace kgui::x11 {
 
 int32 modifiersFromState(uint16_t state) {
@@ -169,6 +171,66 @@ void ServerClock::observe(uint32 serverTime, uint32 nowTicks) {
     if (!known || lateness < offset) {
         offset = lateness;
         known = true;
+    }
+}
+
+bool deliverPointerEvent(CFrame& frame, xcb_window_t window, const xcb_generic_event_t& event,
+                         const ServerClock& clock) {
+    switch (event.response_type & 0x7f) {
+        case XCB_BUTTON_PRESS: {
+            const auto& press = reinterpret_cast<const xcb_button_press_event_t&>(event);
+            if (press.event != window)
+                return false;
+            const CPoint where(press.event_x, press.event_y);
+            WheelStep step;
+            if (wheelFromDetail(press.detail, step)) {
+                frame.platformOnWheel(where, step.axis, step.distance, buttonsFromState(press.state));
+                return true;
+            }
+            const int32 button = buttonFromDetail(press.detail);
+            if (!button)
+                return false;
+            frame.platformOnMouseDown(where, CButtonState(button | modifiersFromState(press.state)),
+                                      clock.toTicks(press.time));
+            return true;
+        }
+        case XCB_BUTTON_RELEASE: {
+            const auto& release = reinterpret_cast<const xcb_button_release_event_t&>(event);
+            const int32 button = buttonFromDetail(release.detail);
+            if (release.event != window || !button)
+                return false;
+            frame.platformOnMouseUp(CPoint(release.event_x, release.event_y),
+                                    CButtonState(button | modifiersFromState(release.state)));
+            return true;
+        }
+        case XCB_MOTION_NOTIFY: {
+            const auto& motion = reinterpret_cast<const xcb_motion_notify_event_t&>(event);
+            if (motion.event != window)
+                return false;
+            frame.platformOnMouseMoved(CPoint(motion.event_x, motion.event_y),
+                                       CButtonState(buttonsFromState(motion.state)));
+            return true;
+        }
+        case XCB_ENTER_NOTIFY: {
+            const auto& enter = reinterpret_cast<const xcb_enter_notify_event_t&>(event);
+            if (enter.event != window)
+                return false;
+            frame.platformOnMouseEntered(CPoint(enter.event_x, enter.event_y),
+                                         CButtonState(buttonsFromState(enter.state)));
+            return true;
+        }
+        case XCB_LEAVE_NOTIFY: {
+            const auto& leave = reinterpret_cast<const xcb_leave_notify_event_t&>(event);
+            if (leave.event != window)
+                return false;
+            if (leave.mode == XCB_NOTIFY_MODE_GRAB)
+                frame.platformOnMouseCancel();
+            // Leaving into one of our own children is no leaving.
+            if (leave.detail != XCB_NOTIFY_DETAIL_INFERIOR)
+                frame.platformOnMouseExited();
+            return true;
+        }
+        default: return false;
     }
 }
 

@@ -1,7 +1,7 @@
 // What X11 input means to the toolkit: modifier and button bits, wheel
-// buttons, keys as VstKeyCode, and the display's event times on the toolkit
-// clock. Plain functions of the event fields, so that they are tested without
-// a display.
+// buttons, keys as VstKeyCode, the display's event times on the toolkit clock
+// and the pointer events of a frame's window. Plain functions of the event
+// fields, so that they are tested without a display.
 //
 // Modifiers on Linux: Ctrl is the toolkit's kControl (the default-value click;
 // MODIFIER_COMMAND in a VstKeyCode), Super is kApple (the parameter menu;
@@ -9,10 +9,16 @@
 // and Shift is kShift.
 #pragma once
 
+#include <xcb/xcb.h>
+
 #include <cstdint>
 
 #include "toolkit/CBase.h"
 #include "vst/vst2_abi.h"
+
+namespace kgui {
+class CFrame;
+}
 
 namespace kgui::x11 {
 
@@ -64,5 +70,16 @@ private:
     bool known = false;
     int32 offset = 0;  // ticks minus server time
 };
+
+// Hands a pointer event of the frame's window to the frame: a press (with its
+// time on the toolkit clock), a release, a move, a wheel notch or a crossing.
+// A crossing is never a drag, whatever buttons it carries: a click-to-focus
+// window manager grabs the pointer at each press and lets it go again, so the
+// window sees a leave (mode Grab) and an enter (mode Ungrab) with the button
+// already down before the press itself. Entering is a hover; a leave by a
+// grab ends the gesture that holds the mouse, whose release goes to the grab.
+// False for other events and for events of other windows.
+bool deliverPointerEvent(CFrame& frame, xcb_window_t window, const xcb_generic_event_t& event,
+                         const ServerClock& clock);
 
 }  // namespace kgui::x11

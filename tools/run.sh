@@ -17,8 +17,9 @@ packages=(
   libxcb-xkb-dev libxkbcommon-dev libxkbcommon-x11-dev libxcb-cursor-dev
   clang libclang-rt-14-dev
 )
-# The windowed editor tests start their own Xvfb display and drive it through XTest.
-if [[ $job == test ]]; then packages+=(xvfb libxcb-xtest0-dev); fi
+# The windowed editor tests start their own Xvfb display and drive it through XTest,
+# on a bare server and under a window manager, as users run the editor.
+if [[ $job == test ]]; then packages+=(xvfb libxcb-xtest0-dev openbox); fi
 # One benchmark weighs Kolbri's voices against another synth plug-in from Debian.
 if [[ $job == bench ]]; then packages+=(amsynth); fi
 # The programs' spectrograms are drawn by sox and gathered on one sheet by ImageMagick.

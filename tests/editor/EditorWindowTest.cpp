@@ -1,13 +1,19 @@
 // Kolbri's editor in a real window: the plug-in library loaded by the test
 // host, its editor opened through the VST interface in a host window on an
-// Xvfb display that the test starts, driven by XTest clicks from screen to
-// screen, and each screen compared with the off-screen picture of the same
-// screen drawn in this process.
+// Xvfb display that the test starts, bare or with a window manager, driven by
+// XTest from screen to screen and control to control, and each screen
+// compared with the off-screen picture of the same screen drawn in this
+// process.
 #include <cairo.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <map>
 #include <thread>
+#include <tuple>
 
 #include "EditorTestSupport.h"
 #include "controls/TReadout.h"
@@ -22,14 +28,54 @@ using namespace windowtest;
 
 namespace {
 
-class KolbriWindowTest : public ::testing::TestWithParam<int> {
+// A copy of the plug-in library of this test's own. The library stays loaded
+// once a process has opened it, with the settings and tables it read then;
+// a copy in a bundle of its own is a library the process has not seen, so
+// every window test starts from the state a host meets at its first load,
+// whatever ran before it.
+class PrivateLibrary {
+public:
+    explicit PrivateLibrary(const std::filesystem::path& original) {
+        static std::atomic<int> copies{0};
+        root = std::filesystem::temp_directory_path() /
+               ("kolbri-library-" + std::to_string(::getpid()) + "-" + std::to_string(copies++));
+        const std::filesystem::path contents = original.parent_path().parent_path();
+        const std::filesystem::path binaryFolder = root / "Kolbri.vst" / "Contents" / original.parent_path().filename();
+        std::filesystem::create_directories(binaryFolder);
+        // Its images and sample bank are the bundle's own.
+        std::filesystem::create_directory_symlink(contents / "Resources", root / "Kolbri.vst" / "Contents" / "Resources");
+        path = binaryFolder / original.filename();
+        std::filesystem::copy_file(original, path);
+    }
+    ~PrivateLibrary() {
+        std::error_code ignored;
+        std::filesystem::remove_all(root, ignored);
+    }
+    PrivateLibrary(const PrivateLibrary&) = delete;
+    PrivateLibrary& operator=(const PrivateLibrary&) = delete;
+
+    std::filesystem::path path;
+
+private:
+    std::filesystem::path root;
+};
+
+// The editor in a host window at a screen size, on a bare server or under a
+// window manager.
+class KolbriWindowFixture : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void start(int screenSize, Desktop onDesktop) {
         if (XvfbServer::binary().empty())
             GTEST_SKIP() << "Xvfb is not installed (Debian: xvfb)";
-        size = GetParam();
+        if (onDesktop == Desktop::openbox && WindowManager::binary().empty())
+            GTEST_SKIP() << "openbox is not installed (Debian: openbox)";
+        size = screenSize;
+        desktop = onDesktop;
         std::string error;
         ASSERT_TRUE(xvfb.start(error, "2400x1700x24")) << error;
+        if (desktop == Desktop::openbox) {
+            ASSERT_TRUE(windowManager.start(xvfb.display(), error)) << error;
+        }
         ::setenv("DISPLAY", xvfb.display().c_str(), 1);
         driver = std::make_unique<Driver>(xvfb.display());
         ASSERT_TRUE(driver->ok());
@@ -39,7 +85,8 @@ protected:
         // A tooltip is a window of its own over the editor's: none here.
         saveStringToPrefs(REG_TOOL_TIP_STR, "N");
         platform::flushPreferences();
-        plugin = host.load(KOLBRI_SO_PATH);
+        library = std::make_unique<PrivateLibrary>(KOLBRI_SO_PATH);
+        plugin = host.load(library->path.string());
         ASSERT_NE(plugin, nullptr) << testhost::Host::lastError();
         plugin->dispatch(vst::effOpen);
         plugin->start();
@@ -58,9 +105,11 @@ protected:
         }
         plugin.reset();
         driver.reset();
+        windowManager.stop();
         xvfb.stop();
         ::unsetenv("DISPLAY");
         settings.reset();
+        library.reset();
     }
 
     void openEditor() {
@@ -79,10 +128,8 @@ protected:
             if (window)
                 window->idle();
         });
-        ASSERT_TRUE(waitFor([&] {
-            xcb_window_t child = editorWindow();
-            return child != 0 && driver->state(child).mapped;
-        }));
+        ASSERT_TRUE(waitFor([&] { return readyForInput(*driver, desktop, parent, editorWindow()); }))
+            << describeReadiness(*driver, parent, editorWindow());
     }
 
     xcb_window_t editorWindow() {
@@ -90,10 +137,15 @@ protected:
         return children.size() == 1 ? children[0] : 0;
     }
 
-    void clickMember(const char* member) {
+    // The centre of an editor member in root coordinates.
+    void memberCentre(const char* member, int& x, int& y) {
         const TPixelBox box = getScaledBox(*findLayoutRow(member), size);
-        int x = 0, y = 0;
         ASSERT_TRUE(driver->toRoot(editorWindow(), box.x + box.width / 2, box.y + box.height / 2, x, y));
+    }
+
+    void clickMember(const char* member) {
+        int x = 0, y = 0;
+        memberCentre(member, x, y);
         driver->click(x, y);
     }
 
@@ -120,14 +172,29 @@ protected:
     }
 
     int size = 0;
+    Desktop desktop = Desktop::bare;
     std::unique_ptr<TEditorSettings> settings;
+    std::unique_ptr<PrivateLibrary> library;
     XvfbServer xvfb;
+    WindowManager windowManager;
     std::unique_ptr<Driver> driver;
     testhost::Host host;
     std::unique_ptr<testhost::Plugin> plugin;
     std::unique_ptr<UiThread> ui;
     std::unique_ptr<testhost::EditorWindow> window;  // touched on the UI thread only
     xcb_window_t parent = 0;
+};
+
+using SizeOnDesktop = std::tuple<int, Desktop>;
+
+std::string sizeOnDesktopName(const ::testing::TestParamInfo<SizeOnDesktop>& info) {
+    static const std::map<int, std::string> sizes = {{0, "At100"}, {1, "At125"}, {2, "At150"}, {3, "At200"}};
+    return sizes.at(std::get<0>(info.param)) + desktopName(std::get<1>(info.param));
+}
+
+class KolbriWindowTest : public KolbriWindowFixture, public ::testing::WithParamInterface<SizeOnDesktop> {
+protected:
+    void SetUp() override { start(std::get<0>(GetParam()), std::get<1>(GetParam())); }
 };
 
 // Draws a screen of an editor of this process at the same size, the pointer
@@ -202,8 +269,10 @@ TEST_P(KolbriWindowTest, ScreensInTheHostWindowAreTheOffscreenPictures) {
         std::filesystem::remove_all(shots);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, KolbriWindowTest, ::testing::Values(0, 2),
-                         [](const auto& info) { return info.param == 0 ? "At100" : "At150"; });
+INSTANTIATE_TEST_SUITE_P(Sizes, KolbriWindowTest,
+                         ::testing::Combine(::testing::Values(0, 2),
+                                            ::testing::Values(Desktop::bare, Desktop::openbox)),
+                         sizeOnDesktopName);
 
 namespace {
 
@@ -286,5 +355,137 @@ TEST_P(KolbriMenuWindowTest, MenusOpenAtTheEditorsScreenSize) {
         std::filesystem::remove_all(shots);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, KolbriMenuWindowTest, ::testing::Values(0, 3),
-                         [](const auto& info) { return info.param == 0 ? "At100" : "At200"; });
+INSTANTIATE_TEST_SUITE_P(Sizes, KolbriMenuWindowTest,
+                         ::testing::Combine(::testing::Values(0, 3),
+                                            ::testing::Values(Desktop::bare, Desktop::openbox)),
+                         sizeOnDesktopName);
+
+namespace {
+
+class KolbriPointerWindowTest : public KolbriWindowFixture, public ::testing::WithParamInterface<Desktop> {
+protected:
+    void SetUp() override { start(0, GetParam()); }
+
+    // What the host heard so far, read where the editor calls it from.
+    std::vector<testhost::HostCall> hostCalls() {
+        std::vector<testhost::HostCall> calls;
+        ui->run([&] { calls = plugin->calls(); });
+        return calls;
+    }
+    int heard(vst::int32 opcode, int tag) {
+        const auto calls = hostCalls();
+        return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&](const testhost::HostCall& call) {
+            return call.opcode == opcode && call.index == tag;
+        }));
+    }
+    bool parameterIs(int tag, float expected) {
+        return waitFor([&] { return std::fabs(plugin->getParameter(tag) - expected) < 1e-4f; });
+    }
+
+    // A knob's drag as a person makes it: the moves follow once the press has
+    // reached the editor (the host heard the gesture begin). A window manager
+    // that takes the press holds it, and any move behind it, until it lets
+    // the pointer go, so a quicker drag would arrive as a click at its end.
+    void dragKnob(int tag, int x, int y, int dy) {
+        const int begins = heard(vst::audioMasterBeginEdit, tag), ends = heard(vst::audioMasterEndEdit, tag);
+        driver->moveTo(x, y);
+        driver->press(1);
+        ASSERT_TRUE(waitFor([&] { return heard(vst::audioMasterBeginEdit, tag) > begins; })) << "the press went nowhere";
+        for (int step = 1; step <= 10; ++step)
+            driver->moveTo(x, y + dy * step / 10);
+        driver->release(1);
+        ASSERT_TRUE(waitFor([&] { return heard(vst::audioMasterEndEdit, tag) > ends; })) << "the release went nowhere";
+    }
+};
+
+// Presses on one place further apart than this are no double click.
+constexpr auto NO_DOUBLE_CLICK = std::chrono::milliseconds(500);
+
+// The editor steps programs at most once in 300 ms, counted from its making
+// too, so that a held key does not race through them.
+constexpr auto PROGRAM_STEP_PAUSE = std::chrono::milliseconds(400);
+
+}  // namespace
+
+// The pointer acts once, where its press began, on a bare server and under a
+// window manager that grabs the pointer at each press (so that the window
+// sees a leave and an enter with the button down before the press): a drag
+// moves a knob from its own value, a click without a move leaves it, the
+// wheel and a double click act once, and a program arrow steps the program
+// without moving a knob. Every gesture the host heard begin, it heard end.
+TEST_P(KolbriPointerWindowTest, DragsClicksWheelAndArrowsActOnceWhereThePressBegan) {
+    const int volume = findLayoutRow("knobMainVolume")->tag;
+    float defaultVolume = 0;
+    {
+        TEditorBench reference(size, false);
+        defaultVolume = reference.plugin->getDefaultValue(volume);
+    }
+    plugin->setParameter(volume, 0.25f);
+    openEditor();
+    const auto opened = std::chrono::steady_clock::now();
+    const int width = getScaled(EDITOR_WIDTH, size), height = getScaled(EDITOR_HEIGHT, size);
+    int x = 0, y = 0;
+    ASSERT_TRUE(driver->toRoot(editorWindow(), width - 10, height - 10, x, y));
+    driver->click(x, y);  // from the opening page to the main screen
+    int knobX = 0, knobY = 0;
+    memberCentre("knobMainVolume", knobX, knobY);
+
+    dragKnob(volume, knobX, knobY, -100);
+    EXPECT_NEAR(plugin->getParameter(volume), 0.75f, 1e-4f) << "100 pixels up from 0.25";
+    std::this_thread::sleep_for(NO_DOUBLE_CLICK);
+    dragKnob(volume, knobX, knobY, 50);
+    EXPECT_NEAR(plugin->getParameter(volume), 0.5f, 1e-4f) << "50 pixels down from 0.75, from the knob's centre";
+
+    // Beside the last press, so that it is no double click; the host hears
+    // its gesture end once it was handled.
+    const int endsBefore = heard(vst::audioMasterEndEdit, volume);
+    driver->click(knobX + 6, knobY);
+    ASSERT_TRUE(waitFor([&] { return heard(vst::audioMasterEndEdit, volume) > endsBefore; })) << "the click went nowhere";
+    EXPECT_NEAR(plugin->getParameter(volume), 0.5f, 1e-4f) << "a click without a move";
+
+    driver->wheel(1);
+    EXPECT_TRUE(parameterIs(volume, 0.51f)) << "one notch up: " << plugin->getParameter(volume);
+    driver->doubleClick(knobX, knobY);
+    EXPECT_TRUE(parameterIs(volume, defaultVolume)) << "a double click: " << plugin->getParameter(volume);
+
+    // The next program, once: its own volume, no knob's gesture on the way.
+    const std::string before = plugin->programName();
+    int program = -1;
+    for (int i = 0; i < BUILTIN_PROGRAM_COUNT; ++i)
+        if (builtinProgramName(i) == before)
+            program = i;
+    ASSERT_GE(program, 0) << "the program shown is no built-in one: " << before;
+    ASSERT_LT(program + 1, BUILTIN_PROGRAM_COUNT);
+    const auto callsBefore = hostCalls();
+    const auto beginsBefore = std::count_if(callsBefore.begin(), callsBefore.end(), [](const testhost::HostCall& call) {
+        return call.opcode == vst::audioMasterBeginEdit;
+    });
+    std::this_thread::sleep_until(opened + PROGRAM_STEP_PAUSE);
+    const TPixelBox preset = getScaledBox(*findLayoutRow("presetMenu"), size);
+    ASSERT_TRUE(driver->toRoot(editorWindow(), preset.x + preset.width - 4, preset.y + preset.height / 2, x, y));
+    driver->click(x, y);
+    const std::string next(builtinProgramName(program + 1));
+    EXPECT_TRUE(waitFor([&] {
+        plugin->render(512);  // the program is applied on the audio thread
+        return plugin->programName() == next;
+    })) << "shown: " << plugin->programName();
+    EXPECT_NEAR(plugin->getParameter(volume), builtinProgramValues(program + 1)[static_cast<size_t>(volume)], 1e-4f);
+
+    // Every gesture begun was ended, for every parameter.
+    std::map<int, int> open;
+    long begins = 0;
+    for (const testhost::HostCall& call : hostCalls()) {
+        if (call.opcode == vst::audioMasterBeginEdit) {
+            ++open[call.index];
+            ++begins;
+        } else if (call.opcode == vst::audioMasterEndEdit) {
+            --open[call.index];
+        }
+    }
+    EXPECT_EQ(begins, beginsBefore) << "a gesture began at the program arrow";
+    for (const auto& [tag, count] : open)
+        EXPECT_EQ(count, 0) << "gestures of parameter " << tag << " left open";
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, KolbriPointerWindowTest, ::testing::Values(Desktop::bare, Desktop::openbox),
+                         [](const auto& info) { return std::string(desktopName(info.param)); });
