@@ -343,9 +343,17 @@ TEST_P(KolbriMenuWindowTest, MenusOpenAtTheEditorsScreenSize) {
         std::filesystem::temp_directory_path() / ("kolbri-menu-window-" + std::to_string(::getpid()));
     std::filesystem::create_directories(shots);
     const std::string picture = shots + "/screen_size_menu_" + std::to_string(size) + ".png";
-    ASSERT_TRUE(testhost::saveWindowImage(xvfb.display(), menu, picture));
-    const int ink = inkHeight(picture, expected.checkColumn, shown.width, expected.border,
-                              expected.border + expected.itemHeight);
+    // A menu window that has just been mapped may not have been painted yet
+    // (an unpainted row reads as ink from top to bottom), so look again until
+    // its first row is drawn, within a bound.
+    int ink = expected.itemHeight;
+    waitFor([&] {
+        if (!testhost::saveWindowImage(xvfb.display(), menu, picture))
+            return false;
+        ink = inkHeight(picture, expected.checkColumn, shown.width, expected.border,
+                        expected.border + expected.itemHeight);
+        return ink < expected.itemHeight;
+    });
     EXPECT_GE(ink, expected.itemHeight * 3 / 10) << picture;
     EXPECT_LT(ink, expected.itemHeight) << picture;
 
