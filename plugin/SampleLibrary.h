@@ -14,11 +14,12 @@
 //   - every other operation: the editor's thread (tests: any thread but the
 //     audio thread).
 //   - the audio thread never calls in. Program application there only raises
-//     a load request on the engine's slot (TSoundEngine::requestUserSampleForProgram),
-//     which the sample job takes.
+//     a load request on the engine's slot
+//     (TSoundEngine::requestUserSampleForProgram), which the sample job takes.
 // One lock, the browser's, guards the roots and the browser's state. It is
-// held while a folder is scanned or a file read, and taken by no other code:
-// the parameter store it may call meanwhile does not lock.
+// held while a folder is scanned or a file read, copied or published to the
+// engine's slot. Nothing else takes it, and the parameter store that a load
+// writes to meanwhile takes no lock of its own.
 #pragma once
 
 #include <functional>
@@ -38,6 +39,8 @@ struct TSampleBankTables;
 // What the library asks of the plug-in around it: the parameter store, under
 // the store's own rules (clamping, the program record, the editor's marks;
 // setOn, setOff, setToDefault and setSteppedValue tell the host as well).
+// The sample job reads values from the background thread, writes come from
+// the editor's thread only.
 class TSampleLibraryHost {
 public:
     virtual ~TSampleLibraryHost() = default;

@@ -3,10 +3,10 @@
 // chunk, and holds the sound engine (TSoundEngine, engine/SoundEngine.h) by
 // value, forwarding the host's calls to it in one line each. The controls and
 // the editor reach it only through TEditorServices; the engine only through
-// TEngineHost; the sample library (TSampleLibrary, held by value) only through
-// TSampleLibraryHost. Its state is grouped per subsystem in plain structs held by
-// value; its member functions are split across one source file per subsystem
-// (plugin/uPlugin*.cpp).
+// TEngineHost; the sample library (TSampleLibrary, plugin/SampleLibrary.h,
+// also held by value) only through TSampleLibraryHost. Its state is grouped
+// per subsystem in plain structs held by value; its member functions are split
+// across one source file per subsystem (plugin/uPlugin*.cpp).
 #pragma once
 
 #include <array>
