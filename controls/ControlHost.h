@@ -99,3 +99,9 @@ public:
 inline TControlHost* controlHostOf(const kgui::CView* view) {
     return dynamic_cast<TControlHost*>(view->getEditor());
 }
+
+// The plug-in's sample library, or null while there is no host or plug-in.
+inline TSampleServices* sampleServicesOf(TControlHost* host) {
+    TEditorServices* services = host ? host->getServices() : nullptr;
+    return services ? &services->getSampleServices() : nullptr;
+}

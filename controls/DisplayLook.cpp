@@ -68,8 +68,8 @@ bool importDroppedFiles(TEditorServices& services, kgui::IDataPackage* package) 
             continue;
         // A path is the item's bytes up to its terminator, and never past its size.
         const char* path = static_cast<const char*>(item);
-        services.importSampleFromDrag(std::string(path, ::strnlen(path, static_cast<size_t>(size < 0 ? 0 : size))),
-                                      count);
+        services.getSampleServices().importSampleFromDrag(
+            std::string(path, ::strnlen(path, static_cast<size_t>(size < 0 ? 0 : size))), count);
         handed = true;
     }
     services.requestEditorRedraw();

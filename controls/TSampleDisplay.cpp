@@ -25,10 +25,7 @@ constexpr const char* LOAD_SUCCEEDED = "!";
 constexpr float ZOOM_IN_MARGIN = 0.001f;
 constexpr float WHOLE_SAMPLE_ZOOM = 0.999f;
 
-TEditorServices* servicesOf(const CView* view) {
-    TControlHost* host = controlHostOf(view);
-    return host ? host->getServices() : nullptr;
-}
+TSampleServices* servicesOf(const CView* view) { return sampleServicesOf(controlHostOf(view)); }
 
 struct TColumnPeaks {
     float max = 0;
@@ -53,7 +50,7 @@ TSampleDisplay::TSampleDisplay(const CRect& rect, int size)
 }
 
 double TSampleDisplay::sampleLength() {
-    TEditorServices* services = servicesOf(this);
+    TSampleServices* services = servicesOf(this);
     const double length = services ? services->getSampleLength(USER_SAMPLE_SLOT) : 0;
     return std::isfinite(length) && length > 0 ? length : 0;
 }
@@ -80,6 +77,7 @@ void TSampleDisplay::draw(CDrawContext* context) {
     TEditorServices* services = host ? host->getServices() : nullptr;
     if (!services || !host->getEditorFinishedOpening())
         return;
+    TSampleServices& samples = services->getSampleServices();
     const double left = size.left, top = size.top;
     const double length = sampleLength();
 
@@ -88,12 +86,12 @@ void TSampleDisplay::draw(CDrawContext* context) {
     context->setFont(kNormalFontVeryBig, 0, kBoldFace);
     const double titleBottom = top + TITLE_TOP + static_cast<int32>(kNormalFontVeryBig->getSize()) + TITLE_PADDING;
     const CRect titleBox(left, top + TITLE_TOP, left + viewWidth, titleBottom);
-    const std::string failure = services->getBadSampleStr();
+    const std::string failure = samples.getBadSampleStr();
     if (failure != LOAD_SUCCEEDED) {
         context->setFont(kNormalFont, 0, kBoldFace);
         look::drawFittedString(context, failure, titleBox, kCenterText);
     } else {
-        look::drawFittedString(context, services->getLoadedSampleDisplayNameStr(), titleBox, kCenterText);
+        look::drawFittedString(context, samples.getLoadedSampleDisplayNameStr(), titleBox, kCenterText);
     }
 
     // 2. The frames shown, kept inside the sample.
@@ -109,8 +107,8 @@ void TSampleDisplay::draw(CDrawContext* context) {
     context->setLineWidth(1);
     const double waveBottom = top + waveHeight;
     if (length >= 1) {
-        const double loopStart = services->getSampleLoopStart(USER_SAMPLE_SLOT);
-        const double loopEnd = services->getSampleLoopEnd(USER_SAMPLE_SLOT);
+        const double loopStart = samples.getSampleLoopStart(USER_SAMPLE_SLOT);
+        const double loopEnd = samples.getSampleLoopEnd(USER_SAMPLE_SLOT);
         const int loopStartX = look::pixelOf(markerX(loopStart));
         const int loopEndX = look::pixelOf(markerX(loopEnd));
         const int loopMode = services->getSteppedValue(LOOP_MODE_TAG);
@@ -132,15 +130,15 @@ void TSampleDisplay::draw(CDrawContext* context) {
     auto centreLine = [&](int y) { context->drawLine(CPoint(left, top + y), CPoint(left + viewWidth, top + y)); };
     centreLine(waveHeight / 2);
     float leftReading = 0, rightReading = 0;
-    const bool stereo = services->getSampleDisplayValue(0, leftReading, rightReading);
+    const bool stereo = samples.getSampleDisplayValue(0, leftReading, rightReading);
     if (stereo) {
         centreLine(waveHeight / 4);
         centreLine(3 * waveHeight / 4);
     }
 
     // 7 and 8. Min/max columns from five readings each, at the sample's volume.
-    const float gain = look::finiteOr(services->getSampleVol(), 1);
-    const double sampleStart = length >= 1 ? services->getSampleStart(USER_SAMPLE_SLOT) : 0;
+    const float gain = look::finiteOr(samples.getSampleVol(), 1);
+    const double sampleStart = length >= 1 ? samples.getSampleStart(USER_SAMPLE_SLOT) : 0;
     const double step = static_cast<double>(samplesPerPixel) / READINGS_PER_COLUMN;
     // A loud sample at a high volume swings past the band: its columns end at the view's edges.
     auto waveY = [&](double y) { return std::clamp(y, top, waveBottom); };
@@ -151,7 +149,7 @@ void TSampleDisplay::draw(CDrawContext* context) {
         TColumnPeaks leftPeaks, rightPeaks;
         for (int k = 0; k < READINGS_PER_COLUMN; ++k) {
             float l = 0, r = 0;
-            services->getSampleDisplayValue(static_cast<float>(p + k * step), l, r);
+            samples.getSampleDisplayValue(static_cast<float>(p + k * step), l, r);
             leftPeaks.take(look::finiteOr(l, 0) * gain);
             rightPeaks.take(look::finiteOr(r, 0) * gain);
         }
@@ -182,7 +180,7 @@ void TSampleDisplay::draw(CDrawContext* context) {
 
 CMouseEventResult TSampleDisplay::onMouseDown(CPoint& where, const CButtonState& buttons) {
     TControlHost* host = controlHostOf(this);
-    TEditorServices* services = host ? host->getServices() : nullptr;
+    TSampleServices* services = sampleServicesOf(host);
     if (!services)
         return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
     previewActive = scrollDragActive = markerDragActive = false;
@@ -242,7 +240,7 @@ CMouseEventResult TSampleDisplay::onMouseDown(CPoint& where, const CButtonState&
 
 CMouseEventResult TSampleDisplay::onMouseMoved(CPoint& where, const CButtonState& buttons) {
     TControlHost* host = controlHostOf(this);
-    TEditorServices* services = host ? host->getServices() : nullptr;
+    TSampleServices* services = sampleServicesOf(host);
     if (!services || previewActive || !buttons.isLeftButton())
         return kMouseEventHandled;
     const double x = where.x - size.left;
@@ -267,7 +265,7 @@ CMouseEventResult TSampleDisplay::onMouseMoved(CPoint& where, const CButtonState
 }
 
 CMouseEventResult TSampleDisplay::onMouseUp(CPoint&, const CButtonState&) {
-    TEditorServices* services = servicesOf(this);
+    TSampleServices* services = servicesOf(this);
     if (services && previewActive)
         services->releasePreviewSample();
     previewActive = scrollDragActive = markerDragActive = false;
@@ -343,7 +341,8 @@ void TSampleDisplay::onDragLeave(DragEventData) {
 }
 
 bool TSampleDisplay::onDrop(DragEventData data) {
-    TEditorServices* services = servicesOf(this);
+    TControlHost* host = controlHostOf(this);
+    TEditorServices* services = host ? host->getServices() : nullptr;
     if (!services)
         return false;
     if (CFrame* frame = getFrame())

@@ -23,10 +23,7 @@ constexpr int32 WHEEL_SCROLL_PIXELS = 10;
 
 size_t at(int sizeIndex) { return static_cast<size_t>(sizeIndex); }
 
-TEditorServices* servicesOf(const CView* view) {
-    TControlHost* host = controlHostOf(view);
-    return host ? host->getServices() : nullptr;
-}
+TSampleServices* servicesOf(const CView* view) { return sampleServicesOf(controlHostOf(view)); }
 }  // namespace
 
 TSampleFileDisplay::TSampleFileDisplay(const CRect& rect, int size)
@@ -73,7 +70,7 @@ void TSampleFileDisplay::takeFileIconSize() {
 
 void TSampleFileDisplay::draw(CDrawContext* context) {
     TControlHost* host = controlHostOf(this);
-    TEditorServices* services = host ? host->getServices() : nullptr;
+    TSampleServices* services = sampleServicesOf(host);
     if (!services)
         return;
     const size_t s = at(sizeIndex);
@@ -155,7 +152,7 @@ void TSampleFileDisplay::draw(CDrawContext* context) {
 
 CMouseEventResult TSampleFileDisplay::onMouseDown(CPoint& where, const CButtonState& buttons) {
     TControlHost* host = controlHostOf(this);
-    TEditorServices* services = host ? host->getServices() : nullptr;
+    TSampleServices* services = sampleServicesOf(host);
     if (!getMouseEnabled() || !services)
         return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
     previewActive = folderScrollDragActive = fileScrollDragActive = false;
@@ -249,7 +246,7 @@ CMouseEventResult TSampleFileDisplay::onMouseMoved(CPoint& where, const CButtonS
 }
 
 CMouseEventResult TSampleFileDisplay::onMouseUp(CPoint&, const CButtonState&) {
-    TEditorServices* services = servicesOf(this);
+    TSampleServices* services = servicesOf(this);
     if (services && previewActive)
         services->releasePreviewSample();
     previewActive = folderScrollDragActive = fileScrollDragActive = false;
@@ -257,7 +254,7 @@ CMouseEventResult TSampleFileDisplay::onMouseUp(CPoint&, const CButtonState&) {
 }
 
 bool TSampleFileDisplay::onWheel(const CPoint& where, const float& distance, const CButtonState&) {
-    TEditorServices* services = servicesOf(this);
+    TSampleServices* services = servicesOf(this);
     if (!services)
         return false;
     const size_t s = at(sizeIndex);
@@ -294,7 +291,8 @@ void TSampleFileDisplay::onDragLeave(DragEventData) {
 }
 
 bool TSampleFileDisplay::onDrop(DragEventData data) {
-    TEditorServices* services = servicesOf(this);
+    TControlHost* host = controlHostOf(this);
+    TEditorServices* services = host ? host->getServices() : nullptr;
     if (!services)
         return false;
     if (CFrame* frame = getFrame())

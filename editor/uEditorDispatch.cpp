@@ -241,12 +241,13 @@ void uEditor::valueChanged(CControl* control) {
     // ---- the sample screen
     if (const int nudge = indexIn(sampleNudgeButtons, control); nudge >= 0 && pressed) {
         const float delta = NUDGE_DELTAS[static_cast<size_t>(nudge % 4)];
+        TSampleServices& samples = services->getSampleServices();
         if (nudge < 4)
-            services->setSampleStartDelta(delta);
+            samples.setSampleStartDelta(delta);
         else if (nudge < 8)
-            services->setSampleLoopStartDelta(delta);
+            samples.setSampleLoopStartDelta(delta);
         else
-            services->setSampleLoopEndDelta(delta);
+            samples.setSampleLoopEndDelta(delta);
         sampleScreenDirty = true;
         return;
     }
@@ -260,12 +261,13 @@ void uEditor::valueChanged(CControl* control) {
         // A text that is not a frame number changes nothing; the refresh
         // shows the position as it stands again.
         if (const auto frameNumber = parseTypedInteger(samplePositionFields[static_cast<size_t>(field)]->getText())) {
+            TSampleServices& samples = services->getSampleServices();
             if (field == 0)
-                services->setSampleStartBySample(*frameNumber);
+                samples.setSampleStartBySample(*frameNumber);
             else if (field == 1)
-                services->setSampleLoopStartBySample(*frameNumber);
+                samples.setSampleLoopStartBySample(*frameNumber);
             else
-                services->setSampleLoopEndBySample(*frameNumber);
+                samples.setSampleLoopEndBySample(*frameNumber);
         }
         sampleScreenDirty = true;
         return;

@@ -221,7 +221,7 @@ void uEditor::idleRefresh(CView* mouseView) {
     // A missing or damaged bank is told when the user first opens the window,
     // never while a host scans or loads the plug-in, where a box would hang it.
     if (!bankProblemShown) {
-        const std::string problem = services->getSampleBankProblemStr();
+        const std::string problem = services->getSampleServices().getSampleBankProblemStr();
         if (!problem.empty()) {
             bankProblemShown = true;
             messageBox(problem, MESSAGE_BOX_OK_ONLY);
@@ -516,7 +516,7 @@ const char* uEditor::getFixedHint(const CView* view) const {
 }
 
 void uEditor::showBankProblem() {
-    const std::string problem = services->getSampleBankProblemStr();
+    const std::string problem = services->getSampleServices().getSampleBankProblemStr();
     if (problem.empty())
         return;
     if (hintReadout1)

@@ -101,7 +101,7 @@ bool runGatorPatternCommand(int command, TGatorSteps& steps, int length) {
 void clearUserSample(TEditorServices& services) {
     for (int tag = SAMPLE_FIRST_TAG; tag <= SAMPLE_LAST_TAG; ++tag)
         services.setToDefault(tag);
-    services.updateLoadedSamples();
+    services.getSampleServices().updateLoadedSamples();
 }
 
 // A frame number as typed: the number characters kept, then the leading
@@ -115,26 +115,27 @@ int typedFrameNumber(std::string text) {
 
 // One of the eight commands of a sample point.
 void runSamplePointCommand(TEditorServices& services, int command, int point) {
+    TSampleServices& samples = services.getSampleServices();
     const float direction = command == DECREASE_POINT || command == PREVIOUS_ZERO_CROSS ? -1.0f : 1.0f;
     switch (command) {
         case RESET_POINT:
             if (point == SAMPLE_START)
-                services.setSampleStart(0.0f);
+                samples.setSampleStart(0.0f);
             else if (point == LOOP_START)
-                services.setSampleLoopStart(0.0f);
+                samples.setSampleLoopStart(0.0f);
             else
-                services.setSampleLoopEnd(1.0f);
+                samples.setSampleLoopEnd(1.0f);
             break;
         case RESET_POINT_TO_LOADED:
             // A loaded sample starts at its first frame; the loop points come from the file.
             if (point == SAMPLE_START)
-                services.setSampleStart(0.0f);
+                samples.setSampleStart(0.0f);
             else
-                services.setSamplePositions(point);
+                samples.setSamplePositions(point);
             break;
         case RESET_POINT_TO_ORIGINAL:
             if (point == SAMPLE_START)
-                services.setSampleStart(services.getOrigValue(SAMPLE_START_TAG));
+                samples.setSampleStart(services.getOrigValue(SAMPLE_START_TAG));
             else
                 services.setToOrig(point == LOOP_START ? SAMPLE_LOOP_START_TAG : SAMPLE_LOOP_END_TAG);
             break;
@@ -145,55 +146,56 @@ void runSamplePointCommand(TEditorServices& services, int command, int point) {
                 break;
             const int frame = typedFrameNumber(answer);
             if (point == SAMPLE_START)
-                services.setSampleStartBySample(frame);
+                samples.setSampleStartBySample(frame);
             else if (point == LOOP_START)
-                services.setSampleLoopStartBySample(frame);
+                samples.setSampleLoopStartBySample(frame);
             else
-                services.setSampleLoopEndBySample(frame);
+                samples.setSampleLoopEndBySample(frame);
             break;
         }
         case DECREASE_POINT:
         case INCREASE_POINT: {
             const float delta = direction * SAMPLE_POINT_NUDGE;
             if (point == SAMPLE_START)
-                services.setSampleStartDelta(delta);
+                samples.setSampleStartDelta(delta);
             else if (point == LOOP_START)
-                services.setSampleLoopStartDelta(delta);
+                samples.setSampleLoopStartDelta(delta);
             else
-                services.setSampleLoopEndDelta(delta);
+                samples.setSampleLoopEndDelta(delta);
             break;
         }
         case PREVIOUS_ZERO_CROSS:
-        case NEXT_ZERO_CROSS: services.setZeroCross(point, direction); break;
+        case NEXT_ZERO_CROSS: samples.setZeroCross(point, direction); break;
         default: break;
     }
 }
 
 void runSampleCommand(TEditorServices& services, int command) {
+    TSampleServices& samples = services.getSampleServices();
     switch (command) {
         case CLEAR_SAMPLE: clearUserSample(services); break;
         case RESET_SAMPLE_POSITIONS:
-            services.setSampleStart(0.0f);
-            services.setSampleLoop(0.0f, 1.0f);
+            samples.setSampleStart(0.0f);
+            samples.setSampleLoop(0.0f, 1.0f);
             break;
         case RESET_SAMPLE_TO_ORIGINAL:
             for (int tag = SAMPLE_FIRST_TAG; tag <= SAMPLE_LAST_TAG; ++tag)
                 services.setToOrig(tag);
-            services.updateLoadedSamples();
+            samples.updateLoadedSamples();
             break;
         case RESET_SAMPLE_POSITIONS_TO_ORIGINAL:
-            services.setSampleStart(services.getOrigValue(SAMPLE_START_TAG));
-            services.setSampleLoop(services.getOrigValue(SAMPLE_LOOP_START_TAG),
-                                   services.getOrigValue(SAMPLE_LOOP_END_TAG));
+            samples.setSampleStart(services.getOrigValue(SAMPLE_START_TAG));
+            samples.setSampleLoop(services.getOrigValue(SAMPLE_LOOP_START_TAG),
+                                  services.getOrigValue(SAMPLE_LOOP_END_TAG));
             break;
-        case RELOAD_SAMPLE: services.reloadSample(); break;
+        case RELOAD_SAMPLE: samples.reloadSample(); break;
         case RELOAD_SAMPLE_POSITIONS:
-            services.setDefaultSamplePositions();
-            services.updateLoadedSamples();
+            samples.setDefaultSamplePositions();
+            samples.updateLoadedSamples();
             break;
-        case LOOP_ALL: services.setSampleLoop(0.0f, 1.0f); break;
+        case LOOP_ALL: samples.setSampleLoop(0.0f, 1.0f); break;
         case RESET_SAMPLE_VOLUME: services.setToDefault(SAMPLE_VOLUME_TAG); break;
-        case NORMALIZE_SAMPLE_VOLUME: services.normalizeSampleVol(); break;
+        case NORMALIZE_SAMPLE_VOLUME: samples.normalizeSampleVol(); break;
         case INCREASE_SAMPLE_VOLUME:
         case DECREASE_SAMPLE_VOLUME: {
             // 5 dB is 1/16 of the volume's span; the host is not told.
@@ -488,6 +490,7 @@ void uEditor::showSampleFileMenu() {
     if (!frame || !services)
         return;
     TEditorServices& plugin = *services;
+    TSampleServices& samples = plugin.getSampleServices();
     const std::span<const std::string> commands(SAMPLE_FILE_COMMAND_STR);
 
     TPopupMenu popup(frame);
@@ -495,32 +498,32 @@ void uEditor::showSampleFileMenu() {
     popup.add("-");
     popup.addSubmenu(popup.getMenu(), SAMPLE_FILE_INFO_TITLE_STR, SAMPLE_FILE_INFO_STR);
     popup.add(commands.first(EXTERNAL_FOLDER_LINE_BEFORE));
-    popup.add("-G" + plugin.getExternalSampleDirStr());
+    popup.add("-G" + samples.getExternalSampleDirStr());
     popup.add(commands.subspan(EXTERNAL_FOLDER_LINE_BEFORE));
     popup.popup();
 
     switch (titleIndex(SAMPLE_FILE_COMMAND_STR, popup.getTopTitle())) {
-        case PREVIOUS_FOLDER: plugin.goUpAFolder(); break;
-        case GOTO_BASE_FOLDER: plugin.gotoHomeSampleFolder(); break;
-        case GOTO_SAMPLE_FOLDER: plugin.gotoSampleFolder(); break;
+        case PREVIOUS_FOLDER: samples.goUpAFolder(); break;
+        case GOTO_BASE_FOLDER: samples.gotoHomeSampleFolder(); break;
+        case GOTO_SAMPLE_FOLDER: samples.gotoSampleFolder(); break;
         case FILE_CLEAR_SAMPLE: clearUserSample(plugin); break;
-        case IMPORT_SAMPLE: plugin.importSampleFromMenu(); break;
+        case IMPORT_SAMPLE: samples.importSampleFromMenu(); break;
         case SET_EXTERNAL_SAMPLE_FOLDER:
-            plugin.setExternalSampleDir();
-            plugin.showExternalSamples();
+            samples.setExternalSampleDir();
+            samples.showExternalSamples();
             break;
-        case SHOW_DEFAULT_SAMPLES_FOLDER: plugin.showKolbriSample(); break;
-        case SHOW_EXTERNAL_SAMPLES_FOLDER: plugin.showExternalSamples(); break;
-        case CREATE_FOLDER: plugin.createSampleFolder(); break;
+        case SHOW_DEFAULT_SAMPLES_FOLDER: samples.showKolbriSample(); break;
+        case SHOW_EXTERNAL_SAMPLES_FOLDER: samples.showExternalSamples(); break;
+        case CREATE_FOLDER: samples.createSampleFolder(); break;
         case OPEN_FOLDER:
             // The path goes to the file manager as one argument, whatever it
             // holds; nothing waits for the file manager.
-            if (const std::string folder = plugin.getSampleFolderStr(); !folder.empty())
+            if (const std::string folder = samples.getSampleFolderStr(); !folder.empty())
                 platform::openWithDesktop(folder);
             break;
         default: break;
     }
-    plugin.scanSampleFolder();
+    samples.scanSampleFolder();
     popup.close();
     sampleScreenDirty = true;
 }
@@ -532,7 +535,8 @@ void uEditor::showSampleCommandMenu() {
         return;
     takeUndoClears();  // as in the Gator menu
     TEditorServices& plugin = *services;
-    const bool loaded = plugin.getSampleLoaded();
+    TSampleServices& samples = plugin.getSampleServices();
+    const bool loaded = samples.getSampleLoaded();
 
     TPopupMenu popup(frame, SAMPLE_COMMAND_HALF_SIDE);
     COptionMenu& menu = popup.getMenu();
@@ -546,12 +550,12 @@ void uEditor::showSampleCommandMenu() {
             return std::to_string(std::isfinite(value) ? static_cast<long long>(std::clamp(value, -1e15, 1e15)) : 0);
         };
         info = {
-            "-GSample: " + plugin.getLoadedSampleDisplayNameStr(),
-            "-GSample Folder  " + plugin.getLoadedSampleFolderNameStr(),
-            "-GSample Start: " + frames(plugin.getSampleStart(USER_SAMPLE_SLOT)),
-            "-GSample Length: " + frames(plugin.getSampleLength(USER_SAMPLE_SLOT)),
-            "-GSample Loop Start: " + frames(plugin.getSampleLoopStart(USER_SAMPLE_SLOT)),
-            "-GSample Loop End: " + frames(plugin.getSampleLoopEnd(USER_SAMPLE_SLOT)),
+            "-GSample: " + samples.getLoadedSampleDisplayNameStr(),
+            "-GSample Folder  " + samples.getLoadedSampleFolderNameStr(),
+            "-GSample Start: " + frames(samples.getSampleStart(USER_SAMPLE_SLOT)),
+            "-GSample Length: " + frames(samples.getSampleLength(USER_SAMPLE_SLOT)),
+            "-GSample Loop Start: " + frames(samples.getSampleLoopStart(USER_SAMPLE_SLOT)),
+            "-GSample Loop End: " + frames(samples.getSampleLoopEnd(USER_SAMPLE_SLOT)),
             "-GSample Volume: " + plugin.getParameterDisplayStr(SAMPLE_VOLUME_TAG),
         };
     }
@@ -581,7 +585,7 @@ void uEditor::showSampleCommandMenu() {
 
     if (undoOrPush(sampleUndo, chosen)) {
         // The path and the points written back take effect.
-        plugin.updateLoadedSamples();
+        samples.updateLoadedSamples();
     } else {
         runSampleCommand(plugin, titleIndex(SAMPLE_COMMAND_STR, chosen));
         if (const int zoom = findValueEntry(SAMPLE_ZOOM_ENTRIES, chosen); zoom >= 0 && sampleDisplay)

@@ -313,15 +313,16 @@ void uEditor::updateSampleScreen() {
     sampleScreenDirty = false;
     if (!services)
         return;
-    const double starts[3] = {services->getSampleStart(USER_SAMPLE_SLOT), services->getSampleLoopStart(USER_SAMPLE_SLOT),
-                              services->getSampleLoopEnd(USER_SAMPLE_SLOT)};
+    TSampleServices& samples = services->getSampleServices();
+    const double starts[3] = {samples.getSampleStart(USER_SAMPLE_SLOT), samples.getSampleLoopStart(USER_SAMPLE_SLOT),
+                              samples.getSampleLoopEnd(USER_SAMPLE_SLOT)};
     for (size_t i = 0; i < samplePositionFields.size(); ++i)
         if (CTextEdit* field = samplePositionFields[i]) {
             // Loop points are shown counting from 1, the start from 0.
             field->setText(frameText(starts[i], i == 0 ? 0 : 1));
             field->invalid();
         }
-    const bool loaded = services->getSampleLoaded();
+    const bool loaded = samples.getSampleLoaded();
     if (samplePositionFields[0])
         samplePositionFields[0]->setFontColor(sampleTextColour(loaded));
     for (size_t i = 0; i < 4; ++i)

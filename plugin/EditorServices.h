@@ -1,9 +1,10 @@
 // What the controls and the editor may ask of the plug-in: the one door from
 // the user-interface side into the instrument. The controls and the editor
 // hold a TEditorServices& and nothing else of the plug-in; the plug-in object
-// implements it. Every operation here is called on the user-interface thread
-// unless its comment says otherwise; the audio thread keeps running meanwhile,
-// so read-outs show whatever it last published.
+// implements it, and hands out its sample library's own interface
+// (TSampleServices) from getSampleServices(). Every operation here is called
+// on the user-interface thread unless its comment says otherwise; the audio
+// thread keeps running meanwhile, so read-outs show whatever it last published.
 //
 // Tags are parameter indices 0..1023; an operation that takes a tag does
 // nothing (or answers 0, false, -1 or an empty text) for any other tag.
@@ -12,6 +13,8 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "plugin/SampleServices.h"
 
 // Requests that the audio thread (or a host thread) leaves for the editor. The
 // plug-in only raises them; the editor's idle pass takes them and acts.
@@ -100,61 +103,9 @@ public:
     virtual void takeChangedTags(std::vector<int>& tags) = 0;
     virtual std::string getManualPath() const = 0;
 
-    // ---- the user sample (slot 194) and its positions
-    virtual bool getSampleLoaded() = 0;
-    virtual double getSampleLength(int slot) = 0;
-    virtual double getSampleStart(int slot) = 0;
-    virtual double getSampleLoopStart(int slot) = 0;
-    virtual double getSampleLoopEnd(int slot) = 0;
-    virtual void setSampleStart(float fraction) = 0;
-    virtual void setSampleLoopStart(float fraction) = 0;
-    virtual void setSampleLoopEnd(float fraction) = 0;
-    virtual void setSampleLoop(float start, float end) = 0;
-    virtual void setSampleStartDelta(float delta) = 0;
-    virtual void setSampleLoopStartDelta(float delta) = 0;
-    virtual void setSampleLoopEndDelta(float delta) = 0;
-    virtual void setSampleStartBySample(int frame) = 0;
-    virtual void setSampleLoopStartBySample(int frame) = 0;
-    virtual void setSampleLoopEndBySample(int frame) = 0;
-    virtual void setSamplePositions(int which) = 0;
-    virtual void setDefaultSamplePositions() = 0;
-    virtual void setZeroCross(int which, float direction) = 0;
-    virtual bool getSampleDisplayValue(float position, float& left, float& right) = 0;
-    virtual float getSampleVol() = 0;
-    virtual void normalizeSampleVol() = 0;
-    virtual std::string getLoadedSampleDisplayNameStr() = 0;
-    virtual std::string getLoadedSampleFolderNameStr() = 0;
-    virtual std::string getBadSampleStr() = 0;
-    // "" while the built-in sample bank is whole; else the text to show the user.
-    virtual std::string getSampleBankProblemStr() const = 0;
-    virtual void reloadSample() = 0;
-    virtual void updateLoadedSamples() = 0;
-    virtual void previewSample() = 0;
-    virtual void releasePreviewSample() = 0;
-
-    // ---- sample folders and the browser
-    virtual std::string getSampleFolderStr() = 0;
-    virtual std::string getExternalSampleDirStr() = 0;
-    virtual void setExternalSampleDir() = 0;
-    virtual void showKolbriSample() = 0;
-    virtual void showExternalSamples() = 0;
-    virtual void gotoHomeSampleFolder() = 0;
-    virtual void gotoSampleFolder() = 0;
-    virtual void goUpAFolder() = 0;
-    virtual void setSampleCurFolder(int index) = 0;
-    virtual void createSampleFolder() = 0;
-    virtual void scanSampleFolder() = 0;
-    virtual int getNumOfSubFoldersInSampleFolder() = 0;
-    virtual std::string getSampleSubFolderDisplayNameStr(int index) = 0;
-    virtual std::string getCurSampleFolderDisplayNameStr() = 0;
-    virtual int getNumOfSamplesInSampleFolder() = 0;
-    virtual std::string getSampleNoDisplayNameStr(int index) = 0;
-    virtual int getSampleNo() = 0;
-    virtual void loadSelectedSample(int index) = 0;
-    virtual void changeSampleDelta(int delta) = 0;
-    virtual void previewSampleFromFile(int index) = 0;
-    virtual void importSampleFromDrag(const std::string& path, int count) = 0;
-    virtual void importSampleFromMenu() = 0;
+    // ---- the sample library: the user sample, its positions, the sample
+    // folders and the browser (plugin/SampleServices.h)
+    virtual TSampleServices& getSampleServices() = 0;
 
     // ---- MIDI
     virtual void updateMIDIChannel(bool force) = 0;

@@ -1,8 +1,9 @@
-// The plug-in's side of the user sample: the folder being browsed in each of
-// the two trees, the last scan's lists, the file in use and the text of the
-// last failed load. The editor's thread and the plug-in's background thread
-// both work on it, one at a time under its lock; the audio thread never
-// touches it (it only raises load requests on the engine's sample slot).
+// The sample library's state (plugin/SampleLibrary.h): the two roots, the
+// folder being browsed in each of the two trees, the last scan's lists, the
+// file in use and the text of the last failed load. The editor's thread and
+// the plug-in's background thread both work on it, one at a time under the
+// browser's lock; the audio thread never touches it (it only raises load
+// requests on the engine's sample slot).
 #pragma once
 
 #include <mutex>
@@ -15,6 +16,14 @@ inline constexpr const char* SAMPLE_LOAD_OK_TEXT = "!";
 inline constexpr const char* SAMPLE_NOT_FOUND_TEXT = "Sample Not Found:";
 // The file loaded, but a path this long cannot be kept with the program.
 inline constexpr const char* SAMPLE_PATH_TOO_LONG_TEXT = "Sample Path Too Long To Save:";
+
+// The roots the two trees are browsed below, read from the preferences at
+// start-up; the external one changes when the user picks another.
+struct TSampleFolders {
+    std::string homeSampleDir;      // the product's sample folder ("SampleDir")
+    std::string importSampleDir;    // start folder of the sample import dialog
+    std::string externalSampleDir;  // the user's own sample folder ("ExternalSampleDir")
+};
 
 struct TSampleBrowser {
     std::mutex lock;  // held by every operation below; never by the audio thread

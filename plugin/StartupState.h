@@ -1,4 +1,5 @@
-// Folders that start-up reads from the preferences, and the chunk buffers.
+// Folders that start-up reads from the preferences (the sample library reads
+// its own), and the chunk buffers.
 #pragma once
 
 #include <string>
@@ -6,12 +7,9 @@
 #include "engine/ParameterModel.h"
 
 struct TFolders {
-    std::string homeSampleDir;      // the product's sample folder ("SampleDir")
-    std::string importSampleDir;    // start folder of the sample import dialog
-    std::string externalSampleDir;  // the user's own sample folder ("ExternalSampleDir")
-    std::string ecsDirStr;          // default folder of the ECS file dialogs ("ECSDir")
-    std::string helpPath;           // the manual the editor's help command opens
-    std::string tuningFileStr;      // folder of the tuning files ("Tuning")
+    std::string ecsDirStr;      // default folder of the ECS file dialogs ("ECSDir")
+    std::string helpPath;       // the manual the editor's help command opens
+    std::string tuningFileStr;  // folder of the tuning files ("Tuning")
 };
 
 // Buffers handed to chunk hosts; each stays valid until the next chunk call.

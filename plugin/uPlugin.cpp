@@ -88,10 +88,10 @@ APlugin::APlugin(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, NU
     soundEngine.setSampleRate(START_SAMPLE_RATE);
 
     initVariables();
-    startSampleServices();
+    sampleLibrary.start();
     // File work that program application asks for, on the background thread.
     worker.addJob([this] { takeTuningRequest(); });
-    worker.addJob([this] { takeUserSampleRequest(); });
+    worker.addJob([this] { sampleLibrary.takeUserSampleRequest(); });
     updateEditorScreen();
     flags.presetPending = false;
     flags.settingPreset = false;

@@ -3,9 +3,10 @@
 // chunk, and holds the sound engine (TSoundEngine, engine/SoundEngine.h) by
 // value, forwarding the host's calls to it in one line each. The controls and
 // the editor reach it only through TEditorServices; the engine only through
-// TEngineHost. Its state is grouped per subsystem in plain structs held by
-// value; its member functions are split across one source file per subsystem
-// (plugin/uPlugin*.cpp).
+// TEngineHost; the sample library (TSampleLibrary, plugin/SampleLibrary.h,
+// also held by value) only through TSampleLibraryHost. Its state is grouped
+// per subsystem in plain structs held by value; its member functions are split
+// across one source file per subsystem (plugin/uPlugin*.cpp).
 #pragma once
 
 #include <array>
@@ -25,12 +26,11 @@
 #include "plugin/EditorServices.h"
 #include "plugin/PluginWorker.h"
 #include "plugin/ProgramState.h"
-#include "plugin/SampleBrowser.h"
+#include "plugin/SampleLibrary.h"
 #include "plugin/StartupState.h"
 #include "vst/AudioEffectX.h"
 
 class uEditor;
-struct TSampleBankTables;
 
 // What the host's product and vendor strings told us at construction; fixed
 // for the object's life.
@@ -42,7 +42,7 @@ struct THostFlags {
     bool hostIsNKS = false;
 };
 
-class APlugin : public AudioEffectX, public TEditorServices, private TEngineHost {
+class APlugin : public AudioEffectX, public TEditorServices, private TEngineHost, private TSampleLibraryHost {
 public:
     static constexpr int32 NUM_PARAMS = 1024;
     static constexpr int32 NUM_PROGRAMS = 1;
@@ -239,7 +239,7 @@ private:
     bool setNumValueByTag(int tag);
     void setNumValueByType(int tag);
     // Sample lengths and the user sample's points in frames, as the display
-    // texts show them (plugin/uPluginSamples.cpp has the rules).
+    // texts show them (plugin/SampleLibrary.cpp has the rules).
     int32 sampleLengthForDisplay(int32 sample);
     double userSamplePointForDisplay(int32 tag);
 
@@ -353,64 +353,8 @@ public:
     void takeChangedTags(std::vector<int>& tags) override;
     std::string getManualPath() const override;
 
-    bool getSampleLoaded() override;
-    double getSampleLength(int slot) override;
-    double getSampleStart(int slot) override;
-    double getSampleLoopStart(int slot) override;
-    double getSampleLoopEnd(int slot) override;
-    void setSampleStart(float fraction) override;
-    void setSampleLoopStart(float fraction) override;
-    void setSampleLoopEnd(float fraction) override;
-    void setSampleLoop(float start, float end) override;
-    void setSampleStartDelta(float delta) override;
-    void setSampleLoopStartDelta(float delta) override;
-    void setSampleLoopEndDelta(float delta) override;
-    void setSampleStartBySample(int frame) override;
-    void setSampleLoopStartBySample(int frame) override;
-    void setSampleLoopEndBySample(int frame) override;
-    void setSamplePositions(int which) override;
-    void setDefaultSamplePositions() override;
-    void setZeroCross(int which, float direction) override;
-    bool getSampleDisplayValue(float position, float& left, float& right) override;
-    float getSampleVol() override;
-    void normalizeSampleVol() override;
-    std::string getLoadedSampleDisplayNameStr() override;
-    std::string getLoadedSampleFolderNameStr() override;
-    std::string getBadSampleStr() override;
-    void reloadSample() override;
-    void updateLoadedSamples() override;
-    void previewSample() override;
-    void releasePreviewSample() override;
-
-    std::string getSampleFolderStr() override;
-    std::string getExternalSampleDirStr() override;
-    void setExternalSampleDir() override;
-    void showKolbriSample() override;
-    void showExternalSamples() override;
-    void gotoHomeSampleFolder() override;
-    void gotoSampleFolder() override;
-    void goUpAFolder() override;
-    void setSampleCurFolder(int index) override;
-    void createSampleFolder() override;
-    void scanSampleFolder() override;
-    int getNumOfSubFoldersInSampleFolder() override;
-    std::string getSampleSubFolderDisplayNameStr(int index) override;
-    std::string getCurSampleFolderDisplayNameStr() override;
-    int getNumOfSamplesInSampleFolder() override;
-    std::string getSampleNoDisplayNameStr(int index) override;
-    int getSampleNo() override;
-    void loadSelectedSample(int index) override;
-    void changeSampleDelta(int delta) override;
-    void previewSampleFromFile(int index) override;
-    void importSampleFromDrag(const std::string& path, int count) override;
-    void importSampleFromMenu() override;
-    // Whether the chosen sample (parameter 19) loops by itself: a built-in
-    // sample with a loop of its own; never the user sample.
-    bool getSampleHasLoop();
-    // 0 <= index < the number of files of the last scan.
-    bool isValidSampleNo(int index);
-    // "Use External Sample Directory On/Off" (parameter 250).
-    bool getUsesExternalSample();
+    // The sample library (plugin/SampleLibrary.h) as the editor reaches it.
+    TSampleServices& getSampleServices() override { return sampleLibrary; }
 
     // ECS files (plugin/uPluginEcs.cpp) and tuning files (plugin/uPluginTuning.cpp).
     void loadECS() override;
@@ -427,8 +371,6 @@ public:
     const TParameterAttributes& parameterAttributes() const { return attr; }
     const TParameterValues& parameterValues() const { return values; }
     const TSoundEngine& engine() const { return soundEngine; }
-    // "" while the built-in sample bank is whole; else the text the editor shows.
-    std::string getSampleBankProblemStr() const override;
 
 private:
     friend struct TPluginTestAccess;  // tests reach the state through it
@@ -453,39 +395,6 @@ private:
     // Tells the editor which control the host is recording (-1: none).
     void editTagChanged(int32 tag);
 
-    // ---- the user sample and the sample folders (plugin/uPluginSamples.cpp)
-    // Construction: the process's sample bank, the browse folders at their roots.
-    void startSampleServices();
-    // The worker's sample job: the load a program asked for, replaced
-    // samples freed.
-    void takeUserSampleRequest();
-    // The user sample's data while it is usable (loaded from its folder,
-    // "Sample Loaded" on), else null; and its length (0 below 100 frames).
-    std::shared_ptr<const TSampleData> usableUserSample() const;
-    double userSampleFrames() const;
-    // The bank's tables for a built-in sample number (0..193), else null.
-    const TSampleBankTables* builtInTables(int slot) const;
-    // The relative path the program keeps in 251..314.
-    std::string storedSamplePath() const;
-    // Under sampleBrowser.lock:
-    const std::string& sampleRootLocked() const;
-    std::string& browseFolderLocked();
-    void scanLocked();
-    void ensureScannedLocked();
-    // One of the last scan's lists (scanned first when none was made): its
-    // size, and entry index when 0 <= index < size.
-    using TSampleList = std::vector<std::string> TSampleFolderListing::*;
-    int listedCountLocked(TSampleList list);
-    std::optional<std::string> listedNameLocked(TSampleList list, int index);
-    void setSampleNoLocked();
-    void setSampleInProgram(const std::string& fullPath);
-    bool loadUserSampleLocked(const std::string& path);
-    void loadSelectedLocked(int index);
-    void loadSampleLocked();
-    void reloadSampleLocked();
-    // The current tree's browse folder moved (where(folder, root)), rescanned, reselected.
-    void browseTo(const std::function<std::string(const std::string& folder, const std::string& root)>& where);
-
     // The worker's tuning job: the table of the program's tuning file, when
     // program application asked for it (plugin/uPluginTuning.cpp).
     void takeTuningRequest();
@@ -509,7 +418,9 @@ private:
     TEditorMarks editorMarks;
     TSoundEngine soundEngine{attr, values, flags, *this};
     TFolders folders;
-    TSampleBrowser sampleBrowser;
+    // The user sample and the sample folders; it asks the parameter store
+    // above for its values.
+    TSampleLibrary sampleLibrary{soundEngine, flags, *this};
     TChunkBuffers chunks;
     TProgramState programState;
     // Held by whichever non-audio thread reads a tuning file and publishes its

@@ -320,13 +320,15 @@ std::string APlugin::displayByTag(int32 tag, float v) {
 
 // ---------------------------------------------------------------- sample lengths and points
 
-int32 APlugin::sampleLengthForDisplay(int32 sample) { return static_cast<int32>(getSampleLength(sample)); }
+int32 APlugin::sampleLengthForDisplay(int32 sample) {
+    return static_cast<int32>(sampleLibrary.getSampleLength(sample));
+}
 
 double APlugin::userSamplePointForDisplay(int32 tag) {
     switch (tag) {
-    case 246: return getSampleStart(USER_SAMPLE_SLOT);
-    case 247: return getSampleLoopStart(USER_SAMPLE_SLOT);
-    case 248: return getSampleLoopEnd(USER_SAMPLE_SLOT);
+    case 246: return sampleLibrary.getSampleStart(USER_SAMPLE_SLOT);
+    case 247: return sampleLibrary.getSampleLoopStart(USER_SAMPLE_SLOT);
+    case 248: return sampleLibrary.getSampleLoopEnd(USER_SAMPLE_SLOT);
     default: return 0.0;
     }
 }

@@ -1,6 +1,5 @@
 // Start-up: brings a freshly constructed APlugin into a playable state.
-#include <algorithm>
-#include <cmath>
+#include <string>
 
 #include "platform/Paths.h"
 #include "platform/Preferences.h"
@@ -8,15 +7,12 @@
 
 namespace {
 
-// Folder keys of the preference store; the MIDI controller map lives beside
-// them under "0" to "127".
-const std::string SAMPLE_DIR_KEY = "SampleDir";
-const std::string EXTERNAL_SAMPLE_DIR_KEY = "ExternalSampleDir";
+// Folder keys of the preference store; the sample roots' keys and the MIDI
+// controller map ("0" to "127") live beside them.
 const std::string ECS_DIR_KEY = "ECSDir";
 const std::string HELP_KEY = "Help";
 const std::string TUNING_KEY = "Tuning";
 
-constexpr int LONG_FOLDER_LIMIT = 255;
 constexpr int SHORT_FOLDER_LIMIT = 127;
 
 }  // namespace
@@ -25,11 +21,8 @@ void APlugin::initVariables() {
     // The value arrays and every attribute of the 1024 tags.
     initParameters();
 
-    // Folders. The three that write back are in the store after the first start.
-    const std::string samples = platform::getDefaultFolderPath(platform::TDefaultFolder::samples);
-    folders.homeSampleDir = loadFolderFromPrefs(SAMPLE_DIR_KEY, LONG_FOLDER_LIMIT, samples, true);
-    folders.importSampleDir = folders.homeSampleDir;
-    folders.externalSampleDir = loadFolderFromPrefs(EXTERNAL_SAMPLE_DIR_KEY, LONG_FOLDER_LIMIT, samples, true);
+    // Folders (the sample library reads its own roots as it starts). The ECS
+    // folder is in the store after the first start.
     folders.ecsDirStr = loadFolderFromPrefs(ECS_DIR_KEY, SHORT_FOLDER_LIMIT,
                                             platform::getDefaultFolderPath(platform::TDefaultFolder::ecs), true);
     // A stored manual path never takes effect: the manual is where the product puts it.
@@ -46,9 +39,3 @@ void APlugin::initVariables() {
 }
 
 std::string APlugin::getManualPath() const { return folders.helpPath; }
-
-// -40 to +40 dB over the parameter's range.
-float APlugin::getSampleVol() {
-    constexpr int SAMPLE_VOLUME_TAG = 245;
-    return std::pow(10.0f, (getParameter(SAMPLE_VOLUME_TAG) * 80.0f - 40.0f) / 20.0f);
-}

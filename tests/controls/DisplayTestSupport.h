@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "ControlTestSupport.h"
+#include "plugin/sample_services_relay.h"
 #include "tools/testhost/TestHost.h"
 
 // The editor with its images: each id at the host's size, loaded from the
@@ -45,8 +46,11 @@ private:
 // browse tree under root, the user sample read from a WAV file, the sample
 // points in the plug-in's own parameters, with the rules the plug-in is to
 // follow. The calls the displays make of those services are noted in calls.
-class TDisplayServices : public TObservedPlugin {
+class TDisplayServices : public TSampleServicesRelay, public TObservedPlugin {
 public:
+    TDisplayServices() { relayTo(APlugin::getSampleServices()); }
+    // The displays reach the stand-ins below through the editor's services.
+    TSampleServices& getSampleServices() override { return *this; }
     void setRoot(const std::filesystem::path& folder);
     // Loads a WAV file as the user sample; false (and the failure text) when it does not read.
     bool loadSample(const std::filesystem::path& file);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "EditorTestSupport.h"
+#include "plugin/sample_services_relay.h"
 
 namespace editor_test {
 
@@ -25,10 +26,13 @@ inline vst::intptr automationHost(vst::AEffect*, vst::int32 opcode, vst::int32 i
     return 0;
 }
 
-// The plug-in, noting the requests whose work lies in modal windows.
-class TMenuPlugin : public APlugin {
+// The plug-in, noting the requests whose work lies in modal windows; its
+// sample library reaches the editor through the relay below.
+class TMenuPlugin : private TSampleServicesRelay, public APlugin {
 public:
-    TMenuPlugin() : APlugin(automationHost) {}
+    using Relay = TSampleServicesRelay;
+    TMenuPlugin() : APlugin(automationHost) { relayTo(APlugin::getSampleServices()); }
+    TSampleServices& getSampleServices() override { return *this; }
     void setNumValue(int tag) override {
         typed.push_back(tag);
         APlugin::setNumValue(tag);
@@ -51,50 +55,50 @@ public:
     // loaded sample of sampleLength frames (starting at pretendStart, when
     // given) whatever the plug-in holds.
 #define KOLBRI_NOTED(name, ...) noted(#name __VA_OPT__(, ) __VA_ARGS__)
-    bool getSampleLoaded() override { return pretendLoaded || APlugin::getSampleLoaded(); }
+    bool getSampleLoaded() override { return pretendLoaded || Relay::getSampleLoaded(); }
     double getSampleLength(int slot) override {
-        return pretendLoaded && slot == 194 ? sampleLength : APlugin::getSampleLength(slot);
+        return pretendLoaded && slot == 194 ? sampleLength : Relay::getSampleLength(slot);
     }
     double getSampleStart(int slot) override {
-        return pretendStart && slot == 194 ? *pretendStart : APlugin::getSampleStart(slot);
+        return pretendStart && slot == 194 ? *pretendStart : Relay::getSampleStart(slot);
     }
-    void setSampleStart(float f) override { KOLBRI_NOTED(setSampleStart, f); APlugin::setSampleStart(f); }
-    void setSampleLoopStart(float f) override { KOLBRI_NOTED(setSampleLoopStart, f); APlugin::setSampleLoopStart(f); }
-    void setSampleLoopEnd(float f) override { KOLBRI_NOTED(setSampleLoopEnd, f); APlugin::setSampleLoopEnd(f); }
-    void setSampleLoop(float a, float b) override { KOLBRI_NOTED(setSampleLoop, a, b); APlugin::setSampleLoop(a, b); }
-    void setSampleStartDelta(float d) override { KOLBRI_NOTED(setSampleStartDelta, d); APlugin::setSampleStartDelta(d); }
+    void setSampleStart(float f) override { KOLBRI_NOTED(setSampleStart, f); Relay::setSampleStart(f); }
+    void setSampleLoopStart(float f) override { KOLBRI_NOTED(setSampleLoopStart, f); Relay::setSampleLoopStart(f); }
+    void setSampleLoopEnd(float f) override { KOLBRI_NOTED(setSampleLoopEnd, f); Relay::setSampleLoopEnd(f); }
+    void setSampleLoop(float a, float b) override { KOLBRI_NOTED(setSampleLoop, a, b); Relay::setSampleLoop(a, b); }
+    void setSampleStartDelta(float d) override { KOLBRI_NOTED(setSampleStartDelta, d); Relay::setSampleStartDelta(d); }
     void setSampleLoopStartDelta(float d) override {
-        KOLBRI_NOTED(setSampleLoopStartDelta, d); APlugin::setSampleLoopStartDelta(d);
+        KOLBRI_NOTED(setSampleLoopStartDelta, d); Relay::setSampleLoopStartDelta(d);
     }
     void setSampleLoopEndDelta(float d) override {
-        KOLBRI_NOTED(setSampleLoopEndDelta, d); APlugin::setSampleLoopEndDelta(d);
+        KOLBRI_NOTED(setSampleLoopEndDelta, d); Relay::setSampleLoopEndDelta(d);
     }
     void setSampleStartBySample(int n) override {
-        KOLBRI_NOTED(setSampleStartBySample, n); APlugin::setSampleStartBySample(n);
+        KOLBRI_NOTED(setSampleStartBySample, n); Relay::setSampleStartBySample(n);
     }
     void setSampleLoopStartBySample(int n) override {
-        KOLBRI_NOTED(setSampleLoopStartBySample, n); APlugin::setSampleLoopStartBySample(n);
+        KOLBRI_NOTED(setSampleLoopStartBySample, n); Relay::setSampleLoopStartBySample(n);
     }
     void setSampleLoopEndBySample(int n) override {
-        KOLBRI_NOTED(setSampleLoopEndBySample, n); APlugin::setSampleLoopEndBySample(n);
+        KOLBRI_NOTED(setSampleLoopEndBySample, n); Relay::setSampleLoopEndBySample(n);
     }
-    void setSamplePositions(int k) override { KOLBRI_NOTED(setSamplePositions, k); APlugin::setSamplePositions(k); }
-    void setDefaultSamplePositions() override { KOLBRI_NOTED(setDefaultSamplePositions); APlugin::setDefaultSamplePositions(); }
-    void setZeroCross(int k, float d) override { KOLBRI_NOTED(setZeroCross, k, d); APlugin::setZeroCross(k, d); }
-    void normalizeSampleVol() override { KOLBRI_NOTED(normalizeSampleVol); APlugin::normalizeSampleVol(); }
-    void reloadSample() override { KOLBRI_NOTED(reloadSample); APlugin::reloadSample(); }
-    void updateLoadedSamples() override { KOLBRI_NOTED(updateLoadedSamples); APlugin::updateLoadedSamples(); }
-    void setExternalSampleDir() override { KOLBRI_NOTED(setExternalSampleDir); APlugin::setExternalSampleDir(); }
-    void showKolbriSample() override { KOLBRI_NOTED(showKolbriSample); APlugin::showKolbriSample(); }
-    void showExternalSamples() override { KOLBRI_NOTED(showExternalSamples); APlugin::showExternalSamples(); }
-    void gotoHomeSampleFolder() override { KOLBRI_NOTED(gotoHomeSampleFolder); APlugin::gotoHomeSampleFolder(); }
-    void gotoSampleFolder() override { KOLBRI_NOTED(gotoSampleFolder); APlugin::gotoSampleFolder(); }
-    void goUpAFolder() override { KOLBRI_NOTED(goUpAFolder); APlugin::goUpAFolder(); }
-    void createSampleFolder() override { KOLBRI_NOTED(createSampleFolder); APlugin::createSampleFolder(); }
-    void scanSampleFolder() override { KOLBRI_NOTED(scanSampleFolder); APlugin::scanSampleFolder(); }
-    void importSampleFromMenu() override { KOLBRI_NOTED(importSampleFromMenu); APlugin::importSampleFromMenu(); }
+    void setSamplePositions(int k) override { KOLBRI_NOTED(setSamplePositions, k); Relay::setSamplePositions(k); }
+    void setDefaultSamplePositions() override { KOLBRI_NOTED(setDefaultSamplePositions); Relay::setDefaultSamplePositions(); }
+    void setZeroCross(int k, float d) override { KOLBRI_NOTED(setZeroCross, k, d); Relay::setZeroCross(k, d); }
+    void normalizeSampleVol() override { KOLBRI_NOTED(normalizeSampleVol); Relay::normalizeSampleVol(); }
+    void reloadSample() override { KOLBRI_NOTED(reloadSample); Relay::reloadSample(); }
+    void updateLoadedSamples() override { KOLBRI_NOTED(updateLoadedSamples); Relay::updateLoadedSamples(); }
+    void setExternalSampleDir() override { KOLBRI_NOTED(setExternalSampleDir); Relay::setExternalSampleDir(); }
+    void showKolbriSample() override { KOLBRI_NOTED(showKolbriSample); Relay::showKolbriSample(); }
+    void showExternalSamples() override { KOLBRI_NOTED(showExternalSamples); Relay::showExternalSamples(); }
+    void gotoHomeSampleFolder() override { KOLBRI_NOTED(gotoHomeSampleFolder); Relay::gotoHomeSampleFolder(); }
+    void gotoSampleFolder() override { KOLBRI_NOTED(gotoSampleFolder); Relay::gotoSampleFolder(); }
+    void goUpAFolder() override { KOLBRI_NOTED(goUpAFolder); Relay::goUpAFolder(); }
+    void createSampleFolder() override { KOLBRI_NOTED(createSampleFolder); Relay::createSampleFolder(); }
+    void scanSampleFolder() override { KOLBRI_NOTED(scanSampleFolder); Relay::scanSampleFolder(); }
+    void importSampleFromMenu() override { KOLBRI_NOTED(importSampleFromMenu); Relay::importSampleFromMenu(); }
     std::string getSampleFolderStr() override {
-        return sampleFolder ? *sampleFolder : APlugin::getSampleFolderStr();
+        return sampleFolder ? *sampleFolder : Relay::getSampleFolderStr();
     }
 #undef KOLBRI_NOTED
 
@@ -139,6 +143,8 @@ struct TMenuBench : TEditorBench {
     TMenuBench& operator=(const TMenuBench&) = delete;
 
     TMenuPlugin& observed() { return static_cast<TMenuPlugin&>(*plugin); }
+    // The sample library as the editor reaches it.
+    TSampleServices& samples() { return plugin->getSampleServices(); }
 
     // Clicks the view (the right button opens a parameter's menu) and answers
     // the menu it opens with path, or dismisses it. The menu as it was shown.

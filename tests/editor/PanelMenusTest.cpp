@@ -479,7 +479,7 @@ TEST(OutputMenu, ZoomLevelFollowsTheZoomCommandsAndBothSettingsAreWrittenOnClosi
 
 TEST(SampleCommandMenu, WithoutASampleOnlyInformationIsOffered) {
     TPanelBench bench;
-    ASSERT_FALSE(bench.plugin->getSampleLoaded());
+    ASSERT_FALSE(bench.samples().getSampleLoaded());
     const MenuSnapshot shown = bench.sampleCommandMenu({});
     ASSERT_EQ(shown.entries.size(), 4u);
     EXPECT_EQ(shown.describe().rfind("(off)Sample Commands|Sample Info[(off)No Sample Loaded]|-|Sample Display Info[", 0),
@@ -622,7 +622,7 @@ TEST(SampleFileMenu, EachCommandReachesThePlugInAndEveryOutcomeRescans) {
         calls.pop_back();
         EXPECT_TRUE(callsBegin(calls, c.expected)) << c.command;
         EXPECT_EQ(shown.entries.size(), 19u);
-        EXPECT_EQ(shown.entries[12].title, bench.plugin->getExternalSampleDirStr());
+        EXPECT_EQ(shown.entries[12].title, bench.samples().getExternalSampleDirStr());
         EXPECT_FALSE(shown.entries[12].enabled);
     }
     EXPECT_TRUE(bench.automated(314)) << "the path's last characters were cleared through automation";

@@ -39,7 +39,7 @@ void writeWav(const std::string& path, int tone) {
 struct TSampleFilesBench : TMenuBench {
     TSampleFilesBench() : home(settings.root + "/XDG_DATA_HOME/Orventa/Kolbri/Samples") {
         writeWav(home + "/Drums/kick.wav", 3);
-        plugin->gotoHomeSampleFolder();
+        samples().gotoHomeSampleFolder();
         editor->showSampleScreenControls();
         idle();
     }
@@ -50,9 +50,10 @@ struct TSampleFilesBench : TMenuBench {
         return openMenu(editor->sampleDisplay, path);
     }
     int indexOf(bool folders, const std::string& name) {
-        const int count = folders ? plugin->getNumOfSubFoldersInSampleFolder() : plugin->getNumOfSamplesInSampleFolder();
+        const int count =
+            folders ? samples().getNumOfSubFoldersInSampleFolder() : samples().getNumOfSamplesInSampleFolder();
         for (int i = 0; i < count; ++i)
-            if ((folders ? plugin->getSampleSubFolderDisplayNameStr(i) : plugin->getSampleNoDisplayNameStr(i)) == name)
+            if ((folders ? samples().getSampleSubFolderDisplayNameStr(i) : samples().getSampleNoDisplayNameStr(i)) == name)
                 return i;
         return -1;
     }
@@ -63,20 +64,20 @@ struct TSampleFilesBench : TMenuBench {
 
 TEST(SampleFileMenuFiles, NavigatesImportsWithoutDamagingAFileAndCreatesAFolder) {
     TSampleFilesBench bench;
-    APlugin& plugin = *bench.plugin;
-    plugin.setSampleCurFolder(bench.indexOf(true, "Drums"));
-    ASSERT_EQ(plugin.getCurSampleFolderDisplayNameStr(), "Drums");
+    TSampleServices& samples = bench.samples();
+    samples.setSampleCurFolder(bench.indexOf(true, "Drums"));
+    ASSERT_EQ(samples.getCurSampleFolderDisplayNameStr(), "Drums");
     bench.fileMenu({"Previous Folder"});
-    EXPECT_EQ(plugin.getCurSampleFolderDisplayNameStr(), "");
+    EXPECT_EQ(samples.getCurSampleFolderDisplayNameStr(), "");
 
     // The loaded sample's folder, from anywhere.
-    plugin.setSampleCurFolder(bench.indexOf(true, "Drums"));
-    plugin.loadSelectedSample(bench.indexOf(false, "kick.wav"));
-    ASSERT_TRUE(plugin.getSampleLoaded());
+    samples.setSampleCurFolder(bench.indexOf(true, "Drums"));
+    samples.loadSelectedSample(bench.indexOf(false, "kick.wav"));
+    ASSERT_TRUE(samples.getSampleLoaded());
     bench.fileMenu({"Goto Base Folder"});
-    EXPECT_EQ(plugin.getCurSampleFolderDisplayNameStr(), "");
+    EXPECT_EQ(samples.getCurSampleFolderDisplayNameStr(), "");
     bench.fileMenu({"Goto Sample Folder"});
-    EXPECT_EQ(plugin.getCurSampleFolderDisplayNameStr(), "Drums");
+    EXPECT_EQ(samples.getCurSampleFolderDisplayNameStr(), "Drums");
     bench.fileMenu({"Goto Base Folder"});
 
     // An import copies the file; one of a name already there is left alone.
@@ -103,9 +104,10 @@ TEST(SampleFileMenuFiles, NavigatesImportsWithoutDamagingAFileAndCreatesAFolder)
 TEST(SampleCommandMenuFiles, PointCommandsMoveTheLoadedSamplesPointsAndUndoReloadsIt) {
     TSampleFilesBench bench;
     APlugin& plugin = *bench.plugin;
-    plugin.setSampleCurFolder(bench.indexOf(true, "Drums"));
-    plugin.loadSelectedSample(bench.indexOf(false, "kick.wav"));
-    ASSERT_TRUE(plugin.getSampleLoaded());
+    TSampleServices& samples = bench.samples();
+    samples.setSampleCurFolder(bench.indexOf(true, "Drums"));
+    samples.loadSelectedSample(bench.indexOf(false, "kick.wav"));
+    ASSERT_TRUE(samples.getSampleLoaded());
     const std::string points = "Sample Start / Loop Start / Loop End";
     struct Case {
         std::vector<std::string> path;
@@ -134,9 +136,9 @@ TEST(SampleCommandMenuFiles, PointCommandsMoveTheLoadedSamplesPointsAndUndoReloa
     ASSERT_FLOAT_EQ(plugin.getParameter(SAMPLE_LOOP_END), 1.0f);
     bench.commandMenu({"Undo"});
     EXPECT_FLOAT_EQ(plugin.getParameter(SAMPLE_LOOP_END), 0.5f);
-    EXPECT_TRUE(plugin.getSampleLoaded());
+    EXPECT_TRUE(samples.getSampleLoaded());
 
     bench.commandMenu({"Clear Sample"});
-    EXPECT_FALSE(plugin.getSampleLoaded());
+    EXPECT_FALSE(samples.getSampleLoaded());
     EXPECT_EQ(bench.commandMenu({}).entries.size(), 4u) << "only information without a sample";
 }

@@ -53,7 +53,7 @@ struct TSeen {
     bool modulatedKnob = false;    // a knob ring away from its knob
 };
 
-// Reads everything TEditorServices offers to read, once.
+// Reads everything TEditorServices (and its sample library) offers to read, once.
 void readEveryReadOut(TEditorServices& services, int pass, TSeen& seen) {
     const auto check = [&seen](bool inRange) { seen.outOfRange += inRange ? 0 : 1; };
     const int tag = pass % 1024;
@@ -87,25 +87,26 @@ void readEveryReadOut(TEditorServices& services, int pass, TSeen& seen) {
     services.getManualPath();
 
     // The user sample and the browser.
-    services.getSampleLoaded();
-    services.getSampleLength(194);
-    services.getSampleStart(194);
-    services.getSampleLoopStart(194);
-    services.getSampleLoopEnd(194);
+    TSampleServices& samples = services.getSampleServices();
+    samples.getSampleLoaded();
+    samples.getSampleLength(194);
+    samples.getSampleStart(194);
+    samples.getSampleLoopStart(194);
+    samples.getSampleLoopEnd(194);
     float left = 0, right = 0;
-    services.getSampleDisplayValue(0.5f, left, right);
-    services.getSampleVol();
-    services.getLoadedSampleDisplayNameStr();
-    services.getLoadedSampleFolderNameStr();
-    services.getBadSampleStr();
-    services.getSampleFolderStr();
-    services.getExternalSampleDirStr();
-    services.getNumOfSubFoldersInSampleFolder();
-    services.getSampleSubFolderDisplayNameStr(0);
-    services.getCurSampleFolderDisplayNameStr();
-    services.getNumOfSamplesInSampleFolder();
-    services.getSampleNoDisplayNameStr(0);
-    services.getSampleNo();
+    samples.getSampleDisplayValue(0.5f, left, right);
+    samples.getSampleVol();
+    samples.getLoadedSampleDisplayNameStr();
+    samples.getLoadedSampleFolderNameStr();
+    samples.getBadSampleStr();
+    samples.getSampleFolderStr();
+    samples.getExternalSampleDirStr();
+    samples.getNumOfSubFoldersInSampleFolder();
+    samples.getSampleSubFolderDisplayNameStr(0);
+    samples.getCurSampleFolderDisplayNameStr();
+    samples.getNumOfSamplesInSampleFolder();
+    samples.getSampleNoDisplayNameStr(0);
+    samples.getSampleNo();
 
     // Tuning, modulation, Movement, the displays and the ribbon.
     check(!services.getTuningName().empty());

@@ -155,16 +155,17 @@ TEST(EditorServices, ModFXModeStepTellsAnOpenEditorAtOnce) {
 TEST(EditorServices, WhatIsNotBuiltYetAnswersNeutralValues) {
     auto plugin = std::make_unique<APlugin>(nullptr);
     TEditorServices& services = *plugin;
-    EXPECT_FALSE(services.getSampleLoaded());
-    EXPECT_EQ(services.getSampleNo(), -1);
-    EXPECT_EQ(services.getNumOfSamplesInSampleFolder(), 0);
-    EXPECT_EQ(services.getBadSampleStr(), "!") << "no failed load to report";
+    TSampleServices& samples = services.getSampleServices();
+    EXPECT_FALSE(samples.getSampleLoaded());
+    EXPECT_EQ(samples.getSampleNo(), -1);
+    EXPECT_EQ(samples.getNumOfSamplesInSampleFolder(), 0);
+    EXPECT_EQ(samples.getBadSampleStr(), "!") << "no failed load to report";
     EXPECT_EQ(services.getNumBuiltinPrograms(), 70) << "the built-in bank is there";
     EXPECT_EQ(services.getTuningName(), "Standard Tuning");
     EXPECT_EQ(services.getZeroValue(1), 0.75f);
     EXPECT_TRUE(services.getHasControl(28));
     EXPECT_FALSE(services.getHasControl(-1));
-    EXPECT_NEAR(services.getSampleVol(), 1.0f, 1e-6f) << "Sample Volume's default is 0 dB";
+    EXPECT_NEAR(samples.getSampleVol(), 1.0f, 1e-6f) << "Sample Volume's default is 0 dB";
 }
 
 // The modulation slots as the editor's menus use them (moved here from the

@@ -10,6 +10,8 @@ struct TPluginTestAccess {
     static TParameterAttributes& attr(APlugin& plugin) { return plugin.attr; }
     static THandOffFlags& flags(APlugin& plugin) { return plugin.flags; }
     static const TFolders& folders(APlugin& plugin) { return plugin.folders; }
+    static TSampleLibrary& samples(APlugin& plugin) { return plugin.sampleLibrary; }
+    static const TSampleFolders& sampleFolders(APlugin& plugin) { return plugin.sampleLibrary.folders; }
     static TMidiState& midi(APlugin& plugin) { return plugin.soundEngine.midi; }
     static TSoundEngine& engine(APlugin& plugin) { return plugin.soundEngine; }
     static TPluginWorker& worker(APlugin& plugin) { return plugin.worker; }

@@ -45,9 +45,9 @@ TEST_F(Startup, AFirstStartWritesBackThreeFolderDefaults) {
     };
     for (const Case& c : cases) EXPECT_EQ(stored(c.key), c.expectedInPreferences) << c.key << ": " << c.why;
 
-    EXPECT_EQ(TPluginTestAccess::folders(*plugin).homeSampleDir, samples);
-    EXPECT_EQ(TPluginTestAccess::folders(*plugin).importSampleDir, samples);
-    EXPECT_EQ(TPluginTestAccess::folders(*plugin).externalSampleDir, samples);
+    EXPECT_EQ(TPluginTestAccess::sampleFolders(*plugin).homeSampleDir, samples);
+    EXPECT_EQ(TPluginTestAccess::sampleFolders(*plugin).importSampleDir, samples);
+    EXPECT_EQ(TPluginTestAccess::sampleFolders(*plugin).externalSampleDir, samples);
     EXPECT_EQ(TPluginTestAccess::folders(*plugin).helpPath, dataHome + "/Orventa/Kolbri/Manual/Orventa_Kolbri_Manual.pdf");
     EXPECT_EQ(TPluginTestAccess::folders(*plugin).tuningFileStr, dataHome + "/Orventa/Kolbri/Tuning") << "no closing slash";
 }
@@ -59,9 +59,9 @@ TEST_F(Startup, StoredFoldersAreUsedExceptTheManual) {
     saveStringToPrefs("Help", "/somewhere/else.pdf");
     saveStringToPrefs("Tuning", "/home/me/tunings");
     auto plugin = start();
-    EXPECT_EQ(TPluginTestAccess::folders(*plugin).homeSampleDir, "/srv/sounds/");
-    EXPECT_EQ(TPluginTestAccess::folders(*plugin).importSampleDir, "/srv/sounds/");
-    EXPECT_EQ(TPluginTestAccess::folders(*plugin).externalSampleDir, "/home/me/my samples/");
+    EXPECT_EQ(TPluginTestAccess::sampleFolders(*plugin).homeSampleDir, "/srv/sounds/");
+    EXPECT_EQ(TPluginTestAccess::sampleFolders(*plugin).importSampleDir, "/srv/sounds/");
+    EXPECT_EQ(TPluginTestAccess::sampleFolders(*plugin).externalSampleDir, "/home/me/my samples/");
     EXPECT_EQ(TPluginTestAccess::folders(*plugin).ecsDirStr, "/home/me/ecs/");
     EXPECT_EQ(TPluginTestAccess::folders(*plugin).helpPath, dataHome + "/Orventa/Kolbri/Manual/Orventa_Kolbri_Manual.pdf")
         << "a stored manual path never takes effect";
@@ -76,7 +76,7 @@ TEST_F(Startup, AFolderTooLongForItsLimitFallsBackToTheDefault) {
     auto plugin = start();
     EXPECT_EQ(TPluginTestAccess::folders(*plugin).ecsDirStr, dataHome + "/Orventa/Kolbri/ECS/");
     EXPECT_EQ(stored("ECSDir"), dataHome + "/Orventa/Kolbri/ECS/") << "a folder that writes back does so";
-    EXPECT_EQ(TPluginTestAccess::folders(*plugin).homeSampleDir, "/" + std::string(200, 's') + "/");
+    EXPECT_EQ(TPluginTestAccess::sampleFolders(*plugin).homeSampleDir, "/" + std::string(200, 's') + "/");
     EXPECT_EQ(TPluginTestAccess::folders(*plugin).tuningFileStr, dataHome + "/Orventa/Kolbri/Tuning");
     EXPECT_EQ(stored("Tuning"), "/" + std::string(200, 't')) << "one that never writes back leaves it";
 }
@@ -115,8 +115,8 @@ TEST_F(Startup, TwoInstancesShareTheStoreAndNeitherWaitsWithoutADisplay) {
     auto first = start();
     saveStringToPrefs("ExternalSampleDir", "/mnt/library/");
     auto second = start();
-    EXPECT_EQ(TPluginTestAccess::folders(*second).externalSampleDir, "/mnt/library/");
-    EXPECT_EQ(TPluginTestAccess::folders(*first).externalSampleDir, dataHome + "/Orventa/Kolbri/Samples/")
+    EXPECT_EQ(TPluginTestAccess::sampleFolders(*second).externalSampleDir, "/mnt/library/");
+    EXPECT_EQ(TPluginTestAccess::sampleFolders(*first).externalSampleDir, dataHome + "/Orventa/Kolbri/Samples/")
         << "an instance keeps the folders it started with";
 }
 

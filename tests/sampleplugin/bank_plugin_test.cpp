@@ -104,13 +104,13 @@ TEST(BuiltInSamples, TheDisplayCountsTheChosenSamplesFrames) {
 TEST_F(SamplePlugin, WithoutTheBankBuiltInSamplesAreSilentAndTheUserSamplePlays) {
     writeBytes(sampleRoot + "/chirp.wav", chirpWav());
     auto plugin = makeSamplePlugin();
-    EXPECT_EQ(plugin->getSampleBankProblemStr(), SAMPLE_BANK_PROBLEM_TEXT);
+    EXPECT_EQ(samples(*plugin).getSampleBankProblemStr(), SAMPLE_BANK_PROBLEM_TEXT);
     EXPECT_TRUE(takeMessages().empty()) << "no box while a host may be scanning";
     EXPECT_GT(rms(playNote(*plugin, 57, 4800), 1000, 2000), 0.1);
     plugin->setSteppedValue(SAMPLE_CHOICE, 3);
     render(*plugin, 512);
     EXPECT_LT(rms(playNote(*plugin, 57, 4800), 0, 4800), 1e-6);
-    EXPECT_EQ(plugin->getSampleLength(3), 0.0);
+    EXPECT_EQ(samples(*plugin).getSampleLength(3), 0.0);
 }
 
 }  // namespace

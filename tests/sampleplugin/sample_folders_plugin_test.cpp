@@ -45,11 +45,11 @@ TEST_F(SamplePlugin, TheProgramsChunkBringsItsSampleBackOrRefusesIt) {
         SCOPED_TRACE(c.what);
         writeBytes(sampleRoot + "/Drums/kick.wav", chirpWav());
         auto source = makeSamplePlugin("");
-        ASSERT_EQ(source->getNumOfSubFoldersInSampleFolder(), 1);
-        source->setSampleCurFolder(0);
-        EXPECT_EQ(source->getCurSampleFolderDisplayNameStr(), "Drums");
-        source->loadSelectedSample(0);
-        ASSERT_TRUE(source->getSampleLoaded());
+        ASSERT_EQ(samples(*source).getNumOfSubFoldersInSampleFolder(), 1);
+        samples(*source).setSampleCurFolder(0);
+        EXPECT_EQ(samples(*source).getCurSampleFolderDisplayNameStr(), "Drums");
+        samples(*source).loadSelectedSample(0);
+        ASSERT_TRUE(samples(*source).getSampleLoaded());
         if (!c.storedPath.empty()) storePath(*source, c.storedPath);
         void* data = nullptr;
         const vst::int32 size = source->getChunk(&data, false);
@@ -61,18 +61,19 @@ TEST_F(SamplePlugin, TheProgramsChunkBringsItsSampleBackOrRefusesIt) {
         plugin->setChunk(const_cast<char*>(chunk.data()), size, false);
         applyPendingProgram(*plugin);
         render(*plugin, 512);  // the source mode of the program, before the note
-        EXPECT_EQ(plugin->getSampleLoaded(), c.loads);
+        TSampleLibrary& library = samples(*plugin);
+        EXPECT_EQ(library.getSampleLoaded(), c.loads);
         EXPECT_TRUE(plugin->getOnOff(SAMPLE_LOADED)) << "the program keeps naming its sample";
         const std::vector<float> out = playNote(*plugin, 57, 4800);
         if (c.loads) {
-            EXPECT_EQ(plugin->getBadSampleStr(), "!");
-            EXPECT_EQ(plugin->getLoadedSampleDisplayNameStr(), "kick");
-            EXPECT_EQ(plugin->getCurSampleFolderDisplayNameStr(), "Drums") << "the browser shows the sample's folder";
-            EXPECT_EQ(plugin->getSampleNo(), 0);
+            EXPECT_EQ(library.getBadSampleStr(), "!");
+            EXPECT_EQ(library.getLoadedSampleDisplayNameStr(), "kick");
+            EXPECT_EQ(library.getCurSampleFolderDisplayNameStr(), "Drums") << "the browser shows the sample's folder";
+            EXPECT_EQ(library.getSampleNo(), 0);
             EXPECT_GT(rms(out, 1000, 2000), 0.1);
         } else {
-            EXPECT_EQ(plugin->getBadSampleStr().rfind("Sample Not Found:", 0), 0u) << plugin->getBadSampleStr();
-            EXPECT_EQ(plugin->getSampleNo(), -1);
+            EXPECT_EQ(library.getBadSampleStr().rfind("Sample Not Found:", 0), 0u) << library.getBadSampleStr();
+            EXPECT_EQ(library.getSampleNo(), -1);
             EXPECT_LT(rms(out, 1000, 2000), 1e-6);
         }
     }
@@ -84,26 +85,26 @@ TEST_F(SamplePlugin, RevertingTheProgramBringsBackItsSample) {
     writeBytes(sampleRoot + "/b.wav", chirpWav(3000));
     auto plugin = makeSamplePlugin("a.wav");
     applyProgram(*plugin);  // a.wav is now the program's original
-    ASSERT_EQ(plugin->getLoadedSampleDisplayNameStr(), "a");
-    plugin->loadSelectedSample(1);
-    ASSERT_EQ(plugin->getLoadedSampleDisplayNameStr(), "b");
+    ASSERT_EQ(samples(*plugin).getLoadedSampleDisplayNameStr(), "a");
+    samples(*plugin).loadSelectedSample(1);
+    ASSERT_EQ(samples(*plugin).getLoadedSampleDisplayNameStr(), "b");
     plugin->origProgram();
     render(*plugin, 512);
     TPluginTestAccess::worker(*plugin).runPassNow();
-    EXPECT_EQ(plugin->getLoadedSampleDisplayNameStr(), "a");
-    EXPECT_DOUBLE_EQ(plugin->getSampleLength(USER_SAMPLE), 9600.0);
+    EXPECT_EQ(samples(*plugin).getLoadedSampleDisplayNameStr(), "a");
+    EXPECT_DOUBLE_EQ(samples(*plugin).getSampleLength(USER_SAMPLE), 9600.0);
 }
 
 TEST_F(SamplePlugin, ASampleInTheRootShowsEmptyFolderNamesAndTexts) {
     writeBytes(sampleRoot + "/chirp.wav", chirpWav());
     auto plugin = makeSamplePlugin();
-    ASSERT_TRUE(plugin->getSampleLoaded());
-    EXPECT_EQ(plugin->getCurSampleFolderDisplayNameStr(), "");
-    EXPECT_EQ(plugin->getLoadedSampleFolderNameStr(), sampleRoot);
-    plugin->gotoSampleFolder();
-    plugin->goUpAFolder();
-    EXPECT_EQ(plugin->getCurSampleFolderDisplayNameStr(), "") << "never above the root";
-    EXPECT_EQ(plugin->getSampleNo(), 0);
+    ASSERT_TRUE(samples(*plugin).getSampleLoaded());
+    EXPECT_EQ(samples(*plugin).getCurSampleFolderDisplayNameStr(), "");
+    EXPECT_EQ(samples(*plugin).getLoadedSampleFolderNameStr(), sampleRoot);
+    samples(*plugin).gotoSampleFolder();
+    samples(*plugin).goUpAFolder();
+    EXPECT_EQ(samples(*plugin).getCurSampleFolderDisplayNameStr(), "") << "never above the root";
+    EXPECT_EQ(samples(*plugin).getSampleNo(), 0);
 
     // Length 9600: the points in frames (the loop points as a loop plays them).
     plugin->setSteppedValue(LOOP_MODE, LOOP);
@@ -113,13 +114,13 @@ TEST_F(SamplePlugin, ASampleInTheRootShowsEmptyFolderNamesAndTexts) {
     EXPECT_EQ(plugin->getParameterDisplayStr(SAMPLE_START), "Sample 2400");
     EXPECT_EQ(plugin->getParameterDisplayStr(LOOP_START), "Sample 4800");
     EXPECT_EQ(plugin->getParameterDisplayStr(LOOP_END), "Sample 7200");
-    EXPECT_DOUBLE_EQ(plugin->getSampleLength(USER_SAMPLE), 9600.0);
+    EXPECT_DOUBLE_EQ(samples(*plugin).getSampleLength(USER_SAMPLE), 9600.0);
     // "Sample Offset" counts the chosen sample's frames; the user sample takes none.
     plugin->setParameter(SAMPLE_OFFSET, 0.5f);
     EXPECT_EQ(plugin->getParameterDisplayStr(SAMPLE_OFFSET), "4800");
     plugin->setParameter(249, 0.0f);
     EXPECT_EQ(plugin->getParameterDisplayStr(SAMPLE_START), "Sample 0") << "no usable sample, no frames";
-    EXPECT_EQ(plugin->getLoadedSampleDisplayNameStr(), "");
+    EXPECT_EQ(samples(*plugin).getLoadedSampleDisplayNameStr(), "");
 }
 
 TEST_F(SamplePlugin, TheBrowserListsSortedNamesWithinBounds) {
@@ -128,34 +129,34 @@ TEST_F(SamplePlugin, TheBrowserListsSortedNamesWithinBounds) {
     std::filesystem::create_directories(sampleRoot + "/Zeta");
     std::filesystem::create_directories(sampleRoot + "/alpha");
     auto plugin = makeSamplePlugin("");
-    ASSERT_EQ(plugin->getNumOfSamplesInSampleFolder(), 4);
+    ASSERT_EQ(samples(*plugin).getNumOfSamplesInSampleFolder(), 4);
     const char* files[] = {"a.aif", "A.WAV", "b.wav", "x.aiff"};
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(plugin->getSampleNoDisplayNameStr(i), files[i]);
-    EXPECT_EQ(plugin->getSampleSubFolderDisplayNameStr(0), "alpha");
-    EXPECT_EQ(plugin->getSampleSubFolderDisplayNameStr(1), "Zeta");
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(samples(*plugin).getSampleNoDisplayNameStr(i), files[i]);
+    EXPECT_EQ(samples(*plugin).getSampleSubFolderDisplayNameStr(0), "alpha");
+    EXPECT_EQ(samples(*plugin).getSampleSubFolderDisplayNameStr(1), "Zeta");
     for (int outside : {-1, 4, 511, 512, 1 << 30}) {
-        EXPECT_EQ(plugin->getSampleNoDisplayNameStr(outside), "");
-        EXPECT_EQ(plugin->getSampleSubFolderDisplayNameStr(outside), "");
-        plugin->loadSelectedSample(outside);
-        plugin->setSampleCurFolder(outside);
-        plugin->previewSampleFromFile(outside);
+        EXPECT_EQ(samples(*plugin).getSampleNoDisplayNameStr(outside), "");
+        EXPECT_EQ(samples(*plugin).getSampleSubFolderDisplayNameStr(outside), "");
+        samples(*plugin).loadSelectedSample(outside);
+        samples(*plugin).setSampleCurFolder(outside);
+        samples(*plugin).previewSampleFromFile(outside);
     }
-    EXPECT_FALSE(plugin->getSampleLoaded());
-    EXPECT_EQ(plugin->getCurSampleFolderDisplayNameStr(), "");
+    EXPECT_FALSE(samples(*plugin).getSampleLoaded());
+    EXPECT_EQ(samples(*plugin).getCurSampleFolderDisplayNameStr(), "");
 
     // Stepping past the last file reloads the last one.
-    plugin->loadSelectedSample(3);
-    plugin->changeSampleDelta(1);
-    EXPECT_EQ(plugin->getSampleNo(), 3);
-    plugin->changeSampleDelta(-10);
-    EXPECT_EQ(plugin->getSampleNo(), 0);
-    EXPECT_EQ(plugin->getLoadedSampleDisplayNameStr(), "a");
+    samples(*plugin).loadSelectedSample(3);
+    samples(*plugin).changeSampleDelta(1);
+    EXPECT_EQ(samples(*plugin).getSampleNo(), 3);
+    samples(*plugin).changeSampleDelta(-10);
+    EXPECT_EQ(samples(*plugin).getSampleNo(), 0);
+    EXPECT_EQ(samples(*plugin).getLoadedSampleDisplayNameStr(), "a");
 
     // The external tree is browsed apart, and says so.
-    plugin->showExternalSamples();
-    EXPECT_EQ(plugin->getCurSampleFolderDisplayNameStr(), "EXT: ");
-    plugin->showKolbriSample();
-    EXPECT_EQ(plugin->getCurSampleFolderDisplayNameStr(), "");
+    samples(*plugin).showExternalSamples();
+    EXPECT_EQ(samples(*plugin).getCurSampleFolderDisplayNameStr(), "EXT: ");
+    samples(*plugin).showKolbriSample();
+    EXPECT_EQ(samples(*plugin).getCurSampleFolderDisplayNameStr(), "");
 }
 
 TEST_F(SamplePlugin, ImportsNeverDamageAFile) {
@@ -167,33 +168,33 @@ TEST_F(SamplePlugin, ImportsNeverDamageAFile) {
     auto plugin = makeSamplePlugin("");
 
     // The file itself, dropped or chosen again: left as it is.
-    plugin->importSampleFromDrag(inRoot, 1);
+    samples(*plugin).importSampleFromDrag(inRoot, 1);
     EXPECT_EQ(fileText(inRoot), original);
     choose(inRoot);
-    plugin->importSampleFromMenu();
+    samples(*plugin).importSampleFromMenu();
     EXPECT_EQ(fileText(inRoot), original) << "a menu import of a browsed file once emptied it";
-    EXPECT_FALSE(plugin->getSampleLoaded());
+    EXPECT_FALSE(samples(*plugin).getSampleLoaded());
 
     // A new file dropped alone is copied and becomes the user sample.
-    plugin->importSampleFromDrag(outside, 1);
+    samples(*plugin).importSampleFromDrag(outside, 1);
     EXPECT_EQ(fileText(sampleRoot + "/new.wav"), fileText(outside));
-    EXPECT_TRUE(plugin->getSampleLoaded());
-    EXPECT_EQ(plugin->getLoadedSampleDisplayNameStr(), "new");
-    EXPECT_EQ(plugin->getNumOfSamplesInSampleFolder(), 2);
+    EXPECT_TRUE(samples(*plugin).getSampleLoaded());
+    EXPECT_EQ(samples(*plugin).getLoadedSampleDisplayNameStr(), "new");
+    EXPECT_EQ(samples(*plugin).getNumOfSamplesInSampleFolder(), 2);
 
     // A file of the same name elsewhere does not replace it.
     std::filesystem::create_directories(dataHome + "/other");
     writeBytes(dataHome + "/other/chirp.wav", chirpWav(500));
-    plugin->importSampleFromDrag(dataHome + "/other/chirp.wav", 2);
+    samples(*plugin).importSampleFromDrag(dataHome + "/other/chirp.wav", 2);
     choose(dataHome + "/other/chirp.wav");
-    plugin->importSampleFromMenu();
+    samples(*plugin).importSampleFromMenu();
     EXPECT_EQ(fileText(inRoot), original);
     EXPECT_TRUE(takeMessages().empty()) << "a name already there is no failure";
 
     // A copy that cannot be made is reported.
-    plugin->importSampleFromDrag(dataHome + "/missing.wav", 1);
+    samples(*plugin).importSampleFromDrag(dataHome + "/missing.wav", 1);
     EXPECT_EQ(takeMessages().size(), 1u);
-    EXPECT_EQ(plugin->getLoadedSampleDisplayNameStr(), "new");
+    EXPECT_EQ(samples(*plugin).getLoadedSampleDisplayNameStr(), "new");
 }
 
 TEST_F(SamplePlugin, ANewFolderIsMadeInTheBrowsedFolder) {
@@ -208,11 +209,11 @@ TEST_F(SamplePlugin, ANewFolderIsMadeInTheBrowsedFolder) {
         answer.button = platform::TDesktopButton::ok;
         answer.text = c.typed;
         answers.push_back(answer);
-        plugin->createSampleFolder();
+        samples(*plugin).createSampleFolder();
     }
     EXPECT_TRUE(std::filesystem::is_directory(sampleRoot + "/Hits"));
     EXPECT_FALSE(std::filesystem::exists(dataHome + "/Orventa/Kolbri/Escape"));
-    EXPECT_EQ(plugin->getNumOfSubFoldersInSampleFolder(), 1);
+    EXPECT_EQ(samples(*plugin).getNumOfSubFoldersInSampleFolder(), 1);
     ASSERT_FALSE(requests.empty());
     EXPECT_EQ(requests.back().headline, "Create Sample Folder");
     EXPECT_EQ(requests.back().text, "New Sample Folder Name");
@@ -227,7 +228,7 @@ TEST_F(SamplePlugin, SteppingThroughTheListPassesAFileThatDoesNotLoad) {
     writeBytes(sampleRoot + "/c.wav", chirpWav(3000));
     std::filesystem::create_directories(sampleRoot + "/Empty");
     auto plugin = makeSamplePlugin("a.wav");
-    ASSERT_EQ(plugin->getSampleNo(), 0);
+    ASSERT_EQ(samples(*plugin).getSampleNo(), 0);
     struct Step {
         int delta;
         bool loads;
@@ -242,21 +243,21 @@ TEST_F(SamplePlugin, SteppingThroughTheListPassesAFileThatDoesNotLoad) {
     for (const Step& s : steps) {
         SCOPED_TRACE(s.delta);
         plugin->setParameter(SAMPLE_START, 0.4f);
-        plugin->changeSampleDelta(s.delta);
-        EXPECT_EQ(plugin->getSampleLoaded(), s.loads);
-        EXPECT_EQ(plugin->getSampleNo(), s.sampleNo);
-        EXPECT_EQ(plugin->getLoadedSampleDisplayNameStr(), s.name);
+        samples(*plugin).changeSampleDelta(s.delta);
+        EXPECT_EQ(samples(*plugin).getSampleLoaded(), s.loads);
+        EXPECT_EQ(samples(*plugin).getSampleNo(), s.sampleNo);
+        EXPECT_EQ(samples(*plugin).getLoadedSampleDisplayNameStr(), s.name);
         EXPECT_EQ(plugin->getParameter(SAMPLE_START), 0.0f) << "the default start";
     }
 
     plugin->setSteppedValue(LOOP_MODE, PING_PONG);
     plugin->setParameter(SAMPLE_START, 0.4f);
-    plugin->setSampleCurFolder(0);
-    ASSERT_EQ(plugin->getCurSampleFolderDisplayNameStr(), "Empty");
-    plugin->changeSampleDelta(1);
+    samples(*plugin).setSampleCurFolder(0);
+    ASSERT_EQ(samples(*plugin).getCurSampleFolderDisplayNameStr(), "Empty");
+    samples(*plugin).changeSampleDelta(1);
     EXPECT_EQ(plugin->getParameter(SAMPLE_START), 0.4f);
     EXPECT_EQ(plugin->getSteppedValue(LOOP_MODE), PING_PONG);
-    EXPECT_EQ(plugin->getLoadedSampleDisplayNameStr(), "a");
+    EXPECT_EQ(samples(*plugin).getLoadedSampleDisplayNameStr(), "a");
 }
 
 TEST_F(SamplePlugin, ListedNumbersAndTheExternalTree) {
@@ -266,20 +267,20 @@ TEST_F(SamplePlugin, ListedNumbersAndTheExternalTree) {
     writeBytes(external + "/x.wav", chirpWav(200));
     auto plugin = makeSamplePlugin("");
     choose(external);
-    plugin->setExternalSampleDir();
+    samples(*plugin).setExternalSampleDir();
     struct Case {
         int index;
         bool valid;
     } cases[] = {{-1, false}, {0, true}, {2, true}, {3, false}, {511, false}, {1 << 30, false}};
-    for (const Case& c : cases) EXPECT_EQ(plugin->isValidSampleNo(c.index), c.valid) << c.index;
-    EXPECT_FALSE(plugin->getUsesExternalSample());
-    plugin->showExternalSamples();
-    EXPECT_TRUE(plugin->getUsesExternalSample());
-    EXPECT_TRUE(plugin->isValidSampleNo(0));
-    EXPECT_FALSE(plugin->isValidSampleNo(1)) << "the external folder holds one file";
-    plugin->showKolbriSample();
-    EXPECT_FALSE(plugin->getUsesExternalSample());
-    EXPECT_TRUE(plugin->isValidSampleNo(2));
+    for (const Case& c : cases) EXPECT_EQ(samples(*plugin).isValidSampleNo(c.index), c.valid) << c.index;
+    EXPECT_FALSE(samples(*plugin).getUsesExternalSample());
+    samples(*plugin).showExternalSamples();
+    EXPECT_TRUE(samples(*plugin).getUsesExternalSample());
+    EXPECT_TRUE(samples(*plugin).isValidSampleNo(0));
+    EXPECT_FALSE(samples(*plugin).isValidSampleNo(1)) << "the external folder holds one file";
+    samples(*plugin).showKolbriSample();
+    EXPECT_FALSE(samples(*plugin).getUsesExternalSample());
+    EXPECT_TRUE(samples(*plugin).isValidSampleNo(2));
 }
 
 // A path longer than a program can keep: the sample plays for the session,
@@ -296,10 +297,10 @@ TEST_F(SamplePlugin, APathTooLongForTheProgramIsNotCut) {
     writeBytes(folder + "/chirp.wav", chirpWav());
     ASSERT_GT(relative.size() + 9, 128u);
     auto plugin = makeSamplePlugin("");
-    for (int i = 0; i < 6; ++i) plugin->setSampleCurFolder(0);
-    plugin->loadSelectedSample(0);
-    EXPECT_TRUE(plugin->getSampleLoaded());
-    EXPECT_EQ(plugin->getBadSampleStr().rfind(SAMPLE_PATH_TOO_LONG_TEXT, 0), 0u);
+    for (int i = 0; i < 6; ++i) samples(*plugin).setSampleCurFolder(0);
+    samples(*plugin).loadSelectedSample(0);
+    EXPECT_TRUE(samples(*plugin).getSampleLoaded());
+    EXPECT_EQ(samples(*plugin).getBadSampleStr().rfind(SAMPLE_PATH_TOO_LONG_TEXT, 0), 0u);
     for (int k = 0; k < SAMPLE_NAME_SLOTS; ++k) EXPECT_LT(plugin->getParameter(SAMPLE_NAME_PARAM + k), 1.0f / 65536);
     EXPECT_GT(rms(playNote(*plugin, 57, 4800), 1000, 2000), 0.1);
 }
@@ -314,40 +315,40 @@ TEST_F(SamplePlugin, PositionsFollowTheFileAndTheEditorsCommands) {
                samplefiles::form(true, "WAVE", {samplefiles::fmtChunk(1, 1, 48000, 16), samplefiles::smplChunk(1, 201, 801),
                                                 samplefiles::TChunk{"data", data}}));
     auto plugin = makeSamplePlugin("loop.wav");
-    ASSERT_TRUE(plugin->getSampleLoaded());
+    ASSERT_TRUE(samples(*plugin).getSampleLoaded());
     EXPECT_EQ(plugin->getSteppedValue(LOOP_MODE), LOOP) << "a file with a loop plays it";
-    EXPECT_NEAR(plugin->getSampleLoopStart(USER_SAMPLE), 200.0, 0.05);
-    EXPECT_NEAR(plugin->getSampleLoopEnd(USER_SAMPLE), 800.0, 0.05);
+    EXPECT_NEAR(samples(*plugin).getSampleLoopStart(USER_SAMPLE), 200.0, 0.05);
+    EXPECT_NEAR(samples(*plugin).getSampleLoopEnd(USER_SAMPLE), 800.0, 0.05);
 
     struct Step {
         const char* what;
-        std::function<void(APlugin&)> act;
+        std::function<void(TSampleLibrary&)> act;
         int tag;
         float expected;
     } steps[] = {
-        {"loop start held below the end", [](APlugin& p) { p.setSampleLoopStart(0.9f); }, LOOP_START, 0.8f},
-        {"loop end held above the start", [](APlugin& p) { p.setSampleLoopEnd(0.1f); }, LOOP_END, 0.8f},
-        {"start nudged past the end", [](APlugin& p) { p.setSampleStart(0.99f); p.setSampleStartDelta(0.02f); }, SAMPLE_START, 1.0f},
-        {"start by frame", [](APlugin& p) { p.setSampleStartBySample(250); }, SAMPLE_START, 0.25f},
-        {"loop start by frame, counted from 1", [](APlugin& p) { p.setSampleLoopStartBySample(101); }, LOOP_START, 0.1f},
-        {"zero crossing after frame 250", [](APlugin& p) { p.setZeroCross(0, 1.0f); }, SAMPLE_START, 0.3f},
-        {"a step of 0 finds nothing and ends", [](APlugin& p) { p.setZeroCross(0, 0.0f); }, SAMPLE_START, 0.3f},
-        {"zero crossing before", [](APlugin& p) { p.setSampleStartBySample(260); p.setZeroCross(0, -1.0f); }, SAMPLE_START, 0.25f},
-        {"the file's loop end back", [](APlugin& p) { p.setSamplePositions(2); }, LOOP_END, 0.8f},
-        {"normalised: a peak of 8000/32768 to 0 dB", [](APlugin& p) { p.normalizeSampleVol(); }, 245,
+        {"loop start held below the end", [](TSampleLibrary& p) { p.setSampleLoopStart(0.9f); }, LOOP_START, 0.8f},
+        {"loop end held above the start", [](TSampleLibrary& p) { p.setSampleLoopEnd(0.1f); }, LOOP_END, 0.8f},
+        {"start nudged past the end", [](TSampleLibrary& p) { p.setSampleStart(0.99f); p.setSampleStartDelta(0.02f); }, SAMPLE_START, 1.0f},
+        {"start by frame", [](TSampleLibrary& p) { p.setSampleStartBySample(250); }, SAMPLE_START, 0.25f},
+        {"loop start by frame, counted from 1", [](TSampleLibrary& p) { p.setSampleLoopStartBySample(101); }, LOOP_START, 0.1f},
+        {"zero crossing after frame 250", [](TSampleLibrary& p) { p.setZeroCross(0, 1.0f); }, SAMPLE_START, 0.3f},
+        {"a step of 0 finds nothing and ends", [](TSampleLibrary& p) { p.setZeroCross(0, 0.0f); }, SAMPLE_START, 0.3f},
+        {"zero crossing before", [](TSampleLibrary& p) { p.setSampleStartBySample(260); p.setZeroCross(0, -1.0f); }, SAMPLE_START, 0.25f},
+        {"the file's loop end back", [](TSampleLibrary& p) { p.setSamplePositions(2); }, LOOP_END, 0.8f},
+        {"normalised: a peak of 8000/32768 to 0 dB", [](TSampleLibrary& p) { p.normalizeSampleVol(); }, 245,
          static_cast<float>((20 * std::log10(32768.0 / 8000.0) + 40) / 80)},
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(s.what);
-        s.act(*plugin);
+        s.act(samples(*plugin));
         EXPECT_NEAR(plugin->getParameter(s.tag), s.expected, 0.0015f);
     }
     // Without a usable sample nothing moves.
     plugin->setParameter(SAMPLE_LOADED, 0.0f);
-    plugin->setSampleStart(0.7f);
-    plugin->setZeroCross(0, 1.0f);
+    samples(*plugin).setSampleStart(0.7f);
+    samples(*plugin).setZeroCross(0, 1.0f);
     EXPECT_NEAR(plugin->getParameter(SAMPLE_START), 0.25f, 0.0015f);
-    EXPECT_DOUBLE_EQ(plugin->getSampleLength(USER_SAMPLE), 0.0);
+    EXPECT_DOUBLE_EQ(samples(*plugin).getSampleLength(USER_SAMPLE), 0.0);
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ TEST_F(SamplePlugin, EachModeHasItsDirectionPeriodAndLength) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         auto plugin = makeSamplePlugin();
-        ASSERT_TRUE(plugin->getSampleLoaded());
+        ASSERT_TRUE(samples(*plugin).getSampleLoaded());
         plugin->setSteppedValue(LOOP_MODE, c.mode);
         plugin->setParameter(LOOP_START, static_cast<float>(c.loopStart));
         plugin->setParameter(LOOP_END, static_cast<float>(c.loopEnd));
@@ -74,7 +74,7 @@ TEST_F(SamplePlugin, StartAndOffsetMoveTheFirstFrame) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         auto plugin = makeSamplePlugin();
-        ASSERT_TRUE(plugin->getSampleLoaded());
+        ASSERT_TRUE(samples(*plugin).getSampleLoaded());
         plugin->setParameter(SAMPLE_START, c.start);
         if (c.offsetAmount != 0.0f)
             for (const auto& [tag, value] : audiomeasure::offsetRoute(0, OFFSET_DESTINATION, c.offsetAmount))
@@ -109,7 +109,7 @@ TEST_F(SamplePlugin, ExtremePitchesAndGrainsStayFiniteAndSounding) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         auto plugin = makeSamplePlugin();
-        ASSERT_TRUE(plugin->getSampleLoaded());
+        ASSERT_TRUE(samples(*plugin).getSampleLoaded());
         plugin->setSteppedValue(LOOP_MODE, c.mode);
         plugin->setParameter(LOOP_START, 0.5f);
         plugin->setParameter(LOOP_END, 0.51f);
@@ -126,9 +126,9 @@ TEST_F(SamplePlugin, ExtremePitchesAndGrainsStayFiniteAndSounding) {
 TEST_F(SamplePlugin, ThePreviewPlaysTheUserSampleOnce) {
     writeBytes(sampleRoot + "/chirp.wav", chirpWav());
     auto plugin = makeSamplePlugin();
-    ASSERT_TRUE(plugin->getSampleLoaded());
+    ASSERT_TRUE(samples(*plugin).getSampleLoaded());
     plugin->setParameter(SAMPLE_START, 0.5f);
-    plugin->previewSample();
+    samples(*plugin).previewSample();
     const std::vector<float> out = render(*plugin, 8192);
     EXPECT_NEAR(crossingHz(out, 0, WINDOW, RATE), chirpHz(4800 + WINDOW / 2.0), 40.0);
     EXPECT_GT(rms(out, 4000, 600), 0.1);
@@ -136,14 +136,14 @@ TEST_F(SamplePlugin, ThePreviewPlaysTheUserSampleOnce) {
 
     // A file of the list plays without becoming the user sample.
     writeBytes(sampleRoot + "/other.wav", chirpWav(2000));
-    plugin->scanSampleFolder();
-    plugin->previewSampleFromFile(1);
+    samples(*plugin).scanSampleFolder();
+    samples(*plugin).previewSampleFromFile(1);
     const std::vector<float> file = render(*plugin, 4096);
     EXPECT_GT(rms(file, 0, 1800), 0.1);
     EXPECT_LT(rms(file, 2100, 1900), 1e-6);
-    EXPECT_EQ(plugin->getLoadedSampleDisplayNameStr(), "chirp");
-    plugin->previewSample();
-    plugin->releasePreviewSample();
+    EXPECT_EQ(samples(*plugin).getLoadedSampleDisplayNameStr(), "chirp");
+    samples(*plugin).previewSample();
+    samples(*plugin).releasePreviewSample();
     EXPECT_LT(rms(render(*plugin, 1024), 0, 1024), 1e-6) << "released: no preview and no note";
 }
 

@@ -37,6 +37,10 @@ inline samplefiles::Bytes chirpWav(int frames = CHIRP_FRAMES, int rate = 48000) 
                                             samplefiles::TChunk{"data", data}});
 }
 
+// The plug-in's sample library: what the editor reaches through its
+// services, and the operations only the plug-in's own code asks for.
+inline TSampleLibrary& samples(APlugin& plugin) { return TPluginTestAccess::samples(plugin); }
+
 inline void writeBytes(const std::string& path, const samplefiles::Bytes& bytes) {
     platform_test::writeFile(path, std::string(bytes.begin(), bytes.end()));
 }
@@ -72,9 +76,9 @@ protected:
         plugin->setSteppedValue(SOURCE_MODE, SOURCE_SAMPLE);
         plugin->setSteppedValue(SAMPLE_CHOICE, USER_SAMPLE);
         if (!fileName.empty()) {
-            plugin->scanSampleFolder();
-            for (int i = 0; i < plugin->getNumOfSamplesInSampleFolder(); ++i)
-                if (plugin->getSampleNoDisplayNameStr(i) == fileName) plugin->loadSelectedSample(i);
+            samples(*plugin).scanSampleFolder();
+            for (int i = 0; i < samples(*plugin).getNumOfSamplesInSampleFolder(); ++i)
+                if (samples(*plugin).getSampleNoDisplayNameStr(i) == fileName) samples(*plugin).loadSelectedSample(i);
         }
         // The engine takes the new source mode at its next control step (and
         // lets go of every voice then): before the test's first note.

@@ -16,7 +16,7 @@ TEST_F(SamplePlugin, ThreadsReloadTheUserSampleWhileNotesPlay) {
     writeBytes(sampleRoot + "/a.wav", chirpWav());
     writeBytes(sampleRoot + "/b.wav", chirpWav(4000, 44100));
     auto plugin = makeSamplePlugin("a.wav");
-    ASSERT_TRUE(plugin->getSampleLoaded());
+    ASSERT_TRUE(samples(*plugin).getSampleLoaded());
     plugin->setSteppedValue(LOOP_MODE, LOOP);
     plugin->resume();  // the background thread from here on
 
@@ -37,16 +37,16 @@ TEST_F(SamplePlugin, ThreadsReloadTheUserSampleWhileNotesPlay) {
 
     for (int round = 0; round < 60; ++round) {
         switch (round % 5) {
-        case 0: plugin->loadSelectedSample(round % 2); break;
-        case 1: plugin->reloadSample(); break;
+        case 0: samples(*plugin).loadSelectedSample(round % 2); break;
+        case 1: samples(*plugin).reloadSample(); break;
         case 2: plugin->setProgram(0); break;  // applied by the audio thread, loaded by the background thread
-        case 3: plugin->changeSampleDelta(1); break;
-        default: plugin->previewSampleFromFile(0); plugin->releasePreviewSample(); break;
+        case 3: samples(*plugin).changeSampleDelta(1); break;
+        default: samples(*plugin).previewSampleFromFile(0); samples(*plugin).releasePreviewSample(); break;
         }
         float l, r;
-        plugin->getSampleDisplayValue(100.0f, l, r);
+        samples(*plugin).getSampleDisplayValue(100.0f, l, r);
         EXPECT_TRUE(std::isfinite(l) && std::isfinite(r));
-        (void)plugin->getLoadedSampleDisplayNameStr();
+        (void)samples(*plugin).getLoadedSampleDisplayNameStr();
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     const int seen = blocks.load();
@@ -57,8 +57,8 @@ TEST_F(SamplePlugin, ThreadsReloadTheUserSampleWhileNotesPlay) {
     EXPECT_EQ(badValues.load(), 0);
     // Whatever came last, a sample is loaded again and nothing old is left behind.
     TPluginTestAccess::worker(*plugin).runPassNow();
-    EXPECT_TRUE(plugin->getSampleLoaded());
-    EXPECT_EQ(plugin->getBadSampleStr(), "!");
+    EXPECT_TRUE(samples(*plugin).getSampleLoaded());
+    EXPECT_EQ(samples(*plugin).getBadSampleStr(), "!");
 }
 
 }  // namespace

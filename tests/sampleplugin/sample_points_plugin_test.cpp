@@ -32,7 +32,7 @@ const TSampleLoopRow* loopOf(int sample) {
 TEST_F(SamplePlugin, EachSampleAnswersItsOwnPoints) {
     writeBytes(sampleRoot + "/chirp.wav", chirpWav());
     auto plugin = makeSamplePlugin();
-    ASSERT_TRUE(plugin->getSampleLoaded());
+    ASSERT_TRUE(samples(*plugin).getSampleLoaded());
     attachBank(*plugin);
     const std::vector<ManifestRow> rows = readManifest();
     const ManifestRow *plain = nullptr, *looping = nullptr;
@@ -72,10 +72,10 @@ TEST_F(SamplePlugin, EachSampleAnswersItsOwnPoints) {
         plugin->setParameter(SAMPLE_START, 0.5f);
         plugin->setParameter(LOOP_START, 0.25f);
         plugin->setParameter(LOOP_END, 0.75f);
-        EXPECT_NEAR(plugin->getSampleStart(c.slot), c.start, 0.01);
-        EXPECT_NEAR(plugin->getSampleLoopStart(c.slot), c.loopStart, 0.01);
-        EXPECT_NEAR(plugin->getSampleLoopEnd(c.slot), c.loopEnd, 0.01);
-        EXPECT_NEAR(plugin->getSampleLength(c.slot), c.length, 0.01);
+        EXPECT_NEAR(samples(*plugin).getSampleStart(c.slot), c.start, 0.01);
+        EXPECT_NEAR(samples(*plugin).getSampleLoopStart(c.slot), c.loopStart, 0.01);
+        EXPECT_NEAR(samples(*plugin).getSampleLoopEnd(c.slot), c.loopEnd, 0.01);
+        EXPECT_NEAR(samples(*plugin).getSampleLength(c.slot), c.length, 0.01);
         if (c.slot == USER_SAMPLE) {
             // The display texts count the user sample's frames as the getters do.
             EXPECT_EQ(plugin->getParameterDisplayStr(LOOP_START), "Sample " + std::to_string(int(c.loopStart)));
@@ -92,7 +92,7 @@ TEST_F(SamplePlugin, EachSampleAnswersItsOwnPoints) {
     plugin->setSteppedValue(LOOP_MODE, LOOP);
     for (const Chosen& c : chosen) {
         plugin->setSteppedValue(SAMPLE_CHOICE, c.sample);
-        EXPECT_EQ(plugin->getSampleHasLoop(), c.hasLoop) << "sample " << c.sample;
+        EXPECT_EQ(samples(*plugin).getSampleHasLoop(), c.hasLoop) << "sample " << c.sample;
     }
 
     // The loop start's zero-crossing command starts where the loop start
@@ -100,17 +100,17 @@ TEST_F(SamplePlugin, EachSampleAnswersItsOwnPoints) {
     plugin->setSteppedValue(LOOP_MODE, ONE_SHOT);
     plugin->setParameter(LOOP_END, 1.0f);  // the loop start is held at most at the loop end
     plugin->setParameter(LOOP_START, 0.25f);
-    plugin->setZeroCross(1, -1.0f);
+    samples(*plugin).setZeroCross(1, -1.0f);
     EXPECT_GT(plugin->getParameter(LOOP_START), 0.99f);
     plugin->setParameter(LOOP_START, 0.25f);
-    plugin->setZeroCross(1, 1.0f);
+    samples(*plugin).setZeroCross(1, 1.0f);
     EXPECT_EQ(plugin->getParameter(LOOP_START), 0.25f) << "nothing lies after the end";
 
     // Without the bank a built-in sample has no frames and no loop.
     TPluginTestAccess::engine(*plugin).setSampleBank(nullptr);
     plugin->setSteppedValue(SAMPLE_CHOICE, looping->index);
-    EXPECT_EQ(plugin->getSampleLoopEnd(looping->index), 0.0);
-    EXPECT_FALSE(plugin->getSampleHasLoop());
+    EXPECT_EQ(samples(*plugin).getSampleLoopEnd(looping->index), 0.0);
+    EXPECT_FALSE(samples(*plugin).getSampleHasLoop());
 }
 
 // A user sample that cannot be used: its slot may still hold frames (a
@@ -125,27 +125,27 @@ TEST_F(SamplePlugin, ASampleThatCannotBeUsedIsNotPreviewedNorMeasured) {
         std::function<void(APlugin&)> spoil;
         bool pointsKept;  // the loop points and the volume stay as they were
     } cases[] = {
-        {"a load that failed", [](APlugin& p) { p.loadSelectedSample(1); }, true},
+        {"a load that failed", [](APlugin& p) { samples(p).loadSelectedSample(1); }, true},
         {"Sample Loaded off", [](APlugin& p) { p.setParameter(SAMPLE_LOADED, 0.0f); }, true},
         // Usable, so its points follow the file; too short to be played or previewed.
-        {"a sample under 100 frames", [](APlugin& p) { p.loadSelectedSample(2); }, false},
+        {"a sample under 100 frames", [](APlugin& p) { samples(p).loadSelectedSample(2); }, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         auto plugin = makeSamplePlugin();
-        ASSERT_EQ(plugin->getSampleNoDisplayNameStr(1), "damaged.wav");
-        ASSERT_EQ(plugin->getSampleNoDisplayNameStr(2), "short.wav");
+        ASSERT_EQ(samples(*plugin).getSampleNoDisplayNameStr(1), "damaged.wav");
+        ASSERT_EQ(samples(*plugin).getSampleNoDisplayNameStr(2), "short.wav");
         c.spoil(*plugin);
         plugin->setSteppedValue(LOOP_MODE, LOOP);
         plugin->setParameter(LOOP_START, 0.3f);
         plugin->setParameter(LOOP_END, 0.6f);
         plugin->setParameter(SAMPLE_VOLUME, 0.5f);
 
-        plugin->previewSample();
+        samples(*plugin).previewSample();
         EXPECT_LT(rms(render(*plugin, 4096), 0, 4096), 1e-6) << "nothing to preview";
-        plugin->setSamplePositions(1);
-        plugin->setSamplePositions(2);
-        plugin->normalizeSampleVol();
+        samples(*plugin).setSamplePositions(1);
+        samples(*plugin).setSamplePositions(2);
+        samples(*plugin).normalizeSampleVol();
         EXPECT_EQ(plugin->getParameter(LOOP_START) == 0.3f, c.pointsKept);
         EXPECT_EQ(plugin->getParameter(LOOP_END) == 0.6f, c.pointsKept);
         EXPECT_EQ(plugin->getParameter(SAMPLE_VOLUME) == 0.5f, c.pointsKept);
@@ -170,8 +170,8 @@ TEST_F(SamplePlugin, NormalisingBringsThePeakHeardTo0dB) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         auto plugin = makeSamplePlugin(c.file);
-        ASSERT_TRUE(plugin->getSampleLoaded());
-        plugin->normalizeSampleVol();
+        ASSERT_TRUE(samples(*plugin).getSampleLoaded());
+        samples(*plugin).normalizeSampleVol();
         EXPECT_NEAR(plugin->getParameter(SAMPLE_VOLUME), c.volume, 1e-5f);
     }
 }

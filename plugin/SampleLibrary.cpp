@@ -1,19 +1,26 @@
-// The user sample (slot 194) and the sample folders as the editor and the
-// program use them. The file in use is named by its path relative to the
-// sample root, kept two bytes per parameter in 251..314, so that it travels
-// with the program. Files are read only here, on the editor's thread or the
-// plug-in's background thread; a read sample is parsed into new immutable
-// data and published to the engine's slot, which the audio thread reads
-// without waiting. Program application on the audio thread only raises a load
-// request (TSoundEngine::requestUserSampleForProgram); the background thread
-// takes it (takeUserSampleRequest).
+// The sample library (plugin/SampleLibrary.h): the user sample (slot 194) and
+// the sample folders as the editor and the program use them. The file in use
+// is named by its path relative to the sample root, kept two bytes per
+// parameter in 251..314, so that it travels with the program. Files are read
+// only here, on the editor's thread or the plug-in's background thread; a read
+// sample is parsed into new immutable data and published to the engine's
+// slot, which the audio thread reads without waiting. Program application on
+// the audio thread only raises a load request
+// (TSoundEngine::requestUserSampleForProgram); the background thread takes it
+// (takeUserSampleRequest).
+#include "plugin/SampleLibrary.h"
+
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <mutex>
 #include <optional>
 
 #include "engine/EngineTags.h"
 #include "engine/SampleState.h"
+#include "engine/SoundEngine.h"
 #include "engine/sample/SampleBank.h"
 #include "engine/sample/SampleFileParser.h"
 #include "engine/sample/SamplePathSlots.h"
@@ -21,11 +28,13 @@
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "platform/Preferences.h"
-#include "plugin/uPlugin.h"
 
 namespace {
 
+// The roots' keys in the preference store, and the longest root kept.
+const std::string SAMPLE_DIR_KEY = "SampleDir";
 const std::string EXTERNAL_SAMPLE_DIR_KEY = "ExternalSampleDir";
+constexpr int LONG_FOLDER_LIMIT = 255;
 constexpr const char* SAMPLE_FILE_FILTER = "*.wav;*.aif;*.aiff";
 constexpr int LOOP_MODE_ONE_SHOT = 0, LOOP_MODE_LOOP = 1;
 
@@ -54,39 +63,47 @@ std::string keptBelow(const std::string& folder, const std::string& root) {
 
 }  // namespace
 
+TSampleLibrary::TSampleLibrary(TSoundEngine& engine, THandOffFlags& handOff, TSampleLibraryHost& plugin)
+    : engine(engine), handOff(handOff), plugin(plugin) {}
+
 // ---------------------------------------------------------------- the slot and its state
 
-std::shared_ptr<const TSampleData> APlugin::usableUserSample() const {
-    if (!soundEngine.userSampleUsable()) return nullptr;
-    return soundEngine.samples.userSample.snapshot();
+std::shared_ptr<const TSampleData> TSampleLibrary::usableUserSample() const {
+    if (!engine.userSampleUsable()) return nullptr;
+    return engine.samples.userSample.snapshot();
 }
 
-double APlugin::userSampleFrames() const {
+double TSampleLibrary::userSampleFrames() const {
     const auto data = usableUserSample();
     return userSampleLength(data.get(), data != nullptr);
 }
 
-std::string APlugin::getSampleBankProblemStr() const {
-    return soundEngine.samples.bank ? soundEngine.samples.bank->problemText() : std::string(SAMPLE_BANK_PROBLEM_TEXT);
+std::string TSampleLibrary::getSampleBankProblemStr() const {
+    return engine.samples.bank ? engine.samples.bank->problemText() : std::string(SAMPLE_BANK_PROBLEM_TEXT);
 }
 
-void APlugin::startSampleServices() {
+// Both roots are in the store after the first start.
+void TSampleLibrary::start() {
     char resources[1024] = {};
     getResourcePath(resources, sizeof resources);
-    soundEngine.setSampleBank(TSampleBank::acquire(std::string(resources) + "/" + SAMPLE_BANK_FILE_NAME));
-    std::lock_guard lock(sampleBrowser.lock);
-    sampleBrowser.sampleFolder = folders.homeSampleDir;
-    sampleBrowser.externalSampleFolder = folders.externalSampleDir;
+    engine.setSampleBank(TSampleBank::acquire(std::string(resources) + "/" + SAMPLE_BANK_FILE_NAME));
+    const std::string samples = platform::getDefaultFolderPath(platform::TDefaultFolder::samples);
+    std::lock_guard lock(browser.lock);
+    folders.homeSampleDir = loadFolderFromPrefs(SAMPLE_DIR_KEY, LONG_FOLDER_LIMIT, samples, true);
+    folders.importSampleDir = folders.homeSampleDir;
+    folders.externalSampleDir = loadFolderFromPrefs(EXTERNAL_SAMPLE_DIR_KEY, LONG_FOLDER_LIMIT, samples, true);
+    browser.sampleFolder = folders.homeSampleDir;
+    browser.externalSampleFolder = folders.externalSampleDir;
 }
 
 // The background thread: the program's sample, and the frames of replaced
 // samples that no block can read any more.
-void APlugin::takeUserSampleRequest() {
-    TSampleState& samples = soundEngine.samples;
+void TSampleLibrary::takeUserSampleRequest() {
+    TSampleState& samples = engine.samples;
     if (samples.userSample.isLoadPending()) {
         const std::uint32_t ticket = samples.userSample.latestLoadRequest();
         {
-            std::lock_guard lock(sampleBrowser.lock);
+            std::lock_guard lock(browser.lock);
             reloadSampleLocked();
         }
         samples.userSample.finishLoad(ticket);
@@ -97,124 +114,130 @@ void APlugin::takeUserSampleRequest() {
 
 // ---------------------------------------------------------------- positions
 
-bool APlugin::getSampleLoaded() { return usableUserSample() != nullptr; }
+bool TSampleLibrary::getSampleLoaded() { return usableUserSample() != nullptr; }
 
 // The tables of built-in sample slot; null for another number or without a bank.
-const TSampleBankTables* APlugin::builtInTables(int slot) const {
-    if (slot < 0 || slot >= BANK_SAMPLES || !soundEngine.samples.bank) return nullptr;
-    return &soundEngine.samples.bank->tables();
+const TSampleBankTables* TSampleLibrary::builtInTables(int slot) const {
+    if (slot < 0 || slot >= BANK_SAMPLES || !engine.samples.bank) return nullptr;
+    return &engine.samples.bank->tables();
 }
 
-double APlugin::getSampleLength(int slot) {
+double TSampleLibrary::getSampleLength(int slot) {
     if (slot == USER_SAMPLE_SLOT) return userSampleFrames();
     const TSampleBankTables* tables = builtInTables(slot);
     return tables ? tables->sampleLength[static_cast<std::size_t>(slot)] : 0.0;
 }
 
-double APlugin::getSampleStart(int slot) {
-    return slot == USER_SAMPLE_SLOT ? getParameter(tag::USER_SAMPLE_START) * userSampleFrames() : 0.0;
+double TSampleLibrary::getSampleStart(int slot) {
+    return slot == USER_SAMPLE_SLOT ? plugin.getParameter(tag::USER_SAMPLE_START) * userSampleFrames() : 0.0;
 }
 // A built-in sample's loop points are its own (a sample without a loop ends
 // its loop at its last frame); the user sample's follow its loop mode.
-double APlugin::getSampleLoopStart(int slot) {
+double TSampleLibrary::getSampleLoopStart(int slot) {
     if (slot == USER_SAMPLE_SLOT)
-        return userLoopPoint(getParameter(tag::USER_SAMPLE_LOOP_START), getSteppedValue(tag::USER_SAMPLE_LOOP_MODE),
+        return userLoopPoint(plugin.getParameter(tag::USER_SAMPLE_LOOP_START),
+                             plugin.getSteppedValue(tag::USER_SAMPLE_LOOP_MODE),
                              userSampleFrames());
     const TSampleBankTables* tables = builtInTables(slot);
     return tables ? tables->sampleLoopStart[static_cast<std::size_t>(slot)] : 0.0;
 }
-double APlugin::getSampleLoopEnd(int slot) {
+double TSampleLibrary::getSampleLoopEnd(int slot) {
     if (slot == USER_SAMPLE_SLOT)
-        return userLoopPoint(getParameter(tag::USER_SAMPLE_LOOP_END), getSteppedValue(tag::USER_SAMPLE_LOOP_MODE),
+        return userLoopPoint(plugin.getParameter(tag::USER_SAMPLE_LOOP_END),
+                             plugin.getSteppedValue(tag::USER_SAMPLE_LOOP_MODE),
                              userSampleFrames());
     const TSampleBankTables* tables = builtInTables(slot);
     return tables ? tables->sampleLoopEnd[static_cast<std::size_t>(slot)] : 0.0;
 }
 
 // The user sample loops only by its loop mode, never by itself.
-bool APlugin::getSampleHasLoop() {
-    const int n = getSteppedValue(tag::SAMPLE_CHOICE);
+bool TSampleLibrary::getSampleHasLoop() {
+    const int n = plugin.getSteppedValue(tag::SAMPLE_CHOICE);
     const TSampleBankTables* tables = n == USER_SAMPLE_SLOT ? nullptr : builtInTables(n);
     return tables && tables->sampleHasLoop[static_cast<std::size_t>(n)] == 1;
 }
 
-void APlugin::setSampleStart(float fraction) {
-    if (getSampleLoaded()) setParameter(tag::USER_SAMPLE_START, fraction);
+void TSampleLibrary::setSampleStart(float fraction) {
+    if (getSampleLoaded()) plugin.setParameter(tag::USER_SAMPLE_START, fraction);
 }
-void APlugin::setSampleLoopStart(float fraction) {
+void TSampleLibrary::setSampleLoopStart(float fraction) {
     if (getSampleLoaded() && std::isfinite(fraction))
-        setParameter(tag::USER_SAMPLE_LOOP_START, std::min(fraction, getParameter(tag::USER_SAMPLE_LOOP_END)));
+        plugin.setParameter(tag::USER_SAMPLE_LOOP_START,
+                            std::min(fraction, plugin.getParameter(tag::USER_SAMPLE_LOOP_END)));
 }
-void APlugin::setSampleLoopEnd(float fraction) {
+void TSampleLibrary::setSampleLoopEnd(float fraction) {
     if (getSampleLoaded() && std::isfinite(fraction))
-        setParameter(tag::USER_SAMPLE_LOOP_END, std::max(fraction, getParameter(tag::USER_SAMPLE_LOOP_START)));
+        plugin.setParameter(tag::USER_SAMPLE_LOOP_END,
+                            std::max(fraction, plugin.getParameter(tag::USER_SAMPLE_LOOP_START)));
 }
-void APlugin::setSampleLoop(float start, float end) {
+void TSampleLibrary::setSampleLoop(float start, float end) {
     if (!getSampleLoaded() || !std::isfinite(start) || !std::isfinite(end)) return;
-    setParameter(tag::USER_SAMPLE_LOOP_START, std::min(start, end));
-    setParameter(tag::USER_SAMPLE_LOOP_END, end);
+    plugin.setParameter(tag::USER_SAMPLE_LOOP_START, std::min(start, end));
+    plugin.setParameter(tag::USER_SAMPLE_LOOP_END, end);
 }
 
-void APlugin::setSampleStartDelta(float delta) {
-    if (std::isfinite(delta)) setSampleStart(std::clamp(getParameter(tag::USER_SAMPLE_START) + delta, 0.0f, 1.0f));
-}
-void APlugin::setSampleLoopStartDelta(float delta) {
+void TSampleLibrary::setSampleStartDelta(float delta) {
     if (std::isfinite(delta))
-        setSampleLoopStart(std::clamp(getParameter(tag::USER_SAMPLE_LOOP_START) + delta, 0.0f, 1.0f));
+        setSampleStart(std::clamp(plugin.getParameter(tag::USER_SAMPLE_START) + delta, 0.0f, 1.0f));
 }
-void APlugin::setSampleLoopEndDelta(float delta) {
+void TSampleLibrary::setSampleLoopStartDelta(float delta) {
     if (std::isfinite(delta))
-        setSampleLoopEnd(std::clamp(getParameter(tag::USER_SAMPLE_LOOP_END) + delta, 0.0f, 1.0f));
+        setSampleLoopStart(std::clamp(plugin.getParameter(tag::USER_SAMPLE_LOOP_START) + delta, 0.0f, 1.0f));
+}
+void TSampleLibrary::setSampleLoopEndDelta(float delta) {
+    if (std::isfinite(delta))
+        setSampleLoopEnd(std::clamp(plugin.getParameter(tag::USER_SAMPLE_LOOP_END) + delta, 0.0f, 1.0f));
 }
 
 // A frame typed by the user, as a fraction of the length: the start as it is,
 // the loop points one frame earlier (the editor counts them from 1).
-void APlugin::setSampleStartBySample(int frame) {
+void TSampleLibrary::setSampleStartBySample(int frame) {
     const double length = userSampleFrames();
     if (length > 0) setSampleStart(static_cast<float>(frame / length));
 }
-void APlugin::setSampleLoopStartBySample(int frame) {
+void TSampleLibrary::setSampleLoopStartBySample(int frame) {
     const double length = userSampleFrames();
     if (length > 0) setSampleLoopStart(static_cast<float>(std::clamp((frame - 1.0) / length, 0.0, 1.0)));
 }
-void APlugin::setSampleLoopEndBySample(int frame) {
+void TSampleLibrary::setSampleLoopEndBySample(int frame) {
     const double length = userSampleFrames();
     if (length > 0) setSampleLoopEnd(static_cast<float>(std::clamp((frame - 1.0) / length, 0.0, 1.0)));
 }
 
-void APlugin::setSamplePositions(int which) {
+void TSampleLibrary::setSamplePositions(int which) {
     const auto data = usableUserSample();
     if (!data || data->getLen() <= 0 || (which != 1 && which != 2)) return;
     const double n = data->getLen();
     if (which == 1)
-        setParameter(tag::USER_SAMPLE_LOOP_START,
+        plugin.setParameter(tag::USER_SAMPLE_LOOP_START,
                      data->hasLoop() ? static_cast<float>((data->getLoopStart() - 1.0) / n) : 0.0f);
     else
-        setParameter(tag::USER_SAMPLE_LOOP_END, data->hasLoop() ? static_cast<float>((data->getLoopEnd() - 1.0) / n) : 1.0f);
+        plugin.setParameter(tag::USER_SAMPLE_LOOP_END,
+                            data->hasLoop() ? static_cast<float>((data->getLoopEnd() - 1.0) / n) : 1.0f);
 }
 
-void APlugin::setDefaultSamplePositions() {
-    setParameter(tag::USER_SAMPLE_START, 0.0f);
-    const auto data = soundEngine.samples.userSample.snapshot();
+void TSampleLibrary::setDefaultSamplePositions() {
+    plugin.setParameter(tag::USER_SAMPLE_START, 0.0f);
+    const auto data = engine.samples.userSample.snapshot();
     const bool hasLoop = data && data->hasLoop();
     if (data && data->getLen() > 0 && getSampleLoaded()) {
         const double n = data->getLen();
         if (hasLoop) {
             const double end = (data->getLoopEnd() - 1.0) / n;
-            setParameter(tag::USER_SAMPLE_LOOP_START,
+            plugin.setParameter(tag::USER_SAMPLE_LOOP_START,
                          static_cast<float>(std::min((data->getLoopStart() - 1.0) / n, end)));
-            setParameter(tag::USER_SAMPLE_LOOP_END, static_cast<float>(end));
+            plugin.setParameter(tag::USER_SAMPLE_LOOP_END, static_cast<float>(end));
         } else {
-            setParameter(tag::USER_SAMPLE_LOOP_START, 0.0f);
-            setParameter(tag::USER_SAMPLE_LOOP_END, 1.0f);
+            plugin.setParameter(tag::USER_SAMPLE_LOOP_START, 0.0f);
+            plugin.setParameter(tag::USER_SAMPLE_LOOP_END, 1.0f);
         }
     }
-    setSteppedValue(tag::USER_SAMPLE_LOOP_MODE, hasLoop ? LOOP_MODE_LOOP : LOOP_MODE_ONE_SHOT);
+    plugin.setSteppedValue(tag::USER_SAMPLE_LOOP_MODE, hasLoop ? LOOP_MODE_LOOP : LOOP_MODE_ONE_SHOT);
 }
 
 // Frame by frame to where the left channel changes sign or rests at zero.
 // Only the direction of the step counts: a step of 0 or NaN would never arrive.
-void APlugin::setZeroCross(int which, float direction) {
+void TSampleLibrary::setZeroCross(int which, float direction) {
     const auto data = usableUserSample();
     const double length = userSampleLength(data.get(), data != nullptr);
     if (length <= 0 || !(direction != 0.0f) || (which < 0 || which > 2)) return;
@@ -243,7 +266,7 @@ void APlugin::setZeroCross(int which, float direction) {
         setSampleLoopEndBySample(frame);
 }
 
-bool APlugin::getSampleDisplayValue(float position, float& left, float& right) {
+bool TSampleLibrary::getSampleDisplayValue(float position, float& left, float& right) {
     left = right = 0;
     const auto data = usableUserSample();
     if (!data) return false;
@@ -251,9 +274,14 @@ bool APlugin::getSampleDisplayValue(float position, float& left, float& right) {
     return data->getStereo();
 }
 
+// -40 to +40 dB over the parameter's range.
+float TSampleLibrary::getSampleVol() {
+    return std::pow(10.0f, (plugin.getParameter(tag::USER_SAMPLE_GAIN) * 80.0f - 40.0f) / 20.0f);
+}
+
 // The volume that brings the peak to 0 dB; a silent sample asks for the most.
 // The last frame is never heard (reads stop at the last pair), so it does not count.
-void APlugin::normalizeSampleVol() {
+void TSampleLibrary::normalizeSampleVol() {
     const auto data = usableUserSample();
     if (!data) return;
     float peak = 0.001f;
@@ -263,202 +291,205 @@ void APlugin::normalizeSampleVol() {
         peak = std::max({peak, std::fabs(left), std::fabs(right)});
     }
     const double gain = 1.0 / peak;
-    setParameter(tag::USER_SAMPLE_GAIN, gain < 0.001 ? 0.0f : static_cast<float>((20.0 * std::log10(gain) + 40.0) / 80.0));
+    plugin.setParameter(tag::USER_SAMPLE_GAIN,
+                        gain < 0.001 ? 0.0f : static_cast<float>((20.0 * std::log10(gain) + 40.0) / 80.0));
 }
 
-std::string APlugin::getLoadedSampleDisplayNameStr() {
+std::string TSampleLibrary::getLoadedSampleDisplayNameStr() {
     const auto data = usableUserSample();
     return data ? getFileNameOnlyStr(data->getName(), true) : std::string();
 }
 
-std::string APlugin::getLoadedSampleFolderNameStr() {
+std::string TSampleLibrary::getLoadedSampleFolderNameStr() {
     const auto data = usableUserSample();
     return data ? sampleFileDirectory(data->getName()) : std::string();
 }
 
-std::string APlugin::getBadSampleStr() {
-    std::lock_guard lock(sampleBrowser.lock);
-    return sampleBrowser.badSampleStr;
+std::string TSampleLibrary::getBadSampleStr() {
+    std::lock_guard lock(browser.lock);
+    return browser.badSampleStr;
 }
 
-void APlugin::reloadSample() {
-    std::lock_guard lock(sampleBrowser.lock);
+void TSampleLibrary::reloadSample() {
+    std::lock_guard lock(browser.lock);
     reloadSampleLocked();
 }
 
-void APlugin::updateLoadedSamples() {
-    soundEngine.requestReset();
-    if (!getOnOff(tag::USER_SAMPLE_LOADED)) return;
-    std::lock_guard lock(sampleBrowser.lock);
+void TSampleLibrary::updateLoadedSamples() {
+    engine.requestReset();
+    if (!plugin.getOnOff(tag::USER_SAMPLE_LOADED)) return;
+    std::lock_guard lock(browser.lock);
     loadSampleLocked();
 }
 
-void APlugin::previewSample() {
-    soundEngine.requestSamplePreview(TSampleState::PREVIEW_USER, getSampleStart(USER_SAMPLE_SLOT));
+void TSampleLibrary::previewSample() {
+    engine.requestSamplePreview(TSampleState::PREVIEW_USER, getSampleStart(USER_SAMPLE_SLOT));
 }
 
-void APlugin::releasePreviewSample() { soundEngine.requestSamplePreview(TSampleState::PREVIEW_STOP, 0.0); }
+void TSampleLibrary::releasePreviewSample() { engine.requestSamplePreview(TSampleState::PREVIEW_STOP, 0.0); }
 
 // ---------------------------------------------------------------- loading (under the browser's lock)
 
-std::string APlugin::storedSamplePath() const {
+std::string TSampleLibrary::storedSamplePath() const {
     std::array<float, SAMPLE_NAME_SLOTS> slots{};
     for (int k = 0; k < SAMPLE_NAME_SLOTS; ++k)
-        slots[static_cast<std::size_t>(k)] = values.curValue[static_cast<std::size_t>(SAMPLE_NAME_PARAM + k)];
+        slots[static_cast<std::size_t>(k)] = engine.paramValue(SAMPLE_NAME_PARAM + k);
     return decodeSamplePath(slots.data());
 }
 
-const std::string& APlugin::sampleRootLocked() const {
-    return getOnOff(tag::USE_EXTERNAL_SAMPLES) ? folders.externalSampleDir : folders.homeSampleDir;
+const std::string& TSampleLibrary::sampleRootLocked() const {
+    return plugin.getOnOff(tag::USE_EXTERNAL_SAMPLES) ? folders.externalSampleDir : folders.homeSampleDir;
 }
 
-std::string& APlugin::browseFolderLocked() {
-    return getOnOff(tag::USE_EXTERNAL_SAMPLES) ? sampleBrowser.externalSampleFolder : sampleBrowser.sampleFolder;
+std::string& TSampleLibrary::browseFolderLocked() {
+    return plugin.getOnOff(tag::USE_EXTERNAL_SAMPLES) ? browser.externalSampleFolder : browser.sampleFolder;
 }
 
-void APlugin::scanLocked() {
-    sampleBrowser.listing = ::scanSampleFolder(browseFolderLocked());
-    sampleBrowser.scanned = true;
+void TSampleLibrary::scanLocked() {
+    browser.listing = ::scanSampleFolder(browseFolderLocked());
+    browser.scanned = true;
 }
 
-void APlugin::ensureScannedLocked() {
-    if (!sampleBrowser.scanned) scanLocked();
+void TSampleLibrary::ensureScannedLocked() {
+    if (!browser.scanned) scanLocked();
 }
 
-void APlugin::setSampleNoLocked() {
-    sampleBrowser.curSampleNo = -1;
+void TSampleLibrary::setSampleNoLocked() {
+    browser.curSampleNo = -1;
     if (!usableUserSample()) return;
     const std::string name =
         getFileNameOnlyStr(joinSamplePath(sampleRootLocked(), storedSamplePath()),
                            false);
-    const auto& files = sampleBrowser.listing.sampleFiles;
+    const auto& files = browser.listing.sampleFiles;
     for (std::size_t i = 0; i < files.size(); ++i)
-        if (files[i] == name) sampleBrowser.curSampleNo = static_cast<int>(i);
+        if (files[i] == name) browser.curSampleNo = static_cast<int>(i);
 }
 
 // The new sample's path goes into the program, and the sample's switches
 // back to a plain one-shot at 0 dB.
-void APlugin::setSampleInProgram(const std::string& fullPath) {
+void TSampleLibrary::setSampleInProgram(const std::string& fullPath) {
     const std::string relative = relativeSamplePath(fullPath, sampleRootLocked()).value_or(std::string());
-    setOn(tag::USER_SAMPLE_LOADED);
-    setOff(tag::SAMPLE_REVERSE);
-    setSteppedValue(tag::USER_SAMPLE_LOOP_MODE, LOOP_MODE_ONE_SHOT);
-    setToDefault(tag::USER_SAMPLE_GAIN);
+    plugin.setOn(tag::USER_SAMPLE_LOADED);
+    plugin.setOff(tag::SAMPLE_REVERSE);
+    plugin.setSteppedValue(tag::USER_SAMPLE_LOOP_MODE, LOOP_MODE_ONE_SHOT);
+    plugin.setToDefault(tag::USER_SAMPLE_GAIN);
     std::array<float, SAMPLE_NAME_SLOTS> slots{};
     if (!encodeSamplePath(relative, slots)) {
         // A cut path would name another file: the slots stay empty, the sample
         // plays for this session, and the user is told it is not kept.
-        sampleBrowser.badSampleStr = std::string(SAMPLE_PATH_TOO_LONG_TEXT) + relative;
+        browser.badSampleStr = std::string(SAMPLE_PATH_TOO_LONG_TEXT) + relative;
         std::fprintf(stderr, "Kolbri: %s %s\n", SAMPLE_PATH_TOO_LONG_TEXT, relative.c_str());
     }
-    for (int k = 0; k < SAMPLE_NAME_SLOTS; ++k) setParameter(SAMPLE_NAME_PARAM + k, slots[static_cast<std::size_t>(k)]);
+    for (int k = 0; k < SAMPLE_NAME_SLOTS; ++k)
+        plugin.setParameter(SAMPLE_NAME_PARAM + k, slots[static_cast<std::size_t>(k)]);
 }
 
-bool APlugin::loadUserSampleLocked(const std::string& path) {
+bool TSampleLibrary::loadUserSampleLocked(const std::string& path) {
     std::string why;
     std::unique_ptr<TSampleData> data = readSampleFile(path, why);
-    if (!data || !soundEngine.samples.userSample.publish(std::move(data))) {
-        soundEngine.samples.userSamplePresent = false;
-        sampleBrowser.badSampleStr = SAMPLE_NOT_FOUND_TEXT + path;
+    if (!data || !engine.samples.userSample.publish(std::move(data))) {
+        engine.samples.userSamplePresent = false;
+        browser.badSampleStr = SAMPLE_NOT_FOUND_TEXT + path;
         return false;
     }
-    sampleBrowser.badSampleStr = SAMPLE_LOAD_OK_TEXT;
+    browser.badSampleStr = SAMPLE_LOAD_OK_TEXT;
     return true;
 }
 
-void APlugin::loadSelectedLocked(int index) {
+void TSampleLibrary::loadSelectedLocked(int index) {
     const auto name = listedNameLocked(&TSampleFolderListing::sampleFiles, index);
     if (!name) return;
     const std::string path = joinSamplePath(browseFolderLocked(), *name);
     if (!loadUserSampleLocked(path)) return;
-    sampleBrowser.curSampleNo = index;
-    soundEngine.samples.userSamplePresent = true;
+    browser.curSampleNo = index;
+    engine.samples.userSamplePresent = true;
     setSampleInProgram(path);
     setDefaultSamplePositions();
-    flags.screenUpdatePending = true;
+    handOff.screenUpdatePending = true;
 }
 
 // The file the program names. A name that would leave the root (from a host
 // or a stored program) is not opened.
-void APlugin::loadSampleLocked() {
-    if (!getOnOff(tag::USER_SAMPLE_LOADED)) return;
+void TSampleLibrary::loadSampleLocked() {
+    if (!plugin.getOnOff(tag::USER_SAMPLE_LOADED)) return;
     const std::string relative = storedSamplePath();
     const std::string full = joinSamplePath(sampleRootLocked(), relative);
     if (!isSafeRelativeSamplePath(relative)) {
-        soundEngine.samples.userSamplePresent = false;
-        sampleBrowser.badSampleStr = SAMPLE_NOT_FOUND_TEXT + full;
+        engine.samples.userSamplePresent = false;
+        browser.badSampleStr = SAMPLE_NOT_FOUND_TEXT + full;
         return;
     }
     if (!loadUserSampleLocked(full)) return;
     browseFolderLocked() = keptBelow(sampleFileDirectory(full), sampleRootLocked());
-    soundEngine.samples.userSamplePresent = true;
+    engine.samples.userSamplePresent = true;
     scanLocked();
     setSampleNoLocked();
 }
 
-void APlugin::reloadSampleLocked() {
-    sampleBrowser.curSampleNo = -1;
-    sampleBrowser.sampleFolder = folders.homeSampleDir;
-    sampleBrowser.externalSampleFolder = folders.externalSampleDir;
-    soundEngine.samples.userSamplePresent = getOnOff(tag::USER_SAMPLE_LOADED);
-    if (soundEngine.samples.userSamplePresent) loadSampleLocked();
+void TSampleLibrary::reloadSampleLocked() {
+    browser.curSampleNo = -1;
+    browser.sampleFolder = folders.homeSampleDir;
+    browser.externalSampleFolder = folders.externalSampleDir;
+    engine.samples.userSamplePresent = plugin.getOnOff(tag::USER_SAMPLE_LOADED);
+    if (engine.samples.userSamplePresent) loadSampleLocked();
     scanLocked();
     setSampleNoLocked();
 }
 
 // ---------------------------------------------------------------- folders and the browser
 
-std::string APlugin::getSampleFolderStr() {
-    std::lock_guard lock(sampleBrowser.lock);
+std::string TSampleLibrary::getSampleFolderStr() {
+    std::lock_guard lock(browser.lock);
     return browseFolderLocked();
 }
 
-std::string APlugin::getExternalSampleDirStr() {
-    std::lock_guard lock(sampleBrowser.lock);
+std::string TSampleLibrary::getExternalSampleDirStr() {
+    std::lock_guard lock(browser.lock);
     return "External Dir : " + folders.externalSampleDir;
 }
 
-void APlugin::setExternalSampleDir() {
+void TSampleLibrary::setExternalSampleDir() {
     std::string start;
     {
-        std::lock_guard lock(sampleBrowser.lock);
+        std::lock_guard lock(browser.lock);
         start = folders.externalSampleDir;
     }
     std::string chosen;
     if (!BrowseFolder(start, chosen) || chosen.empty()) return;
-    std::lock_guard lock(sampleBrowser.lock);
+    std::lock_guard lock(browser.lock);
     folders.externalSampleDir = chosen;
-    sampleBrowser.externalSampleFolder = chosen;
+    browser.externalSampleFolder = chosen;
     saveStringToPrefs(EXTERNAL_SAMPLE_DIR_KEY, chosen);
-    if (getOnOff(tag::USE_EXTERNAL_SAMPLES)) {
+    if (plugin.getOnOff(tag::USE_EXTERNAL_SAMPLES)) {
         scanLocked();
         setSampleNoLocked();
     }
 }
 
-void APlugin::browseTo(const std::function<std::string(const std::string& folder, const std::string& root)>& where) {
-    std::lock_guard lock(sampleBrowser.lock);
+void TSampleLibrary::browseTo(
+    const std::function<std::string(const std::string& folder, const std::string& root)>& where) {
+    std::lock_guard lock(browser.lock);
     std::string& folder = browseFolderLocked();
     folder = where(folder, sampleRootLocked());
     scanLocked();
     setSampleNoLocked();
 }
 
-void APlugin::showKolbriSample() {
-    setOff(tag::USE_EXTERNAL_SAMPLES);
+void TSampleLibrary::showKolbriSample() {
+    plugin.setOff(tag::USE_EXTERNAL_SAMPLES);
     gotoHomeSampleFolder();
 }
 
-void APlugin::showExternalSamples() {
-    setOn(tag::USE_EXTERNAL_SAMPLES);
+void TSampleLibrary::showExternalSamples() {
+    plugin.setOn(tag::USE_EXTERNAL_SAMPLES);
     gotoHomeSampleFolder();
 }
 
-void APlugin::gotoHomeSampleFolder() {
+void TSampleLibrary::gotoHomeSampleFolder() {
     browseTo([](const std::string&, const std::string& root) { return root; });
 }
 
-void APlugin::gotoSampleFolder() {
+void TSampleLibrary::gotoSampleFolder() {
     const auto data = usableUserSample();
     if (!data) return;
     browseTo([&data](const std::string&, const std::string& root) {
@@ -466,115 +497,115 @@ void APlugin::gotoSampleFolder() {
     });
 }
 
-void APlugin::goUpAFolder() { browseTo(goUpSampleFolder); }
+void TSampleLibrary::goUpAFolder() { browseTo(goUpSampleFolder); }
 
-void APlugin::setSampleCurFolder(int index) {
+void TSampleLibrary::setSampleCurFolder(int index) {
     std::optional<std::string> name;
     {
-        std::lock_guard lock(sampleBrowser.lock);
+        std::lock_guard lock(browser.lock);
         name = listedNameLocked(&TSampleFolderListing::subFolders, index);
     }
     if (!name) return;
     browseTo([&name](const std::string& folder, const std::string&) { return joinSamplePath(folder, *name); });
 }
 
-void APlugin::createSampleFolder() {
+void TSampleLibrary::createSampleFolder() {
     const std::string name = inputBoxStr("New Sample Folder Name", "Create Sample Folder");
     if (name.empty()) return;
-    std::lock_guard lock(sampleBrowser.lock);
+    std::lock_guard lock(browser.lock);
     const std::string problem = createSampleSubFolder(browseFolderLocked(), name);
     if (!problem.empty()) std::fprintf(stderr, "Kolbri: cannot create sample folder %s: %s\n", name.c_str(), problem.c_str());
     scanLocked();
     setSampleNoLocked();
 }
 
-void APlugin::scanSampleFolder() {
-    std::lock_guard lock(sampleBrowser.lock);
+void TSampleLibrary::scanSampleFolder() {
+    std::lock_guard lock(browser.lock);
     scanLocked();
 }
 
-int APlugin::listedCountLocked(TSampleList list) {
+int TSampleLibrary::listedCountLocked(TSampleList list) {
     ensureScannedLocked();
-    return static_cast<int>((sampleBrowser.listing.*list).size());
+    return static_cast<int>((browser.listing.*list).size());
 }
 
-std::optional<std::string> APlugin::listedNameLocked(TSampleList list, int index) {
+std::optional<std::string> TSampleLibrary::listedNameLocked(TSampleList list, int index) {
     if (index < 0 || index >= listedCountLocked(list)) return std::nullopt;
-    return (sampleBrowser.listing.*list)[static_cast<std::size_t>(index)];
+    return (browser.listing.*list)[static_cast<std::size_t>(index)];
 }
 
-int APlugin::getNumOfSubFoldersInSampleFolder() {
-    std::lock_guard lock(sampleBrowser.lock);
+int TSampleLibrary::getNumOfSubFoldersInSampleFolder() {
+    std::lock_guard lock(browser.lock);
     return listedCountLocked(&TSampleFolderListing::subFolders);
 }
 
-std::string APlugin::getSampleSubFolderDisplayNameStr(int index) {
-    std::lock_guard lock(sampleBrowser.lock);
+std::string TSampleLibrary::getSampleSubFolderDisplayNameStr(int index) {
+    std::lock_guard lock(browser.lock);
     return listedNameLocked(&TSampleFolderListing::subFolders, index).value_or(std::string());
 }
 
-std::string APlugin::getCurSampleFolderDisplayNameStr() {
-    std::lock_guard lock(sampleBrowser.lock);
+std::string TSampleLibrary::getCurSampleFolderDisplayNameStr() {
+    std::lock_guard lock(browser.lock);
     const std::string relative = sampleFolderRelative(browseFolderLocked(), sampleRootLocked());
-    return getOnOff(tag::USE_EXTERNAL_SAMPLES) ? "EXT: " + relative : relative;
+    return plugin.getOnOff(tag::USE_EXTERNAL_SAMPLES) ? "EXT: " + relative : relative;
 }
 
-int APlugin::getNumOfSamplesInSampleFolder() {
-    std::lock_guard lock(sampleBrowser.lock);
+int TSampleLibrary::getNumOfSamplesInSampleFolder() {
+    std::lock_guard lock(browser.lock);
     return listedCountLocked(&TSampleFolderListing::sampleFiles);
 }
 
-std::string APlugin::getSampleNoDisplayNameStr(int index) {
-    std::lock_guard lock(sampleBrowser.lock);
+std::string TSampleLibrary::getSampleNoDisplayNameStr(int index) {
+    std::lock_guard lock(browser.lock);
     return listedNameLocked(&TSampleFolderListing::sampleFiles, index).value_or(std::string());
 }
 
-int APlugin::getSampleNo() {
+int TSampleLibrary::getSampleNo() {
     if (!getSampleLoaded()) return -1;
-    std::lock_guard lock(sampleBrowser.lock);
-    return sampleBrowser.curSampleNo;
+    std::lock_guard lock(browser.lock);
+    return browser.curSampleNo;
 }
 
-void APlugin::loadSelectedSample(int index) {
-    std::lock_guard lock(sampleBrowser.lock);
+void TSampleLibrary::loadSelectedSample(int index) {
+    std::lock_guard lock(browser.lock);
     loadSelectedLocked(index);
 }
 
 // The step is taken whether the file loads or not, so that stepping on
 // passes a file that does not load. An empty list has no file to step to:
 // the loaded sample (from another folder) keeps its points.
-void APlugin::changeSampleDelta(int delta) {
+void TSampleLibrary::changeSampleDelta(int delta) {
     {
-        std::lock_guard lock(sampleBrowser.lock);
+        std::lock_guard lock(browser.lock);
         const int count = listedCountLocked(&TSampleFolderListing::sampleFiles);
         if (count == 0) return;
-        const long long wanted = static_cast<long long>(sampleBrowser.curSampleNo) + delta;
+        const long long wanted = static_cast<long long>(browser.curSampleNo) + delta;
         const int index = static_cast<int>(std::clamp(wanted, 0LL, static_cast<long long>(count - 1)));
-        sampleBrowser.curSampleNo = index;
+        browser.curSampleNo = index;
         loadSelectedLocked(index);
     }
     setDefaultSamplePositions();
 }
 
-bool APlugin::isValidSampleNo(int index) {
-    std::lock_guard lock(sampleBrowser.lock);
+bool TSampleLibrary::isValidSampleNo(int index) {
+    std::lock_guard lock(browser.lock);
     return index >= 0 && index < listedCountLocked(&TSampleFolderListing::sampleFiles);
 }
 
-bool APlugin::getUsesExternalSample() { return getOnOff(tag::USE_EXTERNAL_SAMPLES); }
+bool TSampleLibrary::getUsesExternalSample() { return plugin.getOnOff(tag::USE_EXTERNAL_SAMPLES); }
 
-void APlugin::previewSampleFromFile(int index) {
+void TSampleLibrary::previewSampleFromFile(int index) {
     std::string path;
     {
-        std::lock_guard lock(sampleBrowser.lock);
+        std::lock_guard lock(browser.lock);
         const auto name = listedNameLocked(&TSampleFolderListing::sampleFiles, index);
         if (!name) return;
         path = joinSamplePath(browseFolderLocked(), *name);
     }
     std::string why;
     std::unique_ptr<TSampleData> data = readSampleFile(path, why);
-    if (!data || !soundEngine.samples.previewSample.publish(std::move(data))) return;
-    soundEngine.requestSamplePreview(TSampleState::PREVIEW_FILE, 0.0);
+    if (!data || !engine.samples.previewSample.publish(std::move(data))) return;
+    engine.requestSamplePreview(TSampleState::PREVIEW_FILE, 0.0);
 }
 
 // A copy that failed is said so; one whose name is already there is left alone.
@@ -585,15 +616,15 @@ static void reportImportFailure(const TSampleImportResult& result) {
     messageBox(text, MESSAGE_BOX_OK_ONLY);
 }
 
-void APlugin::importSampleFromDrag(const std::string& path, int count) {
+void TSampleLibrary::importSampleFromDrag(const std::string& path, int count) {
     TSampleImportResult result;
     {
-        std::lock_guard lock(sampleBrowser.lock);
+        std::lock_guard lock(browser.lock);
         result = importSampleFile(path, browseFolderLocked());
         if (result.status == TSampleImportStatus::copied) {
             if (count == 1) {
                 if (loadUserSampleLocked(result.destination)) {
-                    soundEngine.samples.userSamplePresent = true;
+                    engine.samples.userSamplePresent = true;
                     setSampleInProgram(result.destination);
                 }
             }
@@ -604,22 +635,22 @@ void APlugin::importSampleFromDrag(const std::string& path, int count) {
     reportImportFailure(result);
     if (result.status != TSampleImportStatus::copied) return;
     setDefaultSamplePositions();
-    flags.screenUpdatePending = true;
+    handOff.screenUpdatePending = true;
 }
 
-void APlugin::importSampleFromMenu() {
-    if (getOnOff(tag::USE_EXTERNAL_SAMPLES)) return;
+void TSampleLibrary::importSampleFromMenu() {
+    if (plugin.getOnOff(tag::USE_EXTERNAL_SAMPLES)) return;
     std::string start;
     {
-        std::lock_guard lock(sampleBrowser.lock);
-        start = sampleBrowser.sampleFolder;
+        std::lock_guard lock(browser.lock);
+        start = browser.sampleFolder;
     }
     const std::vector<std::string> chosen = platform::chooseFilesToOpen("Sample Loader", start, SAMPLE_FILE_FILTER);
     if (chosen.empty()) return;
     std::vector<TSampleImportResult> results;
     {
-        std::lock_guard lock(sampleBrowser.lock);
-        for (const std::string& path : chosen) results.push_back(importSampleFile(path, sampleBrowser.sampleFolder));
+        std::lock_guard lock(browser.lock);
+        for (const std::string& path : chosen) results.push_back(importSampleFile(path, browser.sampleFolder));
         scanLocked();
         setSampleNoLocked();
     }
