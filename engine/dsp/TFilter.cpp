@@ -665,6 +665,8 @@ void TFilter::runZeroDelayFrame(const stereoOverStruct& in, stereoOverStruct& ou
     const __m128 h = _mm_setr_ps(coef[0].zdfH, coef[1].zdfH, 0.0f, 0.0f);
     const __m128 guard = _mm_set1_ps(DENORMAL_GUARD), two = _mm_set1_ps(2.0f);
     const __m128 weightL = _mm_set1_ps(weightLow), weightB = _mm_set1_ps(weightBand), weightH = _mm_set1_ps(weightHigh);
+    // TYPE 0: the low-pass or the high-pass as the type says, without a branch.
+    const __m128 lowPass = _mm_castsi128_ps(_mm_set1_epi32(type == TYPE_ZERO_DELAY_LOWPASS_12 ? -1 : 0));
     __m128 s0 = _mm_setr_ps(state[0].zdf1[0], state[1].zdf1[0], 0.0f, 0.0f);
     __m128 s1 = _mm_setr_ps(state[0].zdf1[1], state[1].zdf1[1], 0.0f, 0.0f);
     __m128 y[2];
@@ -677,7 +679,9 @@ void TFilter::runZeroDelayFrame(const stereoOverStruct& in, stereoOverStruct& ou
         const __m128 low = _mm_add_ps(s1, r);
         s0 = _mm_add_ps(_mm_add_ps(band, p), guard);
         s1 = _mm_add_ps(_mm_add_ps(low, r), guard);
-        if constexpr (TYPE == 7)
+        if constexpr (TYPE == 0)
+            y[sub] = _mm_or_ps(_mm_and_ps(lowPass, low), _mm_andnot_ps(lowPass, high));
+        else if constexpr (TYPE == 7)
             y[sub] = low;
         else if constexpr (TYPE == 8)
             y[sub] = high;
@@ -707,10 +711,7 @@ void TFilter::processZeroDelay(float freq, float resonance, const stereoOverStru
     }
     prepare(freq, 1.0f, stereoStruct{}, resonance, 0.0f);
     updateIfMoved();
-    if (type == TYPE_ZERO_DELAY_LOWPASS_12)
-        runZeroDelayFrame<7>(in, out);
-    else
-        runZeroDelayFrame<8>(in, out);
+    runZeroDelayFrame<0>(in, out);
 }
 
 // Every type but the plain state-variable ones, with the coefficients current.

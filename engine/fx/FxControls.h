@@ -113,9 +113,8 @@ inline double fraction(double x) {
 
 // fraction() of a phase that has taken a step, at once while it lies below 2.
 inline double wrappedPhase(double x) {
-    if (x >= 0.0 && x < 1.0) return x;
-    if (x >= 1.0 && x < 2.0) return x - 1.0;
-    return fraction(x);
+    const double y = x - (x >= 1.0 ? 1.0 : 0.0);
+    return y >= 0.0 && y < 1.0 ? y : fraction(x);
 }
 
 // 2^x with x held where the power stays a normal, finite float.

@@ -68,6 +68,7 @@ stereoStruct TModFXDelayModes::ensemble(stereoStruct x, std::uint32_t frame) {
     const __m128 feed = _mm_set1_ps(ensembleFeed);
     const __m128 low = _mm_set1_ps(-RING_LIMIT), high = _mm_set1_ps(RING_LIMIT);
     __m128 y[ENSEMBLE_TAPS];
+#pragma GCC unroll 6
     for (int k = 0; k < ENSEMBLE_TAPS; ++k) {
         // Any rate wraps to the fractional part (an infinite one to 0).
         double& phase = ensemblePhase[k];

@@ -47,6 +47,7 @@ void TBasicReverb::setSampleRate(float rate) {
 
 void TBasicReverb::init() {
     for (auto& scale : combScale) scale.fill(1.0f);
+    lengthsKnown = false;
     setCombLengths(1.0f, 1.0f);
     outCoef[0] = 1.0f;
     outCoef[1] = 0.0f;
@@ -115,7 +116,16 @@ void TBasicReverb::setMod(float a, float b, float c, float d) {
     }
 }
 
-void TBasicReverb::setSize(float size1, float size2) { setCombLengths(size1, size2); }
+void TBasicReverb::setSize(float size1, float size2) {
+    // The stage sends its sizes every 16 frames; the lengths are worked out
+    // again only when they, or the length factors, moved.
+    const std::array<float, 6> inputs = {size1, size2, combScale[0][0], combScale[0][1], combScale[1][0],
+                                         combScale[1][1]};
+    if (lengthsKnown && std::memcmp(inputs.data(), lengthInputs.data(), sizeof inputs) == 0) return;
+    lengthInputs = inputs;
+    lengthsKnown = true;
+    setCombLengths(size1, size2);
+}
 
 void TBasicReverb::setCombLengths(float size1, float size2) {
     // The size times the rate over the tuning's rate, then the comb's tuned

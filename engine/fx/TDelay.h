@@ -221,7 +221,7 @@ inline float TDelay::advanceAndRead(Line& l) {
     return first.value + part * (end - first.value);
 }
 
-inline void TDelay::process(stereoStruct in, stereoStruct& out) {
+[[gnu::always_inline]] inline void TDelay::process(stereoStruct in, stereoStruct& out) {
     out = stereoStruct{};
     // A line whose clock has not been started appends nothing: it holds its
     // silence until a length is set.
