@@ -65,7 +65,7 @@ void BM_EffectsChain(benchmark::State& state) {
         for (int frame = 0; frame < kRate; ++frame) {
             if ((frame & 15) == 0) bench.chain->controlStep(bench.controls);
             const float x = 0.3f * noise.bipolar();
-            sink += bench.chain->process(stereoStruct{x, x}).left;
+            sink += bench.chain->process(stereoStruct{x, x}, bench.controls).left;
         }
     }
     benchmark::DoNotOptimize(sink);

@@ -264,8 +264,8 @@ void TSoundEngine::runGlobalControlStep() {
         }
     }
 
-    // The effects take their switches, order, Mod FX mode (a changed mode
-    // resets the Mod FX), Gator pattern and settings from the values of now.
+    // The effects take their switches, Mod FX mode (a changed mode resets
+    // the Mod FX) and Gator pattern from the values of now.
     fx.controlStep(fxControls());
 
     updateVolumes();

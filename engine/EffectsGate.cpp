@@ -1,7 +1,8 @@
 // The effects' place in the frame: the silence gate that lets the chain rest,
 // the chain itself (engine/fx/EffectsChain.h) between the voice mix and the
 // output stage, the values it hands the modulation engine, and what the chain
-// reads of the engine at each control step.
+// reads of the engine at each frame and control step.
+#include <array>
 #include <cmath>
 #include <cstdint>
 
@@ -25,7 +26,14 @@ void TSoundEngine::applyFX() {
     if (std::fabs(input[0]) + std::fabs(input[1]) > GATE_THRESHOLD) output.silentFrames = 0;
     std::array<float, 2> result = input;
     if (output.silentFrames < static_cast<std::int32_t>(silenceGateLimit()) && !fx.isBypassed()) {
-        const stereoStruct out = fx.process(stereoStruct{input[0], input[1]});
+        // This frame's effect parameters as the host and editor left them; the
+        // modulation sums are the audio thread's own and read where they lie.
+        std::array<float, TFxControls::TAG_COUNT> parameters;
+        for (int t = 0; t < TFxControls::TAG_COUNT; ++t)
+            parameters[static_cast<std::size_t>(t)] = paramValue(TFxControls::FIRST_TAG + t);
+        const TFxView controls(parameters.data(), &mod.globalModDest[TFxControls::FIRST_DEST], rate.tempo,
+                               paramStep(fxtag::FX_PATH, parameters[fxtag::FX_PATH - TFxControls::FIRST_TAG]));
+        const stereoStruct out = fx.process(stereoStruct{input[0], input[1]}, controls);
         result = {out.left, out.right};
         publishFXSources();
     }
@@ -52,8 +60,9 @@ void TSoundEngine::publishFXSources() {
     }
 }
 
-// What the chain reads at a control step: the effect parameters, the global
-// sums of the effect destinations, the tempo and the two menus' steps.
+// What the chain reads at a frame and at a control step: the effect
+// parameters, the global sums of the effect destinations, the tempo and the
+// two menus' steps.
 TFxControls TSoundEngine::fxControls() const {
     TFxControls controls;
     for (int t = 0; t < TFxControls::TAG_COUNT; ++t)

@@ -246,6 +246,44 @@ inline void TFilter::updateStateVariableCoefficients() {
     v.stateVariableD[i] = 1.0f - v.appliedQ[i] + DENORMAL_GUARD;
 }
 
+// Family C's coefficients (types 7-12); updateCoefficients() works out those
+// of the others. A swept Wah-Wah takes these every frame.
+void TFilter::updateZeroDelayCoefficients() {
+    const TFilterQuarter& v = *values;
+    const float cutoff[2] = {v.cutoff[0][lane], v.cutoff[1][lane]};
+    // A right channel at the left's cutoff takes the left's coefficients.
+    const bool sameCutoff = cutoff[1] == cutoff[0];
+    const float m = v.appliedVowel[lane];
+    if (type == 11) {
+        weightLow = 1.0f - m;
+        weightBand = 0.0f;
+        weightHigh = m;
+    } else if (type == 12) {
+        if (m < 0.5f) {
+            weightLow = 1.0f - 2.0f * m;
+            weightBand = 2.0f * m;
+            weightHigh = 0.0f;
+        } else {
+            weightLow = 0.0f;
+            weightBand = 2.0f - 2.0f * m;
+            weightHigh = 2.0f * m - 1.0f;
+        }
+    }
+    const float damping = FilterZQ[tableIndex(v.appliedQ[lane] * 0.995f * 131071.0f, TABLE_LAST)];
+    for (int c = 0; c < (sameCutoff ? 1 : 2); ++c) {
+        const float limited = cutoff[c] < v.maxCutoff[lane] ? cutoff[c] : v.maxCutoff[lane];
+        const float w = (limited + 0.001f) * v.invOverRate[lane] + DENORMAL_GUARD;
+        const float g = FilterZTan[tableIndex(w * 262143.0f, TABLE_LAST)];
+        const float rg = 2.0f * damping + g;
+        const float h = 1.0f / (1.0f + 2.0f * damping * g + g * g);
+        for (ChannelCoefficients* k : {&coef[c], &coef[sameCutoff ? 1 : c]}) {
+            k->zdfG = g;
+            k->zdfRG = rg;
+            k->zdfH = h;
+        }
+    }
+}
+
 void TFilter::updateCoefficients() {
     const TFilterQuarter& v = *values;
     const float maxCutoff = v.maxCutoff[lane];
@@ -261,12 +299,12 @@ void TFilter::updateCoefficients() {
     }
     const float m = v.appliedVowel[lane];
 
-    // Mix weights of the morphing types, shared by the 12 and 24 dB families.
-    if (type == 11 || type == 23) {
+    // Mix weights of the 24 dB morphing types (the 12 dB ones are family C's).
+    if (type == 23) {
         weightLow = 1.0f - m;
         weightBand = 0.0f;
         weightHigh = m;
-    } else if (type == 12 || type == 24) {
+    } else if (type == 24) {
         if (m < 0.5f) {
             weightLow = 1.0f - 2.0f * m;
             weightBand = 2.0f * m;
@@ -282,11 +320,9 @@ void TFilter::updateCoefficients() {
     // chain two families).
     const bool onePole = (type >= 1 && type <= 2) || (type >= 13 && type <= 14);
     const bool stateVariable = (type >= 3 && type <= 6) || (type >= 13 && type <= 16);
-    const bool zeroDelay = type >= 7 && type <= 12;
     const bool zeroDelayPair = type >= 19 && type <= 24;
     const bool cascadeStages = (type >= 17 && type <= 18) || (type >= 25 && type <= 26);
     float damping = 0.0f;
-    if (zeroDelay) damping = FilterZQ[tableIndex(appliedQ * 0.995f * 131071.0f, TABLE_LAST)];
     if (zeroDelayPair) {
         // Follows the resonance only, which holds still while the cutoff sweeps.
         const float exponent = -3.0f * 0.995f * appliedQ;
@@ -297,58 +333,75 @@ void TFilter::updateCoefficients() {
         damping = pairDamping;
     }
 
-    for (int c = 0; c < 2; ++c) {
+    // The vowel's place between two rows of the formant table, shared by both channels.
+    int vowelRow = 0, vowelNextRow = 0;
+    float vowelFraction = 0.0f, formantR = 0.0f;
+    if (type == TYPE_VOCAL) {
+        // Vowel position 0..4.99 over A E I O U, wrapping from U back to A.
+        float position = std::fmod(v.appliedVowel[lane] * 4.99f + 1996.0f, 4.99f);
+        if (!(position >= 0.0f)) position = 0.0f;
+        vowelRow = tableIndex(position, 4);
+        vowelFraction = position - std::floor(position);
+        vowelNextRow = (vowelRow + 1) % 5;
+        formantR = appliedQ * 0.399f + 0.2f;
+    }
+
+    // A right channel at the left's cutoff takes the left's coefficients,
+    // written alongside them (the values just stored, read back at once as
+    // a block, would wait for the stores).
+    const bool sameCutoff = cutoff[1] == cutoff[0];
+    const auto put = [](auto& left, auto& right, auto value) {
+        left = value;
+        right = value;
+    };
+    for (int c = 0; c < (sameCutoff ? 1 : 2); ++c) {
         ChannelCoefficients& k = coef[c];
+        ChannelCoefficients& k2 = sameCutoff ? coef[1] : k;
         const int i = index[c];
 
         if (onePole) {
-            k.onePoleA = 2.0f * w[c];
-            k.onePoleB = 1.0f - 2.0f * w[c];
+            put(k.onePoleA, k2.onePoleA, 2.0f * w[c]);
+            put(k.onePoleB, k2.onePoleB, 1.0f - 2.0f * w[c]);
         }
         if (stateVariable) {
-            k.svfF = FilterSine[i];
-            k.svfD = 1.0f - appliedQ + DENORMAL_GUARD;
+            put(k.svfF, k2.svfF, FilterSine[i]);
+            put(k.svfD, k2.svfD, 1.0f - appliedQ + DENORMAL_GUARD);
         }
-        if (zeroDelay || zeroDelayPair) {
+        if (zeroDelayPair) {
             const float g = FilterZTan[i];
-            k.zdfG = g;
-            k.zdfRG = 2.0f * damping + g;
-            k.zdfH = 1.0f / (1.0f + 2.0f * damping * g + g * g);
+            put(k.zdfG, k2.zdfG, g);
+            put(k.zdfRG, k2.zdfRG, 2.0f * damping + g);
+            put(k.zdfH, k2.zdfH, 1.0f / (1.0f + 2.0f * damping * g + g * g));
         }
 
         // The fixed biquad of families D (15, 16) and G (25, 26).
         if (type == 15 || type == 25) {
             const float K = Filter12Lo2[i];
             const float a0 = 1.0f / (K * K + TWO_SQRT2 * K + 1.001f);
-            k.biquadB0 = a0;
-            k.biquadB1 = 2.0f * a0;
-            k.biquadB2 = a0;
-            k.biquadA1 = 2.0f * (1.0f - K * K) * a0;
-            k.biquadA2 = (1.0f - TWO_SQRT2 * K + K * K) * a0;
+            put(k.biquadB0, k2.biquadB0, a0);
+            put(k.biquadB1, k2.biquadB1, 2.0f * a0);
+            put(k.biquadB2, k2.biquadB2, a0);
+            put(k.biquadA1, k2.biquadA1, 2.0f * (1.0f - K * K) * a0);
+            put(k.biquadA2, k2.biquadA2, (1.0f - TWO_SQRT2 * K + K * K) * a0);
         } else if (type == 16 || type == 26) {
             const float K = Filter12Hi2[i];
             const float a0 = 1.0f / (K * K + TWO_SQRT2 * K + 1.0001f);
-            k.biquadB0 = a0;
-            k.biquadB1 = -2.0f * a0;
-            k.biquadB2 = a0;
-            k.biquadA1 = 2.0f * (K * K - 1.0f) * a0;
-            k.biquadA2 = (1.0f - TWO_SQRT2 * K + K * K) * a0;
+            put(k.biquadB0, k2.biquadB0, a0);
+            put(k.biquadB1, k2.biquadB1, -2.0f * a0);
+            put(k.biquadB2, k2.biquadB2, a0);
+            put(k.biquadA1, k2.biquadA1, 2.0f * (K * K - 1.0f) * a0);
+            put(k.biquadA2, k2.biquadA2, (1.0f - TWO_SQRT2 * K + K * K) * a0);
         }
 
         if (cascadeStages) {
-            k.cascadeP = FilterMFP[i];
-            k.cascadeF = FilterMFF[i];
-            k.cascadeK = appliedQ * FilterMFQ[i];
+            put(k.cascadeP, k2.cascadeP, FilterMFP[i]);
+            put(k.cascadeF, k2.cascadeF, FilterMFF[i]);
+            put(k.cascadeK, k2.cascadeK, appliedQ * FilterMFQ[i]);
         }
 
         if (type == TYPE_VOCAL) {
-            // Vowel position 0..4.99 over A E I O U, wrapping from U back to A.
-            float position = std::fmod(v.appliedVowel[lane] * 4.99f + 1996.0f, 4.99f);
-            if (!(position >= 0.0f)) position = 0.0f;
-            const int row = tableIndex(position, 4);
-            const float fraction = position - std::floor(position);
-            const int nextRow = (row + 1) % 5;
-            const float r = appliedQ * 0.399f + 0.2f;
+            const int row = vowelRow, nextRow = vowelNextRow;
+            const float fraction = vowelFraction, r = formantR;
             for (int s = 0; s < 4; ++s) {
                 const float formant = FORMANTS[row][s] * (1.0f - fraction) + FORMANTS[nextRow][s] * fraction;
                 // The cutoff transposes the formant set; 440 Hz leaves it in place.
@@ -357,9 +410,9 @@ void TFilter::updateCoefficients() {
                 const float C = FilterVoxC[tableIndex(r * 262143.0f * ws, TABLE_LAST)];
                 const float g = 1.0f / (C + 1.0f);
                 const float D = FilterVoxD[tableIndex(ws * 262143.0f, TABLE_LAST)];
-                k.formantB0[s] = g;
-                k.formantA1[s] = -D * C * g;
-                k.formantA2[s] = (C - 1.0f) * g;
+                put(k.formantB0[s], k2.formantB0[s], g);
+                put(k.formantA1[s], k2.formantA1[s], -D * C * g);
+                put(k.formantA2[s], k2.formantA2[s], (C - 1.0f) * g);
             }
         } else if (type == 28 || type == 29) {
             const int qIndex = tableIndex(appliedQ * 131071.0f, TABLE_LAST);
@@ -378,9 +431,9 @@ void TFilter::updateCoefficients() {
                 const int wi = ws > 0.4f ? FORMANT_LIMIT_INDEX : tableIndex(ws * 262143.0f, TABLE_LAST);
                 const float t = qi * Filter2Sine[wi];
                 const float n = 1.0f + t;
-                k.formantB0[s] = qs * 2.0f * t / n + DENORMAL_GUARD;
-                k.formantA1[s] = DENORMAL_GUARD - 2.0f * Filter2Cos[wi] / n;
-                k.formantA2[s] = (1.0f - t) / n + DENORMAL_GUARD;
+                put(k.formantB0[s], k2.formantB0[s], qs * 2.0f * t / n + DENORMAL_GUARD);
+                put(k.formantA1[s], k2.formantA1[s], DENORMAL_GUARD - 2.0f * Filter2Cos[wi] / n);
+                put(k.formantA2[s], k2.formantA2[s], (1.0f - t) / n + DENORMAL_GUARD);
             }
         } else if (type >= TYPE_POSITIVE_COMB && type <= TYPE_PING_PONG_COMB) {
             // One period of the cutoff at the doubled rate, in 1/256 sub-sample.
@@ -388,7 +441,7 @@ void TFilter::updateCoefficients() {
             const float limited = cutoff[c] < maxCutoff ? cutoff[c] : maxCutoff;
             float delay = limited > 0.0f ? v.rate[lane] * 512.0f / limited : COMB_DELAY_MAX;
             delay = clampTo(delay, COMB_DELAY_MIN, COMB_DELAY_MAX);
-            k.combDelay = static_cast<int>(delay);
+            put(k.combDelay, k2.combDelay, static_cast<int>(delay));
         }
     }
 
@@ -571,6 +624,8 @@ inline void TFilter::updateIfMoved() {
     if (!takeMovedInputs()) return;
     if (isPlainStateVariable())
         updateStateVariableCoefficients();
+    else if (type >= 7 && type <= 12)
+        updateZeroDelayCoefficients();
     else
         updateCoefficients();
 }
@@ -600,20 +655,18 @@ void TFilter::processPlainQuarterPart(TFilterQuarter& filters, int type, int lan
 
 void TFilter::process(const stereoOverStruct& in, stereoOverStruct& out) { runFrame(in, out); }
 
-// Family C's step of runFamilies(), the left channel in lane 0 and the right
-// in lane 1, each lane doing what the scalar step does, in the same order.
-void TFilter::processZeroDelay(float freq, float resonance, const stereoOverStruct& in, stereoOverStruct& out) {
-    if (type != TYPE_ZERO_DELAY_LOWPASS_12 && type != TYPE_ZERO_DELAY_HIGHPASS_12) {
-        process(freq, 1.0f, stereoStruct{}, resonance, 0.0f, in, out);
-        return;
-    }
-    prepare(freq, 1.0f, stereoStruct{}, resonance, 0.0f);
-    updateIfMoved();
+// Family C (types 7-12): the left channel in lane 0 and the right in lane 1,
+// each lane taking the family's step for one channel.
+template <int TYPE>
+void TFilter::runZeroDelayFrame(const stereoOverStruct& in, stereoOverStruct& out) {
     const __m128 x = scaledInput(in);
     const __m128 g = _mm_setr_ps(coef[0].zdfG, coef[1].zdfG, 0.0f, 0.0f);
     const __m128 rg = _mm_setr_ps(coef[0].zdfRG, coef[1].zdfRG, 0.0f, 0.0f);
     const __m128 h = _mm_setr_ps(coef[0].zdfH, coef[1].zdfH, 0.0f, 0.0f);
-    const __m128 guard = _mm_set1_ps(DENORMAL_GUARD);
+    const __m128 guard = _mm_set1_ps(DENORMAL_GUARD), two = _mm_set1_ps(2.0f);
+    const __m128 weightL = _mm_set1_ps(weightLow), weightB = _mm_set1_ps(weightBand), weightH = _mm_set1_ps(weightHigh);
+    // TYPE 0: the low-pass or the high-pass as the type says, without a branch.
+    const __m128 lowPass = _mm_castsi128_ps(_mm_set1_epi32(type == TYPE_ZERO_DELAY_LOWPASS_12 ? -1 : 0));
     __m128 s0 = _mm_setr_ps(state[0].zdf1[0], state[1].zdf1[0], 0.0f, 0.0f);
     __m128 s1 = _mm_setr_ps(state[0].zdf1[1], state[1].zdf1[1], 0.0f, 0.0f);
     __m128 y[2];
@@ -626,7 +679,19 @@ void TFilter::processZeroDelay(float freq, float resonance, const stereoOverStru
         const __m128 low = _mm_add_ps(s1, r);
         s0 = _mm_add_ps(_mm_add_ps(band, p), guard);
         s1 = _mm_add_ps(_mm_add_ps(low, r), guard);
-        y[sub] = type == TYPE_ZERO_DELAY_LOWPASS_12 ? low : high;
+        if constexpr (TYPE == 0)
+            y[sub] = _mm_or_ps(_mm_and_ps(lowPass, low), _mm_andnot_ps(lowPass, high));
+        else if constexpr (TYPE == 7)
+            y[sub] = low;
+        else if constexpr (TYPE == 8)
+            y[sub] = high;
+        else if constexpr (TYPE == 9)
+            y[sub] = _mm_mul_ps(two, band);
+        else if constexpr (TYPE == 10)
+            y[sub] = _mm_add_ps(high, low);
+        else
+            y[sub] = _mm_add_ps(_mm_add_ps(_mm_mul_ps(low, weightL), _mm_mul_ps(_mm_mul_ps(two, band), weightB)),
+                                _mm_mul_ps(high, weightH));
     }
     alignas(16) float first[4], second[4];
     _mm_store_ps(first, s0);
@@ -638,8 +703,28 @@ void TFilter::processZeroDelay(float freq, float resonance, const stereoOverStru
     _mm_storeu_ps(out.lane, _mm_mul_ps(_mm_movelh_ps(y[0], y[1]), load(OUTPUT_SCALE_LANES)));
 }
 
+// Family C's step of runFamilies() for the effects' low-pass and high-pass.
+void TFilter::processZeroDelay(float freq, float resonance, const stereoOverStruct& in, stereoOverStruct& out) {
+    if (type != TYPE_ZERO_DELAY_LOWPASS_12 && type != TYPE_ZERO_DELAY_HIGHPASS_12) {
+        process(freq, 1.0f, stereoStruct{}, resonance, 0.0f, in, out);
+        return;
+    }
+    prepare(freq, 1.0f, stereoStruct{}, resonance, 0.0f);
+    updateIfMoved();
+    runZeroDelayFrame<0>(in, out);
+}
+
 // Every type but the plain state-variable ones, with the coefficients current.
 void TFilter::runFamilies(const stereoOverStruct& in, stereoOverStruct& out) {
+    switch (type) {
+    case 7: runZeroDelayFrame<7>(in, out); return;
+    case 8: runZeroDelayFrame<8>(in, out); return;
+    case 9: runZeroDelayFrame<9>(in, out); return;
+    case 10: runZeroDelayFrame<10>(in, out); return;
+    case 11:
+    case 12: runZeroDelayFrame<12>(in, out); return;
+    default: break;
+    }
     // x[sub-sample][channel], in the order of the frame's lanes.
     float x[2][2];
     _mm_storeu_ps(&x[0][0], scaledInput(in));
@@ -654,34 +739,6 @@ void TFilter::runFamilies(const stereoOverStruct& in, stereoOverStruct& out) {
                 const float low = coef[c].onePoleA * x[sub][c] + coef[c].onePoleB * s.onePole + DENORMAL_GUARD;
                 s.onePole = low;
                 y[sub][c] = type == 1 ? low : x[sub][c] - low;
-            }
-        break;
-    case 7:
-    case 8:
-    case 9:
-    case 10:
-    case 11:
-    case 12:
-        for (int sub = 0; sub < 2; ++sub)
-            for (int c = 0; c < 2; ++c) {
-                const ChannelCoefficients& k = coef[c];
-                float* s = state[c].zdf1;
-                const float high = (x[sub][c] - k.zdfRG * s[0] - s[1]) * k.zdfH;
-                const float p = k.zdfG * high;
-                const float band = s[0] + p;
-                const float r = k.zdfG * band;
-                const float low = s[1] + r;
-                s[0] = band + p + DENORMAL_GUARD;
-                s[1] = low + r + DENORMAL_GUARD;
-                float v;
-                switch (type) {
-                case 7: v = low; break;
-                case 8: v = high; break;
-                case 9: v = 2.0f * band; break;
-                case 10: v = high + low; break;
-                default: v = low * weightLow + 2.0f * band * weightBand + high * weightHigh; break;
-                }
-                y[sub][c] = v;
             }
         break;
     case 13:

@@ -197,6 +197,7 @@ private:
 
     float octavePower(int channel, float position);
     void updateCoefficients();
+    void updateZeroDelayCoefficients();
     void advanceRing();
     void clearCombLines();
     float saturateBand(float band) const;
@@ -215,6 +216,9 @@ private:
     static void processPlainQuarterPart(TFilterQuarter& filters, int type, int lanesOn, stereoOverStruct* frames,
                                         const __m128 lanes[4], const GroupInput& input, SharedPower& lastPower);
     void runFamilies(const stereoOverStruct& in, stereoOverStruct& out);
+    // TYPE 7 to 10, 12 for the two mixing types 11 and 12, or 0 for 7 or 8.
+    template <int TYPE>
+    void runZeroDelayFrame(const stereoOverStruct& in, stereoOverStruct& out);
     void updateStateVariableCoefficients();
     template <int TYPE>
     void runStateVariableFrame(const stereoOverStruct& in, stereoOverStruct& out);

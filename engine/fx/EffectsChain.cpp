@@ -1,7 +1,9 @@
 #include "engine/fx/EffectsChain.h"
 
+#include <emmintrin.h>
 #include <xmmintrin.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 
@@ -21,6 +23,10 @@ constexpr float SECOND_SIZE = 1.1f;
 // The reverb's wet: the two lanes of a side, each at -3 dB, and 0.9 of that.
 constexpr float REVERB_WET_GAIN = 0.707f * 0.9f;
 constexpr float DELAY_WET_FACTOR = 0.9f;
+// Each stage's mix parameter, then its mix destination (its pan destination follows).
+constexpr int MIX_TAGS[FX_STAGE_COUNT] = {fxtag::LOW_FI_MIX, fxtag::MOD_FX_MIX, fxtag::DELAY_MIX, fxtag::REVERB_MIX};
+constexpr int MIX_DESTS[FX_STAGE_COUNT] = {fxdest::LOW_FI_MIX, fxdest::MOD_FX_MIX, fxdest::DELAY_MIX,
+                                           fxdest::REVERB_MIX};
 
 }  // namespace
 
@@ -47,9 +53,18 @@ void TEffectsChain::initFX(const TFxControls& c) {
     reverb.mute();
     widenPhase.fill(0.0);
     combModPhase.fill(0.0);
+    forgetSettings();
     controlStep(c);
     modFX.gator().restart();
-    for (int s = 0; s < FX_STAGE_COUNT; ++s) mix.smooth[s] = mix.parameter[s];
+    for (int s = 0; s < FX_STAGE_COUNT; ++s) mix.smooth[s] = c.param(MIX_TAGS[s]);
+}
+
+void TEffectsChain::forgetSettings() {
+    lastParametersKnown = false;
+    modFX.forgetSettings();
+    lowFiFrom.forget();
+    delayFrom.forget();
+    preDelayFrom.forget();
 }
 
 void TEffectsChain::restartModulation() { modFX.restart(); }
@@ -57,24 +72,15 @@ void TEffectsChain::restartModulation() { modFX.restart(); }
 void TEffectsChain::controlStep(const TFxControls& c) {
     bypassAll = c.on(fxtag::BYPASS_ALL);
     stageOn = {c.on(fxtag::LOW_FI_ON), c.on(fxtag::MOD_FX_ON), c.on(fxtag::DELAY_ON), c.on(fxtag::REVERB_ON)};
-    path = c.path >= 0 && c.path < FX_PATH_COUNT ? c.path : 0;
-
-    // Each stage's mix parameter, then its mix and pan destinations.
-    constexpr int MIX_TAGS[FX_STAGE_COUNT] = {fxtag::LOW_FI_MIX, fxtag::MOD_FX_MIX, fxtag::DELAY_MIX,
-                                              fxtag::REVERB_MIX};
-    constexpr int MIX_DESTS[FX_STAGE_COUNT] = {fxdest::LOW_FI_MIX, fxdest::MOD_FX_MIX, fxdest::DELAY_MIX,
-                                               fxdest::REVERB_MIX};
-    for (int s = 0; s < FX_STAGE_COUNT; ++s)
-        mix.setControls(s, stageOn[s], c.param(MIX_TAGS[s]), c.mod(MIX_DESTS[s]), c.mod(MIX_DESTS[s] + 1),
-                        s == FX_STAGE_DELAY ? DELAY_WET_FACTOR : 1.0f);
-
-    lowFi.controlStep(c);
-    if (modFX.controlStep(c)) mix.smooth[FX_STAGE_MOD_FX] = mix.parameter[FX_STAGE_MOD_FX];
-    setDelaySettings(c);
-    setReverbStageSettings(c);
+    for (int s = 0; s < FX_STAGE_COUNT; ++s) mix.running[s] = stageOn[s] ? std::bit_cast<float>(~0u) : 0.0f;
+    // A new mode starts its mix from the parameter.
+    if (modFX.controlStep(c)) mix.smooth[FX_STAGE_MOD_FX] = c.param(fxtag::MOD_FX_MIX);
+    // The modulation and the tempo move here; and a stage switched on, or a
+    // new mode, looks at its settings again whatever moved.
+    lastParametersKnown = false;
 }
 
-void TEffectsChain::setDelaySettings(const TFxControls& c) {
+void TEffectsChain::setDelaySettings(const TFxView& c) {
     fxDelay.setTempo(c.beatsPerMinute());
     fxDelay.setTimeSync(c.param(fxtag::DELAY_TEMPO_SYNC));
     const float both = c.mod(fxdest::DELAY_LENGTH);
@@ -91,13 +97,7 @@ void TEffectsChain::setDelaySettings(const TFxControls& c) {
                           c.clamped(fxtag::DELAY_HIGH_PASS, fxdest::DELAY_HIGH_PASS));
 }
 
-void TEffectsChain::setReverbStageSettings(const TFxControls& c) {
-    reverbRoom = c.clamped(fxtag::REVERB_SIZE, fxdest::REVERB_SIZE);
-    reverbDamp = c.clamped(fxtag::REVERB_DAMP, fxdest::REVERB_DAMP);
-    reverbHighPass = c.clamped(fxtag::REVERB_HIGH_PASS, fxdest::REVERB_HIGH_PASS);
-    // "Reverb Length" scales the combs from 1/64 to 4 times their tuning.
-    reverbSize = std::exp2(c.clamped(fxtag::REVERB_LENGTH, fxdest::REVERB_LENGTH) * 8.0f - 6.0f);
-
+void TEffectsChain::setPreDelay(const TFxView& c) {
     // Pre-delay: 0.5 ms at 0 to 512 ms at 1, plus a sample; the right side
     // is widened by its own modulation and the line can feed back on itself.
     const float position = c.param(fxtag::REVERB_PRE_DELAY) + c.mod(fxdest::REVERB_PRE_DELAY);
@@ -107,7 +107,7 @@ void TEffectsChain::setReverbStageSettings(const TFxControls& c) {
     reverbDelay.setFeed(-0.995f * clampTo(c.mod(fxdest::REVERB_PRE_FEED), -1.0f, 1.0f), 0.0f);
 }
 
-void TEffectsChain::updateReverb() {
+void TEffectsChain::updateReverb(const TFxView& c) {
     // Four slow triangles move the widen taps by a few per cent.
     int taps[4];
     for (int i = 0; i < 4; ++i) {
@@ -130,14 +130,17 @@ void TEffectsChain::updateReverb() {
     }
     reverb.setMod(drift[0], drift[1], drift[0], drift[1]);
 
-    reverb.setRoomSize(reverbRoom);
-    reverb.setDamp(reverbDamp);
-    reverb.setFilter(1.0f, reverbHighPass);
-    reverb.setSize(reverbSize, SECOND_SIZE * reverbSize);
+    reverb.setRoomSize(c.clamped(fxtag::REVERB_SIZE, fxdest::REVERB_SIZE));
+    reverb.setDamp(c.clamped(fxtag::REVERB_DAMP, fxdest::REVERB_DAMP));
+    reverb.setFilter(1.0f, c.clamped(fxtag::REVERB_HIGH_PASS, fxdest::REVERB_HIGH_PASS));
+    // "Reverb Length" scales the combs from 1/64 to 4 times their tuning.
+    const float size = std::exp2(c.clamped(fxtag::REVERB_LENGTH, fxdest::REVERB_LENGTH) * 8.0f - 6.0f);
+    reverb.setSize(size, SECOND_SIZE * size);
 }
 
-stereoStruct TEffectsChain::runReverb(stereoStruct x) {
-    if ((frameCount & REVERB_UPDATE_MASK) == 0) updateReverb();
+stereoStruct TEffectsChain::runReverb(stereoStruct x, const TFxView& c, bool moved) {
+    if ((frameCount & REVERB_UPDATE_MASK) == 0) updateReverb(c);
+    if (moved && preDelayFrom.moved(c)) setPreDelay(c);
     stereoStruct delayed;
     reverbDelay.process(x, delayed);
     float o1, o2, o3, o4;
@@ -145,15 +148,17 @@ stereoStruct TEffectsChain::runReverb(stereoStruct x) {
     return stereoStruct{(o1 + o3) * REVERB_WET_GAIN + 1e-15f, (o2 + o4) * REVERB_WET_GAIN + 1e-15f};
 }
 
-void TEffectsChain::StageMixes::setControls(int stage, bool on, float mixParameter, float mix, float pan,
-                                            float factor) {
-    running[stage] = on ? std::bit_cast<float>(~0u) : 0.0f;
-    parameter[stage] = mixParameter;
-    mixModulation[stage] = mix;
-    // Pan 0 leaves both sides whole; towards either end the other side fades.
-    const float q = clamp01(0.5f * pan + 0.5f);
-    wetLeft[stage] = clamp01(2.0f - 2.0f * q) * factor;
-    wetRight[stage] = clamp01(2.0f * q) * factor;
+void TEffectsChain::StageMixes::setControls(const TFxView& c) {
+    for (int s = 0; s < FX_STAGE_COUNT; ++s) {
+        parameter[s] = c.param(MIX_TAGS[s]);
+        mixModulation[s] = c.mod(MIX_DESTS[s]);
+        // Pan 0 leaves both sides whole; towards either end the other side
+        // fades. With the stage's share of its wet (0.9 for the delay).
+        const float q = clamp01(0.5f * c.mod(MIX_DESTS[s] + 1) + 0.5f);
+        const float factor = s == FX_STAGE_DELAY ? DELAY_WET_FACTOR : 1.0f;
+        panLeft[s] = clamp01(2.0f - 2.0f * q) * factor;
+        panRight[s] = clamp01(2.0f * q) * factor;
+    }
 }
 
 void TEffectsChain::StageMixes::advance() {
@@ -172,19 +177,43 @@ void TEffectsChain::StageMixes::advance() {
     _mm_store_ps(wet, _mm_min_ps(_mm_max_ps(_mm_mul_ps(two, m), zero), one));
 }
 
-stereoStruct TEffectsChain::runStage(int stage, stereoStruct x) {
+bool TEffectsChain::controlsMoved(const TFxView& c) {
+    // The parameters, bit for bit, four to a vector.
+    static_assert(TFxControls::TAG_COUNT % 4 == 0);
+    __m128i same = _mm_set1_epi32(-1);
+    for (int i = 0; i < TFxControls::TAG_COUNT; i += 4) {
+        const __m128i now = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c.parameters + i));
+        const __m128i last = _mm_load_si128(reinterpret_cast<const __m128i*>(lastParameters.data() + i));
+        same = _mm_and_si128(same, _mm_cmpeq_epi32(now, last));
+    }
+    if (lastParametersKnown && _mm_movemask_epi8(same) == 0xFFFF) return false;
+    std::copy(c.parameters, c.parameters + TFxControls::TAG_COUNT, lastParameters.begin());
+    lastParametersKnown = true;
+    return true;
+}
+
+// moved: a control differs from the last frame's; a stage's settings are
+// then worked out again where a value they come from moved.
+inline stereoStruct TEffectsChain::runStage(int stage, stereoStruct x, const TFxView& c, bool moved) {
     stereoStruct wet;
     switch (stage) {
-    case FX_STAGE_LOW_FI: wet = lowFi.process(x, seed); break;
+    case FX_STAGE_LOW_FI:
+        if (moved && lowFiFrom.moved(c)) lowFi.setControls(c);
+        wet = lowFi.process(x, seed);
+        break;
     case FX_STAGE_MOD_FX:
+        if (moved) modFX.setControls(c);
         wet = modFX.process(x, frameCount, seed);
         if (modFX.getMode() == TModFX::GATOR) {
             frameSources.gatorRan = true;
             frameSources.gatorGain = modFX.gator().getGain();
         }
         break;
-    case FX_STAGE_DELAY: fxDelay.process(x, wet); break;
-    default: wet = runReverb(x); break;
+    case FX_STAGE_DELAY:
+        if (moved && delayFrom.moved(c)) setDelaySettings(c);
+        fxDelay.process(x, wet);
+        break;
+    default: wet = runReverb(x, c, moved); break;
     }
     const stereoStruct out = mix.apply(stage, x, wet);
     frameSources.stageOutput[stage] = (out.left + out.right) * 4.0f;
@@ -192,15 +221,18 @@ stereoStruct TEffectsChain::runStage(int stage, stereoStruct x) {
     return out;
 }
 
-stereoStruct TEffectsChain::process(stereoStruct in) {
+stereoStruct TEffectsChain::process(stereoStruct in, const TFxView& c) {
     frameSources.stagesRun = 0;
     frameSources.gatorRan = false;
     if (bypassAll) return in;
     // A value that is not a number would stay in every recursion it reached.
     stereoStruct x{std::isfinite(in.left) ? in.left : 0.0f, std::isfinite(in.right) ? in.right : 0.0f};
+    const bool moved = controlsMoved(c);
+    if (moved) mix.setControls(c);
     mix.advance();
+    const int path = c.path >= 0 && c.path < FX_PATH_COUNT ? c.path : 0;
     for (int stage : FX_PATH_NO[static_cast<size_t>(path)])
-        if (stageOn[static_cast<size_t>(stage)]) x = runStage(stage, x);
+        if (stageOn[static_cast<size_t>(stage)]) x = runStage(stage, x, c, moved);
     ++frameCount;
     return x;
 }

@@ -8,13 +8,19 @@
 //     reset and when a preview note ends: setSampleRate() if the rate
 //     changed, then initFX();
 //   - at every global control step (and a forced one): controlStep() with
-//     the effect parameters, the global modulation sums and the tempo;
+//     the effect controls, for the stages' switches, the Mod FX mode and
+//     the Gator's pattern;
 //   - when the host transport starts: restartModulation();
-//   - every frame the silence gate lets through: process(), then the
-//     sources() of that frame to the modulation sources in use.
+//   - every frame the silence gate lets through: process() with that frame's
+//     effect parameters, global modulation sums, tempo and "FX Path", then
+//     the sources() of that frame to the modulation sources in use.
+// Every other setting follows the values of its frame; a group of settings
+// is worked out again only in a frame where a value it comes from moved.
+// The modulation sums and the tempo are the engine's control-step values:
+// they move only at a control step, and are looked at after each.
 // getGaterPos() may be called from any thread.
 //
-// Plain class, about 5 MB held by value plus 18 MB of delay lines allocated
+// Plain class, about 5 MB held by value plus 22 MB of delay lines allocated
 // by the constructor; nothing allocates, locks or waits after that.
 #pragma once
 
@@ -64,13 +70,14 @@ public:
     // parameters, restarts the modulators and the frame counter, and takes
     // the controls as a control step would.
     void initFX(const TFxControls& controls);
-    // Switches, order, mode and every stage's settings; a Mod FX mode change
-    // resets the Mod FX.
+    // The stages' switches, "Bypass All FX", the Mod FX mode (a change
+    // resets the Mod FX) and the Gator's pattern.
     void controlStep(const TFxControls& controls);
     // Transport start: the Mod FX modulator and the Gator start again.
     void restartModulation();
-    // One frame. With "Bypass All FX" on the input passes and nothing moves.
-    stereoStruct process(stereoStruct in);
+    // One frame, with the controls of this frame. With "Bypass All FX" on
+    // the input passes and nothing moves.
+    stereoStruct process(stereoStruct in, const TFxView& controls);
 
     const TFxSources& sources() const { return frameSources; }
     bool isBypassed() const { return bypassAll; }
@@ -80,6 +87,9 @@ public:
     // Tests start the counter where a long run would have taken it (just
     // after an initFX()).
     void setFrameCountForTest(std::uint32_t count) { frameCount = lastReverbUpdate = count; }
+    // The next frame works every setting out afresh, moved or not: tests
+    // hold the settings kept between frames against settings made anew.
+    void forgetSettingsForTest() { forgetSettings(); }
 
     // The units, for inspection.
     const TModFX& modFXUnit() const { return modFX; }
@@ -93,29 +103,36 @@ private:
     // the smoothers of the stages that are on move together, once a frame.
     struct StageMixes {
         alignas(16) float smooth[FX_STAGE_COUNT] = {};
-        alignas(16) float parameter[FX_STAGE_COUNT] = {};  // the stages' mix parameters
+        alignas(16) float running[FX_STAGE_COUNT] = {};  // all bits set for a stage that is on
+        // The mix parameters (0..1) and the mix modulation as the stages read them.
+        alignas(16) float parameter[FX_STAGE_COUNT] = {};
         alignas(16) float mixModulation[FX_STAGE_COUNT] = {};
-        alignas(16) float running[FX_STAGE_COUNT] = {};     // all bits set for a stage that is on
-        // Pan gains of the wet, with the stage's share of it (0.9 for the delay).
-        alignas(16) float wetLeft[FX_STAGE_COUNT] = {};
-        alignas(16) float wetRight[FX_STAGE_COUNT] = {};
-        // This frame's gains.
+        // This frame's gains: dry, wet, and the wet's pan gains with the
+        // stage's share of it (0.9 for the delay).
         alignas(16) float dry[FX_STAGE_COUNT] = {};
         alignas(16) float wet[FX_STAGE_COUNT] = {};
+        alignas(16) float panLeft[FX_STAGE_COUNT] = {};
+        alignas(16) float panRight[FX_STAGE_COUNT] = {};
 
-        void setControls(int stage, bool on, float mixParameter, float mix, float pan, float factor);
+        // The mix parameters, the mix modulation and the pans of the four stages.
+        void setControls(const TFxView& c);
+        // This frame's gains.
         void advance();
         stereoStruct apply(int stage, stereoStruct x, stereoStruct w) const {
-            return stereoStruct{x.left * dry[stage] + w.left * wetLeft[stage] * wet[stage],
-                                x.right * dry[stage] + w.right * wetRight[stage] * wet[stage]};
+            return stereoStruct{x.left * dry[stage] + w.left * panLeft[stage] * wet[stage],
+                                x.right * dry[stage] + w.right * panRight[stage] * wet[stage]};
         }
     };
 
-    void setDelaySettings(const TFxControls& c);
-    void setReverbStageSettings(const TFxControls& c);
-    void updateReverb();
-    stereoStruct runStage(int stage, stereoStruct x);
-    stereoStruct runReverb(stereoStruct x);
+    void setDelaySettings(const TFxView& c);
+    void setPreDelay(const TFxView& c);
+    void updateReverb(const TFxView& c);
+    void forgetSettings();
+    // Whether a parameter differs from the last frame's, or a control step
+    // came between (which may have moved anything); keeps this frame's.
+    bool controlsMoved(const TFxView& c);
+    stereoStruct runStage(int stage, stereoStruct x, const TFxView& c, bool moved);
+    stereoStruct runReverb(stereoStruct x, const TFxView& c, bool moved);
 
     TRandSeed& seed;
     float sampleRate = 44100.0f;
@@ -125,10 +142,20 @@ private:
     // Control-step values.
     bool bypassAll = false;
     std::array<bool, FX_STAGE_COUNT> stageOn{};
-    int path = 0;
     StageMixes mix;
-    // Reverb stage settings (read at its 16-frame updates).
-    float reverbRoom = 0.0f, reverbDamp = 0.0f, reverbHighPass = 0.0f, reverbSize = 1.0f;
+    // The parameters of the last frame (not known again after a control
+    // step), and what the stages' settings were last worked out from.
+    alignas(16) std::array<float, TFxControls::TAG_COUNT> lastParameters{};
+    bool lastParametersKnown = false;
+    TFxWatch<fxtag::LOW_FI_SAMPLE_RATE, fxtag::LOW_FI_BITS, fxdest::LOW_FI_SAMPLE_RATE, fxdest::LOW_FI_HIGH_PASS,
+             false>
+        lowFiFrom;
+    TFxWatch<fxtag::DELAY_TEMPO_SYNC, fxtag::DELAY_HIGH_PASS, fxdest::DELAY_LEFT, fxdest::DELAY_HIGH_PASS, true>
+        delayFrom;
+    TFxWatch<fxtag::REVERB_PRE_DELAY, fxtag::REVERB_PRE_DELAY, fxdest::REVERB_PRE_DELAY, fxdest::REVERB_PRE_WIDEN,
+             false>
+        preDelayFrom;
+    // The reverb's slow modulation.
     std::array<double, 4> widenPhase{};
     std::array<double, 2> combModPhase{};
     std::uint32_t lastReverbUpdate = 0;

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 
 namespace fxtag {
 constexpr int FX_PATH = 75;
@@ -110,30 +111,33 @@ inline double fraction(double x) {
     return f < 1.0 ? f : 0.0;
 }
 
+// fraction() of a phase that has taken a step, at once while it lies below 2.
+inline double wrappedPhase(double x) {
+    const double y = x - (x >= 1.0 ? 1.0 : 0.0);
+    return y >= 0.0 && y < 1.0 ? y : fraction(x);
+}
+
 // 2^x with x held where the power stays a normal, finite float.
 inline float exp2Limited(float x) { return std::exp2(clampTo(x, -100.0f, 100.0f)); }
 
-struct TFxControls {
+// Where the effect controls lie and how the chain reads them, shared by the
+// controls held by value (TFxControls) and a view of controls held elsewhere
+// (TFxView). Self is the one or the other; it gives parameterData(),
+// modulationData() and its tempo.
+template <class Self>
+struct TFxReadings {
     static constexpr int FIRST_TAG = fxtag::FX_PATH;
     static constexpr int TAG_COUNT = fxtag::REVERB_HIGH_PASS - FIRST_TAG + 1;
     static constexpr int FIRST_DEST = fxdest::LOW_FI_MIX;
     static constexpr int DEST_COUNT = fxdest::REVERB_HIGH_PASS - FIRST_DEST + 1;
-    // Modulation sums beyond this are far past any audible change, and every
-    // law the units compute from them stays finite below it.
+    // Modulation sums are held here, far past any audible change; powers
+    // of them taken in double (the Gator's 2^(2 m)) stay finite.
     static constexpr float MODULATION_LIMIT = 64.0f;
 
-    std::array<float, TAG_COUNT> parameters{};  // tags 75..106, 0..1 as the store holds them
-    std::array<float, DEST_COUNT> modulation{};  // destinations 37..80
-    float tempo = 120.0f;                        // beats per minute
-    // "FX Path" and "Mod FX Mode" as the parameter store steps them (its
-    // step ranges are the parameter table's, read by the engine).
-    int path = 0;
-    int modFXMode = 0;
-
     // A value that is not a number reads as 0; parameters read as 0..1.
-    float param(int tag) const { return clamp01(parameters[static_cast<unsigned>(tag - FIRST_TAG)]); }
+    float param(int tag) const { return clamp01(self().parameterData()[tag - FIRST_TAG]); }
     float mod(int dest) const {
-        const float m = modulation[static_cast<unsigned>(dest - FIRST_DEST)];
+        const float m = self().modulationData()[dest - FIRST_DEST];
         return m == m ? clampTo(m, -MODULATION_LIMIT, MODULATION_LIMIT) : 0.0f;
     }
     // A switch is on from 0.5.
@@ -147,5 +151,76 @@ struct TFxControls {
     // A parameter with its modulation added, held to 0..1.
     float clamped(int tag, int dest) const { return clamp01(param(tag) + mod(dest)); }
     // Beats per minute as the engine holds it (1..30000); anything else reads as 120.
-    float beatsPerMinute() const { return tempo >= 1.0f && tempo <= 30000.0f ? tempo : 120.0f; }
+    float beatsPerMinute() const {
+        const float t = self().tempo;
+        return t >= 1.0f && t <= 30000.0f ? t : 120.0f;
+    }
+
+private:
+    const Self& self() const { return static_cast<const Self&>(*this); }
+};
+
+struct TFxControls : TFxReadings<TFxControls> {
+    std::array<float, TAG_COUNT> parameters{};  // tags 75..106, 0..1 as the store holds them
+    std::array<float, DEST_COUNT> modulation{};  // destinations 37..80
+    float tempo = 120.0f;                        // beats per minute
+    // "FX Path" and "Mod FX Mode" as the parameter store steps them (its
+    // step ranges are the parameter table's, read by the engine).
+    int path = 0;
+    int modFXMode = 0;
+
+    const float* parameterData() const { return parameters.data(); }
+    const float* modulationData() const { return modulation.data(); }
+};
+
+// The controls of one frame where they lie: the engine's modulation sums are
+// read in place, without a copy a frame. Any TFxControls gives one.
+struct TFxView : TFxReadings<TFxView> {
+    const float* parameters;  // TAG_COUNT values from tag FIRST_TAG on
+    const float* modulation;  // DEST_COUNT values from destination FIRST_DEST on
+    float tempo;
+    int path;
+
+    TFxView(const float* parameterValues, const float* modulationSums, float beats, int pathStep)
+        : parameters(parameterValues), modulation(modulationSums), tempo(beats), path(pathStep) {}
+    // Controls held by value read as a view of themselves.
+    TFxView(const TFxControls& c)
+        : TFxView(c.parameters.data(), c.modulation.data(), c.tempo, c.path) {}
+
+    const float* parameterData() const { return parameters; }
+    const float* modulationData() const { return modulation; }
+};
+
+// The values a group of settings is worked out from: parameters FIRST_TAG to
+// LAST_TAG, destinations FIRST_DEST to LAST_DEST and, with TEMPO, the tempo,
+// as they were the last time. A group asks moved() every frame and works its
+// settings out again only when it answers true, which gives the settings of
+// working them out every frame. Values are compared bit for bit.
+template <int FIRST_TAG, int LAST_TAG, int FIRST_DEST, int LAST_DEST, bool TEMPO>
+class TFxWatch {
+public:
+    // True when a value differs from the last call's, and on the first call
+    // after forget(); the values are kept for the next call.
+    bool moved(const TFxView& c) {
+        const float* tags = c.parameters + (FIRST_TAG - TFxControls::FIRST_TAG);
+        const float* dests = c.modulation + (FIRST_DEST - TFxControls::FIRST_DEST);
+        if (known && std::memcmp(tags, lastTags.data(), sizeof lastTags) == 0 &&
+            std::memcmp(dests, lastDests.data(), sizeof lastDests) == 0 &&
+            (!TEMPO || std::memcmp(&c.tempo, &lastTempo, sizeof lastTempo) == 0))
+            return false;
+        std::memcpy(lastTags.data(), tags, sizeof lastTags);
+        std::memcpy(lastDests.data(), dests, sizeof lastDests);
+        lastTempo = c.tempo;
+        known = true;
+        return true;
+    }
+    // The settings were changed by other means (a reset, a new rate or mode):
+    // the next call answers true.
+    void forget() { known = false; }
+
+private:
+    std::array<float, LAST_TAG - FIRST_TAG + 1> lastTags{};
+    std::array<float, LAST_DEST - FIRST_DEST + 1> lastDests{};
+    float lastTempo = 0.0f;
+    bool known = false;
 };

@@ -24,7 +24,7 @@ void TModFXDelayModes::init(float rate) {
     for (TEnsembleRing& ring : ensembleRing) ring.frame.fill(stereoStruct{});
 }
 
-void TModFXDelayModes::controlStep(const TModFXValues& v) {
+void TModFXDelayModes::setValues(const TModFXValues& v) {
     sampleRate = v.sampleRate;
     // Up to 50 ms at rest; the modulator shortens it by up to 99 per cent.
     lineBase = 1.0f + 0.05f * sampleRate * v.f2;
@@ -68,11 +68,11 @@ stereoStruct TModFXDelayModes::ensemble(stereoStruct x, std::uint32_t frame) {
     const __m128 feed = _mm_set1_ps(ensembleFeed);
     const __m128 low = _mm_set1_ps(-RING_LIMIT), high = _mm_set1_ps(RING_LIMIT);
     __m128 y[ENSEMBLE_TAPS];
+#pragma GCC unroll 6
     for (int k = 0; k < ENSEMBLE_TAPS; ++k) {
-        // Rates stay below half a cycle a frame, so one subtraction wraps.
+        // Any rate wraps to the fractional part (an infinite one to 0).
         double& phase = ensemblePhase[k];
-        phase += ensembleRate[k];
-        if (phase >= 1.0) phase -= 1.0;
+        phase = wrappedPhase(phase + ensembleRate[k]);
         const float s = unipolarSine[static_cast<int>(static_cast<float>(phase) * 65535.99f) & 0xFFFF];
         const float delayFrames = ensembleRest[k] + ensembleSwing[k] * s;
         const int whole = static_cast<int>(delayFrames);

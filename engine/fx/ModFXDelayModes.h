@@ -29,7 +29,8 @@ public:
 
     // Clears the line, the rings and the tap phases for the rate.
     void init(float sampleRate);
-    void controlStep(const TModFXValues& values);
+    // This frame's settings, when they moved.
+    void setValues(const TModFXValues& values);
     stereoStruct chorus(stereoStruct x, TModFXModulation m);
     stereoStruct flanger(stereoStruct x, TModFXModulation m);
     // frame: the chain's frame counter, which indexes the rings.

@@ -6,6 +6,8 @@
 // Plain class; audio thread only.
 #pragma once
 
+#include <xmmintrin.h>
+
 #include <array>
 #include <cstdint>
 
@@ -21,18 +23,14 @@ public:
     // The sweep stays below this share of the rate, where the all-pass
     // coefficients stay finite.
     static constexpr float PHASER_HIGHEST_FREQUENCY = 0.45f;
-    // A moved cutoff or vowel makes the filter recompute its coefficients,
-    // its costliest work; a sweep of a few octaves a second needs them no
-    // more often than every few frames, so Wah-Wah and TalkBox hand theirs
-    // over every SWEEP_STEP frames.
-    static constexpr int SWEEP_STEP = 4;
 
     TModFXFilterModes();
     TModFXFilterModes(const TModFXFilterModes&) = delete;
     TModFXFilterModes& operator=(const TModFXFilterModes&) = delete;
 
     void init(float sampleRate);
-    void controlStep(const TModFXValues& values);
+    // This frame's settings, when they moved.
+    void setValues(const TModFXValues& values);
     // frame: the chain's frame counter, which indexes the widen ring.
     stereoStruct phaser(stereoStruct x, TModFXModulation m, std::uint32_t frame);
     stereoStruct wahWah(stereoStruct x, TModFXModulation m);
@@ -40,8 +38,17 @@ public:
 
     // The Phaser's frequencies in Hz for the modulator's unipolar values (0..1).
     stereoStruct phaserFrequencies(float unipolarLeft, float unipolarRight) const;
+    // The all-pass sections' b0 left, b0 right, b1 left, b1 right for the
+    // modulator's unipolar values.
+    std::array<float, 4> phaserCoefficients(float unipolarLeft, float unipolarRight) const;
+    // sin and cos of the angles in lanes 0 and 1 (each 0 to pi): lanes
+    // sin a, sin b, cos a, cos b.
+    static __m128 sinCosPair(__m128 angles);
 
 private:
+    __m128 phaserFrequencyLanes(float unipolarLeft, float unipolarRight) const;
+    void sectionCoefficients(float unipolarLeft, float unipolarRight, __m128& b0, __m128& b1) const;
+
     // The all-pass sections' last two inputs and outputs, left and right in
     // the first two lanes of each row, so that both channels run as one.
     struct PhaserState {
@@ -59,17 +66,9 @@ private:
     // Phaser settings.
     float phaserDepth = 0.0f;
     float phaserFeed = 0.0f;
+    float radiansPerHz = 6.28318531f / 44100.0f;  // 2 pi / rate
+    float halfInverseQ = 1.0f / 0.1f;             // 1 / (2 q)
     std::uint32_t phaserWiden = 5;
     PhaserState phaserState{};
-    // Wah-Wah and TalkBox: the cutoffs smoothed here each frame as the
-    // filter would smooth them, and what the filter was last handed.
-    stereoStruct sweepSmooth;
-    stereoStruct heldCutoff;
-    float heldVowel = 0.0f;
-    int sweepCountdown = 0;
-    // The type and the bits of the cutoffs, resonance and vowel the filter
-    // was last handed (type -1: nothing since init()).
-    int handedType = -1;
-    std::array<std::uint32_t, 4> handedBits{};
     std::array<float, WIDEN_RING_SIZE> widenRing{};
 };

@@ -8,10 +8,6 @@ namespace {
 
 constexpr double TWO_PI = 6.283185307179586;
 
-// Above this the Ring's frequency (20 Hz x 2^(10 x Mod FX 1)) is far past
-// any rate; the phase step stays a finite number of cycles.
-constexpr float RING_HIGHEST_POSITION = 4.0f;
-
 }  // namespace
 
 void TModFXGainModes::init() { restart(); }
@@ -22,12 +18,13 @@ void TModFXGainModes::restart() {
     ringPhase = 0.0;
 }
 
-void TModFXGainModes::controlStep(const TModFXValues& v) {
+void TModFXGainModes::setValues(const TModFXValues& v) {
     values = v;
     // Smooth 0 follows the modulator; 1 takes 2^-13 of it per frame.
     smoothing = std::exp2(-13.0f * v.f5);
-    const float hz = 20.0f * std::exp2(10.0f * clampTo(v.f1, -RING_HIGHEST_POSITION, RING_HIGHEST_POSITION)) +
-                     100.0f * v.f2;
+    // Past about 12.8 on "Mod FX 1" the frequency is infinite; the phase
+    // then stands at 0 (fraction() of an infinite phase).
+    const float hz = 20.0f * std::exp2(10.0f * v.f1) + 100.0f * v.f2;
     ringIncrement = hz / v.sampleRate;
 }
 

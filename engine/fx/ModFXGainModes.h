@@ -12,7 +12,8 @@ public:
     void init();
     // The smoothers of Tremolo and AutoPan and the Ring's phase back to their start.
     void restart();
-    void controlStep(const TModFXValues& values);
+    // This frame's settings, when they moved.
+    void setValues(const TModFXValues& values);
     stereoStruct tremolo(stereoStruct x, TModFXModulation m);
     stereoStruct autoPan(stereoStruct x, TModFXModulation m);
     stereoStruct ring(stereoStruct x);

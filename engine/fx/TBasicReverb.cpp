@@ -47,6 +47,7 @@ void TBasicReverb::setSampleRate(float rate) {
 
 void TBasicReverb::init() {
     for (auto& scale : combScale) scale.fill(1.0f);
+    lengthsKnown = false;
     setCombLengths(1.0f, 1.0f);
     outCoef[0] = 1.0f;
     outCoef[1] = 0.0f;
@@ -115,20 +116,31 @@ void TBasicReverb::setMod(float a, float b, float c, float d) {
     }
 }
 
-void TBasicReverb::setSize(float size1, float size2) { setCombLengths(size1, size2); }
+void TBasicReverb::setSize(float size1, float size2) {
+    // The stage sends its sizes every 16 frames; the lengths are worked out
+    // again only when they, or the length factors, moved.
+    const std::array<float, 6> inputs = {size1, size2, combScale[0][0], combScale[0][1], combScale[1][0],
+                                         combScale[1][1]};
+    if (lengthsKnown && std::memcmp(inputs.data(), lengthInputs.data(), sizeof inputs) == 0) return;
+    lengthInputs = inputs;
+    lengthsKnown = true;
+    setCombLengths(size1, size2);
+}
 
 void TBasicReverb::setCombLengths(float size1, float size2) {
-    const float s = sampleRate / TUNING_RATE;
+    // The size times the rate over the tuning's rate, then the comb's tuned
+    // length, then its modulation: the float products in this order decide
+    // which way a length near a half rounds.
+    const float first = size1 * sampleRate / TUNING_RATE;
+    const float second = size2 * sampleRate / TUNING_RATE;
     for (int comb = 0; comb < REVERB_COMBS; ++comb) {
         const float left = static_cast<float>(REVERB_COMB_TUNING[comb]);
         const float right = left + static_cast<float>(REVERB_STEREO_SPREAD);
-        const float first = size1 * s * combScale[0][comb];
-        const float second = size2 * s * combScale[1][comb];
         const std::array<int, LANES> was = combLength[comb];
-        combLength[comb][LA] = heldLength(first * left + 0.5f, MAX_COMB_LENGTH);
-        combLength[comb][RA] = heldLength(first * right + 0.5f, MAX_COMB_LENGTH);
-        combLength[comb][LB] = heldLength(second * left + 0.5f, MAX_COMB_LENGTH);
-        combLength[comb][RB] = heldLength(second * right + 0.5f, MAX_COMB_LENGTH);
+        combLength[comb][LA] = heldLength(first * left * combScale[0][comb] + 0.5f, MAX_COMB_LENGTH);
+        combLength[comb][RA] = heldLength(first * right * combScale[0][comb] + 0.5f, MAX_COMB_LENGTH);
+        combLength[comb][LB] = heldLength(second * left * combScale[1][comb] + 0.5f, MAX_COMB_LENGTH);
+        combLength[comb][RB] = heldLength(second * right * combScale[1][comb] + 0.5f, MAX_COMB_LENGTH);
         if (combLength[comb] != was) settleBlock();
     }
 }

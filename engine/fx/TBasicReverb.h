@@ -110,6 +110,10 @@ private:
     void settleBlock();
     const float* inputHistory(int comb, int lane) const;
 
+    // The sizes and length factors the comb lengths were last worked out from.
+    std::array<float, 6> lengthInputs{};
+    bool lengthsKnown = false;
+
     std::uint32_t combPos = 0;
     alignas(16) std::array<std::array<int, LANES>, REVERB_COMBS> combLength{};
     // The damping state at the start of the running block.

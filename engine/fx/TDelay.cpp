@@ -25,6 +25,7 @@ TDelay::TDelay(int longestLength) {
     capacity = static_cast<int>(longest) + CAPACITY_SPARE;
     for (Line& l : line) {
         l.entry = std::make_unique<Entry[]>(static_cast<size_t>(capacity));
+        l.lead = std::make_unique<float[]>(static_cast<size_t>(capacity));
     }
     init(44100.0f);
 }
@@ -59,6 +60,7 @@ void TDelay::zero() {
         l.reading = false;
         l.head = 0;
         l.size = 0;
+        l.leadCount = 0;
         for (int k = 0; k < ZERO_ENTRIES; ++k) append(l, 0.0, 0.0f, 0.0f);
     }
 }
@@ -154,8 +156,30 @@ bool TDelay::setFeedFilter(float low, float high) {
     return true;
 }
 
-
-
+void TDelay::processFirstPass(stereoStruct in, stereoStruct& out) {
+    const float yLeft = advanceAndRead(line[0]);
+    const float yRight = advanceAndRead(line[1]);
+    // Until a channel's clock has made its first 100 units, its input itself
+    // goes into the line as well, through the band-pass (whose state it
+    // moves) ahead of the sum below.
+    const float inputs[2] = {in.left, in.right};
+    float lead[2] = {0.0f, 0.0f};
+    for (int i = 0; i < 2; ++i)
+        if (!line[i].reading && line[i].clockStep != 0.0) lead[i] = doFeedFilter(i, inputs[i]);
+    const float w[2] = {in.left + feedDirect[0] * yLeft + feedCross[0] * yRight + 1e-15f,
+                        in.right + feedDirect[1] * yRight + feedCross[1] * yLeft + 1e-15f};
+    for (int i = 0; i < 2; ++i) {
+        const float stored = doFeedFilter(i, heldValue(w[i]));
+        Line& l = line[i];
+        if (l.clockStep == 0.0) continue;
+        if (l.reading)
+            append(l, l.writeClock, stored, l.inverseStep);
+        else
+            appendFirstPass(l, l.writeClock, lead[i], stored, l.inverseStep);
+    }
+    out.left = yLeft;
+    out.right = yRight;
+}
 
 void TDelay::rebase(Line& l, double units) {
     l.writeClock -= units;

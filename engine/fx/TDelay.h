@@ -89,10 +89,20 @@ private:
         float inverseGap;
     };
     // One channel's line: a ring of entries, oldest at head.
+    //
+    // While the clock makes its first 100 units after zero(), each frame
+    // stores two values at the same stamp: the band-passed input, then the
+    // band-passed sum of input and feedback. A read between two stamps starts
+    // from the later value of the first and ends at the earlier value of the
+    // second, so the two are kept in one entry: the later as its value, the
+    // earlier in lead[] at the same slot. leadCount counts the entries from
+    // head on that may hold such a pair; after those, lead is the value.
     struct Line {
         std::unique_ptr<Entry[]> entry;
+        std::unique_ptr<float[]> lead;
         int head = 0;
         int size = 0;
+        int leadCount = 0;
         double writeClock = 0.0;
         double clockStep = 0.0;
         float inverseStep = 0.0f;  // delayLen / 100
@@ -100,9 +110,19 @@ private:
     };
 
     int wrap(int i) const { return i >= capacity ? i - capacity : i; }
+    // Held inside the limits; a value that is not a number is stored as silence.
+    static float heldValue(float w) {
+        if (!(w > -VALUE_LIMIT && w < VALUE_LIMIT)) return w != w ? 0.0f : (w < 0.0f ? -VALUE_LIMIT : VALUE_LIMIT);
+        return w;
+    }
+    // process() while a channel's clock makes its first 100 units.
+    void processFirstPass(stereoStruct in, stereoStruct& out);
     double stampAt(const Line& l, int k) const { return l.entry[wrap(l.head + k)].stamp; }
     void dropFront(Line& l, int count);
     void append(Line& l, double stamp, float value, float inverseGap);
+    // An entry of the first pass: the value read as the end of the span
+    // before it (lead), and the value read as the start of the span after it.
+    void appendFirstPass(Line& l, double stamp, float lead, float value, float inverseGap);
     void setLength(int channel, float samples);
     int passedEntries(const Line& l, double target) const;
     float advanceAndRead(Line& l);
@@ -143,6 +163,7 @@ inline float TDelay::doFeedFilter(int channel, float x) {
 inline void TDelay::dropFront(Line& l, int count) {
     l.head = wrap(l.head + count);
     l.size -= count;
+    l.leadCount = l.leadCount > count ? l.leadCount - count : 0;
 }
 
 inline void TDelay::append(Line& l, double stamp, float value, float inverseGap) {
@@ -151,6 +172,12 @@ inline void TDelay::append(Line& l, double stamp, float value, float inverseGap)
     if (l.size == capacity) dropFront(l, 1);
     l.entry[wrap(l.head + l.size)] = Entry{stamp, value, inverseGap};
     ++l.size;
+}
+
+inline void TDelay::appendFirstPass(Line& l, double stamp, float lead, float value, float inverseGap) {
+    append(l, stamp, value, inverseGap);
+    l.lead[wrap(l.head + l.size - 1)] = lead;
+    l.leadCount = l.size;
 }
 
 // The clock's step, then the value 100 clock units behind it, dropping the
@@ -168,8 +195,7 @@ inline float TDelay::advanceAndRead(Line& l) {
     const int afterNext = wrap(next + 1);
     int firstAt, secondAt;
     if (l.size >= 4 && !(target < l.entry[next].stamp) && target < l.entry[afterNext].stamp) {
-        l.head = next;
-        --l.size;
+        dropFront(l, 1);
         firstAt = next;
         secondAt = afterNext;
     } else if (l.size >= 3 && target < l.entry[next].stamp) {
@@ -190,30 +216,31 @@ inline float TDelay::advanceAndRead(Line& l) {
     const Entry& first = l.entry[firstAt];
     const Entry& second = l.entry[secondAt];
     const float part = static_cast<float>(target - first.stamp) * second.inverseGap;
-    return first.value + part * (second.value - first.value);
+    // The second entry sits one after head on every path above.
+    const float end = l.leadCount > 1 ? l.lead[secondAt] : second.value;
+    return first.value + part * (end - first.value);
 }
 
-inline void TDelay::process(stereoStruct in, stereoStruct& out) {
+[[gnu::always_inline]] inline void TDelay::process(stereoStruct in, stereoStruct& out) {
     out = stereoStruct{};
     // A line whose clock has not been started appends nothing: it holds its
     // silence until a length is set.
     if (line[0].clockStep == 0.0 && line[1].clockStep == 0.0) return;
+    if (!line[0].reading || !line[1].reading) [[unlikely]] {
+        processFirstPass(in, out);
+        return;
+    }
     const float yLeft = advanceAndRead(line[0]);
     const float yRight = advanceAndRead(line[1]);
     float w[2] = {in.left + feedDirect[0] * yLeft + feedCross[0] * yRight + 1e-15f,
                   in.right + feedDirect[1] * yRight + feedCross[1] * yLeft + 1e-15f};
     for (int i = 0; i < 2; ++i) {
-        // Held inside the limits; a value that is not a number is stored as silence.
-        if (!(w[i] > -VALUE_LIMIT && w[i] < VALUE_LIMIT))
-            w[i] = w[i] != w[i] ? 0.0f : (w[i] < 0.0f ? -VALUE_LIMIT : VALUE_LIMIT);
-        w[i] = doFeedFilter(i, w[i]);
-        if (line[i].clockStep != 0.0) {
-            // The slots written next were last used a whole ring ago.
-            Line& l = line[i];
-            _mm_prefetch(reinterpret_cast<const char*>(&l.entry[wrap(wrap(l.head + l.size) + PREFETCH_ENTRIES)]),
-                         _MM_HINT_T0);
-            append(l, l.writeClock, w[i], l.inverseStep);
-        }
+        w[i] = doFeedFilter(i, heldValue(w[i]));
+        // The slots written next were last used a whole ring ago.
+        Line& l = line[i];
+        _mm_prefetch(reinterpret_cast<const char*>(&l.entry[wrap(wrap(l.head + l.size) + PREFETCH_ENTRIES)]),
+                     _MM_HINT_T0);
+        append(l, l.writeClock, w[i], l.inverseStep);
     }
     out.left = yLeft;
     out.right = yRight;

@@ -19,8 +19,11 @@ public:
     // by it without moving a step.
     static constexpr double PHASE_WRAP = 720720.0;
 
-    // Settings from the parameters, the modulation, the tempo and the rate.
-    void controlStep(const TFxControls& controls, float sampleRate);
+    // The step levels from "Mod FX 4" and "Mod FX 5", at the control step.
+    void setPattern(const TFxControls& controls);
+    // Speed, length and smoothing from the parameters, the modulation, the
+    // tempo and the rate, every frame the Gator runs.
+    void setControls(const TFxView& controls, float sampleRate);
     // Back to the first step, the gain at that step's levels.
     void restart();
     // The gated frame.

@@ -29,7 +29,7 @@ void TLowFi::init(float sampleRate) {
     hold = stereoStruct{};
 }
 
-void TLowFi::controlStep(const TFxControls& c) {
+void TLowFi::setControls(const TFxView& c) {
     const float rate = c.param(fxtag::LOW_FI_SAMPLE_RATE) + c.mod(fxdest::LOW_FI_SAMPLE_RATE);
     const float bits = c.param(fxtag::LOW_FI_BITS) + c.mod(fxdest::LOW_FI_BITS);
     // 1 to 32 frames over the parameter's range; below 0 every frame is held.

@@ -19,8 +19,8 @@ public:
 
     // Clears the hold and the filters at the rate.
     void init(float sampleRate);
-    // Settings from the stage's parameters and modulation, at the control step.
-    void controlStep(const TFxControls& controls);
+    // Settings from the stage's parameters and modulation.
+    void setControls(const TFxView& controls);
     // The wet frame for the input x; draws two values from seed.
     stereoStruct process(stereoStruct x, TRandSeed& seed);
 

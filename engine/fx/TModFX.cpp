@@ -1,6 +1,7 @@
 #include "engine/fx/TModFX.h"
 
 #include <cmath>
+#include <limits>
 
 #include "engine/dsp/FastMath.h"
 #include "engine/fx/FxTables.h"
@@ -12,8 +13,6 @@ constexpr float HIGH_PASS_OFF = 0.01f;
 // The modulator's free-running rate at Mod FX 1 = 0 is this many cycles per
 // second (about 0.0067 Hz); 14 octaves above it is about 110 Hz.
 constexpr double MODULATOR_BASE_HZ = 1.71875 / 256.0;
-// A modulator cycle shorter than two frames has no shape left.
-constexpr float HIGHEST_MODULATOR_RATE = 0.5f;
 
 }  // namespace
 
@@ -31,6 +30,7 @@ void TModFX::init() {
 }
 
 void TModFX::initModFX() {
+    settingsFrom.forget();
     limiterEnv = 1.0f;
     modSH = 0.0f;
     gainModeUnit.init();
@@ -58,7 +58,17 @@ bool TModFX::controlStep(const TFxControls& c) {
     const bool changed = newMode != mode;
     mode = newMode;
     if (changed) initModFX();
+    // The step pattern follows its parameters in every mode, so the Gator
+    // starts on the right levels.
+    gatorUnit.setPattern(c);
+    return changed;
+}
 
+void TModFX::setControls(const TFxView& c) {
+    if (settingsFrom.moved(c)) computeSettings(c);
+}
+
+void TModFX::computeSettings(const TFxView& c) {
     values.sampleRate = sampleRate;
     values.f1 = c.param(fxtag::MOD_FX_1) + c.mod(fxdest::MOD_FX_1);
     values.f2 = c.clamped(fxtag::MOD_FX_2, fxdest::MOD_FX_1 + 1);
@@ -68,38 +78,38 @@ bool TModFX::controlStep(const TFxControls& c) {
     values.feedback = clampTo(c.param(fxtag::MOD_FX_5) + c.mod(fxdest::MOD_FX_1 + 4), -1.0f, 1.0f);
     values.q = clamp01(c.mod(fxdest::MOD_FX_Q)) * 0.9f + 0.05f;
 
+    // No bound on the rate: past about 12 on "Mod FX 1" it is infinite, and
+    // the phases then stay at their start (see runModulator()).
     double rate;
     if (!c.on(fxtag::MOD_FX_TEMPO_SYNC)) {
-        rate = MODULATOR_BASE_HZ / sampleRate * std::exp2(14.0 * clampTo(values.f1, -10.0f, 10.0f));
+        rate = MODULATOR_BASE_HZ / sampleRate * std::exp2(14.0 * static_cast<double>(values.f1));
     } else {
         // One cycle per LFO_PERIOD_ARRAY[i] whole notes, plus 16 frames.
         const int i = c.step(fxtag::MOD_FX_1, 33.99f, 34);
         const double framesPerWholeNote = 240.0 * sampleRate / c.beatsPerMinute();
         rate = i == 0 ? 0.0 : 1.0 / (LFO_PERIOD_ARRAY[static_cast<size_t>(i)] * framesPerWholeNote + 16.0);
-        rate *= exp2Limited(2.0f * c.mod(fxdest::MOD_FX_1));
+        rate *= std::exp2(2.0 * static_cast<double>(c.mod(fxdest::MOD_FX_1)));
     }
-    values.rate = clampTo(static_cast<float>(rate), 0.0f, HIGHEST_MODULATOR_RATE);
+    values.rate = rate <= static_cast<double>(std::numeric_limits<float>::max())
+                      ? static_cast<float>(rate)
+                      : std::numeric_limits<float>::infinity();
 
     readModulatorSettings(c);
     switch (mode) {
     case CHORUS:
     case FLANGER:
-    case ENSEMBLE: delayModeUnit.controlStep(values); break;
+    case ENSEMBLE: delayModeUnit.setValues(values); break;
     case PHASER:
     case WAH_WAH:
-    case TALK_BOX: filterModeUnit.controlStep(values); break;
+    case TALK_BOX: filterModeUnit.setValues(values); break;
     case TREMOLO:
     case AUTO_PAN:
-    case RING: gainModeUnit.controlStep(values); break;
-    default: break;
+    case RING: gainModeUnit.setValues(values); break;
+    default: gatorUnit.setControls(c, sampleRate); break;
     }
-    // The step pattern follows its parameters in every mode, so the Gator
-    // starts on the right levels.
-    gatorUnit.controlStep(c, sampleRate);
-    return changed;
 }
 
-void TModFX::readModulatorSettings(const TFxControls& c) {
+void TModFX::readModulatorSettings(const TFxView& c) {
     const bool shaped = mode == TREMOLO || mode == AUTO_PAN;
     // Tremolo and AutoPan choose their wave and symmetry; every other mode
     // runs a sine, symmetric unless modulated.
@@ -149,15 +159,18 @@ TModFXModulation TModFX::runModulator(TRandSeed& seed) {
 
     modPhase[0] += modRateMul[0] * values.rate;
     modPhase[1] += spread * values.rate * modRateMul[1];
-    if (modPhase[0] >= 1.0) {
+    // An infinite rate or humanize factor makes the phase infinite, or not a
+    // number where one of them is 0: it wraps to 0 then (fraction()), and a
+    // phase that is not a number wraps as well rather than stand for good.
+    if (!(modPhase[0] < 1.0)) {
         // Each cycle the humanize draws new rate factors and the
         // sample-and-hold wave a new value.
-        modPhase[0] = fraction(modPhase[0]);
+        modPhase[0] = wrappedPhase(modPhase[0]);
         const float u = seed.uniform();
-        modRateMul[0] = modRateMul[1] = exp2Limited((4.0f * u - 2.0f) * humanize);
+        modRateMul[0] = modRateMul[1] = std::exp2((4.0f * u - 2.0f) * humanize);
         modSH = seed.uniform();
     }
-    modPhase[1] = fraction(modPhase[1]);
+    modPhase[1] = wrappedPhase(modPhase[1]);
 
     // Sample-and-hold of the output: at 0 it follows every frame.
     modHoldCounter += holdStep;

@@ -31,7 +31,10 @@ public:
     TModFX(const TModFX&) = delete;
     TModFX& operator=(const TModFX&) = delete;
 
-    void setSampleRate(float rate) { sampleRate = rate; }
+    void setSampleRate(float rate) {
+        sampleRate = rate;
+        settingsFrom.forget();
+    }
     // The post-filters set up at the rate and the Mod FX state reset (the
     // FX initialisation; the Gator restarts once its pattern is known).
     void init();
@@ -39,9 +42,15 @@ public:
     void initModFX();
     // Transport start: the modulator and the Gator start again in time with the host.
     void restart();
-    // Settings from the parameters and the modulation, at the control step.
-    // A changed mode resets the Mod FX state; the result says so.
+    // At the control step: the mode (a change resets the Mod FX state; the
+    // result says so) and the Gator's step pattern.
     bool controlStep(const TFxControls& controls);
+    // This frame's settings from the parameters, the modulation and the
+    // tempo, before process(). They are worked out again only when one of
+    // the values they come from moved since the last frame.
+    void setControls(const TFxView& controls);
+    // The next setControls() works the settings out whether they moved or not.
+    void forgetSettings() { settingsFrom.forget(); }
     // The wet frame for the input x. frame: the chain's frame counter.
     stereoStruct process(stereoStruct x, std::uint32_t frame, TRandSeed& seed);
 
@@ -57,7 +66,8 @@ public:
     stereoStruct limit(stereoStruct w);
 
 private:
-    void readModulatorSettings(const TFxControls& c);
+    void computeSettings(const TFxView& c);
+    void readModulatorSettings(const TFxView& c);
     TModFXModulation runModulator(TRandSeed& seed);
     float skewed(float x) const;
     float waveValue(float x) const;
@@ -68,6 +78,8 @@ private:
     float sampleRate = 44100.0f;
     int mode = CHORUS;
     TModFXValues values;
+    // "Mod FX Tempo Sync" to "Mod FX 5", their modulation to "Mod FX Q", and the tempo.
+    TFxWatch<fxtag::MOD_FX_TEMPO_SYNC, fxtag::MOD_FX_5, fxdest::MOD_FX_1, fxdest::MOD_FX_Q, true> settingsFrom;
 
     // Modulator settings.
     int wave = LFO_SINE_UP;

@@ -94,7 +94,7 @@ std::uint64_t renderCase(ChainRig& rig, int index, int mode, float rate, bool sh
         if (frame % spacing == 0) rig.chain->controlStep(controls);
         const float click = frame % 1500 == 0 ? 0.9f : 0.0f;
         const stereoStruct y =
-            rig.chain->process(stereoStruct{0.2f * noise.bipolar() + click, 0.2f * noise.bipolar() - click});
+            rig.chain->process(stereoStruct{0.2f * noise.bipolar() + click, 0.2f * noise.bipolar() - click}, controls);
         hashInto(hash, y.left);
         hashInto(hash, y.right);
         const TFxSources& sources = rig.chain->sources();

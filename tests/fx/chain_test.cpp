@@ -180,6 +180,107 @@ TEST(Chain, ReverbPreDelayLeavesSilence) {
     }
 }
 
+// A parameter moved between control steps is heard from its own frame:
+// with the switches, the mode and the Gator's pattern held, a chain given a
+// control step every 16 frames plays what one given a step every frame plays.
+TEST(Chain, SettingsFollowEachFrame) {
+    struct Case {
+        const char* why;
+        int mode;
+        int tag;
+        float from, to;
+    };
+    const Case cases[] = {
+        {"Low-Fi Bits", TModFX::RING, fxtag::LOW_FI_BITS, 0.2f, 0.9f},
+        {"Low-Fi Sample Rate", TModFX::RING, fxtag::LOW_FI_SAMPLE_RATE, 0.1f, 0.5f},
+        {"Ring Mod Amount", TModFX::RING, fxtag::MOD_FX_3, 0.2f, 1.0f},
+        {"Mod FX speed", TModFX::CHORUS, fxtag::MOD_FX_1, 0.3f, 0.9f},
+        {"Tremolo Symmetry", TModFX::TREMOLO, fxtag::MOD_FX_4, 0.1f, 0.8f},
+        {"Gator speed", TModFX::GATOR, fxtag::MOD_FX_1, (30 + 0.1f) / 33.99f, (33 + 0.1f) / 33.99f},
+        {"Phaser pitch", TModFX::PHASER, fxtag::MOD_FX_2, 0.2f, 0.7f},
+        {"Delay Feedback", TModFX::RING, fxtag::DELAY_FEED, 0.5f, 0.9f},
+        {"Delay Left", TModFX::RING, fxtag::DELAY_LEFT, 0.3f, 0.35f},
+        {"Delay HighPass", TModFX::RING, fxtag::DELAY_HIGH_PASS, 0.0f, 0.4f},
+        {"Reverb Pre-Delay", TModFX::RING, fxtag::REVERB_PRE_DELAY, 0.3f, 0.1f},
+        {"Reverb Size", TModFX::RING, fxtag::REVERB_SIZE, 0.3f, 0.95f},
+        {"Delay Mix", TModFX::RING, fxtag::DELAY_MIX, 0.2f, 0.8f},
+        {"Reverb Mix", TModFX::RING, fxtag::REVERB_MIX, 0.2f, 0.9f},
+        {"FX Path", TModFX::RING, fxtag::FX_PATH, 0.0f, 0.0f},
+    };
+    for (const Case& c : cases) {
+        TFxControls controls = defaultControls();
+        for (int tag : {fxtag::LOW_FI_ON, fxtag::MOD_FX_ON, fxtag::DELAY_ON, fxtag::REVERB_ON}) setParam(controls, tag, 1.0f);
+        setParam(controls, fxtag::LOW_FI_MIX, 0.5f);
+        setParam(controls, fxtag::MOD_FX_MIX, 0.5f);
+        setParam(controls, fxtag::DELAY_LEFT, 0.3f);
+        setMode(controls, c.mode);
+        ChainRig everySixteen(controls), everyFrame(controls);
+        TRandSeed noise;
+        for (int frame = 0; frame < 12000; ++frame) {
+            // The value moves at frames off the 16-frame grid, back and forth.
+            const bool moved = frame >= 1003 && (frame - 1003) / 1709 % 2 == 0;
+            if (c.tag == fxtag::FX_PATH)
+                setPath(controls, moved ? 17 : 2);
+            else
+                setParam(controls, c.tag, moved ? c.to : c.from);
+            if (frame % 16 == 0) everySixteen.chain->controlStep(controls);
+            everyFrame.chain->controlStep(controls);
+            const stereoStruct x{0.3f * noise.bipolar(), 0.3f * noise.bipolar()};
+            const stereoStruct a = everySixteen.chain->process(x, controls);
+            const stereoStruct b = everyFrame.chain->process(x, controls);
+            ASSERT_EQ(a.left, b.left) << c.why << ", frame " << frame;
+            ASSERT_EQ(a.right, b.right) << c.why << ", frame " << frame;
+        }
+    }
+}
+
+// Settings kept from frame to frame, worked out again only when a value
+// they come from moved, equal settings worked out afresh every frame: with
+// every parameter wandering at any frame, and the modulation and the tempo
+// at control steps (where the engine moves them), one at a time and several
+// at once, in every mode.
+TEST(Chain, KeptSettingsEqualSettingsMadeEachFrame) {
+    for (int mode = 0; mode < TModFX::MODE_COUNT; ++mode) {
+        TFxControls controls = defaultControls();
+        for (int tag : {fxtag::LOW_FI_ON, fxtag::MOD_FX_ON, fxtag::DELAY_ON, fxtag::REVERB_ON}) setParam(controls, tag, 1.0f);
+        setMode(controls, mode);
+        ChainRig kept(controls), remade(controls);
+        TRandSeed noise, walk;
+        for (int frame = 0; frame < 6000; ++frame) {
+            // Mostly still; now and then one value or a burst of them moves.
+            const float u = walk.uniform();
+            const int moves = u < 0.9f ? 0 : (u < 0.98f ? 1 : 8);
+            const bool controlStep = frame % 16 == 0;
+            for (int k = 0; k < moves; ++k) {
+                const int which = static_cast<int>(walk.uniform() * (controlStep ? 79.99f : 31.99f));
+                if (which < TFxControls::TAG_COUNT) {
+                    const int tag = TFxControls::FIRST_TAG + which;
+                    // The switches, the mode, the path and the Gator's pattern stay.
+                    if (tag == fxtag::FX_PATH || tag == fxtag::BYPASS_ALL || tag == fxtag::LOW_FI_ON ||
+                        tag == fxtag::MOD_FX_ON || tag == fxtag::MOD_FX_MODE || tag == fxtag::DELAY_ON ||
+                        tag == fxtag::REVERB_ON || (mode == TModFX::GATOR && tag >= fxtag::MOD_FX_4 && tag <= fxtag::MOD_FX_5))
+                        continue;
+                    setParam(controls, tag, walk.uniform());
+                } else if (which < TFxControls::TAG_COUNT + TFxControls::DEST_COUNT) {
+                    setMod(controls, TFxControls::FIRST_DEST + which - TFxControls::TAG_COUNT, walk.bipolar() * 0.5f);
+                } else {
+                    controls.tempo = 60.0f + 140.0f * walk.uniform();
+                }
+            }
+            if (controlStep) {
+                kept.chain->controlStep(controls);
+                remade.chain->controlStep(controls);
+            }
+            remade.chain->forgetSettingsForTest();
+            const stereoStruct x{0.3f * noise.bipolar(), 0.3f * noise.bipolar()};
+            const stereoStruct a = kept.chain->process(x, controls);
+            const stereoStruct b = remade.chain->process(x, controls);
+            ASSERT_EQ(a.left, b.left) << "mode " << mode << ", frame " << frame;
+            ASSERT_EQ(a.right, b.right) << "mode " << mode << ", frame " << frame;
+        }
+    }
+}
+
 // What the chain leaves for the modulation engine: each stage's output level
 // while it runs, and the Gator's gains in its mode.
 TEST(Chain, Sources) {
@@ -194,7 +295,7 @@ TEST(Chain, Sources) {
     setParam(c, fxtag::MOD_FX_5, 0.0f);  // every right step closed
     ChainRig rig(c);
     stereoStruct y;
-    for (int i = 0; i < 200; ++i) y = rig.chain->process(stereoStruct{0.25f, 0.5f});
+    for (int i = 0; i < 200; ++i) y = rig.chain->process(stereoStruct{0.25f, 0.5f}, c);
     const TFxSources& s = rig.chain->sources();
     EXPECT_EQ(s.stagesRun, (1u << FX_STAGE_LOW_FI) | (1u << FX_STAGE_MOD_FX));
     EXPECT_NEAR(s.stageOutput[FX_STAGE_LOW_FI], 3.0f, 1e-4f);
@@ -217,7 +318,7 @@ TEST(Chain, RestartPutsTheGatorOnItsFirstStep) {
     EXPECT_NE(rig.chain->getGaterPos(), 0);
     rig.chain->restartModulation();
     EXPECT_EQ(rig.chain->getGaterPos(), 0);
-    rig.chain->process(stereoStruct{1, 1});
+    rig.chain->process(stereoStruct{1, 1}, c);
     EXPECT_EQ(rig.chain->getGaterPos(), 0);
 }
 

@@ -64,7 +64,7 @@ struct ChainRig {
         out.reserve(input.size());
         for (size_t i = 0; i < input.size(); ++i) {
             if (i % 16 == 0) chain->controlStep(controls);
-            out.push_back(chain->process(input[i]));
+            out.push_back(chain->process(input[i], controls));
         }
         return out;
     }

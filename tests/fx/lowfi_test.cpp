@@ -23,7 +23,7 @@ struct LowFiRig {
         setMod(c, fxdest::LOW_FI_BITS, bitsModulation);
         setMod(c, fxdest::LOW_FI_NOISE, noise);
         lowFi.init(44100);
-        lowFi.controlStep(c);
+        lowFi.setControls(c);
     }
     stereoStruct step(float x) { return lowFi.process(stereoStruct{x, x}, seed); }
 };

@@ -1,8 +1,10 @@
 // TModFX on its own: the defining behaviour of each of the ten modes, the
 // limiter and the modulator's own laws.
 #include <gtest/gtest.h>
+#include <xmmintrin.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -33,10 +35,12 @@ struct ModRig {
         fx->setSampleRate(rate);
         fx->init();
         fx->controlStep(controls);
+        fx->setControls(controls);
         fx->gator().restart();
     }
     stereoStruct step(stereoStruct x) {
         if (frame % 16 == 0) fx->controlStep(controls);
+        fx->setControls(controls);
         return fx->process(x, frame++, seed);
     }
     std::vector<stereoStruct> run(const std::vector<stereoStruct>& in) {
@@ -137,6 +141,97 @@ TEST(ModFXFilterModes, PhaserFrequency) {
         setParam(rig.controls, fxtag::MOD_FX_5, 1.0f);
         for (const stereoStruct& y : rig.run(sine(20000, 3000, c.rate, 4.0f)))
             ASSERT_TRUE(std::isfinite(y.left) && std::isfinite(y.right) && std::fabs(y.left) < 200) << c.why;
+    }
+}
+
+// sin and cos of the Phaser's angles over the whole range they take, to
+// within two steps of a float; and the sections' coefficients from 2 pi f /
+// rate at the sweep's ends, where a table of the angle would be furthest
+// off (15 Hz at 192 kHz lies between its 20th and 21st entries).
+TEST(ModFXFilterModes, PhaserCoefficientsFromTheAngle) {
+    for (int k = 0; k <= 20000; ++k) {
+        const float a = 3.14159265f * static_cast<float>(k) / 20000.0f;
+        const float b = 1e-5f * static_cast<float>(k);
+        alignas(16) float out[4];
+        _mm_store_ps(out, TModFXFilterModes::sinCosPair(_mm_setr_ps(a, b, 0.0f, 0.0f)));
+        const double expected[4] = {std::sin(static_cast<double>(a)), std::sin(static_cast<double>(b)),
+                                    std::cos(static_cast<double>(a)), std::cos(static_cast<double>(b))};
+        for (int lane = 0; lane < 4; ++lane)
+            ASSERT_NEAR(out[lane], expected[lane], std::max(1e-8, std::fabs(expected[lane]) * 2.5e-7))
+                << "angle " << (lane % 2 ? b : a) << ", lane " << lane;
+    }
+    struct Case {
+        const char* why;
+        float rate, pitch, width, q;
+        float unipolar;  // the modulator, 0..1
+    };
+    const Case cases[] = {
+        {"15 Hz at 192 kHz", 192000, 0, 0, 0.3f, 0.5f},
+        {"15 Hz at 44.1 kHz, the narrowest sections", 44100, 0, 0, 1.0f, 0.5f},
+        {"the top of a wide sweep at 44.1 kHz", 44100, 1, 1, 0, 1},
+        {"the top, held at 0.45 of 22.05 kHz", 22050, 1, 1, 0.5f, 1},
+        {"the middle of a sweep at 96 kHz", 96000, 0.7f, 0.6f, 0.8f, 0.3f},
+    };
+    for (const Case& c : cases) {
+        TFxControls controls = modeControls(TModFX::PHASER);
+        setParam(controls, fxtag::MOD_FX_2, c.pitch);
+        setParam(controls, fxtag::MOD_FX_3, c.width);
+        setMod(controls, fxdest::MOD_FX_Q, c.q);
+        ModRig rig(controls, c.rate);
+        const std::array<float, 4> k = rig.fx->filterModes().phaserCoefficients(c.unipolar, c.unipolar);
+        const double hz = std::min(15.0 * std::exp2(10.0 * c.pitch * (0.45 * 0.99 * c.width * c.unipolar + 0.5)),
+                                   0.45 * c.rate);
+        const double omega = 2 * 3.141592653589793 * hz / c.rate;
+        const double alpha = std::sin(omega) / (2 * (c.q * 0.9 + 0.05));
+        const double b0 = (1 - alpha) / (1 + alpha), b1 = -2 * std::cos(omega) / (1 + alpha);
+        // Near 1 a step of a float is 6e-8; alpha is 4e-4 and less at 15 Hz.
+        EXPECT_NEAR(k[0], b0, 3e-7) << c.why;
+        EXPECT_NEAR(k[1], b0, 3e-7) << c.why;
+        EXPECT_NEAR(k[2], b1, 5e-7) << c.why;
+        EXPECT_NEAR(k[3], b1, 5e-7) << c.why;
+    }
+}
+
+// Wah-Wah and TalkBox hand the filter this frame's cutoffs and vowel every
+// frame: a filter of the same type called so gives the same samples.
+TEST(ModFXFilterModes, SweptFiltersTakeEachFramesValues) {
+    struct Case {
+        const char* why;
+        int mode;
+        float speed, f2, f3, f4, f5;
+    };
+    const Case cases[] = {
+        {"Wah-Wah, a fast sweep", TModFX::WAH_WAH, speedFor(9), 0.5f, 0.2f, 0.9f, 0.7f},
+        {"Wah-Wah, low to band", TModFX::WAH_WAH, speedFor(2), 0.3f, 0.4f, 0.6f, 0.2f},
+        {"TalkBox across the vowels", TModFX::TALK_BOX, speedFor(5), 0.6f, 0.0f, 1.0f, 0.5f},
+    };
+    for (const Case& c : cases) {
+        TFxControls controls = modeControls(c.mode);
+        setParam(controls, fxtag::MOD_FX_1, c.speed);
+        setParam(controls, fxtag::MOD_FX_2, c.f2);
+        setParam(controls, fxtag::MOD_FX_3, c.f3);
+        setParam(controls, fxtag::MOD_FX_4, c.f4);
+        setParam(controls, fxtag::MOD_FX_5, c.f5);
+        ModRig rig(controls);
+        auto filter = std::make_unique<TFilter>();
+        filter->init(44100);
+        TRandSeed noise;
+        for (int frame = 0; frame < 20000; ++frame) {
+            const float x = 0.4f * noise.bipolar();
+            const stereoStruct y = rig.step(stereoStruct{x, -x});
+            const TModFXModulation m = rig.fx->getModOut();
+            stereoStruct cutoffs{c.f2, c.f2};
+            float vowel = c.f3 + (c.f4 - c.f3) * m.unipolarLeft();
+            if (c.mode == TModFX::WAH_WAH) {
+                cutoffs = stereoStruct{c.f3 + (c.f4 - c.f3) * m.unipolarLeft(), c.f3 + (c.f4 - c.f3) * m.unipolarRight()};
+                vowel = c.f2;
+            }
+            filter->setType(c.mode == TModFX::WAH_WAH ? 12 : TFilter::TYPE_VOCAL, true);
+            stereoOverStruct out;
+            filter->process(cutoffs, stereoStruct{}, c.f5, vowel, stereoOverStruct{{x, -x, x, -x}}, out);
+            ASSERT_EQ(y.left, out.lane[0]) << c.why << ", frame " << frame;
+            ASSERT_EQ(y.right, out.lane[1]) << c.why << ", frame " << frame;
+        }
     }
 }
 

@@ -53,7 +53,7 @@ TEST(ChainAllocation, AudioThreadOperationsNeverAllocate) {
                 rig.chain->setSampleRate(mode % 2 ? 96000.0f : 44100.0f);
                 rig.chain->initFX(c);
             }
-            rig.chain->process(stereoStruct{noise.bipolar(), noise.bipolar()});
+            rig.chain->process(stereoStruct{noise.bipolar(), noise.bipolar()}, c);
         }
         counting = false;
         perMode[mode] = allocations.load();
