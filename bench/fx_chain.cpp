@@ -45,9 +45,9 @@ struct ChainBench {
         controls.modFXMode = mode;
         if (filters) {
             // The four filters that modulation switches on: Low-Fi and Mod FX low-pass and high-pass.
-            for (int dest : {fxdest::LOW_FI_HIGH_PASS, fxdest::MOD_FX_LOW_PASS, fxdest::MOD_FX_HIGH_PASS})
+            for (int dest : {destination::LOWFI_HIGH_PASS, destination::MOD_FX_LOW_PASS, destination::MOD_FX_HIGH_PASS})
                 controls.modulation[dest - TFxControls::FIRST_DEST] = 0.2f;
-            controls.modulation[fxdest::LOW_FI_LOW_PASS - TFxControls::FIRST_DEST] = -0.2f;
+            controls.modulation[destination::LOWFI_LOW_PASS - TFxControls::FIRST_DEST] = -0.2f;
         }
         chain->initFX(controls);
     }
@@ -97,17 +97,17 @@ public:
         setSteppedValue(27, 7);  // a 12 dB low-pass on the voices
         setParameter(28, 0.6f);
         setParameter(30, 0.5f);
-        const int stageTags[FX_STAGE_COUNT] = {fxtag::LOW_FI_ON, fxtag::MOD_FX_ON, fxtag::DELAY_ON, fxtag::REVERB_ON};
+        const int stageTags[FX_STAGE_COUNT] = {tag::LOW_FI, tag::MOD_FX, tag::DELAY, tag::REVERB};
         for (int s = 0; s < FX_STAGE_COUNT; ++s)
             setParameter(stageTags[s], (effects > 0 && effects < 10) || effects == 10 + s ? 1.0f : 0.0f);
-        setSteppedValue(fxtag::MOD_FX_MODE, mode);
+        setSteppedValue(tag::MOD_FX_MODE, mode);
         if (effects == 2) {
             // The Offset source moves the four filters' cutoffs into their ranges.
-            const int dests[4] = {fxdest::LOW_FI_LOW_PASS, fxdest::LOW_FI_HIGH_PASS, fxdest::MOD_FX_LOW_PASS,
-                                  fxdest::MOD_FX_HIGH_PASS};
+            const int dests[4] = {destination::LOWFI_LOW_PASS, destination::LOWFI_HIGH_PASS,
+                                  destination::MOD_FX_LOW_PASS, destination::MOD_FX_HIGH_PASS};
             const float amounts[4] = {-0.2f, 0.2f, 0.2f, 0.2f};
             for (int slot = 0; slot < 4; ++slot) {
-                setSteppedValue(111 + slot, SRC_OFFSET);
+                setSteppedValue(111 + slot, source::OFFSET);
                 setSteppedValue(115 + slot, dests[slot]);
                 setParameter(119 + slot, (amounts[slot] + 1.0f) / 2.0f);
             }

@@ -7,7 +7,7 @@
 // the toolkit (VSTGUIEditorInterface::beginEdit/endEdit). A host passes every
 // tag on to TEditorServices::beginEdit/endEdit: the host application hears
 // only of parameters 0..1023, while the editor still learns each edited tag
-// (9999 or -1 clear the edited control).
+// (NO_PARAM_TAG or -1 clear the edited control).
 //
 // Everything here runs on the user-interface thread.
 #pragma once

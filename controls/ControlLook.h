@@ -10,6 +10,7 @@
 
 #include "controls/ControlColours.h"
 #include "controls/PanelLook.h"
+#include "engine/dsp/ParameterTags.h"
 #include "engine/fx/FxPath.h"
 #include "toolkit/CBase.h"
 #include "toolkit/CFont.h"
@@ -27,11 +28,12 @@ using kgui::CRect;
 using kgui::int32;
 
 // ---- tags
-// The tag of a control that stands for no parameter. The host never hears of
-// gestures on it; the editor tells such controls apart by pointer.
-constexpr int32 NO_PARAM_TAG = 9999;
+// A control that stands for no parameter carries NO_PARAM_TAG: the host never
+// hears of gestures on it, and the editor tells such controls apart by pointer.
 // Parameters are 0..1023; compared unsigned so that negative tags fail too.
-constexpr bool isParameterTag(int32 tag) { return static_cast<std::uint32_t>(tag) < 1024u; }
+constexpr bool isParameterTag(int32 tag) {
+    return static_cast<std::uint32_t>(tag) < static_cast<std::uint32_t>(PARAMETER_COUNT);
+}
 
 // ---- screen sizes: 0..3 for 100, 125, 150 and 200 per cent
 constexpr int SCREEN_SIZE_COUNT = 4;
@@ -94,7 +96,6 @@ constexpr float KNOB_DRAG_PIXELS = 200;
 constexpr float KNOB_FINE_DRAG_PIXELS = 10000;
 
 // ---- the effect order ("FX Path")
-constexpr int32 FX_PATH_TAG = 75;
 // Per step of "FX Path", the stages (0 Low-Fi, 1 Mod FX, 2 Delay, 3 Reverb) in
 // processing order: the effects chain's own table.
 constexpr int FX_PATH_ORDER_COUNT = ::FX_PATH_COUNT;

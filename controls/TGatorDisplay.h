@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "engine/dsp/ParameterTags.h"
 #include "toolkit/CControl.h"
 
 class TGatorDisplay : public kgui::CControl {
@@ -30,7 +31,7 @@ public:
     kgui::CMouseEventResult onMouseDown(kgui::CPoint& where, const kgui::CButtonState& buttons) override;
 
     static constexpr int STEP_COUNT = 16;
-    static constexpr kgui::int32 LENGTH_TAG = 87;  // "Mod FX 3": the steps played, 0..1 for 1..16
+    static constexpr kgui::int32 LENGTH_TAG = tag::MOD_FX_3;  // the steps played, 0..1 for 1..16
 
 private:
     bool on = true;

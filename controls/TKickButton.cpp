@@ -7,7 +7,7 @@
 using namespace kgui;
 
 TKickButton::TKickButton(const CRect& size, IControlListener* listener, const std::string& label, int kind)
-    : CKickButton(size, listener, look::NO_PARAM_TAG, nullptr, CPoint(0, 0)), label(label), kind(kind) {}
+    : CKickButton(size, listener, NO_PARAM_TAG, nullptr, CPoint(0, 0)), label(label), kind(kind) {}
 
 void TKickButton::setAlwaysOn(bool state) {
     if (state == alwaysOn)

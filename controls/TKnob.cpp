@@ -137,7 +137,7 @@ bool TKnob::pairedWithSemitoneDestination() const {
 CMouseEventResult TKnob::onMouseDown(CPoint& where, const CButtonState& buttons) {
     TControlHost* host = controlHostOf(this);
     TEditorServices* services = host ? host->getServices() : nullptr;
-    if (!getMouseEnabled() || tag == look::NO_PARAM_TAG || bypassed || !services)
+    if (!getMouseEnabled() || tag == NO_PARAM_TAG || bypassed || !services)
         return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
 
     if (look::wantsParameterMenu(buttons)) {

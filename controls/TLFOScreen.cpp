@@ -4,7 +4,7 @@
 
 #include "controls/ControlHost.h"
 #include "controls/DisplayLook.h"
-#include "controls/MovementTags.h"
+#include "controls/MovementWave.h"
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFrame.h"
 
@@ -18,25 +18,22 @@ constexpr float MARKER_RADIUS = 0.05f;
 constexpr float PAN_RADIUS = 0.04f;
 constexpr float SHAPE_HEIGHT = 0.9f;
 
-using movement::SHAPE_DOWN_TAG;
-using movement::SHAPE_UP_TAG;
-using movement::SYMMETRY_TAG;
-using movement::WAVE_TAG;
-
 CRect circle(double x, double y, double radius) { return CRect(x - radius, y - radius, x + radius, y + radius); }
 }  // namespace
 
 const std::array<int32, 10> TLFOScreen::SNAP_DIVIDE{-1, 2, 3, 4, 6, 8, 12, 16, 24, 32};
-const std::array<int32, 4> TLFOScreen::MOVE_SHAPE_UP_TAGS{SHAPE_UP_TAG, SHAPE_DOWN_TAG, SHAPE_UP_TAG, SHAPE_DOWN_TAG};
-const std::array<int32, 4> TLFOScreen::MOVE_SHAPE_DOWN_TAGS{SHAPE_DOWN_TAG, SHAPE_UP_TAG, SHAPE_UP_TAG, SHAPE_DOWN_TAG};
+const std::array<int32, 4> TLFOScreen::MOVE_SHAPE_UP_TAGS{tag::MOVEMENT_SHAPE_UP, tag::MOVEMENT_SHAPE_DOWN,
+                                                          tag::MOVEMENT_SHAPE_UP, tag::MOVEMENT_SHAPE_DOWN};
+const std::array<int32, 4> TLFOScreen::MOVE_SHAPE_DOWN_TAGS{tag::MOVEMENT_SHAPE_DOWN, tag::MOVEMENT_SHAPE_UP,
+                                                            tag::MOVEMENT_SHAPE_UP, tag::MOVEMENT_SHAPE_DOWN};
 
 TLFOScreen::TLFOScreen(const CRect& rect, IControlListener* listener, bool displayMove, bool displayMid,
                        bool displayPan)
-    : CControl(rect, listener, look::NO_PARAM_TAG),
+    : CControl(rect, listener, NO_PARAM_TAG),
       displayMove(displayMove),
       displayMid(displayMid),
       displayPan(displayPan),
-      editTag(SHAPE_UP_TAG) {
+      editTag(tag::MOVEMENT_SHAPE_UP) {
     const float w = static_cast<float>(rect.getWidth());
     const float h = static_cast<float>(rect.getHeight());
     markerRadius = static_cast<int32>(h * MARKER_RADIUS);
@@ -96,7 +93,7 @@ void TLFOScreen::draw(CDrawContext* context) {
     }
 
     // The shape once per draw: every later step reads these 129 points.
-    const int wave = std::clamp(services->getSteppedValue(WAVE_TAG), 0, movement::WAVE_COUNT - 1);
+    const int wave = std::clamp(services->getSteppedValue(tag::MOVEMENT_WAVE), 0, movement::WAVE_COUNT - 1);
     std::array<double, SHAPE_SEGMENTS + 1> y{};
     for (int j = 0; j <= SHAPE_SEGMENTS; ++j) {
         const float m =
@@ -115,7 +112,7 @@ void TLFOScreen::draw(CDrawContext* context) {
         context->drawLine(at(k), at(k + 1));
 
     if (displayMid) {
-        const float symmetry = look::clampedUnit(services->getParameter(SYMMETRY_TAG), 0.5f);
+        const float symmetry = look::clampedUnit(services->getParameter(tag::MOVEMENT_SYMMETRY), 0.5f);
         // Index 0 would put the marker on the cycle's start; the point lies just after it.
         const int s = std::clamp(static_cast<int>(movement::symmetryPoint(symmetry) * SHAPE_SEGMENTS), 1,
                                  SHAPE_SEGMENTS);
@@ -165,7 +162,7 @@ CMouseEventResult TLFOScreen::onMouseDown(CPoint& where, const CButtonState& but
     }
     host->setMoveUndo();
 
-    constexpr int32 SHAPE_TAGS[3] = {SYMMETRY_TAG, SHAPE_UP_TAG, SHAPE_DOWN_TAG};
+    constexpr int32 SHAPE_TAGS[3] = {tag::MOVEMENT_SYMMETRY, tag::MOVEMENT_SHAPE_UP, tag::MOVEMENT_SHAPE_DOWN};
     if (buttons.isDoubleClick() || look::hasDefaultValueKey(buttons)) {
         const bool original = look::wantsOriginalValue(buttons);
         for (int32 shapeTag : SHAPE_TAGS) {
@@ -180,14 +177,14 @@ CMouseEventResult TLFOScreen::onMouseDown(CPoint& where, const CButtonState& but
         return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
     }
     if (buttons == (kLButton | kAlt)) {
-        services->setNumValue(SYMMETRY_TAG);
+        services->setNumValue(tag::MOVEMENT_SYMMETRY);
         setDirty(true);
         return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
     }
 
     // The side of the symmetry point that was clicked picks the shape a Shift drag bends.
-    const int wave = std::clamp(services->getSteppedValue(WAVE_TAG), 0, movement::WAVE_COUNT - 1);
-    const float symmetry = look::clampedUnit(services->getParameter(SYMMETRY_TAG), 0.5f);
+    const int wave = std::clamp(services->getSteppedValue(tag::MOVEMENT_WAVE), 0, movement::WAVE_COUNT - 1);
+    const float symmetry = look::clampedUnit(services->getParameter(tag::MOVEMENT_SYMMETRY), 0.5f);
     editTag = MOVE_SHAPE_UP_TAGS[static_cast<size_t>(wave)];
     if (where.x - size.left > static_cast<int32>(movement::symmetryPoint(symmetry) * shapeWidth))
         editTag = MOVE_SHAPE_DOWN_TAGS[static_cast<size_t>(wave)];
@@ -209,7 +206,7 @@ CMouseEventResult TLFOScreen::onMouseMoved(CPoint& where, const CButtonState& bu
             const float divide = static_cast<float>(snapDivide);
             t = std::clamp(static_cast<float>(static_cast<int>(t * divide + 0.5f)) / divide, 0.0f, 1.0f);
         }
-        services->setParameterAutomated(SYMMETRY_TAG, t);
+        services->setParameterAutomated(tag::MOVEMENT_SYMMETRY, t);
     }
     setDirty(true);
     return kMouseEventHandled;
@@ -226,7 +223,7 @@ bool TLFOScreen::onWheel(const CPoint&, const float& distance, const CButtonStat
     TControlHost* host = controlHostOf(this);
     if (TEditorServices* services = host ? host->getServices() : nullptr) {
         const int step = distance > 0 ? -1 : (distance < 0 ? 1 : 0);
-        services->changeDelta(WAVE_TAG, step, look::wantsFine(buttons), 1.0f);
+        services->changeDelta(tag::MOVEMENT_WAVE, step, look::wantsFine(buttons), 1.0f);
         setDirty(true);
     }
     return true;
@@ -237,7 +234,7 @@ bool TLFOScreen::onWheel(const CPoint&, const float& distance, const CButtonStat
 void TLFOScreen::openGestures() {
     closeGestures();
     if (CFrame* frame = getFrame()) {
-        frame->beginEdit(SYMMETRY_TAG);
+        frame->beginEdit(tag::MOVEMENT_SYMMETRY);
         frame->beginEdit(editTag);
         gesturesOpen = true;
         gestureTag = editTag;
@@ -250,7 +247,7 @@ void TLFOScreen::closeGestures() {
     gesturesOpen = false;
     if (CFrame* frame = getFrame()) {
         frame->endEdit(gestureTag);
-        frame->endEdit(SYMMETRY_TAG);
+        frame->endEdit(tag::MOVEMENT_SYMMETRY);
     }
 }
 

@@ -4,7 +4,7 @@
 
 #include "controls/ControlHost.h"
 #include "controls/DisplayLook.h"
-#include "controls/MovementTags.h"
+#include "controls/MovementWave.h"
 #include "toolkit/CDrawContext.h"
 
 using namespace kgui;
@@ -18,7 +18,7 @@ constexpr float WAVE_SPAN = 0.8f;
 }  // namespace
 
 TLFOSelector::TLFOSelector(const CRect& rect, IControlListener* listener)
-    : CControl(rect, listener, look::NO_PARAM_TAG) {}
+    : CControl(rect, listener, NO_PARAM_TAG) {}
 
 void TLFOSelector::draw(CDrawContext* context) {
     TControlHost* host = controlHostOf(this);
@@ -27,7 +27,7 @@ void TLFOSelector::draw(CDrawContext* context) {
         return;
     const float w = static_cast<float>(size.getWidth());
     const float h = static_cast<float>(size.getHeight());
-    const int selected = services->getSteppedValue(movement::WAVE_TAG);
+    const int selected = services->getSteppedValue(tag::MOVEMENT_WAVE);
     const int cell = static_cast<int>(w * 0.25f);
     const double waveTop = size.top + static_cast<int>(h * WAVE_TOP);
 
@@ -62,19 +62,19 @@ CMouseEventResult TLFOSelector::onMouseDown(CPoint& where, const CButtonState& b
     if (!getMouseEnabled() || !services)
         return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
 
-    float preset = buttons.isDoubleClick() ? services->getDefaultValue(movement::WAVE_TAG) : -1.0f;
+    float preset = buttons.isDoubleClick() ? services->getDefaultValue(tag::MOVEMENT_WAVE) : -1.0f;
     if (look::hasDefaultValueKey(buttons))
-        preset = look::wantsOriginalValue(buttons) ? services->getOrigValue(movement::WAVE_TAG)
-                                                   : services->getDefaultValue(movement::WAVE_TAG);
+        preset = look::wantsOriginalValue(buttons) ? services->getOrigValue(tag::MOVEMENT_WAVE)
+                                                   : services->getDefaultValue(tag::MOVEMENT_WAVE);
     if (preset > -0.5f) {
-        services->setParameter(movement::WAVE_TAG, preset);
+        services->setParameter(tag::MOVEMENT_WAVE, preset);
     } else if (buttons == (kLButton | kAlt)) {
-        services->setNumValue(movement::WAVE_TAG);
+        services->setNumValue(tag::MOVEMENT_WAVE);
     } else {
         // Any other button picks the cell under the mouse, the right one included.
         const double fraction = (where.x - size.left) / size.getWidth();
         const int step = std::clamp(look::pixelOf(fraction * 3.99), 0, movement::WAVE_COUNT - 1);
-        services->setSteppedValue(movement::WAVE_TAG, step);
+        services->setSteppedValue(tag::MOVEMENT_WAVE, step);
     }
     setDirty(true);
     return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
@@ -85,7 +85,7 @@ bool TLFOSelector::onWheel(const CPoint&, const float& distance, const CButtonSt
     if (TEditorServices* services = host ? host->getServices() : nullptr) {
         // Turning the wheel up goes back to the previous wave, as in a menu.
         const int step = distance > 0 ? -1 : (distance < 0 ? 1 : 0);
-        services->changeDelta(movement::WAVE_TAG, step, look::wantsFine(buttons), 1.0f);
+        services->changeDelta(tag::MOVEMENT_WAVE, step, look::wantsFine(buttons), 1.0f);
         setDirty(true);
     }
     return true;

@@ -38,7 +38,7 @@ TLabel::TLabel(const CRect& size, const std::string& text, CFontDesc* font, CCol
       bypassedColor(look::withBypassedAlpha(color)),
       alignment(alignmentOf(alignment)) {
     labelFont->remember();
-    setTag(look::NO_PARAM_TAG);
+    setTag(NO_PARAM_TAG);
 }
 
 TLabel::~TLabel() { labelFont->forget(); }

@@ -7,8 +7,6 @@
 using namespace kgui;
 
 namespace {
-constexpr int32 MOVEMENT_SPEED_TAG = 41;
-constexpr int32 MOVEMENT_SYNC_TAG = 42;
 // The tempo-synced speeds: 34 periods, stored as steps over this range.
 constexpr float SYNCED_SPEED_RANGE = 33.99f;
 constexpr int SYNCED_SPEED_COUNT = 34;
@@ -16,7 +14,7 @@ constexpr int SYNCED_SPEED_COUNT = 34;
 
 TMenuButton::TMenuButton(const CRect& size, IControlListener* listener, const std::string& text, int kind,
                          bool ledLook, bool boxed)
-    : CControl(size, listener, look::NO_PARAM_TAG, nullptr), ledLook(ledLook), boxed(boxed), kind(kind), text(text) {}
+    : CControl(size, listener, NO_PARAM_TAG, nullptr), ledLook(ledLook), boxed(boxed), kind(kind), text(text) {}
 
 void TMenuButton::setString(const std::string& newText) {
     if (newText == text)
@@ -52,11 +50,11 @@ void TMenuButton::draw(CDrawContext* context) {
 // with tempo sync the ends are the first and last period, without it the
 // slowest and fastest speed.
 void TMenuButton::stepSpeedToEnd(TEditorServices& services, int zone) {
-    if (services.getOnOff(MOVEMENT_SYNC_TAG))
-        services.setSteppedValue(MOVEMENT_SPEED_TAG, zone < 0 ? 0 : SYNCED_SPEED_COUNT - 1, SYNCED_SPEED_RANGE,
+    if (services.getOnOff(tag::MOVEMENT_TEMPO_SYNC))
+        services.setSteppedValue(tag::MOVEMENT_SPEED, zone < 0 ? 0 : SYNCED_SPEED_COUNT - 1, SYNCED_SPEED_RANGE,
                                  SYNCED_SPEED_COUNT);
     else
-        services.setParameterAutomated(MOVEMENT_SPEED_TAG, zone < 0 ? 0.0f : 1.0f);
+        services.setParameterAutomated(tag::MOVEMENT_SPEED, zone < 0 ? 0.0f : 1.0f);
 }
 
 CMouseEventResult TMenuButton::onMouseDown(CPoint& where, const CButtonState& buttons) {
@@ -70,19 +68,19 @@ CMouseEventResult TMenuButton::onMouseDown(CPoint& where, const CButtonState& bu
             if (look::wantsFine(buttons))
                 stepSpeedToEnd(*services, zone);
             else
-                services->changeDelta(MOVEMENT_SPEED_TAG, zone, false, 1.0f);
+                services->changeDelta(tag::MOVEMENT_SPEED, zone, false, 1.0f);
             return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
         }
         if (buttons.isDoubleClick() || look::hasDefaultValueKey(buttons)) {
             const bool original = look::wantsOriginalValue(buttons);
-            services->setParameter(MOVEMENT_SPEED_TAG, original ? services->getOrigValue(MOVEMENT_SPEED_TAG)
-                                                                : services->getDefaultValue(MOVEMENT_SPEED_TAG));
+            services->setParameter(tag::MOVEMENT_SPEED, original ? services->getOrigValue(tag::MOVEMENT_SPEED)
+                                                                : services->getDefaultValue(tag::MOVEMENT_SPEED));
             setDirty(true);
             return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
         }
         // Only a plain left Alt-click types a value; anything else with Alt opens the menu.
         if (buttons.getButtonState() == (kLButton | kAlt)) {
-            services->setNumValue(MOVEMENT_SPEED_TAG);
+            services->setNumValue(tag::MOVEMENT_SPEED);
             setDirty(true);
             return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
         }
@@ -103,7 +101,7 @@ bool TMenuButton::onWheel(const CPoint&, const float& distance, const CButtonSta
         return false;
     TControlHost* host = controlHostOf(this);
     if (TEditorServices* services = host ? host->getServices() : nullptr)
-        services->changeDelta(MOVEMENT_SPEED_TAG, distance > 0 ? 1 : (distance < 0 ? -1 : 0), look::wantsFine(buttons),
+        services->changeDelta(tag::MOVEMENT_SPEED, distance > 0 ? 1 : (distance < 0 ? -1 : 0), look::wantsFine(buttons),
                               1.0f);
     return true;
 }

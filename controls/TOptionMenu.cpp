@@ -131,8 +131,8 @@ void TOptionMenu::draw(CDrawContext* context) {
     if (deltaButtons)
         look::drawStepButtons(context, size, screen, fontColour);
 
-    if (tag == look::FX_PATH_TAG) {
-        const auto& order = look::FX_PATH_NO[static_cast<size_t>(services->getSteppedValue(look::FX_PATH_TAG)) %
+    if (tag == tag::FX_PATH) {
+        const auto& order = look::FX_PATH_NO[static_cast<size_t>(services->getSteppedValue(tag::FX_PATH)) %
                                              look::FX_PATH_ORDER_COUNT];
         for (int i = 0; i < look::FX_STAGE_COUNT; ++i) {
             const CRect line = look::snapTruncated(

@@ -7,7 +7,7 @@
 using namespace kgui;
 
 TRadioButton::TRadioButton(const CRect& size, IControlListener* listener, int group, int index)
-    : CControl(size, listener, look::NO_PARAM_TAG, nullptr), group(group), index(index) {}
+    : CControl(size, listener, NO_PARAM_TAG, nullptr), group(group), index(index) {}
 
 void TRadioButton::setState(bool on) {
     if ((value > 0.5f) == on)

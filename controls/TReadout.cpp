@@ -8,7 +8,7 @@
 using namespace kgui;
 
 TReadout::TReadout(const CRect& size, IControlListener* listener, const std::string& text, bool centered, bool boxed)
-    : CControl(size, listener, look::NO_PARAM_TAG, nullptr), text(text), centered(centered), boxed(boxed) {}
+    : CControl(size, listener, NO_PARAM_TAG, nullptr), text(text), centered(centered), boxed(boxed) {}
 
 void TReadout::setString(const std::string& newText) {
     if (newText == text)

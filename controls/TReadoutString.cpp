@@ -9,7 +9,7 @@ using namespace kgui;
 
 TReadoutString::TReadoutString(const CRect& size, IControlListener* listener, const std::string& text, bool dark,
                                bool centered, bool reactToMouse)
-    : CControl(size, listener, look::NO_PARAM_TAG, nullptr),
+    : CControl(size, listener, NO_PARAM_TAG, nullptr),
       text(text),
       textColor(dark ? kBlackCColor : kWhiteCColor),
       centered(centered),

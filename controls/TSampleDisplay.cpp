@@ -11,7 +11,6 @@
 using namespace kgui;
 
 namespace {
-constexpr int32 LOOP_MODE_TAG = 244;  // "Sample Loop Mode": 1 and 2 loop
 // Readings per pixel column: the cost of a draw follows the view's width,
 // never the sample's length.
 constexpr int READINGS_PER_COLUMN = 5;
@@ -38,7 +37,7 @@ struct TColumnPeaks {
 }  // namespace
 
 TSampleDisplay::TSampleDisplay(const CRect& rect, int size)
-    : CControl(rect, nullptr, look::NO_PARAM_TAG), sizeIndex(look::clampScreenSize(size)) {
+    : CControl(rect, nullptr, NO_PARAM_TAG), sizeIndex(look::clampScreenSize(size)) {
     viewWidth = std::max(1, static_cast<int>(rect.getWidth()));
     scrollWidth = look::SAMPLE_SCROLL_WIDTH[static_cast<size_t>(sizeIndex)];
     waveHeight = std::max(0, static_cast<int>(rect.getHeight() - scrollWidth - 1));
@@ -111,7 +110,7 @@ void TSampleDisplay::draw(CDrawContext* context) {
         const double loopEnd = samples.getSampleLoopEnd(USER_SAMPLE_SLOT);
         const int loopStartX = look::pixelOf(markerX(loopStart));
         const int loopEndX = look::pixelOf(markerX(loopEnd));
-        const int loopMode = services->getSteppedValue(LOOP_MODE_TAG);
+        const int loopMode = services->getSteppedValue(tag::SAMPLE_LOOP_MODE);
         if (loopMode == 1 || loopMode == 2) {
             // Shading and lines stay inside the view however far the points lie outside it.
             const int from = std::clamp(loopStartX, 0, viewWidth);

@@ -27,7 +27,7 @@ TSampleServices* servicesOf(const CView* view) { return sampleServicesOf(control
 }  // namespace
 
 TSampleFileDisplay::TSampleFileDisplay(const CRect& rect, int size)
-    : CControl(rect, nullptr, look::NO_PARAM_TAG), sizeIndex(look::clampScreenSize(size)) {
+    : CControl(rect, nullptr, NO_PARAM_TAG), sizeIndex(look::clampScreenSize(size)) {
     const size_t s = at(sizeIndex);
     rowCount = std::max(1, static_cast<int>(rect.getHeight() / look::SAMPLE_ROW_HEIGHT[s]));
     folderRowCount = std::max(0, rowCount - 2);

@@ -15,7 +15,7 @@ constexpr float RESET_FACTOR = 0.01f;
 }  // namespace
 
 TWaveScreen::TWaveScreen(const CRect& rect, IControlListener* listener, bool on)
-    : CControl(rect, listener, look::NO_PARAM_TAG),
+    : CControl(rect, listener, NO_PARAM_TAG),
       on(on),
       width(static_cast<float>(rect.getWidth())),
       height(static_cast<float>(rect.getHeight())) {}

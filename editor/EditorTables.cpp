@@ -1,5 +1,8 @@
 #include "editor/EditorTables.h"
 
+#include "engine/dsp/FilterTypes.h"
+#include "engine/dsp/ParameterTags.h"
+
 // Columns: "Mod FX Mix", "Mod FX 1" .. "Mod FX 5", "Mod FX Tempo Sync On/Off".
 // For the Gator, 4 and 5 are the step patterns of the two channels.
 const std::array<std::array<float, 7>, MOD_FX_MODE_COUNT> MOD_FX_DEFAULTS{{
@@ -15,28 +18,37 @@ const std::array<std::array<float, 7>, MOD_FX_MODE_COUNT> MOD_FX_DEFAULTS{{
     {1.0f, 0.5f, 0.66f, 1.0f, 0.880211f, 0.114586f, 0.0f},   // Gator
 }};
 
-const std::array<int, 12> DEST_SUB_START{1, 7, 28, 37, 44, 62, 72, 81, 105, 119, 123, 126};
+const std::array<int, 12> DEST_SUB_START{
+    destination::VOLUME,          destination::SOURCE_OCTAVE,  destination::FILTER_FREQUENCY,
+    destination::LOWFI_MIX,       destination::MOD_FX_MIX,     destination::DELAY_MIX,
+    destination::REVERB_MIX,      destination::MOVEMENT_SPEED, destination::FREE_LFO_SPEED,
+    destination::MOD_SLOT_AMOUNT_1, destination::RIBBON_SPEED, MOD_DEST_COUNT};
 
 const std::array<int, 9> SAMPLE_SUB_START{0, 24, 49, 74, 99, 115, 140, 170, 194};
 
-const std::array<int, 7> FILTER_SUB_START{1, 3, 13, 15, 25, 27, 35};
+const std::array<int, 7> FILTER_SUB_START{
+    filtertype::LOWPASS_6DB,  filtertype::LOWPASS_12DB, filtertype::LOWPASS_18DB, filtertype::LOWPASS_24DB,
+    filtertype::LOWPASS_36DB, filtertype::VOCAL,        FILTER_TYPE_COUNT};
 
-const std::array<int, 8> MOD_MENU_DEST_TAGS{115, 116, 117, 118, 59, 60, 73, 74};
+const std::array<int, 8> MOD_MENU_DEST_TAGS{
+    tag::MODULATION_SLOT_1_DESTINATION, tag::MODULATION_SLOT_2_DESTINATION, tag::MODULATION_SLOT_3_DESTINATION,
+    tag::MODULATION_SLOT_4_DESTINATION, tag::MOVEMENT_DESTINATION_1,        tag::MOVEMENT_DESTINATION_2,
+    tag::FREE_LFO_DESTINATION_1,        tag::FREE_LFO_DESTINATION_2};
 
 // Columns: submenu, first source, last source.
 const std::array<TRange, 4> SRC_SUB_RANGES{{
-    {0, 1, 38},
-    {1, 39, 49},
-    {1, 60, 62},
-    {2, 50, 59},
+    {0, source::MOD_WHEEL, source::CC_114},
+    {1, source::MOVEMENT, source::RIBBON},
+    {1, source::GATOR_LEFT, source::GATOR_AVERAGE},
+    {2, source::INPUT, source::WHITE_UNIPOLAR_NOISE},
 }};
 
 // Columns: unused, first parameter, last parameter.
 const std::array<TRange, 4> NO_DROP_RANGES{{
-    {0, 18, 18},
-    {0, 24, 26},
-    {0, 57, 58},
-    {0, 77, 106},
+    {0, tag::WAVE_FEEDBACK, tag::WAVE_FEEDBACK},
+    {0, tag::GRAIN_SIZE, tag::SUB_VOLUME},
+    {0, tag::MOVEMENT_AMOUNT_1, tag::MOVEMENT_AMOUNT_2},
+    {0, tag::LOW_FI, tag::REVERB_HIGHPASS_FILTER_FREQUENCY},
 }};
 
 // Columns: member, hint. The nudge buttons step by -0.05, -0.002, +0.002 and

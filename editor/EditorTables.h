@@ -4,13 +4,16 @@
 
 #include <array>
 
+#include "engine/dsp/ParameterTags.h"
+
 // Mod FX modes in the order of "Mod FX Mode": Chorus, Flanger, Ensemble,
 // Phaser, Wah-Wah, TalkBox, Tremolo, AutoPan, Ring, Gator.
 constexpr int MOD_FX_MODE_COUNT = 10;
 constexpr int MOD_FX_GATOR_MODE = 9;
 // The Mod FX parameters a mode remembers, in this order: the mix, the five
 // variables, then the tempo sync.
-inline constexpr std::array<int, 7> MOD_FX_MEMORY_TAGS{84, 85, 86, 87, 88, 89, 83};
+inline constexpr std::array<int, 7> MOD_FX_MEMORY_TAGS{tag::MOD_FX_MIX, tag::MOD_FX_1, tag::MOD_FX_2,   tag::MOD_FX_3,
+                                                       tag::MOD_FX_4,   tag::MOD_FX_5, tag::MOD_FX_TEMPO_SYNC};
 extern const std::array<std::array<float, 7>, MOD_FX_MODE_COUNT> MOD_FX_DEFAULTS;
 
 // First destination of each of the eleven destination groups; the last value ends the list.
@@ -35,6 +38,10 @@ constexpr int SRC_SUB_COUNT = 3;
 // source: the waveform feedback, the grain settings, the sub volume, the
 // Movement amounts and every effect parameter.
 extern const std::array<TRange, 4> NO_DROP_RANGES;
+// The parameters of the five source menus: the Movement's speed control, then the four slots.
+inline constexpr std::array<int, 5> SOURCE_MENU_TAGS{tag::MOVEMENT_SPEED_CONTROL_SOURCE, tag::MODULATION_SLOT_1_SOURCE,
+                                                     tag::MODULATION_SLOT_2_SOURCE, tag::MODULATION_SLOT_3_SOURCE,
+                                                     tag::MODULATION_SLOT_4_SOURCE};
 
 // The mouse-over hints of the editor's own controls, in the order they are
 // tested (a later row that matches wins; the preview button is listed twice).

@@ -12,9 +12,7 @@
 #include <string_view>
 
 #include "editor/Scaling.h"
-
-// The tag a control carries when it stands for no parameter.
-constexpr int NO_PARAM_TAG = 9999;
+#include "engine/dsp/ParameterTags.h"
 
 // Which of the editor's factories makes a row's control. Rows marked direct
 // are made by the editor's own code (the program, sample and filter menus with

@@ -17,12 +17,6 @@
 
 using namespace kgui;
 
-namespace {
-
-constexpr int A4_TAG = 1017, BRICK_FILTER_TAG = 1018, BRICK_FILTER_FREQUENCY_TAG = 1019;
-
-}  // namespace
-
 // "440 Hz" for the A4 reference: 440 x 2^(2v - 1), 220..880 Hz.
 std::string getA4TuningText(float value) {
     const float hertz = std::exp2(2.0f * value - 1.0f) * 440.0f;
@@ -50,11 +44,11 @@ void uEditor::createBackScreen() {
 
 void uEditor::showBackScreenReadouts() {
     if (a4TuningReadout) {
-        a4TuningReadout->setString(getA4TuningText(services->getParameter(A4_TAG)));
+        a4TuningReadout->setString(getA4TuningText(services->getParameter(tag::GLOBAL_TUNING)));
         a4TuningReadout->setDirty();
     }
     if (brickFilterReadout) {
-        brickFilterReadout->setString(getBrickFilterText(services->getParameter(BRICK_FILTER_FREQUENCY_TAG)));
+        brickFilterReadout->setString(getBrickFilterText(services->getParameter(tag::BRICK_FILTER_FREQUENCY)));
         brickFilterReadout->setDirty();
     }
 }
@@ -104,7 +98,7 @@ void uEditor::showBackScreen() {
         addToFrame(tuningReadout);
     }
     if (brickFilterSwitch) {
-        brickFilterSwitch->setValue(services->getOnOff(BRICK_FILTER_TAG) ? 1.0f : 0.0f);
+        brickFilterSwitch->setValue(services->getOnOff(tag::BRICK_FILTER) ? 1.0f : 0.0f);
         addToFrame(brickFilterSwitch);
     }
     addToFrame(brickFilterReadout);

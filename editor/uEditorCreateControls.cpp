@@ -35,7 +35,6 @@ constexpr int PROGRAMS_PER_GROUP = 32;
 constexpr int CLEAR_PRESET_COMMAND = 9;
 constexpr int FIRST_SCREEN_SIZE_COMMAND = 20;
 constexpr int USER_SAMPLE = 194;
-constexpr int MOD_FX_MODE_TAG = 82, SAMPLE_LOOP_MODE_TAG = 244, RIBBON_VALUE_TAG = 123;
 
 }  // namespace
 
@@ -245,7 +244,7 @@ void uEditor::createMainScreenControls() {
         return;
     const int s = getBig();
     filterModeShown = -1;
-    modFXType = std::clamp(services->getSteppedValue(MOD_FX_MODE_TAG), 0, MOD_FX_MODE_COUNT - 1);
+    modFXType = std::clamp(services->getSteppedValue(tag::MOD_FX_MODE), 0, MOD_FX_MODE_COUNT - 1);
 
     // The destination menus are filled from these names.
     updateDestStr();
@@ -285,12 +284,12 @@ void uEditor::createMainScreenControls() {
         lockMenu->setDeltaOff();
     const TPixelBox ribbon = RIBBON_RECTS[static_cast<size_t>(s)];
     ribbonSlider = new THSlider(CRect(CPoint(ribbon.x, ribbon.y), CPoint(ribbon.width, ribbon.height)), this,
-                                RIBBON_VALUE_TAG, s, true);
+                                tag::RIBBON_VALUE, s, true);
     addControl(ribbonSlider, RIBBON);
 
     createRows(SOURCE_PANEL);
     waveScreen = new TWaveScreen(rowRect(*findLayoutRow("waveScreen")), this, outputDisplayOn);
-    sampleLoopModeShown = services->getSteppedValue(SAMPLE_LOOP_MODE_TAG);
+    sampleLoopModeShown = services->getSteppedValue(tag::SAMPLE_LOOP_MODE);
 
     createRows(SAMPLE_SCREEN);
     for (size_t i = 0; i < samplePositionFields.size(); ++i) {

@@ -30,11 +30,7 @@ using namespace kgui;
 
 namespace {
 
-constexpr int SOURCE_MODE_TAG = 10, SAMPLE_TAG = 19, SAMPLE_REVERSE_TAG = 20, GRAIN_TAG = 22, FILTER_MODE_TAG = 27;
-constexpr int SHAPE_UP_TAG = 44, SHAPE_DOWN_TAG = 45;
-constexpr int RIBBON_VALUE_TAG = 123, RIBBON_BIPOLAR_TAG = 124, RIBBON_SPRING_TAG = 125, RIBBON_QUANT_TAG = 126;
-constexpr int SAMPLE_LOOP_MODE_TAG = 244, SAMPLE_LOOP_REVERSED = 3;
-constexpr int MOVE_SNAP_TAG = 958, A4_TAG = 1017, BRICK_FILTER_FREQUENCY_TAG = 1019;
+constexpr int SAMPLE_LOOP_REVERSED = 3;
 constexpr int PROGRAMS_PER_GROUP = 32;
 constexpr int CLEAR_PRESET_COMMAND = 9, FIRST_SCREEN_SIZE_COMMAND = 20;
 constexpr int LOCK_SET = 2;
@@ -43,8 +39,11 @@ constexpr uint32 PROGRAM_STEP_MILLISECONDS = 300;
 
 // Menus whose chosen entry is the parameter's step (the first ten are set
 // from the menu alone; the ribbon and loop menus do more, below).
-constexpr std::array<int, 13> STEPPED_MENU_TAGS{54, 5, 6, 8, 9, 32, 61, 62, 75, 82, 125, 126, 244};
-constexpr std::array<int, 5> SOURCE_MENU_TAGS{49, 111, 112, 113, 114};
+constexpr std::array<int, 13> STEPPED_MENU_TAGS{
+    tag::MOVEMENT_TO_PAN_SINGLE_MODE, tag::PLAY_MODE,     tag::PORTAMENTO_MODE,    tag::PITCH_BEND_DOWN,
+    tag::PITCH_BEND_UP,               tag::FILTER_DISTORTION_MODE, tag::FREE_LFO_WAVE, tag::FREE_LFO_MODE,
+    tag::FX_PATH,                     tag::MOD_FX_MODE,   tag::RIBBON_SPRING_TIME, tag::RIBBON_QUANTIZATION,
+    tag::SAMPLE_LOOP_MODE};
 
 // Sample nudges by button index mod 4: coarse and fine, left and right.
 constexpr std::array<float, 4> NUDGE_DELTAS{-0.05f, -0.002f, 0.002f, 0.05f};
@@ -171,9 +170,9 @@ void uEditor::valueChanged(CControl* control) {
 
     // ---- menus of the panels
     if (control == menuMoveSnapTo) {
-        setStep(MOVE_SNAP_TAG, chosen);
+        setStep(tag::MOVE_SNAP_TO, chosen);
         if (lfoScreen)
-            lfoScreen->setSnap(services->getSteppedValue(MOVE_SNAP_TAG));
+            lfoScreen->setSnap(services->getSteppedValue(tag::MOVE_SNAP_TO));
         return;
     }
     if (control == lockMenu) {
@@ -189,39 +188,39 @@ void uEditor::valueChanged(CControl* control) {
     }
     if (control == sampleMenu || indexIn(sampleSubMenus, control) >= 0) {
         if (const int sample = indexIn(SAMPLE_STR, chosenText); sample >= 0)
-            services->setSteppedValue(SAMPLE_TAG, sample);
+            services->setSteppedValue(tag::SAMPLE, sample);
         return;
     }
     if (control == filterMenu || indexIn(filterSubMenus, control) >= 0) {
         if (const int mode = indexIn(FILTER_MODE_STR, chosenText); mode >= 0)
-            services->setSteppedValue(FILTER_MODE_TAG, mode);
+            services->setSteppedValue(tag::FILTER_MODE, mode);
         return;
     }
     if (control == menuSourceMode) {
-        setStep(SOURCE_MODE_TAG, chosen);
+        setStep(tag::SOURCE_MODE, chosen);
         paramChangedSinceIdle = true;
         return;
     }
     if (control == menuRibbonQuantization) {
-        setStep(RIBBON_QUANT_TAG, chosen);
+        setStep(tag::RIBBON_QUANTIZATION, chosen);
         if (ribbonSlider)
             ribbonSlider->invalid();
         return;
     }
     if (control == menuRibbonSpringTime) {
-        setStep(RIBBON_SPRING_TAG, chosen);
-        if (services->getSteppedValue(RIBBON_SPRING_TAG) != 0)
+        setStep(tag::RIBBON_SPRING_TIME, chosen);
+        if (services->getSteppedValue(tag::RIBBON_SPRING_TIME) != 0)
             services->setRibbonSpringOn();
         if (ribbonSlider)
             ribbonSlider->invalid();
         return;
     }
     if (control == menuSampleLoopMode) {
-        setStep(SAMPLE_LOOP_MODE_TAG, chosen);
-        if (services->getSteppedValue(SAMPLE_LOOP_MODE_TAG) == SAMPLE_LOOP_REVERSED)
-            services->setOn(SAMPLE_REVERSE_TAG);
+        setStep(tag::SAMPLE_LOOP_MODE, chosen);
+        if (services->getSteppedValue(tag::SAMPLE_LOOP_MODE) == SAMPLE_LOOP_REVERSED)
+            services->setOn(tag::SAMPLE_REV);
         else
-            services->setOff(SAMPLE_REVERSE_TAG);
+            services->setOff(tag::SAMPLE_REV);
         return;
     }
     for (TOptionMenu* menu : {menuMovementPanSingleMode, menuPlayMode, menuPortamentoMode, menuPitchBendDown,
@@ -232,9 +231,9 @@ void uEditor::valueChanged(CControl* control) {
             return;
         }
     if (control == onOffSampleRevOnOff) {
-        services->setParameterAutomated(SAMPLE_REVERSE_TAG, control->getValue());
-        services->setSteppedValue(SAMPLE_LOOP_MODE_TAG,
-                                  services->getOnOff(SAMPLE_REVERSE_TAG) ? SAMPLE_LOOP_REVERSED : 0);
+        services->setParameterAutomated(tag::SAMPLE_REV, control->getValue());
+        services->setSteppedValue(tag::SAMPLE_LOOP_MODE,
+                                  services->getOnOff(tag::SAMPLE_REV) ? SAMPLE_LOOP_REVERSED : 0);
         return;
     }
 
@@ -293,10 +292,10 @@ void uEditor::valueChanged(CControl* control) {
         return;
     }
     if (control == onOffRibbonBiPolarOnOff) {
-        services->setParameterAutomated(RIBBON_BIPOLAR_TAG, control->getValue());
-        services->setParameterAutomated(RIBBON_VALUE_TAG, services->getOnOff(RIBBON_BIPOLAR_TAG) ? 0.5f : 0.0f);
+        services->setParameterAutomated(tag::RIBBON_BIPOLAR, control->getValue());
+        services->setParameterAutomated(tag::RIBBON_VALUE, services->getOnOff(tag::RIBBON_BIPOLAR) ? 0.5f : 0.0f);
         if (ribbonSlider) {
-            ribbonSlider->setValue(services->getParameter(RIBBON_VALUE_TAG));
+            ribbonSlider->setValue(services->getParameter(tag::RIBBON_VALUE));
             ribbonSlider->setDirty();
         }
         return;
@@ -351,7 +350,7 @@ void uEditor::valueChanged(CControl* control) {
             if (*hertz < 220 || *hertz > 880)
                 hertz = 440;
             const float value = (std::log(static_cast<float>(*hertz) / 440.0f) / 0.6931472f + 1.0f) * 0.5f;
-            services->setParameterAutomated(A4_TAG, value);
+            services->setParameterAutomated(tag::GLOBAL_TUNING, value);
         }
         showBackScreenReadouts();
         return;
@@ -374,7 +373,7 @@ void uEditor::valueChanged(CControl* control) {
             // 750 is 15 kHz over the 20 Hz the parameter's scale starts from.
             const float x =
                 *kiloHertz >= 10 && *kiloHertz <= 40 ? static_cast<float>(*kiloHertz) * 1000.0f / 20.0f : 750.0f;
-            services->setParameterAutomated(BRICK_FILTER_FREQUENCY_TAG, std::log(x) / 8.317766f);
+            services->setParameterAutomated(tag::BRICK_FILTER_FREQUENCY, std::log(x) / 8.317766f);
         }
         showBackScreenReadouts();
         return;
@@ -410,23 +409,23 @@ void uEditor::setParameter(int tag, float) {
         return;
     }
     switch (tag) {
-        case MOVE_SNAP_TAG:
+        case tag::MOVE_SNAP_TO:
             resumeMenu(menuMoveSnapTo);
             if (lfoScreen)
-                lfoScreen->setSnap(services->getSteppedValue(MOVE_SNAP_TAG));
+                lfoScreen->setSnap(services->getSteppedValue(tag::MOVE_SNAP_TO));
             return;
-        case SOURCE_MODE_TAG:
+        case tag::SOURCE_MODE:
             resumeMenu(menuSourceMode);
             paramChangedSinceIdle = true;
             return;
-        case SAMPLE_TAG:
-            resumeSubMenu(sampleMenu, SAMPLE_TAG, SAMPLE_STR);
+        case tag::SAMPLE:
+            resumeSubMenu(sampleMenu, tag::SAMPLE, SAMPLE_STR);
             paramChangedSinceIdle = true;
             return;
-        case FILTER_MODE_TAG: resumeSubMenu(filterMenu, FILTER_MODE_TAG, FILTER_MODE_STR); return;
-        case GRAIN_TAG: paramChangedSinceIdle = true; break;
-        case SHAPE_UP_TAG:
-        case SHAPE_DOWN_TAG: mainScreenDirty = true; break;
+        case tag::FILTER_MODE: resumeSubMenu(filterMenu, tag::FILTER_MODE, FILTER_MODE_STR); return;
+        case tag::GRAIN: paramChangedSinceIdle = true; break;
+        case tag::MOVEMENT_SHAPE_UP:
+        case tag::MOVEMENT_SHAPE_DOWN: mainScreenDirty = true; break;
         default: break;
     }
     if (const int source = indexIn(SOURCE_MENU_TAGS, tag); source >= 0) {

@@ -25,20 +25,13 @@
 #include "controls/TWaveScreen.h"
 #include "editor/EditorTables.h"
 #include "editor/uEditor.h"
+#include "engine/dsp/FilterTypes.h"
 #include "platform/MessageBox.h"
 #include "plugin/StringTables.h"
 
 using namespace kgui;
 
 namespace {
-
-constexpr int PORTAMENTO_MODE_TAG = 6, SOURCE_MODE_TAG = 10, SAMPLE_TAG = 19, FILTER_MODE_TAG = 27;
-constexpr int DISTORTION_MODE_TAG = 32, MOVEMENT_WAVE_TAG = 39, MOVEMENT_SPEED_TAG = 41, MOVEMENT_SYNC_TAG = 42;
-constexpr int FREE_LFO_BYPASS_1_TAG = 69, FREE_LFO_BYPASS_2_TAG = 70;
-constexpr int BYPASS_ALL_FX_TAG = 76, LOW_FI_TAG = 77, MOD_FX_TAG = 81, MOD_FX_MODE_TAG = 82;
-constexpr int DELAY_TAG = 90, DELAY_EQUAL_FEEDBACK_TAG = 92, DELAY_CROSS_TAG = 97, REVERB_TAG = 100;
-constexpr int FIRST_SLOT_BYPASS_TAG = 107;
-constexpr int RIBBON_BIPOLAR_TAG = 124, SAMPLE_LOOP_MODE_TAG = 244;
 
 // Source modes 0..2 are the noise forms, whose panel holds the output scope.
 constexpr int LAST_NOISE_SOURCE = 2, SOURCE_SAMPLE = 4;
@@ -59,12 +52,15 @@ constexpr uint32 RING_KEY_MILLISECONDS = 200, RIBBON_RING_KEY_MILLISECONDS = 100
 constexpr uint32 BLINK_KEY_MILLISECONDS = 500;
 constexpr uint32 FAST_SCOPE_MILLISECONDS = 100, SLOW_SCOPE_MILLISECONDS = 200;
 
-// Filter modes whose fourth knob mixes (11, 12, 23, 24), sets the vowel (27)
-// or the formant (28, 29); from 30 on (comb, ring and amplitude) the Q knob
-// sets an amount.
-constexpr int VOWEL_FILTER_MODE = 27, FIRST_FORMANT_FILTER_MODE = 28, LAST_FORMANT_FILTER_MODE = 29;
-constexpr int FIRST_AMOUNT_FILTER_MODE = 30;
-bool isMixFilterMode(int mode) { return mode == 11 || mode == 12 || mode == 23 || mode == 24; }
+// Filter types whose fourth knob mixes the zero filters' outputs, sets the
+// vowel or the formant; from the combs on (combs, ring and amplitude) the Q
+// knob sets an amount.
+bool isMixFilterMode(int mode) {
+    return mode == filtertype::ZERO_LOW_HIGH_PASS_12DB || mode == filtertype::ZERO_LOW_BAND_HIGH_PASS_12DB ||
+           mode == filtertype::ZERO_LOW_HIGH_PASS_24DB || mode == filtertype::ZERO_LOW_BAND_HIGH_PASS_24DB;
+}
+bool isFormantFilterMode(int mode) { return mode == filtertype::FORMANT_1 || mode == filtertype::FORMANT_2; }
+constexpr int FIRST_AMOUNT_FILTER_MODE = filtertype::POSITIVE_COMB_FILTER;
 
 using KnobMember = TKnob* uEditor::*;
 using LabelMember = TLabel* uEditor::*;
@@ -186,7 +182,7 @@ void uEditor::idle() {
     }
     // The ribbon follows its spring on every call, not only past the gate.
     if ((screenMode == 0 || screenMode == 1) && ribbonSlider) {
-        ribbonSlider->setCentered(services->getOnOff(RIBBON_BIPOLAR_TAG));
+        ribbonSlider->setCentered(services->getOnOff(tag::RIBBON_BIPOLAR));
         ribbonSlider->setCurValue();
     }
     const uint32 now = getTicks();
@@ -281,7 +277,7 @@ void uEditor::idleRefresh(CView* mouseView) {
                 modulated = 2.0f * modulated - 1.0f;
             ribbonSlider->setModValue(modulated, static_cast<int>(lastIdleTicks / RIBBON_RING_KEY_MILLISECONDS));
         }
-        if (waveScreen && services->getSteppedValue(SOURCE_MODE_TAG) <= LAST_NOISE_SOURCE) {
+        if (waveScreen && services->getSteppedValue(tag::SOURCE_MODE) <= LAST_NOISE_SOURCE) {
             const uint32 period = outputDisplaySpeed ? FAST_SCOPE_MILLISECONDS : SLOW_SCOPE_MILLISECONDS;
             waveScreen->update(static_cast<int>(lastIdleTicks / period));
         }
@@ -318,15 +314,15 @@ void uEditor::idleRings() {
 }
 
 void uEditor::idleSlotLooks() {
-    setBypassedIf(labelPort, services->getSteppedValue(PORTAMENTO_MODE_TAG) == 0);
-    const bool lfo1Off = services->getOnOff(FREE_LFO_BYPASS_1_TAG);
-    const bool lfo2Off = services->getOnOff(FREE_LFO_BYPASS_2_TAG);
+    setBypassedIf(labelPort, services->getSteppedValue(tag::PORTAMENTO_MODE) == 0);
+    const bool lfo1Off = services->getOnOff(tag::FREE_LFO_BYPASS_1);
+    const bool lfo2Off = services->getOnOff(tag::FREE_LFO_BYPASS_2);
     setBypassedIf(labelFreeLFOAmount1, lfo1Off);
     setBypassedIf(destMenus[6], lfo1Off);
     setBypassedIf(labelFreeLFOAmount2, lfo2Off);
     setBypassedIf(destMenus[7], lfo2Off);
     for (size_t slot = 0; slot < SLOT_LABELS.size(); ++slot) {
-        const bool off = services->getOnOff(FIRST_SLOT_BYPASS_TAG + static_cast<int>(slot));
+        const bool off = services->getOnOff(tag::MODULATION_SLOT_1_BYPASS + static_cast<int>(slot));
         for (LabelMember label : SLOT_LABELS[slot])
             setBypassedIf(this->*label, off);
         setBypassedIf(srcMenus[slot + 1], off);
@@ -344,7 +340,7 @@ void uEditor::idleMainScreen() {
         if (lfoSelector)
             lfoSelector->invalid();
     }
-    const int wave = services->getSteppedValue(MOVEMENT_WAVE_TAG);
+    const int wave = services->getSteppedValue(tag::MOVEMENT_WAVE);
     if (wave != movementWaveShown) {
         movementWaveShown = wave;
         setBypassedIf(labelMovementShapeUp, wave == WAVE_WITHOUT_UP);
@@ -360,17 +356,17 @@ void uEditor::idleMainScreen() {
         lockMenu->setIndicator(lock == LOCK_ON, static_cast<int>(lastIdleTicks / BLINK_KEY_MILLISECONDS));
     if (lock == LOCK_ON) {
         if (knobMovementSpeed)
-            knobMovementSpeed->setModValue(services->getLockVar(MOVEMENT_SPEED_TAG),
+            knobMovementSpeed->setModValue(services->getLockVar(tag::MOVEMENT_SPEED),
                                            static_cast<int>(lastIdleTicks / RING_KEY_MILLISECONDS));
         if (onOffMovementTempoSyncOnOff)
-            onOffMovementTempoSyncOnOff->setState(services->getLockVar(MOVEMENT_SYNC_TAG) >= 0.5f);
+            onOffMovementTempoSyncOnOff->setState(services->getLockVar(tag::MOVEMENT_TEMPO_SYNC) >= 0.5f);
     }
     if (moveSpeedMenuButton)
-        moveSpeedMenuButton->setString(services->getParameterDisplayStr(MOVEMENT_SPEED_TAG));
+        moveSpeedMenuButton->setString(services->getParameterDisplayStr(tag::MOVEMENT_SPEED));
 }
 
 void uEditor::idleSampleScreen() {
-    const int loopMode = services->getSteppedValue(SAMPLE_LOOP_MODE_TAG);
+    const int loopMode = services->getSteppedValue(tag::SAMPLE_LOOP_MODE);
     if (loopMode != sampleLoopModeShown) {
         sampleLoopModeShown = loopMode;
         sampleScreenDirty = true;
@@ -387,7 +383,7 @@ void uEditor::idleSampleScreen() {
 // The sample's own controls show only while the source is a sample; on the
 // sample screen its button and caption stay, to lead back.
 void uEditor::idleSourceType() {
-    const bool sample = services->getSteppedValue(SOURCE_MODE_TAG) == SOURCE_SAMPLE;
+    const bool sample = services->getSteppedValue(tag::SOURCE_MODE) == SOURCE_SAMPLE;
     const bool sampleScreen = screenMode == 1;
     setInvisibleIf(sampleMenu, !sample);
     setInvisibleIf(sampleScreenButton, !sample && !sampleScreen);
@@ -395,14 +391,14 @@ void uEditor::idleSourceType() {
     setInvisibleIf(labelSampleMenu, !sample);
     setInvisibleIf(labelSampleRev, !sample);
     setInvisibleIf(onOffSampleRevOnOff, !sample);
-    setBypassedIf(labelSampleOffset, services->getSteppedValue(SAMPLE_TAG) == USER_SAMPLE);
+    setBypassedIf(labelSampleOffset, services->getSteppedValue(tag::SAMPLE) == USER_SAMPLE);
 }
 
 void uEditor::idleFilterLooks() {
-    const int mode = services->getSteppedValue(FILTER_MODE_TAG);
+    const int mode = services->getSteppedValue(tag::FILTER_MODE);
     if (mode != filterModeShown) {
         filterModeShown = mode;
-        const bool bypassed = mode == 0;
+        const bool bypassed = mode == filtertype::BYPASS;
         for (KnobMember knob : FILTER_SECTION.knobs)
             setBypassedIf(this->*knob, bypassed);
         for (LabelMember label : FILTER_SECTION.labels)
@@ -412,9 +408,9 @@ void uEditor::idleFilterLooks() {
         bool fourthActive = true;
         if (isMixFilterMode(mode))
             fourth = "MIX";
-        else if (mode >= FIRST_FORMANT_FILTER_MODE && mode <= LAST_FORMANT_FILTER_MODE)
+        else if (isFormantFilterMode(mode))
             fourth = "FORMANT";
-        else if (mode != VOWEL_FILTER_MODE)
+        else if (mode != filtertype::VOCAL)
             fourthActive = false;
         if (labelFilterVowelMix) {
             labelFilterVowelMix->setString(fourth);
@@ -425,7 +421,7 @@ void uEditor::idleFilterLooks() {
             labelFilterQAmount->setString(mode >= FIRST_AMOUNT_FILTER_MODE ? "AMT" : "Q");
     }
     // The distortion, on every pass.
-    const bool distortion = services->getSteppedValue(DISTORTION_MODE_TAG) != 0;
+    const bool distortion = services->getSteppedValue(tag::FILTER_DISTORTION_MODE) != 0;
     setOnIf(labelFilterDistortionAmount, distortion);
     setOnIf(labelPrePostFilterDistortion, distortion);
     setBypassedIf(onOffPrePostFilterDistortion, !distortion);
@@ -440,7 +436,7 @@ void uEditor::idleModFXMode() {
     // which takes the mode too: a mode changed again while a rebuild was
     // pending still swaps the settings.
     if (!services->getIsSettingPreset() &&
-        std::clamp(services->getSteppedValue(MOD_FX_MODE_TAG), 0, MOD_FX_MODE_COUNT - 1) != modFXType) {
+        std::clamp(services->getSteppedValue(tag::MOD_FX_MODE), 0, MOD_FX_MODE_COUNT - 1) != modFXType) {
         const TEditorRequests late = services->takeEditorRequests();
         if (late.clearUndos)
             clearUndos();
@@ -454,11 +450,11 @@ void uEditor::idleModFXMode() {
 }
 
 void uEditor::idleEffectLooks() {
-    const bool allOff = services->getOnOff(BYPASS_ALL_FX_TAG);
-    const bool lowFi = !allOff && services->getOnOff(LOW_FI_TAG);
-    const bool modFX = !allOff && services->getOnOff(MOD_FX_TAG);
-    const bool delay = !allOff && services->getOnOff(DELAY_TAG);
-    const bool reverb = !allOff && services->getOnOff(REVERB_TAG);
+    const bool allOff = services->getOnOff(tag::BYPASS_ALL_FX);
+    const bool lowFi = !allOff && services->getOnOff(tag::LOW_FI);
+    const bool modFX = !allOff && services->getOnOff(tag::MOD_FX);
+    const bool delay = !allOff && services->getOnOff(tag::DELAY);
+    const bool reverb = !allOff && services->getOnOff(tag::REVERB);
     auto switchSection = [this](const TSection& section, bool on) {
         for (KnobMember knob : section.knobs)
             setOnIf(this->*knob, on);
@@ -488,8 +484,8 @@ void uEditor::idleEffectLooks() {
     setBypassedIf(onOffDelayTempoSyncOnOff, !delay);
     setBypassedIf(onOffDelayEqualFeedbackOnOff, !delay);
     // Each look is set once per pass, so that a look that stays does not redraw.
-    const bool equalFeedback = services->getOnOff(DELAY_EQUAL_FEEDBACK_TAG);
-    const bool crossCentred = std::fabs(services->getParameter(DELAY_CROSS_TAG) - 0.5f) < CROSS_CENTRE_TOLERANCE;
+    const bool equalFeedback = services->getOnOff(tag::DELAY_EQUAL_FEEDBACK);
+    const bool crossCentred = std::fabs(services->getParameter(tag::DELAY_CROSS) - 0.5f) < CROSS_CENTRE_TOLERANCE;
     setOnIf(labelDelayEqualFeedbackOnOff, delay && (crossCentred || equalFeedback));
     setOnIf(labelDelayCross, delay && !equalFeedback);
 

@@ -15,6 +15,7 @@
 #include "editor/EditorTables.h"
 #include "editor/MenuTables.h"
 #include "editor/uEditorPopup.h"
+#include "engine/dsp/FilterTypes.h"
 #include "platform/Desktop.h"
 #include "platform/MessageBox.h"
 #include "platform/Preferences.h"
@@ -25,16 +26,8 @@ using namespace kgui;
 namespace {
 
 // ---- parameters whose menu offers a list of their own
-constexpr int SOURCE_SEMI_TAG = 12, WAVE_MIX_TAG = 15, FILTER_MODE_TAG = 27, FILTER_MIX_TAG = 31;
-constexpr int MOVEMENT_SPEED_TAG = 41, MOVEMENT_SYNC_TAG = 42, FREE_LFO_SPEED_TAG = 63, FREE_LFO_SYNC_TAG = 64;
-constexpr int MOD_FX_MODE_TAG = 82, MOD_FX_SYNC_TAG = 83, MOD_FX_SPEED_TAG = 85;
-constexpr int DELAY_SYNC_TAG = 91, DELAY_LEFT_TAG = 94, DELAY_RIGHT_TAG = 95;
-constexpr int RIBBON_VALUE_TAG = 123;
+constexpr int MOD_FX_SPEED_TAG = tag::MOD_FX_1;
 
-// Filter types whose "Filter Vowel/Mix" blends the zero filter's outputs, and
-// the one where it picks a vowel.
-constexpr int FILTER_ZERO_LP_HP_12 = 11, FILTER_ZERO_LP_BP_HP_12 = 12;
-constexpr int FILTER_ZERO_LP_HP_24 = 23, FILTER_ZERO_LP_BP_HP_24 = 24, FILTER_VOCAL = 27;
 // Chorus up to Tremolo run an LFO whose speed "Mod FX 1" sets; AutoPan and
 // Ring have no synced speed.
 constexpr int LAST_LFO_MOD_FX_MODE = 6;
@@ -46,10 +39,6 @@ constexpr float STEP_OFFSET = 0.1f;
 
 // ---- the modulation matrix: four slots of bypass, source, destination, amount
 constexpr int MOD_SLOT_COUNT = 4;
-constexpr int MOD_SLOT_BYPASS_TAG = 107, MOD_SLOT_SOURCE_TAG = 111, MOD_SLOT_DEST_TAG = 115;
-constexpr int MOD_SLOT_AMOUNT_TAG = 119;
-constexpr int RIBBON_SOURCE = 49;
-constexpr int LAST_SOURCE = 62, LAST_DESTINATION = 125;
 // A route made from the menu starts halfway, where the slot's amount knob starts.
 constexpr float NEW_ROUTE_AMOUNT = 0.5f;
 
@@ -69,27 +58,28 @@ struct TOfferedLists {
 
 TSpecialList specialListOf(TEditorServices& services, int tag) {
     switch (tag) {
-        case WAVE_MIX_TAG: return TSpecialList::waveShapes;
-        case SOURCE_SEMI_TAG: return TSpecialList::semitones;
-        case FILTER_MIX_TAG:
-            switch (services.getSteppedValue(FILTER_MODE_TAG)) {
-                case FILTER_VOCAL: return TSpecialList::vowels;
-                case FILTER_ZERO_LP_HP_12:
-                case FILTER_ZERO_LP_HP_24: return TSpecialList::lpHp;
-                case FILTER_ZERO_LP_BP_HP_12:
-                case FILTER_ZERO_LP_BP_HP_24: return TSpecialList::lpBpHp;
+        case tag::WAVE_MIX: return TSpecialList::waveShapes;
+        case tag::SOURCE_SEMI: return TSpecialList::semitones;
+        case tag::FILTER_VOWEL_MIX:
+            switch (services.getSteppedValue(tag::FILTER_MODE)) {
+                case filtertype::VOCAL: return TSpecialList::vowels;
+                // "Filter Vowel/Mix" blends the zero filters' outputs.
+                case filtertype::ZERO_LOW_HIGH_PASS_12DB:
+                case filtertype::ZERO_LOW_HIGH_PASS_24DB: return TSpecialList::lpHp;
+                case filtertype::ZERO_LOW_BAND_HIGH_PASS_12DB:
+                case filtertype::ZERO_LOW_BAND_HIGH_PASS_24DB: return TSpecialList::lpBpHp;
                 default: return TSpecialList::none;
             }
-        case MOVEMENT_SPEED_TAG:
-            return services.getOnOff(MOVEMENT_SYNC_TAG) ? TSpecialList::lfoPeriods : TSpecialList::none;
-        case FREE_LFO_SPEED_TAG:
-            return services.getOnOff(FREE_LFO_SYNC_TAG) ? TSpecialList::lfoPeriods : TSpecialList::none;
+        case tag::MOVEMENT_SPEED:
+            return services.getOnOff(tag::MOVEMENT_TEMPO_SYNC) ? TSpecialList::lfoPeriods : TSpecialList::none;
+        case tag::FREE_LFO_SPEED:
+            return services.getOnOff(tag::FREE_LFO_TEMPO_SYNC) ? TSpecialList::lfoPeriods : TSpecialList::none;
         case MOD_FX_SPEED_TAG: {
             // The Gator's speed is always a note length; the LFO modes' only while synced.
-            const int mode = services.getSteppedValue(MOD_FX_MODE_TAG);
+            const int mode = services.getSteppedValue(tag::MOD_FX_MODE);
             if (mode == MOD_FX_GATOR_MODE)
                 return TSpecialList::gatorPeriods;
-            if (mode >= 0 && mode <= LAST_LFO_MOD_FX_MODE && services.getOnOff(MOD_FX_SYNC_TAG))
+            if (mode >= 0 && mode <= LAST_LFO_MOD_FX_MODE && services.getOnOff(tag::MOD_FX_TEMPO_SYNC))
                 return TSpecialList::lfoPeriods;
             return TSpecialList::none;
         }
@@ -178,7 +168,7 @@ void runListCommand(TEditorServices& services, int tag, int destination, const T
         return;
     // A source for the parameter, from "Modulate by": the first free slot.
     if (destination != 0)
-        if (const int source = titleIndex(SRC_STR, title); source >= 1 && source <= LAST_SOURCE)
+        if (const int source = titleIndex(SRC_STR, title); source >= 1 && source < MOD_SOURCE_COUNT)
             if (const int slot = firstFreeSlot(services); slot >= 0)
                 services.setModSlotVar(slot, false, NEW_ROUTE_AMOUNT, source, destination);
 
@@ -189,15 +179,15 @@ void runListCommand(TEditorServices& services, int tag, int destination, const T
                 continue;
             switch (command) {
                 case CLEAR_MODULATION: services.setModSlotVar(slot, false, NEW_ROUTE_AMOUNT, 0, 0); break;
-                case DEFAULT_MODULATION_AMOUNT: services.setToDefault(MOD_SLOT_AMOUNT_TAG + slot); break;
-                case BYPASS_MODULATION: services.setOn(MOD_SLOT_BYPASS_TAG + slot); break;
-                case UNBYPASS_MODULATION: services.setOff(MOD_SLOT_BYPASS_TAG + slot); break;
+                case DEFAULT_MODULATION_AMOUNT: services.setToDefault(tag::MODULATION_SLOT_1_AMOUNT + slot); break;
+                case BYPASS_MODULATION: services.setOn(tag::MODULATION_SLOT_1_BYPASS + slot); break;
+                case UNBYPASS_MODULATION: services.setOff(tag::MODULATION_SLOT_1_BYPASS + slot); break;
                 default: break;
             }
         }
 
     if (const int shape = findValueEntry(WAVE_SHAPE_ENTRIES, title); shape >= 0)
-        services.setParameter(WAVE_MIX_TAG, WAVE_SHAPE_ENTRIES[static_cast<size_t>(shape)].value);
+        services.setParameter(tag::WAVE_MIX, WAVE_SHAPE_ENTRIES[static_cast<size_t>(shape)].value);
 
     switch (offered.special) {
         case TSpecialList::semitones:
@@ -235,11 +225,11 @@ void runListCommand(TEditorServices& services, int tag, int destination, const T
     // The ribbon as the source of a new route. "None" sets up no route: a
     // slot filled with it would modulate nothing and only use the slot up.
     if (offered.ribbonDestinations)
-        if (const int target = titleIndex(destStr, title); target >= 1 && target <= LAST_DESTINATION)
+        if (const int target = titleIndex(destStr, title); target >= 1 && target < MOD_DEST_COUNT)
             if (const int slot = firstFreeSlot(services); slot >= 0) {
-                services.setToDefault(MOD_SLOT_AMOUNT_TAG + slot);
-                services.setSteppedValue(MOD_SLOT_SOURCE_TAG + slot, RIBBON_SOURCE);
-                services.setSteppedValue(MOD_SLOT_DEST_TAG + slot, target);
+                services.setToDefault(tag::MODULATION_SLOT_1_AMOUNT + slot);
+                services.setSteppedValue(tag::MODULATION_SLOT_1_SOURCE + slot, source::RIBBON);
+                services.setSteppedValue(tag::MODULATION_SLOT_1_DESTINATION + slot, target);
             }
 }
 
@@ -289,10 +279,11 @@ void uEditor::showMIDIMenu(CControl* control, bool ribbon) {
     TOfferedLists offered;
     offered.special = specialListOf(plugin, tag);
     addSpecialList(popup, offered.special);
-    offered.delayLengths = (tag == DELAY_LEFT_TAG || tag == DELAY_RIGHT_TAG) && plugin.getOnOff(DELAY_SYNC_TAG);
+    offered.delayLengths =
+        (tag == tag::DELAY_LEFT || tag == tag::DELAY_RIGHT) && plugin.getOnOff(tag::DELAY_TEMPO_SYNC);
     if (offered.delayLengths)
         popup.addSubmenu(menu, "Set Length", DELAY_LEN_STR);
-    offered.ribbonDestinations = tag == RIBBON_VALUE_TAG;
+    offered.ribbonDestinations = tag == tag::RIBBON_VALUE;
     if (offered.ribbonDestinations) {
         COptionMenu* destinations = popup.makeSubmenu();
         destinations->addEntry(destStr[0]);
@@ -353,8 +344,8 @@ void uEditor::showMoveSpeedMenu() {
     if (!frame || !services)
         return;
     // Without tempo sync the speed is free: typed, not chosen from note lengths.
-    if (!services->getOnOff(MOVEMENT_SYNC_TAG)) {
-        services->setNumValue(MOVEMENT_SPEED_TAG);
+    if (!services->getOnOff(tag::MOVEMENT_TEMPO_SYNC)) {
+        services->setNumValue(tag::MOVEMENT_SPEED);
         return;
     }
     TPopupMenu popup(frame);
@@ -364,7 +355,7 @@ void uEditor::showMoveSpeedMenu() {
     popup.add(LFO_PERIOD_STR);
     popup.popup();
     if (const int period = titleIndex(LFO_PERIOD_STR, popup.getTopTitle()); period >= 0)
-        services->setSteppedValue(MOVEMENT_SPEED_TAG, period, SYNCED_SPEED_RANGE, SYNCED_SPEED_STEPS);
+        services->setSteppedValue(tag::MOVEMENT_SPEED, period, SYNCED_SPEED_RANGE, SYNCED_SPEED_STEPS);
     popup.close();
     resume();
 }

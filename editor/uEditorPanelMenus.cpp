@@ -31,8 +31,8 @@ using namespace kgui;
 namespace {
 
 // ---- the Gator: "Mod FX Mix" .. "Mod FX 5" while the Mod FX runs as the Gator
-constexpr int GATOR_FIRST_TAG = 84, GATOR_SPEED_TAG = 85, GATOR_LENGTH_TAG = 87;
-constexpr int GATOR_LEFT_TAG = 88, GATOR_RIGHT_TAG = 89;
+constexpr int GATOR_FIRST_TAG = tag::MOD_FX_MIX, GATOR_SPEED_TAG = tag::MOD_FX_1, GATOR_LENGTH_TAG = tag::MOD_FX_3;
+constexpr int GATOR_LEFT_TAG = tag::MOD_FX_4, GATOR_RIGHT_TAG = tag::MOD_FX_5;
 constexpr int LEFT = 0, RIGHT = 1;
 // The length: step i of 16 (i + 1 steps) is stored as (i + 0.1) / 15.99.
 constexpr float GATOR_LENGTH_RANGE = 15.99f;
@@ -40,18 +40,15 @@ constexpr int GATOR_LENGTH_STEPS = 16;
 constexpr float STEP_OFFSET = 0.1f;
 
 // ---- the Movement
-constexpr int MOVEMENT_FIRST_TAG = 39, MOVEMENT_LAST_TAG = 60;
-constexpr int MOVEMENT_WAVE_TAG = 39, MOVEMENT_SPEED_TAG = 41, MOVEMENT_SYNC_TAG = 42;
-constexpr int MOVEMENT_MIDDLE_TAG = 43, SHAPE_UP_TAG = 44, SHAPE_DOWN_TAG = 45;
+constexpr int MOVEMENT_FIRST_TAG = tag::MOVEMENT_WAVE, MOVEMENT_LAST_TAG = tag::MOVEMENT_DESTINATION_2;
+constexpr int MOVEMENT_MIDDLE_TAG = tag::MOVEMENT_SYMMETRY;
 // The amounts to filter frequency, pitch, volume and pan, and their neutral
 // points: the centre for the three that swing both ways, nothing for volume.
-constexpr int MOVEMENT_AMOUNT_FIRST_TAG = 50;
+constexpr int MOVEMENT_AMOUNT_FIRST_TAG = tag::MOVEMENT_TO_FILTER_FREQUENCY;
 constexpr std::array<float, 4> NEUTRAL_MOVEMENT_AMOUNTS{0.5f, 0.5f, 0.0f, 0.5f};
 
 // ---- the user sample
-constexpr int SAMPLE_FIRST_TAG = 244, SAMPLE_LAST_TAG = 314;
-constexpr int SAMPLE_VOLUME_TAG = 245, SAMPLE_START_TAG = 246, SAMPLE_LOOP_START_TAG = 247;
-constexpr int SAMPLE_LOOP_END_TAG = 248;
+constexpr int SAMPLE_FIRST_TAG = tag::SAMPLE_LOOP_MODE, SAMPLE_LAST_TAG = SAMPLE_PATH_PARAM + SAMPLE_PATH_SLOTS - 1;
 constexpr int USER_SAMPLE_SLOT = 194;
 constexpr int SAMPLE_START = 0, LOOP_START = 1, LOOP_END = 2;
 // "Sample Volume": value v is v x 80 - 40 dB.
@@ -135,9 +132,9 @@ void runSamplePointCommand(TEditorServices& services, int command, int point) {
             break;
         case RESET_POINT_TO_ORIGINAL:
             if (point == SAMPLE_START)
-                samples.setSampleStart(services.getOrigValue(SAMPLE_START_TAG));
+                samples.setSampleStart(services.getOrigValue(tag::SAMPLE_START));
             else
-                services.setToOrig(point == LOOP_START ? SAMPLE_LOOP_START_TAG : SAMPLE_LOOP_END_TAG);
+                services.setToOrig(point == LOOP_START ? tag::SAMPLE_LOOP_START : tag::SAMPLE_LOOP_END);
             break;
         case ENTER_POINT: {
             const std::string& name = SAMPLE_POINT_NAMES[static_cast<size_t>(point)];
@@ -184,9 +181,9 @@ void runSampleCommand(TEditorServices& services, int command) {
             samples.updateLoadedSamples();
             break;
         case RESET_SAMPLE_POSITIONS_TO_ORIGINAL:
-            samples.setSampleStart(services.getOrigValue(SAMPLE_START_TAG));
-            samples.setSampleLoop(services.getOrigValue(SAMPLE_LOOP_START_TAG),
-                                  services.getOrigValue(SAMPLE_LOOP_END_TAG));
+            samples.setSampleStart(services.getOrigValue(tag::SAMPLE_START));
+            samples.setSampleLoop(services.getOrigValue(tag::SAMPLE_LOOP_START),
+                                  services.getOrigValue(tag::SAMPLE_LOOP_END));
             break;
         case RELOAD_SAMPLE: samples.reloadSample(); break;
         case RELOAD_SAMPLE_POSITIONS:
@@ -194,17 +191,17 @@ void runSampleCommand(TEditorServices& services, int command) {
             samples.updateLoadedSamples();
             break;
         case LOOP_ALL: samples.setSampleLoop(0.0f, 1.0f); break;
-        case RESET_SAMPLE_VOLUME: services.setToDefault(SAMPLE_VOLUME_TAG); break;
+        case RESET_SAMPLE_VOLUME: services.setToDefault(tag::SAMPLE_VOLUME); break;
         case NORMALIZE_SAMPLE_VOLUME: samples.normalizeSampleVol(); break;
         case INCREASE_SAMPLE_VOLUME:
         case DECREASE_SAMPLE_VOLUME: {
             // 5 dB is 1/16 of the volume's span; the host is not told.
             const float step = command == INCREASE_SAMPLE_VOLUME ? SAMPLE_VOLUME_STEP_DB : -SAMPLE_VOLUME_STEP_DB;
-            const float value = services.getParameter(SAMPLE_VOLUME_TAG) + step / SAMPLE_VOLUME_SPAN_DB;
-            services.setParameter(SAMPLE_VOLUME_TAG, std::clamp(value, 0.0f, 1.0f));
+            const float value = services.getParameter(tag::SAMPLE_VOLUME) + step / SAMPLE_VOLUME_SPAN_DB;
+            services.setParameter(tag::SAMPLE_VOLUME, std::clamp(value, 0.0f, 1.0f));
             break;
         }
-        case SET_SAMPLE_VOLUME: services.setNumValue(SAMPLE_VOLUME_TAG); break;
+        case SET_SAMPLE_VOLUME: services.setNumValue(tag::SAMPLE_VOLUME); break;
         default: break;
     }
 }
@@ -366,7 +363,7 @@ void uEditor::showMovementMenu() {
         {MOVEMENT_DISPLAY_TEXTS[1], REG_MOVE_DISPLAY_MID_STR, displayMoveMid, &TLFOScreen::setDisplayMid},
         {MOVEMENT_DISPLAY_TEXTS[2], REG_MOVE_DISPLAY_PAN_STR, displayMovePan, &TLFOScreen::setDisplayPan},
     };
-    const bool synced = plugin.getOnOff(MOVEMENT_SYNC_TAG);
+    const bool synced = plugin.getOnOff(tag::MOVEMENT_TEMPO_SYNC);
 
     TPopupMenu popup(frame);
     COptionMenu& menu = popup.getMenu();
@@ -405,7 +402,9 @@ void uEditor::showMovementMenu() {
             for (int tag = MOVEMENT_FIRST_TAG; tag <= MOVEMENT_LAST_TAG; ++tag)
                 plugin.setToDefault(tag);
             break;
-        case CLEAR_MOVEMENT: setToDefault({MOVEMENT_MIDDLE_TAG, SHAPE_UP_TAG, SHAPE_DOWN_TAG}); break;
+        case CLEAR_MOVEMENT:
+            setToDefault({MOVEMENT_MIDDLE_TAG, tag::MOVEMENT_SHAPE_UP, tag::MOVEMENT_SHAPE_DOWN});
+            break;
         case RESET_MOVEMENT_TO_ORIGINAL:
             for (int tag = MOVEMENT_FIRST_TAG; tag <= MOVEMENT_LAST_TAG; ++tag)
                 plugin.setToOrig(tag);
@@ -416,15 +415,15 @@ void uEditor::showMovementMenu() {
                 plugin.setParameter(AMOUNT + static_cast<int>(i), NEUTRAL_MOVEMENT_AMOUNTS[i]);
             break;
         case RESET_MOVEMENT_AMOUNTS_TO_ORIGINAL: setToOrig({AMOUNT, AMOUNT + 1, AMOUNT + 2, AMOUNT + 3}); break;
-        case SET_UP_TO_DOWN_SHAPE: plugin.copyParameter(SHAPE_DOWN_TAG, SHAPE_UP_TAG); break;
-        case SET_DOWN_TO_UP_SHAPE: plugin.copyParameter(SHAPE_UP_TAG, SHAPE_DOWN_TAG); break;
-        case SWAP_DOWN_TO_UP_SHAPE: plugin.swapParameter(SHAPE_UP_TAG, SHAPE_DOWN_TAG); break;
+        case SET_UP_TO_DOWN_SHAPE: plugin.copyParameter(tag::MOVEMENT_SHAPE_DOWN, tag::MOVEMENT_SHAPE_UP); break;
+        case SET_DOWN_TO_UP_SHAPE: plugin.copyParameter(tag::MOVEMENT_SHAPE_UP, tag::MOVEMENT_SHAPE_DOWN); break;
+        case SWAP_DOWN_TO_UP_SHAPE: plugin.swapParameter(tag::MOVEMENT_SHAPE_UP, tag::MOVEMENT_SHAPE_DOWN); break;
         case INVERSE_SHAPE:
-            for (int tag : {SHAPE_UP_TAG, SHAPE_DOWN_TAG})
+            for (int tag : {tag::MOVEMENT_SHAPE_UP, tag::MOVEMENT_SHAPE_DOWN})
                 plugin.setParameter(tag, 1.0f - plugin.getParameter(tag));
             break;
-        case RESET_SHAPE: setToDefault({SHAPE_UP_TAG, SHAPE_DOWN_TAG}); break;
-        case RESET_SHAPE_TO_ORIGINAL: setToOrig({SHAPE_UP_TAG, SHAPE_DOWN_TAG}); break;
+        case RESET_SHAPE: setToDefault({tag::MOVEMENT_SHAPE_UP, tag::MOVEMENT_SHAPE_DOWN}); break;
+        case RESET_SHAPE_TO_ORIGINAL: setToOrig({tag::MOVEMENT_SHAPE_UP, tag::MOVEMENT_SHAPE_DOWN}); break;
         case RESET_MIDDLE_POSITION: setToDefault({MOVEMENT_MIDDLE_TAG}); break;
         case RESET_MIDDLE_POSITION_TO_ORIGINAL: setToOrig({MOVEMENT_MIDDLE_TAG}); break;
         default: break;
@@ -436,12 +435,12 @@ void uEditor::showMovementMenu() {
             (lfoScreen->*displaySwitch.show)(displaySwitch.member);
     }
     if (const int wave = titleIndex(MOVEMENT_WAVE_STR, chosen); wave >= 0)
-        plugin.setSteppedValue(MOVEMENT_WAVE_TAG, wave);
+        plugin.setSteppedValue(tag::MOVEMENT_WAVE, wave);
     if (chosen == MOVEMENT_SPEED_TITLE_STR && !synced)
-        plugin.setNumValue(MOVEMENT_SPEED_TAG);
+        plugin.setNumValue(tag::MOVEMENT_SPEED);
     if (chosen.empty() && synced)
         if (const int period = titleIndex(LFO_PERIOD_STR, popup.getLastTitle()); period >= 0)
-            plugin.setSteppedValue(MOVEMENT_SPEED_TAG, period, SYNCED_SPEED_RANGE, SYNCED_SPEED_STEPS);
+            plugin.setSteppedValue(tag::MOVEMENT_SPEED, period, SYNCED_SPEED_RANGE, SYNCED_SPEED_STEPS);
 
     mainScreenDirty = true;
     popup.close();
@@ -556,7 +555,7 @@ void uEditor::showSampleCommandMenu() {
             "-GSample Length: " + frames(samples.getSampleLength(USER_SAMPLE_SLOT)),
             "-GSample Loop Start: " + frames(samples.getSampleLoopStart(USER_SAMPLE_SLOT)),
             "-GSample Loop End: " + frames(samples.getSampleLoopEnd(USER_SAMPLE_SLOT)),
-            "-GSample Volume: " + plugin.getParameterDisplayStr(SAMPLE_VOLUME_TAG),
+            "-GSample Volume: " + plugin.getParameterDisplayStr(tag::SAMPLE_VOLUME),
         };
     }
     popup.addSubmenu(menu, SAMPLE_INFO_TITLE_STR, info);

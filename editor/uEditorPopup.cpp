@@ -1,19 +1,15 @@
 #include "editor/uEditorPopup.h"
 
+#include "engine/dsp/ParameterTags.h"
+
 using namespace kgui;
-
-namespace {
-
-constexpr int32 COMMAND_MENU_TAG = 9999;
-
-}  // namespace
 
 TPopupMenu::TPopupMenu(CFrame* frame, double halfSide) : frame(frame) {
     CPoint mouse;
     if (frame)
         frame->getCurrentMouseLocation(mouse);
     square = CRect(mouse.x - halfSide, mouse.y - halfSide, mouse.x + halfSide, mouse.y + halfSide);
-    menu = new COptionMenu(square, nullptr, COMMAND_MENU_TAG);
+    menu = new COptionMenu(square, nullptr, NO_PARAM_TAG);
 }
 
 TPopupMenu::~TPopupMenu() { close(); }
@@ -47,7 +43,7 @@ int findValueEntry(std::span<const TValueEntry> entries, const std::string& titl
     return -1;
 }
 
-COptionMenu* TPopupMenu::makeSubmenu() const { return new COptionMenu(square, nullptr, COMMAND_MENU_TAG); }
+COptionMenu* TPopupMenu::makeSubmenu() const { return new COptionMenu(square, nullptr, NO_PARAM_TAG); }
 
 void TPopupMenu::attach(COptionMenu& parent, COptionMenu* submenu, const std::string& title) {
     parent.addEntry(submenu, title);

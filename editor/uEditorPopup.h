@@ -1,7 +1,7 @@
 // One showing of a command menu: built afresh at the mouse, popped up
 // modally, read, and taken down again. Every command menu of the editor (the
 // parameter, settings, ECS, Movement speed, Gator, Movement, output and sample
-// menus) is one of these: no listener, tag 9999, a 16 x 16 square centred on
+// menus) is one of these: no listener, NO_PARAM_TAG, a 16 x 16 square centred on
 // the mouse, and the chosen entry recognised by its whole title.
 //
 // User-interface thread only; the pop-up blocks until the user has chosen.

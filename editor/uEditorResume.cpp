@@ -17,12 +17,10 @@ using namespace kgui;
 
 namespace {
 
-constexpr int SOURCE_MODE_TAG = 10, SAMPLE_TAG = 19, FILTER_MODE_TAG = 27;
-constexpr std::array<int, 5> SOURCE_MENU_TAGS{49, 111, 112, 113, 114};
 constexpr int SOURCE_WAVE = 3;
-constexpr int WAVE_MIX_DESTINATION = 10;
+constexpr int WAVE_MIX_DESTINATION = destination::SOURCE_MIX;
 // The Mod FX variables' destinations, and the group that holds them (44..61).
-constexpr int MOD_FX_FIRST_DESTINATION = 46, MOD_FX_VARIABLES = 5;
+constexpr int MOD_FX_FIRST_DESTINATION = destination::MOD_FX_1, MOD_FX_VARIABLES = 5;
 constexpr int MOD_FX_GROUP = 4, SOURCE_GROUP = 1;
 // A control whose value is this close to its parameter is left as it is.
 constexpr float RESUME_TOLERANCE = 0.00001f;
@@ -44,8 +42,8 @@ void uEditor::resume() {
             for (TOptionMenu** menu : {&menuMovementPanSingleMode, &menuPlayMode, &menuPortamentoMode,
                                        &menuPitchBendDown, &menuPitchBendUp, &menuSourceMode})
                 resumeMenu(*menu);
-            resumeSubMenu(sampleMenu, SAMPLE_TAG, SAMPLE_STR);
-            resumeSubMenu(filterMenu, FILTER_MODE_TAG, FILTER_MODE_STR);
+            resumeSubMenu(sampleMenu, tag::SAMPLE, SAMPLE_STR);
+            resumeSubMenu(filterMenu, tag::FILTER_MODE, FILTER_MODE_STR);
             for (TOptionMenu** menu : {&menuFilterDistortionMode, &menuFreeLFOWave, &menuFreeLFOMode, &menuFXPath,
                                        &menuModFXMode})
                 resumeMenu(*menu);
@@ -113,7 +111,7 @@ void uEditor::updateDestStr() {
     std::copy(DEST_SHORT_STR.begin(), DEST_SHORT_STR.end(), destShortStr.begin());
     if (!services)
         return;
-    if (services->getSteppedValue(SOURCE_MODE_TAG) == SOURCE_WAVE) {
+    if (services->getSteppedValue(tag::SOURCE_MODE) == SOURCE_WAVE) {
         destStr[WAVE_MIX_DESTINATION] = "Source Wave Mix";
         destShortStr[WAVE_MIX_DESTINATION] = "Src Wave Mix";
     }

@@ -29,8 +29,6 @@ using namespace kgui;
 
 namespace {
 
-constexpr int SOURCE_MODE_TAG = 10, GRAIN_TAG = 22, FILTER_MODE_TAG = 27, MOVE_SNAP_TAG = 958;
-constexpr int MOD_FX_MODE_TAG = 82, SAMPLE_LOOP_MODE_TAG = 244;
 constexpr int USER_SAMPLE_SLOT = TSampleDisplay::USER_SAMPLE_SLOT;
 // Source modes: 0..2 the noise forms, 3 "Wave", 4 "Sample".
 constexpr int SOURCE_WAVE = 3, SOURCE_SAMPLE = 4;
@@ -140,7 +138,7 @@ void uEditor::showMainScreenControls() {
                                "menuPitchBendUp", "menuSourceMode", "sampleMenu", "sampleScreenButton",
                                "onOffSampleRevOnOff", "menuFilterDistortionMode", "filterMenu"})
         addMember(member);
-    resumeSubMenu(filterMenu, FILTER_MODE_TAG, FILTER_MODE_STR);
+    resumeSubMenu(filterMenu, tag::FILTER_MODE, FILTER_MODE_STR);
     for (const char* member : {"menuFreeLFOWave", "menuFreeLFOMode", "menuFXPath", "menuModFXMode", "srcMenus[0]",
                                "srcMenus[1]", "srcMenus[2]", "srcMenus[3]", "srcMenus[4]"})
         addMember(member);
@@ -153,7 +151,7 @@ void uEditor::showMainScreenControls() {
     for (const char* member : {"moveSpeedMenuButton", "lfoSelector", "lfoScreen"})
         addMember(member);
     if (lfoScreen && !sampleScreen)
-        lfoScreen->setSnap(services->getSteppedValue(MOVE_SNAP_TAG));
+        lfoScreen->setSnap(services->getSteppedValue(tag::MOVE_SNAP_TO));
     for (const char* member : {"menuMoveSnapTo", "lockMenu", "menuRibbonSpringTime", "menuRibbonQuantization"})
         addMember(member);
     addToFrame(ribbonSlider);
@@ -200,7 +198,7 @@ void uEditor::redrawSourceViewContainer() {
             if (view && std::find(panel.begin(), panel.end(), view) == panel.end())
                 panel.push_back(view);
     };
-    const int mode = services->getSteppedValue(SOURCE_MODE_TAG);
+    const int mode = services->getSteppedValue(tag::SOURCE_MODE);
     if (mode < SOURCE_WAVE) {
         sourceViewContainer->setBackground(sourceBackBitmaps[1]);
         add({knobNoiseMix, labelNoiseMix, waveScreen});
@@ -218,7 +216,7 @@ void uEditor::redrawSourceViewContainer() {
              knobGrainSize, labelGrainSize, knobGrainRandom, labelGrainRandom, onOffKeyTrackOnOff3,
              labelKeyTrackOnOff3, onOffGrainOnOff, labelGrainOnOff});
         // The grain's own settings matter only while grains are on.
-        const bool grains = services->getOnOff(GRAIN_TAG);
+        const bool grains = services->getOnOff(tag::GRAIN);
         for (TKnob* knob : {knobGrainLength, knobGrainSize, knobGrainRandom})
             if (knob)
                 knob->setOn(grains);
@@ -244,7 +242,7 @@ void uEditor::redrawModFXViewContainer() {
         if (view && std::find(panel.begin(), panel.end(), view) == panel.end())
             panel.push_back(view);
     };
-    modFXType = std::clamp(services->getSteppedValue(MOD_FX_MODE_TAG), 0, MOD_FX_MODE_COUNT - 1);
+    modFXType = std::clamp(services->getSteppedValue(tag::MOD_FX_MODE), 0, MOD_FX_MODE_COUNT - 1);
     const auto type = static_cast<size_t>(modFXType);
     // The Gator's two step patterns take the place of the last three knobs.
     const size_t knobCount = modFXType == MOD_FX_GATOR_MODE ? 3 : 6;
@@ -283,7 +281,7 @@ void uEditor::updateModFX() {
     auto& old = modFXMemory[static_cast<size_t>(std::clamp(modFXType, 0, MOD_FX_MODE_COUNT - 1))];
     for (size_t i = 0; i < MOD_FX_MEMORY_TAGS.size(); ++i)
         old[i] = services->getParameter(MOD_FX_MEMORY_TAGS[i]);
-    modFXType = std::clamp(services->getSteppedValue(MOD_FX_MODE_TAG), 0, MOD_FX_MODE_COUNT - 1);
+    modFXType = std::clamp(services->getSteppedValue(tag::MOD_FX_MODE), 0, MOD_FX_MODE_COUNT - 1);
     const auto& remembered = modFXMemory[static_cast<size_t>(modFXType)];
     for (size_t i = 0; i < MOD_FX_MEMORY_TAGS.size(); ++i)
         services->setParameter(MOD_FX_MEMORY_TAGS[i], remembered[i]);
@@ -298,7 +296,7 @@ void uEditor::updateIdleVars() {
         offThreadRequests.raise({.modFXModeTaken = true});
         return;
     }
-    modFXType = std::clamp(services->getSteppedValue(MOD_FX_MODE_TAG), 0, MOD_FX_MODE_COUNT - 1);
+    modFXType = std::clamp(services->getSteppedValue(tag::MOD_FX_MODE), 0, MOD_FX_MODE_COUNT - 1);
 }
 
 const std::array<float, 7>& uEditor::getModFXMemory(int mode) const {
@@ -337,7 +335,7 @@ void uEditor::updateSampleScreen() {
     if (menuSampleLoopMode)
         menuSampleLoopMode->setBypassed(!loaded);
 
-    sampleLoopModeShown = services->getSteppedValue(SAMPLE_LOOP_MODE_TAG);
+    sampleLoopModeShown = services->getSteppedValue(tag::SAMPLE_LOOP_MODE);
     const bool looping = loaded && (sampleLoopModeShown == LOOP_FORWARD || sampleLoopModeShown == LOOP_PING_PONG);
     for (size_t i = 1; i < samplePositionFields.size(); ++i)
         if (samplePositionFields[i])

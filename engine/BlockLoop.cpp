@@ -15,7 +15,7 @@
 #include "engine/dsp/Exp2OfFour.h"
 #include "engine/dsp/SampleMath.h"
 #include "engine/dsp/VectorLanes.h"
-#include "engine/EngineTags.h"
+#include "engine/dsp/ParameterTags.h"
 #include "engine/ModTables.h"
 #include "engine/SoundEngine.h"
 #include "engine/SampleState.h"
@@ -23,7 +23,6 @@
 using namespace vst;
 
 namespace {
-
 
 // Flushes denormal numbers to zero for the block and restores the host's mode.
 class TDenormalGuard {
@@ -125,7 +124,7 @@ void TSoundEngine::renderSilentFrame(int frame, float** outputs) {
 
         engine.inputFrame = {inputLeft ? finiteOrZero(inputLeft[i]) : 0.0f,
                              inputRight ? finiteOrZero(inputRight[i]) : 0.0f};
-        if (mod.inputInUse) setModSrc(SRC_INPUT, (engine.inputFrame[0] + engine.inputFrame[1]) * 4.0f);
+        if (mod.inputInUse) setModSrc(source::INPUT, (engine.inputFrame[0] + engine.inputFrame[1]) * 4.0f);
 
         // The grid is read again after the MIDI: a note that ends a preview
         // note restarts the effects and their frame count, and the housekeeping
@@ -140,8 +139,8 @@ void TSoundEngine::renderSilentFrame(int frame, float** outputs) {
             engine.voiceMix = {0, 0, 0, 0};
             if (mod.whiteNoiseInUse) {
                 const float u = engine.randSeed.uniform();
-                setModSrc(SRC_WHITE_NOISE, 2.0f * u - 1.0f);
-                setModSrc(SRC_WHITE_UNIPOLAR_NOISE, u);
+                setModSrc(source::WHITE_NOISE, 2.0f * u - 1.0f);
+                setModSrc(source::WHITE_UNIPOLAR_NOISE, u);
             }
             updateRibbon();
             setGlobalLFOS();
@@ -237,8 +236,8 @@ void TSoundEngine::runGlobalControlStep() {
     setLastVoice();
 
     midi.modWheelSmoothed = SMOOTH_KEEP * midi.modWheelSmoothed + SMOOTH_TAKE * midi.modWheel + 1e-15f;
-    mod.globalModSrc()[SRC_MOD_WHEEL] = midi.modWheelSmoothed;
-    setModSrc(SRC_OFFSET, 1.0f);
+    mod.globalModSrc()[source::MOD_WHEEL] = midi.modWheelSmoothed;
+    setModSrc(source::OFFSET, 1.0f);
 
     // Route sources in use, the sources the effects write afresh, the routes.
     buildRoutes();
@@ -294,13 +293,13 @@ void TSoundEngine::runGlobalControlStep() {
     engine.sourceRatio = engine.sourceTransposeRatio(semi);
     engine.sourceInc = engine.tuneInc * engine.sourceRatio;
 
-    engine.sampleOffset = paramStep(tag::SAMPLE_CHOICE) == USER_SAMPLE_SLOT ? 0.0f : paramValue(tag::SAMPLE_OFFSET);
+    engine.sampleOffset = paramStep(tag::SAMPLE) == USER_SAMPLE_SLOT ? 0.0f : paramValue(tag::SAMPLE_OFFSET);
 
     engine.keyTrackOn = paramOn(tag::KEY_TRACK);
-    engine.sampleReverseOn = paramOn(tag::SAMPLE_REVERSE);
-    engine.grainOn = paramOn(tag::GRAIN_ON);
-    engine.distortPostFilter = paramOn(tag::DISTORT_POST_FILTER);
-    output.brickOn = paramOn(tag::BRICK_ON);
+    engine.sampleReverseOn = paramOn(tag::SAMPLE_REV);
+    engine.grainOn = paramOn(tag::GRAIN);
+    engine.distortPostFilter = paramOn(tag::PRE_POST_FILTER_DISTORTION);
+    output.brickOn = paramOn(tag::BRICK_FILTER);
 
-    engine.userSampleGain = static_cast<float>(std::pow(10.0, (80.0 * paramValue(tag::USER_SAMPLE_GAIN) - 40.0) / 20.0));
+    engine.userSampleGain = static_cast<float>(std::pow(10.0, (80.0 * paramValue(tag::SAMPLE_VOLUME) - 40.0) / 20.0));
 }

@@ -11,8 +11,10 @@
 #include <string>
 #include <string_view>
 
+#include "engine/dsp/ParameterTags.h"
+
 inline constexpr int ECS_CONTROLLER_COUNT = 128;
-inline constexpr int ECS_MAX_TAG = 1023;
+inline constexpr int ECS_MAX_TAG = PARAMETER_COUNT - 1;
 // 128 numbers need well under a kilobyte; a longer file is not a map.
 inline constexpr std::size_t ECS_FILE_MAX_BYTES = 65536;
 

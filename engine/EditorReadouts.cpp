@@ -42,37 +42,37 @@ float TSoundEngine::getModValue(int tag) const {
     if (!isValidParameterTag(tag)) return 0.0f;
     const float value = paramValue(tag);
     const int dest = parameterAttributes.tagDest[tag];
-    if (dest < 1 || dest > DEST_LAST || readouts.notesOn.load(RELAXED) == 0) return value;
+    if (dest < 1 || dest >= MOD_DEST_COUNT || readouts.notesOn.load(RELAXED) == 0) return value;
 
     const auto& row = readouts.voiceModDest;
     const float modulated = clampFinite(value + row[dest], 0.0f, 1.0f);
     constexpr float LN_SPEED_RANGE = 9.704061f;  // 14 ln 2: the inverse of the 2^(14 x) speed law
     switch (tag) {
-    case 1: {
-        const float gain = std::fabs(row[DEST_VOLUME]) * readouts.mainVolumeGain;
+    case tag::MAIN_VOLUME: {
+        const float gain = std::fabs(row[destination::VOLUME]) * readouts.mainVolumeGain;
         if (!(gain >= 0.001f)) return 0.0f;
         return clampFinite((20.0f * std::log10(gain) + 60.0f) / 80.0f, 0.0f, 1.0f);
     }
-    case 26: {
-        const float gain = std::fabs(row[DEST_SUB_VOLUME]) * readouts.subVolumeGain;
+    case tag::SUB_VOLUME: {
+        const float gain = std::fabs(row[destination::SUB_VOLUME]) * readouts.subVolumeGain;
         if (!(gain >= 0.001f)) return 0.0f;
         return clampFinite((20.0f * std::log10(gain) + 80.0f) / 80.0f, 0.0f, 1.0f);
     }
-    case 28:
+    case tag::FILTER_FREQUENCY:
         return clampFinite(readouts.filterFrequency.load(), 0.0f, 1.0f);
-    case 16: {
+    case tag::WAVE_SAMPLE_NOISE_MIX: {
         // The noise level shown on the noise-mix knob: the fourth root of a
         // slow pink-noise row (its size; the row itself swings both ways).
         const float q = std::sqrt(std::sqrt(std::fabs(readouts.pinkNoiseRow.load())));
         return clampFinite(value < 0.5f ? (1.0f - q) / 2.0f : (1.0f + q) / 2.0f, 0.0f, 1.0f);
     }
-    case 41: {
-        const float ratio = row[DEST_MOVEMENT_SPEED];
+    case tag::MOVEMENT_SPEED: {
+        const float ratio = row[destination::MOVEMENT_SPEED];
         if (!(ratio > 0.0f)) return 0.0f;
-        return clampFinite(std::log(ratio) / LN_SPEED_RANGE + getLockVar(41), 0.0f, 1.0f);
+        return clampFinite(std::log(ratio) / LN_SPEED_RANGE + getLockVar(tag::MOVEMENT_SPEED), 0.0f, 1.0f);
     }
-    case 63: {
-        const float ratio = row[DEST_FREE_LFO_SPEED];
+    case tag::FREE_LFO_SPEED: {
+        const float ratio = row[destination::FREE_LFO_SPEED];
         if (!(ratio > 0.0f)) return 0.0f;
         return clampFinite(value + std::log(ratio) / LN_SPEED_RANGE, 0.0f, 1.0f);
     }

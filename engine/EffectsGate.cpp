@@ -32,7 +32,7 @@ void TSoundEngine::applyFX() {
         for (int t = 0; t < TFxControls::TAG_COUNT; ++t)
             parameters[static_cast<std::size_t>(t)] = paramValue(TFxControls::FIRST_TAG + t);
         const TFxView controls(parameters.data(), &mod.globalModDest[TFxControls::FIRST_DEST], rate.tempo,
-                               paramStep(fxtag::FX_PATH, parameters[fxtag::FX_PATH - TFxControls::FIRST_TAG]));
+                               paramStep(tag::FX_PATH, parameters[tag::FX_PATH - TFxControls::FIRST_TAG]));
         const stereoStruct out = fx.process(stereoStruct{input[0], input[1]}, controls);
         result = {out.left, out.right};
         publishFXSources();
@@ -51,12 +51,12 @@ void TSoundEngine::publishFXSources() {
                                             mod.reverbOutputInUse};
         for (int stage = 0; stage < FX_STAGE_COUNT; ++stage)
             if (inUse[stage] && sources.stageRan(stage))
-                setModSrc(SRC_LOW_FI_OUTPUT + stage, sources.stageOutput[static_cast<std::size_t>(stage)]);
+                setModSrc(source::LOW_FI_OUTPUT + stage, sources.stageOutput[static_cast<std::size_t>(stage)]);
     }
     if (sources.gatorRan) {
-        setModSrc(SRC_GATOR_LEFT, sources.gatorGain.left);
-        setModSrc(SRC_GATOR_RIGHT, sources.gatorGain.right);
-        setModSrc(SRC_GATOR_AVERAGE, (sources.gatorGain.left + sources.gatorGain.right) * 0.5f);
+        setModSrc(source::GATOR_LEFT, sources.gatorGain.left);
+        setModSrc(source::GATOR_RIGHT, sources.gatorGain.right);
+        setModSrc(source::GATOR_AVERAGE, (sources.gatorGain.left + sources.gatorGain.right) * 0.5f);
     }
 }
 
@@ -70,8 +70,8 @@ TFxControls TSoundEngine::fxControls() const {
     for (int d = 0; d < TFxControls::DEST_COUNT; ++d)
         controls.modulation[static_cast<std::size_t>(d)] = mod.globalModDest[TFxControls::FIRST_DEST + d];
     controls.tempo = rate.tempo;
-    controls.path = paramStep(fxtag::FX_PATH);
-    controls.modFXMode = paramStep(fxtag::MOD_FX_MODE);
+    controls.path = paramStep(tag::FX_PATH);
+    controls.modFXMode = paramStep(tag::MOD_FX_MODE);
     return controls;
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "engine/EnginePreferences.h"
-#include "engine/EngineTags.h"
+#include "engine/dsp/ParameterTags.h"
 #include "engine/ModTables.h"
 #include "engine/SoundEngine.h"
 
@@ -25,11 +25,12 @@ struct TControllerSource {
     int source;
 };
 constexpr TControllerSource CONTROLLER_SOURCES[] = {
-    {2, 19},  {3, 20},  {4, 21},  {11, 22}, {16, 23}, {17, 24}, {18, 25}, {19, 26}, {20, 27}, {21, 28},
-    {74, 29}, {84, 30}, {85, 31}, {86, 32}, {87, 33}, {88, 34}, {89, 35}, {90, 36}, {113, 37}, {114, 38},
+    {2, source::CC_2_BREATH}, {3, source::CC_3},   {4, source::CC4_FOOT},        {11, source::CC11_EXPRESSION},
+    {16, source::CC_16},      {17, source::CC_17}, {18, source::CC_18},          {19, source::CC_19},
+    {20, source::CC_20},      {21, source::CC_21}, {74, source::CC74_BRIGHTNESS}, {84, source::CC_84},
+    {85, source::CC_85},      {86, source::CC_86}, {87, source::CC_87},          {88, source::CC_88},
+    {89, source::CC_89},      {90, source::CC_90}, {113, source::CC_113},        {114, source::CC_114},
 };
-
-constexpr int RIBBON_VALUE_TAG = 123;
 
 bool isAllOffController(int controller) { return controller == 120 || controller == 121 || controller == 123; }
 
@@ -155,13 +156,13 @@ void TSoundEngine::handleMidiEvent(const VstMidiEvent& event) {
             const float bend = ((note * 0.0078125f + value) * 0.0078125f - 0.5f) * 2.0f;
             if (mpe) {
                 for (int v = 0; v < NUM_VOICES; ++v)
-                    if (voices.voiceChannel[v] == channel) mod.voiceModSrc(v)[SRC_PITCHBEND] = bend;
-                mod.channelModSrc[channel][18] = bend;
+                    if (voices.voiceChannel[v] == channel) mod.voiceModSrc(v)[source::PITCHBEND] = bend;
+                mod.channelModSrc[channel][source::PITCHBEND] = bend;
             } else {
-                for (int v = 0; v < NUM_VOICES; ++v) mod.voiceModSrc(v)[SRC_PITCHBEND] = bend;
+                for (int v = 0; v < NUM_VOICES; ++v) mod.voiceModSrc(v)[source::PITCHBEND] = bend;
             }
             midi.pitchBend = bend;
-            mod.globalModSrc()[SRC_PITCHBEND] = bend;
+            mod.globalModSrc()[source::PITCHBEND] = bend;
             break;
         }
         case 0xB0: handleController(note, value, channel); break;
@@ -233,7 +234,7 @@ void TSoundEngine::handleController(int controller, int value, int channel) {
     handOff.screenUpdatePending = true;
     // Any message of a controller bound to the ribbon restarts the spring's
     // countdown, also one that has not yet caught up with the ribbon.
-    if (tag == RIBBON_VALUE_TAG && enginepreferences::springModeSetting())
+    if (tag == tag::RIBBON_VALUE && enginepreferences::springModeSetting())
         engine.ribbonSpringCountdown = TMidiState::RIBBON_SPRING_COUNTDOWN;
 }
 

@@ -202,8 +202,8 @@ struct TModState {
         for (int dest : NEUTRAL_ONE_DESTS) neutral[dest] = 1.0f;
         globalModDest = neutral;
         for (int v = 0; v < 16; ++v) modValues[VOICE_DEST_ROW + v] = neutral;
-        modValues[GLOBAL_SRC_ROW][SRC_OFFSET] = 1.0f;
-        for (int v = 0; v < 16; ++v) modValues[VOICE_SRC_ROW + v][SRC_OFFSET] = 1.0f;
+        modValues[GLOBAL_SRC_ROW][source::OFFSET] = 1.0f;
+        for (int v = 0; v < 16; ++v) modValues[VOICE_SRC_ROW + v][source::OFFSET] = 1.0f;
         voiceRibbonSourceKnown = false;
         modRoute = {};
         for (int r = 0; r < NUM_MOD_ROUTES; ++r) modRoute[r].src = ROUTE_FIXED_SRC[r];

@@ -11,10 +11,7 @@
 
 namespace {
 
-constexpr int SOURCE_FIRST = 1;
-constexpr int SOURCE_LAST = SRC_LAST;
-
-bool validSource(int src) { return src >= SOURCE_FIRST && src <= SOURCE_LAST; }
+bool validSource(int src) { return src > source::NONE && src < MOD_SOURCE_COUNT; }
 
 // Effective amount of a route: the amount parameter mapped to -1..1 plus the
 // modulation of its amount destination.
@@ -80,15 +77,15 @@ void setRoutes(const TSoundEngine& plugin, TModState& mod, const TModState::Rout
         const int src = plugin.paramStep(MOD_SLOT_SRC_TAGS[slot], parameters[slot]);
         mod.modRoute[slot].src = src;
         switch (src) {
-        case SRC_INPUT: mod.inputInUse = true; break;
-        case SRC_VOICE_OUTPUT: mod.voiceOutputInUse = true; break;
-        case SRC_LOW_FI_OUTPUT: mod.lowFiOutputInUse = true; break;
-        case SRC_MOD_FX_OUTPUT: mod.modFXOutputInUse = true; break;
-        case SRC_DELAY_OUTPUT: mod.delayOutputInUse = true; break;
-        case SRC_REVERB_OUTPUT: mod.reverbOutputInUse = true; break;
-        case SRC_OUTPUT: mod.outputInUse = true; break;
-        case SRC_WHITE_NOISE:
-        case SRC_WHITE_UNIPOLAR_NOISE: mod.whiteNoiseInUse = true; break;
+        case source::INPUT: mod.inputInUse = true; break;
+        case source::VOICE_OUTPUT: mod.voiceOutputInUse = true; break;
+        case source::LOW_FI_OUTPUT: mod.lowFiOutputInUse = true; break;
+        case source::MOD_FX_OUTPUT: mod.modFXOutputInUse = true; break;
+        case source::DELAY_OUTPUT: mod.delayOutputInUse = true; break;
+        case source::REVERB_OUTPUT: mod.reverbOutputInUse = true; break;
+        case source::OUTPUT: mod.outputInUse = true; break;
+        case source::WHITE_NOISE:
+        case source::WHITE_UNIPOLAR_NOISE: mod.whiteNoiseInUse = true; break;
         default: break;
         }
     }
@@ -98,7 +95,7 @@ void setRoutes(const TSoundEngine& plugin, TModState& mod, const TModState::Rout
         TModRoute& route = mod.modRoute[r];
         if (r >= NUM_MOD_SLOTS) route.src = ROUTE_FIXED_SRC[r];
         route.dest = std::clamp(plugin.paramStep(MOD_DEST_TAGS[r], parameters[NUM_MOD_SLOTS + r]), 0,
-                                static_cast<int>(DEST_LAST));
+                                MOD_DEST_COUNT - 1);
         route.destType = plugin.attributes().destType[route.dest];
         route.bypass = parameters[NUM_MOD_SLOTS + NUM_MOD_ROUTES + r] >= 0.5f;
         if (route.dest != 0 && !route.bypass) mod.activeRoutes[mod.numActiveRoutes++] = r;
@@ -124,7 +121,7 @@ void TSoundEngine::setModSrc(int src, float value) {
     if (!validSource(src)) return;
     mod.globalModSrc()[src] = value;
     for (int v = 0; v < NUM_VOICES; ++v) mod.voiceModSrc(v)[src] = value;
-    if (src == SRC_RIBBON) mod.voiceRibbonSourceKnown = false;
+    if (src == source::RIBBON) mod.voiceRibbonSourceKnown = false;
 }
 
 void TSoundEngine::setModSrc(int src, float value, int channel) {
@@ -145,7 +142,7 @@ void TSoundEngine::setModSrc(int voice, int src, float value) {
     mod.voiceModSrc(voice)[src] = value;
     // The ribbon writes its source into the voices' rows only when it moves;
     // a row changed behind its back is written again at its next frame.
-    if (src == SRC_RIBBON) mod.voiceRibbonSourceKnown = false;
+    if (src == source::RIBBON) mod.voiceRibbonSourceKnown = false;
 }
 
 // ---------------------------------------------------------------- routes
@@ -252,7 +249,8 @@ void TSoundEngine::setEnvs(int voice) {
     vs.envRamp[voice] = prev;
 
     // Fade-in after the note start: Attack plus "Movement Attack", 0.5 ms .. 8.2 s.
-    const float fadeArgument = std::max(0.0f, paramValue(957) + dest[DEST_MOVEMENT_ATTACK]) * 14.0f - 1.0f;
+    const float fadeArgument =
+        std::max(0.0f, paramValue(tag::ATTACK) + dest[destination::MOVEMENT_ATTACK]) * 14.0f - 1.0f;
     const double fadeMs = mod.fadeTime[voice](fadeArgument);
     vs.fadeStep[voice] = 1.0 / (fadeMs * sampleRate / 1000.0);
 
@@ -263,7 +261,7 @@ void TSoundEngine::setEnvs(int voice) {
         } else {
             // Release plus "Movement Release": 0.5 ms at 0, 8192 ms at 1.
             const float releaseArgument =
-                std::max(0.0f, paramValue(127) + dest[DEST_MOVEMENT_RELEASE]) * 14.0f - 1.0f;
+                std::max(0.0f, paramValue(tag::RELEASE) + dest[destination::MOVEMENT_RELEASE]) * 14.0f - 1.0f;
             const double releaseMs = mod.releaseTime[voice](releaseArgument);
             level -= 16.0 / (sampleRate * releaseMs / 1000.0);
         }
@@ -276,7 +274,7 @@ void TSoundEngine::setEnvs(int voice) {
         }
     } else if (vs.envStage[voice] == 0) {
         // 4.8 ms without modulation, 0.8 .. 102.4 ms with "Movement Attack".
-        const float attackArgument = clampFinite(dest[DEST_MOVEMENT_ATTACK] + 0.37f, 0.0f, 1.0f) * 7.0f + 3.0f;
+        const float attackArgument = clampFinite(dest[destination::MOVEMENT_ATTACK] + 0.37f, 0.0f, 1.0f) * 7.0f + 3.0f;
         const double attackMs = mod.attackTime[voice](attackArgument) / 10.0;
         level += 16.0 / (sampleRate * attackMs / 1000.0);
         if (level > 1.0) {

@@ -23,30 +23,22 @@ namespace {
 
 constexpr int MOVEMENT = TMovementState::MOVEMENT;
 constexpr int FREE_LFO = TMovementState::FREE_LFO;
-constexpr int MOVEMENT_LOOP_TAG = 40;
-constexpr int MOVEMENT_VELOCITY_TRACK_TAG = 47;
-constexpr int MOVEMENT_SPEED_CONTROL_AMOUNT_TAG = 48;
-constexpr int MOVEMENT_SPEED_CONTROL_SOURCE_TAG = 49;
-constexpr int PAN_SINGLE_MODE_TAG = 54;
-constexpr int FREE_LFO_MODE_TAG = 62;
-constexpr int FREE_LFO_SHAPE_TAG = 66;
-constexpr int FREE_LFO_SMOOTH_TAG = 67;
 // The Movement's shape parameters and destinations, up first: every curve
 // table names one of the two, so the curves read both whatever the waves.
-constexpr int SHAPE_UP_TAG = 44;
-constexpr int SHAPE_DOWN_TAG = 45;
-constexpr int DEST_SHAPE_UP = 85;
-constexpr int DEST_SHAPE_DOWN = 86;
 template <std::size_t N>
 constexpr bool onlyUpOrDown(const std::array<int, N>& table, int up) {
     for (int entry : table)
         if (entry != up && entry != up + 1) return false;
     return true;
 }
-static_assert(onlyUpOrDown(MOVE_SHAPE_UP_TAGS, SHAPE_UP_TAG) && onlyUpOrDown(MOVE_SHAPE_DOWN_TAGS, SHAPE_UP_TAG) &&
-              onlyUpOrDown(PAN_SHAPE_UP_TAGS, SHAPE_UP_TAG) && onlyUpOrDown(PAN_SHAPE_DOWN_TAGS, SHAPE_UP_TAG) &&
-              onlyUpOrDown(DEST_MOVE_SHAPE_UP, DEST_SHAPE_UP) && onlyUpOrDown(DEST_MOVE_SHAPE_DOWN, DEST_SHAPE_UP) &&
-              onlyUpOrDown(DEST_PAN_SHAPE_UP, DEST_SHAPE_UP) && onlyUpOrDown(DEST_PAN_SHAPE_DOWN, DEST_SHAPE_UP));
+static_assert(onlyUpOrDown(MOVE_SHAPE_UP_TAGS, tag::MOVEMENT_SHAPE_UP) &&
+              onlyUpOrDown(MOVE_SHAPE_DOWN_TAGS, tag::MOVEMENT_SHAPE_UP) &&
+              onlyUpOrDown(PAN_SHAPE_UP_TAGS, tag::MOVEMENT_SHAPE_UP) &&
+              onlyUpOrDown(PAN_SHAPE_DOWN_TAGS, tag::MOVEMENT_SHAPE_UP) &&
+              onlyUpOrDown(DEST_MOVE_SHAPE_UP, destination::MOVEMENT_UP_SHAPE) &&
+              onlyUpOrDown(DEST_MOVE_SHAPE_DOWN, destination::MOVEMENT_UP_SHAPE) &&
+              onlyUpOrDown(DEST_PAN_SHAPE_UP, destination::MOVEMENT_UP_SHAPE) &&
+              onlyUpOrDown(DEST_PAN_SHAPE_DOWN, destination::MOVEMENT_UP_SHAPE));
 constexpr int TABLE_LAST = TMovementState::WAVE_SIZE - 1;
 constexpr int LAST_WAVE = TMovementState::WAVE_ROWS - 1;
 static_assert(TMovementState::WAVE_ROWS == LFO_WAVE_ROWS && TMovementState::SAMPLE_AND_HOLD_ROW == LFO_SAMPLE_AND_HOLD);
@@ -364,9 +356,9 @@ void TSoundEngine::refreshLFOSettings(TLfoState& lfo, int which, const TModState
         paramValue(LFO_KEY_TRACK_TAGS[which]),
         dest[DEST_LFO_KEY_TRACK[which]],
         centerNote,
-        isMovement ? paramValue(MOVEMENT_VELOCITY_TRACK_TAG) : paramValue(FREE_LFO_SMOOTH_TAG),
-        isMovement ? dest[97] : paramValue(FREE_LFO_SHAPE_TAG),
-        isMovement ? velocity : dest[DEST_FREE_LFO_SHAPE]};
+        isMovement ? paramValue(tag::MOVEMENT_VELOCITY_TRACKING) : paramValue(tag::FREE_LFO_SMOOTH),
+        isMovement ? dest[destination::MOVEMENT_VELOCITY_TRACKING] : paramValue(tag::FREE_LFO_SHAPE),
+        isMovement ? velocity : dest[destination::FREE_LFO_SHAPE]};
     if (lfo.settingsInputsValid && sameBits(inputs, lfo.settingsInputs)) return;
     lfo.settingsInputs = inputs;
     lfo.settingsInputsValid = true;
@@ -414,11 +406,11 @@ void TSoundEngine::refreshMovementCurves(int voice) {
 
     // The pan mode follows its parameter's value alone: the same bits give
     // the same mode and fold.
-    const float panModeValue = paramValue(PAN_SINGLE_MODE_TAG);
+    const float panModeValue = paramValue(tag::MOVEMENT_TO_PAN_SINGLE_MODE);
     if (!movement.panModeKnown || bitsOf(panModeValue) != movement.panModeKey) {
         movement.panModeKnown = true;
         movement.panModeKey = bitsOf(panModeValue);
-        movement.panMoveMode = paramStep(PAN_SINGLE_MODE_TAG, panModeValue);
+        movement.panMoveMode = paramStep(tag::MOVEMENT_TO_PAN_SINGLE_MODE, panModeValue);
         const bool foldLeft = movement.panMoveMode == 5 || movement.panMoveMode == 7;
         const bool foldRight = movement.panMoveMode == 6 || movement.panMoveMode == 8;
         // 0.5 + (-0.5 q) is 0.5 - 0.5 q, bit for bit.
@@ -431,9 +423,12 @@ void TSoundEngine::refreshMovementCurves(int voice) {
 
     // The curves read the two shape parameters, the two shape destinations
     // and the common shape destination, chosen by the two waves.
-    static_assert(SHAPE_UP_TAG + 1 == SHAPE_DOWN_TAG && DEST_SHAPE_UP + 1 == DEST_SHAPE_DOWN);
-    const std::array<float, 2> shapeParameters{paramValue(SHAPE_UP_TAG), paramValue(SHAPE_DOWN_TAG)};
-    const std::array<float, 3> shapeDests{dest[DEST_SHAPE_UP], dest[DEST_SHAPE_DOWN], dest[DEST_MOVEMENT_SHAPE]};
+    static_assert(tag::MOVEMENT_SHAPE_UP + 1 == tag::MOVEMENT_SHAPE_DOWN &&
+                  destination::MOVEMENT_UP_SHAPE + 1 == destination::MOVEMENT_DOWN_SHAPE);
+    const std::array<float, 2> shapeParameters{paramValue(tag::MOVEMENT_SHAPE_UP),
+                                               paramValue(tag::MOVEMENT_SHAPE_DOWN)};
+    const std::array<float, 3> shapeDests{dest[destination::MOVEMENT_UP_SHAPE], dest[destination::MOVEMENT_DOWN_SHAPE],
+                                          dest[destination::MOVEMENT_SHAPE]};
     if (pan.curveInputsValid && pan.curveWaves[0] == wave && pan.curveWaves[1] == panWave &&
         sameBits(pan.curveParameters, shapeParameters) && sameBits(pan.curveDests, shapeDests))
         return;
@@ -441,8 +436,10 @@ void TSoundEngine::refreshMovementCurves(int voice) {
     pan.curveWaves = {wave, panWave};
     pan.curveParameters = shapeParameters;
     pan.curveDests = shapeDests;
-    auto parameter = [&](int tag) { return shapeParameters[static_cast<std::size_t>(tag - SHAPE_UP_TAG)]; };
-    auto shapeDest = [&](int destination) { return shapeDests[static_cast<std::size_t>(destination - DEST_SHAPE_UP)]; };
+    auto parameter = [&](int tag) { return shapeParameters[static_cast<std::size_t>(tag - tag::MOVEMENT_SHAPE_UP)]; };
+    auto shapeDest = [&](int destination) {
+        return shapeDests[static_cast<std::size_t>(destination - destination::MOVEMENT_UP_SHAPE)];
+    };
 
     const float shapeMod = shapeDests[2];
     const float up =
@@ -505,24 +502,30 @@ bool destKeysAtNeutral(const TLfoState& lfo, int which, const TModState::Row& ne
                      lfo.holdRateKey == bitsOf(neutral[DEST_LFO_SAMPLE_HOLD[which]]) &&
                      lfo.holdBitsKey == bitsOf(neutral[DEST_LFO_BITS[which]]);
     if (which == MOVEMENT) {
-        atNeutral = atNeutral && lfo.incrementSpeedControlKey[0] == bitsOf(neutral[DEST_GLOBAL_SPEED]) &&
-                    lfo.incrementSpeedControlKey[1] == bitsOf(neutral[DEST_MOVEMENT_SPEED]) &&
-                    lfo.incrementSpeedControlKey[3] == bitsOf(neutral[DEST_MOVEMENT_SPEED_CONTROL]);
+        atNeutral = atNeutral && lfo.incrementSpeedControlKey[0] == bitsOf(neutral[destination::GLOBAL_SPEED]) &&
+                    lfo.incrementSpeedControlKey[1] == bitsOf(neutral[destination::MOVEMENT_SPEED]) &&
+                    lfo.incrementSpeedControlKey[3] == bitsOf(neutral[destination::MOVEMENT_SPEED_CONTROL_AMOUNT]);
     } else {
-        atNeutral = atNeutral && lfo.incrementGlobalSpeedBits == bitsOf(neutral[DEST_GLOBAL_SPEED]) &&
-                    lfo.incrementSpeedBits == bitsOf(neutral[DEST_FREE_LFO_SPEED]);
+        atNeutral = atNeutral && lfo.incrementGlobalSpeedBits == bitsOf(neutral[destination::GLOBAL_SPEED]) &&
+                    lfo.incrementSpeedBits == bitsOf(neutral[destination::FREE_LFO_SPEED]);
     }
     return atNeutral;
 }
 
 // The destinations the chains read every frame: the phase offsets and those
 // they compare with their keys.
-constexpr std::array<int, 12> FRAME_DESTS{DEST_LFO_PHASE[MOVEMENT],    DEST_LFO_PHASE[FREE_LFO],
-                                          DEST_GLOBAL_SPEED,           DEST_MOVEMENT_SPEED,
-                                          DEST_LFO_SYMMETRY[MOVEMENT], DEST_LFO_BITS[MOVEMENT],
-                                          DEST_LFO_SAMPLE_HOLD[MOVEMENT], DEST_MOVEMENT_SPEED_CONTROL,
-                                          DEST_FREE_LFO_SPEED,         DEST_LFO_SYMMETRY[FREE_LFO],
-                                          DEST_LFO_BITS[FREE_LFO],     DEST_LFO_SAMPLE_HOLD[FREE_LFO]};
+constexpr std::array<int, 12> FRAME_DESTS{DEST_LFO_PHASE[MOVEMENT],
+                                          DEST_LFO_PHASE[FREE_LFO],
+                                          destination::GLOBAL_SPEED,
+                                          destination::MOVEMENT_SPEED,
+                                          DEST_LFO_SYMMETRY[MOVEMENT],
+                                          DEST_LFO_BITS[MOVEMENT],
+                                          DEST_LFO_SAMPLE_HOLD[MOVEMENT],
+                                          destination::MOVEMENT_SPEED_CONTROL_AMOUNT,
+                                          destination::FREE_LFO_SPEED,
+                                          DEST_LFO_SYMMETRY[FREE_LFO],
+                                          DEST_LFO_BITS[FREE_LFO],
+                                          DEST_LFO_SAMPLE_HOLD[FREE_LFO]};
 
 // A voice's frame destinations hold the neutral row's values: its routes last
 // ran under the current routes (which leave every destination they do not
@@ -544,8 +547,8 @@ inline bool keyedDestsNeutral(TMovementState& movement, const TModState& mod, in
 template <bool CheckDests>
 [[gnu::always_inline]] inline void settleFreeIncrement(const TMovementState& movement, TLfoState& lfo,
                                                        const TModState::Row& dest) {
-    const float& globalSpeed = dest[DEST_GLOBAL_SPEED];
-    const float& speed = dest[DEST_FREE_LFO_SPEED];
+    const float& globalSpeed = dest[destination::GLOBAL_SPEED];
+    const float& speed = dest[destination::FREE_LFO_SPEED];
     if (!lfo.incrementValid ||
         (CheckDests && (bitsOf(globalSpeed) != lfo.incrementGlobalSpeedBits || bitsOf(speed) != lfo.incrementSpeedBits)))
         [[unlikely]] {
@@ -601,8 +604,8 @@ void TSoundEngine::setGlobalLFOS() {
 
     if ((engine.frameCount & TEngineState::CONTROL_STEP_MASK) == 0) {
         movement.moveSpeedCtlSrc =
-            std::clamp(paramStep(MOVEMENT_SPEED_CONTROL_SOURCE_TAG), 0, static_cast<int>(SRC_LAST));
-        movement.freeLFOMode = paramStep(FREE_LFO_MODE_TAG);
+            std::clamp(paramStep(tag::MOVEMENT_SPEED_CONTROL_SOURCE), 0, MOD_SOURCE_COUNT - 1);
+        movement.freeLFOMode = paramStep(tag::FREE_LFO_MODE);
         for (int which = MOVEMENT; which <= FREE_LFO; ++which) {
             movement.globalLFOWave[which] = paramStep(LFO_WAVE_TAGS[which]);
             const double increment = lfoIncrement(which);
@@ -612,16 +615,16 @@ void TSoundEngine::setGlobalLFOS() {
                 for (auto& voice : movement.voiceLFO) voice[which].incrementValid = false;
                 movement.laneReady = {};
             }
-            refreshLFOSettings(movement.globalLFO[which], which, dest, sources[SRC_CENTER_NOTE],
-                               sources[SRC_VELOCITY]);
+            refreshLFOSettings(movement.globalLFO[which], which, dest, sources[source::CENTER_NOTE],
+                               sources[source::VELOCITY]);
         }
         movement.movementWaveRow = std::clamp(movement.globalLFOWave[MOVEMENT], 0, 3);
         movement.freeWaveRow = std::clamp(movement.globalLFOWave[FREE_LFO], 0, LAST_WAVE);
     }
     if (!movement.lfoWaveTables) return;
 
-    runFreeLFO<true>(movement, lfo, dest, paramValue(LFO_SYMMETRY_TAGS[FREE_LFO]), sources[SRC_FREE_LFO],
-                     sources[SRC_FREE_LFO_UNIPOLAR]);
+    runFreeLFO<true>(movement, lfo, dest, paramValue(LFO_SYMMETRY_TAGS[FREE_LFO]), sources[source::FREE_LFO],
+                     sources[source::FREE_UNIPOLAR_LFO]);
 }
 
 namespace {
@@ -629,7 +632,7 @@ namespace {
 // The end of a voice's Movement cycle: a new cycle while it loops and the key
 // is held, else the end of the sound.
 void endMovementCycle(TSoundEngine& plugin, int voice, TLfoState& lfo, const TModState::Row& dest) {
-    if (!plugin.paramOn(MOVEMENT_LOOP_TAG) || plugin.voices.voiceKeyUp[voice]) {
+    if (!plugin.paramOn(tag::MOVEMENT_LOOP) || plugin.voices.voiceKeyUp[voice]) {
         // One cycle is the sound's time line: hold at the end and release.
         lfo.phase = 0.9999;
         plugin.setVoiceOff(voice);
@@ -649,8 +652,9 @@ template <bool CheckDests>
     bool incrementMoved;
     if constexpr (CheckDests) {
         // Four of the inputs compared at once, bit for bit.
-        const __m128i key = _mm_castps_si128(_mm_setr_ps(dest[DEST_GLOBAL_SPEED], dest[DEST_MOVEMENT_SPEED],
-                                                         speedControlAmount, dest[DEST_MOVEMENT_SPEED_CONTROL]));
+        const __m128i key =
+            _mm_castps_si128(_mm_setr_ps(dest[destination::GLOBAL_SPEED], dest[destination::MOVEMENT_SPEED],
+                                         speedControlAmount, dest[destination::MOVEMENT_SPEED_CONTROL_AMOUNT]));
         const __m128i keySeen = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lfo.incrementSpeedControlKey.data()));
         incrementMoved = _mm_movemask_epi8(_mm_cmpeq_epi32(key, keySeen)) != 0xFFFF;
     } else {
@@ -658,9 +662,9 @@ template <bool CheckDests>
     }
     if (!lfo.incrementValid || incrementMoved || bitsOf(speedControlSource) != lfo.incrementSpeedControlSourceBits)
         [[unlikely]] {
-        const float globalSpeed = dest[DEST_GLOBAL_SPEED];
-        const float speed = dest[DEST_MOVEMENT_SPEED];
-        const float speedControlDest = dest[DEST_MOVEMENT_SPEED_CONTROL];
+        const float globalSpeed = dest[destination::GLOBAL_SPEED];
+        const float speed = dest[destination::MOVEMENT_SPEED];
+        const float speedControlDest = dest[destination::MOVEMENT_SPEED_CONTROL_AMOUNT];
         const float speedControl = (2.0f * (speedControlAmount + speedControlDest) - 1.0f) * 2.0f * speedControlSource;
         lfo.increment = movement.globalLFOInc[MOVEMENT] * lfo.humanize * globalSpeed * speed * lfo.keyFactor *
                         lfo.velocityFactor * movement.speedControl[voice](clampFinite(speedControl, -60.0f, 60.0f));
@@ -710,7 +714,7 @@ template <bool CheckDests>
     pan.smoothed = panLevel;
 
     settleMovementIncrement<CheckDests>(movement, lfo, voice, dest, sources,
-                                        plugin.paramValue(MOVEMENT_SPEED_CONTROL_AMOUNT_TAG));
+                                        plugin.paramValue(tag::MOVEMENT_SPEED_CONTROL_AMOUNT));
     if (advancePhase(lfo, lfo.increment)) [[unlikely]]
         endMovementCycle(plugin, voice, lfo, dest);
 
@@ -732,22 +736,23 @@ template <bool CheckDests>
     // The eight sources in their row order: the level, its smoothing and
     // their inverses, then the same for the pan channel (1 - x per lane is
     // the scalar 1 - x).
-    static_assert(SRC_MOVEMENT_SMOOTH == SRC_MOVEMENT + 1 && SRC_MOVEMENT_INVERSE == SRC_MOVEMENT + 2 &&
-                  SRC_MOVEMENT_SMOOTH_INVERSE == SRC_MOVEMENT + 3 && SRC_PAN_MOVEMENT == SRC_MOVEMENT + 4 &&
-                  SRC_PAN_MOVEMENT_SMOOTH == SRC_MOVEMENT + 5 && SRC_PAN_MOVEMENT_INVERSE == SRC_MOVEMENT + 6 &&
-                  SRC_PAN_MOVEMENT_SMOOTH_INVERSE == SRC_MOVEMENT + 7);
+    static_assert(
+        source::SMOOTHED_MOVEMENT == source::MOVEMENT + 1 && source::INVERSE_MOVEMENT == source::MOVEMENT + 2 &&
+        source::SMOOTHED_INVERSE_MOVEMENT == source::MOVEMENT + 3 && source::PAN_MOVEMENT == source::MOVEMENT + 4 &&
+        source::SMOOTHED_PAN_MOVEMENT == source::MOVEMENT + 5 && source::INVERSE_PAN_MOVEMENT == source::MOVEMENT + 6 &&
+        source::SMOOTHED_INVERSE_PAN_MOVEMENT == source::MOVEMENT + 7);
     const __m128 values4 = _mm_setr_ps(u, smoothedLevel, q, smoothedPan);
     const __m128 inverses = _mm_sub_ps(_mm_set1_ps(1.0f), values4);
     const __m128 levelSources = _mm_movelh_ps(values4, inverses);
     const __m128 panSources = _mm_movehl_ps(inverses, values4);
-    _mm_storeu_ps(&sources[SRC_MOVEMENT], levelSources);
-    _mm_storeu_ps(&sources[SRC_PAN_MOVEMENT], panSources);
+    _mm_storeu_ps(&sources[source::MOVEMENT], levelSources);
+    _mm_storeu_ps(&sources[source::PAN_MOVEMENT], panSources);
     // The current voice's Movement, pan channel included, also feeds the
     // global routes: a global destination on "Pan Movement" would otherwise
     // never move.
     if (voice == plugin.voices.curVoice) {
-        _mm_storeu_ps(&plugin.mod.globalModSrc()[SRC_MOVEMENT], levelSources);
-        _mm_storeu_ps(&plugin.mod.globalModSrc()[SRC_PAN_MOVEMENT], panSources);
+        _mm_storeu_ps(&plugin.mod.globalModSrc()[source::MOVEMENT], levelSources);
+        _mm_storeu_ps(&plugin.mod.globalModSrc()[source::PAN_MOVEMENT], panSources);
     }
     // What the mix reads for "Movement > Volume" and "Movement > Pan".
     plugin.voices.movementLevel[voice] = smoothedLevel;
@@ -774,19 +779,19 @@ template <bool CheckDests>
     auto& sources = mod.voiceModSrc(voice);
     if (movement.freeLFOMode != 0) {
         // "Free" and "Mono": every voice follows the one global LFO.
-        sources[SRC_FREE_LFO] = mod.globalModSrc()[SRC_FREE_LFO];
-        sources[SRC_FREE_LFO_UNIPOLAR] = mod.globalModSrc()[SRC_FREE_LFO_UNIPOLAR];
+        sources[source::FREE_LFO] = mod.globalModSrc()[source::FREE_LFO];
+        sources[source::FREE_UNIPOLAR_LFO] = mod.globalModSrc()[source::FREE_UNIPOLAR_LFO];
         return;
     }
     const auto& dest = mod.voiceModDest(voice);
     TLfoState& freeLFO = movement.voiceLFO[voice][FREE_LFO];
     const float symmetryParameter = plugin.paramValue(LFO_SYMMETRY_TAGS[FREE_LFO]);
     if (destsNeutral && freeLFO.destKeysNeutral) {
-        runFreeLFO<false>(movement, freeLFO, dest, symmetryParameter, sources[SRC_FREE_LFO],
-                          sources[SRC_FREE_LFO_UNIPOLAR]);
+        runFreeLFO<false>(movement, freeLFO, dest, symmetryParameter, sources[source::FREE_LFO],
+                          sources[source::FREE_UNIPOLAR_LFO]);
     } else {
-        runFreeLFO<true>(movement, freeLFO, dest, symmetryParameter, sources[SRC_FREE_LFO],
-                         sources[SRC_FREE_LFO_UNIPOLAR]);
+        runFreeLFO<true>(movement, freeLFO, dest, symmetryParameter, sources[source::FREE_LFO],
+                         sources[source::FREE_UNIPOLAR_LFO]);
         freeLFO.destKeysNeutral = destKeysAtNeutral(freeLFO, FREE_LFO, mod.neutralModDest());
     }
 }
@@ -879,8 +884,8 @@ struct TDoublePairs {
         for (int i = 0; i < 4; ++i) {
             float* const sources = group.sources[i];
             const __m128 inverses = _mm_sub_ps(one, rows[i]);
-            _mm_storeu_ps(&sources[SRC_MOVEMENT], _mm_movelh_ps(rows[i], inverses));
-            _mm_storeu_ps(&sources[SRC_PAN_MOVEMENT], _mm_movehl_ps(inverses, rows[i]));
+            _mm_storeu_ps(&sources[source::MOVEMENT], _mm_movelh_ps(rows[i], inverses));
+            _mm_storeu_ps(&sources[source::PAN_MOVEMENT], _mm_movehl_ps(inverses, rows[i]));
         }
     }
 };
@@ -904,9 +909,9 @@ const TMovementLaneKernels& LANE_KERNELS = lanesForThisProcessor();
 // ready chains).
 void settleLaneSpeedControl(TSoundEngine& plugin, const TMovementState::LaneVoices& list) {
     TMovementState& movement = plugin.movement;
-    const float speedControlAmount = plugin.paramValue(MOVEMENT_SPEED_CONTROL_AMOUNT_TAG);
+    const float speedControlAmount = plugin.paramValue(tag::MOVEMENT_SPEED_CONTROL_AMOUNT);
     const int speedControlSource = movement.moveSpeedCtlSrc;
-    for (int i = 0; speedControlSource != SRC_NONE && i < list.count; ++i) {
+    for (int i = 0; speedControlSource != source::NONE && i < list.count; ++i) {
         const auto at = static_cast<std::size_t>(i);
         TLfoState& lfo = list.lfo[at][MOVEMENT];
         const int voice = list.voice[at];
@@ -950,7 +955,7 @@ double laneQuantisedLevel(double x) { return quantisedLevel(x); }
     const auto& dest = mod.voiceModDest(voice);
     auto& sources = mod.voiceModSrc(voice);
     if ((voices.voiceFrameCount[voice] & TEngineState::CONTROL_STEP_MASK) == 0) {
-        const float center = sources[SRC_CENTER_NOTE], velocity = sources[SRC_VELOCITY];
+        const float center = sources[source::CENTER_NOTE], velocity = sources[source::VELOCITY];
         if (!voices.voiceRelease[voice]) {
             refreshLFOSettings(movement.voiceLFO[voice][MOVEMENT], MOVEMENT, dest, center, velocity);
             refreshMovementCurves(voice);
@@ -1001,7 +1006,7 @@ void TSoundEngine::runVoiceLFOs(std::uint32_t started, std::uint32_t stepDue) {
     }
     const float movementSymmetry = paramValue(LFO_SYMMETRY_TAGS[MOVEMENT]);
     const float freeSymmetry = paramValue(LFO_SYMMETRY_TAGS[FREE_LFO]);
-    const float speedControlAmount = paramValue(MOVEMENT_SPEED_CONTROL_AMOUNT_TAG);
+    const float speedControlAmount = paramValue(tag::MOVEMENT_SPEED_CONTROL_AMOUNT);
     const bool ownFreeLFOs = movement.freeLFOMode == 0;
     // What every voice's lane check compared with the frame's values: while
     // they hold still, a voice found ready stays ready (see laneReady).
@@ -1100,8 +1105,8 @@ void TSoundEngine::runVoiceLFOs(std::uint32_t started, std::uint32_t stepDue) {
         const auto& global = mod.globalModSrc();
         for (std::uint32_t copying = on & ~slowFree & ~doneAlone; copying != 0; copying &= copying - 1) {
             auto& sources = mod.voiceModSrc(std::countr_zero(copying));
-            sources[SRC_FREE_LFO] = global[SRC_FREE_LFO];
-            sources[SRC_FREE_LFO_UNIPOLAR] = global[SRC_FREE_LFO_UNIPOLAR];
+            sources[source::FREE_LFO] = global[source::FREE_LFO];
+            sources[source::FREE_UNIPOLAR_LFO] = global[source::FREE_UNIPOLAR_LFO];
         }
     }
     // The current voice's Movement, pan channel included, also feeds the
@@ -1109,7 +1114,7 @@ void TSoundEngine::runVoiceLFOs(std::uint32_t started, std::uint32_t stepDue) {
     const int current = voices.curVoice;
     if (isValidVoice(current) && (movementLanes & (1u << current)) != 0) {
         const auto& sources = mod.voiceModSrc(current);
-        std::memcpy(&mod.globalModSrc()[SRC_MOVEMENT], &sources[SRC_MOVEMENT], 8 * sizeof(float));
+        std::memcpy(&mod.globalModSrc()[source::MOVEMENT], &sources[source::MOVEMENT], 8 * sizeof(float));
     }
     // A new cycle draws a new humanize factor and so a new increment.
     movement.laneReady = {movementLanes & ~movementEnds, freeLanes & ~freeEnds};

@@ -188,13 +188,14 @@ static_assert(offsetof(TLfoState, increment) == offsetof(TLfoState, phase) + siz
               offsetof(TLfoState, holdStepsInverse) == offsetof(TLfoState, holdLevels) + sizeof(double));
 static_assert(offsetof(TLfoState, smoothed) == offsetof(TLfoState, held) + sizeof(float) &&
               offsetof(TPanLfoState, smoothed) == offsetof(TPanLfoState, held) + sizeof(float));
-static_assert(SRC_FREE_LFO_UNIPOLAR == SRC_FREE_LFO + 1);
+static_assert(source::FREE_UNIPOLAR_LFO == source::FREE_LFO + 1);
 // The Movement's eight sources in their row order: the level, its smoothing
 // and their inverses, then the same for the pan channel.
-static_assert(SRC_MOVEMENT_SMOOTH == SRC_MOVEMENT + 1 && SRC_MOVEMENT_INVERSE == SRC_MOVEMENT + 2 &&
-              SRC_MOVEMENT_SMOOTH_INVERSE == SRC_MOVEMENT + 3 && SRC_PAN_MOVEMENT == SRC_MOVEMENT + 4 &&
-              SRC_PAN_MOVEMENT_SMOOTH == SRC_MOVEMENT + 5 && SRC_PAN_MOVEMENT_INVERSE == SRC_MOVEMENT + 6 &&
-              SRC_PAN_MOVEMENT_SMOOTH_INVERSE == SRC_MOVEMENT + 7);
+static_assert(source::SMOOTHED_MOVEMENT == source::MOVEMENT + 1 && source::INVERSE_MOVEMENT == source::MOVEMENT + 2 &&
+              source::SMOOTHED_INVERSE_MOVEMENT == source::MOVEMENT + 3 &&
+              source::PAN_MOVEMENT == source::MOVEMENT + 4 && source::SMOOTHED_PAN_MOVEMENT == source::MOVEMENT + 5 &&
+              source::INVERSE_PAN_MOVEMENT == source::MOVEMENT + 6 &&
+              source::SMOOTHED_INVERSE_PAN_MOVEMENT == source::MOVEMENT + 7);
 
 // The plain Movement of four listed voices from first on (runVoiceMovement
 // <false> with a plain chain and no curves), up to the phase step; answers
@@ -273,7 +274,7 @@ template <class D4>
     const __m128 unipolar = _mm_add_ps(_mm_mul_ps(smoothed, half), half);
     storePairs(held, smoothed, [&](int i) { return &group.lfo[i]->held; });
     const std::uint32_t voicesOutside = chain.storePhases(group);
-    storePairs(smoothed, unipolar, [&](int i) { return &group.sources[i][SRC_FREE_LFO]; });
+    storePairs(smoothed, unipolar, [&](int i) { return &group.sources[i][source::FREE_LFO]; });
     return voicesOutside;
 }
 

@@ -90,7 +90,7 @@ struct TDoubleQuad {
                                 _mm256_shuffle_ps(firstPairs, firstInversePairs, _MM_SHUFFLE(3, 2, 3, 2)),
                                 _mm256_shuffle_ps(lastPairs, lastInversePairs, _MM_SHUFFLE(1, 0, 1, 0)),
                                 _mm256_shuffle_ps(lastPairs, lastInversePairs, _MM_SHUFFLE(3, 2, 3, 2))};
-        for (int i = 0; i < 4; ++i) _mm256_storeu_ps(&group.sources[i][SRC_MOVEMENT], rows[i]);
+        for (int i = 0; i < 4; ++i) _mm256_storeu_ps(&group.sources[i][source::MOVEMENT], rows[i]);
     }
 };
 

@@ -10,7 +10,7 @@
 #include "engine/dsp/FilterTables.h"
 #include "engine/dsp/VectorLanes.h"
 #include "engine/dsp/WaveTables.h"
-#include "engine/EngineTags.h"
+#include "engine/dsp/ParameterTags.h"
 #include "engine/ModTables.h"
 #include "engine/SoundEngine.h"
 
@@ -124,7 +124,7 @@ void TSoundEngine::initFilters() {
 }
 
 void TSoundEngine::updateBrickFilter() {
-    const double v = std::clamp(paramValue(tag::BRICK_FREQUENCY), 0.0f, 1.0f);
+    const double v = std::clamp(paramValue(tag::BRICK_FILTER_FREQUENCY), 0.0f, 1.0f);
     output.brickFilter.setFrequency(20.0 * std::exp2(12.0 * v), rate.curSampleRate);
 }
 
@@ -147,6 +147,6 @@ void TSoundEngine::runOutputStage() {
     float spread = paramValue(tag::STEREO_SPREAD) + mod.globalModDest[destination::STEREO_SPREAD];
     spread = spread == spread ? std::clamp(spread, 0.0f, 1.0f) : 1.0f;
     outputstage::stereoSpread(spread, left, right);
-    if (mod.outputInUse) setModSrc(SRC_OUTPUT, (left + right) * 4.0f);
+    if (mod.outputInUse) setModSrc(source::OUTPUT, (left + right) * 4.0f);
     engine.outFrame = {left, right};
 }

@@ -15,19 +15,7 @@
 #include <string_view>
 #include <thread>
 
-constexpr int PARAMETER_COUNT = 1024;
-constexpr int MOD_SOURCE_COUNT = 63;
-constexpr int MOD_DEST_COUNT = 126;
-
-// Tags with a fixed meaning.
-constexpr int PRESET_NAME_PARAM = 208;    // 28 slots: the program's name, one character per tag
-constexpr int PRESET_NAME_SLOTS = 28;
-constexpr int SAMPLE_PATH_PARAM = 251;    // 64 slots: the user sample's path, two characters per tag
-constexpr int SAMPLE_PATH_SLOTS = 64;
-constexpr int TUNING_NAME_PARAM = 960;    // 40 slots: the tuning's name, one character per tag
-constexpr int TUNING_NAME_SLOTS = 40;
-constexpr int NEVER_COPIED_TAG = 1021;    // left out of every copy and swap
-constexpr int PRESET_APPLY_TAG = 1022;    // any write asks the audio thread to apply the program
+#include "engine/dsp/ParameterTags.h"
 
 // A parameter value shared between threads. Every load and store is a relaxed
 // atomic access: a reader sees either the old or the new value, never a torn

@@ -169,19 +169,25 @@ struct TDestTypeRow {
 // Destinations that are not plainly added to: 5 level (scaled), 2 rate
 // (exponential ratio), 3 semitones, 4 octaves. Every other destination is 1.
 constexpr TDestTypeRow DEST_TYPE_EXCEPTIONS[] = {
-    {1, 5},
-    {21, 5},
-    {6, 2},
-    {81, 2},
-    {105, 2},
-    {123, 2},
-    {8, 3},
-    {24, 3},
-    {7, 4},
+    {destination::VOLUME, 5},
+    {destination::SUB_VOLUME, 5},
+    {destination::GLOBAL_SPEED, 2},
+    {destination::MOVEMENT_SPEED, 2},
+    {destination::FREE_LFO_SPEED, 2},
+    {destination::RIBBON_SPEED, 2},
+    {destination::SOURCE_SEMI, 3},
+    {destination::SUB_SEMI, 3},
+    {destination::SOURCE_OCTAVE, 4},
 };
 
 // Sources whose value runs from -1 to 1.
-constexpr std::int32_t BIPOLAR_SOURCES[] = {6, 7, 9, 11, 13, 15, 18, 47, 49, 50, 51, 52, 53, 54, 55, 56, 58};
+constexpr std::int32_t BIPOLAR_SOURCES[] = {
+    source::CENTER_NOTE,   source::NOTE_RANDOM_1,  source::NOTE_RANDOM_2, source::ALTERNATE_2,
+    source::ALTERNATE_3,   source::ALTERNATE_4,    source::PITCHBEND,     source::FREE_LFO,
+    source::RIBBON,        source::INPUT,          source::VOICE_OUTPUT,  source::LOW_FI_OUTPUT,
+    source::MOD_FX_OUTPUT, source::DELAY_OUTPUT,   source::REVERB_OUTPUT, source::OUTPUT,
+    source::WHITE_NOISE,
+};
 
 std::string generatedName(const char* prefix, std::int32_t number) {
     return prefix + std::to_string(number) + " N/A";
@@ -232,11 +238,14 @@ void initParameterModel(TParameterAttributes& attr, TParameterValues& values) {
 
     for (int slot = 1; slot <= MOD_SLOT_COUNT; ++slot) {
         const std::string prefix = "Modulation Slot " + std::to_string(slot) + " ";
-        setParameterVars(MOD_SLOT_BYPASS_TAG + slot - 1, 0.0f, true, -1.0f, -1, 0, 1, prefix + "Bypass On/Off", 0.0f);
-        setParameterVars(MOD_SLOT_SOURCE_TAG + slot - 1, 0.0f, false, 199.99f, 63, 0, 13, prefix + "Source", 0.0f);
-        setParameterVars(MOD_SLOT_DEST_TAG + slot - 1, 0.0f, false, 199.99f, 126, 0, 14, prefix + "Destination", 0.0f);
-        setParameterVars(MOD_SLOT_AMOUNT_TAG + slot - 1, 0.5f, false, -1.0f, -1, 118 + slot, 15, prefix + "Amount",
-                         0.5f);
+        const int n = slot - 1;
+        setParameterVars(tag::MODULATION_SLOT_1_BYPASS + n, 0.0f, true, -1.0f, -1, 0, 1, prefix + "Bypass On/Off",
+                         0.0f);
+        setParameterVars(tag::MODULATION_SLOT_1_SOURCE + n, 0.0f, false, 199.99f, 63, 0, 13, prefix + "Source", 0.0f);
+        setParameterVars(tag::MODULATION_SLOT_1_DESTINATION + n, 0.0f, false, 199.99f, 126, 0, 14,
+                         prefix + "Destination", 0.0f);
+        setParameterVars(tag::MODULATION_SLOT_1_AMOUNT + n, 0.5f, false, -1.0f, -1, destination::MOD_SLOT_AMOUNT_1 + n,
+                         15, prefix + "Amount", 0.5f);
     }
 
     for (const TGeneratedRange& range : HIDDEN_SLOTS)

@@ -21,14 +21,10 @@ struct TParameterRow {
 };
 
 // Every named tag except the four modulation slots' rows, which follow a rule
-// (see MOD_SLOT_*).
+// (see MOD_SLOT_COUNT).
 extern const std::array<TParameterRow, 125> NAMED_PARAMETERS;
 
-// The four modulation slots: slot n (1..4) has its bypass at 106 + n, its
-// source at 110 + n, its destination at 114 + n and its amount at 118 + n; the
-// amount feeds destination 118 + n.
-constexpr std::int32_t MOD_SLOT_BYPASS_TAG = 107;
-constexpr std::int32_t MOD_SLOT_SOURCE_TAG = 111;
-constexpr std::int32_t MOD_SLOT_DEST_TAG = 115;
-constexpr std::int32_t MOD_SLOT_AMOUNT_TAG = 119;
+// The four modulation slots' rows follow a rule: slot n (1..4) has its tags at
+// tag::MODULATION_SLOT_1_BYPASS (_SOURCE, _DESTINATION, _AMOUNT) + n - 1, and
+// its amount feeds destination::MOD_SLOT_AMOUNT_1 + n - 1.
 constexpr std::int32_t MOD_SLOT_COUNT = 4;

@@ -11,21 +11,17 @@
 #include "engine/SoundEngine.h"
 
 namespace {
-constexpr int RIBBON_VALUE_TAG = 123;
-constexpr int RIBBON_BIPOLAR_TAG = 124;
-constexpr int RIBBON_SPRING_TIME_TAG = 125;
-constexpr int RIBBON_QUANT_TAG = 126;
 constexpr int SPRING_OFF = 0;
 constexpr int SPRING_INSTANT = 1;
 constexpr double SPRING_STILL = 1e-10;
 }  // namespace
 
 int TSoundEngine::getRibbonQuant() {
-    return std::clamp(paramStep(RIBBON_QUANT_TAG), 0, static_cast<int>(RIBBON_QUANT_DIVIDE.size()) - 1);
+    return std::clamp(paramStep(tag::RIBBON_QUANTIZATION), 0, static_cast<int>(RIBBON_QUANT_DIVIDE.size()) - 1);
 }
 
 int TSoundEngine::getRibbonSpringTime() {
-    return std::clamp(paramStep(RIBBON_SPRING_TIME_TAG), 0, static_cast<int>(RIBBON_SPRING_TIME_ARRAY.size()) - 1);
+    return std::clamp(paramStep(tag::RIBBON_SPRING_TIME), 0, static_cast<int>(RIBBON_SPRING_TIME_ARRAY.size()) - 1);
 }
 
 void TSoundEngine::setRibbbonSpringOff() { engine.ribbonSpringOn = false; }
@@ -46,9 +42,9 @@ void TSoundEngine::setRibbonSpringOn() {
         engine.ribbonSpringOn = false;
         return;
     }
-    const double rest = paramOn(RIBBON_BIPOLAR_TAG) ? 0.5 : 0.0;
+    const double rest = paramOn(tag::RIBBON_BIPOLAR) ? 0.5 : 0.0;
     mod.ribbonSpringRest = rest;
-    const double v = programValue(RIBBON_VALUE_TAG);
+    const double v = programValue(tag::RIBBON_VALUE);
     if (std::fabs(v - rest) < 0.0001) {
         engine.ribbonSpringOn = false;
         engine.ribbonSpringStep = 0;
@@ -72,8 +68,8 @@ void TSoundEngine::setRibbonSpringOn() {
 // then the "Ribbon" source.
 void TSoundEngine::updateRibbon() {
     if ((engine.frameCount & TEngineState::CONTROL_STEP_MASK) == 0) {
-        engine.ribbonBipolar = paramOn(RIBBON_BIPOLAR_TAG);
-        const double smooth = mod.globalModDest[DEST_RIBBON_SMOOTH];
+        engine.ribbonBipolar = paramOn(tag::RIBBON_BIPOLAR);
+        const double smooth = mod.globalModDest[destination::RIBBON_SMOOTH];
         // Kept inside 0..1: a negative "Ribbon Smooth" would otherwise give a
         // coefficient that alternates in sign or grows without bound.
         engine.ribbonSmoothCoef =
@@ -86,7 +82,8 @@ void TSoundEngine::updateRibbon() {
         engine.ribbonSpringOn = false;
     } else if (engine.ribbonSpringOn) {
         const double target = mod.ribbonSpringRest;
-        const double speed = static_cast<double>(mod.globalModDest[DEST_RIBBON_SPEED]) * mod.globalModDest[DEST_GLOBAL_SPEED];
+        const double speed = static_cast<double>(mod.globalModDest[destination::RIBBON_SPEED]) *
+                             mod.globalModDest[destination::GLOBAL_SPEED];
         double next = engine.ribbonPos + speed * engine.ribbonSpringStep;
         if (!std::isfinite(next)) next = target;
         const bool movingDown = engine.ribbonSpringStep < 0;
@@ -95,20 +92,20 @@ void TSoundEngine::updateRibbon() {
             engine.ribbonSpringOn = false;
         }
         engine.ribbonPos = next;
-        upward.setParameterFromEngine(RIBBON_VALUE_TAG, static_cast<float>(next));
+        upward.setParameterFromEngine(tag::RIBBON_VALUE, static_cast<float>(next));
     }
 
-    double v = paramValue(RIBBON_VALUE_TAG);
+    double v = paramValue(tag::RIBBON_VALUE);
     if (engine.ribbonBipolar) v = clampFinite(2.0 * v - 1.0, -1.0, 1.0);
     if (engine.ribbonQuantIndex != 0 && engine.ribbonQuantDiv > 0)
         v = std::floor(v * engine.ribbonQuantDiv + 0.5) / engine.ribbonQuantDiv;
     engine.ribbonSmoothed = engine.ribbonSmoothCoef * engine.ribbonSmoothed + (1.0 - engine.ribbonSmoothCoef) * v;
-    const float source =
-        static_cast<float>(clampFinite(engine.ribbonSmoothed + mod.globalModDest[DEST_RIBBON_VALUE], -1.0, 1.0));
-    mod.globalModSrc()[SRC_RIBBON] = source;
+    const float source = static_cast<float>(
+        clampFinite(engine.ribbonSmoothed + mod.globalModDest[destination::RIBBON_VALUE], -1.0, 1.0));
+    mod.globalModSrc()[source::RIBBON] = source;
     if (!mod.voiceRibbonSourceKnown || std::bit_cast<std::uint32_t>(source) !=
                                            std::bit_cast<std::uint32_t>(mod.voiceRibbonSource)) {
-        for (int v = 0; v < NUM_VOICES; ++v) mod.voiceModSrc(v)[SRC_RIBBON] = source;
+        for (int v = 0; v < NUM_VOICES; ++v) mod.voiceModSrc(v)[source::RIBBON] = source;
         mod.voiceRibbonSource = source;
         mod.voiceRibbonSourceKnown = true;
     }

@@ -5,23 +5,23 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/EngineTags.h"
+#include "engine/dsp/ParameterTags.h"
 #include "engine/SoundEngine.h"
 #include "engine/SampleState.h"
 
 void TSoundEngine::setSampleBank(std::shared_ptr<const TSampleBank> bank) { samples.bank = std::move(bank); }
 
 bool TSoundEngine::userSampleUsable() const {
-    return samples.userSamplePresent.load(std::memory_order_relaxed) && paramOn(tag::USER_SAMPLE_LOADED);
+    return samples.userSamplePresent.load(std::memory_order_relaxed) && paramOn(tag::SAMPLE_LOADED);
 }
 
 TUserSampleSettings TSoundEngine::userSampleSettings() const {
     TUserSampleSettings settings;
     settings.usable = userSampleUsable();
-    settings.loopMode = paramStep(tag::USER_SAMPLE_LOOP_MODE);
-    settings.start = paramValue(tag::USER_SAMPLE_START);
-    settings.loopStart = paramValue(tag::USER_SAMPLE_LOOP_START);
-    settings.loopEnd = paramValue(tag::USER_SAMPLE_LOOP_END);
+    settings.loopMode = paramStep(tag::SAMPLE_LOOP_MODE);
+    settings.start = paramValue(tag::SAMPLE_START);
+    settings.loopStart = paramValue(tag::SAMPLE_LOOP_START);
+    settings.loopEnd = paramValue(tag::SAMPLE_LOOP_END);
     settings.gain = engine.userSampleGain;
     return settings;
 }
@@ -29,7 +29,7 @@ TUserSampleSettings TSoundEngine::userSampleSettings() const {
 // The audio thread must not read the file the program names: it keeps the
 // slot silent and leaves the load to a thread that may block.
 void TSoundEngine::requestUserSampleForProgram() {
-    samples.userSamplePresent.store(paramOn(tag::USER_SAMPLE_LOADED), std::memory_order_relaxed);
+    samples.userSamplePresent.store(paramOn(tag::SAMPLE_LOADED), std::memory_order_relaxed);
     samples.userSample.requestLoad();
 }
 
@@ -60,23 +60,23 @@ void TSoundEngine::takePreviewRequest() {
 }
 
 void TSoundEngine::setSampleSlotFrame() {
-    const int n = paramStep(tag::SAMPLE_CHOICE);
+    const int n = paramStep(tag::SAMPLE);
     samples.slot = n == USER_SAMPLE_SLOT
                        ? userSlotFrame(samples.userData, userSampleSettings(), rate.curSampleRateD)
                        : builtInSlotFrame(samples.bank.get(), n, engine.sampleReverseOn, rate.curSampleRateD);
 }
 
 void TSoundEngine::startVoiceSample(int v) {
-    const bool user = paramStep(tag::SAMPLE_CHOICE) == USER_SAMPLE_SLOT;
+    const bool user = paramStep(tag::SAMPLE) == USER_SAMPLE_SLOT;
     const auto& dest = mod.voiceModDest(v);
     const float size = std::exp2(9.0f * std::clamp(paramValue(tag::GRAIN_SIZE) + dest[destination::GRAIN_SIZE], 0.0f,
                                                    1.0f)) *
                        rate.curSampleRate / 1000.0f;
     double start = 0.0;
     if (user)
-        start = static_cast<double>(paramValue(tag::USER_SAMPLE_START)) *
+        start = static_cast<double>(paramValue(tag::SAMPLE_START)) *
                 userSampleLength(samples.userData, userSampleUsable());
-    samples.playback.startVoice(v, user ? paramOn(tag::USER_SAMPLE_LOADED) : true, start, size);
+    samples.playback.startVoice(v, user ? paramOn(tag::SAMPLE_LOADED) : true, start, size);
 }
 
 stereoOverStruct TSoundEngine::renderVoiceSample(int v) {
@@ -94,7 +94,7 @@ stereoOverStruct TSoundEngine::renderVoiceSample(int v) {
 // The user sample plays for its user length, so a sample that is not usable
 // (a failed load keeps the last file's frames in the slot) plays nothing.
 void TSoundEngine::renderPreview(float** outputs, std::int32_t sampleFrames) {
-    const float userGain = sampleVolumeGain(paramValue(tag::USER_SAMPLE_GAIN));
+    const float userGain = sampleVolumeGain(paramValue(tag::SAMPLE_VOLUME));
     const double userLength = userSampleLength(samples.userData, userSampleUsable());
     const double fileLength = samples.previewData ? samples.previewData->getLen() : 0.0;
     for (std::int32_t i = 0; i < sampleFrames; ++i) {

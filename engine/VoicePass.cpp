@@ -16,7 +16,7 @@
 #include "engine/dsp/PanLaw.h"
 #include "engine/dsp/SampleMath.h"
 #include "engine/dsp/VectorLanes.h"
-#include "engine/EngineTags.h"
+#include "engine/dsp/ParameterTags.h"
 #include "engine/ModTables.h"
 #include "engine/SoundEngine.h"
 #include "engine/SampleState.h"
@@ -57,16 +57,17 @@ TVoiceMixInput voiceMixInput(const TSoundEngine& plugin) {
     const TModState& mod = plugin.mod;
     TVoiceMixInput input;
     input.dcCoef = _mm_set1_ps(plugin.rates().dcCoef);
-    input.stereoPan = _mm_set1_ps(plugin.paramValue(tag::STEREO_PAN));
+    input.stereoPan = _mm_set1_ps(plugin.paramValue(tag::PAN));
     input.movementToPan = _mm_set1_ps(plugin.paramValue(tag::MOVEMENT_TO_PAN));
-    input.movementToLevel = _mm_set1_ps(plugin.paramValue(tag::MOVEMENT_TO_LEVEL));
+    input.movementToLevel = _mm_set1_ps(plugin.paramValue(tag::MOVEMENT_TO_VOLUME));
     input.panRouted = mod.destRouted[destination::PAN];
     input.movementToPanRouted = mod.destRouted[destination::MOVEMENT_TO_PAN];
-    input.movementToLevelRouted = mod.destRouted[destination::MOVEMENT_TO_LEVEL];
+    input.movementToLevelRouted = mod.destRouted[destination::MOVEMENT_TO_VOLUME];
     input.volumeRouted = mod.destRouted[destination::VOLUME];
     input.panSum = _mm_add_ps(input.stereoPan, neutralOfFour(mod, destination::PAN));
     input.movementToPanSum = _mm_add_ps(input.movementToPan, neutralOfFour(mod, destination::MOVEMENT_TO_PAN));
-    input.levelAmount = clampUnit(_mm_add_ps(input.movementToLevel, neutralOfFour(mod, destination::MOVEMENT_TO_LEVEL)));
+    input.levelAmount =
+        clampUnit(_mm_add_ps(input.movementToLevel, neutralOfFour(mod, destination::MOVEMENT_TO_VOLUME)));
     input.volume = neutralOfFour(mod, destination::VOLUME);
     input.voiceOutputInUse = mod.voiceOutputInUse;
     input.anyStarted = (voiceFlagMask(plugin.voices.voiceJustStarted) & voiceFlagMask(plugin.voices.voiceOn)) != 0;
@@ -127,7 +128,7 @@ template <bool ALL_ON>
     // Gain.
     const __m128 levelAmount =
         input.movementToLevelRouted
-            ? clampUnit(_mm_add_ps(input.movementToLevel, destOfFour(mod, first, destination::MOVEMENT_TO_LEVEL)))
+            ? clampUnit(_mm_add_ps(input.movementToLevel, destOfFour(mod, first, destination::MOVEMENT_TO_VOLUME)))
             : input.levelAmount;
     const __m128 movementGain = _mm_add_ps(_mm_mul_ps(_mm_loadu_ps(&voices.movementLevel[first]), levelAmount),
                                            _mm_sub_ps(one, levelAmount));
@@ -223,8 +224,8 @@ template <bool ALL_ON>
         for (int i = 0; i < 4; ++i) {
             if (!(onBits & (1 << i))) continue;
             const int v = first + i;
-            mod.voiceModSrc(v)[SRC_VOICE_OUTPUT] = sumLanes[2 * i];
-            if (v == voices.curVoice) mod.globalModSrc()[SRC_VOICE_OUTPUT] = sumLanes[2 * i];
+            mod.voiceModSrc(v)[source::VOICE_OUTPUT] = sumLanes[2 * i];
+            if (v == voices.curVoice) mod.globalModSrc()[source::VOICE_OUTPUT] = sumLanes[2 * i];
         }
     }
 
@@ -484,27 +485,29 @@ TFilterFrame filterFrame(TSoundEngine& plugin) {
     TFilterFrame frame;
     frame.frequency = plugin.paramValue(tag::FILTER_FREQUENCY);
     frame.spreadParameter = plugin.paramValue(tag::FILTER_SPREAD);
-    frame.resonance = plugin.paramValue(tag::FILTER_RESONANCE);
-    frame.vowel = plugin.paramValue(tag::FILTER_VOWEL);
-    frame.lfoAmount = 2.0f * plugin.paramValue(tag::FILTER_LFO) - 1.0f;
-    frame.movementAmount = plugin.paramValue(tag::MOVEMENT_TO_FILTER);
+    frame.resonance = plugin.paramValue(tag::FILTER_Q_AMOUNT);
+    frame.vowel = plugin.paramValue(tag::FILTER_VOWEL_MIX);
+    frame.lfoAmount = 2.0f * plugin.paramValue(tag::LFO_TO_FILTER_FREQUENCY) - 1.0f;
+    frame.movementAmount = plugin.paramValue(tag::MOVEMENT_TO_FILTER_FREQUENCY);
     // A destination no route writes holds its neutral value in every voice
     // whose routes have run (every sounding voice), so what the filter makes
     // of it is the same for all voices and is worked out once here.
     const auto& neutral = mod.neutralModDest();
-    frame.lfoRouted = mod.destRouted[destination::FILTER_LFO];
-    frame.movementRouted = mod.destRouted[destination::MOVEMENT_TO_FILTER];
+    frame.lfoRouted = mod.destRouted[destination::LFO_TO_FILTER];
+    frame.movementRouted = mod.destRouted[destination::MOVEMENT_TO_FILTER_FREQUENCY];
     frame.spreadRouted = mod.destRouted[destination::FILTER_SPREAD];
-    frame.resonanceRouted = mod.destRouted[destination::FILTER_RESONANCE];
-    frame.vowelRouted = mod.destRouted[destination::FILTER_VOWEL];
-    frame.lfoAmountShared = frame.lfoAmount + neutral[destination::FILTER_LFO];
-    frame.movementFactorShared = 2.0f * (frame.movementAmount + neutral[destination::MOVEMENT_TO_FILTER]) - 1.0f;
+    frame.resonanceRouted = mod.destRouted[destination::FILTER_Q_AMOUNT];
+    frame.vowelRouted = mod.destRouted[destination::FILTER_VOWEL_FORMANT_MIX];
+    frame.lfoAmountShared = frame.lfoAmount + neutral[destination::LFO_TO_FILTER];
+    frame.movementFactorShared =
+        2.0f * (frame.movementAmount + neutral[destination::MOVEMENT_TO_FILTER_FREQUENCY]) - 1.0f;
     // Any of the caches gives the same power; the first one keeps the shared argument.
     frame.spreadShared = frame.spreadRouted ? 1.0f
                                             : plugin.units.filterSpread[0](frame.spreadParameter +
                                                                            neutral[destination::FILTER_SPREAD]);
-    frame.qShared = TFilter::coefficientQ(clampUnitScalar(frame.resonance + neutral[destination::FILTER_RESONANCE]));
-    frame.vowelShared = TFilter::coefficientVowel(clampUnitScalar(frame.vowel + neutral[destination::FILTER_VOWEL]));
+    frame.qShared = TFilter::coefficientQ(clampUnitScalar(frame.resonance + neutral[destination::FILTER_Q_AMOUNT]));
+    frame.vowelShared =
+        TFilter::coefficientVowel(clampUnitScalar(frame.vowel + neutral[destination::FILTER_VOWEL_FORMANT_MIX]));
     // Voices of the frame's plain state-variable type run four at a time, a
     // voice per lane; the other types one voice at a time. The voices'
     // filters share nothing, so the order in which they run does not matter.
@@ -532,7 +535,7 @@ TFilterFrame filterFrame(TSoundEngine& plugin) {
 // the four voices from first on: movementOf holds their smoothed Movement.
 [[gnu::always_inline]] inline void setFilterQuarterInput(const TModState& mod, TFilterFrame& frame, int first,
                                                          __m128 movementOf) {
-    frame.input.lfoValue = voiceSourceOfFour(mod, first, SRC_FREE_LFO);
+    frame.input.lfoValue = voiceSourceOfFour(mod, first, source::FREE_LFO);
     frame.input.offset = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(frame.movementFactorShared), movementOf),
                                     destOfFour(mod, first, destination::FILTER_FREQUENCY));
 }
@@ -736,20 +739,20 @@ void TSoundEngine::runVoiceControlStep(int v) {
     smooth(midi.voicePressureSmoothed[v], midi.voicePressure[v]);
     auto& voiceSrc = mod.voiceModSrc(v);
     auto& voiceMidiSrc = mod.voiceMidiModSrc(v);
-    voiceSrc[1] = midi.voiceModWheelSmoothed[v];
-    voiceSrc[2] = std::max(midi.voiceModWheelSmoothed[v], midi.voicePressureSmoothed[v]);
-    voiceSrc[3] = midi.voicePressureSmoothed[v];
-    voiceSrc[4] = midi.polyAftertouchSmoothed[v];
+    voiceSrc[source::MOD_WHEEL] = midi.voiceModWheelSmoothed[v];
+    voiceSrc[source::MOD_WHEEL_AFTERTOUCH] = std::max(midi.voiceModWheelSmoothed[v], midi.voicePressureSmoothed[v]);
+    voiceSrc[source::CHANNEL_AFTERTOUCH] = midi.voicePressureSmoothed[v];
+    voiceSrc[source::POLY_AFTERTOUCH] = midi.polyAftertouchSmoothed[v];
     const bool isCurrent = v == voices.curVoice;
     if (isCurrent) {
         auto& global = mod.globalModSrc();
-        global[2] = voiceSrc[2];
-        global[3] = voiceSrc[3];
-        global[4] = voiceSrc[4];
+        global[source::MOD_WHEEL_AFTERTOUCH] = voiceSrc[source::MOD_WHEEL_AFTERTOUCH];
+        global[source::CHANNEL_AFTERTOUCH] = voiceSrc[source::CHANNEL_AFTERTOUCH];
+        global[source::POLY_AFTERTOUCH] = voiceSrc[source::POLY_AFTERTOUCH];
     }
-    // Sources 19..38, the controllers, smoothed four at a time (the rows are
-    // distinct, so the order of the entries does not matter).
-    constexpr int FIRST_CONTROLLER = 19, CONTROLLERS = 20;
+    // The controller sources, smoothed four at a time (the rows are distinct,
+    // so the order of the entries does not matter).
+    constexpr int FIRST_CONTROLLER = source::CC_2_BREATH, CONTROLLERS = source::CC_114 - FIRST_CONTROLLER + 1;
     static_assert(CONTROLLERS % 4 == 0);
     float* const smoothed = &voiceSrc[FIRST_CONTROLLER];
     const float* const controllers = &voiceMidiSrc[FIRST_CONTROLLER];
@@ -763,19 +766,22 @@ void TSoundEngine::runVoiceControlStep(int v) {
     }
     if (isCurrent) std::memcpy(&mod.globalModSrc()[FIRST_CONTROLLER], controllers, CONTROLLERS * sizeof(float));
 
-    const float bend = voiceSrc[18] * 0.5f + 0.5f;
-    voices.voiceBend[v] = bend > 0.5f ? getPitchBendValue(9, bend) : -getPitchBendValue(8, 1.0f - bend);
+    const float bend = voiceSrc[source::PITCHBEND] * 0.5f + 0.5f;
+    voices.voiceBend[v] = bend > 0.5f ? getPitchBendValue(tag::PITCH_BEND_UP, bend)
+                               : -getPitchBendValue(tag::PITCH_BEND_DOWN, 1.0f - bend);
 
     const auto& dest = mod.voiceModDest(v);
-    voices.voiceGrainLen[v] = std::clamp(paramValue(tag::GRAIN_LENGTH) + dest[destination::GRAIN_LENGTH], 0.0f, 1.0f);
+    voices.voiceGrainLen[v] = std::clamp(paramValue(tag::GRAIN_LENGTH) + dest[destination::GRAIN_LEN], 0.0f, 1.0f);
     voices.voiceGrainSize[v] =
         voices.grainSizeRatio[v](9.0f * std::clamp(paramValue(tag::GRAIN_SIZE) + dest[destination::GRAIN_SIZE], 0.0f, 1.0f)) *
         rate.curSampleRate / 1000.0f;
     voices.voiceGrainRandom[v] = std::clamp(paramValue(tag::GRAIN_RANDOM) + dest[destination::GRAIN_RANDOM], 0.0f, 1.0f);
     TFilter& filter = units.voiceFilter[v];
-    filter.setMod(2.0f * paramValue(tag::FILTER_MOD_WHEEL) - 1.0f + dest[destination::FILTER_MOD_WHEEL], voiceSrc[1]);
-    filter.setTrack(2.0f * paramValue(tag::FILTER_KEY_TRACK) - 1.0f + dest[destination::FILTER_KEY_TRACK], voiceSrc[6]);
-    filter.setVel(2.0f * paramValue(tag::FILTER_VELOCITY) - 1.0f + dest[destination::FILTER_VELOCITY],
+    filter.setMod(2.0f * paramValue(tag::MODWHEEL_TO_FILTER_FREQUENCY) - 1.0f + dest[destination::MODWHEEL_TO_FILTER],
+                  voiceSrc[source::MOD_WHEEL]);
+    filter.setTrack(2.0f * paramValue(tag::FILTER_KEY_TRACK) - 1.0f + dest[destination::FILTER_KEY_TRACK],
+                    voiceSrc[source::CENTER_NOTE]);
+    filter.setVel(2.0f * paramValue(tag::VELOCITY_TO_FILTER_FREQUENCY) - 1.0f + dest[destination::VELOCITY_TO_FILTER],
                   voices.voiceVelocity[v]);
 }
 
@@ -925,31 +931,33 @@ void TSoundEngine::doFilter() {
         const auto& dest = mod.voiceModDest(v);
         TFilter& filter = units.voiceFilter[v];
         const float lfoAmountOfVoice =
-            frame.lfoRouted ? frame.lfoAmount + dest[destination::FILTER_LFO] : frame.lfoAmountShared;
+            frame.lfoRouted ? frame.lfoAmount + dest[destination::LFO_TO_FILTER] : frame.lfoAmountShared;
         const float movementFactor =
-            frame.movementRouted ? 2.0f * (frame.movementAmount + dest[destination::MOVEMENT_TO_FILTER]) - 1.0f
-                                 : frame.movementFactorShared;
+            frame.movementRouted
+                ? 2.0f * (frame.movementAmount + dest[destination::MOVEMENT_TO_FILTER_FREQUENCY]) - 1.0f
+                : frame.movementFactorShared;
         const float spread = frame.spreadRouted
                                  ? units.filterSpread[v](frame.spreadParameter + dest[destination::FILTER_SPREAD])
                                  : frame.spreadShared;
-        const float q = frame.resonanceRouted
-                            ? TFilter::coefficientQ(clampUnitScalar(frame.resonance + dest[destination::FILTER_RESONANCE]))
-                            : frame.qShared;
+        const float q =
+            frame.resonanceRouted
+                ? TFilter::coefficientQ(clampUnitScalar(frame.resonance + dest[destination::FILTER_Q_AMOUNT]))
+                : frame.qShared;
         const float vowelMix =
             frame.vowelRouted
-                ? TFilter::coefficientVowel(clampUnitScalar(frame.vowel + dest[destination::FILTER_VOWEL]))
+                ? TFilter::coefficientVowel(clampUnitScalar(frame.vowel + dest[destination::FILTER_VOWEL_FORMANT_MIX]))
                 : frame.vowelShared;
         const float offsetOfVoice = movementFactor * movement.movementSmoothed[v] + dest[destination::FILTER_FREQUENCY];
         if (filter.isPlainStateVariable() && filter.getType() == plainType) {
             plainBits |= 1 << v;
-            lfoValue[v] = mod.voiceModSrc(v)[SRC_FREE_LFO];
+            lfoValue[v] = mod.voiceModSrc(v)[source::FREE_LFO];
             offset[v] = offsetOfVoice;
             lfoAmountOf[v] = lfoAmountOfVoice;
             spreadOf[v] = spread;
             qOf[v] = q;
             vowelOf[v] = vowelMix;
         } else {
-            filter.setLFO(lfoAmountOfVoice, mod.voiceModSrc(v)[SRC_FREE_LFO]);
+            filter.setLFO(lfoAmountOfVoice, mod.voiceModSrc(v)[source::FREE_LFO]);
             // Type 0 leaves the frame as it is.
             if (filter.prepareShared(frame.frequency, spread, offsetOfVoice, q, vowelMix, lastPower))
                 filter.process(voices.voiceFrame[v], voices.voiceFrame[v]);

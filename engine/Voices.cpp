@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "engine/EnginePreferences.h"
-#include "engine/EngineTags.h"
+#include "engine/dsp/ParameterTags.h"
 #include "engine/ModTables.h"
 #include "engine/dsp/SampleMath.h"
 #include "engine/SoundEngine.h"
@@ -26,6 +26,17 @@ constexpr int FREE_LFO_MODE_MONO = 2;
 bool isMonoMode(int mode) { return mode >= PLAY_MONO && mode <= PLAY_MONO_LO; }
 bool isLegatoMode(int mode) { return mode >= PLAY_LEGATO && mode <= PLAY_LEGATO_LO; }
 bool isValidNote(int note) { return note >= 0 && note < 128; }
+
+// A note's own sources in a row of sources; each call draws its two random values afresh.
+void setNoteSources(TModState::Row& sources, int note, int velocity, TRandSeed& random) {
+    sources[source::VELOCITY] = velocity / 127.0f;
+    sources[source::NOTE] = note / 127.0f;
+    sources[source::CENTER_NOTE] = (note - 57) / 12.0f;
+    sources[source::NOTE_RANDOM_1] = 2.0f * random.uniform() - 1.0f;
+    sources[source::NOTE_UNIPOLAR_RANDOM_1] = sources[source::NOTE_RANDOM_1] * 0.5f + 0.5f;
+    sources[source::NOTE_RANDOM_2] = 2.0f * random.uniform() - 1.0f;
+    sources[source::NOTE_UNIPOLAR_RANDOM_2] = sources[source::NOTE_RANDOM_2] * 0.5f + 0.5f;
+}
 
 }  // namespace
 
@@ -219,16 +230,7 @@ void TSoundEngine::midiNoteDown(int note, int velocity, int channel) {
     channel = std::clamp(channel, 0, 15);
     voices.keyDown[note] = true;
 
-    if (!voices.monoHeld && getNotesOn() == 0) {
-        auto& global = mod.globalModSrc();
-        global[17] = velocity / 127.0f;
-        global[5] = note / 127.0f;
-        global[6] = (note - 57) / 12.0f;
-        global[7] = 2.0f * engine.noteRandom.uniform() - 1.0f;
-        global[8] = global[7] * 0.5f + 0.5f;
-        global[9] = 2.0f * engine.noteRandom.uniform() - 1.0f;
-        global[10] = global[9] * 0.5f + 0.5f;
-    }
+    if (!voices.monoHeld && getNotesOn() == 0) setNoteSources(mod.globalModSrc(), note, velocity, engine.noteRandom);
 
     if (voices.previewNoteIsOn) {
         voices.previewNoteIsOn = false;
@@ -333,7 +335,8 @@ void TSoundEngine::setNotePressed(int v, int note, int velocity, bool retrigger)
     if (std::fabs(voices.lastPitch + 10.0f) < 0.0001f) voices.lastPitch = voices.voicePitch[v];
     float start = voices.lastPitch;
     const float glideTime = std::exp2(
-        12.0f * std::clamp(paramValue(tag::PORTAMENTO_AMOUNT) + mod.globalModDest[destination::PORTAMENTO], 0.0f, 1.0f));
+        12.0f *
+        std::clamp(paramValue(tag::PORTAMENTO_AMOUNT) + mod.globalModDest[destination::PORTAMENTO_AMOUNT], 0.0f, 1.0f));
     float step = 0;
     switch (voices.portamentoMode) {
         case PORTA_CONST_RATE:
@@ -368,7 +371,7 @@ void TSoundEngine::setNotePressed(int v, int note, int velocity, bool retrigger)
     startVoiceSample(v);
     units.voiceFilter[v].reset();
     voices.dcState[v] = {0, 0};
-    voiceSrc[51] = 0;
+    voiceSrc[source::VOICE_OUTPUT] = 0;
     clearEnvelope(voices, v);
     initVoiceLFO(v, 0);
     initVoiceLFO(v, 1);
@@ -379,21 +382,15 @@ void TSoundEngine::setNotePressed(int v, int note, int velocity, bool retrigger)
 
     // Alternating sources from the note counter.
     const int n = voices.noteCycle;
-    setModSrc(SRC_ALTERNATE_2, 2.0f * (n % 2) - 1.0f);
-    setModSrc(SRC_UNIPOLAR_ALTERNATE_2, static_cast<float>(n % 2));
-    setModSrc(SRC_ALTERNATE_3, static_cast<float>(n % 3) - 1.0f);
-    setModSrc(SRC_UNIPOLAR_ALTERNATE_3, (n % 3) * 0.5f);
-    setModSrc(SRC_ALTERNATE_4, ALT4[n % 4]);
-    setModSrc(SRC_UNIPOLAR_ALTERNATE_4, ALT4[n % 4] * 0.5f + 0.5f);
+    setModSrc(source::ALTERNATE_2, 2.0f * (n % 2) - 1.0f);
+    setModSrc(source::UNIPOLAR_ALTERNATE_2, static_cast<float>(n % 2));
+    setModSrc(source::ALTERNATE_3, static_cast<float>(n % 3) - 1.0f);
+    setModSrc(source::UNIPOLAR_ALTERNATE_3, (n % 3) * 0.5f);
+    setModSrc(source::ALTERNATE_4, ALT4[n % 4]);
+    setModSrc(source::UNIPOLAR_ALTERNATE_4, ALT4[n % 4] * 0.5f + 0.5f);
     voices.noteCycle = (n + 1) % 12;
 
-    voiceSrc[17] = velocity / 127.0f;
-    voiceSrc[5] = note / 127.0f;
-    voiceSrc[6] = (note - 57) / 12.0f;
-    voiceSrc[7] = 2.0f * engine.noteRandom.uniform() - 1.0f;
-    voiceSrc[8] = voiceSrc[7] * 0.5f + 0.5f;
-    voiceSrc[9] = 2.0f * engine.noteRandom.uniform() - 1.0f;
-    voiceSrc[10] = voiceSrc[9] * 0.5f + 0.5f;
+    setNoteSources(voiceSrc, note, velocity, engine.noteRandom);
 
     // Controllers jump to their targets: a new note does not glide in from the
     // previous note's smoothed values.
@@ -407,25 +404,27 @@ void TSoundEngine::setNotePressed(int v, int note, int velocity, bool retrigger)
     midi.voiceModWheelSmoothed[v] = midi.voiceModWheel[v];
     midi.polyAftertouchSmoothed[v] = midi.polyAftertouch[v];
     midi.voicePressureSmoothed[v] = midi.voicePressure[v];
-    voiceSrc[1] = midi.voiceModWheelSmoothed[v];
-    voiceSrc[2] = std::max(midi.voiceModWheelSmoothed[v], midi.voicePressureSmoothed[v]);
-    voiceSrc[3] = midi.voicePressureSmoothed[v];
-    voiceSrc[4] = midi.polyAftertouchSmoothed[v];
-    global[2] = voiceSrc[2];
-    global[3] = voiceSrc[3];
-    global[4] = voiceSrc[4];
+    voiceSrc[source::MOD_WHEEL] = midi.voiceModWheelSmoothed[v];
+    voiceSrc[source::MOD_WHEEL_AFTERTOUCH] = std::max(midi.voiceModWheelSmoothed[v], midi.voicePressureSmoothed[v]);
+    voiceSrc[source::CHANNEL_AFTERTOUCH] = midi.voicePressureSmoothed[v];
+    voiceSrc[source::POLY_AFTERTOUCH] = midi.polyAftertouchSmoothed[v];
+    global[source::MOD_WHEEL_AFTERTOUCH] = voiceSrc[source::MOD_WHEEL_AFTERTOUCH];
+    global[source::CHANNEL_AFTERTOUCH] = voiceSrc[source::CHANNEL_AFTERTOUCH];
+    global[source::POLY_AFTERTOUCH] = voiceSrc[source::POLY_AFTERTOUCH];
 
     auto& voiceMidiSrc = mod.voiceMidiModSrc(v);
     if (mpe) {
-        for (int s = 18; s <= 38; ++s) voiceSrc[s] = voiceMidiSrc[s] = mod.channelModSrc[channel][s];
+        for (int s = source::PITCHBEND; s <= source::CC_114; ++s)
+            voiceSrc[s] = voiceMidiSrc[s] = mod.channelModSrc[channel][s];
     } else {
-        for (int s = 19; s <= 38; ++s) voiceSrc[s] = voiceMidiSrc[s];
-        voiceSrc[18] = midi.pitchBend;
+        for (int s = source::CC_2_BREATH; s <= source::CC_114; ++s) voiceSrc[s] = voiceMidiSrc[s];
+        voiceSrc[source::PITCHBEND] = midi.pitchBend;
     }
-    for (int s = 19; s <= 38; ++s) global[s] = voiceSrc[s];
+    for (int s = source::CC_2_BREATH; s <= source::CC_114; ++s) global[s] = voiceSrc[s];
 
-    const float bend = global[18] * 0.5f + 0.5f;
-    voices.voiceBend[v] = bend > 0.5f ? getPitchBendValue(9, bend) : -getPitchBendValue(8, 1.0f - bend);
+    const float bend = global[source::PITCHBEND] * 0.5f + 0.5f;
+    voices.voiceBend[v] = bend > 0.5f ? getPitchBendValue(tag::PITCH_BEND_UP, bend)
+                               : -getPitchBendValue(tag::PITCH_BEND_DOWN, 1.0f - bend);
 }
 
 float TSoundEngine::getPitchBendValue(int tag, float x) {

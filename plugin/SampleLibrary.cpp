@@ -18,7 +18,7 @@
 #include <mutex>
 #include <optional>
 
-#include "engine/EngineTags.h"
+#include "engine/dsp/ParameterTags.h"
 #include "engine/SampleState.h"
 #include "engine/SoundEngine.h"
 #include "engine/sample/SampleBank.h"
@@ -129,22 +129,22 @@ double TSampleLibrary::getSampleLength(int slot) {
 }
 
 double TSampleLibrary::getSampleStart(int slot) {
-    return slot == USER_SAMPLE_SLOT ? plugin.getParameter(tag::USER_SAMPLE_START) * userSampleFrames() : 0.0;
+    return slot == USER_SAMPLE_SLOT ? plugin.getParameter(tag::SAMPLE_START) * userSampleFrames() : 0.0;
 }
 // A built-in sample's loop points are its own (a sample without a loop ends
 // its loop at its last frame); the user sample's follow its loop mode.
 double TSampleLibrary::getSampleLoopStart(int slot) {
     if (slot == USER_SAMPLE_SLOT)
-        return userLoopPoint(plugin.getParameter(tag::USER_SAMPLE_LOOP_START),
-                             plugin.getSteppedValue(tag::USER_SAMPLE_LOOP_MODE),
+        return userLoopPoint(plugin.getParameter(tag::SAMPLE_LOOP_START),
+                             plugin.getSteppedValue(tag::SAMPLE_LOOP_MODE),
                              userSampleFrames());
     const TSampleBankTables* tables = builtInTables(slot);
     return tables ? tables->sampleLoopStart[static_cast<std::size_t>(slot)] : 0.0;
 }
 double TSampleLibrary::getSampleLoopEnd(int slot) {
     if (slot == USER_SAMPLE_SLOT)
-        return userLoopPoint(plugin.getParameter(tag::USER_SAMPLE_LOOP_END),
-                             plugin.getSteppedValue(tag::USER_SAMPLE_LOOP_MODE),
+        return userLoopPoint(plugin.getParameter(tag::SAMPLE_LOOP_END),
+                             plugin.getSteppedValue(tag::SAMPLE_LOOP_MODE),
                              userSampleFrames());
     const TSampleBankTables* tables = builtInTables(slot);
     return tables ? tables->sampleLoopEnd[static_cast<std::size_t>(slot)] : 0.0;
@@ -152,41 +152,41 @@ double TSampleLibrary::getSampleLoopEnd(int slot) {
 
 // The user sample loops only by its loop mode, never by itself.
 bool TSampleLibrary::getSampleHasLoop() {
-    const int n = plugin.getSteppedValue(tag::SAMPLE_CHOICE);
+    const int n = plugin.getSteppedValue(tag::SAMPLE);
     const TSampleBankTables* tables = n == USER_SAMPLE_SLOT ? nullptr : builtInTables(n);
     return tables && tables->sampleHasLoop[static_cast<std::size_t>(n)] == 1;
 }
 
 void TSampleLibrary::setSampleStart(float fraction) {
-    if (getSampleLoaded()) plugin.setParameter(tag::USER_SAMPLE_START, fraction);
+    if (getSampleLoaded()) plugin.setParameter(tag::SAMPLE_START, fraction);
 }
 void TSampleLibrary::setSampleLoopStart(float fraction) {
     if (getSampleLoaded() && std::isfinite(fraction))
-        plugin.setParameter(tag::USER_SAMPLE_LOOP_START,
-                            std::min(fraction, plugin.getParameter(tag::USER_SAMPLE_LOOP_END)));
+        plugin.setParameter(tag::SAMPLE_LOOP_START,
+                            std::min(fraction, plugin.getParameter(tag::SAMPLE_LOOP_END)));
 }
 void TSampleLibrary::setSampleLoopEnd(float fraction) {
     if (getSampleLoaded() && std::isfinite(fraction))
-        plugin.setParameter(tag::USER_SAMPLE_LOOP_END,
-                            std::max(fraction, plugin.getParameter(tag::USER_SAMPLE_LOOP_START)));
+        plugin.setParameter(tag::SAMPLE_LOOP_END,
+                            std::max(fraction, plugin.getParameter(tag::SAMPLE_LOOP_START)));
 }
 void TSampleLibrary::setSampleLoop(float start, float end) {
     if (!getSampleLoaded() || !std::isfinite(start) || !std::isfinite(end)) return;
-    plugin.setParameter(tag::USER_SAMPLE_LOOP_START, std::min(start, end));
-    plugin.setParameter(tag::USER_SAMPLE_LOOP_END, end);
+    plugin.setParameter(tag::SAMPLE_LOOP_START, std::min(start, end));
+    plugin.setParameter(tag::SAMPLE_LOOP_END, end);
 }
 
 void TSampleLibrary::setSampleStartDelta(float delta) {
     if (std::isfinite(delta))
-        setSampleStart(std::clamp(plugin.getParameter(tag::USER_SAMPLE_START) + delta, 0.0f, 1.0f));
+        setSampleStart(std::clamp(plugin.getParameter(tag::SAMPLE_START) + delta, 0.0f, 1.0f));
 }
 void TSampleLibrary::setSampleLoopStartDelta(float delta) {
     if (std::isfinite(delta))
-        setSampleLoopStart(std::clamp(plugin.getParameter(tag::USER_SAMPLE_LOOP_START) + delta, 0.0f, 1.0f));
+        setSampleLoopStart(std::clamp(plugin.getParameter(tag::SAMPLE_LOOP_START) + delta, 0.0f, 1.0f));
 }
 void TSampleLibrary::setSampleLoopEndDelta(float delta) {
     if (std::isfinite(delta))
-        setSampleLoopEnd(std::clamp(plugin.getParameter(tag::USER_SAMPLE_LOOP_END) + delta, 0.0f, 1.0f));
+        setSampleLoopEnd(std::clamp(plugin.getParameter(tag::SAMPLE_LOOP_END) + delta, 0.0f, 1.0f));
 }
 
 // A frame typed by the user, as a fraction of the length: the start as it is,
@@ -209,30 +209,30 @@ void TSampleLibrary::setSamplePositions(int which) {
     if (!data || data->getLen() <= 0 || (which != 1 && which != 2)) return;
     const double n = data->getLen();
     if (which == 1)
-        plugin.setParameter(tag::USER_SAMPLE_LOOP_START,
+        plugin.setParameter(tag::SAMPLE_LOOP_START,
                      data->hasLoop() ? static_cast<float>((data->getLoopStart() - 1.0) / n) : 0.0f);
     else
-        plugin.setParameter(tag::USER_SAMPLE_LOOP_END,
+        plugin.setParameter(tag::SAMPLE_LOOP_END,
                             data->hasLoop() ? static_cast<float>((data->getLoopEnd() - 1.0) / n) : 1.0f);
 }
 
 void TSampleLibrary::setDefaultSamplePositions() {
-    plugin.setParameter(tag::USER_SAMPLE_START, 0.0f);
+    plugin.setParameter(tag::SAMPLE_START, 0.0f);
     const auto data = engine.samples.userSample.snapshot();
     const bool hasLoop = data && data->hasLoop();
     if (data && data->getLen() > 0 && getSampleLoaded()) {
         const double n = data->getLen();
         if (hasLoop) {
             const double end = (data->getLoopEnd() - 1.0) / n;
-            plugin.setParameter(tag::USER_SAMPLE_LOOP_START,
+            plugin.setParameter(tag::SAMPLE_LOOP_START,
                          static_cast<float>(std::min((data->getLoopStart() - 1.0) / n, end)));
-            plugin.setParameter(tag::USER_SAMPLE_LOOP_END, static_cast<float>(end));
+            plugin.setParameter(tag::SAMPLE_LOOP_END, static_cast<float>(end));
         } else {
-            plugin.setParameter(tag::USER_SAMPLE_LOOP_START, 0.0f);
-            plugin.setParameter(tag::USER_SAMPLE_LOOP_END, 1.0f);
+            plugin.setParameter(tag::SAMPLE_LOOP_START, 0.0f);
+            plugin.setParameter(tag::SAMPLE_LOOP_END, 1.0f);
         }
     }
-    plugin.setSteppedValue(tag::USER_SAMPLE_LOOP_MODE, hasLoop ? LOOP_MODE_LOOP : LOOP_MODE_ONE_SHOT);
+    plugin.setSteppedValue(tag::SAMPLE_LOOP_MODE, hasLoop ? LOOP_MODE_LOOP : LOOP_MODE_ONE_SHOT);
 }
 
 // Frame by frame to where the left channel changes sign or rests at zero.
@@ -276,7 +276,7 @@ bool TSampleLibrary::getSampleDisplayValue(float position, float& left, float& r
 
 // -40 to +40 dB over the parameter's range.
 float TSampleLibrary::getSampleVol() {
-    return std::pow(10.0f, (plugin.getParameter(tag::USER_SAMPLE_GAIN) * 80.0f - 40.0f) / 20.0f);
+    return std::pow(10.0f, (plugin.getParameter(tag::SAMPLE_VOLUME) * 80.0f - 40.0f) / 20.0f);
 }
 
 // The volume that brings the peak to 0 dB; a silent sample asks for the most.
@@ -291,7 +291,7 @@ void TSampleLibrary::normalizeSampleVol() {
         peak = std::max({peak, std::fabs(left), std::fabs(right)});
     }
     const double gain = 1.0 / peak;
-    plugin.setParameter(tag::USER_SAMPLE_GAIN,
+    plugin.setParameter(tag::SAMPLE_VOLUME,
                         gain < 0.001 ? 0.0f : static_cast<float>((20.0 * std::log10(gain) + 40.0) / 80.0));
 }
 
@@ -317,7 +317,7 @@ void TSampleLibrary::reloadSample() {
 
 void TSampleLibrary::updateLoadedSamples() {
     engine.requestReset();
-    if (!plugin.getOnOff(tag::USER_SAMPLE_LOADED)) return;
+    if (!plugin.getOnOff(tag::SAMPLE_LOADED)) return;
     std::lock_guard lock(browser.lock);
     loadSampleLocked();
 }
@@ -338,11 +338,11 @@ std::string TSampleLibrary::storedSamplePath() const {
 }
 
 const std::string& TSampleLibrary::sampleRootLocked() const {
-    return plugin.getOnOff(tag::USE_EXTERNAL_SAMPLES) ? folders.externalSampleDir : folders.homeSampleDir;
+    return plugin.getOnOff(tag::USE_EXTERNAL_SAMPLE_DIRECTORY) ? folders.externalSampleDir : folders.homeSampleDir;
 }
 
 std::string& TSampleLibrary::browseFolderLocked() {
-    return plugin.getOnOff(tag::USE_EXTERNAL_SAMPLES) ? browser.externalSampleFolder : browser.sampleFolder;
+    return plugin.getOnOff(tag::USE_EXTERNAL_SAMPLE_DIRECTORY) ? browser.externalSampleFolder : browser.sampleFolder;
 }
 
 void TSampleLibrary::scanLocked() {
@@ -369,10 +369,10 @@ void TSampleLibrary::setSampleNoLocked() {
 // back to a plain one-shot at 0 dB.
 void TSampleLibrary::setSampleInProgram(const std::string& fullPath) {
     const std::string relative = relativeSamplePath(fullPath, sampleRootLocked()).value_or(std::string());
-    plugin.setOn(tag::USER_SAMPLE_LOADED);
-    plugin.setOff(tag::SAMPLE_REVERSE);
-    plugin.setSteppedValue(tag::USER_SAMPLE_LOOP_MODE, LOOP_MODE_ONE_SHOT);
-    plugin.setToDefault(tag::USER_SAMPLE_GAIN);
+    plugin.setOn(tag::SAMPLE_LOADED);
+    plugin.setOff(tag::SAMPLE_REV);
+    plugin.setSteppedValue(tag::SAMPLE_LOOP_MODE, LOOP_MODE_ONE_SHOT);
+    plugin.setToDefault(tag::SAMPLE_VOLUME);
     std::array<float, SAMPLE_NAME_SLOTS> slots{};
     if (!encodeSamplePath(relative, slots)) {
         // A cut path would name another file: the slots stay empty, the sample
@@ -411,7 +411,7 @@ void TSampleLibrary::loadSelectedLocked(int index) {
 // The file the program names. A name that would leave the root (from a host
 // or a stored program) is not opened.
 void TSampleLibrary::loadSampleLocked() {
-    if (!plugin.getOnOff(tag::USER_SAMPLE_LOADED)) return;
+    if (!plugin.getOnOff(tag::SAMPLE_LOADED)) return;
     const std::string relative = storedSamplePath();
     const std::string full = joinSamplePath(sampleRootLocked(), relative);
     if (!isSafeRelativeSamplePath(relative)) {
@@ -430,7 +430,7 @@ void TSampleLibrary::reloadSampleLocked() {
     browser.curSampleNo = -1;
     browser.sampleFolder = folders.homeSampleDir;
     browser.externalSampleFolder = folders.externalSampleDir;
-    engine.samples.userSamplePresent = plugin.getOnOff(tag::USER_SAMPLE_LOADED);
+    engine.samples.userSamplePresent = plugin.getOnOff(tag::SAMPLE_LOADED);
     if (engine.samples.userSamplePresent) loadSampleLocked();
     scanLocked();
     setSampleNoLocked();
@@ -460,7 +460,7 @@ void TSampleLibrary::setExternalSampleDir() {
     folders.externalSampleDir = chosen;
     browser.externalSampleFolder = chosen;
     saveStringToPrefs(EXTERNAL_SAMPLE_DIR_KEY, chosen);
-    if (plugin.getOnOff(tag::USE_EXTERNAL_SAMPLES)) {
+    if (plugin.getOnOff(tag::USE_EXTERNAL_SAMPLE_DIRECTORY)) {
         scanLocked();
         setSampleNoLocked();
     }
@@ -476,12 +476,12 @@ void TSampleLibrary::browseTo(
 }
 
 void TSampleLibrary::showKolbriSample() {
-    plugin.setOff(tag::USE_EXTERNAL_SAMPLES);
+    plugin.setOff(tag::USE_EXTERNAL_SAMPLE_DIRECTORY);
     gotoHomeSampleFolder();
 }
 
 void TSampleLibrary::showExternalSamples() {
-    plugin.setOn(tag::USE_EXTERNAL_SAMPLES);
+    plugin.setOn(tag::USE_EXTERNAL_SAMPLE_DIRECTORY);
     gotoHomeSampleFolder();
 }
 
@@ -547,7 +547,7 @@ std::string TSampleLibrary::getSampleSubFolderDisplayNameStr(int index) {
 std::string TSampleLibrary::getCurSampleFolderDisplayNameStr() {
     std::lock_guard lock(browser.lock);
     const std::string relative = sampleFolderRelative(browseFolderLocked(), sampleRootLocked());
-    return plugin.getOnOff(tag::USE_EXTERNAL_SAMPLES) ? "EXT: " + relative : relative;
+    return plugin.getOnOff(tag::USE_EXTERNAL_SAMPLE_DIRECTORY) ? "EXT: " + relative : relative;
 }
 
 int TSampleLibrary::getNumOfSamplesInSampleFolder() {
@@ -592,7 +592,7 @@ bool TSampleLibrary::isValidSampleNo(int index) {
     return index >= 0 && index < listedCountLocked(&TSampleFolderListing::sampleFiles);
 }
 
-bool TSampleLibrary::getUsesExternalSample() { return plugin.getOnOff(tag::USE_EXTERNAL_SAMPLES); }
+bool TSampleLibrary::getUsesExternalSample() { return plugin.getOnOff(tag::USE_EXTERNAL_SAMPLE_DIRECTORY); }
 
 void TSampleLibrary::previewSampleFromFile(int index) {
     std::string path;
@@ -639,7 +639,7 @@ void TSampleLibrary::importSampleFromDrag(const std::string& path, int count) {
 }
 
 void TSampleLibrary::importSampleFromMenu() {
-    if (plugin.getOnOff(tag::USE_EXTERNAL_SAMPLES)) return;
+    if (plugin.getOnOff(tag::USE_EXTERNAL_SAMPLE_DIRECTORY)) return;
     std::string start;
     {
         std::lock_guard lock(browser.lock);

@@ -14,16 +14,7 @@
 
 namespace {
 
-constexpr int SOURCE_MODE_TAG = 10;
-constexpr int SAMPLE_TAG = 19;
-constexpr int FILTER_MODE_TAG = 27;
-constexpr int MOVEMENT_SPEED_TAG = 41;
-constexpr int MOVEMENT_SYNC_TAG = 42;
-constexpr int FREE_LFO_SYNC_TAG = 64;
-constexpr int MOD_FX_MODE_TAG = 82;
-constexpr int MOD_FX_SYNC_TAG = 83;
-constexpr int MOD_FX_FIRST_VARIABLE_TAG = 85;
-constexpr int DELAY_SYNC_TAG = 91;
+constexpr int MOD_FX_FIRST_VARIABLE_TAG = tag::MOD_FX_1;
 constexpr int SAMPLE_SOURCE_MODE = 4;
 
 // Mod FX modes whose variables read differently.
@@ -75,15 +66,15 @@ std::string neighbourMix(float x, const Table& names, bool wrap) {
 // The destination parameter whose kind decides how an amount reads.
 int amountDestinationTag(int tag) {
     switch (tag) {
-    case 57: return 59;
-    case 58: return 60;
-    case 71: return 73;
-    case 72: return 74;
-    case 119: return 115;
-    case 120: return 116;
-    case 121: return 117;
-    case 122: return 118;
-    default: return 59;
+    case tag::MOVEMENT_AMOUNT_1: return tag::MOVEMENT_DESTINATION_1;
+    case tag::MOVEMENT_AMOUNT_2: return tag::MOVEMENT_DESTINATION_2;
+    case tag::FREE_LFO_AMOUNT_1: return tag::FREE_LFO_DESTINATION_1;
+    case tag::FREE_LFO_AMOUNT_2: return tag::FREE_LFO_DESTINATION_2;
+    case tag::MODULATION_SLOT_1_AMOUNT: return tag::MODULATION_SLOT_1_DESTINATION;
+    case tag::MODULATION_SLOT_2_AMOUNT: return tag::MODULATION_SLOT_2_DESTINATION;
+    case tag::MODULATION_SLOT_3_AMOUNT: return tag::MODULATION_SLOT_3_DESTINATION;
+    case tag::MODULATION_SLOT_4_AMOUNT: return tag::MODULATION_SLOT_4_DESTINATION;
+    default: return tag::MOVEMENT_DESTINATION_1;
     }
 }
 
@@ -146,7 +137,7 @@ std::string APlugin::getParameterNameStr(int32 tag) {
     // The five Mod FX knobs mean different things in each mode; the host sees
     // the name the current mode gives them.
     if (tag >= MOD_FX_FIRST_VARIABLE_TAG && tag < MOD_FX_FIRST_VARIABLE_TAG + 5)
-        return MOD_FX_VAR_STR[getSteppedValue(MOD_FX_MODE_TAG) * 5 + (tag - MOD_FX_FIRST_VARIABLE_TAG)];
+        return MOD_FX_VAR_STR[getSteppedValue(tag::MOD_FX_MODE) * 5 + (tag - MOD_FX_FIRST_VARIABLE_TAG)];
     return attr.paramName[tag];
 }
 
@@ -197,7 +188,7 @@ std::string APlugin::getParameterDisplayStr(int32 tag) {
     case 9: return integerText(truncated(v * 96.99f) - 48) + " Semi";
     case 10: return integerText(truncated(v * 200.0f) - 100) + " Cents";
     case 11: return getFilterFreqStr(v);
-    case 12: return getLFOSpeedStr(values.curValue[tag].load(), getOnOff(FREE_LFO_SYNC_TAG), false);
+    case 12: return getLFOSpeedStr(values.curValue[tag].load(), getOnOff(tag::FREE_LFO_TEMPO_SYNC), false);
     case 13: return SRC_STR[getSteppedValue(tag)];
     case 14: return DEST_STR[getSteppedValue(tag)];
     case 15: {
@@ -217,53 +208,57 @@ std::string APlugin::getParameterDisplayStr(int32 tag) {
 
 // The parameters whose text follows a rule of their own.
 std::string APlugin::displayByTag(int32 tag, float v) {
-    const int modFxMode = getSteppedValue(MOD_FX_MODE_TAG);
+    const int modFxMode = getSteppedValue(tag::MOD_FX_MODE);
     switch (tag) {
-    case 5: return PLAY_MODE_STR[getSteppedValue(tag)];
-    case 6: return PORT_MODE_STR[getSteppedValue(tag)];
-    case 8:
-    case 9: {
+    case tag::PLAY_MODE: return PLAY_MODE_STR[getSteppedValue(tag)];
+    case tag::PORTAMENTO_MODE: return PORT_MODE_STR[getSteppedValue(tag)];
+    case tag::PITCH_BEND_DOWN:
+    case tag::PITCH_BEND_UP: {
         const std::string& semitones = PITCH_BEND_STR[getSteppedValue(tag)];
         return semitones == "Off" ? semitones : semitones + " Semi";
     }
-    case 10: return SOURCE_MODE_STR[getSteppedValue(tag)];
-    case 14: return twoWayMix(v, NOISE_STR[0], NOISE_STR[1]);
-    case 15: return neighbourMix(3.0f * v, WAVE_STR, true);
-    case 19:
-        if (getSteppedValue(SOURCE_MODE_TAG) != SAMPLE_SOURCE_MODE) return "N/A";
+    case tag::SOURCE_MODE: return SOURCE_MODE_STR[getSteppedValue(tag)];
+    case tag::NOISE_MIX: return twoWayMix(v, NOISE_STR[0], NOISE_STR[1]);
+    case tag::WAVE_MIX: return neighbourMix(3.0f * v, WAVE_STR, true);
+    case tag::SAMPLE:
+        if (getSteppedValue(tag::SOURCE_MODE) != SAMPLE_SOURCE_MODE) return "N/A";
         return SAMPLE_STR[getSteppedValue(tag)];
-    case 21: {
-        const int32 frames = sampleLengthForDisplay(getSteppedValue(SAMPLE_TAG));
+    case tag::SAMPLE_OFFSET: {
+        const int32 frames = sampleLengthForDisplay(getSteppedValue(tag::SAMPLE));
         return integerText(truncated(static_cast<double>(v) * frames));
     }
-    case 23: return integerText(truncated(std::pow(2.0f, 8.0f * v - 4.0f) * 100.0f)) + " %";
-    case 27: return FILTER_MODE_STR[getSteppedValue(tag)];
-    case 31: {
-        const int filterMode = getSteppedValue(FILTER_MODE_TAG);
-        if (filterMode == 11 || filterMode == 23) return twoWayMix(v, FILTER_MULTI_1_STR[0], FILTER_MULTI_1_STR[1]);
-        if (filterMode == 12 || filterMode == 24) return neighbourMix(1.999f * v, FILTER_MULTI_2_STR, false);
-        if (filterMode == 28 || filterMode == 29) return integerText(truncated(100.0f * v)) + "%";
+    case tag::GRAIN_LENGTH: return integerText(truncated(std::pow(2.0f, 8.0f * v - 4.0f) * 100.0f)) + " %";
+    case tag::FILTER_MODE: return FILTER_MODE_STR[getSteppedValue(tag)];
+    case tag::FILTER_VOWEL_MIX: {
+        const int filterMode = getSteppedValue(tag::FILTER_MODE);
+        if (filterMode == filtertype::ZERO_LOW_HIGH_PASS_12DB || filterMode == filtertype::ZERO_LOW_HIGH_PASS_24DB)
+            return twoWayMix(v, FILTER_MULTI_1_STR[0], FILTER_MULTI_1_STR[1]);
+        if (filterMode == filtertype::ZERO_LOW_BAND_HIGH_PASS_12DB ||
+            filterMode == filtertype::ZERO_LOW_BAND_HIGH_PASS_24DB)
+            return neighbourMix(1.999f * v, FILTER_MULTI_2_STR, false);
+        if (filterMode == filtertype::FORMANT_1 || filterMode == filtertype::FORMANT_2)
+            return integerText(truncated(100.0f * v)) + "%";
         return FILTER_VOWEL_STR[getSteppedValue(tag, 4.99f, 5)];
     }
-    case 32: return FILTER_DISTORT_TYPE_STR[getSteppedValue(tag)];
-    case 34: return v < 0.5f ? "Pre-Filter Distortion" : "Post-Filter Distortion";
-    case 39:
-    case 61: return LFO_WAVE_STR[getSteppedValue(tag)];
-    case 41:
+    case tag::FILTER_DISTORTION_MODE: return FILTER_DISTORT_TYPE_STR[getSteppedValue(tag)];
+    case tag::PRE_POST_FILTER_DISTORTION: return v < 0.5f ? "Pre-Filter Distortion" : "Post-Filter Distortion";
+    case tag::MOVEMENT_WAVE:
+    case tag::FREE_LFO_WAVE: return LFO_WAVE_STR[getSteppedValue(tag)];
+    case tag::MOVEMENT_SPEED:
         // As the speed lock sees them, so a locked speed shows what plays.
-        return getLFOSpeedStr(getLockVar(MOVEMENT_SPEED_TAG), getOnOff(getLockVar(MOVEMENT_SYNC_TAG)), true);
-    case 51: return getFloatStr((8.0f * v - 4.0f) * 12.0f, 1) + " Semi";
-    case 54: return PAN_MOVE_MODE_STR[getSteppedValue(tag)];
-    case 62: return LFO_MODE_STR[getSteppedValue(tag)];
-    case 75: return FX_PATH_STR[getSteppedValue(tag)];
-    case 79: return integerText(truncated(44100.0f / std::pow(2.0f, 5.0f * v))) + " Samples";
-    case 80: return getFloatStr(16.0f - 15.99f * v, 1) + " Bits";
-    case 82: return MOD_FX_MODE_STR[getSteppedValue(tag)];
-    case 85:
+        return getLFOSpeedStr(getLockVar(tag::MOVEMENT_SPEED), getOnOff(getLockVar(tag::MOVEMENT_TEMPO_SYNC)), true);
+    case tag::MOVEMENT_TO_PITCH: return getFloatStr((8.0f * v - 4.0f) * 12.0f, 1) + " Semi";
+    case tag::MOVEMENT_TO_PAN_SINGLE_MODE: return PAN_MOVE_MODE_STR[getSteppedValue(tag)];
+    case tag::FREE_LFO_MODE: return LFO_MODE_STR[getSteppedValue(tag)];
+    case tag::FX_PATH: return FX_PATH_STR[getSteppedValue(tag)];
+    case tag::LOW_FI_SAMPLE_RATE: return integerText(truncated(44100.0f / std::pow(2.0f, 5.0f * v))) + " Samples";
+    case tag::LOW_FI_BITS: return getFloatStr(16.0f - 15.99f * v, 1) + " Bits";
+    case tag::MOD_FX_MODE: return MOD_FX_MODE_STR[getSteppedValue(tag)];
+    case tag::MOD_FX_1:
         if (modFxMode == GATOR) return GATER_PERIOD_STR[getSteppedValue(v, 33.99f, 34)];
         if (modFxMode == RING) return getFilterFreqStr(v);
-        return getLFOSpeedStr(values.curValue[tag].load(), getOnOff(MOD_FX_SYNC_TAG), false);
-    case 86:
+        return getLFOSpeedStr(values.curValue[tag].load(), getOnOff(tag::MOD_FX_TEMPO_SYNC), false);
+    case tag::MOD_FX_2:
         switch (modFxMode) {
         case PHASER:
         case TALKBOX: return getFilterFreqStr(v);
@@ -279,41 +274,44 @@ std::string APlugin::displayByTag(int32 tag, float v) {
         }
         default: return getFloatStr(50.0f * v, 1) + " ms";
         }
-    case 87:
+    case tag::MOD_FX_3:
         if (modFxMode == WAH_WAH) return getFilterFreqStr(v);
         return integerText(truncated(100.0f * v)) + "%";
-    case 88:
+    case tag::MOD_FX_4:
         if (modFxMode == GATOR) return "Left Gator";
         if (modFxMode == WAH_WAH) return getFilterFreqStr(v);
         return integerText(truncated(100.0f * v)) + "%";
-    case 89:
+    case tag::MOD_FX_5:
         if (modFxMode == CHORUS || modFxMode == RING) return getFilterFreqStr(v);
         if (modFxMode == GATOR) return "Right Gator";
         return integerText(truncated(100.0f * v)) + "%";
-    case 94:
-    case 95:
-        if (getOnOff(DELAY_SYNC_TAG)) {
+    case tag::DELAY_LEFT:
+    case tag::DELAY_RIGHT:
+        if (getOnOff(tag::DELAY_TEMPO_SYNC)) {
             int length = truncated(14.99f * v);
             if (length < 0) length = 0;
             if (length > 14) length = 14;
             return DELAY_LEN_STR[length];
         }
         return getFloatStr(std::pow(2.0f, 12.0f * v), 1) + "ms";
-    case 102: return getFloatStr((std::pow(2.0f, 10.0f * v) - 1.0f) * 0.5f, 1) + " ms";
-    case 103: return getFloatStr(std::floor(30.75f * v + 1.0f) * 0.25f, 1) + " m3";
-    case 104: return integerText(truncated(std::pow(2.0f, 8.0f * v - 6.0f) * 100.0f)) + "%";
-    case 125: return RIBBON_SPRING_TIME_STR[getSteppedValue(tag)];
-    case 126: return RIBBON_QUANT_STR[getSteppedValue(tag)];
-    case 127:
-    case 957: return getEnvLenStr(v, false);
-    case 244: return SAMPLE_LOOP_MODE_STR[getSteppedValue(tag)];
-    case 245: return getDBStr(tag, 80.0f, 40.0f, true);
-    case 246: return "Sample " + integerText(truncated(userSamplePointForDisplay(246)));
-    case 247: return "Sample " + integerText(truncated(userSamplePointForDisplay(247)));
-    case 248: return "Sample " + integerText(truncated(userSamplePointForDisplay(248)));
-    case 958: return MOVE_SNAP_STR[getSteppedValue(tag)];
-    case 1017: return integerText(truncated(440.0f * std::pow(2.0f, 2.0f * v - 1.0f))) + " Hz";
-    case 1019: return integerText(truncated(20.0f * std::pow(2.0f, 12.0f * v) / 1000.0f + 0.1f)) + " KHz";
+    case tag::REVERB_PRE_DELAY: return getFloatStr((std::pow(2.0f, 10.0f * v) - 1.0f) * 0.5f, 1) + " ms";
+    case tag::REVERB_SIZE: return getFloatStr(std::floor(30.75f * v + 1.0f) * 0.25f, 1) + " m3";
+    case tag::REVERB_LENGTH: return integerText(truncated(std::pow(2.0f, 8.0f * v - 6.0f) * 100.0f)) + "%";
+    case tag::RIBBON_SPRING_TIME: return RIBBON_SPRING_TIME_STR[getSteppedValue(tag)];
+    case tag::RIBBON_QUANTIZATION: return RIBBON_QUANT_STR[getSteppedValue(tag)];
+    case tag::RELEASE:
+    case tag::ATTACK: return getEnvLenStr(v, false);
+    case tag::SAMPLE_LOOP_MODE: return SAMPLE_LOOP_MODE_STR[getSteppedValue(tag)];
+    case tag::SAMPLE_VOLUME: return getDBStr(tag, 80.0f, 40.0f, true);
+    case tag::SAMPLE_START: return "Sample " + integerText(truncated(userSamplePointForDisplay(tag::SAMPLE_START)));
+    case tag::SAMPLE_LOOP_START:
+        return "Sample " + integerText(truncated(userSamplePointForDisplay(tag::SAMPLE_LOOP_START)));
+    case tag::SAMPLE_LOOP_END:
+        return "Sample " + integerText(truncated(userSamplePointForDisplay(tag::SAMPLE_LOOP_END)));
+    case tag::MOVE_SNAP_TO: return MOVE_SNAP_STR[getSteppedValue(tag)];
+    case tag::GLOBAL_TUNING: return integerText(truncated(440.0f * std::pow(2.0f, 2.0f * v - 1.0f))) + " Hz";
+    case tag::BRICK_FILTER_FREQUENCY:
+        return integerText(truncated(20.0f * std::pow(2.0f, 12.0f * v) / 1000.0f + 0.1f)) + " KHz";
     default: return "----";
     }
 }
@@ -326,9 +324,9 @@ int32 APlugin::sampleLengthForDisplay(int32 sample) {
 
 double APlugin::userSamplePointForDisplay(int32 tag) {
     switch (tag) {
-    case 246: return sampleLibrary.getSampleStart(USER_SAMPLE_SLOT);
-    case 247: return sampleLibrary.getSampleLoopStart(USER_SAMPLE_SLOT);
-    case 248: return sampleLibrary.getSampleLoopEnd(USER_SAMPLE_SLOT);
+    case tag::SAMPLE_START: return sampleLibrary.getSampleStart(USER_SAMPLE_SLOT);
+    case tag::SAMPLE_LOOP_START: return sampleLibrary.getSampleLoopStart(USER_SAMPLE_SLOT);
+    case tag::SAMPLE_LOOP_END: return sampleLibrary.getSampleLoopEnd(USER_SAMPLE_SLOT);
     default: return 0.0;
     }
 }

@@ -326,11 +326,6 @@ namespace {
 constexpr float SYNCED_SPEED_RANGE = 33.99f;
 constexpr int SYNCED_SPEED_STEPS = 34;
 
-constexpr int MOVEMENT_WAVE_TAG = 39;
-constexpr int MOVEMENT_SPEED_TAG = 41, MOVEMENT_SYNC_TAG = 42;
-constexpr int FREE_LFO_SPEED_TAG = 63, FREE_LFO_SYNC_TAG = 64;
-constexpr int MOD_FX_MODE_TAG = 82;
-constexpr int SAMPLE_LOOP_MODE_TAG = 244, SAMPLE_REVERSE_TAG = 20;
 // The step of the sample loop mode that plays the sample backwards.
 constexpr int SAMPLE_LOOP_MODE_REVERSED = 3;
 
@@ -338,26 +333,26 @@ constexpr int SAMPLE_LOOP_MODE_REVERSED = 3;
 
 void APlugin::changeDelta(int tag, int delta, bool fine, float amount) {
     if (!isValidTag(tag)) return;
-    if (tag == MOVEMENT_WAVE_TAG) {
+    if (tag == tag::MOVEMENT_WAVE) {
         setSteppedValue(tag, getSteppedValue(tag) + delta);
         return;
     }
-    if ((tag == MOVEMENT_SPEED_TAG && getOnOff(MOVEMENT_SYNC_TAG)) ||
-        (tag == FREE_LFO_SPEED_TAG && getOnOff(FREE_LFO_SYNC_TAG))) {
+    if ((tag == tag::MOVEMENT_SPEED && getOnOff(tag::MOVEMENT_TEMPO_SYNC)) ||
+        (tag == tag::FREE_LFO_SPEED && getOnOff(tag::FREE_LFO_TEMPO_SYNC))) {
         const int step = getSteppedValue(tag, SYNCED_SPEED_RANGE, SYNCED_SPEED_STEPS);
         setSteppedValue(tag, step + delta, SYNCED_SPEED_RANGE, SYNCED_SPEED_STEPS);
         return;
     }
-    if (tag == MOD_FX_MODE_TAG) {
+    if (tag == tag::MOD_FX_MODE) {
         setSteppedValue(tag, getSteppedValue(tag) + delta);
         // The editor's own gesture: this runs on its thread.
         if (isEditorOpen())
             if (TEditorHooks* hooks = editorHooksOf(editor)) hooks->updateModFX();
         return;
     }
-    if (tag == SAMPLE_LOOP_MODE_TAG) {
+    if (tag == tag::SAMPLE_LOOP_MODE) {
         setSteppedValue(tag, getSteppedValue(tag) + delta);
-        setOnOff(SAMPLE_REVERSE_TAG, getSteppedValue(tag) == SAMPLE_LOOP_MODE_REVERSED);
+        setOnOff(tag::SAMPLE_REV, getSteppedValue(tag) == SAMPLE_LOOP_MODE_REVERSED);
         return;
     }
     if (attr.steppedNum[tag] != -1) {

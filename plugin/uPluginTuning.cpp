@@ -7,7 +7,7 @@
 // is read on the editor's thread.
 #include <cstddef>
 
-#include "engine/EngineTags.h"
+#include "engine/dsp/ParameterTags.h"
 #include "engine/TuningFile.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"

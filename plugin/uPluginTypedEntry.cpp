@@ -14,6 +14,7 @@
 #include <limits>
 
 #include "engine/ModTables.h"
+#include "engine/dsp/FilterTypes.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "plugin/StringTables.h"
@@ -30,22 +31,11 @@ constexpr double LN_4096 = 8.317766;
 constexpr double LN_2 = 0.6931472;
 constexpr double NO_THRESHOLD = -std::numeric_limits<double>::infinity();
 
-constexpr int SAMPLE_CHOICE_TAG = 19, SAMPLE_OFFSET_TAG = 21, GRAIN_LENGTH_TAG = 23;
-constexpr int FILTER_MODE_TAG = 27, FILTER_VOWEL_TAG = 31, VOCAL_FILTER_MODE = 27;
-constexpr int MOVEMENT_SPEED_TAG = 41, MOVEMENT_SYNC_TAG = 42, MOVEMENT_PITCH_TAG = 51;
-constexpr int FREE_LFO_SPEED_TAG = 63, FREE_LFO_SYNC_TAG = 64;
-constexpr int MOD_FX_MODE_TAG = 82, MOD_FX_SYNC_TAG = 83;
-constexpr int DELAY_SYNC_TAG = 91, DELAY_LEFT_TAG = 94, DELAY_RIGHT_TAG = 95;
-constexpr int SAMPLE_VOLUME_TAG = 245;
 constexpr float SYNCED_RANGE = 33.99f;
 constexpr int SYNCED_STEPS = 34;
 
-// Tags whose text the Mod FX mode decides.
-constexpr int MOD_FX_1 = 85, MOD_FX_2 = 86, MOD_FX_3 = 87, MOD_FX_4 = 88, MOD_FX_5 = 89;
 enum TModFXMode { CHORUS, FLANGER, ENSEMBLE, PHASER, WAH, TALKBOX, TREMOLO, AUTOPAN, RING, GATOR };
 
-// The amounts of the eight modulation routes, in slot order.
-constexpr int MOD_AMOUNT_TAGS[NUM_MOD_ROUTES] = {119, 120, 121, 122, 57, 58, 71, 72};
 
 std::string printed(const char* format, double value) {
     char text[64];
@@ -70,8 +60,8 @@ struct TThresholdEntry {
 };
 
 const TThresholdEntry THRESHOLD_ENTRIES[] = {
-    {GRAIN_LENGTH_TAG, "5 to 1600 %", NO_THRESHOLD, [](double x) { return std::log(x / 100.0) / LN_256 + 0.5; }, true},
-    {MOVEMENT_PITCH_TAG, "-48 to +48 semi", NO_THRESHOLD, [](double x) { return x / 96.0 + 0.5; }, true},
+    {tag::GRAIN_LENGTH, "5 to 1600 %", NO_THRESHOLD, [](double x) { return std::log(x / 100.0) / LN_256 + 0.5; }, true},
+    {tag::MOVEMENT_TO_PITCH, "-48 to +48 semi", NO_THRESHOLD, [](double x) { return x / 96.0 + 0.5; }, true},
     {79, "44100 to 2000", 0.0001, [](double x) { return std::log(44100.0 / x) / LN_32; }, false},
     {80, "1 to 16", 0.0001, [](double x) { return 1.0 - x / 16.0; }, false},
     {102, "0 to 511ms", 0.0001, [](double x) { return std::log(2.0 * x + 1.0) / LN_1024; }, false},
@@ -205,7 +195,7 @@ void APlugin::setNumValue(int tag) {
     const double c = values.curValue[static_cast<std::size_t>(tag)];
     double x;
 
-    if (tag == FILTER_VOWEL_TAG && getSteppedValue(FILTER_MODE_TAG) == VOCAL_FILTER_MODE) {
+    if (tag == tag::FILTER_VOWEL_MIX && getSteppedValue(tag::FILTER_MODE) == filtertype::VOCAL) {
         if (askNumber(tag, printed(static_cast<int>(c * 4.99) + 1), "Vowel, 1(A) to 5(U)", {.stripped = true}, x))
             storeTyped(tag, clampUnit((x - 1.0) / 4.99));
         return;
@@ -224,19 +214,19 @@ void APlugin::setNumValue(int tag) {
 // The tags whose entry is their own; false for every other tag.
 bool APlugin::setNumValueByTag(int tag) {
     const double c = values.curValue[static_cast<std::size_t>(tag)];
-    const int modFXMode = getSteppedValue(MOD_FX_MODE_TAG);
+    const int modFXMode = getSteppedValue(tag::MOD_FX_MODE);
     double x;
     switch (tag) {
-    case SAMPLE_OFFSET_TAG: {
-        const int length = sampleLengthForDisplay(getSteppedValue(SAMPLE_CHOICE_TAG));
+    case tag::SAMPLE_OFFSET: {
+        const int length = sampleLengthForDisplay(getSteppedValue(tag::SAMPLE));
         const std::string hint = "Sample Length: 0 to " + printed(length) + " Samples";
         // Without a length there is no position to type: nothing changes.
         if (askNumber(tag, getParameterDisplayStr(tag), hint, {.stripped = true, .integer = true}, x) && length > 0)
             storeTyped(tag, x / length);
         return true;
     }
-    case MOVEMENT_SPEED_TAG:
-        if (getOnOff(MOVEMENT_SYNC_TAG)) {
+    case tag::MOVEMENT_SPEED:
+        if (getOnOff(tag::MOVEMENT_TEMPO_SYNC)) {
             setNumStepped(tag, SYNCED_RANGE, SYNCED_STEPS);
             return true;
         }
@@ -246,16 +236,16 @@ bool APlugin::setNumValueByTag(int tag) {
             x > 0.0)
             storeTyped(tag, clampUnit(std::log((1.0 / x) * 4096.0 / 55.0) / LN_16384));
         return true;
-    case FREE_LFO_SPEED_TAG: setNumSpeed(tag, getOnOff(FREE_LFO_SYNC_TAG)); return true;
-    case MOD_FX_1:
+    case tag::FREE_LFO_SPEED: setNumSpeed(tag, getOnOff(tag::FREE_LFO_TEMPO_SYNC)); return true;
+    case tag::MOD_FX_1:
         if (modFXMode == GATOR)
             setNumSteppedStr(tag, SYNCED_RANGE, SYNCED_STEPS, GATER_PERIOD_STR.data());
         else if (modFXMode == RING)
             setNumFilter(tag);
         else
-            setNumSpeed(tag, getOnOff(MOD_FX_SYNC_TAG));
+            setNumSpeed(tag, getOnOff(tag::MOD_FX_TEMPO_SYNC));
         return true;
-    case MOD_FX_2:
+    case tag::MOD_FX_2:
         switch (modFXMode) {
         case CHORUS:
         case FLANGER:
@@ -274,27 +264,27 @@ bool APlugin::setNumValueByTag(int tag) {
         default: setNumPer(tag, false); break;
         }
         return true;
-    case MOD_FX_3:
+    case tag::MOD_FX_3:
         if (modFXMode == CHORUS || modFXMode == WAH) setNumFilter(tag);
         else setNumPer(tag, false);
         return true;
-    case MOD_FX_4:
+    case tag::MOD_FX_4:
         if (modFXMode == WAH) setNumFilter(tag);
         else setNumPer(tag, false);
         return true;
-    case MOD_FX_5:
+    case tag::MOD_FX_5:
         if (modFXMode == CHORUS || modFXMode == RING) setNumFilter(tag);
         else setNumPer(tag, false);
         return true;
-    case DELAY_LEFT_TAG:
-    case DELAY_RIGHT_TAG:
-        if (getOnOff(DELAY_SYNC_TAG)) {
+    case tag::DELAY_LEFT:
+    case tag::DELAY_RIGHT:
+        if (getOnOff(tag::DELAY_TEMPO_SYNC)) {
             setNumSteppedStr(tag, 14.99f, 15, DELAY_LEN_STR.data());
         } else if (askNumber(tag, getParameterDisplayStr(tag), "0 to 1024ms", {}, x) && x > 0.001) {
             storeTyped(tag, std::log(x) / LN_4096);
         }
         return true;
-    case SAMPLE_VOLUME_TAG: setNumVol(tag, 80.0f, 40.0f, "-40 to 40 dB"); return true;
+    case tag::SAMPLE_VOLUME: setNumVol(tag, 80.0f, 40.0f, "-40 to 40 dB"); return true;
     default: return false;
     }
 }
@@ -321,8 +311,8 @@ void APlugin::setNumValueByType(int tag) {
         break;
     case 11: setNumFilter(tag); break;
     case 15: {
-        const int* found = std::find(std::begin(MOD_AMOUNT_TAGS), std::end(MOD_AMOUNT_TAGS), tag);
-        setModValue(tag, found == std::end(MOD_AMOUNT_TAGS) ? 0 : static_cast<int>(found - std::begin(MOD_AMOUNT_TAGS)));
+        const auto found = std::find(MOD_AMT_TAGS.begin(), MOD_AMT_TAGS.end(), tag);
+        setModValue(tag, found == MOD_AMT_TAGS.end() ? 0 : static_cast<int>(found - MOD_AMT_TAGS.begin()));
         break;
     }
     case 16: break;  // internal slots: nothing to type

@@ -37,6 +37,7 @@
 #include <utility>
 
 #include "engine/dsp/FilterTables.h"
+#include "engine/dsp/FilterTypes.h"
 #include "engine/dsp/StereoTypes.h"
 #include "engine/dsp/TFilterQuarter.h"
 #include "engine/dsp/VectorLanes.h"
@@ -158,9 +159,9 @@ template <int TYPE, class V>
     const V high = (input - low) - d * saturated;
     band = high * f + saturated + guard;
     low = band * f + low + guard;
-    if constexpr (TYPE == 3) return low * V::all(SQRT2_LANES);
-    else if constexpr (TYPE == 4) return high * V::all(SQRT2_LANES);
-    else if constexpr (TYPE == 5) return band * V::all(TWO_LANES);
+    if constexpr (TYPE == filtertype::LOWPASS_12DB) return low * V::all(SQRT2_LANES);
+    else if constexpr (TYPE == filtertype::HIGHPASS_12DB) return high * V::all(SQRT2_LANES);
+    else if constexpr (TYPE == filtertype::BANDPASS_12DB) return band * V::all(TWO_LANES);
     else return (low - high) * V::all(SQRT2_LANES);
 }
 
@@ -358,11 +359,12 @@ template <class V, bool ALL_ON>
         store(v.stateVariableF[1], spreadIsOne ? fLeft : sines(cutoffRight));
         store(v.stateVariableD, V::all(ONE_LANES) - q + V::all(GUARD_LANES));
     }
+    using namespace filtertype;
     switch (type) {
-    case 3: plainRecursionOf<3, ALL_ON>(v, lanesOn, on, lanes, frames); break;
-    case 4: plainRecursionOf<4, ALL_ON>(v, lanesOn, on, lanes, frames); break;
-    case 5: plainRecursionOf<5, ALL_ON>(v, lanesOn, on, lanes, frames); break;
-    default: plainRecursionOf<6, ALL_ON>(v, lanesOn, on, lanes, frames); break;
+    case LOWPASS_12DB: plainRecursionOf<LOWPASS_12DB, ALL_ON>(v, lanesOn, on, lanes, frames); break;
+    case HIGHPASS_12DB: plainRecursionOf<HIGHPASS_12DB, ALL_ON>(v, lanesOn, on, lanes, frames); break;
+    case BANDPASS_12DB: plainRecursionOf<BANDPASS_12DB, ALL_ON>(v, lanesOn, on, lanes, frames); break;
+    default: plainRecursionOf<NOTCH_12DB, ALL_ON>(v, lanesOn, on, lanes, frames); break;
     }
 }
 

@@ -218,7 +218,7 @@ void TFilter::process(stereoStruct freq, stereoStruct cutoffOffset, float resona
         const float x = ((((offset[c] + v.env[i]) + lfo) + v.vel[i]) + v.mod[i]) + smoothPair[c];
         v.cutoff[c][i] = sanitizeCutoff(v.track[i] * octavePower(c, x) * 20.0f);
     }
-    if (type == TYPE_OFF) {
+    if (type == filtertype::BYPASS) {
         out = in;
         return;
     }
@@ -254,11 +254,11 @@ void TFilter::updateZeroDelayCoefficients() {
     // A right channel at the left's cutoff takes the left's coefficients.
     const bool sameCutoff = cutoff[1] == cutoff[0];
     const float m = v.appliedVowel[lane];
-    if (type == 11) {
+    if (type == filtertype::ZERO_LOW_HIGH_PASS_12DB) {
         weightLow = 1.0f - m;
         weightBand = 0.0f;
         weightHigh = m;
-    } else if (type == 12) {
+    } else if (type == filtertype::ZERO_LOW_BAND_HIGH_PASS_12DB) {
         if (m < 0.5f) {
             weightLow = 1.0f - 2.0f * m;
             weightBand = 2.0f * m;
@@ -300,11 +300,11 @@ void TFilter::updateCoefficients() {
     const float m = v.appliedVowel[lane];
 
     // Mix weights of the 24 dB morphing types (the 12 dB ones are family C's).
-    if (type == 23) {
+    if (type == filtertype::ZERO_LOW_HIGH_PASS_24DB) {
         weightLow = 1.0f - m;
         weightBand = 0.0f;
         weightHigh = m;
-    } else if (type == 24) {
+    } else if (type == filtertype::ZERO_LOW_BAND_HIGH_PASS_24DB) {
         if (m < 0.5f) {
             weightLow = 1.0f - 2.0f * m;
             weightBand = 2.0f * m;
@@ -318,10 +318,14 @@ void TFilter::updateCoefficients() {
 
     // Only the families the type runs are computed (types 13-16 and 25-26
     // chain two families).
-    const bool onePole = (type >= 1 && type <= 2) || (type >= 13 && type <= 14);
-    const bool stateVariable = (type >= 3 && type <= 6) || (type >= 13 && type <= 16);
-    const bool zeroDelayPair = type >= 19 && type <= 24;
-    const bool cascadeStages = (type >= 17 && type <= 18) || (type >= 25 && type <= 26);
+    const bool onePole = (type >= filtertype::LOWPASS_6DB && type <= filtertype::HIGHPASS_6DB) ||
+                         (type >= filtertype::LOWPASS_18DB && type <= filtertype::HIGHPASS_18DB);
+    const bool stateVariable = (type >= filtertype::LOWPASS_12DB && type <= filtertype::NOTCH_12DB) ||
+                               (type >= filtertype::LOWPASS_18DB && type <= filtertype::HIGHPASS_24DB);
+    const bool zeroDelayPair =
+        type >= filtertype::ZERO_DELAY_LOWPASS_24DB && type <= filtertype::ZERO_LOW_BAND_HIGH_PASS_24DB;
+    const bool cascadeStages = (type >= filtertype::BANDPASS_24DB && type <= filtertype::NOTCH_24DB) ||
+                               (type >= filtertype::LOWPASS_36DB && type <= filtertype::HIGHPASS_36DB);
     float damping = 0.0f;
     if (zeroDelayPair) {
         // Follows the resonance only, which holds still while the cutoff sweeps.
@@ -336,7 +340,7 @@ void TFilter::updateCoefficients() {
     // The vowel's place between two rows of the formant table, shared by both channels.
     int vowelRow = 0, vowelNextRow = 0;
     float vowelFraction = 0.0f, formantR = 0.0f;
-    if (type == TYPE_VOCAL) {
+    if (type == filtertype::VOCAL) {
         // Vowel position 0..4.99 over A E I O U, wrapping from U back to A.
         float position = std::fmod(v.appliedVowel[lane] * 4.99f + 1996.0f, 4.99f);
         if (!(position >= 0.0f)) position = 0.0f;
@@ -375,7 +379,7 @@ void TFilter::updateCoefficients() {
         }
 
         // The fixed biquad of families D (15, 16) and G (25, 26).
-        if (type == 15 || type == 25) {
+        if (type == filtertype::LOWPASS_24DB || type == filtertype::LOWPASS_36DB) {
             const float K = Filter12Lo2[i];
             const float a0 = 1.0f / (K * K + TWO_SQRT2 * K + 1.001f);
             put(k.biquadB0, k2.biquadB0, a0);
@@ -383,7 +387,7 @@ void TFilter::updateCoefficients() {
             put(k.biquadB2, k2.biquadB2, a0);
             put(k.biquadA1, k2.biquadA1, 2.0f * (1.0f - K * K) * a0);
             put(k.biquadA2, k2.biquadA2, (1.0f - TWO_SQRT2 * K + K * K) * a0);
-        } else if (type == 16 || type == 26) {
+        } else if (type == filtertype::HIGHPASS_24DB || type == filtertype::HIGHPASS_36DB) {
             const float K = Filter12Hi2[i];
             const float a0 = 1.0f / (K * K + TWO_SQRT2 * K + 1.0001f);
             put(k.biquadB0, k2.biquadB0, a0);
@@ -399,7 +403,7 @@ void TFilter::updateCoefficients() {
             put(k.cascadeK, k2.cascadeK, appliedQ * FilterMFQ[i]);
         }
 
-        if (type == TYPE_VOCAL) {
+        if (type == filtertype::VOCAL) {
             const int row = vowelRow, nextRow = vowelNextRow;
             const float fraction = vowelFraction, r = formantR;
             for (int s = 0; s < 4; ++s) {
@@ -414,13 +418,13 @@ void TFilter::updateCoefficients() {
                 put(k.formantA1[s], k2.formantA1[s], -D * C * g);
                 put(k.formantA2[s], k2.formantA2[s], (C - 1.0f) * g);
             }
-        } else if (type == 28 || type == 29) {
+        } else if (type == filtertype::FORMANT_1 || type == filtertype::FORMANT_2) {
             const int qIndex = tableIndex(appliedQ * 131071.0f, TABLE_LAST);
             const float qi = FilterInvTmpq[qIndex];
             const float qs = FilterTmpqs[qIndex];
             for (int s = 0; s < 4; ++s) {
                 float ws;
-                if (type == 29) {
+                if (type == filtertype::FORMANT_2) {
                     const float octaves = 2.0f * (static_cast<float>(s) * 0.6666667f * m - m);
                     ws = std::exp2(octaves) * (cutoff[c] + 0.001f) * invOverRate + DENORMAL_GUARD;
                 } else {
@@ -435,7 +439,7 @@ void TFilter::updateCoefficients() {
                 put(k.formantA1[s], k2.formantA1[s], DENORMAL_GUARD - 2.0f * Filter2Cos[wi] / n);
                 put(k.formantA2[s], k2.formantA2[s], (1.0f - t) / n + DENORMAL_GUARD);
             }
-        } else if (type >= TYPE_POSITIVE_COMB && type <= TYPE_PING_PONG_COMB) {
+        } else if (type >= filtertype::POSITIVE_COMB_FILTER && type <= filtertype::PING_PONG_COMB_FILTER) {
             // One period of the cutoff at the doubled rate, in 1/256 sub-sample.
             // A cutoff of 0 (or below a fraction of a hertz) takes the longest line.
             const float limited = cutoff[c] < maxCutoff ? cutoff[c] : maxCutoff;
@@ -445,9 +449,9 @@ void TFilter::updateCoefficients() {
         }
     }
 
-    if (type >= TYPE_POSITIVE_COMB && type <= TYPE_PING_PONG_COMB) {
+    if (type >= filtertype::POSITIVE_COMB_FILTER && type <= filtertype::PING_PONG_COMB_FILTER) {
         combFeedback = static_cast<float>(std::sqrt(std::sqrt(static_cast<double>(appliedQ)))) + DENORMAL_GUARD;
-        if (type == TYPE_NEGATIVE_COMB) combFeedback = -combFeedback;
+        if (type == filtertype::NEGATIVE_COMB_FILTER) combFeedback = -combFeedback;
     }
 }
 
@@ -562,7 +566,7 @@ void TFilter::runCombs(float x[2][2], float y[2][2]) {
         int read[2];
         for (int c = 0; c < 2; ++c) read[c] = ((combPosition - coef[c].combDelay) & COMB_POSITION_MASK) >> 8;
         for (int c = 0; c < 2; ++c) combIn[c][entry] = x[sub][c] + DENORMAL_GUARD;
-        if (type == TYPE_PING_PONG_COMB) {
+        if (type == filtertype::PING_PONG_COMB_FILTER) {
             // Each channel feeds back the other's output: the echo alternates sides.
             const float left = limitComb(combIn[0][read[0]] - g * combOut[1][read[0]]);
             combOut[0][entry] = left;
@@ -624,7 +628,7 @@ inline void TFilter::updateIfMoved() {
     if (!takeMovedInputs()) return;
     if (isPlainStateVariable())
         updateStateVariableCoefficients();
-    else if (type >= 7 && type <= 12)
+    else if (type >= filtertype::ZERO_DELAY_LOWPASS_12DB && type <= filtertype::ZERO_LOW_BAND_HIGH_PASS_12DB)
         updateZeroDelayCoefficients();
     else
         updateCoefficients();
@@ -633,10 +637,10 @@ inline void TFilter::updateIfMoved() {
 void TFilter::runFrame(const stereoOverStruct& in, stereoOverStruct& out) {
     updateIfMoved();
     switch (type) {
-    case 3: runStateVariableFrame<3>(in, out); break;
-    case 4: runStateVariableFrame<4>(in, out); break;
-    case 5: runStateVariableFrame<5>(in, out); break;
-    case 6: runStateVariableFrame<6>(in, out); break;
+    case filtertype::LOWPASS_12DB: runStateVariableFrame<filtertype::LOWPASS_12DB>(in, out); break;
+    case filtertype::HIGHPASS_12DB: runStateVariableFrame<filtertype::HIGHPASS_12DB>(in, out); break;
+    case filtertype::BANDPASS_12DB: runStateVariableFrame<filtertype::BANDPASS_12DB>(in, out); break;
+    case filtertype::NOTCH_12DB: runStateVariableFrame<filtertype::NOTCH_12DB>(in, out); break;
     default: runFamilies(in, out); break;
     }
 }
@@ -666,7 +670,7 @@ void TFilter::runZeroDelayFrame(const stereoOverStruct& in, stereoOverStruct& ou
     const __m128 guard = _mm_set1_ps(DENORMAL_GUARD), two = _mm_set1_ps(2.0f);
     const __m128 weightL = _mm_set1_ps(weightLow), weightB = _mm_set1_ps(weightBand), weightH = _mm_set1_ps(weightHigh);
     // TYPE 0: the low-pass or the high-pass as the type says, without a branch.
-    const __m128 lowPass = _mm_castsi128_ps(_mm_set1_epi32(type == TYPE_ZERO_DELAY_LOWPASS_12 ? -1 : 0));
+    const __m128 lowPass = _mm_castsi128_ps(_mm_set1_epi32(type == filtertype::ZERO_DELAY_LOWPASS_12DB ? -1 : 0));
     __m128 s0 = _mm_setr_ps(state[0].zdf1[0], state[1].zdf1[0], 0.0f, 0.0f);
     __m128 s1 = _mm_setr_ps(state[0].zdf1[1], state[1].zdf1[1], 0.0f, 0.0f);
     __m128 y[2];
@@ -681,13 +685,13 @@ void TFilter::runZeroDelayFrame(const stereoOverStruct& in, stereoOverStruct& ou
         s1 = _mm_add_ps(_mm_add_ps(low, r), guard);
         if constexpr (TYPE == 0)
             y[sub] = _mm_or_ps(_mm_and_ps(lowPass, low), _mm_andnot_ps(lowPass, high));
-        else if constexpr (TYPE == 7)
+        else if constexpr (TYPE == filtertype::ZERO_DELAY_LOWPASS_12DB)
             y[sub] = low;
-        else if constexpr (TYPE == 8)
+        else if constexpr (TYPE == filtertype::ZERO_DELAY_HIGHPASS_12DB)
             y[sub] = high;
-        else if constexpr (TYPE == 9)
+        else if constexpr (TYPE == filtertype::ZERO_DELAY_BANDPASS_12DB)
             y[sub] = _mm_mul_ps(two, band);
-        else if constexpr (TYPE == 10)
+        else if constexpr (TYPE == filtertype::ZERO_DELAY_NOTCH_12DB)
             y[sub] = _mm_add_ps(high, low);
         else
             y[sub] = _mm_add_ps(_mm_add_ps(_mm_mul_ps(low, weightL), _mm_mul_ps(_mm_mul_ps(two, band), weightB)),
@@ -705,7 +709,7 @@ void TFilter::runZeroDelayFrame(const stereoOverStruct& in, stereoOverStruct& ou
 
 // Family C's step of runFamilies() for the effects' low-pass and high-pass.
 void TFilter::processZeroDelay(float freq, float resonance, const stereoOverStruct& in, stereoOverStruct& out) {
-    if (type != TYPE_ZERO_DELAY_LOWPASS_12 && type != TYPE_ZERO_DELAY_HIGHPASS_12) {
+    if (type != filtertype::ZERO_DELAY_LOWPASS_12DB && type != filtertype::ZERO_DELAY_HIGHPASS_12DB) {
         process(freq, 1.0f, stereoStruct{}, resonance, 0.0f, in, out);
         return;
     }
@@ -717,12 +721,14 @@ void TFilter::processZeroDelay(float freq, float resonance, const stereoOverStru
 // Every type but the plain state-variable ones, with the coefficients current.
 void TFilter::runFamilies(const stereoOverStruct& in, stereoOverStruct& out) {
     switch (type) {
-    case 7: runZeroDelayFrame<7>(in, out); return;
-    case 8: runZeroDelayFrame<8>(in, out); return;
-    case 9: runZeroDelayFrame<9>(in, out); return;
-    case 10: runZeroDelayFrame<10>(in, out); return;
-    case 11:
-    case 12: runZeroDelayFrame<12>(in, out); return;
+    case filtertype::ZERO_DELAY_LOWPASS_12DB: runZeroDelayFrame<filtertype::ZERO_DELAY_LOWPASS_12DB>(in, out); return;
+    case filtertype::ZERO_DELAY_HIGHPASS_12DB: runZeroDelayFrame<filtertype::ZERO_DELAY_HIGHPASS_12DB>(in, out); return;
+    case filtertype::ZERO_DELAY_BANDPASS_12DB: runZeroDelayFrame<filtertype::ZERO_DELAY_BANDPASS_12DB>(in, out); return;
+    case filtertype::ZERO_DELAY_NOTCH_12DB: runZeroDelayFrame<filtertype::ZERO_DELAY_NOTCH_12DB>(in, out); return;
+    case filtertype::ZERO_LOW_HIGH_PASS_12DB:
+    case filtertype::ZERO_LOW_BAND_HIGH_PASS_12DB:
+        runZeroDelayFrame<filtertype::ZERO_LOW_BAND_HIGH_PASS_12DB>(in, out);
+        return;
     default: break;
     }
     // x[sub-sample][channel], in the order of the frame's lanes.
@@ -731,30 +737,31 @@ void TFilter::runFamilies(const stereoOverStruct& in, stereoOverStruct& out) {
     float y[2][2] = {{x[0][0], x[0][1]}, {x[1][0], x[1][1]}};
 
     switch (type) {
-    case 1:
-    case 2:
+    case filtertype::LOWPASS_6DB:
+    case filtertype::HIGHPASS_6DB:
         for (int sub = 0; sub < 2; ++sub)
             for (int c = 0; c < 2; ++c) {
                 ChannelState& s = state[c];
                 const float low = coef[c].onePoleA * x[sub][c] + coef[c].onePoleB * s.onePole + DENORMAL_GUARD;
                 s.onePole = low;
-                y[sub][c] = type == 1 ? low : x[sub][c] - low;
+                y[sub][c] = type == filtertype::LOWPASS_6DB ? low : x[sub][c] - low;
             }
         break;
-    case 13:
-    case 14:
+    case filtertype::LOWPASS_18DB:
+    case filtertype::HIGHPASS_18DB:
         for (int sub = 0; sub < 2; ++sub)
             for (int c = 0; c < 2; ++c) {
                 ChannelState& s = state[c];
                 const float onePole = coef[c].onePoleA * x[sub][c] + coef[c].onePoleB * s.onePole + DENORMAL_GUARD;
                 s.onePole = onePole;
                 float high, band;
-                const float low = runStateVariable(c, coef[c], type == 13 ? onePole : x[sub][c] - onePole, high, band);
-                y[sub][c] = (type == 13 ? low : high) * SQRT2;
+                const float low = runStateVariable(
+                    c, coef[c], type == filtertype::LOWPASS_18DB ? onePole : x[sub][c] - onePole, high, band);
+                y[sub][c] = (type == filtertype::LOWPASS_18DB ? low : high) * SQRT2;
             }
         break;
-    case 15:
-    case 16:
+    case filtertype::LOWPASS_24DB:
+    case filtertype::HIGHPASS_24DB:
         for (int sub = 0; sub < 2; ++sub) {
             advanceRing();
             for (int c = 0; c < 2; ++c) {
@@ -762,26 +769,26 @@ void TFilter::runFamilies(const stereoOverStruct& in, stereoOverStruct& out) {
                 runBiquad(s, coef[c], x[sub][c]);
                 float high, band;
                 const float low = runStateVariable(c, coef[c], s.biquadOut[ringPos[0]], high, band);
-                y[sub][c] = (type == 15 ? low : high) * SQRT2;
+                y[sub][c] = (type == filtertype::LOWPASS_24DB ? low : high) * SQRT2;
             }
         }
         break;
-    case 17:
-    case 18:
+    case filtertype::BANDPASS_24DB:
+    case filtertype::NOTCH_24DB:
         for (int sub = 0; sub < 2; ++sub)
             for (int c = 0; c < 2; ++c) {
                 ChannelState& s = state[c];
                 runCascade(s, coef[c], c, x[sub][c]);
                 const float band = s.cascade[3] - s.cascade[4];
-                y[sub][c] = type == 17 ? band * 6.0f : (x[sub][c] - band * 3.0f) * 1.0f;
+                y[sub][c] = type == filtertype::BANDPASS_24DB ? band * 6.0f : (x[sub][c] - band * 3.0f) * 1.0f;
             }
         break;
-    case 19:
-    case 20:
-    case 21:
-    case 22:
-    case 23:
-    case 24:
+    case filtertype::ZERO_DELAY_LOWPASS_24DB:
+    case filtertype::ZERO_DELAY_HIGHPASS_24DB:
+    case filtertype::ZERO_DELAY_BANDPASS_24DB:
+    case filtertype::ZERO_DELAY_NOTCH_24DB:
+    case filtertype::ZERO_LOW_HIGH_PASS_24DB:
+    case filtertype::ZERO_LOW_BAND_HIGH_PASS_24DB:
         for (int sub = 0; sub < 2; ++sub)
             for (int c = 0; c < 2; ++c) {
                 const ChannelCoefficients& k = coef[c];
@@ -798,18 +805,18 @@ void TFilter::runFamilies(const stereoOverStruct& in, stereoOverStruct& out) {
                     // The first section passes its band on once, the second doubles it.
                     const float bandGain = section == 0 ? 1.0f : 2.0f;
                     switch (type) {
-                    case 19: v = low; break;
-                    case 20: v = high; break;
-                    case 21: v = bandGain * band; break;
-                    case 22: v = high + low; break;
+                    case filtertype::ZERO_DELAY_LOWPASS_24DB: v = low; break;
+                    case filtertype::ZERO_DELAY_HIGHPASS_24DB: v = high; break;
+                    case filtertype::ZERO_DELAY_BANDPASS_24DB: v = bandGain * band; break;
+                    case filtertype::ZERO_DELAY_NOTCH_24DB: v = high + low; break;
                     default: v = low * weightLow + bandGain * band * weightBand + high * weightHigh; break;
                     }
                 }
                 y[sub][c] = v;
             }
         break;
-    case 25:
-    case 26:
+    case filtertype::LOWPASS_36DB:
+    case filtertype::HIGHPASS_36DB:
         for (int sub = 0; sub < 2; ++sub) {
             advanceRing();
             for (int c = 0; c < 2; ++c) {
@@ -818,29 +825,29 @@ void TFilter::runFamilies(const stereoOverStruct& in, stereoOverStruct& out) {
                 const float clamped = s.biquadOut[ringPos[0]];
                 // The low-pass cascade takes the raw biquad value, the high-pass
                 // the clamped one that also enters the history.
-                const float b4 = runCascade(s, coef[c], c, type == 25 ? unclamped : clamped);
-                y[sub][c] = (type == 25 ? b4 * 2.0f : (clamped - b4) * 1.0f) + DENORMAL_GUARD;
+                const float b4 = runCascade(s, coef[c], c, type == filtertype::LOWPASS_36DB ? unclamped : clamped);
+                y[sub][c] = (type == filtertype::LOWPASS_36DB ? b4 * 2.0f : (clamped - b4) * 1.0f) + DENORMAL_GUARD;
             }
         }
         break;
-    case 27:
-    case 28:
-    case 29:
+    case filtertype::VOCAL:
+    case filtertype::FORMANT_1:
+    case filtertype::FORMANT_2:
         runFormantFrame(x, y);
         break;
-    case 30:
-    case 31:
-    case 32:
+    case filtertype::POSITIVE_COMB_FILTER:
+    case filtertype::NEGATIVE_COMB_FILTER:
+    case filtertype::PING_PONG_COMB_FILTER:
         runCombs(x, y);
         break;
-    case 33:
-    case 34: {
+    case filtertype::RING_MODULATION:
+    case filtertype::AMP_MODULATION: {
         float increment = values->cutoff[0][lane] * values->invOverRate[lane];
         increment -= std::floor(increment);
         const float m = values->appliedQ[lane] + DENORMAL_GUARD;
         for (int sub = 0; sub < 2; ++sub) {
             const float sine = std::sin(6.2831853f * carrierPhase);
-            const float carrier = type == 33 ? sine : 0.5f * sine + 0.5f;
+            const float carrier = type == filtertype::RING_MODULATION ? sine : 0.5f * sine + 0.5f;
             const float gain = (1.0f - m) + m * carrier;
             for (int c = 0; c < 2; ++c) y[sub][c] = x[sub][c] * gain + DENORMAL_GUARD;
             carrierPhase += increment;

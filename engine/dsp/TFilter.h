@@ -13,6 +13,7 @@
 #include <limits>
 
 #include "engine/dsp/FilterTables.h"
+#include "engine/dsp/FilterTypes.h"
 #include "engine/dsp/SampleMath.h"
 #include "engine/dsp/PlainFilterKernel.h"
 #include "engine/dsp/StereoTypes.h"
@@ -21,21 +22,7 @@
 
 class TFilter {
 public:
-    static constexpr int NUM_TYPES = 35;          // 0 is the bypass
     static constexpr int COMB_LENGTH = 8192;      // entries per comb line
-
-    // Type numbers the engine refers to by name.
-    enum : int {
-        TYPE_OFF = 0,
-        TYPE_ZERO_DELAY_LOWPASS_12 = 7,
-        TYPE_ZERO_DELAY_HIGHPASS_12 = 8,
-        TYPE_VOCAL = 27,
-        TYPE_POSITIVE_COMB = 30,
-        TYPE_NEGATIVE_COMB = 31,
-        TYPE_PING_PONG_COMB = 32,
-        TYPE_RING_MODULATION = 33,
-        TYPE_AMP_MODULATION = 34,
-    };
 
     TFilter() = default;
     // A filter's values live where it is bound: a copy would share them.
@@ -95,7 +82,7 @@ public:
     // otherwise the frame goes through process(in, out). (The block loop runs
     // the plain state-variable types through processPlainQuarter() instead.)
     bool prepare(float freq, float spreadFactor, stereoStruct cutoffOffset, float resonance, float vowelMix);
-    bool isPlainStateVariable() const { return type >= 3 && type <= 6; }
+    bool isPlainStateVariable() const { return type >= filtertype::LOWPASS_12DB && type <= filtertype::NOTCH_12DB; }
     // The last cutoff power any voice of a frame computed, and its exponent:
     // voices in step (notes started together, with the same modulation) find
     // their power there instead of taking it again.
@@ -310,7 +297,7 @@ inline bool TFilter::prepare(float freq, float spreadFactor, stereoStruct cutoff
     const float track = v.track[i];
     v.cutoff[0][i] = sanitizeCutoff(powerLeft * track / spreadFactor * 20.0f);
     v.cutoff[1][i] = sanitizeCutoff(track * powerRight * spreadFactor * 20.0f);
-    return type != TYPE_OFF;
+    return type != filtertype::BYPASS;
 }
 
 inline bool TFilter::prepareSmoothed(float freq, float freqPart, float spreadFactor, float cutoffOffset, float q,
@@ -348,7 +335,7 @@ inline bool TFilter::prepareSmoothed(float freq, float freqPart, float spreadFac
         v.cutoff[0][i] = sanitizeCutoff(tracked / spreadFactor * 20.0f);
         v.cutoff[1][i] = sanitizeCutoff(tracked * spreadFactor * 20.0f);
     }
-    return type != TYPE_OFF;
+    return type != filtertype::BYPASS;
 }
 
 inline void TFilter::process(float freq, float spreadFactor, stereoStruct cutoffOffset, float resonance,

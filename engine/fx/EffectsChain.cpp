@@ -24,9 +24,9 @@ constexpr float SECOND_SIZE = 1.1f;
 constexpr float REVERB_WET_GAIN = 0.707f * 0.9f;
 constexpr float DELAY_WET_FACTOR = 0.9f;
 // Each stage's mix parameter, then its mix destination (its pan destination follows).
-constexpr int MIX_TAGS[FX_STAGE_COUNT] = {fxtag::LOW_FI_MIX, fxtag::MOD_FX_MIX, fxtag::DELAY_MIX, fxtag::REVERB_MIX};
-constexpr int MIX_DESTS[FX_STAGE_COUNT] = {fxdest::LOW_FI_MIX, fxdest::MOD_FX_MIX, fxdest::DELAY_MIX,
-                                           fxdest::REVERB_MIX};
+constexpr int MIX_TAGS[FX_STAGE_COUNT] = {tag::LOW_FI_MIX, tag::MOD_FX_MIX, tag::DELAY_MIX, tag::REVERB_MIX};
+constexpr int MIX_DESTS[FX_STAGE_COUNT] = {destination::LOWFI_MIX, destination::MOD_FX_MIX, destination::DELAY_MIX,
+                                           destination::REVERB_MIX};
 
 }  // namespace
 
@@ -70,11 +70,11 @@ void TEffectsChain::forgetSettings() {
 void TEffectsChain::restartModulation() { modFX.restart(); }
 
 void TEffectsChain::controlStep(const TFxControls& c) {
-    bypassAll = c.on(fxtag::BYPASS_ALL);
-    stageOn = {c.on(fxtag::LOW_FI_ON), c.on(fxtag::MOD_FX_ON), c.on(fxtag::DELAY_ON), c.on(fxtag::REVERB_ON)};
+    bypassAll = c.on(tag::BYPASS_ALL_FX);
+    stageOn = {c.on(tag::LOW_FI), c.on(tag::MOD_FX), c.on(tag::DELAY), c.on(tag::REVERB)};
     for (int s = 0; s < FX_STAGE_COUNT; ++s) mix.running[s] = stageOn[s] ? std::bit_cast<float>(~0u) : 0.0f;
     // A new mode starts its mix from the parameter.
-    if (modFX.controlStep(c)) mix.smooth[FX_STAGE_MOD_FX] = c.param(fxtag::MOD_FX_MIX);
+    if (modFX.controlStep(c)) mix.smooth[FX_STAGE_MOD_FX] = c.param(tag::MOD_FX_MIX);
     // The modulation and the tempo move here; and a stage switched on, or a
     // new mode, looks at its settings again whatever moved.
     lastParametersKnown = false;
@@ -82,29 +82,29 @@ void TEffectsChain::controlStep(const TFxControls& c) {
 
 void TEffectsChain::setDelaySettings(const TFxView& c) {
     fxDelay.setTempo(c.beatsPerMinute());
-    fxDelay.setTimeSync(c.param(fxtag::DELAY_TEMPO_SYNC));
-    const float both = c.mod(fxdest::DELAY_LENGTH);
-    const stereoStruct length{clamp01(c.param(fxtag::DELAY_LEFT) + c.mod(fxdest::DELAY_LEFT) + both),
-                              clamp01(c.param(fxtag::DELAY_RIGHT) + c.mod(fxdest::DELAY_RIGHT) + both)};
+    fxDelay.setTimeSync(c.param(tag::DELAY_TEMPO_SYNC));
+    const float both = c.mod(destination::DELAY_LENGTH);
+    const stereoStruct length{clamp01(c.param(tag::DELAY_LEFT) + c.mod(destination::DELAY_LEFT) + both),
+                              clamp01(c.param(tag::DELAY_RIGHT) + c.mod(destination::DELAY_RIGHT) + both)};
     // "Delay Fine" moves both lengths by up to 0.1 s per unit.
-    const float fine = std::fabs(c.mod(fxdest::DELAY_FINE) * 0.1f * sampleRate);
+    const float fine = std::fabs(c.mod(destination::DELAY_FINE) * 0.1f * sampleRate);
     fxDelay.setDelayLen(length, stereoStruct{fine, fine}, 1.0f);
-    fxDelay.setEqual(c.param(fxtag::DELAY_EQUAL_FEEDBACK));
+    fxDelay.setEqual(c.param(tag::DELAY_EQUAL_FEEDBACK));
     // Feed and Cross run from -0.99 to 0.99 with 0 at the middle.
-    fxDelay.setFeed(c.param(fxtag::DELAY_FEED) * 1.98f - 0.99f + c.mod(fxdest::DELAY_FEED),
-                    c.param(fxtag::DELAY_CROSS) * 1.98f - 0.99f + c.mod(fxdest::DELAY_CROSS));
-    fxDelay.setFeedFilter(c.clamped(fxtag::DELAY_LOW_PASS, fxdest::DELAY_LOW_PASS),
-                          c.clamped(fxtag::DELAY_HIGH_PASS, fxdest::DELAY_HIGH_PASS));
+    fxDelay.setFeed(c.param(tag::DELAY_FEED) * 1.98f - 0.99f + c.mod(destination::DELAY_FEED),
+                    c.param(tag::DELAY_CROSS) * 1.98f - 0.99f + c.mod(destination::DELAY_CROSS));
+    fxDelay.setFeedFilter(c.clamped(tag::DELAY_LOWPASS_FILTER_FREQUENCY, destination::DELAY_LOW_PASS),
+                          c.clamped(tag::DELAY_HIGHPASS_FILTER_FREQUENCY, destination::DELAY_HIGH_PASS));
 }
 
 void TEffectsChain::setPreDelay(const TFxView& c) {
     // Pre-delay: 0.5 ms at 0 to 512 ms at 1, plus a sample; the right side
     // is widened by its own modulation and the line can feed back on itself.
-    const float position = c.param(fxtag::REVERB_PRE_DELAY) + c.mod(fxdest::REVERB_PRE_DELAY);
+    const float position = c.param(tag::REVERB_PRE_DELAY) + c.mod(destination::REVERB_PREDELAY);
     const float left = exp2Limited(10.0f * std::fmax(position, 0.0f)) / 2000.0f * sampleRate + 1.0f;
-    const float right = left * exp2Limited(c.mod(fxdest::REVERB_PRE_WIDEN));
+    const float right = left * exp2Limited(c.mod(destination::REVERB_PREWIDEN));
     reverbDelay.setDelayLenDirect(stereoStruct{left, right});
-    reverbDelay.setFeed(-0.995f * clampTo(c.mod(fxdest::REVERB_PRE_FEED), -1.0f, 1.0f), 0.0f);
+    reverbDelay.setFeed(-0.995f * clampTo(c.mod(destination::REVERB_PREFEED), -1.0f, 1.0f), 0.0f);
 }
 
 void TEffectsChain::updateReverb(const TFxView& c) {
@@ -130,11 +130,11 @@ void TEffectsChain::updateReverb(const TFxView& c) {
     }
     reverb.setMod(drift[0], drift[1], drift[0], drift[1]);
 
-    reverb.setRoomSize(c.clamped(fxtag::REVERB_SIZE, fxdest::REVERB_SIZE));
-    reverb.setDamp(c.clamped(fxtag::REVERB_DAMP, fxdest::REVERB_DAMP));
-    reverb.setFilter(1.0f, c.clamped(fxtag::REVERB_HIGH_PASS, fxdest::REVERB_HIGH_PASS));
+    reverb.setRoomSize(c.clamped(tag::REVERB_SIZE, destination::REVERB_SIZE));
+    reverb.setDamp(c.clamped(tag::REVERB_DAMP, destination::REVERB_DAMP));
+    reverb.setFilter(1.0f, c.clamped(tag::REVERB_HIGHPASS_FILTER_FREQUENCY, destination::REVERB_HIGH_PASS));
     // "Reverb Length" scales the combs from 1/64 to 4 times their tuning.
-    const float size = std::exp2(c.clamped(fxtag::REVERB_LENGTH, fxdest::REVERB_LENGTH) * 8.0f - 6.0f);
+    const float size = std::exp2(c.clamped(tag::REVERB_LENGTH, destination::REVERB_LEN) * 8.0f - 6.0f);
     reverb.setSize(size, SECOND_SIZE * size);
 }
 

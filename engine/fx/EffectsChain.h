@@ -147,12 +147,13 @@ private:
     // step), and what the stages' settings were last worked out from.
     alignas(16) std::array<float, TFxControls::TAG_COUNT> lastParameters{};
     bool lastParametersKnown = false;
-    TFxWatch<fxtag::LOW_FI_SAMPLE_RATE, fxtag::LOW_FI_BITS, fxdest::LOW_FI_SAMPLE_RATE, fxdest::LOW_FI_HIGH_PASS,
+    TFxWatch<tag::LOW_FI_SAMPLE_RATE, tag::LOW_FI_BITS, destination::LOWFI_SAMPLE_RATE, destination::LOWFI_HIGH_PASS,
              false>
         lowFiFrom;
-    TFxWatch<fxtag::DELAY_TEMPO_SYNC, fxtag::DELAY_HIGH_PASS, fxdest::DELAY_LEFT, fxdest::DELAY_HIGH_PASS, true>
+    TFxWatch<tag::DELAY_TEMPO_SYNC, tag::DELAY_HIGHPASS_FILTER_FREQUENCY, destination::DELAY_LEFT,
+             destination::DELAY_HIGH_PASS, true>
         delayFrom;
-    TFxWatch<fxtag::REVERB_PRE_DELAY, fxtag::REVERB_PRE_DELAY, fxdest::REVERB_PRE_DELAY, fxdest::REVERB_PRE_WIDEN,
+    TFxWatch<tag::REVERB_PRE_DELAY, tag::REVERB_PRE_DELAY, destination::REVERB_PREDELAY, destination::REVERB_PREWIDEN,
              false>
         preDelayFrom;
     // The reverb's slow modulation.

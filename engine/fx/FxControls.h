@@ -1,91 +1,14 @@
 // What the effects chain reads of the engine: the values of the effect
 // parameters (tags 75..106), the global modulation sums of the effect
 // destinations (37..80), the tempo and the two menu steps, copied by the
-// engine at its control step. Plus the tag and destination numbers the
-// engine and the chain share, and the helpers the units read them with.
+// engine at its control step. Plus the helpers the units read them with.
 #pragma once
 
 #include <array>
 #include <cmath>
 #include <cstring>
 
-namespace fxtag {
-constexpr int FX_PATH = 75;
-constexpr int BYPASS_ALL = 76;
-constexpr int LOW_FI_ON = 77;
-constexpr int LOW_FI_MIX = 78;
-constexpr int LOW_FI_SAMPLE_RATE = 79;
-constexpr int LOW_FI_BITS = 80;
-constexpr int MOD_FX_ON = 81;
-constexpr int MOD_FX_MODE = 82;
-constexpr int MOD_FX_TEMPO_SYNC = 83;
-constexpr int MOD_FX_MIX = 84;
-constexpr int MOD_FX_1 = 85;  // Mod FX 1 to 5 are 85 to 89
-constexpr int MOD_FX_2 = 86;
-constexpr int MOD_FX_3 = 87;
-constexpr int MOD_FX_4 = 88;
-constexpr int MOD_FX_5 = 89;
-constexpr int DELAY_ON = 90;
-constexpr int DELAY_TEMPO_SYNC = 91;
-constexpr int DELAY_EQUAL_FEEDBACK = 92;
-constexpr int DELAY_MIX = 93;
-constexpr int DELAY_LEFT = 94;
-constexpr int DELAY_RIGHT = 95;
-constexpr int DELAY_FEED = 96;
-constexpr int DELAY_CROSS = 97;
-constexpr int DELAY_LOW_PASS = 98;
-constexpr int DELAY_HIGH_PASS = 99;
-constexpr int REVERB_ON = 100;
-constexpr int REVERB_MIX = 101;
-constexpr int REVERB_PRE_DELAY = 102;
-constexpr int REVERB_SIZE = 103;
-constexpr int REVERB_LENGTH = 104;
-constexpr int REVERB_DAMP = 105;
-constexpr int REVERB_HIGH_PASS = 106;
-}  // namespace fxtag
-
-namespace fxdest {
-constexpr int LOW_FI_MIX = 37;
-constexpr int LOW_FI_PAN = 38;
-constexpr int LOW_FI_SAMPLE_RATE = 39;
-constexpr int LOW_FI_BITS = 40;
-constexpr int LOW_FI_NOISE = 41;
-constexpr int LOW_FI_LOW_PASS = 42;
-constexpr int LOW_FI_HIGH_PASS = 43;
-constexpr int MOD_FX_MIX = 44;
-constexpr int MOD_FX_PAN = 45;
-constexpr int MOD_FX_1 = 46;  // Mod FX 1 to 5 are 46 to 50
-constexpr int MOD_FX_SPREAD = 51;
-constexpr int MOD_FX_SEPARATION = 52;
-constexpr int MOD_FX_PHASE = 53;
-constexpr int MOD_FX_SYMMETRY = 54;
-constexpr int MOD_FX_BIAS = 55;
-constexpr int MOD_FX_BITS = 56;
-constexpr int MOD_FX_SAMPLE_HOLD = 57;
-constexpr int MOD_FX_HUMANIZE = 58;
-constexpr int MOD_FX_LOW_PASS = 59;
-constexpr int MOD_FX_HIGH_PASS = 60;
-constexpr int MOD_FX_Q = 61;
-constexpr int DELAY_MIX = 62;
-constexpr int DELAY_PAN = 63;
-constexpr int DELAY_LEFT = 64;
-constexpr int DELAY_RIGHT = 65;
-constexpr int DELAY_LENGTH = 66;
-constexpr int DELAY_FINE = 67;
-constexpr int DELAY_FEED = 68;
-constexpr int DELAY_CROSS = 69;
-constexpr int DELAY_LOW_PASS = 70;
-constexpr int DELAY_HIGH_PASS = 71;
-constexpr int REVERB_MIX = 72;
-constexpr int REVERB_PAN = 73;
-constexpr int REVERB_PRE_DELAY = 74;
-constexpr int REVERB_PRE_FEED = 75;
-constexpr int REVERB_PRE_WIDEN = 76;
-constexpr int REVERB_SIZE = 77;
-constexpr int REVERB_LENGTH = 78;
-constexpr int REVERB_DAMP = 79;
-constexpr int REVERB_HIGH_PASS = 80;
-}  // namespace fxdest
+#include "engine/dsp/ParameterTags.h"
 
 // 0 below 0, 1 above 1; NaN gives 0.
 inline float clamp01(float x) {
@@ -126,10 +49,10 @@ inline float exp2Limited(float x) { return std::exp2(clampTo(x, -100.0f, 100.0f)
 // modulationData() and its tempo.
 template <class Self>
 struct TFxReadings {
-    static constexpr int FIRST_TAG = fxtag::FX_PATH;
-    static constexpr int TAG_COUNT = fxtag::REVERB_HIGH_PASS - FIRST_TAG + 1;
-    static constexpr int FIRST_DEST = fxdest::LOW_FI_MIX;
-    static constexpr int DEST_COUNT = fxdest::REVERB_HIGH_PASS - FIRST_DEST + 1;
+    static constexpr int FIRST_TAG = tag::FX_PATH;
+    static constexpr int TAG_COUNT = tag::REVERB_HIGHPASS_FILTER_FREQUENCY - FIRST_TAG + 1;
+    static constexpr int FIRST_DEST = destination::LOWFI_MIX;
+    static constexpr int DEST_COUNT = destination::REVERB_HIGH_PASS - FIRST_DEST + 1;
     // Modulation sums are held here, far past any audible change; powers
     // of them taken in double (the Gator's 2^(2 m)) stay finite.
     static constexpr float MODULATION_LIMIT = 64.0f;

@@ -11,8 +11,6 @@
 namespace {
 
 constexpr float SECTION_LIMIT = 100.0f;
-// "12dB Zero Low/Band/High Pass": the vowel input morphs low to band to high.
-constexpr int WAH_WAH_FILTER_TYPE = 12;
 constexpr float TWO_PI = 6.28318531f;
 
 // sin r and cos r for |r| <= pi / 4 from their series (the first terms left
@@ -153,11 +151,12 @@ stereoStruct TModFXFilterModes::sweptFilter(int type, stereoStruct cutoffs, floa
 
 stereoStruct TModFXFilterModes::wahWah(stereoStruct x, TModFXModulation m) {
     const float low = values.f3, span = values.f4 - values.f3;
-    return sweptFilter(WAH_WAH_FILTER_TYPE, stereoStruct{low + span * m.unipolarLeft(), low + span * m.unipolarRight()},
-                       values.f2, x);
+    // The vowel input of this type morphs low to band to high.
+    return sweptFilter(filtertype::ZERO_LOW_BAND_HIGH_PASS_12DB,
+                       stereoStruct{low + span * m.unipolarLeft(), low + span * m.unipolarRight()}, values.f2, x);
 }
 
 stereoStruct TModFXFilterModes::talkBox(stereoStruct x, TModFXModulation m) {
     const float vowel = values.f3 + (values.f4 - values.f3) * m.unipolarLeft();
-    return sweptFilter(TFilter::TYPE_VOCAL, stereoStruct{values.f2, values.f2}, vowel, x);
+    return sweptFilter(filtertype::VOCAL, stereoStruct{values.f2, values.f2}, vowel, x);
 }

@@ -5,21 +5,21 @@
 #include "engine/fx/FxTables.h"
 
 void TGator::setPattern(const TFxControls& c) {
-    const unsigned leftMask = static_cast<unsigned>(c.param(fxtag::MOD_FX_4) * 65535.9f);
-    const unsigned rightMask = static_cast<unsigned>(c.param(fxtag::MOD_FX_5) * 65535.9f);
+    const unsigned leftMask = static_cast<unsigned>(c.param(tag::MOD_FX_4) * 65535.9f);
+    const unsigned rightMask = static_cast<unsigned>(c.param(tag::MOD_FX_5) * 65535.9f);
     for (int k = 0; k < MAX_STEPS; ++k)
         level[k] = stereoStruct{(leftMask >> k) & 1u ? 1.0f : 0.0f, (rightMask >> k) & 1u ? 1.0f : 0.0f};
 }
 
 void TGator::setControls(const TFxView& c, float sampleRate) {
-    steps = c.step(fxtag::MOD_FX_3, 15.99f, MAX_STEPS) + 1;
+    steps = c.step(tag::MOD_FX_3, 15.99f, MAX_STEPS) + 1;
     // Speed entry i gives 2 x GATER_SPEED_TIME[i] steps per sixteenth note;
     // "Mod FX 1" modulation scales it by 4 per unit, in double so that it
     // stays finite for any modulation the chain takes.
-    const double stepTime = 2.0 * GATER_SPEED_TIME[static_cast<size_t>(c.step(fxtag::MOD_FX_1, 33.99f, 34))];
+    const double stepTime = 2.0 * GATER_SPEED_TIME[static_cast<size_t>(c.step(tag::MOD_FX_1, 33.99f, 34))];
     const double sixteenthsPerFrame = c.beatsPerMinute() / 15.0 / sampleRate;
-    increment = sixteenthsPerFrame * stepTime * std::exp2(2.0 * static_cast<double>(c.mod(fxdest::MOD_FX_1)));
-    smoothing = std::exp2(20.0f * c.clamped(fxtag::MOD_FX_2, fxdest::MOD_FX_1 + 1) - 8.0f);
+    increment = sixteenthsPerFrame * stepTime * std::exp2(2.0 * static_cast<double>(c.mod(destination::MOD_FX_1)));
+    smoothing = std::exp2(20.0f * c.clamped(tag::MOD_FX_2, destination::MOD_FX_1 + 1) - 8.0f);
 }
 
 void TGator::restart() {

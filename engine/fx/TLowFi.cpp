@@ -23,22 +23,22 @@ TLowFi::TLowFi() { init(44100.0f); }
 void TLowFi::init(float sampleRate) {
     lowPass.init(sampleRate);
     highPass.init(sampleRate);
-    lowPass.setType(TFilter::TYPE_ZERO_DELAY_LOWPASS_12, true);
-    highPass.setType(TFilter::TYPE_ZERO_DELAY_HIGHPASS_12, true);
+    lowPass.setType(filtertype::ZERO_DELAY_LOWPASS_12DB, true);
+    highPass.setType(filtertype::ZERO_DELAY_HIGHPASS_12DB, true);
     holdCounter = 0.0f;
     hold = stereoStruct{};
 }
 
 void TLowFi::setControls(const TFxView& c) {
-    const float rate = c.param(fxtag::LOW_FI_SAMPLE_RATE) + c.mod(fxdest::LOW_FI_SAMPLE_RATE);
-    const float bits = c.param(fxtag::LOW_FI_BITS) + c.mod(fxdest::LOW_FI_BITS);
+    const float rate = c.param(tag::LOW_FI_SAMPLE_RATE) + c.mod(destination::LOWFI_SAMPLE_RATE);
+    const float bits = c.param(tag::LOW_FI_BITS) + c.mod(destination::LOWFI_BITS);
     // 1 to 32 frames over the parameter's range; below 0 every frame is held.
     holdPeriod = rate >= 0.0f ? exp2Limited(5.0f * rate) : 1.0f;
     levels = std::exp2(16.5f - 16.0f * clamp01(bits));
-    const float noise = clamp01(c.mod(fxdest::LOW_FI_NOISE));
+    const float noise = clamp01(c.mod(destination::LOWFI_NOISE_AMOUNT));
     noiseCube = noise * noise * noise;
-    lowPassCutoff = clamp01(c.mod(fxdest::LOW_FI_LOW_PASS) + 1.0f);
-    highPassCutoff = clamp01(c.mod(fxdest::LOW_FI_HIGH_PASS));
+    lowPassCutoff = clamp01(c.mod(destination::LOWFI_LOW_PASS) + 1.0f);
+    highPassCutoff = clamp01(c.mod(destination::LOWFI_HIGH_PASS));
 }
 
 stereoStruct TLowFi::process(stereoStruct x, TRandSeed& seed) {

@@ -24,8 +24,8 @@ TModFX::TModFX(const TEngineTables& engineTables)
 void TModFX::init() {
     lowPass.init(sampleRate);
     highPass.init(sampleRate);
-    lowPass.setType(TFilter::TYPE_ZERO_DELAY_LOWPASS_12, true);
-    highPass.setType(TFilter::TYPE_ZERO_DELAY_HIGHPASS_12, true);
+    lowPass.setType(filtertype::ZERO_DELAY_LOWPASS_12DB, true);
+    highPass.setType(filtertype::ZERO_DELAY_HIGHPASS_12DB, true);
     initModFX();
 }
 
@@ -70,25 +70,25 @@ void TModFX::setControls(const TFxView& c) {
 
 void TModFX::computeSettings(const TFxView& c) {
     values.sampleRate = sampleRate;
-    values.f1 = c.param(fxtag::MOD_FX_1) + c.mod(fxdest::MOD_FX_1);
-    values.f2 = c.clamped(fxtag::MOD_FX_2, fxdest::MOD_FX_1 + 1);
-    values.f3 = c.clamped(fxtag::MOD_FX_3, fxdest::MOD_FX_1 + 2);
-    values.f4 = c.clamped(fxtag::MOD_FX_4, fxdest::MOD_FX_1 + 3);
-    values.f5 = c.clamped(fxtag::MOD_FX_5, fxdest::MOD_FX_1 + 4);
-    values.feedback = clampTo(c.param(fxtag::MOD_FX_5) + c.mod(fxdest::MOD_FX_1 + 4), -1.0f, 1.0f);
-    values.q = clamp01(c.mod(fxdest::MOD_FX_Q)) * 0.9f + 0.05f;
+    values.f1 = c.param(tag::MOD_FX_1) + c.mod(destination::MOD_FX_1);
+    values.f2 = c.clamped(tag::MOD_FX_2, destination::MOD_FX_1 + 1);
+    values.f3 = c.clamped(tag::MOD_FX_3, destination::MOD_FX_1 + 2);
+    values.f4 = c.clamped(tag::MOD_FX_4, destination::MOD_FX_1 + 3);
+    values.f5 = c.clamped(tag::MOD_FX_5, destination::MOD_FX_1 + 4);
+    values.feedback = clampTo(c.param(tag::MOD_FX_5) + c.mod(destination::MOD_FX_1 + 4), -1.0f, 1.0f);
+    values.q = clamp01(c.mod(destination::MOD_FX_Q)) * 0.9f + 0.05f;
 
     // No bound on the rate: past about 12 on "Mod FX 1" it is infinite, and
     // the phases then stay at their start (see runModulator()).
     double rate;
-    if (!c.on(fxtag::MOD_FX_TEMPO_SYNC)) {
+    if (!c.on(tag::MOD_FX_TEMPO_SYNC)) {
         rate = MODULATOR_BASE_HZ / sampleRate * std::exp2(14.0 * static_cast<double>(values.f1));
     } else {
         // One cycle per LFO_PERIOD_ARRAY[i] whole notes, plus 16 frames.
-        const int i = c.step(fxtag::MOD_FX_1, 33.99f, 34);
+        const int i = c.step(tag::MOD_FX_1, 33.99f, 34);
         const double framesPerWholeNote = 240.0 * sampleRate / c.beatsPerMinute();
         rate = i == 0 ? 0.0 : 1.0 / (LFO_PERIOD_ARRAY[static_cast<size_t>(i)] * framesPerWholeNote + 16.0);
-        rate *= std::exp2(2.0 * static_cast<double>(c.mod(fxdest::MOD_FX_1)));
+        rate *= std::exp2(2.0 * static_cast<double>(c.mod(destination::MOD_FX_1)));
     }
     values.rate = rate <= static_cast<double>(std::numeric_limits<float>::max())
                       ? static_cast<float>(rate)
@@ -113,24 +113,24 @@ void TModFX::readModulatorSettings(const TFxView& c) {
     const bool shaped = mode == TREMOLO || mode == AUTO_PAN;
     // Tremolo and AutoPan choose their wave and symmetry; every other mode
     // runs a sine, symmetric unless modulated.
-    wave = shaped ? c.step(fxtag::MOD_FX_2, 9.99f, LFO_WAVE_ROWS) : LFO_SINE_UP;
-    const float s = clamp01(c.mod(fxdest::MOD_FX_SYMMETRY) + (shaped ? values.f4 : 0.5f));
+    wave = shaped ? c.step(tag::MOD_FX_2, 9.99f, LFO_WAVE_ROWS) : LFO_SINE_UP;
+    const float s = clamp01(c.mod(destination::MOD_FX_SYMMETRY) + (shaped ? values.f4 : 0.5f));
     symmetry = s * 0.998f + 0.001f;
     firstHalfScale = 0.5f / symmetry;
     secondHalfScale = 0.5f / (1.0f - symmetry);
-    phaseOffset = c.mod(fxdest::MOD_FX_PHASE) + 10.0f;
-    separation = c.mod(fxdest::MOD_FX_SEPARATION);
-    spread = clamp01(c.mod(fxdest::MOD_FX_SPREAD)) * 3.0f + 1.0f;
-    humanize = c.mod(fxdest::MOD_FX_HUMANIZE);
-    bias = clampTo(c.mod(fxdest::MOD_FX_BIAS), -1.0f, 1.0f);
-    const float bits = c.mod(fxdest::MOD_FX_BITS);
+    phaseOffset = c.mod(destination::MOD_FX_PHASE) + 10.0f;
+    separation = c.mod(destination::MOD_FX_SEPARATION);
+    spread = clamp01(c.mod(destination::MOD_FX_SPREAD)) * 3.0f + 1.0f;
+    humanize = c.mod(destination::MOD_FX_HUMANIZE);
+    bias = clampTo(c.mod(destination::MOD_FX_BIAS), -1.0f, 1.0f);
+    const float bits = c.mod(destination::MOD_FX_BITS);
     bitsOn = bits > 0.001f;
     bitLevels = std::exp2(17.0f - 17.0f * clamp01(bits));
-    const float hold = c.mod(fxdest::MOD_FX_SAMPLE_HOLD);
+    const float hold = c.mod(destination::MOD_FX_S_AND_H);
     holdStep = hold < 0.0f ? 1.0f : std::exp2(-16.0f * (hold > 1.0f ? 1.0f : hold));
     const float lowPassBase = mode == CHORUS || mode == RING ? values.f5 : 1.0f;
-    lowPassCutoff = clamp01(lowPassBase - c.mod(fxdest::MOD_FX_LOW_PASS));
-    highPassCutoff = clamp01(c.mod(fxdest::MOD_FX_HIGH_PASS));
+    lowPassCutoff = clamp01(lowPassBase - c.mod(destination::MOD_FX_LOW_PASS));
+    highPassCutoff = clamp01(c.mod(destination::MOD_FX_HIGH_PASS));
 }
 
 // Symmetry s: the first half of the wave takes the share s of the cycle.

@@ -79,7 +79,7 @@ private:
     int mode = CHORUS;
     TModFXValues values;
     // "Mod FX Tempo Sync" to "Mod FX 5", their modulation to "Mod FX Q", and the tempo.
-    TFxWatch<fxtag::MOD_FX_TEMPO_SYNC, fxtag::MOD_FX_5, fxdest::MOD_FX_1, fxdest::MOD_FX_Q, true> settingsFrom;
+    TFxWatch<tag::MOD_FX_TEMPO_SYNC, tag::MOD_FX_5, destination::MOD_FX_1, destination::MOD_FX_Q, true> settingsFrom;
 
     // Modulator settings.
     int wave = LFO_SINE_UP;

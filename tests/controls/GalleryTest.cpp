@@ -142,10 +142,10 @@ struct Gallery {
         caption(200, 120, 420, "OPTION MENUS");
         menu(200, 134, 100, 17, 5, false);
         menu(310, 134, 110, 17, 5, true)->setValue(1);
-        auto* preset = menu(430, 134, 150, 17, look::NO_PARAM_TAG, false);
+        auto* preset = menu(430, 134, 150, 17, NO_PARAM_TAG, false);
         preset->setPresetMenu();
         preset->setString("Init Program");
-        auto* folder = menu(200, 156, 120, 17, look::NO_PARAM_TAG, false);
+        auto* folder = menu(200, 156, 120, 17, NO_PARAM_TAG, false);
         folder->setFolderMenu();
         folder->setString("Drums/Kicks");
         menu(330, 156, 100, 17, 5, false)->setIndicator(true, 0);
@@ -159,7 +159,7 @@ struct Gallery {
         // "FX Path" at three orders.
         caption(10, 200, 270, "FX PATH (THE SAME ORDER THREE TIMES)");
         for (int i = 0; i < 3; ++i)
-            host->add(new TOptionMenu(at(10 + 90 * i, 214, 80, 52), host, look::FX_PATH_TAG, nullptr, nullptr, 256,
+            host->add(new TOptionMenu(at(10 + 90 * i, 214, 80, 52), host, tag::FX_PATH, nullptr, nullptr, 256,
                                       true, false));
 
         // Menu buttons: settings (an invisible area), ECS (LED), speed field.
@@ -216,7 +216,7 @@ struct Gallery {
 
     // Draws the gallery with "FX Path" at the given order.
     bool render(const std::string& path, int order) {
-        bench.plugin->setSteppedValue(look::FX_PATH_TAG, order);
+        bench.plugin->setSteppedValue(tag::FX_PATH, order);
         host->target.getRecorder().clear();
         return host->target.renderToPNG(path);
     }

@@ -140,8 +140,8 @@ TEST(Knob, ModifierClicks) {
         {kLButton | kApple, false, false, 12, 0.3f, {}, {"showMIDIMenu 12"}, false, "Super: parameter menu"},
         {kLButton | kControl, false, true, 12, 0.3f, {}, {}, false, "bypassed: ignored"},
         {kRButton, false, true, 12, 0.3f, {}, {}, false, "bypassed: no menu either"},
-        {kLButton, true, false, look::NO_PARAM_TAG, 0.3f, {}, {}, false, "no parameter: ignored"},
-        {kRButton, false, false, look::NO_PARAM_TAG, 0.3f, {}, {}, false, "no parameter: no menu"},
+        {kLButton, true, false, NO_PARAM_TAG, 0.3f, {}, {}, false, "no parameter: ignored"},
+        {kRButton, false, false, NO_PARAM_TAG, 0.3f, {}, {}, false, "no parameter: no menu"},
     };
     for (const Case& c : cases) {
         TControlBench bench;

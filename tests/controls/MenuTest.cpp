@@ -133,7 +133,7 @@ TEST(OptionMenu, Wheel) {
         TControlBench bench;
         if (c.applying)
             bench.plugin->setProgram(0);
-        auto* menu = addMenu(bench, c.kind == kPlain ? PLAY_MODE : look::NO_PARAM_TAG, MENU_RECT, false, c.kind);
+        auto* menu = addMenu(bench, c.kind == kPlain ? PLAY_MODE : NO_PARAM_TAG, MENU_RECT, false, c.kind);
         menu->setBypassed(c.bypassed);
         EXPECT_EQ(bench.host->target.wheel(MIDDLE, c.distance, c.buttons), c.handled) << c.why;
         EXPECT_EQ(bench.plugin->calls, c.calls) << c.why;
@@ -157,14 +157,14 @@ TEST(OptionMenu, ProgramArrows) {
     };
     for (const Case& c : cases) {
         TControlBench bench;
-        auto* menu = addMenu(bench, look::NO_PARAM_TAG, CRect(100, 50, 250, 67), true, kPreset);
+        auto* menu = addMenu(bench, NO_PARAM_TAG, CRect(100, 50, 250, 67), true, kPreset);
         EXPECT_FALSE(menu->hasDeltaButtons());
         bench.click(CPoint(c.x, 58));
         EXPECT_EQ(bench.host->log, c.editorLog) << c.x;
         EXPECT_EQ(popups(bench), c.popup ? 1u : 0u) << c.x;
     }
     TControlBench bench;
-    addMenu(bench, look::NO_PARAM_TAG, CRect(100, 50, 250, 67), false, kPreset);
+    addMenu(bench, NO_PARAM_TAG, CRect(100, 50, 250, 67), false, kPreset);
     bench.plugin->setProgram(0);
     bench.click(CPoint(249, 58));
     bench.click(CPoint(240, 58));
@@ -178,7 +178,7 @@ TEST(OptionMenu, ProgramArrows) {
 // A folder menu swallows clicks on its arrows (x < L + 2k) and opens on the rest.
 TEST(OptionMenu, FolderArrowsAreConsumed) {
     TControlBench bench;
-    addMenu(bench, look::NO_PARAM_TAG, MENU_RECT, false, kFolder);
+    addMenu(bench, NO_PARAM_TAG, MENU_RECT, false, kFolder);
     bench.click(CPoint(113, 58));
     EXPECT_EQ(popups(bench), 0u);
     EXPECT_TRUE(bench.host->log.empty());
@@ -235,7 +235,7 @@ TEST(OptionMenu, Texts) {
 // look.
 TEST(OptionMenu, Geometry) {
     TControlBench bench;
-    auto* preset = addMenu(bench, look::NO_PARAM_TAG, MENU_RECT, false, kPreset, 0);
+    auto* preset = addMenu(bench, NO_PARAM_TAG, MENU_RECT, false, kPreset, 0);
     preset->setString("Program");
     std::vector<DrawOp> ops = bench.draw();
     // a = 4, h = int(8.5 - 4) = 4; no box behind a preset menu.

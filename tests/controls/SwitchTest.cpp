@@ -142,7 +142,7 @@ TEST(OnOff, BitmapSwitch) {
 TEST(RadioButton, ClickOnlySwitchesOn) {
     TControlBench bench;
     auto* radio = bench.host->add(new TRadioButton(LED_RECT, bench.host, 3, 1));
-    EXPECT_EQ(radio->getTag(), look::NO_PARAM_TAG);
+    EXPECT_EQ(radio->getTag(), NO_PARAM_TAG);
     bench.click(LED_CENTRE, kRButton);
     EXPECT_EQ(radio->getValue(), 1.0f);
     bench.click(LED_CENTRE);
@@ -178,7 +178,7 @@ TEST(KickButton, PressDragOutBackAndRelease) {
     EXPECT_EQ(button->getValue(), 0.0f);
 
     EXPECT_TRUE(bench.hostLog.empty());
-    EXPECT_EQ(bench.host->editTags, (std::vector<int>{look::NO_PARAM_TAG, -1, look::NO_PARAM_TAG, -1}));
+    EXPECT_EQ(bench.host->editTags, (std::vector<int>{NO_PARAM_TAG, -1, NO_PARAM_TAG, -1}));
 
     button->setBypassed(true);
     bench.host->values.clear();

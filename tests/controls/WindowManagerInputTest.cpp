@@ -8,7 +8,7 @@
 #include "ControlTestSupport.h"
 #include "controls/TKickButton.h"
 #include "controls/TKnob.h"
-#include "engine/EngineTags.h"
+#include "engine/dsp/ParameterTags.h"
 #include "toolkit/X11Input.h"
 
 using namespace kgui;

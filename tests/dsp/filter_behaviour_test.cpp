@@ -15,7 +15,7 @@ namespace {
 
 TEST(FilterControls, BypassCopiesTheInputUnscaled) {
     TFilter filter;
-    freshFilter(filter, 48000.0f, TFilter::TYPE_OFF);
+    freshFilter(filter, 48000.0f, filtertype::BYPASS);
     const stereoOverStruct in = frameOf(0.123456789f, -0.987654321f, 1e-7f, 3.5f);
     stereoOverStruct out;
     filter.process(0.3f, 1.7f, stereoStruct{0.1f, -0.1f}, 0.8f, 0.2f, in, out);
@@ -115,7 +115,7 @@ TEST(FilterControls, TypeChangesClearStateOnlyWhenAskedAndChanged) {
 
 // doFilter runs each voice frame in place: the result must not depend on it.
 TEST(FilterControls, InPlaceProcessingEqualsSeparateFrames) {
-    for (int type = 0; type < TFilter::NUM_TYPES; ++type) {
+    for (int type = 0; type < FILTER_TYPE_COUNT; ++type) {
         TFilter inPlace;
         freshFilter(inPlace, 48000.0f, type);
         TFilter separate;
@@ -276,7 +276,7 @@ TEST(FilterModulators, SidebandsAtToneAndCarrierDistance) {
 TEST(FilterBadValues, NoNaNReachesTheOutput) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
-    for (int type = 0; type < TFilter::NUM_TYPES; ++type) {
+    for (int type = 0; type < FILTER_TYPE_COUNT; ++type) {
         TFilter filter;
         freshFilter(filter, 48000.0f, type);
         filter.setTrack(nan, 1.0f);
@@ -303,7 +303,7 @@ TEST(FilterBandPass, PeakAtCentreAndWidthNarrows) {
     float peak = 0.0f;
     auto gainAt = [&peak](double hz, float width, float gain) {
         TFilter filter;
-        freshFilter(filter, 48000.0f, TFilter::TYPE_OFF);
+        freshFilter(filter, 48000.0f, filtertype::BYPASS);
         std::vector<double> signal;
         for (long n = 0; n < 96000; n += 2) {
             filter.setBP(1000.0f, width, gain, true);

@@ -237,10 +237,10 @@ TEST(FilterGroups, PrepareReportsTheBypass) {
     buildFilterTables();
     auto filter = std::make_unique<TFilter>();
     filter->init(44100.0f);
-    filter->setType(TFilter::TYPE_OFF, true);
+    filter->setType(filtertype::BYPASS, true);
     EXPECT_FALSE(filter->prepare(0.5f, 1.0f, {0.0f, 0.0f}, 0.5f, 0.0f));
     EXPECT_FALSE(filter->isPlainStateVariable());
-    filter->setType(TFilter::TYPE_ZERO_DELAY_LOWPASS_12, true);
+    filter->setType(filtertype::ZERO_DELAY_LOWPASS_12DB, true);
     EXPECT_TRUE(filter->prepare(0.5f, 1.0f, {0.0f, 0.0f}, 0.5f, 0.0f));
     EXPECT_FALSE(filter->isPlainStateVariable());
     filter->setType(3, true);

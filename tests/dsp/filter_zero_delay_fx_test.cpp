@@ -21,10 +21,10 @@ TEST(FilterZeroDelayFx, SameSamplesAsTheSingleCutoffCall) {
         bool sweep;  // the cutoff moves every frame, else it holds after a jump
         const char* why;
     } cases[] = {
-        {TFilter::TYPE_ZERO_DELAY_LOWPASS_12, 44100.0f, 0.0f, false, "the Low-Fi and Mod FX low-pass"},
-        {TFilter::TYPE_ZERO_DELAY_HIGHPASS_12, 48000.0f, 0.0f, true, "the high-pass under a sweep"},
-        {TFilter::TYPE_ZERO_DELAY_LOWPASS_12, 192000.0f, 0.9f, true, "resonant, at a high rate"},
-        {TFilter::TYPE_ZERO_DELAY_HIGHPASS_12, 22050.0f, 0.5f, false, "resonant, at a low rate"},
+        {filtertype::ZERO_DELAY_LOWPASS_12DB, 44100.0f, 0.0f, false, "the Low-Fi and Mod FX low-pass"},
+        {filtertype::ZERO_DELAY_HIGHPASS_12DB, 48000.0f, 0.0f, true, "the high-pass under a sweep"},
+        {filtertype::ZERO_DELAY_LOWPASS_12DB, 192000.0f, 0.9f, true, "resonant, at a high rate"},
+        {filtertype::ZERO_DELAY_HIGHPASS_12DB, 22050.0f, 0.5f, false, "resonant, at a low rate"},
         {12, 44100.0f, 0.3f, true, "another type takes the plain call"},
     };
     for (const Case& c : cases) {

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/dsp/ParameterTags.h"
 #include "plugin/uPlugin.h"
 #include "tools/testhost/TestHost.h"
 
@@ -238,15 +239,7 @@ inline std::size_t bestPeriod(const Samples& x, std::size_t minLag, std::size_t 
 
 using Patch = std::vector<std::pair<int, float>>;
 
-namespace tag {
-constexpr int MAIN_VOLUME = 1, SOURCE_MODE = 10, KEY_TRACK = 11, SOURCE_SEMI = 12, SOURCE_FINE = 13, NOISE_MIX = 14,
-              WAVE_MIX = 15, WAVE_SAMPLE_NOISE_MIX = 16, WAVE_SYMMETRY = 17, WAVE_FEEDBACK = 18, SUB_VOLUME = 26, FILTER_MODE = 27,
-              FILTER_FREQUENCY = 28, FILTER_Q = 30, DISTORTION_MODE = 32, DISTORTION_AMOUNT = 33, DISTORT_POST_FILTER = 34, MOVEMENT_LOOP = 40,
-              MOVEMENT_TO_VOLUME = 52, SLOT_SOURCE = 111, SLOT_DESTINATION = 115, SLOT_AMOUNT = 119, RELEASE = 127,
-              ATTACK = 957, GLOBAL_TUNING = 1017, BRICK_ON = 1018;
-}
 constexpr int SOURCE_NOISE = 0, SOURCE_TUNED_NOISE = 1, SOURCE_SYNCED_NOISE = 2, SOURCE_WAVE = 3;
-constexpr int MOD_SOURCE_OFFSET = 57;
 
 // The stored value of step `value` of a menu parameter.
 inline float stepValue(int tagIndex, int value) {
@@ -257,9 +250,9 @@ inline float stepValue(int tagIndex, int value) {
 // Modulation slot 0..3 driven by the constant Offset source: the destination
 // moves by the amount a = 2 x value - 1.
 inline Patch offsetRoute(int slot, int destination, float amount) {
-    return {{tag::SLOT_SOURCE + slot, stepValue(tag::SLOT_SOURCE, MOD_SOURCE_OFFSET)},
-            {tag::SLOT_DESTINATION + slot, stepValue(tag::SLOT_DESTINATION, destination)},
-            {tag::SLOT_AMOUNT + slot, (amount + 1.0f) / 2.0f}};
+    return {{tag::MODULATION_SLOT_1_SOURCE + slot, stepValue(tag::MODULATION_SLOT_1_SOURCE, source::OFFSET)},
+            {tag::MODULATION_SLOT_1_DESTINATION + slot, stepValue(tag::MODULATION_SLOT_1_DESTINATION, destination)},
+            {tag::MODULATION_SLOT_1_AMOUNT + slot, (amount + 1.0f) / 2.0f}};
 }
 
 inline Patch join(std::initializer_list<Patch> parts) {
@@ -282,7 +275,7 @@ inline std::unique_ptr<testhost::Plugin> loadVoice(testhost::Host& host, const P
     }
     const Patch steady = {
         {tag::MAIN_VOLUME, 0.75f},  {tag::MOVEMENT_LOOP, 1.0f}, {tag::MOVEMENT_TO_VOLUME, 0.0f},
-        {tag::ATTACK, 0.0f},        {tag::BRICK_ON, 0.0f},
+        {tag::ATTACK, 0.0f},        {tag::BRICK_FILTER, 0.0f},
     };
     for (const auto& [t, value] : steady) plugin->setParameter(t, value);
     for (const auto& [t, value] : settings) plugin->setParameter(t, value);

@@ -22,12 +22,12 @@ am::Samples distortedSine(int kind, float amount, bool postFilter = false) {
     testhost::HostConfig config;
     config.sampleRate = RATE;
     testhost::Host host(config);
-    auto plugin = am::loadVoice(host, {{am::tag::SOURCE_MODE, am::stepValue(am::tag::SOURCE_MODE, am::SOURCE_WAVE)},
-                                       {am::tag::WAVE_MIX, 0.0f},
-                                       {am::tag::MAIN_VOLUME, 0.6f},  // below the output clamp at any drive
-                                       {am::tag::DISTORTION_MODE, am::stepValue(am::tag::DISTORTION_MODE, kind)},
-                                       {am::tag::DISTORTION_AMOUNT, amount},
-                                       {am::tag::DISTORT_POST_FILTER, postFilter ? 1.0f : 0.0f}});
+    auto plugin = am::loadVoice(host, {{tag::SOURCE_MODE, am::stepValue(tag::SOURCE_MODE, am::SOURCE_WAVE)},
+                                       {tag::WAVE_MIX, 0.0f},
+                                       {tag::MAIN_VOLUME, 0.6f},  // below the output clamp at any drive
+                                       {tag::FILTER_DISTORTION_MODE, am::stepValue(tag::FILTER_DISTORTION_MODE, kind)},
+                                       {tag::FILTER_DISTORTION_AMOUNT, amount},
+                                       {tag::PRE_POST_FILTER_DISTORTION, postFilter ? 1.0f : 0.0f}});
     if (!plugin) return {};
     return am::holdNote(*plugin, NOTE, 1.2);
 }

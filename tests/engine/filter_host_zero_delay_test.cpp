@@ -61,12 +61,12 @@ am::Spectrum heldWhiteNoise(double rate, int filterMode, double cutoffHz, float 
     testhost::HostConfig config;
     config.sampleRate = rate;
     testhost::Host host(config);
-    auto plugin = am::loadVoice(host, {{am::tag::SOURCE_MODE, am::stepValue(am::tag::SOURCE_MODE, am::SOURCE_NOISE)},
-                                       {am::tag::NOISE_MIX, 1.0f},
-                                       {am::tag::MAIN_VOLUME, 0.6f},  // headroom for the resonance
-                                       {am::tag::FILTER_MODE, am::stepValue(am::tag::FILTER_MODE, filterMode)},
-                                       {am::tag::FILTER_FREQUENCY, frequencyValue(cutoffHz)},
-                                       {am::tag::FILTER_Q, q}});
+    auto plugin = am::loadVoice(host, {{tag::SOURCE_MODE, am::stepValue(tag::SOURCE_MODE, am::SOURCE_NOISE)},
+                                       {tag::NOISE_MIX, 1.0f},
+                                       {tag::MAIN_VOLUME, 0.6f},  // headroom for the resonance
+                                       {tag::FILTER_MODE, am::stepValue(tag::FILTER_MODE, filterMode)},
+                                       {tag::FILTER_FREQUENCY, frequencyValue(cutoffHz)},
+                                       {tag::FILTER_Q_AMOUNT, q}});
     if (!plugin) return {};
     const auto x = am::slice(am::holdNote(*plugin, 57, 4.2), rate, 0.2, 4.2);
     peak = testhost::measure({x, x}).peak;

@@ -21,11 +21,11 @@ namespace {
 constexpr double RATE = 48000;
 constexpr int NOTE = 69;
 constexpr double NOTE_HZ = 220;
-constexpr int STAGE_ON_TAGS[] = {fxtag::LOW_FI_ON, fxtag::MOD_FX_ON, fxtag::DELAY_ON, fxtag::REVERB_ON};
+constexpr int STAGE_ON_TAGS[] = {tag::LOW_FI, tag::MOD_FX, tag::DELAY, tag::REVERB};
 
 // Every stage off: the tests switch on what they measure.
 am::Patch quietChain() {
-    am::Patch p = {{fxtag::BYPASS_ALL, 0.0f}};
+    am::Patch p = {{tag::BYPASS_ALL_FX, 0.0f}};
     for (int tag : STAGE_ON_TAGS) p.emplace_back(tag, 0.0f);
     return p;
 }
@@ -35,11 +35,11 @@ am::Patch quietChain() {
 float delayLength(double samples) { return static_cast<float>(std::log2((samples - 1.0) / (RATE / 1000.0)) / 12.0); }
 
 am::Patch plainDelay(double leftSamples, double rightSamples) {
-    return {{fxtag::DELAY_ON, 1.0f},          {fxtag::DELAY_TEMPO_SYNC, 0.0f},
-            {fxtag::DELAY_EQUAL_FEEDBACK, 0.0f}, {fxtag::DELAY_MIX, 0.5f},
-            {fxtag::DELAY_LEFT, delayLength(leftSamples)}, {fxtag::DELAY_RIGHT, delayLength(rightSamples)},
-            {fxtag::DELAY_FEED, 0.5f},         {fxtag::DELAY_CROSS, 0.5f},
-            {fxtag::DELAY_LOW_PASS, 1.0f},     {fxtag::DELAY_HIGH_PASS, 0.0f}};
+    return {{tag::DELAY, 1.0f},          {tag::DELAY_TEMPO_SYNC, 0.0f},
+            {tag::DELAY_EQUAL_FEEDBACK, 0.0f}, {tag::DELAY_MIX, 0.5f},
+            {tag::DELAY_LEFT, delayLength(leftSamples)}, {tag::DELAY_RIGHT, delayLength(rightSamples)},
+            {tag::DELAY_FEED, 0.5f},         {tag::DELAY_CROSS, 0.5f},
+            {tag::DELAY_LOWPASS_FILTER_FREQUENCY, 1.0f},     {tag::DELAY_HIGHPASS_FILTER_FREQUENCY, 0.0f}};
 }
 
 // "Delay Feed" for a direct feedback g (-0.99 at 0, 0.99 at 1).
@@ -47,10 +47,10 @@ float feedFor(float g) { return (g + 0.99f) / 1.98f; }
 
 // The Mod FX in a mode, wet only, the modulator free-running.
 am::Patch modFX(int mode, std::initializer_list<std::pair<int, float>> values) {
-    am::Patch p = {{fxtag::MOD_FX_ON, 1.0f},
-                   {fxtag::MOD_FX_MODE, am::stepValue(fxtag::MOD_FX_MODE, mode)},
-                   {fxtag::MOD_FX_TEMPO_SYNC, 0.0f},
-                   {fxtag::MOD_FX_MIX, 1.0f}};
+    am::Patch p = {{tag::MOD_FX, 1.0f},
+                   {tag::MOD_FX_MODE, am::stepValue(tag::MOD_FX_MODE, mode)},
+                   {tag::MOD_FX_TEMPO_SYNC, 0.0f},
+                   {tag::MOD_FX_MIX, 1.0f}};
     p.insert(p.end(), values.begin(), values.end());
     return p;
 }
@@ -75,9 +75,9 @@ testhost::Stereo play(const am::Patch& chain, double seconds, double tempo = 120
     config.sampleRate = RATE;
     config.tempo = tempo;
     testhost::Host host(config);
-    auto plugin = am::loadVoice(host, am::join({{{am::tag::SOURCE_MODE, am::stepValue(am::tag::SOURCE_MODE, am::SOURCE_WAVE)},
-                                                 {am::tag::WAVE_MIX, 0.0f},
-                                                 {am::tag::MAIN_VOLUME, mainVolume}},
+    auto plugin = am::loadVoice(host, am::join({{{tag::SOURCE_MODE, am::stepValue(tag::SOURCE_MODE, am::SOURCE_WAVE)},
+                                                 {tag::WAVE_MIX, 0.0f},
+                                                 {tag::MAIN_VOLUME, mainVolume}},
                                                 quietChain(),
                                                 chain}));
     if (!plugin) return {};
@@ -159,7 +159,7 @@ TEST(FxAudio, DelayEchoLandsAtItsFrameWithItsGain) {
         EXPECT_GT(misfit(echo, dryChannel, 0.9, LENGTH + 1, onset + LENGTH + 1, end), 1e-3);
     }
 
-    const auto bypassed = play(am::join({plainDelay(LENGTH, LENGTH), {{fxtag::BYPASS_ALL, 1.0f}}}), 2.0);
+    const auto bypassed = play(am::join({plainDelay(LENGTH, LENGTH), {{tag::BYPASS_ALL_FX, 1.0f}}}), 2.0);
     EXPECT_LT(misfit(difference(bypassed.left, x.left), x.left, 0.0, 0, 0, static_cast<long>(x.left.size())), 1e-7);
     EXPECT_LT(misfit(difference(bypassed.right, x.right), x.right, 0.0, 0, 0, static_cast<long>(x.right.size())), 1e-7);
 }
@@ -180,9 +180,10 @@ TEST(FxAudio, EqualFeedbackDecaysBothSidesAlike) {
     } cases[] = {{true, std::pow(0.6001, 3073.0 / 6146.0)}, {false, 0.6}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.equal ? "equal feedback" : "plain feedback");
-        const auto out = play(am::join({plainDelay(SHORT, LONG),
-                                        {{fxtag::DELAY_FEED, feedFor(0.6f)}, {fxtag::DELAY_EQUAL_FEEDBACK, c.equal ? 1.0f : 0.0f}}}),
-                              2.0);
+        const auto out =
+            play(am::join({plainDelay(SHORT, LONG),
+                           {{tag::DELAY_FEED, feedFor(0.6f)}, {tag::DELAY_EQUAL_FEEDBACK, c.equal ? 1.0f : 0.0f}}}),
+                 2.0);
         for (const bool left : {true, false}) {
             const long length = left ? SHORT : LONG;
             const am::Samples& in = left ? x.left : x.right;
@@ -212,11 +213,11 @@ TEST(FxAudio, ReverbPreDelayLeavesSilenceBeforeItsFrame) {
     const long onset = firstAbove(x.left, 1e-6f);
     ASSERT_GE(onset, 0);
     auto reverb = [](float preDelay) {
-        return play({{fxtag::REVERB_ON, 1.0f},
-                     {fxtag::REVERB_MIX, 1.0f},
-                     {fxtag::REVERB_PRE_DELAY, preDelay},
-                     {fxtag::REVERB_LENGTH, 0.75f},
-                     {fxtag::REVERB_HIGH_PASS, 0.0f}},
+        return play({{tag::REVERB, 1.0f},
+                     {tag::REVERB_MIX, 1.0f},
+                     {tag::REVERB_PRE_DELAY, preDelay},
+                     {tag::REVERB_LENGTH, 0.75f},
+                     {tag::REVERB_HIGHPASS_FILTER_FREQUENCY, 0.0f}},
                     1.0);
     };
     auto preDelayFrames = [](float p) { return std::exp2(10.0 * p) / 2000.0 * RATE + 1.0; };
@@ -239,10 +240,10 @@ TEST(FxAudio, ReverbPreDelayLeavesSilenceBeforeItsFrame) {
 // Low-Fi, wet only: "Sample Rate" 0.4 holds each value for 2^(5 x 0.4) = 4
 // frames, "Bits" 0.8 quantises to steps of 2^-(16.5 - 16 x 0.8) (12.996 a unit).
 TEST(FxAudio, LowFiHoldsAndQuantises) {
-    const auto out = play({{fxtag::LOW_FI_ON, 1.0f},
-                           {fxtag::LOW_FI_MIX, 1.0f},
-                           {fxtag::LOW_FI_SAMPLE_RATE, 0.4f},
-                           {fxtag::LOW_FI_BITS, 0.8f}},
+    const auto out = play({{tag::LOW_FI, 1.0f},
+                           {tag::LOW_FI_MIX, 1.0f},
+                           {tag::LOW_FI_SAMPLE_RATE, 0.4f},
+                           {tag::LOW_FI_BITS, 0.8f}},
                           0.5);
     ASSERT_FALSE(out.left.empty());
     const double levels = std::exp2(16.5 - 16.0 * 0.8);
@@ -272,12 +273,12 @@ TEST(FxAudio, ChorusWithoutWidthKeepsItsLengths) {
     const auto& x = dry();
     const long onset = firstAbove(x.left, 1e-6f);
     auto chorus = [](float width) {
-        am::Patch p = modFX(CHORUS, {{fxtag::MOD_FX_1, speedFor(3.0)},
-                                     {fxtag::MOD_FX_2, 0.25f},
-                                     {fxtag::MOD_FX_3, width},
-                                     {fxtag::MOD_FX_4, 0.0f},
-                                     {fxtag::MOD_FX_5, 1.0f}});  // the low-pass open
-        p.emplace_back(fxtag::MOD_FX_MIX, 0.5f);
+        am::Patch p = modFX(CHORUS, {{tag::MOD_FX_1, speedFor(3.0)},
+                                     {tag::MOD_FX_2, 0.25f},
+                                     {tag::MOD_FX_3, width},
+                                     {tag::MOD_FX_4, 0.0f},
+                                     {tag::MOD_FX_5, 1.0f}});  // the low-pass open
+        p.emplace_back(tag::MOD_FX_MIX, 0.5f);
         return play(p, 1.0);
     };
     const auto still = chorus(0.0f);
@@ -296,8 +297,8 @@ TEST(FxAudio, FlangerFeedbackIsHeldBelowOne) {
     constexpr long LENGTH = 1309;
     const auto& x = dry();
     const long onset = firstAbove(x.left, 1e-6f);
-    const auto out =
-        play(modFX(FLANGER, {{fxtag::MOD_FX_2, (LENGTH - 1) / 2400.0f}, {fxtag::MOD_FX_3, 0.0f}, {fxtag::MOD_FX_5, 1.0f}}), 0.5);
+    const auto out = play(
+        modFX(FLANGER, {{tag::MOD_FX_2, (LENGTH - 1) / 2400.0f}, {tag::MOD_FX_3, 0.0f}, {tag::MOD_FX_5, 1.0f}}), 0.5);
     std::vector<double> rest(out.left.begin(), out.left.end());
     double gains[3];
     for (int k = 1; k <= 3; ++k) {
@@ -314,7 +315,7 @@ TEST(FxAudio, FlangerFeedbackIsHeldBelowOne) {
 // Ring with "Amount" 0 multiplies by 1: the wet signal is the dry one.
 TEST(FxAudio, RingAtAmountZeroPassesTheSignal) {
     const auto& x = dry();
-    const auto out = play(modFX(RING, {{fxtag::MOD_FX_1, 0.5f}, {fxtag::MOD_FX_3, 0.0f}, {fxtag::MOD_FX_5, 1.0f}}), 1.0);
+    const auto out = play(modFX(RING, {{tag::MOD_FX_1, 0.5f}, {tag::MOD_FX_3, 0.0f}, {tag::MOD_FX_5, 1.0f}}), 1.0);
     const long end = static_cast<long>(out.left.size());
     EXPECT_LT(misfit(difference(out.left, x.left), x.left, 0.0, 0, 0, end), 1e-4);
     EXPECT_LT(misfit(difference(out.right, x.right), x.right, 0.0, 0, 0, end), 1e-4);
@@ -324,11 +325,11 @@ TEST(FxAudio, RingAtAmountZeroPassesTheSignal) {
 // modulator's sine (4 Hz, no smoothing).
 TEST(FxAudio, TremoloDepthIsItsAmount) {
     for (const float amount : {0.6f, 0.25f}) {
-        const auto out = play(modFX(TREMOLO, {{fxtag::MOD_FX_1, speedFor(4.0)},
-                                              {fxtag::MOD_FX_2, menuStep(4, 9.99f)},  // "Sine Up"
-                                              {fxtag::MOD_FX_3, amount},
-                                              {fxtag::MOD_FX_4, 0.5f},
-                                              {fxtag::MOD_FX_5, 0.0f}}),
+        const auto out = play(modFX(TREMOLO, {{tag::MOD_FX_1, speedFor(4.0)},
+                                              {tag::MOD_FX_2, menuStep(4, 9.99f)},  // "Sine Up"
+                                              {tag::MOD_FX_3, amount},
+                                              {tag::MOD_FX_4, 0.5f},
+                                              {tag::MOD_FX_5, 0.0f}}),
                               1.5);
         // Windows of two cycles of the note; the level moves little within one.
         const auto level = envelope(out.left, 436, static_cast<long>(0.1 * RATE));
@@ -343,11 +344,11 @@ TEST(FxAudio, TremoloDepthIsItsAmount) {
 // each at most 1).
 TEST(FxAudio, AutoPanKeepsOneSideWhole) {
     const auto& x = dry();
-    const auto out = play(modFX(AUTO_PAN, {{fxtag::MOD_FX_1, speedFor(2.0)},
-                                           {fxtag::MOD_FX_2, menuStep(4, 9.99f)},
-                                           {fxtag::MOD_FX_3, 1.0f},
-                                           {fxtag::MOD_FX_4, 0.5f},
-                                           {fxtag::MOD_FX_5, 0.0f}}),
+    const auto out = play(modFX(AUTO_PAN, {{tag::MOD_FX_1, speedFor(2.0)},
+                                           {tag::MOD_FX_2, menuStep(4, 9.99f)},
+                                           {tag::MOD_FX_3, 1.0f},
+                                           {tag::MOD_FX_4, 0.5f},
+                                           {tag::MOD_FX_5, 0.0f}}),
                           1.5);
     const long from = static_cast<long>(0.1 * RATE);
     const auto reference = envelope(x.left, 436, from);
@@ -370,11 +371,11 @@ TEST(FxAudio, GatorStepsFollowTheTempo) {
     const float everyOther = (0x5555 + 0.5f) / 65535.9f;
     const float theOthers = (0xAAAA + 0.5f) / 65535.9f;
     for (const double bpm : {120.0, 90.0}) {
-        const auto out = play(modFX(GATOR, {{fxtag::MOD_FX_1, menuStep(17, 33.99f)},
-                                            {fxtag::MOD_FX_2, 0.0f},
-                                            {fxtag::MOD_FX_3, menuStep(15, 15.99f)},  // 16 steps
-                                            {fxtag::MOD_FX_4, everyOther},
-                                            {fxtag::MOD_FX_5, theOthers}}),
+        const auto out = play(modFX(GATOR, {{tag::MOD_FX_1, menuStep(17, 33.99f)},
+                                            {tag::MOD_FX_2, 0.0f},
+                                            {tag::MOD_FX_3, menuStep(15, 15.99f)},  // 16 steps
+                                            {tag::MOD_FX_4, everyOther},
+                                            {tag::MOD_FX_5, theOthers}}),
                               1.0, bpm);
         const long step = std::lround(RATE * 60.0 / bpm / 8.0);
         const auto& x = dry();
@@ -419,9 +420,9 @@ TEST(FxAudio, LimiterHoldsAResonatingFlanger) {
     constexpr int VELOCITY_TO_VOLUME = 2;
     const am::Patch velocityToVolume = {{VELOCITY_TO_VOLUME, 1.0f}};
     for (int v = 0; v < 2; ++v) {
-        const auto out = play(am::join({velocityToVolume, modFX(FLANGER, {{fxtag::MOD_FX_2, lengthSetting},
-                                                                         {fxtag::MOD_FX_3, 0.0f},
-                                                                         {fxtag::MOD_FX_5, 1.0f}})}),
+        const auto out = play(am::join({velocityToVolume, modFX(FLANGER, {{tag::MOD_FX_2, lengthSetting},
+                                                                         {tag::MOD_FX_3, 0.0f},
+                                                                         {tag::MOD_FX_5, 1.0f}})}),
                               2.0, 120, 0.25f, velocities[v]);
         const auto in = play(velocityToVolume, 2.0, 120, 0.25f, velocities[v]);
         double inputMean = 0, wetMean = 0;
@@ -446,17 +447,17 @@ TEST(FxAudio, LimiterHoldsAResonatingFlanger) {
 TEST(FxAudio, TheOrderOfTwoStagesChangesTheSamples) {
     const double levels = std::exp2(16.5 - 16.0 * 0.8);
     const am::Patch stages = am::join({plainDelay(3073, 3073),
-                                       {{fxtag::LOW_FI_ON, 1.0f},
-                                        {fxtag::LOW_FI_MIX, 1.0f},
-                                        {fxtag::LOW_FI_SAMPLE_RATE, 0.0f},
-                                        {fxtag::LOW_FI_BITS, 0.8f}}});
+                                       {{tag::LOW_FI, 1.0f},
+                                        {tag::LOW_FI_MIX, 1.0f},
+                                        {tag::LOW_FI_SAMPLE_RATE, 0.0f},
+                                        {tag::LOW_FI_BITS, 0.8f}}});
     struct Case {
         int path;
         const char* order;
         bool onGrid;
     } cases[] = {{0, "Low-Fi, Mod FX, Delay, Reverb", false}, {12, "Delay, Low-Fi, Mod FX, Reverb", true}};
     for (const Case& c : cases) {
-        const auto out = play(am::join({stages, {{fxtag::FX_PATH, am::stepValue(fxtag::FX_PATH, c.path)}}}), 0.5);
+        const auto out = play(am::join({stages, {{tag::FX_PATH, am::stepValue(tag::FX_PATH, c.path)}}}), 0.5);
         long offGrid = 0, counted = 0;
         for (size_t n = 4000; n < out.left.size(); ++n) {
             const double v = out.left[n] / MAIN_GAIN * levels;

@@ -24,13 +24,13 @@ constexpr int TAG_MAIN_VOLUME = 1;
 constexpr int TAG_SOURCE_MODE = 10;
 constexpr int TAG_MOVEMENT_LOOP = 40;
 constexpr int TAG_SLOT_SOURCE = 111, TAG_SLOT_DESTINATION = 115, TAG_SLOT_AMOUNT = 119;
-constexpr int STAGE_ON_TAGS[] = {fxtag::LOW_FI_ON, fxtag::MOD_FX_ON, fxtag::DELAY_ON, fxtag::REVERB_ON};
+constexpr int STAGE_ON_TAGS[] = {tag::LOW_FI, tag::MOD_FX, tag::DELAY, tag::REVERB};
 
 // Every stage on, held notes of loud noise, the Offset source on slot 0.
 void everyStageOn(EnginePlugin& plugin) {
     plugin.setStep(TAG_SOURCE_MODE, 0);
     plugin.setParameter(TAG_MOVEMENT_LOOP, 1.0f);
-    plugin.setParameter(fxtag::BYPASS_ALL, 0.0f);
+    plugin.setParameter(tag::BYPASS_ALL_FX, 0.0f);
     for (int tag : STAGE_ON_TAGS) plugin.setParameter(tag, 1.0f);
 }
 
@@ -51,7 +51,7 @@ void route(EnginePlugin& plugin, int slot, int source, int destination, float am
 // still sound at the end (a value that is not a number would have silenced
 // the chain for good).
 TEST(FxEngine, EveryModeAndOrderStaysBoundedAtEveryRate) {
-    constexpr int MIX_TAGS[] = {fxtag::LOW_FI_MIX, fxtag::MOD_FX_MIX, fxtag::DELAY_MIX, fxtag::REVERB_MIX};
+    constexpr int MIX_TAGS[] = {tag::LOW_FI_MIX, tag::MOD_FX_MIX, tag::DELAY_MIX, tag::REVERB_MIX};
     for (const float rate : {22050.0f, 44100.0f, 96000.0f, 192000.0f}) {
         for (const float end : {0.0f, 1.0f}) {
             auto plugin = std::make_unique<EnginePlugin>(rate);
@@ -60,15 +60,15 @@ TEST(FxEngine, EveryModeAndOrderStaysBoundedAtEveryRate) {
             everyStageOn(*plugin);
             for (int tag : MIX_TAGS) plugin->setParameter(tag, 1.0f);
             plugin->setParameter(TAG_MAIN_VOLUME, 0.0f);
-            route(*plugin, 0, SRC_OFFSET, fxdest::MOD_FX_1, 1.0f);
-            route(*plugin, 1, SRC_OFFSET, fxdest::DELAY_FEED, end > 0.5f ? 1.0f : -1.0f);
+            route(*plugin, 0, source::OFFSET, destination::MOD_FX_1, 1.0f);
+            route(*plugin, 1, source::OFFSET, destination::DELAY_FEED, end > 0.5f ? 1.0f : -1.0f);
             for (int note : {36, 60, 84}) plugin->noteOn(note, 127);
             for (int mode = 0; mode < 10; ++mode) {
                 for (int path = mode; path < FX_PATH_COUNT; path += 10) {
                     SCOPED_TRACE(std::to_string(rate) + " Hz, parameters at " + std::to_string(end) + ", mode " +
                                  std::to_string(mode) + ", path " + std::to_string(path));
-                    plugin->setStep(fxtag::MOD_FX_MODE, mode);
-                    plugin->setStep(fxtag::FX_PATH, path);
+                    plugin->setStep(tag::MOD_FX_MODE, mode);
+                    plugin->setStep(tag::FX_PATH, path);
                     plugin->engine.frameCount = 0xFFFFFFFFu - 700;
                     plugin->engine.fxFrameCount = 0xFFFFFFFFu - 900;
                     plugin->fx.setFrameCountForTest(0xFFFFFFFFu - 1100);
@@ -103,10 +103,10 @@ TEST(FxEngine, GatorPositionForTheEditor) {
     for (const Case& c : cases) {
         auto plugin = std::make_unique<EnginePlugin>(48000.0f);
         EXPECT_EQ(plugin->getGaterPos(), 0) << "before the Gator ran";
-        plugin->setParameter(fxtag::MOD_FX_ON, 1.0f);
-        plugin->setStep(fxtag::MOD_FX_MODE, 9);
-        plugin->setParameter(fxtag::MOD_FX_1, (17 + 0.1f) / 33.99f);
-        plugin->setParameter(fxtag::MOD_FX_3, (static_cast<float>(c.lengthStep) + 0.1f) / 15.99f);
+        plugin->setParameter(tag::MOD_FX, 1.0f);
+        plugin->setStep(tag::MOD_FX_MODE, 9);
+        plugin->setParameter(tag::MOD_FX_1, (17 + 0.1f) / 33.99f);
+        plugin->setParameter(tag::MOD_FX_3, (static_cast<float>(c.lengthStep) + 0.1f) / 15.99f);
         plugin->setParameter(TAG_MOVEMENT_LOOP, 1.0f);
         plugin->noteOn(60);
         const int steps = c.lengthStep + 1;
@@ -126,7 +126,7 @@ TEST(FxEngine, GatorPositionForTheEditor) {
 TEST(FxEngine, TheGateRestsTheChainAndReopensIt) {
     constexpr float RATE = 22050.0f;
     auto plugin = std::make_unique<EnginePlugin>(RATE);
-    plugin->setParameter(fxtag::DELAY_ON, 1.0f);
+    plugin->setParameter(tag::DELAY, 1.0f);
     plugin->setParameter(TAG_MOVEMENT_LOOP, 0.0f);
     plugin->render(static_cast<long>(RATE), 1024);
     const std::uint32_t running = plugin->fx.getFrameCount();
@@ -149,21 +149,22 @@ TEST(FxEngine, TheChainFeedsItsSources) {
     auto plugin = std::make_unique<EnginePlugin>(48000.0f);
     plugin->setStep(TAG_SOURCE_MODE, 3);
     plugin->setParameter(TAG_MOVEMENT_LOOP, 1.0f);
-    plugin->setParameter(fxtag::DELAY_ON, 1.0f);
-    plugin->setParameter(fxtag::MOD_FX_ON, 1.0f);
-    plugin->setStep(fxtag::MOD_FX_MODE, 9);
-    plugin->setParameter(fxtag::MOD_FX_4, 1.0f);  // every left step open
-    plugin->setParameter(fxtag::MOD_FX_5, 0.0f);  // every right step closed
-    route(*plugin, 0, SRC_DELAY_OUTPUT, 1, 0.0f);
+    plugin->setParameter(tag::DELAY, 1.0f);
+    plugin->setParameter(tag::MOD_FX, 1.0f);
+    plugin->setStep(tag::MOD_FX_MODE, 9);
+    plugin->setParameter(tag::MOD_FX_4, 1.0f);  // every left step open
+    plugin->setParameter(tag::MOD_FX_5, 0.0f);  // every right step closed
+    route(*plugin, 0, source::DELAY_OUTPUT, 1, 0.0f);
     plugin->noteOn(60);
     plugin->render(4000, 100);
     const auto& sources = plugin->mod.globalModSrc();
-    EXPECT_NE(sources[SRC_DELAY_OUTPUT], 0.0f) << "the delay's output, read by slot 0";
-    EXPECT_EQ(sources[SRC_REVERB_OUTPUT], 0.0f) << "the reverb is off";
-    EXPECT_NEAR(sources[SRC_GATOR_LEFT], 1.0f, 1e-3f);
-    EXPECT_NEAR(sources[SRC_GATOR_RIGHT], 0.0f, 1e-3f);
-    EXPECT_NEAR(sources[SRC_GATOR_AVERAGE], 0.5f, 1e-3f);
-    EXPECT_EQ(plugin->mod.voiceModSrc(0)[SRC_GATOR_AVERAGE], sources[SRC_GATOR_AVERAGE]) << "the voices read it too";
+    EXPECT_NE(sources[source::DELAY_OUTPUT], 0.0f) << "the delay's output, read by slot 0";
+    EXPECT_EQ(sources[source::REVERB_OUTPUT], 0.0f) << "the reverb is off";
+    EXPECT_NEAR(sources[source::GATOR_LEFT], 1.0f, 1e-3f);
+    EXPECT_NEAR(sources[source::GATOR_RIGHT], 0.0f, 1e-3f);
+    EXPECT_NEAR(sources[source::GATOR_AVERAGE], 0.5f, 1e-3f);
+    EXPECT_EQ(plugin->mod.voiceModSrc(0)[source::GATOR_AVERAGE], sources[source::GATOR_AVERAGE])
+        << "the voices read it too";
 }
 
 // The host sets the rate from its own thread and the editor reads the Gator's
@@ -172,7 +173,7 @@ TEST(FxEngine, TheChainFeedsItsSources) {
 TEST(FxThreads, RateChangesAndGatorReadsWhileRendering) {
     auto plugin = std::make_unique<APlugin>(nullptr);
     for (int tag : STAGE_ON_TAGS) plugin->setParameter(tag, 1.0f);
-    plugin->setSteppedValue(fxtag::MOD_FX_MODE, 9);
+    plugin->setSteppedValue(tag::MOD_FX_MODE, 9);
     plugin->setParameter(TAG_MOVEMENT_LOOP, 1.0f);
     plugin->resume();
     // 1500 blocks, and on until the other thread has changed the rate 20

@@ -6,11 +6,10 @@
 #include <cmath>
 #include <random>
 
+#include "engine/dsp/ParameterTags.h"
 #include "tools/testhost/TestHost.h"
 
 namespace {
-
-constexpr int PROGRAM_APPLY_TAG = 1022;
 
 TEST(LoopRandomPatch, AnyProgramAndAnyPlayingStayFiniteAndClamped) {
     std::mt19937 random(20261206);
@@ -27,11 +26,11 @@ TEST(LoopRandomPatch, AnyProgramAndAnyPlayingStayFiniteAndClamped) {
         ASSERT_TRUE(plugin) << testhost::Host::lastError();
         // Extremes are where faults hide: a third of the values are 0 or 1.
         for (int tag = 0; tag < 1024; ++tag) {
-            if (tag == PROGRAM_APPLY_TAG) continue;
+            if (tag == PRESET_APPLY_TAG) continue;
             const float pick = unit(random);
             plugin->setParameter(tag, pick < 0.17f ? 0.0f : (pick < 0.34f ? 1.0f : unit(random)));
         }
-        plugin->setParameter(PROGRAM_APPLY_TAG, 0.0f);
+        plugin->setParameter(PRESET_APPLY_TAG, 0.0f);
         const long length = static_cast<long>(config.sampleRate * 0.4);
         for (int event = 0; event < 40; ++event) {
             const long frame = static_cast<long>(unit(random) * length);

@@ -20,7 +20,6 @@ using audiomeasure::noteHz;
 using audiomeasure::Patch;
 
 constexpr double RATE = 48000.0;
-constexpr int OFFSET = audiomeasure::MOD_SOURCE_OFFSET, RIBBON = 49;
 constexpr int NOTE_220 = 69, NOTE_880 = 93;
 
 float step(int tag, int value) { return audiomeasure::stepValue(tag, value); }
@@ -115,7 +114,7 @@ TEST(ModAudio, SemitoneRouteTransposes) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
         testhost::Host host;
-        auto plugin = loadVoice(host, slot(0, OFFSET, 8, c.amount));
+        auto plugin = loadVoice(host, slot(0, source::OFFSET, 8, c.amount));
         ASSERT_TRUE(plugin);
         plugin->noteOn(at(*plugin, 0), NOTE_220, 100);
         const auto audio = plugin->render(static_cast<long>(0.5 * RATE));
@@ -143,7 +142,7 @@ TEST(ModAudio, GainRouteScalesAndMutes) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
-        auto plugin = loadVoice(host, slot(1, OFFSET, 1, c.amount));
+        auto plugin = loadVoice(host, slot(1, source::OFFSET, 1, c.amount));
         ASSERT_TRUE(plugin);
         plugin->noteOn(at(*plugin, 0), NOTE_220, 100);
         const auto levels = testhost::measure(plugin->render(24000), 4800);
@@ -169,8 +168,8 @@ TEST(ModAudio, FreeLfoOnThePitchAtItsRateAndARateRoute) {
         double rate;
     } cases[] = {
         {"the Free LFO at its own rate", {}, 1.0},
-        {"a rate route on Free LFO Speed doubles it", slot(0, OFFSET, 105, 0.625f), 2.0},
-        {"a rate route on Global Speed halves it", slot(0, OFFSET, 6, 0.375f), 0.5},
+        {"a rate route on Free LFO Speed doubles it", slot(0, source::OFFSET, 105, 0.625f), 2.0},
+        {"a rate route on Global Speed halves it", slot(0, source::OFFSET, 6, 0.375f), 0.5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
@@ -284,7 +283,8 @@ TEST(ModAudio, RibbonQuantisationStepsThePitch) {
     // Ribbon -> Source Semi at a third: -1, 0 and +1 octave for the bipolar
     // ribbon quantised to two steps.
     // No spring: a springing ribbon starts every program at its rest position.
-    const Patch ribbon = join({slot(0, RIBBON, 8, 2.0f / 3.0f), {{124, 1.0f}, {125, 0.0f}, {126, step(126, 12)}}});
+    const Patch ribbon =
+        join({slot(0, source::RIBBON, 8, 2.0f / 3.0f), {{124, 1.0f}, {125, 0.0f}, {126, step(126, 12)}}});
     struct Case {
         float value;
         double ratio;

@@ -8,9 +8,6 @@
 
 namespace {
 
-constexpr int RELEASE_TAG = 127;
-constexpr int ATTACK_TAG = 957;
-
 // A held note whose Movement loops, so only the envelope decides its life.
 int holdNote(ModRig& rig) {
     rig.set(40, 1.0f);
@@ -70,7 +67,7 @@ TEST(ModEnvelope, ReleaseTimeFollowsRelease) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
         ModRig rig(44100.0f);
-        rig.set(RELEASE_TAG, c.release);
+        rig.set(tag::RELEASE, c.release);
         const int v = holdNote(rig);
         rig.render(2000);
         ASSERT_NEAR(rig->voices.envLevel[v], 1.0, 1e-9);
@@ -86,7 +83,7 @@ TEST(ModEnvelope, ReleaseTimeFollowsRelease) {
 
 TEST(ModEnvelope, ReleaseFallsLinearlyAndTheRampFollowsPerFrame) {
     ModRig rig(48000.0f);
-    rig.set(RELEASE_TAG, 0.5f);  // 64 ms: 3072 frames from full level
+    rig.set(tag::RELEASE, 0.5f);  // 64 ms: 3072 frames from full level
     const int v = holdNote(rig);
     rig.render(1000);
     rig->setVoiceOff(v);
@@ -99,7 +96,7 @@ TEST(ModEnvelope, ReleaseFallsLinearlyAndTheRampFollowsPerFrame) {
 
 TEST(ModEnvelope, FastReleaseEndsWithinFiveSteps) {
     ModRig rig;
-    rig.set(RELEASE_TAG, 1.0f);
+    rig.set(tag::RELEASE, 1.0f);
     const int v = holdNote(rig);
     rig.render(1000);
     rig->setVoiceOff(v);
@@ -136,7 +133,7 @@ TEST(ModEnvelope, FadeInFollowsAttack) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
         ModRig rig;
-        rig.set(ATTACK_TAG, c.attack);
+        rig.set(tag::ATTACK, c.attack);
         const int v = holdNote(rig);
         if (c.fadeMs == 0.0) {
             rig.render(100);

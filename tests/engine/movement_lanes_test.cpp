@@ -195,7 +195,7 @@ void expectSameLanes(const LaneRig& a, const LaneRig& b, const std::vector<LaneV
         EXPECT_EQ(bits(a.movement->panSmoothed[v]), bits(b.movement->panSmoothed[v]));
         EXPECT_EQ(bits(a.voices->movementLevel[v]), bits(b.voices->movementLevel[v]));
         EXPECT_EQ(bits(a.voices->movementPan[v]), bits(b.voices->movementPan[v]));
-        for (int source = SRC_MOVEMENT; source <= SRC_FREE_LFO_UNIPOLAR; ++source)
+        for (int source = source::MOVEMENT; source <= source::FREE_UNIPOLAR_LFO; ++source)
             EXPECT_EQ(bits(a.sources[v][static_cast<std::size_t>(source)]),
                       bits(b.sources[v][static_cast<std::size_t>(source)]))
                 << "source " << source;
@@ -275,7 +275,7 @@ void expectSamePan(const LaneRig& a, const LaneRig& b, int voice) {
     EXPECT_EQ(bits(a.movement->voiceLFO[v][0].pan.smoothed), bits(b.movement->voiceLFO[v][0].pan.smoothed));
     EXPECT_EQ(bits(a.movement->panSmoothed[v]), bits(b.movement->panSmoothed[v]));
     EXPECT_EQ(bits(a.voices->movementPan[v]), bits(b.voices->movementPan[v]));
-    for (int source = SRC_PAN_MOVEMENT; source <= SRC_PAN_MOVEMENT_SMOOTH_INVERSE; ++source)
+    for (int source = source::PAN_MOVEMENT; source <= source::SMOOTHED_INVERSE_PAN_MOVEMENT; ++source)
         EXPECT_EQ(bits(a.sources[v][static_cast<std::size_t>(source)]),
                   bits(b.sources[v][static_cast<std::size_t>(source)]))
             << "source " << source;
@@ -330,8 +330,8 @@ TEST(MovementLanes, EveryListLengthAndOrderAgreesWithTheScalarChain) {
                 // The moved shape gives other pan values: else the checks
                 // below could not tell the shapes apart.
                 const auto lastVoice = static_cast<std::size_t>(lanes.back().voice);
-                EXPECT_NE(bits(reference.sources[lastVoice][SRC_PAN_MOVEMENT]),
-                          bits(after.sources[lastVoice][SRC_PAN_MOVEMENT]));
+                EXPECT_NE(bits(reference.sources[lastVoice][source::PAN_MOVEMENT]),
+                          bits(after.sources[lastVoice][source::PAN_MOVEMENT]));
                 for (int i = 0; i < count; ++i) {
                     SCOPED_TRACE(testing::Message() << "listed voice " << i << ", shape moved at " << changeAt);
                     expectSamePan(i < changeAt ? reference : after, moved, lanes[static_cast<std::size_t>(i)].voice);

@@ -75,8 +75,8 @@ am::Samples heldNoise(double rate, float noiseMix, double seconds) {
     testhost::HostConfig config;
     config.sampleRate = rate;
     testhost::Host host(config);
-    auto plugin = am::loadVoice(host, {{am::tag::SOURCE_MODE, am::stepValue(am::tag::SOURCE_MODE, am::SOURCE_NOISE)},
-                                       {am::tag::NOISE_MIX, noiseMix}});
+    auto plugin = am::loadVoice(host, {{tag::SOURCE_MODE, am::stepValue(tag::SOURCE_MODE, am::SOURCE_NOISE)},
+                                       {tag::NOISE_MIX, noiseMix}});
     if (!plugin) return {};
     return am::slice(am::holdNote(*plugin, 57, seconds + 0.2), rate, 0.2, seconds + 0.2);
 }

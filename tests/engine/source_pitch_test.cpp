@@ -25,10 +25,10 @@ testhost::Host hostAt(double rate) {
     return testhost::Host(config);
 }
 
-am::Patch mode(int sourceMode) { return {{am::tag::SOURCE_MODE, am::stepValue(am::tag::SOURCE_MODE, sourceMode)}}; }
+am::Patch mode(int sourceMode) { return {{tag::SOURCE_MODE, am::stepValue(tag::SOURCE_MODE, sourceMode)}}; }
 
 // A sine voice; "Wave Mix" 0 is the sine.
-am::Patch sine() { return am::join({mode(am::SOURCE_WAVE), {{am::tag::WAVE_MIX, 0.0f}}}); }
+am::Patch sine() { return am::join({mode(am::SOURCE_WAVE), {{tag::WAVE_MIX, 0.0f}}}); }
 
 // "Source Semi" steps: int(v x 96.99) - 48 semitones.
 float semiValue(int semitones) { return static_cast<float>((semitones + 48 + 0.5) / 96.99); }
@@ -58,7 +58,7 @@ TEST(SourcePitch, WavesAcrossTheKeyboardAndRates) {
             for (int note : notes) {
                 SCOPED_TRACE(std::string(shape.name) + " note " + std::to_string(note) + " at " + std::to_string(rate));
                 auto host = hostAt(rate);
-                auto plugin = am::loadVoice(host, am::join({mode(am::SOURCE_WAVE), {{am::tag::WAVE_MIX, shape.waveMix}}}));
+                auto plugin = am::loadVoice(host, am::join({mode(am::SOURCE_WAVE), {{tag::WAVE_MIX, shape.waveMix}}}));
                 ASSERT_TRUE(plugin);
                 const double expected = am::noteHz(note);
                 const double hz = heldPitch(*plugin, note, secondsFor(expected), 10.0, rate / 2);
@@ -74,17 +74,17 @@ TEST(SourcePitch, TranspositionAndTuning) {
         am::Patch settings;
         double semitones;  // from the note's own pitch
     } cases[] = {
-        {"Source Semi +7", {{am::tag::SOURCE_SEMI, semiValue(7)}}, 7.0},
-        {"Source Semi -12", {{am::tag::SOURCE_SEMI, semiValue(-12)}}, -12.0},
-        {"Source Semi at its top: +48", {{am::tag::SOURCE_SEMI, 1.0f}}, 48.0},
-        {"Source Fine 0.75: half a semitone up", {{am::tag::SOURCE_FINE, 0.75f}}, 0.5},
-        {"Source Fine 0: one semitone down", {{am::tag::SOURCE_FINE, 0.0f}}, -1.0},
-        {"Semi and fine add", {{am::tag::SOURCE_SEMI, semiValue(-5)}, {am::tag::SOURCE_FINE, 0.625f}}, -4.75},
-        {"Global Tuning 0.75: half an octave up", {{am::tag::GLOBAL_TUNING, 0.75f}}, 6.0},
-        {"Global Tuning 0: an octave down", {{am::tag::GLOBAL_TUNING, 0.0f}}, -12.0},
+        {"Source Semi +7", {{tag::SOURCE_SEMI, semiValue(7)}}, 7.0},
+        {"Source Semi -12", {{tag::SOURCE_SEMI, semiValue(-12)}}, -12.0},
+        {"Source Semi at its top: +48", {{tag::SOURCE_SEMI, 1.0f}}, 48.0},
+        {"Source Fine 0.75: half a semitone up", {{tag::SOURCE_FINE, 0.75f}}, 0.5},
+        {"Source Fine 0: one semitone down", {{tag::SOURCE_FINE, 0.0f}}, -1.0},
+        {"Semi and fine add", {{tag::SOURCE_SEMI, semiValue(-5)}, {tag::SOURCE_FINE, 0.625f}}, -4.75},
+        {"Global Tuning 0.75: half an octave up", {{tag::GLOBAL_TUNING, 0.75f}}, 6.0},
+        {"Global Tuning 0: an octave down", {{tag::GLOBAL_TUNING, 0.0f}}, -12.0},
         // The warp and the feedback reshape the cycle; its length stays.
-        {"Wave Symmetry 0.15 keeps the pitch", {{am::tag::WAVE_SYMMETRY, 0.15f}}, 0.0},
-        {"Wave Feedback 0.6 keeps the pitch", {{am::tag::WAVE_FEEDBACK, 0.6f}}, 0.0},
+        {"Wave Symmetry 0.15 keeps the pitch", {{tag::WAVE_SYMMETRY, 0.15f}}, 0.0},
+        {"Wave Feedback 0.6 keeps the pitch", {{tag::WAVE_FEEDBACK, 0.6f}}, 0.0},
     };
     for (double rate : {22050.0, 44100.0, 96000.0, 192000.0}) {
         for (const Case& c : cases) {
@@ -106,13 +106,13 @@ TEST(SourcePitch, KeyTrackOffPlaysEveryNoteAtTheBasePitch) {
         double hz;
     } cases[] = {
         {"plain: 110 Hz", {}, 110.0},
-        {"the transposition still applies", {{am::tag::SOURCE_SEMI, semiValue(12)}}, 220.0},
+        {"the transposition still applies", {{tag::SOURCE_SEMI, semiValue(12)}}, 220.0},
     };
     for (const Case& c : cases) {
         for (int note : {24, 57, 80, 108}) {
             SCOPED_TRACE(std::string(c.why) + ", note " + std::to_string(note));
             auto host = hostAt(48000);
-            auto plugin = am::loadVoice(host, am::join({sine(), {{am::tag::KEY_TRACK, 0.0f}}, c.settings}));
+            auto plugin = am::loadVoice(host, am::join({sine(), {{tag::KEY_TRACK, 0.0f}}, c.settings}));
             ASSERT_TRUE(plugin);
             const double hz = heldPitch(*plugin, note, 0.6, 10.0, 24000);
             EXPECT_NEAR(am::cents(hz, c.hz), 0.0, 1.0) << hz << " Hz";
@@ -141,8 +141,8 @@ TEST(SourcePitch, TunedNoiseBandSitsAtTwiceTheNotePitch) {
         {"note 105", 48000, 105, {}, 0.0},
         {"note 93", 96000, 93, {}, 0.0},
         {"note 105", 96000, 105, {}, 0.0},
-        {"Source Semi -12 moves the band an octave down", 48000, 105, {{am::tag::SOURCE_SEMI, semiValue(-12)}}, -12.0},
-        {"Source Fine does not move a noise source", 48000, 105, {{am::tag::SOURCE_FINE, 1.0f}}, 0.0},
+        {"Source Semi -12 moves the band an octave down", 48000, 105, {{tag::SOURCE_SEMI, semiValue(-12)}}, -12.0},
+        {"Source Fine does not move a noise source", 48000, 105, {{tag::SOURCE_FINE, 1.0f}}, 0.0},
     };
     const double seconds = 6.0;
     for (const Case& c : cases) {
@@ -224,7 +224,7 @@ TEST(SourcePitch, SubOscillatorFollowsItsSemitoneAndFine) {
             auto host = hostAt(rate);
             // -12 dB: the voice and the sub together stay below the output clamp.
             auto plugin = am::loadVoice(
-                host, am::join({sine(), {{am::tag::SUB_VOLUME, 1.0f}, {am::tag::MAIN_VOLUME, 0.6f}}, c.routes}));
+                host, am::join({sine(), {{tag::SUB_VOLUME, 1.0f}, {tag::MAIN_VOLUME, 0.6f}}, c.routes}));
             ASSERT_TRUE(plugin);
             const double voiceHz = am::noteHz(note), expected = voiceHz / 2.0 * std::exp2(c.semitones / 12.0);
             const double seconds = expected < 30 ? 2.0 : 1.0;

@@ -40,9 +40,9 @@ am::Samples heldWave(float waveMix, int note, double rate) {
     testhost::HostConfig config;
     config.sampleRate = rate;
     testhost::Host host(config);
-    auto plugin = am::loadVoice(host, {{am::tag::SOURCE_MODE, am::stepValue(am::tag::SOURCE_MODE, am::SOURCE_WAVE)},
-                                       {am::tag::WAVE_MIX, waveMix},
-                                       {am::tag::MAIN_VOLUME, 0.6f}});
+    auto plugin = am::loadVoice(host, {{tag::SOURCE_MODE, am::stepValue(tag::SOURCE_MODE, am::SOURCE_WAVE)},
+                                       {tag::WAVE_MIX, waveMix},
+                                       {tag::MAIN_VOLUME, 0.6f}});
     if (!plugin) return {};
     return am::slice(am::holdNote(*plugin, note, 1.2), rate, 0.2, 1.2);
 }

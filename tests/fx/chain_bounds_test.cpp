@@ -32,8 +32,8 @@ TFxControls extremeControls(const Extreme& e, int mode) {
     c.parameters.fill(e.parameters);
     c.modulation.fill(e.modulation);
     c.tempo = 30000.0f;
-    setParam(c, fxtag::BYPASS_ALL, 0.0f);
-    for (int tag : {fxtag::LOW_FI_ON, fxtag::MOD_FX_ON, fxtag::DELAY_ON, fxtag::REVERB_ON}) setParam(c, tag, 1.0f);
+    setParam(c, tag::BYPASS_ALL_FX, 0.0f);
+    for (int tag : {tag::LOW_FI, tag::MOD_FX, tag::DELAY, tag::REVERB}) setParam(c, tag, 1.0f);
     setMode(c, mode);
     // The orders vary with the case and the mode, as the filled parameters did.
     setPath(c, (static_cast<int>(e.parameters * 23.0f) + 5 * mode) % FX_PATH_COUNT);
@@ -73,8 +73,8 @@ TEST(ChainBounds, EveryModeAtEveryRateWithExtremes) {
 TEST(ChainBounds, CounterWrapChangesNothing) {
     for (int mode : {TModFX::ENSEMBLE, TModFX::PHASER, TModFX::CHORUS}) {
         TFxControls c = defaultControls();
-        for (int tag : {fxtag::LOW_FI_ON, fxtag::MOD_FX_ON, fxtag::DELAY_ON, fxtag::REVERB_ON}) setParam(c, tag, 1.0f);
-        setParam(c, fxtag::REVERB_PRE_DELAY, 0.2f);
+        for (int tag : {tag::LOW_FI, tag::MOD_FX, tag::DELAY, tag::REVERB}) setParam(c, tag, 1.0f);
+        setParam(c, tag::REVERB_PRE_DELAY, 0.2f);
         setMode(c, mode);
         ChainRig fromZero(c), nearWrap(c);
         nearWrap.chain->setFrameCountForTest(0xFFFFC000u);

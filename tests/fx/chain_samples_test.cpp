@@ -49,8 +49,8 @@ TFxControls randomControls(Random& random, int mode) {
     TFxControls c;
     for (float& p : c.parameters) p = random.unit();
     for (float& m : c.modulation) m = random.unit() < 0.35f ? random.between(-0.5f, 0.5f) : 0.0f;
-    setParam(c, fxtag::BYPASS_ALL, 0.0f);
-    for (int tag : {fxtag::LOW_FI_ON, fxtag::MOD_FX_ON, fxtag::DELAY_ON, fxtag::REVERB_ON}) setParam(c, tag, 1.0f);
+    setParam(c, tag::BYPASS_ALL_FX, 0.0f);
+    for (int tag : {tag::LOW_FI, tag::MOD_FX, tag::DELAY, tag::REVERB}) setParam(c, tag, 1.0f);
     setMode(c, mode);
     setPath(c, static_cast<int>(random.unit() * FX_PATH_COUNT) % FX_PATH_COUNT);
     c.tempo = random.between(60.0f, 200.0f);
@@ -69,8 +69,8 @@ std::uint64_t renderCase(ChainRig& rig, int index, int mode, float rate, bool sh
     Random random(static_cast<std::uint64_t>(index) + 1);
     TFxControls controls = randomControls(random, mode);
     if (shortReverb) {
-        setParam(controls, fxtag::REVERB_LENGTH, 0.0f);
-        setMod(controls, fxdest::REVERB_LENGTH, 0.0f);
+        setParam(controls, tag::REVERB_LENGTH, 0.0f);
+        setMod(controls, destination::REVERB_LEN, 0.0f);
     }
     rig.chain->setSampleRate(rate);
     rig.chain->initFX(controls);
@@ -78,15 +78,15 @@ std::uint64_t renderCase(ChainRig& rig, int index, int mode, float rate, bool sh
     if (index % 3 == 1) rig.chain->setFrameCountForTest(0xFFFFFFFFu - 2000u);
     const int spacing = CONTROL_SPACING[index % 5];
     const int offStage = index % FX_STAGE_COUNT;
-    constexpr int STAGE_TAGS[FX_STAGE_COUNT] = {fxtag::LOW_FI_ON, fxtag::MOD_FX_ON, fxtag::DELAY_ON,
-                                                fxtag::REVERB_ON};
+    constexpr int STAGE_TAGS[FX_STAGE_COUNT] = {tag::LOW_FI, tag::MOD_FX, tag::DELAY,
+                                                tag::REVERB};
     TRandSeed noise;
     std::uint64_t hash = 1469598103934665603ull;
     for (int frame = 0; frame < FRAMES; ++frame) {
         if (frame == FRAMES / 2) {
             TFxControls moved = randomControls(random, mode);
             moved.path = controls.path;
-            if (shortReverb) setParam(moved, fxtag::REVERB_LENGTH, 0.02f * random.unit());
+            if (shortReverb) setParam(moved, tag::REVERB_LENGTH, 0.02f * random.unit());
             controls = moved;
         }
         if (frame == FRAMES / 3) setParam(controls, STAGE_TAGS[offStage], 0.0f);

@@ -19,23 +19,23 @@ namespace {
 // Every stage off; tests switch on what they measure.
 TFxControls quietControls() {
     TFxControls c = defaultControls();
-    for (int tag : {fxtag::LOW_FI_ON, fxtag::MOD_FX_ON, fxtag::DELAY_ON, fxtag::REVERB_ON}) setParam(c, tag, 0.0f);
+    for (int tag : {tag::LOW_FI, tag::MOD_FX, tag::DELAY, tag::REVERB}) setParam(c, tag, 0.0f);
     return c;
 }
 
 // A delay of exactly an eighth of a bar at 120 BPM (11,026 frames at
 // 44.1 kHz), no feedback, no band-pass, no equal-decay rule, half mix.
 void plainDelay(TFxControls& c) {
-    setParam(c, fxtag::DELAY_ON, 1.0f);
-    setParam(c, fxtag::DELAY_TEMPO_SYNC, 1.0f);
-    setParam(c, fxtag::DELAY_EQUAL_FEEDBACK, 0.0f);
-    setParam(c, fxtag::DELAY_LEFT, 0.5f);
-    setParam(c, fxtag::DELAY_RIGHT, 0.5f);
-    setParam(c, fxtag::DELAY_FEED, 0.5f);
-    setParam(c, fxtag::DELAY_CROSS, 0.5f);
-    setParam(c, fxtag::DELAY_LOW_PASS, 1.0f);
-    setParam(c, fxtag::DELAY_HIGH_PASS, 0.0f);
-    setParam(c, fxtag::DELAY_MIX, 0.5f);
+    setParam(c, tag::DELAY, 1.0f);
+    setParam(c, tag::DELAY_TEMPO_SYNC, 1.0f);
+    setParam(c, tag::DELAY_EQUAL_FEEDBACK, 0.0f);
+    setParam(c, tag::DELAY_LEFT, 0.5f);
+    setParam(c, tag::DELAY_RIGHT, 0.5f);
+    setParam(c, tag::DELAY_FEED, 0.5f);
+    setParam(c, tag::DELAY_CROSS, 0.5f);
+    setParam(c, tag::DELAY_LOWPASS_FILTER_FREQUENCY, 1.0f);
+    setParam(c, tag::DELAY_HIGHPASS_FILTER_FREQUENCY, 0.0f);
+    setParam(c, tag::DELAY_MIX, 0.5f);
 }
 constexpr size_t EIGHTH_NOTE = 11026;
 
@@ -59,7 +59,7 @@ TEST(ChainTables, PathsAreThePermutationsInOrder) {
 TEST(Chain, DelayEchoAndBypass) {
     TFxControls c = quietControls();
     plainDelay(c);
-    setParam(c, fxtag::DELAY_FEED, 0.75f);  // feedback 0.495
+    setParam(c, tag::DELAY_FEED, 0.75f);  // feedback 0.495
     ChainRig rig(c);
     const std::vector<stereoStruct> y = rig.run(c, impulse(3 * EIGHTH_NOTE + 10));
     const float wet = 0.9f * 0.999987f;
@@ -75,9 +75,9 @@ TEST(Chain, DelayEchoAndBypass) {
     for (const char* why : {"bypass all", "every stage off"}) {
         TFxControls off = c;
         if (why[0] == 'b')
-            setParam(off, fxtag::BYPASS_ALL, 1.0f);
+            setParam(off, tag::BYPASS_ALL_FX, 1.0f);
         else
-            setParam(off, fxtag::DELAY_ON, 0.0f);
+            setParam(off, tag::DELAY, 0.0f);
         ChainRig bypassed(off);
         const std::vector<stereoStruct> in = sine(2 * EIGHTH_NOTE, 441, 44100);
         const std::vector<stereoStruct> out = bypassed.run(off, in);
@@ -104,12 +104,12 @@ TEST(Chain, MixLaw) {
     };
     for (const Case& c : cases) {
         TFxControls controls = quietControls();
-        setParam(controls, fxtag::MOD_FX_ON, 1.0f);
+        setParam(controls, tag::MOD_FX, 1.0f);
         setMode(controls, TModFX::RING);
-        setParam(controls, fxtag::MOD_FX_3, 0.0f);
-        setParam(controls, fxtag::MOD_FX_MIX, c.mix);
-        setMod(controls, fxdest::MOD_FX_MIX, c.mixModulation);
-        setMod(controls, fxdest::MOD_FX_PAN, c.panModulation);
+        setParam(controls, tag::MOD_FX_3, 0.0f);
+        setParam(controls, tag::MOD_FX_MIX, c.mix);
+        setMod(controls, destination::MOD_FX_MIX, c.mixModulation);
+        setMod(controls, destination::MOD_FX_PAN, c.panModulation);
         ChainRig rig(controls);
         const stereoStruct y = rig.run(controls, constant(100, 0.5f, 0.25f)).back();
         EXPECT_NEAR(y.left, 0.5f * c.left, 1e-4f) << c.why;
@@ -134,10 +134,10 @@ TEST(Chain, OrderChangesTheSamples) {
         TFxControls controls = quietControls();
         setPath(controls, c.path);
         plainDelay(controls);
-        setParam(controls, fxtag::LOW_FI_ON, 1.0f);
-        setParam(controls, fxtag::LOW_FI_MIX, 1.0f);
-        setParam(controls, fxtag::LOW_FI_SAMPLE_RATE, 0.0f);
-        setParam(controls, fxtag::LOW_FI_BITS, 1.0f);
+        setParam(controls, tag::LOW_FI, 1.0f);
+        setParam(controls, tag::LOW_FI_MIX, 1.0f);
+        setParam(controls, tag::LOW_FI_SAMPLE_RATE, 0.0f);
+        setParam(controls, tag::LOW_FI_BITS, 1.0f);
         ChainRig rig(controls);
         std::vector<stereoStruct> in = constant(40000, 0, 0);
         std::fill(in.begin(), in.begin() + 20000, stereoStruct{0.9f, 0.9f});
@@ -161,10 +161,10 @@ TEST(Chain, ReverbPreDelayLeavesSilence) {
     };
     for (const Case c : {Case{44100, 0.5f}, Case{44100, 0.3f}, Case{48000, 0.7f}, Case{96000, 0.2f}}) {
         TFxControls controls = quietControls();
-        setParam(controls, fxtag::REVERB_ON, 1.0f);
-        setParam(controls, fxtag::REVERB_MIX, 1.0f);
-        setParam(controls, fxtag::REVERB_PRE_DELAY, c.preDelay);
-        setParam(controls, fxtag::REVERB_LENGTH, 0.75f);  // combs at their tuning
+        setParam(controls, tag::REVERB, 1.0f);
+        setParam(controls, tag::REVERB_MIX, 1.0f);
+        setParam(controls, tag::REVERB_PRE_DELAY, c.preDelay);
+        setParam(controls, tag::REVERB_LENGTH, 0.75f);  // combs at their tuning
         ChainRig rig(controls, c.rate);
         // Pre-delay in whole frames, then the right-fed lanes' tenth comb
         // (1,046 + 23 samples at 44.1 kHz) reads the input undelayed.
@@ -191,35 +191,35 @@ TEST(Chain, SettingsFollowEachFrame) {
         float from, to;
     };
     const Case cases[] = {
-        {"Low-Fi Bits", TModFX::RING, fxtag::LOW_FI_BITS, 0.2f, 0.9f},
-        {"Low-Fi Sample Rate", TModFX::RING, fxtag::LOW_FI_SAMPLE_RATE, 0.1f, 0.5f},
-        {"Ring Mod Amount", TModFX::RING, fxtag::MOD_FX_3, 0.2f, 1.0f},
-        {"Mod FX speed", TModFX::CHORUS, fxtag::MOD_FX_1, 0.3f, 0.9f},
-        {"Tremolo Symmetry", TModFX::TREMOLO, fxtag::MOD_FX_4, 0.1f, 0.8f},
-        {"Gator speed", TModFX::GATOR, fxtag::MOD_FX_1, (30 + 0.1f) / 33.99f, (33 + 0.1f) / 33.99f},
-        {"Phaser pitch", TModFX::PHASER, fxtag::MOD_FX_2, 0.2f, 0.7f},
-        {"Delay Feedback", TModFX::RING, fxtag::DELAY_FEED, 0.5f, 0.9f},
-        {"Delay Left", TModFX::RING, fxtag::DELAY_LEFT, 0.3f, 0.35f},
-        {"Delay HighPass", TModFX::RING, fxtag::DELAY_HIGH_PASS, 0.0f, 0.4f},
-        {"Reverb Pre-Delay", TModFX::RING, fxtag::REVERB_PRE_DELAY, 0.3f, 0.1f},
-        {"Reverb Size", TModFX::RING, fxtag::REVERB_SIZE, 0.3f, 0.95f},
-        {"Delay Mix", TModFX::RING, fxtag::DELAY_MIX, 0.2f, 0.8f},
-        {"Reverb Mix", TModFX::RING, fxtag::REVERB_MIX, 0.2f, 0.9f},
-        {"FX Path", TModFX::RING, fxtag::FX_PATH, 0.0f, 0.0f},
+        {"Low-Fi Bits", TModFX::RING, tag::LOW_FI_BITS, 0.2f, 0.9f},
+        {"Low-Fi Sample Rate", TModFX::RING, tag::LOW_FI_SAMPLE_RATE, 0.1f, 0.5f},
+        {"Ring Mod Amount", TModFX::RING, tag::MOD_FX_3, 0.2f, 1.0f},
+        {"Mod FX speed", TModFX::CHORUS, tag::MOD_FX_1, 0.3f, 0.9f},
+        {"Tremolo Symmetry", TModFX::TREMOLO, tag::MOD_FX_4, 0.1f, 0.8f},
+        {"Gator speed", TModFX::GATOR, tag::MOD_FX_1, (30 + 0.1f) / 33.99f, (33 + 0.1f) / 33.99f},
+        {"Phaser pitch", TModFX::PHASER, tag::MOD_FX_2, 0.2f, 0.7f},
+        {"Delay Feedback", TModFX::RING, tag::DELAY_FEED, 0.5f, 0.9f},
+        {"Delay Left", TModFX::RING, tag::DELAY_LEFT, 0.3f, 0.35f},
+        {"Delay HighPass", TModFX::RING, tag::DELAY_HIGHPASS_FILTER_FREQUENCY, 0.0f, 0.4f},
+        {"Reverb Pre-Delay", TModFX::RING, tag::REVERB_PRE_DELAY, 0.3f, 0.1f},
+        {"Reverb Size", TModFX::RING, tag::REVERB_SIZE, 0.3f, 0.95f},
+        {"Delay Mix", TModFX::RING, tag::DELAY_MIX, 0.2f, 0.8f},
+        {"Reverb Mix", TModFX::RING, tag::REVERB_MIX, 0.2f, 0.9f},
+        {"FX Path", TModFX::RING, tag::FX_PATH, 0.0f, 0.0f},
     };
     for (const Case& c : cases) {
         TFxControls controls = defaultControls();
-        for (int tag : {fxtag::LOW_FI_ON, fxtag::MOD_FX_ON, fxtag::DELAY_ON, fxtag::REVERB_ON}) setParam(controls, tag, 1.0f);
-        setParam(controls, fxtag::LOW_FI_MIX, 0.5f);
-        setParam(controls, fxtag::MOD_FX_MIX, 0.5f);
-        setParam(controls, fxtag::DELAY_LEFT, 0.3f);
+        for (int tag : {tag::LOW_FI, tag::MOD_FX, tag::DELAY, tag::REVERB}) setParam(controls, tag, 1.0f);
+        setParam(controls, tag::LOW_FI_MIX, 0.5f);
+        setParam(controls, tag::MOD_FX_MIX, 0.5f);
+        setParam(controls, tag::DELAY_LEFT, 0.3f);
         setMode(controls, c.mode);
         ChainRig everySixteen(controls), everyFrame(controls);
         TRandSeed noise;
         for (int frame = 0; frame < 12000; ++frame) {
             // The value moves at frames off the 16-frame grid, back and forth.
             const bool moved = frame >= 1003 && (frame - 1003) / 1709 % 2 == 0;
-            if (c.tag == fxtag::FX_PATH)
+            if (c.tag == tag::FX_PATH)
                 setPath(controls, moved ? 17 : 2);
             else
                 setParam(controls, c.tag, moved ? c.to : c.from);
@@ -242,7 +242,7 @@ TEST(Chain, SettingsFollowEachFrame) {
 TEST(Chain, KeptSettingsEqualSettingsMadeEachFrame) {
     for (int mode = 0; mode < TModFX::MODE_COUNT; ++mode) {
         TFxControls controls = defaultControls();
-        for (int tag : {fxtag::LOW_FI_ON, fxtag::MOD_FX_ON, fxtag::DELAY_ON, fxtag::REVERB_ON}) setParam(controls, tag, 1.0f);
+        for (int tag : {tag::LOW_FI, tag::MOD_FX, tag::DELAY, tag::REVERB}) setParam(controls, tag, 1.0f);
         setMode(controls, mode);
         ChainRig kept(controls), remade(controls);
         TRandSeed noise, walk;
@@ -256,9 +256,9 @@ TEST(Chain, KeptSettingsEqualSettingsMadeEachFrame) {
                 if (which < TFxControls::TAG_COUNT) {
                     const int tag = TFxControls::FIRST_TAG + which;
                     // The switches, the mode, the path and the Gator's pattern stay.
-                    if (tag == fxtag::FX_PATH || tag == fxtag::BYPASS_ALL || tag == fxtag::LOW_FI_ON ||
-                        tag == fxtag::MOD_FX_ON || tag == fxtag::MOD_FX_MODE || tag == fxtag::DELAY_ON ||
-                        tag == fxtag::REVERB_ON || (mode == TModFX::GATOR && tag >= fxtag::MOD_FX_4 && tag <= fxtag::MOD_FX_5))
+                    if (tag == tag::FX_PATH || tag == tag::BYPASS_ALL_FX || tag == tag::LOW_FI ||
+                        tag == tag::MOD_FX || tag == tag::MOD_FX_MODE || tag == tag::DELAY ||
+                        tag == tag::REVERB || (mode == TModFX::GATOR && tag >= tag::MOD_FX_4 && tag <= tag::MOD_FX_5))
                         continue;
                     setParam(controls, tag, walk.uniform());
                 } else if (which < TFxControls::TAG_COUNT + TFxControls::DEST_COUNT) {
@@ -285,14 +285,14 @@ TEST(Chain, KeptSettingsEqualSettingsMadeEachFrame) {
 // while it runs, and the Gator's gains in its mode.
 TEST(Chain, Sources) {
     TFxControls c = quietControls();
-    setParam(c, fxtag::LOW_FI_ON, 1.0f);
-    setParam(c, fxtag::LOW_FI_MIX, 0.0f);
-    setParam(c, fxtag::MOD_FX_ON, 1.0f);
-    setParam(c, fxtag::MOD_FX_MIX, 1.0f);
+    setParam(c, tag::LOW_FI, 1.0f);
+    setParam(c, tag::LOW_FI_MIX, 0.0f);
+    setParam(c, tag::MOD_FX, 1.0f);
+    setParam(c, tag::MOD_FX_MIX, 1.0f);
     setMode(c, TModFX::GATOR);
-    setParam(c, fxtag::MOD_FX_2, 0.0f);
-    setParam(c, fxtag::MOD_FX_4, 1.0f);  // every left step open
-    setParam(c, fxtag::MOD_FX_5, 0.0f);  // every right step closed
+    setParam(c, tag::MOD_FX_2, 0.0f);
+    setParam(c, tag::MOD_FX_4, 1.0f);  // every left step open
+    setParam(c, tag::MOD_FX_5, 0.0f);  // every right step closed
     ChainRig rig(c);
     stereoStruct y;
     for (int i = 0; i < 200; ++i) y = rig.chain->process(stereoStruct{0.25f, 0.5f}, c);
@@ -310,9 +310,9 @@ TEST(Chain, Sources) {
 // A transport start puts the Gator back on its first step.
 TEST(Chain, RestartPutsTheGatorOnItsFirstStep) {
     TFxControls c = quietControls();
-    setParam(c, fxtag::MOD_FX_ON, 1.0f);
+    setParam(c, tag::MOD_FX, 1.0f);
     setMode(c, TModFX::GATOR);
-    setStep(c, fxtag::MOD_FX_1, 30, 33.99f);
+    setStep(c, tag::MOD_FX_1, 30, 33.99f);
     ChainRig rig(c);
     rig.run(c, constant(5000, 1, 1));
     EXPECT_NE(rig.chain->getGaterPos(), 0);
@@ -326,10 +326,10 @@ TEST(Chain, RestartPutsTheGatorOnItsFirstStep) {
 // thread runs the chain: always a step of the pattern.
 TEST(ChainThreads, GaterPositionReadWhileTheChainRuns) {
     TFxControls c = quietControls();
-    setParam(c, fxtag::MOD_FX_ON, 1.0f);
+    setParam(c, tag::MOD_FX, 1.0f);
     setMode(c, TModFX::GATOR);
-    setStep(c, fxtag::MOD_FX_1, 33, 33.99f);
-    setStep(c, fxtag::MOD_FX_3, 11, 15.99f);  // 12 steps
+    setStep(c, tag::MOD_FX_1, 33, 33.99f);
+    setStep(c, tag::MOD_FX_3, 11, 15.99f);  // 12 steps
     ChainRig rig(c);
     std::atomic<bool> running{true};
     std::atomic<int> outside{0}, reads{0};

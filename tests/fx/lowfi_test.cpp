@@ -17,11 +17,11 @@ struct LowFiRig {
     LowFiRig(float rate, float bits, float rateModulation = 0, float bitsModulation = 0, float noise = 0) {
         engineTables();
         TFxControls c = defaultControls();
-        setParam(c, fxtag::LOW_FI_SAMPLE_RATE, rate);
-        setParam(c, fxtag::LOW_FI_BITS, bits);
-        setMod(c, fxdest::LOW_FI_SAMPLE_RATE, rateModulation);
-        setMod(c, fxdest::LOW_FI_BITS, bitsModulation);
-        setMod(c, fxdest::LOW_FI_NOISE, noise);
+        setParam(c, tag::LOW_FI_SAMPLE_RATE, rate);
+        setParam(c, tag::LOW_FI_BITS, bits);
+        setMod(c, destination::LOWFI_SAMPLE_RATE, rateModulation);
+        setMod(c, destination::LOWFI_BITS, bitsModulation);
+        setMod(c, destination::LOWFI_NOISE_AMOUNT, noise);
         lowFi.init(44100);
         lowFi.setControls(c);
     }

@@ -21,7 +21,7 @@ float speedFor(double hz) { return static_cast<float>(std::log2(hz / (1.71875 / 
 TFxControls modeControls(int mode) {
     TFxControls c = defaultControls();
     setMode(c, mode);
-    setParam(c, fxtag::MOD_FX_TEMPO_SYNC, 0.0f);
+    setParam(c, tag::MOD_FX_TEMPO_SYNC, 0.0f);
     return c;
 }
 
@@ -72,8 +72,8 @@ TEST(ModFXDelayModes, LengthsAndFeedback) {
     {
         // Chorus with Width 0: both lengths hold still while the modulator runs.
         TFxControls c = modeControls(TModFX::CHORUS);
-        setParam(c, fxtag::MOD_FX_1, speedFor(5));
-        setParam(c, fxtag::MOD_FX_3, 0.0f);
+        setParam(c, tag::MOD_FX_1, speedFor(5));
+        setParam(c, tag::MOD_FX_3, 0.0f);
         ModRig rig(c);
         const float base = 1.0f + 0.05f * 44100.0f * 0.481f, widen = 4.0f * std::exp2(8.0f * 0.36f) + 1.0f;
         for (int i = 0; i < 20000; ++i) {
@@ -85,7 +85,7 @@ TEST(ModFXDelayModes, LengthsAndFeedback) {
     {
         // Flanger Feedback 1 asks for -1, which the line holds at -0.999.
         TFxControls c = modeControls(TModFX::FLANGER);
-        setParam(c, fxtag::MOD_FX_5, 1.0f);
+        setParam(c, tag::MOD_FX_5, 1.0f);
         ModRig rig(c);
         rig.step(stereoStruct{});
         EXPECT_FLOAT_EQ(rig.fx->delayModes().line().getFeedDirect(0), -0.999f);
@@ -94,7 +94,7 @@ TEST(ModFXDelayModes, LengthsAndFeedback) {
     {
         // Ensemble Amount 1: all six taps alike.
         TFxControls c = modeControls(TModFX::ENSEMBLE);
-        setParam(c, fxtag::MOD_FX_4, 1.0f);
+        setParam(c, tag::MOD_FX_4, 1.0f);
         ModRig rig(c);
         const TModFXDelayModes& modes = rig.fx->delayModes();
         for (int k = 1; k < TModFXDelayModes::ENSEMBLE_TAPS; ++k) {
@@ -109,8 +109,8 @@ TEST(ModFXDelayModes, LengthsAndFeedback) {
 // never a frame a whole ring ago.
 TEST(ModFXDelayModes, EnsembleAtLengthZeroHasNoLateEcho) {
     TFxControls c = modeControls(TModFX::ENSEMBLE);
-    setParam(c, fxtag::MOD_FX_2, 0.0f);
-    setParam(c, fxtag::MOD_FX_5, 0.0f);
+    setParam(c, tag::MOD_FX_2, 0.0f);
+    setParam(c, tag::MOD_FX_5, 0.0f);
     ModRig rig(c);
     const std::vector<float> y = lefts(rig.run(impulse(40000)));
     for (size_t i = 3; i < y.size(); ++i) ASSERT_LT(std::fabs(y[i]), 1e-6f) << "frame " << i;
@@ -131,14 +131,14 @@ TEST(ModFXFilterModes, PhaserFrequency) {
     };
     for (const Case& c : cases) {
         TFxControls controls = modeControls(TModFX::PHASER);
-        setParam(controls, fxtag::MOD_FX_2, c.pitch);
-        setParam(controls, fxtag::MOD_FX_3, c.width);
+        setParam(controls, tag::MOD_FX_2, c.pitch);
+        setParam(controls, tag::MOD_FX_3, c.width);
         ModRig rig(controls, c.rate);
         const stereoStruct hz = rig.fx->filterModes().phaserFrequencies(0.0f, 1.0f);
         EXPECT_NEAR(hz.left, c.atLow, c.atLow * 2e-3f) << c.why;
         EXPECT_NEAR(hz.right, c.atHigh, c.atHigh * 2e-3f) << c.why;
         // Full feedback and a loud input stay finite and bounded.
-        setParam(rig.controls, fxtag::MOD_FX_5, 1.0f);
+        setParam(rig.controls, tag::MOD_FX_5, 1.0f);
         for (const stereoStruct& y : rig.run(sine(20000, 3000, c.rate, 4.0f)))
             ASSERT_TRUE(std::isfinite(y.left) && std::isfinite(y.right) && std::fabs(y.left) < 200) << c.why;
     }
@@ -174,9 +174,9 @@ TEST(ModFXFilterModes, PhaserCoefficientsFromTheAngle) {
     };
     for (const Case& c : cases) {
         TFxControls controls = modeControls(TModFX::PHASER);
-        setParam(controls, fxtag::MOD_FX_2, c.pitch);
-        setParam(controls, fxtag::MOD_FX_3, c.width);
-        setMod(controls, fxdest::MOD_FX_Q, c.q);
+        setParam(controls, tag::MOD_FX_2, c.pitch);
+        setParam(controls, tag::MOD_FX_3, c.width);
+        setMod(controls, destination::MOD_FX_Q, c.q);
         ModRig rig(controls, c.rate);
         const std::array<float, 4> k = rig.fx->filterModes().phaserCoefficients(c.unipolar, c.unipolar);
         const double hz = std::min(15.0 * std::exp2(10.0 * c.pitch * (0.45 * 0.99 * c.width * c.unipolar + 0.5)),
@@ -207,11 +207,11 @@ TEST(ModFXFilterModes, SweptFiltersTakeEachFramesValues) {
     };
     for (const Case& c : cases) {
         TFxControls controls = modeControls(c.mode);
-        setParam(controls, fxtag::MOD_FX_1, c.speed);
-        setParam(controls, fxtag::MOD_FX_2, c.f2);
-        setParam(controls, fxtag::MOD_FX_3, c.f3);
-        setParam(controls, fxtag::MOD_FX_4, c.f4);
-        setParam(controls, fxtag::MOD_FX_5, c.f5);
+        setParam(controls, tag::MOD_FX_1, c.speed);
+        setParam(controls, tag::MOD_FX_2, c.f2);
+        setParam(controls, tag::MOD_FX_3, c.f3);
+        setParam(controls, tag::MOD_FX_4, c.f4);
+        setParam(controls, tag::MOD_FX_5, c.f5);
         ModRig rig(controls);
         auto filter = std::make_unique<TFilter>();
         filter->init(44100);
@@ -226,7 +226,8 @@ TEST(ModFXFilterModes, SweptFiltersTakeEachFramesValues) {
                 cutoffs = stereoStruct{c.f3 + (c.f4 - c.f3) * m.unipolarLeft(), c.f3 + (c.f4 - c.f3) * m.unipolarRight()};
                 vowel = c.f2;
             }
-            filter->setType(c.mode == TModFX::WAH_WAH ? 12 : TFilter::TYPE_VOCAL, true);
+            filter->setType(c.mode == TModFX::WAH_WAH ? filtertype::ZERO_LOW_BAND_HIGH_PASS_12DB : filtertype::VOCAL,
+                            true);
             stereoOverStruct out;
             filter->process(cutoffs, stereoStruct{}, c.f5, vowel, stereoOverStruct{{x, -x, x, -x}}, out);
             ASSERT_EQ(y.left, out.lane[0]) << c.why << ", frame " << frame;
@@ -253,11 +254,11 @@ TEST(ModFXFilterModes, SweepsFollowTheModulator) {
     };
     for (const Case& c : cases) {
         TFxControls controls = modeControls(c.mode);
-        setParam(controls, fxtag::MOD_FX_1, speedFor(2));
-        setParam(controls, fxtag::MOD_FX_2, c.mode == TModFX::WAH_WAH ? 0.0f : 0.7f);
-        setParam(controls, fxtag::MOD_FX_3, c.low);
-        setParam(controls, fxtag::MOD_FX_4, c.high);
-        setParam(controls, fxtag::MOD_FX_5, 0.3f);
+        setParam(controls, tag::MOD_FX_1, speedFor(2));
+        setParam(controls, tag::MOD_FX_2, c.mode == TModFX::WAH_WAH ? 0.0f : 0.7f);
+        setParam(controls, tag::MOD_FX_3, c.low);
+        setParam(controls, tag::MOD_FX_4, c.high);
+        setParam(controls, tag::MOD_FX_5, 0.3f);
         ModRig rig(controls);
         const std::vector<double> rms = windowRms(lefts(rig.run(sine(44100, c.tone, 44100, 0.5f))), 4410, 441);
         const double swing = *std::max_element(rms.begin(), rms.end()) / *std::min_element(rms.begin(), rms.end());
@@ -272,11 +273,11 @@ TEST(ModFXFilterModes, SweepsFollowTheModulator) {
 TEST(ModFXGainModes, TremoloDepth) {
     for (float amount : {0.0f, 0.5f, 1.0f}) {
         TFxControls c = modeControls(TModFX::TREMOLO);
-        setParam(c, fxtag::MOD_FX_1, speedFor(20));
-        setStep(c, fxtag::MOD_FX_2, LFO_SINE_UP, 9.99f);
-        setParam(c, fxtag::MOD_FX_3, amount);
-        setParam(c, fxtag::MOD_FX_4, 0.5f);
-        setParam(c, fxtag::MOD_FX_5, 0.0f);
+        setParam(c, tag::MOD_FX_1, speedFor(20));
+        setStep(c, tag::MOD_FX_2, LFO_SINE_UP, 9.99f);
+        setParam(c, tag::MOD_FX_3, amount);
+        setParam(c, tag::MOD_FX_4, 0.5f);
+        setParam(c, tag::MOD_FX_5, 0.0f);
         ModRig rig(c);
         const std::vector<float> y = lefts(rig.run(constant(44100, 1, 1)));
         EXPECT_NEAR(*std::min_element(y.begin(), y.end()), 1.0f - amount, 1e-3f) << amount;
@@ -288,11 +289,11 @@ TEST(ModFXGainModes, TremoloDepth) {
 // at Amount 1.
 TEST(ModFXGainModes, AutoPanLaw) {
     TFxControls c = modeControls(TModFX::AUTO_PAN);
-    setParam(c, fxtag::MOD_FX_1, speedFor(20));
-    setStep(c, fxtag::MOD_FX_2, LFO_TRIANGLE_UP, 9.99f);
-    setParam(c, fxtag::MOD_FX_3, 1.0f);
-    setParam(c, fxtag::MOD_FX_4, 0.5f);
-    setParam(c, fxtag::MOD_FX_5, 0.0f);
+    setParam(c, tag::MOD_FX_1, speedFor(20));
+    setStep(c, tag::MOD_FX_2, LFO_TRIANGLE_UP, 9.99f);
+    setParam(c, tag::MOD_FX_3, 1.0f);
+    setParam(c, tag::MOD_FX_4, 0.5f);
+    setParam(c, tag::MOD_FX_5, 0.0f);
     ModRig rig(c);
     float leastLeft = 1, leastRight = 1;
     for (const stereoStruct& y : rig.run(constant(44100, 1, 1))) {
@@ -309,7 +310,7 @@ TEST(ModFXGainModes, Ring) {
     {
         // Amount 0 passes every value unchanged.
         TFxControls c = modeControls(TModFX::RING);
-        setParam(c, fxtag::MOD_FX_3, 0.0f);
+        setParam(c, tag::MOD_FX_3, 0.0f);
         ModRig rig(c);
         const std::vector<stereoStruct> in = sine(5000, 123.4, 44100, 0.7f);
         const std::vector<stereoStruct> out = rig.run(in);
@@ -321,9 +322,9 @@ TEST(ModFXGainModes, Ring) {
     {
         // Amount 1 multiplies by a sine of 20 x 2^(10 f1) + 100 f2 Hz.
         TFxControls c = modeControls(TModFX::RING);
-        setParam(c, fxtag::MOD_FX_1, 0.3f);
-        setParam(c, fxtag::MOD_FX_2, 0.5f);
-        setParam(c, fxtag::MOD_FX_3, 1.0f);
+        setParam(c, tag::MOD_FX_1, 0.3f);
+        setParam(c, tag::MOD_FX_2, 0.5f);
+        setParam(c, tag::MOD_FX_3, 1.0f);
         ModRig rig(c);
         EXPECT_NEAR(crossingFrequency(lefts(rig.run(constant(44100, 1, 1))), 0, 44100, 44100), 210.0, 0.5);
     }
@@ -347,11 +348,11 @@ TEST(ModFXGator, PeriodFollowsTheTempo) {
     for (const Case& c : cases) {
         TFxControls controls = modeControls(TModFX::GATOR);
         controls.tempo = c.tempo;
-        setStep(controls, fxtag::MOD_FX_1, c.speed, 33.99f);
-        setParam(controls, fxtag::MOD_FX_2, 0.0f);
-        setStep(controls, fxtag::MOD_FX_3, 15, 15.99f);
-        setParam(controls, fxtag::MOD_FX_4, pattern(0x5555));
-        setParam(controls, fxtag::MOD_FX_5, pattern(0xAAAA));
+        setStep(controls, tag::MOD_FX_1, c.speed, 33.99f);
+        setParam(controls, tag::MOD_FX_2, 0.0f);
+        setStep(controls, tag::MOD_FX_3, 15, 15.99f);
+        setParam(controls, tag::MOD_FX_4, pattern(0x5555));
+        setParam(controls, tag::MOD_FX_5, pattern(0xAAAA));
         ModRig rig(controls);
         const std::vector<stereoStruct> y = rig.run(constant(static_cast<size_t>(c.framesPerStep * 9), 1, 1));
         // Runs of open and closed frames between the changes of the left gate.
@@ -373,8 +374,8 @@ TEST(ModFXGator, PeriodFollowsTheTempo) {
 TEST(ModFXGator, StepsContinueAcrossThePhaseWrap) {
     for (int steps : {1, 7, 13, 16}) {
         TFxControls controls = modeControls(TModFX::GATOR);
-        setStep(controls, fxtag::MOD_FX_1, 33, 33.99f);
-        setStep(controls, fxtag::MOD_FX_3, steps - 1, 15.99f);
+        setStep(controls, tag::MOD_FX_1, 33, 33.99f);
+        setStep(controls, tag::MOD_FX_3, steps - 1, 15.99f);
         ModRig rig(controls);
         const double start = TGator::PHASE_WRAP - 5.25;
         rig.fx->gator().setPhaseForTest(start);

@@ -34,32 +34,32 @@ struct ReferenceModulator {
     }
     // rate: cycles per frame, before spread and humanize.
     void step(const TFxControls& c, bool shaped, float rate, float out[2]) {
-        const float f4 = clampUnit(c.param(fxtag::MOD_FX_4) + c.mod(fxdest::MOD_FX_1 + 3));
-        float s = clampUnit(c.mod(fxdest::MOD_FX_SYMMETRY) + (shaped ? f4 : 0.5f));
+        const float f4 = clampUnit(c.param(tag::MOD_FX_4) + c.mod(destination::MOD_FX_1 + 3));
+        float s = clampUnit(c.mod(destination::MOD_FX_SYMMETRY) + (shaped ? f4 : 0.5f));
         s = s * 0.998f + 0.001f;
-        const double offset = c.mod(fxdest::MOD_FX_PHASE) + 10.0f;
+        const double offset = c.mod(destination::MOD_FX_PHASE) + 10.0f;
         const double x[2] = {fractionOf(phase[0] + offset),
-                             fractionOf(phase[1] + offset + c.mod(fxdest::MOD_FX_SEPARATION))};
-        const int wave = shaped ? TFxControls::steppedValue(c.param(fxtag::MOD_FX_2), 9.99f, 9) : LFO_SINE_UP;
+                             fractionOf(phase[1] + offset + c.mod(destination::MOD_FX_SEPARATION))};
+        const int wave = shaped ? TFxControls::steppedValue(c.param(tag::MOD_FX_2), 9.99f, 9) : LFO_SINE_UP;
         for (int i = 0; i < 2; ++i) {
             const float xf = static_cast<float>(x[i]);
             const float skewed = xf <= s ? 0.5f * xf / s : 0.5f + 0.5f * (xf - s) / (1 - s);
             out[i] = wave == LFO_SAMPLE_AND_HOLD ? sampleAndHold
                                                  : tables.lfoWaveTables[wave][static_cast<int>(skewed * 65535.99f)];
         }
-        const float spread = clampUnit(c.mod(fxdest::MOD_FX_SPREAD)) * 3 + 1;
+        const float spread = clampUnit(c.mod(destination::MOD_FX_SPREAD)) * 3 + 1;
         phase[0] += rateMul[0] * rate;
         phase[1] += spread * rate * rateMul[1];
         if (phase[0] >= 1) {
             phase[0] = fractionOf(phase[0]);
             const float u = draw();
-            rateMul[0] = rateMul[1] = std::exp2((4 * u - 2) * c.mod(fxdest::MOD_FX_HUMANIZE));
+            rateMul[0] = rateMul[1] = std::exp2((4 * u - 2) * c.mod(destination::MOD_FX_HUMANIZE));
             sampleAndHold = draw();
         }
         phase[1] = fractionOf(phase[1]);
 
-        const float bias = std::min(std::max(c.mod(fxdest::MOD_FX_BIAS), -1.0f), 1.0f);
-        const float bits = c.mod(fxdest::MOD_FX_BITS);
+        const float bias = std::min(std::max(c.mod(destination::MOD_FX_BIAS), -1.0f), 1.0f);
+        const float bits = c.mod(destination::MOD_FX_BITS);
         for (int i = 0; i < 2; ++i) {
             float& o = out[i];
             if (o < 0 && bias > 0) o *= 1 - bias;
@@ -69,7 +69,7 @@ struct ReferenceModulator {
                 o = std::min(std::max(std::floor((o + 1) * (levels + 0.999f)) / levels - 1, -1.0f), 1.0f);
             }
         }
-        const float m = c.mod(fxdest::MOD_FX_SAMPLE_HOLD);
+        const float m = c.mod(destination::MOD_FX_S_AND_H);
         holdCounter += m < 0 ? 1.0f : std::exp2(-16.0f * std::min(m, 1.0f));
         if (holdCounter >= 1) {
             hold[0] = out[0];
@@ -95,25 +95,26 @@ TEST(Modulator, LawsFrameByFrame) {
     };
     const Case cases[] = {
         {"a plain sine", TModFX::CHORUS, -1, 0, -1, 0},
-        {"symmetry: the rise takes 80 per cent of the cycle", TModFX::CHORUS, fxdest::MOD_FX_SYMMETRY, 0.3f, -1, 0},
-        {"phase a quarter cycle on", TModFX::PHASER, fxdest::MOD_FX_PHASE, 0.25f, -1, 0},
-        {"separation: the right side half a cycle on", TModFX::CHORUS, fxdest::MOD_FX_SEPARATION, 0.5f, -1, 0},
-        {"spread: the right side 2.5 times as fast", TModFX::FLANGER, fxdest::MOD_FX_SPREAD, 0.5f, -1, 0},
-        {"humanize: each cycle a new rate", TModFX::CHORUS, fxdest::MOD_FX_HUMANIZE, 0.7f, -1, 0},
-        {"bias up: the lower half pulled in", TModFX::CHORUS, fxdest::MOD_FX_BIAS, 0.6f, -1, 0},
-        {"bias down: the upper half pulled in", TModFX::WAH_WAH, fxdest::MOD_FX_BIAS, -0.4f, -1, 0},
-        {"bits: about 10 levels", TModFX::CHORUS, fxdest::MOD_FX_BITS, 0.8f, -1, 0},
-        {"sample and hold of the output", TModFX::CHORUS, fxdest::MOD_FX_SAMPLE_HOLD, 0.4f, -1, 0},
-        {"Tremolo: the wave and the symmetry from its controls", TModFX::TREMOLO, -1, 0, fxtag::MOD_FX_2,
+        {"symmetry: the rise takes 80 per cent of the cycle", TModFX::CHORUS, destination::MOD_FX_SYMMETRY, 0.3f, -1,
+         0},
+        {"phase a quarter cycle on", TModFX::PHASER, destination::MOD_FX_PHASE, 0.25f, -1, 0},
+        {"separation: the right side half a cycle on", TModFX::CHORUS, destination::MOD_FX_SEPARATION, 0.5f, -1, 0},
+        {"spread: the right side 2.5 times as fast", TModFX::FLANGER, destination::MOD_FX_SPREAD, 0.5f, -1, 0},
+        {"humanize: each cycle a new rate", TModFX::CHORUS, destination::MOD_FX_HUMANIZE, 0.7f, -1, 0},
+        {"bias up: the lower half pulled in", TModFX::CHORUS, destination::MOD_FX_BIAS, 0.6f, -1, 0},
+        {"bias down: the upper half pulled in", TModFX::WAH_WAH, destination::MOD_FX_BIAS, -0.4f, -1, 0},
+        {"bits: about 10 levels", TModFX::CHORUS, destination::MOD_FX_BITS, 0.8f, -1, 0},
+        {"sample and hold of the output", TModFX::CHORUS, destination::MOD_FX_S_AND_H, 0.4f, -1, 0},
+        {"Tremolo: the wave and the symmetry from its controls", TModFX::TREMOLO, -1, 0, tag::MOD_FX_2,
          (static_cast<float>(LFO_SAW_DOWN) + 0.1f) / 9.99f},
-        {"AutoPan: the sample-and-hold wave", TModFX::AUTO_PAN, fxdest::MOD_FX_SYMMETRY, -0.2f, fxtag::MOD_FX_2,
+        {"AutoPan: the sample-and-hold wave", TModFX::AUTO_PAN, destination::MOD_FX_SYMMETRY, -0.2f, tag::MOD_FX_2,
          (static_cast<float>(LFO_SAMPLE_AND_HOLD) + 0.1f) / 9.99f},
     };
     for (const Case& c : cases) {
         TFxControls controls = defaultControls();
         setMode(controls, c.mode);
-        setParam(controls, fxtag::MOD_FX_TEMPO_SYNC, 0.0f);
-        setParam(controls, fxtag::MOD_FX_1, 0.6f);  // about 2.3 Hz
+        setParam(controls, tag::MOD_FX_TEMPO_SYNC, 0.0f);
+        setParam(controls, tag::MOD_FX_1, 0.6f);  // about 2.3 Hz
         if (c.dest >= 0) setMod(controls, c.dest, c.modulation);
         if (c.tag >= 0) setParam(controls, c.tag, c.value);
         TRandSeed seed;
@@ -165,9 +166,9 @@ TEST(Modulator, Rate) {
     for (const Case& c : cases) {
         TFxControls controls = defaultControls();
         setMode(controls, TModFX::CHORUS);
-        setParam(controls, fxtag::MOD_FX_TEMPO_SYNC, c.sync ? 1.0f : 0.0f);
-        setParam(controls, fxtag::MOD_FX_1, c.speed);
-        setMod(controls, fxdest::MOD_FX_1, c.modulation);
+        setParam(controls, tag::MOD_FX_TEMPO_SYNC, c.sync ? 1.0f : 0.0f);
+        setParam(controls, tag::MOD_FX_1, c.speed);
+        setMod(controls, destination::MOD_FX_1, c.modulation);
         controls.tempo = c.tempo;
         auto unit = std::make_unique<TModFX>(engineTables());
         unit->setSampleRate(c.rate);
@@ -202,10 +203,10 @@ TEST(Modulator, InfiniteRatesWrapAndRecover) {
     for (const Case& c : cases) {
         TFxControls wild = defaultControls();
         setMode(wild, c.mode);
-        setParam(wild, fxtag::MOD_FX_TEMPO_SYNC, 0.0f);
-        setParam(wild, fxtag::MOD_FX_3, 1.0f);
-        setMod(wild, fxdest::MOD_FX_1, c.speedModulation);
-        setMod(wild, fxdest::MOD_FX_HUMANIZE, c.humanize);
+        setParam(wild, tag::MOD_FX_TEMPO_SYNC, 0.0f);
+        setParam(wild, tag::MOD_FX_3, 1.0f);
+        setMod(wild, destination::MOD_FX_1, c.speedModulation);
+        setMod(wild, destination::MOD_FX_HUMANIZE, c.humanize);
         TRandSeed seed;
         auto unit = std::make_unique<TModFX>(engineTables());
         unit->init();
@@ -219,9 +220,9 @@ TEST(Modulator, InfiniteRatesWrapAndRecover) {
         }
         // Back to a plain 20 Hz: the modulator sweeps its whole range again.
         TFxControls plain = wild;
-        setMod(plain, fxdest::MOD_FX_1, 0.0f);
-        setMod(plain, fxdest::MOD_FX_HUMANIZE, 0.0f);
-        setParam(plain, fxtag::MOD_FX_1, static_cast<float>(std::log2(20 / (1.71875 / 256)) / 14));
+        setMod(plain, destination::MOD_FX_1, 0.0f);
+        setMod(plain, destination::MOD_FX_HUMANIZE, 0.0f);
+        setParam(plain, tag::MOD_FX_1, static_cast<float>(std::log2(20 / (1.71875 / 256)) / 14));
         float lowest = 1, highest = -1;
         for (const std::uint32_t end = frame + 4410; frame < end; ++frame) {
             unit->setControls(plain);

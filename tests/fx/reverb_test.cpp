@@ -93,16 +93,16 @@ TEST(Reverb, TheStageMatchesThePlainStage) {
     };
     for (const Case& c : cases) {
         TFxControls controls = defaultControls();
-        for (int tag : {fxtag::LOW_FI_ON, fxtag::MOD_FX_ON, fxtag::DELAY_ON}) setParam(controls, tag, 0.0f);
-        setParam(controls, fxtag::REVERB_ON, 1.0f);
-        setParam(controls, fxtag::REVERB_MIX, c.mix);
-        setParam(controls, fxtag::REVERB_PRE_DELAY, c.preDelay);
-        setParam(controls, fxtag::REVERB_SIZE, c.room);
-        setParam(controls, fxtag::REVERB_LENGTH, c.length);
-        setParam(controls, fxtag::REVERB_DAMP, c.damp);
-        setParam(controls, fxtag::REVERB_HIGH_PASS, c.highPass);
-        setMod(controls, fxdest::REVERB_PRE_FEED, c.preFeed);
-        setMod(controls, fxdest::REVERB_PRE_WIDEN, c.preWiden);
+        for (int tag : {tag::LOW_FI, tag::MOD_FX, tag::DELAY}) setParam(controls, tag, 0.0f);
+        setParam(controls, tag::REVERB, 1.0f);
+        setParam(controls, tag::REVERB_MIX, c.mix);
+        setParam(controls, tag::REVERB_PRE_DELAY, c.preDelay);
+        setParam(controls, tag::REVERB_SIZE, c.room);
+        setParam(controls, tag::REVERB_LENGTH, c.length);
+        setParam(controls, tag::REVERB_DAMP, c.damp);
+        setParam(controls, tag::REVERB_HIGHPASS_FILTER_FREQUENCY, c.highPass);
+        setMod(controls, destination::REVERB_PREFEED, c.preFeed);
+        setMod(controls, destination::REVERB_PREWIDEN, c.preWiden);
         ChainRig rig(controls, c.rate);
 
         ReferenceDelay preDelay(c.rate);

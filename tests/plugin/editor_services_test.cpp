@@ -40,7 +40,7 @@ TEST(EditorServicesThreads, TagsStoredOnAnotherThreadAreTakenOnceEach) {
 
     // One thread stores every tag from 1 to 1020 while this one takes the
     // marks as the editor's idle pass does: each tag must arrive, and none twice.
-    constexpr int LAST_TAG = 1020;
+    constexpr int LAST_TAG = NEVER_COPIED_TAG - 1;
     std::atomic<bool> done{false};
     std::thread writer([&] {
         for (int tag = 1; tag <= LAST_TAG; ++tag) plugin->setParameter(tag, 0.25f);

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/EngineTags.h"
+#include "engine/dsp/ParameterTags.h"
 #include "engine/SampleState.h"
 #include "engine/SoundEngine.h"
 #include "engine/sample/SamplePathSlots.h"
@@ -136,14 +136,14 @@ TEST_F(SampleLibrary, ALoadWritesTheSamplesParametersThroughTheStore) {
         ASSERT_TRUE(library.getSampleLoaded());
         EXPECT_TRUE(flags.screenUpdatePending) << "the editor is asked to refresh";
         EXPECT_EQ(storedPath(), c.file);
-        EXPECT_EQ(store.getSteppedValue(tag::USER_SAMPLE_LOOP_MODE), c.loopModeStep);
+        EXPECT_EQ(store.getSteppedValue(tag::SAMPLE_LOOP_MODE), c.loopModeStep);
 
         std::map<int, TStoreCall> last;
         for (const TStoreCall& call : store.calls) {
             last[call.tag] = call;
             const int lastPathSlot = SAMPLE_NAME_PARAM + SAMPLE_NAME_SLOTS - 1;
-            const bool own = call.tag == tag::SAMPLE_REVERSE ||
-                             (call.tag >= tag::USER_SAMPLE_LOOP_MODE && call.tag <= lastPathSlot);
+            const bool own = call.tag == tag::SAMPLE_REV ||
+                             (call.tag >= tag::SAMPLE_LOOP_MODE && call.tag <= lastPathSlot);
             EXPECT_TRUE(own) << "tag " << call.tag;
             if (call.tag >= SAMPLE_NAME_PARAM) {
                 EXPECT_EQ(call.operation, "set") << "path slot " << call.tag;
@@ -154,13 +154,13 @@ TEST_F(SampleLibrary, ALoadWritesTheSamplesParametersThroughTheStore) {
             const char* operation;
             float value;  // NAN: the step is checked above
         } expected[] = {
-            {tag::USER_SAMPLE_LOADED, "setOn", 1.0f},
-            {tag::SAMPLE_REVERSE, "setOff", 0.0f},
-            {tag::USER_SAMPLE_GAIN, "setToDefault", attr.defaultValue[tag::USER_SAMPLE_GAIN]},
-            {tag::USER_SAMPLE_LOOP_MODE, "setSteppedValue", NAN},
-            {tag::USER_SAMPLE_START, "set", 0.0f},
-            {tag::USER_SAMPLE_LOOP_START, "set", c.loopStart},
-            {tag::USER_SAMPLE_LOOP_END, "set", c.loopEnd},
+            {tag::SAMPLE_LOADED, "setOn", 1.0f},
+            {tag::SAMPLE_REV, "setOff", 0.0f},
+            {tag::SAMPLE_VOLUME, "setToDefault", attr.defaultValue[tag::SAMPLE_VOLUME]},
+            {tag::SAMPLE_LOOP_MODE, "setSteppedValue", NAN},
+            {tag::SAMPLE_START, "set", 0.0f},
+            {tag::SAMPLE_LOOP_START, "set", c.loopStart},
+            {tag::SAMPLE_LOOP_END, "set", c.loopEnd},
         };
         for (const Expected& e : expected) {
             ASSERT_EQ(last.count(e.tag), 1u) << "tag " << e.tag << " is never written";
@@ -189,7 +189,7 @@ TEST_F(SampleLibrary, TheSampleJobLoadsWhatTheProgramNamesAndWritesNothing) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        values.curValue[tag::USER_SAMPLE_LOADED] = 1.0f;
+        values.curValue[tag::SAMPLE_LOADED] = 1.0f;
         putStoredPath(c.storedPath);
         store.calls.clear();
         engine.requestUserSampleForProgram();

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/EngineTags.h"
+#include "engine/dsp/ParameterTags.h"
 #include "engine/audio_measure.h"
 #include "plugin/BuiltinPrograms.h"
 #include "tools/programbank/ProgramBank.h"

@@ -53,13 +53,13 @@ protected:
         auto plugin = std::make_unique<APlugin>(chunkHost);
         loadPlainProgram(*plugin);  // the plain sound, whatever program 0 is
         plugin->setSampleRate(static_cast<float>(RATE));
-        plugin->setParameter(audiomeasure::tag::MAIN_VOLUME, 0.75f);
-        plugin->setParameter(audiomeasure::tag::MOVEMENT_LOOP, 1.0f);
-        plugin->setParameter(audiomeasure::tag::MOVEMENT_TO_VOLUME, 0.0f);
-        plugin->setParameter(audiomeasure::tag::ATTACK, 0.0f);
-        plugin->setParameter(audiomeasure::tag::BRICK_ON, 0.0f);
-        plugin->setParameter(audiomeasure::tag::WAVE_MIX, 0.0f);
-        plugin->setSteppedValue(audiomeasure::tag::SOURCE_MODE, audiomeasure::SOURCE_WAVE);
+        plugin->setParameter(tag::MAIN_VOLUME, 0.75f);
+        plugin->setParameter(tag::MOVEMENT_LOOP, 1.0f);
+        plugin->setParameter(tag::MOVEMENT_TO_VOLUME, 0.0f);
+        plugin->setParameter(tag::ATTACK, 0.0f);
+        plugin->setParameter(tag::BRICK_FILTER, 0.0f);
+        plugin->setParameter(tag::WAVE_MIX, 0.0f);
+        plugin->setSteppedValue(tag::SOURCE_MODE, audiomeasure::SOURCE_WAVE);
         return plugin;
     }
 

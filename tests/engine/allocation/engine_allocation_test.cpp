@@ -163,14 +163,14 @@ TEST(EngineAllocation, ProcessReplacingWithEveryEffectOn) {
     auto plugin = startedPlugin();
     CountingRender render(*plugin);
 
-    plugin->setParameter(fxtag::BYPASS_ALL, 0.0f);
-    for (int tag : {fxtag::LOW_FI_ON, fxtag::MOD_FX_ON, fxtag::DELAY_ON, fxtag::REVERB_ON}) plugin->setParameter(tag, 1.0f);
+    plugin->setParameter(tag::BYPASS_ALL_FX, 0.0f);
+    for (int tag : {tag::LOW_FI, tag::MOD_FX, tag::DELAY, tag::REVERB}) plugin->setParameter(tag, 1.0f);
     plugin->setParameter(40, 1.0f);  // "Movement Loop": held notes keep sounding
     Counts counts{};
     for (int mode = 0; mode < 10; ++mode) {
-        plugin->setSteppedValue(fxtag::MOD_FX_MODE, mode);
+        plugin->setSteppedValue(tag::MOD_FX_MODE, mode);
         for (int path = mode; path < FX_PATH_COUNT; path += 10) {
-            plugin->setSteppedValue(fxtag::FX_PATH, path);
+            plugin->setSteppedValue(tag::FX_PATH, path);
             render.note(0x90, 48 + path);
             for (int b = 0; b < 12; ++b) render.block(counts);
             render.note(0x80, 48 + path);

@@ -27,10 +27,10 @@ using namespace fxtest;
 
 TEST(ChainAllocation, AudioThreadOperationsNeverAllocate) {
     TFxControls c = defaultControls();
-    for (int tag : {fxtag::LOW_FI_ON, fxtag::MOD_FX_ON, fxtag::DELAY_ON, fxtag::REVERB_ON}) setParam(c, tag, 1.0f);
-    setMod(c, fxdest::LOW_FI_LOW_PASS, -0.5f);
-    setMod(c, fxdest::LOW_FI_HIGH_PASS, 0.3f);
-    setMod(c, fxdest::MOD_FX_HIGH_PASS, 0.3f);
+    for (int tag : {tag::LOW_FI, tag::MOD_FX, tag::DELAY, tag::REVERB}) setParam(c, tag, 1.0f);
+    setMod(c, destination::LOWFI_LOW_PASS, -0.5f);
+    setMod(c, destination::LOWFI_HIGH_PASS, 0.3f);
+    setMod(c, destination::MOD_FX_HIGH_PASS, 0.3f);
     ChainRig rig(c);
     TRandSeed noise;
     // The counting functions are the ones in use.
