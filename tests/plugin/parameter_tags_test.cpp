@@ -50,18 +50,25 @@ std::string constantName(std::string text) {
     return name;
 }
 
-// Every "constexpr int NAME = NUMBER;" inside "namespace <space> { ... }" of a header.
+// Every "constexpr int NAME = NUMBER;" inside "namespace <space> { ... }" of a
+// header; a line there that is neither such a constant, a comment nor blank is
+// listed under -1, so that no name escapes the check by its spelling.
 std::map<int, std::vector<std::string>> constantsOf(const std::string& header, const std::string& space) {
     std::ifstream file(std::string(KOLBRI_SOURCE_DIR) + "/" + header);
-    const std::regex constant(R"(^constexpr int (\w+) = (\d+);)");
+    const std::regex constant(R"(^constexpr int (\w+) = (\d+);$)");
     std::map<int, std::vector<std::string>> found;
     bool inside = false;
     std::smatch match;
     for (std::string line; std::getline(file, line);) {
-        if (line == "namespace " + space + " {") inside = true;
-        else if (line.rfind("}  // namespace", 0) == 0) inside = false;
-        else if (inside && std::regex_search(line, match, constant))
+        if (line == "namespace " + space + " {") {
+            inside = true;
+        } else if (line.rfind("}  // namespace", 0) == 0) {
+            inside = false;
+        } else if (inside && std::regex_search(line, match, constant)) {
             found[std::stoi(match[2].str())].push_back(match[1].str());
+        } else if (inside && !line.empty() && line.rfind("//", 0) != 0) {
+            found[-1].push_back(line);
+        }
     }
     return found;
 }
@@ -103,7 +110,8 @@ TEST(ParameterTags, EveryNameIsItsDisplayNameAndEveryEntryHasOne) {
         const auto constants = constantsOf(c.header, c.space);
         ASSERT_FALSE(constants.empty()) << c.header << " holds no namespace " << c.space;
         for (const auto& [number, names] : constants) {
-            ASSERT_TRUE(number < c.count && c.hasName(number)) << names.front() << " = " << number << " names nothing";
+            ASSERT_TRUE(number >= 0 && number < c.count && c.hasName(number))
+                << names.front() << " (" << number << ") names nothing in the list";
             for (const std::string& name : names)
                 EXPECT_EQ(name, constantName(c.displayName(number))) << "number " << number;
         }
