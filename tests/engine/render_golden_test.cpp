@@ -4,17 +4,14 @@
 // patch. After a deliberate change of the sound, rewrite the stored hashes
 // with KOLBRI_UPDATE_GOLDEN=1.
 //
-// The patches are played by a private copy of the library, which nothing
-// else in this process has loaded: its process-wide state (the white-noise
-// table's generator goes on from instance to instance, and so does the start
-// of the per-note random values) is the state of a freshly loaded plug-in,
-// whatever ran before in this process.
+// The patches are played by a private copy of the library (see
+// private_library.h), so that what ran before in this process does not
+// change the answer.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -23,6 +20,7 @@
 #include <vector>
 
 #include "plugin/uPlugin.h"
+#include "private_library.h"
 #include "tools/testhost/TestHost.h"
 
 namespace {
@@ -75,36 +73,6 @@ std::vector<std::pair<int, float>> patchValues(int patch, const APlugin& ranges,
     return values;
 }
 
-// A copy of the plug-in's bundle whose library the process has never
-// loaded (the dynamic loader tells libraries apart by their file, so a copy
-// is a library of its own). The resources are the built bundle's.
-class PrivateBundle {
-public:
-    PrivateBundle() {
-        namespace fs = std::filesystem;
-        char pattern[] = "/tmp/kolbri-render-XXXXXX";
-        if (!mkdtemp(pattern)) return;
-        root = pattern;
-        const fs::path built(KOLBRI_SO_PATH);
-        const fs::path contents = fs::path(root) / "Kolbri.vst" / "Contents";
-        const fs::path copy = contents / "x86_64-linux" / built.filename();
-        std::error_code error;
-        const fs::path resources = fs::canonical(built.parent_path() / ".." / "Resources", error);
-        if (!error) fs::create_directories(copy.parent_path(), error);
-        if (!error) fs::create_directory_symlink(resources, contents / "Resources", error);
-        if (!error) fs::copy_file(built, copy, error);
-        if (!error) library = copy.string();
-    }
-    ~PrivateBundle() {
-        std::error_code ignored;
-        if (!root.empty()) std::filesystem::remove_all(root, ignored);
-    }
-    std::string library;
-
-private:
-    std::string root;
-};
-
 std::uint64_t renderPatch(const std::string& library, int patch, const APlugin& ranges, Random& random) {
     testhost::HostConfig config;
     config.playing = patch % 3 == 0;
@@ -135,11 +103,11 @@ std::uint64_t renderPatch(const std::string& library, int patch, const APlugin& 
 
 TEST(RenderGolden, EveryPatchRendersTheStoredSamples) {
     const auto ranges = std::make_unique<APlugin>(nullptr);
-    const PrivateBundle bundle;
-    ASSERT_FALSE(bundle.library.empty()) << "cannot copy " << KOLBRI_SO_PATH;
+    const PrivateLibrary library;
+    ASSERT_FALSE(library.path.empty()) << "cannot copy " << KOLBRI_SO_PATH;
     Random random;
     std::vector<std::uint64_t> hashes;
-    for (int patch = 0; patch < PATCHES; ++patch) hashes.push_back(renderPatch(bundle.library, patch, *ranges, random));
+    for (int patch = 0; patch < PATCHES; ++patch) hashes.push_back(renderPatch(library.path, patch, *ranges, random));
 
     if (std::getenv("KOLBRI_UPDATE_GOLDEN") != nullptr) {
         std::ofstream out(HASH_FILE);
