@@ -63,9 +63,9 @@ protected:
     // Stand-ins for zenity and xdg-open in a folder of the test's own. They
     // use nothing but the shell's built-ins, so PATH may hold that folder
     // alone. zenity writes its arguments, one a line, and answers as
-    // answer() tells it; xdg-open waits (at most a minute) for the gate file
-    // that the test makes once openWithDesktop has returned, then writes
-    // whether it found the gate and its argument.
+    // answer() tells it; xdg-open waits at a gate (a named pipe) until the
+    // test lets it go, then writes the word it was let go with and its
+    // argument.
     void makeStandIns() {
         bin = root + "/bin";
         mkdir(bin.c_str(), 0700);
