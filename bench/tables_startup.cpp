@@ -18,7 +18,7 @@ void buildInstanceTables(TEngineTables& tables) {
     buildSampleConvertTables();
     buildWaveTables();
     TPinkNoise pink;
-    TRandSeed seed = TRandSeed::forNewInstance();
+    TRandSeed seed;
     buildEngineTables(tables, pink, seed);
 }
 

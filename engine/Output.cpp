@@ -102,7 +102,9 @@ void TBrickFilter::processPair(float& left, float& right) {
 void TSoundEngine::initEngineUnits() {
     buildFilterTables();
     buildWaveTables();
-    units.noiseSeed = TRandSeed::forNewInstance();
+    // Each instance's noise starts from the seed 1, however many instances
+    // the process made before it.
+    units.noiseSeed = TRandSeed{};
     buildEngineTables(units.engineTables, units.pinkNoise, units.noiseSeed);
     movement.lfoWaveTables = units.engineTables.lfoWaveTables;
     units.tablesBuilt = true;

@@ -1,7 +1,7 @@
 #include "platform/Desktop.h"
 
 #include <fcntl.h>
-#include <spawn.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,10 +18,24 @@ namespace {
 
 constexpr const char* PRODUCT_TITLE = "Kolbri";
 
-std::mutex scriptMutex;
+std::mutex scriptMutex;  // guards the script and the programs
 TDesktopScript& installedScript() {
     static TDesktopScript script;
     return script;
+}
+TDesktopPrograms& namedPrograms() {
+    static TDesktopPrograms programs;
+    return programs;
+}
+
+// The file to run for a program: the named one, or the standard name on PATH.
+std::string programFile(std::string TDesktopPrograms::*which, const char* standardName) {
+    std::string named;
+    {
+        std::lock_guard<std::mutex> lock(scriptMutex);
+        named = namedPrograms().*which;
+    }
+    return findExecutable(named.empty() ? standardName : named);
 }
 
 bool hasDisplay() {
@@ -118,47 +132,125 @@ std::vector<char*> argvOf(std::vector<std::string>& args) {
     return argv;
 }
 
-// Runs the program, collects what it writes to its standard output and waits
-// for it. exitCode is -1 when it could not be started or did not exit.
+// A child that makes only async-signal-safe calls before it execs or exits:
+// the host has other threads, and no fork handler of the host runs in it.
+pid_t forkForExec() {
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+    return _Fork();
+#else
+    return fork();
+#endif
+}
+
+void setSignalToDefault(int signalNumber) {
+    struct sigaction standard {};
+    standard.sa_handler = SIG_DFL;
+    sigemptyset(&standard.sa_mask);
+    sigaction(signalNumber, &standard, nullptr);
+}
+
+// In a fresh child: the program starts with no blocked signal and without
+// the host's descriptors (they close at the exec; ours are close-on-exec).
+// Returns only when the exec failed.
+void execProgram(const char* path, char* const* argv, int input, int output, int errors) {
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    // Above 2 first, so that no source is overwritten when the host runs
+    // with a standard descriptor closed and a pipe took its number.
+    const int sources[3] = {fcntl(input, F_DUPFD_CLOEXEC, 3), fcntl(output, F_DUPFD_CLOEXEC, 3),
+                            fcntl(errors, F_DUPFD_CLOEXEC, 3)};
+    for (int target = 0; target < 3; ++target)
+        if (sources[target] >= 0) dup2(sources[target], target);
+#if defined(CLOSE_RANGE_CLOEXEC)
+    close_range(3, ~0u, CLOSE_RANGE_CLOEXEC);
+#endif
+    execve(path, argv, environ);
+}
+
+// Reads to the end of the pipe, keeping at most limit bytes.
+void readToEnd(int descriptor, std::string& into, size_t limit) {
+    char buffer[4096];
+    for (;;) {
+        ssize_t got = ::read(descriptor, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        if (into.size() < limit) into.append(buffer, static_cast<size_t>(got));
+    }
+}
+
+// Collects a child we started. The host may have reaped it already (its own
+// SIGCHLD handler) or the kernel may (SIGCHLD ignored): nothing is read from
+// the result.
+void collectChild(pid_t child) {
+    pid_t waited;
+    do {
+        waited = waitpid(child, nullptr, 0);
+    } while (waited < 0 && errno == EINTR);
+}
+
+// Runs the program, collects what it writes to its standard output and its
+// exit status. exitCode is -1 when it could not be started or did not exit.
+//
+// A host that ignores SIGCHLD, or reaps every child in its own handler,
+// takes the program's status away from waitpid. So an intermediate child
+// sets SIGCHLD back to its default, starts the program, waits for it and
+// sends its status back through a pipe of its own.
 void runAndCollect(const std::string& program, std::vector<std::string> args, std::string& output, int& exitCode) {
     exitCode = -1;
     output.clear();
-    int pipeEnds[2];
-    if (pipe2(pipeEnds, O_CLOEXEC) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
-    // The host's own descriptors stay with the host.
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-#endif
-    std::vector<char*> argv = argvOf(args);
-    pid_t child = -1;
-    int spawned = posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(pipeEnds[1]);
-    if (spawned != 0) {
-        ::close(pipeEnds[0]);
+    int outputPipe[2], statusPipe[2];
+    if (pipe2(outputPipe, O_CLOEXEC) != 0) return;
+    if (pipe2(statusPipe, O_CLOEXEC) != 0) {
+        ::close(outputPipe[0]);
+        ::close(outputPipe[1]);
         return;
     }
-    char buffer[4096];
-    for (;;) {
-        ssize_t got = ::read(pipeEnds[0], buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) break;
-        // A chooser answers a few paths; more than a megabyte is not an answer.
-        if (output.size() < (1u << 20)) output.append(buffer, static_cast<size_t>(got));
+    // Everything the children use is made before the fork.
+    std::vector<char*> argv = argvOf(args);
+    const char* path = program.c_str();
+    const char* nullDevice = "/dev/null";
+    pid_t middle = forkForExec();
+    if (middle == 0) {
+        ::close(outputPipe[0]);
+        ::close(statusPipe[0]);
+        setSignalToDefault(SIGCHLD);
+        int status = 0, report = -1;
+        pid_t shown = forkForExec();
+        if (shown == 0) {
+            int null = ::open(nullDevice, O_RDWR | O_CLOEXEC);
+            if (null >= 0) execProgram(path, argv.data(), null, outputPipe[1], null);
+            _exit(127);
+        }
+        ::close(outputPipe[1]);
+        if (shown > 0) {
+            pid_t waited;
+            do {
+                waited = waitpid(shown, &status, 0);
+            } while (waited < 0 && errno == EINTR);
+            if (waited == shown && WIFEXITED(status)) report = WEXITSTATUS(status);
+        }
+        ssize_t written;
+        do {
+            written = ::write(statusPipe[1], &report, sizeof report);
+        } while (written < 0 && errno == EINTR);
+        _exit(0);
     }
-    ::close(pipeEnds[0]);
-    int status = 0;
-    pid_t waited;
-    do {
-        waited = waitpid(child, &status, 0);
-    } while (waited < 0 && errno == EINTR);
-    if (waited == child && WIFEXITED(status)) exitCode = WEXITSTATUS(status);
-    else if (waited < 0 && errno == ECHILD) exitCode = output.empty() ? 1 : 0;  // the host reaps children itself
+    ::close(outputPipe[1]);
+    ::close(statusPipe[1]);
+    if (middle < 0) {
+        ::close(outputPipe[0]);
+        ::close(statusPipe[0]);
+        return;
+    }
+    // A chooser answers a few paths; more than a megabyte is not an answer.
+    readToEnd(outputPipe[0], output, 1u << 20);
+    ::close(outputPipe[0]);
+    std::string report;
+    readToEnd(statusPipe[0], report, 64);
+    ::close(statusPipe[0]);
+    collectChild(middle);
+    if (report.size() == sizeof exitCode) std::memcpy(&exitCode, report.data(), sizeof exitCode);
 }
 
 TDesktopAnswer askZenity(const std::string& zenity, const TDesktopRequest& request) {
@@ -193,33 +285,41 @@ TDesktopAnswer askZenity(const std::string& zenity, const TDesktopRequest& reque
 
 // Starts xdg-open and lets it go: the intermediate child exits at once, so
 // the viewer is adopted by init and we neither wait for it nor leave a zombie.
+// Whether the viewer started is told by a close-on-exec pipe, not by waitpid
+// (see runAndCollect): it closes empty when the exec succeeded, and carries
+// a byte when the fork or the exec failed.
 bool launchDetached(const std::string& program, std::vector<std::string> args) {
+    int startedPipe[2];
+    if (pipe2(startedPipe, O_CLOEXEC) != 0) return false;
     std::vector<char*> argv = argvOf(args);
-    pid_t middle = fork();
-    if (middle < 0) return false;
+    const char* path = program.c_str();
+    const char* nullDevice = "/dev/null";
+    const char failed = 1;
+    pid_t middle = forkForExec();
     if (middle == 0) {
-        // Only async-signal-safe calls between fork and exec.
-        pid_t viewer = fork();
+        ::close(startedPipe[0]);
+        pid_t viewer = forkForExec();
         if (viewer == 0) {
-            int null = ::open("/dev/null", O_RDWR);
-            if (null >= 0) {
-                dup2(null, 0);
-                dup2(null, 1);
-                dup2(null, 2);
-            }
             setsid();
-            execve(program.c_str(), argv.data(), environ);
+            setSignalToDefault(SIGCHLD);
+            int null = ::open(nullDevice, O_RDWR | O_CLOEXEC);
+            if (null >= 0) execProgram(path, argv.data(), null, null, null);
+            (void)!::write(startedPipe[1], &failed, 1);
             _exit(127);
         }
-        _exit(viewer < 0 ? 1 : 0);
+        if (viewer < 0) (void)!::write(startedPipe[1], &failed, 1);
+        _exit(0);
     }
-    int status = 0;
-    pid_t waited;
-    do {
-        waited = waitpid(middle, &status, 0);
-    } while (waited < 0 && errno == EINTR);
-    if (waited < 0) return errno == ECHILD;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    ::close(startedPipe[1]);
+    if (middle < 0) {
+        ::close(startedPipe[0]);
+        return false;
+    }
+    std::string report;
+    readToEnd(startedPipe[0], report, 1);
+    ::close(startedPipe[0]);
+    collectChild(middle);
+    return report.empty();
 }
 
 }  // namespace
@@ -229,9 +329,18 @@ void setDesktopScript(TDesktopScript script) {
     installedScript() = std::move(script);
 }
 
+void setDesktopPrograms(TDesktopPrograms programs) {
+    std::lock_guard<std::mutex> lock(scriptMutex);
+    namedPrograms() = std::move(programs);
+}
+
 std::string findExecutable(const std::string& name) {
     if (name.empty()) return {};
-    if (name.find('/') != std::string::npos) return access(name.c_str(), X_OK) == 0 ? name : std::string();
+    auto runnable = [](const std::string& candidate) {
+        struct stat info {};
+        return stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(candidate.c_str(), X_OK) == 0;
+    };
+    if (name.find('/') != std::string::npos) return runnable(name) ? name : std::string();
     const char* path = std::getenv("PATH");
     std::string folders = path ? path : "/usr/local/bin:/usr/bin:/bin";
     size_t start = 0;
@@ -241,16 +350,14 @@ std::string findExecutable(const std::string& name) {
         std::string folder = folders.substr(start, end - start);
         if (!folder.empty()) {
             std::string candidate = folder + "/" + name;
-            struct stat info {};
-            if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(candidate.c_str(), X_OK) == 0)
-                return candidate;
+            if (runnable(candidate)) return candidate;
         }
         start = end + 1;
     }
     return {};
 }
 
-bool desktopDialogsAvailable() { return hasDisplay() && !findExecutable("zenity").empty(); }
+bool desktopDialogsAvailable() { return hasDisplay() && !programFile(&TDesktopPrograms::dialogs, "zenity").empty(); }
 
 TDesktopAnswer runDesktopRequest(const TDesktopRequest& request) {
     TDesktopScript script;
@@ -262,12 +369,12 @@ TDesktopAnswer runDesktopRequest(const TDesktopRequest& request) {
     if (!hasDisplay()) return {};
     if (request.kind == TDesktopKind::openDocument) {
         TDesktopAnswer answer;
-        std::string opener = findExecutable("xdg-open");
+        std::string opener = programFile(&TDesktopPrograms::opener, "xdg-open");
         if (!opener.empty() && !request.text.empty() && launchDetached(opener, {"xdg-open", request.text}))
             answer.button = TDesktopButton::ok;
         return answer;
     }
-    std::string zenity = findExecutable("zenity");
+    std::string zenity = programFile(&TDesktopPrograms::dialogs, "zenity");
     if (zenity.empty()) return {};
     return askZenity(zenity, request);
 }

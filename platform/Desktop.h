@@ -6,7 +6,8 @@
 // Who answers, in this order:
 //   1. a script installed with setDesktopScript (tests; a host could too);
 //   2. zenity, when DISPLAY or WAYLAND_DISPLAY is set and zenity is found on
-//      PATH (xdg-open for openDocument);
+//      PATH, or is the program named with setDesktopPrograms (xdg-open for
+//      openDocument);
 //   3. nobody: the request is answered at once as a closed window would be
 //      (no button, no text, no files), so a host without a display, such as
 //      one scanning plug-ins, never waits.
@@ -62,6 +63,17 @@ using TDesktopScript = std::function<TDesktopAnswer(const TDesktopRequest&)>;
 // function returns the requests to the desktop.
 void setDesktopScript(TDesktopScript script);
 
+// The programs that show the dialogs and open documents. A name with a '/'
+// is that file and nothing else (a missing or non-executable one answers as
+// a closed window); an empty name is looked up on PATH.
+struct TDesktopPrograms {
+    std::string dialogs;  // zenity
+    std::string opener;   // xdg-open
+};
+void setDesktopPrograms(TDesktopPrograms programs);
+
+// Whatever the host does with SIGCHLD (ignores it, or reaps every child in
+// its own handler), a dialog's answer comes from zenity's exit status.
 TDesktopAnswer runDesktopRequest(const TDesktopRequest& request);
 
 // True when a display is set and zenity is installed: dialogs will be shown.
@@ -69,7 +81,7 @@ bool desktopDialogsAvailable();
 
 // Opens a folder, a document or a web address with the desktop's viewer
 // (xdg-open, started without a shell and without waiting). False when there
-// is no display or it could not be started.
+// is no display or the viewer could not be started.
 bool openWithDesktop(const std::string& pathOrAddress);
 
 // The full path of an executable found on PATH, or empty.

@@ -63,10 +63,13 @@ case "$job" in
     configure_and_build "$root/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLBRI_SANITIZE=thread \
       -DKOLBRI_BENCHMARKS=OFF
     (cd "$root/build-tsan" && ctest --output-on-failure -j "$jobs" -R 'Threads')
-    # Then every test under AddressSanitizer and UndefinedBehaviorSanitizer.
+    # Then every test under AddressSanitizer and UndefinedBehaviorSanitizer,
+    # each in a process of its own; then each test executable whole, as one
+    # process, so that no test passes only alone or only after another.
     configure_and_build "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DKOLBRI_SANITIZE=address,undefined \
-      -DKOLBRI_BENCHMARKS=OFF
-    (cd "$root/build-asan" && ctest --output-on-failure -j "$jobs")
+      -DKOLBRI_BENCHMARKS=OFF -DKOLBRI_WHOLE_SUITE_TESTS=ON
+    (cd "$root/build-asan" && ctest --output-on-failure -j "$jobs" -LE whole)
+    (cd "$root/build-asan" && ctest --output-on-failure -j "$jobs" -L whole)
     # The file readers' fuzz targets need clang's libFuzzer: a short run of each.
     CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DKOLBRI_SANITIZE=address,undefined -DKOLBRI_BENCHMARKS=OFF >/dev/null

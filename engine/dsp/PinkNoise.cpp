@@ -1,22 +1,5 @@
 #include "engine/dsp/PinkNoise.h"
 
-#include <atomic>
-
-namespace {
-
-std::atomic<uint32_t> instancesSeeded{0};
-
-}  // namespace
-
-TRandSeed TRandSeed::forNewInstance() {
-    const uint32_t instance = instancesSeeded.fetch_add(1, std::memory_order_relaxed);
-    TRandSeed seed;
-    // Odd multiples of the golden-ratio constant give starts far apart in the
-    // generator's sequence; instance 0 keeps the documented start of 1.
-    seed.RandSeed = 1u + instance * 0x9E3779B9u;
-    return seed;
-}
-
 void TPinkNoise::refreshFrame(float* rows, float& sum, uint32_t c, uint32_t randSeed) {
     // The refreshing part of doPinkNoisePair, draw for draw.
     const uint32_t refreshCount = (c | 1u) + 1u;

@@ -25,11 +25,6 @@ struct TRandSeed {
     float uniform() { return (static_cast<float>(step()) * 4.656613e-10f + 1.0f) * 0.5f; }
     // One step as a bipolar value in -1..1.
     float bipolar() { return 2.0f * uniform() - 1.0f; }
-
-    // The seed for a new plug-in instance: 1 for the first instance in the
-    // process, a different start for every further one, so that two instances
-    // playing the same noise program do not play the same noise. Thread-safe.
-    static TRandSeed forNewInstance();
 };
 
 constexpr int PINK_NOISE_VOICES = 16;

@@ -152,12 +152,6 @@ TEST(WhiteNoiseTable, EveryInstanceGetsItsOwnTableEvenWhenBuiltConcurrently) {
     EXPECT_LT(equal, 64) << "two instances must not share a white-noise table";
 }
 
-TEST(RandSeed, NewInstancesStartFromDifferentSeeds) {
-    const TRandSeed a = TRandSeed::forNewInstance();
-    const TRandSeed b = TRandSeed::forNewInstance();
-    EXPECT_NE(a.RandSeed, b.RandSeed);
-}
-
 TEST(RandSeed, StepFollowsTheGenerator) {
     TRandSeed seed;
     const int32_t first = seed.step();

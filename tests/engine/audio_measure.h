@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <memory>
 #include <numbers>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -265,8 +266,9 @@ inline Patch join(std::initializer_list<Patch> parts) {
 // (the Movement loops and does not touch the volume, no fade-in), no output
 // brick filter, the main volume at 0 dB; then the test's settings. The main
 // volume glides from the start, so it settles before the test plays.
-inline std::unique_ptr<testhost::Plugin> loadVoice(testhost::Host& host, const Patch& settings) {
-    auto plugin = host.load(KOLBRI_SO_PATH);
+inline std::unique_ptr<testhost::Plugin> loadVoice(testhost::Host& host, const Patch& settings,
+                                                   const std::string& library = KOLBRI_SO_PATH) {
+    auto plugin = host.load(library);
     if (!plugin) return plugin;
     {
         const auto defaults = std::make_unique<APlugin>(nullptr);

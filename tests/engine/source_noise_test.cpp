@@ -7,11 +7,14 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <numeric>
 #include <string>
 #include <vector>
 
 #include "audio_measure.h"
+#include "engine_test_support.h"
 
 namespace am = audiomeasure;
 
@@ -152,4 +155,26 @@ TEST(SourceNoise, NoiseMixCrossfadesPinkAndWhite) {
             EXPECT_NEAR(levels[band], expected, band < 2 ? 0.8 : 0.4) << "octave " << band << " from " << rate / 512 << " Hz";
         }
     }
+}
+
+// An instance's noise starts from the seed 1 whatever the process made
+// before it, so a patch sounds the same in every session and every test
+// order: the pink table every instance builds is the generator's own from
+// that seed, and a pink voice played by one instance after another sounds
+// the same each time.
+TEST(SourceNoise, EveryInstanceStartsItsNoiseFromSeedOne) {
+    auto reference = std::make_unique<TEngineTables>();
+    TPinkNoise pink;
+    TRandSeed seed;
+    buildPinkNoiseTable(*reference, pink, seed);
+    for (int instance = 0; instance < 3; ++instance) {
+        auto engine = std::make_unique<enginetest::EnginePlugin>();
+        EXPECT_EQ(std::memcmp(engine->units.engineTables.pinkNoiseTable, reference->pinkNoiseTable,
+                              sizeof reference->pinkNoiseTable),
+                  0)
+            << "instance " << instance;
+    }
+    const auto first = heldNoise(48000, 0.0f, 0.5);
+    ASSERT_FALSE(first.empty());
+    for (int instance = 1; instance < 3; ++instance) EXPECT_EQ(heldNoise(48000, 0.0f, 0.5), first) << "instance " << instance;
 }

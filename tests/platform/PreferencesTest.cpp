@@ -200,13 +200,12 @@ TEST_F(Preferences, AudioThreadBindingsAreSeenAtOnceAndPersistedPromptly) {
     EXPECT_EQ(getMIDICC(7), 12);
     EXPECT_EQ(getMIDICC(0), 1);
     EXPECT_EQ(loadIntFromPrefs("127"), 128);
-    // No flush: the store's own writer must get it to the disk.
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (readFile(prefsFile()).find("\n7=12\n") == std::string::npos && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    std::string stored = readFile(prefsFile());
-    EXPECT_NE(stored.find("\n7=12\n"), std::string::npos);
-    EXPECT_NE(stored.find("\n127=128\n"), std::string::npos);
+    // No flush: the store's own writer must get them to the disk.
+    auto persisted = [&] {
+        const std::string stored = readFile(prefsFile());
+        return stored.find("\n7=12\n") != std::string::npos && stored.find("\n127=128\n") != std::string::npos;
+    };
+    EXPECT_TRUE(platform_test::waitUntil(persisted)) << readFile(prefsFile());
     // A direct write wins over an older audio-thread write.
     setMIDICC(9, 99);
     saveIntToPrefs("9", 3);
@@ -275,10 +274,12 @@ TEST_F(Preferences, ValuesWrittenByAnotherProcessAreRead) {
     saveStringToPrefs("FromParent", "parent value");
     pid_t child = platform_test::spawnChildTest("PreferencesChild.Run", CHILD_VARIABLE, "write-once");
     ASSERT_EQ(platform_test::waitChild(child, std::chrono::seconds(30)), 0);
-    // The running store notices the other process's file within a second or two.
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (readString("FromChild") != "child value" && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // The running store notices the other process's file on its own; it may
+    // have read it between the child's writes, so the wait is for all three.
+    auto seen = [&] {
+        return readString("FromChild") == "child value" && loadIntFromPrefs("ChildNumber") == 77 && getMIDICC(3) == 33;
+    };
+    platform_test::waitUntil(seen);
     EXPECT_EQ(readString("FromChild"), "child value");
     EXPECT_EQ(loadIntFromPrefs("ChildNumber"), 77);
     EXPECT_EQ(getMIDICC(3), 33);
@@ -316,25 +317,27 @@ void expectWholeStore(const std::string& content, int attempt) {
 
 TEST_F(Preferences, AStoreKilledMidWriteIsNeverLeftUnreadable) {
     std::mt19937 random(12345);
-    std::uniform_int_distribution<int> delayMicroseconds(30000, 300000);
-    int checked = 0;
+    std::uniform_int_distribution<int> delayMicroseconds(0, 30000);
     for (int attempt = 0; attempt < 25; ++attempt) {
+        // Each child starts on no store, and is killed only once it has
+        // written one: then the kill lands among its writes however long its
+        // start took.
+        ::unlink(prefsFile().c_str());
         pid_t child = platform_test::spawnChildTest("PreferencesChild.Run", CHILD_VARIABLE, "write-forever");
         ASSERT_GT(child, 0);
-        std::this_thread::sleep_for(std::chrono::microseconds(delayMicroseconds(random)));
+        const bool writing = platform_test::waitUntil([&] { return platform_test::fileExists(prefsFile()); });
+        if (writing) std::this_thread::sleep_for(std::chrono::microseconds(delayMicroseconds(random)));
         kill(child, SIGKILL);
         int status = 0;
         waitpid(child, &status, 0);
-        if (!platform_test::fileExists(prefsFile())) continue;  // killed before the first write
+        ASSERT_TRUE(writing) << "attempt " << attempt << ": the child wrote no store";
         expectWholeStore(readFile(prefsFile()), attempt);
-        ++checked;
         // The store reads it, and the next write after the crash works.
         restart();
         char text[PREFS_STRING_BUFFER_SIZE];
         loadStringFromPrefs("Key0", text, 256);
         saveStringToPrefs("Key0", "n=0;" + std::string(200, 'p'));
     }
-    EXPECT_GT(checked, 10) << "too few kills landed after the first write";
 }
 
 TEST_F(Preferences, OtherProductsIntegers) {

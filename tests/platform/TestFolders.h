@@ -75,10 +75,12 @@ protected:
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
         platform::setDesktopScript({});
+        platform::setDesktopPrograms({});
         platform::reopenPreferences();
     }
     void TearDown() override {
         platform::setDesktopScript({});
+        platform::setDesktopPrograms({});
         platform::flushPreferences();
         removeTree(root);
     }
@@ -88,6 +90,18 @@ protected:
 
     std::string root, configHome, configDirs, dataHome, stateHome;
 };
+
+// Waits until the condition holds, at most the given time: a bound that only
+// a fault reaches, never a measure of speed. Answers the condition's value.
+template <typename Condition>
+bool waitUntil(Condition condition, std::chrono::milliseconds limit = std::chrono::seconds(60)) {
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) return condition();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
 
 // Runs this test binary again as a child with one test selected and an extra
 // environment variable set; answers the child's pid.
