@@ -11,7 +11,6 @@
 #include "controls/ControlColours.h"
 #include "controls/PanelLook.h"
 #include "engine/dsp/ParameterTags.h"
-#include "engine/fx/FxPath.h"
 #include "toolkit/CBase.h"
 #include "toolkit/CFont.h"
 
@@ -95,12 +94,9 @@ extern const std::array<std::array<float, 3>, SCREEN_SIZE_COUNT> KNOB_ARC_FACTOR
 constexpr float KNOB_DRAG_PIXELS = 200;
 constexpr float KNOB_FINE_DRAG_PIXELS = 10000;
 
-// ---- the effect order ("FX Path")
-// Per step of "FX Path", the stages (0 Low-Fi, 1 Mod FX, 2 Delay, 3 Reverb) in
-// processing order: the effects chain's own table.
-constexpr int FX_PATH_ORDER_COUNT = ::FX_PATH_COUNT;
-using ::FX_PATH_NO;
-using ::FX_STAGE_COUNT;
+// ---- the effect order ("FX Path"): the field stacks the four stages in the
+// order the chain runs them, as the plug-in reports it.
+constexpr int FX_STAGE_COUNT = 4;
 // The stage names as the "FX Path" field stacks them.
 extern const std::array<const char*, FX_STAGE_COUNT> FX_STAGE_NAMES;
 

@@ -132,12 +132,10 @@ void TOptionMenu::draw(CDrawContext* context) {
         look::drawStepButtons(context, size, screen, fontColour);
 
     if (tag == tag::FX_PATH) {
-        const auto& order = look::FX_PATH_NO[static_cast<size_t>(services->getSteppedValue(tag::FX_PATH)) %
-                                             look::FX_PATH_ORDER_COUNT];
         for (int i = 0; i < look::FX_STAGE_COUNT; ++i) {
             const CRect line = look::snapTruncated(
                 CRect(size.left, size.top + i * H / 4, size.left + W, size.top + (i + 1) * H / 4));
-            context->drawString(look::FX_STAGE_NAMES[static_cast<size_t>(order[static_cast<size_t>(i)])], line,
+            context->drawString(look::FX_STAGE_NAMES[static_cast<size_t>(services->getFxPathStage(i))], line,
                                 kCenterText, true);
         }
         setDirty(false);

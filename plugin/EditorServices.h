@@ -74,6 +74,9 @@ public:
     // Short name of modulation source 0..62 (as the source menus show it);
     // empty for any other number.
     virtual std::string getSrcShortStr(int source) const = 0;
+    // The effect stage (0 Low-Fi, 1 Mod FX, 2 Delay, 3 Reverb) that runs at
+    // `position` (0..3) in the current "FX Path": the chain's own order.
+    virtual int getFxPathStage(int position) const = 0;
 
     // ---- programs
     virtual int getNumBuiltinPrograms() const = 0;

@@ -331,6 +331,7 @@ public:
     float getZeroValue(int tag) const override;
     bool getHasControl(int tag) const override;
     std::string getSrcShortStr(int source) const override;
+    int getFxPathStage(int position) const override;
     void changeDelta(int tag, int delta, bool fine, float amount) override;
     void setNumValue(int tag) override;
 

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "engine/fx/FxPath.h"
 #include "engine/sample/SampleBankTables.h"
 #include "plugin/StringTables.h"
 #include "plugin/uPlugin.h"
@@ -144,6 +145,11 @@ std::string APlugin::getParameterNameStr(int32 tag) {
 std::string APlugin::getSrcShortStr(int source) const {
     if (static_cast<std::uint32_t>(source) >= SRC_SHORT_STR.size()) return "";
     return SRC_SHORT_STR[static_cast<std::size_t>(source)];
+}
+
+int APlugin::getFxPathStage(int position) const {
+    const auto& order = FX_PATH_NO[static_cast<std::size_t>(getSteppedValue(tag::FX_PATH)) % FX_PATH_COUNT];
+    return order[static_cast<std::size_t>(position) % FX_STAGE_COUNT];
 }
 
 void APlugin::getParameterName(int32 index, char* text) {
