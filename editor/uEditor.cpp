@@ -209,6 +209,7 @@ bool uEditor::open(void* parentWindow) {
     updateDestStr();
     createManagerScreenControls();
     createBackScreen();
+    bindHandlers();
 
     dropTag = -1;
     dropReleased = false;
@@ -288,6 +289,8 @@ void uEditor::closeWindow(bool tellPlugin) {
     controls.shrink_to_fit();
     previousWithTag.clear();
     previousWithTag.shrink_to_fit();
+    std::unordered_map<const CControl*, TControlBinding>().swap(controlHandlers);
+    std::unordered_map<int, TTagBinding>().swap(tagFollowers);
     tagToControl.fill(-1);
     tagType.fill(GENERIC);
     editControl = nullptr;
