@@ -290,6 +290,13 @@ private:
     bool onUiThread() const;
     // What the plug-in's hooks left from other threads, done on this one.
     void takeOffThreadRequests();
+    // The steps of an opening: the frame with the panel containers in the
+    // host's window (false, with the window left again, if it cannot open),
+    // every control with the handler tables, and a start with no drop, no
+    // marks from before and no hint.
+    bool openFrame(void* parentWindow);
+    void createControls();
+    void startAfresh();
     // Leaves the window: with tellPlugin false (the plug-in is going away) the
     // plug-in is not touched.
     void closeWindow(bool tellPlugin);
@@ -310,6 +317,12 @@ private:
     // The rows of a layout table made by their factories (rows made directly are skipped).
     void createRows(std::span<const TLayoutRow> rows);
     void createRow(const TLayoutRow& row);
+    // One row by its kind of factory, at its scaled place (caption: the row's caption member, or null).
+    void createCaptionRow(const TLayoutRow& row, const TPixelBox& box);
+    void createKnobRow(const TLayoutRow& row, const TPixelBox& box, TLabel** caption);
+    void createSwitchRow(const TLayoutRow& row, const TPixelBox& box, TLabel** caption);
+    void createButtonRow(const TLayoutRow& row, const TPixelBox& box);
+    void createMenuRow(const TLayoutRow& row, const TPixelBox& box, TLabel** caption);
     void createPresetMenus();
     void createGroupedMenus();
     kgui::CRect rowRect(const TLayoutRow& row) const;

@@ -105,7 +105,7 @@ TEST(Dispatch, AKnobDragAutomatesItsParameterBetweenBeginAndEndEditEvenThroughAR
 // the knob moves freely or in the semitone steps of an amount aimed at a
 // semitone destination.
 TEST(Dispatch, EachMoveOfAKnobDragIsOneAutomationWrite) {
-    constexpr int MOVEMENT_AMOUNT_1 = 57, MOVEMENT_DESTINATION_1 = 59, SOURCE_SEMI_DESTINATION = 8;
+    constexpr int MOVEMENT_DESTINATION_1 = 59, SOURCE_SEMI_DESTINATION = 8;
     TNotedBench bench;
     uEditor& e = *bench.editor;
     APlugin& plugin = *bench.plugin;
