@@ -186,15 +186,11 @@ CMouseEventResult TKnob::onMouseMoved(CPoint& where, const CButtonState& buttons
     valuePerPixel = perPixel;
     value = perPixel * dy + startValue;
 
-    if (quantizeDrag && !look::wantsFine(buttons)) {
-        TControlHost* host = controlHostOf(this);
-        if (TEditorServices* services = host ? host->getServices() : nullptr) {
-            // One semitone per step; the division must be in floating point.
-            services->setParameterAutomated(
-                tag, static_cast<float>(static_cast<int>(SEMITONE_STEPS * value + 0.1f)) / SEMITONE_STEPS);
-            value = services->getParameter(tag);
-        }
-    }
+    // One semitone per step; the division must be in floating point. The
+    // stepped value reaches the plug-in and the host with the report below,
+    // once per move.
+    if (quantizeDrag && !look::wantsFine(buttons))
+        value = static_cast<float>(static_cast<int>(SEMITONE_STEPS * value + 0.1f)) / SEMITONE_STEPS;
     bounceValue();
     valueChanged();
     return kMouseEventHandled;

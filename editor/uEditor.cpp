@@ -182,7 +182,26 @@ bool uEditor::open(void* parentWindow) {
     createBitmaps();
     lastIdleTicks = keyTicks = lastProgramChangeTicks = getTicks();
     shownEditChanged = !services->getEditChanged();
+    if (!openFrame(parentWindow))
+        return false;
+    createControls();
+    startAfresh();
 
+    // The window opens on the back screen, the logo's page; a click anywhere
+    // outside its settings leads to the main screen.
+    showBackScreen();
+
+    services->setEditorOpenState(false, true);
+    editorFinishedOpening = true;
+    inResume = false;
+
+    updatePresetMenu();
+    updateFolderMenu();
+    resume();
+    return true;
+}
+
+bool uEditor::openFrame(void* parentWindow) {
     frame = new CFrame(frameRect(), this);
     frame->setMenuScale(scale);
     frame->setBackground(mainBackBitmap);
@@ -200,7 +219,10 @@ bool uEditor::open(void* parentWindow) {
                                                           MOD_FX_VIEW_CONTAINER_Y, MOD_FX_VIEW_CONTAINER_WIDTH,
                                                           MOD_FX_VIEW_CONTAINER_HEIGHT));
     modFXViewContainer->setBackground(modFXBackBitmap);
+    return true;
+}
 
+void uEditor::createControls() {
     controls.clear();
     controls.reserve(MAX_CONTROLS);
     previousWithTag.clear();
@@ -209,15 +231,19 @@ bool uEditor::open(void* parentWindow) {
     updateDestStr();
     createManagerScreenControls();
     createBackScreen();
+    bindHandlers();
+}
 
+void uEditor::startAfresh() {
     dropTag = -1;
     dropReleased = false;
     dropValue = 0;
 
     // What the plug-in marked before the window opened is shown by the
-    // resume below. A program applied while the window was closed leaves the
-    // undo rings as they were: its request to empty them is dropped here
-    // (one applied while the window was open was honoured as it closed).
+    // resume that ends the opening. A program applied while the window was
+    // closed leaves the undo rings as they were: its request to empty them is
+    // dropped here (one applied while the window was open was honoured as it
+    // closed).
     takeOffThreadRequests();
     changedTags.clear();
     services->takeChangedTags(changedTags);
@@ -231,19 +257,6 @@ bool uEditor::open(void* parentWindow) {
     hintValue.clear();
     lastToolTip.clear();
     showBankProblem();
-
-    // The window opens on the back screen, the logo's page; a click anywhere
-    // outside its settings leads to the main screen.
-    showBackScreen();
-
-    services->setEditorOpenState(false, true);
-    editorFinishedOpening = true;
-    inResume = false;
-
-    updatePresetMenu();
-    updateFolderMenu();
-    resume();
-    return true;
 }
 
 void uEditor::close() {
@@ -288,6 +301,8 @@ void uEditor::closeWindow(bool tellPlugin) {
     controls.shrink_to_fit();
     previousWithTag.clear();
     previousWithTag.shrink_to_fit();
+    std::unordered_map<const CControl*, TControlBinding>().swap(controlHandlers);
+    std::unordered_map<int, TTagBinding>().swap(tagFollowers);
     tagToControl.fill(-1);
     tagType.fill(GENERIC);
     editControl = nullptr;

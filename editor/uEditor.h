@@ -12,11 +12,15 @@
 // asked, and the next idle pass does it. Member functions are split across
 // one file per subject: uEditor.cpp (object and lifecycle), uEditorControls.cpp
 // (control table and factories), uEditorCreateControls.cpp (main screen),
-// uEditorShowControls.cpp (screens and panels), uEditorBackside.cpp (back
-// screen), uEditorDispatch.cpp (controls to plug-in and back),
-// uEditorResume.cpp (menus and controls from the stored values), uEditorIdle.cpp,
-// uEditorMenu.cpp (the parameter, ECS, Movement speed and settings menus),
-// uEditorPanelMenus.cpp (the panels' menus and the undo rings), uEditorRemove.cpp.
+// uEditorShowControls.cpp (screens and panels), uEditorDispatch.cpp (controls
+// to plug-in and back, through the handler tables), uEditorTopBar.cpp,
+// uEditorMainPanels.cpp, uEditorSampleScreen.cpp and uEditorBackside.cpp (what
+// the controls of the top bar, the main screen's panels, the sample screen and
+// the back screen do beyond storing their value, and what a stored value does
+// to them), uEditorResume.cpp (menus and controls from the stored values),
+// uEditorIdle.cpp, uEditorMenu.cpp (the parameter, ECS, Movement speed and
+// settings menus), uEditorPanelMenus.cpp (the panels' menus and the undo
+// rings), uEditorRemove.cpp.
 #pragma once
 
 #include <array>
@@ -25,6 +29,7 @@
 #include <span>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -285,6 +290,13 @@ private:
     bool onUiThread() const;
     // What the plug-in's hooks left from other threads, done on this one.
     void takeOffThreadRequests();
+    // The steps of an opening: the frame with the panel containers in the
+    // host's window (false, with the window left again, if it cannot open),
+    // every control with the handler tables, and a start with no drop, no
+    // marks from before and no hint.
+    bool openFrame(void* parentWindow);
+    void createControls();
+    void startAfresh();
     // Leaves the window: with tellPlugin false (the plug-in is going away) the
     // plug-in is not touched.
     void closeWindow(bool tellPlugin);
@@ -305,6 +317,12 @@ private:
     // The rows of a layout table made by their factories (rows made directly are skipped).
     void createRows(std::span<const TLayoutRow> rows);
     void createRow(const TLayoutRow& row);
+    // One row by its kind of factory, at its scaled place (caption: the row's caption member, or null).
+    void createCaptionRow(const TLayoutRow& row, const TPixelBox& box);
+    void createKnobRow(const TLayoutRow& row, const TPixelBox& box, TLabel** caption);
+    void createSwitchRow(const TLayoutRow& row, const TPixelBox& box, TLabel** caption);
+    void createButtonRow(const TLayoutRow& row, const TPixelBox& box);
+    void createMenuRow(const TLayoutRow& row, const TPixelBox& box, TLabel** caption);
     void createPresetMenus();
     void createGroupedMenus();
     kgui::CRect rowRect(const TLayoutRow& row) const;
@@ -316,6 +334,99 @@ private:
                               int height) const;
     void addToFrame(kgui::CView* view);
     void showBackScreenReadouts();
+
+    // ==== the handler tables (uEditorDispatch.cpp; the handlers in their panels' files)
+    // What a control reported, as its handler reads it.
+    struct TControlReport {
+        kgui::CControl* control;
+        int tag;
+        int slot;                // the control's place among the like controls of its handler, else 0
+        bool pressed;            // its value above one half: a button held down, a switch on
+        int chosen;              // a menu's chosen entry, or -1
+        std::string chosenText;  // that entry's title
+    };
+    using TControlHandler = void (uEditor::*)(const TControlReport& report);
+    struct TControlBinding {
+        TControlHandler handler;
+        int slot;
+    };
+    // A value the plug-in stored, as the follower of its tag reads it.
+    struct TStoredValue {
+        int tag;
+        int slot;     // the tag's place among the like tags of its follower, else 0
+        float value;  // 0..1
+    };
+    using TTagFollower = void (uEditor::*)(const TStoredValue& stored);
+    struct TTagBinding {
+        TTagFollower follower;
+        int slot;
+    };
+    // Made once the controls exist, emptied as the window closes: a control
+    // (or tag) with no entry only stores (or shows) its parameter's value.
+    std::unordered_map<const kgui::CControl*, TControlBinding> controlHandlers;
+    std::unordered_map<int, TTagBinding> tagFollowers;
+    void bindHandlers();
+    void onChange(kgui::CControl* control, TControlHandler handler, int slot = 0);
+    void onStored(int tag, TTagFollower follower, int slot = 0);
+    TControlReport reportOf(kgui::CControl* control, int slot) const;
+    // The step of a menu's chosen entry, when an entry was chosen.
+    void setChosenStep(int tag, int chosen);
+    // Every control of the tag to the value (not the menus, whose followers show them).
+    void moveTagControls(int tag, float value);
+
+    // ---- the top bar (uEditorTopBar.cpp)
+    void bindTopBar();
+    void presetCommandChosen(const TControlReport& report);
+    void programChosen(const TControlReport& report);
+    void previewPressed(const TControlReport& report);
+    void previewStopPressed(const TControlReport& report);
+    void originalProgramPressed(const TControlReport& report);
+    void editedProgramPressed(const TControlReport& report);
+    void manualPressed(const TControlReport& report);
+    void backScreenPressed(const TControlReport& report);
+
+    // ---- the main screen's panels (uEditorMainPanels.cpp)
+    void bindMainPanels();
+    void steppedMenuChosen(const TControlReport& report);
+    void sourceModeChosen(const TControlReport& report);
+    void sampleChosen(const TControlReport& report);
+    void filterModeChosen(const TControlReport& report);
+    void sampleReverseSwitched(const TControlReport& report);
+    void snapChosen(const TControlReport& report);
+    void speedLockChosen(const TControlReport& report);
+    void ribbonQuantizationChosen(const TControlReport& report);
+    void ribbonSpringTimeChosen(const TControlReport& report);
+    void ribbonBipolarSwitched(const TControlReport& report);
+    void modulationSourceChosen(const TControlReport& report);
+    void modulationDestinationChosen(const TControlReport& report);
+    void showSteppedMenu(const TStoredValue& stored);
+    void showSnap(const TStoredValue& stored);
+    void showSourceMode(const TStoredValue& stored);
+    void showSample(const TStoredValue& stored);
+    void showFilterMode(const TStoredValue& stored);
+    void showGrain(const TStoredValue& stored);
+    void showMovementShape(const TStoredValue& stored);
+    void showModulationSource(const TStoredValue& stored);
+    void showModulationDestination(const TStoredValue& stored);
+
+    // ---- the sample screen (uEditorSampleScreen.cpp)
+    void bindSampleScreen();
+    void sampleScreenPressed(const TControlReport& report);
+    void sampleLoopModeChosen(const TControlReport& report);
+    void sampleNudgePressed(const TControlReport& report);
+    void sampleZoomPressed(const TControlReport& report);
+    void samplePositionTyped(const TControlReport& report);
+
+    // ---- the back screen (uEditorBackside.cpp)
+    void bindBackScreen();
+    void backScreenClosePressed(const TControlReport& report);
+    void preferenceSwitched(const TControlReport& report);
+    void keyboardSwitched(const TControlReport& report);
+    void screenSizeChosen(const TControlReport& report);
+    void midiChannelChosen(const TControlReport& report);
+    void a4TuningPressed(const TControlReport& report);
+    void tuningPressed(const TControlReport& report);
+    void brickFilterPressed(const TControlReport& report);
 
 public:
     // ==== state (start values set by the constructor; open sets some again)

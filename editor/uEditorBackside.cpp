@@ -4,6 +4,8 @@
 // anywhere else on the page returns to the main screen.
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <optional>
 #include <string>
 
 #include "controls/TKickButton.h"
@@ -12,10 +14,28 @@
 #include "controls/TReadout.h"
 #include "editor/BackScreenLayout.h"
 #include "editor/EditorMembers.h"
+#include "editor/TypedNumbers.h"
+#include "platform/MessageBox.h"
 #include "platform/Preferences.h"
 #include "plugin/StringTables.h"
 
 using namespace kgui;
+
+namespace {
+
+// The switches that stand for a preference of their own, stored as they turn.
+struct TPreferenceSwitch {
+    TOnOff* uEditor::*onOff;
+    const std::string& key;
+};
+const TPreferenceSwitch PREFERENCE_SWITCHES[] = {
+    {&uEditor::presetWarningSwitch, REG_PRESET_WARNING_STR},
+    {&uEditor::midiPresetSwitch, REG_MIDI_PRESET_STR},
+    {&uEditor::midiBankSwitch, REG_MIDI_BANK_STR},
+    {&uEditor::midiCaptureSwitch, REG_MIDI_CAPTURE_STR},
+};
+
+}  // namespace
 
 // "440 Hz" for the A4 reference: 440 x 2^(2v - 1), 220..880 Hz.
 std::string getA4TuningText(float value) {
@@ -111,4 +131,98 @@ void uEditor::hideBackScreen() {
     frame->removeAll(false);
     frame->setBackground(mainBackBitmap);
     showMainScreen();
+}
+
+// ---------------------------------------------------------------- what the back screen's controls do
+
+void uEditor::bindBackScreen() {
+    onChange(backScreenCloseButton, &uEditor::backScreenClosePressed);
+    for (size_t slot = 0; slot < std::size(PREFERENCE_SWITCHES); ++slot)
+        onChange(this->*PREFERENCE_SWITCHES[slot].onOff, &uEditor::preferenceSwitched, static_cast<int>(slot));
+    onChange(keyboardSwitch, &uEditor::keyboardSwitched);
+    onChange(screenSizeMenu, &uEditor::screenSizeChosen);
+    onChange(midiChannelMenu, &uEditor::midiChannelChosen);
+    onChange(a4TuningReadout, &uEditor::a4TuningPressed);
+    onChange(tuningResetButton, &uEditor::tuningPressed);
+    onChange(tuningReadout, &uEditor::tuningPressed);
+    onChange(brickFilterReadout, &uEditor::brickFilterPressed);
+}
+
+// The page leaves the frame while the click is down: the area lets go here.
+void uEditor::backScreenClosePressed(const TControlReport& report) {
+    if (!report.pressed)
+        return;
+    report.control->setValue(0);
+    hideBackScreen();
+}
+
+void uEditor::preferenceSwitched(const TControlReport& report) {
+    saveBoolToPrefs(PREFERENCE_SWITCHES[static_cast<size_t>(report.slot)].key, report.pressed);
+}
+
+void uEditor::keyboardSwitched(const TControlReport& report) {
+    keyboardOn = report.control->getValue() >= 0.5f;
+    saveBoolToPrefs(REG_KEYBOARD_STR, keyboardOn);
+}
+
+// The size is stored for the next opening (setScreenSize tells the user so).
+void uEditor::screenSizeChosen(const TControlReport& report) {
+    if (report.chosen >= 0 && report.chosen < SCREEN_SIZE_COUNT) {
+        screenSizeMenu->setString(SCREEN_SIZE_SHORT_STR[static_cast<size_t>(report.chosen)]);
+        setScreenSize(report.chosen);
+    }
+}
+
+void uEditor::midiChannelChosen(const TControlReport& report) {
+    if (report.chosen >= 0 && report.chosen < static_cast<int>(MIDI_IN_CHANNEL_STR.size())) {
+        saveIntToPrefs(REG_MIDI_IN_CHANNEL_STR, report.chosen);
+        midiChannelMenu->setString(MIDI_IN_CHANNEL_STR[static_cast<size_t>(report.chosen)]);
+        services->updateMIDIChannel(false);
+    }
+}
+
+void uEditor::a4TuningPressed(const TControlReport& report) {
+    if (!report.pressed)
+        return;
+    char answer[256] = "440";
+    inputBox("A4 Tuning: 220 to 880Hz, 440Hz Default", "220 to 880", answer);
+    // Text that is no number is refused; a number out of range (or a
+    // cancelled box) gives the default.
+    if (std::optional<int> hertz = parseTypedFrequency(answer)) {
+        if (*hertz < 220 || *hertz > 880)
+            hertz = 440;
+        const float value = (std::log(static_cast<float>(*hertz) / 440.0f) / 0.6931472f + 1.0f) * 0.5f;
+        services->setParameterAutomated(tag::GLOBAL_TUNING, value);
+    }
+    showBackScreenReadouts();
+}
+
+// The reset button resets the tuning as it goes down, a click on the readout
+// loads a tuning file; the readout shows the tuning's name after either, and
+// after the button comes up.
+void uEditor::tuningPressed(const TControlReport& report) {
+    if (report.control == tuningReadout && !report.pressed)
+        return;
+    if (report.control == tuningResetButton && report.pressed)
+        services->resetTuning();
+    else if (report.control == tuningReadout)
+        services->loadTuning();
+    if (tuningReadout) {
+        tuningReadout->setString(services->getTuningName());
+        tuningReadout->setDirty();
+    }
+}
+
+void uEditor::brickFilterPressed(const TControlReport& report) {
+    if (!report.pressed)
+        return;
+    char answer[256] = "15";
+    inputBox("Brick Filter Freq: 10 KHz - 40 KHz, 15 KHz Default", "KHz", answer);
+    if (const std::optional<int> kiloHertz = parseTypedFrequency(answer)) {
+        // 750 is 15 kHz over the 20 Hz the parameter's scale starts from.
+        const float x =
+            *kiloHertz >= 10 && *kiloHertz <= 40 ? static_cast<float>(*kiloHertz) * 1000.0f / 20.0f : 750.0f;
+        services->setParameterAutomated(tag::BRICK_FILTER_FREQUENCY, std::log(x) / 8.317766f);
+    }
+    showBackScreenReadouts();
 }

@@ -83,48 +83,73 @@ void uEditor::createRows(std::span<const TLayoutRow> rows) {
 }
 
 void uEditor::createRow(const TLayoutRow& row) {
-    const TMake& make = row.make;
-    const int s = getBig();
-    const int x = getScaled(row.x), y = getScaled(row.y), w = getScaled(row.width), h = getScaled(row.height);
+    const TPixelBox box{getScaled(row.x), getScaled(row.y), getScaled(row.width), getScaled(row.height)};
     // Every row names a member of the right type (a test walks them all);
     // a row that does not is left unmade rather than leaked.
-    TLabel** caption = findMemberSlot<TLabel>(*this, make.caption ? make.caption : "");
-    const std::string text = make.text;
-
-    switch (make.factory) {
+    TLabel** caption = findMemberSlot<TLabel>(*this, row.make.caption ? row.make.caption : "");
+    switch (row.make.factory) {
         case TFactory::direct: break;
-        case TFactory::label:
-            if (TLabel** label = findMemberSlot<TLabel>(*this, row.member)) {
-                CFontDesc* font = make.font == TCaptionFont::big ? look::BIG_LABEL_FONT_SIZES[static_cast<size_t>(s)]
-                                                                 : look::LABEL_FONT_SIZES[static_cast<size_t>(s)];
-                const CColor colour = make.colour == TCaptionColour::dark ? look::CAPTION_DARK_COLOR : look::TEXT_COLOR;
-                createLabel(*label, x, y, w, h, text, font, colour, make.align);
-            }
-            break;
-        case TFactory::knob:
-            if (TKnob** knob = findMemberSlot<TKnob>(*this, row.member)) {
-                if (caption)
-                    createKnob(*knob, row.tag, x, y, make.style, *caption, text, make.labelWidth);
-                else
-                    createKnob(*knob, row.tag, x, y, make.style);
-            }
-            break;
-        case TFactory::onOff:
-            if (TOnOff** onOff = findMemberSlot<TOnOff>(*this, row.member)) {
-                const int offset = getScaled(row.switchOffset);
-                if (caption)
-                    createOnOff(*onOff, row.tag, x, y, *caption, text, make.side, getScaled(make.labelWidth), offset);
-                else
-                    createOnOff(*onOff, row.tag, x + offset, y);
-            }
-            break;
+        case TFactory::label: createCaptionRow(row, box); break;
+        case TFactory::knob: createKnobRow(row, box, caption); break;
+        case TFactory::onOff: createSwitchRow(row, box, caption); break;
+        case TFactory::imageButton:
+        case TFactory::textButton:
+        case TFactory::ledButton:
+        case TFactory::menuButton:
+        case TFactory::readout:
+        case TFactory::clickArea: createButtonRow(row, box); break;
+        case TFactory::menu:
+        case TFactory::labelMenu:
+        case TFactory::srcMenu:
+        case TFactory::destMenu: createMenuRow(row, box, caption); break;
+    }
+}
+
+void uEditor::createCaptionRow(const TLayoutRow& row, const TPixelBox& box) {
+    TLabel** label = findMemberSlot<TLabel>(*this, row.member);
+    if (!label)
+        return;
+    const TMake& make = row.make;
+    const auto s = static_cast<size_t>(getBig());
+    CFontDesc* font = make.font == TCaptionFont::big ? look::BIG_LABEL_FONT_SIZES[s] : look::LABEL_FONT_SIZES[s];
+    const CColor colour = make.colour == TCaptionColour::dark ? look::CAPTION_DARK_COLOR : look::TEXT_COLOR;
+    createLabel(*label, box.x, box.y, box.width, box.height, make.text, font, colour, make.align);
+}
+
+void uEditor::createKnobRow(const TLayoutRow& row, const TPixelBox& box, TLabel** caption) {
+    TKnob** knob = findMemberSlot<TKnob>(*this, row.member);
+    if (!knob)
+        return;
+    if (caption)
+        createKnob(*knob, row.tag, box.x, box.y, row.make.style, *caption, row.make.text, row.make.labelWidth);
+    else
+        createKnob(*knob, row.tag, box.x, box.y, row.make.style);
+}
+
+void uEditor::createSwitchRow(const TLayoutRow& row, const TPixelBox& box, TLabel** caption) {
+    TOnOff** onOff = findMemberSlot<TOnOff>(*this, row.member);
+    if (!onOff)
+        return;
+    const TMake& make = row.make;
+    const int offset = getScaled(row.switchOffset);
+    if (caption)
+        createOnOff(*onOff, row.tag, box.x, box.y, *caption, make.text, make.side, getScaled(make.labelWidth), offset);
+    else
+        createOnOff(*onOff, row.tag, box.x + offset, box.y);
+}
+
+// The controls that are clicked rather than turned: buttons, readouts and click areas.
+void uEditor::createButtonRow(const TLayoutRow& row, const TPixelBox& box) {
+    const TMake& make = row.make;
+    const auto [x, y, w, h] = box;
+    switch (make.factory) {
         case TFactory::imageButton:
             if (CKickButton** button = findMemberSlot<CKickButton>(*this, row.member))
                 createKickButton(*button, x, y, row.tag, getControlBitmap(make.style));
             break;
         case TFactory::textButton:
             if (TKickButton** button = findMemberSlot<TKickButton>(*this, row.member))
-                createKickButton(*button, x, y, w, h, text, make.style);
+                createKickButton(*button, x, y, w, h, make.text, make.style);
             break;
         case TFactory::ledButton:
             if (TKickButton** button = findMemberSlot<TKickButton>(*this, row.member))
@@ -132,34 +157,43 @@ void uEditor::createRow(const TLayoutRow& row) {
             break;
         case TFactory::menuButton:
             if (TMenuButton** button = findMemberSlot<TMenuButton>(*this, row.member))
-                createMenuButton(*button, make.style, x, y, w, h, text, make.ledLook, make.boxed);
+                createMenuButton(*button, make.style, x, y, w, h, make.text, make.ledLook, make.boxed);
             break;
         case TFactory::readout:
             if (TReadout** readout = findMemberSlot<TReadout>(*this, row.member))
-                createReadout(*readout, x, y, w, h, text, make.centred, make.boxed);
+                createReadout(*readout, x, y, w, h, make.text, make.centred, make.boxed);
             break;
         case TFactory::clickArea:
             if (CKickButton** area = findMemberSlot<CKickButton>(*this, row.member))
                 createKickButtonArea(*area, x, y, w, h);
             break;
+        default: break;
+    }
+}
+
+// The option menus: plain, captioned, and the modulation menus by slot. A
+// menu without a step count of its own has one entry per step of its parameter.
+void uEditor::createMenuRow(const TLayoutRow& row, const TPixelBox& box, TLabel** caption) {
+    const TMake& make = row.make;
+    const auto [x, y, w, h] = box;
+    const std::string text = make.text;
+    TOptionMenu** menu = findMemberSlot<TOptionMenu>(*this, row.member);
+    const std::span<const std::string> entries = entriesOf(make.entries);
+    const bool counted = make.entryCount >= 0;
+    switch (make.factory) {
         case TFactory::menu:
-            if (TOptionMenu** menu = findMemberSlot<TOptionMenu>(*this, row.member)) {
-                if (make.entryCount >= 0)
-                    createMenu(*menu, row.tag, x, y, w, h, make.entryCount, entriesOf(make.entries), make.centred,
-                               make.stepButtons);
-                else
-                    createMenu(*menu, row.tag, x, y, w, h, entriesOf(make.entries), make.centred, make.stepButtons);
-            }
+            if (menu && counted)
+                createMenu(*menu, row.tag, x, y, w, h, make.entryCount, entries, make.centred, make.stepButtons);
+            else if (menu)
+                createMenu(*menu, row.tag, x, y, w, h, entries, make.centred, make.stepButtons);
             break;
         case TFactory::labelMenu:
-            if (TOptionMenu** menu = findMemberSlot<TOptionMenu>(*this, row.member); menu && caption) {
-                if (make.entryCount >= 0)
-                    createLabelMenu(*menu, row.tag, x, y, w, h, make.entryCount, entriesOf(make.entries), *caption,
-                                    text, make.side, make.labelWidth, make.stepButtons);
-                else
-                    createLabelMenu(*menu, row.tag, x, y, w, h, entriesOf(make.entries), *caption, text, make.side,
-                                    make.labelWidth, make.stepButtons);
-            }
+            if (menu && caption && counted)
+                createLabelMenu(*menu, row.tag, x, y, w, h, make.entryCount, entries, *caption, text, make.side,
+                                make.labelWidth, make.stepButtons);
+            else if (menu && caption)
+                createLabelMenu(*menu, row.tag, x, y, w, h, entries, *caption, text, make.side, make.labelWidth,
+                                make.stepButtons);
             break;
         case TFactory::srcMenu:
             if (caption)
@@ -171,6 +205,7 @@ void uEditor::createRow(const TLayoutRow& row) {
             if (caption)
                 createDestMenu(make.style, x, y, w, h, *caption, text, make.labelWidth);
             break;
+        default: break;
     }
 }
 

@@ -233,21 +233,9 @@ void runListCommand(TEditorServices& services, int tag, int destination, const T
             }
 }
 
-}  // namespace
-
-// ---------------------------------------------------------------- the parameter menu
-
-void uEditor::showMIDIMenu(CControl* control, bool ribbon) {
-    if (!frame || !services || !control)
-        return;
-    const int tag = control->getTag();
-    if (!isValidTag(tag))
-        return;
-    TEditorServices& plugin = *services;
-    const int destination = plugin.getTagDest(tag);
-
-    TPopupMenu popup(frame);
-    COptionMenu& menu = popup.getMenu();
+// The menu's greyed head: the parameter with its value, the controller it is
+// latched to and what modulates it. True when anything does.
+bool addParameterHeadings(TPopupMenu& popup, TEditorServices& plugin, int tag, int destination) {
     popup.add("-GControl and MIDI Command Menu");
     popup.add("-G" + plugin.getParameterNameStr(tag) + ": " + plugin.getParameterDisplayStr(tag));
 
@@ -271,11 +259,14 @@ void uEditor::showMIDIMenu(CControl* control, bool ribbon) {
             popup.add("-GNot Modulated by Anything");
         popup.add("-");
     }
+    return modulated;
+}
 
-    popup.addSubmenu(menu, ribbon ? "Slider Control Information" : "Dial Control Information", DIAL_INFO_STR);
-    popup.add("-");
-    popup.add(VALUE_COMMAND_STR);
-
+// The lists of values the parameter offers besides the plain commands: its
+// musical list, the delay lengths, the ribbon's destinations.
+TOfferedLists addValueLists(TPopupMenu& popup, TEditorServices& plugin, int tag,
+                            const std::array<std::string, 126>& destStr) {
+    COptionMenu& menu = popup.getMenu();
     TOfferedLists offered;
     offered.special = specialListOf(plugin, tag);
     addSpecialList(popup, offered.special);
@@ -294,11 +285,15 @@ void uEditor::showMIDIMenu(CControl* control, bool ribbon) {
         }
         TPopupMenu::attach(menu, destinations, "Set To Destination");
     }
+    return offered;
+}
 
-    popup.add("-");
-    popup.add(MIDI_COMMAND_STR);
-
-    if (destination != 0 && firstFreeSlot(plugin) >= 0) {
+// For a parameter that can be modulated: the sources a new route can take
+// (while a slot is free) and the commands on its routes (greyed without one).
+void addModulationEntries(TPopupMenu& popup, TEditorServices& plugin, int destination, bool modulated) {
+    if (destination == 0)
+        return;
+    if (firstFreeSlot(plugin) >= 0) {
         popup.add("-");
         for (int group = 0; group < static_cast<int>(SRC_SUB_STR.size()); ++group) {
             std::vector<std::string> sources;
@@ -306,14 +301,37 @@ void uEditor::showMIDIMenu(CControl* control, bool ribbon) {
                 if (range.group == group)
                     for (int source = range.first; source <= range.last; ++source)
                         sources.push_back(SRC_STR[static_cast<size_t>(source)]);
-            popup.addSubmenu(menu, "Modulate by " + SRC_SUB_STR[static_cast<size_t>(group)], sources);
+            popup.addSubmenu(popup.getMenu(), "Modulate by " + SRC_SUB_STR[static_cast<size_t>(group)], sources);
         }
     }
-    if (destination != 0) {
-        popup.add("-");
-        for (const std::string& command : MOD_COMMAND_STR)
-            popup.add(modulated ? command : "-G" + command);
-    }
+    popup.add("-");
+    for (const std::string& command : MOD_COMMAND_STR)
+        popup.add(modulated ? command : "-G" + command);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- the parameter menu
+
+void uEditor::showMIDIMenu(CControl* control, bool ribbon) {
+    if (!frame || !services || !control)
+        return;
+    const int tag = control->getTag();
+    if (!isValidTag(tag))
+        return;
+    TEditorServices& plugin = *services;
+    const int destination = plugin.getTagDest(tag);
+
+    TPopupMenu popup(frame);
+    const bool modulated = addParameterHeadings(popup, plugin, tag, destination);
+    popup.addSubmenu(popup.getMenu(), ribbon ? "Slider Control Information" : "Dial Control Information",
+                     DIAL_INFO_STR);
+    popup.add("-");
+    popup.add(VALUE_COMMAND_STR);
+    const TOfferedLists offered = addValueLists(popup, plugin, tag, destStr);
+    popup.add("-");
+    popup.add(MIDI_COMMAND_STR);
+    addModulationEntries(popup, plugin, destination, modulated);
 
     popup.popup();
     runTopLevelCommand(plugin, tag, popup.getTopTitle());
@@ -362,19 +380,98 @@ void uEditor::showMoveSpeedMenu() {
 
 // ---------------------------------------------------------------- the settings menu
 
+namespace {
+
+// The editor's own switches: each is written back whenever the menu closes,
+// chosen or not. Four show what the preferences hold, two the editor's state.
+struct TEditorSwitch {
+    TSetting setting;
+    const std::string& key;
+    bool& member;
+    bool shown;
+};
+
+// The plug-in's MIDI switches live in the preferences alone.
+struct TMIDISwitch {
+    TSetting setting;
+    const std::string& key;
+};
+const TMIDISwitch MIDI_SWITCHES[] = {
+    {MIDI_PRESET, REG_MIDI_PRESET_STR},
+    {MIDI_BANK, REG_MIDI_BANK_STR},
+    {MIDI_CAPTURE, REG_MIDI_CAPTURE_STR},
+    {MIDI_SPRING_BACK, REG_MIDI_SPRING_CHANNEL_STR},
+};
+
+void addSwitch(TPopupMenu& popup, TSetting setting, bool on) {
+    popup.addSwitch(SETTING_TEXTS[static_cast<size_t>(setting)], on);
+    popup.add("-");
+}
+
+void addMIDISwitch(TPopupMenu& popup, const TMIDISwitch& midiSwitch) {
+    addSwitch(popup, midiSwitch.setting, getRegisterIsOn(midiSwitch.key, true));
+}
+
+void addSettingsEntries(TPopupMenu& popup, int screenSize, std::span<const TEditorSwitch> editorSwitches) {
+    popup.add(CONTROL_MENU_TITLE_STR);
+    popup.add("-");
+    popup.add(SCREEN_SIZE_HEADING_STR + SCREEN_SIZE_STR[static_cast<size_t>(screenSize)]);
+    popup.add(SET_SCREEN_SIZE_STR);
+    popup.add("-");
+    for (const TEditorSwitch& editorSwitch : editorSwitches)
+        addSwitch(popup, editorSwitch.setting, editorSwitch.shown);
+    addMIDISwitch(popup, MIDI_SWITCHES[0]);
+    addMIDISwitch(popup, MIDI_SWITCHES[1]);
+    // A channel stored by other means may lie outside the names.
+    const int channel = std::clamp(loadIntFromPrefs(REG_MIDI_IN_CHANNEL_STR), 0, LAST_MIDI_CHANNEL);
+    popup.add(MIDI_CHANNEL_HEADING_STR + MIDI_IN_CHANNEL_STR[static_cast<size_t>(channel)]);
+    popup.add(SET_MIDI_CHANNEL_STR);
+    popup.add("-");
+    addMIDISwitch(popup, MIDI_SWITCHES[2]);
+    addMIDISwitch(popup, MIDI_SWITCHES[3]);
+    popup.add(RESET_EVERYTHING_STR);
+    popup.add(ABOUT_STR);
+    popup.add(WEB_PAGE_STR);
+    popup.add(DOWNLOAD_LATEST_STR);
+}
+
+void takeMIDISwitchChoice(TEditorServices& plugin, const std::string& chosen) {
+    for (const TMIDISwitch& midiSwitch : MIDI_SWITCHES) {
+        const TSettingTexts& texts = SETTING_TEXTS[static_cast<size_t>(midiSwitch.setting)];
+        if (chosen != texts.onText && chosen != texts.offText)
+            continue;
+        saveBoolToPrefs(midiSwitch.key, chosen == texts.offText);
+        // Capture starts afresh from the values as they stand now.
+        if (midiSwitch.setting == MIDI_CAPTURE)
+            plugin.resetMIDICapture();
+    }
+}
+
+// The commands that ask, reset or leave for the desktop.
+void runSettingsCommand(TEditorServices& plugin, const std::string& chosen) {
+    if (chosen == SET_MIDI_CHANNEL_STR) {
+        std::string answer;
+        int typed = -1;
+        if (inputBoxNumStr(MIDI_CHANNEL_PROMPT_STR, MIDI_CHANNEL_HEADLINE_STR, answer, 0, LAST_MIDI_CHANNEL, typed)) {
+            saveIntToPrefs(REG_MIDI_IN_CHANNEL_STR, typed);
+            plugin.updateMIDIChannel(false);
+        }
+    }
+    if (chosen == RESET_EVERYTHING_STR)
+        plugin.doHardReset();
+    if (chosen == WEB_PAGE_STR)
+        platform::openWithDesktop(WEB_PAGE_ADDRESS_STR);
+    if (chosen == ABOUT_STR)
+        messageBox(ABOUT_TEXT_STR, MESSAGE_BOX_OK_ONLY);
+    // "Download Latest" does nothing: there is no download to offer.
+}
+
+}  // namespace
+
 void uEditor::showControlMenu() {
     if (!frame || !services)
         return;
-    // The editor's own switches: each is written back whenever the menu
-    // closes, chosen or not. Four show what the preferences hold, two the
-    // editor's state.
-    struct TEditorSwitch {
-        TSetting setting;
-        const std::string& key;
-        bool& member;
-        bool shown;
-    };
-    TEditorSwitch editorSwitches[] = {
+    const TEditorSwitch editorSwitches[] = {
         {DIAL_ANIMATION, REG_DIAL_ANIMATION_STR, dialAnimationOn, getRegValue(REG_DIAL_ANIMATION_STR, true)},
         {OUTPUT_DISPLAY, REG_OUTPUT_DISPLAY_STR, outputDisplayOn, getRegValue(REG_OUTPUT_DISPLAY_STR, true)},
         {OUTPUT_DISPLAY_SPEED, REG_OUTPUT_DISPLAY_SPEED_STR, outputDisplaySpeed,
@@ -383,47 +480,8 @@ void uEditor::showControlMenu() {
         {COMPUTER_KEYBOARD, REG_KEYBOARD_STR, keyboardOn, keyboardOn},
         {DRAG_AND_DROP, REG_DRAG_AND_DROP_STR, dragAndDropOn, dragAndDropOn},
     };
-    // The plug-in's MIDI switches live in the preferences alone.
-    struct TMIDISwitch {
-        TSetting setting;
-        const std::string& key;
-    };
-    const TMIDISwitch midiSwitches[] = {
-        {MIDI_PRESET, REG_MIDI_PRESET_STR},
-        {MIDI_BANK, REG_MIDI_BANK_STR},
-        {MIDI_CAPTURE, REG_MIDI_CAPTURE_STR},
-        {MIDI_SPRING_BACK, REG_MIDI_SPRING_CHANNEL_STR},
-    };
-    auto addSwitch = [](TPopupMenu& popup, TSetting setting, bool on) {
-        popup.addSwitch(SETTING_TEXTS[static_cast<size_t>(setting)], on);
-        popup.add("-");
-    };
-    auto addMIDISwitch = [&](TPopupMenu& popup, const TMIDISwitch& midiSwitch) {
-        addSwitch(popup, midiSwitch.setting, getRegisterIsOn(midiSwitch.key, true));
-    };
-
     TPopupMenu popup(frame);
-    popup.add(CONTROL_MENU_TITLE_STR);
-    popup.add("-");
-    popup.add(SCREEN_SIZE_HEADING_STR + SCREEN_SIZE_STR[static_cast<size_t>(getBig())]);
-    popup.add(SET_SCREEN_SIZE_STR);
-    popup.add("-");
-    for (const TEditorSwitch& editorSwitch : editorSwitches)
-        addSwitch(popup, editorSwitch.setting, editorSwitch.shown);
-    addMIDISwitch(popup, midiSwitches[0]);
-    addMIDISwitch(popup, midiSwitches[1]);
-    // A channel stored by other means may lie outside the names.
-    const int channel = std::clamp(loadIntFromPrefs(REG_MIDI_IN_CHANNEL_STR), 0, LAST_MIDI_CHANNEL);
-    popup.add(MIDI_CHANNEL_HEADING_STR + MIDI_IN_CHANNEL_STR[static_cast<size_t>(channel)]);
-    popup.add(SET_MIDI_CHANNEL_STR);
-    popup.add("-");
-    addMIDISwitch(popup, midiSwitches[2]);
-    addMIDISwitch(popup, midiSwitches[3]);
-    popup.add(RESET_EVERYTHING_STR);
-    popup.add(ABOUT_STR);
-    popup.add(WEB_PAGE_STR);
-    popup.add(DOWNLOAD_LATEST_STR);
-
+    addSettingsEntries(popup, getBig(), editorSwitches);
     popup.popup();
     const std::string& chosen = popup.getTopTitle();
 
@@ -435,30 +493,8 @@ void uEditor::showControlMenu() {
         if (editorSwitch.setting == OUTPUT_DISPLAY && waveScreen)
             waveScreen->setOn(outputDisplayOn);
     }
-    for (const TMIDISwitch& midiSwitch : midiSwitches) {
-        const TSettingTexts& texts = SETTING_TEXTS[static_cast<size_t>(midiSwitch.setting)];
-        if (chosen != texts.onText && chosen != texts.offText)
-            continue;
-        saveBoolToPrefs(midiSwitch.key, chosen == texts.offText);
-        // Capture starts afresh from the values as they stand now.
-        if (midiSwitch.setting == MIDI_CAPTURE)
-            services->resetMIDICapture();
-    }
-    if (chosen == SET_MIDI_CHANNEL_STR) {
-        std::string answer;
-        int typed = -1;
-        if (inputBoxNumStr(MIDI_CHANNEL_PROMPT_STR, MIDI_CHANNEL_HEADLINE_STR, answer, 0, LAST_MIDI_CHANNEL, typed)) {
-            saveIntToPrefs(REG_MIDI_IN_CHANNEL_STR, typed);
-            services->updateMIDIChannel(false);
-        }
-    }
-    if (chosen == RESET_EVERYTHING_STR)
-        services->doHardReset();
-    if (chosen == WEB_PAGE_STR)
-        platform::openWithDesktop(WEB_PAGE_ADDRESS_STR);
-    if (chosen == ABOUT_STR)
-        messageBox(ABOUT_TEXT_STR, MESSAGE_BOX_OK_ONLY);
-    // "Download Latest" does nothing: there is no download to offer.
+    takeMIDISwitchChoice(*services, chosen);
+    runSettingsCommand(*services, chosen);
 
     popup.close();
     resume();

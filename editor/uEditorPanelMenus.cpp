@@ -208,6 +208,51 @@ void runSampleCommand(TEditorServices& services, int command) {
 
 std::string undoEntry(const TUndoRing& ring) { return ring.empty() ? UNDO_DISABLED_STR : UNDO_STR; }
 
+// A command of the Movement menu on the Movement's parameters: resets to the
+// default or the program's original, neutral amounts, shape copies.
+void runMovementCommand(TEditorServices& plugin, int command) {
+    auto setToDefault = [&plugin](std::initializer_list<int> tags) {
+        for (int tag : tags)
+            plugin.setToDefault(tag);
+    };
+    auto setToOrig = [&plugin](std::initializer_list<int> tags) {
+        for (int tag : tags)
+            plugin.setToOrig(tag);
+    };
+    constexpr int AMOUNT = MOVEMENT_AMOUNT_FIRST_TAG;
+    switch (command) {
+        case RESET_MOVEMENT:
+            for (int tag = MOVEMENT_FIRST_TAG; tag <= MOVEMENT_LAST_TAG; ++tag)
+                plugin.setToDefault(tag);
+            break;
+        case CLEAR_MOVEMENT:
+            setToDefault({MOVEMENT_MIDDLE_TAG, tag::MOVEMENT_SHAPE_UP, tag::MOVEMENT_SHAPE_DOWN});
+            break;
+        case RESET_MOVEMENT_TO_ORIGINAL:
+            for (int tag = MOVEMENT_FIRST_TAG; tag <= MOVEMENT_LAST_TAG; ++tag)
+                plugin.setToOrig(tag);
+            break;
+        case RESET_MOVEMENT_AMOUNT: setToDefault({AMOUNT, AMOUNT + 1, AMOUNT + 2, AMOUNT + 3}); break;
+        case CLEAR_MOVEMENT_AMOUNT:
+            for (size_t i = 0; i < NEUTRAL_MOVEMENT_AMOUNTS.size(); ++i)
+                plugin.setParameter(AMOUNT + static_cast<int>(i), NEUTRAL_MOVEMENT_AMOUNTS[i]);
+            break;
+        case RESET_MOVEMENT_AMOUNTS_TO_ORIGINAL: setToOrig({AMOUNT, AMOUNT + 1, AMOUNT + 2, AMOUNT + 3}); break;
+        case SET_UP_TO_DOWN_SHAPE: plugin.copyParameter(tag::MOVEMENT_SHAPE_DOWN, tag::MOVEMENT_SHAPE_UP); break;
+        case SET_DOWN_TO_UP_SHAPE: plugin.copyParameter(tag::MOVEMENT_SHAPE_UP, tag::MOVEMENT_SHAPE_DOWN); break;
+        case SWAP_DOWN_TO_UP_SHAPE: plugin.swapParameter(tag::MOVEMENT_SHAPE_UP, tag::MOVEMENT_SHAPE_DOWN); break;
+        case INVERSE_SHAPE:
+            for (int tag : {tag::MOVEMENT_SHAPE_UP, tag::MOVEMENT_SHAPE_DOWN})
+                plugin.setParameter(tag, 1.0f - plugin.getParameter(tag));
+            break;
+        case RESET_SHAPE: setToDefault({tag::MOVEMENT_SHAPE_UP, tag::MOVEMENT_SHAPE_DOWN}); break;
+        case RESET_SHAPE_TO_ORIGINAL: setToOrig({tag::MOVEMENT_SHAPE_UP, tag::MOVEMENT_SHAPE_DOWN}); break;
+        case RESET_MIDDLE_POSITION: setToDefault({MOVEMENT_MIDDLE_TAG}); break;
+        case RESET_MIDDLE_POSITION_TO_ORIGINAL: setToOrig({MOVEMENT_MIDDLE_TAG}); break;
+        default: break;
+    }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- the undo rings
@@ -388,46 +433,7 @@ void uEditor::showMovementMenu() {
 
     undoOrPush(moveUndo, chosen);
 
-    auto setToDefault = [&plugin](std::initializer_list<int> tags) {
-        for (int tag : tags)
-            plugin.setToDefault(tag);
-    };
-    auto setToOrig = [&plugin](std::initializer_list<int> tags) {
-        for (int tag : tags)
-            plugin.setToOrig(tag);
-    };
-    constexpr int AMOUNT = MOVEMENT_AMOUNT_FIRST_TAG;
-    switch (titleIndex(MOVEMENT_COMMAND_STR, chosen)) {
-        case RESET_MOVEMENT:
-            for (int tag = MOVEMENT_FIRST_TAG; tag <= MOVEMENT_LAST_TAG; ++tag)
-                plugin.setToDefault(tag);
-            break;
-        case CLEAR_MOVEMENT:
-            setToDefault({MOVEMENT_MIDDLE_TAG, tag::MOVEMENT_SHAPE_UP, tag::MOVEMENT_SHAPE_DOWN});
-            break;
-        case RESET_MOVEMENT_TO_ORIGINAL:
-            for (int tag = MOVEMENT_FIRST_TAG; tag <= MOVEMENT_LAST_TAG; ++tag)
-                plugin.setToOrig(tag);
-            break;
-        case RESET_MOVEMENT_AMOUNT: setToDefault({AMOUNT, AMOUNT + 1, AMOUNT + 2, AMOUNT + 3}); break;
-        case CLEAR_MOVEMENT_AMOUNT:
-            for (size_t i = 0; i < NEUTRAL_MOVEMENT_AMOUNTS.size(); ++i)
-                plugin.setParameter(AMOUNT + static_cast<int>(i), NEUTRAL_MOVEMENT_AMOUNTS[i]);
-            break;
-        case RESET_MOVEMENT_AMOUNTS_TO_ORIGINAL: setToOrig({AMOUNT, AMOUNT + 1, AMOUNT + 2, AMOUNT + 3}); break;
-        case SET_UP_TO_DOWN_SHAPE: plugin.copyParameter(tag::MOVEMENT_SHAPE_DOWN, tag::MOVEMENT_SHAPE_UP); break;
-        case SET_DOWN_TO_UP_SHAPE: plugin.copyParameter(tag::MOVEMENT_SHAPE_UP, tag::MOVEMENT_SHAPE_DOWN); break;
-        case SWAP_DOWN_TO_UP_SHAPE: plugin.swapParameter(tag::MOVEMENT_SHAPE_UP, tag::MOVEMENT_SHAPE_DOWN); break;
-        case INVERSE_SHAPE:
-            for (int tag : {tag::MOVEMENT_SHAPE_UP, tag::MOVEMENT_SHAPE_DOWN})
-                plugin.setParameter(tag, 1.0f - plugin.getParameter(tag));
-            break;
-        case RESET_SHAPE: setToDefault({tag::MOVEMENT_SHAPE_UP, tag::MOVEMENT_SHAPE_DOWN}); break;
-        case RESET_SHAPE_TO_ORIGINAL: setToOrig({tag::MOVEMENT_SHAPE_UP, tag::MOVEMENT_SHAPE_DOWN}); break;
-        case RESET_MIDDLE_POSITION: setToDefault({MOVEMENT_MIDDLE_TAG}); break;
-        case RESET_MIDDLE_POSITION_TO_ORIGINAL: setToOrig({MOVEMENT_MIDDLE_TAG}); break;
-        default: break;
-    }
+    runMovementCommand(plugin, titleIndex(MOVEMENT_COMMAND_STR, chosen));
     for (const TDisplaySwitch& displaySwitch : displaySwitches) {
         takeSwitchChoice(displaySwitch.texts, chosen, displaySwitch.member);
         saveBoolToPrefs(displaySwitch.key, displaySwitch.member);

@@ -101,6 +101,47 @@ TEST(Dispatch, AKnobDragAutomatesItsParameterBetweenBeginAndEndEditEvenThroughAR
     }
 }
 
+// Every mouse move of a drag is one automation write to the host, whether
+// the knob moves freely or in the semitone steps of an amount aimed at a
+// semitone destination.
+TEST(Dispatch, EachMoveOfAKnobDragIsOneAutomationWrite) {
+    constexpr int MOVEMENT_DESTINATION_1 = 59, SOURCE_SEMI_DESTINATION = 8;
+    TNotedBench bench;
+    uEditor& e = *bench.editor;
+    APlugin& plugin = *bench.plugin;
+    plugin.setSteppedValue(MOVEMENT_DESTINATION_1, SOURCE_SEMI_DESTINATION);
+    bench.idle();
+    struct Case {
+        TKnob* knob;
+        kgui::int32 buttons;
+        float expected;  // after 11 pixels up from 0.5
+        const char* reason;
+    } cases[] = {
+        {e.knobMovementAmount1, kgui::kLButton, 40.0f / 72.0f, "an amount of a semitone destination, in steps"},
+        {e.knobMovementAmount1, kgui::kLButton | kgui::kShift, 0.5f + 11.0f / 10000.0f, "the same with Shift, free"},
+        {e.knobMainVolume, kgui::kLButton, 0.555f, "a knob without steps"},
+    };
+    for (const Case& c : cases) {
+        const int tag = c.knob->getTag();
+        plugin.setParameterAutomated(tag, 0.5f);
+        bench.idle();
+        const kgui::CPoint start = centreOf(c.knob);
+        bench.clock.advance(1000);
+        bench.target.mouseDown(start, c.buttons);
+        for (int pixels : {3, 7, 11}) {
+            bench.heard.clear();
+            bench.target.mouseMoved(start - kgui::CPoint(0, pixels), c.buttons);
+            const auto writes = std::count_if(bench.heard.begin(), bench.heard.end(), [](const std::string& heard) {
+                return heard.rfind("automate ", 0) == 0;
+            });
+            EXPECT_EQ(writes, 1) << c.reason << ", " << pixels << " pixels up";
+        }
+        bench.target.mouseUp(start - kgui::CPoint(0, 11));
+        EXPECT_NEAR(plugin.getParameter(tag), c.expected, 1e-6) << c.reason;
+        EXPECT_NEAR(c.knob->getValue(), c.expected, 1e-6) << c.reason;
+    }
+}
+
 TEST(Dispatch, SwitchesToggleAndMenusStepByZoneWheelAndChoice) {
     TNotedBench bench;
     uEditor& e = *bench.editor;
