@@ -14,9 +14,9 @@
 #include "engine/SampleState.h"
 #include "engine/SoundEngine.h"
 #include "engine/sample/SamplePathSlots.h"
-#include "platform/TestFolders.h"
+#include "platform/test_folders.h"
 #include "plugin/SampleLibrary.h"
-#include "sample/SampleFiles.h"
+#include "sample/sample_files.h"
 
 namespace {
 

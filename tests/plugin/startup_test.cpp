@@ -7,7 +7,7 @@
 
 #include "platform/Paths.h"
 #include "platform/Preferences.h"
-#include "platform/TestFolders.h"
+#include "platform/test_folders.h"
 #include "plugin/uPlugin.h"
 #include "plugin_test_access.h"
 

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "engine/sample/SampleBank.h"
-#include "sample/BankManifest.h"
+#include "sample/bank_manifest.h"
 #include "engine/sample/SamplePlayback.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "engine/sample/SampleFileParser.h"
-#include "tests/sample/SampleFiles.h"
+#include "tests/sample/sample_files.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "engine/sample/SampleFileParser.h"
 #include "engine/sample/SamplePlayback.h"
 #include "engine/sample/TSample.h"
-#include "tests/sample/SampleFiles.h"
+#include "tests/sample/sample_files.h"
 
 namespace {
 

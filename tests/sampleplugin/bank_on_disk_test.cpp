@@ -12,7 +12,7 @@
 #include <fstream>
 
 #include "engine/audio_measure.h"
-#include "sample/BankManifest.h"
+#include "sample/bank_manifest.h"
 #include "sampleplugin/sample_plugin_support.h"
 
 namespace sampleplugin {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "sample/SampleFiles.h"
+#include "sample/sample_files.h"
 #include "tuning/plugin_files_support.h"
 
 namespace sampleplugin {

@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "engine/sample/SampleBank.h"
-#include "sample/BankManifest.h"
+#include "sample/bank_manifest.h"
 #include "sampleplugin/sample_plugin_support.h"
 
 namespace sampleplugin {

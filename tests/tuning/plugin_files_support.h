@@ -15,7 +15,7 @@
 
 #include "engine/audio_measure.h"
 #include "platform/Desktop.h"
-#include "platform/TestFolders.h"
+#include "platform/test_folders.h"
 #include "plugin/plugin_test_access.h"
 #include "plain_program.h"
 #include "plugin/uPlugin.h"

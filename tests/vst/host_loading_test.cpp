@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "vst/EchoHost.h"
+#include "vst/echo_host.h"
 
 using echotest::EchoLibrary;
 using testhost::Host;

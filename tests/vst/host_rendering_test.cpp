@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "vst/EchoHost.h"
+#include "vst/echo_host.h"
 
 using testhost::Host;
 using testhost::HostConfig;

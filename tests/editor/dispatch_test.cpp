@@ -1,0 +1,401 @@
+// Controls to the plug-in and the host, and the plug-in's values back: the
+// opening page, knob gestures, switches, stepped and grouped menus, program
+// steps by arrow and key with their guard, typed entries, and the menus'
+// names that follow the source and Mod FX modes.
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+
+#include "editor_test_host.h"
+#include "controls/TKickButton.h"
+#include "controls/TKnob.h"
+#include "controls/TOnOff.h"
+#include "controls/TOptionMenu.h"
+#include "controls/TReadout.h"
+#include "editor/EditorTables.h"
+
+using namespace editor_test;
+
+namespace {
+
+constexpr int MAIN_VOLUME = 1, SOURCE_MODE = 10, SEMI = 12, NOISE_MIX = 14, FILTER_MODE = 27, FX_PATH = 75;
+constexpr int MOD_FX_MODE = 82, SLOT_1_DEST = 115, SAMPLE_REVERSE = 20;
+
+bool contains(const std::vector<std::string>& list, const std::string& item) {
+    return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+// The texts drawn inside a view at the last full redraw, top to bottom.
+std::vector<std::string> textsIn(TEditorBench& bench, const kgui::CView* view) {
+    bench.target.getRecorder().clear();
+    bench.target.renderAll();
+    std::vector<kgui::DrawOp> texts = bench.target.getRecorder().texts();
+    const kgui::CRect box = view->getFrameRect();
+    std::erase_if(texts, [&](const kgui::DrawOp& op) { return !box.pointInside(op.rect.getCenter()); });
+    std::stable_sort(texts.begin(), texts.end(),
+                     [](const kgui::DrawOp& a, const kgui::DrawOp& b) { return a.rect.top < b.rect.top; });
+    std::vector<std::string> result;
+    for (const kgui::DrawOp& op : texts)
+        result.push_back(op.text);
+    return result;
+}
+
+}  // namespace
+
+TEST(Dispatch, OpensOnTheBackScreenAndAClickElsewhereLeadsToTheMainScreenEveryTime) {
+    TEditorBench bench(0, false);
+    ASSERT_TRUE(bench.open());
+    uEditor& e = *bench.editor;
+    kgui::CFrame* frame = e.getFrame();
+    EXPECT_EQ(e.getScreenMode(), 3) << "the window opens on the back screen";
+    EXPECT_EQ(frame->getBackground(), e.backScreenBitmap);
+    const kgui::CPoint elsewhere(600, 760);
+    // The screen buttons leave the frame while pressed: each must work again.
+    for (int round = 0; round < 3; ++round) {
+        bench.click(elsewhere);
+        EXPECT_EQ(e.getScreenMode(), 0) << "round " << round;
+        EXPECT_TRUE(frame->isChild(e.knobMainVolume));
+        bench.click(centreOf(e.backScreenButton));  // the logo area
+        EXPECT_EQ(e.getScreenMode(), 3) << "round " << round;
+    }
+    bench.click(elsewhere);
+    for (int round = 0; round < 2; ++round) {
+        bench.click(centreOf(e.sampleScreenArea));
+        EXPECT_EQ(e.getScreenMode(), 1) << "round " << round;
+        bench.click(centreOf(e.sampleScreenArea));
+        EXPECT_EQ(e.getScreenMode(), 0) << "round " << round;
+    }
+}
+
+TEST(Dispatch, AKnobDragAutomatesItsParameterBetweenBeginAndEndEditEvenThroughARedraw) {
+    TNotedBench bench;
+    uEditor& e = *bench.editor;
+    APlugin& plugin = *bench.plugin;
+    struct Case {
+        TKnob* knob;
+        int tag;
+        const char* reason;
+    } cases[] = {
+        {e.knobMainVolume, MAIN_VOLUME, "a knob of the frame"},
+        {e.knobNoiseMix, NOISE_MIX, "a knob of the source panel, which a redraw request refills"},
+    };
+    for (const Case& c : cases) {
+        plugin.setParameterAutomated(c.tag, 0.3f);
+        bench.idle();
+        bench.heard.clear();
+        const kgui::CPoint start = centreOf(c.knob);
+        bench.target.mouseDown(start);
+        bench.target.mouseMoved(start - kgui::CPoint(0, 20), kgui::kLButton);
+        // A program applied meanwhile asks for a full refresh.
+        plugin.requestEditorRedraw();
+        bench.idle();
+        bench.target.mouseMoved(start - kgui::CPoint(0, 40), kgui::kLButton);
+        bench.target.mouseUp(start - kgui::CPoint(0, 40));
+        ASSERT_GE(bench.heard.size(), 3u) << c.reason;
+        EXPECT_EQ(bench.heard.front(), "begin " + std::to_string(c.tag)) << c.reason;
+        EXPECT_EQ(bench.heard.back(), "end " + std::to_string(c.tag)) << c.reason;
+        for (size_t i = 1; i + 1 < bench.heard.size(); ++i)
+            EXPECT_EQ(bench.heard[i].rfind("automate " + std::to_string(c.tag) + " ", 0), 0u) << bench.heard[i];
+        EXPECT_GT(plugin.getParameter(c.tag), 0.35f) << c.reason << ": the drag goes on after the redraw";
+        EXPECT_FLOAT_EQ(c.knob->getValue(), plugin.getParameter(c.tag));
+    }
+}
+
+// Every mouse move of a drag is one automation write to the host, whether
+// the knob moves freely or in the semitone steps of an amount aimed at a
+// semitone destination.
+TEST(Dispatch, EachMoveOfAKnobDragIsOneAutomationWrite) {
+    constexpr int MOVEMENT_DESTINATION_1 = 59, SOURCE_SEMI_DESTINATION = 8;
+    TNotedBench bench;
+    uEditor& e = *bench.editor;
+    APlugin& plugin = *bench.plugin;
+    plugin.setSteppedValue(MOVEMENT_DESTINATION_1, SOURCE_SEMI_DESTINATION);
+    bench.idle();
+    struct Case {
+        TKnob* knob;
+        kgui::int32 buttons;
+        float expected;  // after 11 pixels up from 0.5
+        const char* reason;
+    } cases[] = {
+        {e.knobMovementAmount1, kgui::kLButton, 40.0f / 72.0f, "an amount of a semitone destination, in steps"},
+        {e.knobMovementAmount1, kgui::kLButton | kgui::kShift, 0.5f + 11.0f / 10000.0f, "the same with Shift, free"},
+        {e.knobMainVolume, kgui::kLButton, 0.555f, "a knob without steps"},
+    };
+    for (const Case& c : cases) {
+        const int tag = c.knob->getTag();
+        plugin.setParameterAutomated(tag, 0.5f);
+        bench.idle();
+        const kgui::CPoint start = centreOf(c.knob);
+        bench.clock.advance(1000);
+        bench.target.mouseDown(start, c.buttons);
+        for (int pixels : {3, 7, 11}) {
+            bench.heard.clear();
+            bench.target.mouseMoved(start - kgui::CPoint(0, pixels), c.buttons);
+            const auto writes = std::count_if(bench.heard.begin(), bench.heard.end(), [](const std::string& heard) {
+                return heard.rfind("automate ", 0) == 0;
+            });
+            EXPECT_EQ(writes, 1) << c.reason << ", " << pixels << " pixels up";
+        }
+        bench.target.mouseUp(start - kgui::CPoint(0, 11));
+        EXPECT_NEAR(plugin.getParameter(tag), c.expected, 1e-6) << c.reason;
+        EXPECT_NEAR(c.knob->getValue(), c.expected, 1e-6) << c.reason;
+    }
+}
+
+TEST(Dispatch, SwitchesToggleAndMenusStepByZoneWheelAndChoice) {
+    TNotedBench bench;
+    uEditor& e = *bench.editor;
+    APlugin& plugin = *bench.plugin;
+    // A switch: each click turns it over, and the host hears it.
+    const bool before = plugin.getOnOff(SAMPLE_REVERSE);
+    plugin.setSteppedValue(SOURCE_MODE, 4);  // the reverse switch shows with a sample source
+    bench.idle();
+    bench.click(centreOf(e.onOffSampleRevOnOff));
+    EXPECT_NE(plugin.getOnOff(SAMPLE_REVERSE), before);
+    EXPECT_TRUE(contains(bench.heard, "automate 20 " + std::string(before ? "0" : "1")));
+    EXPECT_EQ(plugin.getSteppedValue(244), before ? 0 : 3) << "the loop mode follows the reverse switch";
+    bench.click(centreOf(e.onOffSampleRevOnOff));
+    EXPECT_EQ(plugin.getOnOff(SAMPLE_REVERSE), before);
+
+    // The source mode menu: its -/+ zones step, the wheel steps, the middle opens it.
+    plugin.setSteppedValue(SOURCE_MODE, 1);
+    bench.idle();
+    const kgui::CRect box = e.menuSourceMode->getFrameRect();
+    const kgui::CPoint left(box.left + 3, box.getCenter().y), right(box.right - 3, box.getCenter().y);
+    struct Step {
+        const char* how;
+        std::function<void()> act;
+        int expected;
+    } steps[] = {
+        {"the + zone", [&] { bench.click(right); }, 2},
+        {"the - zone", [&] { bench.click(left); }, 1},
+        {"the - zone at the first step stays", [&] { bench.click(left), bench.click(left); }, 0},
+        {"rolling down", [&] { bench.target.wheel(box.getCenter(), -1), bench.idle(); }, 1},
+        {"rolling up", [&] { bench.target.wheel(box.getCenter(), 1), bench.idle(); }, 0},
+        {"a choice in the menu", [&] { bench.target.chooseNext({"Wave"}), bench.click(box.getCenter()); }, 3},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        EXPECT_EQ(plugin.getSteppedValue(SOURCE_MODE), step.expected) << step.how;
+        EXPECT_EQ(e.menuSourceMode->getValue(), static_cast<float>(step.expected)) << step.how << ": the menu follows";
+    }
+}
+
+TEST(Dispatch, ProgramArrowsAndKeysStepOnceIn300MillisecondsAndNeverWhileAProgramApplies) {
+    TNotedBench bench;
+    uEditor& e = *bench.editor;
+    TNotedPlugin& plugin = bench.noted();
+    const kgui::CRect preset = e.presetMenu->getFrameRect();
+    const kgui::CPoint next(preset.right - 3, preset.getCenter().y), previous(preset.right - 13, preset.getCenter().y);
+    const vst::VstKeyCode up{0, vst::VKEY_UP, 0}, down{0, vst::VKEY_DOWN, 0}, right{0, vst::VKEY_RIGHT, 0};
+    const vst::VstKeyCode pageUp{0, vst::VKEY_PAGEUP, 0};
+    struct Case {
+        const char* what;
+        kgui::uint32 wait;  // milliseconds since the last action
+        std::function<int()> act;
+        std::vector<int> steps;  // the plug-in's steps so far
+        int answer;              // what the key answered (0 for a click)
+    } cases[] = {
+        {"the next arrow", 1000, [&] { return bench.target.click(next), 0; }, {1}, 0},
+        {"a second click 100 ms later is dropped", 100, [&] { return bench.target.click(next), 0; }, {1}, 0},
+        {"one 300 ms after the last step is taken", 200, [&] { return bench.target.click(previous), 0; }, {1, -1}, 0},
+        {"the down key", 1000, [&] { return e.onKeyDown(down, e.getFrame()); }, {1, -1, 1}, 1},
+        {"the up key 100 ms later: used, not stepped", 100, [&] { return e.onKeyDown(up, e.getFrame()); },
+         {1, -1, 1}, 1},
+        {"the up key 300 ms later", 200, [&] { return e.onKeyDown(up, e.getFrame()); }, {1, -1, 1, -1}, 1},
+        {"page keys are taken and do nothing", 1000, [&] { return e.onKeyDown(pageUp, e.getFrame()); },
+         {1, -1, 1, -1}, 1},
+        {"the right key is the host's", 1000, [&] { return e.onKeyDown(right, e.getFrame()); }, {1, -1, 1, -1}, -1},
+    };
+    for (const Case& c : cases) {
+        bench.clock.advance(c.wait);
+        EXPECT_EQ(c.act(), c.answer) << c.what;
+        EXPECT_EQ(plugin.programSteps, c.steps) << c.what;
+    }
+    // While a program is being applied, neither arrows nor keys step.
+    plugin.setParameter(1022, 1.0f);
+    ASSERT_TRUE(plugin.getIsSettingPreset());
+    bench.clock.advance(1000);
+    bench.target.click(next);
+    bench.clock.advance(1000);
+    EXPECT_EQ(e.onKeyDown(down, e.getFrame()), 1);
+    EXPECT_EQ(plugin.programSteps.size(), 4u) << "refused while the program applies";
+    bench.applyProgram();
+    bench.clock.advance(1000);
+    e.onKeyDown(down, e.getFrame());
+    EXPECT_EQ(plugin.programSteps.size(), 5u);
+
+    // The "Keyboard" preference off: the keys go to the host, at once.
+    bench.editor->keyboardOn = true;
+    e.showBackScreen();
+    bench.click(centreOf(e.keyboardSwitch));
+    EXPECT_FALSE(e.getKeyboardOn());
+    bench.clock.advance(1000);
+    EXPECT_EQ(e.onKeyDown(down, e.getFrame()), -1);
+    EXPECT_EQ(plugin.programSteps.size(), 5u);
+    // Read at the next opening too.
+    e.close();
+    uEditor reopened(bench.plugin.get(), bench.plugin.get());
+    EXPECT_FALSE(reopened.getKeyboardOn());
+}
+
+TEST(Dispatch, MenuChoicesSetTheStepTheirTextNames) {
+    TNotedBench bench;
+    uEditor& e = *bench.editor;
+    APlugin& plugin = *bench.plugin;
+    plugin.setSteppedValue(SOURCE_MODE, 4);  // the sample menu shows with a sample source
+    bench.idle();
+    struct Case {
+        TOptionMenu* menu;
+        std::string entry;  // the entry's title, found at any depth
+        int tag;
+        int step;
+        const char* reason;
+    } cases[] = {
+        {e.filterMenu, FILTER_MODE_STR[12], FILTER_MODE, 12, "a filter type in its group's submenu"},
+        {e.filterMenu, FILTER_MODE_STR[0], FILTER_MODE, 0, "Bypass stands alone"},
+        {e.sampleMenu, SAMPLE_STR[30], 19, 30, "a sample in its group"},
+        {e.srcMenus[1], SRC_STR[45], 111, 45, "a modulation source in its submenu"},
+        {e.destMenus[0], DEST_STR[30], SLOT_1_DEST, 30, "a destination in its group"},
+        {e.menuFXPath, FX_PATH_STR[23], FX_PATH, 23, "the last effects order"},
+        {e.menuPlayMode, std::string(), 5, -1, "a dismissed menu changes nothing"},
+    };
+    for (const Case& c : cases) {
+        const int before = plugin.getSteppedValue(c.tag);
+        if (c.entry.empty())
+            bench.target.dismissNext();
+        else
+            answerMenusWith(bench.target, c.entry);
+        bench.click(centreOf(c.menu));
+        bench.target.setPopupProvider({});
+        EXPECT_EQ(plugin.getSteppedValue(c.tag), c.step < 0 ? before : c.step) << c.reason;
+    }
+    EXPECT_TRUE(bench.target.getUnresolvedChoices().empty());
+    // The effects path menu shows the order as four lines, first stage on top.
+    EXPECT_EQ(textsIn(bench, e.menuFXPath), (std::vector<std::string>{"REVERB", "DELAY", "MOD FX", "LOW-FI"}));
+    // A destination menu shows the short name of its step.
+    EXPECT_EQ(e.destMenus[0]->getString(), DEST_SHORT_STR[30]);
+}
+
+TEST(Dispatch, DestinationNamesFollowTheWaveSourceAndTheModFXMode) {
+    TNotedBench bench;
+    uEditor& e = *bench.editor;
+    APlugin& plugin = *bench.plugin;
+    plugin.setSteppedValue(SLOT_1_DEST, 10);
+    plugin.setSteppedValue(SOURCE_MODE, 3);  // "Wave"
+    bench.idle();
+    bench.idle();
+    EXPECT_EQ(e.getDestStr(10), "Source Wave Mix");
+    EXPECT_EQ(e.destMenus[0]->getString(), "Src Wave Mix");
+    // Chosen by that name, the Wave-mode entry sets destination 10.
+    plugin.setSteppedValue(SLOT_1_DEST, 0);
+    bench.idle();
+    answerMenusWith(bench.target, "Source Wave Mix");
+    bench.click(centreOf(e.destMenus[0]));
+    bench.target.setPopupProvider({});
+    EXPECT_EQ(plugin.getSteppedValue(SLOT_1_DEST), 10);
+
+    plugin.setSteppedValue(SOURCE_MODE, 0);
+    bench.idle();
+    bench.idle();
+    EXPECT_EQ(e.getDestStr(10), DEST_STR[10]);
+    EXPECT_EQ(e.destMenus[0]->getString(), DEST_SHORT_STR[10]);
+
+    plugin.setSteppedValue(SLOT_1_DEST, 46);
+    plugin.setSteppedValue(MOD_FX_MODE, 1);  // Flanger
+    bench.idle();
+    bench.idle();
+    for (int j = 0; j < 5; ++j)
+        EXPECT_EQ(e.getDestStr(46 + j), MOD_FX_VAR_STR[5 + j]);
+    EXPECT_EQ(e.destMenus[0]->getString(), MOD_FX_VAR_SHORT_STR[5]);
+}
+
+TEST(Dispatch, TypedNumbersAreTakenWholeWithinTheirLimits) {
+    TNotedBench bench;
+    uEditor& e = *bench.editor;
+    APlugin& plugin = *bench.plugin;
+    e.showBackScreen();
+    struct Case {
+        TReadout* readout;
+        std::string typed;
+        const char* shown;
+        const char* reason;
+    } cases[] = {
+        {e.a4TuningReadout, "441", "441 Hz", "in range"},
+        {e.a4TuningReadout, "44O", "441 Hz", "junk is refused: nothing changes"},
+        {e.a4TuningReadout, "1e3", "441 Hz", "not read as far as it goes (1)"},
+        {e.a4TuningReadout, " 880 ", "880 Hz", "blanks around a number"},
+        {e.a4TuningReadout, "219", "440 Hz", "below the range: the default"},
+        {e.a4TuningReadout, "220", "220 Hz", "the lowest"},
+        {e.a4TuningReadout, "442.7", "442 Hz", "a decimal is taken whole Hz"},
+        {e.a4TuningReadout, "", "440 Hz", "a cancelled box gives the default"},
+        {e.a4TuningReadout, "nan", "440 Hz", "not a number"},
+        {e.brickFilterReadout, "40", "40 KHz", "the highest"},
+        {e.brickFilterReadout, "9", "15 KHz", "below the range: the default"},
+        {e.brickFilterReadout, "20", "20 KHz", "in range"},
+        {e.brickFilterReadout, "20k", "20 KHz", "junk is refused"},
+        {e.brickFilterReadout, "inf", "20 KHz", "infinity is refused"},
+        {e.brickFilterReadout, "99999999999999999999", "15 KHz", "far out of range"},
+    };
+    for (const Case& c : cases) {
+        bench.settings.typedAnswers = {c.typed};
+        bench.click(centreOf(c.readout));
+        EXPECT_EQ(c.readout->getString(), c.shown) << '"' << c.typed << "\": " << c.reason;
+        EXPECT_TRUE(std::isfinite(plugin.getParameter(1017)) && std::isfinite(plugin.getParameter(1019)));
+    }
+    EXPECT_NEAR(plugin.getParameter(1019), std::log2(15000.0f / 20.0f) / 12.0f, 1e-5) << "the last one: 15 kHz";
+
+    // A frame number typed into a sample position field is taken whole too.
+    bench.click(kgui::CPoint(600, 760));
+    e.showSampleScreenControls();
+    for (const char* typed : {"12x", "-", ""}) {
+        e.samplePositionFields[0]->setText(typed);
+        e.valueChanged(e.samplePositionFields[0]);
+        bench.idle();
+        EXPECT_EQ(e.samplePositionFields[0]->getText(), "0") << '"' << typed << "\" leaves the start as it was";
+    }
+}
+
+TEST(Dispatch, TheManualOpensOnlyWhenItCanBeReadAndWithoutAShell) {
+    TNotedBench bench;
+    uEditor& e = *bench.editor;
+    TNotedPlugin& plugin = bench.noted();
+    auto opened = [&] {
+        std::vector<std::string> paths;
+        for (const platform::TDesktopRequest& request : bench.settings.requests)
+            if (request.kind == platform::TDesktopKind::openDocument)
+                paths.push_back(request.text);
+        return paths;
+    };
+    plugin.manualPath = bench.settings.root + "/missing.pdf";
+    bench.click(centreOf(e.manualButton));
+    EXPECT_TRUE(opened().empty()) << "a manual that cannot be read is not opened";
+    // A name a shell would run a command from is handed over as it is.
+    plugin.manualPath = bench.settings.root + "/it's $(touch pwned) \"manual\".pdf";
+    std::ofstream(plugin.manualPath) << "%PDF";
+    bench.click(centreOf(e.manualButton));
+    EXPECT_EQ(opened(), std::vector<std::string>{plugin.manualPath});
+    EXPECT_FALSE(std::filesystem::exists(bench.settings.root + "/pwned"));
+}
+
+TEST(Dispatch, HostAutomationReachesEveryControlOfTheTagAtTheNextIdle) {
+    TNotedBench bench;
+    uEditor& e = *bench.editor;
+    APlugin& plugin = *bench.plugin;
+    // Parameter 12 has a knob in each source layout; the one shown must follow.
+    for (int mode : {1, 3, 4}) {
+        plugin.setSteppedValue(SOURCE_MODE, mode);
+        bench.idle();
+        const float value = 0.1f * static_cast<float>(mode);
+        plugin.setParameterAutomated(SEMI, value);
+        bench.idle();
+        for (TKnob* knob : {e.knobSourceSemi, e.knobSourceSemi2, e.knobSourceSemi3})
+            EXPECT_FLOAT_EQ(knob->getValue(), value) << "source mode " << mode;
+    }
+    // A program step resumes the stepped menus and the knobs.
+    plugin.setParameter(MAIN_VOLUME, 0.25f);
+    plugin.setSteppedValue(FX_PATH, 5);
+    bench.idle();
+    EXPECT_FLOAT_EQ(e.knobMainVolume->getValue(), 0.25f);
+    EXPECT_EQ(e.menuFXPath->getValue(), 5.0f);
+}

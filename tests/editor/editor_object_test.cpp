@@ -1,0 +1,187 @@
+// The editor object: the window size the preferences choose, the "Y"/"N"
+// switches, the screen-size command, and the window's life: opened, closed,
+// opened again, two at once, never opened, opened without its images.
+#include <cstring>
+
+#include "editor_test_support.h"
+#include "controls/TKnob.h"
+#include "editor/EditorMembers.h"
+
+using namespace editor_test;
+
+namespace {
+
+int windowWidth(APlugin& plugin) {
+    vst::ERect* rect = nullptr;
+    plugin.dispatcher(vst::effEditGetRect, 0, 0, &rect, 0);
+    return rect ? rect->right - rect->left : -1;
+}
+
+int windowHeight(APlugin& plugin) {
+    vst::ERect* rect = nullptr;
+    plugin.dispatcher(vst::effEditGetRect, 0, 0, &rect, 0);
+    return rect ? rect->bottom - rect->top : -1;
+}
+
+// Every control member the editor holds, counted.
+int heldMembers(uEditor& editor) {
+    int held = 0;
+    for (const TMemberBinding& binding : getEditorMembers())
+        held += controlOf(binding.slot(editor)) != nullptr;
+    return held;
+}
+
+}  // namespace
+
+TEST(EditorObject, WindowSizeFollowsTheScreenSizePreferences) {
+    struct Case {
+        std::vector<std::pair<const char*, const char*>> stored;
+        int size, width, height;
+        const char* reason;
+    } cases[] = {
+        {{}, 0, 1132, 779, "nothing stored: 100 %"},
+        {{{"Big125", "Y"}}, 1, 1415, 973, "125 %"},
+        {{{"Big150", "Y"}}, 2, 1698, 1168, "150 %: 1168.5 truncates"},
+        {{{"Big200", "Y"}}, 3, 2264, 1558, "200 %"},
+        {{{"Big125", "Y"}, {"Big200", "Y"}}, 3, 2264, 1558, "two sizes set: the larger wins"},
+        {{{"Big100", "Y"}, {"Big125", "N"}}, 0, 1132, 779, "Big100 itself is never read"},
+        {{{"Big150", "YES"}}, 0, 1132, 779, "a value that is not one character is not Y"},
+    };
+    for (const Case& c : cases) {
+        TEditorSettings settings;
+        for (auto [key, value] : c.stored)
+            saveStringToPrefs(key, value);
+        auto plugin = std::make_unique<APlugin>(quietHost);
+        auto* editor = dynamic_cast<uEditor*>(plugin->getEditor());
+        ASSERT_NE(editor, nullptr);
+        EXPECT_EQ(editor->getBig(), c.size) << c.reason;
+        EXPECT_EQ(windowWidth(*plugin), c.width) << c.reason;
+        EXPECT_EQ(windowHeight(*plugin), c.height) << c.reason;
+    }
+}
+
+TEST(EditorObject, PreferenceSwitchesReadOnlyOneCharacter) {
+    TEditorSettings settings;
+    struct Case {
+        const char* stored;  // null: nothing stored
+        bool defaultOn, expected;
+    } cases[] = {
+        {nullptr, true, true},  {nullptr, false, false}, {"Y", false, true}, {"N", true, false},
+        {"X", true, true},      {"X", false, false},     {"YES", false, false}, {"NO", true, true},
+        {"", true, true},
+    };
+    for (const Case& c : cases) {
+        if (c.stored)
+            saveStringToPrefs("ToolTip", c.stored);
+        else
+            saveStringToPrefs("ToolTip", "");
+        EXPECT_EQ(uEditor::getRegValue("ToolTip", c.defaultOn), c.expected)
+            << (c.stored ? c.stored : "(none)") << " with default " << c.defaultOn;
+    }
+    // The output display's speed reads off (slow) while its key is missing.
+    auto plugin = std::make_unique<APlugin>(quietHost);
+    EXPECT_FALSE(dynamic_cast<uEditor*>(plugin->getEditor())->getOutputDisplaySpeed());
+}
+
+TEST(EditorObject, ScreenSizeIsStoredForTheNextOpeningAndTheUserIsTold) {
+    TEditorBench bench;
+    const int widthBefore = windowWidth(*bench.plugin);
+    bench.editor->setScreenSize(2);
+    std::string stored[4];
+    for (int s = 0; s < 4; ++s)
+        loadStringFromPrefs(REG_SCREEN_SIZE[static_cast<size_t>(s)], stored[s], 127);
+    EXPECT_EQ(stored[0] + stored[1] + stored[2] + stored[3], "NNYN");
+    ASSERT_EQ(bench.settings.requests.size(), 1u);
+    EXPECT_EQ(bench.settings.requests[0].text, "When you next open Kolbri, it'll open in 150% Screen Mode");
+    EXPECT_EQ(windowWidth(*bench.plugin), widthBefore) << "the open window keeps its size";
+    EXPECT_EQ(bench.editor->getBig(), 0);
+    // A size outside 0..3 changes nothing.
+    bench.editor->setScreenSize(7);
+    EXPECT_EQ(bench.settings.requests.size(), 1u);
+}
+
+TEST(EditorObject, TagsAreParametersOnlyAndSomeKnobsNeverDragAsASource) {
+    for (auto [tag, valid] : {std::pair{-1, false}, {1024, false}, {9999, false}, {1023, true}, {0, true}})
+        EXPECT_EQ(uEditor::isValidTag(tag), valid) << tag;
+    TEditorBench bench(0, false);
+    for (auto [tag, allowed] : {std::pair{1, true}, {57, false}, {18, false}, {26, false}, {27, true}, {77, false},
+                                {106, false}, {107, true}, {1024, false}})
+        EXPECT_EQ(bench.editor->getDropAllowed(tag), allowed) << tag;
+}
+
+TEST(EditorObject, AHostThatNeverOpensTheEditorPaysForTheObjectAlone) {
+    TEditorBench bench(0, false);
+    EXPECT_NE(bench.plugin->getAeffect()->flags & vst::effFlagsHasEditor, 0);
+    uEditor& editor = *bench.editor;
+    EXPECT_EQ(editor.getFrame(), nullptr);
+    EXPECT_EQ(editor.mainBackBitmap, nullptr);
+    EXPECT_EQ(editor.controls.capacity(), 0u) << "no control table until the window opens";
+    EXPECT_EQ(heldMembers(editor), 0);
+    EXPECT_FALSE(bench.plugin->isEditorOpen());
+    // Its hooks before any window: nothing to move, nothing breaks.
+    editor.setParameter(1, 0.3f);
+    editor.updateIdleVars();
+    editor.idle();
+}
+
+TEST(EditorObject, OpensClosesAndOpensAgainWithTheWholeWindowEachTime) {
+    TEditorBench bench(1);
+    uEditor& editor = *bench.editor;
+    const int count = editor.getControlCount();
+    const int members = heldMembers(editor);
+    EXPECT_GT(count, 300);
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_NE(editor.getFrame(), nullptr);
+        EXPECT_TRUE(bench.plugin->isEditorOpen());
+        EXPECT_TRUE(editor.getEditorFinishedOpening());
+        EXPECT_EQ(editor.getControlCount(), count) << "the table is rebuilt from zero";
+        EXPECT_EQ(heldMembers(editor), members);
+        EXPECT_EQ(editor.getFrame()->getViewSize().getWidth(), 1415);
+        editor.close();
+        EXPECT_EQ(editor.getFrame(), nullptr);
+        EXPECT_FALSE(bench.plugin->isEditorOpen());
+        EXPECT_EQ(editor.getControlCount(), 0);
+        EXPECT_EQ(heldMembers(editor), 0) << "every control released";
+        EXPECT_EQ(editor.getTagControl(1), nullptr);
+        ASSERT_TRUE(bench.open());
+    }
+}
+
+TEST(EditorObject, TwoInstancesAtOnceKeepTheirOwnWindows) {
+    TEditorBench first;
+    TEditorBench second(0, false);
+    ASSERT_TRUE(second.open());
+    first.plugin->setParameterAutomated(1, 0.25f);
+    second.plugin->setParameterAutomated(1, 0.75f);
+    // One clock for the process: the second bench's.
+    second.clock.advance(60);
+    first.editor->idle();
+    second.editor->idle();
+    EXPECT_FLOAT_EQ(first.editor->knobMainVolume->getValue(), 0.25f);
+    EXPECT_FLOAT_EQ(second.editor->knobMainVolume->getValue(), 0.75f);
+    first.editor->close();
+    second.idle();
+    EXPECT_FLOAT_EQ(second.editor->knobMainVolume->getValue(), 0.75f);
+    EXPECT_NE(second.editor->getFrame(), nullptr);
+    EXPECT_TRUE(second.render(second.settings.root + "/second.png"));
+}
+
+TEST(EditorObject, MissingImagesLeaveTheWindowItsSizeAndDrawNothing) {
+    TEditorBench bench(0, false);
+    const std::string empty = bench.settings.root + "/no-images";
+    std::filesystem::create_directories(empty);
+    kgui::CBitmap::setResourceFolder(empty);
+    ASSERT_TRUE(bench.open());
+    uEditor& editor = *bench.editor;
+    EXPECT_EQ(editor.getFrame()->getViewSize(), kgui::CRect(0, 0, 1132, 779)) << "the window rectangle stands in";
+    EXPECT_EQ(editor.sourceViewContainer->getViewSize(), kgui::CRect(29, 382, 29 + 544, 382 + 78));
+    EXPECT_EQ(editor.modFXViewContainer->getViewSize(), kgui::CRect(160, 593, 160 + 277, 593 + 52));
+    EXPECT_EQ(editor.previewButton->getViewSize().getWidth(), 0) << "an image button without its image is empty";
+    EXPECT_EQ(editor.getControlBitmap(10035)->getWidth(), 0);
+    EXPECT_EQ(editor.getControlBitmap(12345), nullptr);
+    bench.idle();
+    EXPECT_TRUE(bench.render(bench.settings.root + "/no-images.png"));
+    editor.showBackScreen();
+    editor.hideBackScreen();
+    EXPECT_EQ(editor.getScreenMode(), 0);
+}
