@@ -116,18 +116,9 @@ protected:
         if (!ui)
             ui = std::make_unique<UiThread>();
         std::string error;
-        ui->run([&] {
-            testhost::EditorWindow::Options options;
-            options.x = 20;
-            options.y = 20;
-            window = testhost::EditorWindow::open(*plugin, options, error);
-        });
+        openInHostWindow(*ui, *plugin, 20, 20, window, error);
         ASSERT_NE(window, nullptr) << error;
         parent = window->window();
-        ui->setIdle([this] {
-            if (window)
-                window->idle();
-        });
         ASSERT_TRUE(waitFor([&] { return readyForInput(*driver, desktop, parent, editorWindow()); }))
             << describeReadiness(*driver, parent, editorWindow());
     }

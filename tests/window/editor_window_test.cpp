@@ -89,18 +89,9 @@ protected:
         if (!ui)
             ui = std::make_unique<UiThread>();
         std::string error;
-        ui->run([&] {
-            testhost::EditorWindow::Options options;
-            options.x = 40;
-            options.y = 30;
-            window = testhost::EditorWindow::open(*plugin, options, error);
-        });
+        openInHostWindow(*ui, *plugin, 40, 30, window, error);
         ASSERT_NE(window, nullptr) << error;
         parent = window->window();
-        ui->setIdle([this] {
-            if (window)
-                window->idle();
-        });
         // Viewable, not just created: pointer and keys reach only a window the
         // server shows (and a window manager has taken on), and a loaded
         // machine may lag behind the request.

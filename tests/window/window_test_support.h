@@ -28,6 +28,8 @@
 #include <thread>
 #include <vector>
 
+#include "tools/editorhost/EditorHost.h"
+
 extern char** environ;
 
 namespace windowtest {
@@ -376,6 +378,23 @@ private:
 };
 
 // The test's own connection: looks at windows, sends XTest input.
+// Opens the plug-in's editor in a host window at (x, y) on the UI thread and
+// has that thread idle it from then on; the window is touched there only.
+// window is null and error says why when the host could not open it.
+inline void openInHostWindow(UiThread& ui, testhost::Plugin& plugin, int x, int y,
+                             std::unique_ptr<testhost::EditorWindow>& window, std::string& error) {
+    ui.run([&] {
+        testhost::EditorWindow::Options options;
+        options.x = x;
+        options.y = y;
+        window = testhost::EditorWindow::open(plugin, options, error);
+    });
+    ui.setIdle([&window] {
+        if (window)
+            window->idle();
+    });
+}
+
 class Driver {
 public:
     explicit Driver(const std::string& display) {
