@@ -185,6 +185,7 @@ private:
     float octavePower(int channel, float position);
     void updateCoefficients();
     void updateZeroDelayCoefficients();
+    void updateVocalCoefficients();
     void advanceRing();
     void clearCombLines();
     float saturateBand(float band) const;
@@ -234,6 +235,11 @@ private:
     // Mix weights of low, band and high for the morphing types 11, 12, 23, 24.
     float weightLow = 0.0f, weightBand = 0.0f, weightHigh = 0.0f;
     float combFeedback = 0.0f;
+    // The table entries and the damping family C's coefficients were made
+    // from (entry -1: none, or other coefficients written over them since).
+    int zeroDelayEntry[2] = {-1, -1};
+    float zeroDelayDamping = 0.0f;
+    void forgetZeroDelayEntries() { zeroDelayEntry[0] = zeroDelayEntry[1] = -1; }
     // The 24 dB zero-delay pair's damping and the exponent it was computed for
     // (NaN: not yet computed).
     float pairDampingExponent = std::numeric_limits<float>::quiet_NaN();
