@@ -538,11 +538,11 @@ float TFilter::runCascade(ChannelState& s, const ChannelCoefficients& k, int cha
 // sections as one vector, each lane doing the scalar section step in the same
 // order. The ring moves one place a sub-sample, so the second sub-sample's
 // histories are the first's output and the first's n-1.
-void TFilter::runFormantFrame(const float x[2][2], float y[2][2]) {
+__m128 TFilter::runFormantFrame(const float x[2][2]) {
     const __m128 guard = load(GUARD_LANES);
     const __m128 lowest = load(LOWEST_HISTORY_LANES);
     const __m128 highest = load(HIGHEST_HISTORY_LANES);
-    __m128 b0[2], a1[2], a2[2], older[2], old[2];
+    __m128 b0[2], a1[2], a2[2], older[2], old[2], sums[2];
     advanceRing();
     const int first = ringPos[0];
     for (int c = 0; c < 2; ++c) {
@@ -575,11 +575,7 @@ void TFilter::runFormantFrame(const float x[2][2], float y[2][2]) {
         __m128 sum = _mm_add_ps(_mm_setzero_ps(), sections01);
         sum = _mm_add_ps(sum, _mm_movehl_ps(sections01, sections01));
         sum = _mm_add_ps(sum, sections23);
-        sum = _mm_add_ps(sum, _mm_movehl_ps(sections23, sections23));
-        alignas(16) float lanes[4];
-        _mm_store_ps(lanes, sum);
-        y[sub][0] = lanes[0];
-        y[sub][1] = lanes[1];
+        sums[sub] = _mm_add_ps(sum, _mm_movehl_ps(sections23, sections23));
     }
     // The two outputs at their ring places, the first's where the ring stood before the second.
     const int second = ringPos[0];
@@ -587,6 +583,7 @@ void TFilter::runFormantFrame(const float x[2][2], float y[2][2]) {
         _mm_storeu_ps(state[c].formantOut[first], older[c]);
         _mm_storeu_ps(state[c].formantOut[second], old[c]);
     }
+    return _mm_movelh_ps(sums[0], sums[1]);
 }
 
 void TFilter::runCombs(float x[2][2], float y[2][2]) {
@@ -866,8 +863,10 @@ void TFilter::runFamilies(const stereoOverStruct& in, stereoOverStruct& out) {
     case filtertype::VOCAL:
     case filtertype::FORMANT_1:
     case filtertype::FORMANT_2:
-        runFormantFrame(x, y);
-        break;
+        // Straight from the sums' lanes: a vector read of the four values
+        // stored one by one would wait for the stores.
+        _mm_storeu_ps(out.lane, _mm_mul_ps(runFormantFrame(x), load(OUTPUT_SCALE_LANES)));
+        return;
     case filtertype::POSITIVE_COMB_FILTER:
     case filtertype::NEGATIVE_COMB_FILTER:
     case filtertype::PING_PONG_COMB_FILTER:

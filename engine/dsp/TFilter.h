@@ -192,7 +192,8 @@ private:
     float runStateVariable(int channel, const ChannelCoefficients& k, float x, float& high, float& band);
     float runBiquad(ChannelState& s, const ChannelCoefficients& k, float x) const;
     float runCascade(ChannelState& s, const ChannelCoefficients& k, int channel, float v) const;
-    void runFormantFrame(const float x[2][2], float y[2][2]);
+    // Types 27-29: the frame's output, left and right of the first sub-sample, then of the second.
+    __m128 runFormantFrame(const float x[2][2]);
     void runCombs(float x[2][2], float y[2][2]);
     float exponentPower(int channel, float e);
     void runFrame(const stereoOverStruct& in, stereoOverStruct& out);
