@@ -123,7 +123,7 @@ void TFilter::init(float sampleRate) {
     ringPos[1] = 1;
     ringPos[2] = 2;
     coef[0] = coef[1] = ChannelCoefficients{};
-    forgetZeroDelayEntries();
+    forgetKeptCoefficients();
     state[0] = state[1] = ChannelState{};
     weightLow = weightBand = weightHigh = 0.0f;
     combFeedback = 0.0f;
@@ -343,7 +343,7 @@ void TFilter::updateVocalCoefficients() {
 }
 
 void TFilter::updateCoefficients() {
-    forgetZeroDelayEntries();
+    forgetKeptCoefficients();
     const TFilterQuarter& v = *values;
     const float maxCutoff = v.maxCutoff[lane];
     const float invOverRate = v.invOverRate[lane];

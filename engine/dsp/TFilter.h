@@ -133,6 +133,10 @@ public:
     void setBP(float freq, float width, float gain, bool directFreq);
     void processBP(float in0, float in1, float& out0, float& out1);
 
+    // The next frame works its coefficients out whole, keeping none from the
+    // frames before: the samples stay the same.
+    void forgetKeptCoefficients() { zeroDelayEntry[0] = zeroDelayEntry[1] = -1; }
+
     // Cutoff in Hz of the last call, channel 0 left, 1 right.
     float getCutoff(int channel) const { return values->cutoff[channel & 1][lane]; }
     float getSampleRate() const { return values->rate[lane]; }
@@ -240,7 +244,6 @@ private:
     // from (entry -1: none, or other coefficients written over them since).
     int zeroDelayEntry[2] = {-1, -1};
     float zeroDelayDamping = 0.0f;
-    void forgetZeroDelayEntries() { zeroDelayEntry[0] = zeroDelayEntry[1] = -1; }
     // The 24 dB zero-delay pair's damping and the exponent it was computed for
     // (NaN: not yet computed).
     float pairDampingExponent = std::numeric_limits<float>::quiet_NaN();
