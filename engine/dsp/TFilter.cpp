@@ -123,6 +123,7 @@ void TFilter::init(float sampleRate) {
     ringPos[1] = 1;
     ringPos[2] = 2;
     coef[0] = coef[1] = ChannelCoefficients{};
+    forgetKeptCoefficients();
     state[0] = state[1] = ChannelState{};
     weightLow = weightBand = weightHigh = 0.0f;
     combFeedback = 0.0f;
@@ -270,21 +271,79 @@ void TFilter::updateZeroDelayCoefficients() {
         }
     }
     const float damping = FilterZQ[tableIndex(v.appliedQ[lane] * 0.995f * 131071.0f, TABLE_LAST)];
+    int entry[2];
     for (int c = 0; c < (sameCutoff ? 1 : 2); ++c) {
         const float limited = cutoff[c] < v.maxCutoff[lane] ? cutoff[c] : v.maxCutoff[lane];
         const float w = (limited + 0.001f) * v.invOverRate[lane] + DENORMAL_GUARD;
-        const float g = FilterZTan[tableIndex(w * 262143.0f, TABLE_LAST)];
-        const float rg = 2.0f * damping + g;
-        const float h = 1.0f / (1.0f + 2.0f * damping * g + g * g);
+        entry[c] = tableIndex(w * 262143.0f, TABLE_LAST);
+    }
+    if (sameCutoff) entry[1] = entry[0];
+    // The coefficients follow the cutoff only through its table entry: a
+    // sweep stays on one entry for a few frames, and the coefficients it
+    // made there stand (the division would wait on the table read).
+    for (int c = 0; c < 2; ++c) {
+        if (entry[c] == zeroDelayEntry[c] && damping == zeroDelayDamping) continue;
+        zeroDelayEntry[c] = entry[c];
+        ChannelCoefficients& k = coef[c];
+        if (c == 1 && entry[1] == entry[0]) {
+            k.zdfG = coef[0].zdfG;
+            k.zdfRG = coef[0].zdfRG;
+            k.zdfH = coef[0].zdfH;
+            continue;
+        }
+        const float g = FilterZTan[entry[c]];
+        k.zdfG = g;
+        k.zdfRG = 2.0f * damping + g;
+        k.zdfH = 1.0f / (1.0f + 2.0f * damping * g + g * g);
+    }
+    zeroDelayDamping = damping;
+}
+
+// The vocal type's coefficients, its four formant sections side by side in
+// four lanes, each lane doing what one section's scalar steps would do. A
+// TalkBox moves the vowel, so these are taken every frame.
+void TFilter::updateVocalCoefficients() {
+    const TFilterQuarter& v = *values;
+    const float cutoff[2] = {v.cutoff[0][lane], v.cutoff[1][lane]};
+    // Vowel position 0..4.99 over A E I O U, wrapping from U back to A.
+    float position = std::fmod(v.appliedVowel[lane] * 4.99f + 1996.0f, 4.99f);
+    if (!(position >= 0.0f)) position = 0.0f;
+    const int row = tableIndex(position, 4);
+    const float fraction = position - std::floor(position);
+    const int nextRow = (row + 1) % 5;
+    const __m128 rScaled = _mm_set1_ps((v.appliedQ[lane] * 0.399f + 0.2f) * 262143.0f);
+    const __m128 formant = _mm_add_ps(_mm_mul_ps(_mm_loadu_ps(FORMANTS[row]), _mm_set1_ps(1.0f - fraction)),
+                                      _mm_mul_ps(_mm_loadu_ps(FORMANTS[nextRow]), _mm_set1_ps(fraction)));
+    const __m128 one = _mm_set1_ps(1.0f), highest = _mm_set1_ps(0.4f);
+    const __m128 zero = _mm_setzero_ps(), last = _mm_set1_ps(static_cast<float>(TABLE_LAST));
+    // tableIndex() for four lanes: max takes its second operand for a NaN, so NaN and below give 0.
+    const auto entries = [&](__m128 x) { return _mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(x, zero), last)); };
+    // A right channel at the left's cutoff takes the left's coefficients.
+    const bool sameCutoff = cutoff[1] == cutoff[0];
+    for (int c = 0; c < (sameCutoff ? 1 : 2); ++c) {
+        // The cutoff transposes the formant set; 440 Hz leaves it in place.
+        __m128 ws = _mm_mul_ps(_mm_mul_ps(formant, _mm_set1_ps(cutoff[c] / 440.0f)), _mm_set1_ps(v.invOverRate[lane]));
+        ws = select(_mm_cmplt_ps(ws, highest), ws, highest);  // NaN too takes the highest
+        alignas(16) std::int32_t cIndex[4], dIndex[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(cIndex), entries(_mm_mul_ps(rScaled, ws)));
+        _mm_store_si128(reinterpret_cast<__m128i*>(dIndex), entries(_mm_mul_ps(ws, _mm_set1_ps(262143.0f))));
+        const __m128 C = _mm_setr_ps(FilterVoxC[cIndex[0]], FilterVoxC[cIndex[1]], FilterVoxC[cIndex[2]],
+                                     FilterVoxC[cIndex[3]]);
+        const __m128 D = _mm_setr_ps(FilterVoxD[dIndex[0]], FilterVoxD[dIndex[1]], FilterVoxD[dIndex[2]],
+                                     FilterVoxD[dIndex[3]]);
+        const __m128 g = _mm_div_ps(one, _mm_add_ps(C, one));
+        const __m128 a1 = _mm_mul_ps(_mm_mul_ps(_mm_xor_ps(D, _mm_set1_ps(-0.0f)), C), g);
+        const __m128 a2 = _mm_mul_ps(_mm_sub_ps(C, one), g);
         for (ChannelCoefficients* k : {&coef[c], &coef[sameCutoff ? 1 : c]}) {
-            k->zdfG = g;
-            k->zdfRG = rg;
-            k->zdfH = h;
+            _mm_storeu_ps(k->formantB0, g);
+            _mm_storeu_ps(k->formantA1, a1);
+            _mm_storeu_ps(k->formantA2, a2);
         }
     }
 }
 
 void TFilter::updateCoefficients() {
+    forgetKeptCoefficients();
     const TFilterQuarter& v = *values;
     const float maxCutoff = v.maxCutoff[lane];
     const float invOverRate = v.invOverRate[lane];
@@ -335,19 +394,6 @@ void TFilter::updateCoefficients() {
             pairDamping = 0.5f * static_cast<float>(std::exp2(static_cast<double>(exponent)));
         }
         damping = pairDamping;
-    }
-
-    // The vowel's place between two rows of the formant table, shared by both channels.
-    int vowelRow = 0, vowelNextRow = 0;
-    float vowelFraction = 0.0f, formantR = 0.0f;
-    if (type == filtertype::VOCAL) {
-        // Vowel position 0..4.99 over A E I O U, wrapping from U back to A.
-        float position = std::fmod(v.appliedVowel[lane] * 4.99f + 1996.0f, 4.99f);
-        if (!(position >= 0.0f)) position = 0.0f;
-        vowelRow = tableIndex(position, 4);
-        vowelFraction = position - std::floor(position);
-        vowelNextRow = (vowelRow + 1) % 5;
-        formantR = appliedQ * 0.399f + 0.2f;
     }
 
     // A right channel at the left's cutoff takes the left's coefficients,
@@ -403,22 +449,7 @@ void TFilter::updateCoefficients() {
             put(k.cascadeK, k2.cascadeK, appliedQ * FilterMFQ[i]);
         }
 
-        if (type == filtertype::VOCAL) {
-            const int row = vowelRow, nextRow = vowelNextRow;
-            const float fraction = vowelFraction, r = formantR;
-            for (int s = 0; s < 4; ++s) {
-                const float formant = FORMANTS[row][s] * (1.0f - fraction) + FORMANTS[nextRow][s] * fraction;
-                // The cutoff transposes the formant set; 440 Hz leaves it in place.
-                float ws = formant * (cutoff[c] / 440.0f) * invOverRate;
-                if (!(ws < 0.4f)) ws = 0.4f;
-                const float C = FilterVoxC[tableIndex(r * 262143.0f * ws, TABLE_LAST)];
-                const float g = 1.0f / (C + 1.0f);
-                const float D = FilterVoxD[tableIndex(ws * 262143.0f, TABLE_LAST)];
-                put(k.formantB0[s], k2.formantB0[s], g);
-                put(k.formantA1[s], k2.formantA1[s], -D * C * g);
-                put(k.formantA2[s], k2.formantA2[s], (C - 1.0f) * g);
-            }
-        } else if (type == filtertype::FORMANT_1 || type == filtertype::FORMANT_2) {
+        if (type == filtertype::FORMANT_1 || type == filtertype::FORMANT_2) {
             const int qIndex = tableIndex(appliedQ * 131071.0f, TABLE_LAST);
             const float qi = FilterInvTmpq[qIndex];
             const float qs = FilterTmpqs[qIndex];
@@ -507,11 +538,11 @@ float TFilter::runCascade(ChannelState& s, const ChannelCoefficients& k, int cha
 // sections as one vector, each lane doing the scalar section step in the same
 // order. The ring moves one place a sub-sample, so the second sub-sample's
 // histories are the first's output and the first's n-1.
-void TFilter::runFormantFrame(const float x[2][2], float y[2][2]) {
+__m128 TFilter::runFormantFrame(const float x[2][2]) {
     const __m128 guard = load(GUARD_LANES);
     const __m128 lowest = load(LOWEST_HISTORY_LANES);
     const __m128 highest = load(HIGHEST_HISTORY_LANES);
-    __m128 b0[2], a1[2], a2[2], older[2], old[2];
+    __m128 b0[2], a1[2], a2[2], older[2], old[2], sums[2];
     advanceRing();
     const int first = ringPos[0];
     for (int c = 0; c < 2; ++c) {
@@ -544,11 +575,7 @@ void TFilter::runFormantFrame(const float x[2][2], float y[2][2]) {
         __m128 sum = _mm_add_ps(_mm_setzero_ps(), sections01);
         sum = _mm_add_ps(sum, _mm_movehl_ps(sections01, sections01));
         sum = _mm_add_ps(sum, sections23);
-        sum = _mm_add_ps(sum, _mm_movehl_ps(sections23, sections23));
-        alignas(16) float lanes[4];
-        _mm_store_ps(lanes, sum);
-        y[sub][0] = lanes[0];
-        y[sub][1] = lanes[1];
+        sums[sub] = _mm_add_ps(sum, _mm_movehl_ps(sections23, sections23));
     }
     // The two outputs at their ring places, the first's where the ring stood before the second.
     const int second = ringPos[0];
@@ -556,6 +583,7 @@ void TFilter::runFormantFrame(const float x[2][2], float y[2][2]) {
         _mm_storeu_ps(state[c].formantOut[first], older[c]);
         _mm_storeu_ps(state[c].formantOut[second], old[c]);
     }
+    return _mm_movelh_ps(sums[0], sums[1]);
 }
 
 void TFilter::runCombs(float x[2][2], float y[2][2]) {
@@ -630,6 +658,8 @@ inline void TFilter::updateIfMoved() {
         updateStateVariableCoefficients();
     else if (type >= filtertype::ZERO_DELAY_LOWPASS_12DB && type <= filtertype::ZERO_LOW_BAND_HIGH_PASS_12DB)
         updateZeroDelayCoefficients();
+    else if (type == filtertype::VOCAL)
+        updateVocalCoefficients();
     else
         updateCoefficients();
 }
@@ -833,8 +863,10 @@ void TFilter::runFamilies(const stereoOverStruct& in, stereoOverStruct& out) {
     case filtertype::VOCAL:
     case filtertype::FORMANT_1:
     case filtertype::FORMANT_2:
-        runFormantFrame(x, y);
-        break;
+        // Straight from the sums' lanes: a vector read of the four values
+        // stored one by one would wait for the stores.
+        _mm_storeu_ps(out.lane, _mm_mul_ps(runFormantFrame(x), load(OUTPUT_SCALE_LANES)));
+        return;
     case filtertype::POSITIVE_COMB_FILTER:
     case filtertype::NEGATIVE_COMB_FILTER:
     case filtertype::PING_PONG_COMB_FILTER:

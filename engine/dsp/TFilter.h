@@ -133,6 +133,10 @@ public:
     void setBP(float freq, float width, float gain, bool directFreq);
     void processBP(float in0, float in1, float& out0, float& out1);
 
+    // The next frame works its coefficients out whole, keeping none from the
+    // frames before: the samples stay the same.
+    void forgetKeptCoefficients() { zeroDelayEntry[0] = zeroDelayEntry[1] = -1; }
+
     // Cutoff in Hz of the last call, channel 0 left, 1 right.
     float getCutoff(int channel) const { return values->cutoff[channel & 1][lane]; }
     float getSampleRate() const { return values->rate[lane]; }
@@ -185,13 +189,15 @@ private:
     float octavePower(int channel, float position);
     void updateCoefficients();
     void updateZeroDelayCoefficients();
+    void updateVocalCoefficients();
     void advanceRing();
     void clearCombLines();
     float saturateBand(float band) const;
     float runStateVariable(int channel, const ChannelCoefficients& k, float x, float& high, float& band);
     float runBiquad(ChannelState& s, const ChannelCoefficients& k, float x) const;
     float runCascade(ChannelState& s, const ChannelCoefficients& k, int channel, float v) const;
-    void runFormantFrame(const float x[2][2], float y[2][2]);
+    // Types 27-29: the frame's output, left and right of the first sub-sample, then of the second.
+    __m128 runFormantFrame(const float x[2][2]);
     void runCombs(float x[2][2], float y[2][2]);
     float exponentPower(int channel, float e);
     void runFrame(const stereoOverStruct& in, stereoOverStruct& out);
@@ -234,6 +240,10 @@ private:
     // Mix weights of low, band and high for the morphing types 11, 12, 23, 24.
     float weightLow = 0.0f, weightBand = 0.0f, weightHigh = 0.0f;
     float combFeedback = 0.0f;
+    // The table entries and the damping family C's coefficients were made
+    // from (entry -1: none, or other coefficients written over them since).
+    int zeroDelayEntry[2] = {-1, -1};
+    float zeroDelayDamping = 0.0f;
     // The 24 dB zero-delay pair's damping and the exponent it was computed for
     // (NaN: not yet computed).
     float pairDampingExponent = std::numeric_limits<float>::quiet_NaN();

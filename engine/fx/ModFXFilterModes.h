@@ -31,6 +31,8 @@ public:
     void init(float sampleRate);
     // This frame's settings, when they moved.
     void setValues(const TModFXValues& values);
+    // The swept filter's next coefficients worked out whole (the samples stay the same).
+    void forgetKeptCoefficients() { filter.forgetKeptCoefficients(); }
     // frame: the chain's frame counter, which indexes the widen ring.
     stereoStruct phaser(stereoStruct x, TModFXModulation m, std::uint32_t frame);
     stereoStruct wahWah(stereoStruct x, TModFXModulation m);

@@ -49,8 +49,12 @@ public:
     // tempo, before process(). They are worked out again only when one of
     // the values they come from moved since the last frame.
     void setControls(const TFxView& controls);
-    // The next setControls() works the settings out whether they moved or not.
-    void forgetSettings() { settingsFrom.forget(); }
+    // The next setControls() works the settings out whether they moved or
+    // not, and the swept filter its coefficients.
+    void forgetSettings() {
+        settingsFrom.forget();
+        filterModeUnit.forgetKeptCoefficients();
+    }
     // The wet frame for the input x. frame: the chain's frame counter.
     stereoStruct process(stereoStruct x, std::uint32_t frame, TRandSeed& seed);
 

@@ -193,7 +193,8 @@ TEST(ModFXFilterModes, PhaserCoefficientsFromTheAngle) {
 }
 
 // Wah-Wah and TalkBox hand the filter this frame's cutoffs and vowel every
-// frame: a filter of the same type called so gives the same samples.
+// frame: a filter of the same type called so, working its coefficients out
+// whole every frame, gives the same samples, swept or held.
 TEST(ModFXFilterModes, SweptFiltersTakeEachFramesValues) {
     struct Case {
         const char* why;
@@ -204,6 +205,9 @@ TEST(ModFXFilterModes, SweptFiltersTakeEachFramesValues) {
         {"Wah-Wah, a fast sweep", TModFX::WAH_WAH, speedFor(9), 0.5f, 0.2f, 0.9f, 0.7f},
         {"Wah-Wah, low to band", TModFX::WAH_WAH, speedFor(2), 0.3f, 0.4f, 0.6f, 0.2f},
         {"TalkBox across the vowels", TModFX::TALK_BOX, speedFor(5), 0.6f, 0.0f, 1.0f, 0.5f},
+        {"Wah-Wah, a slow sweep", TModFX::WAH_WAH, speedFor(0.1), 0.8f, 0.3f, 0.35f, 0.9f},
+        {"Wah-Wah held", TModFX::WAH_WAH, speedFor(3), 0.1f, 0.5f, 0.5f, 0.4f},
+        {"TalkBox held", TModFX::TALK_BOX, speedFor(3), 0.4f, 0.7f, 0.7f, 0.6f},
     };
     for (const Case& c : cases) {
         TFxControls controls = modeControls(c.mode);
@@ -229,6 +233,7 @@ TEST(ModFXFilterModes, SweptFiltersTakeEachFramesValues) {
             filter->setType(c.mode == TModFX::WAH_WAH ? filtertype::ZERO_LOW_BAND_HIGH_PASS_12DB : filtertype::VOCAL,
                             true);
             stereoOverStruct out;
+            filter->forgetKeptCoefficients();
             filter->process(cutoffs, stereoStruct{}, c.f5, vowel, stereoOverStruct{{x, -x, x, -x}}, out);
             ASSERT_EQ(y.left, out.lane[0]) << c.why << ", frame " << frame;
             ASSERT_EQ(y.right, out.lane[1]) << c.why << ", frame " << frame;
