@@ -247,6 +247,24 @@ inline void TFilter::updateStateVariableCoefficients() {
     v.stateVariableD[i] = 1.0f - v.appliedQ[i] + DENORMAL_GUARD;
 }
 
+// The morphing types' mix of their low-, band- and high-pass outputs at
+// morph m: low to high, or low through band to high.
+inline void TFilter::setMorphWeights(bool throughBand, float m) {
+    if (!throughBand) {
+        weightLow = 1.0f - m;
+        weightBand = 0.0f;
+        weightHigh = m;
+    } else if (m < 0.5f) {
+        weightLow = 1.0f - 2.0f * m;
+        weightBand = 2.0f * m;
+        weightHigh = 0.0f;
+    } else {
+        weightLow = 0.0f;
+        weightBand = 2.0f - 2.0f * m;
+        weightHigh = 2.0f * m - 1.0f;
+    }
+}
+
 // Family C's coefficients (types 7-12); updateCoefficients() works out those
 // of the others. A swept Wah-Wah takes these every frame.
 void TFilter::updateZeroDelayCoefficients() {
@@ -255,21 +273,8 @@ void TFilter::updateZeroDelayCoefficients() {
     // A right channel at the left's cutoff takes the left's coefficients.
     const bool sameCutoff = cutoff[1] == cutoff[0];
     const float m = v.appliedVowel[lane];
-    if (type == filtertype::ZERO_LOW_HIGH_PASS_12DB) {
-        weightLow = 1.0f - m;
-        weightBand = 0.0f;
-        weightHigh = m;
-    } else if (type == filtertype::ZERO_LOW_BAND_HIGH_PASS_12DB) {
-        if (m < 0.5f) {
-            weightLow = 1.0f - 2.0f * m;
-            weightBand = 2.0f * m;
-            weightHigh = 0.0f;
-        } else {
-            weightLow = 0.0f;
-            weightBand = 2.0f - 2.0f * m;
-            weightHigh = 2.0f * m - 1.0f;
-        }
-    }
+    if (type == filtertype::ZERO_LOW_HIGH_PASS_12DB || type == filtertype::ZERO_LOW_BAND_HIGH_PASS_12DB)
+        setMorphWeights(type == filtertype::ZERO_LOW_BAND_HIGH_PASS_12DB, m);
     const float damping = FilterZQ[tableIndex(v.appliedQ[lane] * 0.995f * 131071.0f, TABLE_LAST)];
     int entry[2];
     for (int c = 0; c < (sameCutoff ? 1 : 2); ++c) {
@@ -359,21 +364,8 @@ void TFilter::updateCoefficients() {
     const float m = v.appliedVowel[lane];
 
     // Mix weights of the 24 dB morphing types (the 12 dB ones are family C's).
-    if (type == filtertype::ZERO_LOW_HIGH_PASS_24DB) {
-        weightLow = 1.0f - m;
-        weightBand = 0.0f;
-        weightHigh = m;
-    } else if (type == filtertype::ZERO_LOW_BAND_HIGH_PASS_24DB) {
-        if (m < 0.5f) {
-            weightLow = 1.0f - 2.0f * m;
-            weightBand = 2.0f * m;
-            weightHigh = 0.0f;
-        } else {
-            weightLow = 0.0f;
-            weightBand = 2.0f - 2.0f * m;
-            weightHigh = 2.0f * m - 1.0f;
-        }
-    }
+    if (type == filtertype::ZERO_LOW_HIGH_PASS_24DB || type == filtertype::ZERO_LOW_BAND_HIGH_PASS_24DB)
+        setMorphWeights(type == filtertype::ZERO_LOW_BAND_HIGH_PASS_24DB, m);
 
     // Only the families the type runs are computed (types 13-16 and 25-26
     // chain two families).

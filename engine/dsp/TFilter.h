@@ -239,6 +239,7 @@ private:
     ChannelState state[2] = {};
     // Mix weights of low, band and high for the morphing types 11, 12, 23, 24.
     float weightLow = 0.0f, weightBand = 0.0f, weightHigh = 0.0f;
+    void setMorphWeights(bool throughBand, float m);
     float combFeedback = 0.0f;
     // The table entries and the damping family C's coefficients were made
     // from (entry -1: none, or other coefficients written over them since).
