@@ -34,20 +34,7 @@ public:
         flags.presetPending = true;
     }
     void play(int notes) {
-        std::vector<vst::VstMidiEvent> events(static_cast<size_t>(notes));
-        std::vector<vst::VstEvent*> pointers;
-        for (int i = 0; i < notes; ++i) {
-            events[i].type = vst::kVstMidiType;
-            events[i].byteSize = sizeof(vst::VstMidiEvent);
-            events[i].midiData[0] = static_cast<char>(0x90);
-            events[i].midiData[1] = static_cast<char>(40 + 3 * i);
-            events[i].midiData[2] = 100;
-        }
-        std::vector<char> buffer(sizeof(vst::VstEvents) + events.size() * sizeof(vst::VstEvent*));
-        auto* list = reinterpret_cast<vst::VstEvents*>(buffer.data());
-        list->numEvents = notes;
-        for (int i = 0; i < notes; ++i) list->events[i] = reinterpret_cast<vst::VstEvent*>(&events[i]);
-        processEvents(list);
+        for (int i = 0; i < notes; ++i) noteOn(40 + 3 * i);
     }
 };
 

@@ -20,8 +20,6 @@
 #include "engine/SoundEngine.h"
 #include "engine/SampleState.h"
 
-using namespace vst;
-
 namespace {
 
 // Flushes denormal numbers to zero for the block and restores the host's mode.
@@ -214,7 +212,9 @@ void TSoundEngine::applyProgramToEngine() {
     setRibbbonSpringOff();
     if (getRibbonSpringTime() != 0) {
         // A ribbon with a spring starts at rest, whatever the program stored.
-        const float rest = paramOn(tag::RIBBON_BIPOLAR) ? 0.5f : 0.0f;
+        // Written past the plug-in's store, so kept as its rules keep a value.
+        const float atRest = paramOn(tag::RIBBON_BIPOLAR) ? 0.5f : 0.0f;
+        const float rest = storableParameterValue(parameterAttributes, tag::RIBBON_VALUE, atRest).value_or(atRest);
         const auto ribbon = static_cast<std::size_t>(tag::RIBBON_VALUE);
         // Not over a chunk that a host thread copied into the record since the
         // values were taken: its own request applies it next.

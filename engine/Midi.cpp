@@ -12,8 +12,6 @@
 #include "engine/ModTables.h"
 #include "engine/SoundEngine.h"
 
-using namespace vst;
-
 namespace {
 
 constexpr int FIRST_SLOT = 1;
@@ -34,7 +32,7 @@ constexpr TControllerSource CONTROLLER_SOURCES[] = {
 
 bool isAllOffController(int controller) { return controller == 120 || controller == 121 || controller == 123; }
 
-bool isNoteOff(const VstMidiEvent& event) {
+bool isNoteOff(const TMidiEvent& event) {
     auto status = static_cast<unsigned char>(event.midiData[0]) & 0xF0;
     return status == 0x80 || (status == 0x90 && (event.midiData[2] & 127) == 0);
 }
@@ -43,48 +41,40 @@ bool isNoteOff(const VstMidiEvent& event) {
 
 // ---------------------------------------------------------------- queue
 
-std::int32_t TSoundEngine::processEvents(const VstEvents* events) {
-    if (!events || events->numEvents <= 0) return 1;
-    for (std::int32_t i = 0; i < events->numEvents; ++i) {
-        const VstEvent* event = events->events[i];
-        if (!event || event->type != kVstMidiType) continue;
-        VstMidiEvent incoming;
-        std::memcpy(&incoming, event, sizeof incoming);
-        // A negative offset is a host's mistake: counted down it would never
-        // reach zero and would hold its slot for ever. It is taken as "now".
-        incoming.deltaFrames = std::max(incoming.deltaFrames, 0);
+void TSoundEngine::queueMidiEvent(TMidiEvent incoming) {
+    // A negative offset is a host's mistake: counted down it would never
+    // reach zero and would hold its slot for ever. It is taken as "now".
+    incoming.deltaFrames = std::max(incoming.deltaFrames, 0);
 
-        int freeSlot = 0;
-        if (midi.numMidiEvents < TMidiState::QUEUE_SIZE)
-            for (int slot = FIRST_SLOT; slot <= LAST_SLOT; ++slot)
-                if (midi.midiEvents[slot].deltaFrames == TMidiState::SLOT_FREE) {
-                    freeSlot = slot;
-                    break;
-                }
-        if (freeSlot) {
-            midi.midiEvents[freeSlot] = incoming;
-            ++midi.numMidiEvents;
-            continue;
-        }
-        // Full queue. A lost note-off leaves a note hanging, so a note-off takes
-        // the place of the queued event that is furthest away and is not a note-off.
-        if (!isNoteOff(incoming)) continue;
-        int victim = 0;
-        for (int slot = FIRST_SLOT; slot <= LAST_SLOT; ++slot) {
-            const VstMidiEvent& queued = midi.midiEvents[slot];
-            if (queued.deltaFrames == TMidiState::SLOT_FREE || isNoteOff(queued)) continue;
-            if (!victim || queued.deltaFrames >= midi.midiEvents[victim].deltaFrames) victim = slot;
-        }
-        if (victim) midi.midiEvents[victim] = incoming;
+    int freeSlot = 0;
+    if (midi.numMidiEvents < TMidiState::QUEUE_SIZE)
+        for (int slot = FIRST_SLOT; slot <= LAST_SLOT; ++slot)
+            if (midi.midiEvents[slot].deltaFrames == TMidiState::SLOT_FREE) {
+                freeSlot = slot;
+                break;
+            }
+    if (freeSlot) {
+        midi.midiEvents[freeSlot] = incoming;
+        ++midi.numMidiEvents;
+        return;
     }
-    return 1;
+    // Full queue. A lost note-off leaves a note hanging, so a note-off takes
+    // the place of the queued event that is furthest away and is not a note-off.
+    if (!isNoteOff(incoming)) return;
+    int victim = 0;
+    for (int slot = FIRST_SLOT; slot <= LAST_SLOT; ++slot) {
+        const TMidiEvent& queued = midi.midiEvents[slot];
+        if (queued.deltaFrames == TMidiState::SLOT_FREE || isNoteOff(queued)) continue;
+        if (!victim || queued.deltaFrames >= midi.midiEvents[victim].deltaFrames) victim = slot;
+    }
+    if (victim) midi.midiEvents[victim] = incoming;
 }
 
 // An event queued with offset d is handled in frame d of the block: each frame
 // counts the pending offsets down by one, and an offset of 0 is due now.
 void TSoundEngine::processMidi(long /*frame*/) {
     for (int slot = FIRST_SLOT; slot <= LAST_SLOT; ++slot) {
-        VstMidiEvent& event = midi.midiEvents[slot];
+        TMidiEvent& event = midi.midiEvents[slot];
         if (event.deltaFrames == TMidiState::SLOT_FREE) continue;
         if (event.deltaFrames > 0) {
             --event.deltaFrames;
@@ -101,7 +91,7 @@ void TSoundEngine::processMidi(long /*frame*/) {
 
 // ---------------------------------------------------------------- dispatch
 
-void TSoundEngine::handleMidiEvent(const VstMidiEvent& event) {
+void TSoundEngine::handleMidiEvent(const TMidiEvent& event) {
     const int status = static_cast<unsigned char>(event.midiData[0]);
     const int channel = status & 15;
     const int kind = status & 0xF0;

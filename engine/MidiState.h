@@ -1,13 +1,20 @@
-// MIDI input state of the engine: the event queue the host fills from
-// processEvents and the block loop drains at each event's frame, the receive
-// channel, the controller map of MIDI learn with its soft takeover, and the
+// MIDI input state of the engine: the event queue the plug-in fills with the
+// host's events (queueMidiEvent) and the block loop drains at each event's
+// frame, the receive channel, the controller map of MIDI learn with its soft takeover, and the
 // controller values that become modulation sources.
 #pragma once
 
 #include <array>
 #include <atomic>
+#include <cstdint>
 
-#include "vst/vst2_abi.h"
+// One MIDI message as the engine queues it: the frame of the block it acts in
+// and its three bytes. The plug-in turns the host's events into these, so the
+// engine knows nothing of the host's interface.
+struct TMidiEvent {
+    std::int32_t deltaFrames = 0;
+    char midiData[3] = {};
+};
 
 // The controllers' smoothing at each control step: a first-order step of
 // about 1% toward the received value.
@@ -26,17 +33,12 @@ struct TMidiState {
     static constexpr int SLOT_FREE = -99;
 
     TMidiState() {
-        for (vst::VstMidiEvent& event : midiEvents) {
-            event.type = vst::kVstMidiType;
-            event.byteSize = sizeof(vst::VstMidiEvent);
-            event.deltaFrames = SLOT_FREE;
-            event.reserved1 = 99;
-        }
+        for (TMidiEvent& event : midiEvents) event.deltaFrames = SLOT_FREE;
     }
 
     // 250 slots (1..250) are used as the queue; slot 0 never. A record is free
     // while its deltaFrames is SLOT_FREE. Held inline: nothing is allocated.
-    std::array<vst::VstMidiEvent, 251> midiEvents{};
+    std::array<TMidiEvent, 251> midiEvents{};
     int numMidiEvents = 0;
 
     // Receive channel 0..15, -1 for all channels; 16 matches no channel.

@@ -69,12 +69,12 @@ void compileVoiceRoutes(TModState& mod, const TParameterAttributes& attr) {
 // The eight routes from their parameters: the slots' sources and the sources
 // in use, every route's destination, type and bypass, the acting routes in
 // route order, and their form for the voices.
-void setRoutes(const TSoundEngine& plugin, TModState& mod, const TModState::RouteParameters& parameters) {
+void setRoutes(const TParameterAttributes& attr, TModState& mod, const TModState::RouteParameters& parameters) {
     // Sources that cost work per frame are computed only while a slot reads them.
     mod.inputInUse = mod.voiceOutputInUse = mod.lowFiOutputInUse = mod.modFXOutputInUse = false;
     mod.delayOutputInUse = mod.reverbOutputInUse = mod.outputInUse = mod.whiteNoiseInUse = false;
     for (int slot = 0; slot < NUM_MOD_SLOTS; ++slot) {
-        const int src = plugin.paramStep(MOD_SLOT_SRC_TAGS[slot], parameters[slot]);
+        const int src = parameterStepOf(attr, MOD_SLOT_SRC_TAGS[slot], parameters[slot]);
         mod.modRoute[slot].src = src;
         switch (src) {
         case source::INPUT: mod.inputInUse = true; break;
@@ -94,13 +94,13 @@ void setRoutes(const TSoundEngine& plugin, TModState& mod, const TModState::Rout
     for (int r = 0; r < NUM_MOD_ROUTES; ++r) {
         TModRoute& route = mod.modRoute[r];
         if (r >= NUM_MOD_SLOTS) route.src = ROUTE_FIXED_SRC[r];
-        route.dest = std::clamp(plugin.paramStep(MOD_DEST_TAGS[r], parameters[NUM_MOD_SLOTS + r]), 0,
+        route.dest = std::clamp(parameterStepOf(attr, MOD_DEST_TAGS[r], parameters[NUM_MOD_SLOTS + r]), 0,
                                 MOD_DEST_COUNT - 1);
-        route.destType = plugin.attributes().destType[route.dest];
+        route.destType = attr.destType[route.dest];
         route.bypass = parameters[NUM_MOD_SLOTS + NUM_MOD_ROUTES + r] >= 0.5f;
         if (route.dest != 0 && !route.bypass) mod.activeRoutes[mod.numActiveRoutes++] = r;
     }
-    compileVoiceRoutes(mod, plugin.attributes());
+    compileVoiceRoutes(mod, attr);
 }
 
 }  // namespace
@@ -160,7 +160,7 @@ void TSoundEngine::buildRoutes() {
         std::memcmp(parameters.data(), mod.routeParameters.data(), sizeof parameters) != 0) {
         mod.routeParameters = parameters;
         mod.routeParametersKnown = true;
-        setRoutes(*this, mod, parameters);
+        setRoutes(parameterAttributes, mod, parameters);
     }
 
     // The effect outputs are written afresh by the effects after this step.

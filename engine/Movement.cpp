@@ -629,15 +629,26 @@ void TSoundEngine::setGlobalLFOS() {
 
 namespace {
 
+// What a voice's Movement and Free LFO read and write beyond their own
+// state: the voices (the mix's Movement values, a release), the modulation
+// rows, the sustain pedal and the parameters.
+struct TLfoPass {
+    TMovementState& movement;
+    TVoiceState& voices;
+    TModState& mod;
+    const TMidiState& midi;
+    const TParameterValues& values;
+};
+
 // The end of a voice's Movement cycle: a new cycle while it loops and the key
 // is held, else the end of the sound.
-void endMovementCycle(TSoundEngine& plugin, int voice, TLfoState& lfo, const TModState::Row& dest) {
-    if (!plugin.paramOn(tag::MOVEMENT_LOOP) || plugin.voices.voiceKeyUp[voice]) {
+void endMovementCycle(const TLfoPass& pass, int voice, TLfoState& lfo, const TModState::Row& dest) {
+    if (!parameterOnOf(pass.values, tag::MOVEMENT_LOOP) || pass.voices.voiceKeyUp[voice]) {
         // One cycle is the sound's time line: hold at the end and release.
         lfo.phase = 0.9999;
-        plugin.setVoiceOff(voice);
+        releaseVoiceKey(pass.voices, voice, pass.midi.sustainOn);
     } else {
-        wrapCycle(plugin.movement, lfo, dest[DEST_LFO_HUMANIZE[MOVEMENT]]);
+        wrapCycle(pass.movement, lfo, dest[DEST_LFO_HUMANIZE[MOVEMENT]]);
     }
 }
 
@@ -679,16 +690,16 @@ template <bool CheckDests>
 // released). CheckDests false: the keyed destinations equal their keys, and
 // it is not the voice's first frame.
 template <bool CheckDests>
-[[gnu::always_inline]] inline void runVoiceMovement(TSoundEngine& plugin, int voice, const TModState::Row& dest,
+[[gnu::always_inline]] inline void runVoiceMovement(const TLfoPass& pass, int voice, const TModState::Row& dest,
                                                     TModState::Row& sources, bool firstFrame) {
     const bool justStarted = CheckDests && firstFrame;
-    TMovementState& movement = plugin.movement;
+    TMovementState& movement = pass.movement;
     const auto* tables = movement.lfoWaveTables;
     TLfoState& lfo = movement.voiceLFO[voice][MOVEMENT];
     TPanLfoState& pan = lfo.pan;
     const double p = cyclePosition<CheckDests>(lfo.phase, dest[DEST_LFO_PHASE[MOVEMENT]]);
     const double sym = symmetryOf<CheckDests>(lfo, dest[DEST_LFO_SYMMETRY[MOVEMENT]],
-                                              plugin.paramValue(LFO_SYMMETRY_TAGS[MOVEMENT]));
+                                              parameterValueOf(pass.values, LFO_SYMMETRY_TAGS[MOVEMENT]));
     const int index = warpedTableIndex(warp(lfo, p));
     const float a = tables[movement.movementWaveRow][index];
     // The smoothed level and pan, kept in locals for the outputs below.
@@ -714,9 +725,9 @@ template <bool CheckDests>
     pan.smoothed = panLevel;
 
     settleMovementIncrement<CheckDests>(movement, lfo, voice, dest, sources,
-                                        plugin.paramValue(tag::MOVEMENT_SPEED_CONTROL_AMOUNT));
+                                        parameterValueOf(pass.values, tag::MOVEMENT_SPEED_CONTROL_AMOUNT));
     if (advancePhase(lfo, lfo.increment)) [[unlikely]]
-        endMovementCycle(plugin, voice, lfo, dest);
+        endMovementCycle(pass, voice, lfo, dest);
 
     float u = level * 0.5f + 0.5f;
     if (lfo.curveOn) [[unlikely]]
@@ -750,32 +761,32 @@ template <bool CheckDests>
     // The current voice's Movement, pan channel included, also feeds the
     // global routes: a global destination on "Pan Movement" would otherwise
     // never move.
-    if (voice == plugin.voices.curVoice) {
-        _mm_storeu_ps(&plugin.mod.globalModSrc()[source::MOVEMENT], levelSources);
-        _mm_storeu_ps(&plugin.mod.globalModSrc()[source::PAN_MOVEMENT], panSources);
+    if (voice == pass.voices.curVoice) {
+        _mm_storeu_ps(&pass.mod.globalModSrc()[source::MOVEMENT], levelSources);
+        _mm_storeu_ps(&pass.mod.globalModSrc()[source::PAN_MOVEMENT], panSources);
     }
     // What the mix reads for "Movement > Volume" and "Movement > Pan".
-    plugin.voices.movementLevel[voice] = smoothedLevel;
-    plugin.voices.movementPan[voice] = smoothedPan;
-    if constexpr (CheckDests) lfo.destKeysNeutral = destKeysAtNeutral(lfo, MOVEMENT, plugin.mod.neutralModDest());
+    pass.voices.movementLevel[voice] = smoothedLevel;
+    pass.voices.movementPan[voice] = smoothedPan;
+    if constexpr (CheckDests) lfo.destKeysNeutral = destKeysAtNeutral(lfo, MOVEMENT, pass.mod.neutralModDest());
 }
 
 // A voice's Movement after its preparation (the voice is not released).
-[[gnu::always_inline]] inline void runVoiceMovementChain(TSoundEngine& plugin, int voice, bool destsNeutral) {
-    const bool justStarted = plugin.voices.voiceJustStarted[voice];
-    const auto& dest = plugin.mod.voiceModDest(voice);
-    auto& sources = plugin.mod.voiceModSrc(voice);
-    if (destsNeutral && plugin.movement.voiceLFO[voice][MOVEMENT].destKeysNeutral && !justStarted)
-        runVoiceMovement<false>(plugin, voice, dest, sources, justStarted);
+[[gnu::always_inline]] inline void runVoiceMovementChain(const TLfoPass& pass, int voice, bool destsNeutral) {
+    const bool justStarted = pass.voices.voiceJustStarted[voice];
+    const auto& dest = pass.mod.voiceModDest(voice);
+    auto& sources = pass.mod.voiceModSrc(voice);
+    if (destsNeutral && pass.movement.voiceLFO[voice][MOVEMENT].destKeysNeutral && !justStarted)
+        runVoiceMovement<false>(pass, voice, dest, sources, justStarted);
     else
-        runVoiceMovement<true>(plugin, voice, dest, sources, justStarted);
+        runVoiceMovement<true>(pass, voice, dest, sources, justStarted);
 }
 
 // A voice's Free LFO after its Movement: it runs after release too and never
 // ends the voice.
-[[gnu::always_inline]] inline void runVoiceFreeChain(TSoundEngine& plugin, int voice, bool destsNeutral) {
-    TMovementState& movement = plugin.movement;
-    TModState& mod = plugin.mod;
+[[gnu::always_inline]] inline void runVoiceFreeChain(const TLfoPass& pass, int voice, bool destsNeutral) {
+    TMovementState& movement = pass.movement;
+    TModState& mod = pass.mod;
     auto& sources = mod.voiceModSrc(voice);
     if (movement.freeLFOMode != 0) {
         // "Free" and "Mono": every voice follows the one global LFO.
@@ -785,7 +796,7 @@ template <bool CheckDests>
     }
     const auto& dest = mod.voiceModDest(voice);
     TLfoState& freeLFO = movement.voiceLFO[voice][FREE_LFO];
-    const float symmetryParameter = plugin.paramValue(LFO_SYMMETRY_TAGS[FREE_LFO]);
+    const float symmetryParameter = parameterValueOf(pass.values, LFO_SYMMETRY_TAGS[FREE_LFO]);
     if (destsNeutral && freeLFO.destKeysNeutral) {
         runFreeLFO<false>(movement, freeLFO, dest, symmetryParameter, sources[source::FREE_LFO],
                           sources[source::FREE_UNIPOLAR_LFO]);
@@ -907,30 +918,30 @@ const TMovementLaneKernels& LANE_KERNELS = lanesForThisProcessor();
 // what the group would). Entry 0 of a source row (no source) is never
 // written: with no source a ready chain's key holds (a new source clears the
 // ready chains).
-void settleLaneSpeedControl(TSoundEngine& plugin, const TMovementState::LaneVoices& list) {
-    TMovementState& movement = plugin.movement;
-    const float speedControlAmount = plugin.paramValue(tag::MOVEMENT_SPEED_CONTROL_AMOUNT);
+void settleLaneSpeedControl(TMovementState& movement, TModState& mod, const TParameterValues& values,
+                            const TMovementState::LaneVoices& list) {
+    const float speedControlAmount = parameterValueOf(values, tag::MOVEMENT_SPEED_CONTROL_AMOUNT);
     const int speedControlSource = movement.moveSpeedCtlSrc;
     for (int i = 0; speedControlSource != source::NONE && i < list.count; ++i) {
         const auto at = static_cast<std::size_t>(i);
         TLfoState& lfo = list.lfo[at][MOVEMENT];
         const int voice = list.voice[at];
         if (bitsOf(list.sources[at][speedControlSource]) != lfo.incrementSpeedControlSourceBits) [[unlikely]]
-            settleMovementIncrement<false>(movement, lfo, voice, plugin.mod.voiceModDest(voice),
-                                           plugin.mod.voiceModSrc(voice), speedControlAmount);
+            settleMovementIncrement<false>(movement, lfo, voice, mod.voiceModDest(voice), mod.voiceModSrc(voice),
+                                           speedControlAmount);
     }
 }
 
-std::uint32_t runMovementLanes(TSoundEngine& plugin, const TMovementState::LaneVoices& list, const TPanHistory& pan) {
-    settleLaneSpeedControl(plugin, list);
-    return LANE_KERNELS.movement(plugin.movement, plugin.voices, list, pan);
+std::uint32_t runMovementLanes(const TLfoPass& pass, const TMovementState::LaneVoices& list, const TPanHistory& pan) {
+    settleLaneSpeedControl(pass.movement, pass.mod, pass.values, list);
+    return LANE_KERNELS.movement(pass.movement, pass.voices, list, pan);
 }
 
 // Both chains of the same voices; the speed control is settled before
 // either chain writes a source, as runMovementLanes then runFreeLanes do.
-TLaneEnds runBothLanes(TSoundEngine& plugin, const TMovementState::LaneVoices& list, const TPanHistory& pan) {
-    settleLaneSpeedControl(plugin, list);
-    return LANE_KERNELS.both(plugin.movement, plugin.voices, list, pan);
+TLaneEnds runBothLanes(const TLfoPass& pass, const TMovementState::LaneVoices& list, const TPanHistory& pan) {
+    settleLaneSpeedControl(pass.movement, pass.mod, pass.values, list);
+    return LANE_KERNELS.both(pass.movement, pass.voices, list, pan);
 }
 
 std::uint32_t runFreeLanes(TMovementState& movement, const TMovementState::LaneVoices& list) {
@@ -984,9 +995,10 @@ void TSoundEngine::setVoiceLFOS(int voice) {
         return;
     }
     const bool destsNeutral = keyedDestsNeutral(movement, mod, voice);
+    const TLfoPass pass{movement, voices, mod, midi, parameterValues};
     // A released voice keeps its last Movement values.
-    if (!released) runVoiceMovementChain(*this, voice, destsNeutral);
-    runVoiceFreeChain(*this, voice, destsNeutral);
+    if (!released) runVoiceMovementChain(pass, voice, destsNeutral);
+    runVoiceFreeChain(pass, voice, destsNeutral);
 }
 
 // The Movement and Free LFO of every sounding voice, as setVoiceLFOS runs
@@ -1004,6 +1016,7 @@ void TSoundEngine::runVoiceLFOs(std::uint32_t started, std::uint32_t stepDue) {
         movement.laneReady = {};
         return;
     }
+    const TLfoPass pass{movement, voices, mod, midi, parameterValues};
     const float movementSymmetry = paramValue(LFO_SYMMETRY_TAGS[MOVEMENT]);
     const float freeSymmetry = paramValue(LFO_SYMMETRY_TAGS[FREE_LFO]);
     const float speedControlAmount = paramValue(tag::MOVEMENT_SPEED_CONTROL_AMOUNT);
@@ -1056,8 +1069,8 @@ void TSoundEngine::runVoiceLFOs(std::uint32_t started, std::uint32_t stepDue) {
                 movementLanes |= bit;
             } else if (((movementLanes | freeLanes) & (bit - 1)) == 0) {
                 const bool destsNeutral = keyedDestsNeutral(movement, mod, v);
-                runVoiceMovementChain(*this, v, destsNeutral);
-                runVoiceFreeChain(*this, v, destsNeutral);
+                runVoiceMovementChain(pass, v, destsNeutral);
+                runVoiceFreeChain(pass, v, destsNeutral);
                 doneAlone |= bit;
                 continue;
             } else {
@@ -1073,7 +1086,7 @@ void TSoundEngine::runVoiceLFOs(std::uint32_t started, std::uint32_t stepDue) {
             settleFreeIncrement<false>(movement, freeLFO, dest);
             freeLanes |= bit;
         } else if ((released & bit) && ((movementLanes | freeLanes) & (bit - 1)) == 0) {
-            runVoiceFreeChain(*this, v, keyedDestsNeutral(movement, mod, v));
+            runVoiceFreeChain(pass, v, keyedDestsNeutral(movement, mod, v));
             doneAlone |= bit;
         } else {
             slowFree |= bit;
@@ -1090,11 +1103,11 @@ void TSoundEngine::runVoiceLFOs(std::uint32_t started, std::uint32_t stepDue) {
         };
         const TMovementState::LaneVoices& movementList = kept(movement.laneVoices, movementLanes);
         if (freeLanes == movementLanes) {
-            const TLaneEnds ends = runBothLanes(*this, movementList, pan);
+            const TLaneEnds ends = runBothLanes(pass, movementList, pan);
             movementEnds = ends.movement;
             freeEnds = ends.freeLFO;
         } else {
-            if (movementLanes != 0) movementEnds = runMovementLanes(*this, movementList, pan);
+            if (movementLanes != 0) movementEnds = runMovementLanes(pass, movementList, pan);
             // Released voices run only their Free LFO: their own list.
             if (freeLanes != 0) freeEnds = runFreeLanes(movement, kept(movement.freeLaneVoices, freeLanes));
         }
@@ -1127,19 +1140,19 @@ void TSoundEngine::runVoiceLFOs(std::uint32_t started, std::uint32_t stepDue) {
         const bool destsNeutral = ((slowMovement | slowFree) & bit) != 0 && keyedDestsNeutral(movement, mod, v);
         if (slowMovement & bit) {
             if (pan.changes == 0) [[likely]] {
-                runVoiceMovementChain(*this, v, destsNeutral);
+                runVoiceMovementChain(pass, v, destsNeutral);
             } else {
                 const TPanShape now(movement);
                 pan.of(v).setInto(movement);
-                runVoiceMovementChain(*this, v, destsNeutral);
+                runVoiceMovementChain(pass, v, destsNeutral);
                 now.setInto(movement);
             }
         } else if (movementEnds & bit) {
             TLfoState& lfo = movement.voiceLFO[v][MOVEMENT];
-            if (settlePhase(lfo, lfo.phase)) endMovementCycle(*this, v, lfo, mod.voiceModDest(v));
+            if (settlePhase(lfo, lfo.phase)) endMovementCycle(pass, v, lfo, mod.voiceModDest(v));
         }
         if (slowFree & bit) {
-            runVoiceFreeChain(*this, v, destsNeutral);
+            runVoiceFreeChain(pass, v, destsNeutral);
         } else if (freeEnds & bit) {
             TLfoState& lfo = movement.voiceLFO[v][FREE_LFO];
             if (settlePhase(lfo, lfo.phase)) wrapCycle(movement, lfo, mod.voiceModDest(v)[DEST_LFO_HUMANIZE[FREE_LFO]]);

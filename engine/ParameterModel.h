@@ -7,10 +7,12 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -172,6 +174,47 @@ inline int steppedValueOf(float value, float range, int num) {
 
 // The value that stores step s: (s + 0.1) / range, in float as it is read back.
 inline float steppedValueFor(int step, float range) { return (static_cast<float>(step) + 0.1f) / range; }
+
+// The parameters as the engine reads them. The current value of a tag (a valid one).
+inline float parameterValueOf(const TParameterValues& values, int tag) {
+    return values.curValue[static_cast<std::size_t>(tag)];
+}
+
+// A switch is on from 0.5 up; a tag out of range is off.
+inline bool parameterOnOf(const TParameterValues& values, int tag) {
+    return isValidParameterTag(tag) && parameterValueOf(values, tag) >= 0.5f;
+}
+
+// The step a value of a tag stands for; 0 for a continuous tag or one out of range.
+inline int parameterStepOf(const TParameterAttributes& attr, int tag, float value) {
+    if (!isValidParameterTag(tag) || attr.steppedNum[static_cast<std::size_t>(tag)] == -1) return 0;
+    return steppedValueOf(value, attr.steppedRange[static_cast<std::size_t>(tag)],
+                          attr.steppedNum[static_cast<std::size_t>(tag)]);
+}
+
+// The parameter store's rules, which every writer of a value follows (the
+// plug-in's store, the engine's own write-backs, the tests' store): what is
+// kept of a value written to a tag. Refused (nothing changes) for a tag out
+// of range and for a value that is not a number or is infinite: either would
+// pass the clamp and poison later float-to-index conversions. Otherwise held
+// to 0..1, a denormal kept as 0 (read by its bits: the audio thread compares
+// a denormal as zero, so a negative one would pass the clamp and reach other
+// threads as it is), and a switch snapped to 0 below one half, else 1.
+inline std::optional<float> storableParameterValue(const TParameterAttributes& attr, int tag, float value) {
+    if (!isValidParameterTag(tag) || !std::isfinite(value)) return std::nullopt;
+    if ((std::bit_cast<std::uint32_t>(value) & 0x7f800000u) == 0) value = 0.0f;
+    value = value < 0.0f ? 0.0f : (value > 1.0f ? 1.0f : value);
+    if (attr.isOnOff[static_cast<std::size_t>(tag)]) value = value < 0.5f ? 0.0f : 1.0f;
+    return value;
+}
+
+// The value a stepped tag keeps for step s, the step held to the tag's
+// steps; refused for a continuous tag or one out of range.
+inline std::optional<float> storableStepValue(const TParameterAttributes& attr, int tag, int step) {
+    if (!isValidParameterTag(tag) || attr.steppedNum[static_cast<std::size_t>(tag)] == -1) return std::nullopt;
+    const int last = std::max(attr.steppedNum[static_cast<std::size_t>(tag)] - 1, 0);
+    return steppedValueFor(std::clamp(step, 0, last), attr.steppedRange[static_cast<std::size_t>(tag)]);
+}
 
 // The value the host reads back for a tag (the program record's), held to
 // 0..1; 0 for a value that is not a number (a foreign chunk may leave one).

@@ -40,7 +40,6 @@
 #include "engine/VoiceState.h"
 #include "engine/VoiceUnits.h"
 #include "engine/fx/EffectsChain.h"
-#include "vst/vst2_abi.h"
 
 // The host's sample rate and what follows from it and the tempo: written only
 // by setSampleRate and the control step, read by every engine unit.
@@ -94,7 +93,9 @@ public:
     int getGaterPos() const { return fx.getGaterPos(); }
 
     // ---- MIDI input (engine/Midi.cpp)
-    std::int32_t processEvents(const vst::VstEvents* events);
+    // Queues one event at its frame offset (the host's thread that hands
+    // over the block's events): 250 wait at most, and a note-off is never lost.
+    void queueMidiEvent(TMidiEvent event);
     // Hands every event due in this frame to the engine (audio thread).
     void processMidi(long frame);
     void setMIDILatch(int tag, bool arm);
@@ -220,19 +221,27 @@ public:
     // ---- the parameters as the engine reads them: every read goes through
     // these. The current value, its step, its switch, and the value the host
     // reads back (held to 0..1).
-    float paramValue(int tag) const { return parameterValues.curValue[static_cast<std::size_t>(tag)]; }
+    float paramValue(int tag) const { return parameterValueOf(parameterValues, tag); }
     int paramStep(int tag) const { return paramStep(tag, paramValue(tag)); }
-    int paramStep(int tag, float value) const {
-        if (!isValidParameterTag(tag) || parameterAttributes.steppedNum[static_cast<std::size_t>(tag)] == -1) return 0;
-        return steppedValueOf(value, parameterAttributes.steppedRange[static_cast<std::size_t>(tag)],
-                              parameterAttributes.steppedNum[static_cast<std::size_t>(tag)]);
-    }
-    bool paramOn(int tag) const { return isValidParameterTag(tag) && paramValue(tag) >= 0.5f; }
+    int paramStep(int tag, float value) const { return parameterStepOf(parameterAttributes, tag, value); }
+    bool paramOn(int tag) const { return parameterOnOf(parameterValues, tag); }
     float programValue(int tag) const { return programValueOf(parameterValues, tag); }
     const TParameterAttributes& attributes() const { return parameterAttributes; }
 
-    // The engine's state, one plain struct per subsystem. Public so that
-    // tests and benchmarks can set up and inspect a voice directly.
+    // ---- what the plug-in's other threads hand to the engine through
+    // objects of their own: the tuning table a worker publishes, the sample
+    // slots the sample library loads into.
+    TTuningTableHolder& tuningHolder() { return tuning; }
+    TSampleState& sampleSlots() { return samples; }
+    // Editor thread: a built-in program was chosen while another was being
+    // applied; the block loop loads it once that application ends.
+    void requestProgramFromNumber() { engine.waitingProgramFromNo.store(true, std::memory_order_release); }
+
+private:
+    // Tests reach the state below through it (tests/engine/engine_test_access.h).
+    friend struct TEngineTestAccess;
+
+    // The engine's state, one plain struct per concern.
     TEngineState engine;
     TVoiceState voices;
     TModState mod;
@@ -250,7 +259,6 @@ public:
     // block loop's random seed, so it comes after both.
     TEffectsChain fx{units.engineTables, engine.randSeed};
 
-private:
     // Block loop pieces (engine/BlockLoop.cpp).
     void takeBlockRequests();
     void takeSampleRate();
@@ -284,7 +292,7 @@ private:
     void doDistort();
     void doFilter();
     // MIDI and notes.
-    void handleMidiEvent(const vst::VstMidiEvent& event);
+    void handleMidiEvent(const TMidiEvent& event);
     void handleController(int controller, int value, int channel);
     void releasePreviewNoteNow();
     void startPreviewNoteNow();

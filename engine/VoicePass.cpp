@@ -21,8 +21,6 @@
 #include "engine/SoundEngine.h"
 #include "engine/SampleState.h"
 
-using namespace vst;
-
 namespace {
 
 constexpr float PAN_TAKE = 0.100000024f;
@@ -53,13 +51,13 @@ struct TVoiceMixInput {
 // std::clamp(x, 0, 1) lane by lane, with its answers for NaN and signed zeros.
 inline __m128 clampUnit(__m128 x) { return _mm_min_ps(_mm_set1_ps(1.0f), _mm_max_ps(_mm_setzero_ps(), x)); }
 
-TVoiceMixInput voiceMixInput(const TSoundEngine& plugin) {
-    const TModState& mod = plugin.mod;
+TVoiceMixInput voiceMixInput(const TRates& rates, const TParameterValues& values, const TModState& mod,
+                             const TVoiceState& voices) {
     TVoiceMixInput input;
-    input.dcCoef = _mm_set1_ps(plugin.rates().dcCoef);
-    input.stereoPan = _mm_set1_ps(plugin.paramValue(tag::PAN));
-    input.movementToPan = _mm_set1_ps(plugin.paramValue(tag::MOVEMENT_TO_PAN));
-    input.movementToLevel = _mm_set1_ps(plugin.paramValue(tag::MOVEMENT_TO_VOLUME));
+    input.dcCoef = _mm_set1_ps(rates.dcCoef);
+    input.stereoPan = _mm_set1_ps(parameterValueOf(values, tag::PAN));
+    input.movementToPan = _mm_set1_ps(parameterValueOf(values, tag::MOVEMENT_TO_PAN));
+    input.movementToLevel = _mm_set1_ps(parameterValueOf(values, tag::MOVEMENT_TO_VOLUME));
     input.panRouted = mod.destRouted[destination::PAN];
     input.movementToPanRouted = mod.destRouted[destination::MOVEMENT_TO_PAN];
     input.movementToLevelRouted = mod.destRouted[destination::MOVEMENT_TO_VOLUME];
@@ -70,7 +68,7 @@ TVoiceMixInput voiceMixInput(const TSoundEngine& plugin) {
         clampUnit(_mm_add_ps(input.movementToLevel, neutralOfFour(mod, destination::MOVEMENT_TO_VOLUME)));
     input.volume = neutralOfFour(mod, destination::VOLUME);
     input.voiceOutputInUse = mod.voiceOutputInUse;
-    input.anyStarted = (voiceFlagMask(plugin.voices.voiceJustStarted) & voiceFlagMask(plugin.voices.voiceOn)) != 0;
+    input.anyStarted = (voiceFlagMask(voices.voiceJustStarted) & voiceFlagMask(voices.voiceOn)) != 0;
     return input;
 }
 
@@ -306,9 +304,8 @@ struct TPitchFrameInput {
     float sourceRatio;
 };
 
-TPitchFrameInput pitchFrameInput(const TSoundEngine& plugin) {
-    const TEngineState& engine = plugin.engine;
-    const TModState& mod = plugin.mod;
+TPitchFrameInput pitchFrameInput(const TEngineState& engine, const TModState& mod, const TVoiceState& voices,
+                                 const TOutputState& output, const TParameterValues& values) {
     TPitchFrameInput input;
     input.fineRouted = mod.destRouted[destination::SOURCE_FINE];
     input.semiRouted = mod.destRouted[destination::SOURCE_SEMI];
@@ -318,7 +315,7 @@ TPitchFrameInput pitchFrameInput(const TSoundEngine& plugin) {
     input.fineNeutral = _mm_set1_ps(mod.neutralModDest()[destination::SOURCE_FINE]);
     input.semiNeutral = _mm_set1_ps(mod.neutralModDest()[destination::SOURCE_SEMI]);
     // The Movement's share, whole where unrouted.
-    const float movementToPitch = plugin.paramValue(tag::MOVEMENT_TO_PITCH);
+    const float movementToPitch = parameterValueOf(values, tag::MOVEMENT_TO_PITCH);
     input.movementToPitch = _mm_set1_ps(
         input.movementToPitchRouted
             ? movementToPitch
@@ -328,13 +325,12 @@ TPitchFrameInput pitchFrameInput(const TSoundEngine& plugin) {
     input.subPitchNeutral = _mm_set1_ps(mod.neutralModDest()[destination::SUB_SEMI] +
                                         mod.neutralModDest()[destination::SUB_FINE] / 12.0f);
     // Held keys change only with MIDI, which comes before the voices.
-    const int portamento = plugin.voices.portamentoMode;
+    const int portamento = voices.portamentoMode;
     input.voicesGlide = portamento == PORTA_CONST_RATE || portamento == PORTA_CONST_TIME ||
-                        ((portamento == PORTA_HELD_RATE || portamento == PORTA_HELD_TIME) &&
-                         plugin.getNotesPlaying() > 1);
+                        ((portamento == PORTA_HELD_RATE || portamento == PORTA_HELD_TIME) && notesPlaying(voices) > 1);
     input.keyTrackOn = engine.keyTrackOn;
     input.samplePitch = engine.sourceMode == SOURCE_SAMPLE;
-    input.subSounding = plugin.output.subVolumeSmoothed > 0.001f;
+    input.subSounding = output.subVolumeSmoothed > 0.001f;
     input.sourceRatio = engine.sourceRatio;
     return input;
 }
@@ -351,10 +347,8 @@ const Lanes NOTE_HIGH_LANES = allLanes(100000.0f);
 // source and sub oscillator and the table bands. A voice per lane does the
 // scalar operations in their order. Voices not in onBits keep their state.
 // Returns the four voices' source increments.
-[[gnu::always_inline]] inline __m128 setPitchOfFourVoices(TSoundEngine& plugin, const TPitchFrameInput& frame, int first,
-                                                         int onBits) {
-    TVoiceState& voices = plugin.voices;
-    const TModState& mod = plugin.mod;
+[[gnu::always_inline]] inline __m128 setPitchOfFourVoices(TVoiceState& voices, const TModState& mod, TVoiceUnits& units,
+                                                         const TPitchFrameInput& frame, int first, int onBits) {
     const bool allOn = onBits == 0xF;
     const __m128 on = _mm_castsi128_ps(laneMask(&voices.voiceOn[first]));
     const auto keep = [on, allOn](__m128 now, __m128 old) { return allOn ? now : select(on, now, old); };
@@ -423,7 +417,7 @@ const Lanes NOTE_HIGH_LANES = allLanes(100000.0f);
 
     // The exponentials come last: their calls would have to save what is
     // still needed of the above.
-    const __m128 ratio = cachedExp2OfFour(&plugin.units.pitchRatio[first], _mm_add_ps(pitch, key), onBits);
+    const __m128 ratio = cachedExp2OfFour(&units.pitchRatio[first], _mm_add_ps(pitch, key), onBits);
     const __m128 half = _mm_set1_ps(0.5f);
     const __m128 voiceInc = _mm_mul_ps(_mm_mul_ps(frame.sourceInc, ratio), half);
     const __m128 keptInc = keep(voiceInc, _mm_loadu_ps(&voices.voiceInc[first]));
@@ -443,7 +437,7 @@ const Lanes NOTE_HIGH_LANES = allLanes(100000.0f);
                 ? _mm_add_ps(destOfFour(mod, first, destination::SUB_SEMI),
                              _mm_div_ps(destOfFour(mod, first, destination::SUB_FINE), twelve))
                 : frame.subPitchNeutral;
-        const __m128 subRatio = cachedExp2OfFour(&plugin.units.subRatio[first], subPitch, onBits);
+        const __m128 subRatio = cachedExp2OfFour(&units.subRatio[first], subPitch, onBits);
         _mm_storeu_ps(&voices.subInc[first],
                       keep(_mm_mul_ps(_mm_mul_ps(subRatio, voiceInc), half), _mm_loadu_ps(&voices.subInc[first])));
     }
@@ -480,15 +474,14 @@ struct TFilterFrame {
     TFilter::GroupInput input;
 };
 
-TFilterFrame filterFrame(TSoundEngine& plugin) {
-    const TModState& mod = plugin.mod;
+TFilterFrame filterFrame(const TParameterValues& values, const TModState& mod, TVoiceUnits& units) {
     TFilterFrame frame;
-    frame.frequency = plugin.paramValue(tag::FILTER_FREQUENCY);
-    frame.spreadParameter = plugin.paramValue(tag::FILTER_SPREAD);
-    frame.resonance = plugin.paramValue(tag::FILTER_Q_AMOUNT);
-    frame.vowel = plugin.paramValue(tag::FILTER_VOWEL_MIX);
-    frame.lfoAmount = 2.0f * plugin.paramValue(tag::LFO_TO_FILTER_FREQUENCY) - 1.0f;
-    frame.movementAmount = plugin.paramValue(tag::MOVEMENT_TO_FILTER_FREQUENCY);
+    frame.frequency = parameterValueOf(values, tag::FILTER_FREQUENCY);
+    frame.spreadParameter = parameterValueOf(values, tag::FILTER_SPREAD);
+    frame.resonance = parameterValueOf(values, tag::FILTER_Q_AMOUNT);
+    frame.vowel = parameterValueOf(values, tag::FILTER_VOWEL_MIX);
+    frame.lfoAmount = 2.0f * parameterValueOf(values, tag::LFO_TO_FILTER_FREQUENCY) - 1.0f;
+    frame.movementAmount = parameterValueOf(values, tag::MOVEMENT_TO_FILTER_FREQUENCY);
     // A destination no route writes holds its neutral value in every voice
     // whose routes have run (every sounding voice), so what the filter makes
     // of it is the same for all voices and is worked out once here.
@@ -503,8 +496,8 @@ TFilterFrame filterFrame(TSoundEngine& plugin) {
         2.0f * (frame.movementAmount + neutral[destination::MOVEMENT_TO_FILTER_FREQUENCY]) - 1.0f;
     // Any of the caches gives the same power; the first one keeps the shared argument.
     frame.spreadShared = frame.spreadRouted ? 1.0f
-                                            : plugin.units.filterSpread[0](frame.spreadParameter +
-                                                                           neutral[destination::FILTER_SPREAD]);
+                                            : units.filterSpread[0](frame.spreadParameter +
+                                                                    neutral[destination::FILTER_SPREAD]);
     frame.qShared = TFilter::coefficientQ(clampUnitScalar(frame.resonance + neutral[destination::FILTER_Q_AMOUNT]));
     frame.vowelShared =
         TFilter::coefficientVowel(clampUnitScalar(frame.vowel + neutral[destination::FILTER_VOWEL_FORMANT_MIX]));
@@ -523,7 +516,7 @@ TFilterFrame filterFrame(TSoundEngine& plugin) {
     input.vowel = _mm_set1_ps(frame.vowelShared);
     input.lfoAmount = _mm_set1_ps(frame.lfoAmountShared);
     // The filters all take the frame's type at the global control steps.
-    const auto& filters = plugin.units.voiceFilter;
+    const auto& filters = units.voiceFilter;
     frame.plainType = filters[0].getType();
     bool oneType = filters[0].isPlainStateVariable();
     for (int v = 1; v < NUM_VOICES; ++v) oneType = oneType && filters[v].getType() == frame.plainType;
@@ -540,12 +533,13 @@ TFilterFrame filterFrame(TSoundEngine& plugin) {
                                     destOfFour(mod, first, destination::FILTER_FREQUENCY));
 }
 
-void mixVoices(TSoundEngine& plugin) {
-    const TVoiceMixInput mixInput = voiceMixInput(plugin);
-    __m128 mix = _mm_loadu_ps(plugin.engine.voiceMix.data());
-    for (int first = 0; first < NUM_VOICES; first += 4)
-        mix = mixFourVoicesInto(plugin.voices, plugin.mod, mixInput, first, mix);
-    _mm_storeu_ps(plugin.engine.voiceMix.data(), mix);
+// Every sounding voice into the frame's voice mix.
+void mixVoices(std::array<float, 4>& voiceMix, TVoiceState& voices, TModState& mod, const TRates& rates,
+               const TParameterValues& values) {
+    const TVoiceMixInput mixInput = voiceMixInput(rates, values, mod, voices);
+    __m128 mix = _mm_loadu_ps(voiceMix.data());
+    for (int first = 0; first < NUM_VOICES; first += 4) mix = mixFourVoicesInto(voices, mod, mixInput, first, mix);
+    _mm_storeu_ps(voiceMix.data(), mix);
 }
 
 // The frame of the four voices from frames on, one vector per frame lane, as
@@ -573,15 +567,15 @@ inline void filterQuarterOfFrames(TVoiceUnits& units, TVoiceState& voices, const
 // filter input in filter.input; a quarter without one hands over zeros,
 // which the filter computes and drops.
 template <class FillQuarter>
-[[gnu::always_inline]] inline void filterPairs(TSoundEngine& plugin, TFilterFrame& filter, TFilter::SharedPower& lastPower,
-                                               FillQuarter&& fillQuarter) {
+[[gnu::always_inline]] inline void filterPairs(TVoiceState& voices, TVoiceUnits& units, TFilterFrame& filter,
+                                               TFilter::SharedPower& lastPower, FillQuarter&& fillQuarter) {
     // One loop over the quarters, the filter after every second.
     __m128 lanes[8], lfoValues[2], offsets[2];
     int pairBits = 0;
     for (int first = 0; first < NUM_VOICES; first += 4) {
         const int half = first >> 2 & 1;
         // The envelope step may have ended a voice.
-        const __m128 on = _mm_castsi128_ps(laneMask(&plugin.voices.voiceOn[first]));
+        const __m128 on = _mm_castsi128_ps(laneMask(&voices.voiceOn[first]));
         const int onBits = _mm_movemask_ps(on);
         pairBits |= onBits << 4 * half;
         if (onBits != 0) {
@@ -594,9 +588,8 @@ template <class FillQuarter>
         }
         if (half == 0) continue;
         if (pairBits != 0)
-            TFilter::plainPairKernel(&plugin.units.voiceFilterValues[first / 4 - 1], filter.plainType, pairBits,
-                                     &plugin.voices.voiceFrame[first - 4], lanes, filter.input, lfoValues, offsets,
-                                     lastPower);
+            TFilter::plainPairKernel(&units.voiceFilterValues[first / 4 - 1], filter.plainType, pairBits,
+                                     &voices.voiceFrame[first - 4], lanes, filter.input, lfoValues, offsets, lastPower);
         pairBits = 0;
     }
 }
@@ -606,19 +599,19 @@ template <class FillQuarter>
 // lane masks), their frame left as one vector per frame lane in lanes[], and
 // their filter input.
 template <bool SATURATE>
-[[gnu::always_inline]] inline void renderSteadyQuarterSource(TSoundEngine& plugin, const TPitchFrameInput& pitchFrame,
-                                                             TFilterFrame& filter, float distortionAmount, int first,
-                                                             __m128 on, int onBits, __m128 lanes[4]) {
-    TVoiceState& voices = plugin.voices;
-    TVoiceUnits& units = plugin.units;
-    const __m128 voiceInc = setPitchOfFourVoices(plugin, pitchFrame, first, onBits);
+[[gnu::always_inline]] inline void renderSteadyQuarterSource(TVoiceState& voices, const TModState& mod,
+                                                             TVoiceUnits& units, const TMovementState& movement,
+                                                             const TPitchFrameInput& pitchFrame, TFilterFrame& filter,
+                                                             float distortionAmount, int first, __m128 on, int onBits,
+                                                             __m128 lanes[4]) {
+    const __m128 voiceInc = setPitchOfFourVoices(voices, mod, units, pitchFrame, first, onBits);
     voicesource::renderSteadyWaveOfFour<true>(first, onBits, voiceInc, &voices.waveTableOffset[first],
                                               units.sourceInput.steadyWave, units.source, units.pinkNoise,
                                               units.noiseSeed, &voices.voiceFrame[first], lanes);
     if constexpr (SATURATE)
         units.distortion.saturateLanes(first, on, voices.voiceJustStarted.data(), distortionAmount,
                                        units.distortAmountDest.data(), lanes);
-    setFilterQuarterInput(plugin.mod, filter, first, _mm_loadu_ps(&plugin.movement.movementSmoothed[first]));
+    setFilterQuarterInput(mod, filter, first, _mm_loadu_ps(&movement.movementSmoothed[first]));
 }
 
 // The pitch, the steady wave source, "Saturate" (with SATURATE) and
@@ -629,17 +622,16 @@ template <bool SATURATE>
 // takes two quarters at once, after both quarters' sources: the source of
 // the second neither reads nor writes what the filter of the first does.
 template <bool SATURATE, bool PAIRS>
-[[gnu::noinline]] void renderSteadyVoiceFrames(TSoundEngine& plugin, const TPitchFrameInput& pitchFrame,
-                                              TFilterFrame& filter) {
-    TVoiceState& voices = plugin.voices;
-    TVoiceUnits& units = plugin.units;
-    setDistortAmountDest(plugin.mod, plugin.units);
-    const float distortionAmount = plugin.paramValue(tag::FILTER_DISTORTION_AMOUNT);
+[[gnu::noinline]] void renderSteadyVoiceFrames(TVoiceState& voices, TModState& mod, TVoiceUnits& units,
+                                              const TMovementState& movement, const TParameterValues& values,
+                                              const TPitchFrameInput& pitchFrame, TFilterFrame& filter) {
+    setDistortAmountDest(mod, units);
+    const float distortionAmount = parameterValueOf(values, tag::FILTER_DISTORTION_AMOUNT);
     TFilter::SharedPower lastPower;
     if constexpr (PAIRS) {
-        filterPairs(plugin, filter, lastPower, [&](int first, __m128 on, int onBits, __m128* lanes) {
-            renderSteadyQuarterSource<SATURATE>(plugin, pitchFrame, filter, distortionAmount, first, on, onBits,
-                                                lanes);
+        filterPairs(voices, units, filter, lastPower, [&](int first, __m128 on, int onBits, __m128* lanes) {
+            renderSteadyQuarterSource<SATURATE>(voices, mod, units, movement, pitchFrame, filter, distortionAmount,
+                                                first, on, onBits, lanes);
         });
     } else {
         for (int first = 0; first < NUM_VOICES; first += 4) {
@@ -647,13 +639,22 @@ template <bool SATURATE, bool PAIRS>
             const int onBits = _mm_movemask_ps(on);
             if (onBits == 0) continue;
             __m128 lanes[4];
-            renderSteadyQuarterSource<SATURATE>(plugin, pitchFrame, filter, distortionAmount, first, on, onBits,
-                                                lanes);
+            renderSteadyQuarterSource<SATURATE>(voices, mod, units, movement, pitchFrame, filter, distortionAmount,
+                                                first, on, onBits, lanes);
             TFilter::processPlainQuarter(units.voiceFilterValues[first / 4], filter.plainType, onBits,
                                          &voices.voiceFrame[first], lanes, filter.input, lastPower);
         }
     }
 }
+
+// The steady-frame paths, by "Saturate" before the filter and by two quarters
+// at a time (where the eight-voice filter serves).
+using TSteadyVoiceFrames = void (*)(TVoiceState&, TModState&, TVoiceUnits&, const TMovementState&,
+                                    const TParameterValues&, const TPitchFrameInput&, TFilterFrame&);
+constexpr TSteadyVoiceFrames STEADY_VOICE_FRAMES[2][2] = {
+    {renderSteadyVoiceFrames<false, false>, renderSteadyVoiceFrames<false, true>},
+    {renderSteadyVoiceFrames<true, false>, renderSteadyVoiceFrames<true, true>},
+};
 
 }  // namespace
 
@@ -677,7 +678,7 @@ template <bool SATURATE, bool PAIRS>
     // run together, four voices at a time. Only the frames of sounding voices
     // are written: the distortion, the filter and the mix use no other
     // voice's frame (a silent lane of a vector is computed and dropped).
-    const TPitchFrameInput pitchFrame = pitchFrameInput(*this);
+    const TPitchFrameInput pitchFrame = pitchFrameInput(engine, mod, voices, output, parameterValues);
     const TSteadyWaveFrame& steadyWave = units.sourceInput.steadyWave;
     // Every voice's noise amount is the steady frame's.
     if (steadyWave.active && voices.curVoice >= 0 && voices.curVoice < NUM_VOICES && voices.voiceOn[voices.curVoice])
@@ -687,17 +688,11 @@ template <bool SATURATE, bool PAIRS>
     const int distortionType = units.distortion.getType();
     const bool saturate = distortionType == TDistortion::SATURATE && !engine.distortPostFilter;
     if (steadyWave.active && (saturate || distortionType == TDistortion::OFF)) {
-        TFilterFrame filter = filterFrame(*this);
+        TFilterFrame filter = filterFrame(parameterValues, mod, units);
         if (filter.grouped) {
-            // Two quarters at a time only where the eight-voice filter serves.
             const bool pairs = TFilter::plainPairKernel != nullptr;
-            if (saturate)
-                (pairs ? renderSteadyVoiceFrames<true, true> : renderSteadyVoiceFrames<true, false>)(*this, pitchFrame,
-                                                                                                     filter);
-            else
-                (pairs ? renderSteadyVoiceFrames<false, true> : renderSteadyVoiceFrames<false, false>)(
-                    *this, pitchFrame, filter);
-            mixVoices(*this);
+            STEADY_VOICE_FRAMES[saturate][pairs](voices, mod, units, movement, parameterValues, pitchFrame, filter);
+            mixVoices(engine.voiceMix, voices, mod, rate, parameterValues);
             return;
         }
     }
@@ -705,7 +700,7 @@ template <bool SATURATE, bool PAIRS>
         // The envelope step may have ended a voice.
         const int onBits = _mm_movemask_ps(_mm_castsi128_ps(laneMask(&voices.voiceOn[first])));
         if (onBits == 0) continue;
-        const __m128 voiceInc = setPitchOfFourVoices(*this, pitchFrame, first, onBits);
+        const __m128 voiceInc = setPitchOfFourVoices(voices, mod, units, pitchFrame, first, onBits);
         if (steadyWave.active) {
             voicesource::renderSteadyWaveOfFour(first, onBits, voiceInc, &voices.waveTableOffset[first], steadyWave,
                                                 units.source, units.pinkNoise, units.noiseSeed,
@@ -722,7 +717,7 @@ template <bool SATURATE, bool PAIRS>
         doDistort();
         doFilter();
     }
-    mixVoices(*this);
+    mixVoices(engine.voiceMix, voices, mod, rate, parameterValues);
 }
 
 // ---------------------------------------------------------------- voices
@@ -900,11 +895,11 @@ void TSoundEngine::doDistort() {
 
 // The voice filter of every sounding voice (type 0 passes the frame).
 void TSoundEngine::doFilter() {
-    TFilterFrame frame = filterFrame(*this);
+    TFilterFrame frame = filterFrame(parameterValues, mod, units);
     TFilter::GroupInput& input = frame.input;
     TFilter::SharedPower lastPower;
     if (frame.grouped && TFilter::plainPairKernel) {
-        filterPairs(*this, frame, lastPower, [this, &frame](int first, __m128, int, __m128* lanes) {
+        filterPairs(voices, units, frame, lastPower, [this, &frame](int first, __m128, int, __m128* lanes) {
             setFilterQuarterInput(mod, frame, first, _mm_loadu_ps(&movement.movementSmoothed[first]));
             loadFrameLanes(&voices.voiceFrame[first], lanes);
         });

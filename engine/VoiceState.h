@@ -3,6 +3,7 @@
 // per-voice amplitude envelope.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -94,3 +95,20 @@ struct TVoiceState {
     float lastPan = 0.5f;
     float baseNoteInc = 0;  // increment of the base pitch (110 Hz) at the host rate
 };
+
+// A voice's key let go: at once, or held back until the pedal is up while
+// the sustain pedal is down. v is a valid voice.
+inline void releaseVoiceKey(TVoiceState& voices, int v, bool sustainOn) {
+    if (sustainOn) {
+        voices.voiceSustainKeyUp[v] = true;
+        voices.voiceSustainRelease[v] = true;
+    } else {
+        voices.voiceKeyUp[v] = true;
+        voices.voiceRelease[v] = true;
+    }
+}
+
+// The keys held down now.
+inline int notesPlaying(const TVoiceState& voices) {
+    return static_cast<int>(std::count(voices.keyDown.begin(), voices.keyDown.end(), true));
+}

@@ -55,13 +55,7 @@ void TSoundEngine::setVoiceOn(int v) {
 
 void TSoundEngine::setVoiceOff(int v) {
     if (!isValidVoice(v)) return;
-    if (midi.sustainOn) {
-        voices.voiceSustainKeyUp[v] = true;
-        voices.voiceSustainRelease[v] = true;
-    } else {
-        voices.voiceKeyUp[v] = true;
-        voices.voiceRelease[v] = true;
-    }
+    releaseVoiceKey(voices, v, midi.sustainOn);
 }
 
 namespace {
@@ -116,9 +110,7 @@ int TSoundEngine::getNotesOn() const {
     return static_cast<int>(std::count(voices.voiceOn.begin(), voices.voiceOn.end(), true));
 }
 
-int TSoundEngine::getNotesPlaying() const {
-    return static_cast<int>(std::count(voices.keyDown.begin(), voices.keyDown.end(), true));
-}
+int TSoundEngine::getNotesPlaying() const { return notesPlaying(voices); }
 
 // ---------------------------------------------------------------- allocation
 

@@ -70,7 +70,7 @@ TSampleLibrary::TSampleLibrary(TSoundEngine& engine, THandOffFlags& handOff, TSa
 
 std::shared_ptr<const TSampleData> TSampleLibrary::usableUserSample() const {
     if (!engine.userSampleUsable()) return nullptr;
-    return engine.samples.userSample.snapshot();
+    return engine.sampleSlots().userSample.snapshot();
 }
 
 double TSampleLibrary::userSampleFrames() const {
@@ -79,7 +79,7 @@ double TSampleLibrary::userSampleFrames() const {
 }
 
 std::string TSampleLibrary::getSampleBankProblemStr() const {
-    return engine.samples.bank ? engine.samples.bank->problemText() : std::string(SAMPLE_BANK_PROBLEM_TEXT);
+    return engine.sampleSlots().bank ? engine.sampleSlots().bank->problemText() : std::string(SAMPLE_BANK_PROBLEM_TEXT);
 }
 
 // Both roots are in the store after the first start.
@@ -99,7 +99,7 @@ void TSampleLibrary::start() {
 // The background thread: the program's sample, and the frames of replaced
 // samples that no block can read any more.
 void TSampleLibrary::takeUserSampleRequest() {
-    TSampleState& samples = engine.samples;
+    TSampleState& samples = engine.sampleSlots();
     if (samples.userSample.isLoadPending()) {
         const std::uint32_t ticket = samples.userSample.latestLoadRequest();
         {
@@ -118,8 +118,8 @@ bool TSampleLibrary::getSampleLoaded() { return usableUserSample() != nullptr; }
 
 // The tables of built-in sample slot; null for another number or without a bank.
 const TSampleBankTables* TSampleLibrary::builtInTables(int slot) const {
-    if (slot < 0 || slot >= BANK_SAMPLES || !engine.samples.bank) return nullptr;
-    return &engine.samples.bank->tables();
+    if (slot < 0 || slot >= BANK_SAMPLES || !engine.sampleSlots().bank) return nullptr;
+    return &engine.sampleSlots().bank->tables();
 }
 
 double TSampleLibrary::getSampleLength(int slot) {
@@ -218,7 +218,7 @@ void TSampleLibrary::setSamplePositions(int which) {
 
 void TSampleLibrary::setDefaultSamplePositions() {
     plugin.setParameter(tag::SAMPLE_START, 0.0f);
-    const auto data = engine.samples.userSample.snapshot();
+    const auto data = engine.sampleSlots().userSample.snapshot();
     const bool hasLoop = data && data->hasLoop();
     if (data && data->getLen() > 0 && getSampleLoaded()) {
         const double n = data->getLen();
@@ -387,8 +387,8 @@ void TSampleLibrary::setSampleInProgram(const std::string& fullPath) {
 bool TSampleLibrary::loadUserSampleLocked(const std::string& path) {
     std::string why;
     std::unique_ptr<TSampleData> data = readSampleFile(path, why);
-    if (!data || !engine.samples.userSample.publish(std::move(data))) {
-        engine.samples.userSamplePresent = false;
+    if (!data || !engine.sampleSlots().userSample.publish(std::move(data))) {
+        engine.sampleSlots().userSamplePresent = false;
         browser.badSampleStr = SAMPLE_NOT_FOUND_TEXT + path;
         return false;
     }
@@ -402,7 +402,7 @@ void TSampleLibrary::loadSelectedLocked(int index) {
     const std::string path = joinSamplePath(browseFolderLocked(), *name);
     if (!loadUserSampleLocked(path)) return;
     browser.curSampleNo = index;
-    engine.samples.userSamplePresent = true;
+    engine.sampleSlots().userSamplePresent = true;
     setSampleInProgram(path);
     setDefaultSamplePositions();
     handOff.screenUpdatePending = true;
@@ -415,13 +415,13 @@ void TSampleLibrary::loadSampleLocked() {
     const std::string relative = storedSamplePath();
     const std::string full = joinSamplePath(sampleRootLocked(), relative);
     if (!isSafeRelativeSamplePath(relative)) {
-        engine.samples.userSamplePresent = false;
+        engine.sampleSlots().userSamplePresent = false;
         browser.badSampleStr = SAMPLE_NOT_FOUND_TEXT + full;
         return;
     }
     if (!loadUserSampleLocked(full)) return;
     browseFolderLocked() = keptBelow(sampleFileDirectory(full), sampleRootLocked());
-    engine.samples.userSamplePresent = true;
+    engine.sampleSlots().userSamplePresent = true;
     scanLocked();
     setSampleNoLocked();
 }
@@ -430,8 +430,8 @@ void TSampleLibrary::reloadSampleLocked() {
     browser.curSampleNo = -1;
     browser.sampleFolder = folders.homeSampleDir;
     browser.externalSampleFolder = folders.externalSampleDir;
-    engine.samples.userSamplePresent = plugin.getOnOff(tag::SAMPLE_LOADED);
-    if (engine.samples.userSamplePresent) loadSampleLocked();
+    engine.sampleSlots().userSamplePresent = plugin.getOnOff(tag::SAMPLE_LOADED);
+    if (engine.sampleSlots().userSamplePresent) loadSampleLocked();
     scanLocked();
     setSampleNoLocked();
 }
@@ -604,7 +604,7 @@ void TSampleLibrary::previewSampleFromFile(int index) {
     }
     std::string why;
     std::unique_ptr<TSampleData> data = readSampleFile(path, why);
-    if (!data || !engine.samples.previewSample.publish(std::move(data))) return;
+    if (!data || !engine.sampleSlots().previewSample.publish(std::move(data))) return;
     engine.requestSamplePreview(TSampleState::PREVIEW_FILE, 0.0);
 }
 
@@ -624,7 +624,7 @@ void TSampleLibrary::importSampleFromDrag(const std::string& path, int count) {
         if (result.status == TSampleImportStatus::copied) {
             if (count == 1) {
                 if (loadUserSampleLocked(result.destination)) {
-                    engine.samples.userSamplePresent = true;
+                    engine.sampleSlots().userSamplePresent = true;
                     setSampleInProgram(result.destination);
                 }
             }

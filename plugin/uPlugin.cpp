@@ -271,10 +271,27 @@ void APlugin::processReplacing(float** inputs, float** outputs, int32 sampleFram
     soundEngine.processReplacing(inputs, outputs, sampleFrames, readHostTime());
 }
 
+int32 APlugin::processEvents(VstEvents* events) {
+    if (!events || events->numEvents <= 0) return 1;
+    for (int32 i = 0; i < events->numEvents; ++i) {
+        const VstEvent* event = events->events[i];
+        // Only MIDI messages reach the engine: a host's system-exclusive or
+        // other event, or a hole in its list, is passed over.
+        if (!event || event->type != kVstMidiType) continue;
+        VstMidiEvent incoming;
+        std::memcpy(&incoming, event, sizeof incoming);
+        TMidiEvent queued;
+        queued.deltaFrames = incoming.deltaFrames;
+        std::memcpy(queued.midiData, incoming.midiData, sizeof queued.midiData);
+        soundEngine.queueMidiEvent(queued);
+    }
+    return 1;
+}
+
 void APlugin::resume() {
     AudioEffectX::resume();
     // The bank's frames are read here, not at construction: a host that only
     // scans the plug-in never resumes it and so never pays for them.
-    if (soundEngine.samples.bank) soundEngine.samples.bank->readIn();
+    if (soundEngine.sampleSlots().bank) soundEngine.sampleSlots().bank->readIn();
     worker.start();
 }

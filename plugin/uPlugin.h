@@ -249,7 +249,8 @@ public:
     // ==== engine: begin
     // The sound engine's operations under the names the host, the controls
     // and the editor use (engine/SoundEngine.h says what each does).
-    int32 processEvents(vst::VstEvents* events) override { return soundEngine.processEvents(events); }
+    // The host's MIDI events, as the engine's own, into its queue (uPlugin.cpp).
+    int32 processEvents(vst::VstEvents* events) override;
     void setMIDILatch(int tag, bool arm) override { soundEngine.setMIDILatch(tag, arm); }
     void setMIDICCNum(int tag) override;  // asks for the controller (uPluginParameters.cpp)
     void resetMIDI() override { soundEngine.resetMIDI(); }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "engine/ModTables.h"
@@ -67,12 +68,9 @@ void APlugin::setParameterFromRecord(int32 index, float value, float recordRead)
 }
 
 void APlugin::storeParameter(int32 index, float value, const float* recordRead) {
-    if (!isValidTag(index)) return;
-    // A non-finite value would pass the clamp below (every comparison with NaN
-    // is false) and poison later float-to-index conversions: it changes nothing.
-    if (!std::isfinite(value)) return;
-    value = clampUnit(value);
-    if (attr.isOnOff[index]) value = value < 0.5f ? 0.0f : 1.0f;
+    const std::optional<float> stored = storableParameterValue(attr, index, value);
+    if (!stored) return;
+    value = *stored;
 
     // A request that arrives while a program is being applied is kept: the
     // block loop applies the record again once the running application ends,
@@ -115,14 +113,10 @@ float APlugin::getParameter(int32 index) {
 int APlugin::getSteppedValue(float value, float range, int num) const { return steppedValueOf(value, range, num); }
 
 int APlugin::getSteppedValue(int tag) const {
-    if (!isValidTag(tag) || attr.steppedNum[tag] == -1) return 0;
-    return getSteppedValue(values.curValue[tag].load(), attr.steppedRange[tag], attr.steppedNum[tag]);
+    return isValidTag(tag) ? parameterStepOf(attr, tag, values.curValue[tag].load()) : 0;
 }
 
-int APlugin::getSteppedValue(int tag, float value) const {
-    if (!isValidTag(tag) || attr.steppedNum[tag] == -1) return 0;
-    return getSteppedValue(value, attr.steppedRange[tag], attr.steppedNum[tag]);
-}
+int APlugin::getSteppedValue(int tag, float value) const { return parameterStepOf(attr, tag, value); }
 
 int APlugin::getSteppedValue(int tag, float range, int num) const {
     if (!isValidTag(tag)) return 0;
@@ -130,9 +124,7 @@ int APlugin::getSteppedValue(int tag, float range, int num) const {
 }
 
 void APlugin::setSteppedValue(int tag, int step) {
-    if (!isValidTag(tag) || attr.steppedNum[tag] == -1) return;
-    step = std::clamp(step, 0, std::max(attr.steppedNum[tag] - 1, 0));
-    setParameterAutomated(tag, steppedValueFor(step, attr.steppedRange[tag]));
+    if (const std::optional<float> value = storableStepValue(attr, tag, step)) setParameterAutomated(tag, *value);
 }
 
 void APlugin::setSteppedValue(int tag, int step, float range, int num) {

@@ -81,7 +81,7 @@ void APlugin::setDemoProgram(int index) {
     // thread loads the choice itself once it is done.
     if (getIsSettingPreset()) {
         programState.waitingProgramNo.store(index, std::memory_order_relaxed);
-        soundEngine.engine.waitingProgramFromNo.store(true, std::memory_order_release);
+        soundEngine.requestProgramFromNumber();
         return;
     }
     loadBuiltinIntoRecord(index);
@@ -168,12 +168,7 @@ bool APlugin::getIsSettingPreset() const {
 // brings back included) is one the engine can play.
 float APlugin::applicableValue(int tag, float value) const {
     if (!std::isfinite(value)) value = attr.defaultValue[static_cast<std::size_t>(tag)];
-    // Read by the bits: the audio thread compares a denormal as zero, so a
-    // negative one would pass the clamp below and reach other threads as it is.
-    if ((std::bit_cast<std::uint32_t>(value) & 0x7f800000u) == 0) value = 0.0f;
-    value = std::clamp(value, 0.0f, 1.0f);
-    if (attr.isOnOff[static_cast<std::size_t>(tag)]) value = value < 0.5f ? 0.0f : 1.0f;
-    return value;
+    return storableParameterValue(attr, tag, value).value_or(0.0f);
 }
 
 // Audio thread, while settingPreset is set: the record's values become the

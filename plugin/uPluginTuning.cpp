@@ -30,7 +30,7 @@ std::string APlugin::getTuningName() {
 void APlugin::resetTuning() {
     std::lock_guard lock(tuningFileLoad);
     setParameter(tag::HAS_TUNING, 0.0f);
-    soundEngine.tuning.publishIdentity();
+    soundEngine.tuningHolder().publishIdentity();
 }
 
 void APlugin::loadTuning() {
@@ -48,9 +48,9 @@ void APlugin::loadTuning() {
     std::lock_guard lock(tuningFileLoad);
     // A program's request still waiting would replace this choice with the
     // file the old name stood for.
-    soundEngine.tuning.takeRebuildRequest();
+    soundEngine.tuningHolder().takeRebuildRequest();
     // The table first: a note that sees the switch on finds the new table.
-    soundEngine.tuning.publish(read.table);
+    soundEngine.tuningHolder().publish(read.table);
     const auto spelled = spellTuningName(name);
     for (int i = 0; i < TUNING_NAME_SLOTS; ++i)
         setParameter(TUNING_NAME_PARAM + i, spelled[static_cast<std::size_t>(i)]);
@@ -63,8 +63,8 @@ void APlugin::loadTuning() {
 // for a machine that has the file.
 void APlugin::takeTuningRequest() {
     std::lock_guard lock(tuningFileLoad);
-    if (!soundEngine.tuning.takeRebuildRequest()) return;
+    if (!soundEngine.tuningHolder().takeRebuildRequest()) return;
     if (!getOnOff(tag::HAS_TUNING)) return;
     const std::string path = tuningFilePath(folders.tuningFileStr, readTuningName(storedTuningName()));
-    soundEngine.tuning.publish(path.empty() ? TTuningTable::identity() : readTuningFile(path).table);
+    soundEngine.tuningHolder().publish(path.empty() ? TTuningTable::identity() : readTuningFile(path).table);
 }

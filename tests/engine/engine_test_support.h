@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <cstdlib>
@@ -14,6 +15,8 @@
 #include "engine/EnginePreferences.h"
 #include "platform/Preferences.h"
 #include "engine/SoundEngine.h"
+#include "engine_test_access.h"
+#include "vst/vst2_abi.h"
 
 namespace enginetest {
 
@@ -47,7 +50,18 @@ inline vst::intptr testAudioMaster(vst::AEffect*, vst::int32 opcode, vst::int32,
     return 0;
 }
 
-inline vst::VstMidiEvent midiEvent(int deltaFrames, int status, int data1, int data2) {
+// One message as the engine queues it.
+inline TMidiEvent midiEvent(int deltaFrames, int status, int data1, int data2) {
+    TMidiEvent event;
+    event.deltaFrames = deltaFrames;
+    event.midiData[0] = static_cast<char>(status);
+    event.midiData[1] = static_cast<char>(data1);
+    event.midiData[2] = static_cast<char>(data2);
+    return event;
+}
+
+// The same message as a host hands it to the plug-in.
+inline vst::VstMidiEvent hostMidiEvent(int deltaFrames, int status, int data1, int data2) {
     vst::VstMidiEvent event{};
     event.type = vst::kVstMidiType;
     event.byteSize = sizeof event;
@@ -103,9 +117,9 @@ public:
     void updateEditorScreen() override { flags.screenUpdatePending = false; }
 
     void setParameter(int tag, float value) {
-        if (!isValidParameterTag(tag) || !std::isfinite(value)) return;
-        value = std::clamp(value, 0.0f, 1.0f);
-        if (attr.isOnOff[tag]) value = value < 0.5f ? 0.0f : 1.0f;
+        const std::optional<float> stored = storableParameterValue(attr, tag, value);
+        if (!stored) return;
+        value = *stored;
         if (tag == PRESET_APPLY_TAG && !flags.settingPreset.load()) flags.presetPending = true;
         values.curValue[tag] = value;
         values.programs[0].values[tag] = value;
@@ -116,9 +130,7 @@ public:
     float getSteppedRange(int tag) const { return isValidParameterTag(tag) ? attr.steppedRange[tag] : 1.0f; }
     bool getOnOff(int tag) const { return paramOn(tag); }
     void setSteppedValue(int tag, int step) {
-        if (!isValidParameterTag(tag) || attr.steppedNum[tag] == -1) return;
-        step = std::clamp(step, 0, std::max(attr.steppedNum[tag] - 1, 0));
-        setParameter(tag, steppedValueFor(step, attr.steppedRange[tag]));
+        if (const std::optional<float> value = storableStepValue(attr, tag, step)) setParameter(tag, *value);
     }
     // The rate is taken at the start of a block, as with a host: an empty one.
     void setSampleRate(float rate) {
@@ -149,12 +161,8 @@ public:
     void send(int deltaFrames, int status, int data1, int data2) {
         sendEvents({midiEvent(deltaFrames, status, data1, data2)});
     }
-    void sendEvents(std::vector<vst::VstMidiEvent> events) {
-        std::vector<char> buffer(sizeof(vst::VstEvents) + events.size() * sizeof(vst::VstEvent*));
-        auto* list = reinterpret_cast<vst::VstEvents*>(buffer.data());
-        list->numEvents = static_cast<vst::int32>(events.size());
-        for (size_t i = 0; i < events.size(); ++i) list->events[i] = reinterpret_cast<vst::VstEvent*>(&events[i]);
-        processEvents(list);
+    void sendEvents(const std::vector<TMidiEvent>& events) {
+        for (const TMidiEvent& event : events) queueMidiEvent(event);
     }
     void noteOn(int note, int velocity = 100, int delta = 0, int channel = 0) { send(delta, 0x90 | channel, note, velocity); }
     void noteOff(int note, int delta = 0, int channel = 0) { send(delta, 0x80 | channel, note, 0); }
@@ -178,7 +186,7 @@ public:
     void setStep(int tag, int step) { setSteppedValue(tag, step); }
     int voicesOn() const {
         int count = 0;
-        for (bool on : voices.voiceOn) count += on;
+        for (bool on : TEngineTestAccess::voices(*this).voiceOn) count += on;
         return count;
     }
 

@@ -69,9 +69,9 @@ TEST(FxEngine, EveryModeAndOrderStaysBoundedAtEveryRate) {
                                  std::to_string(mode) + ", path " + std::to_string(path));
                     plugin->setStep(tag::MOD_FX_MODE, mode);
                     plugin->setStep(tag::FX_PATH, path);
-                    plugin->engine.frameCount = 0xFFFFFFFFu - 700;
-                    plugin->engine.fxFrameCount = 0xFFFFFFFFu - 900;
-                    plugin->fx.setFrameCountForTest(0xFFFFFFFFu - 1100);
+                    TEngineTestAccess::engine(*plugin).frameCount = 0xFFFFFFFFu - 700;
+                    TEngineTestAccess::engine(*plugin).fxFrameCount = 0xFFFFFFFFu - 900;
+                    TEngineTestAccess::fx(*plugin).setFrameCountForTest(0xFFFFFFFFu - 1100);
                     plugin->outLeft.clear();
                     plugin->outRight.clear();
                     plugin->render(3072, 256);
@@ -84,8 +84,8 @@ TEST(FxEngine, EveryModeAndOrderStaysBoundedAtEveryRate) {
                     for (size_t i = plugin->outLeft.size() - 512; i < plugin->outLeft.size(); ++i)
                         tail += std::fabs(plugin->outLeft[i]) + std::fabs(plugin->outRight[i]);
                     EXPECT_GT(tail, 0.0);
-                    EXPECT_LT(plugin->fx.getFrameCount(), 3072u) << "the chain's counter wrapped";
-                    EXPECT_LT(plugin->engine.frameCount, 3072u);
+                    EXPECT_LT(TEngineTestAccess::fx(*plugin).getFrameCount(), 3072u) << "the chain's counter wrapped";
+                    EXPECT_LT(TEngineTestAccess::engine(*plugin).frameCount, 3072u);
                 }
             }
         }
@@ -129,18 +129,19 @@ TEST(FxEngine, TheGateRestsTheChainAndReopensIt) {
     plugin->setParameter(tag::DELAY, 1.0f);
     plugin->setParameter(TAG_MOVEMENT_LOOP, 0.0f);
     plugin->render(static_cast<long>(RATE), 1024);
-    const std::uint32_t running = plugin->fx.getFrameCount();
+    const std::uint32_t running = TEngineTestAccess::fx(*plugin).getFrameCount();
     EXPECT_GE(running, static_cast<std::uint32_t>(RATE) - 16) << "the chain runs while the gate is open";
     plugin->render(static_cast<long>(8 * RATE), 1024);
-    const std::uint32_t rested = plugin->fx.getFrameCount();
+    const std::uint32_t rested = TEngineTestAccess::fx(*plugin).getFrameCount();
     EXPECT_LE(rested, static_cast<std::uint32_t>(8 * RATE) + 16) << "the gate closed after eight quiet seconds";
     plugin->render(static_cast<long>(RATE), 1024);
-    EXPECT_EQ(plugin->fx.getFrameCount(), rested) << "nothing moves while the gate is closed";
+    EXPECT_EQ(TEngineTestAccess::fx(*plugin).getFrameCount(), rested) << "nothing moves while the gate is closed";
     plugin->noteOn(60);
     plugin->render(256);
     // The gate opens at the first frame of the note's attack above the threshold.
-    EXPECT_GT(plugin->fx.getFrameCount(), rested + 128) << "the chain runs on from where it stopped";
-    EXPECT_LE(plugin->fx.getFrameCount(), rested + 256);
+    EXPECT_GT(TEngineTestAccess::fx(*plugin).getFrameCount(), rested + 128)
+        << "the chain runs on from where it stopped";
+    EXPECT_LE(TEngineTestAccess::fx(*plugin).getFrameCount(), rested + 256);
 }
 
 // The chain's outputs reach the modulation sources: a stage's output while a
@@ -157,13 +158,13 @@ TEST(FxEngine, TheChainFeedsItsSources) {
     route(*plugin, 0, source::DELAY_OUTPUT, 1, 0.0f);
     plugin->noteOn(60);
     plugin->render(4000, 100);
-    const auto& sources = plugin->mod.globalModSrc();
+    const auto& sources = TEngineTestAccess::mod(*plugin).globalModSrc();
     EXPECT_NE(sources[source::DELAY_OUTPUT], 0.0f) << "the delay's output, read by slot 0";
     EXPECT_EQ(sources[source::REVERB_OUTPUT], 0.0f) << "the reverb is off";
     EXPECT_NEAR(sources[source::GATOR_LEFT], 1.0f, 1e-3f);
     EXPECT_NEAR(sources[source::GATOR_RIGHT], 0.0f, 1e-3f);
     EXPECT_NEAR(sources[source::GATOR_AVERAGE], 0.5f, 1e-3f);
-    EXPECT_EQ(plugin->mod.voiceModSrc(0)[source::GATOR_AVERAGE], sources[source::GATOR_AVERAGE])
+    EXPECT_EQ(TEngineTestAccess::mod(*plugin).voiceModSrc(0)[source::GATOR_AVERAGE], sources[source::GATOR_AVERAGE])
         << "the voices read it too";
 }
 
@@ -185,7 +186,7 @@ TEST(FxThreads, RateChangesAndGatorReadsWhileRendering) {
         float* outputs[2] = {left.data(), right.data()};
         for (int block = 0; block < 1500 || changes.load() < 20; ++block) {
             if (block % 50 == 0) {
-                vst::VstMidiEvent note = enginetest::midiEvent(0, 0x90, 48 + block % 24, 100);
+                vst::VstMidiEvent note = enginetest::hostMidiEvent(0, 0x90, 48 + block % 24, 100);
                 vst::VstEvents events{};
                 events.numEvents = 1;
                 events.events[0] = reinterpret_cast<vst::VstEvent*>(&note);

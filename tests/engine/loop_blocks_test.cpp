@@ -29,17 +29,18 @@ TEST(BlockLoop, ProgramAppliedAtTheNextHousekeepingTick) {
     plugin->render(1000, 256);
     plugin->noteOn(60);
     plugin->render(100);
-    const int v = plugin->voices.curVoice;
-    ASSERT_TRUE(plugin->voices.voiceOn[v]);
+    const int v = TEngineTestAccess::voices(*plugin).curVoice;
+    ASSERT_TRUE(TEngineTestAccess::voices(*plugin).voiceOn[v]);
 
-    const auto fxFrames = plugin->engine.fxFrameCount;
+    const auto fxFrames = TEngineTestAccess::engine(*plugin).fxFrameCount;
     const long untilTick = 4096 - static_cast<long>(fxFrames % 4096);
     plugin->values.programs[0].values[TAG_SUB_VOLUME] = 0.77f;
     plugin->flags.presetPending = true;
-    const auto voiceFrames = plugin->voices.voiceFrameCount[v];
+    const auto voiceFrames = TEngineTestAccess::voices(*plugin).voiceFrameCount[v];
     plugin->render(untilTick, 128);
     EXPECT_NE(static_cast<float>(plugin->values.curValue[TAG_SUB_VOLUME]), 0.77f) << "not before the tick";
-    EXPECT_EQ(plugin->voices.voiceFrameCount[v], voiceFrames) << "voices wait while a program is pending";
+    EXPECT_EQ(TEngineTestAccess::voices(*plugin).voiceFrameCount[v], voiceFrames)
+        << "voices wait while a program is pending";
     for (long i = 0; i < untilTick; ++i) ASSERT_EQ(plugin->outLeft[plugin->outLeft.size() - 1 - i], 0.0f);
     plugin->render(1);
     EXPECT_FLOAT_EQ(plugin->values.curValue[TAG_SUB_VOLUME], 0.77f) << "applied at the tick";
@@ -102,7 +103,8 @@ TEST(BlockLoop, TheSpringsRestNeverOverwritesAChunkThatLandsDuringTheApplication
 TEST(BlockLoop, NotesAtTheProgramTickAreKept) {
     auto plugin = std::make_unique<EnginePlugin>();
     plugin->setParameter(TAG_MOVEMENT_LOOP, 1.0f);
-    plugin->render(4096 - static_cast<long>(plugin->engine.fxFrameCount % 4096), 256);  // up to a tick
+    plugin->render(4096 - static_cast<long>(TEngineTestAccess::engine(*plugin).fxFrameCount % 4096),
+                   256);  // up to a tick
     plugin->flags.presetPending = true;
     plugin->noteOn(60);
     plugin->render(64);
@@ -117,35 +119,41 @@ TEST(BlockLoop, CountersRenderAcrossTheirWrap) {
     auto plugin = std::make_unique<EnginePlugin>();
     plugin->setParameter(TAG_MOVEMENT_LOOP, 1.0f);
     plugin->setParameter(TAG_MAIN_VOLUME, 0.9f);
-    plugin->engine.frameCount = std::numeric_limits<std::uint32_t>::max() - 200;  // a multiple of 16 minus 9
-    plugin->engine.fxFrameCount = std::numeric_limits<std::uint32_t>::max() - 300;
+    TEngineTestAccess::engine(*plugin).frameCount =
+        std::numeric_limits<std::uint32_t>::max() - 200;  // a multiple of 16 minus 9
+    TEngineTestAccess::engine(*plugin).fxFrameCount = std::numeric_limits<std::uint32_t>::max() - 300;
     plugin->noteOn(60);
     plugin->noteOn(64, 100, 50);
     plugin->render(160, 37);
-    const int v = plugin->voices.curVoice;
-    plugin->voices.voiceFrameCount[v] = std::numeric_limits<std::uint32_t>::max() - 20;
+    const int v = TEngineTestAccess::voices(*plugin).curVoice;
+    TEngineTestAccess::voices(*plugin).voiceFrameCount[v] = std::numeric_limits<std::uint32_t>::max() - 20;
 
     // Housekeeping at the wrap of fxFrameCount: the ribbon countdown moves once.
-    plugin->engine.ribbonSpringCountdown = 3;
-    const long toWrap = static_cast<long>(std::numeric_limits<std::uint32_t>::max() - plugin->engine.fxFrameCount) + 1;
+    TEngineTestAccess::engine(*plugin).ribbonSpringCountdown = 3;
+    const long toWrap =
+        static_cast<long>(std::numeric_limits<std::uint32_t>::max() - TEngineTestAccess::engine(*plugin).fxFrameCount) +
+        1;
     plugin->render(toWrap, 64);
-    EXPECT_EQ(plugin->engine.ribbonSpringCountdown, 3);
+    EXPECT_EQ(TEngineTestAccess::engine(*plugin).ribbonSpringCountdown, 3);
     plugin->render(1);
-    EXPECT_EQ(plugin->engine.ribbonSpringCountdown, 2) << "the tick at fxFrameCount 0 after the wrap";
+    EXPECT_EQ(TEngineTestAccess::engine(*plugin).ribbonSpringCountdown, 2)
+        << "the tick at fxFrameCount 0 after the wrap";
 
     // The global control step keeps its 16-frame grid across frameCount's wrap.
-    plugin->render(static_cast<long>((16 - plugin->engine.frameCount % 16) % 16) + 1);
-    const float smoothed = plugin->output.mainVolumeSmoothed;
+    plugin->render(static_cast<long>((16 - TEngineTestAccess::engine(*plugin).frameCount % 16) % 16) + 1);
+    const float smoothed = TEngineTestAccess::output(*plugin).mainVolumeSmoothed;
     plugin->render(15);
-    EXPECT_EQ(plugin->output.mainVolumeSmoothed, smoothed);
+    EXPECT_EQ(TEngineTestAccess::output(*plugin).mainVolumeSmoothed, smoothed);
     plugin->render(1);
-    EXPECT_NE(plugin->output.mainVolumeSmoothed, smoothed);
+    EXPECT_NE(TEngineTestAccess::output(*plugin).mainVolumeSmoothed, smoothed);
 
-    EXPECT_LT(plugin->engine.frameCount, 1000u);
-    EXPECT_TRUE(plugin->voices.voiceOn[v]);
-    EXPECT_EQ(plugin->voices.envStage[v], 2) << "the envelope kept stepping across the voice's wrap";
+    EXPECT_LT(TEngineTestAccess::engine(*plugin).frameCount, 1000u);
+    EXPECT_TRUE(TEngineTestAccess::voices(*plugin).voiceOn[v]);
+    EXPECT_EQ(TEngineTestAccess::voices(*plugin).envStage[v], 2)
+        << "the envelope kept stepping across the voice's wrap";
     EXPECT_TRUE(enginetest::allFinite(plugin->outLeft));
-    EXPECT_EQ(plugin->output.scopeRing[(plugin->engine.frameCount - 1) & TOutputState::SCOPE_RING_MASK],
+    EXPECT_EQ(TEngineTestAccess::output(*plugin)
+                  .scopeRing[(TEngineTestAccess::engine(*plugin).frameCount - 1) & TOutputState::SCOPE_RING_MASK],
               (plugin->outLeft.back() + plugin->outRight.back()) * 0.5f);
 }
 
@@ -155,7 +163,7 @@ TEST(BlockLoop, HostInputAndTempoAreChecked) {
     auto plugin = std::make_unique<EnginePlugin>();
     plugin->setStep(TAG_SLOT1_SOURCE, 50);  // a route reads "Input"
     plugin->render(16);
-    ASSERT_TRUE(plugin->mod.inputInUse);
+    ASSERT_TRUE(TEngineTestAccess::mod(*plugin).inputInUse);
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     const float left[4] = {nan, inf, 0.1f, -inf};
@@ -163,7 +171,7 @@ TEST(BlockLoop, HostInputAndTempoAreChecked) {
     for (int i = 0; i < 4; ++i) {
         plugin->render(1, 1, left + i, right + i);
         const float expected = std::isfinite(left[i]) ? (left[i] + right[i]) * 4.0f : 0.0f;
-        EXPECT_FLOAT_EQ(plugin->mod.globalModSrc()[50], expected) << i;
+        EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*plugin).globalModSrc()[50], expected) << i;
     }
 
     struct TempoCase {
@@ -196,14 +204,14 @@ TEST(BlockLoop, EditorRequestsAreTakenAtTheBlockStart) {
     EXPECT_EQ(plugin->voicesOn(), 0) << "nothing changes on the editor's thread";
     plugin->render(1);
     EXPECT_EQ(plugin->voicesOn(), 1);
-    EXPECT_TRUE(plugin->voices.previewNoteIsOn);
-    EXPECT_EQ(plugin->voices.voiceNote[plugin->voices.curVoice], 60);
+    EXPECT_TRUE(TEngineTestAccess::voices(*plugin).previewNoteIsOn);
+    EXPECT_EQ(TEngineTestAccess::voices(*plugin).voiceNote[TEngineTestAccess::voices(*plugin).curVoice], 60);
 
     plugin->previewNoteReleased();
-    EXPECT_FALSE(plugin->voices.voiceRelease[plugin->voices.curVoice]);
+    EXPECT_FALSE(TEngineTestAccess::voices(*plugin).voiceRelease[TEngineTestAccess::voices(*plugin).curVoice]);
     plugin->render(1);
-    EXPECT_FALSE(plugin->voices.previewNoteIsOn);
-    EXPECT_TRUE(plugin->voices.voiceRelease[plugin->voices.curVoice]);
+    EXPECT_FALSE(TEngineTestAccess::voices(*plugin).previewNoteIsOn);
+    EXPECT_TRUE(TEngineTestAccess::voices(*plugin).voiceRelease[TEngineTestAccess::voices(*plugin).curVoice]);
 
     plugin->noteOn(64);
     plugin->render(8);
@@ -218,10 +226,10 @@ TEST(BlockLoop, EditorRequestsAreTakenAtTheBlockStart) {
 TEST(BlockLoop, BlockSizesAndRates) {
     {
         auto plugin = std::make_unique<EnginePlugin>();
-        const auto fxFrames = plugin->engine.fxFrameCount;
+        const auto fxFrames = TEngineTestAccess::engine(*plugin).fxFrameCount;
         plugin->processReplacing(nullptr, nullptr, 0);
         plugin->processReplacing(nullptr, nullptr, -5);
-        EXPECT_EQ(plugin->engine.fxFrameCount, fxFrames);
+        EXPECT_EQ(TEngineTestAccess::engine(*plugin).fxFrameCount, fxFrames);
     }
     for (double rate : {22050.0, 44100.0, 48000.0, 96000.0, 192000.0}) {
         for (int block : {1, 17, 4096}) {
@@ -271,22 +279,24 @@ TEST(BlockLoop, HousekeepingFollowsTheMidiOfItsFrame) {
     };
     for (const Case& c : cases) {
         auto plugin = std::make_unique<EnginePlugin>();
-        plugin->midi.midiCCTag[CONTROLLER].store(TAG_STEREO_PAN);
-        const long toStart = (c.startOffset - static_cast<long>(plugin->engine.fxFrameCount % 4096) + 4096) % 4096;
+        TEngineTestAccess::midi(*plugin).midiCCTag[CONTROLLER].store(TAG_STEREO_PAN);
+        const long toStart =
+            (c.startOffset - static_cast<long>(TEngineTestAccess::engine(*plugin).fxFrameCount % 4096) + 4096) % 4096;
         plugin->render(toStart + 4096, 256);
-        ASSERT_EQ(plugin->engine.fxFrameCount % 4096, static_cast<std::uint32_t>(c.startOffset)) << c.why;
+        ASSERT_EQ(TEngineTestAccess::engine(*plugin).fxFrameCount % 4096, static_cast<std::uint32_t>(c.startOffset))
+            << c.why;
         if (c.previewNote) {
             plugin->previewNoteOn();
             plugin->render(0);
-            ASSERT_TRUE(plugin->voices.previewNoteIsOn) << c.why;
+            ASSERT_TRUE(TEngineTestAccess::voices(*plugin).previewNoteIsOn) << c.why;
         }
         plugin->flags.screenUpdatePending = c.screenPendingBefore;
         plugin->flags.presetPending = c.programPending;
-        plugin->engine.ribbonSpringCountdown = 3;
+        TEngineTestAccess::engine(*plugin).ribbonSpringCountdown = 3;
         if (c.noteFrame >= 0) plugin->noteOn(64, 100, c.noteFrame);
         if (c.controllerFrame >= 0) plugin->controller(CONTROLLER, 90, c.controllerFrame);
         plugin->render(60);
-        EXPECT_EQ(plugin->engine.ribbonSpringCountdown, c.expectedCountdown) << c.why;
+        EXPECT_EQ(TEngineTestAccess::engine(*plugin).ribbonSpringCountdown, c.expectedCountdown) << c.why;
         EXPECT_EQ(plugin->flags.screenUpdatePending.load(), c.expectedScreenPending) << c.why;
         EXPECT_FALSE(plugin->flags.presetPending) << c.why;
     }

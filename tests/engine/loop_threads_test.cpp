@@ -49,5 +49,5 @@ TEST(LoopThreads, EditorRequestsWhileRendering) {
     audio.join();
     EXPECT_EQ(badFrames.load(), 0) << "frames that were not finite or beyond the clamp";
     EXPECT_LE(plugin->voicesOn(), NUM_VOICES);
-    EXPECT_LE(plugin->midi.numMidiEvents, 250);
+    EXPECT_LE(TEngineTestAccess::midi(*plugin).numMidiEvents, 250);
 }

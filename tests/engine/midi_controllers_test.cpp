@@ -5,6 +5,7 @@
 #include "engine_test_support.h"
 #include "platform/Desktop.h"
 #include "plugin/uPlugin.h"
+#include "tests/plugin/plugin_test_access.h"
 
 using enginetest::EnginePlugin;
 
@@ -35,14 +36,15 @@ TEST(MidiControllers, FixedControllersFeedSources) {
         plugin->controller(c.controller, value);
         plugin->render(1);
         for (int v : {0, 9, 15})
-            EXPECT_FLOAT_EQ(plugin->mod.voiceMidiModSrc(v)[c.source], value / 127.0f) << "controller " << c.controller;
+            EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*plugin).voiceMidiModSrc(v)[c.source], value / 127.0f)
+                << "controller " << c.controller;
         value += 9;
     }
     // A controller without a fixed role feeds no source.
-    const auto before = plugin->mod.voiceMidiModSrc(3);
+    const auto before = TEngineTestAccess::mod(*plugin).voiceMidiModSrc(3);
     plugin->controller(7, 99);
     plugin->render(1);
-    EXPECT_EQ(plugin->mod.voiceMidiModSrc(3), before);
+    EXPECT_EQ(TEngineTestAccess::mod(*plugin).voiceMidiModSrc(3), before);
 }
 
 TEST(MidiControllers, ModWheelAndPressure) {
@@ -54,22 +56,23 @@ TEST(MidiControllers, ModWheelAndPressure) {
     plugin->send(0, 0xD0, 64, 0);       // channel pressure
     plugin->send(0, 0xA0, 64, 127);     // poly aftertouch on the note 64
     plugin->render(1);
-    EXPECT_FLOAT_EQ(plugin->midi.modWheel, 1.0f);
+    EXPECT_FLOAT_EQ(TEngineTestAccess::midi(*plugin).modWheel, 1.0f);
     for (int v = 0; v < NUM_VOICES; ++v) {
-        EXPECT_FLOAT_EQ(plugin->midi.voiceModWheel[v], 1.0f);
-        EXPECT_FLOAT_EQ(plugin->midi.voicePressure[v], 64 / 127.0f);
+        EXPECT_FLOAT_EQ(TEngineTestAccess::midi(*plugin).voiceModWheel[v], 1.0f);
+        EXPECT_FLOAT_EQ(TEngineTestAccess::midi(*plugin).voicePressure[v], 64 / 127.0f);
     }
-    const int voiceOf64 = plugin->voices.voiceNote[0] == 64 ? 0 : 1;
-    EXPECT_FLOAT_EQ(plugin->midi.polyAftertouch[voiceOf64], 1.0f);
-    EXPECT_FLOAT_EQ(plugin->midi.polyAftertouch[1 - voiceOf64], 0.0f);
+    const int voiceOf64 = TEngineTestAccess::voices(*plugin).voiceNote[0] == 64 ? 0 : 1;
+    EXPECT_FLOAT_EQ(TEngineTestAccess::midi(*plugin).polyAftertouch[voiceOf64], 1.0f);
+    EXPECT_FLOAT_EQ(TEngineTestAccess::midi(*plugin).polyAftertouch[1 - voiceOf64], 0.0f);
     // Aftertouch on a note nobody plays reaches every voice.
     plugin->send(0, 0xA0, 90, 32);
     plugin->render(1);
-    for (int v = 0; v < NUM_VOICES; ++v) EXPECT_FLOAT_EQ(plugin->midi.polyAftertouch[v], 32 / 127.0f);
+    for (int v = 0; v < NUM_VOICES; ++v)
+        EXPECT_FLOAT_EQ(TEngineTestAccess::midi(*plugin).polyAftertouch[v], 32 / 127.0f);
 
     // The global mod wheel approaches the wheel by 1 % per control step.
     plugin->render(16 * 600, 256);
-    EXPECT_NEAR(plugin->mod.globalModSrc()[1], 1.0f, 0.01f);
+    EXPECT_NEAR(TEngineTestAccess::mod(*plugin).globalModSrc()[1], 1.0f, 0.01f);
 }
 
 // Learning binds the next controller; with capture on the controller moves the
@@ -80,9 +83,9 @@ TEST(MidiControllers, LearnAndSoftTakeover) {
     plugin->setMIDILatch(TAG_FILTER_FREQUENCY, true);
     plugin->controller(7, 100);
     plugin->render(1);
-    EXPECT_EQ(plugin->midi.midiCCTag[7], TAG_FILTER_FREQUENCY);
+    EXPECT_EQ(TEngineTestAccess::midi(*plugin).midiCCTag[7], TAG_FILTER_FREQUENCY);
     EXPECT_EQ(enginepreferences::controllerBinding(7), TAG_FILTER_FREQUENCY) << "kept in the preferences";
-    EXPECT_FALSE(plugin->midi.midiLearnArmed);
+    EXPECT_FALSE(TEngineTestAccess::midi(*plugin).midiLearnArmed);
 
     struct Step {
         int value;
@@ -109,15 +112,15 @@ TEST(MidiControllers, AllOffControllersCannotBeLearned) {
     plugin->setMIDILatch(TAG_FILTER_FREQUENCY, true);
     plugin->controller(123, 0);
     plugin->render(1);
-    EXPECT_EQ(plugin->midi.midiCCTag[123], 0);
-    EXPECT_TRUE(plugin->midi.midiLearnArmed) << "still waiting for a controller it can take";
+    EXPECT_EQ(TEngineTestAccess::midi(*plugin).midiCCTag[123], 0);
+    EXPECT_TRUE(TEngineTestAccess::midi(*plugin).midiLearnArmed) << "still waiting for a controller it can take";
     plugin->controller(20, 64);
     plugin->render(1);
-    EXPECT_EQ(plugin->midi.midiCCTag[20], TAG_FILTER_FREQUENCY);
+    EXPECT_EQ(TEngineTestAccess::midi(*plugin).midiCCTag[20], TAG_FILTER_FREQUENCY);
 
     // Arming with a tag outside the parameters changes nothing.
     plugin->setMIDILatch(5000, true);
-    EXPECT_FALSE(plugin->midi.midiLearnArmed);
+    EXPECT_FALSE(TEngineTestAccess::midi(*plugin).midiLearnArmed);
 }
 
 TEST(MidiControllers, UnlearnAndReset) {
@@ -127,10 +130,10 @@ TEST(MidiControllers, UnlearnAndReset) {
         plugin->controller(cc, 1);
         plugin->render(1);
     }
-    ASSERT_EQ(plugin->midi.midiCCTag[8], TAG_FILTER_FREQUENCY);
+    ASSERT_EQ(TEngineTestAccess::midi(*plugin).midiCCTag[8], TAG_FILTER_FREQUENCY);
     plugin->setMIDILatch(TAG_FILTER_FREQUENCY, false);
-    EXPECT_EQ(plugin->midi.midiCCTag[7], 0);
-    EXPECT_EQ(plugin->midi.midiCCTag[8], 0);
+    EXPECT_EQ(TEngineTestAccess::midi(*plugin).midiCCTag[7], 0);
+    EXPECT_EQ(TEngineTestAccess::midi(*plugin).midiCCTag[8], 0);
     EXPECT_EQ(enginepreferences::controllerBinding(8), 0);
 
     plugin->setMIDILatch(30, true);
@@ -138,7 +141,7 @@ TEST(MidiControllers, UnlearnAndReset) {
     plugin->render(1);
     plugin->setParameter(30, 0.6f);
     plugin->resetMIDI();
-    EXPECT_EQ(plugin->midi.midiCCTag[9], 0);
+    EXPECT_EQ(TEngineTestAccess::midi(*plugin).midiCCTag[9], 0);
     EXPECT_FLOAT_EQ(plugin->values.captureValue[30], 0.6f);
     EXPECT_FALSE(plugin->values.captured[30]);
 }
@@ -154,7 +157,7 @@ TEST(MidiControllers, BoundControllersKeepTheirFixedRole) {
     plugin->render(1);
     plugin->controller(1, 127);
     plugin->render(1);
-    EXPECT_FLOAT_EQ(plugin->midi.modWheel, 1.0f);
+    EXPECT_FLOAT_EQ(TEngineTestAccess::midi(*plugin).modWheel, 1.0f);
     EXPECT_FLOAT_EQ(plugin->getParameter(TAG_FILTER_FREQUENCY), 1.0f);
     enginepreferences::setCaptureModeSetting(true);
 }
@@ -195,7 +198,7 @@ TEST(MidiControllers, TypedControllerNumber) {
         EXPECT_EQ(asked.headline, "MIDI CC: " + plugin->getParameterNameStr(TAG_FILTER_FREQUENCY)) << c.why;
         int bound = -1;
         for (int cc = 0; cc < 128; ++cc)
-            if (plugin->engine().midi.midiCCTag[cc] == TAG_FILTER_FREQUENCY) bound = cc;
+            if (TPluginTestAccess::midi(*plugin).midiCCTag[cc] == TAG_FILTER_FREQUENCY) bound = cc;
         EXPECT_EQ(bound, c.boundController) << c.why;
         if (bound >= 0) {
             EXPECT_EQ(enginepreferences::controllerBinding(bound), TAG_FILTER_FREQUENCY) << c.why;
@@ -227,12 +230,12 @@ TEST(MidiControllers, RibbonControllerRestartsTheSpring) {
         plugin->setMIDILatch(TAG_RIBBON_VALUE, true);
         plugin->controller(16, 0);  // learned; 0 is far from 0.5, so it moves nothing
         plugin->render(1);
-        ASSERT_EQ(plugin->midi.midiCCTag[16], TAG_RIBBON_VALUE) << c.why;
-        plugin->engine.ribbonSpringCountdown = -1;
+        ASSERT_EQ(TEngineTestAccess::midi(*plugin).midiCCTag[16], TAG_RIBBON_VALUE) << c.why;
+        TEngineTestAccess::engine(*plugin).ribbonSpringCountdown = -1;
         plugin->controller(16, c.value);
         plugin->render(1);
         EXPECT_FLOAT_EQ(plugin->getParameter(TAG_RIBBON_VALUE), c.expectedRibbon) << c.why;
-        EXPECT_EQ(plugin->engine.ribbonSpringCountdown, c.expectedCountdown) << c.why;
+        EXPECT_EQ(TEngineTestAccess::engine(*plugin).ribbonSpringCountdown, c.expectedCountdown) << c.why;
     }
     enginepreferences::setCaptureModeSetting(true);
     enginepreferences::setSpringModeSetting(true);

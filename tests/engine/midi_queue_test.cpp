@@ -4,6 +4,7 @@
 
 #include "engine_test_support.h"
 #include "plugin/uPlugin.h"
+#include "tests/plugin/plugin_test_access.h"
 
 using enginetest::EnginePlugin;
 using enginetest::midiEvent;
@@ -31,7 +32,7 @@ TEST(MidiQueue, NoteStartsAtItsFrame) {
         EXPECT_EQ(plugin->voicesOn(), 0) << c.why << " (delta " << c.delta << ")";
         plugin->render(1);
         EXPECT_EQ(plugin->voicesOn(), 1) << c.why << " (delta " << c.delta << ")";
-        EXPECT_EQ(plugin->midi.numMidiEvents, 0);
+        EXPECT_EQ(TEngineTestAccess::midi(*plugin).numMidiEvents, 0);
     }
 }
 
@@ -42,25 +43,27 @@ TEST(MidiQueue, SameFrameKeepsOrder) {
     plugin->render(11);
     ASSERT_EQ(plugin->voicesOn(), 2);
     int keyUpVoices = 0;
-    for (int v = 0; v < NUM_VOICES; ++v) keyUpVoices += plugin->voices.voiceOn[v] && plugin->voices.voiceKeyUp[v];
+    for (int v = 0; v < NUM_VOICES; ++v)
+        keyUpVoices +=
+            TEngineTestAccess::voices(*plugin).voiceOn[v] && TEngineTestAccess::voices(*plugin).voiceKeyUp[v];
     EXPECT_EQ(keyUpVoices, 1) << "the note-off of 60 came between the two note-ons";
-    EXPECT_TRUE(plugin->voices.keyDown[62]);
-    EXPECT_FALSE(plugin->voices.keyDown[60]);
+    EXPECT_TRUE(TEngineTestAccess::voices(*plugin).keyDown[62]);
+    EXPECT_FALSE(TEngineTestAccess::voices(*plugin).keyDown[60]);
 }
 
 TEST(MidiQueue, CapacityIs250AndANoteOffIsNeverLost) {
     auto plugin = std::make_unique<EnginePlugin>();
-    std::vector<vst::VstMidiEvent> events;
+    std::vector<TMidiEvent> events;
     for (int i = 0; i < 251; ++i) events.push_back(midiEvent(1000 + i, 0xB0, 2, i & 127));
     plugin->sendEvents(events);
-    EXPECT_EQ(plugin->midi.numMidiEvents, 250) << "the 251st event is dropped";
+    EXPECT_EQ(TEngineTestAccess::midi(*plugin).numMidiEvents, 250) << "the 251st event is dropped";
 
     // A full queue still takes a note-off, in place of the latest controller.
     plugin->sendEvents({midiEvent(3, 0x80, 64, 0)});
-    EXPECT_EQ(plugin->midi.numMidiEvents, 250);
+    EXPECT_EQ(TEngineTestAccess::midi(*plugin).numMidiEvents, 250);
     bool queued = false;
     for (int slot = 1; slot <= 250; ++slot) {
-        const auto& e = plugin->midi.midiEvents[slot];
+        const auto& e = TEngineTestAccess::midi(*plugin).midiEvents[slot];
         queued = queued || ((e.midiData[0] & 0xF0) == 0x80 && e.midiData[1] == 64 && e.deltaFrames == 3);
     }
     EXPECT_TRUE(queued);
@@ -69,7 +72,7 @@ TEST(MidiQueue, CapacityIs250AndANoteOffIsNeverLost) {
     plugin->sendEvents({midiEvent(3, 0x90, 65, 100)});
     plugin->render(2000, 256);
     EXPECT_EQ(plugin->voicesOn(), 0);
-    EXPECT_EQ(plugin->midi.numMidiEvents, 0) << "every queued event drained";
+    EXPECT_EQ(TEngineTestAccess::midi(*plugin).numMidiEvents, 0) << "every queued event drained";
 }
 
 // A negative offset other than the free marker would never reach 0 and would
@@ -80,7 +83,7 @@ TEST(MidiQueue, NegativeOffsetsActAtOnceAndFreeTheirSlots) {
         plugin->send(round % 2 ? -5 : -99, 0xB0, 2, round & 127);
         plugin->render(1);
     }
-    EXPECT_EQ(plugin->midi.numMidiEvents, 0);
+    EXPECT_EQ(TEngineTestAccess::midi(*plugin).numMidiEvents, 0);
     plugin->noteOn(60, 100, -7);
     plugin->render(1);
     EXPECT_EQ(plugin->voicesOn(), 1) << "the queue still accepts events";
@@ -103,7 +106,7 @@ TEST(MidiQueue, ReceiveChannelFilter) {
         plugin->noteOn(60, 100, 0, c.eventChannel);
         plugin->render(4);
         EXPECT_EQ(plugin->voicesOn(), c.heard ? 1 : 0) << "setting " << c.setting << ", channel " << c.eventChannel;
-        EXPECT_EQ(plugin->midi.numMidiEvents, 0) << "ignored events are consumed";
+        EXPECT_EQ(TEngineTestAccess::midi(*plugin).numMidiEvents, 0) << "ignored events are consumed";
     }
     enginepreferences::setMidiChannelSetting(0);
 }
@@ -116,16 +119,16 @@ TEST(MidiQueue, DiscardedWhileAProgramIsApplied) {
     plugin->render(8);
     ASSERT_EQ(plugin->voicesOn(), 1);
     plugin->flags.settingPreset = true;
-    const auto frameCount = plugin->engine.frameCount;
-    const auto fxFrameCount = plugin->engine.fxFrameCount;
+    const auto frameCount = TEngineTestAccess::engine(*plugin).frameCount;
+    const auto fxFrameCount = TEngineTestAccess::engine(*plugin).fxFrameCount;
     plugin->noteOff(60, 2);
     plugin->noteOn(64, 100, 3);
     plugin->render(32);
-    EXPECT_EQ(plugin->midi.numMidiEvents, 0);
-    EXPECT_FALSE(plugin->voices.keyDown[64]);
-    EXPECT_TRUE(plugin->voices.keyDown[60]) << "the note-off was discarded too";
-    EXPECT_EQ(plugin->engine.frameCount, frameCount) << "the silent path does not move frameCount";
-    EXPECT_EQ(plugin->engine.fxFrameCount, fxFrameCount + 32);
+    EXPECT_EQ(TEngineTestAccess::midi(*plugin).numMidiEvents, 0);
+    EXPECT_FALSE(TEngineTestAccess::voices(*plugin).keyDown[64]);
+    EXPECT_TRUE(TEngineTestAccess::voices(*plugin).keyDown[60]) << "the note-off was discarded too";
+    EXPECT_EQ(TEngineTestAccess::engine(*plugin).frameCount, frameCount) << "the silent path does not move frameCount";
+    EXPECT_EQ(TEngineTestAccess::engine(*plugin).fxFrameCount, fxFrameCount + 32);
     for (size_t i = plugin->outLeft.size() - 32; i < plugin->outLeft.size(); ++i) {
         EXPECT_EQ(plugin->outLeft[i], 0.0f);
         EXPECT_EQ(plugin->outRight[i], 0.0f);
@@ -137,19 +140,66 @@ TEST(MidiQueue, DeprecatedEntryConsumesEvents) {
     // Through the host's entry of the plug-in, which hands the block to the engine.
     enginetest::usePrivatePreferences();
     auto plugin = std::make_unique<APlugin>(enginetest::testAudioMaster);
-    std::vector<vst::VstMidiEvent> events{enginetest::midiEvent(5, 0x90, 60, 100)};
+    std::vector<vst::VstMidiEvent> events{enginetest::hostMidiEvent(5, 0x90, 60, 100)};
     std::vector<char> buffer(sizeof(vst::VstEvents) + sizeof(vst::VstEvent*));
     auto* list = reinterpret_cast<vst::VstEvents*>(buffer.data());
     list->numEvents = 1;
     list->events[0] = reinterpret_cast<vst::VstEvent*>(&events[0]);
     plugin->processEvents(list);
-    ASSERT_EQ(plugin->engine().midi.numMidiEvents, 1);
+    ASSERT_EQ(TPluginTestAccess::midi(*plugin).numMidiEvents, 1);
     std::vector<float> left(16, 0.25f), right(16, -0.25f);
     float* outputs[2] = {left.data(), right.data()};
     plugin->getAeffect()->process(plugin->getAeffect(), nullptr, outputs, 16);
-    EXPECT_EQ(plugin->engine().midi.numMidiEvents, 0);
+    EXPECT_EQ(TPluginTestAccess::midi(*plugin).numMidiEvents, 0);
     EXPECT_EQ(left[3], 0.25f);
     EXPECT_EQ(right[15], -0.25f);
+}
+
+// The plug-in hands the host's MIDI messages to the engine's queue as they
+// came, offset and bytes; holes in the list, other kinds of event and empty
+// or missing lists queue nothing.
+TEST(MidiQueue, HostEventListsQueueTheirMessagesOnly) {
+    enum Entry { HOLE, NOTE, SYSEX };
+    struct Case {
+        bool list;
+        int numEvents;  // as the host says, whatever the list holds
+        std::vector<Entry> entries;
+        int noteDelta, queuedDelta;
+        const char* why;
+    };
+    const Case cases[] = {
+        {false, 1, {}, 0, 0, "no list at all"},
+        {true, 0, {NOTE}, 9, 0, "a list that says it is empty"},
+        {true, -2, {NOTE}, 9, 0, "a negative count"},
+        {true, 3, {HOLE, NOTE, SYSEX}, 7, 7, "a hole and a system-exclusive event around the note"},
+        {true, 1, {NOTE}, -3, 0, "a negative offset is taken as now"},
+    };
+    for (const Case& c : cases) {
+        enginetest::usePrivatePreferences();
+        auto plugin = std::make_unique<APlugin>(enginetest::testAudioMaster);
+        vst::VstMidiEvent note = enginetest::hostMidiEvent(c.noteDelta, 0x91, 61, 99);
+        vst::VstMidiSysexEvent sysex{};
+        sysex.type = vst::kVstSysExType;
+        sysex.byteSize = sizeof sysex;
+        std::vector<char> buffer(sizeof(vst::VstEvents) + c.entries.size() * sizeof(vst::VstEvent*));
+        auto* list = reinterpret_cast<vst::VstEvents*>(buffer.data());
+        list->numEvents = c.numEvents;
+        for (size_t i = 0; i < c.entries.size(); ++i)
+            list->events[i] = c.entries[i] == HOLE   ? nullptr
+                              : c.entries[i] == NOTE ? reinterpret_cast<vst::VstEvent*>(&note)
+                                                     : reinterpret_cast<vst::VstEvent*>(&sysex);
+        EXPECT_EQ(plugin->processEvents(c.list ? list : nullptr), 1) << c.why;
+
+        const TMidiState& midi = TPluginTestAccess::midi(*plugin);
+        const bool noteSent = c.list && c.numEvents > 0;
+        ASSERT_EQ(midi.numMidiEvents, noteSent ? 1 : 0) << c.why;
+        if (!noteSent) continue;
+        const TMidiEvent& queued = midi.midiEvents[1];
+        EXPECT_EQ(queued.deltaFrames, c.queuedDelta) << c.why;
+        EXPECT_EQ(static_cast<unsigned char>(queued.midiData[0]), 0x91) << c.why;
+        EXPECT_EQ(queued.midiData[1], 61) << c.why;
+        EXPECT_EQ(queued.midiData[2], 99) << c.why;
+    }
 }
 
 // Bytes a host or a broken controller may send: data bytes without a status,
@@ -176,6 +226,6 @@ TEST(MidiQueue, MalformedMessagesAreHarmless) {
         plugin->render(64);
         EXPECT_EQ(plugin->voicesOn(), c.voicesAfter) << c.why;
         EXPECT_TRUE(enginetest::allFinite(plugin->outLeft)) << c.why;
-        EXPECT_LE(std::fabs(plugin->mod.globalModSrc()[18]), 1.0f) << c.why;
+        EXPECT_LE(std::fabs(TEngineTestAccess::mod(*plugin).globalModSrc()[18]), 1.0f) << c.why;
     }
 }

@@ -35,7 +35,7 @@ TEST(ModEnvelope, AttackTimeFollowsMovementAttack) {
             rig.set(119, (c.movementAttack + 1.0f) * 0.5f);
         }
         const int v = holdNote(rig);
-        const long frames = rig.renderUntil(200000, [&] { return rig->voices.envStage[v] == 2; });
+        const long frames = rig.renderUntil(200000, [&] { return TEngineTestAccess::voices(*rig).envStage[v] == 2; });
         // The level rises once per 16-frame control step. The note's first
         // step runs before its routes have acted, at the unmodulated rate.
         const double firstStep = 16.0 / (rig.sampleRate() * (std::exp2(0.37 * 7 + 3) / 10.0) / 1000.0);
@@ -49,7 +49,7 @@ TEST(ModEnvelope, AttackTimeFollowsMovementAttack) {
         }
         // The ramp the mix reads reaches full level one control step later.
         rig.render(16);
-        EXPECT_NEAR(rig->voices.envRamp[v], 1.0, 1e-9);
+        EXPECT_NEAR(TEngineTestAccess::voices(*rig).envRamp[v], 1.0, 1e-9);
     }
 }
 
@@ -70,10 +70,10 @@ TEST(ModEnvelope, ReleaseTimeFollowsRelease) {
         rig.set(tag::RELEASE, c.release);
         const int v = holdNote(rig);
         rig.render(2000);
-        ASSERT_NEAR(rig->voices.envLevel[v], 1.0, 1e-9);
+        ASSERT_NEAR(TEngineTestAccess::voices(*rig).envLevel[v], 1.0, 1e-9);
         rig->setVoiceOff(v);
         const long limit = static_cast<long>(c.releaseMs * 44.1 * 1.1) + 200;
-        const long frames = rig.renderUntil(limit, [&] { return !rig->voices.voiceOn[v]; });
+        const long frames = rig.renderUntil(limit, [&] { return !TEngineTestAccess::voices(*rig).voiceOn[v]; });
         const double expected = c.releaseMs * 44.1;
         // The level falls to silence in the release time, moved to the control
         // grid; the voice ends at the step after it fell below 0.0001.
@@ -88,10 +88,10 @@ TEST(ModEnvelope, ReleaseFallsLinearlyAndTheRampFollowsPerFrame) {
     rig.render(1000);
     rig->setVoiceOff(v);
     rig.render(1536);
-    EXPECT_NEAR(rig->voices.envLevel[v], 0.5, 16.0 / 3072.0 + 1e-6);
-    const double before = rig->voices.envRamp[v];
+    EXPECT_NEAR(TEngineTestAccess::voices(*rig).envLevel[v], 0.5, 16.0 / 3072.0 + 1e-6);
+    const double before = TEngineTestAccess::voices(*rig).envRamp[v];
     rig.render(1);
-    EXPECT_NEAR(before - rig->voices.envRamp[v], 16.0 / 3072.0 / 16.0, 1e-7);
+    EXPECT_NEAR(before - TEngineTestAccess::voices(*rig).envRamp[v], 16.0 / 3072.0 / 16.0, 1e-7);
 }
 
 TEST(ModEnvelope, FastReleaseEndsWithinFiveSteps) {
@@ -100,8 +100,8 @@ TEST(ModEnvelope, FastReleaseEndsWithinFiveSteps) {
     const int v = holdNote(rig);
     rig.render(1000);
     rig->setVoiceOff(v);
-    rig->voices.voiceFastRelease[v] = true;
-    const long frames = rig.renderUntil(1000, [&] { return !rig->voices.voiceOn[v]; });
+    TEngineTestAccess::voices(*rig).voiceFastRelease[v] = true;
+    const long frames = rig.renderUntil(1000, [&] { return !TEngineTestAccess::voices(*rig).voiceOn[v]; });
     EXPECT_LE(frames, 6 * 16 + 1);
     EXPECT_GE(frames, 4 * 16);
 }
@@ -110,13 +110,13 @@ TEST(ModEnvelope, ASilentVoiceEndsAtTheNextStep) {
     ModRig rig;
     const int v = holdNote(rig);
     rig.render(500);
-    rig->voices.envLevel[v] = rig->voices.envValue[v] = 0.00005;
-    rig->voices.envRamp[v] = 0.00005;
+    TEngineTestAccess::voices(*rig).envLevel[v] = TEngineTestAccess::voices(*rig).envValue[v] = 0.00005;
+    TEngineTestAccess::voices(*rig).envRamp[v] = 0.00005;
     rig->setVoiceOff(v);
-    const long frames = rig.renderUntil(64, [&] { return !rig->voices.voiceOn[v]; });
+    const long frames = rig.renderUntil(64, [&] { return !TEngineTestAccess::voices(*rig).voiceOn[v]; });
     EXPECT_LE(frames, 16);
-    EXPECT_FALSE(rig->voices.voiceRelease[v]);
-    EXPECT_FALSE(rig->voices.voiceFastRelease[v]);
+    EXPECT_FALSE(TEngineTestAccess::voices(*rig).voiceRelease[v]);
+    EXPECT_FALSE(TEngineTestAccess::voices(*rig).voiceFastRelease[v]);
 }
 
 TEST(ModEnvelope, FadeInFollowsAttack) {
@@ -137,14 +137,14 @@ TEST(ModEnvelope, FadeInFollowsAttack) {
         const int v = holdNote(rig);
         if (c.fadeMs == 0.0) {
             rig.render(100);
-            EXPECT_DOUBLE_EQ(rig->voices.fadeGain[v], 1.0);
+            EXPECT_DOUBLE_EQ(TEngineTestAccess::voices(*rig).fadeGain[v], 1.0);
             continue;
         }
-        EXPECT_NEAR(rig->voices.fadeStep[v], 1.0 / (c.fadeMs * 48.0), 1e-9);
+        EXPECT_NEAR(TEngineTestAccess::voices(*rig).fadeStep[v], 1.0 / (c.fadeMs * 48.0), 1e-9);
         if (c.fadeMs < 100.0) {
             const double expected = c.fadeMs * 48.0;
             const long frames = rig.renderUntil(static_cast<long>(expected) + 100,
-                                                [&] { return rig->voices.fadeGain[v] >= 1.0; });
+                                                [&] { return TEngineTestAccess::voices(*rig).fadeGain[v] >= 1.0; });
             EXPECT_NEAR(static_cast<double>(frames), expected, 3.0);
         }
     }

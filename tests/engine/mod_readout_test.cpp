@@ -78,9 +78,9 @@ TEST(ModReadout, ScopeReadsTheNewestFramesOfTheRing) {
 
     // A ring holding its own index pattern: the last point is the newest frame,
     // the first lies 16,384 x zoom frames back.
-    auto& ring = rig->output.scopeRing;
+    auto& ring = TEngineTestAccess::output(*rig).scopeRing;
     for (std::size_t i = 0; i < ring.size(); ++i) ring[i] = static_cast<float>(i % 7) * 0.05f - 0.15f;
-    rig->engine.frameCount = 200000;
+    TEngineTestAccess::engine(*rig).frameCount = 200000;
     rig->publishEditorReadouts();  // as the audio thread does at the end of a block
     rig->getWaveDisplay(100, 0.5f, out.data());
     const auto ringAt = [&](long k) { return std::clamp(2.0f * ring[k % 131072] + 0.5f, 0.0f, 1.0f); };

@@ -71,9 +71,9 @@ TEST(ModRoutes, EachDestinationTypeCombinesSourceAndAmount) {
         rig->setModSrc(c.source, c.sourceValue);
         rig.render(48);
         const int v = rig.voice();
-        ASSERT_TRUE(rig->voices.voiceOn[v]);
-        EXPECT_NEAR(rig->mod.voiceModDest(v)[c.dest], c.expectedVoice, 1e-4f);
-        EXPECT_NEAR(rig->mod.globalModDest[c.dest], c.expectedGlobal, 1e-4f);
+        ASSERT_TRUE(TEngineTestAccess::voices(*rig).voiceOn[v]);
+        EXPECT_NEAR(TEngineTestAccess::mod(*rig).voiceModDest(v)[c.dest], c.expectedVoice, 1e-4f);
+        EXPECT_NEAR(TEngineTestAccess::mod(*rig).globalModDest[c.dest], c.expectedGlobal, 1e-4f);
     }
 }
 
@@ -85,20 +85,20 @@ TEST(ModRoutes, BypassedAndEmptyRoutesAreLeftOut) {
     startNote(rig);
     rig->setModSrc(TEST_SOURCE, 1.0f);
     rig.render(48);
-    ASSERT_EQ(rig->mod.numActiveRoutes, 1);
-    EXPECT_EQ(rig->mod.activeRoutes[0], 2);
-    EXPECT_FLOAT_EQ(rig->mod.voiceModDest(rig.voice())[28], 0.0f);
-    EXPECT_FLOAT_EQ(rig->mod.voiceModDest(rig.voice())[29], 1.0f);
+    ASSERT_EQ(TEngineTestAccess::mod(*rig).numActiveRoutes, 1);
+    EXPECT_EQ(TEngineTestAccess::mod(*rig).activeRoutes[0], 2);
+    EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*rig).voiceModDest(rig.voice())[28], 0.0f);
+    EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*rig).voiceModDest(rig.voice())[29], 1.0f);
 
     // Movement Destination 1 and Free LFO Destination 2 join the list in route order.
     rig.setStep(59, 30);
     rig.setStep(74, 31);
     rig.render(32);
-    ASSERT_EQ(rig->mod.numActiveRoutes, 3);
-    EXPECT_EQ(rig->mod.activeRoutes[1], 4);
-    EXPECT_EQ(rig->mod.activeRoutes[2], 7);
-    EXPECT_EQ(rig->mod.modRoute[4].src, 39);
-    EXPECT_EQ(rig->mod.modRoute[7].src, 47);
+    ASSERT_EQ(TEngineTestAccess::mod(*rig).numActiveRoutes, 3);
+    EXPECT_EQ(TEngineTestAccess::mod(*rig).activeRoutes[1], 4);
+    EXPECT_EQ(TEngineTestAccess::mod(*rig).activeRoutes[2], 7);
+    EXPECT_EQ(TEngineTestAccess::mod(*rig).modRoute[4].src, 39);
+    EXPECT_EQ(TEngineTestAccess::mod(*rig).modRoute[7].src, 47);
 }
 
 TEST(ModRoutes, MovingARouteRestoresTheDestinationItLeft) {
@@ -107,18 +107,22 @@ TEST(ModRoutes, MovingARouteRestoresTheDestinationItLeft) {
     startNote(rig);
     rig.render(32);
     const int v = rig.voice();
-    EXPECT_FLOAT_EQ(rig->mod.voiceModDest(v)[28], 1.0f);
+    EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*rig).voiceModDest(v)[28], 1.0f);
     rig.setStep(SLOT_DEST, 1);  // now a gain on the volume
     rig.set(SLOT_AMOUNT, 0.75f);
     rig.render(32);
-    EXPECT_FLOAT_EQ(rig->mod.voiceModDest(v)[28], 0.0f);
-    EXPECT_FLOAT_EQ(rig->mod.globalModDest[28], 0.0f);
-    EXPECT_FLOAT_EQ(rig->mod.voiceModDest(v)[1], 1.0f);  // source 1 at amount 0.5: unchanged
+    EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*rig).voiceModDest(v)[28], 0.0f);
+    EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*rig).globalModDest[28], 0.0f);
+    EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*rig).voiceModDest(v)[1], 1.0f);  // source 1 at amount 0.5: unchanged
     rig.setStep(SLOT_DEST, 0);
     rig.render(32);
     for (int dest = 0; dest < 126; ++dest) {
-        EXPECT_FLOAT_EQ(rig->mod.voiceModDest(v)[dest], rig->mod.neutralModDest()[dest]) << dest;
-        EXPECT_FLOAT_EQ(rig->mod.globalModDest[dest], rig->mod.neutralModDest()[dest]) << dest;
+        EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*rig).voiceModDest(v)[dest],
+                        TEngineTestAccess::mod(*rig).neutralModDest()[dest])
+            << dest;
+        EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*rig).globalModDest[dest],
+                        TEngineTestAccess::mod(*rig).neutralModDest()[dest])
+            << dest;
     }
 }
 
@@ -131,18 +135,18 @@ TEST(ModRoutes, AmountModulationActsOneStepLater) {
     startNote(rig);
     rig.render(15);  // up to the frame before the next global step
     const int v = rig.voice();
-    EXPECT_NEAR(rig->mod.voiceModDest(v)[119], 0.5f, 1e-6f);
-    EXPECT_NEAR(rig->mod.voiceModDest(v)[28], 0.5f, 1e-6f);  // a sample later in the voice pass
+    EXPECT_NEAR(TEngineTestAccess::mod(*rig).voiceModDest(v)[119], 0.5f, 1e-6f);
+    EXPECT_NEAR(TEngineTestAccess::mod(*rig).voiceModDest(v)[28], 0.5f, 1e-6f);  // a sample later in the voice pass
 
     // Globally the amount arrives one control step later.
     ModRig fresh;
     setSlot(fresh, 0, OFFSET_SOURCE, 28, 0.5f);
     setSlot(fresh, 1, OFFSET_SOURCE, 119, 0.75f);
     fresh.render(1);
-    EXPECT_NEAR(fresh->mod.globalModDest[119], 0.5f, 1e-6f);
-    EXPECT_NEAR(fresh->mod.globalModDest[28], 0.0f, 1e-6f);
+    EXPECT_NEAR(TEngineTestAccess::mod(*fresh).globalModDest[119], 0.5f, 1e-6f);
+    EXPECT_NEAR(TEngineTestAccess::mod(*fresh).globalModDest[28], 0.0f, 1e-6f);
     fresh.render(16);
-    EXPECT_NEAR(fresh->mod.globalModDest[28], 0.5f, 1e-6f);
+    EXPECT_NEAR(TEngineTestAccess::mod(*fresh).globalModDest[28], 0.5f, 1e-6f);
 }
 
 TEST(ModRoutes, PerVoiceSourcesGivePerVoiceSums) {
@@ -156,8 +160,8 @@ TEST(ModRoutes, PerVoiceSourcesGivePerVoiceSums) {
     rig.render(32);
     const int second = rig.voice();
     ASSERT_NE(first, second);
-    EXPECT_NEAR(rig->mod.voiceModDest(first)[28], 1.0f, 1e-5f);
-    EXPECT_NEAR(rig->mod.voiceModDest(second)[28], 32.0f / 127.0f, 1e-5f);
+    EXPECT_NEAR(TEngineTestAccess::mod(*rig).voiceModDest(first)[28], 1.0f, 1e-5f);
+    EXPECT_NEAR(TEngineTestAccess::mod(*rig).voiceModDest(second)[28], 32.0f / 127.0f, 1e-5f);
 }
 
 // Every source on every destination at the extreme amounts, with a loud
@@ -188,8 +192,9 @@ TEST(ModRoutes, ExtremeRoutesStayFinite) {
         for (float x : rig.left()) ASSERT_TRUE(std::isfinite(x));
         for (float x : rig.right()) ASSERT_TRUE(std::isfinite(x));
         for (int dest = 0; dest < 126; ++dest) {
-            ASSERT_TRUE(std::isfinite(rig->mod.globalModDest[dest])) << dest;
-            for (int v = 0; v < 16; ++v) ASSERT_TRUE(std::isfinite(rig->mod.voiceModDest(v)[dest])) << dest;
+            ASSERT_TRUE(std::isfinite(TEngineTestAccess::mod(*rig).globalModDest[dest])) << dest;
+            for (int v = 0; v < 16; ++v)
+                ASSERT_TRUE(std::isfinite(TEngineTestAccess::mod(*rig).voiceModDest(v)[dest])) << dest;
         }
     }
 }
@@ -197,19 +202,19 @@ TEST(ModRoutes, ExtremeRoutesStayFinite) {
 TEST(ModRoutes, SourceWritesReachTheirRows) {
     ModRig rig;
     rig->setModSrc(TEST_SOURCE, 0.7f);
-    EXPECT_FLOAT_EQ(rig->mod.globalModSrc()[TEST_SOURCE], 0.7f);
-    for (int v = 0; v < 16; ++v) EXPECT_FLOAT_EQ(rig->mod.voiceModSrc(v)[TEST_SOURCE], 0.7f);
+    EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*rig).globalModSrc()[TEST_SOURCE], 0.7f);
+    for (int v = 0; v < 16; ++v) EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*rig).voiceModSrc(v)[TEST_SOURCE], 0.7f);
     rig->setModSrc(0, 5.0f);
     rig->setModSrc(63, 5.0f);
-    EXPECT_FLOAT_EQ(rig->mod.globalModSrc()[0], 0.0f);
-    EXPECT_FLOAT_EQ(rig->mod.globalModSrc()[63], 0.0f);
+    EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*rig).globalModSrc()[0], 0.0f);
+    EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*rig).globalModSrc()[63], 0.0f);
     // Controller values land in the MIDI rows of the voices.
     rig->setModSrc(25, 0.4f, 3);
-    for (int v = 0; v < 16; ++v) EXPECT_FLOAT_EQ(rig->mod.voiceMidiModSrc(v)[25], 0.4f);
-    EXPECT_FLOAT_EQ(rig->mod.globalModSrc()[57], 1.0f);  // "Offset"
-    EXPECT_FLOAT_EQ(rig->mod.neutralModDest()[1], 1.0f);
-    EXPECT_FLOAT_EQ(rig->mod.neutralModDest()[123], 1.0f);
-    EXPECT_FLOAT_EQ(rig->mod.neutralModDest()[28], 0.0f);
+    for (int v = 0; v < 16; ++v) EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*rig).voiceMidiModSrc(v)[25], 0.4f);
+    EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*rig).globalModSrc()[57], 1.0f);  // "Offset"
+    EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*rig).neutralModDest()[1], 1.0f);
+    EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*rig).neutralModDest()[123], 1.0f);
+    EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*rig).neutralModDest()[28], 0.0f);
 }
 
 // The voice form writes one voice's row and nothing else; numbers out of
@@ -231,25 +236,25 @@ TEST(ModRoutes, VoiceSourceWritesReachOneRowOnly) {
     for (const auto& c : cases) {
         ModRig rig;
         std::vector<TModState::Row> before;
-        for (int v = 0; v < 16; ++v) before.push_back(rig->mod.voiceModSrc(v));
-        const TModState::Row global = rig->mod.globalModSrc();
+        for (int v = 0; v < 16; ++v) before.push_back(TEngineTestAccess::mod(*rig).voiceModSrc(v));
+        const TModState::Row global = TEngineTestAccess::mod(*rig).globalModSrc();
         rig->setModSrc(c.voice, c.source, 0.625f);
         for (int v = 0; v < 16; ++v)
             for (int s = 0; s < TModState::ROW_SIZE; ++s) {
                 const bool target = c.written && v == c.voice && s == c.source;
-                EXPECT_FLOAT_EQ(rig->mod.voiceModSrc(v)[s], target ? 0.625f : before[v][s])
+                EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*rig).voiceModSrc(v)[s], target ? 0.625f : before[v][s])
                     << c.why << ": voice " << v << " source " << s;
             }
-        EXPECT_EQ(rig->mod.globalModSrc(), global) << c.why << ": the global row stays";
+        EXPECT_EQ(TEngineTestAccess::mod(*rig).globalModSrc(), global) << c.why << ": the global row stays";
     }
     // The ribbon writes its source into every row at its next frame, over a
     // voice's own value, as it does after any other write.
     ModRig rig;
     rig.render(64);
-    const float ribbon = rig->mod.voiceModSrc(0)[49];
+    const float ribbon = TEngineTestAccess::mod(*rig).voiceModSrc(0)[49];
     rig->setModSrc(2, 49, ribbon + 0.5f);
     rig.render(1);
-    EXPECT_FLOAT_EQ(rig->mod.voiceModSrc(2)[49], ribbon);
+    EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*rig).voiceModSrc(2)[49], ribbon);
 }
 
 }  // namespace

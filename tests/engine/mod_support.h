@@ -22,6 +22,7 @@ public:
 
     enginetest::EnginePlugin& plugin() { return *object; }
     enginetest::EnginePlugin* operator->() { return object.get(); }
+    enginetest::EnginePlugin& operator*() { return *object; }
 
     void set(int tag, float value) { object->setParameter(tag, value); }
     void setStep(int tag, int step) {
@@ -54,7 +55,7 @@ public:
         flags = playing ? flags | vst::kVstTransportPlaying : flags & ~vst::kVstTransportPlaying;
     }
     // The voice the latest note went to.
-    int voice() const { return object->voices.curVoice; }
+    int voice() const { return TEngineTestAccess::voices(*object).curVoice; }
 
 private:
     std::unique_ptr<enginetest::EnginePlugin> object;

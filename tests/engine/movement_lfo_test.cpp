@@ -26,10 +26,10 @@ float syncedSpeed(int step) { return static_cast<float>((step + 0.1) / 33.99); }
 // Upward zero crossings of the global Free LFO over the frames.
 int countCycles(ModRig& rig, long frames) {
     int crossings = 0;
-    float last = rig->mod.globalModSrc()[47];
+    float last = TEngineTestAccess::mod(*rig).globalModSrc()[47];
     for (long i = 0; i < frames; ++i) {
         rig.render(1);
-        const float now = rig->mod.globalModSrc()[47];
+        const float now = TEngineTestAccess::mod(*rig).globalModSrc()[47];
         if (last < 0.0f && now >= 0.0f) ++crossings;
         last = now;
     }
@@ -64,7 +64,7 @@ TEST(MovementLfo, FreeLfoRunsAtItsFreeOrSyncedRate) {
         rig.set(FREE_SYNC, c.sync ? 1.0f : 0.0f);
         rig.set(FREE_SPEED, c.speed);
         rig.render(64);
-        EXPECT_NEAR(rig->movement.globalLFOInc[1] * 48000.0, c.hz, c.hz * c.tolerance);
+        EXPECT_NEAR(TEngineTestAccess::movement(*rig).globalLFOInc[1] * 48000.0, c.hz, c.hz * c.tolerance);
         if (c.seconds > 0.0) {
             EXPECT_NEAR(countCycles(rig, static_cast<long>(c.seconds * 48000.0)), c.hz * c.seconds, 1.01);
         }
@@ -76,15 +76,15 @@ TEST(MovementLfo, TransportStartRestartsTheGlobalLfo) {
     rig.set(FREE_SYNC, 1.0f);
     rig.set(FREE_SPEED, syncedSpeed(17));
     rig.render(30000);
-    EXPECT_GT(rig->movement.globalLFO[1].phase, 0.2);
+    EXPECT_GT(TEngineTestAccess::movement(*rig).globalLFO[1].phase, 0.2);
     rig.setTransportPlaying(true);
     rig.render(17);  // the next control step sees the transport start
-    EXPECT_LT(rig->movement.globalLFO[1].phase, 17.0 / 96000.0 + 1e-9);
+    EXPECT_LT(TEngineTestAccess::movement(*rig).globalLFO[1].phase, 17.0 / 96000.0 + 1e-9);
     rig.render(20000);
-    const double running = rig->movement.globalLFO[1].phase;
+    const double running = TEngineTestAccess::movement(*rig).globalLFO[1].phase;
     rig.setTransportPlaying(false);
     rig.render(17);  // stopping does not restart it
-    EXPECT_GT(rig->movement.globalLFO[1].phase, running);
+    EXPECT_GT(TEngineTestAccess::movement(*rig).globalLFO[1].phase, running);
 }
 
 // A free Movement at speed 0.75: one cycle in 4937 frames at 48 kHz.
@@ -101,10 +101,10 @@ TEST(MovementLfo, OneShotMovementReleasesAtTheEndOfItsCycle) {
     rig.render(1);
     const int v = rig.voice();
     const double period = 48000.0 / freeHz(0.75);
-    const long frames = rig.renderUntil(20000, [&] { return rig->voices.voiceRelease[v]; });
+    const long frames = rig.renderUntil(20000, [&] { return TEngineTestAccess::voices(*rig).voiceRelease[v]; });
     EXPECT_NEAR(static_cast<double>(frames), period, 3.0);
-    EXPECT_TRUE(rig->voices.voiceOn[v]);  // now the envelope's release runs
-    EXPECT_NEAR(rig->movement.voiceLFO[v][0].phase, 0.9999, 1e-9);
+    EXPECT_TRUE(TEngineTestAccess::voices(*rig).voiceOn[v]);  // now the envelope's release runs
+    EXPECT_NEAR(TEngineTestAccess::movement(*rig).voiceLFO[v][0].phase, 0.9999, 1e-9);
 }
 
 TEST(MovementLfo, LoopingMovementRepeatsUntilTheKeyIsUp) {
@@ -116,20 +116,20 @@ TEST(MovementLfo, LoopingMovementRepeatsUntilTheKeyIsUp) {
     const int v = rig.voice();
     const double period = 48000.0 / freeHz(0.75);
     rig.render(static_cast<long>(period * 3.5));
-    EXPECT_FALSE(rig->voices.voiceRelease[v]);
-    EXPECT_NEAR(rig->movement.voiceLFO[v][0].phase, 0.5, 0.01);
+    EXPECT_FALSE(TEngineTestAccess::voices(*rig).voiceRelease[v]);
+    EXPECT_NEAR(TEngineTestAccess::movement(*rig).voiceLFO[v][0].phase, 0.5, 0.01);
 
     // The key goes up mid-cycle: the Movement finishes the cycle, then releases.
     rig.noteOff(60);
-    const long frames = rig.renderUntil(20000, [&] { return rig->voices.voiceRelease[v]; });
+    const long frames = rig.renderUntil(20000, [&] { return TEngineTestAccess::voices(*rig).voiceRelease[v]; });
     EXPECT_NEAR(static_cast<double>(frames), period * 0.5, period * 0.02);
 
     // A released voice keeps its last Movement values.
-    const float held = rig->mod.voiceModSrc(v)[39];
-    const double phase = rig->movement.voiceLFO[v][0].phase;
+    const float held = TEngineTestAccess::mod(*rig).voiceModSrc(v)[39];
+    const double phase = TEngineTestAccess::movement(*rig).voiceLFO[v][0].phase;
     rig.render(500);
-    EXPECT_FLOAT_EQ(rig->mod.voiceModSrc(v)[39], held);
-    EXPECT_DOUBLE_EQ(rig->movement.voiceLFO[v][0].phase, phase);
+    EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*rig).voiceModSrc(v)[39], held);
+    EXPECT_DOUBLE_EQ(TEngineTestAccess::movement(*rig).voiceLFO[v][0].phase, phase);
 }
 
 TEST(MovementLfo, MovementSourcesFollowTheShape) {
@@ -146,7 +146,7 @@ TEST(MovementLfo, MovementSourcesFollowTheShape) {
     const int v = rig.voice();
     const double period = 48000.0 / freeHz(0.75);
     rig.render(static_cast<long>(period * 0.25));
-    const auto& src = rig->mod.voiceModSrc(v);
+    const auto& src = TEngineTestAccess::mod(*rig).voiceModSrc(v);
     // Saw up at a quarter of the cycle: -0.5 in the table, 0.25 as a source.
     EXPECT_NEAR(src[39], 0.25f, 0.01f);
     EXPECT_NEAR(src[41], 1.0f - src[39], 1e-6f);
@@ -156,13 +156,13 @@ TEST(MovementLfo, MovementSourcesFollowTheShape) {
     // The global row carries the current voice's Movement and its pan channel.
     for (int source = 39; source <= 46; ++source) {
         SCOPED_TRACE(source);
-        EXPECT_FLOAT_EQ(rig->mod.globalModSrc()[source], src[source]);
+        EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*rig).globalModSrc()[source], src[source]);
     }
     EXPECT_GT(src[43], 0.1f);  // a quarter into the pan's saw up: not a row left at 0
     // ... and so a global route from it moves its destination (one control step behind).
-    EXPECT_NEAR(rig->mod.globalModDest[PAN_DEST], src[43], 0.01f);
+    EXPECT_NEAR(TEngineTestAccess::mod(*rig).globalModDest[PAN_DEST], src[43], 0.01f);
     // The mix reads the smoothed level.
-    EXPECT_FLOAT_EQ(rig->voices.movementLevel[v], src[40]);
+    EXPECT_FLOAT_EQ(TEngineTestAccess::voices(*rig).movementLevel[v], src[40]);
 }
 
 TEST(MovementLfo, SampleAndHoldWithFullBitReductionGivesThreeLevels) {
@@ -176,7 +176,7 @@ TEST(MovementLfo, SampleAndHoldWithFullBitReductionGivesThreeLevels) {
     std::set<float> seen;
     for (int i = 0; i < 20000; ++i) {
         rig.render(1);
-        const float value = rig->mod.globalModSrc()[47];
+        const float value = TEngineTestAccess::mod(*rig).globalModSrc()[47];
         // The smoother's 1e-15 denormal guard rides on the held level.
         if (i > 32) {
             EXPECT_NEAR(value, std::round(value), 1e-9f);
@@ -192,11 +192,11 @@ TEST(MovementLfo, SampleAndHoldWaveDrawsANewValueEachCycle) {
     rig.set(FREE_SYNC, 0.0f);
     rig.set(FREE_SPEED, 0.75f);  // 9.7 Hz
     std::set<float> seen;
-    float previous = rig->mod.globalModSrc()[47];
+    float previous = TEngineTestAccess::mod(*rig).globalModSrc()[47];
     int changes = 0;
     for (int i = 0; i < 48000; ++i) {
         rig.render(1);
-        const float now = rig->mod.globalModSrc()[47];
+        const float now = TEngineTestAccess::mod(*rig).globalModSrc()[47];
         if (now != previous) ++changes;
         previous = now;
         seen.insert(now);
@@ -218,10 +218,12 @@ TEST(MovementLfo, FreeModeSharesOneLfoAmongTheVoices) {
     rig.render(333);
     int sounding = 0;
     for (int v = 0; v < 16; ++v) {
-        if (!rig->voices.voiceOn[v]) continue;
+        if (!TEngineTestAccess::voices(*rig).voiceOn[v]) continue;
         ++sounding;
-        EXPECT_FLOAT_EQ(rig->mod.voiceModSrc(v)[47], rig->mod.globalModSrc()[47]);
-        EXPECT_FLOAT_EQ(rig->mod.voiceModSrc(v)[48], rig->mod.globalModSrc()[48]);
+        EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*rig).voiceModSrc(v)[47],
+                        TEngineTestAccess::mod(*rig).globalModSrc()[47]);
+        EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*rig).voiceModSrc(v)[48],
+                        TEngineTestAccess::mod(*rig).globalModSrc()[48]);
     }
     EXPECT_EQ(sounding, 2);
 
@@ -236,7 +238,8 @@ TEST(MovementLfo, FreeModeSharesOneLfoAmongTheVoices) {
     const int first = poly.voice();
     poly.noteOn(67);
     poly.render(333);
-    EXPECT_NE(poly->mod.voiceModSrc(first)[47], poly->mod.voiceModSrc(poly.voice())[47]);
+    EXPECT_NE(TEngineTestAccess::mod(*poly).voiceModSrc(first)[47],
+              TEngineTestAccess::mod(*poly).voiceModSrc(poly.voice())[47]);
 }
 
 TEST(MovementLfo, SymmetryAndCurveExtremesStayFinite) {
@@ -255,8 +258,8 @@ TEST(MovementLfo, SymmetryAndCurveExtremesStayFinite) {
             for (int i = 0; i < 4000; ++i) {
                 rig.render(1);
                 for (int src = 39; src <= 48; ++src) {
-                    ASSERT_TRUE(std::isfinite(rig->mod.voiceModSrc(rig.voice())[src])) << src;
-                    ASSERT_LE(std::fabs(rig->mod.voiceModSrc(rig.voice())[src]), 1.0f) << src;
+                    ASSERT_TRUE(std::isfinite(TEngineTestAccess::mod(*rig).voiceModSrc(rig.voice())[src])) << src;
+                    ASSERT_LE(std::fabs(TEngineTestAccess::mod(*rig).voiceModSrc(rig.voice())[src]), 1.0f) << src;
                 }
             }
         }
@@ -321,7 +324,7 @@ TEST(MovementLfo, LockKeepsTheMovementSpeed) {
     EXPECT_FLOAT_EQ(rig->getLockVar(FREE_SPEED), rig->getParameter(FREE_SPEED));
     rig.render(32);
     // The locked speed drives the Movement, free-running.
-    EXPECT_NEAR(rig->movement.globalLFOInc[0] * 48000.0, freeHz(0.3), 1e-6);
+    EXPECT_NEAR(TEngineTestAccess::movement(*rig).globalLFOInc[0] * 48000.0, freeHz(0.3), 1e-6);
     rig->setLockState(2);
     EXPECT_FLOAT_EQ(rig->getParameter(MOVE_SPEED), 0.3f);
     EXPECT_FLOAT_EQ(rig->getParameter(MOVE_SYNC), 0.0f);
@@ -355,8 +358,8 @@ TEST(MovementLfo, PanSingleModesShapeThePanMovement) {
         const int v = rig.voice();
         const double period = 48000.0 / freeHz(0.75);
         rig.render(static_cast<long>(period * 0.25) - 1);
-        EXPECT_NEAR(rig->mod.voiceModSrc(v)[43], c.expected, 2e-3f);
-        EXPECT_NEAR(rig->mod.voiceModSrc(v)[45], 1.0f - c.expected, 2e-3f);
+        EXPECT_NEAR(TEngineTestAccess::mod(*rig).voiceModSrc(v)[43], c.expected, 2e-3f);
+        EXPECT_NEAR(TEngineTestAccess::mod(*rig).voiceModSrc(v)[45], 1.0f - c.expected, 2e-3f);
     }
 }
 
@@ -398,16 +401,16 @@ TEST(MovementLfo, TrackingSpeedControlPhaseAndHumanizeDestinations) {
         }
         rig.noteOn(c.note, c.velocity == 0 ? 1 : c.velocity);  // velocity 0 would be a note-off
         rig.render(1);
-        if (c.velocity == 0) rig->mod.voiceModSrc(rig.voice())[17] = 0.0f;
+        if (c.velocity == 0) TEngineTestAccess::mod(*rig).voiceModSrc(rig.voice())[17] = 0.0f;
         rig.render(1);
         const int v = rig.voice();
         if (c.startSource >= 0.0f) {
-            EXPECT_NEAR(rig->mod.voiceModSrc(v)[39], c.startSource, 2e-3f);
+            EXPECT_NEAR(TEngineTestAccess::mod(*rig).voiceModSrc(v)[39], c.startSource, 2e-3f);
         }
         if (c.rate > 0.0) {
-            const double start = rig->movement.voiceLFO[v][0].phase;
+            const double start = TEngineTestAccess::movement(*rig).voiceLFO[v][0].phase;
             rig.render(1000);
-            const double perFrame = (rig->movement.voiceLFO[v][0].phase - start) / 1000.0;
+            const double perFrame = (TEngineTestAccess::movement(*rig).voiceLFO[v][0].phase - start) / 1000.0;
             EXPECT_NEAR(perFrame / (freeHz(0.75) / 48000.0), c.rate, c.tolerance * c.rate);
         }
     }
@@ -423,12 +426,12 @@ TEST(MovementLfo, TrackingSpeedControlPhaseAndHumanizeDestinations) {
     const int v = rig.voice();
     const double period = 48000.0 / freeHz(0.75);
     std::vector<double> cycles;
-    double last = rig->movement.voiceLFO[v][0].phase;
+    double last = TEngineTestAccess::movement(*rig).voiceLFO[v][0].phase;
     long since = 0;
     for (long frame = 0; frame < static_cast<long>(period * 40) && cycles.size() < 12; ++frame) {
         rig.render(1);
         ++since;
-        const double phase = rig->movement.voiceLFO[v][0].phase;
+        const double phase = TEngineTestAccess::movement(*rig).voiceLFO[v][0].phase;
         if (phase < last) {
             cycles.push_back(static_cast<double>(since) / period);
             since = 0;
@@ -457,12 +460,12 @@ TEST(MovementLfo, PolyMpeControllersReachTheirChannelsVoices) {
     rig.render(1);
     const int onFive = rig.voice();
     rig->setModSrc(30, 0.75f, 5);
-    EXPECT_FLOAT_EQ(rig->mod.voiceMidiModSrc(onFive)[30], 0.75f);
-    EXPECT_FLOAT_EQ(rig->mod.voiceMidiModSrc(onTwo)[30], 0.0f);
-    EXPECT_FLOAT_EQ(rig->mod.channelModSrc[5][30], 0.75f);
+    EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*rig).voiceMidiModSrc(onFive)[30], 0.75f);
+    EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*rig).voiceMidiModSrc(onTwo)[30], 0.0f);
+    EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*rig).channelModSrc[5][30], 0.75f);
     rig->setModSrc(30, 0.5f, 16);  // no such channel: ignored
     rig->setModSrc(30, 0.5f, -1);
-    EXPECT_FLOAT_EQ(rig->mod.voiceMidiModSrc(onFive)[30], 0.75f);
+    EXPECT_FLOAT_EQ(TEngineTestAccess::mod(*rig).voiceMidiModSrc(onFive)[30], 0.75f);
 }
 
 }  // namespace

@@ -26,14 +26,23 @@ double outputStageGain(EnginePlugin& plugin, double frequency, int frames) {
     double in = 0, out = 0;
     for (int i = 0; i < frames; ++i) {
         const float x = static_cast<float>(0.5 * std::sin(2 * std::numbers::pi * frequency * i / rate));
-        plugin.engine.outFrame = {x, x};
+        TEngineTestAccess::engine(plugin).outFrame = {x, x};
         plugin.runOutputStage();
         if (i >= frames / 2) {
             in += double(x) * x;
-            out += double(plugin.engine.outFrame[0]) * plugin.engine.outFrame[0];
+            out +=
+                double(TEngineTestAccess::engine(plugin).outFrame[0]) * TEngineTestAccess::engine(plugin).outFrame[0];
         }
     }
     return std::sqrt(out / in);
+}
+
+// The stage's gain in dB now: a quiet frame through it, far from the clamp.
+double stageGainDb(EnginePlugin& plugin) {
+    constexpr float PROBE = 0.001f;
+    TEngineTestAccess::engine(plugin).outFrame = {PROBE, PROBE};
+    plugin.runOutputStage();
+    return 20.0 * std::log10(TEngineTestAccess::engine(plugin).outFrame[0] / PROBE);
 }
 
 }  // namespace
@@ -56,22 +65,29 @@ TEST(OutputStage, VolumeLaws) {
         plugin->setParameter(TAG_SUB_VOLUME, c.value);
         plugin->render(16 * 300);
         EXPECT_NEAR(plugin->getMainVolumeGain(), c.mainGain, c.mainGain * 1e-4f);
-        EXPECT_NEAR(plugin->output.subVolumeGain, c.subGain, c.subGain * 1e-4f);
+        EXPECT_NEAR(TEngineTestAccess::output(*plugin).subVolumeGain, c.subGain, c.subGain * 1e-4f);
     }
 }
 
-// The main volume moves towards its parameter by a tenth of the way per
-// control step, not per frame and not at once.
-TEST(OutputStage, VolumeSmoothingPerControlStep) {
+// A change of the main volume glides: at each control step the gain heard
+// through the stage covers a tenth of the remaining way (in dB, as the
+// volume's law is), and between the steps it holds.
+TEST(OutputStage, VolumeGlidesATenthOfTheWayPerControlStep) {
     auto plugin = std::make_unique<EnginePlugin>();
-    plugin->render(16);
-    const float start = plugin->output.mainVolumeSmoothed;
-    plugin->setParameter(TAG_MAIN_VOLUME, 1.0f);
-    plugin->render(1);  // frame 16: a control step
-    const float afterOne = plugin->output.mainVolumeSmoothed;
-    EXPECT_NEAR(afterOne, 0.9f * start + 0.100000024f, 1e-6f);
-    plugin->render(15);
-    EXPECT_EQ(plugin->output.mainVolumeSmoothed, afterOne) << "nothing between the steps";
+    plugin->setParameter(TAG_MAIN_VOLUME, 0.5f);  // -20 dB
+    plugin->render(16 * 300);                     // settled; the next frame has a control step
+    const double startDb = stageGainDb(*plugin);
+    ASSERT_NEAR(startDb, -20.0, 0.01);
+    plugin->setParameter(TAG_MAIN_VOLUME, 0.75f);  // 0 dB
+    for (int step = 1; step <= 40; ++step) {
+        plugin->render(1);
+        const double db = stageGainDb(*plugin);
+        EXPECT_NEAR((db - startDb) / 20.0, 1.0 - std::pow(0.9, step), 1e-3) << "control step " << step;
+        plugin->render(15);
+        EXPECT_EQ(stageGainDb(*plugin), db) << "no glide between the steps (step " << step << ")";
+    }
+    plugin->render(16 * 300);
+    EXPECT_NEAR(stageGainDb(*plugin), 0.0, 0.01) << "the glide arrives";
 }
 
 // The clamp; the spread and pan laws are heard in the block loop's tests.
@@ -90,16 +106,17 @@ TEST(OutputStage, FrameThroughTheStage) {
     plugin->setParameter(TAG_MAIN_VOLUME, 0.75f);  // 0 dB
     plugin->setParameter(TAG_STEREO_SPREAD, 0.0f);
     plugin->render(16 * 300);
-    plugin->engine.outFrame = {3.0f, -0.5f};  // full scale and beyond: cut, not scaled
+    TEngineTestAccess::engine(*plugin).outFrame = {3.0f, -0.5f};  // full scale and beyond: cut, not scaled
     plugin->runOutputStage();
-    EXPECT_NEAR(plugin->engine.outFrame[0], (0.99f - 0.5f) / 2, 1e-4f) << "mono sum after the clamp";
-    EXPECT_NEAR(plugin->engine.outFrame[1], (0.99f - 0.5f) / 2, 1e-4f);
+    EXPECT_NEAR(TEngineTestAccess::engine(*plugin).outFrame[0], (0.99f - 0.5f) / 2, 1e-4f)
+        << "mono sum after the clamp";
+    EXPECT_NEAR(TEngineTestAccess::engine(*plugin).outFrame[1], (0.99f - 0.5f) / 2, 1e-4f);
 
     plugin->setParameter(TAG_STEREO_SPREAD, 1.0f);
-    plugin->engine.outFrame = {NAN, 0.25f};
+    TEngineTestAccess::engine(*plugin).outFrame = {NAN, 0.25f};
     plugin->runOutputStage();
-    EXPECT_EQ(plugin->engine.outFrame[0], 0.0f);
-    EXPECT_NEAR(plugin->engine.outFrame[1], 0.25f, 1e-4f);
+    EXPECT_EQ(TEngineTestAccess::engine(*plugin).outFrame[0], 0.0f);
+    EXPECT_NEAR(TEngineTestAccess::engine(*plugin).outFrame[1], 0.25f, 1e-4f);
 }
 
 // The brick filter passes the band below its frequency and cuts above; at any
@@ -128,10 +145,10 @@ TEST(OutputStage, BrickFilterResponse) {
         plugin->setParameter(TAG_BRICK_ON, 1.0f);
         plugin->setParameter(TAG_BRICK_FREQUENCY, c.parameter);
         plugin->render(16 * 300);
-        ASSERT_TRUE(plugin->output.brickOn);
+        ASSERT_TRUE(TEngineTestAccess::output(*plugin).brickOn);
         plugin->updateBrickFilter();
-        EXPECT_GT(plugin->output.brickFilter.g, 0.0f) << c.why;
-        EXPECT_TRUE(std::isfinite(plugin->output.brickFilter.h)) << c.why;
+        EXPECT_GT(TEngineTestAccess::output(*plugin).brickFilter.g, 0.0f) << c.why;
+        EXPECT_TRUE(std::isfinite(TEngineTestAccess::output(*plugin).brickFilter.h)) << c.why;
         const double gain = outputStageGain(*plugin, c.frequency, static_cast<int>(c.rate / 2));
         EXPECT_GE(gain, c.minGain) << c.why;
         EXPECT_LE(gain, c.maxGain) << c.why;
@@ -147,28 +164,28 @@ TEST(OutputStage, BrickFilterSoundsRightAfterAReset) {
     plugin->setParameter(TAG_BRICK_FREQUENCY, 0.8f);
     plugin->render(16 * 300);
     plugin->initFilters();
-    EXPECT_GT(plugin->output.brickFilter.g, 0.0f);
+    EXPECT_GT(TEngineTestAccess::output(*plugin).brickFilter.g, 0.0f);
     EXPECT_GT(outputStageGain(*plugin, 200, 2000), 0.9);
 }
 
 TEST(OutputStage, SilenceGateCount) {
     auto plugin = std::make_unique<EnginePlugin>();
-    const auto start = plugin->output.silentFrames;
+    const auto start = TEngineTestAccess::output(*plugin).silentFrames;
     plugin->render(1000, 100);
-    EXPECT_EQ(plugin->output.silentFrames, start + 1000) << "every quiet frame counts";
+    EXPECT_EQ(TEngineTestAccess::output(*plugin).silentFrames, start + 1000) << "every quiet frame counts";
 
     // An audible effects input resets the count; the frame itself is not quiet.
-    plugin->engine.fxInput = {0.0002f, 0.0f};
+    TEngineTestAccess::engine(*plugin).fxInput = {0.0002f, 0.0f};
     plugin->applyFX();
-    EXPECT_EQ(plugin->output.silentFrames, 0);
-    plugin->engine.fxInput = {0.00004f, -0.00004f};  // |L| + |R| below the threshold
+    EXPECT_EQ(TEngineTestAccess::output(*plugin).silentFrames, 0);
+    TEngineTestAccess::engine(*plugin).fxInput = {0.00004f, -0.00004f};  // |L| + |R| below the threshold
     plugin->applyFX();
-    EXPECT_EQ(plugin->output.silentFrames, 1);
+    EXPECT_EQ(TEngineTestAccess::output(*plugin).silentFrames, 1);
 
     // The count saturates instead of wrapping into a negative number that
     // would reopen the gate.
-    plugin->output.silentFrames = INT32_MAX;
-    plugin->engine.fxInput = {0, 0};
+    TEngineTestAccess::output(*plugin).silentFrames = INT32_MAX;
+    TEngineTestAccess::engine(*plugin).fxInput = {0, 0};
     plugin->applyFX();
-    EXPECT_EQ(plugin->output.silentFrames, INT32_MAX);
+    EXPECT_EQ(TEngineTestAccess::output(*plugin).silentFrames, INT32_MAX);
 }

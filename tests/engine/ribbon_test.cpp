@@ -15,15 +15,15 @@ constexpr int SPRING_OFF = 0, SPRING_INSTANT = 1, SPRING_ONE_BAR = 17;
 void ribbonFrames(TSoundEngine& plugin, long frames) {
     for (long i = 0; i < frames; ++i) {
         plugin.updateRibbon();
-        ++plugin.engine.frameCount;
+        ++TEngineTestAccess::engine(plugin).frameCount;
     }
 }
 
 long framesUntilRest(TSoundEngine& plugin, long limit) {
     for (long frame = 0; frame <= limit; ++frame) {
-        if (!plugin.engine.ribbonSpringOn) return frame;
+        if (!TEngineTestAccess::engine(plugin).ribbonSpringOn) return frame;
         plugin.updateRibbon();
-        ++plugin.engine.frameCount;
+        ++TEngineTestAccess::engine(plugin).frameCount;
     }
     return limit + 1;
 }
@@ -53,7 +53,7 @@ TEST(Ribbon, SpringReturnsToRestInTheChosenNoteLength) {
         rig.setStep(RIBBON_SPRING_TIME, c.springStep);
         rig.set(RIBBON_VALUE, c.from);
         plugin.setRibbonSpringOn();
-        ASSERT_TRUE(plugin.engine.ribbonSpringOn);
+        ASSERT_TRUE(TEngineTestAccess::engine(plugin).ribbonSpringOn);
         // Half way through, the ribbon is half way home.
         ribbonFrames(plugin, static_cast<long>(c.frames / 2));
         EXPECT_NEAR(plugin.getParameter(RIBBON_VALUE), (c.from + c.rest) / 2.0f, 1e-3f);
@@ -85,11 +85,11 @@ TEST(Ribbon, BipolarChangeDuringTheSpringKeepsItsRest) {
         rig.setStep(RIBBON_SPRING_TIME, SPRING_ONE_BAR);
         rig.set(RIBBON_VALUE, c.from);
         plugin.setRibbonSpringOn();
-        ASSERT_TRUE(plugin.engine.ribbonSpringOn);
+        ASSERT_TRUE(TEngineTestAccess::engine(plugin).ribbonSpringOn);
         ribbonFrames(plugin, 24000);  // a quarter of the bar
         rig.set(RIBBON_BIPOLAR, c.bipolarAtStart ? 0.0f : 1.0f);
         ribbonFrames(plugin, 1);
-        EXPECT_TRUE(plugin.engine.ribbonSpringOn);
+        EXPECT_TRUE(TEngineTestAccess::engine(plugin).ribbonSpringOn);
         EXPECT_NEAR(plugin.getParameter(RIBBON_VALUE), c.from + (c.rest - c.from) * 24001.0f / 96000.0f, 1e-3f);
         const long frames = 24001 + framesUntilRest(plugin, 96000);
         EXPECT_NEAR(static_cast<double>(frames), 96000.0, 2.0);
@@ -121,11 +121,11 @@ TEST(Ribbon, SpringsThatDoNotGlide) {
         rig.set(RIBBON_VALUE, c.value);
         plugin.setRibbonSpringOn();
         if (c.springStep != SPRING_INSTANT) {
-            EXPECT_FALSE(plugin.engine.ribbonSpringOn);
-            EXPECT_EQ(plugin.engine.ribbonSpringStep, 0.0);
+            EXPECT_FALSE(TEngineTestAccess::engine(plugin).ribbonSpringOn);
+            EXPECT_EQ(TEngineTestAccess::engine(plugin).ribbonSpringStep, 0.0);
         }
         ribbonFrames(plugin, 1);
-        EXPECT_FALSE(plugin.engine.ribbonSpringOn);
+        EXPECT_FALSE(TEngineTestAccess::engine(plugin).ribbonSpringOn);
         EXPECT_FLOAT_EQ(plugin.getParameter(RIBBON_VALUE), c.settled);
         ribbonFrames(plugin, 1000);
         EXPECT_FLOAT_EQ(plugin.getParameter(RIBBON_VALUE), c.settled);
@@ -148,8 +148,8 @@ TEST(Ribbon, SpringStopsWhereItIsAndFollowsTheSpeedDestinations) {
 
     // "Ribbon Speed" x "Global Speed" scale the spring.
     plugin.setRibbonSpringOn();
-    plugin.mod.globalModDest[123] = 2.0f;
-    plugin.mod.globalModDest[6] = 1.5f;
+    TEngineTestAccess::mod(plugin).globalModDest[123] = 2.0f;
+    TEngineTestAccess::mod(plugin).globalModDest[6] = 1.5f;
     const long frames = framesUntilRest(plugin, 100000);
     // The spring covers whatever distance is left in the chosen time.
     EXPECT_NEAR(static_cast<double>(frames), 96000.0 / 3.0, 2.0);
@@ -182,8 +182,8 @@ TEST(Ribbon, QuantisationAndBipolarMapping) {
         rig.set(RIBBON_VALUE, c.value);
         EXPECT_EQ(plugin.getRibbonQuant(), c.quant);
         ribbonFrames(plugin, 3000);  // the source is smoothed; let it settle
-        EXPECT_NEAR(plugin.mod.globalModSrc()[49], c.source, 1e-4f);
-        EXPECT_NEAR(plugin.mod.voiceModSrc(5)[49], c.source, 1e-4f);
+        EXPECT_NEAR(TEngineTestAccess::mod(plugin).globalModSrc()[49], c.source, 1e-4f);
+        EXPECT_NEAR(TEngineTestAccess::mod(plugin).voiceModSrc(5)[49], c.source, 1e-4f);
     }
 }
 
@@ -194,30 +194,30 @@ TEST(Ribbon, SmoothingFollowsRibbonSmoothAndValueAdds) {
     rig.set(RIBBON_VALUE, 1.0f);
     ribbonFrames(plugin, 10);
     // Smoothing 0.9 per frame: 1 - 0.9^10 after ten frames.
-    EXPECT_NEAR(plugin.mod.globalModSrc()[49], 1.0f - std::pow(0.9f, 10.0f), 1e-4f);
+    EXPECT_NEAR(TEngineTestAccess::mod(plugin).globalModSrc()[49], 1.0f - std::pow(0.9f, 10.0f), 1e-4f);
 
     // "Ribbon Value" adds after the smoothing; the source stays within -1..1.
-    plugin.mod.globalModDest[125] = -0.25f;
+    TEngineTestAccess::mod(plugin).globalModDest[125] = -0.25f;
     ribbonFrames(plugin, 2000);
-    EXPECT_NEAR(plugin.mod.globalModSrc()[49], 0.75f, 1e-4f);
-    plugin.mod.globalModDest[125] = 5.0f;
+    EXPECT_NEAR(TEngineTestAccess::mod(plugin).globalModSrc()[49], 0.75f, 1e-4f);
+    TEngineTestAccess::mod(plugin).globalModDest[125] = 5.0f;
     ribbonFrames(plugin, 1);
-    EXPECT_FLOAT_EQ(plugin.mod.globalModSrc()[49], 1.0f);
+    EXPECT_FLOAT_EQ(TEngineTestAccess::mod(plugin).globalModSrc()[49], 1.0f);
 
     // "Ribbon Smooth" slows it: 1 - 2^-10 more of the old value per frame.
-    plugin.mod.globalModDest[125] = 0.0f;
-    plugin.mod.globalModDest[124] = 1.0f;
+    TEngineTestAccess::mod(plugin).globalModDest[125] = 0.0f;
+    TEngineTestAccess::mod(plugin).globalModDest[124] = 1.0f;
     rig.set(RIBBON_VALUE, 0.0f);
-    plugin.engine.frameCount = 0;
+    TEngineTestAccess::engine(plugin).frameCount = 0;
     ribbonFrames(plugin, 100);
     const double coefficient = (1.0 - std::exp2(-10.0)) * 0.1 + 0.9;
-    EXPECT_NEAR(plugin.mod.globalModSrc()[49], std::pow(coefficient, 100.0), 1e-3);
+    EXPECT_NEAR(TEngineTestAccess::mod(plugin).globalModSrc()[49], std::pow(coefficient, 100.0), 1e-3);
     // A negative smoothing never makes the source run away.
-    plugin.mod.globalModDest[124] = -3.0f;
-    plugin.engine.frameCount = 0;
+    TEngineTestAccess::mod(plugin).globalModDest[124] = -3.0f;
+    TEngineTestAccess::engine(plugin).frameCount = 0;
     rig.set(RIBBON_VALUE, 1.0f);
     ribbonFrames(plugin, 5000);
-    EXPECT_NEAR(plugin.mod.globalModSrc()[49], 1.0f, 1e-4f);
+    EXPECT_NEAR(TEngineTestAccess::mod(plugin).globalModSrc()[49], 1.0f, 1e-4f);
 }
 
 }  // namespace

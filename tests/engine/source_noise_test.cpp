@@ -169,7 +169,7 @@ TEST(SourceNoise, EveryInstanceStartsItsNoiseFromSeedOne) {
     buildPinkNoiseTable(*reference, pink, seed);
     for (int instance = 0; instance < 3; ++instance) {
         auto engine = std::make_unique<enginetest::EnginePlugin>();
-        EXPECT_EQ(std::memcmp(engine->units.engineTables.pinkNoiseTable, reference->pinkNoiseTable,
+        EXPECT_EQ(std::memcmp(TEngineTestAccess::units(*engine).engineTables.pinkNoiseTable, reference->pinkNoiseTable,
                               sizeof reference->pinkNoiseTable),
                   0)
             << "instance " << instance;

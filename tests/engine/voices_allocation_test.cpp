@@ -16,9 +16,9 @@ namespace {
 // Starts voices 0..count-1 directly with given envelope ramps, some released.
 void setVoices(EnginePlugin& plugin, const std::vector<double>& ramps, const std::vector<bool>& released) {
     for (size_t v = 0; v < ramps.size(); ++v) {
-        plugin.voices.voiceOn[v] = true;
-        plugin.voices.envRamp[v] = ramps[v];
-        plugin.voices.voiceRelease[v] = released[v];
+        TEngineTestAccess::voices(plugin).voiceOn[v] = true;
+        TEngineTestAccess::voices(plugin).envRamp[v] = ramps[v];
+        TEngineTestAccess::voices(plugin).voiceRelease[v] = released[v];
     }
 }
 
@@ -57,9 +57,9 @@ TEST(VoiceAllocation, StealingOrder) {
         auto plugin = std::make_unique<EnginePlugin>();
         setVoices(*plugin, c.ramps, c.released);
         plugin->midiNoteDown(60, 100, 0);
-        EXPECT_EQ(plugin->voices.curVoice, 15) << c.why;
-        EXPECT_TRUE(plugin->voices.voiceOn[15]) << c.why;
-        EXPECT_FALSE(plugin->voices.voiceOn[c.expectedVictim]) << c.why;
+        EXPECT_EQ(TEngineTestAccess::voices(*plugin).curVoice, 15) << c.why;
+        EXPECT_TRUE(TEngineTestAccess::voices(*plugin).voiceOn[15]) << c.why;
+        EXPECT_FALSE(TEngineTestAccess::voices(*plugin).voiceOn[c.expectedVictim]) << c.why;
         EXPECT_EQ(plugin->voicesOn(), 15) << c.why << ": one voice stays free";
     }
 }
@@ -74,48 +74,48 @@ TEST(VoiceAllocation, SixteenNotesKeepOneVoiceFree) {
     plugin->noteOn(70);
     plugin->render(1);
     EXPECT_EQ(plugin->voicesOn(), 15);
-    EXPECT_EQ(plugin->voices.curVoice, 15);
-    EXPECT_EQ(plugin->voices.voiceNote[15], 70);
-    EXPECT_FALSE(plugin->voices.voiceOn[0]) << "equal levels: the lowest voice is cut";
+    EXPECT_EQ(TEngineTestAccess::voices(*plugin).curVoice, 15);
+    EXPECT_EQ(TEngineTestAccess::voices(*plugin).voiceNote[15], 70);
+    EXPECT_FALSE(TEngineTestAccess::voices(*plugin).voiceOn[0]) << "equal levels: the lowest voice is cut";
     plugin->render(2000);
     plugin->noteOn(71);
     plugin->render(1);
     EXPECT_EQ(plugin->voicesOn(), 15);
-    EXPECT_EQ(plugin->voices.curVoice, 0) << "the 17th note takes the voice freed by the cut";
-    EXPECT_FALSE(plugin->voices.voiceOn[1]);
-    EXPECT_TRUE(plugin->voices.voiceOn[15]);
+    EXPECT_EQ(TEngineTestAccess::voices(*plugin).curVoice, 0) << "the 17th note takes the voice freed by the cut";
+    EXPECT_FALSE(TEngineTestAccess::voices(*plugin).voiceOn[1]);
+    EXPECT_TRUE(TEngineTestAccess::voices(*plugin).voiceOn[15]);
 }
 
 // The voice shown as the latest is the one started last, also when the frame
 // counter wrapped between the two starts.
 TEST(VoiceAllocation, LastVoiceAcrossTheCounterWrap) {
     auto plugin = std::make_unique<EnginePlugin>();
-    plugin->engine.frameCount = 0xFFFFFFFFu - 40;
+    TEngineTestAccess::engine(*plugin).frameCount = 0xFFFFFFFFu - 40;
     plugin->noteOn(60);
     plugin->render(20);
     plugin->noteOn(64, 100, 30);  // started after the wrap
     plugin->render(64);
-    ASSERT_LT(plugin->engine.frameCount, 100u);
+    ASSERT_LT(TEngineTestAccess::engine(*plugin).frameCount, 100u);
     ASSERT_EQ(plugin->voicesOn(), 2);
-    plugin->voices.curVoice = 0;
+    TEngineTestAccess::voices(*plugin).curVoice = 0;
     plugin->setLastVoice();
-    EXPECT_EQ(plugin->voices.lastVoice, 1);
+    EXPECT_EQ(TEngineTestAccess::voices(*plugin).lastVoice, 1);
 }
 
 TEST(VoiceAllocation, AllOffControllersSilenceAtOnce) {
     for (int cc : {120, 121, 123}) {
         auto plugin = std::make_unique<EnginePlugin>();
-        plugin->midi.midiCCTag[cc] = 3;  // a binding cannot stop them
+        TEngineTestAccess::midi(*plugin).midiCCTag[cc] = 3;  // a binding cannot stop them
         plugin->noteOn(60);
         plugin->noteOn(64);
         plugin->render(64);
-        plugin->voices.lastPitch = 0.25f;
+        TEngineTestAccess::voices(*plugin).lastPitch = 0.25f;
         ASSERT_EQ(plugin->voicesOn(), 2);
         plugin->controller(cc, 0, 5);
         plugin->render(6);
         EXPECT_EQ(plugin->voicesOn(), 0) << "controller " << cc << ": no release tails";
-        EXPECT_EQ(plugin->voices.lastPitch, -10.0f) << "the next note does not glide";
-        EXPECT_FALSE(plugin->voices.keyDown[60]);
+        EXPECT_EQ(TEngineTestAccess::voices(*plugin).lastPitch, -10.0f) << "the next note does not glide";
+        EXPECT_FALSE(TEngineTestAccess::voices(*plugin).keyDown[60]);
         EXPECT_EQ(plugin->getNotesPlaying(), 0);
     }
 }
@@ -157,14 +157,14 @@ TEST(VoiceAllocation, LastVoiceChoice) {
     };
     for (const Case& c : cases) {
         auto plugin = std::make_unique<EnginePlugin>();
-        plugin->engine.frameCount = 1000;
-        plugin->voices.lastVoice = 11;
+        TEngineTestAccess::engine(*plugin).frameCount = 1000;
+        TEngineTestAccess::voices(*plugin).lastVoice = 11;
         for (const auto& [voice, start] : c.sounding) {
-            plugin->voices.voiceOn[voice] = true;
-            plugin->voices.voiceStartFrame[voice] = start;
+            TEngineTestAccess::voices(*plugin).voiceOn[voice] = true;
+            TEngineTestAccess::voices(*plugin).voiceStartFrame[voice] = start;
         }
-        plugin->voices.curVoice = c.curVoice;
+        TEngineTestAccess::voices(*plugin).curVoice = c.curVoice;
         plugin->setLastVoice();
-        EXPECT_EQ(plugin->voices.lastVoice, c.expected) << c.why;
+        EXPECT_EQ(TEngineTestAccess::voices(*plugin).lastVoice, c.expected) << c.why;
     }
 }

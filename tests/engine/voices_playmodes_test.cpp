@@ -15,7 +15,7 @@ std::unique_ptr<EnginePlugin> pluginInMode(int mode) {
     auto plugin = std::make_unique<EnginePlugin>();
     plugin->setStep(TAG_PLAY_MODE, mode);
     plugin->render(16);  // the mode is read at the next control step
-    EXPECT_EQ(plugin->voices.playMode, mode);
+    EXPECT_EQ(TEngineTestAccess::voices(*plugin).playMode, mode);
     return plugin;
 }
 
@@ -54,25 +54,26 @@ TEST(PlayModes, MonoStack) {
         auto plugin = pluginInMode(c.mode);
         int starts = 0;
         for (const Key& key : c.keys) {
-            const int before = plugin->voices.noteCycle;
+            const int before = TEngineTestAccess::voices(*plugin).noteCycle;
             if (key.velocity > 0)
                 plugin->midiNoteDown(key.note, key.velocity, 0);
             else
                 plugin->midiNoteRelease(key.note, 0);
-            starts += plugin->voices.noteCycle != before;
+            starts += TEngineTestAccess::voices(*plugin).noteCycle != before;
         }
         EXPECT_EQ(starts, c.voicesStarted) << c.why;
-        const int v = plugin->voices.curVoice;
+        const int v = TEngineTestAccess::voices(*plugin).curVoice;
         if (c.soundingNote < 0) {
-            EXPECT_TRUE(plugin->voices.voiceKeyUp[v]) << c.why;
-            EXPECT_EQ(plugin->voices.noteStackTop, -1) << c.why;
-            EXPECT_FALSE(plugin->voices.monoHeld) << c.why;
+            EXPECT_TRUE(TEngineTestAccess::voices(*plugin).voiceKeyUp[v]) << c.why;
+            EXPECT_EQ(TEngineTestAccess::voices(*plugin).noteStackTop, -1) << c.why;
+            EXPECT_FALSE(TEngineTestAccess::voices(*plugin).monoHeld) << c.why;
         } else {
-            EXPECT_TRUE(plugin->voices.voiceOn[v]) << c.why;
-            EXPECT_FALSE(plugin->voices.voiceKeyUp[v]) << c.why;
-            EXPECT_EQ(plugin->voices.voiceNote[v], c.soundingNote) << c.why;
+            EXPECT_TRUE(TEngineTestAccess::voices(*plugin).voiceOn[v]) << c.why;
+            EXPECT_FALSE(TEngineTestAccess::voices(*plugin).voiceKeyUp[v]) << c.why;
+            EXPECT_EQ(TEngineTestAccess::voices(*plugin).voiceNote[v], c.soundingNote) << c.why;
         }
-        for (int i = 0; i <= plugin->voices.noteStackTop; ++i) EXPECT_GE(plugin->voices.noteStack[i], 0) << c.why;
+        for (int i = 0; i <= TEngineTestAccess::voices(*plugin).noteStackTop; ++i)
+            EXPECT_GE(TEngineTestAccess::voices(*plugin).noteStack[i], 0) << c.why;
     }
 }
 
@@ -82,12 +83,12 @@ TEST(PlayModes, MonoReleaseFastReleasesTheOldVoice) {
     auto plugin = pluginInMode(MONO);
     plugin->midiNoteDown(60, 100, 0);
     plugin->midiNoteDown(64, 100, 0);
-    const int old = plugin->voices.curVoice;
+    const int old = TEngineTestAccess::voices(*plugin).curVoice;
     plugin->midiNoteRelease(64, 0);
-    EXPECT_NE(plugin->voices.curVoice, old);
-    EXPECT_TRUE(plugin->voices.voiceRelease[old]);
-    EXPECT_TRUE(plugin->voices.voiceFastRelease[old]);
-    EXPECT_EQ(plugin->voices.voiceNote[plugin->voices.curVoice], 60);
+    EXPECT_NE(TEngineTestAccess::voices(*plugin).curVoice, old);
+    EXPECT_TRUE(TEngineTestAccess::voices(*plugin).voiceRelease[old]);
+    EXPECT_TRUE(TEngineTestAccess::voices(*plugin).voiceFastRelease[old]);
+    EXPECT_EQ(TEngineTestAccess::voices(*plugin).voiceNote[TEngineTestAccess::voices(*plugin).curVoice], 60);
 }
 
 // "Legato": a second key glides the sounding voice without a restart, at the
@@ -97,23 +98,24 @@ TEST(PlayModes, LegatoGlidesWithoutRestart) {
         auto plugin = pluginInMode(mode);
         plugin->noteOn(60, 50);
         plugin->render(100);
-        const int v = plugin->voices.curVoice;
-        const auto framesBefore = plugin->voices.voiceFrameCount[v];
+        const int v = TEngineTestAccess::voices(*plugin).curVoice;
+        const auto framesBefore = TEngineTestAccess::voices(*plugin).voiceFrameCount[v];
         plugin->noteOn(64, 120);
         plugin->render(1);
-        EXPECT_EQ(plugin->voices.curVoice, v);
-        EXPECT_EQ(plugin->voices.voiceNote[v], 64);
-        EXPECT_EQ(plugin->voices.voiceFrameCount[v], framesBefore + 1) << "not restarted";
-        EXPECT_FLOAT_EQ(plugin->voices.voiceVelocity[v], 50 / 127.0f) << "the first note's velocity";
+        EXPECT_EQ(TEngineTestAccess::voices(*plugin).curVoice, v);
+        EXPECT_EQ(TEngineTestAccess::voices(*plugin).voiceNote[v], 64);
+        EXPECT_EQ(TEngineTestAccess::voices(*plugin).voiceFrameCount[v], framesBefore + 1) << "not restarted";
+        EXPECT_FLOAT_EQ(TEngineTestAccess::voices(*plugin).voiceVelocity[v], 50 / 127.0f)
+            << "the first note's velocity";
         EXPECT_EQ(plugin->voicesOn(), 1);
         plugin->noteOff(64);
         plugin->render(1);
-        EXPECT_EQ(plugin->voices.voiceNote[v], 60) << "glides back";
-        EXPECT_TRUE(plugin->voices.voiceOn[v]);
-        EXPECT_FALSE(plugin->voices.voiceKeyUp[v]);
+        EXPECT_EQ(TEngineTestAccess::voices(*plugin).voiceNote[v], 60) << "glides back";
+        EXPECT_TRUE(TEngineTestAccess::voices(*plugin).voiceOn[v]);
+        EXPECT_FALSE(TEngineTestAccess::voices(*plugin).voiceKeyUp[v]);
         plugin->noteOff(60);
         plugin->render(1);
-        EXPECT_TRUE(plugin->voices.voiceKeyUp[v]) << "the last key ends the phrase";
+        EXPECT_TRUE(TEngineTestAccess::voices(*plugin).voiceKeyUp[v]) << "the last key ends the phrase";
     }
 }
 
@@ -123,16 +125,16 @@ TEST(PlayModes, PolyMpeKeepsChannels) {
     plugin->noteOn(60, 100, 0, 5);
     plugin->render(4);
     ASSERT_EQ(plugin->voicesOn(), 2);
-    EXPECT_EQ(plugin->voices.voiceChannel[0], 2);
-    EXPECT_EQ(plugin->voices.voiceChannel[1], 5);
+    EXPECT_EQ(TEngineTestAccess::voices(*plugin).voiceChannel[0], 2);
+    EXPECT_EQ(TEngineTestAccess::voices(*plugin).voiceChannel[1], 5);
     // Pitch bend on channel 5 moves only that voice.
     plugin->send(0, 0xE5, 127, 127);
     plugin->noteOff(60, 0, 2);
     plugin->render(1);
-    EXPECT_TRUE(plugin->voices.voiceKeyUp[0]);
-    EXPECT_FALSE(plugin->voices.voiceKeyUp[1]) << "the same note on another channel still sounds";
-    EXPECT_NEAR(plugin->mod.voiceModSrc(1)[18], 1.0f, 0.001f);
-    EXPECT_EQ(plugin->mod.voiceModSrc(0)[18], 0.0f);
+    EXPECT_TRUE(TEngineTestAccess::voices(*plugin).voiceKeyUp[0]);
+    EXPECT_FALSE(TEngineTestAccess::voices(*plugin).voiceKeyUp[1]) << "the same note on another channel still sounds";
+    EXPECT_NEAR(TEngineTestAccess::mod(*plugin).voiceModSrc(1)[18], 1.0f, 0.001f);
+    EXPECT_EQ(TEngineTestAccess::mod(*plugin).voiceModSrc(0)[18], 0.0f);
 }
 
 // Changing the play mode lets every sounding voice go at the next control step.
@@ -143,7 +145,7 @@ TEST(PlayModes, ModeChangeReleasesVoices) {
     plugin->render(32);
     plugin->setStep(TAG_PLAY_MODE, MONO);
     plugin->render(16);
-    for (int v = 0; v < 2; ++v) EXPECT_TRUE(plugin->voices.voiceRelease[v]);
+    for (int v = 0; v < 2; ++v) EXPECT_TRUE(TEngineTestAccess::voices(*plugin).voiceRelease[v]);
 }
 
 // Sustain: releases wait for the pedal; the held-back flags are spent when the
@@ -157,15 +159,15 @@ TEST(Sustain, PedalHoldsAndReleases) {
     plugin->render(32);
     plugin->setVoiceOff(0);  // what the Movement does at the end of its cycle once the key is up
     plugin->render(32);
-    EXPECT_TRUE(plugin->voices.voiceOn[0]);
-    EXPECT_FALSE(plugin->voices.voiceRelease[0]) << "held by the pedal";
-    EXPECT_TRUE(plugin->voices.voiceSustainRelease[0]);
+    EXPECT_TRUE(TEngineTestAccess::voices(*plugin).voiceOn[0]);
+    EXPECT_FALSE(TEngineTestAccess::voices(*plugin).voiceRelease[0]) << "held by the pedal";
+    EXPECT_TRUE(TEngineTestAccess::voices(*plugin).voiceSustainRelease[0]);
 
     plugin->controller(64, 0);
     plugin->render(1);
-    EXPECT_TRUE(plugin->voices.voiceRelease[0]) << "released with the pedal";
-    EXPECT_FALSE(plugin->voices.voiceSustainRelease[0]) << "the held-back release is spent";
-    EXPECT_FALSE(plugin->voices.voiceSustainKeyUp[0]);
+    EXPECT_TRUE(TEngineTestAccess::voices(*plugin).voiceRelease[0]) << "released with the pedal";
+    EXPECT_FALSE(TEngineTestAccess::voices(*plugin).voiceSustainRelease[0]) << "the held-back release is spent";
+    EXPECT_FALSE(TEngineTestAccess::voices(*plugin).voiceSustainKeyUp[0]);
 
     // Pedal down again with a new note held: lifting the pedal must not
     // release it through flags left from the first note.
@@ -175,11 +177,11 @@ TEST(Sustain, PedalHoldsAndReleases) {
     plugin->render(32);
     plugin->controller(64, 0);
     plugin->render(32);
-    const int v = plugin->voices.curVoice;
-    EXPECT_EQ(plugin->voices.voiceNote[v], 62);
-    EXPECT_TRUE(plugin->voices.voiceOn[v]);
-    EXPECT_FALSE(plugin->voices.voiceRelease[v]) << "a held key is not released by the pedal";
-    EXPECT_FALSE(plugin->voices.voiceKeyUp[v]);
+    const int v = TEngineTestAccess::voices(*plugin).curVoice;
+    EXPECT_EQ(TEngineTestAccess::voices(*plugin).voiceNote[v], 62);
+    EXPECT_TRUE(TEngineTestAccess::voices(*plugin).voiceOn[v]);
+    EXPECT_FALSE(TEngineTestAccess::voices(*plugin).voiceRelease[v]) << "a held key is not released by the pedal";
+    EXPECT_FALSE(TEngineTestAccess::voices(*plugin).voiceKeyUp[v]);
 }
 
 // A voice restarted while it carried a held-back release starts clean.
@@ -188,10 +190,10 @@ TEST(Sustain, VoiceStartClearsHeldBackRelease) {
     plugin->controller(64, 127);
     plugin->render(1);
     plugin->setVoiceOff(0);
-    ASSERT_TRUE(plugin->voices.voiceSustainRelease[0]);
+    ASSERT_TRUE(TEngineTestAccess::voices(*plugin).voiceSustainRelease[0]);
     plugin->setVoiceOn(0);
-    EXPECT_FALSE(plugin->voices.voiceSustainRelease[0]);
-    EXPECT_FALSE(plugin->voices.voiceSustainKeyUp[0]);
+    EXPECT_FALSE(TEngineTestAccess::voices(*plugin).voiceSustainRelease[0]);
+    EXPECT_FALSE(TEngineTestAccess::voices(*plugin).voiceSustainKeyUp[0]);
 }
 
 // A mono or legato phrase that has held two keys stays held until its last key
@@ -220,7 +222,7 @@ TEST(PlayModes, PhraseStaysHeldUntilTheLastKey) {
             else
                 plugin->midiNoteRelease(key.note, 0);
         }
-        EXPECT_EQ(plugin->voices.monoHeld, c.held) << c.why;
+        EXPECT_EQ(TEngineTestAccess::voices(*plugin).monoHeld, c.held) << c.why;
         if (c.held) {
             EXPECT_EQ(plugin->getNotesOn(), 2) << c.why;
         }
@@ -252,9 +254,10 @@ TEST(PreviewNote, RequestsBetweenBlocks) {
                 plugin->previewNoteReleased();
         }
         plugin->render(64);
-        EXPECT_EQ(plugin->voices.previewNoteIsOn, c.sounding) << c.why;
+        EXPECT_EQ(TEngineTestAccess::voices(*plugin).previewNoteIsOn, c.sounding) << c.why;
         int held = 0;
-        for (int v = 0; v < NUM_VOICES; ++v) held += plugin->voices.voiceOn[v] && !plugin->voices.voiceKeyUp[v];
+        for (int v = 0; v < NUM_VOICES; ++v)
+            held += TEngineTestAccess::voices(*plugin).voiceOn[v] && !TEngineTestAccess::voices(*plugin).voiceKeyUp[v];
         EXPECT_EQ(held, c.sounding ? 1 : 0) << c.why;
     }
 }

@@ -51,7 +51,7 @@ TEST(Portamento, GlideByMode) {
         plugin->setParameter(TAG_PORTAMENTO_AMOUNT, c.amount);
         plugin->setStep(TAG_PORTAMENTO_MODE, c.mode);
         plugin->render(16);
-        ASSERT_EQ(plugin->voices.portamentoMode, c.mode);
+        ASSERT_EQ(TEngineTestAccess::voices(*plugin).portamentoMode, c.mode);
         plugin->noteOn(57);
         plugin->render(64);
         if (!c.holdFirstKey) {
@@ -60,9 +60,9 @@ TEST(Portamento, GlideByMode) {
         }
         plugin->noteOn(c.toNote);
         plugin->render(c.frames);
-        const int v = plugin->voices.curVoice;
-        ASSERT_EQ(plugin->voices.voiceNote[v], c.toNote) << c.why;
-        EXPECT_NEAR(plugin->voices.glidePos[v], c.expectedPitch, 1e-4f) << c.why;
+        const int v = TEngineTestAccess::voices(*plugin).curVoice;
+        ASSERT_EQ(TEngineTestAccess::voices(*plugin).voiceNote[v], c.toNote) << c.why;
+        EXPECT_NEAR(TEngineTestAccess::voices(*plugin).glidePos[v], c.expectedPitch, 1e-4f) << c.why;
     }
 }
 
@@ -78,7 +78,7 @@ TEST(Portamento, NoGlideAfterAllNotesOff) {
     plugin->controller(123, 0);
     plugin->noteOn(69, 100, 1);
     plugin->render(2);
-    EXPECT_FLOAT_EQ(plugin->voices.glidePos[plugin->voices.curVoice], 1.0f);
+    EXPECT_FLOAT_EQ(TEngineTestAccess::voices(*plugin).glidePos[TEngineTestAccess::voices(*plugin).curVoice], 1.0f);
 }
 
 TEST(PitchBend, RangeAndValues) {
@@ -112,8 +112,8 @@ TEST(PitchBend, MessageValues) {
         auto plugin = std::make_unique<EnginePlugin>();
         plugin->send(0, 0xE0, c.lsb, c.msb);
         plugin->render(1);
-        EXPECT_NEAR(plugin->midi.pitchBend, c.value, 1e-4f);
-        EXPECT_NEAR(plugin->mod.globalModSrc()[18], c.value, 1e-4f);
-        EXPECT_NEAR(plugin->mod.voiceModSrc(7)[18], c.value, 1e-4f);
+        EXPECT_NEAR(TEngineTestAccess::midi(*plugin).pitchBend, c.value, 1e-4f);
+        EXPECT_NEAR(TEngineTestAccess::mod(*plugin).globalModSrc()[18], c.value, 1e-4f);
+        EXPECT_NEAR(TEngineTestAccess::mod(*plugin).voiceModSrc(7)[18], c.value, 1e-4f);
     }
 }

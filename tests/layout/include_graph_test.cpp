@@ -92,6 +92,10 @@ TEST(IncludeGraph, LowerLayersKnowNothingAbove) {
         {"engine/fx", "engine", "effect units are plain units"},
         {"engine/fx", "plugin", "effect units are plain units"},
         {"engine/sample", "plugin", "the sample players know nothing of the plug-in"},
+        {"engine", "vst", "the engine has its own MIDI event; the plug-in turns the host's into it"},
+        {"engine/dsp", "vst", "DSP units know nothing of the host"},
+        {"engine/fx", "vst", "effect units know nothing of the host"},
+        {"engine/sample", "vst", "the sample players know nothing of the host"},
     };
     for (const auto& rule : forbidden) {
         const auto found = graph.find(rule.from);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "plugin/uPlugin.h"
+#include "tests/engine/engine_test_access.h"
 
 struct TPluginTestAccess {
     static TParameterValues& values(APlugin& plugin) { return plugin.values; }
@@ -12,7 +13,7 @@ struct TPluginTestAccess {
     static const TFolders& folders(APlugin& plugin) { return plugin.folders; }
     static TSampleLibrary& samples(APlugin& plugin) { return plugin.sampleLibrary; }
     static const TSampleFolders& sampleFolders(APlugin& plugin) { return plugin.sampleLibrary.folders; }
-    static TMidiState& midi(APlugin& plugin) { return plugin.soundEngine.midi; }
+    static TMidiState& midi(APlugin& plugin) { return TEngineTestAccess::midi(plugin.soundEngine); }
     static TSoundEngine& engine(APlugin& plugin) { return plugin.soundEngine; }
     static TPluginWorker& worker(APlugin& plugin) { return plugin.worker; }
 };

@@ -31,7 +31,7 @@ void renderFrames(APlugin& plugin, int frames) {
 
 // Renders until every program request has been applied and the editor told.
 void applyPending(APlugin& plugin) {
-    const TEngineState& engine = TPluginTestAccess::engine(plugin).engine;
+    const TEngineState& engine = TEngineTestAccess::engine(TPluginTestAccess::engine(plugin));
     for (int pass = 0; pass < 8; ++pass) {
         renderFrames(plugin, HOUSEKEEPING);
         if (!plugin.getIsSettingPreset() && !engine.waitingProgramFromNo) return;
@@ -239,7 +239,7 @@ TEST(Programs, AChoiceDuringTheApplicationIsLoadedAfterIt) {
     plugin->setProgram(0);  // an application is on its way
     plugin->setDemoProgram(5);
     EXPECT_FLOAT_EQ(TPluginTestAccess::values(*plugin).programs[0].values[1], 0.2f) << "the record is left alone";
-    EXPECT_TRUE(TPluginTestAccess::engine(*plugin).engine.waitingProgramFromNo.load());
+    EXPECT_TRUE(TEngineTestAccess::engine(TPluginTestAccess::engine(*plugin)).waitingProgramFromNo.load());
     applyPending(*plugin);
     EXPECT_EQ(plugin->getCurBuiltinProgram(), 5);
     EXPECT_FLOAT_EQ(plugin->getParameter(1), builtinProgramValues(5)[1]);
@@ -319,7 +319,7 @@ TEST(Programs, CompareRevertAndClear) {
         plugin->setParameter(EDITED, EDIT);
         plugin->setParameter(SOURCE_MODE, SOURCE_EDIT);
         plugin->takeEditorRequests();
-        TPluginTestAccess::engine(*plugin).engine.resetRequested = false;
+        TEngineTestAccess::engine(TPluginTestAccess::engine(*plugin)).resetRequested = false;
         for (Step step : c.steps) {
             switch (step) {
             case ORIG: plugin->doFileCommands(11); break;
@@ -341,7 +341,7 @@ TEST(Programs, CompareRevertAndClear) {
         EXPECT_FLOAT_EQ(values.origValue[EDITED], APPLIED) << "the applied program is never changed";
         EXPECT_FLOAT_EQ(values.programs[0].values[NAME_SLOT], name) << "the name stays";
         EXPECT_EQ(plugin->getEditChanged(), c.editChanged);
-        EXPECT_EQ(TPluginTestAccess::engine(*plugin).engine.resetRequested.load(), c.resetAsked);
+        EXPECT_EQ(TEngineTestAccess::engine(TPluginTestAccess::engine(*plugin)).resetRequested.load(), c.resetAsked);
         EXPECT_FALSE(plugin->takeEditorRequests().redraw) << "no editor open, no redraw";
         EXPECT_FALSE(TPluginTestAccess::flags(*plugin).presetPending.load()) << "no program is requested";
     }

@@ -193,10 +193,10 @@ TEST_F(SampleLibrary, TheSampleJobLoadsWhatTheProgramNamesAndWritesNothing) {
         putStoredPath(c.storedPath);
         store.calls.clear();
         engine.requestUserSampleForProgram();
-        ASSERT_TRUE(engine.samples.userSample.isLoadPending());
+        ASSERT_TRUE(engine.sampleSlots().userSample.isLoadPending());
 
         library.takeUserSampleRequest();
-        EXPECT_FALSE(engine.samples.userSample.isLoadPending()) << "the request is answered";
+        EXPECT_FALSE(engine.sampleSlots().userSample.isLoadPending()) << "the request is answered";
         EXPECT_EQ(library.getSampleLoaded(), c.loads);
         EXPECT_EQ(library.getBadSampleStr().rfind(c.badText, 0), 0u) << library.getBadSampleStr();
         EXPECT_EQ(library.getCurSampleFolderDisplayNameStr(), c.browsed);
