@@ -16,7 +16,7 @@
 #include "engine/ModTables.h"
 #include "engine/dsp/EngineTables.h"
 #include "engine/fx/EffectsChain.h"
-#include "tests/engine/engine_test_support.h"
+#include "tools/enginehost/EngineHarness.h"
 
 namespace {
 
@@ -84,9 +84,9 @@ BENCHMARK(BM_EffectsChain)
 // Low-Fi and Mod FX filters that modulation switches on running as well;
 // 10 + s only stage s on (0 Low-Fi, 1 Mod FX, 2 Delay, 3 Reverb), to see
 // what each stage costs.
-class EffectsPlugin : public enginetest::EnginePlugin {
+class EffectsPlugin : public enginehost::EngineHarness {
 public:
-    EffectsPlugin(int effects, int mode) : EnginePlugin(static_cast<float>(kRate)) {
+    EffectsPlugin(int effects, int mode) : EngineHarness(static_cast<float>(kRate)) {
         setSteppedValue(10, 3);  // "Source Mode": Wave
         setParameter(1, 0.6f);   // "Main Volume"
         setParameter(11, 1.0f);  // "Key Track"

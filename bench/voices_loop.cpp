@@ -8,16 +8,16 @@
 #include <memory>
 #include <vector>
 
-#include "tests/engine/engine_test_support.h"
+#include "tools/enginehost/EngineHarness.h"
 
 namespace {
 
 constexpr int kRate = 48000;
 constexpr int kBlock = 512;
 
-class LoopPlugin : public enginetest::EnginePlugin {
+class LoopPlugin : public enginehost::EngineHarness {
 public:
-    explicit LoopPlugin(int sourceMode) : EnginePlugin(static_cast<float>(kRate)) {
+    explicit LoopPlugin(int sourceMode) : EngineHarness(static_cast<float>(kRate)) {
         setSteppedValue(10, sourceMode);  // "Source Mode"
         setParameter(1, 0.6f);             // "Main Volume"
         setParameter(11, 1.0f);            // "Key Track"

@@ -392,7 +392,9 @@ bool TSampleLibrary::loadUserSampleLocked(const std::string& path) {
         browser.badSampleStr = SAMPLE_NOT_FOUND_TEXT + path;
         return false;
     }
-    browser.badSampleStr = SAMPLE_LOAD_OK_TEXT;
+    // Built, then moved in: assigning the text in place trips GCC 12's false
+    // overlap warning (-Wrestrict) once inlined here.
+    browser.badSampleStr = std::string(SAMPLE_LOAD_OK_TEXT);
     return true;
 }
 
