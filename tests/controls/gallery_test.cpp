@@ -21,6 +21,7 @@
 #include "controls/TRadioButton.h"
 #include "controls/TReadout.h"
 #include "controls/TReadoutString.h"
+#include "toolkit/showcase.h"
 
 using namespace kgui;
 
@@ -226,46 +227,6 @@ struct Gallery {
     TTestHost* host = nullptr;
     CFrame* frame = nullptr;
 };
-
-struct ImageCompare {
-    int width = 0;
-    double fractionDifferent = 1;
-    double meanDifference = 255;
-};
-
-ImageCompare compareImages(const std::string& a, const std::string& b) {
-    ImageCompare result;
-    cairo_surface_t* one = cairo_image_surface_create_from_png(a.c_str());
-    cairo_surface_t* two = cairo_image_surface_create_from_png(b.c_str());
-    if (cairo_surface_status(one) == CAIRO_STATUS_SUCCESS && cairo_surface_status(two) == CAIRO_STATUS_SUCCESS &&
-        cairo_image_surface_get_width(one) == cairo_image_surface_get_width(two) &&
-        cairo_image_surface_get_height(one) == cairo_image_surface_get_height(two)) {
-        const int width = cairo_image_surface_get_width(one);
-        const int height = cairo_image_surface_get_height(one);
-        long different = 0;
-        double total = 0;
-        for (int y = 0; y < height; ++y) {
-            const unsigned char* rowA = cairo_image_surface_get_data(one) + y * cairo_image_surface_get_stride(one);
-            const unsigned char* rowB = cairo_image_surface_get_data(two) + y * cairo_image_surface_get_stride(two);
-            for (int x = 0; x < width * 4; x += 4) {
-                int worst = 0;
-                for (int k = 0; k < 4; ++k) {
-                    const int d = std::abs(int(rowA[x + k]) - int(rowB[x + k]));
-                    worst = std::max(worst, d);
-                    total += d;
-                }
-                different += worst > 48;
-            }
-        }
-        const double pixels = double(width) * height;
-        result.width = width;
-        result.fractionDifferent = different / pixels;
-        result.meanDifference = total / (pixels * 4);
-    }
-    cairo_surface_destroy(one);
-    cairo_surface_destroy(two);
-    return result;
-}
 }  // namespace
 
 TEST(Gallery, EveryControlInEveryStateAtTheFourSizes) {
@@ -295,7 +256,7 @@ TEST(Gallery, EveryControlInEveryStateAtTheFourSizes) {
             continue;
         }
         ASSERT_TRUE(std::filesystem::exists(golden)) << golden << " is missing; run with KOLBRI_UPDATE_GOLDEN=1";
-        const ImageCompare result = compareImages(rendered, golden);
+        const kgui::test::ImageCompare result = kgui::test::compareImages(rendered, golden);
         EXPECT_EQ(result.width, gallery.g(GALLERY_WIDTH)) << name;
         // Text rasterisation may shift by a shade between library versions;
         // a control misplaced, recoloured or missing changes far more.
