@@ -19,6 +19,7 @@
 #include "platform/Preferences.h"
 #include "plugin/uPlugin.h"
 #include "toolkit/kgui.h"
+#include "tools/testhost/MidiEventList.h"
 
 namespace {
 
@@ -63,16 +64,8 @@ public:
     }
 
     void noteOn() {
-        vst::VstMidiEvent note{};
-        note.type = vst::kVstMidiType;
-        note.byteSize = sizeof note;
-        note.midiData[0] = static_cast<char>(0x90);
-        note.midiData[1] = 60;
-        note.midiData[2] = 100;
-        vst::VstEvents events{};
-        events.numEvents = 1;
-        events.events[0] = reinterpret_cast<vst::VstEvent*>(&note);
-        plugin->processEvents(&events);
+        testhost::MidiEventList note{testhost::midiMessage(0x90, 60, 100)};
+        plugin->processEvents(note.events());
     }
 
     std::string root;

@@ -9,6 +9,7 @@
 #include <numbers>
 
 #include "toolkit/CBitmap.h"
+#include "tools/testhost/MidiEventList.h"
 
 namespace fs = std::filesystem;
 using namespace kgui;
@@ -64,16 +65,8 @@ std::vector<float> TDisplayServices::render(int blocks) {
 }
 
 void TDisplayServices::noteOn(int note) {
-    vst::VstMidiEvent event{};
-    event.type = vst::kVstMidiType;
-    event.byteSize = sizeof event;
-    event.midiData[0] = static_cast<char>(0x90);
-    event.midiData[1] = static_cast<char>(note);
-    event.midiData[2] = 100;
-    vst::VstEvents events{};
-    events.numEvents = 1;
-    events.events[0] = reinterpret_cast<vst::VstEvent*>(&event);
-    processEvents(&events);
+    testhost::MidiEventList list{testhost::midiMessage(0x90, note, 100)};
+    processEvents(list.events());
 }
 
 bool TDisplayServices::called(const std::string& entry) const {

@@ -23,6 +23,7 @@
 #include "controls/THSlider.h"
 #include "controls/TLFOScreen.h"
 #include "controls/TWaveScreen.h"
+#include "tools/testhost/MidiEventList.h"
 
 constexpr bool ENGINE_READOUTS_PUBLISHED = true;
 
@@ -91,16 +92,9 @@ TEST(DisplayThreads, ThePluginsPublishedStateWhileItRenders) {
         float* outputs[2] = {left.data(), right.data()};
         for (int block = 0; block < 600 || passes.load() < 20; ++block) {
             if (block % 20 == 0) {
-                vst::VstMidiEvent event{};
-                event.type = vst::kVstMidiType;
-                event.byteSize = sizeof event;
-                event.midiData[0] = static_cast<char>(block % 40 == 0 ? 0x90 : 0x80);
-                event.midiData[1] = static_cast<char>(48 + block % 24);
-                event.midiData[2] = 100;
-                vst::VstEvents events{};
-                events.numEvents = 1;
-                events.events[0] = reinterpret_cast<vst::VstEvent*>(&event);
-                plugin->processEvents(&events);
+                testhost::MidiEventList list{
+                    testhost::midiMessage(block % 40 == 0 ? 0x90 : 0x80, 48 + block % 24, 100)};
+                plugin->processEvents(list.events());
             }
             plugin->processReplacing(nullptr, outputs, 256);
         }

@@ -11,6 +11,7 @@
 #include "editor_test_support.h"
 #include "controls/TKnob.h"
 #include "editor/EditorTables.h"
+#include "tools/testhost/MidiEventList.h"
 
 using namespace editor_test;
 
@@ -143,16 +144,8 @@ TEST(EditorThreads, HostAutomationFromEitherThreadShowsAtTheNextIdleWhileTheIdle
     std::thread audio([&] {
         std::vector<float> left(256), right(256);
         float* outputs[2] = {left.data(), right.data()};
-        vst::VstMidiEvent note{};
-        note.type = vst::kVstMidiType;
-        note.byteSize = sizeof note;
-        note.midiData[0] = static_cast<char>(0x90);
-        note.midiData[1] = 60;
-        note.midiData[2] = 100;
-        vst::VstEvents events{};
-        events.numEvents = 1;
-        events.events[0] = reinterpret_cast<vst::VstEvent*>(&note);
-        plugin.processEvents(&events);
+        testhost::MidiEventList note{testhost::midiMessage(0x90, 60, 100)};
+        plugin.processEvents(note.events());
         for (int block = 0; block < MIN_BLOCKS || !stop.load(); ++block) {
             plugin.setParameterAutomated(FILTER_FREQUENCY, static_cast<float>(block % 97) / 96.0f);
             plugin.processReplacing(nullptr, outputs, 256);

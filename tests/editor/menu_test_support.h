@@ -12,6 +12,7 @@
 
 #include "editor_test_support.h"
 #include "plugin/sample_services_relay.h"
+#include "tools/testhost/MidiEventList.h"
 
 namespace editor_test {
 
@@ -173,16 +174,8 @@ struct TMenuBench : TEditorBench {
     void controller(int number, int value) {
         std::vector<float> left(64), right(64);
         float* outputs[2] = {left.data(), right.data()};
-        vst::VstMidiEvent event{};
-        event.type = vst::kVstMidiType;
-        event.byteSize = sizeof event;
-        event.midiData[0] = static_cast<char>(0xB0);
-        event.midiData[1] = static_cast<char>(number);
-        event.midiData[2] = static_cast<char>(value);
-        vst::VstEvents list{};
-        list.numEvents = 1;
-        list.events[0] = reinterpret_cast<vst::VstEvent*>(&event);
-        plugin->processEvents(&list);
+        testhost::MidiEventList list{testhost::midiMessage(0xB0, number, value)};
+        plugin->processEvents(list.events());
         plugin->processReplacing(nullptr, outputs, 64);
     }
 

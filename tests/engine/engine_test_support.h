@@ -8,6 +8,7 @@
 
 #include "engine_test_access.h"
 #include "tools/enginehost/EngineHarness.h"
+#include "tools/testhost/MidiEventList.h"
 #include "vst/vst2_abi.h"
 
 namespace enginetest {
@@ -18,18 +19,6 @@ using enginehost::midiEvent;
 using enginehost::TestHostClock;
 using enginehost::testAudioMaster;
 using enginehost::usePrivatePreferences;
-
-// The same message as a host hands it to the plug-in.
-inline vst::VstMidiEvent hostMidiEvent(int deltaFrames, int status, int data1, int data2) {
-    vst::VstMidiEvent event{};
-    event.type = vst::kVstMidiType;
-    event.byteSize = sizeof event;
-    event.deltaFrames = deltaFrames;
-    event.midiData[0] = static_cast<char>(status);
-    event.midiData[1] = static_cast<char>(data1);
-    event.midiData[2] = static_cast<char>(data2);
-    return event;
-}
 
 // The harness with what only the tests look at.
 class EnginePlugin : public enginehost::EngineHarness {

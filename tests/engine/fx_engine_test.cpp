@@ -186,11 +186,8 @@ TEST(FxThreads, RateChangesAndGatorReadsWhileRendering) {
         float* outputs[2] = {left.data(), right.data()};
         for (int block = 0; block < 1500 || changes.load() < 20; ++block) {
             if (block % 50 == 0) {
-                vst::VstMidiEvent note = enginetest::hostMidiEvent(0, 0x90, 48 + block % 24, 100);
-                vst::VstEvents events{};
-                events.numEvents = 1;
-                events.events[0] = reinterpret_cast<vst::VstEvent*>(&note);
-                plugin->processEvents(&events);
+                testhost::MidiEventList note{testhost::midiMessage(0x90, 48 + block % 24, 100)};
+                plugin->processEvents(note.events());
             }
             plugin->processReplacing(nullptr, outputs, 128);
             for (int i = 0; i < 128; ++i)

@@ -140,12 +140,8 @@ TEST(MidiQueue, DeprecatedEntryConsumesEvents) {
     // Through the host's entry of the plug-in, which hands the block to the engine.
     enginetest::usePrivatePreferences();
     auto plugin = std::make_unique<APlugin>(enginetest::testAudioMaster);
-    std::vector<vst::VstMidiEvent> events{enginetest::hostMidiEvent(5, 0x90, 60, 100)};
-    std::vector<char> buffer(sizeof(vst::VstEvents) + sizeof(vst::VstEvent*));
-    auto* list = reinterpret_cast<vst::VstEvents*>(buffer.data());
-    list->numEvents = 1;
-    list->events[0] = reinterpret_cast<vst::VstEvent*>(&events[0]);
-    plugin->processEvents(list);
+    testhost::MidiEventList list{testhost::midiMessage(0x90, 60, 100, 5)};
+    plugin->processEvents(list.events());
     ASSERT_EQ(TPluginTestAccess::midi(*plugin).numMidiEvents, 1);
     std::vector<float> left(16, 0.25f), right(16, -0.25f);
     float* outputs[2] = {left.data(), right.data()};
@@ -177,7 +173,7 @@ TEST(MidiQueue, HostEventListsQueueTheirMessagesOnly) {
     for (const Case& c : cases) {
         enginetest::usePrivatePreferences();
         auto plugin = std::make_unique<APlugin>(enginetest::testAudioMaster);
-        vst::VstMidiEvent note = enginetest::hostMidiEvent(c.noteDelta, 0x91, 61, 99);
+        vst::VstMidiEvent note = testhost::midiMessage(0x91, 61, 99, c.noteDelta);
         vst::VstMidiSysexEvent sysex{};
         sysex.type = vst::kVstSysExType;
         sysex.byteSize = sizeof sysex;

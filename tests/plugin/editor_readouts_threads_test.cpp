@@ -16,6 +16,7 @@
 
 #include "plugin/uPlugin.h"
 #include "plugin_test_access.h"
+#include "tools/testhost/MidiEventList.h"
 
 namespace {
 
@@ -25,21 +26,11 @@ constexpr int RIBBON_CONTROLLER = 30;
 // "Velocity to Volume": its knob ring shows the knob plus its destination's sum.
 constexpr int MODULATED_KNOB = 2, MODULATED_DESTINATION = 2;
 
-vst::VstMidiEvent midiMessage(int status, int data1, int data2) {
-    vst::VstMidiEvent event{};
-    event.type = vst::kVstMidiType;
-    event.byteSize = sizeof event;
-    event.midiData[0] = static_cast<char>(status);
-    event.midiData[1] = static_cast<char>(data1);
-    event.midiData[2] = static_cast<char>(data2);
-    return event;
-}
+using testhost::midiMessage;
 
-void send(APlugin& plugin, vst::VstMidiEvent event) {
-    vst::VstEvents events{};
-    events.numEvents = 1;
-    events.events[0] = reinterpret_cast<vst::VstEvent*>(&event);
-    plugin.processEvents(&events);
+void send(APlugin& plugin, const vst::VstMidiEvent& event) {
+    testhost::MidiEventList list{event};
+    plugin.processEvents(list.events());
 }
 
 bool inUnitRange(float x) { return x >= 0.0f && x <= 1.0f; }

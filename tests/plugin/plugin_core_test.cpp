@@ -15,6 +15,7 @@
 #include "plugin/EditorHooks.h"
 #include "plain_program.h"
 #include "plugin/uPlugin.h"
+#include "tools/testhost/MidiEventList.h"
 
 using namespace vst;
 
@@ -163,16 +164,8 @@ TEST(PluginCore, ANoteKeepsItsPitchAcrossRateChanges) {
         float* outputs[2] = {left.data(), right.data()};
         plugin->processReplacing(nullptr, outputs, frames);  // the program and the settings are taken
 
-        VstMidiEvent noteOn{};
-        noteOn.type = kVstMidiType;
-        noteOn.byteSize = sizeof noteOn;
-        noteOn.midiData[0] = static_cast<char>(0x90);
-        noteOn.midiData[1] = 69;
-        noteOn.midiData[2] = 100;
-        VstEvents events{};
-        events.numEvents = 1;
-        events.events[0] = reinterpret_cast<VstEvent*>(&noteOn);
-        plugin->processEvents(&events);
+        testhost::MidiEventList noteOn{testhost::midiMessage(0x90, 69, 100)};
+        plugin->processEvents(noteOn.events());
         plugin->processReplacing(nullptr, outputs, frames);
         // Periods between the first and the last rising zero crossing of the
         // last 0.4 s, each crossing placed between its two frames.
@@ -236,22 +229,9 @@ TEST(PluginCore, HostTimeIsReadAgainAtEachMidiEvent) {
         float* outputs[2] = {left.data(), right.data()};
         plugin->processReplacing(nullptr, outputs, 64);  // the program is applied
         std::vector<VstMidiEvent> controllers;
-        for (int frame : c.eventFrames) {
-            VstMidiEvent controller{};
-            controller.type = kVstMidiType;
-            controller.byteSize = sizeof controller;
-            controller.deltaFrames = frame;
-            controller.midiData[0] = static_cast<char>(0xB0);
-            controller.midiData[1] = 2;
-            controller.midiData[2] = 64;
-            controllers.push_back(controller);
-        }
-        std::vector<char> list(sizeof(VstEvents) + controllers.size() * sizeof(VstEvent*));
-        auto* events = reinterpret_cast<VstEvents*>(list.data());
-        events->numEvents = static_cast<int32>(controllers.size());
-        for (std::size_t i = 0; i < controllers.size(); ++i)
-            events->events[i] = reinterpret_cast<VstEvent*>(&controllers[i]);
-        plugin->processEvents(events);
+        for (int frame : c.eventFrames) controllers.push_back(testhost::midiMessage(0xB0, 2, 64, frame));
+        testhost::MidiEventList list(controllers);
+        plugin->processEvents(list.events());
         clock.tempos = c.tempos;
         clock.asked = 0;
         plugin->processReplacing(nullptr, outputs, 64);

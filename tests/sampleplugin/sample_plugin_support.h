@@ -87,25 +87,14 @@ protected:
     }
 
     static void note(APlugin& plugin, int key, bool on) {
-        vst::VstMidiEvent event{};
-        event.type = vst::kVstMidiType;
-        event.byteSize = sizeof event;
-        event.midiData[0] = static_cast<char>(on ? 0x90 : 0x80);
-        event.midiData[1] = static_cast<char>(key);
-        event.midiData[2] = 100;
-        sendEvent(plugin, event);
+        sendEvent(plugin, testhost::midiMessage(on ? 0x90 : 0x80, key, 100));
     }
 
     // A note held from the start of the render; the voice is silenced afterwards.
     static std::vector<float> playNote(APlugin& plugin, int key, long frames) {
         note(plugin, key, true);
         std::vector<float> left = render(plugin, frames);
-        vst::VstMidiEvent off{};
-        off.type = vst::kVstMidiType;
-        off.byteSize = sizeof off;
-        off.midiData[0] = static_cast<char>(0xB0);
-        off.midiData[1] = 120;
-        sendEvent(plugin, off);
+        sendEvent(plugin, testhost::midiMessage(0xB0, 120, 0));
         render(plugin, 512);
         return left;
     }

@@ -164,22 +164,10 @@ TEST_F(EcsPlugin, ControllersOnTagsWithoutAControlDoNothing) {
 
     const float before[] = {plugin->getParameter(PRESET_APPLY_TAG), plugin->getParameter(TUNING_NAME_PARAM),
                             plugin->getParameter(PRESET_NAME_PARAM)};
-    const auto message = [](int status, int data1, int data2) {
-        vst::VstMidiEvent event{};
-        event.type = vst::kVstMidiType;
-        event.byteSize = sizeof event;
-        event.midiData[0] = static_cast<char>(status);
-        event.midiData[1] = static_cast<char>(data1);
-        event.midiData[2] = static_cast<char>(data2);
-        return event;
-    };
-    auto note = message(0x90, 69, 100);
-    sendEvent(*plugin, note);
+    sendEvent(*plugin, testhost::midiMessage(0x90, 69, 100));
     render(*plugin, 4096);
-    for (int controller = 20; controller <= 24; ++controller) {
-        auto event = message(0xB0, controller, 96);
-        sendEvent(*plugin, event);
-    }
+    for (int controller = 20; controller <= 24; ++controller)
+        sendEvent(*plugin, testhost::midiMessage(0xB0, controller, 96));
     // A program applied now would cut the held note.
     const std::vector<float> after = render(*plugin, 8192);
     double energy = 0;

@@ -20,6 +20,7 @@
 #include "plain_program.h"
 #include "plugin/uPlugin.h"
 #include "tests/plugin/reaper_host_callback.h"
+#include "tools/testhost/MidiEventList.h"
 
 namespace pluginfiles {
 
@@ -106,31 +107,19 @@ protected:
     // The pitch of a held note in semitones above note 0 (110 Hz at note 57),
     // measured from the rendered sound; the note is stopped afterwards.
     static double heldPitch(APlugin& plugin, int note) {
-        vst::VstMidiEvent on{};
-        on.type = vst::kVstMidiType;
-        on.byteSize = sizeof on;
-        on.midiData[0] = static_cast<char>(0x90);
-        on.midiData[1] = static_cast<char>(note);
-        on.midiData[2] = 100;
+        sendEvent(plugin, testhost::midiMessage(0x90, note, 100));
+        const std::vector<float> left = render(plugin, static_cast<long>(0.5 * RATE));
         // The looping Movement keeps a released voice going: "All Sound Off"
         // ends it before the next measurement.
-        vst::VstMidiEvent off = on;
-        off.midiData[0] = static_cast<char>(0xB0);
-        off.midiData[1] = 120;
-        off.midiData[2] = 0;
-        sendEvent(plugin, on);
-        const std::vector<float> left = render(plugin, static_cast<long>(0.5 * RATE));
-        sendEvent(plugin, off);
+        sendEvent(plugin, testhost::midiMessage(0xB0, 120, 0));
         render(plugin, 512);
         const double hz = audiomeasure::peakFrequency(audiomeasure::slice(left, RATE, 0.1, 0.5), RATE, 20.0, 12000.0);
         return 57.0 + 12.0 * std::log2(hz / 110.0);
     }
 
-    static void sendEvent(APlugin& plugin, vst::VstMidiEvent& event) {
-        vst::VstEvents events{};
-        events.numEvents = 1;
-        events.events[0] = reinterpret_cast<vst::VstEvent*>(&event);
-        plugin.processEvents(&events);
+    static void sendEvent(APlugin& plugin, const vst::VstMidiEvent& event) {
+        testhost::MidiEventList list{event};
+        plugin.processEvents(list.events());
     }
 
     std::string tuningFolder, ecsFolder;

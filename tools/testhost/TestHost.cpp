@@ -1,6 +1,7 @@
 // The host side of the VST 2.4 interface: loading, the audioMaster callback,
 // event delivery and block rendering.
 #include "tools/testhost/TestHost.h"
+#include "tools/testhost/MidiEventList.h"
 
 #include <dlfcn.h>
 #include <link.h>
@@ -330,23 +331,13 @@ bool Plugin::started() const { return impl->started; }
 
 namespace {
 
-vst::VstMidiEvent midiEvent(unsigned char b0, unsigned char b1, unsigned char b2) {
-    vst::VstMidiEvent event{};
-    event.type = vst::kVstMidiType;
-    event.byteSize = sizeof(vst::VstMidiEvent);
-    event.midiData[0] = static_cast<char>(b0);
-    event.midiData[1] = static_cast<char>(b1);
-    event.midiData[2] = static_cast<char>(b2);
-    return event;
-}
-
 unsigned char status(int kind, int channel) { return static_cast<unsigned char>(kind | (channel & 0x0f)); }
 unsigned char data7(int value) { return static_cast<unsigned char>(std::clamp(value, 0, 127)); }
 
 }  // namespace
 
 void Plugin::rawMidi(long frame, unsigned char b0, unsigned char b1, unsigned char b2, int deltaOverride) {
-    QueuedEvent queued{std::max(0L, frame), midiEvent(b0, b1, b2), deltaOverride};
+    QueuedEvent queued{std::max(0L, frame), midiMessage(b0, b1, b2), deltaOverride};
     auto position = std::upper_bound(impl->events.begin(), impl->events.end(), queued.frame,
                                      [](long f, const QueuedEvent& e) { return f < e.frame; });
     impl->events.insert(position, queued);
