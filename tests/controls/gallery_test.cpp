@@ -21,7 +21,7 @@
 #include "controls/TRadioButton.h"
 #include "controls/TReadout.h"
 #include "controls/TReadoutString.h"
-#include "toolkit/showcase.h"
+#include "toolkit/stored_pictures.h"
 
 using namespace kgui;
 
@@ -230,7 +230,6 @@ struct Gallery {
 }  // namespace
 
 TEST(Gallery, EveryControlInEveryStateAtTheFourSizes) {
-    const bool update = std::getenv("KOLBRI_UPDATE_GOLDEN") != nullptr;
     const auto work = std::filesystem::temp_directory_path() / ("kolbri-controls-" + std::to_string(::getpid()));
     std::filesystem::create_directories(work);
     for (int size = 0; size < 4; ++size) {
@@ -249,14 +248,9 @@ TEST(Gallery, EveryControlInEveryStateAtTheFourSizes) {
         EXPECT_EQ(std::vector<std::string>(stages.begin(), stages.begin() + 4),
                   (std::vector<std::string>{"REVERB", "DELAY", "MOD FX", "LOW-FI"}));
 
-        const std::string golden = std::string(KOLBRI_TEST_DATA_DIR) + "/controls/" + name;
-        if (update) {
-            std::filesystem::create_directories(std::filesystem::path(golden).parent_path());
-            std::filesystem::copy_file(rendered, golden, std::filesystem::copy_options::overwrite_existing);
-            continue;
-        }
-        ASSERT_TRUE(std::filesystem::exists(golden)) << golden << " is missing; run with KOLBRI_UPDATE_GOLDEN=1";
-        const kgui::test::ImageCompare result = kgui::test::compareImages(rendered, golden);
+        const auto compared = kgui::test::compareWithStored(rendered, "controls/" + name);
+        if (!compared) continue;
+        const kgui::test::ImageCompare& result = *compared;
         EXPECT_EQ(result.width, gallery.g(GALLERY_WIDTH)) << name;
         // Text rasterisation may shift by a shade between library versions;
         // a control misplaced, recoloured or missing changes far more.

@@ -13,7 +13,7 @@
 #include <functional>
 
 #include "toolkit_test_support.h"
-#include "toolkit/showcase.h"
+#include "toolkit/stored_pictures.h"
 
 using namespace kgui;
 using namespace kgui::test;
@@ -40,7 +40,6 @@ struct GoldenFolders {
 
 TEST(GoldenImage, ShowcaseAtTheFourSizes) {
     GoldenFolders folders;
-    const bool update = std::getenv("KOLBRI_UPDATE_GOLDEN") != nullptr;
     for (int size = 0; size < 4; ++size) {
         Showcase showcase(size);
         OffscreenFrame f(CRect(0, 0, int(320 * kScale[size]), int(220 * kScale[size])));
@@ -54,13 +53,9 @@ TEST(GoldenImage, ShowcaseAtTheFourSizes) {
         ASSERT_NE(label, nullptr);
         EXPECT_EQ(label->align, kCenterText);
 
-        std::string golden = std::string(KOLBRI_TEST_DATA_DIR) + "/toolkit/" + name;
-        if (update) {
-            std::filesystem::copy_file(rendered, golden, std::filesystem::copy_options::overwrite_existing);
-            continue;
-        }
-        ASSERT_TRUE(std::filesystem::exists(golden)) << golden << " is missing; run with KOLBRI_UPDATE_GOLDEN=1";
-        ImageCompare result = compareImages(rendered, golden);
+        const auto compared = compareWithStored(rendered, "toolkit/" + name);
+        if (!compared) continue;
+        const ImageCompare& result = *compared;
         EXPECT_EQ(result.width, int(320 * kScale[size])) << name;
         // Text rasterisation may shift by a shade between library versions;
         // anything misplaced, recoloured or missing changes far more.
