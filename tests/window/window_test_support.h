@@ -73,6 +73,16 @@ inline pid_t startProgram(const std::vector<std::string>& args, char** envp, int
     ::_exit(127);
 }
 
+// Ends a program that startProgram started and collects it; pid becomes 0.
+inline void endProgram(pid_t& pid) {
+    if (pid > 0) {
+        ::kill(pid, SIGTERM);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+    }
+    pid = 0;
+}
+
 // An Xvfb server on a display number it picks itself (-displayfd).
 class XvfbServer {
 public:
@@ -127,12 +137,7 @@ public:
     }
 
     void stop() {
-        if (pid > 0) {
-            ::kill(pid, SIGTERM);
-            int status = 0;
-            ::waitpid(pid, &status, 0);
-        }
-        pid = 0;
+        endProgram(pid);
     }
 
     ~XvfbServer() { stop(); }
@@ -220,12 +225,7 @@ public:
     }
 
     void stop() {
-        if (pid > 0) {
-            ::kill(pid, SIGTERM);
-            int status = 0;
-            ::waitpid(pid, &status, 0);
-        }
-        pid = 0;
+        endProgram(pid);
         if (!cacheFolder.empty()) {
             std::error_code ignored;
             std::filesystem::remove_all(cacheFolder, ignored);
