@@ -39,8 +39,16 @@ bool TPluginWorker::isRunning() const {
 
 void TPluginWorker::runPassNow() {
     std::lock_guard pass(passMutex);
-    // Jobs are only added before start(), so the list is stable here.
-    for (const Job& job : jobs) job();
+    // Jobs are only added before start(), so the list is stable here. An
+    // exception that left the worker's thread would end the host: a job that
+    // fails (no memory for a file) finds its request still raised at the next
+    // pass, and the jobs after it run all the same.
+    for (const Job& job : jobs) {
+        try {
+            job();
+        } catch (...) {
+        }
+    }
 }
 
 void TPluginWorker::run() {

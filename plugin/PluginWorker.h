@@ -32,7 +32,10 @@ public:
 
     // Before start(); jobs run in the order they were added.
     void addJob(Job job);
-    // Idempotent; any thread but the audio thread.
+    // Idempotent; any thread but the audio thread. A thread the system will
+    // not start throws std::system_error and leaves the worker stopped, so a
+    // later start() tries again; until then requests wait, and the plug-in
+    // plays on with what it has loaded.
     void start();
     // Finishes the pass under way and joins; any thread but the audio thread and the worker.
     void stop();

@@ -37,35 +37,66 @@ void AudioEffect::setEditor(AEffEditor* newEditor) {
 
 // ---------------------------------------------------------------- trampolines
 
+namespace {
+
+// The host is C: an exception that reached it would end it. Every call it
+// makes comes through here, and a call that fails answers as one the
+// plug-in refused. A try costs nothing until something throws, so process
+// keeps it too; its answer (silence) allocates nothing.
+template <typename Call, typename Refusal>
+auto answerHost(Call&& call, Refusal&& refused) noexcept {
+    try {
+        return call();
+    } catch (...) {
+        return refused();
+    }
+}
+
+template <typename Sample>
+void silence(Sample** outputs, int32 channels, int32 frames) {
+    if (!outputs || frames <= 0) return;
+    for (int32 channel = 0; channel < channels; ++channel)
+        if (outputs[channel]) std::memset(outputs[channel], 0, sizeof(Sample) * static_cast<size_t>(frames));
+}
+
+}  // namespace
+
 intptr AudioEffect::dispatchEffectClass(AEffect* e, int32 opcode, int32 index, intptr value, void* ptr,
                                         float opt) {
     auto* object = static_cast<AudioEffect*>(e->object);
+    auto refused = [] { return intptr{0}; };
     if (opcode == effClose) {
-        object->dispatcher(opcode, index, value, ptr, opt);
+        // The host lets go of the instance whatever its closing answered.
+        answerHost([&] { return object->dispatcher(opcode, index, value, ptr, opt); }, refused);
         delete object;
         return 1;
     }
-    return object->dispatcher(opcode, index, value, ptr, opt);
+    return answerHost([&] { return object->dispatcher(opcode, index, value, ptr, opt); }, refused);
 }
 
 float AudioEffect::getParameterClass(AEffect* e, int32 index) {
-    return static_cast<AudioEffect*>(e->object)->getParameter(index);
+    return answerHost([&] { return static_cast<AudioEffect*>(e->object)->getParameter(index); },
+                      [] { return 0.0f; });
 }
 
 void AudioEffect::setParameterClass(AEffect* e, int32 index, float value) {
-    static_cast<AudioEffect*>(e->object)->setParameter(index, value);
+    answerHost([&] { static_cast<AudioEffect*>(e->object)->setParameter(index, value); }, [] {});
 }
 
+// The accumulating call adds to what the host holds: a failed block adds nothing more.
 void AudioEffect::__processClassDeprecated(AEffect* e, float** inputs, float** outputs, int32 frames) {
-    static_cast<AudioEffect*>(e->object)->__processDeprecated(inputs, outputs, frames);
+    answerHost([&] { static_cast<AudioEffect*>(e->object)->__processDeprecated(inputs, outputs, frames); },
+               [] {});
 }
 
 void AudioEffect::processClassReplacing(AEffect* e, float** inputs, float** outputs, int32 frames) {
-    static_cast<AudioEffect*>(e->object)->processReplacing(inputs, outputs, frames);
+    answerHost([&] { static_cast<AudioEffect*>(e->object)->processReplacing(inputs, outputs, frames); },
+               [&] { silence(outputs, e->numOutputs, frames); });
 }
 
 void AudioEffect::processClassDoubleReplacing(AEffect* e, double** inputs, double** outputs, int32 frames) {
-    static_cast<AudioEffect*>(e->object)->processDoubleReplacing(inputs, outputs, frames);
+    answerHost([&] { static_cast<AudioEffect*>(e->object)->processDoubleReplacing(inputs, outputs, frames); },
+               [&] { silence(outputs, e->numOutputs, frames); });
 }
 
 // ---------------------------------------------------------------- dispatcher

@@ -107,7 +107,8 @@ protected:
     int32 curProgram = 0;
     vst::AEffect cEffect{};
 
-    // The functions stored in cEffect; each finds the object through cEffect.object.
+    // The functions stored in cEffect; each finds the object through
+    // cEffect.object, and none lets an exception reach the host.
     static intptr dispatchEffectClass(vst::AEffect* e, int32 opcode, int32 index, intptr value, void* ptr,
                                       float opt);
     static float getParameterClass(vst::AEffect* e, int32 index);

@@ -5,6 +5,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
+#include <new>
 #include <thread>
 
 #include "plugin/PluginWorker.h"
@@ -59,4 +61,21 @@ TEST(PluginWorkerThreads, TakesRequestsRaisedWithoutWakingAndStopsCleanly) {
     worker.start();
     request.store(true);
     EXPECT_TRUE(eventually([&] { return taken.load() == 4; }));
+}
+
+// A job that throws (no memory for a file) would end the host with the
+// thread: the worker lives on, the jobs after it run, and it is tried again.
+TEST(PluginWorkerThreads, AJobThatThrowsEndsNeitherTheThreadNorTheJobsAfterIt) {
+    TPluginWorker worker;
+    std::atomic<int> attempts{0}, done{0}, after{0};
+    worker.addJob([&] {
+        if (attempts.fetch_add(1) < 3) throw std::bad_alloc();
+        done.store(1);
+    });
+    worker.addJob([&] { after.fetch_add(1); });
+    worker.start();
+    EXPECT_TRUE(eventually([&] { return done.load() == 1; })) << "the failed job was not tried again";
+    EXPECT_GE(after.load(), 3) << "the job after the failing one was skipped";
+    EXPECT_TRUE(worker.isRunning());
+    worker.stop();
 }
