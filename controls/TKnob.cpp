@@ -196,6 +196,13 @@ CMouseEventResult TKnob::onMouseMoved(CPoint& where, const CButtonState& buttons
     return kMouseEventHandled;
 }
 
+CMouseEventResult TKnob::onMouseCancel() {
+    TControlHost* host = controlHostOf(this);
+    if (host && host->getDropAllowed(tag) && host->getDragAndDropOn())
+        host->setDropTag(-1);
+    return CAnimKnob::onMouseCancel();
+}
+
 CMouseEventResult TKnob::onMouseUp(CPoint&, const CButtonState&) {
     TControlHost* host = controlHostOf(this);
     if (host && host->getDropAllowed(tag) && host->getDragAndDropOn())

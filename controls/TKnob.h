@@ -28,6 +28,9 @@ public:
     kgui::CMouseEventResult onMouseDown(kgui::CPoint& where, const kgui::CButtonState& buttons) override;
     kgui::CMouseEventResult onMouseUp(kgui::CPoint& where, const kgui::CButtonState& buttons) override;
     kgui::CMouseEventResult onMouseMoved(kgui::CPoint& where, const kgui::CButtonState& buttons) override;
+    // A drag cut short (a grab, another press) ends as a release away from
+    // every control, and drops the knob nowhere.
+    kgui::CMouseEventResult onMouseCancel() override;
 
     // The dial angle of a value, in degrees clockwise from three o'clock:
     // 0 at -216 (lower left), 1 at 39.6 (lower right), through the top.

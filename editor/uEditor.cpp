@@ -238,6 +238,7 @@ void uEditor::startAfresh() {
     dropTag = -1;
     dropReleased = false;
     dropValue = 0;
+    dropReleaseTag = -1;
 
     // What the plug-in marked before the window opened is shown by the
     // resume that ends the opening. A program applied while the window was

@@ -265,8 +265,10 @@ public:
 
     // ==== drag-and-drop modulation (uEditorDragDrop.cpp)
     // Completes the knob's drop onto the destination menu of destTag: the
-    // idle pass calls it when the released mouse is over one of the eight.
+    // idle pass calls it when the mouse was released over one of the eight.
     void dropMod(int destTag);
+    // The parameter of the destination menu under the pointer, or -1.
+    int destinationMenuAtPointer() const;
 
     // ==== removal (uEditorRemove.cpp)
     void removeBitmaps();
@@ -455,6 +457,8 @@ public:
     int dropTag = -1;
     float dropValue = 0;
     bool dropReleased = true;
+    // The destination menu's parameter the knob was let go over, or -1.
+    int dropReleaseTag = -1;
     std::array<bool, 1024> dropAllowed{};
     int modFXType = 0;
     int filterModeShown = -1;
@@ -817,6 +821,8 @@ public:
     // The view the idle pass takes as the one under the mouse: the control
     // being edited, else the deepest view under the pointer.
     kgui::CView* getViewUnderMouse() const;
+    // The deepest view under the pointer, whatever is being edited.
+    kgui::CView* getViewAtPointer() const;
     const std::string& getHintName() const { return hintName; }
     const std::string& getHintValue() const { return hintValue; }
     // Milliseconds between two refreshes of the plug-in's state, and between

@@ -1,13 +1,15 @@
 // Dragging a knob onto a modulation destination menu makes the knob's
 // parameter that menu's destination. The knob starts the gesture as an
-// ordinary drag, so the editor remembers its value at the press; the idle
-// pass completes the drop when the mouse, released, is over a destination
-// menu, and the knob gets its old value back: the drag itself leaves no trace.
-// Released anywhere else, the knob keeps the value it was dragged to.
+// ordinary drag, so the editor remembers its value at the press; the release
+// notes the destination menu under the pointer, the idle pass completes the
+// drop onto it, and the knob gets its old value back: the drag itself leaves
+// no trace. Released anywhere else, the knob keeps the value it was dragged
+// to; a gesture the toolkit cuts short (a grab, another press) is no release.
 #include "editor/uEditor.h"
 
 #include <algorithm>
 
+#include "controls/TOptionMenu.h"
 #include "editor/EditorTables.h"
 
 bool uEditor::getDropAllowed(int tag) const { return isValidTag(tag) && dropAllowed[static_cast<size_t>(tag)]; }
@@ -17,10 +19,23 @@ void uEditor::setDropTag(int tag) {
     if (tag != -1 && services) {
         dropValue = services->getParameter(tag);
         dropReleased = false;
+        dropReleaseTag = -1;
     }
 }
 
-void uEditor::releasedDropDial() { dropReleased = true; }
+// From the knob's release, while the frame's pointer is where it was let go.
+void uEditor::releasedDropDial() {
+    dropReleased = true;
+    dropReleaseTag = dropTag != -1 ? destinationMenuAtPointer() : -1;
+}
+
+int uEditor::destinationMenuAtPointer() const {
+    const kgui::CView* view = getViewAtPointer();
+    for (size_t k = 0; k < destMenus.size(); ++k)
+        if (view && view == destMenus[k])
+            return MOD_MENU_DEST_TAGS[k];
+    return -1;
+}
 
 void uEditor::dropMod(int destTag) {
     if (dropTag == -1)

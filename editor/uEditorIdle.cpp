@@ -195,9 +195,9 @@ void uEditor::idle() {
     AEffGUIEditor::idle();
 }
 
-CView* uEditor::getViewUnderMouse() const {
-    if (editControl)
-        return editControl;
+CView* uEditor::getViewUnderMouse() const { return editControl ? editControl : getViewAtPointer(); }
+
+CView* uEditor::getViewAtPointer() const {
     if (!frame)
         return nullptr;
     CView* view = frame->getCurrentView();
@@ -237,12 +237,15 @@ void uEditor::idleRefresh(CView* mouseView) {
         setParameter(tag, 0);
     changedTags.clear();
 
-    // A knob dragged onto a destination menu and let go there.
-    for (size_t k = 0; k < destMenus.size(); ++k)
-        if (destMenus[k] && mouseView == destMenus[k])
-            dropMod(MOD_MENU_DEST_TAGS[k]);
-    if (dropReleased)
+    // A knob dragged onto a destination menu and let go there. Where the
+    // pointer is now does not count: it may have moved on since the release,
+    // or come to a menu while the knob is still held.
+    if (dropReleased) {
+        if (dropReleaseTag != -1)
+            dropMod(dropReleaseTag);
         dropTag = -1;
+        dropReleaseTag = -1;
+    }
 
     // The Edited Preset light.
     if (screenMode != 3 && revertEditedButton) {

@@ -257,6 +257,62 @@ TEST(DragAndDrop, DroppingAKnobOnADestinationMenuRoutesItAndRestoresTheKnob) {
     EXPECT_EQ(plugin.getModSlotDest(0), 0);
 }
 
+// The drop happens on the release over the menu, and only there: not where
+// the pointer has got to by the next idle pass, not while the knob is still
+// held, not when the toolkit cuts the gesture short.
+TEST(DragAndDrop, OnlyAReleaseOverADestinationMenuDropsTheKnob) {
+    TMenuBench bench;
+    uEditor& e = *bench.editor;
+    APlugin& plugin = *bench.plugin;
+    const CPoint knob = centreOf(e.knobFilterFrequency), menu = centreOf(e.destMenus[0]);
+    const CPoint dragged(knob.x, knob.y - 40);
+    struct Case {
+        const char* what;
+        std::function<void()> gesture;
+        bool routed;
+    };
+    const Case cases[] = {
+        {"let go over the menu", [&] { bench.target.mouseUp(menu, kgui::kLButton); }, true},
+        {"let go beside it, the pointer on the menu by the next pass",
+         [&] {
+             bench.target.mouseUp(dragged, kgui::kLButton);
+             bench.target.mouseMoved(menu, 0);
+         },
+         false},
+        {"held over the menu after a wheel turn on another knob ended that knob's edit",
+         [&] {
+             bench.target.wheel(centreOf(e.knobMainVolume), 1);
+             bench.target.mouseMoved(menu, kgui::kLButton);
+         },
+         false},
+        {"cut short by a grab while over the menu",
+         [&] {
+             bench.target.mouseMoved(menu, kgui::kLButton);
+             bench.target.getFrame()->platformOnMouseCancel();
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        bench.clearRoutes();
+        plugin.setParameter(FILTER_FREQUENCY, 0.4f);
+        bench.idle();
+        bench.clock.advance(1000);
+        bench.target.mouseDown(knob, kgui::kLButton);
+        bench.target.mouseMoved(dragged, kgui::kLButton);
+        c.gesture();
+        bench.idle();
+        bench.idle();
+        EXPECT_EQ(plugin.getModSlotDest(0), c.routed ? FILTER_FREQUENCY : 0) << c.what;
+        if (c.routed)
+            EXPECT_FLOAT_EQ(plugin.getParameter(FILTER_FREQUENCY), 0.4f) << c.what << ": the knob's value is back";
+        else
+            EXPECT_NE(plugin.getParameter(FILTER_FREQUENCY), 0.4f) << c.what << ": the knob keeps its drag";
+        bench.target.mouseUp(dragged, kgui::kLButton);  // whatever still holds the mouse
+        bench.idle();
+        EXPECT_EQ(e.dropTag, -1) << c.what << ": the gesture is over";
+    }
+}
+
 // ---------------------------------------------------------------- the ECS and Movement speed menus
 
 TEST(CommandMenus, MovementSpeedMenuListsThePeriodsOnlyWhileSynced) {
