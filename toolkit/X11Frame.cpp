@@ -80,6 +80,8 @@ public:
 private:
     void dispatch(xcb_generic_event_t* event);
     void keyEvent(const xcb_key_press_event_t& event, bool down);
+    // The crossings a menu's loop took from the connection, in their order.
+    void deliverCrossingsFromMenu();
     // Frame point to root point; false when the display does not answer.
     bool toRoot(const CPoint& frame, CPoint& root);
 
@@ -94,6 +96,7 @@ private:
     cairo_surface_t* windowSurface = nullptr;
     std::unique_ptr<x11::PopupWindow> tooltip;
     std::unique_ptr<x11::XdndTarget> xdnd;
+    std::vector<xcb_enter_notify_event_t> crossingsInMenu;
     x11::ServerClock clock;
     bool closed = false;
     bool inMenu = false;
@@ -154,6 +157,8 @@ bool FrameWindow::create(xcb_visualid_t visual) {
 void FrameWindow::processEvents() {
     if (!usable())
         return;
+    // A menu opened from outside this loop (a key from the host) left its crossings here.
+    deliverCrossingsFromMenu();
     xcb_connection_t* conn = display->connection();
     std::vector<xcb_generic_event_t*> events;
     while (events.size() < kEventsPerPass) {
@@ -178,7 +183,22 @@ void FrameWindow::processEvents() {
             dispatch(event);
         std::free(event);
     }
+    // After the batch: a menu that one of its events opened saw these later.
+    deliverCrossingsFromMenu();
     display->flush();
+}
+
+// The leave that the menu's grab brought tells the frame that the pointer is
+// no longer its own: without it the frame would go on taking the press point
+// for the pointer, and show the tooltip of the view there, until the pointer
+// came back. When the menu lets go over the window, the server sends the
+// enter that follows as usual.
+void FrameWindow::deliverCrossingsFromMenu() {
+    std::vector<xcb_enter_notify_event_t> crossings;
+    crossings.swap(crossingsInMenu);
+    for (const xcb_enter_notify_event_t& crossing : crossings)
+        if (!closed)
+            x11::deliverPointerEvent(*frame, window, reinterpret_cast<const xcb_generic_event_t&>(crossing), clock);
 }
 
 void FrameWindow::dispatch(xcb_generic_event_t* event) {
@@ -306,7 +326,8 @@ PopupResult FrameWindow::popupMenu(const MenuSnapshot& menu) {
         !toRoot(menu.anchor.getBottomRight(), bottomRight))
         return {};
     hideTooltip();
-    x11::MenuOwner owner{*display, screen, window, [this](const CRect& rect) { present({rect}); }};
+    x11::MenuOwner owner{*display, screen, window, [this](const CRect& rect) { present({rect}); },
+                         [this](const xcb_enter_notify_event_t& crossing) { crossingsInMenu.push_back(crossing); }};
     inMenu = true;
     PopupResult result = x11::runMenu(owner, menu, CRect(topLeft, bottomRight - topLeft));
     inMenu = false;

@@ -450,6 +450,14 @@ PopupResult MenuSession::run(const MenuSnapshot& menu) {
             }
             case XCB_KEY_PRESS: onKey(*reinterpret_cast<xcb_key_press_event_t*>(event)); break;
             case XCB_EXPOSE: onExpose(*reinterpret_cast<xcb_expose_event_t*>(event)); break;
+            case XCB_ENTER_NOTIFY:
+            case XCB_LEAVE_NOTIFY: {
+                // Leave and enter share one layout.
+                auto* crossing = reinterpret_cast<xcb_enter_notify_event_t*>(event);
+                if (crossing->event == owner.window && owner.crossed)
+                    owner.crossed(*crossing);
+                break;
+            }
             default: break;
         }
         std::free(event);

@@ -124,6 +124,9 @@ struct MenuOwner {
     xcb_window_t window;  // the frame's window
     // The frame's window was exposed while the menu runs: show it again.
     std::function<void(const CRect&)> exposed;
+    // The pointer crossed the frame's window while the menu runs (the leave
+    // its grab brings): the frame must hear of it once the menu is gone.
+    std::function<void(const xcb_enter_notify_event_t&)> crossed;
 };
 
 // Shows the menu under anchor (root coordinates), grabs pointer and keyboard

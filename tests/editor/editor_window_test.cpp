@@ -64,7 +64,7 @@ private:
 // window manager.
 class KolbriWindowFixture : public ::testing::Test {
 protected:
-    void start(int screenSize, Desktop onDesktop) {
+    void start(int screenSize, Desktop onDesktop, bool toolTips = false) {
         if (XvfbServer::binary().empty())
             GTEST_SKIP() << "Xvfb is not installed (Debian: xvfb)";
         if (onDesktop == Desktop::openbox && WindowManager::binary().empty())
@@ -82,8 +82,9 @@ protected:
         // The library reads its settings (the screen size) when it is loaded.
         settings = std::make_unique<TEditorSettings>();
         TEditorSettings::setScreenSize(size);
-        // A tooltip is a window of its own over the editor's: none here.
-        saveStringToPrefs(REG_TOOL_TIP_STR, "N");
+        // A tooltip is a window of its own over the editor's: none, unless
+        // the tooltips are what the test looks at.
+        saveStringToPrefs(REG_TOOL_TIP_STR, toolTips ? "Y" : "N");
         platform::flushPreferences();
         library = std::make_unique<PrivateLibrary>(KOLBRI_SO_PATH);
         plugin = host.load(library->path.string());
@@ -487,4 +488,62 @@ TEST_P(KolbriPointerWindowTest, DragsClicksWheelAndArrowsActOnceWhereThePressBeg
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktops, KolbriPointerWindowTest, ::testing::Values(Desktop::bare, Desktop::openbox),
+                         [](const auto& info) { return std::string(desktopName(info.param)); });
+
+namespace {
+
+// The editor with its tooltips on, as users have it.
+class KolbriTooltipWindowTest : public KolbriWindowFixture, public ::testing::WithParamInterface<Desktop> {
+protected:
+    void SetUp() override { start(0, GetParam(), true); }
+
+    // The shown pop-up windows of one type (menus, tooltips).
+    size_t shown(const char* type) {
+        const xcb_atom_t wanted = driver->intern(type);
+        const std::vector<xcb_window_t> popups = driver->popups();
+        return static_cast<size_t>(std::count_if(popups.begin(), popups.end(), [&](xcb_window_t popup) {
+            const std::vector<uint32_t> types = driver->property32(popup, "_NET_WM_WINDOW_TYPE");
+            return !types.empty() && types[0] == wanted;
+        }));
+    }
+    size_t tooltips() { return shown("_NET_WM_WINDOW_TYPE_TOOLTIP"); }
+    size_t menus() { return shown("_NET_WM_WINDOW_TYPE_POPUP_MENU"); }
+};
+
+}  // namespace
+
+// A menu let go by a click outside the plug-in leaves the pointer outside:
+// no tooltip comes up at the point where the menu was opened, and the tooltip
+// comes back when the pointer does.
+TEST_P(KolbriTooltipWindowTest, AMenuClosedByAClickOutsideLeavesNoTooltipWhereItOpened) {
+    openEditor();
+    // The window opens on the back screen, whose screen size menu has a tooltip.
+    const auto row = std::find_if(BACK_SCREEN.begin(), BACK_SCREEN.end(), [](const TLayoutRow& candidate) {
+        return std::string_view(candidate.member) == "screenSizeMenu";
+    });
+    ASSERT_NE(row, BACK_SCREEN.end());
+    const TPixelBox box = getScaledBox(*row, size);
+    int x = 0, y = 0;
+    ASSERT_TRUE(driver->toRoot(editorWindow(), box.x + box.width / 2, box.y + box.height / 2, x, y));
+    driver->moveTo(x, y);
+    ASSERT_TRUE(waitFor([&] { return tooltips() == 1; })) << "no tooltip on the menu: nothing to look at";
+    // A large window may still be building its page when the first click comes.
+    bool opened = false;
+    for (int attempt = 0; attempt < 5 && !opened; ++attempt) {
+        driver->click(x, y);
+        opened = waitFor([&] { return menus() == 1; }, std::chrono::milliseconds(2000));
+    }
+    ASSERT_TRUE(opened) << "the menu did not open";
+    EXPECT_EQ(tooltips(), 0u) << "the press took the tooltip away";
+
+    driver->click(2300, 1600);  // outside the host's window and the menu
+    ASSERT_TRUE(waitFor([&] { return menus() == 0; })) << "the menu stayed";
+    // Well past the tooltip's delay and the hint passes.
+    EXPECT_FALSE(waitFor([&] { return tooltips() > 0; }, std::chrono::milliseconds(1500)))
+        << "a tooltip showed at the menu's press point with the pointer outside";
+    driver->moveTo(x, y);
+    EXPECT_TRUE(waitFor([&] { return tooltips() == 1; })) << "the pointer came back: the tooltip too";
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, KolbriTooltipWindowTest, ::testing::Values(Desktop::bare, Desktop::openbox),
                          [](const auto& info) { return std::string(desktopName(info.param)); });
