@@ -165,6 +165,10 @@ bool CViewContainer::removeView(CView* view, bool withForget) {
     if (found == children.end())
         return false;
     CBaseObjectGuard guard(view);
+    // The view's handler below may take this container out of the tree and
+    // release it; it lives until this call is done with it (unless it is
+    // being destroyed already, and emptied by its destructor).
+    CBaseObjectGuard self(getNbReference() > 0 ? this : nullptr);
     // A view that leaves while its press holds the mouse ends its gesture
     // first, while it still reaches the frame and through it the host.
     if (mouseDownView == view) {
@@ -185,6 +189,7 @@ bool CViewContainer::removeView(CView* view, bool withForget) {
 }
 
 bool CViewContainer::removeAll(bool withForget) {
+    CBaseObjectGuard self(getNbReference() > 0 ? this : nullptr);  // as in removeView
     while (!children.empty())
         removeView(children.back(), withForget);
     return true;

@@ -1,6 +1,9 @@
 // The view tree: reference counting, coordinates, hit testing and event routing.
 #include <gtest/gtest.h>
 
+#include <xcb/xcb.h>
+
+#include "toolkit/X11Input.h"
 #include "toolkit_test_support.h"
 
 using namespace kgui;
@@ -264,6 +267,90 @@ TEST(EventRouting, CapturedViewLeavingTheTreeDropsTheCapture) {
     panel->addView(fresh);
     f.target.mouseMoved({20, 20});
     EXPECT_EQ(fresh->count("moved"), 1);
+}
+
+namespace {
+// A view that ends its own gesture by taking itself (or its panel) out.
+class SelfRemovingView : public ProbeView {
+public:
+    using ProbeView::ProbeView;
+    CMouseEventResult onMouseCancel() override {
+        events.push_back({"cancel", {}, 0, 0});
+        if (onCancel)
+            onCancel(this);
+        return kMouseEventHandled;
+    }
+    std::function<void(SelfRemovingView*)> onCancel;
+};
+
+struct CountedPanel : CViewContainer {
+    explicit CountedPanel(const CRect& size) : CViewContainer(size) { ++LifeCounter::alive; }
+    ~CountedPanel() override { --LifeCounter::alive; }
+};
+}  // namespace
+
+// However its gesture is cut short, a view whose cancel handler removes it
+// (or the panel it sits in) is released once, and nothing touches it or its
+// panel afterwards.
+TEST(EventRouting, AViewThatRemovesItselfWhenItsGestureIsCutShortIsReleasedOnce) {
+    struct Case {
+        const char* how;
+        bool takesPanel;  // the handler takes the panel out of the frame, itself with it
+        std::function<void(OffscreenFrame&, CViewContainer*, CView*)> cut;
+        bool panelStays;
+    };
+    auto grab = [](OffscreenFrame& f, CViewContainer*, CView*) {
+        // The window's leave when another client grabs the pointer.
+        xcb_leave_notify_event_t leave{};
+        leave.response_type = XCB_LEAVE_NOTIFY;
+        leave.event = 1;
+        leave.mode = XCB_NOTIFY_MODE_GRAB;
+        leave.detail = XCB_NOTIFY_DETAIL_NONLINEAR;
+        x11::deliverPointerEvent(*f.frame, 1, reinterpret_cast<const xcb_generic_event_t&>(leave), x11::ServerClock());
+    };
+    auto press = [](OffscreenFrame& f, CViewContainer*, CView*) { f.target.mouseDown({150, 140}); };
+    auto removal = [](OffscreenFrame&, CViewContainer* panel, CView* view) { panel->removeView(view, true); };
+    auto panelRemoval = [](OffscreenFrame& f, CViewContainer* panel, CView*) { f.frame->removeView(panel, true); };
+    auto emptying = [](OffscreenFrame&, CViewContainer* panel, CView*) { panel->removeAll(true); };
+    auto closing = [](OffscreenFrame& f, CViewContainer*, CView*) {
+        f.frame->close();
+        f.frame = nullptr;
+    };
+    const Case cases[] = {
+        {"a grab", false, grab, true},
+        {"another press", false, press, true},
+        {"its removal by an idle pass", false, removal, true},
+        {"its panel's removal", false, panelRemoval, false},
+        {"its panel emptied", false, emptying, true},
+        {"the window closing", false, closing, false},
+        {"a grab, the handler taking the panel", true, grab, false},
+        {"its removal, the handler taking the panel", true, removal, false},
+        {"its panel emptied, the handler taking the panel", true, emptying, false},
+        {"the window closing, the handler taking the panel", true, closing, false},
+    };
+    for (const Case& c : cases) {
+        LifeCounter::alive = 0;
+        {
+            OffscreenFrame f;
+            auto* panel = new CountedPanel(CRect(0, 0, 100, 100));
+            auto* view = new SelfRemovingView(CRect(10, 10, 60, 60));
+            panel->addView(view);
+            f.frame->addView(panel);
+            view->onCancel = [&f, panel, &c](SelfRemovingView* self) {
+                if (c.takesPanel) {
+                    if (f.frame && panel->isAttached())
+                        f.frame->removeView(panel, true);
+                } else if (self->getParentView()) {
+                    self->getParentView()->removeView(self, true);
+                }
+            };
+            f.target.mouseDown({20, 20});
+            ASSERT_EQ(panel->getMouseDownView(), view) << c.how;
+            c.cut(f, panel, view);
+            EXPECT_EQ(LifeCounter::alive, c.panelStays ? 1 : 0) << c.how << ": the view (and its panel) released";
+        }
+        EXPECT_EQ(LifeCounter::alive, 0) << c.how;
+    }
 }
 
 TEST(EventRouting, ModalLoopInsidePressLeavesNoCapture) {
