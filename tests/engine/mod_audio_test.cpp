@@ -1,7 +1,8 @@
 // The modulation engine heard through the plug-in as a host loads it: routes
 // in semitones, as a gain and as a rate, the Free LFO on the pitch at its own
-// rate and synced to the host tempo, the fade-in and release times, and the
-// one-shot and looping Movement. A sine voice makes pitch and level easy to
+// rate and synced to the host tempo, the fade-in and release times, the
+// one-shot and looping Movement, and the pan Movement curved by its shapes
+// and by routes to them. A sine voice makes pitch, level and pan easy to
 // measure.
 #include <gtest/gtest.h>
 
@@ -342,11 +343,16 @@ TEST(ModAudio, PanShapeRoutesCurveTheHalvesTheirShapesCurve) {
     const float speed = 0.6f;
     const double cycleSeconds = 1.0 / (std::exp2(14.0 * speed) * 1.71875 / 256.0);
     const Patch movement = {
-        {tag::MOVEMENT_TEMPO_SYNC, 0.0f}, {tag::MOVEMENT_SPEED, speed},
-        {tag::MOVEMENT_SYMMETRY, 0.5f},   {tag::MOVEMENT_SHAPE_UP, 0.5f},
-        {tag::MOVEMENT_SHAPE_DOWN, 0.5f}, {tag::MOVEMENT_KEY_TRACKING, 0.5f},
-        {tag::MOVEMENT_VELOCITY_TRACKING, 0.5f}, {tag::MOVEMENT_SPEED_CONTROL_AMOUNT, 0.5f},
-        {tag::PAN, 0.5f},                 {tag::MOVEMENT_TO_PAN, 1.0f},
+        {tag::MOVEMENT_TEMPO_SYNC, 0.0f},
+        {tag::MOVEMENT_SPEED, speed},
+        {tag::MOVEMENT_SYMMETRY, 0.5f},
+        {tag::MOVEMENT_SHAPE_UP, 0.5f},
+        {tag::MOVEMENT_SHAPE_DOWN, 0.5f},
+        {tag::MOVEMENT_KEY_TRACKING, 0.5f},
+        {tag::MOVEMENT_VELOCITY_TRACKING, 0.5f},
+        {tag::MOVEMENT_SPEED_CONTROL_AMOUNT, 0.5f},
+        {tag::PAN, 0.5f},
+        {tag::MOVEMENT_TO_PAN, 1.0f},
     };
     const double hz = noteHz(NOTE_880);
     // The pan from the two channels' levels over 10 ms, by the pan law
@@ -362,9 +368,9 @@ TEST(ModAudio, PanShapeRoutesCurveTheHalvesTheirShapesCurve) {
     for (const Wave& w : waves) {
         for (const Shaping& s : shapings) {
             SCOPED_TRACE(std::string(w.name) + ", " + s.how);
-            auto plugin = loadVoice(host, join({movement, {{tag::MOVEMENT_TO_PAN_SINGLE_MODE,
-                                                            step(tag::MOVEMENT_TO_PAN_SINGLE_MODE, w.panMode)}},
-                                                s.settings}));
+            const Patch panMode = {
+                {tag::MOVEMENT_TO_PAN_SINGLE_MODE, step(tag::MOVEMENT_TO_PAN_SINGLE_MODE, w.panMode)}};
+            auto plugin = loadVoice(host, join({movement, panMode, s.settings}));
             ASSERT_TRUE(plugin);
             plugin->noteOn(at(*plugin, 0), NOTE_880, 100);
             const auto audio = plugin->render(static_cast<long>(cycleSeconds * RATE) + 2400);
