@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
+#include <climits>
 #include <system_error>
 
 namespace {
@@ -29,17 +29,20 @@ std::optional<int> parseTypedInteger(std::string_view text) {
     return value;
 }
 
-std::optional<int> parseTypedFrequency(std::string_view text) {
-    text = trimmed(text);
-    if (text.empty())
-        return 0;
-    if (text.front() == '+')
-        text.remove_prefix(1);
-    double value = 0;
-    const auto [end, error] =
-        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+std::optional<int> readTypedNumber(std::string_view text) {
+    // The blanks atoi skips: those of isspace in the C locale.
+    const size_t start = text.find_first_not_of(" \t\n\v\f\r");
+    if (start == std::string_view::npos)
         return std::nullopt;
-    // Anything this far out is out of every range; the clamp keeps the cast defined.
-    return static_cast<int>(std::clamp(value, -1.0e6, 1.0e6));
+    text.remove_prefix(start);
+    const bool negative = text.front() == '-';
+    if (text.front() == '+' || text.front() == '-')
+        text.remove_prefix(1);
+    const size_t digits = std::min(text.find_first_not_of("0123456789"), text.size());
+    if (digits == 0)
+        return 0;
+    long long magnitude = 0;
+    if (std::from_chars(text.data(), text.data() + digits, magnitude).ec != std::errc() || magnitude > INT_MAX)
+        return negative ? INT_MIN : INT_MAX;
+    return static_cast<int>(negative ? -magnitude : magnitude);
 }

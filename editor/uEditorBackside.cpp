@@ -37,9 +37,11 @@ const TPreferenceSwitch PREFERENCE_SWITCHES[] = {
 
 }  // namespace
 
-// "440 Hz" for the A4 reference: 440 x 2^(2v - 1), 220..880 Hz.
+// "440 Hz" for the A4 reference: 440 x 2^(2v - 1), 220..880 Hz. The 0.1
+// keeps a typed whole frequency, which comes back a hair under (228.99998 for
+// 229), from showing one less, as it does for the brick filter.
 std::string getA4TuningText(float value) {
-    const float hertz = std::exp2(2.0f * value - 1.0f) * 440.0f;
+    const float hertz = std::exp2(2.0f * value - 1.0f) * 440.0f + 0.1f;
     return std::to_string(static_cast<int>(hertz)) + " Hz";
 }
 
@@ -181,14 +183,15 @@ void uEditor::midiChannelChosen(const TControlReport& report) {
     }
 }
 
+// A number out of range, or a text with none where it starts, gives the
+// default; a cancelled box changes nothing (a reset for a Cancel would lose
+// the user's tuning).
 void uEditor::a4TuningPressed(const TControlReport& report) {
     if (!report.pressed)
         return;
     char answer[256] = "440";
     inputBox("A4 Tuning: 220 to 880Hz, 440Hz Default", "220 to 880", answer);
-    // Text that is no number is refused; a number out of range (or a
-    // cancelled box) gives the default.
-    if (std::optional<int> hertz = parseTypedFrequency(answer)) {
+    if (std::optional<int> hertz = readTypedNumber(answer)) {
         if (*hertz < 220 || *hertz > 880)
             hertz = 440;
         const float value = (std::log(static_cast<float>(*hertz) / 440.0f) / 0.6931472f + 1.0f) * 0.5f;
@@ -213,12 +216,13 @@ void uEditor::tuningPressed(const TControlReport& report) {
     }
 }
 
+// In kHz, read as the A4 box reads: "20k" is 20 kHz, 20000 is out of range.
 void uEditor::brickFilterPressed(const TControlReport& report) {
     if (!report.pressed)
         return;
     char answer[256] = "15";
     inputBox("Brick Filter Freq: 10 KHz - 40 KHz, 15 KHz Default", "KHz", answer);
-    if (const std::optional<int> kiloHertz = parseTypedFrequency(answer)) {
+    if (const std::optional<int> kiloHertz = readTypedNumber(answer)) {
         // 750 is 15 kHz over the 20 Hz the parameter's scale starts from.
         const float x =
             *kiloHertz >= 10 && *kiloHertz <= 40 ? static_cast<float>(*kiloHertz) * 1000.0f / 20.0f : 750.0f;

@@ -142,12 +142,19 @@ void uEditor::showMainScreenControls() {
     for (const char* member : {"menuFreeLFOWave", "menuFreeLFOMode", "menuFXPath", "menuModFXMode", "srcMenus[0]",
                                "srcMenus[1]", "srcMenus[2]", "srcMenus[3]", "srcMenus[4]"})
         addMember(member);
-    for (const TLayoutRow& row : MAIN_MODULATION_MENUS)
-        if (row.make.factory == TFactory::destMenu && shown(row)) {
-            addToFrame(destMenus[static_cast<size_t>(row.make.style)]);
+    // The destination menus by slot, 0 to 7, though the Movement's and the
+    // Free LFO's are made first. They lie apart, so the order changes no
+    // picture and no click.
+    int slot = 0;
+    for (const char* member : {"destMenus[0]", "destMenus[1]", "destMenus[2]", "destMenus[3]", "destMenus[4]",
+                               "destMenus[5]", "destMenus[6]", "destMenus[7]"}) {
+        if (const TLayoutRow* row = findLayoutRow(member); row && shown(*row)) {
+            addToFrame(destMenus[static_cast<size_t>(slot)]);
             if (!sampleScreen)
-                resumeDestMenu(row.make.style);
+                resumeDestMenu(slot);
         }
+        ++slot;
+    }
     for (const char* member : {"moveSpeedMenuButton", "lfoSelector", "lfoScreen"})
         addMember(member);
     if (lfoScreen && !sampleScreen)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 
 #include "engine/dsp/ParameterTags.h"
 #include "engine/dsp/SyncedPeriods.h"
@@ -115,7 +116,13 @@ constexpr std::array<int, 4> DEST_MOVE_SHAPE_UP = {shape::DEST_UP, shape::DEST_D
 constexpr std::array<int, 4> DEST_MOVE_SHAPE_DOWN = {shape::DEST_DOWN, shape::DEST_UP, shape::DEST_UP,
                                                      shape::DEST_DOWN};
 
-// The same per pan wave 0..5.
+// The same per pan wave 0..5. Each half's destination is the one of the
+// shape parameter that curves it, as for the Movement Waves: a route to the Up
+// Shape acts wherever "Movement Shape Up" does, one to the Down Shape wherever
+// "Movement Shape Down" does. The two sine waves (4 and 5) must keep their
+// Down entries so: given the first half's destination for the second half
+// too, a route to one shape would curve both halves of a sine and a route to
+// the other neither.
 constexpr std::array<int, 6> PAN_SHAPE_UP_TAGS = {shape::UP,   shape::DOWN, shape::UP,
                                                   shape::DOWN, shape::UP,   shape::DOWN};
 constexpr std::array<int, 6> PAN_SHAPE_DOWN_TAGS = {shape::DOWN, shape::UP,   shape::UP,
@@ -124,6 +131,18 @@ constexpr std::array<int, 6> DEST_PAN_SHAPE_UP = {shape::DEST_UP, shape::DEST_DO
                                                   shape::DEST_DOWN, shape::DEST_UP, shape::DEST_DOWN};
 constexpr std::array<int, 6> DEST_PAN_SHAPE_DOWN = {shape::DEST_DOWN, shape::DEST_UP, shape::DEST_UP,
                                                     shape::DEST_DOWN, shape::DEST_DOWN, shape::DEST_UP};
+
+// Every destination table pairs with its parameter table, entry by entry.
+template <std::size_t N>
+constexpr bool destinationsFollowShapes(const std::array<int, N>& tags, const std::array<int, N>& destinations) {
+    for (std::size_t i = 0; i < N; ++i)
+        if (destinations[i] != (tags[i] == shape::UP ? shape::DEST_UP : shape::DEST_DOWN)) return false;
+    return true;
+}
+static_assert(destinationsFollowShapes(MOVE_SHAPE_UP_TAGS, DEST_MOVE_SHAPE_UP) &&
+              destinationsFollowShapes(MOVE_SHAPE_DOWN_TAGS, DEST_MOVE_SHAPE_DOWN) &&
+              destinationsFollowShapes(PAN_SHAPE_UP_TAGS, DEST_PAN_SHAPE_UP) &&
+              destinationsFollowShapes(PAN_SHAPE_DOWN_TAGS, DEST_PAN_SHAPE_DOWN));
 
 // Pan wave for Pan Single Mode 1..10 (L>R, R>L, L>R>L, R>L>R, C>L, C>R,
 // C>L>C, C>R>C, C>L>R>C, C>R>L>C); mode 0 follows the Movement Wave.

@@ -38,6 +38,10 @@ struct TLfoState {
     // The phase (0..1) and its step per frame side by side, and so the
     // quantiser's levels and the steps' inverse further down: the lanes read
     // each pair with one load.
+    // Both are doubles for the slow end of the range: at speed 0 (0.0067 Hz,
+    // 44.1 kHz) a step is 1.5e-7 of a cycle, two or three units in the last
+    // place of a float phase past 0.5, and a float would round every step so
+    // that the cycle came out 6.5 % short (at 48 kHz 7.6 % long).
     double phase = 0;
     double increment = 0;
     float randomValue = 0;       // -1..1, new each cycle (wave "Sample and Hold")

@@ -16,8 +16,12 @@
 struct TVoiceUnits {
     TEngineTables engineTables;
     TPinkNoise pinkNoise;
-    // The noise module's seed: draws of the sources, the band-pass and the
-    // distortion's noise kind.
+    // The noise module's seed: draws of the sources, the pink-noise rows,
+    // the band-pass and the distortion's noise kind. One per instance, not one
+    // for the process: a host runs instances on several audio threads at
+    // once, which would all write a shared seed without order (a data race),
+    // and each instance's noise would hang on what the others drew. Each
+    // starts from 1, so an instance renders the same noise every time.
     TRandSeed noiseSeed;
     TVoiceSourceState source;
     std::array<TFilter, 16> voiceBPFilter;

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <string>
 
 extern char** environ;
 
@@ -17,6 +18,10 @@ namespace platform {
 namespace {
 
 constexpr const char* PRODUCT_TITLE = "Kolbri";
+// The width of the input box's text field, and the margin zenity's entry
+// dialog keeps on either side of it.
+constexpr int INPUT_FIELD_WIDTH = 200;
+constexpr int ZENITY_ENTRY_MARGIN = 14;
 
 std::mutex scriptMutex;  // guards the script and the programs
 TDesktopScript& installedScript() {
@@ -74,12 +79,19 @@ std::vector<std::string> zenityArguments(const TDesktopRequest& request) {
         args.push_back("--text=" + zenityText(request.text, false));
         break;
     case TDesktopKind::textInput: {
+        // zenity's entry shows its text in one plain label (markup is not
+        // read there, so both lines have one size): the headline leads as
+        // the first line, the text follows on the second. The field spans the
+        // window inside 14-pixel margins: 200 pixels at this width, more when
+        // the label is wider. The preset text comes up selected, as the field
+        // takes the focus.
         args.push_back("--entry");
         titled(PRODUCT_TITLE);
         std::string label = request.headline;
         if (!request.text.empty()) label += (label.empty() ? "" : "\n") + request.text;
         args.push_back("--text=" + zenityText(label, true));
         args.push_back("--entry-text=" + request.initialText);
+        args.push_back("--width=" + std::to_string(INPUT_FIELD_WIDTH + 2 * ZENITY_ENTRY_MARGIN));
         args.push_back("--ok-label=OK");
         args.push_back("--cancel-label=Cancel");
         break;

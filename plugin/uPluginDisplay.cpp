@@ -315,7 +315,9 @@ std::string APlugin::displayByTag(int32 tag, float v) {
     case tag::SAMPLE_LOOP_END:
         return "Sample " + integerText(truncated(userSamplePointForDisplay(tag::SAMPLE_LOOP_END)));
     case tag::MOVE_SNAP_TO: return MOVE_SNAP_STR[getSteppedValue(tag)];
-    case tag::GLOBAL_TUNING: return integerText(truncated(440.0f * std::pow(2.0f, 2.0f * v - 1.0f))) + " Hz";
+    // The 0.1 keeps a whole frequency typed on the settings page, which comes
+    // back a hair under, from showing one less (as for the brick filter).
+    case tag::GLOBAL_TUNING: return integerText(truncated(440.0f * std::pow(2.0f, 2.0f * v - 1.0f) + 0.1f)) + " Hz";
     case tag::BRICK_FILTER_FREQUENCY:
         return integerText(truncated(20.0f * std::pow(2.0f, 12.0f * v) / 1000.0f + 0.1f)) + " KHz";
     default: return "----";

@@ -9,7 +9,8 @@
 
 // The engine's 32-bit linear congruential generator: one step multiplies the
 // seed by 16807 with wrap-around, the product read as signed gives the value,
-// and the seed becomes product + 1. Plain state, used on one thread at a time.
+// and the seed becomes product + 1. Plain state, used on one thread at a time:
+// every engine holds its own seeds, none is shared between instances.
 struct TRandSeed {
     uint32_t RandSeed = 1;
 

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <optional>
+#include <string>
 
 #include "editor_test_host.h"
 #include "controls/TKickButton.h"
@@ -310,42 +312,74 @@ TEST(Dispatch, DestinationNamesFollowTheWaveSourceAndTheModFXMode) {
     EXPECT_EQ(e.destMenus[0]->getString(), MOD_FX_VAR_SHORT_STR[5]);
 }
 
-TEST(Dispatch, TypedNumbersAreTakenWholeWithinTheirLimits) {
+// The settings page's A4 and brick filter boxes read a number as far as it
+// goes, as atoi does; a number out of range gives the default, a cancelled
+// box (or nothing typed) changes nothing. Every row starts from 300 Hz and
+// 25 kHz, which no row's default is.
+TEST(Dispatch, TypedFrequenciesAreReadAsFarAsTheNumberGoes) {
     TNotedBench bench;
     uEditor& e = *bench.editor;
     APlugin& plugin = *bench.plugin;
     e.showBackScreen();
+    const float a4Start = (std::log2(300.0f / 440.0f) + 1.0f) * 0.5f;
+    const float brickStart = std::log2(25000.0f / 20.0f) / 12.0f;
+    constexpr int UNCHANGED = -1;
     struct Case {
         TReadout* readout;
-        std::string typed;
-        const char* shown;
+        std::optional<std::string> typed;  // none: the box is cancelled
+        int stored;                        // Hz or kHz
         const char* reason;
     } cases[] = {
-        {e.a4TuningReadout, "441", "441 Hz", "in range"},
-        {e.a4TuningReadout, "44O", "441 Hz", "junk is refused: nothing changes"},
-        {e.a4TuningReadout, "1e3", "441 Hz", "not read as far as it goes (1)"},
-        {e.a4TuningReadout, " 880 ", "880 Hz", "blanks around a number"},
-        {e.a4TuningReadout, "219", "440 Hz", "below the range: the default"},
-        {e.a4TuningReadout, "220", "220 Hz", "the lowest"},
-        {e.a4TuningReadout, "442.7", "442 Hz", "a decimal is taken whole Hz"},
-        {e.a4TuningReadout, "", "440 Hz", "a cancelled box gives the default"},
-        {e.a4TuningReadout, "nan", "440 Hz", "not a number"},
-        {e.brickFilterReadout, "40", "40 KHz", "the highest"},
-        {e.brickFilterReadout, "9", "15 KHz", "below the range: the default"},
-        {e.brickFilterReadout, "20", "20 KHz", "in range"},
-        {e.brickFilterReadout, "20k", "20 KHz", "junk is refused"},
-        {e.brickFilterReadout, "inf", "20 KHz", "infinity is refused"},
-        {e.brickFilterReadout, "99999999999999999999", "15 KHz", "far out of range"},
+        {e.a4TuningReadout, "441", 441, "in range"},
+        {e.a4TuningReadout, "440 Hz", 440, "the unit after the number"},
+        {e.a4TuningReadout, " \t880 ", 880, "blanks before, the highest"},
+        {e.a4TuningReadout, "+220", 220, "a sign, the lowest"},
+        {e.a4TuningReadout, "442.7", 442, "a decimal read to its point"},
+        {e.a4TuningReadout, "512Hz, please", 512, "anything after the digits"},
+        {e.a4TuningReadout, "219", 440, "below the range: the default"},
+        {e.a4TuningReadout, "881", 440, "above the range: the default"},
+        {e.a4TuningReadout, "44O", 440, "read as 44: the default"},
+        {e.a4TuningReadout, "1e3", 440, "read as 1: the default"},
+        {e.a4TuningReadout, "-300", 440, "negative: the default"},
+        {e.a4TuningReadout, "Hz 300", 440, "no digit first reads 0: the default"},
+        {e.a4TuningReadout, "nan", 440, "not a number reads 0: the default"},
+        {e.a4TuningReadout, "99999999999999999999", 440, "beyond int: the default"},
+        {e.a4TuningReadout, std::nullopt, UNCHANGED, "cancelled: nothing changes"},
+        {e.a4TuningReadout, "", UNCHANGED, "nothing typed: nothing changes"},
+        {e.a4TuningReadout, "   ", UNCHANGED, "blanks alone: nothing changes"},
+        {e.brickFilterReadout, "40", 40, "the highest"},
+        {e.brickFilterReadout, "10", 10, "the lowest"},
+        {e.brickFilterReadout, "20k", 20, "kHz with a k"},
+        {e.brickFilterReadout, "18 KHz", 18, "kHz with the unit"},
+        {e.brickFilterReadout, "15.9", 15, "a decimal read to its point"},
+        {e.brickFilterReadout, "9", 15, "below the range: the default"},
+        {e.brickFilterReadout, "41", 15, "above the range: the default"},
+        {e.brickFilterReadout, "20000", 15, "Hz are no kHz: the default"},
+        {e.brickFilterReadout, "inf", 15, "no digit reads 0: the default"},
+        {e.brickFilterReadout, std::nullopt, UNCHANGED, "cancelled: nothing changes"},
+        {e.brickFilterReadout, "", UNCHANGED, "nothing typed: nothing changes"},
     };
     for (const Case& c : cases) {
-        bench.settings.typedAnswers = {c.typed};
+        plugin.setParameter(1017, a4Start);
+        plugin.setParameter(1019, brickStart);
+        e.showBackScreen();
+        bench.settings.typedAnswers.clear();
+        if (c.typed)
+            bench.settings.typedAnswers = {*c.typed};
         bench.click(centreOf(c.readout));
-        EXPECT_EQ(c.readout->getString(), c.shown) << '"' << c.typed << "\": " << c.reason;
-        EXPECT_TRUE(std::isfinite(plugin.getParameter(1017)) && std::isfinite(plugin.getParameter(1019)));
+        const bool a4 = c.readout == e.a4TuningReadout;
+        const std::string what = '"' + c.typed.value_or("(cancelled)") + "\": " + c.reason;
+        const int shown = c.stored == UNCHANGED ? (a4 ? 300 : 25) : c.stored;
+        EXPECT_EQ(c.readout->getString(), std::to_string(shown) + (a4 ? " Hz" : " KHz")) << what;
+        const float expected = c.stored == UNCHANGED ? (a4 ? a4Start : brickStart)
+                               : a4 ? (std::log2(static_cast<float>(c.stored) / 440.0f) + 1.0f) * 0.5f
+                                    : std::log2(static_cast<float>(c.stored) * 1000.0f / 20.0f) / 12.0f;
+        EXPECT_NEAR(plugin.getParameter(a4 ? 1017 : 1019), expected, 1e-6f) << what;
+        EXPECT_EQ(plugin.getParameter(a4 ? 1019 : 1017), a4 ? brickStart : a4Start) << what << ": the other box";
     }
-    EXPECT_NEAR(plugin.getParameter(1019), std::log2(15000.0f / 20.0f) / 12.0f, 1e-5) << "the last one: 15 kHz";
 
-    // A frame number typed into a sample position field is taken whole too.
+    // A frame number typed into a sample position field is still taken whole:
+    // a stray letter moves no sample point.
     bench.click(kgui::CPoint(600, 760));
     e.showSampleScreenControls();
     for (const char* typed : {"12x", "-", ""}) {

@@ -3,6 +3,7 @@
 // the screens switched by their buttons, and the back screen's values.
 #include <algorithm>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "editor_test_support.h"
@@ -23,6 +24,15 @@ using namespace editor_test;
 namespace {
 
 constexpr int SOURCE_MODE = 10, GRAIN = 22, MOD_FX_MODE = 82;
+
+// Those of the views that the frame holds, in the order it holds them.
+std::vector<kgui::CView*> attachedAmong(kgui::CFrame* frame, const std::vector<kgui::CView*>& views) {
+    std::vector<kgui::CView*> found;
+    for (int i = 0; i < frame->getNbViews(); ++i)
+        if (std::find(views.begin(), views.end(), frame->getView(i)) != views.end())
+            found.push_back(frame->getView(i));
+    return found;
+}
 
 std::set<kgui::CView*> childrenOf(kgui::CViewContainer* container) {
     std::set<kgui::CView*> views;
@@ -183,6 +193,25 @@ TEST(Screens, ButtonsSwitchBetweenTheMainTheSampleAndTheBackScreen) {
     EXPECT_TRUE(frame->isChild(e.knobMovementSpeed));
 }
 
+// Every whole A4 frequency typed on the settings page reads back as typed,
+// on the page and in the host's display text. Stored in single precision,
+// 61 of them (229, 512, ...) come back a hair under their number.
+TEST(Screens, EveryWholeA4FrequencyTypedReadsBackAsTyped) {
+    TEditorBench bench;
+    uEditor& e = *bench.editor;
+    APlugin& plugin = *bench.plugin;
+    e.showBackScreen();
+    std::vector<int> misread;
+    for (int hertz = 220; hertz <= 880; ++hertz) {
+        bench.settings.typedAnswers = {std::to_string(hertz)};
+        bench.click(centreOf(e.a4TuningReadout));
+        const std::string expected = std::to_string(hertz) + " Hz";
+        if (e.a4TuningReadout->getString() != expected || plugin.getParameterDisplayStr(1017) != expected)
+            misread.push_back(hertz);
+    }
+    EXPECT_EQ(misread, std::vector<int>{}) << misread.size() << " of the 661 typed read back otherwise";
+}
+
 // The panels' switches are attached, and so drawn, in their own order (not
 // the order they are made in): the main screen all eighteen, the sample
 // screen the same without the two of the Movement band it covers.
@@ -198,19 +227,33 @@ TEST(Screens, SwitchesAreAttachedInTheirOrder) {
         e.onOffModulationSlot2BypassOnOff, e.onOffModulationSlot3BypassOnOff, e.onOffModulationSlot4BypassOnOff};
     const std::vector<kgui::CView*> sampleOrder(mainOrder.begin() + 2, mainOrder.end());
     kgui::CFrame* frame = e.getFrame();
-    // The panel switches in the order the frame holds them.
-    auto attached = [&] {
-        std::vector<kgui::CView*> found;
-        for (int i = 0; i < frame->getNbViews(); ++i)
-            if (std::find(mainOrder.begin(), mainOrder.end(), frame->getView(i)) != mainOrder.end())
-                found.push_back(frame->getView(i));
-        return found;
-    };
-    EXPECT_EQ(attached(), mainOrder) << "the main screen";
+    EXPECT_EQ(attachedAmong(frame, mainOrder), mainOrder) << "the main screen";
     e.showSampleScreenControls();
-    EXPECT_EQ(attached(), sampleOrder) << "the sample screen";
+    EXPECT_EQ(attachedAmong(frame, mainOrder), sampleOrder) << "the sample screen";
     e.showMainScreen();
-    EXPECT_EQ(attached(), mainOrder) << "the main screen again";
+    EXPECT_EQ(attachedAmong(frame, mainOrder), mainOrder) << "the main screen again";
+}
+
+// The destination menus are attached by slot, 0 to 7, not in the order they
+// are made (the Movement's 4 and 5 and the Free LFO's 6 and 7 first); the
+// sample screen leaves out the Movement's. They lie apart, so the order
+// changes what is drawn over what nowhere.
+TEST(Screens, DestinationMenusAreAttachedBySlot) {
+    TEditorBench bench;
+    uEditor& e = *bench.editor;
+    const std::vector<kgui::CView*> mainOrder(e.destMenus.begin(), e.destMenus.end());
+    const std::vector<kgui::CView*> sampleOrder = {e.destMenus[0], e.destMenus[1], e.destMenus[2],
+                                                   e.destMenus[3], e.destMenus[6], e.destMenus[7]};
+    kgui::CFrame* frame = e.getFrame();
+    EXPECT_EQ(attachedAmong(frame, mainOrder), mainOrder) << "the main screen";
+    e.showSampleScreenControls();
+    EXPECT_EQ(attachedAmong(frame, mainOrder), sampleOrder) << "the sample screen";
+    e.showMainScreen();
+    EXPECT_EQ(attachedAmong(frame, mainOrder), mainOrder) << "the main screen again";
+    for (size_t a = 0; a < mainOrder.size(); ++a)
+        for (size_t b = a + 1; b < mainOrder.size(); ++b)
+            EXPECT_FALSE(mainOrder[a]->getViewSize().rectOverlap(mainOrder[b]->getViewSize()))
+                << "menus " << a << " and " << b << " overlap";
 }
 
 TEST(Screens, BackScreenShowsAndStoresItsSettings) {

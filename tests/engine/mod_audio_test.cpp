@@ -1,14 +1,17 @@
 // The modulation engine heard through the plug-in as a host loads it: routes
 // in semitones, as a gain and as a rate, the Free LFO on the pitch at its own
-// rate and synced to the host tempo, the fade-in and release times, and the
-// one-shot and looping Movement. A sine voice makes pitch and level easy to
+// rate and synced to the host tempo, the fade-in and release times, the
+// one-shot and looping Movement, and the pan Movement curved by its shapes
+// and by routes to them. A sine voice makes pitch, level and pan easy to
 // measure.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <complex>
 #include <numbers>
+#include <string>
 #include <vector>
 
 #include "audio_measure.h"
@@ -301,3 +304,82 @@ TEST(ModAudio, RibbonQuantisationStepsThePitch) {
 }
 
 }  // namespace
+
+// The pan Movement's curves, heard as the voice's place between the speakers:
+// for each of the six pan waves (reached through the Pan Single Modes), a
+// half of the cycle curved by "Movement Shape Up" is curved alike by a route
+// to the Up Shape destination, a half curved by "Movement Shape Down" by a
+// route to the Down Shape, and the other half stays as it is. A shape of
+// 0.25 raises the pan q (0..1) to the 4th power.
+TEST(ModAudio, PanShapeRoutesCurveTheHalvesTheirShapesCurve) {
+    constexpr int UP = 0, DOWN = 1;
+    struct Wave {
+        const char* name;
+        int panMode;
+        std::array<int, 2> halfShapes;  // the shape that curves the first and the second half
+        double (*table)(double x);      // the wave, -1..1 over the cycle
+    } waves[] = {
+        {"Triangle Up (L>R>L)", 3, {UP, DOWN}, [](double x) { return 1.0 - std::abs(2.0 - 4.0 * x); }},
+        {"Triangle Down (R>L>R)", 4, {DOWN, UP}, [](double x) { return std::abs(2.0 - 4.0 * x) - 1.0; }},
+        {"Saw Up (L>R)", 1, {UP, UP}, [](double x) { return 2.0 * x - 1.0; }},
+        {"Saw Down (R>L)", 2, {DOWN, DOWN}, [](double x) { return 1.0 - 2.0 * x; }},
+        {"Sine Up (C>R>L>C)", 10, {UP, DOWN}, [](double x) { return std::sin(2.0 * std::numbers::pi * x); }},
+        {"Sine Down (C>L>R>C)", 9, {DOWN, UP}, [](double x) { return -std::sin(2.0 * std::numbers::pi * x); }},
+    };
+    struct Shaping {
+        const char* how;
+        int shape;
+        Patch settings;
+    } shapings[] = {
+        {"nothing shaped", -1, {}},
+        {"Shape Up at 0.25", UP, {{tag::MOVEMENT_SHAPE_UP, 0.25f}}},
+        {"a route to the Up Shape, -0.25", UP, audiomeasure::offsetRoute(0, destination::MOVEMENT_UP_SHAPE, -0.25f)},
+        {"Shape Down at 0.25", DOWN, {{tag::MOVEMENT_SHAPE_DOWN, 0.25f}}},
+        {"a route to the Down Shape, -0.25", DOWN,
+         audiomeasure::offsetRoute(0, destination::MOVEMENT_DOWN_SHAPE, -0.25f)},
+    };
+    // A free Movement of 0.44 s that nothing but its speed sets the pace of,
+    // carried whole onto the pan.
+    const float speed = 0.6f;
+    const double cycleSeconds = 1.0 / (std::exp2(14.0 * speed) * 1.71875 / 256.0);
+    const Patch movement = {
+        {tag::MOVEMENT_TEMPO_SYNC, 0.0f},
+        {tag::MOVEMENT_SPEED, speed},
+        {tag::MOVEMENT_SYMMETRY, 0.5f},
+        {tag::MOVEMENT_SHAPE_UP, 0.5f},
+        {tag::MOVEMENT_SHAPE_DOWN, 0.5f},
+        {tag::MOVEMENT_KEY_TRACKING, 0.5f},
+        {tag::MOVEMENT_VELOCITY_TRACKING, 0.5f},
+        {tag::MOVEMENT_SPEED_CONTROL_AMOUNT, 0.5f},
+        {tag::PAN, 0.5f},
+        {tag::MOVEMENT_TO_PAN, 1.0f},
+    };
+    const double hz = noteHz(NOTE_880);
+    // The pan from the two channels' levels over 10 ms, by the pan law
+    // (left min(2 - 2p, 1), right min(2p, 1)).
+    auto panAt = [&](const testhost::Stereo& audio, double seconds) {
+        const double left = audiomeasure::toneAmplitude(
+            audiomeasure::slice(audio.left, RATE, seconds - 0.005, seconds + 0.005), RATE, hz);
+        const double right = audiomeasure::toneAmplitude(
+            audiomeasure::slice(audio.right, RATE, seconds - 0.005, seconds + 0.005), RATE, hz);
+        return right >= left ? 1.0 - 0.5 * left / right : 0.5 * right / left;
+    };
+    testhost::Host host;
+    for (const Wave& w : waves) {
+        for (const Shaping& s : shapings) {
+            SCOPED_TRACE(std::string(w.name) + ", " + s.how);
+            const Patch panMode = {
+                {tag::MOVEMENT_TO_PAN_SINGLE_MODE, step(tag::MOVEMENT_TO_PAN_SINGLE_MODE, w.panMode)}};
+            auto plugin = loadVoice(host, join({movement, panMode, s.settings}));
+            ASSERT_TRUE(plugin);
+            plugin->noteOn(at(*plugin, 0), NOTE_880, 100);
+            const auto audio = plugin->render(static_cast<long>(cycleSeconds * RATE) + 2400);
+            for (double x : {0.1, 0.2, 0.3, 0.4, 0.6, 0.7, 0.8, 0.9}) {
+                const bool curved = w.halfShapes[x < 0.5 ? 0 : 1] == s.shape;
+                const double q = w.table(x) * 0.5 + 0.5;
+                EXPECT_NEAR(panAt(audio, x * cycleSeconds), curved ? std::pow(q, 4.0) : q, 0.02)
+                    << "at " << x << " of the cycle, " << (curved ? "curved" : "as the wave");
+            }
+        }
+    }
+}

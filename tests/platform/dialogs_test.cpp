@@ -465,6 +465,40 @@ TEST_F(FakeZenity, MessageBoxes) {
     }
 }
 
+// What zenity's entry dialog is asked, whole and in order: the headline as
+// the first line of its label and the text as the second (zenity reads its
+// escapes and mnemonics there, no markup), the preset text as it stands, and
+// a width that gives the field 200 pixels.
+TEST_F(FakeZenity, TextInputWindowArguments) {
+    struct Case {
+        const char* what;
+        std::string headline, text, preset;
+        std::string label;  // as zenity must be handed it
+    };
+    const Case cases[] = {
+        {"the A4 box", "220 to 880", "A4 Tuning: 220 to 880Hz, 440Hz Default", "440",
+         "220 to 880\nA4 Tuning: 220 to 880Hz, 440Hz Default"},
+        {"a headline alone", "Create Sample Folder", "", "", "Create Sample Folder"},
+        {"a text alone", "", "0 to 100%", "50.0", "0 to 100%"},
+        {"escapes and mnemonics kept as typed", "MIDI CC: Pitch_Bend \\n", "C:\\x", "a\\b_c",
+         "MIDI CC: Pitch__Bend \\\\n\nC:\\\\x"},
+        {"markup is shown as it stands", "<b>Semi</b> & co", "-48 to +48 semi", "<i>0</i>",
+         "<b>Semi</b> & co\n-48 to +48 semi"},
+    };
+    for (const Case& c : cases) {
+        answer("", 1);
+        TDesktopRequest request;
+        request.kind = TDesktopKind::textInput;
+        request.headline = c.headline;
+        request.text = c.text;
+        request.initialText = c.preset;
+        EXPECT_EQ(platform::runDesktopRequest(request).button, TDesktopButton::cancel) << c.what;
+        const std::string expected = "--entry\n--title=Kolbri\n--text=" + c.label + "\n--entry-text=" + c.preset +
+                                     "\n--width=228\n--ok-label=OK\n--cancel-label=Cancel\n";
+        EXPECT_EQ(args(), expected) << c.what;
+    }
+}
+
 TEST_F(FakeZenity, TextInputAndChoosers) {
     answer("523\n", 0);
     char buffer[PLATFORM_TEXT_SIZE] = "440";
