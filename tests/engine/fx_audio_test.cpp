@@ -472,3 +472,58 @@ TEST(FxAudio, TheOrderOfTwoStagesChangesTheSamples) {
             EXPECT_GT(offGrid, counted / 2) << c.order;
     }
 }
+
+// The reverb's high-pass switched off ("Reverb HighPass Filter Frequency"
+// below about 480 Hz at 48 kHz) while its state followed a note with a
+// steady part: the state is let go with it, so once the note and the tail
+// have died the output is silent. Kept, it would stand in the output as an
+// offset for good (here -29 dBFS with the pulse, -26 dBFS with the rumble).
+// The high-pass goes off as the key goes up, or while it is held.
+TEST(FxAudio, ReverbFallsSilentAfterItsHighPassGoesOff) {
+    struct Case {
+        const char* why;
+        float waveMix, symmetry;
+        int note;
+        double offWhileHeld;  // seconds before the key goes up that the high-pass goes off
+    } cases[] = {
+        {"a lopsided pulse, which carries a steady part", 0.6f, 0.9f, 36, 0.0},
+        {"a rumble at 8 Hz", 0.0f, 0.5f, 12, 0.0},
+        {"the pulse, the high-pass going off while the key is held", 0.6f, 0.9f, 36, 0.25},
+    };
+    constexpr float HIGH_PASS_ON = 0.5f, HIGH_PASS_OFF = 0.1f;  // 640 Hz and 40 Hz
+    for (const Case& c : cases) {
+        testhost::HostConfig config;
+        config.sampleRate = RATE;
+        testhost::Host host(config);
+        auto plugin = am::loadVoice(host, am::join({{{tag::SOURCE_MODE, am::stepValue(tag::SOURCE_MODE, am::SOURCE_WAVE)},
+                                                     {tag::WAVE_MIX, c.waveMix},
+                                                     {tag::WAVE_SYMMETRY, c.symmetry},
+                                                     {tag::MAIN_VOLUME, MAIN_VOLUME},
+                                                     {tag::MOVEMENT_SPEED, 0.8f}},  // the voice ends soon after the key
+                                                    quietChain(),
+                                                    {{tag::REVERB, 1.0f},
+                                                     {tag::REVERB_MIX, 1.0f},
+                                                     {tag::REVERB_LENGTH, 0.5f},
+                                                     {tag::REVERB_HIGHPASS_FILTER_FREQUENCY, HIGH_PASS_ON}}}));
+        ASSERT_TRUE(plugin);
+        plugin->noteOn(plugin->framesRendered(), c.note, 100);
+        const long held = std::lround(0.5 * RATE), before = std::lround(c.offWhileHeld * RATE);
+        const auto sounding = plugin->render(held - before);
+        plugin->setParameter(tag::REVERB_HIGHPASS_FILTER_FREQUENCY, HIGH_PASS_OFF);
+        plugin->render(before);
+        plugin->noteOff(plugin->framesRendered(), c.note);
+        // The voice ends within half a second of the key going up; the
+        // reverb's tail has died two seconds after it.
+        const auto after = plugin->render(std::lround(3.0 * RATE));
+        ASSERT_EQ(after.frames(), std::lround(3.0 * RATE));
+        float loudest = 0, lastHalfSecond = 0;
+        for (long n = 0; n < sounding.frames(); ++n) loudest = std::max(loudest, std::fabs(sounding.left[static_cast<size_t>(n)]));
+        for (long n = std::lround(2.5 * RATE); n < after.frames(); ++n)
+            lastHalfSecond = std::max({lastHalfSecond, std::fabs(after.left[static_cast<size_t>(n)]),
+                                   std::fabs(after.right[static_cast<size_t>(n)])});
+        // The high-pass takes most of the rumble away, not all.
+        EXPECT_GT(loudest, 1e-3f) << c.why << ": the reverb sounds";
+        // -120 dBFS: what is left is the all-passes' guard against denormals.
+        EXPECT_LT(lastHalfSecond, 1e-6f) << c.why;
+    }
+}
