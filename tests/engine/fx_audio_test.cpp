@@ -527,3 +527,49 @@ TEST(FxAudio, ReverbFallsSilentAfterItsHighPassGoesOff) {
         EXPECT_LT(lastHalfSecond, 1e-6f) << c.why;
     }
 }
+
+// A mode change clears the Wah-Wah and TalkBox filter. A note played through
+// it ends while another mode runs; back in the mode the output stays silent.
+// Kept, the filter's old state would ring out over the silence for some
+// 40 ms (here at -44, -34 and -32 dBFS).
+TEST(FxAudio, WahWahComesBackWithoutTheOldNote) {
+    struct Case {
+        const char* why;
+        int mode;
+        float f2, f3, f4, f5;
+    } cases[] = {{"Wah-Wah, high-pass", WAH_WAH, 1.0f, 0.2f, 0.8f, 0.0f},
+                 {"Wah-Wah, resonant band-pass", WAH_WAH, 0.5f, 0.2f, 0.8f, 0.5f},
+                 {"TalkBox", TALK_BOX, 0.5f, 0.0f, 1.0f, 0.0f}};
+    for (const Case& c : cases) {
+        testhost::HostConfig config;
+        config.sampleRate = RATE;
+        testhost::Host host(config);
+        auto plugin = am::loadVoice(host, am::join({{{tag::SOURCE_MODE, am::stepValue(tag::SOURCE_MODE, am::SOURCE_WAVE)},
+                                                     {tag::WAVE_MIX, 0.0f},
+                                                     {tag::MAIN_VOLUME, MAIN_VOLUME},
+                                                     {tag::MOVEMENT_SPEED, 0.8f}},  // the voice ends soon after the key
+                                                    quietChain(),
+                                                    modFX(c.mode, {{tag::MOD_FX_1, speedFor(1.0)},
+                                                                   {tag::MOD_FX_2, c.f2},
+                                                                   {tag::MOD_FX_3, c.f3},
+                                                                   {tag::MOD_FX_4, c.f4},
+                                                                   {tag::MOD_FX_5, c.f5}})}));
+        ASSERT_TRUE(plugin);
+        plugin->noteOn(plugin->framesRendered(), NOTE, 100);
+        const auto sounding = plugin->render(std::lround(1.0 * RATE));
+        plugin->setParameter(tag::MOD_FX_MODE, am::stepValue(tag::MOD_FX_MODE, CHORUS));
+        plugin->noteOff(plugin->framesRendered(), NOTE);
+        const auto away = plugin->render(std::lround(1.5 * RATE));
+        plugin->setParameter(tag::MOD_FX_MODE, am::stepValue(tag::MOD_FX_MODE, c.mode));
+        const auto back = plugin->render(std::lround(0.2 * RATE));
+        auto loudest = [](const testhost::Stereo& s, long from) {
+            float peak = 0;
+            for (long n = from; n < s.frames(); ++n)
+                peak = std::max({peak, std::fabs(s.left[static_cast<size_t>(n)]), std::fabs(s.right[static_cast<size_t>(n)])});
+            return peak;
+        };
+        EXPECT_GT(loudest(sounding, 0), 1e-3f) << c.why << ": the note sounds through the filter";
+        ASSERT_LT(loudest(away, std::lround(1.0 * RATE)), 1e-7f) << c.why << ": the note has ended";
+        EXPECT_LT(loudest(back, 0), 1e-7f) << c.why << ": back in the mode, silence";
+    }
+}
