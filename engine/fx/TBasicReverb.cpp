@@ -102,6 +102,11 @@ void TBasicReverb::setFilter(float low, float high) {
     }
     outCoef[0] = c[0] > 0.59f ? 1.0f : c[0];  // low-pass open
     outCoef[1] = c[1] < 0.01f ? 0.0f : c[1];  // high-pass off
+    // A high-pass that is off holds nothing: at a coefficient of 0 its state
+    // would stand where it was left, and the lanes would keep its negative
+    // as an offset that never decays, holding the silence gate open. From 0
+    // it stays 0, and a high-pass switched on again starts from silence.
+    if (outCoef[1] == 0.0f) outState2.fill(0.0f);
 }
 
 void TBasicReverb::setWiden(int t0, int t1, int t2, int t3) {

@@ -43,6 +43,7 @@ public:
     // 0..1 to comb damping 0..0.55.
     void setDamp(float x);
     // Low-pass and high-pass on the comb sums, 0..1 on the 20 Hz..20 kHz scale.
+    // The high-pass is off below 0.005 of the rate (220 Hz at 44.1 kHz), its state 0.
     void setFilter(float low, float high);
     // Widen tap lengths in samples (0 reads the sample written one frame
     // before the current one); held to 0..16383.

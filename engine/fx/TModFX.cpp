@@ -35,6 +35,8 @@ void TModFX::initModFX() {
     modSH = 0.0f;
     gainModeUnit.init();
     delayModeUnit.init(sampleRate);
+    // The Wah-Wah and TalkBox filter is cleared with the Phaser: kept, its
+    // old state would ring out when the mode comes back, over silence too.
     filterModeUnit.init(sampleRate);
     modOut = TModFXModulation{};
     modPhase[0] = modPhase[1] = 0.0;

@@ -38,7 +38,8 @@ public:
     // The post-filters set up at the rate and the Mod FX state reset (the
     // FX initialisation; the Gator restarts once its pattern is known).
     void init();
-    // The state reset of a mode change: modulator, limiter and the modes' memory.
+    // The state reset of a mode change: modulator, limiter and the modes'
+    // memory, the swept filter's among it; not the post-filters or the Gator.
     void initModFX();
     // Transport start: the modulator and the Gator start again in time with the host.
     void restart();

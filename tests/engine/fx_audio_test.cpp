@@ -472,3 +472,104 @@ TEST(FxAudio, TheOrderOfTwoStagesChangesTheSamples) {
             EXPECT_GT(offGrid, counted / 2) << c.order;
     }
 }
+
+// The reverb's high-pass switched off ("Reverb HighPass Filter Frequency"
+// below about 480 Hz at 48 kHz) while its state followed a note with a
+// steady part: the state is let go with it, so once the note and the tail
+// have died the output is silent. Kept, it would stand in the output as an
+// offset for good (here -29 dBFS with the pulse, -26 dBFS with the rumble).
+// The high-pass goes off as the key goes up, or while it is held.
+TEST(FxAudio, ReverbFallsSilentAfterItsHighPassGoesOff) {
+    struct Case {
+        const char* why;
+        float waveMix, symmetry;
+        int note;
+        double offWhileHeld;  // seconds before the key goes up that the high-pass goes off
+    } cases[] = {
+        {"a lopsided pulse, which carries a steady part", 0.6f, 0.9f, 36, 0.0},
+        {"a rumble at 8 Hz", 0.0f, 0.5f, 12, 0.0},
+        {"the pulse, the high-pass going off while the key is held", 0.6f, 0.9f, 36, 0.25},
+    };
+    constexpr float HIGH_PASS_ON = 0.5f, HIGH_PASS_OFF = 0.1f;  // 640 Hz and 40 Hz
+    for (const Case& c : cases) {
+        testhost::HostConfig config;
+        config.sampleRate = RATE;
+        testhost::Host host(config);
+        auto plugin = am::loadVoice(host, am::join({{{tag::SOURCE_MODE, am::stepValue(tag::SOURCE_MODE, am::SOURCE_WAVE)},
+                                                     {tag::WAVE_MIX, c.waveMix},
+                                                     {tag::WAVE_SYMMETRY, c.symmetry},
+                                                     {tag::MAIN_VOLUME, MAIN_VOLUME},
+                                                     {tag::MOVEMENT_SPEED, 0.8f}},  // the voice ends soon after the key
+                                                    quietChain(),
+                                                    {{tag::REVERB, 1.0f},
+                                                     {tag::REVERB_MIX, 1.0f},
+                                                     {tag::REVERB_LENGTH, 0.5f},
+                                                     {tag::REVERB_HIGHPASS_FILTER_FREQUENCY, HIGH_PASS_ON}}}));
+        ASSERT_TRUE(plugin);
+        plugin->noteOn(plugin->framesRendered(), c.note, 100);
+        const long held = std::lround(0.5 * RATE), before = std::lround(c.offWhileHeld * RATE);
+        const auto sounding = plugin->render(held - before);
+        plugin->setParameter(tag::REVERB_HIGHPASS_FILTER_FREQUENCY, HIGH_PASS_OFF);
+        plugin->render(before);
+        plugin->noteOff(plugin->framesRendered(), c.note);
+        // The voice ends within half a second of the key going up; the
+        // reverb's tail has died two seconds after it.
+        const auto after = plugin->render(std::lround(3.0 * RATE));
+        ASSERT_EQ(after.frames(), std::lround(3.0 * RATE));
+        float loudest = 0, lastHalfSecond = 0;
+        for (long n = 0; n < sounding.frames(); ++n) loudest = std::max(loudest, std::fabs(sounding.left[static_cast<size_t>(n)]));
+        for (long n = std::lround(2.5 * RATE); n < after.frames(); ++n)
+            lastHalfSecond = std::max({lastHalfSecond, std::fabs(after.left[static_cast<size_t>(n)]),
+                                   std::fabs(after.right[static_cast<size_t>(n)])});
+        // The high-pass takes most of the rumble away, not all.
+        EXPECT_GT(loudest, 1e-3f) << c.why << ": the reverb sounds";
+        // -120 dBFS: what is left is the all-passes' guard against denormals.
+        EXPECT_LT(lastHalfSecond, 1e-6f) << c.why;
+    }
+}
+
+// A mode change clears the Wah-Wah and TalkBox filter. A note played through
+// it ends while another mode runs; back in the mode the output stays silent.
+// Kept, the filter's old state would ring out over the silence for some
+// 40 ms (here at -44, -34 and -32 dBFS).
+TEST(FxAudio, WahWahComesBackWithoutTheOldNote) {
+    struct Case {
+        const char* why;
+        int mode;
+        float f2, f3, f4, f5;
+    } cases[] = {{"Wah-Wah, high-pass", WAH_WAH, 1.0f, 0.2f, 0.8f, 0.0f},
+                 {"Wah-Wah, resonant band-pass", WAH_WAH, 0.5f, 0.2f, 0.8f, 0.5f},
+                 {"TalkBox", TALK_BOX, 0.5f, 0.0f, 1.0f, 0.0f}};
+    for (const Case& c : cases) {
+        testhost::HostConfig config;
+        config.sampleRate = RATE;
+        testhost::Host host(config);
+        auto plugin = am::loadVoice(host, am::join({{{tag::SOURCE_MODE, am::stepValue(tag::SOURCE_MODE, am::SOURCE_WAVE)},
+                                                     {tag::WAVE_MIX, 0.0f},
+                                                     {tag::MAIN_VOLUME, MAIN_VOLUME},
+                                                     {tag::MOVEMENT_SPEED, 0.8f}},  // the voice ends soon after the key
+                                                    quietChain(),
+                                                    modFX(c.mode, {{tag::MOD_FX_1, speedFor(1.0)},
+                                                                   {tag::MOD_FX_2, c.f2},
+                                                                   {tag::MOD_FX_3, c.f3},
+                                                                   {tag::MOD_FX_4, c.f4},
+                                                                   {tag::MOD_FX_5, c.f5}})}));
+        ASSERT_TRUE(plugin);
+        plugin->noteOn(plugin->framesRendered(), NOTE, 100);
+        const auto sounding = plugin->render(std::lround(1.0 * RATE));
+        plugin->setParameter(tag::MOD_FX_MODE, am::stepValue(tag::MOD_FX_MODE, CHORUS));
+        plugin->noteOff(plugin->framesRendered(), NOTE);
+        const auto away = plugin->render(std::lround(1.5 * RATE));
+        plugin->setParameter(tag::MOD_FX_MODE, am::stepValue(tag::MOD_FX_MODE, c.mode));
+        const auto back = plugin->render(std::lround(0.2 * RATE));
+        auto loudest = [](const testhost::Stereo& s, long from) {
+            float peak = 0;
+            for (long n = from; n < s.frames(); ++n)
+                peak = std::max({peak, std::fabs(s.left[static_cast<size_t>(n)]), std::fabs(s.right[static_cast<size_t>(n)])});
+            return peak;
+        };
+        EXPECT_GT(loudest(sounding, 0), 1e-3f) << c.why << ": the note sounds through the filter";
+        ASSERT_LT(loudest(away, std::lround(1.0 * RATE)), 1e-7f) << c.why << ": the note has ended";
+        EXPECT_LT(loudest(back, 0), 1e-7f) << c.why << ": back in the mode, silence";
+    }
+}

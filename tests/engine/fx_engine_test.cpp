@@ -206,3 +206,37 @@ TEST(FxThreads, RateChangesAndGatorReadsWhileRendering) {
     EXPECT_EQ(wrongSteps, 0);
     EXPECT_EQ(badFrames.load(), 0) << "frames that were not finite or beyond the clamp";
 }
+
+// A reverb whose high-pass went off after a note with a steady part lets the
+// output fall silent, and eight seconds later the gate rests the chain. Had
+// the high-pass kept its state, the offset would hold the gate open for good.
+TEST(FxEngine, TheGateClosesAfterTheReverbsHighPassGoesOff) {
+    constexpr float RATE = 22050.0f;
+    auto plugin = std::make_unique<EnginePlugin>(RATE);
+    plugin->setStep(TAG_SOURCE_MODE, 3);
+    plugin->setParameter(tag::WAVE_MIX, 0.6f);
+    plugin->setParameter(tag::WAVE_SYMMETRY, 0.9f);  // a lopsided pulse
+    plugin->setParameter(TAG_MOVEMENT_LOOP, 1.0f);
+    plugin->setParameter(TAG_MAIN_VOLUME, 0.75f);  // 0 dB
+    plugin->setParameter(tag::REVERB, 1.0f);
+    plugin->setParameter(tag::REVERB_MIX, 1.0f);
+    plugin->setParameter(tag::REVERB_LENGTH, 0.5f);
+    plugin->setParameter(tag::REVERB_HIGHPASS_FILTER_FREQUENCY, 0.5f);  // 640 Hz: on
+    plugin->noteOn(36);
+    plugin->render(static_cast<long>(0.5f * RATE), 512);
+    float sounding = 0;
+    for (float x : plugin->outLeft) sounding = std::fmax(sounding, std::fabs(x));
+    EXPECT_GT(sounding, 0.01f) << "the reverb sounds";
+    plugin->setParameter(tag::REVERB_HIGHPASS_FILTER_FREQUENCY, 0.1f);  // 40 Hz: off
+    plugin->noteOff(36);
+    plugin->render(static_cast<long>(14 * RATE), 512);
+    const std::uint32_t rested = TEngineTestAccess::fx(*plugin).getFrameCount();
+    plugin->outLeft.clear();
+    plugin->outRight.clear();
+    plugin->render(static_cast<long>(RATE), 512);
+    EXPECT_EQ(TEngineTestAccess::fx(*plugin).getFrameCount(), rested) << "the gate rests the chain";
+    float loudest = 0;
+    for (size_t i = 0; i < plugin->outLeft.size(); ++i)
+        loudest = std::fmax(loudest, std::fmax(std::fabs(plugin->outLeft[i]), std::fabs(plugin->outRight[i])));
+    EXPECT_LT(loudest, 1e-6f);
+}

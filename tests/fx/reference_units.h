@@ -156,6 +156,8 @@ struct ReferenceReverb {
         }
         c1 = c[0] > 0.59f ? 1.0f : c[0];
         c2 = c[1] < 0.01f ? 0.0f : c[1];
+        // A high-pass that is off holds no state (it would stay as an offset).
+        if (c2 == 0.0f) std::fill(state2, state2 + 4, 0.0f);
     }
     void setWiden(int t0, int t1, int t2, int t3) {
         const int t[4] = {t0, t1, t2, t3};
