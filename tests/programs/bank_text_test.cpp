@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/ParameterTable.h"
+#include "engine/dsp/ParameterTags.h"
 #include "plugin/BuiltinPrograms.h"
 #include "tools/programbank/ProgramBank.h"
 #include "tools/testhost/TestHost.h"
@@ -91,6 +94,23 @@ TEST(ProgramBankText, BadTextIsRefusedWithItsPlace) {
     };
     for (const Case& c : cases) EXPECT_NE(readError(c.text).find(c.message), std::string::npos)
         << c.why << ": got \"" << readError(c.text) << "\"";
+}
+
+// The Mod FX defaults moved from the editor to the parameter table, where the
+// bank's generator reads them too; the editor's knobs and memory keep exactly
+// the numbers they had.
+TEST(ProgramBankText, TheModeDefaultsAreTheEditorsNumbers) {
+    const float editorNumbers[10][7] = {
+        {0.166f, 0.42f, 0.481f, 0.44f, 0.36f, 1.0f, 0.0f},      {0.53f, 0.43f, 0.15f, 1.0f, 0.81f, 0.6f, 1.0f},
+        {0.53f, 0.685f, 0.49f, 0.36f, 0.34f, 0.34f, 0.0f},      {0.5f, 0.5f, 0.53f, 0.57f, 0.57f, 0.44f, 1.0f},
+        {1.0f, 0.5f, 0.0f, 0.25f, 0.75f, 0.0f, 1.0f},           {1.0f, 0.55f, 0.55f, 0.25f, 0.75f, 0.0f, 1.0f},
+        {1.0f, 0.5f, 0.0f, 1.0f, 0.5f, 0.0f, 1.0f},             {1.0f, 0.5f, 0.0f, 0.5f, 0.5f, 0.0f, 1.0f},
+        {1.0f, 0.5f, 0.0f, 1.0f, 0.0f, 1.0f, 1.0f},             {1.0f, 0.5f, 0.66f, 1.0f, 0.880211f, 0.114586f, 0.0f},
+    };
+    ASSERT_EQ(MOD_FX_DEFAULTS.size(), 10u);
+    for (std::size_t mode = 0; mode < 10; ++mode)
+        for (std::size_t i = 0; i < 7; ++i)
+            EXPECT_EQ(MOD_FX_DEFAULTS[mode][i], editorNumbers[mode][i]) << "mode " << mode << ", column " << i;
 }
 
 TEST(ProgramBankText, EveryProgramSurvivesDumpAndRead) {
