@@ -1,20 +1,16 @@
-// The editor's constant tables: the defaults of the Mod FX knobs per mode, the
-// groups of the grouped menus and the parameters of the destination menus.
+// The editor's constant tables: the groups of the grouped menus and the
+// parameters of the destination menus.
 #pragma once
 
 #include <array>
 
+#include "engine/ParameterTable.h"
 #include "engine/dsp/ParameterTags.h"
 
-// Mod FX modes in the order of "Mod FX Mode": Chorus, Flanger, Ensemble,
-// Phaser, Wah-Wah, TalkBox, Tremolo, AutoPan, Ring, Gator.
-constexpr int MOD_FX_MODE_COUNT = 10;
+// The modes, the parameters each one remembers and their defaults
+// (MOD_FX_MODE_COUNT, MOD_FX_MEMORY_TAGS, MOD_FX_DEFAULTS) are the parameter
+// table's, which the program bank's generator reads too.
 constexpr int MOD_FX_GATOR_MODE = 9;
-// The Mod FX parameters a mode remembers, in this order: the mix, the five
-// variables, then the tempo sync.
-inline constexpr std::array<int, 7> MOD_FX_MEMORY_TAGS{tag::MOD_FX_MIX, tag::MOD_FX_1, tag::MOD_FX_2,   tag::MOD_FX_3,
-                                                       tag::MOD_FX_4,   tag::MOD_FX_5, tag::MOD_FX_TEMPO_SYNC};
-extern const std::array<std::array<float, 7>, MOD_FX_MODE_COUNT> MOD_FX_DEFAULTS;
 
 // First destination of each of the eleven destination groups; the last value ends the list.
 extern const std::array<int, 12> DEST_SUB_START;

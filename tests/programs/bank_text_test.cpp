@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/ParameterTable.h"
+#include "engine/dsp/ParameterTags.h"
 #include "plugin/BuiltinPrograms.h"
 #include "tools/programbank/ProgramBank.h"
 #include "tools/testhost/TestHost.h"
@@ -91,6 +94,77 @@ TEST(ProgramBankText, BadTextIsRefusedWithItsPlace) {
     };
     for (const Case& c : cases) EXPECT_NE(readError(c.text).find(c.message), std::string::npos)
         << c.why << ": got \"" << readError(c.text) << "\"";
+}
+
+// A program that names a Mod FX mode starts from the values the editor sets
+// when that mode is picked; what the program gives itself stands over them,
+// whether its line comes before or after the mode's.
+TEST(ProgramBankText, AModeStartsFromItsDefaults) {
+    using programbank::TValues;
+    auto read = [](const std::string& lines) {
+        std::vector<TProgramText> programs;
+        std::string error;
+        EXPECT_TRUE(programbank::readBankText("[P]\n" + lines, "t.txt", programs, error)) << error;
+        return programs.empty() ? TValues{} : programs[0].values;
+    };
+    auto modFX = [](const TValues& values) {
+        std::array<float, 7> row{};
+        for (std::size_t i = 0; i < row.size(); ++i) row[i] = values[static_cast<std::size_t>(MOD_FX_MEMORY_TAGS[i])];
+        return row;
+    };
+    auto withMix = [](std::array<float, 7> row, float mix) {
+        row[0] = mix;
+        return row;
+    };
+    auto withFive = [](std::array<float, 7> row, float five) {
+        row[5] = five;
+        return row;
+    };
+    std::array<float, 7> plain{};
+    for (std::size_t i = 0; i < plain.size(); ++i)
+        plain[i] = programbank::tagInfo()[static_cast<std::size_t>(MOD_FX_MEMORY_TAGS[i])].defaultValue;
+    const float ensembleByNumber = (2 + 0.1f) / programbank::tagInfo()[tag::MOD_FX_MODE].steppedRange;
+    struct Case {
+        std::string lines;
+        std::array<float, 7> expected;
+        const char* why;
+    } cases[] = {
+        {"Pan = 0.3\n", plain, "no mode named: every default"},
+        {"Mod FX Mode = \"Flanger\"\n", MOD_FX_DEFAULTS[1], "the Flanger's own values, feedback 0.6"},
+        {"Mod FX Mode = \"Ensemble\"\n", MOD_FX_DEFAULTS[2], "the Ensemble's own values, feedback 0.34"},
+        {"Mod FX Mode = \"Chorus\"\n", MOD_FX_DEFAULTS[0], "Chorus named is Chorus picked, though it is the default mode"},
+        {"Mod FX Mode = \"Flanger\"\nMod FX Mix = 0.4\n", withMix(MOD_FX_DEFAULTS[1], 0.4f), "the program's mix after the mode"},
+        {"Mod FX 5 = 0.2\nMod FX Mode = \"Flanger\"\n", withFive(MOD_FX_DEFAULTS[1], 0.2f),
+         "the program's feedback before the mode still stands"},
+        {"82 = " + std::to_string(ensembleByNumber) + "\n", MOD_FX_DEFAULTS[2], "a mode given by its value"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(modFX(read(c.lines)), c.expected) << c.why;
+
+    // A saved state that names a mode but keeps a value the table's default
+    // has for it (here the Flanger with feedback 1) is dumped with that
+    // value: reading the text back must not put the mode's 0.6 in its place.
+    TValues state = read("Mod FX Mode = \"Flanger\"\n");
+    state[tag::MOD_FX_5] = programbank::tagInfo()[tag::MOD_FX_5].defaultValue;
+    const std::string text = programbank::dumpProgram("P", state);
+    EXPECT_NE(text.find("Mod FX 5 = 1"), std::string::npos) << text;
+    EXPECT_EQ(read(text.substr(text.find('\n') + 1)), state) << text;
+}
+
+// The Mod FX defaults moved from the editor to the parameter table, where the
+// bank's generator reads them too; the editor's knobs and memory keep exactly
+// the numbers they had.
+TEST(ProgramBankText, TheModeDefaultsAreTheEditorsNumbers) {
+    const float editorNumbers[10][7] = {
+        {0.166f, 0.42f, 0.481f, 0.44f, 0.36f, 1.0f, 0.0f},      {0.53f, 0.43f, 0.15f, 1.0f, 0.81f, 0.6f, 1.0f},
+        {0.53f, 0.685f, 0.49f, 0.36f, 0.34f, 0.34f, 0.0f},      {0.5f, 0.5f, 0.53f, 0.57f, 0.57f, 0.44f, 1.0f},
+        {1.0f, 0.5f, 0.0f, 0.25f, 0.75f, 0.0f, 1.0f},           {1.0f, 0.55f, 0.55f, 0.25f, 0.75f, 0.0f, 1.0f},
+        {1.0f, 0.5f, 0.0f, 1.0f, 0.5f, 0.0f, 1.0f},             {1.0f, 0.5f, 0.0f, 0.5f, 0.5f, 0.0f, 1.0f},
+        {1.0f, 0.5f, 0.0f, 1.0f, 0.0f, 1.0f, 1.0f},             {1.0f, 0.5f, 0.66f, 1.0f, 0.880211f, 0.114586f, 0.0f},
+    };
+    ASSERT_EQ(MOD_FX_DEFAULTS.size(), 10u);
+    for (std::size_t mode = 0; mode < 10; ++mode)
+        for (std::size_t i = 0; i < 7; ++i)
+            EXPECT_EQ(MOD_FX_DEFAULTS[mode][i], editorNumbers[mode][i]) << "mode " << mode << ", column " << i;
 }
 
 TEST(ProgramBankText, EveryProgramSurvivesDumpAndRead) {

@@ -1,6 +1,7 @@
 // Every built-in program played through the plug-in as a host plays it: it
 // sounds, stays under full scale, makes no NaN, falls silent once its key is
-// up, and sounds unlike every other program.
+// up (its voices at once, its effects within the tails their settings allow),
+// and sounds unlike every other program.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +14,8 @@
 #include <vector>
 
 #include "engine/dsp/ParameterTags.h"
+#include "engine/dsp/SyncedPeriods.h"
+#include "engine/fx/FxTables.h"
 #include "engine/audio_measure.h"
 #include "plugin/BuiltinPrograms.h"
 #include "tools/programbank/ProgramBank.h"
@@ -27,8 +30,6 @@ constexpr int VELOCITY = 100;
 // Long enough to hear what a program does, short enough for 70 of them under
 // the sanitizers: the audition's first note, held at most this long.
 constexpr double MOST_HELD_SECONDS = 1.5;
-constexpr int BYPASS_ALL_FX = 76;
-constexpr int MOVEMENT_SPEED = 41, MOVEMENT_SYNC = 42;
 constexpr double HOST_TEMPO = 120;
 
 const std::vector<TProgramText>& bank() {
@@ -48,13 +49,11 @@ double dBFS(double level) { return 20.0 * std::log10(std::max(level, 1e-12)); }
 // One cycle of the Movement: a key that goes up lets the cycle finish before
 // the voice is released.
 double movementSeconds(std::span<const float> v) {
-    if (v[MOVEMENT_SYNC] < 0.5f) return 1.0 / (std::pow(2.0, 14.0 * v[MOVEMENT_SPEED]) * 1.71875 / 256.0);
-    static constexpr double BARS[34] = {96,   48,   32,       64.0 / 3, 24,   16,   32.0 / 3, 12,  8,
-                                        16.0 / 3, 6,    4,    8.0 / 3,  3,    2,    4.0 / 3,  1.5, 1,
-                                        2.0 / 3,  0.75, 0.5,  1.0 / 3,  0.375, 0.25, 1.0 / 6, 0.1875,
-                                        0.125,    1.0 / 12, 0.09375, 0.0625, 1.0 / 24, 0.046875, 0.03125, 1.0 / 48};
-    const int k = std::clamp(static_cast<int>(v[MOVEMENT_SPEED] * 33.99f), 0, 33);
-    return BARS[k] * 4.0 * 60.0 / HOST_TEMPO;
+    if (v[tag::MOVEMENT_TEMPO_SYNC] < 0.5f)
+        return 1.0 / (std::pow(2.0, 14.0 * v[tag::MOVEMENT_SPEED]) * 1.71875 / 256.0);
+    const int k = std::clamp(static_cast<int>(v[tag::MOVEMENT_SPEED] * 33.99f), 0,
+                             static_cast<int>(LFO_TEMPO_SYNCED_PERIOD_D.size()) - 1);
+    return LFO_TEMPO_SYNCED_PERIOD_D[static_cast<std::size_t>(k)] * 4.0 * 60.0 / HOST_TEMPO;
 }
 
 double releaseSeconds(std::span<const float> v) { return std::pow(2.0, 14.0 * v[tag::RELEASE]) / 1000.0; }
@@ -80,7 +79,7 @@ Take play(int program, double seconds, bool effects, double heldSeconds) {
     for (int tag = 0; tag < PARAMETER_COUNT; ++tag)
         // A host sets every value it can; a write of the apply tag asks for the program record.
         if (tag != NEVER_COPIED_TAG && tag != PRESET_APPLY_TAG) plugin->setParameter(tag, values[static_cast<std::size_t>(tag)]);
-    if (!effects) plugin->setParameter(BYPASS_ALL_FX, 1.0f);
+    if (!effects) plugin->setParameter(tag::BYPASS_ALL_FX, 1.0f);
     plugin->render(2 * 4096);
     take.hostName = plugin->programName();
     const long start = plugin->framesRendered();
@@ -127,6 +126,146 @@ TEST_P(BuiltinProgramSound, FallsSilentWhenItsKeyIsUp) {
     EXPECT_LT(dBFS(after.peak), -80.0) << builtinProgramName(n) << " still sounds " << allowed
                                        << " s after its key went up (Movement cycle "
                                        << movementSeconds(v) << " s, release " << releaseSeconds(v) << " s)";
+}
+
+// ---------------------------------------------------------------- effects' tails
+
+// How far a tail must fall, in dB: from the loudest the chain can hold while
+// the output stays under full scale (full scale over the main volume's gain)
+// down to where the output is under -80 dBFS and the silence gate counts the
+// chain's frames as quiet (|left| + |right| under 0.0001, before the main volume).
+double tailFallDb(std::span<const float> v) {
+    const double volumeDb = 80.0 * v[tag::MAIN_VOLUME] - 60.0;
+    return 80.0 + std::max(0.0, -volumeDb);
+}
+
+// A loop whose gain per pass is `gain` falls `fallDb` in this many passes.
+double passesToFall(double gain, double fallDb) {
+    if (gain < 1e-6) return 1.0;
+    return fallDb / (-20.0 * std::log10(gain));
+}
+
+bool isOn(std::span<const float> v, int tag) { return v[static_cast<std::size_t>(tag)] >= 0.5f; }
+
+// The Delay: the longer line's length per pass, and the loop's gain per
+// pass: direct and cross feedback as the line normalises them (over both
+// terms, at most 1), or in the equal-decay rule the direct feedback per pass
+// of the longer line. The band-pass in the loop only lowers it.
+double delayTailSeconds(std::span<const float> v, double fallDb) {
+    auto lineSeconds = [&v](int tag) {
+        const float length = v[static_cast<std::size_t>(tag)];
+        double samples = isOn(v, tag::DELAY_TEMPO_SYNC)
+                             ? DELAY_LEN_ARRAY[static_cast<std::size_t>(length * 14.99f)] * RATE * 240.0 / HOST_TEMPO
+                             : std::pow(2.0, 12.0 * length) * RATE / 1000.0;
+        samples = std::clamp(samples + 1.0, 5.0, 262143.0);
+        return samples / RATE;
+    };
+    const double pass = std::max(lineSeconds(tag::DELAY_LEFT), lineSeconds(tag::DELAY_RIGHT));
+    const double direct = std::clamp(v[tag::DELAY_FEED] * 1.98 - 0.99, -0.999, 0.999);
+    const double cross = std::clamp(v[tag::DELAY_CROSS] * 1.98 - 0.99, -0.999, 0.999);
+    double gain;
+    if (std::abs(cross) <= 0.001 && isOn(v, tag::DELAY_EQUAL_FEEDBACK)) {
+        gain = std::abs(direct) + 0.0001;
+    } else {
+        const double sum = std::abs(direct) + std::abs(cross);
+        gain = sum / std::max(1.0, sum + 0.0001);
+    }
+    return pass * (1.0 + passesToFall(gain, fallDb));
+}
+
+// The Reverb: the pre-delay and the widest widen tap, then its slowest comb
+// (the longest of the second size, whose feedback is the room size: the
+// damping passes low notes whole), then the four all-passes, each halving
+// per pass of its length.
+double reverbTailSeconds(std::span<const float> v, double fallDb) {
+    const double scale = RATE / 44100.0;
+    const double preDelay = (std::pow(2.0, 10.0 * v[tag::REVERB_PRE_DELAY]) / 2000.0 * RATE + 1.0) / RATE;
+    double widen = 0;
+    for (const TReverbWidenTap& tap : REVERB_WIDEN_TAPS) widen = std::max(widen, tap.baseMs / 1000.0 + 1.0 / RATE);
+    const double size = std::pow(2.0, v[tag::REVERB_LENGTH] * 8.0 - 6.0);
+    const int longestTuning = *std::max_element(REVERB_COMB_TUNING.begin(), REVERB_COMB_TUNING.end()) + REVERB_STEREO_SPREAD;
+    const double combSamples = std::clamp(std::floor(1.1 * size * scale * longestTuning * 1.002 + 0.5), 1.0, 16383.0);
+    const double room = std::log10(20.0 * v[tag::REVERB_SIZE] + 1.0) * 0.249579 + 0.65;
+    double allpass = 0;
+    for (const int tuning : REVERB_ALLPASS_TUNING)
+        allpass += std::floor((tuning + REVERB_STEREO_SPREAD) * scale + 0.5) * passesToFall(0.5, fallDb);
+    return preDelay + widen + (combSamples * passesToFall(room, fallDb) + allpass) / RATE;
+}
+
+// Voices and effects settled: the voices' last smoothing, and the short
+// lines of the Mod FX (a few milliseconds a pass), whose feedback must die
+// away within it rather than ring like a delay.
+constexpr double SETTLE_SECONDS = 0.25;
+
+struct TailBound {
+    double movement = 0, release = 0, delay = 0, reverb = 0;
+    double total() const { return movement + release + delay + reverb + SETTLE_SECONDS; }
+};
+
+TailBound tailBound(std::span<const float> v) {
+    TailBound bound;
+    bound.movement = movementSeconds(v);
+    bound.release = releaseSeconds(v);
+    if (isOn(v, tag::BYPASS_ALL_FX)) return bound;
+    const double fall = tailFallDb(v);
+    if (isOn(v, tag::DELAY)) bound.delay = delayTailSeconds(v, fall);
+    if (isOn(v, tag::REVERB)) bound.reverb = reverbTailSeconds(v, fall);
+    return bound;
+}
+
+// The bound holds for the settings alone: nothing may modulate the Delay or
+// the Reverb (destinations "Delay Mix" to "Reverb HighPass").
+bool modulatesDelayOrReverb(std::span<const float> v) {
+    const int routes[] = {tag::MODULATION_SLOT_1_DESTINATION,     tag::MODULATION_SLOT_1_DESTINATION + 1,
+                          tag::MODULATION_SLOT_1_DESTINATION + 2, tag::MODULATION_SLOT_1_DESTINATION + 3,
+                          tag::MOVEMENT_DESTINATION_1,            tag::MOVEMENT_DESTINATION_2,
+                          tag::FREE_LFO_DESTINATION_1,            tag::FREE_LFO_DESTINATION_2};
+    for (const int route : routes) {
+        const programbank::TTagInfo& info = programbank::tagInfo()[static_cast<std::size_t>(route)];
+        const int dest = steppedValueOf(v[static_cast<std::size_t>(route)], info.steppedRange, info.steppedNum);
+        if (dest >= destination::DELAY_MIX && dest <= destination::REVERB_HIGH_PASS) return true;
+    }
+    return false;
+}
+
+// With its effects on, as a user hears it: under -80 dBFS once the bound its
+// settings give has passed, and eight seconds of quiet later the silence gate
+// has stopped the effects: what is left are the constants of about 1e-15 the
+// engine adds against denormals, far under any sound. A tail that never dies,
+// or a constant offset held in the chain, keeps the effects running and shows
+// far above them.
+constexpr double GATE_CLOSED_DBFS = -200.0;
+// A sound effect that its own settings let ring for longer than this is a
+// fault of the program, and is not played at all.
+constexpr double LONGEST_TAIL_SECONDS = 90.0;
+
+TEST_P(BuiltinProgramSound, FallsSilentWithItsEffectsOn) {
+    const int n = GetParam();
+    const std::span<const float> v = builtinProgramValues(n);
+    const std::string name(builtinProgramName(n));
+    ASSERT_FALSE(modulatesDelayOrReverb(v)) << name << " modulates its Delay or Reverb; the bound does not hold";
+    const TailBound bound = tailBound(v);
+    std::printf("%s: silent %.2f s after its key is up (Movement cycle %.2f s, release %.2f s, Delay tail %.2f s, "
+                "Reverb tail %.2f s, %.2f s to settle)\n",
+                name.c_str(), bound.total(), bound.movement, bound.release, bound.delay, bound.reverb, SETTLE_SECONDS);
+    ASSERT_LT(bound.total(), LONGEST_TAIL_SECONDS) << name << "'s effects may ring for " << bound.total() << " s";
+    const double held = heldFor(n);
+    const double gateSeconds = std::floor(8.0 * RATE) / RATE;
+    constexpr double LISTEN = 0.25;
+    const Take take = play(n, held + bound.total() + gateSeconds + LISTEN, true, held);
+    const long quietFrom = take.keyUpFrame + std::lround(bound.total() * RATE);
+    const testhost::Levels quiet = testhost::measure(take.audio, quietFrom);
+    EXPECT_TRUE(quiet.finite) << name;
+    EXPECT_LT(dBFS(quiet.peak), -80.0) << name << " still sounds " << bound.total() << " s after its key went up";
+    const long stoppedFrom = quietFrom + std::lround(gateSeconds * RATE);
+    const testhost::Levels stopped = testhost::measure(take.audio, stoppedFrom);
+    double offset = 0;
+    for (long f = stoppedFrom; f < take.audio.frames(); ++f)
+        offset += 0.5 * (take.audio.left[static_cast<std::size_t>(f)] + take.audio.right[static_cast<std::size_t>(f)]);
+    offset /= static_cast<double>(std::max(1L, take.audio.frames() - stoppedFrom));
+    EXPECT_LT(dBFS(stopped.peak), GATE_CLOSED_DBFS)
+        << name << ": the effects still run " << bound.total() + gateSeconds << " s after its key went up (peak "
+        << dBFS(stopped.peak) << " dBFS, mean level " << offset << ")";
 }
 
 INSTANTIATE_TEST_SUITE_P(AllPrograms, BuiltinProgramSound, testing::Range(0, BUILTIN_PROGRAM_COUNT),

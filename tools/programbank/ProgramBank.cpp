@@ -8,10 +8,12 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 
 #include "engine/ParameterText.h"
 #include "engine/ParameterTable.h"
+#include "engine/dsp/ParameterTags.h"
 #include "plugin/StringTables.h"
 
 namespace programbank {
@@ -196,6 +198,31 @@ bool parseAudition(std::string_view text, std::vector<TAuditionNote>& notes) {
 
 bool isNameTag(int tag) { return tag >= PRESET_NAME_PARAM && tag < PRESET_NAME_PARAM + PRESET_NAME_SLOTS; }
 
+// The row of MOD_FX_DEFAULTS a value of "Mod FX Mode" picks, as the editor
+// reads the mode: its step, held to the table.
+const std::array<float, 7>& modFXDefaultsFor(float modeValue) {
+    const TTagInfo& info = tagInfo()[tag::MOD_FX_MODE];
+    const int step = steppedValueOf(modeValue, info.steppedRange, info.steppedNum);
+    return MOD_FX_DEFAULTS[static_cast<std::size_t>(std::clamp(step, 0, MOD_FX_MODE_COUNT - 1))];
+}
+
+// What a program's text starts from before its own values: every default,
+// and, when it names a Mod FX mode, that mode's values, as the editor sets
+// them when the mode is picked. A program that left them out would otherwise
+// keep the defaults of another mode (in the Flanger and the Ensemble, a
+// "Mod FX 5" of 1 is a feedback that never dies away).
+TValues startingValues(std::optional<float> modeValue) {
+    TValues values{};
+    for (int tag = 0; tag < PARAMETER_COUNT; ++tag)
+        values[static_cast<std::size_t>(tag)] = tagInfo()[static_cast<std::size_t>(tag)].defaultValue;
+    if (modeValue) {
+        const std::array<float, 7>& row = modFXDefaultsFor(*modeValue);
+        for (std::size_t i = 0; i < MOD_FX_MEMORY_TAGS.size(); ++i)
+            values[static_cast<std::size_t>(MOD_FX_MEMORY_TAGS[i])] = row[i];
+    }
+    return values;
+}
+
 }  // namespace
 
 const std::array<TTagInfo, PARAMETER_COUNT>& tagInfo() {
@@ -240,8 +267,7 @@ bool readBankText(std::string_view text, std::string_view fileName, std::vector<
             TProgramText program;
             program.name = std::string(name);
             program.origin = std::string(fileName) + ":" + std::to_string(lineNumber);
-            for (int tag = 0; tag < PARAMETER_COUNT; ++tag)
-                program.values[static_cast<std::size_t>(tag)] = tagInfo()[static_cast<std::size_t>(tag)].defaultValue;
+            program.values = startingValues(std::nullopt);
             spellParameterText(program.name, std::span(program.values).subspan(PRESET_NAME_PARAM, PRESET_NAME_SLOTS));
             programs.push_back(std::move(program));
             given.clear();
@@ -286,7 +312,15 @@ bool readBankText(std::string_view text, std::string_view fileName, std::vector<
             if (value < 0.0f || value > 1.0f)
                 return fail("the value " + std::string(valueText) + " of \"" + info.name + "\" is outside 0..1");
         }
-        programs.back().values[static_cast<std::size_t>(tag)] = value;
+        TValues& values = programs.back().values;
+        values[static_cast<std::size_t>(tag)] = value;
+        // The mode's values go in first, wherever the line stands; the
+        // program's own values of them stand over them.
+        if (tag == tag::MOD_FX_MODE) {
+            const std::array<float, 7>& row = modFXDefaultsFor(value);
+            for (std::size_t i = 0; i < MOD_FX_MEMORY_TAGS.size(); ++i)
+                if (!given.count(MOD_FX_MEMORY_TAGS[i])) values[static_cast<std::size_t>(MOD_FX_MEMORY_TAGS[i])] = row[i];
+        }
     }
     return true;
 }
@@ -335,10 +369,17 @@ bool checkBank(const std::vector<TProgramText>& programs, std::string& error) {
 std::string dumpProgram(std::string_view name, std::span<const float> values) {
     std::string text = "[";
     text.append(name).append("]\n");
+    // A mode that differs from the default is written, so reading the text
+    // starts from that mode's values: what differs from those is written.
+    const auto valueOf = [&values](int tag) {
+        return static_cast<std::size_t>(tag) < values.size() ? values[static_cast<std::size_t>(tag)] : 0.0f;
+    };
+    const bool namesMode = valueOf(tag::MOD_FX_MODE) != tagInfo()[tag::MOD_FX_MODE].defaultValue;
+    const TValues start = startingValues(namesMode ? std::optional(valueOf(tag::MOD_FX_MODE)) : std::nullopt);
     for (int tag = 0; tag < PARAMETER_COUNT && static_cast<std::size_t>(tag) < values.size(); ++tag) {
         const TTagInfo& info = tagInfo()[static_cast<std::size_t>(tag)];
         const float v = values[static_cast<std::size_t>(tag)];
-        if (isNameTag(tag) || v == info.defaultValue) continue;
+        if (isNameTag(tag) || v == start[static_cast<std::size_t>(tag)]) continue;
         const bool nameIsUnique = tagsByName().count(info.name) > 0;
         std::string line = (nameIsUnique ? info.name : std::to_string(tag)) + " = ";
         std::string valueText = numberText(v);
