@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "sampleplugin/sample_plugin_support.h"
 
@@ -86,6 +87,53 @@ TEST_F(SamplePlugin, StartAndOffsetMoveTheFirstFrame) {
         const long heard = static_cast<long>(9600 - c.firstFrame);
         EXPECT_GT(rms(out, static_cast<std::size_t>(heard - 1500), 1000), 0.05);
         EXPECT_LT(rms(out, static_cast<std::size_t>(heard + 200), 3000), 0.01);
+    }
+}
+
+// A 1000 Hz sine of 5 s at 48 kHz: 48 frames a period.
+samplefiles::Bytes sineWav(int frames) {
+    samplefiles::Bytes data;
+    for (int i = 0; i < frames; ++i)
+        samplefiles::le(data, static_cast<std::uint16_t>(static_cast<std::int16_t>(
+                                  std::lround(16000.0 * std::sin(2.0 * std::numbers::pi * i / 48.0)))),
+                        2);
+    return samplefiles::form(true, "WAVE", {samplefiles::fmtChunk(1, 1, 48000, 16), samplefiles::TChunk{"data", data}});
+}
+
+// In Loop, a start past the loop end is silent while the position walks back
+// one loop per move into the loop: here a loop of one period (48 frames) at
+// the key's own pitch, half a frame a move, comes back 47.5 frames a move,
+// 95 a frame. Then the loop's 1000 Hz sounds.
+TEST_F(SamplePlugin, AStartPastTheLoopEndIsSilentUntilThePositionWalksIn) {
+    constexpr int FRAMES = 240001;  // length 240000
+    writeBytes(sampleRoot + "/sine.wav", sineWav(FRAMES));
+    struct Case {
+        const char* what;
+        float start, loopStart, loopEnd;
+    } cases[] = {
+        {"from the end of the sample", 1.0f, 0.0f, 0.0002f},
+        {"from its middle, half the way", 0.5f, 0.0f, 0.0002f},
+        {"a loop in the middle, from the end", 1.0f, 0.5f, 0.5002f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto plugin = makeSamplePlugin("sine.wav");
+        ASSERT_TRUE(samples(*plugin).getSampleLoaded());
+        plugin->setSteppedValue(tag::SAMPLE_LOOP_MODE, LOOP);
+        plugin->setParameter(tag::SAMPLE_LOOP_START, c.loopStart);
+        plugin->setParameter(tag::SAMPLE_LOOP_END, c.loopEnd);
+        plugin->setParameter(tag::SAMPLE_START, c.start);
+        const double length = FRAMES - 1.0, span = (c.loopEnd - c.loopStart) * length;
+        const double silentFrames = (c.start - c.loopEnd) * length / (2.0 * (span - 0.5));
+        const auto silent = static_cast<std::size_t>(silentFrames);
+        const std::vector<float> out = playNote(*plugin, 57, static_cast<long>(silent) + 9600);
+
+        std::size_t first = 0;
+        while (first < out.size() && std::fabs(out[first]) < 0.01f) ++first;
+        EXPECT_NEAR(double(first), silentFrames, 48.0) << "sounds once the position is inside the loop";
+        EXPECT_LT(rms(out, 0, silent - 100), 1e-5) << "silent before";
+        EXPECT_GT(rms(out, silent + 2400, 4800), 0.05) << "the loop plays";
+        EXPECT_NEAR(crossingHz(out, silent + 2400, 4800, RATE), 1000.0, 20.0);
     }
 }
 
