@@ -260,6 +260,11 @@ stereoOverStruct TSamplePlayback::renderGrains(int v, const TSampleSlotFrame& sl
         }
         phase += grainInc[v][k];
 
+        // A grain that has ended (or not yet started) stays where it is until
+        // its phase restarts it. Moved on like the others, an ended grain of a
+        // long size at a high pitch would climb back into the sample long
+        // before its restart and play the sample's start again: a note whose
+        // sample has run out would start over, again and again.
         if (pos > GRAIN_SILENT_BELOW) {
             pos = advanceSamplePosition(pos, dir, move, mode, loopStart, loopEnd);
             if (!looping && pos >= length) {
