@@ -83,17 +83,23 @@ std::string TSampleLibrary::getSampleBankProblemStr() const {
 }
 
 // Both roots are in the store after the first start.
-void TSampleLibrary::start() {
-    char resources[1024] = {};
-    getResourcePath(resources, sizeof resources);
-    engine.setSampleBank(TSampleBank::acquire(std::string(resources) + "/" + SAMPLE_BANK_FILE_NAME));
+void TSampleLibrary::readFolders() {
     const std::string samples = platform::getDefaultFolderPath(platform::TDefaultFolder::samples);
     std::lock_guard lock(browser.lock);
     folders.homeSampleDir = loadFolderFromPrefs(SAMPLE_DIR_KEY, LONG_FOLDER_LIMIT, samples, true);
     folders.importSampleDir = folders.homeSampleDir;
     folders.externalSampleDir = loadFolderFromPrefs(EXTERNAL_SAMPLE_DIR_KEY, LONG_FOLDER_LIMIT, samples, true);
-    browser.sampleFolder = folders.homeSampleDir;
-    browser.externalSampleFolder = folders.externalSampleDir;
+}
+
+void TSampleLibrary::start() {
+    {
+        std::lock_guard lock(browser.lock);
+        browser.sampleFolder = folders.homeSampleDir;
+        browser.externalSampleFolder = folders.externalSampleDir;
+    }
+    char resources[1024] = {};
+    getResourcePath(resources, sizeof resources);
+    engine.setSampleBank(TSampleBank::acquire(std::string(resources) + "/" + SAMPLE_BANK_FILE_NAME));
 }
 
 // The background thread: the program's sample, and the frames of replaced
