@@ -170,6 +170,39 @@ TEST_F(SamplePlugin, ExtremePitchesAndGrainsStayFiniteAndSounding) {
     }
 }
 
+// Reloading the samples (the editor's commands that change or clear the user
+// sample) turns the voices off and nothing more: the delay's echoes of the
+// note ring on, while the key, still held, sounds no more.
+TEST_F(SamplePlugin, ReloadingTheSamplesStopsTheVoicesButNotTheEchoes) {
+    writeBytes(sampleRoot + "/chirp.wav", chirpWav());
+    auto plugin = makeSamplePlugin();
+    ASSERT_TRUE(samples(*plugin).getSampleLoaded());
+    plugin->setSteppedValue(tag::SAMPLE_LOOP_MODE, LOOP);
+    plugin->setParameter(tag::SAMPLE_LOOP_START, 0.25f);
+    plugin->setParameter(tag::SAMPLE_LOOP_END, 0.75f);
+    // Echoes 100 ms (4800 frames) apart, each 0.6 of the one before.
+    const float delayTime = static_cast<float>(std::log2(4799.0 / 48.0) / 12.0), feedback = (0.6f + 0.99f) / 1.98f;
+    const std::pair<int, float> chain[] = {
+        {tag::BYPASS_ALL_FX, 0.0f}, {tag::LOW_FI, 0.0f},         {tag::MOD_FX, 0.0f},
+        {tag::REVERB, 0.0f},        {tag::DELAY, 1.0f},          {tag::DELAY_TEMPO_SYNC, 0.0f},
+        {tag::DELAY_MIX, 0.5f},     {tag::DELAY_LEFT, delayTime}, {tag::DELAY_RIGHT, delayTime},
+        {tag::DELAY_FEED, feedback}, {tag::DELAY_CROSS, 0.5f},   {tag::DELAY_EQUAL_FEEDBACK, 0.0f},
+        {tag::DELAY_LOWPASS_FILTER_FREQUENCY, 1.0f}, {tag::DELAY_HIGHPASS_FILTER_FREQUENCY, 0.0f}};
+    for (const auto& [tag, value] : chain) plugin->setParameter(tag, value);
+    render(*plugin, 512);
+
+    note(*plugin, 57, true);
+    const std::vector<float> held = render(*plugin, 24064);
+    ASSERT_GT(rms(held, 19200, 4800), 0.05);
+    samples(*plugin).updateLoadedSamples();
+    const std::vector<float> after = render(*plugin, static_cast<long>(3 * RATE));
+    EXPECT_GT(rms(after, 100, 4000), 0.02) << "the echo of the note's last 100 ms";
+    EXPECT_GT(rms(after, 4900, 4000), 0.6 * 0.5 * rms(after, 100, 4000)) << "and the next one";
+    EXPECT_LT(rms(after, static_cast<std::size_t>(2.5 * RATE), 4800), 1e-4) << "the held key sounds no more";
+    EXPECT_TRUE(samples(*plugin).getSampleLoaded()) << "the sample is loaded again";
+    note(*plugin, 57, false);
+}
+
 // The preview plays the user sample from its start at its own rate, then stops.
 TEST_F(SamplePlugin, ThePreviewPlaysTheUserSampleOnce) {
     writeBytes(sampleRoot + "/chirp.wav", chirpWav());
