@@ -75,6 +75,7 @@ void TSoundEngine::processDeprecated(std::int32_t sampleFrames) {
 void TSoundEngine::takeBlockRequests() {
     takeSampleRate();
     if (engine.resetRequested.exchange(false, std::memory_order_acquire)) reset();
+    if (engine.voicesOffRequested.exchange(false, std::memory_order_acquire)) turnAllVoicesOff();
     if (engine.previewNoteOffRequested.exchange(false, std::memory_order_acquire)) releasePreviewNoteNow();
     if (engine.previewNoteOnRequested.exchange(false, std::memory_order_acquire)) startPreviewNoteNow();
     takePreviewRequest();

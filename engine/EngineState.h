@@ -73,6 +73,7 @@ struct TEngineState {
     std::atomic<bool> previewNoteOnRequested{false};
     std::atomic<bool> previewNoteOffRequested{false};
     std::atomic<bool> resetRequested{false};
+    std::atomic<bool> voicesOffRequested{false};
     // A sample rate the host set, 0 when none waits: taken at the next block
     // start, so that the voices, filters and effects are rebuilt on the
     // thread that reads them.

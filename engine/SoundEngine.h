@@ -145,6 +145,9 @@ public:
     void previewNoteOn();
     void previewNoteReleased();
     void requestReset();
+    // Every voice off at the next block, and nothing else: the effects' tails,
+    // the LFOs and the Gator go on (the samples were reloaded under them).
+    void requestAllVoicesOff();
     // Audio thread (program application and the block start).
     void reset();
 

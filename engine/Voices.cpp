@@ -443,6 +443,8 @@ void TSoundEngine::previewNoteReleased() {
 
 void TSoundEngine::requestReset() { engine.resetRequested.store(true, std::memory_order_release); }
 
+void TSoundEngine::requestAllVoicesOff() { engine.voicesOffRequested.store(true, std::memory_order_release); }
+
 void TSoundEngine::startPreviewNoteNow() {
     if (voices.previewNoteIsOn) return;
     midiNoteDown(60, 100, 0);

@@ -16,6 +16,9 @@ inline constexpr const char* SAMPLE_LOAD_OK_TEXT = "!";
 inline constexpr const char* SAMPLE_NOT_FOUND_TEXT = "Sample Not Found:";
 // The file loaded, but a path this long cannot be kept with the program.
 inline constexpr const char* SAMPLE_PATH_TOO_LONG_TEXT = "Sample Path Too Long To Save:";
+// The loaded sample's name and folder while no user sample is usable.
+inline constexpr const char* NO_SAMPLE_TEXT = "No Sample";
+inline constexpr const char* NO_FOLDER_TEXT = "No Folder";
 
 // The roots the two trees are browsed below, read from the preferences at
 // start-up; the external one changes when the user picks another.

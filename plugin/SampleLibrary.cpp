@@ -83,17 +83,23 @@ std::string TSampleLibrary::getSampleBankProblemStr() const {
 }
 
 // Both roots are in the store after the first start.
-void TSampleLibrary::start() {
-    char resources[1024] = {};
-    getResourcePath(resources, sizeof resources);
-    engine.setSampleBank(TSampleBank::acquire(std::string(resources) + "/" + SAMPLE_BANK_FILE_NAME));
+void TSampleLibrary::readFolders() {
     const std::string samples = platform::getDefaultFolderPath(platform::TDefaultFolder::samples);
     std::lock_guard lock(browser.lock);
     folders.homeSampleDir = loadFolderFromPrefs(SAMPLE_DIR_KEY, LONG_FOLDER_LIMIT, samples, true);
     folders.importSampleDir = folders.homeSampleDir;
     folders.externalSampleDir = loadFolderFromPrefs(EXTERNAL_SAMPLE_DIR_KEY, LONG_FOLDER_LIMIT, samples, true);
-    browser.sampleFolder = folders.homeSampleDir;
-    browser.externalSampleFolder = folders.externalSampleDir;
+}
+
+void TSampleLibrary::start() {
+    {
+        std::lock_guard lock(browser.lock);
+        browser.sampleFolder = folders.homeSampleDir;
+        browser.externalSampleFolder = folders.externalSampleDir;
+    }
+    char resources[1024] = {};
+    getResourcePath(resources, sizeof resources);
+    engine.setSampleBank(TSampleBank::acquire(std::string(resources) + "/" + SAMPLE_BANK_FILE_NAME));
 }
 
 // The background thread: the program's sample, and the frames of replaced
@@ -297,12 +303,12 @@ void TSampleLibrary::normalizeSampleVol() {
 
 std::string TSampleLibrary::getLoadedSampleDisplayNameStr() {
     const auto data = usableUserSample();
-    return data ? getFileNameOnlyStr(data->getName(), true) : std::string();
+    return data ? getFileNameOnlyStr(data->getName(), true) : std::string(NO_SAMPLE_TEXT);
 }
 
 std::string TSampleLibrary::getLoadedSampleFolderNameStr() {
     const auto data = usableUserSample();
-    return data ? sampleFileDirectory(data->getName()) : std::string();
+    return data ? sampleFileDirectory(data->getName()) : std::string(NO_FOLDER_TEXT);
 }
 
 std::string TSampleLibrary::getBadSampleStr() {
@@ -315,8 +321,10 @@ void TSampleLibrary::reloadSample() {
     reloadSampleLocked();
 }
 
+// The voices stop, as they would reading a sample that changes under them;
+// the effects ring on.
 void TSampleLibrary::updateLoadedSamples() {
-    engine.requestReset();
+    engine.requestAllVoicesOff();
     if (!plugin.getOnOff(tag::SAMPLE_LOADED)) return;
     std::lock_guard lock(browser.lock);
     loadSampleLocked();
@@ -384,11 +392,11 @@ void TSampleLibrary::setSampleInProgram(const std::string& fullPath) {
         plugin.setParameter(SAMPLE_NAME_PARAM + k, slots[static_cast<std::size_t>(k)]);
 }
 
+// A file that does not load leaves the slot as it was, and says so.
 bool TSampleLibrary::loadUserSampleLocked(const std::string& path) {
     std::string why;
     std::unique_ptr<TSampleData> data = readSampleFile(path, why);
     if (!data || !engine.sampleSlots().userSample.publish(std::move(data))) {
-        engine.sampleSlots().userSamplePresent = false;
         browser.badSampleStr = SAMPLE_NOT_FOUND_TEXT + path;
         return false;
     }
@@ -402,7 +410,10 @@ void TSampleLibrary::loadSelectedLocked(int index) {
     const auto name = listedNameLocked(&TSampleFolderListing::sampleFiles, index);
     if (!name) return;
     const std::string path = joinSamplePath(browseFolderLocked(), *name);
-    if (!loadUserSampleLocked(path)) return;
+    if (!loadUserSampleLocked(path)) {
+        engine.sampleSlots().userSamplePresent = false;
+        return;
+    }
     browser.curSampleNo = index;
     engine.sampleSlots().userSamplePresent = true;
     setSampleInProgram(path);
@@ -421,7 +432,10 @@ void TSampleLibrary::loadSampleLocked() {
         browser.badSampleStr = SAMPLE_NOT_FOUND_TEXT + full;
         return;
     }
-    if (!loadUserSampleLocked(full)) return;
+    if (!loadUserSampleLocked(full)) {
+        engine.sampleSlots().userSamplePresent = false;
+        return;
+    }
     browseFolderLocked() = keptBelow(sampleFileDirectory(full), sampleRootLocked());
     engine.sampleSlots().userSamplePresent = true;
     scanLocked();
@@ -618,17 +632,21 @@ static void reportImportFailure(const TSampleImportResult& result) {
     messageBox(text, MESSAGE_BOX_OK_ONLY);
 }
 
+// A single file dropped becomes the user sample. One that is copied but does
+// not load leaves the sample in use playing as it was, points and all, and
+// the failure text says so; files dropped together are only copied. The
+// points go back to the file's own only for a sample the drop loaded.
 void TSampleLibrary::importSampleFromDrag(const std::string& path, int count) {
     TSampleImportResult result;
+    bool loaded = false;
     {
         std::lock_guard lock(browser.lock);
         result = importSampleFile(path, browseFolderLocked());
         if (result.status == TSampleImportStatus::copied) {
-            if (count == 1) {
-                if (loadUserSampleLocked(result.destination)) {
-                    engine.sampleSlots().userSamplePresent = true;
-                    setSampleInProgram(result.destination);
-                }
+            if (count == 1 && loadUserSampleLocked(result.destination)) {
+                engine.sampleSlots().userSamplePresent = true;
+                setSampleInProgram(result.destination);
+                loaded = true;
             }
             scanLocked();
             setSampleNoLocked();
@@ -636,10 +654,12 @@ void TSampleLibrary::importSampleFromDrag(const std::string& path, int count) {
     }
     reportImportFailure(result);
     if (result.status != TSampleImportStatus::copied) return;
-    setDefaultSamplePositions();
+    if (loaded) setDefaultSamplePositions();
     handOff.screenUpdatePending = true;
 }
 
+// The dialog opens at the browsed folder; the files chosen go into the home
+// root, which the browser then shows.
 void TSampleLibrary::importSampleFromMenu() {
     if (plugin.getOnOff(tag::USE_EXTERNAL_SAMPLE_DIRECTORY)) return;
     std::string start;
@@ -652,6 +672,7 @@ void TSampleLibrary::importSampleFromMenu() {
     std::vector<TSampleImportResult> results;
     {
         std::lock_guard lock(browser.lock);
+        browser.sampleFolder = folders.homeSampleDir;
         for (const std::string& path : chosen) results.push_back(importSampleFile(path, browser.sampleFolder));
         scanLocked();
         setSampleNoLocked();

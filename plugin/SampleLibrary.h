@@ -7,8 +7,9 @@
 // parameter store of its own.
 //
 // Threads:
-//   - start(): once, on the thread that builds the plug-in, before the
-//     background thread or the audio thread run.
+//   - readFolders() and start(): once each, in that order, on the thread that
+//     builds the plug-in, before the background thread or the audio thread
+//     run.
 //   - takeUserSampleRequest(): the background thread's sample job (or whoever
 //     runs the worker's pass, never the audio thread).
 //   - every other operation: the editor's thread (tests: any thread but the
@@ -60,8 +61,11 @@ public:
     TSampleLibrary(const TSampleLibrary&) = delete;
     TSampleLibrary& operator=(const TSampleLibrary&) = delete;
 
-    // The roots from the preferences, the process's sample bank for the
-    // engine, both trees browsed from their roots.
+    // Start-up, in two steps. First the roots from the preferences (before
+    // any other folder is read); then, once the engine has started, both
+    // trees browsed from their roots and, the last of the start-up, the
+    // process's sample bank for the engine.
+    void readFolders();
     void start();
     // The worker's sample job: the load a program asked for, replaced
     // samples freed.

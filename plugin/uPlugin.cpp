@@ -88,7 +88,6 @@ APlugin::APlugin(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, NU
     soundEngine.setSampleRate(START_SAMPLE_RATE);
 
     initVariables();
-    sampleLibrary.start();
     // File work that program application asks for, on the background thread.
     worker.addJob([this] { takeTuningRequest(); });
     worker.addJob([this] { sampleLibrary.takeUserSampleRequest(); });

@@ -21,8 +21,9 @@ void APlugin::initVariables() {
     // The value arrays and every attribute of the 1024 tags.
     initParameters();
 
-    // Folders (the sample library reads its own roots as it starts). The ECS
-    // folder is in the store after the first start.
+    // The sample folders come first of the folders; the ECS folder is in the
+    // store after the first start too.
+    sampleLibrary.readFolders();
     folders.ecsDirStr = loadFolderFromPrefs(ECS_DIR_KEY, SHORT_FOLDER_LIMIT,
                                             platform::getDefaultFolderPath(platform::TDefaultFolder::ecs), true);
     // A stored manual path never takes effect: the manual is where the product puts it.
@@ -36,6 +37,8 @@ void APlugin::initVariables() {
     // The tuning, the MIDI preferences, the engine's tables and units, the
     // modulation engine and a reset.
     soundEngine.start();
+    // The sample browser at its roots; the built-in sample bank comes last.
+    sampleLibrary.start();
 }
 
 std::string APlugin::getManualPath() const { return folders.helpPath; }

@@ -122,9 +122,16 @@ TSampleSlotFrame effectiveSlot(const TSampleSlotFrame& slot) {
 double advanceSamplePosition(double pos, double& dir, double step, int mode, double loopStart, double loopEnd) {
     const double span = loopEnd - loopStart;
     if (mode == SAMPLE_LOOP || mode == SAMPLE_REVERSE_LOOP) {
+        const bool pastTheEnd = pos >= loopEnd;
         pos += step;
-        if (pos >= loopEnd && span > 0.0) pos = loopStart + std::fmod(pos - loopStart, span);
-        return pos;
+        if (pos < loopEnd || !(span > 0.0)) return pos;
+        // A position past the loop end (a start beyond it, or a loop end moved
+        // below a sounding voice) walks back by one loop per move and reads
+        // nothing until it is inside. A step of a whole loop or more would
+        // never bring it back, nor keep one inside the loop: such a move
+        // wraps by its remainder, so that the voice sounds at any pitch.
+        if (pastTheEnd && step < span) return pos - span;
+        return loopStart + std::fmod(pos - loopStart, span);
     }
     if (mode == SAMPLE_PING_PONG) {
         if (!reachesLoopPoint(pos + dir * step, dir, loopStart, loopEnd)) return pos + dir * step;
@@ -146,9 +153,10 @@ void pingPongFrame(double p, double& dir, double step, double loopStart, double 
     if (!reachesLoopPoint(next, dir, loopStart, loopEnd)) return;
     next = q - dir * step;
     dir = -dir;
-    // Turned at both points and still outside: the step is longer than the
-    // loop, and every further frame would carry the position further away
-    // (the voice silent for good). Folded, it keeps sounding at its pitch.
+    // Turned at both points and still outside, as a step over half the loop
+    // can leave it: the turns do not run away, they go on cycling, but partly
+    // outside the loop, where reads give the sample around the loop or
+    // silence. Folded, every read stays inside the loop at the voice's step.
     if (turnedFirst && (next < loopStart || next > loopEnd) && loopEnd - loopStart > 0.0) {
         dir = from;
         q = foldIntoPingPong(p, dir, step, loopStart, loopEnd);
@@ -252,6 +260,11 @@ stereoOverStruct TSamplePlayback::renderGrains(int v, const TSampleSlotFrame& sl
         }
         phase += grainInc[v][k];
 
+        // A grain that has ended (or not yet started) stays where it is until
+        // its phase restarts it. Moved on like the others, an ended grain of a
+        // long size at a high pitch would climb back into the sample long
+        // before its restart and play the sample's start again: a note whose
+        // sample has run out would start over, again and again.
         if (pos > GRAIN_SILENT_BELOW) {
             pos = advanceSamplePosition(pos, dir, move, mode, loopStart, loopEnd);
             if (!looping && pos >= length) {

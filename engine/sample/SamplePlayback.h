@@ -114,19 +114,25 @@ private:
 };
 
 // Moves a position once by step frames in direction dir under a loop mode,
-// as a grain and the voice's own position in grain playback move: loops wrap
-// into loopStart..loopEnd by the remainder, however far one step goes;
-// ping-pong turns dir where the move would reach a loop point (down to the
-// start or up to the end) and stays where it was for this move. One-shot
-// modes only move. A loop of no length is played as a one-shot by the caller.
+// as plain playback in the loops, a grain and the voice's own position in
+// grain playback move: a loop wraps a move that reaches its end back into
+// loopStart..loopEnd by the remainder, however far one step goes; a position
+// that already lies past the loop end goes back one loop per move instead,
+// and so stays outside (silent in plain playback) until it walks in, unless
+// the step is a whole loop or longer. Ping-pong turns dir where the move
+// would reach a loop point (down to the start or up to the end) and stays
+// where it was for this move. One-shot modes only move. A loop of no length
+// is played as a one-shot by the caller.
 double advanceSamplePosition(double pos, double& dir, double step, int mode, double loopStart, double loopEnd);
 
 // Plain playback's frame of two sub-samples in ping-pong: from p in
 // direction dir, the second sub-sample's position q and the next frame's
 // position. A move that reaches a loop point turns dir: the first move then
-// goes back one frame from p, the second back to q. A step so long that the
-// frame turns at both points and still leaves the loop folds both moves into
-// the loop instead, so that the voice keeps sounding at any pitch.
+// goes back one frame from p, the second back to q. A frame that turns at
+// both points and still ends outside the loop (which takes a step over half
+// the loop) folds both moves into the loop instead: the turns alone keep
+// cycling, but through positions outside the loop, where the voice would read
+// the sample around its loop or nothing.
 void pingPongFrame(double p, double& dir, double step, double loopStart, double loopEnd, double& q, double& next);
 // The slot as it really plays: a loop without length plays as a one-shot
 // (forwards or backwards) to the sample's end.

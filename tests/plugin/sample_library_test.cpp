@@ -76,6 +76,7 @@ protected:
         writeWav(root + "/loop.wav", true);
         writeWav(root + "/Drums/kick.wav", false);
         writeWav(dataHome + "/Orventa/Kolbri/outside.wav", false);
+        library.readFolders();
         library.start();
     }
 

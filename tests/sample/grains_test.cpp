@@ -46,6 +46,9 @@ struct GrainRules {
     double pos[4] = {0, -1e8, -1e8, -1e8};
     bool fullWeight[4] = {true, true, true, true};
     TRandSeed seed;
+    // Grains that have ended (or not yet started) stay where they are; set,
+    // they move on like the others and may climb back into the sample.
+    bool movesEndedGrains = false;
 
     explicit GrainRules(double size) { std::fill(std::begin(inc), std::end(inc), 1.0 / size); }
 
@@ -89,17 +92,19 @@ struct GrainRules {
                 weight = 0;
             }
             phase[k] += inc[k];
-            double moved = pos[k] + 2.0 * d * dir[k];
-            if (!looping && moved >= L) {
-                moved = -100000;
-                readLeft = readRight = 0;  // a grain that runs out falls silent itself
-            } else if ((m == SAMPLE_LOOP || m == SAMPLE_REVERSE_LOOP) && moved > le) {
-                moved = moved - le + ls;
-            } else if (m == SAMPLE_PING_PONG && ((dir[k] < 0 && moved <= ls) || (dir[k] > 0 && moved >= le))) {
-                dir[k] = -dir[k];
-                moved = pos[k];
+            if (pos[k] > -100 || movesEndedGrains) {
+                double moved = pos[k] + 2.0 * d * dir[k];
+                if (!looping && moved >= L) {
+                    moved = -100000;
+                    readLeft = readRight = 0;  // a grain that runs out falls silent itself
+                } else if ((m == SAMPLE_LOOP || m == SAMPLE_REVERSE_LOOP) && moved > le) {
+                    moved = moved - le + ls;
+                } else if (m == SAMPLE_PING_PONG && ((dir[k] < 0 && moved <= ls) || (dir[k] > 0 && moved >= le))) {
+                    dir[k] = -dir[k];
+                    moved = pos[k];
+                }
+                pos[k] = moved;
             }
-            pos[k] = moved;
             sumLeft += readLeft;
             sumRight += readRight;
             if (phase[k] > 1) {
@@ -128,6 +133,7 @@ TEST(Grains, WeightSumAndRestartAsTheirRulesSay) {
         double pitchRatio;
         float offset, grainLength, grainSize, grainRandom;
         int frames;
+        bool endedGrainsWouldReturn = false;  // the case shows why ended grains stay put
     } cases[] = {
         {"one-shot, grains overlapping by their phases", SAMPLE_ONE_SHOT, 0, 1, 0.37, 0.0f, 0.5f, 60, 0.0f, 5000},
         {"one-shot running out: each grain ends by itself", SAMPLE_ONE_SHOT, 0, 1, 1.3, 0.0f, 0.45f, 200, 0.3f, 3500},
@@ -135,20 +141,31 @@ TEST(Grains, WeightSumAndRestartAsTheirRulesSay) {
         {"ping-pong: grains turn in place", SAMPLE_PING_PONG, 0.4f, 0.45f, 2.2, 0.0f, 0.4f, 150, 0.5f, 8000},
         {"reverse, restarts held to the end", SAMPLE_REVERSE, 0, 1, 0.6, 0.1f, 0.3f, 40, 1.0f, 6000},
         {"reverse loop reads below its loop end", SAMPLE_REVERSE_LOOP, 0.2f, 0.7f, 0.8, 0.0f, 0.5f, 75, 0.2f, 8000},
+        // 500 frames a move: a grain runs through the sample in 8 frames and
+        // waits some 2000 for its restart. Moved on from where it ended, it
+        // would be back at the sample's start after 200 frames and again
+        // every 200 more: a sound that has run out starting over.
+        {"one-shot, long grains at a high pitch: an ended grain stays silent", SAMPLE_ONE_SHOT, 0, 1, 250, 0.0f, 1.0f,
+         2000, 0.0f, 5000, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const TSampleSlotFrame slot = slotOf(rising.get(), c.mode, c.loopStart, c.loopEnd);
         TSamplePlayback play;
         play.startVoice(5, true, 0.0, c.grainSize);
-        GrainRules rules(c.grainSize);
-        rules.seed = play.grainSeed;
+        GrainRules rules(c.grainSize), movingEnded(c.grainSize);
+        rules.seed = movingEnded.seed = play.grainSeed;
+        movingEnded.movesEndedGrains = true;
+        int startsOver = 0;  // frames only ended grains that moved on would sound
         const TSampleVoiceInput input{c.pitchRatio, c.offset, true, c.grainLength, c.grainSize, c.grainRandom};
         int restarts = 0, silentFrames = 0;
         for (int i = 0; i < c.frames; ++i) {
             float left, right;
             rules.frame(slot, input, left, right);
+            float movedLeft, movedRight;
+            movingEnded.frame(slot, input, movedLeft, movedRight);
             const stereoOverStruct out = play.renderVoice(5, slot, input);
+            if (out.lane[0] == 0.0f && movedLeft != 0.0f) ++startsOver;
             ASSERT_NEAR(out.lane[0], left, 2e-6f) << "frame " << i;
             ASSERT_NEAR(out.lane[1], right, 2e-6f) << "frame " << i;
             ASSERT_EQ(out.lane[2], out.lane[0]) << "both sub-samples carry the frame's sum";
@@ -164,6 +181,9 @@ TEST(Grains, WeightSumAndRestartAsTheirRulesSay) {
             if (left == 0.0f) ++silentFrames;
         }
         EXPECT_GT(restarts, 4) << "the case restarts grains";
+        if (c.endedGrainsWouldReturn) {
+            EXPECT_GT(startsOver, 100) << "the case would start over";
+        }
         EXPECT_LT(silentFrames, c.frames) << "the case sounds";
     }
 }

@@ -110,8 +110,12 @@ TEST(SamplePlayback, PingPongTurnsAsItsRuleSays) {
         {"next lands on the start itself", 3, -1, 0.5, 2, 10, 2.5, 3, 1},
         {"a start past the loop end walks down to it", 12, 1, 0.75, 2, 10, 11, 10.25, -1},
         {"both points in one frame, back inside the loop", 3, 1, 1.5, 2, 4, 2, 3.5, 1},
-        // The rule would give q 2, next 11 and every later frame further up.
+        // The turns alone would give q 2, next 11, then cycle through 19, 9,
+        // 1, -7 and 3 again: most frames outside the loop.
         {"a step longer than the loop bounces within it", 3, 1, 9, 2, 4, 4, 3, -1},
+        // Down to 0 and up again; the turns alone would end the frame at -2.
+        {"a step over half the loop that ends outside folds", 3, -1, 6, 0, 10, 3, 9, 1},
+        {"a step over half the loop that stays inside turns as usual", 5, 1, 6, 0, 10, 4, 10, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -120,6 +124,47 @@ TEST(SamplePlayback, PingPongTurnsAsItsRuleSays) {
         EXPECT_NEAR(q, c.q, 1e-9);
         EXPECT_NEAR(next, c.next, 1e-9);
         EXPECT_EQ(dir, c.nextDir);
+    }
+}
+
+// A start past the loop end (frame 900, the loop 250..300): the position
+// goes back one loop per move (1 frame on, 50 back) and reads nothing until
+// it is inside the loop; from there the loop plays. A step of a whole loop
+// or more would never come back: it wraps by its remainder at once.
+TEST(SamplePlayback, AStartPastTheLoopEndIsSilentUntilItWalksIn) {
+    const auto data = ramp(1001);
+    struct Case {
+        const char* what;
+        int mode;
+        double ratio;      // the voice's pitch ratio: the step of a sub-sample
+        int silentReads;   // sub-samples before the first read
+        double firstRead;  // the value (the frame read) there
+        double low, high;  // every later read lies here
+    } cases[] = {
+        {"loop: 900 walks down to 263", SAMPLE_LOOP, 1.0, 13, 263, 250, 300},
+        {"reverse loop reads it back from the loop end", SAMPLE_REVERSE_LOOP, 1.0, 13, 37, 0, 50},
+        {"a step just under the loop walks a frame a move", SAMPLE_LOOP, 49.0, 600, 299.993, 250, 300},
+        {"a step longer than the loop: 960 is 260 in the loop", SAMPLE_LOOP, 60.0, 1, 260, 250, 300},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TSampleSlotFrame slot = userSlot(data.get(), SAMPLE_LOOP, 0.25f, 0.3f);
+        slot.mode = c.mode;
+        TSamplePlayback play;
+        play.startVoice(3, true, 900.0, 100.0f);
+        std::vector<float> reads;
+        for (int i = 0; i < 400; ++i) {
+            const stereoOverStruct out = play.renderVoice(3, slot, TSampleVoiceInput{c.ratio});
+            reads.push_back(out.lane[0] / UNIT);
+            reads.push_back(out.lane[2] / UNIT);
+        }
+        ASSERT_TRUE(play.isSounding(3));
+        for (int i = 0; i < c.silentReads; ++i) EXPECT_EQ(reads[static_cast<std::size_t>(i)], 0.0f) << "read " << i;
+        EXPECT_NEAR(reads[static_cast<std::size_t>(c.silentReads)], c.firstRead, 1e-3);
+        for (std::size_t i = static_cast<std::size_t>(c.silentReads); i < reads.size(); ++i) {
+            ASSERT_GE(reads[i], c.low - 1e-3) << "read " << i;
+            ASSERT_LE(reads[i], c.high + 1e-3) << "read " << i;
+        }
     }
 }
 

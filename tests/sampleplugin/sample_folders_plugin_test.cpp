@@ -120,7 +120,8 @@ TEST_F(SamplePlugin, ASampleInTheRootShowsEmptyFolderNamesAndTexts) {
     EXPECT_EQ(plugin->getParameterDisplayStr(SAMPLE_OFFSET), "4800");
     plugin->setParameter(249, 0.0f);
     EXPECT_EQ(plugin->getParameterDisplayStr(SAMPLE_START), "Sample 0") << "no usable sample, no frames";
-    EXPECT_EQ(samples(*plugin).getLoadedSampleDisplayNameStr(), "");
+    EXPECT_EQ(samples(*plugin).getLoadedSampleDisplayNameStr(), "No Sample");
+    EXPECT_EQ(samples(*plugin).getLoadedSampleFolderNameStr(), "No Folder");
 }
 
 TEST_F(SamplePlugin, TheBrowserListsSortedNamesWithinBounds) {
@@ -197,6 +198,86 @@ TEST_F(SamplePlugin, ImportsNeverDamageAFile) {
     EXPECT_EQ(samples(*plugin).getLoadedSampleDisplayNameStr(), "new");
 }
 
+// A file dropped alone that is copied but does not load leaves the sample in
+// use playing as the user set it, and the failure text says what happened;
+// files dropped together are only copied, and leave the points alone too.
+TEST_F(SamplePlugin, ADropThatLoadsNothingLeavesTheSampleInUseAsItWas) {
+    writeBytes(sampleRoot + "/chirp.wav", chirpWav());
+    writeBytes(dataHome + "/broken.wav", samplefiles::Bytes(20, 7));
+    writeBytes(dataHome + "/new.wav", chirpWav(3000));
+    auto plugin = makeSamplePlugin();
+    ASSERT_TRUE(samples(*plugin).getSampleLoaded());
+    const std::pair<int, float> edited[] = {{tag::SAMPLE_START, 0.3f}, {tag::SAMPLE_LOOP_START, 0.25f},
+                                            {tag::SAMPLE_LOOP_END, 0.75f}};
+    plugin->setSteppedValue(tag::SAMPLE_LOOP_MODE, LOOP);
+    for (const auto& [tag, value] : edited) plugin->setParameter(tag, value);
+    const auto pointsKept = [&] {
+        for (const auto& [tag, value] : edited) EXPECT_EQ(plugin->getParameter(tag), value) << "parameter " << tag;
+        EXPECT_EQ(plugin->getSteppedValue(tag::SAMPLE_LOOP_MODE), LOOP);
+    };
+
+    samples(*plugin).importSampleFromDrag(dataHome + "/broken.wav", 1);
+    EXPECT_TRUE(platform_test::fileExists(sampleRoot + "/broken.wav")) << "copied";
+    EXPECT_EQ(samples(*plugin).getNumOfSamplesInSampleFolder(), 2);
+    EXPECT_TRUE(samples(*plugin).getSampleLoaded());
+    EXPECT_EQ(samples(*plugin).getLoadedSampleDisplayNameStr(), "chirp");
+    const std::string failure = samples(*plugin).getBadSampleStr();
+    EXPECT_EQ(failure.rfind("Sample Not Found:", 0), 0u) << failure;
+    EXPECT_NE(failure.find("broken.wav"), std::string::npos) << failure;
+    pointsKept();
+    // The loop from the edited start: 2880 frames in, the chirp's pitch there.
+    const std::vector<float> out = playNote(*plugin, 57, 24000);
+    EXPECT_NEAR(crossingHz(out, 200, 480, pluginfiles::RATE), chirpHz(2880 + 200 + 240), 70.0);
+    EXPECT_GT(rms(out, 19200, 4800), 0.05) << "the loop plays on";
+
+    samples(*plugin).importSampleFromDrag(dataHome + "/new.wav", 2);
+    EXPECT_EQ(samples(*plugin).getNumOfSamplesInSampleFolder(), 3) << "copied";
+    EXPECT_EQ(samples(*plugin).getLoadedSampleDisplayNameStr(), "chirp") << "not loaded";
+    pointsKept();
+
+    // Alone, a file that loads becomes the user sample with its own points.
+    std::filesystem::remove(sampleRoot + "/new.wav");
+    samples(*plugin).importSampleFromDrag(dataHome + "/new.wav", 1);
+    EXPECT_EQ(samples(*plugin).getLoadedSampleDisplayNameStr(), "new");
+    EXPECT_EQ(samples(*plugin).getBadSampleStr(), "!");
+    EXPECT_EQ(plugin->getParameter(tag::SAMPLE_START), 0.0f);
+    EXPECT_EQ(plugin->getSteppedValue(tag::SAMPLE_LOOP_MODE), ONE_SHOT);
+}
+
+// The files chosen in the import dialog go into the home root, whatever
+// folder was browsed when it opened, and the browser shows the root.
+TEST_F(SamplePlugin, AMenuImportCopiesIntoTheRootAndShowsIt) {
+    std::filesystem::create_directories(sampleRoot + "/Drums");
+    writeBytes(sampleRoot + "/Drums/kick.wav", chirpWav(200));
+    writeBytes(dataHome + "/snare.wav", chirpWav(300));
+    writeBytes(dataHome + "/hat.wav", chirpWav(400));
+    auto plugin = makeSamplePlugin("");
+    samples(*plugin).setSampleCurFolder(0);
+    ASSERT_EQ(samples(*plugin).getCurSampleFolderDisplayNameStr(), "Drums");
+
+    cancelNextDialog();
+    samples(*plugin).importSampleFromMenu();
+    EXPECT_EQ(samples(*plugin).getCurSampleFolderDisplayNameStr(), "Drums") << "nothing chosen, nothing changes";
+
+    platform::TDesktopAnswer answer;
+    answer.button = platform::TDesktopButton::ok;
+    answer.paths = {dataHome + "/snare.wav", dataHome + "/hat.wav"};
+    answers.push_back(answer);
+    requests.clear();
+    samples(*plugin).importSampleFromMenu();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].title, "Sample Loader");
+    EXPECT_EQ(std::filesystem::path(requests[0].startFolder), std::filesystem::path(sampleRoot + "/Drums"))
+        << "the dialog opens at the browsed folder";
+    for (const char* name : {"/snare.wav", "/hat.wav"})
+        EXPECT_TRUE(fileText(sampleRoot + name) == fileText(dataHome + name)) << name << " copied into the root";
+    EXPECT_FALSE(platform_test::fileExists(sampleRoot + "/Drums/snare.wav"));
+    EXPECT_EQ(samples(*plugin).getCurSampleFolderDisplayNameStr(), "") << "the browser at the root";
+    ASSERT_EQ(samples(*plugin).getNumOfSamplesInSampleFolder(), 2);
+    EXPECT_EQ(samples(*plugin).getSampleNoDisplayNameStr(0), "hat.wav");
+    EXPECT_EQ(samples(*plugin).getSampleNoDisplayNameStr(1), "snare.wav");
+}
+
 TEST_F(SamplePlugin, ANewFolderIsMadeInTheBrowsedFolder) {
     auto plugin = makeSamplePlugin("");
     struct Case {
@@ -235,9 +316,9 @@ TEST_F(SamplePlugin, SteppingThroughTheListPassesAFileThatDoesNotLoad) {
         int sampleNo;  // as the browser then shows it
         const char* name;
     } steps[] = {
-        {1, false, -1, ""},   // b.wav does not load
-        {1, true, 2, "c"},    // on from b.wav, not from a.wav again
-        {-1, false, -1, ""},  // back onto b.wav
+        {1, false, -1, "No Sample"},   // b.wav does not load
+        {1, true, 2, "c"},             // on from b.wav, not from a.wav again
+        {-1, false, -1, "No Sample"},  // back onto b.wav
         {-1, true, 0, "a"},
     };
     for (const Step& s : steps) {

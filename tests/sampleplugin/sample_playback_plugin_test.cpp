@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "sampleplugin/sample_plugin_support.h"
 
@@ -89,6 +90,53 @@ TEST_F(SamplePlugin, StartAndOffsetMoveTheFirstFrame) {
     }
 }
 
+// A 1000 Hz sine of 5 s at 48 kHz: 48 frames a period.
+samplefiles::Bytes sineWav(int frames) {
+    samplefiles::Bytes data;
+    for (int i = 0; i < frames; ++i)
+        samplefiles::le(data, static_cast<std::uint16_t>(static_cast<std::int16_t>(
+                                  std::lround(16000.0 * std::sin(2.0 * std::numbers::pi * i / 48.0)))),
+                        2);
+    return samplefiles::form(true, "WAVE", {samplefiles::fmtChunk(1, 1, 48000, 16), samplefiles::TChunk{"data", data}});
+}
+
+// In Loop, a start past the loop end is silent while the position walks back
+// one loop per move into the loop: here a loop of one period (48 frames) at
+// the key's own pitch, half a frame a move, comes back 47.5 frames a move,
+// 95 a frame. Then the loop's 1000 Hz sounds.
+TEST_F(SamplePlugin, AStartPastTheLoopEndIsSilentUntilThePositionWalksIn) {
+    constexpr int FRAMES = 240001;  // length 240000
+    writeBytes(sampleRoot + "/sine.wav", sineWav(FRAMES));
+    struct Case {
+        const char* what;
+        float start, loopStart, loopEnd;
+    } cases[] = {
+        {"from the end of the sample", 1.0f, 0.0f, 0.0002f},
+        {"from its middle, half the way", 0.5f, 0.0f, 0.0002f},
+        {"a loop in the middle, from the end", 1.0f, 0.5f, 0.5002f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto plugin = makeSamplePlugin("sine.wav");
+        ASSERT_TRUE(samples(*plugin).getSampleLoaded());
+        plugin->setSteppedValue(tag::SAMPLE_LOOP_MODE, LOOP);
+        plugin->setParameter(tag::SAMPLE_LOOP_START, c.loopStart);
+        plugin->setParameter(tag::SAMPLE_LOOP_END, c.loopEnd);
+        plugin->setParameter(tag::SAMPLE_START, c.start);
+        const double length = FRAMES - 1.0, span = (c.loopEnd - c.loopStart) * length;
+        const double silentFrames = (c.start - c.loopEnd) * length / (2.0 * (span - 0.5));
+        const auto silent = static_cast<std::size_t>(silentFrames);
+        const std::vector<float> out = playNote(*plugin, 57, static_cast<long>(silent) + 9600);
+
+        std::size_t first = 0;
+        while (first < out.size() && std::fabs(out[first]) < 0.01f) ++first;
+        EXPECT_NEAR(double(first), silentFrames, 48.0) << "sounds once the position is inside the loop";
+        EXPECT_LT(rms(out, 0, silent - 100), 1e-5) << "silent before";
+        EXPECT_GT(rms(out, silent + 2400, 4800), 0.05) << "the loop plays";
+        EXPECT_NEAR(crossingHz(out, silent + 2400, 4800, RATE), 1000.0, 20.0);
+    }
+}
+
 // A loop far shorter than one frame's step wraps by its remainder and keeps
 // sounding; grains read within the sample at any setting.
 TEST_F(SamplePlugin, ExtremePitchesAndGrainsStayFiniteAndSounding) {
@@ -120,6 +168,39 @@ TEST_F(SamplePlugin, ExtremePitchesAndGrainsStayFiniteAndSounding) {
         for (float x : out) ASSERT_TRUE(std::isfinite(x));
         EXPECT_GT(rms(out, 16000, 8000), 0.002) << "still sounding after a third of a second";
     }
+}
+
+// Reloading the samples (the editor's commands that change or clear the user
+// sample) turns the voices off and nothing more: the delay's echoes of the
+// note ring on, while the key, still held, sounds no more.
+TEST_F(SamplePlugin, ReloadingTheSamplesStopsTheVoicesButNotTheEchoes) {
+    writeBytes(sampleRoot + "/chirp.wav", chirpWav());
+    auto plugin = makeSamplePlugin();
+    ASSERT_TRUE(samples(*plugin).getSampleLoaded());
+    plugin->setSteppedValue(tag::SAMPLE_LOOP_MODE, LOOP);
+    plugin->setParameter(tag::SAMPLE_LOOP_START, 0.25f);
+    plugin->setParameter(tag::SAMPLE_LOOP_END, 0.75f);
+    // Echoes 100 ms (4800 frames) apart, each 0.6 of the one before.
+    const float delayTime = static_cast<float>(std::log2(4799.0 / 48.0) / 12.0), feedback = (0.6f + 0.99f) / 1.98f;
+    const std::pair<int, float> chain[] = {
+        {tag::BYPASS_ALL_FX, 0.0f}, {tag::LOW_FI, 0.0f},         {tag::MOD_FX, 0.0f},
+        {tag::REVERB, 0.0f},        {tag::DELAY, 1.0f},          {tag::DELAY_TEMPO_SYNC, 0.0f},
+        {tag::DELAY_MIX, 0.5f},     {tag::DELAY_LEFT, delayTime}, {tag::DELAY_RIGHT, delayTime},
+        {tag::DELAY_FEED, feedback}, {tag::DELAY_CROSS, 0.5f},   {tag::DELAY_EQUAL_FEEDBACK, 0.0f},
+        {tag::DELAY_LOWPASS_FILTER_FREQUENCY, 1.0f}, {tag::DELAY_HIGHPASS_FILTER_FREQUENCY, 0.0f}};
+    for (const auto& [tag, value] : chain) plugin->setParameter(tag, value);
+    render(*plugin, 512);
+
+    note(*plugin, 57, true);
+    const std::vector<float> held = render(*plugin, 24064);
+    ASSERT_GT(rms(held, 19200, 4800), 0.05);
+    samples(*plugin).updateLoadedSamples();
+    const std::vector<float> after = render(*plugin, static_cast<long>(3 * RATE));
+    EXPECT_GT(rms(after, 100, 4000), 0.02) << "the echo of the note's last 100 ms";
+    EXPECT_GT(rms(after, 4900, 4000), 0.6 * 0.5 * rms(after, 100, 4000)) << "and the next one";
+    EXPECT_LT(rms(after, static_cast<std::size_t>(2.5 * RATE), 4800), 1e-4) << "the held key sounds no more";
+    EXPECT_TRUE(samples(*plugin).getSampleLoaded()) << "the sample is loaded again";
+    note(*plugin, 57, false);
 }
 
 // The preview plays the user sample from its start at its own rate, then stops.

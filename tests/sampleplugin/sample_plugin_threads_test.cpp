@@ -1,6 +1,6 @@
-// The user sample replaced, reloaded and renamed by programs from the
-// editor's thread and the plug-in's background thread while the audio thread
-// plays notes on it (run under ThreadSanitizer in CI).
+// The user sample replaced, reloaded (its voices stopped) and renamed by
+// programs from the editor's thread and the plug-in's background thread while
+// the audio thread plays notes on it (run under ThreadSanitizer in CI).
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -36,11 +36,12 @@ TEST_F(SamplePlugin, ThreadsReloadTheUserSampleWhileNotesPlay) {
     });
 
     for (int round = 0; round < 60; ++round) {
-        switch (round % 5) {
+        switch (round % 6) {
         case 0: samples(*plugin).loadSelectedSample(round % 2); break;
         case 1: samples(*plugin).reloadSample(); break;
         case 2: plugin->setProgram(0); break;  // applied by the audio thread, loaded by the background thread
         case 3: samples(*plugin).changeSampleDelta(1); break;
+        case 4: samples(*plugin).updateLoadedSamples(); break;  // the voices stop at the next block
         default: samples(*plugin).previewSampleFromFile(0); samples(*plugin).releasePreviewSample(); break;
         }
         float l, r;
