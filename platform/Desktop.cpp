@@ -33,15 +33,25 @@ TDesktopPrograms& namedPrograms() {
     return programs;
 }
 
-// The file to run for a program: the named one, or the standard name on PATH.
-std::string programFile(std::string TDesktopPrograms::*which, const char* standardName) {
+// The file to run for a program: the one named with setDesktopPrograms, else
+// the one the environment names ("none": no program), else the standard
+// name on PATH. Empty when there is none to run.
+std::string programFile(std::string TDesktopPrograms::*which, const char* variable, const char* standardName) {
     std::string named;
     {
         std::lock_guard<std::mutex> lock(scriptMutex);
         named = namedPrograms().*which;
     }
+    if (named.empty()) {
+        const char* value = std::getenv(variable);
+        if (value && std::strcmp(value, "none") == 0) return {};
+        if (value) named = value;
+    }
     return findExecutable(named.empty() ? standardName : named);
 }
+
+std::string dialogsProgram() { return programFile(&TDesktopPrograms::dialogs, "KOLBRI_ZENITY", "zenity"); }
+std::string openerProgram() { return programFile(&TDesktopPrograms::opener, "KOLBRI_XDG_OPEN", "xdg-open"); }
 
 bool hasDisplay() {
     const char* x11 = std::getenv("DISPLAY");
@@ -369,7 +379,7 @@ std::string findExecutable(const std::string& name) {
     return {};
 }
 
-bool desktopDialogsAvailable() { return hasDisplay() && !programFile(&TDesktopPrograms::dialogs, "zenity").empty(); }
+bool desktopDialogsAvailable() { return hasDisplay() && !dialogsProgram().empty(); }
 
 TDesktopAnswer runDesktopRequest(const TDesktopRequest& request) {
     TDesktopScript script;
@@ -381,12 +391,12 @@ TDesktopAnswer runDesktopRequest(const TDesktopRequest& request) {
     if (!hasDisplay()) return {};
     if (request.kind == TDesktopKind::openDocument) {
         TDesktopAnswer answer;
-        std::string opener = programFile(&TDesktopPrograms::opener, "xdg-open");
+        std::string opener = openerProgram();
         if (!opener.empty() && !request.text.empty() && launchDetached(opener, {"xdg-open", request.text}))
             answer.button = TDesktopButton::ok;
         return answer;
     }
-    std::string zenity = programFile(&TDesktopPrograms::dialogs, "zenity");
+    std::string zenity = dialogsProgram();
     if (zenity.empty()) return {};
     return askZenity(zenity, request);
 }

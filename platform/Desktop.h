@@ -6,8 +6,8 @@
 // Who answers, in this order:
 //   1. a script installed with setDesktopScript (tests; a host could too);
 //   2. zenity, when DISPLAY or WAYLAND_DISPLAY is set and zenity is found on
-//      PATH, or is the program named with setDesktopPrograms (xdg-open for
-//      openDocument);
+//      PATH, or is the program named with setDesktopPrograms or in
+//      KOLBRI_ZENITY (xdg-open for openDocument, KOLBRI_XDG_OPEN);
 //   3. nobody: the request is answered at once as a closed window would be
 //      (no button, no text, no files), so a host without a display, such as
 //      one scanning plug-ins, never waits.
@@ -65,7 +65,11 @@ void setDesktopScript(TDesktopScript script);
 
 // The programs that show the dialogs and open documents. A name with a '/'
 // is that file and nothing else (a missing or non-executable one answers as
-// a closed window); an empty name is looked up on PATH.
+// a closed window); an empty name leaves the choice to the environment:
+// KOLBRI_ZENITY and KOLBRI_XDG_OPEN name a program the same way, or "none"
+// for no program at all (the test suite's processes say none, and so reach
+// no real desktop program through a plug-in library they load); where they
+// are not set, the standard name is looked up on PATH.
 struct TDesktopPrograms {
     std::string dialogs;  // zenity
     std::string opener;   // xdg-open

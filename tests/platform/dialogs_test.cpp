@@ -13,6 +13,7 @@
 #include <cstring>
 #include <future>
 #include <limits>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -562,6 +563,57 @@ TEST_F(FakeZenity, TextInputAndChoosers) {
     chmod((bin + "/zenity").c_str(), 0600);
     EXPECT_FALSE(platform::desktopDialogsAvailable());
     EXPECT_EQ(messageBox("x", 1), 0);
+}
+
+// KOLBRI_ZENITY and KOLBRI_XDG_OPEN name the programs for a process whose
+// code cannot be told (a plug-in library loaded by a host), or say "none";
+// a program named to the dialog layer wins over them.
+TEST_F(FakeZenity, TheEnvironmentNamesTheProgramsOrNone) {
+    // An xdg-open that never waits, in place of the one at the gate.
+    platform_test::writeFile(bin + "/xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > \"$FAKE_ZENITY_ARGS.viewed\"\n");
+    const char* const variables[2] = {"KOLBRI_ZENITY", "KOLBRI_XDG_OPEN"};
+    std::optional<std::string> saved[2];
+    for (int i = 0; i < 2; ++i)
+        if (const char* value = std::getenv(variables[i])) saved[i] = value;
+    using Setting = std::optional<std::string>;  // nullopt: not set
+    struct Case {
+        const char* what;
+        Setting zenity, opener;
+        std::string namedZenity;
+        std::string path;
+        bool dialogsShown;
+        bool viewerRan;
+    };
+    const Case cases[] = {
+        {"nothing set: the programs on PATH", std::nullopt, std::nullopt, "", bin, true, true},
+        {"none: not even the ones on PATH", "none", "none", "", bin, false, false},
+        {"named in the environment, nothing on PATH", bin + "/zenity", bin + "/xdg-open", "", "/nonexistent", true,
+         true},
+        {"a missing program named: no other is looked for", "/nonexistent/zenity", "/nonexistent/xdg-open", "", bin,
+         false, false},
+        {"named to the dialog layer: wins over none", "none", "none", bin + "/zenity", bin, true, false},
+    };
+    answer("", 0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Setting settings[2] = {c.zenity, c.opener};
+        for (int i = 0; i < 2; ++i)
+            settings[i] ? setenv(variables[i], settings[i]->c_str(), 1) : unsetenv(variables[i]);
+        setenv("PATH", c.path.c_str(), 1);
+        platform::setDesktopPrograms({c.namedZenity, ""});
+        ::unlink((root + "/args").c_str());
+        ::unlink((root + "/args.viewed").c_str());
+
+        EXPECT_EQ(platform::desktopDialogsAvailable(), c.dialogsShown);
+        EXPECT_EQ(messageBox("Sure?", MESSAGE_BOX_OK_CANCEL), c.dialogsShown ? MESSAGE_BOX_OK : 0);
+        EXPECT_EQ(zenityRan(), c.dialogsShown);
+        EXPECT_EQ(platform::openWithDesktop("/home/u/a b"), c.viewerRan);
+        if (c.viewerRan)
+            platform_test::waitUntil([&] { return platform_test::fileExists(root + "/args.viewed"); });
+        EXPECT_EQ(platform_test::fileExists(root + "/args.viewed"), c.viewerRan);
+    }
+    for (int i = 0; i < 2; ++i)
+        saved[i] ? setenv(variables[i], saved[i]->c_str(), 1) : unsetenv(variables[i]);
 }
 
 // A host that reaps its children itself: one that ignores SIGCHLD (the

@@ -1,6 +1,9 @@
 // The host drives a plug-in that is not ours: Debian's amsynth, when it is
 // installed. Notes must sound from the frame they were sent at, across block
 // edges, and stop after their note-off. Skips itself when amsynth is absent.
+// amsynth keeps its settings and a default bank in the XDG folders of the
+// home it finds, when they exist: the process's own (tests/test_environment.cpp),
+// where they do not, so it writes nothing, and never the user's.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
