@@ -23,9 +23,12 @@ constexpr int LINEAR_STEPS = 8;
 TDelay::TDelay(int longestLength) {
     longest = clampTo(static_cast<float>(longestLength), MIN_LENGTH, MAX_LENGTH);
     capacity = static_cast<int>(longest) + CAPACITY_SPARE;
+    // Left as the allocator gives them: a slot is read only after it was
+    // written (entries from head to size, leads of the first pass's entries),
+    // and clearing some 30 MB of lines would cost every instance's start.
     for (Line& l : line) {
-        l.entry = std::make_unique<Entry[]>(static_cast<size_t>(capacity));
-        l.lead = std::make_unique<float[]>(static_cast<size_t>(capacity));
+        l.entry = std::make_unique_for_overwrite<Entry[]>(static_cast<size_t>(capacity));
+        l.lead = std::make_unique_for_overwrite<float[]>(static_cast<size_t>(capacity));
     }
     init(44100.0f);
 }
