@@ -13,7 +13,9 @@
 //   - when the host transport starts: restartModulation();
 //   - every frame the silence gate lets through: process() with that frame's
 //     effect parameters, global modulation sums, tempo and "FX Path", then
-//     the sources() of that frame to the modulation sources in use.
+//     the sources() of that frame to the modulation sources in use; or,
+//     while runsNoStage(), passFrame(), which reads no control and leaves
+//     no source.
 // Every other setting follows the values of its frame; a group of settings
 // is worked out again only in a frame where a value it comes from moved.
 // The modulation sums and the tempo are the engine's control-step values:
