@@ -2,6 +2,8 @@
 // the chain itself (engine/fx/EffectsChain.h) between the voice mix and the
 // output stage, the values it hands the modulation engine, and what the chain
 // reads of the engine at each frame and control step.
+#include <xmmintrin.h>
+
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -13,6 +15,18 @@ namespace {
 
 // |L| + |R| at or below this counts as silence for the effects gate.
 constexpr float GATE_THRESHOLD = 0.0001f;
+
+// The effect parameters of a frame, each read as the shared value it is and
+// stored four at a time: the chain reads them back as vectors at once, and
+// a vector load of values stored one by one would wait for those stores.
+inline void readFxParameters(const TParameterValues& values, float* parameters) {
+    static_assert(TFxControls::TAG_COUNT % 4 == 0);
+    const TSharedFloat* shared = &values.curValue[TFxControls::FIRST_TAG];
+#pragma GCC unroll 8
+    for (int t = 0; t < TFxControls::TAG_COUNT; t += 4)
+        _mm_store_ps(parameters + t, _mm_setr_ps(shared[t].load(), shared[t + 1].load(), shared[t + 2].load(),
+                                                 shared[t + 3].load()));
+}
 
 }  // namespace
 
@@ -26,16 +40,22 @@ void TSoundEngine::applyFX() {
     if (std::fabs(input[0]) + std::fabs(input[1]) > GATE_THRESHOLD) output.silentFrames = 0;
     std::array<float, 2> result = input;
     if (output.silentFrames < static_cast<std::int32_t>(silenceGateLimit()) && !fx.isBypassed()) {
-        // This frame's effect parameters as the host and editor left them; the
-        // modulation sums are the audio thread's own and read where they lie.
-        std::array<float, TFxControls::TAG_COUNT> parameters;
-        for (int t = 0; t < TFxControls::TAG_COUNT; ++t)
-            parameters[static_cast<std::size_t>(t)] = paramValue(TFxControls::FIRST_TAG + t);
-        const TFxView controls(parameters.data(), &mod.globalModDest[TFxControls::FIRST_DEST], rate.tempo,
-                               paramStep(tag::FX_PATH, parameters[tag::FX_PATH - TFxControls::FIRST_TAG]));
-        const stereoStruct out = fx.process(stereoStruct{input[0], input[1]}, controls);
+        stereoStruct out;
+        if (fx.runsNoStage()) {
+            // No stage reads a control or gives a source this frame.
+            out = fx.passFrame(stereoStruct{input[0], input[1]});
+        } else {
+            // This frame's effect parameters as the host and editor left them; the
+            // modulation sums are the audio thread's own and read where they lie.
+            alignas(16) std::array<float, TFxControls::TAG_COUNT> parameters;
+            readFxParameters(parameterValues, parameters.data());
+            const float path = parameters[tag::FX_PATH - TFxControls::FIRST_TAG];
+            const TFxView controls(parameters.data(), &mod.globalModDest[TFxControls::FIRST_DEST], rate.tempo,
+                                   output.fxPathStep(path, [&] { return paramStep(tag::FX_PATH, path); }));
+            out = fx.process(stereoStruct{input[0], input[1]}, controls);
+            publishFXSources();
+        }
         result = {out.left, out.right};
-        publishFXSources();
     }
     if (std::fabs(result[0]) + std::fabs(result[1]) < GATE_THRESHOLD && output.silentFrames < INT32_MAX)
         ++output.silentFrames;

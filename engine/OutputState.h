@@ -1,6 +1,7 @@
 // The output stage: the brick-wall low-pass, main and sub volume, the clamp,
 // the stereo spread and the scope ring; and the count of the effects' silence
-// gate (engine/EffectsChain.cpp), which the output stage's frames feed.
+// gate (engine/EffectsGate.cpp), which the output stage's frames feed, with
+// the step of "FX Path" the gate hands the chain.
 #pragma once
 
 #include <array>
@@ -47,11 +48,31 @@ struct TVolumeGainCache {
     }
 };
 
+// A stepped parameter's step, worked out again only when the value it comes
+// from moves (compared bit for bit): for a menu read every frame.
+struct TStepCache {
+    std::uint32_t valueBits = 0;
+    bool known = false;
+    int step = 0;
+    template <class StepOf>
+    int operator()(float value, StepOf&& stepOf) {
+        const auto bits = std::bit_cast<std::uint32_t>(value);
+        if (!known || bits != valueBits) {
+            valueBits = bits;
+            known = true;
+            step = stepOf();
+        }
+        return step;
+    }
+};
+
 struct TOutputState {
     static constexpr int SCOPE_RING_SIZE = 131072;
     static constexpr std::uint32_t SCOPE_RING_MASK = SCOPE_RING_SIZE - 1;
 
     std::int32_t silentFrames = 0;
+    // "FX Path", which the effects chain reads every frame the gate opens.
+    TStepCache fxPathStep;
     float mainVolumeSmoothed = 0;
     float mainVolumeGain = 0;
     float subVolumeSmoothed = 0;

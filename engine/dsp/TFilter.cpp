@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 using namespace filterlanes;
 
@@ -390,15 +391,15 @@ void TFilter::updateCoefficients() {
 
     // A right channel at the left's cutoff takes the left's coefficients,
     // written alongside them (the values just stored, read back at once as
-    // a block, would wait for the stores).
-    const bool sameCutoff = cutoff[1] == cutoff[0];
-    const auto put = [](auto& left, auto& right, auto value) {
-        left = value;
-        right = value;
-    };
-    for (int c = 0; c < (sameCutoff ? 1 : 2); ++c) {
-        ChannelCoefficients& k = coef[c];
-        ChannelCoefficients& k2 = sameCutoff ? coef[1] : k;
+    // a block, would wait for the stores); channels apart work out their own,
+    // each written once. With BOTH (a std::bool_constant) channel c's values
+    // go to k and k2, else to k alone.
+    const auto channel = [&](auto both, int c, ChannelCoefficients& k, ChannelCoefficients& k2) {
+        constexpr bool BOTH = decltype(both)::value;
+        const auto put = [](auto& left, auto& right, auto value) {
+            left = value;
+            if constexpr (BOTH) right = value;
+        };
         const int i = index[c];
 
         if (onePole) {
@@ -470,6 +471,12 @@ void TFilter::updateCoefficients() {
             delay = clampTo(delay, COMB_DELAY_MIN, COMB_DELAY_MAX);
             put(k.combDelay, k2.combDelay, static_cast<int>(delay));
         }
+    };
+    if (cutoff[1] == cutoff[0]) {
+        channel(std::true_type{}, 0, coef[0], coef[1]);
+    } else {
+        channel(std::false_type{}, 0, coef[0], coef[0]);
+        channel(std::false_type{}, 1, coef[1], coef[1]);
     }
 
     if (type >= filtertype::POSITIVE_COMB_FILTER && type <= filtertype::PING_PONG_COMB_FILTER) {
@@ -663,6 +670,16 @@ void TFilter::runFrame(const stereoOverStruct& in, stereoOverStruct& out) {
     case filtertype::HIGHPASS_12DB: runStateVariableFrame<filtertype::HIGHPASS_12DB>(in, out); break;
     case filtertype::BANDPASS_12DB: runStateVariableFrame<filtertype::BANDPASS_12DB>(in, out); break;
     case filtertype::NOTCH_12DB: runStateVariableFrame<filtertype::NOTCH_12DB>(in, out); break;
+    // Family C here, in the one choice of the frame: ahead of the other
+    // families it would cost each of those a choice more.
+    case filtertype::ZERO_DELAY_LOWPASS_12DB: runZeroDelayFrame<filtertype::ZERO_DELAY_LOWPASS_12DB>(in, out); break;
+    case filtertype::ZERO_DELAY_HIGHPASS_12DB: runZeroDelayFrame<filtertype::ZERO_DELAY_HIGHPASS_12DB>(in, out); break;
+    case filtertype::ZERO_DELAY_BANDPASS_12DB: runZeroDelayFrame<filtertype::ZERO_DELAY_BANDPASS_12DB>(in, out); break;
+    case filtertype::ZERO_DELAY_NOTCH_12DB: runZeroDelayFrame<filtertype::ZERO_DELAY_NOTCH_12DB>(in, out); break;
+    case filtertype::ZERO_LOW_HIGH_PASS_12DB:
+    case filtertype::ZERO_LOW_BAND_HIGH_PASS_12DB:
+        runZeroDelayFrame<filtertype::ZERO_LOW_BAND_HIGH_PASS_12DB>(in, out);
+        break;
     default: runFamilies(in, out); break;
     }
 }
@@ -740,19 +757,9 @@ void TFilter::processZeroDelay(float freq, float resonance, const stereoOverStru
     runZeroDelayFrame<0>(in, out);
 }
 
-// Every type but the plain state-variable ones, with the coefficients current.
+// Every type but the plain state-variable ones and family C (runFrame()
+// takes those), with the coefficients current.
 void TFilter::runFamilies(const stereoOverStruct& in, stereoOverStruct& out) {
-    switch (type) {
-    case filtertype::ZERO_DELAY_LOWPASS_12DB: runZeroDelayFrame<filtertype::ZERO_DELAY_LOWPASS_12DB>(in, out); return;
-    case filtertype::ZERO_DELAY_HIGHPASS_12DB: runZeroDelayFrame<filtertype::ZERO_DELAY_HIGHPASS_12DB>(in, out); return;
-    case filtertype::ZERO_DELAY_BANDPASS_12DB: runZeroDelayFrame<filtertype::ZERO_DELAY_BANDPASS_12DB>(in, out); return;
-    case filtertype::ZERO_DELAY_NOTCH_12DB: runZeroDelayFrame<filtertype::ZERO_DELAY_NOTCH_12DB>(in, out); return;
-    case filtertype::ZERO_LOW_HIGH_PASS_12DB:
-    case filtertype::ZERO_LOW_BAND_HIGH_PASS_12DB:
-        runZeroDelayFrame<filtertype::ZERO_LOW_BAND_HIGH_PASS_12DB>(in, out);
-        return;
-    default: break;
-    }
     // x[sub-sample][channel], in the order of the frame's lanes.
     float x[2][2];
     _mm_storeu_ps(&x[0][0], scaledInput(in));

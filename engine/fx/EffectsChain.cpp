@@ -72,6 +72,7 @@ void TEffectsChain::restartModulation() { modFX.restart(); }
 void TEffectsChain::controlStep(const TFxControls& c) {
     bypassAll = c.on(tag::BYPASS_ALL_FX);
     stageOn = {c.on(tag::LOW_FI), c.on(tag::MOD_FX), c.on(tag::DELAY), c.on(tag::REVERB)};
+    noStageOn = !stageOn[0] && !stageOn[1] && !stageOn[2] && !stageOn[3];
     for (int s = 0; s < FX_STAGE_COUNT; ++s) mix.running[s] = stageOn[s] ? std::bit_cast<float>(~0u) : 0.0f;
     // A new mode starts its mix from the parameter.
     if (modFX.controlStep(c)) mix.smooth[FX_STAGE_MOD_FX] = c.param(tag::MOD_FX_MIX);
@@ -219,6 +220,17 @@ inline stereoStruct TEffectsChain::runStage(int stage, stereoStruct x, const TFx
     frameSources.stageOutput[stage] = (out.left + out.right) * 4.0f;
     frameSources.stagesRun |= 1u << stage;
     return out;
+}
+
+// With every stage off the mixes of process() move no smoother, and the
+// parameters it keeps are looked at afresh after the control step that
+// switches a stage on: only the frame count goes on.
+stereoStruct TEffectsChain::passFrame(stereoStruct in) {
+    frameSources.stagesRun = 0;
+    frameSources.gatorRan = false;
+    if (bypassAll) return in;
+    ++frameCount;
+    return stereoStruct{std::isfinite(in.left) ? in.left : 0.0f, std::isfinite(in.right) ? in.right : 0.0f};
 }
 
 stereoStruct TEffectsChain::process(stereoStruct in, const TFxView& c) {

@@ -13,7 +13,9 @@
 //   - when the host transport starts: restartModulation();
 //   - every frame the silence gate lets through: process() with that frame's
 //     effect parameters, global modulation sums, tempo and "FX Path", then
-//     the sources() of that frame to the modulation sources in use.
+//     the sources() of that frame to the modulation sources in use; or,
+//     while runsNoStage(), passFrame(), which reads no control and leaves
+//     no source.
 // Every other setting follows the values of its frame; a group of settings
 // is worked out again only in a frame where a value it comes from moved.
 // The modulation sums and the tempo are the engine's control-step values:
@@ -78,6 +80,12 @@ public:
     // One frame, with the controls of this frame. With "Bypass All FX" on
     // the input passes and nothing moves.
     stereoStruct process(stereoStruct in, const TFxView& controls);
+    // Whether the stages' switches leave every stage off: a frame then
+    // reads none of its controls, and passFrame() gives what process() would.
+    bool runsNoStage() const { return noStageOn; }
+    // process() of a frame that runs no stage: the input, a value that is
+    // not a number as 0 (with "Bypass All FX" on, as it is), the frame counted.
+    stereoStruct passFrame(stereoStruct in);
 
     const TFxSources& sources() const { return frameSources; }
     bool isBypassed() const { return bypassAll; }
@@ -142,6 +150,7 @@ private:
     // Control-step values.
     bool bypassAll = false;
     std::array<bool, FX_STAGE_COUNT> stageOn{};
+    bool noStageOn = true;
     StageMixes mix;
     // The parameters of the last frame (not known again after a control
     // step), and what the stages' settings were last worked out from.
