@@ -220,7 +220,8 @@ TEST_P(KolbriWindowTest, ScreensInTheHostWindowAreTheOffscreenPictures) {
     EXPECT_EQ(window->width(), width);
     EXPECT_EQ(window->height(), height);
     // The window's pictures stay (to look at) when the test fails or
-    // KOLBRI_KEEP_SCREENSHOTS is set.
+    // KOLBRI_KEEP_SCREENSHOTS is set; in the process's own folder, which
+    // that variable (or KOLBRI_KEEP_TEST_HOME) keeps after the process.
     const std::string shots = test_environment::makeTemporaryFolder("editor-window");
 
     // The window opens on the back screen; a click outside its settings
