@@ -7,19 +7,17 @@
 // this process. Its resources (images, sample bank) are the built bundle's.
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <string>
 #include <system_error>
+
+#include "test_environment.h"
 
 class PrivateLibrary {
 public:
     explicit PrivateLibrary(const std::string& original = KOLBRI_SO_PATH) {
         namespace fs = std::filesystem;
-        char pattern[] = "/tmp/kolbri-library-XXXXXX";
-        if (!mkdtemp(pattern)) return;
-        root = pattern;
+        root = test_environment::makeTemporaryFolder("library");
         const fs::path built(original);
         const fs::path contents = fs::path(root) / "Kolbri.vst" / "Contents";
         const fs::path copy = contents / built.parent_path().filename() / built.filename();

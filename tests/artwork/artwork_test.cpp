@@ -20,6 +20,7 @@
 #include "editor/BackScreenLayout.h"
 #include "editor/EditorBitmaps.h"
 #include "editor/MainScreenLayout.h"
+#include "test_environment.h"
 #include "toolkit/CBitmap.h"
 #include "tools/artwork/Artwork.h"
 
@@ -319,9 +320,7 @@ TImageCompare compareImages(const std::string& a, const std::string& b) {
 
 TEST(ArtworkPages, MatchTheGoldenImagesAtFullSize) {
     const bool update = std::getenv("KOLBRI_UPDATE_GOLDEN") != nullptr;
-    const std::filesystem::path work =
-        std::filesystem::temp_directory_path() / ("kolbri-artwork-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(work);
+    const std::filesystem::path work = test_environment::makeTemporaryFolder("artwork");
     const std::pair<int, const char*> pages[] = {
         {MAIN_BACK_BITMAP, "main_100.png"}, {SAMPLE_BACK_BITMAP, "sample_100.png"}, {BACK_SCREEN_BITMAP, "back_100.png"}};
     for (auto [id, name] : pages) {

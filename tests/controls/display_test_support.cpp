@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <numbers>
 
+#include "test_environment.h"
 #include "toolkit/CBitmap.h"
 #include "tools/testhost/MidiEventList.h"
 
@@ -238,15 +239,12 @@ void TDisplayServices::importSampleFromDrag(const std::string& path, int count) 
         loadSample(target);
 }
 
-TTempFolder::TTempFolder() {
-    static int made = 0;
-    path = fs::temp_directory_path() /
-           ("kolbri-displays-" + std::to_string(::getpid()) + "-" + std::to_string(made++));
-    fs::remove_all(path);
-    fs::create_directories(path);
-}
+TTempFolder::TTempFolder() : path(test_environment::makeTemporaryFolder("displays")) {}
 
-TTempFolder::~TTempFolder() { fs::remove_all(path); }
+TTempFolder::~TTempFolder() {
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+}
 
 void writeToneWav(const fs::path& file, long frames, bool stereo, double sampleRate) {
     testhost::Stereo audio;

@@ -29,6 +29,7 @@
 #include "controls/TSampleFileDisplay.h"
 #include "controls/TWaveScreen.h"
 #include "editor/MainScreenLayout.h"
+#include "test_environment.h"
 
 using namespace kgui;
 namespace fs = std::filesystem;
@@ -187,8 +188,7 @@ bool drawSampleViews(int size, const std::string& path) {
 }  // namespace
 
 TEST(Gallery2, TheDisplaysAtTheFourSizes) {
-    const fs::path work = fs::temp_directory_path() / ("kolbri-gallery2-" + std::to_string(::getpid()));
-    fs::create_directories(work);
+    const fs::path work = test_environment::makeTemporaryFolder("gallery2");
     for (int size = 0; size < 4; ++size) {
         for (const char* kind : {"displays", "sample"}) {
             const std::string name = std::string("gallery2_") + kind + "_" + std::to_string(PERCENT[size]) + ".png";

@@ -21,6 +21,7 @@
 #include "controls/TRadioButton.h"
 #include "controls/TReadout.h"
 #include "controls/TReadoutString.h"
+#include "test_environment.h"
 #include "toolkit/stored_pictures.h"
 
 using namespace kgui;
@@ -230,8 +231,7 @@ struct Gallery {
 }  // namespace
 
 TEST(Gallery, EveryControlInEveryStateAtTheFourSizes) {
-    const auto work = std::filesystem::temp_directory_path() / ("kolbri-controls-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(work);
+    const std::filesystem::path work = test_environment::makeTemporaryFolder("gallery");
     for (int size = 0; size < 4; ++size) {
         Gallery gallery(size);
         gallery.build();

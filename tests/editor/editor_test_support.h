@@ -22,6 +22,7 @@
 #include "plugin/plugin_test_access.h"
 #include "plain_program.h"
 #include "plugin/uPlugin.h"
+#include "test_environment.h"
 #include "toolkit/kgui.h"
 
 namespace editor_test {
@@ -35,8 +36,7 @@ inline vst::intptr quietHost(vst::AEffect*, vst::int32 opcode, vst::int32, vst::
 class TEditorSettings {
 public:
     TEditorSettings() {
-        char pattern[] = "/tmp/kolbri-editor-XXXXXX";
-        root = ::mkdtemp(pattern);
+        root = test_environment::makeTemporaryFolder("editor");
         for (const char* variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"}) {
             const std::string folder = root + "/" + variable;
             std::filesystem::create_directories(folder);

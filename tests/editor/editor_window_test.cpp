@@ -7,7 +7,6 @@
 #include <cairo.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -18,6 +17,7 @@
 #include "editor_test_support.h"
 #include "controls/TReadout.h"
 #include "editor/BackScreenLayout.h"
+#include "test_environment.h"
 #include "window_test_support.h"
 #include "toolkit/showcase.h"
 #include "tools/editorhost/EditorHost.h"
@@ -36,9 +36,7 @@ namespace {
 class PrivateLibrary {
 public:
     explicit PrivateLibrary(const std::filesystem::path& original) {
-        static std::atomic<int> copies{0};
-        root = std::filesystem::temp_directory_path() /
-               ("kolbri-library-" + std::to_string(::getpid()) + "-" + std::to_string(copies++));
+        root = test_environment::makeTemporaryFolder("library");
         const std::filesystem::path contents = original.parent_path().parent_path();
         const std::filesystem::path binaryFolder = root / "Kolbri.vst" / "Contents" / original.parent_path().filename();
         std::filesystem::create_directories(binaryFolder);
@@ -222,10 +220,9 @@ TEST_P(KolbriWindowTest, ScreensInTheHostWindowAreTheOffscreenPictures) {
     EXPECT_EQ(window->width(), width);
     EXPECT_EQ(window->height(), height);
     // The window's pictures stay (to look at) when the test fails or
-    // KOLBRI_KEEP_SCREENSHOTS is set.
-    const std::string shots =
-        std::filesystem::temp_directory_path() / ("kolbri-editor-window-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(shots);
+    // KOLBRI_KEEP_SCREENSHOTS is set; in the process's own folder, which
+    // that variable (or KOLBRI_KEEP_TEST_HOME) keeps after the process.
+    const std::string shots = test_environment::makeTemporaryFolder("editor-window");
 
     // The window opens on the back screen; a click outside its settings
     // leads to the main screen.
@@ -331,9 +328,7 @@ TEST_P(KolbriMenuWindowTest, MenusOpenAtTheEditorsScreenSize) {
 
     // The titles are drawn in a font of the menu's size: the first row's
     // text fills a like share of its row at every size.
-    const std::string shots =
-        std::filesystem::temp_directory_path() / ("kolbri-menu-window-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(shots);
+    const std::string shots = test_environment::makeTemporaryFolder("menu-window");
     const std::string picture = shots + "/screen_size_menu_" + std::to_string(size) + ".png";
     // A menu window that has just been mapped may not have been painted yet
     // (an unpainted row reads as ink from top to bottom), so look again until

@@ -29,8 +29,7 @@ std::string renderScreen(TEditorBench& bench, int screen, const std::string& nam
 }  // namespace
 
 TEST(EditorPictures, ScreensMatchTheStoredPictures) {
-    const std::string kept = std::filesystem::temp_directory_path() / ("kolbri-editor-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(kept);
+    const std::string kept = test_environment::makeTemporaryFolder("editor-pictures");
     struct Case {
         int size, screen;
         const char* name;

@@ -284,11 +284,7 @@ class UserDesktop : public ::testing::TestWithParam<Suite> {
 protected:
     void SetUp() override {
         if (windowtest::XvfbServer::binary().empty()) GTEST_SKIP() << "Xvfb is not installed (Debian: xvfb)";
-        const std::string pattern = (fs::temp_directory_path() / "kolbri-desktop-XXXXXX").string();
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back(0);
-        ASSERT_NE(::mkdtemp(buffer.data()), nullptr);
-        folder = buffer.data();
+        folder = test_environment::makeTemporaryFolder("desktop");
     }
     void TearDown() override {
         std::error_code ignored;

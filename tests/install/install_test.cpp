@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <string>
 
+#include "test_environment.h"
 #include "tools/testhost/TestHost.h"
 
 namespace {
@@ -46,8 +47,8 @@ float builtInSampleLevel(testhost::Plugin& plugin) {
 }
 
 TEST(Install, TheSystemWidePrefixReceivesABundleThatPlays) {
-    char pattern[] = "/tmp/kolbri-install-XXXXXX";
-    const std::string destdir = mkdtemp(pattern);
+    const test_environment::TemporaryFolder folder("install");
+    const std::string& destdir = folder.path;
     const fs::path built = fs::path(KOLBRI_BINARY_DIR) / "Kolbri.vst";
     const fs::path installed = fs::path(destdir + PREFIX) / "Kolbri.vst";
     const char* files[] = {"Contents/x86_64-linux/Kolbri.so", "Contents/Resources/Kolbri.raw",
@@ -86,7 +87,6 @@ TEST(Install, TheSystemWidePrefixReceivesABundleThatPlays) {
     EXPECT_EQ(fs::file_size(library), fs::file_size(built / files[0]));
     EXPECT_GT(builtInSampleLevel(*plugin), 0.01f) << "the host plays on";
     plugin.reset();
-    fs::remove_all(destdir);
 }
 
 }  // namespace

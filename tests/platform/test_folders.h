@@ -19,25 +19,11 @@
 
 #include "platform/Desktop.h"
 #include "platform/Preferences.h"
+#include "test_environment.h"
 
 extern char** environ;
 
 namespace platform_test {
-
-inline std::string makeTempFolder(const char* purpose) {
-    std::string pattern = std::string("/tmp/kolbri-") + purpose + "-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back(0);
-    const char* made = mkdtemp(buffer.data());
-    if (!made) std::abort();
-    return made;
-}
-
-inline void removeTree(const std::string& path) {
-    if (path.rfind("/tmp/kolbri-", 0) != 0) return;  // never anything else
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-}
 
 inline std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -61,7 +47,7 @@ inline bool fileExists(const std::string& path) {
 class PlatformTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        root = makeTempFolder("platform");
+        root = test_environment::makeTemporaryFolder("platform");
         configHome = root + "/config";
         configDirs = root + "/etc";
         dataHome = root + "/data";
@@ -82,7 +68,8 @@ protected:
         platform::setDesktopScript({});
         platform::setDesktopPrograms({});
         platform::flushPreferences();
-        removeTree(root);
+        std::error_code ignored;
+        if (!root.empty()) std::filesystem::remove_all(root, ignored);
     }
 
     std::string prefsFile() const { return configHome + "/com.OVTA.Kolbri.prefs"; }

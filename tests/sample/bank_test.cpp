@@ -18,6 +18,7 @@
 #include "engine/sample/SampleBank.h"
 #include "sample/bank_manifest.h"
 #include "engine/sample/SamplePlayback.h"
+#include "test_environment.h"
 
 namespace {
 
@@ -275,11 +276,10 @@ TEST(SampleBank, TheFileOnDiskDecidesTheProblemAndTheFramesThatPlay) {
         {"longer: read to the bank's length, no message", whole + std::string(4096, '\x7f'), "", SAMPLE_BANK_FRAMES},
         {"whole", whole, "", SAMPLE_BANK_FRAMES},
     };
-    char folder[] = "/tmp/kolbri-bankfile-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
+    const test_environment::TemporaryFolder folder("bankfile");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string path = std::string(folder) + "/Kolbri.raw";
+        const std::string path = folder.path + "/Kolbri.raw";
         writeWhole(path, c.bytes);
         auto bank = TSampleBank::acquire(path);
         EXPECT_TRUE(bank->isLoaded());
@@ -296,14 +296,12 @@ TEST(SampleBank, TheFileOnDiskDecidesTheProblemAndTheFramesThatPlay) {
         bank->readFrame(c.frames, left, right);
         EXPECT_EQ(left, 0.0f) << "past the frames read: silence";
     }
-    std::filesystem::remove_all(folder);
 }
 
 TEST(SampleBankGenerator, TwoRunsWriteTheSameBytesAsTheBuild) {
-    char folder[] = "/tmp/kolbri-bankrun-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
+    const test_environment::TemporaryFolder folder("bankrun");
     auto run = [&](const std::string& tag) {
-        const std::string base = std::string(folder) + "/" + tag;
+        const std::string base = folder.path + "/" + tag;
         const std::string command = std::string("\"") + KOLBRI_SAMPLEBANK_TOOL + "\" " + base + ".raw " + base +
                                     ".cpp " + base + ".tsv > /dev/null";
         return std::system(command.c_str());
@@ -315,16 +313,13 @@ TEST(SampleBankGenerator, TwoRunsWriteTheSameBytesAsTheBuild) {
         return std::string(std::istreambuf_iterator<char>(in), {});
     };
     for (const char* ending : {".raw", ".cpp", ".tsv"}) {
-        const std::string a = read(std::string(folder) + "/a" + ending), b = read(std::string(folder) + "/b" + ending);
+        const std::string a = read(folder.path + "/a" + ending), b = read(folder.path + "/b" + ending);
         EXPECT_FALSE(a.empty());
         EXPECT_TRUE(a == b) << ending << " differs between two runs";
         if (std::string(ending) == ".raw") {
             EXPECT_TRUE(a == read(KOLBRI_SAMPLE_BANK)) << "the build's bank differs";
         }
-        std::remove((std::string(folder) + "/a" + ending).c_str());
-        std::remove((std::string(folder) + "/b" + ending).c_str());
     }
-    rmdir(folder);
 }
 
 }  // namespace

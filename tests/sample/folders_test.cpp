@@ -11,14 +11,14 @@
 
 #include "engine/sample/SamplePathSlots.h"
 #include "platform/SampleFolders.h"
+#include "test_environment.h"
 
 namespace {
 
 class TempFolder {
 public:
     TempFolder() {
-        char pattern[] = "/tmp/kolbri-samples-XXXXXX";
-        path = mkdtemp(pattern);
+        path = test_environment::makeTemporaryFolder("samples");
     }
     ~TempFolder() { std::filesystem::remove_all(path); }
     std::string file(const std::string& name, const std::string& content = "RIFF") const {

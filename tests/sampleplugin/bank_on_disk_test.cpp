@@ -14,6 +14,7 @@
 #include "engine/audio_measure.h"
 #include "sample/bank_manifest.h"
 #include "sampleplugin/sample_plugin_support.h"
+#include "test_environment.h"
 
 namespace sampleplugin {
 namespace {
@@ -23,8 +24,7 @@ namespace fs = std::filesystem;
 // The bundle as the build made it, copied into a folder of the test's own.
 struct BundleCopy {
     BundleCopy() {
-        char pattern[] = "/tmp/kolbri-upgrade-XXXXXX";
-        root = mkdtemp(pattern);
+        root = test_environment::makeTemporaryFolder("upgrade");
         const fs::path built = fs::path(KOLBRI_SO_PATH);
         const fs::path contents = fs::path(root) / "Kolbri.vst" / "Contents";
         fs::create_directories(contents / "x86_64-linux");

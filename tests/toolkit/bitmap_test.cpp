@@ -9,6 +9,7 @@
 #include <fstream>
 #include <vector>
 
+#include "test_environment.h"
 #include "toolkit_test_support.h"
 
 using namespace kgui;
@@ -30,8 +31,7 @@ std::vector<unsigned char> encodePNG(cairo_surface_t* surface) {
 
 struct ResourceFolder {
     ResourceFolder() {
-        path = std::filesystem::temp_directory_path() / ("kgui-images-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(path);
+        path = test_environment::makeTemporaryFolder("images");
         CBitmap::setResourceFolder(path.string());
     }
     ~ResourceFolder() {

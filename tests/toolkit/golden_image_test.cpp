@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "test_environment.h"
 #include "toolkit_test_support.h"
 #include "toolkit/stored_pictures.h"
 
@@ -24,8 +25,7 @@ constexpr const int* kPercent = kShowcasePercent;
 
 struct GoldenFolders {
     GoldenFolders() {
-        work = std::filesystem::temp_directory_path() / ("kgui-golden-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(work);
+        work = test_environment::makeTemporaryFolder("golden");
         writeShowcaseImages(work);
         CBitmap::setResourceFolder(work.string());
     }

@@ -65,8 +65,7 @@ protected:
         plugin = host.load(SHOWCASE_PLUGIN_PATH);
         ASSERT_NE(plugin, nullptr) << testhost::Host::lastError();
         plugin->dispatch(vst::effOpen);
-        work = std::filesystem::temp_directory_path() / ("kolbri-window-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(work);
+        work = test_environment::makeTemporaryFolder("window");
     }
 
     void TearDown() override {

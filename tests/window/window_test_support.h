@@ -25,9 +25,11 @@
 #include <future>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
+#include "test_environment.h"
 #include "tools/editorhost/EditorHost.h"
 
 extern char** environ;
@@ -142,6 +144,7 @@ public:
 
     ~XvfbServer() { stop(); }
     const std::string& display() const { return name; }
+    pid_t process() const { return pid; }
 
 private:
     pid_t pid = 0;
@@ -175,12 +178,12 @@ public:
                std::chrono::milliseconds timeout = std::chrono::milliseconds(20000)) {
         std::string path = binary();
         // Its log goes to a folder of ours, never the user's cache.
-        char pattern[] = "/tmp/kolbri-openbox-XXXXXX";
-        if (!::mkdtemp(pattern)) {
-            error = "no folder for the window manager";
+        try {
+            cacheFolder = test_environment::makeTemporaryFolder("openbox");
+        } catch (const std::system_error& failure) {
+            error = std::string("no folder for the window manager: ") + failure.what();
             return false;
         }
-        cacheFolder = pattern;
         std::vector<std::string> args = {path, "--sm-disable"};
         for (const char* config : {"/etc/xdg/openbox/rc.xml"})
             if (::access(config, R_OK) == 0)

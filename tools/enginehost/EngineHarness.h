@@ -5,11 +5,18 @@
 // benchmarks that time the engine alone both stand on it.
 #pragma once
 
+#include <limits.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "engine/EnginePreferences.h"
@@ -19,11 +26,43 @@
 
 namespace enginehost {
 
-// The preferences live in a folder of their own, never the user's.
+namespace detail {
+
+// Plain storage: the folder is removed after the static objects are gone.
+inline char privateFolder[PATH_MAX];
+inline pid_t privateFolderOwner = 0;
+
+inline void removePrivateFolder() {
+    // A child forked from this process that ends with exit() leaves it alone.
+    if (getpid() != privateFolderOwner) return;
+    // What the store still holds is written now, so that its last write at
+    // exit finds nothing to do and makes no folder again.
+    platform::flushPreferences();
+    std::error_code ignored;
+    std::filesystem::remove_all(privateFolder, ignored);
+}
+
+}  // namespace detail
+
+// The preferences live in a folder of their own, never the user's nor the
+// machine's: made in TMPDIR (else /tmp) and removed when the process ends,
+// for the engine's tests and for the benchmarks, which run without the
+// tests' start-up, alike.
 inline void usePrivatePreferences() {
     static const bool done = [] {
-        char folder[] = "/tmp/kolbri-engine-XXXXXX";
-        if (mkdtemp(folder)) setenv("XDG_CONFIG_HOME", folder, 1);
+        const char* temporary = std::getenv("TMPDIR");
+        std::string folder =
+            std::string(temporary && temporary[0] == '/' ? temporary : "/tmp") + "/kolbri-engine-XXXXXX";
+        if (folder.size() >= sizeof detail::privateFolder || !mkdtemp(folder.data())) {
+            // The user's settings instead would change what is measured.
+            std::fprintf(stderr, "no folder for the engine's preferences could be made: %s\n", folder.c_str());
+            std::abort();
+        }
+        std::memcpy(detail::privateFolder, folder.c_str(), folder.size() + 1);
+        detail::privateFolderOwner = getpid();
+        std::atexit(detail::removePrivateFolder);
+        setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+        setenv("XDG_CONFIG_DIRS", folder.c_str(), 1);
         platform::reopenPreferences();
         return true;
     }();
