@@ -10,7 +10,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -18,6 +17,7 @@
 #include "editor/uEditor.h"
 #include "platform/Preferences.h"
 #include "plugin/uPlugin.h"
+#include "tests/test_environment.h"
 #include "toolkit/kgui.h"
 #include "tools/testhost/MidiEventList.h"
 
@@ -35,10 +35,8 @@ vst::intptr quietHost(vst::AEffect*, vst::int32 opcode, vst::int32, vst::intptr,
 class TOpenEditor {
 public:
     TOpenEditor() {
-        char pattern[] = "/tmp/kolbri-bench-XXXXXX";
-        root = ::mkdtemp(pattern);
-        ::setenv("XDG_CONFIG_HOME", root.c_str(), 1);
-        ::setenv("XDG_DATA_HOME", root.c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", settings.path.c_str(), 1);
+        ::setenv("XDG_DATA_HOME", settings.path.c_str(), 1);
         platform::reopenPreferences();
         kgui::CBitmap::setResourceFolder(KOLBRI_RESOURCES_DIR);
         plugin = std::make_unique<APlugin>(quietHost);
@@ -52,8 +50,6 @@ public:
             editor->close();
         plugin.reset();
         kgui::CBitmap::setResourceFolder("");
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
     }
 
     void render(int blocks) {
@@ -68,7 +64,7 @@ public:
         plugin->processEvents(note.events());
     }
 
-    std::string root;
+    test_environment::TemporaryFolder settings{"bench"};
     kgui::TestClock clock;
     kgui::OffscreenTarget target;
     std::unique_ptr<APlugin> plugin;
