@@ -46,8 +46,8 @@ inline void removePrivateFolder() {
 
 // The preferences live in a folder of their own, never the user's nor the
 // machine's: made in TMPDIR (else /tmp) and removed when the process ends,
-// for the engine's tests and for the benchmarks, which run without the
-// tests' start-up, alike.
+// so that a program built on the harness needs no test start-up for it (the
+// tests and the benchmarks have one too, and the folder is then inside theirs).
 inline void usePrivatePreferences() {
     static const bool done = [] {
         const char* temporary = std::getenv("TMPDIR");

@@ -198,12 +198,15 @@ bool parseAudition(std::string_view text, std::vector<TAuditionNote>& notes) {
 
 bool isNameTag(int tag) { return tag >= PRESET_NAME_PARAM && tag < PRESET_NAME_PARAM + PRESET_NAME_SLOTS; }
 
-// The row of MOD_FX_DEFAULTS a value of "Mod FX Mode" picks, as the editor
-// reads the mode: its step, held to the table.
-const std::array<float, 7>& modFXDefaultsFor(float modeValue) {
+// The values of the Mod FX mode that a value of "Mod FX Mode" picks (its
+// step, as the editor reads the mode, held to MOD_FX_DEFAULTS), put into
+// values but for the tags in kept.
+void putModeValues(TValues& values, float modeValue, const std::set<int>& kept = {}) {
     const TTagInfo& info = tagInfo()[tag::MOD_FX_MODE];
     const int step = steppedValueOf(modeValue, info.steppedRange, info.steppedNum);
-    return MOD_FX_DEFAULTS[static_cast<std::size_t>(std::clamp(step, 0, MOD_FX_MODE_COUNT - 1))];
+    const auto& row = MOD_FX_DEFAULTS[static_cast<std::size_t>(std::clamp(step, 0, MOD_FX_MODE_COUNT - 1))];
+    for (std::size_t i = 0; i < MOD_FX_MEMORY_TAGS.size(); ++i)
+        if (!kept.count(MOD_FX_MEMORY_TAGS[i])) values[static_cast<std::size_t>(MOD_FX_MEMORY_TAGS[i])] = row[i];
 }
 
 // What a program's text starts from before its own values: every default,
@@ -215,11 +218,7 @@ TValues startingValues(std::optional<float> modeValue) {
     TValues values{};
     for (int tag = 0; tag < PARAMETER_COUNT; ++tag)
         values[static_cast<std::size_t>(tag)] = tagInfo()[static_cast<std::size_t>(tag)].defaultValue;
-    if (modeValue) {
-        const std::array<float, 7>& row = modFXDefaultsFor(*modeValue);
-        for (std::size_t i = 0; i < MOD_FX_MEMORY_TAGS.size(); ++i)
-            values[static_cast<std::size_t>(MOD_FX_MEMORY_TAGS[i])] = row[i];
-    }
+    if (modeValue) putModeValues(values, *modeValue);
     return values;
 }
 
@@ -316,11 +315,7 @@ bool readBankText(std::string_view text, std::string_view fileName, std::vector<
         values[static_cast<std::size_t>(tag)] = value;
         // The mode's values go in first, wherever the line stands; the
         // program's own values of them stand over them.
-        if (tag == tag::MOD_FX_MODE) {
-            const std::array<float, 7>& row = modFXDefaultsFor(value);
-            for (std::size_t i = 0; i < MOD_FX_MEMORY_TAGS.size(); ++i)
-                if (!given.count(MOD_FX_MEMORY_TAGS[i])) values[static_cast<std::size_t>(MOD_FX_MEMORY_TAGS[i])] = row[i];
-        }
+        if (tag == tag::MOD_FX_MODE) putModeValues(values, value, given);
     }
     return true;
 }

@@ -56,8 +56,8 @@ TEST(TemporaryFoldersChild, Run) {
     const std::string role = variable;
 
     if (role == "harness") {
-        // A benchmark's process: no test start-up, the user's settings in
-        // XDG_CONFIG_HOME. The engine reads its controller map as it starts.
+        // A program on the harness without the tests' start-up, the user's
+        // settings in XDG_CONFIG_HOME. The engine reads its controller map as it starts.
         const auto engine = std::make_unique<enginehost::EngineHarness>();
         name("engine preferences", fs::path(platform::preferencesFilePath()).parent_path().string());
         std::cout << "bound " << engine->getControllerMap()[USERS_CONTROLLER] << std::endl;
@@ -240,8 +240,8 @@ TEST(TemporaryFolders, GoWithTheTestProcessHoweverItEnds) {
     }
 }
 
-// The engine harness in a process without the tests' start-up, as the
-// benchmarks run it: the user's settings (a controller bound to the filter
+// The engine harness in a process without the tests' start-up, as any
+// program built on it may run it: the user's settings (a controller bound to the filter
 // frequency) are neither read nor touched, and its own folder is in TMPDIR
 // and gone at the end.
 TEST(TemporaryFolders, TheEngineHarnessKeepsOffTheUsersSettingsAndTakesItsFolderAlong) {
@@ -255,7 +255,7 @@ TEST(TemporaryFolders, TheEngineHarnessKeepsOffTheUsersSettingsAndTakesItsFolder
     const auto before = entriesOf(user.path);
 
     // A home named for the tests already: the start-up leaves the
-    // environment as it is given, as a benchmark's process has it.
+    // environment as it is given, as a process without it has it.
     const ChildRun run = runChild(childEnvironment({"TMPDIR=" + temporary.path, std::string(ROLE_VARIABLE) + "=harness",
                                                     std::string(test_environment::HOME_VARIABLE) + "=" + user.path,
                                                     "HOME=" + user.path,
