@@ -27,6 +27,8 @@
 #include <string>
 #include <system_error>
 
+extern char** environ;
+
 namespace test_environment {
 
 std::string makeTemporaryFolder(std::string_view purpose) {
@@ -35,6 +37,19 @@ std::string makeTemporaryFolder(std::string_view purpose) {
         std::string(temporary && temporary[0] == '/' ? temporary : "/tmp") + "/" + std::string(purpose) + "-XXXXXX";
     if (!::mkdtemp(folder.data())) throw std::system_error(errno, std::generic_category(), "no folder " + folder);
     return folder;
+}
+
+std::vector<std::string> environmentWithoutOwned(std::initializer_list<std::string_view> alsoLeftOut) {
+    std::vector<std::string> variables;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string_view variable = *entry;
+        const std::string_view name = variable.substr(0, variable.find('='));
+        bool leftOut = false;
+        for (const char* owned : OWNED_VARIABLES) leftOut = leftOut || name == owned;
+        for (const std::string_view other : alsoLeftOut) leftOut = leftOut || name == other;
+        if (!leftOut) variables.emplace_back(variable);
+    }
+    return variables;
 }
 
 }  // namespace test_environment

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace test_environment {
 
@@ -31,6 +33,11 @@ inline constexpr const char* OWNED_VARIABLES[] = {
     "XDG_CONFIG_DIRS", "DISPLAY",       "WAYLAND_DISPLAY", "KOLBRI_ZENITY",  "KOLBRI_XDG_OPEN",
     HOME_VARIABLE,   KEEP_VARIABLE,     "KOLBRI_KEEP_SCREENSHOTS",
 };
+
+// This process's environment, as "NAME=value" entries, without the variables
+// the start-up owns and those named in alsoLeftOut: the start of the
+// environment of a test executable that a test starts as a user or CTest would.
+std::vector<std::string> environmentWithoutOwned(std::initializer_list<std::string_view> alsoLeftOut);
 
 // A fresh folder for a test's files, "<purpose>-XXXXXX" in TMPDIR: the
 // process's own folder, which goes when the process ends, whether or not the

@@ -28,6 +28,7 @@
 #include <thread>
 #include <vector>
 
+#include "sample/sample_files.h"
 #include "test_environment.h"
 #include "window_test_support.h"
 
@@ -70,25 +71,14 @@ std::string readFile(const fs::path& path) {
 // A tenth of a second of a 16-bit mono tone, as a user's own sample.
 std::string toneWav(double frequency) {
     const int rate = 44100, frames = rate / 10;
-    auto le = [](std::string& out, std::uint32_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xff);
-    };
-    std::string data;
-    for (int i = 0; i < frames; ++i)
-        le(data, static_cast<std::uint16_t>(static_cast<std::int16_t>(12000 * std::sin(2 * std::numbers::pi * frequency * i / rate))), 2);
-    std::string wav = "RIFF";
-    le(wav, static_cast<std::uint32_t>(36 + data.size()), 4);
-    wav += "WAVEfmt ";
-    le(wav, 16, 4);
-    le(wav, 1, 2);  // PCM
-    le(wav, 1, 2);  // mono
-    le(wav, rate, 4);
-    le(wav, rate * 2, 4);
-    le(wav, 2, 2);
-    le(wav, 16, 2);
-    wav += "data";
-    le(wav, static_cast<std::uint32_t>(data.size()), 4);
-    return wav + data;
+    samplefiles::Bytes data;
+    for (int i = 0; i < frames; ++i) {
+        const double x = std::sin(2 * std::numbers::pi * frequency * i / rate);
+        samplefiles::le(data, static_cast<std::uint16_t>(static_cast<std::int16_t>(12000 * x)), 2);
+    }
+    const samplefiles::Bytes wav =
+        samplefiles::form(true, "WAVE", {samplefiles::fmtChunk(1, 1, rate, 16), {"data", data}});
+    return std::string(wav.begin(), wav.end());
 }
 
 // A user's home after some use of the plug-in: two samples of their own, the
@@ -225,14 +215,7 @@ private:
 // own, without what the test start-up set, with the user's home, display
 // and PATH.
 std::vector<std::string> usersEnvironment(const fs::path& home, const std::string& display, const fs::path& bin) {
-    std::vector<std::string> variables;
-    for (char** entry = environ; *entry; ++entry) {
-        const std::string variable = *entry;
-        const std::string name = variable.substr(0, variable.find('='));
-        bool owned = name == "PATH";
-        for (const char* startUp : test_environment::OWNED_VARIABLES) owned = owned || name == startUp;
-        if (!owned) variables.push_back(variable);
-    }
+    std::vector<std::string> variables = test_environment::environmentWithoutOwned({"PATH"});
     const char* path = std::getenv("PATH");
     variables.push_back("PATH=" + bin.string() + ":" + (path ? path : "/usr/bin:/bin"));
     variables.push_back("HOME=" + home.string());

@@ -30,8 +30,6 @@
 #include "test_environment.h"
 #include "tools/enginehost/EngineHarness.h"
 
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -100,14 +98,7 @@ TEST(TemporaryFoldersChild, Run) {
 // The environment of a process started by hand or by CTest: this one's,
 // without what the start-up owns, with the variables given.
 std::vector<std::string> childEnvironment(const std::vector<std::string>& extra) {
-    std::vector<std::string> variables;
-    for (char** entry = environ; *entry; ++entry) {
-        const std::string variable = *entry;
-        const std::string key = variable.substr(0, variable.find('='));
-        bool owned = key == "TMPDIR" || key == ROLE_VARIABLE;
-        for (const char* startUp : test_environment::OWNED_VARIABLES) owned = owned || key == startUp;
-        if (!owned) variables.push_back(variable);
-    }
+    std::vector<std::string> variables = test_environment::environmentWithoutOwned({"TMPDIR", ROLE_VARIABLE});
     variables.insert(variables.end(), extra.begin(), extra.end());
     return variables;
 }
