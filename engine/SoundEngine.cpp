@@ -54,10 +54,12 @@ void TSoundEngine::takeSampleRate() {
     rate.rateOverTempo = newRate / rate.tempo;
     rate.samplesPerBar = 240.0f * newRate / rate.tempo;
     updateBaseNote();
+    // The Gator starts its pattern again from the first step (at the levels
+    // of the last control step), as everything below starts afresh.
+    fx.restartGator();
     turnAllVoicesOff();
     initFilters();
-    // The delay lines, the reverb, the effect filters and the Gator start
-    // afresh at the new rate.
+    // The delay lines, the reverb and the effect filters start afresh at the new rate.
     fx.setSampleRate(newRate);
     initFX();
 }

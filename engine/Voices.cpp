@@ -487,8 +487,10 @@ void TSoundEngine::reset() {
     initFilters();
     initGlobalLFO(0);
     initGlobalLFO(1);
-    // The effects too, the Gator at the first step of the program's pattern.
+    // The effects too (initFX took the program's Gator pattern), and the
+    // Gator back at its first step.
     initFX();
+    fx.restartGator();
     handOff.screenUpdatePending = true;
 }
 

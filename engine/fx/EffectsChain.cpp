@@ -55,7 +55,6 @@ void TEffectsChain::initFX(const TFxControls& c) {
     combModPhase.fill(0.0);
     forgetSettings();
     controlStep(c);
-    modFX.gator().restart();
     for (int s = 0; s < FX_STAGE_COUNT; ++s) mix.smooth[s] = c.param(MIX_TAGS[s]);
 }
 
@@ -68,6 +67,8 @@ void TEffectsChain::forgetSettings() {
 }
 
 void TEffectsChain::restartModulation() { modFX.restart(); }
+
+void TEffectsChain::restartGator() { modFX.gator().restart(); }
 
 void TEffectsChain::controlStep(const TFxControls& c) {
     bypassAll = c.on(tag::BYPASS_ALL_FX);

@@ -6,7 +6,8 @@
 // How the engine drives it (all on the audio thread):
 //   - at start-up, at a sample-rate change (taken at a block start), at a
 //     reset and when a preview note ends: setSampleRate() if the rate
-//     changed, then initFX();
+//     changed, then initFX(); at a rate change and a reset restartGator()
+//     as well;
 //   - at every global control step (and a forced one): controlStep() with
 //     the effect controls, for the stages' switches, the Mod FX mode and
 //     the Gator's pattern;
@@ -69,14 +70,18 @@ public:
     // The rate for the next initFX().
     void setSampleRate(float rate);
     // Clears everything that holds sound, sets the mix smoothers to their
-    // parameters, restarts the modulators and the frame counter, and takes
-    // the controls as a control step would.
+    // parameters, restarts the Mod FX modulator and the frame counter, and
+    // takes the controls as a control step would. The Gator goes on where
+    // it was: a preview note's end or a new play mode keeps the rhythm.
     void initFX(const TFxControls& controls);
     // The stages' switches, "Bypass All FX", the Mod FX mode (a change
     // resets the Mod FX) and the Gator's pattern.
     void controlStep(const TFxControls& controls);
     // Transport start: the Mod FX modulator and the Gator start again.
     void restartModulation();
+    // The Gator alone back to its first step, at the levels of the pattern
+    // the last control step took (a rate change, a reset).
+    void restartGator();
     // One frame, with the controls of this frame. With "Bypass All FX" on
     // the input passes and nothing moves.
     stereoStruct process(stereoStruct in, const TFxView& controls);

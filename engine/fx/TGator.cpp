@@ -34,10 +34,12 @@ int TGator::stepAt(double phase, int steps) {
 
 stereoStruct TGator::process(stereoStruct x) {
     const int k = stepAt(phase, steps);
-    position.store(k, std::memory_order_relaxed);
     gain.left = (smoothing * gain.left + level[k].left) / (smoothing + 1.0f) + 1e-15f;
     gain.right = (smoothing * gain.right + level[k].right) / (smoothing + 1.0f) + 1e-15f;
     phase += increment;
     if (phase >= PHASE_WRAP) phase = std::fmod(phase, PHASE_WRAP);
+    // The editor marks the step the phase has reached: the step of the next
+    // frame, which differs from this frame's only at a step boundary.
+    position.store(stepAt(phase, steps), std::memory_order_relaxed);
     return stereoStruct{x.left * gain.left, x.right * gain.right};
 }

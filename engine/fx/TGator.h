@@ -30,7 +30,8 @@ public:
     stereoStruct process(stereoStruct x);
 
     stereoStruct getGain() const { return gain; }
-    // The running step, 0..15 (0 before the Gator has run). Any thread.
+    // The step the phase stands on after the last frame, 0..15 (0 before
+    // the Gator has run and after a restart). Any thread.
     int getGaterPos() const { return position.load(std::memory_order_relaxed); }
     int getSteps() const { return steps; }
     double getPhase() const { return phase; }
@@ -41,7 +42,7 @@ public:
 
 private:
     std::array<stereoStruct, MAX_STEPS> level{};
-    int steps = 1;
+    int steps = MAX_STEPS;
     double increment = 0.0;  // steps per frame
     float smoothing = 1.0f;  // weight of the old gain against the step level (1)
     double phase = 0.0;

@@ -36,7 +36,7 @@ public:
         settingsFrom.forget();
     }
     // The post-filters set up at the rate and the Mod FX state reset (the
-    // FX initialisation; the Gator restarts once its pattern is known).
+    // FX initialisation); the Gator goes on.
     void init();
     // The state reset of a mode change: modulator, limiter and the modes'
     // memory, the swept filter's among it; not the post-filters or the Gator.

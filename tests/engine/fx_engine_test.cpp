@@ -92,31 +92,73 @@ TEST(FxEngine, EveryModeAndOrderStaysBoundedAtEveryRate) {
     }
 }
 
-// The editor's Gator step: a whole number 0..15 that follows the pattern at
-// the host's tempo (2 steps a sixteenth at speed step 17: one step per 3,000
-// frames at 120 BPM and 48 kHz), within the pattern's length.
+// At 87.890625 BPM and 48 kHz speed step 17 (two steps a sixteenth) makes
+// a Gator step exactly 4096 frames, its phase exact at every frame.
+constexpr double GATOR_TEMPO = 87.890625;
+constexpr long GATOR_STEP_FRAMES = 4096;
+
+// The Gator running at that tempo on a held note, a pattern of lengthStep + 1 steps.
+std::unique_ptr<EnginePlugin> runningGator(int lengthStep = 15) {
+    auto plugin = std::make_unique<EnginePlugin>(48000.0f);
+    enginetest::hostClock().timeInfo.tempo = GATOR_TEMPO;
+    plugin->setParameter(tag::MOD_FX, 1.0f);
+    plugin->setStep(tag::MOD_FX_MODE, 9);
+    plugin->setParameter(tag::MOD_FX_1, (17 + 0.1f) / 33.99f);
+    plugin->setParameter(tag::MOD_FX_3, (static_cast<float>(lengthStep) + 0.1f) / 15.99f);
+    plugin->setParameter(TAG_MOVEMENT_LOOP, 1.0f);
+    plugin->noteOn(60);
+    return plugin;
+}
+
+// The editor's Gator step: the step the phase has reached after the last
+// frame rendered, within the pattern's length; a block that ends on a
+// step's last frame already shows the next step.
 TEST(FxEngine, GatorPositionForTheEditor) {
     struct Case {
         int lengthStep;  // "Mod FX 3": the pattern has lengthStep + 1 steps
         const char* why;
     } cases[] = {{15, "16 steps"}, {11, "12 steps"}, {0, "a single step stays at 0"}};
     for (const Case& c : cases) {
-        auto plugin = std::make_unique<EnginePlugin>(48000.0f);
+        auto plugin = runningGator(c.lengthStep);
         EXPECT_EQ(plugin->getGaterPos(), 0) << "before the Gator ran";
-        plugin->setParameter(tag::MOD_FX, 1.0f);
-        plugin->setStep(tag::MOD_FX_MODE, 9);
-        plugin->setParameter(tag::MOD_FX_1, (17 + 0.1f) / 33.99f);
-        plugin->setParameter(tag::MOD_FX_3, (static_cast<float>(c.lengthStep) + 0.1f) / 15.99f);
-        plugin->setParameter(TAG_MOVEMENT_LOOP, 1.0f);
-        plugin->noteOn(60);
         const int steps = c.lengthStep + 1;
-        for (int block = 0; block < 40; ++block) {
-            plugin->render(1500);
-            // The step the phase has reached at the last frame rendered.
-            const long framesBefore = (block + 1) * 1500L - 1;
-            const int expected = static_cast<int>((framesBefore / 3000) % steps);
-            EXPECT_EQ(plugin->getGaterPos(), expected) << c.why << ", block " << block;
+        long rendered = 0;
+        for (int k = 1; k <= 20; ++k) {
+            for (long block : {GATOR_STEP_FRAMES - 1, 1L}) {
+                plugin->render(block);
+                rendered += block;
+                const int expected = static_cast<int>((rendered / GATOR_STEP_FRAMES) % steps);
+                EXPECT_EQ(plugin->getGaterPos(), expected) << c.why << ", after " << rendered << " frames";
+            }
         }
+    }
+}
+
+// The Gator's pattern starts again at its first step on a rate change, a
+// reset (a program, a channel change, "Reset Everything") and the host's
+// transport starting; a preview note's end and a new Play, Portamento or
+// Source Mode let every voice go but leave the rhythm running.
+TEST(FxEngine, WhatRestartsTheGator) {
+    using enginetest::hostClock;
+    const struct {
+        const char* why;
+        void (*event)(EnginePlugin&);
+        bool restarts;
+    } cases[] = {
+        {"a rate change", [](EnginePlugin& p) { p.setSampleRate(44100.0f); }, true},
+        {"a reset", [](EnginePlugin& p) { p.requestReset(); }, true},
+        {"the transport starting", [](EnginePlugin&) { hostClock().timeInfo.flags |= vst::kVstTransportPlaying; }, true},
+        {"a preview note's end", [](EnginePlugin& p) { p.previewNoteReleased(); }, false},
+        {"a new Play Mode", [](EnginePlugin& p) { p.setStep(tag::PLAY_MODE, 2); }, false},
+        {"a new Portamento Mode", [](EnginePlugin& p) { p.setStep(tag::PORTAMENTO_MODE, 1); }, false},
+        {"a new Source Mode", [](EnginePlugin& p) { p.setStep(TAG_SOURCE_MODE, 1); }, false},
+    };
+    for (const auto& c : cases) {
+        auto plugin = runningGator();
+        plugin->render(GATOR_STEP_FRAMES * 5 / 2, 512);
+        c.event(*plugin);
+        plugin->render(32);
+        EXPECT_EQ(plugin->getGaterPos(), c.restarts ? 0 : 2) << c.why;
     }
 }
 

@@ -72,8 +72,10 @@ std::uint64_t renderCase(ChainRig& rig, int index, int mode, float rate, bool sh
         setParam(controls, tag::REVERB_LENGTH, 0.0f);
         setMod(controls, destination::REVERB_LEN, 0.0f);
     }
+    // A new rate, as the engine takes one: the effects and the Gator start afresh.
     rig.chain->setSampleRate(rate);
     rig.chain->initFX(controls);
+    rig.chain->restartGator();
     // Some cases start where a long run would have taken the frame counter.
     if (index % 3 == 1) rig.chain->setFrameCountForTest(0xFFFFFFFFu - 2000u);
     const int spacing = CONTROL_SPACING[index % 5];

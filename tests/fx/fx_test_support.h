@@ -55,8 +55,10 @@ struct ChainRig {
 
     explicit ChainRig(const TFxControls& controls, float rate = 44100.0f)
         : chain(std::make_unique<TEffectsChain>(engineTables(), seed)) {
+        // As the engine starts it: the effects, then the Gator on its first step.
         chain->setSampleRate(rate);
         chain->initFX(controls);
+        chain->restartGator();
     }
     // Frames of the input through the chain, with the control step every 16 frames.
     std::vector<stereoStruct> run(const TFxControls& controls, const std::vector<stereoStruct>& input) {

@@ -375,7 +375,7 @@ TEST(ModFXGator, PeriodFollowsTheTempo) {
 }
 
 // The phase wraps at a multiple of every pattern length: the steps go on as
-// if it had not, and the editor always reads a step of the pattern.
+// if it had not, and the editor always reads the step the phase has reached.
 TEST(ModFXGator, StepsContinueAcrossThePhaseWrap) {
     for (int steps : {1, 7, 13, 16}) {
         TFxControls controls = modeControls(TModFX::GATOR);
@@ -387,7 +387,7 @@ TEST(ModFXGator, StepsContinueAcrossThePhaseWrap) {
         const double increment = 120.0 / 15.0 / 44100.0 * 96.0;
         for (int n = 0; n < 1000; ++n) {
             rig.step(stereoStruct{1, 1});
-            const long long unwrapped = static_cast<long long>(start + n * increment);
+            const long long unwrapped = static_cast<long long>(start + (n + 1) * increment);
             ASSERT_EQ(rig.fx->gator().getGaterPos(), static_cast<int>(unwrapped % steps)) << steps << " steps, frame " << n;
         }
         EXPECT_LT(rig.fx->gator().getPhase(), 20.0);
