@@ -118,7 +118,9 @@ void TSoundEngine::initFilters() {
         units.voiceFilter[v].init(rate.curSampleRate);
     }
     for (TFilter& filter : units.voiceBPFilter) filter.init(rate.curSampleRate);
-    units.distortion.init(rate.curSampleRate);
+    // The distortion's drives, holds and DC blockers run on through resets
+    // and program changes; only its blocker follows the rate.
+    units.distortion.setSampleRate(rate.curSampleRate);
     output.brickFilter.clear();
     // Coefficients follow at once, so a program applied with the brick filter
     // on is not silent until the next housekeeping tick.

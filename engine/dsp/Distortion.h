@@ -1,7 +1,7 @@
 // The voice distortion: 15 waveshaping kinds applied to every sounding voice's
 // frame (two sub-samples at twice the host rate), followed by a DC blocker and
-// faded in over the lowest twentieth of the amount. Plain class; init() before
-// use; no allocation. Audio thread only.
+// faded in over the lowest twentieth of the amount. Plain class, clear when
+// made; no allocation. Audio thread only.
 #pragma once
 
 #include "engine/dsp/PinkNoise.h"
@@ -38,6 +38,8 @@ public:
     // Sets the DC blocker's rate and clears every voice's state.
     void init(float sampleRate);
     // Changes the DC blocker's rate only (30 Hz corner at the doubled rate).
+    // The engine calls only this: the drives, the Rate holds, the blockers
+    // and the Square signs live as long as the plug-in.
     void setSampleRate(float sampleRate);
 
     // The kind, refreshed at the global control steps; outside 0..15 is Off.

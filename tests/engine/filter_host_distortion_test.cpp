@@ -1,7 +1,8 @@
 // The voice distortion as a host hears it on a 110 Hz sine: at amount 0
 // every kind leaves the voice exactly as it is without distortion, and at
 // full drive each kind adds the harmonics of its curve (odd ones for the
-// symmetric curves, the second for the rectifying ones).
+// symmetric curves, the second for the rectifying ones); and its state
+// through resets and rate changes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +10,8 @@
 #include <string>
 
 #include "audio_measure.h"
+#include "engine/dsp/Distortion.h"
+#include "engine_test_support.h"
 
 namespace am = audiomeasure;
 
@@ -88,5 +91,40 @@ TEST(DistortionHost, FullDriveAddsTheHarmonicsOfItsCurve) {
         EXPECT_TRUE(testhost::measure({steady, steady}).finite);
         EXPECT_GT(harmonic(steady, c.strong), c.atLeastDb) << "harmonic " << c.strong;
         EXPECT_LT(harmonic(steady, c.absent), -50.0) << "harmonic " << c.absent;
+    }
+}
+
+// The drives, the Rate holds, the DC blockers and the Square signs live as
+// long as the plug-in: a reset (every program's application) leaves them as
+// they were and a rate change moves only the blocker's coefficient, so a copy
+// taken before either goes on exactly as the engine's own.
+TEST(DistortionHost, ResetsAndRateChangesKeepItsState) {
+    for (const float rate : {48000.0f, 44100.0f}) {
+        auto plugin = std::make_unique<enginetest::EnginePlugin>(48000.0f);
+        plugin->setStep(tag::SOURCE_MODE, am::SOURCE_WAVE);
+        plugin->setStep(tag::FILTER_DISTORTION_MODE, TDistortion::RATE);
+        plugin->setParameter(tag::FILTER_DISTORTION_AMOUNT, 0.6f);
+        plugin->setParameter(tag::MOVEMENT_LOOP, 1.0f);
+        plugin->noteOn(NOTE);
+        plugin->render(4801);
+        TDistortion kept = TEngineTestAccess::units(*plugin).distortion;
+        kept.setSampleRate(rate);
+        plugin->requestReset();
+        plugin->setSampleRate(rate);  // the reset (and the rate) at a block start
+        TDistortion engines = TEngineTestAccess::units(*plugin).distortion;
+        stereoOverStruct a[16], b[16];
+        const bool on[16] = {true}, started[16] = {};
+        const float modulation[16] = {};
+        TRandSeed seedA, seedB;
+        for (int kind : {TDistortion::RATE, TDistortion::SQUARE}) {
+            kept.setType(kind);
+            engines.setType(kind);
+            for (int frame = 0; frame < 8; ++frame) {
+                for (int lane = 0; lane < 4; ++lane) a[0].lane[lane] = b[0].lane[lane] = 0.0005f * (lane - 1.5f);
+                kept.process(a, on, started, 0.6f, modulation, seedA);
+                engines.process(b, on, started, 0.6f, modulation, seedB);
+                for (int lane = 0; lane < 4; ++lane) ASSERT_EQ(a[0].lane[lane], b[0].lane[lane]) << rate << " Hz, kind " << kind;
+            }
+        }
     }
 }
