@@ -93,8 +93,10 @@ stereoOverStruct TSoundEngine::renderVoiceSample(int v) {
 // The preview plays the file alone: no volume, no effects, no output stage.
 // The user sample plays for its user length, so a sample that is not usable
 // (a failed load keeps the last file's frames in the slot) plays nothing.
+// Its gain is the voices' "Sample Volume" gain of the last control step: no
+// control step runs while a preview plays, and the two are heard alike.
 void TSoundEngine::renderPreview(float** outputs, std::int32_t sampleFrames) {
-    const float userGain = sampleVolumeGain(paramValue(tag::SAMPLE_VOLUME));
+    const float userGain = engine.userSampleGain;
     const double userLength = userSampleLength(samples.userData, userSampleUsable());
     const double fileLength = samples.previewData ? samples.previewData->getLen() : 0.0;
     for (std::int32_t i = 0; i < sampleFrames; ++i) {

@@ -472,7 +472,9 @@ void TSoundEngine::stopAllForPreview() {
 
 void TSoundEngine::reset() {
     output.scopeRing.fill(0);
+    // Both sample previews stop: a reset silences whatever was playing.
     engine.previewFileOn = false;
+    engine.previewUserOn = false;
     voices.previewNoteIsOn = false;
     voices.lastPan = 0.5f;
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "engine/SampleState.h"
 #include "engine_test_support.h"
 #include "tools/testhost/TestHost.h"
 
@@ -219,6 +220,34 @@ TEST(BlockLoop, EditorRequestsAreTakenAtTheBlockStart) {
     EXPECT_GT(plugin->voicesOn(), 0);
     plugin->render(1);
     EXPECT_EQ(plugin->voicesOn(), 0);
+}
+
+// The user sample's preview plays at the "Sample Volume" gain of the last
+// control step (none runs while a preview plays), and a reset stops it as it
+// stops a folder file's preview.
+TEST(BlockLoop, UserSamplePreview) {
+    struct Case {
+        float volumeLater;  // "Sample Volume" set after the last control step, at 0 dB
+        bool reset;         // between the preview's two blocks
+        float heard;        // the second block's level: the sample holds 0.25
+    } cases[] = {{0.5f, false, 0.25f}, {0.75f, false, 0.25f /* not +20 dB */}, {0.5f, true, 0.0f}};
+    for (const Case& c : cases) {
+        auto plugin = std::make_unique<EnginePlugin>();
+        plugin->setParameter(tag::SAMPLE_LOADED, 1.0f);
+        plugin->setParameter(tag::SAMPLE_VOLUME, 0.5f);
+        plugin->render(16);
+        plugin->setParameter(tag::SAMPLE_VOLUME, c.volumeLater);
+        std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[9600]);
+        for (int i = 0; i < 9600; ++i) bytes[i] = i % 2 ? 0x20 : 0;  // 8192 / 32768
+        TSampleState& samples = TEngineTestAccess::samples(*plugin);
+        samples.userSample.publish(std::make_unique<TSampleData>(std::move(bytes), SAMPLE_WAV_S16_MONO, 4800, 48000.0f));
+        samples.userSamplePresent = true;
+        plugin->requestSamplePreview(TSampleState::PREVIEW_USER, 0.0);
+        plugin->render(64);
+        if (c.reset) plugin->requestReset();
+        plugin->render(64);
+        EXPECT_NEAR(plugin->outLeft.back(), c.heard, 1e-4f) << c.volumeLater << (c.reset ? ", reset" : "");
+    }
 }
 
 // A block of 0 frames writes nothing; blocks of 1, 17 and 4096 frames at rates
