@@ -81,9 +81,10 @@ void TSoundEngine::turnAllVoicesOff() {
         setVoiceTotallyOff(v);
         voices.voiceChannel[v] = -1;
     }
+    // A mono phrase stays held (monoHeld) for keys that may still be down:
+    // only setEverythingOff lets the phrase go.
     voices.noteStack.fill(-1);
     voices.noteStackTop = -1;
-    voices.monoHeld = false;
 }
 
 void TSoundEngine::setEverythingOff(bool hard) {

@@ -21,11 +21,13 @@ std::unique_ptr<EnginePlugin> pluginInMode(int mode) {
 
 }  // namespace
 
-// A step of a scenario: a key goes down (velocity > 0) or up (velocity 0).
+// A step of a scenario: a key goes down (velocity > 0) or up (velocity 0),
+// or, with note VOICES_OFF, every voice stops as at a rate change.
 struct Key {
     int note;
     int velocity;
 };
+constexpr int VOICES_OFF = -1;
 
 TEST(PlayModes, MonoStack) {
     struct Case {
@@ -213,11 +215,14 @@ TEST(PlayModes, PhraseStaysHeldUntilTheLastKey) {
         {MONO, {{60, 100}, {62, 100}, {62, 0}, {60, 0}}, false, "the last key up ends it"},
         {LEGATO, {{60, 100}, {62, 100}, {62, 0}}, true, "Legato: back to one key, still held"},
         {LEGATO, {{60, 100}, {62, 100}, {62, 0}, {60, 0}}, false, "Legato: the last key up ends it"},
+        {MONO, {{60, 100}, {62, 100}, {VOICES_OFF, 0}}, true, "the voices stopped: the keys may still be down"},
     };
     for (const Case& c : cases) {
         auto plugin = pluginInMode(c.mode);
         for (const Key& key : c.keys) {
-            if (key.velocity > 0)
+            if (key.note == VOICES_OFF)
+                plugin->turnAllVoicesOff();
+            else if (key.velocity > 0)
                 plugin->midiNoteDown(key.note, key.velocity, 0);
             else
                 plugin->midiNoteRelease(key.note, 0);
