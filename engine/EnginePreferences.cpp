@@ -14,6 +14,10 @@ namespace enginepreferences {
 
 int midiChannelSetting() { return loadIntFromPrefs(REG_MIDI_IN_CHANNEL_STR); }
 
+// 0 hears every channel, 1..16 one channel, 17 none. A setting out of range
+// hears every channel, a negative one too: the settings menu stores 0..16
+// only, and a hand-edited -1 would otherwise leave a channel that no event
+// has and the instrument deaf to MIDI.
 int receiveChannel() {
     const int setting = midiChannelSetting();
     return (setting >= 0 && setting < 18 ? setting : 0) - 1;

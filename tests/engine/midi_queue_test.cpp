@@ -97,6 +97,7 @@ TEST(MidiQueue, ReceiveChannelFilter) {
     };
     const Case cases[] = {
         {0, 0, true}, {0, 9, true}, {3, 2, true}, {3, 0, false}, {3, 3, false}, {16, 15, true}, {17, 0, false},
+        {-1, 4, true},  // hand-edited: every channel, not a deaf instrument
     };
     for (const Case& c : cases) {
         enginepreferences::setMidiChannelSetting(c.setting);
