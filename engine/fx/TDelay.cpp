@@ -134,8 +134,8 @@ void TDelay::setFeed(float direct, float cross) {
     feedDirect[0] = feedDirect[1] = a;
     if (std::fabs(b) <= 0.001f && equalFeedback) {
         // Equal decay: the channel with the shorter line repeats more often,
-        // so its feedback is lowered until both echo trains fall by the same
-        // number of decibels per second.
+        // so its feedback is raised (0.5 to 0.707 for a line half as long)
+        // until both echo trains fall by the same number of decibels per second.
         feedCross[0] = feedCross[1] = 0.0f;
         const float g = std::log(std::fabs(a) + 0.0001f);
         const float s = a < 0.0f ? -1.0f : (a > 1e-15f ? 1.0f : 0.0f);

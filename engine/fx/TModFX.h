@@ -100,7 +100,10 @@ private:
     float holdStep = 1.0f;
     float lowPassCutoff = 1.0f;
     float highPassCutoff = 0.0f;
-    // Modulator state.
+    // Modulator state. The phases are doubles, as the Movement's are: at the
+    // slowest speed (0.0067 Hz) a step is 1.5e-7 of a cycle, a few units in
+    // the last place of a float phase, and a float would round every step so
+    // that the cycle came out 6.5 % short at 44.1 kHz (7.6 % long at 48 kHz).
     double modPhase[2] = {0.0, 0.0};
     float modRateMul[2] = {1.0f, 1.0f};
     float modSH = 0.0f;
