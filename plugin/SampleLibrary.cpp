@@ -38,6 +38,13 @@ constexpr int LONG_FOLDER_LIMIT = 255;
 constexpr const char* SAMPLE_FILE_FILTER = "*.wav;*.aif;*.aiff";
 constexpr int LOOP_MODE_ONE_SHOT = 0, LOOP_MODE_LOOP = 1;
 
+// A loop point of the file as a fraction of the sample's length, one frame
+// earlier (the editor counts frames from 1). A file of one frame has length 0:
+// its points lie at its start, where the formula's limit clamps them.
+float fileLoopFraction(int point, double length) {
+    return length > 0 ? static_cast<float>((point - 1.0) / length) : 0.0f;
+}
+
 // A sample file read and parsed; null, with the reason, when it is not one.
 std::unique_ptr<TSampleData> readSampleFile(const std::string& path, std::string& why) {
     std::vector<std::uint8_t> bytes;
@@ -212,27 +219,24 @@ void TSampleLibrary::setSampleLoopEndBySample(int frame) {
 
 void TSampleLibrary::setSamplePositions(int which) {
     const auto data = usableUserSample();
-    if (!data || data->getLen() <= 0 || (which != 1 && which != 2)) return;
+    if (!data || (which != 1 && which != 2)) return;
     const double n = data->getLen();
     if (which == 1)
-        plugin.setParameter(tag::SAMPLE_LOOP_START,
-                     data->hasLoop() ? static_cast<float>((data->getLoopStart() - 1.0) / n) : 0.0f);
+        plugin.setParameter(tag::SAMPLE_LOOP_START, data->hasLoop() ? fileLoopFraction(data->getLoopStart(), n) : 0.0f);
     else
-        plugin.setParameter(tag::SAMPLE_LOOP_END,
-                            data->hasLoop() ? static_cast<float>((data->getLoopEnd() - 1.0) / n) : 1.0f);
+        plugin.setParameter(tag::SAMPLE_LOOP_END, data->hasLoop() ? fileLoopFraction(data->getLoopEnd(), n) : 1.0f);
 }
 
 void TSampleLibrary::setDefaultSamplePositions() {
     plugin.setParameter(tag::SAMPLE_START, 0.0f);
     const auto data = engine.sampleSlots().userSample.snapshot();
     const bool hasLoop = data && data->hasLoop();
-    if (data && data->getLen() > 0 && getSampleLoaded()) {
+    if (data && getSampleLoaded()) {
         const double n = data->getLen();
         if (hasLoop) {
-            const double end = (data->getLoopEnd() - 1.0) / n;
-            plugin.setParameter(tag::SAMPLE_LOOP_START,
-                         static_cast<float>(std::min((data->getLoopStart() - 1.0) / n, end)));
-            plugin.setParameter(tag::SAMPLE_LOOP_END, static_cast<float>(end));
+            const float end = fileLoopFraction(data->getLoopEnd(), n);
+            plugin.setParameter(tag::SAMPLE_LOOP_START, std::min(fileLoopFraction(data->getLoopStart(), n), end));
+            plugin.setParameter(tag::SAMPLE_LOOP_END, end);
         } else {
             plugin.setParameter(tag::SAMPLE_LOOP_START, 0.0f);
             plugin.setParameter(tag::SAMPLE_LOOP_END, 1.0f);

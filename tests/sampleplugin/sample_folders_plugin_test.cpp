@@ -432,5 +432,40 @@ TEST_F(SamplePlugin, PositionsFollowTheFileAndTheEditorsCommands) {
     EXPECT_DOUBLE_EQ(samples(*plugin).getSampleLength(USER_SAMPLE), 0.0);
 }
 
+// A file of one frame has length 0; its points are still its own, not the
+// ones the sample before it left.
+TEST_F(SamplePlugin, AOneFrameFileSetsItsPointsToo) {
+    struct Case {
+        const char* what;
+        bool loop;
+        float loopEnd;
+        int mode;
+    } cases[] = {
+        {"no loop: the whole file", false, 1.0f, ONE_SHOT},
+        {"a loop on its one frame", true, 0.0f, LOOP},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<samplefiles::TChunk> chunks = {samplefiles::fmtChunk(1, 1, 48000, 16),
+                                                   samplefiles::TChunk{"data", {0x40, 0x1f}}};
+        if (c.loop) chunks.insert(chunks.begin() + 1, samplefiles::smplChunk(1, 0, 0));
+        writeBytes(sampleRoot + "/one.wav", samplefiles::form(true, "WAVE", chunks));
+        auto plugin = makeSamplePlugin("");
+        plugin->setParameter(LOOP_START, 0.3f);
+        plugin->setParameter(LOOP_END, 0.6f);
+        samples(*plugin).loadSelectedSample(0);
+        ASSERT_TRUE(samples(*plugin).getSampleLoaded());
+        EXPECT_EQ(plugin->getParameter(LOOP_START), 0.0f);
+        EXPECT_EQ(plugin->getParameter(LOOP_END), c.loopEnd);
+        EXPECT_EQ(plugin->getSteppedValue(LOOP_MODE), c.mode);
+        plugin->setParameter(LOOP_START, 0.3f);
+        plugin->setParameter(LOOP_END, 0.6f);
+        samples(*plugin).setSamplePositions(1);
+        samples(*plugin).setSamplePositions(2);
+        EXPECT_EQ(plugin->getParameter(LOOP_START), 0.0f) << "the file's loop start back";
+        EXPECT_EQ(plugin->getParameter(LOOP_END), c.loopEnd) << "the file's loop end back";
+    }
+}
+
 }  // namespace
 }  // namespace sampleplugin
