@@ -441,6 +441,8 @@ void TSampleLibrary::loadSampleLocked() {
         return;
     }
     browseFolderLocked() = keptBelow(sampleFileDirectory(full), sampleRootLocked());
+    // Present before the selection is looked for, which only a usable sample
+    // has: after a load that failed, the new file would stay unselected.
     engine.sampleSlots().userSamplePresent = true;
     scanLocked();
     setSampleNoLocked();
@@ -452,6 +454,9 @@ void TSampleLibrary::reloadSampleLocked() {
     browser.externalSampleFolder = folders.externalSampleDir;
     engine.sampleSlots().userSamplePresent = plugin.getOnOff(tag::SAMPLE_LOADED);
     if (engine.sampleSlots().userSamplePresent) loadSampleLocked();
+    // Loaded or not, the list is that of the folder now browsed (the root,
+    // when no sample took the browser to its own) and the selection is found
+    // in it; the list of the folder left behind would be shown otherwise.
     scanLocked();
     setSampleNoLocked();
 }
@@ -652,6 +657,8 @@ void TSampleLibrary::importSampleFromDrag(const std::string& path, int count) {
                 setSampleInProgram(result.destination);
                 loaded = true;
             }
+            // The copy joins the list and may move the loaded file's row: the
+            // selection is found again whether or not the drop loaded it.
             scanLocked();
             setSampleNoLocked();
         }
