@@ -544,9 +544,12 @@ void TSampleLibrary::createSampleFolder() {
     setSampleNoLocked();
 }
 
+// REFRESH: files added or removed meanwhile may move the loaded file's row,
+// so the selection is found again, and the wheel and arrows step from it.
 void TSampleLibrary::scanSampleFolder() {
     std::lock_guard lock(browser.lock);
     scanLocked();
+    setSampleNoLocked();
 }
 
 int TSampleLibrary::listedCountLocked(TSampleList list) {

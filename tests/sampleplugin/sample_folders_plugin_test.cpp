@@ -341,6 +341,21 @@ TEST_F(SamplePlugin, SteppingThroughTheListPassesAFileThatDoesNotLoad) {
     EXPECT_EQ(samples(*plugin).getLoadedSampleDisplayNameStr(), "a");
 }
 
+// REFRESH after a file was added before the loaded one: the highlight stays
+// on the loaded file, and stepping goes on from it.
+TEST_F(SamplePlugin, RefreshKeepsTheLoadedFileSelected) {
+    writeBytes(sampleRoot + "/b.wav", chirpWav(200));
+    writeBytes(sampleRoot + "/c.wav", chirpWav(300));
+    auto plugin = makeSamplePlugin("b.wav");
+    ASSERT_EQ(samples(*plugin).getSampleNo(), 0);
+    writeBytes(sampleRoot + "/a.wav", chirpWav(400));
+    samples(*plugin).scanSampleFolder();
+    ASSERT_EQ(samples(*plugin).getNumOfSamplesInSampleFolder(), 3);
+    EXPECT_EQ(samples(*plugin).getSampleNo(), 1);
+    samples(*plugin).changeSampleDelta(1);
+    EXPECT_EQ(samples(*plugin).getLoadedSampleDisplayNameStr(), "c");
+}
+
 TEST_F(SamplePlugin, ListedNumbersAndTheExternalTree) {
     for (const char* name : {"a.wav", "b.wav", "c.wav"}) writeBytes(sampleRoot + "/" + name, chirpWav(200));
     const std::string external = dataHome + "/External";
