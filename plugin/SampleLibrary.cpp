@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <mutex>
 #include <optional>
 
@@ -342,11 +343,22 @@ void TSampleLibrary::releasePreviewSample() { engine.requestSamplePreview(TSampl
 
 // ---------------------------------------------------------------- loading (under the browser's lock)
 
-std::string TSampleLibrary::storedSamplePath() const {
+// A '\' reads as '/', as every stored program has read it; a path whose file
+// is not there but whose name as stored, backslash and all, is a file of the
+// root is that file (a Linux name may hold a '\').
+std::string TSampleLibrary::storedSamplePathLocked() const {
     std::array<float, SAMPLE_NAME_SLOTS> slots{};
     for (int k = 0; k < SAMPLE_NAME_SLOTS; ++k)
         slots[static_cast<std::size_t>(k)] = engine.paramValue(SAMPLE_NAME_PARAM + k);
-    return decodeSamplePath(slots.data());
+    const std::string separated = decodeSamplePath(slots.data());
+    const std::string asStored = decodeSamplePath(slots.data(), TSamplePathBackslash::kept);
+    if (asStored == separated) return separated;
+    const auto isFileBelowRoot = [this](const std::string& relative) {
+        std::error_code error;
+        return isSafeRelativeSamplePath(relative) &&
+               std::filesystem::is_regular_file(joinSamplePath(sampleRootLocked(), relative), error);
+    };
+    return !isFileBelowRoot(separated) && isFileBelowRoot(asStored) ? asStored : separated;
 }
 
 const std::string& TSampleLibrary::sampleRootLocked() const {
@@ -370,7 +382,7 @@ void TSampleLibrary::setSampleNoLocked() {
     browser.curSampleNo = -1;
     if (!usableUserSample()) return;
     const std::string name =
-        getFileNameOnlyStr(joinSamplePath(sampleRootLocked(), storedSamplePath()),
+        getFileNameOnlyStr(joinSamplePath(sampleRootLocked(), storedSamplePathLocked()),
                            false);
     const auto& files = browser.listing.sampleFiles;
     for (std::size_t i = 0; i < files.size(); ++i)
@@ -429,7 +441,7 @@ void TSampleLibrary::loadSelectedLocked(int index) {
 // or a stored program) is not opened.
 void TSampleLibrary::loadSampleLocked() {
     if (!plugin.getOnOff(tag::SAMPLE_LOADED)) return;
-    const std::string relative = storedSamplePath();
+    const std::string relative = storedSamplePathLocked();
     const std::string full = joinSamplePath(sampleRootLocked(), relative);
     if (!isSafeRelativeSamplePath(relative)) {
         engine.sampleSlots().userSamplePresent = false;

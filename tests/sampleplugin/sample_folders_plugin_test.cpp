@@ -29,17 +29,23 @@ TEST_F(SamplePlugin, TheProgramsChunkBringsItsSampleBackOrRefusesIt) {
     std::filesystem::create_directories(sampleRoot + "/Drums");
     writeBytes(sampleRoot + "/Drums/kick.wav", chirpWav());
     writeBytes(dataHome + "/outside.wav", chirpWav());
+    // On Linux a '\\' is a byte of a file's name.
+    writeBytes(sampleRoot + "/Drums\\kick.wav", chirpWav(3000));
+    writeBytes(sampleRoot + "/Drums\\hat.wav", chirpWav());
     struct Case {
         const char* what;
         std::string storedPath;  // empty: as the browser stored it
         bool deleteFile;
         bool loads;
+        const char* name = "kick";
+        const char* folder = "Drums";
     } cases[] = {
         {"the path the browser stored", "", false, true},
         {"a file deleted since", "", true, false},
         {"a path that climbs out of the root", "../../../outside.wav", false, false},
         {"an absolute path", dataHome + "/outside.wav", false, false},
-        {"backslashes read as slashes", "Drums\\kick.wav", false, true},
+        {"backslashes read as slashes, as stored programs always did", "Drums\\kick.wav", false, true},
+        {"a name with a backslash, when only it is there", "Drums\\hat.wav", false, true, "Drums\\hat", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -67,8 +73,8 @@ TEST_F(SamplePlugin, TheProgramsChunkBringsItsSampleBackOrRefusesIt) {
         const std::vector<float> out = playNote(*plugin, 57, 4800);
         if (c.loads) {
             EXPECT_EQ(library.getBadSampleStr(), "!");
-            EXPECT_EQ(library.getLoadedSampleDisplayNameStr(), "kick");
-            EXPECT_EQ(library.getCurSampleFolderDisplayNameStr(), "Drums") << "the browser shows the sample's folder";
+            EXPECT_EQ(library.getLoadedSampleDisplayNameStr(), c.name);
+            EXPECT_EQ(library.getCurSampleFolderDisplayNameStr(), c.folder) << "the browser shows the sample's folder";
             EXPECT_EQ(library.getSampleNo(), 0);
             EXPECT_GT(rms(out, 1000, 2000), 0.1);
         } else {
