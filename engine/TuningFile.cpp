@@ -146,9 +146,16 @@ std::string tuningFilePath(const std::string& folder, std::string_view name) {
     return folder + "/" + std::string(name) + ".tun";
 }
 
+// Every slot is written as a character, the ones past the name's end as
+// character 0, whose value is not 0: a host that saves the parameters keeps
+// these values, so a tuning loaded here saves as it always has. Each byte
+// stands for itself; one above 127 is clamped to 0 and ends the name as read,
+// while the characters after it are still written.
 std::array<float, TUNING_NAME_SLOTS> spellTuningName(std::string_view name) {
     std::array<float, TUNING_NAME_SLOTS> values{};
-    spellParameterText(name, values);
+    const std::size_t length = std::min(name.size(), static_cast<std::size_t>(TUNING_NAME_LIMIT));
+    for (std::size_t i = 0; i < values.size(); ++i)
+        values[i] = parameterTextValue(i < length ? static_cast<signed char>(name[i]) : 0);
     return values;
 }
 

@@ -39,7 +39,7 @@ inline constexpr double TUNING_MIN_CENTS = -12800.0;
 inline constexpr double TUNING_MAX_CENTS = 25600.0;
 
 // The name lives in 40 parameters (TUNING_NAME_SLOTS from TUNING_NAME_PARAM),
-// one character each; the last stays 0, so a stored name has at most 39 characters.
+// one character each; the last holds character 0, so a stored name has at most 39 characters.
 inline constexpr int TUNING_NAME_LIMIT = TUNING_NAME_SLOTS - 1;
 
 // Pitch of every MIDI note in semitones above note 0.
@@ -80,8 +80,9 @@ bool isSafeTuningName(std::string_view name);
 std::string tuningFilePath(const std::string& folder, std::string_view name);
 
 // The parameter values that spell name: character c as (c + 0.5) / 255.99,
-// 0 after the name's end, the name cut to 39 characters. A byte above 127
-// counts as negative, so its value is clamped to 0, which ends the name there.
+// character 0 after the name's end, the name cut to 39 characters. A byte
+// above 127 counts as negative, so its value is clamped to 0, which ends the
+// name there.
 std::array<float, TUNING_NAME_SLOTS> spellTuningName(std::string_view name);
 
 // The name spelled in the 40 values: each character int(v * 255.99), the

@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <mutex>
 #include <optional>
 
@@ -37,6 +38,13 @@ const std::string EXTERNAL_SAMPLE_DIR_KEY = "ExternalSampleDir";
 constexpr int LONG_FOLDER_LIMIT = 255;
 constexpr const char* SAMPLE_FILE_FILTER = "*.wav;*.aif;*.aiff";
 constexpr int LOOP_MODE_ONE_SHOT = 0, LOOP_MODE_LOOP = 1;
+
+// A loop point of the file as a fraction of the sample's length, one frame
+// earlier (the editor counts frames from 1). A file of one frame has length 0:
+// its points lie at its start, where the formula's limit clamps them.
+float fileLoopFraction(int point, double length) {
+    return length > 0 ? static_cast<float>((point - 1.0) / length) : 0.0f;
+}
 
 // A sample file read and parsed; null, with the reason, when it is not one.
 std::unique_ptr<TSampleData> readSampleFile(const std::string& path, std::string& why) {
@@ -212,27 +220,24 @@ void TSampleLibrary::setSampleLoopEndBySample(int frame) {
 
 void TSampleLibrary::setSamplePositions(int which) {
     const auto data = usableUserSample();
-    if (!data || data->getLen() <= 0 || (which != 1 && which != 2)) return;
+    if (!data || (which != 1 && which != 2)) return;
     const double n = data->getLen();
     if (which == 1)
-        plugin.setParameter(tag::SAMPLE_LOOP_START,
-                     data->hasLoop() ? static_cast<float>((data->getLoopStart() - 1.0) / n) : 0.0f);
+        plugin.setParameter(tag::SAMPLE_LOOP_START, data->hasLoop() ? fileLoopFraction(data->getLoopStart(), n) : 0.0f);
     else
-        plugin.setParameter(tag::SAMPLE_LOOP_END,
-                            data->hasLoop() ? static_cast<float>((data->getLoopEnd() - 1.0) / n) : 1.0f);
+        plugin.setParameter(tag::SAMPLE_LOOP_END, data->hasLoop() ? fileLoopFraction(data->getLoopEnd(), n) : 1.0f);
 }
 
 void TSampleLibrary::setDefaultSamplePositions() {
     plugin.setParameter(tag::SAMPLE_START, 0.0f);
     const auto data = engine.sampleSlots().userSample.snapshot();
     const bool hasLoop = data && data->hasLoop();
-    if (data && data->getLen() > 0 && getSampleLoaded()) {
+    if (data && getSampleLoaded()) {
         const double n = data->getLen();
         if (hasLoop) {
-            const double end = (data->getLoopEnd() - 1.0) / n;
-            plugin.setParameter(tag::SAMPLE_LOOP_START,
-                         static_cast<float>(std::min((data->getLoopStart() - 1.0) / n, end)));
-            plugin.setParameter(tag::SAMPLE_LOOP_END, static_cast<float>(end));
+            const float end = fileLoopFraction(data->getLoopEnd(), n);
+            plugin.setParameter(tag::SAMPLE_LOOP_START, std::min(fileLoopFraction(data->getLoopStart(), n), end));
+            plugin.setParameter(tag::SAMPLE_LOOP_END, end);
         } else {
             plugin.setParameter(tag::SAMPLE_LOOP_START, 0.0f);
             plugin.setParameter(tag::SAMPLE_LOOP_END, 1.0f);
@@ -338,11 +343,22 @@ void TSampleLibrary::releasePreviewSample() { engine.requestSamplePreview(TSampl
 
 // ---------------------------------------------------------------- loading (under the browser's lock)
 
-std::string TSampleLibrary::storedSamplePath() const {
+// A '\' reads as '/', as every stored program has read it; a path whose file
+// is not there but whose name as stored, backslash and all, is a file of the
+// root is that file (a Linux name may hold a '\').
+std::string TSampleLibrary::storedSamplePathLocked() const {
     std::array<float, SAMPLE_NAME_SLOTS> slots{};
     for (int k = 0; k < SAMPLE_NAME_SLOTS; ++k)
         slots[static_cast<std::size_t>(k)] = engine.paramValue(SAMPLE_NAME_PARAM + k);
-    return decodeSamplePath(slots.data());
+    const std::string separated = decodeSamplePath(slots.data());
+    const std::string asStored = decodeSamplePath(slots.data(), TSamplePathBackslash::kept);
+    if (asStored == separated) return separated;
+    const auto isFileBelowRoot = [this](const std::string& relative) {
+        std::error_code error;
+        return isSafeRelativeSamplePath(relative) &&
+               std::filesystem::is_regular_file(joinSamplePath(sampleRootLocked(), relative), error);
+    };
+    return !isFileBelowRoot(separated) && isFileBelowRoot(asStored) ? asStored : separated;
 }
 
 const std::string& TSampleLibrary::sampleRootLocked() const {
@@ -366,7 +382,7 @@ void TSampleLibrary::setSampleNoLocked() {
     browser.curSampleNo = -1;
     if (!usableUserSample()) return;
     const std::string name =
-        getFileNameOnlyStr(joinSamplePath(sampleRootLocked(), storedSamplePath()),
+        getFileNameOnlyStr(joinSamplePath(sampleRootLocked(), storedSamplePathLocked()),
                            false);
     const auto& files = browser.listing.sampleFiles;
     for (std::size_t i = 0; i < files.size(); ++i)
@@ -425,7 +441,7 @@ void TSampleLibrary::loadSelectedLocked(int index) {
 // or a stored program) is not opened.
 void TSampleLibrary::loadSampleLocked() {
     if (!plugin.getOnOff(tag::SAMPLE_LOADED)) return;
-    const std::string relative = storedSamplePath();
+    const std::string relative = storedSamplePathLocked();
     const std::string full = joinSamplePath(sampleRootLocked(), relative);
     if (!isSafeRelativeSamplePath(relative)) {
         engine.sampleSlots().userSamplePresent = false;
@@ -437,6 +453,8 @@ void TSampleLibrary::loadSampleLocked() {
         return;
     }
     browseFolderLocked() = keptBelow(sampleFileDirectory(full), sampleRootLocked());
+    // Present before the selection is looked for, which only a usable sample
+    // has: after a load that failed, the new file would stay unselected.
     engine.sampleSlots().userSamplePresent = true;
     scanLocked();
     setSampleNoLocked();
@@ -448,6 +466,9 @@ void TSampleLibrary::reloadSampleLocked() {
     browser.externalSampleFolder = folders.externalSampleDir;
     engine.sampleSlots().userSamplePresent = plugin.getOnOff(tag::SAMPLE_LOADED);
     if (engine.sampleSlots().userSamplePresent) loadSampleLocked();
+    // Loaded or not, the list is that of the folder now browsed (the root,
+    // when no sample took the browser to its own) and the selection is found
+    // in it; the list of the folder left behind would be shown otherwise.
     scanLocked();
     setSampleNoLocked();
 }
@@ -535,9 +556,12 @@ void TSampleLibrary::createSampleFolder() {
     setSampleNoLocked();
 }
 
+// REFRESH: files added or removed meanwhile may move the loaded file's row,
+// so the selection is found again, and the wheel and arrows step from it.
 void TSampleLibrary::scanSampleFolder() {
     std::lock_guard lock(browser.lock);
     scanLocked();
+    setSampleNoLocked();
 }
 
 int TSampleLibrary::listedCountLocked(TSampleList list) {
@@ -648,6 +672,8 @@ void TSampleLibrary::importSampleFromDrag(const std::string& path, int count) {
                 setSampleInProgram(result.destination);
                 loaded = true;
             }
+            // The copy joins the list and may move the loaded file's row: the
+            // selection is found again whether or not the drop loaded it.
             scanLocked();
             setSampleNoLocked();
         }

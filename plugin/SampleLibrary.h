@@ -142,9 +142,9 @@ private:
     double userSampleFrames() const;
     // The bank's tables for a built-in sample number (0..193), else null.
     const TSampleBankTables* builtInTables(int slot) const;
-    // The relative path the program keeps in 251..314.
-    std::string storedSamplePath() const;
     // Under browser.lock:
+    // The relative path the program keeps in 251..314, as it names a file of the root.
+    std::string storedSamplePathLocked() const;
     const std::string& sampleRootLocked() const;
     std::string& browseFolderLocked();
     void scanLocked();

@@ -46,7 +46,8 @@ public:
 
     // A loop as the file gives it, in frames; the parser clamps it to the data.
     void setLoop(int start, int end);
-    // The path the data came from ('\' already turned into '/').
+    // The path the data was read from, as it was opened: a '\' in it is part
+    // of a file's name, as Linux has it, not a separator.
     void setName(std::string path) { name = std::move(path); }
 
     int getFormat() const { return format; }

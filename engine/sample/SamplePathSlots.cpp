@@ -26,7 +26,8 @@ bool encodeSamplePath(const std::string& relativePath, std::array<float, SAMPLE_
     return fits;
 }
 
-std::string decodeSamplePath(const float* slots) {
+std::string decodeSamplePath(const float* slots, TSamplePathBackslash backslash) {
+    const bool separates = backslash == TSamplePathBackslash::separator;
     std::string path;
     if (!slots) return path;
     for (int k = 0; k < SAMPLE_NAME_SLOTS; ++k) {
@@ -34,7 +35,7 @@ std::string decodeSamplePath(const float* slots) {
         samplePathSlotBytes(slots[k], pair[0], pair[1]);
         for (std::uint8_t byte : pair) {
             if (byte == 0) return path;
-            path += byte == '\\' ? '/' : static_cast<char>(byte);
+            path += separates && byte == '\\' ? '/' : static_cast<char>(byte);
         }
     }
     return path;

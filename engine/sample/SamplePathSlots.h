@@ -21,5 +21,12 @@ void samplePathSlotBytes(float value, std::uint8_t& high, std::uint8_t& low);
 // the path has more than 128 bytes: a cut path would name another file, so
 // such a sample cannot be kept with the program.
 bool encodeSamplePath(const std::string& relativePath, std::array<float, SAMPLE_NAME_SLOTS>& slots);
-// The path the slots hold: up to the first zero byte, every '\' turned into '/'.
-std::string decodeSamplePath(const float* slots);
+// What a '\' in the slots reads as. Programs made where '\' separated
+// folders hold such paths, and every stored program has always read it as
+// '/'; on Linux it is an ordinary byte of a file's name, which the browser
+// stores as it is. The library takes the name as stored only when its file
+// is there and the separated reading's is not.
+enum class TSamplePathBackslash { separator, kept };
+// The path the slots hold: up to the first zero byte, every '\' turned into
+// '/' (or, asked for, kept).
+std::string decodeSamplePath(const float* slots, TSamplePathBackslash backslash = TSamplePathBackslash::separator);

@@ -173,6 +173,7 @@ TEST(SamplePathSlots, RoundTripThroughTheProgramsParameters) {
 
     ASSERT_TRUE(encodeSamplePath("Win\\path.wav", slots));
     EXPECT_EQ(decodeSamplePath(slots.data()), "Win/path.wav");
+    EXPECT_EQ(decodeSamplePath(slots.data(), TSamplePathBackslash::kept), "Win\\path.wav");
     const float damaged[SAMPLE_NAME_SLOTS] = {NAN, -1.0f, 1e30f};
     EXPECT_EQ(decodeSamplePath(damaged), "") << "NaN reads as the end of the text";
 }

@@ -29,17 +29,23 @@ TEST_F(SamplePlugin, TheProgramsChunkBringsItsSampleBackOrRefusesIt) {
     std::filesystem::create_directories(sampleRoot + "/Drums");
     writeBytes(sampleRoot + "/Drums/kick.wav", chirpWav());
     writeBytes(dataHome + "/outside.wav", chirpWav());
+    // On Linux a '\\' is a byte of a file's name.
+    writeBytes(sampleRoot + "/Drums\\kick.wav", chirpWav(3000));
+    writeBytes(sampleRoot + "/Drums\\hat.wav", chirpWav());
     struct Case {
         const char* what;
         std::string storedPath;  // empty: as the browser stored it
         bool deleteFile;
         bool loads;
+        const char* name = "kick";
+        const char* folder = "Drums";
     } cases[] = {
         {"the path the browser stored", "", false, true},
         {"a file deleted since", "", true, false},
         {"a path that climbs out of the root", "../../../outside.wav", false, false},
         {"an absolute path", dataHome + "/outside.wav", false, false},
-        {"backslashes read as slashes", "Drums\\kick.wav", false, true},
+        {"backslashes read as slashes, as stored programs always did", "Drums\\kick.wav", false, true},
+        {"a name with a backslash, when only it is there", "Drums\\hat.wav", false, true, "Drums\\hat", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -67,8 +73,8 @@ TEST_F(SamplePlugin, TheProgramsChunkBringsItsSampleBackOrRefusesIt) {
         const std::vector<float> out = playNote(*plugin, 57, 4800);
         if (c.loads) {
             EXPECT_EQ(library.getBadSampleStr(), "!");
-            EXPECT_EQ(library.getLoadedSampleDisplayNameStr(), "kick");
-            EXPECT_EQ(library.getCurSampleFolderDisplayNameStr(), "Drums") << "the browser shows the sample's folder";
+            EXPECT_EQ(library.getLoadedSampleDisplayNameStr(), c.name);
+            EXPECT_EQ(library.getCurSampleFolderDisplayNameStr(), c.folder) << "the browser shows the sample's folder";
             EXPECT_EQ(library.getSampleNo(), 0);
             EXPECT_GT(rms(out, 1000, 2000), 0.1);
         } else {
@@ -341,6 +347,21 @@ TEST_F(SamplePlugin, SteppingThroughTheListPassesAFileThatDoesNotLoad) {
     EXPECT_EQ(samples(*plugin).getLoadedSampleDisplayNameStr(), "a");
 }
 
+// REFRESH after a file was added before the loaded one: the highlight stays
+// on the loaded file, and stepping goes on from it.
+TEST_F(SamplePlugin, RefreshKeepsTheLoadedFileSelected) {
+    writeBytes(sampleRoot + "/b.wav", chirpWav(200));
+    writeBytes(sampleRoot + "/c.wav", chirpWav(300));
+    auto plugin = makeSamplePlugin("b.wav");
+    ASSERT_EQ(samples(*plugin).getSampleNo(), 0);
+    writeBytes(sampleRoot + "/a.wav", chirpWav(400));
+    samples(*plugin).scanSampleFolder();
+    ASSERT_EQ(samples(*plugin).getNumOfSamplesInSampleFolder(), 3);
+    EXPECT_EQ(samples(*plugin).getSampleNo(), 1);
+    samples(*plugin).changeSampleDelta(1);
+    EXPECT_EQ(samples(*plugin).getLoadedSampleDisplayNameStr(), "c");
+}
+
 TEST_F(SamplePlugin, ListedNumbersAndTheExternalTree) {
     for (const char* name : {"a.wav", "b.wav", "c.wav"}) writeBytes(sampleRoot + "/" + name, chirpWav(200));
     const std::string external = dataHome + "/External";
@@ -430,6 +451,41 @@ TEST_F(SamplePlugin, PositionsFollowTheFileAndTheEditorsCommands) {
     samples(*plugin).setZeroCross(0, 1.0f);
     EXPECT_NEAR(plugin->getParameter(SAMPLE_START), 0.25f, 0.0015f);
     EXPECT_DOUBLE_EQ(samples(*plugin).getSampleLength(USER_SAMPLE), 0.0);
+}
+
+// A file of one frame has length 0; its points are still its own, not the
+// ones the sample before it left.
+TEST_F(SamplePlugin, AOneFrameFileSetsItsPointsToo) {
+    struct Case {
+        const char* what;
+        bool loop;
+        float loopEnd;
+        int mode;
+    } cases[] = {
+        {"no loop: the whole file", false, 1.0f, ONE_SHOT},
+        {"a loop on its one frame", true, 0.0f, LOOP},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<samplefiles::TChunk> chunks = {samplefiles::fmtChunk(1, 1, 48000, 16),
+                                                   samplefiles::TChunk{"data", {0x40, 0x1f}}};
+        if (c.loop) chunks.insert(chunks.begin() + 1, samplefiles::smplChunk(1, 0, 0));
+        writeBytes(sampleRoot + "/one.wav", samplefiles::form(true, "WAVE", chunks));
+        auto plugin = makeSamplePlugin("");
+        plugin->setParameter(LOOP_START, 0.3f);
+        plugin->setParameter(LOOP_END, 0.6f);
+        samples(*plugin).loadSelectedSample(0);
+        ASSERT_TRUE(samples(*plugin).getSampleLoaded());
+        EXPECT_EQ(plugin->getParameter(LOOP_START), 0.0f);
+        EXPECT_EQ(plugin->getParameter(LOOP_END), c.loopEnd);
+        EXPECT_EQ(plugin->getSteppedValue(LOOP_MODE), c.mode);
+        plugin->setParameter(LOOP_START, 0.3f);
+        plugin->setParameter(LOOP_END, 0.6f);
+        samples(*plugin).setSamplePositions(1);
+        samples(*plugin).setSamplePositions(2);
+        EXPECT_EQ(plugin->getParameter(LOOP_START), 0.0f) << "the file's loop start back";
+        EXPECT_EQ(plugin->getParameter(LOOP_END), c.loopEnd) << "the file's loop end back";
+    }
 }
 
 }  // namespace

@@ -162,6 +162,25 @@ TEST(TuningName, SpelledIntoParametersAndReadBack) {
         EXPECT_EQ(readTuningName(values), expected);
     }
 
+    // The values a host saves: every slot is a character, character 0 past the
+    // name's end; a byte above 127 falls to 0 and the characters after it stay.
+    const float empty = 0.5f / 255.99f;
+    const struct {
+        std::string name;
+        int slot;
+        float value;
+        const char* why;
+    } slots[] = {
+        {"ab", 0, 97.5f / 255.99f, "a character"},
+        {"ab", 2, empty, "the first slot past the end"},
+        {"ab", TUNING_NAME_LIMIT, empty, "the last slot"},
+        {"", 0, empty, "no name at all"},
+        {"a\xE9z", 1, 0.0f, "a byte above 127"},
+        {"a\xE9z", 2, 122.5f / 255.99f, "the character after it"},
+    };
+    for (const auto& s : slots)
+        EXPECT_FLOAT_EQ(spellTuningName(s.name)[static_cast<std::size_t>(s.slot)], s.value) << s.why;
+
     // Values from a host: NaN and out-of-range values do not crash or invent text.
     std::array<float, TUNING_NAME_SLOTS> values = spellTuningName("ab");
     values[1] = std::numeric_limits<float>::quiet_NaN();
