@@ -16,11 +16,8 @@
 
 #include "plugin/EditorServices.h"
 #include "toolkit/AEffGUIEditor.h"
+#include "toolkit/CControl.h"
 #include "toolkit/CView.h"
-
-namespace kgui {
-class CControl;
-}
 
 class TControlHost {
 public:
@@ -98,6 +95,25 @@ public:
 // The host of the editor that the view's frame belongs to, or null.
 inline TControlHost* controlHostOf(const kgui::CView* view) {
     return dynamic_cast<TControlHost*>(view->getEditor());
+}
+
+// A value typed into a knob or the ribbon (Alt-click), inside the control's
+// own edit gesture: the plug-in stores a typed value quietly, and the editor
+// moves controls to stored values only at its next idle pass, so the control
+// takes the stored value here and reports it, and the host records it once,
+// between the gesture's begin and end. An entry that stores nothing
+// (cancelled, no number, below its threshold) reports nothing. True when a
+// value was taken.
+inline bool takeTypedValue(kgui::CControl& control, TEditorServices& services) {
+    const int tag = control.getTag();
+    const float before = services.getParameter(tag);
+    services.setNumValue(tag);
+    const float stored = services.getParameter(tag);
+    if (stored == before)
+        return false;
+    control.setValue(stored);
+    control.valueChanged();
+    return true;
 }
 
 // The plug-in's sample library, or null while there is no host or plug-in.

@@ -124,9 +124,10 @@ CRect snapTruncated(const CRect& rect);
 // ---- mouse conventions
 // On Linux the toolkit's kControl is the Ctrl key, kApple the Super key and
 // kAlt the Alt key: Ctrl sets the default value, Super (or the right button)
-// opens the parameter menu, Alt asks for a typed value. Window managers that
-// move windows with Alt-drag swallow Alt-clicks; the parameter menu's "Set to
-// Value" reaches the same typed entry.
+// opens the parameter menu, Alt asks for a typed value, which the host records
+// as the knob's or the ribbon's edit. Window managers that move windows with
+// Alt-drag swallow Alt-clicks; the parameter menu's "Set to Value" reaches the
+// same typed entry, but the host does not record what it stores.
 inline bool wantsParameterMenu(const CButtonState& buttons) { return buttons & (kgui::kRButton | kgui::kApple); }
 // Ctrl: the default value (a knob also takes a double click for it).
 inline bool hasDefaultValueKey(const CButtonState& buttons) { return buttons & kgui::kControl; }

@@ -8,24 +8,8 @@
 
 using namespace kgui;
 
-namespace {
-// 16 bits in 0..1: a pattern is stored in the middle of its 1/65536 slot,
-// so that reading it back by truncation is exact whatever the rounding.
-constexpr float PATTERN_SCALE = 65536.0f;
-constexpr float PATTERN_READ_SCALE = 65535.99f;
-constexpr std::uint32_t FULL_MASK = 0xFFFF;
-}  // namespace
-
 TGatorDisplay::TGatorDisplay(const CRect& rect, IControlListener* listener, int32 tag)
     : CControl(rect, listener, tag), stepWidth(static_cast<float>(rect.getWidth()) * 0.0625f) {}
-
-std::uint32_t TGatorDisplay::maskOf(float value) {
-    return static_cast<std::uint32_t>(look::pixelOf(look::clampedUnit(value, 0) * PATTERN_READ_SCALE)) & FULL_MASK;
-}
-
-float TGatorDisplay::valueOf(std::uint32_t mask) {
-    return (static_cast<float>(mask & FULL_MASK) + 0.5f) / PATTERN_SCALE;
-}
 
 int TGatorDisplay::stepAt(double x) const {
     const double fraction = (x - size.left) / size.getWidth();

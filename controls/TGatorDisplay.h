@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "engine/dsp/GatorPattern.h"
 #include "engine/dsp/ParameterTags.h"
 #include "toolkit/CControl.h"
 
@@ -21,16 +22,17 @@ public:
     void setGaterPos(int position);
     int getGaterPos() const { return gaterPos; }
 
-    // The pattern in a value: bit i is step i.
-    static std::uint32_t maskOf(float value);
-    static float valueOf(std::uint32_t mask);
+    // The pattern in a value: bit i is step i. Read as the effect reads it,
+    // so that a host's value shows (and edits) the steps that are heard.
+    static std::uint32_t maskOf(float value) { return gator::patternMask(value); }
+    static float valueOf(std::uint32_t mask) { return gator::patternValue(mask); }
     // The step under x (in the view's parent coordinates), 0..15.
     int stepAt(double x) const;
 
     void draw(kgui::CDrawContext* context) override;
     kgui::CMouseEventResult onMouseDown(kgui::CPoint& where, const kgui::CButtonState& buttons) override;
 
-    static constexpr int STEP_COUNT = 16;
+    static constexpr int STEP_COUNT = gator::PATTERN_STEPS;
     static constexpr kgui::int32 LENGTH_TAG = tag::MOD_FX_3;  // the steps played, 0..1 for 1..16
 
 private:

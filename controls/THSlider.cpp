@@ -137,8 +137,9 @@ CMouseEventResult THSlider::onMouseDown(CPoint& where, const CButtonState& butto
             // parameter under it.
             setValue(preset);
             valueChanged();
-        } else {
-            services->setNumValue(tag);
+        } else if (takeTypedValue(*this, *services)) {
+            // Taken over already: the spring's follower must not report it again.
+            dragValue = value;
         }
         endEdit();
         return kMouseDownEventHandledButDontNeedMovedOrUpEvents;

@@ -155,7 +155,9 @@ CMouseEventResult TKnob::onMouseDown(CPoint& where, const CButtonState& buttons)
     if (preset > -0.5f) {
         value = preset;
     } else if (look::wantsTypedValue(buttons)) {
-        services->setNumValue(tag);
+        takeTypedValue(*this, *services);
+        endEdit();
+        return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
     } else {
         quantizeDrag = pairedWithSemitoneDestination();
         if (host->getDropAllowed(tag) && host->getDragAndDropOn())

@@ -133,7 +133,9 @@ int firstFreeSlot(TEditorServices& services) {
     return -1;
 }
 
-// Value and MIDI commands, chosen at the top level: every value reaches the host.
+// Value and MIDI commands, chosen at the top level. Every value reaches the
+// host but the typed one ("Set to Value"): the plug-in stores typed values
+// without telling the host, and no control's gesture reports it here.
 void runTopLevelCommand(TEditorServices& services, int tag, const std::string& title) {
     switch (titleIndex(VALUE_COMMAND_STR, title)) {
         case SET_TO_DEFAULT: services.setToDefault(tag); break;

@@ -20,6 +20,7 @@
 #include "editor/MenuTables.h"
 #include "editor/uEditor.h"
 #include "editor/uEditorPopup.h"
+#include "engine/dsp/GatorPattern.h"
 #include "platform/Desktop.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
@@ -316,8 +317,8 @@ void uEditor::setGaterVar() {
         for (int side : {LEFT, RIGHT})
             if (gaterVar[k][static_cast<size_t>(side)] != 0)
                 masks[side] |= 1u << k;
-    services->setParameter(GATOR_LEFT_TAG, TGatorDisplay::valueOf(masks[LEFT]));
-    services->setParameter(GATOR_RIGHT_TAG, TGatorDisplay::valueOf(masks[RIGHT]));
+    services->setParameter(GATOR_LEFT_TAG, gator::patternValue(masks[LEFT]));
+    services->setParameter(GATOR_RIGHT_TAG, gator::patternValue(masks[RIGHT]));
 }
 
 void uEditor::showModFXMenu() {
@@ -346,10 +347,11 @@ void uEditor::showModFXMenu() {
 
     undoOrPush(gatorUndo, chosen);
 
+    // The steps as the effect plays them, whatever value a host wrote.
     for (size_t k = 0; k < gaterVar.size(); ++k)
         for (int side : {LEFT, RIGHT})
             gaterVar[k][static_cast<size_t>(side)] =
-                static_cast<std::int32_t>((TGatorDisplay::maskOf(plugin.getParameter(GATOR_LEFT_TAG + side)) >> k) & 1u);
+                static_cast<std::int32_t>((gator::patternMask(plugin.getParameter(GATOR_LEFT_TAG + side)) >> k) & 1u);
     const int command = titleIndex(GATOR_COMMAND_STR, chosen);
     const int length = plugin.getSteppedValue(GATOR_LENGTH_TAG, GATOR_LENGTH_RANGE, GATOR_LENGTH_STEPS) + 1;
     if (runGatorPatternCommand(command, gaterVar, length))

@@ -132,14 +132,17 @@ TEST(Gator, ClicksFlipTheStepUnderTheMouse) {
         std::uint32_t before;
         double x;
         std::uint32_t after;
+        float written = -1;  // a host's value in place of the pattern before
     } cases[] = {
         {0x0000, 149, 0x0001}, {0x0001, 149, 0x0000}, {0x0000, 148 + 8 * 5 + 3, 0x0020},
         {0xFFFF, 275, 0x7FFF}, {0x00F0, 148 + 8 * 9 + 4, 0x02F0},
+        // The effect plays steps 6, 7 and 15 of it (x 65535.9 is 32960.96); step 0 is off.
+        {0x80C0, 149, 0x80C1, 16480.0f / 32767},
     };
     for (const Case& c : cases) {
         TDisplayBench<TDisplayServices> bench;
         auto* gate = bench.host.add(new TGatorDisplay(GATE, &bench.host, PATTERN));
-        gate->setValue(TGatorDisplay::valueOf(c.before));
+        gate->setValue(c.written >= 0 ? c.written : TGatorDisplay::valueOf(c.before));
         bench.click(CPoint(c.x, 10));
         EXPECT_EQ(TGatorDisplay::maskOf(bench.services.getParameter(PATTERN)), c.after) << std::hex << c.before;
         EXPECT_EQ(bench.hostLog.front(), "begin 88");
@@ -216,4 +219,14 @@ TEST(Gator, FillsTheStepsPlayedAndMarksThePlayingOne) {
         EXPECT_EQ(onCells, (c.filled + 1) / 2) << c.why << ": the even steps are set";
         EXPECT_EQ(markerAt, c.markerAt) << c.why;
     }
+    // A host's value shows the steps the effect plays: 6, 7 and 15 of this one
+    // (x 65535.9 is 32960.96), not step 0 as well.
+    bench.services.put(LENGTH, 1);
+    gate->setOn(true);
+    gate->setValue(16480.0f / 32767);
+    std::vector<int> onSteps;
+    for (const DrawOp& op : bench.draw())
+        if (op.kind == DrawOp::kRect && op.style == kDrawFilledAndStroked && op.fillColor == look::GATER_ON_COLOR)
+            onSteps.push_back(static_cast<int>((op.rect.left - GATE.left) / 8));
+    EXPECT_EQ(onSteps, (std::vector<int>{6, 7, 15}));
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "editor_test_host.h"
+#include "controls/THSlider.h"
 #include "controls/TKickButton.h"
 #include "controls/TKnob.h"
 #include "controls/TOnOff.h"
@@ -100,6 +101,57 @@ TEST(Dispatch, AKnobDragAutomatesItsParameterBetweenBeginAndEndEditEvenThroughAR
             EXPECT_EQ(bench.heard[i].rfind("automate " + std::to_string(c.tag) + " ", 0), 0u) << bench.heard[i];
         EXPECT_GT(plugin.getParameter(c.tag), 0.35f) << c.reason << ": the drag goes on after the redraw";
         EXPECT_FLOAT_EQ(c.knob->getValue(), plugin.getParameter(c.tag));
+    }
+}
+
+// A value typed into a knob or the ribbon (Alt-click) reaches the host once,
+// as the plug-in stored it, between the control's begin and end edit; an
+// entry that stores nothing sends nothing. The ribbon's spring follower, which
+// takes the parameter over at the idle passes, does not send it again. The
+// parameter menu's "Set to Value" (where a window manager keeps Alt-clicks)
+// stores the value without telling the host, as every other typed entry does.
+TEST(Dispatch, AValueTypedIntoAKnobOrTheRibbonReachesTheHostOnce) {
+    constexpr int RIBBON_SPRING_TIME = 125;
+    TNotedBench bench;
+    uEditor& e = *bench.editor;
+    APlugin& plugin = *bench.plugin;
+    struct Case {
+        kgui::CControl* control;
+        float start;
+        std::optional<std::string> typed;  // none: the window is cancelled
+        int springTime;
+        float stored;
+        std::vector<std::string> heard;
+        const char* reason;
+        bool fromMenu = false;  // typed through the parameter menu, not an Alt-click
+    } cases[] = {
+        {e.knobMainVolume, 0.624f, "-6", 0, 0.675f, {"begin 1", "automate 1 0.675", "end 1"}, "-6 dB on Main Volume"},
+        {e.knobMainVolume, 0.624f, std::nullopt, 0, 0.624f, {"begin 1", "end 1"}, "cancelled"},
+        {e.knobMainVolume, 0.624f, "loud", 0, 0.624f, {"begin 1", "end 1"}, "no number"},
+        {e.knobRelease, 0.5f, "0", 0, 0.5f, {"begin 127", "end 127"}, "a time at the threshold is refused"},
+        {e.ribbonSlider, 0.5f, "50", 0, 0.75f, {"begin 123", "automate 123 0.75", "end 123"}, "the ribbon"},
+        {e.ribbonSlider, 0.5f, "-100", 15, 0.0f, {"begin 123", "automate 123 0", "end 123"}, "with its spring"},
+        {e.ribbonSlider, 0.5f, std::nullopt, 15, 0.5f, {"begin 123", "end 123"}, "the ribbon, cancelled"},
+        {e.knobMainVolume, 0.624f, "-6", 0, 0.675f, {}, "\"Set to Value\" stores quietly", true},
+    };
+    for (const Case& c : cases) {
+        const int tag = c.control->getTag();
+        plugin.setSteppedValue(RIBBON_SPRING_TIME, c.springTime);
+        plugin.setParameterAutomated(tag, c.start);
+        bench.idle();
+        bench.heard.clear();
+        bench.settings.typedAnswers.clear();
+        if (c.typed)
+            bench.settings.typedAnswers = {*c.typed};
+        if (c.fromMenu)
+            answerMenusWith(bench.target, "Set to Value");
+        bench.clock.advance(1000);
+        bench.target.click(centreOf(c.control), c.fromMenu ? kgui::kRButton : kgui::kLButton | kgui::kAlt);
+        bench.idle();
+        const std::string what = '"' + c.typed.value_or("(cancelled)") + "\": " + c.reason;
+        EXPECT_FLOAT_EQ(plugin.getParameter(tag), c.stored) << what;
+        EXPECT_FLOAT_EQ(c.control->getValue(), c.stored) << what << ": the control shows it";
+        EXPECT_EQ(bench.heard, c.heard) << what;
     }
 }
 

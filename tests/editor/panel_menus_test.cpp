@@ -238,12 +238,15 @@ TEST(GatorMenu, PatternCommandsRewriteBothPatternsAsTheyShould) {
         std::uint32_t left, right;
         std::uint32_t expectedLeft, expectedRight;
         const char* reason;
+        float hostLeft = -1;  // a value a host wrote over the left pattern
     } cases[] = {
         {"Set All On", 16, 0x0001, 0x0000, 0xFFFF, 0xFFFF, "every step of both"},
         {"Set All Off", 16, 0x1234, 0xFFFF, 0x0000, 0x0000, "no step"},
         {"Alternate", 16, 0x0000, 0xFFFF, 0x5555, 0x5555, "even steps on both sides"},
         {"Alternate Left/Right", 16, 0x0000, 0x0000, 0x5555, 0xAAAA, "left even, right odd"},
         {"Copy Left to Right", 16, 0x00F3, 0x1234, 0x00F3, 0x00F3, "right takes left"},
+        {"Copy Left to Right", 16, 0x0000, 0x1234, 0x80C0, 0x80C0,
+         "a host's value (x 65535.9 is 32960.96): the steps the effect plays, not step 0 as well", 16480.0f / 32767},
         {"Copy Right to Left", 16, 0x00F3, 0x1234, 0x1234, 0x1234, "left takes right"},
         {"Swap Left and Right", 16, 0x00F3, 0x1234, 0x1234, 0x00F3, "exchanged"},
         {"Move Right", 16, 0x0003, 0x8000, 0x0006, 0x0001, "steps 0, 1 to 1, 2; step 15 wraps to 0"},
@@ -260,6 +263,8 @@ TEST(GatorMenu, PatternCommandsRewriteBothPatternsAsTheyShould) {
         bench.plugin->setParameter(GATOR_LENGTH, gatorLength(c.length));
         bench.setMask(GATOR_LEFT, c.left);
         bench.setMask(GATOR_RIGHT, c.right);
+        if (c.hostLeft >= 0)
+            bench.plugin->setParameter(GATOR_LEFT, c.hostLeft);
         bench.heard.clear();
         bench.gatorMenu({c.command});
         EXPECT_EQ(bench.mask(GATOR_LEFT), c.expectedLeft) << c.command << ": " << c.reason;
