@@ -175,40 +175,52 @@ bool uEditor::open(void* parentWindow) {
     inShowMainScreen = inRedrawSource = paramChangedSinceIdle = modFXChanged = false;
     inShowMainScreenControls = inShowSampleScreen = inRedrawModFX = false;
 
-    if (!AEffGUIEditor::open(parentWindow)) {
-        services->setEditorOpenState(false, false);
-        return false;
+    // An opening that stops short of its end, refused or failing on its way
+    // (the exception goes on to the host, who is answered 0), leaves the
+    // plug-in as it was: the window and all it holds go, and the plug-in
+    // hears that the editor is closed, which also makes a program the host
+    // sent meanwhile, as the end of an opening does.
+    const auto openWindow = [&] {
+        if (!AEffGUIEditor::open(parentWindow))
+            return false;
+        createBitmaps();
+        lastIdleTicks = keyTicks = lastProgramChangeTicks = getTicks();
+        shownEditChanged = !services->getEditChanged();
+        if (!openFrame(parentWindow))
+            return false;
+        createControls();
+        startAfresh();
+
+        // The window opens on the back screen, the logo's page; a click
+        // anywhere outside its settings leads to the main screen.
+        showBackScreen();
+
+        services->setEditorOpenState(false, true);
+        editorFinishedOpening = true;
+        inResume = false;
+
+        updatePresetMenu();
+        updateFolderMenu();
+        resume();
+        return true;
+    };
+    try {
+        if (openWindow())
+            return true;
+    } catch (...) {
+        closeWindow(true);
+        throw;
     }
-    createBitmaps();
-    lastIdleTicks = keyTicks = lastProgramChangeTicks = getTicks();
-    shownEditChanged = !services->getEditChanged();
-    if (!openFrame(parentWindow))
-        return false;
-    createControls();
-    startAfresh();
-
-    // The window opens on the back screen, the logo's page; a click anywhere
-    // outside its settings leads to the main screen.
-    showBackScreen();
-
-    services->setEditorOpenState(false, true);
-    editorFinishedOpening = true;
-    inResume = false;
-
-    updatePresetMenu();
-    updateFolderMenu();
-    resume();
-    return true;
+    closeWindow(true);
+    return false;
 }
 
 bool uEditor::openFrame(void* parentWindow) {
     frame = new CFrame(frameRect(), this);
     frame->setMenuScale(scale);
     frame->setBackground(mainBackBitmap);
-    if (!frame->open(parentWindow)) {
-        closeWindow(true);
+    if (!frame->open(parentWindow))
         return false;
-    }
     frame->registerKeyboardHook(this);
     CFrame::kDefaultKnobMode = kLinearMode;
 

@@ -11,6 +11,7 @@
 #include "controls/TOptionMenu.h"
 #include "controls/TReadout.h"
 #include "editor/EditorTables.h"
+#include "editor/RaisedFlag.h"
 #include "plugin/StringTables.h"
 
 using namespace kgui;
@@ -35,7 +36,7 @@ const std::string& nameAt(const Table& table, int index) {
 void uEditor::resume() {
     if (!services || !editorFinishedOpening || inShowMainScreenControls || inShowSampleScreen || inResume)
         return;
-    inResume = true;
+    const TRaisedFlag resuming(inResume);
     if (screenMode != 3) {
         updatePresetMenu();
         if (screenMode == 0 || screenMode == 1) {
@@ -76,7 +77,6 @@ void uEditor::resume() {
             control->setDirty();
         }
     }
-    inResume = false;
 }
 
 void uEditor::resumeMenu(TOptionMenu*& menu) {

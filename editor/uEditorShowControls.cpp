@@ -23,6 +23,7 @@
 #include "controls/TWaveScreen.h"
 #include "editor/EditorMembers.h"
 #include "editor/EditorTables.h"
+#include "editor/RaisedFlag.h"
 #include "plugin/StringTables.h"
 
 using namespace kgui;
@@ -71,14 +72,15 @@ static void fillPanel(CViewContainer* container, const std::vector<CView*>& view
 void uEditor::showMainScreen() {
     if (!frame || inShowMainScreen)
         return;
-    inShowMainScreen = true;
-    frame->removeAll(false);
-    frame->invalid();
-    frame->setDirty(false);
-    frame->setBackground(mainBackBitmap);
-    screenMode = 0;
-    showMainScreenControls();
-    inShowMainScreen = false;
+    {
+        const TRaisedFlag showing(inShowMainScreen);
+        frame->removeAll(false);
+        frame->invalid();
+        frame->setDirty(false);
+        frame->setBackground(mainBackBitmap);
+        screenMode = 0;
+        showMainScreenControls();
+    }
     resume();
     frame->setDirty();
 }
@@ -104,7 +106,7 @@ void uEditor::showTop() {
 void uEditor::showMainScreenControls() {
     if (!services || inShowMainScreenControls)
         return;
-    inShowMainScreenControls = true;
+    const TRaisedFlag showing(inShowMainScreenControls);
     const bool sampleScreen = screenMode == 1;
     auto shown = [&](const TLayoutRow& row) { return !sampleScreen || isBelowMovementBand(row); };
     auto addMember = [&](std::string_view member) {
@@ -163,29 +165,29 @@ void uEditor::showMainScreenControls() {
         addMember(member);
     addToFrame(ribbonSlider);
     addMember("onOffRibbonBiPolarOnOff");
-    inShowMainScreenControls = false;
 }
 
 void uEditor::showSampleScreenControls() {
     if (inShowSampleScreen || !frame || !services)
         return;
-    inShowSampleScreen = true;
-    frame->removeAll(false);
-    frame->invalid();
-    frame->setDirty(false);
-    frame->setBackground(sampleBackBitmap);
-    screenMode = 1;
-    showMainScreenControls();
+    {
+        const TRaisedFlag showing(inShowSampleScreen);
+        frame->removeAll(false);
+        frame->invalid();
+        frame->setDirty(false);
+        frame->setBackground(sampleBackBitmap);
+        screenMode = 1;
+        showMainScreenControls();
 
-    for (const TLayoutRow& row : SAMPLE_SCREEN)
-        if (row.make.factory != TFactory::direct)
-            addToFrame(findMember(row.member));
-    resumeMenu(menuSampleLoopMode);
-    for (CTextEdit* field : samplePositionFields)
-        addToFrame(field);
-    addToFrame(sampleDisplay);
-    addToFrame(sampleFileDisplay);
-    inShowSampleScreen = false;
+        for (const TLayoutRow& row : SAMPLE_SCREEN)
+            if (row.make.factory != TFactory::direct)
+                addToFrame(findMember(row.member));
+        resumeMenu(menuSampleLoopMode);
+        for (CTextEdit* field : samplePositionFields)
+            addToFrame(field);
+        addToFrame(sampleDisplay);
+        addToFrame(sampleFileDisplay);
+    }
     updateSampleScreen();
     sampleScreenDirty = true;
     resume();
@@ -197,7 +199,7 @@ void uEditor::showSampleScreenControls() {
 void uEditor::redrawSourceViewContainer() {
     if (!sourceViewContainer || !services || inRedrawSource)
         return;
-    inRedrawSource = true;
+    const TRaisedFlag redrawing(inRedrawSource);
     paramChangedSinceIdle = false;
     std::vector<CView*> panel;
     auto add = [&](std::initializer_list<CView*> views) {
@@ -233,7 +235,6 @@ void uEditor::redrawSourceViewContainer() {
     }
     add({knobSubVolume, labelSubVolume});
     fillPanel(sourceViewContainer, panel);
-    inRedrawSource = false;
     updateDestStr();
 }
 
@@ -242,7 +243,7 @@ void uEditor::redrawSourceViewContainer() {
 void uEditor::redrawModFXViewContainer() {
     if (inRedrawModFX || !modFXViewContainer || !services)
         return;
-    inRedrawModFX = true;
+    const TRaisedFlag redrawing(inRedrawModFX);
     modFXChanged = false;
     std::vector<CView*> panel;
     auto add = [&](CView* view) {
@@ -275,7 +276,6 @@ void uEditor::redrawModFXViewContainer() {
             }
     }
     fillPanel(modFXViewContainer, panel);
-    inRedrawModFX = false;
 }
 
 void uEditor::updateModFX() {

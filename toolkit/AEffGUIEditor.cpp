@@ -74,13 +74,15 @@ bool AEffGUIEditor::onKeyUp(vst::VstKeyCode& keyCode) {
     return current && current->platformOnKeyUp(keyCode) == 1;
 }
 
+// The host's wheel request carries the distance alone: the pointer, the
+// buttons and the modifier keys (Shift for the fine step) are the ones held now.
 bool AEffGUIEditor::onWheel(float distance) {
     CFrame* current = frame ? frame : ownedFrame;
     if (!current)
         return false;
     CPoint where;
     current->getCurrentMouseLocation(where);
-    return current->platformOnWheel(where, distance, 0);
+    return current->platformOnWheel(where, distance, current->getCurrentMouseButtons());
 }
 
 bool AEffGUIEditor::setKnobMode(vst::int32 mode) {

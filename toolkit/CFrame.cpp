@@ -177,6 +177,16 @@ bool CFrame::getCurrentMouseLocation(CPoint& where) const {
     return true;
 }
 
+// A key pressed or let go since the last pointer event reaches the frame only
+// when its window has the keyboard focus, which the host's window usually
+// keeps: the window system knows better.
+CButtonState CFrame::getCurrentMouseButtons() const {
+    CButtonState held;
+    if (platform && platform->queryButtons(held))
+        return held;
+    return mouseButtons;
+}
+
 CView* CFrame::getCurrentView() const {
     CPoint where;
     getCurrentMouseLocation(where);
@@ -271,6 +281,7 @@ CMouseEventResult CFrame::platformOnMouseDown(CPoint where, CButtonState buttons
     lastPressTicks = now;
     lastPressPoint = where;
     lastPressButton = button;
+    mouseButtons = CButtonState(buttons & ~kDoubleClick);
 
     // A press anywhere but on the focused view ends its editing.
     if (focusView) {
@@ -300,6 +311,7 @@ CMouseEventResult CFrame::platformOnMouseMoved(CPoint where, CButtonState button
         tooltipShown = false;
     }
     mouseLocation = where;
+    mouseButtons = buttons;
     mouseInside = true;
     CPoint point = where;
     return CViewContainer::onMouseMoved(point, buttons);
@@ -308,6 +320,8 @@ CMouseEventResult CFrame::platformOnMouseMoved(CPoint where, CButtonState button
 CMouseEventResult CFrame::platformOnMouseUp(CPoint where, CButtonState buttons) {
     CBaseObjectGuard guard(this);
     mouseLocation = where;
+    // The button is let go; the keys are still held.
+    mouseButtons = CButtonState(buttons.getModifierState());
     CPoint point = where;
     return CViewContainer::onMouseUp(point, buttons);
 }
@@ -319,12 +333,14 @@ bool CFrame::platformOnWheel(CPoint where, float distance, CButtonState buttons)
 bool CFrame::platformOnWheel(CPoint where, CMouseWheelAxis axis, float distance, CButtonState buttons) {
     CBaseObjectGuard guard(this);
     mouseLocation = where;
+    mouseButtons = buttons;
     return CViewContainer::onMouseWheel(where, axis, distance, buttons);
 }
 
 void CFrame::platformOnMouseEntered(CPoint where, CButtonState buttons) {
     if (mouseDownView) {
         mouseLocation = where;
+        mouseButtons = buttons;
         mouseInside = true;
         return;
     }

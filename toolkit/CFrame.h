@@ -62,6 +62,9 @@ public:
     const std::vector<CRect>& getInvalidRegion() const { return invalidRegion; }
 
     bool getCurrentMouseLocation(CPoint& where) const;
+    // The mouse buttons and modifier keys held now: the window system's
+    // answer, or else those of the last pointer event.
+    CButtonState getCurrentMouseButtons() const;
     // The innermost view under the current mouse position, or null.
     CView* getCurrentView() const;
 
@@ -134,6 +137,7 @@ private:
     CCursorType cursor = kCursorDefault;
     DrawRecorder* drawRecorder = nullptr;
     CPoint mouseLocation{-1, -1};
+    CButtonState mouseButtons;
     bool mouseInside = false;
     uint32 modalSessions = 0;
     double menuScale = 1;

@@ -59,6 +59,12 @@ public:
     virtual PopupResult popupMenu(const MenuSnapshot& menu) = 0;
     // Lets the window system deliver pending events (called from idle).
     virtual void processEvents() {}
+    // The mouse buttons and modifier keys held now, as the window system
+    // knows them; false where it cannot tell.
+    virtual bool queryButtons(CButtonState& buttons) {
+        (void)buttons;
+        return false;
+    }
 };
 
 }  // namespace kgui

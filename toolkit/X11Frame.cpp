@@ -68,6 +68,7 @@ public:
     void showTooltip(const std::string& text, const CPoint& where);
     void hideTooltip();
     PopupResult popupMenu(const MenuSnapshot& menu);
+    bool queryButtons(CButtonState& buttons);
 
     cairo_surface_t* surface() const { return backBuffer; }
     bool usable() const { return !closed && !display->broken(); }
@@ -334,6 +335,20 @@ PopupResult FrameWindow::popupMenu(const MenuSnapshot& menu) {
     return result;
 }
 
+// The server's own state of the keyboard and the pointer, whichever window
+// has the focus.
+bool FrameWindow::queryButtons(CButtonState& buttons) {
+    if (!usable())
+        return false;
+    xcb_connection_t* conn = display->connection();
+    xcb_query_pointer_reply_t* pointer = xcb_query_pointer_reply(conn, xcb_query_pointer(conn, window), nullptr);
+    if (!pointer)
+        return false;
+    buttons = CButtonState(x11::buttonsFromState(pointer->mask));
+    std::free(pointer);
+    return true;
+}
+
 class X11Platform : public IPlatformFrame {
 public:
     explicit X11Platform(std::shared_ptr<FrameWindow> window) : window(std::move(window)) {}
@@ -355,6 +370,7 @@ public:
         auto keep = window;
         keep->processEvents();
     }
+    bool queryButtons(CButtonState& buttons) override { return window->queryButtons(buttons); }
 
 private:
     std::shared_ptr<FrameWindow> window;

@@ -2,6 +2,8 @@
 // switches, the screen-size command, and the window's life: opened, closed,
 // opened again, two at once, never opened, opened without its images.
 #include <cstring>
+#include <functional>
+#include <new>
 
 #include "editor_test_support.h"
 #include "controls/TKnob.h"
@@ -30,6 +32,51 @@ int heldMembers(uEditor& editor) {
         held += controlOf(binding.slot(editor)) != nullptr;
     return held;
 }
+
+// A plug-in one of whose answers to the editor fails once, as an allocation
+// refused on the way would: the call named (a stepped value of the tag, any
+// parameter value, the program name) throws the next time it is made, and the
+// host sends a program at that moment, as it may from its own thread.
+class TFailingPlugin : public APlugin {
+public:
+    enum class Call { steppedValue, parameter, programName };
+    TFailingPlugin() : APlugin(quietHost) {}
+    void failNext(Call call, int tag) { watched = call, watchedTag = tag, armed = true, failed = false, made = 0; }
+
+    using APlugin::getSteppedValue;
+    int getSteppedValue(int tag) const override {
+        check(Call::steppedValue, tag);
+        return APlugin::getSteppedValue(tag);
+    }
+    float getParameter(int32 tag) override {
+        check(Call::parameter, -1);
+        return APlugin::getParameter(tag);
+    }
+    void getProgramName(char* name) override {
+        check(Call::programName, -1);
+        APlugin::getProgramName(name);
+    }
+
+    mutable bool armed = false, failed = false, openedWhenItFailed = false;
+    mutable int made = 0;  // the call made again after failing
+
+private:
+    void check(Call call, int tag) const {
+        if (call != watched || tag != watchedTag)
+            return;
+        if (!armed) {
+            ++made;
+            return;
+        }
+        armed = false, failed = true;
+        auto* self = const_cast<TFailingPlugin*>(this);
+        openedWhenItFailed = TPluginTestAccess::flags(*self).editorOpened;
+        self->APlugin::setProgram(0);
+        throw std::bad_alloc();
+    }
+    Call watched = Call::parameter;
+    int watchedTag = -1;
+};
 
 }  // namespace
 
@@ -184,4 +231,62 @@ TEST(EditorObject, MissingImagesLeaveTheWindowItsSizeAndDrawNothing) {
     editor.showBackScreen();
     editor.hideBackScreen();
     EXPECT_EQ(editor.getScreenMode(), 0);
+}
+
+// A failure on the way (here an answer of the plug-in that throws, as an
+// allocation refused would) leaves the editor as it was before: an opening
+// that fails is answered 0 and leaves no window, no opening state and no held
+// program; a screen, a panel or a refresh that fails leaves no guard up, so
+// the next one and the idle refresh work.
+TEST(EditorObject, AFailureOnTheWayLeavesTheEditorAsItWasBefore) {
+    using Call = TFailingPlugin::Call;
+    const struct {
+        const char* what;
+        Call call;
+        int tag;
+        bool openedFirst;  // the opening state had come down when it failed
+        void (uEditor::*step)();  // none: the host's opening
+    } cases[] = {
+        {"an opening, among the controls", Call::steppedValue, tag::MOD_FX_MODE, false, nullptr},
+        {"an opening, in its last refresh", Call::programName, -1, true, nullptr},
+        {"resume", Call::parameter, -1, true, &uEditor::resume},
+        {"the main screen", Call::steppedValue, tag::MOVE_SNAP_TO, true, &uEditor::showMainScreen},
+        {"the sample screen", Call::steppedValue, tag::SAMPLE_LOOP_MODE, true, &uEditor::showSampleScreenControls},
+        {"the source panel", Call::steppedValue, tag::SOURCE_MODE, true, &uEditor::redrawSourceViewContainer},
+        {"the Mod FX panel", Call::steppedValue, tag::MOD_FX_MODE, true, &uEditor::redrawModFXViewContainer},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TEditorBench bench(0, c.step != nullptr, [] { return std::unique_ptr<APlugin>(new TFailingPlugin); });
+        auto& plugin = static_cast<TFailingPlugin&>(*bench.plugin);
+        uEditor& editor = *bench.editor;
+        vst::AEffect* effect = plugin.getAeffect();
+        const THandOffFlags& flags = TPluginTestAccess::flags(plugin);
+        auto hostOpens = [&] { return effect->dispatcher(effect, vst::effEditOpen, 0, 0, bench.target.parentHandle(), 0); };
+        plugin.failNext(c.call, c.tag);
+        if (!c.step) {
+            EXPECT_EQ(hostOpens(), 0);
+            ASSERT_TRUE(plugin.failed) << "the opening did not reach the failure";
+            EXPECT_FALSE(flags.editorOpening || flags.editorOpened || editor.getEditorFinishedOpening());
+            EXPECT_EQ(editor.getFrame(), nullptr);
+            EXPECT_EQ(heldMembers(editor), 0) << "every control released";
+            EXPECT_TRUE(flags.presetPending) << "the program the host sent meanwhile is on its way";
+            // A window left half open would be opened again over its own
+            // control table, whose first refresh never ends.
+            ASSERT_FALSE(editor.isOpen());
+            bench.applyProgram();
+            EXPECT_EQ(hostOpens(), 1);
+            editor.hideBackScreen();
+        } else {
+            EXPECT_THROW((editor.*c.step)(), std::bad_alloc);
+            ASSERT_TRUE(plugin.failed);
+            (editor.*c.step)();
+            EXPECT_GT(plugin.made, 0) << "the next one did its work";
+        }
+        EXPECT_EQ(plugin.openedWhenItFailed, c.openedFirst);
+        // The idle refresh shows what the host sets.
+        effect->setParameter(effect, tag::MAIN_VOLUME, 0.3f);
+        bench.idle();
+        EXPECT_FLOAT_EQ(editor.knobMainVolume->getValue(), 0.3f);
+    }
 }

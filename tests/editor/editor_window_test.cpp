@@ -440,6 +440,20 @@ TEST_P(KolbriPointerWindowTest, DragsClicksWheelAndArrowsActOnceWhereThePressBeg
 
     driver->wheel(1);
     EXPECT_TRUE(parameterIs(volume, 0.51f)) << "one notch up: " << plugin->getParameter(volume);
+    // The host's own wheel request acts at the pointer with the keys held
+    // now, which the server knows whichever window has the keyboard: with
+    // Shift, the fine step.
+    const uint8_t shift = driver->keycodeOf(0xffe1);  // Shift_L
+    ASSERT_TRUE(shift);
+    driver->keyDown(shift);
+    vst::intptr used = 0;
+    ui->run([&] {
+        used = plugin->dispatch(vst::effVendorSpecific, vst::fourCharCode('s', 't', 'C', 'A'),
+                                vst::fourCharCode('W', 'h', 'e', 'e'), nullptr, 1.0f);
+    });
+    driver->keyUp(shift);
+    EXPECT_EQ(used, 1);
+    EXPECT_TRUE(parameterIs(volume, 0.511f)) << "the host's notch with Shift: " << plugin->getParameter(volume);
     driver->doubleClick(knobX, knobY);
     EXPECT_TRUE(parameterIs(volume, defaultVolume)) << "a double click: " << plugin->getParameter(volume);
 

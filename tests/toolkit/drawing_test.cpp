@@ -7,6 +7,7 @@
 #include <cmath>
 #include <functional>
 
+#include "toolkit/DrawHelpers.h"
 #include "toolkit_test_support.h"
 
 using namespace kgui;
@@ -58,6 +59,20 @@ TEST(Drawing, RectanglesAndLinesCoverExactlyTheirPixels) {
         c->drawLine(CPoint(5, 30), CPoint(40, 30));
         c->drawLine(CPoint(50, 5), CPoint(50, 40));
     });
+    // The platform layer's shorthands, with the context's settings.
+    Canvas helpers([](CDrawContext* c, const CRect&) {
+        c->setDrawMode(kAliasing);
+        c->setFrameColor(kInk);
+        c->setFillColor(kInk);
+        c->setLineWidth(1);
+        drawRectExt(CRect(60, 10, 80, 30), c);
+        fillRectExt(CRect(60, 40, 70, 50), c);
+        lineAA(5, 100, 100, 100, c);
+        CDrawContext* none = nullptr;
+        drawRectExt(CRect(0, 0, 120, 120), none);
+        fillRectExt(CRect(0, 0, 120, 120), none);
+        lineAA(0, 0, 119, 119, none);
+    });
     struct Case {
         const Canvas& canvas;
         int x, y;
@@ -82,6 +97,15 @@ TEST(Drawing, RectanglesAndLinesCoverExactlyTheirPixels) {
         {line, 50, 20, true, "a vertical line lies on its column"},
         {line, 49, 20, false, "not left of it"},
         {line, 51, 20, false, "not right of it"},
+        {helpers, 60, 20, true, "drawRectExt: the outline's first column"},
+        {helpers, 70, 20, false, "drawRectExt: hollow"},
+        {helpers, 80, 20, false, "drawRectExt: nothing outside"},
+        {helpers, 65, 45, true, "fillRectExt: filled inside"},
+        {helpers, 70, 45, false, "fillRectExt: not the right edge"},
+        {helpers, 50, 100, true, "lineAA: on its row"},
+        {helpers, 50, 99, false, "lineAA: not above"},
+        {helpers, 110, 100, false, "lineAA: ends where it is told"},
+        {helpers, 30, 30, false, "nothing drawn without a context"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.canvas.inked(c.x, c.y), c.inked) << c.why << " (" << c.x << "," << c.y << ")";

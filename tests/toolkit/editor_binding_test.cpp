@@ -86,10 +86,19 @@ TEST(EditorBinding, HostKeysWheelAndEditsReachTheFrame) {
     EXPECT_FALSE(editor.onKeyDown(other)) << "not used: the host may use it";
     EXPECT_FALSE(editor.onKeyUp(other));
 
-    // The host's wheel goes to the view under the last pointer position.
+    // The host's wheel goes to the view under the last pointer position, with
+    // the buttons and keys held (off screen, where no window system can be
+    // asked, those of the last pointer event).
     target.mouseMoved({20, 20});
     EXPECT_TRUE(editor.onWheel(1.0f));
     EXPECT_EQ(editor.view->count("wheel"), 1);
+    target.mouseMoved({21, 20}, kShift);
+    editor.onWheel(1.0f);
+    EXPECT_EQ(editor.view->events.back().buttons, kShift) << "Shift: the fine step";
+    target.click({21, 20}, kLButton | kAlt);
+    editor.onWheel(1.0f);
+    EXPECT_EQ(editor.view->events.back().buttons, kAlt) << "the button let go, the key still held";
+    EXPECT_EQ(editor.view->count("wheel"), 3);
 
     // Without a plug-in the edits stop at the editor.
     editor.beginEdit(5);
