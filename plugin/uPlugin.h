@@ -183,11 +183,11 @@ public:
     // The host-visible program record. There is one program, so any other
     // program number (the base layer stores whatever a host sends) still
     // addresses it rather than memory beyond it.
-    TProgramRecord& programRecord() {
-        return values.programs[static_cast<std::uint32_t>(curProgram) < std::size(values.programs) ? curProgram : 0];
-    }
-    const TProgramRecord& programRecord() const {
-        return values.programs[static_cast<std::uint32_t>(curProgram) < std::size(values.programs) ? curProgram : 0];
+    TProgramRecord& programRecord() { return values.programs[programIndex()]; }
+    const TProgramRecord& programRecord() const { return values.programs[programIndex()]; }
+    std::size_t programIndex() const {
+        const auto program = static_cast<std::uint32_t>(curProgram.load(std::memory_order_relaxed));
+        return program < std::size(values.programs) ? program : 0;
     }
 
     bool isEditorOpen();

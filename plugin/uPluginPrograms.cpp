@@ -123,7 +123,7 @@ void APlugin::setProgram(int32 program) {
 }
 
 void APlugin::requestProgram() {
-    curProgram = 0;
+    curProgram.store(0, std::memory_order_relaxed);
     programState.curBuiltinProgram = findBuiltinProgram(programRecord());
     // MIDI soft takeover starts afresh with the program.
     for (auto& reference : values.captureValue) reference = 0.0f;
