@@ -400,6 +400,9 @@ private:
     // The worker's tuning job: the table of the program's tuning file, when
     // program application asked for it (plugin/uPluginTuning.cpp).
     void takeTuningRequest();
+    // The worker's job that tells the host of an applied program
+    // (plugin/uPluginPrograms.cpp).
+    void takeHostDisplayRequest();
     // The tuning's name as the 40 parameter values hold it.
     std::array<float, TUNING_NAME_SLOTS> storedTuningName() const;
 
