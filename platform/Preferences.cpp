@@ -401,7 +401,12 @@ public:
         }
         wake.notify_all();
         if (writer.joinable()) writer.join();
-        persistDeferred();
+        // At unload nobody is left to try again: without memory for the
+        // file, the waiting writes are given up rather than the host ended.
+        try {
+            persistDeferred();
+        } catch (...) {
+        }
     }
 
     std::string path() {
@@ -479,10 +484,11 @@ private:
             int maxLen;
         };
         std::vector<TCopy> copies;
+        std::vector<TMigration*> copied;
         for (TMigration& migration : migrations) {
             if (migration.state.load() != TMigration::READY) continue;
             copies.push_back({migration.key, migration.text, migration.maxLen});
-            migration.state.store(TMigration::FREE);
+            copied.push_back(&migration);
         }
         if (controllers.empty() && copies.empty()) return;
         persistLocked([&](TPrefMap& user) {
@@ -501,7 +507,9 @@ private:
                 user[copy.key] = value;
             }
         });
-        // Now the snapshot holds them; a binding written again meanwhile stays pending.
+        // Now the snapshot holds them; a binding written again meanwhile stays
+        // pending. A copy is let go only now: a write that failed keeps it.
+        for (TMigration* migration : copied) migration->state.store(TMigration::FREE);
         for (const auto& [controller, slot] : controllers) {
             uint64_t expected = slot;
             midiSlots[controller].compare_exchange_strong(expected, slot & ~SLOT_PENDING);
@@ -524,13 +532,23 @@ private:
             wake.wait_for(lock, busy ? WRITER_BUSY_PERIOD : WRITER_IDLE_PERIOD);
             if (stopping) break;
             lock.unlock();
+            // An exception that left this thread would end the host. A write
+            // that fails (no memory for the file's text) is asked for again
+            // and tried at the next pass; the disk check runs all the same.
             if (deferredPending.exchange(false)) {
-                persistDeferred();
+                try {
+                    persistDeferred();
+                } catch (...) {
+                    deferredPending.store(true);
+                }
                 lastWrite = Clock::now();
             }
             if (Clock::now() - lastDiskCheck >= DISK_CHECK_PERIOD) {
                 lastDiskCheck = Clock::now();
-                reloadIfChangedOnDisk();
+                try {
+                    reloadIfChangedOnDisk();
+                } catch (...) {
+                }
             }
             lock.lock();
         }

@@ -14,4 +14,7 @@ struct TProgramState {
     // A program reached setProgram while the editor was being opened; it is
     // applied once the opening ends.
     std::atomic<bool> programWaitsForEditor{false};
+    // A program has been applied since the host was last asked to read the
+    // parameters again: raised by the audio thread, taken by the worker.
+    std::atomic<bool> hostDisplayPending{false};
 };

@@ -91,6 +91,7 @@ APlugin::APlugin(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, NU
     // File work that program application asks for, on the background thread.
     worker.addJob([this] { takeTuningRequest(); });
     worker.addJob([this] { sampleLibrary.takeUserSampleRequest(); });
+    worker.addJob([this] { takeHostDisplayRequest(); });
     updateEditorScreen();
     flags.presetPending = false;
     flags.settingPreset = false;

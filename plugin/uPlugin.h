@@ -183,11 +183,11 @@ public:
     // The host-visible program record. There is one program, so any other
     // program number (the base layer stores whatever a host sends) still
     // addresses it rather than memory beyond it.
-    TProgramRecord& programRecord() {
-        return values.programs[static_cast<std::uint32_t>(curProgram) < std::size(values.programs) ? curProgram : 0];
-    }
-    const TProgramRecord& programRecord() const {
-        return values.programs[static_cast<std::uint32_t>(curProgram) < std::size(values.programs) ? curProgram : 0];
+    TProgramRecord& programRecord() { return values.programs[programIndex()]; }
+    const TProgramRecord& programRecord() const { return values.programs[programIndex()]; }
+    std::size_t programIndex() const {
+        const auto program = static_cast<std::uint32_t>(curProgram.load(std::memory_order_relaxed));
+        return program < std::size(values.programs) ? program : 0;
     }
 
     bool isEditorOpen();
@@ -400,6 +400,9 @@ private:
     // The worker's tuning job: the table of the program's tuning file, when
     // program application asked for it (plugin/uPluginTuning.cpp).
     void takeTuningRequest();
+    // The worker's job that tells the host of an applied program
+    // (plugin/uPluginPrograms.cpp).
+    void takeHostDisplayRequest();
     // The tuning's name as the 40 parameter values hold it.
     std::array<float, TUNING_NAME_SLOTS> storedTuningName() const;
 

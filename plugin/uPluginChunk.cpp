@@ -61,6 +61,6 @@ int32 APlugin::getChunk(void** data, bool isPreset) {
 int32 APlugin::setChunk(void* data, int32 byteSize, bool isPreset) {
     if (!chunkBufferFor(isPreset) || !data || byteSize < CHUNK_BYTES) return 1;
     readChunk(chunkProgramFor(isPreset), data);
-    setProgram(curProgram);
+    setProgram(curProgram.load(std::memory_order_relaxed));
     return 1;
 }

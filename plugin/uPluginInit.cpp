@@ -26,7 +26,11 @@ void APlugin::initVariables() {
     sampleLibrary.readFolders();
     folders.ecsDirStr = loadFolderFromPrefs(ECS_DIR_KEY, SHORT_FOLDER_LIMIT,
                                             platform::getDefaultFolderPath(platform::TDefaultFolder::ecs), true);
-    // A stored manual path never takes effect: the manual is where the product puts it.
+    // A stored manual path never takes effect: the manual is where the product
+    // puts it. It is read all the same, so that a machine-wide value reaches
+    // the user's store as the other keys' values do.
+    std::string storedManual;
+    loadStringFromPrefs(HELP_KEY, storedManual, SHORT_FOLDER_LIMIT);
     folders.helpPath = platform::getDefaultFolderPath(platform::TDefaultFolder::manual);
     folders.tuningFileStr = loadFolderFromPrefs(TUNING_KEY, SHORT_FOLDER_LIMIT,
                                                 platform::getDefaultFolderPath(platform::TDefaultFolder::tuning), false);

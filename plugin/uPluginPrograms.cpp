@@ -123,7 +123,7 @@ void APlugin::setProgram(int32 program) {
 }
 
 void APlugin::requestProgram() {
-    curProgram = 0;
+    curProgram.store(0, std::memory_order_relaxed);
     programState.curBuiltinProgram = findBuiltinProgram(programRecord());
     // MIDI soft takeover starts afresh with the program.
     for (auto& reference : values.captureValue) reference = 0.0f;
@@ -197,6 +197,20 @@ void APlugin::applyProgramValues() {
     // The editor takes the new Mod FX mode and forgets its undo steps at its
     // next idle pass; the editor's code never runs here.
     editorMarks.raise({.modFXModeTaken = true, .clearUndos = true});
+    // Nor the host's: the worker tells it.
+    programState.hostDisplayPending.store(true);
+}
+
+// Worker: the host reads the parameters again once a program has been
+// applied, so that its own view of them (a generic editor, the value a
+// control it shows starts from) is the new program's, whoever chose it and
+// whether or not the editor is open. Asked once the whole application is
+// done (the engine's share follows the values), once per application (or
+// once for several applied between two passes), and never from the audio
+// thread, which must not wait for a host.
+void APlugin::takeHostDisplayRequest() {
+    if (!programState.hostDisplayPending.load() || flags.settingPreset.load()) return;
+    if (programState.hostDisplayPending.exchange(false)) updateDisplay();
 }
 
 // The sample part of the application: the engine's sample state is reset by

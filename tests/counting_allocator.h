@@ -14,9 +14,14 @@ namespace countingalloc {
 bool countsNow();
 
 inline std::atomic<long> allocations{0};
+// Set: a counted allocation fails as one does when memory runs out.
+inline std::atomic<bool> failCounted{false};
 
 inline void* allocate(std::size_t size, std::size_t alignment) {
-    if (countsNow()) allocations.fetch_add(1, std::memory_order_relaxed);
+    if (countsNow()) {
+        allocations.fetch_add(1, std::memory_order_relaxed);
+        if (failCounted.load(std::memory_order_relaxed)) throw std::bad_alloc();
+    }
     const std::size_t rounded = (size + alignment - 1) / alignment * alignment;
     void* p = alignment > alignof(std::max_align_t) ? std::aligned_alloc(alignment, rounded ? rounded : alignment)
                                                     : std::malloc(size ? size : 1);

@@ -4,11 +4,17 @@
 #   tools/run.sh test   build the test suite with the sanitizers and run every test
 #   tools/run.sh bench  build optimised and run the benchmarks
 #   tools/run.sh programs  render every built-in program to WAV and spectrogram, and a contact sheet
+# KOLBRI_JOBS=N limits the jobs the builds and the tests run at once (default: the processors).
 set -euo pipefail
 
 job=${1:-demo}
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-jobs=$(nproc)
+# Build and test jobs: one per processor, or KOLBRI_JOBS of them on a small machine.
+jobs=${KOLBRI_JOBS:-$(nproc)}
+if ! [[ $jobs =~ ^[1-9][0-9]*$ ]]; then
+  echo "KOLBRI_JOBS must be a number of jobs, 1 or more (it is '$jobs')" >&2
+  exit 2
+fi
 
 packages=(
   build-essential cmake ninja-build pkg-config

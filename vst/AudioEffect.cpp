@@ -246,7 +246,8 @@ void AudioEffect::float2string(float value, char* text, int32 maxLen) {
 }
 
 void AudioEffect::int2string(int32 value, char* text, int32 maxLen) {
-    if (value > 99999999) {
+    // Nine digits at most: a negative magnitude needing ten does not fit either.
+    if (value > 99999999 || value < -999999999) {
         copyBounded("Huge!", text, maxLen);
         return;
     }

@@ -3,6 +3,7 @@
 // callbacks that belong to this level. AudioEffectX continues it.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "vst/AEffEditor.h"
@@ -36,8 +37,8 @@ public:
     virtual float getParameter(int32) { return 0; }
     virtual void setParameterAutomated(int32 index, float value);
 
-    virtual int32 getProgram() { return curProgram; }
-    virtual void setProgram(int32 program) { curProgram = program; }
+    virtual int32 getProgram() { return curProgram.load(std::memory_order_relaxed); }
+    virtual void setProgram(int32 program) { curProgram.store(program, std::memory_order_relaxed); }
     virtual void setProgramName(char*) {}
     virtual void getProgramName(char* name) { *name = 0; }
 
@@ -104,7 +105,9 @@ protected:
     int32 blockSize = 1024;
     int32 numPrograms = 0;
     int32 numParams = 0;
-    int32 curProgram = 0;
+    // A host may choose a program on one thread and ask for it on another,
+    // while a plug-in may set it on the audio thread: no thread reads it torn.
+    std::atomic<int32> curProgram{0};
     vst::AEffect cEffect{};
 
     // The functions stored in cEffect; each finds the object through

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
@@ -259,7 +260,14 @@ TEST(PluginCore, ValueToTextHelpers) {
     struct IntCase {
         int32 value;
         const char* expected;
-    } ints[] = {{0, "0"}, {-5, "-5"}, {42, "42"}, {99999999, "99999999"}, {100000000, "Huge!"}};
+    } ints[] = {{0, "0"},
+                {-5, "-5"},
+                {42, "42"},
+                {99999999, "99999999"},
+                {100000000, "Huge!"},
+                {-999999999, "-999999999"},
+                {-1000000000, "Huge!"},  // its ten digits would not fit the nine a negative value has
+                {INT32_MIN, "Huge!"}};
     for (const IntCase& c : ints) {
         plugin->int2string(c.value, text, 63);
         EXPECT_STREQ(text, c.expected) << c.value;

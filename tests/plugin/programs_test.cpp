@@ -3,12 +3,16 @@
 // audio thread, heard through the plug-in.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <memory>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "plugin/BuiltinPrograms.h"
@@ -285,6 +289,104 @@ TEST(Programs, TheOutputIsSilentUntilTheNextTickAndThenPlaysTheNewProgram) {
     ASSERT_GT(oldLevel, 0.001);
     EXPECT_NEAR(20.0 * std::log10(newLevel / oldLevel), -15.0, 1.5) << "the new program plays";
     EXPECT_TRUE(testhost::measure(after).finite);
+}
+
+// ---------------------------------------------------------------- the host's view of the parameters
+
+int displayCalls(const testhost::Plugin& plugin) {
+    int count = 0;
+    for (const testhost::HostCall& call : plugin.calls()) count += call.opcode == audioMasterUpdateDisplay ? 1 : 0;
+    return count;
+}
+
+// The worker looks for work every few milliseconds; this waits for far longer.
+bool displayCallsReach(const testhost::Plugin& plugin, int count) {
+    for (int wait = 0; wait < 500 && displayCalls(plugin) < count; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return displayCalls(plugin) >= count;
+}
+
+// Through the binary interface: after a program has been applied, and only
+// then, the host is asked once, from a thread other than the audio thread, to
+// read the parameters again, and reads the applied program's values.
+TEST(Programs, TheHostIsAskedToReadTheParametersAgainOnceAProgramIsApplied) {
+    constexpr int MAIN_VOLUME = 1, FILTER_FREQUENCY = 28;
+    const struct {
+        const char* why;
+        bool chunk;  // else the host chooses its one program again
+    } cases[] = {{"a chunk", true}, {"the host's choice of program", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        testhost::HostConfig config;
+        config.productString = "REAPER";
+        auto plugin = testhost::Host(config).load(KOLBRI_SO_PATH);
+        ASSERT_TRUE(plugin) << testhost::Host::lastError();
+        plugin->render(2 * HOUSEKEEPING);
+        ASSERT_TRUE(displayCallsReach(*plugin, 1)) << "the start program was applied unheard";
+        plugin->clearCalls();
+
+        std::vector<float> expected = plugin->parameterView();
+        if (c.chunk) {
+            void* data = nullptr;
+            ASSERT_EQ(plugin->dispatch(effGetChunk, 0, 0, &data), intptr{sizeof(TProgram)});
+            std::vector<unsigned char> chunk(static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + sizeof(TProgram));
+            for (const auto& [tag, value] : {std::pair{MAIN_VOLUME, 0.3125f}, std::pair{FILTER_FREQUENCY, 0.25f}}) {
+                std::memcpy(chunk.data() + tag * sizeof(float), &value, sizeof value);
+                expected[static_cast<std::size_t>(tag)] = value;
+            }
+            plugin->dispatch(effSetChunk, 0, static_cast<intptr>(chunk.size()), chunk.data());
+        } else {
+            plugin->dispatch(effSetProgram, 0, 0);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_EQ(displayCalls(*plugin), 0) << "asked before the audio thread applied the program";
+
+        plugin->render(HOUSEKEEPING);
+        ASSERT_TRUE(displayCallsReach(*plugin, 1)) << "never asked";
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        const std::vector<testhost::HostCall> calls = plugin->calls();
+        EXPECT_EQ(displayCalls(*plugin), 1) << "asked more than once for one application";
+        for (const testhost::HostCall& call : calls) {
+            if (call.opcode == audioMasterUpdateDisplay) {
+                EXPECT_FALSE(call.duringProcess) << "asked from the audio thread";
+            }
+        }
+        EXPECT_EQ(plugin->parameterView(), expected);
+    }
+}
+
+// An editor's choice, with no editor window open: the host is asked as well,
+// and reads the chosen program.
+TEST(Programs, TheHostIsAskedToReadTheParametersAgainAfterTheEditorsChoice) {
+    static std::atomic<int> calls{0};
+    static std::atomic<float> mainVolumeRead{-1.0f};
+    static std::atomic<std::thread::id> audioThread{};
+    static std::atomic<bool> fromAudioThread{false};
+    calls = 0;
+    audioThread = std::this_thread::get_id();
+    auto host = [](AEffect* effect, int32 opcode, int32, intptr, void*, float) -> intptr {
+        if (opcode == audioMasterVersion) return 2400;
+        if (opcode != audioMasterUpdateDisplay) return 0;
+        mainVolumeRead = effect->getParameter(effect, 1);
+        if (std::this_thread::get_id() == audioThread.load()) fromAudioThread = true;
+        calls.fetch_add(1);
+        return 1;
+    };
+    auto plugin = std::make_unique<APlugin>(host);
+    plugin->resume();
+    applyPending(*plugin);
+    for (int wait = 0; wait < 500 && calls.load() < 1; ++wait) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(calls.load(), 1) << "the start program";
+    constexpr int CHOSEN = 37;
+    ASSERT_NE(builtinProgramValues(CHOSEN)[1], builtinProgramValues(0)[1]);
+    plugin->setDemoProgram(CHOSEN);
+    applyPending(*plugin);
+    for (int wait = 0; wait < 500 && calls.load() < 2; ++wait) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(calls.load(), 2);
+    EXPECT_FALSE(fromAudioThread.load());
+    EXPECT_FLOAT_EQ(mainVolumeRead.load(), builtinProgramValues(CHOSEN)[1]);
+    plugin.reset();
 }
 
 // Compare, revert and clear, from an applied program with two edits.

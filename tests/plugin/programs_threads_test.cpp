@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "plugin/BuiltinPrograms.h"
 #include "plugin/uPlugin.h"
 #include "tests/plugin/reaper_host_callback.h"
 #include "plugin_test_access.h"
@@ -96,6 +97,38 @@ TEST(ProgramThreads, TheProgramsNameIsReadWholeWhileOtherThreadsRenameIt) {
     renaming.join();
     loading.join();
     EXPECT_EQ(torn, 0) << "names read half of one and half of another";
+}
+
+// The host asks for and reads the program number while the editor picks
+// programs during applications, which the audio thread then requests itself:
+// every thread writes or reads the number, and a ThreadSanitizer build
+// reports nothing.
+TEST(ProgramThreads, TheProgramNumberIsWrittenAndReadOnEveryThread) {
+    auto plugin = std::make_unique<APlugin>(reaperHostCallback);
+    plugin->setSampleRate(48000.0f);
+    std::atomic<bool> playing{true};
+    std::atomic<int> notZero{0};
+    std::thread host([&] {
+        while (playing.load()) {
+            plugin->dispatcher(vst::effSetProgram, 0, 0, nullptr, 0);
+            if (plugin->dispatcher(vst::effGetProgram, 0, 0, nullptr, 0) != 0) notZero.fetch_add(1);
+            std::this_thread::yield();
+        }
+    });
+    std::thread editor([&] {
+        for (int n = 0; playing.load(); ++n) {
+            plugin->setDemoProgram(n % BUILTIN_PROGRAM_COUNT);
+            std::this_thread::yield();
+        }
+    });
+    std::vector<float> left(256), right(256);
+    float* outputs[2] = {left.data(), right.data()};
+    for (int b = 0; b < 40 * 4096 / 256; ++b) plugin->processReplacing(nullptr, outputs, 256);
+    playing = false;
+    host.join();
+    editor.join();
+    EXPECT_EQ(notZero.load(), 0);
+    EXPECT_EQ(plugin->getProgram(), 0);
 }
 
 }  // namespace

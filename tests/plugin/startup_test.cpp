@@ -69,6 +69,31 @@ TEST_F(Startup, StoredFoldersAreUsedExceptTheManual) {
     EXPECT_EQ(stored("Help"), "/somewhere/else.pdf") << "and it is left as it was";
 }
 
+// A machine-wide store answers every folder key that the user's lacks, and
+// each answer is copied into the user's own store; the manual's path so
+// copied still never takes effect.
+TEST_F(Startup, MachineWideFoldersAreCopiedIntoTheUsersStore) {
+    const struct {
+        const char* key;
+        const char* machine;
+    } cases[] = {
+        {"SampleDir", "/srv/kolbri/Samples/"}, {"ExternalSampleDir", "/srv/kolbri/More/"},
+        {"ECSDir", "/srv/kolbri/ECS/"},         {"Help", "/srv/kolbri/Manual.pdf"},
+        {"Tuning", "/srv/kolbri/Tuning"},
+    };
+    std::string machine;
+    for (const auto& c : cases) machine += std::string(c.key) + "=\"" + c.machine + "\"\n";
+    platform_test::writeFile(machineFile(), machine);
+    platform::reopenPreferences();
+    auto plugin = start();
+    platform::flushPreferences();
+    const std::string user = platform_test::readFile(prefsFile());
+    for (const auto& c : cases)
+        EXPECT_NE(user.find("\n" + std::string(c.key) + "=\"" + c.machine + "\"\n"), std::string::npos) << c.key << " in\n" << user;
+    EXPECT_EQ(TPluginTestAccess::folders(*plugin).helpPath, dataHome + "/Orventa/Kolbri/Manual/Orventa_Kolbri_Manual.pdf");
+    EXPECT_EQ(TPluginTestAccess::folders(*plugin).tuningFileStr, "/srv/kolbri/Tuning");
+}
+
 TEST_F(Startup, AFolderTooLongForItsLimitFallsBackToTheDefault) {
     saveStringToPrefs("ECSDir", "/" + std::string(130, 'e') + "/");  // the ECS folder holds 126 characters
     saveStringToPrefs("SampleDir", "/" + std::string(200, 's') + "/");  // fits in 254

@@ -65,8 +65,8 @@ struct Take {
 };
 
 // Sets the program's values as a host sets parameters, lets the smoothing
-// settle, then plays the first note of the program's audition.
-Take play(int program, double seconds, bool effects, double heldSeconds) {
+// settle, then plays a note: the first of the program's audition unless one is given.
+Take play(int program, double seconds, bool effects, double heldSeconds, int note = -1, int velocity = VELOCITY) {
     Take take;
     testhost::HostConfig config;
     config.sampleRate = RATE;
@@ -83,9 +83,9 @@ Take play(int program, double seconds, bool effects, double heldSeconds) {
     plugin->render(2 * 4096);
     take.hostName = plugin->programName();
     const long start = plugin->framesRendered();
-    const int note = bank()[static_cast<std::size_t>(program)].audition.front().note;
+    if (note < 0) note = bank()[static_cast<std::size_t>(program)].audition.front().note;
     take.keyUpFrame = std::lround(heldSeconds * RATE);
-    plugin->noteOn(start, note, VELOCITY);
+    plugin->noteOn(start, note, velocity);
     plugin->noteOff(start + take.keyUpFrame, note);
     take.audio = plugin->render(std::lround(seconds * RATE));
     return take;
@@ -306,6 +306,42 @@ TEST(BuiltinPrograms, NamesOrderAndValues) {
     EXPECT_EQ(builtinProgramName(8), "Default");
     EXPECT_EQ(builtinProgramName(-1), builtinProgramName(0)) << "an index outside the bank reads program 0";
     EXPECT_EQ(builtinProgramName(BUILTIN_PROGRAM_COUNT), builtinProgramName(0));
+}
+
+// ---------------------------------------------------------------- level across the keyboard
+
+// Played anywhere from note 24 to note 96 and at any strength, a program
+// peaks with room to spare under the output stage's clamp (0.99), which would
+// flatten its attacks. A row holds a program whose level was set by this
+// measure; its loudest notes peak at their attack, within a quarter second.
+TEST(BuiltinPrograms, PeaksStayUnderTheClampAcrossTheKeyboard) {
+    const struct {
+        std::string_view name;
+        double mostDbfs;
+    } rows[] = {
+        {"Glass Shard", -1.0},
+    };
+    constexpr int LOWEST = 24, HIGHEST = 96;
+    for (const auto& row : rows) {
+        int program = 0;
+        while (program < BUILTIN_PROGRAM_COUNT && builtinProgramName(program) != row.name) ++program;
+        ASSERT_LT(program, BUILTIN_PROGRAM_COUNT) << row.name;
+        double loudest = -200.0;
+        int loudestNote = 0, loudestVelocity = 0;
+        for (int note = LOWEST; note <= HIGHEST; ++note)
+            for (int velocity : {1, 64, 100, 127}) {
+                const double peak = dBFS(testhost::measure(play(program, 0.25, true, 0.2, note, velocity).audio).peak);
+                if (peak > loudest) {
+                    loudest = peak;
+                    loudestNote = note;
+                    loudestVelocity = velocity;
+                }
+            }
+        EXPECT_LT(loudest, row.mostDbfs) << row.name << " peaks at " << loudest << " dBFS at note " << loudestNote
+                                         << ", velocity " << loudestVelocity;
+        std::printf("%s: loudest %.2f dBFS, at note %d, velocity %d\n", std::string(row.name).c_str(), loudest,
+                    loudestNote, loudestVelocity);
+    }
 }
 
 // ---------------------------------------------------------------- distinctness

@@ -208,6 +208,17 @@ TEST(HostCallback, RecordsEditsAndRequests) {
     }
     plugin->clearCalls();
     EXPECT_TRUE(plugin->calls().empty());
+
+    // The host's own view of the parameters: read at load, the value of each
+    // automation, and everything read again when the plug-in asks (as it did
+    // after automating parameter 2 above).
+    EXPECT_EQ(plugin->parameterView(), (std::vector<float>{0.5f, 0.5f, 0.5f, 0.5f}));
+    plugin->setParameter(3, 0.25f);
+    echotest::callHost(*plugin, vst::audioMasterAutomate, 1, 0, 0.125f);
+    EXPECT_EQ(plugin->parameterView(), (std::vector<float>{0.5f, 0.125f, 0.5f, 0.5f}));
+    echotest::callHost(*plugin, vst::audioMasterUpdateDisplay);
+    EXPECT_EQ(plugin->parameterView(), (std::vector<float>{0.5f, 0.5f, 0.5f, 0.25f}));
+    EXPECT_FALSE(plugin->calls().back().duringProcess);
 }
 
 TEST(HostLifecycle, StartsStopsAndClosesInTheOrderHostsUse) {

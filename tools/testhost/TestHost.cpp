@@ -98,8 +98,9 @@ struct PluginState {
     bool lastBlockPlaying = false;
     bool anyBlockRendered = false;
     vst::VstTimeInfo timeInfo{};
-    std::mutex callsMutex;
+    mutable std::mutex callsMutex;  // guards the calls and the view
     std::vector<HostCall> calls;
+    std::vector<float> parameterView;
     std::vector<DeliveredEvent> delivered;
     std::vector<QueuedEvent> events;          // sorted by frame, stable
     std::vector<QueuedParameter> parameters;  // sorted by frame, stable
@@ -111,6 +112,7 @@ struct PluginState {
     int textOverruns = 0;
 
     void refreshTimeInfo();
+    void readParameterView();
     std::string query(vst::int32 opcode, vst::int32 index, std::size_t limit);
     void deliverEvents(long blockStart, long blockFrames);
 };
@@ -130,6 +132,9 @@ std::unordered_map<vst::AEffect*, PluginState*>& registry() {
 // answers from the loading host's config.
 thread_local const HostConfig* loadingConfig = nullptr;
 
+// Set while this thread is inside a plug-in's processing.
+thread_local bool insideProcess = false;
+
 PluginState* findInstance(vst::AEffect* effect) {
     if (!effect) return nullptr;
     std::lock_guard<std::mutex> lock(registryMutex);
@@ -147,13 +152,18 @@ vst::intptr hostCallback(vst::AEffect* effect, vst::int32 opcode, vst::int32 ind
         if (instance) {
             // Plug-ins may call from a thread of their own (an editor, a worker).
             std::lock_guard<std::mutex> lock(instance->callsMutex);
-            instance->calls.push_back(HostCall{opcode, index, value, opt});
+            instance->calls.push_back(HostCall{opcode, index, value, opt, insideProcess});
         }
         return answer;
     };
 
     switch (opcode) {
         case vst::audioMasterAutomate:
+            if (instance) {
+                std::lock_guard<std::mutex> lock(instance->callsMutex);
+                if (index >= 0 && static_cast<std::size_t>(index) < instance->parameterView.size())
+                    instance->parameterView[static_cast<std::size_t>(index)] = opt;
+            }
             return record(0);
         case vst::audioMasterVersion:
             return config.versionAnswer;
@@ -204,6 +214,8 @@ vst::intptr hostCallback(vst::AEffect* effect, vst::int32 opcode, vst::int32 ind
             if (!ptr) return 0;
             return hostCanDo(config, static_cast<const char*>(ptr)) ? 1 : 0;
         case vst::audioMasterUpdateDisplay:
+            if (instance) instance->readParameterView();
+            return record(1);
         case vst::audioMasterBeginEdit:
         case vst::audioMasterEndEdit:
             return record(1);
@@ -230,6 +242,17 @@ void PluginState::refreshTimeInfo() {
     timeInfo.flags = vst::kVstPpqPosValid | vst::kVstTempoValid | vst::kVstBarsValid | vst::kVstTimeSigValid;
     if (config.playing) timeInfo.flags |= vst::kVstTransportPlaying;
     if (anyBlockRendered && config.playing != lastBlockPlaying) timeInfo.flags |= vst::kVstTransportChanged;
+}
+
+// Every parameter read afresh, as a host refreshes its view of them (of a
+// damaged count, as many as a host would show).
+void PluginState::readParameterView() {
+    constexpr int kMostParameters = 1 << 16;
+    std::vector<float> read(static_cast<std::size_t>(std::clamp(effect->numParams, 0, kMostParameters)));
+    if (effect->getParameter)
+        for (std::size_t i = 0; i < read.size(); ++i) read[i] = effect->getParameter(effect, static_cast<vst::int32>(i));
+    std::lock_guard<std::mutex> lock(callsMutex);
+    parameterView = std::move(read);
 }
 
 std::string PluginState::query(vst::int32 opcode, vst::int32 index, std::size_t limit) {
@@ -412,11 +435,13 @@ Stereo Plugin::render(long frames) {
         float* inputs[2] = {s.inputLeft.data(), s.inputRight.data()};
         float* outputs[2] = {out.left.data() + done, out.right.data() + done};
         const double cpuBefore = threadCpuSeconds();
+        insideProcess = true;
         if (s.effect->processReplacing) {
             s.effect->processReplacing(s.effect, inputs, outputs, static_cast<vst::int32>(blockFrames));
         } else if (s.effect->process) {
             s.effect->process(s.effect, inputs, outputs, static_cast<vst::int32>(blockFrames));
         }
+        insideProcess = false;
         s.processCpuSeconds += threadCpuSeconds() - cpuBefore;
 
         const double beatsPerFrame = s.config.tempo / 60.0 / s.config.sampleRate;
@@ -429,10 +454,17 @@ Stereo Plugin::render(long frames) {
     return out;
 }
 
-const std::vector<HostCall>& Plugin::calls() const { return impl->calls; }
+std::vector<HostCall> Plugin::calls() const {
+    std::lock_guard<std::mutex> lock(impl->callsMutex);
+    return impl->calls;
+}
 void Plugin::clearCalls() {
     std::lock_guard<std::mutex> lock(impl->callsMutex);
     impl->calls.clear();
+}
+std::vector<float> Plugin::parameterView() const {
+    std::lock_guard<std::mutex> lock(impl->callsMutex);
+    return impl->parameterView;
 }
 const std::vector<Plugin::DeliveredEvent>& Plugin::delivered() const { return impl->delivered; }
 HostConfig& Plugin::config() { return impl->config; }
@@ -501,6 +533,7 @@ std::unique_ptr<Plugin> Host::load(const std::string& soPath) {
         std::lock_guard<std::mutex> lock(registryMutex);
         registry()[effect] = impl.get();
     }
+    impl->readParameterView();
     return std::unique_ptr<Plugin>(new Plugin(std::move(impl)));
 }
 

@@ -34,6 +34,9 @@ struct HostCall {
     vst::int32 opcode, index;
     vst::intptr value;
     float opt;
+    // Made from inside the plug-in's processing (on the audio thread), where a
+    // plug-in should not call a host that may lock or draw.
+    bool duringProcess = false;
 };
 
 struct Stereo {
@@ -101,8 +104,15 @@ public:
     // if it was not started. Inputs are silent.
     Stereo render(long frames);
 
-    const std::vector<HostCall>& calls() const;
+    // A copy: a plug-in may call from a thread of its own meanwhile.
+    std::vector<HostCall> calls() const;
     void clearCalls();
+    // The host's own view of the parameters, as a host keeps one for its
+    // generic editor and its automation: every value read when the plug-in is
+    // loaded and again when the plug-in asks with audioMasterUpdateDisplay (on
+    // the thread that asks, before the call is recorded), and the one value of
+    // each audioMasterAutomate.
+    std::vector<float> parameterView() const;
     // Every VstMidiEvent delivered so far, with deltaFrames replaced by the
     // absolute frame it was delivered at (for tests of the host itself).
     struct DeliveredEvent {
