@@ -98,6 +98,7 @@ APlugin::APlugin(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, NU
     loadStartProgram();
     flags.previewPlaying = false;
     setProgram(0);
+    programState.startProgramQuiet.store(true);
 }
 
 void APlugin::setProcessorClock(TProcessorClock clock) { processorClock = clock ? clock : realProcessorClock; }

@@ -124,6 +124,7 @@ void APlugin::setProgram(int32 program) {
 
 void APlugin::requestProgram() {
     curProgram.store(0, std::memory_order_relaxed);
+    programState.startProgramQuiet.store(false);
     programState.curBuiltinProgram = findBuiltinProgram(programRecord());
     // MIDI soft takeover starts afresh with the program.
     for (auto& reference : values.captureValue) reference = 0.0f;
@@ -198,7 +199,7 @@ void APlugin::applyProgramValues() {
     // next idle pass; the editor's code never runs here.
     editorMarks.raise({.modFXModeTaken = true, .clearUndos = true});
     // Nor the host's: the worker tells it.
-    programState.hostDisplayPending.store(true);
+    if (!programState.startProgramQuiet.exchange(false)) programState.hostDisplayPending.store(true);
 }
 
 // Worker: the host reads the parameters again once a program has been
