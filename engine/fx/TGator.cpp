@@ -1,12 +1,15 @@
 #include "engine/fx/TGator.h"
 
 #include <cmath>
+#include <cstdint>
 
+#include "engine/dsp/GatorPattern.h"
 #include "engine/fx/FxTables.h"
 
 void TGator::setPattern(const TFxControls& c) {
-    const unsigned leftMask = static_cast<unsigned>(c.param(tag::MOD_FX_4) * 65535.9f);
-    const unsigned rightMask = static_cast<unsigned>(c.param(tag::MOD_FX_5) * 65535.9f);
+    // Read as the editor's display and menu read it, so they show what plays.
+    const std::uint32_t leftMask = gator::patternMask(c.param(tag::MOD_FX_4));
+    const std::uint32_t rightMask = gator::patternMask(c.param(tag::MOD_FX_5));
     for (int k = 0; k < MAX_STEPS; ++k)
         level[k] = stereoStruct{(leftMask >> k) & 1u ? 1.0f : 0.0f, (rightMask >> k) & 1u ? 1.0f : 0.0f};
 }
