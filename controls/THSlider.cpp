@@ -137,10 +137,12 @@ CMouseEventResult THSlider::onMouseDown(CPoint& where, const CButtonState& butto
             // parameter under it.
             setValue(preset);
             valueChanged();
+            dragValue = value;
         } else if (takeTypedValue(*this, *services)) {
-            // Taken over already: the spring's follower must not report it again.
             dragValue = value;
         }
+        // Either value has been reported: the spring's follower, which
+        // reports what moved away from dragValue, must not report it again.
         endEdit();
         return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
     }

@@ -124,6 +124,7 @@ TEST(Dispatch, AValueTypedIntoAKnobOrTheRibbonReachesTheHostOnce) {
         std::vector<std::string> heard;
         const char* reason;
         bool fromMenu = false;  // typed through the parameter menu, not an Alt-click
+        kgui::int32 keys = kgui::kAlt;
     } cases[] = {
         {e.knobMainVolume, 0.624f, "-6", 0, 0.675f, {"begin 1", "automate 1 0.675", "end 1"}, "-6 dB on Main Volume"},
         {e.knobMainVolume, 0.624f, std::nullopt, 0, 0.624f, {"begin 1", "end 1"}, "cancelled"},
@@ -133,6 +134,8 @@ TEST(Dispatch, AValueTypedIntoAKnobOrTheRibbonReachesTheHostOnce) {
         {e.ribbonSlider, 0.5f, "-100", 15, 0.0f, {"begin 123", "automate 123 0", "end 123"}, "with its spring"},
         {e.ribbonSlider, 0.5f, std::nullopt, 15, 0.5f, {"begin 123", "end 123"}, "the ribbon, cancelled"},
         {e.knobMainVolume, 0.624f, "-6", 0, 0.675f, {}, "\"Set to Value\" stores quietly", true},
+        {e.ribbonSlider, 0.3f, std::nullopt, 15, 0.5f, {"begin 123", "automate 123 0.5", "end 123"},
+         "Ctrl-click centres the sprung ribbon, once", false, kgui::kControl},
     };
     for (const Case& c : cases) {
         const int tag = c.control->getTag();
@@ -146,7 +149,7 @@ TEST(Dispatch, AValueTypedIntoAKnobOrTheRibbonReachesTheHostOnce) {
         if (c.fromMenu)
             answerMenusWith(bench.target, "Set to Value");
         bench.clock.advance(1000);
-        bench.target.click(centreOf(c.control), c.fromMenu ? kgui::kRButton : kgui::kLButton | kgui::kAlt);
+        bench.target.click(centreOf(c.control), c.fromMenu ? kgui::kRButton : kgui::kLButton | c.keys);
         bench.idle();
         const std::string what = '"' + c.typed.value_or("(cancelled)") + "\": " + c.reason;
         EXPECT_FLOAT_EQ(plugin.getParameter(tag), c.stored) << what;
