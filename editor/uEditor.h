@@ -176,6 +176,9 @@ public:
 
     // ==== screens and panels (uEditorShowControls.cpp)
     void showMainScreen();
+    // The frame emptied onto a screen's background (screenMode 0: main,
+    // 1: sample), with the main screen's controls that the screen shows.
+    void showScreenBase(kgui::CBitmap* background, int mode);
     void showMainScreenControls();
     void showTop();
     void showSampleScreenControls();

@@ -74,15 +74,19 @@ void uEditor::showMainScreen() {
         return;
     {
         const TRaisedFlag showing(inShowMainScreen);
-        frame->removeAll(false);
-        frame->invalid();
-        frame->setDirty(false);
-        frame->setBackground(mainBackBitmap);
-        screenMode = 0;
-        showMainScreenControls();
+        showScreenBase(mainBackBitmap, 0);
     }
     resume();
     frame->setDirty();
+}
+
+void uEditor::showScreenBase(CBitmap* background, int mode) {
+    frame->removeAll(false);
+    frame->invalid();
+    frame->setDirty(false);
+    frame->setBackground(background);
+    screenMode = mode;
+    showMainScreenControls();
 }
 
 void uEditor::showTop() {
@@ -172,12 +176,7 @@ void uEditor::showSampleScreenControls() {
         return;
     {
         const TRaisedFlag showing(inShowSampleScreen);
-        frame->removeAll(false);
-        frame->invalid();
-        frame->setDirty(false);
-        frame->setBackground(sampleBackBitmap);
-        screenMode = 1;
-        showMainScreenControls();
+        showScreenBase(sampleBackBitmap, 1);
 
         for (const TLayoutRow& row : SAMPLE_SCREEN)
             if (row.make.factory != TFactory::direct)
