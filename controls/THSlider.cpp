@@ -66,6 +66,13 @@ void THSlider::setCurValue() {
     const float v = look::clampedUnit(services->getParameter(tag), dragValue);
     if (std::fabs(v - dragValue) < SPRING_FOLLOW_STEP)
         return;
+    // The ribbon shows the value already (a screen shown or a program applied
+    // put it there): nothing moved that the host has not heard, and an edit
+    // here would look to a host in touch mode like the user's hand.
+    if (v == value) {
+        dragValue = v;
+        return;
+    }
     beginEdit();
     dragValue = v;
     setValue(v);
