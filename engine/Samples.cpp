@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "engine/dsp/ParameterTags.h"
+#include "engine/OutputState.h"
 #include "engine/SoundEngine.h"
 #include "engine/SampleState.h"
 
@@ -90,7 +91,9 @@ stereoOverStruct TSoundEngine::renderVoiceSample(int v) {
     return samples.playback.renderVoice(v, samples.slot, input);
 }
 
-// The preview plays the file alone: no volume, no effects, no output stage.
+// The preview plays the file alone: no volume, no effects, but the output
+// stage's clamp, which is all that keeps a float file past full scale or the
+// user sample at +40 dB from reaching the host far above it.
 // The user sample plays for its user length, so a sample that is not usable
 // (a failed load keeps the last file's frames in the slot) plays nothing.
 // Its gain is the voices' "Sample Volume" gain of the last control step: no
@@ -108,7 +111,7 @@ void TSoundEngine::renderPreview(float** outputs, std::int32_t sampleFrames) {
             if (!renderPreviewFrame(samples.previewData, fileLength, 1.0f, engine.previewPos, left, right))
                 engine.previewFileOn = false;
         }
-        outputs[0][i] = left;
-        outputs[1][i] = right;
+        outputs[0][i] = outputstage::clampOutput(left);
+        outputs[1][i] = outputstage::clampOutput(right);
     }
 }

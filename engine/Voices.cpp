@@ -257,7 +257,9 @@ void TSoundEngine::midiNoteDown(int note, int velocity, int channel) {
             voices.monoHeld = true;
             setNotePressed(voices.curVoice, note, voices.monoVelocity, false);
         } else {
-            voices.monoHeld = voices.noteStackTop > 0;
+            // A first note leaves monoHeld as it was: after the voices were
+            // stopped, the keys of the phrase may still be down.
+            if (voices.noteStackTop > 0) voices.monoHeld = true;
             setVoiceOff(voices.curVoice);
             voices.monoVelocity = velocity;
             getNextCurVoice();

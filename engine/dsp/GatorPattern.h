@@ -13,7 +13,8 @@ constexpr int PATTERN_STEPS = 16;
 constexpr std::uint32_t FULL_PATTERN = 0xFFFF;
 
 // The mask a value holds: value x 65535.9 in single precision, truncated.
-// Outside 0..1 (and NaN) reads as the nearer end, as the effect clamps.
+// Outside 0..1 reads as the nearer end, as the effect clamps; NaN reads as 0,
+// the empty pattern.
 inline std::uint32_t patternMask(float value) {
     const float unit = value > 0.0f ? (value < 1.0f ? value : 1.0f) : 0.0f;
     return static_cast<std::uint32_t>(unit * 65535.9f) & FULL_PATTERN;

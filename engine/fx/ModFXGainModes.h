@@ -25,7 +25,8 @@ private:
     stereoStruct tremoloSmooth;
     stereoStruct autoPanSmooth;
     // A double, as the modulator's phase: modulation takes "Ring Mod
-    // Frequency" far below its 20 Hz floor (0.02 Hz at -1), where a float
-    // phase would put the cycle 2 to 3 % off.
+    // Frequency" far below its 20 Hz floor (20 x 2^-10 Hz at -1), where the
+    // increment is so small against a float phase's steps that the rounding
+    // would put the cycle 1.7 % off at 48 kHz, 2.8 % at 44.1 and 6.0 % at 96.
     double ringPhase = 0.0;
 };

@@ -107,6 +107,9 @@ TEST(DistortionHost, ResetsAndRateChangesKeepItsState) {
         plugin->setParameter(tag::MOVEMENT_LOOP, 1.0f);
         plugin->noteOn(NOTE);
         plugin->render(4801);
+        // Square next, so that its signs are set as well as the Rate holds.
+        plugin->setStep(tag::FILTER_DISTORTION_MODE, TDistortion::SQUARE);
+        plugin->render(4801);
         TDistortion kept = TEngineTestAccess::units(*plugin).distortion;
         kept.setSampleRate(rate);
         plugin->requestReset();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "engine/SampleState.h"
@@ -224,29 +225,52 @@ TEST(BlockLoop, EditorRequestsAreTakenAtTheBlockStart) {
 
 // The user sample's preview plays at the "Sample Volume" gain of the last
 // control step (none runs while a preview plays), and a reset stops it as it
-// stops a folder file's preview.
+// stops a folder file's preview. Neither preview has a volume or effects, but
+// both are limited as the output stage limits every other sound.
 TEST(BlockLoop, UserSamplePreview) {
+    constexpr int USER = TSampleState::PREVIEW_USER, FILE = TSampleState::PREVIEW_FILE;
     struct Case {
-        float volumeLater;  // "Sample Volume" set after the last control step, at 0 dB
+        int preview;
+        float volume;       // "Sample Volume" at the last control step: 0.5 is 0 dB, 1 is +40 dB
+        float volumeLater;  // set after that step
+        float fileValue;    // every frame of the (float) file
         bool reset;         // between the preview's two blocks
-        float heard;        // the second block's level: the sample holds 0.25
-    } cases[] = {{0.5f, false, 0.25f}, {0.75f, false, 0.25f /* not +20 dB */}, {0.5f, true, 0.0f}};
+        float heard;        // the second block's level
+    } cases[] = {
+        {USER, 0.5f, 0.5f, 0.25f, false, 0.25f},
+        {USER, 0.5f, 0.75f, 0.25f, false, 0.25f /* not +20 dB */},
+        {USER, 0.5f, 0.5f, 0.25f, true, 0.0f},
+        {USER, 1.0f, 1.0f, 0.25f, false, 0.99f /* +40 dB would be 25 */},
+        {USER, 1.0f, 1.0f, -0.25f, false, -0.99f},
+        {USER, 0.5f, 0.5f, 1.5f, false, 0.99f /* a float file past full scale */},
+        {FILE, 0.5f, 0.5f, 1.5f, false, 0.99f},
+    };
     for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.preview == USER ? "user sample" : "folder file") << ", volume "
+                                        << c.volume << " then " << c.volumeLater << ", file value " << c.fileValue
+                                        << (c.reset ? ", reset" : ""));
         auto plugin = std::make_unique<EnginePlugin>();
         plugin->setParameter(tag::SAMPLE_LOADED, 1.0f);
-        plugin->setParameter(tag::SAMPLE_VOLUME, 0.5f);
+        plugin->setParameter(tag::SAMPLE_VOLUME, c.volume);
         plugin->render(16);
         plugin->setParameter(tag::SAMPLE_VOLUME, c.volumeLater);
-        std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[9600]);
-        for (int i = 0; i < 9600; ++i) bytes[i] = i % 2 ? 0x20 : 0;  // 8192 / 32768
+        constexpr int FRAMES = 4800;
+        std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[FRAMES * sizeof(float)]);
+        for (int i = 0; i < FRAMES; ++i) std::memcpy(bytes.get() + i * sizeof(float), &c.fileValue, sizeof(float));
+        auto data = std::make_unique<TSampleData>(std::move(bytes), SAMPLE_WAV_F32_MONO, FRAMES, 48000.0f);
         TSampleState& samples = TEngineTestAccess::samples(*plugin);
-        samples.userSample.publish(std::make_unique<TSampleData>(std::move(bytes), SAMPLE_WAV_S16_MONO, 4800, 48000.0f));
+        (c.preview == USER ? samples.userSample : samples.previewSample).publish(std::move(data));
         samples.userSamplePresent = true;
-        plugin->requestSamplePreview(TSampleState::PREVIEW_USER, 0.0);
+        plugin->requestSamplePreview(c.preview, 0.0);
         plugin->render(64);
         if (c.reset) plugin->requestReset();
         plugin->render(64);
-        EXPECT_NEAR(plugin->outLeft.back(), c.heard, 1e-4f) << c.volumeLater << (c.reset ? ", reset" : "");
+        EXPECT_NEAR(plugin->outLeft.back(), c.heard, 1e-4f);
+        EXPECT_NEAR(plugin->outRight.back(), c.heard, 1e-4f);
+        float peak = 0;
+        for (const auto* channel : {&plugin->outLeft, &plugin->outRight})
+            for (float x : *channel) peak = std::isnan(x) ? INFINITY : std::max(peak, std::fabs(x));
+        EXPECT_LE(peak, 0.99f);
     }
 }
 

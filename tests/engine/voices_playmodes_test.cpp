@@ -216,6 +216,8 @@ TEST(PlayModes, PhraseStaysHeldUntilTheLastKey) {
         {LEGATO, {{60, 100}, {62, 100}, {62, 0}}, true, "Legato: back to one key, still held"},
         {LEGATO, {{60, 100}, {62, 100}, {62, 0}, {60, 0}}, false, "Legato: the last key up ends it"},
         {MONO, {{60, 100}, {62, 100}, {VOICES_OFF, 0}}, true, "the voices stopped: the keys may still be down"},
+        {LEGATO, {{60, 100}, {62, 100}, {VOICES_OFF, 0}, {64, 90}}, true,
+         "Legato: a note after the voices stopped, the keys still down: still held"},
     };
     for (const Case& c : cases) {
         auto plugin = pluginInMode(c.mode);
