@@ -167,6 +167,11 @@ bool uEditor::onUiThread() const { return std::this_thread::get_id() == uiThread
 bool uEditor::open(void* parentWindow) {
     if (!effect || !services)
         return false;
+    // The interface lets a host open again without closing first. The window
+    // it has goes as the host's own close would take it, so that one editor
+    // is left in the host's window and nothing of the first outlives it.
+    if (frame || isOpen())
+        closeWindow(true);
     uiThread.store(std::this_thread::get_id(), std::memory_order_relaxed);
     editorFinishedOpening = false;
     services->setEditorOpenState(true, false);
@@ -239,6 +244,10 @@ void uEditor::createControls() {
     controls.reserve(MAX_CONTROLS);
     previousWithTag.clear();
     previousWithTag.reserve(MAX_CONTROLS);
+    // The tag map indexes this table: an entry left from another would chain
+    // a new control to itself.
+    tagToControl.fill(-1);
+    tagType.fill(GENERIC);
     createMainScreenControls();
     updateDestStr();
     createManagerScreenControls();

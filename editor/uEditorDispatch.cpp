@@ -98,12 +98,14 @@ void uEditor::moveTagControls(int tag, float value) {
     // The control registered last for the tag, and the ones before it: the
     // source layouts each hold their own knob of 11, 12, 13 and 16, and the
     // one on screen must follow as well.
-    for (int index = tagToControl[static_cast<size_t>(tag)]; index >= 0 && index < getControlCount();
-         index = previousWithTag[static_cast<size_t>(index)]) {
+    // Each link leads to an earlier entry, so the walk ends even on a broken chain.
+    for (int index = tagToControl[static_cast<size_t>(tag)]; index >= 0 && index < getControlCount();) {
         const TControlEntry& entry = controls[static_cast<size_t>(index)];
         if (entry.type == OPTION_MENU || !entry.control || entry.control->getTag() != tag)
             return;
         entry.control->setValue(value);
+        const int previous = previousWithTag[static_cast<size_t>(index)];
+        index = previous < index ? previous : -1;
     }
 }
 

@@ -7,7 +7,7 @@ void TPluginWorker::addJob(Job job) {
 
 void TPluginWorker::start() {
     std::lock_guard lock(mutex);
-    if (thread.joinable()) return;
+    if (thread.joinable() || stoppedForGood) return;
     stopping = false;
     thread = std::thread([this] { run(); });
 }
@@ -22,6 +22,14 @@ void TPluginWorker::stop() {
     thread.join();
     std::lock_guard lock(mutex);
     thread = std::thread();
+}
+
+void TPluginWorker::stopForGood() {
+    {
+        std::lock_guard lock(mutex);
+        stoppedForGood = true;
+    }
+    stop();
 }
 
 void TPluginWorker::wake() {

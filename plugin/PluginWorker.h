@@ -39,6 +39,9 @@ public:
     void start();
     // Finishes the pass under way and joins; any thread but the audio thread and the worker.
     void stop();
+    // As stop(), and start() does nothing from then on: the host is letting
+    // go of the plug-in, and no later call may bring the thread back.
+    void stopForGood();
     // Runs a pass soon; any thread but the audio thread.
     void wake();
     // Runs every job once on the calling thread and returns; for tests and for
@@ -54,6 +57,7 @@ private:
     std::condition_variable wakeUp;
     std::mutex passMutex;  // one pass at a time, whichever thread runs it
     bool stopping = false;
+    bool stoppedForGood = false;
     bool woken = false;
     std::thread thread;
 };

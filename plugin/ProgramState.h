@@ -17,6 +17,9 @@ struct TProgramState {
     // A program has been applied since the host was last asked to read the
     // parameters again: raised by the audio thread, taken by the worker.
     std::atomic<bool> hostDisplayPending{false};
+    // The host has begun closing the plug-in: it may be tearing the instance
+    // down on any thread, so it is asked nothing more.
+    std::atomic<bool> hostClosing{false};
     // The start-up program is being applied: the host already reads its
     // values from the record, and a host that takes the announcement for an
     // edit (a session marked as changed) would see one at every load. Any

@@ -62,6 +62,8 @@ public:
 
     // ---- host operations (uPlugin.cpp)
     intptr dispatcher(int32 opcode, int32 index, intptr value, void* ptr, float opt) override;
+    // The host lets go of the plug-in: its thread is stopped for good first.
+    void close() override;
     void suspend() override {}
     // The host is about to process: the file work that programs may ask for
     // needs the background thread from now on (a scanning host never resumes).

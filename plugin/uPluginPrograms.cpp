@@ -211,7 +211,8 @@ void APlugin::applyProgramValues() {
 // thread, which must not wait for a host.
 void APlugin::takeHostDisplayRequest() {
     if (!programState.hostDisplayPending.load() || flags.settingPreset.load()) return;
-    if (programState.hostDisplayPending.exchange(false)) updateDisplay();
+    // A host that has begun closing the plug-in is asked nothing.
+    if (!programState.hostClosing.load() && programState.hostDisplayPending.exchange(false)) updateDisplay();
 }
 
 // The sample part of the application: the engine's sample state is reset by

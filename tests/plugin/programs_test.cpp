@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/dsp/ParameterTags.h"
 #include "plugin/BuiltinPrograms.h"
 #include "plugin_test_access.h"
 #include "reaper_host_callback.h"
@@ -394,6 +395,90 @@ TEST(Programs, TheHostIsAskedToReadTheParametersAgainAfterTheEditorsChoice) {
     EXPECT_FALSE(fromAudioThread.load());
     EXPECT_FLOAT_EQ(mainVolumeRead.load(), builtinProgramValues(CHOSEN)[1]);
     plugin.reset();
+}
+
+// A plug-in whose worker pauses in the middle of a pass, at the first answer
+// named that it asks for (the tuning job asks for the tuning switch, the
+// sample job for the sample switch as it starts a load), and goes on only
+// once it has been asked to stop: a pass under way as the host closes the
+// plug-in, whatever the timing. Its state is static: it outlives the object
+// that the close deletes.
+class TPausingPlugin : public APlugin {
+public:
+    inline static std::atomic<int> pauseAt{-1};
+    inline static std::atomic<bool> paused{false}, resumed{false};
+
+    TPausingPlugin(audioMasterCallback host, int tag) : APlugin(host), hostThread(std::this_thread::get_id()) {
+        paused = resumed = false;
+        pauseAt = tag;
+    }
+    using APlugin::getOnOff;
+    bool getOnOff(int tag) const override {
+        const bool on = APlugin::getOnOff(tag);
+        if (tag == pauseAt.load() && std::this_thread::get_id() != hostThread && !paused.exchange(true)) {
+            TPluginWorker& worker = TPluginTestAccess::worker(const_cast<TPausingPlugin&>(*this));
+            while (worker.isRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            resumed = true;
+        }
+        return on;
+    }
+
+private:
+    const std::thread::id hostThread;
+};
+
+// Once the host has sent effClose, no thread of the plug-in calls it: the
+// host may be tearing the instance down on that very thread. The worker's
+// pass under way finishes (the close waits for it) without announcing the
+// program applied just before, and nothing starts the worker again.
+TEST(Programs, NoHostCallOnceTheCloseHasBegun) {
+    static std::atomic<bool> closeSent{false};
+    static std::atomic<int> callsAfterClose{0}, opcodeAfterClose{-1};
+    auto host = [](AEffect*, int32 opcode, int32, intptr, void*, float) -> intptr {
+        if (opcode == audioMasterVersion) return 2400;
+        if (closeSent.load()) {
+            callsAfterClose.fetch_add(1);
+            opcodeAfterClose = opcode;
+        }
+        return 0;
+    };
+    const struct {
+        const char* why;
+        int pauseAt;
+    } cases[] = {
+        {"a tuning file being read", tag::HAS_TUNING},
+        {"a user sample being loaded", tag::SAMPLE_LOADED},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        closeSent = false;
+        callsAfterClose = 0;
+        auto* plugin = new TPausingPlugin(host, c.pauseAt);
+        AEffect* effect = plugin->getAeffect();
+        plugin->resume();
+        applyPending(*plugin);
+        effect->dispatcher(effect, effSetProgram, 0, 0, nullptr, 0);
+        applyPending(*plugin);
+        for (int wait = 0; wait < 1000 && !TPausingPlugin::paused.load(); ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ASSERT_TRUE(TPausingPlugin::paused.load()) << "the worker never reached the pause";
+        // Applied while the pass is under way: the pass would announce it.
+        effect->dispatcher(effect, effSetProgram, 0, 0, nullptr, 0);
+        applyPending(*plugin);
+
+        closeSent = true;
+        effect->dispatcher(effect, effClose, 0, 0, nullptr, 0);
+        EXPECT_TRUE(TPausingPlugin::resumed.load()) << "the close did not wait for the pass";
+        EXPECT_EQ(callsAfterClose.load(), 0) << "opcode " << opcodeAfterClose.load() << " reached the host";
+    }
+
+    // A resume after the close is not a thing a host does; it starts no thread all the same.
+    closeSent = false;
+    auto plugin = std::make_unique<APlugin>(host);
+    plugin->resume();
+    plugin->close();
+    plugin->resume();
+    EXPECT_FALSE(TPluginTestAccess::worker(*plugin).isRunning());
 }
 
 // Compare, revert and clear, from an applied program with two edits.

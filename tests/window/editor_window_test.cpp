@@ -4,7 +4,6 @@
 // compared with the off-screen render of the same frame.
 #include <cairo.h>
 #include <gtest/gtest.h>
-#include <malloc.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,28 +15,16 @@
 
 #include "showcase_window.h"
 #include "window_test_support.h"
+#include "live_heap.h"
 #include "showcase_plugin/showcase_protocol.h"
 #include "toolkit/showcase.h"
 #include "toolkit/kgui.h"
 #include "tools/editorhost/EditorHost.h"
 #include "tools/testhost/TestHost.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-// The sanitizer's own count of live heap bytes (its malloc replaces glibc's).
-extern "C" size_t __sanitizer_get_current_allocated_bytes();
-#endif
-
 using namespace windowtest;
 
 namespace {
-
-size_t allocatedBytes() {
-#if defined(__SANITIZE_ADDRESS__)
-    return __sanitizer_get_current_allocated_bytes();
-#else
-    return mallinfo2().uordblks;
-#endif
-}
 
 int openFileCount() {
     int count = 0;
@@ -574,7 +561,7 @@ TEST_P(EditorWindowTest, FiftyOpeningsAndClosingsLeaveNoWindowFileOrMemoryBehind
     for (int i = 0; i < 5; ++i)
         cycle();
     const int filesAfterFive = openFileCount();
-    const size_t bytesAfterFive = allocatedBytes();
+    const size_t bytesAfterFive = liveHeapBytes();
     for (int i = 5; i < 50; ++i)
         cycle();
     // A window manager lets go of the frames it put around the host's windows
@@ -584,7 +571,7 @@ TEST_P(EditorWindowTest, FiftyOpeningsAndClosingsLeaveNoWindowFileOrMemoryBehind
     EXPECT_EQ(openFileCount(), filesAfterFive) << "a connection or file stayed open";
     // A frame with its views and images is far larger than this; what is left
     // is the allocator's and the libraries' own bookkeeping.
-    const long grown = static_cast<long>(allocatedBytes()) - static_cast<long>(bytesAfterFive);
+    const long grown = static_cast<long>(liveHeapBytes()) - static_cast<long>(bytesAfterFive);
     EXPECT_LT(grown, 64 * 1024) << "45 openings kept " << grown << " bytes";
 }
 
