@@ -345,13 +345,14 @@ void TSampleLibrary::releasePreviewSample() { engine.requestSamplePreview(TSampl
 
 // A '\' reads as '/', as every stored program has read it; a path whose file
 // is not there but whose name as stored, backslash and all, is a file of the
-// root is that file (a Linux name may hold a '\').
+// root is that file (a Linux name may hold a '\'). Separators before the path
+// are the root's own: the path names the same file below the root.
 std::string TSampleLibrary::storedSamplePathLocked() const {
     std::array<float, SAMPLE_NAME_SLOTS> slots{};
     for (int k = 0; k < SAMPLE_NAME_SLOTS; ++k)
         slots[static_cast<std::size_t>(k)] = engine.paramValue(SAMPLE_NAME_PARAM + k);
-    const std::string separated = decodeSamplePath(slots.data());
-    const std::string asStored = decodeSamplePath(slots.data(), TSamplePathBackslash::kept);
+    const std::string separated = withoutLeadingSeparators(decodeSamplePath(slots.data()));
+    const std::string asStored = withoutLeadingSeparators(decodeSamplePath(slots.data(), TSamplePathBackslash::kept));
     if (asStored == separated) return separated;
     const auto isFileBelowRoot = [this](const std::string& relative) {
         std::error_code error;

@@ -44,6 +44,7 @@ TEST_F(SamplePlugin, TheProgramsChunkBringsItsSampleBackOrRefusesIt) {
         {"a file deleted since", "", true, false},
         {"a path that climbs out of the root", "../../../outside.wav", false, false},
         {"an absolute path", dataHome + "/outside.wav", false, false},
+        {"a leading separator, as a root without its trailing one stores the path", "/Drums/kick.wav", false, true},
         {"backslashes read as slashes, as stored programs always did", "Drums\\kick.wav", false, true},
         {"a name with a backslash, when only it is there", "Drums\\hat.wav", false, true, "Drums\\hat", ""},
     };
