@@ -379,12 +379,15 @@ void TSampleLibrary::ensureScannedLocked() {
     if (!browser.scanned) scanLocked();
 }
 
+// A path too long for the program leaves the slots empty while its file
+// plays: then the loaded file names itself.
 void TSampleLibrary::setSampleNoLocked() {
     browser.curSampleNo = -1;
-    if (!usableUserSample()) return;
+    const auto data = usableUserSample();
+    if (!data) return;
+    const std::string stored = storedSamplePathLocked();
     const std::string name =
-        getFileNameOnlyStr(joinSamplePath(sampleRootLocked(), storedSamplePathLocked()),
-                           false);
+        getFileNameOnlyStr(stored.empty() ? data->getName() : joinSamplePath(sampleRootLocked(), stored), false);
     const auto& files = browser.listing.sampleFiles;
     for (std::size_t i = 0; i < files.size(); ++i)
         if (files[i] == name) browser.curSampleNo = static_cast<int>(i);
@@ -557,12 +560,15 @@ void TSampleLibrary::createSampleFolder() {
     setSampleNoLocked();
 }
 
-// REFRESH: files added or removed meanwhile may move the loaded file's row,
-// so the selection is found again, and the wheel and arrows step from it.
+// REFRESH (and the sample file menu's closing rescan): files added or removed
+// meanwhile may move the loaded file's row, so while a sample is usable its
+// row is found again, and the wheel and arrows step from it. With none usable
+// the place a step left stays, so that stepping on passes a file that did not
+// load rather than going back to the start of the list.
 void TSampleLibrary::scanSampleFolder() {
     std::lock_guard lock(browser.lock);
     scanLocked();
-    setSampleNoLocked();
+    if (usableUserSample()) setSampleNoLocked();
 }
 
 int TSampleLibrary::listedCountLocked(TSampleList list) {
