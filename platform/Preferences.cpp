@@ -189,24 +189,51 @@ TFileStamp stampOfPath(const std::string& path) {
     return stat(path.c_str(), &info) == 0 ? TFileStamp::of(info) : TFileStamp{};
 }
 
-// Reads the store file; an absent or unreadable file reads as empty.
+// A descriptor closed however its scope is left.
+class TOpenFile {
+public:
+    explicit TOpenFile(int descriptor) : descriptor(descriptor) {}
+    ~TOpenFile() {
+        if (descriptor >= 0) ::close(descriptor);
+    }
+    TOpenFile(const TOpenFile&) = delete;
+    TOpenFile& operator=(const TOpenFile&) = delete;
+    int get() const { return descriptor; }
+
+private:
+    int descriptor;
+};
+
+// Reads the store file; an absent or unreadable file reads as empty. The
+// stamp is that of the file as it was opened, and it is given only for a read
+// that got to the end and was parsed: a save trusts the stamp to mean that
+// the memory holds the file, so a read cut short (by an error, or by memory
+// running out, which throws) leaves none, and the next save reads again.
 TPrefMap readStoreFile(const std::string& path, TFileStamp& stamp) {
     stamp = {};
-    int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) return {};
+    const TOpenFile file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0) return {};
     struct stat info {};
-    if (fstat(descriptor, &info) == 0) stamp = TFileStamp::of(info);
+    const bool stamped = fstat(file.get(), &info) == 0;
     std::string content;
     char buffer[16384];
+    bool complete = false;
     for (;;) {
-        ssize_t got = ::read(descriptor, buffer, sizeof buffer);
+        ssize_t got = ::read(file.get(), buffer, sizeof buffer);
         if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) break;
+        if (got <= 0) {
+            complete = got == 0;
+            break;
+        }
         content.append(buffer, static_cast<size_t>(got));
-        if (content.size() >= MAX_STORE_FILE_SIZE) break;
+        if (content.size() >= MAX_STORE_FILE_SIZE) {
+            complete = true;  // only the beginning of a file this large is ours
+            break;
+        }
     }
-    ::close(descriptor);
-    return parseStore(content);
+    TPrefMap map = parseStore(content);
+    if (complete && stamped) stamp = TFileStamp::of(info);
+    return map;
 }
 
 bool writeAll(int descriptor, const std::string& data) {

@@ -141,6 +141,11 @@ std::string joinSamplePath(const std::string& root, const std::string& relative)
     return normalised(root + "/" + relative);
 }
 
+std::string withoutLeadingSeparators(const std::string& stored) {
+    const std::size_t first = stored.find_first_not_of('/');
+    return first == std::string::npos ? std::string() : stored.substr(first);
+}
+
 bool isSafeRelativeSamplePath(const std::string& relative) {
     if (relative.empty() || relative[0] == '/') return false;
     if (relative.find('\0') != std::string::npos) return false;

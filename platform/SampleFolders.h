@@ -42,6 +42,10 @@ std::string goUpSampleFolder(const std::string& folder, const std::string& root)
 std::string sampleFileDirectory(const std::string& path);
 // root + "/" + relative, doubled slashes collapsed.
 std::string joinSamplePath(const std::string& root, const std::string& relative);
+// A path as a program keeps it, without its leading '/': a root chosen
+// without its trailing '/' leaves one before the path, and the file is the
+// root's all the same. What is left must still pass isSafeRelativeSamplePath.
+std::string withoutLeadingSeparators(const std::string& stored);
 // A relative path that may be opened below a root: not empty, not absolute,
 // no ".." component. Paths from programs and chunks must pass it, so that a
 // program cannot reach files outside the sample folders.

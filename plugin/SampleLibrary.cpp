@@ -345,13 +345,14 @@ void TSampleLibrary::releasePreviewSample() { engine.requestSamplePreview(TSampl
 
 // A '\' reads as '/', as every stored program has read it; a path whose file
 // is not there but whose name as stored, backslash and all, is a file of the
-// root is that file (a Linux name may hold a '\').
+// root is that file (a Linux name may hold a '\'). Separators before the path
+// are the root's own: the path names the same file below the root.
 std::string TSampleLibrary::storedSamplePathLocked() const {
     std::array<float, SAMPLE_NAME_SLOTS> slots{};
     for (int k = 0; k < SAMPLE_NAME_SLOTS; ++k)
         slots[static_cast<std::size_t>(k)] = engine.paramValue(SAMPLE_NAME_PARAM + k);
-    const std::string separated = decodeSamplePath(slots.data());
-    const std::string asStored = decodeSamplePath(slots.data(), TSamplePathBackslash::kept);
+    const std::string separated = withoutLeadingSeparators(decodeSamplePath(slots.data()));
+    const std::string asStored = withoutLeadingSeparators(decodeSamplePath(slots.data(), TSamplePathBackslash::kept));
     if (asStored == separated) return separated;
     const auto isFileBelowRoot = [this](const std::string& relative) {
         std::error_code error;
@@ -378,12 +379,15 @@ void TSampleLibrary::ensureScannedLocked() {
     if (!browser.scanned) scanLocked();
 }
 
+// A path too long for the program leaves the slots empty while its file
+// plays: then the loaded file names itself.
 void TSampleLibrary::setSampleNoLocked() {
     browser.curSampleNo = -1;
-    if (!usableUserSample()) return;
+    const auto data = usableUserSample();
+    if (!data) return;
+    const std::string stored = storedSamplePathLocked();
     const std::string name =
-        getFileNameOnlyStr(joinSamplePath(sampleRootLocked(), storedSamplePathLocked()),
-                           false);
+        getFileNameOnlyStr(stored.empty() ? data->getName() : joinSamplePath(sampleRootLocked(), stored), false);
     const auto& files = browser.listing.sampleFiles;
     for (std::size_t i = 0; i < files.size(); ++i)
         if (files[i] == name) browser.curSampleNo = static_cast<int>(i);
@@ -556,12 +560,15 @@ void TSampleLibrary::createSampleFolder() {
     setSampleNoLocked();
 }
 
-// REFRESH: files added or removed meanwhile may move the loaded file's row,
-// so the selection is found again, and the wheel and arrows step from it.
+// REFRESH (and the sample file menu's closing rescan): files added or removed
+// meanwhile may move the loaded file's row, so while a sample is usable its
+// row is found again, and the wheel and arrows step from it. With none usable
+// the place a step left stays, so that stepping on passes a file that did not
+// load rather than going back to the start of the list.
 void TSampleLibrary::scanSampleFolder() {
     std::lock_guard lock(browser.lock);
     scanLocked();
-    setSampleNoLocked();
+    if (usableUserSample()) setSampleNoLocked();
 }
 
 int TSampleLibrary::listedCountLocked(TSampleList list) {

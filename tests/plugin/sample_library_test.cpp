@@ -187,6 +187,9 @@ TEST_F(SampleLibrary, TheSampleJobLoadsWhatTheProgramNamesAndWritesNothing) {
         {"a file in a sub-folder", "Drums/kick.wav", true, "!", "Drums"},
         {"a file deleted since", "Drums/gone.wav", false, "Sample Not Found:", ""},
         {"a path that leaves the root, to a file that exists", "../outside.wav", false, "Sample Not Found:", ""},
+        {"a leading separator, as a root kept without its trailing one stores it", "/Drums/kick.wav", true, "!", "Drums"},
+        {"several leading separators", "///kick.wav", true, "!", ""},
+        {"leading separators do not hide a climb out of the root", "//../outside.wav", false, "Sample Not Found:", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

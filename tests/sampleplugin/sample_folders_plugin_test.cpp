@@ -44,6 +44,7 @@ TEST_F(SamplePlugin, TheProgramsChunkBringsItsSampleBackOrRefusesIt) {
         {"a file deleted since", "", true, false},
         {"a path that climbs out of the root", "../../../outside.wav", false, false},
         {"an absolute path", dataHome + "/outside.wav", false, false},
+        {"a leading separator, as a root without its trailing one stores the path", "/Drums/kick.wav", false, true},
         {"backslashes read as slashes, as stored programs always did", "Drums\\kick.wav", false, true},
         {"a name with a backslash, when only it is there", "Drums\\hat.wav", false, true, "Drums\\hat", ""},
     };
@@ -321,14 +322,20 @@ TEST_F(SamplePlugin, SteppingThroughTheListPassesAFileThatDoesNotLoad) {
         bool loads;
         int sampleNo;  // as the browser then shows it
         const char* name;
+        bool refreshFirst = false;  // REFRESH before the step
     } steps[] = {
         {1, false, -1, "No Sample"},   // b.wav does not load
         {1, true, 2, "c"},             // on from b.wav, not from a.wav again
         {-1, false, -1, "No Sample"},  // back onto b.wav
         {-1, true, 0, "a"},
+        {1, false, -1, "No Sample"},
+        {1, true, 2, "c", true},  // REFRESH with no sample usable keeps the step's place on b.wav
+        {-1, false, -1, "No Sample"},
+        {-1, true, 0, "a"},
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(s.delta);
+        if (s.refreshFirst) samples(*plugin).scanSampleFolder();
         plugin->setParameter(SAMPLE_START, 0.4f);
         samples(*plugin).changeSampleDelta(s.delta);
         EXPECT_EQ(samples(*plugin).getSampleLoaded(), s.loads);
@@ -402,6 +409,8 @@ TEST_F(SamplePlugin, APathTooLongForTheProgramIsNotCut) {
     for (int i = 0; i < 6; ++i) samples(*plugin).setSampleCurFolder(0);
     samples(*plugin).loadSelectedSample(0);
     EXPECT_TRUE(samples(*plugin).getSampleLoaded());
+    samples(*plugin).scanSampleFolder();
+    EXPECT_EQ(samples(*plugin).getSampleNo(), 0) << "REFRESH keeps the loaded file highlighted";
     EXPECT_EQ(samples(*plugin).getBadSampleStr().rfind(SAMPLE_PATH_TOO_LONG_TEXT, 0), 0u);
     for (int k = 0; k < SAMPLE_NAME_SLOTS; ++k) EXPECT_LT(plugin->getParameter(SAMPLE_NAME_PARAM + k), 1.0f / 65536);
     EXPECT_GT(rms(playNote(*plugin, 57, 4800), 1000, 2000), 0.1);

@@ -68,6 +68,7 @@ TEST(Drawing, RectanglesAndLinesCoverExactlyTheirPixels) {
         drawRectExt(CRect(60, 10, 80, 30), c);
         fillRectExt(CRect(60, 40, 70, 50), c);
         lineAA(5, 100, 100, 100, c);
+        lineAA(85, 55, 115, 65, c);  // four different numbers: a swapped pair draws another line
         CDrawContext* none = nullptr;
         drawRectExt(CRect(0, 0, 120, 120), none);
         fillRectExt(CRect(0, 0, 120, 120), none);
@@ -105,6 +106,8 @@ TEST(Drawing, RectanglesAndLinesCoverExactlyTheirPixels) {
         {helpers, 50, 100, true, "lineAA: on its row"},
         {helpers, 50, 99, false, "lineAA: not above"},
         {helpers, 110, 100, false, "lineAA: ends where it is told"},
+        {helpers, 100, 60, true, "lineAA: (x1, y1) to (x2, y2), through the middle of a slanting line"},
+        {helpers, 88, 56, true, "lineAA: near (x1, y1) the line lies low, rising to the right"},
         {helpers, 30, 30, false, "nothing drawn without a context"},
     };
     for (const auto& c : cases)

@@ -1,11 +1,16 @@
 // The preference store when memory runs out on its writer thread or at its
-// flush when the library is unloaded: an exception that left either would end
-// the host. This executable makes the allocations of chosen threads fail.
+// flush when the library is unloaded (an exception that left either would end
+// the host), and in a save that reads what another process wrote. This
+// executable makes the allocations of chosen threads fail.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <iterator>
+#include <new>
 #include <string>
 #include <thread>
 
@@ -18,10 +23,16 @@ namespace {
 std::atomic<bool> failing{false};
 // Set on the test's own thread: it keeps its memory unless a case says otherwise.
 thread_local bool spared = false;
+// Set to n on a thread: its n-th allocation from then on is the one counted
+// (and failed), no other thread's.
+thread_local long allocationsBeforeFailure = 0;
 
 }  // namespace
 
-bool countingalloc::countsNow() { return failing.load(std::memory_order_relaxed) && !spared; }
+bool countingalloc::countsNow() {
+    if (allocationsBeforeFailure > 0) return --allocationsBeforeFailure == 0;
+    return failing.load(std::memory_order_relaxed) && !spared;
+}
 
 namespace {
 
@@ -65,6 +76,44 @@ TEST(PreferencesWithoutMemory, NeitherTheWriterNorTheUnloadFlushEndsTheProcess) 
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(writerOutlivesAFailure(), testing::ExitedWithCode(0), "") << "the writer thread";
     EXPECT_EXIT(unloadFlushOutlivesAFailure(), testing::ExitedWithCode(0), "") << "the flush at unload";
+}
+
+// The descriptors this process has open.
+long openDescriptors() {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator());
+}
+
+// Another process writes the store after this one last saw it; then a save
+// runs out of memory at its n-th allocation, for every n up to the save's
+// last. Whatever failed, the file is left open nowhere, and the save tried
+// again reads the file anew and keeps the other process's key. The store is
+// one without a writer thread, so nothing reads the file behind the test.
+TEST(PreferencesWithoutMemory, ASaveThatFailsLeavesNoFileOpenAndLosesNoOtherKey) {
+    // In the process's own configuration folder, which goes with the process.
+    const std::string path = std::string(std::getenv("XDG_CONFIG_HOME")) + "/com.OVTA.Vistamo9.prefs";
+    saveIntToE9Prefs("Ours", 1);
+
+    for (long n = 1;; ++n) {
+        const std::string theirs = "Theirs=" + std::to_string(n);
+        platform_test::writeFile(path + ".other", "# another process\nOurs=1\n" + theirs + "\n");
+        ASSERT_EQ(std::rename((path + ".other").c_str(), path.c_str()), 0);
+        const long openBefore = openDescriptors();
+        countingalloc::failCounted = true;
+        allocationsBeforeFailure = n;
+        try {
+            saveIntToE9Prefs("Ours", 2);
+        } catch (const std::bad_alloc&) {
+        }
+        const bool failed = allocationsBeforeFailure == 0;
+        allocationsBeforeFailure = 0;
+        countingalloc::failCounted = false;
+        EXPECT_EQ(openDescriptors(), openBefore) << "allocation " << n << " failed";
+        saveIntToE9Prefs("Ours", 2);
+        EXPECT_EQ(loadIntFromE9Prefs("Theirs"), n) << "allocation " << n << " failed";
+        EXPECT_NE(readFile(path).find("\n" + theirs + "\n"), std::string::npos) << "allocation " << n << " failed";
+        if (!failed) break;  // the save needs fewer: each of its allocations has failed once
+        ASSERT_LT(n, 100000) << "a save that never ends allocating";
+    }
 }
 
 }  // namespace
