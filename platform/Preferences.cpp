@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/Descriptor.h"
 #include "platform/Paths.h"
 
 namespace platform {
@@ -189,21 +190,6 @@ TFileStamp stampOfPath(const std::string& path) {
     return stat(path.c_str(), &info) == 0 ? TFileStamp::of(info) : TFileStamp{};
 }
 
-// A descriptor closed however its scope is left.
-class TOpenFile {
-public:
-    explicit TOpenFile(int descriptor) : descriptor(descriptor) {}
-    ~TOpenFile() {
-        if (descriptor >= 0) ::close(descriptor);
-    }
-    TOpenFile(const TOpenFile&) = delete;
-    TOpenFile& operator=(const TOpenFile&) = delete;
-    int get() const { return descriptor; }
-
-private:
-    int descriptor;
-};
-
 // Reads the store file; an absent or unreadable file reads as empty. The
 // stamp is that of the file as it was opened, and it is given only for a read
 // that got to the end and was parsed: a save trusts the stamp to mean that
@@ -211,7 +197,7 @@ private:
 // running out, which throws) leaves none, and the next save reads again.
 TPrefMap readStoreFile(const std::string& path, TFileStamp& stamp) {
     stamp = {};
-    const TOpenFile file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    const TDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.get() < 0) return {};
     struct stat info {};
     const bool stamped = fstat(file.get(), &info) == 0;

@@ -8,30 +8,11 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/Descriptor.h"
+
 namespace platform {
 
 namespace {
-
-class TDescriptor {
-public:
-    explicit TDescriptor(int value) : value(value) {}
-    ~TDescriptor() {
-        if (value >= 0) ::close(value);
-    }
-    TDescriptor(const TDescriptor&) = delete;
-    TDescriptor& operator=(const TDescriptor&) = delete;
-    int get() const { return value; }
-    // Closes now and reports whether the close itself failed (a full disk
-    // may show only here).
-    bool close() {
-        const int closing = value;
-        value = -1;
-        return ::close(closing) == 0;
-    }
-
-private:
-    int value;
-};
 
 // Distinguishes the temporary files of two saves running at once in one process.
 std::atomic<unsigned> temporaryCounter{0};
