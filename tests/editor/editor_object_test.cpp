@@ -6,7 +6,7 @@
 #include <new>
 
 #include "editor_test_support.h"
-#include "live_heap.h"
+#include "process_resources.h"
 #include "controls/TKnob.h"
 #include "editor/EditorMembers.h"
 

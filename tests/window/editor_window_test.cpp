@@ -15,7 +15,7 @@
 
 #include "showcase_window.h"
 #include "window_test_support.h"
-#include "live_heap.h"
+#include "process_resources.h"
 #include "showcase_plugin/showcase_protocol.h"
 #include "toolkit/showcase.h"
 #include "toolkit/kgui.h"
@@ -25,13 +25,6 @@
 using namespace windowtest;
 
 namespace {
-
-int openFileCount() {
-    int count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
-        ++count;
-    return count;
-}
 
 class EditorWindowTest : public ::testing::TestWithParam<Desktop> {
 protected:
@@ -560,7 +553,7 @@ TEST_P(EditorWindowTest, FiftyOpeningsAndClosingsLeaveNoWindowFileOrMemoryBehind
     };
     for (int i = 0; i < 5; ++i)
         cycle();
-    const int filesAfterFive = openFileCount();
+    const long filesAfterFive = openFileCount();
     const size_t bytesAfterFive = liveHeapBytes();
     for (int i = 5; i < 50; ++i)
         cycle();

@@ -8,8 +8,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <iterator>
 #include <new>
 #include <string>
 #include <thread>
@@ -17,6 +15,7 @@
 #include "platform/Preferences.h"
 #include "platform/test_folders.h"
 #include "tests/counting_allocator.h"
+#include "tests/process_resources.h"
 
 namespace {
 
@@ -78,11 +77,6 @@ TEST(PreferencesWithoutMemory, NeitherTheWriterNorTheUnloadFlushEndsTheProcess) 
     EXPECT_EXIT(unloadFlushOutlivesAFailure(), testing::ExitedWithCode(0), "") << "the flush at unload";
 }
 
-// The descriptors this process has open.
-long openDescriptors() {
-    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator());
-}
-
 // Another process writes the store after this one last saw it; then a save
 // runs out of memory at its n-th allocation, for every n up to the save's
 // last. Whatever failed, the file is left open nowhere, and the save tried
@@ -97,7 +91,7 @@ TEST(PreferencesWithoutMemory, ASaveThatFailsLeavesNoFileOpenAndLosesNoOtherKey)
         const std::string theirs = "Theirs=" + std::to_string(n);
         platform_test::writeFile(path + ".other", "# another process\nOurs=1\n" + theirs + "\n");
         ASSERT_EQ(std::rename((path + ".other").c_str(), path.c_str()), 0);
-        const long openBefore = openDescriptors();
+        const long openBefore = openFileCount();
         countingalloc::failCounted = true;
         allocationsBeforeFailure = n;
         try {
@@ -107,7 +101,7 @@ TEST(PreferencesWithoutMemory, ASaveThatFailsLeavesNoFileOpenAndLosesNoOtherKey)
         const bool failed = allocationsBeforeFailure == 0;
         allocationsBeforeFailure = 0;
         countingalloc::failCounted = false;
-        EXPECT_EQ(openDescriptors(), openBefore) << "allocation " << n << " failed";
+        EXPECT_EQ(openFileCount(), openBefore) << "allocation " << n << " failed";
         saveIntToE9Prefs("Ours", 2);
         EXPECT_EQ(loadIntFromE9Prefs("Theirs"), n) << "allocation " << n << " failed";
         EXPECT_NE(readFile(path).find("\n" + theirs + "\n"), std::string::npos) << "allocation " << n << " failed";

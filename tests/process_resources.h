@@ -1,10 +1,12 @@
-// The bytes the process holds on its heap now, for tests that look for what
-// a repeated operation leaves behind.
+// What the process holds now, for tests that look for what a repeated
+// operation leaves behind: its live heap bytes and its open descriptors.
 #pragma once
 
 #include <malloc.h>
 
 #include <cstddef>
+#include <filesystem>
+#include <iterator>
 
 #if defined(__SANITIZE_ADDRESS__)
 // The sanitizer's own count of live heap bytes (its malloc replaces glibc's).
@@ -17,4 +19,8 @@ inline std::size_t liveHeapBytes() {
 #else
     return mallinfo2().uordblks;
 #endif
+}
+
+inline long openFileCount() {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator());
 }
