@@ -402,15 +402,24 @@ TEST(Programs, TheHostIsAskedToReadTheParametersAgainAfterTheEditorsChoice) {
 // sample job for the sample switch as it starts a load), and goes on only
 // once it has been asked to stop: a pass under way as the host closes the
 // plug-in, whatever the timing. Its state is static: it outlives the object
-// that the close deletes.
+// that the close deletes. What the close left is read as it returns, before
+// that deletion, which joins the worker whatever the close did.
 class TPausingPlugin : public APlugin {
 public:
     inline static std::atomic<int> pauseAt{-1};
     inline static std::atomic<bool> paused{false}, resumed{false};
+    inline static std::atomic<bool> closed{false}, resumedAtClose{false}, runningAtClose{true};
 
     TPausingPlugin(audioMasterCallback host, int tag) : APlugin(host), hostThread(std::this_thread::get_id()) {
-        paused = resumed = false;
+        paused = resumed = closed = resumedAtClose = false;
+        runningAtClose = true;
         pauseAt = tag;
+    }
+    void close() override {
+        APlugin::close();
+        resumedAtClose = resumed.load();
+        runningAtClose = TPluginTestAccess::worker(*this).isRunning();
+        closed = true;
     }
     using APlugin::getOnOff;
     bool getOnOff(int tag) const override {
@@ -468,7 +477,9 @@ TEST(Programs, NoHostCallOnceTheCloseHasBegun) {
 
         closeSent = true;
         effect->dispatcher(effect, effClose, 0, 0, nullptr, 0);
-        EXPECT_TRUE(TPausingPlugin::resumed.load()) << "the close did not wait for the pass";
+        ASSERT_TRUE(TPausingPlugin::closed.load()) << "effClose did not reach the plug-in's close";
+        EXPECT_TRUE(TPausingPlugin::resumedAtClose.load()) << "the close did not wait for the pass";
+        EXPECT_FALSE(TPausingPlugin::runningAtClose.load()) << "the close left the worker running";
         EXPECT_EQ(callsAfterClose.load(), 0) << "opcode " << opcodeAfterClose.load() << " reached the host";
     }
 
