@@ -190,15 +190,23 @@ TFileStamp stampOfPath(const std::string& path) {
     return stat(path.c_str(), &info) == 0 ? TFileStamp::of(info) : TFileStamp{};
 }
 
-// Reads the store file; an absent or unreadable file reads as empty. The
-// stamp is that of the file as it was opened, and it is given only for a read
-// that got to the end and was parsed: a save trusts the stamp to mean that
-// the memory holds the file, so a read cut short (by an error, or by memory
-// running out, which throws) leaves none, and the next save reads again.
-TPrefMap readStoreFile(const std::string& path, TFileStamp& stamp) {
+// Reads the store file into map. True when the map holds what the file
+// holds: the file was read to its end, or there is none (an absent file
+// reads as empty). A file that cannot be opened or read to its end answers
+// false, with what was read before the error: a save must not write over it,
+// or the keys it could not read would be lost. The stamp is that of the file
+// as it was opened, and it is given only for a read that got to the end and
+// was parsed: a save trusts the stamp to mean that the memory holds the file,
+// so a read cut short (by an error, or by memory running out, which throws)
+// leaves none, and the next save reads again.
+bool readStoreFile(const std::string& path, TPrefMap& map, TFileStamp& stamp) {
     stamp = {};
-    const TDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) return {};
+    map.clear();
+    int opened;
+    while ((opened = ::open(path.c_str(), O_RDONLY | O_CLOEXEC)) < 0 && errno == EINTR) {
+    }
+    if (opened < 0) return errno == ENOENT;
+    const TDescriptor file(opened);
     struct stat info {};
     const bool stamped = fstat(file.get(), &info) == 0;
     std::string content;
@@ -217,9 +225,9 @@ TPrefMap readStoreFile(const std::string& path, TFileStamp& stamp) {
             break;
         }
     }
-    TPrefMap map = parseStore(content);
+    map = parseStore(content);
     if (complete && stamped) stamp = TFileStamp::of(info);
-    return map;
+    return complete;
 }
 
 bool writeAll(int descriptor, const std::string& data) {
@@ -388,6 +396,7 @@ public:
         std::lock_guard<std::mutex> lock(writeMutex);
         int controller = controllerOfKey(key);
         uint64_t waiting = controller >= 0 ? midiSlots[controller].load() : 0;
+        unwritten[std::string(key)] = value;
         persistLocked([&](TPrefMap& user) { user[std::string(key)] = std::move(value); });
         // A direct write wins over an audio-thread write that was waiting
         // before it; the pending value stays visible until the snapshot holds
@@ -395,9 +404,10 @@ public:
         if (waiting & SLOT_PENDING) midiSlots[controller].compare_exchange_strong(waiting, waiting & ~SLOT_PENDING);
     }
 
-    void persistDeferred() {
+    // False when what waited did not reach the file: it waits on.
+    bool persistDeferred() {
         std::lock_guard<std::mutex> lock(writeMutex);
-        persistDeferredLocked();
+        return persistDeferredLocked();
     }
 
     void reopen() {
@@ -449,12 +459,19 @@ private:
         return {};
     }
 
+    // A file that cannot be read whole gives what was read and no stamp, so
+    // the first save reads it again. What this run saved without writing
+    // belonged to the store read before.
     void loadLocked() {
         userPath = xdgConfigHome() + "/" + domain + ".prefs";
         machineFilePath = findMachineFile(domain + ".prefs");
-        working.user = readStoreFile(userPath, knownStamp);
+        TPrefMap user, machine;
         TFileStamp ignored;
-        working.machine = machineFilePath.empty() ? TPrefMap{} : readStoreFile(machineFilePath, ignored);
+        readStoreFile(userPath, user, knownStamp);
+        if (!machineFilePath.empty()) readStoreFile(machineFilePath, machine, ignored);
+        working.user = std::move(user);
+        working.machine = std::move(machine);
+        unwritten.clear();
         publishLocked();
     }
 
@@ -471,22 +488,44 @@ private:
         }
     }
 
-    // Applies a change to the user's store on disk and in memory. Another
-    // process may have written the file since we last saw it: its content is
-    // the base the change applies to.
-    void persistLocked(const std::function<void(TPrefMap&)>& change) {
+    // Applies a change to the user's store on disk and in memory; false when
+    // it did not reach the disk. Another process may have written the file
+    // since we last saw it: its content is the base the change applies to.
+    // When that content cannot be read whole, the file is left as it is and
+    // the change is made in memory only.
+    bool persistLocked(const std::function<void(TPrefMap&)>& change) {
         makeDirectoryPath(getFileDriveDirStr(userPath), 0700);
+        bool written = false;
         {
             TStoreFileLock fileLock(userPath);
-            if (stampOfPath(userPath) != knownStamp) working.user = readStoreFile(userPath, knownStamp);
+            const bool base = stampOfPath(userPath) == knownStamp || takeFileLocked();
             change(working.user);
-            TFileStamp written;
-            if (replaceFileAtomically(userPath, formatStore(working.user, domain), written)) knownStamp = written;
+            TFileStamp stamp;
+            if (base && replaceFileAtomically(userPath, formatStore(working.user, domain), stamp)) {
+                knownStamp = stamp;
+                unwritten.clear();
+                written = true;
+            }
         }
         publishLocked();
+        return written;
     }
 
-    void persistDeferredLocked() {
+    // Makes what the file holds the memory's user store, with this run's
+    // saves that have not reached the file over it. A file that cannot be
+    // read whole changes nothing (the stamp stays old, so the next save reads
+    // again) and answers false.
+    bool takeFileLocked() {
+        TPrefMap user;
+        TFileStamp stamp;
+        if (!readStoreFile(userPath, user, stamp)) return false;
+        for (const auto& [key, value] : unwritten) user[key] = value;
+        working.user = std::move(user);
+        knownStamp = stamp;
+        return true;
+    }
+
+    bool persistDeferredLocked() {
         std::vector<std::pair<int, uint64_t>> controllers;
         for (int controller = 0; controller < MIDI_CONTROLLERS; ++controller) {
             uint64_t slot = midiSlots[controller].load();
@@ -503,8 +542,8 @@ private:
             copies.push_back({migration.key, migration.text, migration.maxLen});
             copied.push_back(&migration);
         }
-        if (controllers.empty() && copies.empty()) return;
-        persistLocked([&](TPrefMap& user) {
+        if (controllers.empty() && copies.empty()) return true;
+        const bool written = persistLocked([&](TPrefMap& user) {
             for (const auto& [controller, slot] : controllers) {
                 TPrefValue value;
                 value.isInteger = true;
@@ -520,6 +559,9 @@ private:
                 user[copy.key] = value;
             }
         });
+        // A write that did not reach the file keeps them all waiting, to be
+        // tried again.
+        if (!written) return false;
         // Now the snapshot holds them; a binding written again meanwhile stays
         // pending. A copy is let go only now: a write that failed keeps it.
         for (TMigration* migration : copied) migration->state.store(TMigration::FREE);
@@ -527,13 +569,13 @@ private:
             uint64_t expected = slot;
             midiSlots[controller].compare_exchange_strong(expected, slot & ~SLOT_PENDING);
         }
+        return true;
     }
 
     void reloadIfChangedOnDisk() {
         std::lock_guard<std::mutex> lock(writeMutex);
         if (stampOfPath(userPath) == knownStamp) return;
-        working.user = readStoreFile(userPath, knownStamp);
-        publishLocked();
+        if (takeFileLocked()) publishLocked();
     }
 
     void writerLoop() {
@@ -546,15 +588,19 @@ private:
             if (stopping) break;
             lock.unlock();
             // An exception that left this thread would end the host. A write
-            // that fails (no memory for the file's text) is asked for again
-            // and tried at the next pass; the disk check runs all the same.
+            // that fails (no memory for the file's text, a store file that
+            // cannot be read) is asked for again and tried at the next pass,
+            // at the idle pace once the busy span is over, so that a file
+            // unreadable for good costs little; the disk check runs all the
+            // same.
             if (deferredPending.exchange(false)) {
+                bool written = false;
                 try {
-                    persistDeferred();
+                    written = persistDeferred();
                 } catch (...) {
-                    deferredPending.store(true);
                 }
-                lastWrite = Clock::now();
+                if (written) lastWrite = Clock::now();
+                else deferredPending.store(true);
             }
             if (Clock::now() - lastDiskCheck >= DISK_CHECK_PERIOD) {
                 lastDiskCheck = Clock::now();
@@ -575,6 +621,10 @@ private:
     std::string machineFilePath;
     TSnapshot working;
     TFileStamp knownStamp;
+    // The values saved by writeNow that the file does not hold yet (its read
+    // or its write failed): a save that reads the file again puts them over
+    // what it read, so the next save that can write writes them too.
+    TPrefMap unwritten;
 
     TSnapshot slots[SNAPSHOT_SLOTS];
     mutable std::atomic<int> refs[SNAPSHOT_SLOTS] = {};

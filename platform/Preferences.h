@@ -7,6 +7,13 @@
 // holds one answers string keys the user's store lacks; such an answer is
 // copied into the user's store.
 //
+// A store file that another process changed and that cannot be read whole
+// (an I/O error, a file the user may not read) is never written over: the
+// keys it holds would be lost. A value saved meanwhile lives in memory for
+// this run and reaches the file, merged with what the file holds, with the
+// next write that reads the file whole; the writer retries its bindings
+// until then.
+//
 // Threads:
 // - Reads (loadStringFromPrefs into a char buffer, loadIntFromPrefs,
 //   getRegisterIsOn, getMIDICC) come from an in-memory copy without locks,
@@ -71,7 +78,8 @@ void saveIntToE12Prefs(const std::string& key, int value);
 
 namespace platform {
 
-// Writes every pending audio-thread write now (editor thread or unload).
+// Writes every pending audio-thread write now (editor thread or unload);
+// those that cannot be written yet stay pending.
 void flushPreferences();
 // Flushes, then reads the store (and the other products' stores) again from
 // the current $XDG_CONFIG_HOME and $XDG_CONFIG_DIRS (tests point them at

@@ -1,16 +1,26 @@
 // The preference store when memory runs out on its writer thread or at its
 // flush when the library is unloaded (an exception that left either would end
-// the host), and in a save that reads what another process wrote. This
-// executable makes the allocations of chosen threads fail.
+// the host), and in a save that reads what another process wrote; and a save
+// that cannot read the store file whole. This executable makes the
+// allocations of chosen threads fail, and puts wrappers in front of the C
+// library's open, read and close that make a chosen file fail to open or
+// read.
+#include <dlfcn.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <climits>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
 #include <string>
 #include <thread>
+#include <unordered_set>
 
 #include "platform/Preferences.h"
 #include "platform/test_folders.h"
@@ -31,6 +41,82 @@ thread_local long allocationsBeforeFailure = 0;
 bool countingalloc::countsNow() {
     if (allocationsBeforeFailure > 0) return --allocationsBeforeFailure == 0;
     return failing.load(std::memory_order_relaxed) && !spared;
+}
+
+namespace {
+
+// The fault put on one file while armed: its opening fails with openError,
+// or, when that is 0, every descriptor opened on it reads readLimit bytes
+// and then fails with EIO. Atomic, as a thread may still be looking at the
+// last fault when the test sets the next; and plain storage, as the wrappers
+// run before any static initialiser.
+std::atomic<bool> faultArmed{false};
+std::atomic<char> faultPath[PATH_MAX];
+std::atomic<int> faultOpenError{0};
+std::atomic<long> faultReadLimit{0};
+std::atomic<long> faultsInjected{0};
+// For each descriptor opened on the file while armed, 1 + the bytes it has
+// read; 0 for every other descriptor.
+constexpr int TRACKED_DESCRIPTORS = 1024;
+std::atomic<long> bytesReadThrough[TRACKED_DESCRIPTORS];
+
+// The next definition of a function after this executable's own.
+template <typename Function>
+Function next(const char* name) {
+    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+}
+
+bool tracked(int descriptor) { return descriptor >= 0 && descriptor < TRACKED_DESCRIPTORS; }
+
+bool isFaultPath(const char* path) {
+    for (size_t i = 0; i < PATH_MAX; ++i) {
+        const char c = faultPath[i].load();
+        if (c != path[i]) return false;
+        if (c == 0) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+extern "C" int open(const char* path, int flags, ...) {
+    static const auto real = next<int (*)(const char*, int, ...)>("open");
+    va_list list;
+    va_start(list, flags);
+    const bool givesMode = (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE;
+    const mode_t mode = givesMode ? static_cast<mode_t>(va_arg(list, int)) : 0;
+    va_end(list);
+    const bool target = faultArmed.load() && isFaultPath(path);
+    const int openError = faultOpenError.load();
+    if (target && openError != 0) {
+        faultsInjected.fetch_add(1);
+        errno = openError;
+        return -1;
+    }
+    const int descriptor = real(path, flags, mode);
+    if (target && tracked(descriptor)) bytesReadThrough[descriptor].store(1);
+    return descriptor;
+}
+
+extern "C" ssize_t read(int descriptor, void* buffer, size_t size) {
+    static const auto real = next<ssize_t (*)(int, void*, size_t)>("read");
+    const long through = tracked(descriptor) ? bytesReadThrough[descriptor].load() : 0;
+    if (through == 0 || !faultArmed.load()) return real(descriptor, buffer, size);
+    const long left = faultReadLimit.load() - (through - 1);
+    if (left <= 0) {
+        faultsInjected.fetch_add(1);
+        errno = EIO;
+        return -1;
+    }
+    const ssize_t got = real(descriptor, buffer, size < static_cast<size_t>(left) ? size : static_cast<size_t>(left));
+    if (got > 0) bytesReadThrough[descriptor].fetch_add(got);
+    return got;
+}
+
+extern "C" int close(int descriptor) {
+    static const auto real = next<int (*)(int)>("close");
+    if (tracked(descriptor)) bytesReadThrough[descriptor].store(0);
+    return real(descriptor);
 }
 
 namespace {
@@ -107,6 +193,155 @@ TEST(PreferencesWithoutMemory, ASaveThatFailsLeavesNoFileOpenAndLosesNoOtherKey)
         EXPECT_NE(readFile(path).find("\n" + theirs + "\n"), std::string::npos) << "allocation " << n << " failed";
         if (!failed) break;  // the save needs fewer: each of its allocations has failed once
         ASSERT_LT(n, 100000) << "a save that never ends allocating";
+    }
+}
+
+// Arms the fault on a file for its lifetime.
+class FileFault {
+public:
+    FileFault(const std::string& path, int openError, long readLimit) {
+        for (size_t i = 0; i < PATH_MAX; ++i) faultPath[i].store(i < path.size() ? path[i] : 0);
+        faultOpenError.store(openError);
+        faultReadLimit.store(readLimit);
+        faultsInjected.store(0);
+        faultArmed.store(true);
+    }
+    ~FileFault() { faultArmed.store(false); }
+    FileFault(const FileFault&) = delete;
+    FileFault& operator=(const FileFault&) = delete;
+};
+
+// Points the stores at a folder of their own for its lifetime, and back at
+// the process's configuration folder after.
+class StoresIn {
+public:
+    explicit StoresIn(const std::string& folder) : home(variable("XDG_CONFIG_HOME")), dirs(variable("XDG_CONFIG_DIRS")) {
+        setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+        setenv("XDG_CONFIG_DIRS", (folder + "/none").c_str(), 1);
+        platform::reopenPreferences();
+    }
+    ~StoresIn() {
+        setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+        setenv("XDG_CONFIG_DIRS", dirs.c_str(), 1);
+        platform::reopenPreferences();
+    }
+    StoresIn(const StoresIn&) = delete;
+    StoresIn& operator=(const StoresIn&) = delete;
+
+private:
+    static std::string variable(const char* name) {
+        const char* value = std::getenv(name);
+        return value ? value : "";
+    }
+
+    const std::string home, dirs;
+};
+
+constexpr int THEIR_KEYS = 2000;
+
+std::string theirKey(int i) {
+    char key[16];
+    std::snprintf(key, sizeof key, "Another%04d", i);
+    return key;
+}
+
+// How many of the other process's keys a store file holds with their values.
+int theirKeysIn(const std::string& content) {
+    std::unordered_set<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = content.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.insert(content.substr(start, end - start));
+    int kept = 0;
+    for (int i = 0; i < THEIR_KEYS; ++i) kept += lines.count(theirKey(i) + "=" + std::to_string(i)) ? 1 : 0;
+    return kept;
+}
+
+// Another process has written the store since this one saved to it; then a
+// save here cannot read the file whole. Writing what it did read would drop
+// the other process's keys, so it writes nothing, and its value waits in
+// memory for the next save that reads the file, which writes both. Each
+// fault for every store: the plug-in's own (with its writer thread and the
+// audio thread's bindings) and the four integer domains.
+TEST(PreferencesUnreadableFile, ASaveThatCannotReadTheFileWholeWritesNothingAndLosesNothing) {
+    struct Fault {
+        const char* what;
+        int openError;   // 0: the file opens
+        long readLimit;  // the bytes it reads before the read fails
+    };
+    const Fault faults[] = {
+        {"the open fails with EIO", EIO, 0},
+        {"the open is refused (EACCES): a file of another account", EACCES, 0},
+        {"the read fails at once with EIO", 0, 0},
+        {"the read fails with EIO after 16 KB", 0, 16384},
+    };
+    struct Store {
+        const char* domain;
+        void (*save)(const std::string&, int);
+        int (*load)(const std::string&);
+    };
+    const Store stores[] = {
+        {"com.OVTA.Kolbri", saveIntToPrefs, loadIntFromPrefs},
+        {"com.OVTA.Vistamo9", saveIntToE9Prefs, loadIntFromE9Prefs},
+        {"com.OVTA.Vistamo10", saveIntToE10Prefs, loadIntFromE10Prefs},
+        {"com.OVTA.Vistamo11", saveIntToE11Prefs, loadIntFromE11Prefs},
+        {"com.OVTA.Vistamo12", saveIntToE12Prefs, loadIntFromE12Prefs},
+    };
+    // The other process's file: its keys come first (over 16 KB of them, so
+    // that a read cut there misses ours), then the two this process saved.
+    std::string theirs = "# another process\n";
+    for (int i = 0; i < THEIR_KEYS; ++i) theirs += theirKey(i) + "=" + std::to_string(i) + "\n";
+    theirs += "Mine=7\nOurs=1\n";
+
+    for (const Fault& fault : faults) {
+        const test_environment::TemporaryFolder folder("prefs-unreadable");
+        const StoresIn storesInFolder(folder.path);
+        for (const Store& store : stores) {
+            SCOPED_TRACE(std::string(fault.what) + ", store " + store.domain);
+            const bool ownStore = store.save == saveIntToPrefs;
+            const std::string path = folder.path + "/" + store.domain + ".prefs";
+            store.save("Mine", 7);
+            store.save("Ours", 1);
+            {
+                // Armed before the other process writes: the writer thread's
+                // look at the changed file then fails as well.
+                const FileFault failing(path, fault.openError, fault.readLimit);
+                platform_test::writeFile(path + ".other", theirs);
+                ASSERT_EQ(std::rename((path + ".other").c_str(), path.c_str()), 0);
+                store.save("Ours", 2);
+                ASSERT_GT(faultsInjected.load(), 0) << "the save read the file without the fault";
+                std::string content = readFile(path);
+                EXPECT_TRUE(content == theirs) << "the failed save wrote; " << theirKeysIn(content) << " of "
+                                               << THEIR_KEYS << " of the other process's keys kept";
+                EXPECT_EQ(store.load("Ours"), 2) << "the value saved";
+                EXPECT_EQ(store.load("Mine"), 7) << "a value saved before";
+                if (ownStore) {
+                    // The writer thread looks at the changed file once a
+                    // second; its failed look changes nothing in memory either.
+                    const long bySave = faultsInjected.load();
+                    EXPECT_TRUE(platform_test::waitUntil([&] { return faultsInjected.load() > bySave; }));
+                    EXPECT_EQ(store.load("Ours"), 2) << "after the writer's look";
+                    EXPECT_EQ(store.load("Mine"), 7) << "after the writer's look";
+                    setMIDICC(5, 55);
+                    platform::flushPreferences();
+                    content = readFile(path);
+                    EXPECT_TRUE(content == theirs) << "the failed binding wrote; " << theirKeysIn(content) << " of "
+                                                   << THEIR_KEYS << " of the other process's keys kept";
+                    EXPECT_EQ(getMIDICC(5), 55);
+                }
+            }
+            store.save("Later", 3);
+            if (ownStore) platform::flushPreferences();
+            const std::string content = readFile(path);
+            EXPECT_EQ(theirKeysIn(content), THEIR_KEYS) << "the other process's keys after the next save";
+            for (const char* line : {"\nMine=7\n", "\nOurs=2\n", "\nLater=3\n"})
+                EXPECT_NE(content.find(line), std::string::npos) << line + 1 << " after the next save";
+            if (ownStore) {
+                EXPECT_NE(content.find("\n5=55\n"), std::string::npos) << "the binding after the next save";
+            }
+            EXPECT_EQ(store.load(theirKey(THEIR_KEYS - 1)), THEIR_KEYS - 1);
+            EXPECT_EQ(store.load("Ours"), 2);
+            EXPECT_EQ(store.load("Mine"), 7);
+        }
     }
 }
 
