@@ -5,15 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <complex>
 #include <fstream>
 #include <iterator>
 #include <numbers>
-#include <ostream>
 #include <string>
-#include <utility>
+#include <string_view>
 #include <vector>
 
 #include "engine/dsp/ParameterTags.h"
@@ -23,6 +21,7 @@
 #include "plugin/BuiltinPrograms.h"
 #include "tools/programbank/ProgramBank.h"
 #include "tools/testhost/TestHost.h"
+#include "program_play.h"
 
 using programbank::TProgramText;
 
@@ -61,37 +60,12 @@ double movementSeconds(std::span<const float> v) {
 
 double releaseSeconds(std::span<const float> v) { return std::pow(2.0, 14.0 * v[tag::RELEASE]) / 1000.0; }
 
-struct Take {
-    testhost::Stereo audio;
-    long keyUpFrame = 0;     // from the start of `audio`
-    std::string hostName;    // the program's name as the host reads it
-};
-
 // Sets the program's values as a host sets parameters, lets the smoothing
 // settle, then plays a note: the first of the program's audition unless one is given.
-Take play(int program, double seconds, bool effects, double heldSeconds, int note = -1, int velocity = VELOCITY) {
-    Take take;
-    testhost::HostConfig config;
-    config.sampleRate = RATE;
-    config.tempo = HOST_TEMPO;
-    auto plugin = testhost::Host(config).load(KOLBRI_SO_PATH);
-    EXPECT_TRUE(plugin) << testhost::Host::lastError();
-    if (!plugin) return take;
-    plugin->start();
-    const std::span<const float> values = builtinProgramValues(program);
-    for (int tag = 0; tag < PARAMETER_COUNT; ++tag)
-        // A host sets every value it can; a write of the apply tag asks for the program record.
-        if (tag != NEVER_COPIED_TAG && tag != PRESET_APPLY_TAG) plugin->setParameter(tag, values[static_cast<std::size_t>(tag)]);
-    if (!effects) plugin->setParameter(tag::BYPASS_ALL_FX, 1.0f);
-    plugin->render(2 * 4096);
-    take.hostName = plugin->programName();
-    const long start = plugin->framesRendered();
+TProgramTake play(int program, double seconds, bool effects, double heldSeconds, int note = -1, int velocity = VELOCITY) {
     if (note < 0) note = bank()[static_cast<std::size_t>(program)].audition.front().note;
-    take.keyUpFrame = std::lround(heldSeconds * RATE);
-    plugin->noteOn(start, note, velocity);
-    plugin->noteOff(start + take.keyUpFrame, note);
-    take.audio = plugin->render(std::lround(seconds * RATE));
-    return take;
+    return playProgramNote(program, {.note = note, .velocity = velocity, .heldSeconds = heldSeconds, .seconds = seconds,
+                                     .effects = effects}, RATE, HOST_TEMPO);
 }
 
 double heldFor(int program) {
@@ -104,7 +78,7 @@ TEST_P(BuiltinProgramSound, SoundsUnderFullScaleWithoutNaN) {
     const int n = GetParam();
     ASSERT_EQ(bank().size(), static_cast<std::size_t>(BUILTIN_PROGRAM_COUNT));
     const double held = heldFor(n);
-    const Take take = play(n, held + 0.5, true, held);
+    const TProgramTake take = play(n, held + 0.5, true, held);
     const testhost::Levels levels = testhost::measure(take.audio);
     const std::string name(builtinProgramName(n));
     EXPECT_EQ(take.hostName, name) << "the plug-in knows the program by the name in its parameters";
@@ -122,7 +96,7 @@ TEST_P(BuiltinProgramSound, FallsSilentWhenItsKeyIsUp) {
     // key's release), then the release runs. The effects' tails are not the voices'.
     const double allowed = movementSeconds(v) + releaseSeconds(v) + 0.05;
     constexpr double LISTEN = 0.25;
-    const Take take = play(n, held + allowed + LISTEN, false, held);
+    const TProgramTake take = play(n, held + allowed + LISTEN, false, held);
     const long from = take.keyUpFrame + std::lround(allowed * RATE);
     const testhost::Levels after = testhost::measure(take.audio, from);
     EXPECT_TRUE(after.finite);
@@ -255,7 +229,7 @@ TEST_P(BuiltinProgramSound, FallsSilentWithItsEffectsOn) {
     const double held = heldFor(n);
     const double gateSeconds = std::floor(8.0 * RATE) / RATE;
     constexpr double LISTEN = 0.25;
-    const Take take = play(n, held + bound.total() + gateSeconds + LISTEN, true, held);
+    const TProgramTake take = play(n, held + bound.total() + gateSeconds + LISTEN, true, held);
     const long quietFrom = take.keyUpFrame + std::lround(bound.total() * RATE);
     const testhost::Levels quiet = testhost::measure(take.audio, quietFrom);
     EXPECT_TRUE(quiet.finite) << name;
@@ -269,6 +243,32 @@ TEST_P(BuiltinProgramSound, FallsSilentWithItsEffectsOn) {
     EXPECT_LT(dBFS(stopped.peak), GATE_CLOSED_DBFS)
         << name << ": the effects still run " << bound.total() + gateSeconds << " s after its key went up (peak "
         << dBFS(stopped.peak) << " dBFS, mean level " << offset << ")";
+}
+
+// A note ends with its release, not cut off: the last millisecond before the
+// sound stays under -80 dBFS is already faint, as at the end of a fade. A
+// Movement that shapes the level with few bits reaches its lowest step just
+// before its cycle ends the note; a step down to nothing there cut each note
+// off at about -30 dBFS, before the release could fade it.
+TEST(BuiltinPrograms, NotesEndWithTheirReleaseRatherThanACut) {
+    const struct {
+        std::string_view program;
+        int note;
+    } cases[] = {{"Zipper Sweep", 65}, {"Zipper Sweep", 67}, {"Zipper Sweep", 69}};
+    constexpr double SILENT_DBFS = -80.0, FAINT_DBFS = -45.0;
+    const long window = std::lround(0.001 * RATE);
+    for (const auto& c : cases) {
+        const int program = builtinProgramNamed(c.program);
+        ASSERT_LT(program, BUILTIN_PROGRAM_COUNT) << c.program;
+        const TProgramTake take = play(program, 2.0, true, 1.0, c.note, 127);
+        // The last frame above -80 dBFS, and the millisecond that leads to it.
+        long end = take.audio.frames() - 1;
+        while (end > 0 && dBFS(testhost::measure(take.audio, end, end + 1).peak) < SILENT_DBFS) --end;
+        ASSERT_GT(end, take.keyUpFrame) << c.program << ", note " << c.note << " is silent before its key is up";
+        const double last = dBFS(testhost::measure(take.audio, end - window, end + 1).peak);
+        EXPECT_LT(last, FAINT_DBFS) << c.program << ", note " << c.note << ": cut off at " << last << " dBFS, "
+                                    << static_cast<double>(end - take.keyUpFrame) / RATE << " s after its key went up";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllPrograms, BuiltinProgramSound, testing::Range(0, BUILTIN_PROGRAM_COUNT),
@@ -310,135 +310,6 @@ TEST(BuiltinPrograms, NamesOrderAndValues) {
     EXPECT_EQ(builtinProgramName(-1), builtinProgramName(0)) << "an index outside the bank reads program 0";
     EXPECT_EQ(builtinProgramName(BUILTIN_PROGRAM_COUNT), builtinProgramName(0));
 }
-
-// ---------------------------------------------------------------- level across the keyboard
-
-// Played anywhere from note 24 to note 96 and at any strength, a program
-// peaks with room to spare under the output stage's clamp (0.99), which would
-// flatten its attacks. Measured over every key at 18 strengths, each program's
-// loudest keys are few and known: a row holds them (for a program whose
-// resonance or volume was set by this measure, also the keys that clipped
-// before), and how long after the key goes down the loudest peak comes (a
-// sweep or a swell peaks late). The keyboard's ends and middle are played too.
-struct PeakRow {
-    std::string_view name;
-    double listenSeconds;
-    std::vector<std::pair<int, int>> loudestKeys;  // note, velocity
-};
-
-void PrintTo(const PeakRow& row, std::ostream* out) { *out << row.name; }
-
-// Under -1 dBFS, with room for the small differences between builds.
-constexpr double MOST_PEAK_DBFS = -1.2;
-
-class BuiltinProgramPeaks : public testing::TestWithParam<PeakRow> {};
-
-TEST_P(BuiltinProgramPeaks, StayUnderTheClampAcrossTheKeyboard) {
-    const PeakRow& row = GetParam();
-    int program = 0;
-    while (program < BUILTIN_PROGRAM_COUNT && builtinProgramName(program) != row.name) ++program;
-    ASSERT_LT(program, BUILTIN_PROGRAM_COUNT) << row.name;
-    std::vector<std::pair<int, int>> keys = row.loudestKeys;
-    for (const int note : {24, 42, 60, 78, 96}) keys.emplace_back(note, 127);
-    double loudest = -200.0;
-    std::pair<int, int> loudestKey;
-    for (const auto& [note, velocity] : keys) {
-        const Take take = play(program, row.listenSeconds, true, 1.0, note, velocity);
-        const testhost::Levels levels = testhost::measure(take.audio);
-        EXPECT_TRUE(levels.finite) << row.name << ", note " << note << ", velocity " << velocity;
-        if (dBFS(levels.peak) > loudest) {
-            loudest = dBFS(levels.peak);
-            loudestKey = {note, velocity};
-        }
-    }
-    EXPECT_LT(loudest, MOST_PEAK_DBFS) << row.name << " peaks at " << loudest << " dBFS at note " << loudestKey.first
-                                       << ", velocity " << loudestKey.second;
-    std::printf("%s: loudest %.2f dBFS, at note %d, velocity %d\n", std::string(row.name).c_str(), loudest,
-                loudestKey.first, loudestKey.second);
-}
-
-// clang-format off
-const PeakRow PEAK_ROWS[] = {
-    {"Abyss Impact", 0.4, {{80, 127}}},
-    {"Air Raid Siren", 0.9, {{90, 127}}},
-    {"Alien Chatter", 1.1, {{95, 127}}},
-    {"Arcade Coin", 0.3, {{25, 127}}},
-    {"Bell Tower Hit", 0.5, {{75, 127}}},
-    {"Bit Crusher Bass", 0.4, {{30, 127}}},
-    {"Blaster Shot", 0.3, {{59, 127}}},
-    {"Cinder Crackle", 0.7, {}},
-    {"Default", 1.6, {}},
-    {"Door Slam", 0.3, {{95, 127}}},
-    {"Dread Drone", 1.4, {{79, 127}}},
-    {"Drip Drop", 0.3, {{94, 127}}},
-    {"Dust Devil Whoosh", 0.7, {}},
-    {"Electric Arc", 0.9, {{40, 127}}},
-    {"Engine Idle", 0.9, {{31, 127}}},
-    {"Falling Bomb", 2.0, {{44, 127}}},
-    {"Forcefield Hum", 1.0, {{33, 127}}},
-    {"Gate Stutter", 1.1, {}},
-    {"Glass Shard", 0.3, {}},
-    {"Gong Swell", 4.4, {{43, 127}}},
-    {"Heartbeat Thump", 1.2, {{58, 127}}},
-    {"Hyperspace Jump", 2.1, {{27, 127}}},
-    {"Ice Cavern Bed", 1.3, {{42, 127}}},
-    {"Kick Drum Punch", 0.3, {}},
-    {"Laser Zap", 0.3, {{62, 127}}},
-    {"Lift Off Riser", 1.5, {}},
-    {"Machine Press", 0.7, {{76, 127}}},
-    {"Metal Clang", 0.3, {{32, 127}}},
-    {"Modem Glitch", 0.9, {}},
-    {"Monk Choir", 0.7, {{92, 127}}},
-    {"Morse Beeper", 0.3, {{30, 127}}},
-    {"Ocean Wash", 1.1, {}},
-    {"Phaser Sweep", 0.3, {{42, 127}}},
-    {"Plasma Cannon", 0.3, {{67, 120}}},
-    {"Power Down", 3.0, {}},
-    {"Radar Ping", 0.3, {{68, 127}}},
-    {"Rain on Tin", 1.0, {}},
-    {"Ray Gun Pew", 0.3, {{30, 127}}},
-    {"Reactor Core", 0.4, {}},
-    {"Ribbon Whoosh", 0.8, {}},
-    {"Robot Voice", 0.5, {{89, 127}}},
-    {"Rocket Flyby", 1.1, {}},
-    {"Sci-Fi Door", 0.3, {}},
-    {"Shimmer Riser", 3.6, {{27, 127}}},
-    {"Snare Crack", 0.3, {}},
-    {"Sonar Bed", 0.7, {{81, 127}}},
-    {"Space Wind", 0.8, {}},
-    {"Spark Burst", 0.3, {}},
-    {"Steam Vent", 0.3, {}},
-    {"Sub Drop", 0.3, {{65, 127}}},
-    {"Swarm", 1.1, {{93, 120}}},
-    {"Synced Buzz", 0.3, {{32, 112}}},
-    {"Talkbox Wah", 0.5, {{88, 127}}},
-    {"Thunder Roll", 0.3, {{94, 127}}},
-    {"Tick Tock Clock", 1.2, {}},
-    {"Tom Hit", 0.3, {{62, 127}}},
-    {"Train Horn", 0.6, {{53, 127}}},
-    {"Tremolo Tines", 0.3, {{27, 127}}},
-    {"Tube Whoosh", 1.3, {}},
-    {"Tuned Noise Harp", 0.3, {{92, 127}}},
-    {"UFO Hover", 1.0, {{72, 127}}},
-    {"Underwater Bed", 1.2, {{44, 127}}},
-    {"Vinyl Crackle", 1.1, {}},
-    {"Vocoder Whisper", 0.7, {}},
-    {"Warp Riser", 0.9, {{29, 120}}},
-    {"Whip Crack", 0.3, {}},
-    {"Wind Chimes", 0.8, {{47, 127}}},
-    {"Wobble Glitch", 0.5, {{30, 127}}},
-    {"Zap Down", 0.3, {{75, 127}}},
-    {"Zipper Sweep", 0.3, {}},
-};
-// clang-format on
-
-INSTANTIATE_TEST_SUITE_P(AllPrograms, BuiltinProgramPeaks, testing::ValuesIn(PEAK_ROWS),
-                         [](const testing::TestParamInfo<PeakRow>& info) {
-                             std::string name;
-                             for (const char c : info.param.name)
-                                 if (std::isalnum(static_cast<unsigned char>(c))) name += c;
-                             return name;
-                         });
 
 // ---------------------------------------------------------------- distinctness
 

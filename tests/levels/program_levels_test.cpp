@@ -1,0 +1,238 @@
+// Every built-in program, played anywhere from note 24 to note 96, at any
+// strength and held up to four seconds, peaks with room to spare under the
+// output stage's clamp (0.99), which would flatten it: whenever the note
+// starts. A Free LFO in its Free mode and the Mod FX's modulator run on their
+// own from the plug-in's start, and what the noise and random sources draw
+// depends on how long the plug-in has run, so the moment a key goes down
+// picks one phase of each and one draw. Each program is played from a fresh
+// instance after a wait of silence, the waits spread over the longest cycle
+// of what runs on its own in that program.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "engine/dsp/ParameterTags.h"
+#include "engine/dsp/SyncedPeriods.h"
+#include "plugin/BuiltinPrograms.h"
+#include "tools/programbank/ProgramBank.h"
+#include "tools/testhost/TestHost.h"
+#include "program_play.h"
+
+namespace {
+
+constexpr double RATE = 48000;
+constexpr double HOST_TEMPO = 120;
+constexpr double HELD_SECONDS = 4.0;
+// Under -1 dBFS, with room for the small differences between builds.
+constexpr double MOST_PEAK_DBFS = -1.2;
+// Where something runs on its own, this many note starts over its cycle: the
+// loudest phase of a slow LFO is a few percent of its cycle wide. Where
+// nothing does, the starts only draw other noise.
+constexpr int STARTS_OVER_A_CYCLE = 16;
+constexpr int STARTS_WITHOUT_A_CYCLE = 3;
+constexpr double SECONDS_BETWEEN_STARTS_WITHOUT_A_CYCLE = 0.37;
+
+double dBFS(double level) { return 20.0 * std::log10(std::max(level, 1e-12)); }
+
+bool isOn(std::span<const float> v, int tag) { return v[static_cast<std::size_t>(tag)] >= 0.5f; }
+
+int stepOf(std::span<const float> v, int tag) {
+    const programbank::TTagInfo& info = programbank::tagInfo()[static_cast<std::size_t>(tag)];
+    return steppedValueOf(v[static_cast<std::size_t>(tag)], info.steppedRange, info.steppedNum);
+}
+
+// An unsynced modulator's cycle: speed 0 is 0.0067 Hz, 1 is 110 Hz.
+double unsyncedSeconds(float speed) { return 256.0 / (1.71875 * std::pow(2.0, 14.0 * speed)); }
+
+// A synced one's: the period table in bars (whole notes) at the host's tempo.
+double syncedSeconds(float speed) {
+    const int k = std::clamp(static_cast<int>(speed * 33.99f), 0, static_cast<int>(LFO_TEMPO_SYNCED_PERIOD_D.size()) - 1);
+    return LFO_TEMPO_SYNCED_PERIOD_D[static_cast<std::size_t>(k)] * 4.0 * 60.0 / HOST_TEMPO;
+}
+
+// The longest cycle of what runs from the plug-in's start rather than from
+// the note's: the Free LFO in its Free mode (the Poly mode starts with each
+// voice, the Mono mode with each note) and the Mod FX's modulator, which a
+// synced speed of step 0 stops. 0 when neither runs.
+constexpr int FREE_LFO_FREE_MODE = 1;
+
+double freeRunningSeconds(std::span<const float> v) {
+    double longest = 0;
+    if (stepOf(v, tag::FREE_LFO_MODE) == FREE_LFO_FREE_MODE)
+        longest = isOn(v, tag::FREE_LFO_TEMPO_SYNC) ? syncedSeconds(v[tag::FREE_LFO_SPEED])
+                                                    : unsyncedSeconds(v[tag::FREE_LFO_SPEED]);
+    if (isOn(v, tag::MOD_FX) && !isOn(v, tag::BYPASS_ALL_FX)) {
+        if (!isOn(v, tag::MOD_FX_TEMPO_SYNC))
+            longest = std::max(longest, unsyncedSeconds(v[tag::MOD_FX_1]));
+        else if (static_cast<int>(v[tag::MOD_FX_1] * 33.99f) > 0)
+            longest = std::max(longest, syncedSeconds(v[tag::MOD_FX_1]));
+    }
+    return longest;
+}
+
+// The silences a note waits before it starts.
+std::vector<double> waits(std::span<const float> v) {
+    std::vector<double> seconds;
+    const double cycle = freeRunningSeconds(v);
+    const int count = cycle > 0 ? STARTS_OVER_A_CYCLE : STARTS_WITHOUT_A_CYCLE;
+    const double step = cycle > 0 ? cycle / STARTS_OVER_A_CYCLE : SECONDS_BETWEEN_STARTS_WITHOUT_A_CYCLE;
+    for (int i = 0; i < count; ++i) seconds.push_back(i * step);
+    return seconds;
+}
+
+// Measured over every key from 24 to 96, each started at 55 moments over
+// 8 s, each program's loudest notes are few and known: a row holds them (for
+// a program whose level was set by this measure, also the keys that were
+// loudest before) with the wait after which each was loudest, so that a
+// noise or a random source, which draws anew with every moment the note may
+// start, is heard at its loudest draw too; and how long after the key goes
+// down its latest loud peak comes (a delay's echoes or a swell peak late).
+// The keyboard's ends and middle are played too.
+struct LoudKey {
+    int note, velocity;
+    double loudestAfterSeconds;  // the wait before the note-on
+};
+
+struct PeakRow {
+    std::string_view name;
+    double listenSeconds;
+    std::vector<LoudKey> loudestKeys;
+};
+
+void PrintTo(const PeakRow& row, std::ostream* out) { *out << row.name; }
+
+class BuiltinProgramPeaks : public testing::TestWithParam<PeakRow> {};
+
+TEST_P(BuiltinProgramPeaks, StayUnderTheClampWheneverTheNoteStarts) {
+    const PeakRow& row = GetParam();
+    const int program = builtinProgramNamed(row.name);
+    ASSERT_LT(program, BUILTIN_PROGRAM_COUNT) << row.name;
+    std::vector<LoudKey> takes;
+    for (const double wait : waits(builtinProgramValues(program))) {
+        for (const int note : {24, 42, 60, 78, 96}) takes.push_back({note, 127, wait});
+        for (const LoudKey& key : row.loudestKeys) takes.push_back({key.note, key.velocity, wait});
+    }
+    takes.insert(takes.end(), row.loudestKeys.begin(), row.loudestKeys.end());
+    double loudest = -200.0;
+    LoudKey loudestTake{};
+    for (const LoudKey& key : takes) {
+        const TProgramTake take = playProgramNote(program,
+                                                  {.note = key.note, .velocity = key.velocity, .heldSeconds = HELD_SECONDS,
+                                                   .seconds = row.listenSeconds, .waitSeconds = key.loudestAfterSeconds},
+                                                  RATE, HOST_TEMPO);
+        const testhost::Levels levels = testhost::measure(take.audio);
+        EXPECT_TRUE(levels.finite) << row.name << ", note " << key.note << ", velocity " << key.velocity << ", after "
+                                   << key.loudestAfterSeconds << " s";
+        if (dBFS(levels.peak) > loudest) {
+            loudest = dBFS(levels.peak);
+            loudestTake = key;
+        }
+    }
+    EXPECT_LT(loudest, MOST_PEAK_DBFS) << row.name << " peaks at " << loudest << " dBFS at note " << loudestTake.note
+                                       << ", velocity " << loudestTake.velocity << ", started after "
+                                       << loudestTake.loudestAfterSeconds << " s";
+    std::printf("%s: loudest %.2f dBFS, at note %d, velocity %d, started after %.2f s\n", std::string(row.name).c_str(),
+                loudest, loudestTake.note, loudestTake.velocity, loudestTake.loudestAfterSeconds);
+}
+
+// clang-format off
+const PeakRow PEAK_ROWS[] = {
+    {"Abyss Impact", 0.6, {{86, 127, 5.00}, {84, 127, 5.15}, {80, 127, 5.75}}},
+    {"Air Raid Siren", 4.1, {{94, 127, 5.45}, {92, 127, 3.35}, {86, 127, 2.15}, {90, 127, 0.05}}},
+    {"Alien Chatter", 3.8, {{96, 127, 0.20}, {95, 127, 2.15}, {93, 127, 6.35}}},
+    {"Arcade Coin", 0.3, {{25, 127, 0.00}}},
+    {"Bell Tower Hit", 0.8, {{69, 127, 5.15}, {67, 127, 7.85}, {75, 127, 7.85}}},
+    {"Bit Crusher Bass", 0.5, {{24, 127, 1.25}, {26, 127, 0.05}, {30, 127, 0.95}}},
+    {"Blaster Shot", 0.3, {{64, 127, 6.65}, {65, 127, 2.45}, {59, 127, 2.75}}},
+    {"Cinder Crackle", 3.3, {{24, 127, 6.35}}},
+    {"Default", 1.6, {}},
+    {"Door Slam", 0.3, {{95, 127, 0.00}}},
+    {"Dread Drone", 4.3, {{80, 127, 7.25}, {38, 127, 7.40}, {37, 127, 5.75}, {79, 127, 0.05}}},
+    {"Drip Drop", 0.3, {{94, 127, 5.45}, {69, 127, 2.75}, {88, 127, 1.55}}},
+    {"Dust Devil Whoosh", 0.7, {{24, 127, 4.25}}},
+    {"Electric Arc", 4.2, {{53, 127, 8.15}, {60, 127, 0.35}, {40, 127, 3.35}}},
+    {"Engine Idle", 4.2, {{31, 127, 0.00}}},
+    {"Falling Bomb", 2.7, {{44, 127, 1.25}, {64, 127, 6.65}, {31, 127, 4.25}}},
+    {"Forcefield Hum", 4.1, {{33, 127, 2.45}, {32, 127, 2.75}, {34, 127, 4.25}}},
+    {"Gate Stutter", 4.1, {{27, 127, 1.25}, {24, 127, 6.35}, {35, 127, 0.65}}},
+    {"Glass Shard", 0.3, {}},
+    {"Gong Swell", 4.7, {{43, 127, 0.35}, {44, 127, 1.85}, {45, 127, 7.70}}},
+    {"Heartbeat Thump", 3.8, {{58, 127, 0.00}}},
+    {"Hyperspace Jump", 2.2, {{71, 127, 0.80}, {43, 127, 5.00}, {60, 127, 1.55}, {27, 127, 0.50}}},
+    {"Ice Cavern Bed", 4.5, {{42, 127, 1.40}, {39, 127, 0.80}, {36, 127, 4.10}}},
+    {"Kick Drum Punch", 0.3, {}},
+    {"Laser Zap", 0.3, {{62, 127, 0.00}}},
+    {"Lift Off Riser", 1.6, {{24, 127, 4.55}}},
+    {"Machine Press", 1.7, {{77, 127, 0.05}, {78, 127, 0.05}, {76, 127, 7.55}}},
+    {"Metal Clang", 0.3, {{32, 127, 0.00}}},
+    {"Modem Glitch", 4.2, {{88, 127, 0.35}, {94, 127, 5.45}, {93, 127, 7.25}}},
+    {"Monk Choir", 4.2, {{92, 127, 3.95}, {91, 127, 6.35}, {95, 127, 2.15}}},
+    {"Morse Beeper", 4.2, {{25, 127, 0.35}, {29, 127, 4.25}, {34, 127, 2.15}, {30, 127, 4.25}}},
+    {"Ocean Wash", 2.4, {{24, 127, 6.65}}},
+    {"Phaser Sweep", 3.5, {{24, 127, 6.65}, {25, 127, 6.65}}},
+    {"Plasma Cannon", 0.3, {{67, 120, 0.00}}},
+    {"Power Down", 3.1, {}},
+    {"Radar Ping", 0.7, {{79, 127, 0.65}, {70, 127, 5.75}, {89, 127, 4.55}, {68, 127, 0.05}}},
+    {"Rain on Tin", 2.7, {{24, 127, 5.45}}},
+    {"Ray Gun Pew", 0.3, {{30, 127, 0.00}, {28, 127, 0.00}, {29, 127, 0.00}}},
+    {"Reactor Core", 3.6, {}},
+    {"Ribbon Whoosh", 0.8, {{24, 127, 0.05}}},
+    {"Robot Voice", 3.4, {{88, 127, 5.60}, {89, 127, 1.40}, {90, 127, 3.20}}},
+    {"Rocket Flyby", 1.2, {{24, 127, 2.45}}},
+    {"Sci-Fi Door", 0.7, {{24, 127, 2.15}}},
+    {"Shimmer Riser", 4.4, {{58, 127, 1.55}, {25, 127, 6.05}, {49, 127, 3.20}, {27, 127, 6.80}}},
+    {"Snare Crack", 0.3, {}},
+    {"Sonar Bed", 2.7, {{82, 127, 2.75}, {81, 127, 2.75}, {87, 127, 2.75}}},
+    {"Space Wind", 3.9, {{24, 127, 0.95}}},
+    {"Spark Burst", 0.3, {}},
+    {"Steam Vent", 0.3, {}},
+    {"Sub Drop", 0.3, {{65, 127, 0.00}}},
+    {"Swarm", 4.1, {{92, 127, 3.05}, {93, 127, 3.35}, {91, 127, 2.75}, {93, 120, 7.25}}},
+    {"Synced Buzz", 0.3, {{32, 112, 0.00}}},
+    {"Talkbox Wah", 0.6, {{87, 127, 6.65}, {88, 127, 6.20}, {86, 127, 0.50}}},
+    {"Thunder Roll", 0.8, {{90, 127, 0.65}, {94, 127, 0.65}}},
+    {"Tick Tock Clock", 4.1, {{24, 127, 7.55}}},
+    {"Tom Hit", 0.3, {{62, 127, 0.00}}},
+    {"Train Horn", 4.2, {{80, 127, 0.65}, {53, 127, 6.95}, {73, 127, 1.55}}},
+    {"Tremolo Tines", 0.3, {{29, 127, 0.65}}},
+    {"Tube Whoosh", 1.3, {{24, 127, 5.30}, {78, 127, 0.65}, {25, 127, 2.75}}},
+    {"Tuned Noise Harp", 0.3, {{92, 127, 0.00}}},
+    {"UFO Hover", 4.0, {{83, 127, 5.75}, {88, 127, 0.35}, {66, 127, 4.25}, {72, 127, 5.15}}},
+    {"Underwater Bed", 4.6, {{78, 127, 3.65}, {66, 127, 5.75}, {81, 127, 7.55}, {44, 127, 4.85}}},
+    {"Vinyl Crackle", 3.9, {{24, 127, 3.95}}},
+    {"Vocoder Whisper", 4.4, {{24, 127, 1.85}}},
+    {"Warp Riser", 1.0, {{72, 127, 0.00}, {29, 120, 0.00}}},
+    {"Whip Crack", 0.3, {}},
+    {"Wind Chimes", 4.1, {{24, 127, 6.05}, {37, 127, 7.55}}},
+    {"Wobble Glitch", 3.9, {{24, 127, 0.05}, {25, 127, 0.35}, {26, 127, 0.05}, {30, 127, 0.35}}},
+    {"Zap Down", 0.3, {{75, 127, 0.00}, {76, 127, 0.00}}},
+    {"Zipper Sweep", 0.3, {{96, 127, 0.50}, {95, 127, 0.50}, {93, 127, 2.60}}},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(AllPrograms, BuiltinProgramPeaks, testing::ValuesIn(PEAK_ROWS),
+                         [](const testing::TestParamInfo<PeakRow>& info) {
+                             std::string name;
+                             for (const char c : info.param.name)
+                                 if (std::isalnum(static_cast<unsigned char>(c))) name += c;
+                             return name;
+                         });
+
+TEST(BuiltinProgramPeaks, EveryProgramHasARow) {
+    ASSERT_EQ(std::size(PEAK_ROWS), static_cast<std::size_t>(BUILTIN_PROGRAM_COUNT));
+    for (int n = 0; n < BUILTIN_PROGRAM_COUNT; ++n)
+        EXPECT_TRUE(std::any_of(std::begin(PEAK_ROWS), std::end(PEAK_ROWS),
+                                [n](const PeakRow& row) { return row.name == builtinProgramName(n); }))
+            << builtinProgramName(n);
+}
+
+}  // namespace

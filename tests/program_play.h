@@ -1,0 +1,62 @@
+// A built-in program played through the plug-in as a host plays it: a fresh
+// instance, every value of the program set as a host sets parameters, the
+// smoothing let settle, then one note, which may wait a while in silence
+// first (what runs on its own from the plug-in's start has moved on by then).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "engine/dsp/ParameterTags.h"
+#include "plugin/BuiltinPrograms.h"
+#include "tools/testhost/TestHost.h"
+
+struct TProgramNote {
+    int note = 60;
+    int velocity = 100;
+    double heldSeconds = 1.0;
+    double seconds = 1.0;       // rendered from the note-on
+    double waitSeconds = 0.0;   // silence before the note-on, after the settling
+    bool effects = true;
+};
+
+struct TProgramTake {
+    testhost::Stereo audio;  // from the note-on
+    long keyUpFrame = 0;     // from the start of `audio`
+    std::string hostName;    // the program's name as the host reads it
+};
+
+inline TProgramTake playProgramNote(int program, const TProgramNote& note, double rate = 48000, double tempo = 120) {
+    TProgramTake take;
+    testhost::HostConfig config;
+    config.sampleRate = rate;
+    config.tempo = tempo;
+    auto plugin = testhost::Host(config).load(KOLBRI_SO_PATH);
+    EXPECT_TRUE(plugin) << testhost::Host::lastError();
+    if (!plugin) return take;
+    plugin->start();
+    const std::span<const float> values = builtinProgramValues(program);
+    for (int tag = 0; tag < PARAMETER_COUNT; ++tag)
+        // A host sets every value it can; a write of the apply tag asks for the program record.
+        if (tag != NEVER_COPIED_TAG && tag != PRESET_APPLY_TAG) plugin->setParameter(tag, values[static_cast<std::size_t>(tag)]);
+    if (!note.effects) plugin->setParameter(tag::BYPASS_ALL_FX, 1.0f);
+    plugin->render(2 * 4096 + std::lround(note.waitSeconds * rate));
+    take.hostName = plugin->programName();
+    const long start = plugin->framesRendered();
+    take.keyUpFrame = std::lround(note.heldSeconds * rate);
+    plugin->noteOn(start, note.note, note.velocity);
+    plugin->noteOff(start + take.keyUpFrame, note.note);
+    take.audio = plugin->render(std::lround(note.seconds * rate));
+    return take;
+}
+
+// The built-in program of that name; BUILTIN_PROGRAM_COUNT when none is.
+inline int builtinProgramNamed(std::string_view name) {
+    int program = 0;
+    while (program < BUILTIN_PROGRAM_COUNT && builtinProgramName(program) != name) ++program;
+    return program;
+}
