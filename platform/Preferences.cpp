@@ -182,12 +182,20 @@ struct TFileStamp {
         stamp.modifiedNanoseconds = info.st_mtim.tv_nsec;
         return stamp;
     }
+    // A file that could not be looked at (an error other than its absence)
+    // matches no stamp: the save reads it again rather than take it for
+    // the absent file it last saw, and write over it.
+    bool unknown = false;
+
     bool operator==(const TFileStamp&) const = default;
 };
 
 TFileStamp stampOfPath(const std::string& path) {
     struct stat info {};
-    return stat(path.c_str(), &info) == 0 ? TFileStamp::of(info) : TFileStamp{};
+    if (stat(path.c_str(), &info) == 0) return TFileStamp::of(info);
+    TFileStamp stamp;
+    stamp.unknown = errno != ENOENT;
+    return stamp;
 }
 
 // Reads the store file into map. True when the map holds what the file

@@ -53,6 +53,7 @@ namespace {
 std::atomic<bool> faultArmed{false};
 std::atomic<char> faultPath[PATH_MAX];
 std::atomic<int> faultOpenError{0};
+std::atomic<int> faultStatError{0};
 std::atomic<long> faultReadLimit{0};
 std::atomic<long> faultsInjected{0};
 // For each descriptor opened on the file while armed, 1 + the bytes it has
@@ -96,6 +97,17 @@ extern "C" int open(const char* path, int flags, ...) {
     const int descriptor = real(path, flags, mode);
     if (target && tracked(descriptor)) bytesReadThrough[descriptor].store(1);
     return descriptor;
+}
+
+extern "C" int stat(const char* path, struct stat* info) {
+    static const auto real = next<int (*)(const char*, struct stat*)>("stat");
+    const int statError = faultStatError.load();
+    if (faultArmed.load() && statError != 0 && isFaultPath(path)) {
+        faultsInjected.fetch_add(1);
+        errno = statError;
+        return -1;
+    }
+    return real(path, info);
 }
 
 extern "C" ssize_t read(int descriptor, void* buffer, size_t size) {
@@ -199,9 +211,10 @@ TEST(PreferencesWithoutMemory, ASaveThatFailsLeavesNoFileOpenAndLosesNoOtherKey)
 // Arms the fault on a file for its lifetime.
 class FileFault {
 public:
-    FileFault(const std::string& path, int openError, long readLimit) {
+    FileFault(const std::string& path, int openError, long readLimit, int statError) {
         for (size_t i = 0; i < PATH_MAX; ++i) faultPath[i].store(i < path.size() ? path[i] : 0);
         faultOpenError.store(openError);
+        faultStatError.store(statError);
         faultReadLimit.store(readLimit);
         faultsInjected.store(0);
         faultArmed.store(true);
@@ -304,7 +317,7 @@ TEST(PreferencesUnreadableFile, ASaveThatCannotReadTheFileWholeWritesNothingAndL
             {
                 // Armed before the other process writes: the writer thread's
                 // look at the changed file then fails as well.
-                const FileFault failing(path, fault.openError, fault.readLimit);
+                const FileFault failing(path, fault.openError, fault.readLimit, 0);
                 platform_test::writeFile(path + ".other", theirs);
                 ASSERT_EQ(std::rename((path + ".other").c_str(), path.c_str()), 0);
                 store.save("Ours", 2);
@@ -342,6 +355,36 @@ TEST(PreferencesUnreadableFile, ASaveThatCannotReadTheFileWholeWritesNothingAndL
             EXPECT_EQ(store.load("Ours"), 2);
             EXPECT_EQ(store.load("Mine"), 7);
         }
+    }
+}
+
+// A store that last saw no file, whose file another process has written
+// since, and that then cannot look at the file (stat fails with EIO): the
+// save reads the file rather than take it for still absent, and keeps the
+// other process's keys.
+TEST(PreferencesUnreadableFile, ASaveThatCannotLookAtTheFileStillReadsItFirst) {
+    const struct {
+        const char* domain;
+        void (*save)(const std::string&, int);
+    } stores[] = {{"com.OVTA.Kolbri", saveIntToPrefs}, {"com.OVTA.Vistamo9", saveIntToE9Prefs}};
+    std::string theirs = "# another process\n";
+    for (int i = 0; i < THEIR_KEYS; ++i) theirs += theirKey(i) + "=" + std::to_string(i) + "\n";
+    const test_environment::TemporaryFolder folder("prefs-unseen");
+    const StoresIn storesInFolder(folder.path);
+    for (const auto& store : stores) {
+        SCOPED_TRACE(store.domain);
+        const std::string path = folder.path + "/" + store.domain + ".prefs";
+        {
+            const FileFault failing(path, 0, LONG_MAX, EIO);
+            platform_test::writeFile(path + ".other", theirs);
+            ASSERT_EQ(std::rename((path + ".other").c_str(), path.c_str()), 0);
+            store.save("Ours", 2);
+            ASSERT_GT(faultsInjected.load(), 0) << "the save looked at the file without the fault";
+        }
+        if (store.save == saveIntToPrefs) platform::flushPreferences();
+        const std::string content = readFile(path);
+        EXPECT_EQ(theirKeysIn(content), THEIR_KEYS) << "the other process's keys after the save";
+        EXPECT_NE(content.find("\nOurs=2\n"), std::string::npos);
     }
 }
 
