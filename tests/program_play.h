@@ -6,14 +6,29 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "engine/dsp/ParameterTags.h"
+#include "engine/dsp/SyncedPeriods.h"
 #include "plugin/BuiltinPrograms.h"
 #include "tools/testhost/TestHost.h"
+
+inline double dBFS(double level) { return 20.0 * std::log10(std::max(level, 1e-12)); }
+
+inline bool isOn(std::span<const float> values, int tag) { return values[static_cast<std::size_t>(tag)] >= 0.5f; }
+
+// The cycle of the Movement, the Free LFO or the Mod FX's modulator at a
+// speed: unsynced, speed 0 is 0.0067 Hz and 1 is 110 Hz; synced, a period of
+// the table in bars at the host's tempo.
+inline double modulatorCycleSeconds(float speed, bool synced, double tempo) {
+    if (!synced) return 1.0 / (std::pow(2.0, 14.0 * speed) * 1.71875 / 256.0);
+    const int k = std::clamp(static_cast<int>(speed * 33.99f), 0, static_cast<int>(LFO_TEMPO_SYNCED_PERIOD_D.size()) - 1);
+    return LFO_TEMPO_SYNCED_PERIOD_D[static_cast<std::size_t>(k)] * 4.0 * 60.0 / tempo;
+}
 
 struct TProgramNote {
     int note = 60;

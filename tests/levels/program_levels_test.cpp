@@ -21,7 +21,6 @@
 #include <vector>
 
 #include "engine/dsp/ParameterTags.h"
-#include "engine/dsp/SyncedPeriods.h"
 #include "plugin/BuiltinPrograms.h"
 #include "tools/programbank/ProgramBank.h"
 #include "tools/testhost/TestHost.h"
@@ -41,22 +40,9 @@ constexpr int STARTS_OVER_A_CYCLE = 16;
 constexpr int STARTS_WITHOUT_A_CYCLE = 3;
 constexpr double SECONDS_BETWEEN_STARTS_WITHOUT_A_CYCLE = 0.37;
 
-double dBFS(double level) { return 20.0 * std::log10(std::max(level, 1e-12)); }
-
-bool isOn(std::span<const float> v, int tag) { return v[static_cast<std::size_t>(tag)] >= 0.5f; }
-
 int stepOf(std::span<const float> v, int tag) {
     const programbank::TTagInfo& info = programbank::tagInfo()[static_cast<std::size_t>(tag)];
     return steppedValueOf(v[static_cast<std::size_t>(tag)], info.steppedRange, info.steppedNum);
-}
-
-// An unsynced modulator's cycle: speed 0 is 0.0067 Hz, 1 is 110 Hz.
-double unsyncedSeconds(float speed) { return 256.0 / (1.71875 * std::pow(2.0, 14.0 * speed)); }
-
-// A synced one's: the period table in bars (whole notes) at the host's tempo.
-double syncedSeconds(float speed) {
-    const int k = std::clamp(static_cast<int>(speed * 33.99f), 0, static_cast<int>(LFO_TEMPO_SYNCED_PERIOD_D.size()) - 1);
-    return LFO_TEMPO_SYNCED_PERIOD_D[static_cast<std::size_t>(k)] * 4.0 * 60.0 / HOST_TEMPO;
 }
 
 // The longest cycle of what runs from the plug-in's start rather than from
@@ -68,13 +54,11 @@ constexpr int FREE_LFO_FREE_MODE = 1;
 double freeRunningSeconds(std::span<const float> v) {
     double longest = 0;
     if (stepOf(v, tag::FREE_LFO_MODE) == FREE_LFO_FREE_MODE)
-        longest = isOn(v, tag::FREE_LFO_TEMPO_SYNC) ? syncedSeconds(v[tag::FREE_LFO_SPEED])
-                                                    : unsyncedSeconds(v[tag::FREE_LFO_SPEED]);
+        longest = modulatorCycleSeconds(v[tag::FREE_LFO_SPEED], isOn(v, tag::FREE_LFO_TEMPO_SYNC), HOST_TEMPO);
     if (isOn(v, tag::MOD_FX) && !isOn(v, tag::BYPASS_ALL_FX)) {
-        if (!isOn(v, tag::MOD_FX_TEMPO_SYNC))
-            longest = std::max(longest, unsyncedSeconds(v[tag::MOD_FX_1]));
-        else if (static_cast<int>(v[tag::MOD_FX_1] * 33.99f) > 0)
-            longest = std::max(longest, syncedSeconds(v[tag::MOD_FX_1]));
+        const bool synced = isOn(v, tag::MOD_FX_TEMPO_SYNC);
+        if (!synced || static_cast<int>(v[tag::MOD_FX_1] * 33.99f) > 0)
+            longest = std::max(longest, modulatorCycleSeconds(v[tag::MOD_FX_1], synced, HOST_TEMPO));
     }
     return longest;
 }

@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "engine/dsp/ParameterTags.h"
-#include "engine/dsp/SyncedPeriods.h"
 #include "engine/fx/FxTables.h"
 #include "engine/audio_measure.h"
 #include "plugin/BuiltinPrograms.h"
@@ -46,16 +45,10 @@ const std::vector<TProgramText>& bank() {
     return programs;
 }
 
-double dBFS(double level) { return 20.0 * std::log10(std::max(level, 1e-12)); }
-
 // One cycle of the Movement: a key that goes up lets the cycle finish before
 // the voice is released.
 double movementSeconds(std::span<const float> v) {
-    if (v[tag::MOVEMENT_TEMPO_SYNC] < 0.5f)
-        return 1.0 / (std::pow(2.0, 14.0 * v[tag::MOVEMENT_SPEED]) * 1.71875 / 256.0);
-    const int k = std::clamp(static_cast<int>(v[tag::MOVEMENT_SPEED] * 33.99f), 0,
-                             static_cast<int>(LFO_TEMPO_SYNCED_PERIOD_D.size()) - 1);
-    return LFO_TEMPO_SYNCED_PERIOD_D[static_cast<std::size_t>(k)] * 4.0 * 60.0 / HOST_TEMPO;
+    return modulatorCycleSeconds(v[tag::MOVEMENT_SPEED], isOn(v, tag::MOVEMENT_TEMPO_SYNC), HOST_TEMPO);
 }
 
 double releaseSeconds(std::span<const float> v) { return std::pow(2.0, 14.0 * v[tag::RELEASE]) / 1000.0; }
@@ -121,8 +114,6 @@ double passesToFall(double gain, double fallDb) {
     if (gain < 1e-6) return 1.0;
     return fallDb / (-20.0 * std::log10(gain));
 }
-
-bool isOn(std::span<const float> v, int tag) { return v[static_cast<std::size_t>(tag)] >= 0.5f; }
 
 // The Delay: the longer line's length per pass, and the loop's gain per
 // pass: direct and cross feedback as the line normalises them (over both
