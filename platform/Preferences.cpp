@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -53,6 +54,8 @@ struct TPrefValue {
     bool isInteger = false;
     int32_t number = 0;
     std::string text;
+
+    bool operator==(const TPrefValue&) const = default;
 };
 
 using TPrefMap = std::map<std::string, TPrefValue, std::less<>>;
@@ -316,6 +319,36 @@ bool userStringCounts(const TPrefMap& user, std::string_view key, int maxLen) {
 
 // ---------------------------------------------------------------- the store
 
+// A value saved that the file does not hold yet, because the file could not
+// be read whole (or written) at the save, and what decides whether it still
+// goes there once the file reads whole again.
+struct THeldValue {
+    TPrefValue value;
+    // For a default that start-up stored because the key read as missing:
+    // the maxLen of that read. A value of the file's that such a read takes
+    // is the user's and wins; 0 for a value the user chose.
+    int defaultFor = 0;
+    // The file as it stood at the save: one that differs since was written
+    // by another process, after the save.
+    TFileStamp fileAtSave;
+};
+
+// Whether a key's value in the file, read whole with the stamp fileNow, stays
+// over the one held for it. seen is the file as this run last had it whole,
+// if it ever had.
+bool fileKeepsItsValue(std::string_view key, const THeldValue& held, const TPrefMap& file, const TFileStamp& fileNow,
+                       const TPrefMap* seen) {
+    if (held.defaultFor > 0) return userStringCounts(file, key, held.defaultFor);
+    auto inFile = file.find(key);
+    if (inFile == file.end() || fileNow == held.fileAtSave) return false;
+    // Another process wrote the file after the save; it carried the key over
+    // as it found it unless it chose the value itself. Without the file as it
+    // was before, its value may be the later choice.
+    if (!seen) return true;
+    auto before = seen->find(key);
+    return before == seen->end() || !(before->second == inFile->second);
+}
+
 struct TSnapshot {
     TPrefMap user;
     TPrefMap machine;
@@ -400,12 +433,16 @@ public:
         // All slots busy: the next read of the key finds it missing again and retries.
     }
 
-    void writeNow(std::string_view key, TPrefValue value) {
+    // Saves a value. With defaultFor (a read's maxLen), a default that
+    // stands only where the user's store has no value such a read takes.
+    void writeNow(std::string_view key, TPrefValue value, int defaultFor = 0) {
         std::lock_guard<std::mutex> lock(writeMutex);
         int controller = controllerOfKey(key);
         uint64_t waiting = controller >= 0 ? midiSlots[controller].load() : 0;
-        unwritten[std::string(key)] = value;
-        persistLocked([&](TPrefMap& user) { user[std::string(key)] = std::move(value); });
+        const TPersisted saved = persistLocked([&](TPrefMap& user) {
+            if (defaultFor == 0 || !userStringCounts(user, key, defaultFor)) user[std::string(key)] = value;
+        });
+        if (!saved.written) held[std::string(key)] = {std::move(value), defaultFor, saved.base};
         // A direct write wins over an audio-thread write that was waiting
         // before it; the pending value stays visible until the snapshot holds
         // the new one. One made meanwhile is newer and stays pending.
@@ -475,11 +512,12 @@ private:
         machineFilePath = findMachineFile(domain + ".prefs");
         TPrefMap user, machine;
         TFileStamp ignored;
-        readStoreFile(userPath, user, knownStamp);
+        seenWhole = readStoreFile(userPath, user, knownStamp);
+        if (seenWhole) seen = user;
         if (!machineFilePath.empty()) readStoreFile(machineFilePath, machine, ignored);
         working.user = std::move(user);
         working.machine = std::move(machine);
-        unwritten.clear();
+        held.clear();
         publishLocked();
     }
 
@@ -496,38 +534,54 @@ private:
         }
     }
 
-    // Applies a change to the user's store on disk and in memory; false when
-    // it did not reach the disk. Another process may have written the file
-    // since we last saw it: its content is the base the change applies to.
-    // When that content cannot be read whole, the file is left as it is and
-    // the change is made in memory only.
-    bool persistLocked(const std::function<void(TPrefMap&)>& change) {
-        makeDirectoryPath(getFileDriveDirStr(userPath), 0700);
+    struct TPersisted {
         bool written = false;
+        TFileStamp base;  // the file the change applied to, as it stood
+    };
+
+    // Applies a change to the user's store on disk and in memory, with every
+    // held value. Another process may have written the file since we last
+    // saw it: its content is the base the change applies to. When that
+    // content cannot be read whole, the file is left as it is and the change
+    // is made in memory only.
+    TPersisted persistLocked(const std::function<void(TPrefMap&)>& change) {
+        makeDirectoryPath(getFileDriveDirStr(userPath), 0700);
+        TPersisted result;
         {
             TStoreFileLock fileLock(userPath);
-            const bool base = stampOfPath(userPath) == knownStamp || takeFileLocked();
+            const TFileStamp onDisk = stampOfPath(userPath);
+            const bool base = onDisk == knownStamp || takeFileLocked();
+            result.base = base ? knownStamp : onDisk;
             change(working.user);
             TFileStamp stamp;
             if (base && replaceFileAtomically(userPath, formatStore(working.user, domain), stamp)) {
                 knownStamp = stamp;
-                unwritten.clear();
-                written = true;
+                held.clear();
+                result.written = true;
+                seenWhole = false;  // until the copy below is whole
+                seen = working.user;
+                seenWhole = true;
             }
         }
         publishLocked();
-        return written;
+        return result;
     }
 
-    // Makes what the file holds the memory's user store, with this run's
-    // saves that have not reached the file over it. A file that cannot be
-    // read whole changes nothing (the stamp stays old, so the next save reads
-    // again) and answers false.
+    // Makes what the file holds the memory's user store, with the held
+    // values that still stand over it; those that no longer do are let go.
+    // A file that cannot be read whole changes nothing (the stamp stays old,
+    // so the next save reads again) and answers false.
     bool takeFileLocked() {
         TPrefMap user;
         TFileStamp stamp;
         if (!readStoreFile(userPath, user, stamp)) return false;
-        for (const auto& [key, value] : unwritten) user[key] = value;
+        TPrefMap file = user;
+        const TPrefMap* before = seenWhole ? &seen : nullptr;
+        for (const auto& [key, value] : held)
+            if (!fileKeepsItsValue(key, value, file, stamp, before)) user[key] = value.value;
+        std::erase_if(held, [&](const auto& entry) { return fileKeepsItsValue(entry.first, entry.second, file, stamp, before); });
+        seen = std::move(file);
+        seenWhole = true;
         working.user = std::move(user);
         knownStamp = stamp;
         return true;
@@ -550,7 +604,7 @@ private:
             copies.push_back({migration.key, migration.text, migration.maxLen});
             copied.push_back(&migration);
         }
-        if (controllers.empty() && copies.empty()) return true;
+        if (controllers.empty() && copies.empty() && held.empty()) return true;
         const bool written = persistLocked([&](TPrefMap& user) {
             for (const auto& [controller, slot] : controllers) {
                 TPrefValue value;
@@ -566,7 +620,7 @@ private:
                 value.text = copy.text;
                 user[copy.key] = value;
             }
-        });
+        }).written;
         // A write that did not reach the file keeps them all waiting, to be
         // tried again.
         if (!written) return false;
@@ -580,10 +634,14 @@ private:
         return true;
     }
 
+    // What this run saved while the file could not be read (or written)
+    // goes there at the first look that reads it whole, rather than wait for
+    // another save: a value another process writes after that wins, as it
+    // would have without the error.
     void reloadIfChangedOnDisk() {
         std::lock_guard<std::mutex> lock(writeMutex);
-        if (stampOfPath(userPath) == knownStamp) return;
-        if (takeFileLocked()) publishLocked();
+        if (!held.empty()) persistLocked([](TPrefMap&) {});
+        else if (stampOfPath(userPath) != knownStamp && takeFileLocked()) publishLocked();
     }
 
     void writerLoop() {
@@ -629,10 +687,13 @@ private:
     std::string machineFilePath;
     TSnapshot working;
     TFileStamp knownStamp;
-    // The values saved by writeNow that the file does not hold yet (its read
-    // or its write failed): a save that reads the file again puts them over
-    // what it read, so the next save that can write writes them too.
-    TPrefMap unwritten;
+    // The file as this run last read or wrote it whole, if it has.
+    TPrefMap seen;
+    bool seenWhole = false;
+    // The values saved by writeNow that the file does not hold yet: a read
+    // of the file puts those that still stand over what it read, and the
+    // next write writes them.
+    std::map<std::string, THeldValue, std::less<>> held;
 
     TSnapshot slots[SNAPSHOT_SLOTS];
     mutable std::atomic<int> refs[SNAPSHOT_SLOTS] = {};
@@ -808,7 +869,13 @@ std::string loadFolderFromPrefs(const std::string& key, int limit, const std::st
     std::string folder;
     loadStringFromPrefs(key, folder, limit);
     if (!folder.empty()) return folder;
-    if (writeBack) saveStringToPrefs(key, defaultValue);
+    // Only in place of a missing value: a file that could not be read at the
+    // store's opening may hold the user's own, which wins once it reads.
+    if (writeBack) {
+        platform::TPrefValue stored;
+        stored.text = defaultValue;
+        platform::mainStore().writeNow(key, std::move(stored), std::clamp(limit, 1, PREFS_STRING_BUFFER_SIZE));
+    }
     return defaultValue;
 }
 

@@ -9,10 +9,13 @@
 //
 // A store file that another process changed and that cannot be read whole
 // (an I/O error, a file the user may not read) is never written over: the
-// keys it holds would be lost. A value saved meanwhile lives in memory for
-// this run and reaches the file, merged with what the file holds, with the
-// next write that reads the file whole; the writer retries its bindings
-// until then.
+// keys it holds would be lost. A value saved meanwhile lives in memory and
+// is held until the file reads whole again: at the writer's next look (once
+// a second), a save or the flush at unload, whichever comes first. Then it
+// goes to the file, merged with what the file holds, unless the file's own
+// value is the later one: another process changed the key after the save,
+// or the value held is a default that start-up stored because the key read
+// as missing. The writer retries its bindings until then.
 //
 // Threads:
 // - Reads (loadStringFromPrefs into a char buffer, loadIntFromPrefs,
@@ -58,7 +61,8 @@ int getMIDICC(int controller);
 void setMIDICC(int controller, int tag);
 // A folder setting as start-up reads it: the stored text when it fits
 // limit - 1 bytes and is not empty, else defaultValue, which is then stored
-// under the key when writeBack is set. Editor thread or start-up only.
+// under the key when writeBack is set, but never over a value that such a
+// read would take. Editor thread or start-up only.
 std::string loadFolderFromPrefs(const std::string& key, int limit, const std::string& defaultValue, bool writeBack);
 
 // The bundle's resources folder without a trailing '/': <folder of

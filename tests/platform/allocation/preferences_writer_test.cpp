@@ -269,6 +269,26 @@ int theirKeysIn(const std::string& content) {
     return kept;
 }
 
+// The other process's file: its keys come first, over 16 KB of them, so
+// that a read cut there misses what follows.
+std::string theirKeys() {
+    std::string theirs = "# another process\n";
+    for (int i = 0; i < THEIR_KEYS; ++i) theirs += theirKey(i) + "=" + std::to_string(i) + "\n";
+    return theirs;
+}
+
+struct Fault {
+    const char* what;
+    int openError;   // 0: the file opens
+    long readLimit;  // the bytes it reads before the read fails
+};
+const Fault FAULTS[] = {
+    {"the open fails with EIO", EIO, 0},
+    {"the open is refused (EACCES): a file of another account", EACCES, 0},
+    {"the read fails at once with EIO", 0, 0},
+    {"the read fails with EIO after 16 KB", 0, 16384},
+};
+
 // Another process has written the store since this one saved to it; then a
 // save here cannot read the file whole. Writing what it did read would drop
 // the other process's keys, so it writes nothing, and its value waits in
@@ -276,17 +296,6 @@ int theirKeysIn(const std::string& content) {
 // fault for every store: the plug-in's own (with its writer thread and the
 // audio thread's bindings) and the four integer domains.
 TEST(PreferencesUnreadableFile, ASaveThatCannotReadTheFileWholeWritesNothingAndLosesNothing) {
-    struct Fault {
-        const char* what;
-        int openError;   // 0: the file opens
-        long readLimit;  // the bytes it reads before the read fails
-    };
-    const Fault faults[] = {
-        {"the open fails with EIO", EIO, 0},
-        {"the open is refused (EACCES): a file of another account", EACCES, 0},
-        {"the read fails at once with EIO", 0, 0},
-        {"the read fails with EIO after 16 KB", 0, 16384},
-    };
     struct Store {
         const char* domain;
         void (*save)(const std::string&, int);
@@ -299,13 +308,10 @@ TEST(PreferencesUnreadableFile, ASaveThatCannotReadTheFileWholeWritesNothingAndL
         {"com.OVTA.Vistamo11", saveIntToE11Prefs, loadIntFromE11Prefs},
         {"com.OVTA.Vistamo12", saveIntToE12Prefs, loadIntFromE12Prefs},
     };
-    // The other process's file: its keys come first (over 16 KB of them, so
-    // that a read cut there misses ours), then the two this process saved.
-    std::string theirs = "# another process\n";
-    for (int i = 0; i < THEIR_KEYS; ++i) theirs += theirKey(i) + "=" + std::to_string(i) + "\n";
-    theirs += "Mine=7\nOurs=1\n";
+    // Then the two this process saved.
+    const std::string theirs = theirKeys() + "Mine=7\nOurs=1\n";
 
-    for (const Fault& fault : faults) {
+    for (const Fault& fault : FAULTS) {
         const test_environment::TemporaryFolder folder("prefs-unreadable");
         const StoresIn storesInFolder(folder.path);
         for (const Store& store : stores) {
@@ -340,7 +346,16 @@ TEST(PreferencesUnreadableFile, ASaveThatCannotReadTheFileWholeWritesNothingAndL
                     EXPECT_TRUE(content == theirs) << "the failed binding wrote; " << theirKeysIn(content) << " of "
                                                    << THEIR_KEYS << " of the other process's keys kept";
                     EXPECT_EQ(getMIDICC(5), 55);
+                    // Two more failed reads: the second is a writer's pass of
+                    // its own, which begins with another try of the binding.
+                    const long byFlush = faultsInjected.load();
+                    EXPECT_TRUE(platform_test::waitUntil([&] { return faultsInjected.load() >= byFlush + 2; }));
                 }
+            }
+            if (ownStore) {
+                EXPECT_TRUE(platform_test::waitUntil([&] { return readFile(path).find("\n5=55\n") != std::string::npos; },
+                                                     std::chrono::seconds(10)))
+                    << "the writer alone wrote the binding once the file read";
             }
             store.save("Later", 3);
             if (ownStore) platform::flushPreferences();
@@ -367,8 +382,7 @@ TEST(PreferencesUnreadableFile, ASaveThatCannotLookAtTheFileStillReadsItFirst) {
         const char* domain;
         void (*save)(const std::string&, int);
     } stores[] = {{"com.OVTA.Kolbri", saveIntToPrefs}, {"com.OVTA.Vistamo9", saveIntToE9Prefs}};
-    std::string theirs = "# another process\n";
-    for (int i = 0; i < THEIR_KEYS; ++i) theirs += theirKey(i) + "=" + std::to_string(i) + "\n";
+    const std::string theirs = theirKeys();
     const test_environment::TemporaryFolder folder("prefs-unseen");
     const StoresIn storesInFolder(folder.path);
     for (const auto& store : stores) {
@@ -385,6 +399,98 @@ TEST(PreferencesUnreadableFile, ASaveThatCannotLookAtTheFileStillReadsItFirst) {
         const std::string content = readFile(path);
         EXPECT_EQ(theirKeysIn(content), THEIR_KEYS) << "the other process's keys after the save";
         EXPECT_NE(content.find("\nOurs=2\n"), std::string::npos);
+    }
+}
+
+constexpr const char* HELD_CHILD_VARIABLE = "KOLBRI_PREFS_HELD_CHILD";
+
+// Child side: the store opens on a file it cannot read (the fault is
+// "openError,readLimit"), saves K=1, and the process ends as soon as the
+// file reads again, before the writer looks at it.
+TEST(PreferencesHeldChild, Run) {
+    const char* fault = std::getenv(HELD_CHILD_VARIABLE);
+    if (!fault) GTEST_SKIP() << "runs only as a child of the test below";
+    int openError = 0;
+    long readLimit = 0;
+    ASSERT_EQ(std::sscanf(fault, "%d,%ld", &openError, &readLimit), 2);
+    const FileFault failing(std::string(std::getenv("XDG_CONFIG_HOME")) + "/com.OVTA.Kolbri.prefs", openError, readLimit, 0);
+    platform::reopenPreferences();
+    saveIntToPrefs("K", 1);
+}
+
+// The store opens on a file it cannot read whole, which holds K=0 and, past
+// the first 16 KB, the user's sample folder (or not). Start-up stores its
+// default folder, or this process saves K=1, and the file reads again. Then
+// what memory and the file hold is the later value: the user's own folder
+// over start-up's default, another process's K written after the save over
+// the one held. What stands reaches the file at the writer's next look, or
+// as the process ends, without another save.
+TEST(PreferencesUnreadableFile, WhatWasHeldReachesTheFileOnceItReadsUnlessTheFileHoldsTheLaterValue) {
+    enum Held { STARTUP_FOLDER, SAVED, THEIRS_SAVED_BEFORE_IT_READS, THEIRS_SAVED_AFTER_IT_WAS_WRITTEN, SAVED_AT_EXIT,
+                SAVED_THEN_THEIR_OTHER_KEYS };
+    const struct {
+        const char* what;
+        Held held;
+        bool userFolder;   // the file holds the user's folder
+        const char* line;  // in the file in the end; its key's value in memory
+    } rows[] = {
+        {"start-up's default, the user's folder stored", STARTUP_FOLDER, true, "SampleDir=\"/home/user/My Samples\""},
+        {"start-up's default, no folder stored", STARTUP_FOLDER, false, "SampleDir=\"/default\""},
+        {"a value saved", SAVED, false, "K=1"},
+        {"another process's later value, written before the file reads", THEIRS_SAVED_BEFORE_IT_READS, false, "K=5"},
+        {"another process's later value, written after ours reached the file", THEIRS_SAVED_AFTER_IT_WAS_WRITTEN, false, "K=5"},
+        {"a value saved as the process ends", SAVED_AT_EXIT, false, "K=1"},
+        // The store read the file whole before: the other process left K as it was.
+        {"another process's later write of its own keys", SAVED_THEN_THEIR_OTHER_KEYS, false, "K=1"},
+    };
+    for (const Fault& fault : {FAULTS[0], FAULTS[3]}) {
+        for (const auto& row : rows) {
+            SCOPED_TRACE(std::string(fault.what) + ", " + row.what);
+            const test_environment::TemporaryFolder folder("prefs-held");
+            const StoresIn storesInFolder(folder.path);
+            const std::string path = platform::preferencesFilePath();
+            const auto anotherProcessWrites = [&](int k) {
+                platform_test::writeFile(path + ".other", theirKeys() + "K=" + std::to_string(k) + "\n" +
+                                                              (row.userFolder ? "SampleDir=\"/home/user/My Samples\"\n" : ""));
+                ASSERT_EQ(std::rename((path + ".other").c_str(), path.c_str()), 0);
+            };
+            anotherProcessWrites(0);
+            if (row.held == SAVED_THEN_THEIR_OTHER_KEYS) platform::reopenPreferences();
+            if (row.held == SAVED_AT_EXIT) {
+                const std::string child = std::to_string(fault.openError) + "," + std::to_string(fault.readLimit);
+                EXPECT_EQ(platform_test::waitChild(
+                              platform_test::spawnChildTest("PreferencesHeldChild.Run", HELD_CHILD_VARIABLE, child),
+                              std::chrono::seconds(30)),
+                          0);
+            } else {
+                const FileFault failing(path, fault.openError, fault.readLimit, 0);
+                if (row.held == SAVED_THEN_THEIR_OTHER_KEYS) anotherProcessWrites(0);
+                else platform::reopenPreferences();
+                if (row.held == STARTUP_FOLDER) EXPECT_EQ(loadFolderFromPrefs("SampleDir", 256, "/default", true), "/default");
+                else saveIntToPrefs("K", 1);
+                if (row.held == THEIRS_SAVED_BEFORE_IT_READS) anotherProcessWrites(5);
+                if (row.held == SAVED_THEN_THEIR_OTHER_KEYS) anotherProcessWrites(0);
+                ASSERT_GT(faultsInjected.load(), 0);
+            }
+            const std::string line = std::string("\n") + row.line + "\n";
+            const auto holds = [&](const std::string& expected) {
+                const std::string content = readFile(path);
+                return content.find(expected) != std::string::npos && theirKeysIn(content) == THEIR_KEYS;
+            };
+            if (row.held == THEIRS_SAVED_AFTER_IT_WAS_WRITTEN) {
+                EXPECT_TRUE(platform_test::waitUntil([&] { return holds("\nK=1\n"); }, std::chrono::seconds(10)));
+                anotherProcessWrites(5);
+                saveIntToPrefs("Later", 1);
+            }
+            EXPECT_TRUE(platform_test::waitUntil([&] { return holds(line); }, std::chrono::seconds(10)))
+                << "the file without another save";
+            saveIntToPrefs("Later", 2);
+            EXPECT_TRUE(holds(line)) << "the file after the next save";
+            std::string inMemory;
+            loadStringFromPrefs("SampleDir", inMemory, 256);
+            if (row.held == STARTUP_FOLDER) EXPECT_EQ("SampleDir=\"" + inMemory + "\"", row.line);
+            else EXPECT_EQ("K=" + std::to_string(loadIntFromPrefs("K")), row.line);
+        }
     }
 }
 
