@@ -30,7 +30,7 @@ inline void readFxParameters(const TParameterValues& values, float* parameters) 
 
 }  // namespace
 
-float TSoundEngine::silenceGateLimit() const { return 8.0f * rate.curSampleRate; }
+float TSoundEngine::silenceGateLimit() const { return TOutputState::SILENCE_GATE_SECONDS * rate.curSampleRate; }
 
 // Frame step 15: the effects chain runs while its input or output was audible
 // within the last eight seconds and "Bypass All FX" is off. A gate that opens

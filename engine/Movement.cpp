@@ -470,14 +470,9 @@ double TSoundEngine::lfoIncrement(int which) {
         sync = programValue(LFO_SYNC_ON_TAGS[FREE_LFO]);
         speed = programValue(LFO_SPEED_TAGS[FREE_LFO]);
     }
-    speed = clampFinite(speed, 0.0f, 1.0f);
-    if (sync >= 0.5f) {
-        const int k = std::clamp(static_cast<int>(speed * 33.99f), 0, static_cast<int>(LFO_TEMPO_SYNCED_PERIOD_D.size()) - 1);
-        const double sampleRate = rate.curSampleRate > 0 ? rate.curSampleRate : START_SAMPLE_RATE;
-        const double tempo = rate.tempo > 0 ? rate.tempo : 120.0;
-        return 1.0 / (LFO_TEMPO_SYNCED_PERIOD_D[k] * 15.0 * sampleRate / tempo * 16.0);
-    }
-    return std::exp2(14.0 * speed) * rate.lfoBaseInc;
+    const double sampleRate = rate.curSampleRate > 0 ? rate.curSampleRate : START_SAMPLE_RATE;
+    const double tempo = rate.tempo > 0 ? rate.tempo : 120.0;
+    return lfoCyclesPerFrame(clampFinite(speed, 0.0f, 1.0f), sync >= 0.5f, sampleRate, tempo);
 }
 
 // ---------------------------------------------------------------- per frame

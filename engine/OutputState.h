@@ -70,6 +70,10 @@ struct TOutputState {
     static constexpr int SCOPE_RING_SIZE = 131072;
     static constexpr std::uint32_t SCOPE_RING_MASK = SCOPE_RING_SIZE - 1;
 
+    // The effects chain rests once its input and output have been silent this
+    // long; until a sound opens the gate again, it stands as it was left.
+    static constexpr float SILENCE_GATE_SECONDS = 8.0f;
+
     std::int32_t silentFrames = 0;
     // "FX Path", which the effects chain reads every frame the gate opens.
     TStepCache fxPathStep;

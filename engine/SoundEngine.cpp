@@ -49,7 +49,6 @@ void TSoundEngine::takeSampleRate() {
     rate.dcCoef = 30.0f / (2.0f * newRate);
     rate.overSampleRate = 2.0f * newRate;
     rate.invOverSampleRate = 1.0f / (2.0f * newRate);
-    rate.lfoBaseInc = (1.71875 / newRate) * 0.00390625;
     rate.barFactor = 240.0f * newRate;
     rate.rateOverTempo = newRate / rate.tempo;
     rate.samplesPerBar = 240.0f * newRate / rate.tempo;

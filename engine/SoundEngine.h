@@ -50,7 +50,6 @@ struct TRates {
     float overSampleRate = 0;  // voices run at twice the host rate
     float invOverSampleRate = 0;
     float dcCoef = 0;
-    double lfoBaseInc = 0;
     float barFactor = 0;
     float rateOverTempo = 0;
     float samplesPerBar = 0;

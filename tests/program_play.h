@@ -2,9 +2,8 @@
 // instance, every value of the program set as a host sets parameters, the
 // smoothing let settle, then one note, which may wait a while in silence
 // first (what runs on its own from the plug-in's start has moved on by then).
+// Without the test framework, so that the tools play programs the same way.
 #pragma once
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
@@ -21,14 +20,13 @@ inline double dBFS(double level) { return 20.0 * std::log10(std::max(level, 1e-1
 
 inline bool isOn(std::span<const float> values, int tag) { return values[static_cast<std::size_t>(tag)] >= 0.5f; }
 
-// The cycle of the Movement, the Free LFO or the Mod FX's modulator at a
-// speed: unsynced, speed 0 is 0.0067 Hz and 1 is 110 Hz; synced, a period of
-// the table in bars at the host's tempo.
-inline double modulatorCycleSeconds(float speed, bool synced, double tempo) {
-    if (!synced) return 1.0 / (std::pow(2.0, 14.0 * speed) * 1.71875 / 256.0);
-    const int k = std::clamp(static_cast<int>(speed * 33.99f), 0, static_cast<int>(LFO_TEMPO_SYNCED_PERIOD_D.size()) - 1);
-    return LFO_TEMPO_SYNCED_PERIOD_D[static_cast<std::size_t>(k)] * 4.0 * 60.0 / tempo;
+// The cycle of the Movement or the Free LFO at a speed, as the engine steps it.
+inline double lfoCycleSeconds(float speed, bool synced, double rate, double tempo) {
+    return 1.0 / (lfoCyclesPerFrame(std::clamp(speed, 0.0f, 1.0f), synced, rate, tempo) * rate);
 }
+
+// The frames rendered before the wait, for the smoothing to settle.
+constexpr long SETTLING_FRAMES = 2 * 4096;
 
 struct TProgramNote {
     int note = 60;
@@ -43,6 +41,7 @@ struct TProgramTake {
     testhost::Stereo audio;  // from the note-on
     long keyUpFrame = 0;     // from the start of `audio`
     std::string hostName;    // the program's name as the host reads it
+    std::string error;       // why the plug-in did not load; empty when it played
 };
 
 inline TProgramTake playProgramNote(int program, const TProgramNote& note, double rate = 48000, double tempo = 120) {
@@ -51,15 +50,17 @@ inline TProgramTake playProgramNote(int program, const TProgramNote& note, doubl
     config.sampleRate = rate;
     config.tempo = tempo;
     auto plugin = testhost::Host(config).load(KOLBRI_SO_PATH);
-    EXPECT_TRUE(plugin) << testhost::Host::lastError();
-    if (!plugin) return take;
+    if (!plugin) {
+        take.error = testhost::Host::lastError();
+        return take;
+    }
     plugin->start();
     const std::span<const float> values = builtinProgramValues(program);
     for (int tag = 0; tag < PARAMETER_COUNT; ++tag)
         // A host sets every value it can; a write of the apply tag asks for the program record.
         if (tag != NEVER_COPIED_TAG && tag != PRESET_APPLY_TAG) plugin->setParameter(tag, values[static_cast<std::size_t>(tag)]);
     if (!note.effects) plugin->setParameter(tag::BYPASS_ALL_FX, 1.0f);
-    plugin->render(2 * 4096 + std::lround(note.waitSeconds * rate));
+    plugin->render(SETTLING_FRAMES + std::lround(note.waitSeconds * rate));
     take.hostName = plugin->programName();
     const long start = plugin->framesRendered();
     take.keyUpFrame = std::lround(note.heldSeconds * rate);

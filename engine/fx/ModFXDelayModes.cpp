@@ -24,6 +24,17 @@ void TModFXDelayModes::init(float rate) {
     for (TEnsembleRing& ring : ensembleRing) ring.frame.fill(stereoStruct{});
 }
 
+// Ensemble Amount 1 makes the six taps alike; at 0 each tap is shorter,
+// slower and shallower than the last.
+float TModFXDelayModes::ensembleSpread(const TModFXValues& v, int tap) {
+    const float spreadExponent = -2.0f * clamp01(1.0f - v.f4);
+    return static_cast<float>(tap) * spreadExponent;
+}
+
+float TModFXDelayModes::ensembleTapRate(const TModFXValues& v, int tap) {
+    return v.rate * std::exp2(ensembleSpread(v, tap) / 5.3f);
+}
+
 void TModFXDelayModes::setValues(const TModFXValues& v) {
     sampleRate = v.sampleRate;
     // Up to 50 ms at rest; the modulator shortens it by up to 99 per cent.
@@ -32,13 +43,10 @@ void TModFXDelayModes::setValues(const TModFXValues& v) {
     lineWiden = 4.0f * std::exp2(8.0f * v.f4) + 1.0f;  // 5 to 1,025 samples
     flangerFeed = -v.feedback;
 
-    // Ensemble Amount 1 makes the six taps alike; at 0 each tap is shorter,
-    // slower and shallower than the last.
-    const float spreadExponent = -2.0f * clamp01(1.0f - v.f4);
     for (int k = 0; k < ENSEMBLE_TAPS; ++k) {
-        const float kk = static_cast<float>(k) * spreadExponent;
+        const float kk = ensembleSpread(v, k);
         ensembleLength[k] = clampTo(lineBase * std::exp2(kk / 5.0f), 0.0f, ENSEMBLE_MAX_LENGTH);
-        ensembleRate[k] = v.rate * std::exp2(kk / 5.3f);
+        ensembleRate[k] = ensembleTapRate(v, k);
         ensembleDepth[k] = lineDepth * std::exp2(kk / 8.3f);
         ensembleRest[k] = ensembleLength[k] * (1.0f - ensembleDepth[k]);
         ensembleSwing[k] = ensembleLength[k] * ensembleDepth[k];

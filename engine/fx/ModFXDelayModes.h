@@ -36,12 +36,17 @@ public:
     // frame: the chain's frame counter, which indexes the rings.
     stereoStruct ensemble(stereoStruct x, std::uint32_t frame);
 
+    // A tap's cycles per frame for the values.
+    static float ensembleTapRate(const TModFXValues& values, int tap);
+
     const TDelay& line() const { return delay; }
     float getEnsembleLength(int tap) const { return ensembleLength[tap]; }
     float getEnsembleRate(int tap) const { return ensembleRate[tap]; }
     float getEnsembleDepth(int tap) const { return ensembleDepth[tap]; }
 
 private:
+    // The power of two, in fifths, that shortens a tap's length against the first's.
+    static float ensembleSpread(const TModFXValues& values, int tap);
     stereoStruct modulatedLine(stereoStruct x, TModFXModulation m, float feed);
 
     const float* unipolarSine;

@@ -22,10 +22,14 @@ void TModFXGainModes::setValues(const TModFXValues& v) {
     values = v;
     // Smooth 0 follows the modulator; 1 takes 2^-13 of it per frame.
     smoothing = std::exp2(-13.0f * v.f5);
+    ringIncrement = ringIncrementOf(v);
+}
+
+float TModFXGainModes::ringIncrementOf(const TModFXValues& v) {
     // Past about 12.8 on "Mod FX 1" the frequency is infinite; the phase
     // then stands at 0 (fraction() of an infinite phase).
     const float hz = 20.0f * std::exp2(10.0f * v.f1) + 100.0f * v.f2;
-    ringIncrement = hz / v.sampleRate;
+    return hz / v.sampleRate;
 }
 
 stereoStruct TModFXGainModes::tremolo(stereoStruct x, TModFXModulation m) {

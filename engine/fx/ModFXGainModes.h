@@ -17,6 +17,8 @@ public:
     stereoStruct tremolo(stereoStruct x, TModFXModulation m);
     stereoStruct autoPan(stereoStruct x, TModFXModulation m);
     stereoStruct ring(stereoStruct x);
+    // The Ring carrier's cycles per frame for the values.
+    static float ringIncrementOf(const TModFXValues& values);
 
 private:
     TModFXValues values;

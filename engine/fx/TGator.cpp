@@ -14,14 +14,20 @@ void TGator::setPattern(const TFxControls& c) {
         level[k] = stereoStruct{(leftMask >> k) & 1u ? 1.0f : 0.0f, (rightMask >> k) & 1u ? 1.0f : 0.0f};
 }
 
-void TGator::setControls(const TFxView& c, float sampleRate) {
-    steps = c.step(tag::MOD_FX_3, 15.99f, MAX_STEPS) + 1;
+int TGator::stepsOf(const TFxView& c) { return c.step(tag::MOD_FX_3, 15.99f, MAX_STEPS) + 1; }
+
+double TGator::stepsPerFrame(const TFxView& c, float sampleRate) {
     // Speed entry i gives 2 x GATER_SPEED_TIME[i] steps per sixteenth note;
     // "Mod FX 1" modulation scales it by 4 per unit, in double so that it
     // stays finite for any modulation the chain takes.
     const double stepTime = 2.0 * GATER_SPEED_TIME[static_cast<size_t>(c.step(tag::MOD_FX_1, 33.99f, 34))];
     const double sixteenthsPerFrame = c.beatsPerMinute() / 15.0 / sampleRate;
-    increment = sixteenthsPerFrame * stepTime * std::exp2(2.0 * static_cast<double>(c.mod(destination::MOD_FX_1)));
+    return sixteenthsPerFrame * stepTime * std::exp2(2.0 * static_cast<double>(c.mod(destination::MOD_FX_1)));
+}
+
+void TGator::setControls(const TFxView& c, float sampleRate) {
+    steps = stepsOf(c);
+    increment = stepsPerFrame(c, sampleRate);
     smoothing = std::exp2(20.0f * c.clamped(tag::MOD_FX_2, destination::MOD_FX_1 + 1) - 8.0f);
 }
 

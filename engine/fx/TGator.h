@@ -37,6 +37,9 @@ public:
     double getPhase() const { return phase; }
     // The step of a phase for a pattern length.
     static int stepAt(double phase, int steps);
+    // The pattern's length and the steps it moves per frame, for the controls.
+    static int stepsOf(const TFxView& controls);
+    static double stepsPerFrame(const TFxView& controls, float sampleRate);
     // Tests start the phase where a long run would have left it.
     void setPhaseForTest(double newPhase) { phase = newPhase; }
 

@@ -70,7 +70,8 @@ void TModFX::setControls(const TFxView& c) {
     if (settingsFrom.moved(c)) computeSettings(c);
 }
 
-void TModFX::computeSettings(const TFxView& c) {
+TModFXValues TModFX::valuesOf(const TFxView& c, float sampleRate) {
+    TModFXValues values;
     values.sampleRate = sampleRate;
     values.f1 = c.param(tag::MOD_FX_1) + c.mod(destination::MOD_FX_1);
     values.f2 = c.clamped(tag::MOD_FX_2, destination::MOD_FX_1 + 1);
@@ -95,7 +96,36 @@ void TModFX::computeSettings(const TFxView& c) {
     values.rate = rate <= static_cast<double>(std::numeric_limits<float>::max())
                       ? static_cast<float>(rate)
                       : std::numeric_limits<float>::infinity();
+    return values;
+}
 
+float TModFX::spreadOf(const TFxView& c) { return clamp01(c.mod(destination::MOD_FX_SPREAD)) * 3.0f + 1.0f; }
+
+TModFXCycles TModFX::freeRunningCycles(int mode, const TFxView& c, float sampleRate) {
+    const TModFXValues v = valuesOf(c, sampleRate);
+    TModFXCycles running;
+    const auto add = [&running](double cyclesPerFrame) {
+        // A rate of 0 stands still; an infinite one keeps the phase at its start.
+        if (cyclesPerFrame > 0.0 && std::isfinite(cyclesPerFrame))
+            running.cyclesPerFrame[static_cast<std::size_t>(running.count++)] = cyclesPerFrame;
+    };
+    switch (mode) {
+    case ENSEMBLE:
+        for (int k = 0; k < TModFXDelayModes::ENSEMBLE_TAPS; ++k) add(TModFXDelayModes::ensembleTapRate(v, k));
+        break;
+    case RING: add(TModFXGainModes::ringIncrementOf(v)); break;
+    case GATOR: add(TGator::stepsPerFrame(c, sampleRate) / TGator::stepsOf(c)); break;
+    default:
+        // The modulator, its right side at the spread's multiple.
+        add(v.rate);
+        if (spreadOf(c) != 1.0f) add(static_cast<double>(spreadOf(c) * v.rate));
+        break;
+    }
+    return running;
+}
+
+void TModFX::computeSettings(const TFxView& c) {
+    values = valuesOf(c, sampleRate);
     readModulatorSettings(c);
     switch (mode) {
     case CHORUS:
@@ -122,7 +152,7 @@ void TModFX::readModulatorSettings(const TFxView& c) {
     secondHalfScale = 0.5f / (1.0f - symmetry);
     phaseOffset = c.mod(destination::MOD_FX_PHASE) + 10.0f;
     separation = c.mod(destination::MOD_FX_SEPARATION);
-    spread = clamp01(c.mod(destination::MOD_FX_SPREAD)) * 3.0f + 1.0f;
+    spread = spreadOf(c);
     humanize = c.mod(destination::MOD_FX_HUMANIZE);
     bias = clampTo(c.mod(destination::MOD_FX_BIAS), -1.0f, 1.0f);
     const float bits = c.mod(destination::MOD_FX_BITS);

@@ -7,6 +7,7 @@
 // thread only, but for getGaterPos().
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "engine/dsp/EngineTables.h"
@@ -19,6 +20,13 @@
 #include "engine/fx/ModFXGainModes.h"
 #include "engine/fx/ModFXValues.h"
 #include "engine/fx/TGator.h"
+
+// What runs in the Mod FX from the chain's start, whether a note plays or
+// not, as cycles per frame: up to six (the Ensemble's taps).
+struct TModFXCycles {
+    std::array<double, TModFXDelayModes::ENSEMBLE_TAPS> cyclesPerFrame{};
+    int count = 0;
+};
 
 class TModFX {
 public:
@@ -70,7 +78,16 @@ public:
     // The Flanger and Phaser limiter on a frame (exposed for its own tests).
     stereoStruct limit(stereoStruct w);
 
+    // The controls as every mode reads them, at a sample rate.
+    static TModFXValues valuesOf(const TFxView& controls, float sampleRate);
+    // What a mode hears run on its own for the controls: the modulator, at
+    // the spread's multiple on the right (the Chorus to the AutoPan), the
+    // six taps (the Ensemble, which reads no modulator), the carrier (the
+    // Ring) or the step pattern (the Gator). What stands still is left out.
+    static TModFXCycles freeRunningCycles(int mode, const TFxView& controls, float sampleRate);
+
 private:
+    static float spreadOf(const TFxView& c);
     void computeSettings(const TFxView& c);
     void readModulatorSettings(const TFxView& c);
     TModFXModulation runModulator(TRandSeed& seed);

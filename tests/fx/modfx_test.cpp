@@ -338,6 +338,101 @@ TEST(ModFXGainModes, Ring) {
 // Mod FX 4 as a step pattern: bit k opens step k + 1.
 float pattern(unsigned mask) { return (static_cast<float>(mask) + 0.5f) / 65535.9f; }
 
+// What a mode hears run on its own, as TModFX::freeRunningCycles reckons it
+// for the controls (the level test spreads its note starts over it), is what
+// the running unit keeps: the cycles measured from the modulator's output
+// (each side), the Gator's returns to its first step, the Ring's carrier in
+// the output, and the Ensemble's taps as the unit runs them.
+TEST(ModFXFreeRunning, CyclesAreThoseTheUnitRuns) {
+    enum Heard { MODULATOR, GATOR_STEPS, RING_CARRIER, ENSEMBLE_TAPS };
+    struct Case {
+        const char* why;
+        int mode;
+        Heard heard;
+        void (*set)(TFxControls&);
+        std::size_t count;
+    };
+    const Case cases[] = {
+        {"a free Chorus modulator", TModFX::CHORUS, MODULATOR,
+         [](TFxControls& c) { setParam(c, tag::MOD_FX_1, speedFor(23.0)); }, 1},
+        {"a synced step read as the store rounds it: just under step 30's edge is step 30 (1/24 bar), not 29",
+         TModFX::TREMOLO, MODULATOR,
+         [](TFxControls& c) {
+             setParam(c, tag::MOD_FX_TEMPO_SYNC, 1.0f);
+             setParam(c, tag::MOD_FX_1, 29.95f / 33.99f);
+         },
+         1},
+        {"the spread runs the right side 2.5 times as fast", TModFX::FLANGER, MODULATOR,
+         [](TFxControls& c) {
+             setParam(c, tag::MOD_FX_1, speedFor(9.0));
+             setMod(c, destination::MOD_FX_SPREAD, 0.5f);
+         },
+         2},
+        {"synced step 0 stands still", TModFX::CHORUS, MODULATOR,
+         [](TFxControls& c) {
+             setParam(c, tag::MOD_FX_TEMPO_SYNC, 1.0f);
+             setStep(c, tag::MOD_FX_1, 0, 33.99f);
+         },
+         0},
+        {"the Gator's pattern of 5 steps", TModFX::GATOR, GATOR_STEPS,
+         [](TFxControls& c) {
+             setStep(c, tag::MOD_FX_1, 20, 33.99f);
+             setStep(c, tag::MOD_FX_3, 4, 15.99f);
+         },
+         1},
+        {"the Ring's carrier, not the modulator", TModFX::RING, RING_CARRIER,
+         [](TFxControls& c) {
+             setParam(c, tag::MOD_FX_1, 0.3f);
+             setParam(c, tag::MOD_FX_2, 0.5f);
+             setParam(c, tag::MOD_FX_3, 1.0f);
+         },
+         1},
+        {"the Ensemble's six taps, at Mod FX 4 and its modulation", TModFX::ENSEMBLE, ENSEMBLE_TAPS,
+         [](TFxControls& c) {
+             setParam(c, tag::MOD_FX_4, 0.2f);
+             setMod(c, destination::MOD_FX_1 + 3, 0.14f);
+         },
+         6},
+    };
+    constexpr float RATE = 48000.0f;
+    constexpr std::size_t FRAMES = 48000;
+    for (const Case& c : cases) {
+        TFxControls controls = modeControls(c.mode);
+        c.set(controls);
+        const TModFXCycles reckoned = TModFX::freeRunningCycles(c.mode, controls, RATE);
+        ASSERT_EQ(static_cast<std::size_t>(reckoned.count), c.count) << c.why;
+        ModRig rig(controls, RATE);
+        std::vector<double> measured;  // frames per cycle
+        std::vector<float> left, right, gated;
+        std::vector<std::size_t> firstStep;  // the frames that enter it
+        bool wasFirst = true;
+        for (std::size_t i = 0; i < FRAMES; ++i) {
+            const stereoStruct y = rig.step(stereoStruct{1.0f, 1.0f});
+            left.push_back(rig.fx->getModOut().left);
+            right.push_back(rig.fx->getModOut().right);
+            gated.push_back(y.left);
+            const bool atFirst = rig.fx->gator().getGaterPos() == 0;
+            if (atFirst && !wasFirst) firstStep.push_back(i);
+            wasFirst = atFirst;
+        }
+        if (c.heard == MODULATOR && c.count > 0) {
+            measured.push_back(RATE / crossingFrequency(left, 0, FRAMES, RATE));
+            if (c.count == 2) measured.push_back(RATE / crossingFrequency(right, 0, FRAMES, RATE));
+        } else if (c.heard == GATOR_STEPS) {
+            measured.push_back(static_cast<double>(firstStep.back() - firstStep.front()) /
+                               static_cast<double>(firstStep.size() - 1));
+        } else if (c.heard == RING_CARRIER) {
+            measured.push_back(RATE / crossingFrequency(gated, 0, FRAMES, RATE));
+        } else if (c.heard == ENSEMBLE_TAPS) {
+            for (int k = 0; k < TModFXDelayModes::ENSEMBLE_TAPS; ++k)
+                measured.push_back(1.0 / rig.fx->delayModes().getEnsembleRate(k));
+        }
+        ASSERT_EQ(measured.size(), c.count) << c.why;
+        for (std::size_t k = 0; k < measured.size(); ++k)
+            EXPECT_NEAR(1.0 / reckoned.cyclesPerFrame[k], measured[k], 0.002 * measured[k]) << c.why << ", cycle " << k;
+    }
+}
+
 TEST(ModFXGator, PeriodFollowsTheTempo) {
     struct Case {
         const char* why;

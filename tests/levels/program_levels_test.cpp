@@ -1,91 +1,61 @@
 // Every built-in program, played anywhere from note 24 to note 96, at any
 // strength and held up to four seconds, peaks with room to spare under the
 // output stage's clamp (0.99), which would flatten it: whenever the note
-// starts. A Free LFO in its Free mode and the Mod FX's modulator run on their
-// own from the plug-in's start, and what the noise and random sources draw
-// depends on how long the plug-in has run, so the moment a key goes down
-// picks one phase of each and one draw. Each program is played from a fresh
-// instance after a wait of silence, the waits spread over the longest cycle
-// of what runs on its own in that program.
+// starts. A Free LFO in its Free mode and the Mod FX run on their own from
+// the plug-in's start, and what the noise and random sources draw depends on
+// how long the plug-in has run, so the moment a key goes down picks one phase
+// of each and one draw. Each program is played from a fresh instance after a
+// wait of silence, the waits spread over the span in which the phases of
+// what runs on its own in that program repeat (program_levels.h).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <ostream>
 #include <span>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
-#include "engine/dsp/ParameterTags.h"
 #include "plugin/BuiltinPrograms.h"
-#include "tools/programbank/ProgramBank.h"
-#include "tools/testhost/TestHost.h"
+#include "program_levels.h"
 #include "program_play.h"
 
 namespace {
 
-constexpr double RATE = 48000;
-constexpr double HOST_TEMPO = 120;
-constexpr double HELD_SECONDS = 4.0;
+using levels::LoudKey;
+
 // Under -1 dBFS, with room for the small differences between builds.
 constexpr double MOST_PEAK_DBFS = -1.2;
-// Where something runs on its own, this many note starts over its cycle: the
-// loudest phase of a slow LFO is a few percent of its cycle wide. Where
-// nothing does, the starts only draw other noise.
+// Where something runs on its own, this many note starts over the span its
+// phases repeat over: the loudest phase of a slow LFO is a few percent of
+// its cycle wide. Where nothing does, the starts only draw other noise.
 constexpr int STARTS_OVER_A_CYCLE = 16;
 constexpr int STARTS_WITHOUT_A_CYCLE = 3;
 constexpr double SECONDS_BETWEEN_STARTS_WITHOUT_A_CYCLE = 0.37;
 
-int stepOf(std::span<const float> v, int tag) {
-    const programbank::TTagInfo& info = programbank::tagInfo()[static_cast<std::size_t>(tag)];
-    return steppedValueOf(v[static_cast<std::size_t>(tag)], info.steppedRange, info.steppedNum);
-}
-
-// The longest cycle of what runs from the plug-in's start rather than from
-// the note's: the Free LFO in its Free mode (the Poly mode starts with each
-// voice, the Mono mode with each note) and the Mod FX's modulator, which a
-// synced speed of step 0 stops. 0 when neither runs.
-constexpr int FREE_LFO_FREE_MODE = 1;
-
-double freeRunningSeconds(std::span<const float> v) {
-    double longest = 0;
-    if (stepOf(v, tag::FREE_LFO_MODE) == FREE_LFO_FREE_MODE)
-        longest = modulatorCycleSeconds(v[tag::FREE_LFO_SPEED], isOn(v, tag::FREE_LFO_TEMPO_SYNC), HOST_TEMPO);
-    if (isOn(v, tag::MOD_FX) && !isOn(v, tag::BYPASS_ALL_FX)) {
-        const bool synced = isOn(v, tag::MOD_FX_TEMPO_SYNC);
-        if (!synced || static_cast<int>(v[tag::MOD_FX_1] * 33.99f) > 0)
-            longest = std::max(longest, modulatorCycleSeconds(v[tag::MOD_FX_1], synced, HOST_TEMPO));
-    }
-    return longest;
-}
-
 // The silences a note waits before it starts.
 std::vector<double> waits(std::span<const float> v) {
     std::vector<double> seconds;
-    const double cycle = freeRunningSeconds(v);
-    const int count = cycle > 0 ? STARTS_OVER_A_CYCLE : STARTS_WITHOUT_A_CYCLE;
-    const double step = cycle > 0 ? cycle / STARTS_OVER_A_CYCLE : SECONDS_BETWEEN_STARTS_WITHOUT_A_CYCLE;
+    const double span = levels::startSpanSeconds(levels::freeRunningCycles(v));
+    const int count = span > 0 ? STARTS_OVER_A_CYCLE : STARTS_WITHOUT_A_CYCLE;
+    const double step = span > 0 ? span / STARTS_OVER_A_CYCLE : SECONDS_BETWEEN_STARTS_WITHOUT_A_CYCLE;
     for (int i = 0; i < count; ++i) seconds.push_back(i * step);
     return seconds;
 }
 
-// Measured over every key from 24 to 96, each started at 55 moments over
-// 8 s, each program's loudest notes are few and known: a row holds them (for
-// a program whose level was set by this measure, also the keys that were
-// loudest before) with the wait after which each was loudest, so that a
-// noise or a random source, which draws anew with every moment the note may
-// start, is heard at its loudest draw too; and how long after the key goes
-// down its latest loud peak comes (a delay's echoes or a swell peak late).
-// The keyboard's ends and middle are played too.
-struct LoudKey {
-    int note, velocity;
-    double loudestAfterSeconds;  // the wait before the note-on
-};
-
+// Found by the sweep (tools/levelsweep: every key from 24 to 96 started at
+// many moments over the effects' run in silence, or over the span of what
+// runs on its own where that is longer), each program's loudest notes are few
+// and known: a row holds them (for a program whose level was set by this
+// measure, also the keys that were loudest before) with the wait after which
+// each was loudest, so that a noise or a random source, which draws anew
+// with every moment the note may start, is heard at its loudest draw too,
+// and a loud moment narrower than the starts' spacing is heard at all; and
+// how long after the key goes down its latest loud peak comes (a delay's
+// echoes or a swell peak late). The keyboard's ends and middle are played too.
 struct PeakRow {
     std::string_view name;
     double listenSeconds;
@@ -109,22 +79,19 @@ TEST_P(BuiltinProgramPeaks, StayUnderTheClampWheneverTheNoteStarts) {
     double loudest = -200.0;
     LoudKey loudestTake{};
     for (const LoudKey& key : takes) {
-        const TProgramTake take = playProgramNote(program,
-                                                  {.note = key.note, .velocity = key.velocity, .heldSeconds = HELD_SECONDS,
-                                                   .seconds = row.listenSeconds, .waitSeconds = key.loudestAfterSeconds},
-                                                  RATE, HOST_TEMPO);
-        const testhost::Levels levels = testhost::measure(take.audio);
-        EXPECT_TRUE(levels.finite) << row.name << ", note " << key.note << ", velocity " << key.velocity << ", after "
-                                   << key.loudestAfterSeconds << " s";
-        if (dBFS(levels.peak) > loudest) {
-            loudest = dBFS(levels.peak);
+        const levels::LevelTake take = levels::playLevelTake(program, key, row.listenSeconds);
+        ASSERT_EQ(take.error, "");
+        EXPECT_TRUE(take.finite) << row.name << ", note " << key.note << ", velocity " << key.velocity << ", after "
+                                 << key.loudestAfterSeconds << " s";
+        if (take.peakDbfs > loudest) {
+            loudest = take.peakDbfs;
             loudestTake = key;
         }
     }
     EXPECT_LT(loudest, MOST_PEAK_DBFS) << row.name << " peaks at " << loudest << " dBFS at note " << loudestTake.note
                                        << ", velocity " << loudestTake.velocity << ", started after "
                                        << loudestTake.loudestAfterSeconds << " s";
-    std::printf("%s: loudest %.2f dBFS, at note %d, velocity %d, started after %.2f s\n", std::string(row.name).c_str(),
+    std::printf("%s: loudest %.2f dBFS, at note %d, velocity %d, started after %.5f s\n", std::string(row.name).c_str(),
                 loudest, loudestTake.note, loudestTake.velocity, loudestTake.loudestAfterSeconds);
 }
 
@@ -159,7 +126,7 @@ const PeakRow PEAK_ROWS[] = {
     {"Machine Press", 1.7, {{77, 127, 0.05}, {78, 127, 0.05}, {76, 127, 7.55}}},
     {"Metal Clang", 0.3, {{32, 127, 0.00}}},
     {"Modem Glitch", 4.2, {{88, 127, 0.35}, {94, 127, 5.45}, {93, 127, 7.25}}},
-    {"Monk Choir", 4.2, {{92, 127, 3.95}, {91, 127, 6.35}, {95, 127, 2.15}}},
+    {"Monk Choir", 4.2, {{93, 127, 7.03715}, {91, 127, 6.81567}, {92, 127, 4.23123}, {95, 127, 2.15}}},
     {"Morse Beeper", 4.2, {{25, 127, 0.35}, {29, 127, 4.25}, {34, 127, 2.15}, {30, 127, 4.25}}},
     {"Ocean Wash", 2.4, {{24, 127, 6.65}}},
     {"Phaser Sweep", 3.5, {{24, 127, 6.65}, {25, 127, 6.65}}},
@@ -180,7 +147,7 @@ const PeakRow PEAK_ROWS[] = {
     {"Spark Burst", 0.3, {}},
     {"Steam Vent", 0.3, {}},
     {"Sub Drop", 0.3, {{65, 127, 0.00}}},
-    {"Swarm", 4.1, {{92, 127, 3.05}, {93, 127, 3.35}, {91, 127, 2.75}, {93, 120, 7.25}}},
+    {"Swarm", 4.1, {{92, 127, 4.16148}, {94, 127, 3.12702}, {91, 127, 4.07148}, {93, 127, 3.35}, {93, 120, 7.25}}},
     {"Synced Buzz", 0.3, {{32, 112, 0.00}}},
     {"Talkbox Wah", 0.6, {{87, 127, 6.65}, {88, 127, 6.20}, {86, 127, 0.50}}},
     {"Thunder Roll", 0.8, {{90, 127, 0.65}, {94, 127, 0.65}}},

@@ -48,7 +48,7 @@ const std::vector<TProgramText>& bank() {
 // One cycle of the Movement: a key that goes up lets the cycle finish before
 // the voice is released.
 double movementSeconds(std::span<const float> v) {
-    return modulatorCycleSeconds(v[tag::MOVEMENT_SPEED], isOn(v, tag::MOVEMENT_TEMPO_SYNC), HOST_TEMPO);
+    return lfoCycleSeconds(v[tag::MOVEMENT_SPEED], isOn(v, tag::MOVEMENT_TEMPO_SYNC), RATE, HOST_TEMPO);
 }
 
 double releaseSeconds(std::span<const float> v) { return std::pow(2.0, 14.0 * v[tag::RELEASE]) / 1000.0; }
@@ -57,8 +57,10 @@ double releaseSeconds(std::span<const float> v) { return std::pow(2.0, 14.0 * v[
 // settle, then plays a note: the first of the program's audition unless one is given.
 TProgramTake play(int program, double seconds, bool effects, double heldSeconds, int note = -1, int velocity = VELOCITY) {
     if (note < 0) note = bank()[static_cast<std::size_t>(program)].audition.front().note;
-    return playProgramNote(program, {.note = note, .velocity = velocity, .heldSeconds = heldSeconds, .seconds = seconds,
-                                     .effects = effects}, RATE, HOST_TEMPO);
+    TProgramTake take = playProgramNote(program, {.note = note, .velocity = velocity, .heldSeconds = heldSeconds,
+                                                  .seconds = seconds, .effects = effects}, RATE, HOST_TEMPO);
+    EXPECT_EQ(take.error, "");
+    return take;
 }
 
 double heldFor(int program) {
