@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <iterator>
 #include <ostream>
@@ -36,10 +37,15 @@ constexpr int STARTS_OVER_A_CYCLE = 16;
 constexpr int STARTS_WITHOUT_A_CYCLE = 3;
 constexpr double SECONDS_BETWEEN_STARTS_WITHOUT_A_CYCLE = 0.37;
 
-// The silences a note waits before it starts.
+// The silences a note waits before it starts. Phases that repeat within less
+// time than the starts without a cycle cover are spread over an odd multiple
+// of their span instead: each start still falls on a phase of its own (an odd
+// number and the count of starts share no factor), and draws other noise.
 std::vector<double> waits(std::span<const float> v) {
     std::vector<double> seconds;
-    const double span = levels::startSpanSeconds(levels::freeRunningCycles(v));
+    double span = levels::startSpanSeconds(levels::freeRunningCycles(v));
+    constexpr double LEAST_SPAN = STARTS_WITHOUT_A_CYCLE * SECONDS_BETWEEN_STARTS_WITHOUT_A_CYCLE;
+    if (span > 0 && span < LEAST_SPAN) span *= 2 * std::ceil((LEAST_SPAN / span - 1) / 2) + 1;
     const int count = span > 0 ? STARTS_OVER_A_CYCLE : STARTS_WITHOUT_A_CYCLE;
     const double step = span > 0 ? span / STARTS_OVER_A_CYCLE : SECONDS_BETWEEN_STARTS_WITHOUT_A_CYCLE;
     for (int i = 0; i < count; ++i) seconds.push_back(i * step);
