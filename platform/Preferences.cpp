@@ -577,9 +577,14 @@ private:
         if (!readStoreFile(userPath, user, stamp)) return false;
         TPrefMap file = user;
         const TPrefMap* before = seenWhole ? &seen : nullptr;
-        for (const auto& [key, value] : held)
-            if (!fileKeepsItsValue(key, value, file, stamp, before)) user[key] = value.value;
-        std::erase_if(held, [&](const auto& entry) { return fileKeepsItsValue(entry.first, entry.second, file, stamp, before); });
+        for (auto entry = held.begin(); entry != held.end();) {
+            if (fileKeepsItsValue(entry->first, entry->second, file, stamp, before)) {
+                entry = held.erase(entry);
+            } else {
+                user[entry->first] = entry->second.value;
+                ++entry;
+            }
+        }
         seen = std::move(file);
         seenWhole = true;
         working.user = std::move(user);
